@@ -1,0 +1,174 @@
+// Pixel formats, OpenGL contexts, buffer swaps and the ARB pixel-format,
+// pbuffer and render-to-texture extensions, over GLX.
+//
+// There is one pixel format (index 1): RGBA, 8-8-8 colour bits, no alpha,
+// double-buffered, 32 depth bits, usable for windows and pbuffers. Every context
+// shares display lists (and textures and buffers) with a hidden root context, so
+// all contexts share with each other from the start. SwapBuffers copies the back
+// buffer into the front buffer and leaves the back buffer as it was.
+#pragma once
+
+#include "vyrwin_types.h"
+
+struct PIXELFORMATDESCRIPTOR {
+    WORD nSize;
+    WORD nVersion;
+    DWORD dwFlags;
+    BYTE iPixelType;
+    BYTE cColorBits;
+    BYTE cRedBits;
+    BYTE cRedShift;
+    BYTE cGreenBits;
+    BYTE cGreenShift;
+    BYTE cBlueBits;
+    BYTE cBlueShift;
+    BYTE cAlphaBits;
+    BYTE cAlphaShift;
+    BYTE cAccumBits;
+    BYTE cAccumRedBits;
+    BYTE cAccumGreenBits;
+    BYTE cAccumBlueBits;
+    BYTE cAccumAlphaBits;
+    BYTE cDepthBits;
+    BYTE cStencilBits;
+    BYTE cAuxBuffers;
+    BYTE iLayerType;
+    BYTE bReserved;
+    DWORD dwLayerMask;
+    DWORD dwVisibleMask;
+    DWORD dwDamageMask;
+};
+typedef PIXELFORMATDESCRIPTOR* LPPIXELFORMATDESCRIPTOR;
+
+#define PFD_TYPE_RGBA 0
+#define PFD_TYPE_COLORINDEX 1
+#define PFD_MAIN_PLANE 0
+#define PFD_DOUBLEBUFFER 0x00000001
+#define PFD_STEREO 0x00000002
+#define PFD_DRAW_TO_WINDOW 0x00000004
+#define PFD_DRAW_TO_BITMAP 0x00000008
+#define PFD_SUPPORT_GDI 0x00000010
+#define PFD_SUPPORT_OPENGL 0x00000020
+#define PFD_GENERIC_FORMAT 0x00000040
+#define PFD_NEED_PALETTE 0x00000080
+#define PFD_SWAP_EXCHANGE 0x00000200
+#define PFD_SWAP_COPY 0x00000400
+#define PFD_GENERIC_ACCELERATED 0x00001000
+#define PFD_DEPTH_DONTCARE 0x20000000
+#define PFD_DOUBLEBUFFER_DONTCARE 0x40000000
+
+// WGL_ARB_pixel_format
+#define WGL_NUMBER_PIXEL_FORMATS_ARB 0x2000
+#define WGL_DRAW_TO_WINDOW_ARB 0x2001
+#define WGL_DRAW_TO_BITMAP_ARB 0x2002
+#define WGL_ACCELERATION_ARB 0x2003
+#define WGL_SUPPORT_GDI_ARB 0x200F
+#define WGL_SUPPORT_OPENGL_ARB 0x2010
+#define WGL_DOUBLE_BUFFER_ARB 0x2011
+#define WGL_STEREO_ARB 0x2012
+#define WGL_PIXEL_TYPE_ARB 0x2013
+#define WGL_COLOR_BITS_ARB 0x2014
+#define WGL_RED_BITS_ARB 0x2015
+#define WGL_RED_SHIFT_ARB 0x2016
+#define WGL_GREEN_BITS_ARB 0x2017
+#define WGL_GREEN_SHIFT_ARB 0x2018
+#define WGL_BLUE_BITS_ARB 0x2019
+#define WGL_BLUE_SHIFT_ARB 0x201A
+#define WGL_ALPHA_BITS_ARB 0x201B
+#define WGL_ALPHA_SHIFT_ARB 0x201C
+#define WGL_ACCUM_BITS_ARB 0x201D
+#define WGL_DEPTH_BITS_ARB 0x2022
+#define WGL_STENCIL_BITS_ARB 0x2023
+#define WGL_AUX_BUFFERS_ARB 0x2024
+#define WGL_SWAP_METHOD_ARB 0x2007
+#define WGL_NO_ACCELERATION_ARB 0x2025
+#define WGL_GENERIC_ACCELERATION_ARB 0x2026
+#define WGL_FULL_ACCELERATION_ARB 0x2027
+#define WGL_SWAP_EXCHANGE_ARB 0x2028
+#define WGL_SWAP_COPY_ARB 0x2029
+#define WGL_SWAP_UNDEFINED_ARB 0x202A
+#define WGL_TYPE_RGBA_ARB 0x202B
+#define WGL_TYPE_COLORINDEX_ARB 0x202C
+#define WGL_SAMPLE_BUFFERS_ARB 0x2041
+#define WGL_SAMPLES_ARB 0x2042
+// WGL_ARB_pbuffer
+#define WGL_DRAW_TO_PBUFFER_ARB 0x202D
+#define WGL_MAX_PBUFFER_PIXELS_ARB 0x202E
+#define WGL_MAX_PBUFFER_WIDTH_ARB 0x202F
+#define WGL_MAX_PBUFFER_HEIGHT_ARB 0x2030
+#define WGL_PBUFFER_LARGEST_ARB 0x2033
+#define WGL_PBUFFER_WIDTH_ARB 0x2034
+#define WGL_PBUFFER_HEIGHT_ARB 0x2035
+#define WGL_PBUFFER_LOST_ARB 0x2036
+// WGL_ARB_render_texture
+#define WGL_BIND_TO_TEXTURE_RGB_ARB 0x2070
+#define WGL_BIND_TO_TEXTURE_RGBA_ARB 0x2071
+#define WGL_TEXTURE_FORMAT_ARB 0x2072
+#define WGL_TEXTURE_TARGET_ARB 0x2073
+#define WGL_MIPMAP_TEXTURE_ARB 0x2074
+#define WGL_TEXTURE_RGB_ARB 0x2075
+#define WGL_TEXTURE_RGBA_ARB 0x2076
+#define WGL_NO_TEXTURE_ARB 0x2077
+#define WGL_TEXTURE_CUBE_MAP_ARB 0x2078
+#define WGL_TEXTURE_1D_ARB 0x2079
+#define WGL_TEXTURE_2D_ARB 0x207A
+#define WGL_MIPMAP_LEVEL_ARB 0x207B
+#define WGL_FRONT_LEFT_ARB 0x2083
+#define WGL_FRONT_RIGHT_ARB 0x2084
+#define WGL_BACK_LEFT_ARB 0x2085
+#define WGL_BACK_RIGHT_ARB 0x2086
+
+typedef const char*(APIENTRY* PFNWGLGETEXTENSIONSSTRINGARBPROC)(HDC dc);
+typedef BOOL(APIENTRY* PFNWGLCHOOSEPIXELFORMATARBPROC)(HDC dc, const int* intAttribs, const FLOAT* floatAttribs,
+                                                       UINT maxFormats, int* formats, UINT* numFormats);
+typedef BOOL(APIENTRY* PFNWGLGETPIXELFORMATATTRIBIVARBPROC)(HDC dc, int format, int layer, UINT count,
+                                                            const int* attributes, int* values);
+typedef HPBUFFERARB(APIENTRY* PFNWGLCREATEPBUFFERARBPROC)(HDC dc, int format, int width, int height,
+                                                          const int* attribs);
+typedef HDC(APIENTRY* PFNWGLGETPBUFFERDCARBPROC)(HPBUFFERARB pbuffer);
+typedef int(APIENTRY* PFNWGLRELEASEPBUFFERDCARBPROC)(HPBUFFERARB pbuffer, HDC dc);
+typedef BOOL(APIENTRY* PFNWGLDESTROYPBUFFERARBPROC)(HPBUFFERARB pbuffer);
+typedef BOOL(APIENTRY* PFNWGLQUERYPBUFFERARBPROC)(HPBUFFERARB pbuffer, int attribute, int* value);
+typedef BOOL(APIENTRY* PFNWGLBINDTEXIMAGEARBPROC)(HPBUFFERARB pbuffer, int buffer);
+typedef BOOL(APIENTRY* PFNWGLRELEASETEXIMAGEARBPROC)(HPBUFFERARB pbuffer, int buffer);
+
+extern "C" {
+
+// Answers 1 (the one format) for any request that asks for RGBA; 0 for a null descriptor.
+VYR_WINAPI_EXPORT int ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* pfd);
+// A window's format can be set once; setting the same format again succeeds.
+VYR_WINAPI_EXPORT BOOL SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR* pfd);
+VYR_WINAPI_EXPORT int GetPixelFormat(HDC dc);
+// Fills pfd (when given) for format 1 and answers the number of formats (1); 0 on error.
+VYR_WINAPI_EXPORT int DescribePixelFormat(HDC dc, int format, UINT size, LPPIXELFORMATDESCRIPTOR pfd);
+
+VYR_WINAPI_EXPORT HGLRC wglCreateContext(HDC dc);
+VYR_WINAPI_EXPORT BOOL wglDeleteContext(HGLRC context);
+// (any, null) releases the current context. A context may be made current on any
+// window or pbuffer DC with the pixel format set, one after the other.
+VYR_WINAPI_EXPORT BOOL wglMakeCurrent(HDC dc, HGLRC context);
+VYR_WINAPI_EXPORT HGLRC wglGetCurrentContext();
+VYR_WINAPI_EXPORT HDC wglGetCurrentDC();
+// Always succeeds for two live contexts: every context shares with the root already.
+VYR_WINAPI_EXPORT BOOL wglShareLists(HGLRC first, HGLRC second);
+// The WGL extension functions by name, else the GL entry point of that name.
+VYR_WINAPI_EXPORT PROC wglGetProcAddress(LPCSTR name);
+// Back buffer to front buffer (a copy), then glFlush.
+VYR_WINAPI_EXPORT BOOL SwapBuffers(HDC dc);
+
+VYR_WINAPI_EXPORT const char* wglGetExtensionsStringARB(HDC dc);
+VYR_WINAPI_EXPORT BOOL wglChoosePixelFormatARB(HDC dc, const int* intAttribs, const FLOAT* floatAttribs,
+                                              UINT maxFormats, int* formats, UINT* numFormats);
+VYR_WINAPI_EXPORT BOOL wglGetPixelFormatAttribivARB(HDC dc, int format, int layer, UINT count, const int* attributes,
+                                                   int* values);
+VYR_WINAPI_EXPORT HPBUFFERARB wglCreatePbufferARB(HDC dc, int format, int width, int height, const int* attribs);
+VYR_WINAPI_EXPORT HDC wglGetPbufferDCARB(HPBUFFERARB pbuffer);
+VYR_WINAPI_EXPORT int wglReleasePbufferDCARB(HPBUFFERARB pbuffer, HDC dc);
+VYR_WINAPI_EXPORT BOOL wglDestroyPbufferARB(HPBUFFERARB pbuffer);
+VYR_WINAPI_EXPORT BOOL wglQueryPbufferARB(HPBUFFERARB pbuffer, int attribute, int* value);
+// Copies the pbuffer's front or back buffer into the texture bound to GL_TEXTURE_2D
+// of the current context. Release does nothing more than check its arguments.
+VYR_WINAPI_EXPORT BOOL wglBindTexImageARB(HPBUFFERARB pbuffer, int buffer);
+VYR_WINAPI_EXPORT BOOL wglReleaseTexImageARB(HPBUFFERARB pbuffer, int buffer);
+
+}

@@ -1,0 +1,120 @@
+// The X connection, the X error handler, the frame-buffer configuration and the
+// hidden root context.
+#include "GlxInternal.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+
+namespace vyrwin {
+namespace {
+
+Display* sDisplay = nullptr;
+bool sDisplayFailed = false;
+GLXFBConfig sConfig = nullptr;
+GLXContext sRootContext = nullptr;
+GLXPbuffer sRootPbuffer = 0;
+
+// X errors are logged and never end the process: a bad drawable or a request the
+// server refuses must not take the host down.
+int OnXError(Display* display, XErrorEvent* event) {
+    char text[256] = {0};
+    XGetErrorText(display, event->error_code, text, sizeof text);
+    LogLine("X error: %s (request %d.%d, resource 0x%lx)", text, event->request_code, event->minor_code,
+            event->resourceid);
+    return 0;
+}
+
+// Exactly 8-8-8 colour without alpha, double-buffered, 32-bit depth (else the
+// deepest offered), drawable to windows and pbuffers.
+GLXFBConfig ChooseConfig(Display* display) {
+    const int attributes[] = {GLX_X_RENDERABLE, True, GLX_DRAWABLE_TYPE, GLX_WINDOW_BIT | GLX_PBUFFER_BIT,
+                              GLX_RENDER_TYPE, GLX_RGBA_BIT, GLX_X_VISUAL_TYPE, GLX_TRUE_COLOR,
+                              GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8,
+                              GLX_DOUBLEBUFFER, True, GLX_DEPTH_SIZE, 24, None};
+    int count = 0;
+    GLXFBConfig* configs = glXChooseFBConfig(display, DefaultScreen(display), attributes, &count);
+    if (!configs) return nullptr;
+    GLXFBConfig best = nullptr;
+    int bestScore = -1;
+    for (int i = 0; i < count; ++i) {
+        int r = 0, g = 0, b = 0, a = 0, depth = 0, samples = 0;
+        glXGetFBConfigAttrib(display, configs[i], GLX_RED_SIZE, &r);
+        glXGetFBConfigAttrib(display, configs[i], GLX_GREEN_SIZE, &g);
+        glXGetFBConfigAttrib(display, configs[i], GLX_BLUE_SIZE, &b);
+        glXGetFBConfigAttrib(display, configs[i], GLX_ALPHA_SIZE, &a);
+        glXGetFBConfigAttrib(display, configs[i], GLX_DEPTH_SIZE, &depth);
+        glXGetFBConfigAttrib(display, configs[i], GLX_SAMPLES, &samples);
+        if (r != 8 || g != 8 || b != 8 || samples > 1) continue;
+        int score = depth + (a == 0 ? 100 : 0);
+        if (score > bestScore) {
+            bestScore = score;
+            best = configs[i];
+        }
+    }
+    XFree(configs);
+    return best;
+}
+
+}  // namespace
+
+void LogLine(const char* format, ...) {
+    std::fprintf(stderr, "vyr_windows: ");
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(stderr, format, args);
+    va_end(args);
+    std::fputc('\n', stderr);
+}
+
+Display* XDisplay() {
+    if (sDisplay || sDisplayFailed) return sDisplay;
+    sDisplay = XOpenDisplay(nullptr);
+    if (!sDisplay) {
+        sDisplayFailed = true;
+        const char* name = std::getenv("DISPLAY");
+        if (name && *name)
+            LogLine("cannot open X display \"%s\": no X server answers there", name);
+        else
+            LogLine("cannot open an X display: DISPLAY is not set (start an X server, e.g. Xvfb)");
+        return nullptr;
+    }
+    XSetErrorHandler(OnXError);
+    return sDisplay;
+}
+
+GLXFBConfig FbConfig() {
+    if (sConfig) return sConfig;
+    Display* display = XDisplay();
+    if (!display) return nullptr;
+    sConfig = ChooseConfig(display);
+    if (!sConfig) LogLine("no GLX frame-buffer configuration with 8-8-8 colour, double buffer and depth");
+    return sConfig;
+}
+
+GLXContext RootContext() {
+    if (sRootContext) return sRootContext;
+    GLXFBConfig config = FbConfig();
+    if (!config) return nullptr;
+    sRootContext = glXCreateNewContext(sDisplay, config, GLX_RGBA_TYPE, nullptr, True);
+    if (!sRootContext) {
+        LogLine("cannot create the root GL context");
+        return nullptr;
+    }
+    const int attributes[] = {GLX_PBUFFER_WIDTH, 1, GLX_PBUFFER_HEIGHT, 1, None};
+    sRootPbuffer = glXCreatePbuffer(sDisplay, config, attributes);
+    return sRootContext;
+}
+
+GLXDrawable RootDrawable() {
+    RootContext();
+    return sRootPbuffer;
+}
+
+bool MakeCurrentRaw(GLXDrawable draw, GLXDrawable read, GLXContext context) {
+    Display* display = XDisplay();
+    if (!display) return false;
+    return glXMakeContextCurrent(display, draw, read, context) == True;
+}
+
+}  // namespace vyrwin

@@ -1,0 +1,260 @@
+// Last error, window messages, message boxes, modules and their string tables,
+// and the UTF-8 conversions the rest of the library uses.
+#include "WinInternal.h"
+
+#include <dlfcn.h>
+#include <sys/auxv.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cwctype>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace vyrwin {
+namespace {
+
+thread_local DWORD tLastError = ERROR_SUCCESS;
+
+struct MessageBoxRecord {
+    std::wstring text;
+    std::wstring caption;
+};
+std::vector<MessageBoxRecord>& MessageBoxes() {
+    static auto* boxes = new std::vector<MessageBoxRecord>;  // outlives every static destructor
+    return *boxes;
+}
+
+std::wstring Folded(LPCWSTR text) {
+    std::wstring result;
+    for (; text && *text; ++text) result += static_cast<wchar_t>(std::towlower(*text));
+    return result;
+}
+
+struct Module {
+    std::wstring name;  // folded
+    std::map<UINT, std::wstring> strings;
+    void* loaded = nullptr;  // dlopen handle when LoadLibraryW opened it
+    int loadCount = 0;
+};
+std::map<HMODULE, Module>& Modules() {
+    static auto* modules = new std::map<HMODULE, Module>;
+    return *modules;
+}
+
+std::map<std::wstring, UINT>& WindowMessages() {
+    static auto* messages = new std::map<std::wstring, UINT>;
+    return *messages;
+}
+
+}  // namespace
+
+std::string Utf8FromWide(const WCHAR* text) {
+    std::string out;
+    for (; text && *text; ++text) {
+        uint32_t c = static_cast<uint32_t>(*text);
+        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::wstring WideFromUtf8(const char* text) {
+    std::wstring out;
+    const auto* s = reinterpret_cast<const unsigned char*>(text);
+    while (s && *s) {
+        uint32_t c = *s;
+        int extra = c < 0x80 ? 0 : (c >> 5) == 0x6 ? 1 : (c >> 4) == 0xE ? 2 : (c >> 3) == 0x1E ? 3 : -1;
+        if (extra < 0) {
+            out += L'\xFFFD';
+            ++s;
+            continue;
+        }
+        c &= extra == 0 ? 0x7F : (0x3F >> extra);
+        int i = 1;
+        for (; i <= extra; ++i) {
+            if ((s[i] & 0xC0) != 0x80) break;
+            c = (c << 6) | (s[i] & 0x3F);
+        }
+        if (i <= extra) {
+            out += L'\xFFFD';
+            s += i;
+            continue;
+        }
+        out += static_cast<wchar_t>(c);
+        s += extra + 1;
+    }
+    return out;
+}
+
+}  // namespace vyrwin
+
+using namespace vyrwin;
+
+DWORD GetLastError() { return tLastError; }
+void SetLastError(DWORD error) { tLastError = error; }
+
+UINT RegisterWindowMessageW(LPCWSTR name) {
+    if (!name || !*name) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    auto& messages = WindowMessages();
+    auto [it, added] = messages.emplace(Folded(name), 0);
+    if (added) it->second = 0xC000 + static_cast<UINT>(messages.size() - 1);
+    return it->second;
+}
+
+int MessageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT type) {
+    MessageBoxes().push_back({text ? text : L"", caption ? caption : L""});
+    std::fprintf(stderr, "[message box] %s: %s\n", Utf8FromWide(caption ? caption : L"").c_str(),
+                 Utf8FromWide(text).c_str());
+    static const int kButtons[][3] = {
+        {IDOK, IDOK, IDOK},             {IDOK, IDCANCEL, IDCANCEL},  {IDABORT, IDRETRY, IDIGNORE},
+        {IDYES, IDNO, IDCANCEL},        {IDYES, IDNO, IDNO},         {IDRETRY, IDCANCEL, IDCANCEL},
+    };
+    UINT kind = type & MB_TYPEMASK;
+    UINT button = (type & MB_DEFMASK) >> 8;
+    if (kind > 5) kind = 0;
+    if (button > 2) button = 0;
+    return kButtons[kind][button];
+}
+
+UINT VyrGetMessageBoxCount() { return static_cast<UINT>(MessageBoxes().size()); }
+
+LPCWSTR VyrGetMessageBoxText(UINT index) {
+    return index < MessageBoxes().size() ? MessageBoxes()[index].text.c_str() : nullptr;
+}
+
+LPCWSTR VyrGetMessageBoxCaption(UINT index) {
+    return index < MessageBoxes().size() ? MessageBoxes()[index].caption.c_str() : nullptr;
+}
+
+void VyrClearMessageBoxes() { MessageBoxes().clear(); }
+
+HMODULE VyrModuleFromAddress(const void* address) {
+    Dl_info info{};
+    if (!address || !dladdr(address, &info) || !info.dli_fbase) return nullptr;
+    return static_cast<HMODULE>(info.dli_fbase);
+}
+
+BOOL VyrRegisterModule(HMODULE module, LPCWSTR name) {
+    if (!module || !name) return FALSE;
+    Modules()[module].name = Folded(name);
+    return TRUE;
+}
+
+BOOL VyrRegisterStringTable(HMODULE module, const VYR_STRING_RESOURCE* table, UINT count) {
+    if (!module || (count && !table)) return FALSE;
+    auto& strings = Modules()[module].strings;
+    for (UINT i = 0; i < count; ++i) strings[table[i].id] = table[i].text ? table[i].text : L"";
+    return TRUE;
+}
+
+void VyrUnregisterModule(HMODULE module) { Modules().erase(module); }
+
+HMODULE GetModuleHandleW(LPCWSTR name) {
+    if (!name) {
+        // The executable: the module that holds the program headers the kernel loaded.
+        static HMODULE executable = nullptr;
+        if (!executable) executable = VyrModuleFromAddress(reinterpret_cast<const void*>(getauxval(AT_PHDR)));
+        return executable;
+    }
+    std::wstring folded = Folded(name);
+    for (auto& [handle, module] : Modules())
+        if (module.name == folded) return handle;
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+}
+
+HMODULE LoadLibraryW(LPCWSTR name) {
+    if (!name || !*name) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    if (HMODULE known = GetModuleHandleW(name)) {
+        ++Modules()[known].loadCount;
+        return known;
+    }
+    std::string file = Utf8FromWide(name);
+    if (file.find(".so") == std::string::npos) file = "lib" + file + ".so";
+    void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return nullptr;
+    }
+    // A module registers itself while it loads; otherwise it is known by its file.
+    HMODULE module = GetModuleHandleW(name);
+    if (!module) {
+        Dl_info info{};
+        void* any = dlsym(handle, "_init");
+        if (any && dladdr(any, &info)) module = static_cast<HMODULE>(info.dli_fbase);
+        if (!module) {
+            dlclose(handle);
+            SetLastError(ERROR_MOD_NOT_FOUND);
+            return nullptr;
+        }
+        Modules()[module].name = Folded(name);
+    }
+    Module& record = Modules()[module];
+    record.loaded = handle;
+    ++record.loadCount;
+    return module;
+}
+
+BOOL FreeLibrary(HMODULE module) {
+    auto it = Modules().find(module);
+    if (it == Modules().end() || it->second.loadCount <= 0) return FALSE;
+    if (--it->second.loadCount == 0 && it->second.loaded) {
+        void* handle = it->second.loaded;
+        it->second.loaded = nullptr;
+        dlclose(handle);
+    }
+    return TRUE;
+}
+
+FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
+    if (!name) return nullptr;
+    auto it = Modules().find(module);
+    void* handle = it != Modules().end() ? it->second.loaded : nullptr;
+    void* symbol = dlsym(handle ? handle : RTLD_DEFAULT, name);
+    return reinterpret_cast<FARPROC>(symbol);
+}
+
+int LoadStringW(HINSTANCE module, UINT id, LPWSTR buffer, int bufferMax) {
+    auto it = Modules().find(module);
+    if (it == Modules().end()) {
+        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+        return 0;
+    }
+    auto found = it->second.strings.find(id);
+    if (found == it->second.strings.end() || !buffer) {
+        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+        return 0;
+    }
+    const std::wstring& text = found->second;
+    if (bufferMax == 0) {
+        *reinterpret_cast<const WCHAR**>(buffer) = text.c_str();
+        return static_cast<int>(text.size());
+    }
+    int count = std::min<int>(static_cast<int>(text.size()), bufferMax - 1);
+    if (count < 0) return 0;
+    std::copy_n(text.begin(), count, buffer);
+    buffer[count] = 0;
+    return count;
+}

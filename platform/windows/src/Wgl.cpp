@@ -1,0 +1,556 @@
+// Pixel formats, contexts, the blit swap, pbuffers and render-to-texture over GLX.
+#include "GlxInternal.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <cstring>
+#include <unordered_set>
+
+namespace vyrwin {
+namespace {
+
+constexpr int kFormat = 1;
+
+std::unordered_set<HGLRC> sContexts;
+std::unordered_set<HPBUFFERARB> sPbuffers;
+HGLRC sCurrentContext = nullptr;
+HDC sCurrentDc = nullptr;
+
+template <typename F>
+F GlProc(const char* name) {
+    return reinterpret_cast<F>(glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)));
+}
+
+struct Attributes {
+    int depth = 0;
+    int stencil = 0;
+};
+
+Attributes ConfigAttributes() {
+    Attributes a;
+    if (Display* display = XDisplay()) {
+        glXGetFBConfigAttrib(display, FbConfig(), GLX_DEPTH_SIZE, &a.depth);
+        glXGetFBConfigAttrib(display, FbConfig(), GLX_STENCIL_SIZE, &a.stencil);
+    }
+    return a;
+}
+
+// The value of one WGL attribute of the one format; false for unknown attributes.
+bool FormatAttribute(int attribute, int& value) {
+    Attributes config = ConfigAttributes();
+    switch (attribute) {
+        case WGL_NUMBER_PIXEL_FORMATS_ARB: value = 1; return true;
+        case WGL_DRAW_TO_WINDOW_ARB:
+        case WGL_DRAW_TO_PBUFFER_ARB:
+        case WGL_SUPPORT_OPENGL_ARB:
+        case WGL_DOUBLE_BUFFER_ARB:
+        case WGL_BIND_TO_TEXTURE_RGB_ARB:
+        case WGL_BIND_TO_TEXTURE_RGBA_ARB: value = TRUE; return true;
+        case WGL_DRAW_TO_BITMAP_ARB:
+        case WGL_SUPPORT_GDI_ARB:
+        case WGL_STEREO_ARB:
+        case WGL_ALPHA_BITS_ARB:
+        case WGL_ALPHA_SHIFT_ARB:
+        case WGL_ACCUM_BITS_ARB:
+        case WGL_AUX_BUFFERS_ARB:
+        case WGL_SAMPLE_BUFFERS_ARB:
+        case WGL_SAMPLES_ARB: value = 0; return true;
+        case WGL_ACCELERATION_ARB: value = WGL_FULL_ACCELERATION_ARB; return true;
+        case WGL_SWAP_METHOD_ARB: value = WGL_SWAP_COPY_ARB; return true;
+        case WGL_PIXEL_TYPE_ARB: value = WGL_TYPE_RGBA_ARB; return true;
+        case WGL_COLOR_BITS_ARB: value = 24; return true;
+        case WGL_RED_BITS_ARB:
+        case WGL_GREEN_BITS_ARB:
+        case WGL_BLUE_BITS_ARB:
+        case WGL_GREEN_SHIFT_ARB: value = 8; return true;
+        case WGL_RED_SHIFT_ARB: value = 16; return true;
+        case WGL_BLUE_SHIFT_ARB: value = 0; return true;
+        case WGL_DEPTH_BITS_ARB: value = config.depth; return true;
+        case WGL_STENCIL_BITS_ARB: value = config.stencil; return true;
+        case WGL_MAX_PBUFFER_WIDTH_ARB:
+        case WGL_MAX_PBUFFER_HEIGHT_ARB: value = 16384; return true;
+        case WGL_MAX_PBUFFER_PIXELS_ARB: value = 16384 * 16384; return true;
+        default: return false;
+    }
+}
+
+// Whether the format satisfies one requested attribute: sizes are minima, the
+// enumerated values must match, unknown attributes do not restrict.
+bool Satisfies(int attribute, int requested) {
+    int actual = 0;
+    if (!FormatAttribute(attribute, actual)) return true;
+    switch (attribute) {
+        case WGL_COLOR_BITS_ARB:
+        case WGL_RED_BITS_ARB:
+        case WGL_GREEN_BITS_ARB:
+        case WGL_BLUE_BITS_ARB:
+        case WGL_ALPHA_BITS_ARB:
+        case WGL_DEPTH_BITS_ARB:
+        case WGL_STENCIL_BITS_ARB:
+        case WGL_ACCUM_BITS_ARB:
+        case WGL_AUX_BUFFERS_ARB:
+        case WGL_SAMPLES_ARB:
+        case WGL_SAMPLE_BUFFERS_ARB: return actual >= requested;
+        case WGL_ACCELERATION_ARB:
+        case WGL_SWAP_METHOD_ARB: return true;  // every method is acceptable
+        case WGL_DRAW_TO_BITMAP_ARB:
+        case WGL_SUPPORT_GDI_ARB:
+        case WGL_STEREO_ARB: return !requested;
+        default:
+            if (actual == TRUE || actual == FALSE) return !requested || actual;
+            return actual == requested;
+    }
+}
+
+// Function pointers travel as PROC, as the WGL interface hands them out.
+template <typename F>
+PROC AsProc(F function) {
+    return reinterpret_cast<PROC>(reinterpret_cast<void*>(function));
+}
+
+bool IsGlDc(HDC dc) { return WindowOfDc(dc) || PbufferOfDc(dc); }
+
+}  // namespace
+
+bool IsLiveContext(HGLRC context) { return context && sContexts.count(context); }
+bool IsLivePbuffer(HPBUFFERARB pbuffer) { return pbuffer && sPbuffers.count(pbuffer); }
+
+HPBUFFERARB PbufferOfDc(HDC dc) {
+    if (!dc) return nullptr;
+    for (HPBUFFERARB pbuffer : sPbuffers)
+        if (&pbuffer->dc == dc) return pbuffer;
+    return nullptr;
+}
+
+bool PbufferSize(HDC dc, int& width, int& height) {
+    HPBUFFERARB pbuffer = PbufferOfDc(dc);
+    if (!pbuffer) return false;
+    width = pbuffer->width;
+    height = pbuffer->height;
+    return true;
+}
+
+GLXDrawable DcDrawable(HDC dc) { return IsGlDc(dc) ? dc->drawable : 0; }
+
+int DcPixelFormat(HDC dc) {
+    if (HWND window = WindowOfDc(dc)) return window->pixelFormat;
+    return PbufferOfDc(dc) ? kFormat : 0;
+}
+
+HGLRC CurrentContext() { return sCurrentContext; }
+HDC CurrentDc() { return sCurrentDc; }
+
+void DrawableChanging(GLXDrawable drawable, bool rebind) {
+    if (!drawable || !sCurrentContext || !sCurrentDc || sCurrentDc->drawable != drawable) return;
+    MakeCurrentRaw(0, 0, nullptr);
+    if (rebind) {
+        MakeCurrentRaw(drawable, drawable, sCurrentContext->context);
+    } else {
+        sCurrentContext = nullptr;
+        sCurrentDc = nullptr;
+    }
+}
+
+void DrawableReplaced(GLXDrawable old, GLXDrawable fresh) {
+    GLXContext context = glXGetCurrentContext();
+    if (!context || glXGetCurrentDrawable() != old) return;
+    GLXDrawable read = glXGetCurrentReadDrawable();
+    MakeCurrentRaw(fresh, read == old ? fresh : read, context);
+}
+
+bool ReadDrawablePixels(HDC dc, int x, int yTop, int width, int height, uint32_t* bgraTopDown) {
+    int drawableWidth = 0, drawableHeight = 0;
+    GLXDrawable drawable = DcDrawable(dc);
+    if (!drawable || !bgraTopDown || width <= 0 || height <= 0 || !DrawableSize(dc, drawableWidth, drawableHeight))
+        return false;
+    auto bindFramebuffer = GlProc<PFNGLBINDFRAMEBUFFERPROC>("glBindFramebuffer");
+    return WithDrawableCurrent(drawable, [&] {
+        GLint readFramebuffer = 0, readBuffer = 0;
+        glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &readFramebuffer);
+        bindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+        glGetIntegerv(GL_READ_BUFFER, &readBuffer);
+        glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+        glPixelStorei(GL_PACK_SKIP_ROWS, 0);
+        glPixelStorei(GL_PACK_SKIP_PIXELS, 0);
+        glReadBuffer(GL_FRONT);
+        glReadPixels(x, drawableHeight - yTop - height, width, height, GL_BGRA, GL_UNSIGNED_BYTE, bgraTopDown);
+        glPopClientAttrib();
+        glReadBuffer(readBuffer);
+        bindFramebuffer(GL_READ_FRAMEBUFFER, readFramebuffer);
+        // GL rows run from the bottom: turn them top-down.
+        for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom)
+            std::swap_ranges(bgraTopDown + top * width, bgraTopDown + (top + 1) * width, bgraTopDown + bottom * width);
+    });
+}
+
+bool WriteDrawablePixels(HDC dc, int x, int yTop, int width, int height, const uint32_t* bgraTopDown) {
+    int drawableWidth = 0, drawableHeight = 0;
+    GLXDrawable drawable = DcDrawable(dc);
+    if (!drawable || !bgraTopDown || width <= 0 || height <= 0 || !DrawableSize(dc, drawableWidth, drawableHeight))
+        return false;
+    auto bindFramebuffer = GlProc<PFNGLBINDFRAMEBUFFERPROC>("glBindFramebuffer");
+    auto windowPos = GlProc<PFNGLWINDOWPOS2IPROC>("glWindowPos2i");
+    auto useProgram = GlProc<PFNGLUSEPROGRAMPROC>("glUseProgram");
+    return WithDrawableCurrent(drawable, [&] {
+        GLint drawFramebuffer = 0, program = 0;
+        glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawFramebuffer);
+        glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+        bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        useProgram(0);
+        glPushAttrib(GL_ALL_ATTRIB_BITS);
+        glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+        for (GLenum cap : {GL_DEPTH_TEST, GL_BLEND, GL_SCISSOR_TEST, GL_ALPHA_TEST, GL_STENCIL_TEST, GL_COLOR_LOGIC_OP,
+                           GL_TEXTURE_2D, GL_FOG, GL_LIGHTING, GL_DITHER})
+            glDisable(cap);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glPixelZoom(1.0f, -1.0f);  // rows arrive top-down
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+        glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+        glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+        glDrawBuffer(GL_FRONT);
+        windowPos(x, drawableHeight - yTop);
+        glDrawPixels(width, height, GL_BGRA, GL_UNSIGNED_BYTE, bgraTopDown);
+        glFlush();
+        glPopClientAttrib();
+        glPopAttrib();
+        useProgram(program);
+        bindFramebuffer(GL_DRAW_FRAMEBUFFER, drawFramebuffer);
+    });
+}
+
+}  // namespace vyrwin
+
+using namespace vyrwin;
+
+int ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* pfd) {
+    if (!IsGlDc(dc) || !pfd) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    if (pfd->iPixelType != PFD_TYPE_RGBA) {
+        SetLastError(ERROR_INVALID_PIXEL_FORMAT);
+        return 0;
+    }
+    return kFormat;
+}
+
+BOOL SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR*) {
+    if (format != kFormat) {
+        SetLastError(ERROR_INVALID_PIXEL_FORMAT);
+        return FALSE;
+    }
+    if (PbufferOfDc(dc)) return TRUE;
+    HWND window = WindowOfDc(dc);
+    if (!window) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    window->pixelFormat = format;
+    return TRUE;
+}
+
+int GetPixelFormat(HDC dc) { return DcPixelFormat(dc); }
+
+int DescribePixelFormat(HDC dc, int format, UINT size, LPPIXELFORMATDESCRIPTOR pfd) {
+    if (!IsGlDc(dc) || !FbConfig()) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    if (!pfd) return 1;
+    if (format != kFormat || size < sizeof(PIXELFORMATDESCRIPTOR)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    Attributes config = ConfigAttributes();
+    std::memset(pfd, 0, sizeof *pfd);
+    pfd->nSize = sizeof *pfd;
+    pfd->nVersion = 1;
+    pfd->dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER | PFD_SWAP_COPY;
+    pfd->iPixelType = PFD_TYPE_RGBA;
+    pfd->cColorBits = 24;
+    pfd->cRedBits = pfd->cGreenBits = pfd->cBlueBits = 8;
+    pfd->cRedShift = 16;
+    pfd->cGreenShift = 8;
+    pfd->cBlueShift = 0;
+    pfd->cDepthBits = static_cast<BYTE>(config.depth);
+    pfd->cStencilBits = static_cast<BYTE>(config.stencil);
+    pfd->iLayerType = PFD_MAIN_PLANE;
+    return 1;
+}
+
+HGLRC wglCreateContext(HDC dc) {
+    if (!IsGlDc(dc) || DcPixelFormat(dc) != kFormat) {
+        SetLastError(ERROR_INVALID_PIXEL_FORMAT);
+        return nullptr;
+    }
+    GLXContext root = RootContext();
+    if (!root) return nullptr;
+    GLXContext context = glXCreateNewContext(XDisplay(), FbConfig(), GLX_RGBA_TYPE, root, True);
+    if (!context) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    HGLRC result = new HGLRC__{context};
+    sContexts.insert(result);
+    return result;
+}
+
+BOOL wglDeleteContext(HGLRC context) {
+    if (!IsLiveContext(context)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (context == sCurrentContext) wglMakeCurrent(nullptr, nullptr);
+    glXDestroyContext(XDisplay(), context->context);
+    sContexts.erase(context);
+    delete context;
+    return TRUE;
+}
+
+BOOL wglMakeCurrent(HDC dc, HGLRC context) {
+    if (!context) {
+        if (sCurrentContext) MakeCurrentRaw(0, 0, nullptr);
+        sCurrentContext = nullptr;
+        sCurrentDc = nullptr;
+        return TRUE;
+    }
+    if (!IsLiveContext(context) || !IsGlDc(dc)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (DcPixelFormat(dc) != kFormat) {
+        SetLastError(ERROR_INVALID_PIXEL_FORMAT);
+        return FALSE;
+    }
+    if (context == sCurrentContext && dc == sCurrentDc && glXGetCurrentContext() == context->context) return TRUE;
+    if (!MakeCurrentRaw(dc->drawable, dc->drawable, context->context)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    sCurrentContext = context;
+    sCurrentDc = dc;
+    return TRUE;
+}
+
+HGLRC wglGetCurrentContext() { return sCurrentContext; }
+HDC wglGetCurrentDC() { return sCurrentDc; }
+
+BOOL wglShareLists(HGLRC first, HGLRC second) {
+    if (!IsLiveContext(first) || !IsLiveContext(second)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+PROC wglGetProcAddress(LPCSTR name) {
+    if (!name) return nullptr;
+    static const struct {
+        const char* name;
+        PROC proc;
+    } kWgl[] = {
+        {"wglGetExtensionsStringARB", AsProc(wglGetExtensionsStringARB)},
+        {"wglChoosePixelFormatARB", AsProc(wglChoosePixelFormatARB)},
+        {"wglGetPixelFormatAttribivARB", AsProc(wglGetPixelFormatAttribivARB)},
+        {"wglCreatePbufferARB", AsProc(wglCreatePbufferARB)},
+        {"wglGetPbufferDCARB", AsProc(wglGetPbufferDCARB)},
+        {"wglReleasePbufferDCARB", AsProc(wglReleasePbufferDCARB)},
+        {"wglDestroyPbufferARB", AsProc(wglDestroyPbufferARB)},
+        {"wglQueryPbufferARB", AsProc(wglQueryPbufferARB)},
+        {"wglBindTexImageARB", AsProc(wglBindTexImageARB)},
+        {"wglReleaseTexImageARB", AsProc(wglReleaseTexImageARB)},
+    };
+    for (const auto& entry : kWgl)
+        if (std::strcmp(entry.name, name) == 0) return entry.proc;
+    if (std::strncmp(name, "wgl", 3) == 0) return nullptr;
+    return AsProc(glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)));
+}
+
+BOOL SwapBuffers(HDC dc) {
+    int width = 0, height = 0;
+    GLXDrawable drawable = DcDrawable(dc);
+    if (!drawable || !DrawableSize(dc, width, height)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    auto bindFramebuffer = GlProc<PFNGLBINDFRAMEBUFFERPROC>("glBindFramebuffer");
+    auto blit = GlProc<PFNGLBLITFRAMEBUFFERPROC>("glBlitFramebuffer");
+    // A blit rather than a GLX swap: the front buffer must hold the picture
+    // afterwards, since highlights are drawn straight into it and read back.
+    bool done = WithDrawableCurrent(drawable, [&] {
+        GLint readFramebuffer = 0, drawFramebuffer = 0, readBuffer = 0, drawBuffer = 0;
+        glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &readFramebuffer);
+        glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawFramebuffer);
+        bindFramebuffer(GL_FRAMEBUFFER, 0);
+        glGetIntegerv(GL_READ_BUFFER, &readBuffer);
+        glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
+        GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+        glDisable(GL_SCISSOR_TEST);
+        glReadBuffer(GL_BACK);
+        glDrawBuffer(GL_FRONT);
+        blit(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        glFlush();
+        if (scissor) glEnable(GL_SCISSOR_TEST);
+        glReadBuffer(readBuffer);
+        glDrawBuffer(drawBuffer);
+        bindFramebuffer(GL_READ_FRAMEBUFFER, readFramebuffer);
+        bindFramebuffer(GL_DRAW_FRAMEBUFFER, drawFramebuffer);
+    });
+    return done ? TRUE : FALSE;
+}
+
+const char* wglGetExtensionsStringARB(HDC) {
+    return "WGL_ARB_extensions_string WGL_ARB_pixel_format WGL_ARB_pbuffer WGL_ARB_render_texture";
+}
+
+BOOL wglChoosePixelFormatARB(HDC dc, const int* intAttribs, const FLOAT*, UINT maxFormats, int* formats,
+                             UINT* numFormats) {
+    if (!IsGlDc(dc) || !numFormats || (maxFormats && !formats)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    bool ok = FbConfig() != nullptr;
+    for (const int* a = intAttribs; ok && a && a[0]; a += 2) ok = Satisfies(a[0], a[1]);
+    *numFormats = ok ? 1 : 0;
+    if (ok && maxFormats) formats[0] = kFormat;
+    return TRUE;
+}
+
+BOOL wglGetPixelFormatAttribivARB(HDC dc, int format, int, UINT count, const int* attributes, int* values) {
+    if (!IsGlDc(dc) || (count && (!attributes || !values))) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    for (UINT i = 0; i < count; ++i) {
+        if (attributes[i] == WGL_NUMBER_PIXEL_FORMATS_ARB) {
+            values[i] = 1;
+            continue;
+        }
+        if (format != kFormat || !FormatAttribute(attributes[i], values[i])) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+HPBUFFERARB wglCreatePbufferARB(HDC dc, int format, int width, int height, const int* attribs) {
+    if (!IsGlDc(dc) || format != kFormat || width <= 0 || height <= 0 || !RootContext()) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    int largest = 0, textureFormat = WGL_NO_TEXTURE_ARB, textureTarget = WGL_NO_TEXTURE_ARB;
+    for (const int* a = attribs; a && a[0]; a += 2) {
+        if (a[0] == WGL_PBUFFER_LARGEST_ARB) largest = a[1];
+        if (a[0] == WGL_TEXTURE_FORMAT_ARB) textureFormat = a[1];
+        if (a[0] == WGL_TEXTURE_TARGET_ARB) textureTarget = a[1];
+    }
+    const int glxAttributes[] = {GLX_PBUFFER_WIDTH, width, GLX_PBUFFER_HEIGHT, height, GLX_PRESERVED_CONTENTS, True,
+                                 GLX_LARGEST_PBUFFER, largest ? True : False, None};
+    GLXPbuffer pbuffer = glXCreatePbuffer(XDisplay(), FbConfig(), glxAttributes);
+    XSync(XDisplay(), False);
+    if (!pbuffer) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    auto* result = new HPBUFFERARB__;
+    result->pbuffer = pbuffer;
+    unsigned int actualWidth = width, actualHeight = height;
+    glXQueryDrawable(XDisplay(), pbuffer, GLX_WIDTH, &actualWidth);
+    glXQueryDrawable(XDisplay(), pbuffer, GLX_HEIGHT, &actualHeight);
+    result->width = static_cast<int>(actualWidth);
+    result->height = static_cast<int>(actualHeight);
+    result->textureFormat = textureFormat;
+    result->textureTarget = textureTarget;
+    result->dc.kind = HDC__::kPbuffer;
+    result->dc.pbuffer = result;
+    result->dc.drawable = pbuffer;
+    sPbuffers.insert(result);
+    return result;
+}
+
+HDC wglGetPbufferDCARB(HPBUFFERARB pbuffer) {
+    if (!IsLivePbuffer(pbuffer)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    pbuffer->dcOut = true;
+    return &pbuffer->dc;
+}
+
+int wglReleasePbufferDCARB(HPBUFFERARB pbuffer, HDC dc) {
+    if (!IsLivePbuffer(pbuffer) || dc != &pbuffer->dc) {
+        SetLastError(ERROR_DC_NOT_FOUND);
+        return 0;
+    }
+    pbuffer->dcOut = false;
+    return 1;
+}
+
+BOOL wglDestroyPbufferARB(HPBUFFERARB pbuffer) {
+    if (!IsLivePbuffer(pbuffer)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    DrawableChanging(pbuffer->pbuffer, false);
+    glXDestroyPbuffer(XDisplay(), pbuffer->pbuffer);
+    sPbuffers.erase(pbuffer);
+    delete pbuffer;
+    return TRUE;
+}
+
+BOOL wglQueryPbufferARB(HPBUFFERARB pbuffer, int attribute, int* value) {
+    if (!IsLivePbuffer(pbuffer) || !value) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    switch (attribute) {
+        case WGL_PBUFFER_WIDTH_ARB: *value = pbuffer->width; return TRUE;
+        case WGL_PBUFFER_HEIGHT_ARB: *value = pbuffer->height; return TRUE;
+        case WGL_PBUFFER_LOST_ARB: *value = 0; return TRUE;  // GLX pbuffers with preserved contents are never lost
+        case WGL_TEXTURE_FORMAT_ARB: *value = pbuffer->textureFormat; return TRUE;
+        case WGL_TEXTURE_TARGET_ARB: *value = pbuffer->textureTarget; return TRUE;
+        case WGL_MIPMAP_TEXTURE_ARB: *value = 0; return TRUE;
+        default: SetLastError(ERROR_INVALID_PARAMETER); return FALSE;
+    }
+}
+
+BOOL wglBindTexImageARB(HPBUFFERARB pbuffer, int buffer) {
+    if (!IsLivePbuffer(pbuffer) || (buffer != WGL_FRONT_LEFT_ARB && buffer != WGL_BACK_LEFT_ARB)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    GLXContext context = glXGetCurrentContext();
+    if (!context) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    // Read from the pbuffer while the current drawable stays the draw target.
+    GLXDrawable draw = glXGetCurrentDrawable();
+    GLXDrawable read = glXGetCurrentReadDrawable();
+    if (!MakeCurrentRaw(draw, pbuffer->pbuffer, context)) return FALSE;
+    auto bindFramebuffer = GlProc<PFNGLBINDFRAMEBUFFERPROC>("glBindFramebuffer");
+    GLint readFramebuffer = 0, readBuffer = 0;
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &readFramebuffer);
+    bindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glGetIntegerv(GL_READ_BUFFER, &readBuffer);
+    glReadBuffer(buffer == WGL_FRONT_LEFT_ARB ? GL_FRONT : GL_BACK);
+    GLenum internal = pbuffer->textureFormat == WGL_TEXTURE_RGBA_ARB ? GL_RGBA : GL_RGB;
+    glCopyTexImage2D(GL_TEXTURE_2D, 0, internal, 0, 0, pbuffer->width, pbuffer->height, 0);
+    glReadBuffer(readBuffer);
+    bindFramebuffer(GL_READ_FRAMEBUFFER, readFramebuffer);
+    MakeCurrentRaw(draw, read, context);
+    return TRUE;
+}
+
+BOOL wglReleaseTexImageARB(HPBUFFERARB pbuffer, int buffer) {
+    if (!IsLivePbuffer(pbuffer) || (buffer != WGL_FRONT_LEFT_ARB && buffer != WGL_BACK_LEFT_ARB)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return TRUE;
+}

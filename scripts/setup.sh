@@ -1,0 +1,37 @@
+# Shared by ./run-tests and ./run-demo: installs what a fresh Debian 12 machine lacks,
+# then configures and builds. Source it; it defines functions only.
+
+VYR_PACKAGES="cmake g++ ccache libgtest-dev libbenchmark-dev libgl-dev libglu1-mesa-dev libx11-dev
+libfreetype-dev libfontconfig-dev libgl1-mesa-dri libglx-mesa0 xvfb xauth fontconfig
+fonts-dejavu-core fonts-liberation2 libpng-dev libjpeg-dev
+libocct-foundation-dev libocct-modeling-data-dev libocct-modeling-algorithms-dev libtbb-dev"
+
+vyr_install_packages() {
+    local missing=()
+    local p
+    for p in $VYR_PACKAGES; do
+        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$p")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    export DEBIAN_FRONTEND=noninteractive
+    $sudo apt-get update -q
+    $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# vyr_build BUILD_DIR [extra cmake arguments...]
+vyr_build() {
+    local dir="$1"; shift
+    local launcher=()
+    if command -v ccache >/dev/null 2>&1; then
+        launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    fi
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE="${VYR_BUILD_TYPE:-RelWithDebInfo}" "${launcher[@]}" "$@"
+    cmake --build "$dir" -j"$(nproc)"
+}
+
+VYR_XVFB_ARGS="-screen 0 1280x1024x24 -nolisten tcp"

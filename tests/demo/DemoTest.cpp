@@ -1,0 +1,53 @@
+// The demo host, run as a user runs it: it must write a picture of its triangle.
+#include "DemoPng.h"
+#include "TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+namespace {
+
+int RunDemo(const std::string& folder) {
+    pid_t child = fork();
+    if (child == 0) {
+        execl(VYR_DEMO_EXECUTABLE, VYR_DEMO_EXECUTABLE, folder.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+struct Pixel {
+    int r, g, b;
+};
+
+Pixel At(const std::vector<unsigned char>& rgb, int width, int x, int y) {
+    const unsigned char* p = rgb.data() + (static_cast<size_t>(y) * width + x) * 3;
+    return Pixel{p[0], p[1], p[2]};
+}
+
+}  // namespace
+
+TEST(DemoTest, WritesAPngOfTheTriangle) {
+    std::string folder = vyrtest::ScratchDir();
+    ASSERT_EQ(RunDemo(folder), 0);
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;
+    ASSERT_TRUE(vyrdemo::ReadPngRgb(folder + "/triangle.png", width, height, rgb));
+    ASSERT_EQ(width, 400);
+    ASSERT_EQ(height, 300);
+    // Inside the triangle: its orange; in a corner: the dark blue background.
+    Pixel inside = At(rgb, width, 200, 180);
+    EXPECT_NEAR(inside.r, 255, 3);
+    EXPECT_NEAR(inside.g, 160, 3);
+    EXPECT_NEAR(inside.b, 0, 3);
+    Pixel corner = At(rgb, width, 5, 5);
+    EXPECT_NEAR(corner.r, 26, 3);
+    EXPECT_NEAR(corner.g, 26, 3);
+    EXPECT_NEAR(corner.b, 77, 3);
+}
