@@ -1,0 +1,497 @@
+// The registry over its store file: values as another process sees them, the
+// Windows answers for absent values and short buffers, names without case, and a
+// store file that stays whole through concurrent writers and corruption.
+#include "windows.h"
+
+#include "TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<BYTE> TextBytes(const std::wstring& text, bool withZero) {
+    const size_t count = (text.size() + (withZero ? 1 : 0)) * sizeof(WCHAR);
+    const BYTE* begin = reinterpret_cast<const BYTE*>(text.c_str());
+    return std::vector<BYTE>(begin, begin + count);
+}
+
+template <typename T>
+std::vector<BYTE> PodBytes(T value) {
+    const BYTE* begin = reinterpret_cast<const BYTE*>(&value);
+    return std::vector<BYTE>(begin, begin + sizeof value);
+}
+
+std::set<std::string> FilesIn(const std::string& dir) {
+    std::set<std::string> names;
+    if (DIR* d = opendir(dir.c_str())) {
+        while (dirent* entry = readdir(d))
+            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+                names.insert(entry->d_name);
+        closedir(d);
+    }
+    return names;
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+// Runs the probe executable with these arguments (no shell) and answers its exit status.
+int RunProbe(const std::vector<std::string>& args) {
+    std::vector<std::string> all{VYR_REGISTRY_PROBE};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& arg : all) argv.push_back(&arg[0]);
+    argv.push_back(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class RegistryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = vyrtest::ScratchDir();
+        file_ = dir_ + "/registry";
+        setenv("VYR_REGISTRY_FILE", file_.c_str(), 1);
+    }
+
+    // Creates (or opens) a key below HKEY_LOCAL_MACHINE with every right.
+    HKEY CreateKey(const wchar_t* path, DWORD* disposition = nullptr) {
+        HKEY key = nullptr;
+        EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                                 KEY_ALL_ACCESS, nullptr, &key, disposition));
+        return key;
+    }
+
+    static LONG Set(HKEY key, const wchar_t* name, DWORD type, const std::vector<BYTE>& bytes) {
+        return RegSetValueExW(key, name, 0, type, bytes.data(), static_cast<DWORD>(bytes.size()));
+    }
+
+    // The value's bytes, read the usual way: ask the size, then read.
+    static std::vector<BYTE> Get(HKEY key, const wchar_t* name, DWORD* type = nullptr, LONG* status = nullptr) {
+        DWORD size = 0;
+        LONG result = RegQueryValueExW(key, name, nullptr, type, nullptr, &size);
+        std::vector<BYTE> bytes(size);
+        if (result == ERROR_SUCCESS) result = RegQueryValueExW(key, name, nullptr, type, bytes.data(), &size);
+        if (status) *status = result;
+        if (result != ERROR_SUCCESS) bytes.clear();
+        return bytes;
+    }
+
+    std::string dir_;
+    std::string file_;
+};
+
+TEST_F(RegistryTest, ValuesKeepTheirTypeAndExactBytesInAReadableFile) {
+    DWORD disposition = 0;
+    HKEY key = CreateKey(L"Software\\Vyr\\Values", &disposition);
+    EXPECT_EQ(static_cast<DWORD>(REG_CREATED_NEW_KEY), disposition);
+
+    std::vector<BYTE> blob;
+    for (int i = 0; i < 256; ++i) blob.push_back(static_cast<BYTE>(i));
+    const std::vector<BYTE> multi = TextBytes(std::wstring(L"one\0two\0", 8), true);
+    ASSERT_EQ(ERROR_SUCCESS, Set(key, L"Text", REG_SZ, TextBytes(L"1.25", true)));
+    ASSERT_EQ(ERROR_SUCCESS, Set(key, L"Unterminated", REG_SZ, TextBytes(L"abc", false)));
+    ASSERT_EQ(ERROR_SUCCESS, Set(key, L"Count", REG_DWORD, PodBytes<DWORD>(42)));
+    ASSERT_EQ(ERROR_SUCCESS, Set(key, L"Big", REG_QWORD, PodBytes<uint64_t>(0x0123456789abcdefULL)));
+    ASSERT_EQ(ERROR_SUCCESS, Set(key, L"Blob", REG_BINARY, blob));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, L"Empty", 0, REG_BINARY, nullptr, 0));
+    ASSERT_EQ(ERROR_SUCCESS, Set(key, L"List", REG_MULTI_SZ, multi));
+    ASSERT_EQ(ERROR_SUCCESS, Set(key, L"Odd", 0x1234, {7}));
+    ASSERT_EQ(ERROR_SUCCESS, Set(key, nullptr, REG_EXPAND_SZ, TextBytes(L"%HOME%", true)));
+    ASSERT_EQ(ERROR_SUCCESS, RegFlushKey(key));
+    ASSERT_EQ(ERROR_SUCCESS, RegCloseKey(key));
+
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Vyr\\Values", 0, KEY_READ, &key));
+    struct Expected {
+        const wchar_t* name;
+        DWORD type;
+        std::vector<BYTE> bytes;
+    };
+    const Expected expected[] = {
+        {L"Text", REG_SZ, TextBytes(L"1.25", true)},  // 5 wide characters: 20 bytes
+        {L"Unterminated", REG_SZ, TextBytes(L"abc", false)},
+        {L"Count", REG_DWORD, PodBytes<DWORD>(42)},
+        {L"Big", REG_QWORD, PodBytes<uint64_t>(0x0123456789abcdefULL)},
+        {L"Blob", REG_BINARY, blob},
+        {L"Empty", REG_BINARY, {}},
+        {L"List", REG_MULTI_SZ, multi},
+        {L"Odd", 0x1234, {7}},
+        {L"", REG_EXPAND_SZ, TextBytes(L"%HOME%", true)},
+    };
+    for (const Expected& e : expected) {
+        DWORD type = 0;
+        LONG status = 0;
+        EXPECT_EQ(e.bytes, Get(key, e.name, &type, &status)) << e.name;
+        EXPECT_EQ(ERROR_SUCCESS, status) << e.name;
+        EXPECT_EQ(e.type, type) << e.name;
+    }
+    EXPECT_EQ(20u, Get(key, L"Text").size());
+    RegCloseKey(key);
+
+    const std::string text = vyrtest::ReadFileBytes(file_);
+    EXPECT_NE(std::string::npos, text.find("[HKEY_LOCAL_MACHINE\\Software\\Vyr\\Values]\n")) << text;
+    EXPECT_NE(std::string::npos, text.find("\"Count\"=REG_DWORD:2a 00 00 00\n")) << text;
+    EXPECT_NE(std::string::npos, text.find("\"Odd\"=0x00001234:07\n")) << text;
+}
+
+TEST_F(RegistryTest, AValueWrittenByOneProcessIsReadByAnother) {
+    HKEY key = CreateKey(L"Software\\Vyr\\Shared");
+    ASSERT_EQ(ERROR_SUCCESS, Set(key, L"Generation", REG_SZ, TextBytes(L"1", true)));
+
+    // The child reads it with its type and its 8 bytes; a different expectation fails.
+    EXPECT_EQ(0, RunProbe({"expect", "Software\\Vyr\\Shared", "Generation", "1", "3100000000000000"}));
+    EXPECT_EQ(1, RunProbe({"expect", "Software\\Vyr\\Shared", "Generation", "1", "31000000"}));
+    EXPECT_EQ(1, RunProbe({"expect", "Software\\Vyr\\Shared", "Generation", "3", "3100000000000000"}));
+
+    // What the child writes, this process reads through the handle it already holds.
+    ASSERT_EQ(0, RunProbe({"set", "Software\\Vyr\\Shared", "FromChild", "3", "0102030405"}));
+    DWORD type = 0;
+    EXPECT_EQ((std::vector<BYTE>{1, 2, 3, 4, 5}), Get(key, L"FromChild", &type));
+    EXPECT_EQ(static_cast<DWORD>(REG_BINARY), type);
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, ConcurrentWritersLoseNoValue) {
+    HKEY key = CreateKey(L"Software\\Vyr\\Busy");
+    const int writers = 4;
+    const int perWriter = 25;
+    std::vector<pid_t> children;
+    for (int w = 0; w < writers; ++w) {
+        const pid_t child = fork();
+        if (child == 0) {
+            const std::string prefix = "w" + std::to_string(w) + "_";
+            const std::string count = std::to_string(perWriter);
+            char* argv[] = {const_cast<char*>(VYR_REGISTRY_PROBE), const_cast<char*>("fill"),
+                            const_cast<char*>("Software\\Vyr\\Busy"), const_cast<char*>(prefix.c_str()),
+                            const_cast<char*>(count.c_str()), nullptr};
+            execv(argv[0], argv);
+            _exit(127);
+        }
+        ASSERT_GT(child, 0);
+        children.push_back(child);
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(child, waitpid(child, &status, 0));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    for (int w = 0; w < writers; ++w)
+        for (int i = 0; i < perWriter; ++i) {
+            const std::wstring name = L"w" + std::to_wstring(w) + L"_" + std::to_wstring(i);
+            EXPECT_EQ(PodBytes<DWORD>(static_cast<DWORD>(i)), Get(key, name.c_str())) << "lost " << w << "/" << i;
+        }
+    RegCloseKey(key);
+    EXPECT_EQ((std::set<std::string>{"registry", "registry.lock"}), FilesIn(dir_));
+}
+
+TEST_F(RegistryTest, AbsentKeysAndValuesAnswerFileNotFound) {
+    // No store file at all: an empty registry, and reading does not create one.
+    HKEY key = reinterpret_cast<HKEY>(1);
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Nothing", 0, KEY_READ, &key));
+    EXPECT_EQ(nullptr, key);
+    DWORD size = 0;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExW(HKEY_CURRENT_USER, L"Nothing", nullptr, nullptr, nullptr, &size));
+    EXPECT_TRUE(FilesIn(dir_).empty());
+
+    key = CreateKey(L"Software\\Vyr\\Present");
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExW(key, L"Absent", nullptr, nullptr, nullptr, &size));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExW(key, nullptr, nullptr, nullptr, nullptr, &size));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExW(key, L"", nullptr, nullptr, nullptr, &size));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegDeleteValueW(key, L"Absent"));
+    HKEY other = nullptr;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExW(key, L"Deeper", 0, KEY_READ, &other));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Vyr\\Present", 0, KEY_READ, &other));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\Vyr\\Absent"));
+
+    // The default value (null or empty name) is one value.
+    ASSERT_EQ(ERROR_SUCCESS, Set(key, L"", REG_DWORD, PodBytes<DWORD>(9)));
+    EXPECT_EQ(PodBytes<DWORD>(9), Get(key, nullptr));
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, QueryAnswersTheSizeAndMoreDataForShortBuffers) {
+    HKEY key = CreateKey(L"Software\\Vyr\\Sizes");
+    const std::vector<BYTE> value = TextBytes(L"1.25", true);
+    ASSERT_EQ(ERROR_SUCCESS, Set(key, L"IncrFactor", REG_SZ, value));
+
+    DWORD type = 0;
+    DWORD size = 0;
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, L"IncrFactor", nullptr, &type, nullptr, &size));
+    EXPECT_EQ(value.size(), size);
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
+
+    BYTE small[8];
+    size = sizeof small;
+    type = 0;
+    EXPECT_EQ(ERROR_MORE_DATA, RegQueryValueExW(key, L"IncrFactor", nullptr, &type, small, &size));
+    EXPECT_EQ(value.size(), size);
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
+
+    BYTE large[520];
+    size = sizeof large;
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, L"IncrFactor", nullptr, nullptr, large, &size));
+    ASSERT_EQ(value.size(), size);
+    EXPECT_EQ(value, std::vector<BYTE>(large, large + size));
+    EXPECT_STREQ(L"1.25", reinterpret_cast<const wchar_t*>(large));
+
+    std::vector<BYTE> exact(value.size());
+    size = static_cast<DWORD>(exact.size());
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, L"IncrFactor", nullptr, nullptr, exact.data(), &size));
+    EXPECT_EQ(value, exact);
+
+    // Only asking whether it exists; a buffer without a size; a reserved argument.
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, L"IncrFactor", nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, RegQueryValueExW(key, L"IncrFactor", nullptr, nullptr, large, nullptr));
+    DWORD reserved = 0;
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, RegQueryValueExW(key, L"IncrFactor", &reserved, nullptr, nullptr, &size));
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, CorruptStoreIsKeptAsideAndTheRegistryGoesOn) {
+    const std::string garbage = "this is not a registry\n\x01\x02\xff";
+    WriteFile(file_, garbage);
+
+    testing::internal::CaptureStderr();
+    HKEY key = nullptr;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software", 0, KEY_READ, &key));
+    const std::string report = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(1, std::count(report.begin(), report.end(), '\n')) << report;
+    EXPECT_NE(std::string::npos, report.find(file_)) << report;
+
+    // The bytes are kept whole beside the store; the store itself is gone.
+    std::set<std::string> files = FilesIn(dir_);
+    std::string aside;
+    for (const std::string& name : files)
+        if (name.rfind("registry.corrupt-", 0) == 0) aside = name;
+    ASSERT_FALSE(aside.empty());
+    EXPECT_EQ(garbage, vyrtest::ReadFileBytes(dir_ + "/" + aside));
+    EXPECT_EQ(0u, files.count("registry"));
+
+    // The next write starts a fresh store.
+    key = CreateKey(L"Software\\Vyr");
+    ASSERT_EQ(ERROR_SUCCESS, Set(key, L"After", REG_DWORD, PodBytes<DWORD>(1)));
+    EXPECT_EQ(PodBytes<DWORD>(1), Get(key, L"After"));
+    RegCloseKey(key);
+
+    // A store that turns corrupt again is found by a write, and kept under a second name.
+    WriteFile(file_, "VYR-REGISTRY 1\n[HKEY_NOWHERE\\x]\n");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(ERROR_SUCCESS, Set(HKEY_LOCAL_MACHINE, L"Root", REG_DWORD, PodBytes<DWORD>(2)));
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(PodBytes<DWORD>(2), Get(HKEY_LOCAL_MACHINE, L"Root"));
+    int asides = 0;
+    for (const std::string& name : FilesIn(dir_))
+        if (name.rfind("registry.corrupt-", 0) == 0) ++asides;
+    EXPECT_EQ(2, asides);
+    EXPECT_EQ(garbage, vyrtest::ReadFileBytes(dir_ + "/" + aside));
+}
+
+TEST_F(RegistryTest, WritesLeaveNoTemporaryFiles) {
+    HKEY key = CreateKey(L"Software\\Vyr\\Many");
+    for (int i = 0; i < 40; ++i) {
+        const std::wstring name = L"V" + std::to_wstring(i % 7);
+        ASSERT_EQ(ERROR_SUCCESS, Set(key, name.c_str(), REG_DWORD, PodBytes<DWORD>(static_cast<DWORD>(i))));
+    }
+    ASSERT_EQ(ERROR_SUCCESS, RegDeleteValueW(key, L"V0"));
+    RegCloseKey(key);
+    ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\Vyr\\Many"));
+    EXPECT_EQ((std::set<std::string>{"registry", "registry.lock"}), FilesIn(dir_));
+
+    // A store that cannot be written (its folder is a file) answers an error and
+    // leaves nothing behind.
+    WriteFile(dir_ + "/plain", "x");
+    setenv("VYR_REGISTRY_FILE", (dir_ + "/plain/registry").c_str(), 1);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(ERROR_CANTWRITE, Set(HKEY_LOCAL_MACHINE, L"Lost", REG_DWORD, PodBytes<DWORD>(1)));
+    EXPECT_FALSE(testing::internal::GetCapturedStderr().empty());
+    EXPECT_EQ((std::set<std::string>{"plain", "registry", "registry.lock"}), FilesIn(dir_));
+}
+
+TEST_F(RegistryTest, KeyAndValueNamesIgnoreCaseAndKeepTheirSpelling) {
+    HKEY key = CreateKey(L"Software\\MixedCase\\Sub");
+    ASSERT_EQ(ERROR_SUCCESS, Set(key, L"ValueName", REG_DWORD, PodBytes<DWORD>(1)));
+    RegCloseKey(key);
+
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\mixedcase\\sUB", 0, KEY_ALL_ACCESS, &key));
+    EXPECT_EQ(PodBytes<DWORD>(1), Get(key, L"VALUENAME"));
+    ASSERT_EQ(ERROR_SUCCESS, Set(key, L"valuename", REG_DWORD, PodBytes<DWORD>(2)));
+    EXPECT_EQ(PodBytes<DWORD>(2), Get(key, L"ValueName"));
+    RegCloseKey(key);
+
+    DWORD disposition = 0;
+    key = CreateKey(L"software\\MIXEDCASE", &disposition);
+    EXPECT_EQ(static_cast<DWORD>(REG_OPENED_EXISTING_KEY), disposition);
+    RegCloseKey(key);
+
+    // Latin-1, Greek and Cyrillic capitals match their small letters.
+    key = CreateKey(L"Software\\\u00c4rger\\\u03a3\u0399\u03a3\u03a5\u03a6\u039f\u03a3\\\u0416");
+    RegCloseKey(key);
+    const wchar_t* lower = L"software\\\u00e4rger\\\u03c3\u03b9\u03c3\u03c5\u03c6\u03bf\u03c3\\\u0436";
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, lower, 0, KEY_READ, &key));
+    RegCloseKey(key);
+
+    const std::string text = vyrtest::ReadFileBytes(file_);
+    EXPECT_NE(std::string::npos, text.find("[HKEY_LOCAL_MACHINE\\Software\\MixedCase\\Sub]\n\"ValueName\"=")) << text;
+    EXPECT_EQ(std::string::npos, text.find("MIXEDCASE")) << text;
+    EXPECT_EQ(std::string::npos, text.find("valuename")) << text;
+}
+
+TEST_F(RegistryTest, NamesWithAnyCharacterSurviveTheFile) {
+    const std::wstring keyName = L"Software\\we]ird [key] %{41} \"q\"";
+    const std::wstring names[] = {L"quote\"inside", L"100%", L"[x]=y", L"back\\slash", L"line\nbreak\ttab",
+                                  L"\U0001F600 \u00e9", std::wstring(1, static_cast<wchar_t>(0xD800)), L"@",
+                                  L"; not a comment"};
+    HKEY key = CreateKey(keyName.c_str());
+    DWORD n = 0;
+    for (const std::wstring& name : names) ASSERT_EQ(ERROR_SUCCESS, Set(key, name.c_str(), REG_DWORD, PodBytes(++n)));
+    RegCloseKey(key);
+
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyName.c_str(), 0, KEY_READ, &key));
+    n = 0;
+    for (const std::wstring& name : names) EXPECT_EQ(PodBytes(++n), Get(key, name.c_str())) << n;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExW(key, nullptr, nullptr, nullptr, nullptr, nullptr));
+    RegCloseKey(key);
+    EXPECT_EQ((std::set<std::string>{"registry", "registry.lock"}), FilesIn(dir_));
+}
+
+TEST_F(RegistryTest, AHandWrittenStoreIsRead) {
+    WriteFile(file_,
+              "; written by hand\r\n"
+              "\r\n"
+              "VYR-REGISTRY 1\r\n"
+              "[HKEY_CURRENT_USER\\Software\\Hand]\r\n"
+              "  \"Rate\" = REG_DWORD: 0F 00 00 00  \r\n"
+              "@=REG_SZ:41 00 00 00 00 00 00 00\r\n"
+              "\"Raw\"=0x0000ABCD:\r\n"
+              "[HKEY_CURRENT_USER\\Software\\Hand\\Empty]\n");
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Hand", 0, KEY_READ, &key));
+    EXPECT_EQ(PodBytes<DWORD>(15), Get(key, L"Rate"));
+    EXPECT_EQ(TextBytes(L"A", true), Get(key, nullptr));
+    DWORD type = 0;
+    EXPECT_TRUE(Get(key, L"Raw", &type).empty());
+    EXPECT_EQ(0xABCDu, type);
+    HKEY empty = nullptr;
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(key, L"Empty", 0, KEY_READ, &empty));
+    RegCloseKey(empty);
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, BadHandlesAndArgumentsAnswerErrors) {
+    HKEY key = CreateKey(L"Software\\Vyr\\Args");
+    EXPECT_EQ(ERROR_INVALID_HANDLE, RegCloseKey(nullptr));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, RegCloseKey(reinterpret_cast<HKEY>(0x1234)));
+    EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(HKEY_LOCAL_MACHINE));
+    EXPECT_EQ(ERROR_SUCCESS, RegFlushKey(key));
+    EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(key));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, RegCloseKey(key));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, RegFlushKey(key));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, RegQueryValueExW(key, L"x", nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, Set(key, L"x", REG_DWORD, PodBytes<DWORD>(1)));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, RegOpenKeyExW(nullptr, L"Software", 0, KEY_READ, &key));
+
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software", 0, KEY_READ, nullptr));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER,
+              RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software", 0, nullptr, 0, KEY_READ, nullptr, nullptr, nullptr));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER,
+              RegCreateKeyExW(HKEY_LOCAL_MACHINE, nullptr, 0, nullptr, 0, KEY_READ, nullptr, &key, nullptr));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, RegSetValueExW(HKEY_LOCAL_MACHINE, L"x", 0, REG_DWORD, nullptr, 4));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, RegDeleteKeyW(HKEY_LOCAL_MACHINE, nullptr));
+    EXPECT_EQ(ERROR_BAD_PATHNAME, RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"\\Software", 0, KEY_READ, &key));
+    EXPECT_EQ(ERROR_BAD_PATHNAME,
+              RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\\\Vyr", 0, nullptr, 0, KEY_READ, nullptr, &key, nullptr));
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Vyr\\Args\\", 0, KEY_READ, &key));
+
+    // Rights: a read-only handle cannot change values, a write-only one cannot read them.
+    EXPECT_EQ(ERROR_ACCESS_DENIED, Set(key, L"x", REG_DWORD, PodBytes<DWORD>(1)));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegDeleteValueW(key, L"x"));
+    RegCloseKey(key);
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Vyr\\Args", 0, KEY_SET_VALUE, &key));
+    EXPECT_EQ(ERROR_SUCCESS, Set(key, L"x", REG_DWORD, PodBytes<DWORD>(1)));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegQueryValueExW(key, L"x", nullptr, nullptr, nullptr, nullptr));
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, DeletedKeysDisappearAndTheirHandlesSaySo) {
+    HKEY child = CreateKey(L"Software\\Vyr\\Parent\\Child");
+    ASSERT_EQ(ERROR_SUCCESS, Set(child, L"v", REG_DWORD, PodBytes<DWORD>(1)));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\Vyr\\Parent"));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegDeleteKeyW(HKEY_LOCAL_MACHINE, L""));
+    EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"software\\vyr\\parent\\CHILD"));
+
+    EXPECT_EQ(ERROR_KEY_DELETED, RegQueryValueExW(child, L"v", nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(ERROR_KEY_DELETED, Set(child, L"v", REG_DWORD, PodBytes<DWORD>(2)));
+    EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(child));
+    HKEY key = nullptr;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND,
+              RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Vyr\\Parent\\Child", 0, KEY_READ, &key));
+    EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\Vyr\\Parent"));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Vyr\\Parent", 0, KEY_READ, &key));
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Vyr", 0, KEY_READ, &key));
+    RegCloseKey(key);
+}
+
+// Sets an environment variable for one scope and puts the old value back.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        const char* old = std::getenv(name);
+        hadOld_ = old != nullptr;
+        if (old) old_ = old;
+        Set(value);
+    }
+    ~ScopedEnv() { Set(hadOld_ ? old_.c_str() : nullptr); }
+    void Set(const char* value) {
+        if (value)
+            setenv(name_.c_str(), value, 1);
+        else
+            unsetenv(name_.c_str());
+    }
+
+private:
+    std::string name_;
+    std::string old_;
+    bool hadOld_ = false;
+};
+
+TEST(RegistryLocationTest, WithoutTheVariableTheStoreLivesInTheConfigFolder) {
+    const std::string dir = vyrtest::ScratchDir();
+    const std::string config = dir + "/config";
+    const std::string home = dir + "/home";
+    ScopedEnv file("VYR_REGISTRY_FILE", nullptr);
+    ScopedEnv xdg("XDG_CONFIG_HOME", config.c_str());
+    ScopedEnv homeEnv("HOME", home.c_str());
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(HKEY_CURRENT_USER, L"A", 0, REG_NONE, nullptr, 0));
+    struct stat info;
+    EXPECT_EQ(0, stat((dir + "/config/vyr-display/registry").c_str(), &info));
+
+    // A relative XDG_CONFIG_HOME does not count: the home folder's .config is used.
+    xdg.Set("relative");
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(HKEY_CURRENT_USER, L"B", 0, REG_NONE, nullptr, 0));
+    EXPECT_EQ(0, stat((dir + "/home/.config/vyr-display/registry").c_str(), &info));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExW(HKEY_CURRENT_USER, L"A", nullptr, nullptr, nullptr, nullptr));
+}
+
+}  // namespace
