@@ -1,0 +1,164 @@
+// The framework's window classes: windows, device contexts, GDI objects and
+// bitmaps over the Windows stand-in, and message boxes. Includes afx.h.
+#pragma once
+
+#include "afx.h"
+#include "windows.h"
+
+class CDC;
+class CBitmap;
+
+// Wrappers made by FromHandle for handles that no object owns are temporary:
+// they stay valid until DeleteTempMap of their class, never own the handle and
+// never delete it. Objects that Attach a handle own it.
+
+// A window.
+class VYR_MFC_API CWnd {
+public:
+    // An object without a window.
+    CWnd() = default;
+    // Destroys the window it still holds (as the framework does); Detach first to keep it.
+    virtual ~CWnd();
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+
+    // The object attached to the window, else a temporary wrapper; null for null.
+    static CWnd* FromHandle(HWND window);
+    // Deletes the temporary wrappers made by FromHandle.
+    static void DeleteTempMap();
+    // Takes a window; FALSE for null or when the object already holds one.
+    BOOL Attach(HWND window);
+    // Gives the window up and answers it (null when there was none).
+    HWND Detach();
+    // The window (null when there is none). Not for null objects.
+    HWND GetSafeHwnd() const { return m_hWnd; }
+    // The window.
+    operator HWND() const { return m_hWnd; }
+    // Destroys the window and forgets it; FALSE when there is none.
+    virtual BOOL DestroyWindow();
+
+    // The window's device context as a temporary wrapper; null on failure.
+    CDC* GetDC();
+    // Gives back a device context from GetDC; answers 1 when released.
+    int ReleaseDC(CDC* dc);
+    // The client area (0, 0, width, height); all 0 when there is no window.
+    void GetClientRect(LPRECT rect) const;
+    // Adds the whole client area to the update region.
+    void Invalidate(BOOL erase = TRUE);
+    // Adds a rectangle (null: the client area) to the update region.
+    void InvalidateRect(LPCRECT rect, BOOL erase = TRUE);
+    // Removes a rectangle (null: everything) from the update region.
+    void ValidateRect(LPCRECT rect);
+    // The bounding rectangle of the update region; FALSE when it is empty.
+    BOOL GetUpdateRect(LPRECT rect, BOOL erase = FALSE);
+    // Shows or hides the window; answers whether it was visible before.
+    BOOL ShowWindow(int command);
+    // Sets the window's title.
+    void SetWindowTextW(LPCWSTR text);
+    // Copies the title into buffer (truncated, terminated); answers its length.
+    int GetWindowTextW(LPWSTR buffer, int bufferMax) const;
+    // The whole title (empty when there is no window).
+    void GetWindowTextW(CStringW& text) const;
+
+    // The window.
+    HWND m_hWnd = nullptr;
+};
+
+// A device context.
+class VYR_MFC_API CDC {
+public:
+    // An object without a device context.
+    CDC() = default;
+    // Deletes the device context it still holds (DeleteDC).
+    virtual ~CDC();
+    CDC(const CDC&) = delete;
+    CDC& operator=(const CDC&) = delete;
+
+    // The object attached to the DC, else a temporary wrapper; null for null.
+    static CDC* FromHandle(HDC dc);
+    // Deletes the temporary wrappers made by FromHandle.
+    static void DeleteTempMap();
+    // Takes a DC; FALSE for null or when the object already holds one.
+    BOOL Attach(HDC dc);
+    // Gives the DC up and answers it (null when there was none).
+    HDC Detach();
+    // The DC (null when there is none). Not for null objects.
+    HDC GetSafeHdc() const { return m_hDC; }
+    // The DC.
+    operator HDC() const { return m_hDC; }
+
+    // Makes a memory DC compatible with dc (null: the display) and takes it.
+    BOOL CreateCompatibleDC(CDC* dc);
+    // Deletes the DC it holds; FALSE when there is none or it cannot be deleted.
+    BOOL DeleteDC();
+    // Selects a bitmap into this memory DC; answers the bitmap it held (a
+    // temporary wrapper when no object owns it), null on failure.
+    CBitmap* SelectObject(CBitmap* bitmap);
+    // Copies a rectangle from src (null for operations without a source).
+    BOOL BitBlt(int x, int y, int width, int height, CDC* src, int xSrc, int ySrc, DWORD rop);
+    // Copies a rectangle from src with scaling.
+    BOOL StretchBlt(int x, int y, int width, int height, CDC* src, int xSrc, int ySrc, int srcWidth, int srcHeight,
+                    DWORD rop);
+    // A device capability (GetDeviceCaps indices); 0 for an unknown index.
+    int GetDeviceCaps(int index) const;
+
+    // The device context.
+    HDC m_hDC = nullptr;
+};
+
+// A GDI object.
+class VYR_MFC_API CGdiObject {
+public:
+    // An object without a handle.
+    CGdiObject() = default;
+    // Deletes the GDI object it still holds.
+    virtual ~CGdiObject();
+    CGdiObject(const CGdiObject&) = delete;
+    CGdiObject& operator=(const CGdiObject&) = delete;
+
+    // The object attached to the handle, else a temporary wrapper; null for null.
+    static CGdiObject* FromHandle(HGDIOBJ object);
+    // Deletes the temporary wrappers made by FromHandle (of every GDI class).
+    static void DeleteTempMap();
+    // Takes a handle; FALSE for null or when the object already holds one.
+    BOOL Attach(HGDIOBJ object);
+    // Gives the handle up and answers it (null when there was none).
+    HGDIOBJ Detach();
+    // Deletes the GDI object; FALSE when there is none or it cannot be deleted
+    // (selected into a DC), in which case the object keeps it.
+    BOOL DeleteObject();
+    // The handle (null when there is none). Not for null objects.
+    HGDIOBJ GetSafeHandle() const { return m_hObject; }
+    // The handle.
+    operator HGDIOBJ() const { return m_hObject; }
+
+    // The GDI object.
+    HGDIOBJ m_hObject = nullptr;
+};
+
+// A bitmap.
+class VYR_MFC_API CBitmap : public CGdiObject {
+public:
+    // An object without a bitmap.
+    CBitmap() = default;
+    ~CBitmap() override = default;
+
+    // The object attached to the bitmap, else a temporary wrapper; null for null.
+    static CBitmap* FromHandle(HBITMAP bitmap);
+    // Makes a device-dependent bitmap and takes it; FALSE on failure or when the
+    // object already holds a bitmap.
+    BOOL CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits);
+    // Makes a bitmap compatible with dc (null: the display) and takes it.
+    BOOL CreateCompatibleBitmap(CDC* dc, int width, int height);
+    // Describes the bitmap; answers the bytes written, 0 on failure.
+    int GetBitmap(BITMAP* info) const;
+    // The bitmap.
+    operator HBITMAP() const { return static_cast<HBITMAP>(m_hObject); }
+};
+
+// Shows a message box (recorded and written to standard error; never waits) with
+// the program's name as caption; answers the default button of `type`.
+VYR_MFC_API int AfxMessageBox(LPCWSTR text, UINT type = MB_OK, UINT helpId = 0);
+// Shows string `id` of the resource modules; when no module has it the box shows
+// an empty text (and a line on standard error says why).
+VYR_MFC_API int AfxMessageBox(UINT id, UINT type = MB_OK, UINT helpId = (UINT)-1);

@@ -1,0 +1,192 @@
+// CDC, CGdiObject and CBitmap over the GDI calls of the Windows stand-in.
+#include "afxwin.h"
+
+#include "MfcInternal.h"
+
+namespace {
+
+vyrmfc::HandleMap<CDC>* g_dcs = nullptr;
+vyrmfc::HandleMap<CGdiObject>* g_objects = nullptr;
+// Temporary bitmap wrappers, apart from those of plain GDI objects so that
+// CBitmap::FromHandle always answers a CBitmap.
+vyrmfc::HandleMap<CBitmap>* g_bitmaps = nullptr;
+
+vyrmfc::HandleMap<CDC>& Dcs() {
+    if (!g_dcs) g_dcs = new vyrmfc::HandleMap<CDC>();
+    return *g_dcs;
+}
+
+vyrmfc::HandleMap<CGdiObject>& Objects() {
+    if (!g_objects) g_objects = new vyrmfc::HandleMap<CGdiObject>();
+    return *g_objects;
+}
+
+vyrmfc::HandleMap<CBitmap>& Bitmaps() {
+    if (!g_bitmaps) g_bitmaps = new vyrmfc::HandleMap<CBitmap>();
+    return *g_bitmaps;
+}
+
+template <class T>
+void ErasePermanent(std::unordered_map<const void*, T*>& permanent, const void* handle, const T* object) {
+    auto it = permanent.find(handle);
+    if (it != permanent.end() && it->second == object) permanent.erase(it);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// CDC
+
+CDC::~CDC() {
+    if (m_hDC) ::DeleteDC(Detach());
+}
+
+CDC* CDC::FromHandle(HDC dc) {
+    return Dcs().Find(dc, [dc] {
+        CDC* wrapper = new CDC();
+        wrapper->m_hDC = dc;
+        return wrapper;
+    });
+}
+
+void CDC::DeleteTempMap() {
+    auto& temporary = Dcs().temporary;
+    for (auto& entry : temporary) {
+        entry.second->m_hDC = nullptr;  // a temporary never deletes its DC
+        delete entry.second;
+    }
+    temporary.clear();
+}
+
+BOOL CDC::Attach(HDC dc) {
+    if (!dc || m_hDC) return FALSE;
+    m_hDC = dc;
+    Dcs().permanent[dc] = this;
+    return TRUE;
+}
+
+HDC CDC::Detach() {
+    HDC dc = m_hDC;
+    if (dc) ErasePermanent(Dcs().permanent, dc, this);
+    m_hDC = nullptr;
+    return dc;
+}
+
+BOOL CDC::CreateCompatibleDC(CDC* dc) {
+    if (m_hDC) return FALSE;
+    HDC created = ::CreateCompatibleDC(dc ? dc->m_hDC : nullptr);
+    return created ? Attach(created) : FALSE;
+}
+
+BOOL CDC::DeleteDC() {
+    if (!m_hDC) return FALSE;
+    return ::DeleteDC(Detach());
+}
+
+CBitmap* CDC::SelectObject(CBitmap* bitmap) {
+    if (!bitmap || !m_hDC) return nullptr;
+    HGDIOBJ previous = ::SelectObject(m_hDC, bitmap->m_hObject);
+    return previous ? CBitmap::FromHandle(static_cast<HBITMAP>(previous)) : nullptr;
+}
+
+BOOL CDC::BitBlt(int x, int y, int width, int height, CDC* src, int xSrc, int ySrc, DWORD rop) {
+    return ::BitBlt(m_hDC, x, y, width, height, src ? src->m_hDC : nullptr, xSrc, ySrc, rop);
+}
+
+BOOL CDC::StretchBlt(int x, int y, int width, int height, CDC* src, int xSrc, int ySrc, int srcWidth, int srcHeight,
+                     DWORD rop) {
+    return ::StretchBlt(m_hDC, x, y, width, height, src ? src->m_hDC : nullptr, xSrc, ySrc, srcWidth, srcHeight,
+                        rop);
+}
+
+int CDC::GetDeviceCaps(int index) const {
+    return ::GetDeviceCaps(m_hDC, index);
+}
+
+// ---------------------------------------------------------------------------
+// CGdiObject
+
+CGdiObject::~CGdiObject() {
+    if (!m_hObject) return;
+    HGDIOBJ object = Detach();
+    ::DeleteObject(object);
+}
+
+CGdiObject* CGdiObject::FromHandle(HGDIOBJ object) {
+    return Objects().Find(object, [object] {
+        CGdiObject* wrapper = new CGdiObject();
+        wrapper->m_hObject = object;
+        return wrapper;
+    });
+}
+
+void CGdiObject::DeleteTempMap() {
+    auto& objects = Objects().temporary;
+    for (auto& entry : objects) {
+        entry.second->m_hObject = nullptr;  // a temporary never deletes its object
+        delete entry.second;
+    }
+    objects.clear();
+    auto& bitmaps = Bitmaps().temporary;
+    for (auto& entry : bitmaps) {
+        entry.second->m_hObject = nullptr;
+        delete entry.second;
+    }
+    bitmaps.clear();
+}
+
+BOOL CGdiObject::Attach(HGDIOBJ object) {
+    if (!object || m_hObject) return FALSE;
+    m_hObject = object;
+    Objects().permanent[object] = this;
+    return TRUE;
+}
+
+HGDIOBJ CGdiObject::Detach() {
+    HGDIOBJ object = m_hObject;
+    if (object) ErasePermanent(Objects().permanent, object, this);
+    m_hObject = nullptr;
+    return object;
+}
+
+BOOL CGdiObject::DeleteObject() {
+    if (!m_hObject) return FALSE;
+    if (!::DeleteObject(m_hObject)) return FALSE;  // still selected: keep it
+    Detach();
+    return TRUE;
+}
+
+// ---------------------------------------------------------------------------
+// CBitmap
+
+CBitmap* CBitmap::FromHandle(HBITMAP bitmap) {
+    if (!bitmap) return nullptr;
+    auto& permanent = Objects().permanent;
+    auto it = permanent.find(bitmap);
+    if (it != permanent.end()) {
+        if (CBitmap* owner = dynamic_cast<CBitmap*>(it->second)) return owner;
+    }
+    auto& temp = Bitmaps().temporary[bitmap];
+    if (!temp) {
+        temp = new CBitmap();
+        temp->m_hObject = bitmap;
+    }
+    return temp;
+}
+
+BOOL CBitmap::CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits) {
+    if (m_hObject) return FALSE;
+    HBITMAP bitmap = ::CreateBitmap(width, height, planes, bitsPerPixel, bits);
+    return bitmap ? Attach(bitmap) : FALSE;
+}
+
+BOOL CBitmap::CreateCompatibleBitmap(CDC* dc, int width, int height) {
+    if (m_hObject) return FALSE;
+    HBITMAP bitmap = ::CreateCompatibleBitmap(dc ? dc->m_hDC : nullptr, width, height);
+    return bitmap ? Attach(bitmap) : FALSE;
+}
+
+int CBitmap::GetBitmap(BITMAP* info) const {
+    if (!info || !m_hObject) return 0;
+    return ::GetObjectW(m_hObject, sizeof(BITMAP), info);
+}

@@ -1,0 +1,84 @@
+// CDC, CGdiObject and CBitmap over memory device contexts: wrappers of handles,
+// ownership, and pixels moved between DCs.
+#include <afxwin.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+TEST(GdiTest, BitmapsAndMemoryDcsOwnTheirHandles) {
+    HGDIOBJ handle = nullptr;
+    {
+        CDC dc;
+        ASSERT_TRUE(dc.CreateCompatibleDC(nullptr));
+        EXPECT_EQ(CDC::FromHandle(dc.GetSafeHdc()), &dc);  // the owner, not a temporary
+
+        CBitmap bitmap;
+        ASSERT_TRUE(bitmap.CreateBitmap(4, 3, 1, 32, nullptr));
+        EXPECT_FALSE(bitmap.CreateBitmap(4, 3, 1, 32, nullptr));  // already holds one
+        handle = bitmap.GetSafeHandle();
+        BITMAP info = {};
+        ASSERT_GT(bitmap.GetBitmap(&info), 0);
+        EXPECT_EQ(info.bmWidth, 4);
+        EXPECT_EQ(info.bmHeight, 3);
+        EXPECT_EQ(info.bmBitsPixel, 32);
+
+        CBitmap* stock = dc.SelectObject(&bitmap);
+        ASSERT_NE(stock, nullptr);  // a temporary wrapper of the stock bitmap
+        EXPECT_NE(stock, &bitmap);
+        EXPECT_EQ(dc.GetDeviceCaps(BITSPIXEL), 32);
+        EXPECT_EQ(dc.SelectObject(stock), &bitmap);  // the owning object comes back
+        CGdiObject::DeleteTempMap();
+        CDC::DeleteTempMap();
+        EXPECT_EQ(GetObjectType(handle), DWORD(OBJ_BITMAP));
+    }
+    // The destructors deleted the bitmap (and the DC).
+    EXPECT_EQ(GetObjectType(handle), 0u);
+
+    // Detached handles survive their wrapper.
+    HBITMAP kept;
+    {
+        CBitmap bitmap;
+        ASSERT_TRUE(bitmap.CreateBitmap(2, 2, 1, 32, nullptr));
+        kept = static_cast<HBITMAP>(bitmap.Detach());
+    }
+    EXPECT_EQ(GetObjectType(kept), DWORD(OBJ_BITMAP));
+    EXPECT_EQ(CBitmap::FromHandle(kept), CBitmap::FromHandle(kept));
+    EXPECT_EQ(static_cast<HBITMAP>(*CBitmap::FromHandle(kept)), kept);
+    CGdiObject::DeleteTempMap();
+    EXPECT_EQ(GetObjectType(kept), DWORD(OBJ_BITMAP));  // temporaries never delete
+    EXPECT_TRUE(DeleteObject(kept));
+}
+
+TEST(GdiTest, BlitsCopyPixelsBetweenMemoryDcs) {
+    const uint32_t pixels[4] = {0x00FF0000, 0x0000FF00, 0x000000FF, 0x00FFFFFF};  // rows from the top
+    CBitmap source, target;
+    ASSERT_TRUE(source.CreateBitmap(2, 2, 1, 32, pixels));
+    CDC sourceDc, targetDc;
+    ASSERT_TRUE(sourceDc.CreateCompatibleDC(nullptr));
+    ASSERT_TRUE(targetDc.CreateCompatibleDC(nullptr));
+    CBitmap* oldSource = sourceDc.SelectObject(&source);
+    ASSERT_TRUE(target.CreateCompatibleBitmap(&sourceDc, 4, 4));
+    CBitmap* oldTarget = targetDc.SelectObject(&target);
+
+    EXPECT_TRUE(targetDc.BitBlt(0, 0, 2, 2, &sourceDc, 0, 0, SRCCOPY));
+    EXPECT_TRUE(targetDc.StretchBlt(2, 2, 2, 2, &sourceDc, 1, 1, 1, 1, SRCCOPY));  // white, scaled up
+    targetDc.SelectObject(oldTarget);
+    sourceDc.SelectObject(oldSource);
+
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = 4;
+    info.bmiHeader.biHeight = -4;  // rows from the top
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    uint32_t read[16] = {};
+    ASSERT_EQ(GetDIBits(targetDc, target, 0, 4, read, &info, DIB_RGB_COLORS), 4);
+    EXPECT_EQ(read[0] & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(read[1] & 0xFFFFFF, 0x00FF00u);
+    EXPECT_EQ(read[4] & 0xFFFFFF, 0x0000FFu);
+    EXPECT_EQ(read[10] & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(read[15] & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(read[3] & 0xFFFFFF, 0u);
+}
