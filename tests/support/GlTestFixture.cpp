@@ -73,6 +73,20 @@ void Clear(const Rgb& color) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
+void SetPixelProjection(int width, int height) {
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, width, 0, height, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void FillRect(const Rgb& color, int x, int y, int width, int height) {
+    glColor3ub(color.r, color.g, color.b);
+    glRecti(x, y, x + width, y + height);
+}
+
 void GlTest::SetUp() {
     if (!DisplayAvailable()) GTEST_FAIL() << "no X display: GL tests need one (run them through ./run-tests)";
     window_ = new GlWindow(200, 100);

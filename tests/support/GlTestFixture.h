@@ -47,6 +47,11 @@ Rgb MeanColor(GLenum buffer, int x, int y, int width, int height);
 // Fills the current draw buffer(s) with one colour.
 void Clear(const Rgb& color);
 
+// Viewport and projection in pixels: (0, 0) the bottom-left corner, as GL counts.
+void SetPixelProjection(int width, int height);
+// A filled rectangle in pixels under SetPixelProjection.
+void FillRect(const Rgb& color, int x, int y, int width, int height);
+
 // Whether an X display can be opened; logs one clear line when it cannot.
 bool DisplayAvailable();
 

@@ -29,16 +29,10 @@ BITMAPINFO TopDown32(int width, int height) {
 
 // The background with a green square in the top-left corner (GDI's origin), swapped to the front.
 void DrawPicture(int width, int height) {
-    glViewport(0, 0, width, height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, width, 0, height, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    vyrtest::SetPixelProjection(width, height);
     glDrawBuffer(GL_BACK);
     vyrtest::Clear(kBackground);
-    glColor3ub(0, 255, 0);
-    glRecti(0, height - 20, 20, height);
+    vyrtest::FillRect({0, 255, 0}, 0, height - 20, 20, 20);
 }
 
 }  // namespace

@@ -13,24 +13,12 @@ using vyrtest::GlWindow;
 using vyrtest::MeanColor;
 using vyrtest::ReadPixel;
 using vyrtest::Rgb;
+using vyrtest::FillRect;
+using vyrtest::SetPixelProjection;
 
 namespace {
 
 const Rgb kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kYellow{255, 255, 0};
-
-void SetPixelProjection(int width, int height) {
-    glViewport(0, 0, width, height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, width, 0, height, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-}
-
-void FillRect(const Rgb& color, int x, int y, int width, int height) {
-    glColor3ub(color.r, color.g, color.b);
-    glRecti(x, y, x + width, y + height);
-}
 
 }  // namespace
 
