@@ -12,9 +12,5 @@
 #if __has_include("SpaExtras.h")
 #include "SpaExtras.h"
 #endif
-#if __has_include("SpaFaceter.h")
 #include "SpaFaceter.h"
-#endif
-#if __has_include("SpaRay.h")
 #include "SpaRay.h"
-#endif
