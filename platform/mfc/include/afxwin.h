@@ -64,6 +64,16 @@ public:
     HWND m_hWnd = nullptr;
 };
 
+// A window that shows a document. Only its window part is used here: views are passed along
+// with pick events so that a handler can tell which window a click came from.
+class VYR_MFC_API CView : public CWnd {
+public:
+    // An object without a window.
+    CView() = default;
+    // Destroys the window it still holds, as CWnd does.
+    ~CView() override = default;
+};
+
 // A device context.
 class VYR_MFC_API CDC {
 public:
