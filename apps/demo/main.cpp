@@ -1,9 +1,14 @@
 // The demo host: opens a window, gets a pixel format and a GL context through the
 // Windows stand-in, draws, presents with SwapBuffers, reads the front buffer back
-// and writes it as a PNG.
+// and writes each picture as a PNG:
+//   triangle.png  a coloured triangle
+//   plate.png     a filleted plate with holes and a boss, built and faceted by the modeler
 //
 //   vyr_demo [output folder]      (default: out)
+#include "DemoModel.h"
 #include "DemoPng.h"
+
+#include <acis.h>
 
 #include <windows.h>
 #include <GL/gl.h>
@@ -78,6 +83,17 @@ std::vector<unsigned char> ReadFront() {
     return topDown;
 }
 
+// Swaps the picture to the front and writes the front buffer to `path`.
+bool Present(const GlWindow& view, const std::string& path) {
+    SwapBuffers(view.dc);
+    if (!vyrdemo::WritePngRgb(path, kWidth, kHeight, ReadFront())) {
+        std::fprintf(stderr, "demo: cannot write %s\n", path.c_str());
+        return false;
+    }
+    std::printf("demo: wrote %s\n", path.c_str());
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -93,13 +109,16 @@ int main(int argc, char** argv) {
                 reinterpret_cast<const char*>(glGetString(GL_VERSION)));
 
     DrawTriangle();
-    SwapBuffers(view.dc);
+    if (!Present(view, folder + "/triangle.png")) return 1;
 
-    std::string path = folder + "/triangle.png";
-    if (!vyrdemo::WritePngRgb(path, kWidth, kHeight, ReadFront())) {
-        std::fprintf(stderr, "demo: cannot write %s\n", path.c_str());
+    BODY* plate = make_benchmark_plate();
+    vyrdemo::TriangleSoup soup;
+    if (!plate || !vyrdemo::FacetBody(plate, 0.1, soup)) {
+        std::fprintf(stderr, "demo: cannot build or facet the plate\n");
         return 1;
     }
-    std::printf("demo: wrote %s\n", path.c_str());
-    return 0;
+    std::printf("demo: plate faceted into %d triangles\n", soup.Triangles());
+    vyrdemo::DrawLit(soup, kWidth, kHeight);
+    plate->lose();
+    return Present(view, folder + "/plate.png") ? 0 : 1;
 }

@@ -51,3 +51,18 @@ TEST(DemoTest, WritesAPngOfTheTriangle) {
     EXPECT_NEAR(corner.g, 26, 3);
     EXPECT_NEAR(corner.b, 77, 3);
 }
+
+TEST(DemoTest, WritesAPngOfTheFacetedPlateLitFromTheFront) {
+    std::string folder = vyrtest::ScratchDir();
+    ASSERT_EQ(RunDemo(folder), 0);
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;
+    ASSERT_TRUE(vyrdemo::ReadPngRgb(folder + "/plate.png", width, height, rgb));
+    // The middle shows the lit blue boss (outward normals light it); the corner the background.
+    Pixel middle = At(rgb, width, width / 2, height / 2);
+    EXPECT_GT(middle.b, middle.r + 60);
+    EXPECT_GT(middle.b, 150);
+    Pixel corner = At(rgb, width, 3, 3);
+    EXPECT_NEAR(corner.r, 235, 3);
+    EXPECT_NEAR(corner.b, 242, 3);
+}

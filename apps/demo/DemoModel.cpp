@@ -1,0 +1,94 @@
+#include "DemoModel.h"
+
+#include <acis.h>
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cfloat>
+
+namespace vyrdemo {
+namespace {
+
+// Keeps the nodes of the face being faceted and appends each triangle to the soup.
+class TriangleCollector : public MESH_MANAGER {
+public:
+    explicit TriangleCollector(TriangleSoup& soup) : m_soup(soup) {}
+
+    void begin_mesh_output(ENTITY*, ENTITY*, ENTITY*) override { m_nodes.clear(); }
+    void announce_counts(int, int nnode, int) override { m_nodes.reserve(nnode * 6); }
+    void* announce_indexed_node(int index, const SPApar_pos&, const SPAposition& p, const SPAunit_vector& n) override {
+        const float node[6] = {float(p.x()), float(p.y()), float(p.z()), float(n.x()), float(n.y()), float(n.z())};
+        m_nodes.insert(m_nodes.end(), node, node + 6);
+        return reinterpret_cast<void*>(static_cast<intptr_t>(index) + 1);  // never null
+    }
+    void start_indexed_polygon(int, int, int) override {}
+    void announce_indexed_polynode(int, int, void* id) override {
+        size_t node = static_cast<size_t>(reinterpret_cast<intptr_t>(id) - 1) * 6;
+        m_soup.corners.insert(m_soup.corners.end(), m_nodes.begin() + node, m_nodes.begin() + node + 6);
+    }
+
+private:
+    TriangleSoup& m_soup;
+    std::vector<float> m_nodes;
+};
+
+}  // namespace
+
+bool FacetBody(BODY* body, double surfaceTolerance, TriangleSoup& soup) {
+    REFINEMENT* previous = nullptr;
+    REFINEMENT* refinement = nullptr;
+    api_get_default_refinement(previous);
+    if (!api_create_refinement(refinement).ok()) return false;
+    refinement->set_surface_tol(surfaceTolerance);
+    refinement->set_normal_tol(15.0);
+    api_set_default_refinement(refinement);
+    TriangleCollector collector(soup);
+    api_set_mesh_manager(&collector);
+    outcome result = api_facet_entity(body);
+    api_set_mesh_manager(nullptr);
+    api_set_default_refinement(previous);
+    return result.ok();
+}
+
+void DrawLit(const TriangleSoup& soup, int width, int height) {
+    float low[3] = {FLT_MAX, FLT_MAX, FLT_MAX}, high[3] = {-FLT_MAX, -FLT_MAX, -FLT_MAX};
+    for (size_t i = 0; i < soup.corners.size(); i += 6)
+        for (int c = 0; c < 3; ++c) {
+            low[c] = std::min(low[c], soup.corners[i + c]);
+            high[c] = std::max(high[c], soup.corners[i + c]);
+        }
+    float radius = 0.5f * std::max({high[0] - low[0], high[1] - low[1], high[2] - low[2]});
+    float aspect = float(width) / float(height);
+
+    glViewport(0, 0, width, height);
+    glClearColor(0.92f, 0.93f, 0.95f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-radius * aspect * 1.1, radius * aspect * 1.1, -radius * 1.1, radius * 1.1, -4 * radius, 4 * radius);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    const float light[4] = {0.3f, 0.5f, 1.0f, 0.0f};  // from the viewer's upper left
+    glLightfv(GL_LIGHT0, GL_POSITION, light);
+    glRotatef(-55.0f, 1, 0, 0);
+    glRotatef(-30.0f, 0, 0, 1);
+    glTranslatef(-(low[0] + high[0]) / 2, -(low[1] + high[1]) / 2, -(low[2] + high[2]) / 2);
+
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_NORMALIZE);
+    const float diffuse[4] = {0.35f, 0.55f, 0.85f, 1.0f};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, diffuse);
+    glBegin(GL_TRIANGLES);
+    for (size_t i = 0; i < soup.corners.size(); i += 6) {
+        glNormal3fv(&soup.corners[i + 3]);
+        glVertex3fv(&soup.corners[i]);
+    }
+    glEnd();
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+}
+
+}  // namespace vyrdemo
