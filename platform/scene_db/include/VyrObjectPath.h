@@ -1,5 +1,5 @@
-// CVyrPathString and CVyrObjectPath: the persistent path that names a location of the scene
-// database. This is the data model and the operations the scene database needs; the display core
+// CVyrPathString, CVyrObjectPath and CVyrShortObjectPath: the persistent path that names a
+// location of the scene database. This is the data model and the operations the scene database needs; the display core
 // adds its remaining operations (sorting and search helpers over path vectors and others) to this
 // same class.
 #pragma once
@@ -66,6 +66,8 @@ private:
     int m_inline[kInlineCapacity + 1] = {0, 0, 0, 0};
 };
 
+class CVyrShortObjectPath;
+
 // The path of a location: ids from the root part through part instances and then, for the last
 // `depth` ids, through the items inside the last part reached; and the root part's id.
 class VYR_SCENE_DB_API CVyrObjectPath {
@@ -79,6 +81,8 @@ public:
     explicit CVyrObjectPath(int partId) : m_partId(partId) {}
     // The `count` ids at `ids`, with `depth` and `partId`.
     CVyrObjectPath(const int* ids, int count, int depth, int partId);
+    // The ids and depth of `path`, in the part `partId`.
+    CVyrObjectPath(const CVyrShortObjectPath& path, int partId);
 
     // The ids.
     const CVyrPathString& GetIds() const { return m_ids; }
@@ -118,4 +122,25 @@ private:
     CVyrPathString m_ids;
     int m_depth = 0;
     int m_partId = kNoPart;
+};
+
+// A path without its part: the ids and the depth of a CVyrObjectPath, for walks that know the part
+// they are in.
+class VYR_SCENE_DB_API CVyrShortObjectPath {
+public:
+    // No ids, depth 0.
+    CVyrShortObjectPath() = default;
+
+    // The ids.
+    const CVyrPathString& GetIds() const { return m_ids; }
+    // The ids, to change.
+    CVyrPathString& GetIds() { return m_ids; }
+    // The number of trailing ids that name items inside the part.
+    int GetDepth() const { return m_depth; }
+    // Sets the depth.
+    void SetDepth(int depth) { m_depth = depth; }
+
+private:
+    CVyrPathString m_ids;
+    int m_depth = 0;
 };

@@ -104,6 +104,11 @@ CVyrObjectPath::CVyrObjectPath(const int* ids, int count, int depth, int partId)
 {
 }
 
+CVyrObjectPath::CVyrObjectPath(const CVyrShortObjectPath& path, int partId)
+    : m_ids(path.GetIds()), m_depth(path.GetDepth()), m_partId(partId)
+{
+}
+
 bool CVyrObjectPath::operator==(const CVyrObjectPath& other) const
 {
     return m_partId == other.m_partId && m_depth == other.m_depth && m_ids == other.m_ids;

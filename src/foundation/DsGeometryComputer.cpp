@@ -1,0 +1,474 @@
+// CDsGeometryComputer: the process-wide geometry service.
+#include "DsGeometryComputer.h"
+
+#include "DsLogFile.h"
+#include "DsView3dCdc.h"
+#include "VyrString.h"
+#include "view3d.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+// The one instance, built by the library's static initialisers.
+CDsGeometryComputer gGeometryComputer;
+
+const double kZeroTolerance = 1e-6;
+const double kDisplayRange = 1e9;
+const double kPlaneTolerance = 1e-5;
+const float kSignTolerance = 1e-4f;
+
+// The viewport height of `view`, read once per caller when a cell is given.
+int ViewportHeight(const view3d& view, int* cell)
+{
+    if (cell && *cell != -1) return *cell;
+    int vx = 0, vy = 0, vw = 0, vh = 0;
+    view.get_viewport(vx, vy, vw, vh);
+    if (cell) *cell = vh;
+    return vh;
+}
+
+// True when the 2-D point (0, 0) lies on segment a-b within the sign tolerance.
+bool OriginOnSegment(float ax, float ay, float bx, float by)
+{
+    const float dx = bx - ax, dy = by - ay;
+    const float len2 = dx * dx + dy * dy;
+    float t = 0.0f;
+    if (len2 > 0.0f) t = -(ax * dx + ay * dy) / len2;
+    if (t < 0.0f) t = 0.0f;
+    if (t > 1.0f) t = 1.0f;
+    const float px = ax + t * dx, py = ay + t * dy;
+    return px * px + py * py < kSignTolerance * kSignTolerance;
+}
+
+} // namespace
+
+CDsGeometryComputer::~CDsGeometryComputer() = default;
+
+CDsGeometryComputer* CDsGeometryComputer::GetInstance()
+{
+    return &gGeometryComputer;
+}
+
+// --- Conversions and elementary vectors -------------------------------------------------
+
+float CDsGeometryComputer::ConvertDegreesToRadians(float degrees) const
+{
+    return static_cast<float>(degrees * 0.017453292519943295);
+}
+
+float CDsGeometryComputer::ConvertRadiansToDegrees(float radians) const
+{
+    return static_cast<float>(radians * 180.0 * 0.3183098861837907);
+}
+
+void CDsGeometryComputer::CalculateCartesianFromPolarCoordinates(float a, float b, float r, const float* origin,
+                                                                 float* out) const
+{
+    if (!origin || !out) return;
+    const float ra = ConvertDegreesToRadians(a), rb = ConvertDegreesToRadians(b);
+    out[0] = origin[0] + r * (-std::cos(ra) * std::sin(rb));
+    out[1] = origin[1] + r * std::sin(ra);
+    out[2] = origin[2] + r * (std::cos(ra) * std::cos(rb));
+}
+
+void CDsGeometryComputer::CalculatePolarFromCartesianCoordinates(const float* p, float r, const float* origin,
+                                                                 float& elevation, float& azimuth) const
+{
+    elevation = 0.0f;
+    azimuth = 0.0f;
+    if (!p || !origin || r == 0.0f || !std::isfinite(r)) return;
+    float s = (p[1] - origin[1]) / r;
+    if (s > 1.0f) s = 1.0f;
+    if (s < -1.0f) s = -1.0f;
+    elevation = ConvertRadiansToDegrees(std::asin(s));
+    azimuth = ConvertRadiansToDegrees(std::atan2(p[0] - origin[0], p[2] - origin[2]));
+}
+
+float CDsGeometryComputer::CalculateDistance(const float* a, const float* b) const
+{
+    if (!a || !b) return 0.0f;
+    const float dx = b[0] - a[0], dy = b[1] - a[1], dz = b[2] - a[2];
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+double CDsGeometryComputer::CalculateDistance(const SPAposition& a, const SPAposition& b) const
+{
+    return (b - a).len_sq();
+}
+
+void CDsGeometryComputer::CalculateVector(const float* a, const float* b, float* out) const
+{
+    if (!a || !b || !out) return;
+    for (int i = 0; i < 3; ++i) out[i] = b[i] - a[i];
+}
+
+double CDsGeometryComputer::CalculateDistanceFromPlane(const float* p, const double* plane) const
+{
+    if (!p || !plane) return 0.0;
+    return plane[0] * p[0] + plane[1] * p[1] + plane[2] * p[2] + plane[3];
+}
+
+float CDsGeometryComputer::CalculateNormalAndDegreesAngleBetween(const float* a, const float* b, float* normal) const
+{
+    if (!a || !b || !normal) return 0.0f;
+    const SPAvector va(a[0], a[1], a[2]), vb(b[0], b[1], b[2]);
+    const SPAvector c = cross(va, vb);
+    const SPAunit_vector n = normalise(c);
+    normal[0] = static_cast<float>(n.x());
+    normal[1] = static_cast<float>(n.y());
+    normal[2] = static_cast<float>(n.z());
+    // About n = unit(a x b) the turn from a to b is the unsigned angle between them.
+    return ConvertRadiansToDegrees(static_cast<float>(std::atan2(c.len(), va % vb)));
+}
+
+void CDsGeometryComputer::CalulateTriangleNormal(const SPAposition& p0, const SPAposition& p1, const SPAposition& p2,
+                                                 SPAunit_vector& n) const
+{
+    n = normalise(cross(p1 - p0, p2 - p0));
+}
+
+void CDsGeometryComputer::CalulateTriangleNormal(const float* nine, float* n) const
+{
+    if (!nine || !n) return;
+    SPAunit_vector u;
+    CalulateTriangleNormal(SPAposition(nine[0], nine[1], nine[2]), SPAposition(nine[3], nine[4], nine[5]),
+                           SPAposition(nine[6], nine[7], nine[8]), u);
+    n[0] = static_cast<float>(-u.x());
+    n[1] = static_cast<float>(-u.y());
+    n[2] = static_cast<float>(-u.z());
+}
+
+void CDsGeometryComputer::ComputeMiddle(const SPAposition& a, const SPAposition& b, SPAposition& m) const
+{
+    m = SPAposition((a.x() + b.x()) / 2.0, (a.y() + b.y()) / 2.0, (a.z() + b.z()) / 2.0);
+}
+
+void CDsGeometryComputer::CalculateRotationMatrix(const SPAvector& from, const SPAvector& to, SPAtransf& out) const
+{
+    double d = normalise(from) % normalise(to);
+    if (d > 1.0) d = 1.0;
+    if (d < -1.0) d = -1.0;
+    out = rotate_transf(std::acos(d), cross(from, to));
+}
+
+// --- View projection --------------------------------------------------------------------
+
+bool CDsGeometryComputer::ProjectPositionOnView(const CGmPosition& p, view3d* view, float& x, float& y,
+                                                int* viewportHeight, bool restorePick) const
+{
+    if (!view) return false;
+    if (restorePick && view->get_pick_mode() != 0) {
+        // Recompute the transformation outside pick mode, then put the pick region back.
+        int cx = 0, cy = 0, w = 0, h = 0;
+        view->get_pick_aperture(cx, cy, w, h);
+        const int mode = view->get_pick_mode();
+        view->pick_mode(0, 0, 0, 0, 0);
+        view->compute_ctm();
+        view->pick_mode(mode, cx, cy, w, h);
+    } else if (!view->is_ctm_valid()) {
+        view->compute_ctm();
+    }
+    const view_matrix& m = view->get_ctm();
+    const double px = p.x(), py = p.y(), pz = p.z();
+    float h[4];
+    for (int j = 0; j < 4; ++j)
+        h[j] = static_cast<float>(px * m[0][j] + py * m[1][j] + pz * m[2][j] + m[3][j]);
+    float dx = 0.0f, dy = 0.0f;
+    if (!view->ClipToDrawable(h, dx, dy)) return false;
+    x = dx;
+    y = static_cast<float>(ViewportHeight(*view, viewportHeight)) - dy - 1.0f;
+    return true;
+}
+
+bool CDsGeometryComputer::CheckIfPointIsInView(view3d* view, const CGmPosition& p) const
+{
+    if (!view) return false;
+    float x = 0.0f, y = 0.0f;
+    if (!ProjectPositionOnView(p, view, x, y)) return false;
+    int vx = 0, vy = 0, vw = 0, vh = 0;
+    view->get_viewport(vx, vy, vw, vh);
+    return x >= 0.0f && x <= static_cast<float>(vw) && y >= 0.0f && y <= static_cast<float>(vh);
+}
+
+bool CDsGeometryComputer::Convert2dCoordsTo3dPositionOnViewTargetPlane(int x, int y, view3d* view,
+                                                                       SPAposition& out) const
+{
+    if (!dynamic_cast<CDsView3dCdc*>(view)) return false;
+    int vx = 0, vy = 0, vw = 0, vh = 0;
+    view->get_viewport(vx, vy, vw, vh);
+    const double upp = view->get_units_per_pixel();
+    out = view->get_target() + view->get_right() * ((x - vw / 2.0) * upp) + view->get_up() * ((y - vh / 2.0) * upp);
+    return true;
+}
+
+void CDsGeometryComputer::Convert2dCoordsUpperRightToLowerLeft(view3d& view, int x, int y, int& outX,
+                                                               int& outY) const
+{
+    int vx = 0, vy = 0, vw = 0, vh = 0;
+    view.get_viewport(vx, vy, vw, vh);
+    outX = vw - x;
+    outY = vh - y;
+}
+
+bool CDsGeometryComputer::ConvertMouseMovePixelsToViewParallelVector(view3d* view, int dx, int dy,
+                                                                     SPAvector& out) const
+{
+    if (!view) return false;
+    const double upp = view->get_units_per_pixel();
+    out = (view->get_right() * static_cast<double>(dx) + view->get_up() * static_cast<double>(dy)) * upp;
+    return true;
+}
+
+bool CDsGeometryComputer::CalculatePickRay(const CUiPickEvent& event, SPAposition& origin,
+                                           SPAunit_vector& direction) const
+{
+    view3d* view = event.view();
+    if (!dynamic_cast<CDsView3dCdc*>(view)) return false;
+    int vx = 0, vy = 0, vw = 0, vh = 0;
+    view->get_viewport(vx, vy, vw, vh);
+    const double upp = view->get_units_per_pixel();
+    // The camera's target is the reference point: the ray crosses the target plane there.
+    origin = view->get_target() + view->get_right() * ((event.x() - vw / 2.0) * upp) +
+             view->get_up() * ((vh / 2.0 - event.y()) * upp);
+    direction = view->get_direction();
+    return true;
+}
+
+// --- Offsets in rotated frames ------------------------------------------------------------
+
+void CDsGeometryComputer::CalculatePositionOffset(const CGmPosition& p, float angle, const SPAunit_vector& u,
+                                                  float du, const SPAunit_vector& v, float dv,
+                                                  CGmPosition& out) const
+{
+    const double c = std::cos(angle), s = std::sin(angle);
+    const SPAvector vu(u.x(), u.y(), u.z()), vv(v.x(), v.y(), v.z());
+    out = CGmPosition(p + (vu * c + vv * s) * static_cast<double>(du) + (vu * -s + vv * c) * static_cast<double>(dv));
+}
+
+void CDsGeometryComputer::CalculatePositionOffset(const CGmPosition& p, float angle, view3d& view, float dx, float dy,
+                                                  CGmPosition& out) const
+{
+    CalculatePositionOffset(p, angle, view.get_right(), dx, view.get_up(), dy, out);
+}
+
+void CDsGeometryComputer::CalculatePositionOffset2D(int x, int y, float angle, int dx, int dy, int& outX,
+                                                    int& outY) const
+{
+    const double c = std::cos(angle), s = std::sin(angle);
+    outX = static_cast<int>(dx * c + x - dy * s);
+    outY = static_cast<int>(dx * s + dy * c + y);
+}
+
+// --- Polygons, triangles and rays -----------------------------------------------------------
+
+bool CDsGeometryComputer::CheckIfPointIsInsidePolygon(const SPAposition& p, const float* vertices, int count,
+                                                      const SPAunit_vector& normal) const
+{
+    if (!vertices || count < 3) return false;
+    // Drop the coordinate in which the normal is largest: the best-conditioned axis plane.
+    const double ax = std::fabs(normal.x()), ay = std::fabs(normal.y()), az = std::fabs(normal.z());
+    int u = 1, v = 2;
+    if (ax >= ay && ax >= az) {
+        u = 1;
+        v = 2;
+    } else if (ay >= az) {
+        u = 0;
+        v = 2;
+    } else {
+        u = 0;
+        v = 1;
+    }
+    const double pc[3] = {p.x(), p.y(), p.z()};
+    static std::vector<float> scratch;  // reused between calls (user-interface thread only)
+    scratch.resize(static_cast<size_t>(count) * 2);
+    for (int i = 0; i < count; ++i) {
+        scratch[2 * i] = static_cast<float>(vertices[3 * i + u] - pc[u]);
+        scratch[2 * i + 1] = static_cast<float>(vertices[3 * i + v] - pc[v]);
+    }
+    // Crossing count along the positive x axis from the point (now the origin); a point on the
+    // boundary counts as inside.
+    bool inside = false;
+    for (int i = 0, j = count - 1; i < count; j = i++) {
+        const float x0 = scratch[2 * j], y0 = scratch[2 * j + 1];
+        const float x1 = scratch[2 * i], y1 = scratch[2 * i + 1];
+        if (OriginOnSegment(x0, y0, x1, y1)) return true;
+        if ((y0 > 0.0f) != (y1 > 0.0f)) {
+            const float xc = x0 + (0.0f - y0) * (x1 - x0) / (y1 - y0);
+            if (xc > 0.0f) inside = !inside;
+        }
+    }
+    return inside;
+}
+
+bool CDsGeometryComputer::CalculateRayIntersectionWithPolygon(const float* vertices, int count,
+                                                              const SPAposition& origin,
+                                                              const SPAunit_vector& direction, SPAposition& hit,
+                                                              double& parameter) const
+{
+    if (!vertices || count < 3) return false;
+    float n[3];
+    CalulateTriangleNormal(vertices, n);
+    const SPAunit_vector normal(n[0], n[1], n[2]);
+    const SPAposition root(vertices[0], vertices[1], vertices[2]);
+    SPAposition h;
+    double t = 0.0;
+    if (!intersect_line_plane(origin, SPAvector(direction.x(), direction.y(), direction.z()), root, normal, t, h))
+        return false;
+    if (!CheckIfPointIsInsidePolygon(h, vertices, count, normal)) return false;
+    hit = h;
+    parameter = t;
+    return true;
+}
+
+bool CDsGeometryComputer::CheckPointInTriangle(const CGmPosition& a, const CGmPosition& b, const CGmPosition& c,
+                                               const CGmPosition& p) const
+{
+    const float A[3] = {float(a.x()), float(a.y()), float(a.z())};
+    const float B[3] = {float(b.x()), float(b.y()), float(b.z())};
+    const float C[3] = {float(c.x()), float(c.y()), float(c.z())};
+    const float P[3] = {float(p.x()), float(p.y()), float(p.z())};
+    auto crossf = [](const float* u, const float* v, float* w) {
+        w[0] = u[1] * v[2] - u[2] * v[1];
+        w[1] = u[2] * v[0] - u[0] * v[2];
+        w[2] = u[0] * v[1] - u[1] * v[0];
+    };
+    auto sub = [](const float* u, const float* v, float* w) {
+        for (int i = 0; i < 3; ++i) w[i] = u[i] - v[i];
+    };
+    float ab[3], ac[3], n[3];
+    sub(B, A, ab);
+    sub(C, A, ac);
+    crossf(ab, ac, n);
+    if (n[0] == 0.0f && n[1] == 0.0f && n[2] == 0.0f) return false;  // degenerate triangle
+    const float* corners[3] = {A, B, C};
+    for (int i = 0; i < 3; ++i) {
+        const float* s = corners[i];
+        const float* e = corners[(i + 1) % 3];
+        float edge[3], toP[3], w[3];
+        sub(e, s, edge);
+        sub(P, s, toP);
+        crossf(edge, toP, w);
+        if (w[0] * n[0] + w[1] * n[1] + w[2] * n[2] < 0.0f) return false;
+    }
+    return true;
+}
+
+bool CDsGeometryComputer::IsPointClippedByPlane(const SPAposition& p, const SPAposition& planePoint,
+                                                const SPAunit_vector& normal) const
+{
+    const double d = (p - planePoint) % normal;
+    if (std::fabs(d) < kPlaneTolerance) return false;
+    return d < 0.0;
+}
+
+// --- Curves and polylines ---------------------------------------------------------------------
+
+SPAposition CDsGeometryComputer::CalculateCurveMidPoint(const float* points, int count) const
+{
+    if (!points || count <= 0) return SPAposition(0.0, 0.0, 0.0);
+    if (count == 2)
+        return SPAposition((points[0] + points[3]) / 2.0f, (points[1] + points[4]) / 2.0f,
+                           (points[2] + points[5]) / 2.0f);
+    std::vector<float> cumulative(static_cast<size_t>(count > 1 ? count - 1 : 0));
+    float total = 0.0f;
+    for (int i = 0; i + 1 < count; ++i) {
+        total += CalculateDistance(points + 3 * i, points + 3 * (i + 1));
+        cumulative[i] = total;
+    }
+    const float half = total / 2.0f;
+    for (int i = 0; i + 1 < count; ++i) {
+        if (cumulative[i] < half) continue;
+        const float before = i > 0 ? cumulative[i - 1] : 0.0f;
+        const float length = cumulative[i] - before;
+        const float t = length > 0.0f ? (half - before) / length : 1.0f;
+        const float* s = points + 3 * i;
+        const float* e = points + 3 * (i + 1);
+        return SPAposition(s[0] + t * (e[0] - s[0]), s[1] + t * (e[1] - s[1]), s[2] + t * (e[2] - s[2]));
+    }
+    return SPAposition(0.0, 0.0, 0.0);
+}
+
+CGmPosition* CDsGeometryComputer::FindPositionOnCurveByPick(const CUiPickEvent& event, const CGmPosition* points,
+                                                            int count) const
+{
+    view3d* view = event.view();
+    if (!view || !points || count < 2) return nullptr;
+    std::vector<float> sx(static_cast<size_t>(count)), sy(static_cast<size_t>(count));
+    std::vector<char> ok(static_cast<size_t>(count));
+    int height = -1;
+    for (int i = 0; i < count; ++i) ok[i] = ProjectPositionOnView(points[i], view, sx[i], sy[i], &height) ? 1 : 0;
+    const float cx = static_cast<float>(event.x()), cy = static_cast<float>(event.y());
+    bool found = false;
+    float best = 0.0f;
+    CGmPosition result;
+    for (int i = 0; i + 1 < count; ++i) {
+        if (!ok[i] || !ok[i + 1]) continue;
+        const float dx = sx[i + 1] - sx[i], dy = sy[i + 1] - sy[i];
+        const float len = dx * dx + dy * dy;
+        if (len == 0.0f) continue;
+        float s = (cx - sx[i]) * dx + (cy - sy[i]) * dy;
+        if (s > 1.1f * len || s < -0.1f * len) continue;  // the cursor is well beyond an end
+        if (s < 0.0f) s = 0.0f;
+        if (s > len) s = len;
+        const float distance = std::fabs((cx - sx[i]) * dy - (cy - sy[i]) * dx) / std::sqrt(len);
+        if (found && !(distance < best)) continue;
+        found = true;
+        best = distance;
+        const double t = static_cast<double>(s) / len;
+        result = CGmPosition(points[i] + (points[i + 1] - points[i]) * t);
+    }
+    return found ? new CGmPosition(result) : nullptr;
+}
+
+// --- Range clamps -----------------------------------------------------------------------------
+
+std::string CDsGeometryComputer::GetWarningsFilePath()
+{
+    const char* tmp = std::getenv("TMPDIR");
+    std::string folder = tmp && *tmp ? tmp : "/tmp";
+    if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder + "/DisplayDebugWarnings.txt";
+}
+
+void CDsGeometryComputer::WriteWarning(const char* line)
+{
+    CDsLogFile log(GetWarningsFilePath().c_str());
+    log.WriteString(CVyrString(line));
+}
+
+void CDsGeometryComputer::SetIntoZeroTolerance(double& v) const
+{
+    if (v > -kZeroTolerance && v < kZeroTolerance) {
+        v = 0.0;
+        WriteWarning("Display warning: Value not in display zero tolerance !");
+    }
+}
+
+void CDsGeometryComputer::SetIntoDisplayRange(double& v) const
+{
+    // A value that is not a number is out of range as well: it must never reach OpenGL.
+    if (v > kDisplayRange || v < -kDisplayRange || std::isnan(v)) {
+        v = 0.0;
+        WriteWarning("Display warning: Value out of display range !");
+    }
+}
+
+void CDsGeometryComputer::SetInDisplayRange(const SPAposition& in, SPAposition& out) const
+{
+    double c[3] = {in.x(), in.y(), in.z()};
+    for (double& v : c) {
+        SetIntoZeroTolerance(v);
+        SetIntoDisplayRange(v);
+    }
+    out = SPAposition(c[0], c[1], c[2]);
+}
+
+void CDsGeometryComputer::SetInDisplayRange(const SPAunit_vector& in, SPAunit_vector& out) const
+{
+    double c[3] = {in.x(), in.y(), in.z()};
+    for (double& v : c) SetIntoZeroTolerance(v);
+    out = normalise(SPAvector(c[0], c[1], c[2]));
+}

@@ -1,0 +1,158 @@
+// CDsGeometryComputer: the display core's small geometric computations in model and screen space
+// (projection into views, pick rays, polygon and triangle tests, offsets in rotated frames, the
+// mid point of a polyline, the nearest polyline point to the cursor, and the clamps that keep
+// values inside the range the display handles).
+//
+// One process-wide instance, built at library start-up and never freed (GetInstance). The
+// computer is stateless apart from scratch storage that the polygon tests reuse, so calls must
+// come from one thread (the user-interface thread).
+//
+// Screen conventions: ProjectPositionOnView answers window pixels with y counted from the TOP of
+// the viewport; Convert2dCoordsTo3dPositionOnViewTargetPlane takes y counted from the BOTTOM;
+// CalculatePickRay takes the event's y counted from the top.
+//
+// Point in polygon: the polygon is taken in boundary order and tested with a crossing count on
+// its best-conditioned axis plane, so convex and concave simple polygons both answer correctly;
+// a point on the boundary (within 1e-4) counts as inside.
+//
+// Clamps: every value a clamp changes writes one warning line to "DisplayDebugWarnings.txt" in
+// the temporary folder (TMPDIR, else /tmp).
+#pragma once
+
+#include <afx.h>
+
+#include "DsGeometryComputerBase.h"
+#include "GmPosition.h"
+#include "SpaValues.h"
+#include "UiPickEvent.h"
+
+#include <string>
+
+class view3d;
+
+// The process-wide geometry service.
+class AFX_EXT_CLASS CDsGeometryComputer : public CDsGeometryComputerBase {
+public:
+    // A computer; use GetInstance rather than making others.
+    CDsGeometryComputer() = default;
+    // Frees the computer.
+    ~CDsGeometryComputer() override;
+
+    // The process-wide instance.
+    static CDsGeometryComputer* GetInstance();
+
+    // --- Conversions and elementary vectors ---------------------------------------------
+    // Degrees to radians.
+    float ConvertDegreesToRadians(float degrees) const;
+    // Radians to degrees.
+    float ConvertRadiansToDegrees(float radians) const;
+    // out = origin + r x (-cos a sin b, sin a, cos a cos b), angles a and b in degrees.
+    void CalculateCartesianFromPolarCoordinates(float a, float b, float r, const float* origin, float* out) const;
+    // Elevation asin((p.y - o.y) / r) and azimuth atan2(p.x - o.x, p.z - o.z), in degrees (0 for r = 0).
+    void CalculatePolarFromCartesianCoordinates(const float* p, float r, const float* origin, float& elevation,
+                                                float& azimuth) const;
+    // The distance between two float points.
+    float CalculateDistance(const float* a, const float* b) const;
+    // The SQUARED distance between two positions.
+    double CalculateDistance(const SPAposition& a, const SPAposition& b) const;
+    // out = b - a (three floats).
+    void CalculateVector(const float* a, const float* b, float* out) const;
+    // a x + b y + c z + d for the plane's four coefficients.
+    double CalculateDistanceFromPlane(const float* p, const double* plane) const;
+    // normal = unit(a x b); the angle from a to b about that normal, in degrees.
+    float CalculateNormalAndDegreesAngleBetween(const float* a, const float* b, float* normal) const;
+    // n = unit((p1 - p0) x (p2 - p0)).
+    void CalulateTriangleNormal(const SPAposition& p0, const SPAposition& p1, const SPAposition& p2,
+                                SPAunit_vector& n) const;
+    // The same on three float points (nine floats), answered NEGATED.
+    void CalulateTriangleNormal(const float* nine, float* n) const;
+    // m = (a + b) / 2.
+    void ComputeMiddle(const SPAposition& a, const SPAposition& b, SPAposition& m) const;
+    // The rotation about from x to by the angle between them (identity for parallel or zero vectors).
+    void CalculateRotationMatrix(const SPAvector& from, const SPAvector& to, SPAtransf& out) const;
+
+    // --- View projection -----------------------------------------------------------------
+    // Window pixels of `p` on `view`, y counted from the top. `viewportHeight`, when given and not
+    // -1, is used as the height; otherwise the height is read and stored into it, so a caller
+    // projecting many points reads the viewport once. With `restorePick` a view in pick mode has
+    // its pick mode suspended while its transformation is recomputed. False (outputs unchanged)
+    // without a view or for a point that does not project.
+    bool ProjectPositionOnView(const CGmPosition& p, view3d* view, float& x, float& y, int* viewportHeight = nullptr,
+                               bool restorePick = false) const;
+    // True when `p` projects into [0, width] x [0, height] of the viewport; false without a view.
+    bool CheckIfPointIsInView(view3d* view, const CGmPosition& p) const;
+    // The point of the view's target plane under pixel (x, y), y counted from the bottom.
+    // Nothing (false) unless the view is a CDsView3dCdc.
+    bool Convert2dCoordsTo3dPositionOnViewTargetPlane(int x, int y, view3d* view, SPAposition& out) const;
+    // outX = width - x, outY = height - y.
+    void Convert2dCoordsUpperRightToLowerLeft(view3d& view, int x, int y, int& outX, int& outY) const;
+    // (right x dx + up x dy) x units per pixel; nothing (false) without a view.
+    bool ConvertMouseMovePixelsToViewParallelVector(view3d* view, int dx, int dy, SPAvector& out) const;
+    // The parallel pick ray through the event's pixel (y from the top): origin on the target
+    // plane, direction the view direction. False unless the event's view is a CDsView3dCdc.
+    bool CalculatePickRay(const CUiPickEvent& event, SPAposition& origin, SPAunit_vector& direction) const;
+
+    // --- Offsets in rotated frames -------------------------------------------------------
+    // out = p + du (cos a u + sin a v) + dv (-sin a u + cos a v), a in radians.
+    void CalculatePositionOffset(const CGmPosition& p, float angle, const SPAunit_vector& u, float du,
+                                 const SPAunit_vector& v, float dv, CGmPosition& out) const;
+    // The same with u and v the view's right and up vectors.
+    void CalculatePositionOffset(const CGmPosition& p, float angle, view3d& view, float dx, float dy,
+                                 CGmPosition& out) const;
+    // outX = dx cos a + x - dy sin a, outY = dx sin a + dy cos a + y, truncated.
+    void CalculatePositionOffset2D(int x, int y, float angle, int dx, int dy, int& outX, int& outY) const;
+
+    // --- Polygons, triangles and rays ----------------------------------------------------
+    // True when `p` lies inside (or on the boundary of) the polygon of `count` float vertices in
+    // boundary order, seen along `normal`; false below three vertices or for null vertices.
+    bool CheckIfPointIsInsidePolygon(const SPAposition& p, const float* vertices, int count,
+                                     const SPAunit_vector& normal) const;
+    // Where the ray meets the polygon's plane (plane of its first three vertices), when that point
+    // lies inside the polygon; false below three vertices or without a hit.
+    bool CalculateRayIntersectionWithPolygon(const float* vertices, int count, const SPAposition& origin,
+                                             const SPAunit_vector& direction, SPAposition& hit,
+                                             double& parameter) const;
+    // True when `p` lies on the inner side of all three edges (an edge counts as inside).
+    bool CheckPointInTriangle(const CGmPosition& a, const CGmPosition& b, const CGmPosition& c,
+                              const CGmPosition& p) const;
+    // False within 1e-5 of the plane; else true on the side opposite to the normal.
+    bool IsPointClippedByPlane(const SPAposition& p, const SPAposition& planePoint,
+                               const SPAunit_vector& normal) const;
+
+    // --- Curves and polylines ------------------------------------------------------------
+    // The point half-way along the polyline (count points of three floats) by length; the origin
+    // for no points.
+    SPAposition CalculateCurveMidPoint(const float* points, int count) const;
+    // A new position (the caller deletes it) on the polyline nearest to the event's cursor on
+    // screen, or null when no segment is near enough or there is no view.
+    CGmPosition* FindPositionOnCurveByPick(const CUiPickEvent& event, const CGmPosition* points, int count) const;
+
+    // --- Range clamps (each change writes a warning line) -------------------------------
+    // -1e-6 < v < 1e-6 (zero included) becomes 0.
+    void SetIntoZeroTolerance(double& v) const;
+    // |v| > 1e9 becomes 0.
+    void SetIntoDisplayRange(double& v) const;
+    // Each coordinate through SetIntoZeroTolerance, then SetIntoDisplayRange.
+    void SetInDisplayRange(const SPAposition& in, SPAposition& out) const;
+    // Each component through SetIntoZeroTolerance, then normalised.
+    void SetInDisplayRange(const SPAunit_vector& in, SPAunit_vector& out) const;
+    // The full path of the warnings file.
+    static std::string GetWarningsFilePath();
+
+protected:
+    // |v| < 1e-4.
+    static bool IsZero(float v) { return v < 1e-4f && v > -1e-4f; }
+    // v > 1e-4.
+    static bool IsPositive(float v) { return v > 1e-4f; }
+    // v < -1e-4.
+    static bool IsNegative(float v) { return v < -1e-4f; }
+    // v > -1e-4.
+    static bool IsPositiveOrZero(float v) { return v > -1e-4f; }
+    // v < 1e-4.
+    static bool IsNegativeOrZero(float v) { return v < 1e-4f; }
+    // 0 within 1e-4, else 1 or -1.
+    static int Sign(float v) { return IsZero(v) ? 0 : (v > 0.0f ? 1 : -1); }
+
+private:
+    static void WriteWarning(const char* line);
+};

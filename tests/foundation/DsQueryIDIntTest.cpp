@@ -1,0 +1,81 @@
+// The entity-id service: the default answers from the attribute manager, and installing and
+// destroying a host service.
+#include "DsQueryIDInt.h"
+
+#include "SpaBuilders.h"
+#include "VyrAttManager.h"
+#include "acis.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+struct Loser {
+    void operator()(ENTITY* e) const {
+        if (e != nullptr) e->lose();
+    }
+};
+using EntityPtr = std::unique_ptr<ENTITY, Loser>;
+
+// A host service with fixed answers.
+class CFixedQuery : public CDsQueryIDInt {
+public:
+    int QueryPID(ENTITY*) override { return 77; }
+};
+
+}  // namespace
+
+TEST(DsQueryIDIntTest, TheDefaultIsActiveAndComesBackWhenAnInstalledServiceDies) {
+    CDsQueryIDInt* const standard = CDsQueryIDInt::StGetActiveQueryIDInt();
+    ASSERT_EQ(&CDsQueryIDInt::sDefaultQueryIDInt, standard);
+    {
+        CFixedQuery host;
+        CDsQueryIDInt::StSetActiveQueryIDInt(&host);
+        EXPECT_EQ(&host, CDsQueryIDInt::StGetActiveQueryIDInt());
+        EXPECT_EQ(77, CDsQueryIDInt::StGetActiveQueryIDInt()->QueryPID(nullptr));
+        // Another service dying does not touch the active one.
+        { CFixedQuery other; }
+        EXPECT_EQ(&host, CDsQueryIDInt::StGetActiveQueryIDInt());
+    }
+    EXPECT_EQ(standard, CDsQueryIDInt::StGetActiveQueryIDInt());
+    // Installing null brings back the default rather than leaving no service.
+    CDsQueryIDInt::StSetActiveQueryIDInt(nullptr);
+    EXPECT_EQ(standard, CDsQueryIDInt::StGetActiveQueryIDInt());
+}
+
+TEST(DsQueryIDIntTest, DefaultAnswersFromTheAttributeManager) {
+    CDsQueryIDInt* query = CDsQueryIDInt::StGetActiveQueryIDInt();
+    EntityPtr body(make_block(0, 0, 0, 1, 1, 1));
+    ASSERT_NE(nullptr, body);
+    ENTITY_LIST faces;
+    get_faces(body.get(), faces);
+    ASSERT_GT(faces.count(), 0);
+    ENTITY* face = faces[0];
+    ENTITY* shell = get_owner(face);
+    ASSERT_NE(nullptr, shell);
+
+    int pid = 0;
+    ASSERT_TRUE(CVyrAttManager::GetVyrAttManager()->GetPid(face, pid));
+    EXPECT_EQ(pid, query->QueryPID(face));
+    EXPECT_EQ(0, query->QueryPID(nullptr));
+
+    // Without assembly nodes everything is 0.
+    EXPECT_EQ(0, query->QueryComponentId(face));
+    EXPECT_EQ(0, query->QueryComponentId(body.get()));
+    EXPECT_EQ(0L, query->QueryGenerationNumber(face));
+    EXPECT_EQ(0, query->QueryComponentId(nullptr));
+    EXPECT_EQ(0L, query->QueryGenerationNumber(nullptr));
+
+    // The component id falls back on the owner's node; the generation number does not.
+    CVyrAttManager::GetVyrAttManager()->SetAssNode(shell, 12, 3);
+    EXPECT_EQ(12, query->QueryComponentId(face));
+    EXPECT_EQ(0L, query->QueryGenerationNumber(face));
+    EXPECT_EQ(3L, query->QueryGenerationNumber(shell));
+
+    // The entity's own node comes first.
+    CVyrAttManager::GetVyrAttManager()->SetAssNode(face, 5, 9);
+    EXPECT_EQ(5, query->QueryComponentId(face));
+    EXPECT_EQ(9L, query->QueryGenerationNumber(face));
+}
