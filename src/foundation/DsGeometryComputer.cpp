@@ -1,8 +1,10 @@
 // CDsGeometryComputer: the process-wide geometry service.
 #include "DsGeometryComputer.h"
 
+#include "DsDriverExtrema.h"
 #include "DsLogFile.h"
 #include "DsView3dCdc.h"
+#include "SpaErrors.h"
 #include "VyrString.h"
 #include "view3d.h"
 
@@ -234,6 +236,38 @@ bool CDsGeometryComputer::CalculatePickRay(const CUiPickEvent& event, SPApositio
     origin = view->get_target() + view->get_right() * ((event.x() - vw / 2.0) * upp) +
              view->get_up() * ((vh / 2.0 - event.y()) * upp);
     direction = view->get_direction();
+    return true;
+}
+
+bool CDsGeometryComputer::GetBoxProjectionDimensionsAndOffset(view3d* view, const CGmPosition& a,
+                                                              const CGmPosition& b, float& first, float& third,
+                                                              float& second, float& fourth, float& height,
+                                                              float& width) const
+{
+    if (!view) return false;
+    const double upp = view->get_units_per_pixel();
+    double x0 = 0.0, x1 = 0.0, y0 = 0.0, y1 = 0.0;
+    bool measured = false;
+    EXCEPTION_BEGIN
+    EXCEPTION_TRY
+        StSetExtremaMode(true);
+        CDsDriverExtrema driver(view);
+        const float pa[3] = {static_cast<float>(a.x()), static_cast<float>(a.y()), static_cast<float>(a.z())};
+        const float pb[3] = {static_cast<float>(b.x()), static_cast<float>(b.y()), static_cast<float>(b.z())};
+        driver.draw_point_3d(pa);
+        driver.draw_point_3d(pb);
+        measured = driver.GetExtremaCoordinates(x0, x1, y0, y1);
+    EXCEPTION_CATCH_TRUE
+        StSetExtremaMode(false);
+    EXCEPTION_END
+    // A position that does not project widens nothing: without any, the extrema are the cleared ones.
+    if (!measured || !(x0 <= x1) || !(y0 <= y1)) return false;
+    first = static_cast<float>(x0);
+    third = static_cast<float>(y0);
+    second = static_cast<float>(x1);
+    fourth = static_cast<float>(y1);
+    height = static_cast<float>((y1 - y0) * upp);
+    width = static_cast<float>((x1 - x0) * upp);
     return true;
 }
 

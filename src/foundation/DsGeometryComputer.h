@@ -17,6 +17,9 @@
 //
 // Clamps: every value a clamp changes writes one warning line to "DisplayDebugWarnings.txt" in
 // the temporary folder (TMPDIR, else /tmp).
+//
+// Coming with the OpenGL context: the projected size of a context's whole content
+// (GetProjectionDimensions, GetProjectionDimensionsAndOffset).
 #pragma once
 
 #include <afx.h>
@@ -91,6 +94,15 @@ public:
     // The parallel pick ray through the event's pixel (y from the top): origin on the target
     // plane, direction the view direction. False unless the event's view is a CDsView3dCdc.
     bool CalculatePickRay(const CUiPickEvent& event, SPAposition& origin, SPAunit_vector& direction) const;
+    // The screen extent of two positions (two corners of a box) measured by an extrema driver on
+    // the view, in pixels from the view's target with y up: x minimum (first), y minimum (third),
+    // x maximum (second), y maximum (fourth); height and width are that extent in model units
+    // (pixels times units per pixel, so 0 for a view without a viewport). The extrema mode is
+    // raised for the measurement. False, outputs unchanged, without a view or when neither
+    // position projects.
+    bool GetBoxProjectionDimensionsAndOffset(view3d* view, const CGmPosition& a, const CGmPosition& b, float& first,
+                                             float& third, float& second, float& fourth, float& height,
+                                             float& width) const;
 
     // --- Offsets in rotated frames -------------------------------------------------------
     // out = p + du (cos a u + sin a v) + dv (-sin a u + cos a v), a in radians.

@@ -1,0 +1,223 @@
+// CDsDriverExtrema and CDsViewExtrema: measuring what would be drawn.
+#include "DsDriverExtrema.h"
+
+#include "DsBox.h"
+#include "DsGeometryComputer.h"
+#include "DsManager.h"
+#include "GmPosition.h"
+#include "VyrString.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+bool gExtremaMode = false;
+
+// Display-manager flag that doubles the depth range of fitted clipping planes.
+const int kWideDepthFlag = 2;
+
+} // namespace
+
+void StSetExtremaMode(bool on)
+{
+    gExtremaMode = on;
+}
+
+bool StGetExtremaMode()
+{
+    return gExtremaMode;
+}
+
+// --- CDsViewExtrema ---------------------------------------------------------------------------
+
+CDsViewExtrema::CDsViewExtrema(view3d* base) : view_3d_extrema(base) {}
+
+CDsViewExtrema::~CDsViewExtrema() = default;
+
+void CDsViewExtrema::SetModelTransform(const SPAtransf& t)
+{
+    view3d::SetModelTransform(t);
+    compute_ctm();
+    if (driver_extrema* driver = get_extrema_driver()) driver->UpdateVom();
+}
+
+int CDsViewExtrema::ClearModelTransform()
+{
+    const int popped = view3d::ClearModelTransform();
+    compute_ctm();
+    if (driver_extrema* driver = get_extrema_driver()) driver->UpdateVom();
+    return popped;
+}
+
+bool CDsViewExtrema::GetAutoHideMode() const
+{
+    const view3d* base = GetBaseView();
+    return base ? base->GetAutoHideMode() : false;
+}
+
+bool CDsViewExtrema::GetAdjustBounderiesMode() const
+{
+    const view3d* base = GetBaseView();
+    return base ? base->GetFlag(eDsViewFlagAdjustBoundaries) : false;
+}
+
+int CDsViewExtrema::draw_text_2d(float x, float y, const CVyrString& text)
+{
+    driver_context* driver = get_driver_context();
+    return driver ? driver->draw_text_2d(x, y, text) : 0;
+}
+
+void CDsViewExtrema::DrawPoint2d(const SPAposition& p)
+{
+    driver_extrema* driver = get_extrema_driver();
+    if (!driver) return;
+    const float xyz[3] = {static_cast<float>(p.x()), static_cast<float>(p.y()), static_cast<float>(p.z())};
+    driver->UpdateExtrema2D(xyz);
+}
+
+bool CDsViewExtrema::GetExtremaCoordinates(double& x0, double& x1, double& y0, double& y1, double& z0,
+                                           double& z1) const
+{
+    const driver_extrema* driver = get_extrema_driver();
+    return driver ? driver->GetExtremaCoordinates(x0, x1, y0, y1, z0, z1) : false;
+}
+
+// --- CDsDriverExtrema -------------------------------------------------------------------------
+
+CDsDriverExtrema::CDsDriverExtrema(view3d* view)
+    : driver_extrema(view ? view->get_driver_context() : nullptr), m_baseView(view), m_modelBox(new CDsBox)
+{
+    m_extremaView = new CDsViewExtrema(view);
+
+    // Install this driver in the measuring view, keeping the viewport it copied from the base.
+    int vx = 0, vy = 0, vw = 0, vh = 0;
+    m_extremaView->get_viewport(vx, vy, vw, vh);
+    m_savedDriver = m_extremaView->set_driver_context(this);
+    m_extremaView->set_viewport(vx, vy, vw, vh);
+    set_view3d(m_extremaView);
+    init_extrema();
+
+    if (view) {
+        m_extremaView->set_rendering_context(view->get_rendering_context());
+        m_extremaView->set_rendering_context_data(view->get_rendering_context_data());
+        const double upp = view->get_units_per_pixel();
+        if (upp != 0.0 && std::isfinite(upp)) m_scale = upp;
+    }
+}
+
+CDsDriverExtrema::~CDsDriverExtrema()
+{
+    // The measuring view no longer owns this driver once its own is back.
+    m_extremaView->set_driver_context(m_savedDriver);
+    m_extremaView->set_rendering_context(nullptr);
+    m_extremaView->set_rendering_context_data(nullptr);
+    delete m_extremaView;
+    delete m_modelBox;
+}
+
+void CDsDriverExtrema::UpdateModelBox(const float* p)
+{
+    m_modelBox->Expand(p);
+}
+
+void CDsDriverExtrema::ClearExtrema()
+{
+    m_xmin = m_ymin = m_zmin = 1e30;
+    m_xmax = m_ymax = m_zmax = -1e30;
+    m_valid = 0;
+}
+
+bool CDsDriverExtrema::GetExtremaCoordinates(double& x0, double& x1, double& y0, double& y1) const
+{
+    x0 = m_xmin / m_scale;
+    x1 = m_xmax / m_scale;
+    y0 = m_ymin / m_scale;
+    y1 = m_ymax / m_scale;
+    return m_valid != 0;
+}
+
+void CDsDriverExtrema::ComputeTransPosToDev()
+{
+    if (!m_baseView) return;
+    float x = 0.0f, yFromTop = 0.0f;
+    int height = -1;
+    const CGmPosition target(m_baseView->get_target());
+    if (!CDsGeometryComputer::GetInstance()->ProjectPositionOnView(target, m_baseView, x, yFromTop, &height))
+        return;
+    m_xOffset = x;
+    // Back to device pixels, y up: the exact inverse of the projection's flip.
+    m_yOffset = static_cast<float>(height) - yFromTop - 1.0f;
+}
+
+bool CDsDriverExtrema::GetExtremaInViewportCoordinates(double& x0, double& x1, double& y0, double& y1,
+                                                       bool keepOffsets)
+{
+    const bool measured = GetExtremaCoordinates(x0, x1, y0, y1);
+    if (!keepOffsets) ComputeTransPosToDev();
+    x0 += m_xOffset;
+    x1 += m_xOffset;
+    y0 += m_yOffset;
+    y1 += m_yOffset;
+    return measured;
+}
+
+double CDsDriverExtrema::MinDistance() const
+{
+    if (!m_valid) return 0.0;
+    const double dx = m_xmax - m_xmin, dy = m_ymax - m_ymin, dz = m_zmax - m_zmin;
+    return 10.0 * std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+bool CDsDriverExtrema::AdjustDistance(bool compute)
+{
+    return AdjustClippingPlanes(compute, false);
+}
+
+bool CDsDriverExtrema::AdjustClippingPlanes(bool compute, bool full)
+{
+    (void)compute;
+    (void)full;
+    if (!m_baseView) return false;
+    if (!(m_zmin <= m_zmax)) return false;  // nothing measured in depth
+
+    if (m_zmin == m_zmax) {
+        m_zmax += 0.1;
+        m_zmin -= 0.1;
+    }
+    const float margin = static_cast<float>((m_zmax - m_zmin) * 0.025);
+    m_zmax += margin;
+    m_zmin -= margin;
+    if (CDsManager::GetInstance()->GetFlag(kWideDepthFlag)) {
+        const double half = (m_zmax - m_zmin) * 0.5;
+        m_zmax += half;
+        m_zmin -= half;
+    }
+
+    // The eye's depth in the measuring frame (row vector times the view orientation matrix).
+    const SPAposition eye = m_baseView->get_eye();
+    const double eyeZ = eye.x() * m_vom[0][2] + eye.y() * m_vom[1][2] + eye.z() * m_vom[2][2] + m_vom[3][2];
+
+    if (m_baseView->is_perspective()) {
+        const double hither = std::max(eyeZ - m_zmax, 0.01);
+        const double yon = std::max(eyeZ - m_zmin, hither + 0.01);
+        m_baseView->set_hither(hither);
+        m_baseView->set_yon(yon);
+    } else {
+        const SPAunit_vector direction = m_baseView->get_direction();
+        const double shift = m_zmax - eyeZ + 1.01;
+        const SPAposition newEye = eye - direction * shift;
+        m_baseView->set_eye(newEye);
+        m_baseView->set_target(newEye + direction);
+        m_baseView->set_hither(0.01);
+        m_baseView->set_yon(m_zmax - m_zmin + 1.02);
+    }
+    m_valid = 1;
+    return true;
+}
+
+void CDsDriverExtrema::DrawPoint2d(const SPAposition& p)
+{
+    const float xyz[3] = {static_cast<float>(p.x()), static_cast<float>(p.y()), static_cast<float>(p.z())};
+    UpdateExtrema2D(xyz);
+}
