@@ -5,6 +5,7 @@
 // NULL_ENTITY for missing input bodies; OCCT_FAILURE when the geometry kernel fails.
 #pragma once
 
+#include "VyrAcisApi.h"
 #include "SpaErrors.h"
 #include "SpaTopology.h"
 #include "SpaValues.h"

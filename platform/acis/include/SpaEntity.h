@@ -11,6 +11,8 @@
 // nothing. Predicates answer int (1 or 0) so that they fit entity_test_filter.
 #pragma once
 
+#include "VyrAcisApi.h"
+
 #include <string>
 #include <unordered_map>
 #include <vector>

@@ -5,14 +5,12 @@
 // outcome (see API_FUNCTION_BEGIN). Callers that want an exception instead use check_outcome().
 #pragma once
 
+#include "VyrAcisApi.h"
+
 #include <cstddef>
 #include <exception>
 #include <memory>
 #include <string>
-
-#ifndef VYR_ACIS_API
-#define VYR_ACIS_API __attribute__((visibility("default")))
-#endif
 
 class ENTITY;
 

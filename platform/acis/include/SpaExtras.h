@@ -2,6 +2,7 @@
 // system) and body copies that keep the original's topology order.
 #pragma once
 
+#include "VyrAcisApi.h"
 #include "SpaEntity.h"
 #include "SpaErrors.h"
 #include "SpaTopology.h"

@@ -27,6 +27,8 @@
 // manager is only ever called from the calling thread.
 #pragma once
 
+#include "VyrAcisApi.h"
+
 #include <iosfwd>
 
 #include "SpaEntity.h"

@@ -5,6 +5,7 @@
 // than references were taken is a caller error (the filter is already gone).
 #pragma once
 
+#include "VyrAcisApi.h"
 #include "SpaErrors.h"
 
 class ENTITY;

@@ -6,6 +6,7 @@
 // independent. Positions and parameters are those of the body's own space.
 #pragma once
 
+#include "VyrAcisApi.h"
 #include "SpaEntity.h"
 #include "SpaValues.h"
 

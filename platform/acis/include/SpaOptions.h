@@ -9,6 +9,7 @@
 //                        records the setting.
 #pragma once
 
+#include "VyrAcisApi.h"
 #include "SpaErrors.h"
 
 #include <string>

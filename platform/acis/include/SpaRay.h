@@ -5,6 +5,7 @@
 // unit direction from the root.
 #pragma once
 
+#include "VyrAcisApi.h"
 #include "SpaEntity.h"
 #include "SpaErrors.h"
 #include "SpaTopology.h"

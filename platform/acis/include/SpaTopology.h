@@ -14,6 +14,7 @@
 // Positions and parameters are those of the body's own space; the body's TRANSFORM applies on top.
 #pragma once
 
+#include "VyrAcisApi.h"
 #include "SpaEntity.h"
 #include "SpaGeometry.h"
 #include "SpaValues.h"

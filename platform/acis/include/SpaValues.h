@@ -5,11 +5,9 @@
 // is the transform that applies t1 first, then t2.
 #pragma once
 
-#include <cmath>
+#include "VyrAcisApi.h"
 
-#ifndef VYR_ACIS_API
-#define VYR_ACIS_API __attribute__((visibility("default")))
-#endif
+#include <cmath>
 
 // Absolute resolution: two positions closer than this are the same point.
 inline constexpr double SPAresabs = 1e-6;

@@ -1,11 +1,9 @@
 // CUiValue: the base of the value holders behind the user-interface controls.
 #pragma once
 
-#include <afxwin.h>
+#include "VyrHostApi.h"
 
-#ifndef VYR_HOST_API
-#define VYR_HOST_API __attribute__((visibility("default")))
-#endif
+#include <afxwin.h>
 
 // A value that a control shows: its printf-style format text (such as L"%d" or
 // L"%s"), the control it is bound to, if any, and a hook called after the value

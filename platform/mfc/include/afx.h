@@ -3,6 +3,7 @@
 // diagnostic macros.
 #pragma once
 
+#include "VyrMfcApi.h"
 #include "afxstr.h"
 #include "vyrwin_types.h"
 #include "vyrwin_user.h"
@@ -10,10 +11,6 @@
 #include <cstdarg>
 #include <vector>
 
-// Marks classes and functions an extension module exports.
-#define AFX_EXT_CLASS __attribute__((visibility("default")))
-#define AFX_EXT_API __attribute__((visibility("default")))
-#define AFX_EXT_DATA __attribute__((visibility("default")))
 // Calling conventions: nothing to say on this platform.
 #define AFXAPI
 #define AFX_CDECL

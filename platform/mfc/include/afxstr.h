@@ -2,15 +2,13 @@
 // The framework is built wide, so CString is the same type.
 #pragma once
 
+#include "VyrMfcApi.h"
+
 #include "vyrwin_types.h"
 
 #include <cstdarg>
 #include <string>
 #include <utility>
-
-#ifndef VYR_MFC_API
-#define VYR_MFC_API __attribute__((visibility("default")))
-#endif
 
 class CStringW;
 

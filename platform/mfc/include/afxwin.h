@@ -2,6 +2,7 @@
 // bitmaps over the Windows stand-in, and message boxes. Includes afx.h.
 #pragma once
 
+#include "VyrMfcApi.h"
 #include "afx.h"
 #include "windows.h"
 

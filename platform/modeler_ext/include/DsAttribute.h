@@ -3,9 +3,7 @@
 // another of a different kind does nothing.
 #pragma once
 
-#ifndef VYR_MODELER_EXT_API
-#define VYR_MODELER_EXT_API __attribute__((visibility("default")))
-#endif
+#include "VyrModelerExtApi.h"
 
 // The kinds of display attributes.
 enum EDsAttributeType {

@@ -2,11 +2,9 @@
 // Windows colour layout), so it converts to and from Windows colours without reordering.
 #pragma once
 
-#include <cstdint>
+#include "VyrModelerExtApi.h"
 
-#ifndef VYR_MODELER_EXT_API
-#define VYR_MODELER_EXT_API __attribute__((visibility("default")))
-#endif
+#include <cstdint>
 
 // A colour: red, green, blue and a fourth byte that is carried along unchanged (0 by default).
 class VYR_MODELER_EXT_API CDsColorStorage {

@@ -2,6 +2,7 @@
 // parameter range, the edge's sense and its convexity.
 #pragma once
 
+#include "VyrModelerExtApi.h"
 #include "SpaTopology.h"
 #include "VyrEntityTypes.h"
 

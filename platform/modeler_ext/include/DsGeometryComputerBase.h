@@ -6,9 +6,7 @@
 // into the same row of the other (row y <-> height - 1 - y), both ways.
 #pragma once
 
-#ifndef VYR_MODELER_EXT_API
-#define VYR_MODELER_EXT_API __attribute__((visibility("default")))
-#endif
+#include "VyrModelerExtApi.h"
 
 class view3d;
 

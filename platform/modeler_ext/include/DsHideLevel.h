@@ -6,6 +6,7 @@
 // until both are withdrawn.
 #pragma once
 
+#include "VyrModelerExtApi.h"
 #include "DsAttribute.h"
 
 // Hide levels (bits; combinations are allowed).

@@ -6,11 +6,9 @@
 // it is. Text is written as UTF-8.
 #pragma once
 
-#include <string>
+#include "VyrModelerExtApi.h"
 
-#ifndef VYR_MODELER_EXT_API
-#define VYR_MODELER_EXT_API __attribute__((visibility("default")))
-#endif
+#include <string>
 
 class CVyrString;
 

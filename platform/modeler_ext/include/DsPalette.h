@@ -2,6 +2,8 @@
 // are chosen by).
 #pragma once
 
+#include "VyrModelerExtApi.h"
+
 #include <vector>
 
 #include "DsColorStorage.h"

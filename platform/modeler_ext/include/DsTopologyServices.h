@@ -1,6 +1,7 @@
 // CDsTopologyServices: topology helpers the display's sketching uses.
 #pragma once
 
+#include "VyrModelerExtApi.h"
 #include "SpaTopology.h"
 #include "VyrEntityTypes.h"
 

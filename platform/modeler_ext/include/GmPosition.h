@@ -3,11 +3,9 @@
 // call takes them as they are and every modeler value converts to them.
 #pragma once
 
-#include "SpaValues.h"
+#include "VyrModelerExtApi.h"
 
-#ifndef VYR_MODELER_EXT_API
-#define VYR_MODELER_EXT_API __attribute__((visibility("default")))
-#endif
+#include "SpaValues.h"
 
 // A point in model space.
 class VYR_MODELER_EXT_API CGmPosition : public SPAposition {

@@ -2,11 +2,9 @@
 // the rounding drift that repeated products leave in a rigid motion.
 #pragma once
 
-#include "SpaValues.h"
+#include "VyrModelerExtApi.h"
 
-#ifndef VYR_MODELER_EXT_API
-#define VYR_MODELER_EXT_API __attribute__((visibility("default")))
-#endif
+#include "SpaValues.h"
 
 // An affine transform of model space (row-vector convention, as SPAtransf).
 class VYR_MODELER_EXT_API CGmTransformation : public SPAtransf {

@@ -3,6 +3,7 @@
 // from, and a working plane onto which the click can be mapped into the model.
 #pragma once
 
+#include "VyrModelerExtApi.h"
 #include "UiPlanePositionMapper.h"
 #include "pick_event.h"
 

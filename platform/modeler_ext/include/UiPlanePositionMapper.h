@@ -3,11 +3,9 @@
 // and y in the plane, z along the normal) and model coordinates.
 #pragma once
 
-#include "SpaValues.h"
+#include "VyrModelerExtApi.h"
 
-#ifndef VYR_MODELER_EXT_API
-#define VYR_MODELER_EXT_API __attribute__((visibility("default")))
-#endif
+#include "SpaValues.h"
 
 // A working plane.
 class VYR_MODELER_EXT_API CUiPlanePositionMapper {

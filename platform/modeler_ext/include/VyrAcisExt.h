@@ -3,6 +3,7 @@
 // in an attribute on the entity.
 #pragma once
 
+#include "VyrModelerExtApi.h"
 #include "VyrEntityTypes.h"
 
 namespace VyrAcisExt {

@@ -1,11 +1,9 @@
 // CVyrAcisOptionsMap: the modeler options the application refers to by number.
 #pragma once
 
-#include "SpaOptions.h"
+#include "VyrModelerExtApi.h"
 
-#ifndef VYR_MODELER_EXT_API
-#define VYR_MODELER_EXT_API __attribute__((visibility("default")))
-#endif
+#include "SpaOptions.h"
 
 // Maps the application's option numbers to the modeler's options.
 class VYR_MODELER_EXT_API CVyrAcisOptionsMap {

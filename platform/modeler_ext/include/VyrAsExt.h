@@ -4,6 +4,7 @@
 // identity, never an error.
 #pragma once
 
+#include "VyrModelerExtApi.h"
 #include "SpaTopology.h"
 #include "VyrEntityTypes.h"
 

@@ -10,6 +10,7 @@
 // Not thread-safe, like the modeler's entities.
 #pragma once
 
+#include "VyrModelerExtApi.h"
 #include "VyrAttrBase.h"
 
 // An entity's assembly node: the component it belongs to and its generation number.

@@ -6,6 +6,8 @@
 // an owner, freed with lose() or with the owner.
 #pragma once
 
+#include "VyrModelerExtApi.h"
+
 #include <memory>
 
 #include "VyrEntityTypes.h"

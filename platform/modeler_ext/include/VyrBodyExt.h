@@ -1,6 +1,7 @@
 // CVyrBodyExt: body helpers.
 #pragma once
 
+#include "VyrModelerExtApi.h"
 #include "SpaTopology.h"
 #include "VyrEntityTypes.h"
 

@@ -6,14 +6,12 @@
 // this record only holds the data and answers which items are clipped.
 #pragma once
 
+#include "VyrModelerExtApi.h"
+
 #include <vector>
 
 #include "SpaValues.h"
 #include "VyrObjectPath.h"
-
-#ifndef VYR_MODELER_EXT_API
-#define VYR_MODELER_EXT_API __attribute__((visibility("default")))
-#endif
 
 // A stepped section (see the header comment). The fields are public: the record is filled by its
 // maker and read by the display.

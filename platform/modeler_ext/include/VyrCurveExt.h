@@ -1,6 +1,7 @@
 // CVyrCurveExt: curve and polygon helpers; ClipLine2D: segment against a window rectangle.
 #pragma once
 
+#include "VyrModelerExtApi.h"
 #include "SpaTopology.h"
 #include "VyrEntityTypes.h"
 

@@ -5,6 +5,8 @@
 // keeps its TRANSFORM alive the way a body does (it is freed when nothing uses it any more).
 #pragma once
 
+#include "VyrModelerExtApi.h"
+
 #include <memory>
 
 #include "SpaTopology.h"

@@ -10,6 +10,8 @@
 // a real body is freed its copy stays, but maps to nothing.
 #pragma once
 
+#include "VyrModelerExtApi.h"
+
 #include <memory>
 
 #include "SpaTopology.h"

@@ -5,10 +5,6 @@
 
 #include "SpaEntity.h"
 
-#ifndef VYR_MODELER_EXT_API
-#define VYR_MODELER_EXT_API __attribute__((visibility("default")))
-#endif
-
 // Base of the extension's attributes (level 2).
 constexpr int CVyrAttrBase_TYPE = SPA_FIRST_EXTENSION_TYPE + 0;
 // Slave attribute: marks an entity as the slave of a master entity (level 3).

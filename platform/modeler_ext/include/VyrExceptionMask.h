@@ -7,11 +7,9 @@
 // raised inside the scope are forgotten.
 #pragma once
 
-#include <cfenv>
+#include "VyrModelerExtApi.h"
 
-#ifndef VYR_MODELER_EXT_API
-#define VYR_MODELER_EXT_API __attribute__((visibility("default")))
-#endif
+#include <cfenv>
 
 // Scope guard of the floating-point environment.
 class VYR_MODELER_EXT_API CVyrExceptionMask {

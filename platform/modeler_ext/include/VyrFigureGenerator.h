@@ -9,11 +9,9 @@
 // are defined here, with int underlying types, so stored numbers convert with static_cast.
 #pragma once
 
-#include "VyrViewTypes.h"
+#include "VyrModelerExtApi.h"
 
-#ifndef VYR_MODELER_EXT_API
-#define VYR_MODELER_EXT_API __attribute__((visibility("default")))
-#endif
+#include "VyrViewTypes.h"
 
 class CDsAttributesPalette;
 class CDsColorStorage;

@@ -2,11 +2,9 @@
 // exception, so a sequence of calls inside one error block stops at the first failure.
 #pragma once
 
-#include "SpaErrors.h"
+#include "VyrModelerExtApi.h"
 
-#ifndef VYR_MODELER_EXT_API
-#define VYR_MODELER_EXT_API __attribute__((visibility("default")))
-#endif
+#include "SpaErrors.h"
 
 // Holds the outcome of a successful modeler call; a failed one is raised instead of being held.
 class VYR_MODELER_EXT_API CVyrOutcome {

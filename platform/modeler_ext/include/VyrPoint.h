@@ -2,6 +2,7 @@
 // own).
 #pragma once
 
+#include "VyrModelerExtApi.h"
 #include "VyrEntityTypes.h"
 
 // A point entity.

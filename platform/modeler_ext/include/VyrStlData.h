@@ -2,6 +2,8 @@
 // one of its triangles.
 #pragma once
 
+#include "VyrModelerExtApi.h"
+
 #include <vector>
 
 #include "VyrEntityTypes.h"

@@ -1,6 +1,7 @@
 // CVyrSurfExt: surface helpers.
 #pragma once
 
+#include "VyrModelerExtApi.h"
 #include "SpaTopology.h"
 #include "VyrEntityTypes.h"
 

@@ -4,10 +4,6 @@
 // so a stored number converts with static_cast and numbers outside the named ones stay valid.
 #pragma once
 
-#ifndef VYR_MODELER_EXT_API
-#define VYR_MODELER_EXT_API __attribute__((visibility("default")))
-#endif
-
 // Line style of the pen; values above 2 are indexes a driver may map to patterns of its own.
 enum line_style : int {
     line_style_solid = 0,   // continuous line

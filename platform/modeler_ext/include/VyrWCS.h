@@ -2,6 +2,7 @@
 // owns), or none.
 #pragma once
 
+#include "VyrModelerExtApi.h"
 #include "SpaExtras.h"
 #include "VyrEntityTypes.h"
 

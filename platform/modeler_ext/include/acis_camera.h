@@ -9,11 +9,9 @@
 // is replaced by the world axis least parallel to it (+z, else +y) for the frame.
 #pragma once
 
-#include "SpaValues.h"
+#include "VyrModelerExtApi.h"
 
-#ifndef VYR_MODELER_EXT_API
-#define VYR_MODELER_EXT_API __attribute__((visibility("default")))
-#endif
+#include "SpaValues.h"
 
 // Eye, target, up, picture size, clipping distances and projection kind.
 class VYR_MODELER_EXT_API acis_camera {

@@ -6,14 +6,12 @@
 // from the viewport's top-left corner, y down; see view3d.h).
 #pragma once
 
+#include "VyrModelerExtApi.h"
+
 #include "VyrViewTypes.h"
 #include "rgb_color.h"
 
 #include "windows.h"
-
-#ifndef VYR_MODELER_EXT_API
-#define VYR_MODELER_EXT_API __attribute__((visibility("default")))
-#endif
 
 class CBitmap;
 class CDsNFontStorage;

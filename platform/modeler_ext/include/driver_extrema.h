@@ -6,11 +6,9 @@
 // driver from it and reads the protected fields.
 #pragma once
 
-#include "driver_context.h"
+#include "VyrModelerExtApi.h"
 
-#ifndef VYR_MODELER_EXT_API
-#define VYR_MODELER_EXT_API __attribute__((visibility("default")))
-#endif
+#include "driver_context.h"
 
 // Measuring driver: view orientation matrix, perspective fitting values and extrema.
 class VYR_MODELER_EXT_API driver_extrema : public driver_context {

@@ -5,9 +5,7 @@
 // of the viewport, y down; see view3d.h), the coordinates of view3d::pick_mode.
 #pragma once
 
-#ifndef VYR_MODELER_EXT_API
-#define VYR_MODELER_EXT_API __attribute__((visibility("default")))
-#endif
+#include "VyrModelerExtApi.h"
 
 class view3d;
 

@@ -15,6 +15,8 @@
 // their managers this way.
 #pragma once
 
+#include "VyrModelerExtApi.h"
+
 #include <vector>
 
 #include "SpaErrors.h"

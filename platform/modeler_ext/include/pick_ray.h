@@ -2,12 +2,10 @@
 // face pick along it.
 #pragma once
 
+#include "VyrModelerExtApi.h"
+
 #include "SpaErrors.h"
 #include "SpaValues.h"
-
-#ifndef VYR_MODELER_EXT_API
-#define VYR_MODELER_EXT_API __attribute__((visibility("default")))
-#endif
 
 class ENTITY_LIST;
 class pick_event;

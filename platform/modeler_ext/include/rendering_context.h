@@ -4,14 +4,12 @@
 // an ordered list of views (a context's views, or All_Views) and viewport_iterator walks one.
 #pragma once
 
+#include "VyrModelerExtApi.h"
+
 #include "windows.h"
 
 #include <cstdio>
 #include <vector>
-
-#ifndef VYR_MODELER_EXT_API
-#define VYR_MODELER_EXT_API __attribute__((visibility("default")))
-#endif
 
 class CRect;
 class ENTITY;

@@ -2,9 +2,7 @@
 // four-byte Windows form (red in the lowest byte, then green, then blue; the top byte is unused).
 #pragma once
 
-#ifndef VYR_MODELER_EXT_API
-#define VYR_MODELER_EXT_API __attribute__((visibility("default")))
-#endif
+#include "VyrModelerExtApi.h"
 
 // A colour of three components in [0, 1]; values outside are clamped when set.
 class VYR_MODELER_EXT_API rgb_color {

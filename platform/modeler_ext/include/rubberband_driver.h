@@ -3,9 +3,7 @@
 // told when a view is destroyed, so none keeps a dangling view.
 #pragma once
 
-#ifndef VYR_MODELER_EXT_API
-#define VYR_MODELER_EXT_API __attribute__((visibility("default")))
-#endif
+#include "VyrModelerExtApi.h"
 
 class pick_event;
 class view3d;

@@ -22,6 +22,8 @@
 // No operation hands a NaN to OpenGL.
 #pragma once
 
+#include "VyrModelerExtApi.h"
+
 #include "SpaValues.h"
 #include "VyrViewTypes.h"
 #include "acis_camera.h"
@@ -32,10 +34,6 @@
 #include "windows.h"
 
 #include <vector>
-
-#ifndef VYR_MODELER_EXT_API
-#define VYR_MODELER_EXT_API __attribute__((visibility("default")))
-#endif
 
 class CRect;
 class CDsBox;

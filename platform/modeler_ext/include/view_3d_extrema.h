@@ -4,11 +4,9 @@
 // to the base view.
 #pragma once
 
-#include "view3d.h"
+#include "VyrModelerExtApi.h"
 
-#ifndef VYR_MODELER_EXT_API
-#define VYR_MODELER_EXT_API __attribute__((visibility("default")))
-#endif
+#include "view3d.h"
 
 class driver_extrema;
 

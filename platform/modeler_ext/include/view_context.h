@@ -2,15 +2,13 @@
 // afterwards, so that what a frame changes on the pen or the model transform does not leak out.
 #pragma once
 
+#include "VyrModelerExtApi.h"
+
 #include "SpaValues.h"
 #include "VyrViewTypes.h"
 #include "rgb_color.h"
 
 #include <vector>
-
-#ifndef VYR_MODELER_EXT_API
-#define VYR_MODELER_EXT_API __attribute__((visibility("default")))
-#endif
 
 // The pen and the model-transform state of a view (see view3d::view_context).
 class VYR_MODELER_EXT_API view_context {

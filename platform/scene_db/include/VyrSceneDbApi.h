@@ -1,6 +1,5 @@
-// Export marker of the scene database library.
+// The export mark of the scene database library: built with hidden visibility, the library exports exactly
+// what its public headers mark with VYR_SCENE_DB_API.
 #pragma once
 
-#ifndef VYR_SCENE_DB_API
 #define VYR_SCENE_DB_API __attribute__((visibility("default")))
-#endif

@@ -89,8 +89,8 @@ struct SDsLocationTree {
     size_t m_chunkUsed = kChunkSize;
 };
 
-// The state of a CDsScene.
-struct CDsScene::SImpl {
+// The state of a CDsScene (hidden, although its owner is exported).
+struct __attribute__((visibility("hidden"))) CDsScene::SImpl {
     int m_peerPartId = 0;
     int m_tempPartId = 0;
     bool m_ownsTempPart = false;
@@ -112,8 +112,9 @@ struct CDsScene::SImpl {
     void AttributesChanged() { m_attributesValid = false; }
 };
 
-// The store's change journal: changes of items and scenes, numbered, newest last.
-struct CDsPartStorage::SJournal {
+// The store's change journal: changes of items and scenes, numbered, newest last (hidden, like
+// SImpl).
+struct __attribute__((visibility("hidden"))) CDsPartStorage::SJournal {
     // Kinds of entries.
     enum EKind { eItem, ePath, eTotal };
     // One change.

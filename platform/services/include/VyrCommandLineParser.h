@@ -1,6 +1,7 @@
 // CVyrCommandLineParser: the switches of the process's command line.
 #pragma once
 
+#include "VyrServicesApi.h"
 #include "VyrString.h"
 
 #include <string>

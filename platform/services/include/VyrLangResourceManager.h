@@ -1,6 +1,7 @@
 // CVyrLangResourceManager: the language resource modules by name.
 #pragma once
 
+#include "VyrServicesApi.h"
 #include "VyrString.h"
 
 #include <windows.h>

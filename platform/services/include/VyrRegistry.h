@@ -1,6 +1,7 @@
 // CVyrRegistry: the application's values in the machine's registry.
 #pragma once
 
+#include "VyrServicesApi.h"
 #include "VyrString.h"
 
 // Reads string values of the application key

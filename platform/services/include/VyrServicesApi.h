@@ -1,6 +1,5 @@
-// Export marker of the services library.
+// The export mark of the services library: built with hidden visibility, the library exports exactly
+// what its public headers mark with VYR_SERVICES_API.
 #pragma once
 
-#ifndef VYR_SERVICES_API
 #define VYR_SERVICES_API __attribute__((visibility("default")))
-#endif

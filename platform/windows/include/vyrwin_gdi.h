@@ -12,6 +12,7 @@
 // the live objects: a stale or foreign handle answers failure.
 #pragma once
 
+#include "vyrwin_export.h"
 #include "vyrwin_types.h"
 
 #pragma pack(push, 2)

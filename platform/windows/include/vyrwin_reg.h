@@ -20,6 +20,7 @@
 // The calls answer an error code and never touch GetLastError.
 #pragma once
 
+#include "vyrwin_export.h"
 #include "vyrwin_types.h"
 
 // Root keys. They always exist, need not be opened, and closing them does nothing.

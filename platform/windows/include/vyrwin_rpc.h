@@ -1,6 +1,7 @@
 // Unique identifiers: random (version 4) UUIDs and their text form.
 #pragma once
 
+#include "vyrwin_export.h"
 #include "vyrwin_types.h"
 
 #ifndef VYR_GUID_DEFINED

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cwchar>
 
-#define VYR_WINAPI_EXPORT __attribute__((visibility("default")))
+#include "vyrwin_export.h"
 
 #ifndef CALLBACK
 #define CALLBACK

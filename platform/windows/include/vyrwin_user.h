@@ -2,6 +2,7 @@
 // message boxes, modules and their string tables.
 #pragma once
 
+#include "vyrwin_export.h"
 #include "vyrwin_types.h"
 
 // Window styles and ShowWindow commands (only the ones callers pass).

@@ -8,6 +8,7 @@
 // buffer into the front buffer and leaves the back buffer as it was.
 #pragma once
 
+#include "vyrwin_export.h"
 #include "vyrwin_types.h"
 
 struct PIXELFORMATDESCRIPTOR {
