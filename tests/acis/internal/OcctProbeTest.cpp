@@ -1,0 +1,79 @@
+// The modeler's entities against the OCCT shapes behind them: lookups both ways and meshes read
+// back from OCCT's own arrays. Linked with the modeler's objects, not its shared library.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "OcctProbe.h"
+#include "SpaBuilders.h"
+#include "SpaTopology.h"
+
+namespace {
+
+// Frees a body when the test ends, however it ends.
+struct BodyDeleter {
+    void operator()(BODY* b) const { if (b) b->lose(); }
+};
+using BodyPtr = std::unique_ptr<BODY, BodyDeleter>;
+
+BodyPtr Block() { return BodyPtr(make_block(0, 0, 0, 4, 3, 2)); }
+
+std::vector<FACE*> Faces(const ENTITY* e)
+{
+    ENTITY_LIST list;
+    get_faces(e, list);
+    std::vector<FACE*> out;
+    for (int i = 0; i < list.count(); ++i) out.push_back(static_cast<FACE*>(list[i]));
+    return out;
+}
+
+// The mean of a face's vertex positions.
+SPAposition LoopCentre(const FACE* f)
+{
+    ENTITY_LIST vs;
+    get_vertices(f, vs);
+    SPAvector sum;
+    for (int i = 0; i < vs.count(); ++i) sum += static_cast<VERTEX*>(vs[i])->position() - SPAposition();
+    return SPAposition() + sum / vs.count();
+}
+
+}  // namespace
+
+TEST(SpaOcct, ShapesAndEntitiesMapBothWays)
+{
+    BodyPtr block = Block();
+    EXPECT_TRUE(OcctProbeLookups(block.get()));
+    BodyPtr plate(make_block(0, 0, 0, 1, 1, 1));
+    BodyPtr hole(make_cylinder(SPAposition(0.5, 0.5, -1), SPAvector(0, 0, 1), 0.2, 3));
+    BodyPtr drilled(subtract_bodies(plate.get(), hole.get()));
+    ASSERT_TRUE(drilled);
+    EXPECT_TRUE(OcctProbeLookups(drilled.get()));
+    EXPECT_FALSE(OcctProbeLookups(nullptr));
+}
+
+TEST(SpaOcct, MeshNodesOfABlockFaceAreReadable)
+{
+    // Reads node positions out of OCCT's triangulation (through its node arrays): each node of
+    // a face's mesh lies on that face.
+    BodyPtr body(make_block(-1, -2, -3, 1, 2, 3));
+    for (FACE* f : Faces(body.get())) {
+        std::vector<SPAposition> nodes;
+        ASSERT_TRUE(OcctProbeMeshNodes(f, 0.1, nodes));
+        ASSERT_GE(nodes.size(), 4u);
+        const plane& pl = static_cast<const plane&>(f->geometry()->equation());
+        SPAbox box;
+        for (const SPAposition& p : nodes) {
+            EXPECT_NEAR((p - pl.root_point()) % pl.normal(), 0.0, 1e-9);
+            box |= p;
+        }
+        // The nodes reach the face's corners.
+        EXPECT_TRUE(box.contains(LoopCentre(f)));
+        int extents = 0;
+        for (int i = 0; i < 3; ++i) extents += box.high().coordinate(i) - box.low().coordinate(i) > 1.0;
+        EXPECT_EQ(extents, 2);
+    }
+    std::vector<SPAposition> nodes;
+    EXPECT_FALSE(OcctProbeMeshNodes(nullptr, 0.1, nodes));
+    EXPECT_FALSE(OcctProbeMeshNodes(Faces(body.get()).front(), 0.0, nodes));
+}
