@@ -23,15 +23,24 @@ vyr_install_packages() {
     $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
-# vyr_build BUILD_DIR [extra cmake arguments...]
+# vyr_build BUILD_DIR [extra cmake arguments...]: configures and builds everything.
+# With VYR_BUILD_TARGET set, builds only that target and what it needs.
 vyr_build() {
     local dir="$1"; shift
     local launcher=()
     if command -v ccache >/dev/null 2>&1; then
         launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+        # Hits across clones: paths under the clone are hashed relative to it, and the working
+        # directory is not hashed (a hit's debug information may name the other clone's folder).
+        export CCACHE_BASEDIR="$PWD"
+        export CCACHE_NOHASHDIR=true
     fi
     cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE="${VYR_BUILD_TYPE:-RelWithDebInfo}" "${launcher[@]}" "$@"
-    cmake --build "$dir" -j"$(nproc)"
+    if [ -n "${VYR_BUILD_TARGET:-}" ]; then
+        cmake --build "$dir" -j"$(nproc)" --target "$VYR_BUILD_TARGET"
+    else
+        cmake --build "$dir" -j"$(nproc)"
+    fi
 }
 
 VYR_XVFB_ARGS="-screen 0 1280x1024x24 -nolisten tcp"
