@@ -1,5 +1,5 @@
-// The export mark of the modeler library: built with hidden visibility, the library exports exactly
-// what its public headers mark with VYR_ACIS_API.
+// The export mark of the modeler library. The library is built with hidden visibility and
+// exports exactly what its public headers mark with VYR_ACIS_API.
 #pragma once
 
 #define VYR_ACIS_API __attribute__((visibility("default")))

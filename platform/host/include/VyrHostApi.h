@@ -1,5 +1,5 @@
-// The export mark of the host library: built with hidden visibility, the library exports exactly
-// what its public headers mark with VYR_HOST_API.
+// The export mark of the host library. The library is built with hidden visibility and
+// exports exactly what its public headers mark with VYR_HOST_API.
 #pragma once
 
 #define VYR_HOST_API __attribute__((visibility("default")))
