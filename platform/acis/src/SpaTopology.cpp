@@ -352,7 +352,11 @@ outcome api_get_vertices(ENTITY* entity, ENTITY_LIST& list) { return api_query<g
 
 ENTITY* get_owner(const ENTITY* entity)
 {
-    return entity == nullptr ? nullptr : entity->owner();
+    if (entity == nullptr) return nullptr;
+    ENTITY* top = const_cast<ENTITY*>(entity);
+    // Owner chains are short and acyclic; the bound only guards against a broken extension class.
+    for (int depth = 0; depth < 64 && top->owner() != nullptr; ++depth) top = top->owner();
+    return top;
 }
 
 outcome api_get_owner(ENTITY* entity, ENTITY*& owner)
@@ -360,10 +364,7 @@ outcome api_get_owner(ENTITY* entity, ENTITY*& owner)
     API_FUNCTION_BEGIN
     owner = nullptr;
     if (entity == nullptr) sys_error(NULL_ENTITY);
-    ENTITY* top = entity;
-    // Owner chains are short and acyclic; the bound only guards against a broken extension class.
-    for (int depth = 0; depth < 64 && top->owner() != nullptr; ++depth) top = top->owner();
-    owner = top;
+    owner = get_owner(entity);
     API_FUNCTION_END
     return result;
 }
