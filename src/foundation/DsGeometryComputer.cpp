@@ -150,10 +150,33 @@ void CDsGeometryComputer::ComputeMiddle(const SPAposition& a, const SPAposition&
 
 void CDsGeometryComputer::CalculateRotationMatrix(const SPAvector& from, const SPAvector& to, SPAtransf& out) const
 {
-    double d = normalise(from) % normalise(to);
+    const SPAunit_vector f = normalise(from);
+    const SPAunit_vector t = normalise(to);
+    if (f.is_zero(0.5) || t.is_zero(0.5)) {
+        out = SPAtransf();
+        return;
+    }
+    double d = f % t;
     if (d > 1.0) d = 1.0;
     if (d < -1.0) d = -1.0;
-    out = rotate_transf(std::acos(d), cross(from, to));
+    const SPAvector axis = cross(f, t);
+    if (axis.len() > SPAresnor) {
+        out = rotate_transf(std::acos(d), axis);
+        return;
+    }
+    if (d > 0.0) {
+        out = SPAtransf();  // parallel: nothing to turn
+        return;
+    }
+    // Opposite: the cross product gives no axis, and any axis perpendicular to `from` turns it
+    // onto `to` by a half turn. Cross with the coordinate axis least aligned with `from`, so the
+    // axis is well conditioned.
+    int least = 0;
+    for (int i = 1; i < 3; ++i)
+        if (std::fabs(f.component(i)) < std::fabs(f.component(least))) least = i;
+    SPAvector e;
+    e.set_component(least, 1.0);
+    out = rotate_transf(M_PI, cross(f, e));
 }
 
 // --- View projection --------------------------------------------------------------------

@@ -71,7 +71,9 @@ public:
     void CalulateTriangleNormal(const float* nine, float* n) const;
     // m = (a + b) / 2.
     void ComputeMiddle(const SPAposition& a, const SPAposition& b, SPAposition& m) const;
-    // The rotation about from x to by the angle between them (identity for parallel or zero vectors).
+    // The rotation about from x to by the angle between them, turning `from` onto `to`'s
+    // direction: the identity for parallel or zero vectors, a half turn about an axis
+    // perpendicular to `from` for opposite ones.
     void CalculateRotationMatrix(const SPAvector& from, const SPAvector& to, SPAtransf& out) const;
 
     // --- View projection -----------------------------------------------------------------
