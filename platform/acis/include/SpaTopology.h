@@ -273,7 +273,8 @@ class VYR_ACIS_API EDGE : public ENTITY {
 public:
     // A free edge on a copy of `geometry` over `range` (the curve's parameters), with its own two
     // vertices and no coedge. An empty or unbounded range is taken as the curve's range when that
-    // is bounded, else as [0, 1]. lose() frees it with its vertices and curve.
+    // is bounded, else as [0, 1]. lose() frees it with its vertices and curve. Raises what
+    // evaluating `geometry` at the range's ends raises; nothing is made then.
     EDGE(const curve& geometry, const SPAinterval& range);
 
     // Start vertex (may be null for an edge without vertices).
