@@ -45,6 +45,18 @@ bool OriginOnSegment(float ax, float ay, float bx, float by)
     return px * px + py * py < kSignTolerance * kSignTolerance;
 }
 
+// A unit vector perpendicular to the unit vector `f`: its cross product with the coordinate axis
+// least aligned with it, so the result is well conditioned.
+SPAunit_vector PerpendicularTo(const SPAunit_vector& f)
+{
+    int least = 0;
+    for (int i = 1; i < 3; ++i)
+        if (std::fabs(f.component(i)) < std::fabs(f.component(least))) least = i;
+    SPAvector e;
+    e.set_component(least, 1.0);
+    return normalise(cross(f, e));
+}
+
 } // namespace
 
 CDsGeometryComputer::~CDsGeometryComputer() = default;
@@ -118,7 +130,10 @@ float CDsGeometryComputer::CalculateNormalAndDegreesAngleBetween(const float* a,
     if (!a || !b || !normal) return 0.0f;
     const SPAvector va(a[0], a[1], a[2]), vb(b[0], b[1], b[2]);
     const SPAvector c = cross(va, vb);
-    const SPAunit_vector n = normalise(c);
+    SPAunit_vector n = normalise(c);
+    // Opposite vectors have no cross product, yet a half turn about any axis perpendicular to a
+    // turns a onto b: answer such an axis rather than a zero one with 180 degrees.
+    if (n.is_zero(0.5) && va % vb < 0.0) n = PerpendicularTo(normalise(va));
     normal[0] = static_cast<float>(n.x());
     normal[1] = static_cast<float>(n.y());
     normal[2] = static_cast<float>(n.z());
@@ -169,14 +184,8 @@ void CDsGeometryComputer::CalculateRotationMatrix(const SPAvector& from, const S
         return;
     }
     // Opposite: the cross product gives no axis, and any axis perpendicular to `from` turns it
-    // onto `to` by a half turn. Cross with the coordinate axis least aligned with `from`, so the
-    // axis is well conditioned.
-    int least = 0;
-    for (int i = 1; i < 3; ++i)
-        if (std::fabs(f.component(i)) < std::fabs(f.component(least))) least = i;
-    SPAvector e;
-    e.set_component(least, 1.0);
-    out = rotate_transf(M_PI, cross(f, e));
+    // onto `to` by a half turn.
+    out = rotate_transf(M_PI, PerpendicularTo(f));
 }
 
 // --- View projection --------------------------------------------------------------------

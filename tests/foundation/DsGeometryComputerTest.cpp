@@ -168,6 +168,24 @@ TEST(DsGeometryComputerTest, OppositeVectorsGiveAHalfTurnNotTheIdentity)
     }
 }
 
+// A caller turns a onto b by the answered angle about the answered normal: opposite vectors
+// need a real axis for their 180 degrees.
+TEST(DsGeometryComputerTest, OppositeVectorsGetAnAxisForTheirHalfTurn)
+{
+    const float pairs[][2][3] = {{{1, 0, 0}, {-2, 0, 0}}, {{0, 0, 3}, {0, 0, -1}}, {{1, 2, 3}, {-1, -2, -3}}};
+    for (const auto& pair : pairs) {
+        float n[3] = {0, 0, 0};
+        EXPECT_NEAR(Gc().CalculateNormalAndDegreesAngleBetween(pair[0], pair[1], n), 180.0f, 1e-4f);
+        EXPECT_NEAR(n[0] * n[0] + n[1] * n[1] + n[2] * n[2], 1.0f, 1e-5f) << "a unit axis";
+        EXPECT_NEAR(n[0] * pair[0][0] + n[1] * pair[0][1] + n[2] * pair[0][2], 0.0f, 1e-5f) << "square to a";
+    }
+    // Parallel vectors need no turn.
+    const float a[3] = {1, 2, 3}, b[3] = {2, 4, 6};
+    float n[3] = {9, 9, 9};
+    EXPECT_NEAR(Gc().CalculateNormalAndDegreesAngleBetween(a, b, n), 0.0f, 1e-4f);
+    EXPECT_EQ(n[0] * n[0] + n[1] * n[1] + n[2] * n[2], 0.0f);
+}
+
 TEST(DsGeometryComputerTest, RotationsTurnFromOntoToAndParallelOrZeroVectorsKeepTheIdentity)
 {
     const SPAvector pairs[][2] = {
