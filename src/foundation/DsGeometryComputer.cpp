@@ -45,6 +45,18 @@ bool OriginOnSegment(float ax, float ay, float bx, float by)
     return px * px + py * py < kSignTolerance * kSignTolerance;
 }
 
+// A unit vector perpendicular to the unit vector `f`: its cross product with the coordinate axis
+// least aligned with it, so the result is well conditioned.
+SPAunit_vector PerpendicularTo(const SPAunit_vector& f)
+{
+    int least = 0;
+    for (int i = 1; i < 3; ++i)
+        if (std::fabs(f.component(i)) < std::fabs(f.component(least))) least = i;
+    SPAvector e;
+    e.set_component(least, 1.0);
+    return normalise(cross(f, e));
+}
+
 } // namespace
 
 CDsGeometryComputer::~CDsGeometryComputer() = default;
@@ -118,7 +130,10 @@ float CDsGeometryComputer::CalculateNormalAndDegreesAngleBetween(const float* a,
     if (!a || !b || !normal) return 0.0f;
     const SPAvector va(a[0], a[1], a[2]), vb(b[0], b[1], b[2]);
     const SPAvector c = cross(va, vb);
-    const SPAunit_vector n = normalise(c);
+    SPAunit_vector n = normalise(c);
+    // Opposite vectors have no cross product, yet a half turn about any axis perpendicular to a
+    // turns a onto b: answer such an axis rather than a zero one with 180 degrees.
+    if (n.is_zero(0.5) && va % vb < 0.0) n = PerpendicularTo(normalise(va));
     normal[0] = static_cast<float>(n.x());
     normal[1] = static_cast<float>(n.y());
     normal[2] = static_cast<float>(n.z());
@@ -150,10 +165,27 @@ void CDsGeometryComputer::ComputeMiddle(const SPAposition& a, const SPAposition&
 
 void CDsGeometryComputer::CalculateRotationMatrix(const SPAvector& from, const SPAvector& to, SPAtransf& out) const
 {
-    double d = normalise(from) % normalise(to);
+    const SPAunit_vector f = normalise(from);
+    const SPAunit_vector t = normalise(to);
+    if (f.is_zero(0.5) || t.is_zero(0.5)) {
+        out = SPAtransf();
+        return;
+    }
+    double d = f % t;
     if (d > 1.0) d = 1.0;
     if (d < -1.0) d = -1.0;
-    out = rotate_transf(std::acos(d), cross(from, to));
+    const SPAvector axis = cross(f, t);
+    if (axis.len() > SPAresnor) {
+        out = rotate_transf(std::acos(d), axis);
+        return;
+    }
+    if (d > 0.0) {
+        out = SPAtransf();  // parallel: nothing to turn
+        return;
+    }
+    // Opposite: the cross product gives no axis, and any axis perpendicular to `from` turns it
+    // onto `to` by a half turn.
+    out = rotate_transf(M_PI, PerpendicularTo(f));
 }
 
 // --- View projection --------------------------------------------------------------------

@@ -62,7 +62,9 @@ public:
     void CalculateVector(const float* a, const float* b, float* out) const;
     // a x + b y + c z + d for the plane's four coefficients.
     double CalculateDistanceFromPlane(const float* p, const double* plane) const;
-    // normal = unit(a x b); the angle from a to b about that normal, in degrees.
+    // normal = unit(a x b); the angle from a to b about that normal, in degrees. For opposite
+    // vectors (180 degrees) the normal is a unit vector perpendicular to a, so that the turn
+    // still takes a onto b; for parallel or zero vectors it is zero with 0 degrees.
     float CalculateNormalAndDegreesAngleBetween(const float* a, const float* b, float* normal) const;
     // n = unit((p1 - p0) x (p2 - p0)).
     void CalulateTriangleNormal(const SPAposition& p0, const SPAposition& p1, const SPAposition& p2,
@@ -71,7 +73,9 @@ public:
     void CalulateTriangleNormal(const float* nine, float* n) const;
     // m = (a + b) / 2.
     void ComputeMiddle(const SPAposition& a, const SPAposition& b, SPAposition& m) const;
-    // The rotation about from x to by the angle between them (identity for parallel or zero vectors).
+    // The rotation about from x to by the angle between them, turning `from` onto `to`'s
+    // direction: the identity for parallel or zero vectors, a half turn about an axis
+    // perpendicular to `from` for opposite ones.
     void CalculateRotationMatrix(const SPAvector& from, const SPAvector& to, SPAtransf& out) const;
 
     // --- View projection -----------------------------------------------------------------

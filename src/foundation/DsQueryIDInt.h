@@ -22,8 +22,8 @@ public:
 
     // The entity's persistent id; 0 when there is none (or no entity).
     virtual int QueryPID(ENTITY* entity);
-    // The component id of the entity's assembly node, or of its owner's when the entity has no
-    // node of its own; 0 when neither has one.
+    // The component id of the entity's assembly node, or of its top-level owner's (a face's
+    // body) when the entity has no node of its own; 0 when neither has one.
     virtual int QueryComponentId(ENTITY* entity);
     // The generation number of the entity's own assembly node; 0 when it has none.
     virtual long QueryGenerationNumber(ENTITY* entity);

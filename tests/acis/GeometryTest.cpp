@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "SpaBuilders.h"
+#include "SpaErrors.h"
+#include "SpaFaceter.h"
 #include "SpaGeometry.h"
 #include "SpaTopology.h"
 
@@ -45,6 +47,18 @@ void ExpectTransformKeepsParameters(const curve& c, const SPAtransf& t, const st
     *moved *= t;
     for (double s : params)
         EXPECT_TRUE(same_point(c.eval_position(s) * t, moved->eval_position(s), 1e-9)) << "at t = " << s;
+}
+
+// The modeler error number `call` raises, or 0 when it returns normally.
+template <class Call>
+err_mess_type RaisedError(Call call)
+{
+    try {
+        call();
+    } catch (const acis_exception& e) {
+        return e.error_number();
+    }
+    return 0;
 }
 
 }  // namespace
@@ -298,4 +312,28 @@ TEST(SpaGeometry, FreeEdgesOwnTheirGeometry)
     SURFACE* s = new SURFACE(torus(SPAposition(), SPAunit_vector(0, 0, 1), 3, 1));
     EXPECT_EQ(s->equation().type(), torus_type);
     s->lose();
+}
+
+// Parameters and points that are not numbers have no answer; closed-form curves answer nothing
+// made up either.
+TEST(SpaGeometry, NonFiniteInputToKernelGeometryRaisesBadArgument)
+{
+    BodyPtr body(make_cylinder(SPAposition(), SPAvector(0, 0, 1), 1.0, 2.0));
+    ASSERT_TRUE(body);
+    const FACE* side = FirstFace(body.get(), is_cylindrical_face);
+    ASSERT_NE(side, nullptr);
+    const surface& s = side->geometry()->equation();
+    EXPECT_EQ(RaisedError([&] { s.eval_position(SPApar_pos(kNaN, 0.0)); }), BAD_ARGUMENT);
+    EXPECT_EQ(RaisedError([&] { s.eval_normal(SPApar_pos(0.0, kNaN)); }), BAD_ARGUMENT);
+    EXPECT_EQ(RaisedError([&] { s.param(SPAposition(kNaN, 0, 0)); }), BAD_ARGUMENT);
+
+    const torus ring(SPAposition(), SPAunit_vector(0, 0, 1), 5.0, 1.0);
+    EXPECT_EQ(RaisedError([&] { ring.eval_position(SPApar_pos(kNaN, 0.0)); }), BAD_ARGUMENT);
+    EXPECT_EQ(RaisedError([&] { ring.eval_normal(SPApar_pos(0.0, kNaN)); }), BAD_ARGUMENT);
+    // An invalid torus keeps its documented neutral answers.
+    const torus bad(SPAposition(1, 2, 3), SPAunit_vector(0, 0, 1), -1.0, 1.0);
+    EXPECT_TRUE(same_point(bad.eval_position(SPApar_pos(kNaN, 0.0)), SPAposition(1, 2, 3)));
+
+    const ellipse circle;
+    EXPECT_EQ(RaisedError([&] { circle.param(SPAposition(kNaN, 0, 0)); }), BAD_ARGUMENT);
 }

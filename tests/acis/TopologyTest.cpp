@@ -90,10 +90,10 @@ TEST(SpaTopology, BlockCountsAndOwners)
         ASSERT_TRUE(api_get_owner(f, owner).ok());
         EXPECT_EQ(owner, body.get());
         // The immediate owners lead up to the body and stop there.
-        EXPECT_EQ(get_owner(f), f->shell());
-        EXPECT_EQ(get_owner(get_owner(f)), body->lump());
-        EXPECT_EQ(get_owner(get_owner(get_owner(f))), body.get());
-        EXPECT_EQ(get_owner(body.get()), nullptr);
+        EXPECT_EQ(f->owner(), f->shell());
+        EXPECT_EQ(f->owner()->owner(), body->lump());
+        EXPECT_EQ(f->owner()->owner()->owner(), body.get());
+        EXPECT_EQ(body->owner(), nullptr);
         EXPECT_FALSE(is_toplevel(f));
     }
     for (int i = 0; i < edges.count(); ++i) {
@@ -112,6 +112,53 @@ TEST(SpaTopology, BlockCountsAndOwners)
     ASSERT_TRUE(api_get_owner(body.get(), self).ok());
     EXPECT_EQ(self, body.get());  // a top-level entity is its own top-level owner
     EXPECT_TRUE(is_toplevel(body.get()));
+}
+
+// Callers file faces, edges and vertices by their body (component ids, display groups): every
+// part of a body, at any depth, answers the body itself from both forms, never an intermediate
+// shell or coedge.
+TEST(SpaTopology, EveryPartOfABodyAnswersTheBodyAsItsTopLevelOwner)
+{
+    BodyPtr body = Block();
+    std::vector<ENTITY*> parts;
+    for (LUMP* l = body->lump(); l != nullptr; l = l->next()) {
+        parts.push_back(l);
+        for (SHELL* s = l->shell(); s != nullptr; s = s->next()) {
+            parts.push_back(s);
+            for (FACE* f = s->face(); f != nullptr; f = f->next()) {
+                parts.push_back(f);
+                for (LOOP* lp = f->loop(); lp != nullptr; lp = lp->next()) {
+                    parts.push_back(lp);
+                    COEDGE* first = lp->start();
+                    COEDGE* c = first;
+                    do {
+                        parts.push_back(c);
+                        parts.push_back(c->edge());
+                        parts.push_back(c->start());
+                        c = c->next();
+                    } while (c != nullptr && c != first);
+                }
+            }
+        }
+    }
+    std::set<int> kinds;
+    for (ENTITY* part : parts) kinds.insert(part->identity(1));
+    ASSERT_EQ(kinds.size(), 7u) << "lumps, shells, faces, loops, coedges, edges and vertices";
+
+    for (ENTITY* part : parts) {
+        EXPECT_EQ(get_owner(part), body.get()) << part->type_name();
+        ENTITY* owner = nullptr;
+        ASSERT_TRUE(api_get_owner(part, owner).ok());
+        EXPECT_EQ(owner, body.get()) << part->type_name();
+    }
+    EXPECT_EQ(get_owner(body.get()), body.get());
+
+    // A free edge owns its vertices; with no owner above it, it is its own top-level owner.
+    const straight line(SPAposition(), SPAunit_vector(1, 0, 0));
+    EDGE* free = new EDGE(line, SPAinterval(0.0, 1.0));
+    EXPECT_EQ(get_owner(free->start()), free);
+    EXPECT_EQ(get_owner(free), free);
+    free->lose();
 }
 
 TEST(SpaTopology, BlockFacesPointOutAndLoopsAreClosedRings)
@@ -163,7 +210,7 @@ TEST(SpaTopology, EdgesAndVerticesAgree)
         EXPECT_TRUE(same_point(e->start_pos(), e->start()->position()));
         EXPECT_EQ(e->get_convexity(), EDGE_cvty_convex);
         EXPECT_EQ(static_cast<int>(Faces(e).size()), 2);
-        EXPECT_EQ(get_owner(e), e->coedge());
+        EXPECT_EQ(e->owner(), e->coedge());
     }
     ENTITY_LIST vertices;
     get_vertices(body.get(), vertices);

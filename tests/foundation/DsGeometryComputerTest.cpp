@@ -128,6 +128,88 @@ TEST(DsGeometryComputerTest, NormalsAnglesAndRotations)
     EXPECT_NEAR(turned.z(), 1.0, 1e-9);
 }
 
+// A caller turning one direction onto another (an arrow onto a normal, a triad onto an axis)
+// sees the result only as the direction it gets: `from` must land on `to`, and nothing may be
+// mirrored or stretched on the way.
+namespace {
+void ExpectProperRotationTurning(const SPAvector& from, const SPAvector& to, const SPAtransf& r)
+{
+    const SPAmatrix& m = r.affine();
+    EXPECT_NEAR(r.scaling(), 1.0, 1e-12);
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            EXPECT_NEAR(m.row(i) % m.row(j), i == j ? 1.0 : 0.0, 1e-9) << "rows " << i << ", " << j;
+    EXPECT_NEAR(m.determinant(), 1.0, 1e-9);
+    const SPAvector turned = normalise(from) * r;
+    const SPAunit_vector want = normalise(to);
+    EXPECT_NEAR(turned.x(), want.x(), 1e-9);
+    EXPECT_NEAR(turned.y(), want.y(), 1e-9);
+    EXPECT_NEAR(turned.z(), want.z(), 1e-9);
+}
+}  // namespace
+
+TEST(DsGeometryComputerTest, OppositeVectorsGiveAHalfTurnNotTheIdentity)
+{
+    const SPAvector pairs[][2] = {
+        {SPAvector(1, 0, 0), SPAvector(-1, 0, 0)},
+        {SPAvector(0, 2, 0), SPAvector(0, -5, 0)},
+        {SPAvector(0, 0, -3), SPAvector(0, 0, 1)},
+        {SPAvector(1, 1, 1), SPAvector(-2, -2, -2)},
+        {SPAvector(0.3, -0.7, 0.2), SPAvector(-0.3, 0.7, -0.2)},
+        {SPAvector(1, 1e-7, 0), SPAvector(-1, -1e-7, 0)},
+    };
+    for (const auto& pair : pairs) {
+        SCOPED_TRACE(testing::Message() << "from (" << pair[0].x() << ", " << pair[0].y() << ", " << pair[0].z()
+                                        << ")");
+        SPAtransf r;
+        Gc().CalculateRotationMatrix(pair[0], pair[1], r);
+        EXPECT_FALSE(r.identity());
+        ExpectProperRotationTurning(pair[0], pair[1], r);
+    }
+}
+
+// A caller turns a onto b by the answered angle about the answered normal: opposite vectors
+// need a real axis for their 180 degrees.
+TEST(DsGeometryComputerTest, OppositeVectorsGetAnAxisForTheirHalfTurn)
+{
+    const float pairs[][2][3] = {{{1, 0, 0}, {-2, 0, 0}}, {{0, 0, 3}, {0, 0, -1}}, {{1, 2, 3}, {-1, -2, -3}}};
+    for (const auto& pair : pairs) {
+        float n[3] = {0, 0, 0};
+        EXPECT_NEAR(Gc().CalculateNormalAndDegreesAngleBetween(pair[0], pair[1], n), 180.0f, 1e-4f);
+        EXPECT_NEAR(n[0] * n[0] + n[1] * n[1] + n[2] * n[2], 1.0f, 1e-5f) << "a unit axis";
+        EXPECT_NEAR(n[0] * pair[0][0] + n[1] * pair[0][1] + n[2] * pair[0][2], 0.0f, 1e-5f) << "square to a";
+    }
+    // Parallel vectors need no turn.
+    const float a[3] = {1, 2, 3}, b[3] = {2, 4, 6};
+    float n[3] = {9, 9, 9};
+    EXPECT_NEAR(Gc().CalculateNormalAndDegreesAngleBetween(a, b, n), 0.0f, 1e-4f);
+    EXPECT_EQ(n[0] * n[0] + n[1] * n[1] + n[2] * n[2], 0.0f);
+}
+
+TEST(DsGeometryComputerTest, RotationsTurnFromOntoToAndParallelOrZeroVectorsKeepTheIdentity)
+{
+    const SPAvector pairs[][2] = {
+        {SPAvector(2, 0, 0), SPAvector(0, 0, 3)},
+        {SPAvector(1, 2, 3), SPAvector(-3, 1, 0.5)},
+        {SPAvector(0, 0, 1), SPAvector(0.01, 0, -1)},  // nearly opposite
+    };
+    for (const auto& pair : pairs) {
+        SPAtransf r;
+        Gc().CalculateRotationMatrix(pair[0], pair[1], r);
+        ExpectProperRotationTurning(pair[0], pair[1], r);
+    }
+
+    SPAtransf r = rotate_transf(1.0, SPAvector(0, 0, 1));
+    Gc().CalculateRotationMatrix(SPAvector(1, 2, 3), SPAvector(2, 4, 6), r);
+    EXPECT_TRUE(r.affine().is_identity(1e-12));
+    r = rotate_transf(1.0, SPAvector(0, 0, 1));
+    Gc().CalculateRotationMatrix(SPAvector(), SPAvector(1, 0, 0), r);
+    EXPECT_TRUE(r.affine().is_identity(1e-12));
+    r = rotate_transf(1.0, SPAvector(0, 0, 1));
+    Gc().CalculateRotationMatrix(SPAvector(1, 0, 0), SPAvector(), r);
+    EXPECT_TRUE(r.affine().is_identity(1e-12));
+}
+
 TEST(DsGeometryComputerTest, TargetProjectsToTheViewportCentreWithYFromTheTop)
 {
     for (bool perspective : {false, true}) {

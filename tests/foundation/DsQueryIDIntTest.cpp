@@ -53,8 +53,6 @@ TEST(DsQueryIDIntTest, DefaultAnswersFromTheAttributeManager) {
     get_faces(body.get(), faces);
     ASSERT_GT(faces.count(), 0);
     ENTITY* face = faces[0];
-    ENTITY* shell = get_owner(face);
-    ASSERT_NE(nullptr, shell);
 
     int pid = 0;
     ASSERT_TRUE(CVyrAttManager::GetVyrAttManager()->GetPid(face, pid));
@@ -68,14 +66,41 @@ TEST(DsQueryIDIntTest, DefaultAnswersFromTheAttributeManager) {
     EXPECT_EQ(0, query->QueryComponentId(nullptr));
     EXPECT_EQ(0L, query->QueryGenerationNumber(nullptr));
 
-    // The component id falls back on the owner's node; the generation number does not.
-    CVyrAttManager::GetVyrAttManager()->SetAssNode(shell, 12, 3);
+    // The component id falls back on the owning body's node; the generation number does not.
+    CVyrAttManager::GetVyrAttManager()->SetAssNode(body.get(), 12, 3);
     EXPECT_EQ(12, query->QueryComponentId(face));
     EXPECT_EQ(0L, query->QueryGenerationNumber(face));
-    EXPECT_EQ(3L, query->QueryGenerationNumber(shell));
+    EXPECT_EQ(3L, query->QueryGenerationNumber(body.get()));
 
     // The entity's own node comes first.
     CVyrAttManager::GetVyrAttManager()->SetAssNode(face, 5, 9);
     EXPECT_EQ(5, query->QueryComponentId(face));
     EXPECT_EQ(9L, query->QueryGenerationNumber(face));
+}
+
+// A component is filed on its body; faces, edges and vertices lie several owners below it (the
+// face under a shell and a lump, the edge under a coedge and a loop) and still answer its id.
+TEST(DsQueryIDIntTest, EveryPartOfABodyAnswersTheBodysComponentId) {
+    CDsQueryIDInt* query = CDsQueryIDInt::StGetActiveQueryIDInt();
+    EntityPtr body(make_block(0, 0, 0, 2, 2, 2));
+    ASSERT_NE(nullptr, body);
+    CVyrAttManager::GetVyrAttManager()->SetAssNode(body.get(), 7, 1);
+    EXPECT_EQ(7, query->QueryComponentId(body.get()));
+
+    ENTITY_LIST faces, edges, vertices;
+    get_faces(body.get(), faces);
+    get_edges(body.get(), edges);
+    get_vertices(body.get(), vertices);
+    ASSERT_EQ(6, faces.count());
+    for (int i = 0; i < faces.count(); ++i) EXPECT_EQ(7, query->QueryComponentId(faces[i])) << "face " << i;
+    for (int i = 0; i < edges.count(); ++i) EXPECT_EQ(7, query->QueryComponentId(edges[i])) << "edge " << i;
+    for (int i = 0; i < vertices.count(); ++i)
+        EXPECT_EQ(7, query->QueryComponentId(vertices[i])) << "vertex " << i;
+
+    // A body of no component still answers 0 for its parts.
+    EntityPtr other(make_block(5, 0, 0, 1, 1, 1));
+    ENTITY_LIST otherFaces;
+    get_faces(other.get(), otherFaces);
+    ASSERT_GT(otherFaces.count(), 0);
+    EXPECT_EQ(0, query->QueryComponentId(otherFaces[0]));
 }

@@ -27,6 +27,14 @@ TEST(RectTest, MeasuresAndNormalises) {
     EXPECT_FALSE(r.IsRectNull());
     EXPECT_TRUE(CRect().IsRectNull());
     EXPECT_EQ(CRect(-2147483647, 0, 2147483647, 2).CenterPoint(), CPoint(0, 1));
+    // Odd sums are truncated toward zero, as integer division does: down on the positive side,
+    // up on the negative side.
+    EXPECT_EQ(CRect(0, 0, 3, 5).CenterPoint(), CPoint(1, 2));
+    EXPECT_EQ(CRect(-3, -5, 0, 0).CenterPoint(), CPoint(-1, -2));
+    EXPECT_EQ(CRect(-10, -10, -5, -3).CenterPoint(), CPoint(-7, -6));
+    EXPECT_EQ(CRect(-5, -1, 2, 4).CenterPoint(), CPoint(-1, 1));
+    EXPECT_EQ(CRect(-2147483647, -2147483647, -2147483646, -2147483646).CenterPoint(),
+              CPoint(-2147483646, -2147483646));
 
     // Right and bottom edges are outside.
     EXPECT_TRUE(r.PtInRect(CPoint(10, 0)));

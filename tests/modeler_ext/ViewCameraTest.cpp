@@ -42,6 +42,56 @@ TEST(ViewCameraTest, UnitsPerPixelFollowWidthZoomAndResize) {
     EXPECT_DOUBLE_EQ(view.get_units_per_pixel(), before);
 }
 
+// Callers turn pixel distances into model lengths with the units per pixel (pick radii, pixel-
+// sized markers, pick rays from mouse positions); those lengths must match what the projection
+// puts on the screen, whatever the image scale.
+TEST(ViewCameraTest, UnitsPerPixelAreThePixelSpacingOfTheProjectionAtAnyImageScale) {
+    for (double scale : {1.0, 2.0, 0.5}) {
+        view3d view;
+        TopView(view);
+        view.set_image_scale(scale);
+        EXPECT_DOUBLE_EQ(view.get_image_scale(), scale);
+        SPAposition a, b;
+        ASSERT_TRUE(view.drawable_to_world(100.0, 50.0, a));
+        ASSERT_TRUE(view.drawable_to_world(110.0, 50.0, b));
+        EXPECT_NEAR((b - a).len() / 10.0, view.get_units_per_pixel(), 1e-12) << "image scale " << scale;
+        float x = 0, y = 0;
+        ASSERT_TRUE(view.world_to_drawable(SPAposition(10, 0, 0), x, y));
+        EXPECT_NEAR(x - 200.0f, 10.0 / view.get_units_per_pixel(), 1e-3) << "image scale " << scale;
+    }
+}
+
+// A plot of a larger image of the same view: the viewport grows by the image scale and the
+// window-size adjustment (camera width = viewport width / pixels per unit / image scale) keeps
+// the camera width, so the same model fills the larger image and each of its pixels covers
+// camera width / (window width x image scale). Restoring brings the window's numbers back.
+TEST(ViewCameraTest, APlotOfALargerImageKeepsTheViewAndDividesTheUnitsPerPixel) {
+    view3d view;
+    TopView(view);  // 400 pixels wide, 40 units: 10 pixels per unit
+    const double pixelsPerUnit = 10.0;
+    SPAposition corner;
+    ASSERT_TRUE(view.drawable_to_world(0.0, 0.0, corner));
+
+    const double savedScale = view.get_image_scale();
+    int sx = 0, sy = 0, sw = 0, sh = 0;
+    view.get_viewport(sx, sy, sw, sh);
+
+    const double scale = 3.0;
+    view.set_image_scale(scale);
+    view.set_viewport(0, 0, static_cast<int>(sw * scale), static_cast<int>(sh * scale));
+    view.set_width(sw * scale / pixelsPerUnit / view.get_image_scale());
+    view.set_height(sh * scale / pixelsPerUnit / view.get_image_scale());
+    EXPECT_DOUBLE_EQ(view.get_width(), 40.0);
+    EXPECT_DOUBLE_EQ(view.get_units_per_pixel(), 40.0 / (400.0 * scale));
+    SPAposition plotCorner;
+    ASSERT_TRUE(view.drawable_to_world(0.0, 0.0, plotCorner));
+    EXPECT_TRUE(same_point(plotCorner, corner)) << "the plot shows the same view";
+
+    view.set_image_scale(savedScale);
+    view.set_viewport(sx, sy, sw, sh);
+    EXPECT_DOUBLE_EQ(view.get_units_per_pixel(), 40.0 / 400.0);
+}
+
 TEST(ViewCameraTest, ParallelProjectionPlacesPixelsWithYDown) {
     view3d view;
     TopView(view);

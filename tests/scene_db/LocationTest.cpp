@@ -182,4 +182,31 @@ TEST_F(LocationTest, StacksStayBalancedBeyondTheirDepth)
     EXPECT_EQ(functor.GetTopLocationState(), 0);
 }
 
+// A walk that leaves a moved item and then enters an item with no transform of its own must
+// place that item where its parent is (the origin at the top level), not where the moved item
+// was.
+TEST_F(LocationTest, AnItemWithoutATransformOnAnEmptyStackGetsTheIdentity)
+{
+    CDsTraverseFunctor functor;
+    functor.PushTransform(CDsTransform(translate_transf(SPAvector(7, 0, 0))));
+    functor.PopTransform();
+    ASSERT_TRUE(functor.GetTopTransform().IsIdentity());
+
+    const CDsItemVariant* group = model.storage->GetPart(STestModel::kSubPart)->FindItem(10);
+    ASSERT_NE(group, nullptr);
+    ASSERT_EQ(group->GetTransform(), nullptr);
+    functor.PushTransform(group, nullptr, &scene);
+    EXPECT_TRUE(functor.GetTopTransform().IsIdentity());
+    EXPECT_FLOAT_EQ(functor.GetTopTransform().GetMatrix()[12], 0.0f) << "the origin stays put";
+    functor.PopTransform();
+
+    // Below a moved parent the item takes the parent's transform.
+    functor.PushTransform(CDsTransform(translate_transf(SPAvector(3, 0, 0))));
+    functor.PushTransform(group, nullptr, &scene);
+    EXPECT_FLOAT_EQ(functor.GetTopTransform().GetMatrix()[12], 3.0f);
+    functor.PopTransform();
+    functor.PopTransform();
+    EXPECT_TRUE(functor.GetTopTransform().IsIdentity());
+}
+
 }  // namespace

@@ -4,6 +4,16 @@
 //
 // Equations are values: copy them with make_copy() or their copy constructors; each copy is
 // independent. Positions and parameters are those of the body's own space.
+//
+// Failures raise the modeler's error (sys_error, see SpaErrors.h; an API block turns it into a
+// failed outcome) and never come back as a made-up point, vector or parameter:
+// - OCCT_FAILURE when the geometry kernel fails to evaluate, project or transform a free-form
+//   curve (intcurve) or a surface other than a torus; a curve whose transform fails is left
+//   as it was;
+// - BAD_ARGUMENT for a parameter or point that is not a finite number given to those
+//   evaluations and projections, to ellipse::param, and to the evaluation of a valid torus.
+// straight and ellipse evaluations are closed formulas and raise nothing; an invalid torus
+// keeps its documented neutral answers.
 #pragma once
 
 #include "VyrAcisApi.h"
@@ -137,7 +147,8 @@ public:
     SPAinterval param_range() const override;
     // 2 pi.
     double param_period() const override;
-    // The parameter in [0, 2 pi) of the point closest to `p`.
+    // The parameter in [0, 2 pi) of the point closest to `p`. Raises BAD_ARGUMENT for a point
+    // that is not finite.
     double param(const SPAposition& p) const override;
     // Transforms the ellipse exactly (any affine map takes an ellipse to an ellipse); the
     // parametrisation is kept, param_off absorbing any phase change.
@@ -173,19 +184,21 @@ public:
     const char* type_name() const override { return "intcurve"; }
     // A copy.
     curve* make_copy() const override { return new intcurve(*this); }
-    // The point at t.
+    // The point at t. Raises BAD_ARGUMENT for t not finite, OCCT_FAILURE when the kernel fails.
     SPAposition eval_position(double t) const override;
-    // The derivative at t.
+    // The derivative at t. Raises as eval_position.
     SPAvector eval_deriv(double t) const override;
     // The curve's own range.
     SPAinterval param_range() const override;
     // The period, or 0.
     double param_period() const override;
-    // The arc length between t0 and t1.
+    // The arc length between t0 and t1 (clipped to the range of a curve that is not periodic).
     double length(double t0, double t1) const override;
-    // The parameter of the closest point.
+    // The parameter of the closest point. Raises BAD_ARGUMENT for a point not finite,
+    // OCCT_FAILURE when the kernel fails or an unbounded curve has no closest point.
     double param(const SPAposition& p) const override;
     // Transforms the curve (shears and unequal scales turn it into an equivalent B-spline).
+    // Raises OCCT_FAILURE when the kernel cannot transform it; the curve is then unchanged.
     curve& operator*=(const SPAtransf& t) override;
 
 private:
@@ -211,15 +224,19 @@ public:
     // A new independent copy (free it with delete).
     virtual surface* make_copy() const = 0;
 
-    // The point at (u, v).
+    // The point at (u, v). Raises as evaluate.
     virtual SPAposition eval_position(const SPApar_pos& uv) const;
     // The surface normal at (u, v) (the direction of du x dv; zero where undefined). A face's
-    // outward normal is this normal reversed when the face's sense is REVERSED.
+    // outward normal is this normal reversed when the face's sense is REVERSED. Raises as
+    // evaluate.
     virtual SPAunit_vector eval_normal(const SPApar_pos& uv) const;
-    // The point at (u, v) and, when asked for, the first derivatives in u and v.
+    // The point at (u, v) and, when asked for, the first derivatives in u and v. Raises
+    // BAD_ARGUMENT for u or v not finite and OCCT_FAILURE when the kernel fails; the outputs are
+    // then left as they were.
     virtual void evaluate(const SPApar_pos& uv, SPAposition& pos, SPAvector* du = nullptr,
                           SPAvector* dv = nullptr) const;
-    // The parameters of the surface point closest to `p`.
+    // The parameters of the surface point closest to `p`. Raises BAD_ARGUMENT for a point that
+    // is not finite and OCCT_FAILURE when the kernel fails.
     virtual SPApar_pos param(const SPAposition& p) const;
     // The normal at the surface point closest to `p`.
     SPAunit_vector point_normal(const SPAposition& p) const { return eval_normal(param(p)); }
@@ -318,7 +335,8 @@ private:
 class VYR_ACIS_API torus : public surface {
 public:
     // A torus about `centre` with axis `normal`. A negative or non-finite radius, or a zero
-    // normal, makes an invalid torus: it evaluates to its centre with a zero normal.
+    // normal, makes an invalid torus: it evaluates to its centre with a zero normal. A valid
+    // torus raises BAD_ARGUMENT when evaluated at parameters that are not finite.
     torus(const SPAposition& centre, const SPAunit_vector& normal, double major, double minor);
 
     // torus_type.

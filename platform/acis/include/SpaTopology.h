@@ -274,7 +274,8 @@ class VYR_ACIS_API EDGE : public ENTITY {
 public:
     // A free edge on a copy of `geometry` over `range` (the curve's parameters), with its own two
     // vertices and no coedge. An empty or unbounded range is taken as the curve's range when that
-    // is bounded, else as [0, 1]. lose() frees it with its vertices and curve.
+    // is bounded, else as [0, 1]. lose() frees it with its vertices and curve. Raises what
+    // evaluating `geometry` at the range's ends raises; nothing is made then.
     EDGE(const curve& geometry, const SPAinterval& range);
 
     // Start vertex (may be null for an edge without vertices).
@@ -398,10 +399,11 @@ VYR_ACIS_API outcome api_get_edges(ENTITY* entity, ENTITY_LIST& list);
 // As get_vertices. Errors: NULL_ENTITY; WRONG_TYPE for an entity that is not topology.
 VYR_ACIS_API outcome api_get_vertices(ENTITY* entity, ENTITY_LIST& list);
 
-// The immediate owner of `entity` (a FACE's SHELL, ...), or null for a top-level entity or null.
+// The top-level owner of `entity`: the BODY of its lumps, shells, faces, loops, coedges, edges
+// and vertices (a free EDGE for its vertices, a WIRE body for its wire's edges); an entity with
+// no owner is its own top-level owner. Null for null. ENTITY::owner() is the immediate owner.
 VYR_ACIS_API ENTITY* get_owner(const ENTITY* entity);
-// The top-level owner of `entity` (a FACE's BODY; a top-level entity is its own). Errors:
-// NULL_ENTITY (`owner` is set to null).
+// As get_owner. Errors: NULL_ENTITY (`owner` is set to null).
 VYR_ACIS_API outcome api_get_owner(ENTITY* entity, ENTITY*& owner);
 
 // 1 for a BODY.

@@ -5,6 +5,7 @@
 #include <ElSLib.hxx>
 #include <GCPnts_AbscissaPoint.hxx>
 #include <GeomAPI_ProjectPointOnCurve.hxx>
+#include <GeomAPI_ProjectPointOnSurf.hxx>
 #include <GeomAdaptor_Curve.hxx>
 #include <GeomAdaptor_Surface.hxx>
 #include <GeomConvert.hxx>
@@ -17,6 +18,7 @@
 #include <gp_Ax3.hxx>
 
 #include "OcctAccess.h"
+#include "SpaErrors.h"
 
 namespace {
 
@@ -43,6 +45,26 @@ SPAinterval interval_of(double a, double b)
 {
     return SPAinterval(Precision::IsNegativeInfinite(a) ? -HUGE_VAL : a,
                        Precision::IsPositiveInfinite(b) ? HUGE_VAL : b);
+}
+
+// A kernel failure raised as the modeler's error, keeping the kernel's message. A failure must
+// not come back as a point, vector or parameter that looks like an answer.
+[[noreturn]] void raise_kernel_failure(const Standard_Failure& failure)
+{
+    const char* text = failure.GetMessageString();
+    const error_info info(OCCT_FAILURE, text != nullptr && *text != '\0' ? text : nullptr);
+    sys_error(OCCT_FAILURE, &info);
+}
+
+// Evaluating at a parameter that is not a number has no answer.
+void check_parameter(double t)
+{
+    if (!std::isfinite(t)) sys_error(BAD_ARGUMENT);
+}
+
+void check_parameters(const SPApar_pos& uv)
+{
+    if (!std::isfinite(uv.u) || !std::isfinite(uv.v)) sys_error(BAD_ARGUMENT);
 }
 
 }  // namespace
@@ -163,7 +185,7 @@ double ellipse::param_period() const
 
 double ellipse::param(const SPAposition& p) const
 {
-    if (!std::isfinite(p.x()) || !std::isfinite(p.y()) || !std::isfinite(p.z())) return 0.0;
+    if (!std::isfinite(p.x()) || !std::isfinite(p.y()) || !std::isfinite(p.z())) sys_error(BAD_ARGUMENT);
     const SPAvector major = major_axis;
     const SPAvector minor = minor_axis();
     const SPAvector d = p - centre;
@@ -246,24 +268,26 @@ intcurve::~intcurve()
 
 SPAposition intcurve::eval_position(double t) const
 {
-    if (m_occt->curve.IsNull() || !std::isfinite(t)) return SPAposition();
+    if (m_occt->curve.IsNull()) sys_error(OCCT_FAILURE);
+    check_parameter(t);
     try {
         return ToSpa(m_occt->curve->Value(t));
-    } catch (const Standard_Failure&) {
-        return SPAposition();
+    } catch (const Standard_Failure& failure) {
+        raise_kernel_failure(failure);
     }
 }
 
 SPAvector intcurve::eval_deriv(double t) const
 {
-    if (m_occt->curve.IsNull() || !std::isfinite(t)) return SPAvector();
+    if (m_occt->curve.IsNull()) sys_error(OCCT_FAILURE);
+    check_parameter(t);
     try {
         gp_Pnt p;
         gp_Vec d;
         m_occt->curve->D1(t, p, d);
         return ToSpa(d);
-    } catch (const Standard_Failure&) {
-        return SPAvector();
+    } catch (const Standard_Failure& failure) {
+        raise_kernel_failure(failure);
     }
 }
 
@@ -300,20 +324,27 @@ double intcurve::length(double t0, double t1) const
 
 double intcurve::param(const SPAposition& p) const
 {
-    if (m_occt->curve.IsNull()) return 0.0;
+    if (m_occt->curve.IsNull()) sys_error(OCCT_FAILURE);
+    if (!std::isfinite(p.x()) || !std::isfinite(p.y()) || !std::isfinite(p.z())) sys_error(BAD_ARGUMENT);
     const SPAinterval r = param_range();
-    double t = r.bounded() ? r.start_pt() : 0.0;
+    double t = 0.0;
+    bool found = false;
     try {
         GeomAPI_ProjectPointOnCurve proj(ToGp(p), m_occt->curve);
         if (proj.NbPoints() > 0) {
             t = proj.LowerDistanceParameter();
-        } else if (r.bounded()) {
-            // No perpendicular foot: the nearer end is the closest point.
-            const double d0 = (eval_position(r.start_pt()) - p).len_sq();
-            const double d1 = (eval_position(r.end_pt()) - p).len_sq();
-            t = d0 <= d1 ? r.start_pt() : r.end_pt();
+            found = true;
         }
-    } catch (const Standard_Failure&) {
+    } catch (const Standard_Failure& failure) {
+        raise_kernel_failure(failure);
+    }
+    if (!found) {
+        // No perpendicular foot: on a bounded curve the nearer end is the closest point; an
+        // unbounded curve has no answer to give.
+        if (!r.bounded()) sys_error(OCCT_FAILURE);
+        const double d0 = (eval_position(r.start_pt()) - p).len_sq();
+        const double d1 = (eval_position(r.end_pt()) - p).len_sq();
+        t = d0 <= d1 ? r.start_pt() : r.end_pt();
     }
     if (periodic() && r.bounded()) t = r.start_pt() + wrap(t - r.start_pt(), param_period());
     return t;
@@ -321,22 +352,29 @@ double intcurve::param(const SPAposition& p) const
 
 curve& intcurve::operator*=(const SPAtransf& t)
 {
-    if (t.identity() || m_occt->curve.IsNull()) return *this;
+    if (t.identity()) return *this;
+    if (m_occt->curve.IsNull()) sys_error(OCCT_FAILURE);
+    // The new curve is built aside and replaces the old one only when complete, so a failure
+    // leaves the curve as it was and raises.
+    Handle(Geom_Curve) moved;
     try {
         gp_Trsf trsf;
         if (ToTrsf(t, trsf)) {
-            m_occt->curve = Handle(Geom_Curve)::DownCast(m_occt->curve->Transformed(trsf));
-            return *this;
+            moved = Handle(Geom_Curve)::DownCast(m_occt->curve->Transformed(trsf));
+        } else {
+            // An affine map keeps a (rational) B-spline a B-spline with moved poles.
+            Handle(Geom_BSplineCurve) bs = GeomConvert::CurveToBSplineCurve(m_occt->curve);
+            if (!bs.IsNull()) {
+                bs = Handle(Geom_BSplineCurve)::DownCast(bs->Copy());
+                for (int i = 1; i <= bs->NbPoles(); ++i) bs->SetPole(i, ToGp(ToSpa(bs->Pole(i)) * t));
+                moved = bs;
+            }
         }
-        // An affine map keeps a (rational) B-spline a B-spline with moved poles.
-        Handle(Geom_BSplineCurve) bs = GeomConvert::CurveToBSplineCurve(m_occt->curve);
-        if (bs.IsNull()) return *this;
-        bs = Handle(Geom_BSplineCurve)::DownCast(bs->Copy());
-        for (int i = 1; i <= bs->NbPoles(); ++i) bs->SetPole(i, ToGp(ToSpa(bs->Pole(i)) * t));
-        m_occt->curve = bs;
-    } catch (const Standard_Failure&) {
-        // The curve stays as it was.
+    } catch (const Standard_Failure& failure) {
+        raise_kernel_failure(failure);
     }
+    if (moved.IsNull()) sys_error(OCCT_FAILURE);
+    m_occt->curve = moved;
     return *this;
 }
 
@@ -360,19 +398,18 @@ surface::~surface()
 
 void surface::evaluate(const SPApar_pos& uv, SPAposition& pos, SPAvector* du, SPAvector* dv) const
 {
-    pos = SPAposition();
-    if (du) *du = SPAvector();
-    if (dv) *dv = SPAvector();
-    if (m_occt->surface.IsNull() || !std::isfinite(uv.u) || !std::isfinite(uv.v)) return;
+    if (m_occt->surface.IsNull()) sys_error(OCCT_FAILURE);
+    check_parameters(uv);
+    gp_Pnt p;
+    gp_Vec d1u, d1v;
     try {
-        gp_Pnt p;
-        gp_Vec d1u, d1v;
         m_occt->surface->D1(uv.u, uv.v, p, d1u, d1v);
-        pos = ToSpa(p);
-        if (du) *du = ToSpa(d1u);
-        if (dv) *dv = ToSpa(d1v);
-    } catch (const Standard_Failure&) {
+    } catch (const Standard_Failure& failure) {
+        raise_kernel_failure(failure);
     }
+    pos = ToSpa(p);
+    if (du) *du = ToSpa(d1u);
+    if (dv) *dv = ToSpa(d1v);
 }
 
 SPAposition surface::eval_position(const SPApar_pos& uv) const
@@ -389,19 +426,21 @@ SPAunit_vector surface::eval_normal(const SPApar_pos& uv) const
     evaluate(uv, p, &du, &dv);
     const SPAvector n = du * dv;
     if (n.len() > 1e-12 * std::max(1.0, du.len() * dv.len())) return normalise(n);
-    if (m_occt->surface.IsNull() || !std::isfinite(uv.u) || !std::isfinite(uv.v)) return SPAunit_vector();
     // A singular point (a pole or an apex): the local properties look at higher derivatives.
+    // Where even they give no direction the normal is undefined (zero); a kernel failure raises.
     try {
         GeomLProp_SLProps props(m_occt->surface, uv.u, uv.v, 2, 1e-9);
         if (props.IsNormalDefined()) return ToSpa(props.Normal());
-    } catch (const Standard_Failure&) {
+    } catch (const Standard_Failure& failure) {
+        raise_kernel_failure(failure);
     }
     return SPAunit_vector();
 }
 
 SPApar_pos surface::param(const SPAposition& p) const
 {
-    if (m_occt->surface.IsNull()) return SPApar_pos();
+    if (m_occt->surface.IsNull()) sys_error(OCCT_FAILURE);
+    if (!std::isfinite(p.x()) || !std::isfinite(p.y()) || !std::isfinite(p.z())) sys_error(BAD_ARGUMENT);
     const gp_Pnt gp = ToGp(p);
     double u = 0.0, v = 0.0;
     try {
@@ -415,12 +454,21 @@ SPApar_pos surface::param(const SPAposition& p) const
         default: {
             ShapeAnalysis_Surface sas(m_occt->surface);
             const gp_Pnt2d uv = sas.ValueOfUV(gp, Precision::Confusion());
-            u = uv.X();
-            v = uv.Y();
+            if (sas.Gap() >= 0.0) {
+                u = uv.X();
+                v = uv.Y();
+                break;
+            }
+            // A kind the shape analysis does not project (it answers (0, 0) with a negative
+            // gap): the general extremum search, which has an answer or none.
+            GeomAPI_ProjectPointOnSurf proj(gp, m_occt->surface);
+            if (proj.NbPoints() == 0) sys_error(OCCT_FAILURE);
+            proj.LowerDistanceParameters(u, v);
             break;
         }
         }
-    } catch (const Standard_Failure&) {
+    } catch (const Standard_Failure& failure) {
+        raise_kernel_failure(failure);
     }
     return SPApar_pos(u, v);
 }
@@ -542,7 +590,8 @@ torus::torus(const SPAposition& centre, const SPAunit_vector& normal, double maj
 
 void torus::evaluate(const SPApar_pos& uv, SPAposition& pos, SPAvector* du, SPAvector* dv) const
 {
-    if (!m_valid || !std::isfinite(uv.u) || !std::isfinite(uv.v)) {
+    if (m_valid) check_parameters(uv);
+    if (!m_valid) {
         pos = m_centre;
         if (du) *du = SPAvector();
         if (dv) *dv = SPAvector();
@@ -566,7 +615,8 @@ SPAposition torus::eval_position(const SPApar_pos& uv) const
 
 SPAunit_vector torus::eval_normal(const SPApar_pos& uv) const
 {
-    if (!m_valid || !std::isfinite(uv.u) || !std::isfinite(uv.v)) return SPAunit_vector();
+    if (!m_valid) return SPAunit_vector();
+    check_parameters(uv);
     // The tube's radial direction, signed like du x dv (outward for a right-handed frame).
     const double sign = ((m_x * m_y) % m_normal) >= 0.0 ? 1.0 : -1.0;
     const SPAvector radial = m_x * std::cos(uv.u) + m_y * std::sin(uv.u);

@@ -97,18 +97,19 @@ VERTEX::~VERTEX() { delete m_occt; }
 
 EDGE::EDGE(const curve& geometry, const SPAinterval& range) : m_free(true)
 {
-    m_geometry = new CURVE(geometry.make_copy(), this);
-    const curve& c = m_geometry->equation();
     if (range.bounded())
         m_range = range;
-    else if (c.param_range().bounded())
-        m_range = c.param_range();
+    else if (geometry.param_range().bounded())
+        m_range = geometry.param_range();
     else
         m_range = SPAinterval(0.0, 1.0);
+    // Evaluated before anything is allocated: an evaluation that raises leaves nothing behind.
+    const SPAposition startPos = geometry.eval_position(m_range.start_pt());
+    const SPAposition endPos = geometry.eval_position(m_range.end_pt());
+    m_geometry = new CURVE(geometry.make_copy(), this);
     m_start = new VERTEX();
-    m_start->m_position = c.eval_position(m_range.start_pt());
+    m_start->m_position = startPos;
     m_start->m_edges.push_back(this);
-    const SPAposition endPos = c.eval_position(m_range.end_pt());
     if (same_point(endPos, m_start->m_position)) {
         m_end = m_start;
     } else {
@@ -352,7 +353,11 @@ outcome api_get_vertices(ENTITY* entity, ENTITY_LIST& list) { return api_query<g
 
 ENTITY* get_owner(const ENTITY* entity)
 {
-    return entity == nullptr ? nullptr : entity->owner();
+    if (entity == nullptr) return nullptr;
+    ENTITY* top = const_cast<ENTITY*>(entity);
+    // Owner chains are short and acyclic; the bound only guards against a broken extension class.
+    for (int depth = 0; depth < 64 && top->owner() != nullptr; ++depth) top = top->owner();
+    return top;
 }
 
 outcome api_get_owner(ENTITY* entity, ENTITY*& owner)
@@ -360,10 +365,7 @@ outcome api_get_owner(ENTITY* entity, ENTITY*& owner)
     API_FUNCTION_BEGIN
     owner = nullptr;
     if (entity == nullptr) sys_error(NULL_ENTITY);
-    ENTITY* top = entity;
-    // Owner chains are short and acyclic; the bound only guards against a broken extension class.
-    for (int depth = 0; depth < 64 && top->owner() != nullptr; ++depth) top = top->owner();
-    owner = top;
+    owner = get_owner(entity);
     API_FUNCTION_END
     return result;
 }

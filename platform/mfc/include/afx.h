@@ -149,7 +149,9 @@ public:
     const CPoint TopLeft() const { return CPoint(left, top); }
     // The bottom-right corner (a copy).
     const CPoint BottomRight() const { return CPoint(right, bottom); }
-    // The centre, rounded towards the top-left.
+    // The centre ((left + right) / 2, (top + bottom) / 2), each half truncated toward zero as
+    // integer division does: towards the top-left for positive sums, towards the bottom-right
+    // for negative ones ((-3, -3, 0, 0) has its centre at (-1, -1)).
     CPoint CenterPoint() const;
     // True when right <= left or bottom <= top.
     BOOL IsRectEmpty() const { return right <= left || bottom <= top; }

@@ -4,7 +4,8 @@
 #include <algorithm>
 
 CPoint CRect::CenterPoint() const {
-    // Halves are taken of the 64-bit sums so large rectangles do not overflow.
+    // Halves are taken of the 64-bit sums so large rectangles do not overflow; integer division
+    // truncates toward zero, so a negative sum's half rounds up, not down.
     return CPoint(static_cast<int>((static_cast<int64_t>(left) + right) / 2),
                   static_cast<int>((static_cast<int64_t>(top) + bottom) / 2));
 }

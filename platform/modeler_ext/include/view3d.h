@@ -125,11 +125,19 @@ public:
     // Magnifies by `factor`: width and height are divided by it (ignored unless positive and
     // finite), so zooming by 2 halves the units per pixel.
     void zoom_scale(double factor);
-    // Image scale: an extra magnification of the picture (1 by default).
+    // Image scale (1 by default): how many times larger than the window a plot or picture of
+    // the same view is made. Plotting and picture-taking save it with the viewport, set both
+    // for the larger image and restore both after; the core view's window-size adjustment
+    // divides the camera width by it. The camera width thus already holds it, and neither the
+    // projection nor get_units_per_pixel applies it again.
     double get_image_scale() const { return m_image_scale; }
-    // Sets the image scale (ignored unless positive and finite).
+    // Sets the image scale (ignored unless positive and finite). The picture and the units per
+    // pixel change only when the viewport or the camera width changes with it.
     void set_image_scale(double scale);
-    // Model units per pixel: width / (viewport width x image scale); 0 for a zero-width viewport.
+    // Model units per drawable pixel at the target: camera width / viewport width, the pixel
+    // spacing of world_to_drawable and drawable_to_world. For a plot of a larger image of the
+    // same view (viewport = window width x image scale, same camera width) this is the window's
+    // camera width / (window width x image scale). 0 for a zero-width viewport.
     double get_units_per_pixel() const;
 
     // --- Transformations ------------------------------------------------------------------

@@ -189,6 +189,8 @@ double view3d::get_units_per_pixel() const
     int x = 0, y = 0, w = 0, h = 0;
     get_viewport(x, y, w, h);
     if (w <= 0) return 0.0;
+    // The image scale is already in the camera width (see the header): dividing by it again
+    // would make pixel sizes disagree with the projection whenever it is not 1.
     return m_camera.GetWidth() / w;
 }
 

@@ -95,7 +95,9 @@ void CDsTraverseFunctor::PushTransform(const CDsItemVariant* variant, const CDsL
         PushTransform(*own);
         return;
     }
-    if (m_transformCount > 0 && m_transformCount < kMaxDepth) m_transforms[m_transformCount] = GetTopTransform();
+    // The top again: on an empty stack that is the identity, never whatever an earlier, popped
+    // push left in the slot.
+    if (m_transformCount < kMaxDepth) m_transforms[m_transformCount] = GetTopTransform();
     ++m_transformCount;
 }
 
