@@ -87,3 +87,18 @@ TEST(SpaGeometry, KernelFailuresRaiseInsteadOfAnsweringPlausibleValues)
         EXPECT_EQ(result.error_number(), OCCT_FAILURE);
     }
 }
+
+// The usual caller's pattern: a fallback value set before an error block must still be there
+// when the call inside fails.
+TEST(SpaGeometry, AFallbackSetBeforeAFailedBlockSurvives)
+{
+    const std::unique_ptr<surface> sheet(OcctProbeMakeFailingSurface());
+    ASSERT_TRUE(sheet);
+    SPApar_pos uv(7, 7);
+    API_BEGIN
+        uv = sheet->param(SPAposition(0.5, 0.5, 1));
+    API_END
+    EXPECT_EQ(result.error_number(), OCCT_FAILURE);
+    EXPECT_EQ(uv.u, 7);
+    EXPECT_EQ(uv.v, 7);
+}
