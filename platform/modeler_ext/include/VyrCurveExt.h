@@ -24,8 +24,8 @@ public:
 
     // The parameter (of the edge's curve, inside the edge's param_range()) of the point of an
     // EDGE (or a COEDGE's edge) closest to `pos`. `pos` is in model space: the body's transform
-    // is undone first. False (param unchanged) for null, other entities, edges without a curve
-    // and non-finite positions.
+    // is undone first. False (param unchanged) for null, other entities, edges without a curve,
+    // non-finite positions and curves the modeler fails to evaluate.
     static bool ClosestPointParam1(const ENTITY* edge, const SPAposition& pos, double& param);
 
     // The closest points of two lines, each given by a point p and a direction d (see the

@@ -49,22 +49,18 @@ bool CVyrCurveExt::ScnPtInPoly(const SPAposition& p, const SPAposition* poly, in
 // ---------------------------------------------------------------------------------------------
 // Closest parameter on an edge
 
-bool CVyrCurveExt::ClosestPointParam1(const ENTITY* entity, const SPAposition& pos, double& param)
-{
-    if (is_COEDGE(entity)) entity = static_cast<const COEDGE*>(entity)->edge();
-    if (!is_EDGE(entity) || !finite(pos)) return false;
-    const EDGE* edge = static_cast<const EDGE*>(entity);
-    if (edge->geometry() == nullptr) return false;
-    const curve& c = edge->geometry()->equation();
+namespace {
 
+// The closest parameter of the edge's curve inside its range, or NaN; raises what the curve's
+// evaluations raise.
+double ClosestParamOnEdge(const EDGE* edge, const SPAposition& pos)
+{
+    const curve& c = edge->geometry()->equation();
     SPAposition p = pos;
     if (const SPAtransf* t = CVyrBodyExt::TransfPtr(edge)) p *= t->inverse();
 
     const SPAinterval range = edge->param_range();
-    if (!range.bounded()) {
-        param = c.param(p);
-        return std::isfinite(param);
-    }
+    if (!range.bounded()) return c.param(p);
     const double lo = range.start_pt(), hi = range.end_pt();
     auto dist2 = [&](double t) { return (c.eval_position(t) - p).len_sq(); };
 
@@ -122,8 +118,25 @@ bool CVyrCurveExt::ClosestPointParam1(const ENTITY* entity, const SPAposition& p
         }
     }
     consider(0.5 * (a + b));
+    return best;
+}
 
-    param = best;
+}  // namespace
+
+bool CVyrCurveExt::ClosestPointParam1(const ENTITY* entity, const SPAposition& pos, double& param)
+{
+    if (is_COEDGE(entity)) entity = static_cast<const COEDGE*>(entity)->edge();
+    if (!is_EDGE(entity) || !finite(pos)) return false;
+    const EDGE* edge = static_cast<const EDGE*>(entity);
+    if (edge->geometry() == nullptr) return false;
+    double t = 0.0;
+    try {
+        t = ClosestParamOnEdge(edge, pos);
+    } catch (const acis_exception&) {
+        return false;  // the curve could not be evaluated: no parameter, not a made-up one
+    }
+    if (!std::isfinite(t)) return false;
+    param = t;
     return true;
 }
 
