@@ -67,7 +67,7 @@ HKEY OpenBenchKey()
 // Lets the store's last change age past the file system's timestamp granularity.
 void LetTheStoreSettle()
 {
-    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+    std::this_thread::sleep_for(std::chrono::milliseconds(3000));
 }
 
 void QueryOne(benchmark::State& state, HKEY key)
