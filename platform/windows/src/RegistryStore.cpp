@@ -335,7 +335,7 @@ bool StatIdentity(const std::string& path, FileIdentity& id) {
     struct stat info;
     if (stat(path.c_str(), &info) != 0) {
         id = FileIdentity();
-        return errno == ENOENT || errno == ENOTDIR;
+        return errno == ENOENT;
     }
     id = IdentityOf(info);
     return true;
@@ -360,7 +360,7 @@ ReadResult ReadWhole(const std::string& path, std::string& text, int& error, Fil
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         error = errno;
-        return errno == ENOENT || errno == ENOTDIR ? ReadResult::kMissing : ReadResult::kFailed;
+        return errno == ENOENT ? ReadResult::kMissing : ReadResult::kFailed;
     }
     struct stat info;
     if (fstat(fd, &info) != 0) {
