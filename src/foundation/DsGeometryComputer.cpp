@@ -2,14 +2,17 @@
 #include "DsGeometryComputer.h"
 
 #include "DsDriverExtrema.h"
-#include "DsLogFile.h"
 #include "DsView3dCdc.h"
 #include "SpaErrors.h"
-#include "VyrString.h"
 #include "view3d.h"
 
+#include <pthread.h>
+
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <mutex>
+#include <string>
 #include <vector>
 
 namespace {
@@ -499,10 +502,71 @@ std::string CDsGeometryComputer::GetWarningsFilePath()
     return folder + "/DisplayDebugWarnings.txt";
 }
 
+namespace {
+
+// The warnings file: open for appending and fully buffered from the first warning until the core
+// unloads. Plain globals with constant initialisation, so they stay usable in every phase of
+// loading and unloading; a warning written after the core began to unload goes straight to the
+// file.
+std::mutex gWarningsMutex;
+std::FILE* gWarningsFile = nullptr;
+std::string* gWarningsPath = nullptr;  // the open file's path
+bool gWarningsFinished = false;        // unloading or exiting: no more buffering
+bool gForkHandlerSet = false;
+
+void CloseWarningsLocked()
+{
+    if (gWarningsFile) std::fclose(gWarningsFile);  // flushes
+    gWarningsFile = nullptr;
+    delete gWarningsPath;
+    gWarningsPath = nullptr;
+}
+
+// A child must not inherit buffered lines: both processes would write them at exit.
+void LockAndFlushBeforeFork()
+{
+    gWarningsMutex.lock();
+    if (gWarningsFile) std::fflush(gWarningsFile);
+}
+void UnlockAfterFork() { gWarningsMutex.unlock(); }
+
+// Flushes and closes the file when the core unloads or the process exits.
+struct CWarningsCloser {
+    ~CWarningsCloser()
+    {
+        std::lock_guard<std::mutex> lock(gWarningsMutex);
+        CloseWarningsLocked();
+        gWarningsFinished = true;
+    }
+} gWarningsCloser;
+
+}  // namespace
+
 void CDsGeometryComputer::WriteWarning(const char* line)
 {
-    CDsLogFile log(GetWarningsFilePath().c_str());
-    log.WriteString(CVyrString(line));
+    const std::string path = GetWarningsFilePath();
+    std::lock_guard<std::mutex> lock(gWarningsMutex);
+    if (gWarningsFinished) {
+        if (std::FILE* file = std::fopen(path.c_str(), "ab")) {
+            std::fprintf(file, "%s\n", line);
+            std::fclose(file);
+        }
+        return;
+    }
+    if (!gWarningsFile || *gWarningsPath != path) {
+        CloseWarningsLocked();
+        gWarningsFile = std::fopen(path.c_str(), "abe");
+        if (!gWarningsFile) return;  // no temporary folder to write to: the warning has nowhere to go
+        gWarningsPath = new std::string(path);
+        if (!gForkHandlerSet) gForkHandlerSet = pthread_atfork(LockAndFlushBeforeFork, UnlockAfterFork, UnlockAfterFork) == 0;
+    }
+    std::fprintf(gWarningsFile, "%s\n", line);
+}
+
+void CDsGeometryComputer::FlushWarnings()
+{
+    std::lock_guard<std::mutex> lock(gWarningsMutex);
+    if (gWarningsFile) std::fflush(gWarningsFile);
 }
 
 void CDsGeometryComputer::SetIntoZeroTolerance(double& v) const

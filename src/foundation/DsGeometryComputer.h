@@ -16,7 +16,11 @@
 // a point on the boundary (within 1e-4) counts as inside.
 //
 // Clamps: every value a clamp changes writes one warning line to "DisplayDebugWarnings.txt" in
-// the temporary folder (TMPDIR, else /tmp).
+// the temporary folder (TMPDIR, else /tmp). The file stays open while the core is loaded and
+// its lines are buffered; they reach the file when the buffer fills, at FlushWarnings, when the
+// temporary folder changes, before the process forks, at a normal process exit and when the
+// core is unloaded (where the file is closed). A process that ends abnormally (a crash, abort,
+// _exit) loses the lines not yet flushed.
 //
 // Coming with the OpenGL context: the projected size of a context's whole content
 // (GetProjectionDimensions, GetProjectionDimensionsAndOffset).
@@ -154,6 +158,9 @@ public:
     void SetInDisplayRange(const SPAunit_vector& in, SPAunit_vector& out) const;
     // The full path of the warnings file.
     static std::string GetWarningsFilePath();
+    // Writes the buffered warning lines to the warnings file now (nothing when none are
+    // waiting). Call it before reading the file, or before a risky operation.
+    static void FlushWarnings();
 
 protected:
     // |v| < 1e-4.

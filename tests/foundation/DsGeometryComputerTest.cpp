@@ -7,7 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -510,6 +515,12 @@ protected:
         else
             unsetenv("TMPDIR");
     }
+    // The warning lines in the file, once the buffered ones are flushed.
+    std::vector<std::string> Warnings() const
+    {
+        CDsGeometryComputer::FlushWarnings();
+        return ReadLines(path_);
+    }
     std::string dir_, path_, oldTmp_;
     bool hadTmp_ = false;
 };
@@ -526,7 +537,7 @@ TEST_F(DsGeometryComputerClampTest, ZeroToleranceClamp)
     double v = 5e-7;
     Gc().SetIntoZeroTolerance(v);
     EXPECT_EQ(v, 0.0);
-    ASSERT_EQ(ReadLines(path_), std::vector<std::string>{"Display warning: Value not in display zero tolerance !"});
+    ASSERT_EQ(Warnings(), std::vector<std::string>{"Display warning: Value not in display zero tolerance !"});
 
     v = 2e-6;
     Gc().SetIntoZeroTolerance(v);
@@ -534,11 +545,11 @@ TEST_F(DsGeometryComputerClampTest, ZeroToleranceClamp)
     v = -2e-6;
     Gc().SetIntoZeroTolerance(v);
     EXPECT_EQ(v, -2e-6);
-    EXPECT_EQ(ReadLines(path_).size(), 1u);
+    EXPECT_EQ(Warnings().size(), 1u);
 
     v = 0.0;  // an exact zero is within the tolerance and warns as well
     Gc().SetIntoZeroTolerance(v);
-    EXPECT_EQ(ReadLines(path_).size(), 2u);
+    EXPECT_EQ(Warnings().size(), 2u);
 }
 
 TEST_F(DsGeometryComputerClampTest, DisplayRangeClamp)
@@ -546,7 +557,7 @@ TEST_F(DsGeometryComputerClampTest, DisplayRangeClamp)
     double v = 1e9;
     Gc().SetIntoDisplayRange(v);
     EXPECT_EQ(v, 1e9);
-    EXPECT_TRUE(ReadLines(path_).empty());
+    EXPECT_TRUE(Warnings().empty());
 
     v = 2e9;
     Gc().SetIntoDisplayRange(v);
@@ -557,7 +568,7 @@ TEST_F(DsGeometryComputerClampTest, DisplayRangeClamp)
     v = std::nan("");
     Gc().SetIntoDisplayRange(v);
     EXPECT_EQ(v, 0.0);
-    const std::vector<std::string> lines = ReadLines(path_);
+    const std::vector<std::string> lines = Warnings();
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0], "Display warning: Value out of display range !");
 }
@@ -569,11 +580,51 @@ TEST_F(DsGeometryComputerClampTest, PositionsAndDirectionsIntoDisplayRange)
     EXPECT_EQ(out.x(), 0.0);
     EXPECT_EQ(out.y(), 0.0);
     EXPECT_EQ(out.z(), 3.0);
-    EXPECT_EQ(ReadLines(path_), (std::vector<std::string>{"Display warning: Value not in display zero tolerance !",
+    EXPECT_EQ(Warnings(), (std::vector<std::string>{"Display warning: Value not in display zero tolerance !",
                                                           "Display warning: Value out of display range !"}));
 
     SPAunit_vector u;
     Gc().SetInDisplayRange(SPAunit_vector(1, 0.0000004, 1), u);
     EXPECT_EQ(u.y(), 0.0);
     EXPECT_NEAR(u.x(), std::sqrt(0.5), 1e-12);
+}
+
+TEST_F(DsGeometryComputerClampTest, WarningsReachTheFileAtExitAndAreNeverWrittenTwice)
+{
+    // Lines this process still buffers when a child forks must not be written by both.
+    double v = 2e9;
+    Gc().SetIntoDisplayRange(v);
+    Gc().SetIntoDisplayRange(v = 3e9);
+    std::fflush(stdout);  // the test's own output, so the child does not repeat it
+    const pid_t child = fork();
+    if (child == 0) {
+        // The child clamps many values and ends normally without flushing: exit writes them.
+        for (int i = 0; i < 1000; ++i) {
+            double w = 0.0;
+            Gc().SetIntoZeroTolerance(w);
+        }
+        std::exit(0);
+    }
+    ASSERT_GT(child, 0);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const std::vector<std::string> lines = Warnings();
+    ASSERT_EQ(lines.size(), 1002u);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Display warning: Value out of display range !"), 2);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Display warning: Value not in display zero tolerance !"), 1000);
+}
+
+TEST_F(DsGeometryComputerClampTest, ChangingTheTemporaryFolderMovesTheWarnings)
+{
+    double v = 2e9;
+    Gc().SetIntoDisplayRange(v);
+    const std::string other = vyrtest::ScratchDir();
+    setenv("TMPDIR", other.c_str(), 1);
+    Gc().SetIntoDisplayRange(v = 2e9);
+    Gc().SetIntoDisplayRange(v = 2e9);
+    // The first folder's file is complete without a flush; the second has both lines after one.
+    EXPECT_EQ(ReadLines(path_).size(), 1u);
+    CDsGeometryComputer::FlushWarnings();
+    EXPECT_EQ(ReadLines(other + "/DisplayDebugWarnings.txt").size(), 2u);
 }

@@ -169,6 +169,17 @@ TEST(DisplayValuesTest, WorkingPlaneMapsBothWaysWithARightHandedFrame) {
     EXPECT_NEAR(1.0, parallelAxes.GetNormal().z(), 1e-15);
 }
 
+TEST(DisplayValuesTest, LogFileWritesTextFromUtf16AsItsCodePoints) {
+    const std::string path = vyrtest::ScratchDir() + "/codec.log";
+    const wchar_t fromUtf16[] = {L'x', 0xD83D, 0xDE00, 0};
+    const wchar_t lone[] = {0xDE00, 0};
+    CDsLogFile log(path.c_str());
+    EXPECT_TRUE(log.WriteString(CVyrString(fromUtf16)));
+    EXPECT_TRUE(log.WriteString(CVyrString(L"x\U0001F600")));
+    EXPECT_TRUE(log.WriteString(CVyrString(lone)));
+    EXPECT_EQ("x\xF0\x9F\x98\x80\nx\xF0\x9F\x98\x80\n\xEF\xBF\xBD\n", vyrtest::ReadFileBytes(path));
+}
+
 TEST(DisplayValuesTest, LogFileAppendsLinesAndPlacesRelativeNamesInTheTemporaryFolder) {
     const std::string folder = vyrtest::ScratchDir();
     setenv("TEMP", folder.c_str(), 1);

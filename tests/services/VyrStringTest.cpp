@@ -88,6 +88,16 @@ TEST(VyrStringTest, MultiByteIsUtf8AndFollowsChanges) {
     EXPECT_STREQ(wide.GetMultiByte(), "");
 }
 
+TEST(VyrStringTest, TextFromUtf16ShowsTheBytesOfItsCodePoints) {
+    const wchar_t fromUtf16[] = {L'x', 0xD83D, 0xDE00, 0};
+    EXPECT_STREQ(CVyrString(fromUtf16).GetMultiByte(), "x\xF0\x9F\x98\x80");
+    EXPECT_STREQ(CVyrString(L"x\U0001F600").GetMultiByte(), "x\xF0\x9F\x98\x80");
+    const wchar_t lone[] = {0xD83D, L'x', 0};
+    EXPECT_STREQ(CVyrString(lone).GetMultiByte(), "\xEF\xBF\xBDx");
+    // Narrow text that is not UTF-8 (a single-byte file) keeps its characters.
+    EXPECT_EQ(CVyrString(std::string("\x80 5")), L"\u20AC 5");
+}
+
 namespace {
 
 char sStandInAnchor;

@@ -24,6 +24,19 @@ TEST(ModuleTest, MessageBoxesAreRecordedAndNeverWait) {
     EXPECT_EQ(VyrGetMessageBoxText(3), nullptr);
 }
 
+TEST(ModuleTest, MessageBoxTextReachesStandardErrorAsUtf8) {
+    VyrClearMessageBoxes();
+    const wchar_t fromUtf16[] = {L'o', L'k', L' ', 0xD83D, 0xDE00, 0};
+    const wchar_t lone[] = {0xD83D, L'!', 0};
+    testing::internal::CaptureStderr();
+    MessageBoxW(nullptr, fromUtf16, lone, MB_OK);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("\xEF\xBF\xBD!: ok \xF0\x9F\x98\x80\n"), std::string::npos) << err;
+    // The record keeps the characters as given.
+    EXPECT_EQ(std::wstring(VyrGetMessageBoxText(0)), std::wstring(fromUtf16));
+    VyrClearMessageBoxes();
+}
+
 TEST(ModuleTest, WindowMessagesAreStablePerName) {
     UINT a = RegisterWindowMessageW(L"VyrToolkitMessage");
     UINT b = RegisterWindowMessageW(L"OtherMessage");

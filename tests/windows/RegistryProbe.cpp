@@ -3,20 +3,39 @@
 //   probe set <key> <name> <type> <hex>     writes a value (hex: bytes, no spaces)
 //   probe expect <key> <name> <type> <hex>  checks that the value is exactly that
 //   probe fill <key> <prefix> <count>       writes REG_DWORD <prefix><i> = i, i < count
-// Exit status: 0 done or matching, 1 a value differs, 2 a call failed or bad usage.
+//   probe watch <key> <name>                for each line of hex bytes on standard input,
+//                                           answers a line "1" when the value now holds
+//                                           exactly those bytes, else "0 <the bytes>";
+//                                           one long-lived reader that keeps its store
+// Names and keys are UTF-8. Exit status: 0 done or matching, 1 a value differs, 2 a call
+// failed or bad usage.
 #include "windows.h"
+#include "vyrwin_codec.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <string>
 #include <vector>
 
 namespace {
 
-std::wstring Wide(const char* text) {
-    std::wstring wide;
-    for (; *text; ++text) wide += static_cast<wchar_t>(static_cast<unsigned char>(*text));
-    return wide;
+std::wstring Wide(const char* text) { return vyrwin::WideFromUtf8(text); }
+
+// The value's bytes as hex, or "-" with the error code when it cannot be read.
+std::string ValueHex(HKEY key, const std::wstring& name) {
+    DWORD size = 0;
+    LONG status = RegQueryValueExW(key, name.c_str(), nullptr, nullptr, nullptr, &size);
+    std::vector<BYTE> bytes(size);
+    if (status == ERROR_SUCCESS) status = RegQueryValueExW(key, name.c_str(), nullptr, nullptr, bytes.data(), &size);
+    if (status != ERROR_SUCCESS) return "-" + std::to_string(status);
+    std::string hex;
+    char pair[3];
+    for (BYTE b : bytes) {
+        std::snprintf(pair, sizeof pair, "%02x", b);
+        hex += pair;
+    }
+    return hex;
 }
 
 bool ParseHex(const std::string& hex, std::vector<BYTE>& bytes) {
@@ -67,6 +86,14 @@ int main(int argc, char** argv) {
             else
                 result = (storedType == type && stored == bytes) ? 0 : 1;
         }
+    } else if (command == "watch" && argc == 4) {
+        const std::wstring name = Wide(argv[3]);
+        std::string expected;
+        while (std::getline(std::cin, expected) && !expected.empty()) {
+            const std::string actual = ValueHex(key, name);
+            std::cout << (actual == expected ? std::string("1") : "0 " + actual) << std::endl;
+        }
+        result = 0;
     } else if (command == "fill" && argc == 5) {
         const int count = std::atoi(argv[4]);
         result = 0;

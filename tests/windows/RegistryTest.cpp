@@ -68,6 +68,51 @@ int RunProbe(const std::vector<std::string>& args) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// A long-lived second process that keeps its own store and answers, for each value this
+// process expects, whether it reads exactly that.
+class Watcher {
+public:
+    Watcher(const std::string& key, const std::string& name) {
+        int toChild[2], fromChild[2];
+        if (pipe(toChild) != 0 || pipe(fromChild) != 0) return;
+        pid_ = fork();
+        if (pid_ == 0) {
+            dup2(toChild[0], 0);
+            dup2(fromChild[1], 1);
+            close(toChild[1]);
+            close(fromChild[0]);
+            execl(VYR_REGISTRY_PROBE, VYR_REGISTRY_PROBE, "watch", key.c_str(), name.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(toChild[0]);
+        close(fromChild[1]);
+        in_ = fdopen(toChild[1], "w");
+        out_ = fdopen(fromChild[0], "r");
+    }
+    ~Watcher() {
+        if (in_) std::fclose(in_);  // end of input: the probe exits
+        if (out_) std::fclose(out_);
+        int status = 0;
+        if (pid_ > 0) waitpid(pid_, &status, 0);
+    }
+    bool Started() const { return pid_ > 0 && in_ && out_; }
+    // "1" when the watcher reads these bytes (hex), else what it reads.
+    std::string Check(const std::string& hex) {
+        std::fprintf(in_, "%s\n", hex.c_str());
+        std::fflush(in_);
+        char line[256] = {};
+        if (!std::fgets(line, sizeof line, out_)) return "no answer";
+        std::string answer(line);
+        if (!answer.empty() && answer.back() == '\n') answer.pop_back();
+        return answer;
+    }
+
+private:
+    pid_t pid_ = -1;
+    FILE* in_ = nullptr;
+    FILE* out_ = nullptr;
+};
+
 class RegistryTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -170,6 +215,69 @@ TEST_F(RegistryTest, AValueWrittenByOneProcessIsReadByAnother) {
     DWORD type = 0;
     EXPECT_EQ((std::vector<BYTE>{1, 2, 3, 4, 5}), Get(key, L"FromChild", &type));
     EXPECT_EQ(static_cast<DWORD>(REG_BINARY), type);
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, ALongLivedReaderSeesEveryWriteOfTheSameSize) {
+    // Writes of the same size follow each other within one tick of the file clock, and a
+    // rename may hand the new store the inode of an older one: the reader that keeps its
+    // parsed store must still see each one.
+    HKEY key = CreateKey(L"Software\\Vyr\\Watched");
+    ASSERT_EQ(ERROR_SUCCESS, Set(key, L"Counter", REG_DWORD, PodBytes<DWORD>(0)));
+    Watcher watcher("Software\\Vyr\\Watched", "Counter");
+    ASSERT_TRUE(watcher.Started());
+    ASSERT_EQ("1", watcher.Check("00000000"));
+    for (DWORD i = 1; i <= 40; ++i) {
+        ASSERT_EQ(ERROR_SUCCESS, Set(key, L"Counter", REG_DWORD, PodBytes<DWORD>(i)));
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "%02x000000", static_cast<unsigned>(i));
+        ASSERT_EQ("1", watcher.Check(hex)) << "write " << i;
+    }
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, ARewriteInPlaceOfTheSameSizeIsSeenAtOnce) {
+    // Another program (an editor, a script) rewrites the bytes in place: same inode, same size,
+    // and most often the same time stamp as the version read just before.
+    auto store = [](char digit) {
+        return std::string("VYR-REGISTRY 1\n[HKEY_CURRENT_USER\\Software\\Hand]\n\"Digit\"=REG_BINARY:0") + digit +
+               "\n";
+    };
+    HKEY key = nullptr;
+    for (char digit = '0'; digit <= '9'; ++digit) {
+        WriteFile(file_, store(digit));
+        if (!key) {
+            ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Hand", 0, KEY_READ, &key));
+        }
+        EXPECT_EQ(std::vector<BYTE>{static_cast<BYTE>(digit - '0')}, Get(key, L"Digit")) << digit;
+    }
+    // The same through a rename over the store, as a careful writer does it.
+    for (char digit = '0'; digit <= '9'; ++digit) {
+        WriteFile(file_ + ".new", store(digit));
+        ASSERT_EQ(0, rename((file_ + ".new").c_str(), file_.c_str()));
+        EXPECT_EQ(std::vector<BYTE>{static_cast<BYTE>(digit - '0')}, Get(key, L"Digit")) << digit;
+    }
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, AStoreUnchangedForSecondsStillSeesTheNextChange) {
+    // Once a store's last change is old enough, one stat() tells whether it changed; a rewrite
+    // of the same size then carries a later time stamp and is read.
+    WriteFile(file_, "VYR-REGISTRY 1\n[HKEY_CURRENT_USER\\Software\\Old]\n\"V\"=REG_BINARY:01\n");
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Old", 0, KEY_READ, &key));
+    EXPECT_EQ(std::vector<BYTE>{1}, Get(key, L"V"));
+    sleep(3);
+    EXPECT_EQ(std::vector<BYTE>{1}, Get(key, L"V"));  // compared once more, then trusted by its identity
+    EXPECT_EQ(std::vector<BYTE>{1}, Get(key, L"V"));
+    WriteFile(file_, "VYR-REGISTRY 1\n[HKEY_CURRENT_USER\\Software\\Old]\n\"V\"=REG_BINARY:02\n");
+    EXPECT_EQ(std::vector<BYTE>{2}, Get(key, L"V"));
+    // And a change by another process.
+    ASSERT_EQ(0, RunProbe({"set", "Software\\Vyr", "X", "3", "07"}));
+    EXPECT_EQ(std::vector<BYTE>{2}, Get(key, L"V"));
+    RegCloseKey(key);
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Vyr", 0, KEY_READ, &key));
+    EXPECT_EQ(std::vector<BYTE>{7}, Get(key, L"X"));
     RegCloseKey(key);
 }
 
@@ -374,6 +482,38 @@ TEST_F(RegistryTest, NamesWithAnyCharacterSurviveTheFile) {
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExW(key, nullptr, nullptr, nullptr, nullptr, nullptr));
     RegCloseKey(key);
     EXPECT_EQ((std::set<std::string>{"registry", "registry.lock"}), FilesIn(dir_));
+}
+
+TEST_F(RegistryTest, NamesFromUtf16AreStoredAsTheirCodePoints) {
+    const wchar_t keyName[] = {L'S', L'\\', L'k', 0xD83D, 0xDE00, 0};
+    const wchar_t valueName[] = {L'v', 0xD83D, 0xDE00, 0};
+    HKEY key = CreateKey(keyName);
+    ASSERT_EQ(ERROR_SUCCESS, Set(key, valueName, REG_DWORD, PodBytes<DWORD>(5)));
+    RegCloseKey(key);
+
+    // The file shows the one code point, as every other file of the system does.
+    const std::string text = vyrtest::ReadFileBytes(file_);
+    EXPECT_NE(std::string::npos, text.find("[HKEY_LOCAL_MACHINE\\S\\k\xF0\x9F\x98\x80]\n\"v\xF0\x9F\x98\x80\"=")) << text;
+    // The same names, spelled either way, in this process and in another.
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"S\\k\U0001F600", 0, KEY_READ, &key));
+    EXPECT_EQ(PodBytes<DWORD>(5), Get(key, L"v\U0001F600"));
+    EXPECT_EQ(PodBytes<DWORD>(5), Get(key, valueName));
+    RegCloseKey(key);
+    EXPECT_EQ(0, RunProbe({"expect", "S\\k\xF0\x9F\x98\x80", "v\xF0\x9F\x98\x80", "4", "05000000"}));
+    // Setting it through the other spelling replaces the value instead of adding a second.
+    key = CreateKey(L"S\\k\U0001F600");
+    ASSERT_EQ(ERROR_SUCCESS, Set(key, L"v\U0001F600", REG_DWORD, PodBytes<DWORD>(6)));
+    EXPECT_EQ(PodBytes<DWORD>(6), Get(key, valueName));
+    RegCloseKey(key);
+    const std::string after = vyrtest::ReadFileBytes(file_);
+    EXPECT_EQ(after.find("\"v\xF0"), after.rfind("\"v\xF0")) << after;
+
+    // Bytes that are not UTF-8 in a name make the file corrupt: it is kept aside whole rather
+    // than read with names that would no longer match.
+    WriteFile(file_, "VYR-REGISTRY 1\n[HKEY_LOCAL_MACHINE\\S]\n\"caf\xE9\"=REG_DWORD:01 00 00 00\n");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"S", 0, KEY_READ, &key));
+    EXPECT_NE(std::string::npos, testing::internal::GetCapturedStderr().find("corrupt"));
 }
 
 TEST_F(RegistryTest, AHandWrittenStoreIsRead) {

@@ -5,6 +5,7 @@
 #include <GL/glext.h>
 
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 using vyrtest::ColorNear;
@@ -289,6 +290,31 @@ TEST(WindowGLTest, UpdateRectFollowsInvalidateAndValidate) {
     EXPECT_EQ(r.bottom, 100);
     DestroyWindow(window);
     EXPECT_FALSE(GetUpdateRect(window, &r, FALSE));
+}
+
+TEST(WindowGLTest, TitleReachesTheWindowManagerAsUtf8) {
+    ASSERT_TRUE(vyrtest::DisplayAvailable());
+    const wchar_t fromUtf16[] = {L'P', L'a', L'r', L't', L' ', 0xD83D, 0xDE00, 0};
+    HWND window = CreateWindowExW(0, L"x", fromUtf16, 0, 0, 0, 40, 30, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    char bytes[64] = {};
+    ASSERT_EQ(VyrGetWindowTitleBytes(window, bytes, sizeof bytes), 9);
+    EXPECT_EQ(std::string(bytes), "Part \xF0\x9F\x98\x80");  // one code point, as a log file shows it
+    // The application still reads back the characters it set.
+    wchar_t text[16] = {};
+    EXPECT_EQ(GetWindowTextW(window, text, 16), 7);
+    EXPECT_EQ(std::wstring(text), std::wstring(fromUtf16));
+
+    // A lone surrogate is shown as the replacement character; a short buffer gets a prefix.
+    const wchar_t lone[] = {L'a', 0xDE00, L'b', 0};
+    ASSERT_TRUE(SetWindowTextW(window, lone));
+    EXPECT_EQ(VyrGetWindowTitleBytes(window, bytes, sizeof bytes), 5);
+    EXPECT_EQ(std::string(bytes), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(VyrGetWindowTitleBytes(window, bytes, 3), 5);
+    EXPECT_EQ(std::string(bytes), "a\xEF");
+    EXPECT_EQ(VyrGetWindowTitleBytes(window, nullptr, 0), 5);
+    DestroyWindow(window);
+    EXPECT_EQ(VyrGetWindowTitleBytes(window, bytes, sizeof bytes), -1);
 }
 
 TEST(WindowGLTest, WithoutADisplayCallsFailWithOneClearLine) {

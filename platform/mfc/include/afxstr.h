@@ -32,8 +32,8 @@ public:
     CStringW(LPCWSTR text);
     // The first `length` characters of text (null text or a negative length: empty).
     CStringW(LPCWSTR text, int length);
-    // A narrow string: decoded as UTF-8 when it is valid UTF-8, else through the
-    // current locale's multibyte encoding, else byte by byte as Latin-1. Null: empty.
+    // A narrow string, decoded as the system's narrow text (vyrwin_codec.h): as UTF-8
+    // when it is valid UTF-8, else byte by byte as Windows-1252. Null: empty.
     CStringW(LPCSTR text);
     // `repeat` copies of one character (repeat < 1: empty).
     explicit CStringW(WCHAR ch, int repeat = 1);
@@ -206,9 +206,4 @@ namespace vyrmfc {
 inline LPCWSTR FormatArg(const CStringW& value) { return value.GetString(); }
 inline LPCWSTR FormatArg(CStringW& value) { return value.GetString(); }
 inline LPCWSTR FormatArg(CStringW&& value) { return value.GetString(); }
-
-// Wide text to UTF-8 (characters that are not valid code points become U+FFFD).
-VYR_MFC_API std::string ToUtf8(const std::wstring& text);
-// Narrow text to wide, decoded as CStringW's narrow constructor does.
-VYR_MFC_API std::wstring FromNarrow(const char* text, size_t length);
 }  // namespace vyrmfc

@@ -2,6 +2,7 @@
 #include "afx.h"
 
 #include "MfcInternal.h"
+#include "vyrwin_codec.h"
 
 #include <algorithm>
 #include <cstring>
@@ -195,41 +196,8 @@ CArchive& CArchive::operator>>(double& v) {
     return *this;
 }
 
-namespace {
-
-// Wide text as UTF-16 code units (characters past U+FFFF become surrogate pairs).
-std::vector<uint16_t> ToUtf16(const CStringW& s) {
-    std::vector<uint16_t> units;
-    units.reserve(static_cast<size_t>(s.GetLength()));
-    for (wchar_t wc : s.Str()) {
-        uint32_t c = static_cast<uint32_t>(wc);
-        if (c >= 0x10000 && c <= 0x10FFFF) {
-            c -= 0x10000;
-            units.push_back(static_cast<uint16_t>(0xD800 + (c >> 10)));
-            units.push_back(static_cast<uint16_t>(0xDC00 + (c & 0x3FF)));
-        } else {
-            units.push_back(static_cast<uint16_t>(c > 0x10FFFF ? 0xFFFD : c));
-        }
-    }
-    return units;
-}
-
-// UTF-16 code units as wide text; a lone surrogate is kept as it is.
-void AppendUtf16(std::wstring& out, const uint16_t* units, size_t count) {
-    for (size_t i = 0; i < count; ++i) {
-        uint32_t c = units[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < count && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00u);
-            ++i;
-        }
-        out.push_back(static_cast<wchar_t>(c));
-    }
-}
-
-}  // namespace
-
 CArchive& CArchive::operator<<(const CStringW& s) {
-    std::vector<uint16_t> units = ToUtf16(s);
+    const std::u16string units = vyrwin::Utf16FromWide(s.Str());
     size_t length = units.size();
     *this << static_cast<BYTE>(0xFF) << static_cast<WORD>(0xFFFE);
     if (length < 0xFF) {
@@ -289,42 +257,31 @@ CArchive& CArchive::operator>>(CStringW& s) {
     }
     if (length > static_cast<uint64_t>(INT32_MAX)) Throw(CArchiveException::badIndex);
 
-    std::wstring text;
+    // UTF-16 strings are decoded whole, so a surrogate pair split between two pieces joins.
     const size_t unitSize = wide ? 2 : 1;
     std::vector<BYTE> bytes;
+    std::u16string units;
     std::string narrow;
     for (uint64_t done = 0; done < length;) {
         size_t n = static_cast<size_t>(std::min<uint64_t>(kStringPiece, length - done));
         bytes.resize(n * unitSize);
         ReadExact(bytes.data(), static_cast<UINT>(bytes.size()));
         if (wide) {
-            std::vector<uint16_t> units(n);
-            for (size_t k = 0; k < n; ++k) units[k] = static_cast<uint16_t>(bytes[2 * k] | (bytes[2 * k + 1] << 8));
-            // A surrogate pair split between two pieces: keep the high half for the next.
-            if (n > 0 && done + n < length && units[n - 1] >= 0xD800 && units[n - 1] <= 0xDBFF) {
-                AppendUtf16(text, units.data(), n - 1);
-                BYTE pair[2];
-                ReadExact(pair, 2);
-                uint16_t low = static_cast<uint16_t>(pair[0] | (pair[1] << 8));
-                uint16_t both[2] = {units[n - 1], low};
-                AppendUtf16(text, both, 2);
-                done += n + 1;
-                continue;
-            }
-            AppendUtf16(text, units.data(), n);
+            for (size_t k = 0; k < n; ++k) units += static_cast<char16_t>(bytes[2 * k] | (bytes[2 * k + 1] << 8));
         } else {
             narrow.append(reinterpret_cast<const char*>(bytes.data()), n);
         }
         done += n;
     }
-    if (!wide) text = vyrmfc::FromNarrow(narrow.data(), narrow.size());
+    const std::wstring text =
+        wide ? vyrwin::WideFromUtf16(units) : vyrwin::WideFromNarrow(narrow.data(), narrow.size());
     s = CStringW(text);
     return *this;
 }
 
 void CArchive::WriteString(LPCWSTR text) {
     if (!text) return;
-    std::vector<uint16_t> units = ToUtf16(CStringW(text));
+    const std::u16string units = vyrwin::Utf16FromWide(text, std::wcslen(text));
     std::vector<BYTE> bytes(units.size() * 2);
     for (size_t k = 0; k < units.size(); ++k) {
         bytes[2 * k] = static_cast<BYTE>(units[k]);
@@ -336,7 +293,7 @@ void CArchive::WriteString(LPCWSTR text) {
 }
 
 BOOL CArchive::ReadString(CStringW& text) {
-    std::vector<uint16_t> units;
+    std::u16string units;
     bool any = false;
     for (;;) {
         BYTE pair[2];
@@ -344,15 +301,13 @@ BOOL CArchive::ReadString(CStringW& text) {
         any = true;
         uint16_t unit = static_cast<uint16_t>(pair[0] | (pair[1] << 8));
         if (unit == L'\n') break;
-        units.push_back(unit);
+        units += static_cast<char16_t>(unit);
     }
     if (!any) {
         text.Empty();
         return FALSE;
     }
     if (!units.empty() && units.back() == L'\r') units.pop_back();
-    std::wstring out;
-    AppendUtf16(out, units.data(), units.size());
-    text = CStringW(out);
+    text = CStringW(vyrwin::WideFromUtf16(units));
     return TRUE;
 }

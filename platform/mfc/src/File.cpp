@@ -2,6 +2,7 @@
 #include "afx.h"
 
 #include "MfcInternal.h"
+#include "vyrwin_codec.h"
 
 #include <cerrno>
 #include <climits>
@@ -16,7 +17,7 @@ std::string ToOsPath(LPCWSTR path) {
     for (wchar_t& c : text) {
         if (c == L'\\') c = L'/';
     }
-    return ToUtf8(text);
+    return vyrwin::Utf8FromWide(text);
 }
 
 CStringW AbsolutePath(LPCWSTR path) {
@@ -26,7 +27,7 @@ CStringW AbsolutePath(LPCWSTR path) {
     std::string cwd(PATH_MAX, '\0');
     if (!::getcwd(&cwd[0], cwd.size())) return text;
     cwd.resize(std::char_traits<char>::length(cwd.c_str()));
-    CStringW full(FromNarrow(cwd.data(), cwd.size()));
+    CStringW full(vyrwin::WideFromNarrow(cwd.data(), cwd.size()));
     if (full.IsEmpty() || full[full.GetLength() - 1] != L'/') full += L'/';
     while (text.Left(2) == L"./") text.Delete(0, 2);
     return full + text;

@@ -2,6 +2,7 @@
 #include "afxwin.h"
 
 #include "MfcInternal.h"
+#include "vyrwin_codec.h"
 
 #include <cerrno>
 #include <cstring>
@@ -11,7 +12,7 @@ namespace {
 // The program's name, the caption of its message boxes.
 CStringW Caption() {
     const char* name = program_invocation_short_name;
-    return name ? CStringW(vyrmfc::FromNarrow(name, std::strlen(name))) : CStringW();
+    return name ? CStringW(vyrwin::WideFromNarrow(name, std::strlen(name))) : CStringW();
 }
 
 }  // namespace

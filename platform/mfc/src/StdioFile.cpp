@@ -2,6 +2,7 @@
 #include "afx.h"
 
 #include "MfcInternal.h"
+#include "vyrwin_codec.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -65,14 +66,14 @@ BOOL CStdioFile::ReadString(CStringW& text) {
         return FALSE;
     }
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    text = CStringW(vyrmfc::FromNarrow(line.data(), line.size()));
+    text = CStringW(vyrwin::WideFromNarrow(line.data(), line.size()));
     return TRUE;
 }
 
 void CStdioFile::WriteString(LPCWSTR text) {
     if (!text) return;
     CheckOpen();
-    std::string bytes = vyrmfc::ToUtf8(text);
+    std::string bytes = vyrwin::Utf8FromWide(text);
     if (m_text) {
         std::string crlf;
         crlf.reserve(bytes.size() + bytes.size() / 16 + 2);

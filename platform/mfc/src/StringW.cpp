@@ -2,126 +2,16 @@
 #include "afxstr.h"
 
 #include "MfcInternal.h"
+#include "vyrwin_codec.h"
 
 #include <algorithm>
 #include <climits>
-#include <clocale>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <cwctype>
 #include <vector>
-
-namespace vyrmfc {
-
-namespace {
-
-// Decodes strict UTF-8 (no overlong forms, no surrogates, nothing past U+10FFFF).
-bool DecodeUtf8(const char* text, size_t length, std::wstring& out) {
-    out.clear();
-    out.reserve(length);
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
-    size_t i = 0;
-    while (i < length) {
-        unsigned c = p[i];
-        if (c < 0x80) {
-            out.push_back(static_cast<wchar_t>(c));
-            ++i;
-            continue;
-        }
-        int extra;
-        unsigned code;
-        unsigned minimum;
-        if ((c & 0xE0) == 0xC0) {
-            extra = 1; code = c & 0x1F; minimum = 0x80;
-        } else if ((c & 0xF0) == 0xE0) {
-            extra = 2; code = c & 0x0F; minimum = 0x800;
-        } else if ((c & 0xF8) == 0xF0) {
-            extra = 3; code = c & 0x07; minimum = 0x10000;
-        } else {
-            return false;
-        }
-        if (i + static_cast<size_t>(extra) >= length) return false;
-        for (int k = 1; k <= extra; ++k) {
-            unsigned cc = p[i + k];
-            if ((cc & 0xC0) != 0x80) return false;
-            code = (code << 6) | (cc & 0x3F);
-        }
-        if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
-        out.push_back(static_cast<wchar_t>(code));
-        i += extra + 1;
-    }
-    return true;
-}
-
-// Decodes through the current locale's multibyte encoding.
-bool DecodeLocale(const char* text, size_t length, std::wstring& out) {
-    out.clear();
-    std::mbstate_t state{};
-    size_t i = 0;
-    while (i < length) {
-        wchar_t wc = 0;
-        size_t n = std::mbrtowc(&wc, text + i, length - i, &state);
-        if (n == static_cast<size_t>(-1) || n == static_cast<size_t>(-2)) return false;
-        if (n == 0) {  // an embedded 0 byte
-            out.push_back(L'\0');
-            ++i;
-            continue;
-        }
-        out.push_back(wc);
-        i += n;
-    }
-    return true;
-}
-
-}  // namespace
-
-std::wstring FromNarrow(const char* text, size_t length) {
-    std::wstring out;
-    if (!text || length == 0) return out;
-    if (DecodeUtf8(text, length, out)) return out;
-    if (DecodeLocale(text, length, out)) return out;
-    // Latin-1: every byte keeps its value, so no text is lost.
-    out.clear();
-    for (size_t i = 0; i < length; ++i) out.push_back(static_cast<wchar_t>(static_cast<unsigned char>(text[i])));
-    return out;
-}
-
-std::string ToUtf8(const std::wstring& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        uint32_t c = static_cast<uint32_t>(text[i]);
-        // A UTF-16 surrogate pair held in two wide characters is one code point.
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
-            uint32_t low = static_cast<uint32_t>(text[i + 1]);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-                ++i;
-            }
-        }
-        if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) c = 0xFFFD;
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return out;
-}
-
-}  // namespace vyrmfc
 
 namespace {
 
@@ -140,7 +30,7 @@ CStringW::CStringW(LPCWSTR text, int length) {
 }
 
 CStringW::CStringW(LPCSTR text) {
-    if (text) m_str = vyrmfc::FromNarrow(text, std::strlen(text));
+    if (text) m_str = vyrwin::WideFromNarrow(text, std::strlen(text));
 }
 
 CStringW::CStringW(WCHAR ch, int repeat) {
@@ -157,7 +47,7 @@ CStringW& CStringW::operator=(LPCWSTR text) {
 }
 
 CStringW& CStringW::operator=(LPCSTR text) {
-    m_str = text ? vyrmfc::FromNarrow(text, std::strlen(text)) : std::wstring();
+    m_str = text ? vyrwin::WideFromNarrow(text, std::strlen(text)) : std::wstring();
     return *this;
 }
 
@@ -202,7 +92,7 @@ CStringW& CStringW::operator+=(LPCWSTR text) {
 }
 
 CStringW& CStringW::operator+=(LPCSTR text) {
-    if (text) m_str += vyrmfc::FromNarrow(text, std::strlen(text));
+    if (text) m_str += vyrwin::WideFromNarrow(text, std::strlen(text));
     return *this;
 }
 
@@ -601,7 +491,7 @@ bool FormatInto(std::wstring& out, LPCWSTR format, va_list args) {
             if (narrow) {
                 const char* text = va_arg(ap, const char*);
                 if (!text) text = "(null)";
-                std::wstring wide = vyrmfc::FromNarrow(text, std::strlen(text));
+                std::wstring wide = vyrwin::WideFromNarrow(text, std::strlen(text));
                 PrintText(out, wide.data(), wide.size(), leftAlign, width, precision);
             } else {
                 const wchar_t* text = va_arg(ap, const wchar_t*);
@@ -617,7 +507,7 @@ bool FormatInto(std::wstring& out, LPCWSTR format, va_list args) {
             wchar_t ch;
             if (narrow) {
                 char byte = static_cast<char>(va_arg(ap, int));
-                std::wstring wide = vyrmfc::FromNarrow(&byte, 1);
+                std::wstring wide = vyrwin::WideFromNarrow(&byte, 1);
                 ch = wide.empty() ? L'\0' : wide[0];
             } else {
                 ch = static_cast<wchar_t>(va_arg(ap, wint_t));

@@ -1,13 +1,13 @@
 // Diagnostics: trace output and failed assertions, on standard error.
 #include "afx.h"
 
-#include "MfcInternal.h"
+#include "vyrwin_codec.h"
 
 #include <cstdio>
 
 void AfxTraceText(LPCWSTR text) {
     if (!text) return;
-    std::string bytes = vyrmfc::ToUtf8(text);
+    std::string bytes = vyrwin::Utf8FromWide(text);
     std::fwrite(bytes.data(), 1, bytes.size(), stderr);
     std::fflush(stderr);
 }

@@ -4,6 +4,7 @@
 #include "UiResourceManager.h"
 
 #include <afx.h>
+#include <vyrwin_codec.h>
 
 CVyrString::CVyrString() = default;
 
@@ -55,7 +56,7 @@ void CVyrString::Empty() {
 
 const char* CVyrString::GetMultiByte() const {
     if (!m_multiByteValid) {
-        m_multiByte = vyrmfc::ToUtf8(m_text.Str());
+        m_multiByte = vyrwin::Utf8FromWide(m_text.Str());
         m_multiByteValid = true;
     }
     return m_multiByte.c_str();

@@ -4,14 +4,17 @@
 // Store file: the path in the environment variable VYR_REGISTRY_FILE when it is
 // set and not empty; otherwise "vyr-display/registry" in $XDG_CONFIG_HOME (when it
 // is an absolute path), else in $HOME/.config. A missing file is an empty store.
-// Every call reads the file afresh, so values written by another process are seen
-// at once; every change is written back at once (there is no cache to flush). A
-// lock file "<store>.lock" next to the store serialises writers. A store file that
-// cannot be parsed is renamed to "<store>.corrupt-<date>-<time>", reported in one
-// line on standard error, and replaced by an empty store.
+// The parsed store is kept and read again only when the file changed, so a read
+// costs microseconds and values written by another process (or by hand) are still
+// seen at the next call; every change is written back at once (there is nothing to
+// flush). A lock file "<store>.lock" next to the store serialises writers. A store
+// file that cannot be parsed is renamed to "<store>.corrupt-<date>-<time>", reported
+// in one line on standard error, and replaced by an empty store.
 //
 // Key and value names compare without case (letters of ASCII, Latin-1, Latin
-// Extended-A, Greek and Cyrillic) and keep the case they were created with. Sub-key
+// Extended-A, Greek and Cyrillic) and keep the case they were created with. A
+// surrogate pair in a name is the one character it encodes: the file writes it as
+// that code point, and either spelling finds the key or value. Sub-key
 // paths are separated by backslashes; a leading backslash or an empty part answers
 // ERROR_BAD_PATHNAME, one trailing backslash is ignored. Values keep their type and
 // their bytes exactly as given (text values hold wide characters of sizeof(WCHAR)

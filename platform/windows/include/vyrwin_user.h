@@ -87,6 +87,11 @@ VYR_WINAPI_EXPORT HWND GetParent(HWND window);
 VYR_WINAPI_EXPORT BOOL SetWindowTextW(HWND window, LPCWSTR text);
 VYR_WINAPI_EXPORT int GetWindowTextW(HWND window, LPWSTR buffer, int bufferMax);
 VYR_WINAPI_EXPORT int GetWindowTextLengthW(HWND window);
+// The title as the X server holds it for window managers: the UTF-8 bytes of the window's
+// _NET_WM_NAME property. Copies up to bufferMax - 1 bytes and a terminating zero into buffer
+// (null buffer: nothing copied) and answers the full byte count; -1 for a window that is not
+// live or is the desktop.
+VYR_WINAPI_EXPORT int VyrGetWindowTitleBytes(HWND window, LPSTR buffer, int bufferMax);
 // The root window of the display: a valid HWND with a device context that a
 // pixel format and a context can be set on (it draws into a small hidden window).
 VYR_WINAPI_EXPORT HWND GetDesktopWindow();

@@ -1,5 +1,4 @@
-// Last error, window messages, message boxes, modules and their string tables,
-// and the UTF-8 conversions the rest of the library uses.
+// Last error, window messages, message boxes, modules and their string tables.
 #include "WinInternal.h"
 
 #include <dlfcn.h>
@@ -49,58 +48,6 @@ std::map<std::wstring, UINT>& WindowMessages() {
 }
 
 }  // namespace
-
-std::string Utf8FromWide(const WCHAR* text) {
-    std::string out;
-    for (; text && *text; ++text) {
-        uint32_t c = static_cast<uint32_t>(*text);
-        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
-std::wstring WideFromUtf8(const char* text) {
-    std::wstring out;
-    const auto* s = reinterpret_cast<const unsigned char*>(text);
-    while (s && *s) {
-        uint32_t c = *s;
-        int extra = c < 0x80 ? 0 : (c >> 5) == 0x6 ? 1 : (c >> 4) == 0xE ? 2 : (c >> 3) == 0x1E ? 3 : -1;
-        if (extra < 0) {
-            out += L'\xFFFD';
-            ++s;
-            continue;
-        }
-        c &= extra == 0 ? 0x7F : (0x3F >> extra);
-        int i = 1;
-        for (; i <= extra; ++i) {
-            if ((s[i] & 0xC0) != 0x80) break;
-            c = (c << 6) | (s[i] & 0x3F);
-        }
-        if (i <= extra) {
-            out += L'\xFFFD';
-            s += i;
-            continue;
-        }
-        out += static_cast<wchar_t>(c);
-        s += extra + 1;
-    }
-    return out;
-}
 
 }  // namespace vyrwin
 

@@ -15,8 +15,10 @@
 // (REG_NONE, REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ, REG_QWORD,
 // or 0x and up to 8 hex digits), ':' and the value's bytes as two-digit hex
 // numbers separated by spaces, in their order in memory. Key and value names are
-// UTF-8; a character that is a control character, one of % " [ ] \ or not a
-// Unicode scalar value is written "%{hex}" with its code point. A section makes
+// UTF-8 (a surrogate pair as the code point it encodes; bytes that are not UTF-8
+// make the file corrupt); a character that is a control character, one of
+// % " [ ] \ or not a Unicode scalar value (a lone surrogate) is written "%{hex}"
+// with its code point. A section makes
 // its key and every key on its path exist; a key without values is written only
 // when it has no sub-keys (its sub-keys' sections imply it). Keys are written
 // depth first, sub-keys sorted by their folded names; values in the order they
@@ -34,6 +36,7 @@
 #include "RegistryStore.h"
 
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <set>
 
@@ -126,11 +129,10 @@ LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD /*options*/, DWORD access, PH
         status = FullPath(base, subKey, full);
     if (status != ERROR_SUCCESS)
         return status;
-    Store store;
-    vyrwin::reg::Load(store);
-    if (!store.Find(base.root, base.path))
+    const std::shared_ptr<const Store> store = vyrwin::reg::Current();
+    if (!store->Find(base.root, base.path))
         return ERROR_KEY_DELETED;
-    if (!store.Find(base.root, full))
+    if (!store->Find(base.root, full))
         return ERROR_FILE_NOT_FOUND;
     *result = NewHandle(base.root, full, access);
     return ERROR_SUCCESS;
@@ -153,11 +155,10 @@ LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD /*reserved*/, LPWSTR /*cls*
 
     // An existing key needs no write (and opens even when the store is read-only).
     bool created = false;
-    Store current;
-    vyrwin::reg::Load(current);
-    if (!current.Find(base.root, base.path))
+    const std::shared_ptr<const Store> current = vyrwin::reg::Current();
+    if (!current->Find(base.root, base.path))
         return ERROR_KEY_DELETED;
-    if (!current.Find(base.root, full)) {
+    if (!current->Find(base.root, full)) {
         status = vyrwin::reg::Update([&](Store& store, bool& changed) -> LONG {
             if (!store.Find(base.root, base.path))
                 return ERROR_KEY_DELETED;
@@ -183,9 +184,8 @@ LONG RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LP
         return ERROR_INVALID_PARAMETER;
     if (!(target.access & KEY_QUERY_VALUE))
         return ERROR_ACCESS_DENIED;
-    Store store;
-    vyrwin::reg::Load(store);
-    Key* found = store.Find(target.root, target.path);
+    const std::shared_ptr<const Store> store = vyrwin::reg::Current();
+    const Key* found = store->Find(target.root, target.path);
     if (!found)
         return ERROR_KEY_DELETED;
     const vyrwin::reg::Value* value = found->FindValue(NameOrDefault(name));

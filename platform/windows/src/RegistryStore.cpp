@@ -64,29 +64,17 @@ bool NeedsEscape(uint32_t u) {
 }
 
 // UTF-8, with "%{hex}" for characters that would break the line's syntax and for
-// code points that UTF-8 cannot carry.
+// code points that UTF-8 cannot carry (a lone surrogate keeps its exact value that way).
 std::string EncodeName(const std::wstring& name) {
     std::string out;
-    for (wchar_t c : name) {
-        const uint32_t u = static_cast<uint32_t>(c);
-        if (NeedsEscape(u)) {
+    for (size_t i = 0; i < name.size();) {
+        const char32_t u = NextCodePoint(name.data(), name.size(), i);
+        if (NeedsEscape(static_cast<uint32_t>(u))) {
             char buffer[16];
             std::snprintf(buffer, sizeof buffer, "%%{%x}", static_cast<unsigned>(u));
             out += buffer;
-        } else if (u < 0x80) {
-            out += static_cast<char>(u);
-        } else if (u < 0x800) {
-            out += static_cast<char>(0xC0 | (u >> 6));
-            out += static_cast<char>(0x80 | (u & 0x3F));
-        } else if (u < 0x10000) {
-            out += static_cast<char>(0xE0 | (u >> 12));
-            out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (u & 0x3F));
         } else {
-            out += static_cast<char>(0xF0 | (u >> 18));
-            out += static_cast<char>(0x80 | ((u >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (u & 0x3F));
+            AppendUtf8(out, u);
         }
     }
     return out;
@@ -102,14 +90,14 @@ int HexDigit(char c) {
     return -1;
 }
 
-// The inverse of EncodeName; false for bad UTF-8 or a bad escape.
+// The inverse of EncodeName; false for a bad escape or for bytes that are not UTF-8 (the
+// file is then corrupt and kept aside whole, rather than read with replaced names).
 bool DecodeName(const std::string& text, std::wstring& name) {
     name.clear();
     size_t i = 0;
     while (i < text.size()) {
-        const unsigned char b = static_cast<unsigned char>(text[i]);
         uint32_t u = 0;
-        if (b == '%') {
+        if (text[i] == '%') {
             if (i + 1 >= text.size() || text[i + 1] != '{')
                 return false;
             size_t j = i + 2;
@@ -122,32 +110,12 @@ bool DecodeName(const std::string& text, std::wstring& name) {
             if (digits == 0 || j >= text.size() || text[j] != '}')
                 return false;
             i = j + 1;
-        } else if (b < 0x80) {
-            u = b;
-            ++i;
         } else {
-            int extra = 0;
-            if ((b & 0xE0) == 0xC0) {
-                u = b & 0x1F;
-                extra = 1;
-            } else if ((b & 0xF0) == 0xE0) {
-                u = b & 0x0F;
-                extra = 2;
-            } else if ((b & 0xF8) == 0xF0) {
-                u = b & 0x07;
-                extra = 3;
-            } else {
+            const Utf8Sequence sequence = DecodeUtf8Sequence(text.data() + i, text.size() - i);
+            if (!sequence.valid)
                 return false;
-            }
-            if (i + extra >= text.size())
-                return false;
-            for (int k = 1; k <= extra; ++k) {
-                const unsigned char t = static_cast<unsigned char>(text[i + k]);
-                if ((t & 0xC0) != 0x80)
-                    return false;
-                u = (u << 6) | (t & 0x3F);
-            }
-            i += static_cast<size_t>(extra) + 1;
+            u = static_cast<uint32_t>(sequence.codePoint);
+            i += sequence.length;
         }
         name += static_cast<wchar_t>(u);
     }
@@ -329,13 +297,80 @@ void LogDistinct(const std::string& message) {
 
 enum class ReadResult { kOk, kMissing, kFailed };
 
-ReadResult ReadWhole(const std::string& path, std::string& text, int& error) {
+// What one version of the store file is, as far as stat() can tell (see RegistryStore.h).
+struct FileIdentity {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    long long modified = 0;  // nanoseconds since the epoch
+    long long changed = 0;   // status change (ctime), nanoseconds since the epoch
+};
+
+long long Nanoseconds(const struct timespec& t) {
+    return static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec;
+}
+
+FileIdentity IdentityOf(const struct stat& info) {
+    FileIdentity id;
+    id.exists = true;
+    id.device = info.st_dev;
+    id.inode = info.st_ino;
+    id.size = info.st_size;
+    id.modified = Nanoseconds(info.st_mtim);
+    id.changed = Nanoseconds(info.st_ctim);
+    return id;
+}
+
+bool Same(const FileIdentity& a, const FileIdentity& b) {
+    if (!a.exists || !b.exists)
+        return a.exists == b.exists;
+    return a.device == b.device && a.inode == b.inode && a.size == b.size && a.modified == b.modified &&
+           a.changed == b.changed;
+}
+
+// The identity of the file at `path` (exists false when there is none); false when stat()
+// fails for another reason.
+bool StatIdentity(const std::string& path, FileIdentity& id) {
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0) {
+        id = FileIdentity();
+        return errno == ENOENT;
+    }
+    id = IdentityOf(info);
+    return true;
+}
+
+long long NowNanoseconds() {
+    struct timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    return Nanoseconds(now);
+}
+
+// True when content compared (or read) at `verifiedAt` proves every later change visible in
+// the identity: the file's last change lies a whole racy window before that moment.
+bool Settled(const FileIdentity& id, long long verifiedAt) {
+    return !id.exists || verifiedAt - id.changed >= kRacyWindowNanoseconds;
+}
+
+// Reads the whole file; `identity` is that of the file opened, taken before its bytes.
+ReadResult ReadWhole(const std::string& path, std::string& text, int& error, FileIdentity& identity) {
     text.clear();
+    identity = FileIdentity();
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         error = errno;
         return errno == ENOENT ? ReadResult::kMissing : ReadResult::kFailed;
     }
+    struct stat info;
+    if (fstat(fd, &info) != 0) {
+        error = errno;
+        close(fd);
+        return ReadResult::kFailed;
+    }
+    identity = IdentityOf(info);
+    if (info.st_size > 0)
+        text.reserve(static_cast<size_t>(info.st_size));
     char buffer[65536];
     for (;;) {
         const ssize_t got = read(fd, buffer, sizeof buffer);
@@ -447,8 +482,10 @@ bool WriteAll(int fd, const std::string& text) {
 }
 
 // Writes a temporary file in the store's folder, syncs it and renames it over the
-// store, so a reader sees the old or the new store whole, never a part.
-bool WriteAtomically(const std::string& path, const std::string& text) {
+// store, so a reader sees the old or the new store whole, never a part. `identity` is
+// that of the file written (exists false when it cannot be told).
+bool WriteAtomically(const std::string& path, const std::string& text, FileIdentity& identity) {
+    identity = FileIdentity();
     std::string temp = path + ".tmp-XXXXXX";
     const int fd = mkostemp(&temp[0], O_CLOEXEC);
     if (fd < 0) {
@@ -477,7 +514,108 @@ bool WriteAtomically(const std::string& path, const std::string& text) {
         fsync(folder);
         close(folder);
     }
+    // After the rename, which stamps the file's status-change time on most file systems.
+    if (!StatIdentity(path, identity))
+        identity = FileIdentity();
     return true;
+}
+
+// --- the kept store -------------------------------------------------------------
+
+// The parsed store of one file version with the bytes it was parsed from.
+struct Cache {
+    bool valid = false;
+    std::string path;
+    FileIdentity identity;
+    std::string text;                     // empty for a missing file
+    std::shared_ptr<const Store> store;
+    bool settled = false;                 // the identity alone proves the file unchanged
+};
+
+std::mutex g_cacheMutex;
+
+// Never destroyed, so the registry still answers during static destruction.
+Cache& TheCache() {
+    static Cache* cache = new Cache;
+    return *cache;
+}
+
+const std::shared_ptr<const Store>& EmptyStore() {
+    static const auto* empty = new std::shared_ptr<const Store>(std::make_shared<const Store>());
+    return *empty;
+}
+
+enum class LoadStatus { kOk, kFailed, kCorrupt };
+
+struct Loaded {
+    LoadStatus status = LoadStatus::kOk;
+    std::shared_ptr<const Store> store;  // kOk
+    int error = 0;                       // kFailed: errno
+    std::string reason;                  // kCorrupt: what is wrong
+};
+
+// The store the file at `path` holds now: the kept one while the file is unchanged, else
+// read, parsed and kept. A corrupt or unreadable file is reported to the caller, not kept.
+Loaded LoadCached(const std::string& path) {
+    std::lock_guard<std::mutex> lock(g_cacheMutex);
+    Cache& cache = TheCache();
+    const long long startedAt = NowNanoseconds();  // before the file is looked at
+    Loaded loaded;
+    std::string text;
+    int error = 0;
+    FileIdentity identity;
+    ReadResult read = ReadResult::kFailed;
+    bool haveRead = false;
+    if (cache.valid && cache.path == path) {
+        FileIdentity now;
+        if (StatIdentity(path, now) && Same(now, cache.identity)) {
+            if (cache.settled) {
+                loaded.store = cache.store;
+                return loaded;
+            }
+            // Racy: the same identity may still hide a change made within one clock tick.
+            read = ReadWhole(path, text, error, identity);
+            haveRead = true;
+            if (read != ReadResult::kFailed && Same(identity, cache.identity) && text == cache.text) {
+                cache.settled = Settled(cache.identity, startedAt);
+                loaded.store = cache.store;
+                return loaded;
+            }
+        }
+    }
+    if (!haveRead)
+        read = ReadWhole(path, text, error, identity);
+    cache.valid = false;
+    if (read == ReadResult::kFailed) {
+        loaded.status = LoadStatus::kFailed;
+        loaded.error = error;
+        return loaded;
+    }
+    auto store = std::make_shared<Store>();
+    if (read == ReadResult::kOk && !Parse(text, *store, loaded.reason)) {
+        loaded.status = LoadStatus::kCorrupt;
+        return loaded;
+    }
+    cache.valid = true;
+    cache.path = path;
+    cache.identity = identity;
+    cache.text = std::move(text);
+    cache.store = store;
+    cache.settled = Settled(identity, startedAt);
+    loaded.store = std::move(store);
+    return loaded;
+}
+
+// Keeps what this process has just written as the current store.
+void Keep(const std::string& path, const FileIdentity& identity, std::string text, std::shared_ptr<const Store> store) {
+    std::lock_guard<std::mutex> lock(g_cacheMutex);
+    Cache& cache = TheCache();
+    cache.valid = identity.exists;
+    cache.path = path;
+    cache.identity = identity;
+    cache.text = std::move(text);
+    cache.store = std::move(store);
+    cache.settled = false;  // just written: racy until a later read compares the bytes
 }
 
 }  // namespace
@@ -489,16 +627,36 @@ const wchar_t* RootName(int root) {
 }
 
 std::wstring Fold(const std::wstring& name) {
-    std::wstring folded(name);
-    for (wchar_t& c : folded)
-        c = FoldChar(c);
+    std::wstring folded;
+    folded.reserve(name.size());
+    for (size_t i = 0; i < name.size();) {
+        const char32_t c = NextCodePoint(name.data(), name.size(), i);
+        folded += c < 0x10000 ? FoldChar(static_cast<wchar_t>(c)) : static_cast<wchar_t>(c);
+    }
     return folded;
 }
 
+Key::Key(const Key& other) : name(other.name), values(other.values) {
+    for (const auto& entry : other.subkeys)
+        subkeys.emplace(entry.first, std::unique_ptr<Key>(new Key(*entry.second)));
+}
+
+Key& Key::operator=(const Key& other) {
+    if (this != &other) {
+        Key copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
 Value* Key::FindValue(const std::wstring& valueName) {
+    return const_cast<Value*>(static_cast<const Key*>(this)->FindValue(valueName));
+}
+
+const Value* Key::FindValue(const std::wstring& valueName) const {
     const std::wstring folded = Fold(valueName);
-    for (Value& v : values)
-        if (Fold(v.name) == folded)
+    for (const Value& v : values)
+        if (v.folded == folded)
             return &v;
     return nullptr;
 }
@@ -509,6 +667,7 @@ void Key::SetValue(const std::wstring& valueName, DWORD type, std::vector<uint8_
         values.push_back(Value());
         existing = &values.back();
         existing->name = valueName;
+        existing->folded = Fold(valueName);
     }
     existing->type = type;
     existing->data = std::move(data);
@@ -517,7 +676,7 @@ void Key::SetValue(const std::wstring& valueName, DWORD type, std::vector<uint8_
 bool Key::RemoveValue(const std::wstring& valueName) {
     const std::wstring folded = Fold(valueName);
     for (auto it = values.begin(); it != values.end(); ++it)
-        if (Fold(it->name) == folded) {
+        if (it->folded == folded) {
             values.erase(it);
             return true;
         }
@@ -545,9 +704,13 @@ Store::Store() {
 }
 
 Key* Store::Find(int root, const KeyPath& path) {
+    return const_cast<Key*>(static_cast<const Store*>(this)->Find(root, path));
+}
+
+const Key* Store::Find(int root, const KeyPath& path) const {
     if (root < 0 || root >= kRootCount)
         return nullptr;
-    Key* key = &roots[root];
+    const Key* key = &roots[root];
     for (const std::wstring& part : path) {
         key = key->FindSubkey(part);
         if (!key)
@@ -676,38 +839,32 @@ std::string StorePath() {
     return base + "/vyr-display/registry";
 }
 
-void Load(Store& store) {
-    store = Store();
+std::shared_ptr<const Store> Current() {
     const std::string path = StorePath();
     if (path.empty())
-        return;
-    std::string text;
-    int error = 0;
-    const ReadResult read = ReadWhole(path, text, error);
-    if (read == ReadResult::kMissing)
-        return;
-    if (read == ReadResult::kFailed) {
-        LogDistinct("cannot read registry store " + path + ": " + std::strerror(error) + "; reading it as empty");
-        return;
+        return EmptyStore();
+    Loaded loaded = LoadCached(path);
+    if (loaded.status == LoadStatus::kOk)
+        return loaded.store;
+    if (loaded.status == LoadStatus::kFailed) {
+        LogDistinct("cannot read registry store " + path + ": " + std::strerror(loaded.error) +
+                    "; reading it as empty");
+        return EmptyStore();
     }
-    std::string reason;
-    if (Parse(text, store, reason))
-        return;
-    store = Store();
     // Corrupt: check again under the lock (a writer may have replaced it meanwhile)
     // before moving it aside.
     WriterLock lock(path);
     if (!lock.Held()) {
-        LogDistinct("registry store " + path + " is corrupt (" + reason + ") and cannot be locked (" +
+        LogDistinct("registry store " + path + " is corrupt (" + loaded.reason + ") and cannot be locked (" +
                     std::strerror(lock.Error()) + "); reading it as empty");
-        return;
+        return EmptyStore();
     }
-    if (ReadWhole(path, text, error) != ReadResult::kOk)
-        return;
-    if (Parse(text, store, reason))
-        return;
-    store = Store();
-    MoveAside(path, reason);
+    loaded = LoadCached(path);
+    if (loaded.status == LoadStatus::kOk)
+        return loaded.store;
+    if (loaded.status == LoadStatus::kCorrupt)
+        MoveAside(path, loaded.reason);
+    return EmptyStore();
 }
 
 LONG Update(const std::function<LONG(Store& store, bool& changed)>& change) {
@@ -726,24 +883,29 @@ LONG Update(const std::function<LONG(Store& store, bool& changed)>& change) {
         LogDistinct("cannot lock registry store " + path + ": " + std::strerror(lock.Error()));
         return ERROR_CANTWRITE;
     }
-    Store store;
-    std::string text;
-    const ReadResult read = ReadWhole(path, text, error);
-    if (read == ReadResult::kFailed) {
-        LogDistinct("cannot read registry store " + path + ": " + std::strerror(error) + "; not writing it");
+    const Loaded loaded = LoadCached(path);
+    if (loaded.status == LoadStatus::kFailed) {
+        LogDistinct("cannot read registry store " + path + ": " + std::strerror(loaded.error) + "; not writing it");
         return ERROR_CANTWRITE;
     }
-    std::string reason;
-    if (read == ReadResult::kOk && !Parse(text, store, reason)) {
-        store = Store();
-        if (!MoveAside(path, reason))
+    // A copy: the kept store stays what the file holds until the new one is written.
+    Store store;
+    if (loaded.status == LoadStatus::kCorrupt) {
+        if (!MoveAside(path, loaded.reason))
             return ERROR_BADDB;
+    } else {
+        store = *loaded.store;
     }
     bool changed = false;
     const LONG result = change(store, changed);
     if (result != ERROR_SUCCESS || !changed)
         return result;
-    return WriteAtomically(path, Serialize(store)) ? ERROR_SUCCESS : ERROR_CANTWRITE;
+    std::string text = Serialize(store);
+    FileIdentity written;
+    if (!WriteAtomically(path, text, written))
+        return ERROR_CANTWRITE;
+    Keep(path, written, std::move(text), std::make_shared<const Store>(std::move(store)));
+    return ERROR_SUCCESS;
 }
 
 }  // namespace reg

@@ -1,5 +1,22 @@
 // Private to the registry: the in-memory tree of keys and values, its text form,
-// and the store file that holds it (read afresh, written under a lock).
+// and the store file that holds it (parsed once and kept while the file is unchanged,
+// written under a lock).
+//
+// Knowing that the file is unchanged. Parsing the store costs milliseconds, so the parsed
+// store is kept with the identity of the file it came from: device, inode, size, and the
+// modification and status-change times with their nanoseconds. One stat() answers whether
+// the file is still that file. The identity alone is not proof, though: the kernel stamps
+// files from a coarse clock (one tick is several milliseconds, whole seconds on some file
+// systems), and an atomic rename may hand a new file the inode just freed, so two writes of
+// the same size within one tick can leave a file that looks unchanged. A generation counter
+// written into the file would only cover writers that go through this code, not a person
+// with an editor, a script or a fuzzer writing the bytes in place. So the store applies the
+// rule every writer is subject to: once the file's status-change time lies kRacyWindow
+// before the moment its content was last compared, any later change, however made, stamps
+// a later time and the identity differs; until then ("racy"), a read that finds the same
+// identity also reads the bytes and compares them with the kept ones (microseconds, no
+// parse). Writes by this process put the new store and its bytes straight into the cache.
+// The rule assumes that the system clock does not step back.
 #pragma once
 
 #include "vyrwin_types.h"
@@ -20,12 +37,14 @@ enum Root { kClassesRoot, kCurrentUser, kLocalMachine, kUsers, kRootCount };
 // The name of a root key as the store file writes it ("HKEY_LOCAL_MACHINE").
 const wchar_t* RootName(int root);
 
-// The name with its letters folded to one case, for comparing names.
+// The name with its letters folded to one case and its surrogate pairs joined, for
+// comparing names (a name that came from UTF-16 matches the same name read from the file).
 std::wstring Fold(const std::wstring& name);
 
 // One value: its name as first given, its type and its bytes.
 struct Value {
     std::wstring name;          // empty: the default value
+    std::wstring folded;        // Fold(name), what lookups compare
     DWORD type = 0;             // REG_SZ, REG_DWORD... or any other number
     std::vector<uint8_t> data;  // the bytes exactly as given
 };
@@ -36,8 +55,16 @@ struct Key {
     std::vector<Value> values;                              // in creation order
     std::map<std::wstring, std::unique_ptr<Key>> subkeys;   // by folded name
 
+    Key() = default;
+    // A deep copy, sub-keys included.
+    Key(const Key& other);
+    Key& operator=(const Key& other);
+    Key(Key&&) = default;
+    Key& operator=(Key&&) = default;
+
     // The value of that name (any case), null when absent.
     Value* FindValue(const std::wstring& valueName);
+    const Value* FindValue(const std::wstring& valueName) const;
     // Creates or replaces a value; a replaced value keeps its place and name.
     void SetValue(const std::wstring& valueName, DWORD type, std::vector<uint8_t> data);
     // Removes a value; false when absent.
@@ -59,6 +86,7 @@ struct Store {
     Store();
     // The key at that path, null when it (or a key on its way) is absent.
     Key* Find(int root, const KeyPath& path);
+    const Key* Find(int root, const KeyPath& path) const;
     // The key at that path, created with every missing key on its way.
     Key& Create(int root, const KeyPath& path, bool& created);
 };
@@ -76,12 +104,19 @@ bool Parse(const std::string& text, Store& store, std::string& reason);
 // can name one.
 std::string StorePath();
 
-// The store as the file holds it now: empty when the file is missing, unreadable
-// (reported once) or corrupt (moved aside and reported).
-void Load(Store& store);
+// How long after its last change a store file's identity alone does not prove it unchanged:
+// above the coarsest timestamp granularity of the file systems a store may live on (two
+// seconds) plus the lag of the kernel's coarse clock.
+constexpr long long kRacyWindowNanoseconds = 2500LL * 1000 * 1000;
 
-// Loads the store under the writers' lock, lets `change` modify it and, when it
-// reports a change and answers ERROR_SUCCESS, writes it back atomically. Answers
+// The store as the file holds it now (parsed again only when the file changed): empty when
+// the file is missing, unreadable (reported once) or corrupt (moved aside and reported). The
+// store answered is never changed afterwards; hold it as long as it is read.
+std::shared_ptr<const Store> Current();
+
+// Takes the store under the writers' lock, lets `change` modify a copy of it and, when it
+// reports a change and answers ERROR_SUCCESS, writes it back atomically (and keeps it as
+// the current store). Answers
 // what `change` answered, ERROR_CANTWRITE when the store cannot be read or saved,
 // or ERROR_BADDB when a corrupt store cannot be moved aside.
 LONG Update(const std::function<LONG(Store& store, bool& changed)>& change);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "windows.h"
+#include "vyrwin_codec.h"
 
 #include <cstdint>
 #include <string>
@@ -27,11 +28,6 @@ bool DrawableSize(HDC dc, int& width, int& height);
 // context. False for other DCs or when no GL is available.
 bool ReadDrawablePixels(HDC dc, int x, int yTop, int width, int height, uint32_t* bgraTopDown);
 bool WriteDrawablePixels(HDC dc, int x, int yTop, int width, int height, const uint32_t* bgraTopDown);
-
-// UTF-8 <-> wide text (WCHAR is a 32-bit code point here). Null reads as empty;
-// invalid UTF-8 bytes become U+FFFD.
-std::string Utf8FromWide(const WCHAR* text);
-std::wstring WideFromUtf8(const char* text);
 
 // Logs one line to standard error, prefixed with the stand-in's name.
 void LogLine(const char* format, ...) __attribute__((format(printf, 1, 2)));

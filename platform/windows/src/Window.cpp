@@ -2,7 +2,11 @@
 // update regions.
 #include "GlxInternal.h"
 
+#include <X11/Xatom.h>
+
 #include <algorithm>
+#include <cstring>
+#include <string>
 #include <unordered_set>
 
 namespace vyrwin {
@@ -241,8 +245,38 @@ HWND GetParent(HWND window) { return IsLiveWindow(window) ? window->parent : nul
 BOOL SetWindowTextW(HWND window, LPCWSTR text) {
     if (!IsLiveWindow(window)) return FALSE;
     window->text = text ? text : L"";
-    if (window != sDesktop) XStoreName(XDisplay(), window->xwindow, Utf8FromWide(window->text.c_str()).c_str());
+    if (window != sDesktop) {
+        // Both title properties as UTF8_STRING: window managers read _NET_WM_NAME first, and older
+        // ones read WM_NAME, whose plain STRING type would claim the bytes were Latin-1.
+        Display* display = XDisplay();
+        const std::string bytes = Utf8FromWide(window->text);
+        const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+        for (Atom property : {XInternAtom(display, "_NET_WM_NAME", False), static_cast<Atom>(XA_WM_NAME)})
+            XChangeProperty(display, window->xwindow, property, utf8, 8, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()));
+        XFlush(display);
+    }
     return TRUE;
+}
+
+int VyrGetWindowTitleBytes(HWND window, LPSTR buffer, int bufferMax) {
+    if (!IsLiveWindow(window) || window == sDesktop) return -1;
+    Display* display = XDisplay();
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display, window->xwindow, XInternAtom(display, "_NET_WM_NAME", False), 0, 1L << 20, False,
+                           AnyPropertyType, &type, &format, &count, &after, &data) != Success)
+        return -1;
+    const int length = format == 8 ? static_cast<int>(count) : 0;
+    if (buffer && bufferMax > 0) {
+        const int copied = std::min(length, bufferMax - 1);
+        if (copied > 0) std::memcpy(buffer, data, static_cast<size_t>(copied));
+        buffer[std::max(copied, 0)] = 0;
+    }
+    if (data) XFree(data);
+    return length;
 }
 
 int GetWindowTextW(HWND window, LPWSTR buffer, int bufferMax) {

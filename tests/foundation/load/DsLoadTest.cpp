@@ -7,9 +7,40 @@
 
 #include <gtest/gtest.h>
 
+#include "TestFiles.h"
+
 #include <dlfcn.h>
+#include <limits.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <dirent.h>
+#include <fstream>
+#include <string>
 
 namespace {
+
+// True when this process holds a descriptor open on the file at `path`.
+bool FileIsOpen(const std::string& path) {
+    bool open = false;
+    if (DIR* fds = opendir("/proc/self/fd")) {
+        while (dirent* entry = readdir(fds)) {
+            char target[PATH_MAX] = {};
+            const std::string link = std::string("/proc/self/fd/") + entry->d_name;
+            if (readlink(link.c_str(), target, sizeof target - 1) > 0 && path == target) open = true;
+        }
+        closedir(fds);
+    }
+    return open;
+}
+
+int CountLines(const std::string& path) {
+    std::ifstream in(path);
+    std::string line;
+    int count = 0;
+    while (std::getline(in, line)) ++count;
+    return count;
+}
 
 bool InChain(HMODULE module) {
     for (CDynLinkLibrary* library = AfxGetModuleState()->m_pFirstLibrary; library; library = library->m_pNextDLL)
@@ -44,4 +75,37 @@ TEST(DsLoadTest, LoadingJoinsTheChainAndUnloadingLeavesIt) {
     EXPECT_EQ(GetModuleHandleW(L"VyrDsCore"), nullptr);
     CStringW after;
     EXPECT_FALSE(after.LoadString(2241));
+}
+
+TEST(DsLoadTest, UnloadingWritesAndClosesTheWarningsFile) {
+    const std::string dir = vyrtest::ScratchDir();
+    const char* oldTmp = std::getenv("TMPDIR");
+    const std::string savedTmp = oldTmp ? oldTmp : "";
+    setenv("TMPDIR", dir.c_str(), 1);
+    const std::string path = dir + "/DisplayDebugWarnings.txt";
+
+    void* library = dlopen(VYR_CORE_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    // This program does not link the core, so it finds the geometry computer's members by the
+    // names the compiler gives them; a const member takes its object as the first argument.
+    using GetInstance = const void* (*)();
+    using Clamp = void (*)(const void*, double&);
+    auto getInstance = reinterpret_cast<GetInstance>(dlsym(library, "_ZN19CDsGeometryComputer11GetInstanceEv"));
+    auto clamp = reinterpret_cast<Clamp>(dlsym(library, "_ZNK19CDsGeometryComputer19SetIntoDisplayRangeERd"));
+    ASSERT_NE(getInstance, nullptr);
+    ASSERT_NE(clamp, nullptr);
+    for (int i = 0; i < 250; ++i) {
+        double v = 5e9;
+        clamp(getInstance(), v);
+        ASSERT_EQ(v, 0.0);
+    }
+    EXPECT_TRUE(FileIsOpen(path));  // kept open between warnings
+
+    ASSERT_EQ(dlclose(library), 0);
+    EXPECT_FALSE(FileIsOpen(path));
+    EXPECT_EQ(CountLines(path), 250);
+    if (oldTmp)
+        setenv("TMPDIR", savedTmp.c_str(), 1);
+    else
+        unsetenv("TMPDIR");
 }
