@@ -26,7 +26,7 @@ struct CModifyFunctor : CDsTraverseFunctor {
 
 view3d* FakeView(std::uintptr_t n) { return reinterpret_cast<view3d*>(n * 64); }
 
-class ChangesTest : public ::testing::Test {
+class ChangesTest : public CSceneDbTest {
 protected:
     void SetUp() override { model.Build(scene); }
 

@@ -80,7 +80,7 @@ struct CRecordingFunctor : CDsTraverseFunctor {
 
 view3d* FakeView(std::uintptr_t n) { return reinterpret_cast<view3d*>(n * 64); }
 
-class WalkTest : public ::testing::Test {
+class WalkTest : public CSceneDbTest {
 protected:
     void SetUp() override { model.Build(scene); }
 
