@@ -2,6 +2,7 @@
 // triangle tests, curve mid points, snapping to a polyline, and the display-range clamps.
 #include "DsGeometryComputer.h"
 #include "DsView3dCdc.h"
+#include "ScopedEnv.h"
 #include "TestFiles.h"
 #include "view3d.h"
 
@@ -412,30 +413,15 @@ TEST(DsGeometryComputerTest, FindPositionOnCurveByPickSnapsToTheNearestSegment)
 
 class DsGeometryComputerClampTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        const char* old = std::getenv("TMPDIR");
-        hadTmp_ = old != nullptr;
-        if (old) oldTmp_ = old;
-        dir_ = vyrtest::ScratchDir();
-        setenv("TMPDIR", dir_.c_str(), 1);
-        path_ = dir_ + "/DisplayDebugWarnings.txt";
-    }
-    void TearDown() override
-    {
-        if (hadTmp_)
-            setenv("TMPDIR", oldTmp_.c_str(), 1);
-        else
-            unsetenv("TMPDIR");
-    }
-    std::string dir_, path_, oldTmp_;
-    bool hadTmp_ = false;
+    const std::string dir_ = vyrtest::ScratchDir();
+    const std::string path_ = dir_ + "/DisplayDebugWarnings.txt";
+    vyrtest::ScopedEnv tmp_{"TMPDIR", dir_.c_str()};
 };
 
 TEST_F(DsGeometryComputerClampTest, WarningsFileLivesInTheTemporaryFolder)
 {
     EXPECT_EQ(CDsGeometryComputer::GetWarningsFilePath(), path_);
-    unsetenv("TMPDIR");
+    tmp_.Set(nullptr);
     EXPECT_EQ(CDsGeometryComputer::GetWarningsFilePath(), "/tmp/DisplayDebugWarnings.txt");
 }
 

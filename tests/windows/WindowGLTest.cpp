@@ -5,6 +5,7 @@
 #include <GL/glext.h>
 
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 using vyrtest::ColorNear;
@@ -292,7 +293,9 @@ TEST(WindowGLTest, UpdateRectFollowsInvalidateAndValidate) {
 }
 
 TEST(WindowGLTest, WithoutADisplayCallsFailWithOneClearLine) {
-    // A fresh process, so no X connection made earlier is inherited.
+    // A fresh process, so no X connection made earlier is inherited; the style goes back after,
+    // as later tests of this process expect gtest's own.
+    const std::string style = GTEST_FLAG_GET(death_test_style);
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
@@ -302,4 +305,5 @@ TEST(WindowGLTest, WithoutADisplayCallsFailWithOneClearLine) {
             std::exit(failed ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "cannot open X display \":4711\"");
+    GTEST_FLAG_SET(death_test_style, style);
 }
