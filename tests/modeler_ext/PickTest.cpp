@@ -11,6 +11,8 @@
 #include "SpaFilters.h"
 #include "SpaTopology.h"
 
+#include "EntityDeleter.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -56,10 +58,7 @@ void LookDown(view3d& view, bool perspective = false)
     view.set_perspective(perspective);
 }
 
-struct EntityDeleter {
-    void operator()(ENTITY* e) const { e->lose(); }
-};
-using BodyPtr = std::unique_ptr<BODY, EntityDeleter>;
+using vyrtest::BodyPtr;
 
 // A manager class of the application, made through the factory hook.
 class AppPickManager : public pick_manager {
