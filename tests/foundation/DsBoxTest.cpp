@@ -4,6 +4,8 @@
 #include "DsRectangle.h"
 #include "DsRectangle3d.h"
 
+#include "ViewSetup.h"
+
 #include <GmPosition.h>
 #include <SpaValues.h>
 #include <view3d.h>
@@ -31,16 +33,16 @@ void ExpectCorners(const CDsBox& box, float x0, float y0, float z0, float x1, fl
 }
 
 // A parallel view of 200 x 100 pixels, one model unit per pixel, looking down -z at the origin.
-void SetUpView(view3d& view)
-{
-    view.set_viewport(0, 0, 200, 100);
-    view.set_target(SPAposition(0, 0, 0));
-    view.set_eye(SPAposition(0, 0, 100));
-    view.set_up(SPAvector(0, 1, 0));
-    view.set_perspective(false);
-    view.set_width(200);
-    view.set_height(100);
-}
+void SetUpView(view3d& view) { vyrtest::ViewSetup().Eye(SPAposition(0, 0, 100)).Field(200, 100).ApplyTo(view); }
+
+// The viewport tests keep the viewport of the last view they met, by its address; a view of a
+// later test may have the same address, so tests that meet views forget it when they end.
+class ViewportCacheTest : public ::testing::Test {
+protected:
+    void TearDown() override { CDsRectangle::StCacheViewport(nullptr); }
+};
+class DsBoxViewTest : public ViewportCacheTest {};
+class DsRectangleViewTest : public ViewportCacheTest {};
 
 }  // namespace
 
@@ -143,7 +145,7 @@ TEST(DsBoxTest, CopiesAndMeasures)
     EXPECT_TRUE(CDsBox(SPAbox()).IsNotComputed());
 }
 
-TEST(DsBoxTest, ProjectsIntoTheViewWithYFromTheTop)
+TEST_F(DsBoxViewTest, ProjectsIntoTheViewWithYFromTheTop)
 {
     view3d view;
     SetUpView(view);
@@ -208,7 +210,7 @@ TEST(DsRectangleTest, GrowsByPointsAndMargins)
     EXPECT_EQ(m.GetView(), nullptr);
 }
 
-TEST(DsRectangleTest, TestsAgainstViewportAndPickAperture)
+TEST_F(DsRectangleViewTest, TestsAgainstViewportAndPickAperture)
 {
     view3d view;
     SetUpView(view);

@@ -4,6 +4,7 @@
 #include "DsView3dCdc.h"
 #include "ScopedEnv.h"
 #include "TestFiles.h"
+#include "ViewSetup.h"
 #include "view3d.h"
 
 #include <gtest/gtest.h>
@@ -25,25 +26,20 @@ CDsGeometryComputer& Gc()
 // A 200 x 100 view looking down -z at the origin, 0.05 model units per pixel.
 void SetUpTopView(view3d& view, bool perspective = false)
 {
-    view.set_viewport(0, 0, 200, 100);
-    view.set_eye(SPAposition(0.0, 0.0, 50.0));
-    view.set_target(SPAposition(0.0, 0.0, 0.0));
-    view.set_up(SPAvector(0.0, 1.0, 0.0));
-    view.set_width(10.0);
-    view.set_height(5.0);
-    view.set_perspective(perspective);
+    vyrtest::ViewSetup().Perspective(perspective).ApplyTo(view);
 }
 
 // A tilted view, so that every axis matters.
 void SetUpTiltedView(view3d& view, bool perspective)
 {
-    view.set_viewport(0, 0, 320, 240);
-    view.set_eye(SPAposition(10.0, -6.0, 14.0));
-    view.set_target(SPAposition(1.0, 2.0, -1.0));
-    view.set_up(SPAvector(0.0, 0.0, 1.0));
-    view.set_width(16.0);
-    view.set_height(12.0);
-    view.set_perspective(perspective);
+    vyrtest::ViewSetup()
+        .Pixels(320, 240)
+        .Eye(SPAposition(10.0, -6.0, 14.0))
+        .Target(SPAposition(1.0, 2.0, -1.0))
+        .Up(SPAvector(0.0, 0.0, 1.0))
+        .Field(16.0, 12.0)
+        .Perspective(perspective)
+        .ApplyTo(view);
 }
 
 std::vector<std::string> ReadLines(const std::string& path)

@@ -5,6 +5,8 @@
 #include "view3d.h"
 #include "view_3d_extrema.h"
 
+#include "ViewSetup.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -41,13 +43,13 @@ public:
 };
 
 void FrontView(view3d& view, bool perspective) {
-    view.set_viewport(0, 0, 400, 200);
-    view.set_eye(SPAposition(0, -20, 0));
-    view.set_target(SPAposition(0, 0, 0));
-    view.set_up(SPAvector(0, 0, 1));
-    view.set_width(20.0);
-    view.set_height(10.0);
-    view.set_perspective(perspective);
+    vyrtest::ViewSetup()
+        .Pixels(400, 200)
+        .Eye(SPAposition(0, -20, 0))
+        .Up(SPAvector(0, 0, 1))
+        .Field(20.0, 10.0)
+        .Perspective(perspective)
+        .ApplyTo(view);
 }
 
 TEST(ViewDriverTest, DriverGetsPenAndTransformedPoints) {
