@@ -4,7 +4,6 @@
 #include "DsPartStorage.h"
 #include "DsPointGeometry.h"
 #include "DsRectangle.h"
-#include "DsView3dCdc.h"
 #include "view3d.h"
 
 #include "ViewSetup.h"
@@ -173,15 +172,4 @@ TEST(DsManagerTest, NumberedFlags)
     EXPECT_FALSE(m->GetFlag(19));
     EXPECT_FALSE(m->GetFlag(-1));
     EXPECT_FALSE(m->GetFlag(1000));
-}
-
-TEST(DsView3dCdcTest, CurrentViewIsClearedWhenItGoes)
-{
-    EXPECT_EQ(CDsView3dCdc::StGetCurrent(), nullptr);
-    {
-        CDsView3dCdc view;
-        CDsView3dCdc::sCurrentView = &view;
-        EXPECT_EQ(CDsView3dCdc::StGetCurrent(), &view);
-    }
-    EXPECT_EQ(CDsView3dCdc::StGetCurrent(), nullptr);
 }
