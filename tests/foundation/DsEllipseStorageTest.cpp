@@ -237,14 +237,6 @@ TEST(DsEllipseStorageTest, ExpandsABoxByItsPoints)
     EXPECT_FLOAT_EQ(withCentre.GetMin()[2], 1.0f);
 }
 
-TEST(DsEllipseStorageTest, DynamicEllipsesSwitch)
-{
-    EXPECT_TRUE(CDsEllipseStorage::StGetDynamicEllipses());
-    CDsEllipseStorage::StSetDynamicEllipses(false);
-    EXPECT_FALSE(CDsEllipseStorage::StGetDynamicEllipses());
-    CDsEllipseStorage::StSetDynamicEllipses(true);
-}
-
 TEST(DsPolylineStorageTest, VerticesGoThroughTheTransform)
 {
     const CGmPosition points[2] = {CGmPosition(1, 0, 0), CGmPosition(0, 1, 0)};
