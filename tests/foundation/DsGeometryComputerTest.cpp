@@ -53,12 +53,6 @@ std::vector<std::string> ReadLines(const std::string& path)
 
 } // namespace
 
-TEST(DsGeometryComputerTest, OneInstanceForTheProcess)
-{
-    ASSERT_NE(CDsGeometryComputer::GetInstance(), nullptr);
-    EXPECT_EQ(CDsGeometryComputer::GetInstance(), CDsGeometryComputer::GetInstance());
-}
-
 TEST(DsGeometryComputerTest, ElementaryConversionsAndDistances)
 {
     EXPECT_NEAR(Gc().ConvertDegreesToRadians(180.0f), 3.14159265f, 1e-6f);
