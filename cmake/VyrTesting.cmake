@@ -8,15 +8,20 @@ endif()
 set(VYR_LSAN_SUPPRESSIONS ${CMAKE_SOURCE_DIR}/tests/lsan.supp)
 
 # vyr_add_test(<target> SOURCES <files...> LIBS <libraries...>)
-# One executable, one ctest test per GoogleTest case (each in its own process, so
-# process-wide statics start fresh). Discovery happens when ctest runs, inside the
-# X server the test command starts.
+# One executable and two kinds of ctest test: one per GoogleTest case, each in its own
+# process (discovered when ctest runs, inside the X server the test command starts), and
+# <target>.whole, every case in one process in shuffled order, so that a case that leaves
+# process-wide state behind, or needs another to run first, fails. On a failure gtest
+# prints the seed; --gtest_random_seed=<seed> repeats the order.
 function(vyr_add_test target)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${target} ${ARG_SOURCES})
   target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
   target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
-  set(env "VYR_TEST_TMP=${CMAKE_BINARY_DIR}/test-tmp")
+  # Tests never read the registry of the person running them: the store named here is never
+  # written (tests that write use a scratch store of their own).
+  set(env "VYR_TEST_TMP=${CMAKE_BINARY_DIR}/test-tmp"
+          "VYR_REGISTRY_FILE=${CMAKE_BINARY_DIR}/test-tmp/unwritten-registry")
   if(VYR_SANITIZE)
     list(APPEND env "LSAN_OPTIONS=suppressions=${VYR_LSAN_SUPPRESSIONS}:print_suppressions=0"
                     "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
@@ -26,4 +31,6 @@ function(vyr_add_test target)
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "${env}" TIMEOUT 120)
+  add_test(NAME ${target}.whole COMMAND ${target} --gtest_shuffle)
+  set_tests_properties(${target}.whole PROPERTIES ENVIRONMENT "${env}" TIMEOUT 600)
 endfunction()

@@ -8,14 +8,13 @@
 
 #include "SpaBuilders.h"
 
+#include "EntityDeleter.h"
+
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-struct BodyDeleter {
-    void operator()(BODY* b) const { if (b) b->lose(); }
-};
-using BodyPtr = std::unique_ptr<BODY, BodyDeleter>;
+using vyrtest::BodyPtr;
 
 int CountFaces(const ENTITY* e, int (*test)(const ENTITY*) = nullptr)
 {

@@ -2,6 +2,8 @@
 #include "SpaBuilders.h"
 #include "SpaExtras.h"
 
+#include "EntityDeleter.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,10 +11,7 @@
 
 namespace {
 
-struct Loser {
-    void operator()(ENTITY* e) const { if (e != nullptr) e->lose(); }
-};
-using EntityPtr = std::unique_ptr<ENTITY, Loser>;
+using vyrtest::EntityPtr;
 
 }  // namespace
 

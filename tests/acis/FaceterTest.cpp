@@ -12,23 +12,15 @@
 #include "SpaBuilders.h"
 #include "SpaFaceter.h"
 
+#include "EntityDeleter.h"
+#include "EntityLists.h"
+
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-struct BodyDeleter {
-    void operator()(BODY* b) const { if (b) b->lose(); }
-};
-using BodyPtr = std::unique_ptr<BODY, BodyDeleter>;
-
-std::vector<FACE*> Faces(const ENTITY* e)
-{
-    ENTITY_LIST list;
-    get_faces(e, list);
-    std::vector<FACE*> out;
-    for (int i = 0; i < list.count(); ++i) out.push_back(static_cast<FACE*>(list[i]));
-    return out;
-}
+using vyrtest::BodyPtr;
+using vyrtest::Faces;
 
 // One face as the manager received it.
 struct FaceRecord {

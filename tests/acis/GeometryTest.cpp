@@ -13,24 +13,15 @@
 #include "SpaGeometry.h"
 #include "SpaTopology.h"
 
+#include "EntityDeleter.h"
+#include "EntityLists.h"
+
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-struct BodyDeleter {
-    void operator()(BODY* b) const { if (b) b->lose(); }
-};
-using BodyPtr = std::unique_ptr<BODY, BodyDeleter>;
-
-template <class T>
-std::vector<T*> Listed(const ENTITY* e, void (*query)(const ENTITY*, ENTITY_LIST&))
-{
-    ENTITY_LIST list;
-    query(e, list);
-    std::vector<T*> out;
-    for (int i = 0; i < list.count(); ++i) out.push_back(static_cast<T*>(list[i]));
-    return out;
-}
+using vyrtest::BodyPtr;
+using vyrtest::Listed;
 
 FACE* FirstFace(const BODY* b, int (*test)(const ENTITY*))
 {

@@ -10,23 +10,15 @@
 #include "SpaBuilders.h"
 #include "SpaRay.h"
 
+#include "EntityDeleter.h"
+#include "EntityLists.h"
+
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-struct BodyDeleter {
-    void operator()(BODY* b) const { if (b) b->lose(); }
-};
-using BodyPtr = std::unique_ptr<BODY, BodyDeleter>;
-
-std::vector<FACE*> Faces(const ENTITY* e)
-{
-    ENTITY_LIST list;
-    get_faces(e, list);
-    std::vector<FACE*> out;
-    for (int i = 0; i < list.count(); ++i) out.push_back(static_cast<FACE*>(list[i]));
-    return out;
-}
+using vyrtest::BodyPtr;
+using vyrtest::Faces;
 
 // The planar face of `body` whose plane holds `p` with outward normal `n`.
 FACE* FaceAt(const BODY* body, const SPAposition& p, const SPAvector& n)

@@ -8,33 +8,16 @@
 #include "SpaBuilders.h"
 #include "SpaTopology.h"
 
+#include "EntityDeleter.h"
+#include "EntityLists.h"
+
 namespace {
 
-// Frees a body when the test ends, however it ends.
-struct BodyDeleter {
-    void operator()(BODY* b) const { if (b) b->lose(); }
-};
-using BodyPtr = std::unique_ptr<BODY, BodyDeleter>;
+using vyrtest::BodyPtr;
+using vyrtest::Faces;
+using vyrtest::Edges;
 
 BodyPtr Block() { return BodyPtr(make_block(0, 0, 0, 4, 3, 2)); }
-
-std::vector<FACE*> Faces(const ENTITY* e)
-{
-    ENTITY_LIST list;
-    get_faces(e, list);
-    std::vector<FACE*> out;
-    for (int i = 0; i < list.count(); ++i) out.push_back(static_cast<FACE*>(list[i]));
-    return out;
-}
-
-std::vector<EDGE*> Edges(const ENTITY* e)
-{
-    ENTITY_LIST list;
-    get_edges(e, list);
-    std::vector<EDGE*> out;
-    for (int i = 0; i < list.count(); ++i) out.push_back(static_cast<EDGE*>(list[i]));
-    return out;
-}
 
 // The outward normal of a face at the surface point closest to `p`.
 SPAunit_vector OutwardNormal(const FACE* f, const SPAposition& p)

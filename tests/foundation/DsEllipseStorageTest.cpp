@@ -5,6 +5,8 @@
 #include "DsBox.h"
 #include "DsPolylineStorage.h"
 
+#include "ViewSetup.h"
+
 #include <SpaGeometry.h>
 #include <SpaValues.h>
 #include <view3d.h>
@@ -27,12 +29,11 @@ ellipse Circle(double radius)
 // A square viewport of 400 pixels showing `unitsPerPixel` model units per pixel.
 void SetScale(view3d& view, double unitsPerPixel)
 {
-    view.set_viewport(0, 0, 400, 400);
-    view.set_eye(SPAposition(0, 0, 100));
-    view.set_target(SPAposition(0, 0, 0));
-    view.set_up(SPAvector(0, 1, 0));
-    view.set_width(400 * unitsPerPixel);
-    view.set_height(400 * unitsPerPixel);
+    vyrtest::ViewSetup()
+        .Pixels(400, 400)
+        .Eye(SPAposition(0, 0, 100))
+        .Field(400 * unitsPerPixel, 400 * unitsPerPixel)
+        .ApplyTo(view);
 }
 
 void ExpectSame(const SPAposition& a, const SPAposition& b, double tol = 1e-12)
@@ -234,14 +235,6 @@ TEST(DsEllipseStorageTest, ExpandsABoxByItsPoints)
     shifted.ExpandBox(withCentre, &lift, true);
     EXPECT_FLOAT_EQ(withCentre.GetMin()[0], 0.0f);  // the centre widened it
     EXPECT_FLOAT_EQ(withCentre.GetMin()[2], 1.0f);
-}
-
-TEST(DsEllipseStorageTest, DynamicEllipsesSwitch)
-{
-    EXPECT_TRUE(CDsEllipseStorage::StGetDynamicEllipses());
-    CDsEllipseStorage::StSetDynamicEllipses(false);
-    EXPECT_FALSE(CDsEllipseStorage::StGetDynamicEllipses());
-    CDsEllipseStorage::StSetDynamicEllipses(true);
 }
 
 TEST(DsPolylineStorageTest, VerticesGoThroughTheTransform)

@@ -2,6 +2,7 @@
 // its camera and gluProject of those matrices must land on the same pixel, y counted from the top.
 #include "DsGeometryComputer.h"
 #include "GlTestFixture.h"
+#include "ViewSetup.h"
 #include "view3d.h"
 
 #include <GL/glu.h>
@@ -14,13 +15,13 @@ class DsGeometryComputerGLTest : public vyrtest::GlTest {};
 void ExpectAgreesWithGluProject(bool perspective)
 {
     view3d view;
-    view.set_viewport(0, 0, 200, 100);
-    view.set_eye(SPAposition(6.0, -4.0, 12.0));
-    view.set_target(SPAposition(1.0, 0.5, -0.5));
-    view.set_up(SPAvector(0.0, 0.0, 1.0));
-    view.set_width(8.0);
-    view.set_height(4.0);
-    view.set_perspective(perspective);
+    vyrtest::ViewSetup()
+        .Eye(SPAposition(6.0, -4.0, 12.0))
+        .Target(SPAposition(1.0, 0.5, -0.5))
+        .Up(SPAvector(0.0, 0.0, 1.0))
+        .Field(8.0, 4.0)
+        .Perspective(perspective)
+        .ApplyTo(view);
     view.SetupRenderingTransforms(false, true, false, nullptr);
 
     GLdouble model[16], projection[16];

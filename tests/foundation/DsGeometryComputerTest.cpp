@@ -2,7 +2,9 @@
 // triangle tests, curve mid points, snapping to a polyline, and the display-range clamps.
 #include "DsGeometryComputer.h"
 #include "DsView3dCdc.h"
+#include "ScopedEnv.h"
 #include "TestFiles.h"
+#include "ViewSetup.h"
 #include "view3d.h"
 
 #include <gtest/gtest.h>
@@ -29,25 +31,20 @@ CDsGeometryComputer& Gc()
 // A 200 x 100 view looking down -z at the origin, 0.05 model units per pixel.
 void SetUpTopView(view3d& view, bool perspective = false)
 {
-    view.set_viewport(0, 0, 200, 100);
-    view.set_eye(SPAposition(0.0, 0.0, 50.0));
-    view.set_target(SPAposition(0.0, 0.0, 0.0));
-    view.set_up(SPAvector(0.0, 1.0, 0.0));
-    view.set_width(10.0);
-    view.set_height(5.0);
-    view.set_perspective(perspective);
+    vyrtest::ViewSetup().Perspective(perspective).ApplyTo(view);
 }
 
 // A tilted view, so that every axis matters.
 void SetUpTiltedView(view3d& view, bool perspective)
 {
-    view.set_viewport(0, 0, 320, 240);
-    view.set_eye(SPAposition(10.0, -6.0, 14.0));
-    view.set_target(SPAposition(1.0, 2.0, -1.0));
-    view.set_up(SPAvector(0.0, 0.0, 1.0));
-    view.set_width(16.0);
-    view.set_height(12.0);
-    view.set_perspective(perspective);
+    vyrtest::ViewSetup()
+        .Pixels(320, 240)
+        .Eye(SPAposition(10.0, -6.0, 14.0))
+        .Target(SPAposition(1.0, 2.0, -1.0))
+        .Up(SPAvector(0.0, 0.0, 1.0))
+        .Field(16.0, 12.0)
+        .Perspective(perspective)
+        .ApplyTo(view);
 }
 
 std::vector<std::string> ReadLines(const std::string& path)
@@ -60,12 +57,6 @@ std::vector<std::string> ReadLines(const std::string& path)
 }
 
 } // namespace
-
-TEST(DsGeometryComputerTest, OneInstanceForTheProcess)
-{
-    ASSERT_NE(CDsGeometryComputer::GetInstance(), nullptr);
-    EXPECT_EQ(CDsGeometryComputer::GetInstance(), CDsGeometryComputer::GetInstance());
-}
 
 TEST(DsGeometryComputerTest, ElementaryConversionsAndDistances)
 {
@@ -499,36 +490,21 @@ TEST(DsGeometryComputerTest, FindPositionOnCurveByPickSnapsToTheNearestSegment)
 
 class DsGeometryComputerClampTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        const char* old = std::getenv("TMPDIR");
-        hadTmp_ = old != nullptr;
-        if (old) oldTmp_ = old;
-        dir_ = vyrtest::ScratchDir();
-        setenv("TMPDIR", dir_.c_str(), 1);
-        path_ = dir_ + "/DisplayDebugWarnings.txt";
-    }
-    void TearDown() override
-    {
-        if (hadTmp_)
-            setenv("TMPDIR", oldTmp_.c_str(), 1);
-        else
-            unsetenv("TMPDIR");
-    }
+    const std::string dir_ = vyrtest::ScratchDir();
+    const std::string path_ = dir_ + "/DisplayDebugWarnings.txt";
+    vyrtest::ScopedEnv tmp_{"TMPDIR", dir_.c_str()};
     // The warning lines in the file, once the buffered ones are flushed.
     std::vector<std::string> Warnings() const
     {
         CDsGeometryComputer::FlushWarnings();
         return ReadLines(path_);
     }
-    std::string dir_, path_, oldTmp_;
-    bool hadTmp_ = false;
 };
 
 TEST_F(DsGeometryComputerClampTest, WarningsFileLivesInTheTemporaryFolder)
 {
     EXPECT_EQ(CDsGeometryComputer::GetWarningsFilePath(), path_);
-    unsetenv("TMPDIR");
+    tmp_.Set(nullptr);
     EXPECT_EQ(CDsGeometryComputer::GetWarningsFilePath(), "/tmp/DisplayDebugWarnings.txt");
 }
 

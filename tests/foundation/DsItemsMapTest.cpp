@@ -4,6 +4,8 @@
 #include "SpaBuilders.h"
 #include "acis.h"
 
+#include "EntityDeleter.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -11,12 +13,7 @@
 
 namespace {
 
-struct Loser {
-    void operator()(ENTITY* e) const {
-        if (e != nullptr) e->lose();
-    }
-};
-using EntityPtr = std::unique_ptr<ENTITY, Loser>;
+using vyrtest::EntityPtr;
 
 // Items are only stored, never used: distinct addresses stand for them.
 CDsItemBase* Item(int n) { return reinterpret_cast<CDsItemBase*>(static_cast<uintptr_t>(0x1000 * n)); }

@@ -4,8 +4,9 @@
 #include "DsPartStorage.h"
 #include "DsPointGeometry.h"
 #include "DsRectangle.h"
-#include "DsView3dCdc.h"
 #include "view3d.h"
+
+#include "ViewSetup.h"
 
 #include <gtest/gtest.h>
 
@@ -26,13 +27,7 @@ const std::map<int, int> kMaskBitOfType = {{256, 0},  {257, 1}, {258, 2},  {259,
 // A 100 x 100 view onto the origin, in pick mode around the point (1, 1, 0) (drawable (60, 40)).
 void SetUpPickView(view3d& view)
 {
-    view.set_viewport(0, 0, 100, 100);
-    view.set_eye(SPAposition(0, 0, 10));
-    view.set_target(SPAposition(0, 0, 0));
-    view.set_up(SPAvector(0, 1, 0));
-    view.set_width(10.0);
-    view.set_height(10.0);
-    view.set_perspective(false);
+    vyrtest::ViewSetup().Pixels(100, 100).Eye(SPAposition(0, 0, 10)).Field(10.0, 10.0).ApplyTo(view);
     view.pick_mode(1, 60, 40, 6, 6);
 }
 
@@ -177,15 +172,4 @@ TEST(DsManagerTest, NumberedFlags)
     EXPECT_FALSE(m->GetFlag(19));
     EXPECT_FALSE(m->GetFlag(-1));
     EXPECT_FALSE(m->GetFlag(1000));
-}
-
-TEST(DsView3dCdcTest, CurrentViewIsClearedWhenItGoes)
-{
-    EXPECT_EQ(CDsView3dCdc::StGetCurrent(), nullptr);
-    {
-        CDsView3dCdc view;
-        CDsView3dCdc::sCurrentView = &view;
-        EXPECT_EQ(CDsView3dCdc::StGetCurrent(), &view);
-    }
-    EXPECT_EQ(CDsView3dCdc::StGetCurrent(), nullptr);
 }

@@ -6,18 +6,15 @@
 #include "VyrAttManager.h"
 #include "acis.h"
 
+#include "EntityDeleter.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 
 namespace {
 
-struct Loser {
-    void operator()(ENTITY* e) const {
-        if (e != nullptr) e->lose();
-    }
-};
-using EntityPtr = std::unique_ptr<ENTITY, Loser>;
+using vyrtest::EntityPtr;
 
 // A host service with fixed answers.
 class CFixedQuery : public CDsQueryIDInt {

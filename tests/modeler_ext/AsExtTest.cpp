@@ -5,16 +5,15 @@
 #include "VyrEntInstance.h"
 #include "VyrPoint.h"
 
+#include "EntityDeleter.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 
 namespace {
 
-struct Loser {
-    void operator()(ENTITY* e) const { if (e != nullptr) e->lose(); }
-};
-using EntityPtr = std::unique_ptr<ENTITY, Loser>;
+using vyrtest::EntityPtr;
 
 const double kHalfPi = 1.57079632679489661923;
 const SPAtransf kShift = translate_transf(SPAvector(100, 0, 0));

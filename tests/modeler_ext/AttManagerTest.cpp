@@ -3,6 +3,8 @@
 #include "VyrAttManager.h"
 #include "VyrPoint.h"
 
+#include "EntityDeleter.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -10,10 +12,7 @@
 
 namespace {
 
-struct Loser {
-    void operator()(ENTITY* e) const { if (e != nullptr) e->lose(); }
-};
-using EntityPtr = std::unique_ptr<ENTITY, Loser>;
+using vyrtest::EntityPtr;
 
 int pid_of(const ENTITY* e) {
     int pid = -1;

@@ -14,6 +14,7 @@
 #include "rgb_color.h"
 #include "view3d.h"
 
+#include "ScopedEnv.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -182,7 +183,7 @@ TEST(DisplayValuesTest, LogFileWritesTextFromUtf16AsItsCodePoints) {
 
 TEST(DisplayValuesTest, LogFileAppendsLinesAndPlacesRelativeNamesInTheTemporaryFolder) {
     const std::string folder = vyrtest::ScratchDir();
-    setenv("TEMP", folder.c_str(), 1);
+    const vyrtest::ScopedEnv temp("TEMP", folder.c_str());
     CDsLogFile log("DisplayWarnings.txt");
     EXPECT_EQ(folder + "/DisplayWarnings.txt", log.GetPath());
     EXPECT_TRUE(log.WriteString(CVyrString(L"Display warning: Value out of range !")));

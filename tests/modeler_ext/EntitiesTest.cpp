@@ -8,6 +8,8 @@
 #include "VyrStlData.h"
 #include "VyrWCS.h"
 
+#include "EntityDeleter.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -16,10 +18,7 @@
 
 namespace {
 
-struct Loser {
-    void operator()(ENTITY* e) const { if (e != nullptr) e->lose(); }
-};
-using EntityPtr = std::unique_ptr<ENTITY, Loser>;
+using vyrtest::EntityPtr;
 
 ::testing::AssertionResult SamePoint(const SPAposition& a, const SPAposition& b, double tol = 1e-9) {
     if (same_point(a, b, tol)) return ::testing::AssertionSuccess();

@@ -6,6 +6,8 @@
 #include "VyrPoint.h"
 #include "VyrSurfExt.h"
 
+#include "EntityDeleter.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -14,10 +16,7 @@
 
 namespace {
 
-struct Loser {
-    void operator()(ENTITY* e) const { if (e != nullptr) e->lose(); }
-};
-using EntityPtr = std::unique_ptr<ENTITY, Loser>;
+using vyrtest::EntityPtr;
 
 ::testing::AssertionResult SamePoint(const SPAposition& a, const SPAposition& b, double tol = 1e-7) {
     if (same_point(a, b, tol)) return ::testing::AssertionSuccess();

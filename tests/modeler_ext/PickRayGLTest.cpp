@@ -5,6 +5,7 @@
 #include "view3d.h"
 
 #include "GlTestFixture.h"
+#include "ViewSetup.h"
 
 #include <GL/glu.h>
 
@@ -23,15 +24,15 @@ class PickRayGLTest : public vyrtest::GlTest {
 protected:
     void SetUpView(view3d& view, bool perspective)
     {
-        view.set_viewport(0, 0, window_->width, window_->height);
-        view.set_eye(SPAposition(40.0, -30.0, 25.0));
-        view.set_target(SPAposition(1.0, 2.0, -1.0));
-        view.set_up(SPAvector(0.0, 0.0, 1.0));
-        view.set_width(20.0);
-        view.set_height(10.0);
-        view.set_hither(1.0);
-        view.set_yon(200.0);
-        view.set_perspective(perspective);
+        vyrtest::ViewSetup()
+            .Pixels(window_->width, window_->height)
+            .Eye(SPAposition(40.0, -30.0, 25.0))
+            .Target(SPAposition(1.0, 2.0, -1.0))
+            .Up(SPAvector(0.0, 0.0, 1.0))
+            .Field(20.0, 10.0)
+            .Clip(1.0, 200.0)
+            .Perspective(perspective)
+            .ApplyTo(view);
     }
 
     // The model point that OpenGL puts at the centre of pixel (i, j) (drawable, y down) at window

@@ -11,6 +11,9 @@
 #include "SpaFilters.h"
 #include "SpaTopology.h"
 
+#include "EntityDeleter.h"
+#include "ViewSetup.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -45,21 +48,10 @@ public:
 // origin: pixel (100, 50) lies over (0, 0) and one pixel is 0.1 units.
 void LookDown(view3d& view, bool perspective = false)
 {
-    view.set_viewport(0, 0, 200, 100);
-    view.set_eye(SPAposition(0, 0, 50));
-    view.set_target(SPAposition(0, 0, 0));
-    view.set_up(SPAvector(0, 1, 0));
-    view.set_width(20.0);
-    view.set_height(10.0);
-    view.set_hither(1.0);
-    view.set_yon(100.0);
-    view.set_perspective(perspective);
+    vyrtest::ViewSetup().Field(20.0, 10.0).Clip(1.0, 100.0).Perspective(perspective).ApplyTo(view);
 }
 
-struct EntityDeleter {
-    void operator()(ENTITY* e) const { e->lose(); }
-};
-using BodyPtr = std::unique_ptr<BODY, EntityDeleter>;
+using vyrtest::BodyPtr;
 
 // A manager class of the application, made through the factory hook.
 class AppPickManager : public pick_manager {

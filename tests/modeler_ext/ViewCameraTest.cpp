@@ -3,6 +3,8 @@
 #include "rgb_color.h"
 #include "view3d.h"
 
+#include "ViewSetup.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,13 +14,12 @@ namespace {
 
 // A 400 x 300 view looking down -z at the origin from distance 10, picture 40 x 30.
 void TopView(view3d& view, bool perspective = false) {
-    view.set_viewport(0, 0, 400, 300);
-    view.set_eye(SPAposition(0, 0, 10));
-    view.set_target(SPAposition(0, 0, 0));
-    view.set_up(SPAvector(0, 1, 0));
-    view.set_width(40.0);
-    view.set_height(30.0);
-    view.set_perspective(perspective);
+    vyrtest::ViewSetup()
+        .Pixels(400, 300)
+        .Eye(SPAposition(0, 0, 10))
+        .Field(40.0, 30.0)
+        .Perspective(perspective)
+        .ApplyTo(view);
 }
 
 TEST(ViewCameraTest, UnitsPerPixelFollowWidthZoomAndResize) {

@@ -5,6 +5,8 @@
 #include "view3d.h"
 #include "view_3d_extrema.h"
 
+#include "ViewSetup.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -36,18 +38,40 @@ public:
         points2d.push_back({x, y});
         return 0;
     }
+    void set_line_width(int width) override {
+        widths.push_back(width);  // as given, before the driver's own clamp
+        driver_context::set_line_width(width);
+    }
     std::vector<Call> calls3d, calls2d;
     std::vector<std::vector<float>> points2d;
+    std::vector<int> widths;
 };
 
 void FrontView(view3d& view, bool perspective) {
-    view.set_viewport(0, 0, 400, 200);
-    view.set_eye(SPAposition(0, -20, 0));
-    view.set_target(SPAposition(0, 0, 0));
-    view.set_up(SPAvector(0, 0, 1));
-    view.set_width(20.0);
-    view.set_height(10.0);
-    view.set_perspective(perspective);
+    vyrtest::ViewSetup()
+        .Pixels(400, 200)
+        .Eye(SPAposition(0, -20, 0))
+        .Up(SPAvector(0, 0, 1))
+        .Field(20.0, 10.0)
+        .Perspective(perspective)
+        .ApplyTo(view);
+}
+
+TEST(ViewDriverTest, ANegativePenWidthIsZeroForTheViewAndEveryDriver) {
+    view3d view;
+    FrontView(view, false);
+    view.set_line_width(-3);
+    EXPECT_EQ(view.get_line_width(), 0);  // what a renderer reads for its line width
+    auto* driver = new RecordingDriver;
+    view.set_driver_context(driver);  // a driver installed later gets the pen as the view holds it
+    ASSERT_FALSE(driver->widths.empty());
+    EXPECT_EQ(driver->widths.back(), 0);
+    view.set_line_width(-7);
+    EXPECT_EQ(view.get_line_width(), 0);
+    EXPECT_EQ(driver->widths.back(), 0);
+    view.set_line_width(2);
+    EXPECT_EQ(view.get_line_width(), 2);
+    EXPECT_EQ(driver->widths.back(), 2);
 }
 
 TEST(ViewDriverTest, DriverGetsPenAndTransformedPoints) {

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <new>
+#include <vector>
 
 namespace {
 
@@ -26,7 +28,7 @@ struct CModifyFunctor : CDsTraverseFunctor {
 
 view3d* FakeView(std::uintptr_t n) { return reinterpret_cast<view3d*>(n * 64); }
 
-class ChangesTest : public ::testing::Test {
+class ChangesTest : public CSceneDbTest {
 protected:
     void SetUp() override { model.Build(scene); }
 
@@ -180,6 +182,31 @@ TEST_F(ChangesTest, StoreAndSceneChangesReachTheViews)
     EXPECT_EQ(Changes(a), eTotallyChanged);
 }
 
+TEST_F(ChangesTest, SixtyFourChangedPathsOrIdsAreListedMoreAreATotalChange)
+{
+    Sync(a);
+    std::vector<CVyrObjectPath> listed;
+    for (int id = 1; id <= 64; ++id) listed.push_back(STestModel::Path(scene, {1, id}, 1));
+    scene.GetChangeLog().Record(listed);
+    ASSERT_EQ(Changes(a), ePartiallyChanged);
+    EXPECT_EQ(paths.size(), 64u);
+    scene.GetChangeLog().Record({STestModel::Path(scene, {1, 65}, 1)});
+    EXPECT_EQ(Changes(a), eTotallyChanged);
+    EXPECT_TRUE(paths.empty());
+    Sync(a);
+
+    for (int n = 0; n < 64; ++n) {
+        const CVyrObjectId id(scene.GetTempPartId(), scene.NextTempItemId());
+        ASSERT_TRUE(model.storage->AddItem(id, eVyrObjTypeFigure, nullptr, nullptr, nullptr, nullptr, nullptr, true));
+    }
+    ASSERT_EQ(Changes(a), ePartiallyChanged);
+    EXPECT_EQ(ids.size(), 64u);
+    const CVyrObjectId last(scene.GetTempPartId(), scene.NextTempItemId());
+    ASSERT_TRUE(model.storage->AddItem(last, eVyrObjTypeFigure, nullptr, nullptr, nullptr, nullptr, nullptr, true));
+    EXPECT_EQ(Changes(a), eTotallyChanged);
+    EXPECT_TRUE(ids.empty());
+}
+
 TEST_F(ChangesTest, ChangesOfAnotherSceneAreNotListed)
 {
     CDsScene other(8);
@@ -187,6 +214,42 @@ TEST_F(ChangesTest, ChangesOfAnotherSceneAreNotListed)
     other.GetChangeLog().Record({CVyrObjectPath(other.GetPeerPartId())});
     other.SwitchShowByType(kLeafType, false);
     EXPECT_EQ(Changes(a), eNoChange);
+}
+
+// A scene that goes takes its changes along: a scene made later at the same address must not see
+// them, even for a view that starts from a number before they were made.
+class SceneLifetimeTest : public CSceneDbTest {};
+
+TEST_F(SceneLifetimeTest, ANewSceneWhereAGoneOneLivedSeesNoneOfItsChanges)
+{
+    CDsPartStorage* storage = CDsPartStorage::instance();
+    SetTestCategories();
+    // Both parts exist beforehand, so the scenes own neither and going changes nothing for others.
+    ASSERT_NE(storage->CreatePart(21), nullptr);
+    ASSERT_NE(storage->CreatePart(~21), nullptr);
+    ASSERT_TRUE(storage->AddItem(CVyrObjectId(21, 1), kLeafType, nullptr, nullptr, nullptr, nullptr, nullptr, false));
+    const int leafId = 1;
+    const CVyrObjectPath leaf(&leafId, 1, 1, 21);
+    CDsScene::TChangedPaths paths;
+    CDsScene::TChangedIds ids;
+    int logNumber = 0, before = 0;
+
+    alignas(CDsScene) unsigned char place[sizeof(CDsScene)];
+    CDsScene* gone = new (place) CDsScene(21);
+    gone->GetChanges(paths, ids, logNumber, before, nullptr);
+    EXPECT_TRUE(gone->ForceHide(leaf));
+    gone->~CDsScene();
+
+    CDsScene* fresh = new (place) CDsScene(21);
+    fresh->SyncNumbers(0, before, nullptr);
+    paths.clear();
+    int dbNumber = 0;
+    EXPECT_EQ(fresh->GetChanges(paths, ids, logNumber, dbNumber, nullptr), eNoChange);
+    EXPECT_TRUE(paths.empty());
+    EXPECT_TRUE(fresh->ForceHide(leaf));  // its own changes it does see
+    EXPECT_EQ(fresh->GetChanges(paths, ids, logNumber, dbNumber, nullptr), ePartiallyChanged);
+    EXPECT_EQ(paths.size(), 1u);
+    fresh->~CDsScene();
 }
 
 }  // namespace

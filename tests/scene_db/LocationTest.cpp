@@ -31,7 +31,7 @@ struct CCachingFunctor : CDsTraverseFunctor {
     bool OnRegionLeaf(CDsLocation*, const CDsObjectPath&, int) { return true; }
 };
 
-class LocationTest : public ::testing::Test {
+class LocationTest : public CSceneDbTest {
 protected:
     void SetUp() override
     {

@@ -1,5 +1,5 @@
-// Shared pieces of the scene database tests: a geometry that counts its deletions, the object
-// types the tests use, and a model built in code.
+// Shared pieces of the scene database tests: the fixture that gives every test a fresh store, a
+// geometry that counts its deletions, the object types the tests use, and a model built in code.
 #pragma once
 
 #include "DsGeometry.h"
@@ -9,7 +9,21 @@
 #include "SpaValues.h"
 #include "VyrObjectPath.h"
 
+#include <gtest/gtest.h>
+
 #include <vector>
+
+// Base of the tests that change the store, the type table or the special attribute sets. They are
+// process-wide, so what one test leaves would meet the next one when a binary runs whole; after
+// each test this base puts them back as a fresh process has them. Its destructor runs after the
+// derived fixture's members are gone, so scenes held as members do not stop the reset.
+class CSceneDbTest : public ::testing::Test {
+protected:
+    ~CSceneDbTest() override
+    {
+        EXPECT_TRUE(CDsPartStorage::ResetForTests()) << "a scene or a walk functor outlived its test";
+    }
+};
 
 // A geometry with a fixed box and connected item ids; counts live and deleted objects.
 class CTestGeometry : public CDsGeometry {

@@ -6,7 +6,7 @@
 
 namespace {
 
-class StorageTest : public ::testing::Test {
+class StorageTest : public CSceneDbTest {
 protected:
     void SetUp() override
     {
@@ -186,16 +186,20 @@ TEST_F(StorageTest, PathInfoCombinesWhatLiesAlongThePath)
     EXPECT_EQ(storage->GetObjectIdByPath(STestModel::Path(scene, {2}, 0)), CVyrObjectId(scene.GetPeerPartId(), 2));
 }
 
-TEST_F(StorageTest, DefaultMaterialAndTypeTable)
+TEST_F(StorageTest, ANewDefaultMaterialRedrawsEveryView)
 {
+    CDsScene::TChangedPaths paths;
+    CDsScene::TChangedIds ids;
+    int logNumber = 0, dbNumber = 0;
+    scene.GetChanges(paths, ids, logNumber, dbNumber, nullptr);
+    scene.SyncNumbers(logNumber, dbNumber, nullptr);
+    ASSERT_EQ(scene.GetChanges(paths, ids, logNumber, dbNumber, nullptr), eNoChange);
+
+    storage->SetDefaultMaterial(0.1f, 0.2f, 0.3f, 40.0f, 0.05f);
     float m[5];
     storage->GetDefaultMaterial(m[0], m[1], m[2], m[3], m[4]);
-    EXPECT_FLOAT_EQ(m[1], 0.8f);
-    storage->SetDefaultMaterial(0.1f, 0.2f, 0.3f, 40.0f, 0.05f);
-    storage->GetDefaultMaterial(m[0], m[1], m[2], m[3], m[4]);
     EXPECT_EQ(std::vector<float>(m, m + 5), (std::vector<float>{0.1f, 0.2f, 0.3f, 40.0f, 0.05f}));
-    EXPECT_EQ(CDsPartStorage::sm_Type2Cat[eVyrObjTypeFigure], eVyrCatGeometry);
-    EXPECT_EQ(CDsPartStorage::sm_Type2Cat[eVyrObjTypeParamPoint], eVyrCatGeometry);
+    EXPECT_EQ(scene.GetChanges(paths, ids, logNumber, dbNumber, nullptr), eTotallyChanged);
 }
 
 TEST_F(StorageTest, TheSceneOwnsItsTemporaryPart)
@@ -211,6 +215,42 @@ TEST_F(StorageTest, TheSceneOwnsItsTemporaryPart)
     EXPECT_EQ(CTestGeometry::sDeleted, 1);
     EXPECT_EQ(storage->GetPart(~40), nullptr);
     EXPECT_NE(storage->GetPart(40), nullptr);  // the model stays
+}
+
+// Tests share one process: a reset puts the store back as a fresh process has it, so that a
+// scene of a number used before starts without the old model.
+class StoreResetTest : public CSceneDbTest {};
+
+TEST_F(StoreResetTest, AResetLeavesNothingOfEarlierTestsAndWaitsForLiveScenes)
+{
+    CDsPartStorage* storage = CDsPartStorage::instance();
+    CDsAttributes red;
+    red.SetColor(0x0000FF);
+    {
+        CDsScene scene(3);
+        SetTestCategories();
+        ASSERT_TRUE(storage->AddItem(CVyrObjectId(scene.GetPeerPartId(), 1), kLeafType, new CTestGeometry(), nullptr,
+                                     nullptr, nullptr, nullptr, true));
+        storage->SetDefaultMaterial(0.1f, 0.2f, 0.3f, 40.0f, 0.05f);
+        CDsScene::SetSpecialAttrs(eAttribSetHighlight, red);
+        EXPECT_FALSE(CDsPartStorage::ResetForTests());  // the scene still points into the store
+        EXPECT_NE(storage->GetPart(3), nullptr);
+        EXPECT_EQ(CDsScene::GetSpecialAttrs(eAttribSetHighlight), red);
+    }
+    CTestGeometry::sDeleted = 0;
+    ASSERT_TRUE(CDsPartStorage::ResetForTests());
+    EXPECT_EQ(storage->GetPart(3), nullptr);
+    EXPECT_EQ(CTestGeometry::sDeleted, 1);  // the model's item went with its geometry
+    float m[5];
+    storage->GetDefaultMaterial(m[0], m[1], m[2], m[3], m[4]);
+    EXPECT_EQ(std::vector<float>(m, m + 5), (std::vector<float>{0.2f, 0.8f, 0.3f, 20.0f, 0.0f}));
+    EXPECT_EQ(CDsPartStorage::sm_Type2Cat[kLeafType], 0);
+    EXPECT_EQ(CDsPartStorage::sm_Type2Cat[eVyrObjTypeFigure], eVyrCatGeometry);
+    EXPECT_TRUE(CDsScene::GetSpecialAttrs(eAttribSetHighlight).IsEmpty());
+
+    CDsScene again(3);
+    EXPECT_TRUE(storage->GetPart(3)->GetItems().empty());
+    EXPECT_FALSE(CDsPartStorage::ResetForTests());
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "DsObjectPath.h"
 #include "DsScene.h"
 #include "DsTransform.h"
+#include "SceneTestSupport.h"
 #include "SpaValues.h"
 #include "VyrObjectPath.h"
 
@@ -131,7 +132,9 @@ TEST(AttributesTest, TheAdapterSetsSingleValues)
     EXPECT_EQ(adapter.GetAttributes().GetTransparency(), 0);
 }
 
-TEST(AttributesTest, SpecialSetsOutsideTheTableAreEmpty)
+class SpecialSetsTest : public CSceneDbTest {};
+
+TEST_F(SpecialSetsTest, SetsOutsideTheTableAreEmpty)
 {
     CDsAttributes set4;
     set4.SetColor(0x00FF00);

@@ -80,7 +80,7 @@ struct CRecordingFunctor : CDsTraverseFunctor {
 
 view3d* FakeView(std::uintptr_t n) { return reinterpret_cast<view3d*>(n * 64); }
 
-class WalkTest : public ::testing::Test {
+class WalkTest : public CSceneDbTest {
 protected:
     void SetUp() override { model.Build(scene); }
 
@@ -321,6 +321,32 @@ TEST_F(WalkTest, TransformIdsReplaceTheItemsTransform)
     CDsTransform unused;
     EXPECT_FALSE(scene.GetTransform(id, unused));
     EXPECT_FALSE(scene.SetTransform(id, unused));
+}
+
+TEST_F(WalkTest, ReleasedTransformIdsAreGivenOutAgainAsTheIdentity)
+{
+    const unsigned short first = scene.NewTransformId();
+    const unsigned short second = scene.NewTransformId();
+    const unsigned short third = scene.NewTransformId();
+    ASSERT_NE(first, 0);
+    ASSERT_NE(second, first);
+    ASSERT_NE(third, second);
+    ASSERT_TRUE(scene.SetTransform(second, translate_transf(SPAvector(5, 0, 0))));
+    scene.ReleaseTransformId(second);
+    CDsTransform transform;
+    EXPECT_FALSE(scene.GetTransform(second, transform));
+
+    // The free id comes back first, holding the identity rather than its old transform.
+    EXPECT_EQ(scene.NewTransformId(), second);
+    ASSERT_TRUE(scene.GetTransform(second, transform));
+    EXPECT_TRUE(transform.IsIdentity());
+    EXPECT_TRUE(scene.GetTransform(third, transform));  // the others stay in use
+    EXPECT_TRUE(scene.GetTransform(first, transform));
+    const unsigned short fourth = scene.NewTransformId();
+    EXPECT_NE(fourth, 0);
+    EXPECT_NE(fourth, first);
+    EXPECT_NE(fourth, second);
+    EXPECT_NE(fourth, third);
 }
 
 TEST_F(WalkTest, SynchronizeLocationsBringsEveryLocationInStep)

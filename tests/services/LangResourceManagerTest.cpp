@@ -4,10 +4,23 @@
 #include <gtest/gtest.h>
 
 namespace {
-int sAnchor;  // an address inside this executable
-}
 
-TEST(LangResourceManagerTest, ModulesAreFoundByNameUnknownOnesAnswerNull) {
+int sAnchor;  // an address inside this executable
+
+// The manager is process-wide and keeps what it found: each test starts from what a fresh process
+// has and takes its module registration back.
+class LangResourceManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override { CVyrLangResourceManager::ResetForTests(); }
+    void TearDown() override {
+        VyrUnregisterModule(VyrModuleFromAddress(&sAnchor));
+        CVyrLangResourceManager::ResetForTests();
+    }
+};
+
+}  // namespace
+
+TEST_F(LangResourceManagerTest, ModulesAreFoundByNameUnknownOnesAnswerNull) {
     CVyrLangResourceManager* manager = CVyrLangResourceManager::GetInstance();
     ASSERT_NE(manager, nullptr);
     EXPECT_EQ(manager->GetResourceHandle(L"NoSuchRc"), nullptr);

@@ -2,7 +2,7 @@
 // key, the data folder and its fallback.
 #include "VyrRegistry.h"
 
-#include "TestFiles.h"
+#include "ScratchRegistry.h"
 
 #include <windows.h>
 
@@ -15,10 +15,6 @@ namespace {
 
 class RegistryTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string store = vyrtest::ScratchDir() + "/registry";
-        setenv("VYR_REGISTRY_FILE", store.c_str(), 1);
-    }
 
     // Stores raw bytes as a value of the application key (created when missing).
     void Set(LPCWSTR name, DWORD type, const void* data, DWORD size) {
@@ -33,6 +29,8 @@ protected:
     void SetText(LPCWSTR name, const std::wstring& text, DWORD type = REG_SZ) {
         Set(name, type, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(WCHAR)));
     }
+
+    vyrtest::ScratchRegistry registry_;
 };
 
 }  // namespace

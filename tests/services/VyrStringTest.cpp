@@ -115,9 +115,24 @@ HINSTANCE StandInModule() {
     return module;
 }
 
+// The resource switch changes process-wide handles: the framework's resource handle, the core's
+// module and the remembered handle. Each test puts them back as it found them.
+class ResourceSwitchTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        AfxSetResourceHandle(framework_);
+        gUiResourceManager.SetModuleHandle(module_);
+        gUiRememberedResourceHandle = remembered_;
+    }
+
+    const HINSTANCE framework_ = AfxGetResourceHandle();
+    const HINSTANCE module_ = gUiResourceManager.GetModuleHandle();
+    const HINSTANCE remembered_ = gUiRememberedResourceHandle;
+};
+
 }  // namespace
 
-TEST(VyrStringTest, LoadResourceStringSwitchesToTheModuleAndBack) {
+TEST_F(ResourceSwitchTest, LoadResourceStringSwitchesToTheModuleAndBack) {
     HINSTANCE module = StandInModule();
     HINSTANCE framework = AfxGetResourceHandle();
     ASSERT_NE(module, nullptr);
@@ -141,7 +156,7 @@ TEST(VyrStringTest, LoadResourceStringSwitchesToTheModuleAndBack) {
     EXPECT_EQ(AfxGetResourceHandle(), framework);
 }
 
-TEST(VyrStringTest, LoadResourceStringWithTheModuleAlreadyCurrentDoesNotSwitch) {
+TEST_F(ResourceSwitchTest, LoadResourceStringWithTheModuleAlreadyCurrentDoesNotSwitch) {
     HINSTANCE module = StandInModule();
     gUiResourceManager.SetModuleHandle(module);
     AfxSetResourceHandle(module);

@@ -3,6 +3,8 @@
 // store file that stays whole through concurrent writers and corruption.
 #include "windows.h"
 
+#include "ScopedEnv.h"
+#include "ScratchRegistry.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -115,11 +117,6 @@ private:
 
 class RegistryTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = vyrtest::ScratchDir();
-        file_ = dir_ + "/registry";
-        setenv("VYR_REGISTRY_FILE", file_.c_str(), 1);
-    }
 
     // Creates (or opens) a key below HKEY_LOCAL_MACHINE with every right.
     HKEY CreateKey(const wchar_t* path, DWORD* disposition = nullptr) {
@@ -144,8 +141,9 @@ protected:
         return bytes;
     }
 
-    std::string dir_;
-    std::string file_;
+    vyrtest::ScratchRegistry registry_;
+    const std::string dir_ = registry_.Dir();
+    const std::string file_ = registry_.File();
 };
 
 TEST_F(RegistryTest, ValuesKeepTheirTypeAndExactBytesInAReadableFile) {
@@ -430,7 +428,7 @@ TEST_F(RegistryTest, WritesLeaveNoTemporaryFiles) {
     // A store that cannot be written (its folder is a file) answers an error and
     // leaves nothing behind.
     WriteFile(dir_ + "/plain", "x");
-    setenv("VYR_REGISTRY_FILE", (dir_ + "/plain/registry").c_str(), 1);
+    registry_.Use(dir_ + "/plain/registry");
     testing::internal::CaptureStderr();
     EXPECT_EQ(ERROR_CANTWRITE, Set(HKEY_LOCAL_MACHINE, L"Lost", REG_DWORD, PodBytes<DWORD>(1)));
     EXPECT_FALSE(testing::internal::GetCapturedStderr().empty());
@@ -593,36 +591,13 @@ TEST_F(RegistryTest, DeletedKeysDisappearAndTheirHandlesSaySo) {
     RegCloseKey(key);
 }
 
-// Sets an environment variable for one scope and puts the old value back.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        const char* old = std::getenv(name);
-        hadOld_ = old != nullptr;
-        if (old) old_ = old;
-        Set(value);
-    }
-    ~ScopedEnv() { Set(hadOld_ ? old_.c_str() : nullptr); }
-    void Set(const char* value) {
-        if (value)
-            setenv(name_.c_str(), value, 1);
-        else
-            unsetenv(name_.c_str());
-    }
-
-private:
-    std::string name_;
-    std::string old_;
-    bool hadOld_ = false;
-};
-
 TEST(RegistryLocationTest, WithoutTheVariableTheStoreLivesInTheConfigFolder) {
     const std::string dir = vyrtest::ScratchDir();
     const std::string config = dir + "/config";
     const std::string home = dir + "/home";
-    ScopedEnv file("VYR_REGISTRY_FILE", nullptr);
-    ScopedEnv xdg("XDG_CONFIG_HOME", config.c_str());
-    ScopedEnv homeEnv("HOME", home.c_str());
+    vyrtest::ScopedEnv file("VYR_REGISTRY_FILE", nullptr);
+    vyrtest::ScopedEnv xdg("XDG_CONFIG_HOME", config.c_str());
+    vyrtest::ScopedEnv homeEnv("HOME", home.c_str());
     ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(HKEY_CURRENT_USER, L"A", 0, REG_NONE, nullptr, 0));
     struct stat info;
     EXPECT_EQ(0, stat((dir + "/config/vyr-display/registry").c_str(), &info));

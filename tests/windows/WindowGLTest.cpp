@@ -318,7 +318,9 @@ TEST(WindowGLTest, TitleReachesTheWindowManagerAsUtf8) {
 }
 
 TEST(WindowGLTest, WithoutADisplayCallsFailWithOneClearLine) {
-    // A fresh process, so no X connection made earlier is inherited.
+    // A fresh process, so no X connection made earlier is inherited; the style goes back after,
+    // as later tests of this process expect gtest's own.
+    const std::string style = GTEST_FLAG_GET(death_test_style);
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
@@ -328,4 +330,5 @@ TEST(WindowGLTest, WithoutADisplayCallsFailWithOneClearLine) {
             std::exit(failed ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "cannot open X display \":4711\"");
+    GTEST_FLAG_SET(death_test_style, style);
 }

@@ -44,6 +44,15 @@ public:
     // The one store, made on first use and never freed.
     static CDsPartStorage* instance();
 
+    // For tests, which share one process: puts the store and the scene database's other
+    // process-wide state back as a fresh process has them. Every part goes (its items and their
+    // geometry deleted), the change journal starts empty, the default material and the items
+    // serial are back at their start values, sm_Type2Cat holds only its start entries, every
+    // special attribute set (CDsScene::GetSpecialAttrs) is empty, and item stamps and the walk
+    // window count from the start again. False, with nothing changed, while a scene or a walk
+    // functor lives: they point into the store.
+    static bool ResetForTests();
+
     // The part `partId`, or null.
     CDsPart* GetPart(int partId) const;
     // Makes an empty part; null when the id is taken or is the no-part value 0x80000000.
@@ -143,6 +152,6 @@ private:
     std::unordered_map<int, std::unique_ptr<CDsPart>> m_parts;
     std::vector<CDsScene*> m_scenes;
     std::unique_ptr<SJournal> m_journal;
-    float m_material[5] = {0.2f, 0.8f, 0.3f, 20.0f, 0.0f};
+    float m_material[5];
     unsigned m_itemsSerial = 1;
 };

@@ -31,6 +31,8 @@ unsigned DsNextItemStamp()
     return g_lastStamp;
 }
 
+void DsResetItemStamps() { g_lastStamp = 0; }
+
 CDsItemVariant::CDsItemVariant(EKind kind, int id, int type, int category)
     : m_kind(kind),
       m_type(static_cast<unsigned char>(type)),

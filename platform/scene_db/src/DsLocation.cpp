@@ -44,6 +44,13 @@ void NDsWalkWindow::Leave()
 
 bool NDsWalkWindow::IsOpen() { return g_openWalks > 0; }
 
+void NDsWalkWindow::Reset()
+{
+    g_openWalks = 0;
+    g_windowSerial = 1;
+    std::vector<CDsLocation*>().swap(g_pending);
+}
+
 unsigned NDsWalkWindow::Serial() { return g_windowSerial; }
 
 void NDsWalkWindow::AddPending(CDsLocation* location) { g_pending.push_back(location); }

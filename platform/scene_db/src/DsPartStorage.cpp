@@ -7,19 +7,26 @@
 #include "VyrObjectPath.h"
 
 #include <algorithm>
+#include <iterator>
 
 unsigned char CDsPartStorage::sm_Type2Cat[256];
 
 namespace {
 
-// Figure and point geometry draw as category 2 from the start.
+// Figure and point geometry draw as category 2 from the start; every other type has category 0
+// until set.
+void SetTypeTableDefaults()
+{
+    CDsPartStorage::sm_Type2Cat[eVyrObjTypeFigure] = eVyrCatGeometry;
+    CDsPartStorage::sm_Type2Cat[eVyrObjTypeParamPoint] = eVyrCatGeometry;
+}
+
 struct STypeTableDefaults {
-    STypeTableDefaults()
-    {
-        CDsPartStorage::sm_Type2Cat[eVyrObjTypeFigure] = eVyrCatGeometry;
-        CDsPartStorage::sm_Type2Cat[eVyrObjTypeParamPoint] = eVyrCatGeometry;
-    }
+    STypeTableDefaults() { SetTypeTableDefaults(); }
 } s_typeTableDefaults;
+
+// The default material: ambient, diffuse, specular, shininess, emission.
+constexpr float kDefaultMaterial[5] = {0.2f, 0.8f, 0.3f, 20.0f, 0.0f};
 
 // Deepest nesting of part instances the store follows.
 constexpr int kMaxPartDepth = 100;
@@ -65,7 +72,26 @@ CDsPartStorage* CDsPartStorage::instance()
     return storage;
 }
 
-CDsPartStorage::CDsPartStorage() : m_journal(new SJournal()) {}
+CDsPartStorage::CDsPartStorage() : m_journal(new SJournal())
+{
+    std::copy(std::begin(kDefaultMaterial), std::end(kDefaultMaterial), m_material);
+}
+
+bool CDsPartStorage::ResetForTests()
+{
+    CDsPartStorage* store = instance();
+    if (!store->m_scenes.empty() || NDsWalkWindow::IsOpen()) return false;
+    store->m_parts.clear();
+    store->m_journal.reset(new SJournal());
+    std::copy(std::begin(kDefaultMaterial), std::end(kDefaultMaterial), store->m_material);
+    store->m_itemsSerial = 1;
+    std::fill(std::begin(sm_Type2Cat), std::end(sm_Type2Cat), 0);
+    SetTypeTableDefaults();
+    DsResetSpecialAttrs();
+    DsResetItemStamps();
+    NDsWalkWindow::Reset();
+    return true;
+}
 
 CDsPartStorage::~CDsPartStorage() = default;
 

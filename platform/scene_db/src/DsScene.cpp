@@ -509,6 +509,11 @@ const CDsAttributes& CDsScene::GetSpecialAttrs(int index)
     return index >= 0 && index < eAttribSetCount ? g_specialAttributes[index] : none;
 }
 
+void DsResetSpecialAttrs()
+{
+    for (CDsAttributes& set : g_specialAttributes) set = CDsAttributes();
+}
+
 void CDsScene::SetSpecialAttrs(int index, const CDsAttributes& attributes)
 {
     if (index < 0 || index >= eAttribSetCount) return;

@@ -27,10 +27,16 @@ unsigned Serial();
 void AddPending(CDsLocation* location);
 // Forgets a location that goes away while pending.
 void RemovePending(CDsLocation* location);
+// Closed, with nothing pending and the window count at its start (CDsPartStorage::ResetForTests).
+void Reset();
 }  // namespace NDsWalkWindow
 
 // A new item stamp (never 0).
 unsigned DsNextItemStamp();
+// Stamps count from the start again (CDsPartStorage::ResetForTests, when no item is left).
+void DsResetItemStamps();
+// Empties every special attribute set (CDsPartStorage::ResetForTests).
+void DsResetSpecialAttrs();
 
 // Flags a path sets on its location (the same bits as the location's own flags).
 constexpr unsigned kDsPathOnTop = 0x004;     // drawn on top

@@ -21,6 +21,10 @@ public:
     // kept for later calls; null (and nothing kept) when there is no such module.
     HINSTANCE GetResourceHandle(CVyrString module);
 
+    // For tests, which share one process: forgets every module kept by earlier calls, as a
+    // fresh process has it. The modules themselves stay loaded.
+    static void ResetForTests();
+
 private:
     CVyrLangResourceManager() = default;
 

@@ -17,3 +17,5 @@ HINSTANCE CVyrLangResourceManager::GetResourceHandle(CVyrString module) {
     if (handle) m_modules.emplace(key, handle);
     return handle;
 }
+
+void CVyrLangResourceManager::ResetForTests() { GetInstance()->m_modules.clear(); }

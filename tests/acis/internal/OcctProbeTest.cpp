@@ -5,28 +5,18 @@
 #include <memory>
 #include <vector>
 
+#include "EntityDeleter.h"
+#include "EntityLists.h"
 #include "OcctProbe.h"
 #include "SpaBuilders.h"
 #include "SpaTopology.h"
 
 namespace {
 
-// Frees a body when the test ends, however it ends.
-struct BodyDeleter {
-    void operator()(BODY* b) const { if (b) b->lose(); }
-};
-using BodyPtr = std::unique_ptr<BODY, BodyDeleter>;
+using vyrtest::BodyPtr;
+using vyrtest::Faces;
 
 BodyPtr Block() { return BodyPtr(make_block(0, 0, 0, 4, 3, 2)); }
-
-std::vector<FACE*> Faces(const ENTITY* e)
-{
-    ENTITY_LIST list;
-    get_faces(e, list);
-    std::vector<FACE*> out;
-    for (int i = 0; i < list.count(); ++i) out.push_back(static_cast<FACE*>(list[i]));
-    return out;
-}
 
 // The mean of a face's vertex positions.
 SPAposition LoopCentre(const FACE* f)

@@ -6,6 +6,8 @@
 #include "DsManager.h"
 #include "view3d.h"
 
+#include "ViewSetup.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -16,13 +18,7 @@ namespace {
 // A 200 x 100 view looking down -z at `target` from 50 above it, 0.05 model units per pixel.
 void SetUpTopView(view3d& view, const SPAposition& target = SPAposition(0, 0, 0), bool perspective = false)
 {
-    view.set_viewport(0, 0, 200, 100);
-    view.set_eye(target + SPAvector(0.0, 0.0, 50.0));
-    view.set_target(target);
-    view.set_up(SPAvector(0.0, 1.0, 0.0));
-    view.set_width(10.0);
-    view.set_height(5.0);
-    view.set_perspective(perspective);
+    vyrtest::ViewSetup().Eye(target + SPAvector(0.0, 0.0, 50.0)).Target(target).Perspective(perspective).ApplyTo(view);
 }
 
 // Draws model points straight into the driver.
