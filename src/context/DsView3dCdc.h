@@ -14,7 +14,8 @@ class AFX_EXT_CLASS CDsView3dCdc : public view3d {
 public:
     // A view with the modeler view's defaults.
     CDsView3dCdc() = default;
-    // Clears the current-view pointer when it points to this view.
+    // Clears the current-view pointer when it points to this view, and the rectangles' cached
+    // viewport.
     ~CDsView3dCdc() override;
 
     // The current view, null when there is none.
