@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "ModelerErrors.h"
 #include "SpaBuilders.h"
 #include "SpaErrors.h"
 #include "SpaFaceter.h"
@@ -15,6 +16,8 @@
 
 #include "EntityDeleter.h"
 #include "EntityLists.h"
+
+using vyrtest::RaisedError;
 
 namespace {
 
@@ -38,18 +41,6 @@ void ExpectTransformKeepsParameters(const curve& c, const SPAtransf& t, const st
     *moved *= t;
     for (double s : params)
         EXPECT_TRUE(same_point(c.eval_position(s) * t, moved->eval_position(s), 1e-9)) << "at t = " << s;
-}
-
-// The modeler error number `call` raises, or 0 when it returns normally.
-template <class Call>
-err_mess_type RaisedError(Call call)
-{
-    try {
-        call();
-    } catch (const acis_exception& e) {
-        return e.error_number();
-    }
-    return 0;
 }
 
 }  // namespace

@@ -15,6 +15,7 @@ namespace {
 
 using vyrtest::BodyPtr;
 using vyrtest::Faces;
+using vyrtest::LoopCentre;
 using vyrtest::Edges;
 
 BodyPtr Block() { return BodyPtr(make_block(0, 0, 0, 4, 3, 2)); }
@@ -24,16 +25,6 @@ SPAunit_vector OutwardNormal(const FACE* f, const SPAposition& p)
 {
     const SPAunit_vector n = f->geometry()->equation().point_normal(p);
     return f->sense() == REVERSED ? -n : n;
-}
-
-// A point inside the face's first loop (the mean of its vertices; fine for convex planar faces).
-SPAposition LoopCentre(const FACE* f)
-{
-    ENTITY_LIST vs;
-    get_vertices(f, vs);
-    SPAvector sum;
-    for (int i = 0; i < vs.count(); ++i) sum += static_cast<VERTEX*>(vs[i])->position() - SPAposition();
-    return SPAposition() + sum / vs.count();
 }
 
 // A plain attribute of a test-only kind, to see attributes freed with their owner.

@@ -24,15 +24,7 @@ class PickRayGLTest : public vyrtest::GlTest {
 protected:
     void SetUpView(view3d& view, bool perspective)
     {
-        vyrtest::ViewSetup()
-            .Pixels(window_->width, window_->height)
-            .Eye(SPAposition(40.0, -30.0, 25.0))
-            .Target(SPAposition(1.0, 2.0, -1.0))
-            .Up(SPAvector(0.0, 0.0, 1.0))
-            .Field(20.0, 10.0)
-            .Clip(1.0, 200.0)
-            .Perspective(perspective)
-            .ApplyTo(view);
+        vyrtest::ViewSetup::Oblique(window_->width, window_->height, perspective).ApplyTo(view);
     }
 
     // The model point that OpenGL puts at the centre of pixel (i, j) (drawable, y down) at window

@@ -14,15 +14,7 @@ class ViewProjectionGLTest : public vyrtest::GlTest {
 protected:
     // A view over the fixture's 200 x 100 window looking at the box around the origin obliquely.
     void SetUpView(view3d& view, bool perspective) {
-        vyrtest::ViewSetup()
-            .Pixels(window_->width, window_->height)
-            .Eye(SPAposition(40.0, -30.0, 25.0))
-            .Target(SPAposition(1.0, 2.0, -1.0))
-            .Up(SPAvector(0.0, 0.0, 1.0))
-            .Field(20.0, 10.0)
-            .Clip(1.0, 200.0)
-            .Perspective(perspective)
-            .ApplyTo(view);
+        vyrtest::ViewSetup::Oblique(window_->width, window_->height, perspective).ApplyTo(view);
     }
 
     // gluProject of `p` under the current GL matrices, as drawable coordinates (y down).

@@ -22,5 +22,7 @@ std::vector<T*> Listed(const ENTITY* entity, void (*query)(const ENTITY*, ENTITY
 std::vector<FACE*> Faces(const ENTITY* entity);
 // The edges of `entity` (get_edges).
 std::vector<EDGE*> Edges(const ENTITY* entity);
+// The mean of the positions of the vertices of `face`.
+SPAposition LoopCentre(const FACE* face);
 
 }  // namespace vyrtest

@@ -37,6 +37,17 @@ ViewSetup& ViewSetup::Clip(double hither, double yon) {
     return *this;
 }
 
+ViewSetup ViewSetup::Oblique(int width, int height, bool perspective) {
+    return ViewSetup()
+        .Pixels(width, height)
+        .Eye(SPAposition(40.0, -30.0, 25.0))
+        .Target(SPAposition(1.0, 2.0, -1.0))
+        .Up(SPAvector(0.0, 0.0, 1.0))
+        .Field(20.0, 10.0)
+        .Clip(1.0, 200.0)
+        .Perspective(perspective);
+}
+
 ViewSetup& ViewSetup::Perspective(bool on) {
     perspective_ = on;
     return *this;

@@ -15,6 +15,9 @@ public:
     // A parallel view of 200 x 100 pixels looking down -z at the origin from (0, 0, 50), +y up,
     // showing 10 x 5 model units at the target; the view's own near and far distances.
     ViewSetup() = default;
+    // An oblique view of `width` x `height` pixels: from (40, -30, 25) towards (1, 2, -1), +z up,
+    // 20 x 10 model units at the target, clipped from 1 to 200.
+    static ViewSetup Oblique(int width, int height, bool perspective);
 
     // The viewport: `width` x `height` pixels from (0, 0).
     ViewSetup& Pixels(int width, int height);

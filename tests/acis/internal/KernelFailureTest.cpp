@@ -5,27 +5,14 @@
 #include <cmath>
 #include <memory>
 
+#include "ModelerErrors.h"
 #include "OcctProbe.h"
 #include "SpaErrors.h"
 #include "SpaFaceter.h"
 #include "SpaGeometry.h"
 #include "SpaTopology.h"
 
-namespace {
-
-// The modeler error number `call` raises, or 0 when it returns normally.
-template <class Call>
-err_mess_type RaisedError(Call call)
-{
-    try {
-        call();
-    } catch (const acis_exception& e) {
-        return e.error_number();
-    }
-    return 0;
-}
-
-}  // namespace
+using vyrtest::RaisedError;
 
 // When the kernel fails, a caller must see an error, never the origin, a zero vector, a zero
 // parameter or a curve left where it was as if it had moved.

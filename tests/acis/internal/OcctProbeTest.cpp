@@ -15,18 +15,9 @@ namespace {
 
 using vyrtest::BodyPtr;
 using vyrtest::Faces;
+using vyrtest::LoopCentre;
 
 BodyPtr Block() { return BodyPtr(make_block(0, 0, 0, 4, 3, 2)); }
-
-// The mean of a face's vertex positions.
-SPAposition LoopCentre(const FACE* f)
-{
-    ENTITY_LIST vs;
-    get_vertices(f, vs);
-    SPAvector sum;
-    for (int i = 0; i < vs.count(); ++i) sum += static_cast<VERTEX*>(vs[i])->position() - SPAposition();
-    return SPAposition() + sum / vs.count();
-}
 
 }  // namespace
 
