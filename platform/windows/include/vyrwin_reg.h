@@ -12,8 +12,9 @@
 //
 // Key and value names compare without case (letters of ASCII, Latin-1, Latin
 // Extended-A, Greek and Cyrillic) and keep the case they were created with. Sub-key
-// paths are separated by backslashes; a leading backslash or an empty part answers
-// ERROR_BAD_PATHNAME, one trailing backslash is ignored. Values keep their type and
+// paths are separated by backslashes; a leading backslash, an empty part or a path
+// more than 512 keys deep below its root answers ERROR_BAD_PATHNAME, one trailing
+// backslash is ignored. Values keep their type and
 // their bytes exactly as given (text values hold wide characters of sizeof(WCHAR)
 // bytes, with the terminating zero only when the caller counted it).
 //
