@@ -16,7 +16,9 @@
 #include <sys/stat.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,9 @@ struct Item {
     bool isValue = false;
     std::wstring name;    // the value's name (empty: the default value)
     bool probe = false;   // below the key that the harness itself writes
+    bool known = false;   // a value whose type and bytes the file's line tells for sure
+    DWORD type = 0;       // (known) its type
+    std::vector<BYTE> data;  // (known) its bytes
 };
 
 // What the registry answered.
@@ -118,14 +123,82 @@ HKEY RootByName(const std::string& name) {
     return nullptr;
 }
 
+// A name with its ASCII letters in lower case and every other character replaced
+// by one mark. Names that the registry takes for the same always look alike here,
+// as its case folding maps ASCII letters only to ASCII letters and other
+// characters only to other characters.
+std::wstring Loose(const std::wstring& name) {
+    std::wstring out(name);
+    for (wchar_t& c : out) {
+        const uint32_t u = static_cast<uint32_t>(c);
+        if (u >= 'A' && u <= 'Z') c = static_cast<wchar_t>(u + 32);
+        else if (u >= 0x80) c = 0x80;
+    }
+    return out;
+}
+
+bool TypeOf(const std::string& text, DWORD& type) {
+    static const struct {
+        const char* name;
+        DWORD type;
+    } kNames[] = {{"REG_NONE", REG_NONE},   {"REG_SZ", REG_SZ},       {"REG_EXPAND_SZ", REG_EXPAND_SZ},
+                  {"REG_BINARY", REG_BINARY}, {"REG_DWORD", REG_DWORD}, {"REG_MULTI_SZ", REG_MULTI_SZ},
+                  {"REG_QWORD", REG_QWORD}};
+    for (const auto& known : kNames)
+        if (text == known.name) {
+            type = known.type;
+            return true;
+        }
+    if (text.size() < 3 || text.size() > 10 || text[0] != '0' || (text[1] != 'x' && text[1] != 'X')) return false;
+    type = 0;
+    for (size_t i = 2; i < text.size(); ++i) {
+        if (Hex(text[i]) < 0) return false;
+        type = (type << 4) | static_cast<DWORD>(Hex(text[i]));
+    }
+    return true;
+}
+
+// The type and bytes of a value line from `pos`, just after the name: "=TYPE:hex hex...".
+bool ContentOf(const std::string& line, size_t pos, DWORD& type, std::vector<BYTE>& data) {
+    while (pos < line.size() && IsSpace(line[pos])) ++pos;
+    if (pos >= line.size() || line[pos] != '=') return false;
+    const size_t colon = line.find(':', pos);
+    if (colon == std::string::npos || !TypeOf(Trim(line.substr(pos + 1, colon - pos - 1)), type)) return false;
+    data.clear();
+    for (size_t i = colon + 1; i < line.size();) {
+        if (IsSpace(line[i])) {
+            ++i;
+            continue;
+        }
+        if (i + 1 >= line.size() || Hex(line[i]) < 0 || Hex(line[i + 1]) < 0 ||
+            (i + 2 < line.size() && !IsSpace(line[i + 2])))
+            return false;
+        data.push_back(static_cast<BYTE>(Hex(line[i]) << 4 | Hex(line[i + 1])));
+        i += 2;
+    }
+    return true;
+}
+
+// A value line as far as later lines may replace its value: its key and name in
+// loose form, or "any" where the harness cannot read them.
+struct ValueLine {
+    HKEY root = nullptr;
+    bool anyKey = true;
+    std::wstring key;
+    bool anyName = true;
+    std::wstring name;
+};
+
 // The keys and values that the file's lines name, as far as the harness can
 // read them and the registry's calls can name them (a name holding a zero or, for
 // a key, a backslash cannot be passed).
 std::vector<Item> ItemsOf(const std::string& text) {
     std::vector<Item> items;
+    std::vector<ValueLine> lines;
+    std::vector<size_t> lineOfItem;  // for each item, its line in `lines` (values only)
     bool inKey = false;
     Item key;
-    for (size_t start = 0; start < text.size() && items.size() < kMaxItems;) {
+    for (size_t start = 0; start < text.size();) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
         const std::string line = Trim(text.substr(start, end - start));
@@ -148,17 +221,43 @@ std::vector<Item> ItemsOf(const std::string& text) {
                 key.path += part;
                 slash = next;
             }
-            if (inKey) items.push_back(key);
-        } else if (inKey && (line[0] == '"' || line[0] == '@')) {
+            if (inKey && items.size() < kMaxItems) {
+                items.push_back(key);
+                lineOfItem.push_back(0);
+            }
+        } else if (line[0] == '"' || line[0] == '@') {
+            ValueLine record;
+            record.root = key.root;
+            record.anyKey = !inKey;
+            record.key = Loose(key.path);
             Item value = key;
             value.isValue = true;
+            size_t after = 1;
+            bool named = true;
             if (line[0] == '"') {
                 const size_t close = line.find('"', 1);
-                if (close == std::string::npos || !DecodeName(line.substr(1, close - 1), value.name) ||
-                    value.name.find(L'\0') != std::wstring::npos)
-                    continue;
+                named = close != std::string::npos && DecodeName(line.substr(1, close - 1), value.name) &&
+                        value.name.find(L'\0') == std::wstring::npos;
+                after = close + 1;
             }
+            record.anyName = !named;
+            record.name = Loose(value.name);
+            lines.push_back(record);
+            if (!inKey || !named || items.size() >= kMaxItems) continue;
+            value.known = ContentOf(line, after, value.type, value.data);
             items.push_back(value);
+            lineOfItem.push_back(lines.size() - 1);
+        }
+    }
+    // A value that a later line may replace is not known for sure.
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (!items[i].known) continue;
+        const ValueLine& mine = lines[lineOfItem[i]];
+        for (size_t k = lineOfItem[i] + 1; k < lines.size() && items[i].known; ++k) {
+            const ValueLine& later = lines[k];
+            if ((later.anyKey || (later.root == mine.root && later.key == mine.key)) &&
+                (later.anyName || later.name == mine.name))
+                items[i].known = false;
         }
     }
     return items;
@@ -206,6 +305,22 @@ std::vector<Answer> AskAll(const std::vector<Item>& items, int shortBufferChecks
     return answers;
 }
 
+// Names the next store file in VYR_REGISTRY_FILE and answers it. The variable
+// holds a buffer of the harness that is changed in place: setenv would keep every
+// value it was ever given, and the memory would grow by one name per input.
+std::string NextStoreName(const std::string& dir) {
+    static const std::string prefix = "VYR_REGISTRY_FILE=" + dir + "/store-";
+    static std::vector<char> variable;
+    static unsigned long long count = 0;
+    if (variable.empty()) {
+        variable.assign(prefix.begin(), prefix.end());
+        variable.resize(prefix.size() + 17, '\0');
+        putenv(variable.data());
+    }
+    std::snprintf(&variable[prefix.size()], 17, "%016llx", ++count);
+    return std::string(variable.data() + std::strlen("VYR_REGISTRY_FILE="));
+}
+
 bool Exists(const std::string& path) {
     struct stat info;
     return stat(path.c_str(), &info) == 0;
@@ -214,11 +329,9 @@ bool Exists(const std::string& path) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static unsigned long long count = 0;
     const std::string& dir = vyrfuzz::ScratchFolder();
-    const std::string store = dir + "/store-" + std::to_string(++count);
+    const std::string store = NextStoreName(dir);
     if (!vyrfuzz::WriteWholeFile(store, data, size)) std::abort();
-    setenv("VYR_REGISTRY_FILE", store.c_str(), 1);
 
     const std::vector<Item> items = ItemsOf(std::string(reinterpret_cast<const char*>(data), size));
 
@@ -227,8 +340,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     RegQueryValueExW(HKEY_LOCAL_MACHINE, nullptr, nullptr, nullptr, nullptr, &defaultSize);
     const std::vector<Answer> before = AskAll(items, 4);
     if (Exists(store)) {
-        for (const Answer& answer : before)
-            if (answer.code != ERROR_SUCCESS) vyrfuzz::Fail("an accepted store does not answer a key or value it holds");
+        for (size_t i = 0; i < items.size(); ++i) {
+            if (before[i].code != ERROR_SUCCESS)
+                vyrfuzz::Fail("an accepted store does not answer a key or value it holds");
+            if (items[i].known && (before[i].type != items[i].type || before[i].data != items[i].data))
+                vyrfuzz::Fail("an accepted store answers a value other than its file holds");
+        }
     }
 
     // Writing a value rewrites the whole store.
