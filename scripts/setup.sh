@@ -4,7 +4,8 @@
 VYR_PACKAGES="cmake g++ ccache libgtest-dev libbenchmark-dev libgl-dev libglu1-mesa-dev libx11-dev
 libfreetype-dev libfontconfig-dev libgl1-mesa-dri libglx-mesa0 xvfb xauth fontconfig
 fonts-dejavu-core fonts-liberation2 libpng-dev libjpeg-dev
-libocct-foundation-dev libocct-modeling-data-dev libocct-modeling-algorithms-dev libtbb-dev"
+libocct-foundation-dev libocct-modeling-data-dev libocct-modeling-algorithms-dev libtbb-dev
+clang-14 libclang-rt-14-dev llvm-14"
 
 vyr_install_packages() {
     local missing=()

@@ -127,6 +127,25 @@ TEST(ArchiveTest, LongStringsUseTheWiderLengthPrefixes) {
     }
 }
 
+TEST(ArchiveTest, ACharacterPastUFFFFLoadsWholeWhereverItFallsInALongString) {
+    // Long strings are loaded in pieces of 64K code units; put the surrogate pair, or
+    // a lone high surrogate, across the end of the first piece.
+    for (const wchar_t* tail : {L"\U0001F600end", L"\xD800" L"b"}) {
+        CStringW text(L'a', 0xFFFF);
+        text += CStringW(std::wstring(tail));
+        CMemFile file;
+        {
+            CArchive ar(&file, CArchive::store);
+            ar << text;
+        }
+        file.SeekToBegin();
+        CArchive ar(&file, CArchive::load);
+        CStringW back;
+        ar >> back;
+        EXPECT_TRUE(back == text) << back.GetLength();
+    }
+}
+
 TEST(ArchiveTest, ReadsSingleByteStrings) {
     BYTE data[] = {3, 'a', 'b', 0xE9};  // a length prefix without the wide mark: single-byte text
     CMemFile file(data, sizeof data);

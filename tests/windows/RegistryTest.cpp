@@ -414,6 +414,56 @@ TEST_F(RegistryTest, CorruptStoreIsKeptAsideAndTheRegistryGoesOn) {
     EXPECT_EQ(garbage, vyrtest::ReadFileBytes(dir_ + "/" + aside));
 }
 
+// A path of `depth` keys named "k" below the root, as a sub-key text.
+std::wstring DeepPath(int depth) {
+    std::wstring path = L"k";
+    for (int i = 1; i < depth; ++i) path += L"\\k";
+    return path;
+}
+
+TEST_F(RegistryTest, KeysMoreThan512LevelsDeepAreRefused) {
+    HKEY deepest = CreateKey(DeepPath(512).c_str());
+    ASSERT_NE(nullptr, deepest);
+    ASSERT_EQ(ERROR_SUCCESS, Set(deepest, L"Depth", REG_DWORD, PodBytes<DWORD>(512)));
+
+    HKEY key = nullptr;
+    EXPECT_EQ(ERROR_BAD_PATHNAME, RegCreateKeyExW(deepest, L"k", 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                                  KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    EXPECT_EQ(nullptr, key);
+    EXPECT_EQ(ERROR_BAD_PATHNAME, RegOpenKeyExW(HKEY_LOCAL_MACHINE, DeepPath(513).c_str(), 0, KEY_READ, &key));
+    RegCloseKey(deepest);
+
+    // The 512 levels were written and read back whole.
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, DeepPath(512).c_str(), 0, KEY_READ, &key));
+    EXPECT_EQ(PodBytes<DWORD>(512), Get(key, L"Depth"));
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, AStoreNamingAFarTooDeepKeyIsCorruptNotACrash) {
+    // A hundred thousand levels: freeing or writing such a tree used to overflow the stack.
+    std::string deep = "[HKEY_CURRENT_USER";
+    for (int i = 0; i < 100000; ++i) deep += "\\a";
+    const std::string store = "VYR-REGISTRY 1\n[HKEY_LOCAL_MACHINE\\Software]\n\"Kept\"=REG_DWORD:01 00 00 00\n" +
+                              deep + "]\n\"Deep\"=REG_DWORD:02 00 00 00\n";
+    WriteFile(file_, store);
+
+    testing::internal::CaptureStderr();
+    HKEY key = nullptr;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software", 0, KEY_READ, &key));
+    const std::string report = testing::internal::GetCapturedStderr();
+    EXPECT_NE(std::string::npos, report.find("deeper than 512")) << report;
+
+    std::string aside;
+    for (const std::string& name : FilesIn(dir_))
+        if (name.rfind("registry.corrupt-", 0) == 0) aside = name;
+    ASSERT_FALSE(aside.empty());
+    EXPECT_EQ(store, vyrtest::ReadFileBytes(dir_ + "/" + aside));
+
+    // Writing starts a fresh store.
+    EXPECT_EQ(ERROR_SUCCESS, Set(HKEY_CURRENT_USER, L"After", REG_DWORD, PodBytes<DWORD>(3)));
+    EXPECT_EQ(PodBytes<DWORD>(3), Get(HKEY_CURRENT_USER, L"After"));
+}
+
 TEST_F(RegistryTest, WritesLeaveNoTemporaryFiles) {
     HKEY key = CreateKey(L"Software\\Vyr\\Many");
     for (int i = 0; i < 40; ++i) {

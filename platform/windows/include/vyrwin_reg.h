@@ -14,9 +14,10 @@
 // Key and value names compare without case (letters of ASCII, Latin-1, Latin
 // Extended-A, Greek and Cyrillic) and keep the case they were created with. A
 // surrogate pair in a name is the one character it encodes: the file writes it as
-// that code point, and either spelling finds the key or value. Sub-key
-// paths are separated by backslashes; a leading backslash or an empty part answers
-// ERROR_BAD_PATHNAME, one trailing backslash is ignored. Values keep their type and
+// that code point, and either spelling finds the key or value. Sub-key paths are
+// separated by backslashes; a leading backslash, an empty part or a path more than
+// 512 keys deep below its root answers ERROR_BAD_PATHNAME, one trailing backslash is
+// ignored. Values keep their type and
 // their bytes exactly as given (text values hold wide characters of sizeof(WCHAR)
 // bytes, with the terminating zero only when the caller counted it).
 //

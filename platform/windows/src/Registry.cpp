@@ -23,7 +23,8 @@
 // when it has no sub-keys (its sub-keys' sections imply it). Keys are written
 // depth first, sub-keys sorted by their folded names; values in the order they
 // were first set. A later line for the same value replaces the earlier one. Any
-// other line makes the file corrupt.
+// other line, and a section more than 512 keys deep below its root, makes the
+// file corrupt.
 //
 // Handles: a root key's handle is its constant; any other handle is a heap object
 // holding its root, its path and its access rights, valid from the call that
@@ -104,6 +105,8 @@ HKEY NewHandle(int root, const KeyPath& path, DWORD access) {
 LONG FullPath(const HKEY__& base, LPCWSTR subKey, KeyPath& full) {
     KeyPath parts;
     if (subKey && !vyrwin::reg::SplitSubKey(subKey, parts))
+        return ERROR_BAD_PATHNAME;
+    if (base.path.size() + parts.size() > vyrwin::reg::kMaxDepth)
         return ERROR_BAD_PATHNAME;
     full = base.path;
     full.insert(full.end(), parts.begin(), parts.end());

@@ -192,6 +192,10 @@ bool ParseSection(const std::string& line, int& root, KeyPath& path, std::string
             break;
         start = slash + 1;
     }
+    if (parts.size() - 1 > kMaxDepth) {
+        reason = "key path deeper than " + std::to_string(kMaxDepth) + " keys in a section";
+        return false;
+    }
     root = -1;
     for (int r = 0; r < kRootCount; ++r)
         if (parts[0] == Narrow(kRootNames[r]))

@@ -78,6 +78,11 @@ struct Key {
 // A path below a root key: the names of the keys on the way, outermost first.
 typedef std::vector<std::wstring> KeyPath;
 
+// The most keys a path may hold below its root. A deeper path is malformed (the
+// calls answer ERROR_BAD_PATHNAME, a store file naming one is corrupt): the key
+// tree is freed and written recursively, and must not exhaust the stack.
+const size_t kMaxDepth = 512;
+
 // The whole registry.
 struct Store {
     Key roots[kRootCount];  // always present
