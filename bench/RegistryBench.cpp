@@ -10,6 +10,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -140,6 +141,39 @@ void BM_SetValue(benchmark::State& state)
     RegCloseKey(key);
 }
 BENCHMARK(BM_SetValue)->Unit(benchmark::kMicrosecond);
+
+// The first read of a store whose one key holds `state.range(0)` values (a file written by hand or
+// by another program): the whole file is parsed. Two such files are read in turn so that every
+// read finds the store changed.
+void BM_ParseLargeKey(benchmark::State& state)
+{
+    PrepareStore();
+    const int count = static_cast<int>(state.range(0));
+    std::string text = "VYR-REGISTRY 1\n[HKEY_CURRENT_USER\\Software\\Large]\n";
+    for (int i = 0; i < count; ++i) text += "\"Value" + std::to_string(i) + "\"=REG_DWORD:01 00 00 00\n";
+    const std::string files[2] = {gScratch.path + "/large-a", gScratch.path + "/large-b"};
+    for (const std::string& file : files) {
+        FILE* out = std::fopen(file.c_str(), "wb");
+        if (!out || std::fwrite(text.data(), 1, text.size(), out) != text.size()) std::abort();
+        std::fclose(out);
+    }
+    const std::string saved = std::getenv("VYR_REGISTRY_FILE");
+    int turn = 0;
+    for (auto _ : state) {
+        setenv("VYR_REGISTRY_FILE", files[turn++ % 2].c_str(), 1);
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Large", 0, KEY_READ, &key) != ERROR_SUCCESS)
+            state.SkipWithError("open failed");
+        DWORD value = 0;
+        DWORD size = sizeof value;
+        RegQueryValueExW(key, L"Value0", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+        RegCloseKey(key);
+        benchmark::DoNotOptimize(value);
+    }
+    setenv("VYR_REGISTRY_FILE", saved.c_str(), 1);
+    state.SetComplexityN(count);
+}
+BENCHMARK(BM_ParseLargeKey)->Unit(benchmark::kMillisecond)->Arg(500)->Arg(5000)->Arg(20000);
 
 }  // namespace
 

@@ -660,3 +660,34 @@ TEST(RegistryLocationTest, WithoutTheVariableTheStoreLivesInTheConfigFolder) {
 }
 
 }  // namespace
+
+TEST_F(RegistryTest, DeletedValuesLeaveTheOthersInPlaceAndInTheFile) {
+    HKEY key = CreateKey(L"Software\\Vyr\\Many");
+    for (DWORD i = 0; i < 6; ++i) {
+        const std::wstring name = L"Value" + std::to_wstring(i);
+        ASSERT_EQ(ERROR_SUCCESS, Set(key, name.c_str(), REG_DWORD, PodBytes<DWORD>(i)));
+    }
+    EXPECT_EQ(ERROR_SUCCESS, RegDeleteValueW(key, L"VALUE1"));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegDeleteValueW(key, L"Value1"));
+    EXPECT_EQ(ERROR_SUCCESS, RegDeleteValueW(key, L"value4"));
+    // A value set again after a deletion comes last and is found under any case.
+    ASSERT_EQ(ERROR_SUCCESS, Set(key, L"Value1", REG_DWORD, PodBytes<DWORD>(11)));
+    const std::vector<std::pair<const wchar_t*, DWORD>> expected = {
+        {L"value0", 0}, {L"VALUE1", 11}, {L"Value2", 2}, {L"value3", 3}, {L"VALUE5", 5}};
+    for (const auto& [name, number] : expected) EXPECT_EQ(Get(key, name), PodBytes<DWORD>(number)) << "value " << number;
+    LONG status = ERROR_SUCCESS;
+    EXPECT_TRUE(Get(key, L"Value4", nullptr, &status).empty());
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, status);
+    RegCloseKey(key);
+
+    // The file keeps the order the values were first set in.
+    const std::string text = vyrtest::ReadFileBytes(file_);
+    const size_t v0 = text.find("Value0"), v2 = text.find("Value2"), v3 = text.find("Value3"),
+                 v5 = text.find("Value5"), v1 = text.find("Value1");
+    ASSERT_NE(v1, std::string::npos);
+    EXPECT_LT(v0, v2);
+    EXPECT_LT(v2, v3);
+    EXPECT_LT(v3, v5);
+    EXPECT_LT(v5, v1);
+    EXPECT_EQ(text.find("Value4"), std::string::npos);
+}

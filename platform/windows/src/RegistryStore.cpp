@@ -640,7 +640,7 @@ std::wstring Fold(const std::wstring& name) {
     return folded;
 }
 
-Key::Key(const Key& other) : name(other.name), values(other.values) {
+Key::Key(const Key& other) : name(other.name), values(other.values), valueIndex(other.valueIndex) {
     for (const auto& entry : other.subkeys)
         subkeys.emplace(entry.first, std::unique_ptr<Key>(new Key(*entry.second)));
 }
@@ -658,11 +658,10 @@ Value* Key::FindValue(const std::wstring& valueName) {
 }
 
 const Value* Key::FindValue(const std::wstring& valueName) const {
-    const std::wstring folded = Fold(valueName);
-    for (const Value& v : values)
-        if (v.folded == folded)
-            return &v;
-    return nullptr;
+    // An index rather than a scan: a store file may hold thousands of values in one key, and
+    // reading it sets each of them.
+    const auto it = valueIndex.find(Fold(valueName));
+    return it == valueIndex.end() ? nullptr : &values[it->second];
 }
 
 void Key::SetValue(const std::wstring& valueName, DWORD type, std::vector<uint8_t> data) {
@@ -672,19 +671,20 @@ void Key::SetValue(const std::wstring& valueName, DWORD type, std::vector<uint8_
         existing = &values.back();
         existing->name = valueName;
         existing->folded = Fold(valueName);
+        valueIndex[existing->folded] = values.size() - 1;
     }
     existing->type = type;
     existing->data = std::move(data);
 }
 
 bool Key::RemoveValue(const std::wstring& valueName) {
-    const std::wstring folded = Fold(valueName);
-    for (auto it = values.begin(); it != values.end(); ++it)
-        if (it->folded == folded) {
-            values.erase(it);
-            return true;
-        }
-    return false;
+    const auto found = valueIndex.find(Fold(valueName));
+    if (found == valueIndex.end()) return false;
+    const size_t place = found->second;
+    valueIndex.erase(found);
+    values.erase(values.begin() + static_cast<std::ptrdiff_t>(place));
+    for (size_t i = place; i < values.size(); ++i) valueIndex[values[i].folded] = i;
+    return true;
 }
 
 Key* Key::FindSubkey(const std::wstring& keyName) const {

@@ -26,6 +26,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace vyrwin {
@@ -53,6 +54,7 @@ struct Value {
 struct Key {
     std::wstring name;                                      // as first created
     std::vector<Value> values;                              // in creation order
+    std::unordered_map<std::wstring, size_t> valueIndex;    // folded name -> place in values
     std::map<std::wstring, std::unique_ptr<Key>> subkeys;   // by folded name
 
     Key() = default;
