@@ -1,6 +1,8 @@
 // CDsManager: the display manager singleton (flags and points palette so far).
 #include "DsManager.h"
 
+#include "DsGlExtensions.h"
+
 CDsManager* CDsManager::GetInstance()
 {
     static CDsManager* instance = new CDsManager();  // never freed: items may use it at unload
@@ -24,4 +26,21 @@ void CDsManager::SetFlag(int index, bool on)
 {
     if (index < 0 || index >= kFlagCount) return;
     m_flags.set(static_cast<size_t>(index), on);
+}
+
+// Shaders: loading the OpenGL extensions they need, and whether they can be and are used.
+
+bool CDsManager::InitShaders(CVyrString& message)
+{
+    return DsInitShaderExtensions(message);
+}
+
+bool CDsManager::IsShaderSupported() const
+{
+    return DsGlExt::bGL_ARB_vertex_program && DsGlExt::bGL_ARB_fragment_program;
+}
+
+bool CDsManager::IsShaderEnabled() const
+{
+    return GetFlag(13) && IsShaderSupported();
 }

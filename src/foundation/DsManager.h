@@ -12,6 +12,7 @@
 #include <bitset>
 
 class CDsPointsPalette;
+class CVyrString;
 
 // The display manager singleton.
 class AFX_EXT_CLASS CDsManager {
@@ -32,6 +33,16 @@ public:
 
     // The points palette that markers are drawn through, or null when there is none.
     CDsPointsPalette* GetPointsPalette() const { return m_pointsPalette; }
+
+    // Shaders: loading the OpenGL extensions they need, and whether they can be and are used.
+    // Loads the OpenGL extension list (a context must be current) and stores "The vertex shader
+    // functions are supported." or "One or more of the vertex shader functions are not supported."
+    // in `message`; answers whether the whole list loaded. Without a current context: false.
+    bool InitShaders(CVyrString& message);
+    // True when the vertex-program and the fragment-program extensions both loaded completely.
+    bool IsShaderSupported() const;
+    // True when shaders are supported and flag 13 ("ShaderActive") is set.
+    bool IsShaderEnabled() const;
 
 private:
     // All flags false except flag 7.
