@@ -668,19 +668,21 @@ void CDsDriverGl::DrawRectangle(view3d& view, const SDsBox2D& box, float angle, 
 void CDsDriverGl::DrawBoundBox3D(CDsBox& box)
 {
     if (box.IsNotComputed()) return;
-    const float* a = box.GetMin();
-    const float* b = box.GetMax();
+    // Corner k takes x, y, z from the maximum where bit 0, 1, 2 of k is set.
+    const float* lo = box.GetMin();
+    const float* hi = box.GetMax();
+    auto corner = [&](int k) {
+        glVertex3f((k & 1) ? hi[0] : lo[0], (k & 2) ? hi[1] : lo[1], (k & 4) ? hi[2] : lo[2]);
+    };
+    // Bottom and top (z), front and back (y), left and right (x).
+    static const int kFaces[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4},
+                                     {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
     glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT);
     glDisable(GL_LIGHTING);
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     glBegin(GL_QUADS);
-    // Bottom and top (z), front and back (y), left and right (x).
-    glVertex3f(a[0], a[1], a[2]); glVertex3f(a[0], b[1], a[2]); glVertex3f(b[0], b[1], a[2]); glVertex3f(b[0], a[1], a[2]);
-    glVertex3f(a[0], a[1], b[2]); glVertex3f(b[0], a[1], b[2]); glVertex3f(b[0], b[1], b[2]); glVertex3f(a[0], b[1], b[2]);
-    glVertex3f(a[0], a[1], a[2]); glVertex3f(b[0], a[1], a[2]); glVertex3f(b[0], a[1], b[2]); glVertex3f(a[0], a[1], b[2]);
-    glVertex3f(a[0], b[1], a[2]); glVertex3f(a[0], b[1], b[2]); glVertex3f(b[0], b[1], b[2]); glVertex3f(b[0], b[1], a[2]);
-    glVertex3f(a[0], a[1], a[2]); glVertex3f(a[0], a[1], b[2]); glVertex3f(a[0], b[1], b[2]); glVertex3f(a[0], b[1], a[2]);
-    glVertex3f(b[0], a[1], a[2]); glVertex3f(b[0], b[1], a[2]); glVertex3f(b[0], b[1], b[2]); glVertex3f(b[0], a[1], b[2]);
+    for (const auto& face : kFaces)
+        for (int k : face) corner(k);
     glEnd();
     glPopAttrib();
 }

@@ -19,7 +19,10 @@ struct AFX_EXT_CLASS SColor4ub {
     // The texel (r, g, b, a).
     SColor4ub(uint8_t red, uint8_t green, uint8_t blue, uint8_t alpha) : r(red), g(green), b(blue), a(alpha) {}
     // True when all four bytes agree.
-    bool operator==(const SColor4ub& other) const { return r == other.r && g == other.g && b == other.b && a == other.a; }
+    bool operator==(const SColor4ub& other) const
+    {
+        return r == other.r && g == other.g && b == other.b && a == other.a;
+    }
     // True when any byte differs.
     bool operator!=(const SColor4ub& other) const { return !(*this == other); }
 

@@ -56,7 +56,8 @@ TEST_F(RenderTextureGLTest, PbufferPictureIsBoundAsATexture)
 
 TEST_F(RenderTextureGLTest, SwitchAloneIsNotEnoughWithoutTheExtension)
 {
-    vyrtest::ScopedEnv extensions("VYR_WGL_EXTENSIONS", "WGL_ARB_extensions_string WGL_ARB_pixel_format WGL_ARB_pbuffer");
+    vyrtest::ScopedEnv extensions("VYR_WGL_EXTENSIONS",
+                                  "WGL_ARB_extensions_string WGL_ARB_pixel_format WGL_ARB_pbuffer");
     CDsManager::GetInstance()->InitExtensions();
     EXPECT_TRUE(CDsDriverGl::IsPBufSupported());
     EXPECT_FALSE(CDsDriverGl::IsRenderTextureSupported());
