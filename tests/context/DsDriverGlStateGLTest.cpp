@@ -107,7 +107,7 @@ TEST_F(DsDriverGlStateGLTest, WideLinesAreSmoothedWhereTheDriverCanExceptInsideA
 TEST_F(DsDriverGlStateGLTest, ListIdBlocksNeverOverlapListsInUse)
 {
     glDeleteLists(1, 64);
-    for (GLuint id : {1u, 2u, 14u}) {
+    for (GLuint id : {1u, 2u, 14u, 23u}) {
         glNewList(id, GL_COMPILE);
         glEndList();
     }
@@ -116,6 +116,8 @@ TEST_F(DsDriverGlStateGLTest, ListIdBlocksNeverOverlapListsInUse)
     EXPECT_EQ(CDsDriverGl::StGetIdForList(4), 8u);
     // The next block would start at 13 and cover list 14: it moves past it.
     EXPECT_EQ(CDsDriverGl::StGetIdForList(4), 15u);
+    // The next one would end on list 23.
+    EXPECT_EQ(CDsDriverGl::StGetIdForList(4), 24u);
     EXPECT_EQ(CDsDriverGl::StGetIdForList(0), 0u);
     EXPECT_EQ(CDsDriverGl::StGetIdForList(-2), 0u);
 
