@@ -1,7 +1,11 @@
 // CDsManager: the display manager singleton (flags and points palette so far).
 #include "DsManager.h"
 
+#include "DsDriverGl.h"
 #include "DsGlExtensions.h"
+#include "DsView3dCdc.h"
+
+#include <GL/gl.h>
 
 CDsManager* CDsManager::GetInstance()
 {
@@ -43,4 +47,56 @@ bool CDsManager::IsShaderSupported() const
 bool CDsManager::IsShaderEnabled() const
 {
     return GetFlag(13) && IsShaderSupported();
+}
+
+// --- Driver statics: extension entry points and the texture table ----------------------------
+
+void CDsManager::InitExtensions()
+{
+    if (!wglGetCurrentContext()) return;
+    CDsDriverGl::InitGeneralExtensions();
+    CDsDriverGl::InitVBOExtension();
+    CDsDriverGl::InitPBufExtensions();
+}
+
+int CDsManager::AddTexture(const unsigned char* bits, int width, int height, const SColor4ub& background,
+                           const SColor4ub& foreground, bool repeat)
+{
+    SDsTextureData image;
+    image.repeat = repeat;
+    if (!CDsDriverGl::ConvertBits2Texture(bits, width, height, image, background, foreground)) return -1;
+    m_textureData.push_back(std::move(image));
+    return static_cast<int>(m_textureData.size()) - 1;
+}
+
+bool CDsManager::GetTextureData(int index, SDsTextureData& out) const
+{
+    if (index < 0 || index >= static_cast<int>(m_textureData.size())) return false;
+    out = m_textureData[static_cast<size_t>(index)];
+    return true;
+}
+
+bool CDsManager::GetTexture(int index, SDsTexture& out)
+{
+    if (index < 0 || index >= static_cast<int>(m_textureData.size())) return false;
+    CDsView3dCdc* view = CDsView3dCdc::StGetCurrent();
+    if (!view) return false;
+    std::vector<SDsTexture>& textures = m_textures[view];
+    if (textures.size() <= static_cast<size_t>(index)) textures.resize(static_cast<size_t>(index) + 1);
+    SDsTexture& texture = textures[static_cast<size_t>(index)];
+    if (texture.id == 0 && !CDsDriverGl::LoadTexture(m_textureData[static_cast<size_t>(index)], texture)) return false;
+    out = texture;
+    return true;
+}
+
+void CDsManager::RemoveAllTextures(CDsView3dCdc* view)
+{
+    auto entry = m_textures.find(view);
+    if (entry == m_textures.end()) return;
+    for (const SDsTexture& texture : entry->second) {
+        if (texture.id == 0) continue;
+        GLuint id = texture.id;
+        glDeleteTextures(1, &id);
+    }
+    m_textures.erase(entry);
 }

@@ -1,17 +1,23 @@
 // CDsManager: the display manager, the process-wide registry of display state that is not tied to
 // a view or an OpenGL context.
 //
-// Only what the foundation calls so far: the singleton, its 19 numbered flags and the points
-// palette. The colours, resource tables, hatches, mesh interfaces and start operations come with
+// Only what the foundation calls so far: the singleton, its 19 numbered flags, the points
+// palette, the texture table and the loading of the driver's extension entry points. The colours,
+// the other resource tables, hatches, mesh interfaces and the other start operations come with
 // the display manager itself. Until the points palette is built there is none: GetPointsPalette
 // answers null and markers are not drawn.
 #pragma once
 
 #include <afx.h>
 
+#include "DsTextureData.h"
+
 #include <bitset>
+#include <map>
+#include <vector>
 
 class CDsPointsPalette;
+class CDsView3dCdc;
 class CVyrString;
 
 // The display manager singleton.
@@ -44,6 +50,28 @@ public:
     // True when shaders are supported and flag 13 ("ShaderActive") is set.
     bool IsShaderEnabled() const;
 
+    // --- Driver statics: extension entry points and the texture table (hatches, icons) -------
+    // Texture images are registered once and get an index; each view gets its own GL texture of
+    // an image the first time it asks (GetTexture), made in the GL context current then.
+    // Loads the extension entry points the driver statics use: on the first call the WGL
+    // extension string's entry point, on every call those of vertex buffer objects and pbuffers
+    // (each loaded once). Needs a current GL context; without one nothing is loaded.
+    void InitExtensions();
+    // Registers a 1-bit image (rows of width / 8 bytes, lowest bit leftmost; set bits take the
+    // foreground, clear bits the background) as a width x height texture image; answers its
+    // index, or -1 (nothing registered) for null bits or a size below 1.
+    int AddTexture(const unsigned char* bits, int width, int height, const SColor4ub& background,
+                   const SColor4ub& foreground, bool repeat);
+    // Copies image `index` (texels included) into `out`; false (out unchanged) out of range.
+    bool GetTextureData(int index, SDsTextureData& out) const;
+    // The current view's GL texture of image `index`, made on its first request in that view
+    // with CDsDriverGl::LoadTexture in the current GL context. False (out unchanged) out of
+    // range, without a current view, or when the image cannot be loaded.
+    bool GetTexture(int index, SDsTexture& out);
+    // Deletes the view's GL textures (in the current GL context) and forgets them; the images
+    // stay. Nothing when the view has none.
+    void RemoveAllTextures(CDsView3dCdc* view);
+
 private:
     // All flags false except flag 7.
     CDsManager();
@@ -52,4 +80,8 @@ private:
 
     std::bitset<kFlagCount> m_flags;
     CDsPointsPalette* m_pointsPalette = nullptr;
+
+    // Driver statics: the texture table and each view's GL textures of it.
+    std::vector<SDsTextureData> m_textureData;
+    std::map<CDsView3dCdc*, std::vector<SDsTexture>> m_textures;
 };

@@ -82,3 +82,30 @@ TEST(GdiTest, BlitsCopyPixelsBetweenMemoryDcs) {
     EXPECT_EQ(read[15] & 0xFFFFFF, 0xFFFFFFu);
     EXPECT_EQ(read[3] & 0xFFFFFF, 0u);
 }
+
+TEST(GdiTest, BitmapBitsGoInAndComeOut) {
+    const uint32_t pixels[4] = {0x00FF0000, 0x0000FF00, 0x000000FF, 0x00FFFFFF};  // rows from the top
+    CBitmap bitmap;
+    EXPECT_EQ(bitmap.SetBitmapBits(sizeof pixels, pixels), 0u);  // no bitmap yet
+    ASSERT_TRUE(bitmap.CreateBitmap(2, 2, 1, 32, nullptr));
+    EXPECT_EQ(bitmap.SetBitmapBits(sizeof pixels, pixels), DWORD(sizeof pixels));
+    uint32_t back[4] = {};
+    EXPECT_EQ(bitmap.GetBitmapBits(sizeof back, back), DWORD(sizeof back));
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(back[i], pixels[i]);
+    // The pixels are the bitmap's: a blit of its top-left pixel carries the first word.
+    CDC dc, target;
+    ASSERT_TRUE(dc.CreateCompatibleDC(nullptr));
+    ASSERT_TRUE(target.CreateCompatibleDC(nullptr));
+    CBitmap one;
+    ASSERT_TRUE(one.CreateBitmap(1, 1, 1, 32, nullptr));
+    CBitmap* oldSource = dc.SelectObject(&bitmap);
+    CBitmap* oldTarget = target.SelectObject(&one);
+    ASSERT_TRUE(target.BitBlt(0, 0, 1, 1, &dc, 0, 0, SRCCOPY));
+    dc.SelectObject(oldSource);
+    target.SelectObject(oldTarget);
+    uint32_t corner = 0;
+    EXPECT_EQ(one.GetBitmapBits(sizeof corner, &corner), DWORD(sizeof corner));
+    EXPECT_EQ(corner, pixels[0]);
+    EXPECT_EQ(bitmap.GetBitmapBits(0x80000000u, back), 0u);  // more than a LONG can say
+    CGdiObject::DeleteTempMap();
+}

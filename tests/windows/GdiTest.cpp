@@ -142,6 +142,45 @@ TEST(Gdi, DeviceDependentBitmapsHoldWordAlignedRowsFromTheTop) {
     EXPECT_EQ(CreateBitmap(100000, 100000, 1, 32, nullptr), nullptr);
 }
 
+TEST(Gdi, BitmapBitsTravelAsStoredAndStopAtTheBitmapsEnd) {
+    // 3 pixels at 24 bits: rows of 10 bytes, from the top.
+    HBITMAP bitmap = CreateBitmap(3, 2, 1, 24, nullptr);
+    ASSERT_NE(bitmap, nullptr);
+    uint8_t rows[20];
+    for (int i = 0; i < 20; ++i) rows[i] = uint8_t(i + 1);
+    EXPECT_EQ(SetBitmapBits(bitmap, sizeof rows + 8, rows), 20);  // bytes past the pixels are ignored
+    uint8_t back[24] = {};
+    EXPECT_EQ(GetBitmapBits(bitmap, sizeof back, back), 20);
+    EXPECT_EQ(back[0], 1);
+    EXPECT_EQ(back[19], 20);
+    EXPECT_EQ(back[20], 0);  // nothing written past the pixels
+    // The top row is the first: a DIB read of the top-left pixel gives bytes 1, 2, 3 (B, G, R).
+    BITMAPINFO info = Header(3, -2, 32);
+    uint32_t out[6] = {};
+    ASSERT_EQ(GetDIBits(nullptr, bitmap, 0, 2, out, &info, DIB_RGB_COLORS), 2);
+    EXPECT_EQ(out[0], 0x030201u);
+
+    // A part: only the first bytes change, and only as many as asked are read.
+    const uint8_t zero[4] = {};
+    EXPECT_EQ(SetBitmapBits(bitmap, 4, zero), 4);
+    uint8_t two[2] = {9, 9};
+    EXPECT_EQ(GetBitmapBits(bitmap, 2, two), 2);
+    EXPECT_EQ(two[0], 0);
+    EXPECT_EQ(GetBitmapBits(bitmap, 24, back), 20);
+    EXPECT_EQ(back[4], 5);
+
+    // Refusals: no buffer, no size, a stale handle, the shared stock bitmap.
+    EXPECT_EQ(GetBitmapBits(bitmap, 0, back), 0);
+    EXPECT_EQ(GetBitmapBits(bitmap, 4, nullptr), 0);
+    EXPECT_EQ(SetBitmapBits(bitmap, 0, rows), 0);
+    EXPECT_EQ(SetBitmapBits(bitmap, 4, nullptr), 0);
+    HBITMAP stock = CreateBitmap(0, 0, 1, 1, nullptr);
+    EXPECT_EQ(SetBitmapBits(stock, 2, rows), 0);
+    EXPECT_TRUE(DeleteObject(bitmap));
+    EXPECT_EQ(GetBitmapBits(bitmap, 4, back), 0);
+    EXPECT_EQ(SetBitmapBits(bitmap, 4, rows), 0);
+}
+
 TEST(Gdi, SelectionAndDeletionFollowOwnership) {
     HDC first = CreateCompatibleDC(nullptr);
     HDC second = CreateCompatibleDC(first);

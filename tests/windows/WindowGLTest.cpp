@@ -1,6 +1,7 @@
 // Windows, contexts, buffers and pbuffers of the Windows stand-in, checked by
 // reading GL buffers back.
 #include "GlTestFixture.h"
+#include "ScopedEnv.h"
 
 #include <GL/glext.h>
 
@@ -184,6 +185,74 @@ TEST_F(GlTest, PbufferBoundAsTextureDrawsItsPicture) {
     EXPECT_TRUE(wglReleaseTexImageARB(pbuffer, WGL_FRONT_LEFT_ARB));
     glDeleteTextures(1, &texture);
     EXPECT_TRUE(wglDestroyPbufferARB(pbuffer));
+}
+
+TEST_F(GlTest, PbufferMipmapLevelChoosesTheLevelABindFills) {
+    auto setAttrib = reinterpret_cast<PFNWGLSETPBUFFERATTRIBARBPROC>(wglGetProcAddress("wglSetPbufferAttribARB"));
+    ASSERT_NE(setAttrib, nullptr);
+    const int attributes[] = {WGL_TEXTURE_FORMAT_ARB, WGL_TEXTURE_RGB_ARB, WGL_TEXTURE_TARGET_ARB, WGL_TEXTURE_2D_ARB,
+                              0};
+    HPBUFFERARB pbuffer = wglCreatePbufferARB(window_->dc, 1, 16, 16, attributes);
+    ASSERT_NE(pbuffer, nullptr);
+    HDC pdc = wglGetPbufferDCARB(pbuffer);
+    ASSERT_TRUE(wglMakeCurrent(pdc, window_->context));
+    vyrtest::Clear(kBlue);
+    ASSERT_TRUE(SwapBuffers(pdc));
+    ASSERT_TRUE(window_->MakeCurrent());
+
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    const int level1[] = {WGL_MIPMAP_LEVEL_ARB, 1, 0};
+    ASSERT_TRUE(setAttrib(pbuffer, level1));
+    ASSERT_TRUE(wglBindTexImageARB(pbuffer, WGL_FRONT_LEFT_ARB));
+    GLint width0 = -1, width1 = -1;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width0);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 1, GL_TEXTURE_WIDTH, &width1);
+    EXPECT_EQ(width0, 0);   // level 0 untouched
+    EXPECT_EQ(width1, 16);  // the picture went to level 1
+
+    // Refused: other attributes, negative levels, a pbuffer that is no texture.
+    const int cube[] = {WGL_CUBE_MAP_FACE_ARB, 0, 0};
+    const int negative[] = {WGL_MIPMAP_LEVEL_ARB, -1, 0};
+    EXPECT_FALSE(setAttrib(pbuffer, cube));
+    EXPECT_FALSE(setAttrib(pbuffer, negative));
+    HPBUFFERARB plain = wglCreatePbufferARB(window_->dc, 1, 8, 8, nullptr);
+    ASSERT_NE(plain, nullptr);
+    EXPECT_FALSE(setAttrib(plain, level1));
+    EXPECT_TRUE(wglDestroyPbufferARB(plain));
+    EXPECT_TRUE(wglDestroyPbufferARB(pbuffer));
+    EXPECT_FALSE(setAttrib(pbuffer, level1));
+    glDeleteTextures(1, &texture);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(GlTest, FormatAttributesAsFloatsMatchTheIntegers) {
+    auto attribfv =
+        reinterpret_cast<PFNWGLGETPIXELFORMATATTRIBFVARBPROC>(wglGetProcAddress("wglGetPixelFormatAttribfvARB"));
+    ASSERT_NE(attribfv, nullptr);
+    const int asked[] = {WGL_COLOR_BITS_ARB, WGL_DEPTH_BITS_ARB, WGL_DOUBLE_BUFFER_ARB, WGL_RED_SHIFT_ARB};
+    int integers[4] = {};
+    FLOAT floats[4] = {};
+    ASSERT_TRUE(wglGetPixelFormatAttribivARB(window_->dc, 1, 0, 4, asked, integers));
+    ASSERT_TRUE(attribfv(window_->dc, 1, 0, 4, asked, floats));
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(floats[i], FLOAT(integers[i])) << "attribute " << asked[i];
+    EXPECT_EQ(floats[0], 24.0f);
+    const int unknown[] = {0x7777};
+    EXPECT_FALSE(attribfv(window_->dc, 1, 0, 1, unknown, floats));
+    EXPECT_FALSE(attribfv(window_->dc, 2, 0, 1, asked, floats));
+    EXPECT_FALSE(attribfv(window_->dc, 1, 0, 1, asked, nullptr));
+}
+
+TEST_F(GlTest, ExtensionStringCanBeChosenThroughTheEnvironment) {
+    const std::string usual = wglGetExtensionsStringARB(window_->dc);
+    EXPECT_NE(usual.find("WGL_ARB_render_texture"), std::string::npos);
+    {
+        vyrtest::ScopedEnv chosen("VYR_WGL_EXTENSIONS", "WGL_ARB_extensions_string WGL_ARB_pixel_format");
+        EXPECT_STREQ(wglGetExtensionsStringARB(window_->dc), "WGL_ARB_extensions_string WGL_ARB_pixel_format");
+        EXPECT_NE(wglGetProcAddress("wglCreatePbufferARB"), nullptr);  // entry points stay
+    }
+    EXPECT_EQ(wglGetExtensionsStringARB(window_->dc), usual);
 }
 
 TEST_F(GlTest, ResizedWindowDrawsAtItsNewSize) {

@@ -163,6 +163,12 @@ public:
     BOOL CreateCompatibleBitmap(CDC* dc, int width, int height);
     // Describes the bitmap; answers the bytes written, 0 on failure.
     int GetBitmap(BITMAP* info) const;
+    // Replaces up to `count` bytes of the pixels (rows from the top, as GetBitmapBits gives them);
+    // answers the bytes copied, 0 on failure or without a bitmap.
+    DWORD SetBitmapBits(DWORD count, const void* bits);
+    // Copies up to `count` bytes of the pixels into `bits`; answers the bytes copied, 0 on failure
+    // or without a bitmap.
+    DWORD GetBitmapBits(DWORD count, LPVOID bits) const;
     // The bitmap.
     operator HBITMAP() const { return static_cast<HBITMAP>(m_hObject); }
 };

@@ -190,3 +190,13 @@ int CBitmap::GetBitmap(BITMAP* info) const {
     if (!info || !m_hObject) return 0;
     return ::GetObjectW(m_hObject, sizeof(BITMAP), info);
 }
+
+DWORD CBitmap::SetBitmapBits(DWORD count, const void* bits) {
+    if (!m_hObject) return 0;
+    return DWORD(::SetBitmapBits(static_cast<HBITMAP>(m_hObject), count, bits));
+}
+
+DWORD CBitmap::GetBitmapBits(DWORD count, LPVOID bits) const {
+    if (!m_hObject || count > 0x7FFFFFFFu) return 0;
+    return DWORD(::GetBitmapBits(static_cast<HBITMAP>(m_hObject), LONG(count), bits));
+}

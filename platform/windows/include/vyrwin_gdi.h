@@ -208,6 +208,15 @@ VYR_WINAPI_EXPORT int SetStretchBltMode(HDC dc, int mode);
 // The DC's stretch mode (BLACKONWHITE at first), 0 for a bad DC.
 VYR_WINAPI_EXPORT int GetStretchBltMode(HDC dc);
 
+// Copies up to `size` bytes of the bitmap's pixels, as the bitmap stores them (rows from the top,
+// WORD-aligned, for a device-dependent bitmap), into `bits`; answers the bytes copied, 0 for a
+// bad handle, a null buffer or a size below 1.
+VYR_WINAPI_EXPORT LONG GetBitmapBits(HBITMAP bitmap, LONG size, LPVOID bits);
+// Replaces up to `size` bytes of the bitmap's pixels, in the layout GetBitmapBits gives, from
+// `bits`; answers the bytes copied, 0 for a bad handle, the stock bitmap, a null buffer or a size
+// of 0. Bytes past the bitmap's pixels are ignored.
+VYR_WINAPI_EXPORT LONG SetBitmapBits(HBITMAP bitmap, DWORD size, const void* bits);
+
 // Copies rows [start, start + lines) of the bitmap into `bits` as a 24- or 32-bit
 // DIB described by `info` (rows counted from the bottom for a positive biHeight,
 // from the top for a negative one; the buffer is biWidth pixels wide). With null

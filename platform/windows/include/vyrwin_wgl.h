@@ -114,6 +114,7 @@ typedef PIXELFORMATDESCRIPTOR* LPPIXELFORMATDESCRIPTOR;
 #define WGL_TEXTURE_1D_ARB 0x2079
 #define WGL_TEXTURE_2D_ARB 0x207A
 #define WGL_MIPMAP_LEVEL_ARB 0x207B
+#define WGL_CUBE_MAP_FACE_ARB 0x207C
 #define WGL_FRONT_LEFT_ARB 0x2083
 #define WGL_FRONT_RIGHT_ARB 0x2084
 #define WGL_BACK_LEFT_ARB 0x2085
@@ -124,6 +125,8 @@ typedef BOOL(APIENTRY* PFNWGLCHOOSEPIXELFORMATARBPROC)(HDC dc, const int* intAtt
                                                        UINT maxFormats, int* formats, UINT* numFormats);
 typedef BOOL(APIENTRY* PFNWGLGETPIXELFORMATATTRIBIVARBPROC)(HDC dc, int format, int layer, UINT count,
                                                             const int* attributes, int* values);
+typedef BOOL(APIENTRY* PFNWGLGETPIXELFORMATATTRIBFVARBPROC)(HDC dc, int format, int layer, UINT count,
+                                                            const int* attributes, FLOAT* values);
 typedef HPBUFFERARB(APIENTRY* PFNWGLCREATEPBUFFERARBPROC)(HDC dc, int format, int width, int height,
                                                           const int* attribs);
 typedef HDC(APIENTRY* PFNWGLGETPBUFFERDCARBPROC)(HPBUFFERARB pbuffer);
@@ -132,6 +135,7 @@ typedef BOOL(APIENTRY* PFNWGLDESTROYPBUFFERARBPROC)(HPBUFFERARB pbuffer);
 typedef BOOL(APIENTRY* PFNWGLQUERYPBUFFERARBPROC)(HPBUFFERARB pbuffer, int attribute, int* value);
 typedef BOOL(APIENTRY* PFNWGLBINDTEXIMAGEARBPROC)(HPBUFFERARB pbuffer, int buffer);
 typedef BOOL(APIENTRY* PFNWGLRELEASETEXIMAGEARBPROC)(HPBUFFERARB pbuffer, int buffer);
+typedef BOOL(APIENTRY* PFNWGLSETPBUFFERATTRIBARBPROC)(HPBUFFERARB pbuffer, const int* attribs);
 
 extern "C" {
 
@@ -157,19 +161,29 @@ VYR_WINAPI_EXPORT PROC wglGetProcAddress(LPCSTR name);
 // Back buffer to front buffer (a copy), then glFlush.
 VYR_WINAPI_EXPORT BOOL SwapBuffers(HDC dc);
 
+// "WGL_ARB_extensions_string WGL_ARB_pixel_format WGL_ARB_pbuffer WGL_ARB_render_texture"; when the
+// environment variable VYR_WGL_EXTENSIONS is set, its value instead (read at each call), so that a
+// program can be tried against a driver that lacks some of them. The entry points stay available.
 VYR_WINAPI_EXPORT const char* wglGetExtensionsStringARB(HDC dc);
 VYR_WINAPI_EXPORT BOOL wglChoosePixelFormatARB(HDC dc, const int* intAttribs, const FLOAT* floatAttribs,
                                               UINT maxFormats, int* formats, UINT* numFormats);
 VYR_WINAPI_EXPORT BOOL wglGetPixelFormatAttribivARB(HDC dc, int format, int layer, UINT count, const int* attributes,
                                                    int* values);
+// The same values as floats.
+VYR_WINAPI_EXPORT BOOL wglGetPixelFormatAttribfvARB(HDC dc, int format, int layer, UINT count, const int* attributes,
+                                                   FLOAT* values);
 VYR_WINAPI_EXPORT HPBUFFERARB wglCreatePbufferARB(HDC dc, int format, int width, int height, const int* attribs);
 VYR_WINAPI_EXPORT HDC wglGetPbufferDCARB(HPBUFFERARB pbuffer);
 VYR_WINAPI_EXPORT int wglReleasePbufferDCARB(HPBUFFERARB pbuffer, HDC dc);
 VYR_WINAPI_EXPORT BOOL wglDestroyPbufferARB(HPBUFFERARB pbuffer);
 VYR_WINAPI_EXPORT BOOL wglQueryPbufferARB(HPBUFFERARB pbuffer, int attribute, int* value);
-// Copies the pbuffer's front or back buffer into the texture bound to GL_TEXTURE_2D
-// of the current context. Release does nothing more than check its arguments.
+// Copies the pbuffer's front or back buffer into the mipmap level (0 unless set with
+// wglSetPbufferAttribARB) of the texture bound to GL_TEXTURE_2D of the current context.
+// Release does nothing more than check its arguments.
 VYR_WINAPI_EXPORT BOOL wglBindTexImageARB(HPBUFFERARB pbuffer, int buffer);
 VYR_WINAPI_EXPORT BOOL wglReleaseTexImageARB(HPBUFFERARB pbuffer, int buffer);
+// Sets WGL_MIPMAP_LEVEL_ARB (0 or more): the level a later bind fills. Any other attribute,
+// a negative level or a pbuffer made without a texture format fails (nothing changed).
+VYR_WINAPI_EXPORT BOOL wglSetPbufferAttribARB(HPBUFFERARB pbuffer, const int* attribs);
 
 }

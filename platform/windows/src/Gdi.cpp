@@ -332,6 +332,26 @@ HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height) {
     return bitmap;
 }
 
+LONG GetBitmapBits(HBITMAP bitmap, LONG size, LPVOID bits) {
+    if (!IsLiveBitmap(bitmap) || !bits || size < 1) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    size_t count = std::min(bitmap->pixels.size(), static_cast<size_t>(size));
+    std::copy_n(bitmap->pixels.begin(), count, static_cast<uint8_t*>(bits));
+    return LONG(count);
+}
+
+LONG SetBitmapBits(HBITMAP bitmap, DWORD size, const void* bits) {
+    if (!IsLiveBitmap(bitmap) || bitmap->stock || !bits || size == 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    size_t count = std::min(bitmap->pixels.size(), static_cast<size_t>(size));
+    std::copy_n(static_cast<const uint8_t*>(bits), count, bitmap->pixels.begin());
+    return LONG(count);
+}
+
 HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section, DWORD) {
     if (bits) *bits = nullptr;
     if (section) return Fail(ERROR_NOT_SUPPORTED);  // no file mappings here

@@ -33,6 +33,7 @@ struct HPBUFFERARB__ {
     int width = 0, height = 0;
     int textureFormat = 0;  // WGL_NO_TEXTURE_ARB, WGL_TEXTURE_RGB(A)_ARB
     int textureTarget = 0;
+    int mipmapLevel = 0;    // the level wglBindTexImageARB fills
     HDC__ dc;
     bool dcOut = false;
 };

@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <unordered_set>
 
@@ -356,6 +357,7 @@ PROC wglGetProcAddress(LPCSTR name) {
         {"wglGetExtensionsStringARB", AsProc(wglGetExtensionsStringARB)},
         {"wglChoosePixelFormatARB", AsProc(wglChoosePixelFormatARB)},
         {"wglGetPixelFormatAttribivARB", AsProc(wglGetPixelFormatAttribivARB)},
+        {"wglGetPixelFormatAttribfvARB", AsProc(wglGetPixelFormatAttribfvARB)},
         {"wglCreatePbufferARB", AsProc(wglCreatePbufferARB)},
         {"wglGetPbufferDCARB", AsProc(wglGetPbufferDCARB)},
         {"wglReleasePbufferDCARB", AsProc(wglReleasePbufferDCARB)},
@@ -363,6 +365,7 @@ PROC wglGetProcAddress(LPCSTR name) {
         {"wglQueryPbufferARB", AsProc(wglQueryPbufferARB)},
         {"wglBindTexImageARB", AsProc(wglBindTexImageARB)},
         {"wglReleaseTexImageARB", AsProc(wglReleaseTexImageARB)},
+        {"wglSetPbufferAttribARB", AsProc(wglSetPbufferAttribARB)},
     };
     for (const auto& entry : kWgl)
         if (std::strcmp(entry.name, name) == 0) return entry.proc;
@@ -404,6 +407,7 @@ BOOL SwapBuffers(HDC dc) {
 }
 
 const char* wglGetExtensionsStringARB(HDC) {
+    if (const char* chosen = std::getenv("VYR_WGL_EXTENSIONS")) return chosen;
     return "WGL_ARB_extensions_string WGL_ARB_pixel_format WGL_ARB_pbuffer WGL_ARB_render_texture";
 }
 
@@ -435,6 +439,17 @@ BOOL wglGetPixelFormatAttribivARB(HDC dc, int format, int, UINT count, const int
             return FALSE;
         }
     }
+    return TRUE;
+}
+
+BOOL wglGetPixelFormatAttribfvARB(HDC dc, int format, int layer, UINT count, const int* attributes, FLOAT* values) {
+    if (!IsGlDc(dc) || (count && (!attributes || !values))) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    std::vector<int> integers(count);
+    if (!wglGetPixelFormatAttribivARB(dc, format, layer, count, attributes, integers.data())) return FALSE;
+    for (UINT i = 0; i < count; ++i) values[i] = static_cast<FLOAT>(integers[i]);
     return TRUE;
 }
 
@@ -540,7 +555,7 @@ BOOL wglBindTexImageARB(HPBUFFERARB pbuffer, int buffer) {
     glGetIntegerv(GL_READ_BUFFER, &readBuffer);
     glReadBuffer(buffer == WGL_FRONT_LEFT_ARB ? GL_FRONT : GL_BACK);
     GLenum internal = pbuffer->textureFormat == WGL_TEXTURE_RGBA_ARB ? GL_RGBA : GL_RGB;
-    glCopyTexImage2D(GL_TEXTURE_2D, 0, internal, 0, 0, pbuffer->width, pbuffer->height, 0);
+    glCopyTexImage2D(GL_TEXTURE_2D, pbuffer->mipmapLevel, internal, 0, 0, pbuffer->width, pbuffer->height, 0);
     glReadBuffer(readBuffer);
     bindFramebuffer(GL_READ_FRAMEBUFFER, readFramebuffer);
     MakeCurrentRaw(draw, read, context);
@@ -552,5 +567,22 @@ BOOL wglReleaseTexImageARB(HPBUFFERARB pbuffer, int buffer) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    return TRUE;
+}
+
+BOOL wglSetPbufferAttribARB(HPBUFFERARB pbuffer, const int* attribs) {
+    if (!IsLivePbuffer(pbuffer) || pbuffer->textureFormat == WGL_NO_TEXTURE_ARB) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    int level = pbuffer->mipmapLevel;
+    for (const int* a = attribs; a && a[0]; a += 2) {
+        if (a[0] != WGL_MIPMAP_LEVEL_ARB || a[1] < 0) {
+            SetLastError(ERROR_INVALID_DATA);
+            return FALSE;
+        }
+        level = a[1];
+    }
+    pbuffer->mipmapLevel = level;
     return TRUE;
 }

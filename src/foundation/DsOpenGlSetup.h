@@ -1,0 +1,49 @@
+// CDsOpenGlSetup: the process-wide record of the workarounds the current graphics card needs,
+// read once from the setup file "OpenGlSetup.dat".
+//
+// The file lies at "<RootCad>/dat/OpenGlSetup.dat" (the registry value "RootCad" is the
+// installation root). It holds one section per card: a line naming the card exactly as
+// "<GL_VENDOR> <GL_RENDERER>", then its flag lines up to the first empty line or the end of the
+// file. The only flag with an effect is "RASTER_SHIFT_X_1_COMMAND" (raster positions of pixel
+// copies are moved by half a pixel in x). Without "RootCad", without the file, or without a
+// section for the card, no workaround is in force.
+//
+// The card's name needs a current GL context: without one the file is not read, and it is tried
+// again at the next request; once read (whether or not the card has a section) it is not read
+// again.
+#pragma once
+
+#include <afx.h>
+
+#include <memory>
+
+class CVyrString;
+
+// The workaround flags of the current graphics card.
+class AFX_EXT_CLASS CDsOpenGlSetup {
+public:
+    // Flag value: raster positions of pixel copies shift by -0.5 pixel in x.
+    static constexpr unsigned int kRasterShiftX1 = 2;
+
+    // A record handle (the record itself is process-wide).
+    CDsOpenGlSetup() = default;
+    // Frees the handle.
+    virtual ~CDsOpenGlSetup() = default;
+
+    // The card's name: GL_VENDOR, one blank, GL_RENDERER. False (name unchanged) when there is no
+    // current GL context (both strings null).
+    static bool GetGlDriverString(CVyrString& name);
+    // The workaround flags; reads the setup file first while it is still to be read.
+    static unsigned int StGetFlags();
+    // Turns the raster-shift flag on.
+    static void StSetRasterShiftX1();
+    // Back to the start: no flags, file still to be read. For tests.
+    static void ResetForTests();
+};
+
+// Opens the setup file for reading: null when "RootCad" is absent or the file cannot be opened.
+AFX_EXT_API std::unique_ptr<CStdioFile> DsOpenOpenGlSetupFile();
+// Reads the section of the current card from the setup file and sets the flags its lines name.
+// True when the card's name was known and the file was opened (whether or not the card has a
+// section); false otherwise, nothing changed.
+AFX_EXT_API bool DsReadOpenGlSetupFile();
