@@ -202,9 +202,10 @@ TEST_F(GlTest, ResizedWindowDrawsAtItsNewSize) {
 
 TEST_F(GlTest, PixelFormatIsTheOneDescribed) {
     PIXELFORMATDESCRIPTOR pfd{};
-    EXPECT_EQ(DescribePixelFormat(window_->dc, 1, sizeof pfd, &pfd), 1);
+    EXPECT_EQ(DescribePixelFormat(window_->dc, 1, sizeof pfd, &pfd), 2);  // windows' and bitmaps' formats
     EXPECT_EQ(pfd.iPixelType, PFD_TYPE_RGBA);
     EXPECT_TRUE(pfd.dwFlags & PFD_DOUBLEBUFFER);
+    EXPECT_FALSE(pfd.dwFlags & PFD_NEED_PALETTE);
     EXPECT_TRUE(pfd.dwFlags & PFD_DRAW_TO_WINDOW);
     EXPECT_EQ(pfd.cColorBits, 24);
     EXPECT_EQ(pfd.cDepthBits, 32);
@@ -226,7 +227,7 @@ TEST_F(GlTest, PixelFormatIsTheOneDescribed) {
     const int asked[] = {WGL_NUMBER_PIXEL_FORMATS_ARB, WGL_DEPTH_BITS_ARB, WGL_DRAW_TO_PBUFFER_ARB};
     int values[3] = {};
     ASSERT_TRUE(wglGetPixelFormatAttribivARB(window_->dc, 1, 0, 3, asked, values));
-    EXPECT_EQ(values[0], 1);
+    EXPECT_EQ(values[0], 2);
     EXPECT_EQ(values[1], 32);
     EXPECT_EQ(values[2], TRUE);
     EXPECT_NE(std::string(wglGetExtensionsStringARB(window_->dc)).find("WGL_ARB_pbuffer"), std::string::npos);
