@@ -10,8 +10,10 @@
 #include <afx.h>
 
 #include <bitset>
+#include <set>
 
 class CDsPointsPalette;
+class CVyrMeshInterface;
 
 // The display manager singleton.
 class AFX_EXT_CLASS CDsManager {
@@ -33,6 +35,17 @@ public:
     // The points palette that markers are drawn through, or null when there is none.
     CDsPointsPalette* GetPointsPalette() const { return m_pointsPalette; }
 
+    // --- Mesh interfaces and their display lists (a new OpenGL context that shares no lists) ---
+    // Enters a mesh interface in the set of live ones (null and duplicates are ignored).
+    void AddMeshInterface(CVyrMeshInterface* meshes);
+    // Takes a mesh interface out of the set (nothing when it is not there).
+    void DeleteMeshInterface(CVyrMeshInterface* meshes);
+    // Whether a mesh interface is in the set.
+    bool HasMeshInterface(const CVyrMeshInterface* meshes) const;
+    // Deletes the display list of every mesh of every live mesh interface (glDeleteLists in the
+    // current OpenGL context) and forgets its name, so that the lists are built again.
+    void ResetDisplayListsHandles();
+
 private:
     // All flags false except flag 7.
     CDsManager();
@@ -41,4 +54,6 @@ private:
 
     std::bitset<kFlagCount> m_flags;
     CDsPointsPalette* m_pointsPalette = nullptr;
+    // Mesh interfaces and their display lists.
+    std::set<CVyrMeshInterface*> m_meshInterfaces;
 };
