@@ -187,6 +187,18 @@ TEST_F(GlContextGLTest, SwapBuffersPresentsClearsTheBackAndMarksItNotValid) {
     glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
     EXPECT_EQ(drawBuffer, GL_BACK);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+
+    // While another window is what OpenGL draws on, the record is neither presented nor restored:
+    // the other window's buffers are not the view's to clear or overwrite.
+    vyrtest::GlWindow other(200, 100, false);
+    ASSERT_TRUE(other.MakeCurrent());
+    vyrtest::SetPixelProjection(200, 100);
+    glDrawBuffer(GL_BACK);
+    vyrtest::Clear(kGreen);
+    EXPECT_FALSE(context.swap_buffers(&view, &record));
+    EXPECT_FALSE(context.RestoreBackBuffer(&view));
+    EXPECT_EQ(context.GetFrontBufferVersion(), version + 1);
+    EXPECT_TRUE(ColorNear(MeanColor(GL_BACK, 0, 0, 200, 100), kGreen));
     view.set_rendering_context_data(nullptr);
 }
 
