@@ -4,8 +4,12 @@
 #include "DsDriverGl.h"
 #include "DsGlExtensions.h"
 #include "DsView3dCdc.h"
+#include "VyrIndexedMesh.h"
+#include "VyrMeshInterface.h"
 
 #include <GL/gl.h>
+
+#include <vector>
 
 CDsManager* CDsManager::GetInstance()
 {
@@ -99,4 +103,28 @@ void CDsManager::RemoveAllTextures(CDsView3dCdc* view)
         glDeleteTextures(1, &id);
     }
     m_textures.erase(entry);
+}
+
+// --- Mesh interfaces and their display lists ---------------------------------------------------
+
+void CDsManager::AddMeshInterface(CVyrMeshInterface* meshes)
+{
+    if (meshes) m_meshInterfaces.insert(meshes);
+}
+
+void CDsManager::DeleteMeshInterface(CVyrMeshInterface* meshes)
+{
+    m_meshInterfaces.erase(meshes);
+}
+
+bool CDsManager::HasMeshInterface(const CVyrMeshInterface* meshes) const
+{
+    return m_meshInterfaces.count(const_cast<CVyrMeshInterface*>(meshes)) != 0;
+}
+
+void CDsManager::ResetDisplayListsHandles()
+{
+    std::vector<CVyrIndexedMesh*> meshes;
+    for (CVyrMeshInterface* meshInterface : m_meshInterfaces) meshInterface->GetAllMeshes(meshes);
+    for (CVyrIndexedMesh* mesh : meshes) mesh->DeleteDisplayList();
 }

@@ -14,10 +14,12 @@
 
 #include <bitset>
 #include <map>
+#include <set>
 #include <vector>
 
 class CDsPointsPalette;
 class CDsView3dCdc;
+class CVyrMeshInterface;
 class CVyrString;
 
 // The display manager singleton.
@@ -72,6 +74,17 @@ public:
     // stay. Nothing when the view has none.
     void RemoveAllTextures(CDsView3dCdc* view);
 
+    // --- Mesh interfaces and their display lists (a new OpenGL context that shares no lists) ---
+    // Enters a mesh interface in the set of live ones (null and duplicates are ignored).
+    void AddMeshInterface(CVyrMeshInterface* meshes);
+    // Takes a mesh interface out of the set (nothing when it is not there).
+    void DeleteMeshInterface(CVyrMeshInterface* meshes);
+    // Whether a mesh interface is in the set.
+    bool HasMeshInterface(const CVyrMeshInterface* meshes) const;
+    // Deletes the display list of every mesh of every live mesh interface (glDeleteLists in the
+    // current OpenGL context) and forgets its name, so that the lists are built again.
+    void ResetDisplayListsHandles();
+
 private:
     // All flags false except flag 7.
     CDsManager();
@@ -84,4 +97,6 @@ private:
     // Driver statics: the texture table and each view's GL textures of it.
     std::vector<SDsTextureData> m_textureData;
     std::map<CDsView3dCdc*, std::vector<SDsTexture>> m_textures;
+    // Mesh interfaces and their display lists.
+    std::set<CVyrMeshInterface*> m_meshInterfaces;
 };

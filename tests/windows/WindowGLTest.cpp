@@ -240,7 +240,7 @@ TEST_F(GlTest, FormatAttributesAsFloatsMatchTheIntegers) {
     EXPECT_EQ(floats[0], 24.0f);
     const int unknown[] = {0x7777};
     EXPECT_FALSE(attribfv(window_->dc, 1, 0, 1, unknown, floats));
-    EXPECT_FALSE(attribfv(window_->dc, 2, 0, 1, asked, floats));
+    EXPECT_FALSE(attribfv(window_->dc, 3, 0, 1, asked, floats));  // formats 1 (windows) and 2 (bitmaps)
     EXPECT_FALSE(attribfv(window_->dc, 1, 0, 1, asked, nullptr));
 }
 
@@ -271,9 +271,10 @@ TEST_F(GlTest, ResizedWindowDrawsAtItsNewSize) {
 
 TEST_F(GlTest, PixelFormatIsTheOneDescribed) {
     PIXELFORMATDESCRIPTOR pfd{};
-    EXPECT_EQ(DescribePixelFormat(window_->dc, 1, sizeof pfd, &pfd), 1);
+    EXPECT_EQ(DescribePixelFormat(window_->dc, 1, sizeof pfd, &pfd), 2);  // windows' and bitmaps' formats
     EXPECT_EQ(pfd.iPixelType, PFD_TYPE_RGBA);
     EXPECT_TRUE(pfd.dwFlags & PFD_DOUBLEBUFFER);
+    EXPECT_FALSE(pfd.dwFlags & PFD_NEED_PALETTE);
     EXPECT_TRUE(pfd.dwFlags & PFD_DRAW_TO_WINDOW);
     EXPECT_EQ(pfd.cColorBits, 24);
     EXPECT_EQ(pfd.cDepthBits, 32);
@@ -295,7 +296,7 @@ TEST_F(GlTest, PixelFormatIsTheOneDescribed) {
     const int asked[] = {WGL_NUMBER_PIXEL_FORMATS_ARB, WGL_DEPTH_BITS_ARB, WGL_DRAW_TO_PBUFFER_ARB};
     int values[3] = {};
     ASSERT_TRUE(wglGetPixelFormatAttribivARB(window_->dc, 1, 0, 3, asked, values));
-    EXPECT_EQ(values[0], 1);
+    EXPECT_EQ(values[0], 2);
     EXPECT_EQ(values[1], 32);
     EXPECT_EQ(values[2], TRUE);
     EXPECT_NE(std::string(wglGetExtensionsStringARB(window_->dc)).find("WGL_ARB_pbuffer"), std::string::npos);

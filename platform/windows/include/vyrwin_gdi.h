@@ -156,8 +156,32 @@ struct DIBSECTION {
 
 // GetObjectType answers.
 #define OBJ_DC 3
+#define OBJ_PAL 5
 #define OBJ_BITMAP 7
 #define OBJ_MEMDC 10
+
+// One entry of a logical palette.
+struct PALETTEENTRY {
+    BYTE peRed;    // red
+    BYTE peGreen;  // green
+    BYTE peBlue;   // blue
+    BYTE peFlags;  // PC_* flags (kept, not interpreted)
+};
+typedef PALETTEENTRY* LPPALETTEENTRY;
+
+// A logical palette (declared with one entry; callers allocate palNumEntries).
+struct LOGPALETTE {
+    WORD palVersion;                // 0x300
+    WORD palNumEntries;             // entries that follow
+    PALETTEENTRY palPalEntry[1];    // the entries
+};
+typedef LOGPALETTE* LPLOGPALETTE;
+
+// GetStockObject indices (only the default palette is kept here).
+#define DEFAULT_PALETTE 15
+
+// The failure answer of RealizePalette.
+#define GDI_ERROR 0xFFFFFFFFu
 
 extern "C" {
 
@@ -186,18 +210,40 @@ VYR_WINAPI_EXPORT HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT 
 
 // Selects a bitmap into a memory DC and answers the one it held (the stock bitmap
 // first). A bitmap is selected into one DC at a time (the stock one into any).
-// Null on failure. Other objects are not known here and answer null.
+// Null on failure. Other objects are not known here and answer null (palettes go
+// through SelectPalette).
 VYR_WINAPI_EXPORT HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
-// Deletes a bitmap. False while it is selected into a DC; the stock bitmap is
-// never deleted (true, nothing done).
+// Deletes a bitmap or a palette. False while it is selected into a DC; stock
+// objects are never deleted (true, nothing done).
 VYR_WINAPI_EXPORT BOOL DeleteObject(HGDIOBJ object);
 // Null `buffer`: the size of the description (BITMAP, or DIBSECTION for a DIB
-// section). Else fills a DIBSECTION when `size` allows and the object is a DIB
-// section, a BITMAP otherwise, and answers the bytes written; 0 on failure.
+// section, a WORD for a palette). Else fills a DIBSECTION when `size` allows and
+// the object is a DIB section, a BITMAP for other bitmaps, the number of entries
+// (a WORD) for a palette, and answers the bytes written; 0 on failure.
 VYR_WINAPI_EXPORT int GetObjectW(HGDIOBJ object, int size, LPVOID buffer);
-// OBJ_BITMAP, OBJ_MEMDC for memory DCs, OBJ_DC for information, window and pbuffer
-// DCs, 0 for anything else.
+// OBJ_BITMAP, OBJ_PAL, OBJ_MEMDC for memory DCs, OBJ_DC for information, window and
+// pbuffer DCs, 0 for anything else.
 VYR_WINAPI_EXPORT DWORD GetObjectType(HGDIOBJ object);
+// The stock object of an index: DEFAULT_PALETTE (the 20 static colours of the
+// system palette) is the one kept here; null (ERROR_INVALID_PARAMETER) otherwise.
+VYR_WINAPI_EXPORT HGDIOBJ GetStockObject(int index);
+
+// Palettes. The display is true-colour: no pixel format needs a palette, and
+// realising one maps nothing into a system palette. A palette is still a real
+// object: its entries are kept as given and read back, and a DC remembers the
+// palette selected into it (the stock default palette at first).
+// A palette of the LOGPALETTE's entries; null (ERROR_INVALID_PARAMETER) for a null
+// palette, a version other than 0x300 or no entries.
+VYR_WINAPI_EXPORT HPALETTE CreatePalette(const LOGPALETTE* palette);
+// Copies up to `count` entries from `start` and answers how many; with null
+// `entries` answers the number of entries of the palette. 0 on failure.
+VYR_WINAPI_EXPORT UINT GetPaletteEntries(HPALETTE palette, UINT start, UINT count, LPPALETTEENTRY entries);
+// Selects a palette into any live DC and answers the one it held (the stock
+// default palette at first); null on failure. The background flag is accepted.
+VYR_WINAPI_EXPORT HPALETTE SelectPalette(HDC dc, HPALETTE palette, BOOL forceBackground);
+// Maps the DC's palette into the system palette: 0 entries on this true-colour
+// display; GDI_ERROR for a bad DC.
+VYR_WINAPI_EXPORT UINT RealizePalette(HDC dc);
 
 // Fixed metrics: a 1280x1024 raster display at 96 dpi, 24 bits per pixel, no
 // palette. A memory DC reports the bits per pixel of its selected bitmap (the

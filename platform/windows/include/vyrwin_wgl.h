@@ -1,11 +1,28 @@
 // Pixel formats, OpenGL contexts, buffer swaps and the ARB pixel-format,
 // pbuffer and render-to-texture extensions, over GLX.
 //
-// There is one pixel format (index 1): RGBA, 8-8-8 colour bits, no alpha,
-// double-buffered, 32 depth bits, usable for windows and pbuffers. Every context
-// shares display lists (and textures and buffers) with a hidden root context, so
-// all contexts share with each other from the start. SwapBuffers copies the back
-// buffer into the front buffer and leaves the back buffer as it was.
+// There are two pixel formats, both RGBA with 8-8-8 colour bits, no alpha and 32
+// depth bits, neither needing a palette (the display is true-colour):
+// - format 1, double-buffered, for windows and pbuffers;
+// - format 2, single-buffered, for memory DCs: OpenGL draws into the bitmap
+//   selected into the DC (PFD_DRAW_TO_BITMAP | PFD_SUPPORT_GDI).
+// A context is made for the format of its DC and can be made current only on DCs
+// of that format. Every context shares display lists (and textures and buffers)
+// with a hidden root context, so all contexts share with each other from the
+// start. SwapBuffers copies the back buffer into the front buffer and leaves the
+// back buffer as it was.
+//
+// Drawing into a bitmap: a context current on a memory DC draws into a GL surface
+// (a GLX pbuffer) of the selected bitmap's size, and the stand-in keeps the two
+// one picture. While the context is current, GDI calls that read the bitmap
+// (GetDIBits, BitBlt and StretchBlt from the DC) first fetch the picture from
+// OpenGL, and GDI calls that write into it pass the result on to OpenGL; releasing
+// the context (or making another current) leaves the picture in the bitmap, and
+// making a context current on the DC starts OpenGL from the bitmap's pixels.
+// Selecting another bitmap moves the surface to its size; deleting the DC releases
+// a context current on it. Only the pixels of a DIB section read directly through
+// its bits pointer are not fetched: they are up to date once the context is
+// released or GDI read the bitmap.
 #pragma once
 
 #include "vyrwin_export.h"
@@ -139,18 +156,23 @@ typedef BOOL(APIENTRY* PFNWGLSETPBUFFERATTRIBARBPROC)(HPBUFFERARB pbuffer, const
 
 extern "C" {
 
-// Answers 1 (the one format) for any request that asks for RGBA; 0 for a null descriptor.
+// For a request that asks for RGBA: the format the DC can take (2 for a memory DC,
+// 1 for a window or pbuffer DC); 0 for a null descriptor or another DC.
 VYR_WINAPI_EXPORT int ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* pfd);
-// A window's format can be set once; setting the same format again succeeds.
+// Format 1 on window and pbuffer DCs, format 2 on memory DCs; a memory DC's format
+// can be set once (setting the same format again succeeds).
 VYR_WINAPI_EXPORT BOOL SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR* pfd);
+// The format set on the DC, 0 when none.
 VYR_WINAPI_EXPORT int GetPixelFormat(HDC dc);
-// Fills pfd (when given) for format 1 and answers the number of formats (1); 0 on error.
+// Fills pfd (when given) for format 1 or 2 and answers the number of formats (2);
+// 0 on error. PFD_NEED_PALETTE is never set.
 VYR_WINAPI_EXPORT int DescribePixelFormat(HDC dc, int format, UINT size, LPPIXELFORMATDESCRIPTOR pfd);
 
+// A context for the DC's pixel format; null (ERROR_INVALID_PIXEL_FORMAT) when the DC has none.
 VYR_WINAPI_EXPORT HGLRC wglCreateContext(HDC dc);
 VYR_WINAPI_EXPORT BOOL wglDeleteContext(HGLRC context);
 // (any, null) releases the current context. A context may be made current on any
-// window or pbuffer DC with the pixel format set, one after the other.
+// DC of its pixel format, one after the other.
 VYR_WINAPI_EXPORT BOOL wglMakeCurrent(HDC dc, HGLRC context);
 VYR_WINAPI_EXPORT HGLRC wglGetCurrentContext();
 VYR_WINAPI_EXPORT HDC wglGetCurrentDC();
@@ -158,7 +180,8 @@ VYR_WINAPI_EXPORT HDC wglGetCurrentDC();
 VYR_WINAPI_EXPORT BOOL wglShareLists(HGLRC first, HGLRC second);
 // The WGL extension functions by name, else the GL entry point of that name.
 VYR_WINAPI_EXPORT PROC wglGetProcAddress(LPCSTR name);
-// Back buffer to front buffer (a copy), then glFlush.
+// Back buffer to front buffer (a copy), then glFlush; false for a DC without a
+// pixel format. On a memory DC (one buffer) it leaves the picture in the bitmap.
 VYR_WINAPI_EXPORT BOOL SwapBuffers(HDC dc);
 
 // "WGL_ARB_extensions_string WGL_ARB_pixel_format WGL_ARB_pbuffer WGL_ARB_render_texture"; when the

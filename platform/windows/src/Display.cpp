@@ -12,6 +12,8 @@ namespace {
 Display* sDisplay = nullptr;
 bool sDisplayFailed = false;
 GLXFBConfig sConfig = nullptr;
+GLXFBConfig sBitmapConfig = nullptr;
+bool sBitmapConfigFailed = false;
 GLXContext sRootContext = nullptr;
 GLXPbuffer sRootPbuffer = 0;
 
@@ -25,13 +27,15 @@ int OnXError(Display* display, XErrorEvent* event) {
     return 0;
 }
 
-// Exactly 8-8-8 colour without alpha, double-buffered, 32-bit depth (else the
-// deepest offered), drawable to windows and pbuffers.
-GLXFBConfig ChooseConfig(Display* display) {
-    const int attributes[] = {GLX_X_RENDERABLE, True, GLX_DRAWABLE_TYPE, GLX_WINDOW_BIT | GLX_PBUFFER_BIT,
+// Exactly 8-8-8 colour without alpha, 32-bit depth (else the deepest offered):
+// double-buffered and drawable to windows and pbuffers, or (for bitmaps)
+// single-buffered and drawable to pbuffers.
+GLXFBConfig ChooseConfig(Display* display, bool forBitmaps) {
+    const int attributes[] = {GLX_X_RENDERABLE, True, GLX_DRAWABLE_TYPE,
+                              forBitmaps ? GLX_PBUFFER_BIT : GLX_WINDOW_BIT | GLX_PBUFFER_BIT,
                               GLX_RENDER_TYPE, GLX_RGBA_BIT, GLX_X_VISUAL_TYPE, GLX_TRUE_COLOR,
                               GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8,
-                              GLX_DOUBLEBUFFER, True, GLX_DEPTH_SIZE, 24, None};
+                              GLX_DOUBLEBUFFER, forBitmaps ? False : True, GLX_DEPTH_SIZE, 24, None};
     int count = 0;
     GLXFBConfig* configs = glXChooseFBConfig(display, DefaultScreen(display), attributes, &count);
     if (!configs) return nullptr;
@@ -87,9 +91,22 @@ GLXFBConfig FbConfig() {
     if (sConfig) return sConfig;
     Display* display = XDisplay();
     if (!display) return nullptr;
-    sConfig = ChooseConfig(display);
+    sConfig = ChooseConfig(display, false);
     if (!sConfig) LogLine("no GLX frame-buffer configuration with 8-8-8 colour, double buffer and depth");
     return sConfig;
+}
+
+GLXFBConfig BitmapFbConfig() {
+    if (sBitmapConfig || sBitmapConfigFailed) return sBitmapConfig;
+    Display* display = XDisplay();
+    if (!display) return nullptr;
+    sBitmapConfig = ChooseConfig(display, true);
+    if (!sBitmapConfig) {
+        sBitmapConfigFailed = true;
+        LogLine("no single-buffered GLX frame-buffer configuration with 8-8-8 colour and depth: "
+                "OpenGL cannot draw into bitmaps");
+    }
+    return sBitmapConfig;
 }
 
 GLXContext RootContext() {

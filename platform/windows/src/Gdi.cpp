@@ -83,12 +83,6 @@ HBITMAP Fail(DWORD error) {
     return nullptr;
 }
 
-// A DC this library knows: one made here, or a live window or pbuffer DC.
-bool IsLiveDc(HDC dc) {
-    int width = 0, height = 0;
-    return dc && (IsGdiDc(dc) || DrawableSize(dc, width, height));
-}
-
 HDC NewDc(HDC__::Kind kind) {
     HDC dc = new (std::nothrow) HDC__;
     if (!dc) {
@@ -224,6 +218,11 @@ bool IsLiveBitmap(HBITMAP bitmap) {
 
 bool IsGdiDc(HDC dc) { return dc && LiveDcs().count(dc) != 0; }
 
+bool IsLiveDc(HDC dc) {
+    int width = 0, height = 0;
+    return dc && (IsGdiDc(dc) || DrawableSize(dc, width, height));
+}
+
 HBITMAP SelectedBitmap(HDC dc) { return dc->bitmap ? dc->bitmap : StockBitmap(); }
 
 bool ParseDib(const BITMAPINFO* info, UINT usage, DibFormat& format, DWORD& error) {
@@ -304,6 +303,8 @@ BOOL DeleteDC(HDC dc) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
+    DestroyGlSurface(dc);
+    ReleaseDcPalette(dc);
     if (dc->bitmap) dc->bitmap->selectedInto = nullptr;
     LiveDcs().erase(dc);
     delete dc;
@@ -390,6 +391,7 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
         SetLastError(ERROR_INVALID_PARAMETER);  // already selected into another DC
         return nullptr;
     }
+    GlSurfaceToBitmap(dc);  // the outgoing bitmap keeps what OpenGL drew into it
     previous->selectedInto = nullptr;
     if (bitmap->stock) {
         dc->bitmap = nullptr;
@@ -397,10 +399,12 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
         dc->bitmap = bitmap;
         bitmap->selectedInto = dc;
     }
+    GlSurfaceBitmapChanged(dc);
     return previous;
 }
 
 BOOL DeleteObject(HGDIOBJ object) {
+    if (IsLivePalette(object)) return DeletePalette(static_cast<HPALETTE>(object));
     HBITMAP bitmap = static_cast<HBITMAP>(object);
     if (!IsLiveBitmap(bitmap)) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -417,6 +421,7 @@ BOOL DeleteObject(HGDIOBJ object) {
 }
 
 int GetObjectW(HGDIOBJ object, int size, LPVOID buffer) {
+    if (IsLivePalette(object)) return DescribePalette(static_cast<HPALETTE>(object), size, buffer);
     HBITMAP bitmap = static_cast<HBITMAP>(object);
     if (!IsLiveBitmap(bitmap)) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -444,6 +449,7 @@ int GetObjectW(HGDIOBJ object, int size, LPVOID buffer) {
 DWORD GetObjectType(HGDIOBJ object) {
     if (!object) return 0;
     if (IsLiveBitmap(static_cast<HBITMAP>(object))) return OBJ_BITMAP;
+    if (IsLivePalette(object)) return OBJ_PAL;
     HDC dc = static_cast<HDC>(object);
     if (IsGdiDc(dc)) return dc->kind == HDC__::kMemory ? OBJ_MEMDC : OBJ_DC;
     return IsLiveDc(dc) ? OBJ_DC : 0;

@@ -270,6 +270,7 @@ int GetDIBits(HDC, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits, LPBITMAP
         return bitmap->height;
     }
     if (h.biBitCount != 24 && h.biBitCount != 32) return FailWith(ERROR_NOT_SUPPORTED);
+    GlSurfaceToBitmap(bitmap->selectedInto);  // what OpenGL drew into the bitmap so far
     if (h.biCompression != BI_RGB) {
         const DWORD* masks = reinterpret_cast<const DWORD*>(reinterpret_cast<const uint8_t*>(info) + 40);
         if (h.biCompression != BI_BITFIELDS || h.biBitCount != 32 || masks[0] != 0xFF0000 || masks[1] != 0xFF00 ||
@@ -312,8 +313,10 @@ int SetDIBitsToDevice(HDC dc, int xDest, int yDest, DWORD width, DWORD height, i
     if (src.height == 0) return 0;
     int64_t w = std::min<int64_t>(width, INT32_MAX), h = std::min<int64_t>(height, INT32_MAX);
     int64_t top = DibTop(info->bmiHeader.biHeight < 0, imageHeight, ySrc, h) - bandTop;
+    GlSurfaceToBitmap(dc);
     if (!Transfer(dst, xDest, yDest, w, h, &src, xSrc, top, w, h, false, false, SRCCOPY, error))
         return FailWith(error);
+    BitmapToGlSurface(dc);
     return src.height;
 }
 
@@ -336,8 +339,10 @@ int StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, i
         if (!DibSource(info, bits, usage, 0, 0, false, src, top, imageHeight, error)) return FailWith(error);
         sy = DibTop(info->bmiHeader.biHeight < 0, imageHeight, sy, sh);
     }
+    GlSurfaceToBitmap(dc);
     if (!Transfer(dst, dx, dy, dw, dh, usesSource ? &src : nullptr, sx, sy, sw, sh, flipX, flipY, rop, error))
         return FailWith(error);
+    BitmapToGlSurface(dc);
     return int(std::min<int64_t>(sh, INT32_MAX));
 }
 
@@ -355,8 +360,11 @@ BOOL StretchBlt(HDC dest, int xDest, int yDest, int destWidth, int destHeight, H
     Normalise(dy, dh, flipY);
     Normalise(sx, sw, flipX);
     Normalise(sy, sh, flipY);
+    GlSurfaceToBitmap(dest);
+    if (usesSource) GlSurfaceToBitmap(srcDc);
     if (!Transfer(dst, dx, dy, dw, dh, usesSource ? &src : nullptr, sx, sy, sw, sh, flipX, flipY, rop, error))
         return FailWith(error);
+    BitmapToGlSurface(dest);
     return TRUE;
 }
 
@@ -379,7 +387,10 @@ BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC srcDc, int xSrc, 
     if (!SurfaceOfDc(dest, dst, error)) return FailWith(error);
     bool usesSource = UsesSource(RopCode(rop));
     if (usesSource && !SurfaceOfDc(srcDc, src, error)) return FailWith(error);
+    GlSurfaceToBitmap(dest);
+    if (usesSource) GlSurfaceToBitmap(srcDc);
     if (!Transfer(dst, dx, dy, w, h, usesSource ? &src : nullptr, sx, sy, w, h, false, false, rop, error))
         return FailWith(error);
+    BitmapToGlSurface(dest);
     return TRUE;
 }

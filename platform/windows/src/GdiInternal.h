@@ -69,6 +69,8 @@ PixelView ViewOf(HBITMAP bitmap);
 bool IsLiveBitmap(HBITMAP bitmap);
 // Memory and information DCs made by this part.
 bool IsGdiDc(HDC dc);
+// A DC this library knows: one made here, or a live window or pbuffer DC.
+bool IsLiveDc(HDC dc);
 // The shared 1x1 monochrome bitmap that memory DCs start with.
 HBITMAP StockBitmap();
 // The bitmap a memory DC holds (the stock one when nothing else is selected).

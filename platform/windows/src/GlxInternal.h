@@ -26,6 +26,7 @@ struct HWND__ {
 
 struct HGLRC__ {
     GLXContext context = nullptr;
+    int format = 1;  // the pixel format it was made for: 1 windows and pbuffers, 2 bitmaps
 };
 
 struct HPBUFFERARB__ {
@@ -45,12 +46,18 @@ namespace vyrwin {
 Display* XDisplay();
 // The frame-buffer configuration every window, pbuffer and context uses.
 GLXFBConfig FbConfig();
+// The single-buffered configuration of the GL surfaces of memory DCs (pixel
+// format 2) and of the contexts made for them; null when the server has none.
+GLXFBConfig BitmapFbConfig();
 // The hidden context that every context shares its lists with, and a small
 // pbuffer it can be made current on.
 GLXContext RootContext();
 GLXDrawable RootDrawable();
 
 bool IsLiveWindow(HWND window);
+// Whether a GLX context may be bound to windows and pbuffers: the root context and
+// the contexts of pixel format 1 (not those made for bitmaps).
+bool IsWindowConfigContext(GLXContext context);
 bool IsLiveContext(HGLRC context);
 bool IsLivePbuffer(HPBUFFERARB pbuffer);
 // The window of a window DC, the pbuffer of a pbuffer DC (null for other DCs).
@@ -87,7 +94,7 @@ bool vyrwin::WithDrawableCurrent(GLXDrawable drawable, Work work) {
     GLXContext previous = glXGetCurrentContext();
     GLXDrawable previousDraw = glXGetCurrentDrawable();
     GLXDrawable previousRead = glXGetCurrentReadDrawable();
-    GLXContext context = previous ? previous : RootContext();
+    GLXContext context = previous && IsWindowConfigContext(previous) ? previous : RootContext();
     if (!context) return false;
     bool switched = previousDraw != drawable || previousRead != drawable || previous != context;
     if (switched && !MakeCurrentRaw(drawable, drawable, context)) return false;

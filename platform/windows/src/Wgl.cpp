@@ -1,17 +1,24 @@
-// Pixel formats, contexts, the blit swap, pbuffers and render-to-texture over GLX.
+// Pixel formats, contexts, the blit swap, OpenGL drawing into memory bitmaps,
+// pbuffers and render-to-texture over GLX.
+#include "GdiInternal.h"
 #include "GlxInternal.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <unordered_set>
+#include <vector>
 
 namespace vyrwin {
 namespace {
 
+// Format 1: windows and pbuffers, double-buffered. Format 2: memory bitmaps, single-buffered.
 constexpr int kFormat = 1;
+constexpr int kBitmapFormat = 2;
 
 std::unordered_set<HGLRC> sContexts;
 std::unordered_set<HPBUFFERARB> sPbuffers;
@@ -23,33 +30,43 @@ F GlProc(const char* name) {
     return reinterpret_cast<F>(glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)));
 }
 
+// How many pixel formats there are: the bitmap format only when the server offers its configuration.
+int FormatCount() { return BitmapFbConfig() ? 2 : 1; }
+
+bool IsFormat(int format) { return format == kFormat || (format == kBitmapFormat && FormatCount() == 2); }
+
+GLXFBConfig ConfigOf(int format) { return format == kBitmapFormat ? BitmapFbConfig() : FbConfig(); }
+
 struct Attributes {
     int depth = 0;
     int stencil = 0;
 };
 
-Attributes ConfigAttributes() {
+Attributes ConfigAttributes(int format) {
     Attributes a;
-    if (Display* display = XDisplay()) {
-        glXGetFBConfigAttrib(display, FbConfig(), GLX_DEPTH_SIZE, &a.depth);
-        glXGetFBConfigAttrib(display, FbConfig(), GLX_STENCIL_SIZE, &a.stencil);
+    Display* display = XDisplay();
+    GLXFBConfig config = display ? ConfigOf(format) : nullptr;
+    if (config) {
+        glXGetFBConfigAttrib(display, config, GLX_DEPTH_SIZE, &a.depth);
+        glXGetFBConfigAttrib(display, config, GLX_STENCIL_SIZE, &a.stencil);
     }
     return a;
 }
 
-// The value of one WGL attribute of the one format; false for unknown attributes.
-bool FormatAttribute(int attribute, int& value) {
-    Attributes config = ConfigAttributes();
+// The value of one WGL attribute of a format; false for unknown attributes.
+bool FormatAttribute(int format, int attribute, int& value) {
+    const bool bitmap = format == kBitmapFormat;
+    Attributes config = ConfigAttributes(format);
     switch (attribute) {
-        case WGL_NUMBER_PIXEL_FORMATS_ARB: value = 1; return true;
+        case WGL_NUMBER_PIXEL_FORMATS_ARB: value = FormatCount(); return true;
         case WGL_DRAW_TO_WINDOW_ARB:
         case WGL_DRAW_TO_PBUFFER_ARB:
-        case WGL_SUPPORT_OPENGL_ARB:
         case WGL_DOUBLE_BUFFER_ARB:
         case WGL_BIND_TO_TEXTURE_RGB_ARB:
-        case WGL_BIND_TO_TEXTURE_RGBA_ARB: value = TRUE; return true;
+        case WGL_BIND_TO_TEXTURE_RGBA_ARB: value = bitmap ? FALSE : TRUE; return true;
+        case WGL_SUPPORT_OPENGL_ARB: value = TRUE; return true;
         case WGL_DRAW_TO_BITMAP_ARB:
-        case WGL_SUPPORT_GDI_ARB:
+        case WGL_SUPPORT_GDI_ARB: value = bitmap ? TRUE : FALSE; return true;
         case WGL_STEREO_ARB:
         case WGL_ALPHA_BITS_ARB:
         case WGL_ALPHA_SHIFT_ARB:
@@ -58,7 +75,7 @@ bool FormatAttribute(int attribute, int& value) {
         case WGL_SAMPLE_BUFFERS_ARB:
         case WGL_SAMPLES_ARB: value = 0; return true;
         case WGL_ACCELERATION_ARB: value = WGL_FULL_ACCELERATION_ARB; return true;
-        case WGL_SWAP_METHOD_ARB: value = WGL_SWAP_COPY_ARB; return true;
+        case WGL_SWAP_METHOD_ARB: value = bitmap ? WGL_SWAP_UNDEFINED_ARB : WGL_SWAP_COPY_ARB; return true;
         case WGL_PIXEL_TYPE_ARB: value = WGL_TYPE_RGBA_ARB; return true;
         case WGL_COLOR_BITS_ARB: value = 24; return true;
         case WGL_RED_BITS_ARB:
@@ -70,17 +87,17 @@ bool FormatAttribute(int attribute, int& value) {
         case WGL_DEPTH_BITS_ARB: value = config.depth; return true;
         case WGL_STENCIL_BITS_ARB: value = config.stencil; return true;
         case WGL_MAX_PBUFFER_WIDTH_ARB:
-        case WGL_MAX_PBUFFER_HEIGHT_ARB: value = 16384; return true;
-        case WGL_MAX_PBUFFER_PIXELS_ARB: value = 16384 * 16384; return true;
+        case WGL_MAX_PBUFFER_HEIGHT_ARB: value = bitmap ? 0 : 16384; return true;
+        case WGL_MAX_PBUFFER_PIXELS_ARB: value = bitmap ? 0 : 16384 * 16384; return true;
         default: return false;
     }
 }
 
-// Whether the format satisfies one requested attribute: sizes are minima, the
+// Whether a format satisfies one requested attribute: sizes are minima, the
 // enumerated values must match, unknown attributes do not restrict.
-bool Satisfies(int attribute, int requested) {
+bool Satisfies(int format, int attribute, int requested) {
     int actual = 0;
-    if (!FormatAttribute(attribute, actual)) return true;
+    if (!FormatAttribute(format, attribute, actual)) return true;
     switch (attribute) {
         case WGL_COLOR_BITS_ARB:
         case WGL_RED_BITS_ARB:
@@ -95,8 +112,6 @@ bool Satisfies(int attribute, int requested) {
         case WGL_SAMPLE_BUFFERS_ARB: return actual >= requested;
         case WGL_ACCELERATION_ARB:
         case WGL_SWAP_METHOD_ARB: return true;  // every method is acceptable
-        case WGL_DRAW_TO_BITMAP_ARB:
-        case WGL_SUPPORT_GDI_ARB:
         case WGL_STEREO_ARB: return !requested;
         default:
             if (actual == TRUE || actual == FALSE) return !requested || actual;
@@ -111,11 +126,118 @@ PROC AsProc(F function) {
 }
 
 bool IsGlDc(HDC dc) { return WindowOfDc(dc) || PbufferOfDc(dc); }
+bool IsMemoryDc(HDC dc) { return gdi::IsGdiDc(dc) && dc->kind == HDC__::kMemory; }
+
+// Reads `height` rows of the current read framebuffer's front buffer from window row
+// `drawableHeight - yTop - height` up, as 32-bit BGRA rows from the top.
+void ReadFrontPixels(int x, int yTop, int width, int height, int drawableHeight, uint32_t* bgraTopDown) {
+    auto bindFramebuffer = GlProc<PFNGLBINDFRAMEBUFFERPROC>("glBindFramebuffer");
+    GLint readFramebuffer = 0, readBuffer = 0;
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &readFramebuffer);
+    bindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glGetIntegerv(GL_READ_BUFFER, &readBuffer);
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_PACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_PACK_SKIP_PIXELS, 0);
+    glReadBuffer(GL_FRONT);
+    glReadPixels(x, drawableHeight - yTop - height, width, height, GL_BGRA, GL_UNSIGNED_BYTE, bgraTopDown);
+    glPopClientAttrib();
+    glReadBuffer(readBuffer);
+    bindFramebuffer(GL_READ_FRAMEBUFFER, readFramebuffer);
+    // GL rows run from the bottom: turn them top-down.
+    for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom)
+        std::swap_ranges(bgraTopDown + top * width, bgraTopDown + (top + 1) * width, bgraTopDown + bottom * width);
+}
+
+// Writes 32-bit BGRA rows from the top into the current draw framebuffer's front buffer, the
+// top-left corner at (x, yTop) counted from the top of a drawable `drawableHeight` rows high.
+void WriteFrontPixels(int x, int yTop, int width, int height, int drawableHeight, const uint32_t* bgraTopDown) {
+    auto bindFramebuffer = GlProc<PFNGLBINDFRAMEBUFFERPROC>("glBindFramebuffer");
+    auto windowPos = GlProc<PFNGLWINDOWPOS2IPROC>("glWindowPos2i");
+    auto useProgram = GlProc<PFNGLUSEPROGRAMPROC>("glUseProgram");
+    GLint drawFramebuffer = 0, program = 0;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawFramebuffer);
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    useProgram(0);
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    for (GLenum cap : {GL_DEPTH_TEST, GL_BLEND, GL_SCISSOR_TEST, GL_ALPHA_TEST, GL_STENCIL_TEST, GL_COLOR_LOGIC_OP,
+                       GL_TEXTURE_2D, GL_FOG, GL_LIGHTING, GL_DITHER})
+        glDisable(cap);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glPixelZoom(1.0f, -1.0f);  // rows arrive top-down
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    glDrawBuffer(GL_FRONT);
+    windowPos(x, drawableHeight - yTop);
+    glDrawPixels(width, height, GL_BGRA, GL_UNSIGNED_BYTE, bgraTopDown);
+    glFlush();
+    glPopClientAttrib();
+    glPopAttrib();
+    useProgram(program);
+    bindFramebuffer(GL_DRAW_FRAMEBUFFER, drawFramebuffer);
+}
+
+// The bitmap of a memory DC that a context is current on, when OpenGL draws into it; null otherwise.
+HBITMAP CurrentGlBitmap(HDC dc) {
+    if (!dc || dc != sCurrentDc || !sCurrentContext || !IsMemoryDc(dc) || !dc->drawable) return nullptr;
+    HBITMAP bitmap = gdi::SelectedBitmap(dc);
+    return bitmap->stock ? nullptr : bitmap;  // the shared 1x1 bitmap is never written
+}
+
+// Gives a memory DC a GL surface of its selected bitmap's size (a new one when the size
+// changed); a context current on the old surface moves to the new one. False when the surface
+// cannot be made.
+bool EnsureGlSurface(HDC dc) {
+    HBITMAP bitmap = gdi::SelectedBitmap(dc);
+    if (dc->drawable && dc->surfaceWidth == bitmap->width && dc->surfaceHeight == bitmap->height) return true;
+    Display* display = XDisplay();
+    GLXFBConfig config = BitmapFbConfig();
+    if (!display || !config) return false;
+    const int attributes[] = {GLX_PBUFFER_WIDTH, bitmap->width, GLX_PBUFFER_HEIGHT, bitmap->height,
+                              GLX_PRESERVED_CONTENTS, True, None};
+    GLXPbuffer surface = glXCreatePbuffer(display, config, attributes);
+    XSync(display, False);
+    if (!surface) return false;
+    GLXDrawable old = dc->drawable;
+    if (old) {
+        if (dc == sCurrentDc && sCurrentContext) MakeCurrentRaw(surface, surface, sCurrentContext->context);
+        glXDestroyPbuffer(display, old);
+    }
+    dc->drawable = surface;
+    dc->surfaceWidth = bitmap->width;
+    dc->surfaceHeight = bitmap->height;
+    return true;
+}
+
+// The picture of the bitmap as 0x00RRGGBB rows from the top.
+std::vector<uint32_t> BitmapPixels(HBITMAP bitmap) {
+    std::vector<uint32_t> pixels(size_t(bitmap->width) * bitmap->height);
+    gdi::PixelView view = gdi::ViewOf(bitmap);
+    for (int y = 0; y < bitmap->height; ++y) {
+        const uint8_t* row = view.Row(y);
+        for (int x = 0; x < bitmap->width; ++x) pixels[size_t(y) * bitmap->width + x] = view.Get(row, x);
+    }
+    return pixels;
+}
 
 }  // namespace
 
 bool IsLiveContext(HGLRC context) { return context && sContexts.count(context); }
 bool IsLivePbuffer(HPBUFFERARB pbuffer) { return pbuffer && sPbuffers.count(pbuffer); }
+
+bool IsWindowConfigContext(GLXContext context) {
+    if (!context) return false;
+    if (context == RootContext()) return true;
+    for (HGLRC each : sContexts)
+        if (each->context == context) return each->format == kFormat;
+    return false;
+}
 
 HPBUFFERARB PbufferOfDc(HDC dc) {
     if (!dc) return nullptr;
@@ -136,7 +258,8 @@ GLXDrawable DcDrawable(HDC dc) { return IsGlDc(dc) ? dc->drawable : 0; }
 
 int DcPixelFormat(HDC dc) {
     if (HWND window = WindowOfDc(dc)) return window->pixelFormat;
-    return PbufferOfDc(dc) ? kFormat : 0;
+    if (PbufferOfDc(dc)) return kFormat;
+    return IsMemoryDc(dc) ? dc->pixelFormat : 0;
 }
 
 HGLRC CurrentContext() { return sCurrentContext; }
@@ -165,26 +288,8 @@ bool ReadDrawablePixels(HDC dc, int x, int yTop, int width, int height, uint32_t
     GLXDrawable drawable = DcDrawable(dc);
     if (!drawable || !bgraTopDown || width <= 0 || height <= 0 || !DrawableSize(dc, drawableWidth, drawableHeight))
         return false;
-    auto bindFramebuffer = GlProc<PFNGLBINDFRAMEBUFFERPROC>("glBindFramebuffer");
-    return WithDrawableCurrent(drawable, [&] {
-        GLint readFramebuffer = 0, readBuffer = 0;
-        glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &readFramebuffer);
-        bindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-        glGetIntegerv(GL_READ_BUFFER, &readBuffer);
-        glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-        glPixelStorei(GL_PACK_ALIGNMENT, 4);
-        glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-        glPixelStorei(GL_PACK_SKIP_ROWS, 0);
-        glPixelStorei(GL_PACK_SKIP_PIXELS, 0);
-        glReadBuffer(GL_FRONT);
-        glReadPixels(x, drawableHeight - yTop - height, width, height, GL_BGRA, GL_UNSIGNED_BYTE, bgraTopDown);
-        glPopClientAttrib();
-        glReadBuffer(readBuffer);
-        bindFramebuffer(GL_READ_FRAMEBUFFER, readFramebuffer);
-        // GL rows run from the bottom: turn them top-down.
-        for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom)
-            std::swap_ranges(bgraTopDown + top * width, bgraTopDown + (top + 1) * width, bgraTopDown + bottom * width);
-    });
+    return WithDrawableCurrent(drawable,
+                               [&] { ReadFrontPixels(x, yTop, width, height, drawableHeight, bgraTopDown); });
 }
 
 bool WriteDrawablePixels(HDC dc, int x, int yTop, int width, int height, const uint32_t* bgraTopDown) {
@@ -192,35 +297,49 @@ bool WriteDrawablePixels(HDC dc, int x, int yTop, int width, int height, const u
     GLXDrawable drawable = DcDrawable(dc);
     if (!drawable || !bgraTopDown || width <= 0 || height <= 0 || !DrawableSize(dc, drawableWidth, drawableHeight))
         return false;
-    auto bindFramebuffer = GlProc<PFNGLBINDFRAMEBUFFERPROC>("glBindFramebuffer");
-    auto windowPos = GlProc<PFNGLWINDOWPOS2IPROC>("glWindowPos2i");
-    auto useProgram = GlProc<PFNGLUSEPROGRAMPROC>("glUseProgram");
-    return WithDrawableCurrent(drawable, [&] {
-        GLint drawFramebuffer = 0, program = 0;
-        glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawFramebuffer);
-        glGetIntegerv(GL_CURRENT_PROGRAM, &program);
-        bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-        useProgram(0);
-        glPushAttrib(GL_ALL_ATTRIB_BITS);
-        glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-        for (GLenum cap : {GL_DEPTH_TEST, GL_BLEND, GL_SCISSOR_TEST, GL_ALPHA_TEST, GL_STENCIL_TEST, GL_COLOR_LOGIC_OP,
-                           GL_TEXTURE_2D, GL_FOG, GL_LIGHTING, GL_DITHER})
-            glDisable(cap);
-        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-        glPixelZoom(1.0f, -1.0f);  // rows arrive top-down
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-        glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-        glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-        glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-        glDrawBuffer(GL_FRONT);
-        windowPos(x, drawableHeight - yTop);
-        glDrawPixels(width, height, GL_BGRA, GL_UNSIGNED_BYTE, bgraTopDown);
-        glFlush();
-        glPopClientAttrib();
-        glPopAttrib();
-        useProgram(program);
-        bindFramebuffer(GL_DRAW_FRAMEBUFFER, drawFramebuffer);
-    });
+    return WithDrawableCurrent(drawable,
+                               [&] { WriteFrontPixels(x, yTop, width, height, drawableHeight, bgraTopDown); });
+}
+
+void GlSurfaceToBitmap(HDC dc) {
+    HBITMAP bitmap = CurrentGlBitmap(dc);
+    if (!bitmap) return;
+    int width = std::min(bitmap->width, dc->surfaceWidth), height = std::min(bitmap->height, dc->surfaceHeight);
+    std::vector<uint32_t> pixels(size_t(width) * height);
+    ReadFrontPixels(0, 0, width, height, dc->surfaceHeight, pixels.data());
+    gdi::PixelView view = gdi::ViewOf(bitmap);
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = view.Row(y);
+        for (int x = 0; x < width; ++x) view.Put(row, x, pixels[size_t(y) * width + x] & gdi::kWhite);
+    }
+}
+
+void BitmapToGlSurface(HDC dc) {
+    HBITMAP bitmap = CurrentGlBitmap(dc);
+    if (!bitmap || bitmap->width != dc->surfaceWidth || bitmap->height != dc->surfaceHeight) return;
+    std::vector<uint32_t> pixels = BitmapPixels(bitmap);
+    for (uint32_t& pixel : pixels) pixel |= 0xFF000000u;
+    WriteFrontPixels(0, 0, bitmap->width, bitmap->height, bitmap->height, pixels.data());
+}
+
+void GlSurfaceBitmapChanged(HDC dc) {
+    if (!dc || dc != sCurrentDc || !sCurrentContext || !IsMemoryDc(dc)) return;
+    if (!EnsureGlSurface(dc)) {
+        // No surface of the new size: the context cannot stay current on the DC.
+        LogLine("cannot make a GL surface of %dx%d pixels for a memory DC; its context was released",
+                gdi::SelectedBitmap(dc)->width, gdi::SelectedBitmap(dc)->height);
+        wglMakeCurrent(nullptr, nullptr);
+        return;
+    }
+    BitmapToGlSurface(dc);
+}
+
+void DestroyGlSurface(HDC dc) {
+    if (!dc || !IsMemoryDc(dc)) return;
+    if (dc == sCurrentDc) wglMakeCurrent(nullptr, nullptr);  // the bitmap keeps the picture
+    if (dc->drawable && XDisplay()) glXDestroyPbuffer(XDisplay(), dc->drawable);
+    dc->drawable = 0;
+    dc->surfaceWidth = dc->surfaceHeight = 0;
 }
 
 }  // namespace vyrwin
@@ -228,7 +347,7 @@ bool WriteDrawablePixels(HDC dc, int x, int yTop, int width, int height, const u
 using namespace vyrwin;
 
 int ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* pfd) {
-    if (!IsGlDc(dc) || !pfd) {
+    if (!(IsGlDc(dc) || IsMemoryDc(dc)) || !pfd) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
@@ -236,10 +355,23 @@ int ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* pfd) {
         SetLastError(ERROR_INVALID_PIXEL_FORMAT);
         return 0;
     }
-    return kFormat;
+    if (!IsMemoryDc(dc)) return kFormat;
+    if (!IsFormat(kBitmapFormat)) {
+        SetLastError(ERROR_INVALID_PIXEL_FORMAT);
+        return 0;
+    }
+    return kBitmapFormat;
 }
 
 BOOL SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR*) {
+    if (IsMemoryDc(dc)) {
+        if (!IsFormat(format) || format != kBitmapFormat || (dc->pixelFormat && dc->pixelFormat != format)) {
+            SetLastError(ERROR_INVALID_PIXEL_FORMAT);
+            return FALSE;
+        }
+        dc->pixelFormat = format;
+        return TRUE;
+    }
     if (format != kFormat) {
         SetLastError(ERROR_INVALID_PIXEL_FORMAT);
         return FALSE;
@@ -257,20 +389,24 @@ BOOL SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR*) {
 int GetPixelFormat(HDC dc) { return DcPixelFormat(dc); }
 
 int DescribePixelFormat(HDC dc, int format, UINT size, LPPIXELFORMATDESCRIPTOR pfd) {
-    if (!IsGlDc(dc) || !FbConfig()) {
+    if (!(IsGlDc(dc) || IsMemoryDc(dc)) || !FbConfig()) {
         SetLastError(ERROR_INVALID_HANDLE);
         return 0;
     }
-    if (!pfd) return 1;
-    if (format != kFormat || size < sizeof(PIXELFORMATDESCRIPTOR)) {
+    if (!pfd) return FormatCount();
+    if (!IsFormat(format) || size < sizeof(PIXELFORMATDESCRIPTOR)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    Attributes config = ConfigAttributes();
+    Attributes config = ConfigAttributes(format);
     std::memset(pfd, 0, sizeof *pfd);
     pfd->nSize = sizeof *pfd;
     pfd->nVersion = 1;
-    pfd->dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER | PFD_SWAP_COPY;
+    // A true-colour display: no format ever needs a palette (PFD_NEED_PALETTE stays clear).
+    if (format == kBitmapFormat)
+        pfd->dwFlags = PFD_DRAW_TO_BITMAP | PFD_SUPPORT_OPENGL | PFD_SUPPORT_GDI;
+    else
+        pfd->dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER | PFD_SWAP_COPY;
     pfd->iPixelType = PFD_TYPE_RGBA;
     pfd->cColorBits = 24;
     pfd->cRedBits = pfd->cGreenBits = pfd->cBlueBits = 8;
@@ -280,22 +416,23 @@ int DescribePixelFormat(HDC dc, int format, UINT size, LPPIXELFORMATDESCRIPTOR p
     pfd->cDepthBits = static_cast<BYTE>(config.depth);
     pfd->cStencilBits = static_cast<BYTE>(config.stencil);
     pfd->iLayerType = PFD_MAIN_PLANE;
-    return 1;
+    return FormatCount();
 }
 
 HGLRC wglCreateContext(HDC dc) {
-    if (!IsGlDc(dc) || DcPixelFormat(dc) != kFormat) {
+    int format = (IsGlDc(dc) || IsMemoryDc(dc)) ? DcPixelFormat(dc) : 0;
+    if (!IsFormat(format)) {
         SetLastError(ERROR_INVALID_PIXEL_FORMAT);
         return nullptr;
     }
     GLXContext root = RootContext();
     if (!root) return nullptr;
-    GLXContext context = glXCreateNewContext(XDisplay(), FbConfig(), GLX_RGBA_TYPE, root, True);
+    GLXContext context = glXCreateNewContext(XDisplay(), ConfigOf(format), GLX_RGBA_TYPE, root, True);
     if (!context) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
-    HGLRC result = new HGLRC__{context};
+    HGLRC result = new HGLRC__{context, format};
     sContexts.insert(result);
     return result;
 }
@@ -314,26 +451,34 @@ BOOL wglDeleteContext(HGLRC context) {
 
 BOOL wglMakeCurrent(HDC dc, HGLRC context) {
     if (!context) {
+        GlSurfaceToBitmap(sCurrentDc);  // a bitmap keeps what OpenGL drew into it
         if (sCurrentContext) MakeCurrentRaw(0, 0, nullptr);
         sCurrentContext = nullptr;
         sCurrentDc = nullptr;
         return TRUE;
     }
-    if (!IsLiveContext(context) || !IsGlDc(dc)) {
+    const bool memory = IsMemoryDc(dc);
+    if (!IsLiveContext(context) || !(IsGlDc(dc) || memory)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    if (DcPixelFormat(dc) != kFormat) {
+    if (DcPixelFormat(dc) != context->format) {
         SetLastError(ERROR_INVALID_PIXEL_FORMAT);
         return FALSE;
     }
     if (context == sCurrentContext && dc == sCurrentDc && glXGetCurrentContext() == context->context) return TRUE;
+    GlSurfaceToBitmap(sCurrentDc);
+    if (memory && !EnsureGlSurface(dc)) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return FALSE;
+    }
     if (!MakeCurrentRaw(dc->drawable, dc->drawable, context->context)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
     sCurrentContext = context;
     sCurrentDc = dc;
+    if (memory) BitmapToGlSurface(dc);  // OpenGL starts from what the bitmap holds
     return TRUE;
 }
 
@@ -374,10 +519,23 @@ PROC wglGetProcAddress(LPCSTR name) {
 }
 
 BOOL SwapBuffers(HDC dc) {
+    if (IsMemoryDc(dc)) {
+        // One buffer, the bitmap: nothing to swap; the picture so far goes to the bitmap.
+        if (DcPixelFormat(dc) != kBitmapFormat) {
+            SetLastError(ERROR_INVALID_PIXEL_FORMAT);
+            return FALSE;
+        }
+        GlSurfaceToBitmap(dc);
+        return TRUE;
+    }
     int width = 0, height = 0;
     GLXDrawable drawable = DcDrawable(dc);
     if (!drawable || !DrawableSize(dc, width, height)) {
         SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (DcPixelFormat(dc) != kFormat) {
+        SetLastError(ERROR_INVALID_PIXEL_FORMAT);
         return FALSE;
     }
     auto bindFramebuffer = GlProc<PFNGLBINDFRAMEBUFFERPROC>("glBindFramebuffer");
@@ -413,28 +571,33 @@ const char* wglGetExtensionsStringARB(HDC) {
 
 BOOL wglChoosePixelFormatARB(HDC dc, const int* intAttribs, const FLOAT*, UINT maxFormats, int* formats,
                              UINT* numFormats) {
-    if (!IsGlDc(dc) || !numFormats || (maxFormats && !formats)) {
+    if (!(IsGlDc(dc) || IsMemoryDc(dc)) || !numFormats || (maxFormats && !formats)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    bool ok = FbConfig() != nullptr;
-    for (const int* a = intAttribs; ok && a && a[0]; a += 2) ok = Satisfies(a[0], a[1]);
-    *numFormats = ok ? 1 : 0;
-    if (ok && maxFormats) formats[0] = kFormat;
+    UINT found = 0;
+    for (int format = 1; FbConfig() && format <= FormatCount(); ++format) {
+        bool ok = true;
+        for (const int* a = intAttribs; ok && a && a[0]; a += 2) ok = Satisfies(format, a[0], a[1]);
+        if (!ok) continue;
+        if (found < maxFormats) formats[found] = format;
+        ++found;
+    }
+    *numFormats = found;
     return TRUE;
 }
 
 BOOL wglGetPixelFormatAttribivARB(HDC dc, int format, int, UINT count, const int* attributes, int* values) {
-    if (!IsGlDc(dc) || (count && (!attributes || !values))) {
+    if (!(IsGlDc(dc) || IsMemoryDc(dc)) || (count && (!attributes || !values))) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     for (UINT i = 0; i < count; ++i) {
         if (attributes[i] == WGL_NUMBER_PIXEL_FORMATS_ARB) {
-            values[i] = 1;
+            values[i] = FormatCount();
             continue;
         }
-        if (format != kFormat || !FormatAttribute(attributes[i], values[i])) {
+        if (!IsFormat(format) || !FormatAttribute(format, attributes[i], values[i])) {
             SetLastError(ERROR_INVALID_PARAMETER);
             return FALSE;
         }
@@ -512,6 +675,7 @@ BOOL wglDestroyPbufferARB(HPBUFFERARB pbuffer) {
         return FALSE;
     }
     DrawableChanging(pbuffer->pbuffer, false);
+    ReleaseDcPalette(&pbuffer->dc);
     glXDestroyPbuffer(XDisplay(), pbuffer->pbuffer);
     sPbuffers.erase(pbuffer);
     delete pbuffer;

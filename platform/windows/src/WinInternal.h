@@ -15,6 +15,10 @@ struct HDC__ {
     unsigned long drawable = 0;     // kWindow, kPbuffer: the GLXDrawable
     HBITMAP bitmap = nullptr;       // kMemory: the bitmap selected into it (null: the stock 1x1)
     int stretchBltMode = 1;         // GDI: SetStretchBltMode's mode (BLACKONWHITE at first)
+    HPALETTE palette = nullptr;     // GDI: the palette selected into it (null: the stock default palette)
+    int pixelFormat = 0;            // kMemory: the pixel format set on it (0 until set)
+    int surfaceWidth = 0;           // kMemory: size of the GL surface (`drawable`) OpenGL draws into
+    int surfaceHeight = 0;
 };
 
 namespace vyrwin {
@@ -28,6 +32,28 @@ bool DrawableSize(HDC dc, int& width, int& height);
 // context. False for other DCs or when no GL is available.
 bool ReadDrawablePixels(HDC dc, int x, int yTop, int width, int height, uint32_t* bgraTopDown);
 bool WriteDrawablePixels(HDC dc, int x, int yTop, int width, int height, const uint32_t* bgraTopDown);
+
+// A memory DC with the bitmap pixel format is drawn into by OpenGL through a GL surface of the
+// selected bitmap's size, made when a context is first made current on it. The bitmap and the
+// surface are one picture: while a context is current on the DC the surface holds it (GDI reads of
+// the bitmap fetch it first, GDI writes are passed on to it), otherwise the bitmap does (releasing
+// the context copies the surface into the bitmap; making it current again copies the bitmap into
+// the surface). Each call does nothing for a DC that no context is current on.
+// Before GDI reads the bitmap selected into `dc`.
+void GlSurfaceToBitmap(HDC dc);
+// After GDI wrote into the bitmap selected into `dc`.
+void BitmapToGlSurface(HDC dc);
+// After another bitmap was selected into `dc`: the surface takes its size and its pixels.
+void GlSurfaceBitmapChanged(HDC dc);
+// Before `dc` is deleted: a context current on it is released and the surface destroyed.
+void DestroyGlSurface(HDC dc);
+
+// Palettes: whether `object` is a live palette (the stock one included), deleting one, its
+// description for GetObjectW, and a DC's palette given back when the DC goes away.
+bool IsLivePalette(HGDIOBJ object);
+BOOL DeletePalette(HPALETTE palette);
+int DescribePalette(HPALETTE palette, int size, LPVOID buffer);
+void ReleaseDcPalette(HDC dc);
 
 // Logs one line to standard error, prefixed with the stand-in's name.
 void LogLine(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -7,9 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include "GlTestFixture.h"
 #include "TestFiles.h"
 
 #include <dlfcn.h>
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
 #include <limits.h>
 #include <unistd.h>
 
@@ -108,4 +112,74 @@ TEST(DsLoadTest, UnloadingWritesAndClosesTheWarningsFile) {
         setenv("TMPDIR", savedTmp.c_str(), 1);
     else
         unsetenv("TMPDIR");
+}
+
+TEST(DsLoadTest, TheLiveContextSetStartsEmptyAtEveryLoadAndAContextLiveAtUnloadIsHarmless) {
+    // A record in storage of this program's own (ample for the core's record), reached by the
+    // names the compiler gives the core's members, as above.
+    alignas(16) unsigned char record[1024] = {};
+    using Count = int (*)();
+    using Construct = void (*)(void*, HDC);
+    using Init = int (*)(void*, void*, int);
+    using Destroy = void (*)(void*);
+    struct Core {
+        void* library = nullptr;
+        Count count = nullptr;
+        Construct construct = nullptr;
+        Init init = nullptr;
+        Destroy destroy = nullptr;
+    };
+    auto load = [](Core& core) {
+        core.library = dlopen(VYR_CORE_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        if (!core.library) return false;
+        core.count = reinterpret_cast<Count>(dlsym(core.library, "_ZN10gl_context21StGetLiveContextCountEv"));
+        core.construct = reinterpret_cast<Construct>(dlsym(core.library, "_ZN15gl_context_dataC1EP5HDC__"));
+        core.init = reinterpret_cast<Init>(dlsym(core.library, "_ZN15gl_context_data20init_gl_context_dataEP6view3di"));
+        core.destroy = reinterpret_cast<Destroy>(dlsym(core.library, "_ZN15gl_context_dataD1Ev"));
+        return core.count && core.construct && core.init && core.destroy;
+    };
+    // The first window context makes the display manager, which lives as long as the process by
+    // design: once the core is unloaded nothing points at it any more, which is no leak of this
+    // test's making.
+    auto initUnwatched = [&record](Core& core) {
+#if defined(__SANITIZE_ADDRESS__)
+        __lsan_disable();
+#endif
+        const int result = core.init(record, nullptr, 0);
+#if defined(__SANITIZE_ADDRESS__)
+        __lsan_enable();
+#endif
+        return result;
+    };
+
+    // The core is loaded before the X display is opened, as a host does.
+    Core core;
+    ASSERT_TRUE(load(core)) << dlerror();
+    EXPECT_EQ(core.count(), 0);
+    ASSERT_TRUE(vyrtest::DisplayAvailable());
+    HWND window = CreateWindowExW(0, L"x", L"", 0, 0, 0, 40, 40, nullptr, nullptr, nullptr, nullptr);
+    HDC dc = GetDC(window);
+    core.construct(record, dc);
+    ASSERT_EQ(initUnwatched(core), 0);
+    EXPECT_EQ(core.count(), 1);
+    core.destroy(record);
+    EXPECT_EQ(core.count(), 0);
+
+    // Unloaded while a window context is still live: the set goes with the library.
+    core.construct(record, dc);
+    ASSERT_EQ(initUnwatched(core), 0);
+    EXPECT_EQ(core.count(), 1);
+    HGLRC left = wglGetCurrentContext();  // the record left its context current
+    ASSERT_NE(left, nullptr);
+    ASSERT_EQ(dlclose(core.library), 0);
+    EXPECT_EQ(GetModuleHandleW(L"VyrDsCore"), nullptr);
+
+    Core again;
+    ASSERT_TRUE(load(again)) << dlerror();
+    EXPECT_EQ(again.count(), 0);
+    ASSERT_EQ(dlclose(again.library), 0);
+
+    EXPECT_TRUE(wglDeleteContext(left));
+    ReleaseDC(window, dc);
+    DestroyWindow(window);
 }
