@@ -1,6 +1,7 @@
-// The demo host: opens a window, gets a pixel format and a GL context through the
-// Windows stand-in, draws, presents with SwapBuffers, reads the front buffer back
-// and writes each picture as a PNG:
+// The demo host: opens a window, gives it a pixel format and an OpenGL context through the
+// display core's context record (gl_context_data), draws, reads the back buffer into a bitmap
+// through the driver statics (CDsDriverGl::Buffer2Bitmap), writes each picture as a PNG and
+// presents it with SwapBuffers:
 //   triangle.png  a coloured triangle
 //   plate.png     a filleted plate with holes and a boss, built and faceted by the modeler
 //
@@ -10,8 +11,12 @@
 
 #include <acis.h>
 
+#include <afxwin.h>
 #include <windows.h>
 #include <GL/gl.h>
+
+#include "DsDriverGl.h"
+#include "gl_context.h"
 
 #include <sys/stat.h>
 
@@ -28,30 +33,24 @@ constexpr int kHeight = 300;
 struct GlWindow {
     HWND window = nullptr;
     HDC dc = nullptr;
-    HGLRC context = nullptr;
+    gl_context_data* record = nullptr;
 
     bool Open(const wchar_t* title) {
         window = CreateWindowExW(0, L"VyrDemo", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, kWidth, kHeight,
                                  nullptr, nullptr, nullptr, nullptr);
         if (!window) return false;
         dc = GetDC(window);
-        PIXELFORMATDESCRIPTOR pfd{};
-        pfd.nSize = sizeof pfd;
-        pfd.nVersion = 1;
-        pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-        pfd.iPixelType = PFD_TYPE_RGBA;
-        pfd.cColorBits = 24;
-        pfd.cDepthBits = 32;
-        int format = ChoosePixelFormat(dc, &pfd);
-        if (!format || !SetPixelFormat(dc, format, &pfd)) return false;
-        context = wglCreateContext(dc);
-        return context && wglMakeCurrent(dc, context);
+        record = new gl_context_data(dc);
+        // A window record: double-buffered RGBA, its context current and entered in the live set.
+        return record->init_gl_context_data(nullptr, 0) == gl_context_data::kInitOk;
     }
 
     ~GlWindow() {
-        wglMakeCurrent(nullptr, nullptr);
-        if (context) wglDeleteContext(context);
-        if (window) DestroyWindow(window);
+        delete record;  // releases and deletes its OpenGL context
+        if (window) {
+            ReleaseDC(window, dc);
+            DestroyWindow(window);
+        }
     }
 };
 
@@ -72,24 +71,32 @@ void DrawTriangle() {
     glEnd();
 }
 
-std::vector<unsigned char> ReadFront() {
-    std::vector<unsigned char> bottomUp(kWidth * kHeight * 3), topDown(bottomUp.size());
-    glReadBuffer(GL_FRONT);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
-    const size_t row = kWidth * 3;
-    for (int y = 0; y < kHeight; ++y)
-        std::copy_n(bottomUp.begin() + (kHeight - 1 - y) * row, row, topDown.begin() + y * row);
-    return topDown;
+// The back buffer as the window shows it, as RGB rows from the top: read into a bitmap by the
+// driver statics (32-bit pixels, blue, green, red and one unused byte each). Empty on failure.
+std::vector<unsigned char> ReadBack(const GlWindow& view) {
+    CDC memDC;
+    CBitmap bitmap;
+    if (!CDsDriverGl::Buffer2Bitmap(view.dc, 0, 0, kWidth, kHeight, GL_BACK, &memDC, bitmap)) return {};
+    std::vector<unsigned char> bgrx(static_cast<size_t>(kWidth) * kHeight * 4);
+    if (bitmap.GetBitmapBits(static_cast<DWORD>(bgrx.size()), bgrx.data()) != bgrx.size()) return {};
+    std::vector<unsigned char> rgb(static_cast<size_t>(kWidth) * kHeight * 3);
+    for (size_t i = 0, n = static_cast<size_t>(kWidth) * kHeight; i < n; ++i) {
+        rgb[3 * i] = bgrx[4 * i + 2];
+        rgb[3 * i + 1] = bgrx[4 * i + 1];
+        rgb[3 * i + 2] = bgrx[4 * i];
+    }
+    return rgb;
 }
 
-// Swaps the picture to the front and writes the front buffer to `path`.
+// Writes the back buffer to `path`, then presents it.
 bool Present(const GlWindow& view, const std::string& path) {
-    SwapBuffers(view.dc);
-    if (!vyrdemo::WritePngRgb(path, kWidth, kHeight, ReadFront())) {
+    glFinish();
+    const std::vector<unsigned char> rgb = ReadBack(view);
+    if (rgb.empty() || !vyrdemo::WritePngRgb(path, kWidth, kHeight, rgb)) {
         std::fprintf(stderr, "demo: cannot write %s\n", path.c_str());
         return false;
     }
+    SwapBuffers(view.dc);
     std::printf("demo: wrote %s\n", path.c_str());
     return true;
 }

@@ -50,6 +50,14 @@ TEST(DemoTest, WritesAPngOfTheTriangle) {
     EXPECT_NEAR(corner.r, 26, 3);
     EXPECT_NEAR(corner.g, 26, 3);
     EXPECT_NEAR(corner.b, 77, 3);
+    // The picture stands the right way up: the triangle's wide base is at the bottom, so a point
+    // near its lower left corner is orange and its mirror near the top is background.
+    const Pixel lowerLeft = At(rgb, width, 100, 250);
+    EXPECT_NEAR(lowerLeft.r, 255, 3);
+    EXPECT_NEAR(lowerLeft.g, 160, 3);
+    const Pixel upperLeft = At(rgb, width, 100, 49);
+    EXPECT_NEAR(upperLeft.r, 26, 3);
+    EXPECT_NEAR(upperLeft.b, 77, 3);
 }
 
 TEST(DemoTest, WritesAPngOfTheFacetedPlateLitFromTheFront) {
