@@ -1196,6 +1196,51 @@ bool CDsDriverGl::StInitOpenGl()
     return made;
 }
 
+bool CDsDriverGl::CreateRgbPalette(HDC dc, CPalette* palette, CPalette** previous)
+{
+    if (previous) *previous = nullptr;
+    if (!dc || !palette) return false;
+    const int format = GetPixelFormat(dc);
+    PIXELFORMATDESCRIPTOR description{};
+    if (format == 0 || DescribePixelFormat(dc, format, sizeof description, &description) == 0) return false;
+    return CreateRgbPalette(dc, description, palette, previous);
+}
+
+bool CDsDriverGl::CreateRgbPalette(HDC dc, const PIXELFORMATDESCRIPTOR& format, CPalette* palette,
+                                   CPalette** previous)
+{
+    if (previous) *previous = nullptr;
+    if (!dc || !palette || palette->GetSafeHandle() || !(format.dwFlags & PFD_NEED_PALETTE)) return false;
+    std::vector<uint32_t> colors;
+    if (!StGetRgbPaletteColors(format, colors)) return false;
+    // LOGPALETTE declares one entry; the others follow it.
+    std::vector<unsigned char> storage(sizeof(LOGPALETTE) + sizeof(PALETTEENTRY) * (colors.size() - 1));
+    LOGPALETTE* logical = reinterpret_cast<LOGPALETTE*>(storage.data());
+    logical->palVersion = 0x300;
+    logical->palNumEntries = static_cast<WORD>(colors.size());
+    for (size_t i = 0; i < colors.size(); ++i) {
+        PALETTEENTRY& entry = logical->palPalEntry[i];
+        entry.peRed = static_cast<BYTE>(colors[i] & 0xFF);
+        entry.peGreen = static_cast<BYTE>((colors[i] >> 8) & 0xFF);
+        entry.peBlue = static_cast<BYTE>((colors[i] >> 16) & 0xFF);
+        entry.peFlags = 0;
+    }
+    if (!palette->CreatePalette(logical)) return false;
+    CDC* target = CDC::FromHandle(dc);
+    CPalette* held = target->SelectPalette(palette, FALSE);
+    if (!held) {
+        palette->DeleteObject();
+        return false;
+    }
+    if (target->RealizePalette() == GDI_ERROR) {
+        target->SelectPalette(held, FALSE);
+        palette->DeleteObject();
+        return false;
+    }
+    if (previous) *previous = held;
+    return true;
+}
+
 bool CDsDriverGl::StGetRgbPaletteColors(const PIXELFORMATDESCRIPTOR& format, std::vector<uint32_t>& colors)
 {
     if (format.cColorBits < 1 || format.cColorBits > 8) return false;
