@@ -3,6 +3,7 @@
 
 #include "DsBox.h"
 #include "DsGeometryComputer.h"
+#include "DsGlExtensions.h"
 #include "DsItemPolyline3D.h"
 #include "DsManager.h"
 #include "DsOpenGlSetup.h"
@@ -24,7 +25,6 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <cstring>
 #include <string>
 
 // --- Exported state -------------------------------------------------------------------------
@@ -85,21 +85,6 @@ uint64_t sListCounter = 0;
 std::string sWglExtensions;
 // The context StSetWidth or StForceWidth last sent mWidth to.
 HGLRC sWidthContext = nullptr;
-
-// Whether `list` holds `name` as one blank-separated token.
-bool HasToken(const char* list, const char* name)
-{
-    if (!list || !name || !*name) return false;
-    const size_t length = std::strlen(name);
-    const char* p = list;
-    while (*p) {
-        while (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n') ++p;
-        const char* start = p;
-        while (*p && *p != ' ' && *p != '\t' && *p != '\r' && *p != '\n') ++p;
-        if (static_cast<size_t>(p - start) == length && std::memcmp(start, name, length) == 0) return true;
-    }
-    return false;
-}
 
 bool HasContext()
 {
@@ -977,7 +962,7 @@ bool CDsDriverGl::Buffer2Bitmap(HDC dc, int x, int y, int w, int h, GLenum readB
 bool CDsDriverGl::IsExtensionSupported(const char* name)
 {
     if (!name || !HasContext()) return false;
-    return HasToken(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)), name);
+    return DsIsExtensionInList(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)), name);
 }
 
 // The WGL extension string, fetched once its entry point is loaded; empty until then.
@@ -992,7 +977,7 @@ static const std::string& WglExtensions()
 
 bool CDsDriverGl::IsWGLExtensionSupported(const char* name)
 {
-    return HasToken(WglExtensions().c_str(), name);
+    return DsIsExtensionInList(WglExtensions().c_str(), name);
 }
 
 bool CDsDriverGl::IsVBOSupported()

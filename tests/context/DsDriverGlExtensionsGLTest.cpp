@@ -62,6 +62,19 @@ TEST_F(DsDriverGlExtensionsGLTest, WglExtensionsMatchWholeNamesAndDecideThePbuff
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
+TEST_F(DsDriverGlExtensionsGLTest, WglNamesAreFoundBetweenAnyRunOfBlanksAndNeverEmpty)
+{
+    vyrtest::ScopedEnv extensions("VYR_WGL_EXTENSIONS", "  WGL_ARB_pbuffer   WGL_ARB_pixel_format\tWGL_X  ");
+    CDsDriverGl::InitGeneralExtensions();
+    EXPECT_TRUE(CDsDriverGl::IsWGLExtensionSupported("WGL_ARB_pbuffer"));
+    EXPECT_TRUE(CDsDriverGl::IsWGLExtensionSupported("WGL_ARB_pixel_format"));
+    EXPECT_TRUE(CDsDriverGl::IsWGLExtensionSupported("WGL_X"));
+    EXPECT_FALSE(CDsDriverGl::IsWGLExtensionSupported(""));
+    EXPECT_FALSE(CDsDriverGl::IsWGLExtensionSupported(" "));
+    EXPECT_FALSE(CDsDriverGl::IsWGLExtensionSupported("WGL_ARB_pbuffer   WGL_ARB_pixel_format"));
+    EXPECT_TRUE(CDsDriverGl::IsPBufSupported());
+}
+
 TEST_F(DsDriverGlExtensionsGLTest, PbufferRoadIsDecidedOnceTheStringIsKnown)
 {
     EXPECT_FALSE(CDsDriverGl::IsPBufSupported());  // not yet known
