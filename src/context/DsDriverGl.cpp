@@ -3,6 +3,7 @@
 
 #include "DsBox.h"
 #include "DsGeometryComputer.h"
+#include "DsGlExtensions.h"
 #include "DsItemPolyline3D.h"
 #include "DsManager.h"
 #include "DsOpenGlSetup.h"
@@ -24,7 +25,6 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <cstring>
 #include <string>
 
 // --- Exported state -------------------------------------------------------------------------
@@ -85,21 +85,6 @@ uint64_t sListCounter = 0;
 std::string sWglExtensions;
 // The context StSetWidth or StForceWidth last sent mWidth to.
 HGLRC sWidthContext = nullptr;
-
-// Whether `list` holds `name` as one blank-separated token.
-bool HasToken(const char* list, const char* name)
-{
-    if (!list || !name || !*name) return false;
-    const size_t length = std::strlen(name);
-    const char* p = list;
-    while (*p) {
-        while (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n') ++p;
-        const char* start = p;
-        while (*p && *p != ' ' && *p != '\t' && *p != '\r' && *p != '\n') ++p;
-        if (static_cast<size_t>(p - start) == length && std::memcmp(start, name, length) == 0) return true;
-    }
-    return false;
-}
 
 bool HasContext()
 {
@@ -977,7 +962,7 @@ bool CDsDriverGl::Buffer2Bitmap(HDC dc, int x, int y, int w, int h, GLenum readB
 bool CDsDriverGl::IsExtensionSupported(const char* name)
 {
     if (!name || !HasContext()) return false;
-    return HasToken(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)), name);
+    return DsIsExtensionInList(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)), name);
 }
 
 // The WGL extension string, fetched once its entry point is loaded; empty until then.
@@ -992,7 +977,7 @@ static const std::string& WglExtensions()
 
 bool CDsDriverGl::IsWGLExtensionSupported(const char* name)
 {
-    return HasToken(WglExtensions().c_str(), name);
+    return DsIsExtensionInList(WglExtensions().c_str(), name);
 }
 
 bool CDsDriverGl::IsVBOSupported()
@@ -1194,6 +1179,51 @@ bool CDsDriverGl::StInitOpenGl()
     ReleaseDC(desktop, dc);
     if (previousContext && wglGetCurrentContext() != previousContext) wglMakeCurrent(previousDc, previousContext);
     return made;
+}
+
+bool CDsDriverGl::CreateRgbPalette(HDC dc, CPalette* palette, CPalette** previous)
+{
+    if (previous) *previous = nullptr;
+    if (!dc || !palette) return false;
+    const int format = GetPixelFormat(dc);
+    PIXELFORMATDESCRIPTOR description{};
+    if (format == 0 || DescribePixelFormat(dc, format, sizeof description, &description) == 0) return false;
+    return CreateRgbPalette(dc, description, palette, previous);
+}
+
+bool CDsDriverGl::CreateRgbPalette(HDC dc, const PIXELFORMATDESCRIPTOR& format, CPalette* palette,
+                                   CPalette** previous)
+{
+    if (previous) *previous = nullptr;
+    if (!dc || !palette || palette->GetSafeHandle() || !(format.dwFlags & PFD_NEED_PALETTE)) return false;
+    std::vector<uint32_t> colors;
+    if (!StGetRgbPaletteColors(format, colors)) return false;
+    // LOGPALETTE declares one entry; the others follow it.
+    std::vector<unsigned char> storage(sizeof(LOGPALETTE) + sizeof(PALETTEENTRY) * (colors.size() - 1));
+    LOGPALETTE* logical = reinterpret_cast<LOGPALETTE*>(storage.data());
+    logical->palVersion = 0x300;
+    logical->palNumEntries = static_cast<WORD>(colors.size());
+    for (size_t i = 0; i < colors.size(); ++i) {
+        PALETTEENTRY& entry = logical->palPalEntry[i];
+        entry.peRed = static_cast<BYTE>(colors[i] & 0xFF);
+        entry.peGreen = static_cast<BYTE>((colors[i] >> 8) & 0xFF);
+        entry.peBlue = static_cast<BYTE>((colors[i] >> 16) & 0xFF);
+        entry.peFlags = 0;
+    }
+    if (!palette->CreatePalette(logical)) return false;
+    CDC* target = CDC::FromHandle(dc);
+    CPalette* held = target->SelectPalette(palette, FALSE);
+    if (!held) {
+        palette->DeleteObject();
+        return false;
+    }
+    if (target->RealizePalette() == GDI_ERROR) {
+        target->SelectPalette(held, FALSE);
+        palette->DeleteObject();
+        return false;
+    }
+    if (previous) *previous = held;
+    return true;
 }
 
 bool CDsDriverGl::StGetRgbPaletteColors(const PIXELFORMATDESCRIPTOR& format, std::vector<uint32_t>& colors)

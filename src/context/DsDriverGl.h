@@ -46,6 +46,7 @@
 
 class CBitmap;
 class CDC;
+class CPalette;
 class CDsBox;
 class CDsPalette;
 class CVyrString;
@@ -362,6 +363,18 @@ public:
     static bool StInitOpenGl();
     // Sets a double-buffered RGBA pixel format for windows on `dc`; false when none is set.
     static bool SetupPixelFormat(HDC dc);
+    // Makes, selects into `dc` and realises the logical palette that the DC's pixel format needs
+    // (PFD_NEED_PALETTE; never on a true-colour display): the StGetRgbPaletteColors entries,
+    // attached to `palette`, which must hold no palette yet. `*previous` (when `previous` is not
+    // null) gets the palette the DC held, as CDC::SelectPalette answers it: its owning object, else
+    // a temporary wrapper valid until CGdiObject::DeleteTempMap, to be selected back before
+    // `palette` is deleted. True when a palette was made, selected and realised; false when none is
+    // needed (the DC's palette and `palette` unchanged), for a DC without a pixel format, or on
+    // failure (nothing left selected or attached); `*previous` is null whenever false.
+    static bool CreateRgbPalette(HDC dc, CPalette* palette, CPalette** previous);
+    // The same for the pixel format `format` (as DescribePixelFormat tells it) instead of the DC's.
+    static bool CreateRgbPalette(HDC dc, const PIXELFORMATDESCRIPTOR& format, CPalette* palette,
+                                 CPalette** previous);
     // The colours (0x00BBGGRR) of the palette a pixel format of 1 to 8 colour bits needs:
     // 2^colour-bits entries whose red, green and blue come from the entry index through the
     // format's shifts and bit counts (ComponentFromIndex); the 3-3-2 format (red 3 bits at shift 0,

@@ -213,15 +213,17 @@ bool DsInitGlExtension(const char* name)
 
 bool DsIsExtensionInList(const char* extensions, const char* name)
 {
+    // Drivers separate names by spaces; a string handed in from elsewhere may use tabs or lines.
+    static const char kBlanks[] = " \t\r\n";
     if (!extensions || !name) return false;
     const size_t nameLength = std::strlen(name);
     if (nameLength == 0) return false;
-    const char* word = extensions;
+    const char* word = extensions + std::strspn(extensions, kBlanks);
     while (*word) {
-        const size_t wordLength = std::strcspn(word, " ");
+        const size_t wordLength = std::strcspn(word, kBlanks);
         if (wordLength == nameLength && std::strncmp(word, name, nameLength) == 0) return true;
         word += wordLength;
-        while (*word == ' ') ++word;
+        word += std::strspn(word, kBlanks);
     }
     return false;
 }

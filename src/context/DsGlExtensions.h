@@ -263,8 +263,9 @@ AFX_EXT_API bool DsInitGlExtensionList();
 // for a null name and, for any name, without a current context (nothing is changed then).
 AFX_EXT_API bool DsInitGlExtension(const char* name);
 
-// Whether `name` is a whole word of the blank-separated `extensions`; false for a null or empty
-// text or name. Runs of blanks and blanks at either end separate no words.
+// Whether `name` is a whole word of the blank-separated `extensions` (blanks: spaces, tabs, line
+// ends); false for a null or empty text or name. Runs of blanks and blanks at either end separate
+// no words. The one whole-name test of GL and WGL extension strings.
 AFX_EXT_API bool DsIsExtensionInList(const char* extensions, const char* name);
 
 // Loads the extension list and stores the outcome in `message`: "The vertex shader functions are

@@ -1,10 +1,13 @@
 // Extensions of the driver statics: whole-name tests of the GL and WGL extension strings, the
 // entry points the display manager loads, pbuffers and vertex buffers through them, what a
-// driver without an extension answers, and the start-up on the desktop window.
+// driver without an extension answers, the start-up on the desktop window, and the palette that
+// a true-colour window does not need.
 #include "DriverGlFixture.h"
 
 #include "DsManager.h"
 #include "ScopedEnv.h"
+
+#include <afxwin.h>
 
 #include <gtest/gtest.h>
 
@@ -57,6 +60,19 @@ TEST_F(DsDriverGlExtensionsGLTest, WglExtensionsMatchWholeNamesAndDecideThePbuff
     EXPECT_FALSE(CDsDriverGl::QueryPBuffer(nullptr, WGL_PBUFFER_WIDTH_ARB, &value));
     EXPECT_EQ(value, -1);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(DsDriverGlExtensionsGLTest, WglNamesAreFoundBetweenAnyRunOfBlanksAndNeverEmpty)
+{
+    vyrtest::ScopedEnv extensions("VYR_WGL_EXTENSIONS", "  WGL_ARB_pbuffer   WGL_ARB_pixel_format\tWGL_X  ");
+    CDsDriverGl::InitGeneralExtensions();
+    EXPECT_TRUE(CDsDriverGl::IsWGLExtensionSupported("WGL_ARB_pbuffer"));
+    EXPECT_TRUE(CDsDriverGl::IsWGLExtensionSupported("WGL_ARB_pixel_format"));
+    EXPECT_TRUE(CDsDriverGl::IsWGLExtensionSupported("WGL_X"));
+    EXPECT_FALSE(CDsDriverGl::IsWGLExtensionSupported(""));
+    EXPECT_FALSE(CDsDriverGl::IsWGLExtensionSupported(" "));
+    EXPECT_FALSE(CDsDriverGl::IsWGLExtensionSupported("WGL_ARB_pbuffer   WGL_ARB_pixel_format"));
+    EXPECT_TRUE(CDsDriverGl::IsPBufSupported());
 }
 
 TEST_F(DsDriverGlExtensionsGLTest, PbufferRoadIsDecidedOnceTheStringIsKnown)
@@ -197,4 +213,28 @@ TEST_F(DsDriverGlExtensionsGLTest, StartUpOnTheDesktopLeavesTheCallersContextCur
     vyrtest::Clear(Rgb{0, 255, 0});  // and it still draws
     EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 10, 10), Rgb{0, 255, 0}));
     EXPECT_FALSE(CDsDriverGl::SetupPixelFormat(nullptr));
+}
+
+TEST_F(DsDriverGlExtensionsGLTest, ATrueColourWindowGetsNoPalette)
+{
+    // The window's DC holds a palette of the host's; it must stay selected.
+    struct {
+        LOGPALETTE head;
+        PALETTEENTRY more[1];
+    } logical{{0x300, 2, {{1, 2, 3, 0}}}, {{4, 5, 6, 0}}};
+    CPalette host;
+    ASSERT_TRUE(host.CreatePalette(&logical.head));
+    CDC* dc = CDC::FromHandle(window_->dc);
+    CPalette* stock = dc->SelectPalette(&host, FALSE);
+    ASSERT_NE(stock, nullptr);
+
+    CPalette palette;
+    CPalette* previous = &palette;
+    EXPECT_FALSE(CDsDriverGl::CreateRgbPalette(window_->dc, &palette, &previous));
+    EXPECT_EQ(previous, nullptr);
+    EXPECT_EQ(palette.GetSafeHandle(), nullptr);
+    EXPECT_EQ(dc->SelectPalette(stock, FALSE), &host);  // still the host's
+    CGdiObject::DeleteTempMap();
+    CDC::DeleteTempMap();
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }

@@ -1,8 +1,11 @@
-// The driver statics without an OpenGL context: palettes of indexed pixel formats, texture images
-// of 1-bit pictures, and the false or null answers of everything that needs a context.
+// The driver statics without an OpenGL context: palettes of indexed pixel formats (their colours,
+// and the palette made and selected into a memory DC), texture images of 1-bit pictures, and the
+// false or null answers of everything that needs a context.
 #include "DsDriverGl.h"
 #include "DsTextureData.h"
 #include "VyrString.h"
+
+#include <afxwin.h>
 
 #include <gtest/gtest.h>
 
@@ -79,6 +82,138 @@ TEST_F(DsDriverGlTest, ThreeThreeTwoPaletteHasTheRampsAndTheTwelveSystemColours)
     EXPECT_FALSE(CDsDriverGl::StGetRgbPaletteColors(Format(24, 8, 16, 8, 8, 8, 0), colors));
     EXPECT_FALSE(CDsDriverGl::StGetRgbPaletteColors(Format(0, 0, 0, 0, 0, 0, 0), colors));
     EXPECT_EQ(colors.size(), 3u);
+}
+
+namespace {
+
+// A palette of two entries for a host's own use.
+struct HostPalette : CPalette {
+    HostPalette()
+    {
+        struct {
+            LOGPALETTE head;
+            PALETTEENTRY more[1];
+        } logical{{0x300, 2, {{1, 2, 3, 0}}}, {{4, 5, 6, 0}}};
+        EXPECT_TRUE(CreatePalette(&logical.head));
+    }
+};
+
+// A memory DC holding a host palette, the stock palette selected back at the end.
+class PaletteDcTest : public DsDriverGlTest {
+protected:
+    void SetUp() override
+    {
+        DsDriverGlTest::SetUp();
+        ASSERT_TRUE(dc.CreateCompatibleDC(nullptr));
+        ASSERT_NE(dc.SelectPalette(&host, FALSE), nullptr);
+    }
+    void TearDown() override
+    {
+        dc.SelectPalette(CPalette::FromHandle(static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE))), FALSE);
+        CGdiObject::DeleteTempMap();
+        CDC::DeleteTempMap();
+        DsDriverGlTest::TearDown();
+    }
+    // The palette the DC holds (selected back at once).
+    CPalette* Held()
+    {
+        CPalette* held = dc.SelectPalette(&host, FALSE);
+        if (held) dc.SelectPalette(held, FALSE);
+        return held;
+    }
+
+    HostPalette host;
+    CDC dc;
+};
+
+PIXELFORMATDESCRIPTOR NeedingPalette(PIXELFORMATDESCRIPTOR format)
+{
+    format.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER | PFD_NEED_PALETTE;
+    format.iPixelType = PFD_TYPE_RGBA;
+    return format;
+}
+
+}  // namespace
+
+TEST_F(PaletteDcTest, AnIndexedFormatGetsItsPaletteMadeSelectedAndRealised)
+{
+    const PIXELFORMATDESCRIPTOR format = NeedingPalette(Format(8, 3, 0, 3, 3, 2, 6));
+    CPalette palette;
+    CPalette* previous = &palette;  // overwritten
+    ASSERT_TRUE(CDsDriverGl::CreateRgbPalette(dc, format, &palette, &previous));
+    EXPECT_EQ(previous, &host);  // what the DC held, to be selected back
+    EXPECT_EQ(Held(), &palette);
+
+    // Every entry carries the format's colour, red, green and blue in their places.
+    std::vector<uint32_t> colors;
+    ASSERT_TRUE(CDsDriverGl::StGetRgbPaletteColors(format, colors));
+    ASSERT_EQ(palette.GetEntryCount(), 256);
+    std::vector<PALETTEENTRY> entries(256);
+    ASSERT_EQ(palette.GetPaletteEntries(0, 256, entries.data()), 256u);
+    for (int i = 0; i < 256; ++i) {
+        const PALETTEENTRY& e = entries[size_t(i)];
+        EXPECT_EQ(Rgb(e.peRed, e.peGreen, e.peBlue), colors[size_t(i)]) << "entry " << i;
+        EXPECT_EQ(e.peFlags, 0) << "entry " << i;
+    }
+    EXPECT_EQ(Rgb(entries[7].peRed, entries[7].peGreen, entries[7].peBlue), Rgb(255, 0, 0));
+    EXPECT_EQ(Rgb(entries[7 << 3].peRed, entries[7 << 3].peGreen, entries[7 << 3].peBlue), Rgb(0, 255, 0));
+    EXPECT_EQ(Rgb(entries[3 << 6].peRed, entries[3 << 6].peGreen, entries[3 << 6].peBlue), Rgb(0, 0, 255));
+    EXPECT_EQ(Rgb(entries[88].peRed, entries[88].peGreen, entries[88].peBlue), Rgb(0, 128, 128));
+
+    // Selected back, the palette is the caller's to delete.
+    EXPECT_FALSE(palette.DeleteObject());
+    EXPECT_EQ(dc.SelectPalette(previous, FALSE), &palette);
+    EXPECT_TRUE(palette.DeleteObject());
+
+    // A 4-bit format gets 16 entries; the previous palette need not be asked for.
+    CPalette small;
+    ASSERT_TRUE(CDsDriverGl::CreateRgbPalette(dc, NeedingPalette(Format(4, 1, 0, 2, 1, 1, 3)), &small, nullptr));
+    EXPECT_EQ(small.GetEntryCount(), 16);
+    PALETTEENTRY last{};
+    ASSERT_EQ(small.GetPaletteEntries(15, 1, &last), 1u);
+    EXPECT_EQ(Rgb(last.peRed, last.peGreen, last.peBlue), Rgb(255, 255, 255));
+    EXPECT_EQ(dc.SelectPalette(&host, FALSE), &small);
+}
+
+TEST_F(PaletteDcTest, NoPaletteIsMadeWhereNoneIsNeededOrNoneCanBeSelected)
+{
+    CPalette palette;
+    CPalette* previous = &palette;
+    // A format that does not ask for a palette, and one that asks but has too many colours.
+    EXPECT_FALSE(CDsDriverGl::CreateRgbPalette(dc, Format(8, 3, 0, 3, 3, 2, 6), &palette, &previous));
+    EXPECT_EQ(previous, nullptr);
+    previous = &palette;
+    EXPECT_FALSE(CDsDriverGl::CreateRgbPalette(dc, NeedingPalette(Format(24, 8, 16, 8, 8, 8, 0)), &palette,
+                                               &previous));
+    EXPECT_EQ(previous, nullptr);
+    EXPECT_EQ(palette.GetSafeHandle(), nullptr);
+    EXPECT_EQ(Held(), &host);
+
+    // A palette object that already holds a palette keeps it, unselected.
+    const PIXELFORMATDESCRIPTOR format = NeedingPalette(Format(8, 3, 0, 3, 3, 2, 6));
+    HostPalette taken;
+    const HGDIOBJ kept = taken.GetSafeHandle();
+    EXPECT_FALSE(CDsDriverGl::CreateRgbPalette(dc, format, &taken, &previous));
+    EXPECT_EQ(taken.GetSafeHandle(), kept);
+    EXPECT_EQ(taken.GetEntryCount(), 2);
+    EXPECT_EQ(Held(), &host);
+
+    EXPECT_FALSE(CDsDriverGl::CreateRgbPalette(dc, format, nullptr, &previous));
+    EXPECT_FALSE(CDsDriverGl::CreateRgbPalette(nullptr, format, &palette, &previous));
+    EXPECT_EQ(palette.GetSafeHandle(), nullptr);
+
+    // A DC that is gone: the palette made for it is deleted again, nothing stays attached.
+    HDC gone = CreateCompatibleDC(nullptr);
+    ASSERT_NE(gone, nullptr);
+    ASSERT_TRUE(DeleteDC(gone));
+    EXPECT_FALSE(CDsDriverGl::CreateRgbPalette(gone, format, &palette, &previous));
+    EXPECT_EQ(palette.GetSafeHandle(), nullptr);
+    EXPECT_EQ(previous, nullptr);
+
+    // A DC without a pixel format tells of no palette to make.
+    EXPECT_FALSE(CDsDriverGl::CreateRgbPalette(dc, &palette, &previous));
+    EXPECT_EQ(palette.GetSafeHandle(), nullptr);
+    EXPECT_EQ(Held(), &host);
 }
 
 TEST_F(DsDriverGlTest, OneBitPicturesBecomeTexelsLowestBitLeftmost)

@@ -32,6 +32,11 @@ TEST(DsGlExtensionsTest, EveryWordCountsWhereverTheBlanksAre)
     EXPECT_TRUE(DsIsExtensionInList("  GL_A   GL_B  GL_C", "GL_B"));
     EXPECT_TRUE(DsIsExtensionInList("  GL_A   GL_B  GL_C", "GL_C"));
     EXPECT_FALSE(DsIsExtensionInList("GL_A GL_B GL_C", "GL_D"));
+    // Tabs and line ends separate names as spaces do, so a name never holds one.
+    EXPECT_TRUE(DsIsExtensionInList("GL_A\tGL_B\r\nGL_C\n", "GL_B"));
+    EXPECT_TRUE(DsIsExtensionInList("GL_A\tGL_B\r\nGL_C\n", "GL_C"));
+    EXPECT_FALSE(DsIsExtensionInList("GL_A\tGL_B", "GL_A\tGL_B"));
+    EXPECT_FALSE(DsIsExtensionInList("GL_A GL_B", "GL_A GL_B"));
     // Matching is exact: case counts.
     EXPECT_FALSE(DsIsExtensionInList("gl_a GL_B", "GL_A"));
 }

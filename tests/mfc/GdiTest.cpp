@@ -1,10 +1,11 @@
-// CDC, CGdiObject and CBitmap over memory device contexts: wrappers of handles,
+// CDC, CGdiObject, CBitmap and CPalette over memory device contexts: wrappers of handles,
 // ownership, and pixels moved between DCs.
 #include <afxwin.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <vector>
 
 TEST(GdiTest, BitmapsAndMemoryDcsOwnTheirHandles) {
     HGDIOBJ handle = nullptr;
@@ -108,4 +109,89 @@ TEST(GdiTest, BitmapBitsGoInAndComeOut) {
     EXPECT_EQ(corner, pixels[0]);
     EXPECT_EQ(bitmap.GetBitmapBits(0x80000000u, back), 0u);  // more than a LONG can say
     CGdiObject::DeleteTempMap();
+}
+
+namespace {
+
+// A logical palette of `count` entries: red i, green 255 - i, blue 7.
+struct LogPalette {
+    explicit LogPalette(WORD count) : storage(sizeof(LOGPALETTE) + sizeof(PALETTEENTRY) * (count - 1)) {
+        LOGPALETTE* palette = get();
+        palette->palVersion = 0x300;
+        palette->palNumEntries = count;
+        for (WORD i = 0; i < count; ++i) palette->palPalEntry[i] = PALETTEENTRY{BYTE(i), BYTE(255 - i), 7, 0};
+    }
+    LOGPALETTE* get() { return reinterpret_cast<LOGPALETTE*>(storage.data()); }
+    std::vector<unsigned char> storage;
+};
+
+}  // namespace
+
+TEST(GdiTest, PalettesKeepTheirEntriesAndRefuseBadOnes) {
+    CPalette palette;
+    EXPECT_EQ(palette.GetEntryCount(), 0);
+    PALETTEENTRY entries[4] = {};
+    EXPECT_EQ(palette.GetPaletteEntries(0, 4, entries), 0u);
+
+    LogPalette wrong(4);
+    wrong.get()->palVersion = 0x200;
+    EXPECT_FALSE(palette.CreatePalette(wrong.get()));
+    EXPECT_FALSE(palette.CreatePalette(nullptr));
+    EXPECT_EQ(palette.GetSafeHandle(), nullptr);
+
+    LogPalette logical(4);
+    ASSERT_TRUE(palette.CreatePalette(logical.get()));
+    HPALETTE handle = palette;
+    EXPECT_FALSE(palette.CreatePalette(LogPalette(2).get()));  // already holds one, which it keeps
+    EXPECT_EQ(static_cast<HPALETTE>(palette), handle);
+    EXPECT_EQ(palette.GetEntryCount(), 4);
+    EXPECT_EQ(palette.GetPaletteEntries(0, 0, nullptr), 4u);
+    ASSERT_EQ(palette.GetPaletteEntries(1, 4, entries), 3u);  // cut at the end
+    EXPECT_EQ(entries[0].peRed, 1);
+    EXPECT_EQ(entries[2].peRed, 3);
+    EXPECT_EQ(entries[2].peGreen, 252);
+    EXPECT_EQ(entries[2].peBlue, 7);
+    EXPECT_EQ(CPalette::FromHandle(handle), &palette);
+    EXPECT_EQ(CPalette::FromHandle(nullptr), nullptr);
+}
+
+TEST(GdiTest, PalettesAreSelectedIntoDcsAndTheOneHeldComesBack) {
+    HPALETTE stock = static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE));
+    HPALETTE handle = nullptr;
+    {
+        CDC dc;
+        ASSERT_TRUE(dc.CreateCompatibleDC(nullptr));
+        CPalette palette;
+        ASSERT_TRUE(palette.CreatePalette(LogPalette(16).get()));
+        handle = palette;
+
+        // Plain and palette wrappers of one handle live side by side until DeleteTempMap.
+        ASSERT_NE(CGdiObject::FromHandle(stock), nullptr);
+        CPalette* held = dc.SelectPalette(&palette, FALSE);
+        ASSERT_NE(held, nullptr);
+        EXPECT_NE(held, &palette);
+        EXPECT_EQ(static_cast<HPALETTE>(*held), stock);
+        EXPECT_EQ(held->GetEntryCount(), 20);  // the system's static colours
+        EXPECT_EQ(dc.RealizePalette(), 0u);    // a true-colour display maps nothing
+
+        // A selected palette is not deleted, and its object keeps it.
+        EXPECT_FALSE(palette.DeleteObject());
+        EXPECT_EQ(static_cast<HPALETTE>(palette), handle);
+
+        EXPECT_EQ(dc.SelectPalette(held, FALSE), &palette);  // the owning object comes back
+        CGdiObject::DeleteTempMap();
+        EXPECT_EQ(GetObjectType(stock), DWORD(OBJ_PAL));  // temporaries never delete
+        EXPECT_EQ(GetObjectType(handle), DWORD(OBJ_PAL));
+        EXPECT_EQ(dc.SelectPalette(nullptr, FALSE), nullptr);
+    }
+    // The destructor deleted the palette, no longer selected.
+    EXPECT_EQ(GetObjectType(handle), 0u);
+
+    // Without a DC nothing is selected or realised.
+    CDC none;
+    CPalette palette;
+    ASSERT_TRUE(palette.CreatePalette(LogPalette(2).get()));
+    EXPECT_EQ(none.SelectPalette(&palette, FALSE), nullptr);
+    EXPECT_EQ(none.RealizePalette(), GDI_ERROR);
+    EXPECT_TRUE(palette.DeleteObject());
 }

@@ -1,5 +1,5 @@
-// The framework's window classes: windows, device contexts, GDI objects and
-// bitmaps over the Windows stand-in, and message boxes. Includes afx.h.
+// The framework's window classes: windows, device contexts, GDI objects,
+// bitmaps and palettes over the Windows stand-in, and message boxes. Includes afx.h.
 #pragma once
 
 #include "VyrMfcApi.h"
@@ -8,6 +8,7 @@
 
 class CDC;
 class CBitmap;
+class CPalette;
 
 // Wrappers made by FromHandle for handles that no object owns are temporary:
 // they stay valid until DeleteTempMap of their class, never own the handle and
@@ -105,6 +106,12 @@ public:
     // Selects a bitmap into this memory DC; answers the bitmap it held (a
     // temporary wrapper when no object owns it), null on failure.
     CBitmap* SelectObject(CBitmap* bitmap);
+    // Selects a palette into this DC; answers the palette it held (the owning object, else a
+    // temporary wrapper: the stock default palette at first), null on failure or for null.
+    CPalette* SelectPalette(CPalette* palette, BOOL forceBackground);
+    // Maps the selected palette into the system palette: the entries mapped (0 on the
+    // true-colour display), GDI_ERROR without a DC.
+    UINT RealizePalette();
     // Copies a rectangle from src (null for operations without a source).
     BOOL BitBlt(int x, int y, int width, int height, CDC* src, int xSrc, int ySrc, DWORD rop);
     // Copies a rectangle from src with scaling.
@@ -171,6 +178,28 @@ public:
     DWORD GetBitmapBits(DWORD count, LPVOID bits) const;
     // The bitmap.
     operator HBITMAP() const { return static_cast<HBITMAP>(m_hObject); }
+};
+
+// A logical palette.
+class VYR_MFC_API CPalette : public CGdiObject {
+public:
+    // An object without a palette.
+    CPalette() = default;
+    ~CPalette() override = default;
+
+    // The object attached to the palette, else a temporary wrapper; null for null.
+    static CPalette* FromHandle(HPALETTE palette);
+    // Makes a palette of the logical palette's entries and takes it; FALSE for a palette the
+    // Windows layer refuses (null, a version other than 0x300, no entries) or when the object
+    // already holds one.
+    BOOL CreatePalette(const LOGPALETTE* logical);
+    // The number of entries; 0 without a palette.
+    int GetEntryCount() const;
+    // Copies up to `count` entries from `start` into `entries`; answers how many, 0 without a
+    // palette (with null `entries`: the number of entries).
+    UINT GetPaletteEntries(UINT start, UINT count, LPPALETTEENTRY entries) const;
+    // The palette.
+    operator HPALETTE() const { return static_cast<HPALETTE>(m_hObject); }
 };
 
 // Shows a message box (recorded and written to standard error; never waits) with

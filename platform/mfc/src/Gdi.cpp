@@ -1,4 +1,4 @@
-// CDC, CGdiObject and CBitmap over the GDI calls of the Windows stand-in.
+// CDC, CGdiObject, CBitmap and CPalette over the GDI calls of the Windows stand-in.
 #include "afxwin.h"
 
 #include "MfcInternal.h"
@@ -10,6 +10,8 @@ vyrmfc::HandleMap<CGdiObject>* g_objects = nullptr;
 // Temporary bitmap wrappers, apart from those of plain GDI objects so that
 // CBitmap::FromHandle always answers a CBitmap.
 vyrmfc::HandleMap<CBitmap>* g_bitmaps = nullptr;
+// Temporary palette wrappers, for the same reason.
+vyrmfc::HandleMap<CPalette>* g_palettes = nullptr;
 
 vyrmfc::HandleMap<CDC>& Dcs() {
     if (!g_dcs) g_dcs = new vyrmfc::HandleMap<CDC>();
@@ -24,6 +26,37 @@ vyrmfc::HandleMap<CGdiObject>& Objects() {
 vyrmfc::HandleMap<CBitmap>& Bitmaps() {
     if (!g_bitmaps) g_bitmaps = new vyrmfc::HandleMap<CBitmap>();
     return *g_bitmaps;
+}
+
+vyrmfc::HandleMap<CPalette>& Palettes() {
+    if (!g_palettes) g_palettes = new vyrmfc::HandleMap<CPalette>();
+    return *g_palettes;
+}
+
+// The object of class T attached to `handle`, else T's temporary wrapper of it.
+template <class T>
+T* TypedFromHandle(vyrmfc::HandleMap<T>& temporaries, const void* handle) {
+    if (!handle) return nullptr;
+    auto& permanent = Objects().permanent;
+    auto it = permanent.find(handle);
+    if (it != permanent.end()) {
+        if (T* owner = dynamic_cast<T*>(it->second)) return owner;
+    }
+    auto& temp = temporaries.temporary[handle];
+    if (!temp) {
+        temp = new T();
+        temp->m_hObject = const_cast<void*>(handle);
+    }
+    return temp;
+}
+
+template <class T>
+void DeleteTemporaries(vyrmfc::HandleMap<T>& map) {
+    for (auto& entry : map.temporary) {
+        entry.second->m_hObject = nullptr;  // a temporary never deletes its object
+        delete entry.second;
+    }
+    map.temporary.clear();
 }
 
 template <class T>
@@ -99,6 +132,17 @@ BOOL CDC::StretchBlt(int x, int y, int width, int height, CDC* src, int xSrc, in
                         rop);
 }
 
+CPalette* CDC::SelectPalette(CPalette* palette, BOOL forceBackground) {
+    if (!palette || !m_hDC) return nullptr;
+    HPALETTE previous = ::SelectPalette(m_hDC, static_cast<HPALETTE>(palette->m_hObject), forceBackground);
+    return previous ? CPalette::FromHandle(previous) : nullptr;
+}
+
+UINT CDC::RealizePalette() {
+    if (!m_hDC) return GDI_ERROR;
+    return ::RealizePalette(m_hDC);
+}
+
 int CDC::GetDeviceCaps(int index) const {
     return ::GetDeviceCaps(m_hDC, index);
 }
@@ -121,18 +165,9 @@ CGdiObject* CGdiObject::FromHandle(HGDIOBJ object) {
 }
 
 void CGdiObject::DeleteTempMap() {
-    auto& objects = Objects().temporary;
-    for (auto& entry : objects) {
-        entry.second->m_hObject = nullptr;  // a temporary never deletes its object
-        delete entry.second;
-    }
-    objects.clear();
-    auto& bitmaps = Bitmaps().temporary;
-    for (auto& entry : bitmaps) {
-        entry.second->m_hObject = nullptr;
-        delete entry.second;
-    }
-    bitmaps.clear();
+    DeleteTemporaries(Objects());
+    DeleteTemporaries(Bitmaps());
+    DeleteTemporaries(Palettes());
 }
 
 BOOL CGdiObject::Attach(HGDIOBJ object) {
@@ -160,18 +195,7 @@ BOOL CGdiObject::DeleteObject() {
 // CBitmap
 
 CBitmap* CBitmap::FromHandle(HBITMAP bitmap) {
-    if (!bitmap) return nullptr;
-    auto& permanent = Objects().permanent;
-    auto it = permanent.find(bitmap);
-    if (it != permanent.end()) {
-        if (CBitmap* owner = dynamic_cast<CBitmap*>(it->second)) return owner;
-    }
-    auto& temp = Bitmaps().temporary[bitmap];
-    if (!temp) {
-        temp = new CBitmap();
-        temp->m_hObject = bitmap;
-    }
-    return temp;
+    return TypedFromHandle(Bitmaps(), bitmap);
 }
 
 BOOL CBitmap::CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits) {
@@ -199,4 +223,28 @@ DWORD CBitmap::SetBitmapBits(DWORD count, const void* bits) {
 DWORD CBitmap::GetBitmapBits(DWORD count, LPVOID bits) const {
     if (!m_hObject || count > 0x7FFFFFFFu) return 0;
     return DWORD(::GetBitmapBits(static_cast<HBITMAP>(m_hObject), LONG(count), bits));
+}
+
+// ---------------------------------------------------------------------------
+// CPalette
+
+CPalette* CPalette::FromHandle(HPALETTE palette) {
+    return TypedFromHandle(Palettes(), palette);
+}
+
+BOOL CPalette::CreatePalette(const LOGPALETTE* logical) {
+    if (m_hObject) return FALSE;
+    HPALETTE palette = ::CreatePalette(logical);
+    return palette ? Attach(palette) : FALSE;
+}
+
+int CPalette::GetEntryCount() const {
+    if (!m_hObject) return 0;
+    WORD count = 0;
+    return ::GetObjectW(m_hObject, sizeof count, &count) == int(sizeof count) ? count : 0;
+}
+
+UINT CPalette::GetPaletteEntries(UINT start, UINT count, LPPALETTEENTRY entries) const {
+    if (!m_hObject) return 0;
+    return ::GetPaletteEntries(static_cast<HPALETTE>(m_hObject), start, count, entries);
 }
