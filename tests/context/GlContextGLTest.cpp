@@ -10,12 +10,17 @@
 #include "driver_context.h"
 #include "view3d.h"
 
+#include "CountingPids.h"
+#include "Dib.h"
 #include "GlTestFixture.h"
 
 #include <memory>
 #include <vector>
 
 using vyrtest::ColorNear;
+using vyrtest::CountingPids;
+using vyrtest::Dib24Pixel;
+using vyrtest::ReadBitmap24;
 using vyrtest::MeanColor;
 using vyrtest::ReadPixel;
 using vyrtest::Rgb;
@@ -38,16 +43,6 @@ struct PlainWindow {
     PlainWindow& operator=(const PlainWindow&) = delete;
     HWND window = nullptr;
     HDC dc = nullptr;
-};
-
-// Answers pids 1, 2, 3... while installed.
-class CountingPids : public CDsQueryIDInt {
-public:
-    CountingPids() { StSetActiveQueryIDInt(this); }
-    int QueryPID(ENTITY*) override { return ++m_last; }
-
-private:
-    int m_last = 0;
 };
 
 // A body's mesh interface with one mesh, whose display list can be (re)built.
@@ -84,29 +79,6 @@ protected:
 void Attach(view3d& view, gl_context_data* data, int x, int y, int w, int h) {
     view.set_viewport(x, y, w, h);
     view.set_rendering_context_data(data);
-}
-
-// The pixels of a bitmap as a bottom-up 24-bit DIB.
-std::vector<unsigned char> ReadBitmap(HBITMAP bitmap, int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    std::vector<unsigned char> bits(static_cast<size_t>((width * 3 + 3) / 4 * 4) * height);
-    HDC dc = CreateCompatibleDC(nullptr);
-    if (GetDIBits(dc, bitmap, 0, height, bits.data(), &info, DIB_RGB_COLORS) != height) bits.clear();
-    DeleteDC(dc);
-    return bits;
-}
-
-// Bytes (B, G, R) of pixel (x, row) of such a DIB, row 0 being the first stored row.
-Rgb StoredPixel(const std::vector<unsigned char>& bits, int width, int x, int row) {
-    const size_t at = static_cast<size_t>((width * 3 + 3) / 4 * 4) * row + x * 3;
-    if (at + 2 >= bits.size()) return Rgb{-1, -1, -1};
-    return Rgb{bits[at + 2], bits[at + 1], bits[at]};
 }
 
 }  // namespace
@@ -287,12 +259,12 @@ TEST_F(GlContextGLTest, BitmapModeRendersIntoABitmapThatReachesTheViewsDeviceCon
     const unsigned int version = context.GetFrontBufferVersion();
     ASSERT_TRUE(context.swap_buffers(&view, data));
     EXPECT_EQ(context.GetFrontBufferVersion(), version);  // no window buffer changed
-    std::vector<unsigned char> bits = ReadBitmap(hostBitmap, 64, 32);
+    std::vector<unsigned char> bits = ReadBitmap24(nullptr, hostBitmap, 64, 32);
     ASSERT_FALSE(bits.empty());
     // Rows from the bottom up, and each pixel's bytes blue, green, red.
-    EXPECT_TRUE(ColorNear(StoredPixel(bits, 64, 10, 0), kRed));
-    EXPECT_TRUE(ColorNear(StoredPixel(bits, 64, 10, 31), kBlue));
-    EXPECT_TRUE(ColorNear(StoredPixel(bits, 64, 10, 15), kOrange));
+    EXPECT_TRUE(ColorNear(Dib24Pixel(bits, 64, 10, 0), kRed));
+    EXPECT_TRUE(ColorNear(Dib24Pixel(bits, 64, 10, 31), kBlue));
+    EXPECT_TRUE(ColorNear(Dib24Pixel(bits, 64, 10, 15), kOrange));
     const size_t middle = static_cast<size_t>(64 * 3) * 15 + 10 * 3;
     EXPECT_EQ(bits[middle], 0);
     EXPECT_NEAR(bits[middle + 1], 128, 2);
@@ -334,12 +306,12 @@ TEST_F(GlContextGLTest, BitmapModePresentsOverTheDriversOutputExtentsWhenItHasTh
     vyrtest::Clear(kGreen);
     ASSERT_TRUE(context.swap_buffers(&view, data));
 
-    std::vector<unsigned char> bits = ReadBitmap(hostBitmap, 40, 40);
+    std::vector<unsigned char> bits = ReadBitmap24(nullptr, hostBitmap, 40, 40);
     ASSERT_FALSE(bits.empty());
-    EXPECT_TRUE(ColorNear(StoredPixel(bits, 40, 30, 30), kGreen));  // top right (stored rows from the bottom)
-    EXPECT_TRUE(ColorNear(StoredPixel(bits, 40, 21, 21), kGreen));
-    EXPECT_TRUE(ColorNear(StoredPixel(bits, 40, 10, 30), kBlack));  // left half untouched
-    EXPECT_TRUE(ColorNear(StoredPixel(bits, 40, 30, 10), kBlack));  // bottom untouched
+    EXPECT_TRUE(ColorNear(Dib24Pixel(bits, 40, 30, 30), kGreen));  // top right (stored rows from the bottom)
+    EXPECT_TRUE(ColorNear(Dib24Pixel(bits, 40, 21, 21), kGreen));
+    EXPECT_TRUE(ColorNear(Dib24Pixel(bits, 40, 10, 30), kBlack));  // left half untouched
+    EXPECT_TRUE(ColorNear(Dib24Pixel(bits, 40, 30, 10), kBlack));  // bottom untouched
     context.delete_context_data();
     SelectObject(hostDc, hostPrevious);
     DeleteObject(hostBitmap);

@@ -4,6 +4,7 @@
 #include "VyrIndexedMesh.h"
 #include "VyrMeshInterface.h"
 
+#include "CountingPids.h"
 #include "GlTestFixture.h"
 
 using vyrtest::ColorNear;
@@ -13,15 +14,7 @@ using vyrtest::Rgb;
 
 namespace {
 
-// Answers pids 1, 2, 3... while installed.
-class CountingPids : public CDsQueryIDInt {
-public:
-    CountingPids() { StSetActiveQueryIDInt(this); }
-    int QueryPID(ENTITY*) override { return ++m_last; }
-
-private:
-    int m_last = 0;
-};
+using vyrtest::CountingPids;
 
 // A mesh whose list fills the viewport with `color` under the pixel projection.
 CVyrIndexedMesh* MeshWithList(const Rgb& color, int owner) {

@@ -1,13 +1,17 @@
 // OpenGL drawing into memory bitmaps: the bitmap pixel format, the picture GDI reads
 // while and after OpenGL draws, GDI writes that OpenGL sees, bitmaps that change
 // size, and formats that do not mix.
+#include "Dib.h"
 #include "GlTestFixture.h"
 
 #include <cstdint>
 #include <vector>
 
+using vyrtest::BottomUp24;
 using vyrtest::ColorNear;
+using vyrtest::Dib24Pixel;
 using vyrtest::MeanColor;
+using vyrtest::ReadBitmap24;
 using vyrtest::ReadPixel;
 using vyrtest::Rgb;
 
@@ -56,31 +60,6 @@ struct GlBitmap {
     HGLRC context = nullptr;
 };
 
-BITMAPINFO BottomUp24(int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    return info;
-}
-
-// The pixels of a bitmap as a bottom-up 24-bit DIB (B, G, R bytes, rows padded to 4 bytes).
-std::vector<uint8_t> ReadBitmap(HDC dc, HBITMAP bitmap, int width, int height) {
-    BITMAPINFO info = BottomUp24(width, height);
-    std::vector<uint8_t> bits(static_cast<size_t>((width * 3 + 3) / 4 * 4) * height);
-    if (GetDIBits(dc, bitmap, 0, height, bits.data(), &info, DIB_RGB_COLORS) != height) bits.clear();
-    return bits;
-}
-
-// Pixel (x, y) of such a DIB, y counted from the bottom row.
-Rgb DibPixel(const std::vector<uint8_t>& bits, int width, int x, int y) {
-    const size_t at = static_cast<size_t>((width * 3 + 3) / 4 * 4) * y + x * 3;
-    if (at + 2 >= bits.size()) return Rgb{-1, -1, -1};
-    return Rgb{bits[at + 2], bits[at + 1], bits[at]};
-}
 
 }  // namespace
 
@@ -107,11 +86,11 @@ TEST(WglBitmapGLTest, OpenGlDrawsIntoTheBitmapThatGdiReads) {
     vyrtest::Clear(kOrange);
     vyrtest::FillRect(kRed, 0, 0, 16, 8);
     // Read while the context is still current: GDI fetches the picture first.
-    std::vector<uint8_t> bits = ReadBitmap(target.dc, target.bitmap, 64, 32);
+    std::vector<uint8_t> bits = ReadBitmap24(target.dc, target.bitmap, 64, 32);
     ASSERT_FALSE(bits.empty());
-    EXPECT_TRUE(ColorNear(DibPixel(bits, 64, 2, 2), kRed));     // bottom rows come first
-    EXPECT_TRUE(ColorNear(DibPixel(bits, 64, 2, 30), kOrange));
-    EXPECT_TRUE(ColorNear(DibPixel(bits, 64, 40, 2), kOrange));
+    EXPECT_TRUE(ColorNear(Dib24Pixel(bits, 64, 2, 2), kRed));     // bottom rows come first
+    EXPECT_TRUE(ColorNear(Dib24Pixel(bits, 64, 2, 30), kOrange));
+    EXPECT_TRUE(ColorNear(Dib24Pixel(bits, 64, 40, 2), kOrange));
     EXPECT_EQ(bits[(2 * 64 + 40) * 3 + 0], 0);    // B
     EXPECT_NEAR(bits[(2 * 64 + 40) * 3 + 1], 128, 2);  // G
     EXPECT_EQ(bits[(2 * 64 + 40) * 3 + 2], 255);  // R
@@ -124,9 +103,9 @@ TEST(WglBitmapGLTest, OpenGlDrawsIntoTheBitmapThatGdiReads) {
     HGDIOBJ old = SelectObject(copyDc, copy);
     ASSERT_TRUE(BitBlt(copyDc, 0, 0, 64, 32, target.dc, 0, 0, SRCCOPY));
     SelectObject(copyDc, old);
-    std::vector<uint8_t> copied = ReadBitmap(copyDc, copy, 64, 32);
-    EXPECT_TRUE(ColorNear(DibPixel(copied, 64, 60, 30), kBlue));
-    EXPECT_TRUE(ColorNear(DibPixel(copied, 64, 2, 2), kRed));
+    std::vector<uint8_t> copied = ReadBitmap24(copyDc, copy, 64, 32);
+    EXPECT_TRUE(ColorNear(Dib24Pixel(copied, 64, 60, 30), kBlue));
+    EXPECT_TRUE(ColorNear(Dib24Pixel(copied, 64, 2, 2), kRed));
     DeleteObject(copy);
     DeleteDC(copyDc);
 }
@@ -173,13 +152,13 @@ TEST(WglBitmapGLTest, ABitmapOfAnotherSizeMovesTheSurfaceAndTheOldOneKeepsItsPic
     EXPECT_EQ(wglGetCurrentContext(), target.context);  // still current, now on the larger surface
     vyrtest::SetPixelProjection(100, 50);
     vyrtest::Clear(kGreen);
-    std::vector<uint8_t> bits = ReadBitmap(target.dc, larger, 100, 50);
-    EXPECT_TRUE(ColorNear(DibPixel(bits, 100, 95, 45), kGreen));
+    std::vector<uint8_t> bits = ReadBitmap24(target.dc, larger, 100, 50);
+    EXPECT_TRUE(ColorNear(Dib24Pixel(bits, 100, 95, 45), kGreen));
 
     SelectObject(target.dc, target.bitmap);
     EXPECT_TRUE(ColorNear(MeanColor(GL_FRONT, 0, 0, 16, 16), kRed));  // the first bitmap's picture came back
-    std::vector<uint8_t> first = ReadBitmap(target.dc, target.bitmap, 16, 16);
-    EXPECT_TRUE(ColorNear(DibPixel(first, 16, 8, 8), kRed));
+    std::vector<uint8_t> first = ReadBitmap24(target.dc, target.bitmap, 16, 16);
+    EXPECT_TRUE(ColorNear(Dib24Pixel(first, 16, 8, 8), kRed));
     EXPECT_TRUE(DeleteObject(larger));
 }
 
@@ -198,8 +177,8 @@ TEST(WglBitmapGLTest, DeletingTheDcReleasesItsContextAndTheBitmapKeepsThePicture
     ASSERT_TRUE(DeleteDC(dc));
     EXPECT_EQ(wglGetCurrentContext(), nullptr);
     HDC reader = CreateCompatibleDC(nullptr);
-    std::vector<uint8_t> bits = ReadBitmap(reader, bitmap, 8, 8);
-    EXPECT_TRUE(ColorNear(DibPixel(bits, 8, 4, 4), kBlue));
+    std::vector<uint8_t> bits = ReadBitmap24(reader, bitmap, 8, 8);
+    EXPECT_TRUE(ColorNear(Dib24Pixel(bits, 8, 4, 4), kBlue));
     DeleteDC(reader);
     EXPECT_TRUE(DeleteObject(bitmap));
     EXPECT_TRUE(wglDeleteContext(context));
