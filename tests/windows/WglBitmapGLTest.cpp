@@ -60,7 +60,6 @@ struct GlBitmap {
     HGLRC context = nullptr;
 };
 
-
 }  // namespace
 
 TEST(WglBitmapGLTest, OpenGlDrawsIntoTheBitmapThatGdiReads) {
