@@ -117,6 +117,9 @@ bool UiBitmap::CreateDisabledImage()
     const int width = description.bmWidth, height = description.bmHeight;
     if (width < 1 || height < 1) return false;
 
+    // The picture is copied first (so that this bitmap may be selected nowhere); the copy is
+    // declared before the work so that it is deselected before it goes.
+    UiBitmap image;
     DisabledImageWork work;
     work.screen = ::CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr);
     if (!work.screen) return false;
@@ -125,9 +128,7 @@ bool UiBitmap::CreateDisabledImage()
     work.maskDc = ::CreateCompatibleDC(work.screen);
     if (!work.imageDc || !work.resultDc || !work.maskDc) return false;
 
-    // The picture (a copy, so that this bitmap may be selected nowhere) onto a bitmap of the
-    // display's depth.
-    UiBitmap image;
+    // The picture onto a bitmap of the display's depth.
     if (!image.CopyFrom(*this)) return false;
     work.imageOld = ::SelectObject(work.imageDc, static_cast<HBITMAP>(image.GetSafeHandle()));
     work.result = ::CreateCompatibleBitmap(work.screen, width, height);

@@ -85,6 +85,7 @@ TEST(UiBitmapTest, CopiesKeepThePictureWhateverKindOfBitmapItIs)
     indexed.header = info.bmiHeader;
     indexed.header.biBitCount = 8;
     indexed.header.biHeight = -2;  // top-down
+    indexed.header.biClrUsed = 2;
     indexed.colors[0] = RGBQUAD{0, 200, 0, 0};
     indexed.colors[1] = RGBQUAD{10, 20, 30, 0};
     UiBitmap palettized;
