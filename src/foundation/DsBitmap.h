@@ -2,8 +2,7 @@
 // record, that owns a copy of its pixels; and EAlignment, where an image or a box is placed
 // around its anchor point.
 //
-// Only what drawing a bitmap needs so far (the record and its pixels); the table itself
-// (AddBitmap, GetBitmap) comes with the display manager's other resource tables.
+// The display manager's bitmap table (CDsManager::AddBitmap, GetBitmap) holds these records.
 #pragma once
 
 #include <afx.h>
@@ -24,7 +23,8 @@ enum EAlignment : int {
     eAlignBottomCenter = 8,  // the middle of the bottom edge
 };
 
-// A bitmap record with its own copy of the pixels (bytes per row x height bytes).
+// A bitmap record with its own copy of the pixels (bytes per row x height bytes); copying a
+// record copies its pixels.
 class AFX_EXT_CLASS CDsBitmap {
 public:
     // An empty record (all fields 0, no pixels).

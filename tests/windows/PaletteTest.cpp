@@ -96,7 +96,7 @@ TEST(PaletteTest, TheStockPaletteHoldsTheTwentyStaticColoursAndSurvivesDeletion)
     EXPECT_TRUE(DeleteObject(stock));
     EXPECT_EQ(GetPaletteEntries(stock, 0, 0, nullptr), 20u);
 
-    EXPECT_EQ(GetStockObject(0), nullptr);  // only the palette is kept among the stock objects
+    EXPECT_EQ(GetStockObject(1), nullptr);  // only the palette and two brushes are kept among the stock objects
     EXPECT_EQ(RealizePalette(nullptr), GDI_ERROR);
     EXPECT_EQ(SelectPalette(nullptr, stock, FALSE), nullptr);
     HDC dc = CreateCompatibleDC(nullptr);

@@ -155,6 +155,7 @@ struct DIBSECTION {
 #define RC_STRETCHDIB 0x2000
 
 // GetObjectType answers.
+#define OBJ_BRUSH 2
 #define OBJ_DC 3
 #define OBJ_PAL 5
 #define OBJ_BITMAP 7
@@ -177,8 +178,13 @@ struct LOGPALETTE {
 };
 typedef LOGPALETTE* LPLOGPALETTE;
 
-// GetStockObject indices (only the default palette is kept here).
+// GetStockObject indices (the white and black brushes and the default palette are kept here).
+#define WHITE_BRUSH 0
+#define BLACK_BRUSH 4
 #define DEFAULT_PALETTE 15
+
+// The answer of the colour calls for a bad DC or a pixel outside the surface.
+#define CLR_INVALID 0xFFFFFFFFu
 
 // The failure answer of RealizePalette.
 #define GDI_ERROR 0xFFFFFFFFu
@@ -210,22 +216,24 @@ VYR_WINAPI_EXPORT HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT 
 
 // Selects a bitmap into a memory DC and answers the one it held (the stock bitmap
 // first). A bitmap is selected into one DC at a time (the stock one into any).
-// Null on failure. Other objects are not known here and answer null (palettes go
-// through SelectPalette).
+// Selects a brush into any live DC and answers the one it held (the stock white
+// brush first); a brush may be selected into several DCs. Null on failure. Other
+// objects are not known here and answer null (palettes go through SelectPalette).
 VYR_WINAPI_EXPORT HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
-// Deletes a bitmap or a palette. False while it is selected into a DC; stock
-// objects are never deleted (true, nothing done).
+// Deletes a bitmap, a brush or a palette. False while it is selected into a DC;
+// stock objects are never deleted (true, nothing done).
 VYR_WINAPI_EXPORT BOOL DeleteObject(HGDIOBJ object);
 // Null `buffer`: the size of the description (BITMAP, or DIBSECTION for a DIB
 // section, a WORD for a palette). Else fills a DIBSECTION when `size` allows and
 // the object is a DIB section, a BITMAP for other bitmaps, the number of entries
 // (a WORD) for a palette, and answers the bytes written; 0 on failure.
 VYR_WINAPI_EXPORT int GetObjectW(HGDIOBJ object, int size, LPVOID buffer);
-// OBJ_BITMAP, OBJ_PAL, OBJ_MEMDC for memory DCs, OBJ_DC for information, window and
+// OBJ_BITMAP, OBJ_BRUSH, OBJ_PAL, OBJ_MEMDC for memory DCs, OBJ_DC for information, window and
 // pbuffer DCs, 0 for anything else.
 VYR_WINAPI_EXPORT DWORD GetObjectType(HGDIOBJ object);
-// The stock object of an index: DEFAULT_PALETTE (the 20 static colours of the
-// system palette) is the one kept here; null (ERROR_INVALID_PARAMETER) otherwise.
+// The stock object of an index: WHITE_BRUSH, BLACK_BRUSH and DEFAULT_PALETTE (the
+// 20 static colours of the system palette) are kept here; null
+// (ERROR_INVALID_PARAMETER) otherwise.
 VYR_WINAPI_EXPORT HGDIOBJ GetStockObject(int index);
 
 // Palettes. The display is true-colour: no pixel format needs a palette, and
@@ -253,6 +261,32 @@ VYR_WINAPI_EXPORT int GetDeviceCaps(HDC dc, int index);
 VYR_WINAPI_EXPORT int SetStretchBltMode(HDC dc, int mode);
 // The DC's stretch mode (BLACKONWHITE at first), 0 for a bad DC.
 VYR_WINAPI_EXPORT int GetStretchBltMode(HDC dc);
+
+// Solid brushes and the colours of a DC. A DC starts with the stock white brush,
+// a white background colour and a black text colour. The brush selected into the
+// destination DC is the pattern of every raster operation that uses one. Copies
+// between a monochrome device-dependent bitmap and a colour surface convert as on
+// Windows: a colour pixel equal to the source DC's background colour becomes white
+// (1), all others black (0); a monochrome pixel drawn onto colour takes the
+// destination DC's text colour for black (0) and its background colour for white
+// (1). With the default colours both directions keep only white as white.
+// A brush of one colour (COLORREF, red in the lowest byte; the fourth byte is ignored).
+VYR_WINAPI_EXPORT HBRUSH CreateSolidBrush(COLORREF color);
+// The DC's background colour; CLR_INVALID for a bad DC.
+VYR_WINAPI_EXPORT COLORREF GetBkColor(HDC dc);
+// Sets the background colour and answers the previous one; CLR_INVALID for a bad DC.
+VYR_WINAPI_EXPORT COLORREF SetBkColor(HDC dc, COLORREF color);
+// The DC's text colour; CLR_INVALID for a bad DC.
+VYR_WINAPI_EXPORT COLORREF GetTextColor(HDC dc);
+// Sets the text colour and answers the previous one; CLR_INVALID for a bad DC.
+VYR_WINAPI_EXPORT COLORREF SetTextColor(HDC dc, COLORREF color);
+// The colour of pixel (x, y), counted from the top-left corner, of a memory, window
+// or pbuffer DC; CLR_INVALID for a bad DC or a point outside its surface.
+VYR_WINAPI_EXPORT COLORREF GetPixel(HDC dc, int x, int y);
+// Paints the rectangle with the DC's brush through a raster operation that takes
+// no source (PATCOPY, PATINVERT, DSTINVERT, BLACKNESS, WHITENESS, ...); FALSE for a
+// bad DC or an operation that needs a source.
+VYR_WINAPI_EXPORT BOOL PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop);
 
 // Copies up to `size` bytes of the bitmap's pixels, as the bitmap stores them (rows from the top,
 // WORD-aligned, for a device-dependent bitmap), into `bits`; answers the bytes copied, 0 for a

@@ -305,6 +305,7 @@ BOOL DeleteDC(HDC dc) {
     }
     DestroyGlSurface(dc);
     ReleaseDcPalette(dc);
+    ReleaseDcBrush(dc);
     if (dc->bitmap) dc->bitmap->selectedInto = nullptr;
     LiveDcs().erase(dc);
     delete dc;
@@ -376,6 +377,13 @@ HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, H
 }
 
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
+    if (IsLiveBrush(object)) {
+        if (!IsLiveDc(dc)) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return nullptr;
+        }
+        return SelectBrush(dc, static_cast<HBRUSH>(object));
+    }
     HBITMAP bitmap = static_cast<HBITMAP>(object);
     if (!IsLiveDc(dc) || !IsLiveBitmap(bitmap)) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -405,6 +413,7 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
 
 BOOL DeleteObject(HGDIOBJ object) {
     if (IsLivePalette(object)) return DeletePalette(static_cast<HPALETTE>(object));
+    if (IsLiveBrush(object)) return DeleteBrush(static_cast<HBRUSH>(object));
     HBITMAP bitmap = static_cast<HBITMAP>(object);
     if (!IsLiveBitmap(bitmap)) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -450,6 +459,7 @@ DWORD GetObjectType(HGDIOBJ object) {
     if (!object) return 0;
     if (IsLiveBitmap(static_cast<HBITMAP>(object))) return OBJ_BITMAP;
     if (IsLivePalette(object)) return OBJ_PAL;
+    if (IsLiveBrush(object)) return OBJ_BRUSH;
     HDC dc = static_cast<HDC>(object);
     if (IsGdiDc(dc)) return dc->kind == HDC__::kMemory ? OBJ_MEMDC : OBJ_DC;
     return IsLiveDc(dc) ? OBJ_DC : 0;

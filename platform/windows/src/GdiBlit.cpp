@@ -16,9 +16,13 @@ struct Surface {
     Kind kind = kPixels;
     PixelView view;         // kPixels
     bool readOnly = false;  // the stock bitmap or a caller's DIB: writes are dropped
-    HDC dc = nullptr;       // kDrawable
+    HDC dc = nullptr;       // the DC (null for a caller's DIB); kDrawable reads and writes through it
     int width = 0;
     int height = 0;
+    bool mono = false;         // a monochrome device-dependent bitmap: colours convert on the way in and out
+    uint32_t pattern = kWhite;  // the DC's brush (0x00RRGGBB)
+    uint32_t background = kWhite;  // the DC's background colour (0x00RRGGBB)
+    uint32_t text = kBlack;        // the DC's text colour (0x00RRGGBB)
 
     // A block of pixels, rows from the top, `w` per row.
     bool Read(int x, int y, int w, int h, uint32_t* out) const {
@@ -52,6 +56,17 @@ struct Surface {
     uint32_t Quantise(uint32_t pixel) const { return kind == kPixels ? view.Quantise(pixel) : pixel & kWhite; }
 };
 
+// COLORREF (red lowest) as the 0x00RRGGBB pixels that transfers carry.
+uint32_t PixelOf(COLORREF color) { return (color & 0xFF) << 16 | (color & 0xFF00) | (color >> 16 & 0xFF); }
+
+// The brush and colours of a DC.
+void TakeDcColours(HDC dc, Surface& surface) {
+    surface.dc = dc;
+    surface.pattern = DcBrushPixel(dc);
+    surface.background = PixelOf(dc->bkColor);
+    surface.text = PixelOf(dc->textColor);
+}
+
 // The surface of a memory, window or pbuffer DC.
 bool SurfaceOfDc(HDC dc, Surface& surface, DWORD& error) {
     if (IsGdiDc(dc)) {
@@ -65,14 +80,16 @@ bool SurfaceOfDc(HDC dc, Surface& surface, DWORD& error) {
         surface.readOnly = bitmap->stock;
         surface.width = bitmap->width;
         surface.height = bitmap->height;
+        surface.mono = bitmap->bitsPixel == 1 && bitmap->colors.empty();
+        TakeDcColours(dc, surface);
         return true;
     }
     int width = 0, height = 0;
     if (dc && DrawableSize(dc, width, height)) {
         surface.kind = Surface::kDrawable;
-        surface.dc = dc;
         surface.width = std::max(width, 0);
         surface.height = std::max(height, 0);
+        TakeDcColours(dc, surface);
         return true;
     }
     error = ERROR_INVALID_HANDLE;
@@ -94,9 +111,8 @@ uint8_t RopCode(DWORD rop) { return uint8_t(rop >> 16); }
 bool UsesSource(uint8_t code) { return ((code >> 2 ^ code) & 0x33) != 0; }
 bool UsesDest(uint8_t code) { return ((code >> 1 ^ code) & 0x55) != 0; }
 
-// Evaluates a raster operation bitwise; the pattern is the default white brush.
-uint32_t ApplyRop(uint8_t code, uint32_t source, uint32_t dest) {
-    const uint32_t pattern = kWhite;
+// Evaluates a raster operation bitwise.
+uint32_t ApplyRop(uint8_t code, uint32_t pattern, uint32_t source, uint32_t dest) {
     uint32_t result = 0;
     for (int k = 0; k < 8; ++k)
         if (code >> k & 1)
@@ -186,16 +202,23 @@ bool Transfer(const Surface& dst, int64_t dx, int64_t dy, int64_t dw, int64_t dh
                 error = ERROR_INVALID_HANDLE;
                 return false;
             }
-            // Converted to the destination's format first, as a copy into it would be.
+            // Converted to the destination's format first, as a copy into it would be: between
+            // monochrome and colour through the DCs' colours, else to what the destination holds.
+            if (src->mono && !dst.mono) {
+                for (uint32_t& pixel : source) pixel = pixel == kWhite ? dst.background : dst.text;
+            } else if (dst.mono && !src->mono) {
+                for (uint32_t& pixel : source) pixel = pixel == src->background ? kWhite : kBlack;
+            }
             if (dst.kind == Surface::kPixels && dst.view.bitsPixel <= 8)
                 for (uint32_t& pixel : source) pixel = dst.Quantise(pixel);
         }
+        const uint32_t pattern = dst.Quantise(dst.pattern);
         for (int r = 0; r < h; ++r) {
             uint32_t* out = &result[size_t(r) * w];
             const uint32_t* in = usesSource ? &source[size_t(rows.source[r] - sy0) * sBlockW] : nullptr;
             for (int c = 0; c < w; ++c) {
                 uint32_t s = in ? in[columns.source[c] - sx0] : 0;
-                out[c] = code == 0xCC ? s : ApplyRop(code, s, out[c]);
+                out[c] = code == 0xCC ? s : ApplyRop(code, pattern, s, out[c]);
             }
         }
         if (!dst.Write(columns.first, rows.first, w, h, result.data())) {
@@ -393,4 +416,23 @@ BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC srcDc, int xSrc, 
         return FailWith(error);
     BitmapToGlSurface(dest);
     return TRUE;
+}
+
+BOOL PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop) {
+    if (UsesSource(RopCode(rop))) return FailWith(ERROR_INVALID_PARAMETER);
+    return BitBlt(dc, x, y, width, height, nullptr, 0, 0, rop);
+}
+
+COLORREF GetPixel(HDC dc, int x, int y) {
+    DWORD error = 0;
+    Surface surface;
+    if (!SurfaceOfDc(dc, surface, error)) {
+        SetLastError(error);
+        return CLR_INVALID;
+    }
+    if (x < 0 || y < 0 || x >= surface.width || y >= surface.height) return CLR_INVALID;
+    GlSurfaceToBitmap(dc);
+    uint32_t pixel = 0;
+    if (!surface.Read(x, y, 1, 1, &pixel)) return CLR_INVALID;
+    return RGB(pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF);
 }

@@ -142,6 +142,7 @@ UINT RealizePalette(HDC dc) {
 
 HGDIOBJ GetStockObject(int index) {
     if (index == DEFAULT_PALETTE) return StockPalette();
+    if (HBRUSH brush = StockBrush(index)) return brush;
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
 }

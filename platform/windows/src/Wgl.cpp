@@ -676,6 +676,7 @@ BOOL wglDestroyPbufferARB(HPBUFFERARB pbuffer) {
     }
     DrawableChanging(pbuffer->pbuffer, false);
     ReleaseDcPalette(&pbuffer->dc);
+    ReleaseDcBrush(&pbuffer->dc);
     glXDestroyPbuffer(XDisplay(), pbuffer->pbuffer);
     sPbuffers.erase(pbuffer);
     delete pbuffer;

@@ -16,6 +16,9 @@ struct HDC__ {
     HBITMAP bitmap = nullptr;       // kMemory: the bitmap selected into it (null: the stock 1x1)
     int stretchBltMode = 1;         // GDI: SetStretchBltMode's mode (BLACKONWHITE at first)
     HPALETTE palette = nullptr;     // GDI: the palette selected into it (null: the stock default palette)
+    HBRUSH brush = nullptr;         // GDI: the brush selected into it (null: the stock white brush)
+    COLORREF bkColor = 0xFFFFFF;    // GDI: background colour (white)
+    COLORREF textColor = 0;         // GDI: text colour (black)
     int pixelFormat = 0;            // kMemory: the pixel format set on it (0 until set)
     int surfaceWidth = 0;           // kMemory: size of the GL surface (`drawable`) OpenGL draws into
     int surfaceHeight = 0;
@@ -54,6 +57,16 @@ bool IsLivePalette(HGDIOBJ object);
 BOOL DeletePalette(HPALETTE palette);
 int DescribePalette(HPALETTE palette, int size, LPVOID buffer);
 void ReleaseDcPalette(HDC dc);
+
+// Brushes: whether `object` is a live brush (the stock ones included), deleting one, the stock
+// brush of a GetStockObject index (null for other indices), the colour (0x00RRGGBB) of the brush
+// selected into a DC, and a DC's brush given back when the DC goes away.
+bool IsLiveBrush(HGDIOBJ object);
+BOOL DeleteBrush(HBRUSH brush);
+HBRUSH StockBrush(int index);
+HBRUSH SelectBrush(HDC dc, HBRUSH brush);
+uint32_t DcBrushPixel(HDC dc);
+void ReleaseDcBrush(HDC dc);
 
 // Logs one line to standard error, prefixed with the stand-in's name.
 void LogLine(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -78,6 +78,7 @@ void Destroy(HWND window) {
         siblings.erase(std::remove(siblings.begin(), siblings.end(), window), siblings.end());
     }
     ReleaseDcPalette(&window->dc);
+    ReleaseDcBrush(&window->dc);
     sWindows.erase(window);
     delete window;
 }
