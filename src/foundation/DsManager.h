@@ -22,9 +22,9 @@
 
 #include "DsColorStorage.h"
 #include "DsTextureData.h"
+#include "VyrFigureGenerator.h"
 #include "VyrObjectPath.h"
 #include "VyrObjectTypes.h"
-#include "VyrFigureGenerator.h"
 #include "VyrString.h"
 
 #include <bitset>
@@ -39,10 +39,10 @@ class CDsHatchPattern;
 class CDsPointsPalette;
 class CDsSetEntityType;
 class CDsView3dCdc;
+class CVyrMeshInterface;
 class SPAposition;
 class SPAunit_vector;
 class view3d;
-class CVyrMeshInterface;
 
 // The display manager singleton.
 class AFX_EXT_CLASS CDsManager {
