@@ -4,6 +4,7 @@
 #include "DsRectangle.h"
 
 CDsView3dCdc* CDsView3dCdc::sCurrentView = nullptr;
+EPlotMode CDsView3dCdc::sPlotMode = ePlotModeNone;
 
 CDsView3dCdc::~CDsView3dCdc()
 {
@@ -16,4 +17,24 @@ CDsView3dCdc::~CDsView3dCdc()
 CDsView3dCdc* CDsView3dCdc::StGetCurrent()
 {
     return sCurrentView;
+}
+
+void CDsView3dCdc::StSetPlotMode(EPlotMode mode)
+{
+    sPlotMode = mode;
+}
+
+void CDsView3dCdc::StResetPlotMode()
+{
+    sPlotMode = ePlotModeNone;
+}
+
+EPlotMode CDsView3dCdc::StGetPlotMode()
+{
+    return sPlotMode;
+}
+
+bool CDsView3dCdc::StCheckIfPlotIsActive()
+{
+    return sPlotMode != ePlotModeNone;
 }

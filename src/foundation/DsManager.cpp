@@ -1,8 +1,14 @@
-// CDsManager: the display manager singleton (flags, points palette and resource tables so far).
+// CDsManager: the display manager singleton.
 #include "DsManager.h"
 
+#include "DsAttributesPalette.h"
+#include "DsAttributes.h"
 #include "DsDriverGl.h"
 #include "DsGlExtensions.h"
+#include "DsHatchPattern.h"
+#include "DsNFontStorage.h"
+#include "DsPointsPalette.h"
+#include "DsScene.h"
 #include "DsView3dCdc.h"
 #include "VyrIndexedMesh.h"
 #include "VyrMeshInterface.h"
@@ -51,10 +57,33 @@ CDsManager* CDsManager::GetInstance()
 
 CDsManager::CDsManager()
 {
+    ResetMembers();
+    m_pointsPalette = new CDsPointsPalette();
+    m_defaultColor = new CDsColorStorage();
+}
+
+CDsManager::~CDsManager()
+{
+    delete m_pointsPalette;
+    delete m_defaultColor;
+    if (m_hatches) {
+        for (int i = 0; i < kHatchCount; ++i) delete m_hatches[i];
+        delete[] m_hatches;
+    }
+}
+
+void CDsManager::ResetMembers()
+{
+    m_defaultColor = nullptr;
+    m_pointsPalette = nullptr;
+    m_hatches = nullptr;
+    m_ucsSize = 10;
+    m_entityType = nullptr;
+    m_flags.reset();
     m_flags.set(7);
 }
 
-CDsManager::~CDsManager() = default;
+void CDsManager::Terminate() {}
 
 bool CDsManager::GetFlag(int index) const
 {
@@ -205,4 +234,114 @@ void CDsManager::ResetDisplayListsHandles()
     std::vector<CVyrIndexedMesh*> meshes;
     for (CVyrMeshInterface* meshInterface : m_meshInterfaces) meshInterface->GetAllMeshes(meshes);
     for (CVyrIndexedMesh* mesh : meshes) mesh->DeleteDisplayList();
+}
+
+// --- Display state: colours, UCS size, palettes, hatches, entity types, clipping ---------------
+
+void CDsManager::InitDisplayPackage()
+{
+    CDsDriverGl::StInitOpenGl();
+    if (!m_hatches) {
+        m_hatches = new CDsHatchPattern*[kHatchCount];
+        for (int i = 0; i < kHatchCount; ++i) m_hatches[i] = new CDsHatchPattern(i);
+    }
+    // Desktop composition off where the desktop window manager offers it.
+    if (HMODULE dwm = LoadLibraryW(L"dwmapi.dll")) {
+        typedef HRESULT(WINAPI * EnableComposition)(UINT);
+        if (auto enable = reinterpret_cast<EnableComposition>(GetProcAddress(dwm, "DwmEnableComposition"))) enable(0);
+        FreeLibrary(dwm);
+    }
+}
+
+bool CDsManager::StGetOpenGlInformation(CVyrString& text)
+{
+    return CDsDriverGl::StGetOpenGlInformation(text);
+}
+
+void CDsManager::GetDefaultColor(CDsColorStorage& color) const
+{
+    if (m_defaultColor && &color != m_defaultColor) color = *m_defaultColor;
+}
+
+void CDsManager::SetDefaultColor(const CDsColorStorage& color)
+{
+    if (m_defaultColor && &color != m_defaultColor) *m_defaultColor = color;
+}
+
+void CDsManager::GetMonochromColor(CDsColorStorage& color, bool hidden) const
+{
+    color = hidden ? m_monochromHidden : m_monochromVisible;
+}
+
+void CDsManager::SetMonochromColor(const CDsColorStorage& color, bool hidden)
+{
+    (hidden ? m_monochromHidden : m_monochromVisible) = color;
+}
+
+CVyrString CDsManager::GetDefaultFont() const
+{
+    return CDsNFontStorage::StGetDefaultFontName();
+}
+
+void CDsManager::SetAttributesToView(view3d& view, int index)
+{
+    if (m_activeAttributesPalette) m_activeAttributesPalette->SetAttributesToView(view, index);
+}
+
+bool CDsManager::IsHidden(int index) const
+{
+    return m_activeAttributesPalette && m_activeAttributesPalette->IsHidden(index);
+}
+
+void CDsManager::SetSpecialAttrColor(EAttribSetIndex index, unsigned long color)
+{
+    CDsAttributes attributes = CDsScene::GetSpecialAttrs(index);
+    attributes.SetColor(static_cast<unsigned>(color));
+    CDsScene::SetSpecialAttrs(index, attributes);
+    if (index == eAttribSetMark) CDsScene::SetSpecialAttrs(eAttribSetMarkedSlave, attributes);
+}
+
+void CDsManager::DrawPoint(view3d& view, const SPAposition& position, EPointStyle style, int size, bool)
+{
+    if (m_pointsPalette) m_pointsPalette->DrawMarker(size, style, view, position);
+}
+
+void CDsManager::DrawPointOnTraverse(view3d& view, const SPAposition& position, bool walk, EPointStyle style, int size)
+{
+    if (m_pointsPalette) m_pointsPalette->DrawMarkerOnTraverse(size, style, view, position, walk);
+}
+
+CDsHatchPattern* CDsManager::GetHatchPattern(int index) const
+{
+    if (!m_hatches || index < 0 || index >= kHatchCount) return nullptr;
+    return m_hatches[index];
+}
+
+void CDsManager::SetHatchToView(unsigned char index, view3d* view,
+                                const std::pair<std::vector<SPAposition>, unsigned>& polygon,
+                                const SPAunit_vector& direction, const SPAunit_vector& normal, bool hatchOn, bool)
+{
+    CDsHatchPattern* pattern = GetHatchPattern(index);
+    if (!pattern) return;
+    if (hatchOn)
+        pattern->SetToView(view, polygon, direction, normal, false);
+    else
+        pattern->ResetToView(view);
+}
+
+void CDsManager::ResetDisplayStateForTests()
+{
+    if (m_defaultColor) *m_defaultColor = CDsColorStorage();
+    if (m_pointsPalette) m_pointsPalette->ClearMarkers();
+    if (m_hatches) {
+        for (int i = 0; i < kHatchCount; ++i) delete m_hatches[i];
+        delete[] m_hatches;
+        m_hatches = nullptr;
+    }
+    m_activeAttributesPalette = nullptr;
+    m_ucsSize = 10;
+    m_monochromHidden = CDsColorStorage(0xC8, 0xC8, 0xC8);
+    m_monochromVisible = CDsColorStorage();
+    m_entityType = nullptr;
+    m_clippedComponent = CVyrObjectPath();
 }

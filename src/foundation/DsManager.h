@@ -1,33 +1,55 @@
 // CDsManager: the display manager, the process-wide registry of display state that is not tied to
 // a view or an OpenGL context.
 //
-// Only what the foundation calls so far: the singleton, its 19 numbered flags, the points
-// palette, the resource tables (bitmaps, texture images with each view's GL textures,
-// vertex-buffer descriptions) and the loading of the driver's extension entry points. The
-// colours, hatches and the other start operations come with the display manager itself; each
-// view's GL buffers of the vertex-buffer descriptions (GetVBO, RemoveAllVBOs,
-// RemoveVBOFromAllViews) and textures made from framework bitmaps through a view's device
-// context (AddTexture(CBitmap&, bool)) come with the views. Until the points palette is built there is none: GetPointsPalette
-// answers null and markers are not drawn.
+// What the foundation has so far: the singleton, its 19 numbered flags, the default and monochrome
+// colours, the UCS size, the active attributes palette, the points palette, the hatch table, the
+// entity-type service, the clipped component, the resource tables (bitmaps, texture images with
+// each view's GL textures, vertex-buffer descriptions), the mesh interfaces, and the start
+// operations InitDisplayPackage, InitExtensions and InitShaders. The start operations that read
+// the preferences come with the display manager's remaining work; each view's GL buffers of the
+// vertex-buffer descriptions (GetVBO, RemoveAllVBOs, RemoveVBOFromAllViews) and textures made from
+// framework bitmaps through a view's device context (AddTexture(CBitmap&, bool)) come with the
+// views.
+//
+// Choices where the behaviour was open or the plain rule would go wrong:
+// - Attributes by palette index need an active attributes palette with entries: without an
+//   active palette, or with one that has no entries, SetAttributesToView applies nothing (the
+//   enclosing attributes stay in force) and IsHidden answers false.
+// - SetHatchToView takes hatch indexes 0 to 3 only (the table holds four patterns); any other
+//   index is ignored, as is hatching on for a null view.
+// - InitDisplayPackage makes the hatch table once; a second call keeps the table it made (and the
+//   textures it registered) instead of leaking it.
 #pragma once
 
 #include <afx.h>
 
 #include "DsBitmap.h"
+#include "DsColorStorage.h"
 #include "DsTextureData.h"
 #include "DsVBOData.h"
+#include "VyrFigureGenerator.h"
+#include "VyrObjectPath.h"
+#include "VyrObjectTypes.h"
+#include "VyrString.h"
 
 #include <bitset>
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <set>
+#include <utility>
 #include <vector>
 
 class CBitmap;
+class CDsAttributesPalette;
+class CDsHatchPattern;
 class CDsPointsPalette;
+class CDsSetEntityType;
 class CDsView3dCdc;
 class CVyrMeshInterface;
-class CVyrString;
+class SPAposition;
+class SPAunit_vector;
+class view3d;
 
 // The display manager singleton.
 class AFX_EXT_CLASS CDsManager {
@@ -38,16 +60,16 @@ public:
     // The display manager, made on first use and never freed; never null.
     static CDsManager* GetInstance();
 
-    // Frees the manager.
+    // Deletes the points palette, the default colour and the hatch table (per-view GL objects
+    // are not released here).
     virtual ~CDsManager();
+    // Does nothing: the manager lives until the process ends.
+    void Terminate();
 
     // Flag `index`; false outside 0 to 18.
     bool GetFlag(int index) const;
     // Sets flag `index`; ignored outside 0 to 18.
     void SetFlag(int index, bool on);
-
-    // The points palette that markers are drawn through, or null when there is none.
-    CDsPointsPalette* GetPointsPalette() const { return m_pointsPalette; }
 
     // Shaders: loading the OpenGL extensions they need, and whether they can be and are used.
     // Loads the OpenGL extension list (a context must be current) and stores "The vertex shader
@@ -113,14 +135,97 @@ public:
     // current OpenGL context) and forgets its name, so that the lists are built again.
     void ResetDisplayListsHandles();
 
+    // --- Display state: colours, UCS size, palettes, hatches, entity types, clipping -----------
+    // Prepares OpenGL for the process (CDsDriverGl::StInitOpenGl), makes the hatch table of the
+    // four built-in hatch patterns (once), and switches desktop composition off where the
+    // desktop window manager offers "DwmEnableComposition" ("dwmapi.dll"; nothing otherwise).
+    void InitDisplayPackage();
+    // Fills `text` with a description of the current OpenGL implementation; false (unchanged)
+    // without a current context.
+    static bool StGetOpenGlInformation(CVyrString& text);
+
+    // Number of hatch patterns in the hatch table.
+    static const int kHatchCount = 4;
+    // The size of coordinate-system triads (10 by default).
+    int GetUcsSize() const { return m_ucsSize; }
+    // Sets the size of coordinate-system triads.
+    void SetUcsSize(int size) { m_ucsSize = size; }
+    // Copies the default colour (0 until the line-attribute manager sets one) into `color`.
+    void GetDefaultColor(CDsColorStorage& color) const;
+    // Sets the default colour.
+    void SetDefaultColor(const CDsColorStorage& color);
+    // Copies the monochrome colour of hidden lines (`hidden`; 0xC8C8C8 by default) or of visible
+    // lines (black by default) into `color`.
+    void GetMonochromColor(CDsColorStorage& color, bool hidden) const;
+    // Sets the monochrome colour of hidden lines (`hidden`) or of visible lines.
+    void SetMonochromColor(const CDsColorStorage& color, bool hidden);
+    // The active attributes palette (not owned), null when none.
+    CDsAttributesPalette* GetActiveAttributesPalette() const { return m_activeAttributesPalette; }
+    // Makes `palette` (not owned; null: none) the active attributes palette.
+    void SetActiveAttributesPalette(CDsAttributesPalette* palette) { m_activeAttributesPalette = palette; }
+    // The host's entity-type service (not owned), null when none.
+    const CDsSetEntityType* GetEntityType() const { return m_entityType; }
+    // Sets the host's entity-type service (not owned; null: none).
+    void SetType(const CDsSetEntityType* entityType) { m_entityType = entityType; }
+    // The path of the component being clipped (the default path when none).
+    const CVyrObjectPath& GetCurrentClippedComponent() const { return m_clippedComponent; }
+    // Sets the path of the component being clipped (ids, depth and part id).
+    void SetCurrentClippedComponent(const CVyrObjectPath& path) { m_clippedComponent = path; }
+    // The default font name of text items (CDsNFontStorage::StGetDefaultFontName).
+    CVyrString GetDefaultFont() const;
+
+    // Applies entry `index` (read as unsigned, modulo the entry count) of the active attributes
+    // palette to the view and OpenGL; nothing without an active palette with entries.
+    void SetAttributesToView(view3d& view, int index);
+    // Whether entry `index` (read as unsigned, modulo the entry count) of the active attributes
+    // palette is hidden; false without an active palette with entries.
+    bool IsHidden(int index) const;
+    // Sets the colour (0x00BBGGRR) of the scene database's special attribute set `index`; set 3
+    // is stored as set 11 too.
+    void SetSpecialAttrColor(EAttribSetIndex index, unsigned long color);
+
+    // The points palette that markers are drawn through (made by the constructor).
+    CDsPointsPalette* GetPointsPalette() const { return m_pointsPalette; }
+    // Draws a marker of `style` and `size` pixels at `position` through the points palette; the
+    // last argument has no effect.
+    void DrawPoint(view3d& view, const SPAposition& position, EPointStyle style, int size, bool unused);
+    // The same inside the renderers' scene walk, passing `walk` on.
+    void DrawPointOnTraverse(view3d& view, const SPAposition& position, bool walk, EPointStyle style, int size);
+    // Hatch pattern `index` (0 to 3) of the hatch table; null before InitDisplayPackage or out of
+    // range.
+    CDsHatchPattern* GetHatchPattern(int index) const;
+    // With `hatchOn`, fills the polygon on the view with the mask texture of hatch pattern
+    // `index` (CDsDriverGl::DrawHatchedPolygon, `direction` along the hatch, `normal` the
+    // polygon's normal); without, turns polygon stippling off. Nothing before the hatch table
+    // exists or for an index outside 0 to 3. The last argument has no effect.
+    void SetHatchToView(unsigned char index, view3d* view, const std::pair<std::vector<SPAposition>, unsigned>& polygon,
+                        const SPAunit_vector& direction, const SPAunit_vector& normal, bool hatchOn, bool unused);
+    // For tests, which share one process: the display state of this block back to a new
+    // manager's (default and monochrome colours, UCS size, no active palette, no entity-type
+    // service, default clipped component, an empty marker table, no hatch table).
+    void ResetDisplayStateForTests();
+
 private:
-    // All flags false except flag 7.
+    // All flags false except flag 7, a points palette with an empty marker table, default colour 0.
     CDsManager();
     CDsManager(const CDsManager&) = delete;
     CDsManager& operator=(const CDsManager&) = delete;
 
+    // Pointers null, UCS size 10, no entity-type service, flags false but flag 7.
+    void ResetMembers();
+
     std::bitset<kFlagCount> m_flags;
+
+    // Display state.
+    CDsColorStorage* m_defaultColor = nullptr;
     CDsPointsPalette* m_pointsPalette = nullptr;
+    CDsHatchPattern** m_hatches = nullptr;
+    CDsAttributesPalette* m_activeAttributesPalette = nullptr;
+    int32_t m_ucsSize = 10;
+    CDsColorStorage m_monochromHidden = CDsColorStorage(0xC8, 0xC8, 0xC8);
+    CDsColorStorage m_monochromVisible;
+    const CDsSetEntityType* m_entityType = nullptr;
+    CVyrObjectPath m_clippedComponent;
 
     // Resource tables: bitmaps (a deque, so that records never move), texture images and each
     // view's GL textures of them, vertex-buffer descriptions.

@@ -1,8 +1,67 @@
-// CDsPointsPalette: the screen-size point markers (drawing calls only so far).
+// CDsPointsPalette: the screen-size point markers.
 #include "DsPointsPalette.h"
 
-CDsPointsPalette::~CDsPointsPalette() = default;
+#include "DsItemBitmap.h"
 
+namespace {
+
+// Resource numbers of the marker bitmaps by [style][size class].
+const unsigned int kMarkerResources[CDsPointsPalette::kStyleCount][CDsPointsPalette::kSizeClassCount] = {
+    {581, 583, 582}, {572, 574, 573}, {551, 550, 549}, {554, 553, 552}, {590, 592, 591}, {584, 586, 585},
+    {579, 561, 559}, {566, 565, 568}, {593, 595, 594}, {580, 562, 560}, {554, 553, 552},
+};
+
+const int kMarkerPixels[CDsPointsPalette::kSizeClassCount] = {5, 11, 17};
+
+bool InTable(int style, int sizeClass)
+{
+    return style >= 0 && style < CDsPointsPalette::kStyleCount && sizeClass >= 0 &&
+           sizeClass < CDsPointsPalette::kSizeClassCount;
+}
+
+}  // namespace
+
+CDsPointsPalette::CDsPointsPalette() : m_markers{}
+{
+}
+
+CDsPointsPalette::~CDsPointsPalette()
+{
+    ClearMarkers();
+}
+
+void CDsPointsPalette::ClearMarkers()
+{
+    for (CDsItemBitmap*& marker : m_markers) {
+        delete marker;
+        marker = nullptr;
+    }
+}
+
+CDsItemBitmap* CDsPointsPalette::GetMarker(int style, int sizeClass) const
+{
+    return InTable(style, sizeClass) ? m_markers[style * kSizeClassCount + sizeClass] : nullptr;
+}
+
+// Markers are made on first use and drawn by the bitmap item, which comes with the display items;
+// until then every slot is empty and there is nothing to draw.
 void CDsPointsPalette::DrawMarker(int, EPointStyle, view3d&, const SPAposition&) {}
 
 void CDsPointsPalette::DrawMarkerOnTraverse(int, EPointStyle, view3d&, const SPAposition&, bool) {}
+
+int CDsPointsPalette::StGetSizeClass(int size)
+{
+    if (size <= 5) return 0;
+    if (size <= 15) return 1;
+    return 2;
+}
+
+int CDsPointsPalette::StGetMarkerPixels(int sizeClass)
+{
+    return sizeClass >= 0 && sizeClass < kSizeClassCount ? kMarkerPixels[sizeClass] : 0;
+}
+
+unsigned int CDsPointsPalette::StGetMarkerResourceId(int style, int sizeClass)
+{
+    return InTable(style, sizeClass) ? kMarkerResources[style][sizeClass] : 0;
+}

@@ -2,6 +2,8 @@
 // shared library that run it.
 #include "DsStartup.h"
 
+#include "DsLineAttribStorage.h"
+#include "DsPlotPallete.h"
 #include "UiResourceManager.h"
 
 #include <cstdio>
@@ -28,9 +30,8 @@ BOOL DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
         // The chain owns the object: AfxTermExtensionModule deletes it.
         new CDynLinkLibrary(sDsCoreModule);
     } else if (reason == DLL_PROCESS_DETACH) {
-        // Still to come here, before the module leaves the framework: delete
-        // the plot-palette singleton (when made) and clear its pointer, then
-        // delete the special line attributes.
+        CDsPlotPallete::StDeletePlotPallete();
+        CDsLineAttribStorage::StDeleteSpecialLineAttributes();
         AfxTermExtensionModule(sDsCoreModule);
     }
     return TRUE;

@@ -21,6 +21,21 @@ CDsStylePalette::CDsStylePalette()
     SetDefaultStyles();
 }
 
+CDsStylePalette::CDsStylePalette(const CDsStylePalette& other) : CPalette()
+{
+    *this = other;
+}
+
+CDsStylePalette& CDsStylePalette::operator=(const CDsStylePalette& other)
+{
+    for (int i = 0; i < kStyleCount; ++i) {
+        m_pattern[i] = other.m_pattern[i];
+        m_factor[i] = other.m_factor[i];
+    }
+    m_standard = other.m_standard;
+    return *this;
+}
+
 CDsStylePalette::~CDsStylePalette()
 {
     if (mActive == this) mActive = &sDefaultPalette;

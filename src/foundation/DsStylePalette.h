@@ -5,9 +5,11 @@
 // factor 1): 0 solid, 1 to 7 dashed and dotted patterns. Styles 8 to 31 are free for the host
 // (0x63C6 with factor 1 until set). One default palette (ISO) lives for the library's lifetime;
 // the active palette, which the drivers draw with, is the default one until another is activated.
+// The palette is a framework palette too (a CPalette that holds no GDI palette of its own).
 #pragma once
 
 #include <afx.h>
+#include <afxwin.h>
 
 #include <cstdint>
 
@@ -18,7 +20,7 @@ enum EStandardLineStyles : int {
 };
 
 // A table of 32 line stipples.
-class AFX_EXT_CLASS CDsStylePalette {
+class AFX_EXT_CLASS CDsStylePalette : public CPalette {
 public:
     // Number of styles.
     static constexpr int kStyleCount = 32;
@@ -26,11 +28,11 @@ public:
     // ISO standard with the default styles.
     CDsStylePalette();
     // When this palette is the active one, the default palette becomes active.
-    virtual ~CDsStylePalette();
-    // Copies the table and the standard (the copy is not active).
-    CDsStylePalette(const CDsStylePalette& other) = default;
-    // Copies the table and the standard.
-    CDsStylePalette& operator=(const CDsStylePalette& other) = default;
+    ~CDsStylePalette() override;
+    // Copies the table and the standard (the copy is not active and holds no GDI palette).
+    CDsStylePalette(const CDsStylePalette& other);
+    // Copies the table and the standard; the GDI palette stays.
+    CDsStylePalette& operator=(const CDsStylePalette& other);
 
     // Styles 0 to 7 of the stored standard, then styles 8 to 31 = 0x63C6 with factor 1.
     void SetDefaultStyles();

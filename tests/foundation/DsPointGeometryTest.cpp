@@ -141,9 +141,9 @@ TEST(DsPointGeometryTest, CopiesAndClonesCarryTheFourFields)
     EXPECT_EQ(assigned.GetPointType(), 271);
 }
 
-TEST(DsPointGeometryTest, DrawingWithoutAPointsPaletteDoesNothing)
+TEST(DsPointGeometryTest, DrawingWithoutMarkersDoesNothing)
 {
-    ASSERT_EQ(CDsManager::GetInstance()->GetPointsPalette(), nullptr);
+    ASSERT_NE(CDsManager::GetInstance()->GetPointsPalette(), nullptr);
     view3d view;
     CDsPointGeometry g(SPAposition(1, 1, 1), 263, ePointStyleByType, 0);
     g.DrawGl(view, CDsGeometry::eDpPoints, 0, 0, nullptr);

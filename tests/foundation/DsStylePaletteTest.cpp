@@ -94,3 +94,27 @@ TEST_F(DsStylePaletteTest, TheDefaultPaletteComesBackWhateverIsDeactivatedOrDele
     CDsStylePalette::StActivate(nullptr);
     EXPECT_EQ(CDsStylePalette::StGetActive(), standard);
 }
+
+TEST_F(DsStylePaletteTest, CopiesTakeTheTableButNeitherTheActiveRoleNorAGdiPalette)
+{
+    CDsStylePalette original;
+    original.SetStandard(eStandardAnsi);
+    ASSERT_TRUE(original.SetStyle(12, 0x0F0F, 3));
+    CDsStylePalette::StActivate(&original);
+    {
+        const CDsStylePalette copy(original);
+        EXPECT_EQ(copy.GetStandrd(), eStandardAnsi);
+        EXPECT_EQ(Pattern(copy, 12), 0x0F0F);
+        EXPECT_EQ(Factor(copy, 12), 3);
+        EXPECT_EQ(Factor(copy, 1), 1);
+        const CPalette& framework = copy;  // a framework palette without a GDI palette of its own
+        EXPECT_EQ(framework.GetSafeHandle(), nullptr);
+        EXPECT_EQ(framework.GetEntryCount(), 0);
+    }
+    EXPECT_EQ(CDsStylePalette::StGetActive(), &original);  // the copy's end leaves the original active
+
+    CDsStylePalette assigned;
+    assigned = original;
+    EXPECT_EQ(Pattern(assigned, 12), 0x0F0F);
+    EXPECT_EQ(assigned.GetStandrd(), eStandardAnsi);
+}
