@@ -14,11 +14,12 @@
 //
 // Documents. Document 0 is the application level: its preferences live in the preference file
 // and are shared by every process of the user. A document above 0 (a run-time document number)
-// may hold preferences of its own, in memory for as long as the document is open; where it holds
-// none for a key, it reads the application's value, and writing a value that only the
-// application holds gives the document its own value and leaves the application's as it was. A
-// negative document means the active document (GetActiveDocumentId), which is 0 while no
-// document is active.
+// may hold preferences of its own, in memory until the document closes (CVyrPdmServer forgets them
+// then, through RemoveDocument); where it holds none for a key, it reads the application's value,
+// and writing a value that only the application holds gives the document its own value and leaves
+// the application's as it was. A negative document means the active document
+// (GetActiveDocumentId), which is 0 while no document is active. The accessors take no further
+// arguments: the document, group and key name a preference completely.
 //
 // The preference file. VYR_PREFERENCES_FILE names it; without the variable it is
 // "ZorbelanE.prf" in the folder "vyr-display" of the user's configuration folder
