@@ -19,10 +19,11 @@ function(vyr_add_test target)
   add_executable(${target} ${ARG_SOURCES})
   target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
   target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
-  # Tests never read the registry of the person running them: the store named here is never
-  # written (tests that write use a scratch store of their own).
+  # Tests never read the registry or the preferences of the person running them: the stores named
+  # here are never written (tests that write use scratch stores of their own).
   set(env "VYR_TEST_TMP=${CMAKE_BINARY_DIR}/test-tmp"
-          "VYR_REGISTRY_FILE=${CMAKE_BINARY_DIR}/test-tmp/unwritten-registry")
+          "VYR_REGISTRY_FILE=${CMAKE_BINARY_DIR}/test-tmp/unwritten-registry"
+          "VYR_PREFERENCES_FILE=${CMAKE_BINARY_DIR}/test-tmp/unwritten-preferences")
   if(VYR_SANITIZE)
     list(APPEND env "LSAN_OPTIONS=suppressions=${VYR_LSAN_SUPPRESSIONS}:print_suppressions=0"
                     "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")

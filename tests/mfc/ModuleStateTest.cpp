@@ -93,3 +93,35 @@ TEST(ModuleStateTest, MessageBoxesAreRecordedWithoutWaiting) {
     EXPECT_STREQ(VyrGetMessageBoxText(2), L"");
     EXPECT_STRNE(VyrGetMessageBoxCaption(0), L"");  // the program's name
 }
+
+TEST(ModuleStateTest, ABitmapIsFoundInTheModuleThatHoldsIt) {
+    const HMODULE exe = GetModuleHandleW(nullptr);
+    const HMODULE ext = ExtensionModule();
+    static const BYTE bits[] = {0xF0, 0x00};
+    const VYR_BITMAP_RESOURCE exeBitmaps[] = {{500, 4, 1, 1, bits}};
+    const VYR_BITMAP_RESOURCE extBitmaps[] = {{500, 4, 1, 1, bits}, {501, 4, 1, 1, bits}};
+    ASSERT_TRUE(VyrRegisterBitmapTable(exe, exeBitmaps, 1));
+    ASSERT_TRUE(VyrRegisterBitmapTable(ext, extBitmaps, 2));
+
+    // Not in the chain yet: only the current resource module counts.
+    EXPECT_EQ(AfxFindResourceHandle(MAKEINTRESOURCEW(501), RT_BITMAP), exe);
+    AFX_EXTENSION_MODULE module = {};
+    ASSERT_TRUE(AfxInitExtensionModule(module, ext));
+    new CDynLinkLibrary(module);
+
+    EXPECT_EQ(AfxFindResourceHandle(MAKEINTRESOURCEW(500), RT_BITMAP), exe);  // the current module first
+    EXPECT_EQ(AfxFindResourceHandle(MAKEINTRESOURCEW(501), RT_BITMAP), ext);
+    HBITMAP found = LoadBitmapW(AfxFindResourceHandle(MAKEINTRESOURCEW(501), RT_BITMAP), MAKEINTRESOURCEW(501));
+    EXPECT_NE(found, nullptr);
+    DeleteObject(found);
+    // Nowhere: the current module, from which the load then fails.
+    EXPECT_EQ(AfxFindResourceHandle(MAKEINTRESOURCEW(502), RT_BITMAP), exe);
+    EXPECT_EQ(AfxFindResourceHandle(MAKEINTRESOURCEW(501), RT_STRING), exe);
+    AfxSetResourceHandle(ext);
+    EXPECT_EQ(AfxFindResourceHandle(MAKEINTRESOURCEW(500), RT_BITMAP), ext);
+    AfxSetResourceHandle(exe);
+
+    AfxTermExtensionModule(module);
+    VyrUnregisterModule(ext);
+    VyrUnregisterModule(exe);
+}

@@ -672,6 +672,10 @@ VYR_MFC_API HINSTANCE AfxGetResourceHandle();
 VYR_MFC_API void AfxSetResourceHandle(HINSTANCE resource);
 // The executable's module.
 VYR_MFC_API HINSTANCE AfxGetInstanceHandle();
+// The module that holds the resource of that name and type (FindResourceW): the current
+// resource module when it has it, else the first (newest) module of the chain that has it; the
+// current resource module when none has, so that a load from it fails as it would anyway.
+VYR_MFC_API HINSTANCE AfxFindResourceHandle(LPCWSTR name, LPCWSTR type);
 // Copies string `id` (current resource module, then the chain) into buffer,
 // truncated to maxChars with the terminator; answers its length, 0 when not found.
 VYR_MFC_API int AfxLoadString(UINT id, LPWSTR buffer, UINT maxChars = 256);

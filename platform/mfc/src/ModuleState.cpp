@@ -80,6 +80,18 @@ HINSTANCE AfxGetInstanceHandle() {
     return AfxGetModuleState()->m_hCurrentInstanceHandle;
 }
 
+HINSTANCE AfxFindResourceHandle(LPCWSTR name, LPCWSTR type) {
+    AFX_MODULE_STATE* state = AfxGetModuleState();
+    const HINSTANCE current = state->m_hCurrentResourceHandle;
+    if (current && ::FindResourceW(current, name, type)) return current;
+    for (CDynLinkLibrary* library = state->m_pFirstLibrary; library; library = library->m_pNextDLL) {
+        if (library->m_hResource && library->m_hResource != current &&
+            ::FindResourceW(library->m_hResource, name, type))
+            return library->m_hResource;
+    }
+    return current;
+}
+
 namespace vyrmfc {
 
 bool LoadResourceString(UINT id, CStringW& text) {

@@ -1,5 +1,5 @@
 // Windows, device contexts of windows, the update region, window messages,
-// message boxes, modules and their string tables.
+// message boxes, modules and their resources (string tables and bitmaps).
 #pragma once
 
 #include "vyrwin_export.h"
@@ -104,6 +104,35 @@ struct VYR_STRING_RESOURCE {
     const WCHAR* text;
 };
 
+// One bitmap resource of a module.
+struct VYR_BITMAP_RESOURCE {
+    UINT id;            // the resource number
+    LONG width;         // pixels, 1 or more
+    LONG height;        // pixels, 1 or more
+    WORD bitsPerPixel;  // 1 (a set bit is white, a clear bit black), 24 or 32 (B, G, R(, x) bytes)
+    const void* bits;   // rows from the top, each padded to a whole number of WORDs (CreateBitmap's layout)
+};
+
+// Resource names and types: a number below 0x10000 passed as a pointer, or a text ("#123" names
+// the number 123).
+#define MAKEINTRESOURCEW(i) ((LPWSTR)((ULONG_PTR)((WORD)(i))))
+#define MAKEINTRESOURCE MAKEINTRESOURCEW
+#define IS_INTRESOURCE(r) ((((ULONG_PTR)(r)) >> 16) == 0)
+#define RT_BITMAP MAKEINTRESOURCEW(2)
+#define RT_STRING MAKEINTRESOURCEW(6)
+
+// LoadImageW image types and flags.
+#define IMAGE_BITMAP 0
+#define IMAGE_ICON 1
+#define IMAGE_CURSOR 2
+#define LR_DEFAULTCOLOR 0x00000000
+#define LR_MONOCHROME 0x00000001
+#define LR_LOADFROMFILE 0x00000010
+#define LR_LOADTRANSPARENT 0x00000020
+#define LR_DEFAULTSIZE 0x00000040
+#define LR_CREATEDIBSECTION 0x00002000
+#define LR_SHARED 0x00008000
+
 extern "C" {
 
 // Windows are X windows with a GLX drawable each. Class names and menus are
@@ -164,10 +193,19 @@ VYR_WINAPI_EXPORT LPCWSTR VyrGetMessageBoxCaption(UINT index);
 VYR_WINAPI_EXPORT void VyrClearMessageBoxes();
 
 // Modules. A module handle is the load address of a shared library (or of the
-// executable). Modules register a name and a string table when they load.
+// executable). Modules register their names, string tables and bitmaps when they load.
+// Names compare without case and without a ".dll" ending: "VyrGuiRc" and "VyrGuiRc.dll"
+// name the same module.
 VYR_WINAPI_EXPORT HMODULE VyrModuleFromAddress(const void* addressInModule);
+// Adds a name of the module (a module may have several). A name names one module: a name that
+// another module had moves to this one.
 VYR_WINAPI_EXPORT BOOL VyrRegisterModule(HMODULE module, LPCWSTR name);
 VYR_WINAPI_EXPORT BOOL VyrRegisterStringTable(HMODULE module, const VYR_STRING_RESOURCE* table, UINT count);
+// Copies the bitmaps into the module's resources (an id already there is replaced). False
+// (ERROR_INVALID_PARAMETER), nothing kept, when an entry has no bits, a size below 1 or a depth
+// other than 1, 24 or 32.
+VYR_WINAPI_EXPORT BOOL VyrRegisterBitmapTable(HMODULE module, const VYR_BITMAP_RESOURCE* table, UINT count);
+// Forgets the module's names and resources.
 VYR_WINAPI_EXPORT void VyrUnregisterModule(HMODULE module);
 // Null name: the executable. Otherwise a module registered under that name.
 VYR_WINAPI_EXPORT HMODULE GetModuleHandleW(LPCWSTR name);
@@ -179,5 +217,27 @@ VYR_WINAPI_EXPORT FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 // answers its length, 0 when the module has no such string. With bufferMax 0 the
 // buffer receives a pointer to the read-only text.
 VYR_WINAPI_EXPORT int LoadStringW(HINSTANCE module, UINT id, LPWSTR buffer, int bufferMax);
+
+// The resource of that name and type in the module, for telling which module holds it; only
+// bitmaps (RT_BITMAP) are found. Null (ERROR_RESOURCE_TYPE_NOT_FOUND for another type,
+// ERROR_RESOURCE_NAME_NOT_FOUND for a name the module lacks) otherwise.
+VYR_WINAPI_EXPORT HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type);
+// The module's bitmap resource as a new device-dependent bitmap of its own depth (monochrome
+// stays monochrome); the caller deletes it. Null (ERROR_RESOURCE_NAME_NOT_FOUND) when the module
+// has no such bitmap.
+VYR_WINAPI_EXPORT HBITMAP LoadBitmapW(HINSTANCE module, LPCWSTR name);
+// A bitmap (IMAGE_BITMAP only; icons and cursors answer null, ERROR_NOT_SUPPORTED) from the
+// module's resources or, with LR_LOADFROMFILE, from the .bmp file that `name` names (`module`
+// ignored). The file may hold 1, 4, 8, 16, 24 or 32 bits per pixel, uncompressed or with bit
+// fields, rows bottom-up or top-down, behind any of the usual info headers (12, 40, 52, 56, 108 or
+// 124 bytes); a file that is not such a bitmap, is cut short or is run-length encoded answers
+// null (ERROR_BAD_FORMAT; ERROR_FILE_NOT_FOUND when it cannot be read). With cx and cy 0 the
+// bitmap keeps its own size (LR_DEFAULTSIZE says the same for bitmaps); otherwise it is
+// stretched to cx by cy (a 0 keeps that side), nearest pixel. LR_CREATEDIBSECTION gives a DIB
+// section (top-down rows; 1 and 8 bits with their colour table, 4 bits widened to 8, 16 to 24,
+// 24 and 32 as they are); otherwise a device-dependent bitmap, monochrome for a monochrome
+// picture and 32 bits else. LR_MONOCHROME makes it monochrome (white where a pixel's luminance
+// is at least half). Other flags are accepted and change nothing. The caller deletes the bitmap.
+VYR_WINAPI_EXPORT HANDLE LoadImageW(HINSTANCE module, LPCWSTR name, UINT type, int cx, int cy, UINT flags);
 
 }

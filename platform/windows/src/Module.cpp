@@ -31,9 +31,20 @@ std::wstring Folded(LPCWSTR text) {
     return result;
 }
 
+// A module name as names are compared: folded, and without a ".dll" ending (a name without an
+// extension stands for the library of that name, "VyrGuiRc" and "VyrGuiRc.dll" alike).
+std::wstring ModuleKey(LPCWSTR text) {
+    std::wstring key = Folded(text);
+    const std::wstring dll = L".dll";
+    if (key.size() > dll.size() && key.compare(key.size() - dll.size(), dll.size(), dll) == 0)
+        key.resize(key.size() - dll.size());
+    return key;
+}
+
 struct Module {
-    std::wstring name;  // folded
+    std::vector<std::wstring> names;  // ModuleKey of each name it was registered under
     std::map<UINT, std::wstring> strings;
+    std::map<UINT, BitmapResource> bitmaps;  // nodes stay put: an HRSRC points at one
     void* loaded = nullptr;  // dlopen handle when LoadLibraryW opened it
     int loadCount = 0;
 };
@@ -101,8 +112,13 @@ HMODULE VyrModuleFromAddress(const void* address) {
 }
 
 BOOL VyrRegisterModule(HMODULE module, LPCWSTR name) {
-    if (!module || !name) return FALSE;
-    Modules()[module].name = Folded(name);
+    if (!module || !name || !*name) return FALSE;
+    const std::wstring key = ModuleKey(name);
+    // A name names one module: another module registered under it gives it up.
+    for (auto& [handle, other] : Modules())
+        if (handle != module) other.names.erase(std::remove(other.names.begin(), other.names.end(), key), other.names.end());
+    std::vector<std::wstring>& names = Modules()[module].names;
+    if (std::find(names.begin(), names.end(), key) == names.end()) names.push_back(key);
     return TRUE;
 }
 
@@ -113,7 +129,46 @@ BOOL VyrRegisterStringTable(HMODULE module, const VYR_STRING_RESOURCE* table, UI
     return TRUE;
 }
 
+BOOL VyrRegisterBitmapTable(HMODULE module, const VYR_BITMAP_RESOURCE* table, UINT count) {
+    if (!module || (count && !table)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    // Checked whole before anything is kept, so a bad entry leaves the module as it was.
+    std::vector<BitmapResource> made(count);
+    for (UINT i = 0; i < count; ++i) {
+        const VYR_BITMAP_RESOURCE& entry = table[i];
+        const int bits = entry.bitsPerPixel;
+        if (entry.width < 1 || entry.height < 1 || (bits != 1 && bits != 24 && bits != 32) || !entry.bits ||
+            int64_t(entry.width) * entry.height * bits > (int64_t(1) << 33)) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+        const int64_t stride = ((int64_t(entry.width) * bits + 15) / 16) * 2;
+        const uint8_t* first = static_cast<const uint8_t*>(entry.bits);
+        made[i].id = entry.id;
+        made[i].width = entry.width;
+        made[i].height = entry.height;
+        made[i].bitsPerPixel = bits;
+        made[i].bits.assign(first, first + stride * entry.height);
+    }
+    auto& bitmaps = Modules()[module].bitmaps;
+    for (BitmapResource& resource : made) bitmaps[resource.id] = std::move(resource);
+    return TRUE;
+}
+
 void VyrUnregisterModule(HMODULE module) { Modules().erase(module); }
+
+namespace vyrwin {
+
+const BitmapResource* FindBitmapResource(HMODULE module, UINT id) {
+    auto it = Modules().find(module);
+    if (it == Modules().end()) return nullptr;
+    auto found = it->second.bitmaps.find(id);
+    return found == it->second.bitmaps.end() ? nullptr : &found->second;
+}
+
+}  // namespace vyrwin
 
 HMODULE GetModuleHandleW(LPCWSTR name) {
     if (!name) {
@@ -122,9 +177,9 @@ HMODULE GetModuleHandleW(LPCWSTR name) {
         if (!executable) executable = VyrModuleFromAddress(reinterpret_cast<const void*>(getauxval(AT_PHDR)));
         return executable;
     }
-    std::wstring folded = Folded(name);
+    const std::wstring key = ModuleKey(name);
     for (auto& [handle, module] : Modules())
-        if (module.name == folded) return handle;
+        if (std::find(module.names.begin(), module.names.end(), key) != module.names.end()) return handle;
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
 }
@@ -138,7 +193,10 @@ HMODULE LoadLibraryW(LPCWSTR name) {
         ++Modules()[known].loadCount;
         return known;
     }
-    std::string file = Utf8FromWide(name);
+    // "X" and "X.dll" both load "libX.so"; a name that names a shared object is taken as it is.
+    std::wstring base = name;
+    if (ModuleKey(name) != Folded(name)) base.resize(base.size() - 4);
+    std::string file = Utf8FromWide(base);
     if (file.find(".so") == std::string::npos) file = "lib" + file + ".so";
     void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
@@ -156,7 +214,7 @@ HMODULE LoadLibraryW(LPCWSTR name) {
             SetLastError(ERROR_MOD_NOT_FOUND);
             return nullptr;
         }
-        Modules()[module].name = Folded(name);
+        Modules()[module].names.push_back(ModuleKey(name));
     }
     Module& record = Modules()[module];
     record.loaded = handle;

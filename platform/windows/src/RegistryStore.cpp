@@ -5,17 +5,9 @@
 
 #include "WinInternal.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <ctime>
-#include <fcntl.h>
 #include <mutex>
-#include <pwd.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace vyrwin {
 namespace reg {
@@ -299,172 +291,13 @@ void LogDistinct(const std::string& message) {
     LogLine("%s", message.c_str());
 }
 
-enum class ReadResult { kOk, kMissing, kFailed };
-
-// What one version of the store file is, as far as stat() can tell (see RegistryStore.h).
-struct FileIdentity {
-    bool exists = false;
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    long long modified = 0;  // nanoseconds since the epoch
-    long long changed = 0;   // status change (ctime), nanoseconds since the epoch
-};
-
-long long Nanoseconds(const struct timespec& t) {
-    return static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec;
-}
-
-FileIdentity IdentityOf(const struct stat& info) {
-    FileIdentity id;
-    id.exists = true;
-    id.device = info.st_dev;
-    id.inode = info.st_ino;
-    id.size = info.st_size;
-    id.modified = Nanoseconds(info.st_mtim);
-    id.changed = Nanoseconds(info.st_ctim);
-    return id;
-}
-
-bool Same(const FileIdentity& a, const FileIdentity& b) {
-    if (!a.exists || !b.exists)
-        return a.exists == b.exists;
-    return a.device == b.device && a.inode == b.inode && a.size == b.size && a.modified == b.modified &&
-           a.changed == b.changed;
-}
-
-// The identity of the file at `path` (exists false when there is none); false when stat()
-// fails for another reason.
-bool StatIdentity(const std::string& path, FileIdentity& id) {
-    struct stat info;
-    if (stat(path.c_str(), &info) != 0) {
-        id = FileIdentity();
-        return errno == ENOENT;
-    }
-    id = IdentityOf(info);
-    return true;
-}
-
-long long NowNanoseconds() {
-    struct timespec now;
-    clock_gettime(CLOCK_REALTIME, &now);
-    return Nanoseconds(now);
-}
-
-// True when content compared (or read) at `verifiedAt` proves every later change visible in
-// the identity: the file's last change lies a whole racy window before that moment.
-bool Settled(const FileIdentity& id, long long verifiedAt) {
-    return !id.exists || verifiedAt - id.changed >= kRacyWindowNanoseconds;
-}
-
-// Reads the whole file; `identity` is that of the file opened, taken before its bytes.
-ReadResult ReadWhole(const std::string& path, std::string& text, int& error, FileIdentity& identity) {
-    text.clear();
-    identity = FileIdentity();
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = errno;
-        return errno == ENOENT ? ReadResult::kMissing : ReadResult::kFailed;
-    }
-    struct stat info;
-    if (fstat(fd, &info) != 0) {
-        error = errno;
-        close(fd);
-        return ReadResult::kFailed;
-    }
-    identity = IdentityOf(info);
-    if (info.st_size > 0)
-        text.reserve(static_cast<size_t>(info.st_size));
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            error = errno;
-            close(fd);
-            return ReadResult::kFailed;
-        }
-        if (got == 0)
-            break;
-        text.append(buffer, static_cast<size_t>(got));
-    }
-    close(fd);
-    return ReadResult::kOk;
-}
-
-std::string ParentFolder(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
-
-// Creates the folders on the way to the store file; on failure `error` tells why.
-bool MakeParentFolders(const std::string& path, int& error) {
-    const std::string parent = ParentFolder(path);
-    error = ENOTDIR;
-    for (size_t slash = parent.find('/', 1);; slash = parent.find('/', slash + 1)) {
-        const std::string prefix = parent.substr(0, slash);
-        if (mkdir(prefix.c_str(), 0755) != 0 && errno != EEXIST)
-            error = errno;
-        if (slash == std::string::npos)
-            break;
-    }
-    struct stat info;
-    return stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-// Holds the writers' lock ("<store>.lock") while it lives.
-class WriterLock {
-public:
-    explicit WriterLock(const std::string& storePath) {
-        const std::string lockPath = storePath + ".lock";
-        fd_ = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (fd_ < 0) {
-            error_ = errno;
-            return;
-        }
-        while (flock(fd_, LOCK_EX) != 0) {
-            if (errno != EINTR) {
-                error_ = errno;
-                close(fd_);
-                fd_ = -1;
-                return;
-            }
-        }
-    }
-    ~WriterLock() {
-        if (fd_ >= 0)
-            close(fd_);  // releases the lock
-    }
-    WriterLock(const WriterLock&) = delete;
-    WriterLock& operator=(const WriterLock&) = delete;
-
-    bool Held() const { return fd_ >= 0; }
-    int Error() const { return error_; }
-
-private:
-    int fd_ = -1;
-    int error_ = 0;
-};
-
-// Renames a corrupt store to "<store>.corrupt-<date>-<time>[-n]" (under the lock).
+// Renames a corrupt store aside (under the lock) and reports it.
 bool MoveAside(const std::string& path, const std::string& reason) {
-    char stamp[32];
-    const time_t now = time(nullptr);
-    struct tm local;
-    localtime_r(&now, &local);
-    strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    std::string aside = path + ".corrupt-" + stamp;
-    struct stat info;
-    for (int n = 2; lstat(aside.c_str(), &info) == 0; ++n)
-        aside = path + ".corrupt-" + stamp + "-" + std::to_string(n);
-    if (rename(path.c_str(), aside.c_str()) != 0) {
+    std::string aside;
+    int error = 0;
+    if (!MoveFileAside(path, aside, error)) {
         LogDistinct("registry store " + path + " is corrupt (" + reason + ") and cannot be moved aside (" +
-                    std::strerror(errno) + "); it is left as it is and not written");
+                    std::strerror(error) + "); it is left as it is and not written");
         return false;
     }
     LogDistinct("registry store " + path + " is corrupt (" + reason + "); kept as " + aside +
@@ -472,75 +305,13 @@ bool MoveAside(const std::string& path, const std::string& reason) {
     return true;
 }
 
-bool WriteAll(int fd, const std::string& text) {
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t put = write(fd, text.data() + done, text.size() - done);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            return false;
-        done += static_cast<size_t>(put);
-    }
-    return true;
-}
-
-// Writes a temporary file in the store's folder, syncs it and renames it over the
-// store, so a reader sees the old or the new store whole, never a part. `identity` is
-// that of the file written (exists false when it cannot be told).
-bool WriteAtomically(const std::string& path, const std::string& text, FileIdentity& identity) {
-    identity = FileIdentity();
-    std::string temp = path + ".tmp-XXXXXX";
-    const int fd = mkostemp(&temp[0], O_CLOEXEC);
-    if (fd < 0) {
-        LogDistinct("cannot write registry store " + path + ": " + std::strerror(errno));
-        return false;
-    }
-    struct stat info;
-    const mode_t mode = stat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0644;
-    bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, text) && fsync(fd) == 0;
-    int error = errno;
-    if (close(fd) != 0 && ok) {
-        ok = false;
-        error = errno;
-    }
-    if (ok && rename(temp.c_str(), path.c_str()) != 0) {
-        ok = false;
-        error = errno;
-    }
-    if (!ok) {
-        unlink(temp.c_str());
-        LogDistinct("cannot write registry store " + path + ": " + std::strerror(error));
-        return false;
-    }
-    const int folder = open(ParentFolder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        fsync(folder);
-        close(folder);
-    }
-    // After the rename, which stamps the file's status-change time on most file systems.
-    if (!StatIdentity(path, identity))
-        identity = FileIdentity();
-    return true;
-}
-
 // --- the kept store -------------------------------------------------------------
 
-// The parsed store of one file version with the bytes it was parsed from.
-struct Cache {
-    bool valid = false;
-    std::string path;
-    FileIdentity identity;
-    std::string text;                     // empty for a missing file
-    std::shared_ptr<const Store> store;
-    bool settled = false;                 // the identity alone proves the file unchanged
-};
-
-std::mutex g_cacheMutex;
+typedef StoreFileCache<Store> Cache;
 
 // Never destroyed, so the registry still answers during static destruction.
 Cache& TheCache() {
-    static Cache* cache = new Cache;
+    static Cache* cache = new Cache(Parse);
     return *cache;
 }
 
@@ -548,80 +319,6 @@ const std::shared_ptr<const Store>& EmptyStore() {
     static const auto* empty = new std::shared_ptr<const Store>(std::make_shared<const Store>());
     return *empty;
 }
-
-enum class LoadStatus { kOk, kFailed, kCorrupt };
-
-struct Loaded {
-    LoadStatus status = LoadStatus::kOk;
-    std::shared_ptr<const Store> store;  // kOk
-    int error = 0;                       // kFailed: errno
-    std::string reason;                  // kCorrupt: what is wrong
-};
-
-// The store the file at `path` holds now: the kept one while the file is unchanged, else
-// read, parsed and kept. A corrupt or unreadable file is reported to the caller, not kept.
-Loaded LoadCached(const std::string& path) {
-    std::lock_guard<std::mutex> lock(g_cacheMutex);
-    Cache& cache = TheCache();
-    const long long startedAt = NowNanoseconds();  // before the file is looked at
-    Loaded loaded;
-    std::string text;
-    int error = 0;
-    FileIdentity identity;
-    ReadResult read = ReadResult::kFailed;
-    bool haveRead = false;
-    if (cache.valid && cache.path == path) {
-        FileIdentity now;
-        if (StatIdentity(path, now) && Same(now, cache.identity)) {
-            if (cache.settled) {
-                loaded.store = cache.store;
-                return loaded;
-            }
-            // Racy: the same identity may still hide a change made within one clock tick.
-            read = ReadWhole(path, text, error, identity);
-            haveRead = true;
-            if (read != ReadResult::kFailed && Same(identity, cache.identity) && text == cache.text) {
-                cache.settled = Settled(cache.identity, startedAt);
-                loaded.store = cache.store;
-                return loaded;
-            }
-        }
-    }
-    if (!haveRead)
-        read = ReadWhole(path, text, error, identity);
-    cache.valid = false;
-    if (read == ReadResult::kFailed) {
-        loaded.status = LoadStatus::kFailed;
-        loaded.error = error;
-        return loaded;
-    }
-    auto store = std::make_shared<Store>();
-    if (read == ReadResult::kOk && !Parse(text, *store, loaded.reason)) {
-        loaded.status = LoadStatus::kCorrupt;
-        return loaded;
-    }
-    cache.valid = true;
-    cache.path = path;
-    cache.identity = identity;
-    cache.text = std::move(text);
-    cache.store = store;
-    cache.settled = Settled(identity, startedAt);
-    loaded.store = std::move(store);
-    return loaded;
-}
-
-// Keeps what this process has just written as the current store.
-void Keep(const std::string& path, const FileIdentity& identity, std::string text, std::shared_ptr<const Store> store) {
-    std::lock_guard<std::mutex> lock(g_cacheMutex);
-    Cache& cache = TheCache();
-    cache.valid = identity.exists;
-    cache.path = path;
-    cache.identity = identity;
-    cache.text = std::move(text);
-    cache.store = std::move(store);
-    cache.settled = false;  // just written: racy until a later read compares the bytes
-}
-
 }  // namespace
 
 // --- the tree -------------------------------------------------------------------
@@ -820,53 +517,33 @@ bool Parse(const std::string& text, Store& store, std::string& reason) {
 // --- the store file -------------------------------------------------------------
 
 std::string StorePath() {
-    const char* file = std::getenv("VYR_REGISTRY_FILE");
-    if (file && *file)
-        return file;
-    std::string base;
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    const char* home = std::getenv("HOME");
-    if (config && config[0] == '/') {
-        base = config;
-    } else if (home && home[0] == '/') {
-        base = std::string(home) + "/.config";
-    } else {
-        struct passwd entry;
-        struct passwd* found = nullptr;
-        char buffer[4096];
-        if (getpwuid_r(getuid(), &entry, buffer, sizeof buffer, &found) == 0 && found && found->pw_dir &&
-            found->pw_dir[0] == '/')
-            base = std::string(found->pw_dir) + "/.config";
-    }
-    if (base.empty())
-        return std::string();
-    return base + "/vyr-display/registry";
+    return StoreFilePath("VYR_REGISTRY_FILE", "registry");
 }
 
 std::shared_ptr<const Store> Current() {
     const std::string path = StorePath();
     if (path.empty())
         return EmptyStore();
-    Loaded loaded = LoadCached(path);
-    if (loaded.status == LoadStatus::kOk)
+    Cache::Loaded loaded = TheCache().Load(path);
+    if (loaded.status == Cache::Status::kOk)
         return loaded.store;
-    if (loaded.status == LoadStatus::kFailed) {
+    if (loaded.status == Cache::Status::kFailed) {
         LogDistinct("cannot read registry store " + path + ": " + std::strerror(loaded.error) +
                     "; reading it as empty");
         return EmptyStore();
     }
     // Corrupt: check again under the lock (a writer may have replaced it meanwhile)
     // before moving it aside.
-    WriterLock lock(path);
+    StoreWriterLock lock(path);
     if (!lock.Held()) {
         LogDistinct("registry store " + path + " is corrupt (" + loaded.reason + ") and cannot be locked (" +
                     std::strerror(lock.Error()) + "); reading it as empty");
         return EmptyStore();
     }
-    loaded = LoadCached(path);
-    if (loaded.status == LoadStatus::kOk)
+    loaded = TheCache().Load(path);
+    if (loaded.status == Cache::Status::kOk)
         return loaded.store;
-    if (loaded.status == LoadStatus::kCorrupt)
+    if (loaded.status == Cache::Status::kCorrupt)
         MoveAside(path, loaded.reason);
     return EmptyStore();
 }
@@ -882,19 +559,19 @@ LONG Update(const std::function<LONG(Store& store, bool& changed)>& change) {
         LogDistinct("cannot create the folder of registry store " + path + ": " + std::strerror(error));
         return ERROR_CANTWRITE;
     }
-    WriterLock lock(path);
+    StoreWriterLock lock(path);
     if (!lock.Held()) {
         LogDistinct("cannot lock registry store " + path + ": " + std::strerror(lock.Error()));
         return ERROR_CANTWRITE;
     }
-    const Loaded loaded = LoadCached(path);
-    if (loaded.status == LoadStatus::kFailed) {
+    const Cache::Loaded loaded = TheCache().Load(path);
+    if (loaded.status == Cache::Status::kFailed) {
         LogDistinct("cannot read registry store " + path + ": " + std::strerror(loaded.error) + "; not writing it");
         return ERROR_CANTWRITE;
     }
     // A copy: the kept store stays what the file holds until the new one is written.
     Store store;
-    if (loaded.status == LoadStatus::kCorrupt) {
+    if (loaded.status == Cache::Status::kCorrupt) {
         if (!MoveAside(path, loaded.reason))
             return ERROR_BADDB;
     } else {
@@ -906,9 +583,11 @@ LONG Update(const std::function<LONG(Store& store, bool& changed)>& change) {
         return result;
     std::string text = Serialize(store);
     FileIdentity written;
-    if (!WriteAtomically(path, text, written))
+    if (!WriteFileAtomically(path, text, written, error)) {
+        LogDistinct("cannot write registry store " + path + ": " + std::strerror(error));
         return ERROR_CANTWRITE;
-    Keep(path, written, std::move(text), std::make_shared<const Store>(std::move(store)));
+    }
+    TheCache().Keep(path, written, std::move(text), std::make_shared<const Store>(std::move(store)));
     return ERROR_SUCCESS;
 }
 

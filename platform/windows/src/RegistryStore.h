@@ -1,24 +1,9 @@
 // Private to the registry: the in-memory tree of keys and values, its text form,
 // and the store file that holds it (parsed once and kept while the file is unchanged,
-// written under a lock).
-//
-// Knowing that the file is unchanged. Parsing the store costs milliseconds, so the parsed
-// store is kept with the identity of the file it came from: device, inode, size, and the
-// modification and status-change times with their nanoseconds. One stat() answers whether
-// the file is still that file. The identity alone is not proof, though: the kernel stamps
-// files from a coarse clock (one tick is several milliseconds, whole seconds on some file
-// systems), and an atomic rename may hand a new file the inode just freed, so two writes of
-// the same size within one tick can leave a file that looks unchanged. A generation counter
-// written into the file would only cover writers that go through this code, not a person
-// with an editor, a script or a fuzzer writing the bytes in place. So the store applies the
-// rule every writer is subject to: once the file's status-change time lies kRacyWindow
-// before the moment its content was last compared, any later change, however made, stamps
-// a later time and the identity differs; until then ("racy"), a read that finds the same
-// identity also reads the bytes and compares them with the kept ones (microseconds, no
-// parse). Writes by this process put the new store and its bytes straight into the cache.
-// The rule assumes that the system clock does not step back.
+// written under a lock; see vyrwin_storefile.h for how an unchanged file is told).
 #pragma once
 
+#include "vyrwin_storefile.h"
 #include "vyrwin_types.h"
 
 #include <cstdint>
@@ -110,11 +95,6 @@ bool Parse(const std::string& text, Store& store, std::string& reason);
 // The store file's path, empty when neither VYR_REGISTRY_FILE nor a home folder
 // can name one.
 std::string StorePath();
-
-// How long after its last change a store file's identity alone does not prove it unchanged:
-// above the coarsest timestamp granularity of the file systems a store may live on (two
-// seconds) plus the lag of the kernel's coarse clock.
-constexpr long long kRacyWindowNanoseconds = 2500LL * 1000 * 1000;
 
 // The store as the file holds it now (parsed again only when the file changed): empty when
 // the file is missing, unreadable (reported once) or corrupt (moved aside and reported). The

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct HDC__ {
     enum Kind { kWindow, kMemory, kPbuffer, kInfo };
@@ -67,6 +68,18 @@ HBRUSH StockBrush(int index);
 HBRUSH SelectBrush(HDC dc, HBRUSH brush);
 uint32_t DcBrushPixel(HDC dc);
 void ReleaseDcBrush(HDC dc);
+
+// A bitmap resource of a module: its size, depth and pixel rows as registered.
+struct BitmapResource {
+    UINT id = 0;
+    int width = 0;
+    int height = 0;
+    int bitsPerPixel = 1;       // 1, 24 or 32
+    std::vector<uint8_t> bits;  // rows from the top, WORD-aligned
+};
+// The bitmap resource `id` of a registered module; null when it has none. The record stays
+// where it is until the module is unregistered.
+const BitmapResource* FindBitmapResource(HMODULE module, UINT id);
 
 // Logs one line to standard error, prefixed with the stand-in's name.
 void LogLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
