@@ -2,6 +2,9 @@
 #include "DsPointsPalette.h"
 
 #include "DsItemBitmap.h"
+#include "UiBitmap.h"
+
+#include <memory>
 
 namespace {
 
@@ -43,8 +46,23 @@ CDsItemBitmap* CDsPointsPalette::GetMarker(int style, int sizeClass) const
     return InTable(style, sizeClass) ? m_markers[style * kSizeClassCount + sizeClass] : nullptr;
 }
 
-// Markers are made on first use and drawn by the bitmap item, which comes with the display items;
-// until then every slot is empty and there is nothing to draw.
+CDsItemBitmap* CDsPointsPalette::CreateMarker(int sizeClass, EPointStyle style, int pixelSize)
+{
+    if (!InTable(style, sizeClass) || pixelSize < 1) return nullptr;
+    CDsItemBitmap*& slot = m_markers[style * kSizeClassCount + sizeClass];
+    if (slot) return slot;
+
+    // With the core's resources current, so that the chain is searched and a bitmap of the same
+    // number in the host's current resource module does not stand in for the marker.
+    UiBitmap bitmap;
+    if (!bitmap.LoadById(kMarkerResources[style][sizeClass], 1)) return nullptr;
+    auto marker = std::make_unique<CDsItemBitmap>(pixelSize, pixelSize, 0, 0, pixelSize / 2, pixelSize / 2);
+    if (!marker->CopyFromBitmap(static_cast<HBITMAP>(bitmap.GetSafeHandle()))) return nullptr;
+    slot = marker.release();
+    return slot;
+}
+
+// Drawing a marker needs the bitmap item's drawing, which comes with the display items.
 void CDsPointsPalette::DrawMarker(int, EPointStyle, view3d&, const SPAposition&) {}
 
 void CDsPointsPalette::DrawMarkerOnTraverse(int, EPointStyle, view3d&, const SPAposition&, bool) {}

@@ -1,12 +1,16 @@
 // CDsPointsPalette: the screen-size point markers, one bitmap item per marker style (0 to 10) and
 // size class, 33 slots indexed style x 3 + size class. Size classes: 0 for marker sizes up to 5
 // (a 5 x 5 bitmap), 1 for 6 to 15 (11 x 11), 2 for 16 and more (17 x 17). The markers' bitmaps are
-// resources of the application's resource module; style 10 shows the bitmaps of style 3.
+// resources of the application's resource module, found along the framework's chain of resource
+// modules; style 10 shows the bitmaps of style 3.
 //
-// Not yet here: making a marker on its first use (CreateMarker: a bitmap item of the marker's
-// size whose bits are loaded from the resource of MarkerResourceId) and drawing it, which need
-// the bitmap item and the resource bitmaps. Until then every slot stays empty and the drawing
-// calls find no marker and draw nothing.
+// A marker is made on its first use (CreateMarker): a bitmap item whose bits are the resource
+// bitmap's, upright (its top row on top, as the item's rows run up from the bottom), with its hot
+// spot in the middle. A resource that cannot be loaded leaves the slot empty, so that a later call
+// tries again.
+//
+// Not yet here: drawing a marker (DrawMarker, DrawMarkerOnTraverse), which needs the bitmap
+// item's drawing; until then they draw nothing.
 #pragma once
 
 #include <afx.h>
@@ -39,6 +43,14 @@ public:
     // The marker of `style` (0 to 10) in size class `sizeClass` (0 to 2); null when the slot is
     // empty or out of range.
     CDsItemBitmap* GetMarker(int style, int sizeClass) const;
+
+    // The marker of `style` (0 to 10) in size class `sizeClass` (0 to 2), made on first use as a
+    // `pixelSize` x `pixelSize` bitmap item at position (0, 0) with its hot spot at (pixelSize / 2,
+    // pixelSize / 2), holding the resource bitmap of StGetMarkerResourceId (a bitmap of another
+    // size is cut or padded at the right and bottom). An existing marker is answered as it is.
+    // Null, the slot left empty, out of range, for a size below 1 or when the bitmap cannot be
+    // loaded.
+    CDsItemBitmap* CreateMarker(int sizeClass, EPointStyle style, int pixelSize);
 
     // Draws the marker of `style` at `size` pixels at `position` on `view` (nothing while the
     // marker's slot is empty).

@@ -1,6 +1,8 @@
 // UiBitmap: resource bitmaps, their copies and their disabled form.
 #include "UiBitmap.h"
 
+#include "UiResourceManager.h"
+
 #include <cstring>
 #include <vector>
 
@@ -84,7 +86,82 @@ struct DisabledImageWork {
     }
 };
 
+// Makes the framework's current resource module at its construction current again when it goes.
+class ResourceHandleRestorer {
+public:
+    ResourceHandleRestorer() : m_previous(AfxGetResourceHandle()) {}
+    ~ResourceHandleRestorer()
+    {
+        if (AfxGetResourceHandle() != m_previous) AfxSetResourceHandle(m_previous);
+    }
+    ResourceHandleRestorer(const ResourceHandleRestorer&) = delete;
+    ResourceHandleRestorer& operator=(const ResourceHandleRestorer&) = delete;
+    // The module that was current at construction.
+    HINSTANCE Previous() const { return m_previous; }
+
+private:
+    HINSTANCE m_previous;
+};
+
 }  // namespace
+
+UiBitmap::UiBitmap(unsigned int id, int flag) : m_resourceId(id)
+{
+    if (id != kNoResource) LoadById(id, flag);
+}
+
+bool UiBitmap::LoadBitmap(LPCWSTR name, bool switchResources)
+{
+    if (GetSafeHandle() && !DeleteObject()) return false;
+    m_resourceId = kNamedResource;
+
+    HBITMAP loaded = nullptr;
+    {
+        // The core's resources through its resource manager, which remembers the framework's
+        // handle on its first switch; what was current just before this load comes back after it.
+        const ResourceHandleRestorer restorer;
+        const HINSTANCE core = gUiResourceManager.GetModuleHandle();
+        if (switchResources && core && core != restorer.Previous()) gUiResourceManager.SwitchToModuleResources(true);
+        loaded = ::LoadBitmapW(AfxFindResourceHandle(name, RT_BITMAP), name);
+    }
+    if (!loaded) return false;
+    if (!Attach(loaded)) {
+        ::DeleteObject(loaded);
+        return false;
+    }
+    return true;
+}
+
+bool UiBitmap::LoadById(unsigned int id, int flag)
+{
+    if (GetSafeHandle() && !DeleteObject()) return false;
+    const bool loaded = LoadBitmap(MAKEINTRESOURCEW(id & 0xFFFFu), flag != 0);
+    m_resourceId = id;
+    return loaded;
+}
+
+bool UiBitmap::LoadFromModule(unsigned int id, HINSTANCE module)
+{
+    if (!module) return false;
+    const ResourceHandleRestorer restorer;
+    if (module != restorer.Previous()) AfxSetResourceHandle(module);
+    return LoadById(id, 0);
+}
+
+bool UiBitmap::LoadFromFile(LPCWSTR fileName)
+{
+    if (GetSafeHandle() && !DeleteObject()) return false;
+    m_resourceId = kNoResource;
+    if (!fileName || !*fileName) return false;
+    HANDLE loaded = ::LoadImageW(nullptr, fileName, IMAGE_BITMAP, 0, 0,
+                                 LR_LOADFROMFILE | LR_CREATEDIBSECTION | LR_DEFAULTSIZE);
+    if (!loaded) return false;
+    if (!Attach(loaded)) {
+        ::DeleteObject(loaded);
+        return false;
+    }
+    return true;
+}
 
 bool UiBitmap::CopyFrom(const UiBitmap& other)
 {

@@ -2,8 +2,12 @@
 #include "DsCoreLineAttributesInt.h"
 #include "DsLineAttrMap.h"
 #include "VyrObjectId.h"
+#include "VyrPdmServer.h"
+#include "VyrRunTimeDocId.h"
 
 #include <gtest/gtest.h>
+
+#include <climits>
 
 namespace {
 
@@ -43,7 +47,17 @@ int Number(const CDsCoreLineAttributesInt* lineAttributes)
 
 class DsLineAttrMapTest : public ::testing::Test {
 protected:
-    void TearDown() override { CDsLineAttrMap::ResetForTests(); }
+    void TearDown() override
+    {
+        CDsLineAttrMap::ResetForTests();
+        CVyrPdmServer::ResetForTests();
+    }
+
+    static bool Open(int document, const wchar_t* type)
+    {
+        return CVyrPdmServer::StInstance()->OpenDocument(CVyrRunTimeDocId(document), type);
+    }
+    static bool Close(int document) { return CVyrPdmServer::StInstance()->CloseDocument(CVyrRunTimeDocId(document)); }
 };
 
 }  // namespace
@@ -60,4 +74,66 @@ TEST_F(DsLineAttrMapTest, TheFirstInterfaceRegisteredUnderANameStays)
     EXPECT_EQ(Number(CDsLineAttrMap::GetInterface(L"Sheet")), 2);
     EXPECT_EQ(CDsLineAttrMap::GetInterface(L"part"), nullptr);  // names are exact
     EXPECT_EQ(CDsLineAttrMap::GetInterface(L""), nullptr);
+}
+
+TEST_F(DsLineAttrMapTest, AnObjectGetsTheInterfaceOfItsDocumentsType)
+{
+    const Numbered modeler(1), drafting(2);
+    CDsLineAttrMap::AddInterface(CVyrRunTimeDocId::sTypeModeler, &modeler);
+    CDsLineAttrMap::AddInterface(CVyrRunTimeDocId::sTypeDrafting, &drafting);
+    ASSERT_TRUE(Open(0, CVyrRunTimeDocId::sTypeModeler));
+    ASSERT_TRUE(Open(3, CVyrRunTimeDocId::sTypeDrafting));
+    ASSERT_TRUE(Open(4, CVyrRunTimeDocId::sTypeModeler));
+
+    EXPECT_EQ(Number(CDsLineAttrMap::GetInterface(CVyrObjectId(0, 12))), 1);
+    EXPECT_EQ(Number(CDsLineAttrMap::GetInterface(CVyrObjectId(3, 1))), 2);
+    EXPECT_EQ(Number(CDsLineAttrMap::GetInterface(CVyrObjectId(4, 7))), 1);
+    // Asked again (from the cache): the same answers.
+    EXPECT_EQ(Number(CDsLineAttrMap::GetInterface(CVyrObjectId(3, 99))), 2);
+    EXPECT_EQ(Number(CDsLineAttrMap::GetInterface(CVyrObjectId(0, 12))), 1);
+    // The object within the document does not matter here, not even 0.
+    EXPECT_EQ(Number(CDsLineAttrMap::GetInterface(CVyrObjectId(3, 0))), 2);
+}
+
+TEST_F(DsLineAttrMapTest, NoInterfaceForABadIdAClosedDocumentOrATypeWithoutOne)
+{
+    const Numbered modeler(1), nc(5);
+    CDsLineAttrMap::AddInterface(CVyrRunTimeDocId::sTypeModeler, &modeler);
+    ASSERT_TRUE(Open(2, CVyrRunTimeDocId::sTypeModeler));
+    ASSERT_TRUE(Open(6, CVyrRunTimeDocId::sTypeNC));
+
+    EXPECT_EQ(CDsLineAttrMap::GetInterface(CVyrObjectId()), nullptr);  // no part
+    EXPECT_EQ(CDsLineAttrMap::GetInterface(CVyrObjectId(-1, 4)), nullptr);
+    EXPECT_EQ(CDsLineAttrMap::GetInterface(CVyrObjectId(1, 4)), nullptr);        // not open
+    EXPECT_EQ(CDsLineAttrMap::GetInterface(CVyrObjectId(INT_MAX, 4)), nullptr);  // nor this one
+    // A type without an interface answers none each time, until one is registered for it.
+    EXPECT_EQ(CDsLineAttrMap::GetInterface(CVyrObjectId(6, 1)), nullptr);
+    EXPECT_EQ(CDsLineAttrMap::GetInterface(CVyrObjectId(6, 1)), nullptr);
+    CDsLineAttrMap::AddInterface(CVyrRunTimeDocId::sTypeNC, &nc);
+    EXPECT_EQ(Number(CDsLineAttrMap::GetInterface(CVyrObjectId(6, 1))), 5);
+
+    // A closed document has no interface any more, though one was found for it before.
+    EXPECT_EQ(Number(CDsLineAttrMap::GetInterface(CVyrObjectId(2, 1))), 1);
+    ASSERT_TRUE(Close(2));
+    EXPECT_EQ(CDsLineAttrMap::GetInterface(CVyrObjectId(2, 1)), nullptr);
+}
+
+TEST_F(DsLineAttrMapTest, ADocumentReopenedWithAnotherTypeGetsThatTypesInterface)
+{
+    const Numbered modeler(1), sheet(4);
+    CDsLineAttrMap::AddInterface(CVyrRunTimeDocId::sTypeModeler, &modeler);
+    CDsLineAttrMap::AddInterface(CVyrRunTimeDocId::sTypeSheet, &sheet);
+    ASSERT_TRUE(Open(5, CVyrRunTimeDocId::sTypeModeler));
+    EXPECT_EQ(Number(CDsLineAttrMap::GetInterface(CVyrObjectId(5, 1))), 1);
+
+    ASSERT_TRUE(Close(5));
+    ASSERT_TRUE(Open(5, CVyrRunTimeDocId::sTypeSheet));
+    EXPECT_EQ(Number(CDsLineAttrMap::GetInterface(CVyrObjectId(5, 1))), 4);
+    // Reopened with a type that has no interface: none, not the one found before.
+    ASSERT_TRUE(Close(5));
+    ASSERT_TRUE(Open(5, CVyrRunTimeDocId::sTypeAssembly));
+    EXPECT_EQ(CDsLineAttrMap::GetInterface(CVyrObjectId(5, 1)), nullptr);
+    ASSERT_TRUE(Close(5));
+    ASSERT_TRUE(Open(5, CVyrRunTimeDocId::sTypeModeler));
+    EXPECT_EQ(Number(CDsLineAttrMap::GetInterface(CVyrObjectId(5, 1))), 1);
 }
