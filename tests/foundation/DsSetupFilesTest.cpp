@@ -92,6 +92,7 @@ TEST_F(DsSetupFilesTest, AutoSetupSkipsFaultyLinesWithOneWarningPerSearch)
                             + longName + " 4\n"                          // name too long
                             + std::string(5000, 'A') + " 1\n"            // overlong line
                             + std::string("Auto\0UseOpenGLDisplayList 2\n", 28)  // binary
+                            + "AutoUseOpenGLDisplayList 6\x1b\n"     // binary, though it reads
                             + "AutoUseOpenGLDisplayList 8\n");
     EXPECT_EQ(Search(file), 8);
     const std::vector<std::string> lines = Warnings();
