@@ -15,8 +15,9 @@
 // its best-conditioned axis plane, so convex and concave simple polygons both answer correctly;
 // a point on the boundary (within 1e-4) counts as inside.
 //
-// Clamps: every value a clamp changes writes one warning line to "DisplayDebugWarnings.txt" in
-// the temporary folder (TMPDIR, else /tmp). The file stays open while the core is loaded and
+// Warnings: every value a clamp changes writes one warning line to "DisplayDebugWarnings.txt" in
+// the temporary folder (TMPDIR, else /tmp), and so do the readers of preferences and setup files
+// for the faults they skip (WriteWarning). The file stays open while the core is loaded and
 // its lines are buffered; they reach the file when the buffer fills, at FlushWarnings, when the
 // temporary folder changes, before the process forks, at a normal process exit and when the
 // core is unloaded (where the file is closed). A process that ends abnormally (a crash, abort,
@@ -161,6 +162,10 @@ public:
     // Writes the buffered warning lines to the warnings file now (nothing when none are
     // waiting). Call it before reading the file, or before a risky operation.
     static void FlushWarnings();
+    // Appends one line (a line feed is added) to the warnings file, buffered as above. Every
+    // part of the core that meets bad input (clamped values, faulty preferences or setup files)
+    // reports it here.
+    static void WriteWarning(const char* line);
 
 protected:
     // |v| < 1e-4.
@@ -175,7 +180,4 @@ protected:
     static bool IsNegativeOrZero(float v) { return v < 1e-4f; }
     // 0 within 1e-4, else 1 or -1.
     static int Sign(float v) { return IsZero(v) ? 0 : (v > 0.0f ? 1 : -1); }
-
-private:
-    static void WriteWarning(const char* line);
 };

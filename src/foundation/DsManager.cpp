@@ -1,13 +1,15 @@
 // CDsManager: the display manager singleton.
 #include "DsManager.h"
 
-#include "DsAttributesPalette.h"
 #include "DsAttributes.h"
+#include "DsAttributesPalette.h"
+#include "DsConstants.h"
 #include "DsDriverGl.h"
 #include "DsGlExtensions.h"
 #include "DsHatchPattern.h"
 #include "DsNFontStorage.h"
 #include "DsPointsPalette.h"
+#include "DsPreferencesServices.h"
 #include "DsScene.h"
 #include "DsView3dCdc.h"
 #include "VyrIndexedMesh.h"
@@ -60,6 +62,7 @@ CDsManager::CDsManager()
     ResetMembers();
     m_pointsPalette = new CDsPointsPalette();
     m_defaultColor = new CDsColorStorage();
+    SetSpecialAttributes();
 }
 
 CDsManager::~CDsManager()
@@ -344,4 +347,59 @@ void CDsManager::ResetDisplayStateForTests()
     m_monochromVisible = CDsColorStorage();
     m_entityType = nullptr;
     m_clippedComponent = CVyrObjectPath();
+}
+
+// --- Preferences ----------------------------------------------------------------------------------
+
+bool CDsManager::InitializeDisplayPreferences()
+{
+    // Desktop composition is not switched here: this system has no desktop window manager call.
+    int monochrome = 0;
+    int shader = 0;
+    DsGetPreferenceValue(gDsPrefGroupGeneral, L"MonochromeWireframeEnable", monochrome);
+    DsGetPreferenceValue(gDsPrefGroupGeneral, L"ShaderActive", shader);
+    SetFlag(12, monochrome != 0);
+    SetFlag(13, shader != 0);
+    CDsPreferencesServices().GetMonochromeWireframeColors(m_monochromVisible, m_monochromHidden);
+    return true;
+}
+
+void CDsManager::SetSpecialAttributes()
+{
+    CDsColorStorage highlight;
+    CDsColorStorage select;
+    CDsColorStorage highlightSelect;
+    CDsPreferencesServices().GetColorPreferences(highlight, select, highlightSelect);
+
+    // One value changed step by step: later sets keep what earlier steps set.
+    CDsAttributes attributes;
+    attributes.SetColor(highlight.GetColorRef());
+    CDsScene::SetSpecialAttrs(eAttribSetHighlight, attributes);
+    attributes.SetColor(select.GetColorRef());
+    CDsScene::SetSpecialAttrs(eAttribSetMark, attributes);
+    CDsScene::SetSpecialAttrs(eAttribSetMarkedSlave, attributes);
+    attributes.SetColor(highlightSelect.GetColorRef());
+    CDsScene::SetSpecialAttrs(eAttribSetHighlightMarked, attributes);
+
+    const struct {
+        int set;
+        CDsColorStorage color;
+    } kFixed[] = {{eAttribSetDim, CDsColorStorage(128, 128, 128)},
+                  {eAttribSetVisibility7, CDsColorStorage(230, 230, 230)},
+                  {eAttribSetVisibility5, CDsColorStorage(145, 191, 0)},
+                  {eAttribSetVisibility6, CDsColorStorage(0, 117, 48)},
+                  {6, CDsColorStorage(255, 128, 255)}};
+    for (const auto& entry : kFixed) {
+        attributes.SetColor(entry.color.GetColorRef());
+        CDsScene::SetSpecialAttrs(entry.set, attributes);
+    }
+
+    attributes.SetLineStyle(0);
+    attributes.SetLineWidth(2);
+    attributes.SetColor(CDsColorStorage(200, 200, 0).GetColorRef());
+    CDsScene::SetSpecialAttrs(eAttribSetSingleSlave, attributes);
+    attributes.SetLineStyle(0);
+    attributes.SetLineWidth(1);
+    attributes.SetColor(0);
+    CDsScene::SetSpecialAttrs(eAttribSetMonochrome, attributes);
 }

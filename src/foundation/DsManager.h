@@ -5,8 +5,9 @@
 // colours, the UCS size, the active attributes palette, the points palette, the hatch table, the
 // entity-type service, the clipped component, the resource tables (bitmaps, texture images with
 // each view's GL textures, vertex-buffer descriptions), the mesh interfaces, and the start
-// operations InitDisplayPackage, InitExtensions and InitShaders. The start operations that read
-// the preferences come with the display manager's remaining work; each view's GL buffers of the
+// operations InitDisplayPackage, InitExtensions, InitShaders and InitializeDisplayPreferences, and
+// the scene database's special attribute sets written from the colour preferences when the
+// manager is made. Each view's GL buffers of the
 // vertex-buffer descriptions (GetVBO, RemoveAllVBOs, RemoveVBOFromAllViews) and textures made from
 // framework bitmaps through a view's device context (AddTexture(CBitmap&, bool)) come with the
 // views.
@@ -19,6 +20,8 @@
 //   index is ignored, as is hatching on for a null view.
 // - InitDisplayPackage makes the hatch table once; a second call keeps the table it made (and the
 //   textures it registered) instead of leaking it.
+// - InitializeDisplayPreferences has no desktop composition to switch: there is no desktop window
+//   manager call on this system (InitDisplayPackage asks for it and finds none).
 #pragma once
 
 #include <afx.h>
@@ -205,6 +208,16 @@ public:
     // service, default clipped component, an empty marker table, no hatch table).
     void ResetDisplayStateForTests();
 
+    // --- Preferences: the start operation that reads them, and the scene database's special
+    // attribute sets written from the colour preferences -----------------------------------------
+    // Flags 12 and 13 from the "General" preferences "MonochromeWireframeEnable" and
+    // "ShaderActive" (false when absent), then the monochrome colours of visible and hidden lines
+    // from their preferences (a colour whose preference is absent stays as it is). Answers true.
+    bool InitializeDisplayPreferences();
+    // For tests, which share one process: the scene database's special sets 2 to 12 written
+    // again from the colour preferences, as a new manager writes them.
+    void ResetSpecialAttributesForTests() { SetSpecialAttributes(); }
+
 private:
     // All flags false except flag 7, a points palette with an empty marker table, default colour 0.
     CDsManager();
@@ -213,6 +226,12 @@ private:
 
     // Pointers null, UCS size 10, no entity-type service, flags false but flag 7.
     void ResetMembers();
+    // Writes the scene database's special sets 2 to 12: 4 the highlight colour, 3 and 11 the
+    // select colour, 5 the highlight-select colour (CDsPreferencesServices::GetColorPreferences),
+    // 2 (128, 128, 128), 9 (230, 230, 230), 7 (145, 191, 0), 8 (0, 117, 48), 6 (255, 128, 255),
+    // each with only its colour set; 10 (200, 200, 0) with style 0 and width 2; 12 black with
+    // style 0 and width 1. Sets 0 and 1 are not written.
+    void SetSpecialAttributes();
 
     std::bitset<kFlagCount> m_flags;
 

@@ -1,10 +1,13 @@
 // CDsOpenGlSetup: the graphics card's workaround flags from the setup file.
 #include "DsOpenGlSetup.h"
 
+#include "DsSetupFileLines.h"
 #include "VyrRegistry.h"
 #include "VyrString.h"
 
 #include <GL/gl.h>
+
+#include <string>
 
 namespace {
 
@@ -12,20 +15,11 @@ namespace {
 unsigned int sFlags = 0;
 bool sToBeRead = true;
 
-const wchar_t kRasterShiftLine[] = L"RASTER_SHIFT_X_1_COMMAND";
-
-// The next line; false at the end of the file or when it cannot be read further.
-bool NextLine(CStdioFile& file, CStringW& line)
-{
-    try {
-        return file.ReadString(line) != FALSE;
-    } catch (CException* error) {
-        error->Delete();
-        return false;
-    }
-}
+const char kRasterShiftLine[] = "RASTER_SHIFT_X_1_COMMAND";
 
 }  // namespace
+
+CDsOpenGlSetup gDsOpenGlSetup;
 
 bool CDsOpenGlSetup::GetGlDriverString(CVyrString& name)
 {
@@ -66,17 +60,33 @@ std::unique_ptr<CStdioFile> DsOpenOpenGlSetupFile()
     return file;
 }
 
+unsigned int DsReadOpenGlSetupSection(CStdioFile& file, const CVyrString& card)
+{
+    CDsSetupFileLines lines(file);
+    std::string line;
+    CDsSetupFileLines::ELine kind = CDsSetupFileLines::eLineText;
+    bool found = false;
+    while (!found && lines.Next(line, kind)) found = kind == CDsSetupFileLines::eLineText && CStringW(line.c_str()) == card.GetCString();
+    unsigned int flags = 0;
+    while (found && lines.Next(line, kind)) {
+        if (kind != CDsSetupFileLines::eLineText) continue;
+        if (line.empty()) break;
+        if (line == kRasterShiftLine)
+            flags |= CDsOpenGlSetup::kRasterShiftX1;
+        else if (!CDsSetupFileLines::IsComment(line))
+            lines.NoteFault("of the card's section is no known flag and was skipped");
+    }
+    lines.Report("OpenGlSetup.dat");
+    return flags;
+}
+
 bool DsReadOpenGlSetupFile()
 {
     CVyrString card;
     if (!CDsOpenGlSetup::GetGlDriverString(card)) return false;
     std::unique_ptr<CStdioFile> file = DsOpenOpenGlSetupFile();
     if (!file) return false;
-    CStringW line;
-    bool found = false;
-    while (!found && NextLine(*file, line)) found = line == card.GetCString();
-    while (found && NextLine(*file, line) && !line.IsEmpty())
-        if (line == kRasterShiftLine) CDsOpenGlSetup::StSetRasterShiftX1();
-    file->Close();
+    sFlags |= DsReadOpenGlSetupSection(*file, card);
+    file->Abort();
     return true;
 }

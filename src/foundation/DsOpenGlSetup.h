@@ -11,6 +11,13 @@
 // The card's name needs a current GL context: without one the file is not read, and it is tried
 // again at the next request; once read (whether or not the card has a section) it is not read
 // again.
+//
+// Bad input: the file is read with bounds (lines of up to 1024 bytes, at most 1 MB of the file;
+// see DsSetupFileLines.h). Lines that are too long or hold binary data never name a card or a
+// flag; a line of the card's section that is no known flag (other than a comment, a line whose
+// first non-blank character is '#' or ';') is skipped. Each read that skips such a line writes
+// one warning line to the core's warnings file (CDsGeometryComputer::WriteWarning); the flags the
+// readable lines name stand. Other cards' sections are passed over without a warning.
 #pragma once
 
 #include <afx.h>
@@ -41,8 +48,15 @@ public:
     static void ResetForTests();
 };
 
+// The process-wide record handle, ready for use from library start.
+extern AFX_EXT_DATA CDsOpenGlSetup gDsOpenGlSetup;
+
 // Opens the setup file for reading: null when "RootCad" is absent or the file cannot be opened.
 AFX_EXT_API std::unique_ptr<CStdioFile> DsOpenOpenGlSetupFile();
+// The flags that the section of the card `card` names in an open setup file, read from where the
+// file stands (0 when the card has no section); the record is not changed. Faulty lines are
+// skipped with one warning for the read.
+AFX_EXT_API unsigned int DsReadOpenGlSetupSection(CStdioFile& file, const CVyrString& card);
 // Reads the section of the current card from the setup file and sets the flags its lines name.
 // True when the card's name was known and the file was opened (whether or not the card has a
 // section); false otherwise, nothing changed.

@@ -1,9 +1,14 @@
 // The graphics card's workarounds from the setup file below the installation root: which section
 // counts, when the file is read, and what the raster shift does to a colour-buffer copy.
 #include "DsDriverGl.h"
+#include "DsGeometryComputer.h"
+#include "DsManager.h"
 #include "DsOpenGlSetup.h"
+#include "DsPreferencesServices.h"
 #include "GlTestFixture.h"
+#include "ScopedEnv.h"
 #include "ScratchRegistry.h"
+#include "TestFiles.h"
 #include "VyrRegistry.h"
 #include "VyrString.h"
 
@@ -36,13 +41,15 @@ protected:
     }
 
     // Points "RootCad" at the scratch folder.
-    void SetRoot()
+    void SetRoot() { SetRoot(registry_.Dir()); }
+    // Points "RootCad" at `dir`.
+    void SetRoot(const std::string& dir)
     {
         HKEY key = nullptr;
         ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, CVyrRegistry::sApplicationKey, 0, nullptr, 0, KEY_ALL_ACCESS,
                                   nullptr, &key, nullptr),
                   ERROR_SUCCESS);
-        const std::wstring root(registry_.Dir().begin(), registry_.Dir().end());
+        const std::wstring root(dir.begin(), dir.end());
         ASSERT_EQ(RegSetValueExW(key, L"RootCad", 0, REG_SZ, reinterpret_cast<const BYTE*>(root.c_str()),
                                  DWORD((root.size() + 1) * sizeof(WCHAR))),
                   ERROR_SUCCESS);
@@ -128,4 +135,29 @@ TEST_F(DsOpenGlSetupGLTest, RasterShiftMovesAColourBufferCopyHalfAPixelLeft)
     EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 99, 50), Rgb{255, 0, 0}));
     EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 100, 50), Rgb{0, 0, 255}));
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(DsOpenGlSetupGLTest, TheGeneralPreferenceUpdateReadsTheRunningRenderersSection)
+{
+    const bool displayLists = CDsManager::GetInstance()->GetFlag(4);
+    SetRoot();
+    WriteSetup("Other Card\n\n" + card_ + "\n# this machine\n" + kShift + "\n");
+    CDsPreferencesServices().UpdateGeneralPreferences(false);
+    EXPECT_EQ(CDsOpenGlSetup::StGetFlags(), CDsOpenGlSetup::kRasterShiftX1);
+    // Read once: a later update leaves the record as it is.
+    WriteSetup(card_ + "\n");
+    CDsPreferencesServices().UpdateGeneralPreferences(false);
+    EXPECT_EQ(CDsOpenGlSetup::StGetFlags(), CDsOpenGlSetup::kRasterShiftX1);
+    CDsManager::GetInstance()->SetFlag(4, displayLists);
+}
+
+TEST_F(DsOpenGlSetupGLTest, TheShippedExampleReadsCleanlyAndNamesNoRealCard)
+{
+    const std::string warnings = vyrtest::ScratchDir();
+    vyrtest::ScopedEnv tmp("TMPDIR", warnings.c_str());
+    // A root whose "dat" folder is the example's: the data folder of the source tree.
+    SetRoot(std::string(CVyrRegistry::GetDataDir().GetMultiByte()));
+    EXPECT_EQ(CDsOpenGlSetup::StGetFlags(), 0u);
+    CDsGeometryComputer::FlushWarnings();
+    EXPECT_EQ(vyrtest::ReadFileBytes(warnings + "/DisplayDebugWarnings.txt"), "");
 }

@@ -143,6 +143,16 @@ TEST(FileTest, StdioFileWritesCrlfAndReadsBothLineEnds) {
     ASSERT_TRUE(in.ReadString(line));
     EXPECT_STREQ(line, L"unix");
 
+    // Raw reads with nothing read ahead yet (a file just opened), then after a line.
+    CStdioFile raw(Wide(dir + "/in.txt"), CFile::modeRead);
+    char bytes[8] = {};
+    ASSERT_EQ(raw.Read(bytes, 7), 7u);
+    EXPECT_EQ(std::string(bytes, 7), "\xEF\xBB\xBFunix");
+    ASSERT_TRUE(raw.ReadString(line));
+    EXPECT_STREQ(line, L"");  // the rest of the first line
+    ASSERT_EQ(raw.Read(bytes, 3), 3u);
+    EXPECT_EQ(std::string(bytes, 3), "win");
+
     // Binary mode writes line ends as they are.
     {
         CStdioFile file(Wide(dir + "/bin.txt"), CFile::modeCreate | CFile::modeWrite | CFile::typeBinary);

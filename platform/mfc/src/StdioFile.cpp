@@ -97,7 +97,8 @@ UINT CStdioFile::Read(void* buffer, UINT count) {
     if (count == 0) return 0;
     if (!buffer) AfxThrowFileException(CFileException::genericException, EINVAL, m_strFileName);
     size_t fromBuffer = std::min<size_t>(count, m_readAhead.size() - m_readPos);
-    std::memcpy(buffer, m_readAhead.data() + m_readPos, fromBuffer);
+    // Nothing read ahead: the buffer may have no storage at all, which memcpy must not be given.
+    if (fromBuffer > 0) std::memcpy(buffer, m_readAhead.data() + m_readPos, fromBuffer);
     m_readPos += fromBuffer;
     if (fromBuffer == count) return count;
     return static_cast<UINT>(fromBuffer) +

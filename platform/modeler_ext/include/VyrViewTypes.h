@@ -89,7 +89,11 @@ enum EDsSilhouetteLevel : int {
 
 // Kind of document a view shows (selects background preferences).
 enum EDsDocumentType : int {
-    eDsDocumentTypeDefault = 0,  // the default document kind
+    eDsDocumentTypeDefault = 0,   // the default document kind
+    eDsDocumentTypeDrafting = 0,  // a drawing (no gradient background)
+    eDsDocumentTypeModeler = 1,   // a part
+    eDsDocumentTypeAssembly = 2,  // an assembly
+    eDsDocumentTypeNc = 3,        // a machining document
 };
 
 // Horizontal alignment of a text line at its anchor.

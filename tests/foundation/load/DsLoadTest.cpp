@@ -1,6 +1,8 @@
 // Loading the core at run time: it registers itself, joins the framework's chain
 // of resource libraries so that its strings load, and leaves the chain again
-// when it is unloaded.
+// when it is unloaded; the display manager it makes writes the colour preferences
+// into the scene database's special sets.
+#include "DsScene.h"
 #include "UiResourceManager.h"
 
 #include <afx.h>
@@ -8,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "GlTestFixture.h"
+#include "ScopedEnv.h"
 #include "TestFiles.h"
 
 #include <dlfcn.h>
@@ -182,4 +185,33 @@ TEST(DsLoadTest, TheLiveContextSetStartsEmptyAtEveryLoadAndAContextLiveAtUnloadI
     EXPECT_TRUE(wglDeleteContext(left));
     ReleaseDC(window, dc);
     DestroyWindow(window);
+}
+
+TEST(DsLoadTest, TheDisplayManagerWritesTheColourPreferencesIntoTheScenesSpecialSets) {
+    const std::string dir = vyrtest::ScratchDir();
+    const std::string prefs = dir + "/ZorbelanE.prf";
+    std::ofstream(prefs) << "VYR-PREFERENCES 1\n[General]\nHighlight_Color = COLOR 1 2 3\n"
+                            "Select_Color = COLOR 4 5 6\nHighlight_Select_Color = COLOR 7 8 9\n";
+    vyrtest::ScopedEnv env("VYR_PREFERENCES_FILE", prefs.c_str());
+
+    void* library = dlopen(VYR_CORE_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    using GetInstance = void* (*)();
+    auto getInstance = reinterpret_cast<GetInstance>(dlsym(library, "_ZN10CDsManager11GetInstanceEv"));
+    ASSERT_NE(getInstance, nullptr);
+    // The manager lives as long as the process by design (see above).
+#if defined(__SANITIZE_ADDRESS__)
+    __lsan_disable();
+#endif
+    ASSERT_NE(getInstance(), nullptr);
+#if defined(__SANITIZE_ADDRESS__)
+    __lsan_enable();
+#endif
+    EXPECT_EQ(CDsScene::GetSpecialAttrs(4).GetColor(), 0x030201u);
+    EXPECT_EQ(CDsScene::GetSpecialAttrs(3).GetColor(), 0x060504u);
+    EXPECT_EQ(CDsScene::GetSpecialAttrs(11).GetColor(), 0x060504u);
+    EXPECT_EQ(CDsScene::GetSpecialAttrs(5).GetColor(), 0x090807u);
+    EXPECT_EQ(CDsScene::GetSpecialAttrs(2).GetColor(), 0x808080u);
+    EXPECT_EQ(CDsScene::GetSpecialAttrs(12).GetLineWidth(), 1);
+    ASSERT_EQ(dlclose(library), 0);
 }

@@ -1,0 +1,130 @@
+// CDsLineAttribManager: the special line-attribute sets of a display.
+#include "DsLineAttribManager.h"
+
+#include "DsManager.h"
+#include "DsPreferencesServices.h"
+
+bool CDsLineAttribManager::sSpecialSetsHanded = false;
+
+CDsLineAttribManager::CDsLineAttribManager()
+{
+    SetInitialAttributes();
+    if (!sSpecialSetsHanded) {
+        sSpecialSetsHanded = true;
+        for (int i = 0; i < kSetCount; ++i)
+            CDsLineAttribStorage::StSetSpecialAttributes(static_cast<EAttribSetIndex>(i), &m_sets[i]);
+    }
+}
+
+CDsLineAttribManager::CDsLineAttribManager(const CDsLineAttribManager& other) : m_context(other.m_context)
+{
+    for (int i = 0; i < kSetCount; ++i) m_sets[i] = other.m_sets[i];
+}
+
+CDsLineAttribManager& CDsLineAttribManager::operator=(const CDsLineAttribManager& other)
+{
+    if (this == &other) return *this;
+    for (int i = 0; i < kSetCount; ++i) m_sets[i] = other.m_sets[i];
+    m_context = other.m_context;
+    return *this;
+}
+
+CDsLineAttribManager::~CDsLineAttribManager() = default;
+
+void CDsLineAttribManager::SetInitialAttributes()
+{
+    CDsColorStorage highlight;
+    CDsColorStorage select;
+    CDsColorStorage highlightSelect;
+    CDsPreferencesServices().GetColorPreferences(highlight, select, highlightSelect);
+    const CDsColorStorage colors[kSetCount - 1] = {
+        CDsColorStorage(0, 0, 255),      CDsColorStorage(0, 0, 255),   CDsColorStorage(128, 128, 128),
+        select,                          highlight,                    highlightSelect,
+        CDsColorStorage(255, 128, 255),  CDsColorStorage(145, 191, 0), CDsColorStorage(0, 117, 48),
+        CDsColorStorage(230, 230, 230)};
+    for (int i = 0; i < kSetCount - 1; ++i) {
+        m_sets[i].SetColor(colors[i]);  // clears the inherit flag
+        m_sets[i].SetWidth(1);
+        m_sets[i].SetStyle(0);
+    }
+    m_sets[kSetCount - 1] = CDsLineAttribStorage();
+    SetSystemDefaultColor(CDsColorStorage(0, 0, 255));
+}
+
+const CDsLineAttribStorage* CDsLineAttribManager::GetAttributes(EAttribSetIndex index) const
+{
+    return index >= 0 && index < kSetCount ? &m_sets[index] : nullptr;
+}
+
+void CDsLineAttribManager::SetColor(EAttribSetIndex index, const CDsColorStorage& color)
+{
+    m_sets[index].SetColor(color);
+    if (index == eAttribSetFromLocation) CDsManager::GetInstance()->SetDefaultColor(color);
+}
+
+bool CDsLineAttribManager::SetStyle(EAttribSetIndex index, int style)
+{
+    return m_sets[index].SetStyle(style);
+}
+
+bool CDsLineAttribManager::SetWidth(EAttribSetIndex index, int width)
+{
+    return m_sets[index].SetWidth(width);
+}
+
+void CDsLineAttribManager::SetSystemDefaultColor(const CDsColorStorage& color)
+{
+    CDsManager::GetInstance()->SetDefaultColor(color);
+}
+
+void CDsLineAttribManager::SetCurrentColor(const CDsColorStorage& color)
+{
+    SetColor(eAttribSetFromLocation, color);
+}
+
+bool CDsLineAttribManager::SetCurrentStyle(int style)
+{
+    return SetStyle(eAttribSetFromLocation, style);
+}
+
+bool CDsLineAttribManager::SetCurrentWidth(int width)
+{
+    return SetWidth(eAttribSetFromLocation, width);
+}
+
+EAttribSetIndex CDsLineAttribManager::Visibility2LocState(EVisibilityLevel level)
+{
+    switch (level) {
+    case eVisibilityDim:
+        return eAttribSetDim;
+    case eVisibilityMark:
+        return eAttribSetMark;
+    case eVisibilityLevel5:
+        return eAttribSetVisibility5;
+    case eVisibilityLevel6:
+        return eAttribSetVisibility6;
+    case eVisibilityLevel7:
+        return eAttribSetVisibility7;
+    default:
+        return eAttribSetNormal;
+    }
+}
+
+CDsAttrAdapter CDsLineAttribManager::ConvertDsAttribute(const CDsLineAttribStorage* attributes) const
+{
+    CDsAttrAdapter adapter;
+    if (!attributes) return adapter;
+    adapter.SetColor(attributes->GetColor().GetColorRef());
+    adapter.SetStyle(attributes->GetStyle());
+    adapter.SetWidth(attributes->GetWidth());
+    adapter.SetVisibility(attributes->GetVisibility());
+    // The byte over 255, so that the adapter's rounding gives the same byte back.
+    adapter.SetTransparency(static_cast<float>(attributes->GetTransparencyByte()) / 255.0f);
+    adapter.SetRenderMode(attributes->GetRenderMode() == eRenderShade ? eRenderShade : eRenderWireframe);
+    return adapter;
+}
+
+void CDsLineAttribManager::ResetForTests()
+{
+    sSpecialSetsHanded = false;
+}

@@ -1,0 +1,115 @@
+// CDsLineAttribManager: the eleven special line-attribute sets of a display (system default,
+// current attributes, dim, mark, highlight, ...) and the host's attribute commands on one
+// rendering context.
+//
+// The sets, by EAttribSetIndex (colours as red, green, blue; sets 0 to 9 have a colour of their
+// own, style 0 and width 1; set 10 is a new storage, whose colour is inherited):
+//   0 system default (0, 0, 255)       4 highlight: "Highlight_Color", (0, 255, 0)
+//   1 current attributes, as set 0     5 highlight of a marked object: "Highlight_Select_Color",
+//   2 dim (128, 128, 128)                (255, 153, 26)
+//   3 mark: "Select_Color",            6 (255, 128, 255)    7 level 5 (145, 191, 0)
+//     (0, 191, 94)                     8 level 6 (0, 117, 48)    9 level 7 (230, 230, 230)
+// The three preference colours come from CDsPreferencesServices::GetColorPreferences. Making a
+// manager sets the display manager's default colour to (0, 0, 255). The first manager made in
+// the process hands its eleven sets to the special line attributes
+// (CDsLineAttribStorage::StSetSpecialAttributes), which items resolve highlights, marks and
+// visibility levels against; later managers leave that table alone.
+//
+// Choices where the behaviour was open or the plain rule would go wrong:
+// - ConvertDsAttribute maps the transparency byte 0 to 255 onto 0 to 1 as it is (254 stays
+//   254 in the scene database), where truncating byte x 1/255 would make every partly transparent
+//   item fully transparent.
+//
+// Coming with the rendering context, figures and picking (they act through classes that do not
+// exist yet): ResetAttributes (the context's scene), the commands by object path (MarkList,
+// MarkEntity, DimList, DimEntity, HighlightList, HighlightEntity, ApplyVisibility through
+// CDsGlContext::ModifyLocations and its highlights), by figure (ApplyColor, ApplyStyle,
+// ApplyWidth, ApplyAttributes, MarkList, DimList, ApplyVisibility, MarkFigure, DimFigure,
+// HighlightFigure on CDsFigure and CDsFigureList) and by picked item (ApplyColor, ApplyStyle,
+// ApplyWidth, ApplyAttributes, MarkList, MarkItem, HighlightItem on CDsPickedItemList and
+// CDsPickedItem).
+#pragma once
+
+#include <afx.h>
+
+#include "DsAttributes.h"
+#include "DsColorStorage.h"
+#include "DsLineAttribStorage.h"
+#include "VyrObjectTypes.h"
+
+class CDsGlContext;
+
+// The special line-attribute sets of a display and its attribute commands.
+class AFX_EXT_CLASS CDsLineAttribManager {
+public:
+    // Number of sets (EAttribSetIndex 0 to 10).
+    static const int kSetCount = 11;
+
+    // The initial sets (the first manager hands them to the special line attributes), no
+    // rendering context; the display manager's default colour becomes (0, 0, 255).
+    CDsLineAttribManager();
+    // A copy of the sets and the context pointer.
+    CDsLineAttribManager(const CDsLineAttribManager& other);
+    // Takes the sets and the context pointer of `other`.
+    CDsLineAttribManager& operator=(const CDsLineAttribManager& other);
+    // Frees the sets.
+    virtual ~CDsLineAttribManager();
+
+    // Sets the rendering context the commands act on (not owned).
+    void SetRenderingContext(CDsGlContext* context) { m_context = context; }
+    // The rendering context, null until one is set.
+    CDsGlContext* GetRenderingContext() const { return m_context; }
+
+    // The display manager's default colour (the sets stay).
+    void SetSystemDefaultColor(const CDsColorStorage& color);
+    // Set 1's colour (its inherit flag cleared) and the display manager's default colour.
+    void SetCurrentColor(const CDsColorStorage& color);
+    // Set 1's style; false (unchanged) unless 0 to 31.
+    bool SetCurrentStyle(int style);
+    // Set 1's width; false (unchanged) unless 1 to 8.
+    bool SetCurrentWidth(int width);
+    // Set 1's colour.
+    CDsColorStorage GetCurrentColor() const { return GetColor(eAttribSetFromLocation); }
+    // Set 1's style.
+    int GetCurrentStyle() const { return GetStyle(eAttribSetFromLocation); }
+    // Set 1's width.
+    int GetCurrentWidth() const { return GetWidth(eAttribSetFromLocation); }
+    // Set 1, the current attributes.
+    CDsLineAttribStorage& GetCurrentAttributes() { return m_sets[eAttribSetFromLocation]; }
+    // Set `index` (0 to 10); null out of range.
+    const CDsLineAttribStorage* GetAttributes(EAttribSetIndex index) const;
+
+    // The special set a visibility level maps to: 1 gives 2, 3 gives 3, 5 gives 7, 6 gives 8,
+    // 7 gives 9, every other level 0 (normal). Level 4 (highlight) has no set here.
+    static EAttribSetIndex Visibility2LocState(EVisibilityLevel level);
+
+    // For tests, which share one process: the next manager made is taken as the first one again.
+    static void ResetForTests();
+
+protected:
+    // The scene database's attributes of a line-attribute storage, every value set: colour,
+    // style, width, visibility level, transparency (the byte over 255, so 254 stays 254) and
+    // render mode (3 when the storage is shaded, else 0). Nothing set for a null storage.
+    CDsAttrAdapter ConvertDsAttribute(const CDsLineAttribStorage* attributes) const;
+
+private:
+    // Fills the sets as the table above says.
+    void SetInitialAttributes();
+    // Stores the colour of set `index` and clears its inherit flag; for set 1 the display
+    // manager's default colour as well.
+    void SetColor(EAttribSetIndex index, const CDsColorStorage& color);
+    // Stores the style of set `index`; false unless 0 to 31.
+    bool SetStyle(EAttribSetIndex index, int style);
+    // Stores the width of set `index`; false unless 1 to 8.
+    bool SetWidth(EAttribSetIndex index, int width);
+    // The colour, style and width of set `index`.
+    CDsColorStorage GetColor(EAttribSetIndex index) const { return m_sets[index].GetColor(); }
+    int GetStyle(EAttribSetIndex index) const { return m_sets[index].GetStyle(); }
+    int GetWidth(EAttribSetIndex index) const { return m_sets[index].GetWidth(); }
+
+    CDsLineAttribStorage m_sets[kSetCount];
+    CDsGlContext* m_context = nullptr;
+
+    // True once a manager handed its sets to the special line attributes.
+    static bool sSpecialSetsHanded;
+};
