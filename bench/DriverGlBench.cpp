@@ -1,6 +1,7 @@
 // The driver statics: what a repeated colour or line width costs, and one million lit triangles
 // drawn per frame from vertex buffers (CreateBufferVBO + DrawVBO), in immediate mode and from a
 // display list, in an 800 x 600 window (milliseconds per frame, glFinish included).
+#include "BenchWindow.h"
 #include "DsDriverGl.h"
 #include "DsManager.h"
 
@@ -12,31 +13,6 @@
 #include <vector>
 
 namespace {
-
-struct BenchWindow {
-    HWND window = nullptr;
-    HDC dc = nullptr;
-    HGLRC context = nullptr;
-
-    BenchWindow(int width, int height)
-    {
-        window = CreateWindowExW(0, L"VyrBench", L"bench", WS_VISIBLE, 0, 0, width, height, nullptr, nullptr, nullptr,
-                                 nullptr);
-        if (!window) return;
-        dc = GetDC(window);
-        if (CDsDriverGl::SetupPixelFormat(dc)) context = wglCreateContext(dc);
-        if (context && !wglMakeCurrent(dc, context)) {
-            wglDeleteContext(context);
-            context = nullptr;
-        }
-    }
-    ~BenchWindow()
-    {
-        wglMakeCurrent(nullptr, nullptr);
-        if (context) wglDeleteContext(context);
-        if (window) DestroyWindow(window);
-    }
-};
 
 // A 1000 x 500 grid of quads as 1,000,000 triangles over the window, with per-vertex normals
 // that tilt across the grid so that lighting has work to do.

@@ -2,6 +2,7 @@
 // million items whose attributes alternate (colour, style and width change every call), and over
 // one million items with equal attributes (nothing changes after the first call). Reported per
 // call ("per_call"), glFinish included once per million.
+#include "BenchWindow.h"
 #include "DsDriverGl.h"
 #include "DsLineAttribStorage.h"
 #include "view3d.h"
@@ -14,31 +15,6 @@
 namespace {
 
 const int kItems = 1000000;
-
-struct BenchWindow {
-    HWND window = nullptr;
-    HDC dc = nullptr;
-    HGLRC context = nullptr;
-
-    BenchWindow(int width, int height)
-    {
-        window = CreateWindowExW(0, L"VyrBench", L"bench", WS_VISIBLE, 0, 0, width, height, nullptr, nullptr, nullptr,
-                                 nullptr);
-        if (!window) return;
-        dc = GetDC(window);
-        if (CDsDriverGl::SetupPixelFormat(dc)) context = wglCreateContext(dc);
-        if (context && !wglMakeCurrent(dc, context)) {
-            wglDeleteContext(context);
-            context = nullptr;
-        }
-    }
-    ~BenchWindow()
-    {
-        wglMakeCurrent(nullptr, nullptr);
-        if (context) wglDeleteContext(context);
-        if (window) DestroyWindow(window);
-    }
-};
 
 CDsLineAttribStorage Attributes(uint8_t red, int style, int width)
 {
