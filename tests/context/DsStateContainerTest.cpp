@@ -204,6 +204,9 @@ TEST_F(DsStateContainerTest, CopiesOfAHistoryOwnTheirOwnStates)
     const CDsStateContainer& sameHistory = assigned;
     assigned = sameHistory;
     EXPECT_EQ(CountedState::sAlive, 20);  // the assigned history's own states are gone
+    EXPECT_NE(copied.GetCurrentStat(), original->GetCurrentStat());
+    EXPECT_NE(assigned.GetCurrentStat(), original->GetCurrentStat());
+    original->GetCurrentStat()->SavePicture(CDsPictureStorage());  // changes no copy
 
     original.reset();  // would leave the copies with deleted states if they shared them
     EXPECT_EQ(CountedState::sAlive, 0);
