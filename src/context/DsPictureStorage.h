@@ -45,8 +45,8 @@ public:
     // Nothing for a null view.
     void UpdatePicture(CDsView3dCdc* view);
     // Gives `view` this camera: direction and up, then eye and target, image scale, width and
-    // height, and the width or height grown to the viewport's aspect. Does not refresh. Nothing
-    // for a null view.
+    // height, and the width or height grown to the viewport's aspect. The clipping planes stay as
+    // they were, and the view is not refreshed. Nothing for a null view.
     void DisplayPicture(CDsView3dCdc* view) const;
 
     // Writes the flat form into out[0..14]; true when written. False, with `out` untouched, for a
