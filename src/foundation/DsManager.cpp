@@ -4,6 +4,7 @@
 #include "DsAttributes.h"
 #include "DsAttributesPalette.h"
 #include "DsConstants.h"
+#include "DsDriverCdcBase.h"
 #include "DsDriverGl.h"
 #include "DsGlExtensions.h"
 #include "DsHatchPattern.h"
@@ -169,6 +170,58 @@ int CDsManager::AddTexture(const unsigned char* bits, int width, int height, con
     if (!CDsDriverGl::ConvertBits2Texture(bits, width, height, image, background, foreground)) return -1;
     m_textureData.push_back(std::move(image));
     return static_cast<int>(m_textureData.size()) - 1;
+}
+
+// --- Textures from framework bitmaps, read through the current view's device-context driver ---
+
+namespace {
+
+// The smallest power of two that is not below `size` (1 for sizes below 2).
+int TextureSide(int size)
+{
+    int side = 1;
+    while (side < size && side < (1 << 30)) side <<= 1;
+    return side;
+}
+
+}  // namespace
+
+int CDsManager::AddTexture(CBitmap& bitmap, bool transparent)
+{
+    if (!bitmap.GetSafeHandle()) return -1;
+    BITMAP description{};
+    if (bitmap.GetBitmap(&description) != static_cast<int>(sizeof(BITMAP))) return -1;
+    CDsView3dCdc* view = CDsView3dCdc::StGetCurrent();
+    CDsDriverCdcBase* driver = view ? dynamic_cast<CDsDriverCdcBase*>(view->get_driver_context()) : nullptr;
+    if (!driver) return -1;
+    CDC* viewDc = driver->GetDC();
+    if (!viewDc) return -1;
+    int index = -1;
+    {
+        CDC memory;
+        CBitmap* previous = memory.CreateCompatibleDC(viewDc) ? memory.SelectObject(&bitmap) : nullptr;
+        if (previous) {
+            const int width = description.bmWidth, height = description.bmHeight;
+            SDsTextureData image;
+            image.buffer.Resize(TextureSide(width), TextureSide(height));
+            const COLORREF key = memory.GetPixel(0, 0);
+            for (int r = 0; r < height; ++r) {
+                SColor4ub* row = image.buffer.Row(r);
+                for (int c = 0; c < width; ++c) {
+                    const COLORREF pixel = memory.GetPixel(c, height - 1 - r);
+                    const bool clear = transparent && pixel == key;
+                    row[c] = SColor4ub(GetRValue(pixel), GetGValue(pixel), GetBValue(pixel), clear ? 0 : 255);
+                }
+            }
+            image.width = width;
+            image.height = height;
+            memory.SelectObject(previous);
+            m_textureData.push_back(std::move(image));
+            index = static_cast<int>(m_textureData.size()) - 1;
+        }
+    }
+    driver->ReleaseDC(viewDc);
+    return index;
 }
 
 bool CDsManager::GetTextureData(int index, SDsTextureData& out) const

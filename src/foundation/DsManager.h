@@ -8,9 +8,7 @@
 // operations InitDisplayPackage, InitExtensions, InitShaders and InitializeDisplayPreferences, and
 // the scene database's special attribute sets written from the colour preferences when the
 // manager is made. Each view's GL buffers of the
-// vertex-buffer descriptions (GetVBO, RemoveAllVBOs, RemoveVBOFromAllViews) and textures made from
-// framework bitmaps through a view's device context (AddTexture(CBitmap&, bool)) come with the
-// views.
+// vertex-buffer descriptions (GetVBO, RemoveAllVBOs, RemoveVBOFromAllViews) come with the views.
 //
 // Choices where the behaviour was open or the plain rule would go wrong:
 // - Attributes by palette index need an active attributes palette with entries: without an
@@ -110,6 +108,13 @@ public:
     // index, or -1 (nothing registered) for null bits or a size below 1.
     int AddTexture(const unsigned char* bits, int width, int height, const SColor4ub& background,
                    const SColor4ub& foreground, bool repeat);
+    // Registers a bitmap as a texture image read through the current view's device-context
+    // driver: the texture's sides are the powers of two that hold the bitmap, its first row the
+    // bitmap's bottom row, the rest fresh texels; with `transparent` the texels of the colour of
+    // the bitmap's top-left pixel get alpha 0, all others 255. Answers the index, or -1 (nothing
+    // registered) without a bitmap, without a current view with a device-context driver and DC,
+    // or when the bitmap cannot be selected into a DC (it is selected into another).
+    int AddTexture(CBitmap& bitmap, bool transparent);
     // Copies image `index` (texels included) into `out`; false (out unchanged) out of range.
     bool GetTextureData(int index, SDsTextureData& out) const;
     // The current view's GL texture of image `index`, made on its first request in that view

@@ -106,3 +106,40 @@ TEST_F(GlTest, DibsDrawnOntoTheWindowShowInTheFrontBuffer) {
     EXPECT_FALSE(DeleteDC(window_->dc));
     DeleteObject(bitmap);
 }
+
+TEST_F(GlTest, LinesAndTextDrawnIntoTheWindowShowUprightInTheFrontBuffer) {
+    DrawPicture(200, 100);
+    ASSERT_TRUE(SwapBuffers(window_->dc));
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(0, 0, 255));
+    HGDIOBJ oldPen = SelectObject(window_->dc, pen);
+    const POINT line[2] = {{30, 10}, {190, 10}};  // GDI counts y down from the top
+    ASSERT_TRUE(Polyline(window_->dc, line, 2));
+    SelectObject(window_->dc, oldPen);
+    DeleteObject(pen);
+    EXPECT_TRUE(ColorNear(vyrtest::ReadPixel(GL_FRONT, 100, 100 - 1 - 10), kBlue));
+    EXPECT_TRUE(ColorNear(vyrtest::ReadPixel(GL_FRONT, 100, 100 - 1 - 11), kBackground));
+    EXPECT_TRUE(ColorNear(vyrtest::ReadPixel(GL_FRONT, 10, 95), kGreen));  // the rest stays
+
+    // Text on a baseline near the bottom lands above it, at the bottom of the window.
+    HFONT font = CreateFontW(-20, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, NONANTIALIASED_QUALITY, 0,
+                             L"Arial");
+    HGDIOBJ oldFont = SelectObject(window_->dc, font);
+    SetBkMode(window_->dc, TRANSPARENT);
+    SetTextColor(window_->dc, RGB(255, 255, 0));
+    SetTextAlign(window_->dc, TA_BASELINE | TA_LEFT);
+    ASSERT_TRUE(TextOutW(window_->dc, 60, 90, L"HHHH", 4));
+    SelectObject(window_->dc, oldFont);
+    DeleteObject(font);
+    int yellowBelow = 0, yellowAbove = 0;
+    std::vector<uint8_t> rgb(200 * 100 * 3);
+    glReadBuffer(GL_FRONT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, 200, 100, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 200; ++x) {
+            const uint8_t* p = &rgb[(size_t(y) * 200 + x) * 3];
+            if (p[0] > 200 && p[1] > 200 && p[2] < 60) (y < 100 - 1 - 90 + 1 ? yellowBelow : yellowAbove) += 1;
+        }
+    EXPECT_GT(yellowAbove, 20);  // GL rows above the baseline row (y = 9 from the bottom)
+    EXPECT_EQ(yellowBelow, 0);
+}

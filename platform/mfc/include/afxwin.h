@@ -9,6 +9,10 @@
 class CDC;
 class CBitmap;
 class CPalette;
+class CPen;
+class CBrush;
+class CFont;
+class CGdiObject;
 
 // Wrappers made by FromHandle for handles that no object owns are temporary:
 // they stay valid until DeleteTempMap of their class, never own the handle and
@@ -120,6 +124,86 @@ public:
     // A device capability (GetDeviceCaps indices); 0 for an unknown index.
     int GetDeviceCaps(int index) const;
 
+    // --- Drawing objects: each selection answers the object selected before (the owning object,
+    // else a temporary wrapper: a stock object at first), null on failure or for null.
+    // Selects a pen.
+    CPen* SelectObject(CPen* pen);
+    // Selects a brush.
+    CBrush* SelectObject(CBrush* brush);
+    // Selects a font.
+    CFont* SelectObject(CFont* font);
+    // Selects a stock pen, brush or font (GetStockObject indices); answers the object of that
+    // kind selected before.
+    CGdiObject* SelectStockObject(int index);
+
+    // --- Drawing state (see vyrwin_draw.h and vyrwin_text.h) ------------------------------------
+    // Binary raster operation of pens and brushes; answers the previous one, 0 on failure.
+    int SetROP2(int rop);
+    // The binary raster operation.
+    int GetROP2() const;
+    // TRANSPARENT or OPAQUE; answers the previous mode, 0 on failure.
+    int SetBkMode(int mode);
+    // The background mode.
+    int GetBkMode() const;
+    // Background colour; answers the previous one, CLR_INVALID on failure.
+    COLORREF SetBkColor(COLORREF color);
+    // The background colour.
+    COLORREF GetBkColor() const;
+    // Text colour; answers the previous one, CLR_INVALID on failure.
+    COLORREF SetTextColor(COLORREF color);
+    // The text colour.
+    COLORREF GetTextColor() const;
+    // Text alignment (TA_* flags); answers the previous one, GDI_ERROR on failure.
+    UINT SetTextAlign(UINT align);
+    // The text alignment.
+    UINT GetTextAlign() const;
+    // Map mode; answers the previous one, 0 on failure.
+    int SetMapMode(int mode);
+    // The map mode.
+    int GetMapMode() const;
+    // Window extent (scalable map modes only); answers the previous one (0, 0 on failure).
+    CSize SetWindowExt(int x, int y);
+    // Viewport extent (scalable map modes only); answers the previous one (0, 0 on failure).
+    CSize SetViewportExt(int x, int y);
+    // Viewport origin; answers the previous one (0, 0 on failure).
+    CPoint SetViewportOrg(int x, int y);
+    // Window origin; answers the previous one (0, 0 on failure).
+    CPoint SetWindowOrg(int x, int y);
+    // Logical to device coordinates, in place.
+    void LPtoDP(LPPOINT points, int count = 1) const;
+    // Device to logical coordinates, in place.
+    void DPtoLP(LPPOINT points, int count = 1) const;
+
+    // --- Drawing -------------------------------------------------------------------------------
+    // Moves the current position; answers the previous one.
+    CPoint MoveTo(int x, int y);
+    // A line from the current position to (x, y), left out; FALSE on failure.
+    BOOL LineTo(int x, int y);
+    // Segments through the points with the selected pen; FALSE on failure.
+    BOOL Polyline(const POINT* points, int count);
+    // The closed polygon, filled with the selected brush and outlined with the pen.
+    BOOL Polygon(const POINT* points, int count);
+    // Sets a pixel; answers the colour it holds now, CLR_INVALID on failure.
+    COLORREF SetPixel(int x, int y, COLORREF color);
+    // The colour of a pixel; CLR_INVALID outside the surface.
+    COLORREF GetPixel(int x, int y) const;
+
+    // --- Text ----------------------------------------------------------------------------------
+    // Draws `count` characters at (x, y) with the selected font, colour and alignment.
+    BOOL TextOutW(int x, int y, LPCWSTR text, int count);
+    // TextOutW with ETO_* options, a rectangle and per-character advances.
+    BOOL ExtTextOutW(int x, int y, UINT options, LPCRECT rect, LPCWSTR text, UINT count, const INT* dx);
+    // Draws text into a rectangle (DT_* formats); answers the text's height, 0 on failure.
+    int DrawTextW(LPCWSTR text, int count, LPRECT rect, UINT format);
+    // The metrics of the selected font; FALSE on failure.
+    BOOL GetTextMetricsW(LPTEXTMETRICW metrics) const;
+    // The advance and cell height of the text (0, 0 on failure).
+    CSize GetTextExtent(LPCWSTR text, int count) const;
+    // The family name of the face drawn; answers its length, 0 on failure (name emptied).
+    int GetTextFaceW(CStringW& name) const;
+    // Maps the selected palette into the colours shown; FALSE on failure.
+    BOOL UpdateColors();
+
     // The device context.
     HDC m_hDC = nullptr;
 };
@@ -200,6 +284,68 @@ public:
     UINT GetPaletteEntries(UINT start, UINT count, LPPALETTEENTRY entries) const;
     // The palette.
     operator HPALETTE() const { return static_cast<HPALETTE>(m_hObject); }
+};
+
+// A pen.
+class VYR_MFC_API CPen : public CGdiObject {
+public:
+    // An object without a pen.
+    CPen() = default;
+    ~CPen() override = default;
+
+    // The object attached to the pen, else a temporary wrapper; null for null.
+    static CPen* FromHandle(HPEN pen);
+    // Makes a pen (CreatePen) and takes it; FALSE on failure or when the object holds one.
+    BOOL CreatePen(int style, int width, COLORREF color);
+    // Makes an extended pen (ExtCreatePen) and takes it; FALSE on failure or when it holds one.
+    BOOL CreatePen(int style, int width, const LOGBRUSH* brush, int styleCount = 0, const DWORD* styles = nullptr);
+    // Makes a pen of the description and takes it; FALSE on failure or when it holds one.
+    BOOL CreatePenIndirect(LPLOGPEN description);
+    // Describes a plain pen; answers the bytes written, 0 on failure (an extended pen fails).
+    int GetLogPen(LOGPEN* description) const;
+    // Describes an extended pen whose runs fit the structure's one entry; answers the bytes
+    // written, 0 on failure.
+    int GetExtLogPen(EXTLOGPEN* description) const;
+    // The pen.
+    operator HPEN() const { return static_cast<HPEN>(m_hObject); }
+};
+
+// A brush.
+class VYR_MFC_API CBrush : public CGdiObject {
+public:
+    // An object without a brush.
+    CBrush() = default;
+    ~CBrush() override = default;
+
+    // The object attached to the brush, else a temporary wrapper; null for null.
+    static CBrush* FromHandle(HBRUSH brush);
+    // Makes a solid brush and takes it; FALSE on failure or when the object holds one.
+    BOOL CreateSolidBrush(COLORREF color);
+    // Describes the brush; answers the bytes written, 0 on failure.
+    int GetLogBrush(LOGBRUSH* description) const;
+    // The brush.
+    operator HBRUSH() const { return static_cast<HBRUSH>(m_hObject); }
+};
+
+// A logical font.
+class VYR_MFC_API CFont : public CGdiObject {
+public:
+    // An object without a font.
+    CFont() = default;
+    ~CFont() override = default;
+
+    // The object attached to the font, else a temporary wrapper; null for null.
+    static CFont* FromHandle(HFONT font);
+    // Makes a font of the description and takes it; FALSE on failure or when the object holds one.
+    BOOL CreateFontIndirectW(const LOGFONTW* description);
+    // Makes a font of the fields (CreateFontW) and takes it; FALSE as above.
+    BOOL CreateFontW(int height, int width, int escapement, int orientation, int weight, BYTE italic, BYTE underline,
+                     BYTE strikeOut, BYTE charSet, BYTE outPrecision, BYTE clipPrecision, BYTE quality,
+                     BYTE pitchAndFamily, LPCWSTR faceName);
+    // Describes the font; answers the bytes written, 0 on failure.
+    int GetLogFont(LOGFONTW* description) const;
+    // The font.
+    operator HFONT() const { return static_cast<HFONT>(m_hObject); }
 };
 
 // Shows a message box (recorded and written to standard error; never waits) with

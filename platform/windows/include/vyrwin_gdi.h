@@ -280,8 +280,9 @@ VYR_WINAPI_EXPORT COLORREF SetBkColor(HDC dc, COLORREF color);
 VYR_WINAPI_EXPORT COLORREF GetTextColor(HDC dc);
 // Sets the text colour and answers the previous one; CLR_INVALID for a bad DC.
 VYR_WINAPI_EXPORT COLORREF SetTextColor(HDC dc, COLORREF color);
-// The colour of pixel (x, y), counted from the top-left corner, of a memory, window
-// or pbuffer DC; CLR_INVALID for a bad DC or a point outside its surface.
+// The colour of the pixel at logical point (x, y) (through the DC's mapping, vyrwin_draw.h; with
+// the default mapping counted from the top-left corner) of a memory, window or pbuffer DC;
+// CLR_INVALID for a bad DC or a point outside its surface.
 VYR_WINAPI_EXPORT COLORREF GetPixel(HDC dc, int x, int y);
 // Paints the rectangle with the DC's brush through a raster operation that takes
 // no source (PATCOPY, PATINVERT, DSTINVERT, BLACKNESS, WHITENESS, ...); FALSE for a

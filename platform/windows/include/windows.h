@@ -5,6 +5,8 @@
 #include "vyrwin_types.h"
 #include "vyrwin_user.h"
 #include "vyrwin_gdi.h"
+#include "vyrwin_draw.h"
+#include "vyrwin_text.h"
 #include "vyrwin_wgl.h"
 #include "vyrwin_reg.h"
 #include "vyrwin_rpc.h"

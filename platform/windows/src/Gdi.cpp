@@ -15,7 +15,6 @@ namespace {
 // The display every DC reports: the test server's screen at 96 dpi.
 constexpr int kScreenWidth = 1280;
 constexpr int kScreenHeight = 1024;
-constexpr int kDpi = 96;
 constexpr int kScreenBitsPixel = 24;
 
 std::unordered_set<HBITMAP>& LiveBitmaps() {
@@ -28,8 +27,8 @@ std::unordered_set<HDC>& LiveDcs() {
     return dcs;
 }
 
-// Millimetres covered by `pixels` at 96 dpi, rounded.
-int Millimetres(int pixels) { return int((pixels * 254 + kDpi * 5) / (kDpi * 10)); }
+// Millimetres covered by `pixels` at `dpi`, rounded.
+int Millimetres(int pixels, int dpi) { return int((int64_t(pixels) * 254 + dpi * 5) / (int64_t(dpi) * 10)); }
 
 // The default colour table of an 8-bit device-dependent bitmap: a 6x6x6 colour
 // cube (index = red * 36 + green * 6 + blue, steps of 51), the rest black.
@@ -283,7 +282,12 @@ HDC CreateCompatibleDC(HDC dc) {
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
-    return NewDc(HDC__::kMemory);
+    HDC created = NewDc(HDC__::kMemory);
+    if (created && dc) {
+        created->dpiX = dc->dpiX;
+        created->dpiY = dc->dpiY;
+    }
+    return created;
 }
 
 HDC CreateDCW(LPCWSTR driver, LPCWSTR, LPCWSTR, const void*) {
@@ -304,8 +308,7 @@ BOOL DeleteDC(HDC dc) {
         return FALSE;
     }
     DestroyGlSurface(dc);
-    ReleaseDcPalette(dc);
-    ReleaseDcBrush(dc);
+    ReleaseDcObjects(dc);
     if (dc->bitmap) dc->bitmap->selectedInto = nullptr;
     LiveDcs().erase(dc);
     delete dc;
@@ -377,11 +380,13 @@ HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, H
 }
 
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
-    if (IsLiveBrush(object)) {
+    if (IsLiveBrush(object) || IsLivePen(object) || IsLiveFont(object)) {
         if (!IsLiveDc(dc)) {
             SetLastError(ERROR_INVALID_HANDLE);
             return nullptr;
         }
+        if (IsLivePen(object)) return SelectPen(dc, static_cast<HPEN>(object));
+        if (IsLiveFont(object)) return SelectFont(dc, static_cast<HFONT>(object));
         return SelectBrush(dc, static_cast<HBRUSH>(object));
     }
     HBITMAP bitmap = static_cast<HBITMAP>(object);
@@ -414,6 +419,8 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
 BOOL DeleteObject(HGDIOBJ object) {
     if (IsLivePalette(object)) return DeletePalette(static_cast<HPALETTE>(object));
     if (IsLiveBrush(object)) return DeleteBrush(static_cast<HBRUSH>(object));
+    if (IsLivePen(object)) return DeletePen(static_cast<HPEN>(object));
+    if (IsLiveFont(object)) return DeleteFontObject(static_cast<HFONT>(object));
     HBITMAP bitmap = static_cast<HBITMAP>(object);
     if (!IsLiveBitmap(bitmap)) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -431,6 +438,9 @@ BOOL DeleteObject(HGDIOBJ object) {
 
 int GetObjectW(HGDIOBJ object, int size, LPVOID buffer) {
     if (IsLivePalette(object)) return DescribePalette(static_cast<HPALETTE>(object), size, buffer);
+    if (IsLiveBrush(object)) return DescribeBrush(static_cast<HBRUSH>(object), size, buffer);
+    if (IsLivePen(object)) return DescribePen(static_cast<HPEN>(object), size, buffer);
+    if (IsLiveFont(object)) return DescribeFont(static_cast<HFONT>(object), size, buffer);
     HBITMAP bitmap = static_cast<HBITMAP>(object);
     if (!IsLiveBitmap(bitmap)) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -460,6 +470,8 @@ DWORD GetObjectType(HGDIOBJ object) {
     if (IsLiveBitmap(static_cast<HBITMAP>(object))) return OBJ_BITMAP;
     if (IsLivePalette(object)) return OBJ_PAL;
     if (IsLiveBrush(object)) return OBJ_BRUSH;
+    if (IsLivePen(object)) return PenObjectType(static_cast<HPEN>(object));
+    if (IsLiveFont(object)) return OBJ_FONT;
     HDC dc = static_cast<HDC>(object);
     if (IsGdiDc(dc)) return dc->kind == HDC__::kMemory ? OBJ_MEMDC : OBJ_DC;
     return IsLiveDc(dc) ? OBJ_DC : 0;
@@ -472,8 +484,8 @@ int GetDeviceCaps(HDC dc, int index) {
     }
     switch (index) {
     case TECHNOLOGY: return DT_RASDISPLAY;
-    case HORZSIZE: return Millimetres(kScreenWidth);
-    case VERTSIZE: return Millimetres(kScreenHeight);
+    case HORZSIZE: return Millimetres(kScreenWidth, dc->dpiX);
+    case VERTSIZE: return Millimetres(kScreenHeight, dc->dpiY);
     case HORZRES:
     case DESKTOPHORZRES: return kScreenWidth;
     case VERTRES:
@@ -489,8 +501,8 @@ int GetDeviceCaps(HDC dc, int index) {
     case ASPECTX:
     case ASPECTY: return 36;
     case ASPECTXY: return 51;
-    case LOGPIXELSX:
-    case LOGPIXELSY: return kDpi;
+    case LOGPIXELSX: return dc->dpiX;
+    case LOGPIXELSY: return dc->dpiY;
     case SIZEPALETTE:
     case NUMRESERVED: return 0;
     case COLORRES: return kScreenBitsPixel;

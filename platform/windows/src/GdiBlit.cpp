@@ -1,66 +1,18 @@
 // Pixel transfers: bitmaps to DIBs, DIBs to DCs, and copies between memory,
 // window and pbuffer DCs with ternary raster operations and nearest-pixel scaling.
-#include "GdiInternal.h"
+#include "GdiDrawInternal.h"
 
 #include <algorithm>
 #include <new>
 
 namespace vyrwin {
 namespace gdi {
-namespace {
-
-// What a transfer reads or writes: the bitmap of a memory DC, a caller's DIB, or
-// the front buffer of a window or pbuffer.
-struct Surface {
-    enum Kind { kPixels, kDrawable };
-    Kind kind = kPixels;
-    PixelView view;         // kPixels
-    bool readOnly = false;  // the stock bitmap or a caller's DIB: writes are dropped
-    HDC dc = nullptr;       // the DC (null for a caller's DIB); kDrawable reads and writes through it
-    int width = 0;
-    int height = 0;
-    bool mono = false;         // a monochrome device-dependent bitmap: colours convert on the way in and out
-    uint32_t pattern = kWhite;  // the DC's brush (0x00RRGGBB)
-    uint32_t background = kWhite;  // the DC's background colour (0x00RRGGBB)
-    uint32_t text = kBlack;        // the DC's text colour (0x00RRGGBB)
-
-    // A block of pixels, rows from the top, `w` per row.
-    bool Read(int x, int y, int w, int h, uint32_t* out) const {
-        if (kind == kDrawable) {
-            if (!ReadDrawablePixels(dc, x, y, w, h, out)) return false;
-            for (size_t i = 0, n = size_t(w) * h; i < n; ++i) out[i] &= kWhite;
-            return true;
-        }
-        for (int r = 0; r < h; ++r) {
-            const uint8_t* row = view.Row(y + r);
-            for (int c = 0; c < w; ++c) *out++ = view.Get(row, x + c);
-        }
-        return true;
-    }
-
-    // Stores a block (the buffer may be changed on the way).
-    bool Write(int x, int y, int w, int h, uint32_t* in) const {
-        if (kind == kDrawable) {
-            for (size_t i = 0, n = size_t(w) * h; i < n; ++i) in[i] |= 0xFF000000u;
-            return WriteDrawablePixels(dc, x, y, w, h, in);
-        }
-        if (readOnly) return true;
-        for (int r = 0; r < h; ++r) {
-            uint8_t* row = view.Row(y + r);
-            for (int c = 0; c < w; ++c) view.Put(row, x + c, *in++);
-        }
-        return true;
-    }
-
-    // A source colour as this surface would hold it.
-    uint32_t Quantise(uint32_t pixel) const { return kind == kPixels ? view.Quantise(pixel) : pixel & kWhite; }
-};
 
 // COLORREF (red lowest) as the 0x00RRGGBB pixels that transfers carry.
 uint32_t PixelOf(COLORREF color) { return (color & 0xFF) << 16 | (color & 0xFF00) | (color >> 16 & 0xFF); }
 
 // The brush and colours of a DC.
-void TakeDcColours(HDC dc, Surface& surface) {
+static void TakeDcColours(HDC dc, Surface& surface) {
     surface.dc = dc;
     surface.pattern = DcBrushPixel(dc);
     surface.background = PixelOf(dc->bkColor);
@@ -95,6 +47,8 @@ bool SurfaceOfDc(HDC dc, Surface& surface, DWORD& error) {
     error = ERROR_INVALID_HANDLE;
     return false;
 }
+
+namespace {
 
 Surface SurfaceOfDib(const PixelView& view) {
     Surface surface;
@@ -423,16 +377,18 @@ BOOL PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop) {
     return BitBlt(dc, x, y, width, height, nullptr, 0, 0, rop);
 }
 
-COLORREF GetPixel(HDC dc, int x, int y) {
+COLORREF GetPixel(HDC dc, int xLogical, int yLogical) {
     DWORD error = 0;
     Surface surface;
     if (!SurfaceOfDc(dc, surface, error)) {
         SetLastError(error);
         return CLR_INVALID;
     }
+    const DeviceMap map = MapOf(dc);
+    const int64_t x = DevicePixel(map.X(xLogical)), y = DevicePixel(map.Y(yLogical));
     if (x < 0 || y < 0 || x >= surface.width || y >= surface.height) return CLR_INVALID;
     GlSurfaceToBitmap(dc);
     uint32_t pixel = 0;
-    if (!surface.Read(x, y, 1, 1, &pixel)) return CLR_INVALID;
+    if (!surface.Read(int(x), int(y), 1, 1, &pixel)) return CLR_INVALID;
     return RGB(pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF);
 }

@@ -2,6 +2,7 @@
 // background and text colours of a DC, and the system colours of the standard theme.
 #include "GdiInternal.h"
 
+#include <cstring>
 #include <new>
 #include <unordered_set>
 
@@ -74,6 +75,23 @@ HBRUSH SelectBrush(HDC dc, HBRUSH brush) {
         if (!brush->stock) ++brush->selectedCount;
     }
     return previous;
+}
+
+HBRUSH DcBrush(HDC dc) { return SelectedBrush(dc); }
+
+int DescribeBrush(HBRUSH brush, int size, LPVOID buffer) {
+    if (!IsLiveBrush(brush)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    if (!buffer) return int(sizeof(LOGBRUSH));
+    if (size < int(sizeof(LOGBRUSH))) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    LOGBRUSH description{BS_SOLID, brush->color, 0};
+    std::memcpy(buffer, &description, sizeof description);
+    return int(sizeof description);
 }
 
 uint32_t DcBrushPixel(HDC dc) {

@@ -85,5 +85,58 @@ struct DibFormat {
 // and describes it. On failure answers false and the error for SetLastError.
 bool ParseDib(const BITMAPINFO* info, UINT usage, DibFormat& format, DWORD& error);
 
+// What a transfer reads or writes: the bitmap of a memory DC, a caller's DIB, or
+// the front buffer of a window or pbuffer.
+struct Surface {
+    enum Kind { kPixels, kDrawable };
+    Kind kind = kPixels;
+    PixelView view;         // kPixels
+    bool readOnly = false;  // the stock bitmap or a caller's DIB: writes are dropped
+    HDC dc = nullptr;       // the DC (null for a caller's DIB); kDrawable reads and writes through it
+    int width = 0;
+    int height = 0;
+    bool mono = false;         // a monochrome device-dependent bitmap: colours convert on the way in and out
+    uint32_t pattern = kWhite;  // the DC's brush (0x00RRGGBB)
+    uint32_t background = kWhite;  // the DC's background colour (0x00RRGGBB)
+    uint32_t text = kBlack;        // the DC's text colour (0x00RRGGBB)
+
+    // A block of pixels, rows from the top, `w` per row.
+    bool Read(int x, int y, int w, int h, uint32_t* out) const {
+        if (kind == kDrawable) {
+            if (!ReadDrawablePixels(dc, x, y, w, h, out)) return false;
+            for (size_t i = 0, n = size_t(w) * h; i < n; ++i) out[i] &= kWhite;
+            return true;
+        }
+        for (int r = 0; r < h; ++r) {
+            const uint8_t* row = view.Row(y + r);
+            for (int c = 0; c < w; ++c) *out++ = view.Get(row, x + c);
+        }
+        return true;
+    }
+
+    // Stores a block (the buffer may be changed on the way).
+    bool Write(int x, int y, int w, int h, uint32_t* in) const {
+        if (kind == kDrawable) {
+            for (size_t i = 0, n = size_t(w) * h; i < n; ++i) in[i] |= 0xFF000000u;
+            return WriteDrawablePixels(dc, x, y, w, h, in);
+        }
+        if (readOnly) return true;
+        for (int r = 0; r < h; ++r) {
+            uint8_t* row = view.Row(y + r);
+            for (int c = 0; c < w; ++c) view.Put(row, x + c, *in++);
+        }
+        return true;
+    }
+
+    // A source colour as this surface would hold it.
+    uint32_t Quantise(uint32_t pixel) const { return kind == kPixels ? view.Quantise(pixel) : pixel & kWhite; }
+};
+
+// COLORREF (red lowest) as the 0x00RRGGBB pixels that transfers carry.
+uint32_t PixelOf(COLORREF color);
+// The surface of a memory, window or pbuffer DC, with the DC's brush and colours. False (with
+// the error for SetLastError) for an information DC or a DC that is not live.
+bool SurfaceOfDc(HDC dc, Surface& surface, DWORD& error);
+
 }  // namespace gdi
 }  // namespace vyrwin

@@ -42,6 +42,15 @@ HPALETTE SelectedPalette(HDC dc) { return dc->palette ? dc->palette : StockPalet
 
 }  // namespace
 
+HPALETTE DcPalette(HDC dc) { return SelectedPalette(dc); }
+
+void ReleaseDcObjects(HDC dc) {
+    ReleaseDcPalette(dc);
+    ReleaseDcBrush(dc);
+    ReleaseDcPen(dc);
+    ReleaseDcFont(dc);
+}
+
 bool IsLivePalette(HGDIOBJ object) {
     HPALETTE palette = static_cast<HPALETTE>(object);
     return palette && (palette == StockPalette() || LivePalettes().count(palette) != 0);
@@ -143,6 +152,8 @@ UINT RealizePalette(HDC dc) {
 HGDIOBJ GetStockObject(int index) {
     if (index == DEFAULT_PALETTE) return StockPalette();
     if (HBRUSH brush = StockBrush(index)) return brush;
+    if (HPEN pen = StockPen(index)) return pen;
+    if (HFONT font = StockFont(index)) return font;
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
 }

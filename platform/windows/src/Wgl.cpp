@@ -675,8 +675,7 @@ BOOL wglDestroyPbufferARB(HPBUFFERARB pbuffer) {
         return FALSE;
     }
     DrawableChanging(pbuffer->pbuffer, false);
-    ReleaseDcPalette(&pbuffer->dc);
-    ReleaseDcBrush(&pbuffer->dc);
+    ReleaseDcObjects(&pbuffer->dc);
     glXDestroyPbuffer(XDisplay(), pbuffer->pbuffer);
     sPbuffers.erase(pbuffer);
     delete pbuffer;

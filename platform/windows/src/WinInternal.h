@@ -23,6 +23,20 @@ struct HDC__ {
     int pixelFormat = 0;            // kMemory: the pixel format set on it (0 until set)
     int surfaceWidth = 0;           // kMemory: size of the GL surface (`drawable`) OpenGL draws into
     int surfaceHeight = 0;
+    HPEN pen = nullptr;             // GDI: the pen selected into it (null: the stock black pen)
+    HFONT font = nullptr;           // GDI: the font selected into it (null: the stock system font)
+    int rop2 = 13;                  // GDI: binary raster operation (R2_COPYPEN)
+    int bkMode = 2;                 // GDI: background mode (OPAQUE)
+    int polyFillMode = 1;           // GDI: polygon fill mode (ALTERNATE)
+    UINT textAlign = 0;             // GDI: text alignment (TA_LEFT | TA_TOP)
+    int mapMode = 1;                // GDI: map mode (MM_TEXT)
+    POINT windowOrg{0, 0};          // GDI: window origin (logical)
+    POINT viewportOrg{0, 0};        // GDI: viewport origin (device)
+    SIZE windowExt{1, 1};           // GDI: window extent
+    SIZE viewportExt{1, 1};         // GDI: viewport extent
+    POINT position{0, 0};           // GDI: current position (logical)
+    int dpiX = 96;                  // GDI: resolution it reports (dots per inch)
+    int dpiY = 96;
 };
 
 namespace vyrwin {
@@ -68,6 +82,33 @@ HBRUSH StockBrush(int index);
 HBRUSH SelectBrush(HDC dc, HBRUSH brush);
 uint32_t DcBrushPixel(HDC dc);
 void ReleaseDcBrush(HDC dc);
+
+// Pens and fonts: whether `object` is a live one (stock ones included), deleting one, the stock
+// one of a GetStockObject index (null for other indices), selecting one into a DC, describing one
+// for GetObjectW, and a DC's pen or font given back when the DC goes away.
+bool IsLivePen(HGDIOBJ object);
+BOOL DeletePen(HPEN pen);
+HPEN StockPen(int index);
+HPEN SelectPen(HDC dc, HPEN pen);
+HPEN DcPen(HDC dc);
+int DescribePen(HPEN pen, int size, LPVOID buffer);
+DWORD PenObjectType(HPEN pen);
+void ReleaseDcPen(HDC dc);
+bool IsLiveFont(HGDIOBJ object);
+BOOL DeleteFontObject(HFONT font);
+HFONT StockFont(int index);
+HFONT SelectFont(HDC dc, HFONT font);
+HFONT DcFont(HDC dc);
+int DescribeFont(HFONT font, int size, LPVOID buffer);
+void ReleaseDcFont(HDC dc);
+// A brush's description for GetObjectW (LOGBRUSH).
+int DescribeBrush(HBRUSH brush, int size, LPVOID buffer);
+// The brush selected into a DC (the stock white brush when none).
+HBRUSH DcBrush(HDC dc);
+// The palette selected into a DC (the stock default palette when none).
+HPALETTE DcPalette(HDC dc);
+// Gives back everything a DC holds selected (palette, brush, pen, font) before it goes away.
+void ReleaseDcObjects(HDC dc);
 
 // A bitmap resource of a module: its size, depth and pixel rows as registered.
 struct BitmapResource {

@@ -77,8 +77,7 @@ void Destroy(HWND window) {
         auto& siblings = window->parent->children;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), window), siblings.end());
     }
-    ReleaseDcPalette(&window->dc);
-    ReleaseDcBrush(&window->dc);
+    ReleaseDcObjects(&window->dc);
     sWindows.erase(window);
     delete window;
 }
