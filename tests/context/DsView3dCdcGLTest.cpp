@@ -379,6 +379,17 @@ TEST_F(DsView3dCdcGLTest, TheSetUpLeavesTheStateAFrameStartsFrom)
     EXPECT_EQ(box[2], 200);
     EXPECT_EQ(box[3], 100);
 
+    // A zero-size viewport, picking or not, sends OpenGL nothing it refuses.
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    view->set_viewport(0, 0, 0, 0);
+    view->pick_mode(1, 10, 10, 5, 5);
+    view->SetupRenderingTransforms(true, true, false, nullptr);
+    view->pick_mode(0, 0, 0, 0, 0);
+    view->SetupRenderingTransforms(false, false, false, nullptr);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    view->set_viewport(0, 0, 200, 100);
+
     // A camera that cannot project leaves both matrices at the identity.
     view->set_eye(view->get_target());
     view->SetupRenderingTransforms(false, true, false, nullptr);
