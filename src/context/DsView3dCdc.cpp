@@ -446,8 +446,9 @@ void CDsView3dCdc::set_foreground_rgb(const CDsColorStorage& color)
         glColor3ub(color.GetRed(), color.GetGreen(), color.GetBlue());
         return;
     }
-    if (driver_context* driver = get_driver_context())
-        driver->set_foreground_rgb(rgb_color(color.GetRed() / 255.0, color.GetGreen() / 255.0, color.GetBlue() / 255.0));
+    driver_context* driver = get_driver_context();
+    if (!driver) return;
+    driver->set_foreground_rgb(rgb_color(color.GetRed() / 255.0, color.GetGreen() / 255.0, color.GetBlue() / 255.0));
 }
 
 int CDsView3dCdc::draw_text_3d(const SPAposition& p, const char* text)
@@ -502,7 +503,8 @@ void CDsView3dCdc::TransformView(const CGmTransformation& t, int refreshView)
     if (refreshView) refresh(nullptr);
 }
 
-void CDsView3dCdc::GetBoundingRect(const CDsPickedItem*, double& x0, double& x1, double& y0, double& y1, bool fromViewport)
+void CDsView3dCdc::GetBoundingRect(const CDsPickedItem*, double& x0, double& x1, double& y0, double& y1,
+                                   bool fromViewport)
 {
     CDsDriverExtrema driver(this);
     if (!GetGlContext() || !driver.GetExtView()) return;

@@ -27,7 +27,7 @@
 //   eye on the target) leaves both matrices at the identity; a far distance not beyond the near
 //   one is moved beyond it, as the modeler view does.
 // - The frustum box of a perspective view is as wide as the viewing volume at its far end, so that
-//   IsOutOfFrustrum never calls outside what a wide perspective shows near the far plane.
+//   IsOutOfFrustrum never calls out what a wide perspective shows near the far plane.
 // - Destroying a view first leaves its context (whose textures are deleted while the view's
 //   OpenGL context still exists), then deletes its record, which releases its OpenGL context only
 //   when that is the current one; CDsGlContext::sCurrentView is forgotten when it names the view.
