@@ -3,6 +3,7 @@
 
 #include "DsBox.h"
 #include "DsGeometryComputer.h"
+#include "DsItemPolyline3D.h"
 #include "DsManager.h"
 #include "GmPosition.h"
 #include "VyrString.h"
@@ -220,4 +221,18 @@ void CDsDriverExtrema::DrawPoint2d(const SPAposition& p)
 {
     const float xyz[3] = {static_cast<float>(p.x()), static_cast<float>(p.y()), static_cast<float>(p.z())};
     UpdateExtrema2D(xyz);
+}
+
+// === CDsViewExtremaControler ===================================================================
+
+CDsViewExtremaControler::CDsViewExtremaControler(view3d* view)
+    : m_driver(new CDsDriverExtrema(view)), m_previous(CDsItemPolyline3D::sViewExtrema)
+{
+    CDsItemPolyline3D::sViewExtrema = m_driver->GetExtView();
+}
+
+CDsViewExtremaControler::~CDsViewExtremaControler()
+{
+    if (m_driver) CDsItemPolyline3D::sViewExtrema = m_previous;
+    delete m_driver;
 }

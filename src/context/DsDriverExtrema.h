@@ -9,9 +9,9 @@
 // coordinates); this driver turns them into pixels with the base view's units per pixel.
 //
 // Measuring the scene of an OpenGL context (the compute argument of AdjustClippingPlanes and
-// AdjustDistance, ComputeBoundaries, GetBoundingRect) and publishing the measuring view for a
-// zoom come with the OpenGL context and the display items; until then the driver measures only
-// what is drawn into it.
+// AdjustDistance, ComputeBoundaries, GetBoundingRect) comes with the context's scene and the
+// display items; until then the driver measures only what is drawn into it. A zoom publishes its
+// measuring view through a CDsViewExtremaControler, for the polylines to report their extremes to.
 //
 // The extrema mode is a process-wide flag raised only for the time of a measurement, so that code
 // drawing into a view can tell a measurement from a real draw.
@@ -122,4 +122,30 @@ private:
     CDsViewExtrema* m_extremaView = nullptr;
     driver_context* m_savedDriver = nullptr;
     CDsBox* m_modelBox = nullptr;
+};
+
+// Publishes a measuring view for the time of a zoom: it owns an extrema driver on the view being
+// measured and makes the driver's measuring view CDsItemPolyline3D::sViewExtrema until it goes.
+class AFX_EXT_CLASS CDsViewExtremaControler {
+public:
+    // No driver; publishes nothing.
+    CDsViewExtremaControler() = default;
+    // A new extrema driver on `view` (see CDsDriverExtrema), its measuring view published.
+    explicit CDsViewExtremaControler(view3d* view);
+    // Not copyable: the controller owns its driver.
+    CDsViewExtremaControler(const CDsViewExtremaControler&) = delete;
+    // Not copyable.
+    CDsViewExtremaControler& operator=(const CDsViewExtremaControler&) = delete;
+    // Withdraws the published view (sViewExtrema goes back to what it was before, null unless
+    // zooms nest) and deletes the driver.
+    virtual ~CDsViewExtremaControler();
+
+    // The driver, null for a default controller.
+    CDsDriverExtrema* GetDriver() const { return m_driver; }
+    // The published measuring view, null for a default controller.
+    CDsViewExtrema* GetExtView() const { return m_driver ? m_driver->GetExtView() : nullptr; }
+
+private:
+    CDsDriverExtrema* m_driver = nullptr;
+    CDsViewExtrema* m_previous = nullptr;
 };

@@ -1,23 +1,281 @@
-// CDsView3dCdc: the display core's view.
+// CDsView3dCdcBase and CDsView3dCdc: the display core's view and the current-view statics.
 #include "DsView3dCdc.h"
 
+#include "DsBox.h"
+#include "DsColorStorage.h"
+#include "DsDriverExtrema.h"
+#include "DsDriverGl.h"
+#include "DsGlContext.h"
+#include "DsGlScene.h"
+#include "DsManager.h"
 #include "DsRectangle.h"
+#include "GmTransformation.h"
+
+#include "SpaErrors.h"
+#include "driver_context.h"
+#include "rgb_color.h"
+
+#include <afxwin.h>
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <cmath>
 
 CDsView3dCdc* CDsView3dCdc::sCurrentView = nullptr;
+CDsView3dCdc* CDsView3dCdc::sPreviousActiveView = nullptr;
+CDsPictureStorage* CDsView3dCdc::sLastPicture = nullptr;
 EPlotMode CDsView3dCdc::sPlotMode = ePlotModeNone;
+int CDsView3dCdc::sPlotX = 0;
+int CDsView3dCdc::sPlotY = 0;
+int CDsView3dCdc::sPlotWidth = 0;
+int CDsView3dCdc::sPlotHeight = 0;
+double CDsView3dCdc::sPlotScale = 1.0;
+bool CDsView3dCdc::sDisplayCurvesMode = true;
+
+namespace {
+
+constexpr double kRadiansToDegrees = 57.29577951308232;
+// The smallest near distance a projection is given.
+constexpr double kMinNearDistance = 0.001;
+
+// A view flag raised for the life of the object (through the view, so that flag 2 is the
+// extrema mode).
+class CViewFlagScope {
+public:
+    CViewFlagScope(CDsView3dCdc& view, EDsViewFlag flag) : m_view(view), m_flag(flag) { m_view.SetFlag(m_flag, true); }
+    ~CViewFlagScope() { m_view.SetFlag(m_flag, false); }
+    CViewFlagScope(const CViewFlagScope&) = delete;
+    CViewFlagScope& operator=(const CViewFlagScope&) = delete;
+
+private:
+    CDsView3dCdc& m_view;
+    EDsViewFlag m_flag;
+};
+
+// The extrema mode raised for the life of the object.
+class CExtremaModeScope {
+public:
+    CExtremaModeScope() { StSetExtremaMode(true); }
+    ~CExtremaModeScope() { StSetExtremaMode(false); }
+    CExtremaModeScope(const CExtremaModeScope&) = delete;
+    CExtremaModeScope& operator=(const CExtremaModeScope&) = delete;
+};
+
+// A device context a driver handed out, given back at the end of the scope.
+class CDriverDcScope {
+public:
+    CDriverDcScope(driver_context& driver, HDC dc) : m_driver(driver), m_dc(dc) {}
+    ~CDriverDcScope() { m_driver.release_device_context(m_dc); }
+    CDriverDcScope(const CDriverDcScope&) = delete;
+    CDriverDcScope& operator=(const CDriverDcScope&) = delete;
+
+private:
+    driver_context& m_driver;
+    HDC m_dc;
+};
+
+// The context of the current view, null without a current view or context.
+CDsGlContext* CurrentContext()
+{
+    return CDsView3dCdc::sCurrentView ? CDsView3dCdc::sCurrentView->GetGlContext() : nullptr;
+}
+
+}  // namespace
+
+// === CDsView3dCdcBase ===========================================================================
+
+CDsView3dCdcBase::~CDsView3dCdcBase() = default;
+
+void CDsView3dCdcBase::refresh(const CRect* rect)
+{
+    driver_context* driver = get_driver_context();
+    if (!driver || !driver->is_viewport_set()) return;
+    HDC dc = driver->get_device_context();
+    if (!dc) return;
+    CDriverDcScope scope(*driver, dc);
+    view3d::refresh(rect);
+}
+
+// === CDsView3dCdc ===============================================================================
+
+CDsView3dCdc::CDsView3dCdc()
+{
+    ResetMembers();
+    sCurrentView = this;
+    SetDefaultAttributes();
+}
 
 CDsView3dCdc::~CDsView3dCdc()
 {
+    // Leave the context while the view is whole: its textures go in its own OpenGL context.
+    if (rendering_context* context = get_rendering_context()) context->remove_view(this);
     if (sCurrentView == this) sCurrentView = nullptr;
+    if (sPreviousActiveView == this) sPreviousActiveView = nullptr;
+    delete m_frustumBox;
+    m_frustumBox = nullptr;
+    DeleteRenderongContextData();
+    if (CDsGlContext::sCurrentView == this) CDsGlContext::sCurrentView = nullptr;
     // The rectangles' viewport cache knows views by address: a later view made at this address
     // must not inherit this one's viewport.
     CDsRectangle::StCacheViewport(nullptr);
 }
 
+void CDsView3dCdc::ResetMembers()
+{
+    set_rendering_context(nullptr);
+    SetRenderMode(eRenderShade);
+    view3d::SetDrawPhase(eDsDrawPhasePlot);
+    // The modeler view's own bits: flag 2 is the process-wide extrema mode, which a new view
+    // must leave alone.
+    for (int f = 0; f < eDsViewFlagCount; ++f) view3d::SetFlag(static_cast<EDsViewFlag>(f), false);
+    delete m_frustumBox;
+    m_frustumBox = new CDsBox;
+    m_locationState = 0;
+}
+
+void CDsView3dCdc::SetDefaultAttributes() {}
+
+void CDsView3dCdc::DeleteRenderongContextData()
+{
+    auto* record = static_cast<gl_context_data*>(get_rendering_context_data());
+    if (!record) return;
+    set_rendering_context_data(nullptr);
+    const bool wasCurrent = record->get_GLRC() && wglGetCurrentContext() == record->get_GLRC();
+    delete record;  // releases its OpenGL context when it is current, and only then
+    if (wasCurrent || CDsGlContext::sCurrentView == this) CDsGlContext::sCurrentView = nullptr;
+}
+
+// --- Context ------------------------------------------------------------------------------------
+
+void CDsView3dCdc::SetGlContext(CDsGlContext* context)
+{
+    set_rendering_context(context);
+}
+
+CDsGlContext* CDsView3dCdc::GetGlContext() const
+{
+    return dynamic_cast<CDsGlContext*>(get_rendering_context());
+}
+
+CWnd* CDsView3dCdc::GetWindow() const
+{
+    // Only a device-context driver knows a window, and a view gets one only with its window.
+    return nullptr;
+}
+
+void CDsView3dCdc::InValidateView()
+{
+    CWnd* window = GetWindow();
+    if (window && window->GetSafeHwnd()) InvalidateRect(window->GetSafeHwnd(), nullptr, TRUE);
+}
+
+void CDsView3dCdc::Activate()
+{
+    CDsGlContext* context = GetGlContext();
+    if (!context) return;
+    CDsGlScene* scene = context->GetScene();
+    if (scene && !scene->GetDisplayModeFlag(19)) scene->SetDisplayModeFlag(19, true);
+}
+
+void CDsView3dCdc::DeActivate()
+{
+    if (CDsGlContext* context = GetGlContext()) context->NotifyViewDeActivated();
+}
+
+// --- Current view and current OpenGL view -------------------------------------------------------
+
 CDsView3dCdc* CDsView3dCdc::StGetCurrent()
 {
+    StMakeGlCurrentView(sCurrentView);
     return sCurrentView;
 }
+
+void CDsView3dCdc::StMakeGlCurrentView(view3d* view)
+{
+    auto* core = dynamic_cast<CDsView3dCdc*>(view);
+    if (!core || CDsGlContext::sCurrentView == core) return;
+    CDsGlContext* context = core->GetGlContext();
+    if (!context) return;
+    gl_context_data* record = context->Get_gl_context_data(core);
+    if (!record || !record->get_GLRC()) return;
+    if (wglMakeCurrent(record->get_DC(), record->get_GLRC())) CDsGlContext::sCurrentView = core;
+}
+
+void CDsView3dCdc::StSetCurrent(CDsView3dCdc* view, bool)
+{
+    if (view == sCurrentView) return;
+    sCurrentView = view;
+    CDsGlContext* context = view ? view->GetGlContext() : nullptr;
+    if (!context) return;
+    if (wglGetCurrentContext()) glFlush();
+    context->MakeCurrent(view);
+}
+
+CDsGlContext* CDsView3dCdc::StGetCurrentGlContext()
+{
+    return CurrentContext();
+}
+
+CDsView3dCdc* CDsView3dCdc::StGetPreviousActiveView()
+{
+    return sPreviousActiveView;
+}
+
+void CDsView3dCdc::StSetPreviousActiveView(view3d* view)
+{
+    sPreviousActiveView = dynamic_cast<CDsView3dCdc*>(view);
+}
+
+void CDsView3dCdc::StGetPickApperture(int& width, int& height)
+{
+    if (!sCurrentView) return;
+    int x = 0, y = 0;
+    sCurrentView->get_pick_aperture(x, y, width, height);
+}
+
+// --- Display suspension -------------------------------------------------------------------------
+
+void CDsView3dCdc::StSuspendDisplay()
+{
+    if (CDsGlContext* context = CurrentContext()) context->PushDisplaySuspension();
+}
+
+void CDsView3dCdc::StResumeDisplay()
+{
+    if (CDsGlContext* context = CurrentContext()) context->PopDisplaySuspension();
+}
+
+bool CDsView3dCdc::StGetDisplaySuspensionMode()
+{
+    CDsGlContext* context = CurrentContext();
+    return context && context->GetDisplaySuspensionMode();
+}
+
+void CDsView3dCdc::ResetDisplaySuspension()
+{
+    if (CDsGlContext* context = GetGlContext()) context->ResetDisplaySuspension();
+}
+
+void CDsView3dCdc::StRefreshAllViews()
+{
+    if (CDsGlContext* context = CurrentContext()) context->refresh_all();
+}
+
+void CDsView3dCdc::StFlushDisplay()
+{
+    glFlush();
+}
+
+// --- Pictures -----------------------------------------------------------------------------------
+
+bool CDsView3dCdc::StGetPictureExistance()
+{
+    return sLastPicture != nullptr;
+}
+
+// --- Plot mode ----------------------------------------------------------------------------------
 
 void CDsView3dCdc::StSetPlotMode(EPlotMode mode)
 {
@@ -37,4 +295,341 @@ EPlotMode CDsView3dCdc::StGetPlotMode()
 bool CDsView3dCdc::StCheckIfPlotIsActive()
 {
     return sPlotMode != ePlotModeNone;
+}
+
+void CDsView3dCdc::SaveParametersBeforePlot()
+{
+    sPlotScale = get_image_scale();
+    get_viewport(sPlotX, sPlotY, sPlotWidth, sPlotHeight);
+}
+
+void CDsView3dCdc::RestoreParametersAfterPlot()
+{
+    set_image_scale(sPlotScale);
+    set_viewport(sPlotX, sPlotY, sPlotWidth, sPlotHeight);
+}
+
+// --- Other process-wide switches ----------------------------------------------------------------
+
+bool CDsView3dCdc::StSetDisplayCurvesMode(bool on)
+{
+    const bool previous = sDisplayCurvesMode;
+    sDisplayCurvesMode = on;
+    return previous;
+}
+
+bool CDsView3dCdc::StGetDisplayCurvesMode()
+{
+    return sDisplayCurvesMode;
+}
+
+void CDsView3dCdc::StSetRenderMode(ERenderMode mode)
+{
+    if (sCurrentView) sCurrentView->SetRenderMode(mode);
+}
+
+ERenderMode CDsView3dCdc::StGetRenderMode()
+{
+    return sCurrentView ? sCurrentView->GetRenderMode() : eRenderWireframe;
+}
+
+bool CDsView3dCdc::StUnused()
+{
+    return false;
+}
+
+void CDsView3dCdc::StUnused(bool) {}
+
+// --- Flags and settings -------------------------------------------------------------------------
+
+void CDsView3dCdc::SetFlag(EDsViewFlag f, bool on)
+{
+    if (f < 0 || f >= eDsViewFlagCount) return;
+    if (f == eDsViewFlagExtrema) {
+        StSetExtremaMode(on);
+        return;
+    }
+    view3d::SetFlag(f, on);
+}
+
+bool CDsView3dCdc::GetFlag(EDsViewFlag f) const
+{
+    if (f < 0 || f >= eDsViewFlagCount) return false;
+    if (f == eDsViewFlagExtrema) return StGetExtremaMode();
+    return view3d::GetFlag(f);
+}
+
+void CDsView3dCdc::SetDocumentFlag(EDsDocumentFlag f, bool on)
+{
+    if (CDsGlContext* context = GetGlContext()) context->Set(f, on);
+}
+
+bool CDsView3dCdc::GetDocumentFlag(EDsDocumentFlag f) const
+{
+    CDsGlContext* context = GetGlContext();
+    return context && context->Get(f);
+}
+
+void CDsView3dCdc::SetRenderMode(ERenderMode mode)
+{
+    view3d::SetRenderMode(mode);
+    if (CDsGlContext* context = GetGlContext()) context->OnRenderModeChanged();
+    switch (mode) {
+    case eRenderWireframe:
+    case eRenderPartialHiddenLines:
+        set_drawing_switch(view_switch_shaded, false);
+        set_drawing_switch(view_switch_edges, true);
+        set_drawing_switch(view_switch_hidden_lines, false);
+        set_drawing_switch(view_switch_fourth, false);
+        break;
+    case eRenderHiddenLines:
+        set_drawing_switch(view_switch_shaded, false);
+        set_drawing_switch(view_switch_edges, true);
+        set_drawing_switch(view_switch_hidden_lines, true);
+        set_drawing_switch(view_switch_fourth, false);
+        break;
+    case eRenderShade:
+    case eRenderMixed:
+        set_drawing_switch(view_switch_shaded, true);
+        set_drawing_switch(view_switch_edges, false);
+        set_drawing_switch(view_switch_hidden_lines, false);
+        set_drawing_switch(view_switch_fourth, false);
+        break;
+    default:
+        break;  // an unknown mode leaves the switches as they are
+    }
+    refresh(nullptr);
+}
+
+void CDsView3dCdc::SetSilhouetteLevel(EDsSilhouetteLevel level)
+{
+    if (CDsGlContext* context = GetGlContext()) context->SetSilhouetteLevel(level);
+}
+
+EDsSilhouetteLevel CDsView3dCdc::GetSilhouetteLevel() const
+{
+    CDsGlContext* context = GetGlContext();
+    return context ? context->GetSilhouetteLevel() : eDsSilhouetteNone;
+}
+
+float CDsView3dCdc::GetMaxDiagonalSizeForFastRefresh() const
+{
+    CDsGlContext* context = GetGlContext();
+    return context ? context->GetMaxDiagonalSizeForFastRefresh() : 0.0f;
+}
+
+void CDsView3dCdc::SetMaxDiagonalSizeForFastRefresh(float size)
+{
+    if (CDsGlContext* context = GetGlContext()) context->SetMaxDiagonalSizeForFastRefresh(size);
+}
+
+// --- Background ---------------------------------------------------------------------------------
+
+bool CDsView3dCdc::ForceWhiteBackgroundRequired() const
+{
+    const CDsManager* manager = CDsManager::GetInstance();
+    const bool bitmap = GetFlag(eDsViewFlagRenderBitmap);
+    return (bitmap && manager->GetFlag(6)) || (bitmap && manager->GetFlag(8)) ||
+           (GetFlag(static_cast<EDsViewFlag>(9)) && manager->GetFlag(7));
+}
+
+void CDsView3dCdc::GetBackgroundColor(rgb_color& color) const
+{
+    color = ForceWhiteBackgroundRequired() ? rgb_color(1.0, 1.0, 1.0) : get_background_rgb();
+}
+
+// --- Drawing ------------------------------------------------------------------------------------
+
+void CDsView3dCdc::set_foreground_rgb(const CDsColorStorage& color)
+{
+    if (!StCheckIfPlotIsActive()) {
+        glColor3ub(color.GetRed(), color.GetGreen(), color.GetBlue());
+        return;
+    }
+    driver_context* driver = get_driver_context();
+    if (!driver) return;
+    driver->set_foreground_rgb(rgb_color(color.GetRed() / 255.0, color.GetGreen() / 255.0, color.GetBlue() / 255.0));
+}
+
+int CDsView3dCdc::draw_text_3d(const SPAposition& p, const char* text)
+{
+    driver_context* driver = get_driver_context();
+    if (!driver || !text) return 0;
+    const float xyz[3] = {static_cast<float>(p.x()), static_cast<float>(p.y()), static_cast<float>(p.z())};
+    return driver->draw_text_3d(xyz, text);
+}
+
+// --- Refresh, size and camera -------------------------------------------------------------------
+
+void CDsView3dCdc::resize(int width, int height)
+{
+    view3d::resize(width, height);
+    AdjustDistance(false);
+}
+
+void CDsView3dCdc::AdjustDistance(bool compute)
+{
+    CViewFlagScope extrema(*this, eDsViewFlagExtrema);
+    CDsDriverExtrema driver(this);
+    driver.AdjustClippingPlanes(compute, false);
+}
+
+void CDsView3dCdc::ZoomAll(float factor)
+{
+    CExtremaModeScope mode;
+    CViewFlagScope reporting(*this, eDsViewFlagReportExtents);
+    CDsViewExtremaControler controller(this);
+    CDsViewExtrema* extrema = controller.GetExtView();
+    API_BEGIN
+        if (CDsGlContext* context = GetGlContext()) context->ComputeViewExtrema(extrema, true);
+        if (extrema) {
+            extrema->recompute_parameters();
+            extrema->update_base_view();
+        }
+        zoom_scale(factor);
+        AdjustDistance(false);
+    API_END
+    (void)result;  // a modeler error ends the fitting; the view keeps what was done before it
+}
+
+void CDsView3dCdc::TransformView(const CGmTransformation& t, int refreshView)
+{
+    const SPAposition target = get_target() * t;
+    const SPAposition eye = get_eye() * t;
+    const SPAvector up = SPAvector(get_up()) * t;
+    set_target(target);
+    set_eye(eye);
+    set_up(up);
+    if (refreshView) refresh(nullptr);
+}
+
+void CDsView3dCdc::GetBoundingRect(const CDsPickedItem*, double& x0, double& x1, double& y0, double& y1,
+                                   bool fromViewport)
+{
+    CDsDriverExtrema driver(this);
+    if (!GetGlContext() || !driver.GetExtView()) return;
+    double a0 = 0.0, a1 = 0.0, b0 = 0.0, b1 = 0.0;
+    if (!driver.GetExtremaInViewportCoordinates(a0, a1, b0, b1, fromViewport)) return;
+    x0 = a0;
+    x1 = a1;
+    y0 = b0;
+    y1 = b1;
+}
+
+// --- OpenGL set-up ------------------------------------------------------------------------------
+
+void CDsView3dCdc::SetupRenderingTransforms(bool pick, bool depth, bool, const CRect* rect)
+{
+    // The camera as it is now: the frame is set up from these copies.
+    const SPAposition eye = get_eye();
+    const SPAposition target = get_target();
+    const SPAunit_vector up = get_up();
+    const double width = get_width();
+    const double height = get_height();
+    double zNear = get_hither();
+    if (!(zNear > 0.0)) zNear = kMinNearDistance;
+    double zFar = get_yon();
+    int vx = 0, vy = 0, vw = 0, vh = 0;
+    get_viewport(vx, vy, vw, vh);
+    const double distance = (target - eye).len();
+    const bool canProject = width > 0.0 && height > 0.0 && std::isfinite(width) && std::isfinite(height) &&
+                            get_camera().is_valid() && std::isfinite(distance);
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    if (pick && vw > 0 && vh > 0) {
+        int cx = 0, cy = 0, aw = 0, ah = 0;
+        get_pick_aperture(cx, cy, aw, ah);
+        const int py = GetFlag(eDsViewFlagPickYUp) ? cy : vh - cy;
+        GLint viewport[4] = {vx, vy, vw, vh};
+        gluPickMatrix(vx + cx, vy + py, std::max(aw, 1), std::max(ah, 1), viewport);
+    }
+    if (canProject) {
+        if (is_perspective()) {
+            if (!(zFar > zNear)) zFar = zNear + std::max(1.0, 2.0 * distance);
+            const double fovy = 2.0 * std::atan2(height / 2.0, distance) * kRadiansToDegrees;
+            gluPerspective(fovy, width / height, zNear, zFar);
+        } else if (depth) {
+            if (!(zFar > zNear)) zFar = zNear + 1.0;
+            glOrtho(-width / 2.0, width / 2.0, -height / 2.0, height / 2.0, zNear, zFar);
+        } else {
+            gluOrtho2D(-width / 2.0, width / 2.0, -height / 2.0, height / 2.0);
+        }
+    }
+
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glViewport(vx, vy, std::max(vw, 0), std::max(vh, 0));
+    if (rect)
+        glScissor(rect->left, rect->top, std::max<LONG>(rect->right - rect->left, 0),
+                  std::max<LONG>(rect->bottom - rect->top, 0));
+    else
+        glScissor(vx, vy, std::max(vw, 0), std::max(vh, 0));
+    glEnable(GL_SCISSOR_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glDepthRange(0.0, 1.0);
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_LINE_STIPPLE);
+    glBlendFunc(GL_ONE, GL_ZERO);
+    glLineWidth(1.0f);
+    glDisable(GL_COLOR_MATERIAL);
+    glEnable(GL_LIGHTING);
+
+    if (canProject)
+        gluLookAt(eye.x(), eye.y(), eye.z(), target.x(), target.y(), target.z(), up.x(), up.y(), up.z());
+}
+
+void CDsView3dCdc::Start2dDraw()
+{
+    int vx = 0, vy = 0, vw = 0, vh = 0;
+    get_viewport(vx, vy, vw, vh);
+    CDsDriverGl::Start2dDraw(std::max(vw, 1), std::max(vh, 1));
+}
+
+void CDsView3dCdc::End2dDraw()
+{
+    CDsDriverGl::End2dDraw();
+}
+
+void CDsView3dCdc::ComputeFrustrumBox(view3d* view, const CRect* rect)
+{
+    const view3d& source = view ? *view : *this;
+    m_frustumBox->ResetMembers();
+    double halfWidth = source.get_width() * 0.5;
+    double halfHeight = source.get_height() * 0.5;
+    const double zNear = source.get_hither();
+    const double zFar = source.get_yon();
+    double eyeX = 0.0, eyeY = 0.0;
+    if (rect) {
+        const double u = source.get_units_per_pixel();
+        int vx = 0, vy = 0, vw = 0, vh = 0;
+        source.get_viewport(vx, vy, vw, vh);
+        eyeX = ((rect->left + rect->right) / 2 - vw / 2) * u;
+        eyeY = ((rect->top + rect->bottom) / 2 - vh / 2) * u;
+        halfWidth = (rect->right - rect->left) * u * 0.5;
+        halfHeight = (rect->bottom - rect->top) * u * 0.5;
+    }
+    if (source.is_perspective()) {
+        // The picture size is measured at the target; beyond it the viewing volume widens.
+        const double distance = source.get_camera().get_distance();
+        const double widening = distance > 0.0 ? zFar / distance : 1.0;
+        if (widening > 1.0 && std::isfinite(widening)) {
+            eyeX *= widening;
+            eyeY *= widening;
+            halfWidth *= widening;
+            halfHeight *= widening;
+        }
+    }
+    m_frustumBox->Expand(static_cast<float>(eyeX + halfWidth), static_cast<float>(eyeY + halfHeight),
+                         static_cast<float>(-zFar));
+    m_frustumBox->Expand(static_cast<float>(eyeX - halfWidth), static_cast<float>(eyeY - halfHeight),
+                         static_cast<float>(-zNear));
+    m_modelToView = source.get_camera().GetTransformation().inverse();
+}
+
+bool CDsView3dCdc::IsOutOfFrustrum(CDsBox& box)
+{
+    CDsBox inView;
+    inView.TransformBox(&m_modelToView, box);
+    return m_frustumBox->IsGivenBoxTotalyOutsideMe(inView);
 }

@@ -192,7 +192,10 @@ bool CDsEllipseStorage::CheckIfRecomputeIsNeeded(view3d* view, bool fast)
     if (!view) return false;
     if (!m_points) return true;
     if (fast) return false;
-    m_lastUnitsPerPixel = view->get_units_per_pixel();
+    const double unitsPerPixel = view->get_units_per_pixel();
+    // A plot draws the same view in passes: while its scale stays, the points stay.
+    if (unitsPerPixel == m_lastUnitsPerPixel && CDsView3dCdc::StGetPlotMode() != ePlotModeNone) return false;
+    m_lastUnitsPerPixel = unitsPerPixel;
     const int count = ComputeFullEllipseSegmentsCount(view);
     if (count == m_fullSegments) return false;
     m_fullSegments = count;

@@ -1,7 +1,8 @@
 // CDsEllipseStorage: one modeler ellipse (or elliptic arc between two parameters) turned into a
 // polyline whose segment count follows the view's scale: about one segment per 20 pixels of the
 // whole ellipse on screen, 64 to 200 per whole turn. The points are cached and reused while the
-// scale and the count stay the same, and during fast refresh.
+// scale and the count stay the same, during fast refresh, and while a plot is under way
+// (CDsView3dCdc::StGetPlotMode) with the scale of the last check.
 //
 // The inner vertices of every arc of one ellipse lie on one common grid of parameters (multiples
 // of 2 pi / the whole-turn count), so neighbouring arcs share their vertices; only the two end

@@ -7,6 +7,8 @@
 
 #include <GL/gl.h>
 
+CDsViewExtrema* CDsItemPolyline3D::sViewExtrema = nullptr;
+
 namespace {
 
 // The open batch: its state (1 open, 0 closed), its buffer, and the depth test it changed with

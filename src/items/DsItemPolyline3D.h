@@ -1,8 +1,9 @@
 // CDsItemPolyline3D: the leaf item of a 3-D polyline in model space, and the process-wide
 // multi-polyline batch that figures open around many polylines drawn in one GL set-up.
 //
-// Only the batch so far: opening and closing it and asking whether one is open (the driver
-// statics leave line smoothing off inside a batch). The polyline item itself and the front-buffer
+// Only the batch so far (opening and closing it and asking whether one is open: the driver
+// statics leave line smoothing off inside a batch), and the measuring view a zoom publishes for
+// polylines to report their extremes to. The polyline item itself and the front-buffer
 // drawing of a batch (through the GL context) come with the display items and the GL context;
 // until then a front-buffer batch sets the depth test as one does but draws into the buffer that
 // is current.
@@ -10,6 +11,7 @@
 
 #include <afx.h>
 
+class CDsViewExtrema;
 class view3d;
 
 // A 3-D polyline item (the batch statics so far).
@@ -25,4 +27,8 @@ public:
     static void StEndMultiPolyline();
     // 1 while a batch is open, else 0.
     static int StInMultiPolyline();
+
+    // The measuring view that polylines report their extremes to while a zoom measures (set by
+    // CDsViewExtremaControler for its lifetime), null otherwise.
+    static CDsViewExtrema* sViewExtrema;
 };

@@ -3,6 +3,7 @@
 #include "DsBox.h"
 #include "DsDriverExtrema.h"
 #include "DsGeometryComputer.h"
+#include "DsItemPolyline3D.h"
 #include "DsManager.h"
 #include "view3d.h"
 
@@ -257,4 +258,34 @@ TEST(DsDriverExtremaTest, PerspectiveViewKeepsItsCameraAndGetsPlanesAroundTheRan
     EXPECT_EQ(view.get_target().z(), 0.0);
     EXPECT_NEAR(view.get_hither(), 50.0 - 1.075, 1e-6);
     EXPECT_NEAR(view.get_yon(), 50.0 + 2.075, 1e-6);
+}
+
+TEST(DsDriverExtremaTest, AZoomPublishesItsMeasuringViewForItsLifetimeOnly)
+{
+    ASSERT_EQ(CDsItemPolyline3D::sViewExtrema, nullptr);
+    view3d view;
+    SetUpTopView(view);
+    {
+        CDsViewExtremaControler none;
+        EXPECT_EQ(none.GetDriver(), nullptr);
+        EXPECT_EQ(none.GetExtView(), nullptr);
+        EXPECT_EQ(CDsItemPolyline3D::sViewExtrema, nullptr);
+    }
+    {
+        CDsViewExtremaControler outer(&view);
+        ASSERT_NE(outer.GetExtView(), nullptr);
+        EXPECT_EQ(CDsItemPolyline3D::sViewExtrema, outer.GetExtView());
+        EXPECT_EQ(outer.GetExtView()->GetBaseView(), &view);
+        {
+            CDsViewExtremaControler inner(&view);
+            EXPECT_EQ(CDsItemPolyline3D::sViewExtrema, inner.GetExtView());
+        }
+        EXPECT_EQ(CDsItemPolyline3D::sViewExtrema, outer.GetExtView());  // a nested zoom gives it back
+        // What the published view measures reaches the controller's driver.
+        outer.GetExtView()->DrawPoint2d(SPAposition(1, 1, 0));
+        double x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+        EXPECT_TRUE(outer.GetDriver()->GetExtremaCoordinates(x0, x1, y0, y1));
+        EXPECT_NEAR(x0, 20.0, 1e-3);  // 1 unit at 0.05 units per pixel
+    }
+    EXPECT_EQ(CDsItemPolyline3D::sViewExtrema, nullptr);
 }

@@ -140,7 +140,7 @@ TEST_F(DsDriverGlDrawGLTest, RectanglesOutlineTheBoxMovedAndTurned)
 
 TEST_F(DsDriverGlDrawGLTest, BoundBoxesDrawTheirEdgesOnly)
 {
-    view_.SetupRenderingTransforms(false, false, false, nullptr);
+    view_.SetupRenderingTransforms(false, true, false, nullptr);
     glDisable(GL_SCISSOR_TEST);
     glEnable(GL_LIGHTING);
     // 4 x 2 units around the origin: edges at pixels x = 60 and 140, y = 30 and 70.

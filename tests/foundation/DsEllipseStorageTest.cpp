@@ -4,6 +4,7 @@
 
 #include "DsBox.h"
 #include "DsPolylineStorage.h"
+#include "DsView3dCdc.h"
 
 #include "ViewSetup.h"
 
@@ -155,6 +156,36 @@ TEST(DsEllipseStorageTest, PointsAreCachedUntilTheScaleChanges)
     ExpectSame(storage.GetEndPoint(), SPAposition());
     ASSERT_EQ(storage.ApproximateEllipse(&view, again), 201);
     EXPECT_DOUBLE_EQ(again[0].z(), 5.0);
+}
+
+TEST(DsEllipseStorageTest, APlotKeepsThePointsWhileTheViewKeepsTheScaleLastChecked)
+{
+    // The plot mode is process-wide: put it back whatever happens.
+    struct PlotModeGuard {
+        ~PlotModeGuard() { CDsView3dCdc::StResetPlotMode(); }
+    } guard;
+    view3d view;
+    CDsEllipseStorage storage(Circle(100.0), 0.0, kTwoPi);
+    const SPAposition* first = nullptr;
+    SetScale(view, 0.05);
+    ASSERT_EQ(storage.ApproximateEllipse(&view, first), 201);  // first points: no scale checked yet
+
+    // The view now shows 1 unit per pixel, the scale a new storage starts from: during a plot
+    // the points stand, although that scale alone would call for 64 segments.
+    SetScale(view, 1.0);
+    CDsView3dCdc::StSetPlotMode(ePlotModePenWidths);
+    const SPAposition* again = nullptr;
+    EXPECT_EQ(storage.ApproximateEllipse(&view, again), 201);
+    EXPECT_EQ(again, first);
+    CDsView3dCdc::StResetPlotMode();
+    EXPECT_EQ(storage.ApproximateEllipse(&view, again), 65);
+
+    // A plot at another scale does compute again, and then keeps the result.
+    CDsView3dCdc::StSetPlotMode(ePlotModeColors);
+    SetScale(view, 0.05);
+    EXPECT_EQ(storage.ApproximateEllipse(&view, first), 201);
+    EXPECT_EQ(storage.ApproximateEllipse(&view, again), 201);
+    EXPECT_EQ(again, first);
 }
 
 TEST(DsEllipseStorageTest, CopiesOwnTheirEllipseAndPoints)

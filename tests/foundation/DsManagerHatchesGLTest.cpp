@@ -42,7 +42,7 @@ protected:
     // The view's camera, a white light from the viewer, a grey background.
     void PrepareLitView()
     {
-        view_.SetupRenderingTransforms(false, false, false, nullptr);
+        view_.SetupRenderingTransforms(false, true, false, nullptr);
         glDisable(GL_SCISSOR_TEST);
         glEnable(GL_LIGHT0);
         vyrtest::Clear(Rgb{60, 60, 60});

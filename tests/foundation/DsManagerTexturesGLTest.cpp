@@ -21,6 +21,12 @@ namespace {
 
 class DsManagerTexturesGLTest : public vyrtest::GlTest {
 protected:
+    // Every view made becomes the current one: each test starts with none.
+    void SetUp() override
+    {
+        vyrtest::GlTest::SetUp();
+        CDsView3dCdc::sCurrentView = nullptr;
+    }
     void TearDown() override
     {
         CDsManager::GetInstance()->RemoveAllTextures(&first_);

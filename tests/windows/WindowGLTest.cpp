@@ -328,6 +328,20 @@ TEST(WindowGLTest, ContextNeedsAPixelFormatAndStaleHandlesFail) {
     EXPECT_FALSE(wglDeleteContext(context));
 }
 
+TEST(WindowGLTest, MakeCurrentCountCountsEveryCallThatNamesAContext) {
+    ASSERT_TRUE(vyrtest::DisplayAvailable());
+    GlWindow a(40, 30, false), b(40, 30, false);
+    ASSERT_TRUE(a.Valid() && b.Valid());
+    const UINT start = VyrGetMakeCurrentCount();
+    ASSERT_TRUE(wglMakeCurrent(a.dc, a.context));
+    ASSERT_TRUE(wglMakeCurrent(a.dc, a.context));  // already current: still a call to count
+    ASSERT_TRUE(wglMakeCurrent(b.dc, b.context));
+    EXPECT_FALSE(wglMakeCurrent(nullptr, b.context));  // a failed call counts too
+    EXPECT_EQ(VyrGetMakeCurrentCount() - start, 4u);
+    ASSERT_TRUE(wglMakeCurrent(nullptr, nullptr));  // releasing names no context
+    EXPECT_EQ(VyrGetMakeCurrentCount() - start, 4u);
+}
+
 TEST(WindowGLTest, UpdateRectFollowsInvalidateAndValidate) {
     ASSERT_TRUE(vyrtest::DisplayAvailable());
     HWND window = CreateWindowExW(0, L"x", L"", 0, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);

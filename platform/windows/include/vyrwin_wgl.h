@@ -174,6 +174,10 @@ VYR_WINAPI_EXPORT BOOL wglDeleteContext(HGLRC context);
 // (any, null) releases the current context. A context may be made current on any
 // DC of its pixel format, one after the other.
 VYR_WINAPI_EXPORT BOOL wglMakeCurrent(HDC dc, HGLRC context);
+// How many wglMakeCurrent calls named a context (not null) in this process, whether or not they
+// succeeded and whether or not that pair was current already: what a caller that is meant to
+// switch contexts only when the view changes can be counted by.
+VYR_WINAPI_EXPORT UINT VyrGetMakeCurrentCount();
 VYR_WINAPI_EXPORT HGLRC wglGetCurrentContext();
 VYR_WINAPI_EXPORT HDC wglGetCurrentDC();
 // Always succeeds for two live contexts: every context shares with the root already.

@@ -24,6 +24,7 @@ std::unordered_set<HGLRC> sContexts;
 std::unordered_set<HPBUFFERARB> sPbuffers;
 HGLRC sCurrentContext = nullptr;
 HDC sCurrentDc = nullptr;
+UINT sMakeCurrentCount = 0;  // wglMakeCurrent calls that named a context
 
 template <typename F>
 F GlProc(const char* name) {
@@ -450,6 +451,7 @@ BOOL wglDeleteContext(HGLRC context) {
 }
 
 BOOL wglMakeCurrent(HDC dc, HGLRC context) {
+    if (context) ++sMakeCurrentCount;
     if (!context) {
         GlSurfaceToBitmap(sCurrentDc);  // a bitmap keeps what OpenGL drew into it
         if (sCurrentContext) MakeCurrentRaw(0, 0, nullptr);
@@ -481,6 +483,8 @@ BOOL wglMakeCurrent(HDC dc, HGLRC context) {
     if (memory) BitmapToGlSurface(dc);  // OpenGL starts from what the bitmap holds
     return TRUE;
 }
+
+UINT VyrGetMakeCurrentCount() { return sMakeCurrentCount; }
 
 HGLRC wglGetCurrentContext() { return sCurrentContext; }
 HDC wglGetCurrentDC() { return sCurrentDc; }

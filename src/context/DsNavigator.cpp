@@ -1,0 +1,32 @@
+// CDsNavigator: the current view and the contexts of views.
+#include "DsNavigator.h"
+
+#include "DsView3dCdc.h"
+
+#include "pick_event.h"
+
+CDsNavigator* CDsNavigator::sInstance = nullptr;
+
+CDsNavigator::~CDsNavigator() = default;
+
+CDsNavigator* CDsNavigator::StGetInstance()
+{
+    if (!sInstance) sInstance = new CDsNavigator();  // never freed: items may use it at unload
+    return sInstance;
+}
+
+CDsView3dCdc* CDsNavigator::GetCurrentView() const
+{
+    return CDsView3dCdc::StGetCurrent();
+}
+
+CDsGlContext* CDsNavigator::GetGlContext(CDsView3dCdc* view) const
+{
+    return view ? view->GetGlContext() : CDsView3dCdc::StGetCurrentGlContext();
+}
+
+CDsGlContext* CDsNavigator::GetGlContext(const pick_event& event) const
+{
+    auto* view = dynamic_cast<CDsView3dCdc*>(event.view());
+    return view ? view->GetGlContext() : nullptr;
+}

@@ -1,0 +1,437 @@
+// The core's view with OpenGL: which view's OpenGL context is current and how often it is
+// switched, the projection and model-view a view sets up (read back through gluProject and
+// pixels), the 2-D drawing mode, presenting, and what destroying or removing a view leaves current.
+#include "DsGlContext.h"
+#include "DsColorStorage.h"
+#include "DsView3dCdc.h"
+
+#include "GlTestFixture.h"
+#include "ViewSetup.h"
+#include "ViewStaticsGuard.h"
+
+#include <GL/glu.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <memory>
+
+using vyrtest::ColorNear;
+using vyrtest::ReadPixel;
+using vyrtest::Rgb;
+using vyrtest::ViewSetup;
+
+namespace {
+
+const Rgb kBlack{0, 0, 0}, kRed{255, 0, 0}, kGreen{0, 255, 0};
+
+// A window with no pixel format and no context: what a view hands its context.
+struct PlainWindow {
+    PlainWindow(int w, int h)
+    {
+        window = CreateWindowExW(0, L"VyrTestWindow", L"view", 0, 0, 0, w, h, nullptr, nullptr, nullptr, nullptr);
+        dc = GetDC(window);
+    }
+    ~PlainWindow()
+    {
+        ReleaseDC(window, dc);
+        DestroyWindow(window);
+    }
+    PlainWindow(const PlainWindow&) = delete;
+    PlainWindow& operator=(const PlainWindow&) = delete;
+    HWND window = nullptr;
+    HDC dc = nullptr;
+};
+
+// A core view of a w x h window, added to `context` (which gives it its OpenGL context).
+std::unique_ptr<CDsView3dCdc> ViewOn(const PlainWindow& window, CDsGlContext& context, int w, int h)
+{
+    auto view = std::make_unique<CDsView3dCdc>();
+    view->set_device_context(window.dc);
+    ViewSetup().Pixels(w, h).ApplyTo(*view);
+    view->SetGlContext(&context);
+    context.add_view(view.get());
+    return view;
+}
+
+HGLRC ContextOf(view3d& view)
+{
+    const auto* record = static_cast<const gl_context_data*>(view.get_rendering_context_data());
+    return record ? record->get_GLRC() : nullptr;
+}
+
+// Views with contexts of their own: each test starts and ends with no live window context and
+// no current view of either kind.
+class DsView3dCdcGLTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(vyrtest::DisplayAvailable());
+        ASSERT_EQ(gl_context::StGetLiveContextCount(), 0);
+    }
+    void TearDown() override
+    {
+        wglMakeCurrent(nullptr, nullptr);
+        EXPECT_EQ(gl_context::StGetLiveContextCount(), 0);
+    }
+    vyrtest::ViewStaticsGuard statics_;
+};
+
+// The projection, model-view and viewport of what is current.
+struct Transforms {
+    Transforms()
+    {
+        glGetDoublev(GL_PROJECTION_MATRIX, projection.data());
+        glGetDoublev(GL_MODELVIEW_MATRIX, modelView.data());
+        glGetIntegerv(GL_VIEWPORT, viewport.data());
+    }
+    // Window coordinates of a model point, as OpenGL would place it.
+    std::array<double, 3> Project(const SPAposition& p) const
+    {
+        std::array<double, 3> w{};
+        EXPECT_EQ(gluProject(p.x(), p.y(), p.z(), modelView.data(), projection.data(), viewport.data(), &w[0], &w[1],
+                             &w[2]),
+                  GL_TRUE);
+        return w;
+    }
+    // The near distance of an orthographic or a perspective projection.
+    double Near(bool perspective) const
+    {
+        return perspective ? projection[14] / (projection[10] - 1.0) : (projection[14] + 1.0) / projection[10];
+    }
+    std::array<double, 16> projection{}, modelView{};
+    std::array<GLint, 4> viewport{};
+};
+
+// The same camera, value for value.
+void ExpectSameCamera(const view3d& a, const view3d& b)
+{
+    EXPECT_EQ(a.get_eye().x(), b.get_eye().x());
+    EXPECT_EQ(a.get_eye().y(), b.get_eye().y());
+    EXPECT_EQ(a.get_eye().z(), b.get_eye().z());
+    EXPECT_EQ(a.get_target().x(), b.get_target().x());
+    EXPECT_EQ(a.get_target().y(), b.get_target().y());
+    EXPECT_EQ(a.get_target().z(), b.get_target().z());
+    EXPECT_EQ(a.get_up().x(), b.get_up().x());
+    EXPECT_EQ(a.get_up().y(), b.get_up().y());
+    EXPECT_EQ(a.get_up().z(), b.get_up().z());
+    EXPECT_EQ(a.get_width(), b.get_width());
+    EXPECT_EQ(a.get_hither(), b.get_hither());
+    EXPECT_EQ(a.get_yon(), b.get_yon());
+}
+
+}  // namespace
+
+TEST_F(DsView3dCdcGLTest, TheNewestViewIsCurrentAndItsContextIsMadeCurrentOnceWhenFirstUsed)
+{
+    PlainWindow w1(120, 80), w2(120, 80), w3(120, 80);
+    CDsGlContext context;
+    auto first = ViewOn(w1, context, 120, 80);
+    auto second = ViewOn(w2, context, 120, 80);
+    ASSERT_NE(ContextOf(*first), nullptr);
+    ASSERT_NE(ContextOf(*second), nullptr);
+    EXPECT_EQ(CDsView3dCdc::sCurrentView, second.get());
+    EXPECT_EQ(CDsGlContext::sCurrentView, nullptr);  // adding a view leaves no OpenGL view known
+
+    UINT start = VyrGetMakeCurrentCount();
+    EXPECT_EQ(CDsView3dCdc::StGetCurrent(), second.get());
+    EXPECT_EQ(VyrGetMakeCurrentCount() - start, 1u);
+    EXPECT_EQ(wglGetCurrentContext(), ContextOf(*second));
+    EXPECT_EQ(CDsGlContext::sCurrentView, second.get());
+    CDsView3dCdc::StGetCurrent();
+    CDsView3dCdc::StGetCurrent();
+    EXPECT_EQ(VyrGetMakeCurrentCount() - start, 1u);  // already current: not again
+
+    // What is drawn now goes to the current view's window only.
+    vyrtest::Clear(kRed);
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 30, 20), kRed));
+
+    // Setting the other view current switches once; using it afterwards switches no more.
+    start = VyrGetMakeCurrentCount();
+    CDsView3dCdc::StSetCurrent(first.get(), false);
+    EXPECT_EQ(VyrGetMakeCurrentCount() - start, 1u);
+    EXPECT_EQ(wglGetCurrentContext(), ContextOf(*first));
+    EXPECT_EQ(CDsView3dCdc::StGetCurrent(), first.get());
+    CDsView3dCdc::StSetCurrent(first.get(), false);
+    EXPECT_EQ(VyrGetMakeCurrentCount() - start, 1u);
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 30, 20), kBlack));  // the first window was not drawn on
+
+    // A third view becomes current without OpenGL; its first use switches once.
+    auto third = ViewOn(w3, context, 120, 80);
+    EXPECT_EQ(CDsView3dCdc::sCurrentView, third.get());
+    start = VyrGetMakeCurrentCount();
+    EXPECT_EQ(CDsView3dCdc::StGetCurrent(), third.get());
+    CDsView3dCdc::StGetCurrent();
+    EXPECT_EQ(VyrGetMakeCurrentCount() - start, 1u);
+    EXPECT_EQ(wglGetCurrentContext(), ContextOf(*third));
+
+    // The same switch for any core view, leaving the current view as it is.
+    CDsView3dCdc::StMakeGlCurrentView(second.get());
+    EXPECT_EQ(wglGetCurrentContext(), ContextOf(*second));
+    EXPECT_EQ(CDsGlContext::sCurrentView, second.get());
+    EXPECT_EQ(CDsView3dCdc::sCurrentView, third.get());
+    view3d plain;
+    CDsView3dCdc::StMakeGlCurrentView(&plain);
+    CDsView3dCdc::StMakeGlCurrentView(nullptr);
+    EXPECT_EQ(wglGetCurrentContext(), ContextOf(*second));
+}
+
+TEST_F(DsView3dCdcGLTest, DestroyingAViewReleasesOnlyItsOwnContext)
+{
+    PlainWindow w1(120, 80), w2(120, 80);
+    CDsGlContext context;
+    auto first = ViewOn(w1, context, 120, 80);
+    auto second = ViewOn(w2, context, 120, 80);
+    const HGLRC firstContext = ContextOf(*first);
+    CDsView3dCdc::StSetCurrent(first.get(), false);
+    ASSERT_EQ(wglGetCurrentContext(), firstContext);
+
+    // Another view goes: what is current stays current and known.
+    second.reset();
+    EXPECT_EQ(wglGetCurrentContext(), firstContext);
+    EXPECT_EQ(CDsGlContext::sCurrentView, first.get());
+    EXPECT_EQ(context.view_count(), 1);
+
+    // The current view goes: its context is released and no view is taken for current.
+    first.reset();
+    EXPECT_EQ(wglGetCurrentContext(), nullptr);
+    EXPECT_EQ(CDsGlContext::sCurrentView, nullptr);
+    EXPECT_EQ(CDsView3dCdc::sCurrentView, nullptr);
+    EXPECT_EQ(context.view_count(), 0);
+}
+
+TEST_F(DsView3dCdcGLTest, RemovingAViewThatIsNotCurrentLeavesTheCurrentOneAlone)
+{
+    PlainWindow w1(120, 80), w2(120, 80);
+    CDsGlContext context;
+    auto first = ViewOn(w1, context, 120, 80);
+    auto second = ViewOn(w2, context, 120, 80);
+    CDsView3dCdc::StSetCurrent(first.get(), false);
+    const UINT start = VyrGetMakeCurrentCount();
+    context.remove_view(second.get());
+    EXPECT_EQ(wglGetCurrentContext(), ContextOf(*first));
+    EXPECT_EQ(CDsGlContext::sCurrentView, first.get());
+    EXPECT_LE(VyrGetMakeCurrentCount() - start, 1u);
+    EXPECT_EQ(second->GetGlContext(), nullptr);
+    EXPECT_NE(ContextOf(*second), nullptr);  // the view keeps its record until it goes
+}
+
+TEST_F(DsView3dCdcGLTest, PresentingTheCurrentViewCopiesItsPictureToTheFront)
+{
+    PlainWindow w1(120, 80);
+    CDsGlContext context;
+    EXPECT_FALSE(context.SwapCurrentViewBuffers());  // no current view
+    auto view = ViewOn(w1, context, 120, 80);
+    ASSERT_EQ(CDsView3dCdc::StGetCurrent(), view.get());
+    glDrawBuffer(GL_BACK);
+    vyrtest::Clear(kGreen);
+    EXPECT_TRUE(context.SwapCurrentViewBuffers());
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 30, 20), kGreen));
+    EXPECT_EQ(context.GetFrontBufferVersion(), 1u);
+}
+
+TEST_F(DsView3dCdcGLTest, TheTargetLandsAtTheViewportCentreForParallelAndPerspectiveCameras)
+{
+    PlainWindow w1(300, 200);
+    CDsGlContext context;
+    auto view = ViewOn(w1, context, 300, 200);
+    ASSERT_EQ(CDsView3dCdc::StGetCurrent(), view.get());
+    for (bool perspective : {false, true}) {
+        for (bool depth : {true, false}) {
+            ViewSetup::Oblique(240, 160, perspective).ApplyTo(*view);
+            view->set_viewport(30, 20, 240, 160);
+            view->SetupRenderingTransforms(false, depth, false, nullptr);
+            const Transforms gl;
+            const auto centre = gl.Project(view->get_target());
+            EXPECT_NEAR(centre[0], 30 + 120, 1e-3) << perspective << depth;
+            EXPECT_NEAR(centre[1], 20 + 80, 1e-3) << perspective << depth;
+            // The picture's right and top edges at the target run along the viewport's.
+            const SPAposition right = view->get_target() + view->get_right() * (view->get_width() / 2);
+            const SPAposition top = view->get_target() + view->get_up() * (view->get_height() / 2);
+            EXPECT_NEAR(gl.Project(right)[0], 30 + 240, 1e-3) << perspective << depth;
+            EXPECT_NEAR(gl.Project(top)[1], 20 + 160, 1e-3) << perspective << depth;
+            // The modeler view's own projection agrees (its drawable y counts down).
+            float x = 0, y = 0;
+            ASSERT_TRUE(view->world_to_drawable(right, x, y));
+            EXPECT_NEAR(x, 240.0, 1e-3);
+        }
+    }
+
+    // What is drawn around the target lights the viewport's centre.
+    ViewSetup::Oblique(240, 160, true).ApplyTo(*view);
+    view->set_viewport(30, 20, 240, 160);
+    view->SetupRenderingTransforms(false, true, false, nullptr);
+    glDisable(GL_LIGHTING);
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    const SPAposition t = view->get_target();
+    const SPAvector r = view->get_right() * 0.3, u = view->get_up() * 0.3;
+    glColor3ub(255, 0, 0);
+    glBegin(GL_QUADS);
+    for (const SPAposition& p : {t - r - u, t + r - u, t + r + u, t - r + u}) glVertex3d(p.x(), p.y(), p.z());
+    glEnd();
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 150, 100), kRed));
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 40, 30), kBlack));
+}
+
+TEST_F(DsView3dCdcGLTest, ANearDistanceOfZeroBecomesAThousandth)
+{
+    PlainWindow w1(200, 100);
+    CDsGlContext context;
+    auto view = ViewOn(w1, context, 200, 100);
+    CDsView3dCdc::StGetCurrent();
+    for (bool perspective : {false, true}) {
+        for (double hither : {0.0, -5.0, 2.0}) {
+            ViewSetup().Clip(hither, 100.0).Perspective(perspective).ApplyTo(*view);
+            view->SetupRenderingTransforms(false, true, false, nullptr);
+            const double expected = hither > 0.0 ? hither : 0.001;
+            // (read back from single-precision matrices)
+            EXPECT_NEAR(Transforms().Near(perspective), expected, expected * 1e-2) << perspective << " " << hither;
+        }
+    }
+}
+
+TEST_F(DsView3dCdcGLTest, AHundredSetUpsLeaveTheCameraWhereItWas)
+{
+    PlainWindow w1(240, 160);
+    CDsGlContext context;
+    auto view = ViewOn(w1, context, 240, 160);
+    CDsView3dCdc::StGetCurrent();
+    for (bool perspective : {false, true}) {
+        ViewSetup::Oblique(240, 160, perspective).ApplyTo(*view);
+        view3d before;
+        ViewSetup::Oblique(240, 160, perspective).ApplyTo(before);
+        view->SetupRenderingTransforms(false, false, false, nullptr);
+        const Transforms first;
+        for (int i = 0; i < 100; ++i) view->SetupRenderingTransforms(false, i % 2 == 0, false, nullptr);
+        view->SetupRenderingTransforms(false, false, false, nullptr);
+        ExpectSameCamera(*view, before);
+        const Transforms last;
+        EXPECT_EQ(last.modelView, first.modelView);
+        EXPECT_EQ(last.projection, first.projection);
+    }
+}
+
+TEST_F(DsView3dCdcGLTest, APickNarrowsTheProjectionToThePickRegion)
+{
+    PlainWindow w1(200, 100);
+    CDsGlContext context;
+    auto view = ViewOn(w1, context, 200, 100);
+    CDsView3dCdc::StGetCurrent();
+    ViewSetup().ApplyTo(*view);
+    // The region around drawable (150, 20), near the top right: its model point comes to the
+    // viewport's centre, whichever way the centre was given.
+    SPAposition picked;
+    ASSERT_TRUE(view->drawable_to_world(150, 20, picked));
+    view->pick_mode(1, 150, 20, 5, 5);
+    view->SetupRenderingTransforms(true, true, false, nullptr);
+    auto centre = Transforms().Project(picked);
+    EXPECT_NEAR(centre[0], 100, 1e-3);
+    EXPECT_NEAR(centre[1], 50, 1e-3);
+
+    // Flag 1: the centre is counted up from the bottom already.
+    view->SetFlag(eDsViewFlagPickYUp, true);
+    view->pick_mode(1, 150, 80, 5, 5);
+    view->SetupRenderingTransforms(true, true, false, nullptr);
+    centre = Transforms().Project(picked);
+    EXPECT_NEAR(centre[0], 100, 1e-3);
+    EXPECT_NEAR(centre[1], 50, 1e-3);
+    view->pick_mode(0, 0, 0, 0, 0);
+}
+
+TEST_F(DsView3dCdcGLTest, TheSetUpLeavesTheStateAFrameStartsFrom)
+{
+    PlainWindow w1(200, 100);
+    CDsGlContext context;
+    auto view = ViewOn(w1, context, 200, 100);
+    CDsView3dCdc::StGetCurrent();
+    ViewSetup().ApplyTo(*view);
+    glEnable(GL_LINE_STIPPLE);
+    glEnable(GL_COLOR_MATERIAL);
+    glLineWidth(3.0f);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    const CRect rect(5, 6, 55, 46);
+    view->SetupRenderingTransforms(false, true, false, &rect);
+    GLint box[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_SCISSOR_BOX, box);
+    EXPECT_EQ(box[0], 5);
+    EXPECT_EQ(box[1], 6);
+    EXPECT_EQ(box[2], 50);
+    EXPECT_EQ(box[3], 40);
+    EXPECT_TRUE(glIsEnabled(GL_SCISSOR_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+    EXPECT_FALSE(glIsEnabled(GL_LINE_STIPPLE));
+    EXPECT_FALSE(glIsEnabled(GL_COLOR_MATERIAL));
+    GLint value = 0;
+    glGetIntegerv(GL_DEPTH_FUNC, &value);
+    EXPECT_EQ(value, GL_LEQUAL);
+    glGetIntegerv(GL_BLEND_SRC, &value);
+    EXPECT_EQ(value, GL_ONE);
+    glGetIntegerv(GL_BLEND_DST, &value);
+    EXPECT_EQ(value, GL_ZERO);
+    GLfloat width = 0;
+    glGetFloatv(GL_LINE_WIDTH, &width);
+    EXPECT_EQ(width, 1.0f);
+
+    view->SetupRenderingTransforms(false, true, false, nullptr);
+    glGetIntegerv(GL_SCISSOR_BOX, box);
+    EXPECT_EQ(box[2], 200);
+    EXPECT_EQ(box[3], 100);
+
+    // A zero-size viewport, picking or not, sends OpenGL nothing it refuses.
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    view->set_viewport(0, 0, 0, 0);
+    view->pick_mode(1, 10, 10, 5, 5);
+    view->SetupRenderingTransforms(true, true, false, nullptr);
+    view->pick_mode(0, 0, 0, 0, 0);
+    view->SetupRenderingTransforms(false, false, false, nullptr);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    view->set_viewport(0, 0, 200, 100);
+
+    // A camera that cannot project leaves both matrices at the identity.
+    view->set_eye(view->get_target());
+    view->SetupRenderingTransforms(false, true, false, nullptr);
+    const Transforms gl;
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_EQ(gl.projection[i], i % 5 == 0 ? 1.0 : 0.0);
+        EXPECT_EQ(gl.modelView[i], i % 5 == 0 ? 1.0 : 0.0);
+    }
+}
+
+TEST_F(DsView3dCdcGLTest, TwoDimensionalDrawingCountsPixelsFromTheLowerLeftCorner)
+{
+    PlainWindow w1(200, 100);
+    CDsGlContext context;
+    auto view = ViewOn(w1, context, 200, 100);
+    CDsView3dCdc::StGetCurrent();
+    ViewSetup().ApplyTo(*view);
+    view->SetupRenderingTransforms(false, true, false, nullptr);
+    glDisable(GL_LIGHTING);
+    vyrtest::Clear(kBlack);
+    GLint depthBefore = 0;
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depthBefore);
+    view->Start2dDraw();
+    view->set_foreground_rgb(CDsColorStorage(255, 0, 0));  // outside a plot: straight to OpenGL
+    glBegin(GL_QUADS);
+    glVertex2i(10, 20);
+    glVertex2i(14, 20);
+    glVertex2i(14, 24);
+    glVertex2i(10, 24);
+    glEnd();
+    view->End2dDraw();
+    GLint depthAfter = 0;
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depthAfter);
+    EXPECT_EQ(depthAfter, depthBefore);
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 12, 22), kRed));
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 12, 77), kBlack));  // not mirrored about the middle row
+
+    // A zero-size viewport still pushes and pops in pairs.
+    view->set_viewport(0, 0, 0, 0);
+    view->Start2dDraw();
+    view->End2dDraw();
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depthAfter);
+    EXPECT_EQ(depthAfter, depthBefore);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
