@@ -19,21 +19,20 @@ function(vyr_add_test target)
   add_executable(${target} ${ARG_SOURCES})
   target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
   target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
-  # Tests never read the registry or the preferences of the person running them: the stores named
-  # here are never written (tests that write use scratch stores of their own).
-  set(env "VYR_TEST_TMP=${CMAKE_BINARY_DIR}/test-tmp"
-          "VYR_REGISTRY_FILE=${CMAKE_BINARY_DIR}/test-tmp/unwritten-registry"
-          "VYR_PREFERENCES_FILE=${CMAKE_BINARY_DIR}/test-tmp/unwritten-preferences")
+  # The environment every run assumes (a scratch folder, stores that are never the person's own,
+  # the sanitizers' suppressions) is set by the program itself, so that a case run by ctest, the
+  # whole program run by hand and a run under a debugger all see the same.
+  target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support/TestEnvironment.cpp)
+  target_compile_definitions(${target} PRIVATE VYR_TEST_TMP_DIR="${CMAKE_BINARY_DIR}/test-tmp")
   if(VYR_SANITIZE)
-    list(APPEND env "LSAN_OPTIONS=suppressions=${VYR_LSAN_SUPPRESSIONS}:print_suppressions=0"
-                    "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+    target_compile_definitions(${target} PRIVATE VYR_TEST_LSAN_SUPPRESSIONS="${VYR_LSAN_SUPPRESSIONS}")
   endif()
   gtest_discover_tests(${target}
     TEST_PREFIX "${target}."
     EXTRA_ARGS ${ARG_ARGS}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "${env}" TIMEOUT 120)
+    PROPERTIES TIMEOUT 120)
   add_test(NAME ${target}.whole COMMAND ${target} --gtest_shuffle ${ARG_ARGS})
-  set_tests_properties(${target}.whole PROPERTIES ENVIRONMENT "${env}" TIMEOUT 600)
+  set_tests_properties(${target}.whole PROPERTIES TIMEOUT 600)
 endfunction()
