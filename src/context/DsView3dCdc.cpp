@@ -9,6 +9,7 @@
 #include "DsGlContext.h"
 #include "DsGlScene.h"
 #include "DsManager.h"
+#include "DsPictureStorage.h"
 #include "DsRectangle.h"
 #include "GmTransformation.h"
 
@@ -359,6 +360,34 @@ void CDsView3dCdc::StFlushDisplay()
 }
 
 // --- Pictures -----------------------------------------------------------------------------------
+
+void CDsView3dCdc::StSavePicture()
+{
+    if (!sCurrentView) return;
+    CDsPictureStorage* picture = new CDsPictureStorage(sCurrentView);
+    delete sLastPicture;
+    sLastPicture = picture;
+}
+
+void CDsView3dCdc::StRestorePicture()
+{
+    if (sCurrentView && sLastPicture) sLastPicture->DisplayPicture(sCurrentView);
+}
+
+void CDsView3dCdc::StSwapPictures()
+{
+    if (!sCurrentView || !sLastPicture) return;
+    CDsPictureStorage* shownNow = new CDsPictureStorage(sCurrentView);
+    sLastPicture->DisplayPicture(sCurrentView);
+    delete sLastPicture;
+    sLastPicture = shownNow;
+}
+
+void CDsView3dCdc::StInvalidatePicture()
+{
+    delete sLastPicture;
+    sLastPicture = nullptr;
+}
 
 bool CDsView3dCdc::StGetPictureExistance()
 {

@@ -45,8 +45,8 @@
 // are the driver's too, and a view whose driver was replaced by another kind (a test's, a
 // measuring one) answers null, 0 or nothing for them and leaves their outputs as they were.
 //
-// Through the pictures (CDsPictureStorage) come StSavePicture, StRestorePicture, StSwapPictures
-// and StInvalidatePicture; through the off-screen buffer (CDsPBuffer) GetPBuffer, IsPBufferValid,
+// Pictures: the last picture saved (sLastPicture) is the view statics' own; saving a new one frees
+// the old. Through the off-screen buffer (CDsPBuffer) come GetPBuffer, IsPBufferValid,
 // IsBackBufferValid and InvalidatePBuffers. Their declarations below say what they do.
 #pragma once
 
@@ -225,14 +225,17 @@ public:
     static void StFlushDisplay();
 
     // --- Pictures (CDsPictureStorage) -----------------------------------------------------
-    // The picture saved by StSavePicture (owned), null when none.
+    // The picture saved by StSavePicture (owned by these statics), null when none.
     static CDsPictureStorage* sLastPicture;
     // With a current view: the saved picture is replaced by a new picture of the current view.
+    // Nothing without a current view.
     static void StSavePicture();
-    // With a current view and a saved picture: the saved picture is shown in the current view.
+    // With a current view and a saved picture: the saved picture is put on the current view (its
+    // clipping planes fitted, CDsPictureStorage::DisplayPicture); the picture stays saved. The
+    // view is not refreshed.
     static void StRestorePicture();
-    // With both: the saved picture is shown and replaced by a picture taken just before, so that
-    // two calls return the camera to where it was.
+    // With both: the saved picture is put on the current view and replaced by a picture taken just
+    // before, so that two calls return the camera to where it was. Nothing without either.
     static void StSwapPictures();
     // Deletes the saved picture.
     static void StInvalidatePicture();
