@@ -234,3 +234,27 @@ TEST_F(DsView3dCdcDriverTest, TextTakesTheDriversFontOrAGivenOneAtItsAnchor)
     EXPECT_EQ(view.DrawText2D(100, 60, CVyrString(L"HH"), font, eDsTextLineCenter, nullptr), 0);
     EXPECT_EQ(view.DrawText3D(p, CVyrString(L"H"), font, eDsTextLineLeft, nullptr), 0);
 }
+
+TEST_F(DsView3dCdcDriverTest, AViewportMovedWhileTheDcIsHeldMovesTheDrawingWithIt)
+{
+    MemoryCanvas canvas(200, 100);
+    CDsView3dCdc view;
+    ViewSetup().Pixels(200, 100).ApplyTo(view);
+    view.SetDC(&canvas.dc);
+    CDC* held = view.GetCdc();  // as a view's OpenGL record holds its window's DC
+    ASSERT_NE(held, nullptr);
+
+    view.set_viewport(20, 10, 100, 50);
+    view.set_foreground_rgb(rgb_color(1.0, 0.0, 0.0));
+    const float line[4] = {0, 0, 50, 0};
+    view.draw_polyline_2d(2, line, 0);
+    EXPECT_EQ(canvas.At(40, 10), 0xFF0000u);  // at the viewport's corner, as it is now
+    EXPECT_EQ(canvas.InkIn(0, 0, 199, 9), 0);
+
+    view.ReleaseCdc(held);
+    EXPECT_EQ(canvas.dc.GetMapMode(), MM_TEXT);
+    POINT origin{0, 0};
+    canvas.dc.LPtoDP(&origin);
+    EXPECT_EQ(origin.x, 0);  // the DC goes back with the mapping it came with
+    EXPECT_EQ(origin.y, 0);
+}
