@@ -154,6 +154,15 @@ TEST_F(DsView3dCdcDriverTest, PixelsPerUnitSizeTheImageAndTheCamera)
     ASSERT_TRUE(view.world_to_drawable(SPAposition(12.5, 0, 0), px, py));
     EXPECT_NEAR(px, 150.0, 1e-3);  // the projection follows the new width
 
+    // A zero-size viewport gives an empty image and leaves the camera as it is.
+    view.set_viewport(0, 0, 0, 0);
+    view.GetImageSize(width, height);
+    EXPECT_EQ(width, 0);
+    EXPECT_EQ(height, 0);
+    view.AdjustWindowSize();
+    EXPECT_DOUBLE_EQ(view.get_width(), 50.0);
+    EXPECT_DOUBLE_EQ(view.get_height(), 12.5);
+
     // A view whose driver is not a device-context driver changes and answers nothing.
     InstallRecordingDriver(view);
     view.SetPixelsPerUnit(8.0, 8.0);
