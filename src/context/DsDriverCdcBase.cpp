@@ -49,6 +49,9 @@ CDC* CDsDriverCdcBase::GetDC()
 {
     if (m_dcUseCount > 0 && m_currentDC) {
         ++m_dcUseCount;
+        // A DC held long (a view's OpenGL record keeps its window's) follows the viewport as it
+        // is now, not as it was when first taken.
+        if (m_savedMapMode) MapViewport(m_currentDC);
         return m_currentDC;
     }
     CDC* dc = m_externalDC;
@@ -67,11 +70,16 @@ CDC* CDsDriverCdcBase::GetDC()
         GetViewportExtEx(handle, &m_savedViewportExt);
         GetViewportOrgEx(handle, &m_savedViewportOrg);
         m_savedMapMode = dc->SetMapMode(MM_ANISOTROPIC);
-        dc->SetWindowExt(m_viewport_width, m_viewport_height);
-        dc->SetViewportExt(m_viewport_width, m_viewport_height);
-        dc->SetViewportOrg(m_viewport_x, m_viewport_y);
+        MapViewport(dc);
     }
     return m_currentDC;
+}
+
+void CDsDriverCdcBase::MapViewport(CDC* dc)
+{
+    dc->SetWindowExt(m_viewport_width, m_viewport_height);
+    dc->SetViewportExt(m_viewport_width, m_viewport_height);
+    dc->SetViewportOrg(m_viewport_x, m_viewport_y);
 }
 
 int CDsDriverCdcBase::ReleaseDC(CDC* dc)

@@ -9,6 +9,10 @@
 // Choices where the plain rule would go wrong:
 // - GetDC raises the use count only when it hands out a DC; ReleaseDC(null) changes nothing. So
 //   a caller that got no DC and gives nothing back leaves the count as it was.
+// - With the automatic map mode, every GetDC maps the viewport as it is then, also while the DC
+//   is held already (a view's OpenGL record holds its window's DC for the view's life, and a
+//   viewport moved meanwhile must move the drawing with it); the last release restores the
+//   mapping the DC had before the first.
 // - The last ReleaseDC restores the map mode of an external DC too (SetDC), and SetDC or
 //   ClearDC while a DC is held finishes its release first: a DC the driver drew into is handed
 //   back with the mapping it came with.
@@ -236,6 +240,9 @@ protected:
 private:
     // Restores the map mode and gives back a window DC; no DC is held afterwards.
     void FinishRelease();
+    // Maps the viewport onto `dc`: window extent = viewport extent = its size, viewport origin =
+    // its corner.
+    void MapViewport(CDC* dc);
     // Selects the colour cube into the image DC, making it on first use.
     void SelectColorCube(CDC* dc);
 };

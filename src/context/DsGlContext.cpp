@@ -283,6 +283,38 @@ void CDsGlContext::ComputeViewExtrema(CDsViewExtrema* extrema, bool full)
     m_scene->ComputeExtrema(extrema, full);
 }
 
+// --- Display-state history ---------------------------------------------------------------------
+
+bool CDsGlContext::AddDsState(CDsStateStorage* state)
+{
+    return m_scene->GetStateContainer()->AddDsState(state);
+}
+
+CDsStateStorage* CDsGlContext::GetDsState(EDsStateDirection direction)
+{
+    return m_scene->GetStateContainer()->GetDsState(direction);
+}
+
+CDsStateStorage* CDsGlContext::GetCurrentStat() const
+{
+    return m_scene->GetStateContainer()->GetCurrentStat();
+}
+
+bool CDsGlContext::IsBackward() const
+{
+    return m_scene->GetStateContainer()->IsBackward();
+}
+
+bool CDsGlContext::IsForward() const
+{
+    return m_scene->GetStateContainer()->IsForward();
+}
+
+void CDsGlContext::ClearDsStateStorage()
+{
+    m_scene->GetStateContainer()->ClearDsStateStorage();
+}
+
 // --- Notifications and parts --------------------------------------------------------------------
 
 CVyrNotifyFunctionality* CDsGlContext::GetGlContextNotificationPointer(CDsGlContext* context)

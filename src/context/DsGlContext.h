@@ -16,6 +16,9 @@
 // nobody else would. When the context goes, every view that names it is detached, so that no view
 // keeps a pointer to a context that is gone.
 //
+// History: the scene keeps the display-state history (CDsStateContainer); the context's history
+// operations forward to it.
+//
 // Display suspension: while the scene's counter is above 0 the display is suspended; when popping
 // brings it to 0 every view's window is invalidated (InvalidateView), so that it repaints.
 //
@@ -29,12 +32,14 @@
 
 #include <afx.h>
 
+#include "DsStateContainer.h"
 #include "VyrNotifyFunctionality.h"
 #include "VyrViewTypes.h"
 #include "gl_context.h"
 
 class CDsGlScene;
 class CDsItemsMap;
+class CDsStateStorage;
 class CDsViewExtrema;
 class CVyrNotifyFunctionality;
 
@@ -135,6 +140,23 @@ public:
     // With `extrema` given: the extrema mode on, the scene measures what it shows into the
     // extrema view, the extrema mode off (also when the measurement raises an error).
     void ComputeViewExtrema(CDsViewExtrema* extrema, bool full);
+
+    // --- Display-state history (the scene's CDsStateContainer) ----------------------------
+    // Takes `state` (owned by the history from here on) as the newest state, dropping the states
+    // ahead of the one shown and, in a full history, the oldest. False, with nothing taken, for
+    // null or a state the history holds already.
+    bool AddDsState(CDsStateStorage* state);
+    // Steps back (eDsStateBackward) or forward and answers the state stepped to (still owned by
+    // the history); null, with nothing moved, when there is none that way.
+    CDsStateStorage* GetDsState(EDsStateDirection direction);
+    // The state shown now, null for an empty history.
+    CDsStateStorage* GetCurrentStat() const;
+    // Whether a step back would answer a state.
+    bool IsBackward() const;
+    // Whether a step forward would answer a state.
+    bool IsForward() const;
+    // Deletes every state of the history.
+    void ClearDsStateStorage();
 
     // --- Notifications --------------------------------------------------------------------
     // The notification base of `context`; null for a null context.

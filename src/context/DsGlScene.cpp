@@ -1,6 +1,8 @@
 // CDsGlScene: the document settings of an OpenGL rendering context.
 #include "DsGlScene.h"
 
+#include "DsStateContainer.h"
+
 #include <cmath>
 
 CDsGlScene::CDsGlScene(CDsGlContext* owner, int sceneNumber) : m_owner(owner), m_sceneNumber(sceneNumber)
@@ -10,9 +12,13 @@ CDsGlScene::CDsGlScene(CDsGlContext* owner, int sceneNumber) : m_owner(owner), m
     SetDisplayModeFlag(25, true);
     SetDisplayModeFlag(7, true);
     m_picturePropsValid = true;
+    m_history = new CDsStateContainer;
 }
 
-CDsGlScene::~CDsGlScene() = default;
+CDsGlScene::~CDsGlScene()
+{
+    delete m_history;
+}
 
 void CDsGlScene::SetDisplayModeFlag(int index, bool value)
 {

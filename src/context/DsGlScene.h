@@ -11,10 +11,12 @@
 // - the refresh counter, the silhouette level (1, cylinders, at the start) and the largest diagonal
 //   drawn during a fast refresh (0, no limit);
 // - two validity flags, true at the start: the picture properties and the render mode. Changes
-//   clear them; the refresh that has taken a change into account sets them again.
+//   clear them; the refresh that has taken a change into account sets them again;
+// - the display-state history (CDsStateContainer), made with the scene and deleted with it, with
+//   the states it holds.
 //
 // Coming with the display items and the rest of the context: the root item groups, background,
-// lights, reference UCS, history, sections, shaders, palettes, refinement and the scene
+// lights, reference UCS, sections, shaders, palettes, refinement and the scene
 // database's scene, and with them the flags' effects on the database (types shown and hidden)
 // and on the bodies (open edges). Until then the scene shows nothing, so measuring its extrema
 // (ComputeExtrema) finds nothing to measure.
@@ -27,6 +29,7 @@
 #include <bitset>
 
 class CDsGlContext;
+class CDsStateContainer;
 class CDsViewExtrema;
 
 // The scene of an OpenGL rendering context.
@@ -41,7 +44,7 @@ public:
     CDsGlScene(const CDsGlScene&) = delete;
     // Not copyable.
     CDsGlScene& operator=(const CDsGlScene&) = delete;
-    // Nothing of its own to free yet.
+    // Deletes the history (and the states it holds).
     virtual ~CDsGlScene();
 
     // The owning context.
@@ -95,6 +98,10 @@ public:
     // Sets the render-mode flag.
     void SetRenderModeValid(bool valid) { m_renderModeValid = valid; }
 
+    // --- Display-state history ------------------------------------------------------------
+    // The history of display states (never null; owned by the scene).
+    CDsStateContainer* GetStateContainer() const { return m_history; }
+
     // --- Measuring ------------------------------------------------------------------------
     // Measures what the scene shows into `view`'s extrema driver (`full`: by drawing it rather
     // than from its bound box). The scene has nothing to show yet, so nothing is measured.
@@ -110,4 +117,5 @@ private:
     float m_maxFastDiagonal = 0.0f;
     bool m_picturePropsValid = true;
     bool m_renderModeValid = true;
+    CDsStateContainer* m_history = nullptr;
 };

@@ -74,6 +74,7 @@ void CDsPictureStorage::DisplayPicture(CDsView3dCdc* view) const
     view->set_width(m_width);
     view->set_height(m_height);
     view->adjust_aspect();
+    view->AdjustDistance(false);
 }
 
 bool CDsPictureStorage::GetData(double* out, int count) const

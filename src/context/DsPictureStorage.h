@@ -5,8 +5,9 @@
 // The flat form of a picture, used to keep it in documents, is 15 doubles in this order:
 // direction x, y, z; up x, y, z; eye x, y, z; target x, y, z; scale; width; height.
 //
-// Applying a picture does not refresh the view; the caller refreshes when it wants the picture
-// shown.
+// Applying a picture fits the view's clipping planes to what its context shows
+// (CDsView3dCdc::AdjustDistance) but does not refresh the view; the caller refreshes when it wants
+// the picture shown.
 #pragma once
 
 #include <afx.h>
@@ -45,8 +46,9 @@ public:
     // Nothing for a null view.
     void UpdatePicture(CDsView3dCdc* view);
     // Gives `view` this camera: direction and up, then eye and target, image scale, width and
-    // height, and the width or height grown to the viewport's aspect. The clipping planes stay as
-    // they were, and the view is not refreshed. Nothing for a null view.
+    // height, the width or height grown to the viewport's aspect, and the clipping planes fitted
+    // to what the view's context shows (AdjustDistance(false)). The view is not refreshed.
+    // Nothing for a null view.
     void DisplayPicture(CDsView3dCdc* view) const;
 
     // Writes the flat form into out[0..14]; true when written. False, with `out` untouched, for a

@@ -3,11 +3,13 @@
 
 #include "DsBox.h"
 #include "DsColorStorage.h"
+#include "DsDriverCdc.h"
 #include "DsDriverExtrema.h"
 #include "DsDriverGl.h"
 #include "DsGlContext.h"
 #include "DsGlScene.h"
 #include "DsManager.h"
+#include "DsPictureStorage.h"
 #include "DsRectangle.h"
 #include "GmTransformation.h"
 
@@ -86,7 +88,83 @@ CDsGlContext* CurrentContext()
 
 // === CDsView3dCdcBase ===========================================================================
 
+CDsView3dCdcBase::CDsView3dCdcBase() : CDsView3dCdcBase(nullptr) {}
+
+CDsView3dCdcBase::CDsView3dCdcBase(CWnd* window)
+{
+    InstallCdcDriver(new CDsDriverCdcBase(window), window);
+}
+
 CDsView3dCdcBase::~CDsView3dCdcBase() = default;
+
+CDsDriverCdcBase* CDsView3dCdcBase::GetCdcDriver() const
+{
+    return dynamic_cast<CDsDriverCdcBase*>(get_driver_context());
+}
+
+void CDsView3dCdcBase::InstallCdcDriver(CDsDriverCdcBase* driver, CWnd* window)
+{
+    // A view of a window shows the whole client area until the host sizes it otherwise; the
+    // modeler view would give a new driver its own 1 x 1 viewport.
+    if (window) driver->recompute_viewport();
+    delete set_driver_context(driver);
+}
+
+void CDsView3dCdcBase::SetDC(CDC* dc)
+{
+    if (CDsDriverCdcBase* driver = GetCdcDriver()) driver->SetDC(dc);
+}
+
+void CDsView3dCdcBase::ClearDC()
+{
+    if (CDsDriverCdcBase* driver = GetCdcDriver()) driver->ClearDC();
+}
+
+CDC* CDsView3dCdcBase::GetCdc()
+{
+    CDsDriverCdcBase* driver = GetCdcDriver();
+    return driver ? driver->GetDC() : nullptr;
+}
+
+void CDsView3dCdcBase::ReleaseCdc(CDC* dc)
+{
+    if (CDsDriverCdcBase* driver = GetCdcDriver()) driver->ReleaseDC(dc);
+}
+
+void CDsView3dCdcBase::SetPixelsPerUnit(double x, double y)
+{
+    if (CDsDriverCdcBase* driver = GetCdcDriver()) driver->SetPixelsPerUnit(x, y);
+}
+
+void CDsView3dCdcBase::GetPixelsPerUnit(double& x, double& y) const
+{
+    if (const CDsDriverCdcBase* driver = GetCdcDriver()) driver->GetPixelsPerUnit(x, y);
+}
+
+void CDsView3dCdcBase::GetImageSize(int& width, int& height) const
+{
+    if (const CDsDriverCdcBase* driver = GetCdcDriver()) driver->GetImageSize(width, height);
+}
+
+void CDsView3dCdcBase::AdjustWindowSize()
+{
+    if (CDsDriverCdcBase* driver = GetCdcDriver()) driver->AdjustWindowSize();
+}
+
+void CDsView3dCdcBase::EnableClear(int on)
+{
+    if (CDsDriverCdcBase* driver = GetCdcDriver()) driver->EnableClear(on);
+}
+
+void CDsView3dCdcBase::SetAutoMapMode(int on)
+{
+    if (CDsDriverCdcBase* driver = GetCdcDriver()) driver->SetAutoMapMode(on);
+}
+
+void CDsView3dCdcBase::UpdateColors()
+{
+    if (CDsDriverCdcBase* driver = GetCdcDriver()) driver->UpdateColors();
+}
 
 void CDsView3dCdcBase::refresh(const CRect* rect)
 {
@@ -100,9 +178,12 @@ void CDsView3dCdcBase::refresh(const CRect* rect)
 
 // === CDsView3dCdc ===============================================================================
 
-CDsView3dCdc::CDsView3dCdc()
+CDsView3dCdc::CDsView3dCdc() : CDsView3dCdc(nullptr) {}
+
+CDsView3dCdc::CDsView3dCdc(CWnd* window) : CDsView3dCdcBase(window)
 {
     ResetMembers();
+    InstallCdcDriver(new CDsDriverCdc(window), window);
     sCurrentView = this;
     SetDefaultAttributes();
 }
@@ -161,8 +242,18 @@ CDsGlContext* CDsView3dCdc::GetGlContext() const
 
 CWnd* CDsView3dCdc::GetWindow() const
 {
-    // Only a device-context driver knows a window, and a view gets one only with its window.
-    return nullptr;
+    const CDsDriverCdcBase* driver = GetCdcDriver();
+    return driver ? driver->GetWnd() : nullptr;
+}
+
+CDC* CDsView3dCdc::GetDc()
+{
+    return GetCdc();
+}
+
+void CDsView3dCdc::ReleaseDc(CDC* dc)
+{
+    ReleaseCdc(dc);
 }
 
 void CDsView3dCdc::InValidateView()
@@ -269,6 +360,34 @@ void CDsView3dCdc::StFlushDisplay()
 }
 
 // --- Pictures -----------------------------------------------------------------------------------
+
+void CDsView3dCdc::StSavePicture()
+{
+    if (!sCurrentView) return;
+    CDsPictureStorage* picture = new CDsPictureStorage(sCurrentView);
+    delete sLastPicture;
+    sLastPicture = picture;
+}
+
+void CDsView3dCdc::StRestorePicture()
+{
+    if (sCurrentView && sLastPicture) sLastPicture->DisplayPicture(sCurrentView);
+}
+
+void CDsView3dCdc::StSwapPictures()
+{
+    if (!sCurrentView || !sLastPicture) return;
+    CDsPictureStorage* shownNow = new CDsPictureStorage(sCurrentView);
+    sLastPicture->DisplayPicture(sCurrentView);
+    delete sLastPicture;
+    sLastPicture = shownNow;
+}
+
+void CDsView3dCdc::StInvalidatePicture()
+{
+    delete sLastPicture;
+    sLastPicture = nullptr;
+}
 
 bool CDsView3dCdc::StGetPictureExistance()
 {
@@ -457,6 +576,41 @@ int CDsView3dCdc::draw_text_3d(const SPAposition& p, const char* text)
     if (!driver || !text) return 0;
     const float xyz[3] = {static_cast<float>(p.x()), static_cast<float>(p.y()), static_cast<float>(p.z())};
     return driver->draw_text_3d(xyz, text);
+}
+
+int CDsView3dCdc::draw_text_2d(float x, float y, const CVyrString& text)
+{
+    auto* driver = dynamic_cast<CDsDriverCdc*>(get_driver_context());
+    return driver ? driver->draw_text_2d(x, y, text) : 0;
+}
+
+int CDsView3dCdc::DrawText2D(int x, int y, const CVyrString& text, CDsNFontStorage& font,
+                             EDsTextLineAlignment align, int* dx)
+{
+    driver_context* driver = get_driver_context();
+    return driver ? driver->DrawText2D(x, y, text, font, align, dx) : 0;
+}
+
+int CDsView3dCdc::DrawText3D(CGmPosition& p, const CVyrString& text, CDsNFontStorage& font,
+                             EDsTextLineAlignment align, int* dx)
+{
+    driver_context* driver = get_driver_context();
+    return driver ? driver->DrawText3D(p, text, font, align, dx) : 0;
+}
+
+void CDsView3dCdc::SetTextSlanted(bool on)
+{
+    if (auto* driver = dynamic_cast<CDsDriverCdc*>(get_driver_context())) driver->SetTextSlanted(on);
+}
+
+void CDsView3dCdc::SetTextBaseAngle(int degrees)
+{
+    if (auto* driver = dynamic_cast<CDsDriverCdc*>(get_driver_context())) driver->SetTextLineBaseAngle(degrees);
+}
+
+void CDsView3dCdc::SetFont(const CDsNFontStorage& font)
+{
+    if (auto* driver = dynamic_cast<CDsDriverCdc*>(get_driver_context())) driver->SetFont(font);
 }
 
 // --- Refresh, size and camera -------------------------------------------------------------------

@@ -38,13 +38,16 @@
 // sections and its reference UCS: UpdateBackgroundColor, IsSection and GetReferenceUcs (the
 // modeler view's answers stand until then: no background change, no section, no UCS).
 //
-// Through the device-context driver (CDsDriverCdcBase, CDsDriverCdc) come: the driver the views
-// install, the window of a view (GetWindow, InValidateView, the invalidation at the end of a
-// display suspension), its device context (GetCdc, GetDc, SetDC) and the driver's scales, text and
-// fonts. Through the pictures (CDsPictureStorage) come StSavePicture, StRestorePicture,
-// StSwapPictures and StInvalidatePicture; through the off-screen buffer (CDsPBuffer) GetPBuffer,
-// IsPBufferValid, IsBackBufferValid and InvalidatePBuffers. Their declarations below say what
-// they do.
+// The device-context driver: every view owns one (CDsDriverCdc for a core view), made on the
+// view's window when it has one, else without a window (it then draws only into a device context
+// given with SetDC). A view made on a window takes the window's client area as its viewport. The
+// view's window (GetWindow) is the driver's; the view's device context, scales, text and fonts
+// are the driver's too, and a view whose driver was replaced by another kind (a test's, a
+// measuring one) answers null, 0 or nothing for them and leaves their outputs as they were.
+//
+// Pictures: the last picture saved (sLastPicture) is the view statics' own; saving a new one frees
+// the old. Through the off-screen buffer (CDsPBuffer) come GetPBuffer, IsPBufferValid,
+// IsBackBufferValid and InvalidatePBuffers. Their declarations below say what they do.
 #pragma once
 
 #include <afx.h>
@@ -56,10 +59,12 @@
 class CDC;
 class CDsBox;
 class CDsColorStorage;
+class CDsDriverCdcBase;
 class CDsGlContext;
 class CDsNFontStorage;
 class CDsPBuffer;
 class CDsPictureStorage;
+class CGmPosition;
 class CGmTransformation;
 class CVyrString;
 class CWnd;
@@ -78,9 +83,11 @@ enum EPlotMode : int {
 // The device-context view: a modeler view that draws through a device-context driver.
 class AFX_EXT_CLASS CDsView3dCdcBase : public view3d {
 public:
-    // A modeler view with its defaults.
-    CDsView3dCdcBase() = default;
-    // A view of `window`, whose driver draws on the window's device context.
+    // A modeler view with its defaults and a device-context driver without a window (it draws
+    // into a device context given with SetDC).
+    CDsView3dCdcBase();
+    // A view of `window` (not owned; null: as the default view), whose device-context driver draws
+    // on the window's device context; the viewport is the window's client area.
     explicit CDsView3dCdcBase(CWnd* window);
     // Not copyable (see CDsView3dCdc).
     CDsView3dCdcBase(const CDsView3dCdcBase&) = delete;
@@ -95,6 +102,8 @@ public:
     void refresh(const CRect* rect = nullptr) override;
 
     // --- Through the device-context driver ------------------------------------------------
+    // (Each does nothing, answers null or leaves its outputs as they were while the view's driver
+    // is not a device-context driver.)
     // Makes the driver draw on `dc` (not owned) instead of the window's device context.
     void SetDC(CDC* dc);
     // Back to the window's device context.
@@ -103,30 +112,41 @@ public:
     CDC* GetCdc();
     // Gives back a device context from GetCdc.
     void ReleaseCdc(CDC* dc);
-    // Stores the driver's pixels per model unit in x and y and invalidates the transformation.
+    // Stores the driver's pixels per model unit in x and y (positive and finite, else ignored)
+    // and invalidates the transformation.
     void SetPixelsPerUnit(double x, double y);
-    // The driver's pixels per model unit.
+    // The driver's pixels per model unit (1 and 1 until set).
     void GetPixelsPerUnit(double& x, double& y) const;
-    // The viewport's size divided by the pixels per unit.
+    // The viewport's size divided by the pixels per unit (truncated).
     void GetImageSize(int& width, int& height) const;
-    // The camera's size from the viewport, the pixels per unit and the image scale.
+    // The camera's width and height := the viewport's size / the pixels per unit / the image
+    // scale; the transformation is invalidated.
     void AdjustWindowSize();
     // Whether the driver clears its output (not 0) or not.
     void EnableClear(int on);
-    // Whether the driver sets its map mode on every device context it hands out.
+    // Whether the driver maps the viewport onto every device context it hands out (not 0, the
+    // default) or leaves the context's mapping alone.
     void SetAutoMapMode(int on);
     // Selects and realises the driver's palette into its device context and updates the colours.
     void UpdateColors();
+
+protected:
+    // The view's driver when it is a device-context driver, else null.
+    CDsDriverCdcBase* GetCdcDriver() const;
+    // Installs `driver` (owned from here on; its viewport is `window`'s client area when a window
+    // is given) in place of the view's driver, which is deleted.
+    void InstallCdcDriver(CDsDriverCdcBase* driver, CWnd* window);
 };
 
 // The display core's view.
 class AFX_EXT_CLASS CDsView3dCdc : public CDsView3dCdcBase {
 public:
     // A view with the defaults (render mode 3, draw phase 4, every view flag clear, an empty
-    // frustum box, location state 0, no context); it becomes the current view without touching
-    // OpenGL.
+    // frustum box, location state 0, no context) and a CDsDriverCdc without a window; it becomes
+    // the current view without touching OpenGL.
     CDsView3dCdc();
-    // A view of `window`, with a device-context driver on it; otherwise as the default view.
+    // A view of `window` (not owned; null: as the default view), with a CDsDriverCdc on it and
+    // the window's client area as its viewport; otherwise as the default view.
     explicit CDsView3dCdc(CWnd* window);
     // Not copyable: a copy would share the frustum box, the off-screen buffer and the record.
     CDsView3dCdc(const CDsView3dCdc&) = delete;
@@ -149,8 +169,8 @@ public:
     void SetGlContext(CDsGlContext* context);
     // The view's context, null when it has none.
     CDsGlContext* GetGlContext() const;
-    // The window the view's device-context driver draws on; null while the view has no such
-    // driver (as every view made without a window).
+    // The window the view's device-context driver draws on; null for a view made without a
+    // window (or whose driver is not a device-context driver).
     CWnd* GetWindow() const;
     // The driver's device context when the driver is a device-context driver, else null.
     CDC* GetDc();
@@ -205,14 +225,17 @@ public:
     static void StFlushDisplay();
 
     // --- Pictures (CDsPictureStorage) -----------------------------------------------------
-    // The picture saved by StSavePicture (owned), null when none.
+    // The picture saved by StSavePicture (owned by these statics), null when none.
     static CDsPictureStorage* sLastPicture;
     // With a current view: the saved picture is replaced by a new picture of the current view.
+    // Nothing without a current view.
     static void StSavePicture();
-    // With a current view and a saved picture: the saved picture is shown in the current view.
+    // With a current view and a saved picture: the saved picture is put on the current view (its
+    // clipping planes fitted, CDsPictureStorage::DisplayPicture); the picture stays saved. The
+    // view is not refreshed.
     static void StRestorePicture();
-    // With both: the saved picture is shown and replaced by a picture taken just before, so that
-    // two calls return the camera to where it was.
+    // With both: the saved picture is put on the current view and replaced by a picture taken just
+    // before, so that two calls return the camera to where it was. Nothing without either.
     static void StSwapPictures();
     // Deletes the saved picture.
     static void StInvalidatePicture();
@@ -302,13 +325,20 @@ public:
     using view3d::set_foreground_rgb;
     // A text at a model point, handed to the driver (its draw_text_3d); 0 without a driver or text.
     int draw_text_3d(const SPAposition& p, const char* text) override;
-    // A text at a drawable point through the device-context driver; 0 without one.
+    // A text with its top-left corner at drawable point (x, y), in the device-context driver's
+    // font and pen colour; the driver's answer, 0 when the driver is not a CDsDriverCdc.
     int draw_text_2d(float x, float y, const CVyrString& text);
-    // Slanted (italic) text of the device-context driver.
+    // A text on its baseline at drawable point (x, y) in `font`, aligned left, centred or right,
+    // with the advances `dx` when given, through the view's driver; its answer, 0 without one.
+    int DrawText2D(int x, int y, const CVyrString& text, CDsNFontStorage& font, EDsTextLineAlignment align, int* dx);
+    // DrawText2D at the drawable position of model point `p`, through the view's driver; its
+    // answer, 0 without one or when the point does not project.
+    int DrawText3D(CGmPosition& p, const CVyrString& text, CDsNFontStorage& font, EDsTextLineAlignment align, int* dx);
+    // Slanted (italic) text of the CDsDriverCdc.
     void SetTextSlanted(bool on);
-    // The base angle of the device-context driver's text, in degrees.
+    // The base angle of the CDsDriverCdc's text, in degrees (kept in tenths of a degree).
     void SetTextBaseAngle(int degrees);
-    // The device-context driver's font.
+    // The CDsDriverCdc's font becomes a copy of `font`.
     void SetFont(const CDsNFontStorage& font);
 
     // --- Refresh, size and camera ---------------------------------------------------------

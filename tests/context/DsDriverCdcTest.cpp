@@ -7,6 +7,7 @@
 #include "DsStylePalette.h"
 #include "DsView3dCdc.h"
 #include "GmPosition.h"
+#include "MemoryCanvas.h"
 #include "ViewSetup.h"
 #include "VyrString.h"
 #include "view3d.h"
@@ -25,57 +26,7 @@ namespace {
 
 constexpr uint32_t kWhite = 0xFFFFFF;
 
-// A white memory DC on a top-down 32-bit DIB section (pixels 0x00RRGGBB), as a framework CDC.
-struct Canvas {
-    Canvas(int w, int h) : width(w), height(h) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = w;
-        info.bmiHeader.biHeight = -h;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* pixels = nullptr;
-        bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
-        bits = static_cast<uint32_t*>(pixels);
-        dc.CreateCompatibleDC(nullptr);
-        old = SelectObject(dc.GetSafeHdc(), bitmap);
-        Clear();
-    }
-    ~Canvas() {
-        SelectObject(dc.GetSafeHdc(), old);
-        dc.DeleteDC();
-        DeleteObject(bitmap);
-        CGdiObject::DeleteTempMap();
-    }
-    void Clear() { std::fill(bits, bits + width * height, kWhite); }
-    uint32_t At(int x, int y) const { return bits[y * width + x]; }
-    // The box of the pixels that are not white; false when there are none.
-    bool Ink(int& left, int& top, int& right, int& bottom) const {
-        left = top = INT_MAX;
-        right = bottom = INT_MIN;
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                if (At(x, y) != kWhite) {
-                    left = std::min(left, x);
-                    right = std::max(right, x);
-                    top = std::min(top, y);
-                    bottom = std::max(bottom, y);
-                }
-        return left <= right;
-    }
-    int InkIn(int x0, int y0, int x1, int y1) const {
-        int count = 0;
-        for (int y = std::max(y0, 0); y <= std::min(y1, height - 1); ++y)
-            for (int x = std::max(x0, 0); x <= std::min(x1, width - 1); ++x) count += At(x, y) != kWhite;
-        return count;
-    }
-
-    int width, height;
-    HBITMAP bitmap = nullptr;
-    uint32_t* bits = nullptr;
-    CDC dc;
-    HGDIOBJ old = nullptr;
-};
+using Canvas = vyrtest::MemoryCanvas;
 
 // A driver that counts the points of every polyline it is asked to draw.
 class RecordingDriver : public CDsDriverCdc {

@@ -1,10 +1,11 @@
 // The core's rendering context and its scene without OpenGL: the document flags and what their
-// changes mark, the display-suspension counter, the preference services' list, the item map and
-// the records of views that have no device context.
+// changes mark, the display-suspension counter, the display-state history the scene keeps, the
+// preference services' list, the item map and the records of views that have no device context.
 #include "DsGlContext.h"
 #include "DsGlScene.h"
 #include "DsItemsMap.h"
 #include "DsPreferencesServices.h"
+#include "DsStateStorage.h"
 #include "SpaEntity.h"
 
 #include "ViewStaticsGuard.h"
@@ -23,6 +24,29 @@ class DsGlContextTest : public ::testing::Test {
 protected:
     vyrtest::ViewStaticsGuard statics_;
 };
+
+// A state that counts how many of its kind are alive, marked with a number (its camera's eye x).
+struct MarkedState : CDsStateStorage {
+    explicit MarkedState(int mark)
+    {
+        ++sAlive;
+        CDsPictureStorage picture;
+        picture.SetEye(SPAposition(mark, 0.0, 0.0));
+        SavePicture(picture);
+    }
+    ~MarkedState() override { --sAlive; }
+    static int sAlive;
+};
+int MarkedState::sAlive = 0;
+
+// The mark of a state; -1 for none.
+int MarkOf(const CDsStateStorage* state)
+{
+    if (!state) return -1;
+    CDsPictureStorage picture;
+    state->GetPicture(picture);
+    return static_cast<int>(picture.GetEye().x());
+}
 
 bool Listed(CDsGlContext* context)
 {
@@ -120,6 +144,43 @@ TEST_F(DsGlContextTest, TheSuspensionCounterNeverGoesBelowZero)
     EXPECT_EQ(context.GetRefreshCounter(), 2);
     context.ResetRefreshCounter();
     EXPECT_EQ(context.GetRefreshCounter(), 0);
+}
+
+TEST_F(DsGlContextTest, TheHistoryKeepsTheLastTwentyStatesAndGoesWithTheContext)
+{
+    MarkedState::sAlive = 0;
+    {
+        CDsGlContext context;
+        // An empty history: no state either way.
+        EXPECT_EQ(context.GetCurrentStat(), nullptr);
+        EXPECT_FALSE(context.IsBackward());
+        EXPECT_FALSE(context.IsForward());
+        EXPECT_EQ(context.GetDsState(eDsStateBackward), nullptr);
+        EXPECT_EQ(context.GetDsState(eDsStateForward), nullptr);
+        EXPECT_FALSE(context.AddDsState(nullptr));
+
+        for (int mark = 1; mark <= 25; ++mark) ASSERT_TRUE(context.AddDsState(new MarkedState(mark)));
+        EXPECT_EQ(MarkedState::sAlive, 20);  // the five oldest were freed
+        EXPECT_EQ(MarkOf(context.GetCurrentStat()), 25);
+        EXPECT_FALSE(context.IsForward());
+        for (int step = 1; step <= 19; ++step) EXPECT_EQ(MarkOf(context.GetDsState(eDsStateBackward)), 25 - step);
+        EXPECT_FALSE(context.IsBackward());
+        EXPECT_EQ(context.GetDsState(eDsStateBackward), nullptr);
+        EXPECT_EQ(MarkOf(context.GetCurrentStat()), 6);
+        for (int step = 1; step <= 19; ++step) EXPECT_EQ(MarkOf(context.GetDsState(eDsStateForward)), 6 + step);
+        EXPECT_EQ(context.GetDsState(eDsStateForward), nullptr);
+        EXPECT_EQ(MarkOf(context.GetCurrentStat()), 25);
+
+        // The history is the scene's: the context's operations reach the one container.
+        EXPECT_EQ(context.GetScene()->GetStateContainer()->GetCurrentStat(), context.GetCurrentStat());
+        context.ClearDsStateStorage();
+        EXPECT_EQ(MarkedState::sAlive, 0);
+        EXPECT_EQ(context.GetCurrentStat(), nullptr);
+        context.AddDsState(new MarkedState(1));
+        context.AddDsState(new MarkedState(2));
+        EXPECT_TRUE(context.IsBackward());
+    }
+    EXPECT_EQ(MarkedState::sAlive, 0);  // the states went with the context
 }
 
 TEST_F(DsGlContextTest, AContextFollowsThePreferencesForItsLifetime)

@@ -5,6 +5,7 @@
 #include "DsView3dCdc.h"
 
 #include "ViewSetup.h"
+#include "ViewStaticsGuard.h"
 
 #include <gtest/gtest.h>
 
@@ -20,13 +21,11 @@
 
 namespace {
 
-// Views are process-wide once made current: each test puts back the current view it found.
+// Views are process-wide once made current, and so is the view statics' saved picture: each test
+// puts back what it found.
 class PictureTest : public ::testing::Test {
 protected:
-    void TearDown() override { CDsView3dCdc::sCurrentView = savedCurrent_; }
-
-private:
-    CDsView3dCdc* const savedCurrent_ = CDsView3dCdc::sCurrentView;
+    vyrtest::ViewStaticsGuard statics_;
 };
 
 // A picture that counts how many of its kind are alive, to see the list free what it owns.
@@ -141,27 +140,64 @@ TEST_F(PictureTest, AStoredPictureBringsTheViewBackToWhatItShowed)
     }
 }
 
+TEST_F(PictureTest, ThePictureSavedByTheViewStaticsPutsTheCurrentViewBack)
+{
+    // Nothing to save from or to restore without a current view or a saved picture.
+    CDsView3dCdc::StSavePicture();
+    EXPECT_FALSE(CDsView3dCdc::StGetPictureExistance());
+    CDsView3dCdc view;
+    vyrtest::ViewSetup::Oblique(200, 100, true).Up({1, 1, 0}).ApplyTo(view);
+    const std::vector<float> saved = Projections(view);
+    CDsView3dCdc::StRestorePicture();
+    CDsView3dCdc::StSwapPictures();
+    ExpectSamePicture(view, saved);
+    EXPECT_FALSE(CDsView3dCdc::StGetPictureExistance());
+
+    CDsView3dCdc::StSavePicture();
+    EXPECT_TRUE(CDsView3dCdc::StGetPictureExistance());
+    vyrtest::ViewSetup().Pixels(200, 100).Eye({-5, 60, 9}).Target({4, 0, 0}).Perspective(true).ApplyTo(view);
+    CDsView3dCdc::StRestorePicture();
+    ExpectSamePicture(view, saved);
+    EXPECT_TRUE(CDsView3dCdc::StGetPictureExistance());  // restoring keeps the picture
+
+    // Saving again replaces the picture (the one before is freed).
+    vyrtest::ViewSetup().Pixels(200, 100).Perspective(true).ApplyTo(view);
+    const std::vector<float> second = Projections(view);
+    CDsView3dCdc::StSavePicture();
+    vyrtest::ViewSetup::Oblique(200, 100, true).ApplyTo(view);
+    CDsView3dCdc::StRestorePicture();
+    ExpectSamePicture(view, second);
+
+    CDsView3dCdc::StInvalidatePicture();
+    EXPECT_FALSE(CDsView3dCdc::StGetPictureExistance());
+    vyrtest::ViewSetup::Oblique(200, 100, true).ApplyTo(view);
+    const std::vector<float> kept = Projections(view);
+    CDsView3dCdc::StRestorePicture();
+    ExpectSamePicture(view, kept);
+}
+
 TEST_F(PictureTest, SwappingPicturesTwiceComesBackToTheFirstCamera)
 {
-    // What the view's picture swap does: keep the camera shown now, show the saved one, and
-    // let the kept one be the saved picture from then on.
-    auto swap = [](CDsView3dCdc& view, std::unique_ptr<CDsPictureStorage>& saved) {
-        auto shownNow = std::make_unique<CDsPictureStorage>(&view);
-        saved->DisplayPicture(&view);
-        saved = std::move(shownNow);
-    };
     CDsView3dCdc view;
     vyrtest::ViewSetup().Pixels(200, 100).Eye({0, 0, 50}).ApplyTo(view);
     const std::vector<float> first = Projections(view);
-    auto saved = std::make_unique<CDsPictureStorage>(&view);
+    CDsView3dCdc::StSavePicture();
     vyrtest::ViewSetup::Oblique(200, 100, false).ApplyTo(view);
     const std::vector<float> second = Projections(view);
 
-    swap(view, saved);
+    CDsView3dCdc::StSwapPictures();
     ExpectSamePicture(view, first);
-    swap(view, saved);
+    CDsView3dCdc::StSwapPictures();
     ExpectSamePicture(view, second);
-    swap(view, saved);
+    CDsView3dCdc::StSwapPictures();
+    ExpectSamePicture(view, first);
+    EXPECT_TRUE(CDsView3dCdc::StGetPictureExistance());
+
+    // The swap works on the current view: another view made current takes the saved camera.
+    CDsView3dCdc other;
+    other.set_viewport(0, 0, 200, 100);
+    CDsView3dCdc::StSwapPictures();
+    ExpectSamePicture(other, second);
     ExpectSamePicture(view, first);
 }
 

@@ -1,9 +1,14 @@
 // The core's view with OpenGL: which view's OpenGL context is current and how often it is
 // switched, the projection and model-view a view sets up (read back through gluProject and
-// pixels), the 2-D drawing mode, presenting, and what destroying or removing a view leaves current.
+// pixels), the 2-D drawing mode, presenting, what destroying or removing a view leaves current,
+// and a view made on a window: its driver's drawing in that window and the window repainted when
+// a display suspension ends.
 #include "DsGlContext.h"
 #include "DsColorStorage.h"
+#include "DsDriverCdcBase.h"
+#include "DsNFontStorage.h"
 #include "DsView3dCdc.h"
+#include "VyrString.h"
 
 #include "GlTestFixture.h"
 #include "ViewSetup.h"
@@ -11,10 +16,15 @@
 
 #include <GL/glu.h>
 
+#include <afxwin.h>
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <memory>
+#include <vector>
 
 using vyrtest::ColorNear;
 using vyrtest::ReadPixel;
@@ -23,7 +33,7 @@ using vyrtest::ViewSetup;
 
 namespace {
 
-const Rgb kBlack{0, 0, 0}, kRed{255, 0, 0}, kGreen{0, 255, 0};
+const Rgb kBlack{0, 0, 0}, kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255};
 
 // A window with no pixel format and no context: what a view hands its context.
 struct PlainWindow {
@@ -41,6 +51,74 @@ struct PlainWindow {
     PlainWindow& operator=(const PlainWindow&) = delete;
     HWND window = nullptr;
     HDC dc = nullptr;
+};
+
+// A window with no pixel format, known to the framework as a CWnd (for views made on a window).
+struct FrameworkWindow {
+    FrameworkWindow(int w, int h) : plain(w, h) { wnd.Attach(plain.window); }
+    ~FrameworkWindow() { wnd.Detach(); }
+    FrameworkWindow(const FrameworkWindow&) = delete;
+    FrameworkWindow& operator=(const FrameworkWindow&) = delete;
+    // Whether the window waits to be repainted.
+    bool Invalidated() const
+    {
+        RECT update{};
+        return GetUpdateRect(plain.window, &update, FALSE) != FALSE;
+    }
+    PlainWindow plain;
+    CWnd wnd;
+};
+
+// The front buffer of what is current, w x h from the lower-left corner.
+class FrontBuffer {
+public:
+    FrontBuffer(int w, int h) : width_(w), height_(h), rgb_(static_cast<size_t>(w * h * 3))
+    {
+        glReadBuffer(GL_FRONT);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, rgb_.data());
+    }
+    Rgb At(int x, int y) const
+    {
+        const unsigned char* p = &rgb_[static_cast<size_t>((y * width_ + x) * 3)];
+        return Rgb{p[0], p[1], p[2]};
+    }
+    // Whether the pixel is near `color`.
+    bool Is(int x, int y, const Rgb& color) const { return ColorNear(At(x, y), color, 60); }
+    // How many pixels near `color` row y has.
+    int CountInRow(int y, const Rgb& color) const
+    {
+        int n = 0;
+        for (int x = 0; x < width_; ++x) n += Is(x, y, color);
+        return n;
+    }
+    // How many pixels near `color` the box from (x0, y0) to (x1, y1) has, inclusive.
+    int Count(int x0, int y0, int x1, int y1, const Rgb& color) const
+    {
+        int n = 0;
+        for (int y = y0; y <= y1; ++y)
+            for (int x = x0; x <= x1; ++x) n += Is(x, y, color);
+        return n;
+    }
+    // The box of the pixels near `color`; false without any.
+    bool Box(const Rgb& color, int& x0, int& y0, int& x1, int& y1) const
+    {
+        x0 = y0 = width_;
+        x1 = y1 = -1;
+        for (int y = 0; y < height_; ++y)
+            for (int x = 0; x < width_; ++x)
+                if (Is(x, y, color)) {
+                    x0 = std::min(x0, x);
+                    x1 = std::max(x1, x);
+                    y0 = std::min(y0, y);
+                    y1 = std::max(y1, y);
+                }
+        return x1 >= 0;
+    }
+
+private:
+    int width_, height_;
+    std::vector<unsigned char> rgb_;
 };
 
 // A core view of a w x h window, added to `context` (which gives it its OpenGL context).
@@ -434,4 +512,120 @@ TEST_F(DsView3dCdcGLTest, TwoDimensionalDrawingCountsPixelsFromTheLowerLeftCorne
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depthAfter);
     EXPECT_EQ(depthAfter, depthBefore);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(DsView3dCdcGLTest, AViewOfAWindowDrawsItsTwoDimensionalCallsIntoThatWindowUpright)
+{
+    FrameworkWindow window(200, 100);
+    CDsGlContext context;
+    auto view = std::make_unique<CDsView3dCdc>(&window.wnd);
+    EXPECT_EQ(view->GetWindow(), &window.wnd);
+    int vx = -1, vy = -1, vw = 0, vh = 0;
+    view->get_viewport(vx, vy, vw, vh);  // the window's client area
+    EXPECT_EQ(vx, 0);
+    EXPECT_EQ(vy, 0);
+    EXPECT_EQ(vw, 200);
+    EXPECT_EQ(vh, 100);
+    ViewSetup().ApplyTo(*view);  // 10 x 5 units at the origin on 200 x 100 pixels
+    view->SetGlContext(&context);
+    context.add_view(view.get());
+    ASSERT_EQ(CDsView3dCdc::StGetCurrent(), view.get());
+    ASSERT_NE(ContextOf(*view), nullptr);
+    glDrawBuffer(GL_BACK);
+    vyrtest::Clear(kBlack);
+    ASSERT_TRUE(context.SwapCurrentViewBuffers());
+
+    // A line 10 pixels below the top, a square marker round a model point, and a "T" of 40
+    // pixels hanging from (30, 40), each in its own colour.
+    view->set_foreground_rgb(rgb_color(1.0, 0.0, 0.0));
+    const float line[4] = {20, 10, 180, 10};
+    EXPECT_EQ(view->draw_polyline_2d(2, line, 0), 0);
+    const SPAposition anchor(2.5, -1.0, 0.0);
+    view->set_foreground_rgb(rgb_color(0.0, 1.0, 0.0));
+    view->set_point_style(point_style_square);
+    view->set_point_size(9);
+    EXPECT_EQ(view->draw_point_3d(anchor), 0);
+    view->set_foreground_rgb(rgb_color(0.0, 0.0, 1.0));
+    CDsNFontStorage font;
+    font.SetName(CVyrString(L"Arial"));
+    font.SetHeight(40);
+    view->SetFont(font);
+    EXPECT_EQ(view->draw_text_2d(30.0f, 40.0f, CVyrString(L"T")), 0);
+    EXPECT_EQ(CDsView3dCdc::StGetCurrent(), view.get());
+    const FrontBuffer front(200, 100);
+
+    // The line: on row 89 counted from the bottom, not on its mirror, row 10.
+    EXPECT_TRUE(front.Is(100, 89, kRed));
+    EXPECT_TRUE(front.Is(25, 89, kRed));
+    EXPECT_EQ(front.CountInRow(10, kRed), 0);
+
+    // The marker: its centre where OpenGL projects the model point, an outline 9 pixels wide.
+    view->SetupRenderingTransforms(false, true, false, nullptr);
+    const auto projected = Transforms().Project(anchor);
+    // (The pixel whose top edge the point's continuous y marks: drawable row 70 is GL row 29.)
+    const int cx = static_cast<int>(std::lround(projected[0])), cy = static_cast<int>(std::lround(projected[1])) - 1;
+    EXPECT_NEAR(projected[0], 150.0, 1e-3);
+    for (const std::array<int, 2>& edge : {std::array<int, 2>{-4, 0}, {4, 0}, {0, -4}, {0, 4}, {-4, -4}, {4, 4}})
+        EXPECT_TRUE(front.Is(cx + edge[0], cy + edge[1], kGreen)) << edge[0] << " " << edge[1];
+    EXPECT_TRUE(front.Is(cx, cy, kBlack));
+    EXPECT_EQ(front.Count(cx - 6, cy - 6, cx + 6, cy + 6, kGreen), 32);
+    EXPECT_EQ(front.Count(cx - 6, 99 - cy - 6, cx + 6, 99 - cy + 6, kGreen), 0);
+
+    // The text: below and right of its corner (rows 59 and down from the bottom), the T's bar on
+    // top.
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    ASSERT_TRUE(front.Box(kBlue, x0, y0, x1, y1));
+    EXPECT_GE(x0, 30);
+    EXPECT_LE(x0, 40);
+    EXPECT_LE(y1, 59);
+    EXPECT_GE(y1, 50);
+    EXPECT_GT(y1 - y0, 15);
+    int widest = y0;
+    for (int y = y0; y <= y1; ++y)
+        if (front.CountInRow(y, kBlue) > front.CountInRow(widest, kBlue)) widest = y;
+    EXPECT_GE(widest, y1 - 6) << "the widest row of the T is its bar, at the top";
+    EXPECT_EQ(front.Count(0, 60, 199, 99, kBlue), 0);  // nothing above the corner
+
+    // Every device context the drawing took went back: only the OpenGL record still holds one.
+    auto* driver = dynamic_cast<CDsDriverCdcBase*>(view->get_driver_context());
+    ASSERT_NE(driver, nullptr);
+    EXPECT_EQ(driver->GetDCUseCount(), 1);
+}
+
+TEST_F(DsView3dCdcGLTest, TheEndOfADisplaySuspensionHasEveryViewWindowRepaint)
+{
+    FrameworkWindow w1(120, 80), w2(120, 80);
+    CDsGlContext context;
+    CDsView3dCdc first(&w1.wnd), second(&w2.wnd);
+    for (CDsView3dCdc* view : {&first, &second}) {
+        view->SetGlContext(&context);
+        context.rendering_context::add_view(view);  // membership only: nothing is drawn here
+    }
+    auto validateBoth = [&] {
+        ValidateRect(w1.plain.window, nullptr);
+        ValidateRect(w2.plain.window, nullptr);
+    };
+
+    validateBoth();
+    CDsView3dCdc::StSuspendDisplay();
+    CDsView3dCdc::StSuspendDisplay();
+    CDsView3dCdc::StResumeDisplay();
+    EXPECT_FALSE(w1.Invalidated());
+    EXPECT_FALSE(w2.Invalidated());
+    CDsView3dCdc::StResumeDisplay();
+    EXPECT_TRUE(w1.Invalidated());
+    EXPECT_TRUE(w2.Invalidated());
+
+    validateBoth();
+    first.InValidateView();
+    EXPECT_TRUE(w1.Invalidated());
+    EXPECT_FALSE(w2.Invalidated());
+
+    validateBoth();
+    second.ResetDisplaySuspension();
+    EXPECT_TRUE(w1.Invalidated());
+    EXPECT_TRUE(w2.Invalidated());
+
+    context.rendering_context::remove_view(&first);
+    context.rendering_context::remove_view(&second);
 }

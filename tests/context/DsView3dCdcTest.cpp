@@ -210,7 +210,7 @@ TEST_F(DsView3dCdcTest, ARefreshNeedsADriverWithAViewportAndADeviceContext)
     CountingContext context;
     CDsView3dCdc view;
     view.SetGlContext(&context);
-    view.refresh();  // no driver
+    view.refresh();  // the view's own driver: no window, no device context
     EXPECT_EQ(context.Refreshes(&view), 0);
 
     RecordingDriver* none = InstallRecordingDriver(view, nullptr);
@@ -417,7 +417,7 @@ TEST_F(DsView3dCdcTest, TheBackgroundIsWhiteOnlyWhereAnImageOrPrintAsksForIt)
 TEST_F(DsView3dCdcTest, ATextAtAModelPointGoesToTheDriver)
 {
     CDsView3dCdc view;
-    EXPECT_EQ(view.draw_text_3d(SPAposition(1, 2, 3), "no driver"), 0);
+    EXPECT_EQ(view.draw_text_3d(SPAposition(1, 2, 3), "no device context"), 0);
     RecordingDriver* driver = InstallRecordingDriver(view);
     EXPECT_EQ(view.draw_text_3d(SPAposition(1, 2, 3), "label"), 7);
     EXPECT_EQ(view.draw_text_3d(SPAposition(1, 2, 3), nullptr), 0);

@@ -1,14 +1,16 @@
 // Puts back the process-wide state of views after a test: the current view, the previous active
-// view and the current OpenGL view, the plot mode and what plotting saves, the display-curves
+// view and the current OpenGL view, the saved picture (a picture the test left is freed), the
+// plot mode and what plotting saves, the display-curves
 // switch, the extrema mode, the published measuring view and the display manager's background
 // flags 6 to 8. Make it first in a fixture, so that it outlives the test's views; a test starts
-// with no current view of either kind.
+// with no current view of either kind and no saved picture.
 #pragma once
 
 #include "DsDriverExtrema.h"
 #include "DsGlContext.h"
 #include "DsItemPolyline3D.h"
 #include "DsManager.h"
+#include "DsPictureStorage.h"
 #include "DsView3dCdc.h"
 
 namespace vyrtest {
@@ -21,9 +23,12 @@ public:
         CDsView3dCdc::sCurrentView = nullptr;
         CDsView3dCdc::sPreviousActiveView = nullptr;
         CDsGlContext::sCurrentView = nullptr;
+        CDsView3dCdc::sLastPicture = nullptr;
     }
     ~ViewStaticsGuard()
     {
+        delete CDsView3dCdc::sLastPicture;
+        CDsView3dCdc::sLastPicture = lastPicture_;
         CDsView3dCdc::sCurrentView = current_;
         CDsView3dCdc::sPreviousActiveView = previous_;
         CDsGlContext::sCurrentView = glCurrent_;
@@ -45,6 +50,7 @@ private:
     CDsView3dCdc* const current_ = CDsView3dCdc::sCurrentView;
     CDsView3dCdc* const previous_ = CDsView3dCdc::sPreviousActiveView;
     view3d* const glCurrent_ = CDsGlContext::sCurrentView;
+    CDsPictureStorage* const lastPicture_ = CDsView3dCdc::sLastPicture;
     const EPlotMode plotMode_ = CDsView3dCdc::sPlotMode;
     const int plot_[4] = {CDsView3dCdc::sPlotX, CDsView3dCdc::sPlotY, CDsView3dCdc::sPlotWidth,
                           CDsView3dCdc::sPlotHeight};
