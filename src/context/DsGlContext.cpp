@@ -105,7 +105,10 @@ void CDsGlContext::add_view(view3d* view)
 void CDsGlContext::remove_view(view3d* view)
 {
     if (!view || !views().find(view)) return;
-    if (auto* core = dynamic_cast<CDsView3dCdc*>(view)) CDsManager::GetInstance()->RemoveAllTextures(core);
+    if (auto* core = dynamic_cast<CDsView3dCdc*>(view)) {
+        CDsManager::GetInstance()->RemoveAllTextures(core);
+        CDsManager::GetInstance()->RemoveAllVBOs(core);
+    }
     rendering_context::remove_view(view);
     if (!dynamic_cast<CDsView3dCdc*>(view)) DeletePlainViewRecord(view);
     if (view3d* current = sCurrentView) {
@@ -330,4 +333,26 @@ void CDsGlContext::NotifyViewDeActivated()
 bool CDsGlContext::GetGlContextDeleteMode() const
 {
     return m_itemsMap && m_itemsMap->IsClosing();
+}
+
+// --- Highlight data -----------------------------------------------------------------------------
+
+void CDsGlContext::SetHighlightData(const std::vector<CVyrObjectPath>& paths, EAttribSetIndex attributeSet)
+{
+    m_highlight.paths = paths;
+    m_highlight.attributeSet = attributeSet;
+}
+
+void CDsGlContext::SetHighlightData(const SPAposition& position, int type, EAttribSetIndex attributeSet)
+{
+    m_highlight.paramPointPosition = position;
+    m_highlight.paramPointType = type;
+    m_highlight.paramPointAttributeSet = static_cast<unsigned char>(attributeSet);
+}
+
+void CDsGlContext::ResetHighlightData()
+{
+    m_highlight.paths.clear();
+    m_highlight.attributeSet = 0;
+    m_highlight.paramPointType = -1;
 }

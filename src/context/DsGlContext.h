@@ -33,9 +33,14 @@
 #include <afx.h>
 
 #include "DsStateContainer.h"
+#include "SpaValues.h"
 #include "VyrNotifyFunctionality.h"
+#include "VyrObjectPath.h"
+#include "VyrObjectTypes.h"
 #include "VyrViewTypes.h"
 #include "gl_context.h"
+
+#include <vector>
 
 class CDsGlScene;
 class CDsItemsMap;
@@ -67,9 +72,9 @@ public:
     // view joins the context's views. A view that belongs to another context leaves it first; its
     // old record is deleted. Nothing more for null or a view already here.
     void add_view(view3d* view) override;
-    // Removes `view`: the display manager drops the view's textures, the view leaves the views,
-    // and the current OpenGL view's context is made current again (its textures were deleted in
-    // the view's own context). Nothing for a view not here.
+    // Removes `view`: the display manager drops the view's textures and vertex buffers, the view
+    // leaves the views, and the current OpenGL view's context is made current again (the view's
+    // resources were deleted in the view's own context). Nothing for a view not here.
     void remove_view(view3d* view) override;
     // Shows the entity again after a change: nothing, as the context shows no entities yet.
     void update(ENTITY* entity) override;
@@ -164,6 +169,29 @@ public:
     // Tells the host that a view was deactivated (code 17).
     void NotifyViewDeActivated();
 
+    // --- Highlight data (what a refresh highlights again when it ends) ---------------------
+    // The highlighted locations and the parameter point highlighted with them.
+    struct SHighlightData {
+        // The highlighted locations.
+        std::vector<CVyrObjectPath> paths;
+        // The special attribute set (EAttribSetIndex) of the highlighted locations.
+        int attributeSet = 0;
+        // The highlighted parameter point's type; -1 when none is highlighted.
+        int paramPointType = -1;
+        // The highlighted parameter point's position.
+        SPAposition paramPointPosition;
+        // The special attribute set of the parameter point.
+        unsigned char paramPointAttributeSet = 4;
+    };
+    // The highlight data.
+    const SHighlightData& GetHighlightData() const { return m_highlight; }
+    // Replaces the highlighted locations and their attribute set.
+    void SetHighlightData(const std::vector<CVyrObjectPath>& paths, EAttribSetIndex attributeSet);
+    // Sets the highlighted parameter point: position, type and attribute set.
+    void SetHighlightData(const SPAposition& position, int type, EAttribSetIndex attributeSet);
+    // No highlighted locations, attribute set 0, no parameter point (type -1).
+    void ResetHighlightData();
+
     // --- Parts ----------------------------------------------------------------------------
     // The scene (never null).
     CDsGlScene* GetScene() const { return m_scene; }
@@ -176,6 +204,7 @@ private:
     // Deletes the record of a plain modeler view (a core view deletes its own).
     static void DeletePlainViewRecord(view3d* view);
 
+    SHighlightData m_highlight;
     CDsGlScene* m_scene = nullptr;
     CDsItemsMap* m_itemsMap = nullptr;
 };

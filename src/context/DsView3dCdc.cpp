@@ -9,6 +9,7 @@
 #include "DsGlContext.h"
 #include "DsGlScene.h"
 #include "DsManager.h"
+#include "DsPBuffer.h"
 #include "DsPictureStorage.h"
 #include "DsRectangle.h"
 #include "GmTransformation.h"
@@ -190,8 +191,14 @@ CDsView3dCdc::CDsView3dCdc(CWnd* window) : CDsView3dCdcBase(window)
 
 CDsView3dCdc::~CDsView3dCdc()
 {
+    delete m_pBuffer;
+    m_pBuffer = nullptr;
     // Leave the context while the view is whole: its textures go in its own OpenGL context.
     if (rendering_context* context = get_rendering_context()) context->remove_view(this);
+    // The display manager knows views by address: a later view made at this address must find
+    // no textures or buffers of this one (nothing is left when the view was in a context).
+    CDsManager::GetInstance()->RemoveAllTextures(this);
+    CDsManager::GetInstance()->RemoveAllVBOs(this);
     if (sCurrentView == this) sCurrentView = nullptr;
     if (sPreviousActiveView == this) sPreviousActiveView = nullptr;
     delete m_frustumBox;
@@ -786,4 +793,40 @@ bool CDsView3dCdc::IsOutOfFrustrum(CDsBox& box)
     CDsBox inView;
     inView.TransformBox(&m_modelToView, box);
     return m_frustumBox->IsGivenBoxTotalyOutsideMe(inView);
+}
+
+// --- Off-screen buffer --------------------------------------------------------------------------
+
+CDsPBuffer* CDsView3dCdc::GetPBuffer()
+{
+    if (!m_pBuffer) m_pBuffer = new CDsPBuffer(this);
+    return m_pBuffer;
+}
+
+bool CDsView3dCdc::IsPBufferValid(bool complete)
+{
+    CDsPBuffer* buffer = GetPBuffer();
+    int x = 0, y = 0, w = 0, h = 0;
+    get_viewport(x, y, w, h);
+    // A buffer of another size than the viewport would cut or misplace the picture.
+    if (!buffer->IsValid() || buffer->GetWidth() != w || buffer->GetHeight() != h) {
+        delete m_pBuffer;
+        m_pBuffer = nullptr;
+        return false;
+    }
+    return complete ? buffer->IsComplete() : true;
+}
+
+bool CDsView3dCdc::IsBackBufferValid()
+{
+    if (IsPBufferValid(true)) return true;
+    CDsGlContext* context = GetGlContext();
+    return context && context->IsBackBufferValid();
+}
+
+void CDsView3dCdc::InvalidatePBuffers()
+{
+    delete m_pBuffer;
+    m_pBuffer = nullptr;
+    if (CDsGlContext* context = GetGlContext()) context->ResetHighlightData();
 }

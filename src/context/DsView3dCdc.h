@@ -152,9 +152,10 @@ public:
     CDsView3dCdc(const CDsView3dCdc&) = delete;
     // Not copyable.
     CDsView3dCdc& operator=(const CDsView3dCdc&) = delete;
-    // Leaves its context, clears the current and previous views and the current OpenGL view when
-    // they name it, deletes the frustum box and the OpenGL record, and clears the rectangles'
-    // cached viewport.
+    // Deletes the off-screen buffer, leaves its context, drops what the display manager keeps for
+    // it (textures, vertex buffers), clears the current and previous views and the current OpenGL
+    // view when they name it, deletes the frustum box and the OpenGL record, and clears the
+    // rectangles' cached viewport.
     ~CDsView3dCdc() override;
 
     // Has no effect (the view's attributes are the modeler view's defaults).
@@ -385,14 +386,19 @@ public:
     const CDsBox& GetFrustrumBox() const { return *m_frustumBox; }
 
     // --- Off-screen buffer (CDsPBuffer) ---------------------------------------------------
-    // The view's off-screen buffer, made on first use.
+    // The view's off-screen buffer, made on first use (of the viewport's size; empty, never
+    // valid, where pbuffers cannot be used).
     CDsPBuffer* GetPBuffer();
-    // Whether the off-screen buffer is usable (`complete`: and holds a finished picture); a lost
-    // buffer is deleted.
+    // Whether the off-screen buffer (made when there is none) is usable: it has a device context,
+    // is not lost and is as large as the viewport; with `complete`, also whether it holds a
+    // finished picture. A buffer that is not usable is deleted (the next GetPBuffer makes a new
+    // one) and the answer is false.
     bool IsPBufferValid(bool complete);
-    // A finished off-screen picture, or else the context's valid back buffer.
+    // A finished off-screen picture, or else the context's valid back buffer; false without
+    // either.
     bool IsBackBufferValid();
-    // Deletes the off-screen buffer and has the context forget what it kept for the next refresh.
+    // Deletes the off-screen buffer; with a context, also its highlight data (the paths kept to
+    // be highlighted again after the next refresh).
     void InvalidatePBuffers();
 
 private:

@@ -268,6 +268,42 @@ int CDsManager::AddVBO(const SDsVBOData& data)
     return static_cast<int>(m_vboData.size()) - 1;
 }
 
+bool CDsManager::GetVBO(CDsView3dCdc* view, int index, CDsVBO& out)
+{
+    if (index < 0 || index >= static_cast<int>(m_vboData.size())) return false;
+    if (!view) view = CDsView3dCdc::StGetCurrent();
+    if (!view) return false;
+    std::vector<CDsVBO>& records = m_vbos[view];
+    if (static_cast<int>(records.size()) <= index) records.resize(static_cast<size_t>(index) + 1);
+    CDsVBO& record = records[static_cast<size_t>(index)];
+    if (!record.IsCreated() && m_vboData[static_cast<size_t>(index)].count > 0)
+        record.Create(m_vboData[static_cast<size_t>(index)]);
+    out = record;
+    return true;
+}
+
+void CDsManager::RemoveAllVBOs(CDsView3dCdc* view)
+{
+    auto entry = m_vbos.find(view);
+    if (!view || entry == m_vbos.end()) return;
+    {
+        CViewContextScope scope(view);
+        for (CDsVBO& record : entry->second) record.DeleteBuffers();
+    }
+    m_vbos.erase(entry);
+}
+
+void CDsManager::RemoveVBOFromAllViews(int index)
+{
+    if (index < 0 || index >= static_cast<int>(m_vboData.size())) return;
+    for (auto& entry : m_vbos) {
+        if (static_cast<int>(entry.second.size()) <= index) continue;
+        CViewContextScope scope(entry.first);
+        entry.second[static_cast<size_t>(index)].DeleteBuffers();
+    }
+    m_vboData[static_cast<size_t>(index)] = SDsVBOData();
+}
+
 // --- Mesh interfaces and their display lists ---------------------------------------------------
 
 void CDsManager::AddMeshInterface(CVyrMeshInterface* meshes)

@@ -8,7 +8,7 @@
 // operations InitDisplayPackage, InitExtensions, InitShaders and InitializeDisplayPreferences, and
 // the scene database's special attribute sets written from the colour preferences when the
 // manager is made. Each view's GL buffers of the
-// vertex-buffer descriptions (GetVBO, RemoveAllVBOs, RemoveVBOFromAllViews) come with the views.
+// vertex-buffer descriptions with each view's OpenGL buffers of them (CDsVBO).
 //
 // Choices where the behaviour was open or the plain rule would go wrong:
 // - Attributes by palette index need an active attributes palette with entries: without an
@@ -27,6 +27,7 @@
 #include "DsBitmap.h"
 #include "DsColorStorage.h"
 #include "DsTextureData.h"
+#include "DsVBO.h"
 #include "DsVBOData.h"
 #include "VyrFigureGenerator.h"
 #include "VyrObjectPath.h"
@@ -131,6 +132,19 @@ public:
     // -1, nothing registered, for a negative vertex count, a positive count without vertices or
     // fewer than 1 vertex per chunk.
     int AddVBO(const SDsVBOData& data);
+    // Copies into `out` `view`'s buffers of description `index` (the current view for null),
+    // built in the current GL context on the view's first request (CDsVBO::Create; a record
+    // stays empty where vertex buffer objects are missing). False (out unchanged) out of range or
+    // without a view.
+    bool GetVBO(CDsView3dCdc* view, int index, CDsVBO& out);
+    // Deletes the view's buffers in the view's own GL context (made current for the deletion,
+    // the previous context current again afterwards) and forgets them. Nothing for a null view
+    // or one without buffers.
+    void RemoveAllVBOs(CDsView3dCdc* view);
+    // Deletes every view's buffers of description `index`, each in its view's own GL context, and
+    // clears the description (its slot stays, so later indexes do not move). Nothing out of
+    // range.
+    void RemoveVBOFromAllViews(int index);
 
     // --- Mesh interfaces and their display lists (a new OpenGL context that shares no lists) ---
     // Enters a mesh interface in the set of live ones (null and duplicates are ignored).
@@ -257,6 +271,7 @@ private:
     std::vector<SDsTextureData> m_textureData;
     std::map<CDsView3dCdc*, std::vector<SDsTexture>> m_textures;
     std::vector<SDsVBOData> m_vboData;
+    std::map<CDsView3dCdc*, std::vector<CDsVBO>> m_vbos;
     // Mesh interfaces and their display lists.
     std::set<CVyrMeshInterface*> m_meshInterfaces;
 };

@@ -13,6 +13,7 @@
 #include "GlTestFixture.h"
 #include "ViewSetup.h"
 #include "ViewStaticsGuard.h"
+#include "ViewWindow.h"
 
 #include <GL/glu.h>
 
@@ -27,31 +28,16 @@
 #include <vector>
 
 using vyrtest::ColorNear;
+using vyrtest::ContextOf;
+using vyrtest::PlainWindow;
 using vyrtest::ReadPixel;
 using vyrtest::Rgb;
+using vyrtest::ViewOn;
 using vyrtest::ViewSetup;
 
 namespace {
 
 const Rgb kBlack{0, 0, 0}, kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255};
-
-// A window with no pixel format and no context: what a view hands its context.
-struct PlainWindow {
-    PlainWindow(int w, int h)
-    {
-        window = CreateWindowExW(0, L"VyrTestWindow", L"view", 0, 0, 0, w, h, nullptr, nullptr, nullptr, nullptr);
-        dc = GetDC(window);
-    }
-    ~PlainWindow()
-    {
-        ReleaseDC(window, dc);
-        DestroyWindow(window);
-    }
-    PlainWindow(const PlainWindow&) = delete;
-    PlainWindow& operator=(const PlainWindow&) = delete;
-    HWND window = nullptr;
-    HDC dc = nullptr;
-};
 
 // A window with no pixel format, known to the framework as a CWnd (for views made on a window).
 struct FrameworkWindow {
@@ -120,23 +106,6 @@ private:
     int width_, height_;
     std::vector<unsigned char> rgb_;
 };
-
-// A core view of a w x h window, added to `context` (which gives it its OpenGL context).
-std::unique_ptr<CDsView3dCdc> ViewOn(const PlainWindow& window, CDsGlContext& context, int w, int h)
-{
-    auto view = std::make_unique<CDsView3dCdc>();
-    view->set_device_context(window.dc);
-    ViewSetup().Pixels(w, h).ApplyTo(*view);
-    view->SetGlContext(&context);
-    context.add_view(view.get());
-    return view;
-}
-
-HGLRC ContextOf(view3d& view)
-{
-    const auto* record = static_cast<const gl_context_data*>(view.get_rendering_context_data());
-    return record ? record->get_GLRC() : nullptr;
-}
 
 // Views with contexts of their own: each test starts and ends with no live window context and
 // no current view of either kind.

@@ -3,6 +3,9 @@
 #include "../DriverGlFixture.h"
 
 #include "DsManager.h"
+#include "DsPBuffer.h"
+#include "../ViewStaticsGuard.h"
+#include "../ViewWindow.h"
 #include "VyrCommandLineParser.h"
 
 #include <gtest/gtest.h>
@@ -24,4 +27,21 @@ TEST_F(NoPBufferGLTest, PbuffersStayUnusedAndTheirEntryPointsUnloaded)
     EXPECT_EQ(CDsDriverGl::wglChoosePixelFormatARB, nullptr);
     EXPECT_EQ(CDsDriverGl::CreatePBuffer(window_->dc, 1, 16, 16, nullptr), nullptr);
     EXPECT_NE(CDsDriverGl::glGenBuffersARB, nullptr);  // other extensions load as usual
+}
+
+// A view gets an empty pbuffer, never valid: it is dropped at each validity test.
+TEST_F(NoPBufferGLTest, AViewsPBufferHasNoDeviceContextAndIsNeverValid)
+{
+    vyrtest::ViewStaticsGuard statics;
+    CDsManager::GetInstance()->InitExtensions();
+    vyrtest::PlainWindow window(64, 48);
+    CDsGlContext context;
+    auto view = vyrtest::ViewOn(window, context, 64, 48);
+    ASSERT_EQ(CDsView3dCdc::StGetCurrent(), view.get());
+    CDsPBuffer* pbuffer = view->GetPBuffer();
+    EXPECT_EQ(pbuffer->GetDC(), nullptr);
+    EXPECT_FALSE(pbuffer->IsValid());
+    EXPECT_FALSE(view->IsPBufferValid(false));
+    EXPECT_FALSE(view->IsPBufferValid(true));
+    EXPECT_FALSE(view->IsBackBufferValid());
 }

@@ -3,6 +3,9 @@
 #include "../DriverGlFixture.h"
 
 #include "DsManager.h"
+#include "DsPBuffer.h"
+#include "../ViewStaticsGuard.h"
+#include "../ViewWindow.h"
 #include "ScopedEnv.h"
 
 #include <gtest/gtest.h>
@@ -64,4 +67,41 @@ TEST_F(RenderTextureGLTest, SwitchAloneIsNotEnoughWithoutTheExtension)
     EXPECT_NE(CDsDriverGl::wglCreatePbufferARB, nullptr);
     EXPECT_EQ(CDsDriverGl::wglBindTexImageARB, nullptr);
     EXPECT_FALSE(CDsDriverGl::BindTexImage(nullptr, WGL_FRONT_LEFT_ARB));
+}
+
+// A view's pbuffer in this program is made in the texture-bound format and its picture reaches
+// the window as a textured quad, upright.
+TEST_F(RenderTextureGLTest, AViewsPBufferIsDrawnBackAsATexture)
+{
+    vyrtest::ViewStaticsGuard statics;
+    CDsManager::GetInstance()->InitExtensions();
+    vyrtest::PlainWindow window(96, 64);
+    CDsGlContext context;
+    auto view = vyrtest::ViewOn(window, context, 96, 64);
+    ASSERT_EQ(CDsView3dCdc::StGetCurrent(), view.get());
+    CDsPBuffer* pbuffer = view->GetPBuffer();
+    ASSERT_NE(pbuffer->GetDC(), nullptr);
+    EXPECT_TRUE(DsIsPBufferFormatForTexture());
+    EXPECT_TRUE(pbuffer->IsTexture());
+
+    const HGLRC gl = wglGetCurrentContext();
+    ASSERT_TRUE(wglMakeCurrent(pbuffer->GetDC(), gl));
+    glDrawBuffer(GL_FRONT);
+    vyrtest::SetPixelProjection(96, 64);
+    vyrtest::Clear(Rgb{0, 255, 0});
+    vyrtest::FillRect(Rgb{0, 0, 255}, 0, 32, 96, 32);
+    glDrawBuffer(GL_BACK);
+    ASSERT_TRUE(wglMakeCurrent(window.dc, gl));
+    vyrtest::Clear(Rgb{255, 0, 0});
+    glEnable(GL_LIGHTING);  // the quad's colour is the texture's whatever the lighting
+    ASSERT_TRUE(pbuffer->DrawAsTexture(window.dc));
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));      // the caller's switches come back
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 4, 4), Rgb{0, 255, 0}, 8));
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 90, 28), Rgb{0, 255, 0}, 8));
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 4, 60), Rgb{0, 0, 255}, 8));
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 90, 36), Rgb{0, 0, 255}, 8));
+    GLint projectionDepth = 0;
+    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &projectionDepth);
+    EXPECT_EQ(projectionDepth, 1);  // the 2-D set-up was popped
 }
