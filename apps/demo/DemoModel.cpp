@@ -51,29 +51,28 @@ bool FacetBody(BODY* body, double surfaceTolerance, TriangleSoup& soup) {
     return result.ok();
 }
 
-void DrawLit(const TriangleSoup& soup, int width, int height) {
-    float low[3] = {FLT_MAX, FLT_MAX, FLT_MAX}, high[3] = {-FLT_MAX, -FLT_MAX, -FLT_MAX};
+bool Bounds(const TriangleSoup& soup, float low[3], float high[3]) {
+    if (soup.corners.empty()) return false;
+    for (int c = 0; c < 3; ++c) {
+        low[c] = FLT_MAX;
+        high[c] = -FLT_MAX;
+    }
     for (size_t i = 0; i < soup.corners.size(); i += 6)
         for (int c = 0; c < 3; ++c) {
             low[c] = std::min(low[c], soup.corners[i + c]);
             high[c] = std::max(high[c], soup.corners[i + c]);
         }
-    float radius = 0.5f * std::max({high[0] - low[0], high[1] - low[1], high[2] - low[2]});
-    float aspect = float(width) / float(height);
+    return true;
+}
 
-    glViewport(0, 0, width, height);
-    glClearColor(0.92f, 0.93f, 0.95f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(-radius * aspect * 1.1, radius * aspect * 1.1, -radius * 1.1, radius * 1.1, -4 * radius, 4 * radius);
+void DrawLit(const TriangleSoup& soup) {
+    // The light is given in eye coordinates: from the viewer's upper left whatever the camera.
     glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
     glLoadIdentity();
-    const float light[4] = {0.3f, 0.5f, 1.0f, 0.0f};  // from the viewer's upper left
+    const float light[4] = {-0.3f, 0.5f, 1.0f, 0.0f};
     glLightfv(GL_LIGHT0, GL_POSITION, light);
-    glRotatef(-55.0f, 1, 0, 0);
-    glRotatef(-30.0f, 0, 0, 1);
-    glTranslatef(-(low[0] + high[0]) / 2, -(low[1] + high[1]) / 2, -(low[2] + high[2]) / 2);
+    glPopMatrix();
 
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_LIGHTING);

@@ -16,7 +16,11 @@ struct TriangleSoup {
 // Facets every face of `body` at the given surface tolerance; false when the faceter fails.
 bool FacetBody(BODY* body, double surfaceTolerance, TriangleSoup& soup);
 
-// Draws the triangles lit, seen from above at an angle, fitted into a width x height viewport.
-void DrawLit(const TriangleSoup& soup, int width, int height);
+// The box around the corners: low and high x, y and z. False for an empty soup.
+bool Bounds(const TriangleSoup& soup, float low[3], float high[3]);
+
+// Draws the triangles lit (light 0 from the viewer's upper left, a blue material) with the
+// projection and model-view that are set up.
+void DrawLit(const TriangleSoup& soup);
 
 }  // namespace vyrdemo

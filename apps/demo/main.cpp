@@ -1,7 +1,8 @@
-// The demo host: opens a window, gives it a pixel format and an OpenGL context through the
-// display core's context record (gl_context_data), draws, reads the back buffer into a bitmap
-// through the driver statics (CDsDriverGl::Buffer2Bitmap), writes each picture as a PNG and
-// presents it with SwapBuffers:
+// The demo host: opens a window, makes the display core's view on it (CDsView3dCdc, with its
+// device-context driver on the window) and a rendering context (CDsGlContext) that gives the view
+// its OpenGL context, sets up the view's parallel camera and projection, draws, reads the back
+// buffer into a bitmap through the driver statics (CDsDriverGl::Buffer2Bitmap), writes each
+// picture as a PNG and presents it through the context:
 //   triangle.png  a coloured triangle
 //   plate.png     a filleted plate with holes and a boss, built and faceted by the modeler
 //
@@ -16,12 +17,14 @@
 #include <GL/gl.h>
 
 #include "DsDriverGl.h"
-#include "gl_context.h"
+#include "DsGlContext.h"
+#include "DsView3dCdc.h"
 
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,39 +33,57 @@ namespace {
 constexpr int kWidth = 400;
 constexpr int kHeight = 300;
 
-struct GlWindow {
+// The host's window, known to the framework, with the core's view on it in a rendering context.
+struct DemoWindow {
     HWND window = nullptr;
-    HDC dc = nullptr;
-    gl_context_data* record = nullptr;
+    CWnd wnd;
+    std::unique_ptr<CDsGlContext> context;
+    std::unique_ptr<CDsView3dCdc> view;
 
     bool Open(const wchar_t* title) {
         window = CreateWindowExW(0, L"VyrDemo", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, kWidth, kHeight,
                                  nullptr, nullptr, nullptr, nullptr);
-        if (!window) return false;
-        dc = GetDC(window);
-        record = new gl_context_data(dc);
-        // A window record: double-buffered RGBA, its context current and entered in the live set.
-        return record->init_gl_context_data(nullptr, 0) == gl_context_data::kInitOk;
+        if (!window || !wnd.Attach(window)) return false;
+        view = std::make_unique<CDsView3dCdc>(&wnd);  // the newest view is the current view
+        context = std::make_unique<CDsGlContext>();
+        view->SetGlContext(context.get());
+        context->add_view(view.get());  // the view gets its OpenGL context on the window
+        return CDsView3dCdc::StGetCurrent() == view.get() && wglGetCurrentContext() != nullptr;
     }
 
-    ~GlWindow() {
-        delete record;  // releases and deletes its OpenGL context
+    HDC Dc() const { return static_cast<const gl_context_data*>(view->get_rendering_context_data())->get_DC(); }
+
+    ~DemoWindow() {
+        view.reset();  // leaves the context and deletes its OpenGL context
+        context.reset();
         if (window) {
-            ReleaseDC(window, dc);
+            wnd.Detach();
             DestroyWindow(window);
         }
     }
 };
 
-void DrawTriangle() {
-    glViewport(0, 0, kWidth, kHeight);
+// A parallel camera looking at `target` from `direction`, its picture `width` x `height` model
+// units, the clipping planes `depth` away on either side.
+void ParallelCamera(view3d& view, const SPAposition& target, const SPAvector& direction, const SPAvector& up,
+                    double width, double height, double depth) {
+    view.set_perspective(false);
+    view.set_target(target);
+    view.set_eye(target + normalise(direction) * (2.0 * depth));
+    view.set_up(up);
+    view.set_width(width);
+    view.set_height(height);
+    view.set_hither(depth);
+    view.set_yon(3.0 * depth);
+}
+
+void DrawTriangle(CDsView3dCdc& view) {
+    ParallelCamera(view, SPAposition(0, 0, 0), SPAvector(0, 0, 1), SPAvector(0, 1, 0), 2.0 * kWidth / kHeight, 2.0,
+                   1.0);
+    view.SetupRenderingTransforms(false, true, false, nullptr);
     glClearColor(0.1f, 0.1f, 0.3f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(-1, 1, -1, 1, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    glDisable(GL_LIGHTING);
     glBegin(GL_TRIANGLES);
     glColor3ub(255, 160, 0);
     glVertex2f(-0.8f, -0.8f);
@@ -71,12 +92,27 @@ void DrawTriangle() {
     glEnd();
 }
 
+// The plate seen from above at an angle, fitted into the viewport.
+void DrawPlate(CDsView3dCdc& view, const vyrdemo::TriangleSoup& soup) {
+    float low[3], high[3];
+    vyrdemo::Bounds(soup, low, high);
+    const SPAposition centre((low[0] + high[0]) / 2, (low[1] + high[1]) / 2, (low[2] + high[2]) / 2);
+    const double radius = 0.5 * std::max({high[0] - low[0], high[1] - low[1], high[2] - low[2]});
+    const double aspect = double(kWidth) / kHeight;
+    ParallelCamera(view, centre, SPAvector(0.5, -0.866, 1.2), SPAvector(0, 0, 1), 2.2 * radius * aspect,
+                   2.2 * radius, 4.0 * radius);
+    view.SetupRenderingTransforms(false, true, false, nullptr);
+    glClearColor(0.92f, 0.93f, 0.95f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    vyrdemo::DrawLit(soup);
+}
+
 // The back buffer as the window shows it, as RGB rows from the top: read into a bitmap by the
 // driver statics (32-bit pixels, blue, green, red and one unused byte each). Empty on failure.
-std::vector<unsigned char> ReadBack(const GlWindow& view) {
+std::vector<unsigned char> ReadBack(const DemoWindow& demo) {
     CDC memDC;
     CBitmap bitmap;
-    if (!CDsDriverGl::Buffer2Bitmap(view.dc, 0, 0, kWidth, kHeight, GL_BACK, &memDC, bitmap)) return {};
+    if (!CDsDriverGl::Buffer2Bitmap(demo.Dc(), 0, 0, kWidth, kHeight, GL_BACK, &memDC, bitmap)) return {};
     std::vector<unsigned char> bgrx(static_cast<size_t>(kWidth) * kHeight * 4);
     if (bitmap.GetBitmapBits(static_cast<DWORD>(bgrx.size()), bgrx.data()) != bgrx.size()) return {};
     std::vector<unsigned char> rgb(static_cast<size_t>(kWidth) * kHeight * 3);
@@ -88,15 +124,15 @@ std::vector<unsigned char> ReadBack(const GlWindow& view) {
     return rgb;
 }
 
-// Writes the back buffer to `path`, then presents it.
-bool Present(const GlWindow& view, const std::string& path) {
+// Writes the back buffer to `path`, then presents it (the back buffer copied to the front).
+bool Present(const DemoWindow& demo, const std::string& path) {
     glFinish();
-    const std::vector<unsigned char> rgb = ReadBack(view);
+    const std::vector<unsigned char> rgb = ReadBack(demo);
     if (rgb.empty() || !vyrdemo::WritePngRgb(path, kWidth, kHeight, rgb)) {
         std::fprintf(stderr, "demo: cannot write %s\n", path.c_str());
         return false;
     }
-    SwapBuffers(view.dc);
+    demo.context->RestoreBackBuffer(demo.view.get());
     std::printf("demo: wrote %s\n", path.c_str());
     return true;
 }
@@ -107,16 +143,16 @@ int main(int argc, char** argv) {
     std::string folder = argc > 1 ? argv[1] : "out";
     mkdir(folder.c_str(), 0755);
 
-    GlWindow view;
-    if (!view.Open(L"Display core demo")) {
+    DemoWindow demo;
+    if (!demo.Open(L"Display core demo")) {
         std::fprintf(stderr, "demo: cannot open a GL window (error %u)\n", GetLastError());
         return 1;
     }
     std::printf("demo: %s / %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
                 reinterpret_cast<const char*>(glGetString(GL_VERSION)));
 
-    DrawTriangle();
-    if (!Present(view, folder + "/triangle.png")) return 1;
+    DrawTriangle(*demo.view);
+    if (!Present(demo, folder + "/triangle.png")) return 1;
 
     BODY* plate = make_benchmark_plate();
     vyrdemo::TriangleSoup soup;
@@ -125,7 +161,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("demo: plate faceted into %d triangles\n", soup.Triangles());
-    vyrdemo::DrawLit(soup, kWidth, kHeight);
+    DrawPlate(*demo.view, soup);
     plate->lose();
-    return Present(view, folder + "/plate.png") ? 0 : 1;
+    return Present(demo, folder + "/plate.png") ? 0 : 1;
 }
