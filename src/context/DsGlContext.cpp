@@ -6,11 +6,15 @@
 #include "DsDriverGl.h"
 #include "DsGlScene.h"
 #include "DsItemsMap.h"
+#include "DsItemBase.h"
 #include "DsManager.h"
+#include "DsPickProccessor.h"
 #include "DsPreferencesServices.h"
 #include "DsView3dCdc.h"
 
+#include "rgb_color.h"
 #include "view3d.h"
+#include "view_context.h"
 
 #include <afxwin.h>
 
@@ -45,8 +49,9 @@ public:
 
 CDsGlContext::CDsGlContext(int sceneNumber)
 {
-    m_scene = new CDsGlScene(this, sceneNumber);
     m_itemsMap = new CDsItemsMap(this);
+    m_scene = new CDsGlScene(this, sceneNumber);
+    m_pickProccessor = new CDsPickProccessor(this);
     CDsPreferencesServices::StAddGlContext(this);
 }
 
@@ -61,6 +66,8 @@ CDsGlContext::~CDsGlContext()
     m_scene = nullptr;
     delete m_itemsMap;
     m_itemsMap = nullptr;
+    delete m_pickProccessor;
+    m_pickProccessor = nullptr;
     {
         viewport_iterator it(views());
         while (view3d* view = it.next()) DeletePlainViewRecord(view);
@@ -355,4 +362,47 @@ void CDsGlContext::ResetHighlightData()
     m_highlight.paths.clear();
     m_highlight.attributeSet = 0;
     m_highlight.paramPointType = -1;
+}
+
+// --- Drawing outside a refresh ------------------------------------------------------------------
+
+namespace {
+
+// The view context of the last front-buffer batch opened.
+view_context sFrontBufferViewContext;
+
+}  // namespace
+
+void CDsGlContext::SetupRenderingTransforms(view3d* view, bool picking, const CRect* rect)
+{
+    if (view) view->SetupRenderingTransforms(picking, true, m_clearBufferMode, rect);
+}
+
+void CDsGlContext::ExecuteToFrontBuffer(CDsItemBase* item, view3d* view, const rgb_color&, int, EGlDrawingPhase phase)
+{
+    if (!view || GetDisplaySuspensionMode()) return;
+    if (phase == eGlDrawingPhaseStart) {
+        if (!Get_gl_context_data(view)) return;
+        sFrontBufferViewContext = view->view_context();
+        MakeCurrent(view);
+        SetupRenderingTransforms(view, false, nullptr);
+        glDrawBuffer(GL_FRONT);
+    }
+    if (item) item->DrawAlone(*view);
+    if (phase == eGlDrawingPhaseEnd) {
+        glDrawBuffer(GL_BACK);
+        glFlush();
+    }
+}
+
+// --- Pick processor -----------------------------------------------------------------------------
+
+bool CDsGlContext::GetPickProccessorFlag(int state) const
+{
+    return m_pickProccessor->Get(static_cast<EDsPickProccessorStates>(state));
+}
+
+void CDsGlContext::SetPickProccessorFlag(int state, bool on)
+{
+    m_pickProccessor->Set(static_cast<EDsPickProccessorStates>(state), on);
 }

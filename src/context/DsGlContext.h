@@ -43,10 +43,21 @@
 #include <vector>
 
 class CDsGlScene;
+class CDsItemBase;
 class CDsItemsMap;
+class CDsPickProccessor;
 class CDsStateStorage;
 class CDsViewExtrema;
 class CVyrNotifyFunctionality;
+class rgb_color;
+
+// The phases of drawing items into the front buffer outside a refresh: 0 opens a batch (the view
+// set up, the front buffer selected), 1 draws, 2 closes it (the back buffer selected again).
+enum EGlDrawingPhase : int {
+    eGlDrawingPhaseStart = 0,
+    eGlDrawingPhaseDraw = 1,
+    eGlDrawingPhaseEnd = 2
+};
 
 // The display core's rendering context.
 class AFX_EXT_CLASS CDsGlContext : public gl_context, public CVyrNotifyFunctionality {
@@ -169,6 +180,30 @@ public:
     // Tells the host that a view was deactivated (code 17).
     void NotifyViewDeActivated();
 
+    // --- Drawing outside a refresh --------------------------------------------------------
+    // Whether a refresh clears the buffers (true at the start; false while items are drawn into
+    // the front buffers).
+    bool GetClearBufferMode() const { return m_clearBufferMode; }
+    // Sets the clear-buffer mode.
+    void SetClearBufferMode(bool on) { m_clearBufferMode = on; }
+    // The view's projection and model-view for `view` (nothing for null), with depth and the
+    // clear-buffer mode, narrowed to the pick region with `picking`.
+    void SetupRenderingTransforms(view3d* view, bool picking, const CRect* rect);
+    // Draws `item` (may be null) alone into `view`'s front buffer: phase 0 first sets the view up
+    // (made current, its projection, the front buffer selected; nothing more for a view without
+    // an OpenGL record), phase 2 afterwards selects the back buffer again and flushes. Nothing
+    // while the display is suspended or without a view. The colour and the integer are not used.
+    void ExecuteToFrontBuffer(CDsItemBase* item, view3d* view, const rgb_color& color, int unused,
+                              EGlDrawingPhase phase);
+
+    // --- Pick processor -------------------------------------------------------------------
+    // The context's pick processor (never null).
+    CDsPickProccessor* GetPickProccessor() const { return m_pickProccessor; }
+    // Switch `state` of the pick processor; false outside 0..11.
+    bool GetPickProccessorFlag(int state) const;
+    // Sets switch `state` of the pick processor; outside 0..11 ignored.
+    void SetPickProccessorFlag(int state, bool on);
+
     // --- Highlight data (what a refresh highlights again when it ends) ---------------------
     // The highlighted locations and the parameter point highlighted with them.
     struct SHighlightData {
@@ -205,6 +240,8 @@ private:
     static void DeletePlainViewRecord(view3d* view);
 
     SHighlightData m_highlight;
-    CDsGlScene* m_scene = nullptr;
+    bool m_clearBufferMode = true;
     CDsItemsMap* m_itemsMap = nullptr;
+    CDsGlScene* m_scene = nullptr;
+    CDsPickProccessor* m_pickProccessor = nullptr;
 };
