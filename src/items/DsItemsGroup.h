@@ -1,0 +1,283 @@
+// CDsItemsGroup: the display item with children: the scene's root groups and the groups of
+// bodies, faces, copies, entities, figures, hidden-line views, toolpaths, arrows, triads and text
+// blocks. It owns its children (deleting them when they are removed or when it goes), passes the
+// item protocol down to them in order, carries item flags (EDsItemFlags), an optional
+// transformation and a component id that survives detaching, and answers the group-only
+// operations of bodies, faces and picks neutrally.
+//
+// Children: removal by pointer moves the last child into the hole (constant time, order not
+// kept); removal by index keeps the order. No back pointer is set in a child when it is added.
+//
+// Hidden groups: a group is hidden when its hide level hides it, or with flag 2 while the current
+// view's document flag 4 is set, or with flag 4 while its document flag 5 is set. Refresh,
+// DrawExtremes, DrawToFrontBuffer, Plot (also with flag 8), Pick(pick_manager*), PickRefPoint,
+// SelectAll, ExpandBox and IsPickAvailable skip a hidden group; DrawGl, DrawAlone,
+// DrawOnTraverse, Transform, ComputeBounds2D, the attribute setters and the bounds and vertex
+// queries do not.
+//
+// Transformation: the group's own DrawGl, Refresh and Plot do not apply it; derived groups that
+// carry one bracket their drawing with PushMatrix / PopMatrix (OpenGL) or PushMatrixGdi /
+// PopMatrixGdi (the view's model transform, while plotting). A transform that is the identity is
+// not applied. A group without a transformation answers the process-wide identity.
+//
+// Choices where the behaviour was open, or where a plain reading would hurt:
+// - A pick that offers a hit to the pick manager pops exactly the one level it pushed.
+// - Add ignores null and an item already among the children (a child held twice would be deleted
+//   twice); Replace with the child already in that slot changes nothing.
+#pragma once
+
+#include <afx.h>
+
+#include "DsFlags.h"
+#include "DsItemBase.h"
+#include "DsMatrix.h"
+#include "VyrFigureGenerator.h"
+
+#include <vector>
+
+class CDsItemEdge;
+class CGmPosition;
+class CVyrMeshInterface;
+class FACE;
+class entity_filter;
+
+// A display item with children.
+class AFX_EXT_CLASS CDsItemsGroup : public CDsItemBase {
+public:
+    // A group of `context` showing `entity` (either may be null): no children, flags 0, no
+    // transformation, component id 0.
+    CDsItemsGroup(CDsGlContext* context, ENTITY* entity);
+    // Deletes every child and the transformation.
+    ~CDsItemsGroup() override;
+
+    // --- The item protocol ----------------------------------------------------------------
+    // DrawGl on each child (no hidden test, no transformation).
+    void DrawGl(view3d& view) override;
+    // The union of the children's screen boxes (starting from an empty box of minima 10,000,000
+    // and maxima -10,000,000); false when no child answered.
+    bool GetBoundBox2D(SDsBox2D& box) override;
+    // Own attributes; with `recurse` each child's too.
+    void SetAttributes(const CDsLineAttribStorage& attributes, bool recurse) override;
+    using CDsItemBase::SetAttributes;
+    // The base rule (with its propagation to the parent); with `recurse` each child.
+    void SetAttribute(const CDsAttribute& attribute, bool on, bool recurse) override;
+    using CDsItemBase::SetAttribute;
+    // Own colour; with `recurse` each child's.
+    void SetColor(const CDsColorStorage& color, bool recurse) override;
+    // Own style when below 32; with `recurse` each child's (whatever this group took).
+    void SetStyle(int style, bool recurse) override;
+    // Own width when 1 to 8; with `recurse` each child's.
+    void SetWidth(int width, bool recurse) override;
+    // Own (clamped) and each child's (the value as given).
+    void SetTransparency(float transparency) override;
+    // Own; with `recurse` each child's (with no entity).
+    void SetVisibility(EVisibilityLevel level, bool on, bool recurse, ENTITY* entity) override;
+    // Own and each child's.
+    void MarkCopy(bool on) override;
+    // Own and each child's.
+    void ResetAttributes(EDsResetAttributeAction action) override;
+    // Own and each child's.
+    void SetOnTopFlag(bool on) override;
+    // Own and each child's.
+    void SetRenderMode(ERenderMode mode) override;
+    // Own and each child's.
+    void SetDrawMode(eDsDrawMode mode) override;
+    // See the header comment.
+    bool IsHidden() override;
+    // 26.
+    EDsItemsType GetItemType() override;
+    // The stored component id.
+    int GetComponentId() override;
+    // This group by the base rule, else the first child that finds one.
+    CDsItemBase* FindDsItem(int componentId, int pid, bool detachedOnly) override;
+    // This group when it shows `entity`, else the first child that finds one.
+    CDsItemBase* FindDsItem(const ENTITY* entity) override;
+    // The base detaching; the component id becomes `componentId`.
+    void DetachEntity(int componentId) override;
+    // False for another component id (or without the entity-type service for an entity); else
+    // the base rule.
+    bool AttachEntity(ENTITY* entity, int componentId, int pid) override;
+    // The stored transform, else the process-wide identity.
+    const SPAtransf& GetTransformation() override;
+    // Copies the group's matrix into `matrix`.
+    void GetTransformation(CDsMatrix& matrix) override;
+    using CDsItemBase::SetTransformation;
+    // The group's transformation becomes `transform`.
+    void SetTransformation(const SPAtransf& transform) override;
+    using CDsItemBase::MultiplyTransformation;
+    // The group's transformation becomes stored x `transform`.
+    void MultiplyTransformation(const SPAtransf& transform) override;
+    // Each child's geometry (the group's own transformation stays).
+    void Transform(const SPAtransf& transform) override;
+    // Unless hidden: each child's Refresh.
+    void Refresh(view3d& view) override;
+    // Each child's DrawAlone.
+    void DrawAlone(view3d& view) override;
+    // Unless hidden: each child's (for all children when `entity` is the group's own).
+    void DrawExtremes(CDsViewExtrema& extrema, ENTITY* entity) override;
+    // Unless hidden: the group's attributes, then each child's.
+    void DrawToFrontBuffer(view3d& view) override;
+    // Draws the group over in the view's background colour.
+    void Erase(view3d& view) override;
+    // Unless hidden or flag 8: the group's attributes, then each child's.
+    void Plot(view3d& view) override;
+    // Nothing with flag 2 while `view`'s document flag 4 is set; else, unless the hide level
+    // hides the group, each child's.
+    void DrawGeometry(view3d& view) override;
+    // Whether any child is hit.
+    bool Pick(view3d* view) override;
+    // Unless hidden: asks every child, offering each hit to the manager when it reports a level;
+    // whether any child was hit.
+    bool Pick(pick_manager* manager) override;
+    using CDsItemBase::PickRefPoint;
+    // Unless hidden: the first child's reference point.
+    CDsRefPoint* PickRefPoint(CUiPickEvent& event, const CDsTypeMask& types) override;
+    // Nothing.
+    void PickClosest(CDsItemsIdBuffer& buffer) override;
+    // Unless hidden: the group's entity, then each child's.
+    void SelectAll(CDsSelectAllData& data, ENTITY_LIST& list) override;
+    // Unless hidden: each child's.
+    void ExpandBox(CDsBox& box, SPAtransf* transform) override;
+    // Each child's.
+    void ComputeBounds2D(view3d* view) override;
+    // The group, then each child.
+    void CountStatistics(CDsStatisticsItems* statistics) override;
+    // The children's results, or-ed.
+    long DrawPoints(view3d& view, long mask) override;
+    // The sum over the children.
+    int GetVerticesCount(CDsGeometry::eDrawPrimitives kinds) override;
+    // The vertices of the child that holds vertex `index` of the group (see the header comment of
+    // the implementation); -1 when none does.
+    int GetVertices(CDsGeometry::eDrawPrimitives kinds, int index, float*& vertices, int& count) override;
+    // The first child's point; false without one.
+    bool GetPoint(CDsGeometry::eParameterPoints which, SPAposition& position) override;
+    // The children's kinds, or-ed.
+    int GetDrawPrimitives() override;
+    // Each child's (no hidden test).
+    void DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes) override;
+    // The children's boxes united into `box`; true when it is not empty.
+    bool GetBoundBox(SPAbox& box) override;
+    // Whether a child has a box.
+    bool HasBoundBox() override;
+    // The first child's buffers.
+    bool GetVerticesBuffer(CDsGeometry::eDrawPrimitives kinds, std::vector<CDsGeometry::sVerticesBuffer>& buffers,
+                           int index) override;
+
+    // --- Group-only operations (neutral answers here) -------------------------------------
+    // False.
+    virtual bool GetBox(CGmPosition& low, CGmPosition& high, bool exact);
+    // Null.
+    virtual CDsRefPoint* PickRefPoint(CUiPickEvent& event, std::vector<CDsItemEdge*>& edges, int kind,
+                                      const CDsTypeMask& types);
+    // Null.
+    virtual CDsRefPoint* PickRefPoint(CUiPickEvent& event, const ENTITY_LIST& entities, const CDsTypeMask& types);
+    // 0.
+    virtual int TestBodyFaces(const CDsTypeMask& types);
+    // 0.
+    virtual int TestBodyFaces(entity_filter* filter);
+    // 0.
+    virtual int TestBodyEdges(const CDsTypeMask& types);
+    // 0.
+    virtual int TestBodyEdges(entity_filter* filter);
+    // 0.
+    virtual int TestBodyWire(const CDsTypeMask& types);
+    // Nothing.
+    virtual void OpenGlPick(view3d* view);
+    // Nothing.
+    virtual void GetDsEdgesOnTop(std::vector<CDsItemEdge*>& edges);
+    // Nothing.
+    virtual void PickEdges(view3d* view, std::vector<CDsItemEdge*>& edges, ENTITY_LIST& picked);
+    // Nothing.
+    virtual void PickEdges(view3d* view, ENTITY_LIST& picked, ENTITY_LIST* candidates);
+    // False.
+    virtual bool PickDisplayCurve(pick_manager* manager, FACE*& face, int& curve);
+    // The group has no transformation afterwards.
+    virtual void ResetTransformation();
+    // 0.
+    virtual int FacesCount();
+    // Nothing.
+    virtual void GetDsEdges(const ENTITY_LIST& entities, std::vector<CDsItemEdge*>& edges);
+    // Nothing.
+    virtual void ReFacetBody();
+    // Nothing.
+    virtual void ReconnectPolylines(CVyrMeshInterface* meshes);
+    // True.
+    virtual bool CheckExtremesOverlap(view3d* view);
+    // False when hidden; else true without `testExtremes`, or when CheckExtremesOverlap or
+    // `acceptOutside` holds.
+    virtual bool IsPickAvailable(view3d* view, bool testExtremes, bool acceptOutside);
+    // False.
+    virtual bool IsBodyConicalFaceOwner();
+
+    // --- Children and flags ---------------------------------------------------------------
+    // The number of children.
+    int Count() const { return static_cast<int>(m_children.size()); }
+    // The child at `index`, null outside 0..Count()-1.
+    CDsItemBase* Get(int index) const;
+    // The child at `index`, unchecked (the caller guarantees the range).
+    CDsItemBase* GetFast(int index) const { return m_children[static_cast<size_t>(index)]; }
+    // The children.
+    std::vector<CDsItemBase*>& GetDsItems() { return m_children; }
+    // Child 0 (a body's faces group), null without children.
+    CDsItemBase* GetDsFaces() const { return Get(0); }
+    // Child 1 (a body's edges group), null with fewer than two children.
+    CDsItemBase* GetDsEdges() const { return Get(1); }
+    // Sets flag `flag`.
+    void SetFlag(EDsItemFlags flag) { m_flags.Set(static_cast<unsigned short>(flag)); }
+    // Clears flag `flag`.
+    void ResetFlag(EDsItemFlags flag) { m_flags.Reset(static_cast<unsigned short>(flag)); }
+    // Flag `flag`.
+    bool GetFlag(EDsItemFlags flag) const { return m_flags.Get(static_cast<unsigned short>(flag)); }
+    // Replaces the whole flag word.
+    void SetFlags(CDsFlags flags) { m_flags = flags; }
+    // The whole flag word.
+    CDsFlags GetFlags() const { return m_flags; }
+    // The inherit-colour flag of the group and of each direct child (one level only).
+    void SetInheritColorState(bool inherit);
+    // Whether the group holds a transformation that is not the identity.
+    bool HasTransformation() const;
+    // Nothing.
+    void DebugVector() {}
+
+protected:
+    // Appends `item` (owned from here on); null and a child already held are ignored.
+    void Add(CDsItemBase* item);
+    // Deletes child `item`, its slot taken by the last child; false when it is not a child.
+    virtual bool Remove(CDsItemBase* item);
+    // Deletes the child at `index` and moves the later ones down (order kept); nothing outside
+    // the range.
+    void Remove(int index);
+    // As Remove(item) without deleting it; false when it is not a child.
+    bool Disconnect(CDsItemBase* item);
+    // Empties the children without deleting any.
+    void DisconnectAll();
+    // At or past the end: Add; inside: the old child is deleted and `item` takes its slot;
+    // negative: nothing.
+    void Replace(int index, CDsItemBase* item);
+    // Deletes every child.
+    void CleanAll();
+    // Reserves room for `count` children.
+    void Reserve(int count) { m_children.reserve(count > 0 ? static_cast<size_t>(count) : 0); }
+    // Room for one child, component id 0.
+    void ResetMembers();
+    // The first child, null without children.
+    CDsItemBase* GetFirst() const { return m_children.empty() ? nullptr : m_children.front(); }
+    // The last child, null without children.
+    CDsItemBase* GetLast() const { return m_children.empty() ? nullptr : m_children.back(); }
+    // With a transformation: pushes the model-view matrix and multiplies it (OpenGL).
+    void PushMatrix();
+    // With a transformation: pops the model-view matrix.
+    void PopMatrix();
+    // With a transformation: hands it to the view as its model transform (printing).
+    void PushMatrixGdi(view3d& view);
+    // With a transformation: clears the view's model transform.
+    void PopMatrixGdi(view3d& view);
+    // The group's matrix.
+    CDsMatrix& GetMatrix() { return m_matrix; }
+
+private:
+    std::vector<CDsItemBase*> m_children;
+    CDsFlags m_flags;
+    int32_t m_componentId = 0;
+    CDsMatrix m_matrix;
+};
