@@ -5,6 +5,8 @@
 // picture as a PNG and presents it through the context:
 //   triangle.png  a coloured triangle
 //   plate.png     a filleted plate with holes and a boss, built and faceted by the modeler
+//   polylines.png display items: a star of coloured polylines in a turned group over a gradient
+//                 background item
 //
 //   vyr_demo [output folder]      (default: out)
 #include "DemoModel.h"
@@ -18,11 +20,15 @@
 
 #include "DsDriverGl.h"
 #include "DsGlContext.h"
+#include "DsItemBackground.h"
+#include "DsItemPolyline3D.h"
+#include "DsItemsEntity.h"
 #include "DsView3dCdc.h"
 
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -107,6 +113,53 @@ void DrawPlate(CDsView3dCdc& view, const vyrdemo::TriangleSoup& soup) {
     vyrdemo::DrawLit(soup);
 }
 
+// The host's group of items: an entity group that places its children by its transformation.
+class DemoGroup : public CDsItemsEntity {
+public:
+    DemoGroup() : CDsItemsEntity(nullptr) {}
+    using CDsItemsGroup::Add;
+    void Refresh(view3d& view) override {
+        PushMatrix();
+        CDsItemsEntity::Refresh(view);
+        PopMatrix();
+    }
+};
+
+// Twelve spokes and a closed ring of polylines in a group turned by 15 degrees, over a vertical
+// gradient.
+void DrawPolylines(CDsView3dCdc& view) {
+    ParallelCamera(view, SPAposition(0, 0, 0), SPAvector(0, 0, 1), SPAvector(0, 1, 0), 24.0 * kWidth / kHeight, 24.0,
+                   1.0);
+    view.SetupRenderingTransforms(false, true, false, nullptr);
+    CDsItemBackground background(
+        CDsBackground(CDsColorStorage(20, 30, 70), CDsColorStorage(150, 170, 210), true, false));
+    background.Refresh(view);
+
+    // Children without a colour of their own draw in the group's; the spokes with their own colour
+    // come last, since a leaf that sets its colour leaves it in force for what follows.
+    DemoGroup group;
+    group.SetColor(CDsColorStorage(255, 230, 120), false);
+    const double pi = 3.14159265358979;
+    std::vector<SPAposition> ring;
+    for (int i = 0; i < 48; ++i) ring.emplace_back(9.5 * cos(2 * pi * i / 48), 9.5 * sin(2 * pi * i / 48), 0);
+    group.Add(new CDsItemPolyline3D(static_cast<int>(ring.size()), ring.data(), true, nullptr));
+    for (int pass = 0; pass < 2; ++pass)
+        for (int i = 0; i < 12; ++i) {
+            if ((i % 3 == 0) != (pass == 1)) continue;
+            const double a = 2 * pi * i / 12;
+            const SPAposition spoke[2] = {SPAposition(2 * cos(a), 2 * sin(a), 0),
+                                          SPAposition(9 * cos(a), 9 * sin(a), 0)};
+            auto* line = new CDsItemPolyline3D(2, spoke, false, nullptr);
+            if (pass == 1) line->SetColor(CDsColorStorage(240, 90, 60), false);
+            group.Add(line);
+        }
+    group.SetWidth(2, true);
+    group.SetTransformation(rotate_transf(15 * pi / 180, SPAvector(0, 0, 1)));
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    group.Refresh(view);
+}
+
 // The back buffer as the window shows it, as RGB rows from the top: read into a bitmap by the
 // driver statics (32-bit pixels, blue, green, red and one unused byte each). Empty on failure.
 std::vector<unsigned char> ReadBack(const DemoWindow& demo) {
@@ -163,5 +216,8 @@ int main(int argc, char** argv) {
     std::printf("demo: plate faceted into %d triangles\n", soup.Triangles());
     DrawPlate(*demo.view, soup);
     plate->lose();
-    return Present(demo, folder + "/plate.png") ? 0 : 1;
+    if (!Present(demo, folder + "/plate.png")) return 1;
+
+    DrawPolylines(*demo.view);
+    return Present(demo, folder + "/polylines.png") ? 0 : 1;
 }

@@ -74,3 +74,24 @@ TEST(DemoTest, WritesAPngOfTheFacetedPlateLitFromTheFront) {
     EXPECT_NEAR(corner.r, 235, 3);
     EXPECT_NEAR(corner.b, 242, 3);
 }
+
+TEST(DemoTest, WritesAPngOfPolylineItemsInATurnedGroupOverAGradient) {
+    std::string folder = vyrtest::ScratchDir();
+    ASSERT_EQ(RunDemo(folder), 0);
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;
+    ASSERT_TRUE(vyrdemo::ReadPngRgb(folder + "/polylines.png", width, height, rgb));
+    // The gradient: dark blue at the bottom, light at the top.
+    const Pixel bottom = At(rgb, width, 5, height - 1), top = At(rgb, width, 5, 0);
+    EXPECT_NEAR(bottom.r, 20, 4);
+    EXPECT_NEAR(bottom.b, 70, 4);
+    EXPECT_NEAR(top.r, 150, 4);
+    EXPECT_NEAR(top.b, 210, 4);
+    // The ring in the group's yellow crosses the middle column near its top.
+    bool ring = false;
+    for (int y = 25; y <= 38; ++y) {
+        const Pixel p = At(rgb, width, width / 2, y);
+        ring = ring || (p.r > 200 && p.g > 190 && p.b < 160);
+    }
+    EXPECT_TRUE(ring);
+}
