@@ -13,6 +13,7 @@
 #include "DsView3dCdc.h"
 
 #include "rgb_color.h"
+#include "VyrAsExt.h"
 #include "view3d.h"
 #include "view_context.h"
 
@@ -23,6 +24,8 @@
 #include <new>
 
 view3d* CDsGlContext::sCurrentView = nullptr;
+bool CDsGlContext::sPrintMode = false;
+int CDsGlContext::sOpenGLPickEnabled = 1;
 
 namespace {
 
@@ -117,6 +120,7 @@ void CDsGlContext::remove_view(view3d* view)
         CDsManager::GetInstance()->RemoveAllVBOs(core);
     }
     rendering_context::remove_view(view);
+    m_scene->GetDbScene().RemoveView(view);
     if (!dynamic_cast<CDsView3dCdc*>(view)) DeletePlainViewRecord(view);
     if (view3d* current = sCurrentView) {
         sCurrentView = nullptr;
@@ -405,4 +409,148 @@ bool CDsGlContext::GetPickProccessorFlag(int state) const
 void CDsGlContext::SetPickProccessorFlag(int state, bool on)
 {
     m_pickProccessor->Set(static_cast<EDsPickProccessorStates>(state), on);
+}
+
+// --- Entities and the modeler's queries ---------------------------------------------------------
+
+void* CDsGlContext::find_data(const ENTITY*)
+{
+    return nullptr;
+}
+
+int CDsGlContext::is_displayed(const ENTITY* entity)
+{
+    return entity && m_itemsMap->Find(const_cast<ENTITY*>(entity)) ? 1 : 0;
+}
+
+int CDsGlContext::pick(pick_manager*)
+{
+    return 0;
+}
+
+CDsItemBase* CDsGlContext::FindDsItem(const ENTITY* entity, EDsSecondarySearch how) const
+{
+    if (!entity) return nullptr;
+    auto* target = const_cast<ENTITY*>(entity);
+    if (CDsItemBase* item = m_itemsMap->Find(target)) return item;
+    ENTITY* other = nullptr;
+    if (how == eDsSearchRealEntity)
+        other = CVyrAsExt::GetRealEntity(target);
+    else if (how == eDsSearchOwner)
+        other = target->owner();
+    return other && other != target ? m_itemsMap->Find(other) : nullptr;
+}
+
+// --- Current view and windows -------------------------------------------------------------------
+
+void CDsGlContext::MakeMyViewCurrent()
+{
+    CDsView3dCdc* current = CDsView3dCdc::StGetCurrent();  // the alignment step
+    if (view_count() == 0 || (current && views().find(current))) return;
+    viewport_iterator it(views());
+    if (view3d* first = it.next()) MakeCurrent(first);
+}
+
+int CDsGlContext::GetPixelFormat(view3d* view)
+{
+    gl_context_data* record = view ? Get_gl_context_data(view) : nullptr;
+    return record ? record->get_PixelFormat() : 0;
+}
+
+namespace {
+
+// The window of a core view, null for null, a plain view or a view without one.
+HWND WindowOf(view3d* view)
+{
+    auto* core = dynamic_cast<CDsView3dCdc*>(view);
+    CWnd* window = core ? core->GetWindow() : nullptr;
+    return window ? window->GetSafeHwnd() : nullptr;
+}
+
+}  // namespace
+
+void CDsGlContext::ValidateView(view3d* view)
+{
+    if (HWND window = WindowOf(view)) ValidateRect(window, nullptr);
+}
+
+bool CDsGlContext::IsViewUpToDate(view3d* view)
+{
+    HWND window = WindowOf(view);
+    return !window || !GetUpdateRect(window, nullptr, FALSE);
+}
+
+void CDsGlContext::RefreshAllViews()
+{
+    refresh_all();
+}
+
+void CDsGlContext::SaveColorBuffers()
+{
+    viewport_iterator it(views());
+    while (view3d* view = it.next()) view->SaveColorBuffer();
+}
+
+void CDsGlContext::RestoreColorBuffers()
+{
+    viewport_iterator it(views());
+    while (view3d* view = it.next()) view->RestoreColorBuffer();
+    DrawSpFigures();
+}
+
+// --- Notifications ------------------------------------------------------------------------------
+
+void CDsGlContext::DrawFigureControlObject()
+{
+    Notify(CVyrNotification::eDrawFigureControlObject);
+}
+
+void CDsGlContext::DrawFigureControlObjectToShadedViews()
+{
+    Notify(CVyrNotification::eDrawFigureControlObjectToShadedViews);
+}
+
+void CDsGlContext::InvalidateRubberbandFigures()
+{
+    Notify(CVyrNotification::eInvalidateRubberbandFigures);
+}
+
+void CDsGlContext::DrawSpFigures()
+{
+    Notify(CVyrNotification::eDrawSpFigures);
+}
+
+void CDsGlContext::NotifyViewScaleChanged()
+{
+    Notify(CVyrNotification::eViewScaleChanged);
+}
+
+void CDsGlContext::NotifyRefreshIncrement()
+{
+    Notify(CVyrNotification::eRefreshIncrement);
+}
+
+void CDsGlContext::NotifyStartCameraChanged()
+{
+    Notify(CVyrNotification::eStartCameraChanged);
+}
+
+void CDsGlContext::NotifyEndCameraChanged()
+{
+    Notify(CVyrNotification::eEndCameraChanged);
+}
+
+void CDsGlContext::NotifyToolDeActivated()
+{
+    Notify(CVyrNotification::eToolDeActivated);
+}
+
+void CDsGlContext::NotifyImmedToolActivated()
+{
+    Notify(CVyrNotification::eImmedToolActivated);
+}
+
+void CDsGlContext::NotifyImmedToolDeActivated()
+{
+    Notify(CVyrNotification::eImmedToolDeActivated);
 }

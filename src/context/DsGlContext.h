@@ -89,6 +89,12 @@ public:
     void remove_view(view3d* view) override;
     // Shows the entity again after a change: nothing, as the context shows no entities yet.
     void update(ENTITY* entity) override;
+    // Null: the context keeps no modeler display data.
+    void* find_data(const ENTITY* entity) override;
+    // 1 when the item map holds an item for `entity`, else 0.
+    int is_displayed(const ENTITY* entity) override;
+    // The modeler's own pick finds nothing here (picking goes through the pick processor): 0.
+    int pick(pick_manager* manager) override;
     // No figure: null.
     void* make_figure(const ENTITY_LIST& entities, view3d* view) override;
     // Copies the back buffer into the front buffer of what is current
@@ -108,6 +114,12 @@ public:
     // own context). False when there is no current view with a record, or the swap fails.
     bool SwapCurrentViewBuffers();
 
+    // The alignment step (the current core view's context made current when another is), then,
+    // when the current view is not one of this context's views, its first view made current.
+    void MakeMyViewCurrent();
+    // The pixel format of `view`'s record, 0 without one.
+    int GetPixelFormat(view3d* view);
+
     // --- Views as windows -----------------------------------------------------------------
     // Invalidates the view's window (erase on), so that it repaints; nothing for null or a view
     // without a window.
@@ -115,6 +127,17 @@ public:
     // Unless the display is suspended: Refresh(mode) on every core view of the context, in
     // order; the current view is the same afterwards (made current again when a refresh changed it).
     void RefreshViews(ERenderMode mode);
+    // Marks the view's window as painted; nothing for null or a view without a window.
+    void ValidateView(view3d* view);
+    // False while the view's window waits to be repainted; true otherwise (also for null or a view
+    // without a window).
+    bool IsViewUpToDate(view3d* view);
+    // The modeler's refresh of every view.
+    void RefreshAllViews();
+    // SaveColorBuffer on every core view.
+    void SaveColorBuffers();
+    // RestoreColorBuffer on every core view, then notification 8.
+    void RestoreColorBuffers();
 
     // --- Display suspension ---------------------------------------------------------------
     // True while the scene's counter is above 0.
@@ -174,7 +197,55 @@ public:
     // Deletes every state of the history.
     void ClearDsStateStorage();
 
+    // --- Entities -------------------------------------------------------------------------
+    // How FindDsItem looks further when an entity has no item of its own.
+    enum EDsSecondarySearch : int {
+        eDsSearchNone = 0,        // no further search
+        eDsSearchRealEntity = 1,  // the item of the entity's real entity
+        eDsSearchOwner = 2        // the item of the entity's owner
+    };
+    // The item of `entity` (null for null): from the item map, else as `how` says.
+    CDsItemBase* FindDsItem(const ENTITY* entity, EDsSecondarySearch how = eDsSearchNone) const;
+
+    // --- Process-wide switches ------------------------------------------------------------
+    // True while printing.
+    static bool sPrintMode;
+    // Sets the print mode.
+    static void StSetPrintMode(bool on) { sPrintMode = on; }
+    // The print mode.
+    static bool StGetPrintMode() { return sPrintMode; }
+    // 1 while picks may use OpenGL selection, else 0.
+    static int sOpenGLPickEnabled;
+    // Switches OpenGL selection picks on or off.
+    static void StEnableOpenGLPick(bool on) { sOpenGLPickEnabled = on ? 1 : 0; }
+    // Whether the host is the modeller application.
+    void SetModellerApp(bool on) { m_modellerApp = on; }
+    // Whether the host is the modeller application (false at the start).
+    bool GetModellerApp() const { return m_modellerApp; }
+
     // --- Notifications --------------------------------------------------------------------
+    // Code 3: figure control objects must be drawn again.
+    void DrawFigureControlObject();
+    // Code 4: the same, for the shaded views only.
+    void DrawFigureControlObjectToShadedViews();
+    // Code 6: rubber-band figures are no longer on screen.
+    void InvalidateRubberbandFigures();
+    // Code 8: special figures must be drawn again.
+    void DrawSpFigures();
+    // Code 9: a view's scale changed.
+    void NotifyViewScaleChanged();
+    // Code 10: a refresh drew a frame.
+    void NotifyRefreshIncrement();
+    // Code 15: a camera change starts.
+    void NotifyStartCameraChanged();
+    // Code 16: a camera change ended.
+    void NotifyEndCameraChanged();
+    // Code 18: a tool was deactivated.
+    void NotifyToolDeActivated();
+    // Code 19: an immediate tool was activated.
+    void NotifyImmedToolActivated();
+    // Code 20: an immediate tool was deactivated.
+    void NotifyImmedToolDeActivated();
     // The notification base of `context`; null for a null context.
     static CVyrNotifyFunctionality* GetGlContextNotificationPointer(CDsGlContext* context);
     // Tells the host that a view was deactivated (code 17).
@@ -241,6 +312,7 @@ private:
 
     SHighlightData m_highlight;
     bool m_clearBufferMode = true;
+    bool m_modellerApp = false;
     CDsItemsMap* m_itemsMap = nullptr;
     CDsGlScene* m_scene = nullptr;
     CDsPickProccessor* m_pickProccessor = nullptr;

@@ -1,24 +1,248 @@
-// CDsGlScene: the document settings of an OpenGL rendering context.
+// CDsGlScene: the root groups, document flags and settings of an OpenGL rendering context.
 #include "DsGlScene.h"
 
+#include "DsAttributesPalette.h"
+#include "DsDriverExtrema.h"
+#include "DsGlContext.h"
+#include "DsHideLevel.h"
+#include "DsLineAttribStorage.h"
+#include "DsManager.h"
+#include "DsPalette.h"
+#include "DsPreferencesServices.h"
+#include "DsQueryIDInt.h"
+#include "DsSelectAllData.h"
 #include "DsStateContainer.h"
+#include "DsView3dCdc.h"
+
+#include "SpaEntity.h"
+#include "view3d.h"
 
 #include <cmath>
 
-CDsGlScene::CDsGlScene(CDsGlContext* owner, int sceneNumber) : m_owner(owner), m_sceneNumber(sceneNumber)
+namespace {
+
+// The object types a display-mode flag hides in the database scene while it is on.
+std::vector<int> TypesOfFlag(int index)
 {
-    // Set through the flag operation, so that the start runs the same effects as a later change.
+    switch (index) {
+    case 4: return {10, 11, 12};
+    case 5: return {15};
+    case 25: return {63};
+    default: return {};
+    }
+}
+
+// Grows `box` by the eight corners of `source` (nothing for an empty one) drawn into the view.
+void DrawBoxCorners(const CDsBox& box, CDsViewExtrema& view)
+{
+    if (box.IsNotComputed()) return;
+    const float* low = box.GetMin();
+    const float* high = box.GetMax();
+    for (int i = 0; i < 8; ++i)
+        view.draw_point_3d(SPAposition(i & 1 ? high[0] : low[0], i & 2 ? high[1] : low[1], i & 4 ? high[2] : low[2]));
+}
+
+}  // namespace
+
+CDsGlScene::CDsGlScene(CDsGlContext* owner, int sceneNumber)
+    : m_owner(owner),
+      m_sceneNumber(sceneNumber),
+      m_roots{{nullptr, nullptr}, {nullptr, nullptr}, {nullptr, nullptr}, {nullptr, nullptr},
+              {nullptr, nullptr}, {nullptr, nullptr}, {nullptr, nullptr}},
+      m_dbScene(sceneNumber)
+{
+    // Set through the flag operation, so that the start runs the same effects as a later change
+    // (object types 15 and 63 hidden in the database scene).
     SetDisplayModeFlag(5, true);
     SetDisplayModeFlag(25, true);
     SetDisplayModeFlag(7, true);
     m_picturePropsValid = true;
     m_history = new CDsStateContainer;
+    m_attributesPalette = new CDsAttributesPalette(16);
+    m_attributesPalette->IncrementUse();
 }
 
 CDsGlScene::~CDsGlScene()
 {
+    m_flags.reset(15);
+    delete m_rotationCentre;
+    delete m_rotateFirst;
+    delete m_rotateSecond;
+    delete m_rotatePosition;
     delete m_history;
+    m_attributesPalette->Loose();
+    m_attributesPalette = nullptr;
+    delete m_vertexColors;
 }
+
+// --- Root groups --------------------------------------------------------------------------------
+
+CDsItemsGroup* CDsGlScene::GetRootGroup(ERootGroup which)
+{
+    if (which < 0 || which >= eRootCount) return nullptr;
+    return &m_roots[which];
+}
+
+CDsGlScene::ERootGroup CDsGlScene::KindOf(CDsItemBase* group)
+{
+    switch (group->GetItemType()) {
+    case eDsItemsBody: {
+        auto* body = static_cast<CDsItemsGroup*>(group);
+        return body->FacesCount() != 0 ? eRootBodies : eRootWireBodies;
+    }
+    case eDsItemsHlView: return eRootHlViews;
+    case eDsItemsFigure: return eRootFigures;
+    case eDsItemsCopy: return eRootCopies;
+    case eDsItemsToolpath: return eRootToolpaths;
+    default: return eRootUnsorted;
+    }
+}
+
+void CDsGlScene::AddItemsGroup(CDsItemsGroup* group)
+{
+    if (!group) return;
+    m_flags.set(16);
+    if (!m_flags.test(7)) {
+        m_roots[eRootUnsorted].Add(group);
+        return;
+    }
+    const ERootGroup kind = KindOf(group);
+    m_roots[kind].Add(group);
+    if (kind == eRootToolpaths || kind == eRootFigures) group->SetGlContext(m_owner);
+    m_flags.reset(15);
+}
+
+void CDsGlScene::RemoveItemsGroup(CDsItemsGroup* group)
+{
+    if (!group) return;
+    const ERootGroup kind = KindOf(group);
+    if (group->GetItemType() == eDsItemsBody) {
+        // Its face count may have changed since it was filed.
+        if (!m_roots[eRootWireBodies].Disconnect(group)) m_roots[eRootBodies].Disconnect(group);
+    } else if (kind != eRootUnsorted) {
+        m_roots[kind].Disconnect(group);
+        if (kind == eRootToolpaths || kind == eRootFigures) group->SetGlContext(nullptr);
+    }
+    m_roots[eRootUnsorted].Disconnect(group);
+    m_flags.reset(15);
+}
+
+void CDsGlScene::ActivateGroup(CDsItemsGroup* group, bool active)
+{
+    if (!group) return;
+    if (active) {
+        if (!m_roots[eRootUnsorted].Disconnect(group)) return;
+        AddItemsGroup(group);
+    } else {
+        if (!m_roots[eRootWireBodies].Disconnect(group) && !m_roots[eRootBodies].Disconnect(group) &&
+            !m_roots[eRootFigures].Disconnect(group))
+            return;
+        m_roots[eRootUnsorted].Add(group);
+    }
+    m_flags.reset(15);
+}
+
+CDsItemBase* CDsGlScene::FindItemInGroup(CDsItemsGroup* group, const ENTITY* entity) const
+{
+    if (!group) return nullptr;
+    for (int i = 0; i < group->Count(); ++i) {
+        CDsItemBase* child = group->GetFast(i);
+        if (child && child->GetEntity() == entity) return child;
+    }
+    return nullptr;
+}
+
+void CDsGlScene::CountGroupsItems(int& bodies, int& faces, int& edges)
+{
+    CDsItemsGroup& group = m_roots[eRootBodies];
+    for (int i = 0; i < group.Count(); ++i) {
+        auto* body = dynamic_cast<CDsItemsGroup*>(group.GetFast(i));
+        if (!body) continue;
+        ++bodies;
+        faces += body->FacesCount();
+        if (auto* edgeGroup = dynamic_cast<CDsItemsGroup*>(body->GetDsEdges())) edges += edgeGroup->Count();
+    }
+}
+
+void CDsGlScene::UpdateGroupsDisplayLists(bool keep)
+{
+    if (keep) return;
+    CDsItemsGroup& group = m_roots[eRootBodies];
+    for (int i = 0; i < group.Count(); ++i) group.GetFast(i)->DeleteGlList();
+}
+
+void CDsGlScene::ResetAttributes(EDsResetAttributeAction action)
+{
+    for (ERootGroup root : {eRootBodies, eRootFigures, eRootHlViews, eRootWireBodies, eRootToolpaths, eRootCopies}) {
+        CDsItemsGroup& group = m_roots[root];
+        for (int i = 0; i < group.Count(); ++i) group.GetFast(i)->ResetAttributes(action);
+    }
+    m_flags.reset(15);
+}
+
+bool CDsGlScene::AttachEntity(ENTITY* entity, int componentId)
+{
+    const int pid = CDsQueryIDInt::StGetActiveQueryIDInt()->QueryPID(entity);
+    for (ERootGroup root : {eRootBodies, eRootUnsorted, eRootFigures, eRootWireBodies}) {
+        CDsItemsGroup& group = m_roots[root];
+        for (int i = 0; i < group.Count(); ++i)
+            if (group.GetFast(i)->AttachEntity(entity, componentId, pid)) return true;
+    }
+    return false;
+}
+
+void CDsGlScene::ForceShowAll()
+{
+    const CDsHideLevel shown(eDsHideLevelShown);
+    for (ERootGroup root : {eRootWireBodies, eRootBodies, eRootHlViews, eRootFigures, eRootToolpaths})
+        m_roots[root].SetAttribute(shown, true, true);
+}
+
+void CDsGlScene::CollectBodies(std::vector<CDsItemBase*>& out)
+{
+    for (ERootGroup root : {eRootBodies, eRootUnsorted, eRootWireBodies, eRootToolpaths}) {
+        CDsItemsGroup& group = m_roots[root];
+        for (int i = 0; i < group.Count(); ++i) out.push_back(group.GetFast(i));
+    }
+}
+
+void CDsGlScene::ComputeItemsBounds2D(view3d* view)
+{
+    for (CDsItemsGroup& group : m_roots) group.ComputeBounds2D(view);
+}
+
+void CDsGlScene::CollectPickableItems(view3d* view, bool acceptOutside, std::vector<CDsItemsGroup*>& out)
+{
+    CDsView3dCdc::StMakeGlCurrentView(view);
+    if (m_flags.test(19)) {
+        ComputeItemsBounds2D(view);
+        m_flags.reset(19);
+    }
+    for (ERootGroup root : {eRootBodies, eRootWireBodies, eRootHlViews}) {
+        CDsItemsGroup& group = m_roots[root];
+        for (int i = 0; i < group.Count(); ++i) {
+            auto* child = dynamic_cast<CDsItemsGroup*>(group.GetFast(i));
+            if (child && child->IsPickAvailable(view, true, acceptOutside)) out.push_back(child);
+        }
+    }
+    CDsItemsGroup& copies = m_roots[eRootCopies];
+    for (int i = 0; i < copies.Count(); ++i) {
+        auto* child = dynamic_cast<CDsItemsGroup*>(copies.GetFast(i));
+        if (child && child->IsPickAvailable(view, false, false)) out.push_back(child);
+    }
+    CDsItemsGroup& toolpaths = m_roots[eRootToolpaths];
+    for (int i = 0; i < toolpaths.Count(); ++i)
+        if (auto* child = dynamic_cast<CDsItemsGroup*>(toolpaths.GetFast(i))) out.push_back(child);
+}
+
+void CDsGlScene::CollectSelectAll(CDsSelectAllData& data, ENTITY_LIST& list)
+{
+    // ENTITY_LIST::add looks each entity up first, so an entity shown twice is taken once.
+    for (CDsItemsGroup& group : m_roots)
+        for (int i = 0; i < group.Count(); ++i) group.GetFast(i)->SelectAll(data, list);
+}
+
+// --- Document flags -----------------------------------------------------------------------------
 
 void CDsGlScene::SetDisplayModeFlag(int index, bool value)
 {
@@ -36,8 +260,12 @@ void CDsGlScene::SetDisplayModeFlag(int index, bool value)
         break;
     case 4:
     case 5:
-    case 14:
     case 25:
+        for (int type : TypesOfFlag(index)) m_dbScene.SwitchShowByType(type, !value);
+        m_picturePropsValid = false;
+        break;
+    case 14:
+        if (value) LoadGeomCurveColor();
         m_picturePropsValid = false;
         break;
     default:
@@ -50,6 +278,19 @@ bool CDsGlScene::GetDisplayModeFlag(int index) const
     if (index < 0 || index >= kDocumentFlagCount) return false;
     return m_flags.test(static_cast<size_t>(index));
 }
+
+void CDsGlScene::LoadGeomCurveColor()
+{
+    CDsColorStorage color;
+    if (!CDsPreferencesServices().GetColor(L"GeomCurveClr", color)) return;
+    CDsManager::GetInstance()->SetSpecialAttrColor(static_cast<EAttribSetIndex>(10), color.GetColorRef());
+    if (CDsLineAttribStorage* curves = CDsLineAttribStorage::StGetSpecialAttributes(static_cast<EAttribSetIndex>(10))) {
+        curves->SetColor(color);
+        curves->SetInheritColorState(false);
+    }
+}
+
+// --- Display suspension -------------------------------------------------------------------------
 
 int CDsGlScene::IncrementDisplaySuspension()
 {
@@ -72,9 +313,67 @@ int CDsGlScene::ResetDisplaySuspension()
     return previous;
 }
 
+// --- Settings -----------------------------------------------------------------------------------
+
 void CDsGlScene::SetMaxDiagonalSizeForFastRefresh(float size)
 {
     m_maxFastDiagonal = size > 0.0f && std::isfinite(size) ? size : 0.0f;
 }
 
-void CDsGlScene::ComputeExtrema(CDsViewExtrema*, bool) {}
+void CDsGlScene::SetVertexColorPalette(const CDsPalette* palette)
+{
+    delete m_vertexColors;
+    m_vertexColors = palette ? new CDsPalette(*palette) : nullptr;
+}
+
+void CDsGlScene::SetRotateToPlaneReference(const SPAvector& first, const SPAvector& second, const SPAposition& position)
+{
+    delete m_rotateFirst;
+    delete m_rotateSecond;
+    delete m_rotatePosition;
+    m_rotateFirst = new SPAvector(first);
+    m_rotateSecond = new SPAvector(second);
+    m_rotatePosition = new SPAposition(position);
+}
+
+bool CDsGlScene::GetRotateToPlaneReference(SPAvector& first, SPAvector& second, SPAposition& position) const
+{
+    if (!m_rotateFirst || !m_rotateSecond) return false;
+    first = *m_rotateFirst;
+    second = *m_rotateSecond;
+    position = m_rotatePosition ? *m_rotatePosition : SPAposition();
+    return true;
+}
+
+void CDsGlScene::SetDefaultRotationCenter(const SPAposition& centre)
+{
+    delete m_rotationCentre;
+    m_rotationCentre = new SPAposition(centre);
+}
+
+// --- Measuring ----------------------------------------------------------------------------------
+
+CDsBox CDsGlScene::GetBoundsBox()
+{
+    const SPAbox box = m_dbScene.GetBoundsBox();
+    return box.empty() ? CDsBox() : CDsBox(box);
+}
+
+CDsBox CDsGlScene::GetItemsBox()
+{
+    CDsBox box;
+    for (CDsItemsGroup& group : m_roots) group.ExpandBox(box, nullptr);
+    return box;
+}
+
+void CDsGlScene::ComputeExtrema(CDsViewExtrema* view, bool full)
+{
+    if (!view) return;
+    if (full) {
+        for (CDsItemsGroup& group : m_roots) group.DrawExtremes(*view, nullptr);
+        return;
+    }
+    CDsBox box = GetBoundsBox();
+    if (box.IsNotComputed()) box = GetItemsBox();
+    DrawBoxCorners(box, *view);
+}

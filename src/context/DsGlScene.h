@@ -1,36 +1,59 @@
 // CDsGlScene: the scene of one OpenGL rendering context (CDsGlContext), made and deleted by the
-// context. It keeps the settings that belong to the document shown rather than to a view.
-//
-// What it keeps so far:
-// - the document flags (EDsDocumentFlag 0 to 26, also called display-mode flags), flags 5, 7 and
-//   25 on at the start. A change of flag 0, 1, 8, 12, 21 or 22 marks the render mode as changed
-//   (as CDsGlContext::OnRenderModeChanged does), a change of flag 4, 5, 14 or 25 the picture
-//   properties (as CDsGlContext::OnPicturePropsChanged does); setting a flag to the value it has
-//   does nothing. An index outside 0..26 is ignored (and read as false).
-// - the display-suspension counter: raising it leaves it at least 1, lowering it never goes below 0;
-// - the refresh counter, the silhouette level (1, cylinders, at the start) and the largest diagonal
-//   drawn during a fast refresh (0, no limit);
+// context. It holds everything the context draws and the settings that belong to the document
+// rather than to a view:
+// - seven root item groups into which the context files the item trees it builds: wire bodies
+//   (bodies without faces), bodies with faces, copies, hidden-line views, toolpaths, figures and
+//   an unsorted group. With document flag 7 on (the start) AddItemsGroup files a group by its kind
+//   (its item type); with it off, everything goes to the unsorted group. The root groups own what
+//   is filed in them; RemoveItemsGroup takes a group out without deleting it.
+// - the viewport background (a background item), the scene database's scene (CDsScene) whose
+//   locations the walks visit, the model box, the performance monitor, the display-state history,
+//   the attributes palette of 16 entries, the vertex-colour palette and the rotation reference;
+// - the document flags (EDsDocumentFlag 0 to 26), flags 5, 7 and 25 on at the start, so that
+//   object types 15 and 63 start hidden in the database scene. A change of flag 0, 1, 8, 12, 21 or
+//   22 marks the render mode as changed, a change of flag 4, 5, 14 or 25 the picture properties;
+//   flags 4, 5 and 25 hide or show object types 10 to 12, 15 and 63 in the database scene; setting
+//   a flag to the value it has does nothing. An index outside 0..26 is ignored (and read as false).
+//   Flag 15 is cleared by every change of the scene's content, flag 16 set by the first group filed.
+// - the display-suspension counter (at least 1 after a raise, never below 0), the refresh
+//   counter, the silhouette level (1, cylinders, at the start) and the largest diagonal drawn
+//   during a fast refresh (0, no limit);
 // - two validity flags, true at the start: the picture properties and the render mode. Changes
-//   clear them; the refresh that has taken a change into account sets them again;
-// - the display-state history (CDsStateContainer), made with the scene and deleted with it, with
-//   the states it holds.
+//   clear them; the refresh that has taken a change into account sets them again.
 //
-// Coming with the display items and the rest of the context: the root item groups, background,
-// lights, reference UCS, sections, shaders, palettes, refinement and the scene
-// database's scene, and with them the flags' effects on the database (types shown and hidden)
-// and on the bodies (open edges). Until then the scene shows nothing, so measuring its extrema
-// (ComputeExtrema) finds nothing to measure.
+// Choices where the behaviour was open:
+// - A group of none of the six known kinds, filed while flag 7 is on, goes to the unsorted group,
+//   so that it is drawn and found like any other (filed nowhere it would be lost).
+// - The cheap extrema (ComputeExtrema without `full`) measure the corners of the database scene's
+//   bound box, or of the root groups' box while the database shows nothing; the full measure
+//   draws the root groups into the measuring view.
+//
+// Coming with later parts of the display (each holds its place here): the lights and the light
+// model (the light list), the reference-UCS triad, sections and clipping, shaders, the
+// refinement of faceting, the open-edge widths and counts of body items, copies detached from a
+// removed group, the hidden-line views' boxes, figures found by figure, the pick walks over the
+// root groups (reference points, entities, figures), and drawing items into the front buffers.
 #pragma once
 
 #include <afx.h>
 
+#include "DsBox.h"
+#include "DsItemBackground.h"
+#include "DsItemsGroup.h"
+#include "DsPerformanceMonitor.h"
+#include "DsScene.h"
 #include "VyrViewTypes.h"
 
 #include <bitset>
+#include <vector>
 
+class CDsAttributesPalette;
 class CDsGlContext;
+class CDsPalette;
+class CDsSelectAllData;
 class CDsStateContainer;
 class CDsViewExtrema;
+class ENTITY_LIST;
 
 // The scene of an OpenGL rendering context.
 class AFX_EXT_CLASS CDsGlScene {
@@ -38,19 +61,76 @@ public:
     // Number of document flags (0 to 26).
     static constexpr int kDocumentFlagCount = 27;
 
+    // The root groups, in their order.
+    enum ERootGroup : int {
+        eRootWireBodies = 0,  // bodies without faces
+        eRootBodies = 1,      // bodies with faces
+        eRootCopies = 2,      // copies
+        eRootHlViews = 3,     // hidden-line views
+        eRootToolpaths = 4,   // toolpaths
+        eRootFigures = 5,     // figures
+        eRootUnsorted = 6,    // everything filed while flag 7 is off
+        eRootCount = 7
+    };
+
     // The scene of `owner` (not owned); `sceneNumber` names the scene database's scene.
     CDsGlScene(CDsGlContext* owner, int sceneNumber);
     // Not copyable: a scene belongs to one context.
     CDsGlScene(const CDsGlScene&) = delete;
     // Not copyable.
     CDsGlScene& operator=(const CDsGlScene&) = delete;
-    // Deletes the history (and the states it holds).
+    // Clears flag 15, gives back the attributes palette, deletes the history, the vertex-colour
+    // palette and the rotation reference, then the root groups with everything filed in them.
     virtual ~CDsGlScene();
 
     // The owning context.
     CDsGlContext* GetOwner() const { return m_owner; }
     // The number of the scene database's scene.
     int GetSceneNumber() const { return m_sceneNumber; }
+    // The scene database's scene.
+    CDsScene& GetDbScene() { return m_dbScene; }
+
+    // --- Root groups ----------------------------------------------------------------------
+    // Root group `which` (never null for 0..6; null outside).
+    CDsItemsGroup* GetRootGroup(ERootGroup which);
+    // Files `group` (owned by the root group from here on) into the root group of its kind, or
+    // into the unsorted group while flag 7 is off; a toolpath or figure group gets the owning
+    // context. Flag 16 is set, and flag 15 cleared unless flag 7 is off. Nothing for null.
+    void AddItemsGroup(CDsItemsGroup* group);
+    // Takes `group` out of its root group and out of the unsorted group, without deleting it (a
+    // toolpath or figure group loses its context); flag 15 is cleared. Nothing for null.
+    void RemoveItemsGroup(CDsItemsGroup* group);
+    // Active: a group found in the unsorted group is filed by its kind. Inactive: a group found in
+    // the wire-bodies, bodies or figures group moves to the unsorted group. A group found nowhere
+    // stays where it is. Flag 15 is cleared when the group moved.
+    void ActivateGroup(CDsItemsGroup* group, bool active);
+    // The first child of `group` showing `entity`, null when none (or for a null group).
+    CDsItemBase* FindItemInGroup(CDsItemsGroup* group, const ENTITY* entity) const;
+    // For each body with faces: bodies + 1, faces + its faces, edges + the children of its edges
+    // group (added to the caller's counts).
+    void CountGroupsItems(int& bodies, int& faces, int& edges);
+    // Unless `keep`: every body with faces deletes its display list.
+    void UpdateGroupsDisplayLists(bool keep);
+    // ResetAttributes on every child of the bodies, figures, hidden-line views, wire bodies,
+    // toolpaths and copies groups (not the unsorted group); flag 15 cleared.
+    void ResetAttributes(EDsResetAttributeAction action);
+    // Offers `entity` with its persistent id to the children of the bodies, unsorted, figures and
+    // wire-bodies groups in that order (CDsItemBase::AttachEntity); true when one took it.
+    bool AttachEntity(ENTITY* entity, int componentId);
+    // Shows the wire bodies, bodies, hidden-line views, figures and toolpaths (hide level 0 to
+    // each root group and its subtree); copies and the unsorted group are left alone.
+    void ForceShowAll();
+    // The children of the bodies, unsorted, wire-bodies and toolpath groups, in that order.
+    void CollectBodies(std::vector<CDsItemBase*>& out);
+    // The groups a pick may visit in `view`, in order: the bodies, wire bodies and hidden-line
+    // views that CDsItemsGroup::IsPickAvailable(view, true, acceptOutside) accepts, the copies that
+    // IsPickAvailable(view, false, false) accepts, and every toolpath. With flag 19 set the items'
+    // screen boxes are computed first and the flag cleared.
+    void CollectPickableItems(view3d* view, bool acceptOutside, std::vector<CDsItemsGroup*>& out);
+    // The entities of the root groups accepted by `data` (each once) into `list`.
+    void CollectSelectAll(CDsSelectAllData& data, ENTITY_LIST& list);
+    // Computes the screen boxes of every root group's items in `view`.
+    void ComputeItemsBounds2D(view3d* view);
 
     // --- Document flags -------------------------------------------------------------------
     // Sets or clears document flag `index` and runs its effect (header comment); nothing when
@@ -58,6 +138,9 @@ public:
     void SetDisplayModeFlag(int index, bool value);
     // Document flag `index`; false outside 0..26.
     bool GetDisplayModeFlag(int index) const;
+    // Reads the "GeomCurveClr" colour preference; when present it becomes the colour of the
+    // special sets 10 of the scene database and of the line attributes (inherit flag cleared).
+    void LoadGeomCurveColor();
 
     // --- Display suspension ---------------------------------------------------------------
     // Raises the counter by one; it is at least 1 afterwards. Answers the new value.
@@ -87,6 +170,27 @@ public:
     void SetMaxDiagonalSizeForFastRefresh(float size);
     // The largest diagonal drawn during a fast refresh (0: no limit).
     float GetMaxDiagonalSizeForFastRefresh() const { return m_maxFastDiagonal; }
+    // The background item.
+    CDsItemBackground& GetBackground() { return m_background; }
+    // The performance monitor.
+    CDsPerformanceMonitor& GetPerformanceMonitor() { return m_performance; }
+    // The attributes palette (16 entries, one reference held by the scene).
+    CDsAttributesPalette* GetAttributesPalette() const { return m_attributesPalette; }
+    // Replaces the vertex-colour palette by a copy of `palette` (none for null).
+    void SetVertexColorPalette(const CDsPalette* palette);
+    // The vertex-colour palette, null when none.
+    const CDsPalette* GetVertexColorPalette() const { return m_vertexColors; }
+
+    // --- Rotation reference ---------------------------------------------------------------
+    // Keeps copies of the two directions and the position of the rotate-to-plane reference.
+    void SetRotateToPlaneReference(const SPAvector& first, const SPAvector& second, const SPAposition& position);
+    // The directions and the position; false unless both directions are set (the position is
+    // the origin when none is kept).
+    bool GetRotateToPlaneReference(SPAvector& first, SPAvector& second, SPAposition& position) const;
+    // Keeps a copy of the default rotation centre.
+    void SetDefaultRotationCenter(const SPAposition& centre);
+    // The default rotation centre, null when none is kept.
+    const SPAposition* GetDefaultRotationCenter() const { return m_rotationCentre; }
 
     // --- Validity ------------------------------------------------------------------------
     // Whether the picture properties are unchanged since the last refresh took them in.
@@ -103,19 +207,37 @@ public:
     CDsStateContainer* GetStateContainer() const { return m_history; }
 
     // --- Measuring ------------------------------------------------------------------------
-    // Measures what the scene shows into `view`'s extrema driver (`full`: by drawing it rather
-    // than from its bound box). The scene has nothing to show yet, so nothing is measured.
+    // The database scene's bound box as a display box (empty when it holds nothing).
+    CDsBox GetBoundsBox();
+    // The box of the root groups' items (empty when they hold nothing).
+    CDsBox GetItemsBox();
+    // Measures what the scene shows into `view` (see the header comment); nothing for null.
     void ComputeExtrema(CDsViewExtrema* view, bool full);
 
 private:
+    // The root group of `group`'s kind.
+    ERootGroup KindOf(CDsItemBase* group);
+
+    std::bitset<kDocumentFlagCount> m_flags;
     CDsGlContext* m_owner;
     int m_sceneNumber;
-    std::bitset<kDocumentFlagCount> m_flags;
+    CDsItemsGroup m_roots[eRootCount];
+    CDsItemBackground m_background;
+    CDsPerformanceMonitor m_performance;
+    CDsBox m_modelBox;
+    SPAbox m_modelerBox;
+    SPAposition* m_rotationCentre = nullptr;
+    SPAvector* m_rotateFirst = nullptr;
+    SPAvector* m_rotateSecond = nullptr;
+    SPAposition* m_rotatePosition = nullptr;
+    CDsStateContainer* m_history = nullptr;
+    CDsPalette* m_vertexColors = nullptr;
+    CDsAttributesPalette* m_attributesPalette = nullptr;
+    CDsScene m_dbScene;
     int m_suspension = 0;
     long m_refreshCounter = 0;
     EDsSilhouetteLevel m_silhouetteLevel = eDsSilhouetteCylinders;
     float m_maxFastDiagonal = 0.0f;
     bool m_picturePropsValid = true;
     bool m_renderModeValid = true;
-    CDsStateContainer* m_history = nullptr;
 };

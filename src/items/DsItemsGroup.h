@@ -240,6 +240,9 @@ public:
     void DebugVector() {}
 
 protected:
+    // The scene of a rendering context files groups into its root groups.
+    friend class CDsGlScene;
+
     // Appends `item` (owned from here on); null and a child already held are ignored.
     void Add(CDsItemBase* item);
     // Deletes child `item`, its slot taken by the last child; false when it is not a child.
