@@ -6,6 +6,7 @@
 #include "DsGlContext.h"
 #include "DsColorStorage.h"
 #include "DsDriverCdcBase.h"
+#include "DsDriverGl.h"
 #include "DsNFontStorage.h"
 #include "DsView3dCdc.h"
 #include "VyrString.h"
@@ -476,6 +477,27 @@ TEST_F(DsView3dCdcGLTest, TheSetUpLeavesTheStateAFrameStartsFrom)
         EXPECT_EQ(gl.projection[i], i % 5 == 0 ? 1.0 : 0.0);
         EXPECT_EQ(gl.modelView[i], i % 5 == 0 ? 1.0 : 0.0);
     }
+}
+
+// The set-up puts the line width back to 1 through the driver, so that a width asked for again
+// after it reaches OpenGL instead of being taken for the one already sent.
+TEST_F(DsView3dCdcGLTest, AWidthAskedForAgainAfterTheSetUpReachesOpenGl)
+{
+    PlainWindow w1(120, 80);
+    CDsGlContext context;
+    auto view = ViewOn(w1, context, 120, 80);
+    CDsView3dCdc::StGetCurrent();
+    CDsDriverGl::StForceWidth(2);
+    CDsDriverGl::StSetWidth(3);
+    view->SetupRenderingTransforms(false, true, false, nullptr);
+    GLfloat width = 0;
+    glGetFloatv(GL_LINE_WIDTH, &width);
+    EXPECT_EQ(width, 1.0f);
+    EXPECT_EQ(CDsDriverGl::mWidth, 1);
+    CDsDriverGl::StSetWidth(3);
+    glGetFloatv(GL_LINE_WIDTH, &width);
+    EXPECT_EQ(width, 3.0f);
+    CDsDriverGl::StForceWidth(1);  // the cache as a fresh context's width leaves it
 }
 
 TEST_F(DsView3dCdcGLTest, TwoDimensionalDrawingCountsPixelsFromTheLowerLeftCorner)
