@@ -106,6 +106,10 @@ void CDsGlContext::remove_view(view3d* view)
 {
     if (!view || !views().find(view)) return;
     if (auto* core = dynamic_cast<CDsView3dCdc*>(view)) CDsManager::GetInstance()->RemoveAllTextures(core);
+    // The record took a use of the view's device context at add_view; a core view keeps its record
+    // until it goes, but not the use.
+    if (const auto* record = static_cast<const gl_context_data*>(view->get_rendering_context_data()))
+        view->release_device_context(record->get_DC());
     rendering_context::remove_view(view);
     if (!dynamic_cast<CDsView3dCdc*>(view)) DeletePlainViewRecord(view);
     if (view3d* current = sCurrentView) {

@@ -354,9 +354,14 @@ bool gl_context::swap_buffers(view3d* view, gl_context_data* data)
         int x = 0, y = 0, width = 0, height = 0;
         if (driver_context* driver = view->get_driver_context()) driver->get_output_extents(x, y, width, height);
         if (width == 0 && height == 0) view->get_viewport(x, y, width, height);
-        const bool copied = StretchDIBits(view->get_device_context(), x, y, width, height, 0, 0,
-                                          dib.bmiHeader.biWidth, dib.bmiHeader.biHeight, bits.data(), dib.info(),
-                                          DIB_RGB_COLORS, SRCCOPY) != 0;
+        // The view's driver counts the uses of its device context: the one borrowed for the copy
+        // goes back at once, so that frames do not pile uses up (and the DC leaves the driver's
+        // mapping when the view's last use ends).
+        HDC dc = view->get_device_context();
+        const bool copied = dc && StretchDIBits(dc, x, y, width, height, 0, 0, dib.bmiHeader.biWidth,
+                                                dib.bmiHeader.biHeight, bits.data(), dib.info(), DIB_RGB_COLORS,
+                                                SRCCOPY) != 0;
+        view->release_device_context(dc);
         glFinish();
         return copied;
     }

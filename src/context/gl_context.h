@@ -181,8 +181,9 @@ public:
     // Presents the picture. For a window (the record's device context current): SwapBuffers, the
     // back buffer cleared to black, the front buffer version raised and the back buffer marked
     // not valid, glFinish. In bitmap mode: the record's bitmap read as a 24-bit device-independent
-    // bitmap and stretched onto the view's device context over the driver's output extents (the
-    // viewport when they are empty), glFinish. False, with nothing drawn, when the record has no
+    // bitmap and stretched onto the view's device context (borrowed from the view for the copy
+    // and given back) over the driver's output extents (the viewport when they are empty),
+    // glFinish. False, with nothing drawn, when the record has no
     // context, is not current (window), or a step fails.
     bool swap_buffers(view3d* view, gl_context_data* data);
     // Copies the back buffer into the front buffer over the view's viewport (window coordinates
