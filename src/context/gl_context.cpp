@@ -389,8 +389,10 @@ bool gl_context::RestoreBackBuffer(view3d* view)
     glDisable(GL_COLOR_LOGIC_OP);
     glDisable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
-    glDisable(GL_FRAGMENT_PROGRAM_ARB);
-    glDisable(GL_VERTEX_PROGRAM_ARB);
+    // A program switch the driver does not know would leave GL_INVALID_ENUM for the frame's next
+    // error check: each is sent only where its extension is.
+    if (CDsDriverGl::IsExtensionSupported("GL_ARB_fragment_program")) glDisable(GL_FRAGMENT_PROGRAM_ARB);
+    if (CDsDriverGl::IsExtensionSupported("GL_ARB_vertex_program")) glDisable(GL_VERTEX_PROGRAM_ARB);
     glScissor(x, y, width, height);
     CDsDriverGl::Start2dDraw(width, height);
     // The copy lands where it was read: the viewport's corner in window pixels. (A raster

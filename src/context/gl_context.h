@@ -189,7 +189,7 @@ public:
     // Copies the back buffer into the front buffer over the view's viewport (window coordinates
     // of the viewport, whatever the GL viewport), leaves GL_BACK the draw buffer, flushes, raises
     // the front buffer version and marks the back buffer valid. Logic operations, blending, the
-    // depth test and ARB programs are left disabled. False, with nothing drawn, when the view's
+    // depth test and the ARB programs the current context has are left disabled. False, with nothing drawn, when the view's
     // record has no context or is not what OpenGL draws on.
     bool RestoreBackBuffer(view3d* view);
     // Gives the shared record's device context back to the first view (release_device_context)
