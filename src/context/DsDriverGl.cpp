@@ -114,17 +114,43 @@ bool HasArbPrograms()
     return sArbProgramSupport == kYes;
 }
 
-// Switches off what must not touch copied pixels.
-void DisableCopyStates()
-{
-    glDisable(GL_COLOR_LOGIC_OP);
-    glDisable(GL_BLEND);
-    glDisable(GL_DEPTH_TEST);
-    if (HasArbPrograms()) {
-        glDisable(GL_FRAGMENT_PROGRAM_ARB);
-        glDisable(GL_VERTEX_PROGRAM_ARB);
+// Switches off what must not touch copied pixels for the life of the object, and puts back the
+// switches and the scissor box it found: a copy in the middle of a frame leaves the frame's later
+// drawing as it was.
+class CCopyStateScope {
+public:
+    CCopyStateScope()
+    {
+        glGetIntegerv(GL_SCISSOR_BOX, m_scissorBox);
+        for (Switch& s : m_switches) {
+            s.known = !s.arbProgram || HasArbPrograms();
+            s.wasOn = s.known && glIsEnabled(s.cap);
+            if (s.known) glDisable(s.cap);
+        }
     }
-}
+    ~CCopyStateScope()
+    {
+        glScissor(m_scissorBox[0], m_scissorBox[1], m_scissorBox[2], m_scissorBox[3]);
+        for (const Switch& s : m_switches)
+            if (s.wasOn) glEnable(s.cap);
+    }
+    CCopyStateScope(const CCopyStateScope&) = delete;
+    CCopyStateScope& operator=(const CCopyStateScope&) = delete;
+
+private:
+    struct Switch {
+        GLenum cap;
+        bool arbProgram;  // exists only with the ARB program extensions
+        bool known = false;
+        bool wasOn = false;
+    };
+    GLint m_scissorBox[4] = {0, 0, 0, 0};
+    Switch m_switches[5] = {{GL_COLOR_LOGIC_OP, false},
+                            {GL_BLEND, false},
+                            {GL_DEPTH_TEST, false},
+                            {GL_FRAGMENT_PROGRAM_ARB, true},
+                            {GL_VERTEX_PROGRAM_ARB, true}};
+};
 
 bool IsReadBuffer(GLenum buffer)
 {
@@ -865,7 +891,7 @@ bool CDsDriverGl::CopyPixels(int x, int y, int w, int h, bool backToFront)
     if (w < 1 || h < 1 || !HasContext()) return false;
     glReadBuffer(backToFront ? GL_BACK : GL_FRONT);
     glDrawBuffer(backToFront ? GL_FRONT : GL_BACK);
-    DisableCopyStates();
+    const CCopyStateScope states;
     glScissor(x, y, w, h);
     Start2dDraw(w, h);
     const bool placed = PlaceRasterAt(w, h, x, y);
@@ -885,7 +911,7 @@ bool CDsDriverGl::CopyPixels(HDC src, HDC dst, int x, int y, int w, int h, GLenu
         return false;
     pixels.resize(static_cast<size_t>(bytes));
     const GLenum format = alpha ? GL_RGBA : GL_RGB;
-    DisableCopyStates();
+    const CCopyStateScope states;
     Start2dDraw(w, h);
     bool done = false;
     if (wglMakeCurrent(src, context)) {

@@ -22,7 +22,9 @@
 // - Pixel copies place the raster position at the exact window pixel asked for (also for a
 //   rectangle smaller than the viewport or a viewport away from the window's corner), and report
 //   a copy that cannot happen (no current context, an invalid raster position, a device context
-//   the context cannot be made current on) by a false or zero answer.
+//   the context cannot be made current on) by a false or zero answer. A copy switches off what
+//   must not touch the copied pixels and puts it back afterwards, with the scissor box: drawing
+//   later in the frame is neither clipped to the copied rectangle nor left without blending.
 // - The caller's pixel block of CopyPixels and ReadPixels is a std::vector sized by the call, so
 //   a block kept from an earlier, smaller copy is never overrun.
 // - The entry-point wrappers of vertex buffers (BindBufferARB, CreateBufferVBO, DrawVBO,
@@ -286,11 +288,13 @@ public:
     static bool CopyColorBuffer(bool frontToBack);
     // Copies the window rectangle (x, y, w, h) back to front (true; the draw buffer is GL_BACK
     // again afterwards) or front to back, with logic ops, blending, depth test and ARB programs
-    // off. False for an empty rectangle or without a current context.
+    // off and the scissor box on the rectangle for the copy only (all put back as they were).
+    // False for an empty rectangle or without a current context.
     static bool CopyPixels(int x, int y, int w, int h, bool backToFront);
     // Reads the rectangle of `readBuffer` of `src` and draws it at the same place into
     // `drawBuffer` of `dst`, through the current context (which stays current on `dst`) and
-    // `pixels` (RGBA with alpha, else RGB; sized by the call). False, nothing drawn, for null DCs,
+    // `pixels` (RGBA with alpha, else RGB; sized by the call), with logic ops, blending, depth
+    // test and ARB programs off for the copy only. False, nothing drawn, for null DCs,
     // an empty rectangle, no current context or a DC the context cannot be made current on.
     static bool CopyPixels(HDC src, HDC dst, int x, int y, int w, int h, GLenum readBuffer, GLenum drawBuffer,
                            std::vector<unsigned char>& pixels, bool alpha);

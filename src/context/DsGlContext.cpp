@@ -119,6 +119,10 @@ void CDsGlContext::remove_view(view3d* view)
         CDsManager::GetInstance()->RemoveAllTextures(core);
         CDsManager::GetInstance()->RemoveAllVBOs(core);
     }
+    // The record took a use of the view's device context at add_view; a core view keeps its record
+    // until it goes, but not the use.
+    if (const auto* record = static_cast<const gl_context_data*>(view->get_rendering_context_data()))
+        view->release_device_context(record->get_DC());
     rendering_context::remove_view(view);
     m_scene->GetDbScene().RemoveView(view);
     if (!dynamic_cast<CDsView3dCdc*>(view)) DeletePlainViewRecord(view);

@@ -11,6 +11,8 @@
 //
 // Views and records: add_view gives the view a record (gl_context_data) with a new OpenGL context
 // on the view's device context; the first view added also gives the context its shared record.
+// The record holds one use of the view's device context (through the view's driver) while the
+// view is in the context; the use goes back when the view leaves it.
 // A core view (CDsView3dCdc) deletes its record when it is destroyed; the record of a plain
 // modeler view is deleted by the context when the view leaves it (or when the context goes), as
 // nobody else would. When the context goes, every view that names it is detached, so that no view
@@ -83,9 +85,10 @@ public:
     // view joins the context's views. A view that belongs to another context leaves it first; its
     // old record is deleted. Nothing more for null or a view already here.
     void add_view(view3d* view) override;
-    // Removes `view`: the display manager drops the view's textures and vertex buffers, the view
-    // leaves the views, and the current OpenGL view's context is made current again (the view's
-    // resources were deleted in the view's own context). Nothing for a view not here.
+    // Removes `view`: the display manager drops the view's textures and vertex buffers, the use of
+    // the view's device context its record took at add_view goes back to the view, the view leaves
+    // the views, and the current OpenGL view's context is made current again (the view's resources
+    // were deleted in the view's own context). Nothing for a view not here.
     void remove_view(view3d* view) override;
     // Shows the entity again after a change: nothing, as the context shows no entities yet.
     void update(ENTITY* entity) override;

@@ -203,9 +203,10 @@ bool DsInitGlExtension(const char* name)
 
     for (const KnownExtension& known : kKnownExtensions) {
         if (std::strcmp(known.name, name) != 0) continue;
-        if (!DsIsExtensionInList(extensions, name)) return false;
-        const bool complete = known.load();
-        if (complete) *known.loaded = true;
+        // The flag answers for the context asked last: one that lacks the extension, or whose
+        // driver lacks an entry point, clears what an earlier context set.
+        const bool complete = DsIsExtensionInList(extensions, name) && known.load();
+        *known.loaded = complete;
         return complete;
     }
     return true;

@@ -14,9 +14,12 @@
 //
 // Loaded flags. One bool per extension the loader knows (17 of the 19 of the list: it does not
 // know GL_ARB_point_parameters and GL_ARB_texture_mirrored_repeat and takes them as loaded without
-// looking anything up). A flag is false at start-up, becomes true once its extension is in the
-// current context's extension text and every one of its entry points was found, and never goes
-// back to false. The flags are the way to learn which extensions of a failed list did load.
+// looking anything up). A flag is false at start-up and answers for the context that was current
+// at the last load of its extension: true when the extension is in that context's extension text
+// and every one of its entry points was found, false otherwise (so a context that lacks an
+// extension clears what an earlier one set). The flags are the way to learn which extensions of a
+// failed list did load. A load that finds the extension missing leaves its entry points as they
+// were; the cleared flag says they must not be called.
 //
 // All pointers and flags are process-wide. The pointers belong to the OpenGL driver of the
 // context that was current while loading; every context of the process uses that driver.
@@ -258,8 +261,8 @@ extern AFX_EXT_DATA const char gDsGlExtensionList[];
 // loaded. False without loading anything when the list's working copy cannot be allocated.
 AFX_EXT_API bool DsInitGlExtensionList();
 
-// Loads one extension into its entry points and flag; true when the current context advertises
-// it and every entry point was found. True at once for a name the loader does not know; false
+// Loads one extension into its entry points and flag; true (and the flag set) when the current
+// context advertises it and every entry point was found, else false (and the flag cleared). True at once for a name the loader does not know; false
 // for a null name and, for any name, without a current context (nothing is changed then).
 AFX_EXT_API bool DsInitGlExtension(const char* name);
 

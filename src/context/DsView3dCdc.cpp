@@ -732,7 +732,7 @@ void CDsView3dCdc::SetupRenderingTransforms(bool pick, bool depth, bool, const C
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_LINE_STIPPLE);
     glBlendFunc(GL_ONE, GL_ZERO);
-    glLineWidth(1.0f);
+    CDsDriverGl::StForceWidth(1);
     glDisable(GL_COLOR_MATERIAL);
     glEnable(GL_LIGHTING);
 

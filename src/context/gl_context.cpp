@@ -354,9 +354,14 @@ bool gl_context::swap_buffers(view3d* view, gl_context_data* data)
         int x = 0, y = 0, width = 0, height = 0;
         if (driver_context* driver = view->get_driver_context()) driver->get_output_extents(x, y, width, height);
         if (width == 0 && height == 0) view->get_viewport(x, y, width, height);
-        const bool copied = StretchDIBits(view->get_device_context(), x, y, width, height, 0, 0,
-                                          dib.bmiHeader.biWidth, dib.bmiHeader.biHeight, bits.data(), dib.info(),
-                                          DIB_RGB_COLORS, SRCCOPY) != 0;
+        // The view's driver counts the uses of its device context: the one borrowed for the copy
+        // goes back at once, so that frames do not pile uses up (and the DC leaves the driver's
+        // mapping when the view's last use ends).
+        HDC dc = view->get_device_context();
+        const bool copied = dc && StretchDIBits(dc, x, y, width, height, 0, 0, dib.bmiHeader.biWidth,
+                                                dib.bmiHeader.biHeight, bits.data(), dib.info(), DIB_RGB_COLORS,
+                                                SRCCOPY) != 0;
+        view->release_device_context(dc);
         glFinish();
         return copied;
     }
@@ -384,8 +389,10 @@ bool gl_context::RestoreBackBuffer(view3d* view)
     glDisable(GL_COLOR_LOGIC_OP);
     glDisable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
-    glDisable(GL_FRAGMENT_PROGRAM_ARB);
-    glDisable(GL_VERTEX_PROGRAM_ARB);
+    // A program switch the driver does not know would leave GL_INVALID_ENUM for the frame's next
+    // error check: each is sent only where its extension is.
+    if (CDsDriverGl::IsExtensionSupported("GL_ARB_fragment_program")) glDisable(GL_FRAGMENT_PROGRAM_ARB);
+    if (CDsDriverGl::IsExtensionSupported("GL_ARB_vertex_program")) glDisable(GL_VERTEX_PROGRAM_ARB);
     glScissor(x, y, width, height);
     CDsDriverGl::Start2dDraw(width, height);
     // The copy lands where it was read: the viewport's corner in window pixels. (A raster

@@ -181,14 +181,15 @@ public:
     // Presents the picture. For a window (the record's device context current): SwapBuffers, the
     // back buffer cleared to black, the front buffer version raised and the back buffer marked
     // not valid, glFinish. In bitmap mode: the record's bitmap read as a 24-bit device-independent
-    // bitmap and stretched onto the view's device context over the driver's output extents (the
-    // viewport when they are empty), glFinish. False, with nothing drawn, when the record has no
+    // bitmap and stretched onto the view's device context (borrowed from the view for the copy
+    // and given back) over the driver's output extents (the viewport when they are empty),
+    // glFinish. False, with nothing drawn, when the record has no
     // context, is not current (window), or a step fails.
     bool swap_buffers(view3d* view, gl_context_data* data);
     // Copies the back buffer into the front buffer over the view's viewport (window coordinates
     // of the viewport, whatever the GL viewport), leaves GL_BACK the draw buffer, flushes, raises
     // the front buffer version and marks the back buffer valid. Logic operations, blending, the
-    // depth test and ARB programs are left disabled. False, with nothing drawn, when the view's
+    // depth test and the ARB programs the current context has are left disabled. False, with nothing drawn, when the view's
     // record has no context or is not what OpenGL draws on.
     bool RestoreBackBuffer(view3d* view);
     // Gives the shared record's device context back to the first view (release_device_context)

@@ -35,7 +35,13 @@ bool CDsOpenGlSetup::GetGlDriverString(CVyrString& name)
 
 unsigned int CDsOpenGlSetup::StGetFlags()
 {
-    if (sToBeRead && DsReadOpenGlSetupFile()) sToBeRead = false;
+    // Decided once the card is known, file or no file: the copies that ask run every frame, and a
+    // missing root or file must not send each of them to the registry and the file system.
+    CVyrString card;
+    if (sToBeRead && GetGlDriverString(card)) {
+        sToBeRead = false;
+        DsReadOpenGlSetupFile();
+    }
     return sFlags;
 }
 

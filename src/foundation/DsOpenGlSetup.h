@@ -8,9 +8,10 @@
 // copies are moved by half a pixel in x). Without "RootCad", without the file, or without a
 // section for the card, no workaround is in force.
 //
-// The card's name needs a current GL context: without one the file is not read, and it is tried
-// again at the next request; once read (whether or not the card has a section) it is not read
-// again.
+// The card's name needs a current GL context: without one nothing is decided, and the file is
+// looked for again at the next request. Once the card is known the file is looked for once per
+// load of the core: whether or not "RootCad" is set, the file exists or the card has a section,
+// it is not looked for again (ResetForTests starts over).
 //
 // Bad input: the file is read with bounds (lines of up to 1024 bytes, at most 1 MB of the file;
 // see DsSetupFileLines.h). Lines that are too long or hold binary data never name a card or a
@@ -40,11 +41,13 @@ public:
     // The card's name: GL_VENDOR, one blank, GL_RENDERER. False (name unchanged) when there is no
     // current GL context (both strings null).
     static bool GetGlDriverString(CVyrString& name);
-    // The workaround flags; reads the setup file first while it is still to be read.
+    // The workaround flags; looks for the setup file first when a GL context is current and the
+    // file has not been looked for yet.
     static unsigned int StGetFlags();
     // Turns the raster-shift flag on.
     static void StSetRasterShiftX1();
-    // Back to the start: no flags, file still to be read. For tests.
+    // Back to the start, as at a new load of the core: no flags, file still to be looked for.
+    // For tests.
     static void ResetForTests();
 };
 

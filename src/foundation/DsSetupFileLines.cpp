@@ -33,7 +33,7 @@ bool CDsSetupFileLines::Fill()
     if (m_ended) return false;
     if (m_total >= kMaxFileBytes) {
         m_ended = true;
-        if (m_fault.empty()) m_fault = "only its first " + std::to_string(kMaxFileBytes) + " bytes were read";
+        m_cut = FileGoesOn();
         return false;
     }
     const size_t want = std::min(sizeof m_block, kMaxFileBytes - m_total);
@@ -59,14 +59,31 @@ bool CDsSetupFileLines::Fill()
     return true;
 }
 
+bool CDsSetupFileLines::FileGoesOn()
+{
+    char next = 0;
+    try {
+        if (m_file.Read(&next, 1) != 1) return false;
+        m_file.Seek(-1, CFile::current);
+    } catch (CException* error) {
+        error->Delete();
+        return false;
+    }
+    return true;
+}
+
 bool CDsSetupFileLines::Next(std::string& line, ELine& kind)
 {
     line.clear();
     bool any = false;
     bool overlong = false;
+    bool unended = false;  // no line feed before the bytes ran out
     for (;;) {
         if (m_blockPos == m_blockSize) {
-            if (!Fill()) break;
+            if (!Fill()) {
+                unended = true;
+                break;
+            }
             continue;
         }
         any = true;
@@ -77,8 +94,18 @@ bool CDsSetupFileLines::Next(std::string& line, ELine& kind)
         else
             overlong = true;
     }
-    if (!any) return false;
+    if (!any) {
+        if (m_cut && m_fault.empty()) m_fault = "only its first " + std::to_string(kMaxFileBytes) + " bytes were read";
+        return false;
+    }
     ++m_lineNumber;
+    if (unended && m_cut) {
+        // The read limit fell inside this line: what was read of it is no line at all.
+        line.clear();
+        kind = eLineCut;
+        NoteFault(("is cut off by the read limit of " + std::to_string(kMaxFileBytes) + " bytes and was skipped").c_str());
+        return true;
+    }
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (overlong || line.size() > kMaxLineBytes) {
         line.clear();

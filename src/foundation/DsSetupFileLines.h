@@ -5,11 +5,13 @@
 // Every read here is bounded: a line keeps at most kMaxLineBytes bytes (a longer one is answered
 // as overlong, its text dropped, and reading goes on after its line feed), and at most
 // kMaxFileBytes bytes of a file are read at all (the rest is left unread, as if the file ended
-// there). A line holding a control character other than a tab (a zero byte, for one) is answered
-// as binary. Lines end at "\n"; a "\r" before it is dropped; a UTF-8 byte-order mark at the start
-// of the file is not text. Callers skip overlong and binary lines, and note their own faults
-// (NoteFault); Report then writes one warning line for the whole read, naming the first fault
-// ("Display warning: OpenGlSetup.dat: line 3 holds binary data and was skipped").
+// there). A line that the byte limit cuts, its line feed beyond the limit, is answered as cut, its
+// text dropped (a file that simply ends at the limit, its last line without a line feed, is read
+// whole, without a fault). A line holding a control character other than a tab (a zero byte, for
+// one) is answered as binary. Lines end at "\n"; a "\r" before it is dropped; a UTF-8 byte-order
+// mark at the start of the file is not text. Callers skip overlong, binary and cut lines, and
+// note their own faults (NoteFault); Report then writes one warning line for the whole read,
+// naming the first fault ("Display warning: OpenGlSetup.dat: line 3 holds binary data and was skipped").
 //
 // The reader takes the file from where it stands and reads ahead in blocks; when it goes, the
 // file is moved back to the end of the last line answered, so that a later read of the same file
@@ -35,7 +37,8 @@ public:
     enum ELine {
         eLineText = 0,      // a line of text (possibly empty)
         eLineOverlong = 1,  // longer than kMaxLineBytes: its text is dropped
-        eLineBinary = 2     // holds a control character other than a tab: its text is dropped
+        eLineBinary = 2,    // holds a control character other than a tab: its text is dropped
+        eLineCut = 3        // the file's byte limit fell inside it: its text is dropped
     };
 
     // Reads `file` from where it stands.
@@ -47,7 +50,8 @@ public:
 
     // The next line's bytes in `line` (empty for an overlong or binary line) and its kind in
     // `kind`; false at the end of the file, at the byte limit or when the file cannot be read
-    // further. Overlong and binary lines are noted as faults.
+    // further. Overlong, binary and cut lines are noted as faults, and so is a limit that left
+    // bytes of the file unread.
     bool Next(std::string& line, ELine& kind);
     // The number of the line Next answered last (1 for the first).
     int GetLineNumber() const { return m_lineNumber; }
@@ -67,6 +71,8 @@ public:
 private:
     // Reads the next block; false at the end, at the limit or on a read error.
     bool Fill();
+    // Whether the file has a byte beyond where it stands (the file is left where it stood).
+    bool FileGoesOn();
 
     CStdioFile& m_file;
     char m_block[4096];
@@ -75,6 +81,7 @@ private:
     size_t m_total = 0;
     bool m_atStart = false;
     bool m_ended = false;
+    bool m_cut = false;  // the byte limit was reached with more of the file after it
     int m_lineNumber = 0;
     std::string m_fault;  // the first fault, empty while none
 };

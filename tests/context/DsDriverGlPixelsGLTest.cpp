@@ -128,7 +128,7 @@ TEST_F(DsDriverGlPixelsGLTest, RectangleCopiesLandInPlaceWhateverTheViewport)
     GLint draw = 0;
     glGetIntegerv(GL_DRAW_BUFFER, &draw);
     EXPECT_EQ(draw, GL_BACK);
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));  // off for the copy only: the frame's blending is back
 
     // Front to back, at the window's far corner.
     Fill(GL_FRONT, kGreen, 190, 90, 10, 10);
@@ -141,6 +141,56 @@ TEST_F(DsDriverGlPixelsGLTest, RectangleCopiesLandInPlaceWhateverTheViewport)
     EXPECT_FALSE(CDsDriverGl::CopyPixels(0, 0, 10, -1, true));
     EXPECT_EQ(StackDepth(GL_PROJECTION_STACK_DEPTH), 1);
     EXPECT_EQ(StackDepth(GL_MODELVIEW_STACK_DEPTH), 1);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+// What a copy switches off or narrows for itself it puts back: later drawing in the frame is
+// neither clipped to the copied rectangle nor drawn without its blending or depth test.
+TEST_F(DsDriverGlPixelsGLTest, CopiesPutBackTheScissorBoxAndSwitchesTheyFound)
+{
+    struct Found {
+        GLint box[4] = {0, 0, 0, 0};
+        bool scissor, blend, depth, logicOp;
+        Found()
+            : scissor(glIsEnabled(GL_SCISSOR_TEST)), blend(glIsEnabled(GL_BLEND)), depth(glIsEnabled(GL_DEPTH_TEST)),
+              logicOp(glIsEnabled(GL_COLOR_LOGIC_OP))
+        {
+            glGetIntegerv(GL_SCISSOR_BOX, box);
+        }
+    };
+    auto expectAsBefore = [](const char* what) {
+        const Found now;
+        EXPECT_EQ(now.box[0], 10) << what;
+        EXPECT_EQ(now.box[1], 5) << what;
+        EXPECT_EQ(now.box[2], 180) << what;
+        EXPECT_EQ(now.box[3], 90) << what;
+        EXPECT_TRUE(now.scissor) << what;
+        EXPECT_TRUE(now.blend) << what;
+        EXPECT_TRUE(now.depth) << what;
+        EXPECT_TRUE(now.logicOp) << what;
+    };
+    FillAll(GL_BACK, kRed);
+    FillAll(GL_FRONT, kBlue);
+    glScissor(10, 5, 180, 90);
+    glEnable(GL_SCISSOR_TEST);
+    glEnable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_COLOR_LOGIC_OP);
+
+    ASSERT_TRUE(CDsDriverGl::CopyPixels(50, 30, 20, 10, true));
+    expectAsBefore("back to front");
+    ASSERT_TRUE(CDsDriverGl::CopyPixels(50, 30, 20, 10, false));
+    expectAsBefore("front to back");
+    std::vector<unsigned char> pixels;
+    ASSERT_TRUE(CDsDriverGl::CopyPixels(window_->dc, window_->dc, 50, 30, 20, 10, GL_BACK, GL_FRONT, pixels, false));
+    expectAsBefore("between device contexts");
+
+    // The next drawing of the frame reaches the whole box it was given, not the copied rectangle.
+    vyrtest::Clear(kGreen);
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 15, 10), kGreen));
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 185, 90), kGreen));
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 5, 2), kRed));
+    for (GLenum cap : {GL_SCISSOR_TEST, GL_BLEND, GL_DEPTH_TEST, GL_COLOR_LOGIC_OP}) glDisable(cap);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 

@@ -3,11 +3,12 @@
 // points reach the driver (programs compile, bind and draw), the shader start-up report, and
 // what happens without a current context.
 //
-// The loaded flags never go back to false, so every test here loads first and holds whatever
-// ran before it.
+// A loaded flag follows the last context that was asked, so every test here loads first and holds
+// whatever ran before it.
 #include "DsGlExtensions.h"
 #include "DsManager.h"
 #include "GlTestFixture.h"
+#include "ScopedEnv.h"
 #include "VyrString.h"
 
 #include <gtest/gtest.h>
@@ -220,4 +221,46 @@ TEST_F(DsGlExtensionsGLTest, WithoutACurrentContextNothingIsLoadedOrChanged)
     EXPECT_TRUE(DsGlExt::bGL_ARB_vertex_program);
     EXPECT_TRUE(CDsManager::GetInstance()->IsShaderSupported());
     EXPECT_TRUE(window_->MakeCurrent());
+}
+
+
+// A context of an older driver (Mesa told to advertise only what existed by 1999) comes after one
+// that has the window positions and both program extensions: loading on it clears their flags,
+// and shaders are no longer reported supported; a full context again sets them.
+TEST_F(DsGlExtensionsGLTest, AContextThatLacksAnExtensionClearsTheFlagAnEarlierContextSet)
+{
+    struct FlagGuard {
+        const bool windowPos = DsGlExt::bGL_ARB_window_pos;
+        const bool vertexProgram = DsGlExt::bGL_ARB_vertex_program;
+        const bool fragmentProgram = DsGlExt::bGL_ARB_fragment_program;
+        ~FlagGuard()
+        {
+            DsGlExt::bGL_ARB_window_pos = windowPos;
+            DsGlExt::bGL_ARB_vertex_program = vertexProgram;
+            DsGlExt::bGL_ARB_fragment_program = fragmentProgram;
+        }
+    } flags;
+    const char* const names[] = {"GL_ARB_window_pos", "GL_ARB_vertex_program", "GL_ARB_fragment_program"};
+    for (const char* name : names) EXPECT_TRUE(DsInitGlExtension(name)) << name;
+    ASSERT_TRUE(CDsManager::GetInstance()->IsShaderSupported());
+
+    {
+        vyrtest::ScopedEnv year("MESA_EXTENSION_MAX_YEAR", "1999");
+        vyrtest::GlWindow older(20, 20, false);
+        ASSERT_TRUE(older.MakeCurrent());
+        const char* text = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+        ASSERT_FALSE(DsIsExtensionInList(text, "GL_ARB_window_pos"));
+        ASSERT_TRUE(DsIsExtensionInList(text, "GL_ARB_multitexture"));
+        for (const char* name : names) EXPECT_FALSE(DsInitGlExtension(name)) << name;
+        EXPECT_FALSE(DsGlExt::bGL_ARB_window_pos);
+        EXPECT_FALSE(DsGlExt::bGL_ARB_vertex_program);
+        EXPECT_FALSE(DsGlExt::bGL_ARB_fragment_program);
+        EXPECT_FALSE(CDsManager::GetInstance()->IsShaderSupported());
+        EXPECT_TRUE(DsInitGlExtension("GL_ARB_multitexture"));  // what it has still loads
+        EXPECT_TRUE(DsGlExt::bGL_ARB_multitexture);
+    }
+
+    ASSERT_TRUE(window_->MakeCurrent());
+    for (const char* name : names) EXPECT_TRUE(DsInitGlExtension(name)) << name;
+    EXPECT_TRUE(CDsManager::GetInstance()->IsShaderSupported());
 }

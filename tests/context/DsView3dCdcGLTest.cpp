@@ -6,6 +6,7 @@
 #include "DsGlContext.h"
 #include "DsColorStorage.h"
 #include "DsDriverCdcBase.h"
+#include "DsDriverGl.h"
 #include "DsNFontStorage.h"
 #include "DsView3dCdc.h"
 #include "VyrString.h"
@@ -447,6 +448,27 @@ TEST_F(DsView3dCdcGLTest, TheSetUpLeavesTheStateAFrameStartsFrom)
     }
 }
 
+// The set-up puts the line width back to 1 through the driver, so that a width asked for again
+// after it reaches OpenGL instead of being taken for the one already sent.
+TEST_F(DsView3dCdcGLTest, AWidthAskedForAgainAfterTheSetUpReachesOpenGl)
+{
+    PlainWindow w1(120, 80);
+    CDsGlContext context;
+    auto view = ViewOn(w1, context, 120, 80);
+    CDsView3dCdc::StGetCurrent();
+    CDsDriverGl::StForceWidth(2);
+    CDsDriverGl::StSetWidth(3);
+    view->SetupRenderingTransforms(false, true, false, nullptr);
+    GLfloat width = 0;
+    glGetFloatv(GL_LINE_WIDTH, &width);
+    EXPECT_EQ(width, 1.0f);
+    EXPECT_EQ(CDsDriverGl::mWidth, 1);
+    CDsDriverGl::StSetWidth(3);
+    glGetFloatv(GL_LINE_WIDTH, &width);
+    EXPECT_EQ(width, 3.0f);
+    CDsDriverGl::StForceWidth(1);  // the cache as a fresh context's width leaves it
+}
+
 TEST_F(DsView3dCdcGLTest, TwoDimensionalDrawingCountsPixelsFromTheLowerLeftCorner)
 {
     PlainWindow w1(200, 100);
@@ -559,6 +581,44 @@ TEST_F(DsView3dCdcGLTest, AViewOfAWindowDrawsItsTwoDimensionalCallsIntoThatWindo
     auto* driver = dynamic_cast<CDsDriverCdcBase*>(view->get_driver_context());
     ASSERT_NE(driver, nullptr);
     EXPECT_EQ(driver->GetDCUseCount(), 1);
+}
+
+// The view's OpenGL record holds one use of its window's device context while the view is in
+// its context; frames presented from a bitmap borrow the DC and give it back, and leaving the
+// context gives back the record's use, with the driver's mapping taken off the DC.
+TEST_F(DsView3dCdcGLTest, BitmapFramesAndLeavingTheContextGiveBackEveryUseOfTheWindowsDc)
+{
+    FrameworkWindow window(120, 80);
+    CDsGlContext context;
+    auto view = std::make_unique<CDsView3dCdc>(&window.wnd);
+    ViewSetup().Pixels(120, 80).ApplyTo(*view);
+    view->set_viewport(10, 5, 100, 70);  // a mapping the DC would show if it kept it
+    auto* driver = dynamic_cast<CDsDriverCdcBase*>(view->get_driver_context());
+    ASSERT_NE(driver, nullptr);
+    const int before = driver->GetDCUseCount();
+    ASSERT_EQ(GetMapMode(window.plain.dc), MM_TEXT);
+    view->SetGlContext(&context);
+    context.add_view(view.get());
+    EXPECT_EQ(driver->GetDCUseCount(), before + 1);
+
+    context.SetRenderToBitmap(1);
+    for (int frame = 0; frame < 3; ++frame) {
+        ASSERT_EQ(CDsView3dCdc::StGetCurrent(), view.get());
+        vyrtest::SetPixelProjection(100, 70);
+        vyrtest::Clear(kRed);
+        ASSERT_TRUE(context.SwapCurrentViewBuffers()) << frame;
+        EXPECT_EQ(driver->GetDCUseCount(), before + 1) << frame;
+    }
+    context.SetRenderToBitmap(0);
+
+    context.remove_view(view.get());
+    EXPECT_EQ(driver->GetDCUseCount(), before);
+    EXPECT_EQ(driver->GetCurrentDC(), nullptr);
+    EXPECT_EQ(GetMapMode(window.plain.dc), MM_TEXT);
+    POINT corner{0, 0};
+    LPtoDP(window.plain.dc, &corner, 1);
+    EXPECT_EQ(corner.x, 0);
+    EXPECT_EQ(corner.y, 0);
 }
 
 TEST_F(DsView3dCdcGLTest, TheEndOfADisplaySuspensionHasEveryViewWindowRepaint)

@@ -132,6 +132,33 @@ TEST_F(GlContextGLTest, TheFirstWindowContextResetsTheDisplayListsAndLaterOnesSh
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
+// A later window context joins the list space of the first at its making, in the order WGL
+// accepts (made current and cleared, then shared); a caller that swaps the two is refused.
+TEST_F(GlContextGLTest, ALaterWindowContextJoinsTheListSpaceOfTheFirst) {
+    PlainWindow w1(60, 40), w2(60, 40);
+    gl_context_data first(w1.dc);
+    ASSERT_EQ(first.init_gl_context_data(nullptr, 0), gl_context_data::kInitOk);
+    const GLuint list = glGenLists(1);
+    glNewList(list, GL_COMPILE);
+    glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEndList();
+    gl_context_data second(w2.dc);
+    ASSERT_EQ(second.init_gl_context_data(nullptr, 0), gl_context_data::kInitOk);
+    glCallList(list);
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 30, 20), kBlue));
+
+    TestGlContext context;
+    EXPECT_TRUE(context.share_lists(&first, &second));  // one space already
+    // The second context took the first's space when it was made, so no other space takes it;
+    // nor does a new context take the first, which holds lists.
+    vyrtest::GlWindow fresh(20, 20, false);
+    ASSERT_TRUE(fresh.Valid());
+    EXPECT_FALSE(wglShareLists(fresh.context, second.get_GLRC()));
+    EXPECT_FALSE(wglShareLists(fresh.context, first.get_GLRC()));
+    glDeleteLists(list, 1);
+}
+
 TEST_F(GlContextGLTest, SwapBuffersPresentsClearsTheBackAndMarksItNotValid) {
     PlainWindow window(200, 100);
     gl_context_data record(window.dc);

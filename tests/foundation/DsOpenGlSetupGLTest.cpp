@@ -94,20 +94,36 @@ TEST_F(DsOpenGlSetupGLTest, OnlyTheCardsOwnSectionCounts)
     EXPECT_EQ(CDsOpenGlSetup::StGetFlags(), 0u);
 }
 
-TEST_F(DsOpenGlSetupGLTest, FileIsReadOnceItCouldBeRead)
+TEST_F(DsOpenGlSetupGLTest, TheFileIsLookedForOncePerLoadOnceTheCardIsKnown)
 {
-    // No installation root yet: no flags, and the file is tried again later.
-    EXPECT_EQ(CDsOpenGlSetup::StGetFlags(), 0u);
+    // Without a GL context the card is unknown: nothing is decided, the file is looked for later.
     SetRoot();
-    EXPECT_EQ(CDsOpenGlSetup::StGetFlags(), 0u);  // no file yet
     WriteSetup(card_ + "\n" + kShift + "\n");
-    // Without a GL context the card is unknown: not read yet.
     wglMakeCurrent(nullptr, nullptr);
     EXPECT_EQ(CDsOpenGlSetup::StGetFlags(), 0u);
     ASSERT_TRUE(window_->MakeCurrent());
     EXPECT_EQ(CDsOpenGlSetup::StGetFlags(), CDsOpenGlSetup::kRasterShiftX1);
     // Read once: a later file changes nothing.
     WriteSetup(card_ + "\n");
+    EXPECT_EQ(CDsOpenGlSetup::StGetFlags(), CDsOpenGlSetup::kRasterShiftX1);
+
+    // No installation root, or no file, when the card is first known: no flags for this load of
+    // the core, and the registry and the file are not asked again at every request.
+    CDsOpenGlSetup::ResetForTests();
+    vyrtest::ScratchRegistry empty;  // no "RootCad"
+    EXPECT_EQ(CDsOpenGlSetup::StGetFlags(), 0u);
+    SetRoot(registry_.Dir());
+    WriteSetup(card_ + "\n" + kShift + "\n");
+    EXPECT_EQ(CDsOpenGlSetup::StGetFlags(), 0u);
+
+    CDsOpenGlSetup::ResetForTests();
+    SetRoot(registry_.Dir() + "/elsewhere");
+    EXPECT_EQ(CDsOpenGlSetup::StGetFlags(), 0u);
+    SetRoot(registry_.Dir());
+    EXPECT_EQ(CDsOpenGlSetup::StGetFlags(), 0u);
+
+    // The next load reads the file as it is then.
+    CDsOpenGlSetup::ResetForTests();
     EXPECT_EQ(CDsOpenGlSetup::StGetFlags(), CDsOpenGlSetup::kRasterShiftX1);
 }
 
@@ -126,10 +142,11 @@ TEST_F(DsOpenGlSetupGLTest, RasterShiftMovesAColourBufferCopyHalfAPixelLeft)
     EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 100, 50), Rgb{255, 0, 0}));
     EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 99, 50), Rgb{0, 0, 255}));
 
-    // With it, the raster position is half a pixel left of the origin: a conforming driver puts
-    // every copied column one pixel to the left.
+    // With it (read at the next load of the core), the raster position is half a pixel left of
+    // the origin: a conforming driver puts every copied column one pixel to the left.
     SetRoot();
     WriteSetup(card_ + "\n" + kShift + "\n");
+    CDsOpenGlSetup::ResetForTests();
     vyrtest::Clear(Rgb{0, 0, 0});
     ASSERT_TRUE(CDsDriverGl::CopyColorBuffer(true));
     EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 99, 50), Rgb{255, 0, 0}));

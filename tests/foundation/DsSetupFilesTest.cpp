@@ -113,6 +113,44 @@ TEST_F(DsSetupFilesTest, AutoSetupSurvivesBinaryGarbageAndEndlessLines)
     EXPECT_EQ(Warnings().size(), 2u);
 }
 
+// The read limit of a file and the line limit, each at its edge.
+TEST_F(DsSetupFilesTest, LinesAtTheReadLimitAndTheLineLimit)
+{
+    const size_t limit = size_t(1) << 20;
+    const std::string entry = "AutoUseOpenGLDisplayList 123456789\n";
+    // Comment lines of 100 bytes, then padding, up to `end` bytes.
+    auto padding = [](size_t end) {
+        std::string text;
+        while (text.size() + 100 <= end) text += "#" + std::string(98, '-') + "\n";
+        if (text.size() < end) text += std::string(end - text.size() - 1, ' ') + "\n";
+        return text;
+    };
+
+    // The limit cuts the line after "... 12": the cut line is skipped, not read as 12.
+    const std::string cut = padding(limit - 27) + entry + "AutoUseOpenGLDisplayList 4\n";
+    ASSERT_EQ(cut.substr(limit - 2, 2), "12");
+    EXPECT_EQ(Search(Open(cut)), -7);
+    std::vector<std::string> lines = Warnings();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("cut off"), std::string::npos) << lines[0];
+
+    // A line that ends right at the limit is whole, and so is a file's last line without an end
+    // when the file ends at the limit: both read, no warning.
+    EXPECT_EQ(Search(Open(padding(limit - entry.size()) + entry + "AutoUseOpenGLDisplayList 4\n")), 123456789);
+    EXPECT_EQ(Search(Open(padding(limit - entry.size() + 1) + entry.substr(0, entry.size() - 1))), 123456789);
+    EXPECT_EQ(Warnings().size(), 1u);
+
+    // A line of exactly 1,024 bytes before its CR LF is read; one byte more and it is skipped.
+    const std::string name = "AutoUseOpenGLDisplayList 5";
+    const std::string longest = name + std::string(1024 - name.size(), ' ');
+    EXPECT_EQ(Search(Open(longest + "\r\nX 1\n")), 5);
+    EXPECT_EQ(Warnings().size(), 1u);
+    EXPECT_EQ(Search(Open(longest + " \r\nAutoUseOpenGLDisplayList 6\r\n")), 6);
+    lines = Warnings();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1], "Display warning: DisplayAutoSetup.dat: line 1 is longer than 1024 bytes and was skipped");
+}
+
 TEST_F(DsSetupFilesTest, TheDataFileGivesItsFlagAndAMissingOneLeavesTheDefault)
 {
     vyrtest::ScratchRegistry registry;

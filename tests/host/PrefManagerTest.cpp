@@ -355,6 +355,41 @@ TEST_F(PrefManagerTest, FaultyLinesKeepTheirDefaultsWithOneWarningAndAreKeptAsid
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");  // the new file is clean
 }
 
+TEST_F(PrefManagerTest, ANumberTakesOneSignAndTwoSignsMakeAFaultyLine) {
+    WriteFile(file_, "VYR-PREFERENCES 1\n"
+                     "[General]\n"
+                     "UcsSize = INT +-2\n"
+                     "PrintResolution = REAL +-1.5\n"
+                     "ImageResolution = REAL ++1.5\n"
+                     "Highlight_Color = COLOR +-0 0 0\n"
+                     "Max_Grid_Lines_Data = INT +7\n"
+                     "Min_Grid_Lines_Data = INT -7\n"
+                     "Grid_Aspect = REAL +2.5\n"
+                     "Select_Color = COLOR +1 2 3\n");
+    testing::internal::CaptureStderr();
+    int number = 5;
+    double real = 0.5;
+    CVyrRgbColor color(0, 255, 0);
+    EXPECT_FALSE(prefs_->GetValue(0, kGeneral, L"UcsSize", number));
+    EXPECT_EQ(number, 5);
+    EXPECT_FALSE(prefs_->GetValue(0, kGeneral, L"PrintResolution", real));
+    EXPECT_EQ(real, 0.5);
+    EXPECT_FALSE(prefs_->GetValue(0, kGeneral, L"ImageResolution", real));
+    EXPECT_FALSE(prefs_->GetValue(0, kGeneral, L"Highlight_Color", color));
+    EXPECT_EQ(color, CVyrRgbColor(0, 255, 0));
+    EXPECT_TRUE(prefs_->GetValue(0, kGeneral, L"Max_Grid_Lines_Data", number));
+    EXPECT_EQ(number, 7);
+    EXPECT_TRUE(prefs_->GetValue(0, kGeneral, L"Min_Grid_Lines_Data", number));
+    EXPECT_EQ(number, -7);
+    EXPECT_TRUE(prefs_->GetValue(0, kGeneral, L"Grid_Aspect", real));
+    EXPECT_EQ(real, 2.5);
+    EXPECT_TRUE(prefs_->GetValue(0, kGeneral, L"Select_Color", color));
+    EXPECT_EQ(color, CVyrRgbColor(1, 2, 3));
+    const std::string warnings = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(Lines(warnings), 1) << warnings;
+    EXPECT_NE(warnings.find("4 lines ignored"), std::string::npos) << warnings;
+}
+
 TEST_F(PrefManagerTest, AFileThatIsNoPreferenceFileReadsEmptyAndIsKeptAsideWhenWritten) {
     std::string garbage;
     for (int i = 0; i < 3000; ++i) garbage += char((i * 131 + 7) & 0xFF);

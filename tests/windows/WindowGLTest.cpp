@@ -88,6 +88,51 @@ TEST(WindowGLTest, DisplayListCompiledInOneContextReplaysInAnother) {
     glDeleteLists(list, 1);
 }
 
+// As WGL, a context can join another's display-list space only while it holds no lists of its
+// own: a new context may be current (the core clears it first) but not one that was used before
+// or already shares a space. A caller that swaps the two contexts is caught.
+TEST(WindowGLTest, ShareListsTakesOnlyASecondContextThatHoldsNoLists) {
+    ASSERT_TRUE(vyrtest::DisplayAvailable());
+    GlWindow older(60, 60, false), newer(60, 60, false), fresh(60, 60, false), used(60, 60, false);
+    ASSERT_TRUE(older.Valid() && newer.Valid() && fresh.Valid() && used.Valid());
+    ASSERT_TRUE(older.MakeCurrent());
+    const GLuint list = glGenLists(1);
+    glNewList(list, GL_COMPILE);
+    glClearColor(0.0f, 1.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEndList();
+
+    // The core's order: the new context is made current and cleared, then joins the older one.
+    ASSERT_TRUE(newer.MakeCurrent());
+    vyrtest::Clear(kRed);
+    EXPECT_TRUE(wglShareLists(older.context, newer.context));
+    glCallList(list);
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 30, 30), kGreen));
+    EXPECT_TRUE(wglShareLists(older.context, newer.context));  // the same space again: nothing changes
+    EXPECT_TRUE(wglShareLists(newer.context, older.context));
+
+    // The arguments swapped: the older context holds lists, so it cannot join the fresh one.
+    SetLastError(0);
+    EXPECT_FALSE(wglShareLists(fresh.context, older.context));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BUSY));
+    // A context that shares a space keeps it.
+    SetLastError(0);
+    EXPECT_FALSE(wglShareLists(fresh.context, newer.context));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BUSY));
+    // A context that was current before and left may have made lists.
+    ASSERT_TRUE(used.MakeCurrent());
+    ASSERT_TRUE(wglMakeCurrent(nullptr, nullptr));
+    EXPECT_FALSE(wglShareLists(older.context, used.context));
+    // A fresh one joins, current or not.
+    EXPECT_TRUE(wglShareLists(older.context, fresh.context));
+
+    SetLastError(0);
+    EXPECT_FALSE(wglShareLists(older.context, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    ASSERT_TRUE(older.MakeCurrent());
+    glDeleteLists(list, 1);
+}
+
 TEST(WindowGLTest, OneContextOnTwoWindowsKeepsEachBackBuffer) {
     ASSERT_TRUE(vyrtest::DisplayAvailable());
     GlWindow a(120, 80), b(120, 80);

@@ -21,18 +21,18 @@
 // (GetActiveDocumentId), which is 0 while no document is active. The accessors take no further
 // arguments: the document, group and key name a preference completely.
 //
-// The preference file. VYR_PREFERENCES_FILE names it; without the variable it is
-// "ZorbelanE.prf" in the folder "vyr-display" of the user's configuration folder
-// ($XDG_CONFIG_HOME, else ~/.config). Its format is plain UTF-8 text, one section per group and
-// one "key = TYPE value" line per preference, for instance "UcsSize = INT 2" or
-// "Highlight_Color = COLOR 0 255 0". The parsed file is kept and read again only when the file
-// has changed, so another process's write is seen by the next read. Writes replace the file
-// atomically under a writers' lock, and only when a value changes. Reading never writes: a line
-// that cannot be read is ignored (its preference keeps the reader's default) and a file that is
-// no preference file is read as empty, in both cases with one warning line on standard error.
-// The first write after that keeps the faulty file under a new name
-// ("<file>.corrupt-<date>-<time>") before it writes the good values and the new one, so nothing
-// of the user's file is lost.
+// The preference file. VYR_PREFERENCES_FILE names it; without the variable it is "ZorbelanE.prf" in
+// the folder "vyr-display" of the user's configuration folder ($XDG_CONFIG_HOME, else ~/.config).
+// Its format is plain UTF-8 text: the header line "VYR-PREFERENCES 1" first (only blank lines and
+// ";" comments may come before it; a file without it is no preference file), then one section per
+// group and one "key = TYPE value" line per preference, for instance "UcsSize = INT 2" or
+// "Highlight_Color = COLOR 0 255 0". The parsed file is kept and read again only when the file has
+// changed, so another process's write is seen by the next read. Writes replace the file atomically
+// under a writers' lock, and only when a value changes. Reading never writes: a line that cannot be
+// read is ignored (its preference keeps the reader's default) and a file that is no preference file
+// is read as empty, in both cases with one warning line on standard error. The first write after
+// that keeps the faulty file under a new name ("<file>.corrupt-<date>-<time>") before it writes the
+// good values and the new one, so nothing of the user's file is lost.
 //
 // One instance per process (GetInstance); the host's user-interface thread is its caller, but the
 // calls are safe from any thread.

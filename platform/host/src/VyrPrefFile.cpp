@@ -90,11 +90,19 @@ bool Decode(const std::string& text, std::wstring& out) {
     return true;
 }
 
+// Steps over a leading plus, which from_chars does not take (it takes a minus only); false when
+// another sign follows it ("+-2" is no number, though from_chars would read the "-2").
+bool SkipPlus(const char*& begin, const char* end) {
+    if (begin == end || *begin != '+') return true;
+    ++begin;
+    return begin == end || (*begin != '-' && *begin != '+');
+}
+
 bool ParseInt(const std::string& text, int& value) {
     if (text.empty()) return false;
     const char* begin = text.data();
     const char* end = begin + text.size();
-    if (*begin == '+') ++begin;  // from_chars takes a minus only
+    if (!SkipPlus(begin, end)) return false;
     int parsed = 0;
     const std::from_chars_result result = std::from_chars(begin, end, parsed);
     if (result.ec != std::errc() || result.ptr != end || begin == end) return false;
@@ -106,7 +114,7 @@ bool ParseReal(const std::string& text, double& value) {
     if (text.empty()) return false;
     const char* begin = text.data();
     const char* end = begin + text.size();
-    if (*begin == '+') ++begin;
+    if (!SkipPlus(begin, end)) return false;
     double parsed = 0.0;
     const std::from_chars_result result = std::from_chars(begin, end, parsed);
     if (result.ec != std::errc() || result.ptr != end || !std::isfinite(parsed)) return false;

@@ -7,8 +7,8 @@
 //   VYR-PREFERENCES 1                 <- the first line that is neither
 //   [General]                         <- a group
 //   Highlight_Color = COLOR 0 255 0   <- red, green, blue, each 0 to 255
-//   UcsSize = INT 2                   <- a 32-bit decimal integer
-//   PrintResolution = REAL 0.25       <- a finite decimal number ("1e-3" too)
+//   UcsSize = INT 2                   <- a 32-bit decimal integer (one sign at most)
+//   PrintResolution = REAL 0.25       <- a finite decimal number ("1e-3" too; one sign at most)
 //   ShaderActive = BOOL true          <- true or false (1 and 0 are read too)
 //   Title = TEXT "Part 1"             <- a text in double quotes
 //

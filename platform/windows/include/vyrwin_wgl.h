@@ -180,7 +180,13 @@ VYR_WINAPI_EXPORT BOOL wglMakeCurrent(HDC dc, HGLRC context);
 VYR_WINAPI_EXPORT UINT VyrGetMakeCurrentCount();
 VYR_WINAPI_EXPORT HGLRC wglGetCurrentContext();
 VYR_WINAPI_EXPORT HDC wglGetCurrentDC();
-// Always succeeds for two live contexts: every context shares with the root already.
+// `second` takes the display-list space of `first`. As WGL, it refuses (ERROR_BUSY) a `second`
+// that may hold display lists of its own: one that was current and has been left since (it may
+// have made lists then; the stand-in cannot tell), or whose space is shared already. A new
+// context may be current meanwhile, so the order "create, make current, clear, share with the
+// older context" works. Two contexts of one space answer TRUE at once; a handle that is not a live
+// context answers ERROR_INVALID_HANDLE. (Every context shares with the hidden root context
+// anyway, so OpenGL sees one space whatever this answers.)
 VYR_WINAPI_EXPORT BOOL wglShareLists(HGLRC first, HGLRC second);
 // The WGL extension functions by name, else the GL entry point of that name.
 VYR_WINAPI_EXPORT PROC wglGetProcAddress(LPCSTR name);

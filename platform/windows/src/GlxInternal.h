@@ -27,6 +27,11 @@ struct HWND__ {
 struct HGLRC__ {
     GLXContext context = nullptr;
     int format = 1;  // the pixel format it was made for: 1 windows and pbuffers, 2 bitmaps
+    // The display-list space WGL would give it: its own at creation, another's once it joined it
+    // (GLX shares one space through the hidden root; this only decides what wglShareLists takes).
+    unsigned listSpace = 0;
+    // It may hold display lists: it was current and was left since, or its space is shared.
+    bool mayHoldLists = false;
 };
 
 struct HPBUFFERARB__ {

@@ -24,6 +24,7 @@ std::unordered_set<HGLRC> sContexts;
 std::unordered_set<HPBUFFERARB> sPbuffers;
 HGLRC sCurrentContext = nullptr;
 HDC sCurrentDc = nullptr;
+unsigned sLastListSpace = 0;  // the list space given to the newest context
 UINT sMakeCurrentCount = 0;  // wglMakeCurrent calls that named a context
 
 template <typename F>
@@ -272,6 +273,7 @@ void DrawableChanging(GLXDrawable drawable, bool rebind) {
     if (rebind) {
         MakeCurrentRaw(drawable, drawable, sCurrentContext->context);
     } else {
+        sCurrentContext->mayHoldLists = true;
         sCurrentContext = nullptr;
         sCurrentDc = nullptr;
     }
@@ -433,7 +435,7 @@ HGLRC wglCreateContext(HDC dc) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
-    HGLRC result = new HGLRC__{context, format};
+    HGLRC result = new HGLRC__{context, format, ++sLastListSpace, false};
     sContexts.insert(result);
     return result;
 }
@@ -454,7 +456,10 @@ BOOL wglMakeCurrent(HDC dc, HGLRC context) {
     if (context) ++sMakeCurrentCount;
     if (!context) {
         GlSurfaceToBitmap(sCurrentDc);  // a bitmap keeps what OpenGL drew into it
-        if (sCurrentContext) MakeCurrentRaw(0, 0, nullptr);
+        if (sCurrentContext) {
+            MakeCurrentRaw(0, 0, nullptr);
+            sCurrentContext->mayHoldLists = true;  // it may have made lists while current
+        }
         sCurrentContext = nullptr;
         sCurrentDc = nullptr;
         return TRUE;
@@ -478,6 +483,7 @@ BOOL wglMakeCurrent(HDC dc, HGLRC context) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
+    if (sCurrentContext && sCurrentContext != context) sCurrentContext->mayHoldLists = true;
     sCurrentContext = context;
     sCurrentDc = dc;
     if (memory) BitmapToGlSurface(dc);  // OpenGL starts from what the bitmap holds
@@ -494,6 +500,15 @@ BOOL wglShareLists(HGLRC first, HGLRC second) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
+    if (first->listSpace == second->listSpace) return TRUE;
+    // As WGL: the second context must hold no display lists of its own, so that nothing is lost
+    // when it takes the first one's space.
+    if (second->mayHoldLists) {
+        SetLastError(ERROR_BUSY);
+        return FALSE;
+    }
+    second->listSpace = first->listSpace;
+    first->mayHoldLists = second->mayHoldLists = true;
     return TRUE;
 }
 

@@ -1,9 +1,13 @@
-// Extension loading on a driver without GL_ARB_fragment_program: Mesa is told to leave it out of
-// its extension text before the first context of this program is made.
+// The core on a driver without GL_ARB_fragment_program (Mesa is told to leave it out before the
+// first context of this program is made): extension loading, and restoring the back buffer, which
+// must not send the switch of a program the driver does not have.
 #include "DsGlExtensions.h"
 #include "DsManager.h"
 #include "GlTestFixture.h"
 #include "VyrString.h"
+#include "view3d.h"
+
+#include "../TestGlContext.h"
 
 #include <gtest/gtest.h>
 
@@ -36,4 +40,35 @@ TEST_F(DsGlExtensionsNoFragmentProgramGLTest, VertexProgramsLoadButShadersAreNot
     manager->SetFlag(13, true);
     EXPECT_FALSE(manager->IsShaderEnabled());
     manager->SetFlag(13, shaderFlag);
+}
+
+TEST_F(DsGlExtensionsNoFragmentProgramGLTest, RestoringTheBackBufferSendsNoSwitchTheDriverLacks)
+{
+    ASSERT_TRUE(kOverride);
+    HWND window = CreateWindowExW(0, L"VyrTestWindow", L"record", 0, 0, 0, 120, 80, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    {
+        gl_context_data record(GetDC(window));
+        ASSERT_EQ(record.init_gl_context_data(nullptr, 0), gl_context_data::kInitOk);
+        TestGlContext context;
+        view3d view;
+        view.set_viewport(0, 0, 120, 80);
+        view.set_rendering_context_data(&record);
+        context.add_view(&view);
+
+        vyrtest::SetPixelProjection(120, 80);
+        glDrawBuffer(GL_FRONT);
+        vyrtest::Clear(vyrtest::Rgb{0, 255, 0});
+        glDrawBuffer(GL_BACK);
+        vyrtest::Clear(vyrtest::Rgb{0, 0, 255});
+        while (glGetError() != GL_NO_ERROR) {
+        }
+        ASSERT_TRUE(context.RestoreBackBuffer(&view));
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        EXPECT_TRUE(vyrtest::ColorNear(vyrtest::MeanColor(GL_FRONT, 10, 10, 100, 60), vyrtest::Rgb{0, 0, 255}));
+        view.set_rendering_context_data(nullptr);
+        context.remove_view(&view);
+    }
+    ReleaseDC(window, GetDC(window));
+    DestroyWindow(window);
 }
