@@ -3,6 +3,9 @@
 
 #include "DsBox.h"
 #include "DsGeometryComputer.h"
+#include "DsGlContext.h"
+#include "DsGlScene.h"
+#include "DsItemsGroup.h"
 #include "DsItemPolyline3D.h"
 #include "DsManager.h"
 #include "GmPosition.h"
@@ -102,6 +105,7 @@ CDsDriverExtrema::CDsDriverExtrema(view3d* view)
     if (view) {
         m_extremaView->set_rendering_context(view->get_rendering_context());
         m_extremaView->set_rendering_context_data(view->get_rendering_context_data());
+        m_context = dynamic_cast<CDsGlContext*>(view->get_rendering_context());
         const double upp = view->get_units_per_pixel();
         if (upp != 0.0 && std::isfinite(upp)) m_scale = upp;
     }
@@ -175,10 +179,28 @@ bool CDsDriverExtrema::AdjustDistance(bool compute)
     return AdjustClippingPlanes(compute, false);
 }
 
+void CDsDriverExtrema::ComputeMinMax(bool full)
+{
+    if (!m_context || !m_extremaView) return;
+    CDsExtremaModeScope mode;
+    m_context->GetScene()->ComputeExtrema(m_extremaView, full);
+}
+
+void CDsDriverExtrema::ComputeBoundaries(CDsItemsGroup* group)
+{
+    if (group) group->DrawExtremes(*m_extremaView, nullptr);
+}
+
+bool CDsDriverExtrema::GetBoundingRect(const CDsPickedItem*, double& x0, double& x1, double& y0, double& y1,
+                                       bool keepOffsets)
+{
+    if (!m_context || !m_extremaView) return false;
+    return GetExtremaInViewportCoordinates(x0, x1, y0, y1, keepOffsets);
+}
+
 bool CDsDriverExtrema::AdjustClippingPlanes(bool compute, bool full)
 {
-    (void)compute;
-    (void)full;
+    if (compute) ComputeMinMax(full);
     if (!m_baseView) return false;
     if (!(m_zmin <= m_zmax)) return false;  // nothing measured in depth
 

@@ -8,9 +8,10 @@
 // picture shows them and z as depth, in model units around the target (view orientation
 // coordinates); this driver turns them into pixels with the base view's units per pixel.
 //
-// Measuring the scene of an OpenGL context (the compute argument of AdjustClippingPlanes and
-// AdjustDistance, ComputeBoundaries, GetBoundingRect) comes with the context's scene and the
-// display items; until then the driver measures only what is drawn into it. A zoom publishes its
+// The driver keeps the base view's rendering context when it is the core's (CDsGlContext): then
+// the compute argument of AdjustClippingPlanes and AdjustDistance has the context's scene measure
+// what it shows (CDsGlScene::ComputeExtrema), and ComputeBoundaries measures one item group.
+// Without such a context only what is drawn into the driver is measured. A zoom publishes its
 // measuring view through a CDsViewExtremaControler, for the polylines to report their extremes to.
 //
 // The extrema mode is a process-wide flag raised only for the time of a measurement, so that code
@@ -24,6 +25,9 @@
 
 class CDsBox;
 class CDsDriverExtrema;
+class CDsGlContext;
+class CDsItemsGroup;
+class CDsPickedItem;
 class CVyrString;
 class SPAposition;
 class SPAtransf;
@@ -32,6 +36,23 @@ class SPAtransf;
 AFX_EXT_API void StSetExtremaMode(bool on);
 // True while a measurement is under way.
 AFX_EXT_API bool StGetExtremaMode();
+
+// Raises the extrema mode for the life of the object and puts back the mode it found (so that
+// nested measurements leave it raised for the outer one).
+class CDsExtremaModeScope {
+public:
+    // Raises the mode.
+    CDsExtremaModeScope() : m_previous(StGetExtremaMode()) { StSetExtremaMode(true); }
+    // The mode as it was found.
+    ~CDsExtremaModeScope() { StSetExtremaMode(m_previous); }
+    // Not copyable: one scope restores once.
+    CDsExtremaModeScope(const CDsExtremaModeScope&) = delete;
+    // Not copyable.
+    CDsExtremaModeScope& operator=(const CDsExtremaModeScope&) = delete;
+
+private:
+    bool m_previous;
+};
 
 // The measuring view over a base view (not owned); its driver is the extrema driver that owns it.
 class AFX_EXT_CLASS CDsViewExtrema : public view_3d_extrema {
@@ -103,16 +124,29 @@ public:
     // near distance becomes 0.01 and the far one the range + 1.02; the picture does not change.
     // A perspective view keeps eye and target (moving them would change the picture) and gets
     // near and far distances that enclose the range (near at least 0.01). False, with the view
-    // untouched, without a base view or when no depth was measured. Measuring the scene first
-    // (`compute`, `full`) needs an OpenGL context: until it exists the arguments ask for nothing.
+    // untouched, without a base view or when no depth was measured. With `compute` the context's
+    // scene is measured first (ComputeMinMax(full)).
     bool AdjustClippingPlanes(bool compute, bool full);
     // Measures one model point.
     void DrawPoint2d(const SPAposition& p);
+    // Has `group` draw its extremes into the measuring view (every item, no entity singled out);
+    // nothing for null.
+    void ComputeBoundaries(CDsItemsGroup* group);
+    // The screen rectangle (viewport pixels, y up) of what was measured for one picked item:
+    // GetExtremaInViewportCoordinates; false, outputs unchanged, without a core context.
+    bool GetBoundingRect(const CDsPickedItem* item, double& x0, double& x1, double& y0, double& y1, bool keepOffsets);
 
+    // The base view's core rendering context, null when it has none.
+    CDsGlContext* GetGlContext() const { return m_context; }
     // The measuring view, owned by the driver (never null).
     CDsViewExtrema* GetExtView() const { return m_extremaView; }
     // The box of every model point measured (empty before the first).
     const CDsBox& GetModelBox() const { return *m_modelBox; }
+
+protected:
+    // With a core context: the extrema mode raised, the context's scene measured into the
+    // measuring view (`full`: by drawing rather than from the bound box), the mode lowered.
+    void ComputeMinMax(bool full);
 
 private:
     double m_scale = 1.0;
@@ -121,6 +155,7 @@ private:
     view3d* m_baseView = nullptr;
     CDsViewExtrema* m_extremaView = nullptr;
     driver_context* m_savedDriver = nullptr;
+    CDsGlContext* m_context = nullptr;
     CDsBox* m_modelBox = nullptr;
 };
 

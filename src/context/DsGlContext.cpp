@@ -13,6 +13,7 @@
 #include "DsView3dCdc.h"
 
 #include "rgb_color.h"
+#include "SpaTopology.h"
 #include "VyrAsExt.h"
 #include "view3d.h"
 #include "view_context.h"
@@ -38,15 +39,6 @@ gl_context_data* RecordOf(view3d* view, gl_context* fallback)
     if (!context) context = fallback;
     return context ? context->Get_gl_context_data(view) : nullptr;
 }
-
-// The extrema mode, raised for the life of the object.
-class CExtremaModeScope {
-public:
-    CExtremaModeScope() { StSetExtremaMode(true); }
-    ~CExtremaModeScope() { StSetExtremaMode(false); }
-    CExtremaModeScope(const CExtremaModeScope&) = delete;
-    CExtremaModeScope& operator=(const CExtremaModeScope&) = delete;
-};
 
 }  // namespace
 
@@ -297,7 +289,7 @@ void CDsGlContext::OnRenderModeChanged()
 void CDsGlContext::ComputeViewExtrema(CDsViewExtrema* extrema, bool full)
 {
     if (!extrema) return;
-    CExtremaModeScope mode;
+    CDsExtremaModeScope mode;
     m_scene->ComputeExtrema(extrema, full);
 }
 
@@ -441,7 +433,7 @@ CDsItemBase* CDsGlContext::FindDsItem(const ENTITY* entity, EDsSecondarySearch h
     if (how == eDsSearchRealEntity)
         other = CVyrAsExt::GetRealEntity(target);
     else if (how == eDsSearchOwner)
-        other = target->owner();
+        other = get_owner(target);
     return other && other != target ? m_itemsMap->Find(other) : nullptr;
 }
 

@@ -12,6 +12,7 @@
 #include "DsPBuffer.h"
 #include "DsPictureStorage.h"
 #include "DsRectangle.h"
+#include "DsViewFlagSaver.h"
 #include "GmTransformation.h"
 
 #include "SpaErrors.h"
@@ -42,29 +43,6 @@ namespace {
 constexpr double kRadiansToDegrees = 57.29577951308232;
 // The smallest near distance a projection is given.
 constexpr double kMinNearDistance = 0.001;
-
-// A view flag raised for the life of the object (through the view, so that flag 2 is the
-// extrema mode).
-class CViewFlagScope {
-public:
-    CViewFlagScope(CDsView3dCdc& view, EDsViewFlag flag) : m_view(view), m_flag(flag) { m_view.SetFlag(m_flag, true); }
-    ~CViewFlagScope() { m_view.SetFlag(m_flag, false); }
-    CViewFlagScope(const CViewFlagScope&) = delete;
-    CViewFlagScope& operator=(const CViewFlagScope&) = delete;
-
-private:
-    CDsView3dCdc& m_view;
-    EDsViewFlag m_flag;
-};
-
-// The extrema mode raised for the life of the object.
-class CExtremaModeScope {
-public:
-    CExtremaModeScope() { StSetExtremaMode(true); }
-    ~CExtremaModeScope() { StSetExtremaMode(false); }
-    CExtremaModeScope(const CExtremaModeScope&) = delete;
-    CExtremaModeScope& operator=(const CExtremaModeScope&) = delete;
-};
 
 // A device context a driver handed out, given back at the end of the scope.
 class CDriverDcScope {
@@ -630,15 +608,15 @@ void CDsView3dCdc::resize(int width, int height)
 
 void CDsView3dCdc::AdjustDistance(bool compute)
 {
-    CViewFlagScope extrema(*this, eDsViewFlagExtrema);
+    CDsViewFlagSaver extrema(this, eDsViewFlagExtrema, true);
     CDsDriverExtrema driver(this);
     driver.AdjustClippingPlanes(compute, false);
 }
 
 void CDsView3dCdc::ZoomAll(float factor)
 {
-    CExtremaModeScope mode;
-    CViewFlagScope reporting(*this, eDsViewFlagReportExtents);
+    CDsExtremaModeScope mode;
+    CDsViewFlagSaver reporting(this, eDsViewFlagReportExtents, true);
     CDsViewExtremaControler controller(this);
     CDsViewExtrema* extrema = controller.GetExtView();
     API_BEGIN

@@ -2,6 +2,7 @@
 #include "DsGeometryComputer.h"
 
 #include "DsDriverExtrema.h"
+#include "DsGlContext.h"
 #include "DsView3dCdc.h"
 #include "SpaErrors.h"
 #include "view3d.h"
@@ -304,6 +305,36 @@ bool CDsGeometryComputer::GetBoxProjectionDimensionsAndOffset(view3d* view, cons
     height = static_cast<float>((y1 - y0) * upp);
     width = static_cast<float>((x1 - x0) * upp);
     return true;
+}
+
+bool CDsGeometryComputer::GetProjectionDimensionsAndOffset(view3d* view, double& width, double& height,
+                                                           double& offsetA, double& offsetB) const
+{
+    auto* context = view ? dynamic_cast<CDsGlContext*>(view->get_rendering_context()) : nullptr;
+    if (!context) return false;
+    const double upp = view->get_units_per_pixel();
+    double x0 = 0.0, x1 = 0.0, y0 = 0.0, y1 = 0.0;
+    bool measured = false;
+    EXCEPTION_BEGIN
+        CDsExtremaModeScope mode;
+    EXCEPTION_TRY
+        CDsDriverExtrema driver(view);
+        context->ComputeViewExtrema(driver.GetExtView(), true);
+        measured = driver.GetExtremaCoordinates(x0, x1, y0, y1);
+    EXCEPTION_CATCH_TRUE
+    EXCEPTION_END
+    if (!measured || !(x0 <= x1) || !(y0 <= y1)) return false;
+    width = (x1 - x0) * upp;
+    height = (y1 - y0) * upp;
+    offsetA = x0;
+    offsetB = y1;
+    return true;
+}
+
+bool CDsGeometryComputer::GetProjectionDimensions(view3d* view, double& width, double& height) const
+{
+    double a = 0.0, b = 0.0;
+    return GetProjectionDimensionsAndOffset(view, width, height, a, b);
 }
 
 // --- Offsets in rotated frames ------------------------------------------------------------

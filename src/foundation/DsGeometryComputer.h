@@ -22,9 +22,6 @@
 // temporary folder changes, before the process forks, at a normal process exit and when the
 // core is unloaded (where the file is closed). A process that ends abnormally (a crash, abort,
 // _exit) loses the lines not yet flushed.
-//
-// Coming with the OpenGL context: the projected size of a context's whole content
-// (GetProjectionDimensions, GetProjectionDimensionsAndOffset).
 #pragma once
 
 #include <afx.h>
@@ -112,6 +109,13 @@ public:
     bool GetBoxProjectionDimensionsAndOffset(view3d* view, const CGmPosition& a, const CGmPosition& b, float& first,
                                              float& third, float& second, float& fourth, float& height,
                                              float& width) const;
+    // The model-unit width and height of everything the view's rendering context shows, measured
+    // by an extrema driver on the view (the context's whole content). False, outputs unchanged,
+    // without a view, without a core rendering context or when nothing was measured.
+    bool GetProjectionDimensions(view3d* view, double& width, double& height) const;
+    // The same, with the left and the top edge (pixels from the view's target, y up) as offsets.
+    bool GetProjectionDimensionsAndOffset(view3d* view, double& width, double& height, double& offsetA,
+                                          double& offsetB) const;
 
     // --- Offsets in rotated frames -------------------------------------------------------
     // out = p + du (cos a u + sin a v) + dv (-sin a u + cos a v), a in radians.

@@ -1,6 +1,8 @@
 // CDsItemsMap: the entity-to-item index of an OpenGL context.
 #include "DsItemsMap.h"
 
+#include "DsGlContext.h"
+#include "DsView3dCdc.h"
 #include "acis.h"
 
 CDsItemsMap::~CDsItemsMap() {
@@ -42,4 +44,14 @@ void CDsItemsMap::Trace() const {
         TRACE("  top-level %p -> item %p\n", static_cast<void*>(entry.first), static_cast<void*>(entry.second));
     for (const auto& entry : m_subEntities)
         TRACE("  sub-entity %p -> item %p\n", static_cast<void*>(entry.first), static_cast<void*>(entry.second));
+}
+
+bool DsIsEntityDisplayedInCurrentView(ENTITY* entity, CDsGlContext*& context)
+{
+    context = nullptr;
+    CDsView3dCdc* view = CDsView3dCdc::StGetCurrent();
+    CDsGlContext* candidate = view ? view->GetGlContext() : nullptr;
+    if (!candidate || !entity || !candidate->GetItemsMap() || !candidate->GetItemsMap()->Find(entity)) return false;
+    context = candidate;
+    return true;
 }

@@ -53,3 +53,9 @@ private:
     CEntityMap m_subEntities;
     bool m_closing = false;
 };
+
+// Whether `entity` is shown in the current view's rendering context: the current view's OpenGL
+// context is made current first (when another one is); `context` becomes that rendering context
+// when the entity has an item there, else null (also without a current view, a core context, an
+// entity or an item).
+AFX_EXT_API bool DsIsEntityDisplayedInCurrentView(ENTITY* entity, CDsGlContext*& context);

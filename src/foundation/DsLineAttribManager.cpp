@@ -1,6 +1,9 @@
 // CDsLineAttribManager: the special line-attribute sets of a display.
 #include "DsLineAttribManager.h"
 
+#include "DsGlContext.h"
+#include "DsGlScene.h"
+
 #include "DsManager.h"
 #include "DsPreferencesServices.h"
 
@@ -127,4 +130,12 @@ CDsAttrAdapter CDsLineAttribManager::ConvertDsAttribute(const CDsLineAttribStora
 void CDsLineAttribManager::ResetForTests()
 {
     sSpecialSetsHanded = false;
+}
+
+void CDsLineAttribManager::ResetAttributes(EDsResetAttributeAction action)
+{
+    if (!m_context) return;
+    m_context->PushDisplaySuspension();
+    m_context->GetScene()->ResetAttributes(action);
+    m_context->PopDisplaySuspension();
 }

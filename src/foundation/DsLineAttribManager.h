@@ -21,7 +21,7 @@
 //   item fully transparent.
 //
 // Coming with the rendering context, figures and picking (they act through classes that do not
-// exist yet): ResetAttributes (the context's scene), the commands by object path (MarkList,
+// exist yet): the commands by object path (MarkList,
 // MarkEntity, DimList, DimEntity, HighlightList, HighlightEntity, ApplyVisibility through
 // CDsGlContext::ModifyLocations and its highlights), by figure (ApplyColor, ApplyStyle,
 // ApplyWidth, ApplyAttributes, MarkList, DimList, ApplyVisibility, MarkFigure, DimFigure,
@@ -59,6 +59,10 @@ public:
     void SetRenderingContext(CDsGlContext* context) { m_context = context; }
     // The rendering context, null until one is set.
     CDsGlContext* GetRenderingContext() const { return m_context; }
+    // With a rendering context: with its display suspended meanwhile, the attributes of every
+    // item of its scene are reset as `action` says (document flag 15 cleared); when the
+    // suspension ends every view of the context repaints. Nothing without a context.
+    void ResetAttributes(EDsResetAttributeAction action);
 
     // The display manager's default colour (the sets stay).
     void SetSystemDefaultColor(const CDsColorStorage& color);

@@ -30,6 +30,7 @@
 
 using vyrtest::ColorNear;
 using vyrtest::ContextOf;
+using vyrtest::FrameworkWindow;
 using vyrtest::PlainWindow;
 using vyrtest::ReadPixel;
 using vyrtest::Rgb;
@@ -39,22 +40,6 @@ using vyrtest::ViewSetup;
 namespace {
 
 const Rgb kBlack{0, 0, 0}, kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255};
-
-// A window with no pixel format, known to the framework as a CWnd (for views made on a window).
-struct FrameworkWindow {
-    FrameworkWindow(int w, int h) : plain(w, h) { wnd.Attach(plain.window); }
-    ~FrameworkWindow() { wnd.Detach(); }
-    FrameworkWindow(const FrameworkWindow&) = delete;
-    FrameworkWindow& operator=(const FrameworkWindow&) = delete;
-    // Whether the window waits to be repainted.
-    bool Invalidated() const
-    {
-        RECT update{};
-        return GetUpdateRect(plain.window, &update, FALSE) != FALSE;
-    }
-    PlainWindow plain;
-    CWnd wnd;
-};
 
 // The front buffer of what is current, w x h from the lower-left corner.
 class FrontBuffer {

@@ -8,6 +8,7 @@
 #include "ViewSetup.h"
 #include "gl_context.h"
 
+#include <afxwin.h>
 #include <windows.h>
 
 #include <memory>
@@ -30,6 +31,22 @@ struct PlainWindow {
     PlainWindow& operator=(const PlainWindow&) = delete;
     HWND window = nullptr;
     HDC dc = nullptr;
+};
+
+// A window with no pixel format, known to the framework as a CWnd (for views made on a window).
+struct FrameworkWindow {
+    FrameworkWindow(int w, int h) : plain(w, h) { wnd.Attach(plain.window); }
+    ~FrameworkWindow() { wnd.Detach(); }
+    FrameworkWindow(const FrameworkWindow&) = delete;
+    FrameworkWindow& operator=(const FrameworkWindow&) = delete;
+    // Whether the window waits to be repainted.
+    bool Invalidated() const
+    {
+        RECT update{};
+        return GetUpdateRect(plain.window, &update, FALSE) != FALSE;
+    }
+    PlainWindow plain;
+    CWnd wnd;
 };
 
 // A core view of a w x h window, added to `context` (which gives it its OpenGL context).
