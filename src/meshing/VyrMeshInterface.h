@@ -21,7 +21,7 @@
 // faces without an entry are faceted in lists of at most 501 (the whole body in one call when
 // none of its faces has an entry), another entity only when it has no entry.
 //
-// Failures (choices the specification leaves open or gets wrong):
+// Failures, and the choices made about them:
 // - A face whose faceting fails does not end the run: the faces after it are still faceted.
 // - FacetEntity answers 0 only when every face was faceted and kept; otherwise the error of the
 //   first faceting call that failed (the modeler's error number; API_FAILED when a face's output
