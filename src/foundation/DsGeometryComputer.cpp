@@ -4,11 +4,14 @@
 #include "DsDriverExtrema.h"
 #include "DsGlContext.h"
 #include "DsView3dCdc.h"
+#include "VyrIndexedMesh.h"
+#include "VyrMeshInterface.h"
 #include "SpaErrors.h"
 #include "view3d.h"
 
 #include <pthread.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -421,6 +424,118 @@ bool CDsGeometryComputer::CalculateRayIntersectionWithPolygon(const float* verti
     hit = h;
     parameter = t;
     return true;
+}
+
+bool CDsGeometryComputer::CheckIfPointIsInsidePolygon(const CGmPosition& p, const CVyrIndexedPolygon* polygon,
+                                                      const SPAunit_vector& normal) const
+{
+    if (!polygon || polygon->num_vertex() < 3 || !polygon->get_vertices()) return false;
+    const int count = polygon->num_vertex();
+    static std::vector<float> corners;  // reused between calls (user-interface thread only)
+    corners.resize(static_cast<size_t>(count) * 3);
+    for (int i = 0; i < count; ++i) {
+        const CVyrPolygonVertex* v = polygon->get_vertex(i);
+        if (!v) return false;
+        std::copy(v->GetFloatPosition(), v->GetFloatPosition() + 3, corners.begin() + 3 * i);
+    }
+    return CheckIfPointIsInsidePolygon(p, corners.data(), count, normal);
+}
+
+bool CDsGeometryComputer::CalculatePlaneFromPolygon(const CVyrIndexedPolygon* polygon, CGmPosition& point,
+                                                    SPAunit_vector& normal) const
+{
+    if (!polygon || polygon->num_vertex() < 3 || !polygon->get_vertices()) return false;
+    SPAposition a, b, c;
+    polygon->get_vertex(0)->GetPosition(a);
+    polygon->get_vertex(1)->GetPosition(b);
+    polygon->get_vertex(2)->GetPosition(c);
+    const SPAunit_vector n = normalise((a - b) * (c - b));
+    if (n.is_zero(SPAresmch)) return false;
+    point = b;
+    normal = n;
+    return true;
+}
+
+bool CDsGeometryComputer::CalculateRayIntersectionWithIndexedMesh(const CVyrIndexedMesh* mesh,
+                                                                  const SPAposition& origin,
+                                                                  const SPAunit_vector& direction, CGmPosition& hit,
+                                                                  double& parameter) const
+{
+    if (!mesh) return false;
+    const SPAvector dir(direction.x(), direction.y(), direction.z());
+    bool found = false;
+    double nearest = 0.0;
+    for (int i = 0; i < mesh->get_num_polygon(); ++i) {
+        const CVyrIndexedPolygon* polygon = mesh->get_polygon(i);
+        CGmPosition root;
+        SPAunit_vector normal;
+        if (!CalculatePlaneFromPolygon(polygon, root, normal)) continue;
+        double t = 0.0;
+        SPAposition h;
+        if (!intersect_line_plane(origin, dir, root, normal, t, h)) continue;
+        const double distance = (h - origin).len();
+        if (found && nearest <= distance) continue;
+        if (!CheckIfPointIsInsidePolygon(CGmPosition(h), polygon, normal)) continue;
+        found = true;
+        nearest = distance;
+        hit = h;
+        parameter = t;
+    }
+    return found;
+}
+
+bool CDsGeometryComputer::CalculateRayIntersectionWithIndexedMesh(
+    const CVyrIndexedMesh* mesh, const SPAposition& origin, const SPAunit_vector& direction,
+    std::vector<std::pair<double, CGmPosition>>& hits) const
+{
+    if (!mesh) return false;
+    const SPAvector dir(direction.x(), direction.y(), direction.z());
+    bool found = false;
+    for (int i = 0; i < mesh->get_num_polygon(); ++i) {
+        const CVyrIndexedPolygon* polygon = mesh->get_polygon(i);
+        CGmPosition root;
+        SPAunit_vector normal;
+        if (!CalculatePlaneFromPolygon(polygon, root, normal)) continue;
+        double t = 0.0;
+        SPAposition h;
+        if (!intersect_line_plane(origin, dir, root, normal, t, h)) continue;
+        if (!CheckIfPointIsInsidePolygon(CGmPosition(h), polygon, normal)) continue;
+        found = true;
+        const bool listed = std::any_of(hits.begin(), hits.end(),
+                                        [t](const std::pair<double, CGmPosition>& e) { return e.first == t; });
+        if (!listed) hits.emplace_back(t, CGmPosition(h));
+    }
+    std::sort(hits.begin(), hits.end(),
+              [](const std::pair<double, CGmPosition>& a, const std::pair<double, CGmPosition>& b) {
+                  return a.first < b.first;
+              });
+    // One hit of each run of parameters the modeler calls equal (a hit on an edge shared by two
+    // polygons, found in both).
+    std::vector<std::pair<double, CGmPosition>> kept;
+    kept.reserve(hits.size());
+    for (const auto& entry : hits)
+        if (kept.empty() || !is_equal(kept.back().first, entry.first)) kept.push_back(entry);
+    hits.swap(kept);
+    return found;
+}
+
+bool CDsGeometryComputer::CalculateRayIntersection(const CVyrMeshInterface* meshes, const SPAposition& origin,
+                                                   const SPAunit_vector& direction,
+                                                   std::vector<std::pair<double, CGmPosition>>& hits,
+                                                   const std::vector<int>& faces) const
+{
+    if (!meshes) return false;
+    bool found = false;
+    auto test = [&](int pid) {
+        const CDmRefCountPtrTempl<CVyrMeshEntry> entry = meshes->GetMeshEntry(pid);
+        if (entry && CalculateRayIntersectionWithIndexedMesh(entry->GetMesh(), origin, direction, hits)) found = true;
+    };
+    if (faces.empty()) {
+        for (auto it = meshes->BeginMeshes(); it != meshes->EndMeshes(); ++it) test(it->first);
+    } else {
+        for (int pid : faces) test(pid);
+    }
+    return found;
 }
 
 bool CDsGeometryComputer::CheckPointInTriangle(const CGmPosition& a, const CGmPosition& b, const CGmPosition& c,

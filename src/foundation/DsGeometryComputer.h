@@ -13,7 +13,11 @@
 //
 // Point in polygon: the polygon is taken in boundary order and tested with a crossing count on
 // its best-conditioned axis plane, so convex and concave simple polygons both answer correctly;
-// a point on the boundary (within 1e-4) counts as inside.
+// a point on the boundary (within 1e-4) counts as inside. An indexed polygon of a mesh is tested
+// the same way with all of its corners, however many.
+//
+// Mesh ray tests meet the ray's whole line with each polygon's plane; the nearest hit is the one
+// nearest to the ray's origin, on either side of it.
 //
 // Warnings: every value a clamp changes writes one warning line to "DisplayDebugWarnings.txt" in
 // the temporary folder (TMPDIR, else /tmp), and so do the readers of preferences and setup files
@@ -22,6 +26,10 @@
 // temporary folder changes, before the process forks, at a normal process exit and when the
 // core is unloaded (where the file is closed). A process that ends abnormally (a crash, abort,
 // _exit) loses the lines not yet flushed.
+//
+// Coming with the bodies and the display items: the ray test on a face's mesh through a view's
+// context (CalculateRayIntersectionWithFaceMesh) and the approximation of edges into polylines
+// (Aproximate, Aproximate_Drft).
 #pragma once
 
 #include <afx.h>
@@ -32,7 +40,12 @@
 #include "UiPickEvent.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
+class CVyrIndexedMesh;
+class CVyrIndexedPolygon;
+class CVyrMeshInterface;
 class view3d;
 
 // The process-wide geometry service.
@@ -137,6 +150,30 @@ public:
     bool CalculateRayIntersectionWithPolygon(const float* vertices, int count, const SPAposition& origin,
                                              const SPAunit_vector& direction, SPAposition& hit,
                                              double& parameter) const;
+    // The same for an indexed polygon's corners (any number of them); false for null.
+    bool CheckIfPointIsInsidePolygon(const CGmPosition& p, const CVyrIndexedPolygon* polygon,
+                                     const SPAunit_vector& normal) const;
+    // The plane of an indexed polygon's first three corners a, b, c: point = b, normal =
+    // unit((a - b) x (c - b)). False below three corners, for null and for corners on one line.
+    bool CalculatePlaneFromPolygon(const CVyrIndexedPolygon* polygon, CGmPosition& point,
+                                   SPAunit_vector& normal) const;
+    // The hit nearest to `origin` (by distance, on the whole line) where the line meets a polygon
+    // of `mesh` inside that polygon: its point and line parameter. False for a null mesh or no hit.
+    bool CalculateRayIntersectionWithIndexedMesh(const CVyrIndexedMesh* mesh, const SPAposition& origin,
+                                                 const SPAunit_vector& direction, CGmPosition& hit,
+                                                 double& parameter) const;
+    // Appends (parameter, point) of every hit inside a polygon of `mesh` whose parameter is not in
+    // the list already, then sorts the list by parameter and keeps one hit of each run of
+    // parameters equal within the modeler's resolution. True when this mesh gave a hit.
+    bool CalculateRayIntersectionWithIndexedMesh(const CVyrIndexedMesh* mesh, const SPAposition& origin,
+                                                 const SPAunit_vector& direction,
+                                                 std::vector<std::pair<double, CGmPosition>>& hits) const;
+    // The hits (as above) of the meshes of the faces whose pids are listed (every mesh of the
+    // interface for an empty list); true when any was found. Meshes switched off (display-manager
+    // flag 1) give none.
+    bool CalculateRayIntersection(const CVyrMeshInterface* meshes, const SPAposition& origin,
+                                  const SPAunit_vector& direction, std::vector<std::pair<double, CGmPosition>>& hits,
+                                  const std::vector<int>& faces) const;
     // True when `p` lies on the inner side of all three edges (an edge counts as inside).
     bool CheckPointInTriangle(const CGmPosition& a, const CGmPosition& b, const CGmPosition& c,
                               const CGmPosition& p) const;

@@ -1,20 +1,610 @@
-// CVyrIndexedMesh: the display-list part of a face's mesh.
+// CVyrIndexedMesh and its parts: nodes, polygons, the building interface.
 #include "VyrIndexedMesh.h"
+
+#include "DsTrianglesCollector.h"
+#include "VyrRefinement.h"
 
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+// The smallest normal float: smaller magnitudes (other than 0) are stored as 0.
+const double kSmallestFloat = 1.1754943508222875e-38;
+// Half of pi, and the band around it within which a normal counts as edge-on.
+const double kHalfPi = 1.5707963267948966;
+const double kEdgeOnLow = 1.5697963267948967;
+const double kEdgeOnHigh = 1.5717963267948964;
+
+float Flushed(double v)
+{
+    if (v != 0.0 && std::fabs(v) < kSmallestFloat) return 0.0f;
+    return static_cast<float>(v);
+}
+
+// How a normal faces the viewing direction: 0 edge-on, -1 along it, 1 against it.
+int NormalDirection(double angle)
+{
+    if ((angle > kEdgeOnLow && angle < kEdgeOnHigh) || (-angle > kEdgeOnLow && -angle < kEdgeOnHigh)) return 0;
+    if (angle > -kHalfPi && angle < kHalfPi) return -1;
+    return 1;
+}
+
+SPAposition Position(const CVyrPolygonVertex* v)
+{
+    SPAposition p;
+    v->GetPosition(p);
+    return p;
+}
+
+}  // namespace
+
+// --- CVyrPolygonVertex ------------------------------------------------------------------------
+
+CVyrPolygonVertex::CVyrPolygonVertex(const SPAposition& position, const SPAunit_vector& normal, const SPApar_pos& uv)
+    : m_position{static_cast<float>(position.x()), static_cast<float>(position.y()), static_cast<float>(position.z())},
+      m_normal{static_cast<float>(normal.x()), static_cast<float>(normal.y()), static_cast<float>(normal.z())},
+      m_u(uv.u), m_v(uv.v)
+{
+}
+
+void CVyrPolygonVertex::set_data(const SPAposition& position, const SPAunit_vector& normal, const SPApar_pos& uv)
+{
+    for (int i = 0; i < 3; ++i) {
+        m_position[i] = Flushed(position.coordinate(i));
+        m_normal[i] = Flushed(normal.component(i));
+    }
+    m_u = uv.u;
+    m_v = uv.v;
+}
+
+void CVyrPolygonVertex::GetPosition(SPAposition& position) const
+{
+    position = SPAposition(m_position[0], m_position[1], m_position[2]);
+}
+
+void CVyrPolygonVertex::GetNormal(SPAunit_vector& normal) const
+{
+    normal = SPAunit_vector(m_normal[0], m_normal[1], m_normal[2]);
+}
+
+void CVyrPolygonVertex::reverse()
+{
+    for (float& c : m_normal) c = -c;
+}
+
+SPApar_pos CVyrPolygonVertex::get_uv_as_entered(const CVyrIndexedMesh& mesh) const
+{
+    if (!mesh.GetScaleFlag()) return get_uv();
+    double umin, umax, vmin, vmax;
+    mesh.GetRange(umin, umax, vmin, vmax);
+    return SPApar_pos(umin + (umax - umin) * m_u, vmin + (vmax - vmin) * m_v);
+}
+
+// --- CVyrIndexedPolygon -----------------------------------------------------------------------
+
+CVyrPolygonVertex* CVyrIndexedPolygon::get_vertex(int index) const
+{
+    if (!m_vertices || m_count <= 0) return nullptr;
+    if (index < 0 || index >= m_count) index = 0;
+    return m_vertices[index];
+}
+
+int CVyrIndexedPolygon::set_vertex(int index, CVyrPolygonVertex* vertex)
+{
+    if (!m_vertices || index < 0 || index >= m_count) return -1;
+    m_vertices[index] = vertex;
+    return index;
+}
+
+void CVyrIndexedPolygon::set_data(int count, CVyrPolygonVertex** run, int share)
+{
+    if (!run) return;
+    m_count = count;
+    m_vertices = run;
+    m_share = share;
+}
+
+void CVyrIndexedPolygon::reverse_vertices()
+{
+    if (m_vertices && m_count > 1) std::reverse(m_vertices, m_vertices + m_count);
+}
+
+// --- CVyrIndexedMeshInt -----------------------------------------------------------------------
+
+CVyrIndexedMeshInt::~CVyrIndexedMeshInt() = default;
+
+// --- CVyrIndexedMesh: life ----------------------------------------------------------------------
 
 CVyrIndexedMesh::CVyrIndexedMesh(int nodes, int polygons, int polynodes)
     : m_nodeCapacity(std::max(nodes, 1)), m_polygonCapacity(std::max(polygons, 1)),
       m_polynodeCapacity(std::max(polynodes, 1))
 {
+    Allocate();
+}
+
+CVyrIndexedMesh::CVyrIndexedMesh(const CVyrIndexedMesh& other)
+    : MESH(other), CVyrIndexedMeshInt(other), m_nodeCapacity(std::max(other.m_nodeCount, 1)),
+      m_polygonCapacity(std::max(other.m_polygonCount, 1)), m_polynodeCapacity(std::max(other.m_polynodeCount, 1))
+{
+    Allocate();
+    CopyContent(other);
+    m_disableLights = other.m_disableLights;
+    if (other.m_apex) m_apex = new SPAposition(*other.m_apex);
+}
+
+void CVyrIndexedMesh::Allocate()
+{
+    // Arrays owned together: free what was had when a later one cannot be had.
+    std::unique_ptr<CVyrPolygonVertex[]> nodes(new CVyrPolygonVertex[static_cast<size_t>(m_nodeCapacity)]);
+    std::unique_ptr<CVyrIndexedPolygon[]> polygons(new CVyrIndexedPolygon[static_cast<size_t>(m_polygonCapacity)]);
+    std::unique_ptr<CVyrPolygonVertex*[]> polynodes(new CVyrPolygonVertex*[static_cast<size_t>(m_polynodeCapacity)]);
+    m_nodes = nodes.release();
+    m_polygons = polygons.release();
+    m_polynodes = polynodes.release();
+    std::fill(m_polynodes, m_polynodes + m_polynodeCapacity, m_nodes);
 }
 
 CVyrIndexedMesh::~CVyrIndexedMesh()
 {
     DeleteDisplayList();
+    delete[] m_nodes;
+    delete[] m_polygons;
+    delete[] m_polynodes;
+    delete[] m_colors;
+    delete m_apex;
 }
+
+void CVyrIndexedMesh::CopyContent(const CVyrIndexedMesh& other)
+{
+    m_nodeCount = other.m_nodeCount;
+    m_polygonCount = other.m_polygonCount;
+    m_polynodeCount = other.m_polynodeCount;
+    std::copy(other.m_nodes, other.m_nodes + other.m_nodeCount, m_nodes);
+    for (int i = 0; i < other.m_polynodeCount; ++i) {
+        const CVyrPolygonVertex* source = other.m_polynodes[i];
+        m_polynodes[i] = m_nodes + (other.IsUsedNode(source) ? source - other.m_nodes : 0);
+    }
+    for (int i = 0; i < other.m_polygonCount; ++i) {
+        const CVyrIndexedPolygon& source = other.m_polygons[i];
+        CVyrIndexedPolygon& target = m_polygons[i];
+        target = CVyrIndexedPolygon();
+        if (source.get_vertices() && source.num_vertex() > 0) {
+            const ptrdiff_t run = source.get_vertices() - other.m_polynodes;
+            target.set_data(source.num_vertex(), m_polynodes + run, -2);
+        }
+    }
+    m_umin = other.m_umin;
+    m_umax = other.m_umax;
+    m_vmin = other.m_vmin;
+    m_vmax = other.m_vmax;
+}
+
+CVyrIndexedMesh& CVyrIndexedMesh::operator|=(const CVyrIndexedMesh& other)
+{
+    if (&other == this) return *this;
+    if (m_nodeCount || m_polygonCount || m_polynodeCount) return *this;
+    if (other.m_nodeCount > m_nodeCapacity || other.m_polygonCount > m_polygonCapacity ||
+        other.m_polynodeCount > m_polynodeCapacity)
+        return *this;
+    CopyContent(other);
+    m_disableLights = other.m_disableLights;
+    m_uvScaled = 0;
+    DeleteDisplayList();
+    return *this;
+}
+
+// --- Counts and nodes -----------------------------------------------------------------------------
+
+void CVyrIndexedMesh::GetLimits(int& nodes, int& polygons, int& polynodes) const
+{
+    nodes = m_nodeCapacity;
+    polygons = m_polygonCapacity;
+    polynodes = m_polynodeCapacity;
+}
+
+void CVyrIndexedMesh::GetQuantities(int& nodes, int& polygons, int& polynodes) const
+{
+    nodes = m_nodeCount;
+    polygons = m_polygonCount;
+    polynodes = m_polynodeCount;
+}
+
+SPApar_pos CVyrIndexedMesh::get_uv_as_scaled(int index) const
+{
+    const SPApar_pos uv = get_uv(index);
+    if (m_uvScaled) return uv;
+    return SPApar_pos((uv.u - m_umin) / (m_umax - m_umin), (uv.v - m_vmin) / (m_vmax - m_vmin));
+}
+
+bool CVyrIndexedMesh::IsUsedNode(const CVyrPolygonVertex* vertex) const
+{
+    // Compared as addresses: a pointer into another array never counts as one of ours.
+    const auto address = reinterpret_cast<uintptr_t>(vertex);
+    const auto first = reinterpret_cast<uintptr_t>(m_nodes);
+    const auto end = reinterpret_cast<uintptr_t>(m_nodes + m_nodeCount);
+    return address >= first && address < end && (address - first) % sizeof(CVyrPolygonVertex) == 0;
+}
+
+int CVyrIndexedMesh::get_vertex_index(const CVyrPolygonVertex* vertex) const
+{
+    return IsUsedNode(vertex) ? static_cast<int>(vertex - m_nodes) : 0;
+}
+
+CVyrIndexedPolygon* CVyrIndexedMesh::get_polygon(int index) const
+{
+    return index >= 0 && index < m_polygonCount ? &m_polygons[index] : nullptr;
+}
+
+// --- Building ---------------------------------------------------------------------------------------
+
+void CVyrIndexedMesh::WidenRange(double u, double v)
+{
+    if (u < m_umin) m_umin = u;
+    if (u > m_umax) m_umax = u;
+    if (v < m_vmin) m_vmin = v;
+    if (v > m_vmax) m_vmax = v;
+}
+
+CVyrPolygonVertex* CVyrIndexedMesh::add_vertex(const SPAposition& position, const SPAunit_vector& normal,
+                                               const SPApar_pos& uv)
+{
+    if (m_nodeCount >= m_nodeCapacity) return nullptr;
+    CVyrPolygonVertex* node = &m_nodes[m_nodeCount++];
+    node->set_data(position, normal, uv);
+    WidenRange(uv.u, uv.v);
+    return node;
+}
+
+CVyrPolygonVertex* CVyrIndexedMesh::add_vertex(const CVyrPolygonVertex& vertex)
+{
+    if (m_nodeCount >= m_nodeCapacity) return nullptr;
+    CVyrPolygonVertex* node = &m_nodes[m_nodeCount++];
+    *node = vertex;
+    const SPApar_pos uv = vertex.get_uv();
+    WidenRange(uv.u, uv.v);
+    return node;
+}
+
+CVyrPolygonVertex* CVyrIndexedMesh::IAddVertex(const SPAposition& position, const SPAunit_vector& normal,
+                                               const SPApar_pos& uv)
+{
+    return add_vertex(position, normal, uv);
+}
+
+int CVyrIndexedMesh::add_polygon(int index, int count, VERTEX_TEMPLATE* vertexTemplate, int share)
+{
+    if (index != m_polygonCount || m_polygonCount >= m_polygonCapacity || count < 0) return -1;
+    if (count > m_polynodeCapacity - m_polynodeCount) return -1;
+    CVyrPolygonVertex** run = m_polynodes + m_polynodeCount;
+    std::fill(run, run + count, m_nodes);
+    CVyrIndexedPolygon& polygon = m_polygons[index];
+    polygon.set_data(count, run, share);
+    polygon.set_vertex_template(vertexTemplate);
+    ++m_polygonCount;
+    m_polynodeCount += count;
+    return index;
+}
+
+int CVyrIndexedMesh::set_poly_vertex(int polygon, int position, CVyrPolygonVertex* node)
+{
+    if (polygon < 0 || polygon >= m_polygonCount || !IsUsedNode(node)) return -1;
+    return m_polygons[polygon].set_vertex(position, node) < 0 ? -1 : polygon;
+}
+
+int CVyrIndexedMesh::ISetPolyVertex(int polygon, int position, CVyrPolygonVertex* node)
+{
+    return set_poly_vertex(polygon, position, node);
+}
+
+bool CVyrIndexedMesh::FastAddVerticies(int count, const CVyrPolygonVertex* vertices)
+{
+    if (count <= 0) return count == 0;
+    if (!vertices || count > m_nodeCapacity - m_nodeCount) return false;
+    for (int i = 0; i < count; ++i) {
+        m_nodes[m_nodeCount + i] = vertices[i];
+        const SPApar_pos uv = vertices[i].get_uv();
+        WidenRange(uv.u, uv.v);
+    }
+    m_nodeCount += count;
+    return true;
+}
+
+int CVyrIndexedMesh::FastAddPolygon(int index, int count, VERTEX_TEMPLATE* vertexTemplate, int share,
+                                    const int* nodeIndices)
+{
+    if (index < 0 || index >= m_polygonCapacity || count < 0 || (count > 0 && !nodeIndices)) return -1;
+    if (count > m_polynodeCapacity - m_polynodeCount) return -1;
+    CVyrPolygonVertex** run = m_polynodes + m_polynodeCount;
+    for (int i = 0; i < count; ++i) run[i] = &m_nodes[ValidNode(nodeIndices[i])];
+    CVyrIndexedPolygon& polygon = m_polygons[index];
+    polygon = CVyrIndexedPolygon();
+    polygon.set_data(count, run, share);
+    polygon.set_vertex_template(vertexTemplate);
+    m_polynodeCount += count;
+    if (index >= m_polygonCount) m_polygonCount = index + 1;
+    return index;
+}
+
+// --- Geometry ---------------------------------------------------------------------------------------
+
+SPAbox CVyrIndexedMesh::get_box() const
+{
+    SPAbox box(Position(&m_nodes[0]));
+    for (int i = 1; i < m_nodeCount; ++i) box |= Position(&m_nodes[i]);
+    return box;
+}
+
+SPAbox CVyrIndexedMesh::GetBoxWithTransf(const SPAtransf& t) const
+{
+    SPAbox box(Position(&m_nodes[0]) * t);
+    for (int i = 1; i < m_nodeCount; ++i) box |= Position(&m_nodes[i]) * t;
+    return box;
+}
+
+void CVyrIndexedMesh::reverse()
+{
+    for (int i = 0; i < m_nodeCount; ++i) m_nodes[i].reverse();
+    for (int i = 0; i < m_polygonCount; ++i) m_polygons[i].reverse_vertices();
+}
+
+void CVyrIndexedMesh::map_uv_into_01()
+{
+    if (!(m_umax > m_umin) || !(m_vmax > m_vmin) || m_uvScaled) return;
+    const double su = 1.0 / (m_umax - m_umin);
+    const double sv = 1.0 / (m_vmax - m_vmin);
+    for (int i = 0; i < m_nodeCount; ++i) {
+        const SPApar_pos uv = m_nodes[i].get_uv();
+        m_nodes[i].set_uv((uv.u - m_umin) * su, (uv.v - m_vmin) * sv);
+    }
+    m_uvScaled = 1;
+}
+
+// The triangle walk. Polygon 0's share value chooses the mode:
+// - -2 (plain mesh): every polygon by itself: a triangle (0, 1, 2), a quadrilateral (0, 1, 2) and
+//   (2, 3, 0), a larger polygon the fan (0, k, k + 1); fewer than 3 corners give nothing.
+// - otherwise (faceter order): a triangle, and each following polygon whose share is not -1
+//   (the rest of its strip), gives the triangle of its first three corners; a quadrilateral and
+//   the rest of its strip give two triangles each; a larger polygon its fan. Corners a polygon
+//   lacks read as its corner 0; a polygon without corners reads node 0.
+template <typename Emit>
+void CVyrIndexedMesh::WalkTriangles(Emit&& emit) const
+{
+    if (m_polygonCount <= 0) return;
+    auto corner = [this](const CVyrIndexedPolygon& p, int i) -> const CVyrPolygonVertex* {
+        const CVyrPolygonVertex* v = p.get_vertex(i);
+        return v ? v : &m_nodes[0];
+    };
+    auto triangle = [&](const CVyrIndexedPolygon& p, int a, int b, int c) {
+        emit(corner(p, a), corner(p, b), corner(p, c));
+    };
+    auto quad = [&](const CVyrIndexedPolygon& p) {
+        triangle(p, 0, 1, 2);
+        triangle(p, 2, 3, 0);
+    };
+    auto fan = [&](const CVyrIndexedPolygon& p) {
+        for (int k = 1; k + 1 < p.num_vertex(); ++k) triangle(p, 0, k, k + 1);
+    };
+    if (m_polygons[0].get_share_info() == -2) {
+        for (int i = 0; i < m_polygonCount; ++i) {
+            const CVyrIndexedPolygon& p = m_polygons[i];
+            const int n = p.num_vertex();
+            if (n == 3)
+                triangle(p, 0, 1, 2);
+            else if (n == 4)
+                quad(p);
+            else if (n > 4)
+                fan(p);
+        }
+        return;
+    }
+    int i = 0;
+    while (i < m_polygonCount) {
+        const CVyrIndexedPolygon& p = m_polygons[i++];
+        const int n = p.num_vertex();
+        if (n == 3) {
+            triangle(p, 0, 1, 2);
+            for (; i < m_polygonCount && m_polygons[i].get_share_info() != -1; ++i) triangle(m_polygons[i], 0, 1, 2);
+        } else if (n == 4) {
+            quad(p);
+            for (; i < m_polygonCount && m_polygons[i].get_share_info() != -1; ++i) quad(m_polygons[i]);
+        } else if (n > 4) {
+            fan(p);
+        }
+    }
+}
+
+void CVyrIndexedMesh::GenerateTrianglesList(std::vector<int>& indices) const
+{
+    WalkTriangles([&](const CVyrPolygonVertex* a, const CVyrPolygonVertex* b, const CVyrPolygonVertex* c) {
+        indices.push_back(get_vertex_index(a));
+        indices.push_back(get_vertex_index(b));
+        indices.push_back(get_vertex_index(c));
+    });
+}
+
+void CVyrIndexedMesh::GenerateTrianglesList(std::vector<CVyrPolygonVertex*>& vertices)
+{
+    std::vector<int> indices;
+    GenerateTrianglesList(indices);
+    vertices.reserve(vertices.size() + indices.size());
+    for (int index : indices) vertices.push_back(&m_nodes[index]);
+}
+
+void CVyrIndexedMesh::CollectMeshTriangles(CDsTrianglesCollector& collector) const
+{
+    WalkTriangles([&](const CVyrPolygonVertex* a, const CVyrPolygonVertex* b, const CVyrPolygonVertex* c) {
+        collector.AddTriangle(Position(a), Position(b), Position(c));
+    });
+}
+
+void CVyrIndexedMesh::ComputeSilhouette(const SPAtransf& viewTransform, const SPAposition& eye,
+                                        const SPAposition& target, SegmentList& segments) const
+{
+    const SPAunit_vector d = normalise(normalise(target - eye) * viewTransform.inverse());
+    if (d.is_zero(SPAresmch)) return;
+    const size_t first = segments.size();
+    std::vector<std::pair<SPAposition, SPAposition>> edgeOn;  // edges whose two ends are edge-on
+
+    for (int k = 0; k < m_polygonCount; ++k) {
+        const CVyrIndexedPolygon& polygon = m_polygons[k];
+        if (polygon.num_vertex() != 3 || !polygon.get_vertices()) continue;
+        SPAposition p[3];
+        double angle[3];
+        int direction[3];
+        for (int i = 0; i < 3; ++i) {
+            const CVyrPolygonVertex* v = polygon.get_vertex(i);
+            v->GetPosition(p[i]);
+            SPAunit_vector n;
+            v->GetNormal(n);
+            angle[i] = angle_between(d, n);
+            direction[i] = NormalDirection(angle[i]);
+        }
+        int zeros[3];
+        int zeroCount = 0;
+        for (int i = 0; i < 3; ++i)
+            if (direction[i] == 0) zeros[zeroCount++] = i;
+        if (zeroCount >= 2) {
+            edgeOn.emplace_back(p[zeros[0]], p[zeros[1]]);
+            if (zeroCount == 3) edgeOn.emplace_back(p[zeros[1]], p[zeros[2]]);
+            continue;
+        }
+        const SPAunit_vector planeNormal = normalise((p[0] - p[1]) * (p[0] - p[2]));
+        if (!planeNormal.is_zero(SPAresmch) && NormalDirection(angle_between(d, planeNormal)) == 0) {
+            segments.emplace_back(p[0], p[1]);
+            segments.emplace_back(p[1], p[2]);
+            continue;
+        }
+        if (direction[0] == direction[1] && direction[1] == direction[2]) continue;
+        if (zeroCount == 1) {
+            const int a = (zeros[0] + 1) % 3, b = (zeros[0] + 2) % 3;
+            if (direction[a] == direction[b]) continue;
+        }
+        SPAposition crossing[3];
+        int crossings = 0;
+        static const int kEdges[3][2] = {{0, 1}, {1, 2}, {2, 0}};
+        for (const auto& edge : kEdges) {
+            const int i = edge[0], j = edge[1];
+            if (direction[i] == direction[j]) continue;
+            const double fi = std::fabs(angle[i] - kHalfPi), fj = std::fabs(angle[j] - kHalfPi);
+            const double t = fi + fj > 0.0 ? fi / (fi + fj) : 0.5;
+            crossing[crossings++] = p[i] + (p[j] - p[i]) * t;
+        }
+        if (crossings >= 2) segments.emplace_back(crossing[0], crossing[1]);
+    }
+
+    // An edge-on edge is a silhouette where two triangles share it.
+    std::vector<bool> used(edgeOn.size(), false);
+    for (size_t i = 0; i < edgeOn.size(); ++i) {
+        if (used[i]) continue;
+        for (size_t j = i + 1; j < edgeOn.size(); ++j) {
+            if (used[j]) continue;
+            const bool same = (same_point(edgeOn[i].first, edgeOn[j].first, SPAresabs) &&
+                               same_point(edgeOn[i].second, edgeOn[j].second, SPAresabs)) ||
+                              (same_point(edgeOn[i].first, edgeOn[j].second, SPAresabs) &&
+                               same_point(edgeOn[i].second, edgeOn[j].first, SPAresabs));
+            if (same) {
+                segments.emplace_back(edgeOn[i].first, edgeOn[i].second);
+                used[i] = used[j] = true;
+                break;
+            }
+        }
+    }
+
+    // A cone's outline runs to its apex.
+    if (m_apex && segments.size() > first) {
+        auto nearer = [this](const std::pair<CGmPosition, CGmPosition>& s) -> CGmPosition {
+            return (s.first - *m_apex).len_sq() <= (s.second - *m_apex).len_sq() ? s.first : s.second;
+        };
+        const CGmPosition apex(*m_apex);
+        if (segments.size() - first >= 2) {
+            const CGmPosition end = nearer(segments[first + 1]);
+            segments.emplace_back(apex, end);
+        }
+        const CGmPosition end = nearer(segments[first]);
+        segments.emplace_back(apex, end);
+    }
+}
+
+void CVyrIndexedMesh::OffsetSegmentToPreventFhlAtrifacts(SPAposition& first, SPAposition& second,
+                                                         const SPAunit_vector& u, const SPAunit_vector& w)
+{
+    SPAvector c = (first - second) * u;
+    if (c % w < 0.0) c = -c;
+    const SPAvector offset = normalise(c) * (2.0 * CVyrRefinement::StGetCurrentRefinement()->GetSurfaceTol());
+    first += offset;
+    second += offset;
+}
+
+// --- uv range and flags -------------------------------------------------------------------------
+
+void CVyrIndexedMesh::GetRange(double& umin, double& umax, double& vmin, double& vmax) const
+{
+    umin = m_umin;
+    umax = m_umax;
+    vmin = m_vmin;
+    vmax = m_vmax;
+}
+
+void CVyrIndexedMesh::SetRange(double umin, double umax, double vmin, double vmax)
+{
+    m_umin = umin;
+    m_umax = umax;
+    m_vmin = vmin;
+    m_vmax = vmax;
+}
+
+void CVyrIndexedMesh::SetApexPosition(SPAposition* apex)
+{
+    if (apex == m_apex) return;
+    delete m_apex;
+    m_apex = apex;
+}
+
+// --- Colours ----------------------------------------------------------------------------------------
+
+void CVyrIndexedMesh::SetVertexColors(const unsigned char* colors, bool disableLights)
+{
+    unsigned char* copy = nullptr;
+    if (colors) {
+        copy = new unsigned char[static_cast<size_t>(m_nodeCapacity)];
+        std::memcpy(copy, colors, static_cast<size_t>(m_nodeCapacity));
+    }
+    delete[] m_colors;
+    m_colors = copy;
+    m_disableLights = disableLights;
+}
+
+void CVyrIndexedMesh::DeleteColors()
+{
+    delete[] m_colors;
+    m_colors = nullptr;
+    m_disableLights = false;
+}
+
+void CVyrIndexedMesh::SetVertexColorIndex(int index, unsigned char color)
+{
+    if (m_colors && index >= 0 && index < m_nodeCapacity) m_colors[index] = color;
+}
+
+bool CVyrIndexedMesh::GetVertexColorIndex(int index, unsigned char& color) const
+{
+    if (!m_colors || index < 0 || index >= m_nodeCapacity) return false;
+    color = m_colors[index];
+    return true;
+}
+
+unsigned char CVyrIndexedMesh::GetVertexColorIndex(const CVyrPolygonVertex* vertex) const
+{
+    return m_colors ? m_colors[get_vertex_index(vertex)] : 0;
+}
+
+// --- Display list -----------------------------------------------------------------------------------
 
 bool CVyrIndexedMesh::StartDisplayListCreation(int owner)
 {

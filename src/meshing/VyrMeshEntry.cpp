@@ -27,3 +27,26 @@ int CVyrMeshEntry::Release()
     if (left <= 0) delete this;
     return left;
 }
+
+void CVyrMeshEntry::SetMeshData(CVyrIndexedMesh* mesh)
+{
+    if (mesh == m_mesh) return;
+    delete m_mesh;
+    m_mesh = mesh;
+}
+
+void CVyrMeshEntry::SetMeshData(FACE*, CVyrIndexedMesh* mesh)
+{
+    SetMeshData(mesh);
+}
+
+void CVyrMeshEntry::ClearMeshData()
+{
+    delete m_mesh;
+    m_mesh = nullptr;
+}
+
+int CVyrMeshEntry::ComputeNumOfTriangles() const
+{
+    return m_mesh ? m_mesh->get_num_polygon() : 0;
+}

@@ -1,0 +1,417 @@
+// Indexed meshes: fixed capacities, corners that can only name the mesh's own nodes, uv range
+// and rescaling, the two triangle walks, copies, colours and silhouettes.
+#include "DsTrianglesCollector.h"
+#include "VyrIndexedMesh.h"
+#include "VyrRefinement.h"
+
+#include "MeshingFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+using Tri = std::array<int, 3>;
+
+SPAunit_vector Up()
+{
+    return SPAunit_vector(0, 0, 1);
+}
+
+// A mesh of `n` nodes at (i, i * i, 0) with uv (i, 10 i), room for `polygons` polygons.
+CVyrIndexedMesh Nodes(int n, int polygons, int polynodes)
+{
+    CVyrIndexedMesh mesh(n, polygons, polynodes);
+    for (int i = 0; i < n; ++i) mesh.add_vertex(SPAposition(i, i * i, 0), Up(), SPApar_pos(i, 10.0 * i));
+    return mesh;
+}
+
+// Adds a polygon whose corners are the nodes listed.
+int Polygon(CVyrIndexedMesh& mesh, std::vector<int> nodes, int share)
+{
+    const int index = mesh.get_num_polygon();
+    if (mesh.add_polygon(index, static_cast<int>(nodes.size()), nullptr, share) < 0) return -1;
+    for (size_t k = 0; k < nodes.size(); ++k)
+        if (mesh.set_poly_vertex(index, static_cast<int>(k), mesh.get_vertex_for_edit(nodes[k])) < 0) return -1;
+    return index;
+}
+
+std::vector<Tri> Triangles(const CVyrIndexedMesh& mesh)
+{
+    std::vector<int> flat;
+    mesh.GenerateTrianglesList(flat);
+    std::vector<Tri> out;
+    for (size_t i = 0; i + 2 < flat.size(); i += 3) out.push_back({flat[i], flat[i + 1], flat[i + 2]});
+    EXPECT_EQ(flat.size() % 3, 0u);
+    return out;
+}
+
+std::vector<Tri> TrianglesByPointer(CVyrIndexedMesh& mesh)
+{
+    std::vector<CVyrPolygonVertex*> flat;
+    mesh.GenerateTrianglesList(flat);
+    std::vector<Tri> out;
+    for (size_t i = 0; i + 2 < flat.size(); i += 3)
+        out.push_back({mesh.get_vertex_index(flat[i]), mesh.get_vertex_index(flat[i + 1]),
+                       mesh.get_vertex_index(flat[i + 2])});
+    return out;
+}
+
+class Collector : public CDsTrianglesCollector {
+public:
+    void AddTriangle(const SPAposition& a, const SPAposition& b, const SPAposition& c) override
+    {
+        corners.push_back({a, b, c});
+    }
+    std::vector<std::array<SPAposition, 3>> corners;
+};
+
+bool Same(const SPAposition& a, const SPAposition& b, double tol = 1e-6)
+{
+    return (a - b).len() < tol;
+}
+
+}  // namespace
+
+TEST(VyrIndexedMeshTest, CapacitiesAreFixedAndAFullMeshRefusesMore)
+{
+    CVyrIndexedMesh tiny(0, 0, 0);
+    int nodes, polygons, polynodes;
+    tiny.GetLimits(nodes, polygons, polynodes);
+    EXPECT_EQ(nodes, 1);
+    EXPECT_EQ(polygons, 1);
+    EXPECT_EQ(polynodes, 1);
+    ASSERT_NE(tiny.add_vertex(SPAposition(1, 2, 3), Up(), SPApar_pos(0, 0)), nullptr);
+    EXPECT_EQ(tiny.add_vertex(SPAposition(4, 5, 6), Up(), SPApar_pos(0, 0)), nullptr);  // full
+    EXPECT_EQ(tiny.get_num_vertex(), 1);
+    EXPECT_EQ(tiny.add_polygon(0, 2, nullptr, -2), -1);  // two corners do not fit one slot
+    EXPECT_EQ(tiny.add_polygon(0, 1, nullptr, -2), 0);
+    EXPECT_EQ(tiny.add_polygon(1, 1, nullptr, -2), -1);  // polygons full
+    tiny.GetQuantities(nodes, polygons, polynodes);
+    EXPECT_EQ(nodes, 1);
+    EXPECT_EQ(polygons, 1);
+    EXPECT_EQ(polynodes, 1);
+
+    CVyrIndexedMesh mesh = Nodes(3, 4, 12);
+    EXPECT_EQ(mesh.add_polygon(0, 3, nullptr, -2), 0);
+    EXPECT_EQ(mesh.add_polygon(2, 3, nullptr, -2), -1);  // index is not the polygon count
+    EXPECT_EQ(mesh.add_polygon(1, -1, nullptr, -2), -1);
+    EXPECT_EQ(mesh.get_num_polygon(), 1);
+    EXPECT_EQ(mesh.get_polygon(1), nullptr);
+    EXPECT_EQ(mesh.get_polygon(-1), nullptr);
+    // Outside the node count, nodes read as node 0.
+    EXPECT_EQ(mesh.get_vertex(7), mesh.get_vertex(0));
+    EXPECT_EQ(mesh.GetFloatPosition(-1)[0], 0.0f);
+}
+
+TEST(VyrIndexedMeshTest, PolygonCornersNameOnlyTheMeshsOwnUsedNodes)
+{
+    CVyrIndexedMesh mesh(4, 2, 6);
+    CVyrPolygonVertex* a = mesh.add_vertex(SPAposition(0, 0, 0), Up(), SPApar_pos(0, 0));
+    CVyrPolygonVertex* b = mesh.add_vertex(SPAposition(1, 0, 0), Up(), SPApar_pos(1, 0));
+    ASSERT_EQ(mesh.add_polygon(0, 3, nullptr, -2), 0);
+    // Until set, every corner is node 0.
+    const CVyrIndexedPolygon* polygon = mesh.get_polygon(0);
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(polygon->get_vertex(k), a);
+
+    CVyrIndexedMesh other(2, 1, 3);
+    CVyrPolygonVertex* foreign = other.add_vertex(SPAposition(9, 9, 9), Up(), SPApar_pos(0, 0));
+    EXPECT_EQ(mesh.ISetPolyVertex(0, 1, nullptr), -1);
+    EXPECT_EQ(mesh.ISetPolyVertex(0, 1, foreign), -1);
+    EXPECT_EQ(mesh.ISetPolyVertex(0, 1, mesh.get_vertex_for_edit(0) + 2), -1);  // a free slot
+    EXPECT_EQ(mesh.ISetPolyVertex(0, 3, b), -1);                                // no corner 3
+    EXPECT_EQ(mesh.ISetPolyVertex(1, 0, b), -1);                                // no polygon 1
+    EXPECT_EQ(polygon->get_vertex(1), a);
+    EXPECT_EQ(mesh.ISetPolyVertex(0, 1, b), 0);
+    EXPECT_EQ(polygon->get_vertex(1), b);
+    EXPECT_EQ(polygon->get_vertex(5), a);  // outside the corners: corner 0
+    EXPECT_EQ(mesh.get_vertex_index(b), 1);
+    EXPECT_EQ(mesh.get_vertex_index(foreign), 0);
+}
+
+TEST(VyrIndexedMeshTest, TinyValuesAreStoredAsZeroAndTheUvRangeFollowsTheNodes)
+{
+    CVyrIndexedMesh mesh(3, 1, 3);
+    mesh.add_vertex(SPAposition(1e-40, 2, -1e-39), SPAunit_vector(0, 0, 1), SPApar_pos(2, 5));
+    EXPECT_EQ(mesh.GetFloatPosition(0)[0], 0.0f);
+    EXPECT_EQ(mesh.GetFloatPosition(0)[2], 0.0f);
+    EXPECT_EQ(mesh.GetFloatPosition(0)[1], 2.0f);
+    mesh.add_vertex(SPAposition(0, 0, 0), Up(), SPApar_pos(4, 1));
+    double umin, umax, vmin, vmax;
+    mesh.GetRange(umin, umax, vmin, vmax);
+    EXPECT_EQ(umin, 2);
+    EXPECT_EQ(umax, 4);
+    EXPECT_EQ(vmin, 1);
+    EXPECT_EQ(vmax, 5);
+    // uv as scaled before the rescale; as entered after it.
+    EXPECT_NEAR(mesh.get_uv_as_scaled(1).u, 1.0, 1e-12);
+    mesh.map_uv_into_01();
+    EXPECT_EQ(mesh.GetScaleFlag(), 1);
+    EXPECT_NEAR(mesh.get_uv(0).u, 0.0, 1e-12);
+    EXPECT_NEAR(mesh.get_uv(0).v, 1.0, 1e-12);
+    EXPECT_NEAR(mesh.get_uv_as_entered(0).u, 2.0, 1e-12);
+    EXPECT_NEAR(mesh.get_uv_as_entered(1).v, 1.0, 1e-12);
+    mesh.map_uv_into_01();  // once only
+    EXPECT_NEAR(mesh.get_uv(1).u, 1.0, 1e-12);
+
+    // All nodes on one u: nothing to rescale.
+    CVyrIndexedMesh flat(2, 1, 2);
+    flat.add_vertex(SPAposition(), Up(), SPApar_pos(3, 0));
+    flat.add_vertex(SPAposition(), Up(), SPApar_pos(3, 1));
+    flat.map_uv_into_01();
+    EXPECT_EQ(flat.GetScaleFlag(), 0);
+    EXPECT_EQ(flat.get_uv(1).v, 1.0);
+}
+
+TEST(VyrIndexedMeshTest, PlainPolygonsGiveTrianglesQuadsAndFansFromBothWalks)
+{
+    CVyrIndexedMesh mesh = Nodes(9, 4, 20);
+    ASSERT_EQ(Polygon(mesh, {0, 1, 2, 3, 4}, -2), 0);  // pentagon
+    ASSERT_EQ(Polygon(mesh, {5, 6}, -2), 1);           // too few corners
+    ASSERT_EQ(Polygon(mesh, {5, 6, 7, 8}, -2), 2);     // quadrilateral
+    ASSERT_EQ(Polygon(mesh, {8, 2, 6}, -2), 3);        // triangle
+    const std::vector<Tri> expected = {{0, 1, 2}, {0, 2, 3}, {0, 3, 4}, {5, 6, 7}, {7, 8, 5}, {8, 2, 6}};
+    EXPECT_EQ(Triangles(mesh), expected);
+    EXPECT_EQ(TrianglesByPointer(mesh), expected);
+
+    Collector collector;
+    mesh.CollectMeshTriangles(collector);
+    ASSERT_EQ(collector.corners.size(), expected.size());
+    EXPECT_TRUE(Same(collector.corners[2][2], SPAposition(4, 16, 0)));
+    EXPECT_TRUE(Same(collector.corners[4][1], SPAposition(8, 64, 0)));
+
+    CVyrIndexedMesh empty(3, 1, 3);
+    Collector none;
+    empty.CollectMeshTriangles(none);
+    EXPECT_TRUE(none.corners.empty());
+    EXPECT_TRUE(Triangles(empty).empty());
+}
+
+TEST(VyrIndexedMeshTest, FaceterOrderFollowsStripsUntilANewStripBegins)
+{
+    // A strip of three triangles, a pentagon, a triangle starting a new strip, then a strip of two quads.
+    CVyrIndexedMesh mesh = Nodes(12, 7, 40);
+    ASSERT_EQ(Polygon(mesh, {0, 1, 2}, -1), 0);
+    ASSERT_EQ(Polygon(mesh, {1, 2, 3}, 0), 1);
+    ASSERT_EQ(Polygon(mesh, {2, 3, 4}, 1), 2);
+    ASSERT_EQ(Polygon(mesh, {0, 4, 5, 6, 7}, -1), 3);
+    ASSERT_EQ(Polygon(mesh, {7, 8, 9}, -1), 4);
+    ASSERT_EQ(Polygon(mesh, {8, 9, 10, 11}, -1), 5);
+    ASSERT_EQ(Polygon(mesh, {10, 11, 0, 1}, 3), 6);
+    const std::vector<Tri> expected = {{0, 1, 2},  {1, 2, 3},  {2, 3, 4},   {0, 4, 5},   {0, 5, 6},
+                                       {0, 6, 7},  {7, 8, 9},  {8, 9, 10},  {10, 11, 8}, {10, 11, 0},
+                                       {0, 1, 10}};
+    EXPECT_EQ(Triangles(mesh), expected);
+    EXPECT_EQ(TrianglesByPointer(mesh), expected);
+
+    // A pentagon followed by a triangle: the fan, then the triangle.
+    CVyrIndexedMesh pair = Nodes(6, 2, 8);
+    ASSERT_EQ(Polygon(pair, {0, 1, 2, 3, 4}, -1), 0);
+    ASSERT_EQ(Polygon(pair, {5, 0, 2}, -1), 1);
+    EXPECT_EQ(Triangles(pair), (std::vector<Tri>{{0, 1, 2}, {0, 2, 3}, {0, 3, 4}, {5, 0, 2}}));
+}
+
+TEST(VyrIndexedMeshTest, BoxesReverseAndCopiesOwnTheirContent)
+{
+    CVyrIndexedMesh mesh = Nodes(4, 2, 6);
+    ASSERT_EQ(Polygon(mesh, {0, 1, 2}, -1), 0);
+    ASSERT_EQ(Polygon(mesh, {1, 3, 2}, 0), 1);
+    mesh.SetApexPosition(new SPAposition(5, 5, 5));
+    mesh.SetReverseFlag(1);
+    mesh.SetPlanarFlag(1);
+    mesh.map_uv_into_01();
+
+    const SPAbox box = mesh.get_box();
+    EXPECT_TRUE(Same(box.low(), SPAposition(0, 0, 0)));
+    EXPECT_TRUE(Same(box.high(), SPAposition(3, 9, 0)));
+    const SPAbox moved = mesh.GetBoxWithTransf(translate_transf(SPAvector(0, 0, 2)));
+    EXPECT_TRUE(Same(moved.high(), SPAposition(3, 9, 2)));
+    CVyrIndexedMesh empty(2, 1, 2);
+    EXPECT_TRUE(Same(empty.get_box().low(), SPAposition(0, 0, 0)));  // node 0 alone
+
+    CVyrIndexedMesh copy(mesh);
+    int nodes, polygons, polynodes;
+    copy.GetLimits(nodes, polygons, polynodes);
+    EXPECT_EQ(nodes, 4);
+    EXPECT_EQ(polygons, 2);
+    EXPECT_EQ(polynodes, 6);
+    EXPECT_EQ(copy.get_polygon(1)->get_share_info(), -2);
+    EXPECT_EQ(copy.GetReverseFlag(), 0);
+    EXPECT_EQ(copy.GetPlanarFlag(), 0);
+    EXPECT_EQ(copy.GetScaleFlag(), 0);
+    ASSERT_NE(copy.GetApexPosition(), nullptr);
+    EXPECT_NE(copy.GetApexPosition(), mesh.GetApexPosition());
+    EXPECT_TRUE(Same(*copy.GetApexPosition(), SPAposition(5, 5, 5)));
+    // The copy's corners are its own nodes: editing the source leaves it alone.
+    EXPECT_EQ(copy.get_vertex_index(copy.get_polygon(1)->get_vertex(1)), 3);
+    mesh.get_vertex_for_edit(3)->set_data(SPAposition(-1, -1, -1), Up(), SPApar_pos());
+    EXPECT_EQ(copy.get_polygon(1)->get_vertex(1)->GetFloatPosition()[0], 3.0f);
+
+    // reverse: normals negated, corner order reversed, the flag untouched.
+    mesh.reverse();
+    EXPECT_EQ(mesh.GetFloatNormal(0)[2], -1.0f);
+    EXPECT_EQ(mesh.get_vertex_index(mesh.get_polygon(0)->get_vertex(0)), 2);
+    EXPECT_EQ(mesh.get_vertex_index(mesh.get_polygon(0)->get_vertex(2)), 0);
+    EXPECT_EQ(mesh.GetReverseFlag(), 1);
+}
+
+TEST(VyrIndexedMeshTest, MergingTakesContentOnlyIntoAnEmptyMeshThatHasRoom)
+{
+    CVyrIndexedMesh source = Nodes(3, 1, 3);
+    ASSERT_EQ(Polygon(source, {0, 1, 2}, -1), 0);
+
+    CVyrIndexedMesh small(2, 1, 3);
+    small |= source;
+    EXPECT_EQ(small.get_num_vertex(), 0);
+    CVyrIndexedMesh busy = Nodes(1, 2, 6);
+    busy |= source;
+    EXPECT_EQ(busy.get_num_polygon(), 0);
+
+    CVyrIndexedMesh target(5, 2, 8);
+    target |= target;
+    target |= source;
+    EXPECT_EQ(target.get_num_vertex(), 3);
+    EXPECT_EQ(target.get_num_polygon(), 1);
+    EXPECT_EQ(target.get_polygon(0)->get_share_info(), -2);
+    EXPECT_EQ(target.get_vertex_index(target.get_polygon(0)->get_vertex(2)), 2);
+    EXPECT_EQ(Triangles(target), (std::vector<Tri>{{0, 1, 2}}));
+    // More nodes still fit after the merged ones.
+    EXPECT_NE(target.add_vertex(SPAposition(), Up(), SPApar_pos()), nullptr);
+}
+
+TEST(VyrIndexedMeshTest, FastAddersRefuseWhatDoesNotFit)
+{
+    CVyrIndexedMesh mesh(3, 2, 4);
+    const CVyrPolygonVertex nodes[4] = {CVyrPolygonVertex(SPAposition(0, 0, 0), Up(), SPApar_pos(0, 0)),
+                                        CVyrPolygonVertex(SPAposition(1, 0, 0), Up(), SPApar_pos(1, 0)),
+                                        CVyrPolygonVertex(SPAposition(0, 1, 0), Up(), SPApar_pos(0, 1)),
+                                        CVyrPolygonVertex(SPAposition(1, 1, 0), Up(), SPApar_pos(1, 1))};
+    EXPECT_FALSE(mesh.FastAddVerticies(4, nodes));
+    EXPECT_EQ(mesh.get_num_vertex(), 0);
+    EXPECT_FALSE(mesh.FastAddVerticies(2, nullptr));
+    EXPECT_TRUE(mesh.FastAddVerticies(3, nodes));
+    const int corners[3] = {2, 1, 99};  // 99 is no node: node 0
+    EXPECT_EQ(mesh.FastAddPolygon(0, 3, nullptr, -2, corners), 0);
+    EXPECT_EQ(mesh.FastAddPolygon(1, 3, nullptr, -2, corners), -1);  // one corner slot left
+    EXPECT_EQ(mesh.FastAddPolygon(5, 1, nullptr, -2, corners), -1);
+    EXPECT_EQ(Triangles(mesh), (std::vector<Tri>{{2, 1, 0}}));
+    double umin, umax, vmin, vmax;
+    mesh.GetRange(umin, umax, vmin, vmax);
+    EXPECT_EQ(umax, 1.0);
+    EXPECT_EQ(vmax, 1.0);
+}
+
+TEST(VyrIndexedMeshTest, VertexColoursAnswerTheStoredIndex)
+{
+    CVyrIndexedMesh mesh = Nodes(3, 1, 3);
+    unsigned char color = 77;
+    EXPECT_FALSE(mesh.GetVertexColorIndex(0, color));  // no colours yet
+    EXPECT_EQ(color, 77);
+    mesh.SetVertexColorIndex(0, 5);  // nothing to store into
+    const unsigned char colors[3] = {4, 5, 6};
+    mesh.SetVertexColors(colors, true);
+    EXPECT_TRUE(mesh.GetDisableLights());
+    EXPECT_TRUE(mesh.GetVertexColorIndex(2, color));
+    EXPECT_EQ(color, 6);
+    mesh.SetVertexColorIndex(1, 9);
+    mesh.SetVertexColorIndex(3, 9);  // beyond the capacity: ignored
+    EXPECT_TRUE(mesh.GetVertexColorIndex(1, color));
+    EXPECT_EQ(color, 9);
+    EXPECT_FALSE(mesh.GetVertexColorIndex(3, color));
+    EXPECT_FALSE(mesh.GetVertexColorIndex(-1, color));
+    EXPECT_EQ(mesh.GetVertexColorIndex(mesh.get_vertex(2)), 6);
+    CVyrIndexedMesh other = Nodes(1, 1, 1);
+    EXPECT_EQ(mesh.GetVertexColorIndex(other.get_vertex(0)), 4);  // not ours: node 0's
+    mesh.DeleteColors();
+    EXPECT_FALSE(mesh.GetDisableLights());
+    EXPECT_EQ(mesh.GetVertexColors(), nullptr);
+    EXPECT_FALSE(mesh.GetVertexColorIndex(2, color));
+}
+
+namespace {
+
+// One triangle in the plane z = 0 with the given corner normals.
+CVyrIndexedMesh Triangle(const SPAunit_vector& n0, const SPAunit_vector& n1, const SPAunit_vector& n2)
+{
+    CVyrIndexedMesh mesh(3, 1, 3);
+    mesh.add_vertex(SPAposition(0, 0, 0), n0, SPApar_pos());
+    mesh.add_vertex(SPAposition(4, 0, 0), n1, SPApar_pos());
+    mesh.add_vertex(SPAposition(0, 4, 0), n2, SPApar_pos());
+    Polygon(mesh, {0, 1, 2}, -2);
+    return mesh;
+}
+
+}  // namespace
+
+TEST(VyrIndexedMeshTest, SilhouettesRunWhereTheSurfaceTurnsAwayFromTheViewer)
+{
+    const SPAtransf identity;
+    const SPAposition eye(0, 0, 10), target(0, 0, 0);  // looking down -z
+    CVyrIndexedMesh::SegmentList segments;
+
+    // Plane and normals all facing the viewer: nothing.
+    CVyrIndexedMesh facing = Triangle(Up(), Up(), Up());
+    facing.ComputeSilhouette(identity, eye, target, segments);
+    EXPECT_TRUE(segments.empty());
+
+    // Corner 0 faces the viewer, corners 1 and 2 turn away by the same angle beyond the right
+    // angle: the silhouette crosses edges (0,1) and (2,0) where the normal is at a right angle.
+    const double a = 0.3;  // corner 0 is a radians off the view axis; the others a past the right angle
+    const SPAunit_vector toward(std::sin(a), 0, std::cos(a));
+    const SPAunit_vector away1(std::cos(a), 0, -std::sin(a));
+    const SPAunit_vector away2(0, std::cos(a), -std::sin(a));
+    CVyrIndexedMesh turning = Triangle(toward, away1, away2);
+    turning.ComputeSilhouette(identity, eye, target, segments);
+    ASSERT_EQ(segments.size(), 1u);
+    // Corner 0 is (pi/2 - a) short of the right angle, corners 1 and 2 are a past it.
+    const double t = (1.5707963267948966 - a) / 1.5707963267948966;
+    EXPECT_TRUE(Same(segments[0].first, SPAposition(4 * t, 0, 0), 1e-4)) << segments[0].first.x();
+    EXPECT_TRUE(Same(segments[0].second, SPAposition(0, 4 * t, 0), 1e-4)) << segments[0].second.y();
+
+    // With an apex, the outline runs to it from the segment's nearer end.
+    segments.clear();
+    turning.SetApexPosition(new SPAposition(0, 0, 5));
+    turning.ComputeSilhouette(identity, eye, target, segments);
+    ASSERT_EQ(segments.size(), 2u);
+    EXPECT_TRUE(Same(segments[1].first, SPAposition(0, 0, 5)));
+
+    // Three edge-on corners make edge segments that count only where two triangles share them.
+    segments.clear();
+    facing.ComputeSilhouette(identity, SPAposition(10, 0, 0), SPAposition(0, 0, 0), segments);
+    EXPECT_TRUE(segments.empty());
+
+    // A triangle whose plane is seen edge-on (its corners' normals are not) gives two of its edges.
+    const SPAunit_vector tilted(std::sqrt(0.5), 0, std::sqrt(0.5));
+    CVyrIndexedMesh slanted = Triangle(tilted, tilted, tilted);
+    slanted.ComputeSilhouette(identity, eye, target, segments);
+    EXPECT_TRUE(segments.empty());  // seen from above: plane and corners face one way
+    slanted.ComputeSilhouette(identity, SPAposition(10, 0, 0), SPAposition(0, 0, 0), segments);
+    ASSERT_EQ(segments.size(), 2u);
+    EXPECT_TRUE(Same(segments[0].first, SPAposition(0, 0, 0)));
+    EXPECT_TRUE(Same(segments[1].second, SPAposition(0, 4, 0)));
+
+    // The view transform brings the direction into the mesh's frame: after a quarter turn about
+    // y the view from above runs along x, and the plane is seen edge-on.
+    segments.clear();
+    slanted.ComputeSilhouette(rotate_transf(1.5707963267948966, SPAvector(0, 1, 0)), eye, target, segments);
+    EXPECT_EQ(segments.size(), 2u);
+}
+
+using VyrIndexedMeshOffsetTest = vyrtest::MeshingTest;
+
+TEST_F(VyrIndexedMeshOffsetTest, HiddenLineOffsetsMoveASegmentByTwiceTheSurfaceTolerance)
+{
+    CVyrRefinement fine;
+    fine.SetSurfaceTol(0.25);
+    CVyrRefinement::StSetCurrentRefinement(&fine);
+    SPAposition a(0, 0, 0), b(1, 0, 0);
+    // (a - b) x y = -z, turned towards +z.
+    CVyrIndexedMesh::OffsetSegmentToPreventFhlAtrifacts(a, b, SPAunit_vector(0, 1, 0), SPAunit_vector(0, 0, 1));
+    EXPECT_TRUE(Same(a, SPAposition(0, 0, 0.5)));
+    EXPECT_TRUE(Same(b, SPAposition(1, 0, 0.5)));
+    CVyrIndexedMesh::OffsetSegmentToPreventFhlAtrifacts(a, b, SPAunit_vector(0, 1, 0), SPAunit_vector(0, 0, -1));
+    EXPECT_TRUE(Same(a, SPAposition(0, 0, 0)));
+}
