@@ -9,6 +9,21 @@
 // through the DC's mapping; the pixel transfers of vyrwin_gdi.h (BitBlt and the DIB calls) take
 // device coordinates whatever the mapping.
 //
+// When the drawing of a window reaches its front buffer (what glReadPixels of GL_FRONT and GDI
+// reads see; the screen follows at OpenGL's next flush):
+// - With a context of this library current on the window, before the call returns, through that
+//   context (its state put back as it was), so that OpenGL calls before and after see it in order.
+// - Else, while the window's DC is held (taken with GetDC and not yet given back as often with
+//   ReleaseDC), nothing but this library can reach the window's pixels, so the drawing is kept on
+//   the CPU side (GetPixel and transfers out of the window read through it) and is written once,
+//   at the first of: the last ReleaseDC, any context made current (wglMakeCurrent), SwapBuffers
+//   of another window, a transfer into the window (BitBlt, the DIB calls), a resize of the window.
+//   SwapBuffers of the window itself replaces its whole front buffer: what GDI drew before it is
+//   dropped, as the swap would cover it. The pixels are never read back to be drawn on, except
+//   under text blended by coverage; raster operations reach the front buffer as OpenGL logic
+//   operations.
+// - Else (the DC given back), at once, through another context made current for it.
+//
 // How lines are rasterised (pixel (x, y) is the pixel whose top-left corner is device (x, y)):
 // - A pen one pixel wide (width 0 or 1, or a cosmetic pen) steps from the first point towards
 //   the second one pixel at a time along the longer axis and leaves the last point out, so

@@ -305,7 +305,7 @@ BOOL DrawShape(HDC dc, const POINT* points, int count, bool polygon) {
         }
         PixelBlock block;
         DWORD error = 0;
-        if (!block.Read(dc, BoundsOf(device, plan.width / 2.0 + 2.0), error)) return FailWith(error);
+        if (!block.Open(dc, BoundsOf(device, plan.width / 2.0 + 2.0), error)) return FailWith(error);
         if (block.Box().Empty()) return TRUE;
         if (polygon) {
             Mask fill(block.Box());
@@ -317,12 +317,9 @@ BOOL DrawShape(HDC dc, const POINT* points, int count, bool polygon) {
             Mask stroke(block.Box());
             StrokeMask(device, plan, stroke);
             PaintMask(block, stroke, plan.color, dc->rop2);
-            if (plan.opaqueGaps) {
-                for (uint8_t& bit : stroke.bits) bit = bit == 2 ? 1 : 0;
-                PaintMask(block, stroke, plan.gapColor, dc->rop2);
-            }
+            if (plan.opaqueGaps) PaintMask(block, stroke, plan.gapColor, dc->rop2, 2);
         }
-        return block.Write() ? TRUE : FailWith(ERROR_INVALID_HANDLE);
+        return block.Close() ? TRUE : FailWith(ERROR_INVALID_HANDLE);
     } catch (const std::bad_alloc&) {
         return FailWith(ERROR_NOT_ENOUGH_MEMORY);
     }
@@ -349,41 +346,66 @@ int64_t DevicePixel(double v) {
     return int64_t(std::floor(std::clamp(v, -kLimit, kLimit) + 0.5));
 }
 
-DeviceBox DeviceBox::Intersect(const DeviceBox& other) const {
-    return DeviceBox{std::max(left, other.left), std::max(top, other.top), std::min(right, other.right),
-                     std::min(bottom, other.bottom)};
-}
-
-Mask::Mask(const DeviceBox& area) : box(area) {
-    if (box.Empty()) box = DeviceBox{};
-    bits.assign(size_t((box.right - box.left) * (box.bottom - box.top)), 0);
-}
-
-bool PixelBlock::Read(HDC dc, const DeviceBox& box, DWORD& error) {
+bool PixelBlock::Open(HDC dc, const DeviceBox& box, DWORD& error) {
     if (!SurfaceOfDc(dc, m_surface, error)) return false;
     m_dc = dc;
     m_box = box.Intersect(DeviceBox{0, 0, m_surface.width, m_surface.height});
     if (m_box.Empty()) {
         m_box = DeviceBox{};
-        m_pixels.clear();
         return true;
     }
-    m_pixels.assign(size_t((m_box.right - m_box.left) * (m_box.bottom - m_box.top)), 0);
-    GlSurfaceToBitmap(dc);
-    if (!m_surface.Read(int(m_box.left), int(m_box.top), int(m_box.right - m_box.left), int(m_box.bottom - m_box.top),
-                        m_pixels.data())) {
-        error = ERROR_INVALID_HANDLE;
-        return false;
+    if (m_surface.kind == Surface::kPixels) {
+        GlSurfaceToBitmap(dc);  // what OpenGL drew into the bitmap so far
+        return true;
+    }
+    m_canvas = HeldCanvas(dc);
+    if (!m_canvas) {
+        m_ownCanvas = std::make_unique<Canvas>(dc, m_box);
+        m_canvas = m_ownCanvas.get();
     }
     return true;
 }
 
-bool PixelBlock::Write() {
+bool PixelBlock::Close() {
     if (m_box.Empty()) return true;
-    if (!m_surface.Write(int(m_box.left), int(m_box.top), int(m_box.right - m_box.left), int(m_box.bottom - m_box.top),
-                         m_pixels.data()))
-        return false;
-    BitmapToGlSurface(m_dc);
+    if (m_surface.kind == Surface::kPixels) {
+        BitmapToGlSurface(m_dc);
+        return true;
+    }
+    return m_ownCanvas ? m_ownCanvas->Write() : true;
+}
+
+void PixelBlock::Paint(int64_t x, int64_t y, uint32_t pen, int rop) {
+    if (m_canvas) {
+        m_canvas->Paint(x, y, pen, rop);
+        return;
+    }
+    if (m_surface.readOnly) return;
+    uint8_t* row = m_surface.view.Row(int(y));
+    const uint32_t pixel = rop == R2_COPYPEN ? pen : Quantise(ApplyRop2(rop, pen, m_surface.view.Get(row, int(x))));
+    m_surface.view.Put(row, int(x), pixel);
+}
+
+bool PixelBlock::Blend(int64_t x, int64_t y, uint32_t color, unsigned coverage) {
+    if (coverage >= 255) {
+        Paint(x, y, Quantise(color), R2_COPYPEN);
+        return true;
+    }
+    uint32_t under = 0;
+    if (m_canvas) {
+        if (!m_canvas->Known(x, y, under)) {
+            // The colour under the text is needed: the front buffer is read once for the box.
+            if (!m_canvas->Materialise(m_box) || !m_canvas->Known(x, y, under)) return false;
+        }
+    } else {
+        under = m_surface.view.Get(m_surface.view.Row(int(y)), int(x));
+    }
+    uint32_t blended = 0;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const unsigned below = under >> shift & 0xFF, over = color >> shift & 0xFF;
+        blended |= uint32_t((below * (255 - coverage) + over * coverage + 127) / 255) << shift;
+    }
+    Paint(x, y, Quantise(blended), R2_COPYPEN);
     return true;
 }
 
@@ -424,20 +446,17 @@ void FillPolygonMask(const std::vector<double>& points, int fillMode, Mask& mask
             // Pixels whose centres lie in [x_k, x_k+1).
             const int64_t from = std::max<int64_t>(int64_t(std::ceil(crossings[k].x - 0.5)), mask.box.left);
             const int64_t to = std::min<int64_t>(int64_t(std::ceil(crossings[k + 1].x - 0.5)), mask.box.right);
-            for (int64_t px = from; px < to; ++px) mask.Set(px, py, 1);
+            mask.SetRun(py, from, to);
         }
     }
 }
 
-void PaintMask(PixelBlock& block, const Mask& mask, uint32_t color, int rop) {
+void PaintMask(PixelBlock& block, const Mask& mask, uint32_t color, int rop, uint8_t which) {
     const uint32_t pen = block.Quantise(color);
     const DeviceBox box = mask.box.Intersect(block.Box());
-    for (int64_t y = box.top; y < box.bottom; ++y)
-        for (int64_t x = box.left; x < box.right; ++x)
-            if (mask.Get(x, y) == 1) {
-                uint32_t& pixel = block.At(x, y);
-                pixel = rop == R2_COPYPEN ? pen : block.Quantise(ApplyRop2(rop, pen, pixel));
-            }
+    mask.bits.ForEach([&](int64_t x, int64_t y, uint8_t value) {
+        if (value == which && x >= box.left && x < box.right && y >= box.top && y < box.bottom) block.Paint(x, y, pen, rop);
+    });
 }
 
 }  // namespace gdi
@@ -617,17 +636,22 @@ COLORREF SetPixel(HDC dc, int x, int y, COLORREF color) {
     }
     const DeviceMap map = MapOf(dc);
     const int64_t px = DevicePixel(map.X(x)), py = DevicePixel(map.Y(y));
-    PixelBlock block;
-    DWORD error = 0;
-    if (!block.Read(dc, DeviceBox{px, py, px + 1, py + 1}, error)) {
-        SetLastError(error);
+    try {
+        PixelBlock block;
+        DWORD error = 0;
+        if (!block.Open(dc, DeviceBox{px, py, px + 1, py + 1}, error)) {
+            SetLastError(error);
+            return CLR_INVALID;
+        }
+        if (block.Box().Empty()) return CLR_INVALID;
+        const uint32_t pixel = block.Quantise(PixelOf(color));
+        block.Paint(px, py, pixel, R2_COPYPEN);
+        if (!block.Close()) return CLR_INVALID;
+        return RGB(pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF);
+    } catch (const std::bad_alloc&) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return CLR_INVALID;
     }
-    if (block.Box().Empty()) return CLR_INVALID;
-    const uint32_t pixel = block.Quantise(PixelOf(color));
-    block.At(px, py) = pixel;
-    if (!block.Write()) return CLR_INVALID;
-    return RGB(pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF);
 }
 
 BOOL UpdateColors(HDC dc) { return IsLiveDc(dc) ? TRUE : FailWith(ERROR_INVALID_HANDLE); }
