@@ -34,7 +34,8 @@
 //   OPAQUE background mode the gaps take the background colour.
 // - A wider pen covers the pixels within half its width of the line (the centres of the pixels
 //   for an odd width, their corners for an even one), with round caps unless an extended pen
-//   asks for flat or square ones, and round joins whatever the pen asks. User-style runs of a
+//   asks for flat or square ones, and round joins whatever the pen asks. Its cost follows the
+//   pixels it covers, whatever its direction. User-style runs of a
 //   geometric pen are measured along the line in device pixels, and its PS_DASH to
 //   PS_DASHDOTDOT dashes scale with its width. A zero-length segment of a round-capped pen is a
 //   dot.

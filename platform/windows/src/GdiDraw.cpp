@@ -157,7 +157,25 @@ void ThinSegment(int64_t x0, int64_t y0, int64_t x1, int64_t y1, const PenPlan& 
     phase += double(steps);
 }
 
-// The pixels of one wide piece of a line from a to b (a may equal b), with the pen's caps.
+// The range of distances along a row that a linear condition lo <= k * s + m <= hi leaves for s;
+// false when it leaves none. A condition that hardly depends on s is kept as a yes or no (with a
+// hair of slack: the pixels themselves are tested exactly afterwards).
+bool Narrow(double k, double m, double lo, double hi, double& from, double& to) {
+    constexpr double kSlack = 1e-9;
+    if (std::fabs(k) < 1e-12) return m >= lo - kSlack && m <= hi + kSlack;
+    double a = (lo - m) / k, b = (hi - m) / k;
+    if (a > b) std::swap(a, b);
+    from = std::max(from, a);
+    to = std::min(to, b);
+    return from <= to;
+}
+
+// The pixels of one wide piece of a line from a to b (a may equal b), with the pen's caps: the
+// pixels whose sample points (centres for an odd width, corners for an even one) lie within half
+// the width of the segment (round caps), of the segment stretched by half the width (square caps),
+// or of the segment between the normals at its ends (flat caps). Each shape is convex, so on each
+// row its pixels form one run: the run is bounded from the outline (the band along the segment,
+// and the discs of round caps), and only the pixels of the run and one beyond each end are tested.
 void WidePiece(double ax, double ay, double bx, double by, const PenPlan& plan, DWORD cap, Mask& mask) {
     const double half = plan.width / 2.0;
     const double length = std::hypot(bx - ax, by - ay);
@@ -167,23 +185,41 @@ void WidePiece(double ax, double ay, double bx, double by, const PenPlan& plan, 
     DeviceBox box{int64_t(std::floor(std::min(ax, bx) - half - 1)), int64_t(std::floor(std::min(ay, by) - half - 1)),
                   int64_t(std::ceil(std::max(ax, bx) + half + 2)), int64_t(std::ceil(std::max(ay, by) + half + 2))};
     box = box.Intersect(mask.box);
-    for (int64_t py = box.top; py < box.bottom; ++py) {
-        for (int64_t px = box.left; px < box.right; ++px) {
-            const double sx = double(px) + offset - ax, sy = double(py) + offset - ay;
-            const double t = sx * ux + sy * uy;
-            const double d = -sx * uy + sy * ux;
-            bool inside;
-            if (cap == PS_ENDCAP_ROUND) {
-                const double clamped = std::clamp(t, 0.0, length);
-                const double ex = sx - clamped * ux, ey = sy - clamped * uy;
-                inside = ex * ex + ey * ey < half * half;
-            } else if (cap == PS_ENDCAP_SQUARE) {
-                inside = t >= -half && t <= length + half && std::fabs(d) < half;
-            } else {
-                inside = t >= 0.0 && t <= length && std::fabs(d) < half;
-            }
-            if (inside) mask.Set(px, py, 1);
+    const double reach = cap == PS_ENDCAP_SQUARE ? half : 0.0;  // how far the band runs past the ends
+    auto inside = [&](double sx, double sy) {
+        const double t = sx * ux + sy * uy;
+        const double d = -sx * uy + sy * ux;
+        if (cap == PS_ENDCAP_ROUND) {
+            const double clamped = std::clamp(t, 0.0, length);
+            const double ex = sx - clamped * ux, ey = sy - clamped * uy;
+            return ex * ex + ey * ey < half * half;
         }
+        if (cap == PS_ENDCAP_SQUARE) return t >= -half && t <= length + half && std::fabs(d) < half;
+        return t >= 0.0 && t <= length && std::fabs(d) < half;
+    };
+    for (int64_t py = box.top; py < box.bottom; ++py) {
+        const double sy = double(py) + offset - ay;
+        // The run along the row, as distances sx from a: the band t in [-reach, length + reach],
+        // |d| <= half, where t = sx * ux + sy * uy and d = -sx * uy + sy * ux ...
+        double from = -HUGE_VAL, to = HUGE_VAL;
+        bool any = Narrow(ux, sy * uy, -reach, length + reach, from, to) && Narrow(-uy, sy * ux, -half, half, from, to);
+        if (!any) from = HUGE_VAL, to = -HUGE_VAL;
+        // ... and, for round caps, the discs round both ends.
+        if (cap == PS_ENDCAP_ROUND) {
+            for (const double end : {0.0, length}) {
+                const double ey = sy - end * uy;
+                if (std::fabs(ey) > half) continue;
+                const double spread = std::sqrt(half * half - ey * ey);
+                from = std::min(from, end * ux - spread);
+                to = std::max(to, end * ux + spread);
+                any = true;
+            }
+        }
+        if (!any) continue;
+        const int64_t first = std::max<int64_t>(box.left, int64_t(std::floor(std::max(ax + from - offset, -kLimit))) - 1);
+        const int64_t last = std::min<int64_t>(box.right - 1, int64_t(std::ceil(std::min(ax + to - offset, kLimit))) + 1);
+        for (int64_t px = first; px <= last; ++px)
+            if (inside(double(px) + offset - ax, sy)) mask.bits.Ref(px, py) = 1;
     }
 }
 
