@@ -288,6 +288,20 @@ TEST(GdiLines, WideLinesAtAnyAngleCoverThePixelsWithinHalfTheirWidth) {
                 EXPECT_GT(inked, 0);
             }
 
+    // Flat caps end on the normals through the end points, which they include.
+    Canvas flat(90, 20);
+    {
+        SelectedPen pen(flat.dc, WidePen(3, PS_ENDCAP_FLAT));
+        const POINT along[2] = {{5, 10}, {78, 10}};
+        ASSERT_TRUE(Polyline(flat.dc, along, 2));
+    }
+    for (int y = 9; y <= 11; ++y) {
+        EXPECT_EQ(flat.At(5, y), kBlack) << y;
+        EXPECT_EQ(flat.At(78, y), kBlack) << y;
+        EXPECT_EQ(flat.At(4, y), kWhite) << y;
+        EXPECT_EQ(flat.At(79, y), kWhite) << y;
+    }
+
     // A flat-capped polyline turns with a round join: the union of both pieces and a dot.
     Canvas bent(90, 90);
     SelectedPen pen(bent.dc, WidePen(5, PS_ENDCAP_FLAT));

@@ -129,8 +129,19 @@ std::vector<COLORREF> DrawEverything(HDC dc) {
     return read;
 }
 
-// Text drawn with grey levels (blended with what lies under it), an exclusive-or line across it.
+// Text drawn with grey levels (blended with what lies under it) over a line drawn before it and a
+// line masked into the picture, an exclusive-or line across it.
 std::vector<COLORREF> DrawBlendedText(HDC dc) {
+    HPEN under = CreatePen(PS_SOLID, 5, RGB(255, 128, 0));
+    HGDIOBJ oldPen = SelectObject(dc, under);
+    const POINT first[2] = {{5, 30}, {195, 36}};
+    Polyline(dc, first, 2);
+    SetROP2(dc, R2_MASKPEN);
+    const POINT second[2] = {{40, 5}, {60, 95}};
+    Polyline(dc, second, 2);
+    SetROP2(dc, R2_COPYPEN);
+    SelectObject(dc, oldPen);
+    DeleteObject(under);
     HFONT font = CreateFontW(-36, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, ANTIALIASED_QUALITY, 0, L"Arial");
     HGDIOBJ oldFont = SelectObject(dc, font);
     SetBkMode(dc, TRANSPARENT);
@@ -142,7 +153,7 @@ std::vector<COLORREF> DrawBlendedText(HDC dc) {
     SetBkMode(dc, OPAQUE);
     SetTextColor(dc, RGB(0, 0, 0));
     HPEN pen = CreatePen(PS_SOLID, 1, RGB(255, 0, 255));
-    HGDIOBJ oldPen = SelectObject(dc, pen);
+    oldPen = SelectObject(dc, pen);
     SetROP2(dc, R2_XORPEN);
     const POINT line[2] = {{0, 40}, {199, 44}};
     Polyline(dc, line, 2);
@@ -341,9 +352,11 @@ TEST(GdiHold, AWindowDestroyedWhileGdiDrawingWaitsLeavesNothingForTheNextWindow)
     DeleteObject(red);
     ASSERT_TRUE(DestroyWindow(window));  // while its DC is held
 
-    // The next window (often at the old one's address) starts from a black picture of its own.
+    // The next window (often at the old one's address) has nothing of the old one's drawing, on
+    // its own picture nor once a black one is drawn.
     vyrtest::GlWindow next(kW, kH);
     ASSERT_TRUE(next.Valid());
+    EXPECT_NE(GetPixel(next.dc, 100, 30), RGB(255, 0, 0)) << (next.dc == first ? "same address" : "new address");
     ASSERT_TRUE(next.MakeCurrent());
     vyrtest::SetPixelProjection(kW, kH);
     glDrawBuffer(GL_FRONT);
