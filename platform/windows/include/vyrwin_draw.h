@@ -10,7 +10,8 @@
 // device coordinates whatever the mapping.
 //
 // When the drawing of a window reaches its front buffer (what glReadPixels of GL_FRONT and GDI
-// reads see; the screen follows at OpenGL's next flush):
+// reads see; the screen follows at OpenGL's next flush, at the latest when the DC's last hold is
+// given back); a pbuffer DC, never held, follows the first and the last rule:
 // - With a context of this library current on the window, before the call returns, through that
 //   context (its state put back as it was), so that OpenGL calls before and after see it in order.
 // - Else, while the window's DC is held (taken with GetDC and not yet given back as often with

@@ -195,7 +195,8 @@ void EndDcHold(HDC dc) {
     if (found == held.end()) return;
     FlushDcPixels(dc);
     found = held.find(dc);
-    if (found != held.end() && found->second.frontWritten) FlushDrawable(dc);
+    // Drawing through a context that is no longer current on the window was flushed as it left.
+    if (found != held.end() && found->second.frontWritten && DrawableIsCurrent(dc)) FlushDrawable(dc);
     held.erase(dc);
 }
 
