@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <set>
 #include <utility>
@@ -225,6 +227,96 @@ TEST(GdiLines, WidePensCoverTheirWidthAndUserRunsAlternate) {
         EXPECT_GE(p.second, 6);
         EXPECT_LE(p.second, 13);
     }
+}
+
+namespace {
+
+// Whether the sample point of pixel (px, py) lies inside a stroke `width` wide along the segment
+// from a to b (sample points: pixel centres for an odd width, corners for an even one, the points
+// of the segment naming pixel centres), by its cap: within half the width of the segment (round),
+// of the segment stretched by half the width (square), or of the segment between the normals at
+// its ends (flat). Answers -1 for a point that lies on the outline, where rounding decides.
+int InsideStroke(int px, int py, POINT a, POINT b, int width, DWORD cap) {
+    const double half = width / 2.0, offset = width % 2 == 0 ? 0.5 : 0.0;
+    const double sx = px + offset - a.x, sy = py + offset - a.y;
+    const double dx = b.x - a.x, dy = b.y - a.y, length = std::sqrt(dx * dx + dy * dy);
+    double margin;
+    if (cap == PS_ENDCAP_ROUND) {
+        double t = length > 0 ? (sx * dx + sy * dy) / (length * length) : 0.0;
+        t = std::min(1.0, std::max(0.0, t));
+        const double ex = sx - t * dx, ey = sy - t * dy;
+        margin = half * half - (ex * ex + ey * ey);
+    } else {
+        const double along = (sx * dx + sy * dy) / length, across = (sy * dx - sx * dy) / length;
+        const double reach = cap == PS_ENDCAP_SQUARE ? half : 0.0;
+        margin = std::min({along + reach, length + reach - along, half - std::fabs(across)});
+    }
+    if (std::fabs(margin) < 1e-9) return -1;
+    return margin > 0 ? 1 : 0;
+}
+
+// The pens of each cap at a width: a plain pen for round caps, geometric ones for the others.
+HPEN WidePen(int width, DWORD cap) {
+    if (cap == PS_ENDCAP_ROUND) return CreatePen(PS_SOLID, width, RGB(0, 0, 0));
+    LOGBRUSH brush{BS_SOLID, RGB(0, 0, 0), 0};
+    return ExtCreatePen(PS_GEOMETRIC | PS_SOLID | cap, DWORD(width), &brush, 0, nullptr);
+}
+
+}  // namespace
+
+TEST(GdiLines, WideLinesAtAnyAngleCoverThePixelsWithinHalfTheirWidth) {
+    const POINT segments[][2] = {{{10, 10}, {70, 31}},   {{60, 8}, {12, 70}},  {{15, 60}, {75, 15}},
+                                 {{40, 40}, {41, 75}},   {{5, 40}, {78, 40}},  {{10, 10}, {70, 70}},
+                                 {{70, 70}, {10, 10}},   {{20, 75}, {50, 35}}, {{-500, -480}, {600, 620}},
+                                 {{44, -300}, {46, 400}}};
+    for (const int width : {2, 3, 4, 5, 7})
+        for (const DWORD cap : {DWORD(PS_ENDCAP_ROUND), DWORD(PS_ENDCAP_SQUARE), DWORD(PS_ENDCAP_FLAT)})
+            for (const auto& segment : segments) {
+                Canvas canvas(90, 90);
+                SelectedPen pen(canvas.dc, WidePen(width, cap));
+                ASSERT_TRUE(Polyline(canvas.dc, segment, 2));
+                int wrong = 0, inked = 0;
+                for (int y = 0; y < 90; ++y)
+                    for (int x = 0; x < 90; ++x) {
+                        const int expected = InsideStroke(x, y, segment[0], segment[1], width, cap);
+                        const bool black = canvas.At(x, y) == kBlack;
+                        inked += black;
+                        if (expected >= 0 && black != (expected == 1)) ++wrong;
+                    }
+                EXPECT_EQ(wrong, 0) << "width " << width << " cap " << cap << " from (" << segment[0].x << ", "
+                                    << segment[0].y << ") to (" << segment[1].x << ", " << segment[1].y << ")";
+                EXPECT_GT(inked, 0);
+            }
+
+    // Flat caps end on the normals through the end points, which they include.
+    Canvas flat(90, 20);
+    {
+        SelectedPen pen(flat.dc, WidePen(3, PS_ENDCAP_FLAT));
+        const POINT along[2] = {{5, 10}, {78, 10}};
+        ASSERT_TRUE(Polyline(flat.dc, along, 2));
+    }
+    for (int y = 9; y <= 11; ++y) {
+        EXPECT_EQ(flat.At(5, y), kBlack) << y;
+        EXPECT_EQ(flat.At(78, y), kBlack) << y;
+        EXPECT_EQ(flat.At(4, y), kWhite) << y;
+        EXPECT_EQ(flat.At(79, y), kWhite) << y;
+    }
+
+    // A flat-capped polyline turns with a round join: the union of both pieces and a dot.
+    Canvas bent(90, 90);
+    SelectedPen pen(bent.dc, WidePen(5, PS_ENDCAP_FLAT));
+    const POINT corner[3] = {{10, 70}, {45, 20}, {80, 65}};
+    ASSERT_TRUE(Polyline(bent.dc, corner, 3));
+    int wrong = 0;
+    for (int y = 0; y < 90; ++y)
+        for (int x = 0; x < 90; ++x) {
+            const int first = InsideStroke(x, y, corner[0], corner[1], 5, PS_ENDCAP_FLAT);
+            const int second = InsideStroke(x, y, corner[1], corner[2], 5, PS_ENDCAP_FLAT);
+            const int dot = InsideStroke(x, y, corner[1], corner[1], 5, PS_ENDCAP_ROUND);
+            if (first < 0 || second < 0 || dot < 0) continue;
+            if ((bent.At(x, y) == kBlack) != (first || second || dot)) ++wrong;
+        }
+    EXPECT_EQ(wrong, 0);
 }
 
 TEST(GdiLines, ExclusiveOrDrawnTwiceLeavesThePicture) {

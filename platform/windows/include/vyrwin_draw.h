@@ -9,6 +9,22 @@
 // through the DC's mapping; the pixel transfers of vyrwin_gdi.h (BitBlt and the DIB calls) take
 // device coordinates whatever the mapping.
 //
+// When the drawing of a window reaches its front buffer (what glReadPixels of GL_FRONT and GDI
+// reads see; the screen follows at OpenGL's next flush, at the latest when the DC's last hold is
+// given back); a pbuffer DC, never held, follows the first and the last rule:
+// - With a context of this library current on the window, before the call returns, through that
+//   context (its state put back as it was), so that OpenGL calls before and after see it in order.
+// - Else, while the window's DC is held (taken with GetDC and not yet given back as often with
+//   ReleaseDC), nothing but this library can reach the window's pixels, so the drawing is kept on
+//   the CPU side (GetPixel and transfers out of the window read through it) and is written once,
+//   at the first of: the last ReleaseDC, any context made current (wglMakeCurrent), SwapBuffers
+//   of another window, a transfer into the window (BitBlt, the DIB calls), a resize of the window.
+//   SwapBuffers of the window itself replaces its whole front buffer: what GDI drew before it is
+//   dropped, as the swap would cover it. The pixels are never read back to be drawn on, except
+//   under text blended by coverage; raster operations reach the front buffer as OpenGL logic
+//   operations.
+// - Else (the DC given back), at once, through another context made current for it.
+//
 // How lines are rasterised (pixel (x, y) is the pixel whose top-left corner is device (x, y)):
 // - A pen one pixel wide (width 0 or 1, or a cosmetic pen) steps from the first point towards
 //   the second one pixel at a time along the longer axis and leaves the last point out, so
@@ -19,7 +35,8 @@
 //   OPAQUE background mode the gaps take the background colour.
 // - A wider pen covers the pixels within half its width of the line (the centres of the pixels
 //   for an odd width, their corners for an even one), with round caps unless an extended pen
-//   asks for flat or square ones, and round joins whatever the pen asks. User-style runs of a
+//   asks for flat or square ones, and round joins whatever the pen asks. Its cost follows the
+//   pixels it covers, whatever its direction. User-style runs of a
 //   geometric pen are measured along the line in device pixels, and its PS_DASH to
 //   PS_DASHDOTDOT dashes scale with its width. A zero-length segment of a round-capped pen is a
 //   dot.

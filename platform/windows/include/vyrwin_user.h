@@ -164,7 +164,10 @@ VYR_WINAPI_EXPORT int VyrGetWindowTitleBytes(HWND window, LPSTR buffer, int buff
 VYR_WINAPI_EXPORT HWND GetDesktopWindow();
 
 // Every window owns one device context (as a window of an own-DC class does):
-// GetDC answers the same handle until the window is destroyed.
+// GetDC answers the same handle until the window is destroyed. Each GetDC holds the DC until a
+// ReleaseDC gives it back; while it is held and no OpenGL context is current on the window, GDI
+// drawing into it waits on the CPU side (vyrwin_draw.h says until when). ReleaseDC answers 1 for
+// the window's own DC (also once every hold was given back), 0 for another.
 VYR_WINAPI_EXPORT HDC GetDC(HWND window);
 VYR_WINAPI_EXPORT HDC GetWindowDC(HWND window);
 VYR_WINAPI_EXPORT int ReleaseDC(HWND window, HDC dc);

@@ -157,7 +157,25 @@ void ThinSegment(int64_t x0, int64_t y0, int64_t x1, int64_t y1, const PenPlan& 
     phase += double(steps);
 }
 
-// The pixels of one wide piece of a line from a to b (a may equal b), with the pen's caps.
+// The range of distances along a row that a linear condition lo <= k * s + m <= hi leaves for s;
+// false when it leaves none. A condition that hardly depends on s is kept as a yes or no (with a
+// hair of slack: the pixels themselves are tested exactly afterwards).
+bool Narrow(double k, double m, double lo, double hi, double& from, double& to) {
+    constexpr double kSlack = 1e-9;
+    if (std::fabs(k) < 1e-12) return m >= lo - kSlack && m <= hi + kSlack;
+    double a = (lo - m) / k, b = (hi - m) / k;
+    if (a > b) std::swap(a, b);
+    from = std::max(from, a);
+    to = std::min(to, b);
+    return from <= to;
+}
+
+// The pixels of one wide piece of a line from a to b (a may equal b), with the pen's caps: the
+// pixels whose sample points (centres for an odd width, corners for an even one) lie within half
+// the width of the segment (round caps), of the segment stretched by half the width (square caps),
+// or of the segment between the normals at its ends (flat caps). Each shape is convex, so on each
+// row its pixels form one run: the run is bounded from the outline (the band along the segment,
+// and the discs of round caps), and only the pixels of the run and one beyond each end are tested.
 void WidePiece(double ax, double ay, double bx, double by, const PenPlan& plan, DWORD cap, Mask& mask) {
     const double half = plan.width / 2.0;
     const double length = std::hypot(bx - ax, by - ay);
@@ -167,23 +185,41 @@ void WidePiece(double ax, double ay, double bx, double by, const PenPlan& plan, 
     DeviceBox box{int64_t(std::floor(std::min(ax, bx) - half - 1)), int64_t(std::floor(std::min(ay, by) - half - 1)),
                   int64_t(std::ceil(std::max(ax, bx) + half + 2)), int64_t(std::ceil(std::max(ay, by) + half + 2))};
     box = box.Intersect(mask.box);
-    for (int64_t py = box.top; py < box.bottom; ++py) {
-        for (int64_t px = box.left; px < box.right; ++px) {
-            const double sx = double(px) + offset - ax, sy = double(py) + offset - ay;
-            const double t = sx * ux + sy * uy;
-            const double d = -sx * uy + sy * ux;
-            bool inside;
-            if (cap == PS_ENDCAP_ROUND) {
-                const double clamped = std::clamp(t, 0.0, length);
-                const double ex = sx - clamped * ux, ey = sy - clamped * uy;
-                inside = ex * ex + ey * ey < half * half;
-            } else if (cap == PS_ENDCAP_SQUARE) {
-                inside = t >= -half && t <= length + half && std::fabs(d) < half;
-            } else {
-                inside = t >= 0.0 && t <= length && std::fabs(d) < half;
-            }
-            if (inside) mask.Set(px, py, 1);
+    const double reach = cap == PS_ENDCAP_SQUARE ? half : 0.0;  // how far the band runs past the ends
+    auto inside = [&](double sx, double sy) {
+        const double t = sx * ux + sy * uy;
+        const double d = -sx * uy + sy * ux;
+        if (cap == PS_ENDCAP_ROUND) {
+            const double clamped = std::clamp(t, 0.0, length);
+            const double ex = sx - clamped * ux, ey = sy - clamped * uy;
+            return ex * ex + ey * ey < half * half;
         }
+        if (cap == PS_ENDCAP_SQUARE) return t >= -half && t <= length + half && std::fabs(d) < half;
+        return t >= 0.0 && t <= length && std::fabs(d) < half;
+    };
+    for (int64_t py = box.top; py < box.bottom; ++py) {
+        const double sy = double(py) + offset - ay;
+        // The run along the row, as distances sx from a: the band t in [-reach, length + reach],
+        // |d| <= half, where t = sx * ux + sy * uy and d = -sx * uy + sy * ux ...
+        double from = -HUGE_VAL, to = HUGE_VAL;
+        bool any = Narrow(ux, sy * uy, -reach, length + reach, from, to) && Narrow(-uy, sy * ux, -half, half, from, to);
+        if (!any) from = HUGE_VAL, to = -HUGE_VAL;
+        // ... and, for round caps, the discs round both ends.
+        if (cap == PS_ENDCAP_ROUND) {
+            for (const double end : {0.0, length}) {
+                const double ey = sy - end * uy;
+                if (std::fabs(ey) > half) continue;
+                const double spread = std::sqrt(half * half - ey * ey);
+                from = std::min(from, end * ux - spread);
+                to = std::max(to, end * ux + spread);
+                any = true;
+            }
+        }
+        if (!any) continue;
+        const int64_t first = std::max<int64_t>(box.left, int64_t(std::floor(std::max(ax + from - offset, -kLimit))) - 1);
+        const int64_t last = std::min<int64_t>(box.right - 1, int64_t(std::ceil(std::min(ax + to - offset, kLimit))) + 1);
+        for (int64_t px = first; px <= last; ++px)
+            if (inside(double(px) + offset - ax, sy)) mask.bits.Ref(px, py) = 1;
     }
 }
 
@@ -305,7 +341,7 @@ BOOL DrawShape(HDC dc, const POINT* points, int count, bool polygon) {
         }
         PixelBlock block;
         DWORD error = 0;
-        if (!block.Read(dc, BoundsOf(device, plan.width / 2.0 + 2.0), error)) return FailWith(error);
+        if (!block.Open(dc, BoundsOf(device, plan.width / 2.0 + 2.0), error)) return FailWith(error);
         if (block.Box().Empty()) return TRUE;
         if (polygon) {
             Mask fill(block.Box());
@@ -317,12 +353,9 @@ BOOL DrawShape(HDC dc, const POINT* points, int count, bool polygon) {
             Mask stroke(block.Box());
             StrokeMask(device, plan, stroke);
             PaintMask(block, stroke, plan.color, dc->rop2);
-            if (plan.opaqueGaps) {
-                for (uint8_t& bit : stroke.bits) bit = bit == 2 ? 1 : 0;
-                PaintMask(block, stroke, plan.gapColor, dc->rop2);
-            }
+            if (plan.opaqueGaps) PaintMask(block, stroke, plan.gapColor, dc->rop2, 2);
         }
-        return block.Write() ? TRUE : FailWith(ERROR_INVALID_HANDLE);
+        return block.Close() ? TRUE : FailWith(ERROR_INVALID_HANDLE);
     } catch (const std::bad_alloc&) {
         return FailWith(ERROR_NOT_ENOUGH_MEMORY);
     }
@@ -349,41 +382,66 @@ int64_t DevicePixel(double v) {
     return int64_t(std::floor(std::clamp(v, -kLimit, kLimit) + 0.5));
 }
 
-DeviceBox DeviceBox::Intersect(const DeviceBox& other) const {
-    return DeviceBox{std::max(left, other.left), std::max(top, other.top), std::min(right, other.right),
-                     std::min(bottom, other.bottom)};
-}
-
-Mask::Mask(const DeviceBox& area) : box(area) {
-    if (box.Empty()) box = DeviceBox{};
-    bits.assign(size_t((box.right - box.left) * (box.bottom - box.top)), 0);
-}
-
-bool PixelBlock::Read(HDC dc, const DeviceBox& box, DWORD& error) {
+bool PixelBlock::Open(HDC dc, const DeviceBox& box, DWORD& error) {
     if (!SurfaceOfDc(dc, m_surface, error)) return false;
     m_dc = dc;
     m_box = box.Intersect(DeviceBox{0, 0, m_surface.width, m_surface.height});
     if (m_box.Empty()) {
         m_box = DeviceBox{};
-        m_pixels.clear();
         return true;
     }
-    m_pixels.assign(size_t((m_box.right - m_box.left) * (m_box.bottom - m_box.top)), 0);
-    GlSurfaceToBitmap(dc);
-    if (!m_surface.Read(int(m_box.left), int(m_box.top), int(m_box.right - m_box.left), int(m_box.bottom - m_box.top),
-                        m_pixels.data())) {
-        error = ERROR_INVALID_HANDLE;
-        return false;
+    if (m_surface.kind == Surface::kPixels) {
+        GlSurfaceToBitmap(dc);  // what OpenGL drew into the bitmap so far
+        return true;
+    }
+    m_canvas = HeldCanvas(dc);
+    if (!m_canvas) {
+        m_ownCanvas = std::make_unique<Canvas>(dc, m_box);
+        m_canvas = m_ownCanvas.get();
     }
     return true;
 }
 
-bool PixelBlock::Write() {
+bool PixelBlock::Close() {
     if (m_box.Empty()) return true;
-    if (!m_surface.Write(int(m_box.left), int(m_box.top), int(m_box.right - m_box.left), int(m_box.bottom - m_box.top),
-                         m_pixels.data()))
-        return false;
-    BitmapToGlSurface(m_dc);
+    if (m_surface.kind == Surface::kPixels) {
+        BitmapToGlSurface(m_dc);
+        return true;
+    }
+    return m_ownCanvas ? m_ownCanvas->Write() : true;
+}
+
+void PixelBlock::Paint(int64_t x, int64_t y, uint32_t pen, int rop) {
+    if (m_canvas) {
+        m_canvas->Paint(x, y, pen, rop);
+        return;
+    }
+    if (m_surface.readOnly) return;
+    uint8_t* row = m_surface.view.Row(int(y));
+    const uint32_t pixel = rop == R2_COPYPEN ? pen : Quantise(ApplyRop2(rop, pen, m_surface.view.Get(row, int(x))));
+    m_surface.view.Put(row, int(x), pixel);
+}
+
+bool PixelBlock::Blend(int64_t x, int64_t y, uint32_t color, unsigned coverage) {
+    if (coverage >= 255) {
+        Paint(x, y, Quantise(color), R2_COPYPEN);
+        return true;
+    }
+    uint32_t under = 0;
+    if (m_canvas) {
+        if (!m_canvas->Known(x, y, under)) {
+            // The colour under the text is needed: the front buffer is read once for the box.
+            if (!m_canvas->Materialise(m_box) || !m_canvas->Known(x, y, under)) return false;
+        }
+    } else {
+        under = m_surface.view.Get(m_surface.view.Row(int(y)), int(x));
+    }
+    uint32_t blended = 0;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const unsigned below = under >> shift & 0xFF, over = color >> shift & 0xFF;
+        blended |= uint32_t((below * (255 - coverage) + over * coverage + 127) / 255) << shift;
+    }
+    Paint(x, y, Quantise(blended), R2_COPYPEN);
     return true;
 }
 
@@ -424,20 +482,17 @@ void FillPolygonMask(const std::vector<double>& points, int fillMode, Mask& mask
             // Pixels whose centres lie in [x_k, x_k+1).
             const int64_t from = std::max<int64_t>(int64_t(std::ceil(crossings[k].x - 0.5)), mask.box.left);
             const int64_t to = std::min<int64_t>(int64_t(std::ceil(crossings[k + 1].x - 0.5)), mask.box.right);
-            for (int64_t px = from; px < to; ++px) mask.Set(px, py, 1);
+            mask.SetRun(py, from, to);
         }
     }
 }
 
-void PaintMask(PixelBlock& block, const Mask& mask, uint32_t color, int rop) {
+void PaintMask(PixelBlock& block, const Mask& mask, uint32_t color, int rop, uint8_t which) {
     const uint32_t pen = block.Quantise(color);
     const DeviceBox box = mask.box.Intersect(block.Box());
-    for (int64_t y = box.top; y < box.bottom; ++y)
-        for (int64_t x = box.left; x < box.right; ++x)
-            if (mask.Get(x, y) == 1) {
-                uint32_t& pixel = block.At(x, y);
-                pixel = rop == R2_COPYPEN ? pen : block.Quantise(ApplyRop2(rop, pen, pixel));
-            }
+    mask.bits.ForEach([&](int64_t x, int64_t y, uint8_t value) {
+        if (value == which && x >= box.left && x < box.right && y >= box.top && y < box.bottom) block.Paint(x, y, pen, rop);
+    });
 }
 
 }  // namespace gdi
@@ -617,17 +672,22 @@ COLORREF SetPixel(HDC dc, int x, int y, COLORREF color) {
     }
     const DeviceMap map = MapOf(dc);
     const int64_t px = DevicePixel(map.X(x)), py = DevicePixel(map.Y(y));
-    PixelBlock block;
-    DWORD error = 0;
-    if (!block.Read(dc, DeviceBox{px, py, px + 1, py + 1}, error)) {
-        SetLastError(error);
+    try {
+        PixelBlock block;
+        DWORD error = 0;
+        if (!block.Open(dc, DeviceBox{px, py, px + 1, py + 1}, error)) {
+            SetLastError(error);
+            return CLR_INVALID;
+        }
+        if (block.Box().Empty()) return CLR_INVALID;
+        const uint32_t pixel = block.Quantise(PixelOf(color));
+        block.Paint(px, py, pixel, R2_COPYPEN);
+        if (!block.Close()) return CLR_INVALID;
+        return RGB(pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF);
+    } catch (const std::bad_alloc&) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return CLR_INVALID;
     }
-    if (block.Box().Empty()) return CLR_INVALID;
-    const uint32_t pixel = block.Quantise(PixelOf(color));
-    block.At(px, py) = pixel;
-    if (!block.Write()) return CLR_INVALID;
-    return RGB(pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF);
 }
 
 BOOL UpdateColors(HDC dc) { return IsLiveDc(dc) ? TRUE : FailWith(ERROR_INVALID_HANDLE); }

@@ -3,9 +3,11 @@
 // polygons and text.
 #pragma once
 
-#include "GdiInternal.h"
+#include "GdiCanvasInternal.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace vyrwin {
@@ -27,53 +29,51 @@ DeviceMap MapOf(HDC dc);
 // A device coordinate rounded to the nearest pixel and kept inside +-2^30.
 int64_t DevicePixel(double v);
 
-// A rectangle of device pixels, [left, right) x [top, bottom).
-struct DeviceBox {
-    int64_t left = 0, top = 0, right = 0, bottom = 0;
-    bool Empty() const { return right <= left || bottom <= top; }
-    DeviceBox Intersect(const DeviceBox& other) const;
-};
-
-// One bit a pixel over a box: which pixels a call covers.
+// Which pixels a call covers (1; 2 for the gaps of a styled line drawn opaque), over a box.
 struct Mask {
+    TileGrid<uint8_t> bits;
     DeviceBox box;
-    std::vector<uint8_t> bits;
 
-    explicit Mask(const DeviceBox& area);
-    bool Inside(int64_t x, int64_t y) const {
-        return x >= box.left && x < box.right && y >= box.top && y < box.bottom;
-    }
+    explicit Mask(const DeviceBox& area) : bits(area, 0), box(bits.Box()) {}
+    bool Inside(int64_t x, int64_t y) const { return bits.Inside(x, y); }
     void Set(int64_t x, int64_t y, uint8_t value = 1) {
-        if (Inside(x, y)) bits[size_t((y - box.top) * (box.right - box.left) + (x - box.left))] = value;
+        if (Inside(x, y)) bits.Ref(x, y) = value;
     }
-    uint8_t Get(int64_t x, int64_t y) const {
-        return Inside(x, y) ? bits[size_t((y - box.top) * (box.right - box.left) + (x - box.left))] : 0;
+    // Pixels [x0, x1) of row y, clipped to the box.
+    void SetRun(int64_t y, int64_t x0, int64_t x1, uint8_t value = 1) {
+        if (y < box.top || y >= box.bottom) return;
+        for (int64_t x = std::max(x0, box.left), end = std::min(x1, box.right); x < end; ++x) bits.Ref(x, y) = value;
     }
+    uint8_t Get(int64_t x, int64_t y) const { return Inside(x, y) ? bits.Get(x, y) : 0; }
 };
 
-// The pixels of a DC's surface inside a box, read for a change and written back.
+// The pixels of a DC's surface inside a box, changed by a drawing call. A memory DC's bitmap is
+// changed in place; a window or pbuffer DC's front buffer through a canvas: the window's own while
+// its DC is held and no context is current on it (written later), else one of the call's own,
+// written when the call closes the block.
 class PixelBlock {
 public:
-    // Reads the box clipped to the DC's surface. False (error set) when the DC has no pixels.
-    bool Read(HDC dc, const DeviceBox& box, DWORD& error);
-    // Writes the pixels back (nothing when the clipped box is empty).
-    bool Write();
+    // Opens the box clipped to the DC's surface. False (error set) when the DC has no pixels.
+    bool Open(HDC dc, const DeviceBox& box, DWORD& error);
+    // Ends the call's changes: written into the surface unless they wait in a window's canvas.
+    bool Close();
     // The clipped box.
     const DeviceBox& Box() const { return m_box; }
-    // Pixel (x, y) as 0x00RRGGBB; the box must hold it.
-    uint32_t& At(int64_t x, int64_t y) {
-        return m_pixels[size_t((y - m_box.top) * (m_box.right - m_box.left) + (x - m_box.left))];
-    }
     // A colour as the surface holds it.
     uint32_t Quantise(uint32_t pixel) const { return m_surface.Quantise(pixel); }
-    // The DC's surface.
-    const Surface& SurfaceOf() const { return m_surface; }
+    // Combines pixel (x, y) of the box with a pen colour already quantised (0x00RRGGBB) by a raster
+    // operation (R2_*).
+    void Paint(int64_t x, int64_t y, uint32_t pen, int rop);
+    // Blends a colour over pixel (x, y) of the box by its coverage out of 255. False when the pixel
+    // under it cannot be read.
+    bool Blend(int64_t x, int64_t y, uint32_t color, unsigned coverage);
 
 private:
     HDC m_dc = nullptr;
     Surface m_surface;
     DeviceBox m_box;
-    std::vector<uint32_t> m_pixels;
+    Canvas* m_canvas = nullptr;          // window or pbuffer DCs
+    std::unique_ptr<Canvas> m_ownCanvas; // the call's own canvas
 };
 
 // A binary raster operation (R2_*) of a pen colour and a pixel, 0x00RRGGBB.
@@ -83,8 +83,9 @@ uint32_t ApplyRop2(int rop, uint32_t pen, uint32_t dest);
 // pairs), by the fill mode (ALTERNATE or WINDING).
 void FillPolygonMask(const std::vector<double>& points, int fillMode, Mask& mask);
 
-// Combines every set pixel of `mask` with `color` through the raster operation (R2_*).
-void PaintMask(PixelBlock& block, const Mask& mask, uint32_t color, int rop);
+// Combines every pixel of `mask` that holds `which` with `color` through the raster operation
+// (R2_*).
+void PaintMask(PixelBlock& block, const Mask& mask, uint32_t color, int rop, uint8_t which = 1);
 
 }  // namespace gdi
 }  // namespace vyrwin

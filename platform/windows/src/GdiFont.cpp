@@ -288,7 +288,6 @@ void SizedFont::DrawGlyph(char32_t c, double x, double y, uint32_t color, const 
         return;
     const FT_Bitmap& bitmap = slot->bitmap;
     const DeviceBox area = clip.Intersect(block.Box());
-    const uint32_t ink = block.Quantise(color);
     for (unsigned row = 0; row < bitmap.rows; ++row) {
         const int64_t py = int64_t(baseY) - slot->bitmap_top + int64_t(row);
         if (py < area.top || py >= area.bottom) continue;
@@ -304,17 +303,7 @@ void SizedFont::DrawGlyph(char32_t c, double x, double y, uint32_t color, const 
             else
                 continue;
             if (coverage == 0) continue;
-            uint32_t& pixel = block.At(px, py);
-            if (coverage >= 255) {
-                pixel = ink;
-                continue;
-            }
-            uint32_t blended = 0;
-            for (int shift = 0; shift <= 16; shift += 8) {
-                const unsigned under = pixel >> shift & 0xFF, over = color >> shift & 0xFF;
-                blended |= uint32_t((under * (255 - coverage) + over * coverage + 127) / 255) << shift;
-            }
-            pixel = block.Quantise(blended);
+            if (!block.Blend(px, py, color, coverage)) return;
         }
     }
 }

@@ -85,6 +85,13 @@ struct DibFormat {
 // and describes it. On failure answers false and the error for SetLastError.
 bool ParseDib(const BITMAPINFO* info, UINT usage, DibFormat& format, DWORD& error);
 
+// Pixels of the front buffer of a window or pbuffer DC, 0x00RRGGBB rows from the top, as GDI sees
+// them: read through the canvas of a held window that has one, written into the front buffer
+// after the canvas (so that a transfer comes after what GDI drew before it). The written buffer
+// may be changed on the way.
+bool ReadDrawableSurface(HDC dc, int x, int y, int w, int h, uint32_t* out);
+bool WriteDrawableSurface(HDC dc, int x, int y, int w, int h, uint32_t* in);
+
 // What a transfer reads or writes: the bitmap of a memory DC, a caller's DIB, or
 // the front buffer of a window or pbuffer.
 struct Surface {
@@ -102,11 +109,7 @@ struct Surface {
 
     // A block of pixels, rows from the top, `w` per row.
     bool Read(int x, int y, int w, int h, uint32_t* out) const {
-        if (kind == kDrawable) {
-            if (!ReadDrawablePixels(dc, x, y, w, h, out)) return false;
-            for (size_t i = 0, n = size_t(w) * h; i < n; ++i) out[i] &= kWhite;
-            return true;
-        }
+        if (kind == kDrawable) return ReadDrawableSurface(dc, x, y, w, h, out);
         for (int r = 0; r < h; ++r) {
             const uint8_t* row = view.Row(y + r);
             for (int c = 0; c < w; ++c) *out++ = view.Get(row, x + c);
@@ -116,10 +119,7 @@ struct Surface {
 
     // Stores a block (the buffer may be changed on the way).
     bool Write(int x, int y, int w, int h, uint32_t* in) const {
-        if (kind == kDrawable) {
-            for (size_t i = 0, n = size_t(w) * h; i < n; ++i) in[i] |= 0xFF000000u;
-            return WriteDrawablePixels(dc, x, y, w, h, in);
-        }
+        if (kind == kDrawable) return WriteDrawableSurface(dc, x, y, w, h, in);
         if (readOnly) return true;
         for (int r = 0; r < h; ++r) {
             uint8_t* row = view.Row(y + r);

@@ -351,14 +351,14 @@ BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR t
         }
         PixelBlock block;
         DWORD error = 0;
-        if (!block.Read(dc, box.Intersect(clip), error)) return FailWith(error);
+        if (!block.Open(dc, box.Intersect(clip), error)) return FailWith(error);
         if (rect && (options & ETO_OPAQUE)) {
             Mask fill(DeviceRect(map, *rect).Intersect(block.Box()));
-            std::fill(fill.bits.begin(), fill.bits.end(), uint8_t(1));
+            for (int64_t row = fill.box.top; row < fill.box.bottom; ++row) fill.SetRun(row, fill.box.left, fill.box.right);
             PaintMask(block, fill, PixelOf(dc->bkColor), R2_COPYPEN);
         }
         if (count > 0) PaintRun(dc, font, place, run, dc->bkMode == OPAQUE, clip, block);
-        if (!block.Write()) return FailWith(ERROR_INVALID_HANDLE);
+        if (!block.Close()) return FailWith(ERROR_INVALID_HANDLE);
         if (updateCp && count > 0) {
             // The current position moves to the far end of the text from where it was.
             double ex = rx, ey = ry;
@@ -414,7 +414,7 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format) {
         DeviceBox reach{area.left - DevicePixel(widest + font.Em()) - 4, DevicePixel(top - font.Em()) - 4,
                         area.right + DevicePixel(widest + font.Em()) + 4,
                         DevicePixel(top + textHeight + font.Em()) + 4};
-        if (!block.Read(dc, reach.Intersect(clip), error)) return int(FailWith(error));
+        if (!block.Open(dc, reach.Intersect(clip), error)) return int(FailWith(error));
         for (size_t i = 0; i < lines.size(); ++i) {
             double left = double(area.left);
             if (format & DT_CENTER)
@@ -426,7 +426,7 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format) {
             const Placement place = Place(font, left, top + lineHeight * double(i), run.totalX, TA_LEFT | TA_TOP);
             PaintRun(dc, font, place, run, dc->bkMode == OPAQUE, clip, block);
         }
-        if (!block.Write()) return int(FailWith(ERROR_INVALID_HANDLE));
+        if (!block.Close()) return int(FailWith(ERROR_INVALID_HANDLE));
         if ((format & DT_SINGLELINE) && (format & (DT_VCENTER | DT_BOTTOM)))
             return int(Logical(top + lineHeight - double(area.top), font.ScaleY()));
         return int(height);

@@ -22,6 +22,7 @@ struct HWND__ {
     RECT update{0, 0, 0, 0};
     std::wstring text;
     HDC__ dc;
+    int dcHolds = 0;  // GetDC calls not yet matched by ReleaseDC
 };
 
 struct HGLRC__ {

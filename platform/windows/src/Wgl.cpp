@@ -1,6 +1,6 @@
 // Pixel formats, contexts, the blit swap, OpenGL drawing into memory bitmaps,
 // pbuffers and render-to-texture over GLX.
-#include "GdiInternal.h"
+#include "GdiCanvasInternal.h"
 #include "GlxInternal.h"
 
 #include <GL/gl.h>
@@ -134,9 +134,12 @@ bool IsMemoryDc(HDC dc) { return gdi::IsGdiDc(dc) && dc->kind == HDC__::kMemory;
 // `drawableHeight - yTop - height` up, as 32-bit BGRA rows from the top.
 void ReadFrontPixels(int x, int yTop, int width, int height, int drawableHeight, uint32_t* bgraTopDown) {
     auto bindFramebuffer = GlProc<PFNGLBINDFRAMEBUFFERPROC>("glBindFramebuffer");
-    GLint readFramebuffer = 0, readBuffer = 0;
+    auto bindBuffer = GlProc<PFNGLBINDBUFFERPROC>("glBindBuffer");
+    GLint readFramebuffer = 0, readBuffer = 0, packBuffer = 0;
     glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &readFramebuffer);
+    glGetIntegerv(GL_PIXEL_PACK_BUFFER_BINDING, &packBuffer);
     bindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    if (packBuffer) bindBuffer(GL_PIXEL_PACK_BUFFER, 0);  // the pixels go to memory, not to a buffer
     glGetIntegerv(GL_READ_BUFFER, &readBuffer);
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
@@ -147,6 +150,7 @@ void ReadFrontPixels(int x, int yTop, int width, int height, int drawableHeight,
     glReadPixels(x, drawableHeight - yTop - height, width, height, GL_BGRA, GL_UNSIGNED_BYTE, bgraTopDown);
     glPopClientAttrib();
     glReadBuffer(readBuffer);
+    if (packBuffer) bindBuffer(GL_PIXEL_PACK_BUFFER, GLuint(packBuffer));
     bindFramebuffer(GL_READ_FRAMEBUFFER, readFramebuffer);
     // GL rows run from the bottom: turn them top-down.
     for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom)
@@ -183,6 +187,94 @@ void WriteFrontPixels(int x, int yTop, int width, int height, int drawableHeight
     glPopAttrib();
     useProgram(program);
     bindFramebuffer(GL_DRAW_FRAMEBUFFER, drawFramebuffer);
+}
+
+// Whether the context's driver has the ARB assembly programs, whose enables would otherwise run
+// them on the pixels written (the same for every context of the process).
+bool HasArbPrograms() {
+    static const bool has = [] {
+        const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+        return extensions && std::strstr(extensions, "GL_ARB_fragment_program") &&
+               std::strstr(extensions, "GL_ARB_vertex_program");
+    }();
+    return has;
+}
+
+// The fixed-function texture units, whose enables would texture the pixels written.
+GLint TextureUnits() {
+    static const GLint units = [] {
+        GLint count = 1;
+        glGetIntegerv(GL_MAX_TEXTURE_UNITS, &count);
+        return std::max<GLint>(count, 1);
+    }();
+    return units;
+}
+
+// Applies the passes to the current draw framebuffer's front buffer, the top-left corner at
+// (x, yTop) counted from the top of a drawable `drawableHeight` rows high. Everything of the
+// context's state that could change the pixels on their way is set aside and put back.
+void CombineFrontPixels(int x, int yTop, int width, int height, int drawableHeight, const FrontPass* passes,
+                        int count) {
+    auto bindFramebuffer = GlProc<PFNGLBINDFRAMEBUFFERPROC>("glBindFramebuffer");
+    auto bindBuffer = GlProc<PFNGLBINDBUFFERPROC>("glBindBuffer");
+    auto windowPos = GlProc<PFNGLWINDOWPOS2IPROC>("glWindowPos2i");
+    auto useProgram = GlProc<PFNGLUSEPROGRAMPROC>("glUseProgram");
+    auto activeTexture = GlProc<PFNGLACTIVETEXTUREPROC>("glActiveTexture");
+    GLint drawFramebuffer = 0, program = 0, unpackBuffer = 0, drawBuffer = 0, activeUnit = GL_TEXTURE0;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawFramebuffer);
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    glGetIntegerv(GL_PIXEL_UNPACK_BUFFER_BINDING, &unpackBuffer);
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &activeUnit);
+    if (drawFramebuffer) bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    if (program) useProgram(0);
+    if (unpackBuffer) bindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
+    // What changes below: enables (texture units' included), the colour buffer's state (draw
+    // buffer, alpha test, logic operation, colour mask), pixel transfer and zoom, the raster
+    // position; the active texture unit is put back by hand. A push of every group costs more
+    // than the write itself.
+    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_PIXEL_MODE_BIT | GL_CURRENT_BIT);
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    for (GLenum cap : {GL_DEPTH_TEST, GL_BLEND, GL_SCISSOR_TEST, GL_STENCIL_TEST, GL_FOG, GL_DITHER, GL_COLOR_SUM})
+        glDisable(cap);
+    if (HasArbPrograms()) {
+        glDisable(GL_FRAGMENT_PROGRAM_ARB);
+        glDisable(GL_VERTEX_PROGRAM_ARB);
+    }
+    const GLint units = TextureUnits();
+    for (GLint unit = 0; unit < units; ++unit) {
+        if (units > 1) activeTexture(GLenum(GL_TEXTURE0 + unit));
+        for (GLenum target : {GL_TEXTURE_1D, GL_TEXTURE_2D, GL_TEXTURE_3D, GL_TEXTURE_CUBE_MAP})
+            if (glIsEnabled(target)) glDisable(target);
+    }
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    for (GLenum scale : {GL_RED_SCALE, GL_GREEN_SCALE, GL_BLUE_SCALE, GL_ALPHA_SCALE}) glPixelTransferf(scale, 1.0f);
+    for (GLenum bias : {GL_RED_BIAS, GL_GREEN_BIAS, GL_BLUE_BIAS, GL_ALPHA_BIAS}) glPixelTransferf(bias, 0.0f);
+    glPixelTransferi(GL_MAP_COLOR, GL_FALSE);
+    // Only the pixels of a pass (alpha 0xFF) are written, each combined by the pass's operation.
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.5f);
+    glEnable(GL_COLOR_LOGIC_OP);
+    glPixelZoom(1.0f, -1.0f);  // rows arrive top-down
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    glPixelStorei(GL_UNPACK_SWAP_BYTES, GL_FALSE);
+    glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
+    glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
+    if (drawBuffer != GL_FRONT) glDrawBuffer(GL_FRONT);
+    windowPos(x, drawableHeight - yTop);
+    for (int i = 0; i < count; ++i) {
+        const FrontPass::Op op = passes[i].op;
+        glLogicOp(op == FrontPass::kAnd ? GL_AND : op == FrontPass::kXor ? GL_XOR : GL_COPY);
+        glDrawPixels(width, height, GL_BGRA, GL_UNSIGNED_BYTE, passes[i].bgraTopDown);
+    }
+    glPopClientAttrib();
+    glPopAttrib();
+    if (units > 1) activeTexture(GLenum(activeUnit));
+    if (unpackBuffer) bindBuffer(GL_PIXEL_UNPACK_BUFFER, GLuint(unpackBuffer));
+    if (program) useProgram(GLuint(program));
+    if (drawFramebuffer) bindFramebuffer(GL_DRAW_FRAMEBUFFER, GLuint(drawFramebuffer));
 }
 
 // The bitmap of a memory DC that a context is current on, when OpenGL draws into it; null otherwise.
@@ -302,6 +394,37 @@ bool WriteDrawablePixels(HDC dc, int x, int yTop, int width, int height, const u
         return false;
     return WithDrawableCurrent(drawable,
                                [&] { WriteFrontPixels(x, yTop, width, height, drawableHeight, bgraTopDown); });
+}
+
+bool CombineDrawablePixels(HDC dc, int x, int yTop, int width, int height, const FrontPass* passes, int count,
+                           bool& throughCurrent) {
+    int drawableWidth = 0, drawableHeight = 0;
+    GLXDrawable drawable = DcDrawable(dc);
+    throughCurrent = false;
+    if (!drawable || !passes || count <= 0 || width <= 0 || height <= 0 ||
+        !DrawableSize(dc, drawableWidth, drawableHeight))
+        return false;
+    throughCurrent = DrawableIsCurrent(dc);
+    if (throughCurrent) {
+        CombineFrontPixels(x, yTop, width, height, drawableHeight, passes, count);
+        return true;
+    }
+    return WithDrawableCurrent(drawable, [&] {
+        CombineFrontPixels(x, yTop, width, height, drawableHeight, passes, count);
+        glFlush();
+    });
+}
+
+bool DrawableIsCurrent(HDC dc) {
+    // What wglMakeCurrent made current is what GLX has current, but inside this library's own
+    // short switches, which put it back before they return.
+    return dc && dc == sCurrentDc && sCurrentContext && sCurrentContext->format == kFormat && dc->drawable &&
+           IsGlDc(dc);
+}
+
+bool FlushDrawable(HDC dc) {
+    GLXDrawable drawable = DcDrawable(dc);
+    return drawable && WithDrawableCurrent(drawable, [] { glFlush(); });
 }
 
 void GlSurfaceToBitmap(HDC dc) {
@@ -474,6 +597,7 @@ BOOL wglMakeCurrent(HDC dc, HGLRC context) {
         return FALSE;
     }
     if (context == sCurrentContext && dc == sCurrentDc && glXGetCurrentContext() == context->context) return TRUE;
+    FlushAllDcPixels();  // OpenGL sees what GDI drew into windows while no context was on them
     GlSurfaceToBitmap(sCurrentDc);
     if (memory && !EnsureGlSurface(dc)) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
@@ -557,6 +681,8 @@ BOOL SwapBuffers(HDC dc) {
         SetLastError(ERROR_INVALID_PIXEL_FORMAT);
         return FALSE;
     }
+    DropDcPixels(dc);  // every pixel of its front buffer is about to be replaced
+    FlushAllDcPixels();  // a frame is presented: the other windows show what GDI drew into them
     auto bindFramebuffer = GlProc<PFNGLBINDFRAMEBUFFERPROC>("glBindFramebuffer");
     auto blit = GlProc<PFNGLBLITFRAMEBUFFERPROC>("glBlitFramebuffer");
     // A blit rather than a GLX swap: the front buffer must hold the picture

@@ -51,6 +51,27 @@ bool DrawableSize(HDC dc, int& width, int& height);
 bool ReadDrawablePixels(HDC dc, int x, int yTop, int width, int height, uint32_t* bgraTopDown);
 bool WriteDrawablePixels(HDC dc, int x, int yTop, int width, int height, const uint32_t* bgraTopDown);
 
+// One pass of a combined write into a front buffer: the pixels whose alpha byte is 0xFF are
+// combined with the front buffer's by the operation, the others are left as they are.
+struct FrontPass {
+    enum Op { kCopy, kAnd, kXor };
+    Op op = kCopy;
+    const uint32_t* bgraTopDown = nullptr;  // width x height, rows from the top
+};
+// Applies the passes in order to a rectangle of the front buffer of a window or pbuffer DC
+// (x, yTop counted from the top-left corner). Through the context current on the drawable when
+// there is one, left unflushed (`throughCurrent` true); else through another context made current
+// for it, flushed so that the screen shows it. False for other DCs or when no GL is available.
+bool CombineDrawablePixels(HDC dc, int x, int yTop, int width, int height, const FrontPass* passes, int count,
+                           bool& throughCurrent);
+// Whether a context of this library is current on the drawable of a window or pbuffer DC (then
+// OpenGL may read or draw its pixels at any time).
+bool DrawableIsCurrent(HDC dc);
+// Flushes OpenGL's drawing into a window or pbuffer DC's drawable onto the screen.
+bool FlushDrawable(HDC dc);
+// Whether a window's DC is held: taken with GetDC more often than given back with ReleaseDC.
+bool WindowDcHeld(HDC dc);
+
 // A memory DC with the bitmap pixel format is drawn into by OpenGL through a GL surface of the
 // selected bitmap's size, made when a context is first made current on it. The bitmap and the
 // surface are one picture: while a context is current on the DC the surface holds it (GDI reads of

@@ -1,5 +1,6 @@
 // Windows as X windows with a GLXWindow each, their own device contexts and
 // update regions.
+#include "GdiCanvasInternal.h"
 #include "GlxInternal.h"
 
 #include <X11/Xatom.h>
@@ -66,6 +67,7 @@ void InvalidateAll(HWND window) {
 
 void Destroy(HWND window) {
     for (HWND child : std::vector<HWND>(window->children)) Destroy(child);
+    DropDcPixels(&window->dc);
     Display* display = XDisplay();
     DrawableChanging(window->glxwindow, false);
     if (display) {
@@ -84,6 +86,7 @@ void Destroy(HWND window) {
 
 void Resize(HWND window, int x, int y, int width, int height, bool move, bool size) {
     Display* display = XDisplay();
+    if (size) FlushDcPixels(&window->dc);  // into the drawable of the size it was drawn for
     if (move) {
         window->x = x;
         window->y = y;
@@ -126,6 +129,11 @@ bool DrawableSize(HDC dc, int& width, int& height) {
         return true;
     }
     return PbufferSize(dc, width, height);
+}
+
+bool WindowDcHeld(HDC dc) {
+    HWND window = WindowOfDc(dc);
+    return window && window->dcHolds > 0;
 }
 
 HWND WindowOfDc(HDC dc) {
@@ -306,14 +314,18 @@ HWND GetDesktopWindow() {
 
 HDC GetDC(HWND window) {
     if (!window) window = GetDesktopWindow();
-    return IsLiveWindow(window) ? &window->dc : nullptr;
+    if (!IsLiveWindow(window)) return nullptr;
+    ++window->dcHolds;
+    return &window->dc;
 }
 
 HDC GetWindowDC(HWND window) { return GetDC(window); }
 
 int ReleaseDC(HWND window, HDC dc) {
     if (!window) window = sDesktop;
-    return IsLiveWindow(window) && dc == &window->dc ? 1 : 0;
+    if (!IsLiveWindow(window) || dc != &window->dc) return 0;
+    if (window->dcHolds > 0 && --window->dcHolds == 0) EndDcHold(dc);
+    return 1;
 }
 
 HWND WindowFromDC(HDC dc) { return WindowOfDc(dc); }
