@@ -34,7 +34,7 @@ namespace {
 class KindGroup : public CDsItemsGroup {
 public:
     explicit KindGroup(EDsItemsType type, int faces = 0, ENTITY* entity = nullptr)
-        : CDsItemsGroup(nullptr, entity), type_(type), faces_(faces)
+        : CDsItemsGroup(nullptr, entity), faces_(faces), type_(type)
     {
     }
     EDsItemsType GetItemType() override { return type_; }
