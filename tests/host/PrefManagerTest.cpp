@@ -309,7 +309,7 @@ TEST_F(PrefManagerTest, FaultyLinesKeepTheirDefaultsWithOneWarningAndAreKeptAsid
                                  "Max_Grid_Lines_Data = INT 64\n";
     WriteFile(file_, original);
 
-    testing::internal::CaptureStderr();
+    vyrtest::CaptureStderr();
     int number = 0;
     bool flag = true;
     double real = 0;
@@ -329,7 +329,7 @@ TEST_F(PrefManagerTest, FaultyLinesKeepTheirDefaultsWithOneWarningAndAreKeptAsid
     EXPECT_EQ(real, 0.001);
     EXPECT_TRUE(prefs_->GetValue(0, kPart, L"Max_Grid_Lines_Data", number));
     EXPECT_EQ(number, 64);
-    const std::string warnings = testing::internal::GetCapturedStderr();
+    const std::string warnings = vyrtest::GetCapturedStderr();
     EXPECT_EQ(Lines(warnings), 1) << warnings;
     EXPECT_NE(warnings.find(file_), std::string::npos) << warnings;
     EXPECT_NE(warnings.find("8 lines ignored"), std::string::npos) << warnings;
@@ -338,34 +338,34 @@ TEST_F(PrefManagerTest, FaultyLinesKeepTheirDefaultsWithOneWarningAndAreKeptAsid
     EXPECT_EQ(FilesIn(dir_).size(), 1u);
 
     // The first write keeps the file aside whole and carries its good values over.
-    testing::internal::CaptureStderr();
+    vyrtest::CaptureStderr();
     ASSERT_TRUE(prefs_->AddPreference(0, kGeneral, L"ShaderActive", CVyrPreference(true)));
-    EXPECT_EQ(Lines(testing::internal::GetCapturedStderr()), 1);
+    EXPECT_EQ(Lines(vyrtest::GetCapturedStderr()), 1);
     const std::vector<std::string> aside = FilesStartingWith(dir_, "ZorbelanE.prf.corrupt-");
     ASSERT_EQ(aside.size(), 1u);
     EXPECT_EQ(vyrtest::ReadFileBytes(dir_ + "/" + aside[0]), original);
     CVyrPrefManager::ResetForTests();
-    testing::internal::CaptureStderr();
+    vyrtest::CaptureStderr();
     EXPECT_TRUE(prefs_->GetValue(0, kGeneral, L"ShaderActive", flag));
     EXPECT_TRUE(flag);
     EXPECT_TRUE(prefs_->GetValue(0, kGeneral, L"UcsSize", number));
     EXPECT_EQ(number, 2);
     EXPECT_TRUE(prefs_->GetValue(0, kPart, L"Max_Grid_Lines_Data", number));
     EXPECT_EQ(number, 64);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");  // the new file is clean
+    EXPECT_EQ(vyrtest::GetCapturedStderr(), "");  // the new file is clean
 }
 
 TEST_F(PrefManagerTest, AFileThatIsNoPreferenceFileReadsEmptyAndIsKeptAsideWhenWritten) {
     std::string garbage;
     for (int i = 0; i < 3000; ++i) garbage += char((i * 131 + 7) & 0xFF);
     WriteFile(file_, garbage);
-    testing::internal::CaptureStderr();
+    vyrtest::CaptureStderr();
     int number = 10;
     EXPECT_FALSE(prefs_->GetValue(0, kGeneral, L"UcsSize", number));
     EXPECT_FALSE(prefs_->GetValue(0, kGeneral, L"UcsSize", number));
     EXPECT_EQ(number, 10);
     EXPECT_FALSE(prefs_->SetValue(0, kGeneral, L"UcsSize", 3));  // still absent: nothing written
-    const std::string warnings = testing::internal::GetCapturedStderr();
+    const std::string warnings = vyrtest::GetCapturedStderr();
     EXPECT_EQ(Lines(warnings), 1) << warnings;
     EXPECT_NE(warnings.find("no preference file"), std::string::npos) << warnings;
     EXPECT_EQ(vyrtest::ReadFileBytes(file_), garbage);
@@ -382,10 +382,10 @@ TEST_F(PrefManagerTest, AnOversizedFileIsNotReadAndIsKeptAsideWhenWritten) {
     std::string big = "VYR-PREFERENCES 1\n[General]\nUcsSize = INT 2\n";
     big += std::string(5 << 20, ';');
     WriteFile(file_, big);
-    testing::internal::CaptureStderr();
+    vyrtest::CaptureStderr();
     EXPECT_FALSE(prefs_->IsPresent(0, kGeneral, L"UcsSize"));
     EXPECT_FALSE(prefs_->IsPresent(0, kGeneral, L"UcsSize"));
-    EXPECT_EQ(Lines(testing::internal::GetCapturedStderr()), 1);
+    EXPECT_EQ(Lines(vyrtest::GetCapturedStderr()), 1);
     ASSERT_TRUE(prefs_->AddPreference(0, kGeneral, L"ShaderActive", CVyrPreference(false)));
     EXPECT_EQ(FilesStartingWith(dir_, "ZorbelanE.prf.corrupt-").size(), 1u);
     EXPECT_TRUE(prefs_->IsPresent(0, kGeneral, L"ShaderActive"));
