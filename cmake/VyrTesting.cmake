@@ -11,6 +11,15 @@ set(VYR_LSAN_SUPPRESSIONS ${CMAKE_SOURCE_DIR}/tests/lsan.supp)
 # fails when anything is left in it.
 set(VYR_TEST_TMP_DIR ${CMAKE_BINARY_DIR}/test-tmp)
 
+# vyr_take_test_resets(<target>): the program takes the libraries' resets for tests
+# (vyrwin_testresets.h): it defines the table they register in and lists it in its dynamic symbol
+# table, where the libraries' weak references find it.
+function(vyr_take_test_resets target)
+  target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support/TestResets.cpp)
+  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
+  target_link_options(${target} PRIVATE "LINKER:--export-dynamic-symbol=VyrRegisterTestReset")
+endfunction()
+
 # vyr_add_test(<target> SOURCES <files...> LIBS <libraries...> [ARGS <arguments...>])
 # One executable and two kinds of ctest test: one per GoogleTest case, each in its own
 # process (discovered when ctest runs, inside the X server the test command starts), and
@@ -27,6 +36,7 @@ function(vyr_add_test target)
   # the sanitizers' suppressions) is set by the program itself, so that a case run by ctest, the
   # whole program run by hand and a run under a debugger all see the same.
   target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support/TestEnvironment.cpp)
+  vyr_take_test_resets(${target})
   target_compile_definitions(${target} PRIVATE VYR_TEST_TMP_DIR="${VYR_TEST_TMP_DIR}"
                                                VYR_TEST_CACHE_DIR="${CMAKE_BINARY_DIR}/test-cache")
   if(VYR_SANITIZE)

@@ -128,3 +128,8 @@ void CDsLineAttribManager::ResetForTests()
 {
     sSpecialSetsHanded = false;
 }
+
+VYR_REGISTER_TEST_RESET(CDsLineAttribManager::ResetForTests, [] {
+    CDsLineAttribManager::ResetForTests();
+    return true;
+});

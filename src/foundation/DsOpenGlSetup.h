@@ -21,6 +21,7 @@
 #pragma once
 
 #include <afx.h>
+#include <vyrwin_testresets.h>
 
 #include <memory>
 
@@ -45,7 +46,7 @@ public:
     // Turns the raster-shift flag on.
     static void StSetRasterShiftX1();
     // Back to the start: no flags, file still to be read. For tests.
-    static void ResetForTests();
+    VYR_TEST_RESET static void ResetForTests();
 };
 
 // The process-wide record handle, ready for use from library start.

@@ -1,6 +1,7 @@
 // The preference store: values by document, group and key and by type, absent preferences that
 // leave the reader's default, a file that another process sees and writes, and faulty files that
 // keep the defaults, warn once and lose nothing.
+#include "TestResets.h"
 #include "VyrPrefManager.h"
 
 #include "ScopedEnv.h"
@@ -80,8 +81,8 @@ int RunProbe(const std::vector<std::string>& args) {
 // A preference file of its own for each test, and the manager as a fresh process has it.
 class PrefManagerTest : public ::testing::Test {
 protected:
-    PrefManagerTest() { CVyrPrefManager::ResetForTests(); }
-    ~PrefManagerTest() override { CVyrPrefManager::ResetForTests(); }
+    PrefManagerTest() { VYR_RESET_FOR_TESTS(CVyrPrefManager::ResetForTests); }
+    ~PrefManagerTest() override { VYR_RESET_FOR_TESTS(CVyrPrefManager::ResetForTests); }
 
     std::string dir_ = vyrtest::ScratchDir();
     std::string file_ = dir_ + "/ZorbelanE.prf";
@@ -136,7 +137,7 @@ TEST_F(PrefManagerTest, EveryTypeRoundTripsThroughTheFile) {
     EXPECT_NE(bytes.find("ShaderActive = BOOL true\n"), std::string::npos) << bytes;
 
     // As a new process reads them.
-    CVyrPrefManager::ResetForTests();
+    VYR_RESET_FOR_TESTS(CVyrPrefManager::ResetForTests);
     int number = 0;
     double real = 0;
     bool flag = false;
@@ -268,7 +269,7 @@ TEST_F(PrefManagerTest, ConcurrentWritersOfTwoProcessesLoseNothing) {
     for (int i = 0; i < 40; ++i)
         ASSERT_TRUE(prefs_->AddPreference(0, kGeneral, CVyrString(std::to_string(i).c_str()) + L"Here", CVyrPreference(i)));
     other.join();
-    CVyrPrefManager::ResetForTests();
+    VYR_RESET_FOR_TESTS(CVyrPrefManager::ResetForTests);
     for (int i = 0; i < 40; ++i) {
         int value = -1;
         EXPECT_TRUE(prefs_->GetValue(0, kGeneral, CVyrString(std::to_string(i).c_str()) + L"Here", value));
@@ -344,7 +345,7 @@ TEST_F(PrefManagerTest, FaultyLinesKeepTheirDefaultsWithOneWarningAndAreKeptAsid
     const std::vector<std::string> aside = FilesStartingWith(dir_, "ZorbelanE.prf.corrupt-");
     ASSERT_EQ(aside.size(), 1u);
     EXPECT_EQ(vyrtest::ReadFileBytes(dir_ + "/" + aside[0]), original);
-    CVyrPrefManager::ResetForTests();
+    VYR_RESET_FOR_TESTS(CVyrPrefManager::ResetForTests);
     vyrtest::CaptureStderr();
     EXPECT_TRUE(prefs_->GetValue(0, kGeneral, L"ShaderActive", flag));
     EXPECT_TRUE(flag);
@@ -396,12 +397,12 @@ TEST(PrefLocationTest, WithoutTheVariableTheFileLivesInTheConfigFolder) {
     vyrtest::ScopedEnv file("VYR_PREFERENCES_FILE", nullptr);
     vyrtest::ScopedEnv config("XDG_CONFIG_HOME", nullptr);
     vyrtest::ScopedEnv homeVariable("HOME", home.c_str());
-    CVyrPrefManager::ResetForTests();
+    VYR_RESET_FOR_TESTS(CVyrPrefManager::ResetForTests);
     EXPECT_EQ(CVyrPrefManager::GetStorePath(), CVyrString((home + "/.config/vyr-display/ZorbelanE.prf").c_str()));
     ASSERT_TRUE(CVyrPrefManager::GetInstance()->AddPreference(0, kGeneral, L"UcsSize", CVyrPreference(1)));
     EXPECT_NE(vyrtest::ReadFileBytes(home + "/.config/vyr-display/ZorbelanE.prf").find("UcsSize = INT 1"),
               std::string::npos);
-    CVyrPrefManager::ResetForTests();
+    VYR_RESET_FOR_TESTS(CVyrPrefManager::ResetForTests);
 }
 
 }  // namespace
