@@ -6,6 +6,19 @@ if(VYR_BUILD_TESTS)
 endif()
 
 set(VYR_LSAN_SUPPRESSIONS ${CMAKE_SOURCE_DIR}/tests/lsan.supp)
+# The test programs' temporary folders live here while they run (tests/support/TestEnvironment.cpp);
+# every test needs the fixture vyr_scratch, whose first step empties the folder and whose last
+# fails when anything is left in it.
+set(VYR_TEST_TMP_DIR ${CMAKE_BINARY_DIR}/test-tmp)
+
+# vyr_take_test_resets(<target>): the program takes the libraries' resets for tests
+# (vyrwin_testresets.h): it defines the table they register in and lists it in its dynamic symbol
+# table, where the libraries' weak references find it.
+function(vyr_take_test_resets target)
+  target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support/TestResets.cpp)
+  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
+  target_link_options(${target} PRIVATE "LINKER:--export-dynamic-symbol=VyrRegisterTestReset")
+endfunction()
 
 # vyr_add_test(<target> SOURCES <files...> LIBS <libraries...> [ARGS <arguments...>])
 # One executable and two kinds of ctest test: one per GoogleTest case, each in its own
@@ -23,7 +36,9 @@ function(vyr_add_test target)
   # the sanitizers' suppressions) is set by the program itself, so that a case run by ctest, the
   # whole program run by hand and a run under a debugger all see the same.
   target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support/TestEnvironment.cpp)
-  target_compile_definitions(${target} PRIVATE VYR_TEST_TMP_DIR="${CMAKE_BINARY_DIR}/test-tmp")
+  vyr_take_test_resets(${target})
+  target_compile_definitions(${target} PRIVATE VYR_TEST_TMP_DIR="${VYR_TEST_TMP_DIR}"
+                                               VYR_TEST_CACHE_DIR="${CMAKE_BINARY_DIR}/test-cache")
   if(VYR_SANITIZE)
     target_compile_definitions(${target} PRIVATE VYR_TEST_LSAN_SUPPRESSIONS="${VYR_LSAN_SUPPRESSIONS}")
   endif()
@@ -32,7 +47,7 @@ function(vyr_add_test target)
     EXTRA_ARGS ${ARG_ARGS}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES TIMEOUT 120)
+    PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED vyr_scratch)
   add_test(NAME ${target}.whole COMMAND ${target} --gtest_shuffle ${ARG_ARGS})
-  set_tests_properties(${target}.whole PROPERTIES TIMEOUT 600)
+  set_tests_properties(${target}.whole PROPERTIES TIMEOUT 600 FIXTURES_REQUIRED vyr_scratch)
 endfunction()

@@ -44,4 +44,8 @@ vyr_build() {
     fi
 }
 
-VYR_XVFB_ARGS="-screen 0 1280x1024x24 -nolisten tcp"
+# The virtual X server of the tests and the demo. -noreset: by default an X server resets each
+# time its last client leaves and drops a connection that arrives just then, which turned away
+# now and then a test that started as the others had ended (the display opening also tries again,
+# but a server that does not reset never needs it).
+VYR_XVFB_ARGS="-screen 0 1280x1024x24 -nolisten tcp -noreset"

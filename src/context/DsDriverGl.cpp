@@ -1341,3 +1341,8 @@ void CDsDriverGl::ResetForTests()
     wglReleaseTexImageARB = nullptr;
     wglSetPbufferAttribARB = nullptr;
 }
+
+VYR_REGISTER_TEST_RESET(CDsDriverGl::ResetForTests, [] {
+    CDsDriverGl::ResetForTests();
+    return true;
+});

@@ -36,6 +36,7 @@
 
 #include <afx.h>
 #include <windows.h>
+#include <vyrwin_testresets.h>
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -394,5 +395,5 @@ public:
 
     // Back to the state at start: support tests untested, entry points and the WGL string
     // unloaded, width cache, line-width range and list-id counter reset. For tests.
-    static void ResetForTests();
+    VYR_TEST_RESET static void ResetForTests();
 };

@@ -53,6 +53,11 @@ void CDsLineAttrMap::ResetForTests()
     GetCache().clear();
 }
 
+VYR_REGISTER_TEST_RESET(CDsLineAttrMap::ResetForTests, [] {
+    CDsLineAttrMap::ResetForTests();
+    return true;
+});
+
 CDsLineAttrRegister::CDsLineAttrRegister(const std::wstring& name, const CDsCoreLineAttributesInt* lineAttributes)
 {
     CDsLineAttrMap::AddInterface(name, lineAttributes);

@@ -16,6 +16,7 @@
 #pragma once
 
 #include <afx.h>
+#include <vyrwin_testresets.h>
 
 #include <map>
 #include <string>
@@ -37,7 +38,7 @@ public:
     // open, or a type with no interface.
     static const CDsCoreLineAttributesInt* GetInterface(const CVyrObjectId& id);
     // For tests, which share one process: forgets every registration and the cache.
-    static void ResetForTests();
+    VYR_TEST_RESET static void ResetForTests();
 
 private:
     // An interface found for a document, with the type name it was found for.

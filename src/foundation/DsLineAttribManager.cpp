@@ -139,3 +139,8 @@ void CDsLineAttribManager::ResetAttributes(EDsResetAttributeAction action)
     m_context->GetScene()->ResetAttributes(action);
     m_context->PopDisplaySuspension();
 }
+
+VYR_REGISTER_TEST_RESET(CDsLineAttribManager::ResetForTests, [] {
+    CDsLineAttribManager::ResetForTests();
+    return true;
+});

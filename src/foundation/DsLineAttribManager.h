@@ -31,6 +31,7 @@
 #pragma once
 
 #include <afx.h>
+#include <vyrwin_testresets.h>
 
 #include "DsAttributes.h"
 #include "DsColorStorage.h"
@@ -88,7 +89,7 @@ public:
     static EAttribSetIndex Visibility2LocState(EVisibilityLevel level);
 
     // For tests, which share one process: the next manager made is taken as the first one again.
-    static void ResetForTests();
+    VYR_TEST_RESET static void ResetForTests();
 
 protected:
     // The scene database's attributes of a line-attribute storage, every value set: colour,

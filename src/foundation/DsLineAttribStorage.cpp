@@ -527,3 +527,8 @@ void CDsLineAttribStorage::ResetForTests()
     sHighlightPenWidthInShade = 0;
     mColorForComputFunction = rgb_color();
 }
+
+VYR_REGISTER_TEST_RESET(CDsLineAttribStorage::ResetForTests, [] {
+    CDsLineAttribStorage::ResetForTests();
+    return true;
+});

@@ -31,6 +31,7 @@
 #pragma once
 
 #include <afx.h>
+#include <vyrwin_testresets.h>
 
 #include "DsColorStorage.h"
 #include "DsHideLevel.h"
@@ -257,7 +258,7 @@ public:
     static const rgb_color& StGetLastAppliedColor() { return mColorForComputFunction; }
     // For tests, which share one process: the special table back to its default sets, force
     // visibility off, highlight pen width 0, last applied colour black.
-    static void ResetForTests();
+    VYR_TEST_RESET static void ResetForTests();
 
     // The special attribute table (11 entries, owned).
     static CDsLineAttribStorage* sSpecialAttributes[kSpecialSetCount];

@@ -438,6 +438,11 @@ void CDsManager::ResetDisplayStateForTests()
     m_clippedComponent = CVyrObjectPath();
 }
 
+VYR_REGISTER_TEST_RESET(CDsManager::ResetDisplayStateForTests, [] {
+    CDsManager::GetInstance()->ResetDisplayStateForTests();
+    return true;
+});
+
 // --- Preferences ----------------------------------------------------------------------------------
 
 bool CDsManager::InitializeDisplayPreferences()
@@ -452,6 +457,16 @@ bool CDsManager::InitializeDisplayPreferences()
     CDsPreferencesServices().GetMonochromeWireframeColors(m_monochromVisible, m_monochromHidden);
     return true;
 }
+
+void CDsManager::ResetSpecialAttributesForTests()
+{
+    SetSpecialAttributes();
+}
+
+VYR_REGISTER_TEST_RESET(CDsManager::ResetSpecialAttributesForTests, [] {
+    CDsManager::GetInstance()->ResetSpecialAttributesForTests();
+    return true;
+});
 
 void CDsManager::SetSpecialAttributes()
 {

@@ -23,6 +23,7 @@
 #pragma once
 
 #include <afx.h>
+#include <vyrwin_testresets.h>
 
 #include "DsBitmap.h"
 #include "DsColorStorage.h"
@@ -225,7 +226,7 @@ public:
     // For tests, which share one process: the display state of this block back to a new
     // manager's (default and monochrome colours, UCS size, no active palette, no entity-type
     // service, default clipped component, an empty marker table, no hatch table).
-    void ResetDisplayStateForTests();
+    VYR_TEST_RESET void ResetDisplayStateForTests();
 
     // --- Preferences: the start operation that reads them, and the scene database's special
     // attribute sets written from the colour preferences -----------------------------------------
@@ -235,7 +236,7 @@ public:
     bool InitializeDisplayPreferences();
     // For tests, which share one process: the scene database's special sets 2 to 12 written
     // again from the colour preferences, as a new manager writes them.
-    void ResetSpecialAttributesForTests() { SetSpecialAttributes(); }
+    VYR_TEST_RESET void ResetSpecialAttributesForTests();
 
 private:
     // All flags false except flag 7, a points palette with an empty marker table, default colour 0.

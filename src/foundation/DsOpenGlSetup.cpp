@@ -56,6 +56,11 @@ void CDsOpenGlSetup::ResetForTests()
     sToBeRead = true;
 }
 
+VYR_REGISTER_TEST_RESET(CDsOpenGlSetup::ResetForTests, [] {
+    CDsOpenGlSetup::ResetForTests();
+    return true;
+});
+
 std::unique_ptr<CStdioFile> DsOpenOpenGlSetupFile()
 {
     CVyrString root;

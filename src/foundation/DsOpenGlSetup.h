@@ -22,6 +22,7 @@
 #pragma once
 
 #include <afx.h>
+#include <vyrwin_testresets.h>
 
 #include <memory>
 
@@ -48,7 +49,7 @@ public:
     static void StSetRasterShiftX1();
     // Back to the start, as at a new load of the core: no flags, file still to be looked for.
     // For tests.
-    static void ResetForTests();
+    VYR_TEST_RESET static void ResetForTests();
 };
 
 // The process-wide record handle, ready for use from library start.

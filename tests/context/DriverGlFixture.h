@@ -6,6 +6,7 @@
 #include "DsDriverGl.h"
 #include "DsView3dCdc.h"
 #include "GlTestFixture.h"
+#include "TestResets.h"
 
 namespace vyrtest {
 
@@ -14,12 +15,12 @@ protected:
     void SetUp() override
     {
         GlTest::SetUp();
-        CDsDriverGl::ResetForTests();
+        VYR_RESET_FOR_TESTS(CDsDriverGl::ResetForTests);
     }
     void TearDown() override
     {
         CDsView3dCdc::sCurrentView = nullptr;
-        CDsDriverGl::ResetForTests();
+        VYR_RESET_FOR_TESTS(CDsDriverGl::ResetForTests);
         GlTest::TearDown();
     }
 };

@@ -8,6 +8,7 @@
 #include "DsView3dCdc.h"
 #include "GmPosition.h"
 #include "MemoryCanvas.h"
+#include "TestFiles.h"
 #include "ViewSetup.h"
 #include "VyrString.h"
 #include "view3d.h"
@@ -494,9 +495,9 @@ TEST_F(DsDriverCdcTest, ScalesSizeTheImageAndTheCamera) {
 
 TEST_F(DsDriverCdcTest, APickTestOutsidePickModeOnlyTraces) {
     const float points[4] = {1, 2, 3, 4};
-    testing::internal::CaptureStdout();
+    vyrtest::CaptureStdout();
     EXPECT_EQ(driver->pick_polyline_2d(2, points, 0), 0);
-    const std::string trace = testing::internal::GetCapturedStdout();
+    const std::string trace = vyrtest::GetCapturedStdout();
     EXPECT_EQ(trace, "driver_context::draw_polyline_2d 2 points: \t1 2\n\t3 4\n");
     view.pick_mode(1, 2, 3, 3, 3);
     EXPECT_EQ(driver->pick_polyline_2d(2, points, 0), 1);

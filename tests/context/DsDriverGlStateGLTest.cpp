@@ -6,6 +6,7 @@
 #include "DsItemPolyline3D.h"
 #include "DsPalette.h"
 #include "DsStylePalette.h"
+#include "TestResets.h"
 #include "ViewSetup.h"
 #include "VyrString.h"
 #include "rgb_color.h"
@@ -123,7 +124,7 @@ TEST_F(DsDriverGlStateGLTest, ListIdBlocksNeverOverlapListsInUse)
 
     // Names reserved by glGenLists count as in use as well: a block from 1 that would reach them
     // starts after them.
-    CDsDriverGl::ResetForTests();
+    VYR_RESET_FOR_TESTS(CDsDriverGl::ResetForTests);
     glDeleteLists(1, 4096);
     const GLuint reserved = glGenLists(3);
     ASSERT_NE(reserved, 0u);

@@ -3,6 +3,7 @@
 // false or null answers of everything that needs a context.
 #include "DsDriverGl.h"
 #include "DsTextureData.h"
+#include "TestResets.h"
 #include "VyrString.h"
 
 #include <afxwin.h>
@@ -15,8 +16,8 @@ namespace {
 
 class DsDriverGlTest : public ::testing::Test {
 protected:
-    void SetUp() override { CDsDriverGl::ResetForTests(); }
-    void TearDown() override { CDsDriverGl::ResetForTests(); }
+    void SetUp() override { VYR_RESET_FOR_TESTS(CDsDriverGl::ResetForTests); }
+    void TearDown() override { VYR_RESET_FOR_TESTS(CDsDriverGl::ResetForTests); }
 };
 
 PIXELFORMATDESCRIPTOR Format(int bits, int red, int redShift, int green, int greenShift, int blue, int blueShift)

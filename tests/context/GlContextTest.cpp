@@ -1,6 +1,7 @@
 // gl_context and gl_context_data without OpenGL: palettes of described formats, the off-screen
 // bitmap's life, copies of records, a fresh context, and the shared record's device context
 // given back at shutdown.
+#include "TestFiles.h"
 #include "TestGlContext.h"
 
 #include "SpaErrors.h"
@@ -112,9 +113,9 @@ TEST(GlContextTest, TheColourMapSelectsTheRecordsPaletteAndKillingTheRecordFrees
 
     DescribedRecord deep(CreateCompatibleDC(nullptr));
     deep.Describe(24, 8, 16, 8, 8, 8, 0);
-    testing::internal::CaptureStdout();
+    vyrtest::CaptureStdout();
     EXPECT_FALSE(deep.create_gl_colour_map());
-    const std::string printed = testing::internal::GetCapturedStdout();
+    const std::string printed = vyrtest::GetCapturedStdout();
     EXPECT_NE(printed.find("Cannot create palette\n"), std::string::npos);
     EXPECT_NE(printed.find("Cannot select palette 0\n"), std::string::npos);
     DeleteDC(deep.get_DC());

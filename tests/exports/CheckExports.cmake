@@ -3,7 +3,9 @@
 #    behind the stand-ins);
 #  - every exported name (but the standard library's template instantiations) is declared in a
 #    public header: the class or namespace it belongs to and its own name both appear there, so
-#    an internal helper that lost its hidden visibility shows up.
+#    an internal helper that lost its hidden visibility shows up;
+#  - no exported name ends in "ForTests": resets for tests stay hidden and reach the test programs
+#    only through vyrwin_testresets.h, and no library defines the test programs' end of it.
 # Run as: cmake -DNM=<nm> -DSOURCE_DIR=<source tree> -DLIBRARIES=<lib>|<lib>... -P CheckExports.cmake
 
 string(REPLACE "|" ";" libraries "${LIBRARIES}")
@@ -73,6 +75,10 @@ foreach(library ${libraries})
     endif()
     list(GET parts 0 first)
     list(GET parts -1 last)
+    if(last MATCHES "ForTests$" OR base STREQUAL "VyrRegisterTestReset")
+      string(APPEND failures "\n  ${library_name}: exports ${name}, an entry point for tests")
+      continue()
+    endif()
     foreach(part ${first} ${last})
       string(REGEX REPLACE "^~" "" part "${part}")
       if(part MATCHES "^operator" OR part STREQUAL "")

@@ -14,6 +14,7 @@
 #include "DsScene.h"
 #include "DsStylePalette.h"
 #include "DsView3dCdc.h"
+#include "TestResets.h"
 
 namespace vyrtest {
 
@@ -25,13 +26,13 @@ public:
     }
     ~DisplayStateGuard()
     {
-        CDsLineAttribStorage::ResetForTests();
+        VYR_RESET_FOR_TESTS(CDsLineAttribStorage::ResetForTests);
         CDsView3dCdc::StResetPlotMode();
         CDsPlotPallete::StDeletePlotPallete();
-        CDsManager::GetInstance()->ResetDisplayStateForTests();
+        VYR_RESET_FOR_TESTS(CDsManager::ResetDisplayStateForTests);
         CDsStylePalette::StDeactivate(nullptr);
         CDsDriverGl::StSetActiveVertexColorPalette(nullptr);
-        CDsLineAttrMap::ResetForTests();
+        VYR_RESET_FOR_TESTS(CDsLineAttrMap::ResetForTests);
         CVyrString noName;
         CDsNFontStorage::StSetDefaultFontName(noName);
         for (int i = 0; i < kSceneSets; ++i) CDsScene::SetSpecialAttrs(i, sceneSets_[i]);

@@ -8,6 +8,7 @@
 #include "DsColorStorage.h"
 #include "DsHideLevel.h"
 #include "DsLineAttrMap.h"
+#include "TestResets.h"
 #include "VyrObjectId.h"
 #include "VyrObjectPath.h"
 #include "VyrPdmServer.h"
@@ -82,16 +83,16 @@ class DsAttrInterfaceTest : public ::testing::Test {
 protected:
     DsAttrInterfaceTest()
     {
-        CDsLineAttrMap::ResetForTests();
-        CVyrPdmServer::ResetForTests();
+        VYR_RESET_FOR_TESTS(CDsLineAttrMap::ResetForTests);
+        VYR_RESET_FOR_TESTS(CVyrPdmServer::ResetForTests);
         CDsLineAttrMap::AddInterface(L"Modeler", &modeler_);
         CVyrPdmServer::StInstance()->OpenDocument(CVyrRunTimeDocId(3), L"Modeler");
         CVyrPdmServer::StInstance()->OpenDocument(CVyrRunTimeDocId(4), L"Drafting");
     }
     ~DsAttrInterfaceTest() override
     {
-        CDsLineAttrMap::ResetForTests();
-        CVyrPdmServer::ResetForTests();
+        VYR_RESET_FOR_TESTS(CDsLineAttrMap::ResetForTests);
+        VYR_RESET_FOR_TESTS(CVyrPdmServer::ResetForTests);
         NSDsActiveAttService::SetColorFun(nullptr);
     }
 

@@ -1,6 +1,7 @@
 // The registry of the line-attribute interfaces of the document types.
 #include "DsCoreLineAttributesInt.h"
 #include "DsLineAttrMap.h"
+#include "TestResets.h"
 #include "VyrObjectId.h"
 #include "VyrPdmServer.h"
 #include "VyrRunTimeDocId.h"
@@ -49,8 +50,8 @@ class DsLineAttrMapTest : public ::testing::Test {
 protected:
     void TearDown() override
     {
-        CDsLineAttrMap::ResetForTests();
-        CVyrPdmServer::ResetForTests();
+        VYR_RESET_FOR_TESTS(CDsLineAttrMap::ResetForTests);
+        VYR_RESET_FOR_TESTS(CVyrPdmServer::ResetForTests);
     }
 
     static bool Open(int document, const wchar_t* type)

@@ -6,6 +6,7 @@
 #include "DsLineAttribManager.h"
 #include "DsLineAttribStorage.h"
 #include "DsManager.h"
+#include "TestResets.h"
 #include "VyrRgbColor.h"
 
 #include <gtest/gtest.h>
@@ -22,8 +23,8 @@ public:
 
 class DsLineAttribManagerTest : public vyrtest::PreferencesTest {
 protected:
-    DsLineAttribManagerTest() { CDsLineAttribManager::ResetForTests(); }
-    ~DsLineAttribManagerTest() override { CDsLineAttribManager::ResetForTests(); }
+    DsLineAttribManagerTest() { VYR_RESET_FOR_TESTS(CDsLineAttribManager::ResetForTests); }
+    ~DsLineAttribManagerTest() override { VYR_RESET_FOR_TESTS(CDsLineAttribManager::ResetForTests); }
 
     static Color Special(int set) { return CDsLineAttribStorage::StGetSpecialAttributes(EAttribSetIndex(set))->GetColor(); }
     static Color DefaultColor()

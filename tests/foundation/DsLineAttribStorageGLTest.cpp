@@ -5,6 +5,7 @@
 #include "DsDriverGl.h"
 #include "DsLineAttribStorage.h"
 #include "GlTestFixture.h"
+#include "TestResets.h"
 #include "view3d.h"
 
 #include <GL/gl.h>
@@ -29,7 +30,7 @@ protected:
     }
     void TearDown() override
     {
-        CDsDriverGl::ResetForTests();
+        VYR_RESET_FOR_TESTS(CDsDriverGl::ResetForTests);
         vyrtest::GlTest::TearDown();
     }
 

@@ -9,6 +9,7 @@
 #include "DsTextureData.h"
 #include "DsView3dCdc.h"
 #include "GlTestFixture.h"
+#include "TestResets.h"
 #include "ViewSetup.h"
 
 #include <GL/gl.h>
@@ -35,7 +36,7 @@ protected:
     {
         CDsManager::GetInstance()->RemoveAllTextures(&view_);
         CDsView3dCdc::sCurrentView = nullptr;
-        CDsDriverGl::ResetForTests();
+        VYR_RESET_FOR_TESTS(CDsDriverGl::ResetForTests);
         vyrtest::GlTest::TearDown();
     }
 

@@ -9,6 +9,7 @@
 #include "ScopedEnv.h"
 #include "ScratchRegistry.h"
 #include "TestFiles.h"
+#include "TestResets.h"
 #include "VyrRegistry.h"
 #include "VyrString.h"
 
@@ -29,14 +30,14 @@ protected:
     void SetUp() override
     {
         vyrtest::GlTest::SetUp();
-        CDsOpenGlSetup::ResetForTests();
+        VYR_RESET_FOR_TESTS(CDsOpenGlSetup::ResetForTests);
         CVyrString card;
         ASSERT_TRUE(CDsOpenGlSetup::GetGlDriverString(card));
         card_ = std::string(card.GetMultiByte());
     }
     void TearDown() override
     {
-        CDsOpenGlSetup::ResetForTests();
+        VYR_RESET_FOR_TESTS(CDsOpenGlSetup::ResetForTests);
         vyrtest::GlTest::TearDown();
     }
 
@@ -79,17 +80,17 @@ TEST_F(DsOpenGlSetupGLTest, OnlyTheCardsOwnSectionCounts)
     EXPECT_EQ(CDsOpenGlSetup::StGetFlags(), CDsOpenGlSetup::kRasterShiftX1);
 
     // The flag after the card's empty line belongs to another section.
-    CDsOpenGlSetup::ResetForTests();
+    VYR_RESET_FOR_TESTS(CDsOpenGlSetup::ResetForTests);
     WriteSetup(card_ + "\nSOMETHING_ELSE\n\nNext Card\n" + kShift + "\n");
     EXPECT_EQ(CDsOpenGlSetup::StGetFlags(), 0u);
 
     // A section at the end without an empty line is read to the end of the file.
-    CDsOpenGlSetup::ResetForTests();
+    VYR_RESET_FOR_TESTS(CDsOpenGlSetup::ResetForTests);
     WriteSetup("Other Card\n\n" + card_ + "\n" + kShift);
     EXPECT_EQ(CDsOpenGlSetup::StGetFlags(), CDsOpenGlSetup::kRasterShiftX1);
 
     // Another card only: nothing.
-    CDsOpenGlSetup::ResetForTests();
+    VYR_RESET_FOR_TESTS(CDsOpenGlSetup::ResetForTests);
     WriteSetup("Other Vendor Other Card\n" + std::string(kShift) + "\n");
     EXPECT_EQ(CDsOpenGlSetup::StGetFlags(), 0u);
 }
@@ -109,21 +110,21 @@ TEST_F(DsOpenGlSetupGLTest, TheFileIsLookedForOncePerLoadOnceTheCardIsKnown)
 
     // No installation root, or no file, when the card is first known: no flags for this load of
     // the core, and the registry and the file are not asked again at every request.
-    CDsOpenGlSetup::ResetForTests();
+    VYR_RESET_FOR_TESTS(CDsOpenGlSetup::ResetForTests);
     vyrtest::ScratchRegistry empty;  // no "RootCad"
     EXPECT_EQ(CDsOpenGlSetup::StGetFlags(), 0u);
     SetRoot(registry_.Dir());
     WriteSetup(card_ + "\n" + kShift + "\n");
     EXPECT_EQ(CDsOpenGlSetup::StGetFlags(), 0u);
 
-    CDsOpenGlSetup::ResetForTests();
+    VYR_RESET_FOR_TESTS(CDsOpenGlSetup::ResetForTests);
     SetRoot(registry_.Dir() + "/elsewhere");
     EXPECT_EQ(CDsOpenGlSetup::StGetFlags(), 0u);
     SetRoot(registry_.Dir());
     EXPECT_EQ(CDsOpenGlSetup::StGetFlags(), 0u);
 
     // The next load reads the file as it is then.
-    CDsOpenGlSetup::ResetForTests();
+    VYR_RESET_FOR_TESTS(CDsOpenGlSetup::ResetForTests);
     EXPECT_EQ(CDsOpenGlSetup::StGetFlags(), CDsOpenGlSetup::kRasterShiftX1);
 }
 
@@ -146,7 +147,7 @@ TEST_F(DsOpenGlSetupGLTest, RasterShiftMovesAColourBufferCopyHalfAPixelLeft)
     // the origin: a conforming driver puts every copied column one pixel to the left.
     SetRoot();
     WriteSetup(card_ + "\n" + kShift + "\n");
-    CDsOpenGlSetup::ResetForTests();
+    VYR_RESET_FOR_TESTS(CDsOpenGlSetup::ResetForTests);
     vyrtest::Clear(Rgb{0, 0, 0});
     ASSERT_TRUE(CDsDriverGl::CopyColorBuffer(true));
     EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 99, 50), Rgb{255, 0, 0}));

@@ -10,6 +10,7 @@
 #include "DsManager.h"
 #include "DsPreferencesServices.h"
 #include "DsScene.h"
+#include "TestResets.h"
 #include "VyrRgbColor.h"
 #include "view3d.h"
 
@@ -107,7 +108,7 @@ TEST_F(DsPreferencesServicesTest, ColourPreferencesReachTheSpecialSetsOfBothFami
 TEST_F(DsPreferencesServicesTest, TheManagersSceneSetsHoldTheColourPreferences)
 {
     // The defaults first.
-    manager_->ResetSpecialAttributesForTests();
+    VYR_RESET_FOR_TESTS(CDsManager::ResetSpecialAttributesForTests);
     EXPECT_EQ(SceneColor(4), Color(0, 255, 0));
     EXPECT_EQ(SceneColor(3), Color(0, 191, 94));
     EXPECT_EQ(SceneColor(11), Color(0, 191, 94));
@@ -118,7 +119,7 @@ TEST_F(DsPreferencesServicesTest, TheManagersSceneSetsHoldTheColourPreferences)
     General(L"Highlight_Select_Color", CVyrRgbColor(77, 88, 99));
     CDsScene::SetSpecialAttrs(0, CDsAttributes());
     CDsScene::SetSpecialAttrs(1, CDsAttributes());
-    manager_->ResetSpecialAttributesForTests();
+    VYR_RESET_FOR_TESTS(CDsManager::ResetSpecialAttributesForTests);
 
     EXPECT_EQ(SceneColor(4), Color(11, 22, 33));
     EXPECT_EQ(SceneColor(3), Color(44, 55, 66));
@@ -438,7 +439,7 @@ TEST_F(DsPreferencesServicesTest, MalformedPreferenceFilesKeepEveryDefaultAndAre
     };
     for (const std::string& bytes : files) {
         std::ofstream(prefsFile_, std::ios::binary | std::ios::trunc) << bytes;
-        CVyrPrefManager::ResetForTests();
+        VYR_RESET_FOR_TESTS(CVyrPrefManager::ResetForTests);
         const FileState before = PreferenceFile();
         const Color scene4 = SceneColor(4);
         manager_->SetUcsSize(10);

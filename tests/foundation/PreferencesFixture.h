@@ -11,6 +11,7 @@
 #include "DsOpenGlSetup.h"
 #include "ScopedEnv.h"
 #include "TestFiles.h"
+#include "TestResets.h"
 #include "VyrPrefManager.h"
 
 #include <gtest/gtest.h>
@@ -27,16 +28,16 @@ class PreferencesTest : public ::testing::Test {
 protected:
     PreferencesTest()
     {
-        CVyrPrefManager::ResetForTests();
-        CDsOpenGlSetup::ResetForTests();
+        VYR_RESET_FOR_TESTS(CVyrPrefManager::ResetForTests);
+        VYR_RESET_FOR_TESTS(CDsOpenGlSetup::ResetForTests);
         for (int i = 0; i < CDsManager::kFlagCount; ++i) flags_[i] = CDsManager::GetInstance()->GetFlag(i);
     }
     ~PreferencesTest() override
     {
         for (int i = 0; i < CDsManager::kFlagCount; ++i) CDsManager::GetInstance()->SetFlag(i, flags_[i]);
         CDsGeometryComputer::FlushWarnings();
-        CDsOpenGlSetup::ResetForTests();
-        CVyrPrefManager::ResetForTests();
+        VYR_RESET_FOR_TESTS(CDsOpenGlSetup::ResetForTests);
+        VYR_RESET_FOR_TESTS(CVyrPrefManager::ResetForTests);
     }
 
     static CVyrPrefManager* Prefs() { return CVyrPrefManager::GetInstance(); }

@@ -6,6 +6,7 @@
 #include "VyrPrefManager.h"
 
 #include "FuzzSupport.h"
+#include "TestResets.h"
 
 #include "vyrwin_codec.h"
 
@@ -86,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     vyrfuzz::EmptyFolder(dir);
     if (!vyrfuzz::WriteWholeFile(path, data, size)) std::abort();
     const std::string input(reinterpret_cast<const char*>(data), size);
-    CVyrPrefManager::ResetForTests();
+    VYR_RESET_FOR_TESTS(CVyrPrefManager::ResetForTests);
     CVyrPrefManager* prefs = CVyrPrefManager::GetInstance();
 
     const std::vector<std::pair<CVyrString, CVyrString>> items = Items(input);
@@ -102,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (name.rfind("preferences.corrupt-", 0) == 0 && ReadAll(dir + "/" + name) != input)
             vyrfuzz::Fail("the file kept aside is not the file as it was");
 
-    CVyrPrefManager::ResetForTests();  // as a new process reads it
+    VYR_RESET_FOR_TESTS(CVyrPrefManager::ResetForTests);  // as a new process reads it
     int probe = 0;
     if (!prefs->GetValue(0, L"VyrFuzzProbe", L"Written", probe) || probe != 7)
         vyrfuzz::Fail("the added preference does not read back");

@@ -1,5 +1,6 @@
 // The document layers: open documents and their types, per-document texts and integers that
 // live and die with the document, and the change marks of writes.
+#include "TestResets.h"
 #include "VyrPdmClntLayer.h"
 #include "VyrPdmServer.h"
 #include "VyrPrefManager.h"
@@ -18,9 +19,9 @@ protected:
     PdmTest() { Reset(); }
     ~PdmTest() override { Reset(); }
     static void Reset() {
-        CVyrPdmServer::ResetForTests();
-        CVyrPdmClntLayer::ResetForTests();
-        CVyrPrefManager::ResetForTests();
+        VYR_RESET_FOR_TESTS(CVyrPdmServer::ResetForTests);
+        VYR_RESET_FOR_TESTS(CVyrPdmClntLayer::ResetForTests);
+        VYR_RESET_FOR_TESTS(CVyrPrefManager::ResetForTests);
     }
 
     CVyrPdmServer* server_ = CVyrPdmServer::StInstance();

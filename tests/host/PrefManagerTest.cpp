@@ -1,6 +1,7 @@
 // The preference store: values by document, group and key and by type, absent preferences that
 // leave the reader's default, a file that another process sees and writes, and faulty files that
 // keep the defaults, warn once and lose nothing.
+#include "TestResets.h"
 #include "VyrPrefManager.h"
 
 #include "ScopedEnv.h"
@@ -80,8 +81,8 @@ int RunProbe(const std::vector<std::string>& args) {
 // A preference file of its own for each test, and the manager as a fresh process has it.
 class PrefManagerTest : public ::testing::Test {
 protected:
-    PrefManagerTest() { CVyrPrefManager::ResetForTests(); }
-    ~PrefManagerTest() override { CVyrPrefManager::ResetForTests(); }
+    PrefManagerTest() { VYR_RESET_FOR_TESTS(CVyrPrefManager::ResetForTests); }
+    ~PrefManagerTest() override { VYR_RESET_FOR_TESTS(CVyrPrefManager::ResetForTests); }
 
     std::string dir_ = vyrtest::ScratchDir();
     std::string file_ = dir_ + "/ZorbelanE.prf";
@@ -136,7 +137,7 @@ TEST_F(PrefManagerTest, EveryTypeRoundTripsThroughTheFile) {
     EXPECT_NE(bytes.find("ShaderActive = BOOL true\n"), std::string::npos) << bytes;
 
     // As a new process reads them.
-    CVyrPrefManager::ResetForTests();
+    VYR_RESET_FOR_TESTS(CVyrPrefManager::ResetForTests);
     int number = 0;
     double real = 0;
     bool flag = false;
@@ -268,7 +269,7 @@ TEST_F(PrefManagerTest, ConcurrentWritersOfTwoProcessesLoseNothing) {
     for (int i = 0; i < 40; ++i)
         ASSERT_TRUE(prefs_->AddPreference(0, kGeneral, CVyrString(std::to_string(i).c_str()) + L"Here", CVyrPreference(i)));
     other.join();
-    CVyrPrefManager::ResetForTests();
+    VYR_RESET_FOR_TESTS(CVyrPrefManager::ResetForTests);
     for (int i = 0; i < 40; ++i) {
         int value = -1;
         EXPECT_TRUE(prefs_->GetValue(0, kGeneral, CVyrString(std::to_string(i).c_str()) + L"Here", value));
@@ -309,7 +310,7 @@ TEST_F(PrefManagerTest, FaultyLinesKeepTheirDefaultsWithOneWarningAndAreKeptAsid
                                  "Max_Grid_Lines_Data = INT 64\n";
     WriteFile(file_, original);
 
-    testing::internal::CaptureStderr();
+    vyrtest::CaptureStderr();
     int number = 0;
     bool flag = true;
     double real = 0;
@@ -329,7 +330,7 @@ TEST_F(PrefManagerTest, FaultyLinesKeepTheirDefaultsWithOneWarningAndAreKeptAsid
     EXPECT_EQ(real, 0.001);
     EXPECT_TRUE(prefs_->GetValue(0, kPart, L"Max_Grid_Lines_Data", number));
     EXPECT_EQ(number, 64);
-    const std::string warnings = testing::internal::GetCapturedStderr();
+    const std::string warnings = vyrtest::GetCapturedStderr();
     EXPECT_EQ(Lines(warnings), 1) << warnings;
     EXPECT_NE(warnings.find(file_), std::string::npos) << warnings;
     EXPECT_NE(warnings.find("8 lines ignored"), std::string::npos) << warnings;
@@ -338,21 +339,21 @@ TEST_F(PrefManagerTest, FaultyLinesKeepTheirDefaultsWithOneWarningAndAreKeptAsid
     EXPECT_EQ(FilesIn(dir_).size(), 1u);
 
     // The first write keeps the file aside whole and carries its good values over.
-    testing::internal::CaptureStderr();
+    vyrtest::CaptureStderr();
     ASSERT_TRUE(prefs_->AddPreference(0, kGeneral, L"ShaderActive", CVyrPreference(true)));
-    EXPECT_EQ(Lines(testing::internal::GetCapturedStderr()), 1);
+    EXPECT_EQ(Lines(vyrtest::GetCapturedStderr()), 1);
     const std::vector<std::string> aside = FilesStartingWith(dir_, "ZorbelanE.prf.corrupt-");
     ASSERT_EQ(aside.size(), 1u);
     EXPECT_EQ(vyrtest::ReadFileBytes(dir_ + "/" + aside[0]), original);
-    CVyrPrefManager::ResetForTests();
-    testing::internal::CaptureStderr();
+    VYR_RESET_FOR_TESTS(CVyrPrefManager::ResetForTests);
+    vyrtest::CaptureStderr();
     EXPECT_TRUE(prefs_->GetValue(0, kGeneral, L"ShaderActive", flag));
     EXPECT_TRUE(flag);
     EXPECT_TRUE(prefs_->GetValue(0, kGeneral, L"UcsSize", number));
     EXPECT_EQ(number, 2);
     EXPECT_TRUE(prefs_->GetValue(0, kPart, L"Max_Grid_Lines_Data", number));
     EXPECT_EQ(number, 64);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");  // the new file is clean
+    EXPECT_EQ(vyrtest::GetCapturedStderr(), "");  // the new file is clean
 }
 
 TEST_F(PrefManagerTest, ANumberTakesOneSignAndTwoSignsMakeAFaultyLine) {
@@ -394,13 +395,13 @@ TEST_F(PrefManagerTest, AFileThatIsNoPreferenceFileReadsEmptyAndIsKeptAsideWhenW
     std::string garbage;
     for (int i = 0; i < 3000; ++i) garbage += char((i * 131 + 7) & 0xFF);
     WriteFile(file_, garbage);
-    testing::internal::CaptureStderr();
+    vyrtest::CaptureStderr();
     int number = 10;
     EXPECT_FALSE(prefs_->GetValue(0, kGeneral, L"UcsSize", number));
     EXPECT_FALSE(prefs_->GetValue(0, kGeneral, L"UcsSize", number));
     EXPECT_EQ(number, 10);
     EXPECT_FALSE(prefs_->SetValue(0, kGeneral, L"UcsSize", 3));  // still absent: nothing written
-    const std::string warnings = testing::internal::GetCapturedStderr();
+    const std::string warnings = vyrtest::GetCapturedStderr();
     EXPECT_EQ(Lines(warnings), 1) << warnings;
     EXPECT_NE(warnings.find("no preference file"), std::string::npos) << warnings;
     EXPECT_EQ(vyrtest::ReadFileBytes(file_), garbage);
@@ -417,10 +418,10 @@ TEST_F(PrefManagerTest, AnOversizedFileIsNotReadAndIsKeptAsideWhenWritten) {
     std::string big = "VYR-PREFERENCES 1\n[General]\nUcsSize = INT 2\n";
     big += std::string(5 << 20, ';');
     WriteFile(file_, big);
-    testing::internal::CaptureStderr();
+    vyrtest::CaptureStderr();
     EXPECT_FALSE(prefs_->IsPresent(0, kGeneral, L"UcsSize"));
     EXPECT_FALSE(prefs_->IsPresent(0, kGeneral, L"UcsSize"));
-    EXPECT_EQ(Lines(testing::internal::GetCapturedStderr()), 1);
+    EXPECT_EQ(Lines(vyrtest::GetCapturedStderr()), 1);
     ASSERT_TRUE(prefs_->AddPreference(0, kGeneral, L"ShaderActive", CVyrPreference(false)));
     EXPECT_EQ(FilesStartingWith(dir_, "ZorbelanE.prf.corrupt-").size(), 1u);
     EXPECT_TRUE(prefs_->IsPresent(0, kGeneral, L"ShaderActive"));
@@ -431,12 +432,12 @@ TEST(PrefLocationTest, WithoutTheVariableTheFileLivesInTheConfigFolder) {
     vyrtest::ScopedEnv file("VYR_PREFERENCES_FILE", nullptr);
     vyrtest::ScopedEnv config("XDG_CONFIG_HOME", nullptr);
     vyrtest::ScopedEnv homeVariable("HOME", home.c_str());
-    CVyrPrefManager::ResetForTests();
+    VYR_RESET_FOR_TESTS(CVyrPrefManager::ResetForTests);
     EXPECT_EQ(CVyrPrefManager::GetStorePath(), CVyrString((home + "/.config/vyr-display/ZorbelanE.prf").c_str()));
     ASSERT_TRUE(CVyrPrefManager::GetInstance()->AddPreference(0, kGeneral, L"UcsSize", CVyrPreference(1)));
     EXPECT_NE(vyrtest::ReadFileBytes(home + "/.config/vyr-display/ZorbelanE.prf").find("UcsSize = INT 1"),
               std::string::npos);
-    CVyrPrefManager::ResetForTests();
+    VYR_RESET_FOR_TESTS(CVyrPrefManager::ResetForTests);
 }
 
 }  // namespace

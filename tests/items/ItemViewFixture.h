@@ -9,6 +9,7 @@
 #include "DsLineAttribStorage.h"
 #include "DsView3dCdc.h"
 #include "GlTestFixture.h"
+#include "TestResets.h"
 #include "ViewSetup.h"
 
 #include "../context/ViewStaticsGuard.h"
@@ -29,7 +30,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(DisplayAvailable());
-        CDsDriverGl::ResetForTests();
+        VYR_RESET_FOR_TESTS(CDsDriverGl::ResetForTests);
         forcedPen_ = CDsLineAttribStorage::StGetForceVisibilityMode();
         view_ = ViewOn(window_, context_, kSize, kSize);
         ViewSetup().Pixels(kSize, kSize).Eye(SPAposition(0, 0, 50)).Field(25, 25).Clip(1, 100).ApplyTo(*view_);
@@ -45,7 +46,7 @@ protected:
         CDsLineAttribStorage::StSetForceVisibilityMode(forcedPen_);
         view_.reset();
         wglMakeCurrent(nullptr, nullptr);
-        CDsDriverGl::ResetForTests();
+        VYR_RESET_FOR_TESTS(CDsDriverGl::ResetForTests);
     }
 
     // The back buffer, RGB from the bottom row up.

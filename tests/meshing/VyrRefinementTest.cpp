@@ -7,6 +7,7 @@
 #include "MeshingFixture.h"
 #include "ScopedEnv.h"
 #include "TestFiles.h"
+#include "TestResets.h"
 
 #include <string>
 
@@ -99,8 +100,8 @@ TEST_F(VyrCurrentRefinementTest, WithoutAViewTheCurrentRefinementFallsBackToTheD
 // Preferences in a file of the test's own.
 class VyrRefinementPreferencesTest : public vyrtest::MeshingTest {
 protected:
-    VyrRefinementPreferencesTest() { CVyrPrefManager::ResetForTests(); }
-    ~VyrRefinementPreferencesTest() override { CVyrPrefManager::ResetForTests(); }
+    VyrRefinementPreferencesTest() { VYR_RESET_FOR_TESTS(CVyrPrefManager::ResetForTests); }
+    ~VyrRefinementPreferencesTest() override { VYR_RESET_FOR_TESTS(CVyrPrefManager::ResetForTests); }
 
     std::string dir_ = vyrtest::ScratchDir();
     std::string file_ = dir_ + "/ZorbelanE.prf";

@@ -40,12 +40,12 @@ TEST(EncodingTest, NarrowStringsDecodeToOneCodePoint) {
 }
 
 TEST(EncodingTest, TraceWritesUtf8) {
-    testing::internal::CaptureStderr();
+    vyrtest::CaptureStderr();
     AfxTraceText(kFromUtf16);
     AfxTraceText(L"a\U0001F600b");
     const wchar_t lone[] = {0xDE00, 0};
     AfxTraceText(lone);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), std::string(kUtf8) + kUtf8 + "\xEF\xBF\xBD");
+    EXPECT_EQ(vyrtest::GetCapturedStderr(), std::string(kUtf8) + kUtf8 + "\xEF\xBF\xBD");
 }
 
 TEST(EncodingTest, TextFilesAndFileNamesAreUtf8) {

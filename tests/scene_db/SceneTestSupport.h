@@ -7,6 +7,7 @@
 #include "DsPartStorage.h"
 #include "DsScene.h"
 #include "SpaValues.h"
+#include "TestResets.h"
 #include "VyrObjectPath.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +22,7 @@ class CSceneDbTest : public ::testing::Test {
 protected:
     ~CSceneDbTest() override
     {
-        EXPECT_TRUE(CDsPartStorage::ResetForTests()) << "a scene or a walk functor outlived its test";
+        EXPECT_TRUE(VYR_RESET_FOR_TESTS(CDsPartStorage::ResetForTests)) << "a scene or a walk functor outlived its test";
     }
 };
 

@@ -1,6 +1,7 @@
 // The part store: adding, finding and removing items, item information, ownership of geometry
 // and bad input.
 #include "SceneTestSupport.h"
+#include "TestResets.h"
 
 #include <gtest/gtest.h>
 
@@ -233,12 +234,12 @@ TEST_F(StoreResetTest, AResetLeavesNothingOfEarlierTestsAndWaitsForLiveScenes)
                                      nullptr, nullptr, nullptr, true));
         storage->SetDefaultMaterial(0.1f, 0.2f, 0.3f, 40.0f, 0.05f);
         CDsScene::SetSpecialAttrs(eAttribSetHighlight, red);
-        EXPECT_FALSE(CDsPartStorage::ResetForTests());  // the scene still points into the store
+        EXPECT_FALSE(VYR_RESET_FOR_TESTS(CDsPartStorage::ResetForTests));  // the scene still points into the store
         EXPECT_NE(storage->GetPart(3), nullptr);
         EXPECT_EQ(CDsScene::GetSpecialAttrs(eAttribSetHighlight), red);
     }
     CTestGeometry::sDeleted = 0;
-    ASSERT_TRUE(CDsPartStorage::ResetForTests());
+    ASSERT_TRUE(VYR_RESET_FOR_TESTS(CDsPartStorage::ResetForTests));
     EXPECT_EQ(storage->GetPart(3), nullptr);
     EXPECT_EQ(CTestGeometry::sDeleted, 1);  // the model's item went with its geometry
     float m[5];
@@ -250,7 +251,7 @@ TEST_F(StoreResetTest, AResetLeavesNothingOfEarlierTestsAndWaitsForLiveScenes)
 
     CDsScene again(3);
     EXPECT_TRUE(storage->GetPart(3)->GetItems().empty());
-    EXPECT_FALSE(CDsPartStorage::ResetForTests());
+    EXPECT_FALSE(VYR_RESET_FOR_TESTS(CDsPartStorage::ResetForTests));
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 // CVyrLangResourceManager: resource modules by name.
+#include "TestResets.h"
 #include "VyrLangResourceManager.h"
 
 #include <gtest/gtest.h>
@@ -11,10 +12,10 @@ int sAnchor;  // an address inside this executable
 // has and takes its module registration back.
 class LangResourceManagerTest : public ::testing::Test {
 protected:
-    void SetUp() override { CVyrLangResourceManager::ResetForTests(); }
+    void SetUp() override { VYR_RESET_FOR_TESTS(CVyrLangResourceManager::ResetForTests); }
     void TearDown() override {
         VyrUnregisterModule(VyrModuleFromAddress(&sAnchor));
-        CVyrLangResourceManager::ResetForTests();
+        VYR_RESET_FOR_TESTS(CVyrLangResourceManager::ResetForTests);
     }
 };
 

@@ -1,6 +1,8 @@
 // Message boxes, window messages, modules and string tables of the Windows stand-in.
 #include <windows.h>
 
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,11 +13,11 @@ int sAnchor;  // an address inside this executable
 
 TEST(ModuleTest, MessageBoxesAreRecordedAndNeverWait) {
     VyrClearMessageBoxes();
-    testing::internal::CaptureStderr();
+    vyrtest::CaptureStderr();
     EXPECT_EQ(MessageBoxW(nullptr, L"Cannot open the lights file", L"Display", MB_OK | MB_ICONERROR), IDOK);
     EXPECT_EQ(MessageBoxW(nullptr, L"Save?", nullptr, MB_YESNO | MB_DEFBUTTON2), IDNO);
     EXPECT_EQ(MessageBoxW(nullptr, nullptr, nullptr, MB_YESNOCANCEL), IDYES);
-    std::string err = testing::internal::GetCapturedStderr();
+    std::string err = vyrtest::GetCapturedStderr();
     EXPECT_NE(err.find("Display: Cannot open the lights file"), std::string::npos);
     ASSERT_EQ(VyrGetMessageBoxCount(), 3u);
     EXPECT_STREQ(VyrGetMessageBoxText(0), L"Cannot open the lights file");
@@ -28,9 +30,9 @@ TEST(ModuleTest, MessageBoxTextReachesStandardErrorAsUtf8) {
     VyrClearMessageBoxes();
     const wchar_t fromUtf16[] = {L'o', L'k', L' ', 0xD83D, 0xDE00, 0};
     const wchar_t lone[] = {0xD83D, L'!', 0};
-    testing::internal::CaptureStderr();
+    vyrtest::CaptureStderr();
     MessageBoxW(nullptr, fromUtf16, lone, MB_OK);
-    const std::string err = testing::internal::GetCapturedStderr();
+    const std::string err = vyrtest::GetCapturedStderr();
     EXPECT_NE(err.find("\xEF\xBF\xBD!: ok \xF0\x9F\x98\x80\n"), std::string::npos) << err;
     // The record keeps the characters as given.
     EXPECT_EQ(std::wstring(VyrGetMessageBoxText(0)), std::wstring(fromUtf16));

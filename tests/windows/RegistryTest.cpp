@@ -379,10 +379,10 @@ TEST_F(RegistryTest, CorruptStoreIsKeptAsideAndTheRegistryGoesOn) {
     const std::string garbage = "this is not a registry\n\x01\x02\xff";
     WriteFile(file_, garbage);
 
-    testing::internal::CaptureStderr();
+    vyrtest::CaptureStderr();
     HKEY key = nullptr;
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software", 0, KEY_READ, &key));
-    const std::string report = testing::internal::GetCapturedStderr();
+    const std::string report = vyrtest::GetCapturedStderr();
     EXPECT_EQ(1, std::count(report.begin(), report.end(), '\n')) << report;
     EXPECT_NE(std::string::npos, report.find(file_)) << report;
 
@@ -403,9 +403,9 @@ TEST_F(RegistryTest, CorruptStoreIsKeptAsideAndTheRegistryGoesOn) {
 
     // A store that turns corrupt again is found by a write, and kept under a second name.
     WriteFile(file_, "VYR-REGISTRY 1\n[HKEY_NOWHERE\\x]\n");
-    testing::internal::CaptureStderr();
+    vyrtest::CaptureStderr();
     EXPECT_EQ(ERROR_SUCCESS, Set(HKEY_LOCAL_MACHINE, L"Root", REG_DWORD, PodBytes<DWORD>(2)));
-    testing::internal::GetCapturedStderr();
+    vyrtest::GetCapturedStderr();
     EXPECT_EQ(PodBytes<DWORD>(2), Get(HKEY_LOCAL_MACHINE, L"Root"));
     int asides = 0;
     for (const std::string& name : FilesIn(dir_))
@@ -447,10 +447,10 @@ TEST_F(RegistryTest, AStoreNamingAFarTooDeepKeyIsCorruptNotACrash) {
                               deep + "]\n\"Deep\"=REG_DWORD:02 00 00 00\n";
     WriteFile(file_, store);
 
-    testing::internal::CaptureStderr();
+    vyrtest::CaptureStderr();
     HKEY key = nullptr;
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software", 0, KEY_READ, &key));
-    const std::string report = testing::internal::GetCapturedStderr();
+    const std::string report = vyrtest::GetCapturedStderr();
     EXPECT_NE(std::string::npos, report.find("deeper than 512")) << report;
 
     std::string aside;
@@ -479,9 +479,9 @@ TEST_F(RegistryTest, WritesLeaveNoTemporaryFiles) {
     // leaves nothing behind.
     WriteFile(dir_ + "/plain", "x");
     registry_.Use(dir_ + "/plain/registry");
-    testing::internal::CaptureStderr();
+    vyrtest::CaptureStderr();
     EXPECT_EQ(ERROR_CANTWRITE, Set(HKEY_LOCAL_MACHINE, L"Lost", REG_DWORD, PodBytes<DWORD>(1)));
-    EXPECT_FALSE(testing::internal::GetCapturedStderr().empty());
+    EXPECT_FALSE(vyrtest::GetCapturedStderr().empty());
     EXPECT_EQ((std::set<std::string>{"plain", "registry", "registry.lock"}), FilesIn(dir_));
 }
 
@@ -559,9 +559,9 @@ TEST_F(RegistryTest, NamesFromUtf16AreStoredAsTheirCodePoints) {
     // Bytes that are not UTF-8 in a name make the file corrupt: it is kept aside whole rather
     // than read with names that would no longer match.
     WriteFile(file_, "VYR-REGISTRY 1\n[HKEY_LOCAL_MACHINE\\S]\n\"caf\xE9\"=REG_DWORD:01 00 00 00\n");
-    testing::internal::CaptureStderr();
+    vyrtest::CaptureStderr();
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"S", 0, KEY_READ, &key));
-    EXPECT_NE(std::string::npos, testing::internal::GetCapturedStderr().find("corrupt"));
+    EXPECT_NE(std::string::npos, vyrtest::GetCapturedStderr().find("corrupt"));
 }
 
 TEST_F(RegistryTest, AHandWrittenStoreIsRead) {

@@ -4,6 +4,7 @@
 #include "VyrHostApi.h"
 #include "VyrRunTimeDocId.h"
 #include "VyrString.h"
+#include <vyrwin_testresets.h>
 
 // Values that belong to one open document (the display state of its views, say), kept with the
 // document by section and key: a text or an integer under each key. Keys and sections are
@@ -57,7 +58,7 @@ public:
     void RemoveDocument(const CVyrRunTimeDocId& document);
 
     // For tests, which share one process: the built-in layer in use again, holding no data.
-    static void ResetForTests();
+    VYR_TEST_RESET static void ResetForTests();
 
 private:
     struct SData;

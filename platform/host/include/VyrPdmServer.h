@@ -5,6 +5,7 @@
 #include "VyrRunTimeDocId.h"
 
 #include <string>
+#include <vyrwin_testresets.h>
 
 // The documents the host has open, each under its run-time number with its type name ("Modeler",
 // "Assembly", "Drafting", "Sheet", "NC" or another name the host uses). The host opens and closes
@@ -27,7 +28,7 @@ public:
     std::wstring GetType(int document) const;
 
     // For tests, which share one process: closes every document.
-    static void ResetForTests();
+    VYR_TEST_RESET static void ResetForTests();
 
 private:
     CVyrPdmServer() = default;

@@ -5,6 +5,7 @@
 #include "VyrPreference.h"
 #include "VyrRgbColor.h"
 #include "VyrString.h"
+#include <vyrwin_testresets.h>
 
 // The preferences of the application and of its open documents. A preference is addressed by a
 // document number, a group (such as "General", "Part" or "Drafting") and a key; names are
@@ -98,7 +99,7 @@ public:
 
     // For tests, which share one process: no active document, no document preferences, and the
     // preference file read afresh at the next call.
-    static void ResetForTests();
+    VYR_TEST_RESET static void ResetForTests();
 
 private:
     CVyrPrefManager() = default;

@@ -124,3 +124,8 @@ void CVyrPdmClntLayer::ResetForTests() {
     sInstalled = nullptr;
     Instance()->m_data->documents.clear();
 }
+
+VYR_REGISTER_TEST_RESET(CVyrPdmClntLayer::ResetForTests, [] {
+    CVyrPdmClntLayer::ResetForTests();
+    return true;
+});

@@ -48,3 +48,8 @@ void CVyrPdmServer::ResetForTests() {
     for (const auto& entry : Documents()) open.push_back(entry.first);
     for (int number : open) StInstance()->CloseDocument(CVyrRunTimeDocId(number));
 }
+
+VYR_REGISTER_TEST_RESET(CVyrPdmServer::ResetForTests, [] {
+    CVyrPdmServer::ResetForTests();
+    return true;
+});

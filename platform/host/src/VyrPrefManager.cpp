@@ -343,3 +343,8 @@ void CVyrPrefManager::ResetForTests() {
     }
     state.cache.Forget();
 }
+
+VYR_REGISTER_TEST_RESET(CVyrPrefManager::ResetForTests, [] {
+    CVyrPrefManager::ResetForTests();
+    return true;
+});

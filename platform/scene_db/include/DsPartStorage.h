@@ -11,6 +11,7 @@
 #include <memory>
 #include <unordered_map>
 #include <vector>
+#include <vyrwin_testresets.h>
 
 class CDsGeometry;
 class CDsScene;
@@ -51,7 +52,7 @@ public:
     // special attribute set (CDsScene::GetSpecialAttrs) is empty, and item stamps and the walk
     // window count from the start again. False, with nothing changed, while a scene or a walk
     // functor lives: they point into the store.
-    static bool ResetForTests();
+    VYR_TEST_RESET static bool ResetForTests();
 
     // The part `partId`, or null.
     CDsPart* GetPart(int partId) const;

@@ -93,6 +93,8 @@ bool CDsPartStorage::ResetForTests()
     return true;
 }
 
+VYR_REGISTER_TEST_RESET(CDsPartStorage::ResetForTests, [] { return CDsPartStorage::ResetForTests(); });
+
 CDsPartStorage::~CDsPartStorage() = default;
 
 CDsPart* CDsPartStorage::GetPart(int partId) const

@@ -5,6 +5,7 @@
 #include "VyrString.h"
 
 #include <windows.h>
+#include <vyrwin_testresets.h>
 
 #include <map>
 
@@ -23,7 +24,7 @@ public:
 
     // For tests, which share one process: forgets every module kept by earlier calls, as a
     // fresh process has it. The modules themselves stay loaded.
-    static void ResetForTests();
+    VYR_TEST_RESET static void ResetForTests();
 
 private:
     CVyrLangResourceManager() = default;

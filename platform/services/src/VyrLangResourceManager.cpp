@@ -19,3 +19,8 @@ HINSTANCE CVyrLangResourceManager::GetResourceHandle(CVyrString module) {
 }
 
 void CVyrLangResourceManager::ResetForTests() { GetInstance()->m_modules.clear(); }
+
+VYR_REGISTER_TEST_RESET(CVyrLangResourceManager::ResetForTests, [] {
+    CVyrLangResourceManager::ResetForTests();
+    return true;
+});

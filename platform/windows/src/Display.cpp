@@ -2,9 +2,11 @@
 // hidden root context.
 #include "GlxInternal.h"
 
+#include <chrono>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 namespace vyrwin {
 namespace {
@@ -73,10 +75,18 @@ void LogLine(const char* format, ...) {
 
 Display* XDisplay() {
     if (sDisplay || sDisplayFailed) return sDisplay;
+    const char* name = std::getenv("DISPLAY");
     sDisplay = XOpenDisplay(nullptr);
+    // An X server that resets when its last client leaves (the default) drops a connection that
+    // arrives at that moment, so a program that starts as another one ends can be refused once by
+    // a server that is up. The connection is tried again, six times over about 1.6 s in all,
+    // before the display counts as absent (where no server answers, that is the time it waits).
+    for (int delayMs = 25; !sDisplay && name && *name && delayMs <= 800; delayMs *= 2) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        sDisplay = XOpenDisplay(nullptr);
+    }
     if (!sDisplay) {
         sDisplayFailed = true;
-        const char* name = std::getenv("DISPLAY");
         if (name && *name)
             LogLine("cannot open X display \"%s\": no X server answers there", name);
         else

@@ -12,6 +12,7 @@
 #include "GlTestFixture.h"
 #include "ScopedEnv.h"
 #include "TestFiles.h"
+#include "TestResets.h"
 
 #include <dlfcn.h>
 #if defined(__SANITIZE_ADDRESS__)
@@ -82,6 +83,29 @@ TEST(DsLoadTest, LoadingJoinsTheChainAndUnloadingLeavesIt) {
     EXPECT_EQ(GetModuleHandleW(L"VyrDsCore"), nullptr);
     CStringW after;
     EXPECT_FALSE(after.LoadString(2241));
+}
+
+TEST(DsLoadTest, TheCoresResetsForTestsComeWithItAndGoWithIt) {
+    // Libraries below the core hand theirs over as this program starts.
+    EXPECT_TRUE(vyrtest::HasTestReset("CDsPartStorage::ResetForTests"));
+    const char* const core = "CDsLineAttribManager::ResetForTests";
+    ASSERT_FALSE(vyrtest::HasTestReset(core));
+
+    void* library = dlopen(VYR_CORE_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    for (const char* name : {"CDsDriverGl::ResetForTests", "CDsOpenGlSetup::ResetForTests",
+                             "CDsManager::ResetDisplayStateForTests", "CDsManager::ResetSpecialAttributesForTests",
+                             "CDsLineAttribStorage::ResetForTests", "CDsLineAttrMap::ResetForTests", core})
+        EXPECT_TRUE(vyrtest::HasTestReset(name)) << name;
+    // The program reaches a reset of the loaded core, though the core exports none.
+    EXPECT_EQ(dlsym(library, "_ZN20CDsLineAttribManager13ResetForTestsEv"), nullptr);
+    EXPECT_TRUE(vyrtest::RunTestReset(core));
+
+    // Unloaded, the core takes its resets back: none would lead into code no longer there.
+    ASSERT_EQ(dlclose(library), 0);
+    EXPECT_FALSE(vyrtest::HasTestReset(core));
+    EXPECT_FALSE(vyrtest::HasTestReset("CDsDriverGl::ResetForTests"));
+    EXPECT_TRUE(vyrtest::HasTestReset("CDsPartStorage::ResetForTests"));
 }
 
 TEST(DsLoadTest, UnloadingWritesAndClosesTheWarningsFile) {
