@@ -102,6 +102,8 @@ void CDsGlContext::add_view(view3d* view)
     }
     view->set_rendering_context_data(record);
     rendering_context::add_view(view);
+    // The scene's refinement follows the preferences and is the current one from here on.
+    m_scene->UpdateRefinement(false);
 }
 
 void CDsGlContext::remove_view(view3d* view)

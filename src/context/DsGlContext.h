@@ -83,7 +83,8 @@ public:
     // now), the view gets a record with a new OpenGL context on its device context (sharing
     // display lists with the first live context), the first view also a shared record, and the
     // view joins the context's views. A view that belongs to another context leaves it first; its
-    // old record is deleted. Nothing more for null or a view already here.
+    // old record is deleted; the scene's refinement then takes the faceting preferences and
+    // becomes the current refinement. Nothing more for null or a view already here.
     void add_view(view3d* view) override;
     // Removes `view`: the display manager drops the view's textures and vertex buffers, the use of
     // the view's device context its record took at add_view goes back to the view, the view leaves

@@ -13,6 +13,7 @@
 #include "DsSelectAllData.h"
 #include "DsStateContainer.h"
 #include "DsView3dCdc.h"
+#include "VyrRefinement.h"
 
 #include "SpaEntity.h"
 #include "view3d.h"
@@ -51,6 +52,9 @@ CDsGlScene::CDsGlScene(CDsGlContext* owner, int sceneNumber)
               {nullptr, nullptr}, {nullptr, nullptr}, {nullptr, nullptr}},
       m_dbScene(sceneNumber)
 {
+    m_refinement = new CVyrRefinement;
+    m_refinement->ReadPreferences();
+    CVyrRefinement::StSetCurrentRefinement(m_refinement);
     // Set through the flag operation, so that the start runs the same effects as a later change
     // (object types 15 and 63 hidden in the database scene).
     SetDisplayModeFlag(5, true);
@@ -65,6 +69,8 @@ CDsGlScene::CDsGlScene(CDsGlContext* owner, int sceneNumber)
 CDsGlScene::~CDsGlScene()
 {
     m_flags.reset(15);
+    delete m_refinement;  // no longer the current refinement once it is gone
+    m_refinement = nullptr;
     delete m_rotationCentre;
     delete m_rotateFirst;
     delete m_rotateSecond;
@@ -349,6 +355,16 @@ void CDsGlScene::SetDefaultRotationCenter(const SPAposition& centre)
 {
     delete m_rotationCentre;
     m_rotationCentre = new SPAposition(centre);
+}
+
+void CDsGlScene::UpdateRefinement(bool once)
+{
+    if (once) {
+        if (m_flags.test(18)) return;
+        m_flags.set(18);
+    }
+    m_refinement->ReadPreferences();
+    CVyrRefinement::StSetCurrentRefinement(m_refinement);
 }
 
 // --- Measuring ----------------------------------------------------------------------------------

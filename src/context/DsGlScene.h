@@ -6,6 +6,9 @@
 //   an unsorted group. With document flag 7 on (the start) AddItemsGroup files a group by its kind
 //   (its item type); with it off, everything goes to the unsorted group. The root groups own what
 //   is filed in them; RemoveItemsGroup takes a group out without deleting it.
+// - the refinement of faceting (CVyrRefinement), filled from the display preferences and made
+//   the process's current refinement when the scene is made; it stops being current when the
+//   scene goes;
 // - the viewport background (a background item), the scene database's scene (CDsScene) whose
 //   locations the walks visit, the model box, the performance monitor, the display-state history,
 //   the attributes palette of 16 entries, the vertex-colour palette and the rotation reference;
@@ -30,7 +33,7 @@
 //
 // Coming with later parts of the display (each holds its place here): the lights and the light
 // model (the light list), the reference-UCS triad, sections and clipping, shaders, the
-// refinement of faceting, the open-edge widths and counts of body items, copies detached from a
+// open-edge widths and counts of body items, copies detached from a
 // removed group, the hidden-line views' boxes, figures found by figure, the pick walks over the
 // root groups (reference points, entities, figures), and drawing items into the front buffers.
 #pragma once
@@ -53,6 +56,7 @@ class CDsPalette;
 class CDsSelectAllData;
 class CDsStateContainer;
 class CDsViewExtrema;
+class CVyrRefinement;
 class ENTITY_LIST;
 
 // The scene of an OpenGL rendering context.
@@ -180,6 +184,11 @@ public:
     void SetVertexColorPalette(const CDsPalette* palette);
     // The vertex-colour palette, null when none.
     const CDsPalette* GetVertexColorPalette() const { return m_vertexColors; }
+    // The refinement of faceting (never null; owned by the scene).
+    CVyrRefinement* GetRefinement() const { return m_refinement; }
+    // Reads the faceting preferences into the refinement and makes it current; with `once`, only
+    // the first time (document flag 18 remembers it).
+    void UpdateRefinement(bool once);
 
     // --- Rotation reference ---------------------------------------------------------------
     // Keeps copies of the two directions and the position of the rotate-to-plane reference.
@@ -233,6 +242,7 @@ private:
     CDsStateContainer* m_history = nullptr;
     CDsPalette* m_vertexColors = nullptr;
     CDsAttributesPalette* m_attributesPalette = nullptr;
+    CVyrRefinement* m_refinement = nullptr;
     CDsScene m_dbScene;
     int m_suspension = 0;
     long m_refreshCounter = 0;

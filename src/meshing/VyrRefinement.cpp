@@ -1,6 +1,9 @@
 // CVyrRefinement: faceting parameters, the process's default and the current refinement.
 #include "VyrRefinement.h"
 
+#include "DsGlContext.h"
+#include "DsGlScene.h"
+
 #include "DsPreferencesServices.h"
 #include "DsView3dCdc.h"
 
@@ -23,6 +26,7 @@ void CVyrRefinement::ReadPreferences()
 const CVyrRefinement* CVyrRefinement::StGetCurrentRefinement()
 {
     // The current view's OpenGL context becomes current on a change of view (and only then).
-    CDsView3dCdc::StGetCurrent();
+    if (CDsView3dCdc* view = CDsView3dCdc::StGetCurrent())
+        if (CDsGlContext* context = view->GetGlContext()) return context->GetScene()->GetRefinement();
     return sCurrentRefinement != nullptr ? sCurrentRefinement : &sDefaultRefinement;
 }

@@ -110,8 +110,9 @@ public:
     // Does nothing (kept for hosts that call it).
     void TraceData() const {}
 
-    // The current refinement, else the default instance; never null. When there is a current
-    // view whose OpenGL context is not current, it is made current first.
+    // The refinement of the current view's scene when the view has a rendering context (its
+    // OpenGL context made current first when another one is); else the current refinement, else
+    // the default instance. Never null.
     static const CVyrRefinement* StGetCurrentRefinement();
     // Makes `refinement` current (null: none, so the default instance answers).
     static void StSetCurrentRefinement(CVyrRefinement* refinement) { sCurrentRefinement = refinement; }

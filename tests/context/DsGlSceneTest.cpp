@@ -16,6 +16,7 @@
 #include "DsSetEntityType.h"
 #include "EntityDeleter.h"
 #include "VyrNotifyFunctionality.h"
+#include "VyrRefinement.h"
 
 #include "SpaBuilders.h"
 #include "SpaFilters.h"
@@ -24,6 +25,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 using vyrtest::EntityPtr;
@@ -310,4 +312,36 @@ TEST_F(DsGlSceneTest, ItemsAreFoundByEntityRealEntityOrOwnerAndTheHostHearsEachN
     context_.RestoreColorBuffers();  // no views: only the closing 8
     context_.Unsubscribe(&recorder);
     EXPECT_EQ(recorder.codes, (std::vector<int>{3, 4, 6, 8, 9, 10, 15, 16, 17, 18, 19, 20, 8}));
+}
+
+TEST(DsGlSceneRefinementTest, TheScenesRefinementIsCurrentWhileTheSceneLivesAndForgottenWhenItGoes)
+{
+    vyrtest::ViewStaticsGuard statics;
+    CVyrRefinement* const saved = CVyrRefinement::sCurrentRefinement;
+    auto context = std::make_unique<CDsGlContext>();
+    CVyrRefinement* refinement = context->GetScene()->GetRefinement();
+    ASSERT_NE(refinement, nullptr);
+    EXPECT_EQ(CVyrRefinement::sCurrentRefinement, refinement);
+
+    // The current view's scene answers, whatever was made current last.
+    CDsView3dCdc view;
+    view.SetGlContext(context.get());
+    CDsGlContext other;
+    EXPECT_EQ(CVyrRefinement::sCurrentRefinement, other.GetScene()->GetRefinement());
+    EXPECT_EQ(CVyrRefinement::StGetCurrentRefinement(), refinement);
+
+    // Made current once only with `once`.
+    other.GetScene()->UpdateRefinement(true);
+    CVyrRefinement::StSetCurrentRefinement(nullptr);
+    other.GetScene()->UpdateRefinement(true);
+    EXPECT_EQ(CVyrRefinement::sCurrentRefinement, nullptr);
+    other.GetScene()->UpdateRefinement(false);
+    EXPECT_EQ(CVyrRefinement::sCurrentRefinement, other.GetScene()->GetRefinement());
+
+    CVyrRefinement::StSetCurrentRefinement(refinement);
+    view.SetGlContext(nullptr);
+    context.reset();
+    EXPECT_EQ(CVyrRefinement::sCurrentRefinement, nullptr);  // not left pointing at a dead scene
+    EXPECT_EQ(CVyrRefinement::StGetCurrentRefinement(), &CVyrRefinement::sDefaultRefinement);
+    CVyrRefinement::StSetCurrentRefinement(saved);
 }
