@@ -17,7 +17,7 @@
 
 namespace {
 
-const float kPi = 3.14159265358979323846f;
+const double kPi = 3.14159265358979323846;
 
 // The underscores of line 10.
 const char kSeparator[] = "___________________________________________";
@@ -215,14 +215,16 @@ void CDsLight::GetSpotProperties(float& cutoffDegrees, float& exponent) const
     exponent = m_spotExponent;
 }
 
+// The conversions run in double: in float each would add its own rounding to the one of keeping
+// the angle in radians, and a cutoff written and read again would drift further.
 float CDsLight::GetSpotCutoffInDegrees() const
 {
-    return m_spotCutoff * 180.0f * (1.0f / kPi);
+    return static_cast<float>(static_cast<double>(m_spotCutoff) * 180.0 * (1.0 / kPi));
 }
 
 void CDsLight::SetSpotCutoffInRadians(float degrees)
 {
-    m_spotCutoff = degrees * kPi / 180.0f;
+    m_spotCutoff = static_cast<float>(static_cast<double>(degrees) * kPi / 180.0);
 }
 
 float CDsLight::GetSpotCutoffForGl() const

@@ -154,7 +154,7 @@ TEST_F(DsLightListTest, TheRepositorysDefaultFilesAreWhatTheDefaultsSave)
     EXPECT_EQ(lines[2], "LIGHT-MODEL: LOCAL 0 2SIDES 0 AMBIENT 0.200000 FIXED 1");
     EXPECT_EQ(lines[3], " ");
     EXPECT_EQ(lines[4], "Light 0 On 1 Type 0 Color 16777215");
-    EXPECT_EQ(lines[11], "Spot 57.295776 1.000000");
+    EXPECT_EQ(lines[11], "Spot 57.295780 1.000000");
     EXPECT_EQ(lines[15], "Light 1 On 0 Type 0 Color 16777215");
     EXPECT_EQ(lines[91], " ");
     EXPECT_EQ(material, "ZorbelanE Material Data:\r\nAmbient: 255\r\nDiffuse: 190\r\nSpecular: 128\r\n"

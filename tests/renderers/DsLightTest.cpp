@@ -206,6 +206,17 @@ TEST_F(DsLightTest, TheTextLinesGiveEveryFieldBackThroughADequeAndAFile)
     EXPECT_EQ(Lines(loaded), lines);  // the id too
     EXPECT_TRUE(Warnings().empty());
 
+    // Every cutoff of half degrees, and the default of one radian, reads back as it was written.
+    CDsLight spot(eDsLight1, nullptr), reread(eDsLight1, nullptr);
+    for (float cutoff = 0.0f; cutoff <= 90.0f; cutoff += 0.5f) {
+        spot.SetSpotProperties(cutoff, 1.0f);
+        ASSERT_EQ(SetFrom(reread, Lines(spot)), 0u);
+        EXPECT_EQ(Lines(reread)[7], Lines(spot)[7]) << cutoff;
+    }
+    EXPECT_EQ(Lines(CDsLight(eDsLight0, nullptr))[7], L"Spot 57.295780 1.000000");
+    ASSERT_EQ(SetFrom(reread, Lines(CDsLight(eDsLight0, nullptr))), 0u);
+    EXPECT_EQ(Lines(reread)[7], L"Spot 57.295780 1.000000");
+
     // Copies carry every field.
     CDsLight assigned(eDsLight0, nullptr);
     assigned = source;
