@@ -5,6 +5,8 @@
 #include "LightFixture.h"
 
 #include "DsGlContext.h"
+#include "DsGlScene.h"
+#include "DsScene.h"
 #include "DsManager.h"
 #include "DsView3dCdc.h"
 #include "GlTestFixture.h"
@@ -270,10 +272,6 @@ TEST_F(DsLightGLTest, TheListSendsItsMaterialLightModelAndLights)
     EXPECT_FLOAT_EQ(m[2], 128 / 255.0f);
     EXPECT_FLOAT_EQ(m[3], 10.0f);
     EXPECT_FLOAT_EQ(m[4], 0.0f);
-    // Sent again unchanged, the database hears nothing new (so no view is made to draw again).
-    const unsigned serial = CDsPartStorage::instance()->GetItemsSerial();
-    list.SetToView(&view_);
-    EXPECT_EQ(CDsPartStorage::instance()->GetItemsSerial(), serial);
     list.SetToView(nullptr);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
@@ -306,6 +304,19 @@ TEST_F(DsLightGLTest, WithDocumentFlag1OnlyLight0IsOnAsTheHeadLight)
     EXPECT_EQ(Enabled(), std::vector<bool>(8, true));
     EXPECT_EQ(Get(GL_LIGHT0, GL_POSITION), (std::array<float, 4>{-100, 0, 100, 0}));
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+
+    // The material sent again unchanged makes no view draw again; a changed one does.
+    CDsScene& scene = context.GetScene()->GetDbScene();
+    CDsScene::TChangedPaths paths;
+    CDsScene::TChangedIds ids;
+    int log = 0, db = 0;
+    scene.GetChanges(paths, ids, log, db, view.get());
+    scene.SyncNumbers(log, db, view.get());
+    list.SetToView(view.get());
+    EXPECT_EQ(scene.GetChanges(paths, ids, log, db, view.get()), eNoChange);
+    list.SetMaterial(CDsMaterialStorage(250, 190, 128, 10, 0));
+    list.SetToView(view.get());
+    EXPECT_EQ(scene.GetChanges(paths, ids, log, db, view.get()), eTotallyChanged);
 }
 
 TEST_F(DsLightGLTest, TheLampsViewSetsTheColourMaterialWhileLampsAreShown)
