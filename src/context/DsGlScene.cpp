@@ -357,6 +357,12 @@ void CDsGlScene::SetDefaultRotationCenter(const SPAposition& centre)
     m_rotationCentre = new SPAposition(centre);
 }
 
+bool CDsGlScene::AllowsShaders() const
+{
+    // No shader programs are loaded into a scene yet.
+    return false;
+}
+
 void CDsGlScene::UpdateRefinement(bool once)
 {
     if (once) {

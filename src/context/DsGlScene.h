@@ -184,6 +184,9 @@ public:
     void SetVertexColorPalette(const CDsPalette* palette);
     // The vertex-colour palette, null when none.
     const CDsPalette* GetVertexColorPalette() const { return m_vertexColors; }
+    // Whether the scene's shaders may light faces: shaders switched on in the display manager and
+    // programs loaded into the scene (shader programs come with the shaders: none yet, so false).
+    bool AllowsShaders() const;
     // The refinement of faceting (never null; owned by the scene).
     CVyrRefinement* GetRefinement() const { return m_refinement; }
     // Reads the faceting preferences into the refinement and makes it current; with `once`, only
