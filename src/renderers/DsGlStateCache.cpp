@@ -102,6 +102,20 @@ void CDsGlStateCache::SetDepthLayer(int layer)
     if (!gDsGl.IsEnabled(GL_DEPTH_TEST)) gDsGl.Enable(GL_DEPTH_TEST);
 }
 
+void CDsGlStateCache::Invalidate()
+{
+    // Values no setter can ask for: colours have 24 bits, widths and stipple factors are positive,
+    // depth ranges lie in 0 to 1, a NaN offset equals nothing, face 0 is no face.
+    m_color = 0xFFFFFFFFu;
+    m_lineWidth = -1;
+    m_depthNear = m_depthFar = -1.0f;
+    m_stippleFactor = 0;
+    m_offsetFactor = m_offsetUnits = std::nanf("");
+    m_polygonFace = 0;
+    m_material = SMaterial();
+    m_material.color = 0xFFFFFFFFu;
+}
+
 // --- Free helpers -------------------------------------------------------------------------------
 
 void DsSetColor(CDsGlStateCache* cache, uint32_t color)

@@ -61,6 +61,9 @@ public:
     void SetPolygonOffset(float factor, float units);
     // The layer's depth range (when it differs), then the depth test on when it is off.
     void SetDepthLayer(int layer);
+    // Forgets what was sent, without sending anything: every next setter sends its value (for
+    // state that a geometry changed behind the cache).
+    void Invalidate();
 
     // The cached colour.
     uint32_t GetColor() const { return m_color; }

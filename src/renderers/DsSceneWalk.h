@@ -40,10 +40,13 @@
 #include "DsLocation.h"
 #include "DsObjectPath.h"
 #include "DsPartStorage.h"
+#include "DsPathListFunctor.h"
 #include "DsScene.h"
 #include "DsTraverseFunctor.h"
 #include "VyrObjectPath.h"
 #include "VyrObjectTypes.h"
+
+#include <vector>
 
 // How TraversePart goes down the start path.
 enum EDsWalkDescent : int {
@@ -349,3 +352,37 @@ private:
     CDsObjectPath m_path;
     bool m_tooDeep = false;
 };
+
+// The entry of the renderers' walks: the part of `startPath` below its start node. Without listed
+// paths: nothing (true) unless `walkAll`, then the plain walk. With listed paths: the walk through
+// a path filter over them (of the scene's two parts), in exclusion mode when `walkAll`, with whole
+// subtrees and ancestors visited. The walk's answer (false when a start level was refused or the
+// start path leads nowhere).
+template <class F>
+bool DsTraverseScene(CDsPartStorage* storage, F& functor, const CVyrObjectPath& startPath, CDsScene* scene,
+                     const std::vector<CVyrObjectPath>& paths, bool walkAll)
+{
+    if (paths.empty()) {
+        if (!walkAll) return true;
+        CDsSceneWalk<F> walk(storage, functor, scene);
+        return walk.TraversePart(startPath);
+    }
+    if (!scene) return false;
+    CDsPathListFunctor<F> filter(functor, paths, scene->GetPeerPartId(), scene->GetTempPartId(), walkAll, true, true);
+    CDsSceneWalk<CDsPathListFunctor<F>> walk(storage, filter, scene);
+    return walk.TraversePart(startPath);
+}
+
+// The whole scene (peer part, then temporary part) through a path filter over `paths` with the
+// given modes, as the context's location walks run it. False without a scene.
+template <class F>
+bool DsTraverseWholeSceneFiltered(CDsPartStorage* storage, F& functor, CDsScene* scene,
+                                  const std::vector<CVyrObjectPath>& paths, bool exclusion, bool wholeSubtree,
+                                  bool visitAncestors)
+{
+    if (!scene) return false;
+    CDsPathListFunctor<F> filter(functor, paths, scene->GetPeerPartId(), scene->GetTempPartId(), exclusion,
+                                 wholeSubtree, visitAncestors);
+    CDsSceneWalk<CDsPathListFunctor<F>> walk(storage, filter, scene);
+    return walk.TraverseWholeScene();
+}
