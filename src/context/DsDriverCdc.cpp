@@ -40,7 +40,7 @@ void CDsDriverCdc::SetPen()
     m_pen.DeleteObject();
     const int style = m_pattern == 0xFFFF ? PS_SOLID : PS_DASH;
     if (CDsView3dCdc::StGetPlotMode() == ePlotModeNone)
-        m_pen.CreatePen(style, m_penWidth, m_foregroundColor);
+        m_pen.CreatePen(style, m_penWidth, GetForegroundColor());
     else
         CreateBrush();
 }
@@ -51,7 +51,7 @@ void CDsDriverCdc::SetPen()
 void CDsDriverCdc::CreateBrush()
 {
     m_pen.DeleteObject();
-    const COLORREF color = CDsView3dCdc::StGetPlotMode() == ePlotModeColors ? m_foregroundColor : RGB(0, 0, 0);
+    const COLORREF color = CDsView3dCdc::StGetPlotMode() == ePlotModeColors ? GetForegroundColor() : RGB(0, 0, 0);
     const double pixelsPerMm = GetPrinterPixelsInMm();
     const int width = GetPlotBrushWidth();
     if (m_pattern == 0xFFFF) {
@@ -98,9 +98,7 @@ void CDsDriverCdc::set_foreground_rgb(rgb_color color)
     const EPlotMode plot = CDsView3dCdc::StGetPlotMode();
     if (plot == 1 || plot == ePlotModePenWidths) color = rgb_color(0.0, 0.0, 0.0);
     if (color == m_foreground) return;
-    m_foreground = color;
-    m_foregroundColor = color.windows_color();
-    SetPen();
+    CDsDriverCdcBase::set_foreground_rgb(color);
     glColor3f(static_cast<GLfloat>(color.red()), static_cast<GLfloat>(color.green()),
               static_cast<GLfloat>(color.blue()));
 }
@@ -223,8 +221,8 @@ int CDsDriverCdc::draw_text_2d(float x, float y, const char* text)
     CDC* dc = GetDC();
     if (!dc) return 0;
     const int previousMode = dc->SetBkMode(TRANSPARENT);
-    const COLORREF previousText = dc->SetTextColor(m_foregroundColor);
-    const COLORREF previousBack = dc->SetBkColor(m_backgroundColor);
+    const COLORREF previousText = dc->SetTextColor(GetForegroundColor());
+    const COLORREF previousBack = dc->SetBkColor(GetBackgroundColor());
     CFont* previousFont = m_font.SelectMyFont(dc);
     const CVyrString wide(text);
     dc->TextOutW(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)), wide.GetString(), wide.GetLength());
@@ -241,8 +239,8 @@ int CDsDriverCdc::draw_text_2d(float x, float y, const CVyrString& text)
     CDC* dc = GetDC();
     if (!dc) return 0;
     const int previousMode = dc->SetBkMode(TRANSPARENT);
-    const COLORREF previousText = dc->SetTextColor(m_foregroundColor);
-    const COLORREF previousBack = dc->SetBkColor(m_backgroundColor);
+    const COLORREF previousText = dc->SetTextColor(GetForegroundColor());
+    const COLORREF previousBack = dc->SetBkColor(GetBackgroundColor());
     CFont* previousFont = m_font.SelectMyFont(dc);
     const int left = static_cast<int>(std::floor(x)), top = static_cast<int>(std::floor(y));
     RECT box{left, top, left + 100, top + 100};
@@ -263,8 +261,8 @@ int CDsDriverCdc::DrawText2D(int x, int y, const CVyrString& text, CDsNFontStora
     CDC* dc = GetDC();
     if (!dc) return 0;
     const int previousMode = dc->SetBkMode(TRANSPARENT);
-    const COLORREF previousText = dc->SetTextColor(m_foregroundColor);
-    const COLORREF previousBack = dc->SetBkColor(m_backgroundColor);
+    const COLORREF previousText = dc->SetTextColor(GetForegroundColor());
+    const COLORREF previousBack = dc->SetBkColor(GetBackgroundColor());
     CFont* previousFont = font.SelectMyFont(dc);
     const UINT previousAlign = SetTextAlignment(dc, align);
     const UINT options = font.GetRightToLeft() ? ETO_RTLREADING : 0;

@@ -20,13 +20,10 @@ bool PositiveFinite(double v) { return v > 0.0 && std::isfinite(v); }
 
 CDsDriverCdcBase::CDsDriverCdcBase() : CDsDriverCdcBase(nullptr) {}
 
-CDsDriverCdcBase::CDsDriverCdcBase(CWnd* window)
-    : m_window(window),
-      m_foregroundColor(GetSysColor(COLOR_WINDOWTEXT)),
-      m_backgroundColor(GetSysColor(COLOR_WINDOW))
+CDsDriverCdcBase::CDsDriverCdcBase(CWnd* window) : m_window(window)
 {
-    m_foreground.set_windows_color(m_foregroundColor);
-    m_background.set_windows_color(m_backgroundColor);
+    m_foreground.set_windows_color(GetSysColor(COLOR_WINDOWTEXT));
+    m_background.set_windows_color(GetSysColor(COLOR_WINDOW));
     // A white pen like the stock one, but the driver's own: it is made anew with other styles.
     m_rubberBandPen.CreatePen(PS_SOLID, 0, kWhite);
     CDsDriverCdcBase::SetPen();
@@ -192,13 +189,13 @@ void CDsDriverCdcBase::UpdateColors()
 void CDsDriverCdcBase::SetPen()
 {
     m_pen.DeleteObject();
-    m_pen.CreatePen(m_penWidth > 1 ? PS_SOLID : m_penStyle, m_penWidth, m_foregroundColor);
+    m_pen.CreatePen(m_penWidth > 1 ? PS_SOLID : m_penStyle, m_penWidth, GetForegroundColor());
 }
 
 void CDsDriverCdcBase::SetBackgroundBrush()
 {
     m_backgroundBrush.DeleteObject();
-    m_backgroundBrush.CreateSolidBrush(m_backgroundColor);
+    m_backgroundBrush.CreateSolidBrush(GetBackgroundColor());
 }
 
 void CDsDriverCdcBase::name_window(const char*) {}
@@ -209,7 +206,6 @@ void CDsDriverCdcBase::set_foreground_rgb(rgb_color color)
 {
     if (color == m_foreground) return;
     m_foreground = color;
-    m_foregroundColor = color.windows_color();
     SetPen();
 }
 
@@ -219,7 +215,6 @@ void CDsDriverCdcBase::set_background_rgb(rgb_color color)
 {
     if (color == m_background) return;
     m_background = color;
-    m_backgroundColor = color.windows_color();
     SetBackgroundBrush();
 }
 
@@ -314,7 +309,7 @@ int CDsDriverCdcBase::draw_polyline_2d(int n, const float* xy, int fill)
     const int previousRop = dc->SetROP2(m_rasterOperation);
     if (fill) {
         CBrush brush;
-        brush.CreateSolidBrush(m_foregroundColor);
+        brush.CreateSolidBrush(GetForegroundColor());
         CBrush* previousBrush = dc->SelectObject(&brush);
         dc->Polygon(points, n);
         if (previousBrush) dc->SelectObject(previousBrush);
@@ -345,7 +340,7 @@ int CDsDriverCdcBase::set_pixel(float x, float y)
     CDC* dc = GetDC();
     if (!dc) return 0;
     const COLORREF set = dc->SetPixel(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)),
-                                      m_foregroundColor);
+                                      GetForegroundColor());
     ReleaseDC(dc);
     return set == CLR_INVALID ? 0 : 1;
 }
@@ -357,8 +352,8 @@ int CDsDriverCdcBase::draw_text_2d(float x, float y, const char* text)
     CDC* dc = GetDC();
     if (!dc) return 0;
     const int previousMode = dc->SetBkMode(TRANSPARENT);
-    const COLORREF previousText = dc->SetTextColor(m_foregroundColor);
-    const COLORREF previousBack = dc->SetBkColor(m_backgroundColor);
+    const COLORREF previousText = dc->SetTextColor(GetForegroundColor());
+    const COLORREF previousBack = dc->SetBkColor(GetBackgroundColor());
     CFont* previousFont = m_textFont ? dc->SelectObject(m_textFont) : nullptr;
     const CVyrString wide(text);
     dc->TextOutW(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)), wide.GetString(), wide.GetLength());

@@ -99,8 +99,8 @@ public:
     // The raster operation of lines (R2_COPYPEN or R2_XORPEN).
     int GetRasterOperation() const { return m_rasterOperation; }
     // The foreground and background as Windows colours.
-    COLORREF GetForegroundColor() const { return m_foregroundColor; }
-    COLORREF GetBackgroundColor() const { return m_backgroundColor; }
+    COLORREF GetForegroundColor() const { return static_cast<COLORREF>(m_foreground.windows_color()); }
+    COLORREF GetBackgroundColor() const { return static_cast<COLORREF>(m_background.windows_color()); }
     // The pen's style and width.
     int GetPenStyle() const { return m_penStyle; }
     int GetPenWidth() const { return m_penWidth; }
@@ -196,9 +196,6 @@ protected:
     CPen m_pen;
     // The rubber-band pen (the stock white pen at first).
     CPen m_rubberBandPen;
-    // Foreground and background as Windows colours.
-    COLORREF m_foregroundColor;
-    COLORREF m_backgroundColor;
     // PS_SOLID, PS_DASH or PS_DOT.
     int m_penStyle = PS_SOLID;
     // Pen width.
