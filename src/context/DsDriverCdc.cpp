@@ -214,65 +214,43 @@ int CDsDriverCdc::draw_point_2d(float x, float y)
 
 // --- Text --------------------------------------------------------------------------------------
 
-int CDsDriverCdc::draw_text_2d(float x, float y, const char* text)
+CFont* CDsDriverCdc::SelectTextFont(CDC* dc)
 {
-    if (!text) return 0;
-    if (is_picking()) return driver_context::draw_text_2d(x, y, text);
-    CDC* dc = GetDC();
-    if (!dc) return 0;
-    const int previousMode = dc->SetBkMode(TRANSPARENT);
-    const COLORREF previousText = dc->SetTextColor(GetForegroundColor());
-    const COLORREF previousBack = dc->SetBkColor(GetBackgroundColor());
-    CFont* previousFont = m_font.SelectMyFont(dc);
-    const CVyrString wide(text);
-    dc->TextOutW(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)), wide.GetString(), wide.GetLength());
-    m_font.ReleaseMyFont(dc, previousFont);
-    dc->SetBkColor(previousBack);
-    dc->SetTextColor(previousText);
-    if (previousMode) dc->SetBkMode(previousMode);
-    ReleaseDC(dc);
-    return 0;
+    return m_font.SelectMyFont(dc);
+}
+
+void CDsDriverCdc::ReleaseTextFont(CDC* dc, CFont* previous)
+{
+    m_font.ReleaseMyFont(dc, previous);
 }
 
 int CDsDriverCdc::draw_text_2d(float x, float y, const CVyrString& text)
 {
-    CDC* dc = GetDC();
+    const CTextDC textDC(*this);
+    CDC* dc = textDC.Get();
     if (!dc) return 0;
-    const int previousMode = dc->SetBkMode(TRANSPARENT);
-    const COLORREF previousText = dc->SetTextColor(GetForegroundColor());
-    const COLORREF previousBack = dc->SetBkColor(GetBackgroundColor());
-    CFont* previousFont = m_font.SelectMyFont(dc);
+    CFont* previousFont = SelectTextFont(dc);
     const int left = static_cast<int>(std::floor(x)), top = static_cast<int>(std::floor(y));
     RECT box{left, top, left + 100, top + 100};
     UINT format = DT_NOCLIP | DT_NOPREFIX;
     if (m_font.GetRightToLeft()) format |= DT_RTLREADING;
     dc->DrawTextW(text.GetString(), text.GetLength(), &box, format);
-    m_font.ReleaseMyFont(dc, previousFont);
-    dc->SetBkColor(previousBack);
-    dc->SetTextColor(previousText);
-    if (previousMode) dc->SetBkMode(previousMode);
-    ReleaseDC(dc);
+    ReleaseTextFont(dc, previousFont);
     return 0;
 }
 
 int CDsDriverCdc::DrawText2D(int x, int y, const CVyrString& text, CDsNFontStorage& font, EDsTextLineAlignment align,
                              int* dx)
 {
-    CDC* dc = GetDC();
+    const CTextDC textDC(*this);
+    CDC* dc = textDC.Get();
     if (!dc) return 0;
-    const int previousMode = dc->SetBkMode(TRANSPARENT);
-    const COLORREF previousText = dc->SetTextColor(GetForegroundColor());
-    const COLORREF previousBack = dc->SetBkColor(GetBackgroundColor());
     CFont* previousFont = font.SelectMyFont(dc);
     const UINT previousAlign = SetTextAlignment(dc, align);
     const UINT options = font.GetRightToLeft() ? ETO_RTLREADING : 0;
     dc->ExtTextOutW(x, y, options, nullptr, text.GetString(), static_cast<UINT>(text.GetLength()), dx);
     if (previousAlign != GDI_ERROR) dc->SetTextAlign(previousAlign);
     font.ReleaseMyFont(dc, previousFont);
-    dc->SetBkColor(previousBack);
-    dc->SetTextColor(previousText);
-    if (previousMode) dc->SetBkMode(previousMode);
-    ReleaseDC(dc);
     return 0;
 }
 

@@ -57,9 +57,8 @@ public:
     // The text at the top-left corner (x, y) in the driver's font and foreground (no pick test);
     // 0.
     int draw_text_2d(float x, float y, const CVyrString& text) override;
-    // While picking, the modeler's test; otherwise the text in the driver's font and foreground;
-    // 0.
-    int draw_text_2d(float x, float y, const char* text) override;
+    // The base's text call (while picking, the modeler's test), in the driver's font.
+    using CDsDriverCdcBase::draw_text_2d;
     // The text on its baseline at (x, y), aligned left, centred or right, in `font` and the
     // foreground, with the advances `dx` when given; 0 (also without a DC).
     int DrawText2D(int x, int y, const CVyrString& text, CDsNFontStorage& font, EDsTextLineAlignment align,
@@ -93,6 +92,10 @@ public:
     int GetLinePatternFactor() const { return m_factor; }
 
 protected:
+    // Selects the driver's font (CDsNFontStorage::SelectMyFont); answers the font it replaced.
+    CFont* SelectTextFont(CDC* dc) override;
+    // Selects `previous` back and deletes the driver's GDI font (CDsNFontStorage::ReleaseMyFont).
+    void ReleaseTextFont(CDC* dc, CFont* previous) override;
     // Deletes the pen; outside plot mode a cosmetic pen, dashed unless the pattern is solid; in
     // plot mode the plot pen.
     void SetPen() override;

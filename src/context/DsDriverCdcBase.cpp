@@ -349,20 +349,41 @@ int CDsDriverCdcBase::draw_text_2d(float x, float y, const char* text)
 {
     if (!text) return 0;
     if (is_picking()) return driver_context::draw_text_2d(x, y, text);
-    CDC* dc = GetDC();
+    const CTextDC textDC(*this);
+    CDC* dc = textDC.Get();
     if (!dc) return 0;
-    const int previousMode = dc->SetBkMode(TRANSPARENT);
-    const COLORREF previousText = dc->SetTextColor(GetForegroundColor());
-    const COLORREF previousBack = dc->SetBkColor(GetBackgroundColor());
-    CFont* previousFont = m_textFont ? dc->SelectObject(m_textFont) : nullptr;
+    CFont* previousFont = SelectTextFont(dc);
     const CVyrString wide(text);
     dc->TextOutW(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)), wide.GetString(), wide.GetLength());
-    if (previousFont) dc->SelectObject(previousFont);
-    dc->SetBkColor(previousBack);
-    dc->SetTextColor(previousText);
-    if (previousMode) dc->SetBkMode(previousMode);
-    ReleaseDC(dc);
+    ReleaseTextFont(dc, previousFont);
     return 0;
+}
+
+CFont* CDsDriverCdcBase::SelectTextFont(CDC* dc)
+{
+    return m_textFont ? dc->SelectObject(m_textFont) : nullptr;
+}
+
+void CDsDriverCdcBase::ReleaseTextFont(CDC* dc, CFont* previous)
+{
+    if (previous) dc->SelectObject(previous);
+}
+
+CDsDriverCdcBase::CTextDC::CTextDC(CDsDriverCdcBase& driver) : m_driver(driver), m_dc(driver.GetDC())
+{
+    if (!m_dc) return;
+    m_previousMode = m_dc->SetBkMode(TRANSPARENT);
+    m_previousText = m_dc->SetTextColor(driver.GetForegroundColor());
+    m_previousBack = m_dc->SetBkColor(driver.GetBackgroundColor());
+}
+
+CDsDriverCdcBase::CTextDC::~CTextDC()
+{
+    if (!m_dc) return;
+    m_dc->SetBkColor(m_previousBack);
+    m_dc->SetTextColor(m_previousText);
+    if (m_previousMode) m_dc->SetBkMode(m_previousMode);
+    m_driver.ReleaseDC(m_dc);
 }
 
 // Colour bits: 1 or 2 give one level of monochrome; 4 two levels, 8 six levels (a colour cube)

@@ -145,7 +145,8 @@ public:
     // One pixel in the foreground into the external DC: 1, or 0 without one.
     int set_pixel(float x, float y) override;
     using driver_context::draw_text_2d;
-    // While picking: the modeler's test. Otherwise the text, transparent, in the foreground; 0.
+    // While picking: the modeler's test. Otherwise the text, transparent, in the foreground and
+    // the font of SelectTextFont; 0.
     int draw_text_2d(float x, float y, const char* text) override;
     // The device's colour capability by its colour bits (see the algorithm in the source).
     void get_color_map(ColorMode& mode, int& red, int& green, int& blue) override;
@@ -167,9 +168,36 @@ public:
     void SetRubberBandLineStyle(line_style style) override;
 
 protected:
+    // The DC held and set up for text while this lives: transparent background, the foreground
+    // as text colour and the background as background colour. At its end the DC gets back what
+    // the set-up changed and is released.
+    class CTextDC {
+    public:
+        // Takes the driver's DC and sets it up; without a DC, Get() answers null.
+        explicit CTextDC(CDsDriverCdcBase& driver);
+        // Puts back what the set-up changed and gives the DC back.
+        ~CTextDC();
+        CTextDC(const CTextDC&) = delete;
+        CTextDC& operator=(const CTextDC&) = delete;
+        // The DC, null when the driver has none.
+        CDC* Get() const { return m_dc; }
+
+    private:
+        CDsDriverCdcBase& m_driver;
+        CDC* m_dc = nullptr;
+        int m_previousMode = 0;
+        COLORREF m_previousText = 0;
+        COLORREF m_previousBack = 0;
+    };
+
     // Deletes the pen and makes it anew from style, width and foreground (a width above 1 draws
     // solid).
     virtual void SetPen();
+    // Selects the font of the text calls into `dc` (the base: the text font when one is set);
+    // answers what it replaced, null when it selected nothing.
+    virtual CFont* SelectTextFont(CDC* dc);
+    // Selects `previous` (SelectTextFont's answer) back into `dc`.
+    virtual void ReleaseTextFont(CDC* dc, CFont* previous);
     // Makes the background brush anew in the background colour.
     void SetBackgroundBrush();
     // Integer device points of n drawable points (floor).

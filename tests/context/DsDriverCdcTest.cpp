@@ -20,7 +20,9 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -365,6 +367,44 @@ TEST_F(DsDriverCdcTest, TextSitsOnItsBaselineInsideItsExtentTheRightWayUp) {
     EXPECT_GT(canvas.InkIn(20, 0, 30, 99), 0);
     EXPECT_EQ(canvas.InkIn(40, 0, 95, 99), 0);
     EXPECT_GT(canvas.InkIn(100, 0, 110, 99), 0);
+}
+
+TEST_F(DsDriverCdcTest, EveryTextCallDrawsTransparentlyInTheForegroundAndHandsTheDcBackAsItCame) {
+    CDsDriverCdcBase base;
+    base.SetDC(&canvas.dc);
+    CDsNFontStorage font = ArialFont(-20);
+    const std::pair<const char*, std::function<void()>> calls[] = {
+        {"base text", [&] { base.draw_text_2d(20.0f, 20.0f, "Top"); }},
+        {"text", [&] { driver->draw_text_2d(20.0f, 20.0f, "Top"); }},
+        {"wide text", [&] { driver->draw_text_2d(20.0f, 20.0f, CVyrString(L"Top")); }},
+        {"aligned text", [&] { driver->DrawText2D(20, 60, CVyrString(L"Top"), font, eDsTextLineLeft, nullptr); }},
+    };
+    for (CDsDriverCdcBase* each : {&base, static_cast<CDsDriverCdcBase*>(driver)}) {
+        each->set_foreground_rgb(rgb_color(1.0, 0.0, 0.0));
+        each->set_background_rgb(rgb_color(0.0, 1.0, 0.0));
+    }
+    HDC dc = canvas.dc.GetSafeHdc();
+    for (const auto& call : calls) {
+        canvas.Clear();
+        SetBkMode(dc, OPAQUE);
+        SetTextColor(dc, RGB(1, 2, 3));
+        SetBkColor(dc, RGB(4, 5, 6));
+        call.second();
+        EXPECT_GT(std::count(canvas.bits, canvas.bits + 200 * 100, 0xFF0000u), 0) << call.first;  // the foreground
+        EXPECT_EQ(std::count(canvas.bits, canvas.bits + 200 * 100, 0x00FF00u), 0) << call.first;  // no background box
+        EXPECT_EQ(GetBkMode(dc), OPAQUE) << call.first;
+        EXPECT_EQ(GetTextColor(dc), RGB(1, 2, 3)) << call.first;
+        EXPECT_EQ(GetBkColor(dc), RGB(4, 5, 6)) << call.first;
+        EXPECT_EQ(base.GetDCUseCount() + driver->GetDCUseCount(), 0) << call.first;
+    }
+
+    // Without a DC nothing is drawn and nothing is held.
+    base.ClearDC();
+    canvas.Clear();
+    EXPECT_EQ(base.draw_text_2d(20.0f, 20.0f, "Top"), 0);
+    EXPECT_EQ(base.GetDCUseCount(), 0);
+    int left, top, right, bottom;
+    EXPECT_FALSE(canvas.Ink(left, top, right, bottom));
 }
 
 TEST_F(DsDriverCdcTest, TextAtAModelPointAndTheDriversOwnFont) {
