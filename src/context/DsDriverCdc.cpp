@@ -103,28 +103,18 @@ void CDsDriverCdc::set_foreground_rgb(rgb_color color)
               static_cast<GLfloat>(color.blue()));
 }
 
-void CDsDriverCdc::set_line_style(line_style style)
+bool CDsDriverCdc::StorePenStyle(line_style style)
 {
-    driver_context::set_line_style(style);
     uint16_t pattern = 0xFFFF;
     int factor = 1;
     if (!CDsStylePalette::StGetActive()->GetStyle(static_cast<int>(style), pattern, factor)) {
         pattern = 0xFFFF;
         factor = 1;
     }
-    if (pattern == m_pattern && factor == m_factor) return;
+    if (pattern == m_pattern && factor == m_factor) return false;
     m_pattern = pattern;
     m_factor = factor;
-    SetPen();
-    m_penInUse = &m_pen;
-}
-
-void CDsDriverCdc::set_line_width(int width)
-{
-    driver_context::set_line_width(width);
-    if (width == m_penWidth || width < 0) return;
-    m_penWidth = width;
-    SetPen();
+    return true;
 }
 
 // --- Font --------------------------------------------------------------------------------------

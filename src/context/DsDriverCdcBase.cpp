@@ -231,11 +231,17 @@ void CDsDriverCdcBase::set_drawing_mode(drawing_mode mode)
 void CDsDriverCdcBase::set_line_style(line_style style)
 {
     driver_context::set_line_style(style);
-    const int penStyle = style == line_style_dashed ? PS_DASH : style == line_style_dotted ? PS_DOT : PS_SOLID;
-    if (penStyle == m_penStyle) return;
-    m_penStyle = penStyle;
+    if (!StorePenStyle(style)) return;
     SetPen();
     m_penInUse = &m_pen;
+}
+
+bool CDsDriverCdcBase::StorePenStyle(line_style style)
+{
+    const int penStyle = style == line_style_dashed ? PS_DASH : style == line_style_dotted ? PS_DOT : PS_SOLID;
+    if (penStyle == m_penStyle) return false;
+    m_penStyle = penStyle;
+    return true;
 }
 
 void CDsDriverCdcBase::set_line_width(int width)

@@ -126,9 +126,11 @@ public:
     void set_foreground_to_background() override;
     // Exclusive-or drawing (mode 1) or copying.
     void set_drawing_mode(drawing_mode mode) override;
-    // Pen style solid, dashed (1) or dotted (2); a new pen when the style changes.
+    // Stores the style; when the pen's parameters change with it (StorePenStyle), a new pen, and
+    // the normal pen is in use.
     void set_line_style(line_style style) override;
-    // Pen width (a pen wider than 1 draws solid).
+    // Stores the width; when it differs from the pen width and is not negative: the pen width,
+    // style PS_SOLID and a new pen (a pen wider than 1 draws solid).
     void set_line_width(int width) override;
     // 1 (the base keeps no font).
     int set_text_font(const char* name) override;
@@ -198,6 +200,9 @@ protected:
     virtual CFont* SelectTextFont(CDC* dc);
     // Selects `previous` (SelectTextFont's answer) back into `dc`.
     virtual void ReleaseTextFont(CDC* dc, CFont* previous);
+    // Stores the pen parameters of `style`: pen style solid, dashed (1) or dotted (2), solid for
+    // any other; answers whether they changed.
+    virtual bool StorePenStyle(line_style style);
     // Makes the background brush anew in the background colour.
     void SetBackgroundBrush();
     // Integer device points of n drawable points (floor).
