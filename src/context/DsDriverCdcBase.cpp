@@ -2,6 +2,7 @@
 // the modeler's two-dimensional drawing calls drawn with GDI.
 #include "DsDriverCdcBase.h"
 
+#include "DsLogicalPalette.h"
 #include "VyrString.h"
 #include "view3d.h"
 
@@ -429,18 +430,14 @@ void CDsDriverCdcBase::get_color_map(ColorMode& mode, int& red, int& green, int&
 void CDsDriverCdcBase::SelectColorCube(CDC* dc)
 {
     if (!m_palette) {
-        const int entries = 216;
-        std::vector<unsigned char> block(sizeof(LOGPALETTE) + entries * sizeof(PALETTEENTRY));
-        LOGPALETTE* logical = reinterpret_cast<LOGPALETTE*>(block.data());
-        logical->palVersion = 0x300;
-        logical->palNumEntries = entries;
-        for (int r = 0; r < 6; ++r)
-            for (int g = 0; g < 6; ++g)
-                for (int b = 0; b < 6; ++b)
-                    logical->palPalEntry[r * 36 + g * 6 + b] =
-                        PALETTEENTRY{static_cast<BYTE>(51 * r), static_cast<BYTE>(51 * g), static_cast<BYTE>(51 * b), 0};
+        // Entry r x 36 + g x 6 + b: red r, green g and blue b of six levels each, 51 apart.
+        std::vector<uint32_t> cube;
+        cube.reserve(216);
+        for (uint32_t r = 0; r < 6; ++r)
+            for (uint32_t g = 0; g < 6; ++g)
+                for (uint32_t b = 0; b < 6; ++b) cube.push_back(51 * r | (51 * g) << 8 | (51 * b) << 16);
         m_palette = new CPalette();
-        if (!m_palette->CreatePalette(logical)) {
+        if (!m_palette->CreatePalette(CDsLogicalPalette(cube).Get())) {
             delete m_palette;
             m_palette = nullptr;
             return;
