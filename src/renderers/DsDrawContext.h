@@ -14,6 +14,8 @@
 // Choices where the behaviour was open, or where a plain reading would hurt:
 // - A parameter value missing or unreadable while the generation reads "1" takes its built-in
 //   value (the others keep theirs).
+// - The first threshold is 0 (nothing hidden) without a view, for an empty scene box and for a
+//   view without a scale (no units per pixel): a diagonal in pixels cannot be measured.
 #pragma once
 
 #include <afx.h>
@@ -43,9 +45,9 @@ public:
 // with "EditFRAHParams" from the registry (written there first when missing).
 void DsFrahReadParameters(float& lowBound, float& upperBound, float& increase, float& decrease, float& rootBase,
                           int& largest, int& largestFirst);
-// The first fast-refresh frame's threshold: 0 when `view`'s normal frame rate is at least `mid`;
-// else (d ^ (1 / base)) ^ (mid - rate) for the scene diagonal d in pixels (`sceneBox`), at most
-// `largestFirst`.
+// The first fast-refresh frame's threshold: 0 when `view`'s normal frame rate is at least `mid`
+// (and when the diagonal cannot be measured, see above); else (d ^ (1 / base)) ^ (mid - rate) for
+// the scene diagonal d in pixels (`sceneBox`), at most `largestFirst`.
 float DsFrahFirstThreshold(view3d* view, const CDsBox& sceneBox, float mid, float base, int largestFirst);
 // The threshold of this frame for `view`: 0 without fast refresh or auto-hide; the first one on
 // a frame rate not measured yet; else the view's current threshold scaled by the increase factor

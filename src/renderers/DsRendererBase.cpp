@@ -16,12 +16,11 @@ CDsRenderState::CDsRenderState(view3d* view) : owner(view)
 
 void CDsRenderState::Update()
 {
+    // Without a view nothing is read, the manager's flag included: all stay false and 0.
     if (owner) {
         fastRefresh = owner->GetFlag(eDsViewFlagFastRefresh);
         documentFlag1 = owner->GetDocumentFlag(static_cast<EDsDocumentFlag>(1));
-    }
-    managerFlag12 = CDsManager::GetInstance()->GetFlag(12);
-    if (owner) {
+        managerFlag12 = CDsManager::GetInstance()->GetFlag(12);
         documentFlag4 = owner->GetDocumentFlag(static_cast<EDsDocumentFlag>(4));
         documentFlag5 = owner->GetDocumentFlag(static_cast<EDsDocumentFlag>(5));
         renderMode = owner->GetRenderMode();
