@@ -36,6 +36,8 @@
 // - After a geometry reports that it changed OpenGL state behind the walk (the record's
 //   keepAttributeCache false), the next item resends its whole state: the memo is forgotten and
 //   the state cache too.
+// - A list of runs built while a path filter offered only some of a region's leaves is drawn but
+//   not kept, so that an unfiltered frame afterwards still draws every leaf.
 // - A location cache of runs whose size does not match its count is read only as far as it holds
 //   whole runs; a region without a location draws nothing (its runs have nowhere to live).
 // - After a complex walked without its slaves the walk phase stays "masters" until the next
@@ -303,7 +305,8 @@ private:
     signed char m_attributesValid = -1;
     SDsRegionRun m_pending;
     bool m_hasPending = false;
-    CDsLocation* m_pendingRegion = nullptr;
+    CDsLocation* m_pendingRegion = nullptr;     // the region whose runs the walk is building
+    int m_leavesOffered = 0;                    // leaves of that region offered so far
     CDsDrawContext* m_drawContext;
     std::unique_ptr<CDsDrawContext> m_ownedContext;
     CDsGlStateCache m_glState;

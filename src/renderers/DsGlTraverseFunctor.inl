@@ -443,7 +443,9 @@ bool CDsGlTraverseFunctorT<P>::OnRegionLeaf(CDsLocation* location, const CDsObje
         DsResetIncompleteDrawCache(region);
         m_pendingRegion = region;
         m_hasPending = false;
+        m_leavesOffered = 0;
     }
+    ++m_leavesOffered;
     if (!DsIsLocationDrawable(m_scene, location, WalkState().m_pPalette, type)) {
         ClosePendingRun();
         return true;
@@ -472,7 +474,14 @@ template <class P>
 void CDsGlTraverseFunctorT<P>::OnCompleteRegion(CDsScene*, CDsLocation* location, const CDsObjectPath&,
                                                 const CDsItemVariant* variant)
 {
-    if (m_pendingRegion && m_pendingRegion == location) ClosePendingRun();
+    // A list built from only some of the leaves (a path filter offered the others to no one)
+    // is drawn once and not kept, so that the next walk looks at every leaf again.
+    bool partial = false;
+    if (m_pendingRegion && m_pendingRegion == location) {
+        ClosePendingRun();
+        const CDsRegion* region = variant ? variant->AsRegion() : nullptr;
+        partial = region && m_leavesOffered < region->GetChildCount();
+    }
     m_pendingRegion = nullptr;
     m_hasPending = false;
     const int count = DsCompleteLocationDrawCache(location);
@@ -481,6 +490,7 @@ void CDsGlTraverseFunctorT<P>::OnCompleteRegion(CDsScene*, CDsLocation* location
         const SDsRegionRun run = {cache[1 + 3 * i], cache[2 + 3 * i], cache[3 + 3 * i]};
         DrawRegionRun(run, variant);
     }
+    if (partial) location->InvalidateCache();
 }
 
 template <class P>

@@ -211,7 +211,10 @@ TEST_F(SceneWalkTest, SlavesKeepTheirLocationsWhicheverSlavesAWalkVisits)
     all.mode = eSlavesAll;
     WalkPeer(all);
     ASSERT_EQ(all.slaveLocations.size(), 4u);
+    CDsLocation* slave33 = all.slaveLocations[0];
     CDsLocation* slave34 = all.slaveLocations[1];
+    CDsLocation* master31 = scene.FindLocation(Path({1, 30, 31}, 2));
+    ASSERT_NE(master31, nullptr);
 
     // Only 34 is visited now; it must stay at its own child index (masters + 1), not take 33's.
     CRecorder recount;
@@ -228,6 +231,9 @@ TEST_F(SceneWalkTest, SlavesKeepTheirLocationsWhicheverSlavesAWalkVisits)
     ASSERT_EQ(only34.Only("slave "), (Strings{"34", "34"}));
     EXPECT_EQ(only34.slaveLocations[0], slave34);
     EXPECT_EQ(scene.FindLocation(Path({1, 30, 34}, 2)), slave34);
+    // The locations of the slave left out and of the masters were not disturbed.
+    EXPECT_EQ(scene.FindLocation(Path({1, 30, 33}, 2)), slave33);
+    EXPECT_EQ(scene.FindLocation(Path({1, 30, 31}, 2)), master31);
 }
 
 TEST_F(SceneWalkTest, AComplexWithoutACacheIsRecounted)
