@@ -45,6 +45,7 @@
 #include "DsItemsGroup.h"
 #include "DsPerformanceMonitor.h"
 #include "DsScene.h"
+#include "DsSyncWalk.h"
 #include "VyrViewTypes.h"
 
 #include <bitset>
@@ -135,6 +136,29 @@ public:
     void CollectSelectAll(CDsSelectAllData& data, ENTITY_LIST& list);
     // Computes the screen boxes of every root group's items in `view`.
     void ComputeItemsBounds2D(view3d* view);
+
+    // --- One frame of a view ----------------------------------------------------------------
+    // What changed for `view` since it last drew: a total change while the view refreshes
+    // continuously (counts 0, lists untouched), else the scene database's answer.
+    EChangeStatus GetChanges(CDsScene::TChangedPaths& paths, CDsScene::TChangedIds& ids, int& logNumber,
+                             int& dbNumber, view3d* view);
+    // Brings the locations up to date for `status` and fills `dirty` with the rectangles to
+    // redraw (empty: the whole viewport); returns `status`.
+    int Synchronize(TDsLocationRects& dirty, int status, CDsScene::TChangedPaths& paths, CDsScene::TChangedIds& ids,
+                    view3d* view);
+    // One frame: per dirty rectangle (or for the viewport) the clear, the background and the
+    // renderer of the view's render mode, then the reference triad.
+    void DrawFrame(view3d* view, TDsLocationRects& dirty);
+    // One Render per dirty rectangle widened by 3 pixels, or one for the viewport.
+    void RenderRects(int mode, const std::vector<CVyrObjectPath>* paths, bool walkAll, TDsLocationRects& dirty,
+                     view3d* view);
+    // The renderer of `mode` on the rectangle {left, top, right, bottom} (y up), then the pass of
+    // the temporary part.
+    void Render(int mode, const std::vector<CVyrObjectPath>* paths, bool walkAll, const int rect[4], view3d* view);
+    // The plot frame: the peer part, then the temporary part, through the view's own drawing.
+    void RenderPlot(view3d* view);
+    // The reference triad in the view's corner.
+    void DrawReferenceUcs(view3d* view);
 
     // --- Document flags -------------------------------------------------------------------
     // Sets or clears document flag `index` and runs its effect (header comment); nothing when
