@@ -118,6 +118,16 @@ struct SDsRegionRun {
     int key = 0;    // object type | state << 8 | on top << 16
 };
 
+// CDsAttributes::operator== inline, for the memo that every drawn item consults: the same values
+// and the same set bits.
+inline bool DsSameAttributes(const CDsAttributes& a, const CDsAttributes& b)
+{
+    return a.GetColor() == b.GetColor() && a.GetSetFields() == b.GetSetFields() &&
+           a.GetTransparency() == b.GetTransparency() && a.GetLineWidth() == b.GetLineWidth() &&
+           a.GetLineStyle() == b.GetLineStyle() && a.GetHideLevel() == b.GetHideLevel() &&
+           a.GetVisibility() == b.GetVisibility() && a.GetRenderMode() == b.GetRenderMode();
+}
+
 // Combines the slave style into `attributes` for `state`: for states other than 3, 4, 5 and 11
 // the options' override attributes (special set 10 when `single`) are laid over them; then for
 // states 3 to 8, 11, 14 and 15 the colour from before goes back and the width grows by 1.
@@ -278,6 +288,7 @@ private:
     // What EnterItem pushed for a level, which LeaveItem undoes.
     static constexpr unsigned char kOwnTransform = 1;
     static constexpr unsigned char kLocalTransform = 2;
+    static constexpr unsigned char kNoAttributes = 4;  // nothing pushed on the attribute stack
 
     // Appends the pending run to its region's cache.
     void ClosePendingRun();
