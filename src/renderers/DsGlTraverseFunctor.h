@@ -38,6 +38,9 @@
 //   the state cache too.
 // - A location cache of runs whose size does not match its count is read only as far as it holds
 //   whole runs; a region without a location draws nothing (its runs have nowhere to live).
+// - An OpenGL-drawing type that enters an item without children (categories 0 to 2) from its
+//   location's cache pushes nothing on the base's attribute and state stacks, since only the items
+//   below an item read them: during such an item's visit GetTopAttributes answers its parent's.
 // - After a complex walked without its slaves the walk phase stays "masters" until the next
 //   complex starts; items entered meanwhile are recorded as masters, which no slave ever reads.
 #pragma once
