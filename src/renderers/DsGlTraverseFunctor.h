@@ -40,6 +40,9 @@
 //   not kept, so that an unfiltered frame afterwards still draws every leaf.
 // - A location cache of runs whose size does not match its count is read only as far as it holds
 //   whole runs; a region without a location draws nothing (its runs have nowhere to live).
+// - An OpenGL-drawing type that enters an item without children (categories 0 to 2) from its
+//   location's cache pushes nothing on the base's attribute and state stacks, since only the items
+//   below an item read them: during such an item's visit GetTopAttributes answers its parent's.
 // - After a complex walked without its slaves the walk phase stays "masters" until the next
 //   complex starts; items entered meanwhile are recorded as masters, which no slave ever reads.
 #pragma once
@@ -119,6 +122,16 @@ struct SDsRegionRun {
     int last = 0;   // last leaf id
     int key = 0;    // object type | state << 8 | on top << 16
 };
+
+// CDsAttributes::operator== inline, for the memo that every drawn item consults: the same values
+// and the same set bits.
+inline bool DsSameAttributes(const CDsAttributes& a, const CDsAttributes& b)
+{
+    return a.GetColor() == b.GetColor() && a.GetSetFields() == b.GetSetFields() &&
+           a.GetTransparency() == b.GetTransparency() && a.GetLineWidth() == b.GetLineWidth() &&
+           a.GetLineStyle() == b.GetLineStyle() && a.GetHideLevel() == b.GetHideLevel() &&
+           a.GetVisibility() == b.GetVisibility() && a.GetRenderMode() == b.GetRenderMode();
+}
 
 // Combines the slave style into `attributes` for `state`: for states other than 3, 4, 5 and 11
 // the options' override attributes (special set 10 when `single`) are laid over them; then for
@@ -280,6 +293,7 @@ private:
     // What EnterItem pushed for a level, which LeaveItem undoes.
     static constexpr unsigned char kOwnTransform = 1;
     static constexpr unsigned char kLocalTransform = 2;
+    static constexpr unsigned char kNoAttributes = 4;  // nothing pushed on the attribute stack
 
     // Appends the pending run to its region's cache.
     void ClosePendingRun();

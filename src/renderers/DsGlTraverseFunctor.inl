@@ -86,11 +86,21 @@ void CDsGlTraverseFunctorT<P>::EnterItem(CDsScene* scene, CDsLocation* location,
     m_variant = variant;
     m_scene = scene;
     bool cached = false;
+    unsigned char flags = 0;
     if (m_useLocationCache) {
         if (m_attributesValid < 0) m_attributesValid = scene && scene->IsAttributesValid() ? 1 : 0;
         if (m_attributesValid == 1 && location && location->IsCachedDataValid()) {
             location->GetCachedData(m_itemAttributes, m_itemState);
-            PushAttributes(variant, location, scene);
+            // The stacked attributes and state are read only by the items below this one (its own
+            // drawing takes the cached ones): a drawing walk pushes none for an item that has no
+            // children (categories 0 to 2 are plain groups; regions, complexes and part instances
+            // are never skipped).
+            const int category = variant ? variant->GetCategory() : eVyrCatRegion;
+            if (P::kTarget == EDsDrawTarget::Gl && category <= eVyrCatGeometry &&
+                variant->AsGroup()->GetChildCount() == 0)
+                flags |= kNoAttributes;
+            else
+                PushAttributes(variant, location, scene);
             cached = true;
         }
     }
@@ -139,8 +149,11 @@ void CDsGlTraverseFunctorT<P>::EnterItem(CDsScene* scene, CDsLocation* location,
     }
 
     // Transforms: the location's or the item's own, then a transformed item's geometry's own.
-    unsigned char flags = 0;
-    if (const CDsTransform* transform = DsGetItemTransform(scene, location, variant)) {
+    // A leaf is placed only by its location's transform id: without one there is nothing to ask.
+    const int category = variant ? variant->GetCategory() : eVyrCatLeaf;
+    const bool placed = (location && location->GetTransformId() != 0) ||
+                        (category != eVyrCatLeaf && category != eVyrCatOpenLeaf);
+    if (const CDsTransform* transform = placed ? DsGetItemTransform(scene, location, variant) : nullptr) {
         PushTransform(variant, location, scene);
         if (P::kTarget == EDsDrawTarget::Gl) {
             if (!gDsGl.IsEnabled(GL_NORMALIZE)) gDsGl.Enable(GL_NORMALIZE);
@@ -151,7 +164,7 @@ void CDsGlTraverseFunctorT<P>::EnterItem(CDsScene* scene, CDsLocation* location,
         m_drawContext->reflection = GetTopTransform().IsReflection();
         flags |= kOwnTransform;
     }
-    if (variant && variant->GetCategory() == eVyrCatTransformed && variant->GetGeometry()) {
+    if (category == eVyrCatTransformed && variant->GetGeometry()) {
         SPAtransf local;
         if (variant->GetGeometry()->GetLocalTransform(local)) {
             const CDsTransform transform(local);
@@ -194,7 +207,7 @@ void CDsGlTraverseFunctorT<P>::LeaveItem(CDsScene*, CDsLocation*, const CDsItemV
         PopTransform();
         m_drawContext->reflection = GetTopTransform().IsReflection();
     }
-    PopAttributes();
+    if (!(flags & kNoAttributes)) PopAttributes();
 }
 
 template <class P>
@@ -291,8 +304,8 @@ bool CDsGlTraverseFunctorT<P>::DrawLeaf(const CDsObjectPath& path, const CDsItem
     const int common = mask & m_walkFlags;
     if (common & CDsGeometry::eDpKindMask) {
         if (m_cdcView) m_cdcView->SetLocationState(static_cast<EAttribSetIndex>(state));
-        for (int kind = 1; kind <= CDsGeometry::eDpOther; kind <<= 1) {
-            if (!(common & kind)) continue;
+        for (int kinds = common & CDsGeometry::eDpKindMask; kinds != 0; kinds &= kinds - 1) {
+            const int kind = kinds & -kinds;  // the lowest kind left
             if (kind == CDsGeometry::eDpSilhouettes && !(common & CDsGeometry::eDpSilhouetteLevelMask)) continue;
             if (!Accept(m_itemAttributes, kind, geometry, id)) continue;
             ApplyAttributes(m_itemAttributes, m_itemState, kind);
@@ -309,7 +322,9 @@ template <class P>
 void CDsGlTraverseFunctorT<P>::ApplyAttributes(const CDsAttributes& attributes, int stateWord, int kind)
 {
     if (!P::kApplyAttributes) return;
-    if (stateWord == m_setup.lastStateWord && kind == m_setup.lastKind && attributes == m_setup.lastAttributes) return;
+    if (stateWord == m_setup.lastStateWord && kind == m_setup.lastKind &&
+        DsSameAttributes(attributes, m_setup.lastAttributes))
+        return;
     m_setup.lastStateWord = stateWord;
     m_setup.lastKind = kind;
     m_setup.lastAttributes = attributes;
@@ -389,7 +404,8 @@ void CDsGlTraverseFunctorT<P>::DrawGeometry(CDsGeometry* geometry, int kind, int
         geometry->Draw(*m_view, kinds, first, last, m_drawContext);
         m_view->ClearModelTransform();
     } else {
-        const bool pixel = DsSetPixelProjection(m_view, kind);
+        constexpr int kPixelKinds = CDsGeometry::eDpPoints | CDsGeometry::eDpBitmaps | CDsGeometry::eDpTexts;
+        const bool pixel = (kind & kPixelKinds) && DsSetPixelProjection(m_view, kind);
         const bool model = kind == CDsGeometry::eDpPoints || kind == CDsGeometry::eDpSilhouettes ||
                            kind == CDsGeometry::eDpBitmaps || kind == CDsGeometry::eDpTexts;
         if (model) DsEnableViewModelTransform(m_view, GetTopTransform());
