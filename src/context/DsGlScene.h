@@ -134,7 +134,10 @@ public:
     void CollectPickableItems(view3d* view, bool acceptOutside, std::vector<CDsItemsGroup*>& out);
     // The entities of the root groups accepted by `data` (each once) into `list`.
     void CollectSelectAll(CDsSelectAllData& data, ENTITY_LIST& list);
-    // Computes the screen boxes of every root group's items in `view`.
+    // Computes the screen boxes of the items of the bodies, wire-bodies and copies groups (not
+    // during a fast refresh, view flag 3) and of the hidden-line views (always), then makes `view`
+    // the view whose viewport the items' screen tests read (CDsRectangle::StCacheViewport).
+    // Nothing for a null view.
     void ComputeItemsBounds2D(view3d* view);
 
     // --- One frame of a view ----------------------------------------------------------------
@@ -142,8 +145,11 @@ public:
     // continuously (counts 0, lists untouched), else the scene database's answer.
     EChangeStatus GetChanges(CDsScene::TChangedPaths& paths, CDsScene::TChangedIds& ids, int& logNumber,
                              int& dbNumber, view3d* view);
-    // Brings the locations up to date for `status` and fills `dirty` with the rectangles to
-    // redraw (empty: the whole viewport); returns `status`.
+    // Brings `view`'s locations up to date for `status` (EChangeStatus) and fills `dirty`
+    // (emptied first) with the rectangles to redraw, empty for the whole viewport; returns
+    // `status`. A partial change keeps a rectangle per changed path unless an id or path is
+    // flagged, four or more paths changed, or two rectangles overlap; a path without a rectangle
+    // stands for the viewport. Nothing is done for a null view.
     int Synchronize(TDsLocationRects& dirty, int status, CDsScene::TChangedPaths& paths, CDsScene::TChangedIds& ids,
                     view3d* view);
     // One frame: per dirty rectangle (or for the viewport) the clear, the background and the
