@@ -232,11 +232,12 @@ bool DsProjectBoxToWindow(view3d* view, const float min[3], const float max[3], 
     box.GetRectangle(minX, maxX, minY, maxY);
     int x = 0, y = 0, w = 0, h = 0;
     view->get_viewport(x, y, w, h);
-    // The projection counts y from the top; the walk's rectangles count it from the bottom.
-    rect[0] = minX;
-    rect[1] = h - minY;
-    rect[2] = maxX;
-    rect[3] = h - maxY;
+    // The projection counts rows down from the viewport's top; window boxes count them up from
+    // the window's bottom (as the location boxes of the synchronisation do).
+    rect[0] = minX + x;
+    rect[1] = h - 1 - minY + y;
+    rect[2] = maxX + x;
+    rect[3] = h - 1 - maxY + y;
     return true;
 }
 
