@@ -12,12 +12,15 @@ set(VYR_LSAN_SUPPRESSIONS ${CMAKE_SOURCE_DIR}/tests/lsan.supp)
 set(VYR_TEST_TMP_DIR ${CMAKE_BINARY_DIR}/test-tmp)
 
 # vyr_take_test_resets(<target>): the program takes the libraries' resets for tests
-# (vyrwin_testresets.h): it defines the table they register in and lists it in its dynamic symbol
-# table, where the libraries' weak references find it.
+# (vyrwin_testresets.h) and the display clock's seam (DsClock.h): it defines the table the resets
+# register in and the clock that tests can set, and lists both in its dynamic symbol table, where
+# the libraries' weak references find them.
 function(vyr_take_test_resets target)
-  target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support/TestResets.cpp)
+  target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support/TestResets.cpp
+                                   ${CMAKE_SOURCE_DIR}/tests/support/TestClock.cpp)
   target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
-  target_link_options(${target} PRIVATE "LINKER:--export-dynamic-symbol=VyrRegisterTestReset")
+  target_link_options(${target} PRIVATE "LINKER:--export-dynamic-symbol=VyrRegisterTestReset"
+                                        "LINKER:--export-dynamic-symbol=VyrTestClockMilliseconds")
 endfunction()
 
 # vyr_add_test(<target> SOURCES <files...> LIBS <libraries...> [ARGS <arguments...>])

@@ -40,7 +40,7 @@ void CDsDriverCdc::SetPen()
     m_pen.DeleteObject();
     const int style = m_pattern == 0xFFFF ? PS_SOLID : PS_DASH;
     if (CDsView3dCdc::StGetPlotMode() == ePlotModeNone)
-        m_pen.CreatePen(style, m_penWidth, m_foregroundColor);
+        m_pen.CreatePen(style, m_penWidth, GetForegroundColor());
     else
         CreateBrush();
 }
@@ -51,7 +51,7 @@ void CDsDriverCdc::SetPen()
 void CDsDriverCdc::CreateBrush()
 {
     m_pen.DeleteObject();
-    const COLORREF color = CDsView3dCdc::StGetPlotMode() == ePlotModeColors ? m_foregroundColor : RGB(0, 0, 0);
+    const COLORREF color = CDsView3dCdc::StGetPlotMode() == ePlotModeColors ? GetForegroundColor() : RGB(0, 0, 0);
     const double pixelsPerMm = GetPrinterPixelsInMm();
     const int width = GetPlotBrushWidth();
     if (m_pattern == 0xFFFF) {
@@ -98,35 +98,23 @@ void CDsDriverCdc::set_foreground_rgb(rgb_color color)
     const EPlotMode plot = CDsView3dCdc::StGetPlotMode();
     if (plot == 1 || plot == ePlotModePenWidths) color = rgb_color(0.0, 0.0, 0.0);
     if (color == m_foreground) return;
-    m_foreground = color;
-    m_foregroundColor = color.windows_color();
-    SetPen();
+    CDsDriverCdcBase::set_foreground_rgb(color);
     glColor3f(static_cast<GLfloat>(color.red()), static_cast<GLfloat>(color.green()),
               static_cast<GLfloat>(color.blue()));
 }
 
-void CDsDriverCdc::set_line_style(line_style style)
+bool CDsDriverCdc::StorePenStyle(line_style style)
 {
-    driver_context::set_line_style(style);
     uint16_t pattern = 0xFFFF;
     int factor = 1;
     if (!CDsStylePalette::StGetActive()->GetStyle(static_cast<int>(style), pattern, factor)) {
         pattern = 0xFFFF;
         factor = 1;
     }
-    if (pattern == m_pattern && factor == m_factor) return;
+    if (pattern == m_pattern && factor == m_factor) return false;
     m_pattern = pattern;
     m_factor = factor;
-    SetPen();
-    m_penInUse = &m_pen;
-}
-
-void CDsDriverCdc::set_line_width(int width)
-{
-    driver_context::set_line_width(width);
-    if (width == m_penWidth || width < 0) return;
-    m_penWidth = width;
-    SetPen();
+    return true;
 }
 
 // --- Font --------------------------------------------------------------------------------------
@@ -216,65 +204,43 @@ int CDsDriverCdc::draw_point_2d(float x, float y)
 
 // --- Text --------------------------------------------------------------------------------------
 
-int CDsDriverCdc::draw_text_2d(float x, float y, const char* text)
+CFont* CDsDriverCdc::SelectTextFont(CDC* dc)
 {
-    if (!text) return 0;
-    if (is_picking()) return driver_context::draw_text_2d(x, y, text);
-    CDC* dc = GetDC();
-    if (!dc) return 0;
-    const int previousMode = dc->SetBkMode(TRANSPARENT);
-    const COLORREF previousText = dc->SetTextColor(m_foregroundColor);
-    const COLORREF previousBack = dc->SetBkColor(m_backgroundColor);
-    CFont* previousFont = m_font.SelectMyFont(dc);
-    const CVyrString wide(text);
-    dc->TextOutW(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)), wide.GetString(), wide.GetLength());
-    m_font.ReleaseMyFont(dc, previousFont);
-    dc->SetBkColor(previousBack);
-    dc->SetTextColor(previousText);
-    if (previousMode) dc->SetBkMode(previousMode);
-    ReleaseDC(dc);
-    return 0;
+    return m_font.SelectMyFont(dc);
+}
+
+void CDsDriverCdc::ReleaseTextFont(CDC* dc, CFont* previous)
+{
+    m_font.ReleaseMyFont(dc, previous);
 }
 
 int CDsDriverCdc::draw_text_2d(float x, float y, const CVyrString& text)
 {
-    CDC* dc = GetDC();
+    const CTextDC textDC(*this);
+    CDC* dc = textDC.Get();
     if (!dc) return 0;
-    const int previousMode = dc->SetBkMode(TRANSPARENT);
-    const COLORREF previousText = dc->SetTextColor(m_foregroundColor);
-    const COLORREF previousBack = dc->SetBkColor(m_backgroundColor);
-    CFont* previousFont = m_font.SelectMyFont(dc);
+    CFont* previousFont = SelectTextFont(dc);
     const int left = static_cast<int>(std::floor(x)), top = static_cast<int>(std::floor(y));
     RECT box{left, top, left + 100, top + 100};
     UINT format = DT_NOCLIP | DT_NOPREFIX;
     if (m_font.GetRightToLeft()) format |= DT_RTLREADING;
     dc->DrawTextW(text.GetString(), text.GetLength(), &box, format);
-    m_font.ReleaseMyFont(dc, previousFont);
-    dc->SetBkColor(previousBack);
-    dc->SetTextColor(previousText);
-    if (previousMode) dc->SetBkMode(previousMode);
-    ReleaseDC(dc);
+    ReleaseTextFont(dc, previousFont);
     return 0;
 }
 
 int CDsDriverCdc::DrawText2D(int x, int y, const CVyrString& text, CDsNFontStorage& font, EDsTextLineAlignment align,
                              int* dx)
 {
-    CDC* dc = GetDC();
+    const CTextDC textDC(*this);
+    CDC* dc = textDC.Get();
     if (!dc) return 0;
-    const int previousMode = dc->SetBkMode(TRANSPARENT);
-    const COLORREF previousText = dc->SetTextColor(m_foregroundColor);
-    const COLORREF previousBack = dc->SetBkColor(m_backgroundColor);
     CFont* previousFont = font.SelectMyFont(dc);
     const UINT previousAlign = SetTextAlignment(dc, align);
     const UINT options = font.GetRightToLeft() ? ETO_RTLREADING : 0;
     dc->ExtTextOutW(x, y, options, nullptr, text.GetString(), static_cast<UINT>(text.GetLength()), dx);
     if (previousAlign != GDI_ERROR) dc->SetTextAlign(previousAlign);
     font.ReleaseMyFont(dc, previousFont);
-    dc->SetBkColor(previousBack);
-    dc->SetTextColor(previousText);
-    if (previousMode) dc->SetBkMode(previousMode);
-    ReleaseDC(dc);
     return 0;
 }
 

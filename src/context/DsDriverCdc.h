@@ -18,6 +18,8 @@
 //   other    an X: two diagonals of half size h
 //
 // Choices where the behaviour was open:
+// - set_line_style, set_line_width and the text call of bytes are the base's: this driver gives
+//   them its pattern (StorePenStyle) and its font (SelectTextFont, ReleaseTextFont).
 // - A line style outside the palette's 0 to 31 draws solid.
 // - A plot pen whose runs come out all 0 (a printer resolution too low for the pattern, or no DC
 //   to measure) is drawn solid.
@@ -42,11 +44,6 @@ public:
     // Outside plot mode the colour; in plot modes 1 and 2 black. When it changes: a new pen and
     // the OpenGL colour.
     void set_foreground_rgb(rgb_color color) override;
-    // Pattern and factor from entry `style` of the active style palette; a new pen when they
-    // change.
-    void set_line_style(line_style style) override;
-    // Pen width; a new pen when it changes.
-    void set_line_width(int width) override;
     // The font's face name ("standard" or none: the default font); 1.
     int set_text_font(const char* name) override;
     // The font's height.
@@ -57,9 +54,8 @@ public:
     // The text at the top-left corner (x, y) in the driver's font and foreground (no pick test);
     // 0.
     int draw_text_2d(float x, float y, const CVyrString& text) override;
-    // While picking, the modeler's test; otherwise the text in the driver's font and foreground;
-    // 0.
-    int draw_text_2d(float x, float y, const char* text) override;
+    // The base's text call (while picking, the modeler's test), in the driver's font.
+    using CDsDriverCdcBase::draw_text_2d;
     // The text on its baseline at (x, y), aligned left, centred or right, in `font` and the
     // foreground, with the advances `dx` when given; 0 (also without a DC).
     int DrawText2D(int x, int y, const CVyrString& text, CDsNFontStorage& font, EDsTextLineAlignment align,
@@ -93,6 +89,14 @@ public:
     int GetLinePatternFactor() const { return m_factor; }
 
 protected:
+    // The pen's pattern and factor := entry `style` of the active style palette (the base's
+    // set_line_style makes a new pen when they change; its set_line_width keeps the pen style
+    // solid, which this driver's pens do not read).
+    bool StorePenStyle(line_style style) override;
+    // Selects the driver's font (CDsNFontStorage::SelectMyFont); answers the font it replaced.
+    CFont* SelectTextFont(CDC* dc) override;
+    // Selects `previous` back and deletes the driver's GDI font (CDsNFontStorage::ReleaseMyFont).
+    void ReleaseTextFont(CDC* dc, CFont* previous) override;
     // Deletes the pen; outside plot mode a cosmetic pen, dashed unless the pattern is solid; in
     // plot mode the plot pen.
     void SetPen() override;

@@ -2,6 +2,7 @@
 // the modeler's two-dimensional drawing calls drawn with GDI.
 #include "DsDriverCdcBase.h"
 
+#include "DsLogicalPalette.h"
 #include "VyrString.h"
 #include "view3d.h"
 
@@ -20,13 +21,10 @@ bool PositiveFinite(double v) { return v > 0.0 && std::isfinite(v); }
 
 CDsDriverCdcBase::CDsDriverCdcBase() : CDsDriverCdcBase(nullptr) {}
 
-CDsDriverCdcBase::CDsDriverCdcBase(CWnd* window)
-    : m_window(window),
-      m_foregroundColor(GetSysColor(COLOR_WINDOWTEXT)),
-      m_backgroundColor(GetSysColor(COLOR_WINDOW))
+CDsDriverCdcBase::CDsDriverCdcBase(CWnd* window) : m_window(window)
 {
-    m_foreground.set_windows_color(m_foregroundColor);
-    m_background.set_windows_color(m_backgroundColor);
+    m_foreground.set_windows_color(GetSysColor(COLOR_WINDOWTEXT));
+    m_background.set_windows_color(GetSysColor(COLOR_WINDOW));
     // A white pen like the stock one, but the driver's own: it is made anew with other styles.
     m_rubberBandPen.CreatePen(PS_SOLID, 0, kWhite);
     CDsDriverCdcBase::SetPen();
@@ -192,13 +190,13 @@ void CDsDriverCdcBase::UpdateColors()
 void CDsDriverCdcBase::SetPen()
 {
     m_pen.DeleteObject();
-    m_pen.CreatePen(m_penWidth > 1 ? PS_SOLID : m_penStyle, m_penWidth, m_foregroundColor);
+    m_pen.CreatePen(m_penWidth > 1 ? PS_SOLID : m_penStyle, m_penWidth, GetForegroundColor());
 }
 
 void CDsDriverCdcBase::SetBackgroundBrush()
 {
     m_backgroundBrush.DeleteObject();
-    m_backgroundBrush.CreateSolidBrush(m_backgroundColor);
+    m_backgroundBrush.CreateSolidBrush(GetBackgroundColor());
 }
 
 void CDsDriverCdcBase::name_window(const char*) {}
@@ -209,7 +207,6 @@ void CDsDriverCdcBase::set_foreground_rgb(rgb_color color)
 {
     if (color == m_foreground) return;
     m_foreground = color;
-    m_foregroundColor = color.windows_color();
     SetPen();
 }
 
@@ -219,7 +216,6 @@ void CDsDriverCdcBase::set_background_rgb(rgb_color color)
 {
     if (color == m_background) return;
     m_background = color;
-    m_backgroundColor = color.windows_color();
     SetBackgroundBrush();
 }
 
@@ -236,11 +232,17 @@ void CDsDriverCdcBase::set_drawing_mode(drawing_mode mode)
 void CDsDriverCdcBase::set_line_style(line_style style)
 {
     driver_context::set_line_style(style);
-    const int penStyle = style == line_style_dashed ? PS_DASH : style == line_style_dotted ? PS_DOT : PS_SOLID;
-    if (penStyle == m_penStyle) return;
-    m_penStyle = penStyle;
+    if (!StorePenStyle(style)) return;
     SetPen();
     m_penInUse = &m_pen;
+}
+
+bool CDsDriverCdcBase::StorePenStyle(line_style style)
+{
+    const int penStyle = style == line_style_dashed ? PS_DASH : style == line_style_dotted ? PS_DOT : PS_SOLID;
+    if (penStyle == m_penStyle) return false;
+    m_penStyle = penStyle;
+    return true;
 }
 
 void CDsDriverCdcBase::set_line_width(int width)
@@ -314,7 +316,7 @@ int CDsDriverCdcBase::draw_polyline_2d(int n, const float* xy, int fill)
     const int previousRop = dc->SetROP2(m_rasterOperation);
     if (fill) {
         CBrush brush;
-        brush.CreateSolidBrush(m_foregroundColor);
+        brush.CreateSolidBrush(GetForegroundColor());
         CBrush* previousBrush = dc->SelectObject(&brush);
         dc->Polygon(points, n);
         if (previousBrush) dc->SelectObject(previousBrush);
@@ -345,7 +347,7 @@ int CDsDriverCdcBase::set_pixel(float x, float y)
     CDC* dc = GetDC();
     if (!dc) return 0;
     const COLORREF set = dc->SetPixel(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)),
-                                      m_foregroundColor);
+                                      GetForegroundColor());
     ReleaseDC(dc);
     return set == CLR_INVALID ? 0 : 1;
 }
@@ -354,20 +356,41 @@ int CDsDriverCdcBase::draw_text_2d(float x, float y, const char* text)
 {
     if (!text) return 0;
     if (is_picking()) return driver_context::draw_text_2d(x, y, text);
-    CDC* dc = GetDC();
+    const CTextDC textDC(*this);
+    CDC* dc = textDC.Get();
     if (!dc) return 0;
-    const int previousMode = dc->SetBkMode(TRANSPARENT);
-    const COLORREF previousText = dc->SetTextColor(m_foregroundColor);
-    const COLORREF previousBack = dc->SetBkColor(m_backgroundColor);
-    CFont* previousFont = m_textFont ? dc->SelectObject(m_textFont) : nullptr;
+    CFont* previousFont = SelectTextFont(dc);
     const CVyrString wide(text);
     dc->TextOutW(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)), wide.GetString(), wide.GetLength());
-    if (previousFont) dc->SelectObject(previousFont);
-    dc->SetBkColor(previousBack);
-    dc->SetTextColor(previousText);
-    if (previousMode) dc->SetBkMode(previousMode);
-    ReleaseDC(dc);
+    ReleaseTextFont(dc, previousFont);
     return 0;
+}
+
+CFont* CDsDriverCdcBase::SelectTextFont(CDC* dc)
+{
+    return m_textFont ? dc->SelectObject(m_textFont) : nullptr;
+}
+
+void CDsDriverCdcBase::ReleaseTextFont(CDC* dc, CFont* previous)
+{
+    if (previous) dc->SelectObject(previous);
+}
+
+CDsDriverCdcBase::CTextDC::CTextDC(CDsDriverCdcBase& driver) : m_driver(driver), m_dc(driver.GetDC())
+{
+    if (!m_dc) return;
+    m_previousMode = m_dc->SetBkMode(TRANSPARENT);
+    m_previousText = m_dc->SetTextColor(driver.GetForegroundColor());
+    m_previousBack = m_dc->SetBkColor(driver.GetBackgroundColor());
+}
+
+CDsDriverCdcBase::CTextDC::~CTextDC()
+{
+    if (!m_dc) return;
+    m_dc->SetBkColor(m_previousBack);
+    m_dc->SetTextColor(m_previousText);
+    if (m_previousMode) m_dc->SetBkMode(m_previousMode);
+    m_driver.ReleaseDC(m_dc);
 }
 
 // Colour bits: 1 or 2 give one level of monochrome; 4 two levels, 8 six levels (a colour cube)
@@ -407,18 +430,14 @@ void CDsDriverCdcBase::get_color_map(ColorMode& mode, int& red, int& green, int&
 void CDsDriverCdcBase::SelectColorCube(CDC* dc)
 {
     if (!m_palette) {
-        const int entries = 216;
-        std::vector<unsigned char> block(sizeof(LOGPALETTE) + entries * sizeof(PALETTEENTRY));
-        LOGPALETTE* logical = reinterpret_cast<LOGPALETTE*>(block.data());
-        logical->palVersion = 0x300;
-        logical->palNumEntries = entries;
-        for (int r = 0; r < 6; ++r)
-            for (int g = 0; g < 6; ++g)
-                for (int b = 0; b < 6; ++b)
-                    logical->palPalEntry[r * 36 + g * 6 + b] =
-                        PALETTEENTRY{static_cast<BYTE>(51 * r), static_cast<BYTE>(51 * g), static_cast<BYTE>(51 * b), 0};
+        // Entry r x 36 + g x 6 + b: red r, green g and blue b of six levels each, 51 apart.
+        std::vector<uint32_t> cube;
+        cube.reserve(216);
+        for (uint32_t r = 0; r < 6; ++r)
+            for (uint32_t g = 0; g < 6; ++g)
+                for (uint32_t b = 0; b < 6; ++b) cube.push_back(51 * r | (51 * g) << 8 | (51 * b) << 16);
         m_palette = new CPalette();
-        if (!m_palette->CreatePalette(logical)) {
+        if (!m_palette->CreatePalette(CDsLogicalPalette(cube).Get())) {
             delete m_palette;
             m_palette = nullptr;
             return;

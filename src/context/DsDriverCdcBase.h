@@ -99,8 +99,8 @@ public:
     // The raster operation of lines (R2_COPYPEN or R2_XORPEN).
     int GetRasterOperation() const { return m_rasterOperation; }
     // The foreground and background as Windows colours.
-    COLORREF GetForegroundColor() const { return m_foregroundColor; }
-    COLORREF GetBackgroundColor() const { return m_backgroundColor; }
+    COLORREF GetForegroundColor() const { return static_cast<COLORREF>(m_foreground.windows_color()); }
+    COLORREF GetBackgroundColor() const { return static_cast<COLORREF>(m_background.windows_color()); }
     // The pen's style and width.
     int GetPenStyle() const { return m_penStyle; }
     int GetPenWidth() const { return m_penWidth; }
@@ -126,9 +126,11 @@ public:
     void set_foreground_to_background() override;
     // Exclusive-or drawing (mode 1) or copying.
     void set_drawing_mode(drawing_mode mode) override;
-    // Pen style solid, dashed (1) or dotted (2); a new pen when the style changes.
+    // Stores the style; when the pen's parameters change with it (StorePenStyle), a new pen, and
+    // the normal pen is in use.
     void set_line_style(line_style style) override;
-    // Pen width (a pen wider than 1 draws solid).
+    // Stores the width; when it differs from the pen width and is not negative: the pen width,
+    // style PS_SOLID and a new pen (a pen wider than 1 draws solid).
     void set_line_width(int width) override;
     // 1 (the base keeps no font).
     int set_text_font(const char* name) override;
@@ -145,7 +147,8 @@ public:
     // One pixel in the foreground into the external DC: 1, or 0 without one.
     int set_pixel(float x, float y) override;
     using driver_context::draw_text_2d;
-    // While picking: the modeler's test. Otherwise the text, transparent, in the foreground; 0.
+    // While picking: the modeler's test. Otherwise the text, transparent, in the foreground and
+    // the font of SelectTextFont; 0.
     int draw_text_2d(float x, float y, const char* text) override;
     // The device's colour capability by its colour bits (see the algorithm in the source).
     void get_color_map(ColorMode& mode, int& red, int& green, int& blue) override;
@@ -167,9 +170,39 @@ public:
     void SetRubberBandLineStyle(line_style style) override;
 
 protected:
+    // The DC held and set up for text while this lives: transparent background, the foreground
+    // as text colour and the background as background colour. At its end the DC gets back what
+    // the set-up changed and is released.
+    class CTextDC {
+    public:
+        // Takes the driver's DC and sets it up; without a DC, Get() answers null.
+        explicit CTextDC(CDsDriverCdcBase& driver);
+        // Puts back what the set-up changed and gives the DC back.
+        ~CTextDC();
+        CTextDC(const CTextDC&) = delete;
+        CTextDC& operator=(const CTextDC&) = delete;
+        // The DC, null when the driver has none.
+        CDC* Get() const { return m_dc; }
+
+    private:
+        CDsDriverCdcBase& m_driver;
+        CDC* m_dc = nullptr;
+        int m_previousMode = 0;
+        COLORREF m_previousText = 0;
+        COLORREF m_previousBack = 0;
+    };
+
     // Deletes the pen and makes it anew from style, width and foreground (a width above 1 draws
     // solid).
     virtual void SetPen();
+    // Selects the font of the text calls into `dc` (the base: the text font when one is set);
+    // answers what it replaced, null when it selected nothing.
+    virtual CFont* SelectTextFont(CDC* dc);
+    // Selects `previous` (SelectTextFont's answer) back into `dc`.
+    virtual void ReleaseTextFont(CDC* dc, CFont* previous);
+    // Stores the pen parameters of `style`: pen style solid, dashed (1) or dotted (2), solid for
+    // any other; answers whether they changed.
+    virtual bool StorePenStyle(line_style style);
     // Makes the background brush anew in the background colour.
     void SetBackgroundBrush();
     // Integer device points of n drawable points (floor).
@@ -196,9 +229,6 @@ protected:
     CPen m_pen;
     // The rubber-band pen (the stock white pen at first).
     CPen m_rubberBandPen;
-    // Foreground and background as Windows colours.
-    COLORREF m_foregroundColor;
-    COLORREF m_backgroundColor;
     // PS_SOLID, PS_DASH or PS_DOT.
     int m_penStyle = PS_SOLID;
     // Pen width.

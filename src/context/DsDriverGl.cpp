@@ -5,6 +5,7 @@
 #include "DsGeometryComputer.h"
 #include "DsGlExtensions.h"
 #include "DsItemPolyline3D.h"
+#include "DsLogicalPalette.h"
 #include "DsManager.h"
 #include "DsOpenGlSetup.h"
 #include "DsPalette.h"
@@ -1224,19 +1225,7 @@ bool CDsDriverGl::CreateRgbPalette(HDC dc, const PIXELFORMATDESCRIPTOR& format, 
     if (!dc || !palette || palette->GetSafeHandle() || !(format.dwFlags & PFD_NEED_PALETTE)) return false;
     std::vector<uint32_t> colors;
     if (!StGetRgbPaletteColors(format, colors)) return false;
-    // LOGPALETTE declares one entry; the others follow it.
-    std::vector<unsigned char> storage(sizeof(LOGPALETTE) + sizeof(PALETTEENTRY) * (colors.size() - 1));
-    LOGPALETTE* logical = reinterpret_cast<LOGPALETTE*>(storage.data());
-    logical->palVersion = 0x300;
-    logical->palNumEntries = static_cast<WORD>(colors.size());
-    for (size_t i = 0; i < colors.size(); ++i) {
-        PALETTEENTRY& entry = logical->palPalEntry[i];
-        entry.peRed = static_cast<BYTE>(colors[i] & 0xFF);
-        entry.peGreen = static_cast<BYTE>((colors[i] >> 8) & 0xFF);
-        entry.peBlue = static_cast<BYTE>((colors[i] >> 16) & 0xFF);
-        entry.peFlags = 0;
-    }
-    if (!palette->CreatePalette(logical)) return false;
+    if (!palette->CreatePalette(CDsLogicalPalette(colors).Get())) return false;
     CDC* target = CDC::FromHandle(dc);
     CPalette* held = target->SelectPalette(palette, FALSE);
     if (!held) {

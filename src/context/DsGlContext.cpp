@@ -276,6 +276,12 @@ float CDsGlContext::GetMaxDiagonalSizeForFastRefresh() const
     return m_scene->GetMaxDiagonalSizeForFastRefresh();
 }
 
+bool CDsGlContext::IsMonochromeStateAllowedAndActive() const
+{
+    if (m_scene->GetRootGroup(CDsGlScene::eRootHlViews)->Count() > 0) return false;
+    return CDsManager::GetInstance()->GetFlag(12);
+}
+
 void CDsGlContext::OnPicturePropsChanged()
 {
     m_scene->SetPicturePropsValid(false);

@@ -174,6 +174,8 @@ public:
     void SetMaxDiagonalSizeForFastRefresh(float size);
     // The largest diagonal drawn during a fast refresh.
     float GetMaxDiagonalSizeForFastRefresh() const;
+    // False while the scene holds a hidden-line view; else display-manager flag 12 (monochrome).
+    bool IsMonochromeStateAllowedAndActive() const;
     // Marks the picture properties as changed (the scene's validity flag cleared).
     void OnPicturePropsChanged();
     // Marks the render mode as changed (the scene's validity flag cleared).

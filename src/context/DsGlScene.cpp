@@ -214,7 +214,16 @@ void CDsGlScene::CollectBodies(std::vector<CDsItemBase*>& out)
 
 void CDsGlScene::ComputeItemsBounds2D(view3d* view)
 {
-    for (CDsItemsGroup& group : m_roots) group.ComputeBounds2D(view);
+    if (!view) return;
+    if (!view->GetFlag(eDsViewFlagFastRefresh)) {
+        for (ERootGroup root : {eRootBodies, eRootWireBodies, eRootCopies}) {
+            CDsItemsGroup& group = m_roots[root];
+            for (int i = 0; i < group.Count(); ++i) group.GetFast(i)->ComputeBounds2D(view);
+        }
+    }
+    CDsItemsGroup& views = m_roots[eRootHlViews];
+    for (int i = 0; i < views.Count(); ++i) views.GetFast(i)->ComputeBounds2D(view);
+    CDsRectangle::StCacheViewport(view);
 }
 
 void CDsGlScene::CollectPickableItems(view3d* view, bool acceptOutside, std::vector<CDsItemsGroup*>& out)
@@ -355,6 +364,12 @@ void CDsGlScene::SetDefaultRotationCenter(const SPAposition& centre)
 {
     delete m_rotationCentre;
     m_rotationCentre = new SPAposition(centre);
+}
+
+bool CDsGlScene::AllowsShaders() const
+{
+    // No shader programs are loaded into a scene yet.
+    return false;
 }
 
 void CDsGlScene::UpdateRefinement(bool once)

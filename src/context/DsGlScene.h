@@ -45,6 +45,7 @@
 #include "DsItemsGroup.h"
 #include "DsPerformanceMonitor.h"
 #include "DsScene.h"
+#include "DsSyncWalk.h"
 #include "VyrViewTypes.h"
 
 #include <bitset>
@@ -133,8 +134,37 @@ public:
     void CollectPickableItems(view3d* view, bool acceptOutside, std::vector<CDsItemsGroup*>& out);
     // The entities of the root groups accepted by `data` (each once) into `list`.
     void CollectSelectAll(CDsSelectAllData& data, ENTITY_LIST& list);
-    // Computes the screen boxes of every root group's items in `view`.
+    // Computes the screen boxes of the items of the bodies, wire-bodies and copies groups (not
+    // during a fast refresh, view flag 3) and of the hidden-line views (always), then makes `view`
+    // the view whose viewport the items' screen tests read (CDsRectangle::StCacheViewport).
+    // Nothing for a null view.
     void ComputeItemsBounds2D(view3d* view);
+
+    // --- One frame of a view ----------------------------------------------------------------
+    // What changed for `view` since it last drew: a total change while the view refreshes
+    // continuously (counts 0, lists untouched), else the scene database's answer.
+    EChangeStatus GetChanges(CDsScene::TChangedPaths& paths, CDsScene::TChangedIds& ids, int& logNumber,
+                             int& dbNumber, view3d* view);
+    // Brings `view`'s locations up to date for `status` (EChangeStatus) and fills `dirty`
+    // (emptied first) with the rectangles to redraw, empty for the whole viewport; returns
+    // `status`. A partial change keeps a rectangle per changed path unless an id or path is
+    // flagged, four or more paths changed, or two rectangles overlap; a path without a rectangle
+    // stands for the viewport. Nothing is done for a null view.
+    int Synchronize(TDsLocationRects& dirty, int status, CDsScene::TChangedPaths& paths, CDsScene::TChangedIds& ids,
+                    view3d* view);
+    // One frame: per dirty rectangle (or for the viewport) the clear, the background and the
+    // renderer of the view's render mode, then the reference triad.
+    void DrawFrame(view3d* view, TDsLocationRects& dirty);
+    // One Render per dirty rectangle widened by 3 pixels, or one for the viewport.
+    void RenderRects(int mode, const std::vector<CVyrObjectPath>* paths, bool walkAll, TDsLocationRects& dirty,
+                     view3d* view);
+    // The renderer of `mode` on the rectangle {left, top, right, bottom} (y up), then the pass of
+    // the temporary part.
+    void Render(int mode, const std::vector<CVyrObjectPath>* paths, bool walkAll, const int rect[4], view3d* view);
+    // The plot frame: the peer part, then the temporary part, through the view's own drawing.
+    void RenderPlot(view3d* view);
+    // The reference triad in the view's corner.
+    void DrawReferenceUcs(view3d* view);
 
     // --- Document flags -------------------------------------------------------------------
     // Sets or clears document flag `index` and runs its effect (header comment); nothing when
@@ -184,6 +214,9 @@ public:
     void SetVertexColorPalette(const CDsPalette* palette);
     // The vertex-colour palette, null when none.
     const CDsPalette* GetVertexColorPalette() const { return m_vertexColors; }
+    // Whether the scene's shaders may light faces: shaders switched on in the display manager and
+    // programs loaded into the scene (shader programs come with the shaders: none yet, so false).
+    bool AllowsShaders() const;
     // The refinement of faceting (never null; owned by the scene).
     CVyrRefinement* GetRefinement() const { return m_refinement; }
     // Reads the faceting preferences into the refinement and makes it current; with `once`, only

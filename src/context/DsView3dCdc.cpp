@@ -40,7 +40,6 @@ bool CDsView3dCdc::sDisplayCurvesMode = true;
 
 namespace {
 
-constexpr double kRadiansToDegrees = 57.29577951308232;
 // The smallest near distance a projection is given.
 constexpr double kMinNearDistance = 0.001;
 
@@ -659,53 +658,22 @@ void CDsView3dCdc::GetBoundingRect(const CDsPickedItem*, double& x0, double& x1,
 
 void CDsView3dCdc::SetupRenderingTransforms(bool pick, bool depth, bool, const CRect* rect)
 {
-    // The camera as it is now: the frame is set up from these copies.
-    const SPAposition eye = get_eye();
-    const SPAposition target = get_target();
-    const SPAunit_vector up = get_up();
     const double width = get_width();
     const double height = get_height();
     double zNear = get_hither();
     if (!(zNear > 0.0)) zNear = kMinNearDistance;
-    double zFar = get_yon();
-    int vx = 0, vy = 0, vw = 0, vh = 0;
-    get_viewport(vx, vy, vw, vh);
-    const double distance = (target - eye).len();
+    const double distance = (get_target() - get_eye()).len();
     const bool canProject = width > 0.0 && height > 0.0 && std::isfinite(width) && std::isfinite(height) &&
                             get_camera().is_valid() && std::isfinite(distance);
 
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    if (pick && vw > 0 && vh > 0) {
-        int cx = 0, cy = 0, aw = 0, ah = 0;
-        get_pick_aperture(cx, cy, aw, ah);
-        const int py = GetFlag(eDsViewFlagPickYUp) ? cy : vh - cy;
-        GLint viewport[4] = {vx, vy, vw, vh};
-        gluPickMatrix(vx + cx, vy + py, std::max(aw, 1), std::max(ah, 1), viewport);
-    }
+    gl_start_projection(pick);
     if (canProject) {
-        if (is_perspective()) {
-            if (!(zFar > zNear)) zFar = zNear + std::max(1.0, 2.0 * distance);
-            const double fovy = 2.0 * std::atan2(height / 2.0, distance) * kRadiansToDegrees;
-            gluPerspective(fovy, width / height, zNear, zFar);
-        } else if (depth) {
-            if (!(zFar > zNear)) zFar = zNear + 1.0;
-            glOrtho(-width / 2.0, width / 2.0, -height / 2.0, height / 2.0, zNear, zFar);
-        } else {
+        if (is_perspective() || depth)
+            gl_camera_projection(is_perspective(), width, height, distance, zNear, get_yon());
+        else
             gluOrtho2D(-width / 2.0, width / 2.0, -height / 2.0, height / 2.0);
-        }
     }
-
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glViewport(vx, vy, std::max(vw, 0), std::max(vh, 0));
-    if (rect)
-        glScissor(rect->left, rect->top, std::max<LONG>(rect->right - rect->left, 0),
-                  std::max<LONG>(rect->bottom - rect->top, 0));
-    else
-        glScissor(vx, vy, std::max(vw, 0), std::max(vh, 0));
-    glEnable(GL_SCISSOR_TEST);
-    glDepthFunc(GL_LEQUAL);
+    gl_viewport_and_scissor(rect);
     glDepthRange(0.0, 1.0);
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_LINE_STIPPLE);
@@ -713,9 +681,7 @@ void CDsView3dCdc::SetupRenderingTransforms(bool pick, bool depth, bool, const C
     CDsDriverGl::StForceWidth(1);
     glDisable(GL_COLOR_MATERIAL);
     glEnable(GL_LIGHTING);
-
-    if (canProject)
-        gluLookAt(eye.x(), eye.y(), eye.z(), target.x(), target.y(), target.z(), up.x(), up.y(), up.z());
+    if (canProject) gl_look_at();
 }
 
 void CDsView3dCdc::Start2dDraw()

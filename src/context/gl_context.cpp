@@ -3,6 +3,7 @@
 #include "gl_context.h"
 
 #include "DsDriverGl.h"
+#include "DsLogicalPalette.h"
 #include "DsManager.h"
 
 #include "SpaErrors.h"
@@ -216,24 +217,18 @@ HPALETTE gl_context_data::create_gl_palette() const
     const int colourBits = m_pfd.cColorBits;
     if (colourBits < 1 || colourBits > 8) return nullptr;
     const int count = 1 << colourBits;
-    std::vector<unsigned char> storage(sizeof(LOGPALETTE) + sizeof(PALETTEENTRY) * (count - 1));
-    LOGPALETTE* logical = reinterpret_cast<LOGPALETTE*>(storage.data());
-    logical->palVersion = 0x300;
-    logical->palNumEntries = static_cast<WORD>(count);
     // Each channel's bits of the index, scaled to 0..255.
-    auto channel = [](int index, int shift, int bits) -> BYTE {
+    auto channel = [](int index, int shift, int bits) -> uint32_t {
         if (bits <= 0) return 0;
         const int maximum = (1 << bits) - 1;
-        return static_cast<BYTE>(((index >> shift) & maximum) * 255 / maximum);
+        return static_cast<uint32_t>(((index >> shift) & maximum) * 255 / maximum);
     };
-    for (int i = 0; i < count; ++i) {
-        PALETTEENTRY& entry = logical->palPalEntry[i];
-        entry.peRed = channel(i, m_pfd.cRedShift, m_pfd.cRedBits);
-        entry.peGreen = channel(i, m_pfd.cGreenShift, m_pfd.cGreenBits);
-        entry.peBlue = channel(i, m_pfd.cBlueShift, m_pfd.cBlueBits);
-        entry.peFlags = 0;
-    }
-    return CreatePalette(logical);
+    std::vector<uint32_t> colors(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i)
+        colors[static_cast<size_t>(i)] = channel(i, m_pfd.cRedShift, m_pfd.cRedBits) |
+                                         channel(i, m_pfd.cGreenShift, m_pfd.cGreenBits) << 8 |
+                                         channel(i, m_pfd.cBlueShift, m_pfd.cBlueBits) << 16;
+    return CreatePalette(CDsLogicalPalette(colors).Get());
 }
 
 bool gl_context_data::create_bitmap(int width, int height)

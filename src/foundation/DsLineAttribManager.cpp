@@ -40,18 +40,19 @@ void CDsLineAttribManager::SetInitialAttributes()
     CDsColorStorage select;
     CDsColorStorage highlightSelect;
     CDsPreferencesServices().GetColorPreferences(highlight, select, highlightSelect);
-    const CDsColorStorage colors[kSetCount - 1] = {
-        CDsColorStorage(0, 0, 255),      CDsColorStorage(0, 0, 255),   CDsColorStorage(128, 128, 128),
-        select,                          highlight,                    highlightSelect,
-        CDsColorStorage(255, 128, 255),  CDsColorStorage(145, 191, 0), CDsColorStorage(0, 117, 48),
-        CDsColorStorage(230, 230, 230)};
+    // The special sets' default colours, but for the three the preferences may set.
     for (int i = 0; i < kSetCount - 1; ++i) {
-        m_sets[i].SetColor(colors[i]);  // clears the inherit flag
+        const EAttribSetIndex set = static_cast<EAttribSetIndex>(i);
+        const CDsColorStorage color = set == eAttribSetMark              ? select
+                                      : set == eAttribSetHighlight       ? highlight
+                                      : set == eAttribSetHighlightMarked ? highlightSelect
+                                      : CDsLineAttribStorage::StGetDefaultSpecialAttributes(set).GetColor();
+        m_sets[i].SetColor(color);  // clears the inherit flag
         m_sets[i].SetWidth(1);
         m_sets[i].SetStyle(0);
     }
     m_sets[kSetCount - 1] = CDsLineAttribStorage();
-    SetSystemDefaultColor(CDsColorStorage(0, 0, 255));
+    SetSystemDefaultColor(CDsLineAttribStorage::StGetDefaultSpecialAttributes(eAttribSetNormal).GetColor());
 }
 
 const CDsLineAttribStorage* CDsLineAttribManager::GetAttributes(EAttribSetIndex index) const

@@ -18,8 +18,11 @@ rgb_color CDsLineAttribStorage::mColorForComputFunction;
 
 namespace {
 
-// Colours of the default special sets 0 to 9 (set 10 inherits its colour).
-const CDsColorStorage kDefaultSetColors[10] = {
+// Colours of the default special sets 0 to 9 (set 10 inherits its colour): the one table of the
+// default colours of the special sets, which the preferences, the display manager and the
+// line-attribute manager read through StGetDefaultSpecialAttributes. Constant-initialised, so
+// it holds its colours before any code of another library or file runs.
+constexpr CDsColorStorage kDefaultSetColors[10] = {
     CDsColorStorage(0, 0, 255),      // 0 system default
     CDsColorStorage(0, 0, 255),      // 1 current attributes
     CDsColorStorage(128, 128, 128),  // 2 dim

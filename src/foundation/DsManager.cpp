@@ -8,6 +8,7 @@
 #include "DsDriverGl.h"
 #include "DsGlExtensions.h"
 #include "DsHatchPattern.h"
+#include "DsLineAttribStorage.h"
 #include "DsNFontStorage.h"
 #include "DsPointsPalette.h"
 #include "DsPreferencesServices.h"
@@ -485,17 +486,13 @@ void CDsManager::SetSpecialAttributes()
     attributes.SetColor(highlightSelect.GetColorRef());
     CDsScene::SetSpecialAttrs(eAttribSetHighlightMarked, attributes);
 
-    const struct {
-        int set;
-        CDsColorStorage color;
-    } kFixed[] = {{eAttribSetDim, CDsColorStorage(128, 128, 128)},
-                  {eAttribSetVisibility7, CDsColorStorage(230, 230, 230)},
-                  {eAttribSetVisibility5, CDsColorStorage(145, 191, 0)},
-                  {eAttribSetVisibility6, CDsColorStorage(0, 117, 48)},
-                  {6, CDsColorStorage(255, 128, 255)}};
-    for (const auto& entry : kFixed) {
-        attributes.SetColor(entry.color.GetColorRef());
-        CDsScene::SetSpecialAttrs(entry.set, attributes);
+    // The other sets in their default colours.
+    const int kFixed[] = {eAttribSetDim, eAttribSetVisibility7, eAttribSetVisibility5, eAttribSetVisibility6, 6};
+    for (const int set : kFixed) {
+        const CDsLineAttribStorage defaults =
+            CDsLineAttribStorage::StGetDefaultSpecialAttributes(static_cast<EAttribSetIndex>(set));
+        attributes.SetColor(defaults.GetColor().GetColorRef());
+        CDsScene::SetSpecialAttrs(set, attributes);
     }
 
     attributes.SetLineStyle(0);

@@ -203,9 +203,10 @@ void CDsPreferencesServices::UpdateMonochromColors()
 void CDsPreferencesServices::GetColorPreferences(CDsColorStorage& highlight, CDsColorStorage& select,
                                                  CDsColorStorage& highlightSelect)
 {
-    highlight = CDsColorStorage(0, 255, 0);
-    select = CDsColorStorage(0, 191, 94);
-    highlightSelect = CDsColorStorage(255, 153, 26);
+    // The special sets' default colours.
+    highlight = CDsLineAttribStorage::StGetDefaultSpecialAttributes(eAttribSetHighlight).GetColor();
+    select = CDsLineAttribStorage::StGetDefaultSpecialAttributes(eAttribSetMark).GetColor();
+    highlightSelect = CDsLineAttribStorage::StGetDefaultSpecialAttributes(eAttribSetHighlightMarked).GetColor();
     ReadColor(kHighlightColor, highlight);
     ReadColor(kSelectColor, select);
     ReadColor(kHighlightSelectColor, highlightSelect);

@@ -20,7 +20,9 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -47,7 +49,7 @@ protected:
         driver = new RecordingDriver();
         view.set_driver_context(driver);
         vyrtest::ViewSetup().Pixels(200, 100).ApplyTo(view);
-        driver->SetDC(&canvas.dc);
+        driver->SetDC(&canvas.cdc);
     }
     ~DsDriverCdcTest() override {
         CDsView3dCdc::StResetPlotMode();
@@ -81,10 +83,10 @@ CDsNFontStorage ArialFont(long height) {
 TEST_F(DsDriverCdcTest, NestedUsesShareOneDcMappedOntoTheViewport) {
     driver->set_viewport(10, 5, 100, 50);
     CDC* first = driver->GetDC();
-    ASSERT_EQ(first, &canvas.dc);
-    EXPECT_EQ(canvas.dc.GetMapMode(), MM_ANISOTROPIC);
+    ASSERT_EQ(first, &canvas.cdc);
+    EXPECT_EQ(canvas.cdc.GetMapMode(), MM_ANISOTROPIC);
     POINT origin{0, 0};
-    canvas.dc.LPtoDP(&origin);
+    canvas.cdc.LPtoDP(&origin);
     EXPECT_EQ(origin.x, 10);  // drawable (0, 0) is the viewport's corner
     EXPECT_EQ(origin.y, 5);
     CDC* second = driver->GetDC();
@@ -95,9 +97,9 @@ TEST_F(DsDriverCdcTest, NestedUsesShareOneDcMappedOntoTheViewport) {
     EXPECT_EQ(driver->GetCurrentDC(), first);
     EXPECT_EQ(driver->ReleaseDC(first), 0);
     EXPECT_EQ(driver->GetCurrentDC(), nullptr);
-    EXPECT_EQ(canvas.dc.GetMapMode(), MM_TEXT);  // handed back with its own mapping
+    EXPECT_EQ(canvas.cdc.GetMapMode(), MM_TEXT);  // handed back with its own mapping
     origin = POINT{0, 0};
-    canvas.dc.LPtoDP(&origin);
+    canvas.cdc.LPtoDP(&origin);
     EXPECT_EQ(origin.x, 0);
     EXPECT_EQ(driver->ReleaseDC(first), 0);
 
@@ -111,10 +113,10 @@ TEST_F(DsDriverCdcTest, NestedUsesShareOneDcMappedOntoTheViewport) {
     EXPECT_EQ(driver->set_pixel(1, 1), 0);
 
     // Switching DCs while one is held hands the held one back first.
-    driver->SetDC(&canvas.dc);
+    driver->SetDC(&canvas.cdc);
     ASSERT_NE(driver->GetDC(), nullptr);
     driver->SetDC(nullptr);
-    EXPECT_EQ(canvas.dc.GetMapMode(), MM_TEXT);
+    EXPECT_EQ(canvas.cdc.GetMapMode(), MM_TEXT);
     EXPECT_EQ(driver->GetDCUseCount(), 0);
     EXPECT_EQ(driver->get_driver_capabilities(), 11);
 }
@@ -166,8 +168,8 @@ TEST_F(DsDriverCdcTest, LinesDrawInThePenAndTheRasterOperation) {
     EXPECT_EQ(canvas.At(29, 20), 0xFF0000u);
     EXPECT_EQ(canvas.At(30, 20), kWhite);
     EXPECT_EQ(driver->GetDCUseCount(), 0);
-    EXPECT_EQ(GetROP2(canvas.dc.GetSafeHdc()), R2_COPYPEN);  // the DC's state is put back
-    EXPECT_EQ(GetCurrentObject(canvas.dc.GetSafeHdc(), OBJ_PEN), GetStockObject(BLACK_PEN));
+    EXPECT_EQ(GetROP2(canvas.cdc.GetSafeHdc()), R2_COPYPEN);  // the DC's state is put back
+    EXPECT_EQ(GetCurrentObject(canvas.cdc.GetSafeHdc(), OBJ_PEN), GetStockObject(BLACK_PEN));
 
     // A filled polygon in the foreground.
     const float square[8] = {50, 50, 60, 50, 60, 60, 50, 60};
@@ -209,7 +211,7 @@ TEST_F(DsDriverCdcTest, StylesComeFromTheActivePalette) {
 }
 
 TEST_F(DsDriverCdcTest, PlotPensRunThePatternAtThePrintersResolution) {
-    ASSERT_TRUE(VyrSetDeviceResolution(canvas.dc.GetSafeHdc(), 254, 254));  // 10 pixels a millimetre
+    ASSERT_TRUE(VyrSetDeviceResolution(canvas.cdc.GetSafeHdc(), 254, 254));  // 10 pixels a millimetre
     EXPECT_NEAR(driver->GetPrinterPixelsInMm(), 10.0, 1e-9);
     CDsStylePalette palette;
     ASSERT_TRUE(palette.SetStyle(8, 0x0F0F, 1));
@@ -312,12 +314,12 @@ TEST_F(DsDriverCdcTest, TextSitsOnItsBaselineInsideItsExtentTheRightWayUp) {
     SIZE extent{};
     TEXTMETRICW metrics{};
     {
-        CFont* previous = font.SelectMyFont(&canvas.dc);
-        extent = canvas.dc.GetTextExtent(L"L", 1);
-        canvas.dc.GetTextMetricsW(&metrics);
-        font.ReleaseMyFont(&canvas.dc, previous);
+        CFont* previous = font.SelectMyFont(&canvas.cdc);
+        extent = canvas.cdc.GetTextExtent(L"L", 1);
+        canvas.cdc.GetTextMetricsW(&metrics);
+        font.ReleaseMyFont(&canvas.cdc, previous);
     }
-    const UINT alignBefore = canvas.dc.SetTextAlign(TA_TOP);
+    const UINT alignBefore = canvas.cdc.SetTextAlign(TA_TOP);
     EXPECT_EQ(driver->DrawText2D(50, 60, CVyrString(L"L"), font, eDsTextLineLeft, nullptr), 0);
     int left, top, right, bottom;
     ASSERT_TRUE(canvas.Ink(left, top, right, bottom));
@@ -331,11 +333,11 @@ TEST_F(DsDriverCdcTest, TextSitsOnItsBaselineInsideItsExtentTheRightWayUp) {
     EXPECT_GT(canvas.InkIn(right - 2, bottom - 1, right, bottom), 0);  // the foot at the bottom
     EXPECT_EQ(canvas.InkIn(right - 2, top, right, top + 2), 0);
     // The DC is handed back as it came, and the font storage keeps no GDI font.
-    EXPECT_EQ(canvas.dc.GetTextAlign(), UINT(TA_TOP));
-    EXPECT_EQ(GetCurrentObject(canvas.dc.GetSafeHdc(), OBJ_FONT), GetStockObject(SYSTEM_FONT));
+    EXPECT_EQ(canvas.cdc.GetTextAlign(), UINT(TA_TOP));
+    EXPECT_EQ(GetCurrentObject(canvas.cdc.GetSafeHdc(), OBJ_FONT), GetStockObject(SYSTEM_FONT));
     EXPECT_EQ(font.GetMyFont(), nullptr);
     EXPECT_EQ(driver->GetDCUseCount(), 0);
-    canvas.dc.SetTextAlign(alignBefore);
+    canvas.cdc.SetTextAlign(alignBefore);
 
     // Centred and right-aligned runs.
     canvas.Clear();
@@ -365,6 +367,44 @@ TEST_F(DsDriverCdcTest, TextSitsOnItsBaselineInsideItsExtentTheRightWayUp) {
     EXPECT_GT(canvas.InkIn(20, 0, 30, 99), 0);
     EXPECT_EQ(canvas.InkIn(40, 0, 95, 99), 0);
     EXPECT_GT(canvas.InkIn(100, 0, 110, 99), 0);
+}
+
+TEST_F(DsDriverCdcTest, EveryTextCallDrawsTransparentlyInTheForegroundAndHandsTheDcBackAsItCame) {
+    CDsDriverCdcBase base;
+    base.SetDC(&canvas.cdc);
+    CDsNFontStorage font = ArialFont(-20);
+    const std::pair<const char*, std::function<void()>> calls[] = {
+        {"base text", [&] { base.draw_text_2d(20.0f, 20.0f, "Top"); }},
+        {"text", [&] { driver->draw_text_2d(20.0f, 20.0f, "Top"); }},
+        {"wide text", [&] { driver->draw_text_2d(20.0f, 20.0f, CVyrString(L"Top")); }},
+        {"aligned text", [&] { driver->DrawText2D(20, 60, CVyrString(L"Top"), font, eDsTextLineLeft, nullptr); }},
+    };
+    for (CDsDriverCdcBase* each : {&base, static_cast<CDsDriverCdcBase*>(driver)}) {
+        each->set_foreground_rgb(rgb_color(1.0, 0.0, 0.0));
+        each->set_background_rgb(rgb_color(0.0, 1.0, 0.0));
+    }
+    HDC dc = canvas.cdc.GetSafeHdc();
+    for (const auto& call : calls) {
+        canvas.Clear();
+        SetBkMode(dc, OPAQUE);
+        SetTextColor(dc, RGB(1, 2, 3));
+        SetBkColor(dc, RGB(4, 5, 6));
+        call.second();
+        EXPECT_GT(std::count(canvas.bits, canvas.bits + 200 * 100, 0xFF0000u), 0) << call.first;  // the foreground
+        EXPECT_EQ(std::count(canvas.bits, canvas.bits + 200 * 100, 0x00FF00u), 0) << call.first;  // no background box
+        EXPECT_EQ(GetBkMode(dc), OPAQUE) << call.first;
+        EXPECT_EQ(GetTextColor(dc), RGB(1, 2, 3)) << call.first;
+        EXPECT_EQ(GetBkColor(dc), RGB(4, 5, 6)) << call.first;
+        EXPECT_EQ(base.GetDCUseCount() + driver->GetDCUseCount(), 0) << call.first;
+    }
+
+    // Without a DC nothing is drawn and nothing is held.
+    base.ClearDC();
+    canvas.Clear();
+    EXPECT_EQ(base.draw_text_2d(20.0f, 20.0f, "Top"), 0);
+    EXPECT_EQ(base.GetDCUseCount(), 0);
+    int left, top, right, bottom;
+    EXPECT_FALSE(canvas.Ink(left, top, right, bottom));
 }
 
 TEST_F(DsDriverCdcTest, TextAtAModelPointAndTheDriversOwnFont) {
@@ -471,7 +511,7 @@ TEST_F(DsDriverCdcTest, ScanlinesDrawRowsInTheDevicesColours) {
     EXPECT_EQ(cubeDc.GetPixel(0, 1), RGB(0, 0, 0));
     EXPECT_EQ(cubeDc.GetPixel(1, 1), RGB(255, 255, 255));
     driver->image_end();
-    driver->SetDC(&canvas.dc);
+    driver->SetDC(&canvas.cdc);
     cubeDc.SelectObject(previous);
 }
 

@@ -78,22 +78,22 @@ TEST_F(DsView3dCdcDriverTest, AGivenDeviceContextIsDrawnIntoAndHandedBackWithIts
     ViewSetup().Pixels(200, 100).ApplyTo(view);
     view.set_viewport(10, 5, 180, 90);
     CDsDriverCdc* driver = CdcDriverOf(view);
-    view.SetDC(&canvas.dc);
+    view.SetDC(&canvas.cdc);
 
     CDC* dc = view.GetCdc();
-    ASSERT_EQ(dc, &canvas.dc);
+    ASSERT_EQ(dc, &canvas.cdc);
     EXPECT_EQ(view.GetDc(), dc);  // a nested use shares the one DC
     EXPECT_EQ(driver->GetDCUseCount(), 2);
-    EXPECT_EQ(canvas.dc.GetMapMode(), MM_ANISOTROPIC);
+    EXPECT_EQ(canvas.cdc.GetMapMode(), MM_ANISOTROPIC);
     POINT corner{0, 0};
-    canvas.dc.LPtoDP(&corner);
+    canvas.cdc.LPtoDP(&corner);
     EXPECT_EQ(corner.x, 10);  // drawable (0, 0) is the viewport's corner
     EXPECT_EQ(corner.y, 5);
     view.ReleaseDc(dc);
-    EXPECT_EQ(canvas.dc.GetMapMode(), MM_ANISOTROPIC);  // still held once
+    EXPECT_EQ(canvas.cdc.GetMapMode(), MM_ANISOTROPIC);  // still held once
     view.ReleaseCdc(dc);
     EXPECT_EQ(driver->GetDCUseCount(), 0);
-    EXPECT_EQ(canvas.dc.GetMapMode(), MM_TEXT);
+    EXPECT_EQ(canvas.cdc.GetMapMode(), MM_TEXT);
 
     // The view's drawing reaches the given DC at the viewport's corner.
     view.set_foreground_rgb(rgb_color(1.0, 0.0, 0.0));
@@ -107,7 +107,7 @@ TEST_F(DsView3dCdcDriverTest, AGivenDeviceContextIsDrawnIntoAndHandedBackWithIts
     view.SetAutoMapMode(0);
     dc = view.GetCdc();
     ASSERT_NE(dc, nullptr);
-    EXPECT_EQ(canvas.dc.GetMapMode(), MM_TEXT);
+    EXPECT_EQ(canvas.cdc.GetMapMode(), MM_TEXT);
     view.ReleaseCdc(dc);
 
     view.EnableClear(1);
@@ -185,7 +185,7 @@ TEST_F(DsView3dCdcDriverTest, TextTakesTheDriversFontOrAGivenOneAtItsAnchor)
     MemoryCanvas canvas(200, 100);
     CDsView3dCdc view;
     ViewSetup().Pixels(200, 100).ApplyTo(view);
-    view.SetDC(&canvas.dc);
+    view.SetDC(&canvas.cdc);
     CDsDriverCdc* driver = CdcDriverOf(view);
 
     view.SetFont(Arial(24));
@@ -249,7 +249,7 @@ TEST_F(DsView3dCdcDriverTest, AViewportMovedWhileTheDcIsHeldMovesTheDrawingWithI
     MemoryCanvas canvas(200, 100);
     CDsView3dCdc view;
     ViewSetup().Pixels(200, 100).ApplyTo(view);
-    view.SetDC(&canvas.dc);
+    view.SetDC(&canvas.cdc);
     CDC* held = view.GetCdc();  // as a view's OpenGL record holds its window's DC
     ASSERT_NE(held, nullptr);
 
@@ -261,9 +261,9 @@ TEST_F(DsView3dCdcDriverTest, AViewportMovedWhileTheDcIsHeldMovesTheDrawingWithI
     EXPECT_EQ(canvas.InkIn(0, 0, 199, 9), 0);
 
     view.ReleaseCdc(held);
-    EXPECT_EQ(canvas.dc.GetMapMode(), MM_TEXT);
+    EXPECT_EQ(canvas.cdc.GetMapMode(), MM_TEXT);
     POINT origin{0, 0};
-    canvas.dc.LPtoDP(&origin);
+    canvas.cdc.LPtoDP(&origin);
     EXPECT_EQ(origin.x, 0);  // the DC goes back with the mapping it came with
     EXPECT_EQ(origin.y, 0);
 }

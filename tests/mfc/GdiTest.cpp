@@ -2,6 +2,8 @@
 // ownership, and pixels moved between DCs.
 #include <afxwin.h>
 
+#include "Dib.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -67,13 +69,7 @@ TEST(GdiTest, BlitsCopyPixelsBetweenMemoryDcs) {
     targetDc.SelectObject(oldTarget);
     sourceDc.SelectObject(oldSource);
 
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = 4;
-    info.bmiHeader.biHeight = -4;  // rows from the top
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = vyrtest::TopDown32(4, 4);
     uint32_t read[16] = {};
     ASSERT_EQ(GetDIBits(targetDc, target, 0, 4, read, &info, DIB_RGB_COLORS), 4);
     EXPECT_EQ(read[0] & 0xFFFFFF, 0xFF0000u);

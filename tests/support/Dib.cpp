@@ -14,6 +14,13 @@ BITMAPINFO BottomUp24(int width, int height)
     return info;
 }
 
+BITMAPINFO TopDown32(int width, int height)
+{
+    BITMAPINFO info = BottomUp24(width, -height);
+    info.bmiHeader.biBitCount = 32;
+    return info;
+}
+
 std::vector<unsigned char> ReadBitmap24(HDC dc, HBITMAP bitmap, int width, int height)
 {
     BITMAPINFO info = BottomUp24(width, height);

@@ -1,4 +1,5 @@
-// Bottom-up 24-bit device-independent bitmaps, as tests read bitmaps back with GetDIBits.
+// Device-independent bitmaps as tests make them and read bitmaps back with GetDIBits: bottom-up
+// 24-bit and top-down 32-bit.
 #pragma once
 
 #include "GlTestFixture.h"
@@ -11,6 +12,9 @@ namespace vyrtest {
 
 // The description of a width x height bottom-up 24-bit DIB (B, G, R bytes, rows padded to 4).
 BITMAPINFO BottomUp24(int width, int height);
+// The description of a width x height top-down 32-bit DIB (pixels 0x00RRGGBB, the first row the
+// top one).
+BITMAPINFO TopDown32(int width, int height);
 // The pixels of `bitmap` as such a DIB, read through `dc` (a memory DC of its own when null);
 // empty when GetDIBits does not give every row.
 std::vector<unsigned char> ReadBitmap24(HDC dc, HBITMAP bitmap, int width, int height);

@@ -1,6 +1,8 @@
 // Brushes, the colours of a DC and the system colours: painting with a brush, masks made from a
 // colour picture by its background colour, masks drawn onto colour in the DC's colours, and the
 // embossing operation that paints a brush only where a mask is black.
+#include "DibCanvas.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -13,35 +15,7 @@ namespace {
 // 0x00RRGGBB, as a 32-bit DIB pixel reads on this machine.
 constexpr uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF, kBlack = 0;
 
-// A memory DC holding a top-down 32-bit DIB section of one colour.
-struct Canvas {
-    Canvas(int w, int h, uint32_t fill) : width(w) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = w;
-        info.bmiHeader.biHeight = -h;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* pixels = nullptr;
-        bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
-        bits = static_cast<uint32_t*>(pixels);
-        dc = CreateCompatibleDC(nullptr);
-        old = SelectObject(dc, bitmap);
-        for (int i = 0; i < w * h; ++i) bits[i] = fill;
-    }
-    ~Canvas() {
-        SelectObject(dc, old);
-        DeleteDC(dc);
-        DeleteObject(bitmap);
-    }
-    uint32_t& At(int x, int y) { return bits[y * width + x]; }
-
-    int width;
-    HBITMAP bitmap = nullptr;
-    uint32_t* bits = nullptr;
-    HDC dc = nullptr;
-    HGDIOBJ old = nullptr;
-};
+using Canvas = vyrtest::DibCanvas;
 
 // A memory DC holding a monochrome bitmap.
 struct Mask {

@@ -1,5 +1,7 @@
 // Pens, lines, polygons, pixels, raster operations and map modes drawn into memory DCs: the
 // pixels a caller reads back are the ones the drawing calls promise.
+#include "DibCanvas.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -15,45 +17,7 @@ namespace {
 
 constexpr uint32_t kWhite = 0xFFFFFF, kBlack = 0, kRed = 0xFF0000, kBlue = 0x0000FF;
 
-// A memory DC holding a top-down 32-bit DIB section of one colour (pixels 0x00RRGGBB).
-struct Canvas {
-    Canvas(int w, int h, uint32_t fill = kWhite) : width(w), height(h) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = w;
-        info.bmiHeader.biHeight = -h;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* pixels = nullptr;
-        bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
-        bits = static_cast<uint32_t*>(pixels);
-        dc = CreateCompatibleDC(nullptr);
-        old = SelectObject(dc, bitmap);
-        for (int i = 0; i < w * h; ++i) bits[i] = fill;
-    }
-    ~Canvas() {
-        SelectObject(dc, GetStockObject(BLACK_PEN));
-        SelectObject(dc, GetStockObject(WHITE_BRUSH));
-        SelectObject(dc, old);
-        DeleteDC(dc);
-        DeleteObject(bitmap);
-    }
-    uint32_t At(int x, int y) const { return bits[y * width + x]; }
-    // Pixels that are not `background`.
-    std::set<std::pair<int, int>> Inked(uint32_t background = kWhite) const {
-        std::set<std::pair<int, int>> inked;
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                if (At(x, y) != background) inked.insert({x, y});
-        return inked;
-    }
-
-    int width, height;
-    HBITMAP bitmap = nullptr;
-    uint32_t* bits = nullptr;
-    HDC dc = nullptr;
-    HGDIOBJ old = nullptr;
-};
+using Canvas = vyrtest::DibCanvas;
 
 // A pen selected into a DC for the life of the object, deleted afterwards.
 struct SelectedPen {

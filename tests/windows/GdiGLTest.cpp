@@ -1,4 +1,5 @@
 // GDI transfers to and from window DCs, checked against the GL front buffer.
+#include "Dib.h"
 #include "GlTestFixture.h"
 
 #include <cstdint>
@@ -8,6 +9,7 @@ using vyrtest::ColorNear;
 using vyrtest::GlTest;
 using vyrtest::MeanColor;
 using vyrtest::Rgb;
+using vyrtest::TopDown32;
 
 namespace {
 
@@ -15,17 +17,6 @@ const Rgb kBackground{200, 100, 50}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kYello
 
 Rgb FromDib(uint32_t pixel) { return Rgb{int(pixel >> 16 & 0xFF), int(pixel >> 8 & 0xFF), int(pixel & 0xFF)}; }
 uint32_t ToDib(const Rgb& c) { return uint32_t(c.r) << 16 | uint32_t(c.g) << 8 | uint32_t(c.b); }
-
-BITMAPINFO TopDown32(int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    return info;
-}
 
 // The background with a green square in the top-left corner (GDI's origin), swapped to the front.
 void DrawPicture(int width, int height) {

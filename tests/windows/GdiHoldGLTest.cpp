@@ -96,12 +96,7 @@ std::vector<COLORREF> DrawEverything(HDC dc) {
     // all three.
     std::vector<uint32_t> dib(30 * 12);
     for (int i = 0; i < 30 * 12; ++i) dib[size_t(i)] = (i % 7 < 3) ? 0x2040F0u : 0xF0C020u;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = 30;
-    info.bmiHeader.biHeight = -12;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    const BITMAPINFO info = vyrtest::TopDown32(30, 12);
     SetDIBitsToDevice(dc, 40, 12, 30, 12, 0, 0, 0, 12, dib.data(), &info, DIB_RGB_COLORS);
     PatBlt(dc, 0, 44, kW, 6, DSTINVERT);
     HDC memory = CreateCompatibleDC(dc);

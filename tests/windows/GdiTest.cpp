@@ -1,4 +1,6 @@
 // GDI bitmaps and memory DCs: object lifetimes, descriptions, pixel transfers.
+#include "DibCanvas.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -24,35 +26,15 @@ BITMAPINFO Header(int width, int height, int bitCount) {
     return info;
 }
 
-// A memory DC holding a top-down 32-bit DIB section, pixels addressed from the top-left.
-struct Canvas {
-    Canvas(int w, int h, uint32_t fill = 0) : width(w), height(h) {
-        BITMAPINFO info = Header(w, -h, 32);
-        void* pixels = nullptr;
-        bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
-        bits = static_cast<uint32_t*>(pixels);
-        dc = CreateCompatibleDC(nullptr);
-        old = SelectObject(dc, bitmap);
-        for (int i = 0; i < w * h; ++i) bits[i] = fill;
-    }
-    ~Canvas() {
-        SelectObject(dc, old);
-        DeleteDC(dc);
-        DeleteObject(bitmap);
-    }
-    uint32_t& At(int x, int y) { return bits[y * width + x]; }
+// A canvas black unless told otherwise, with a pattern of its own.
+struct Canvas : vyrtest::DibCanvas {
+    Canvas(int w, int h, uint32_t fill = 0) : DibCanvas(w, h, fill) {}
     // Each pixel a different colour: red = x, green = y, blue = 0x80.
     void Pattern() {
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) At(x, y) = uint32_t(x) << 16 | uint32_t(y) << 8 | 0x80;
     }
     static uint32_t PatternAt(int x, int y) { return uint32_t(x) << 16 | uint32_t(y) << 8 | 0x80; }
-
-    int width, height;
-    HBITMAP bitmap = nullptr;
-    uint32_t* bits = nullptr;
-    HDC dc = nullptr;
-    HGDIOBJ old = nullptr;
 };
 
 TEST(Gdi, DibSectionRoundTripKeepsRowOrder) {

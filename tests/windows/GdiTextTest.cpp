@@ -1,6 +1,8 @@
 // Fonts and text drawn into memory DCs: faces found for Windows names, metrics that follow the
 // requested height, and glyphs that land inside their extent, the right way up and round,
 // placed by the text alignment.
+#include "DibCanvas.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -15,31 +17,13 @@ namespace {
 
 constexpr uint32_t kWhite = 0xFFFFFF, kBlack = 0;
 
-// A memory DC on a top-down 32-bit DIB section, white, with black text.
-struct Canvas {
-    Canvas(int w, int h) : width(w), height(h) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = w;
-        info.bmiHeader.biHeight = -h;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* pixels = nullptr;
-        bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
-        bits = static_cast<uint32_t*>(pixels);
-        dc = CreateCompatibleDC(nullptr);
-        old = SelectObject(dc, bitmap);
-        Clear();
-    }
+// A white canvas that draws text in a font of its own.
+struct Canvas : vyrtest::DibCanvas {
+    Canvas(int w, int h) : DibCanvas(w, h) {}
     ~Canvas() {
         SelectObject(dc, GetStockObject(SYSTEM_FONT));
         if (font) DeleteObject(font);
-        SelectObject(dc, old);
-        DeleteDC(dc);
-        DeleteObject(bitmap);
     }
-    void Clear() { std::fill(bits, bits + width * height, kWhite); }
-    uint32_t At(int x, int y) const { return bits[y * width + x]; }
     // Selects a new font of the face, height and escapement (the previous one is deleted).
     void Use(const wchar_t* face, LONG fontHeight, LONG escapement = 0, BYTE quality = NONANTIALIASED_QUALITY) {
         LOGFONTW description{};
@@ -53,33 +37,7 @@ struct Canvas {
         if (font) DeleteObject(font);
         font = next;
     }
-    // The box of the pixels that are not white: left, top, right, bottom (inclusive); false when
-    // nothing is inked.
-    bool Ink(int& left, int& top, int& right, int& bottom) const {
-        left = top = INT_MAX;
-        right = bottom = INT_MIN;
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                if (At(x, y) != kWhite) {
-                    left = std::min(left, x);
-                    right = std::max(right, x);
-                    top = std::min(top, y);
-                    bottom = std::max(bottom, y);
-                }
-        return left <= right;
-    }
-    int InkIn(int x0, int y0, int x1, int y1) const {
-        int count = 0;
-        for (int y = std::max(y0, 0); y <= std::min(y1, height - 1); ++y)
-            for (int x = std::max(x0, 0); x <= std::min(x1, width - 1); ++x) count += At(x, y) != kWhite;
-        return count;
-    }
 
-    int width, height;
-    HBITMAP bitmap = nullptr;
-    uint32_t* bits = nullptr;
-    HDC dc = nullptr;
-    HGDIOBJ old = nullptr;
     HFONT font = nullptr;
 };
 

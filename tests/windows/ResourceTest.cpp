@@ -2,6 +2,7 @@
 // LoadImageW make of a resource or a .bmp file, and the clear failures for everything else.
 #include <windows.h>
 
+#include "Dib.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -24,13 +25,7 @@ std::vector<uint32_t> Pixels(HANDLE handle) {
     HBITMAP bitmap = static_cast<HBITMAP>(handle);
     BITMAP description{};
     if (GetObjectW(bitmap, sizeof description, &description) < int(sizeof description)) return {};
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = description.bmWidth;
-    info.bmiHeader.biHeight = -description.bmHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = vyrtest::TopDown32(description.bmWidth, description.bmHeight);
     std::vector<uint32_t> pixels(size_t(description.bmWidth) * description.bmHeight);
     if (GetDIBits(nullptr, bitmap, 0, UINT(description.bmHeight), pixels.data(), &info, DIB_RGB_COLORS) !=
         description.bmHeight)

@@ -364,6 +364,26 @@ public:
     // Whether a box lies wholly outside the viewing volume: false for a plain view.
     virtual bool IsOutOfFrustrum(CDsBox& box);
 
+protected:
+    // --- Pieces of the frame set-up, shared with the views that override it ---------------
+    // Makes the projection matrix current with the identity; with `pick` and a viewport of some
+    // size, narrows it to the pick region of get_pick_aperture (its centre counted up from the
+    // viewport's bottom when view flag 1 is set, else down from its top; at least 1 x 1 pixel).
+    void gl_start_projection(bool pick) const;
+    // Multiplies a camera's projection onto the current matrix: a perspective one by the field
+    // of view of a picture `height` high at `distance` from the eye (a far distance not beyond the
+    // near one moves to near + max(1, 2 x distance)); a parallel one by glOrtho over the picture
+    // size (a far distance not beyond the near one moves to near + 1).
+    static void gl_camera_projection(bool perspective, double width, double height, double distance,
+                                     double near_distance, double far_distance);
+    // Makes the model-view matrix current with the identity, sets the GL viewport to the view's,
+    // the scissor box to `rect` (left, top, right - left, bottom - top, taken as OpenGL window
+    // coordinates) or else the viewport, switches the scissor test on and sets depth function
+    // GL_LEQUAL.
+    void gl_viewport_and_scissor(const CRect* rect) const;
+    // Multiplies the camera's look-at (eye, target, up) onto the current matrix.
+    void gl_look_at() const;
+
 private:
     friend class rendering_context;
     friend class viewport_manager;

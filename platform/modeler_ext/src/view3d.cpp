@@ -664,30 +664,51 @@ bool view3d::get_drawing_switch(view_switch which) const
 
 void view3d::SetupRenderingTransforms(bool pick, bool depth, bool, const CRect* rect)
 {
+    const Projection p = projection_of(*this);
+    gl_start_projection(pick && m_pick_mode);
+    if (p.ok)
+        gl_camera_projection(p.perspective, p.width, p.height, p.distance,
+                             p.perspective ? p.near_distance : m_camera.get_hither(), m_camera.get_yon());
+    gl_viewport_and_scissor(rect);
+    if (depth)
+        glEnable(GL_DEPTH_TEST);
+    else
+        glDisable(GL_DEPTH_TEST);
+    if (p.ok) gl_look_at();
+}
+
+void view3d::gl_start_projection(bool pick) const
+{
     int vx = 0, vy = 0, vw = 0, vh = 0;
     get_viewport(vx, vy, vw, vh);
-    const Projection p = projection_of(*this);
-
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    if (pick && m_pick_mode && vw > 0 && vh > 0) {
-        GLint viewport[4] = {vx, vy, vw, vh};
-        const double px = vx + m_pick_x;
-        const double py = vy + (GetFlag(eDsViewFlagPickYUp) ? m_pick_y : vh - m_pick_y);
-        gluPickMatrix(px, py, std::max(m_pick_w, 1), std::max(m_pick_h, 1), viewport);
+    if (!pick || vw <= 0 || vh <= 0) return;
+    int cx = 0, cy = 0, w = 0, h = 0;
+    get_pick_aperture(cx, cy, w, h);
+    GLint viewport[4] = {vx, vy, vw, vh};
+    const double px = vx + cx;
+    const double py = vy + (GetFlag(eDsViewFlagPickYUp) ? cy : vh - cy);
+    gluPickMatrix(px, py, std::max(w, 1), std::max(h, 1), viewport);
+}
+
+void view3d::gl_camera_projection(bool perspective, double width, double height, double distance,
+                                  double near_distance, double far_distance)
+{
+    if (perspective) {
+        if (!(far_distance > near_distance)) far_distance = near_distance + std::max(1.0, 2.0 * distance);
+        const double fovy = 2.0 * std::atan2(height * 0.5, distance) * kRadiansToDegrees;
+        gluPerspective(fovy, width / height, near_distance, far_distance);
+    } else {
+        if (!(far_distance > near_distance)) far_distance = near_distance + 1.0;
+        glOrtho(-width * 0.5, width * 0.5, -height * 0.5, height * 0.5, near_distance, far_distance);
     }
-    if (p.ok) {
-        double near_d = m_camera.get_hither(), far_d = m_camera.get_yon();
-        if (p.perspective) {
-            near_d = p.near_distance;
-            if (!(far_d > near_d)) far_d = near_d + std::max(1.0, 2.0 * p.distance);
-            const double fovy = 2.0 * std::atan2(p.height * 0.5, p.distance) * kRadiansToDegrees;
-            gluPerspective(fovy, p.width / p.height, near_d, far_d);
-        } else {
-            if (!(far_d > near_d)) far_d = near_d + 1.0;
-            glOrtho(-p.width * 0.5, p.width * 0.5, -p.height * 0.5, p.height * 0.5, near_d, far_d);
-        }
-    }
+}
+
+void view3d::gl_viewport_and_scissor(const CRect* rect) const
+{
+    int vx = 0, vy = 0, vw = 0, vh = 0;
+    get_viewport(vx, vy, vw, vh);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glViewport(vx, vy, std::max(vw, 0), std::max(vh, 0));
@@ -698,15 +719,13 @@ void view3d::SetupRenderingTransforms(bool pick, bool depth, bool, const CRect* 
         glScissor(vx, vy, std::max(vw, 0), std::max(vh, 0));
     glEnable(GL_SCISSOR_TEST);
     glDepthFunc(GL_LEQUAL);
-    if (depth)
-        glEnable(GL_DEPTH_TEST);
-    else
-        glDisable(GL_DEPTH_TEST);
-    if (p.ok) {
-        const SPAposition e = m_camera.get_eye(), t = m_camera.get_target();
-        const SPAunit_vector u = m_camera.get_up();
-        gluLookAt(e.x(), e.y(), e.z(), t.x(), t.y(), t.z(), u.x(), u.y(), u.z());
-    }
+}
+
+void view3d::gl_look_at() const
+{
+    const SPAposition e = m_camera.get_eye(), t = m_camera.get_target();
+    const SPAunit_vector u = m_camera.get_up();
+    gluLookAt(e.x(), e.y(), e.z(), t.x(), t.y(), t.z(), u.x(), u.y(), u.z());
 }
 
 void view3d::Start2dDraw()

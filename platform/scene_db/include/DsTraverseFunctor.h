@@ -88,6 +88,13 @@ public:
     unsigned RegionsHideFactor() { return 0; }
     // After a region's children: nothing.
     void OnCompleteRegion(CDsScene*, CDsLocation*, const CDsObjectPath&, const CDsItemVariant*) {}
+    // At the end of a complex, in every slave mode: nothing.
+    void OnEndComplex() {}
+    // For each leaf entry of a region (its location, id and object type): whether to go on (true).
+    bool OnRegionLeaf(CDsLocation*, const CDsObjectPath&, int, int) { return true; }
+    // The functor whose stacks, palette and locations a walk keeps: this one (a functor that wraps
+    // another answers the inner one).
+    CDsTraverseFunctor& WalkState() { return *this; }
 
 private:
     unsigned char m_states[kMaxDepth];

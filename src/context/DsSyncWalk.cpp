@@ -1,0 +1,297 @@
+// The location-box walk, the searches over a frame's lists, and the scene's change query and
+// synchronisation of a view (CDsGlScene::GetChanges and CDsGlScene::Synchronize).
+#include "DsSyncWalk.h"
+
+#include "DsBox.h"
+#include "DsGeometryComputer.h"
+#include "DsGlScene.h"
+#include "DsSceneWalk.h"
+
+#include "DsGeometry.h"
+#include "DsItems.h"
+#include "DsLocation.h"
+#include "DsPartStorage.h"
+#include "GmPosition.h"
+#include "VyrDiagTimeReport.h"
+#include "view3d.h"
+
+#include <climits>
+#include <cmath>
+#include <optional>
+
+namespace {
+
+// A whole number held in a double, clamped into the int range.
+int ClampToInt(double v)
+{
+    if (!(v > static_cast<double>(INT_MIN))) return INT_MIN;
+    if (v >= static_cast<double>(INT_MAX)) return INT_MAX;
+    return static_cast<int>(v);
+}
+
+// Empty as the walk counts it: both minima above their maxima.
+bool IsEmptyBox(const SDsBox2D& box) { return box.minX > box.maxX && box.minY > box.maxY; }
+
+// No area to widen another box by: inverted on either axis.
+bool HasNoExtent(const SDsBox2D& box) { return box.minX > box.maxX || box.minY > box.maxY; }
+
+SDsBox2D EmptyBox()
+{
+    SDsBox2D box;
+    box.SetEmpty();
+    return box;
+}
+
+bool IsLeafCategory(const CDsItemVariant* item)
+{
+    if (CDsRegion::IsLeafEntry(item)) return true;
+    const int category = item->GetCategory();
+    return category == eVyrCatLeaf || category == eVyrCatOpenLeaf;
+}
+
+}  // namespace
+
+// --- Searches ------------------------------------------------------------------------------------
+
+TDsLocationRects::const_iterator DsFindOverlappingLocationRect(TDsLocationRects::const_iterator first,
+                                                               TDsLocationRects::const_iterator last,
+                                                               const RECT& rect)
+{
+    for (; first != last; ++first) {
+        const RECT& e = first->rect;
+        if (rect.right > e.left && rect.left < e.right && rect.top > e.bottom && rect.bottom < e.top) return first;
+    }
+    return last;
+}
+
+CDsScene::TChangedIds::const_iterator DsFindFlaggedChange(CDsScene::TChangedIds::const_iterator first,
+                                                          CDsScene::TChangedIds::const_iterator last)
+{
+    for (; first != last; ++first)
+        if (first->second) return first;
+    return last;
+}
+
+// --- The location-box walk -----------------------------------------------------------------------
+
+CDsLocation2dBoxFunctor::CDsLocation2dBoxFunctor(view3d* view, bool recountSlaves)
+    : m_view(view), m_recountSlaves(recountSlaves)
+{
+}
+
+CDsLocation2dBoxFunctor::~CDsLocation2dBoxFunctor() = default;
+
+bool CDsLocation2dBoxFunctor::TraverseScene(CDsPartStorage* storage, CDsLocation2dBoxFunctor& functor,
+                                            CDsScene* scene)
+{
+    if (!storage || !scene) return false;
+    CDsSceneWalk<CDsLocation2dBoxFunctor> walk(storage, functor, scene);
+    return walk.TraverseWholeScene();
+}
+
+SDsBox2D CDsLocation2dBoxFunctor::ComputeLocation2dBox(const CDsLocation* location, const CDsItemVariant* item)
+{
+    SDsBox2D result = EmptyBox();
+    if (!m_view || !location || !location->HasBoundBox() || location->IsBoundBoxEmpty()) return result;
+    float low[3], high[3];
+    if (!location->GetBoundBox(low[0], low[1], low[2], high[0], high[1], high[2])) return result;
+    int vx = 0, vy = 0, width = 0, height = 0;
+    m_view->get_viewport(vx, vy, width, height);
+
+    if (low[0] == high[0] && low[1] == high[1] && low[2] == high[2]) {
+        // A point: its pixel (or the geometry's own box around it); no line width.
+        float sx = 0.0f, sy = 0.0f;
+        if (!CDsGeometryComputer::GetInstance()->ProjectPositionOnView(CGmPosition(low[0], low[1], low[2]), m_view, sx,
+                                                                       sy, nullptr, true))
+            return result;
+        const double x = static_cast<double>(sx) + vx;
+        const double y = static_cast<double>(height) - 1.0 - sy + vy;
+        const CDsGeometry* geometry = CDsRegion::IsLeafEntry(item) ? nullptr : item->GetGeometry();
+        SDsBox2D own = EmptyBox();
+        if (geometry && geometry->GetBoundBox2D(own, 0)) {
+            // The geometry's box counts y down from the point: turn it over, then move it there.
+            result.minX = own.minX;
+            result.maxX = own.maxX;
+            result.minY = ClampToInt(-static_cast<double>(own.maxY));
+            result.maxY = ClampToInt(-static_cast<double>(own.minY));
+            result.Offset(static_cast<float>(x), static_cast<float>(y));
+        } else {
+            result.minX = ClampToInt(std::floor(x) - 2.0);
+            result.minY = ClampToInt(std::floor(y) - 2.0);
+            result.maxX = ClampToInt(std::ceil(x) + 2.0);
+            result.maxY = ClampToInt(std::ceil(y) + 2.0);
+        }
+        return result;
+    }
+
+    CDsBox box(low, high);
+    box.ComputeBounds2D(m_view, false);
+    if (box.GetScreenRectangle().IsEmpty()) return result;
+    int minX = 0, maxX = 0, minY = 0, maxY = 0;
+    box.GetRectangle(minX, maxX, minY, maxY);
+    const int h = GetTopAttributes().GetLineWidth() / 2;
+    result.minX = ClampToInt(static_cast<double>(minX) + vx - h);
+    result.maxX = ClampToInt(static_cast<double>(maxX) + vx + h);
+    // Rows counted down turn over: the lowest row down is the highest up.
+    result.minY = ClampToInt(static_cast<double>(height) - 1.0 - maxY + vy - h);
+    result.maxY = ClampToInt(static_cast<double>(height) - 1.0 - minY + vy + h);
+    return result;
+}
+
+void CDsLocation2dBoxFunctor::SetBox(CDsLocation* location, const SDsBox2D& box)
+{
+    if (location) location->Set2dBoundBox(box.minX, box.maxY, box.maxX, box.minY);
+}
+
+SDsBox2D CDsLocation2dBoxFunctor::GetBox(const CDsLocation* location)
+{
+    SDsBox2D box = EmptyBox();
+    int left = 0, top = 0, right = 0, bottom = 0;
+    if (location && location->Get2dBoundBox(left, top, right, bottom)) {
+        box.minX = left;
+        box.maxY = top;
+        box.maxX = right;
+        box.minY = bottom;
+    }
+    return box;
+}
+
+void CDsLocation2dBoxFunctor::OnPushLocation(CDsScene* scene, CDsLocation* location, const CDsObjectPath&,
+                                            const CDsItemVariant* variant)
+{
+    PushTransform(variant, location, scene);
+    PushAttributes(variant, location, scene);
+    m_entered = variant;
+}
+
+bool CDsLocation2dBoxFunctor::VisitItem(CDsLocation* location, const CDsObjectPath&, const CDsItemVariant*)
+{
+    if (GetTopAttributes().IsHidden()) return false;
+    if (IsLeafCategory(m_entered))
+        SetBox(location, ComputeLocation2dBox(location, m_entered));
+    else
+        m_boxes.push_back(EmptyBox());
+    return true;
+}
+
+void CDsLocation2dBoxFunctor::OnPopLocation(CDsScene*, CDsLocation* location, const CDsObjectPath&,
+                                           const CDsItemVariant* variant)
+{
+    if (!GetTopAttributes().IsHidden()) {
+        // A slave was never asked VisitItem: it has no box of its own on the stack.
+        if (!m_inSlaves && !IsLeafCategory(variant) && !m_boxes.empty()) {
+            SDsBox2D top = m_boxes.back();
+            if (IsEmptyBox(top)) top = ComputeLocation2dBox(location, variant);
+            SetBox(location, top);
+            m_boxes.pop_back();
+        }
+        if (!m_boxes.empty()) {
+            const SDsBox2D own = GetBox(location);
+            if (!HasNoExtent(own)) m_boxes.back().Expand(own);
+        }
+    }
+    PopTransform();
+    PopAttributes();
+}
+
+ESlaveTraverseMode CDsLocation2dBoxFunctor::OnBeginMasters() { return m_recountSlaves ? eSlavesRecount : eSlavesCached; }
+
+void CDsLocation2dBoxFunctor::OnBeginSlaves() { m_inSlaves = true; }
+
+void CDsLocation2dBoxFunctor::OnEndSlaves() { m_inSlaves = false; }
+
+bool CDsLocation2dBoxFunctor::OnVisitSlave(CDsScene*, CDsLocation* location, const CDsObjectPath&,
+                                          const CDsItemVariant* variant)
+{
+    SetBox(location, ComputeLocation2dBox(location, variant));
+    return true;
+}
+
+void CDsLocation2dBoxFunctor::OnCompleteRegion(CDsScene*, CDsLocation* location, const CDsObjectPath&,
+                                              const CDsItemVariant*)
+{
+    if (location) location->InvalidateCache();
+}
+
+bool CDsLocation2dBoxFunctor::OnRegionLeaf(CDsLocation*, const CDsObjectPath&, int, int) { return false; }
+
+// --- The scene's side of a refresh ---------------------------------------------------------------
+
+EChangeStatus CDsGlScene::GetChanges(CDsScene::TChangedPaths& paths, CDsScene::TChangedIds& ids, int& logNumber,
+                                     int& dbNumber, view3d* view)
+{
+    if (view && view->GetFlag(eDsViewFlagFastRefresh)) {
+        logNumber = 0;
+        dbNumber = 0;
+        return eTotallyChanged;
+    }
+    return m_dbScene.GetChanges(paths, ids, logNumber, dbNumber, view);
+}
+
+int CDsGlScene::Synchronize(TDsLocationRects& dirty, int status, CDsScene::TChangedPaths& paths,
+                            CDsScene::TChangedIds& ids, view3d* view)
+{
+    dirty.clear();
+    if (!view) return status;
+    // The boxes and rectangles below are those of this view's locations.
+    m_dbScene.SetCurrentView(view);
+    ComputeItemsBounds2D(view);
+
+    const wchar_t* label = L"";
+    bool recount = true;
+    switch (status) {
+    case eNoChange:
+    case eRedrawOnly:
+        return status;
+    case eCameraChanged:
+        label = L"eCameraChanged";
+        recount = false;
+        break;
+    case eLocationsChanged:
+        CDsPartStorage::instance()->SynchronizeLocations(&m_dbScene, false);
+        return status;
+    case ePartiallyChanged: {
+        label = L"ePartiallyChanged";
+        if (DsFindFlaggedChange(ids.begin(), ids.end()) != ids.end() || paths.size() >= 4) break;
+        int x = 0, y = 0, width = 0, height = 0;
+        view->get_viewport(x, y, width, height);
+        const RECT viewport = {x, y + height, x + width, y};
+        bool whole = false;
+        for (const auto& change : paths) {
+            RECT rect;
+            if (change.second) {
+                whole = true;
+                break;
+            }
+            if (!m_dbScene.GetLocationRect(change.first, &rect)) rect = viewport;
+            if (DsFindOverlappingLocationRect(dirty.begin(), dirty.end(), rect) != dirty.end()) {
+                whole = true;
+                break;
+            }
+            dirty.emplace_back(rect, change.first);
+        }
+        if (whole) {
+            dirty.clear();
+            break;
+        }
+        // New or removed items have no rectangle of their own yet: the whole viewport is drawn.
+        if (!ids.empty()) dirty.clear();
+        return status;
+    }
+    case eTotallyChanged:
+        if (view->GetFlag(eDsViewFlagFastRefresh) || view->GetFlag(eDsViewFlagSectionPass)) return status;
+        label = L"eTotallyChanged";
+        break;
+    default:
+        break;
+    }
+
+    CVyrString timing(label);
+    timing += L" -- Calc BoundBox";
+    std::optional<CVyrDiagTimeReport> timer;
+    if (CVyrTimeReportDlgInt::sTimeReportDlgInt || CVyrTimeReportDlgInt::sTimeReportHideDlgInt) timer.emplace(timing);
+    m_dbScene.ValidateLocationsBB();
+    CDsLocation2dBoxFunctor functor(view, recount);
+    CDsLocation2dBoxFunctor::TraverseScene(CDsPartStorage::instance(), functor, &m_dbScene);
+    return status;
+}
