@@ -1,5 +1,5 @@
-// The resource module "VyrGuiRc": the images of the user interface that the display system loads
-// by resource number, registered with the Windows layer when this library loads.
+// The resource module "VyrGuiRc": the images and texts of the user interface that the display
+// system loads by resource number, registered with the Windows layer when this library loads.
 //
 // The point markers. The points palette of the display system draws a point as a one-bit bitmap
 // of 5, 11 or 17 pixels, one per marker style and size. Each picture here is the vector marker of
@@ -423,6 +423,12 @@ constexpr SMarker kMarkers[] = {
      "......#####......"},
 };
 
+// The texts, by resource number.
+constexpr VYR_STRING_RESOURCE kStrings[] = {
+    // Shown with a line feed and the path when a lights or material file cannot be opened.
+    {2241, L"The lights or material file cannot be opened or written:"},
+};
+
 // What the framework keeps about this module. Constant-initialised: the load hook below may run
 // before the library's dynamic initialisers.
 AFX_EXTENSION_MODULE sGuiRcModule = {FALSE, nullptr, nullptr};
@@ -447,8 +453,9 @@ bool RegisterMarkers(HMODULE module) {
 __attribute__((constructor)) void GuiRcLoaded() {
     static_assert(sizeof kMarkers / sizeof kMarkers[0] == 30, "ten styles at three sizes");
     sGuiRcInstance = VyrModuleFromAddress(&sGuiRcModule);
-    if (!sGuiRcInstance || !VyrRegisterModule(sGuiRcInstance, L"VyrGuiRc") || !RegisterMarkers(sGuiRcInstance)) {
-        std::fprintf(stderr, "vyr_host: the resource module VyrGuiRc cannot register its images\n");
+    if (!sGuiRcInstance || !VyrRegisterModule(sGuiRcInstance, L"VyrGuiRc") || !RegisterMarkers(sGuiRcInstance) ||
+        !VyrRegisterStringTable(sGuiRcInstance, kStrings, UINT(sizeof kStrings / sizeof kStrings[0]))) {
+        std::fprintf(stderr, "vyr_host: the resource module VyrGuiRc cannot register its images and texts\n");
         return;
     }
     // The chain owns the object: AfxTermExtensionModule deletes it.
