@@ -7,6 +7,8 @@
 #include "DsGlScene.h"
 #include "DsItemsMap.h"
 #include "DsItemBase.h"
+#include "DsLight.h"
+#include "DsLightList.h"
 #include "DsManager.h"
 #include "DsPickProccessor.h"
 #include "DsPreferencesServices.h"
@@ -557,4 +559,85 @@ void CDsGlContext::NotifyImmedToolActivated()
 void CDsGlContext::NotifyImmedToolDeActivated()
 {
     Notify(CVyrNotification::eImmedToolDeActivated);
+}
+
+// --- Lights -------------------------------------------------------------------------------------
+
+void CDsGlContext::SetDrawLightFiguresMode(bool show)
+{
+    m_scene->SetDrawLightFigures(show);
+}
+
+void CDsGlContext::SetLights(view3d* view)
+{
+    m_scene->ApplyLightModel(view);
+}
+
+void CDsGlContext::SetAmbientLight(float ambient)
+{
+    m_scene->GetLightList()->SetAmbientLight(ambient);
+    refresh_all();
+}
+
+float CDsGlContext::GetAmbientLight() const
+{
+    return m_scene->GetLightList()->GetAmbientLight();
+}
+
+CDsLight* CDsGlContext::GetLight(int id) const
+{
+    if (id < 0 || id >= eDsLightCount) return nullptr;
+    return m_scene->GetLightList()->GetLight(static_cast<EDsLightID>(id));
+}
+
+void CDsGlContext::SaveLights(const CVyrString& path) const
+{
+    m_scene->GetLightList()->SaveLights(path);
+}
+
+void CDsGlContext::LoadLights(const CVyrString& path)
+{
+    m_scene->GetLightList()->LoadLights(path);
+}
+
+void CDsGlContext::SaveMaterial(const CVyrString& path) const
+{
+    m_scene->GetLightList()->SaveMaterial(path);
+}
+
+void CDsGlContext::LoadMaterial(const CVyrString& path)
+{
+    m_scene->GetLightList()->LoadMaterial(path);
+}
+
+void CDsGlContext::GetLights(std::deque<std::wstring>* lines) const
+{
+    m_scene->GetLightList()->GetLights(lines);
+}
+
+void CDsGlContext::SetLights(std::deque<std::wstring>* lines)
+{
+    m_scene->GetLightList()->SetLights(lines);
+}
+
+bool CDsGlContext::CheckIfLightsChanged() const
+{
+    return m_scene->GetLightList()->CheckIfLightsChanged();
+}
+
+void CDsGlContext::SetLightsChangedFlag(bool changed)
+{
+    m_scene->GetLightList()->SetLightsChangedFlag(changed);
+}
+
+void CDsGlContext::SetMaterial(const CDsMaterialStorage& material)
+{
+    PushDisplaySuspension();
+    m_scene->GetLightList()->SetMaterial(material);
+    PopDisplaySuspension();
+}
+
+void CDsGlContext::GetMaterial(CDsMaterialStorage& material) const
+{
+    m_scene->GetLightList()->GetMaterial(material);
 }

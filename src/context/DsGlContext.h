@@ -42,10 +42,15 @@
 #include "VyrViewTypes.h"
 #include "gl_context.h"
 
+#include <deque>
+#include <string>
 #include <vector>
 
 class CDsGlScene;
 class CDsItemBase;
+class CDsLight;
+class CVyrString;
+class CDsMaterialStorage;
 class CDsItemsMap;
 class CDsPickProccessor;
 class CDsStateStorage;
@@ -256,6 +261,38 @@ public:
     static CVyrNotifyFunctionality* GetGlContextNotificationPointer(CDsGlContext* context);
     // Tells the host that a view was deactivated (code 17).
     void NotifyViewDeActivated();
+
+    // --- Lights (the scene's light list) ---------------------------------------------------
+    // Shows or hides the lights as lamps.
+    void SetDrawLightFiguresMode(bool show);
+    // Sends the scene's light model for `view`.
+    void SetLights(view3d* view);
+    // Stores the ambient value, then refreshes every view.
+    void SetAmbientLight(float ambient);
+    // The ambient value.
+    float GetAmbientLight() const;
+    // The light `id` (0 to 7); null for other ids.
+    CDsLight* GetLight(int id) const;
+    // Writes the lights file.
+    void SaveLights(const CVyrString& path) const;
+    // Reads the lights file.
+    void LoadLights(const CVyrString& path);
+    // Writes the material file.
+    void SaveMaterial(const CVyrString& path) const;
+    // Reads the material file.
+    void LoadMaterial(const CVyrString& path);
+    // Appends the lights as text lines.
+    void GetLights(std::deque<std::wstring>* lines) const;
+    // Takes the lights from text lines.
+    void SetLights(std::deque<std::wstring>* lines);
+    // The lights-changed flag.
+    bool CheckIfLightsChanged() const;
+    // Sets the lights-changed flag.
+    void SetLightsChangedFlag(bool changed);
+    // Copies the material into the scene's, with the display suspended meanwhile.
+    void SetMaterial(const CDsMaterialStorage& material);
+    // Copies the scene's material out.
+    void GetMaterial(CDsMaterialStorage& material) const;
 
     // --- Drawing outside a refresh --------------------------------------------------------
     // Whether a refresh clears the buffers (true at the start; false while items are drawn into

@@ -68,6 +68,7 @@ CDsGlScene::CDsGlScene(CDsGlContext* owner, int sceneNumber)
 
 CDsGlScene::~CDsGlScene()
 {
+    m_lights.SetDrawLightFiguresMode(false);
     m_flags.reset(15);
     delete m_refinement;  // no longer the current refinement once it is gone
     m_refinement = nullptr;
@@ -370,6 +371,23 @@ bool CDsGlScene::AllowsShaders() const
 {
     // No shader programs are loaded into a scene yet.
     return false;
+}
+
+void CDsGlScene::ApplyLightModel(view3d* view)
+{
+    // With shaders and no section the shaders light the faces, unless the view asks for the fixed
+    // model (document flag 1). The scene holds no sections yet.
+    if (CDsManager::GetInstance()->IsShaderEnabled() && view && !view->GetDocumentFlag(static_cast<EDsDocumentFlag>(1)))
+        return;
+    m_lights.SetAmbientToView();
+    m_lights.SetToView(view);
+}
+
+void CDsGlScene::SetDrawLightFigures(bool show)
+{
+    m_lights.SetDrawLightFiguresMode(show);
+    if (show) m_lights.UpdateLightVectors(GetBoundsBox());
+    m_flags.reset(15);
 }
 
 void CDsGlScene::UpdateRefinement(bool once)

@@ -31,10 +31,9 @@
 //   bound box, or of the root groups' box while the database shows nothing; the full measure
 //   draws the root groups into the measuring view.
 //
-// Coming with later parts of the display (each holds its place here): the lights and the light
-// model (the light list), the reference-UCS triad, sections and clipping, shaders, the
-// open-edge widths and counts of body items, copies detached from a
-// removed group, the hidden-line views' boxes, figures found by figure, the pick walks over the
+// Coming with later parts of the display (each holds its place here): the reference-UCS triad,
+// sections and clipping, shaders, the lamp figures of the lights, the open-edge widths and counts
+// of body items, copies detached from a removed group, the hidden-line views' boxes, figures found by figure, the pick walks over the
 // root groups (reference points, entities, figures), and drawing items into the front buffers.
 #pragma once
 
@@ -43,6 +42,7 @@
 #include "DsBox.h"
 #include "DsItemBackground.h"
 #include "DsItemsGroup.h"
+#include "DsLightList.h"
 #include "DsPerformanceMonitor.h"
 #include "DsScene.h"
 #include "DsSyncWalk.h"
@@ -206,6 +206,14 @@ public:
     float GetMaxDiagonalSizeForFastRefresh() const { return m_maxFastDiagonal; }
     // The background item.
     CDsItemBackground& GetBackground() { return m_background; }
+    // The lights (never null).
+    CDsLightList* GetLightList() { return &m_lights; }
+    // Sends the light model for `view`: nothing while shaders are on, document flag 1 of the view
+    // is off and the scene has no section; otherwise the ambient light, then the lights.
+    void ApplyLightModel(view3d* view);
+    // Shows or hides the lights as lamps (fitted to the scene's bound box when shown); clears
+    // document flag 15.
+    void SetDrawLightFigures(bool show);
     // The performance monitor.
     CDsPerformanceMonitor& GetPerformanceMonitor() { return m_performance; }
     // The attributes palette (16 entries, one reference held by the scene).
@@ -265,6 +273,7 @@ private:
     int m_sceneNumber;
     CDsItemsGroup m_roots[eRootCount];
     CDsItemBackground m_background;
+    CDsLightList m_lights;
     CDsPerformanceMonitor m_performance;
     CDsBox m_modelBox;
     SPAbox m_modelerBox;

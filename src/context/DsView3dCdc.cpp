@@ -681,6 +681,11 @@ void CDsView3dCdc::SetupRenderingTransforms(bool pick, bool depth, bool, const C
     CDsDriverGl::StForceWidth(1);
     glDisable(GL_COLOR_MATERIAL);
     glEnable(GL_LIGHTING);
+    // The lights are given with the model-view still the identity: they stay put in the eye's
+    // frame whatever the camera does.
+    if (!pick && depth) {
+        if (CDsGlContext* context = GetGlContext()) context->GetScene()->ApplyLightModel(this);
+    }
     if (canProject) gl_look_at();
 }
 

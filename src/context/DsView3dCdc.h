@@ -33,8 +33,7 @@
 //   when that is the current one; CDsGlContext::sCurrentView is forgotten when it names the view.
 // - Queries of the current view without one change nothing and answer 0, false or null.
 //
-// Coming with the scene's lights: the light model that SetupRenderingTransforms sends with depth
-// (outside a pick) once the context's scene has lights. Coming with the scene's background, its
+// Coming with the scene's background, its
 // sections and its reference UCS: UpdateBackgroundColor, IsSection and GetReferenceUcs (the
 // modeler view's answers stand until then: no background change, no section, no UCS).
 //

@@ -8,6 +8,8 @@
 #include "DsItemPolyline3D.h"
 #include "DsItemsGroup.h"
 #include "DsItemsMap.h"
+#include "DsLightList.h"
+#include "DsMaterialStorage.h"
 #include "DsManager.h"
 #include "EntityDeleter.h"
 #include "GlTestFixture.h"
@@ -197,4 +199,47 @@ TEST_F(DsGlContextGLTest, WindowsOfTheViewsAreValidatedAndAGoingContextLeavesThe
     context.reset();
     EXPECT_FALSE(window.Invalidated());
     EXPECT_EQ(view.GetGlContext(), nullptr);
+}
+
+TEST_F(DsGlContextGLTest, TheViewsFrameSetUpSendsTheScenesLightsAndPicksDoNot)
+{
+    PlainWindow window(60, 40);
+    CDsGlContext context;
+    auto view = ViewOn(window, context, 60, 40);
+    ViewSetup().Pixels(60, 40).Eye(SPAposition(0, 0, 100)).Field(60, 40).Clip(1, 500).ApplyTo(*view);
+    ASSERT_TRUE(context.MakeCurrent(view.get()));
+    context.GetScene()->GetLightList()->SetAmbientLight(0.35f);
+
+    glDisable(GL_LIGHT0);
+    const float none[4] = {0, 0, 0, 1};
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, none);
+    view->SetupRenderingTransforms(true, true, false, nullptr);  // a pick sends no lights
+    float ambient[4] = {};
+    glGetFloatv(GL_LIGHT_MODEL_AMBIENT, ambient);
+    EXPECT_FLOAT_EQ(ambient[0], 0.0f);
+    EXPECT_FALSE(glIsEnabled(GL_LIGHT0));
+
+    view->SetupRenderingTransforms(false, true, false, nullptr);
+    glGetFloatv(GL_LIGHT_MODEL_AMBIENT, ambient);
+    EXPECT_FLOAT_EQ(ambient[0], 0.35f);
+    EXPECT_FLOAT_EQ(ambient[3], 1.0f);
+    EXPECT_TRUE(glIsEnabled(GL_LIGHT0));  // light 0 is on in the default list
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+
+    // The context's light operations reach the scene's list.
+    EXPECT_FLOAT_EQ(context.GetAmbientLight(), 0.35f);
+    EXPECT_NE(context.GetLight(0), nullptr);
+    EXPECT_EQ(context.GetLight(8), nullptr);
+    EXPECT_EQ(context.GetLight(-1), nullptr);
+    context.SetLightsChangedFlag(true);
+    EXPECT_TRUE(context.CheckIfLightsChanged());
+    context.GetScene()->SetDisplayModeFlag(15, true);
+    context.SetDrawLightFiguresMode(true);
+    EXPECT_TRUE(context.GetScene()->GetLightList()->GetDrawLightFiguresMode());
+    EXPECT_FALSE(context.GetScene()->GetDisplayModeFlag(15));
+    // A material set through the context leaves the display as it was (not suspended).
+    CDsMaterialStorage material;
+    context.GetMaterial(material);
+    context.SetMaterial(material);
+    EXPECT_FALSE(context.GetDisplaySuspensionMode());
 }
