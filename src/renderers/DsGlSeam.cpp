@@ -13,7 +13,8 @@ void LookAt(GLdouble ex, GLdouble ey, GLdouble ez, GLdouble cx, GLdouble cy, GLd
 const SDsGlSeam kRealSeam = {glColor3ub,   glLineWidth, glDepthRange,  glLineStipple, glPolygonOffset,
                              glPolygonMode, glEnable,   glDisable,     glIsEnabled,   glMatrixMode,
                              glPushMatrix, glPopMatrix, glMultMatrixf, glLoadIdentity, glOrtho,
-                             LookAt,       glTranslatef, glLightModeli, glMaterialfv,  glMaterialf};
+                             LookAt,       glTranslatef, glLightModeli, glMaterialfv,  glMaterialf,
+                             glColorMask};
 
 }  // namespace
 

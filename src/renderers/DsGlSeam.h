@@ -1,7 +1,7 @@
-// The OpenGL seam of the walk and its state cache: every OpenGL call they make goes through this
-// table of entry points, so that a test can count or record the state a walk sends without a
-// context (SDsGlSeamScope installs a table for its lifetime) as well as draw with one. The table
-// starts on the real OpenGL and GLU entry points.
+// The OpenGL seam of the walk, its state cache and the renderers: every OpenGL call they make goes
+// through this table of entry points, so that a test can count or record the state a walk sends
+// without a context (SDsGlSeamScope installs a table for its lifetime) as well as draw with one.
+// The table starts on the real OpenGL and GLU entry points.
 #pragma once
 
 #include <GL/gl.h>
@@ -29,6 +29,7 @@ struct SDsGlSeam {
     void (*LightModeli)(GLenum name, GLint value);
     void (*Materialfv)(GLenum face, GLenum name, const GLfloat* values);
     void (*Materialf)(GLenum face, GLenum name, GLfloat value);
+    void (*ColorMask)(GLboolean red, GLboolean green, GLboolean blue, GLboolean alpha);
 };
 
 // The seam in use.

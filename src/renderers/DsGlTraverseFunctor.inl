@@ -21,7 +21,9 @@ CDsGlTraverseFunctorT<P>::CDsGlTraverseFunctorT(view3d* view, const SDsDrawOptio
     m_stateOverrides.reserve(1000);
     m_transparentMasterIds.reserve(1000);
     m_levelFlags.reserve(kMaxDepth);
-    m_glState.Reset();
+    // The types that draw through the view's driver (plot, extrema) or not at all send nothing to
+    // OpenGL, not even the state cache's starting values.
+    if (P::kTarget == EDsDrawTarget::Gl) m_glState.Reset();
     if (!m_drawContext) {
         m_ownedContext = std::make_unique<CDsDrawContext>(view, DsAutoHideForFastRefreshEnabled(), 0.05);
         m_drawContext = m_ownedContext.get();

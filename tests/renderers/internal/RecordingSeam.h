@@ -125,6 +125,9 @@ private:
                 Add("Materialfv", {double(face), double(name), v[0], v[1], v[2], v[3]});
             },
             [](GLenum face, GLenum name, GLfloat value) { Add("Materialf", {double(face), double(name), value}); },
+            [](GLboolean r, GLboolean g, GLboolean b, GLboolean a) {
+                Add("ColorMask", {double(r), double(g), double(b), double(a)});
+            },
         };
         return table;
     }

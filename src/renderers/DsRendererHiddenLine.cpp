@@ -1,0 +1,101 @@
+#include "DsRendererHiddenLine.h"
+
+#include "DsGlScene.h"
+#include "DsGlSeam.h"
+#include "DsGlTraverseFunctor.h"
+#include "DsPartStorage.h"
+#include "DsPreferencesServices.h"
+
+#include "DsColorStorage.h"
+#include "VyrObjectPath.h"
+#include "view3d.h"
+
+#include <optional>
+
+int CDsRendererHiddenLine::EdgeWalkFlags(bool fastRefresh, int silhouetteLevel)
+{
+    if (!fastRefresh) {
+        if (silhouetteLevel == eDsSilhouetteCylinders) return 0x10A;
+        if (silhouetteLevel == eDsSilhouetteAll) return 0xF0A;
+    }
+    return CDsGeometry::eDpLines;
+}
+
+void CDsRendererHiddenLine::Render(const std::vector<CVyrObjectPath>& paths, bool walkAll, const int viewport[4],
+                                   CDsDrawContext* record)
+{
+    if (!m_view || !m_scene) return;
+    CDsScene& scene = m_scene->GetDbScene();
+    scene.SetCurrentView(m_view);
+    CDsPartStorage* parts = CDsPartStorage::instance();
+
+    const bool monochrome = IsMonochrome();
+    const bool fast = m_view->GetFlag(eDsViewFlagFastRefresh);
+    CDsAttributes attributes;
+    if (monochrome) attributes = CDsScene::GetSpecialAttrs(eAttribSetMonochrome);
+    CDsColorStorage visible, hidden;
+    CDsPreferencesServices().GetMonochromeWireframeColors(visible, hidden);
+    const int walkFlags = EdgeWalkFlags(fast, static_cast<int>(m_view->GetSilhouetteLevel()));
+
+    const CVyrObjectPath start(scene.GetPeerPartId());
+    SDsDrawSetup setup;
+    DsInitDrawSetup(setup, m_view, m_scene, false, false, false);
+
+    // One auto-hide threshold for the frame: the first walk works it out (which moves it on from
+    // the last frame's), the others take it, so that every walk leaves out the same items.
+    bool prepared = false;
+    float threshold = 0.0f;
+    bool mostlyOffscreen = false;
+    auto walk = [&](const SDsDrawOptions& options, int flags, int complexPassMode, bool useLocationCache) {
+        setup.ResetMemo();
+        std::optional<CDsGlTraverseFunctor> storage;
+        storage.emplace(m_view, options, setup, flags, complexPassMode, useLocationCache, record);
+        if (!prepared) {
+            storage->PrepareForFrame(&scene, m_view, viewport);
+            threshold = storage->GetAutoHideThreshold();
+            mostlyOffscreen = storage->IsSceneMostlyOffscreen();
+            prepared = true;
+        } else {
+            storage->PrepareForFrame(nullptr, m_view, viewport);
+            storage->SetAutoHideThreshold(threshold);
+            storage->SetSceneMostlyOffscreen(mostlyOffscreen);
+        }
+        storage->TraverseScene(parts, start, &scene, paths, walkAll);
+    };
+
+    // The hidden edges, dimmed, under everything the next walks draw.
+    if (m_state.renderMode == eRenderPartialHiddenLines) {
+        if (monochrome) attributes.SetColor(hidden.GetColorRef());
+        SDsRenderFlags flags;
+        flags.depthMode = m_state.renderMode;
+        flags.lighten = !monochrome;
+        SDsDrawOptions options(flags);
+        options.overrideAttributes = attributes;
+        walk(options, walkFlags, 2, false);
+    }
+
+    // The faces, into the depth buffer only and pushed back, so that the edges on them pass.
+    gDsGl.Enable(GL_DEPTH_TEST);
+    gDsGl.ColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    gDsGl.Enable(GL_POLYGON_OFFSET_FILL);
+    {
+        SDsRenderFlags flags;
+        flags.depthMode = m_state.renderMode;
+        SDsDrawOptions options(flags);
+        options.overrideAttributes = attributes;
+        walk(options, CDsGeometry::eDpFaces, 0, true);
+    }
+    gDsGl.Disable(GL_POLYGON_OFFSET_FILL);
+    gDsGl.ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+
+    // The visible edges, where the depth test lets them through.
+    if (monochrome) attributes.SetColor(visible.GetColorRef());
+    SDsRenderFlags flags;
+    flags.depthMode = m_state.renderMode;
+    flags.lighten = false;
+    SDsDrawOptions options(flags);
+    options.overrideAttributes = attributes;
+    int edgeFlags = walkFlags | CDsGeometry::eDpPoints;
+    if (!fast) edgeFlags |= CDsGeometry::eDpBitmaps | CDsGeometry::eDpTexts;
+    walk(options, edgeFlags, 2, true);
+}
