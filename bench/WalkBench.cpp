@@ -75,10 +75,11 @@ void NoTranslate(GLfloat, GLfloat, GLfloat) {}
 void NoLightModel(GLenum, GLint) {}
 void NoMaterialv(GLenum, GLenum, const GLfloat*) {}
 void NoMaterial(GLenum, GLenum, GLfloat) {}
+void NoColorMask(GLboolean, GLboolean, GLboolean, GLboolean) {}
 
 const SDsGlSeam kSilentSeam = {NoColor,  NoFloat,  NoRange,      NoStipple, NoTwoFloats, NoTwoEnums,   NoEnum,
                                NoEnum,   NeverEnabled, NoEnum, NoCall,    NoCall,      NoMatrix,     NoCall,
-                               NoOrtho,  NoLookAt, NoTranslate,  NoLightModel, NoMaterialv, NoMaterial};
+                               NoOrtho,  NoLookAt, NoTranslate,  NoLightModel, NoMaterialv, NoMaterial, NoColorMask};
 
 // Counts the locations the walk pushes.
 struct CCountingFunctor : CDsTraverseFunctor {

@@ -13,9 +13,18 @@ namespace {
 // Keeps the nodes of the face being faceted and appends each triangle to the soup.
 class TriangleCollector : public MESH_MANAGER {
 public:
-    explicit TriangleCollector(TriangleSoup& soup) : m_soup(soup) {}
+    explicit TriangleCollector(TriangleSoup& soup) : m_soup(&soup) {}
+    // One soup per face into `faces`.
+    explicit TriangleCollector(std::vector<TriangleSoup>& faces) : m_faces(&faces) {}
 
-    void begin_mesh_output(ENTITY*, ENTITY*, ENTITY*) override { m_nodes.clear(); }
+    void begin_mesh_output(ENTITY*, ENTITY*, ENTITY*) override
+    {
+        m_nodes.clear();
+        if (m_faces) {
+            m_faces->emplace_back();
+            m_soup = &m_faces->back();
+        }
+    }
     void announce_counts(int, int nnode, int) override { m_nodes.reserve(nnode * 6); }
     void* announce_indexed_node(int index, const SPApar_pos&, const SPAposition& p, const SPAunit_vector& n) override {
         const float node[6] = {float(p.x()), float(p.y()), float(p.z()), float(n.x()), float(n.y()), float(n.z())};
@@ -25,17 +34,20 @@ public:
     void start_indexed_polygon(int, int, int) override {}
     void announce_indexed_polynode(int, int, void* id) override {
         size_t node = static_cast<size_t>(reinterpret_cast<intptr_t>(id) - 1) * 6;
-        m_soup.corners.insert(m_soup.corners.end(), m_nodes.begin() + node, m_nodes.begin() + node + 6);
+        m_soup->corners.insert(m_soup->corners.end(), m_nodes.begin() + node, m_nodes.begin() + node + 6);
     }
 
 private:
-    TriangleSoup& m_soup;
+    TriangleSoup* m_soup = nullptr;
+    std::vector<TriangleSoup>* m_faces = nullptr;
     std::vector<float> m_nodes;
 };
 
 }  // namespace
 
-bool FacetBody(BODY* body, double surfaceTolerance, TriangleSoup& soup) {
+namespace {
+
+bool Facet(BODY* body, double surfaceTolerance, TriangleCollector& collector) {
     REFINEMENT* previous = nullptr;
     REFINEMENT* refinement = nullptr;
     api_get_default_refinement(previous);
@@ -43,12 +55,23 @@ bool FacetBody(BODY* body, double surfaceTolerance, TriangleSoup& soup) {
     refinement->set_surface_tol(surfaceTolerance);
     refinement->set_normal_tol(15.0);
     api_set_default_refinement(refinement);
-    TriangleCollector collector(soup);
     api_set_mesh_manager(&collector);
     outcome result = api_facet_entity(body);
     api_set_mesh_manager(nullptr);
     api_set_default_refinement(previous);
     return result.ok();
+}
+
+}  // namespace
+
+bool FacetBody(BODY* body, double surfaceTolerance, TriangleSoup& soup) {
+    TriangleCollector collector(soup);
+    return Facet(body, surfaceTolerance, collector);
+}
+
+bool FacetFaces(BODY* body, double surfaceTolerance, std::vector<TriangleSoup>& faces) {
+    TriangleCollector collector(faces);
+    return Facet(body, surfaceTolerance, collector);
 }
 
 bool Bounds(const TriangleSoup& soup, float low[3], float high[3]) {

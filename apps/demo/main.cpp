@@ -7,8 +7,13 @@
 //   plate.png     a filleted plate with holes and a boss, built and faceted by the modeler
 //   polylines.png display items: a star of coloured polylines in a turned group over a gradient
 //                 background item
+// and then the plate again as one scene-database item per face (lines and triangles of the demo's
+// own geometry), drawn by the rendering context's refresh in each render mode:
+//   wireframe.png, hidden-lines.png, partial-hidden-lines.png, shaded.png   lit by the default lights
+//   shaded-red-blue.png   shaded under a red light and a blue one
 //
 //   vyr_demo [output folder]      (default: out)
+#include "DemoGeometry.h"
 #include "DemoModel.h"
 #include "DemoPng.h"
 
@@ -18,8 +23,12 @@
 #include <windows.h>
 #include <GL/gl.h>
 
+#include "DsAttributes.h"
 #include "DsDriverGl.h"
 #include "DsGlContext.h"
+#include "DsGlScene.h"
+#include "DsLight.h"
+#include "DsPartStorage.h"
 #include "DsItemBackground.h"
 #include "DsItemPolyline3D.h"
 #include "DsItemsEntity.h"
@@ -38,6 +47,8 @@ namespace {
 
 constexpr int kWidth = 400;
 constexpr int kHeight = 300;
+// The object type of the plate's face items (a leaf: the type table's default category).
+constexpr unsigned char kFaceType = 200;
 
 // The host's window, known to the framework, with the core's view on it in a rendering context.
 struct DemoWindow {
@@ -162,10 +173,10 @@ void DrawPolylines(CDsView3dCdc& view) {
 
 // The back buffer as the window shows it, as RGB rows from the top: read into a bitmap by the
 // driver statics (32-bit pixels, blue, green, red and one unused byte each). Empty on failure.
-std::vector<unsigned char> ReadBack(const DemoWindow& demo) {
+std::vector<unsigned char> ReadBack(const DemoWindow& demo, GLenum buffer = GL_BACK) {
     CDC memDC;
     CBitmap bitmap;
-    if (!CDsDriverGl::Buffer2Bitmap(demo.Dc(), 0, 0, kWidth, kHeight, GL_BACK, &memDC, bitmap)) return {};
+    if (!CDsDriverGl::Buffer2Bitmap(demo.Dc(), 0, 0, kWidth, kHeight, buffer, &memDC, bitmap)) return {};
     std::vector<unsigned char> bgrx(static_cast<size_t>(kWidth) * kHeight * 4);
     if (bitmap.GetBitmapBits(static_cast<DWORD>(bgrx.size()), bgrx.data()) != bgrx.size()) return {};
     std::vector<unsigned char> rgb(static_cast<size_t>(kWidth) * kHeight * 3);
@@ -188,6 +199,72 @@ bool Present(const DemoWindow& demo, const std::string& path) {
     demo.context->RestoreBackBuffer(demo.view.get());
     std::printf("demo: wrote %s\n", path.c_str());
     return true;
+}
+
+// Writes the picture a refresh presented (the front buffer) to `path`.
+bool WriteShown(const DemoWindow& demo, const std::string& path) {
+    glFinish();
+    const std::vector<unsigned char> rgb = ReadBack(demo, GL_FRONT);
+    if (rgb.empty() || !vyrdemo::WritePngRgb(path, kWidth, kHeight, rgb)) {
+        std::fprintf(stderr, "demo: cannot write %s\n", path.c_str());
+        return false;
+    }
+    std::printf("demo: wrote %s\n", path.c_str());
+    return true;
+}
+
+// The plate as one item per face in the rendering context's scene database, refreshed in each
+// render mode; then shaded under a red and a blue light.
+bool RefreshInEveryMode(DemoWindow& demo, const std::vector<vyrdemo::TriangleSoup>& faces, const std::string& folder) {
+    CDsGlScene* scene = demo.context->GetScene();
+    const int part = scene->GetDbScene().GetPeerPartId();
+    CDsAttributes look;
+    look.SetColor(0xD28C5A);  // a steel blue (0x00BBGGRR)
+    int id = 1;
+    vyrdemo::TriangleSoup all;
+    CDsAttributes outline;
+    outline.SetColor(0x202020);
+    for (int kinds : {CDsGeometry::eDpFaces, CDsGeometry::eDpLines})
+        for (const vyrdemo::TriangleSoup& face : faces) {
+            if (kinds == CDsGeometry::eDpFaces) all.corners.insert(all.corners.end(), face.corners.begin(), face.corners.end());
+            CDsPartStorage::instance()->AddItem(CVyrObjectId(part, id++), kFaceType,
+                                                new vyrdemo::CDemoFaceGeometry(face, kinds), nullptr,
+                                                kinds == CDsGeometry::eDpFaces ? &look : &outline, nullptr, nullptr,
+                                                true);
+        }
+    float low[3], high[3];
+    vyrdemo::Bounds(all, low, high);
+    const SPAposition centre((low[0] + high[0]) / 2, (low[1] + high[1]) / 2, (low[2] + high[2]) / 2);
+    const double radius = 0.5 * std::max({high[0] - low[0], high[1] - low[1], high[2] - low[2]});
+    const double aspect = double(kWidth) / kHeight;
+    ParallelCamera(*demo.view, centre, SPAvector(0.5, -0.866, 1.2), SPAvector(0, 0, 1), 2.2 * radius * aspect,
+                   2.2 * radius, 4.0 * radius);
+
+    const struct {
+        ERenderMode mode;
+        const char* file;
+    } modes[] = {{eRenderWireframe, "wireframe.png"},
+                 {eRenderHiddenLines, "hidden-lines.png"},
+                 {eRenderPartialHiddenLines, "partial-hidden-lines.png"},
+                 {eRenderShade, "shaded.png"}};
+    for (const auto& m : modes) {
+        demo.view->SetRenderMode(m.mode);
+        demo.view->refresh();
+        if (!WriteShown(demo, folder + "/" + m.file)) return false;
+    }
+
+    // Light 0 red from the upper left, light 1 blue from the right.
+    CDsLight* red = demo.context->GetLight(0);
+    CDsLight* blue = demo.context->GetLight(1);
+    if (!red || !blue) return false;
+    red->SetProperties(0x0000FF, 0.1f, 0.9f, 0.3f);
+    const float fromRight[3] = {100, 0, 30};
+    blue->SetProperties(0xFF0000, 0.1f, 0.9f, 0.3f);
+    blue->SetPosition(fromRight);
+    blue->TurnOn(true);
+    demo.context->OnPicturePropsChanged();  // the saved picture no longer shows the scene
+    demo.view->refresh();
+    return WriteShown(demo, folder + "/shaded-red-blue.png");
 }
 
 }  // namespace
@@ -219,5 +296,15 @@ int main(int argc, char** argv) {
     if (!Present(demo, folder + "/plate.png")) return 1;
 
     DrawPolylines(*demo.view);
-    return Present(demo, folder + "/polylines.png") ? 0 : 1;
+    if (!Present(demo, folder + "/polylines.png")) return 1;
+
+    BODY* again = make_benchmark_plate();
+    std::vector<vyrdemo::TriangleSoup> faces;
+    if (!again || !vyrdemo::FacetFaces(again, 0.1, faces)) {
+        std::fprintf(stderr, "demo: cannot build or facet the plate\n");
+        return 1;
+    }
+    again->lose();
+    std::printf("demo: plate faceted into %zu faces\n", faces.size());
+    return RefreshInEveryMode(demo, faces, folder) ? 0 : 1;
 }

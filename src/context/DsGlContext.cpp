@@ -287,11 +287,17 @@ bool CDsGlContext::IsMonochromeStateAllowedAndActive() const
 void CDsGlContext::OnPicturePropsChanged()
 {
     m_scene->SetPicturePropsValid(false);
+    // Every view of the scene draws its whole picture again.
+    m_scene->GetDbScene().GetChangeLog().m_flag = 0;
 }
 
 void CDsGlContext::OnRenderModeChanged()
 {
     m_scene->SetRenderModeValid(false);
+    // The locations' cached attributes hold what the last render mode made of them (white faces,
+    // opaque items): they go, and every view of the scene draws its whole picture again.
+    m_scene->GetDbScene().InvalidateAttributesCache();
+    m_scene->GetDbScene().GetChangeLog().m_flag = 0;
 }
 
 // --- Measuring ----------------------------------------------------------------------------------

@@ -24,9 +24,7 @@
 // Display suspension: while the scene's counter is above 0 the display is suspended; when popping
 // brings it to 0 every view's window is invalidated (InvalidateView), so that it repaints.
 //
-// What the context does not do yet, and with what it comes: drawing a refresh (refresh keeps the
-// modeler's, which draws nothing) comes with the rendering configurations and the frame drawing;
-// showing entities (update, add, remove, the items of the item map) with the entity operations;
+// What the context does not do yet, and with what it comes: showing entities (update, add, remove, the items of the item map) with the entity operations;
 // picking with the pick processor. Until then the scene shows nothing.
 //
 // Not copyable: a copy would share the scene, the item map and the OpenGL records.
@@ -56,7 +54,9 @@ class CDsPickProccessor;
 class CDsStateStorage;
 class CDsViewExtrema;
 class CVyrNotifyFunctionality;
+class CDsView3dCdc;
 class rgb_color;
+class view_context;
 
 // The phases of drawing items into the front buffer outside a refresh: 0 opens a batch (the view
 // set up, the front buffer selected), 1 draws, 2 closes it (the back buffer selected again).
@@ -261,6 +261,21 @@ public:
     static CVyrNotifyFunctionality* GetGlContextNotificationPointer(CDsGlContext* context);
     // Tells the host that a view was deactivated (code 17).
     void NotifyViewDeActivated();
+
+    // --- Refresh --------------------------------------------------------------------------
+    // Draws one frame of `view` over its viewport (`rect` is not used): see DsGlContextRefresh.cpp.
+    // Nothing for a null view.
+    void refresh(view3d* view, const CRect* rect) override;
+    // Sets the depth range of `view`'s projection from the extent of what the scene shows (a fixed
+    // box of half-size 1e7 while display-mode flag 10 is set, unless "UseRealBoxForClippingPlane"),
+    // then the view's frustum box.
+    void ComputeEyeAndClippingPlanes(CDsView3dCdc* view, const CRect* rect);
+    // For a view with an OpenGL record: `saved` becomes a copy of its view context, its OpenGL
+    // context is made current and its projection and model-view are set up.
+    void PrepareForRefresh(view3d* view, view_context& saved, const CRect* rect);
+    // Whether a refresh must draw highlights again when it ends: highlighted locations or a
+    // highlighted parameter point.
+    bool IsRestoreHighlightNecessary() const;
 
     // --- Lights (the scene's light list) ---------------------------------------------------
     // Shows or hides the lights as lamps.

@@ -95,3 +95,49 @@ TEST(DemoTest, WritesAPngOfPolylineItemsInATurnedGroupOverAGradient) {
     }
     EXPECT_TRUE(ring);
 }
+
+namespace {
+
+// Counts of a picture's pixels: not black, bluish (blue well above red), reddish (red well above
+// green: a red light on a blue body).
+struct Census {
+    int lit = 0, bluish = 0, reddish = 0;
+};
+
+Census Count(const std::string& path) {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;
+    Census c;
+    if (!vyrdemo::ReadPngRgb(path, width, height, rgb)) return c;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const Pixel p = At(rgb, width, x, y);
+            c.lit += p.r + p.g + p.b > 30;
+            c.bluish += p.b > p.r + 40 && p.b > 80;
+            c.reddish += p.r > p.g + 60 && p.r > 80;
+        }
+    return c;
+}
+
+}  // namespace
+
+TEST(DemoTest, RefreshesTheSceneInEveryRenderMode) {
+    std::string folder = vyrtest::ScratchDir();
+    ASSERT_EQ(RunDemo(folder), 0);
+    const Census wire = Count(folder + "/wireframe.png");
+    const Census hidden = Count(folder + "/hidden-lines.png");
+    const Census partial = Count(folder + "/partial-hidden-lines.png");
+    const Census shaded = Count(folder + "/shaded.png");
+    const Census coloured = Count(folder + "/shaded-red-blue.png");
+    // Lines only: a few percent of the picture; hidden lines leave out the edges behind faces.
+    EXPECT_GT(wire.lit, 2000);
+    EXPECT_LT(wire.lit, 400 * 300 / 5);
+    EXPECT_LT(hidden.lit, wire.lit);
+    EXPECT_GT(hidden.lit, wire.lit / 3);
+    EXPECT_GE(partial.lit, hidden.lit);
+    // Shaded: the lit blue plate covers a large part of the picture.
+    EXPECT_GT(shaded.bluish, 400 * 300 / 4);
+    // Under a red and a blue light both colours show.
+    EXPECT_GT(coloured.reddish, 1000);
+    EXPECT_GT(coloured.bluish, 2000);
+}

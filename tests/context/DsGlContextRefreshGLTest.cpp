@@ -1,0 +1,337 @@
+// The context's refresh in a real window: a scene-database scene drawn into the front buffer,
+// refreshes that find nothing to do, partial frames of dirty rectangles, the frame rate, plot
+// mode, suspension, and bad input.
+#include "DsAttributes.h"
+#include "DsGeometry.h"
+#include "DsLocation.h"
+#include "DsGlContext.h"
+#include "DsGlScene.h"
+#include "DsManager.h"
+#include "DsPartStorage.h"
+#include "DsView3dCdc.h"
+#include "GlTestFixture.h"
+#include "TestClock.h"
+#include "VyrNotifyFunctionality.h"
+#include "ViewStaticsGuard.h"
+#include "ViewWindow.h"
+
+#include "SpaValues.h"
+
+#include <GL/gl.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+using vyrtest::ColorNear;
+using vyrtest::ReadPixel;
+using vyrtest::Rgb;
+using vyrtest::ViewSetup;
+
+namespace {
+
+constexpr unsigned char kLineType = 210;  // a leaf type (the table's default category)
+constexpr int kSize = 100;
+
+int gDraws = 0;                            // DrawGl calls of every line
+vyrtest::FakeClock* gClock = nullptr;      // advanced by a slow line while it draws
+int gSlowMilliseconds = 0;
+
+// A horizontal line across the window at model height y (the view shows -50..50), with a box.
+class CLine : public CDsGeometry {
+public:
+    explicit CLine(double y, double x0 = -50, double x1 = 50) : m_y(y), m_x0(x0), m_x1(x1) { SetSize(float(x1 - x0)); }
+    CDsGeometry* Clone() const override { return new CLine(m_y, m_x0, m_x1); }
+    const int* GetConnectedItems(unsigned int& count, int) const override
+    {
+        count = 0;
+        return nullptr;
+    }
+    bool GetBoundBox(SPAbox& box, int) const override
+    {
+        box = SPAbox(SPAposition(m_x0, m_y, 0), SPAposition(m_x1, m_y, 0));
+        return true;
+    }
+    bool HasBoundBox(int) const override { return true; }
+    int GetDrawPrimitives(int) const override { return eDpLines | eDpFaces; }
+    int Draw(view3d&, eDrawPrimitives, int, int, const CDsDrawContext*) override { return 0; }
+    void DrawGl(view3d&, eDrawPrimitives kind, int, int, const CDsDrawContext*) override
+    {
+        ++gDraws;
+        if (gClock && gSlowMilliseconds) gClock->Advance(gSlowMilliseconds);
+        if (kind == eDpLines) {
+            glBegin(GL_LINES);
+            glVertex3d(m_x0, m_y, 0);
+            glVertex3d(m_x1, m_y, 0);
+            glEnd();
+        } else if (kind == eDpFaces) {
+            // A thin quad behind the line, so that shaded and hidden-line frames draw something.
+            glBegin(GL_QUADS);
+            glVertex3d(m_x0, m_y - 0.5, -1);
+            glVertex3d(m_x1, m_y - 0.5, -1);
+            glVertex3d(m_x1, m_y + 0.5, -1);
+            glVertex3d(m_x0, m_y + 0.5, -1);
+            glEnd();
+        }
+    }
+    LONG DrawPoints(view3d&, LONG, int) override { return 0; }
+    int GetVertices(eDrawPrimitives, int, float*&, int&, int) override { return -1; }
+    bool GetPoint(eParameterPoints, SPAposition&, int) const override { return false; }
+
+private:
+    double m_y, m_x0, m_x1;
+};
+
+// The codes a context sent.
+class Recorder : public CVyrNotifyReceiver {
+public:
+    void OnNotification(CVyrNotifyFunctionality&, int code) override { codes.push_back(code); }
+    int Count(int code) const
+    {
+        int n = 0;
+        for (int c : codes) n += c == code;
+        return n;
+    }
+    std::vector<int> codes;
+};
+
+class DsGlContextRefreshGLTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(vyrtest::DisplayAvailable());
+        flag3_ = CDsManager::GetInstance()->GetFlag(3);
+        CDsManager::GetInstance()->SetFlag(3, true);
+        // A view on a window known to the framework: its driver draws on the window's device
+        // context, which a refresh takes for its length.
+        view_ = std::make_unique<CDsView3dCdc>(&window_.wnd);
+        view_->SetGlContext(&context_);
+        context_.add_view(view_.get());
+        ViewSetup().Pixels(kSize, kSize).Eye(SPAposition(0, 0, 50)).Field(kSize, kSize).Clip(1, 100).ApplyTo(*view_);
+        view_->SetRenderMode(eRenderWireframe);
+        context_.Subscribe(&recorder_);
+        gDraws = 0;
+    }
+    void TearDown() override
+    {
+        context_.Unsubscribe(&recorder_);
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+        view_.reset();
+        for (int id : items_) CDsPartStorage::instance()->RemoveItem(CVyrObjectId(Peer(), id), nullptr);
+        CDsManager::GetInstance()->SetFlag(3, flag3_);
+        wglMakeCurrent(nullptr, nullptr);
+    }
+
+    int Peer() { return context_.GetScene()->GetDbScene().GetPeerPartId(); }
+    // A line item `id` at model height y in `color` (0x00BBGGRR).
+    void AddLine(int id, double y, unsigned color, double x0 = -50, double x1 = 50)
+    {
+        CDsAttributes look;
+        look.SetColor(color);
+        ASSERT_TRUE(CDsPartStorage::instance()->AddItem(CVyrObjectId(Peer(), id), kLineType, new CLine(y, x0, x1),
+                                                        nullptr, &look, nullptr, nullptr, true));
+        items_.push_back(id);
+    }
+    CVyrObjectPath Path(int id) { return CVyrObjectPath(&id, 1, 1, Peer()); }
+    // The window row of model height y.
+    static int Row(double y) { return kSize / 2 + static_cast<int>(y); }
+
+    vyrtest::ViewStaticsGuard statics_;
+    vyrtest::FrameworkWindow window_{kSize, kSize};
+    CDsGlContext context_;
+    std::unique_ptr<CDsView3dCdc> view_;
+    Recorder recorder_;
+    std::vector<int> items_;
+    bool flag3_ = false;
+};
+
+// Whether any pixel of row y (or the row above, where a line on a boundary lands) has the colour.
+bool RowHas(GLenum buffer, int y, const Rgb& color, int x0 = 10, int x1 = 90)
+{
+    for (int row = y - 1; row <= y; ++row)
+        for (int x = x0; x <= x1; x += 4)
+            if (ColorNear(ReadPixel(buffer, x, row), color, 60)) return true;
+    return false;
+}
+
+}  // namespace
+
+TEST_F(DsGlContextRefreshGLTest, ARefreshShowsTheSceneAndASecondOneWithoutChangeDrawsNothing)
+{
+    AddLine(1, 10, 0x0000FF);  // red
+    view_->refresh();
+    EXPECT_TRUE(RowHas(GL_FRONT, Row(10), Rgb{255, 0, 0}));
+    EXPECT_FALSE(RowHas(GL_FRONT, Row(-20), Rgb{255, 0, 0}));
+    const int drawn = gDraws;
+    EXPECT_GT(drawn, 0);
+    EXPECT_EQ(recorder_.Count(10), 1);
+    EXPECT_GT(view_->GetLastFPS(), 0.0f);
+
+    // Nothing changed and the picture is saved: no synchronisation, no drawing, the same picture.
+    view_->refresh();
+    EXPECT_EQ(gDraws, drawn);
+    EXPECT_EQ(recorder_.Count(10), 1);
+    EXPECT_TRUE(RowHas(GL_FRONT, Row(10), Rgb{255, 0, 0}));
+
+    // Without a saved picture (the back buffer swapped away) "no change" draws again.
+    ASSERT_TRUE(context_.SwapCurrentViewBuffers());
+    view_->refresh();
+    EXPECT_GT(gDraws, drawn);
+
+    // A new item is a change: drawn by the next refresh.
+    AddLine(2, -20, 0x00FF00);
+    view_->refresh();
+    EXPECT_TRUE(RowHas(GL_FRONT, Row(-20), Rgb{0, 255, 0}));
+    EXPECT_TRUE(RowHas(GL_FRONT, Row(10), Rgb{255, 0, 0}));
+}
+
+TEST_F(DsGlContextRefreshGLTest, EveryRenderModeDrawsTheScene)
+{
+    AddLine(1, 10, 0x0000FF);
+    for (ERenderMode mode : {eRenderWireframe, eRenderHiddenLines, eRenderPartialHiddenLines, eRenderShade, eRenderMixed}) {
+        const int before = gDraws;
+        view_->SetRenderMode(mode);  // refreshes the view: the change of mode redraws it
+        EXPECT_GT(gDraws, before) << mode;
+        EXPECT_TRUE(RowHas(GL_FRONT, Row(10), Rgb{255, 0, 0}) || mode >= eRenderShade) << mode;
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << mode;
+    }
+}
+
+TEST_F(DsGlContextRefreshGLTest, DirtyRectanglesAreRedrawnThreePixelsWiderAndFourChangesRedrawEverything)
+{
+    // Three short lines far apart, drawn once.
+    AddLine(1, 30, 0x0000FF, -40, -30);
+    AddLine(2, 0, 0x0000FF, -5, 5);
+    AddLine(3, -30, 0x0000FF, 30, 40);
+    AddLine(4, -40, 0x0000FF, -40, -30);
+    view_->refresh();
+    // The locations the first frame made get their boxes at the next synchronisation.
+    context_.OnPicturePropsChanged();
+    view_->refresh();
+    CDsScene& db = context_.GetScene()->GetDbScene();
+    RECT r{};
+    ASSERT_TRUE(db.GetLocationRect(Path(2), &r));
+
+    // Marks drawn into the saved picture: one 2 pixels left of line 2's box (inside the margin),
+    // one 6 pixels left of it (outside).
+    auto mark = [&](int x, int y) {
+        glDrawBuffer(GL_BACK);
+        glDisable(GL_SCISSOR_TEST);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(0, kSize, 0, kSize, -1, 1);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_LIGHTING);
+        glColor3ub(0, 0, 255);
+        glBegin(GL_POINTS);
+        glVertex2f(x + 0.5f, y + 0.5f);
+        glEnd();
+        glFinish();
+    };
+    const int y = (r.top + r.bottom) / 2;
+    mark(r.left - 2, y);
+    mark(r.left - 6, y);
+    ASSERT_TRUE(ColorNear(ReadPixel(GL_BACK, r.left - 2, y), Rgb{0, 0, 255}));
+
+    // Three changed locations: three passes, each clearing its rectangle and 3 pixels around it.
+    // A partial frame leaves the full-frame rate as it was.
+    for (int id : {1, 2, 3}) db.FindLocation(Path(id))->SetState(eAttribSetDim);
+    db.GetChangeLog().Record({Path(1), Path(2), Path(3)});
+    gDraws = 0;
+    const float fullRate = view_->GetLastFPS();
+    vyrtest::FakeClock clock(100);
+    gClock = &clock;
+    gSlowMilliseconds = 7;
+    view_->refresh();
+    gSlowMilliseconds = 0;
+    gClock = nullptr;
+    EXPECT_FLOAT_EQ(view_->GetLastFPS(), fullRate);
+    EXPECT_FLOAT_EQ(view_->GetLastZprFPS(), -1.0f);
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, r.left - 2, y), Rgb{0, 0, 0}));
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, r.left - 6, y), Rgb{0, 0, 255}));
+    EXPECT_GT(gDraws, 0);
+
+    // Four changed locations: one pass over the whole viewport clears every mark.
+    mark(r.left - 6, y);
+    for (int id : {1, 2, 3, 4}) db.FindLocation(Path(id))->SetState(eAttribSetNormal);
+    db.GetChangeLog().Record({Path(1), Path(2), Path(3), Path(4)});
+    view_->refresh();
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, r.left - 6, y), Rgb{0, 0, 0}));
+}
+
+TEST_F(DsGlContextRefreshGLTest, TheFrameRateIsMeasuredOnTheMillisecondClock)
+{
+    AddLine(1, 10, 0x0000FF);
+    vyrtest::FakeClock clock(5000);
+    gClock = &clock;
+    view_->refresh();  // no millisecond passes
+    EXPECT_FLOAT_EQ(view_->GetLastFPS(), 100.0f);
+    EXPECT_FLOAT_EQ(view_->GetLastZprFPS(), -1.0f);
+
+    gSlowMilliseconds = 40;  // the frame draws one line (one kind) in 40 ms
+    context_.OnPicturePropsChanged();
+    view_->refresh();
+    gSlowMilliseconds = 0;
+    gClock = nullptr;
+    EXPECT_FLOAT_EQ(view_->GetLastFPS(), 25.0f);
+
+    // During a fast refresh the rate goes to the fast-refresh rate and the full-frame one stays.
+    view_->SetFlag(eDsViewFlagFastRefresh, true);
+    view_->refresh();
+    view_->SetFlag(eDsViewFlagFastRefresh, false);
+    EXPECT_FLOAT_EQ(view_->GetLastZprFPS(), 100.0f);
+    EXPECT_FLOAT_EQ(view_->GetLastFPS(), 25.0f);
+}
+
+TEST_F(DsGlContextRefreshGLTest, SuspensionAndPlotModeDrawNothingOnScreen)
+{
+    AddLine(1, 10, 0x0000FF);
+    context_.PushDisplaySuspension();
+    view_->refresh();
+    EXPECT_EQ(gDraws, 0);
+    EXPECT_TRUE(recorder_.codes.empty());
+    context_.PopDisplaySuspension();
+
+    CDsView3dCdc::sPlotMode = ePlotModeColors;
+    view_->refresh();  // the plot frame: no configuration, no notification
+    CDsView3dCdc::sPlotMode = ePlotModeNone;
+    EXPECT_TRUE(recorder_.codes.empty());
+    EXPECT_EQ(gDraws, 0);  // plots draw through the view (Draw), never DrawGl
+
+    view_->refresh();
+    EXPECT_GT(gDraws, 0);
+    EXPECT_EQ(recorder_.Count(10), 1);
+}
+
+TEST_F(DsGlContextRefreshGLTest, BadInputDrawsNothingAndLeavesNoErrorOrOpenConfiguration)
+{
+    context_.refresh(nullptr, nullptr);  // no view
+
+    // A scene without items, and a view without a context.
+    view_->refresh();
+    CDsView3dCdc lonely;
+    lonely.refresh();
+
+    // A change list naming a location whose item went.
+    AddLine(1, 10, 0x0000FF);
+    view_->refresh();
+    CDsPartStorage::instance()->RemoveItem(CVyrObjectId(Peer(), 1), nullptr);
+    items_.clear();
+    context_.GetScene()->GetDbScene().GetChangeLog().Record({Path(1)});
+    view_->refresh();
+    EXPECT_FALSE(RowHas(GL_FRONT, Row(10), Rgb{255, 0, 0}));
+
+    // A zero-size viewport.
+    ViewSetup().Pixels(0, 0).ApplyTo(*view_);
+    view_->refresh();
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    // Every frame ended its configuration: the next one presents (codes 6, 3, 8) again.
+    recorder_.codes.clear();
+    ViewSetup().Pixels(kSize, kSize).Eye(SPAposition(0, 0, 50)).Field(kSize, kSize).Clip(1, 100).ApplyTo(*view_);
+    context_.OnPicturePropsChanged();
+    view_->refresh();
+    EXPECT_EQ(recorder_.Count(8), 1);
+}
