@@ -76,10 +76,12 @@ void NoLightModel(GLenum, GLint) {}
 void NoMaterialv(GLenum, GLenum, const GLfloat*) {}
 void NoMaterial(GLenum, GLenum, GLfloat) {}
 void NoColorMask(GLboolean, GLboolean, GLboolean, GLboolean) {}
+void NoFlag(GLboolean) {}
+void NoBlend(GLenum, GLenum) {}
 
 const SDsGlSeam kSilentSeam = {NoColor,  NoFloat,  NoRange,      NoStipple, NoTwoFloats, NoTwoEnums,   NoEnum,
                                NoEnum,   NeverEnabled, NoEnum, NoCall,    NoCall,      NoMatrix,     NoCall,
-                               NoOrtho,  NoLookAt, NoTranslate,  NoLightModel, NoMaterialv, NoMaterial, NoColorMask};
+                               NoOrtho,  NoLookAt, NoTranslate,  NoLightModel, NoMaterialv, NoMaterial, NoColorMask, NoFlag, NoBlend, NoEnum};
 
 // Counts the locations the walk pushes.
 struct CCountingFunctor : CDsTraverseFunctor {

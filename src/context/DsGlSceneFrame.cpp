@@ -1,11 +1,14 @@
 // One frame of a view, drawn by the scene: the clear and background per dirty rectangle, the
 // renderer of the view's render mode per rectangle, the plot frame and the reference triad.
 //
+// Render mode 4 draws with the mixed renderer, or with the shade renderer while a fast refresh
+// ignores transparency ("Fast_Part_Refresh_Ignore_Transparency"); every render then draws the
+// scene database's temporary part with the mixed renderer.
+//
 // Coming later, with their own subsystems: the passes of section planes and complex sections
-// (the frame draws the whole scene unclipped until the scene holds sections), the mixed renderer
-// (render mode 4 draws as the shade renderer until then, and the pass of the temporary part,
-// which the mixed renderer draws, is left out), and the reference triad (the scene holds no
-// reference item yet, so DrawReferenceUcs checks its conditions and draws nothing).
+// (the frame draws the whole scene unclipped until the scene holds sections), and the reference
+// triad (the scene holds no reference item yet, so DrawReferenceUcs checks its conditions and
+// draws nothing).
 #include "DsGlScene.h"
 
 #include "DsDrawContext.h"
@@ -15,6 +18,7 @@
 #include "DsPlotRenderer.h"
 #include "DsPreferencesServices.h"
 #include "DsRendererHiddenLine.h"
+#include "DsRendererMixed.h"
 #include "DsRendererShade.h"
 #include "DsRendererWireframe.h"
 #include "DsView3dCdc.h"
@@ -50,9 +54,10 @@ CDsRendererBase* NewRenderer(int mode, view3d* view, CDsGlScene* scene)
     case eRenderHiddenLines:
     case eRenderPartialHiddenLines:
         return new (std::nothrow) CDsRendererHiddenLine(view, scene);
+    case eRenderMixed:
+        if (!DsGetFastPartRefreshIgnoreTransparency(view)) return new (std::nothrow) CDsRendererMixed(view, scene, false);
+        return new (std::nothrow) CDsRendererShade(view, scene);
     default:
-        // Shaded (3), mixed (4: shaded while transparency is ignored in a fast refresh, and until
-        // the mixed renderer exists) and every other value.
         return new (std::nothrow) CDsRendererShade(view, scene);
     }
 }
@@ -122,7 +127,9 @@ void CDsGlScene::Render(int mode, const std::vector<CVyrObjectPath>* paths, bool
     static const std::vector<CVyrObjectPath> kNone;
     const std::vector<CVyrObjectPath>& list = paths ? *paths : kNone;
     renderer->Render(list, walkAll, rect, &record);
-    // The pass of the temporary part (the mixed renderer's) comes with that renderer.
+    renderer.reset();
+    CDsRendererMixed temporary(view, this, true);
+    temporary.Render(list, walkAll, rect, &record);
 }
 
 void CDsGlScene::RenderPlot(view3d* view)

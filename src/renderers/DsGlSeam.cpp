@@ -14,7 +14,7 @@ const SDsGlSeam kRealSeam = {glColor3ub,   glLineWidth, glDepthRange,  glLineSti
                              glPolygonMode, glEnable,   glDisable,     glIsEnabled,   glMatrixMode,
                              glPushMatrix, glPopMatrix, glMultMatrixf, glLoadIdentity, glOrtho,
                              LookAt,       glTranslatef, glLightModeli, glMaterialfv,  glMaterialf,
-                             glColorMask};
+                             glColorMask,  glDepthMask,  glBlendFunc,   glCullFace};
 
 }  // namespace
 

@@ -30,6 +30,9 @@ struct SDsGlSeam {
     void (*Materialfv)(GLenum face, GLenum name, const GLfloat* values);
     void (*Materialf)(GLenum face, GLenum name, GLfloat value);
     void (*ColorMask)(GLboolean red, GLboolean green, GLboolean blue, GLboolean alpha);
+    void (*DepthMask)(GLboolean flag);
+    void (*BlendFunc)(GLenum source, GLenum destination);
+    void (*CullFace)(GLenum mode);
 };
 
 // The seam in use.

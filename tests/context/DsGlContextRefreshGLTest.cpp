@@ -83,6 +83,33 @@ private:
     double m_y, m_x0, m_x1;
 };
 
+// A square of faces from -20 to 20 at depth z, facing the viewer.
+class CSquare : public CLine {
+public:
+    explicit CSquare(double z) : CLine(0, -20, 20), m_z(z) {}
+    CDsGeometry* Clone() const override { return new CSquare(m_z); }
+    bool GetBoundBox(SPAbox& box, int) const override
+    {
+        box = SPAbox(SPAposition(-20, -20, m_z), SPAposition(20, 20, m_z));
+        return true;
+    }
+    int GetDrawPrimitives(int) const override { return eDpFaces; }
+    void DrawGl(view3d&, eDrawPrimitives kind, int, int, const CDsDrawContext*) override
+    {
+        if (kind != eDpFaces) return;
+        glBegin(GL_QUADS);
+        glNormal3d(0, 0, 1);
+        glVertex3d(-20, -20, m_z);
+        glVertex3d(20, -20, m_z);
+        glVertex3d(20, 20, m_z);
+        glVertex3d(-20, 20, m_z);
+        glEnd();
+    }
+
+private:
+    double m_z;
+};
+
 // The codes a context sent.
 class Recorder : public CVyrNotifyReceiver {
 public:
@@ -334,4 +361,31 @@ TEST_F(DsGlContextRefreshGLTest, BadInputDrawsNothingAndLeavesNoErrorOrOpenConfi
     context_.OnPicturePropsChanged();
     view_->refresh();
     EXPECT_EQ(recorder_.Count(8), 1);
+}
+
+TEST_F(DsGlContextRefreshGLTest, MixedModeBlendsAHalfTransparentFaceOverAnOpaqueOne)
+{
+    CDsAttributes green, red;
+    green.SetColor(0x00FF00);
+    red.SetColor(0x0000FF);
+    red.SetTransparency(128);
+    CDsPartStorage* storage = CDsPartStorage::instance();
+    ASSERT_TRUE(storage->AddItem(CVyrObjectId(Peer(), 1), kLineType, new CSquare(-5), nullptr, &green, nullptr, nullptr,
+                                 true));
+    ASSERT_TRUE(storage->AddItem(CVyrObjectId(Peer(), 2), kLineType, new CSquare(5), nullptr, &red, nullptr, nullptr,
+                                 true));
+    items_ = {1, 2};
+    context_.GetScene()->GetLightList()->SetAmbientLight(1.0f);  // colours as they are, lit from the front
+    view_->SetRenderMode(eRenderShade);  // opaque: the red square in front hides the green one
+    const Rgb shaded = ReadPixel(GL_FRONT, 50, 50);
+    view_->SetRenderMode(eRenderMixed);
+    const Rgb mixed = ReadPixel(GL_FRONT, 50, 50);
+    EXPECT_GT(shaded.r, 100);
+    EXPECT_LT(shaded.g, 60);
+    EXPECT_GT(mixed.r, 60);  // red over green, half and half
+    EXPECT_GT(mixed.g, 60);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    GLboolean depthWrites = GL_FALSE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
+    EXPECT_TRUE(depthWrites);
 }

@@ -128,6 +128,9 @@ private:
             [](GLboolean r, GLboolean g, GLboolean b, GLboolean a) {
                 Add("ColorMask", {double(r), double(g), double(b), double(a)});
             },
+            [](GLboolean flag) { Add("DepthMask", {double(flag)}); },
+            [](GLenum source, GLenum destination) { Add("BlendFunc", {double(source), double(destination)}); },
+            [](GLenum mode) { Add("CullFace", {double(mode)}); },
         };
         return table;
     }

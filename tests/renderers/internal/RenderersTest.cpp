@@ -6,6 +6,7 @@
 // that reaches the view's driver and nothing else.
 #include "DsPlotRenderer.h"
 #include "DsRendererHiddenLine.h"
+#include "DsRendererMixed.h"
 #include "DsRendererShade.h"
 #include "DsRendererWireframe.h"
 
@@ -599,4 +600,99 @@ TEST_F(RenderersTest, RenderersWithoutAViewOrASceneDrawNothingAndSendNothing)
     CDsPlotRenderer(&view, nullptr, false).Render({}, true, v, nullptr);
     EXPECT_TRUE(gDraws.empty());
     EXPECT_TRUE(seam.calls.empty()) << seam.calls;
+}
+
+// --- The mixed renderer -------------------------------------------------------------------------
+
+namespace {
+
+CDsAttributes Clear(unsigned char transparency)
+{
+    CDsAttributes a = Colored(0x0000FF);
+    a.SetTransparency(transparency);
+    return a;
+}
+
+// The names of the blending, culling and depth-mask calls, in order.
+std::vector<std::string> Switches(const std::vector<GlCall>& calls)
+{
+    std::vector<std::string> out;
+    for (const GlCall& c : calls) {
+        if ((c.name == "Enable" || c.name == "Disable") &&
+            (c.args[0] == GL_BLEND || c.args[0] == GL_CULL_FACE))
+            out.push_back(c.name + (c.args[0] == GL_BLEND ? " blend" : " cull"));
+        else if (c.name == "CullFace")
+            out.push_back(c.args[0] == GL_FRONT ? "cull front" : "cull back");
+        else if (c.name == "DepthMask")
+            out.push_back(c.args[0] ? "depth writes" : "no depth writes");
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST_F(RenderersTest, MixedDrawsOpaqueFacesFirstAndBlendsPartlyTransparentOnesBackThenFront)
+{
+    Item(1, CDsGeometry::eDpFaces | CDsGeometry::eDpLines, Clear(255));
+    Item(2, CDsGeometry::eDpFaces | CDsGeometry::eDpLines, Clear(128));
+    Item(3, CDsGeometry::eDpFaces | CDsGeometry::eDpLines, Clear(0));
+    Frame(CDsRendererMixed(&view, context.GetScene(), false));
+    // Opaque pass: every line, and the faces of the opaque item; then the half-transparent faces
+    // in two walks (back faces, front faces); the fully transparent item's faces never.
+    EXPECT_EQ(Kinds(1), (KindList{2, 4}));
+    EXPECT_EQ(Kinds(2), (KindList{2, 4, 4}));
+    EXPECT_EQ(Kinds(3), (KindList{2}));
+    const std::vector<GlCall> calls = seam.Take();
+    EXPECT_EQ(Switches(calls), (std::vector<std::string>{"Enable blend", "no depth writes", "Enable cull", "cull front",
+                                                         "cull back", "Disable cull", "Disable blend", "depth writes"}));
+}
+
+TEST_F(RenderersTest, MixedFastRefreshOfTheModelBlendsInOneWalkWithoutCulling)
+{
+    Item(1, CDsGeometry::eDpFaces | CDsGeometry::eDpBitmaps, Clear(128));
+    view.SetFlag(eDsViewFlagFastRefresh, true);
+    Frame(CDsRendererMixed(&view, context.GetScene(), false));
+    EXPECT_EQ(Kinds(1), (KindList{4}));  // no bitmaps in a fast frame; one transparent walk
+    std::vector<std::string> switches = Switches(seam.Take());
+    EXPECT_EQ(std::count(switches.begin(), switches.end(), "Enable cull"), 0);
+
+    // The temporary part always gets both culled walks.
+    const int temp = context.GetScene()->GetDbScene().GetTempPartId();
+    CDsAttributes half = Clear(128);
+    ASSERT_TRUE(storage->AddItem(CVyrObjectId(temp, 7), kLeafType, new CRecGeometry(7, CDsGeometry::eDpFaces), nullptr,
+                                 &half, nullptr, nullptr, true));
+    Frame(CDsRendererMixed(&view, context.GetScene(), true));
+    EXPECT_EQ(Kinds(7), (KindList{4, 4}));
+    EXPECT_TRUE(Kinds(1).empty());
+    view.SetFlag(eDsViewFlagFastRefresh, false);
+}
+
+TEST_F(RenderersTest, MixedSilhouettesAtLevelZeroOnlyForFullyTransparentItems)
+{
+    const int silhouettes = CDsGeometry::eDpSilhouettes | CDsGeometry::eDpSilhouetteLevel1;
+    Item(1, silhouettes, Clear(0));
+    Item(2, silhouettes, Clear(255));
+    bool flag = false;
+    EXPECT_EQ(CDsRendererMixed::OpaqueWalkFlags(false, eDsSilhouetteNone, flag), 0xF7F);
+    EXPECT_TRUE(flag);
+    EXPECT_EQ(CDsRendererMixed::OpaqueWalkFlags(false, eDsSilhouetteCylinders, flag), 0x17F);
+    EXPECT_FALSE(flag);
+    EXPECT_EQ(CDsRendererMixed::OpaqueWalkFlags(true, eDsSilhouetteAll, flag), 7);
+    context.GetScene()->SetSilhouetteLevel(eDsSilhouetteNone);
+    Frame(CDsRendererMixed(&view, context.GetScene(), false));
+    EXPECT_EQ(Kinds(1), (KindList{8}));
+    EXPECT_TRUE(Kinds(2).empty());
+    context.GetScene()->SetSilhouetteLevel(eDsSilhouetteCylinders);
+    Frame(CDsRendererMixed(&view, context.GetScene(), false));
+    EXPECT_EQ(Kinds(2), (KindList{8}));
+}
+
+TEST_F(RenderersTest, MixedWithNothingListedDrawsNothingButStillSendsItsSwitches)
+{
+    Item(1, CDsGeometry::eDpFaces, Clear(128));
+    Frame(CDsRendererMixed(&view, context.GetScene(), false), {}, false);
+    EXPECT_TRUE(gDraws.empty());
+    const std::vector<std::string> switches = Switches(seam.Take());
+    ASSERT_FALSE(switches.empty());
+    EXPECT_EQ(switches.back(), "depth writes");
 }

@@ -1,0 +1,97 @@
+#include "DsRendererMixed.h"
+
+#include "DsGlScene.h"
+#include "DsGlSeam.h"
+#include "DsGlTraverseFunctor.h"
+#include "DsManager.h"
+#include "DsPartStorage.h"
+#include "DsPreferencesServices.h"
+#include "DsRendererShade.h"
+#include "VyrCommandLineParser.h"
+
+#include "VyrObjectPath.h"
+#include "view3d.h"
+
+#include <GL/gl.h>
+
+#include <optional>
+
+int CDsRendererMixed::OpaqueWalkFlags(bool fastRefresh, int silhouetteLevel, bool& transparentSilhouettesOnly)
+{
+    transparentSilhouettesOnly = false;
+    if (fastRefresh) return CDsGeometry::eDpPoints | CDsGeometry::eDpLines | CDsGeometry::eDpFaces;
+    switch (silhouetteLevel) {
+    case eDsSilhouetteCylinders:
+        return 0x17F;
+    case eDsSilhouetteAll:
+        return 0xF7F;
+    default:
+        transparentSilhouettesOnly = true;
+        return 0xF7F;
+    }
+}
+
+void CDsRendererMixed::Render(const std::vector<CVyrObjectPath>& paths, bool walkAll, const int viewport[4],
+                              CDsDrawContext* record)
+{
+    if (!m_view || !m_scene) return;
+    CDsScene& scene = m_scene->GetDbScene();
+    scene.SetCurrentView(m_view);
+
+    const bool isSheet = CDsRendererShade::IsSheetDocument(scene.GetPeerPartId());
+    const CVyrObjectPath part(m_tempPart ? scene.GetTempPartId() : scene.GetPeerPartId());
+    CDsPreferencesServices preferences;
+    const bool autoHide = preferences.GetAutoHideForFastRefreshEnabled(false);
+    const bool fast = m_view->GetFlag(eDsViewFlagFastRefresh);
+    const bool openEdges = m_scene->GetDisplayModeFlag(8);
+    const bool showEdges = !autoHide || preferences.GetShowEdgesOnZPR();
+    const bool document1 = m_view->GetDocumentFlag(static_cast<EDsDocumentFlag>(1));
+    const bool singleSlaveSpecial = m_scene->GetDisplayModeFlag(14);
+    const bool useShader = CDsManager::GetInstance()->IsShaderEnabled() && !document1;
+    const int complexPassMode = openEdges && (!fast || showEdges) ? 2 : 1;
+    bool silhouetteFlag = false;
+    const int walkFlags = OpaqueWalkFlags(fast, static_cast<int>(m_view->GetSilhouetteLevel()), silhouetteFlag);
+
+    SDsRenderFlags flags;
+    flags.depthMode = 4;
+    flags.whiteFaces = document1;
+    flags.opaque = false;
+    SDsDrawOptions options(flags);
+    if (openEdges) options.overrideAttributes = CDsScene::GetSpecialAttrs(eAttribSetMonochrome);
+    options.singleSlaveSpecial = singleSlaveSpecial;
+
+    // The opaque pass. It stays alive until the transparent passes are done.
+    SDsDrawSetup opaqueSetup;
+    DsInitDrawSetup(opaqueSetup, m_view, m_scene, useShader, !isSheet, document1);
+    std::optional<CDsGlMixedOpaqueFunctor> opaqueStorage;
+    CDsGlMixedOpaqueFunctor& opaque = DsMakeGlTraverseFunctor(opaqueStorage, m_view, options, opaqueSetup, walkFlags,
+                                                              complexPassMode, &scene, viewport, record,
+                                                              &silhouetteFlag);
+    opaque.TraverseScene(CDsPartStorage::instance(), part, &scene, paths, walkAll);
+
+    // The transparent passes: blended over the picture, depth tested but not written.
+    gDsGl.Enable(GL_LIGHTING);
+    gDsGl.Enable(GL_BLEND);
+    gDsGl.Enable(GL_DEPTH_TEST);
+    gDsGl.DepthMask(GL_FALSE);
+    gDsGl.BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    const bool skipCulling = fast && !m_tempPart &&
+                             !CVyrCommandLineParser::GetInstance()->GetParamExists(CVyrString(L"FullMixedModeOnZPR"));
+    if (!skipCulling) {
+        gDsGl.Enable(GL_CULL_FACE);
+        gDsGl.CullFace(GL_FRONT);
+    }
+    SDsDrawSetup transparentSetup;
+    DsInitDrawSetup(transparentSetup, m_view, m_scene, false, !isSheet, document1);
+    std::optional<CDsGlMixedTransparentFunctor> transparentStorage;
+    CDsGlMixedTransparentFunctor& transparent =
+        DsMakeGlTraverseFunctor(transparentStorage, m_view, options, transparentSetup, &scene, viewport, record);
+    transparent.TraverseScene(CDsPartStorage::instance(), part, &scene, paths, walkAll);  // back faces
+    if (!skipCulling) {
+        gDsGl.CullFace(GL_BACK);
+        transparent.TraverseScene(CDsPartStorage::instance(), part, &scene, paths, walkAll);  // front faces
+    }
+    gDsGl.Disable(GL_CULL_FACE);
+    gDsGl.Disable(GL_BLEND);
+    gDsGl.DepthMask(GL_TRUE);
+}
