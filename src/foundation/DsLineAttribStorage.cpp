@@ -333,6 +333,15 @@ bool CDsLineAttribStorage::ComputeColor(rgb_color* color) const
     return true;
 }
 
+bool CDsLineAttribStorage::ComputeColorWithoutHighlight(rgb_color* color)
+{
+    const bool highlighted = GetHighlightState();
+    SetFlag(eFlagHighlight, false);
+    const bool resolved = ComputeColor(color);
+    SetFlag(eFlagHighlight, highlighted);
+    return resolved;
+}
+
 bool CDsLineAttribStorage::ComputeStyle(int& style) const
 {
     switch (m_visibility) {

@@ -44,6 +44,7 @@
 class CDsAttribute;
 class CDsAttributes;
 class view3d;
+struct SDsGlMaterialSource;
 
 // How visible an item is. Level 4 sets or clears the highlight flag and level 3 the mark flag;
 // every other level is stored in the visibility byte.
@@ -270,8 +271,14 @@ public:
     static rgb_color mColorForComputFunction;
 
 private:
+    // The material of a face takes its colour as the storage resolves it, highlight left out.
+    friend void DsApplyGlMaterialFromAttributes(const SDsGlMaterialSource* source, view3d* view, bool twoSided,
+                                                bool noCulling);
+
     void ResetMembers();
     bool ComputeColor(rgb_color* color) const;
+    // ComputeColor with the highlight flag off for the call (restored afterwards).
+    bool ComputeColorWithoutHighlight(rgb_color* color);
     bool ComputeStyle(int& style) const;
     bool ComputeWidth(int& width, view3d* view) const;
     bool ComputeWidthFromColor(int& width, bool use, rgb_color* color) const;

@@ -3,25 +3,39 @@
 // font made from it on demand, and a right-to-left flag; and the process-wide default font name
 // (string resource 2174 of the display resource module "VyrDisplayRc", loaded on first use).
 //
-// What the drivers call so far: the description and its accessors, the face name rules, making,
-// selecting and releasing the font. Text-item operations (the character-format description, the
-// em-to-ascent ratio, the check of the default font) come with the text items.
+// The line angle lives in the log font's escapement, in tenths of a degree.
 //
-// Choices where the behaviour was open:
-// - A face name longer than the log font holds (31 characters) is cut to its first 31.
+// Choices where the behaviour was open, or where a plain reading would hurt:
+// - A face name longer than the log font holds (31 characters), wherever it comes from (a name
+//   given, a character format, the default font name), is cut to its first 31.
 // - The name "standard" is compared as written (lower case), like the empty name.
+// - GetEmAscentRatio answers 1 when the measured ascent minus internal leading is 0 or less (no
+//   ratio can be had from such metrics), as it does when the metrics cannot be read.
+// - StCheckIfDefaultFontExist checks nothing while the default font name is empty (no resource
+//   module gave one): there is no face to miss.
+// - The texts of the default-font message (string resources 2221 and 2222) come from the display
+//   resource module, like the default font name.
 #pragma once
 
 #include <afx.h>
 #include <afxwin.h>
 
+#include <cstdint>
+
 #include "VyrString.h"
+
+class CUiCharFormat;
+struct TEXTMETRICW;
 
 // A font description.
 class AFX_EXT_CLASS CDsNFontStorage {
 public:
     // The string resource that holds the default font name.
     static const unsigned int kDefaultFontNameId = 2174;
+    // The string resource that opens the message of a substituted default font.
+    static const unsigned int kMissingFontTextId = 2221;
+    // The string resource that closes that message.
+    static const unsigned int kMissingFontTailId = 2222;
 
     // The default log font (ResetLogFont), no font object, reading left to right.
     CDsNFontStorage();
@@ -40,6 +54,10 @@ public:
     void SetName(const CVyrString& name);
     // The face name.
     void GetName(CVyrString& name) const;
+    // The default description, then bold, italic and underline where both the format's mask and
+    // its effects carry them, its pitch and family, its face name (through SetName) and its
+    // reading direction.
+    void SetData(const CUiCharFormat& format);
     // Deletes the font object and makes a new one from the description; when that fails, the
     // face name becomes the default font name and the font is made again. The font object (owned
     // by the storage), or null when no font could be made.
@@ -69,16 +87,49 @@ public:
     void SetLineAngle(float degrees);
     // Baseline angle in degrees.
     float GetLineAngleInDegrees() const { return static_cast<float>(m_logFont.lfEscapement) * 0.1f; }
+    // Baseline angle in radians, stored as tenths of a degree truncated toward zero.
+    void SetLineAngleInRadians(float radians);
+    // Baseline angle in radians.
+    float GetLineAngleInRadians() const;
+    // Weight 700 (bold) or 400.
+    void SetBold(bool bold) { m_logFont.lfWeight = bold ? FW_BOLD : FW_NORMAL; }
+    // True exactly when the weight is 700.
+    bool GetBold() const { return m_logFont.lfWeight == FW_BOLD; }
+    // Underlined (1) or not (0).
+    void SetUnderline(bool underline) { m_logFont.lfUnderline = underline ? 1 : 0; }
+    // 1 when underlined.
+    int GetUnderline() const { return m_logFont.lfUnderline ? 1 : 0; }
+    // Character set, stored as given.
+    void SetCharSet(uint8_t charSet) { m_logFont.lfCharSet = charSet; }
+    // Character set.
+    uint8_t GetCharSet() const { return m_logFont.lfCharSet; }
+    // Pitch and family, stored as given.
+    void SetPitchAndFamily(uint8_t pitchAndFamily) { m_logFont.lfPitchAndFamily = pitchAndFamily; }
+    // Pitch and family.
+    uint8_t GetPitchAndFamily() const { return m_logFont.lfPitchAndFamily; }
     // Right-to-left reading (not part of the log font).
     void SetRightToLeft(bool rightToLeft) { m_rightToLeft = rightToLeft ? 1 : 0; }
     // Right-to-left reading.
     bool GetRightToLeft() const { return m_rightToLeft != 0; }
+
+    // The em height of the font over its character ascent (ascent minus internal leading),
+    // measured at height 1000 without escapement on the current view's device context (its
+    // OpenGL context made current first), else on a memory DC of the display; 1 when the
+    // metrics cannot be read or give no ascent.
+    float GetEmAscentRatio() const;
+    // The ratio GetEmAscentRatio draws from measured metrics of a font made `height` high: height
+    // over (ascent - internal leading); 1 when the ascent is 0 or the difference is 0 or less.
+    static float StComputeEmAscentRatio(long height, const TEXTMETRICW& metrics);
 
     // The default font name: loaded from the display resource module when it is still empty;
     // empty while that module or its string cannot be had (a later call tries again).
     static CVyrString StGetDefaultFontName();
     // The default font name becomes a copy of `name`.
     static void StSetDefaultFontName(CVyrString& name);
+    // Makes a font of the default description on the main window's DC and, when the DC draws it
+    // with another face than the default font name, tells the user once per call (string 2221,
+    // the name, string 2222). Nothing without a main window, its DC or a default font name.
+    static void StCheckIfDefaultFontExist();
 
     // The default font name, empty until first asked for.
     static CVyrString sDefaultFontName;
@@ -89,6 +140,9 @@ private:
     void CopyObject(const CDsNFontStorage& other);
     // No font object, reading left to right, the default description.
     void ResetMembers();
+    // The face name becomes the default font name and the font is made again; the font object,
+    // null when none can be made.
+    CFont* CreateDefaultFont();
 
     LOGFONTW m_logFont{};
     CFont* m_font = nullptr;

@@ -1,7 +1,14 @@
 // The font description of text and of the view's driver: its default log font, face-name rules,
-// copies that never share a GDI font, and fonts made, selected and released on a DC.
+// copies that never share a GDI font, fonts made, selected and released on a DC, character
+// formats, angles, the em-to-ascent ratio, and the default font name with its check.
 #include "DisplayStateGuard.h"
 #include "DsNFontStorage.h"
+#include "DsView3dCdc.h"
+#include "TestResets.h"
+#include "UiCharFormat.h"
+#include "VyrLangResourceManager.h"
+
+#include "../context/ViewWindow.h"
 
 #include <afxwin.h>
 
@@ -117,4 +124,175 @@ TEST_F(DsNFontStorageTest, FontsSelectedIntoADcAreGivenBackAndFreed)
     font.ReleaseMyFont(nullptr, own);
     EXPECT_EQ(font.GetMyFont(), own);
     CGdiObject::DeleteTempMap();
+}
+
+TEST_F(DsNFontStorageTest, ACharacterFormatGivesWhatItsMaskAndEffectsBothCarry)
+{
+    CUiCharFormat format;
+    format.SetEffects(CUiCharFormat::eBold | CUiCharFormat::eItalic | CUiCharFormat::eUnderline);
+    format.SetMask(CUiCharFormat::eItalic);
+    format.SetPitchAndFamily(0x22);
+    format.SetFaceName(L"Liberation Serif");
+    format.SetRight2Left(true);
+    CDsNFontStorage font;
+    font.SetHeight(-40);
+    font.SetData(format);
+    EXPECT_FALSE(font.GetBold());  // the bold effect without the bold mask bit
+    EXPECT_EQ(font.GetLogFont().lfWeight, FW_NORMAL);
+    EXPECT_EQ(font.GetSlanted(), 1);
+    EXPECT_EQ(font.GetUnderline(), 0);
+    EXPECT_EQ(font.GetPitchAndFamily(), 0x22);
+    EXPECT_EQ(font.GetHeight(), 12);  // the default description first
+    EXPECT_TRUE(font.GetRightToLeft());
+    EXPECT_STREQ(font.GetLogFont().lfFaceName, L"Liberation Serif");
+
+    format.SetMask(CUiCharFormat::eBold | CUiCharFormat::eUnderline);
+    format.SetEffects(CUiCharFormat::eBold | CUiCharFormat::eUnderline);
+    format.SetFaceName(L"");
+    format.SetRight2Left(false);
+    font.SetData(format);
+    EXPECT_TRUE(font.GetBold());
+    EXPECT_EQ(font.GetLogFont().lfWeight, FW_BOLD);
+    EXPECT_EQ(font.GetSlanted(), 0);
+    EXPECT_EQ(font.GetUnderline(), 1);
+    EXPECT_FALSE(font.GetRightToLeft());
+    EXPECT_STREQ(font.GetLogFont().lfFaceName, L"DejaVu Sans");  // no name: the default
+
+    // A face name longer than the fields hold is cut to 31 characters, in the format and the font.
+    format.SetFaceName(L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    EXPECT_EQ(std::wcslen(format.GetFaceName()), 31u);
+    font.SetData(format);
+    EXPECT_STREQ(font.GetLogFont().lfFaceName, L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcde");
+    format.SetFaceName(nullptr);
+    EXPECT_STREQ(format.GetFaceName(), L"");
+}
+
+TEST_F(DsNFontStorageTest, AccessorsKeepOneFieldEachAndAnglesTravelInTenthsOfADegree)
+{
+    CDsNFontStorage font;
+    const float angles[] = {0.0f, 0.5f, -1.0f, 3.0f, 6.2f};
+    for (float a : angles) {
+        font.SetLineAngleInRadians(a);
+        EXPECT_NEAR(font.GetLineAngleInRadians(), a, 0.1 * 3.14159265 / 180.0) << a;
+    }
+    font.SetLineAngleInRadians(1.0f);  // 57.2958 degrees
+    EXPECT_EQ(font.GetLogFont().lfEscapement, 572);
+    font.SetLineAngleInRadians(-1.0f);
+    EXPECT_EQ(font.GetLogFont().lfEscapement, -572);  // toward zero
+
+    font.SetBold(true);
+    EXPECT_EQ(font.GetLogFont().lfWeight, FW_BOLD);
+    font.SetBold(false);
+    EXPECT_EQ(font.GetLogFont().lfWeight, FW_NORMAL);
+    font.SetUnderline(true);
+    EXPECT_EQ(font.GetUnderline(), 1);
+    font.SetCharSet(204);
+    EXPECT_EQ(font.GetCharSet(), 204);
+    font.SetPitchAndFamily(0x31);
+    EXPECT_EQ(font.GetPitchAndFamily(), 0x31);
+    EXPECT_EQ(font.GetLogFont().lfEscapement, -572);  // each accessor kept to its own field
+    EXPECT_EQ(font.GetMyFont(), nullptr);              // and no font was made
+}
+
+TEST_F(DsNFontStorageTest, TheEmToAscentRatioNeedsAnAscentToDivideBy)
+{
+    // An em of 1000 over an ascent of 800 above the internal leading of 200 in 1000.
+    TEXTMETRICW metrics{};
+    metrics.tmHeight = 1200;
+    metrics.tmAscent = 1000;
+    metrics.tmInternalLeading = 200;
+    EXPECT_FLOAT_EQ(CDsNFontStorage::StComputeEmAscentRatio(1000, metrics), 1.25f);
+    // Ascent and internal leading equal (or the leading larger): no ratio to be had, 1.
+    metrics.tmInternalLeading = 1000;
+    EXPECT_FLOAT_EQ(CDsNFontStorage::StComputeEmAscentRatio(1000, metrics), 1.0f);
+    metrics.tmInternalLeading = 1200;
+    EXPECT_FLOAT_EQ(CDsNFontStorage::StComputeEmAscentRatio(1000, metrics), 1.0f);
+    metrics.tmAscent = 0;
+    metrics.tmInternalLeading = 0;
+    EXPECT_FLOAT_EQ(CDsNFontStorage::StComputeEmAscentRatio(1000, metrics), 1.0f);
+
+    // Measured on a real face: above 1 (the em is taller than the ascent above the leading), the
+    // same whatever the storage's own height and angle, and the storage left without a font.
+    ASSERT_EQ(CDsView3dCdc::StGetCurrent(), nullptr);
+    CDsNFontStorage font;
+    const float ratio = font.GetEmAscentRatio();
+    EXPECT_GT(ratio, 1.05f);
+    EXPECT_LT(ratio, 2.0f);
+    font.SetHeight(-57);
+    font.SetLineAngle(30.0f);
+    EXPECT_FLOAT_EQ(font.GetEmAscentRatio(), ratio);
+    EXPECT_EQ(font.GetMyFont(), nullptr);
+    EXPECT_EQ(font.GetHeight(), -57);
+}
+
+namespace {
+
+int sAnchor;  // an address inside this executable
+
+// The display resource module stood in by this executable, with the default font's strings.
+class DefaultFontResources {
+public:
+    DefaultFontResources()
+    {
+        VYR_RESET_FOR_TESTS(CVyrLangResourceManager::ResetForTests);
+        static const VYR_STRING_RESOURCE kStrings[] = {
+            {CDsNFontStorage::kDefaultFontNameId, L"DejaVu Sans"},
+            {CDsNFontStorage::kMissingFontTextId, L"The default font "},
+            {CDsNFontStorage::kMissingFontTailId, L" cannot be found."}};
+        VyrRegisterModule(self_, L"VyrDisplayRc");
+        VyrRegisterStringTable(self_, kStrings, 3);
+        VyrClearMessageBoxes();
+    }
+    ~DefaultFontResources()
+    {
+        VyrClearMessageBoxes();
+        VyrUnregisterModule(self_);
+        VYR_RESET_FOR_TESTS(CVyrLangResourceManager::ResetForTests);
+    }
+    DefaultFontResources(const DefaultFontResources&) = delete;
+    DefaultFontResources& operator=(const DefaultFontResources&) = delete;
+
+private:
+    HMODULE self_ = VyrModuleFromAddress(&sAnchor);
+};
+
+}  // namespace
+
+TEST_F(DsNFontStorageTest, TheDefaultFontNameComesFromTheResourceModuleAndAMissingFaceIsReported)
+{
+    DefaultFontResources resources;
+    CVyrString none;
+    CDsNFontStorage::StSetDefaultFontName(none);
+    EXPECT_STREQ(CDsNFontStorage::StGetDefaultFontName().GetString(), L"DejaVu Sans");
+    EXPECT_STREQ(CDsNFontStorage().GetLogFont().lfFaceName, L"DejaVu Sans");
+
+    // A default name longer than the face name holds is cut to 31 characters.
+    CVyrString longName(L"A Default Face Name Well Over Thirty-One Characters");
+    CDsNFontStorage::StSetDefaultFontName(longName);
+    EXPECT_STREQ(CDsNFontStorage().GetLogFont().lfFaceName, L"A Default Face Name Well Over T");
+
+    // Without an application's main window nothing is checked.
+    CVyrString missing(L"NoSuchFaceAnywhere");
+    CDsNFontStorage::StSetDefaultFontName(missing);
+    CDsNFontStorage::StCheckIfDefaultFontExist();
+    EXPECT_EQ(VyrGetMessageBoxCount(), 0u);
+
+    CWinApp app;
+    vyrtest::FrameworkWindow window(50, 50);
+    app.m_pMainWnd = &window.wnd;
+    ASSERT_EQ(AfxGetMainWnd(), &window.wnd);
+    CDsNFontStorage::StCheckIfDefaultFontExist();
+    ASSERT_EQ(VyrGetMessageBoxCount(), 1u);
+    EXPECT_STREQ(VyrGetMessageBoxText(0), L"The default font NoSuchFaceAnywhere cannot be found.");
+
+    // A face the system has, or no default name at all, is not reported.
+    CVyrString present(L"DejaVu Sans");
+    CDsNFontStorage::StSetDefaultFontName(present);
+    CDsNFontStorage::StCheckIfDefaultFontExist();
+    VyrUnregisterModule(VyrModuleFromAddress(&sAnchor));
+    VYR_RESET_FOR_TESTS(CVyrLangResourceManager::ResetForTests);
+    CDsNFontStorage::StSetDefaultFontName(none);
+    CDsNFontStorage::StCheckIfDefaultFontExist();
+    EXPECT_EQ(VyrGetMessageBoxCount(), 1u);
+    app.m_pMainWnd = nullptr;
 }

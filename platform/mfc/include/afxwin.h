@@ -354,3 +354,23 @@ VYR_MFC_API int AfxMessageBox(LPCWSTR text, UINT type = MB_OK, UINT helpId = 0);
 // Shows string `id` of the resource modules; when no module has it the box shows
 // an empty text (and a line on standard error says why).
 VYR_MFC_API int AfxMessageBox(UINT id, UINT type = MB_OK, UINT helpId = (UINT)-1);
+
+// The application object of a framework program: the host makes one (usually as a global) and
+// gives it its main window. Only what the display asks of it is here.
+class VYR_MFC_API CWinApp {
+public:
+    // Becomes the process's application object (AfxGetApp) when there is none yet.
+    explicit CWinApp(LPCWSTR appName = nullptr);
+    // Stops being the application object.
+    virtual ~CWinApp();
+    CWinApp(const CWinApp&) = delete;
+    CWinApp& operator=(const CWinApp&) = delete;
+
+    // The application's main window (not owned), null until the host sets it.
+    CWnd* m_pMainWnd = nullptr;
+};
+
+// The process's application object, null when the program made none.
+VYR_MFC_API CWinApp* AfxGetApp();
+// The main window of the application object, null without either.
+VYR_MFC_API CWnd* AfxGetMainWnd();
