@@ -122,7 +122,10 @@ void CDsGlScene::Render(int mode, const std::vector<CVyrObjectPath>* paths, bool
     static const std::vector<CVyrObjectPath> kNone;
     const std::vector<CVyrObjectPath>& list = paths ? *paths : kNone;
     renderer->Render(list, walkAll, rect, &record);
-    // The pass of the temporary part (the mixed renderer's) comes with that renderer.
+    // The pass of the temporary part (the mixed renderer's) comes with that renderer; it switches
+    // the scene's programs off after its opaque walk. Until it exists the frame does, so that no
+    // program stays on for what is drawn after the frame.
+    if (AllowsShaders()) EnableShaders(false);
 }
 
 void CDsGlScene::RenderPlot(view3d* view)

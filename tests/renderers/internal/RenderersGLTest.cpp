@@ -357,6 +357,43 @@ TEST_F(RenderersGLTest, AWireframeFrameOfAViewThatIsNotTheCurrentOneStaysInItsOw
     CDsView3dCdc::StMakeGlCurrentView(view_.get());
 }
 
+TEST_F(RenderersGLTest, WithShaderProgramsTheShadedFrameLightsTheFaceByThemAndSwitchesThemOffAfterwards)
+{
+    BuildScene();
+    const bool flag13 = CDsManager::GetInstance()->GetFlag(13);
+    CVyrString message;
+    CDsManager::GetInstance()->InitShaders(message);
+    ASSERT_TRUE(CDsManager::GetInstance()->IsShaderSupported());
+    CDsManager::GetInstance()->SetFlag(13, true);
+    ASSERT_TRUE(context_.LoadShaders());
+    ASSERT_TRUE(context_.GetScene()->AllowsShaders());
+
+    // Lit from the side the fixed way the face would be dark; the programs light it from the
+    // viewer. The outline is drawn without them, in its own colour.
+    Light(1, 0, 0);
+    const int viewport[4] = {0, kSize, kSize, 0};
+    context_.GetScene()->Render(eRenderShade, nullptr, true, viewport, view_.get());
+    glFinish();
+    EXPECT_TRUE(ColorNear(At(50, 40), Rgb{255, 0, 0}, 3)) << At(50, 40);
+    EXPECT_TRUE(ColorNear(At(20, 50), kGreen, 20));
+    for (int x = 32; x <= 67; x += 5) EXPECT_TRUE(ColorNear(At(x, 30), kYellow, 40)) << "the outline, x " << x;
+    EXPECT_FALSE(glIsEnabled(GL_VERTEX_PROGRAM_ARB)) << "no program stays on after the frame";
+    EXPECT_FALSE(glIsEnabled(GL_FRAGMENT_PROGRAM_ARB));
+
+    // A view that asks for the fixed lights (document flag 1) gets them.
+    Prepare();
+    Light(1, 0, 0);
+    view_->SetDocumentFlag(static_cast<EDsDocumentFlag>(1), true);
+    context_.GetScene()->Render(eRenderShade, nullptr, true, viewport, view_.get());
+    glFinish();
+    EXPECT_LT(At(50, 40).r, 40) << At(50, 40);
+    view_->SetDocumentFlag(static_cast<EDsDocumentFlag>(1), false);
+
+    CDsManager::GetInstance()->SetFlag(13, false);
+    context_.LoadShaders();
+    CDsManager::GetInstance()->SetFlag(13, flag13);
+}
+
 TEST_F(RenderersGLTest, APlotDrawsIntoItsDriverAndLeavesOpenGLAsItWas)
 {
     BuildScene();
