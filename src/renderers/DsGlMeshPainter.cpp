@@ -247,8 +247,8 @@ bool CDsGlMeshPainter::CanUseBuffers(const CVyrIndexedMesh& mesh) const
 
 void CDsGlMeshPainter::CreateVBO(CVyrIndexedMesh& mesh)
 {
-    if (!mesh.GetVBOs().empty() || !CDsDriverGl::IsVBOSupported()) return;
-    if (mesh.get_num_polygon() <= kBufferPolygonThreshold || !AllTriangles(mesh)) return;
+    // The caller has asked CanUseBuffers (size, support, painter's mode).
+    if (!mesh.GetVBOs().empty() || !AllTriangles(mesh)) return;
     CDsDriverGl::InitVBOExtension();
 
     const bool planar = mesh.GetPlanarFlag() != 0;

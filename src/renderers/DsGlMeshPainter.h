@@ -77,7 +77,8 @@ private:
     // Calls the mesh's list of the painter's kind, compiling it first when needed; false when
     // lists are off or none could be made.
     bool DrawDisplayList(CVyrIndexedMesh& mesh);
-    // Builds the mesh's buffer records once (see the header comment).
+    // Builds the mesh's buffer records once (see the header comment); only for a mesh that
+    // CanUseBuffers accepts.
     void CreateVBO(CVyrIndexedMesh& mesh);
     // Whether the painter may draw `mesh` from buffers now.
     bool CanUseBuffers(const CVyrIndexedMesh& mesh) const;
