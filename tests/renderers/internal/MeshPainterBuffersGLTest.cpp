@@ -211,3 +211,18 @@ TEST_F(MeshPainterBuffersGLTest, ImmediateDrawingMakesNeitherBuffersNorAList)
     EXPECT_TRUE(mesh->GetVBOs().empty());
     EXPECT_EQ(mesh->GetDisplayList(), 0u);
 }
+
+TEST_F(MeshPainterBuffersGLTest, DrawingIntoABitmapMakesNoBuffers)
+{
+    auto mesh = GridMesh(8, 4, true);
+    CDsGlMeshPainter painter;
+    context_.SetRenderToBitmap(1);
+    {
+        RecordingMeshSeam seam;
+        EXPECT_TRUE(painter.DrawIndexedMesh(*view_, mesh.get(), false));
+        EXPECT_EQ(seam.Count("DrawVBO"), 0u);
+        EXPECT_EQ(seam.Count("Begin"), 4u);
+    }
+    context_.SetRenderToBitmap(0);
+    EXPECT_TRUE(mesh->GetVBOs().empty());
+}

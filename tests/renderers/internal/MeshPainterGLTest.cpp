@@ -483,3 +483,18 @@ TEST_F(MeshPainterGLTest, TheStripsRendererShowsEveryVertexsColour)
     EXPECT_GT(middle.g, 200) << middle;
     EXPECT_GT(right.b, 200) << right;
 }
+
+TEST_F(MeshPainterGLTest, DrawingIntoABitmapIsImmediateAndMakesNoList)
+{
+    auto mesh = GridMesh(2, 2, true);
+    CDsGlMeshPainter painter;
+    context_.SetRenderToBitmap(1);
+    {
+        RecordingMeshSeam seam;
+        EXPECT_TRUE(painter.DrawIndexedMesh(*view_, mesh.get(), false));
+        EXPECT_EQ(seam.Count("CallList"), 0u);
+        EXPECT_EQ(seam.Count("Begin"), 2u);
+    }
+    context_.SetRenderToBitmap(0);
+    EXPECT_EQ(mesh->GetDisplayList(), 0u);
+}
