@@ -201,6 +201,11 @@ void CDsGlContext::RefreshViews(ERenderMode mode)
 
 // --- Display suspension -------------------------------------------------------------------------
 
+bool CDsGlContext::LoadShaders()
+{
+    return m_scene->LoadShaderPrograms();
+}
+
 bool CDsGlContext::GetDisplaySuspensionMode() const
 {
     return m_scene->IsDisplaySuspended();

@@ -361,6 +361,9 @@ public:
     CDsGlScene* GetScene() const { return m_scene; }
     // The item map (never null).
     CDsItemsMap* GetItemsMap() const { return m_itemsMap; }
+    // The scene loads its shader programs (CDsGlScene::LoadShaderPrograms); a context must be
+    // current.
+    bool LoadShaders();
     // True while the context is being destroyed (its item map ignores removals then).
     bool GetGlContextDeleteMode() const;
 

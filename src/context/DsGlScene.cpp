@@ -2,8 +2,10 @@
 #include "DsGlScene.h"
 
 #include "DsAttributesPalette.h"
+#include "DsDebugData.h"
 #include "DsDriverExtrema.h"
 #include "DsGlContext.h"
+#include "DsGlExtensions.h"
 #include "DsHideLevel.h"
 #include "DsLineAttribStorage.h"
 #include "DsManager.h"
@@ -11,6 +13,7 @@
 #include "DsPreferencesServices.h"
 #include "DsQueryIDInt.h"
 #include "DsSelectAllData.h"
+#include "DsShader.h"
 #include "DsStateContainer.h"
 #include "DsView3dCdc.h"
 #include "VyrRefinement.h"
@@ -79,6 +82,8 @@ CDsGlScene::~CDsGlScene()
     delete m_history;
     m_attributesPalette->Loose();
     m_attributesPalette = nullptr;
+    delete m_pixelShader;
+    delete m_vertexShader;
     delete m_vertexColors;
 }
 
@@ -369,18 +374,71 @@ void CDsGlScene::SetDefaultRotationCenter(const SPAposition& centre)
 
 bool CDsGlScene::AllowsShaders() const
 {
-    // No shader programs are loaded into a scene yet.
-    return false;
+    // Without a vertex program nothing but the fixed lights can light the faces. A section would
+    // forbid shaders too; the scene holds none yet.
+    return m_vertexShader != nullptr;
+}
+
+void CDsGlScene::EnableShaders(bool on)
+{
+    if (m_vertexShader) m_vertexShader->Enable(on);
+    if (m_pixelShader) m_pixelShader->Enable(on);
+}
+
+namespace {
+
+// The version of a program from its debug float: 0 gives 1, a negative value none (false).
+bool ShaderVersion(int debugIndex, float& version)
+{
+    version = CDsDebugData::StGetFloat(debugIndex);
+    if (version < 0.0f) return false;
+    if (version == 0.0f) version = 1.0f;
+    return true;
+}
+
+// A new program of type T loaded from the version file of `pattern`, or null when the version is
+// negative, the file is missing or the driver rejects it.
+template <class T>
+T* LoadShader(int debugIndex, const char* pattern)
+{
+    float version = 0.0f;
+    if (!ShaderVersion(debugIndex, version)) return nullptr;
+    T* program = new T();
+    if (CDsShader::LoadVersionFile(program, version, pattern)) return program;
+    delete program;
+    return nullptr;
+}
+
+}  // namespace
+
+bool CDsGlScene::LoadShaderPrograms()
+{
+    if (!DsGlExt::bGL_ARB_vertex_program || !DsGlExt::bGL_ARB_fragment_program) return false;
+    delete m_pixelShader;
+    m_pixelShader = nullptr;
+    delete m_vertexShader;
+    m_vertexShader = nullptr;
+    if (!CDsManager::GetInstance()->GetFlag(13)) return true;
+    m_vertexShader = LoadShader<CDsVertexShader>(0, "%gvert.txt");
+    m_pixelShader = LoadShader<CDsPixelShader>(1, "%gfrag.txt");
+    return true;
 }
 
 void CDsGlScene::ApplyLightModel(view3d* view)
 {
-    // With shaders and no section the shaders light the faces, unless the view asks for the fixed
-    // model (document flag 1). The scene holds no sections yet.
-    if (CDsManager::GetInstance()->IsShaderEnabled() && view && !view->GetDocumentFlag(static_cast<EDsDocumentFlag>(1)))
-        return;
+    // The shaders light the faces themselves, unless the view asks for the fixed model (document
+    // flag 1) or the scene cannot use them.
+    if (DsShadersLightFaces(view)) return;
     m_lights.SetAmbientToView();
     m_lights.SetToView(view);
+}
+
+bool DsShadersLightFaces(view3d* view)
+{
+    if (!view || !CDsManager::GetInstance()->IsShaderEnabled()) return false;
+    if (view->GetDocumentFlag(static_cast<EDsDocumentFlag>(1))) return false;
+    auto* context = dynamic_cast<CDsGlContext*>(view->get_rendering_context());
+    return context && context->GetScene() && context->GetScene()->AllowsShaders();
 }
 
 void CDsGlScene::SetDrawLightFigures(bool show)

@@ -31,8 +31,16 @@
 //   bound box, or of the root groups' box while the database shows nothing; the full measure
 //   draws the root groups into the measuring view.
 //
+// - the vertex and fragment programs (CDsVertexShader, CDsPixelShader), loaded from the data
+//   folder by LoadShaderPrograms and deleted with the scene.
+//
+// Choices where the behaviour was open:
+// - Shaders light the faces (AllowsShaders, DsShadersLightFaces) only while the scene holds a
+//   vertex program: a scene whose program files were missing or rejected keeps lighting its faces
+//   with the fixed lights, which are then sent as without shaders, rather than drawing them unlit.
+//
 // Coming with later parts of the display (each holds its place here): the reference-UCS triad,
-// sections and clipping, shaders, the lamp figures of the lights, the open-edge widths and counts
+// sections and clipping, the lamp figures of the lights, the open-edge widths and counts
 // of body items, copies detached from a removed group, the hidden-line views' boxes, figures found by figure, the pick walks over the
 // root groups (reference points, entities, figures), and drawing items into the front buffers.
 #pragma once
@@ -54,8 +62,10 @@
 class CDsAttributesPalette;
 class CDsGlContext;
 class CDsPalette;
+class CDsPixelShader;
 class CDsSelectAllData;
 class CDsStateContainer;
+class CDsVertexShader;
 class CDsViewExtrema;
 class CVyrRefinement;
 class ENTITY_LIST;
@@ -208,8 +218,8 @@ public:
     CDsItemBackground& GetBackground() { return m_background; }
     // The lights (never null).
     CDsLightList* GetLightList() { return &m_lights; }
-    // Sends the light model for `view`: nothing while shaders are on, document flag 1 of the view
-    // is off and the scene has no section; otherwise the ambient light, then the lights.
+    // Sends the light model for `view`: nothing while the scene's shaders light the faces
+    // (DsShadersLightFaces); otherwise the ambient light, then the lights.
     void ApplyLightModel(view3d* view);
     // Shows or hides the lights as lamps (fitted to the scene's bound box when shown); clears
     // document flag 15.
@@ -222,9 +232,22 @@ public:
     void SetVertexColorPalette(const CDsPalette* palette);
     // The vertex-colour palette, null when none.
     const CDsPalette* GetVertexColorPalette() const { return m_vertexColors; }
-    // Whether the scene's shaders may light faces: shaders switched on in the display manager and
-    // programs loaded into the scene (shader programs come with the shaders: none yet, so false).
+    // Whether the scene's shaders may light faces: it holds a vertex program and no section (the
+    // scene holds no sections yet). Whether shaders are switched on is the caller's question.
     bool AllowsShaders() const;
+    // Switches each program the scene holds on (bound and enabled) or off.
+    void EnableShaders(bool on);
+    // Deletes the programs held; then, when shaders are switched on (display-manager flag 13),
+    // loads the vertex program "<v>vert.txt" and the fragment program "<f>frag.txt" of the
+    // "display/shaders" folder of the data folder, v and f the debug floats 0 and 1 (0 means
+    // version 1, a negative value no program of that kind). A program whose file is missing or
+    // that the driver rejects is not kept. False, the programs left as they are, unless both
+    // program extensions were loaded (a context must be current); else true.
+    bool LoadShaderPrograms();
+    // The vertex program, null when none is loaded.
+    CDsVertexShader* GetVertexShader() const { return m_vertexShader; }
+    // The fragment program, null when none is loaded.
+    CDsPixelShader* GetPixelShader() const { return m_pixelShader; }
     // The refinement of faceting (never null; owned by the scene).
     CVyrRefinement* GetRefinement() const { return m_refinement; }
     // Reads the faceting preferences into the refinement and makes it current; with `once`, only
@@ -285,6 +308,8 @@ private:
     CDsPalette* m_vertexColors = nullptr;
     CDsAttributesPalette* m_attributesPalette = nullptr;
     CVyrRefinement* m_refinement = nullptr;
+    CDsPixelShader* m_pixelShader = nullptr;
+    CDsVertexShader* m_vertexShader = nullptr;
     CDsScene m_dbScene;
     int m_suspension = 0;
     long m_refreshCounter = 0;
@@ -293,3 +318,8 @@ private:
     bool m_picturePropsValid = true;
     bool m_renderModeValid = true;
 };
+
+// Whether the faces `view` draws are lit by its scene's shaders rather than by the fixed lights:
+// shaders switched on in the display manager, the view's document flag 1 clear, and the scene of
+// the view's rendering context allowing shaders (CDsGlScene::AllowsShaders). False for null.
+AFX_EXT_API bool DsShadersLightFaces(view3d* view);

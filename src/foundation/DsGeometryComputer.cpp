@@ -2,10 +2,15 @@
 #include "DsGeometryComputer.h"
 
 #include "DsDriverExtrema.h"
+#include "DsGlSketch.h"
 #include "DsGlContext.h"
+#include "DsPolyline.h"
 #include "DsView3dCdc.h"
 #include "VyrIndexedMesh.h"
 #include "VyrMeshInterface.h"
+#include "VyrRefinement.h"
+#include "SpaGeometry.h"
+#include "SpaTopology.h"
 #include "SpaErrors.h"
 #include "view3d.h"
 
@@ -636,6 +641,69 @@ CGmPosition* CDsGeometryComputer::FindPositionOnCurveByPick(const CUiPickEvent& 
         result = CGmPosition(points[i] + (points[i + 1] - points[i]) * t);
     }
     return found ? new CGmPosition(result) : nullptr;
+}
+
+// --- Edge approximation --------------------------------------------------------------------------
+
+namespace {
+
+constexpr int kMaxApproximationPoints = CDsGlSketch::kMaxCurvePoints;
+constexpr int kMaxFurtherPasses = 10;
+constexpr double kPassEndGap = 0.01;
+
+// One pass of the approximation of `edge`'s curve from t0 to t1 into the buffers; the count (0
+// when the edge has no curve or the approximation fails).
+int ApproximationPass(EDGE* edge, double t0, double t1, SPAposition* points, double* params)
+{
+    if (!edge || !edge->geometry()) return 0;
+    int count = 0;
+    API_BEGIN
+    const CDsGlSketch sketch(nullptr);
+    const outcome pass = sketch.ApproximateIntCurve(edge->geometry()->equation(), t0, t1,
+                                                    CVyrRefinement::StGetCurrentRefinement()->GetCurveTol(),
+                                                    kMaxApproximationPoints, count, points, params);
+    if (!pass.ok()) count = 0;
+    API_END
+    if (!result.ok()) count = 0;
+    return count;
+}
+
+// Appends points `first` .. count - 1, through `transform` when one is given.
+void AppendPoints(const SPAposition* points, int first, int count, const SPAtransf* transform, CDsPolyline& polyline)
+{
+    for (int i = first; i < count; ++i) polyline.Add(transform ? points[i] * *transform : points[i]);
+}
+
+}  // namespace
+
+bool CDsGeometryComputer::Aproximate(EDGE* edge, double start, double end, const SPAtransf* transform,
+                                     CDsPolyline& polyline) const
+{
+    std::vector<SPAposition> points(kMaxApproximationPoints);
+    std::vector<double> params(kMaxApproximationPoints);
+    const int count = ApproximationPass(edge, start, end, points.data(), params.data());
+    if (count <= 0) return false;
+    AppendPoints(points.data(), 0, count, transform, polyline);
+    return true;
+}
+
+bool CDsGeometryComputer::Aproximate_Drft(EDGE* edge, double start, double end, const SPAtransf* transform,
+                                          CDsPolyline& polyline) const
+{
+    std::vector<SPAposition> points(kMaxApproximationPoints);
+    std::vector<double> params(kMaxApproximationPoints);
+    int count = ApproximationPass(edge, start, end, points.data(), params.data());
+    if (count <= 0) return false;
+    AppendPoints(points.data(), 0, count, transform, polyline);
+    for (int pass = 0; pass < kMaxFurtherPasses; ++pass) {
+        if (count != kMaxApproximationPoints) break;
+        const double last = params[static_cast<size_t>(count - 1)];
+        if (!(std::fabs(end - last) >= kPassEndGap)) break;
+        count = ApproximationPass(edge, last, end, points.data(), params.data());
+        if (count <= 0) break;
+        AppendPoints(points.data(), 1, count, transform, polyline);
+    }
+    return true;
 }
 
 // --- Range clamps -----------------------------------------------------------------------------

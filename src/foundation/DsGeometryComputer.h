@@ -27,9 +27,12 @@
 // core is unloaded (where the file is closed). A process that ends abnormally (a crash, abort,
 // _exit) loses the lines not yet flushed.
 //
-// Coming with the bodies and the display items: the ray test on a face's mesh through a view's
-// context (CalculateRayIntersectionWithFaceMesh) and the approximation of edges into polylines
-// (Aproximate, Aproximate_Drft).
+// Edge approximation (Aproximate, Aproximate_Drft) takes the curve of the edge, not the edge's
+// sense: the parameters are the curve's. A pass that fails appends nothing; Aproximate_Drft keeps
+// the points of the passes before it.
+//
+// Coming with the bodies: the ray test on a face's mesh through a view's context
+// (CalculateRayIntersectionWithFaceMesh).
 #pragma once
 
 #include <afx.h>
@@ -43,8 +46,10 @@
 #include <utility>
 #include <vector>
 
+class CDsPolyline;
 class CVyrIndexedMesh;
 class CVyrIndexedPolygon;
+class EDGE;
 class CVyrMeshInterface;
 class view3d;
 
@@ -188,6 +193,17 @@ public:
     // A new position (the caller deletes it) on the polyline nearest to the event's cursor on
     // screen, or null when no segment is near enough or there is no view.
     CGmPosition* FindPositionOnCurveByPick(const CUiPickEvent& event, const CGmPosition* points, int count) const;
+    // Appends to `polyline` the approximation of the edge's curve from `start` to `end` within the
+    // current refinement's curve tolerance (at most 1,024 points, CDsGlSketch::ApproximateIntCurve),
+    // each point taken through `transform` when one is given. False, nothing appended, for a null
+    // edge, an edge without a curve, or an approximation that fails or gives no point.
+    bool Aproximate(EDGE* edge, double start, double end, const SPAtransf* transform, CDsPolyline& polyline) const;
+    // As Aproximate, in passes: while a pass gives the full 1,024 points and its last parameter
+    // lies 0.01 or more before `end`, a further pass starts there (its repeated first point left
+    // out), at most 10 further passes. A failing pass ends the work; what earlier passes appended
+    // stays. False when the first pass fails.
+    bool Aproximate_Drft(EDGE* edge, double start, double end, const SPAtransf* transform,
+                         CDsPolyline& polyline) const;
 
     // --- Range clamps (each change writes a warning line) -------------------------------
     // -1e-6 < v < 1e-6 (zero included) becomes 0.

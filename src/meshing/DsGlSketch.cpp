@@ -2,6 +2,7 @@
 #include "DsGlSketch.h"
 
 #include "DsEllipseStorage.h"
+#include "DsItemPolyline3D.h"
 #include "VyrMeshInterface.h"
 #include "VyrOptionScope.h"
 #include "VyrRefinement.h"
@@ -200,6 +201,51 @@ int CDsGlSketch::SketchEdgeCurve(EDGE* edge)
     const SPAinterval range = edge->param_range();
     if (range.empty()) return 0;
     return SketchCurveParam(edge->geometry()->equation(), range.start_pt(), range.end_pt());
+}
+
+int CDsGlSketch::EdgeNotification(EDGE*, const SPAtransf*)
+{
+    return 1;
+}
+
+// --- Display curves ----------------------------------------------------------------------------------
+
+CDsItemPolyline3D* CDsGlSketch::ApproximateCurve(const curve& c, double t0, double t1)
+{
+    if (!(t0 < t1)) {
+        t1 += c.param_period();
+        if (!(t0 < t1)) return nullptr;
+    }
+    if (!std::isfinite(t0) || !std::isfinite(t1)) return nullptr;
+
+    SPAposition points[kMaxCurvePoints];
+    double params[kMaxCurvePoints];
+    int segments = 0;
+    switch (c.type()) {
+    case straight_type:
+        segments = 1;
+        break;
+    case ellipse_type:
+        segments = std::min(GetEllipseSegmentsCount(static_cast<const ellipse&>(c), t0, t1), kMaxSegments);
+        break;
+    case intcurve_type: {
+        int count = 0;
+        const outcome facets = FacetCurve(c, t0, t1, DsGetViewPixelSize(), kMaxCurvePoints, count, points, params);
+        if (!facets.ok()) return nullptr;
+        if (count >= kMaxCurvePoints) {
+            segments = kMaxSegments;  // the faceter ran out of points: evaluate at even steps
+            break;
+        }
+        return count > 0 ? new CDsItemPolyline3D(count, points, false, nullptr) : nullptr;
+    }
+    default:
+        return nullptr;
+    }
+    if (segments <= 0) return nullptr;
+    const double step = (t1 - t0) / segments;
+    for (int i = 0; i < segments; ++i) points[i] = c.eval_position(t0 + i * step);
+    points[segments] = c.eval_position(t1);
+    return new CDsItemPolyline3D(segments + 1, points, false, nullptr);
 }
 
 int CDsGlSketch::SketchCurveParam(const curve& c, double t0, double t1)

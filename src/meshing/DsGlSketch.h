@@ -23,9 +23,12 @@
 //   than a million steps; the second faceting keeps to the caller's maximum when that is below
 //   1,024.
 // - With no view, or a view without width, the pixel size is 100 / 300.
+// - A display curve (ApproximateCurve) is always a list of points: an elliptic one is evaluated
+//   whatever the dynamic-ellipse switch says, and a free-form one whose faceting fails gives no
+//   item rather than an error raised to the caller.
 //
-// Coming with the display items: the display curves of a face (SketchCurveEdge) and the curve
-// approximation into a polyline item (ApproximateCurve).
+// Coming with the face items: the display curves of a face put into one of its groups
+// (SketchCurveEdge), which needs the group's adding of children.
 #pragma once
 
 #include <afx.h>
@@ -37,6 +40,7 @@
 #include "SpaValues.h"
 
 class BODY;
+class CDsItemPolyline3D;
 class CVyrMeshInterface;
 class CVyrRefinement;
 class EDGE;
@@ -92,6 +96,14 @@ public:
     int SketchEntityGeometry(ENTITY* entity);
     // Sketches the edge's curve over the edge's range; nothing without geometry. Answers 0.
     int SketchEdgeCurve(EDGE* edge);
+    // Answers 1 and does nothing else.
+    int EdgeNotification(EDGE* edge, const SPAtransf* transform);
+
+    // --- Display curves -----------------------------------------------------------------------
+    // A new polyline item (the caller owns it; not closed, no attributes) of `c` from t0 to t1: as
+    // SketchCurveParam, with the pixel size as the tolerance of a free-form curve. Null when the
+    // range is empty after the period correction, the curve kind gives no points or faceting fails.
+    CDsItemPolyline3D* ApproximateCurve(const curve& c, double t0, double t1);
     // Sketches `c` from t0 to t1 into the held polyline entry (see the header comment). Answers 0.
     int SketchCurveParam(const curve& c, double t0, double t1);
     // Stores the points (as floats, values smaller than the smallest normal float as 0) in the

@@ -1,6 +1,7 @@
 // CVyrIndexedMesh and its parts: nodes, polygons, the building interface.
 #include "VyrIndexedMesh.h"
 
+#include "DsDriverGl.h"
 #include "DsTrianglesCollector.h"
 #include "VyrRefinement.h"
 
@@ -153,6 +154,10 @@ void CVyrIndexedMesh::Allocate()
 CVyrIndexedMesh::~CVyrIndexedMesh()
 {
     DeleteDisplayList();
+    for (SDSDataVBO& record : m_vbos) {
+        CDsDriverGl::DeleteBufferVBO(record.vertexBuffer);
+        CDsDriverGl::DeleteBufferVBO(record.normalBuffer);
+    }
     delete[] m_nodes;
     delete[] m_polygons;
     delete[] m_polynodes;

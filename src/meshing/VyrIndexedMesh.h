@@ -168,8 +168,8 @@ public:
     CVyrIndexedMesh(const CVyrIndexedMesh& other);
     // Not assignable (see operator|=).
     CVyrIndexedMesh& operator=(const CVyrIndexedMesh&) = delete;
-    // Frees the arrays, the apex and the colours, and deletes the display list (in the current
-    // OpenGL context).
+    // Frees the arrays, the apex and the colours, and deletes the display list and the buffers of
+    // the vertex-buffer records (in the current OpenGL context).
     ~CVyrIndexedMesh() override;
 
     // Takes `other`'s content into this empty mesh: counts, nodes, polygons (pointing into this
@@ -311,7 +311,7 @@ public:
     // --- Vertex buffers of the mesh painter ---------------------------------------------------
     // The records (the painter's to make and use).
     const std::vector<SDSDataVBO>& GetVBOs() const { return m_vbos; }
-    // Appends a record.
+    // Appends a record; its buffers belong to the mesh from here on (deleted with it).
     void AddVBO(const SDSDataVBO& record) { m_vbos.push_back(record); }
 
     // --- Display list -------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "DsBox.h"
+#include "DsGlScene.h"
 #include "DsStylePalette.h"
 #include "DsView3dCdc.h"
 
@@ -341,7 +342,9 @@ void CDsGlTraverseFunctorT<P>::ApplyAttributes(const CDsAttributes& attributes, 
         return;
     }
     m_glState.SetDepthLayer(layer);
-    // Scenes load no shader programs (CDsGlScene::AllowsShaders), so there are none to switch.
+    // The scene's programs light faces when the set-up says so, and are off for every other kind.
+    if (m_setup.scene && m_setup.scene->AllowsShaders())
+        m_setup.scene->EnableShaders(m_setup.shaderLighting && kind == CDsGeometry::eDpFaces);
     const bool lit = m_setup.lighting && kind == CDsGeometry::eDpFaces;
     DsGlSetEnabled(GL_LIGHTING, lit);
     switch (kind) {

@@ -1,7 +1,7 @@
 // CDsLight: one OpenGL light, its text form and the reading of that text.
 #include "DsLight.h"
 
-#include "DsManager.h"
+#include "DsGlScene.h"
 #include "DsSetupFileLines.h"
 
 #include <view3d.h>
@@ -271,10 +271,8 @@ float CDsLight::GetDistance() const
 void CDsLight::SetToView(view3d* view) const
 {
     if (!view) return;
-    // With shaders the fixed lights are the shaders' business unless the view lights its faces the
-    // fixed way (document flag 1); a scene with sections would send them too, once it holds any.
-    if (CDsManager::GetInstance()->IsShaderEnabled() && !view->GetDocumentFlag(static_cast<EDsDocumentFlag>(1)))
-        return;
+    // While the scene's shaders light the faces the fixed lights are not theirs to send.
+    if (DsShadersLightFaces(view)) return;
     const GLenum light = static_cast<GLenum>(GL_LIGHT0 + m_id);
     if (m_on)
         glEnable(light);

@@ -42,9 +42,9 @@
 // - The lamp figure of each light (a quadric figure that shows where the light stands) comes with
 //   the figure classes: until then a light keeps no lamp, and what would record, remove or rebuild
 //   it has nothing to do.
-// - Shaders and sections: SetToView sends nothing while shaders are enabled and the view's document
-//   flag 1 is clear, unless the scene holds a section; the scene holds no sections yet, so today
-//   the test is on the shaders and the flag alone.
+// - Shaders: SetToView sends nothing while the scene's shaders light the faces the view draws
+//   (DsShadersLightFaces: shaders enabled, the view's document flag 1 clear, and the scene of the
+//   view's context holding a vertex program and no section).
 #pragma once
 
 #include <afx.h>
@@ -138,8 +138,8 @@ public:
 
     // Sends the light to OpenGL (GL_LIGHT0 + id): enabled or disabled, ambient, diffuse, specular,
     // position; positional and spot lights their attenuation; a spot its exponent, cutoff and
-    // direction, other lights cutoff 180. Nothing while shaders are enabled and the view's document
-    // flag 1 is clear (see the header comment), nor for a null view.
+    // direction, other lights cutoff 180. Nothing while the scene's shaders light the view's faces
+    // (see the header comment), nor for a null view.
     void SetToView(view3d* view) const;
     // Does nothing: a lamp is drawn as a figure recorded in the scene database.
     void DrawFigure(view3d* view) const;

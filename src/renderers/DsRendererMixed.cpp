@@ -68,6 +68,9 @@ void CDsRendererMixed::Render(const std::vector<CVyrObjectPath>& paths, bool wal
                                                               complexPassMode, &scene, viewport, record,
                                                               &silhouetteFlag);
     opaque.TraverseScene(CDsPartStorage::instance(), part, &scene, paths, walkAll);
+    // The transparent faces are lit by the fixed lights: the scene's programs go off (the scene
+    // holds no sections, which keep them out of the walk).
+    if (m_scene->AllowsShaders()) m_scene->EnableShaders(false);
 
     // The transparent passes: blended over the picture, depth tested but not written.
     gDsGl.Enable(GL_LIGHTING);

@@ -1,14 +1,18 @@
-// The geometry computer on meshes: point in an indexed polygon of any size, the plane of a
-// polygon, and ray hits on indexed meshes and on a body's mesh interface.
+// The geometry computer on meshes and edges: point in an indexed polygon of any size, the plane of
+// a polygon, ray hits on indexed meshes and on a body's mesh interface, and the approximation of
+// an edge's curve into a polyline.
 #include "DsGeometryComputer.h"
 #include "DsGlSketch.h"
 #include "DsManager.h"
+#include "DsPolyline.h"
 #include "VyrIndexedMesh.h"
 #include "VyrMeshInterface.h"
+#include "VyrRefinement.h"
 
 #include "EntityDeleter.h"
 #include "EntityLists.h"
 #include "SpaBuilders.h"
+#include "SpaGeometry.h"
 
 #include <gtest/gtest.h>
 
@@ -216,4 +220,89 @@ TEST(DsGeometryComputerMeshTest, AllHitsComeSortedOncePerPointFromTheMeshesOfAnI
                                                      hits, all));
     CDsManager::GetInstance()->SetFlag(1, flag);
     EXPECT_TRUE(hits.empty());
+}
+
+namespace {
+
+// Makes a refinement of the given curve tolerance the current one for the test's life.
+class CurveToleranceScope {
+public:
+    explicit CurveToleranceScope(double tol) : previous_(CVyrRefinement::sCurrentRefinement)
+    {
+        refinement_.SetCurveTol(tol);
+        CVyrRefinement::StSetCurrentRefinement(&refinement_);
+    }
+    ~CurveToleranceScope() { CVyrRefinement::StSetCurrentRefinement(previous_); }
+    CurveToleranceScope(const CurveToleranceScope&) = delete;
+    CurveToleranceScope& operator=(const CurveToleranceScope&) = delete;
+
+private:
+    CVyrRefinement refinement_;
+    CVyrRefinement* previous_;
+};
+
+}  // namespace
+
+TEST(DsGeometryComputerMeshTest, ApproximatingACircularEdgeAppendsItsPointsToAPolyline)
+{
+    // A circle of radius 5 about (1, 2, 3) in a plane parallel to xy, from (6, 2, 3) round.
+    const SPAposition centre(1, 2, 3);
+    const ellipse circle(centre, SPAunit_vector(0, 0, 1), SPAvector(5, 0, 0), 1.0, 0.0);
+    vyrtest::EntityPtr owned(new EDGE(circle, SPAinterval(0.0, 2 * kPi)));
+    EDGE* edge = static_cast<EDGE*>(owned.get());
+    CurveToleranceScope tolerance(0.01);
+
+    CDsPolyline polyline;
+    polyline.Add(SPAposition(-100, -100, -100));  // what was there stays first
+    ASSERT_TRUE(Computer().Aproximate(edge, 0.0, 2 * kPi, nullptr, polyline));
+    const int n = polyline.Count() - 1;
+    EXPECT_GE(n, 50) << "a sagitta of 0.01 on a radius of 5 takes at least 50 chords a turn";
+    EXPECT_LT(n, 1024);
+    EXPECT_LT((polyline.Get(0) - SPAposition(-100, -100, -100)).len(), 1e-12);
+    EXPECT_LT((polyline.Get(1) - SPAposition(6, 2, 3)).len(), 1e-9);
+    EXPECT_LT((polyline.Get(n) - SPAposition(6, 2, 3)).len(), 1e-9);
+    for (int i = 1; i <= n; ++i) EXPECT_NEAR((polyline.Get(i) - centre).len(), 5.0, 1e-9) << i;
+    for (int i = 1; i < n; ++i) {
+        const SPAposition middle = polyline.Get(i) + (polyline.Get(i + 1) - polyline.Get(i)) * 0.5;
+        EXPECT_LE(5.0 - (middle - centre).len(), 0.01 + 1e-9) << "chord " << i;
+    }
+
+    // Half of it, moved by a transform.
+    CDsPolyline half;
+    const SPAtransf moved = translate_transf(SPAvector(10, 0, 0));
+    ASSERT_TRUE(Computer().Aproximate(edge, 0.0, kPi, &moved, half));
+    ASSERT_GE(half.Count(), 2);
+    EXPECT_LT((half.Get(0) - SPAposition(16, 2, 3)).len(), 1e-9);
+    EXPECT_LT((half.Get(half.Count() - 1) - SPAposition(6, 2, 3)).len(), 1e-9);
+
+    // In passes: a tolerance that needs the faceter's whole 1,024 points ends at the end of the
+    // range and takes no further pass.
+    CurveToleranceScope fine(1e-9);
+    CDsPolyline passes;
+    ASSERT_TRUE(Computer().Aproximate_Drft(edge, 0.0, kPi, nullptr, passes));
+    EXPECT_EQ(passes.Count(), 1024);
+    EXPECT_LT((passes.Get(1023) - SPAposition(-4, 2, 3)).len(), 1e-9);
+}
+
+TEST(DsGeometryComputerMeshTest, ApproximatingNoEdgeOrWithABadToleranceAppendsNothing)
+{
+    const ellipse circle(SPAposition(0, 0, 0), SPAunit_vector(0, 0, 1), SPAvector(5, 0, 0), 1.0, 0.0);
+    vyrtest::EntityPtr owned(new EDGE(circle, SPAinterval(0.0, 2 * kPi)));
+    EDGE* edge = static_cast<EDGE*>(owned.get());
+    CDsPolyline polyline;
+    polyline.Add(SPAposition(1, 1, 1));
+    EXPECT_FALSE(Computer().Aproximate(nullptr, 0.0, 1.0, nullptr, polyline));
+    EXPECT_FALSE(Computer().Aproximate_Drft(nullptr, 0.0, 1.0, nullptr, polyline));
+    {
+        CurveToleranceScope zero(0.0);
+        EXPECT_FALSE(Computer().Aproximate(edge, 0.0, kPi, nullptr, polyline));
+        EXPECT_FALSE(Computer().Aproximate_Drft(edge, 0.0, kPi, nullptr, polyline));
+    }
+    {
+        CurveToleranceScope absurd(std::nan(""));
+        EXPECT_FALSE(Computer().Aproximate(edge, 0.0, kPi, nullptr, polyline));
+    }
+    CurveToleranceScope fine(0.01);
+    EXPECT_FALSE(Computer().Aproximate(edge, 0.0, std::nan(""), nullptr, polyline));
+    EXPECT_EQ(polyline.Count(), 1);
 }

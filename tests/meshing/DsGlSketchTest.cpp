@@ -1,6 +1,7 @@
 // The body sketch: bodies into mesh interfaces, edges into polylines (straight, circular,
 // free-form, dynamic ellipses), single faces and edges, and bad input.
 #include "DsEllipseStorage.h"
+#include "DsItemPolyline3D.h"
 #include "DsGlSketch.h"
 #include "VyrIndexedMesh.h"
 #include "VyrMeshInterface.h"
@@ -365,4 +366,54 @@ TEST_F(DsGlSketchTest, SketchingFacetsIntoTheActiveInterfaceFirstAndReevaluating
     EXPECT_EQ(meshes.GetPolylinesCount(), 11);
     meshes.ReevaluateEdges(nullptr, nullptr);
     EXPECT_EQ(meshes.GetPolylinesCount(), 0);
+}
+
+TEST_F(DsGlSketchTest, DisplayCurvesBecomePolylineItemsOfTheirPoints)
+{
+    CDsGlSketch sketch(nullptr);
+    ASSERT_EQ(All_Views().count(), 0);  // pixel size 1/3
+    const straight line(SPAposition(1, 2, 3), SPAunit_vector(1, 0, 0));
+    std::unique_ptr<CDsItemPolyline3D> segment(sketch.ApproximateCurve(line, 0.0, 3.0));
+    ASSERT_TRUE(segment);
+    ASSERT_EQ(segment->GetPointsCount(), 2);
+    const float* p = segment->GetPointsData();
+    EXPECT_EQ(std::vector<float>(p, p + 6), (std::vector<float>{1, 2, 3, 4, 2, 3}));
+    EXPECT_EQ(sketch.ApproximateCurve(line, 3.0, 1.0), nullptr) << "an empty range of a curve without period";
+
+    // A circle smaller than a pixel: 12 segments a turn, also with dynamic ellipses on; a closed
+    // one given an empty range goes once round.
+    CDsEllipseStorage::StSetDynamicEllipses(true);
+    const ellipse small(SPAposition(0, 0, 0), SPAunit_vector(0, 0, 1), SPAvector(0.2, 0, 0), 1.0, 0.0);
+    std::unique_ptr<CDsItemPolyline3D> half(sketch.ApproximateCurve(small, 0.0, kPi));
+    ASSERT_TRUE(half);
+    EXPECT_EQ(half->GetPointsCount(), 7);
+    std::unique_ptr<CDsItemPolyline3D> whole(sketch.ApproximateCurve(small, 1.0, 1.0));
+    ASSERT_TRUE(whole);
+    ASSERT_EQ(whole->GetPointsCount(), 13);
+    const float* w = whole->GetPointsData();
+    for (int k = 0; k < 3; ++k) EXPECT_NEAR(w[k], w[36 + k], 1e-6);
+
+    // A free-form curve: the faceter's points on the pixel size, on the curve.
+    vyrtest::BodyPtr a(make_cylinder(SPAposition(0, 0, -5), SPAvector(0, 0, 1), 2.0, 10.0));
+    vyrtest::BodyPtr b(make_cylinder(SPAposition(-5, 0, 0), SPAvector(1, 0, 0), 1.0, 10.0));
+    vyrtest::BodyPtr both(unite_bodies(a.get(), b.get()));
+    ASSERT_TRUE(both);
+    const curve* freeForm = nullptr;
+    SPAinterval range;
+    for (EDGE* edge : vyrtest::Edges(both.get()))
+        if (edge->geometry() && edge->geometry()->equation().type() == intcurve_type) {
+            freeForm = &edge->geometry()->equation();
+            range = edge->param_range();
+        }
+    ASSERT_NE(freeForm, nullptr);
+    std::unique_ptr<CDsItemPolyline3D> curveItem(sketch.ApproximateCurve(*freeForm, range.start_pt(), range.end_pt()));
+    ASSERT_TRUE(curveItem);
+    EXPECT_GE(curveItem->GetPointsCount(), 2);
+    EXPECT_LT(curveItem->GetPointsCount(), 1024);
+    const float* c = curveItem->GetPointsData();
+    for (int i = 0; i < curveItem->GetPointsCount(); ++i) {
+        const SPAposition q(c[3 * i], c[3 * i + 1], c[3 * i + 2]);
+        EXPECT_LT((freeForm->closest_point(q) - q).len(), 1e-4) << i;
+    }
+    EXPECT_EQ(sketch.ApproximateCurve(*freeForm, range.start_pt(), std::nan("")), nullptr);
 }

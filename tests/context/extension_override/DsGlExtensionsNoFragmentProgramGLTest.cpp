@@ -1,7 +1,9 @@
 // The core on a driver without GL_ARB_fragment_program (Mesa is told to leave it out before the
-// first context of this program is made): extension loading, and restoring the back buffer, which
-// must not send the switch of a program the driver does not have.
+// first context of this program is made): extension loading, a scene that loads no programs, and
+// restoring the back buffer, which must not send the switch of a program the driver does not have.
+#include "DsGlContext.h"
 #include "DsGlExtensions.h"
+#include "DsGlScene.h"
 #include "DsManager.h"
 #include "GlTestFixture.h"
 #include "VyrString.h"
@@ -39,6 +41,25 @@ TEST_F(DsGlExtensionsNoFragmentProgramGLTest, VertexProgramsLoadButShadersAreNot
     EXPECT_FALSE(manager->IsShaderSupported());
     manager->SetFlag(13, true);
     EXPECT_FALSE(manager->IsShaderEnabled());
+    manager->SetFlag(13, shaderFlag);
+}
+
+TEST_F(DsGlExtensionsNoFragmentProgramGLTest, AScenesShaderProgramsDoNotLoadAndItsLightsStayFixed)
+{
+    ASSERT_TRUE(kOverride);
+    CDsManager* manager = CDsManager::GetInstance();
+    const bool shaderFlag = manager->GetFlag(13);
+    CVyrString message;
+    manager->InitShaders(message);
+    manager->SetFlag(13, true);
+    {
+        CDsGlContext context;
+        EXPECT_FALSE(context.LoadShaders());
+        EXPECT_EQ(context.GetScene()->GetVertexShader(), nullptr);
+        EXPECT_EQ(context.GetScene()->GetPixelShader(), nullptr);
+        EXPECT_FALSE(context.GetScene()->AllowsShaders());
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     manager->SetFlag(13, shaderFlag);
 }
 

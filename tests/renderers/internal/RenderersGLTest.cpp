@@ -97,6 +97,25 @@ private:
     std::vector<Quad> m_quads;
 };
 
+// A face and a line (kinds 4 and 2) that note, as each is drawn, whether a vertex program is on.
+class CProgramProbeGeometry : public CShapeGeometry {
+public:
+    CProgramProbeGeometry(std::vector<Segment> lines, std::vector<Quad> quads)
+        : CShapeGeometry(CDsGeometry::eDpFaces | CDsGeometry::eDpLines, std::move(lines), std::move(quads))
+    {
+    }
+    CDsGeometry* Clone() const override { return new CProgramProbeGeometry(*this); }
+    void DrawGl(view3d& view, eDrawPrimitives kind, int first, int last, const CDsDrawContext* record) override
+    {
+        (kind == eDpFaces ? faceProgram : lineProgram) = glIsEnabled(GL_VERTEX_PROGRAM_ARB) == GL_TRUE;
+        CShapeGeometry::DrawGl(view, kind, first, last, record);
+    }
+    static bool faceProgram;
+    static bool lineProgram;
+};
+bool CProgramProbeGeometry::faceProgram = false;
+bool CProgramProbeGeometry::lineProgram = false;
+
 // A driver that records the polylines it is given with its pen colour.
 class PolylineDriver : public driver_context {
 public:
@@ -355,6 +374,55 @@ TEST_F(RenderersGLTest, AWireframeFrameOfAViewThatIsNotTheCurrentOneStaysInItsOw
     context_.remove_view(other.get());
     other.reset();
     CDsView3dCdc::StMakeGlCurrentView(view_.get());
+}
+
+TEST_F(RenderersGLTest, WithShaderProgramsTheShadedFrameLightsTheFaceByThemAndSwitchesThemOffAfterwards)
+{
+    BuildScene();
+    // A second face, drawn after the lines, so that the walk's last kind is a face.
+    Add(4, new CShapeGeometry(CDsGeometry::eDpFaces, {}, {Quad{7, 7, 0, 10, 7, 0, 10, 10, 0, 7, 10, 0}}), 0x0000FF);
+    const bool flag13 = CDsManager::GetInstance()->GetFlag(13);
+    CVyrString message;
+    CDsManager::GetInstance()->InitShaders(message);
+    ASSERT_TRUE(CDsManager::GetInstance()->IsShaderSupported());
+    CDsManager::GetInstance()->SetFlag(13, true);
+    ASSERT_TRUE(context_.LoadShaders());
+    ASSERT_TRUE(context_.GetScene()->AllowsShaders());
+
+    // Lit from the side the fixed way the face would be dark; the programs light it from the
+    // viewer. The outline is drawn without them, in its own colour.
+    Light(1, 0, 0);
+    const int viewport[4] = {0, kSize, kSize, 0};
+    context_.GetScene()->Render(eRenderShade, nullptr, true, viewport, view_.get());
+    glFinish();
+    EXPECT_TRUE(ColorNear(At(50, 40), Rgb{255, 0, 0}, 3)) << At(50, 40);
+    EXPECT_TRUE(ColorNear(At(20, 50), kGreen, 20));
+    for (int x = 32; x <= 67; x += 5) EXPECT_TRUE(ColorNear(At(x, 30), kYellow, 40)) << "the outline, x " << x;
+    EXPECT_FALSE(glIsEnabled(GL_VERTEX_PROGRAM_ARB)) << "no program stays on after the frame";
+    EXPECT_FALSE(glIsEnabled(GL_FRAGMENT_PROGRAM_ARB));
+
+    // The programs are on while faces draw and off while lines do.
+    Add(5, new CProgramProbeGeometry({Segment{-9, -9, 1, -7, -9, 1}}, {Quad{-10, 7, 0, -7, 7, 0, -7, 10, 0, -10, 10, 0}}),
+        0x00FFFF);
+    CProgramProbeGeometry::faceProgram = false;
+    CProgramProbeGeometry::lineProgram = true;
+    Prepare();
+    context_.GetScene()->Render(eRenderShade, nullptr, true, viewport, view_.get());
+    EXPECT_TRUE(CProgramProbeGeometry::faceProgram);
+    EXPECT_FALSE(CProgramProbeGeometry::lineProgram);
+
+    // A view that asks for the fixed lights (document flag 1) gets them.
+    Prepare();
+    Light(1, 0, 0);
+    view_->SetDocumentFlag(static_cast<EDsDocumentFlag>(1), true);
+    context_.GetScene()->Render(eRenderShade, nullptr, true, viewport, view_.get());
+    glFinish();
+    EXPECT_LT(At(50, 40).r, 40) << At(50, 40);
+    view_->SetDocumentFlag(static_cast<EDsDocumentFlag>(1), false);
+
+    CDsManager::GetInstance()->SetFlag(13, false);
+    context_.LoadShaders();
+    CDsManager::GetInstance()->SetFlag(13, flag13);
 }
 
 TEST_F(RenderersGLTest, APlotDrawsIntoItsDriverAndLeavesOpenGLAsItWas)
