@@ -38,34 +38,25 @@ void CDsRendererMixed::Render(const std::vector<CVyrObjectPath>& paths, bool wal
     CDsScene& scene = m_scene->GetDbScene();
     scene.SetCurrentView(m_view);
 
-    const bool isSheet = CDsRendererShade::IsSheetDocument(scene.GetPeerPartId());
+    const SDsShadedFrameSwitches sw = SDsShadedFrameSwitches::Read(m_view, m_scene);
     const CVyrObjectPath part(m_tempPart ? scene.GetTempPartId() : scene.GetPeerPartId());
-    CDsPreferencesServices preferences;
-    const bool autoHide = preferences.GetAutoHideForFastRefreshEnabled(false);
-    const bool fast = m_view->GetFlag(eDsViewFlagFastRefresh);
-    const bool openEdges = m_scene->GetDisplayModeFlag(8);
-    const bool showEdges = !autoHide || preferences.GetShowEdgesOnZPR();
-    const bool document1 = m_view->GetDocumentFlag(static_cast<EDsDocumentFlag>(1));
-    const bool singleSlaveSpecial = m_scene->GetDisplayModeFlag(14);
-    const bool useShader = CDsManager::GetInstance()->IsShaderEnabled() && !document1;
-    const int complexPassMode = openEdges && (!fast || showEdges) ? 2 : 1;
     bool silhouetteFlag = false;
-    const int walkFlags = OpaqueWalkFlags(fast, static_cast<int>(m_view->GetSilhouetteLevel()), silhouetteFlag);
+    const int walkFlags =
+        OpaqueWalkFlags(sw.fastRefresh, static_cast<int>(m_view->GetSilhouetteLevel()), silhouetteFlag);
 
     SDsRenderFlags flags;
     flags.depthMode = 4;
-    flags.whiteFaces = document1;
+    flags.whiteFaces = sw.documentFlag1;
     flags.opaque = false;
     SDsDrawOptions options(flags);
-    if (openEdges) options.overrideAttributes = CDsScene::GetSpecialAttrs(eAttribSetMonochrome);
-    options.singleSlaveSpecial = singleSlaveSpecial;
+    sw.FillOptions(options);
 
     // The opaque pass. It stays alive until the transparent passes are done.
     SDsDrawSetup opaqueSetup;
-    DsInitDrawSetup(opaqueSetup, m_view, m_scene, useShader, !isSheet, document1);
+    DsInitDrawSetup(opaqueSetup, m_view, m_scene, sw.useShader, !sw.sheet, sw.documentFlag1);
     std::optional<CDsGlMixedOpaqueFunctor> opaqueStorage;
     CDsGlMixedOpaqueFunctor& opaque = DsMakeGlTraverseFunctor(opaqueStorage, m_view, options, opaqueSetup, walkFlags,
-                                                              complexPassMode, &scene, viewport, record,
+                                                              sw.complexPassMode, &scene, viewport, record,
                                                               &silhouetteFlag);
     opaque.TraverseScene(CDsPartStorage::instance(), part, &scene, paths, walkAll);
     // The transparent faces are lit by the fixed lights: the scene's programs go off (the scene
@@ -78,14 +69,14 @@ void CDsRendererMixed::Render(const std::vector<CVyrObjectPath>& paths, bool wal
     gDsGl.Enable(GL_DEPTH_TEST);
     gDsGl.DepthMask(GL_FALSE);
     gDsGl.BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    const bool skipCulling = fast && !m_tempPart &&
+    const bool skipCulling = sw.fastRefresh && !m_tempPart &&
                              !CVyrCommandLineParser::GetInstance()->GetParamExists(CVyrString(L"FullMixedModeOnZPR"));
     if (!skipCulling) {
         gDsGl.Enable(GL_CULL_FACE);
         gDsGl.CullFace(GL_FRONT);
     }
     SDsDrawSetup transparentSetup;
-    DsInitDrawSetup(transparentSetup, m_view, m_scene, false, !isSheet, document1);
+    DsInitDrawSetup(transparentSetup, m_view, m_scene, false, !sw.sheet, sw.documentFlag1);
     std::optional<CDsGlMixedTransparentFunctor> transparentStorage;
     CDsGlMixedTransparentFunctor& transparent =
         DsMakeGlTraverseFunctor(transparentStorage, m_view, options, transparentSetup, &scene, viewport, record);

@@ -25,6 +25,28 @@ int CDsRendererShade::WalkFlags(bool fastRefresh, int silhouetteLevel)
     }
 }
 
+SDsShadedFrameSwitches SDsShadedFrameSwitches::Read(view3d* view, CDsGlScene* scene)
+{
+    SDsShadedFrameSwitches sw;
+    CDsPreferencesServices preferences;
+    const bool autoHide = preferences.GetAutoHideForFastRefreshEnabled(false);
+    const bool showEdges = !autoHide || preferences.GetShowEdgesOnZPR();
+    sw.sheet = CDsRendererShade::IsSheetDocument(scene->GetDbScene().GetPeerPartId());
+    sw.fastRefresh = view->GetFlag(eDsViewFlagFastRefresh);
+    sw.openEdges = scene->GetDisplayModeFlag(8);
+    sw.documentFlag1 = view->GetDocumentFlag(static_cast<EDsDocumentFlag>(1));
+    sw.singleSlaveSpecial = scene->GetDisplayModeFlag(14);
+    sw.useShader = CDsManager::GetInstance()->IsShaderEnabled() && !sw.documentFlag1;
+    sw.complexPassMode = sw.openEdges && (!sw.fastRefresh || showEdges) ? 2 : 1;
+    return sw;
+}
+
+void SDsShadedFrameSwitches::FillOptions(SDsDrawOptions& options) const
+{
+    if (openEdges) options.overrideAttributes = CDsScene::GetSpecialAttrs(eAttribSetMonochrome);
+    options.singleSlaveSpecial = singleSlaveSpecial;
+}
+
 bool CDsRendererShade::IsSheetDocument(int partId)
 {
     return CVyrRunTimeDocId(partId).GetType() == CVyrRunTimeDocId::sTypeSheet;
@@ -37,32 +59,22 @@ void CDsRendererShade::Render(const std::vector<CVyrObjectPath>& paths, bool wal
     CDsScene& scene = m_scene->GetDbScene();
     scene.SetCurrentView(m_view);
 
-    CDsPreferencesServices preferences;
-    const bool autoHide = preferences.GetAutoHideForFastRefreshEnabled(false);
-    const bool fast = m_view->GetFlag(eDsViewFlagFastRefresh);
-    const bool document1 = m_view->GetDocumentFlag(static_cast<EDsDocumentFlag>(1));
-    const bool singleSlaveSpecial = m_scene->GetDisplayModeFlag(14);
-    const bool openEdges = m_scene->GetDisplayModeFlag(8);
-    const bool useShader = CDsManager::GetInstance()->IsShaderEnabled() && !document1;
-    const bool isSheet = IsSheetDocument(scene.GetPeerPartId());
-    const bool showEdges = !autoHide || preferences.GetShowEdgesOnZPR();
-    const int complexPassMode = openEdges && (!fast || showEdges) ? 2 : 1;
-    const int walkFlags = WalkFlags(fast, static_cast<int>(m_view->GetSilhouetteLevel()));
+    const SDsShadedFrameSwitches sw = SDsShadedFrameSwitches::Read(m_view, m_scene);
+    const int walkFlags = WalkFlags(sw.fastRefresh, static_cast<int>(m_view->GetSilhouetteLevel()));
 
     const CVyrObjectPath start(scene.GetPeerPartId());
     SDsRenderFlags flags;
     flags.depthMode = 3;
-    flags.whiteFaces = document1;
+    flags.whiteFaces = sw.documentFlag1;
     flags.opaque = true;
     SDsDrawOptions options(flags);
-    if (openEdges) options.overrideAttributes = CDsScene::GetSpecialAttrs(eAttribSetMonochrome);
-    options.singleSlaveSpecial = singleSlaveSpecial;
+    sw.FillOptions(options);
 
     SDsDrawSetup setup;
-    DsInitDrawSetup(setup, m_view, m_scene, useShader, !isSheet, document1);
+    DsInitDrawSetup(setup, m_view, m_scene, sw.useShader, !sw.sheet, sw.documentFlag1);
 
     std::optional<CDsGlShadeFunctor> storage;
-    CDsGlShadeFunctor& functor = DsMakeGlTraverseFunctor(storage, m_view, options, setup, walkFlags, complexPassMode,
+    CDsGlShadeFunctor& functor = DsMakeGlTraverseFunctor(storage, m_view, options, setup, walkFlags, sw.complexPassMode,
                                                          &scene, viewport, record);
     functor.TraverseScene(CDsPartStorage::instance(), start, &scene, paths, walkAll);
 }

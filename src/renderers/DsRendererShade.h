@@ -23,6 +23,25 @@
 
 #include "DsRendererBase.h"
 
+struct SDsDrawOptions;
+
+// The switches of a shaded frame that the shade and mixed renderers read alike.
+struct SDsShadedFrameSwitches {
+    bool sheet = false;               // the model's document is a drawing sheet: faces unlit
+    bool fastRefresh = false;         // view flag 3
+    bool openEdges = false;           // display-mode flag 8
+    bool documentFlag1 = false;       // white faces, the head light, no shaders
+    bool singleSlaveSpecial = false;  // display-mode flag 14
+    bool useShader = false;           // shaders switched on and document flag 1 off
+    int complexPassMode = 1;          // 2 with open edges outside a fast refresh (or while edges
+                                      // are shown while rotating), else 1
+
+    // The switches of `view` and `scene` now.
+    static SDsShadedFrameSwitches Read(view3d* view, CDsGlScene* scene);
+    // The override attributes (special set 12 with open edges) and the single-slave switch.
+    void FillOptions(SDsDrawOptions& options) const;
+};
+
 // The shade renderer.
 class CDsRendererShade : public CDsRendererBase {
 public:
