@@ -2,14 +2,16 @@
 // shaded block filling its rectangle with its edges over it, a translated body, GL selection
 // naming the body and the face under the cursor (and the back faces of a body whose section state
 // is mixed), an edge between two faces drawn in each face's colour, display lists replayed instead
-// of sent again, faces faceted anew, vertex-coloured faces, display curves and silhouettes, and the
-// flag gate of the body's passes.
+// of sent again, faces faceted anew, vertex-coloured faces, display curves and silhouettes, the
+// flag gate of the body's passes, and reference points and edge picks under the body's placement.
 #include "BodyTestSupport.h"
 #include "ItemViewFixture.h"
 
 #include "DsHideLevel.h"
 #include "DsItemEdge.h"
 #include "DsItemSilhouette.h"
+#include "DsRefPoint.h"
+#include "DsTypeMask.h"
 #include "DsSelectionNames.h"
 #include "VyrIndexedMesh.h"
 
@@ -17,6 +19,7 @@
 #include "EntityLists.h"
 #include "GmPosition.h"
 #include "SpaBuilders.h"
+#include "UiPickEvent.h"
 #include "VyrAttManager.h"
 #include "view3d.h"
 
@@ -25,6 +28,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <vector>
 
 using vyrtest::BodyPtr;
@@ -480,4 +484,54 @@ TEST_F(DsItemsBodyGLTest, SilhouettesTakeTheirAttributesAtTheirLevelOnly)
     sphereSilhouette->DrawGl(*view_);
     EXPECT_NEAR(LitRange(50, kRed).first, 10, 1);
     EXPECT_EQ(sphereSilhouette->GetSegmentsCount(), 1);
+}
+
+TEST_F(DsItemsBodyGLTest, ReferencePointsAndEdgePicksFollowTheBodysPlacement)
+{
+    MakeBlock();
+    body_->Transform(translate_transf(SPAvector(5, 0, 0)));  // x from 0 to 10: pixels 50 to 90
+    CDsTypeMask ends;
+    ends.SetType(eDsPickPtStart, -1);
+    CDsTypeMask middles;
+    middles.SetType(eDsPickPtMid, -1);
+    const int pickType = CDsRefPoint::sPickType;
+    const CGmPosition lastPosition = CDsRefPoint::sLastPosition;
+
+    // The corner at (10, 5): pixel 90, 30 counted from the top.
+    CUiPickEvent corner(90, 30, 0, view_.get(), nullptr);
+    view_->pick_mode(1, 90, 30, 5, 5);
+    std::unique_ptr<CDsRefPoint> point(body_->PickRefPoint(corner, ends));
+    ASSERT_NE(point, nullptr);
+    EXPECT_TRUE(CDsRefPoint::sPickType == eDsPickPtStart || CDsRefPoint::sPickType == eDsPickPtEnd);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), 10, 1e-4);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.y(), 5, 1e-4);
+    EXPECT_EQ(view_->get_model_transform_depth(), 0);
+    // The middle of the upright edge at that corner lies under the same pixel.
+    point.reset(body_->PickRefPoint(corner, middles));
+    ASSERT_NE(point, nullptr);
+    EXPECT_EQ(CDsRefPoint::sPickType, eDsPickPtMid);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), 10, 1e-4);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.z(), 0, 1e-4);
+
+    // The middle of the top edge along x, at (5, 5): pixel 70, 30.
+    CUiPickEvent middle(70, 30, 0, view_.get(), nullptr);
+    view_->pick_mode(1, 70, 30, 5, 5);
+    point.reset(body_->PickRefPoint(middle, middles));
+    ASSERT_NE(point, nullptr);
+    EXPECT_EQ(CDsRefPoint::sPickType, eDsPickPtMid);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), 5, 1e-4);
+    EXPECT_EQ(view_->get_model_transform_depth(), 0);
+
+    // The edges under a point where only the moved body lies: the two edges along x at y = 5.
+    view_->pick_mode(1, 80, 30, 5, 5);
+    ENTITY_LIST picked;
+    body_->PickEdges(view_.get(), picked, nullptr);
+    EXPECT_EQ(picked.count(), 2);
+    EXPECT_EQ(view_->get_model_transform_depth(), 0);
+    body_->GetAttributes()->SetAttribute(CDsHideLevel(eDsHideLevelBlank), true);
+    point.reset(body_->PickRefPoint(middle, middles));
+    EXPECT_EQ(point, nullptr);
+    view_->pick_mode(0, 0, 0, 0, 0);
+    CDsRefPoint::sPickType = pickType;
+    CDsRefPoint::sLastPosition = lastPosition;
 }
