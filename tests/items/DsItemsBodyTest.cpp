@@ -2,7 +2,8 @@
 // with their meshes and polylines, found by entity in the context's item map), wire bodies,
 // detaching and attaching by persistent id, removing faces and edges, the mesh entries released
 // exactly once, what a face's new entity replaces, display curves and silhouettes, the section
-// state, transformations and boxes, select-all, and bad input.
+// state, transformations and boxes, select-all, the type tests, edge lists and statistics, and bad
+// input.
 #include "BodyTestSupport.h"
 
 #include "DsEdgeData.h"
@@ -14,6 +15,8 @@
 #include "DsPickProccessor.h"
 #include "DsQueryIDInt.h"
 #include "DsSelectAllData.h"
+#include "DsStatisticsItems.h"
+#include "DsTypeMask.h"
 #include "VyrIndexedMesh.h"
 
 #include "EntityDeleter.h"
@@ -28,6 +31,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 
 using vyrtest::BodyPtr;
 using vyrtest::FaceItem;
@@ -523,4 +527,77 @@ TEST_F(DsItemsBodyTest, BadInputGetsNeutralAnswers)
     int count = -1;
     EXPECT_EQ(bare.GetEdgePolyline(nullptr, count, nullptr), nullptr);
     EXPECT_EQ(count, 0);
+}
+
+TEST_F(DsItemsBodyTest, TheGroupQueriesOfABodyAnswerForItsFacesAndEdges)
+{
+    BodyPtr block(make_block(0, 0, 0, 1, 1, 1));
+    auto body = MakeBodyItem(block.get(), &context_);
+    CDsTypeMask faceType, edgeType, none;
+    faceType.SetType(1, -1);
+    edgeType.SetType(2, -1);
+    EXPECT_EQ(body->TestBodyFaces(faceType), 1);
+    EXPECT_EQ(body->TestBodyFaces(edgeType), 0);
+    EXPECT_EQ(body->TestBodyEdges(edgeType), 1);
+    EXPECT_EQ(body->TestBodyEdges(none), 0);
+    EXPECT_EQ(body->TestBodyWire(faceType), 0);
+    entity_filter* faces = new entity_test_filter(is_FACE);
+    EXPECT_NE(body->TestBodyFaces(faces), 0);
+    EXPECT_EQ(body->TestBodyEdges(faces), 0);
+    faces->lose();
+
+    // The edge items of listed entities, in list order; the marked ones among all.
+    const std::vector<EDGE*> edges = vyrtest::Edges(block.get());
+    ENTITY_LIST list;
+    list.add(edges[3]);
+    list.add(vyrtest::Faces(block.get())[0]);
+    list.add(edges[1]);
+    std::vector<CDsItemEdge*> found;
+    body->GetDsEdges(list, found);
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0], body->FindDsItem(edges[3]));
+    EXPECT_EQ(found[1], body->FindDsItem(edges[1]));
+    found.clear();
+    body->GetDsEdgesOnTop(found);
+    EXPECT_TRUE(found.empty());
+    body->FindDsItem(edges[2])->SetVisibility(eVisibilityMark, true, false, nullptr);
+    body->GetDsEdgesOnTop(found);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0], body->FindDsItem(edges[2]));
+
+    ENTITY_LIST descendents;
+    body->GetDisplayDescendents(true, true, descendents);
+    EXPECT_EQ(descendents.count(), 18);
+
+    // The statistics count the face items with their meshes.
+    CDsStatisticsItems statistics;
+    body->CountStatistics(&statistics);
+    int count = 0, hidden = 0;
+    statistics.GetStatistics(eDsItemsFace, count, hidden);
+    EXPECT_EQ(count, 6);
+    EXPECT_EQ(statistics.GetStatistics(eDsPrimitivePolygons), body->GetMeshInterface()->ComputeNumOfTriangles());
+    statistics.GetStatistics(eDsItemEdge, count, hidden);
+    EXPECT_EQ(count, 12);
+
+    // An edge's points under the body's placement.
+    body->Transform(translate_transf(SPAvector(0, 0, 10)));
+    int points = 0;
+    std::unique_ptr<CGmPosition[]> polyline(body->GetEdgePolyline(edges[0], points, nullptr));
+    ASSERT_EQ(points, 2);
+    EXPECT_GE(polyline[0].z(), 10 - 1e-6);
+
+    // A wire body answers by its own type and its shown edges' types.
+    const vyrtest::EntityTypes types;
+    CDsManager::GetInstance()->SetType(&types);
+    const SPAposition ends[] = {SPAposition(0, 0, 0), SPAposition(1, 0, 0)};
+    BodyPtr wire(make_wire_body(ends, 2));
+    auto wireBody = MakeBodyItem(wire.get(), &context_);
+    CDsTypeMask seven;
+    seven.SetType(7, -1);
+    EXPECT_EQ(wireBody->TestBodyWire(seven), 1);
+    EXPECT_EQ(wireBody->TestBodyWire(faceType), 0);
+    EXPECT_EQ(wireBody->TestBodyEdges(seven), 1);
+    EXPECT_EQ(wireBody->TestBodyFaces(faceType), 0);
+    wireBody->GetEdgeItem(0)->GetAttributes()->SetAttribute(CDsHideLevel(eDsHideLevelBlank), true);
+    EXPECT_EQ(wireBody->TestBodyEdges(seven), 0);
 }
