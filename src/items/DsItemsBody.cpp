@@ -795,7 +795,6 @@ bool CDsItemsBody::CheckExtremesOverlap(view3d* view)
     CDsGlContext* context = GetGlContext();
     if (context && context->Get(static_cast<EDsDocumentFlag>(13))) return true;
     if (CDsPickProccessor::sPickInRegionMode) return true;
-    if (m_box.IsNotComputed()) RecomputeBox();
     return m_box.CheckExtremesOverlap(view, true);
 }
 

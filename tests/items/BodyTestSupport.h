@@ -22,6 +22,7 @@
 #include "SpaFaceter.h"
 #include "SpaTopology.h"
 
+#include <cmath>
 #include <memory>
 #include <vector>
 
