@@ -11,6 +11,7 @@
 #include "DsMatrix.h"
 #include "DsQueryIDInt.h"
 #include "DsSelectAllData.h"
+#include "DsSelectionNames.h"
 #include "DsSetEntityType.h"
 #include "DsStatisticsItems.h"
 #include "UiPickEvent.h"
@@ -48,6 +49,7 @@ CDsItemBase::CDsItemBase(CDsGlContext* context, ENTITY* entity)
 
 CDsItemBase::~CDsItemBase()
 {
+    CDsSelectionNames::StForget(this);
     if (m_entity) UnregisterEntity(m_entity->entity);
     delete m_attributes;
     delete m_entity;

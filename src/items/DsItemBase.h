@@ -145,8 +145,9 @@ public:
     CDsItemBase(const CDsItemBase&) = delete;
     // Not copyable.
     CDsItemBase& operator=(const CDsItemBase&) = delete;
-    // Unregisters the entity (unless the context's item map is closing) and frees the attributes
-    // and the entity record. The display list is the owner's to delete.
+    // Unregisters the entity (unless the context's item map is closing), forgets the item's
+    // selection name and frees the attributes and the entity record. The display list is the
+    // owner's to delete.
     virtual ~CDsItemBase();
 
     // --- Drawing and attributes (virtual, in slot order) ---------------------------------

@@ -300,6 +300,26 @@ void CDsItemsGroup::PopMatrixGdi(view3d& view)
     m_matrix.ResetView(view);
 }
 
+void DsPushItemTransformation(view3d* view, CDsItemsGroup* group)
+{
+    if (!view || !group || group->m_matrix.IsIdentity()) return;
+    if (CDsView3dCdc::StCheckIfPlotIsActive())
+        group->m_matrix.SetToView(*view);
+    else
+        group->m_matrix.GlMultiply();
+}
+
+void DsPopItemTransformation(view3d* view, CDsItemsGroup* group)
+{
+    if (!view || !group || group->m_matrix.IsIdentity()) return;
+    if (CDsView3dCdc::StCheckIfPlotIsActive()) {
+        view->ClearModelTransform();
+    } else {
+        glMatrixMode(GL_MODELVIEW);
+        glPopMatrix();
+    }
+}
+
 // --- Drawing ------------------------------------------------------------------------------------
 
 void CDsItemsGroup::DrawGl(view3d& view)

@@ -41,6 +41,16 @@ class CVyrMeshInterface;
 class FACE;
 class entity_filter;
 
+class CDsItemsGroup;
+
+// The transformation bracket of a drawing or pick pass over a group (a body, a copy): nothing
+// without a view or group, or while the group's transformation is the identity; otherwise the
+// transformation is pushed on the OpenGL model-view stack, or, while a plot is under way, handed
+// to the view as its model transform.
+AFX_EXT_API void DsPushItemTransformation(view3d* view, CDsItemsGroup* group);
+// Undoes DsPushItemTransformation under the same test.
+AFX_EXT_API void DsPopItemTransformation(view3d* view, CDsItemsGroup* group);
+
 // A display item with children.
 class AFX_EXT_CLASS CDsItemsGroup : public CDsItemBase {
 public:
@@ -242,6 +252,13 @@ public:
 protected:
     // The scene of a rendering context files groups into its root groups.
     friend class CDsGlScene;
+    // The body sketch adds the display curves of a face to a group of the face.
+    friend class CDsGlSketch;
+    // A body group fills its faces and edges groups.
+    friend class CDsItemsBody;
+    // The transformation bracket of a pass reads the group's matrix.
+    friend void DsPushItemTransformation(view3d* view, CDsItemsGroup* group);
+    friend void DsPopItemTransformation(view3d* view, CDsItemsGroup* group);
 
     // Appends `item` (owned from here on); null and a child already held are ignored.
     void Add(CDsItemBase* item);
@@ -277,6 +294,8 @@ protected:
     void PopMatrixGdi(view3d& view);
     // The group's matrix.
     CDsMatrix& GetMatrix() { return m_matrix; }
+    // Sets the component id (as DetachEntity keeps it, without detaching).
+    void SetComponentId(int componentId) { m_componentId = componentId; }
 
 private:
     std::vector<CDsItemBase*> m_children;

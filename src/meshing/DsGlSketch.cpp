@@ -3,6 +3,7 @@
 
 #include "DsEllipseStorage.h"
 #include "DsItemPolyline3D.h"
+#include "DsItemsGroup.h"
 #include "VyrMeshInterface.h"
 #include "VyrOptionScope.h"
 #include "VyrRefinement.h"
@@ -209,6 +210,28 @@ int CDsGlSketch::EdgeNotification(EDGE*, const SPAtransf*)
 }
 
 // --- Display curves ----------------------------------------------------------------------------------
+
+void CDsGlSketch::SketchCurveEdge(EDGE* edge, const SPAtransf* transform, CDsItemsGroup* group)
+{
+    if (!edge || !edge->geometry() || !group) return;
+    double t0 = edge->start_param(), t1 = edge->end_param();
+    if (edge->sense() == REVERSED) {
+        const double start = t0;
+        t0 = -t1;
+        t1 = -start;
+    }
+    const std::unique_ptr<curve> copy(edge->geometry()->equation().make_copy());
+    if (transform) *copy *= *transform;
+    std::unique_ptr<CDsItemPolyline3D> item;
+    {
+        CVyrBulletinBoardScope board(1);
+        API_BEGIN
+        item.reset(ApproximateCurve(*copy, t0, t1));
+        API_END
+        board.Close(result);
+    }
+    if (item) group->Add(item.release());
+}
 
 CDsItemPolyline3D* CDsGlSketch::ApproximateCurve(const curve& c, double t0, double t1)
 {

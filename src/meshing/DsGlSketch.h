@@ -26,9 +26,8 @@
 // - A display curve (ApproximateCurve) is always a list of points: an elliptic one is evaluated
 //   whatever the dynamic-ellipse switch says, and a free-form one whose faceting fails gives no
 //   item rather than an error raised to the caller.
-//
-// Coming with the face items: the display curves of a face put into one of its groups
-// (SketchCurveEdge), which needs the group's adding of children.
+// - A display curve of a face (SketchCurveEdge) is approximated inside an error block of its own:
+//   an edge whose curve cannot be approximated adds no item, and the caller goes on with the next.
 #pragma once
 
 #include <afx.h>
@@ -41,6 +40,7 @@
 
 class BODY;
 class CDsItemPolyline3D;
+class CDsItemsGroup;
 class CVyrMeshInterface;
 class CVyrRefinement;
 class EDGE;
@@ -100,6 +100,9 @@ public:
     int EdgeNotification(EDGE* edge, const SPAtransf* transform);
 
     // --- Display curves -----------------------------------------------------------------------
+    // Adds to `group` a polyline item (ApproximateCurve) of the edge's curve over the edge's
+    // range, taken through `transform` when given; nothing without a group or an edge with a curve.
+    void SketchCurveEdge(EDGE* edge, const SPAtransf* transform, CDsItemsGroup* group);
     // A new polyline item (the caller owns it; not closed, no attributes) of `c` from t0 to t1: as
     // SketchCurveParam, with the pixel size as the tolerance of a free-form curve. Null when the
     // range is empty after the period correction, the curve kind gives no points or faceting fails.

@@ -34,3 +34,8 @@ bool CDsSelectAllData::TestWireEntity(ENTITY* entity) const
     entity_filter* filter = m_wires ? m_wires->get_entity_filter() : nullptr;
     return filter && filter->test(entity) != 0;
 }
+
+bool CDsSelectAllData::AsksForSubEntities() const
+{
+    return (m_entities && m_entities->get_level() != 0) || m_flag;
+}

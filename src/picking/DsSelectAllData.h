@@ -38,6 +38,9 @@ public:
     bool GetFlag() const { return m_flag; }
     // The pick method (2).
     int GetMethod() const { return m_method; }
+    // Whether faces or edges are asked for rather than whole bodies: the entity manager reports a
+    // level other than 0, or the flag is set.
+    bool AsksForSubEntities() const;
 
 private:
     pick_manager* m_entities = nullptr;

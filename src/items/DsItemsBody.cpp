@@ -1,0 +1,832 @@
+// CDsItemsBody: building, bookkeeping by persistent id, transformation and box, faceting, drawing
+// passes and picks of a body group.
+#include "DsItemsBody.h"
+
+#include "DsDriverExtrema.h"
+#include "DsGlContext.h"
+#include "DsItemEdge.h"
+#include "DsItemSilhouette.h"
+#include "DsItemsFace.h"
+#include "DsItemsMap.h"
+#include "DsManager.h"
+#include "DsMatrix.h"
+#include "DsPickProccessor.h"
+#include "DsQueryIDInt.h"
+#include "DsSelectAllData.h"
+#include "DsSelectionNames.h"
+#include "DsSetEntityType.h"
+#include "DsTypeMask.h"
+#include "DsView3dCdc.h"
+#include "VyrMeshInterface.h"
+
+#include "DsHideLevel.h"
+#include "GmPosition.h"
+#include "GmTransformation.h"
+#include "SpaFilters.h"
+#include "SpaTopology.h"
+#include "UiPickEvent.h"
+#include "VyrAcisExt.h"
+#include "pick_manager.h"
+#include "view3d.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+
+namespace {
+
+// Whether display lists are in use (display-manager flag 4).
+bool DisplayListsInUse()
+{
+    return CDsManager::GetInstance()->GetFlag(4);
+}
+
+// The persistent id of `entity` from the active id service.
+int QueryPid(ENTITY* entity)
+{
+    return entity ? CDsQueryIDInt::StGetActiveQueryIDInt()->QueryPID(entity) : 0;
+}
+
+// Whether a hide-level attribute hides.
+bool AttributeHides(const CDsAttribute& attribute)
+{
+    const auto* level = dynamic_cast<const CDsHideLevel*>(&attribute);
+    return level ? level->IsHidden() : attribute.GetData() != 0;
+}
+
+// The active mesh interface set for a scope and put back afterwards, however the scope ends.
+class CActiveMeshesScope {
+public:
+    CActiveMeshesScope(CVyrMeshInterface* meshes, bool set) : m_saved(CVyrMeshInterface::StGetActiveMeshManager()), m_set(set)
+    {
+        if (m_set) CVyrMeshInterface::StSetActiveMeshManager(meshes);
+    }
+    ~CActiveMeshesScope()
+    {
+        if (m_set) CVyrMeshInterface::StSetActiveMeshManager(m_saved);
+    }
+    CActiveMeshesScope(const CActiveMeshesScope&) = delete;
+    CActiveMeshesScope& operator=(const CActiveMeshesScope&) = delete;
+
+private:
+    CVyrMeshInterface* m_saved;
+    bool m_set;
+};
+
+// A face's placement for the silhouette pass: on the OpenGL stack and to the view while in scope.
+class CFacePlacement {
+public:
+    CFacePlacement(view3d& view, CDsItemsFace& face) : m_view(view)
+    {
+        face.GetTransformation(m_matrix);
+        m_placed = !m_matrix.IsIdentity();
+        if (!m_placed) return;
+        m_matrix.GlMultiply();
+        m_matrix.SetToView(view);
+    }
+    ~CFacePlacement()
+    {
+        if (!m_placed) return;
+        m_matrix.ResetView(m_view);
+        glMatrixMode(GL_MODELVIEW);
+        glPopMatrix();
+    }
+    CFacePlacement(const CFacePlacement&) = delete;
+    CFacePlacement& operator=(const CFacePlacement&) = delete;
+
+private:
+    view3d& m_view;
+    CDsMatrix m_matrix;
+    bool m_placed = false;
+};
+
+}  // namespace
+
+// === Construction ================================================================================
+
+CDsItemsBody::CDsItemsBody(ENTITY* body, CDsGlContext* context, CVyrMeshInterface* mesh)
+    : CDsItemsGroup(context, nullptr), m_meshes(mesh)
+{
+    CDsItemBase::SetEntity(body);
+    BuildGroups();
+    RecomputeBox();
+    UpdatePickableAndHatch();
+    if (context) {
+        for (int i = 0; i < FacesCount(); ++i) {
+            if (GetFaceItem(i)->GetTransparency() != 1.0f) {
+                context->Set(static_cast<EDsDocumentFlag>(12), true);
+                break;
+            }
+        }
+    }
+}
+
+CDsItemsBody::~CDsItemsBody()
+{
+    RemoveEntitiesFromMap();
+    delete m_meshes;
+    m_meshes = nullptr;
+}
+
+void CDsItemsBody::BuildGroups()
+{
+    ENTITY* entity = GetEntity();
+    if (!is_BODY(entity)) return;
+    SetComponentId(CDsQueryIDInt::StGetActiveQueryIDInt()->QueryComponentId(entity));
+    ENTITY_LIST faces, edges;
+    get_faces(entity, faces);
+    get_edges(entity, edges);
+    if (faces.count() == 0)
+        m_status |= kNoFaces;
+    else
+        m_status &= ~kNoFaces;
+    Reserve(2);
+    Add(new CDsItemsGroup(nullptr, nullptr));
+    Add(new CDsItemsGroup(nullptr, nullptr));
+    GetAttributes()->SetOnTopFlag(faces.count() == 0);
+    Faces()->Reserve(faces.count());
+    for (int i = 0; i < faces.count(); ++i) AddFace(static_cast<FACE*>(faces[i]));
+    Edges()->Reserve(edges.count());
+    for (int i = 0; i < edges.count(); ++i) AddEdge(static_cast<EDGE*>(edges[i]));
+    if (const TRANSFORM* transform = static_cast<BODY*>(entity)->transform()) Transform(transform->transform());
+    for (int i = 0; i < EdgesCount(); ++i) {
+        CDsItemEdge* edge = GetEdgeItem(i);
+        edge->UpdateHideLevelFromFaces();
+        edge->UpdateRenderModeFromFaces();
+    }
+}
+
+void CDsItemsBody::UpdatePickableAndHatch()
+{
+    ENTITY* entity = GetEntity();
+    if (VyrAcisExt::IsEntityPickable(entity))
+        ResetFlag(static_cast<EDsItemFlags>(kNotPickableFlag));
+    else
+        SetFlag(static_cast<EDsItemFlags>(kNotPickableFlag));
+    float transparency = 0.0f;
+    if (VyrAcisExt::IsBodyHatchable(entity, transparency)) {
+        SetAttribute(CDsHatch(0), true, false);
+        SetTransparency(transparency);
+    }
+}
+
+EDsItemsType CDsItemsBody::GetItemType()
+{
+    return eDsItemsBody;
+}
+
+// === Children ====================================================================================
+
+CDsItemsGroup* CDsItemsBody::Faces() const
+{
+    return static_cast<CDsItemsGroup*>(Get(0));
+}
+
+CDsItemsGroup* CDsItemsBody::Edges() const
+{
+    return static_cast<CDsItemsGroup*>(Get(1));
+}
+
+int CDsItemsBody::FacesCount()
+{
+    CDsItemsGroup* faces = Faces();
+    return faces ? faces->Count() : 0;
+}
+
+int CDsItemsBody::EdgesCount()
+{
+    CDsItemsGroup* edges = Edges();
+    return edges ? edges->Count() : 0;
+}
+
+CDsItemsFace* CDsItemsBody::GetFaceItem(int index) const
+{
+    CDsItemsGroup* faces = Faces();
+    return faces ? static_cast<CDsItemsFace*>(faces->Get(index)) : nullptr;
+}
+
+CDsItemEdge* CDsItemsBody::GetEdgeItem(int index) const
+{
+    CDsItemsGroup* edges = Edges();
+    return edges ? static_cast<CDsItemEdge*>(edges->Get(index)) : nullptr;
+}
+
+CDsItemsFace* CDsItemsBody::AddFace(FACE* face)
+{
+    CDsItemsGroup* faces = Faces();
+    if (!face || !faces) return nullptr;
+    auto* item = new CDsItemsFace;
+    faces->Add(item);
+    item->SetGlContext(GetGlContext());
+    item->SetParent(this);
+    item->SetEntity(face);
+    if (item->GetEntityPid() > 0) m_faceMap.emplace(item->GetEntityPid(), item);
+    item->CreateMaterialRecord();
+    return item;
+}
+
+CDsItemEdge* CDsItemsBody::AddEdge(EDGE* edge)
+{
+    CDsItemsGroup* edges = Edges();
+    if (!edge || !edges) return nullptr;
+    auto* item = new CDsItemEdge;
+    edges->Add(item);
+    item->ClearReferences();
+    item->SetGlContext(GetGlContext());
+    item->SetParent(this);
+    item->SetEntity(edge);
+    if (FacesCount() == 0) item->SetOnTopFlag(true);
+    if (item->GetEntityPid() > 0) m_edgeMap.emplace(item->GetEntityPid(), item);
+    item->ReconnectPolyline(m_meshes);
+    return item;
+}
+
+void CDsItemsBody::EraseFromMap(std::map<int, CDsItemBase*>& map, CDsItemBase* item, ENTITY* entity)
+{
+    if (!item) {
+        map.erase(QueryPid(entity));
+        return;
+    }
+    for (auto it = map.begin(); it != map.end();) {
+        if (it->second == item)
+            it = map.erase(it);
+        else
+            ++it;
+    }
+}
+
+void CDsItemsBody::RemoveFace(FACE* face)
+{
+    CDsItemsGroup* faces = Faces();
+    CDsItemBase* item = nullptr;
+    for (int i = 0; faces && face && i < faces->Count() && !item; ++i)
+        if (faces->GetFast(i)->GetEntity() == face) item = faces->GetFast(i);
+    EraseFromMap(m_faceMap, item, face);
+    if (!item) return;
+    // Edges drawn through the face must not keep a pointer to it.
+    for (int i = 0; i < EdgesCount(); ++i) {
+        CDsItemEdge* edge = GetEdgeItem(i);
+        if (edge->GetAdjacentFaceItem(0) == item || edge->GetAdjacentFaceItem(1) == item)
+            edge->ResetAdjacentFaceItems();
+    }
+    faces->Remove(item);
+}
+
+void CDsItemsBody::RemoveEdge(EDGE* edge)
+{
+    CDsItemsGroup* edges = Edges();
+    CDsItemBase* item = nullptr;
+    for (int i = 0; edges && edge && i < edges->Count() && !item; ++i)
+        if (edges->GetFast(i)->GetEntity() == edge) item = edges->GetFast(i);
+    EraseFromMap(m_edgeMap, item, edge);
+    if (item) edges->Remove(item);
+}
+
+CDsItemBase* CDsItemsBody::FindDsItem(const ENTITY* entity)
+{
+    if (entity && entity == GetEntity()) return this;
+    return CDsItemsGroup::FindDsItem(entity);
+}
+
+CGmPosition* CDsItemsBody::GetEdgePolyline(EDGE* edge, int& count, view3d* view)
+{
+    count = 0;
+    for (int i = 0; edge && i < EdgesCount(); ++i)
+        if (GetEdgeItem(i)->GetEntity() == edge) return GetEdgeItem(i)->GetTransformedPolyline(count, view);
+    return nullptr;
+}
+
+void CDsItemsBody::GetDisplayDescendents(bool faces, bool edges, ENTITY_LIST& list)
+{
+    if (faces)
+        for (int i = 0; i < FacesCount(); ++i) list.add(GetFaceItem(i)->GetEntity(), 1);
+    if (edges)
+        for (int i = 0; i < EdgesCount(); ++i) list.add(GetEdgeItem(i)->GetEntity(), 1);
+}
+
+void CDsItemsBody::RemoveEntitiesFromMap()
+{
+    CDsGlContext* context = GetGlContext();
+    CDsItemsMap* map = context ? context->GetItemsMap() : nullptr;
+    if (!map || map->IsClosing()) return;
+    for (int i = 0; i < FacesCount(); ++i)
+        if (ENTITY* entity = GetFaceItem(i)->GetEntity()) map->Remove(entity);
+    for (int i = 0; i < EdgesCount(); ++i)
+        if (ENTITY* entity = GetEdgeItem(i)->GetEntity()) map->Remove(entity);
+}
+
+// === Detach and attach ===========================================================================
+
+void CDsItemsBody::DetachEntity(int componentId)
+{
+    RemoveEntitiesFromMap();
+    CDsItemBase::DetachEntity(componentId);
+    for (int i = 0; i < FacesCount(); ++i) {
+        CDsItemsFace* face = GetFaceItem(i);
+        if (face->GetEntityPid() > 0) m_faceMap.insert_or_assign(face->GetEntityPid(), face);
+        face->DetachEntity(componentId);
+    }
+    for (int i = 0; i < EdgesCount(); ++i) {
+        CDsItemEdge* edge = GetEdgeItem(i);
+        if (edge->GetEntityPid() > 0) m_edgeMap.insert_or_assign(edge->GetEntityPid(), edge);
+        edge->DetachEntity(componentId);
+    }
+    SetComponentId(componentId);
+}
+
+bool CDsItemsBody::AttachEntity(ENTITY* entity, int componentId, int pid)
+{
+    if (!is_BODY(entity) || componentId != GetComponentId()) return false;
+    const CDsSetEntityType* service = CDsManager::GetInstance()->GetEntityType();
+    if (!service) return false;
+    SetType(service->GetObjectType(entity));
+    if (!CDsItemBase::AttachEntity(entity, componentId, pid)) return false;
+    ENTITY_LIST faces, edges;
+    get_faces(entity, faces);
+    get_edges(entity, edges);
+    for (int i = 0; i < faces.count(); ++i) {
+        const int id = QueryPid(faces[i]);
+        const auto found = m_faceMap.find(id);
+        if (found != m_faceMap.end()) found->second->AttachEntity(faces[i], componentId, id);
+    }
+    for (int i = 0; i < edges.count(); ++i) {
+        const int id = QueryPid(edges[i]);
+        const auto found = m_edgeMap.find(id);
+        if (found != m_edgeMap.end()) found->second->AttachEntity(edges[i], componentId, id);
+    }
+    return true;
+}
+
+// === Attributes ==================================================================================
+
+void CDsItemsBody::GetAttribute(CDsAttribute& attribute)
+{
+    if (attribute.GetType() != eDsAttributeHideLevel) return;
+    CDsItemBase::GetAttribute(attribute);
+    if (AttributeHides(attribute)) return;
+    CDsItemsGroup* items = FacesCount() > 0 ? Faces() : Edges();
+    if (!items || items->Count() == 0) return;
+    for (int i = items->Count() - 1; i >= 0; --i)
+        if (!items->GetFast(i)->IsHidden()) return;
+    attribute.SetData(0u, true);
+    items->GetFast(0)->GetAttribute(attribute);
+}
+
+void CDsItemsBody::SetAttribute(const CDsAttribute& attribute, bool on, bool recurse)
+{
+    CDsItemsGroup::SetAttribute(attribute, on, recurse);
+    if (attribute.GetType() == eDsAttributeHatch) m_hatch.SetData(attribute, on);
+}
+
+void CDsItemsBody::SetVisibilityColor(EVisibilityLevel level, const CDsColorStorage* color, bool on)
+{
+    for (int i = 0; i < EdgesCount(); ++i) GetEdgeItem(i)->SetVisibilityColor(level, color, on);
+    for (int i = 0; i < FacesCount(); ++i) GetFaceItem(i)->SetVisibilityColor(level, color, on);
+}
+
+void CDsItemsBody::SetRenderMode(ERenderMode mode)
+{
+    for (int i = 0; i < FacesCount(); ++i) GetFaceItem(i)->SetRenderMode(mode);
+}
+
+bool CDsItemsBody::IsBodyConicalFaceOwner()
+{
+    return (m_status & kConicalFace) != 0;
+}
+
+void CDsItemsBody::SetConicalFaceOwner(bool on)
+{
+    if (on)
+        m_status |= kConicalFace;
+    else
+        m_status &= ~kConicalFace;
+}
+
+void CDsItemsBody::SetExtremesTest(bool on)
+{
+    if (on)
+        m_status |= kExtremesTest;
+    else
+        m_status &= ~kExtremesTest;
+}
+
+// === Transformation and bounds ===================================================================
+
+void CDsItemsBody::Transform(const SPAtransf& transform)
+{
+    CGmTransformation repaired(transform);
+    repaired.FixTransformationMatrix();
+    GetMatrix().SetTransformation(repaired);
+    RecomputeBox();
+}
+
+void CDsItemsBody::MultiplyTransformation(const SPAtransf& transform)
+{
+    CDsItemsGroup::MultiplyTransformation(transform);
+    RecomputeBox();
+}
+
+void CDsItemsBody::RecomputeBox()
+{
+    m_box.ResetMembers();
+    SPAtransf transform = GetTransformation();
+    if (FacesCount() > 0) {
+        for (int i = 0; i < FacesCount(); ++i) GetFaceItem(i)->ExpandBox(m_box, &transform);
+    } else {
+        for (int i = 0; i < EdgesCount(); ++i) GetEdgeItem(i)->ExpandBox(m_box, &transform);
+    }
+}
+
+void CDsItemsBody::ExpandBox(CDsBox& box, SPAtransf* transform)
+{
+    if (m_box.IsNotComputed()) RecomputeBox();
+    if (!m_box.IsNotComputed()) box.ExpandBox(m_box, transform);
+}
+
+void CDsItemsBody::ComputeBounds2D(view3d* view)
+{
+    if (m_box.IsNotComputed()) RecomputeBox();
+    m_box.ComputeBounds2D(view, true);
+    for (int i = 0; i < FacesCount(); ++i) {
+        CDsItemsFace* face = GetFaceItem(i);
+        if (!face->IsHidden()) face->ComputeBounds2D(view);
+    }
+}
+
+bool CDsItemsBody::GetBox(CGmPosition& low, CGmPosition& high, bool transformed)
+{
+    if (m_box.IsNotComputed()) RecomputeBox();
+    if (m_box.IsNotComputed()) return false;
+    if (!transformed) {
+        m_box.GetMin(low);
+        m_box.GetMax(high);
+        return true;
+    }
+    CDsBox moved;
+    moved.TransformBox(&GetTransformation(), m_box);
+    moved.GetMin(low);
+    moved.GetMax(high);
+    return true;
+}
+
+// === Faceting and context services ===============================================================
+
+void CDsItemsBody::ReFacetBody()
+{
+    ENTITY* entity = GetEntity();
+    if (!entity) return;
+    API_BEGIN
+    const CActiveMeshesScope active(m_meshes, true);
+    if (FacesCount() > 0) {
+        if (!CDsGlContext::sPrintMode && m_meshes) {
+            {
+                API_BEGIN
+                m_meshes->FacetEntity(entity, 0, false);
+                API_END
+            }
+            for (int i = 0; i < FacesCount(); ++i) GetFaceItem(i)->ReconnectMesh(m_meshes);
+        }
+        CDsView3dCdc* current = CDsView3dCdc::StGetCurrent();
+        if (!(current && current->GetRenderMode() == eRenderWireframe && CDsGlContext::sPrintMode)) DeleteGlList();
+    }
+    API_END
+}
+
+void CDsItemsBody::ReconnectPolylines(CVyrMeshInterface* meshes)
+{
+    for (int i = 0; i < EdgesCount(); ++i) GetEdgeItem(i)->ReconnectPolyline(meshes);
+}
+
+void CDsItemsBody::DeleteGlList()
+{
+    if (!DisplayListsInUse()) return;
+    for (int i = 0; i < FacesCount(); ++i) GetFaceItem(i)->DeleteGlList();
+}
+
+void CDsItemsBody::UpdateEdgeWidths(int delta)
+{
+    for (int i = 0; i < EdgesCount(); ++i) GetEdgeItem(i)->UpdateWidth(delta);
+}
+
+void CDsItemsBody::ResetFaceTransformations()
+{
+    for (int i = 0; i < FacesCount(); ++i) GetFaceItem(i)->ResetTransformation();
+    for (int i = 0; i < EdgesCount(); ++i) GetEdgeItem(i)->ResetAdjacentFaceItems();
+    m_box.ResetMembers();
+}
+
+void CDsItemsBody::UpdateEdgesOfFace(CDsItemsFace* face)
+{
+    CDsGlContext* context = GetGlContext();
+    CDsItemsMap* map = context ? context->GetItemsMap() : nullptr;
+    ENTITY* entity = face ? face->GetEntity() : nullptr;
+    if (map && is_FACE(entity)) {
+        ENTITY_LIST edges;
+        get_edges(entity, edges);
+        for (int i = 0; i < edges.count(); ++i)
+            if (auto* edge = dynamic_cast<CDsItemEdge*>(map->Find(edges[i])))
+                edge->SetAdjacentFaceItem(face, static_cast<FACE*>(entity));
+    }
+    m_box.ResetMembers();
+}
+
+void CDsItemsBody::CompletePartialChangeUpdates(bool refreshEdges)
+{
+    RecomputeBox();
+    ComputeSectionState();
+    if (refreshEdges) {
+        for (int i = 0; i < EdgesCount(); ++i) {
+            GetEdgeItem(i)->UpdateRenderModeFromFaces();
+            GetEdgeItem(i)->FindAdjacentFaceItems();
+        }
+    }
+    const bool wire = FacesCount() == 0;
+    for (int i = 0; i < EdgesCount(); ++i) {
+        GetEdgeItem(i)->UpdateHideLevelFromFaces();
+        GetEdgeItem(i)->SetOnTopFlag(wire);
+    }
+}
+
+void CDsItemsBody::ComputeSectionState()
+{
+    uint32_t state = 2;
+    for (int i = 0; i < FacesCount(); ++i) {
+        CDsItemsFace* face = GetFaceItem(i);
+        if (face->GetAttributes()->IsHidden() || face->HasTransformation() || face->GetTransparency() != 1.0f) {
+            state = 1;
+            break;
+        }
+    }
+    m_status = (m_status & ~kSectionMask) | state;
+}
+
+// === Drawing =====================================================================================
+
+bool CDsItemsBody::PassesFlagGate(view3d& view) const
+{
+    return GetFlag(static_cast<EDsItemFlags>(kSectionPassFlag)) == view.GetFlag(eDsViewFlagSectionPass);
+}
+
+void CDsItemsBody::DrawEdgesAndFaces(view3d& view, int pass)
+{
+    if (IsHidden() || !PassesFlagGate(view)) return;
+    const bool fast = view.GetFlag(eDsViewFlagFastRefresh);
+    DsPushItemTransformation(&view, this);
+    for (int i = 0; i < EdgesCount(); ++i) GetEdgeItem(i)->DrawInBody(view, pass);
+    if (!fast) {
+        if (CDsView3dCdc::sDisplayCurvesMode)
+            for (int i = 0; i < FacesCount(); ++i) GetFaceItem(i)->DrawDisplayCurves(view, false);
+        for (int i = 0; i < FacesCount(); ++i) {
+            CDsItemsFace* face = GetFaceItem(i);
+            CDsItemSilhouette* silhouette = face->GetSilhouette();
+            if (!silhouette || face->IsHidden()) continue;
+            if (view.GetRenderMode() == eRenderMixed &&
+                (face->GetAttributes()->GetFlags() & CDsLineAttribStorage::eFlagShaded))
+                continue;
+            face->SetAttributesToView(&view);
+            const CFacePlacement placement(view, *face);
+            silhouette->Refresh(view);
+        }
+    }
+    DsPopItemTransformation(&view, this);
+}
+
+void CDsItemsBody::DrawToFrontBuffer(view3d& view)
+{
+    DsPushItemTransformation(&view, this);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_NORMALIZE);
+    for (int i = 0; i < EdgesCount(); ++i) GetEdgeItem(i)->DrawToFrontBuffer(view);
+    for (int i = 0; i < FacesCount(); ++i) GetFaceItem(i)->DrawToFrontBuffer(view);
+    DsPopItemTransformation(&view, this);
+}
+
+void CDsItemsBody::Plot(view3d& view)
+{
+    SetAttributesToView(&view);
+    DrawEdgesAndFaces(view, 0);
+}
+
+void CDsItemsBody::DrawExtremes(CDsViewExtrema& extrema, ENTITY* entity)
+{
+    if (IsHidden()) return;
+    if (entity == GetEntity()) entity = nullptr;
+    const bool placed = HasTransformation();
+    if (placed) extrema.SetModelTransform(GetTransformation());
+    for (int i = 0; i < FacesCount(); ++i) GetFaceItem(i)->DrawExtremes(extrema, entity);
+    if (FacesCount() == 0 || is_EDGE(entity))
+        for (int i = 0; i < EdgesCount(); ++i) GetEdgeItem(i)->DrawExtremes(extrema, entity);
+    if (placed) extrema.ClearModelTransform();
+}
+
+// === Picking =====================================================================================
+
+void CDsItemsBody::OpenGlPick(view3d* view)
+{
+    if (!view || FacesCount() == 0 || !PassesFlagGate(*view) || !GetEntity()) return;
+    glPushName(CDsSelectionNames::StGetName(this));
+    DsPushItemTransformation(view, this);
+    {
+        const CActiveMeshesScope active(m_meshes, !DisplayListsInUse());
+        if (GetSectionState() == 0) ComputeSectionState();
+        const bool mixed = GetSectionState() == 1;
+        for (int i = 0; i < FacesCount(); ++i) GetFaceItem(i)->OpenGlPickFace(view, mixed);
+    }
+    DsPopItemTransformation(view, this);
+    glPopName();
+}
+
+CDsRefPoint* CDsItemsBody::PickRefPoint(CUiPickEvent& event, const CDsTypeMask& types)
+{
+    if (IsHidden()) return nullptr;
+    CGmTransformation transform(GetTransformation());
+    int applied = 0;
+    std::vector<CDsItemEdge*> hit, elliptical;
+    for (int i = 0; i < EdgesCount(); ++i) {
+        CDsItemEdge* edge = GetEdgeItem(i);
+        const int result = edge->PickWithTransform(event, &transform, &applied);
+        if (result == 1) hit.push_back(edge);
+        if (result == 2) elliptical.push_back(edge);
+    }
+    if (applied && event.view()) event.view()->ClearModelTransform();
+    CDsTypeMask mask(types);
+    for (CDsItemEdge* edge : hit)
+        if (CDsRefPoint* point = edge->PickEdgeRefPoint(event, 1, mask)) return point;
+    for (CDsItemEdge* edge : elliptical)
+        if (CDsRefPoint* point = edge->PickEdgeRefPoint(event, 2, mask)) return point;
+    return nullptr;
+}
+
+CDsRefPoint* CDsItemsBody::PickRefPoint(CUiPickEvent& event, std::vector<CDsItemEdge*>& edges, int ellipticalOnly,
+                                        const CDsTypeMask& types)
+{
+    CGmTransformation transform(GetTransformation());
+    int applied = 0;
+    CDsTypeMask mask(types);
+    CDsRefPoint* point = nullptr;
+    for (CDsItemEdge* edge : edges) {
+        if (!edge || (ellipticalOnly != 0 && !edge->IsElliptical())) continue;
+        const int result = edge->PickWithTransform(event, &transform, &applied);
+        if (result == 0) continue;
+        if (applied) {
+            if (event.view()) event.view()->ClearModelTransform();
+            applied = 0;
+        }
+        point = edge->PickEdgeRefPoint(event, result, mask);
+        if (point) break;
+    }
+    if (applied && event.view()) event.view()->ClearModelTransform();
+    return point;
+}
+
+CDsRefPoint* CDsItemsBody::PickRefPoint(CUiPickEvent& event, const ENTITY_LIST& entities, const CDsTypeMask& types)
+{
+    if (IsHidden()) return nullptr;
+    CDsGlContext* context = GetGlContext();
+    CDsItemsMap* map = context ? context->GetItemsMap() : nullptr;
+    CGmTransformation transform(GetTransformation());
+    int applied = 0;
+    CDsTypeMask mask(types);
+    CDsRefPoint* point = nullptr;
+    for (int i = 0; map && i < entities.count() && !point; ++i) {
+        auto* edge = dynamic_cast<CDsItemEdge*>(map->Find(entities[i]));
+        if (!edge) continue;
+        const int result = edge->PickWithTransform(event, &transform, &applied);
+        if (result == 0) continue;
+        if (applied) {
+            if (event.view()) event.view()->ClearModelTransform();
+            applied = 0;
+        }
+        point = edge->PickEdgeRefPoint(event, result, mask);
+    }
+    if (applied && event.view()) event.view()->ClearModelTransform();
+    return point;
+}
+
+void CDsItemsBody::PickEdges(view3d* view, ENTITY_LIST& picked, ENTITY_LIST* faces)
+{
+    const bool placed = view && HasTransformation();
+    if (placed) view->SetModelTransform(GetTransformation());
+    for (int i = 0; i < EdgesCount(); ++i) {
+        CDsItemEdge* edge = GetEdgeItem(i);
+        if (edge->PickInView(view, faces, nullptr) > 0) picked.add(edge->GetEntity(), 1);
+    }
+    if (placed) view->ClearModelTransform();
+}
+
+void CDsItemsBody::PickEdges(view3d* view, std::vector<CDsItemEdge*>& edges, ENTITY_LIST& picked)
+{
+    const bool placed = view && HasTransformation();
+    if (placed) view->SetModelTransform(GetTransformation());
+    for (CDsItemEdge* edge : edges)
+        if (edge && edge->PickInView(view, nullptr, nullptr) > 0) picked.add(edge->GetEntity(), 1);
+    if (placed) view->ClearModelTransform();
+}
+
+void CDsItemsBody::GetDsEdges(const ENTITY_LIST& entities, std::vector<CDsItemEdge*>& edges)
+{
+    CDsGlContext* context = GetGlContext();
+    CDsItemsMap* map = context ? context->GetItemsMap() : nullptr;
+    for (int i = 0; map && i < entities.count(); ++i)
+        if (auto* edge = dynamic_cast<CDsItemEdge*>(map->Find(entities[i]))) edges.push_back(edge);
+}
+
+void CDsItemsBody::GetDsEdgesOnTop(std::vector<CDsItemEdge*>& edges)
+{
+    for (int i = 0; i < EdgesCount(); ++i) {
+        CDsItemEdge* edge = GetEdgeItem(i);
+        if (edge->GetMarkState() || edge->GetOnTopFlag()) edges.push_back(edge);
+    }
+}
+
+int CDsItemsBody::TestBodyFaces(const CDsTypeMask& types)
+{
+    CDsView3dCdc::StGetCurrent();
+    if (FacesCount() == 0) return 0;
+    return types.IsTypeSet(1) ? 1 : 0;
+}
+
+int CDsItemsBody::TestBodyFaces(entity_filter* filter)
+{
+    CDsView3dCdc::StGetCurrent();
+    for (int i = 0; filter && i < FacesCount(); ++i)
+        if (const int result = filter->test(GetFaceItem(i)->GetEntity())) return result;
+    return 0;
+}
+
+int CDsItemsBody::TestBodyEdges(const CDsTypeMask& types)
+{
+    if (FacesCount() > 0) return EdgesCount() > 0 && types.IsTypeSet(2) ? 1 : 0;
+    for (int i = 0; i < EdgesCount(); ++i) {
+        CDsItemEdge* edge = GetEdgeItem(i);
+        if (!edge->IsHidden() && types.IsTypeSet(edge->GetType())) return 1;
+    }
+    return 0;
+}
+
+int CDsItemsBody::TestBodyEdges(entity_filter* filter)
+{
+    CDsView3dCdc::StGetCurrent();
+    for (int i = 0; filter && i < EdgesCount(); ++i) {
+        CDsItemEdge* edge = GetEdgeItem(i);
+        if (edge->IsHidden()) continue;
+        if (const int result = filter->test(edge->GetEntity())) return result;
+    }
+    return 0;
+}
+
+int CDsItemsBody::TestBodyWire(const CDsTypeMask& types)
+{
+    if (FacesCount() > 0) return 0;
+    return types.IsTypeSet(GetType()) ? 1 : 0;
+}
+
+bool CDsItemsBody::PickDisplayCurve(pick_manager* manager, FACE*& face, int& curve)
+{
+    if (!CheckExtremesOverlap(manager ? manager->get_view() : nullptr) || IsHidden()) return false;
+    for (int i = 0; i < FacesCount(); ++i)
+        if (GetFaceItem(i)->PickDisplayCurve(manager, face, curve)) return true;
+    return false;
+}
+
+bool CDsItemsBody::CheckExtremesOverlap(view3d* view)
+{
+    if (!(m_status & kExtremesTest)) return true;
+    CDsGlContext* context = GetGlContext();
+    if (context && context->Get(static_cast<EDsDocumentFlag>(13))) return true;
+    if (CDsPickProccessor::sPickInRegionMode) return true;
+    return m_box.CheckExtremesOverlap(view, true);
+}
+
+bool CDsItemsBody::IsPickAvailable(view3d* view, bool testExtremes, bool acceptOutside)
+{
+    CDsGlContext* context = GetGlContext();
+    const bool notPickableAllowed = context && context->GetPickProccessorFlag(eDsPickStateNotPickableItems);
+    if (!notPickableAllowed && GetFlag(static_cast<EDsItemFlags>(kNotPickableFlag))) return false;
+    return CDsItemsGroup::IsPickAvailable(view, testExtremes, acceptOutside);
+}
+
+void CDsItemsBody::SelectAll(CDsSelectAllData& data, ENTITY_LIST& list)
+{
+    ENTITY* entity = GetEntity();
+    if (!entity || GetFlag(static_cast<EDsItemFlags>(kNotPickableFlag))) return;
+    if (!data.AsksForSubEntities()) {
+        if (!data.TestEntity(entity)) return;
+        if (FacesCount() > 0) {
+            bool anyShown = false;
+            for (int i = 0; i < FacesCount() && !anyShown; ++i) anyShown = !GetFaceItem(i)->IsHidden();
+            if (!anyShown) return;
+        }
+        list.add(entity, 1);
+        return;
+    }
+    if (FacesCount() > 0) {
+        if (data.GetMethod() == 2)
+            for (int i = 0; i < FacesCount(); ++i) GetFaceItem(i)->SelectAll(data, list);
+        else if (data.GetMethod() == 0)
+            for (int i = 0; i < EdgesCount(); ++i) GetEdgeItem(i)->SelectAll(data, list);
+        return;
+    }
+    if (data.TestWireEntity(entity) && data.TestEntity(entity)) list.add(entity, 1);
+    for (int i = 0; i < EdgesCount(); ++i) GetEdgeItem(i)->SelectAll(data, list);
+}

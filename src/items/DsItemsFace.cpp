@@ -1,0 +1,507 @@
+// CDsItemsFace: the mesh, its display list, display curves, material record, box and picks of a
+// face item.
+#include "DsItemsFace.h"
+
+#include "DsBoxExpander.h"
+#include "DsDriverExtrema.h"
+#include "DsDriverGl.h"
+#include "DsGlContext.h"
+#include "DsGlMeshPainter.h"
+#include "DsGlSketch.h"
+#include "DsItemEdge.h"
+#include "DsItemPolyline3D.h"
+#include "DsItemSilhouette.h"
+#include "DsItemsBody.h"
+#include "DsItemsMap.h"
+#include "DsManager.h"
+#include "DsPickProccessor.h"
+#include "DsSelectAllData.h"
+#include "DsSelectionNames.h"
+#include "DsSetEntityType.h"
+#include "DsStatisticsItems.h"
+#include "DsStripsCollector.h"
+#include "VyrIndexedMesh.h"
+#include "VyrMeshInterface.h"
+#include "VyrOptionScope.h"
+
+#include "DsEdgeData.h"
+#include "DsHideLevel.h"
+#include "GmPosition.h"
+#include "SpaFaceter.h"
+#include "SpaGeometry.h"
+#include "SpaTopology.h"
+#include "VyrAttManager.h"
+#include "pick_manager.h"
+#include "view3d.h"
+
+#include <GL/gl.h>
+
+namespace {
+
+// The mesh painter of every face (not reflected, no colour per vertex).
+CDsGlMeshPainter& FacePainter()
+{
+    static CDsGlMeshPainter painter;
+    return painter;
+}
+
+// Whether display lists are in use (display-manager flag 4).
+bool DisplayListsInUse()
+{
+    return CDsManager::GetInstance()->GetFlag(4);
+}
+
+// Whether a display list may be opened now: none is being compiled.
+bool NoListBeingCompiled()
+{
+    GLint list = 0;
+    glGetIntegerv(GL_LIST_INDEX, &list);
+    return list == 0;
+}
+
+// The isoline edges of a face, each freed (lose) when the holder goes, however it goes.
+class CIsolineEdges {
+public:
+    CIsolineEdges() = default;
+    ~CIsolineEdges()
+    {
+        for (int i = 0; i < list.count(); ++i)
+            if (ENTITY* edge = list[i]) edge->lose();
+    }
+    CIsolineEdges(const CIsolineEdges&) = delete;
+    CIsolineEdges& operator=(const CIsolineEdges&) = delete;
+
+    ENTITY_LIST list;
+};
+
+// Whether `entity` is a FACE whose surface makes a silhouette (cone, sphere, torus, spline).
+bool HasCurvedSurface(ENTITY* entity)
+{
+    if (!is_FACE(entity)) return false;
+    const SURFACE* geometry = static_cast<FACE*>(entity)->geometry();
+    if (!geometry) return false;
+    const int kind = geometry->equation().type();
+    return kind == cone_type || kind == sphere_type || kind == torus_type || kind == spline_type;
+}
+
+}  // namespace
+
+// === Construction and entity =====================================================================
+
+CDsItemsFace::CDsItemsFace() : CDsItemsGroup(nullptr, nullptr)
+{
+    SetType(1);
+}
+
+CDsItemsFace::~CDsItemsFace()
+{
+    ReleaseOwned();
+}
+
+void CDsItemsFace::ReleaseOwned()
+{
+    delete m_silhouette;
+    m_silhouette = nullptr;
+    ClearDisplayCurves();
+    delete m_material;
+    m_material = nullptr;
+    m_entry = CDmRefCountPtrTempl<CVyrMeshEntry>();
+    m_box.ResetMembers();
+    if (GetUseGlList()) DeleteGlList();
+}
+
+EDsItemsType CDsItemsFace::GetItemType()
+{
+    return eDsItemsFace;
+}
+
+CDsItemsBody* CDsItemsFace::GetBody() const
+{
+    return dynamic_cast<CDsItemsBody*>(GetParent());
+}
+
+void CDsItemsFace::SetEntity(ENTITY* entity)
+{
+    ReleaseOwned();
+    CDsItemBase::SetEntity(entity);
+    if (entity) {
+        if (HasCurvedSurface(entity)) m_silhouette = new CDsItemSilhouette(this);
+        UpdateDisplayCurves();
+        if (is_conical_face(entity) && !is_cylindrical_face(entity))
+            if (CDsItemsBody* body = GetBody()) body->SetConicalFaceOwner(true);
+    }
+    if (CDsItemsBody* body = GetBody()) ReconnectMesh(body->GetMeshInterface());
+}
+
+void CDsItemsFace::DetachEntity(int componentId)
+{
+    CDsItemsGroup::DetachEntity(componentId);
+}
+
+bool CDsItemsFace::AttachEntity(ENTITY* entity, int componentId, int pid)
+{
+    if (entity) {
+        const CDsSetEntityType* service = CDsManager::GetInstance()->GetEntityType();
+        if (!service) return false;
+        SetType(service->GetObjectType(entity));
+    }
+    return CDsItemsGroup::AttachEntity(entity, componentId, pid);
+}
+
+void CDsItemsFace::ReconnectMesh(CVyrMeshInterface* meshes)
+{
+    m_entry = CDmRefCountPtrTempl<CVyrMeshEntry>();
+    if (meshes && GetEntity()) m_entry = meshes->GetMeshEntry(GetEntity());
+    m_box.ResetMembers();
+    if (GetUseGlList()) DeleteGlList();
+}
+
+CVyrIndexedMesh* CDsItemsFace::GetMesh() const
+{
+    return m_entry ? m_entry->GetMesh() : nullptr;
+}
+
+void CDsItemsFace::CreateMaterialRecord()
+{
+    if (m_material) return;
+    m_material = new SDsGlMaterialSource;
+    ENTITY* entity = GetEntity();
+    m_material->sides = is_FACE(entity) && static_cast<FACE*>(entity)->sides() == DOUBLE_SIDED ? 2 : 1;
+    m_material->attributes = GetAttributes();
+}
+
+// === Attributes ==================================================================================
+
+void CDsItemsFace::ClearBodySectionState()
+{
+    if (CDsItemsBody* body = GetBody()) body->ResetSectionState();
+}
+
+void CDsItemsFace::SetAttributes(const CDsLineAttribStorage& attributes, bool recurse)
+{
+    CDsItemsGroup::SetAttributes(attributes, recurse);
+    if (m_silhouette) m_silhouette->SetAttributes(attributes, true);
+    if (GetAttributes()->IsHidden()) ClearBodySectionState();
+}
+
+void CDsItemsFace::SetAttribute(const CDsAttribute& attribute, bool on, bool recurse)
+{
+    CDsItemsGroup::SetAttribute(attribute, on, recurse);
+    if (GetAttributes()->IsHidden()) ClearBodySectionState();
+    UpdateEdgeVisibility(eVisibilityLevel2, true);
+}
+
+void CDsItemsFace::SetColor(const CDsColorStorage& color, bool recurse)
+{
+    CDsItemsGroup::SetColor(color, recurse);
+    if (m_silhouette) m_silhouette->SetColor(color, true);
+    if (m_curves) m_curves->SetColor(color, true);
+    CreateMaterialRecord();
+}
+
+void CDsItemsFace::SetStyle(int style, bool recurse)
+{
+    CDsItemsGroup::SetStyle(style, recurse);
+    if (m_silhouette) m_silhouette->SetStyle(style, true);
+    if (m_curves) m_curves->SetStyle(style, true);
+}
+
+void CDsItemsFace::SetWidth(int width, bool recurse)
+{
+    CDsItemsGroup::SetWidth(width, recurse);
+    if (m_silhouette) m_silhouette->SetWidth(width, true);
+    if (m_curves) m_curves->SetWidth(width, true);
+}
+
+void CDsItemsFace::SetTransparency(float transparency)
+{
+    ClearBodySectionState();
+    CDsItemsGroup::SetTransparency(transparency);
+}
+
+void CDsItemsFace::SetVisibility(EVisibilityLevel level, bool on, bool recurse, ENTITY*)
+{
+    if (level == eVisibilityHighlight)
+        CDsItemBase::SetVisibility(level, on, recurse, nullptr);
+    else
+        CDsItemsGroup::SetVisibility(level, on, recurse, nullptr);
+    if (m_silhouette) m_silhouette->SetVisibility(level, on, true, nullptr);
+    if (m_curves) m_curves->SetVisibility(level, on, true, nullptr);
+    UpdateEdgeVisibility(level, on);
+}
+
+void CDsItemsFace::SetRenderMode(ERenderMode mode)
+{
+    CDsItemsGroup::SetRenderMode(mode);
+    ForEachEdgeItem([](CDsItemEdge* edge) { edge->UpdateRenderModeFromFaces(); });
+}
+
+template <typename Action>
+void CDsItemsFace::ForEachEdgeItem(Action action)
+{
+    CDsGlContext* context = GetGlContext();
+    CDsItemsMap* map = context ? context->GetItemsMap() : nullptr;
+    ENTITY* entity = GetEntity();
+    if (!map || !entity) return;
+    ENTITY_LIST edges;
+    get_edges(entity, edges);
+    for (int i = 0; i < edges.count(); ++i)
+        if (auto* edge = dynamic_cast<CDsItemEdge*>(map->Find(edges[i]))) action(edge);
+}
+
+void CDsItemsFace::UpdateEdgeVisibility(int level, bool on)
+{
+    ForEachEdgeItem([level, on](CDsItemEdge* edge) {
+        if (level == eVisibilityLevel2 && on)
+            edge->UpdateHideLevelFromFaces();
+        else
+            edge->SetVisibility(static_cast<EVisibilityLevel>(level), on, true, nullptr);
+    });
+}
+
+// === Transformation and bounds ===================================================================
+
+void CDsItemsFace::SetTransformation(const SPAtransf& transform)
+{
+    CDsItemsGroup::SetTransformation(transform);
+    ClearBodySectionState();
+    m_box.ResetMembers();
+    if (CDsItemsBody* body = GetBody()) body->UpdateEdgesOfFace(this);
+}
+
+void CDsItemsFace::MultiplyTransformation(const SPAtransf& transform)
+{
+    CDsItemsGroup::MultiplyTransformation(transform);
+    m_box.ResetMembers();
+    if (CDsItemsBody* body = GetBody()) body->UpdateEdgesOfFace(this);
+}
+
+void CDsItemsFace::ResetTransformation()
+{
+    CDsItemsGroup::ResetTransformation();
+    m_box.ResetMembers();
+}
+
+void CDsItemsFace::RecomputeBox()
+{
+    m_box.ResetMembers();
+    CDsBoxExpander expander(&m_box);
+    if (HasTransformation()) expander.transformation = GetTransformation();
+    if (CVyrIndexedMesh* mesh = GetMesh()) mesh->CollectMeshTriangles(expander);
+}
+
+void CDsItemsFace::ExpandBox(CDsBox& box, SPAtransf* transform)
+{
+    if (m_box.IsNotComputed()) RecomputeBox();
+    if (!m_box.IsNotComputed()) box.ExpandBox(m_box, transform);
+}
+
+void CDsItemsFace::ComputeBounds2D(view3d* view)
+{
+    if (m_box.IsNotComputed()) RecomputeBox();
+    m_box.ComputeBounds2D(view, true);
+}
+
+bool CDsItemsFace::GetBox(CGmPosition& low, CGmPosition& high, bool transformed)
+{
+    if (m_box.IsNotComputed()) RecomputeBox();
+    if (m_box.IsNotComputed()) return false;
+    if (!transformed) {
+        m_box.GetMin(low);
+        m_box.GetMax(high);
+        return true;
+    }
+    CDsBox moved;
+    moved.TransformBox(&GetTransformation(), m_box);
+    moved.GetMin(low);
+    moved.GetMax(high);
+    return true;
+}
+
+void CDsItemsFace::DrawExtremes(CDsViewExtrema& extrema, ENTITY* entity)
+{
+    if (IsHidden() || (entity && entity != GetEntity())) return;
+    if (m_box.IsNotComputed()) RecomputeBox();
+    m_box.DrawExtremes(extrema);
+}
+
+bool CDsItemsFace::CheckExtremesOverlap(view3d* view)
+{
+    CDsGlContext* context = GetGlContext();
+    if (context && context->Get(static_cast<EDsDocumentFlag>(13))) return true;
+    if (CDsPickProccessor::sPickInRegionMode) return true;
+    return m_box.CheckExtremesOverlap(view, true);
+}
+
+void CDsItemsFace::CountStatistics(CDsStatisticsItems* statistics)
+{
+    CVyrIndexedMesh* mesh = GetMesh();
+    if (!statistics || !mesh || IsHidden()) return;
+    CDsItemBase::CountStatistics(statistics);
+    int nodes = 0, polygons = 0, corners = 0;
+    mesh->GetQuantities(nodes, polygons, corners);
+    statistics->IncrementStatistics(eDsPrimitiveNodes, nodes);
+    statistics->IncrementStatistics(eDsPrimitivePolygons, polygons);
+    statistics->IncrementStatistics(eDsPrimitivePolygonNodes, corners);
+}
+
+// === Drawing =====================================================================================
+
+bool CDsItemsFace::UsesVertexColours() const
+{
+    const CVyrIndexedMesh* mesh = GetMesh();
+    if (!mesh || !mesh->GetVertexColors() || !CDsDriverGl::mVertexColorPalette) return false;
+    CDsGlContext* context = GetGlContext();
+    return context && context->Get(static_cast<EDsDocumentFlag>(21));
+}
+
+void CDsItemsFace::DrawGl(view3d& view)
+{
+    const bool vertexColours = UsesVertexColours();
+    const bool immediate = view.GetDocumentFlag(eDsDocumentFlagImmediateMesh);
+    const bool lists = DisplayListsInUse();
+    if (GetUseGlList() && lists && !CDsGlContext::sPrintMode && !immediate && !vertexColours) {
+        glCallList(GetGlListName());
+        return;
+    }
+    CVyrIndexedMesh* mesh = GetMesh();
+    if (!mesh) return;
+
+    bool recording = false;
+    if (lists && !vertexColours && NoListBeingCompiled()) {
+        StartBuildGlList(true);
+        recording = GetGlListName() != 0;
+        if (!recording) DeleteGlList();
+    }
+    if (vertexColours) {
+        const GLboolean lighting = glIsEnabled(GL_LIGHTING);
+        const GLboolean colorMaterial = glIsEnabled(GL_COLOR_MATERIAL);
+        glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+        glEnable(GL_COLOR_MATERIAL);
+        CDsStripsRendererGl renderer;
+        CDsStripsWalker(mesh, &renderer).Draw();
+        if (!colorMaterial) glDisable(GL_COLOR_MATERIAL);
+        if (lighting)
+            glEnable(GL_LIGHTING);
+        else
+            glDisable(GL_LIGHTING);
+    } else {
+        FacePainter().DrawIndexedMesh(view, mesh, immediate);
+    }
+    if (recording) EndBuildGlList();
+}
+
+void CDsItemsFace::DrawDisplayCurves(view3d& view, bool noAttributes)
+{
+    if (!m_curves || IsHidden()) return;
+    if (view.GetRenderMode() == eRenderMixed && (GetAttributes()->GetFlags() & CDsLineAttribStorage::eFlagShaded))
+        return;
+    if (!noAttributes) SetAttributesToView(&view);
+    PushMatrix();
+    m_curves->Refresh(view);
+    PopMatrix();
+}
+
+void CDsItemsFace::DrawToFrontBuffer(view3d& view)
+{
+    if (!GetHighlightState()) return;
+    PushMatrix();
+    if (m_curves) m_curves->Refresh(view);
+    PopMatrix();
+}
+
+void CDsItemsFace::OpenGlPickFace(view3d* view, bool twoSided)
+{
+    if (IsHidden() || !GetEntity()) return;
+    PushMatrix();
+    glPushName(CDsSelectionNames::StGetName(this));
+    if (m_material && view) {
+        if (twoSided)
+            DsSetGlFaceSidedness(view, m_material, true, false);
+        else
+            DsSetGlFaceSidednessIfChanged(m_material, view, false);
+    }
+    if (view) DrawGl(*view);
+    glPopName();
+    PopMatrix();
+}
+
+// === Display curves ==============================================================================
+
+void CDsItemsFace::UpdateDisplayCurves()
+{
+    ENTITY* entity = GetEntity();
+    if (!entity) return;
+    const auto* counts =
+        dynamic_cast<const CVyrDispCurveAtt*>(CVyrAttManager::GetVyrAttManager()->GetAttribute(entity, eVyrAttDispCurve));
+    if (!counts || (counts->GetNu() == 0 && counts->GetNv() == 0) || !is_FACE(entity)) {
+        ClearDisplayCurves();
+        return;
+    }
+    CIsolineEdges isolines;
+    {
+        CVyrBulletinBoardScope board(0);
+        API_BEGIN
+        check_outcome(api_face_nu_nv_isolines(counts->GetNu(), counts->GetNv(), static_cast<FACE*>(entity),
+                                              SPAtransf(), &isolines.list));
+        API_END
+        board.Close(result);
+    }
+    ClearDisplayCurves();
+    if (isolines.list.count() == 0) return;
+    m_curves = new CDsItemsGroup(nullptr, nullptr);
+    m_curves->SetAttributes(*GetAttributes(), true);
+    for (int i = 0; i < isolines.list.count(); ++i) {
+        ENTITY* edge = isolines.list[i];
+        if (!is_EDGE(edge)) continue;
+        CDsGlSketch(nullptr).SketchCurveEdge(static_cast<EDGE*>(edge), nullptr, m_curves);
+        AddEdgeData(static_cast<EDGE*>(edge));
+    }
+}
+
+void CDsItemsFace::ClearDisplayCurves()
+{
+    delete m_curves;
+    m_curves = nullptr;
+    for (CDsEdgeData* data : m_edgeData) delete data;
+    m_edgeData.clear();
+}
+
+void CDsItemsFace::AddEdgeData(EDGE* edge)
+{
+    if (!edge || !edge->geometry()) return;
+    m_edgeData.push_back(
+        new CDsEdgeData(edge->geometry()->equation(), edge->param_range(), edge->sense(), edge->get_convexity()));
+}
+
+const CDsEdgeData* CDsItemsFace::GetEdgeData(int index) const
+{
+    if (index < 0 || index >= GetEdgeDataCount()) return nullptr;
+    return m_edgeData[static_cast<size_t>(index)];
+}
+
+// === Picking =====================================================================================
+
+bool CDsItemsFace::PickDisplayCurve(pick_manager* manager, FACE*& face, int& curve)
+{
+    if (!m_curves || IsHidden() || !is_FACE(GetEntity())) return false;
+    for (int i = 0; i < m_curves->Count(); ++i) {
+        auto* polyline = dynamic_cast<CDsItemPolyline3D*>(m_curves->GetFast(i));
+        if (!polyline || !polyline->Pick(manager)) continue;
+        face = static_cast<FACE*>(GetEntity());
+        curve = i;
+        return true;
+    }
+    return false;
+}
+
+void CDsItemsFace::SelectAll(CDsSelectAllData& data, ENTITY_LIST& list)
+{
+    if (GetAttributes()->IsHidden()) return;
+    CDsItemsBody* body = GetBody();
+    CVyrMeshInterface* meshes = body ? body->GetMeshInterface() : nullptr;
+    ENTITY* entity = GetEntity();
+    if (!meshes || !entity || meshes->GetPolygonCount(entity) == 0) return;
+    if (data.GetMethod() == 1 || !data.AsksForSubEntities()) return;
+    if (data.TestEntity(entity)) list.add(entity, 1);
+}

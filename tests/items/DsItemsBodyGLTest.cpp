@@ -1,0 +1,537 @@
+// Body and face groups drawn and picked in a view, read back as pixels and selection hits: a
+// shaded block filling its rectangle with its edges over it, a translated body, GL selection
+// naming the body and the face under the cursor (and the back faces of a body whose section state
+// is mixed), an edge between two faces drawn in each face's colour, display lists replayed instead
+// of sent again, faces faceted anew, vertex-coloured faces, display curves and silhouettes, the
+// flag gate of the body's passes, and reference points and edge picks under the body's placement.
+#include "BodyTestSupport.h"
+#include "ItemViewFixture.h"
+
+#include "DsHideLevel.h"
+#include "DsItemEdge.h"
+#include "DsItemSilhouette.h"
+#include "DsRefPoint.h"
+#include "DsTypeMask.h"
+#include "DsSelectionNames.h"
+#include "VyrIndexedMesh.h"
+
+#include "DsPalette.h"
+#include "EntityLists.h"
+#include "GmPosition.h"
+#include "SpaBuilders.h"
+#include "UiPickEvent.h"
+#include "VyrAttManager.h"
+#include "view3d.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <vector>
+
+using vyrtest::BodyPtr;
+using vyrtest::ColorNear;
+using vyrtest::FaceItem;
+using vyrtest::MakeBodyItem;
+using vyrtest::Rgb;
+
+namespace {
+
+const Rgb kBlack{0, 0, 0}, kRed{255, 0, 0}, kBlue{0, 0, 255}, kGreen{0, 255, 0};
+
+CDsColorStorage Color(const Rgb& c)
+{
+    return CDsColorStorage(static_cast<uint8_t>(c.r), static_cast<uint8_t>(c.g), static_cast<uint8_t>(c.b));
+}
+
+// One selection hit: the names from the outermost in.
+struct Hit {
+    std::vector<GLuint> names;
+};
+
+class DsItemsBodyGLTest : public vyrtest::ItemViewTest {
+protected:
+    void SetUp() override
+    {
+        vyrtest::ItemViewTest::SetUp();
+        CDsManager::GetInstance()->SetFlag(4, true);  // display lists in use, as the preferences set
+    }
+
+    // A block of corners (-5, -5, -5) and (5, 5, 5) as a body group of the test's context: 40 x 40
+    // pixels from (30, 30) seen from above.
+    void MakeBlock()
+    {
+        block_.reset(make_block(-5, -5, -5, 5, 5, 5));
+        body_ = MakeBodyItem(block_.get(), &context_);
+        ASSERT_EQ(body_->FacesCount(), 6);
+    }
+    // Depth on, lit by one white light along the view, faces grey.
+    static void Light()
+    {
+        glEnable(GL_DEPTH_TEST);
+        glDepthFunc(GL_LEQUAL);
+        glClear(GL_DEPTH_BUFFER_BIT);
+        glEnable(GL_LIGHTING);
+        glEnable(GL_LIGHT0);
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        glLoadIdentity();
+        const GLfloat direction[4] = {0, 0, 1, 0};
+        glLightfv(GL_LIGHT0, GL_POSITION, direction);
+        glPopMatrix();
+        glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+        glEnable(GL_COLOR_MATERIAL);
+        glColor3f(0.8f, 0.8f, 0.8f);
+    }
+    // Lighting and depth off for lines.
+    static void Unlight()
+    {
+        glDisable(GL_LIGHTING);
+        glDisable(GL_COLOR_MATERIAL);
+        glDisable(GL_DEPTH_TEST);
+    }
+    // The pixel at (x, y) from the bottom left.
+    Rgb At(int x, int y) const
+    {
+        const auto rgb = Picture();
+        const unsigned char* p = &rgb[static_cast<size_t>((y * kSize + x) * 3)];
+        return Rgb{p[0], p[1], p[2]};
+    }
+    // How many pixels of the rectangle are brighter than 100 in every channel.
+    int Bright(int x0, int y0, int x1, int y1) const
+    {
+        const auto rgb = Picture();
+        int n = 0;
+        for (int y = y0; y <= y1; ++y)
+            for (int x = x0; x <= x1; ++x) {
+                const unsigned char* p = &rgb[static_cast<size_t>((y * kSize + x) * 3)];
+                n += p[0] > 100 && p[1] > 100 && p[2] > 100;
+            }
+        return n;
+    }
+    // The columns of row `y` near `color`: first and last, -1 when none.
+    std::pair<int, int> Columns(int y, const Rgb& color) const
+    {
+        const auto rgb = Picture();
+        int first = -1, last = -1;
+        for (int x = 0; x < kSize; ++x) {
+            const unsigned char* p = &rgb[static_cast<size_t>((y * kSize + x) * 3)];
+            if (!ColorNear(Rgb{p[0], p[1], p[2]}, color, 40)) continue;
+            if (first < 0) first = x;
+            last = x;
+        }
+        return {first, last};
+    }
+    // The hits of GL selection over 3 x 3 pixels about (x, y) while `draw` runs.
+    std::vector<Hit> Select(int x, int y, const std::function<void()>& draw) const
+    {
+        std::vector<GLuint> buffer(1024);
+        glSelectBuffer(static_cast<GLsizei>(buffer.size()), buffer.data());
+        GLfloat projection[16];
+        glGetFloatv(GL_PROJECTION_MATRIX, projection);
+        GLint viewport[4];
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        glRenderMode(GL_SELECT);
+        glInitNames();
+        glMatrixMode(GL_PROJECTION);
+        glPushMatrix();
+        glLoadIdentity();
+        gluPickMatrix(x + 0.5, y + 0.5, 3, 3, viewport);
+        glMultMatrixf(projection);
+        glMatrixMode(GL_MODELVIEW);
+        draw();
+        glMatrixMode(GL_PROJECTION);
+        glPopMatrix();
+        glMatrixMode(GL_MODELVIEW);
+        const GLint count = glRenderMode(GL_RENDER);
+        std::vector<Hit> hits;
+        size_t at = 0;
+        for (GLint i = 0; i < count && at < buffer.size(); ++i) {
+            const GLuint names = buffer[at];
+            Hit hit;
+            for (GLuint k = 0; k < names; ++k) hit.names.push_back(buffer[at + 3 + k]);
+            hits.push_back(hit);
+            at += 3 + names;
+        }
+        return hits;
+    }
+
+    vyrtest::BodyStateGuard state_;
+    BodyPtr block_;
+    std::unique_ptr<CDsItemsBody> body_;
+};
+
+}  // namespace
+
+TEST_F(DsItemsBodyGLTest, AShadedBlockFillsItsRectangleWithLitPixelsAndItsEdgesGoOverIt)
+{
+    MakeBlock();
+    Light();
+    body_->DrawGl(*view_);
+    Unlight();
+    EXPECT_EQ(Bright(31, 31, 68, 68), 38 * 38);
+    EXPECT_GT(At(50, 50).r, 200);
+    for (const auto& corner : {std::make_pair(27, 27), std::make_pair(72, 27), std::make_pair(27, 72),
+                               std::make_pair(72, 72), std::make_pair(50, 20), std::make_pair(80, 50)})
+        EXPECT_TRUE(ColorNear(At(corner.first, corner.second), kBlack, 10)) << corner.first << ", " << corner.second;
+
+    // The edges in red over the faces: the outline of the rectangle, the inside still lit.
+    for (int i = 0; i < body_->EdgesCount(); ++i) body_->GetEdgeItem(i)->SetColor(Color(kRed), false);
+    body_->DrawEdgesAndFaces(*view_, 0);
+    const auto row = Columns(50, kRed);
+    EXPECT_NEAR(row.first, 30, 1);
+    EXPECT_NEAR(row.second, 70, 1);
+    EXPECT_GT(At(50, 50).g, 200);  // not red inside
+    EXPECT_EQ(Columns(20, kRed).first, -1);
+}
+
+TEST_F(DsItemsBodyGLTest, ATranslatedBodyMovesItsPixelsAndItsBox)
+{
+    MakeBlock();
+    body_->Transform(translate_transf(SPAvector(5, 0, 0)));
+    EXPECT_NEAR(body_->GetBodyBox().GetMin()[0], 0, 1e-5);
+    EXPECT_NEAR(body_->GetBodyBox().GetMax()[0], 10, 1e-5);
+
+    // The faces under the body's placement, as a host draws them, and the body's own pass.
+    Light();
+    DsPushItemTransformation(view_.get(), body_.get());
+    body_->DrawGl(*view_);
+    DsPopItemTransformation(view_.get(), body_.get());
+    Unlight();
+    EXPECT_EQ(Bright(51, 31, 88, 68), 38 * 38);
+    EXPECT_TRUE(ColorNear(At(40, 50), kBlack, 10));
+    for (int i = 0; i < body_->EdgesCount(); ++i) body_->GetEdgeItem(i)->SetColor(Color(kRed), false);
+    body_->DrawEdgesAndFaces(*view_, 0);
+    const auto row = Columns(50, kRed);
+    EXPECT_NEAR(row.first, 50, 1);
+    EXPECT_NEAR(row.second, 90, 1);
+    // The pass leaves the model-view matrix as it found it.
+    GLint depth = 0;
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+    EXPECT_EQ(depth, 1);
+}
+
+TEST_F(DsItemsBodyGLTest, GlSelectionAtAFacesPixelNamesTheBodyAndThatFace)
+{
+    MakeBlock();
+    FACE* top = vyrtest::FaceAtHeight(block_.get(), 5);
+    const auto hits = Select(50, 50, [this] { body_->OpenGlPick(view_.get()); });
+    ASSERT_EQ(hits.size(), 1u);  // the bottom face looks away and is culled
+    ASSERT_EQ(hits[0].names.size(), 2u);
+    EXPECT_EQ(CDsSelectionNames::StFindItem(hits[0].names[0]), body_.get());
+    EXPECT_EQ(CDsSelectionNames::StFindItem(hits[0].names[1]), FaceItem(*body_, top));
+    EXPECT_EQ(body_->GetSectionState(), 2);
+    EXPECT_TRUE(Select(10, 10, [this] { body_->OpenGlPick(view_.get()); }).empty());
+
+    // A body with a see-through face is picked from both sides, even right after a body whose
+    // faces of the same sides were picked from the front only.
+    BodyPtr other(make_block(-5, -5, -5, 5, 5, 5));
+    auto mixed = MakeBodyItem(other.get(), &context_);
+    mixed->GetFaceItem(0)->SetTransparency(0.5f);
+    EXPECT_EQ(Select(50, 50, [this] { body_->OpenGlPick(view_.get()); }).size(), 1u);
+    const auto both = Select(50, 50, [&] { mixed->OpenGlPick(view_.get()); });
+    EXPECT_EQ(mixed->GetSectionState(), 1);
+    ASSERT_EQ(both.size(), 2u);
+    std::vector<CDsItemBase*> faces;
+    for (const Hit& hit : both) {
+        ASSERT_EQ(hit.names.size(), 2u);
+        EXPECT_EQ(CDsSelectionNames::StFindItem(hit.names[0]), mixed.get());
+        faces.push_back(CDsSelectionNames::StFindItem(hit.names[1]));
+    }
+    EXPECT_NE(std::find(faces.begin(), faces.end(), FaceItem(*mixed, vyrtest::FaceAtHeight(other.get(), -5))),
+              faces.end());
+
+    // The name of an item that went names nothing.
+    const GLuint name = both[0].names[0];
+    mixed.reset();
+    EXPECT_EQ(CDsSelectionNames::StFindItem(name), nullptr);
+    EXPECT_EQ(CDsSelectionNames::StFindItem(0), nullptr);
+
+    // The name stack and the matrices are left as found.
+    GLint names = -1;
+    glGetIntegerv(GL_NAME_STACK_DEPTH, &names);
+    EXPECT_EQ(names, 0);
+}
+
+TEST_F(DsItemsBodyGLTest, TheFlagGateKeepsABodyOutOfOtherPasses)
+{
+    MakeBlock();
+    for (int i = 0; i < body_->EdgesCount(); ++i) body_->GetEdgeItem(i)->SetColor(Color(kRed), false);
+    body_->SetFlag(static_cast<EDsItemFlags>(CDsItemsBody::kSectionPassFlag));
+    body_->DrawEdgesAndFaces(*view_, 0);
+    EXPECT_EQ(LitCount(), 0);
+    EXPECT_TRUE(Select(50, 50, [this] { body_->OpenGlPick(view_.get()); }).empty());
+    view_->SetFlag(eDsViewFlagSectionPass, true);
+    body_->DrawEdgesAndFaces(*view_, 0);
+    EXPECT_GT(LitCount(), 0);
+    EXPECT_EQ(Select(50, 50, [this] { body_->OpenGlPick(view_.get()); }).size(), 1u);
+    view_->SetFlag(eDsViewFlagSectionPass, false);
+
+    // A hidden body draws nothing either.
+    vyrtest::Clear(kBlack);
+    body_->ResetFlag(static_cast<EDsItemFlags>(CDsItemsBody::kSectionPassFlag));
+    body_->GetAttributes()->SetAttribute(CDsHideLevel(eDsHideLevelBlank), true);
+    body_->DrawEdgesAndFaces(*view_, 0);
+    EXPECT_EQ(LitCount(), 0);
+}
+
+TEST_F(DsItemsBodyGLTest, AnEdgeBetweenTwoFacesDrawsInTheColourOfEachFaceInTurn)
+{
+    MakeBlock();
+    // The edge along x at y = -5 on the top: row 30 seen from above.
+    EDGE* shared = nullptr;
+    for (EDGE* e : vyrtest::Edges(block_.get())) {
+        const SPAposition a = e->start_pos(), b = e->end_pos();
+        if (a.y() == -5 && b.y() == -5 && a.z() == 5 && b.z() == 5) shared = e;
+    }
+    ASSERT_NE(shared, nullptr);
+    const std::vector<FACE*> faces = vyrtest::Listed<FACE>(shared, get_faces);
+    ASSERT_EQ(faces.size(), 2u);
+    FaceItem(*body_, faces[0])->SetColor(Color(kRed), false);
+    FaceItem(*body_, faces[1])->SetColor(Color(kBlue), false);
+    for (int i = 0; i < body_->EdgesCount(); ++i) body_->GetEdgeItem(i)->SetColor(Color(kGreen), false);
+
+    // Before the edges know their faces they draw in their own colour.
+    body_->DrawEdgesAndFaces(*view_, 0);
+    EXPECT_GT(LitRange(30, kGreen).second - LitRange(30, kGreen).first, 30);
+
+    // Through its two faces: first in the first face's colour, then over it in the second's.
+    body_->CompletePartialChangeUpdates(true);
+    auto* item = dynamic_cast<CDsItemEdge*>(body_->FindDsItem(shared));
+    ASSERT_NE(item, nullptr);
+    ASSERT_EQ(item->GetAdjacentFaceItem(0), FaceItem(*body_, faces[0]));
+    vyrtest::Clear(kBlack);
+    body_->DrawEdgesAndFaces(*view_, 0);
+    EXPECT_EQ(LitRange(30, kGreen).first, -1);
+    const auto blue = LitRange(30, kBlue);
+    EXPECT_NEAR(blue.first, 30, 1);
+    EXPECT_NEAR(blue.second, 70, 1);
+
+    // With the second face hidden, the first face's colour stays.
+    FaceItem(*body_, faces[1])->GetAttributes()->SetAttribute(CDsHideLevel(eDsHideLevelBlank), true);
+    vyrtest::Clear(kBlack);
+    body_->DrawEdgesAndFaces(*view_, 0);
+    EXPECT_EQ(LitRange(30, kBlue).first, -1);
+    EXPECT_NEAR(LitRange(30, kRed).first, 30, 1);
+}
+
+TEST_F(DsItemsBodyGLTest, ASecondDrawReplaysTheFacesDisplayListsInsteadOfSendingTheMeshes)
+{
+    MakeBlock();
+    Light();
+    body_->DrawGl(*view_);
+    for (int i = 0; i < body_->FacesCount(); ++i) EXPECT_TRUE(body_->GetFaceItem(i)->GetUseGlList()) << i;
+
+    // The meshes go; what the second draw shows can only come from the recorded lists.
+    for (int i = 0; i < body_->FacesCount(); ++i) body_->GetFaceItem(i)->GetMeshEntry()->ClearMeshData();
+    vyrtest::Clear(kBlack);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    body_->DrawGl(*view_);
+    EXPECT_EQ(Bright(31, 31, 68, 68), 38 * 38);
+
+    // Printing neither replays nor records; nor does a face while display lists are off.
+    CDsGlContext::sPrintMode = true;
+    vyrtest::Clear(kBlack);
+    body_->DrawGl(*view_);
+    EXPECT_EQ(Bright(31, 31, 68, 68), 0);
+    CDsGlContext::sPrintMode = false;
+    CDsManager::GetInstance()->SetFlag(4, false);
+    body_->DrawGl(*view_);
+    EXPECT_EQ(Bright(31, 31, 68, 68), 0);
+    body_->DeleteGlList();  // display lists off: the body leaves them alone
+    EXPECT_TRUE(body_->GetFaceItem(0)->GetUseGlList());
+    CDsManager::GetInstance()->SetFlag(4, true);
+    body_->DeleteGlList();
+    for (int i = 0; i < body_->FacesCount(); ++i) EXPECT_FALSE(body_->GetFaceItem(i)->GetUseGlList());
+    Unlight();
+}
+
+TEST_F(DsItemsBodyGLTest, FacetingTheBodyAgainGivesTheFacesTheNewMeshes)
+{
+    MakeBlock();
+    Light();
+    body_->DrawGl(*view_);
+    std::vector<CVyrMeshEntry*> old;
+    for (int i = 0; i < body_->FacesCount(); ++i) old.push_back(body_->GetFaceItem(i)->GetMeshEntry());
+    CVyrMeshInterface* active = CVyrMeshInterface::StGetActiveMeshManager();
+    body_->ReFacetBody();
+    EXPECT_EQ(CVyrMeshInterface::StGetActiveMeshManager(), active);
+    for (int i = 0; i < body_->FacesCount(); ++i) {
+        CDsItemsFace* face = body_->GetFaceItem(i);
+        EXPECT_NE(face->GetMeshEntry(), old[static_cast<size_t>(i)]);
+        EXPECT_EQ(face->GetMeshEntry(), body_->GetMeshInterface()->GetMeshEntry(face->GetEntity()).get());
+        EXPECT_FALSE(face->GetUseGlList());
+    }
+    vyrtest::Clear(kBlack);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    body_->DrawGl(*view_);
+    Unlight();
+    EXPECT_EQ(Bright(31, 31, 68, 68), 38 * 38);
+}
+
+TEST_F(DsItemsBodyGLTest, AVertexColouredFaceLeavesTheLightingAsItFoundIt)
+{
+    MakeBlock();
+    CDsItemsFace* top = FaceItem(*body_, vyrtest::FaceAtHeight(block_.get(), 5));
+    CVyrIndexedMesh* mesh = top->GetMesh();
+    ASSERT_NE(mesh, nullptr);
+    std::vector<unsigned char> colours(static_cast<size_t>(mesh->GetNodeCapacity()), 1);
+    mesh->SetVertexColors(colours.data(), false);
+    CDsPalette palette(2);
+    palette.SetColor(1, Color(kGreen));
+    CDsDriverGl::StSetActiveVertexColorPalette(&palette);
+    EXPECT_FALSE(top->UsesVertexColours());  // the context does not allow them yet
+    context_.Set(static_cast<EDsDocumentFlag>(21), true);
+    ASSERT_TRUE(top->UsesVertexColours());
+
+    glDisable(GL_LIGHTING);
+    glDisable(GL_COLOR_MATERIAL);
+    top->DrawGl(*view_);
+    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+    EXPECT_FALSE(glIsEnabled(GL_COLOR_MATERIAL));
+    EXPECT_TRUE(ColorNear(At(50, 50), kGreen, 10)) << At(50, 50);
+    EXPECT_FALSE(top->GetUseGlList());  // vertex colours are not recorded
+
+    Light();
+    top->DrawGl(*view_);
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+    EXPECT_TRUE(glIsEnabled(GL_COLOR_MATERIAL));
+    Unlight();
+    context_.Set(static_cast<EDsDocumentFlag>(21), false);
+    CDsDriverGl::StSetActiveVertexColorPalette(nullptr);
+}
+
+TEST_F(DsItemsBodyGLTest, DisplayCurvesDrawInDisplayCurvesModeOutOfFastRefreshes)
+{
+    block_.reset(make_block(-5, -5, -5, 5, 5, 5));
+    FACE* top = vyrtest::FaceAtHeight(block_.get(), 5);
+    CVyrAttManager::GetVyrAttManager()->SetDispCurves(top, 1, 1);
+    body_ = MakeBodyItem(block_.get(), &context_);
+    CDsItemsFace* face = FaceItem(*body_, top);
+    ASSERT_NE(face->GetDisplayCurves(), nullptr);
+    face->SetColor(Color(kGreen), false);
+    for (int i = 0; i < body_->EdgesCount(); ++i) body_->GetEdgeItem(i)->SetColor(Color(kRed), false);
+
+    CDsView3dCdc::sDisplayCurvesMode = false;
+    body_->DrawEdgesAndFaces(*view_, 0);
+    EXPECT_EQ(LitRange(50, kGreen).first, -1);
+
+    // The two isolines cross in the middle of the top, in the face's colour.
+    CDsView3dCdc::sDisplayCurvesMode = true;
+    view_->SetFlag(eDsViewFlagFastRefresh, true);
+    body_->DrawEdgesAndFaces(*view_, 0);
+    EXPECT_EQ(LitRange(50, kGreen).first, -1);
+    view_->SetFlag(eDsViewFlagFastRefresh, false);
+    body_->DrawEdgesAndFaces(*view_, 0);
+    const auto across = LitRange(50, kGreen);
+    EXPECT_NEAR(across.first, 31, 2);
+    EXPECT_NEAR(across.second, 69, 2);
+    int column = 0;
+    for (int y = 32; y < 68; ++y) column += ColorNear(At(50, y), kGreen, 40) || ColorNear(At(49, y), kGreen, 40);
+    EXPECT_GE(column, 34);
+
+    // Highlighted, the face draws its display curves into the front-buffer pass as well.
+    vyrtest::Clear(kBlack);
+    body_->DrawToFrontBuffer(*view_);
+    EXPECT_EQ(LitRange(50, kGreen).first, -1);
+    face->SetVisibility(eVisibilityHighlight, true, false, nullptr);
+    body_->DrawToFrontBuffer(*view_);
+    EXPECT_NE(LitCount(), 0);
+}
+
+TEST_F(DsItemsBodyGLTest, SilhouettesTakeTheirAttributesAtTheirLevelOnly)
+{
+    BodyPtr cone(make_cone(SPAposition(0, 0, 0), SPAvector(0, 0, 1), 2, 0, 3));
+    BodyPtr sphere(make_sphere(SPAposition(0, 0, 0), 1));
+    auto coneBody = MakeBodyItem(cone.get(), &context_);
+    auto sphereBody = MakeBodyItem(sphere.get(), &context_);
+    CDsItemSilhouette* coneSilhouette = nullptr;
+    for (int i = 0; i < coneBody->FacesCount(); ++i)
+        if (coneBody->GetFaceItem(i)->GetSilhouette()) coneSilhouette = coneBody->GetFaceItem(i)->GetSilhouette();
+    ASSERT_NE(coneSilhouette, nullptr);
+    coneSilhouette->GetParent()->SetColor(Color(kGreen), false);  // the face passes it on
+    CDsItemSilhouette* sphereSilhouette = sphereBody->GetFaceItem(0)->GetSilhouette();
+    ASSERT_NE(sphereSilhouette, nullptr);
+    sphereBody->GetFaceItem(0)->SetColor(Color(kBlue), false);
+
+    const auto current = [] {
+        GLfloat c[4];
+        glGetFloatv(GL_CURRENT_COLOR, c);
+        return Rgb{static_cast<int>(c[0] * 255 + 0.5f), static_cast<int>(c[1] * 255 + 0.5f),
+                   static_cast<int>(c[2] * 255 + 0.5f)};
+    };
+    const auto level = [this](EDsSilhouetteLevel l) { context_.SetSilhouetteLevel(l); };
+    level(eDsSilhouetteNone);
+    glColor3f(1, 1, 1);
+    coneSilhouette->Refresh(*view_);
+    sphereSilhouette->Refresh(*view_);
+    EXPECT_TRUE(ColorNear(current(), Rgb{255, 255, 255}, 2));
+    level(eDsSilhouetteCylinders);
+    sphereSilhouette->Refresh(*view_);
+    EXPECT_TRUE(ColorNear(current(), Rgb{255, 255, 255}, 2));
+    coneSilhouette->Refresh(*view_);
+    EXPECT_TRUE(ColorNear(current(), kGreen, 2)) << current();
+    level(eDsSilhouetteAll);
+    sphereSilhouette->Refresh(*view_);
+    EXPECT_TRUE(ColorNear(current(), kBlue, 2)) << current();
+
+    // Segments, when there are any, are separate lines.
+    vyrtest::Clear(kBlack);
+    glColor3f(1, 0, 0);
+    sphereSilhouette->AddSegment(SPAposition(-10, 0, 0), SPAposition(10, 0, 0));
+    sphereSilhouette->DrawGl(*view_);
+    EXPECT_NEAR(LitRange(50, kRed).first, 10, 1);
+    EXPECT_EQ(sphereSilhouette->GetSegmentsCount(), 1);
+}
+
+TEST_F(DsItemsBodyGLTest, ReferencePointsAndEdgePicksFollowTheBodysPlacement)
+{
+    MakeBlock();
+    body_->Transform(translate_transf(SPAvector(5, 0, 0)));  // x from 0 to 10: pixels 50 to 90
+    CDsTypeMask ends;
+    ends.SetType(eDsPickPtStart, -1);
+    CDsTypeMask middles;
+    middles.SetType(eDsPickPtMid, -1);
+    const int pickType = CDsRefPoint::sPickType;
+    const CGmPosition lastPosition = CDsRefPoint::sLastPosition;
+
+    // The corner at (10, 5): pixel 90, 30 counted from the top.
+    CUiPickEvent corner(90, 30, 0, view_.get(), nullptr);
+    view_->pick_mode(1, 90, 30, 5, 5);
+    std::unique_ptr<CDsRefPoint> point(body_->PickRefPoint(corner, ends));
+    ASSERT_NE(point, nullptr);
+    EXPECT_TRUE(CDsRefPoint::sPickType == eDsPickPtStart || CDsRefPoint::sPickType == eDsPickPtEnd);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), 10, 1e-4);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.y(), 5, 1e-4);
+    EXPECT_EQ(view_->get_model_transform_depth(), 0);
+    // The middle of the upright edge at that corner lies under the same pixel.
+    point.reset(body_->PickRefPoint(corner, middles));
+    ASSERT_NE(point, nullptr);
+    EXPECT_EQ(CDsRefPoint::sPickType, eDsPickPtMid);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), 10, 1e-4);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.z(), 0, 1e-4);
+
+    // The middle of the top edge along x, at (5, 5): pixel 70, 30.
+    CUiPickEvent middle(70, 30, 0, view_.get(), nullptr);
+    view_->pick_mode(1, 70, 30, 5, 5);
+    point.reset(body_->PickRefPoint(middle, middles));
+    ASSERT_NE(point, nullptr);
+    EXPECT_EQ(CDsRefPoint::sPickType, eDsPickPtMid);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), 5, 1e-4);
+    EXPECT_EQ(view_->get_model_transform_depth(), 0);
+
+    // The edges under a point where only the moved body lies: the two edges along x at y = 5.
+    view_->pick_mode(1, 80, 30, 5, 5);
+    ENTITY_LIST picked;
+    body_->PickEdges(view_.get(), picked, nullptr);
+    EXPECT_EQ(picked.count(), 2);
+    EXPECT_EQ(view_->get_model_transform_depth(), 0);
+    body_->GetAttributes()->SetAttribute(CDsHideLevel(eDsHideLevelBlank), true);
+    point.reset(body_->PickRefPoint(middle, middles));
+    EXPECT_EQ(point, nullptr);
+    view_->pick_mode(0, 0, 0, 0, 0);
+    CDsRefPoint::sPickType = pickType;
+    CDsRefPoint::sLastPosition = lastPosition;
+}
