@@ -15,8 +15,6 @@ struct TriangleSoup {
 
 // Facets every face of `body` at the given surface tolerance; false when the faceter fails.
 bool FacetBody(BODY* body, double surfaceTolerance, TriangleSoup& soup);
-// The same, one soup per face.
-bool FacetFaces(BODY* body, double surfaceTolerance, std::vector<TriangleSoup>& faces);
 
 // The box around the corners: low and high x, y and z. False for an empty soup.
 bool Bounds(const TriangleSoup& soup, float low[3], float high[3]);

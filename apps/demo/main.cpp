@@ -7,13 +7,13 @@
 //   plate.png     a filleted plate with holes and a boss, built and faceted by the modeler
 //   polylines.png display items: a star of coloured polylines in a turned group over a gradient
 //                 background item
-// and then the plate again as one scene-database item per face (lines and triangles of the demo's
-// own geometry), drawn by the rendering context's refresh in each render mode:
+// and then the plate and three primitive bodies shown through the rendering context (bodies as
+// display items, filed into the scene database by the host's body geometry), drawn by the
+// context's refresh in each render mode:
 //   wireframe.png, hidden-lines.png, partial-hidden-lines.png, shaded.png   lit by the default lights
 //   shaded-red-blue.png   shaded under a red light and a blue one
 //
 //   vyr_demo [output folder]      (default: out)
-#include "DemoGeometry.h"
 #include "DemoModel.h"
 #include "DemoPng.h"
 
@@ -27,8 +27,12 @@
 #include "DsDriverGl.h"
 #include "DsGlContext.h"
 #include "DsGlScene.h"
+#include "DsItemsBody.h"
 #include "DsLight.h"
 #include "DsPartStorage.h"
+#include "GmPosition.h"
+#include "SpaBuilders.h"
+#include "VyrBodyGeometry.h"
 #include "DsItemBackground.h"
 #include "DsItemPolyline3D.h"
 #include "DsItemsEntity.h"
@@ -47,8 +51,6 @@ namespace {
 
 constexpr int kWidth = 400;
 constexpr int kHeight = 300;
-// The object type of the plate's face items (a leaf: the type table's default category).
-constexpr unsigned char kFaceType = 200;
 
 // The host's window, known to the framework, with the core's view on it in a rendering context.
 struct DemoWindow {
@@ -213,29 +215,50 @@ bool WriteShown(const DemoWindow& demo, const std::string& path) {
     return true;
 }
 
-// The plate as one item per face in the rendering context's scene database, refreshed in each
-// render mode; then shaded under a red and a blue light.
-bool RefreshInEveryMode(DemoWindow& demo, const std::vector<vyrdemo::TriangleSoup>& faces, const std::string& folder) {
-    CDsGlScene* scene = demo.context->GetScene();
-    const int part = scene->GetDbScene().GetPeerPartId();
-    CDsAttributes look;
-    look.SetColor(0xD28C5A);  // a steel blue (0x00BBGGRR)
-    int id = 1;
-    vyrdemo::TriangleSoup all;
-    CDsAttributes outline;
-    outline.SetColor(0x202020);
-    for (int kinds : {CDsGeometry::eDpFaces, CDsGeometry::eDpLines})
-        for (const vyrdemo::TriangleSoup& face : faces) {
-            if (kinds == CDsGeometry::eDpFaces) all.corners.insert(all.corners.end(), face.corners.begin(), face.corners.end());
-            CDsPartStorage::instance()->AddItem(CVyrObjectId(part, id++), kFaceType,
-                                                new vyrdemo::CDemoFaceGeometry(face, kinds), nullptr,
-                                                kinds == CDsGeometry::eDpFaces ? &look : &outline, nullptr, nullptr,
-                                                true);
-        }
+// The plate and three primitive bodies shown through the rendering context (its entity operations
+// make their display items; the host's body geometry files them into the scene database),
+// refreshed in each render mode; then shaded under a red and a blue light.
+bool RefreshInEveryMode(DemoWindow& demo, const std::string& folder) {
+    BODY* plate = make_benchmark_plate();
+    if (!plate) return false;
     float low[3], high[3];
-    vyrdemo::Bounds(all, low, high);
+    {
+        // The plate's extent places the primitives on its top.
+        CGmPosition a, b;
+        demo.context->add(plate);
+        CDsItemsBody* group = demo.context->FindDsBody(plate);
+        if (!group || !group->GetBox(a, b, true)) return false;
+        demo.context->remove(plate);
+        low[0] = float(a.x()), low[1] = float(a.y()), low[2] = float(a.z());
+        high[0] = float(b.x()), high[1] = float(b.y()), high[2] = float(b.z());
+    }
+    const double size = std::min(high[0] - low[0], high[1] - low[1]);
+    const double top = high[2];
+    struct SShown {
+        BODY* body;
+        unsigned color;  // 0x00BBGGRR
+    };
+    std::vector<SShown> bodies = {
+        {plate, 0xD28C5A},  // steel blue
+        {make_cylinder(SPAposition(low[0] + 0.2 * size, low[1] + 0.2 * size, top), SPAvector(0, 0, 1), 0.08 * size,
+                       0.3 * size),
+         0x2090F0},  // orange
+        {make_sphere(SPAposition(high[0] - 0.2 * size, low[1] + 0.2 * size, top + 0.1 * size), 0.1 * size), 0x40C040},
+        {make_cone(SPAposition(high[0] - 0.2 * size, high[1] - 0.2 * size, top), SPAvector(0, 0, 1), 0.1 * size, 0.0,
+                   0.3 * size),
+         0x3030D0}};  // red
+    int id = 1;
+    for (const SShown& shown : bodies) {
+        CDsAttributes look;
+        look.SetColor(shown.color);
+        if (!shown.body || !VyrShowBody(demo.context.get(), shown.body, id++, &look)) {
+            std::fprintf(stderr, "demo: cannot show body %d\n", id - 1);
+            return false;
+        }
+    }
+    std::printf("demo: %zu bodies shown through the rendering context\n", bodies.size());
     const SPAposition centre((low[0] + high[0]) / 2, (low[1] + high[1]) / 2, (low[2] + high[2]) / 2);
-    const double radius = 0.5 * std::max({high[0] - low[0], high[1] - low[1], high[2] - low[2]});
+    const double radius = 0.5 * std::max({double(high[0] - low[0]), double(high[1] - low[1]), high[2] - low[2] + 0.3 * size});
     const double aspect = double(kWidth) / kHeight;
     ParallelCamera(*demo.view, centre, SPAvector(0.5, -0.866, 1.2), SPAvector(0, 0, 1), 2.2 * radius * aspect,
                    2.2 * radius, 4.0 * radius);
@@ -264,7 +287,13 @@ bool RefreshInEveryMode(DemoWindow& demo, const std::vector<vyrdemo::TriangleSou
     blue->TurnOn(true);
     demo.context->OnPicturePropsChanged();  // the saved picture no longer shows the scene
     demo.view->refresh();
-    return WriteShown(demo, folder + "/shaded-red-blue.png");
+    const bool written = WriteShown(demo, folder + "/shaded-red-blue.png");
+    id = 1;
+    for (const SShown& shown : bodies) {
+        VyrHideBody(demo.context.get(), shown.body, id++);
+        shown.body->lose();
+    }
+    return written;
 }
 
 }  // namespace
@@ -298,13 +327,5 @@ int main(int argc, char** argv) {
     DrawPolylines(*demo.view);
     if (!Present(demo, folder + "/polylines.png")) return 1;
 
-    BODY* again = make_benchmark_plate();
-    std::vector<vyrdemo::TriangleSoup> faces;
-    if (!again || !vyrdemo::FacetFaces(again, 0.1, faces)) {
-        std::fprintf(stderr, "demo: cannot build or facet the plate\n");
-        return 1;
-    }
-    again->lose();
-    std::printf("demo: plate faceted into %zu faces\n", faces.size());
-    return RefreshInEveryMode(demo, faces, folder) ? 0 : 1;
+    return RefreshInEveryMode(demo, folder) ? 0 : 1;
 }

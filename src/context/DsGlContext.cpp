@@ -130,8 +130,6 @@ void CDsGlContext::remove_view(view3d* view)
     }
 }
 
-void CDsGlContext::update(ENTITY*) {}
-
 void* CDsGlContext::make_figure(const ENTITY_LIST&, view3d*)
 {
     return nullptr;

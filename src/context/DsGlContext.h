@@ -46,7 +46,13 @@
 
 class CDsGlScene;
 class CDsItemBase;
+class CDsItemsBody;
+class CDsItemsGroup;
 class CDsLight;
+class CVyrMeshInterface;
+class EDGE;
+class ENTITY_LIST;
+class FACE;
 class CVyrString;
 class CDsMaterialStorage;
 class CDsItemsMap;
@@ -96,7 +102,7 @@ public:
     // the views, and the current OpenGL view's context is made current again (the view's resources
     // were deleted in the view's own context). Nothing for a view not here.
     void remove_view(view3d* view) override;
-    // Shows the entity again after a change: nothing, as the context shows no entities yet.
+    // Shows the entity again after a change: remove, then add.
     void update(ENTITY* entity) override;
     // Null: the context keeps no modeler display data.
     void* find_data(const ENTITY* entity) override;
@@ -217,6 +223,52 @@ public:
     };
     // The item of `entity` (null for null): from the item map, else as `how` says.
     CDsItemBase* FindDsItem(const ENTITY* entity, EDsSecondarySearch how = eDsSearchNone) const;
+    // The items of the entities of `entities` found as by FindDsItem, appended to `out`.
+    void FindDsItems(ENTITY_LIST& entities, EDsSecondarySearch how, std::deque<CDsItemBase*>& out) const;
+    // The body group of `entity` in the scene's bodies, wire-bodies and unsorted groups; null.
+    CDsItemsBody* FindDsBody(const ENTITY* entity) const;
+
+    // Shows `entity` (see DsGlContextEntities.cpp): a body becomes a body group; a face or an
+    // edge joins its shown body's group. Nothing while display-manager flag 0 is set or when the
+    // entity is shown already.
+    void add(ENTITY* entity) override;
+    using rendering_context::add;
+    // Makes the group of `entity`, files it into the scene and the item map; null when none.
+    CDsItemsGroup* ComputeData(ENTITY* entity);
+    // The group that shows `entity`: a body group of the body sketched into meshes; null for
+    // other entities or a failed sketch.
+    CDsItemsGroup* CreateGLEntListFromEntity(ENTITY* entity);
+    // Shows a body whose meshes exist: its group shares them.
+    void AddBody(ENTITY* entity, CVyrMeshInterface* meshes);
+    // A face joins its shown body's group (its mesh built into the body's interface).
+    void AddFace(FACE* face);
+    // An edge joins its shown body's group (its polyline built into the body's interface).
+    void AddEdge(EDGE* edge);
+    // Forgets `entity` (notification 5 first): a face or an edge leaves its body's group; any other
+    // entity's group leaves the scene and is deleted. Nothing for null.
+    void remove(ENTITY* entity) override;
+    // A face leaves its body's group and mesh interface.
+    void RemoveFace(FACE* face);
+    // An edge leaves its body's group and mesh interface.
+    void RemoveEdge(EDGE* edge);
+    // Applies a modeler transform to the shown bodies it places, then refreshes every view.
+    void update_transform(ENTITY* entity) override;
+    // Files a group made elsewhere into the scene (owned by the scene from here on).
+    void Record(CDsItemsGroup* group);
+    // Takes a group out of the scene without deleting it (the caller's again).
+    void Remove(CDsItemsGroup* group);
+    // Detaches the entity's item (when shown) from its entity under `componentId`; 0.
+    int DetachEntity(ENTITY* entity, int componentId);
+    // Maps `entity` to `item` (nothing for a null entity).
+    void AddToMap(ENTITY* entity, CDsItemBase* item);
+    // Forgets `entity` in the item map (not while the context is being destroyed).
+    void RemoveFromMap(ENTITY* entity);
+    // The same, in both maps.
+    void RemoveFromAllMaps(ENTITY* entity);
+    // The modeler owner of a face or an edge; null for anything else or without an owner.
+    static ENTITY* GetTopLevel(ENTITY* entity);
+    // The real entity of `entity` and its owner (see DsGlContextEntities.cpp).
+    static void GetOwnerAndRealEntities(ENTITY* entity, ENTITY*& owner, ENTITY*& real);
 
     // --- Process-wide switches ------------------------------------------------------------
     // True while printing.
@@ -368,6 +420,10 @@ public:
     bool GetGlContextDeleteMode() const;
 
 private:
+    // The shown body group (with a mesh interface) of a face's or an edge's owner body; null.
+    CDsItemsBody* OwnerBodyOf(ENTITY* entity) const;
+    // The body group that holds the item of a face or an edge; null.
+    CDsItemsBody* BodyOfItem(ENTITY* part) const;
     // Deletes the record of a plain modeler view (a core view deletes its own).
     static void DeletePlainViewRecord(view3d* view);
 

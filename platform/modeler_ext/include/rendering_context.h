@@ -116,6 +116,8 @@ public:
     virtual void debug(FILE* out);
     // The type name: "rendering_context".
     virtual const char* get_type();
+    // Shows an entity: nothing here.
+    virtual void add(ENTITY* entity);
     // Forgets an entity: nothing here.
     virtual void remove(ENTITY* entity);
     // Pure: shows the entity again after it changed.

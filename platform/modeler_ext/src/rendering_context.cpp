@@ -118,3 +118,4 @@ void rendering_context::debug(FILE* out)
 const char* rendering_context::get_type() { return "rendering_context"; }
 
 void rendering_context::remove(ENTITY*) {}
+void rendering_context::add(ENTITY*) {}

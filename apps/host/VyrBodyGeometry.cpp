@@ -1,0 +1,122 @@
+#include "VyrBodyGeometry.h"
+
+#include "DsDriverExtrema.h"
+#include "DsGlContext.h"
+#include "DsGlScene.h"
+#include "DsItemsBody.h"
+#include "DsPartStorage.h"
+
+#include "GmPosition.h"
+#include "SpaTopology.h"
+#include "SpaValues.h"
+#include "view3d.h"
+
+namespace {
+
+// The object type of body items in the model part (a leaf: the type table's default category).
+constexpr unsigned char kBodyType = 1;
+
+}  // namespace
+
+CVyrBodyGeometry::CVyrBodyGeometry(BODY* body, CDsGlContext* context) : m_body(body), m_context(context) {}
+
+CDsGeometry* CVyrBodyGeometry::Clone() const
+{
+    return new CVyrBodyGeometry(m_body, m_context);
+}
+
+CDsItemsBody* CVyrBodyGeometry::Group() const
+{
+    return m_context && m_body ? m_context->FindDsBody(m_body) : nullptr;
+}
+
+const int* CVyrBodyGeometry::GetConnectedItems(unsigned int& count, int) const
+{
+    count = 0;
+    return nullptr;
+}
+
+bool CVyrBodyGeometry::GetBoundBox(SPAbox& box, int) const
+{
+    CDsItemsBody* group = Group();
+    if (!group) return false;
+    CGmPosition low, high;
+    if (!group->GetBox(low, high, true) || low.x() > high.x()) return false;
+    box = SPAbox(SPAposition(low.x(), low.y(), low.z()), SPAposition(high.x(), high.y(), high.z()));
+    return true;
+}
+
+bool CVyrBodyGeometry::HasBoundBox(int) const
+{
+    return Group() != nullptr;
+}
+
+int CVyrBodyGeometry::GetDrawPrimitives(int) const
+{
+    CDsItemsBody* group = Group();
+    if (!group) return 0;
+    return (group->FacesCount() > 0 ? eDpFaces : 0) | eDpLines;
+}
+
+int CVyrBodyGeometry::Draw(view3d& view, eDrawPrimitives kinds, int, int, const CDsDrawContext*)
+{
+    CDsItemsBody* group = Group();
+    if (!group || !(kinds & (eDpLines | eDpFaces))) return 0;
+    if (auto* extrema = dynamic_cast<CDsViewExtrema*>(&view)) {
+        group->DrawExtremes(*extrema, nullptr);
+        return 1;
+    }
+    if (kinds & eDpLines) group->Plot(view);
+    return 1;
+}
+
+void CVyrBodyGeometry::DrawGl(view3d& view, eDrawPrimitives kinds, int, int, const CDsDrawContext*)
+{
+    CDsItemsBody* group = Group();
+    if (!group) return;
+    // The face items' meshes or the edge items' polylines, in the look the walk has just set,
+    // under the body's transformation; hidden items are left out.
+    const int child = (kinds & eDpFaces) ? 0 : (kinds & eDpLines) ? 1 : -1;
+    auto* items = child >= 0 && child < group->Count() ? dynamic_cast<CDsItemsGroup*>(group->GetFast(child)) : nullptr;
+    if (!items) return;
+    DsPushItemTransformation(&view, group);
+    for (int i = 0; i < items->Count(); ++i) {
+        CDsItemBase* item = items->GetFast(i);
+        if (item && !item->IsHidden()) item->DrawGl(view);
+    }
+    DsPopItemTransformation(&view, group);
+}
+
+LONG CVyrBodyGeometry::DrawPoints(view3d&, LONG, int)
+{
+    return 0;
+}
+
+int CVyrBodyGeometry::GetVertices(eDrawPrimitives, int, float*&, int&, int)
+{
+    return -1;
+}
+
+bool CVyrBodyGeometry::GetPoint(eParameterPoints, SPAposition&, int) const
+{
+    return false;
+}
+
+bool VyrShowBody(CDsGlContext* context, BODY* body, int itemId, const CDsAttributes* attributes)
+{
+    if (!context || !body) return false;
+    context->add(body);
+    if (!context->FindDsBody(body)) return false;
+    const int part = context->GetScene()->GetDbScene().GetPeerPartId();
+    return CDsPartStorage::instance()->AddItem(CVyrObjectId(part, itemId), kBodyType,
+                                               new CVyrBodyGeometry(body, context), nullptr, attributes, nullptr,
+                                               nullptr, true);
+}
+
+void VyrHideBody(CDsGlContext* context, BODY* body, int itemId)
+{
+    if (!context) return;
+    const int part = context->GetScene()->GetDbScene().GetPeerPartId();
+    CDsPartStorage::instance()->RemoveItem(CVyrObjectId(part, itemId), nullptr);
+    if (body) context->remove(body);
+}

@@ -1,0 +1,64 @@
+// The host's scene-database geometry of a solid body: what a document files into the scene
+// database for a body the rendering context shows. Its drawing, box and kinds come from the
+// body's group in the context (CDsGlContext::FindDsBody): the face items' meshes and the edge
+// items' polylines, in the look the draw walk gives the database item, under the body's
+// transformation; through the
+// view's own drawing (plots, measures) the body plots or measures itself.
+//
+// The geometry holds the body and the context, neither owned; the body must stay shown in the
+// context (and the context alive) while the geometry is in the database. A body the context does
+// not show draws nothing and has no box.
+#pragma once
+
+
+#include "DsGeometry.h"
+
+class BODY;
+class CDsGlContext;
+class CDsItemsBody;
+class CDsScene;
+
+// The geometry of one body.
+class CVyrBodyGeometry : public CDsGeometry {
+public:
+    // The geometry of `body` as `context` shows it.
+    CVyrBodyGeometry(BODY* body, CDsGlContext* context);
+
+    // A geometry of the same body and context.
+    CDsGeometry* Clone() const override;
+    // None.
+    const int* GetConnectedItems(unsigned int& count, int index) const override;
+    // The body group's box under its transformation; false when the body is not shown.
+    bool GetBoundBox(SPAbox& box, int index) const override;
+    // Whether the body is shown.
+    bool HasBoundBox(int index) const override;
+    // Faces (when the body has some) and lines; nothing when the body is not shown.
+    int GetDrawPrimitives(int index) const override;
+    // Plots the body (lines) or measures it (an extrema view); the number of things drawn.
+    int Draw(view3d& view, eDrawPrimitives kinds, int first, int last, const CDsDrawContext* context) override;
+    // Faces: the face items' meshes; lines: the edge items' polylines; in the look the walk set,
+    // under the body's transformation, hidden items left out.
+    void DrawGl(view3d& view, eDrawPrimitives kinds, int first, int last, const CDsDrawContext* context) override;
+    // None.
+    LONG DrawPoints(view3d& view, LONG mask, int index) override;
+    // None: -1.
+    int GetVertices(eDrawPrimitives kinds, int index, float*& vertices, int& count, int options) override;
+    // None.
+    bool GetPoint(eParameterPoints which, SPAposition& position, int index) const override;
+
+    // The body.
+    BODY* GetBody() const { return m_body; }
+
+private:
+    CDsItemsBody* Group() const;
+
+    BODY* m_body;
+    CDsGlContext* m_context;
+};
+
+// Shows `body` in `context` (CDsGlContext::add) and files its geometry into the context's scene
+// database as item `itemId` of the model part, with `attributes` (may be null). False when the
+// context cannot show the body or the database refuses the id.
+bool VyrShowBody(CDsGlContext* context, BODY* body, int itemId, const class CDsAttributes* attributes);
+// Takes item `itemId` out of the context's scene database and the body out of the context.
+void VyrHideBody(CDsGlContext* context, BODY* body, int itemId);

@@ -1,0 +1,280 @@
+// The context's entity operations: modeler entities become display items (a body becomes a body
+// group sketched into meshes and polylines; faces and edges added later join their body's group),
+// and the item map keeps which item shows which entity.
+//
+// - Every group made here belongs to the scene once filed; `remove` of an entity deletes the group
+//   that showed it. `Record` files a group made elsewhere and `Remove` takes it out again without
+//   deleting it: it is the caller's again.
+// - A failed sketch, a missing owner body or a missing mesh interface does nothing.
+//
+// - A modeler transform that moved shown items makes every view draw its whole picture again
+//   (their saved pictures show the items where they were).
+//
+// Coming with the figure generator: entities of the maker's own entity classes, which define
+// themselves as figures (CreateGLEntListFromEntity gives null for them until then). Coming with
+// the modeler picks: the entities a modeler transform moves are found among the shown bodies only
+// (not through a transform attribute, entity groups or instances).
+#include "DsGlContext.h"
+
+#include "DsGlScene.h"
+#include "DsGlSketch.h"
+#include "DsItemBase.h"
+#include "DsItemEdge.h"
+#include "DsItemsBody.h"
+#include "DsItemsFace.h"
+#include "DsItemsMap.h"
+#include "DsManager.h"
+#include "DsView3dCdc.h"
+#include "VyrAsExt.h"
+#include "VyrMeshInterface.h"
+#include "VyrRefinement.h"
+
+#include "SpaTopology.h"
+#include "view3d.h"
+
+namespace {
+
+// The groups a body is looked for in, in order.
+constexpr CDsGlScene::ERootGroup kBodyGroups[] = {CDsGlScene::eRootBodies, CDsGlScene::eRootWireBodies,
+                                                  CDsGlScene::eRootUnsorted};
+
+}  // namespace
+
+void CDsGlContext::add(ENTITY* entity)
+{
+    m_scene->UpdateRefinement(true);
+    if (!entity || CDsManager::GetInstance()->GetFlag(0) || m_itemsMap->Find(entity)) return;
+    if (is_EDGE(entity)) {
+        AddEdge(static_cast<EDGE*>(entity));
+        return;
+    }
+    if (is_FACE(entity)) {
+        AddFace(static_cast<FACE*>(entity));
+        return;
+    }
+    CDsItemsGroup* group = ComputeData(entity);
+    if (group && m_scene->GetDisplayModeFlag(14) && is_BODY(entity))
+        if (auto* body = dynamic_cast<CDsItemsBody*>(group)) body->UpdateEdgeWidths(1);
+}
+
+CDsItemsGroup* CDsGlContext::ComputeData(ENTITY* entity)
+{
+    if (view_count() > 0) {
+        viewport_iterator it(views());
+        view3d* first = it.next();
+        if (first && first != sCurrentView) MakeCurrent(first);  // lists and buffers are made in it
+    }
+    CDsItemsGroup* group = CreateGLEntListFromEntity(entity);
+    if (!group) return nullptr;
+    m_scene->AddItemsGroup(group);
+    m_itemsMap->Add(entity, group);
+    return group;
+}
+
+CDsItemsGroup* CDsGlContext::CreateGLEntListFromEntity(ENTITY* entity)
+{
+    CDsGlSketch sketch(CVyrRefinement::StGetCurrentRefinement());
+    if (!entity || !is_BODY(entity)) return nullptr;
+    CVyrMeshInterface* meshes = sketch.BuildBody(entity, true);
+    if (!meshes) return nullptr;
+    return new CDsItemsBody(entity, this, meshes);
+}
+
+void CDsGlContext::AddBody(ENTITY* entity, CVyrMeshInterface* meshes)
+{
+    if (!entity || !meshes || CDsManager::GetInstance()->GetFlag(0) || is_displayed(entity) || !is_BODY(entity)) return;
+    auto* shared = new CVyrMeshInterface(meshes, meshes->GetMeshGenerationNumber());
+    auto* body = new CDsItemsBody(entity, this, shared);
+    m_scene->AddItemsGroup(body);
+    m_itemsMap->Add(entity, body);
+    if (m_scene->GetDisplayModeFlag(14)) body->UpdateEdgeWidths(1);
+}
+
+CDsItemsBody* CDsGlContext::OwnerBodyOf(ENTITY* entity) const
+{
+    ENTITY* owner = get_owner(entity);
+    if (!owner || owner == entity || !is_BODY(owner)) return nullptr;
+    CDsItemsBody* body = FindDsBody(owner);
+    return body && body->GetMeshInterface() ? body : nullptr;
+}
+
+void CDsGlContext::AddFace(FACE* face)
+{
+    CDsItemsBody* body = face ? OwnerBodyOf(face) : nullptr;
+    if (!body) return;
+    CDsGlSketch sketch(nullptr);
+    sketch.BuildFace(face, body->GetMeshInterface(), true);
+    CDsItemBase* item = body->AddFace(face);
+    if (!item) return;
+    item->SetType(1);  // the per-entity byte
+    m_itemsMap->Add(face, item);
+    m_scene->SetDisplayModeFlag(15, false);
+}
+
+void CDsGlContext::AddEdge(EDGE* edge)
+{
+    CDsItemsBody* body = edge ? OwnerBodyOf(edge) : nullptr;
+    if (!body) return;
+    CDsGlSketch sketch(nullptr);
+    sketch.BuildEdgeFast(edge, body->GetMeshInterface());
+    CDsItemBase* item = body->AddEdge(edge);
+    if (!item) return;
+    m_itemsMap->Add(edge, item);
+    m_scene->SetDisplayModeFlag(15, false);
+}
+
+void CDsGlContext::remove(ENTITY* entity)
+{
+    if (!entity) return;
+    Notify(5);
+    if (sCurrentView && !views().find(sCurrentView)) {
+        viewport_iterator it(views());
+        if (view3d* first = it.next()) MakeCurrent(first);
+    }
+    if (is_EDGE(entity)) {
+        RemoveEdge(static_cast<EDGE*>(entity));
+        return;
+    }
+    if (is_FACE(entity)) {
+        RemoveFace(static_cast<FACE*>(entity));
+        return;
+    }
+    CDsItemBase* item = m_itemsMap->Find(entity);
+    m_itemsMap->Remove(entity);
+    if (auto* group = dynamic_cast<CDsItemsGroup*>(item)) {
+        m_scene->RemoveItemsGroup(group);
+        delete group;
+    }
+}
+
+CDsItemsBody* CDsGlContext::BodyOfItem(ENTITY* part) const
+{
+    CDsItemBase* item = m_itemsMap->Find(part);
+    auto* owner = item ? dynamic_cast<CDsItemsGroup*>(item->GetParent()) : nullptr;
+    // The item's parent is the body's faces or edges group; the body is above it.
+    while (owner && !dynamic_cast<CDsItemsBody*>(owner)) owner = dynamic_cast<CDsItemsGroup*>(owner->GetParent());
+    auto* body = dynamic_cast<CDsItemsBody*>(owner);
+    if (!body) return nullptr;
+    if (CDsItemsBody* filed = FindDsBody(body->GetEntity())) return filed;
+    return body;
+}
+
+void CDsGlContext::RemoveFace(FACE* face)
+{
+    CDsItemsBody* body = face ? BodyOfItem(face) : nullptr;
+    if (!body || !body->GetMeshInterface()) return;
+    body->RemoveFace(face);
+    body->GetMeshInterface()->RemoveMesh(face);
+    m_itemsMap->Remove(face);
+    m_scene->SetDisplayModeFlag(15, false);
+}
+
+void CDsGlContext::RemoveEdge(EDGE* edge)
+{
+    CDsItemsBody* body = edge ? BodyOfItem(edge) : nullptr;
+    if (!body || !body->GetMeshInterface()) return;
+    body->RemoveEdge(edge);
+    body->GetMeshInterface()->RemoveMesh(edge);
+    m_itemsMap->Remove(edge);
+    m_scene->SetDisplayModeFlag(15, false);
+}
+
+void CDsGlContext::update(ENTITY* entity)
+{
+    remove(entity);
+    add(entity);
+}
+
+void CDsGlContext::update_transform(ENTITY* entity)
+{
+    if (!entity || !is_TRANSFORM(entity)) return;
+    auto* transform = static_cast<TRANSFORM*>(entity);
+    // The shown bodies that this transform places.
+    ENTITY_LIST shown;
+    m_itemsMap->GetEntities(shown, nullptr, true);
+    shown.init();
+    bool moved = false;
+    while (ENTITY* e = shown.next()) {
+        if (!is_BODY(e) || static_cast<BODY*>(e)->transform() != transform) continue;
+        if (CDsItemBase* item = m_itemsMap->Find(e)) {
+            item->Transform(transform->transform());
+            moved = true;
+        }
+    }
+    m_scene->SetDisplayModeFlag(15, false);
+    // The views' saved pictures show the items where they were: the refresh draws them again.
+    if (moved) OnPicturePropsChanged();
+    refresh_all();
+}
+
+void CDsGlContext::Record(CDsItemsGroup* group)
+{
+    if (!group) return;
+    m_scene->AddItemsGroup(group);
+    m_scene->SetDisplayModeFlag(15, false);
+}
+
+void CDsGlContext::Remove(CDsItemsGroup* group)
+{
+    if (!group) return;
+    m_scene->RemoveItemsGroup(group);
+    m_scene->SetDisplayModeFlag(15, false);
+}
+
+int CDsGlContext::DetachEntity(ENTITY* entity, int componentId)
+{
+    if (CDsItemBase* item = FindDsItem(entity)) item->DetachEntity(componentId);
+    return 0;
+}
+
+CDsItemsBody* CDsGlContext::FindDsBody(const ENTITY* entity) const
+{
+    if (!entity) return nullptr;
+    for (CDsGlScene::ERootGroup root : kBodyGroups)
+        if (auto* body = dynamic_cast<CDsItemsBody*>(m_scene->FindItemInGroup(m_scene->GetRootGroup(root), entity)))
+            return body;
+    return nullptr;
+}
+
+void CDsGlContext::FindDsItems(ENTITY_LIST& entities, EDsSecondarySearch how, std::deque<CDsItemBase*>& out) const
+{
+    entities.init();
+    while (ENTITY* e = entities.next())
+        if (CDsItemBase* item = FindDsItem(e, how)) out.push_back(item);
+}
+
+void CDsGlContext::AddToMap(ENTITY* entity, CDsItemBase* item)
+{
+    if (entity && m_itemsMap) m_itemsMap->Add(entity, item);
+}
+
+void CDsGlContext::RemoveFromMap(ENTITY* entity)
+{
+    if (m_itemsMap) m_itemsMap->Remove(entity);
+}
+
+void CDsGlContext::RemoveFromAllMaps(ENTITY* entity)
+{
+    if (m_itemsMap) m_itemsMap->Remove(entity);
+}
+
+ENTITY* CDsGlContext::GetTopLevel(ENTITY* entity)
+{
+    if (!entity || (!is_FACE(entity) && !is_EDGE(entity))) return nullptr;
+    ENTITY* owner = get_owner(entity);
+    return owner != entity ? owner : nullptr;
+}
+
+void CDsGlContext::GetOwnerAndRealEntities(ENTITY* entity, ENTITY*& owner, ENTITY*& real)
+{
+    owner = nullptr;
+    real = entity ? CVyrAsExt::GetRealEntity(entity) : nullptr;
+    if (real && real != entity) {
+        owner = entity;
+        return;
+    }
+    if (entity && (is_FACE(entity) || is_EDGE(entity))) {
+        owner = get_owner(entity);
+        real = entity;
+    }
+}

@@ -1,0 +1,201 @@
+// Bodies shown through the rendering context: the context's entity operations turn a block into a
+// body group of face and edge items in the item map, the host's body geometry files it into the
+// scene database, and refreshes draw it in every render mode.
+#include "DsGlContext.h"
+#include "DsGlScene.h"
+#include "DsItemEdge.h"
+#include "DsItemsBody.h"
+#include "DsItemsFace.h"
+#include "DsManager.h"
+#include "DsPartStorage.h"
+#include "DsView3dCdc.h"
+#include "GlTestFixture.h"
+#include "VyrBodyGeometry.h"
+#include "VyrNotifyFunctionality.h"
+
+#include "../ViewStaticsGuard.h"
+#include "../ViewWindow.h"
+
+#include "SpaBuilders.h"
+#include "SpaTopology.h"
+
+#include <GL/gl.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+using vyrtest::ColorNear;
+using vyrtest::ReadPixel;
+using vyrtest::Rgb;
+using vyrtest::ViewSetup;
+
+namespace {
+
+constexpr int kSize = 100;
+
+class Recorder : public CVyrNotifyReceiver {
+public:
+    void OnNotification(CVyrNotifyFunctionality&, int code) override { codes.push_back(code); }
+    std::vector<int> codes;
+};
+
+// The entities of a list, as a vector.
+std::vector<ENTITY*> Entities(ENTITY_LIST& list)
+{
+    std::vector<ENTITY*> out;
+    list.init();
+    while (ENTITY* e = list.next()) out.push_back(e);
+    return out;
+}
+
+class ContextBodiesGLTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(vyrtest::DisplayAvailable());
+        view_ = std::make_unique<CDsView3dCdc>(&window_.wnd);
+        view_->SetGlContext(&context_);
+        context_.add_view(view_.get());
+        // Looking down -z at a 100 x 100 model-unit field: one unit a pixel.
+        ViewSetup().Pixels(kSize, kSize).Eye(SPAposition(0, 0, 100)).Field(kSize, kSize).Clip(1, 300).ApplyTo(*view_);
+        view_->SetRenderMode(eRenderShade);
+        block_ = make_block(-20, -10, -10, 20, 10, 10);
+        ASSERT_NE(block_, nullptr);
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+        if (shown_) VyrHideBody(&context_, block_, 1);
+        view_.reset();
+        if (block_) block_->lose();
+        wglMakeCurrent(nullptr, nullptr);
+    }
+    void Show()
+    {
+        CDsAttributes look;
+        look.SetColor(0x00C0FF);  // orange (0x00BBGGRR)
+        ASSERT_TRUE(VyrShowBody(&context_, block_, 1, &look));
+        shown_ = true;
+    }
+    // How many pixels of the front buffer are not black.
+    static int LitPixels()
+    {
+        std::vector<unsigned char> rgb(kSize * kSize * 3);
+        glFinish();
+        glReadBuffer(GL_FRONT);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, kSize, kSize, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+        int lit = 0;
+        for (size_t i = 0; i < rgb.size(); i += 3) lit += rgb[i] + rgb[i + 1] + rgb[i + 2] > 40;
+        return lit;
+    }
+
+    vyrtest::ViewStaticsGuard statics_;
+    vyrtest::FrameworkWindow window_{kSize, kSize};
+    CDsGlContext context_;
+    std::unique_ptr<CDsView3dCdc> view_;
+    BODY* block_ = nullptr;
+    bool shown_ = false;
+};
+
+}  // namespace
+
+TEST_F(ContextBodiesGLTest, AddingABlockMakesABodyGroupOfItsFacesAndEdgesInTheItemMap)
+{
+    context_.add(block_);
+    CDsItemsBody* body = context_.FindDsBody(block_);
+    ASSERT_NE(body, nullptr);
+    EXPECT_EQ(body->FacesCount(), 6);
+    EXPECT_EQ(body->EdgesCount(), 12);
+    EXPECT_EQ(context_.FindDsItem(block_), body);
+    ENTITY_LIST faces, edges;
+    get_faces(block_, faces);
+    get_edges(block_, edges);
+    for (ENTITY* face : Entities(faces)) EXPECT_NE(dynamic_cast<CDsItemsFace*>(context_.FindDsItem(face)), nullptr);
+    for (ENTITY* edge : Entities(edges)) EXPECT_NE(dynamic_cast<CDsItemEdge*>(context_.FindDsItem(edge)), nullptr);
+
+    // Shown already: a second add changes nothing.
+    context_.add(block_);
+    EXPECT_EQ(context_.FindDsBody(block_), body);
+    EXPECT_EQ(context_.GetScene()->GetRootGroup(CDsGlScene::eRootBodies)->Count(), 1);
+
+    // A face removed and added again leaves and joins the body's group.
+    FACE* first = static_cast<FACE*>(Entities(faces).front());
+    context_.remove(first);
+    EXPECT_EQ(body->FacesCount(), 5);
+    EXPECT_EQ(context_.FindDsItem(first), nullptr);
+    context_.add(first);
+    EXPECT_EQ(body->FacesCount(), 6);
+    EXPECT_NE(context_.FindDsItem(first), nullptr);
+
+    // Removing the body empties the map.
+    Recorder recorder;
+    context_.Subscribe(&recorder);
+    context_.remove(block_);
+    EXPECT_EQ(context_.FindDsBody(block_), nullptr);
+    for (ENTITY* face : Entities(faces)) EXPECT_EQ(context_.FindDsItem(face), nullptr);
+    for (ENTITY* edge : Entities(edges)) EXPECT_EQ(context_.FindDsItem(edge), nullptr);
+    EXPECT_EQ(recorder.codes, (std::vector<int>{5}));
+    context_.remove(nullptr);  // no notification for nothing
+    EXPECT_EQ(recorder.codes.size(), 1u);
+    context_.Unsubscribe(&recorder);
+}
+
+TEST_F(ContextBodiesGLTest, NothingIsAddedWhileTheDisplayManagerSaysSoOrWithoutAShownBody)
+{
+    const bool flag0 = CDsManager::GetInstance()->GetFlag(0);
+    CDsManager::GetInstance()->SetFlag(0, true);
+    context_.add(block_);
+    CDsManager::GetInstance()->SetFlag(0, flag0);
+    EXPECT_EQ(context_.FindDsBody(block_), nullptr);
+
+    // A face of a body not shown, an entity that is neither body, face nor edge, a null entity.
+    ENTITY_LIST faces;
+    get_faces(block_, faces);
+    context_.add(Entities(faces).front());
+    EXPECT_EQ(context_.FindDsItem(Entities(faces).front()), nullptr);
+    ENTITY_LIST vertices;
+    get_vertices(block_, vertices);
+    context_.add(Entities(vertices).front());
+    EXPECT_EQ(context_.FindDsItem(Entities(vertices).front()), nullptr);
+    context_.add(nullptr);
+    context_.remove(Entities(vertices).front());  // never added: nothing happens
+    context_.update_transform(block_);           // not a transform: nothing happens
+}
+
+TEST_F(ContextBodiesGLTest, ARefreshDrawsTheBlockInEveryRenderMode)
+{
+    Show();
+    view_->refresh();
+    // Shaded: the block's top face (40 x 20 pixels about the centre) is lit, the corners are not.
+    const Rgb centre = ReadPixel(GL_FRONT, 50, 50);
+    EXPECT_GT(centre.r + centre.g, 120);
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 5, 5), Rgb{0, 0, 0}, 20));
+    const int shaded = LitPixels();
+    EXPECT_GT(shaded, 600);  // about 40 x 20 pixels
+
+    view_->SetRenderMode(eRenderWireframe);
+    const int wire = LitPixels();
+    EXPECT_GT(wire, 80);  // the outline: about 2 x (40 + 20) pixels
+    EXPECT_LT(wire, shaded);
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 50, 50), Rgb{0, 0, 0}, 20));  // inside the outline: empty
+
+    view_->SetRenderMode(eRenderHiddenLines);
+    EXPECT_GT(LitPixels(), 80);
+    view_->SetRenderMode(eRenderMixed);
+    EXPECT_GT(LitPixels(), 600);
+}
+
+TEST_F(ContextBodiesGLTest, AModelerTransformMovesTheBodysPixels)
+{
+    Show();
+    view_->refresh();
+    EXPECT_GT(ReadPixel(GL_FRONT, 50, 50).r, 60);
+    // Moved 30 units to the right by the body's transform.
+    ASSERT_TRUE(set_body_transform(block_, translate_transf(SPAvector(30, 0, 0))).ok());
+    context_.update_transform(block_->transform());
+    EXPECT_GT(ReadPixel(GL_FRONT, 80, 50).r, 60);
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 35, 50), Rgb{0, 0, 0}, 20));
+}
