@@ -227,6 +227,9 @@ public:
     void FindDsItems(ENTITY_LIST& entities, EDsSecondarySearch how, std::deque<CDsItemBase*>& out) const;
     // The body group of `entity` in the scene's bodies, wire-bodies and unsorted groups; null.
     CDsItemsBody* FindDsBody(const ENTITY* entity) const;
+    // The mesh interface of the body item showing `body`; null when none shows it. (Copies of
+    // bodies, which share their original's interface, come with the copy items.)
+    CVyrMeshInterface* GetMeshInterface(ENTITY* body) const;
 
     // Shows `entity` (see DsGlContextEntities.cpp): a body becomes a body group; a face or an
     // edge joins its shown body's group. Nothing while display-manager flag 0 is set or when the

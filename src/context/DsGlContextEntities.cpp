@@ -236,6 +236,12 @@ CDsItemsBody* CDsGlContext::FindDsBody(const ENTITY* entity) const
     return nullptr;
 }
 
+CVyrMeshInterface* CDsGlContext::GetMeshInterface(ENTITY* body) const
+{
+    auto* item = dynamic_cast<CDsItemsBody*>(FindDsItem(body));
+    return item ? item->GetMeshInterface() : nullptr;
+}
+
 void CDsGlContext::FindDsItems(ENTITY_LIST& entities, EDsSecondarySearch how, std::deque<CDsItemBase*>& out) const
 {
     entities.init();

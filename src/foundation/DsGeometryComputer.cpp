@@ -816,3 +816,18 @@ void CDsGeometryComputer::SetInDisplayRange(const SPAunit_vector& in, SPAunit_ve
     for (double& v : c) SetIntoZeroTolerance(v);
     out = normalise(SPAvector(c[0], c[1], c[2]));
 }
+
+bool CDsGeometryComputer::CalculateRayIntersectionWithFaceMesh(CDsView3dCdc* view, const SPAposition& origin,
+                                                               const SPAunit_vector& direction, ENTITY* face,
+                                                               CGmPosition& hit) const
+{
+    CDsGlContext* context = view ? view->GetGlContext() : nullptr;
+    ENTITY* owner = face ? get_owner(face) : nullptr;
+    if (!context || !owner || owner == face) return false;
+    CVyrMeshInterface* meshes = context->GetMeshInterface(owner);
+    if (!meshes) return false;
+    CDmRefCountPtrTempl<CVyrMeshEntry> entry = meshes->GetMeshEntry(face);
+    if (!entry || !entry->GetMesh()) return false;
+    double parameter = 0.0;
+    return CalculateRayIntersectionWithIndexedMesh(entry->GetMesh(), origin, direction, hit, parameter);
+}

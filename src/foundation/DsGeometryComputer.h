@@ -47,9 +47,11 @@
 #include <vector>
 
 class CDsPolyline;
+class CDsView3dCdc;
 class CVyrIndexedMesh;
 class CVyrIndexedPolygon;
 class EDGE;
+class ENTITY;
 class CVyrMeshInterface;
 class view3d;
 
@@ -179,6 +181,11 @@ public:
     bool CalculateRayIntersection(const CVyrMeshInterface* meshes, const SPAposition& origin,
                                   const SPAunit_vector& direction, std::vector<std::pair<double, CGmPosition>>& hits,
                                   const std::vector<int>& faces) const;
+    // The hit nearest to `origin` on the mesh of `face` as `view`'s rendering context shows it
+    // (the mesh interface of the face's body item). False without a view, a context, an owner of
+    // the face, an interface for the owner or a mesh for the face, or when the ray misses it.
+    bool CalculateRayIntersectionWithFaceMesh(CDsView3dCdc* view, const SPAposition& origin,
+                                              const SPAunit_vector& direction, ENTITY* face, CGmPosition& hit) const;
     // True when `p` lies on the inner side of all three edges (an edge counts as inside).
     bool CheckPointInTriangle(const CGmPosition& a, const CGmPosition& b, const CGmPosition& c,
                               const CGmPosition& p) const;

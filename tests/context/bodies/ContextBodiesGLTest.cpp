@@ -1,6 +1,7 @@
 // Bodies shown through the rendering context: the context's entity operations turn a block into a
 // body group of face and edge items in the item map, the host's body geometry files it into the
 // scene database, and refreshes draw it in every render mode.
+#include "DsGeometryComputer.h"
 #include "DsGlContext.h"
 #include "DsGlScene.h"
 #include "DsItemEdge.h"
@@ -10,6 +11,7 @@
 #include "DsPartStorage.h"
 #include "DsView3dCdc.h"
 #include "GlTestFixture.h"
+#include "GmPosition.h"
 #include "VyrBodyGeometry.h"
 #include "VyrNotifyFunctionality.h"
 
@@ -198,4 +200,33 @@ TEST_F(ContextBodiesGLTest, AModelerTransformMovesTheBodysPixels)
     context_.update_transform(block_->transform());
     EXPECT_GT(ReadPixel(GL_FRONT, 80, 50).r, 60);
     EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 35, 50), Rgb{0, 0, 0}, 20));
+}
+
+TEST_F(ContextBodiesGLTest, ARayThroughAFacesPixelHitsThatFacesMesh)
+{
+    context_.add(block_);
+    ENTITY_LIST faces;
+    get_faces(block_, faces);
+    FACE* top = nullptr;  // the face at z = 10
+    for (ENTITY* e : Entities(faces)) {
+        auto* item = dynamic_cast<CDsItemsGroup*>(context_.FindDsItem(e));
+        CGmPosition low, high;
+        if (item && item->GetBox(low, high, false) && low.z() > 9.9 && high.z() < 10.1) top = static_cast<FACE*>(e);
+    }
+    ASSERT_NE(top, nullptr);
+    CDsGeometryComputer* computer = CDsGeometryComputer::GetInstance();
+    CGmPosition hit;
+    ASSERT_TRUE(computer->CalculateRayIntersectionWithFaceMesh(view_.get(), SPAposition(5, 3, 100),
+                                                               SPAunit_vector(0, 0, -1), top, hit));
+    EXPECT_NEAR(hit.x(), 5, 1e-6);
+    EXPECT_NEAR(hit.y(), 3, 1e-6);
+    EXPECT_NEAR(hit.z(), 10, 1e-6);
+    // A ray beside the face, a face of no shown body, no view.
+    EXPECT_FALSE(computer->CalculateRayIntersectionWithFaceMesh(view_.get(), SPAposition(35, 3, 100),
+                                                                SPAunit_vector(0, 0, -1), top, hit));
+    EXPECT_FALSE(computer->CalculateRayIntersectionWithFaceMesh(nullptr, SPAposition(5, 3, 100),
+                                                                SPAunit_vector(0, 0, -1), top, hit));
+    context_.remove(block_);
+    EXPECT_FALSE(computer->CalculateRayIntersectionWithFaceMesh(view_.get(), SPAposition(5, 3, 100),
+                                                                SPAunit_vector(0, 0, -1), top, hit));
 }
