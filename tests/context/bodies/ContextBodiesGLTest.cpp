@@ -230,3 +230,18 @@ TEST_F(ContextBodiesGLTest, ARayThroughAFacesPixelHitsThatFacesMesh)
     EXPECT_FALSE(computer->CalculateRayIntersectionWithFaceMesh(view_.get(), SPAposition(5, 3, 100),
                                                                 SPAunit_vector(0, 0, -1), top, hit));
 }
+
+TEST_F(ContextBodiesGLTest, HiddenLinesLeaveOutTheEdgesBehindTheBlock)
+{
+    Show();
+    // Seen from a corner: three of the block's twelve edges lie behind it.
+    ViewSetup().Pixels(kSize, kSize).Eye(SPAposition(60, -80, 100)).Field(kSize, kSize).Clip(1, 400).ApplyTo(*view_);
+    view_->SetRenderMode(eRenderWireframe);
+    const int wire = LitPixels();
+    view_->SetRenderMode(eRenderHiddenLines);
+    const int hidden = LitPixels();
+    EXPECT_GT(hidden, wire / 2);
+    EXPECT_LT(hidden, wire - 20);
+    view_->SetRenderMode(eRenderPartialHiddenLines);  // the hidden edges come back, dimmed
+    EXPECT_GT(LitPixels(), hidden + 20);
+}
