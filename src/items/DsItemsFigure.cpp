@@ -37,7 +37,9 @@ bool HasGlRecord(CDsView3dCdc* view)
 }
 
 // The clipping planes of a core view widened to a figure for the life of the scope, and the scene's
-// own planes given back at its end.
+// own planes given back at its end. Setting the rendering transforms switches the depth test and
+// lighting on; the caller's choice of both is kept (a figure drawn onto the front buffer draws
+// without the depth test, whose buffer holds depths of the frame's own planes).
 class CClippingWideningScope {
 public:
     CClippingWideningScope(view3d& view, CDsItemsFigure& figure)
@@ -51,22 +53,31 @@ public:
             driver.AdjustClippingPlanes(false, false);
         }
         m_view->ComputeFrustrumBox(m_view, nullptr);
-        m_view->SetupRenderingTransforms(false, true, m_context->GetClearBufferMode(), nullptr);
+        SetUpTransforms();
         m_active = true;
     }
     ~CClippingWideningScope()
     {
         if (!m_active) return;
         m_context->ComputeEyeAndClippingPlanes(m_view, nullptr);
-        m_view->SetupRenderingTransforms(false, true, m_context->GetClearBufferMode(), nullptr);
+        SetUpTransforms();
     }
     CClippingWideningScope(const CClippingWideningScope&) = delete;
     CClippingWideningScope& operator=(const CClippingWideningScope&) = delete;
 
 private:
+    void SetUpTransforms()
+    {
+        m_view->SetupRenderingTransforms(false, true, m_context->GetClearBufferMode(), nullptr);
+        if (!m_depthTest) glDisable(GL_DEPTH_TEST);
+        if (!m_lighting) glDisable(GL_LIGHTING);
+    }
+
     CDsView3dCdc* m_view = nullptr;
     CDsGlContext* m_context = nullptr;
     bool m_active = false;
+    const bool m_depthTest = glIsEnabled(GL_DEPTH_TEST) == GL_TRUE;
+    const bool m_lighting = glIsEnabled(GL_LIGHTING) == GL_TRUE;
 };
 
 }  // namespace
@@ -78,14 +89,14 @@ CDsItemsFigure::CDsItemsFigure() : CDsItemsGroup(nullptr, nullptr)
 
 CDsItemsFigure::~CDsItemsFigure()
 {
+    // Only an exclusive-or figure on the screen has something to take off it.
+    if (GetDrawMode() != eDsDrawModeXor || !m_drawn) return;
     CDsView3dCdc* current = CDsView3dCdc::sCurrentView;
     if (!current || !HasGlRecord(current)) return;
     CDsView3dCdc::StMakeGlCurrentView(current);
-    if (GetDrawMode() == eDsDrawModeXor && m_drawn) {
-        glDrawBuffer(GL_FRONT);
-        Refresh(*current);
-        glDrawBuffer(GL_BACK);
-    }
+    glDrawBuffer(GL_FRONT);
+    Refresh(*current);
+    glDrawBuffer(GL_BACK);
 }
 
 EDsItemsType CDsItemsFigure::GetItemType()
@@ -289,6 +300,11 @@ CDsRefPoint* CDsItemsFigure::PickRefPoint(CUiPickEvent& original)
     view3d* view = event.view();
     if (!GetEntity() || Count() == 0 || !view) return nullptr;
 
+    // The view's pick mode as it was (a pick walk may have put it in one), given back at the end.
+    const int savedMode = view->get_pick_mode();
+    int savedX = 0, savedY = 0, savedWidth = 0, savedHeight = 0;
+    view->get_pick_aperture(savedX, savedY, savedWidth, savedHeight);
+
     int width = 0, height = 0;
     get_pick_aperture(width, height);
     pick_manager manager(pick_method_point, 0, nullptr, &event, nullptr);
@@ -311,7 +327,10 @@ CDsRefPoint* CDsItemsFigure::PickRefPoint(CUiPickEvent& original)
         }
     }
 
-    view->pick_mode(0, 0, 0, 0, 0);
+    if (savedMode)
+        view->pick_mode(savedMode, savedX, savedY, savedWidth, savedHeight);
+    else
+        view->pick_mode(0, 0, 0, 0, 0);
     return result;
 }
 

@@ -17,14 +17,17 @@
 // Choices where the behaviour was open, or where a plain reading would hurt:
 // - The widening scope acts on a core view (CDsView3dCdc) with a core rendering context only; any
 //   other view draws without it. "The context's transform flag" of the rendering transforms is
-//   the context's clear-buffer mode, as in every other set-up of the context.
+//   the context's clear-buffer mode, as in every other set-up of the context. Setting the
+//   transforms switches the depth test and lighting on; the scope keeps them as the caller had
+//   them, so that a figure drawn onto the front buffer without the depth test (whose buffer holds
+//   depths of the frame's own planes, not of the widened ones) is not hidden at random.
 // - The destructor's last exclusive-or pass is drawn only when the current view has an OpenGL
 //   record (a view without one has nothing on screen to remove).
 // - FindTextItem answers the first child whose type is a model-space text (types 10 and 11, the
 //   3-D text and the vector text that derives from it), as a CDsItemBase; it answers null while a
 //   figure holds no such item.
 // - Reference points: the view is put in pick mode at the event with the process-wide aperture
-//   (as CDsItemBase::IsPicked does) for the time of the pick. A reference point made at a polyline
+//   (as CDsItemBase::IsPicked does) for the time of the pick, and gets the pick mode it had back. A reference point made at a polyline
 //   end is CDsRefPoint(figure's entity, end) with its type in CDsRefPoint::sPickType, and its index
 //   goes to the picked-primitive index of the context's pick processor. The aperture size the
 //   ends are compared with is the aperture's width. When neither end lies in the aperture the
@@ -50,9 +53,9 @@ class AFX_EXT_CLASS CDsItemsFigure : public CDsItemsGroup {
 public:
     // An empty group: no context, entity, figure or view dependency, not drawn, draw mode 1.
     CDsItemsFigure();
-    // When the current view exists: its OpenGL context made current and, when the group is drawn
-    // in exclusive-or mode, drawn once more into the front buffer (which takes it off the screen);
-    // then the children are deleted.
+    // When the group is drawn in exclusive-or mode and the current view has an OpenGL context:
+    // that context made current and the group drawn once more into its front buffer (which takes
+    // it off the screen); then the children are deleted.
     ~CDsItemsFigure() override;
 
     // --- The item protocol ----------------------------------------------------------------

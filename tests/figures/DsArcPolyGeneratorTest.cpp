@@ -120,12 +120,6 @@ TEST(DsArcPolyGeneratorTest, TheStorageCarriesThePlacementGivenAsRows)
     arc.SetTransformation(rows, nullptr, 1.0);
     storage.reset(arc.Approximate());
     EXPECT_NEAR(storage->GetTRansformedVertex(0).x(), 10.0, 1e-12);
-
-    // A copy approximates the same arc.
-    const CDsArcPolyGenerator copy(arc);
-    std::unique_ptr<CDsPolylineStorage> again(copy.Approximate());
-    EXPECT_NEAR(again->GetTRansformedVertex(2).x(), 8.0, 1e-12);
-    EXPECT_EQ(copy.GetSegmentCount(), 2);
 }
 
 TEST(DsFigureListTest, RemoveTakesTheFirstOccurrenceOnly)

@@ -93,6 +93,7 @@ TEST_F(DsItemsFigureGLTest, ChildrenDrawInThePensColourOrInheritTheGroups)
     EXPECT_NEAR(lit.first, 10, 1);
     EXPECT_NEAR(lit.second, 90, 1);
     EXPECT_TRUE(figure->IsDrawn());
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));  // as the caller had it
 
     // A line drawn with the inheriting pen takes the colour given to its figure group.
     Clear(kBlack);
@@ -262,4 +263,15 @@ TEST_F(DsItemsFigureGLTest, ReferencePointsAreFoundAtTheEndsOfTheFiguresPolyline
     EXPECT_EQ(figure->PickRefPoint(inBetween), nullptr);  // neither end under the cursor
     EXPECT_EQ(figure->PickRefPoint(aside), nullptr);      // the figure is not hit
     EXPECT_EQ(view_->get_pick_mode(), 0);                 // the view left pick mode
+
+    // A view already in pick mode gets its own pick region back.
+    view_->pick_mode(1, 30, 40, 7, 9);
+    std::unique_ptr<CDsRefPoint> again(figure->PickRefPoint(atStart));
+    EXPECT_TRUE(again);
+    int x = 0, y = 0, w = 0, h = 0;
+    view_->get_pick_aperture(x, y, w, h);
+    EXPECT_EQ(view_->get_pick_mode(), 1);
+    EXPECT_EQ(x, 30);
+    EXPECT_EQ(w, 7);
+    view_->pick_mode(0, 0, 0, 0, 0);
 }

@@ -1,15 +1,9 @@
 // The figure group without OpenGL: its type, the entity it keeps, children that stay while a
-// figure owns it, the polyline and text it answers for its first children, its extents, and
-// select-all.
-#include "DsDriverExtrema.h"
+// figure owns it, and the polyline and text it answers for its first children.
 #include "DsItemPolyline3D.h"
 #include "DsItemsFigure.h"
-#include "DsSelectAllData.h"
 #include "EntityDeleter.h"
 #include "GmPosition.h"
-#include "ViewSetup.h"
-
-#include "../context/ViewStaticsGuard.h"
 
 #include "SpaBuilders.h"
 #include "SpaEntity.h"
@@ -74,21 +68,4 @@ TEST(DsItemsFigureTest, AFigureKeepsItsEntityAndItsItemsWhileOwned)
     EXPECT_EQ(empty.GetTransformedPolyline(count, nullptr), nullptr);
     EXPECT_EQ(count, 0);
     EXPECT_EQ(empty.FindTextItem(), nullptr);
-}
-
-TEST(DsItemsFigureTest, ExtentsComeFromEveryChildWhateverItsEntity)
-{
-    vyrtest::ViewStaticsGuard statics;
-    EntityPtr body(make_block(0, 0, 0, 1, 1, 1));
-    CDsView3dCdc view;
-    vyrtest::ViewSetup().Pixels(100, 100).Eye(SPAposition(0, 0, 50)).Field(25, 25).ApplyTo(view);
-    TestFigureGroup group;
-    group.Add(Line(-10, -5));
-    group.Add(Line(5, 10));
-    CDsDriverExtrema driver(&view);
-    group.DrawExtremes(*driver.GetExtView(), body.get());  // not one of the group's entities
-    double x0 = 0, x1 = 0, y0 = 0, y1 = 0;
-    ASSERT_TRUE(driver.GetExtremaCoordinates(x0, x1, y0, y1));
-    EXPECT_NEAR(x0, -40.0, 0.5);  // pixels from the target at 0.25 units a pixel
-    EXPECT_NEAR(x1, 40.0, 0.5);
 }
