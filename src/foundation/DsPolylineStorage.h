@@ -1,5 +1,6 @@
 // CDsPolylineStorage: a plain list of positions with the transform they are shown through,
-// the companion of the ellipse storage for edges that are not elliptic.
+// the companion of the ellipse storage for edges that are not elliptic, and what the arc polygon
+// generator fills with the points of an arc (in the arc's own plane, placed by the transform).
 #pragma once
 
 #include <GmPosition.h>
@@ -30,6 +31,12 @@ public:
     int GetVertexCount() const { return static_cast<int>(m_vertices.size()); }
     // Vertex i through the transform; the origin for an index out of range.
     CGmPosition GetTRansformedVertex(int i) const;
+    // The vertices as stored (not transformed).
+    const std::vector<CGmPosition>& GetVertices() const { return m_vertices; }
+    // Appends a vertex.
+    void AddVertex(const CGmPosition& p) { m_vertices.push_back(p); }
+    // Forgets every vertex (the transform stays).
+    void RemoveAllVertices() { m_vertices.clear(); }
 
 private:
     SPAtransf m_transformation;

@@ -256,6 +256,8 @@ protected:
     friend class CDsGlSketch;
     // A body group fills its faces and edges groups.
     friend class CDsItemsBody;
+    // The figure generator places the items it makes in the groups it builds.
+    friend class CDsFigureGenerator;
     // The transformation bracket of a pass reads the group's matrix.
     friend void DsPushItemTransformation(view3d* view, CDsItemsGroup* group);
     friend void DsPopItemTransformation(view3d* view, CDsItemsGroup* group);

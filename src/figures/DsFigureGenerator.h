@@ -1,0 +1,212 @@
+// CDsFigureGenerator: the pen through which figures, the modeler extension's own entities and the
+// host turn drawings into display items. A caller sets pen attributes, moves and draws, opens and
+// closes groups, and finally calls DisplayList, which hands back the root CDsItemsFigure holding
+// every item made (the caller owns it). Each item is placed in the current group with the pen
+// applied: its colour (unless the pen inherits it), width (unless 0), style (unless 255), the
+// pen's hide level when it hides, the transparency, the on-top flag, the generator's
+// transformation and the type byte; with both a context and an entity set the item is also
+// registered for the entity in the context's item map, gets the context and shows the entity.
+//
+// Polylines: MoveTo and DrawTo gather points in the open polyline, which becomes one
+// CDsItemPolyline3D when it is closed (by a pen change, MoveTo, DrawPolyline, DrawArc or
+// DisplayList) with two points or more; a shorter one makes nothing. A figure is never closed by
+// itself: a closed outline returns to its first point.
+//
+// The pen starts inheriting colour, style (255) and width (0), opaque; pen values out of range
+// (style outside 0..31, width outside 1..8) are ignored.
+//
+// Operations that make items which the display core does not have yet are not offered here, and
+// the interface operations that would make them keep the base generator's answer, which makes
+// nothing: 2-D polylines and the 2-D mode (DrawPolyline2D, DrawPolyline2DRelative), points,
+// bitmaps and billboard rectangles (DrawPoint, DrawBitmap, DrawBitmapColored, DrawRectangle2D),
+// coordinate systems (DrawUcs), triangles, quads and display-list polygons (DrawTriangles in every
+// form, DrawQuads, DrawTrigs, DrawTrianglesStl, StartPolygons, EndPolygons, StartList, EndList,
+// DestroyPolygons, SetMinMaxBoundaries, StStartPolygons, StEndPolygons, ItDrawTriangles,
+// ItDrawPolyLine), ellipses (DrawElipse, and the dynamic ellipse of DrawArc), basic surfaces and
+// images (DrawBasicSurface, DrawImage), texts and their state (DrawTextW, DrawTextVector,
+// DrawText2D, DrawText2DRelative, StartTextBlock, StartTextLine, AddTextItem, the text setters,
+// ForceFixedText, ItGtxloc, ItGtext, ItDtxCreateText), hidden-line views (StartHlView and the
+// ellipse segments of AddHlSegment) and toolpaths (StartToolpath, StartToolpathBranch,
+// StartPlanarToolpathBranch, AddToolpathSegment).
+//
+// Choices where the behaviour was open, or where a plain reading would hurt:
+// - Copying a generator is not offered: a copy would share the open polyline and the groups.
+// - DisplayList hands the root over and forgets it, so a second DisplayList answers a new empty
+//   root instead of the same tree twice; a generator destroyed before DisplayList deletes the
+//   items it made. The destructor also stops being the current generator of the static entry
+//   points when it is.
+// - AddHlSegment ignores a segment type that is no child index of the current hidden-line view.
+// - Until the dynamic ellipse item exists, DrawArc draws its polyline whatever the dynamic-ellipse
+//   switch says (CDsEllipseStorage::StGetDynamicEllipses).
+// - An arc of zero or non-finite radius, or of zero or non-finite sweep or step, makes nothing and
+//   leaves the open polyline as it is.
+// - The non-virtual AddHlSegment answers null for a null polyline.
+#pragma once
+
+#include <afx.h>
+
+#include "DsFlags.h"
+#include "DsLineAttribStorage.h"
+#include "GmPosition.h"
+#include "GmTransformation.h"
+#include "VyrFigureGenerator.h"
+
+#include <cstdint>
+#include <vector>
+
+class CDsArcPolyGenerator;
+class CDsGlContext;
+class CDsItemBase;
+class CDsItemsFigure;
+class CDsItemsGroup;
+class CDsPolyline;
+class ENTITY;
+
+// The pen of figures and of the application's own entities.
+class AFX_EXT_CLASS CDsFigureGenerator : public CVyrFigureGenerator {
+public:
+    // A generator whose items and root get `context` (not owned; may be null): no items, the
+    // default pen, identity transformation, position (0, 0, 0), flags 0, type byte 255.
+    explicit CDsFigureGenerator(CDsGlContext* context);
+    // Not copyable (see the header comment).
+    CDsFigureGenerator(const CDsFigureGenerator&) = delete;
+    // Not copyable.
+    CDsFigureGenerator& operator=(const CDsFigureGenerator&) = delete;
+    // Deletes a root that DisplayList did not hand over; no longer the current generator.
+    ~CDsFigureGenerator() override;
+
+    // --- The pen interface (in the order of the base) --------------------------------------
+    // Opens a new CDsItemsFigure as a sub-group of the current group (the argument is not used).
+    void StartGroup(bool flag) override;
+    // Back to the current group's owner, the closed group becoming the current item; nothing at
+    // the root.
+    void EndGroup() override;
+    // Adds `item` (taken over) to the current group with the pen applied; nothing for null.
+    void AddSubFigure(CDsItemBase* item) override;
+    // Closes the open polyline; the pen's colour becomes `color` (no longer inherited).
+    void SetPenColor(const CDsColorStorage& color) override;
+    // Closes the open polyline; the pen's style becomes `style` when 0..31.
+    void SetPenStyle(int style) override;
+    // Closes the open polyline; the pen's width becomes `width` when 1..8.
+    void SetPenWidth(int width) override;
+    // The pen's hide level becomes blanked (true) or shown (false).
+    void SetPenVisibilityBlank(bool blank) override;
+    // The transformation every item added from now on is transformed by.
+    void SetTransformation(const CGmTransformation& transformation) override;
+    // Closes the open polyline; the pen's on-top flag becomes `onTop`.
+    void SetOnTopFlag(bool onTop) override;
+    // Clears `flag` of the generator's flags (given to the root by DisplayList).
+    void ResetFlag(EDsItemFlags flag) override;
+    // Whether `flag` is set.
+    bool GetFlag(EDsItemFlags flag) const override;
+    // Sets `flag`.
+    void SetFlag(EDsItemFlags flag) override;
+    // Appends `position` to the open polyline (after the current position when it is empty); the
+    // current position becomes `position`.
+    void DrawTo(const CGmPosition& position) override;
+    // Closes the open polyline and starts a new one at `position`, the current position.
+    void MoveTo(const CGmPosition& position) override;
+    // One polyline item of the `count` points (none for fewer than two); the open polyline is
+    // closed first. The current position stays.
+    void DrawPolyline(int count, const CGmPosition* points) override;
+    // The arc of a CDsArcPolyGenerator built from the arguments (see DrawArc below).
+    void DrawArc(const CGmPosition& centre, double radius, const CGmTransformation& transformation, double start,
+                 double sweep, double step) override;
+    using CVyrFigureGenerator::AddHlSegment;
+    // With a hidden-line view as the current group and a type that is a child index of it: a
+    // CDsItemHlSegmentPolyline3D of `entity` and `polyline` in child `type`, owned by the view,
+    // with the pen applied, registered for and showing `entity` (when given), the context set and
+    // refusing picks while hidden; the generator's entity is cleared afterwards. Else nothing.
+    void AddHlSegment(ENTITY* entity, CDsPolyline* polyline, EDsHlSegmentType type) override;
+    // EndGroup.
+    void EndToolpathBranch() override;
+    // EndGroup.
+    void EndToolpath() override;
+
+    // --- Pen and state ----------------------------------------------------------------------
+    // Closes the open polyline; the pen inherits its colour.
+    void ResetPenColor();
+    // Closes the open polyline; the pen inherits its style (255).
+    void ResetPenStyle();
+    // Closes the open polyline; the pen inherits its width (0).
+    void ResetPenWidth();
+    // Closes the open polyline; the pen's transparency byte becomes trunc(clamp(value, 0, 1) x
+    // 255); a NaN changes nothing.
+    void SetTransparency(float value);
+    // The pen's hide level becomes the special hiding (level 8).
+    void SetSpecialHide();
+    // The pen's exclusive-or flag (DisplayList then gives the root draw mode 2).
+    void SetXorMode(bool on);
+    // The entity the items added from now on show (null: none).
+    void SetEntity(ENTITY* entity) { m_entity = entity; }
+    // The type byte written into every item added (the low byte of `type`).
+    void SetType(int type) { m_type = static_cast<uint8_t>(type & 0xFF); }
+    // Unless dynamic ellipses are waited for (see the header comment): closes the open polyline,
+    // then one polyline item of the arc's points mapped by the arc's transformation. Nothing for a
+    // degenerate arc.
+    void DrawArc(const CDsArcPolyGenerator& arc);
+    // A new CDsItemHlSegmentPolyline3D of `polyline` (no entity) with the pen applied, the context
+    // set and refusing picks while hidden, in no group (the caller owns it); null for a null
+    // polyline. The type is not used.
+    CDsItemBase* AddHlSegment(CDsPolyline* polyline, EDsHlSegmentType type);
+    // Closes the open polyline (bound to no entity) and hands over the root group: draw mode 2
+    // with the pen's exclusive-or flag, bound to the entity set with SetEntity, the generator's
+    // flags, the generator's context; a new empty CDsItemsFigure when nothing was drawn. The
+    // argument is not used. The current generator of the static entry points is cleared.
+    CDsItemsFigure* DisplayList(ENTITY* entity);
+
+    // --- Static entry points ------------------------------------------------------------------
+    // The generator the static entry points draw into (null: they do nothing).
+    static CDsFigureGenerator* mCurrentItFigure;
+    // Makes `generator` the current one (null: none).
+    static void SetToCurrent(CDsFigureGenerator* generator) { mCurrentItFigure = generator; }
+    // The current generator, null when none.
+    static CDsFigureGenerator* StGetCurrentItFigure() { return mCurrentItFigure; }
+    // MoveTo of the current generator to the point of three floats (nothing for null).
+    static void ItMoveTo(const float* point);
+    // DrawTo of the current generator to the point of three floats (nothing for null).
+    static void ItDrawTo(const float* point);
+    // SetPenWidth of the current generator.
+    static void ItSetPenWidth(int width);
+    // SetPenStyle of the current generator with entry n - 1 of {0, 1, 2, 5, 4, 7, 3, 6} for n in
+    // 1..8, else with style 4.
+    static void ItSetPenStyle(int n);
+    // Nothing.
+    static void DrawPolygons2D(float* points, int count, bool fill);
+
+protected:
+    // Makes the open polyline one item (two points or more) and empties it.
+    void ClosePolyline();
+    // Places the current item (see the header comment); nothing without one.
+    void AddCurrentItem();
+    // Gives `item` the pen, the transformation and the type byte.
+    void ApplyPen(CDsItemBase* item);
+    // Adds `group` to the current group (a root made first when there is none) and makes it the
+    // current group.
+    void OpenSubGroup(CDsItemsGroup* group);
+    // The root, made when there is none yet, as the current group.
+    void EnsureRoot();
+
+    // The context of the items and the root (not owned).
+    CDsGlContext* m_context = nullptr;
+    // The entity the items show, null for none.
+    ENTITY* m_entity = nullptr;
+    // The group new items go into (the root until a sub-group is opened), null before the first.
+    CDsItemsGroup* m_currentGroup = nullptr;
+    // The item made last (or the sub-group closed last).
+    CDsItemBase* m_currentItem = nullptr;
+    // The root group, owned until DisplayList hands it over.
+    CDsItemsFigure* m_root = nullptr;
+    // The flags given to the root.
+    CDsFlags m_flags;
+    // The transformation of the items added.
+    SPAtransf m_transformation;
+    // The pen.
+    CDsLineAttribStorage m_pen;
+    // The current position.
+    CGmPosition m_position;
+    // The open polyline.
+    std::vector<CGmPosition> m_polyline;
+    // The type byte of the items added.
+    uint8_t m_type = 255;
+};
