@@ -245,9 +245,13 @@ void CDsFigure::Record(bool allViews, view3d* view)
 
     CDsGlScene* glScene = context->GetScene();
     CDsScene& scene = glScene->GetDbScene();
-    // An id is kept for the scene whose temporary part it names.
-    if (!m_objectId.IsValid() || m_objectId.GetPartId() != scene.GetTempPartId())
+    // An id is kept for the scene whose temporary part it names. An item left under the old id
+    // (a figure without the storage-removal flag) goes before the figure takes a new one: it would
+    // point at the figure after the figure went.
+    if (!m_objectId.IsValid() || m_objectId.GetPartId() != scene.GetTempPartId()) {
+        RemoveOwnItem();
         m_objectId = CVyrObjectId(scene.GetTempPartId(), scene.NextTempItemId());
+    }
 
     CDsAttributes attributes;
     m_attributes.Translate(attributes);

@@ -28,7 +28,8 @@
 // - A DefineFig that answers 0 leaves the figure without a main group; what the generator made
 //   then is deleted with the generator's root group.
 // - The object id kept from an earlier recording is used again only in the scene whose temporary
-//   part it names; recorded in another scene, the figure takes a new id of that scene.
+//   part it names; recorded in another scene, the figure takes a new id of that scene (an item of
+//   its own still left under the old id is removed first).
 // - The context a figure is recorded with is the core rendering context of the view, a plain
 //   modeler view's as well as a core view's, so that Remove finds the item of either.
 // - DrawOnView of a recorded figure draws its location through the rendering context of the view

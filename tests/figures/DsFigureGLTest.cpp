@@ -274,6 +274,30 @@ TEST_F(DsFigureGLTest, AFigureDeletedWhileRecordedTakesItsItemAlongWhateverItsRe
     static_assert(!std::is_copy_assignable<CDsFigure>::value, "a copy would own the same groups");
 }
 
+TEST_F(DsFigureGLTest, AFigureRecordedInAnotherSceneLeavesNoItemOfItselfBehind)
+{
+    vyrtest::FrameworkWindow window(kSize, kSize);
+    CDsGlContext other(7);
+    auto view = std::make_unique<CDsView3dCdc>(&window.wnd);
+    view->SetGlContext(&other);
+    other.add_view(view.get());
+    ViewSetup().Pixels(kSize, kSize).Eye(SPAposition(0, 0, 50)).Field(kSize, kSize).Clip(1, 100).ApplyTo(*view);
+    {
+        CCircleFigure circle(30, false);  // Remove leaves its item
+        circle.Record(true, view.get());
+        const CVyrObjectId first = circle.GetObjectId();
+        circle.Remove();
+        ASSERT_NE(ItemGeometry(first), nullptr);
+        circle.Record(true, view_.get());
+        ASSERT_TRUE(circle.IsRecorded());
+        EXPECT_EQ(circle.GetObjectId().GetPartId(), Scene().GetTempPartId());
+        EXPECT_EQ(ItemGeometry(first), nullptr);
+    }
+    view->refresh();  // draws no geometry of the deleted figure
+    EXPECT_EQ(RingPointsLit(GL_FRONT), 0);
+    view.reset();
+}
+
 TEST_F(DsFigureGLTest, RecordingIntoASceneThatIsGoneDoesNothing)
 {
     auto figure = std::make_unique<CCircleFigure>();
