@@ -53,12 +53,37 @@ private:
     double m_radius;
 };
 
+// The red circle with an impersonal part: a circle of radius 45, drawn while `accept` says so (in
+// the look of the location: the impersonal part applies no attributes of its own).
+class CTwoPartFigure : public CCircleFigure {
+public:
+    bool DefineImpersonalPart(CDsFigureGenerator& generator) override
+    {
+        generator.SetPenColor(CDsColorStorage(0, 0, 255));
+        generator.DrawArc(CGmPosition(0, 0, 0), 45, CGmTransformation(), 0.0, 2 * M_PI, M_PI / 24);
+        return true;
+    }
+    bool OnImpPartDraw(EAttribSetIndex) const override { return accept; }
+    bool accept = false;
+};
+
 // Whether a pixel of the 3 x 3 block about (x, y) of `buffer` has `color`.
 bool Near(GLenum buffer, int x, int y, const Rgb& color)
 {
     for (int dy = -1; dy <= 1; ++dy)
         for (int dx = -1; dx <= 1; ++dx)
             if (ColorNear(ReadPixel(buffer, x + dx, y + dy), color, 60)) return true;
+    return false;
+}
+
+// Whether a pixel of the 3 x 3 block about (x, y) of `buffer` is lit at all.
+bool NearLit(GLenum buffer, int x, int y)
+{
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx) {
+            const Rgb c = ReadPixel(buffer, x + dx, y + dy);
+            if (c.r + c.g + c.b > 100) return true;
+        }
     return false;
 }
 
@@ -350,4 +375,18 @@ TEST_F(DsFigureGLTest, AFigureIsPickedOnItsOutlineAndMeasuredInWindowPixels)
     EXPECT_NEAR(x1, 80, 1.5);
     EXPECT_NEAR(y0, 20, 1.5);
     EXPECT_NEAR(y1, 80, 1.5);
+}
+
+TEST_F(DsFigureGLTest, TheImpersonalPartDrawsOnlyWhileTheFigureAcceptsTheLocationState)
+{
+    CTwoPartFigure figure;
+    figure.Record(true, view_.get());
+    view_->refresh();
+    EXPECT_EQ(RingPointsLit(GL_FRONT), 4);            // the main group
+    EXPECT_FALSE(NearLit(GL_FRONT, 95, 50));  // not the impersonal part
+    figure.accept = true;
+    RedrawAll();
+    EXPECT_EQ(RingPointsLit(GL_FRONT), 4);
+    EXPECT_TRUE(NearLit(GL_FRONT, 95, 50));
+    EXPECT_TRUE(NearLit(GL_FRONT, 5, 50));
 }
