@@ -213,6 +213,10 @@ TEST_F(DsFigureGLTest, ADirectlyDrawnFigureIsInTheFrontBufferUntilTheNextBufferS
     EXPECT_EQ(RingPointsLit(GL_FRONT), 0);
     EXPECT_FALSE(circle.IsDrawn());
     EXPECT_EQ(circle.GetDrawMode(), eDsDrawModeNormal);
+    circle.DrawOnView(view_.get(), eDsDrawModeNormal);
+    circle.Erase(view_.get());
+    EXPECT_EQ(RingPointsLit(GL_FRONT), 0);
+    EXPECT_FALSE(circle.IsDrawn());
 
     // With the back-buffer switch the draw goes to the back buffer only.
     CDsFigure::StSetBackBufferDraw(true);
