@@ -65,32 +65,17 @@ TEST(DsFigureTest, AFigureIsDefinedByItsFirstAttributeChangeAndKeepsTheStoredVal
     EXPECT_FALSE(figure.IsDefinitionPending());
     EXPECT_EQ(figure.GetColor().GetValue(), CDsColorStorage(0, 255, 0).GetValue());
 
-    figure.SetWidth(-1, false);  // inherit
+    // Width -1 makes figure and group inherit; values out of range are not stored.
+    figure.SetWidth(-1, false);
     EXPECT_EQ(figure.GetLineAttributes().GetWidth(), 0);
     EXPECT_EQ(figure.GetWidth(), 0);
     figure.SetWidth(3, false);
-    figure.SetWidth(9, false);  // out of range: the stored width stays
+    figure.SetWidth(9, false);
     EXPECT_EQ(figure.GetLineAttributes().GetWidth(), 3);
     figure.SetStyle(4, false);
     figure.SetStyle(40, false);
     EXPECT_EQ(figure.GetLineAttributes().GetStyle(), 4);
 
-    figure.SetTransparency(1.5f);
-    EXPECT_EQ(figure.GetLineAttributes().GetTransparencyByte(), 255);
-    figure.SetTransparency(-1.0f);
-    EXPECT_EQ(figure.GetLineAttributes().GetTransparencyByte(), 0);
-    figure.SetTransparency(0.5f);
-    EXPECT_EQ(figure.GetLineAttributes().GetTransparencyByte(), 127);
-    EXPECT_NEAR(figure.GetTransparency(), 127 / 255.0, 1e-6);
-
-    figure.SetRenderMode(eRenderShade);
-    EXPECT_EQ(figure.GetRenderMode(), eRenderShade);
-    figure.SetRenderMode(eRenderMixed);
-    EXPECT_EQ(figure.GetRenderMode(), eRenderWireframe);
-
-    figure.SetVisibility(eVisibilityHighlight, true, false);
-    EXPECT_TRUE(figure.GetLineAttributes().GetHighlightState());
-    EXPECT_TRUE(figure.GetDlFigure()->GetHighlightState());
     figure.SetVisibility(eVisibilityDim, true, false);
     EXPECT_EQ(figure.GetVisibility(), eVisibilityDim);
 
