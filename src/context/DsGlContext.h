@@ -49,6 +49,7 @@ class CDsItemBase;
 class CDsItemsBody;
 class CDsItemsGroup;
 class CDsLight;
+class CVyrEntBase;
 class CVyrMeshInterface;
 class EDGE;
 class ENTITY_LIST;
@@ -238,8 +239,10 @@ public:
     using rendering_context::add;
     // Makes the group of `entity`, files it into the scene and the item map; null when none.
     CDsItemsGroup* ComputeData(ENTITY* entity);
-    // The group that shows `entity`: a body group of the body sketched into meshes; null for
-    // other entities or a failed sketch.
+    // The group that shows `entity`: for an entity of the application's entity base
+    // (is_CVyrEntBase) the figure group its figure operation defines through a figure generator of
+    // this context, bound to the entity; for a body a body group of the body sketched into meshes;
+    // null for other entities or a failed sketch.
     CDsItemsGroup* CreateGLEntListFromEntity(ENTITY* entity);
     // Shows a body whose meshes exist: its group shares them.
     void AddBody(ENTITY* entity, CVyrMeshInterface* meshes);
@@ -373,6 +376,12 @@ public:
     // The view's projection and model-view for `view` (nothing for null), with depth and the
     // clear-buffer mode, narrowed to the pick region with `picking`.
     void SetupRenderingTransforms(view3d* view, bool picking, const CRect* rect);
+    // Draws the locations of `paths` at once, in the look the frame gives them, into the current
+    // OpenGL view (when it is one of this context's core views) through a configuration of
+    // `buffer` (GL_FRONT, GL_BACK or GL_FRONT_AND_BACK); the view's location state is `set` during
+    // the draw. Nothing while the display is suspended or for an empty list. The last argument
+    // (primitive kinds to leave out) is not used yet. See DsGlContextLocations.cpp.
+    void DrawLocations(std::vector<CVyrObjectPath>& paths, EAttribSetIndex set, int buffer, int excluded);
     // Draws `item` (may be null) alone into `view`'s front buffer: phase 0 first sets the view up
     // (made current, its projection, the front buffer selected; nothing more for a view without
     // an OpenGL record), phase 2 afterwards selects the back buffer again and flushes. Nothing
@@ -429,6 +438,9 @@ private:
     CDsItemsBody* BodyOfItem(ENTITY* part) const;
     // Deletes the record of a plain modeler view (a core view deletes its own).
     static void DeletePlainViewRecord(view3d* view);
+    // The figure group an entity of the application's entity base defines through a figure
+    // generator of this context, bound to the entity (DsGlContextFigures.cpp).
+    CDsItemsGroup* CreateEntityFigure(CVyrEntBase* entity);
 
     SHighlightData m_highlight;
     bool m_clearBufferMode = true;

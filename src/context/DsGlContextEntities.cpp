@@ -10,9 +10,11 @@
 // - A modeler transform that moved shown items makes every view draw its whole picture again
 //   (their saved pictures show the items where they were).
 //
-// Coming with the figure generator: entities of the maker's own entity classes, which define
-// themselves as figures (CreateGLEntListFromEntity gives null for them until then). Coming with
-// the modeler picks: the entities a modeler transform moves are found among the shown bodies only
+// - An entity of the application's entity base (CVyrEntBase) defines its figure through a figure
+//   generator of the context; the figure group it gets is bound to the entity, so that the
+//   context's picks and lookups of the group find the entity.
+//
+// Coming with the modeler picks: the entities a modeler transform moves are found among the shown bodies only
 // (not through a transform attribute, entity groups or instances).
 #include "DsGlContext.h"
 
@@ -26,6 +28,7 @@
 #include "DsManager.h"
 #include "DsView3dCdc.h"
 #include "VyrAsExt.h"
+#include "VyrEntBase.h"
 #include "VyrMeshInterface.h"
 #include "VyrRefinement.h"
 
@@ -74,6 +77,7 @@ CDsItemsGroup* CDsGlContext::ComputeData(ENTITY* entity)
 CDsItemsGroup* CDsGlContext::CreateGLEntListFromEntity(ENTITY* entity)
 {
     CDsGlSketch sketch(CVyrRefinement::StGetCurrentRefinement());
+    if (is_CVyrEntBase(entity)) return CreateEntityFigure(static_cast<CVyrEntBase*>(entity));
     if (!entity || !is_BODY(entity)) return nullptr;
     CVyrMeshInterface* meshes = sketch.BuildBody(entity, true);
     if (!meshes) return nullptr;

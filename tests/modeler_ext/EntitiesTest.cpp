@@ -4,9 +4,12 @@
 #include "VyrAcisAllocator.h"
 #include "VyrAcisExt.h"
 #include "VyrAttManager.h"
+#include "VyrEntBase.h"
+#include "VyrFigureGenerator.h"
 #include "VyrPoint.h"
 #include "VyrStlData.h"
 #include "VyrWCS.h"
+#include "GmPosition.h"
 
 #include "EntityDeleter.h"
 
@@ -171,4 +174,45 @@ TEST(EntitiesTest, ExtensionEntitiesCarryIdsAndAttributesLikeModelEntities) {
     EXPECT_EQ(CVyrPoint_TYPE, point->identity(1));
     EXPECT_EQ(-1, point->identity(2));
     EXPECT_STREQ("vyr_point", point->type_name());
+}
+
+namespace {
+
+// A generator that keeps the positions it is given.
+class CRecordingGenerator : public CVyrFigureGenerator {
+public:
+    void MoveTo(const CGmPosition& p) override { points.push_back(p); }
+    void DrawTo(const CGmPosition& p) override { points.push_back(p); }
+    std::vector<SPAposition> points;
+};
+
+// An entity of the figure base: a segment from the origin to its end point.
+class CSegmentEntity : public CVyrEntBase {
+public:
+    explicit CSegmentEntity(const SPAposition& end) : m_end(end) {}
+    void DefineFig(CVyrFigureGenerator& generator) const override
+    {
+        generator.MoveTo(CGmPosition(0, 0, 0));
+        generator.DrawTo(CGmPosition(m_end.x(), m_end.y(), m_end.z()));
+    }
+
+private:
+    SPAposition m_end;
+};
+
+}  // namespace
+
+TEST(EntitiesTest, EntitiesOfTheFigureBaseAreKnownByTheirTypeAndDrawIntoAGenerator) {
+    EntityPtr segment(new CSegmentEntity(SPAposition(4, 5, 6)));
+    EXPECT_TRUE(is_CVyrEntBase(segment.get()));
+    EXPECT_EQ(segment->identity(1), CVyrEntBase_TYPE);
+    EXPECT_TRUE(is_toplevel(segment.get()));
+    EntityPtr point(new CVyrPoint(SPAposition(1, 2, 3)));
+    EXPECT_FALSE(is_CVyrEntBase(point.get()));
+    EXPECT_FALSE(is_CVyrEntBase(nullptr));
+
+    CRecordingGenerator generator;
+    static_cast<const CVyrEntBase*>(segment.get())->DefineFig(generator);
+    ASSERT_EQ(generator.points.size(), 2u);
+    EXPECT_TRUE(SamePoint(SPAposition(4, 5, 6), generator.points[1]));
 }

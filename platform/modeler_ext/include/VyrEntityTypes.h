@@ -32,3 +32,6 @@ constexpr int CVyrWCS_TYPE = SPA_FIRST_EXTENSION_TYPE + 21;
 constexpr int CVyrEntInstance_TYPE = SPA_FIRST_EXTENSION_TYPE + 22;
 // A group entity: entities sharing a transform (level 1).
 constexpr int CVyrEntGroup_TYPE = SPA_FIRST_EXTENSION_TYPE + 23;
+// The base of the application's entities that show themselves as figures (level 1; its kinds
+// derive from it at level 2).
+constexpr int CVyrEntBase_TYPE = SPA_FIRST_EXTENSION_TYPE + 24;

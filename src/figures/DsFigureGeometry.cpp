@@ -1,0 +1,127 @@
+// The scene-database geometry of a recorded figure and its clip-plane guard.
+#include "DsFigureGeometry.h"
+
+#include "DsDriverExtrema.h"
+#include "DsFigure.h"
+#include "DsItemsFigure.h"
+#include "DsView3dCdc.h"
+
+// --- Clip-plane guard ---------------------------------------------------------------------------
+
+CDsClipPlanesGuard::CDsClipPlanesGuard(view3d*, bool clipable)
+{
+    if (clipable) return;
+    GLint count = 0;
+    glGetIntegerv(GL_MAX_CLIP_PLANES, &count);
+    for (GLint i = 0; i < count; ++i) {
+        const GLenum plane = static_cast<GLenum>(GL_CLIP_PLANE0 + i);
+        if (!glIsEnabled(plane)) continue;
+        glDisable(plane);
+        m_disabled.push_back(plane);
+    }
+}
+
+CDsClipPlanesGuard::~CDsClipPlanesGuard()
+{
+    for (GLenum plane : m_disabled) glEnable(plane);
+}
+
+// --- Figure geometry ----------------------------------------------------------------------------
+
+CDsFigureGeometry::CDsFigureGeometry(CDsFigure* figure, int subType) : m_figure(figure), m_subType(subType)
+{
+    CreateBoundBox();
+}
+
+CDsFigureGeometry::~CDsFigureGeometry() = default;
+
+CDsItemsFigure* CDsFigureGeometry::GetFigItem() const
+{
+    return m_figure ? m_figure->GetItemsFig() : nullptr;
+}
+
+void CDsFigureGeometry::CreateBoundBox()
+{
+    m_box = SPAbox();
+    if (CDsItemsFigure* group = GetFigItem()) group->GetBoundBox(m_box);
+}
+
+CDsGeometry* CDsFigureGeometry::Clone() const
+{
+    return new CDsFigureGeometry(*this);
+}
+
+const int* CDsFigureGeometry::GetConnectedItems(unsigned int& count, int) const
+{
+    count = 0;
+    return nullptr;
+}
+
+bool CDsFigureGeometry::GetBoundBox(SPAbox& box, int) const
+{
+    if (m_box.empty()) return false;
+    box = m_box;
+    return true;
+}
+
+bool CDsFigureGeometry::GetBoundBox2D(SDsBox2D& box, int) const
+{
+    CDsItemsFigure* group = GetFigItem();
+    return group && group->GetBoundBox2D(box);
+}
+
+bool CDsFigureGeometry::HasBoundBox(int) const
+{
+    return !m_box.empty();
+}
+
+int CDsFigureGeometry::GetDrawPrimitives(int) const
+{
+    if (!m_figure) return 0;
+    int kinds = 0;
+    if (CDsItemsFigure* main = m_figure->GetDlFigure()) kinds |= main->GetDrawPrimitives();
+    if (CDsItemsFigure* impersonal = m_figure->GetImpersonalPart()) kinds |= impersonal->GetDrawPrimitives();
+    return kinds;
+}
+
+int CDsFigureGeometry::Draw(view3d& view, eDrawPrimitives, int, int, const CDsDrawContext*)
+{
+    CDsItemsFigure* group = GetFigItem();
+    if (!group) return 0;
+    if (dynamic_cast<CDsViewExtrema*>(&view) && group->GetFlag(eDsItemFlagNoExtents)) return 0;
+    return group->Pick(&view) ? 1 : 0;
+}
+
+void CDsFigureGeometry::DrawGl(view3d& view, eDrawPrimitives kinds, int, int, const CDsDrawContext*)
+{
+    if (!m_figure) return;
+    CDsClipPlanesGuard guard(&view, m_figure->IsClip_able());
+    if (CDsItemsFigure* main = m_figure->GetDlFigure()) main->DrawOnTraverse(view, kinds, true);
+    CDsItemsFigure* impersonal = m_figure->GetImpersonalPart();
+    auto* core = dynamic_cast<CDsView3dCdc*>(&view);
+    if (impersonal && core && m_figure->OnImpPartDraw(core->GetLocationState()))
+        impersonal->DrawOnTraverse(view, kinds, false);
+}
+
+LONG CDsFigureGeometry::DrawPoints(view3d& view, LONG mask, int)
+{
+    CDsItemsFigure* group = GetFigItem();
+    return group ? group->DrawPoints(view, mask) : 0;
+}
+
+int CDsFigureGeometry::GetVertices(eDrawPrimitives kinds, int index, float*& vertices, int& count, int)
+{
+    CDsItemsFigure* group = GetFigItem();
+    return group ? group->GetVertices(kinds, index, vertices, count) : -1;
+}
+
+bool CDsFigureGeometry::GetPoint(eParameterPoints which, SPAposition& position, int) const
+{
+    CDsItemsFigure* group = GetFigItem();
+    return group && group->GetPoint(which, position);
+}
+
+bool CDsFigureGeometry::GetVerticesBuffer(eDrawPrimitives, std::vector<sVerticesBuffer>&, int)
+{
+    return false;
+}

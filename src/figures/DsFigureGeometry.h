@@ -1,0 +1,110 @@
+// CDsFigureGeometry: the scene-database geometry of a recorded figure (CDsFigure::Record makes
+// one per recording and hands it to the part storage as an item of type 59). The draw walk and
+// the pick walks reach the figure's item groups through it: every operation forwards to the
+// figure's group (its main group, else its impersonal part) and answers a neutral value (false,
+// 0, -1, null) when the figure has none.
+//
+// CDsClipPlanesGuard: the scope during which a figure that section planes must not cut draws
+// with the OpenGL clip planes off.
+//
+// Choices where the behaviour was open:
+// - The guard switches off the clip planes that are on whenever the figure is not clip-able. Clip
+//   planes are only ever on while the scene of the view holds a section, so this is the test for a
+//   section by way of the planes themselves; a figure drawn where no plane is on sends nothing.
+// - The trailing int arguments (item indexes) and the draw context are not used.
+#pragma once
+
+#include <afx.h>
+
+#include "DsGeometry.h"
+#include "SpaValues.h"
+
+#include <GL/gl.h>
+
+#include <vector>
+
+class CDsFigure;
+class CDsItemsFigure;
+
+// Switches off, for its lifetime, the OpenGL clip planes that are on when the figure it guards
+// may not be clipped, and switches them on again, in the same order, when it ends.
+class AFX_EXT_CLASS CDsClipPlanesGuard {
+public:
+    // A guard for a draw into `view` (not used beyond the call) of a figure that is `clipable`:
+    // nothing happens for a clip-able figure; otherwise every plane GL_CLIP_PLANE0 + i (i below
+    // GL_MAX_CLIP_PLANES) that is on is switched off and remembered.
+    CDsClipPlanesGuard(view3d* view, bool clipable);
+    // Switches the remembered planes on again, in the order in which they were switched off.
+    ~CDsClipPlanesGuard();
+    // Not copyable: the planes are switched on again once.
+    CDsClipPlanesGuard(const CDsClipPlanesGuard&) = delete;
+    // Not copyable.
+    CDsClipPlanesGuard& operator=(const CDsClipPlanesGuard&) = delete;
+
+    // The planes switched off (GL_CLIP_PLANE0 + i), in order.
+    const std::vector<GLenum>& GetDisabledPlanes() const { return m_disabled; }
+
+private:
+    std::vector<GLenum> m_disabled;
+};
+
+// The geometry of one recorded figure.
+class AFX_EXT_CLASS CDsFigureGeometry : public CDsGeometry {
+public:
+    // The scene-database object type of a figure geometry (category 2 in the part storage).
+    static constexpr unsigned char kItemType = 59;
+
+    // The geometry of `figure` (not owned) recorded with the type `subType` (the figure's
+    // GetType()); the bound box is taken from the figure's group now, empty without a group.
+    CDsFigureGeometry(CDsFigure* figure, int subType);
+    // A copy of the figure, sub-type, box and size field.
+    CDsFigureGeometry(const CDsFigureGeometry& other) = default;
+    // Copies the figure, sub-type, box and size field.
+    CDsFigureGeometry& operator=(const CDsFigureGeometry& other) = default;
+    // Nothing owned: the figure is its host's.
+    ~CDsFigureGeometry() override;
+
+    // A new geometry of the same figure, sub-type and box.
+    CDsGeometry* Clone() const override;
+    // None: count 0, null.
+    const int* GetConnectedItems(unsigned int& count, int index) const override;
+    // The box taken at construction; false when it is empty.
+    bool GetBoundBox(SPAbox& box, int index) const override;
+    // The group's screen box; false without a group.
+    bool GetBoundBox2D(SDsBox2D& box, int index) const override;
+    // Whether the box taken at construction is not empty.
+    bool HasBoundBox(int index) const override;
+    // The kinds of the main group or-ed with those of the impersonal part; 0 without groups.
+    int GetDrawPrimitives(int index) const override;
+    // The printing and measuring road: 0 in a measuring view (CDsViewExtrema) for a group with
+    // item flag 1 (no extents); else 1 when the group draws itself through the view's own driver
+    // (its Pick(view3d*) answers true), else 0. 0 without a group.
+    int Draw(view3d& view, eDrawPrimitives kinds, int first, int last, const CDsDrawContext* context) override;
+    // The main group's primitives of `kinds` with their attributes, then the impersonal part's
+    // without them when the figure accepts the view's location state (CDsFigure::OnImpPartDraw),
+    // both inside a clip-plane guard for the figure's clip-able flag.
+    void DrawGl(view3d& view, eDrawPrimitives kinds, int first, int last, const CDsDrawContext* context) override;
+    // The group's points of `mask`; 0 without a group.
+    LONG DrawPoints(view3d& view, LONG mask, int index) override;
+    // The group's vertices; -1 without a group.
+    int GetVertices(eDrawPrimitives kinds, int index, float*& vertices, int& count, int options) override;
+    // The group's characteristic point; false without a group.
+    bool GetPoint(eParameterPoints which, SPAposition& position, int index) const override;
+    // None: false.
+    bool GetVerticesBuffer(eDrawPrimitives kinds, std::vector<sVerticesBuffer>& buffers, int index) override;
+
+    // The recorded figure (not owned).
+    CDsFigure* GetFigure() const { return m_figure; }
+    // The figure's GetType() at recording.
+    int GetSubType() const { return m_subType; }
+    // The figure's main group, else its impersonal part; null without either.
+    CDsItemsFigure* GetFigItem() const;
+
+private:
+    // The box becomes the figure group's box (empty without a group).
+    void CreateBoundBox();
+
+    CDsFigure* m_figure = nullptr;
+    int m_subType = -1;
+    SPAbox m_box;
+};
