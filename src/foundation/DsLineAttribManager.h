@@ -20,12 +20,15 @@
 //   254 in the scene database), where truncating byte x 1/255 would make every partly transparent
 //   item fully transparent.
 //
-// Coming with the rendering context, figures and picking (they act through classes that do not
-// exist yet): the commands by object path (MarkList,
-// MarkEntity, DimList, DimEntity, HighlightList, HighlightEntity, ApplyVisibility through
-// CDsGlContext::ModifyLocations and its highlights), by figure (ApplyColor, ApplyStyle,
-// ApplyWidth, ApplyAttributes, MarkList, DimList, ApplyVisibility, MarkFigure, DimFigure,
-// HighlightFigure on CDsFigure and CDsFigureList) and by picked item (ApplyColor, ApplyStyle,
+// The commands by figure run on the figures themselves, with the display of the manager's
+// rendering context suspended meanwhile (its views repaint once at the end); without a rendering
+// context they do nothing. Turning a figure's highlight off does not yet take the context's other
+// highlights away (the context's location highlights come with the location drawing).
+//
+// Coming with the context's location walks and highlights, and with picking (they act through
+// operations that do not exist yet): the commands by object path (MarkList, MarkEntity, DimList,
+// DimEntity, HighlightList, HighlightEntity, ApplyVisibility through
+// CDsGlContext::ModifyLocations and its highlights) and by picked item (ApplyColor, ApplyStyle,
 // ApplyWidth, ApplyAttributes, MarkList, MarkItem, HighlightItem on CDsPickedItemList and
 // CDsPickedItem).
 #pragma once
@@ -38,6 +41,8 @@
 #include "DsLineAttribStorage.h"
 #include "VyrObjectTypes.h"
 
+class CDsFigure;
+class CDsFigureList;
 class CDsGlContext;
 
 // The special line-attribute sets of a display and its attribute commands.
@@ -60,6 +65,31 @@ public:
     void SetRenderingContext(CDsGlContext* context) { m_context = context; }
     // The rendering context, null until one is set.
     CDsGlContext* GetRenderingContext() const { return m_context; }
+
+    // --- Commands by figure (nothing without a rendering context or for a null list) --------
+    // Each figure's colour, style or width, redrawn.
+    void ApplyColor(CDsFigureList* figures, const CDsColorStorage* color);
+    // Each figure's line style, redrawn.
+    void ApplyStyle(CDsFigureList* figures, int style);
+    // Each figure's line width, redrawn.
+    void ApplyWidth(CDsFigureList* figures, int width);
+    // Each figure (defined first when it has no display item yet) erased, given the attributes
+    // (its display item and its own), and drawn again.
+    void ApplyAttributes(CDsFigureList* figures, const CDsLineAttribStorage* attributes);
+    // Each figure marked (visibility level 3) or not, not redrawn.
+    void MarkList(CDsFigureList* figures, bool on);
+    // Each figure dimmed (level 1) or not, not redrawn.
+    void DimList(CDsFigureList* figures, bool on);
+    // Each figure's visibility level switched, not redrawn.
+    void ApplyVisibility(EVisibilityLevel level, CDsFigureList* figures, bool on);
+    // The figure marked or not, not redrawn (the last argument has no effect).
+    void MarkFigure(CDsFigure* figure, bool on, bool unused);
+    // The figure dimmed or not, redrawn (the last argument has no effect).
+    void DimFigure(CDsFigure* figure, bool on, bool unused);
+    // The figure's visibility level switched, redrawn (the last argument has no effect).
+    void ApplyVisibility(EVisibilityLevel level, CDsFigure* figure, bool on, bool unused);
+    // The figure highlighted (level 4) or not and drawn again; the display is not suspended.
+    void HighlightFigure(CDsFigure* figure, bool on, bool unused);
     // With a rendering context: with its display suspended meanwhile, the attributes of every
     // item of its scene are reset as `action` says (document flag 15 cleared); when the
     // suspension ends every view of the context repaints. Nothing without a context.
