@@ -12,6 +12,8 @@
 // context's refresh in each render mode:
 //   wireframe.png, hidden-lines.png, partial-hidden-lines.png, shaded.png   lit by the default lights
 //   shaded-red-blue.png   shaded under a red light and a blue one
+//   figures.png           shaded, with a ring and a zigzag figure recorded over the bodies
+//   mixed.png             mixed mode, the plate half transparent over the rest
 //
 //   vyr_demo [output folder]      (default: out)
 #include "DemoModel.h"
@@ -28,9 +30,12 @@
 #include "DsGlContext.h"
 #include "DsGlScene.h"
 #include "DsItemsBody.h"
+#include "DsFigure.h"
+#include "DsFigureGenerator.h"
 #include "DsLight.h"
 #include "DsPartStorage.h"
 #include "GmPosition.h"
+#include "GmTransformation.h"
 #include "SpaBuilders.h"
 #include "VyrBodyGeometry.h"
 #include "DsItemBackground.h"
@@ -215,6 +220,41 @@ bool WriteShown(const DemoWindow& demo, const std::string& path) {
     return true;
 }
 
+// A ring figure: a yellow circle of `radius` about `centre`'s vertical at height `z`.
+class CDemoRing : public CDsFigure {
+public:
+    CDemoRing(const SPAposition& centre, double radius, double z) : m_centre(centre.x(), centre.y(), z), m_radius(radius) {}
+    int DefineFig(CDsFigureGenerator& generator) override {
+        generator.SetPenColor(CDsColorStorage(255, 230, 40));
+        generator.SetPenWidth(3);
+        generator.DrawArc(m_centre, m_radius, CGmTransformation(), 0.0, 2 * 3.14159265358979, 3.14159265358979 / 48);
+        return 1;
+    }
+
+private:
+    CGmPosition m_centre;
+    double m_radius;
+};
+
+// A zigzag figure of white segments from `start` along +x.
+class CDemoZigzag : public CDsFigure {
+public:
+    CDemoZigzag(const SPAposition& start, double step) : m_start(start), m_step(step) {}
+    int DefineFig(CDsFigureGenerator& generator) override {
+        generator.SetPenColor(CDsColorStorage(255, 255, 255));
+        generator.SetPenWidth(2);
+        CGmPosition points[9];
+        for (int i = 0; i < 9; ++i)
+            points[i] = CGmPosition(m_start.x() + i * m_step, m_start.y() + (i % 2 ? -m_step : 0.0), m_start.z());
+        generator.DrawPolyline(9, points);
+        return 1;
+    }
+
+private:
+    SPAposition m_start;
+    double m_step;
+};
+
 // The plate and three primitive bodies shown through the rendering context (its entity operations
 // make their display items; the host's body geometry files them into the scene database),
 // refreshed in each render mode; then shaded under a red and a blue light.
@@ -287,7 +327,31 @@ bool RefreshInEveryMode(DemoWindow& demo, const std::string& folder) {
     blue->TurnOn(true);
     demo.context->OnPicturePropsChanged();  // the saved picture no longer shows the scene
     demo.view->refresh();
-    const bool written = WriteShown(demo, folder + "/shaded-red-blue.png");
+    bool written = WriteShown(demo, folder + "/shaded-red-blue.png");
+    red->SetProperties(0xFFFFFF, 0.2f, 0.8f, 0.3f);
+    blue->TurnOn(false);
+
+    // Figures over the bodies: a yellow ring about the boss and a white zigzag along the plate,
+    // recorded into the scene database's temporary part.
+    CDemoRing ring(centre, 0.25 * size, top + 0.02 * size);
+    CDemoZigzag zigzag(SPAposition(low[0] + 0.1 * size, high[1] - 0.1 * size, top + 0.02 * size), 0.15 * size);
+    ring.Record();
+    zigzag.Record();
+    demo.view->SetRenderMode(eRenderShade);
+    demo.context->OnPicturePropsChanged();
+    demo.view->refresh();
+    written = written && WriteShown(demo, folder + "/figures.png");
+    ring.Remove();
+    zigzag.Remove();
+
+    // Mixed mode: the plate half transparent over the rest.
+    CDsAttributes half;
+    half.SetTransparency(128);
+    CDsPartStorage::instance()->UpdateAttributes(CVyrObjectId(demo.context->GetScene()->GetDbScene().GetPeerPartId(), 1),
+                                                 half, nullptr);
+    demo.view->SetRenderMode(eRenderMixed);
+    demo.view->refresh();
+    written = written && WriteShown(demo, folder + "/mixed.png");
     id = 1;
     for (const SShown& shown : bodies) {
         VyrHideBody(demo.context.get(), shown.body, id++);

@@ -141,3 +141,25 @@ TEST(DemoTest, RefreshesTheSceneInEveryRenderMode) {
     EXPECT_GT(coloured.reddish, 1000);
     EXPECT_GT(coloured.bluish, 2000);
 }
+
+TEST(DemoTest, DrawsFiguresOverTheBodiesAndAHalfTransparentPlateInMixedMode) {
+    std::string folder = vyrtest::ScratchDir();
+    ASSERT_EQ(RunDemo(folder), 0);
+    int width = 0, height = 0;
+    std::vector<unsigned char> figures, shaded, mixed;
+    ASSERT_TRUE(vyrdemo::ReadPngRgb(folder + "/figures.png", width, height, figures));
+    ASSERT_TRUE(vyrdemo::ReadPngRgb(folder + "/shaded.png", width, height, shaded));
+    ASSERT_TRUE(vyrdemo::ReadPngRgb(folder + "/mixed.png", width, height, mixed));
+    int yellow = 0, white = 0, changed = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const Pixel p = At(figures, width, x, y);
+            yellow += p.r > 200 && p.g > 180 && p.b < 100;
+            white += p.r > 230 && p.g > 230 && p.b > 230;
+            const Pixel s = At(shaded, width, x, y), m = At(mixed, width, x, y);
+            changed += std::abs(s.r - m.r) + std::abs(s.g - m.g) + std::abs(s.b - m.b) > 30;
+        }
+    EXPECT_GT(yellow, 200);  // the ring
+    EXPECT_GT(white, 100);   // the zigzag
+    EXPECT_GT(changed, 5000);  // the plate seen through
+}
