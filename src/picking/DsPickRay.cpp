@@ -95,9 +95,33 @@ bool DsRayPolygonIntersection(const float* vertices, int count, const pick_ray& 
 {
     if (!vertices || count < 3 || !ray.valid()) return false;
     const CDsGeometryComputer* computer = CDsGeometryComputer::GetInstance();
-    if (count == 3)
+    if (count == 3) {
+        // Most triangles of a face lie away from the ray: a barycentric test in single precision
+        // turns them away before the exact test (it lets through anything within a margin of the
+        // triangle's sides, so the exact test alone decides near them).
+        const float* a = vertices;
+        const float* b = vertices + 3;
+        const float* c = vertices + 6;
+        const float d[3] = {static_cast<float>(ray.direction().x()), static_cast<float>(ray.direction().y()),
+                            static_cast<float>(ray.direction().z())};
+        const float e1[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+        const float e2[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+        const float p[3] = {d[1] * e2[2] - d[2] * e2[1], d[2] * e2[0] - d[0] * e2[2], d[0] * e2[1] - d[1] * e2[0]};
+        const float det = e1[0] * p[0] + e1[1] * p[1] + e1[2] * p[2];
+        if (det != 0.0f) {
+            const float t[3] = {static_cast<float>(ray.root_point().x()) - a[0],
+                                static_cast<float>(ray.root_point().y()) - a[1],
+                                static_cast<float>(ray.root_point().z()) - a[2]};
+            const float u = (t[0] * p[0] + t[1] * p[1] + t[2] * p[2]) / det;
+            constexpr float kMargin = 1e-3f;
+            if (u < -kMargin || u > 1.0f + kMargin) return false;
+            const float q[3] = {t[1] * e1[2] - t[2] * e1[1], t[2] * e1[0] - t[0] * e1[2], t[0] * e1[1] - t[1] * e1[0]};
+            const float v = (d[0] * q[0] + d[1] * q[1] + d[2] * q[2]) / det;
+            if (v < -kMargin || u + v > 1.0f + kMargin) return false;
+        }
         return computer->CalculateRayIntersectionWithPolygon(vertices, 3, ray.root_point(), ray.direction(), hit.point,
                                                              hit.parameter);
+    }
     if (!view) return false;
     std::vector<SPAposition> corners(static_cast<size_t>(count));
     std::vector<SPAposition> projected(static_cast<size_t>(count) + 1);

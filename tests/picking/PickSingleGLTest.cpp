@@ -21,6 +21,45 @@ bool Contains(const std::vector<CVyrObjectPath>& paths, const CVyrObjectPath& pa
     return std::find(paths.begin(), paths.end(), path) != paths.end();
 }
 
+// A line whose ends are its reference points (kinds 0x1 and 0x2): the view in pick mode tells
+// which of them lie in the pick region.
+class CEndsGeometry : public CShapeGeometry {
+public:
+    CEndsGeometry(float x0, float y0, float x1, float y1)
+        : CShapeGeometry(eDpLines, {x0, y0, 0, x1, y1, 0}), m_start(x0, y0, 0), m_end(x1, y1, 0)
+    {
+    }
+    LONG DrawPoints(view3d& view, LONG mask, int) override
+    {
+        LONG found = 0;
+        if ((mask & 0x1) && view.draw_point_3d(m_start)) found |= 0x1;
+        if ((mask & 0x2) && view.draw_point_3d(m_end)) found |= 0x2;
+        return found;
+    }
+    bool GetPoint(eParameterPoints which, SPAposition& point, int) const override
+    {
+        if (which != ePpStart && which != ePpEnd) return false;
+        point = which == ePpStart ? m_start : m_end;
+        return true;
+    }
+
+private:
+    SPAposition m_start, m_end;
+};
+
+// The host's veto: refuses the item `id`, or the reference-point type `pointType`.
+class CVeto : public CDsPickTestFunc {
+public:
+    CVeto(int id, int pointType) : m_id(id), m_pointType(pointType) {}
+    bool Test(const CVyrObjectPath& path, const CDsGeometry*, eVyrObjectType, eVyrParamPointType pointType) override
+    {
+        return path.GetLastId() != m_id && pointType != m_pointType;
+    }
+
+private:
+    int m_id, m_pointType;
+};
+
 }  // namespace
 
 TEST_F(PickSingleGLTest, ALineAndTheNearestOpaqueFaceAreChosenAndWhatLiesBehindIsListed)
@@ -258,4 +297,60 @@ TEST_F(PickSingleGLTest, ABodyShownThroughTheContextIsPickedByItsFacesAndEdges)
     EXPECT_EQ(list.GetSize(), 0);
     VyrHideBody(&context_, block, 1);
     block->lose();
+}
+
+TEST_F(PickSingleGLTest, ReferencePointsComeFromTheHitsGeometryInThePickRegion)
+{
+    const CVyrObjectPath line = Add(1, kLineType, new CEndsGeometry(-40, 20, 40, 20));
+    Refresh();
+    const std::vector<CDsTypeMask> ends = {MaskOf({kLineType, eDsPickPtStart, eDsPickPtEnd})};
+    CDsPickedItemList list;
+    const CDsPickedItem start = Pick(10, 30, list, &ends);
+    EXPECT_EQ(start.GetObjectPath(), line);
+    EXPECT_EQ(start.GetPickedPointType(), eDsPickPtStart);
+    EXPECT_TRUE(At(*start.GetPickedPosition(), -40, 20, 0));
+    const CDsPickedItem end = Pick(90, 30, list, &ends);
+    EXPECT_EQ(end.GetPickedPointType(), eDsPickPtEnd);
+    EXPECT_TRUE(At(*end.GetPickedPosition(), 40, 20, 0));
+    // Neither end in the region: a mask of points never accepts the hit itself, so the nearer end
+    // to the hit point is taken; nothing is listed.
+    const CDsPickedItem nearStart = Pick(30, 30, list, &ends);
+    EXPECT_EQ(nearStart.GetPickedPointType(), eDsPickPtStart);
+    EXPECT_TRUE(At(*nearStart.GetPickedPosition(), -40, 20, 0));
+    EXPECT_EQ(Pick(70, 30, list, &ends).GetPickedPointType(), eDsPickPtEnd);
+    EXPECT_EQ(list.GetSize(), 0);
+    // With the close point on an edge allowed, the hit point itself.
+    const std::vector<CDsTypeMask> close = {MaskOf({kLineType, eDsPickPtStart, eDsPickPtCloseOnEdge})};
+    const CDsPickedItem near = Pick(50, 30, list, &close);
+    EXPECT_EQ(near.GetPickedPointType(), eDsPickPtCloseOnEdge);
+    EXPECT_NEAR(near.GetPickedPosition()->y(), 20, 1e-3);
+    // The host refusing starts: at the start the end is the point left.
+    CVeto noStarts(0, eDsPickPtStart);
+    request_.m_test = &noStarts;
+    const CDsPickedItem refused = Pick(10, 30, list, &ends);
+    EXPECT_EQ(refused.GetPickedPointType(), eDsPickPtEnd);
+    EXPECT_TRUE(At(*refused.GetPickedPosition(), 40, 20, 0));
+}
+
+TEST_F(PickSingleGLTest, StopAfterTheFirstHitAndTheHostsVeto)
+{
+    const CVyrObjectPath front = Add(2, kFaceType, Rect(-30, -30, 30, 0, 10));
+    const CVyrObjectPath back = Add(3, kFaceType, Rect(-20, -25, 20, -5, 0));
+    Refresh();
+    CDsPickedItemList list;
+    request_.m_stopAfterFirst = 1;
+    EXPECT_EQ(Pick(50, 65, list).GetObjectPath(), front);
+    EXPECT_EQ(list.GetSize(), 0);  // the face behind was never entered
+    request_.m_stopAfterFirst = 0;
+
+    // The host refuses the front face: shaded, it still hides the one behind (listed only) ...
+    CVeto noFront(2, -2);
+    request_.m_test = &noFront;
+    EXPECT_FALSE(Pick(50, 65, list).IsValid());
+    EXPECT_EQ(Paths(list), std::vector<CVyrObjectPath>{back});
+    // ... in wireframe, where faces are not opaque, the face behind is chosen.
+    view_->SetRenderMode(eRenderWireframe);
+    CDsPickedItemList wire;
+    EXPECT_EQ(Pick(50, 65, wire).GetObjectPath(), back);
+    EXPECT_EQ(wire.GetSize(), 0);
 }
