@@ -6,6 +6,7 @@
 
 #include "DsItemsBody.h"
 #include "VyrBodyGeometry.h"
+#include "VyrUiToolContext.h"
 
 #include "SpaBuilders.h"
 #include "SpaTopology.h"
@@ -167,6 +168,37 @@ TEST_F(PickSingleGLTest, EmptyBackgroundGivesAFreePointOnTheWorkingPlaneWhenAllo
     EXPECT_NEAR(free.GetPickedPosition()->y(), 29.5, 1.0);
     EXPECT_NEAR(free.GetPickedPosition()->z(), 0.0, 1e-6);
     EXPECT_EQ(list.GetSize(), 0);
+
+    // The tool's coordinate system placed 7 units up: the plane goes with it.
+    const unsigned char placedType = 154;
+    const unsigned char savedCategory = CDsPartStorage::sm_Type2Cat[placedType];
+    CDsPartStorage::sm_Type2Cat[placedType] = eVyrCatTransformed;
+    const CDsTransform up(translate_transf(SPAvector(0, 0, 7)));
+    ASSERT_TRUE(CDsPartStorage::instance()->AddItem(CVyrObjectId(PeerPart(), 9), placedType, nullptr, &up, nullptr,
+                                                    nullptr, nullptr, true));
+    {
+        CVyrUiToolContext tool;
+        tool.SetObjectPath({9}, 1, PeerPart());
+        CVyrUiToolContext::StSetCurrent(&tool);
+        EXPECT_NEAR(Pick(80, 20, list, &withFreePoint).GetPickedPosition()->z(), 7.0, 1e-6);
+        CVyrUiToolContext::StSetCurrent(nullptr);
+    }
+    CDsPartStorage::sm_Type2Cat[placedType] = savedCategory;
+
+    // Seen from the side the model's xy plane gives no point: the next plane of the system, x = 0
+    // (y cross z) lies along the view too, so z cross x: the plane y = 0.
+    vyrtest::ViewSetup()
+        .Pixels(kSize, kSize)
+        .Eye(SPAposition(0, -100, 0))
+        .Up(SPAvector(0, 0, 1))
+        .Field(kSize, kSize)
+        .Clip(1, 300)
+        .ApplyTo(*view_);
+    const CDsPickedItem side = Pick(80, 20, list, &withFreePoint);
+    EXPECT_EQ(side.GetPickedPointType(), eDsPickPtWorkingPlane);
+    EXPECT_NEAR(side.GetPickedPosition()->x(), 30.5, 1.0);
+    EXPECT_NEAR(side.GetPickedPosition()->y(), 0.0, 1e-6);
+    EXPECT_NEAR(side.GetPickedPosition()->z(), 29.5, 1.0);
 
     // Without type 272 the empty item.
     const CDsPickedItem none = Pick(80, 20, list);
