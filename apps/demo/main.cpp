@@ -14,6 +14,8 @@
 //   shaded-red-blue.png   shaded under a red light and a blue one
 //   figures.png           shaded, with a ring and a zigzag figure recorded over the bodies
 //   mixed.png             mixed mode, the plate half transparent over the rest
+// and last picks the shown bodies at a few pixels (the sphere's face, the plate's outline in
+// wireframe, the background) through the context's pick processor and prints what it picked.
 //
 //   vyr_demo [output folder]      (default: out)
 #include "DemoModel.h"
@@ -34,6 +36,10 @@
 #include "DsFigureGenerator.h"
 #include "DsLight.h"
 #include "DsPartStorage.h"
+#include "DsGeometryComputer.h"
+#include "DsPickProccessor.h"
+#include "DsTypeMask.h"
+#include "UiPickEvent.h"
 #include "GmPosition.h"
 #include "GmTransformation.h"
 #include "SpaBuilders.h"
@@ -254,6 +260,40 @@ private:
     SPAposition m_start;
     double m_step;
 };
+// Picks at the pixel where `model` shows (or at `pixel` when it is given) and prints what the pick
+// chose and how many other candidates it listed.
+void PickAndPrint(DemoWindow& demo, const char* what, const SPAposition* model, const int* pixel)
+{
+    int x = pixel ? pixel[0] : 0, y = pixel ? pixel[1] : 0;
+    if (model) {
+        float px = 0.0f, py = 0.0f;
+        if (!CDsGeometryComputer::GetInstance()->ProjectPositionOnView(CGmPosition(*model), demo.view.get(), px, py))
+            return;
+        x = static_cast<int>(std::lround(px));
+        y = static_cast<int>(std::lround(py));
+    }
+    // Every object type, then the free point on the working plane.
+    std::vector<CDsTypeMask> domain(2);
+    for (int type = 0; type < eDsPickPtFirst; ++type) domain[0].SetType(type, -1);
+    domain[1].SetType(eDsPickPtWorkingPlane, -1);
+    const CUiPickEvent event(x, y, 0, demo.view.get(), nullptr);
+    CDsPickContext request;
+    request.m_ownerContext = demo.context.get();
+    request.m_domain = &domain;
+    request.m_event = &event;
+    CDsPickedItemList others;
+    const CDsPickedItem picked = demo.context->GetPickProccessor()->PickSingle(request, others);
+    const CGmPosition* at = picked.GetPickedPosition();
+    const CVyrObjectPath& path = picked.GetObjectPath();
+    std::printf("demo: pick at pixel (%d, %d), %s: ", x, y, what);
+    if (!picked.IsValid()) {
+        std::printf("nothing\n");
+        return;
+    }
+    std::printf("item %d of part %d, object type %d, point type %d, at (%.2f, %.2f, %.2f); %d more candidates\n",
+                path.GetLastId(), path.GetPartId(), static_cast<int>(picked.GetObjectType()),
+                static_cast<int>(picked.GetPickedPointType()), at->x(), at->y(), at->z(), others.GetSize());
+}
 
 // The plate and three primitive bodies shown through the rendering context (its entity operations
 // make their display items; the host's body geometry files them into the scene database),
@@ -352,6 +392,16 @@ bool RefreshInEveryMode(DemoWindow& demo, const std::string& folder) {
     demo.view->SetRenderMode(eRenderMixed);
     demo.view->refresh();
     written = written && WriteShown(demo, folder + "/mixed.png");
+
+    // Picks: the sphere's face (body 3), the plate's lower left edge in wireframe, the background.
+    const SPAposition sphereTop(high[0] - 0.2 * size, low[1] + 0.2 * size, top + 0.2 * size);
+    PickAndPrint(demo, "the sphere's face", &sphereTop, nullptr);
+    demo.view->SetRenderMode(eRenderWireframe);
+    demo.view->refresh();
+    const SPAposition plateEdge(low[0], low[1] + 0.8 * (high[1] - low[1]), low[2]);
+    PickAndPrint(demo, "the plate's lower left edge, wireframe", &plateEdge, nullptr);
+    const int corner[2] = {3, 3};
+    PickAndPrint(demo, "the background", nullptr, corner);
     id = 1;
     for (const SShown& shown : bodies) {
         VyrHideBody(demo.context.get(), shown.body, id++);

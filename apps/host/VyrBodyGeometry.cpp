@@ -3,6 +3,7 @@
 #include "DsDriverExtrema.h"
 #include "DsGlContext.h"
 #include "DsGlScene.h"
+#include "DsItemEdge.h"
 #include "DsItemsBody.h"
 #include "DsPartStorage.h"
 
@@ -62,6 +63,17 @@ int CVyrBodyGeometry::Draw(view3d& view, eDrawPrimitives kinds, int, int, const 
 {
     CDsItemsBody* group = Group();
     if (!group || !(kinds & (eDpLines | eDpFaces))) return 0;
+    if (view.get_pick_mode() != 0) {
+        // A pick: the edges the pick region meets, under the body's placement.
+        if (!(kinds & eDpLines) || group->IsHidden()) return 0;
+        const bool placed = group->HasTransformation();
+        if (placed) view.SetModelTransform(group->GetTransformation());
+        int hits = 0;
+        for (int i = 0; i < group->EdgesCount(); ++i)
+            if (CDsItemEdge* edge = group->GetEdgeItem(i)) hits += edge->PickInView(&view, nullptr, nullptr);
+        if (placed) view.ClearModelTransform();
+        return hits;
+    }
     if (auto* extrema = dynamic_cast<CDsViewExtrema*>(&view)) {
         group->DrawExtremes(*extrema, nullptr);
         return 1;

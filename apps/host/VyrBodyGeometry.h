@@ -34,7 +34,8 @@ public:
     bool HasBoundBox(int index) const override;
     // Faces (when the body has some) and lines; nothing when the body is not shown.
     int GetDrawPrimitives(int index) const override;
-    // Plots the body (lines) or measures it (an extrema view); the number of things drawn.
+    // Plots the body (lines) or measures it (an extrema view); the number of things drawn. With the
+    // view in pick mode: the number of the body's edges the pick region meets (lines only).
     int Draw(view3d& view, eDrawPrimitives kinds, int first, int last, const CDsDrawContext* context) override;
     // Faces: the face items' meshes; lines: the edge items' polylines; in the look the walk set,
     // under the body's transformation, hidden items left out.

@@ -290,6 +290,9 @@ int CDsGlScene::Synchronize(TDsLocationRects& dirty, int status, CDsScene::TChan
     timing += L" -- Calc BoundBox";
     std::optional<CVyrDiagTimeReport> timer;
     if (CVyrTimeReportDlgInt::sTimeReportDlgInt || CVyrTimeReportDlgInt::sTimeReportHideDlgInt) timer.emplace(timing);
+    // Model boxes are computed for the locations that exist: locations of items new to this view
+    // are made first, or they would get no window box until a later total change.
+    CDsPartStorage::instance()->SynchronizeLocations(&m_dbScene, false);
     m_dbScene.ValidateLocationsBB();
     CDsLocation2dBoxFunctor functor(view, recount);
     CDsLocation2dBoxFunctor::TraverseScene(CDsPartStorage::instance(), functor, &m_dbScene);

@@ -1,6 +1,7 @@
 // CDsGeometryComputer: the process-wide geometry service.
 #include "DsGeometryComputer.h"
 
+#include "DsAcisPick.h"
 #include "DsDriverExtrema.h"
 #include "DsGlSketch.h"
 #include "DsGlContext.h"
@@ -207,13 +208,12 @@ bool CDsGeometryComputer::ProjectPositionOnView(const CGmPosition& p, view3d* vi
 {
     if (!view) return false;
     if (restorePick && view->get_pick_mode() != 0) {
-        // Recompute the transformation outside pick mode, then put the pick region back.
-        int cx = 0, cy = 0, w = 0, h = 0;
-        view->get_pick_aperture(cx, cy, w, h);
-        const int mode = view->get_pick_mode();
-        view->pick_mode(0, 0, 0, 0, 0);
+        // Recompute the transformation outside pick mode, then put the pick region back. Only a
+        // view that is picking is suspended, so that a projection inside a caller's own suspension
+        // leaves the statics of that suspension alone.
+        CDsAcisPick::StSuspendPickMode(view);
         view->compute_ctm();
-        view->pick_mode(mode, cx, cy, w, h);
+        CDsAcisPick::StResumePickMode(view);
     } else if (!view->is_ctm_valid()) {
         view->compute_ctm();
     }

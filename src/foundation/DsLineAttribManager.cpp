@@ -5,7 +5,13 @@
 #include "DsGlScene.h"
 
 #include "DsManager.h"
+#include "DsPickedItem.h"
 #include "DsPreferencesServices.h"
+
+#include "DsPartStorage.h"
+#include "VyrObjectId.h"
+
+#include <vector>
 
 bool CDsLineAttribManager::sSpecialSetsHanded = false;
 
@@ -145,3 +151,52 @@ VYR_REGISTER_TEST_RESET(CDsLineAttribManager::ResetForTests, [] {
     CDsLineAttribManager::ResetForTests();
     return true;
 });
+
+// --- Commands on picked items --------------------------------------------------------------------
+
+void CDsLineAttribManager::UpdateListedItems(const CDsPickedItemList& list, const CDsAttributes& attributes) const
+{
+    std::vector<CVyrObjectPath> paths;
+    list.GetList(paths);
+    CDsPartStorage* storage = CDsPartStorage::instance();
+    for (const CVyrObjectPath& path : paths) {
+        CVyrObjectId id;
+        if (storage->GetObjectIdByPath(path, id)) storage->UpdateAttributes(id, attributes, nullptr);
+    }
+}
+
+void CDsLineAttribManager::ApplyColor(const CDsPickedItemList* list, bool, const CDsColorStorage* color)
+{
+    if (!m_context || !list || !color) return;
+    CDsAttrAdapter adapter;
+    adapter.SetColor(color->GetColorRef());
+    m_context->PushDisplaySuspension();
+    UpdateListedItems(*list, adapter.GetAttributes());
+    m_context->PopDisplaySuspension();
+}
+
+void CDsLineAttribManager::ApplyStyle(const CDsPickedItemList* list, bool, int style)
+{
+    if (!m_context || !list) return;
+    CDsAttrAdapter adapter;
+    adapter.SetStyle(style);
+    m_context->PushDisplaySuspension();
+    UpdateListedItems(*list, adapter.GetAttributes());
+    m_context->PopDisplaySuspension();
+}
+
+void CDsLineAttribManager::ApplyWidth(const CDsPickedItemList* list, bool, int width)
+{
+    if (!m_context || !list) return;
+    CDsAttrAdapter adapter;
+    adapter.SetWidth(width);
+    m_context->PushDisplaySuspension();
+    UpdateListedItems(*list, adapter.GetAttributes());
+    m_context->PopDisplaySuspension();
+}
+
+void CDsLineAttribManager::ApplyAttributes(const CDsPickedItemList* list, bool, const CDsLineAttribStorage* attributes)
+{
+    if (!m_context || !list || !attributes) return;
+    UpdateListedItems(*list, ConvertDsAttribute(attributes).GetAttributes());
+}

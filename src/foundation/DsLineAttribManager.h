@@ -23,13 +23,14 @@
 // The commands by figure run on the figures themselves, with the display of the manager's
 // rendering context suspended meanwhile (its views repaint once at the end); without a rendering
 // context they do nothing. Turning a figure's highlight off does not yet take the context's other
-// highlights away (the context's location highlights come with the location drawing).
+// highlights away (the context's location highlights come with the location drawing). The
+// commands on picked items that change attributes (ApplyColor, ApplyStyle, ApplyWidth,
+// ApplyAttributes on a CDsPickedItemList) write each listed path's item in the scene database.
 //
-// Coming with the context's location walks and highlights, and with picking (they act through
-// operations that do not exist yet): the commands by object path (MarkList, MarkEntity, DimList,
-// DimEntity, HighlightList, HighlightEntity, ApplyVisibility through
-// CDsGlContext::ModifyLocations and its highlights) and by picked item (ApplyColor, ApplyStyle,
-// ApplyWidth, ApplyAttributes, MarkList, MarkItem, HighlightItem on CDsPickedItemList and
+// Coming with the context's location states and highlights (they act through operations that do
+// not exist yet): the commands by object path (MarkList, MarkEntity, DimList, DimEntity,
+// HighlightList, HighlightEntity, ApplyVisibility through CDsGlContext::ModifyLocations and its
+// highlights) and by picked item (MarkList, MarkItem, HighlightItem on CDsPickedItemList and
 // CDsPickedItem).
 #pragma once
 
@@ -44,6 +45,7 @@
 class CDsFigure;
 class CDsFigureList;
 class CDsGlContext;
+class CDsPickedItemList;
 
 // The special line-attribute sets of a display and its attribute commands.
 class AFX_EXT_CLASS CDsLineAttribManager {
@@ -114,6 +116,19 @@ public:
     // Set `index` (0 to 10); null out of range.
     const CDsLineAttribStorage* GetAttributes(EAttribSetIndex index) const;
 
+    // By picked items: with the context's display suspended meanwhile, the item of every listed
+    // path (CDsPickedItemList::GetList, in list order) gets `color` in the scene database (only
+    // that value set); paths the database does not know are skipped. The bool has no effect.
+    // Nothing without a rendering context, a list or a colour.
+    void ApplyColor(const CDsPickedItemList* list, bool unused, const CDsColorStorage* color);
+    // The same with the line style `style`.
+    void ApplyStyle(const CDsPickedItemList* list, bool unused, int style);
+    // The same with the line width `width`.
+    void ApplyWidth(const CDsPickedItemList* list, bool unused, int width);
+    // Every listed path's item gets all the values of `attributes` (see ConvertDsAttribute), without
+    // suspending the display. Nothing without a rendering context, a list or attributes.
+    void ApplyAttributes(const CDsPickedItemList* list, bool unused, const CDsLineAttribStorage* attributes);
+
     // The special set a visibility level maps to: 1 gives 2, 3 gives 3, 5 gives 7, 6 gives 8,
     // 7 gives 9, every other level 0 (normal). Level 4 (highlight) has no set here.
     static EAttribSetIndex Visibility2LocState(EVisibilityLevel level);
@@ -128,6 +143,8 @@ protected:
     CDsAttrAdapter ConvertDsAttribute(const CDsLineAttribStorage* attributes) const;
 
 private:
+    // Gives the item of every listed path `attributes` in the scene database.
+    void UpdateListedItems(const CDsPickedItemList& list, const CDsAttributes& attributes) const;
     // Fills the sets as the table above says.
     void SetInitialAttributes();
     // Stores the colour of set `index` and clears its inherit flag; for set 1 the display

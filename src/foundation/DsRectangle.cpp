@@ -122,11 +122,11 @@ bool CDsRectangle::IsInView(view3d* view, bool pickAperture) const
     }
     int cx = 0, cy = 0, width = 0, height = 0;
     view->get_pick_aperture(cx, cy, width, height);
-    // The aperture centre is taken as counted from the bottom, like OpenGL rows.
-    const int top = sViewport[3] - cy - 1;
+    // The aperture centre counts rows down from the viewport's top, as the rectangle does: the two
+    // are compared as they are.
     const int hw = width / 2 + 1;
     const int hh = height / 2 + 1;
-    return m_max[0] >= cx - hw && m_max[1] >= top - hh && m_min[0] <= cx + hw && m_min[1] <= top + hh;
+    return m_max[0] >= cx - hw && m_max[1] >= cy - hh && m_min[0] <= cx + hw && m_min[1] <= cy + hh;
 }
 
 void SDsBox2D::SetEmpty()

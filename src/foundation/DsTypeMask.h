@@ -19,16 +19,16 @@ enum EDsPickPointType : int {
     eDsPickPtQuadrant = 260,       // quadrant point of an arc or ellipse
     eDsPickPtIntersection = 261,   // intersection of two curves
     eDsPickPtPerpendicular = 262,  // foot of a perpendicular
-    eDsPickPtTangent = 263,        // tangent point
+    eDsPickPtPointItem = 263,      // the point of a point item (object type 8)
     eDsPickPtNearest = 264,        // nearest point on a curve
     eDsPickPtVertex = 265,         // a vertex
     eDsPickPtApex = 266,           // apex of a cone
-    eDsPickPtParameter = 267,      // a parametric point
+    eDsPickPtCloseOnEdge = 267,    // the point of an edge nearest to the pick
     eDsPickPtFaceCenter = 268,     // centre of a face
     eDsPickPtGrid = 269,           // a grid point
     eDsPickPtOrigin = 270,         // the origin of a coordinate system
     eDsPickPtScreen = 271,         // a free point on the screen
-    eDsPickPtKeyIn = 272,          // a typed-in point
+    eDsPickPtWorkingPlane = 272,   // a free point on the working plane where nothing was hit
     eDsPickPtRelative = 273,       // a point relative to another
     // In a pick filter: only point picks are wanted (masks without point types drop out).
     eDsPickPtOnly = 274,

@@ -29,6 +29,12 @@
 // The walk does not choose the view: callers make it the database's current view first
 // (CDsScene::SetCurrentView).
 //
+// What a node is to the walk (its role: a level of the start path, a part instance, an item of a
+// part, a member of a group, a master or a slave of a complex, a child region) is not among the
+// hooks' arguments; a functor that needs it keeps a pointer to the walk's CDsWalkRole and reads
+// GetRole() in OnPushLocation, VisitItem or OnVisitSlave (the pick functors tell the masters of a
+// complex, which are visited without being entered, from the nodes they enter).
+//
 // Choices where the behaviour was open, or where a plain reading would hurt:
 // - A tree deeper than the walk's path (99 ids) is not descended below that depth: the deeper
 //   children are left out (with one warning line per walk) instead of being written past the path.
@@ -55,9 +61,30 @@ enum EDsWalkDescent : int {
     eDsDescentVisitOptional = 2    // levels are entered; the start node is visited, the others not
 };
 
+// What a node is to the walk.
+enum EDsWalkRole : int {
+    eDsRoleDescent = 0,       // a level of the start path
+    eDsRolePartInstance = 1,  // a part instance
+    eDsRolePartItem = 2,      // an item of a part
+    eDsRoleGroupMember = 3,   // a member of a group
+    eDsRoleMaster = 4,        // a master of a complex
+    eDsRoleSlave = 5,         // a slave of a complex
+    eDsRoleRegionChild = 6    // a child region of a region
+};
+
+// The role of the node a walk pushed last, which every walk keeps for its functor to read.
+class CDsWalkRole {
+public:
+    // The role of the node pushed last.
+    EDsWalkRole GetRole() const { return m_role; }
+
+protected:
+    EDsWalkRole m_role = eDsRoleDescent;
+};
+
 // The walk over the scene database for functor type F.
 template <class F>
-class CDsSceneWalk {
+class CDsSceneWalk : public CDsWalkRole {
 public:
     // Ids of the walk's path.
     static constexpr int kMaxIds = 99;
@@ -120,6 +147,7 @@ public:
             }
             location = state.SynchronizeLocation(location, index, start.GetId(i), variant);
             m_path.AdvancePartInstance(start.GetId(i));
+            m_role = eDsRoleDescent;
             levelLocations[depth] = location;
             levelVariants[depth++] = variant;
             last = variant;
@@ -184,6 +212,7 @@ private:
             CDsPartInstance* instance = entry.second;
             CDsLocation* location = state.SynchronizeLocation(parent, childIndex, entry.first, instance);
             m_path.AdvancePartInstance(entry.first);
+            m_role = eDsRolePartInstance;
             m_functor.OnPushLocation(m_scene, location, m_path, instance);
             const CDsPart* sub = m_storage->GetPart(instance->GetPartId());
             if (m_functor.VisitItem(location, m_path, nullptr) && sub) {
@@ -207,6 +236,7 @@ private:
             CDsItemVariant* variant = entry.second;
             CDsLocation* location = state.SynchronizeLocation(parent, childIndex, entry.first, variant);
             m_path.AdvanceItem(entry.first);
+            m_role = eDsRolePartItem;
             m_functor.OnPushLocation(m_scene, location, m_path, variant);
             if (m_functor.VisitItem(location, m_path, nullptr)) {
                 if (variant->GetCategory() == eVyrCatComplex)
@@ -234,6 +264,7 @@ private:
             }
             CDsLocation* childLocation = state.SynchronizeLocation(location, childIndex, entry.first, child);
             m_path.AdvanceItem(entry.first);
+            m_role = complex ? eDsRoleMaster : eDsRoleGroupMember;
             m_functor.OnPushLocation(m_scene, childLocation, m_path, child);
             const bool visit = m_functor.VisitItem(childLocation, m_path, groupVariant);
             if (visit && child->GetCategory() == eVyrCatRegion)
@@ -287,6 +318,7 @@ private:
             const int id = j < static_cast<int>(ids.size()) ? ids[static_cast<size_t>(j)] : 0;
             CDsLocation* slaveLocation = state.SynchronizeLocation(location, k + j, id, slave);
             m_path.AdvanceItem(id);
+            m_role = eDsRoleSlave;
             m_functor.OnPushLocation(m_scene, slaveLocation, m_path, slave);
             const bool drawn = slave && m_functor.OnVisitSlave(m_scene, slaveLocation, m_path, slave);
             if (mode == eSlavesCachedFast && !drawn && cached && count > 0) cache[j] = -count;
@@ -323,6 +355,7 @@ private:
             if (CDsRegion::IsLeafEntry(child)) continue;  // a leaf among child regions: not a child region
             CDsLocation* childLocation = state.SynchronizeLocation(location, i, id, child);
             m_path.AdvanceItem(id);
+            m_role = eDsRoleRegionChild;
             m_functor.OnPushLocation(m_scene, childLocation, m_path, child);
             if (m_functor.VisitItem(childLocation, m_path, region) && child->GetCategory() == eVyrCatRegion)
                 TraverseRegion(child->AsRegion(), child, childLocation);

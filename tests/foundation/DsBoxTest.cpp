@@ -214,19 +214,24 @@ TEST_F(DsRectangleViewTest, TestsAgainstViewportAndPickAperture)
     EXPECT_FALSE(CDsRectangle(outMin, outMax).IsInView(&view, false));
     EXPECT_FALSE(CDsRectangle(inMin, inMax).IsInView(nullptr, false));
 
-    // Aperture of width and height 5 centred at (50, 59) counted from the bottom: row 40 from the
-    // top; the band reaches 3 pixels on each side.
-    view.pick_mode(1, 50, 59, 5, 5);
+    // Aperture of width and height 5 centred at (50, 40), rows counted down from the top like the
+    // rectangle's; the band reaches 3 pixels on each side.
+    view.pick_mode(1, 50, 40, 5, 5);
     int cx, cy, w, h;
     view.get_pick_aperture(cx, cy, w, h);
     ASSERT_EQ(w, 5);
-    const int row = 100 - cy - 1;
+    const int row = cy;
     const int nearMin[2] = {cx + 3, row}, nearMax[2] = {cx + 10, row};
     EXPECT_TRUE(CDsRectangle(nearMin, nearMax).IsInView(&view, true));
     const int farMin[2] = {cx + 4, row}, farMax[2] = {cx + 10, row};
     EXPECT_FALSE(CDsRectangle(farMin, farMax).IsInView(&view, true));
     const int belowMin[2] = {cx, row + 4}, belowMax[2] = {cx, row + 9};
     EXPECT_FALSE(CDsRectangle(belowMin, belowMax).IsInView(&view, true));
+    // The mirrored row (counted up instead of down) is not the aperture's.
+    const int mirrorMin[2] = {cx, 100 - cy - 1}, mirrorMax[2] = {cx, 100 - cy - 1};
+    EXPECT_FALSE(CDsRectangle(mirrorMin, mirrorMax).IsInView(&view, true));
+    const int onMin[2] = {cx, row + 3}, onMax[2] = {cx, row + 3};
+    EXPECT_TRUE(CDsRectangle(onMin, onMax).IsInView(&view, true));
     view.pick_mode(0, 0, 0, 0, 0);
 
     // A resized view is seen after StCacheViewport.

@@ -1,0 +1,373 @@
+// The hover pick on the benchmark plate (about 89 thousand triangles: the body sketch at surface
+// tolerance 0.05 and normal tolerance 5 degrees) in a 1024 x 768 window, shaded: milliseconds per
+// CDsPickProccessor::PickSingle at 200 fixed pixels over the part, median and 90th percentile.
+//   items      one scene item per face and per edge (vertex buffers), faces found by OpenGL selection
+//   items-ray  the same, faces found by the pick ray against their triangles (the section-test flag)
+//   body       the plate as one item (the host's body geometry of a body the context shows)
+// The pixels are found once, on the items scene: the first 200 of a fixed sequence of pixels in
+// the plate's screen rectangle at which a pick finds something. Each run prints how many of them
+// found something.
+#include "DsDriverGl.h"
+#include "DsEllipseStorage.h"
+#include "DsGeometryComputer.h"
+#include "DsGlContext.h"
+#include "DsGlScene.h"
+#include "DsGlSketch.h"
+#include "DsManager.h"
+#include "DsPartStorage.h"
+#include "DsPickProccessor.h"
+#include "DsPickedItem.h"
+#include "DsTypeMask.h"
+#include "DsView3dCdc.h"
+#include "UiPickEvent.h"
+#include "VyrBodyGeometry.h"
+#include "VyrIndexedMesh.h"
+#include "VyrMeshInterface.h"
+#include "VyrPolylineEntry.h"
+#include "VyrRefinement.h"
+
+#include "DsGeometry.h"
+#include "SpaBuilders.h"
+#include "SpaTopology.h"
+#include "SpaValues.h"
+#include "view3d.h"
+
+#include <afxwin.h>
+#include <windows.h>
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int kWidth = 1024;
+constexpr int kHeight = 768;
+constexpr int kPixels = 200;
+constexpr unsigned char kFaceType = 1;
+constexpr unsigned char kEdgeType = 2;
+
+// One face (triangles from a vertex buffer) or one edge (a line strip) of the plate, with its points
+// kept for the view's pick test of edges and for the ray test of faces.
+class CPlateGeometry : public CDsGeometry {
+public:
+    CPlateGeometry(int kind, std::vector<float> points, std::vector<unsigned> indices)
+        : m_kind(kind), m_points(std::move(points)), m_indices(std::move(indices))
+    {
+        for (size_t i = 0; i + 2 < m_points.size(); i += 3) m_box |= SPAposition(m_points[i], m_points[i + 1], m_points[i + 2]);
+        m_positions = CDsDriverGl::CreateBufferVBO(int(m_points.size() * sizeof(float)), m_points.data(), false);
+        if (!m_indices.empty())
+            m_elements = CDsDriverGl::CreateBufferVBO(int(m_indices.size() * sizeof(unsigned)), m_indices.data(), true);
+    }
+    ~CPlateGeometry() override
+    {
+        CDsDriverGl::DeleteBufferVBO(m_positions);
+        CDsDriverGl::DeleteBufferVBO(m_elements);
+    }
+    CDsGeometry* Clone() const override { return new CPlateGeometry(m_kind, m_points, m_indices); }
+    const int* GetConnectedItems(unsigned int& count, int) const override
+    {
+        count = 0;
+        return nullptr;
+    }
+    bool GetBoundBox(SPAbox& box, int) const override
+    {
+        box = m_box;
+        return !m_points.empty();
+    }
+    bool HasBoundBox(int) const override { return !m_points.empty(); }
+    int GetDrawPrimitives(int) const override { return m_kind; }
+    int Draw(view3d& view, eDrawPrimitives kinds, int, int, const CDsDrawContext*) override
+    {
+        if (m_kind != eDpLines || !(kinds & eDpLines)) return 0;
+        return view.draw_polyline_3d(static_cast<int>(m_points.size() / 3), m_points.data(), 0);
+    }
+    void DrawGl(view3d&, eDrawPrimitives kinds, int, int, const CDsDrawContext*) override
+    {
+        if (!(kinds & m_kind)) return;
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glDisableClientState(GL_NORMAL_ARRAY);
+        CDsDriverGl::BindBufferARB(GL_ARRAY_BUFFER_ARB, m_positions);
+        glVertexPointer(3, GL_FLOAT, 0, nullptr);
+        if (m_elements) {
+            CDsDriverGl::BindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, m_elements);
+            glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(m_indices.size()), GL_UNSIGNED_INT, nullptr);
+            CDsDriverGl::BindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
+        } else {
+            glDrawArrays(GL_LINE_STRIP, 0, static_cast<GLsizei>(m_points.size() / 3));
+        }
+        CDsDriverGl::BindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
+    }
+    LONG DrawPoints(view3d&, LONG, int) override { return 0; }
+    int GetVertices(eDrawPrimitives kinds, int index, float*& vertices, int& count, int) override
+    {
+        if (m_kind == eDpLines && (kinds & eDpLines) && index == 0) {
+            vertices = m_points.data();
+            count = static_cast<int>(m_points.size() / 3);
+        }
+        return -1;
+    }
+    bool GetPoint(eParameterPoints, SPAposition&, int) const override { return false; }
+    bool GetVerticesBuffer(eDrawPrimitives kinds, std::vector<sVerticesBuffer>& buffers, int) override
+    {
+        if (m_kind != eDpFaces || !(kinds & eDpFaces)) return false;
+        sVerticesBuffer buffer;
+        buffer.m_primitive = eDpFaces;
+        buffer.m_vertices = m_points;
+        buffer.m_indices = m_indices;
+        buffers.push_back(std::move(buffer));
+        return true;
+    }
+
+private:
+    int m_kind;
+    std::vector<float> m_points;
+    std::vector<unsigned> m_indices;
+    SPAbox m_box;
+    GLuint m_positions = 0;
+    GLuint m_elements = 0;
+};
+
+// A shaded 1024 x 768 view of the plate, either as one item per face and edge or as one body.
+class CPickScene {
+public:
+    // Each scene has a scene number (and so a model part) of its own.
+    explicit CPickScene(bool asBody) : asBody_(asBody), context_(asBody ? 2 : 1)
+    {
+        // The view on a framework window, as a host makes it, so that its refreshes draw.
+        window_ = CreateWindowExW(0, L"VyrBench", L"pick", WS_VISIBLE, 0, 0, kWidth, kHeight, nullptr, nullptr,
+                                  nullptr, nullptr);
+        if (!window_ || !wnd_.Attach(window_)) return;
+        view_ = std::make_unique<CDsView3dCdc>(&wnd_);
+        view_->set_viewport(0, 0, kWidth, kHeight);
+        view_->SetGlContext(&context_);
+        context_.add_view(view_.get());
+        if (CDsView3dCdc::StGetCurrent() != view_.get() || !wglGetCurrentContext()) return;
+        CDsManager::GetInstance()->InitExtensions();
+        plate_ = make_benchmark_plate();
+        if (!plate_) return;
+        SPAbox box;
+        if (asBody) {
+            if (!VyrShowBody(&context_, plate_, 1, nullptr)) return;
+            box = context_.GetScene()->GetDbScene().GetBoundsBox();
+        } else if (!FileItems(box)) {
+            return;
+        }
+        // An oblique parallel view of the whole plate, as the renderers' benchmark has it.
+        const SPAposition centre = box.mid();
+        const double size = (box.high() - box.low()).len();
+        view_->set_perspective(false);
+        view_->set_target(centre);
+        view_->set_eye(centre + SPAvector(0.6, -0.5, 0.8) * size);
+        view_->set_up(SPAvector(0, 0, 1));
+        view_->set_width(size);
+        view_->set_height(size * kHeight / kWidth);
+        view_->set_hither(0.01 * size);
+        view_->set_yon(3.0 * size);
+        view_->adjust_aspect();
+        view_->SetRenderMode(eRenderShade);
+        view_->refresh();
+        // The plate's screen rectangle.
+        for (int i = 0; i < 8; ++i) {
+            const SPAposition corner(i & 1 ? box.high().x() : box.low().x(), i & 2 ? box.high().y() : box.low().y(),
+                                     i & 4 ? box.high().z() : box.low().z());
+            float x = 0.0f, y = 0.0f;
+            if (!CDsGeometryComputer::GetInstance()->ProjectPositionOnView(corner, view_.get(), x, y)) continue;
+            rect_[0] = std::min(rect_[0], static_cast<int>(x));
+            rect_[1] = std::min(rect_[1], static_cast<int>(y));
+            rect_[2] = std::max(rect_[2], static_cast<int>(x));
+            rect_[3] = std::max(rect_[3], static_cast<int>(y));
+        }
+        rect_[0] = std::max(rect_[0], 0);
+        rect_[1] = std::max(rect_[1], 0);
+        rect_[2] = std::min(rect_[2], kWidth - 1);
+        rect_[3] = std::min(rect_[3], kHeight - 1);
+        for (int t = 0; t < eDsPickPtFirst; ++t) domain_[0].SetType(t, -1);
+        ready_ = rect_[0] < rect_[2] && rect_[1] < rect_[3];
+    }
+    ~CPickScene()
+    {
+        if (view_) {
+            CDsView3dCdc::StGetCurrent();
+            if (asBody_ && plate_) VyrHideBody(&context_, plate_, 1);
+            CDsPartStorage::instance()->RemovePart(context_.GetScene()->GetDbScene().GetPeerPartId());
+            context_.remove_view(view_.get());
+            view_.reset();
+        }
+        if (plate_) plate_->lose();
+        if (window_) {
+            wnd_.Detach();
+            DestroyWindow(window_);
+        }
+    }
+    CPickScene(const CPickScene&) = delete;
+    CPickScene& operator=(const CPickScene&) = delete;
+
+    bool Ready() const { return ready_; }
+    const int* Rect() const { return rect_; }
+    long Triangles() const { return triangles_; }
+    int Items() const { return items_; }
+
+    // The single pick at (x, y); true when it chose something.
+    bool Pick(int x, int y, bool ray)
+    {
+        const CUiPickEvent event(x, y, 0, view_.get(), nullptr);
+        CDsPickContext request;
+        request.m_ownerContext = &context_;
+        request.m_domain = &domain_;
+        request.m_event = &event;
+        request.m_sectionTest = ray ? 1 : 0;
+        CDsPickedItemList list;
+        return context_.GetPickProccessor()->PickSingle(request, list).IsValid();
+    }
+
+private:
+    // The plate through the body sketch, each face and edge an item of the scene.
+    bool FileItems(SPAbox& box)
+    {
+        CVyrRefinement refinement;
+        refinement.SetSurfaceTol(0.05);
+        refinement.SetNormalTol(5.0);
+        CVyrRefinement* previous = CVyrRefinement::sCurrentRefinement;
+        CVyrRefinement::StSetCurrentRefinement(&refinement);
+        const bool ellipses = CDsEllipseStorage::StGetDynamicEllipses();
+        CDsEllipseStorage::StSetDynamicEllipses(false);
+        CDsGlSketch sketch(nullptr);
+        std::unique_ptr<CVyrMeshInterface> meshes(sketch.BuildBody(plate_, true));
+        CDsEllipseStorage::StSetDynamicEllipses(ellipses);
+        CVyrRefinement::StSetCurrentRefinement(previous);
+        if (!meshes) return false;
+        CDsPartStorage* storage = CDsPartStorage::instance();
+        const int peer = context_.GetScene()->GetDbScene().GetPeerPartId();
+        CDsAttributes grey, yellow;
+        grey.SetColor(0xB0B0B0);
+        yellow.SetColor(0x00FFFF);
+        int id = 1;
+        std::vector<CVyrIndexedMesh*> all;
+        meshes->GetAllMeshes(all);
+        for (CVyrIndexedMesh* mesh : all) {
+            std::vector<int> indices;
+            mesh->GenerateTrianglesList(indices);
+            if (indices.empty()) continue;
+            std::vector<float> positions;
+            for (int i = 0; i < mesh->get_num_vertex(); ++i) {
+                const float* p = mesh->GetFloatPosition(i);
+                positions.insert(positions.end(), p, p + 3);
+                box |= SPAposition(p[0], p[1], p[2]);
+            }
+            triangles_ += static_cast<long>(indices.size() / 3);
+            auto* geometry = new CPlateGeometry(CDsGeometry::eDpFaces, std::move(positions),
+                                                std::vector<unsigned>(indices.begin(), indices.end()));
+            if (!storage->AddItem(CVyrObjectId(peer, id++), kFaceType, geometry, nullptr, &grey, nullptr, nullptr, false))
+                return false;
+        }
+        for (auto it = meshes->BeginPolylines(); it != meshes->EndPolylines(); ++it) {
+            const float* points = nullptr;
+            const int n = it->second ? it->second->GetPoints(points) : 0;
+            if (n < 2 || !points) continue;
+            auto* geometry = new CPlateGeometry(CDsGeometry::eDpLines, std::vector<float>(points, points + 3 * n), {});
+            if (!storage->AddItem(CVyrObjectId(peer, id++), kEdgeType, geometry, nullptr, &yellow, nullptr, nullptr, false))
+                return false;
+        }
+        items_ = id - 1;
+        return true;
+    }
+
+    bool asBody_;
+    HWND window_ = nullptr;
+    CWnd wnd_;
+    CDsGlContext context_;
+    std::unique_ptr<CDsView3dCdc> view_;
+    BODY* plate_ = nullptr;
+    std::vector<CDsTypeMask> domain_ = std::vector<CDsTypeMask>(1);
+    int rect_[4] = {kWidth, kHeight, 0, 0};
+    long triangles_ = 0;
+    int items_ = 0;
+    bool ready_ = false;
+};
+
+std::unique_ptr<CPickScene> gItems, gBody;
+std::vector<std::pair<int, int>> gPixels;
+
+CPickScene& Items()
+{
+    if (!gItems) gItems = std::make_unique<CPickScene>(false);
+    return *gItems;
+}
+CPickScene& Body()
+{
+    if (!gBody) gBody = std::make_unique<CPickScene>(true);
+    return *gBody;
+}
+
+// The 200 pixels: a fixed sequence of pixels in the plate's screen rectangle at which a pick on the
+// items scene finds something.
+const std::vector<std::pair<int, int>>& Pixels()
+{
+    if (!gPixels.empty()) return gPixels;
+    CPickScene& scene = Items();
+    if (!scene.Ready()) return gPixels;
+    const int* r = scene.Rect();
+    unsigned seed = 12345u;
+    for (int tries = 0; tries < 20 * kPixels && static_cast<int>(gPixels.size()) < kPixels; ++tries) {
+        seed = seed * 1664525u + 1013904223u;
+        const int x = r[0] + static_cast<int>((seed >> 8) % static_cast<unsigned>(r[2] - r[0] + 1));
+        seed = seed * 1664525u + 1013904223u;
+        const int y = r[1] + static_cast<int>((seed >> 8) % static_cast<unsigned>(r[3] - r[1] + 1));
+        if (scene.Pick(x, y, false)) gPixels.emplace_back(x, y);
+    }
+    return gPixels;
+}
+
+// Picks at every pixel once per iteration; median and 90th percentile milliseconds per pick.
+void RunPicks(benchmark::State& state, CPickScene& scene, bool ray)
+{
+    const auto& pixels = Pixels();
+    if (!scene.Ready() || pixels.empty()) {
+        state.SkipWithError("no plate scene (is an X server running, and the modeler's plate built?)");
+        return;
+    }
+    std::vector<double> times;
+    int found = 0;
+    for (auto _ : state) {
+        found = 0;
+        for (const auto& p : pixels) {
+            const auto start = std::chrono::steady_clock::now();
+            found += scene.Pick(p.first, p.second, ray) ? 1 : 0;
+            times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        }
+    }
+    std::sort(times.begin(), times.end());
+    state.counters["median_ms"] = times[times.size() / 2];
+    state.counters["p90_ms"] = times[times.size() * 9 / 10];
+    state.counters["found"] = found;
+    state.counters["pixels"] = static_cast<double>(pixels.size());
+    state.counters["items"] = scene.Items();
+}
+
+void BM_HoverPickItems(benchmark::State& state) { RunPicks(state, Items(), false); }
+void BM_HoverPickItemsRay(benchmark::State& state) { RunPicks(state, Items(), true); }
+void BM_HoverPickBody(benchmark::State& state) { RunPicks(state, Body(), false); }
+
+BENCHMARK(BM_HoverPickItems)->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HoverPickItemsRay)->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HoverPickBody)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    gBody.reset();
+    gItems.reset();
+    return 0;
+}

@@ -1,0 +1,62 @@
+#include "DsAcisPick.h"
+
+#include "pick_event.h"
+#include "view3d.h"
+
+#include <cstdlib>
+
+int CDsAcisPick::sInPickMode = 0;
+CUiPickEvent CDsAcisPick::sPickModeEvent;
+int CDsAcisPick::sPickMode = 0;
+int CDsAcisPick::sCX = 0;
+int CDsAcisPick::sCY = 0;
+int CDsAcisPick::sDX = 0;
+int CDsAcisPick::sDY = 0;
+
+void CDsAcisPick::StBeginPickMode(const CUiPickEvent& event, CDsAcisPickData& data)
+{
+    view3d* view = event.view();
+    if (!view) return;
+    sInPickMode = 1;
+    sPickModeEvent = event;
+    data.m_pickMode = view->get_pick_mode();
+    view->get_pick_aperture(data.m_cx, data.m_cy, data.m_width, data.m_height);
+    int width = 0, height = 0;
+    ::get_pick_aperture(width, height);
+    view->pick_mode(1, event.x(), event.y(), width, height);
+}
+
+void CDsAcisPick::StBeginPickMode(const CUiPickEvent& first, const CUiPickEvent& second, CDsAcisPickData&)
+{
+    view3d* view = first.view();
+    if (!view) return;
+    sInPickMode = 1;
+    view->pick_mode(1, (first.x() + second.x()) / 2, (first.y() + second.y()) / 2, std::abs(first.x() - second.x()),
+                    std::abs(first.y() - second.y()));
+}
+
+void CDsAcisPick::StEndPickMode(const CUiPickEvent& event, const CDsAcisPickData& data)
+{
+    sInPickMode = 0;
+    if (view3d* view = event.view())
+        view->pick_mode(data.m_pickMode, data.m_cx, data.m_cy, data.m_width, data.m_height);
+}
+
+int CDsAcisPick::StInPickMode(const CUiPickEvent& event)
+{
+    return sInPickMode && event == sPickModeEvent ? 1 : 0;
+}
+
+void CDsAcisPick::StSuspendPickMode(view3d* view)
+{
+    sPickMode = view ? view->get_pick_mode() : 0;
+    if (sPickMode == 0) return;
+    view->get_pick_aperture(sCX, sCY, sDX, sDY);
+    sPickMode = 1;
+    view->pick_mode(0, 0, 0, 0, 0);
+}
+
+void CDsAcisPick::StResumePickMode(view3d* view)
+{
+    if (sPickMode != 0 && view) view->pick_mode(sPickMode, sCX, sCY, sDX, sDY);
+}

@@ -1,0 +1,197 @@
+#include "DsPickRay.h"
+
+#include "DsAcisPick.h"
+#include "DsGeometryComputer.h"
+
+#include "DsGeometry.h"
+#include "DsTransform.h"
+#include "GmPosition.h"
+#include "VyrCurveExt.h"
+#include "view3d.h"
+
+#include <vector>
+
+namespace {
+
+// The polygon kinds' silhouette bits: a geometry that draws any of them is tested polygon by
+// polygon to the end, any other stops at its first hit.
+constexpr int kSilhouetteBits = CDsGeometry::eDpSilhouetteLevelMask;
+
+// Puts the view as the ray test needs it for the life of the object: the item's transform pushed as
+// the view's model transform (applied), the view out of pick mode with its transformation
+// recomputed; everything as it was afterwards, also when the test is left by an exception.
+class CRayViewScope {
+public:
+    CRayViewScope(view3d* view, const CDsTransform& transform) : m_view(view)
+    {
+        if (!m_view) return;
+        m_enabled = m_view->is_model_transform_enabled();
+        m_view->enable_model_transform(true);
+        m_view->SetModelTransform(transform.Convert2SPA());
+        CDsAcisPick::StSuspendPickMode(m_view);
+        // Kept here too, so that whatever suspends the view meanwhile cannot change what is put back.
+        m_mode = CDsAcisPick::sPickMode;
+        m_aperture[0] = CDsAcisPick::sCX;
+        m_aperture[1] = CDsAcisPick::sCY;
+        m_aperture[2] = CDsAcisPick::sDX;
+        m_aperture[3] = CDsAcisPick::sDY;
+        m_view->compute_ctm();
+    }
+    ~CRayViewScope()
+    {
+        if (!m_view) return;
+        CDsAcisPick::sPickMode = m_mode;
+        CDsAcisPick::sCX = m_aperture[0];
+        CDsAcisPick::sCY = m_aperture[1];
+        CDsAcisPick::sDX = m_aperture[2];
+        CDsAcisPick::sDY = m_aperture[3];
+        CDsAcisPick::StResumePickMode(m_view);
+        m_view->ClearModelTransform();
+        m_view->enable_model_transform(m_enabled);
+        m_view->compute_ctm();
+    }
+    CRayViewScope(const CRayViewScope&) = delete;
+    CRayViewScope& operator=(const CRayViewScope&) = delete;
+
+private:
+    view3d* m_view;
+    bool m_enabled = true;
+    int m_mode = 0;
+    int m_aperture[4] = {0, 0, 0, 0};
+};
+
+}  // namespace
+
+pick_ray DsRayToModelSpace(const CDsTransform& transform, const pick_ray& ray)
+{
+    if (!ray.valid()) return pick_ray();
+    CDsTransform inverse(transform);
+    if (!inverse.Invert()) return pick_ray();
+    const SPAposition root = inverse.TransformPoint(ray.root_point());
+    const SPAvector direction =
+        inverse.TransformVector(SPAvector(ray.direction().x(), ray.direction().y(), ray.direction().z()));
+    return pick_ray(root, direction, ray.radius());
+}
+
+bool DsPolygonPlaneNormal(const SPAposition* vertices, int count, SPAunit_vector& normal)
+{
+    if (!vertices || count < 3) return false;
+    const CDsGeometryComputer* computer = CDsGeometryComputer::GetInstance();
+    for (int i = 0; i < count; ++i)
+        for (int j = i + 1; j < count; ++j)
+            for (int k = j + 1; k < count; ++k) {
+                SPAunit_vector n;
+                computer->CalulateTriangleNormal(vertices[i], vertices[j], vertices[k], n);
+                if (n.len_sq() > 0.0) {
+                    normal = n;
+                    return true;
+                }
+            }
+    return false;
+}
+
+bool DsRayPolygonIntersection(const float* vertices, int count, const pick_ray& ray, view3d* view,
+                              SDsRayIntersection& hit)
+{
+    if (!vertices || count < 3 || !ray.valid()) return false;
+    const CDsGeometryComputer* computer = CDsGeometryComputer::GetInstance();
+    if (count == 3) {
+        // Most triangles of a face lie away from the ray: a barycentric test in single precision
+        // turns them away before the exact test (it lets through anything within a margin of the
+        // triangle's sides, so the exact test alone decides near them).
+        const float* a = vertices;
+        const float* b = vertices + 3;
+        const float* c = vertices + 6;
+        const float d[3] = {static_cast<float>(ray.direction().x()), static_cast<float>(ray.direction().y()),
+                            static_cast<float>(ray.direction().z())};
+        const float e1[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+        const float e2[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+        const float p[3] = {d[1] * e2[2] - d[2] * e2[1], d[2] * e2[0] - d[0] * e2[2], d[0] * e2[1] - d[1] * e2[0]};
+        const float det = e1[0] * p[0] + e1[1] * p[1] + e1[2] * p[2];
+        if (det != 0.0f) {
+            const float t[3] = {static_cast<float>(ray.root_point().x()) - a[0],
+                                static_cast<float>(ray.root_point().y()) - a[1],
+                                static_cast<float>(ray.root_point().z()) - a[2]};
+            const float u = (t[0] * p[0] + t[1] * p[1] + t[2] * p[2]) / det;
+            constexpr float kMargin = 1e-3f;
+            if (u < -kMargin || u > 1.0f + kMargin) return false;
+            const float q[3] = {t[1] * e1[2] - t[2] * e1[1], t[2] * e1[0] - t[0] * e1[2], t[0] * e1[1] - t[1] * e1[0]};
+            const float v = (d[0] * q[0] + d[1] * q[1] + d[2] * q[2]) / det;
+            if (v < -kMargin || u + v > 1.0f + kMargin) return false;
+        }
+        return computer->CalculateRayIntersectionWithPolygon(vertices, 3, ray.root_point(), ray.direction(), hit.point,
+                                                             hit.parameter);
+    }
+    if (!view) return false;
+    std::vector<SPAposition> corners(static_cast<size_t>(count));
+    std::vector<SPAposition> projected(static_cast<size_t>(count) + 1);
+    int height = -1;
+    for (int i = 0; i < count; ++i) {
+        corners[static_cast<size_t>(i)] = SPAposition(vertices[3 * i], vertices[3 * i + 1], vertices[3 * i + 2]);
+        float x = 0.0f, y = 0.0f;
+        if (!computer->ProjectPositionOnView(CGmPosition(corners[static_cast<size_t>(i)]), view, x, y, &height))
+            return false;
+        projected[static_cast<size_t>(i)] = SPAposition(x, y, 0.0);
+    }
+    projected[static_cast<size_t>(count)] = projected[0];
+    float rx = 0.0f, ry = 0.0f;
+    if (!computer->ProjectPositionOnView(CGmPosition(ray.root_point()), view, rx, ry, &height)) return false;
+    if (!CVyrCurveExt::ScnPtInPoly(SPAposition(rx, ry, 0.0), projected.data(), count + 1)) return false;
+    SPAunit_vector normal;
+    if (!DsPolygonPlaneNormal(corners.data(), count, normal)) return false;
+    const SPAvector direction(ray.direction().x(), ray.direction().y(), ray.direction().z());
+    return intersect_line_plane(ray.root_point(), direction, corners[0], normal, hit.parameter, hit.point);
+}
+
+void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
+                    const SDsPickClipPlane* clip, std::vector<SDsRayIntersection>& hits)
+{
+    if (!geometry) return;
+    const pick_ray local = DsRayToModelSpace(transform, ray);
+    if (!local.valid()) return;
+    const CRayViewScope scope(view, transform);
+    const bool firstOnly = (geometry->GetDrawPrimitives(0) & kSilhouetteBits) == 0;
+    const CDsGeometryComputer* computer = CDsGeometryComputer::GetInstance();
+
+    // Tests one polygon; false when the visit is over.
+    auto test = [&](const float* vertices, int count) {
+        SDsRayIntersection hit;
+        if (!DsRayPolygonIntersection(vertices, count, local, view, hit)) return true;
+        if (clip && computer->IsPointClippedByPlane(transform.TransformPoint(hit.point), clip->point, clip->normal))
+            return true;
+        hits.push_back(hit);
+        return !firstOnly;
+    };
+
+    std::vector<CDsGeometry::sVerticesBuffer> buffers;
+    if (geometry->GetVerticesBuffer(CDsGeometry::eDpFaces, buffers, id) && !buffers.empty()) {
+        float triangle[9];
+        for (const CDsGeometry::sVerticesBuffer& buffer : buffers) {
+            if (buffer.m_primitive != 0 && !(buffer.m_primitive & CDsGeometry::eDpFaces)) continue;
+            const size_t vertexCount = buffer.m_vertices.size() / 3;
+            const size_t corners = buffer.m_indices.empty() ? vertexCount : buffer.m_indices.size();
+            for (size_t t = 0; t + 3 <= corners; t += 3) {
+                bool inside = true;
+                for (size_t c = 0; c < 3 && inside; ++c) {
+                    const size_t v = buffer.m_indices.empty() ? t + c : buffer.m_indices[t + c];
+                    if (v >= vertexCount) {
+                        inside = false;
+                        break;
+                    }
+                    for (size_t a = 0; a < 3; ++a) triangle[3 * c + a] = buffer.m_vertices[3 * v + a];
+                }
+                if (inside && !test(triangle, 3)) return;
+            }
+        }
+        return;
+    }
+    int index = 0;
+    for (;;) {
+        float* vertices = nullptr;
+        int count = 0;
+        const int next = geometry->GetVertices(CDsGeometry::eDpFaces, index, vertices, count, 0);
+        if (vertices && count >= 3 && !test(vertices, count)) return;
+        if (next < 0 || next <= index) return;  // the last polygon, or a list that does not move on
+        index = next;
+    }
+}

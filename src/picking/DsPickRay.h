@@ -1,0 +1,64 @@
+// The pick rays of the pick walks: a pick ray brought into an item's model space, the plane of a
+// polygon, a ray against one polygon, and a ray against the face polygons of an item's geometry
+// with the hits a section hides dropped. Internal to the display core.
+//
+// Face polygons come from the geometry's vertex buffers of faces (GetVerticesBuffer with kind 4),
+// else from its vertex lists (GetVertices with kind 4, one polygon per call).
+//
+// Choices where the behaviour was open, or where a plain reading would hurt:
+// - A vertex buffer of faces holds triangles: three indices per triangle when it has indices,
+//   else three vertices per triangle; a buffer of another kind, a last incomplete triangle and an
+//   index beyond the vertices are skipped.
+// - The vertex lists end with the call that answers -1, and that call's polygon is tested too:
+//   item groups hand their last (often only) polygon with that answer, so a one-polygon face would
+//   otherwise never be hit.
+// - The section test is given by the caller as a clip plane (the scene holds no section of its
+//   own yet); a hit on the clipped side of it is dropped.
+#pragma once
+
+#include "SpaValues.h"
+#include "pick_ray.h"
+
+#include <vector>
+
+class CDsGeometry;
+class CDsTransform;
+class view3d;
+
+// One place where a ray meets a polygon: the point (model space of the item) and its parameter
+// along the ray.
+struct SDsRayIntersection {
+    SPAposition point;       // where the ray meets the polygon
+    double parameter = 0.0;  // root + parameter x direction = point
+};
+
+// A clip plane that hides what lies on the side opposite to its normal.
+struct SDsPickClipPlane {
+    SPAposition point;      // a point of the plane
+    SPAunit_vector normal;  // the kept side
+};
+
+// The ray in the model space of an item placed by `transform`: the root mapped by the inverse, the
+// direction too (without translation) and normalised. No ray (valid() false) for a singular
+// transform or an invalid ray.
+pick_ray DsRayToModelSpace(const CDsTransform& transform, const pick_ray& ray);
+
+// The normal of the polygon: that of its first triangle of vertices (i, j, k), i < j < k in
+// increasing order, whose normal has a length. False below three vertices or when every triangle
+// is degenerate.
+bool DsPolygonPlaneNormal(const SPAposition* vertices, int count, SPAunit_vector& normal);
+
+// Where `ray` meets the polygon of `count` float vertices (x, y, z each): three vertices by the
+// geometry computer's triangle test; four or more when the projected ray root lies inside the
+// projected polygon (in `view`) and the ray meets the polygon's plane. False below three vertices
+// and without a hit.
+bool DsRayPolygonIntersection(const float* vertices, int count, const pick_ray& ray, view3d* view,
+                              SDsRayIntersection& hit);
+
+// The places where `ray` (model space of the root part) meets the face polygons of `geometry`
+// (item `id`) placed by `transform`, appended to `hits` (model space of the item). With the view
+// transformed as the item is and out of pick mode meanwhile (its pick mode is the same afterwards).
+// A geometry that draws no silhouettes (bits 0x100 to 0x800) gives at most the first hit. Hits that
+// `clip` (may be null) hides, in the root part's space, are dropped.
+void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
+                    const SDsPickClipPlane* clip, std::vector<SDsRayIntersection>& hits);

@@ -1,0 +1,397 @@
+#include "DsPickWalks.h"
+
+#include "DsDriverExtrema.h"
+#include "DsPickProccessor.h"
+#include "DsView3dCdc.h"
+
+#include "DsItems.h"
+#include "DsLocation.h"
+#include "DsPartStorage.h"
+#include "DsScene.h"
+#include "SpaValues.h"
+#include "view3d.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+// Selection buffers: the first size, and the largest one a retry grows to.
+constexpr GLsizei kFirstSelectBuffer = 16;
+constexpr GLsizei kLargestSelectBuffer = 1 << 20;
+
+// The nearest window depth (0 to 1) of the first `words` words of hit records.
+double NearestDepth(const GLuint* buffer, GLsizei words, GLint records)
+{
+    double nearest = 1.0;
+    GLsizei at = 0;
+    for (GLint r = 0; (records < 0 || r < records) && at + 3 <= words; ++r) {
+        const GLuint names = buffer[at];
+        nearest = std::min(nearest, static_cast<double>(buffer[at + 1]) / 4294967295.0);
+        at += 3 + static_cast<GLsizei>(names);
+    }
+    return nearest;
+}
+
+// The first point kinds a region hit test draws, one at a time.
+constexpr int kKindBits[] = {0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, 0x80};
+
+}  // namespace
+
+// --- Acceptance ----------------------------------------------------------------------------------
+
+void SDsPickAcceptance::SetDomain(const std::vector<CDsTypeMask>& domain)
+{
+    unionMask.ResetAll();
+    for (const CDsTypeMask& mask : domain) unionMask |= mask;
+}
+
+bool SDsPickAcceptance::PassesScope(const CDsObjectPath& path) const
+{
+    if (!scopePaths || scopePaths->empty()) return true;
+    for (const CVyrObjectPath& scope : *scopePaths) {
+        if (!path.Contains(scope)) continue;
+        if (anyDepth || scope.GetDepth() != 0) return true;
+        // Without the any-depth flag a part-level scope path admits the items of its own part only.
+        if (path.GetSize() - path.GetHeadSize() == scope.GetSize()) return true;
+    }
+    return false;
+}
+
+bool SDsPickAcceptance::PassesIdRanges(int key, int id) const
+{
+    if (!idRanges || idRanges->empty()) return true;
+    for (const SDsPickIdRange& entry : *idRanges) {
+        if (entry.key != key) continue;
+        for (const auto& range : entry.ranges)
+            if (range.first <= id && id <= range.second) return true;
+        return false;
+    }
+    return true;
+}
+
+bool SDsPickAcceptance::Accepts(int type, const CDsObjectPath& path, int key) const
+{
+    if (!unionMask.IsTypeSet(type & 0xFF)) return false;
+    if (!PassesScope(path)) return false;
+    const int id = path.GetLastId();
+    return id <= idBound && PassesIdRanges(key, id);
+}
+
+int DsPickIdRangeKey(const CDsObjectPath& path, int level, const int* levelIds, int levelCount)
+{
+    if (level <= 0 || path.GetSize() <= 1) return path.GetRootPartId();
+    const int index = level == path.GetSize() ? level - 2 : level - 1;
+    if (index < 0 || index >= levelCount) return path.GetRootPartId();
+    return levelIds[index];
+}
+
+int DsPickLevelId(const CDsItemVariant* variant)
+{
+    if (!variant || variant->GetCategory() != eVyrCatTransformed || !variant->GetGeometry()) return 0;
+    unsigned count = 0;
+    const int* ids = variant->GetGeometry()->GetConnectedItems(count, 0);
+    return ids && count > 0 ? ids[0] : 0;
+}
+
+bool DsPickBoxOverlaps(const CDsLocation* location, const SDsPickRect& rect)
+{
+    if (!location || !location->HasBoundBox() || location->IsBoundBoxEmpty() || location->Is2dBoundBoxEmpty())
+        return true;
+    int left = 0, top = 0, right = 0, bottom = 0;
+    if (!location->Get2dBoundBox(left, top, right, bottom)) return true;
+    return left < rect.right && right > rect.left && bottom < rect.top && top > rect.bottom;
+}
+
+// --- Selection -----------------------------------------------------------------------------------
+
+CDsPickModelTransformScope::CDsPickModelTransformScope(view3d& view, const CDsTransform& transform)
+    : m_view(view), m_enabled(view.is_model_transform_enabled())
+{
+    m_view.enable_model_transform(true);
+    m_view.SetModelTransform(transform.Convert2SPA());
+}
+
+CDsPickModelTransformScope::~CDsPickModelTransformScope()
+{
+    m_view.ClearModelTransform();
+    m_view.enable_model_transform(m_enabled);
+}
+
+bool DsGlSelect(CDsGeometry* geometry, view3d& view, int kinds, int id, const CDsTransform& transform,
+                const CDsDrawContext* context, double* depth)
+{
+    if (!geometry) return false;
+    std::vector<GLuint> buffer(static_cast<size_t>(kFirstSelectBuffer));
+    for (;;) {
+        const GLsizei size = static_cast<GLsizei>(buffer.size());
+        glSelectBuffer(size, buffer.data());
+        glRenderMode(GL_SELECT);
+        glInitNames();
+        glPushName(1);
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        if (!transform.IsIdentity()) glMultMatrixf(transform.GetMatrix());
+        geometry->DrawGl(view, static_cast<CDsGeometry::eDrawPrimitives>(kinds), id, -1, context);
+        glMatrixMode(GL_MODELVIEW);
+        glPopMatrix();
+        glPopName();
+        const GLint records = glRenderMode(GL_RENDER);
+        if (records >= 0 || size >= kLargestSelectBuffer) {
+            // An overflow of the largest buffer still means that something was hit.
+            const bool hit = records != 0;
+            if (hit && depth) *depth = NearestDepth(buffer.data(), size, records);
+            return hit;
+        }
+        buffer.assign(buffer.size() * 16, 0);
+    }
+}
+
+bool DsOpenGlSelectionTest(CDsGeometry* geometry, view3d& view, int id, const CDsTransform& transform,
+                           const CDsDrawContext* context, int kindMask, const std::vector<CVyrObjectPath>* paths,
+                           const CDsObjectPath& path)
+{
+    if (!geometry) return false;
+    const int kinds = geometry->GetDrawPrimitives(0);
+    if ((kinds & kindMask) != 0) {
+        bool listed = false;
+        if (paths)
+            for (const CVyrObjectPath& p : *paths)
+                if (path == p) {
+                    listed = true;
+                    break;
+                }
+        if (!listed) return false;
+    }
+    if ((kinds & CDsGeometry::eDpFaces) && DsGlSelect(geometry, view, CDsGeometry::eDpFaces, id, transform, context, nullptr))
+        return true;
+    if (kinds & CDsGeometry::eDpPoints) {
+        const CDsPickModelTransformScope placed(view, transform);
+        if (geometry->Draw(view, static_cast<CDsGeometry::eDrawPrimitives>(kinds), id, -1, context) != 0) return true;
+    }
+    if (kinds & ~CDsGeometry::eDpFaces & CDsGeometry::eDpKindMask)
+        return DsGlSelect(geometry, view, kinds, id, transform, context, nullptr);
+    return false;
+}
+
+// --- The region and select-all functor ------------------------------------------------------------
+
+CDsRegionPickFunctor::CDsRegionPickFunctor(CDsView3dCdc* view, EDsRegionWalk walk, const SDsPickRect& rect,
+                                           const std::vector<CDsTypeMask>& domain,
+                                           std::vector<SDsRegionPickResult>& results, CDsPickTestFunc* test,
+                                           const TDsPickIdRanges* idRanges, int idBound,
+                                           const std::vector<CVyrObjectPath>* scopePaths, bool anyDepth)
+    : m_view(view), m_walkKind(walk), m_rect(rect), m_domain(domain), m_results(results), m_test(test),
+      m_refresh(view, false, 0.0)
+{
+    m_acceptance.SetDomain(domain);
+    m_acceptance.scopePaths = scopePaths;
+    m_acceptance.anyDepth = anyDepth;
+    m_acceptance.idRanges = idRanges;
+    m_acceptance.idBound = idBound;
+    std::fill(m_parents, m_parents + kParentLevels, -1);
+}
+
+void CDsRegionPickFunctor::OnPushLocation(CDsScene* scene, CDsLocation* location, const CDsObjectPath&,
+                                          const CDsItemVariant* variant)
+{
+    m_variant = variant;
+    if (m_depth < kLevelIds) m_levelIds[m_depth] = DsPickLevelId(variant);
+    ++m_openCount;
+    PushAttributes(variant, location, scene);
+    PushTransform(variant, location, scene);
+    if (m_depth + 1 < kParentLevels) m_parents[m_depth + 1] = m_parents[m_depth];
+    ++m_depth;
+}
+
+bool CDsRegionPickFunctor::VisitItem(CDsLocation* location, const CDsObjectPath& path, const CDsItemVariant* parent)
+{
+    if (GetTopAttributes().IsHidden()) return false;
+    return ItemVisit(location, path, m_variant, parent);
+}
+
+bool CDsRegionPickFunctor::OnVisitSlave(CDsScene*, CDsLocation* location, const CDsObjectPath& path,
+                                        const CDsItemVariant* variant)
+{
+    if (GetTopAttributes().IsHidden()) return false;
+    ItemVisit(location, path, variant, nullptr);
+    return true;
+}
+
+void CDsRegionPickFunctor::OnPopLocation(CDsScene*, CDsLocation*, const CDsObjectPath&, const CDsItemVariant*)
+{
+    PopAttributes();
+    PopTransform();
+    if (m_openCount > 0) --m_openCount;
+    if (m_depth > 0) --m_depth;
+    if (m_openCount == 0) Settle();
+}
+
+bool CDsRegionPickFunctor::ItemVisit(CDsLocation* location, const CDsObjectPath& path, const CDsItemVariant* variant,
+                                     const CDsItemVariant* parent)
+{
+    if (!variant) return false;
+    const int type = variant->GetType() & 0xFF;
+    CDsGeometry* geometry = variant->GetGeometry();
+    int id = 0;
+    if (!geometry && parent && parent->GetCategory() == eVyrCatRegion && parent->GetGeometry()) {
+        geometry = parent->GetGeometry();
+        id = path.GetLastId();
+    }
+    const int level = m_depth - 1;
+    bool accepted = m_acceptance.Accepts(type, path, DsPickIdRangeKey(path, level, m_levelIds, kLevelIds));
+    if (accepted && m_test) accepted = m_test->Test(path.ToVyrObjectPath(), geometry, static_cast<eVyrObjectType>(type), -1);
+    const int category = variant->GetCategory();
+    const bool container = category != eVyrCatLeaf && category != eVyrCatOpenLeaf;
+    const bool overlap = m_walkKind == eDsRegionSelectAll || DsPickBoxOverlaps(location, m_rect);
+
+    const int slot = std::min(m_depth, kParentLevels - 1);
+    const int ancestor = m_parents[slot];
+    const bool testHit = accepted || (ancestor >= 0 && m_records[static_cast<size_t>(ancestor)].state == SDsRegionPickRecord::eUndecided);
+    if (accepted || ancestor >= 0) {
+        const bool hit = testHit && overlap && HitTest(geometry, id, path);
+        if (accepted && (hit || container)) {
+            SDsRegionPickRecord record;
+            record.path = path.ToVyrObjectPath();
+            record.type = static_cast<unsigned char>(type);
+            record.geometry = geometry;
+            record.state = hit ? SDsRegionPickRecord::eSelected : SDsRegionPickRecord::eUndecided;
+            record.parent = ancestor;
+            record.hitBelow = hit;
+            m_records.push_back(record);
+            m_parents[slot] = static_cast<int>(m_records.size()) - 1;
+        }
+        if (ancestor >= 0) {
+            if (overlap && hit) {
+                for (int r = ancestor; r >= 0; r = m_records[static_cast<size_t>(r)].parent)
+                    m_records[static_cast<size_t>(r)].hitBelow = true;
+            } else if (!(overlap && container)) {
+                for (int r = ancestor; r >= 0; r = m_records[static_cast<size_t>(r)].parent)
+                    m_records[static_cast<size_t>(r)].state = SDsRegionPickRecord::eNotSelected;
+            }
+        }
+    }
+    if (!overlap) return false;
+    if (container && geometry) return geometry->ShouldDrawChildren(-1);
+    return true;
+}
+
+bool CDsRegionPickFunctor::HitTest(CDsGeometry* geometry, int id, const CDsObjectPath& path)
+{
+    if (!geometry) return false;
+    if (m_walkKind == eDsRegionSelectAll) return geometry->GetDrawPrimitives(id) != 0;
+    if (!m_view || !WhollyInside(geometry, id)) return false;
+    return DsOpenGlSelectionTest(geometry, *m_view, id, GetTopTransform(), &m_refresh, m_kindMask, m_selectionPaths,
+                                 path);
+}
+
+bool CDsRegionPickFunctor::WhollyInside(CDsGeometry* geometry, int id)
+{
+    CDsDriverExtrema driver(m_view);
+    view3d* measuring = driver.GetExtView();
+    if (!measuring) return false;
+    {
+        const CDsExtremaModeScope extrema;
+        const CDsPickModelTransformScope placed(*measuring, GetTopTransform());
+        const int kinds = geometry->GetDrawPrimitives(id);
+        for (int bit : kKindBits)
+            if (kinds & bit) geometry->Draw(*measuring, static_cast<CDsGeometry::eDrawPrimitives>(bit), id, -1, &m_refresh);
+    }
+    double x0 = 0.0, x1 = 0.0, y0 = 0.0, y1 = 0.0;
+    if (!driver.GetExtremaInViewportCoordinates(x0, x1, y0, y1, false)) return false;
+    int vx = 0, vy = 0, vw = 0, vh = 0;
+    m_view->get_viewport(vx, vy, vw, vh);
+    return x0 + vx >= m_rect.left && x1 + vx <= m_rect.right && y0 + vy >= m_rect.bottom && y1 + vy <= m_rect.top;
+}
+
+void CDsRegionPickFunctor::Settle()
+{
+    const bool byHits = m_walkKind != eDsRegionParentsNeverByHits;
+    for (SDsRegionPickRecord& record : m_records) {
+        if (record.state == SDsRegionPickRecord::eUndecided)
+            record.state = byHits && record.hitBelow ? SDsRegionPickRecord::eSelected : SDsRegionPickRecord::eNotSelected;
+        if (record.state == SDsRegionPickRecord::eSelected && record.parent >= 0)
+            ++m_records[static_cast<size_t>(record.parent)].selectedChildren;
+    }
+    for (SDsRegionPickRecord& record : m_records) {
+        if (record.parent < 0) continue;
+        SDsRegionPickRecord& parent = m_records[static_cast<size_t>(record.parent)];
+        if (parent.state == SDsRegionPickRecord::eSuppressed) {
+            record.state = SDsRegionPickRecord::eSuppressed;
+        } else if (parent.state == SDsRegionPickRecord::eSelected && record.state == SDsRegionPickRecord::eSelected) {
+            const int c = NSDsTypeMaskHelper::CmpObjType(m_domain, static_cast<eVyrObjectType>(record.type),
+                                                         static_cast<eVyrObjectType>(parent.type));
+            if (c >= 1 || (c == 0 && parent.selectedChildren == 1))
+                parent.state = SDsRegionPickRecord::eNotSelected;
+            else
+                record.state = SDsRegionPickRecord::eSuppressed;
+        }
+    }
+    for (const SDsRegionPickRecord& record : m_records)
+        if (record.state == SDsRegionPickRecord::eSelected)
+            m_results.push_back(SDsRegionPickResult{record.path, record.type, record.geometry});
+    m_records.clear();
+}
+
+// --- Drivers -------------------------------------------------------------------------------------
+
+namespace {
+
+// One scoped walk of the part that `root` names: through a path filter when `paths` is not empty.
+void ScopedWalk(CDsRegionPickFunctor& functor, CDsScene* scene, const CVyrObjectPath& root,
+                const std::vector<CVyrObjectPath>& paths, bool visitPath)
+{
+    CDsPartStorage* storage = CDsPartStorage::instance();
+    const EDsWalkDescent descent = visitPath ? eDsDescentVisitEachLevel : eDsDescentVisitOptional;
+    if (paths.empty()) {
+        CDsSceneWalk<CDsRegionPickFunctor> walk(storage, functor, scene);
+        walk.TraversePart(root, descent);
+        return;
+    }
+    CDsPathListFunctor<CDsRegionPickFunctor> filter(functor, paths, scene->GetPeerPartId(), scene->GetTempPartId(),
+                                                    false, true, true);
+    CDsSceneWalk<CDsPathListFunctor<CDsRegionPickFunctor>> walk(storage, filter, scene);
+    walk.TraversePart(root, descent);
+}
+
+}  // namespace
+
+void DsRegionPickDriver(CDsRegionPickFunctor& functor, CDsScene* scene, const std::vector<CVyrObjectPath>& paths,
+                        CDsView3dCdc* view, const SDsPickSection* section)
+{
+    if (!scene) return;
+    const CVyrObjectPath peer(scene->GetPeerPartId());
+    const CVyrObjectPath temp(scene->GetTempPartId());
+    if (section && section->groupCount > 0 && section->switchGroup) {
+        if (view) view->SetFlag(static_cast<EDsViewFlag>(12), true);
+        for (int group = 0; group < section->groupCount; ++group) {
+            section->switchGroup(group, true);
+            ScopedWalk(functor, scene, peer, paths, false);
+            section->switchGroup(group, false);
+        }
+        if (view) view->SetFlag(static_cast<EDsViewFlag>(12), false);
+        ScopedWalk(functor, scene, peer, paths, true);
+        ScopedWalk(functor, scene, temp, paths, true);
+        return;
+    }
+    const bool plane = section && section->plane;
+    if (plane) {
+        const SPAposition& p = section->plane->point;
+        const SPAunit_vector& n = section->plane->normal;
+        const GLdouble equation[4] = {n.x(), n.y(), n.z(), -(n.x() * p.x() + n.y() * p.y() + n.z() * p.z())};
+        glEnable(GL_CLIP_PLANE0);
+        glClipPlane(GL_CLIP_PLANE0, equation);
+    }
+    ScopedWalk(functor, scene, peer, paths, true);
+    ScopedWalk(functor, scene, temp, paths, true);
+    if (plane) glDisable(GL_CLIP_PLANE0);
+}
+
+void DsSelectAllWalk(CDsPartStorage* storage, CDsScene* scene, CDsRegionPickFunctor& functor)
+{
+    if (!storage || !scene) return;
+    CDsSceneWalk<CDsRegionPickFunctor> walk(storage, functor, scene);
+    walk.TraverseWholeScene();
+}

@@ -1,0 +1,224 @@
+// The pick walks: the scene walk (CDsSceneWalk) run with a pick functor instead of a draw functor.
+// This file holds what the walks share (the acceptance of an item by type mask, scope, id bound and
+// id range; the OpenGL selection test) and the region and select-all functor with its records, their
+// settling and its drivers. The single pick's functor is CDsSinglePickFunctor
+// (DsSinglePickFunctor.h). Internal to the display core: the pick processor builds the functors on
+// its stack and turns their results into picked items.
+//
+// Rectangles are window pixels with y up (top is the larger row), like the locations' window boxes.
+//
+// Choices where the behaviour was open, or where a plain reading would hurt:
+// - A scope path whose depth is 0 admits, without the any-depth flag, only items that lie in the
+//   part it reaches (not inside a further part instance below it).
+// - The level ids (the owner ids the id-range key is read from) are written for every level: 0
+//   for an item that is not of category 5, so that a level never keeps a sibling's owner.
+// - A selection buffer too small for the hit records (glRenderMode answering -1) is not a miss:
+//   the test runs again with a buffer 16 times larger, up to 1,048,576 names; a buffer still too
+//   small counts as a hit whose depth is read from the records it holds.
+// - The selection draws the item under the walk's whole transform at once (pushed on OpenGL's
+//   model-view for the time of the test) rather than level by level.
+// - A region hit needs a screen box: a geometry that measures nothing through the extrema driver
+//   is not wholly inside any rectangle.
+// - The region driver's section is handed in (SDsPickSection): the scene holds no section of its own
+//   yet, so the pick processor hands none.
+#pragma once
+
+#include "DsDrawContext.h"
+#include "DsPickProccessor.h"
+#include "DsSceneWalk.h"
+#include "DsTypeMask.h"
+#include "DsPickRay.h"
+
+#include "DsAttributes.h"
+#include "DsGeometry.h"
+#include "DsObjectPath.h"
+#include "DsTransform.h"
+#include "DsTraverseFunctor.h"
+#include "VyrObjectPath.h"
+
+#include <functional>
+#include <utility>
+#include <vector>
+
+class CDsLocation;
+class CDsPartStorage;
+class CDsScene;
+class CDsView3dCdc;
+class view3d;
+
+// A pick rectangle in window pixels, y up: left, top, right, bottom with top > bottom.
+struct SDsPickRect {
+    short left = 0;
+    short top = 0;
+    short right = 0;
+    short bottom = 0;
+};
+
+// What the item tests of every pick walk share: the union of the domain's masks, the scope, the id
+// bound and the id-range filter.
+struct SDsPickAcceptance {
+    CDsTypeMask unionMask;                                 // OR of the domain's masks
+    const std::vector<CVyrObjectPath>* scopePaths = nullptr;  // null or empty: everything
+    bool anyDepth = false;                                 // scope paths admit items at any depth
+    const TDsPickIdRanges* idRanges = nullptr;             // null or empty: every id
+    int idBound = 0x7FFFFFFF;                              // largest id that may be picked
+
+    // The union of `domain`'s masks.
+    void SetDomain(const std::vector<CDsTypeMask>& domain);
+    // Whether the item at `path` (of object type `type`) passes the type mask, the scope, the id
+    // bound and the id-range filter, with `key` the id-range key of the item.
+    bool Accepts(int type, const CDsObjectPath& path, int key) const;
+    // Whether `path` lies under one of the scope paths.
+    bool PassesScope(const CDsObjectPath& path) const;
+    // Whether `id` is admitted for the owner `key`.
+    bool PassesIdRanges(int key, int id) const;
+};
+
+// The id-range key of an item at `path`, `level` levels below the walk's start (0 for an item of
+// the part itself), from the level ids kept by the walk (`levelIds`, `levelCount` of them).
+int DsPickIdRangeKey(const CDsObjectPath& path, int level, const int* levelIds, int levelCount);
+// The owner id a category-5 item keeps for the levels below it: the first id its geometry connects;
+// 0 for any other item.
+int DsPickLevelId(const CDsItemVariant* variant);
+// Whether the window box of `location` overlaps `rect` (strict on all four sides); true for a
+// location without a model box or without a window box.
+bool DsPickBoxOverlaps(const CDsLocation* location, const SDsPickRect& rect);
+
+// One OpenGL selection pass: `geometry` (item `id`) draws `kinds` under `transform` in selection
+// mode with one name pushed. True when a hit record came; the nearest window depth (0 to 1) of the
+// records goes to `depth` when not null.
+bool DsGlSelect(CDsGeometry* geometry, view3d& view, int kinds, int id, const CDsTransform& transform,
+                const CDsDrawContext* context, double* depth);
+// The selection test of the region walks: faces by selection; else, for points, the geometry's own
+// drawing (under the transform as the view's model transform); else every kind by selection. When
+// the geometry's kinds share a bit with `kindMask`, `path` must be one of `paths` first. False for a
+// null geometry.
+bool DsOpenGlSelectionTest(CDsGeometry* geometry, view3d& view, int id, const CDsTransform& transform,
+                           const CDsDrawContext* context, int kindMask, const std::vector<CVyrObjectPath>* paths,
+                           const CDsObjectPath& path);
+
+// Pushes the walk's transform as the view's model transform (applied) for the life of the object.
+class CDsPickModelTransformScope {
+public:
+    // Pushes `transform` on `view`.
+    CDsPickModelTransformScope(view3d& view, const CDsTransform& transform);
+    // Pops it and puts back whether the model transform was applied.
+    ~CDsPickModelTransformScope();
+    CDsPickModelTransformScope(const CDsPickModelTransformScope&) = delete;
+    CDsPickModelTransformScope& operator=(const CDsPickModelTransformScope&) = delete;
+
+private:
+    view3d& m_view;
+    bool m_enabled;
+};
+
+// The result of a region or select-all walk: a picked item's path, type and geometry.
+struct SDsRegionPickResult {
+    CVyrObjectPath path;                  // the item's object path
+    unsigned char type = 0;               // its object type
+    const CDsGeometry* geometry = nullptr;  // its geometry (or its region parent's), or null
+};
+
+// A pending record of a region or select-all walk.
+struct SDsRegionPickRecord {
+    // Undecided, selected, not selected, suppressed by an ancestor.
+    enum EState : int { eUndecided = 0, eSelected = 1, eNotSelected = 2, eSuppressed = 3 };
+
+    CVyrObjectPath path;                  // the item's object path
+    unsigned char type = 0;               // its object type
+    const CDsGeometry* geometry = nullptr;  // its geometry (or its region parent's), or null
+    int state = eUndecided;               // an EState
+    int parent = -1;                      // index of the nearest ancestor record, -1 for none
+    int selectedChildren = 0;             // child records in state 1 (counted while settling)
+    bool hitBelow = false;                // the item or an item below it was hit
+};
+
+// Which walk a CDsRegionPickFunctor runs.
+enum EDsRegionWalk : int {
+    eDsRegionParentByHits = 0,       // a container is selected when items below it were hit
+    eDsRegionParentsNeverByHits = 1,  // only items hit themselves are selected
+    eDsRegionSelectAll = 2           // every accepted item with primitives, no region
+};
+
+// The functor of the region walks and of the select-all walk.
+class CDsRegionPickFunctor : public CDsTraverseFunctor {
+public:
+    // Levels of the parent stack.
+    static constexpr int kParentLevels = 100;
+    // Levels of the level ids.
+    static constexpr int kLevelIds = 31;
+
+    // A walk of kind `walk` for `view` over the rectangle `rect` (not used by select-all), with the
+    // domain (kept by reference), the results to append to, the host's test (may be null), the
+    // id-range filter (may be null), the id bound and the scope (may be null).
+    CDsRegionPickFunctor(CDsView3dCdc* view, EDsRegionWalk walk, const SDsPickRect& rect,
+                         const std::vector<CDsTypeMask>& domain, std::vector<SDsRegionPickResult>& results,
+                         CDsPickTestFunc* test, const TDsPickIdRanges* idRanges, int idBound,
+                         const std::vector<CVyrObjectPath>* scopePaths, bool anyDepth);
+
+    // The kind mask and path list of the selection test (see DsOpenGlSelectionTest).
+    void SetSelectionPaths(int kindMask, const std::vector<CVyrObjectPath>* paths)
+    {
+        m_kindMask = kindMask;
+        m_selectionPaths = paths;
+    }
+    // The records pending (empty after a balanced walk).
+    const std::vector<SDsRegionPickRecord>& GetRecords() const { return m_records; }
+
+    // Walk hooks.
+    void OnPushLocation(CDsScene* scene, CDsLocation* location, const CDsObjectPath& path,
+                        const CDsItemVariant* variant);
+    bool VisitItem(CDsLocation* location, const CDsObjectPath& path, const CDsItemVariant* parent);
+    void OnPopLocation(CDsScene* scene, CDsLocation* location, const CDsObjectPath& path,
+                       const CDsItemVariant* variant);
+    ESlaveTraverseMode OnBeginMasters() { return eSlavesCached; }
+    bool OnVisitSlave(CDsScene* scene, CDsLocation* location, const CDsObjectPath& path,
+                      const CDsItemVariant* variant);
+
+    // Settles the pending records into results (passes 1 to 3) and clears them.
+    void Settle();
+
+private:
+    // The item visit: whether to go below the item.
+    bool ItemVisit(CDsLocation* location, const CDsObjectPath& path, const CDsItemVariant* variant,
+                   const CDsItemVariant* parent);
+    // Whether the geometry is hit: wholly inside the rectangle and selected (region walks), or has
+    // primitives (select-all).
+    bool HitTest(CDsGeometry* geometry, int id, const CDsObjectPath& path);
+    // Whether what the geometry draws lies wholly inside the rectangle.
+    bool WhollyInside(CDsGeometry* geometry, int id);
+
+    CDsView3dCdc* m_view;
+    EDsRegionWalk m_walkKind;
+    SDsPickRect m_rect;
+    const std::vector<CDsTypeMask>& m_domain;
+    SDsPickAcceptance m_acceptance;
+    std::vector<SDsRegionPickResult>& m_results;
+    std::vector<SDsRegionPickRecord> m_records;
+    int m_depth = 0;
+    int m_parents[kParentLevels];
+    int m_openCount = 0;
+    CDsPickTestFunc* m_test;
+    int m_levelIds[kLevelIds] = {};
+    CDsDrawContext m_refresh;
+    int m_kindMask = 0;
+    const std::vector<CVyrObjectPath>* m_selectionPaths = nullptr;
+    const CDsItemVariant* m_variant = nullptr;  // the node pushed last
+};
+
+// The section of a scene as the pick walks see it: a single clip plane, or groups of clip planes
+// switched on one group at a time.
+struct SDsPickSection {
+    const SDsPickClipPlane* plane = nullptr;          // the single clip plane, or null
+    int groupCount = 0;                               // plane groups of a complex section
+    std::function<void(int group, bool on)> switchGroup;  // switches a group's clip planes
+};
+
+// The region pick driver: with section groups, each group's planes on in turn around a walk of the
+// peer part (view flag 12 set meanwhile), then the peer and the temporary parts unclipped; else the
+// whole scene, with the single clip plane on when there is one. `paths` not empty: the walks go
+// through a path filter over them. `section` may be null.
+void DsRegionPickDriver(CDsRegionPickFunctor& functor, CDsScene* scene, const std::vector<CVyrObjectPath>& paths,
+                        CDsView3dCdc* view, const SDsPickSection* section);
+// The select-all walk: the whole scene.
+void DsSelectAllWalk(CDsPartStorage* storage, CDsScene* scene, CDsRegionPickFunctor& functor);

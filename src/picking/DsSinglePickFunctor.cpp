@@ -1,0 +1,349 @@
+#include "DsSinglePickFunctor.h"
+
+#include "DsGeometryComputer.h"
+#include "DsGlStateCache.h"
+#include "DsGlTraverseFunctor.h"
+
+#include "DsGeometry.h"
+#include "DsItems.h"
+#include "DsLocation.h"
+#include "DsPartStorage.h"
+#include "DsScene.h"
+#include "GmPosition.h"
+#include "UiPickEvent.h"
+#include "view3d.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+namespace {
+
+// A box narrower and lower than this (pixels, both sides non-zero) must have a diagonal of at
+// least kSmallBoxDiagonal to pass the prefilter.
+constexpr int kSmallBoxSide = 6;
+constexpr int kSmallBoxDiagonalSquared = 25;
+// Children of a container smaller than this on screen (pixels) are not visited.
+constexpr double kSmallestContainer = 5.0;
+
+}  // namespace
+
+CDsSinglePickFunctor::CDsSinglePickFunctor(view3d* view, const CUiPickEvent* event, const SDsPickRect& rect,
+                                           std::vector<CDsPickHit>& hits, int renderMode,
+                                           const std::vector<CDsTypeMask>& domain,
+                                           const std::vector<CVyrObjectPath>* scopePaths, bool anyDepth,
+                                           const TDsPickIdRanges* idRanges, int idBound, bool sectionTest,
+                                           bool stopAfterFirst)
+    : m_view(view), m_event(event), m_rect(rect), m_hits(hits), m_renderMode(renderMode),
+      m_stopAfterFirst(stopAfterFirst), m_sectionTest(sectionTest), m_refresh(view, false, 0.0)
+{
+    m_acceptance.SetDomain(domain);
+    m_acceptance.scopePaths = scopePaths;
+    m_acceptance.anyDepth = anyDepth;
+    m_acceptance.idRanges = idRanges;
+    m_acceptance.idBound = idBound;
+    if (m_view) m_unitsPerPixel = m_view->get_units_per_pixel();
+    if (m_event) m_ray = get_pick_ray(*m_event, 1);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    if (m_view) m_view->SetupRenderingTransforms(true, true, false, nullptr);
+    glGetDoublev(GL_MODELVIEW_MATRIX, m_modelview);
+    glGetDoublev(GL_PROJECTION_MATRIX, m_projection);
+    glGetIntegerv(GL_VIEWPORT, m_viewport);
+}
+
+CDsSinglePickFunctor::~CDsSinglePickFunctor()
+{
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+}
+
+CDsGeometry* CDsSinglePickFunctor::GeometryOf(const CDsItemVariant* variant, const CDsItemVariant* parent,
+                                              const CDsObjectPath& path, int& id)
+{
+    id = 0;
+    if (CDsGeometry* own = variant ? variant->GetGeometry() : nullptr) return own;
+    if (parent && parent->GetCategory() == eVyrCatRegion && parent->GetGeometry()) {
+        id = path.GetLastId();
+        return parent->GetGeometry();
+    }
+    return nullptr;
+}
+
+// --- Walk hooks ------------------------------------------------------------------------------------
+
+void CDsSinglePickFunctor::OnPushLocation(CDsScene* scene, CDsLocation* location, const CDsObjectPath&,
+                                          const CDsItemVariant* variant)
+{
+    m_scene = scene;
+    m_variant = variant;
+    if (m_depth >= 0 && m_depth < kLevelIds) m_levelIds[m_depth] = DsPickLevelId(variant);
+    ++m_depth;
+    PushAttributes(variant, location, scene);
+    PushTransform(variant, location, scene);
+}
+
+bool CDsSinglePickFunctor::VisitItem(CDsLocation* location, const CDsObjectPath& path, const CDsItemVariant* parent)
+{
+    if (m_walk && m_walk->GetRole() == eDsRoleMaster) {
+        // A master of a complex is visited, not entered.
+        if (GetTopAttributes().IsHidden() || !m_variant) return true;
+        int id = 0;
+        CDsGeometry* geometry = GeometryOf(m_variant, parent, path, id);
+        if (Prefilter(location, geometry, id))
+            HitTest(SItem{location, &path, m_variant->GetType(), m_variant->GetCategory(), geometry, id}, true);
+        return true;
+    }
+    return EnterItem(location, path, m_variant, parent);
+}
+
+bool CDsSinglePickFunctor::OnVisitSlave(CDsScene*, CDsLocation* location, const CDsObjectPath& path,
+                                        const CDsItemVariant* variant)
+{
+    EnterItem(location, path, variant, nullptr);
+    return true;
+}
+
+void CDsSinglePickFunctor::OnPopLocation(CDsScene*, CDsLocation*, const CDsObjectPath&, const CDsItemVariant*)
+{
+    PopAttributes();
+    PopTransform();
+    if (!m_pending.empty() && m_pending.back().level == m_depth) {
+        if (m_pending.back().hit.hitKind != CDsPickHit::eKindNone) {
+            for (SPending& pending : m_pending) m_hits.push_back(pending.hit);
+            m_pending.clear();
+        } else {
+            m_pending.pop_back();
+        }
+    }
+    if (m_depth > 0) --m_depth;
+}
+
+bool CDsSinglePickFunctor::OnRegionLeaf(CDsLocation* location, const CDsObjectPath& path, int id, int type)
+{
+    CDsLocation* region = location ? location->GetParent() : nullptr;
+    // A region whose runs are kept is tested run by run when it completes.
+    if (region && DsIsLocationDrawableCached(region)) return false;
+    if (m_stopAfterFirst && !m_hits.empty()) return false;
+    if (!DsIsLocationDrawable(m_scene, location, WalkState().m_pPalette, type)) return true;
+    CDsGeometry* geometry = m_variant ? m_variant->GetGeometry() : nullptr;
+    if (!geometry || !Prefilter(location, geometry, id)) return true;
+    HitTest(SItem{location, &path, type, eVyrCatLeaf, geometry, id}, false);
+    return true;
+}
+
+void CDsSinglePickFunctor::OnCompleteRegion(CDsScene*, CDsLocation* location, const CDsObjectPath& path,
+                                            const CDsItemVariant* variant)
+{
+    if (!location || !variant || !DsIsLocationDrawableCached(location)) return;
+    CDsGeometry* geometry = variant->GetGeometry();
+    if (!geometry) return;
+    const int* cache = location->GetCache();
+    const int runs = cache ? std::min(cache[0], (location->GetCacheSize() - 1) / 3) : 0;
+    for (int r = 0; r < runs; ++r) {
+        const int first = cache[1 + 3 * r], last = cache[2 + 3 * r], key = cache[3 + 3 * r];
+        for (int id = first; id <= last && id >= first; ++id) {
+            if (m_stopAfterFirst && !m_hits.empty()) return;
+            // The leaf's path: the region's with the leaf's id (written past the walk's own ids).
+            CDsObjectPath leafPath(path);
+            leafPath.AdvanceItem(id);
+            HitTest(SItem{nullptr, &leafPath, key & 0xFF, eVyrCatLeaf, geometry, id}, false);
+            if (id == last) break;
+        }
+    }
+}
+
+// --- Tests -----------------------------------------------------------------------------------------
+
+bool CDsSinglePickFunctor::Prefilter(const CDsLocation* location, CDsGeometry* geometry, int id)
+{
+    if (!location || !location->HasBoundBox() || location->Is2dBoundBoxEmpty()) return true;
+    int left = 0, top = 0, right = 0, bottom = 0;
+    if (!location->Get2dBoundBox(left, top, right, bottom)) return true;
+    bool pass = left < m_rect.right && right > m_rect.left && bottom < m_rect.top && top > m_rect.bottom;
+    const int width = right - left, height = top - bottom;
+    if (pass && width != 0 && height != 0 && width < kSmallBoxSide && height < kSmallBoxSide &&
+        width * width + height * height < kSmallBoxDiagonalSquared)
+        pass = false;
+    if (pass || !geometry || !m_view) return pass;
+    // A centre point (of an arc, say) may lie under the pick while the box does not.
+    SPAposition centre;
+    if (!geometry->GetPoint(CDsGeometry::ePpCenter, centre, id)) return false;
+    const CDsPickModelTransformScope placed(*m_view, GetTopTransform());
+    return geometry->DrawPoints(*m_view, CDsGeometry::ePpCenter, id) != 0;
+}
+
+bool CDsSinglePickFunctor::EnterItem(CDsLocation* location, const CDsObjectPath& path, const CDsItemVariant* variant,
+                                     const CDsItemVariant* parent)
+{
+    if (!variant) return false;
+    if (m_stopAfterFirst && !m_hits.empty()) return false;
+    int id = 0;
+    CDsGeometry* geometry = GeometryOf(variant, parent, path, id);
+    if (GetTopAttributes().IsHidden() || !Prefilter(location, geometry, id)) return false;
+    const int category = variant->GetCategory();
+    HitTest(SItem{location, &path, variant->GetType(), category, geometry, id}, false);
+    if (category == eVyrCatLeaf || category == eVyrCatOpenLeaf) return false;
+    if (!geometry) return true;
+    if (!geometry->ShouldDrawChildren(-1)) return false;
+    const double size = geometry->GetDetailSize();
+    if (size != 0.0 && m_unitsPerPixel > 0.0 && size / m_unitsPerPixel < kSmallestContainer) return false;
+    return true;
+}
+
+bool CDsSinglePickFunctor::SelectionPoint(const SItem& item, int kinds, SPAposition& point)
+{
+    if (!item.geometry || !m_view) return false;
+    double depth = 1.0;
+    if (!DsGlSelect(item.geometry, *m_view, kinds, item.id, GetTopTransform(), &m_refresh, &depth)) return false;
+    // The pick region fills the viewport under the pick projection: its centre is the pick centre.
+    const double x = m_viewport[0] + m_viewport[2] * 0.5, y = m_viewport[1] + m_viewport[3] * 0.5;
+    double px = 0.0, py = 0.0, pz = 0.0;
+    if (!gluUnProject(x, y, depth, m_modelview, m_projection, m_viewport, &px, &py, &pz)) return true;
+    if (std::isfinite(px) && std::isfinite(py) && std::isfinite(pz)) point = SPAposition(px, py, pz);
+    return true;
+}
+
+bool CDsSinglePickFunctor::EdgePoint(const SItem& item, SPAposition& point)
+{
+    if (!m_event || !m_view) return false;
+    const CDsGeometryComputer* computer = CDsGeometryComputer::GetInstance();
+    bool found = false;
+    float best = 0.0f;
+    std::vector<CGmPosition> positions;
+    int index = 0;
+    for (;;) {
+        float* vertices = nullptr;
+        int count = 0;
+        const int next = item.geometry->GetVertices(CDsGeometry::eDpLines, index, vertices, count, 0);
+        if (vertices && count >= 2) {
+            positions.resize(static_cast<size_t>(count));
+            for (int i = 0; i < count; ++i) positions[static_cast<size_t>(i)] = CGmPosition(vertices + 3 * i);
+            std::unique_ptr<CGmPosition> near(computer->FindPositionOnCurveByPick(*m_event, positions.data(), count));
+            float x = 0.0f, y = 0.0f;
+            if (near && computer->ProjectPositionOnView(*near, m_view, x, y)) {
+                const float dx = x - static_cast<float>(m_event->x()), dy = y - static_cast<float>(m_event->y());
+                const float distance = dx * dx + dy * dy;
+                if (!found || distance < best) {
+                    found = true;
+                    best = distance;
+                    point = *near;
+                }
+            }
+        }
+        if (next < 0 || next <= index) break;
+        index = next;
+    }
+    return found;
+}
+
+void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
+{
+    const int level = m_depth - 1;
+    const bool accepted = m_acceptance.Accepts(item.type, *item.path,
+                                               DsPickIdRangeKey(*item.path, level, m_levelIds, kLevelIds));
+    const int kinds = item.geometry ? item.geometry->GetDrawPrimitives(item.id) : 0;
+    if (!accepted && !(kinds & 0x44) && m_pending.empty()) return;
+
+    SPAposition point(1e11, 1e11, 1e11);
+    int kind = CDsPickHit::eKindNone;
+    if (item.geometry && m_view && (kinds & CDsGeometry::eDpFaces)) {
+        if (!m_sectionTest) {
+            if (SelectionPoint(item, CDsGeometry::eDpFaces, point)) kind = CDsPickHit::eKindFace;
+        } else {
+            std::vector<SDsRayIntersection> records;
+            DsRayItemFaces(m_view, item.geometry, item.id, GetTopTransform(), m_ray, m_clip, records);
+            if (!records.empty()) {
+                const auto nearest = std::min_element(records.begin(), records.end(),
+                                                      [](const SDsRayIntersection& a, const SDsRayIntersection& b) {
+                                                          return std::fabs(a.parameter) < std::fabs(b.parameter);
+                                                      });
+                point = GetTopTransform().TransformPoint(nearest->point);
+                kind = CDsPickHit::eKindFace;
+            }
+        }
+    }
+    const int others = kinds & ~CDsGeometry::eDpFaces & CDsGeometry::eDpKindMask;
+    if (kind == CDsPickHit::eKindNone && item.geometry && m_view && others) {
+        bool edge = false;
+        {
+            const CDsPickModelTransformScope placed(*m_view, GetTopTransform());
+            if ((kinds & CDsGeometry::eDpLines) &&
+                item.geometry->Draw(*m_view, CDsGeometry::eDpLines, item.id, -1, &m_refresh) != 0) {
+                edge = true;
+                SPAposition local;
+                if (EdgePoint(item, local)) {
+                    point = GetTopTransform().TransformPoint(local);
+                    const CDsGeometryComputer* computer = CDsGeometryComputer::GetInstance();
+                    if (m_sectionTest && m_clip && computer->IsPointClippedByPlane(point, m_clip->point, m_clip->normal))
+                        edge = false;
+                }
+            }
+            if (edge) {
+                kind = CDsPickHit::eKindEdge;
+            } else if ((kinds & 0x71) &&
+                       item.geometry->Draw(*m_view, static_cast<CDsGeometry::eDrawPrimitives>(kinds), item.id, -1,
+                                           &m_refresh) != 0) {
+                kind = CDsPickHit::eKindOther;
+            }
+        }
+        if (kind != CDsPickHit::eKindNone && point.x() == 1e11 && point.y() == 1e11 && point.z() == 1e11)
+            SelectionPoint(item, kind == CDsPickHit::eKindEdge ? CDsGeometry::eDpLines : (kinds & 0x71), point);
+    }
+    const int state = item.location ? item.location->GetState() : 0;
+    const bool onTop = (kinds & CDsGeometry::eDpOnTop) || (item.location && item.location->IsOnTop());
+    Record(item, accepted, kind != CDsPickHit::eKindNone, kind, point, master, state, onTop);
+}
+
+void CDsSinglePickFunctor::Record(const SItem& item, bool accepted, bool hit, int kind, const SPAposition& point,
+                                  bool master, int state, bool onTop)
+{
+    const bool container = item.category != eVyrCatLeaf && item.category != eVyrCatOpenLeaf;
+    if (!hit && !(accepted && container)) return;
+    CDsPickHit record;
+    record.path = item.path->ToVyrObjectPath();
+    record.type = static_cast<unsigned char>(item.type);
+    record.geometry = item.geometry;
+    record.itemId = item.id;
+    record.attributes = GetTopAttributes();
+    record.transform = GetTopTransform();
+    record.masterVisit = master;
+    record.accepted = accepted;
+    record.locationState = static_cast<unsigned char>(state);
+    record.onTop = onTop;
+    if (!hit) {
+        m_pending.push_back(SPending{record, m_depth});
+        return;
+    }
+    record.hitPoint = point;
+    record.hitKind = kind;
+    record.depthLayer = static_cast<short>(kind == CDsPickHit::eKindFace ? eDsDepthLayerFull
+                                                                         : DsGetDepthLayerForState(state, m_renderMode, onTop));
+    record.depth = record.HasPoint() && m_ray.valid() ? (point - m_ray.root_point()) % m_ray.direction() : kFarDepth;
+    if (accepted || (kind & 0x44)) m_hits.push_back(record);
+    if (!m_pending.empty() &&
+        (m_pending.front().hit.hitKind == CDsPickHit::eKindNone || record.depth < m_pending.front().hit.depth)) {
+        for (SPending& pending : m_pending) {
+            CDsPickHit& p = pending.hit;
+            p.hitPoint = record.hitPoint;
+            p.depth = record.depth;
+            p.hitKind = record.hitKind;
+            p.attributes = record.attributes;
+            p.depthLayer = static_cast<short>(p.hitKind == CDsPickHit::eKindFace
+                                                  ? eDsDepthLayerFull
+                                                  : DsGetDepthLayerForState(p.locationState, m_renderMode, onTop));
+        }
+    }
+}
+
+void DsSinglePickWalk(CDsPartStorage* storage, CDsScene* scene, CDsSinglePickFunctor& functor)
+{
+    if (!storage || !scene) return;
+    CDsSceneWalk<CDsSinglePickFunctor> walk(storage, functor, scene);
+    functor.SetWalkRole(&walk);
+    walk.TraverseWholeScene();
+    functor.SetWalkRole(nullptr);
+}

@@ -1,0 +1,176 @@
+// CDsSinglePickFunctor: the functor of the single-pick walk. For a pick at one point it visits every
+// item of the scene, tests each one whose window box meets the pick rectangle against the pick (its
+// faces by OpenGL selection or by the pick ray, its edges and other primitives through the
+// geometry's own drawing with the view in pick mode) and appends a CDsPickHit for each candidate
+// to the caller's list, which CDsPickProccessor::PickSingle then chooses from. Every accepted
+// container above a hit leaf gets a hit too, with that leaf's point and depth. Internal to the
+// display core.
+//
+// Hit points are model coordinates of the scene's root part; a hit's depth is the distance of its
+// point along the pick ray (smaller is nearer).
+//
+// Choices where the behaviour was open, or where a plain reading would hurt:
+// - A face hit by selection gets its point from the nearest depth of the selection records, on
+//   the line through the pick centre; an edge hit from its polylines (the point nearest to the
+//   cursor on screen), else from a selection of its lines; any other hit from a selection of its
+//   kinds. A hit whose point stays unknown lies 1e11 away: without a point a depth of
+//   (1e11 - root) x direction would put it in front of or behind everything by the direction's sign.
+// - The selection draws the item under the walk's whole transform (the single pick keeps OpenGL's
+//   model-view at the camera otherwise), so items placed by a transform are found where they show.
+// - A hidden master of a complex is not tested (its slaves' masters are visited, not entered, and
+//   would otherwise be picked while invisible).
+// - The pick rectangle counts in window pixels with the viewport's corner added, as the locations'
+//   window boxes do.
+// - Nesting deeper than the level ids (30 levels) reads the part key for the id-range filter.
+#pragma once
+
+#include "DsDrawContext.h"
+#include "DsPickRay.h"
+#include "DsPickWalks.h"
+#include "DsSceneWalk.h"
+
+#include "DsAttributes.h"
+#include "DsTransform.h"
+#include "DsTraverseFunctor.h"
+#include "SpaValues.h"
+#include "VyrObjectPath.h"
+#include "pick_ray.h"
+
+#include <vector>
+
+class CDsGeometry;
+class CDsLocation;
+class CDsPartStorage;
+class CDsScene;
+class CUiPickEvent;
+class view3d;
+
+// One candidate of a single pick.
+struct CDsPickHit {
+    // The kinds of hit.
+    enum EKind : int { eKindNone = 0, eKindOther = 1, eKindEdge = 2, eKindFace = 4 };
+
+    CVyrObjectPath path;                    // the item's object path
+    unsigned char type = 0;                 // its object type
+    const CDsGeometry* geometry = nullptr;  // its geometry, or its region parent's
+    int itemId = 0;                         // the item id the geometry's calls take (0: its own)
+    CDsAttributes attributes;               // the walk's top attributes at the hit
+    CDsTransform transform;                 // the walk's top transform at the hit
+    SPAposition hitPoint{1e11, 1e11, 1e11};  // where it was hit (unset: 1e11 each)
+    double depth = -1.0;                    // distance along the pick ray
+    bool masterVisit = false;               // found by visiting a complex's master
+    short depthLayer = 3;                   // 0 (drawn on top) to 3
+    bool accepted = false;                  // passed the type mask and the filters
+    int hitKind = eKindNone;                // an EKind
+    unsigned char locationState = 0;        // the location's state
+    bool onTop = false;                     // drawn on top (the state word's bit 8)
+
+    // A face hit (kind bit 0x04 or 0x40).
+    bool IsFaceHit() const { return (hitKind & 0x44) != 0; }
+    // The hit point was set.
+    bool HasPoint() const { return !(hitPoint.x() == 1e11 && hitPoint.y() == 1e11 && hitPoint.z() == 1e11); }
+};
+
+// The functor of the single-pick walk.
+class CDsSinglePickFunctor : public CDsTraverseFunctor {
+public:
+    // Levels of the level ids.
+    static constexpr int kLevelIds = 30;
+    // The depth of a hit whose point is unknown.
+    static constexpr double kFarDepth = 1e11;
+
+    // A pick on `view` at `event` (neither owned) inside `rect`, appending to `hits`: the render
+    // mode (for the depth layers), the domain, the scope (may be null), the any-depth flag, the
+    // id-range filter (may be null), the id bound, ray tests for faces (`sectionTest`) and stopping
+    // after the first hit. Pushes OpenGL's projection and sets the pick projection of the view's
+    // pick region (the view must be in pick mode, its OpenGL context current).
+    CDsSinglePickFunctor(view3d* view, const CUiPickEvent* event, const SDsPickRect& rect, std::vector<CDsPickHit>& hits,
+                         int renderMode, const std::vector<CDsTypeMask>& domain,
+                         const std::vector<CVyrObjectPath>* scopePaths, bool anyDepth, const TDsPickIdRanges* idRanges,
+                         int idBound, bool sectionTest, bool stopAfterFirst);
+    // Pops the projection.
+    ~CDsSinglePickFunctor();
+    CDsSinglePickFunctor(const CDsSinglePickFunctor&) = delete;
+    CDsSinglePickFunctor& operator=(const CDsSinglePickFunctor&) = delete;
+
+    // Keeps the walk whose node roles the functor reads (may be null: nothing is a master).
+    void SetWalkRole(const CDsWalkRole* walk) { m_walk = walk; }
+    // The section's clip plane (null: no section).
+    void SetClipPlane(const SDsPickClipPlane* clip) { m_clip = clip; }
+    // The pick ray.
+    const pick_ray& GetRay() const { return m_ray; }
+
+    // Walk hooks.
+    void OnPushLocation(CDsScene* scene, CDsLocation* location, const CDsObjectPath& path,
+                        const CDsItemVariant* variant);
+    bool VisitItem(CDsLocation* location, const CDsObjectPath& path, const CDsItemVariant* parent);
+    void OnPopLocation(CDsScene* scene, CDsLocation* location, const CDsObjectPath& path,
+                       const CDsItemVariant* variant);
+    ESlaveTraverseMode OnBeginMasters() { return eSlavesCached; }
+    bool OnVisitSlave(CDsScene* scene, CDsLocation* location, const CDsObjectPath& path,
+                      const CDsItemVariant* variant);
+    bool OnRegionLeaf(CDsLocation* location, const CDsObjectPath& path, int id, int type);
+    void OnCompleteRegion(CDsScene* scene, CDsLocation* location, const CDsObjectPath& path,
+                          const CDsItemVariant* variant);
+
+    // Whether a location's window box may hold a hit (the 2-D prefilter); `geometry` and `id` give
+    // the item's centre point as a last chance.
+    bool Prefilter(const CDsLocation* location, CDsGeometry* geometry, int id);
+
+private:
+    // What the tests of one item read.
+    struct SItem {
+        CDsLocation* location;
+        const CDsObjectPath* path;
+        int type;
+        int category;
+        CDsGeometry* geometry;
+        int id;
+    };
+    // A container waiting for a hit below it, and its level.
+    struct SPending {
+        CDsPickHit hit;
+        int level;
+    };
+
+    // The item's test when it is entered; whether to go below it.
+    bool EnterItem(CDsLocation* location, const CDsObjectPath& path, const CDsItemVariant* variant,
+                   const CDsItemVariant* parent);
+    // The item's hit test and its record.
+    void HitTest(const SItem& item, bool master);
+    // Records a hit (or an accepted container waiting for one).
+    void Record(const SItem& item, bool accepted, bool hit, int kind, const SPAposition& point, bool master, int state,
+                bool onTop);
+    // The point of the nearest selection record of `kinds`, in root-part coordinates.
+    bool SelectionPoint(const SItem& item, int kinds, SPAposition& point);
+    // The point of the geometry's lines nearest to the cursor, in the item's model space.
+    bool EdgePoint(const SItem& item, SPAposition& point);
+    // The item's geometry (its own, else its region parent's) and the id its calls take.
+    static CDsGeometry* GeometryOf(const CDsItemVariant* variant, const CDsItemVariant* parent,
+                                   const CDsObjectPath& path, int& id);
+
+    view3d* m_view;
+    const CUiPickEvent* m_event;
+    SDsPickRect m_rect;
+    std::vector<CDsPickHit>& m_hits;
+    int m_renderMode;
+    SDsPickAcceptance m_acceptance;
+    int m_depth = 0;
+    std::vector<SPending> m_pending;
+    int m_levelIds[kLevelIds] = {};
+    double m_unitsPerPixel = 0.0;
+    bool m_stopAfterFirst;
+    bool m_sectionTest;
+    const SDsPickClipPlane* m_clip = nullptr;
+    const CDsWalkRole* m_walk = nullptr;
+    pick_ray m_ray;
+    CDsDrawContext m_refresh;
+    double m_modelview[16];
+    double m_projection[16];
+    int m_viewport[4];
+    CDsScene* m_scene = nullptr;
+    const CDsItemVariant* m_variant = nullptr;  // the node pushed last
+};
+
+// The single-pick walk: the whole scene (peer part, then temporary part) with `functor`.
+void DsSinglePickWalk(CDsPartStorage* storage, CDsScene* scene, CDsSinglePickFunctor& functor);
