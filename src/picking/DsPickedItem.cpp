@@ -1,5 +1,7 @@
 #include "DsPickedItem.h"
 
+#include "DsFigureList.h"
+
 #include "DsGeometry.h"
 #include "DsPartStorage.h"
 
@@ -238,6 +240,19 @@ void CDsPickedItemList::Remove(iterator where)
     CDsPickedItem* item = *where;
     m_items.erase(where);
     if (m_owner) delete item;
+}
+
+void CDsPickedItemList::GetLists(std::vector<CVyrObjectPath>& paths, CDsFigureList*& figures) const
+{
+    figures = nullptr;
+    for (const CDsPickedItem* item : m_items) {
+        if (CDsFigure* figure = item->GetFigure()) {
+            if (!figures) figures = new CDsFigureList;
+            figures->add(figure);
+        } else if (CDsPickedItem::IsPathValid(item->GetObjectPath())) {
+            paths.push_back(item->GetObjectPath());
+        }
+    }
 }
 
 void CDsPickedItemList::GetList(std::vector<CVyrObjectPath>& paths) const

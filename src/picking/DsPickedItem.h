@@ -16,7 +16,6 @@
 // - Paths are ordered by CVyrObjectPath::operator<, which compares part ids by value (a signed
 //   difference would overflow for the no-part value and for ids far apart).
 //
-// Coming with the figure list: GetLists (the paths and a new list of the picked figures).
 #pragma once
 
 #include <afx.h>
@@ -29,6 +28,7 @@
 #include <vector>
 
 class CDsFigure;
+class CDsFigureList;
 class CDsGeometry;
 struct SItemInfo;
 
@@ -194,6 +194,9 @@ public:
     void Remove(iterator where);
     // Appends the path of every item that has no figure and a valid path, in list order.
     void GetList(std::vector<CVyrObjectPath>& paths) const;
+    // The picked figures into a new list (the caller owns it; null when no item has a figure) and
+    // the valid paths of the items without a figure appended to `paths`, in list order.
+    void GetLists(std::vector<CVyrObjectPath>& paths, CDsFigureList*& figures) const;
 
 private:
     void Clear();

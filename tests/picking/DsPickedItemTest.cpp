@@ -1,5 +1,6 @@
 // Picked items and lists: what a result holds after each constructor, the point-item rule, equality
 // and order as a host sorts and compares results, ownership of second items and of list items.
+#include "DsFigureList.h"
 #include "DsPickedItem.h"
 
 #include "DsGeometry.h"
@@ -307,4 +308,17 @@ TEST_F(DsPickedItemTest, PathListsSkipFiguresAndInvalidPaths)
     std::vector<CVyrObjectPath> out = {PathOf(9)};  // appended to, never cleared
     list.GetList(out);
     EXPECT_EQ(out, (std::vector<CVyrObjectPath>{PathOf(9), PathOf(3)}));
+
+    // Both lists: the figure into a new figure list, the valid path into the vector.
+    std::vector<CVyrObjectPath> both;
+    CDsFigureList* figures = reinterpret_cast<CDsFigureList*>(1);  // replaced whatever it held
+    list.GetLists(both, figures);
+    ASSERT_NE(figures, nullptr);
+    EXPECT_EQ(figures->size(), 1);
+    EXPECT_EQ((*figures)[0], figure.GetFigure());
+    EXPECT_EQ(both, (std::vector<CVyrObjectPath>{PathOf(3)}));
+    delete figures;
+    const CDsPickedItemList noFigures(paths);
+    noFigures.GetLists(both, figures);
+    EXPECT_EQ(figures, nullptr);
 }
