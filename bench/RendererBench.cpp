@@ -5,26 +5,20 @@
 // walk. Every face and every edge is one item of the scene database with a geometry that draws
 // its vertex buffer. After the runs the ratios of each mode to its floor are printed; the walk and
 // its state handling should stay within 20 % of the floor in shaded mode.
+#include "BenchMeshBuffers.h"
 #include "DsDriverGl.h"
-#include "DsEllipseStorage.h"
 #include "DsGlContext.h"
 #include "DsGlStateCache.h"
 #include "DsGlScene.h"
-#include "DsGlSketch.h"
 #include "DsManager.h"
 #include "DsPartStorage.h"
 #include "DsRendererHiddenLine.h"
 #include "DsRendererShade.h"
 #include "DsRendererWireframe.h"
 #include "DsView3dCdc.h"
-#include "VyrIndexedMesh.h"
-#include "VyrMeshInterface.h"
-#include "VyrPolylineEntry.h"
-#include "VyrRefinement.h"
 
 #include "DsDrawContext.h"
 #include "DsGeometry.h"
-#include "SpaBuilders.h"
 #include "SpaValues.h"
 
 #include <windows.h>
@@ -48,56 +42,7 @@ constexpr int kHeight = 768;
 constexpr unsigned char kFaceType = 1;
 constexpr unsigned char kEdgeType = 2;
 
-// One vertex buffer: positions (and normals) with triangle indices, or a line strip.
-struct SBuffer {
-    GLuint positions = 0;
-    GLuint normals = 0;
-    GLuint indices = 0;
-    int count = 0;  // indices of a face, points of an edge
-    GLenum mode = GL_TRIANGLES;
-
-    void Draw() const
-    {
-        CDsDriverGl::BindBufferARB(GL_ARRAY_BUFFER_ARB, positions);
-        glVertexPointer(3, GL_FLOAT, 0, nullptr);
-        if (normals) {
-            glEnableClientState(GL_NORMAL_ARRAY);
-            CDsDriverGl::BindBufferARB(GL_ARRAY_BUFFER_ARB, normals);
-            glNormalPointer(GL_FLOAT, 0, nullptr);
-        } else {
-            glDisableClientState(GL_NORMAL_ARRAY);
-        }
-        if (indices) {
-            CDsDriverGl::BindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, indices);
-            glDrawElements(mode, count, GL_UNSIGNED_INT, nullptr);
-        } else {
-            glDrawArrays(mode, 0, count);
-        }
-    }
-};
-
-// The plate through the body sketch at the tolerances of the sketch benchmark, with every edge a
-// polyline (no view-dependent ellipses). Faceted before the rendering context exists, whose scene
-// makes its own refinement current.
-std::unique_ptr<CVyrMeshInterface> FacetPlate()
-{
-    std::unique_ptr<BODY, void (*)(BODY*)> plate(make_benchmark_plate(), [](BODY* b) {
-        if (b) b->lose();
-    });
-    if (!plate) return nullptr;
-    CVyrRefinement refinement;
-    refinement.SetSurfaceTol(0.05);
-    refinement.SetNormalTol(5.0);
-    CVyrRefinement* previous = CVyrRefinement::sCurrentRefinement;
-    CVyrRefinement::StSetCurrentRefinement(&refinement);
-    const bool ellipses = CDsEllipseStorage::StGetDynamicEllipses();
-    CDsEllipseStorage::StSetDynamicEllipses(false);
-    CDsGlSketch sketch(nullptr);
-    std::unique_ptr<CVyrMeshInterface> meshes(sketch.BuildBody(plate.get(), true));
-    CDsEllipseStorage::StSetDynamicEllipses(ellipses);
-    CVyrRefinement::StSetCurrentRefinement(previous);
-    return meshes;
-}
+using bench::SBuffer;
 
 // The geometry of one face (kind 4) or one edge (kind 2).
 class CBufferGeometry : public CDsGeometry {
@@ -150,11 +95,7 @@ public:
     {
         if (view_) {
             CDsView3dCdc::StGetCurrent();
-            for (SBuffer& b : buffers_) {
-                CDsDriverGl::DeleteBufferVBO(b.positions);
-                CDsDriverGl::DeleteBufferVBO(b.normals);
-                CDsDriverGl::DeleteBufferVBO(b.indices);
-            }
+            buffers_.Release();
             CDsPartStorage::instance()->RemovePart(context_.GetScene()->GetDbScene().GetPeerPartId());
             context_.remove_view(view_.get());
             view_.reset();
@@ -168,9 +109,9 @@ public:
     CPlateScene& operator=(const CPlateScene&) = delete;
 
     bool Ready() const { return ready_; }
-    long Triangles() const { return triangles_; }
-    int Faces() const { return faces_; }
-    int Edges() const { return static_cast<int>(buffers_.size()) - faces_; }
+    long Triangles() const { return buffers_.Triangles(); }
+    int Faces() const { return static_cast<int>(buffers_.Faces().size()); }
+    int Edges() const { return static_cast<int>(buffers_.Edges().size()); }
     CDsView3dCdc* View() const { return view_.get(); }
     CDsGlScene* Scene() const { return context_.GetScene(); }
 
@@ -192,62 +133,13 @@ public:
         glEnableClientState(GL_VERTEX_ARRAY);
     }
     // Every face, then every edge, straight from the buffers.
-    void DrawFaces() const
-    {
-        for (int i = 0; i < faces_; ++i) buffers_[size_t(i)].Draw();
-    }
-    void DrawEdges() const
-    {
-        for (size_t i = size_t(faces_); i < buffers_.size(); ++i) buffers_[i].Draw();
-    }
+    void DrawFaces() const { buffers_.DrawFaces(); }
+    void DrawEdges() const { buffers_.DrawEdges(); }
 
 private:
     bool BuildPlate(const CVyrMeshInterface& meshes)
-    {        std::vector<CVyrIndexedMesh*> all;
-        meshes.GetAllMeshes(all);
-        std::vector<const float*> lines;
-        std::vector<int> lineCounts;
-        for (auto it = meshes.BeginPolylines(); it != meshes.EndPolylines(); ++it) {
-            const float* points = nullptr;
-            const int n = it->second ? it->second->GetPoints(points) : 0;
-            if (n >= 2 && points) {
-                lines.push_back(points);
-                lineCounts.push_back(n);
-            }
-        }
-        buffers_.reserve(all.size() + lines.size());
-        SPAbox box;
-        for (CVyrIndexedMesh* mesh : all) {
-            std::vector<int> indices;
-            mesh->GenerateTrianglesList(indices);
-            if (indices.empty()) continue;
-            std::vector<float> positions, normals;
-            for (int i = 0; i < mesh->get_num_vertex(); ++i) {
-                const float* p = mesh->GetFloatPosition(i);
-                const float* n = mesh->GetFloatNormal(i);
-                positions.insert(positions.end(), p, p + 3);
-                normals.insert(normals.end(), n, n + 3);
-                box |= SPAposition(p[0], p[1], p[2]);
-            }
-            SBuffer b;
-            b.positions = CDsDriverGl::CreateBufferVBO(int(positions.size() * sizeof(float)), positions.data(), false);
-            b.normals = CDsDriverGl::CreateBufferVBO(int(normals.size() * sizeof(float)), normals.data(), false);
-            b.indices = CDsDriverGl::CreateBufferVBO(int(indices.size() * sizeof(int)), indices.data(), true);
-            b.count = static_cast<int>(indices.size());
-            if (!b.positions || !b.normals || !b.indices) return false;
-            triangles_ += b.count / 3;
-            buffers_.push_back(b);
-        }
-        faces_ = static_cast<int>(buffers_.size());
-        for (size_t l = 0; l < lines.size(); ++l) {
-            SBuffer b;
-            b.positions = CDsDriverGl::CreateBufferVBO(int(lineCounts[l] * 3 * sizeof(float)), lines[l], false);
-            b.count = lineCounts[l];
-            b.mode = GL_LINE_STRIP;
-            if (!b.positions) return false;
-            buffers_.push_back(b);
-        }
-        UnbindBuffers();
+    {
+        if (!buffers_.Add(meshes, view_.get())) return false;
 
         // One item per face and per edge, faces grey, edges yellow.
         CDsPartStorage* storage = CDsPartStorage::instance();
@@ -256,41 +148,25 @@ private:
         grey.SetColor(0xB0B0B0);
         yellow.SetColor(0x00FFFF);
         int id = 1;
-        for (size_t i = 0; i < buffers_.size(); ++i, ++id) {
-            const bool face = int(i) < faces_;
-            if (!storage->AddItem(CVyrObjectId(peer, id), face ? kFaceType : kEdgeType,
-                                  new CBufferGeometry(&buffers_[i], face ? CDsGeometry::eDpFaces : CDsGeometry::eDpLines),
-                                  nullptr, face ? &grey : &yellow, nullptr, nullptr, false))
+        for (const SBuffer& b : buffers_.Faces())
+            if (!storage->AddItem(CVyrObjectId(peer, id++), kFaceType, new CBufferGeometry(&b, CDsGeometry::eDpFaces),
+                                  nullptr, &grey, nullptr, nullptr, false))
                 return false;
-        }
+        for (const SBuffer& b : buffers_.Edges())
+            if (!storage->AddItem(CVyrObjectId(peer, id++), kEdgeType, new CBufferGeometry(&b, CDsGeometry::eDpLines),
+                                  nullptr, &yellow, nullptr, nullptr, false))
+                return false;
 
         // An oblique parallel view of the whole plate.
-        const SPAposition centre = box.mid();
-        const double size = (box.high() - box.low()).len();
-        view_->set_perspective(false);
-        view_->set_target(centre);
-        view_->set_eye(centre + SPAvector(0.6, -0.5, 0.8) * size);
-        view_->set_up(SPAvector(0, 0, 1));
-        view_->set_width(size);
-        view_->set_height(size * kHeight / kWidth);
-        view_->set_hither(0.01 * size);
-        view_->set_yon(3.0 * size);
-        view_->adjust_aspect();
+        bench::ObliqueParallelView(*view_, buffers_.Box(), kWidth, kHeight);
         return true;
-    }
-    static void UnbindBuffers()
-    {
-        CDsDriverGl::BindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
-        CDsDriverGl::BindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
     }
 
     HWND window_ = nullptr;
     HDC dc_ = nullptr;
     CDsGlContext context_;
     std::unique_ptr<CDsView3dCdc> view_;
-    std::vector<SBuffer> buffers_;
-    int faces_ = 0;
-    long triangles_ = 0;
+    bench::CMeshBuffers buffers_;
     bool ready_ = false;
 };
 
@@ -299,7 +175,7 @@ std::unique_ptr<CPlateScene> gPlate;
 // The plate scene, made on first use and deleted at the end of main (before the statics go).
 CPlateScene& Plate()
 {
-    if (!gPlate) gPlate = std::make_unique<CPlateScene>(FacetPlate());
+    if (!gPlate) gPlate = std::make_unique<CPlateScene>(bench::FacetPlate());
     return *gPlate;
 }
 

@@ -35,6 +35,9 @@
 #include "SpaTopology.h"
 #include "view3d.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 // The groups a body is looked for in, in order.
@@ -234,6 +237,17 @@ int CDsGlContext::DetachEntity(ENTITY* entity, int componentId)
 CDsItemsBody* CDsGlContext::FindDsBody(const ENTITY* entity) const
 {
     if (!entity) return nullptr;
+    // The item map names the group of a shown body; when that group still shows the entity and is
+    // filed in one of the body groups, it is the answer, found without asking every filed group
+    // for its entity (a host asks for each body on every frame, so the search would grow with the
+    // square of the number of bodies). Otherwise the groups are searched in order.
+    if (auto* mapped = dynamic_cast<CDsItemsBody*>(m_itemsMap->Find(const_cast<ENTITY*>(entity)))) {
+        if (mapped->GetEntity() == entity)
+            for (CDsGlScene::ERootGroup root : kBodyGroups) {
+                const std::vector<CDsItemBase*>& filed = m_scene->GetRootGroup(root)->GetDsItems();
+                if (std::find(filed.begin(), filed.end(), mapped) != filed.end()) return mapped;
+            }
+    }
     for (CDsGlScene::ERootGroup root : kBodyGroups)
         if (auto* body = dynamic_cast<CDsItemsBody*>(m_scene->FindItemInGroup(m_scene->GetRootGroup(root), entity)))
             return body;

@@ -245,3 +245,55 @@ TEST_F(ContextBodiesGLTest, HiddenLinesLeaveOutTheEdgesBehindTheBlock)
     view_->SetRenderMode(eRenderPartialHiddenLines);  // the hidden edges come back, dimmed
     EXPECT_GT(LitPixels(), hidden + 20);
 }
+
+TEST_F(ContextBodiesGLTest, FindDsBodyAnswersOnlyBodiesFiledInTheScene)
+{
+    // Three bodies shown: each is found as the group that shows it.
+    BODY* others[2] = {make_block(30, -10, -10, 40, 10, 10), make_block(-40, -10, -10, -30, 10, 10)};
+    ASSERT_NE(others[0], nullptr);
+    ASSERT_NE(others[1], nullptr);
+    context_.add(block_);
+    for (BODY* other : others) context_.add(other);
+    for (BODY* body : {block_, others[0], others[1]}) {
+        CDsItemsBody* group = context_.FindDsBody(body);
+        ASSERT_NE(group, nullptr);
+        EXPECT_EQ(group->GetEntity(), body);
+        EXPECT_EQ(context_.FindDsItem(body), group);
+    }
+    EXPECT_NE(context_.FindDsBody(others[0]), context_.FindDsBody(others[1]));
+
+    // A face is shown by a face item, not a body group.
+    ENTITY_LIST faces;
+    get_faces(block_, faces);
+    EXPECT_EQ(context_.FindDsBody(Entities(faces).front()), nullptr);
+
+    // A group taken out of the scene is no longer a shown body, though the item map still names
+    // it; filed again, it is.
+    CDsItemsBody* group = context_.FindDsBody(others[0]);
+    context_.Remove(group);
+    EXPECT_EQ(context_.FindDsBody(others[0]), nullptr);
+    EXPECT_EQ(context_.FindDsBody(block_)->GetEntity(), block_);
+    context_.Record(group);
+    EXPECT_EQ(context_.FindDsBody(others[0]), group);
+
+    // The item map is only a guide: a body the map does not name (forgotten, or naming another
+    // item) is still found among the filed groups.
+    CDsItemsBody* blockGroup = context_.FindDsBody(block_);
+    context_.RemoveFromMap(block_);
+    EXPECT_EQ(context_.FindDsBody(block_), blockGroup);
+    context_.AddToMap(block_, blockGroup->GetFaceItem(0));
+    EXPECT_EQ(context_.FindDsBody(block_), blockGroup);
+    context_.AddToMap(block_, context_.FindDsBody(others[1]));  // another body's group
+    EXPECT_EQ(context_.FindDsBody(block_), blockGroup);
+    context_.AddToMap(block_, blockGroup);
+
+    // A body removed is gone; the others stay found.
+    context_.remove(others[1]);
+    EXPECT_EQ(context_.FindDsBody(others[1]), nullptr);
+    EXPECT_EQ(context_.FindDsBody(others[0]), group);
+    EXPECT_NE(context_.FindDsBody(block_), nullptr);
+
+    context_.remove(others[0]);
+    context_.remove(block_);
+    for (BODY* other : others) other->lose();
+}

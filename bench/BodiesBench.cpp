@@ -1,0 +1,542 @@
+// Bodies on screen through the whole road, milliseconds per frame (the median frame, glFinish
+// included) in a 1024 x 768 window: a core view on a framework window in a rendering context,
+// bodies shown as a host shows them (the context's add makes each body's display items, the
+// host's body geometry files the body into the scene database), and every frame drawn by the
+// context's refresh (change query, synchronisation, renderer walk, presentation), made to draw the
+// whole picture each time.
+//
+// Two scenes: the benchmark plate faceted at the finer tolerances (about 89 thousand triangles),
+// and 1,000 separate unit boxes, each its own body, on a 10 x 10 x 10 grid of pitch 2. Each mode
+// is timed beside its floor: the same triangles and edge points as vertex buffers (one per face
+// and per edge), drawn in a plain loop under the same camera and lights and presented by a buffer
+// swap (the refresh presents through the view's off-screen buffer where pbuffers are used, which
+// the floor leaves out: that road is part of what the ratio measures); after the floor's run both
+// pictures are compared.
+//
+// Modes. The shade renderer (render mode 3) offers every item the line kind as well as faces, so
+// a shaded body shows its edges: "shaded with edges" is mode 3 as it is. "shaded" alone is mode 3
+// with every edge item of the bodies blanked (hide level 2), which the host's geometry leaves
+// out. Mode 4 (mixed) draws the same opaque faces and edges in its opaque pass and then walks
+// again for partly transparent faces; it is timed too. Wireframe is mode 0, hidden lines mode 1
+// (faces into the depth buffer only, then the edges: the z-buffer road).
+//
+// With --peers=FILE (repeatable) the benchmark reads the timing output of the two peer viewers
+// taken in the same sitting (their "== <peer>, <scene>" headers and "<mode> frame: median <ms>
+// ms" lines) and prints each peer's figure beside ours with the ratio to the faster one. The aims
+// printed against the figures: every mode at most 0.8 x the faster peer; the shaded modes and
+// hidden lines within 1.2 x their floor. Arguments that start with '/' are switches of the display
+// core (it reads the process's command line itself), for instance /NoPBuffer.
+#include "BenchMeshBuffers.h"
+#include "DsAttributes.h"
+#include "DsGlContext.h"
+#include "DsGlScene.h"
+#include "DsHideLevel.h"
+#include "DsItemEdge.h"
+#include "DsItemsBody.h"
+#include "DsLineAttribStorage.h"
+#include "DsManager.h"
+#include "DsPartStorage.h"
+#include "DsView3dCdc.h"
+#include "GmPosition.h"
+#include "VyrBodyGeometry.h"
+#include "VyrRefinement.h"
+#include "gl_context.h"
+
+#include "SpaBuilders.h"
+#include "SpaTopology.h"
+
+#include <afxwin.h>
+#include <windows.h>
+#include <GL/gl.h>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kWidth = 1024;
+constexpr int kHeight = 768;
+constexpr int kBoxes = 1000;
+constexpr uint32_t kPlateColor = 0xB0B0B0;  // grey (0x00BBGGRR)
+constexpr uint32_t kBoxColor = 0x2090F0;    // orange
+
+// What a floor frame draws.
+enum class EFloor { Faces, FacesAndEdges, Edges, HiddenLines };
+
+// A timed mode of the display core and the floor it is set beside.
+struct SMode {
+    const char* name;
+    ERenderMode mode;
+    bool edgesBlanked;
+    EFloor floor;
+    const char* peerKey;  // the peers' name of the same picture
+    bool floorAim;        // the aim includes 1.2 x the floor
+};
+
+const SMode kPlateModes[] = {
+    {"shaded", eRenderShade, true, EFloor::Faces, "shaded", true},
+    {"shaded with edges", eRenderShade, false, EFloor::FacesAndEdges, "shaded+edges", true},
+    {"mixed", eRenderMixed, false, EFloor::FacesAndEdges, "shaded+edges", false},
+    {"wireframe", eRenderWireframe, false, EFloor::Edges, "wireframe", false},
+    {"hidden lines", eRenderHiddenLines, false, EFloor::HiddenLines, "hidden lines", true},
+};
+const SMode kBoxModes[] = {
+    {"shaded", eRenderShade, true, EFloor::Faces, "shaded", true},
+    {"shaded with edges", eRenderShade, false, EFloor::FacesAndEdges, "shaded+edges", true},
+    {"wireframe", eRenderWireframe, false, EFloor::Edges, "wireframe", false},
+};
+
+const char* FloorName(EFloor floor)
+{
+    switch (floor) {
+    case EFloor::Faces:
+        return "faces";
+    case EFloor::FacesAndEdges:
+        return "faces and edges";
+    case EFloor::Edges:
+        return "edges";
+    default:
+        return "depth-only faces, edges";
+    }
+}
+
+// A core view of a 1024 x 768 framework window in its own rendering context, the bodies it shows
+// through the host's body geometry, and the floor's buffers of the same meshes.
+class CBodiesScene {
+public:
+    CBodiesScene()
+    {
+        window_ = CreateWindowExW(0, L"VyrBench", L"bodies", WS_VISIBLE, 0, 0, kWidth, kHeight, nullptr, nullptr,
+                                  nullptr, nullptr);
+        if (!window_ || !wnd_.Attach(window_)) return;
+        view_ = std::make_unique<CDsView3dCdc>(&wnd_);
+        view_->set_viewport(0, 0, kWidth, kHeight);
+        view_->SetGlContext(&context_);
+        context_.add_view(view_.get());
+        if (CDsView3dCdc::StGetCurrent() != view_.get() || !wglGetCurrentContext()) return;
+        CDsManager::GetInstance()->InitExtensions();
+        // The faceting preferences are read once, at the first body; then the finer tolerances.
+        context_.GetScene()->UpdateRefinement(true);
+        context_.GetScene()->GetRefinement()->SetSurfaceTol(bench::kSurfaceTol);
+        context_.GetScene()->GetRefinement()->SetNormalTol(bench::kNormalTolDegrees);
+        open_ = true;
+    }
+    ~CBodiesScene()
+    {
+        if (view_) {
+            CDsView3dCdc::StGetCurrent();
+            floor_.Release();
+            for (size_t i = 0; i < bodies_.size(); ++i) VyrHideBody(&context_, bodies_[i], int(i) + 1);
+            context_.remove_view(view_.get());
+            view_.reset();
+        }
+        for (BODY* body : bodies_) body->lose();
+        if (window_) {
+            wnd_.Detach();
+            DestroyWindow(window_);
+        }
+    }
+    CBodiesScene(const CBodiesScene&) = delete;
+    CBodiesScene& operator=(const CBodiesScene&) = delete;
+
+    // Shows `body` (owned from here on) in `color`; false when the context cannot show it.
+    bool Show(BODY* body, uint32_t color)
+    {
+        if (!open_ || !body) {
+            if (body) body->lose();
+            return false;
+        }
+        bodies_.push_back(body);
+        color_ = color;
+        CDsAttributes look;
+        look.SetColor(color);
+        return VyrShowBody(&context_, body, int(bodies_.size()), &look);
+    }
+    // After the last Show: the camera fitted to the bodies, the floor's buffers, one frame.
+    bool Finish()
+    {
+        if (!open_) return false;
+        SPAbox box;
+        for (BODY* body : bodies_) {
+            CDsItemsBody* group = context_.FindDsBody(body);
+            CGmPosition low, high;
+            if (!group || !group->GetBox(low, high, true)) return false;
+            box |= SPAbox(SPAposition(low.x(), low.y(), low.z()), SPAposition(high.x(), high.y(), high.z()));
+        }
+        bench::ObliqueParallelView(*view_, box, kWidth, kHeight);
+        for (BODY* body : bodies_) {
+            CDsItemsBody* group = context_.FindDsBody(body);
+            if (!group->GetMeshInterface() || !floor_.Add(*group->GetMeshInterface(), view_.get())) return false;
+        }
+        ready_ = true;
+        Frame();
+        // The material of lit faces, as the scene's light list gave it to the database by now.
+        CDsPartStorage::instance()->GetDefaultMaterial(material_[0], material_[1], material_[2], material_[3],
+                                                       material_[4]);
+        return true;
+    }
+
+    bool Ready() const { return ready_; }
+    long Triangles() const { return floor_.Triangles(); }
+    size_t Faces() const { return floor_.Faces().size(); }
+    size_t Edges() const { return floor_.Edges().size(); }
+    long EdgePoints() const { return floor_.EdgePoints(); }
+    size_t Bodies() const { return bodies_.size(); }
+
+    // The render mode and the edges' blanking of the frames that follow.
+    void SetMode(const SMode& mode)
+    {
+        CDsView3dCdc::StGetCurrent();
+        BlankEdges(mode.edgesBlanked);
+        view_->SetRenderMode(mode.mode);
+    }
+    // One whole frame through the context's refresh.
+    void Frame()
+    {
+        context_.OnPicturePropsChanged();
+        view_->refresh();
+        glFinish();
+    }
+    // One floor frame: the view's transforms and lights as a refresh sets them, a cleared
+    // picture, the buffers, presented by a buffer swap.
+    void FloorFrame(EFloor kind)
+    {
+        CDsView3dCdc::StGetCurrent();
+        view_->SetupRenderingTransforms(false, true, false, nullptr);
+        glDisable(GL_SCISSOR_TEST);
+        glClearColor(0, 0, 0, 0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glDisable(GL_BLEND);
+        glDisable(GL_CULL_FACE);
+        glDisable(GL_LINE_STIPPLE);
+        glLineWidth(1.0f);
+        glEnable(GL_POLYGON_OFFSET_FILL);
+        glPolygonOffset(1, 1);
+        if (kind == EFloor::HiddenLines) {
+            glDisable(GL_LIGHTING);
+            glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+            floor_.DrawFaces();
+            glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        } else if (kind != EFloor::Edges) {
+            glEnable(GL_LIGHTING);
+            bench::SetDefaultMaterial(color_, material_);
+            floor_.DrawFaces();
+        }
+        glDisable(GL_POLYGON_OFFSET_FILL);
+        if (kind != EFloor::Faces) {
+            glDisable(GL_LIGHTING);
+            glColor3ub(GLubyte(color_ & 0xFF), GLubyte((color_ >> 8) & 0xFF), GLubyte((color_ >> 16) & 0xFF));
+            floor_.DrawEdges();
+        }
+        glDisableClientState(GL_NORMAL_ARRAY);
+        glDisableClientState(GL_VERTEX_ARRAY);
+        bench::CMeshBuffers::Unbind();
+        SwapBuffers(Dc());
+        glFinish();
+    }
+    // The picture last drawn, as RGB rows from the bottom.
+    std::vector<unsigned char> Picture() const
+    {
+        std::vector<unsigned char> rgb(size_t(kWidth) * kHeight * 3);
+        glReadBuffer(GL_FRONT);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+        return rgb;
+    }
+
+private:
+    HDC Dc() const { return static_cast<const gl_context_data*>(view_->get_rendering_context_data())->get_DC(); }
+    void BlankEdges(bool blank)
+    {
+        const CDsHideLevel blanked(eDsHideLevelBlank);
+        for (BODY* body : bodies_) {
+            CDsItemsBody* group = context_.FindDsBody(body);
+            for (int i = 0; group && i < group->EdgesCount(); ++i)
+                if (CDsItemEdge* edge = group->GetEdgeItem(i)) edge->GetAttributes()->SetAttribute(blanked, blank);
+        }
+    }
+
+    HWND window_ = nullptr;
+    CWnd wnd_;
+    CDsGlContext context_;
+    std::unique_ptr<CDsView3dCdc> view_;
+    std::vector<BODY*> bodies_;
+    bench::CMeshBuffers floor_;
+    uint32_t color_ = 0;
+    float material_[5] = {0, 0, 0, 0, 0};
+    bool open_ = false;
+    bool ready_ = false;
+};
+
+std::unique_ptr<CBodiesScene> gScene;
+std::string gSceneName;
+
+// What a scene holds, kept for the summary after the scene has gone.
+struct SSceneFacts {
+    size_t bodies = 0, faces = 0, edges = 0;
+    long triangles = 0, edgePoints = 0;
+};
+std::map<std::string, SSceneFacts> gFacts;
+
+// The scene `name` ("plate" or "boxes"), made on first use; the other one is deleted first.
+CBodiesScene& Scene(const std::string& name)
+{
+    if (gScene && gSceneName == name) return *gScene;
+    gScene.reset();
+    gSceneName = name;
+    gScene = std::make_unique<CBodiesScene>();
+    if (name == "plate") {
+        if (gScene->Show(make_benchmark_plate(), kPlateColor)) gScene->Finish();
+    } else {
+        const int side = static_cast<int>(std::lround(std::cbrt(double(kBoxes))));
+        bool shown = true;
+        for (int i = 0; i < side && shown; ++i)
+            for (int j = 0; j < side && shown; ++j)
+                for (int k = 0; k < side && shown; ++k)
+                    shown = gScene->Show(make_block(2.0 * i, 2.0 * j, 2.0 * k, 2.0 * i + 1, 2.0 * j + 1, 2.0 * k + 1),
+                                         kBoxColor);
+        if (shown) gScene->Finish();
+    }
+    if (gScene->Ready())
+        gFacts[name] = {gScene->Bodies(), gScene->Faces(), gScene->Edges(), gScene->Triangles(), gScene->EdgePoints()};
+    return *gScene;
+}
+
+// The median milliseconds per frame by scene, then by row name ("<mode>" or "<mode> floor"): the
+// median, as the peers report it, since other work on the machine lengthens single frames.
+std::map<std::string, std::map<std::string, double>>& Results()
+{
+    static std::map<std::string, std::map<std::string, double>> results;
+    return results;
+}
+
+// By scene and mode: the share of the window a mode's picture covers, and the share of pixels in
+// which it differs from its floor's.
+struct SComparison {
+    double drawn = 0.0;
+    double differing = 0.0;
+};
+std::map<std::string, std::map<std::string, SComparison>>& Comparisons()
+{
+    static std::map<std::string, std::map<std::string, SComparison>> comparisons;
+    return comparisons;
+}
+
+// The share of pixels in which two pictures differ by more than 8 in a channel, and in `drawn` the
+// share that the first one covers.
+double DifferingShare(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b, double& drawn)
+{
+    long differing = 0, lit = 0;
+    for (size_t i = 0; i + 2 < a.size() && i + 2 < b.size(); i += 3) {
+        differing += std::abs(a[i] - b[i]) > 8 || std::abs(a[i + 1] - b[i + 1]) > 8 || std::abs(a[i + 2] - b[i + 2]) > 8;
+        lit += (a[i] | a[i + 1] | a[i + 2]) > 8;
+    }
+    const double pixels = double(a.size() / 3);
+    drawn = pixels > 0 ? double(lit) / pixels : 0.0;
+    return pixels > 0 ? double(differing) / pixels : 0.0;
+}
+
+// Times `frame` once per iteration (glFinish included) after one frame unmeasured; keeps the
+// median frame.
+template <class F>
+void RunFrames(benchmark::State& state, const std::string& scene, const std::string& row, const SMode& mode, F frame)
+{
+    CBodiesScene& s = Scene(scene);
+    if (!s.Ready()) {
+        state.SkipWithError("no scene (is an X server running, and did the bodies build?)");
+        return;
+    }
+    s.SetMode(mode);
+    frame(s);
+    std::vector<double> frames;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        frame(s);
+        frames.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+    state.counters["triangles"] = double(s.Triangles());
+    state.counters["edge_points"] = double(s.EdgePoints());
+    state.counters["bodies"] = double(s.Bodies());
+    if (frames.empty()) return;
+    std::nth_element(frames.begin(), frames.begin() + frames.size() / 2, frames.end());
+    Results()[scene][row] = frames[frames.size() / 2];
+    state.counters["median_ms"] = frames[frames.size() / 2];
+}
+
+// The floor must draw what the mode draws: both pictures compared.
+void Compare(const std::string& scene, const SMode& mode)
+{
+    CBodiesScene& s = Scene(scene);
+    if (!s.Ready()) return;
+    s.SetMode(mode);
+    s.Frame();
+    const std::vector<unsigned char> a = s.Picture();
+    s.FloorFrame(mode.floor);
+    const std::vector<unsigned char> b = s.Picture();
+    SComparison& c = Comparisons()[scene][mode.name];
+    c.differing = DifferingShare(a, b, c.drawn);
+}
+
+// --- The peers' figures -------------------------------------------------------------------------
+
+// Milliseconds per frame by scene, peer and picture ("shaded", "shaded+edges", "wireframe",
+// "hidden lines"), read from the peers' timing output.
+using TPeerFigures = std::map<std::string, std::map<std::string, std::map<std::string, double>>>;
+
+// The key under which a peer's exact hidden-line removal is kept: a frame after a view change,
+// which is when it computes the lines again.
+const char* const kExactHiddenLines = "hidden lines, exact, after a view change";
+
+// Reads one file of the peers' output into `figures`; false when it cannot be opened.
+bool ReadPeers(const std::string& path, TPeerFigures& figures)
+{
+    std::ifstream in(path);
+    if (!in) return false;
+    std::string line, peer, scene;
+    while (std::getline(in, line)) {
+        if (line.rfind("== ", 0) == 0) {
+            const size_t comma = line.find(',');
+            peer = line.substr(3, comma == std::string::npos ? std::string::npos : comma - 3);
+            scene = line.find("boxes") != std::string::npos ? "boxes" : "plate";
+            continue;
+        }
+        if (peer.empty()) continue;
+        const size_t at = line.find(" frame: median ");
+        if (at != std::string::npos) {
+            const std::string what = line.substr(0, at);
+            const double ms = std::atof(line.c_str() + at + std::strlen(" frame: median "));
+            std::string key;
+            if (what == "shaded" || what == "shaded+edges")
+                key = what;
+            else if (what.rfind("wireframe", 0) == 0)
+                key = "wireframe";
+            else if (what.rfind("hidden-line via z-buffer", 0) == 0)
+                key = "hidden lines";
+            if (!key.empty() && ms > 0.0) figures[scene][peer][key] = ms;  // the last (warm) figure wins
+            continue;
+        }
+        // A peer that removes hidden lines exactly computes them once per view change: its frame
+        // after a view change is its hidden-line frame (the faster of its algorithms).
+        const std::string recompute = "after the orbit + redraw ";
+        const size_t r = line.find(recompute);
+        if (line.rfind("HLR: explicit", 0) == 0 && r != std::string::npos) {
+            const double ms = std::atof(line.c_str() + r + recompute.size());
+            auto& slot = figures[scene][peer][kExactHiddenLines];
+            if (ms > 0.0 && (slot == 0.0 || ms < slot)) slot = ms;
+        }
+    }
+    return true;
+}
+
+// The table of one scene: ours, the floor, the peers, the ratios and the aims.
+void PrintScene(const std::string& scene, const SMode* modes, size_t count, const TPeerFigures& peers)
+{
+    const auto found = Results().find(scene);
+    if (found == Results().end()) return;
+    const std::map<std::string, double>& r = found->second;
+    const auto compared = Comparisons().find(scene);
+    const SSceneFacts& s = gFacts[scene];
+    std::printf("\n%s: %zu bod%s, %ld triangles in %zu faces, %zu edges of %ld points\n", scene.c_str(), s.bodies,
+                s.bodies == 1 ? "y" : "ies", s.triangles, s.faces, s.edges, s.edgePoints);
+    const auto peerFigures = peers.find(scene);
+    for (size_t m = 0; m < count; ++m) {
+        const SMode& mode = modes[m];
+        const auto ours = r.find(mode.name);
+        const auto floor = r.find(std::string(mode.name) + " floor");
+        if (ours == r.end() || floor == r.end() || floor->second <= 0.0) continue;
+        SComparison c;
+        if (compared != Comparisons().end() && compared->second.count(mode.name)) c = compared->second.at(mode.name);
+        const double toFloor = ours->second / floor->second;
+        std::printf("  %-18s %7.2f ms  floor (%s) %7.2f ms: x %.2f%s  [%.1f %% of the window drawn, %.2f %% "
+                    "differing from the floor]\n",
+                    mode.name, ours->second, FloorName(mode.floor), floor->second, toFloor,
+                    mode.floorAim ? (toFloor <= 1.2 ? " (aim 1.2: met)" : " (aim 1.2: missed)") : "", 100.0 * c.drawn,
+                    100.0 * c.differing);
+        if (peerFigures == peers.end()) continue;
+        std::string fastest;
+        double best = 0.0;
+        for (const auto& peer : peerFigures->second) {
+            auto figure = peer.second.find(mode.peerKey);
+            if (figure == peer.second.end() && std::strcmp(mode.peerKey, "hidden lines") == 0)
+                figure = peer.second.find(kExactHiddenLines);
+            if (figure == peer.second.end()) continue;
+            std::printf("  %-18s %7.2f ms  %s (%s)\n", "", figure->second, peer.first.c_str(), figure->first.c_str());
+            if (fastest.empty() || figure->second < best) fastest = peer.first, best = figure->second;
+        }
+        if (!fastest.empty()) {
+            const double toPeer = ours->second / best;
+            std::printf("  %-18s ours / %s: x %.2f (aim 0.8: %s)\n", "", fastest.c_str(), toPeer,
+                        toPeer <= 0.8 ? "met" : "missed");
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // Our own switches first: the benchmark library refuses what it does not know.
+    std::vector<std::string> peerFiles;
+    std::string switches;
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--peers=", 8) == 0)
+            peerFiles.emplace_back(argv[i] + 8);
+        else if (argv[i][0] == '/')
+            switches += std::string(" ") + argv[i];  // the display core reads the command line itself
+        else
+            argv[kept++] = argv[i];
+    }
+    argc = kept;
+    TPeerFigures peers;
+    for (const std::string& file : peerFiles)
+        if (!ReadPeers(file, peers)) {
+            std::fprintf(stderr, "cannot read the peers' figures from %s\n", file.c_str());
+            return 1;
+        }
+
+    const struct {
+        const char* scene;
+        const SMode* modes;
+        size_t count;
+    } scenes[] = {{"plate", kPlateModes, std::size(kPlateModes)}, {"boxes", kBoxModes, std::size(kBoxModes)}};
+    for (const auto& scene : scenes)
+        for (size_t m = 0; m < scene.count; ++m) {
+            const SMode mode = scene.modes[m];
+            const std::string name = scene.scene;
+            benchmark::RegisterBenchmark((name + "/" + mode.name).c_str(),
+                                         [name, mode](benchmark::State& state) {
+                                             RunFrames(state, name, mode.name, mode,
+                                                       [](CBodiesScene& s) { s.Frame(); });
+                                         })
+                ->Unit(benchmark::kMillisecond);
+            benchmark::RegisterBenchmark((name + "/" + mode.name + " floor").c_str(),
+                                         [name, mode](benchmark::State& state) {
+                                             RunFrames(state, name, std::string(mode.name) + " floor", mode,
+                                                       [&mode](CBodiesScene& s) { s.FloorFrame(mode.floor); });
+                                             Compare(name, mode);
+                                         })
+                ->Unit(benchmark::kMillisecond);
+        }
+
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    std::printf("\ndisplay core switches:%s\n", switches.empty() ? " none" : switches.c_str());
+    for (const auto& scene : scenes) PrintScene(scene.scene, scene.modes, scene.count, peers);
+    if (peerFiles.empty()) std::printf("\n(no peers' figures: give their output of this sitting with --peers=FILE)\n");
+    gScene.reset();
+    return 0;
+}
