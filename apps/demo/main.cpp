@@ -13,6 +13,8 @@
 //   wireframe.png, hidden-lines.png, partial-hidden-lines.png, shaded.png   lit by the default lights
 //   shaded-red-blue.png   shaded under a red light and a blue one
 //   figures.png           shaded, with a ring and a zigzag figure recorded over the bodies
+//   section-plane.png     shaded, cut by a section plane through the middle
+//   stepped-section.png   shaded, the plate cut by a stepped section of two areas
 //   mixed.png             mixed mode, the plate half transparent over the rest
 // and last picks the shown bodies at a few pixels (the sphere's face, the plate's outline in
 // wireframe, the background) through the context's pick processor and prints what it picked.
@@ -44,6 +46,7 @@
 #include "GmTransformation.h"
 #include "SpaBuilders.h"
 #include "VyrBodyGeometry.h"
+#include "VyrComplexSection.h"
 #include "DsItemBackground.h"
 #include "DsItemPolyline3D.h"
 #include "DsItemsEntity.h"
@@ -295,6 +298,35 @@ void PickAndPrint(DemoWindow& demo, const char* what, const SPAposition* model, 
                 static_cast<int>(picked.GetPickedPointType()), at->x(), at->y(), at->z(), others.GetSize());
 }
 
+// The plate cut by a stepped section of two areas, written to `path`: the section line runs across
+// the plate below its middle, up through the middle and across again above it, keeping the left
+// half above the lower run and everything above the upper run. Only the plate (item 1 of the model
+// part) is listed in the section; its body takes part in the section passes.
+bool ShowSteppedSection(DemoWindow& demo, BODY* plate, const float low[3], const float high[3], const std::string& path)
+{
+    CDsItemsBody* group = demo.context->FindDsBody(plate);
+    if (!group) return false;
+    const double cx = (low[0] + high[0]) / 2, cy = (low[1] + high[1]) / 2, step = 0.15 * (high[1] - low[1]);
+    const double margin = high[0] - low[0];
+    auto* section = new CVyrComplexSection;
+    section->m_vertices = {SPAposition(low[0] - margin, cy - step, 0), SPAposition(cx, cy - step, 0),
+                           SPAposition(cx, cy + step, 0), SPAposition(high[0] + margin, cy + step, 0)};
+    section->m_normals = {SPAvector(0, 1, 0), SPAvector(-1, 0, 0), SPAvector(0, 1, 0)};
+    section->m_depth = high[2] - low[2];
+    const double box[6] = {low[0], low[1], low[2], high[0], high[1], high[2]};
+    std::copy(box, box + 6, section->m_box);
+    const int plateItem = 1;
+    section->m_paths.push_back(
+        CVyrObjectPath(&plateItem, 1, 1, demo.context->GetScene()->GetDbScene().GetPeerPartId()));
+    group->SetFlag(static_cast<EDsItemFlags>(CDsItemsBody::kSectionPassFlag));
+    demo.context->GetScene()->SetComplexSection(section);
+    demo.view->refresh();
+    const bool written = WriteShown(demo, path);
+    demo.context->GetScene()->SetComplexSection(nullptr);
+    group->ResetFlag(static_cast<EDsItemFlags>(CDsItemsBody::kSectionPassFlag));
+    return written;
+}
+
 // The plate and three primitive bodies shown through the rendering context (its entity operations
 // make their display items; the host's body geometry files them into the scene database),
 // refreshed in each render mode; then shaded under a red and a blue light.
@@ -383,6 +415,14 @@ bool RefreshInEveryMode(DemoWindow& demo, const std::string& folder) {
     written = written && WriteShown(demo, folder + "/figures.png");
     ring.Remove();
     zigzag.Remove();
+
+    // Sections, shaded: a plane through the middle that keeps what lies ahead of it, then a stepped
+    // section of two areas through the plate alone (the rest drawn whole).
+    demo.context->GetScene()->SetSection(centre, SPAvector(1, 0.4, 0));
+    demo.view->refresh();
+    written = written && WriteShown(demo, folder + "/section-plane.png");
+    demo.context->GetScene()->ResetSection();
+    written = written && ShowSteppedSection(demo, plate, low, high, folder + "/stepped-section.png");
 
     // Mixed mode: the plate half transparent over the rest.
     CDsAttributes half;

@@ -2,8 +2,10 @@
 #include "DsGlScene.h"
 
 #include "DsAttributesPalette.h"
+#include "DsComplexSection.h"
 #include "DsDebugData.h"
 #include "DsDriverExtrema.h"
+#include "DsGeometryComputer.h"
 #include "DsGlContext.h"
 #include "DsGlExtensions.h"
 #include "DsHideLevel.h"
@@ -12,10 +14,13 @@
 #include "DsPalette.h"
 #include "DsPreferencesServices.h"
 #include "DsQueryIDInt.h"
+#include "DsSectionPlane.h"
 #include "DsSelectAllData.h"
 #include "DsShader.h"
 #include "DsStateContainer.h"
 #include "DsView3dCdc.h"
+#include "GmTransformation.h"
+#include "VyrComplexSection.h"
 #include "VyrRefinement.h"
 
 #include "SpaEntity.h"
@@ -73,6 +78,9 @@ CDsGlScene::~CDsGlScene()
 {
     m_lights.SetDrawLightFiguresMode(false);
     m_flags.reset(15);
+    if (m_sectionPlane) m_sectionPlane->Reset();
+    delete m_sectionPlane;
+    m_sectionPlane = nullptr;
     delete m_refinement;  // no longer the current refinement once it is gone
     m_refinement = nullptr;
     delete m_rotationCentre;
@@ -80,6 +88,8 @@ CDsGlScene::~CDsGlScene()
     delete m_rotateSecond;
     delete m_rotatePosition;
     delete m_history;
+    delete m_complexSection;
+    m_complexSection = nullptr;
     m_attributesPalette->Loose();
     m_attributesPalette = nullptr;
     delete m_pixelShader;
@@ -374,9 +384,79 @@ void CDsGlScene::SetDefaultRotationCenter(const SPAposition& centre)
 
 bool CDsGlScene::AllowsShaders() const
 {
-    // Without a vertex program nothing but the fixed lights can light the faces. A section would
-    // forbid shaders too; the scene holds none yet.
-    return m_vertexShader != nullptr;
+    // Without a vertex program nothing but the fixed lights can light the faces; with a section the
+    // fixed lights light them too.
+    return m_vertexShader != nullptr && !HasSection();
+}
+
+// --- Sections -----------------------------------------------------------------------------------
+
+void CDsGlScene::OnSectionChanged()
+{
+    m_picturePropsValid = false;
+    m_dbScene.GetChangeLog().m_flag = 0;
+}
+
+void CDsGlScene::SetSection(const SPAposition& point, const SPAvector& normal)
+{
+    if (m_sectionPlane)
+        m_sectionPlane->SetPlane(point, normal);
+    else
+        m_sectionPlane = new CDsSectionPlane(point, normal);
+    OnSectionChanged();
+}
+
+void CDsGlScene::FlipSection()
+{
+    if (!m_sectionPlane) return;
+    m_sectionPlane->Flip();
+    OnSectionChanged();
+}
+
+void CDsGlScene::TranslateSection(double distance)
+{
+    if (!m_sectionPlane) return;
+    m_sectionPlane->Translate(distance);
+    OnSectionChanged();
+}
+
+void CDsGlScene::SetSectionTransformation(const CGmTransformation& transformation)
+{
+    if (!m_sectionPlane) return;
+    m_sectionPlane->SetTransformation(transformation);
+    OnSectionChanged();
+}
+
+void CDsGlScene::ResetSection()
+{
+    if (!m_sectionPlane) return;
+    m_sectionPlane->Reset();
+    delete m_sectionPlane;
+    m_sectionPlane = nullptr;
+    OnSectionChanged();
+}
+
+void CDsGlScene::SetComplexSection(CVyrComplexSection* section)
+{
+    const bool had = m_complexSection != nullptr;
+    delete m_complexSection;
+    m_complexSection = section ? new CDsComplexSection(this, section) : nullptr;
+    if (had || section) OnSectionChanged();
+}
+
+bool CDsGlScene::IsPointClipped(const SPAposition& point) const
+{
+    if (m_sectionPlane &&
+        CDsGeometryComputer::GetInstance()->IsPointClippedByPlane(point, m_sectionPlane->GetPoint(),
+                                                                  m_sectionPlane->GetNormal()))
+        return true;
+    return m_complexSection && m_complexSection->IsPointClipped(point);
+}
+
+bool CDsGlScene::CanItemBeClipped(const CVyrObjectPath& path) const
+{
+    if (m_sectionPlane) return true;
+    return m_complexSection && m_complexSection->IsItemShouldBeClipped(path);
 }
 
 void CDsGlScene::EnableShaders(bool on)

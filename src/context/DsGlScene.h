@@ -39,8 +39,18 @@
 //   vertex program: a scene whose program files were missing or rejected keeps lighting its faces
 //   with the fixed lights, which are then sent as without shaders, rather than drawing them unlit.
 //
+// - the sections: a single section plane (CDsSectionPlane) or a stepped section
+//   (CDsComplexSection), both owned. The frame draws a stepped section's items once per plane
+//   group with the group's clip planes on and view flag 12 set, and then everything else once
+//   unclipped; a section plane clips the whole frame through GL_CLIP_PLANE0. A point is clipped
+//   when the plane clips it or the stepped section does (IsPointClipped); an item can be clipped
+//   when there is a section plane, or the stepped section applies to it (CanItemBeClipped).
+//   While the scene holds a section its shaders do not light faces (AllowsShaders), so the fixed
+//   lights are sent. Setting, changing or dropping a section makes every view draw its whole
+//   picture again (the picture properties count as changed).
+//
 // Coming with later parts of the display (each holds its place here): the reference-UCS triad,
-// sections and clipping, the lamp figures of the lights, the open-edge widths and counts
+// the lamp figures of the lights, the open-edge widths and counts
 // of body items, copies detached from a removed group, the hidden-line views' boxes, figures found by figure, the pick walks over the
 // root groups (reference points, entities, figures), and drawing items into the front buffers.
 #pragma once
@@ -60,13 +70,17 @@
 #include <vector>
 
 class CDsAttributesPalette;
+class CDsComplexSection;
 class CDsGlContext;
 class CDsPalette;
 class CDsPixelShader;
+class CDsSectionPlane;
 class CDsSelectAllData;
 class CDsStateContainer;
 class CDsVertexShader;
 class CDsViewExtrema;
+class CGmTransformation;
+class CVyrComplexSection;
 class CVyrRefinement;
 class ENTITY_LIST;
 
@@ -94,8 +108,9 @@ public:
     CDsGlScene(const CDsGlScene&) = delete;
     // Not copyable.
     CDsGlScene& operator=(const CDsGlScene&) = delete;
-    // Clears flag 15, gives back the attributes palette, deletes the history, the vertex-colour
-    // palette and the rotation reference, then the root groups with everything filed in them.
+    // Clears flag 15, resets and deletes the section plane, deletes the history, the stepped
+    // section, gives back the attributes palette, deletes the vertex-colour palette and the
+    // rotation reference, then the root groups with everything filed in them.
     virtual ~CDsGlScene();
 
     // The owning context.
@@ -162,8 +177,9 @@ public:
     // stands for the viewport. Nothing is done for a null view.
     int Synchronize(TDsLocationRects& dirty, int status, CDsScene::TChangedPaths& paths, CDsScene::TChangedIds& ids,
                     view3d* view);
-    // One frame: per dirty rectangle (or for the viewport) the clear, the background and the
-    // renderer of the view's render mode, then the reference triad.
+    // One frame: per dirty rectangle (or for the viewport) the clear and the background; the
+    // renderer of the view's render mode, through the passes of the sections; then the reference
+    // triad.
     void DrawFrame(view3d* view, TDsLocationRects& dirty);
     // One Render per dirty rectangle widened by 3 pixels, or one for the viewport.
     void RenderRects(int mode, const std::vector<CVyrObjectPath>* paths, bool walkAll, TDsLocationRects& dirty,
@@ -232,8 +248,9 @@ public:
     void SetVertexColorPalette(const CDsPalette* palette);
     // The vertex-colour palette, null when none.
     const CDsPalette* GetVertexColorPalette() const { return m_vertexColors; }
-    // Whether the scene's shaders may light faces: it holds a vertex program and no section (the
-    // scene holds no sections yet). Whether shaders are switched on is the caller's question.
+    // Whether the scene's shaders may light faces: it holds a vertex program and no section
+    // (neither a section plane nor a stepped section). Whether shaders are switched on is the
+    // caller's question.
     bool AllowsShaders() const;
     // Switches each program the scene holds on (bound and enabled) or off.
     void EnableShaders(bool on);
@@ -253,6 +270,34 @@ public:
     // Reads the faceting preferences into the refinement and makes it current; with `once`, only
     // the first time (document flag 18 remembers it).
     void UpdateRefinement(bool once);
+
+    // --- Sections ------------------------------------------------------------------------
+    // The section plane, null when none.
+    CDsSectionPlane* GetSectionPlane() const { return m_sectionPlane; }
+    // Makes the section plane through `point` with the kept side `normal`, or sets the existing
+    // plane anew (its items and transformation dropped).
+    void SetSection(const SPAposition& point, const SPAvector& normal);
+    // Flips the section plane; nothing without one.
+    void FlipSection();
+    // Moves the section plane by `distance` along its normal; nothing without one.
+    void TranslateSection(double distance);
+    // Sets the section plane's transformation; nothing without a plane.
+    void SetSectionTransformation(const CGmTransformation& transformation);
+    // Resets and deletes the section plane; nothing without one.
+    void ResetSection();
+    // The stepped section, null when none.
+    CDsComplexSection* GetComplexSection() const { return m_complexSection; }
+    // Replaces the stepped section by one made from `section`, which the scene owns from here on
+    // (null: no stepped section).
+    void SetComplexSection(CVyrComplexSection* section);
+    // Whether the scene holds a section plane or a stepped section.
+    bool HasSection() const { return m_sectionPlane || m_complexSection; }
+    // True when the section plane clips `point` (it lies farther than 1e-5 behind the plane) or
+    // the stepped section does; false without a section.
+    bool IsPointClipped(const SPAposition& point) const;
+    // True when the item at `path` can be clipped: there is a section plane, or the stepped section
+    // applies to the item.
+    bool CanItemBeClipped(const CVyrObjectPath& path) const;
 
     // --- Rotation reference ---------------------------------------------------------------
     // Keeps copies of the two directions and the position of the rotate-to-plane reference.
@@ -290,11 +335,17 @@ public:
 private:
     // The root group of `group`'s kind.
     ERootGroup KindOf(CDsItemBase* group);
+    // The frame's passes of the sections (see the header comment).
+    void RenderSections(int mode, TDsLocationRects& dirty, view3d* view);
+    // Every view draws its whole picture again.
+    void OnSectionChanged();
 
     std::bitset<kDocumentFlagCount> m_flags;
     CDsGlContext* m_owner;
     int m_sceneNumber;
     CDsItemsGroup m_roots[eRootCount];
+    CDsSectionPlane* m_sectionPlane = nullptr;
+    CDsComplexSection* m_complexSection = nullptr;
     CDsItemBackground m_background;
     CDsLightList m_lights;
     CDsPerformanceMonitor m_performance;

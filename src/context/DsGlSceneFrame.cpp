@@ -5,12 +5,17 @@
 // ignores transparency ("Fast_Part_Refresh_Ignore_Transparency"); every render then draws the
 // scene database's temporary part with the mixed renderer.
 //
-// Coming later, with their own subsystems: the passes of section planes and complex sections
-// (the frame draws the whole scene unclipped until the scene holds sections), and the reference
-// triad (the scene holds no reference item yet, so DrawReferenceUcs checks its conditions and
-// draws nothing).
+// Sections: with a stepped section that has plane groups, view flag 12 is set while each group's
+// clip planes are on and the section's items are drawn (and only those); then, groups or none,
+// everything but the section's items is drawn once without clip planes. Without a stepped section
+// a section plane clips the whole frame through GL_CLIP_PLANE0. The clip planes take the
+// model-view matrix the refresh set up (the camera), so their equations are in model coordinates.
+//
+// Coming later, with its own subsystem: the reference triad (the scene holds no reference item
+// yet, so DrawReferenceUcs checks its conditions and draws nothing).
 #include "DsGlScene.h"
 
+#include "DsComplexSection.h"
 #include "DsDrawContext.h"
 #include "DsDriverGl.h"
 #include "DsGlContext.h"
@@ -21,6 +26,7 @@
 #include "DsRendererMixed.h"
 #include "DsRendererShade.h"
 #include "DsRendererWireframe.h"
+#include "DsSectionPlane.h"
 #include "DsView3dCdc.h"
 #include "VyrCommandLineParser.h"
 #include "view3d.h"
@@ -85,8 +91,7 @@ void CDsGlScene::DrawFrame(view3d* view, TDsLocationRects& dirty)
     CDsDriverGl::mVertexColorPalette = const_cast<CDsPalette*>(m_vertexColors);
     if (m_attributesPalette) CDsManager::GetInstance()->SetActiveAttributesPalette(m_attributesPalette);
 
-    const std::vector<CVyrObjectPath> everything;
-    RenderRects(mode, &everything, true, dirty, view);
+    RenderSections(mode, dirty, view);
 
     CDsDriverGl::mVertexColorPalette = nullptr;
     if (m_attributesPalette) CDsManager::GetInstance()->SetActiveAttributesPalette(nullptr);
@@ -95,6 +100,32 @@ void CDsGlScene::DrawFrame(view3d* view, TDsLocationRects& dirty)
     view->get_viewport(x, y, w, h);
     glScissor(x, y, w, h);
     DrawReferenceUcs(view);
+}
+
+void CDsGlScene::RenderSections(int mode, TDsLocationRects& dirty, view3d* view)
+{
+    if (m_complexSection) {
+        const std::vector<CVyrObjectPath>& paths = m_complexSection->GetPaths();
+        const int groups = m_complexSection->GetGroupCount();
+        if (groups > 0) {
+            view->SetFlag(eDsViewFlagSectionPass, true);
+            for (int group = 0; group < groups; ++group) {
+                m_complexSection->EnableClipPlanes(group);
+                RenderRects(mode, &paths, false, dirty, view);
+                m_complexSection->DisableClipPlanes(group);
+            }
+            view->SetFlag(eDsViewFlagSectionPass, false);
+        }
+        RenderRects(mode, &paths, true, dirty, view);
+        return;
+    }
+    const std::vector<CVyrObjectPath> everything;
+    if (m_sectionPlane) {
+        glEnable(GL_CLIP_PLANE0);
+        glClipPlane(GL_CLIP_PLANE0, m_sectionPlane->GetEquation());
+    }
+    RenderRects(mode, &everything, true, dirty, view);
+    if (m_sectionPlane) glDisable(GL_CLIP_PLANE0);
 }
 
 void CDsGlScene::RenderRects(int mode, const std::vector<CVyrObjectPath>* paths, bool walkAll, TDsLocationRects& dirty,

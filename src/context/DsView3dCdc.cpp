@@ -224,6 +224,12 @@ CDsGlContext* CDsView3dCdc::GetGlContext() const
     return dynamic_cast<CDsGlContext*>(get_rendering_context());
 }
 
+bool CDsView3dCdc::IsSection() const
+{
+    const CDsGlContext* context = GetGlContext();
+    return context && context->GetScene() && context->GetScene()->HasSection();
+}
+
 CWnd* CDsView3dCdc::GetWindow() const
 {
     const CDsDriverCdcBase* driver = GetCdcDriver();

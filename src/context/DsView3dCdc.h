@@ -33,9 +33,9 @@
 //   when that is the current one; CDsGlContext::sCurrentView is forgotten when it names the view.
 // - Queries of the current view without one change nothing and answer 0, false or null.
 //
-// Coming with the scene's background, its
-// sections and its reference UCS: UpdateBackgroundColor, IsSection and GetReferenceUcs (the
-// modeler view's answers stand until then: no background change, no section, no UCS).
+// Coming with the scene's background and its reference UCS: UpdateBackgroundColor and
+// GetReferenceUcs (the modeler view's answers stand until then: no background change, no UCS).
+// IsSection asks the scene of the view's context; a view without a context has no section.
 //
 // The device-context driver: every view owns one (CDsDriverCdc for a core view), made on the
 // view's window when it has one, else without a window (it then draws only into a device context
@@ -169,6 +169,9 @@ public:
     void SetGlContext(CDsGlContext* context);
     // The view's context, null when it has none.
     CDsGlContext* GetGlContext() const;
+    // Whether the scene of the view's context holds a section (a section plane or a stepped
+    // section); false without a context.
+    bool IsSection() const;
     // The window the view's device-context driver draws on; null for a view made without a
     // window (or whose driver is not a device-context driver).
     CWnd* GetWindow() const;

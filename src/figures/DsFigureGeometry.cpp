@@ -8,9 +8,11 @@
 
 // --- Clip-plane guard ---------------------------------------------------------------------------
 
-CDsClipPlanesGuard::CDsClipPlanesGuard(view3d*, bool clipable)
+CDsClipPlanesGuard::CDsClipPlanesGuard(view3d* view, bool clipable)
 {
     if (clipable) return;
+    auto* core = dynamic_cast<CDsView3dCdc*>(view);
+    if (!core || !core->IsSection()) return;
     GLint count = 0;
     glGetIntegerv(GL_MAX_CLIP_PLANES, &count);
     for (GLint i = 0; i < count; ++i) {

@@ -8,9 +8,9 @@
 // with the OpenGL clip planes off.
 //
 // Choices where the behaviour was open:
-// - The guard switches off the clip planes that are on whenever the figure is not clip-able. Clip
-//   planes are only ever on while the scene of the view holds a section, so this is the test for a
-//   section by way of the planes themselves; a figure drawn where no plane is on sends nothing.
+// - The guard of a figure that is not clip-able switches off the clip planes that are on while the
+//   scene of the view's context holds a section (a section plane or a stepped section); a view
+//   that is not a core view, or has no context, has no section, and the guard does nothing.
 // - The trailing int arguments (item indexes) and the draw context are not used.
 #pragma once
 
@@ -31,8 +31,9 @@ class CDsItemsFigure;
 class AFX_EXT_CLASS CDsClipPlanesGuard {
 public:
     // A guard for a draw into `view` (not used beyond the call) of a figure that is `clipable`:
-    // nothing happens for a clip-able figure; otherwise every plane GL_CLIP_PLANE0 + i (i below
-    // GL_MAX_CLIP_PLANES) that is on is switched off and remembered.
+    // nothing happens for a clip-able figure or without a section in the scene of the view's
+    // context; otherwise every plane GL_CLIP_PLANE0 + i (i below GL_MAX_CLIP_PLANES) that is on is
+    // switched off and remembered.
     CDsClipPlanesGuard(view3d* view, bool clipable);
     // Switches the remembered planes on again, in the order in which they were switched off.
     ~CDsClipPlanesGuard();

@@ -4,6 +4,7 @@
 
 #include "DsDriverExtrema.h"
 #include "DsGlContext.h"
+#include "DsGlScene.h"
 #include "DsItemEdge.h"
 #include "DsItemSilhouette.h"
 #include "DsItemsFace.h"
@@ -13,6 +14,7 @@
 #include "DsPickProccessor.h"
 #include "DsQueryIDInt.h"
 #include "DsSelectAllData.h"
+#include "DsSectionPlane.h"
 #include "DsSelectionNames.h"
 #include "DsSetEntityType.h"
 #include "DsTypeMask.h"
@@ -550,6 +552,20 @@ void CDsItemsBody::CompletePartialChangeUpdates(bool refreshEdges)
 void CDsItemsBody::ComputeSectionState()
 {
     uint32_t state = 2;
+    // A body that the section plane cuts (the corners of its box on two sides of the plane) is
+    // drawn face by face.
+    const CDsGlScene* scene = GetGlContext() ? GetGlContext()->GetScene() : nullptr;
+    if (const CDsSectionPlane* plane = scene ? scene->GetSectionPlane() : nullptr) {
+        if (m_box.IsNotComputed()) RecomputeBox();
+        if (!m_box.IsNotComputed()) {
+            const double* e = plane->GetEquation();
+            auto side = [e](const float* p) {
+                const float value = static_cast<float>(e[0] * p[0] + e[1] * p[1] + e[2] * p[2] + e[3]);
+                return (value > 0.0f) - (value < 0.0f);
+            };
+            if (side(m_box.GetMin()) != side(m_box.GetMax())) state = 1;
+        }
+    }
     for (int i = 0; i < FacesCount(); ++i) {
         CDsItemsFace* face = GetFaceItem(i);
         if (face->GetAttributes()->IsHidden() || face->HasTransformation() || face->GetTransparency() != 1.0f) {

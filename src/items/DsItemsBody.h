@@ -31,8 +31,9 @@
 // - An edge item takes its polyline entry from the body's mesh interface when it is added
 //   (ClearReferences, then ReconnectPolyline); a face item takes its mesh entry when it is given
 //   its FACE, and again after ReFacetBody has faceted the body anew.
-// - The section state has no section plane to test yet (the scene holds no sections): it comes
-//   from the faces alone.
+// - The section state tests the corners of the body's box against the section plane of the scene
+//   of the body's context (computing the box first when it is stale); a stepped section does not
+//   take part, as it has no single plane.
 // - The reference-point pick tries no cone apex yet (it needs the pick processor's face pick): a
 //   body with a conical face goes straight to the reference points of its edges. There is no
 //   software z-buffer yet, so PickClosest does nothing.
@@ -204,8 +205,8 @@ public:
     // The box and the section state computed again; with `refreshEdges` the edges' render modes
     // and adjacent faces; every edge's hide level and on-top flag.
     void CompletePartialChangeUpdates(bool refreshEdges);
-    // Computes the section state (status bits 0-1): mixed when a face is hidden, moved or not
-    // opaque, else uniform.
+    // Computes the section state (status bits 0-1): mixed when the scene's section plane cuts the
+    // body's box or a face is hidden, moved or not opaque, else uniform.
     void ComputeSectionState();
     // The body's plot pass (see the header comment): unless hidden or gated out, the edges, then
     // (out of a fast refresh) the display curves and the silhouettes, under the body's

@@ -560,6 +560,7 @@ CDsPickedItem CDsPickProccessor::PickSingle(const CDsPickContext& context, CDsPi
         CDsSinglePickFunctor functor(view, context.m_event, rect, hits, renderMode, domain, context.m_scopePaths,
                                      context.m_anyDepth != 0, context.m_idRanges, context.m_idBound,
                                      context.m_sectionTest != 0, context.m_stopAfterFirst != 0);
+        if (owner->GetScene()->HasSection()) functor.SetSections(owner->GetScene());
         DsSinglePickWalk(CDsPartStorage::instance(), &scene, functor);
         CSinglePickChoice choice(context, view, hits, functor.GetRay());
         choice.Order();

@@ -2,6 +2,7 @@
 
 #include "DsAcisPick.h"
 #include "DsGeometryComputer.h"
+#include "DsGlScene.h"
 
 #include "DsGeometry.h"
 #include "DsTransform.h"
@@ -143,22 +144,35 @@ bool DsRayPolygonIntersection(const float* vertices, int count, const pick_ray& 
     return intersect_line_plane(ray.root_point(), direction, corners[0], normal, hit.parameter, hit.point);
 }
 
+bool SDsPickClip::Hides(const SPAposition& point) const
+{
+    if (plane && CDsGeometryComputer::GetInstance()->IsPointClippedByPlane(point, plane->point, plane->normal))
+        return true;
+    return scene && scene->IsPointClipped(point);
+}
+
 void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
                     const SDsPickClipPlane* clip, std::vector<SDsRayIntersection>& hits)
+{
+    SDsPickClip planeOnly;
+    planeOnly.plane = clip;
+    DsRayItemFaces(view, geometry, id, transform, ray, planeOnly, hits);
+}
+
+void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
+                    const SDsPickClip& clip, std::vector<SDsRayIntersection>& hits)
 {
     if (!geometry) return;
     const pick_ray local = DsRayToModelSpace(transform, ray);
     if (!local.valid()) return;
     const CRayViewScope scope(view, transform);
     const bool firstOnly = (geometry->GetDrawPrimitives(0) & kSilhouetteBits) == 0;
-    const CDsGeometryComputer* computer = CDsGeometryComputer::GetInstance();
 
     // Tests one polygon; false when the visit is over.
     auto test = [&](const float* vertices, int count) {
         SDsRayIntersection hit;
         if (!DsRayPolygonIntersection(vertices, count, local, view, hit)) return true;
-        if (clip && computer->IsPointClippedByPlane(transform.TransformPoint(hit.point), clip->point, clip->normal))
-            return true;
+        if ((clip.plane || clip.scene) && clip.Hides(transform.TransformPoint(hit.point))) return true;
         hits.push_back(hit);
         return !firstOnly;
     };

@@ -12,8 +12,9 @@
 // - The vertex lists end with the call that answers -1, and that call's polygon is tested too:
 //   item groups hand their last (often only) polygon with that answer, so a one-polygon face would
 //   otherwise never be hit.
-// - The section test is given by the caller as a clip plane (the scene holds no section of its
-//   own yet); a hit on the clipped side of it is dropped.
+// - The section test is given by the caller (SDsPickClip): a clip plane, and the scene whose
+//   sections (its section plane and its stepped section) hide what they clip; a hit on a clipped
+//   side is dropped. The caller hands the scene only for an item its sections can clip.
 #pragma once
 
 #include "SpaValues.h"
@@ -22,6 +23,7 @@
 #include <vector>
 
 class CDsGeometry;
+class CDsGlScene;
 class CDsTransform;
 class view3d;
 
@@ -36,6 +38,16 @@ struct SDsRayIntersection {
 struct SDsPickClipPlane {
     SPAposition point;      // a point of the plane
     SPAunit_vector normal;  // the kept side
+};
+
+// What hides the hits of a pick: a clip plane and the sections of a scene (either may be null).
+struct SDsPickClip {
+    const SDsPickClipPlane* plane = nullptr;  // a clip plane
+    const CDsGlScene* scene = nullptr;        // a scene whose sections clip (CDsGlScene::IsPointClipped)
+
+    // True when `point` (model space of the root part) lies on a clipped side of the plane or of the
+    // scene's sections.
+    bool Hides(const SPAposition& point) const;
 };
 
 // The ray in the model space of an item placed by `transform`: the root mapped by the inverse, the
@@ -62,3 +74,6 @@ bool DsRayPolygonIntersection(const float* vertices, int count, const pick_ray& 
 // `clip` (may be null) hides, in the root part's space, are dropped.
 void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
                     const SDsPickClipPlane* clip, std::vector<SDsRayIntersection>& hits);
+// The same with the hits that `clip` hides dropped (the clip plane and the sections of its scene).
+void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
+                    const SDsPickClip& clip, std::vector<SDsRayIntersection>& hits);

@@ -1,5 +1,9 @@
 #include "DsPickWalks.h"
 
+#include "DsComplexSection.h"
+#include "DsGlScene.h"
+#include "DsSectionPlane.h"
+
 #include "DsDriverExtrema.h"
 #include "DsPickProccessor.h"
 #include "DsView3dCdc.h"
@@ -357,6 +361,27 @@ void ScopedWalk(CDsRegionPickFunctor& functor, CDsScene* scene, const CVyrObject
 }
 
 }  // namespace
+
+SDsPickSection DsScenePickSection(const CDsGlScene* scene, SDsPickClipPlane& plane)
+{
+    SDsPickSection section;
+    if (!scene) return section;
+    if (const CDsSectionPlane* sectionPlane = scene->GetSectionPlane()) {
+        plane.point = sectionPlane->GetPoint();
+        plane.normal = sectionPlane->GetNormal();
+        section.plane = &plane;
+    }
+    if (const CDsComplexSection* stepped = scene->GetComplexSection()) {
+        section.groupCount = stepped->GetGroupCount();
+        section.switchGroup = [stepped](int group, bool on) {
+            if (on)
+                stepped->EnableClipPlanes(group);
+            else
+                stepped->DisableClipPlanes(group);
+        };
+    }
+    return section;
+}
 
 void DsRegionPickDriver(CDsRegionPickFunctor& functor, CDsScene* scene, const std::vector<CVyrObjectPath>& paths,
                         CDsView3dCdc* view, const SDsPickSection* section)

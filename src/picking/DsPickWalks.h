@@ -19,8 +19,8 @@
 //   model-view for the time of the test) rather than level by level.
 // - A region hit needs a screen box: a geometry that measures nothing through the extrema driver
 //   is not wholly inside any rectangle.
-// - The region driver's section is handed in (SDsPickSection): the scene holds no section of its own
-//   yet, so the pick processor hands none.
+// - The region driver's section is handed in (SDsPickSection); DsScenePickSection makes it from the
+//   sections of a scene (its section plane, its stepped section's plane groups).
 #pragma once
 
 #include "DsDrawContext.h"
@@ -40,6 +40,7 @@
 #include <utility>
 #include <vector>
 
+class CDsGlScene;
 class CDsLocation;
 class CDsPartStorage;
 class CDsScene;
@@ -213,6 +214,11 @@ struct SDsPickSection {
     int groupCount = 0;                               // plane groups of a complex section
     std::function<void(int group, bool on)> switchGroup;  // switches a group's clip planes
 };
+
+// The section of `scene` as the region driver takes it: the section plane copied into `plane` (and
+// pointed to) when the scene has one, and the plane groups of its stepped section, switched by
+// CDsComplexSection::EnableClipPlanes and DisableClipPlanes. No section for a null scene.
+SDsPickSection DsScenePickSection(const CDsGlScene* scene, SDsPickClipPlane& plane);
 
 // The region pick driver: with section groups, each group's planes on in turn around a walk of the
 // peer part (view flag 12 set meanwhile), then the peer and the temporary parts unclipped; else the

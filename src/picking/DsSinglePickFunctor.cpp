@@ -1,6 +1,7 @@
 #include "DsSinglePickFunctor.h"
 
 #include "DsGeometryComputer.h"
+#include "DsGlScene.h"
 #include "DsGlStateCache.h"
 #include "DsGlTraverseFunctor.h"
 
@@ -250,12 +251,16 @@ void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
 
     SPAposition point(1e11, 1e11, 1e11);
     int kind = CDsPickHit::eKindNone;
+    SDsPickClip clip;
+    clip.plane = m_clip;
+    if (m_sections && m_sectionTest && m_sections->CanItemBeClipped(item.path->ToVyrObjectPath()))
+        clip.scene = m_sections;
     if (item.geometry && m_view && (kinds & CDsGeometry::eDpFaces)) {
         if (!m_sectionTest) {
             if (SelectionPoint(item, CDsGeometry::eDpFaces, point)) kind = CDsPickHit::eKindFace;
         } else {
             std::vector<SDsRayIntersection> records;
-            DsRayItemFaces(m_view, item.geometry, item.id, GetTopTransform(), m_ray, m_clip, records);
+            DsRayItemFaces(m_view, item.geometry, item.id, GetTopTransform(), m_ray, clip, records);
             if (!records.empty()) {
                 const auto nearest = std::min_element(records.begin(), records.end(),
                                                       [](const SDsRayIntersection& a, const SDsRayIntersection& b) {
@@ -277,9 +282,7 @@ void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
                 SPAposition local;
                 if (EdgePoint(item, local)) {
                     point = GetTopTransform().TransformPoint(local);
-                    const CDsGeometryComputer* computer = CDsGeometryComputer::GetInstance();
-                    if (m_sectionTest && m_clip && computer->IsPointClippedByPlane(point, m_clip->point, m_clip->normal))
-                        edge = false;
+                    if (m_sectionTest && clip.Hides(point)) edge = false;
                 }
             }
             if (edge) {

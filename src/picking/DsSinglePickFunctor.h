@@ -22,6 +22,9 @@
 // - The pick rectangle counts in window pixels with the viewport's corner added, as the locations'
 //   window boxes do.
 // - Nesting deeper than the level ids (30 levels) reads the part key for the id-range filter.
+// - With the section test, a face hit by the pick ray and an edge's hit point are dropped when the
+//   clip plane (SetClipPlane) hides them, or, for an item the scene's sections can clip
+//   (CDsGlScene::CanItemBeClipped), when those sections clip the point (SetSections).
 #pragma once
 
 #include "DsDrawContext.h"
@@ -39,6 +42,7 @@
 #include <vector>
 
 class CDsGeometry;
+class CDsGlScene;
 class CDsLocation;
 class CDsPartStorage;
 class CDsScene;
@@ -95,8 +99,10 @@ public:
 
     // Keeps the walk whose node roles the functor reads (may be null: nothing is a master).
     void SetWalkRole(const CDsWalkRole* walk) { m_walk = walk; }
-    // The section's clip plane (null: no section).
+    // A clip plane that hides what lies behind it (null: none).
     void SetClipPlane(const SDsPickClipPlane* clip) { m_clip = clip; }
+    // The scene whose sections hide what they clip of the items they can clip (null: none).
+    void SetSections(const CDsGlScene* scene) { m_sections = scene; }
     // The pick ray.
     const pick_ray& GetRay() const { return m_ray; }
 
@@ -162,6 +168,7 @@ private:
     bool m_stopAfterFirst;
     bool m_sectionTest;
     const SDsPickClipPlane* m_clip = nullptr;
+    const CDsGlScene* m_sections = nullptr;
     const CDsWalkRole* m_walk = nullptr;
     pick_ray m_ray;
     CDsDrawContext m_refresh;

@@ -59,8 +59,8 @@ void CDsRendererMixed::Render(const std::vector<CVyrObjectPath>& paths, bool wal
                                                               sw.complexPassMode, &scene, viewport, record,
                                                               &silhouetteFlag);
     opaque.TraverseScene(CDsPartStorage::instance(), part, &scene, paths, walkAll);
-    // The transparent faces are lit by the fixed lights: the scene's programs go off (the scene
-    // holds no sections, which keep them out of the walk).
+    // The transparent faces are lit by the fixed lights: the scene's programs go off (a scene with a
+    // section never switched them on).
     if (m_scene->AllowsShaders()) m_scene->EnableShaders(false);
 
     // The transparent passes: blended over the picture, depth tested but not written.

@@ -163,3 +163,33 @@ TEST(DemoTest, DrawsFiguresOverTheBodiesAndAHalfTransparentPlateInMixedMode) {
     EXPECT_GT(white, 100);   // the zigzag
     EXPECT_GT(changed, 5000);  // the plate seen through
 }
+
+TEST(DemoTest, CutsTheSceneWithASectionPlaneAndThePlateWithASteppedSection) {
+    std::string folder = vyrtest::ScratchDir();
+    ASSERT_EQ(RunDemo(folder), 0);
+    // Orange: the cylinder on the plate (red and green well above blue).
+    auto orange = [](const std::string& path) {
+        int width = 0, height = 0, count = 0;
+        std::vector<unsigned char> rgb;
+        if (!vyrdemo::ReadPngRgb(path, width, height, rgb)) return -1;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const Pixel p = At(rgb, width, x, y);
+                count += p.r > p.g + 40 && p.g > p.b + 40;
+            }
+        return count;
+    };
+    const Census shaded = Count(folder + "/shaded.png");
+    const Census plane = Count(folder + "/section-plane.png");
+    const Census stepped = Count(folder + "/stepped-section.png");
+    // The plane takes away part of the plate and the cylinder standing on that part.
+    EXPECT_LT(plane.bluish, shaded.bluish * 9 / 10);
+    EXPECT_GT(plane.bluish, shaded.bluish / 4);
+    EXPECT_LT(orange(folder + "/section-plane.png"), orange(folder + "/shaded.png") / 10);
+    // The stepped section cuts the plate alone: the cylinder stays whole (and shows a little more of
+    // itself where the plate in front of it is cut away).
+    EXPECT_LT(stepped.bluish, shaded.bluish * 9 / 10);
+    EXPECT_GT(stepped.bluish, shaded.bluish / 4);
+    EXPECT_GT(orange(folder + "/shaded.png"), 500);
+    EXPECT_GE(orange(folder + "/stepped-section.png"), orange(folder + "/shaded.png") * 9 / 10);
+}

@@ -246,8 +246,10 @@ TEST_F(DsFigureGLTest, ADirectlyDrawnFigureIsInTheFrontBufferUntilTheNextBufferS
 
 TEST_F(DsFigureGLTest, AFigureThatMayNotBeClippedIsDrawnWholeUnderAClipPlaneThatIsOnAgainAfterwards)
 {
+    // The scene's section keeps x >= 0: the frames clip with it (and switch it off after each frame).
+    context_.GetScene()->SetSection(SPAposition(0, 0, 0), SPAvector(1, 0, 0));
     view_->refresh();
-    // A plane that keeps x >= 0 (given while the view's model-view is set).
+    // The same plane on for a figure drawn at once (given while the view's model-view is set).
     const GLdouble keepRight[4] = {1, 0, 0, 0};
     glClipPlane(GL_CLIP_PLANE0, keepRight);
     glEnable(GL_CLIP_PLANE0);
@@ -259,13 +261,24 @@ TEST_F(DsFigureGLTest, AFigureThatMayNotBeClippedIsDrawnWholeUnderAClipPlaneThat
     RedrawAll();
     EXPECT_TRUE(Near(GL_FRONT, 20, 50, kRed));
     EXPECT_TRUE(Near(GL_FRONT, 80, 50, kRed));
-    EXPECT_TRUE(glIsEnabled(GL_CLIP_PLANE0));
+    EXPECT_FALSE(glIsEnabled(GL_CLIP_PLANE0)) << "the frame switches its section plane off";
 
     // A clip-able figure loses its left half.
     whole.Remove();
     CCircleFigure cut(30, true, true);
     cut.Record(true, view_.get());
     RedrawAll();
+    EXPECT_FALSE(Near(GL_FRONT, 20, 50, kRed));
+    EXPECT_TRUE(Near(GL_FRONT, 80, 50, kRed));
+    EXPECT_FALSE(glIsEnabled(GL_CLIP_PLANE0));
+
+    // Without a section in the scene a plane that is on clips every figure: the guard has nothing to
+    // protect it from.
+    cut.Remove();
+    context_.GetScene()->ResetSection();
+    glEnable(GL_CLIP_PLANE0);
+    CCircleFigure plain(30, true, false);
+    plain.Record(true, view_.get());
     EXPECT_FALSE(Near(GL_FRONT, 20, 50, kRed));
     EXPECT_TRUE(Near(GL_FRONT, 80, 50, kRed));
     EXPECT_TRUE(glIsEnabled(GL_CLIP_PLANE0));

@@ -8,6 +8,7 @@
 
 #include "DsEdgeData.h"
 #include "DsGlContext.h"
+#include "DsGlScene.h"
 #include "DsHideLevel.h"
 #include "DsItemEdge.h"
 #include "DsItemSilhouette.h"
@@ -27,6 +28,8 @@
 #include "SpaFilters.h"
 #include "VyrAcisExt.h"
 #include "VyrAttManager.h"
+
+#include "VyrComplexSection.h"
 
 #include <gtest/gtest.h>
 
@@ -409,6 +412,31 @@ TEST_F(DsItemsBodyTest, TheSectionStateIsMixedOnceAFaceIsHiddenMovedOrSeeThrough
     EXPECT_EQ(body->GetSectionState(), 0);
     body->ComputeSectionState();
     EXPECT_EQ(body->GetSectionState(), 1);
+}
+
+TEST_F(DsItemsBodyTest, ABodyTheSectionPlaneCutsIsMixed)
+{
+    BodyPtr block(make_block(0, 0, 0, 2, 2, 2));
+    auto body = MakeBodyItem(block.get(), &context_);
+    // A plane through the block: its box's corners lie on two sides.
+    context_.GetScene()->SetSection(SPAposition(1, 0, 0), SPAvector(1, 0, 0));
+    body->ComputeSectionState();
+    EXPECT_EQ(body->GetSectionState(), 1);
+    // Beside the block, either way round: uniform.
+    context_.GetScene()->SetSection(SPAposition(5, 0, 0), SPAvector(1, 0, 0));
+    body->ComputeSectionState();
+    EXPECT_EQ(body->GetSectionState(), 2);
+    context_.GetScene()->FlipSection();
+    body->ComputeSectionState();
+    EXPECT_EQ(body->GetSectionState(), 2);
+    // A stepped section has no single plane: the faces alone decide.
+    context_.GetScene()->ResetSection();
+    auto* stepped = new CVyrComplexSection;
+    stepped->m_vertices = {SPAposition(1, -5, 0), SPAposition(1, 5, 0)};
+    stepped->m_normals = {SPAvector(1, 0, 0)};
+    context_.GetScene()->SetComplexSection(stepped);
+    body->ComputeSectionState();
+    EXPECT_EQ(body->GetSectionState(), 2);
 }
 
 TEST_F(DsItemsBodyTest, TransformationsRebuildTheBoxesOfTheBodyAndItsFaces)

@@ -1,6 +1,7 @@
 // CVyrPdmServer: the open documents and their types.
 #include "VyrPdmServer.h"
 
+#include "VyrDTM.h"
 #include "VyrPdmClntLayer.h"
 #include "VyrPrefManager.h"
 
@@ -30,6 +31,7 @@ bool CVyrPdmServer::OpenDocument(const CVyrRunTimeDocId& document, const std::ws
 bool CVyrPdmServer::CloseDocument(const CVyrRunTimeDocId& document) {
     if (!Documents().erase(document.GetNumber())) return false;
     CVyrPdmClntLayer::Instance()->RemoveDocument(document);
+    CVyrDTM::Instance()->RemoveModel(document);
     CVyrPrefManager::GetInstance()->RemoveDocument(document.GetNumber());
     return true;
 }

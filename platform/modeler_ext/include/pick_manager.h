@@ -124,6 +124,11 @@ public:
     entity_filter* get_entity_filter() const { return m_filter; }
     // Non-zero when the filter accepts `entity` (always without a filter).
     int test_entity(ENTITY* entity) const;
+    // The filter switch (0 at first): non-zero tells the display's item iterators to hand out
+    // every shown item, the entity filter left aside (passes that must see every item).
+    int get_filter_switch() const { return m_filterSwitch; }
+    // Sets the filter switch.
+    void set_filter_switch(int value) { m_filterSwitch = value; }
 
     // The first event, or null.
     const pick_event* get_pick_event() const { return m_hasFirst ? &m_first : nullptr; }
@@ -169,6 +174,7 @@ private:
     int m_level;
     int m_options = 0;
     entity_filter* m_filter;
+    int m_filterSwitch = 0;
     pick_event m_first;
     pick_event m_second;
     bool m_hasFirst;

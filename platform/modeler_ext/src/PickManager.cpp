@@ -67,6 +67,7 @@ pick_manager::pick_manager(const pick_manager& other)
       m_level(other.m_level),
       m_options(other.m_options),
       m_filter(other.m_filter),
+      m_filterSwitch(other.m_filterSwitch),
       m_first(other.m_first),
       m_second(other.m_second),
       m_hasFirst(other.m_hasFirst),
@@ -88,6 +89,7 @@ pick_manager& pick_manager::operator=(const pick_manager& other)
     m_level = other.m_level;
     m_options = other.m_options;
     m_filter = other.m_filter;
+    m_filterSwitch = other.m_filterSwitch;
     m_first = other.m_first;
     m_second = other.m_second;
     m_hasFirst = other.m_hasFirst;

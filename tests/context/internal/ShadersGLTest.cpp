@@ -11,6 +11,7 @@
 #include "DsManager.h"
 #include "DsShader.h"
 #include "DsView3dCdc.h"
+#include "VyrComplexSection.h"
 #include "VyrRegistry.h"
 #include "VyrString.h"
 
@@ -159,6 +160,39 @@ TEST_F(ShadersGLTest, TheDataFoldersProgramsLoadAndLightFacesFromTheViewerUntilS
     glDisable(GL_LIGHTING);
     DrawHalves();
     EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 75, 50), Rgb{255, 128, 0}, 3)) << "the plain colour without programs";
+}
+
+TEST_F(ShadersGLTest, ASectionKeepsTheProgramsFromLightingFacesAndTheFixedLightsAreSent)
+{
+    CDsManager::GetInstance()->SetFlag(13, true);
+    ASSERT_TRUE(context_.LoadShaders());
+    ASSERT_TRUE(DsShadersLightFaces(view_.get()));
+    // The ambient light model as the scene sends it, over a marker value.
+    auto ambientAfterApply = [this] {
+        const GLfloat marker[4] = {0.123f, 0.123f, 0.123f, 1.0f};
+        glLightModelfv(GL_LIGHT_MODEL_AMBIENT, marker);
+        Scene()->ApplyLightModel(view_.get());
+        GLfloat sent[4] = {0, 0, 0, 0};
+        glGetFloatv(GL_LIGHT_MODEL_AMBIENT, sent);
+        return sent[0];
+    };
+    EXPECT_FLOAT_EQ(ambientAfterApply(), 0.123f) << "the programs light the faces: nothing is sent";
+
+    Scene()->SetSection(SPAposition(0, 0, 0), SPAvector(0, 0, 1));
+    EXPECT_FALSE(Scene()->AllowsShaders());
+    EXPECT_FALSE(DsShadersLightFaces(view_.get()));
+    EXPECT_NE(ambientAfterApply(), 0.123f);
+    Scene()->ResetSection();
+    EXPECT_TRUE(Scene()->AllowsShaders());
+
+    auto* stepped = new CVyrComplexSection;
+    stepped->m_vertices = {SPAposition(0, 0, 0), SPAposition(1, 0, 0)};
+    stepped->m_normals = {SPAvector(0, 1, 0)};
+    Scene()->SetComplexSection(stepped);
+    EXPECT_FALSE(Scene()->AllowsShaders());
+    EXPECT_NE(ambientAfterApply(), 0.123f);
+    Scene()->SetComplexSection(nullptr);
+    EXPECT_TRUE(Scene()->AllowsShaders());
 }
 
 TEST_F(ShadersGLTest, WithShadersSwitchedOffLoadingDropsTheProgramsAndLoadsNone)

@@ -1,6 +1,8 @@
 // The pick walks on a real OpenGL context: the single pick's 2-D pre-filter on window boxes, and the
 // region walks (a screen box wholly inside the rectangle, then OpenGL selection) settling a group
 // against its leaves.
+#include "DsComplexSection.h"
+#include "DsGlScene.h"
 #include "DsPickWalks.h"
 #include "DsSinglePickFunctor.h"
 
@@ -9,6 +11,7 @@
 #include "DsLocation.h"
 #include "DsPartStorage.h"
 #include "DsScene.h"
+#include "VyrComplexSection.h"
 
 #include <GL/gl.h>
 
@@ -153,4 +156,43 @@ TEST_F(PickWalksGLTest, ARegionSelectsTheLeavesWhollyInsideAndTheGroupWhenAllAre
     SDsPickRect cut = all;
     cut.left = 35;
     EXPECT_EQ(RegionPick(eDsRegionParentByHits, cut, together), (std::vector<int>{12, 13}));
+}
+
+TEST_F(PickWalksGLTest, TheRegionDriverTakesTheScenesSectionPlaneAndSteppedSectionGroups)
+{
+    SDsPickClipPlane plane;
+    EXPECT_EQ(DsScenePickSection(nullptr, plane).plane, nullptr);
+    SDsPickSection none = DsScenePickSection(context_.GetScene(), plane);
+    EXPECT_EQ(none.plane, nullptr);
+    EXPECT_EQ(none.groupCount, 0);
+
+    // The section plane: its point and unit normal.
+    context_.GetScene()->SetSection(SPAposition(1, 2, 3), SPAvector(0, 0, -2));
+    SDsPickSection single = DsScenePickSection(context_.GetScene(), plane);
+    ASSERT_EQ(single.plane, &plane);
+    EXPECT_DOUBLE_EQ(plane.point.z(), 3);
+    EXPECT_DOUBLE_EQ(plane.normal.z(), -1);
+    context_.GetScene()->ResetSection();
+
+    // A stepped section of two areas: each group's planes switch on and off as GL clip planes.
+    auto* record = new CVyrComplexSection;
+    record->m_vertices = {SPAposition(-60, -5, 0), SPAposition(0, -5, 0), SPAposition(0, 10, 0), SPAposition(60, 10, 0)};
+    record->m_normals = {SPAvector(0, 1, 0), SPAvector(-1, 0, 0), SPAvector(0, 1, 0)};
+    record->m_depth = 40;
+    context_.GetScene()->SetComplexSection(record);
+    SDsPickSection stepped = DsScenePickSection(context_.GetScene(), plane);
+    EXPECT_EQ(stepped.plane, nullptr);
+    ASSERT_EQ(stepped.groupCount, 2);
+    ASSERT_TRUE(stepped.switchGroup);
+    const CDsComplexSection* section = context_.GetScene()->GetComplexSection();
+    for (int group = 0; group < 2; ++group) {
+        const int planes = static_cast<int>(section->GetGroup(group).size());
+        ASSERT_GT(planes, 0);
+        stepped.switchGroup(group, true);
+        for (int k = 0; k < planes; ++k) EXPECT_TRUE(glIsEnabled(static_cast<GLenum>(GL_CLIP_PLANE0 + k)));
+        stepped.switchGroup(group, false);
+        for (int k = 0; k < planes; ++k) EXPECT_FALSE(glIsEnabled(static_cast<GLenum>(GL_CLIP_PLANE0 + k)));
+    }
+    context_.GetScene()->SetComplexSection(nullptr);
+    EXPECT_EQ(DsScenePickSection(context_.GetScene(), plane).groupCount, 0);
 }
