@@ -102,8 +102,7 @@ void CDsItemLamp::DrawGl(view3d& view)
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     if (m_faceTarget) ApplyOrientation(view);
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glPushAttrib(GL_CURRENT_BIT | GL_STENCIL_BUFFER_BIT | GL_VIEWPORT_BIT);
+    glPushAttrib(GL_ALL_ATTRIB_BITS);  // one push: see the header comment
     glDisable(GL_CULL_FACE);
     GLboolean doubleBuffered = GL_FALSE;
     glGetBooleanv(GL_DOUBLEBUFFER, &doubleBuffered);
@@ -125,7 +124,6 @@ void CDsItemLamp::DrawGl(view3d& view)
         }
     }
     glMatrixMode(GL_MODELVIEW);
-    glPopAttrib();
     glPopAttrib();
     glPopMatrix();
 }

@@ -13,6 +13,10 @@
 //   by the arc sine of 0 / 0.
 // - ExpandBox of a lamp that faces its target places the symbol at its position turned with the
 //   current view (the rotations towards the target leave the symbol's origin in place).
+// - The draw pushes every attribute group once. A second push of groups the first already holds
+//   (current colour, stencil, viewport) adds nothing, and with this platform's OpenGL a nested
+//   push makes the outer pop forget the switches changed after it, so that the lamp would leave
+//   lighting on.
 // - The colour bytes are the lamp's own and start black; the lamp draws with lighting on, so its
 //   look comes from the material and lights in force.
 // - Not copyable: it owns its GLU quadric.
