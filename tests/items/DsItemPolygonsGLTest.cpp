@@ -22,6 +22,7 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -666,4 +667,71 @@ TEST_F(PolygonItemsGLTest, QuadricsDrawTheirSurfaceAndKindSevenAsACone)
     GLint drawBuffer = 0;
     glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
     EXPECT_EQ(drawBuffer, GL_BACK);
+}
+
+// --- Bad input ----------------------------------------------------------------------------------
+
+TEST_F(PolygonItemsGLTest, EmptyOrDegenerateInputDrawsNothingAndLeavesNoGlError)
+{
+    HeadLight();
+    glColor3f(1, 1, 1);
+    view_->SetRenderMode(eRenderShade);
+    StlPtr hollow(new CVyrStlData);
+    for (uint8_t support : {uint8_t(2), uint8_t(1)}) {
+        CDsItemPolygonsStl::sVBOSupport = support;
+        for (CVyrStlData* data : {static_cast<CVyrStlData*>(nullptr), hollow.get()}) {
+            CDsItemPolygonsStl item(data, SPAtransf());
+            item.SetColor(CDsColorStorage(255, 255, 255), true);
+            item.Refresh(*view_);
+            item.DrawOnTraverse(*view_, CDsGeometry::eDpFaces, true);
+            EXPECT_EQ(LitCount(), 0) << int(support);
+            EXPECT_EQ(item.GetVBOId(), -1);
+            EXPECT_EQ(item.GetFirstList(), 0u);
+            EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+        }
+    }
+
+    // Polygons of fewer than 3 vertices, or without points; a triangle set without a triangulation.
+    const float points[12] = {-5, -5, 0, 5, -5, 0, 5, 5, 0, -5, 5, 0};
+    CDsItemPolygons2D pairs(2, 2, points), none(3, 1, nullptr);
+    CDsItemTrigs empty(true);
+    empty.SetTriangulation(nullptr, nullptr);
+    for (CDsItemBase* item : std::initializer_list<CDsItemBase*>{&pairs, &none, &empty}) {
+        item->Refresh(*view_);
+        item->DrawOnTraverse(*view_, CDsGeometry::eDpFaces, false);
+    }
+    EXPECT_EQ(LitCount(), 0);
+
+    // Surfaces of zero size.
+    const CDsSphere dot(0.0f);
+    const CDsCylinder flat(0.0f, 0.0f);
+    const CDsNBox nothing(0, 0, 0);
+    const CDsTorus ring(0.0f, 0.0f);
+    for (const CDsBasicSurface* surface : std::initializer_list<const CDsBasicSurface*>{&dot, &flat, &nothing, &ring}) {
+        CDsItemQuadric item(surface);
+        item.Refresh(*view_);
+        item.DrawOnTraverse(*view_, CDsGeometry::eDpFaces, false);
+        EXPECT_EQ(LitCount(), 0) << surface->GetType();
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    }
+}
+
+TEST_F(PolygonItemsGLTest, AnErrorLeftByTheCallerIsNotTakenForAFailedListBuild)
+{
+    CDsItemPolygonsStl::sVBOSupport = 1;
+    HeadLight();
+    view_->SetRenderMode(eRenderShade);
+    StlPtr cube = MakeCube(5);
+    CDsItemPolygonsStl item(cube.get(), SPAtransf());
+    item.SetColor(CDsColorStorage(255, 255, 255), true);
+    glEnable(GLenum(0x7FFF));  // GL_INVALID_ENUM, left set
+    item.Refresh(*view_);
+    EXPECT_NE(item.GetFirstList(), 0u);  // the lists were kept
+    EXPECT_TRUE(Lit(At(50, 50)));
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    const GLuint first = item.GetFirstList();
+    Clear(kBlack);
+    item.Refresh(*view_);
+    EXPECT_EQ(item.GetFirstList(), first);  // built once
+    EXPECT_TRUE(Lit(At(50, 50)));
 }
