@@ -21,6 +21,7 @@
 
 #include <cmath>
 #include <memory>
+#include <utility>
 #include <vector>
 
 using vyrtest::MakeCube;
@@ -317,6 +318,9 @@ TEST(DsItemQuadric, SlicesFollowTheSurfaceSizeInPixels)
     EXPECT_EQ(CDsItemQuadric::GetSlicesCount(view, 200.0f), 32);
     EXPECT_EQ(CDsItemQuadric::GetSlicesCount(view, 500.0f), 44);
     EXPECT_EQ(CDsItemQuadric::GetSlicesCount(view, 700.0f), 52);
+    // Each step at a tenth, a third and two thirds of the viewport's larger side.
+    const std::pair<float, int> steps[] = {{99.0f, 16}, {101.0f, 32}, {329.0f, 32}, {331.0f, 44}, {659.0f, 44}, {661.0f, 52}};
+    for (const auto& step : steps) EXPECT_EQ(CDsItemQuadric::GetSlicesCount(view, step.first), step.second) << step.first;
     view.zoom_scale(10.0);  // a tenth of a unit a pixel: 20 units span 200 pixels
     EXPECT_EQ(CDsItemQuadric::GetSlicesCount(view, 20.0f), 32);
 }
