@@ -7,6 +7,8 @@
 //   plate.png     a filleted plate with holes and a boss, built and faceted by the modeler
 //   polylines.png display items: a star of coloured polylines in a turned group over a gradient
 //                 background item
+//   stl-quadrics.png  polygon items: the faceted plate as a shaded STL mesh beside a sphere, a
+//                 cylinder, a cone and a torus drawn as quadric items
 // and then the plate and three primitive bodies shown through the rendering context (bodies as
 // display items, filed into the scene database by the host's body geometry), drawn by the
 // context's refresh in each render mode:
@@ -48,9 +50,12 @@
 #include "VyrBodyGeometry.h"
 #include "VyrComplexSection.h"
 #include "DsItemBackground.h"
+#include "DsItemPolygonsStl.h"
+#include "DsItemQuadric.h"
 #include "DsItemPolyline3D.h"
 #include "DsItemsEntity.h"
 #include "DsView3dCdc.h"
+#include "VyrStlData.h"
 
 #include <sys/stat.h>
 
@@ -185,6 +190,67 @@ void DrawPolylines(CDsView3dCdc& view) {
     glDisable(GL_LIGHTING);
     glDisable(GL_DEPTH_TEST);
     group.Refresh(view);
+}
+
+// The faceted plate as an STL mesh, fitted to 10 units wide and centred at (-5.5, 0, 0), and to
+// its right a green sphere, an orange cylinder, a red cone and a yellow torus as quadric items, all
+// shaded under one white light from the viewer's upper left, on a light grey background.
+bool DrawStlAndQuadrics(CDsView3dCdc& view, const vyrdemo::TriangleSoup& soup) {
+    float low[3], high[3];
+    if (!vyrdemo::Bounds(soup, low, high)) return false;
+    CVyrStlData* data = new CVyrStlData;  // the creator's reference, given back below
+    for (int t = 0; t < soup.Triangles(); ++t) {
+        const float* c = soup.corners.data() + 18 * static_cast<size_t>(t);
+        data->AddTriangle(CVyrTriangle(SPAposition(c[0], c[1], c[2]), SPAposition(c[6], c[7], c[8]),
+                                       SPAposition(c[12], c[13], c[14])));
+    }
+    const double scale = 10.0 / std::max(1e-9, double(high[0] - low[0]));
+    const SPAvector centre((low[0] + high[0]) / 2, (low[1] + high[1]) / 2, (low[2] + high[2]) / 2);
+    SPAtransf place = translate_transf(-centre);  // then scaled, then moved left
+    place *= scale_transf(scale);
+    place *= translate_transf(SPAvector(-5.5, 0, 0));
+    CDsItemPolygonsStl mesh(data, place);
+    data->decRC();
+    mesh.SetColor(CDsColorStorage(90, 140, 210), false);
+
+    CDsSphere sphere(1.5f);
+    CDsCylinder cylinder(1.0f, 2.5f);
+    CDsCone cone(1.5f, 0.0f, 3.0f);
+    CDsTorus torus(0.4f, 1.4f);
+    const struct {
+        CDsBasicSurface* surface;
+        SPAvector at;
+        CDsColorStorage color;
+    } shapes[] = {{&sphere, SPAvector(3.5, 2.5, 1.5), CDsColorStorage(60, 190, 70)},
+                  {&cylinder, SPAvector(7.5, 2.5, 0), CDsColorStorage(240, 140, 30)},
+                  {&cone, SPAvector(3.5, -2.5, 0), CDsColorStorage(210, 50, 50)},
+                  {&torus, SPAvector(7.5, -2.5, 0.4), CDsColorStorage(230, 210, 40)}};
+    std::vector<std::unique_ptr<CDsItemQuadric>> quadrics;
+    for (const auto& shape : shapes) {
+        quadrics.push_back(std::make_unique<CDsItemQuadric>(shape.surface));
+        quadrics.back()->Transform(translate_transf(shape.at));
+        quadrics.back()->SetColor(shape.color, false);
+    }
+
+    ParallelCamera(view, SPAposition(0, 0, 0), SPAvector(0.3, -0.8, 1.2), SPAvector(0, 0, 1),
+                   22.0, 22.0 * kHeight / kWidth, 20.0);
+    view.SetRenderMode(eRenderShade);
+    view.SetupRenderingTransforms(false, true, false, nullptr);
+    glClearColor(0.92f, 0.93f, 0.95f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    const float light[4] = {-0.3f, 0.5f, 1.0f, 0.0f}, white[4] = {1, 1, 1, 1};
+    glLightfv(GL_LIGHT0, GL_POSITION, light);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, white);
+    glEnable(GL_LIGHT0);
+    glPopMatrix();
+    glEnable(GL_DEPTH_TEST);
+    mesh.Refresh(view);
+    for (auto& quadric : quadrics) quadric->Refresh(view);
+    glDisable(GL_DEPTH_TEST);
+    return true;
 }
 
 // The back buffer as the window shows it, as RGB rows from the top: read into a bitmap by the
@@ -480,6 +546,8 @@ int main(int argc, char** argv) {
 
     DrawPolylines(*demo.view);
     if (!Present(demo, folder + "/polylines.png")) return 1;
+
+    if (!DrawStlAndQuadrics(*demo.view, soup) || !Present(demo, folder + "/stl-quadrics.png")) return 1;
 
     return RefreshInEveryMode(demo, folder) ? 0 : 1;
 }

@@ -1,6 +1,8 @@
 // CDsNavigator: the current view and the contexts of views.
 #include "DsNavigator.h"
 
+#include "DsItemPolygonsStl.h"
+#include "DsItemsGroup.h"
 #include "DsView3dCdc.h"
 
 #include "pick_event.h"
@@ -29,4 +31,10 @@ CDsGlContext* CDsNavigator::GetGlContext(const pick_event& event) const
 {
     auto* view = dynamic_cast<CDsView3dCdc*>(event.view());
     return view ? view->GetGlContext() : nullptr;
+}
+
+CDsItemsGroup* CDsNavigator::GetItemForStl(CDsItemsGroup* group) const
+{
+    if (!group || group->Count() == 0) return nullptr;
+    return dynamic_cast<CDsItemPolygonsStl*>(group->GetFast(0)) ? group : nullptr;
 }

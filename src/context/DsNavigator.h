@@ -1,8 +1,12 @@
 // CDsNavigator: the one object through which items and pick code reach the current view, a view's
 // rendering context and its device context.
 //
-// Through the device-context driver (CDsDriverCdcBase) come GetDc and ReleaseDc; with the display
-// items (CDsItemsGroup, CDsItemPolygonsStl, CDsItemsCopy) comes GetItemForStl.
+// Through the device-context driver (CDsDriverCdcBase) come GetDc and ReleaseDc; GetItemForStl
+// finds the group of an STL polygon set.
+//
+// Coming with the copy group ("Triads, hidden-line views, toolpaths and copies"): GetItemForStl's
+// answer for a copy group of an STL polygon set (CDsItemsCopy::IsStlCopy); until then a copy is
+// not recognised.
 #pragma once
 
 #include <afx.h>

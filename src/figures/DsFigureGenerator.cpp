@@ -3,11 +3,21 @@
 #include "DsArcPolyGenerator.h"
 #include "DsGlContext.h"
 #include "DsHideLevel.h"
+#include "DsItemPolygons2D.h"
+#include "DsItemPolygonsArray.h"
+#include "DsItemPolygonsDl.h"
+#include "DsItemPolygonsStl.h"
 #include "DsItemPolyline3D.h"
+#include "DsItemQuadric.h"
+#include "DsItemTrigs.h"
 #include "DsItemsFigure.h"
 #include "DsPolyline.h"
 #include "DsPolylineStorage.h"
 
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <memory>
 
@@ -24,6 +34,7 @@ CDsFigureGenerator::CDsFigureGenerator(CDsGlContext* context) : m_context(contex
 CDsFigureGenerator::~CDsFigureGenerator()
 {
     if (mCurrentItFigure == this) mCurrentItFigure = nullptr;
+    if (m_listOpen) glEndList();
     delete m_root;
 }
 
@@ -286,6 +297,7 @@ CDsItemsFigure* CDsFigureGenerator::DisplayList(ENTITY*)
     ENTITY* entity = m_entity;
     m_entity = nullptr;
     ClosePolyline();
+    ClosePolygons();
     m_entity = entity;
     mCurrentItFigure = nullptr;
 
@@ -302,6 +314,7 @@ CDsItemsFigure* CDsFigureGenerator::DisplayList(ENTITY*)
     m_root = nullptr;
     m_currentGroup = nullptr;
     m_currentItem = nullptr;
+    m_polygons = nullptr;
     return root;
 }
 
@@ -330,3 +343,291 @@ void CDsFigureGenerator::ItSetPenStyle(int n)
 }
 
 void CDsFigureGenerator::DrawPolygons2D(float*, int, bool) {}
+
+// --- Polygons -----------------------------------------------------------------------------------
+
+namespace {
+
+// Vertices per numbered list of a triangle array (65,536 triangles).
+constexpr int kVerticesPerList = 196608;
+
+// -normalise((p - q) x (r - q)), or zero for a degenerate corner.
+void NegatedNormal(const double* p, const double* q, const double* r, double n[3])
+{
+    const double a[3] = {p[0] - q[0], p[1] - q[1], p[2] - q[2]};
+    const double b[3] = {r[0] - q[0], r[1] - q[1], r[2] - q[2]};
+    n[0] = a[1] * b[2] - a[2] * b[1];
+    n[1] = a[2] * b[0] - a[0] * b[2];
+    n[2] = a[0] * b[1] - a[1] * b[0];
+    const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    if (!(length > 0.0) || !std::isfinite(length)) {
+        n[0] = n[1] = n[2] = 0.0;
+        return;
+    }
+    for (int i = 0; i < 3; ++i) n[i] = -n[i] / length;
+}
+
+// Sets `box` (six doubles) to the box of `count` points of three doubles.
+void BoxOfPoints(const double* points, int64_t count, double box[6])
+{
+    for (int a = 0; a < 3; ++a) box[a] = box[3 + a] = points[a];
+    for (int64_t i = 1; i < count; ++i)
+        for (int a = 0; a < 3; ++a) {
+            const double c = points[3 * i + a];
+            box[a] = std::min(box[a], c);
+            box[3 + a] = std::max(box[3 + a], c);
+        }
+}
+
+}  // namespace
+
+void CDsFigureGenerator::OpenPolygons(int count)
+{
+    auto* item = new CDsItemPolygonsDl;
+    if (count > 0) {
+        item->SetRange(count);
+        item->GenerateDisplayLists();
+    } else {
+        item->StartBuildGlList(false);
+        m_listOpen = true;
+    }
+    m_currentItem = item;
+    AddCurrentItem();
+    m_polygons = item;
+}
+
+void CDsFigureGenerator::StartPolygons(int count)
+{
+    if (m_polygons && m_currentItem == m_polygons) return;  // recording goes on into it
+    ClosePolygons();
+    OpenPolygons(count);
+}
+
+void CDsFigureGenerator::ClosePolygons()
+{
+    if (m_polygons || m_listOpen) EndPolygons();
+}
+
+void CDsFigureGenerator::EndPolygons()
+{
+    if (m_listOpen) {
+        glEndList();
+        m_listOpen = false;
+    }
+    CDsItemPolygonsDl* item = m_polygons ? m_polygons : dynamic_cast<CDsItemPolygonsDl*>(m_currentItem);
+    m_polygons = nullptr;
+    if (item) item->SetExtremes(m_box, m_box + 3);
+}
+
+void CDsFigureGenerator::StartList(int index)
+{
+    CDsItemPolygonsDl* item = m_polygons ? m_polygons : dynamic_cast<CDsItemPolygonsDl*>(m_currentItem);
+    if (!item || m_listOpen || item->GetFirstList() == 0 || index < 0 || index >= item->GetRange()) return;
+    item->StartList(index, false);
+    m_listOpen = true;
+}
+
+void CDsFigureGenerator::EndList()
+{
+    if (!m_listOpen) return;
+    glEndList();
+    m_listOpen = false;
+}
+
+void CDsFigureGenerator::DestroyPolygons()
+{
+    if (auto* item = dynamic_cast<CDsItemPolygonsDl*>(m_currentItem)) item->DeleteGlList();
+}
+
+void CDsFigureGenerator::SetMinMaxBoundaries(const double* min, const double* max)
+{
+    if (!min || !max) return;
+    for (int a = 0; a < 3; ++a) {
+        m_box[a] = min[a];
+        m_box[3 + a] = max[a];
+    }
+}
+
+void CDsFigureGenerator::DrawTriangles(int count, const double* points, const double* normals)
+{
+    if (count < 1 || !points || count > INT_MAX / 3) return;
+    const int vertices = 3 * count;
+    ClosePolygons();
+    BoxOfPoints(points, vertices, m_box);
+    const int lists = vertices / kVerticesPerList + 1;
+    OpenPolygons(lists);
+    for (int list = 0; list < lists; ++list) {
+        StartList(list);
+        if (!m_listOpen) break;  // no list names could be had
+        glBegin(GL_TRIANGLES);
+        const int end = std::min(vertices, (list + 1) * kVerticesPerList);
+        double normal[3] = {0.0, 0.0, 0.0};
+        for (int v = list * kVerticesPerList; v < end; ++v) {
+            const double* p = points + 3 * static_cast<size_t>(v);
+            if (normals)
+                glNormal3dv(normals + 3 * static_cast<size_t>(v));
+            else {
+                if (v % 3 == 0) NegatedNormal(p, p + 3, p + 6, normal);
+                glNormal3dv(normal);
+            }
+            glVertex3dv(p);
+        }
+        glEnd();
+        EndList();
+    }
+    EndPolygons();
+}
+
+void CDsFigureGenerator::RecordTriangulation(const ZOVOvivavUrezezovovaza& triangulation,
+                                             const VOREvu3v<float>& offset)
+{
+    const int triangles = triangulation.GetTrianglesCount();
+    if (triangles < 1 || triangles > INT_MAX / 3) return;
+    ClosePolygons();
+    VOREvu3v<float> lo, hi;
+    if (triangulation.CalcBoundingBox(lo, hi)) {
+        lo += offset;
+        hi += offset;
+        const double box[6] = {lo.x, lo.y, lo.z, hi.x, hi.y, hi.z};
+        std::copy(box, box + 6, m_box);
+    }
+    const int trianglesPerList = kVerticesPerList / 3;
+    const int lists = triangles * 3 / kVerticesPerList + 1;
+    OpenPolygons(lists);
+    auto t = triangulation.BeginTriangles();
+    const auto end = triangulation.EndTriangles();
+    for (int list = 0; list < lists; ++list) {
+        StartList(list);
+        if (!m_listOpen) break;
+        glBegin(GL_TRIANGLES);
+        for (int n = 0; n < trianglesPerList && t != end; ++n, ++t) {
+            const VOREvu3v<float> normal = triangulation.CalcNormal(*t);
+            glNormal3f(normal.x, normal.y, normal.z);
+            for (int i = 0; i < 3; ++i) {
+                const VOREvu3v<float> p = triangulation.GetVertex(t->v[i]) + offset;
+                glVertex3f(p.x, p.y, p.z);
+            }
+        }
+        glEnd();
+        EndList();
+    }
+    EndPolygons();
+}
+
+void CDsFigureGenerator::DrawTriangles(const ZOVOvivavUrezezovovaza& triangulation)
+{
+    RecordTriangulation(triangulation, VOREvu3v<float>());
+}
+
+void CDsFigureGenerator::DrawTriangles(const ZOVOvivavUrezezovovaza& triangulation, const VOREvu3v<float>& offset)
+{
+    RecordTriangulation(triangulation, offset);
+}
+
+void CDsFigureGenerator::DrawTriangles(int pointsPerRow, int rowCount, const double* points, const double* normals)
+{
+    if (rowCount < 2 || pointsPerRow < 1 || !points) return;
+    const size_t row = 3 * static_cast<size_t>(pointsPerRow);
+    for (int i = 0; i + 1 < rowCount; ++i) {
+        m_currentItem = new CDsItemPolygonsArray(2 * pointsPerRow, points + i * row, normals ? normals + i * row : nullptr);
+        AddCurrentItem();
+    }
+}
+
+void CDsFigureGenerator::DrawQuads(int nU, int nV, const double* points, const double* normals)
+{
+    if (nU < 2 || nV < 2 || !points) return;
+    const bool growing = m_polygons && m_currentItem == m_polygons && m_listOpen;
+    double box[6];
+    BoxOfPoints(points, int64_t(nU) * nV, box);
+    if (growing) {
+        for (int a = 0; a < 3; ++a) {
+            m_box[a] = std::min(m_box[a], box[a]);
+            m_box[3 + a] = std::max(m_box[3 + a], box[3 + a]);
+        }
+    } else {
+        std::copy(box, box + 6, m_box);
+    }
+    StartPolygons(0);
+    if (!m_listOpen) return;  // an open item of numbered lists: nothing to record into
+    auto at = [&](const double* array, int i, int j) { return array + 3 * (static_cast<size_t>(i) * nU + j); };
+    for (int i = 0; i + 1 < nV; ++i) {
+        glBegin(GL_QUAD_STRIP);
+        double normal[3] = {0.0, 0.0, 0.0};
+        for (int j = 0; j < nU; ++j) {
+            if (normals)
+                glNormal3dv(at(normals, i, j));
+            else {
+                if (j < nU - 1) NegatedNormal(at(points, i, j), at(points, i, j + 1), at(points, i + 1, j), normal);
+                glNormal3dv(normal);
+            }
+            glVertex3dv(at(points, i, j));
+            glVertex3dv(at(points, i + 1, j));
+        }
+        glEnd();
+    }
+}
+
+void CDsFigureGenerator::DrawTrigs(const ZOVOvivavUrezezovovaza& triangulation, const VOREvu3v<float>* offset,
+                                   bool drawInFastRefresh)
+{
+    if (triangulation.GetTrianglesCount() < 1) return;
+    auto* item = new CDsItemTrigs(drawInFastRefresh);
+    item->SetTriangulation(&triangulation, offset);
+    m_currentItem = item;
+    AddCurrentItem();
+}
+
+void CDsFigureGenerator::DrawTrianglesStl(const SPAtransf& transform, CVyrStlData* data)
+{
+    if (!data) return;
+    m_currentItem = new CDsItemPolygonsStl(data, transform);
+    AddCurrentItem();
+}
+
+void CDsFigureGenerator::DrawBasicSurface(CDsBasicSurface* surface, bool fill)
+{
+    if (!surface) return;
+    auto* item = new CDsItemQuadric(surface);
+    item->SetFill(fill);
+    m_currentItem = item;
+    AddCurrentItem();
+}
+
+void CDsFigureGenerator::StStartPolygons()
+{
+    if (mCurrentItFigure) mCurrentItFigure->StartPolygons(0);
+}
+
+void CDsFigureGenerator::StEndPolygons()
+{
+    if (mCurrentItFigure) mCurrentItFigure->EndPolygons();
+}
+
+void CDsFigureGenerator::ItDrawTriangles(float* points, int count, bool fill)
+{
+    CDsFigureGenerator* generator = mCurrentItFigure;
+    if (!generator || !points || count < 1 || count > INT_MAX / 9) return;
+    if (!generator->m_transformation.identity()) {
+        for (int v = 0; v < 3 * count; ++v) {
+            float* p = points + 3 * static_cast<size_t>(v);
+            const SPAposition mapped = SPAposition(p[0], p[1], p[2]) * generator->m_transformation;
+            p[0] = static_cast<float>(mapped.x());
+            p[1] = static_cast<float>(mapped.y());
+            p[2] = static_cast<float>(mapped.z());
+        }
+    }
+    auto* item = new CDsItemPolygons2D(3, count, points);
+    item->SetFill(fill);
+    generator->SetOnTopFlag(true);
+    generator->AddSubFigure(item);
+}
+
+void CDsFigureGenerator::ItDrawPolyLine(CDsFigureGenerator* generator, int count, float* points, bool fill)
+{
+    if (!generator || !points || count < 1) return;
+    auto* item = new CDsItemPolygons2D(count, 1, points);
+    item->SetFill(fill);
+    generator->SetOnTopFlag(true);
+    generator->AddSubFigure(item);
+}

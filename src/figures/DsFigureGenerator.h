@@ -15,19 +15,22 @@
 // The pen starts inheriting colour, style (255) and width (0), opaque; pen values out of range
 // (style outside 0..31, width outside 1..8) are ignored.
 //
+// Polygons: the triangle and quad operations record into display lists of a CDsItemPolygonsDl
+// (StartPolygons ... EndPolygons; a triangle array in one block of lists of at most 65,536
+// triangles each), make triangle strips (CDsItemPolygonsArray), STL meshes
+// (CDsItemPolygonsStl), triangle sets (CDsItemTrigs), basic surfaces (CDsItemQuadric) and, from
+// the static entry points, immediate polygons (CDsItemPolygons2D). The generator keeps the box of
+// what it recorded and gives it to the display-list item at EndPolygons.
+//
 // Operations that make items which the display core does not have yet are not offered here, and
 // the interface operations that would make them keep the base generator's answer, which makes
 // nothing: 2-D polylines and the 2-D mode (DrawPolyline2D, DrawPolyline2DRelative), points,
 // bitmaps and billboard rectangles (DrawPoint, DrawBitmap, DrawBitmapColored, DrawRectangle2D),
-// coordinate systems (DrawUcs), triangles, quads and display-list polygons (DrawTriangles in every
-// form, DrawQuads, DrawTrigs, DrawTrianglesStl, StartPolygons, EndPolygons, StartList, EndList,
-// DestroyPolygons, SetMinMaxBoundaries, StStartPolygons, StEndPolygons, ItDrawTriangles,
-// ItDrawPolyLine), ellipses (DrawElipse, and the dynamic ellipse of DrawArc), basic surfaces and
-// images (DrawBasicSurface, DrawImage), texts and their state (DrawTextW, DrawTextVector,
-// DrawText2D, DrawText2DRelative, StartTextBlock, StartTextLine, AddTextItem, the text setters,
-// ForceFixedText, ItGtxloc, ItGtext, ItDtxCreateText), hidden-line views (StartHlView and the
-// ellipse segments of AddHlSegment) and toolpaths (StartToolpath, StartToolpathBranch,
-// StartPlanarToolpathBranch, AddToolpathSegment).
+// coordinate systems (DrawUcs), ellipses (DrawElipse, and the dynamic ellipse of DrawArc), images
+// (DrawImage), texts and their state (DrawTextW, DrawTextVector, DrawText2D, DrawText2DRelative,
+// StartTextBlock, StartTextLine, AddTextItem, the text setters, ForceFixedText, ItGtxloc, ItGtext,
+// ItDtxCreateText), hidden-line views (StartHlView and the ellipse segments of AddHlSegment) and
+// toolpaths (StartToolpath, StartToolpathBranch, StartPlanarToolpathBranch, AddToolpathSegment).
 //
 // Choices where the behaviour was open, or where a plain reading would hurt:
 // - Copying a generator is not offered: a copy would share the open polyline and the groups.
@@ -41,6 +44,18 @@
 // - An arc of zero or non-finite radius, or of zero or non-finite sweep or step, makes nothing and
 //   leaves the open polyline as it is.
 // - The non-virtual AddHlSegment answers null for a null polyline.
+// - The bool of ItDrawTriangles, ItDrawPolyLine and DrawBasicSurface becomes the new item's fill
+//   flag (CDsItemPolygonsBase::SetFill).
+// - StartPolygons goes on into the current display-list item only while it is open (between
+//   StartPolygons and EndPolygons); once ended, a new item is made, so that nothing is drawn
+//   outside a list and nothing recorded is overwritten. A triangle array or triangulation always
+//   records into a new item, which it ends at once (with its box): an open one is ended first.
+// - EndPolygons, DisplayList and the destructor close a display list left open, whatever the
+//   current item, so that OpenGL never stays in list compilation.
+// - DrawQuads into an item that is still open grows the recorded box instead of starting it
+//   afresh, so that the item's box holds every strip recorded into it.
+// - Empty input (no points, fewer than one triangle, fewer than two rows or columns of quads, a
+//   null surface, STL data or generator) makes nothing.
 #pragma once
 
 #include <afx.h>
@@ -49,15 +64,19 @@
 #include "DsLineAttribStorage.h"
 #include "GmPosition.h"
 #include "GmTransformation.h"
+#include "VOREvu3v.h"
 #include "VyrFigureGenerator.h"
+#include "ZOVOvivavUrezezovovaza.h"
 
 #include <cstdint>
 #include <vector>
 
 class CDsArcPolyGenerator;
+class CDsBasicSurface;
 class CDsGlContext;
 class CDsItemBase;
 class CDsItemsFigure;
+class CDsItemPolygonsDl;
 class CDsItemsGroup;
 class CDsPolyline;
 class ENTITY;
@@ -118,6 +137,12 @@ public:
     // with the pen applied, registered for and showing `entity` (when given), the context set and
     // refusing picks while hidden; the generator's entity is cleared afterwards. Else nothing.
     void AddHlSegment(ENTITY* entity, CDsPolyline* polyline, EDsHlSegmentType type) override;
+    // A CDsItemPolygonsDl of the `count` triangles (three points of three doubles each, with one
+    // normal per point, or computed normals when `normals` is null) in count x 3 / 196,608 + 1
+    // numbered lists; the recorded box is the points' box.
+    void DrawTriangles(int count, const double* points, const double* normals) override;
+    // A CDsItemPolygonsStl of `data` under `transform`.
+    void DrawTrianglesStl(const SPAtransf& transform, CVyrStlData* data) override;
     // EndGroup.
     void EndToolpathBranch() override;
     // EndGroup.
@@ -155,6 +180,40 @@ public:
     // argument is not used. The current generator of the static entry points is cleared.
     CDsItemsFigure* DisplayList(ENTITY* entity);
 
+    // --- Polygons ------------------------------------------------------------------------------
+    // rowCount - 1 CDsItemPolygonsArray strips, each between a row of `pointsPerRow` points (three
+    // doubles each) and the next, with the rows' normals when given.
+    void DrawTriangles(int pointsPerRow, int rowCount, const double* points, const double* normals);
+    // A CDsItemPolygonsDl of the triangulation's triangles in numbered lists (see DrawTriangles).
+    void DrawTriangles(const ZOVOvivavUrezezovovaza& triangulation);
+    // The same with every vertex moved by `offset`.
+    void DrawTriangles(const ZOVOvivavUrezezovovaza& triangulation, const VOREvu3v<float>& offset);
+    // nV - 1 quad strips of the nU x nV points (row by row, three doubles each; normals per point,
+    // or computed) into the open display list of a display-list item (StartPolygons(0)); the list
+    // stays open until EndPolygons.
+    void DrawQuads(int nU, int nV, const double* points, const double* normals);
+    // A CDsItemPolygonsDl (unless one is open: recording goes on into it): `count` numbered lists
+    // when above 0, else its own list, opened for recording.
+    void StartPolygons(int count);
+    // Closes the open list and gives the display-list item the recorded box.
+    void EndPolygons();
+    // Opens numbered list `index` of the open display-list item; nothing for an index out of its
+    // range or while a list is open.
+    void StartList(int index);
+    // Closes the list StartList opened.
+    void EndList();
+    // The current display-list item deletes its numbered lists.
+    void DestroyPolygons();
+    // The recorded box becomes min (three doubles) to max; nothing for null.
+    void SetMinMaxBoundaries(const double* min, const double* max);
+    // A CDsItemTrigs of the triangulation (vertices moved by `offset` when given), drawn during
+    // fast refreshes when `drawInFastRefresh`.
+    void DrawTrigs(const ZOVOvivavUrezezovovaza& triangulation, const VOREvu3v<float>* offset, bool drawInFastRefresh);
+    // A CDsItemQuadric of a copy of `surface`, filled when `fill`.
+    void DrawBasicSurface(CDsBasicSurface* surface, bool fill);
+    // The recorded box: minimum x, y, z, then maximum x, y, z.
+    const double* GetRecordedBox() const { return m_box; }
+
     // --- Static entry points ------------------------------------------------------------------
     // The generator the static entry points draw into (null: they do nothing).
     static CDsFigureGenerator* mCurrentItFigure;
@@ -173,6 +232,17 @@ public:
     static void ItSetPenStyle(int n);
     // Nothing.
     static void DrawPolygons2D(float* points, int count, bool fill);
+    // StartPolygons(0) of the current generator.
+    static void StStartPolygons();
+    // EndPolygons of the current generator.
+    static void StEndPolygons();
+    // `count` triangles (nine floats each) as a CDsItemPolygons2D of the current generator, filled
+    // when `fill`, on top; the points are first mapped by the generator's transformation when it is
+    // not the identity, and written back.
+    static void ItDrawTriangles(float* points, int count, bool fill);
+    // One polygon of `count` points (three floats each) as a CDsItemPolygons2D of `generator`,
+    // filled when `fill`, on top.
+    static void ItDrawPolyLine(CDsFigureGenerator* generator, int count, float* points, bool fill);
 
 protected:
     // Makes the open polyline one item (two points or more) and empties it.
@@ -209,4 +279,18 @@ protected:
     std::vector<CGmPosition> m_polyline;
     // The type byte of the items added.
     uint8_t m_type = 255;
+    // The recorded box: minimum x, y, z, then maximum x, y, z.
+    double m_box[6] = {0.0, 0.0, 0.0, 0.0, 0.0, 0.0};
+    // The display-list item between StartPolygons and EndPolygons, null otherwise.
+    CDsItemPolygonsDl* m_polygons = nullptr;
+    // Whether a display list is open for recording.
+    bool m_listOpen = false;
+
+private:
+    // Ends the display-list item between StartPolygons and EndPolygons, if there is one.
+    void ClosePolygons();
+    // Makes a new display-list item with `count` numbered lists (its own list opened when 0).
+    void OpenPolygons(int count);
+    // A display-list item of the triangulation's triangles (vertices moved by `offset`), ended.
+    void RecordTriangulation(const ZOVOvivavUrezezovovaza& triangulation, const VOREvu3v<float>& offset);
 };

@@ -401,6 +401,14 @@ protected:
     void UnregisterEntity(ENTITY* entity);
     // The hide level of the item's attributes hides it (not the virtual IsHidden).
     bool IsHideLevelHidden() const;
+    // Writes the display-list flag (GetUseGlList) without touching the list or its name.
+    void SetGlListFlag(bool on)
+    {
+        if (on)
+            m_baseFlags |= kHasGlList;
+        else
+            m_baseFlags &= ~kHasGlList;
+    }
 
 private:
     static constexpr uint32_t kDrawModeMask = 0x3;

@@ -20,6 +20,8 @@
 //   them is sent.
 #pragma once
 
+#include <afx.h>
+
 #include <GL/gl.h>
 
 #include <cstdint>
@@ -126,9 +128,10 @@ uint32_t DsHlsToRgb(float hue, float lightness, float saturation);
 void DsLightenColor(int kind, CDsAttributes& attributes, bool lighten);
 // Sends a material for both faces: the two-side light model, ambient, diffuse, specular and
 // emission as the colour (bytes / 255) times their factors with alpha / 255, and the shininess.
-void DsSetGlMaterial(uint32_t color, uint8_t alpha, float ambient, float diffuse, float specular, float shininess,
-                     float emission, int twoSide);
+// Exported with the polygon items, which set their lit colour through it.
+AFX_EXT_API void DsSetGlMaterial(uint32_t color, uint8_t alpha, float ambient, float diffuse, float specular,
+                                 float shininess, float emission, int twoSide);
 // The same through `cache` (null: sent unconditionally): nothing when colour, alpha, the factors
 // and the two-side value equal the cached ones.
-void DsSetGlMaterialIfChanged(CDsGlStateCache* cache, uint32_t color, uint8_t alpha, const float factors[5],
-                              int twoSide);
+AFX_EXT_API void DsSetGlMaterialIfChanged(CDsGlStateCache* cache, uint32_t color, uint8_t alpha,
+                                          const float factors[5], int twoSide);

@@ -193,3 +193,39 @@ TEST(DemoTest, CutsTheSceneWithASectionPlaneAndThePlateWithASteppedSection) {
     EXPECT_GT(orange(folder + "/shaded.png"), 500);
     EXPECT_GE(orange(folder + "/stepped-section.png"), orange(folder + "/shaded.png") * 9 / 10);
 }
+
+TEST(DemoTest, ShowsAShadedStlMeshBesideQuadricItems) {
+    std::string folder = vyrtest::ScratchDir();
+    ASSERT_EQ(RunDemo(folder), 0);
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;
+    ASSERT_TRUE(vyrdemo::ReadPngRgb(folder + "/stl-quadrics.png", width, height, rgb));
+    ASSERT_EQ(width, 400);
+    // The mesh fills the left half in shades of its blue (lit, so not one flat colour); the
+    // sphere, the cone and the torus show in their colours in the right half; the corner is the
+    // background.
+    int blue = 0, green = 0, red = 0, yellow = 0, darkBlue = 0, lightBlue = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const Pixel p = At(rgb, width, x, y);
+            const bool isBlue = p.b > p.r + 40 && p.b > 80 && p.b > p.g;
+            if (x < width / 2) {
+                blue += isBlue;
+                darkBlue += isBlue && p.b < 170;
+                lightBlue += isBlue && p.b > 220;
+                continue;
+            }
+            green += p.g > p.r + 60 && p.g > p.b + 60;
+            red += p.r > p.g + 80 && p.r > p.b + 80;
+            yellow += p.r > 180 && p.g > 160 && p.b < 90;
+        }
+    EXPECT_GT(blue, 200 * 300 / 4);
+    EXPECT_GT(darkBlue, 300);
+    EXPECT_GT(lightBlue, 300);
+    EXPECT_GT(green, 1000);
+    EXPECT_GT(red, 800);
+    EXPECT_GT(yellow, 800);
+    const Pixel corner = At(rgb, width, 3, 3);
+    EXPECT_NEAR(corner.r, 235, 3);
+    EXPECT_NEAR(corner.b, 242, 3);
+}

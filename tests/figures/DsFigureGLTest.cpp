@@ -16,6 +16,7 @@
 
 #include "../context/ViewStaticsGuard.h"
 #include "../context/ViewWindow.h"
+#include "../items/PolygonTestSupport.h"
 
 #include <GL/gl.h>
 
@@ -65,6 +66,19 @@ public:
     }
     bool OnImpPartDraw(EAttribSetIndex) const override { return accept; }
     bool accept = false;
+};
+
+// A white STL cube of half side 20 about the origin.
+class CStlCubeFigure : public CDsFigure {
+public:
+    CStlCubeFigure() : CDsFigure(true, true, false) {}
+    int DefineFig(CDsFigureGenerator& generator) override
+    {
+        generator.SetPenColor(CDsColorStorage(255, 255, 255));
+        vyrtest::StlPtr cube = vyrtest::MakeCube(20);
+        generator.DrawTrianglesStl(SPAtransf(), cube.get());
+        return 1;
+    }
 };
 
 // Whether a pixel of the 3 x 3 block about (x, y) of `buffer` has `color`.
@@ -406,4 +420,22 @@ TEST_F(DsFigureGLTest, TheImpersonalPartDrawsOnlyWhileTheFigureAcceptsTheLocatio
     EXPECT_EQ(RingPointsLit(GL_FRONT), 4);
     EXPECT_TRUE(NearLit(GL_FRONT, 95, 50));
     EXPECT_TRUE(NearLit(GL_FRONT, 5, 50));
+}
+
+TEST_F(DsFigureGLTest, AnStlMeshIsDrawnShadedByTheFramesAndAsEdgesInWireframe)
+{
+    view_->SetRenderMode(eRenderShade);
+    CStlCubeFigure cube;
+    cube.Record(true, view_.get());
+    view_->refresh();
+    // The cube covers pixels 30 to 70; (40, 55) is off both diagonals of its front face.
+    EXPECT_TRUE(NearLit(GL_FRONT, 40, 55));
+    EXPECT_TRUE(NearLit(GL_FRONT, 65, 35));
+    EXPECT_FALSE(NearLit(GL_FRONT, 15, 15));
+
+    view_->SetRenderMode(eRenderWireframe);
+    RedrawAll();
+    EXPECT_FALSE(NearLit(GL_FRONT, 40, 55));
+    EXPECT_TRUE(NearLit(GL_FRONT, 30, 50));  // the left edge
+    EXPECT_TRUE(NearLit(GL_FRONT, 50, 50));  // the front face's diagonal
 }

@@ -1,0 +1,91 @@
+// CDsItemPolygons2D: m polygons of n vertices each (floats, polygon k's vertex j at k x n + j),
+// with one shared normal, drawn immediately in the current GL colour: triangles for n = 3, quads
+// for n = 4, one GL_POLYGON each for more. The figure generator makes it from its static entry
+// points (ItDrawTriangles: triangles; ItDrawPolyLine: one filled polygon), with the fill flag
+// they pass.
+//
+// The normal is the geometry computer's triangle normal of the first three vertices (the float
+// form, which answers it negated); (1, 0, 0) when there are fewer than three vertices.
+//
+// Picking: a point pick maps the pick point onto the view's target plane and tests it against
+// each polygon (x and y); a region pick hits a polygon that an edge of it crosses the region's
+// border (the edge's screen rectangle meeting the pick aperture), or whose first vertex lies in
+// the region. A hit is offered to the pick manager (save_current_if_ok).
+//
+// Choices where the behaviour was open, or where a plain reading would hurt:
+// - Every polygon is tested by a pick, not only the first.
+// - The region's corners and the projected vertices are compared in the same window convention,
+//   y counted down from the top (as pick events and the geometry computer's projection count),
+//   so that a polygon near the top edge is found where it is, not at its mirror.
+// - A polygon count below 0, a vertex count below 1, null points or a size that cannot be
+//   allocated make an item without vertices, which draws, prints and picks nothing; n below 3
+//   draws nothing either. The fill flag is kept for the caller (GetFill); the polygons are always
+//   filled.
+// - Not copyable: it owns its vertices.
+#pragma once
+
+#include <afx.h>
+
+#include "DsItemPolygonsBase.h"
+
+// Polygons of a common vertex count drawn immediately.
+class AFX_EXT_CLASS CDsItemPolygons2D : public CDsItemPolygonsBase {
+public:
+    // `m` polygons of `n` vertices from `points` (n x m x 3 floats, copied); the colour of special
+    // line-attribute set 0; the normal and extremes from the vertices.
+    CDsItemPolygons2D(int n, int m, const float* points);
+    // Not copyable (see the header comment).
+    CDsItemPolygons2D(const CDsItemPolygons2D&) = delete;
+    // Not copyable.
+    CDsItemPolygons2D& operator=(const CDsItemPolygons2D&) = delete;
+    // Frees the vertices.
+    ~CDsItemPolygons2D() override;
+
+    // --- Item protocol ------------------------------------------------------------------
+    // Under the item's transformation, culling and depth test off, filled: the polygons in the
+    // current colour; switches restored.
+    void DrawGl(view3d& view) override;
+    // 18.
+    EDsItemsType GetItemType() override;
+    // Nothing in draw phase 3 (on top); DrawGl otherwise (no attributes applied).
+    void Refresh(view3d& view) override;
+    // See the header comment.
+    bool Pick(pick_manager* manager) override;
+    using CDsItemPolygonsBase::Pick;
+    // n, whatever the kinds.
+    int GetVerticesCount(CDsGeometry::eDrawPrimitives kinds) override;
+    // For kind 4 and index 0: the vertex array and n; -1 always.
+    int GetVertices(CDsGeometry::eDrawPrimitives kinds, int index, float*& vertices, int& count) override;
+    // 4.
+    int GetDrawPrimitives() override;
+    // For kind 4: the polygons, with no state or colour change.
+    void DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes) override;
+    // False.
+    bool GetBoundBox(SPAbox& box) override;
+
+    // --- Own operations -----------------------------------------------------------------
+    // Vertices per polygon.
+    int GetVerticesPerPolygon() const { return m_n; }
+    // Number of polygons.
+    int GetPolygonsCount() const { return m_m; }
+    // The shared normal (three floats).
+    const float* GetNormal() const { return m_normal; }
+    // Segment P1P2 against segment P3P4 in integers: 0 when they do not meet, 2 when they are
+    // collinear, 1 when they cross, with the crossing (rounded) in (x, y).
+    static int IntersectSegments(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, int& x, int& y);
+
+protected:
+    // One closed polyline per polygon through the view's draw_polyline_3d; the sum of their
+    // answers.
+    int DrawGdi(view3d& view) override;
+    // glNormal3f, then the polygons.
+    void DrawPolygons();
+    // Whether polygon `k`, projected, meets the region of `manager`.
+    bool PickPolygonInRegion(int k, pick_manager& manager, view3d& view);
+
+private:
+    int32_t m_n = 0;
+    int32_t m_m = 0;
+    float* m_vertices = nullptr;
+    float m_normal[3] = {1.0f, 0.0f, 0.0f};
+};

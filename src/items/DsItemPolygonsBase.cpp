@@ -1,0 +1,333 @@
+// CDsItemPolygonsBase and CDsGlColorSaver: what the polygon leaves share.
+#include "DsItemPolygonsBase.h"
+
+#include "DsBox.h"
+#include "DsDriverExtrema.h"
+#include "DsDriverGl.h"
+#include "DsGlStateCache.h"
+#include "DsLineAttribStorage.h"
+#include "DsPartStorage.h"
+
+#include "SpaValues.h"
+#include "view3d.h"
+
+#include <cmath>
+
+namespace {
+
+// A float channel (0 to 1) as a byte, rounded; out-of-range values are clamped.
+uint8_t ChannelByte(float value)
+{
+    if (!(value > 0.0f)) return 0;
+    if (value >= 1.0f) return 255;
+    return static_cast<uint8_t>(std::lround(static_cast<double>(value) * 255.0));
+}
+
+// Sends `color` and `alpha` as the scene database's default material, two-sided.
+void SendDefaultMaterial(uint32_t color, uint8_t alpha)
+{
+    float ambient = 0.0f, diffuse = 0.0f, specular = 0.0f, shininess = 0.0f, emission = 0.0f;
+    CDsPartStorage::instance()->GetDefaultMaterial(ambient, diffuse, specular, shininess, emission);
+    DsSetGlMaterial(color, alpha, ambient, diffuse, specular, shininess, emission, 1);
+}
+
+}  // namespace
+
+// === CDsGlColorSaver ============================================================================
+
+void CDsGlColorSaver::Apply(const CDsLineAttribStorage& attributes)
+{
+    glGetFloatv(GL_CURRENT_COLOR, m_saved);
+    m_active = true;
+    const uint8_t alpha = attributes.GetTransparencyByte();
+    const CDsColorStorage& color = attributes.GetColor();
+    if (!m_lighting)
+        glColor4ub(color.GetRed(), color.GetGreen(), color.GetBlue(), alpha);
+    else
+        SendDefaultMaterial(color.GetColorRef(), alpha);
+}
+
+CDsGlColorSaver::~CDsGlColorSaver()
+{
+    if (!m_active) return;
+    if (!m_lighting) {
+        glColor4fv(m_saved);
+        return;
+    }
+    const uint32_t color = uint32_t(ChannelByte(m_saved[0])) | (uint32_t(ChannelByte(m_saved[1])) << 8) |
+                           (uint32_t(ChannelByte(m_saved[2])) << 16);
+    SendDefaultMaterial(color, ChannelByte(m_saved[3]));
+}
+
+// === CDsItemPolygonsBase ========================================================================
+
+CDsItemPolygonsBase::CDsItemPolygonsBase() = default;
+
+CDsItemPolygonsBase::CDsItemPolygonsBase(const CDsItemPolygonsBase& other) : CDsItem()
+{
+    *this = other;
+}
+
+CDsItemPolygonsBase& CDsItemPolygonsBase::operator=(const CDsItemPolygonsBase& other)
+{
+    if (this == &other) return *this;
+    DeleteGlList();
+    GetAttributes()->CopyObject(*other.GetAttributes());
+    m_savedLighting = other.m_savedLighting;
+    m_savedDepthTest = other.m_savedDepthTest;
+    m_savedCullFace = other.m_savedCullFace;
+    m_savedPolygonMode[0] = other.m_savedPolygonMode[0];
+    m_savedPolygonMode[1] = other.m_savedPolygonMode[1];
+    m_fill = other.m_fill;
+    for (int i = 0; i < 3; ++i) {
+        m_min[i] = other.m_min[i];
+        m_max[i] = other.m_max[i];
+    }
+    m_extremesValid = other.m_extremesValid;
+    if (other.m_matrix.IsIdentity()) {
+        m_matrix.Free();
+    } else {
+        m_matrix.Allocate();
+        m_matrix.Copy(other.m_matrix);
+    }
+    // The copy builds lists of its own: it names none of the source's.
+    m_listCount = other.m_listCount;
+    m_firstList = 0;
+    return *this;
+}
+
+CDsItemPolygonsBase::~CDsItemPolygonsBase()
+{
+    if (m_firstList != 0) CDsDriverGl::StDeleteGlLists(m_firstList, m_listCount);
+    m_firstList = 0;
+    SetGlListFlag(false);
+    m_matrix.Free();
+}
+
+void CDsItemPolygonsBase::ResetMembers()
+{
+    m_savedLighting = m_savedDepthTest = m_savedCullFace = false;
+    m_fill = true;
+    for (int i = 0; i < 3; ++i) m_min[i] = m_max[i] = 0.0;
+    m_extremesValid = 0;
+}
+
+// --- Item protocol ------------------------------------------------------------------------------
+
+void CDsItemPolygonsBase::DrawGl(view3d&) {}
+
+EDsItemsType CDsItemPolygonsBase::GetItemType()
+{
+    return eDsItemPolygonsBase;
+}
+
+void CDsItemPolygonsBase::Transform(const SPAtransf& transform)
+{
+    m_matrix.Multiply(transform);
+    m_extremesValid = 0;
+}
+
+void CDsItemPolygonsBase::DrawExtremes(CDsViewExtrema& extrema, ENTITY*)
+{
+    UpdateExtremes();
+    extrema.SetModelTransform(m_matrix.GetTransformation());
+    const double* lo = m_min;
+    const double* hi = m_max;
+    const SPAposition corners[8] = {
+        SPAposition(lo[0], lo[1], lo[2]), SPAposition(hi[0], lo[1], lo[2]), SPAposition(hi[0], hi[1], lo[2]),
+        SPAposition(lo[0], hi[1], lo[2]), SPAposition(lo[0], hi[1], hi[2]), SPAposition(lo[0], lo[1], hi[2]),
+        SPAposition(hi[0], lo[1], hi[2]), SPAposition(hi[0], hi[1], hi[2])};
+    for (const SPAposition& corner : corners) extrema.draw_point_3d(corner);
+    extrema.ClearModelTransform();
+}
+
+bool CDsItemPolygonsBase::Pick(view3d* view)
+{
+    if (!view || view->get_pick_mode() != 0) return false;
+    auto* extrema = dynamic_cast<CDsViewExtrema*>(view);
+    if (!extrema) return false;
+    DrawExtremes(*extrema, nullptr);
+    return true;
+}
+
+void CDsItemPolygonsBase::DeleteGlList()
+{
+    if (m_firstList != 0) {
+        CDsDriverGl::StDeleteGlLists(m_firstList, m_listCount);
+        m_firstList = 0;
+    }
+    SetGlListFlag(false);
+}
+
+void CDsItemPolygonsBase::ExpandBox(CDsBox& box, SPAtransf*)
+{
+    const SPAtransf& t = m_matrix.GetTransformation();
+    box.Expand(static_cast<float>(m_min[0]), static_cast<float>(m_min[1]), static_cast<float>(m_min[2]), &t);
+    box.Expand(static_cast<float>(m_max[0]), static_cast<float>(m_max[1]), static_cast<float>(m_max[2]), &t);
+}
+
+long CDsItemPolygonsBase::DrawPoints(view3d&, long)
+{
+    return 0;
+}
+
+int CDsItemPolygonsBase::GetVerticesCount(CDsGeometry::eDrawPrimitives)
+{
+    return 0;
+}
+
+int CDsItemPolygonsBase::GetDrawPrimitives()
+{
+    return CDsGeometry::eDpFaces;
+}
+
+bool CDsItemPolygonsBase::GetBoundBox(SPAbox& box)
+{
+    box = SPAbox(SPAposition(m_min[0], m_min[1], m_min[2]), SPAposition(m_max[0], m_max[1], m_max[2]));
+    return true;
+}
+
+bool CDsItemPolygonsBase::HasBoundBox()
+{
+    return true;
+}
+
+bool CDsItemPolygonsBase::GetFill()
+{
+    return m_fill;
+}
+
+void CDsItemPolygonsBase::UpdateExtremes() {}
+
+int CDsItemPolygonsBase::DrawGdi(view3d&)
+{
+    return 0;
+}
+
+// --- OpenGL state -------------------------------------------------------------------------------
+
+void CDsItemPolygonsBase::SaveOpenGlFlags()
+{
+    m_savedLighting = glIsEnabled(GL_LIGHTING) != GL_FALSE;
+    m_savedDepthTest = glIsEnabled(GL_DEPTH_TEST) != GL_FALSE;
+    m_savedCullFace = glIsEnabled(GL_CULL_FACE) != GL_FALSE;
+    glGetIntegerv(GL_POLYGON_MODE, m_savedPolygonMode);
+}
+
+void CDsItemPolygonsBase::RestoreOpenGlFlags()
+{
+    if (m_savedLighting) {
+        glEnable(GL_LIGHTING);
+        glEnable(GL_COLOR_MATERIAL);
+    } else {
+        glDisable(GL_LIGHTING);
+        glDisable(GL_COLOR_MATERIAL);
+    }
+    if (m_savedDepthTest) {
+        glDepthRange(0.0, 1.0);
+        glEnable(GL_DEPTH_TEST);
+    } else {
+        glDisable(GL_DEPTH_TEST);
+    }
+    if (m_savedCullFace)
+        glEnable(GL_CULL_FACE);
+    else
+        glDisable(GL_CULL_FACE);
+    glPolygonMode(GL_FRONT, static_cast<GLenum>(m_savedPolygonMode[0]));
+    glPolygonMode(GL_BACK, static_cast<GLenum>(m_savedPolygonMode[1]));
+}
+
+void CDsItemPolygonsBase::SetGlRenderAttribute(bool shaded)
+{
+    if (shaded) {
+        glEnable(GL_LIGHTING);
+        glEnable(GL_COLOR_MATERIAL);
+        glEnable(GL_DEPTH_TEST);
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    } else {
+        glDisable(GL_LIGHTING);
+        glDisable(GL_COLOR_MATERIAL);
+        glDisable(GL_DEPTH_TEST);
+        glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    }
+}
+
+void CDsItemPolygonsBase::PushMatrix()
+{
+    m_matrix.GlMultiply();
+}
+
+void CDsItemPolygonsBase::PopMatrix()
+{
+    if (m_matrix.IsIdentity()) return;
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+}
+
+void CDsItemPolygonsBase::DrawBoundBox()
+{
+    const float x0 = static_cast<float>(m_min[0]), y0 = static_cast<float>(m_min[1]), z0 = static_cast<float>(m_min[2]);
+    const float x1 = static_cast<float>(m_max[0]), y1 = static_cast<float>(m_max[1]), z1 = static_cast<float>(m_max[2]);
+    glPushAttrib(GL_POLYGON_BIT);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    glBegin(GL_QUADS);
+    // z = minimum and maximum
+    glVertex3f(x0, y0, z0), glVertex3f(x1, y0, z0), glVertex3f(x1, y1, z0), glVertex3f(x0, y1, z0);
+    glVertex3f(x0, y0, z1), glVertex3f(x1, y0, z1), glVertex3f(x1, y1, z1), glVertex3f(x0, y1, z1);
+    // y = minimum and maximum
+    glVertex3f(x0, y0, z0), glVertex3f(x1, y0, z0), glVertex3f(x1, y0, z1), glVertex3f(x0, y0, z1);
+    glVertex3f(x0, y1, z0), glVertex3f(x1, y1, z0), glVertex3f(x1, y1, z1), glVertex3f(x0, y1, z1);
+    // x = minimum and maximum
+    glVertex3f(x0, y0, z0), glVertex3f(x0, y1, z0), glVertex3f(x0, y1, z1), glVertex3f(x0, y0, z1);
+    glVertex3f(x1, y0, z0), glVertex3f(x1, y1, z0), glVertex3f(x1, y1, z1), glVertex3f(x1, y0, z1);
+    glEnd();
+    glPopAttrib();
+}
+
+// --- Display lists ------------------------------------------------------------------------------
+
+bool CDsItemPolygonsBase::GenerateDisplayLists()
+{
+    m_firstList = CDsDriverGl::StGetIdForList(m_listCount);
+    return true;
+}
+
+void CDsItemPolygonsBase::DrawDisplayLists(int n)
+{
+    if (m_firstList == 0) return;
+    for (int i = 0; i < n; ++i) glCallList(m_firstList + static_cast<GLuint>(i));
+}
+
+void CDsItemPolygonsBase::StartList(int i, bool execute)
+{
+    glNewList(m_firstList + static_cast<GLuint>(i), execute ? GL_COMPILE_AND_EXECUTE : GL_COMPILE);
+}
+
+// --- Colour and helpers -------------------------------------------------------------------------
+
+bool CDsItemPolygonsBase::HasAttributes() const
+{
+    return !GetAttributes()->GetInheritColorState() && !CDsLineAttribStorage::StGetForceVisibilityMode();
+}
+
+void CDsItemPolygonsBase::ApplyColor(CDsGlColorSaver& saver, bool own)
+{
+    saver.SetLighting(glIsEnabled(GL_LIGHTING) != GL_FALSE);
+    if (own && HasAttributes()) saver.Apply(*GetAttributes());
+}
+
+void CDsItemPolygonsBase::SetExtremesCorners(const double* min, const double* max)
+{
+    for (int i = 0; i < 3; ++i) {
+        m_min[i] = min[i];
+        m_max[i] = max[i];
+    }
+    m_extremesValid = 1;
+}
+
+void CDsItemPolygonsBase::DeleteItemList()
+{
+    if (GetGlListName() == 0) return;
+    SetGlListFlag(true);
+    CDsItemBase::DeleteGlList();
+}

@@ -1,0 +1,183 @@
+// CDsItemPolygonsBase: the base of the shaded leaf items (STL meshes, triangle arrays, 2-D
+// polygons, display-list polygons, triangle sets, lamps and quadric surfaces). It adds to CDsItem
+// an extremes box in doubles with its valid flag, a transformation of the item's own (CDsMatrix),
+// a fill flag, a block of consecutive numbered display lists, a save and restore of the OpenGL
+// switches that shaded drawing changes, and, through CDsGlColorSaver, the road by which the item's
+// colour reaches OpenGL: a plain colour with lighting off, a lit material with lighting on.
+//
+// The material routines DsSetGlMaterial and DsSetGlMaterialIfChanged, shared with the draw walk's
+// state cache, live beside that cache (src/renderers/DsGlStateCache.h). The face items' material
+// road (CDsMaterialStorage) is separate: the two share no state.
+//
+// Display lists: the block's names come from CDsDriverGl::StGetIdForList (SetRange, then
+// GenerateDisplayLists); leaves that compile a single list of their own take its name from
+// glGenLists through the item base (StartBuildGlList). DeleteGlList deletes the block and clears
+// the item's display-list flag; the single list of a leaf stays until the leaf deletes it.
+//
+// Choices where the behaviour was open, or where a plain reading would hurt:
+// - A new base item draws nothing (DrawGl) and is a complete item of type 15.
+// - A copy takes the source's fill flag, extremes, transformation, display-list count and a copy
+//   of its line attributes, but no display lists (and no entity): it builds lists of its own, so
+//   that deleting either never deletes the other's lists. The leaves whose geometry lives only in
+//   display lists or in owned arrays are not copyable.
+// - "The item has attributes" (when the colour saver is applied) means the item has a colour of
+//   its own (its attributes do not inherit the colour) and the forced pen is off: an item that
+//   inherits its colour draws in the colour its caller left, as does every item under the forced
+//   pen.
+// - The colour saver with lighting on restores the saved colour rounded to bytes (not truncated),
+//   so that the material it sends back is the colour that was current.
+#pragma once
+
+#include <afx.h>
+
+#include "DsItemBase.h"
+#include "DsMatrix.h"
+
+#include <GL/gl.h>
+
+#include <cstdint>
+
+class CDsLineAttribStorage;
+
+// The scope object through which a polygon draw sets its colour and puts the previous one back.
+class AFX_EXT_CLASS CDsGlColorSaver {
+public:
+    // Inactive; lighting off.
+    CDsGlColorSaver() = default;
+    // Not copyable: it restores once.
+    CDsGlColorSaver(const CDsGlColorSaver&) = delete;
+    // Not copyable.
+    CDsGlColorSaver& operator=(const CDsGlColorSaver&) = delete;
+    // When active, puts the saved colour back: glColor4fv with lighting off, the scene database's
+    // default material in that colour (two-sided) with lighting on.
+    ~CDsGlColorSaver();
+
+    // Whether GL_LIGHTING was enabled when the draw began (set before Apply).
+    void SetLighting(bool on) { m_lighting = on; }
+    // The lighting switch given.
+    bool GetLighting() const { return m_lighting; }
+    // Saves the current GL colour and applies the colour and transparency of `attributes`:
+    // glColor4ub with lighting off, DsSetGlMaterial with the default material's factors and the
+    // two-side value 1 with lighting on. The saver becomes active.
+    void Apply(const CDsLineAttribStorage& attributes);
+    // Whether Apply ran.
+    bool IsActive() const { return m_active; }
+
+private:
+    bool m_active = false;
+    bool m_lighting = false;
+    float m_saved[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+};
+
+// The base of the polygon leaves.
+class AFX_EXT_CLASS CDsItemPolygonsBase : public CDsItem {
+public:
+    // Fill on, extremes (0, 0, 0)-(0, 0, 0) not valid, no transformation, no display lists.
+    CDsItemPolygonsBase();
+    // See the header comment: everything but display lists and the entity.
+    CDsItemPolygonsBase(const CDsItemPolygonsBase& other);
+    // As the copy constructor; the item's own display lists are deleted first.
+    CDsItemPolygonsBase& operator=(const CDsItemPolygonsBase& other);
+    // Deletes the display-list block and frees the transformation.
+    ~CDsItemPolygonsBase() override;
+
+    // --- Item protocol ------------------------------------------------------------------
+    // Nothing: the base has no geometry.
+    void DrawGl(view3d& view) override;
+    // 15.
+    EDsItemsType GetItemType() override;
+    // Multiplies the item's transformation by `transform`; the extremes become not valid.
+    void Transform(const SPAtransf& transform) override;
+    // UpdateExtremes, then the eight corners of the extremes under the item's transformation to
+    // the measuring view (the entity is not used).
+    void DrawExtremes(CDsViewExtrema& extrema, ENTITY* entity) override;
+    // False for a null view or one in pick mode; for a measuring view DrawExtremes and true.
+    bool Pick(view3d* view) override;
+    using CDsItemBase::Pick;
+    // Deletes the block of numbered lists (the first name becomes 0) and clears the display-list
+    // flag.
+    void DeleteGlList() override;
+    // Grows `box` by the two corners of the extremes under the item's own transformation; the
+    // argument transformation is not used.
+    void ExpandBox(CDsBox& box, SPAtransf* transform) override;
+    // Nothing; 0.
+    long DrawPoints(view3d& view, long mask) override;
+    // 0.
+    int GetVerticesCount(CDsGeometry::eDrawPrimitives kinds) override;
+    // 4 (shaded polygons).
+    int GetDrawPrimitives() override;
+    // The extremes as a modeler box; true.
+    bool GetBoundBox(SPAbox& box) override;
+    // True.
+    bool HasBoundBox() override;
+    // The fill flag.
+    bool GetFill() override;
+    // Recomputes the extremes where a leaf can; nothing in the base.
+    virtual void UpdateExtremes();
+
+    // --- Own operations -----------------------------------------------------------------
+    // Puts the switches, the fill flag and the extremes back to their construction values.
+    void ResetMembers();
+    // Sets the fill flag.
+    void SetFill(bool fill) { m_fill = fill; }
+    // Sets the number of numbered display lists the item owns.
+    void SetRange(int count) { m_listCount = count; }
+    // The number of numbered display lists.
+    int GetRange() const { return m_listCount; }
+    // The first numbered list, 0 while the item has none.
+    GLuint GetFirstList() const { return m_firstList; }
+    // The extremes' minimum corner (three doubles).
+    const double* GetExtremesMin() const { return m_min; }
+    // The extremes' maximum corner (three doubles).
+    const double* GetExtremesMax() const { return m_max; }
+    // Whether the extremes are valid (0 after construction and after every Transform).
+    int GetExtremesValid() const { return m_extremesValid; }
+    // The item's transformation (the identity until one is applied).
+    const CDsMatrix& GetMatrix() const { return m_matrix; }
+
+    // Saves GL_LIGHTING, GL_DEPTH_TEST, GL_CULL_FACE and the two polygon modes.
+    void SaveOpenGlFlags();
+    // Puts back what SaveOpenGlFlags saved (lighting with colour material, depth test with the
+    // whole depth range, face culling, polygon modes).
+    void RestoreOpenGlFlags();
+    // Shaded: lighting, colour material and depth test on, both faces filled; otherwise the three
+    // off and both faces as lines.
+    void SetGlRenderAttribute(bool shaded);
+    // Unless the transformation is the identity: pushes the modelview matrix and multiplies it.
+    void PushMatrix();
+    // Pops what PushMatrix pushed.
+    void PopMatrix();
+    // The extremes box as six outlined faces (polygon state saved and restored).
+    void DrawBoundBox();
+    // Takes GetRange() consecutive list names (CDsDriverGl::StGetIdForList); true.
+    bool GenerateDisplayLists();
+    // Calls the first `n` numbered lists.
+    void DrawDisplayLists(int n);
+    // Opens numbered list `i` (compiling, and drawing too when `execute`).
+    void StartList(int i, bool execute);
+
+protected:
+    // 0: polygons are not printed through the view's drawing operations.
+    int DrawGdi(view3d& view) override;
+    // Whether the colour saver applies the item's colour (see the header comment).
+    bool HasAttributes() const;
+    // Applies the colour saver: lighting from GL, the item's colour when it has attributes and
+    // `own` is set.
+    void ApplyColor(CDsGlColorSaver& saver, bool own);
+    // Sets the extremes to the two corners and marks them valid.
+    void SetExtremesCorners(const double* min, const double* max);
+    // Deletes the single display list of the item (from StartBuildGlList), whatever its flag.
+    void DeleteItemList();
+
+    bool m_savedLighting = false;  // GL_LIGHTING when SaveOpenGlFlags ran
+    bool m_savedDepthTest = false;  // GL_DEPTH_TEST when SaveOpenGlFlags ran
+    bool m_savedCullFace = false;  // GL_CULL_FACE when SaveOpenGlFlags ran
+    GLint m_savedPolygonMode[2] = {GL_FILL, GL_FILL};  // front and back modes
+    bool m_fill = true;            // the fill flag
+    double m_min[3] = {0.0, 0.0, 0.0};  // extremes, minimum corner
+    double m_max[3] = {0.0, 0.0, 0.0};  // extremes, maximum corner
+    int32_t m_extremesValid = 0;   // 1 once a leaf computed its extremes
+    CDsMatrix m_matrix;            // the item's own transformation
+    int32_t m_listCount = 0;       // numbered display lists owned
+    GLuint m_firstList = 0;        // the first of them, 0 while none
+};

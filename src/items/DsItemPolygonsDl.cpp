@@ -1,0 +1,83 @@
+// CDsItemPolygonsDl: polygons recorded into display lists by the figure generator.
+#include "DsItemPolygonsDl.h"
+
+#include "DsLineAttribStorage.h"
+#include "DsSelectionNames.h"
+
+#include "view3d.h"
+
+CDsItemPolygonsDl::CDsItemPolygonsDl()
+{
+    if (const CDsLineAttribStorage* set = CDsLineAttribStorage::StGetSpecialAttributes(eAttribSetNormal))
+        SetColor(set->GetColor(), true);
+    SetGlListFlag(true);
+}
+
+CDsItemPolygonsDl::~CDsItemPolygonsDl()
+{
+    DeleteItemList();
+}
+
+EDsItemsType CDsItemPolygonsDl::GetItemType()
+{
+    return eDsItemPolygonsDl;
+}
+
+void CDsItemPolygonsDl::SetExtremes(const double* min, const double* max)
+{
+    if (min && max) SetExtremesCorners(min, max);
+}
+
+void CDsItemPolygonsDl::CallLists()
+{
+    if (m_listCount >= 1) {
+        DrawDisplayLists(m_listCount);
+        return;
+    }
+    const GLuint list = GetGlListName();
+    if (list == 0) return;
+    glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glCallList(list);
+    glCullFace(GL_FRONT);
+    glCallList(list);
+    glPopAttrib();
+}
+
+void CDsItemPolygonsDl::DrawGl(view3d&)
+{
+    PushMatrix();
+    SaveOpenGlFlags();
+    glEnable(GL_CULL_FACE);
+    SetGlRenderAttribute(m_fill);
+    CDsGlColorSaver saver;
+    ApplyColor(saver, true);
+    CallLists();
+    RestoreOpenGlFlags();
+    PopMatrix();
+}
+
+bool CDsItemPolygonsDl::Pick(pick_manager*)
+{
+    glPushName(CDsSelectionNames::StGetName(this));
+    PushMatrix();
+    glPushAttrib(GL_ENABLE_BIT);
+    glDisable(GL_CULL_FACE);
+    if (m_listCount >= 1)
+        DrawDisplayLists(m_listCount);
+    else if (GetGlListName() != 0)
+        glCallList(GetGlListName());
+    glPopAttrib();
+    PopMatrix();
+    glPopName();
+    return false;
+}
+
+void CDsItemPolygonsDl::DrawOnTraverse(view3d&, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes)
+{
+    if (!(kinds & CDsGeometry::eDpFaces)) return;
+    CDsGlColorSaver saver;
+    ApplyColor(saver, applyAttributes);
+    CallLists();
+}

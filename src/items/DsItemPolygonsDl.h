@@ -1,0 +1,53 @@
+// CDsItemPolygonsDl: polygons recorded by the figure generator into display lists between
+// StartPolygons and EndPolygons: either one list of the item's own (its name from glGenLists),
+// drawn in two culled passes (front faces, then back faces), or a block of numbered lists (the
+// polygon base's range), drawn in one pass. The generator gives the item the box of what it drew.
+//
+// Choices where the behaviour was open, or where a plain reading would hurt:
+// - A pick draws what the item draws (its numbered lists when it has a block), so that an item
+//   recorded into numbered lists can be picked too; the face-culling switch it turns off is put
+//   back.
+// - The two culled passes put the face-culling switch and the culled face back as they found
+//   them.
+// - Not copyable: the geometry lives only in the item's display lists.
+// - DeleteGlList (of the polygon base) deletes the numbered block; the item's own list stays
+//   until the item goes.
+#pragma once
+
+#include <afx.h>
+
+#include "DsItemPolygonsBase.h"
+
+// Polygons recorded into display lists.
+class AFX_EXT_CLASS CDsItemPolygonsDl : public CDsItemPolygonsBase {
+public:
+    // No lists yet; the colour of special line-attribute set 0; the display-list flag set.
+    CDsItemPolygonsDl();
+    // Not copyable (see the header comment).
+    CDsItemPolygonsDl(const CDsItemPolygonsDl&) = delete;
+    // Not copyable.
+    CDsItemPolygonsDl& operator=(const CDsItemPolygonsDl&) = delete;
+    // Deletes the item's own list (the base deletes the numbered block).
+    ~CDsItemPolygonsDl() override;
+
+    // --- Item protocol ------------------------------------------------------------------
+    // Under the item's transformation, culling on, shaded or outlined as the fill flag says, the
+    // item's colour, then the lists (see the header comment); switches restored.
+    void DrawGl(view3d& view) override;
+    // 20.
+    EDsItemsType GetItemType() override;
+    // Under the item's selection name and transformation, culling off: the lists; false.
+    bool Pick(pick_manager* manager) override;
+    using CDsItemPolygonsBase::Pick;
+    // For kind 4: the item's colour (with `applyAttributes`) and the lists, without the item's
+    // transformation.
+    void DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes) override;
+
+    // --- Own operations -----------------------------------------------------------------
+    // The extremes become the corners (three doubles each), valid.
+    void SetExtremes(const double* min, const double* max);
+
+protected:
+    // The block in one pass when the range is 1 or more, else the own list in two culled passes.
+    void CallLists();
+};

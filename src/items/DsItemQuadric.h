@@ -1,0 +1,77 @@
+// CDsItemQuadric: one basic surface (sphere, cylinder, cone, box, torus or disk; a copy of the
+// surface it is made from) drawn with the lamp's GLU quadric in the item's own frame. The figure
+// generator makes it (DrawBasicSurface) with the fill flag it passes: filled and lit, or outlined.
+//
+// Slices: the retained road (DrawGl) uses 16; the scene walk chooses by the surface's size on
+// screen: with s its characteristic size in pixels and M the larger side of the viewport, 16 when
+// 0.1 M > s, 32 when 0.33 M > s, 44 when 0.66 M > s, else 52. The characteristic size is the
+// radius of a sphere or cylinder, the base radius of a cone, the outer radius of a disk and the
+// larger radius of a torus; a box has none.
+//
+// Kinds: 0 sphere, 1 cylinder, 2 cone, 3 box, 4 torus, 5 disk; any other kind is copied and drawn
+// as a cone. The torus is evaluated through the modeler's torus about the z axis with the outer
+// radius as its major and the inner radius as its minor radius, u over the first period from the
+// first start, v over the second period, one quadrilateral per cell.
+//
+// Choices where the behaviour was open, or where a plain reading would hurt:
+// - The retained road draws into the back buffer, as the lamp does, and puts the draw buffer back
+//   afterwards.
+// - A torus whose evaluation fails (non-finite periods or starts) draws nothing.
+// - A surface of a kind whose class does not match (a foreign surface) is not copied: the item
+//   then has no surface, draws nothing and reports no box.
+// - Not copyable: it owns its surface copy and quadric.
+#pragma once
+
+#include <afx.h>
+
+#include "DsItemLamp.h"
+
+// A basic surface item.
+class AFX_EXT_CLASS CDsItemQuadric : public CDsItemLamp {
+public:
+    // A copy of `surface` (none for null), its kind as the type; the lamp's orientation is off.
+    explicit CDsItemQuadric(const CDsBasicSurface* surface);
+    // Not copyable (see the header comment).
+    CDsItemQuadric(const CDsItemQuadric&) = delete;
+    // Not copyable.
+    CDsItemQuadric& operator=(const CDsItemQuadric&) = delete;
+    // Deletes the surface copy.
+    ~CDsItemQuadric() override;
+
+    // --- Item protocol ------------------------------------------------------------------
+    // Nothing without a surface; else under the item's transformation, culling off, into the back
+    // buffer, shaded or outlined as the fill flag says, in the item's colour: the surface with 16
+    // slices; switches restored.
+    void DrawGl(view3d& view) override;
+    // 17.
+    EDsItemsType GetItemType() override;
+    // Nothing without a surface; else UpdateExtremes and the extremes' box under the item's
+    // transformation. The argument transformation is not used.
+    void ExpandBox(CDsBox& box, SPAtransf* transform) override;
+    // For kind 4 with a surface: the item's colour (with `applyAttributes`) and the surface under
+    // the item's transformation with the slices of its size in the view.
+    void DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes) override;
+    // The surface's box under the item's transformation; false without a surface.
+    bool GetBoundBox(SPAbox& box) override;
+    // True.
+    bool HasBoundBox() override;
+    // With a surface: the extremes become its box.
+    void UpdateExtremes() override;
+
+    // --- Own operations -----------------------------------------------------------------
+    // The surface copy, null without one.
+    const CDsBasicSurface* GetSurface() const { return m_surface; }
+    // The slices of a surface of characteristic size `size` in `view` (see the header comment).
+    static int GetSlicesCount(view3d& view, float size);
+    // The characteristic size of the surface (0 for a box or without a surface).
+    float GetCharacteristicSize() const;
+
+protected:
+    // Draws the surface with `slices` slices.
+    void DrawSurface(int slices);
+    // The torus cells with `slices` steps in each direction.
+    void DrawTorus(const CDsTorus& torus, int slices);
+
+private:
+    CDsBasicSurface* m_surface = nullptr;
+};
