@@ -288,8 +288,8 @@ unsigned int CDsImage::CreateTexture()
     glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
     glTexImage2D(GL_TEXTURE_2D, 0, m_transparency ? 4 : 3, m_width, m_height, 0, GL_RGBA, GL_UNSIGNED_BYTE, m_pixels);
     glPopClientAttrib();
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
@@ -300,8 +300,9 @@ unsigned int CDsImage::GetTexture()
 {
     if (m_texture) {
         GLboolean resident = GL_FALSE;
-        // A name OpenGL no longer knows (deleted, or its context gone) is made anew.
-        if (glIsTexture(m_texture) && glAreTexturesResident(1, &m_texture, &resident) && resident)
+        // A name OpenGL no longer knows (deleted, or its context gone) is made anew. When every
+        // texture asked about is resident OpenGL answers true and leaves the flag untouched.
+        if (glIsTexture(m_texture) && (glAreTexturesResident(1, &m_texture, &resident) || resident))
             return m_texture;
         DeleteTexture();
     }

@@ -19,6 +19,8 @@
 // - An image owns its pixels and texture alone: ReleasePixelsAndTexture frees both once, and the
 //   destructor finds nothing left to free.
 // - Textures are deleted in the OpenGL context that is current, as they were made.
+// - Textures clamp to their edge texels, so that filtering never blends a picture's border with
+//   black.
 #pragma once
 
 #include <afx.h>
