@@ -95,6 +95,21 @@ void CDsImage::CopyObject(const CDsImage& other)
         std::memcpy(m_pixels, other.m_pixels, size_t(GetPixelsCount()) * sizeof(uint32_t));
 }
 
+void CDsImage::TakeBlockOf(CDsImage& other)
+{
+    if (this == &other) return;
+    ReleasePixelsAndTexture();
+    other.DeleteTexture();
+    m_pixels = other.m_pixels;
+    m_width = other.m_width;
+    m_height = other.m_height;
+    m_widthRatio = other.m_widthRatio;
+    m_heightRatio = other.m_heightRatio;
+    other.m_pixels = nullptr;
+    other.m_width = other.m_height = 0;
+    other.m_widthRatio = other.m_heightRatio = 1.0f;
+}
+
 int CDsImage::ComputeOpenGlStandardTextureDimension(int n)
 {
     if (n < 1) return 0;

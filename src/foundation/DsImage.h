@@ -153,6 +153,11 @@ protected:
     void DeleteTexture();
 
 private:
+    friend class CDsImageFormatsConvertor;
+    // Takes over the other's block, sizes and ratios (its own pixels and texture freed first); the
+    // other is left empty. The transparency flag stays.
+    void TakeBlockOf(CDsImage& other);
+
     int m_width = 0;
     int m_height = 0;
     float m_widthRatio = 1.0f;

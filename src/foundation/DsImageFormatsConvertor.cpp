@@ -394,7 +394,7 @@ bool CDsImageFormatsConvertor::SetImageData(const std::vector<uint8_t>& bytes, C
         DisplayErrorMessage(std::string(source) + ": " + error);
         return false;
     }
-    image = *target.m_image;  // copies the block; the texture is made anew when asked for
+    image.TakeBlockOf(*target.m_image);  // the texture is made anew when asked for
     return true;
 }
 
