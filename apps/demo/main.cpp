@@ -13,6 +13,7 @@
 //   wireframe.png, hidden-lines.png, partial-hidden-lines.png, shaded.png   lit by the default lights
 //   shaded-red-blue.png   shaded under a red light and a blue one
 //   figures.png           shaded, with a ring and a zigzag figure recorded over the bodies
+//   saved.jpg, saved.png, saved.bmp, saved.tif   the same view saved by the core's image formats
 //   mixed.png             mixed mode, the plate half transparent over the rest
 // and last picks the shown bodies at a few pixels (the sphere's face, the plate's outline in
 // wireframe, the background) through the context's pick processor and prints what it picked.
@@ -28,6 +29,8 @@
 #include <GL/gl.h>
 
 #include "DsAttributes.h"
+#include "DsImageFormatsConvertor.h"
+#include "VyrString.h"
 #include "DsDriverGl.h"
 #include "DsGlContext.h"
 #include "DsGlScene.h"
@@ -381,6 +384,16 @@ bool RefreshInEveryMode(DemoWindow& demo, const std::string& folder) {
     demo.context->OnPicturePropsChanged();
     demo.view->refresh();
     written = written && WriteShown(demo, folder + "/figures.png");
+    // The same view saved by the core in each of its picture formats.
+    const char* saved[] = {"saved.jpg", "saved.png", "saved.bmp", "saved.tif"};
+    for (int format = eDsImageFormatJpeg; format <= eDsImageFormatTiff; ++format) {
+        const std::string path = folder + "/" + saved[format];
+        if (!CDsImageFormatsConvertor::Instance()->SaveImage(demo.view.get(), EDsImageFormat(format),
+                                                             CVyrString(path.c_str()), 1.0, false, nullptr, false)) {
+            std::fprintf(stderr, "vyr_demo: cannot save %s\n", path.c_str());
+            written = false;
+        }
+    }
     ring.Remove();
     zigzag.Remove();
 
