@@ -3,7 +3,7 @@
 
 VYR_PACKAGES="cmake g++ ccache libgtest-dev libbenchmark-dev libgl-dev libglu1-mesa-dev libx11-dev
 libfreetype-dev libfontconfig-dev libgl1-mesa-dri libglx-mesa0 xvfb xauth fontconfig
-fonts-dejavu-core fonts-liberation2 libpng-dev libjpeg-dev locales
+fonts-dejavu-core fonts-liberation2 libpng-dev libjpeg-dev libtiff-dev libstb-dev locales
 libocct-foundation-dev libocct-modeling-data-dev libocct-modeling-algorithms-dev libtbb-dev
 clang-14 libclang-rt-14-dev llvm-14"
 

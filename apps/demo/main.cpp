@@ -17,6 +17,7 @@
 //   figures.png           shaded, with a ring and a zigzag figure recorded over the bodies
 //   section-plane.png     shaded, cut by a section plane through the middle
 //   stepped-section.png   shaded, the plate cut by a stepped section of two areas
+//   saved.jpg, saved.png, saved.bmp, saved.tif   the same view saved by the core's image formats
 //   mixed.png             mixed mode, the plate half transparent over the rest
 // and last picks the shown bodies at a few pixels (the sphere's face, the plate's outline in
 // wireframe, the background) through the context's pick processor and prints what it picked.
@@ -32,6 +33,8 @@
 #include <GL/gl.h>
 
 #include "DsAttributes.h"
+#include "DsImageFormatsConvertor.h"
+#include "VyrString.h"
 #include "DsDriverGl.h"
 #include "DsGlContext.h"
 #include "DsGlScene.h"
@@ -479,6 +482,16 @@ bool RefreshInEveryMode(DemoWindow& demo, const std::string& folder) {
     demo.context->OnPicturePropsChanged();
     demo.view->refresh();
     written = written && WriteShown(demo, folder + "/figures.png");
+    // The same view saved by the core in each of its picture formats.
+    const char* saved[] = {"saved.jpg", "saved.png", "saved.bmp", "saved.tif"};
+    for (int format = eDsImageFormatJpeg; format <= eDsImageFormatTiff; ++format) {
+        const std::string path = folder + "/" + saved[format];
+        if (!CDsImageFormatsConvertor::Instance()->SaveImage(demo.view.get(), EDsImageFormat(format),
+                                                             CVyrString(path.c_str()), 1.0, false, nullptr, false)) {
+            std::fprintf(stderr, "vyr_demo: cannot save %s\n", path.c_str());
+            written = false;
+        }
+    }
     ring.Remove();
     zigzag.Remove();
 

@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <string>
 
 // --- Exported state -------------------------------------------------------------------------
@@ -628,14 +629,20 @@ void CDsDriverGl::StDrawBitmap(float x, float y, const CDsBitmap* bitmap, EAlign
         default: break;
     }
     glRasterPos2f(x, y);
-    // Rows as the record stores them, whatever the unpack state of the caller.
+    // The record keeps its rows top first (as GetBitmapBits gives them) and glBitmap draws its
+    // first row at the bottom: the rows are handed over in the opposite order, so that the
+    // picture shows upright.
+    const size_t rowBytes = size_t(bitmap->GetWidthBytes()), rows = size_t(bitmap->GetHeight());
+    std::vector<GLubyte> upright(rowBytes * rows);
+    for (size_t r = 0; r < rows; ++r)
+        std::memcpy(upright.data() + r * rowBytes, bitmap->GetBits() + (rows - 1 - r) * rowBytes, rowBytes);
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, bitmap->GetWidthBytes() * 8);
     glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
     glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
     glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
-    glBitmap(bitmap->GetWidth(), bitmap->GetHeight(), xorig, yorig, 0.0f, 0.0f, bitmap->GetBits());
+    glBitmap(bitmap->GetWidth(), bitmap->GetHeight(), xorig, yorig, 0.0f, 0.0f, upright.data());
     glPopClientAttrib();
 }
 

@@ -233,8 +233,9 @@ public:
     // (0, 0, -1) and (0, 0, 1) are sent. Nothing without points.
     static void StDrawPoints(int count, const float* xyz, GLenum mode);
     // Draws a 1-bit bitmap at raster position (x, y), the point of the bitmap named by the
-    // alignment placed there (see EAlignment); rows of the record's bytes per row. Nothing for a
-    // null or empty bitmap.
+    // alignment placed there (see EAlignment); rows of the record's bytes per row, the record's
+    // first row (top first, as GetBitmapBits gives them) drawn at the top. Nothing for a null or
+    // empty bitmap.
     static void StDrawBitmap(float x, float y, const CDsBitmap* bitmap, EAlignment alignment);
     // One textured quad through p0, p2, p3, p1 (three floats each, in this order) with (s0, t0)
     // at p0, (s0, t1) at p2, (s1, t1) at p3 and (s1, t0) at p1.

@@ -1,5 +1,8 @@
 #include "DsFigureGenerator.h"
 
+#include "DsItemBitmapIndexed.h"
+#include "DsItemImage.h"
+
 #include "DsArcPolyGenerator.h"
 #include "DsGlContext.h"
 #include "DsHideLevel.h"
@@ -630,4 +633,25 @@ void CDsFigureGenerator::ItDrawPolyLine(CDsFigureGenerator* generator, int count
     item->SetFill(fill);
     generator->SetOnTopFlag(true);
     generator->AddSubFigure(item);
+}
+
+void CDsFigureGenerator::DrawImage(const CDsImage& image, const CDsRectangle3d& rectangle)
+{
+    ClosePolyline();
+    m_currentItem = new CDsItemImage(image, rectangle);
+    AddCurrentItem();
+}
+
+void CDsFigureGenerator::DrawBitmap(const CGmPosition& position, int index, EAlignment alignment, bool)
+{
+    ClosePolyline();
+    m_currentItem = new CDsItemBitmapIndexed(position, index, alignment);
+    AddCurrentItem();
+}
+
+void CDsFigureGenerator::DrawBitmapColored(const CGmPosition& position, int index, EAlignment alignment, bool)
+{
+    ClosePolyline();
+    m_currentItem = new CDsItemBitmapColored(position, index, alignment);
+    AddCurrentItem();
 }

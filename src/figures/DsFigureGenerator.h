@@ -24,13 +24,13 @@
 //
 // Operations that make items which the display core does not have yet are not offered here, and
 // the interface operations that would make them keep the base generator's answer, which makes
-// nothing: 2-D polylines and the 2-D mode (DrawPolyline2D, DrawPolyline2DRelative), points,
-// bitmaps and billboard rectangles (DrawPoint, DrawBitmap, DrawBitmapColored, DrawRectangle2D),
-// coordinate systems (DrawUcs), ellipses (DrawElipse, and the dynamic ellipse of DrawArc), images
-// (DrawImage), texts and their state (DrawTextW, DrawTextVector, DrawText2D, DrawText2DRelative,
-// StartTextBlock, StartTextLine, AddTextItem, the text setters, ForceFixedText, ItGtxloc, ItGtext,
-// ItDtxCreateText), hidden-line views (StartHlView and the ellipse segments of AddHlSegment) and
-// toolpaths (StartToolpath, StartToolpathBranch, StartPlanarToolpathBranch, AddToolpathSegment).
+// nothing: 2-D polylines and the 2-D mode (DrawPolyline2D, DrawPolyline2DRelative), points and
+// billboard rectangles (DrawPoint, DrawRectangle2D), coordinate systems (DrawUcs), ellipses
+// (DrawElipse, and the dynamic ellipse of DrawArc), texts and their state (DrawTextW,
+// DrawTextVector, DrawText2D, DrawText2DRelative, StartTextBlock, StartTextLine, AddTextItem, the
+// text setters, ForceFixedText, ItGtxloc, ItGtext, ItDtxCreateText), hidden-line views (StartHlView
+// and the ellipse segments of AddHlSegment) and toolpaths (StartToolpath, StartToolpathBranch,
+// StartPlanarToolpathBranch, AddToolpathSegment).
 //
 // Choices where the behaviour was open, or where a plain reading would hurt:
 // - Copying a generator is not offered: a copy would share the open polyline and the groups.
@@ -60,6 +60,7 @@
 
 #include <afx.h>
 
+#include "DsBitmap.h"
 #include "DsFlags.h"
 #include "DsLineAttribStorage.h"
 #include "GmPosition.h"
@@ -73,6 +74,8 @@
 
 class CDsArcPolyGenerator;
 class CDsBasicSurface;
+class CDsImage;
+class CDsRectangle3d;
 class CDsGlContext;
 class CDsItemBase;
 class CDsItemsFigure;
@@ -174,6 +177,15 @@ public:
     // set and refusing picks while hidden, in no group (the caller owns it); null for a null
     // polyline. The type is not used.
     CDsItemBase* AddHlSegment(CDsPolyline* polyline, EDsHlSegmentType type);
+    // Closes the open polyline; a CDsItemImage of a copy of `image` on `rectangle`, with the pen
+    // applied.
+    void DrawImage(const CDsImage& image, const CDsRectangle3d& rectangle);
+    // Closes the open polyline; a CDsItemBitmapIndexed of bitmap `index` of the display manager's
+    // table at `position`, placed by `alignment`, with the pen applied. The flag is not used.
+    void DrawBitmap(const CGmPosition& position, int index, EAlignment alignment, bool flag);
+    // Closes the open polyline; a CDsItemBitmapColored of texture `index` of the display manager's
+    // table at `position`, placed by `alignment`, with the pen applied. The flag is not used.
+    void DrawBitmapColored(const CGmPosition& position, int index, EAlignment alignment, bool flag);
     // Closes the open polyline (bound to no entity) and hands over the root group: draw mode 2
     // with the pen's exclusive-or flag, bound to the entity set with SetEntity, the generator's
     // flags, the generator's context; a new empty CDsItemsFigure when nothing was drawn. The

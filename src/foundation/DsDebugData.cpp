@@ -4,6 +4,7 @@
 namespace {
 
 float sFloats[CDsDebugData::kFloatCount] = {0.0f, 0.0f, 0.0f};
+bool sBooleans[CDsDebugData::kBooleanCount] = {false, false, false};
 
 }  // namespace
 
@@ -15,4 +16,14 @@ float CDsDebugData::StGetFloat(int index)
 void CDsDebugData::StSetFloat(int index, float value)
 {
     if (index >= 0 && index < kFloatCount) sFloats[index] = value;
+}
+
+bool CDsDebugData::StGetBoolean(int index)
+{
+    return index >= 0 && index < kBooleanCount ? sBooleans[index] : false;
+}
+
+void CDsDebugData::StSetBoolean(int index, bool value)
+{
+    if (index >= 0 && index < kBooleanCount) sBooleans[index] = value;
 }

@@ -1,6 +1,8 @@
 // CDsGeometryComputer: the process-wide geometry service.
 #include "DsGeometryComputer.h"
 
+#include "DsTempFolder.h"
+
 #include "DsAcisPick.h"
 #include "DsDriverExtrema.h"
 #include "DsGlSketch.h"
@@ -710,10 +712,7 @@ bool CDsGeometryComputer::Aproximate_Drft(EDGE* edge, double start, double end, 
 
 std::string CDsGeometryComputer::GetWarningsFilePath()
 {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string folder = tmp && *tmp ? tmp : "/tmp";
-    if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    return folder + "/DisplayDebugWarnings.txt";
+    return dscore::TempFolder() + "DisplayDebugWarnings.txt";
 }
 
 namespace {

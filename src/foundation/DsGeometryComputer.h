@@ -20,7 +20,7 @@
 // nearest to the ray's origin, on either side of it.
 //
 // Warnings: every value a clamp changes writes one warning line to "DisplayDebugWarnings.txt" in
-// the temporary folder (TMPDIR, else /tmp), and so do the readers of preferences and setup files
+// the temporary folder (GetTempPathW: TEMP, else TMPDIR, else /tmp), and so do the readers of preferences and setup files
 // for the faults they skip (WriteWarning). The file stays open while the core is loaded and
 // its lines are buffered; they reach the file when the buffer fills, at FlushWarnings, when the
 // temporary folder changes, before the process forks, at a normal process exit and when the

@@ -1,9 +1,13 @@
 // CDsPointsPalette: the screen-size point markers.
 #include "DsPointsPalette.h"
 
+#include "DsGeometryComputer.h"
 #include "DsItemBitmap.h"
+#include "GmPosition.h"
+#include "SpaValues.h"
 #include "UiBitmap.h"
 
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -62,10 +66,31 @@ CDsItemBitmap* CDsPointsPalette::CreateMarker(int sizeClass, EPointStyle style, 
     return slot;
 }
 
-// Drawing a marker needs the bitmap item's drawing, which comes with the display items.
-void CDsPointsPalette::DrawMarker(int, EPointStyle, view3d&, const SPAposition&) {}
+CDsItemBitmap* CDsPointsPalette::PlaceMarker(int size, EPointStyle style, view3d& view, const SPAposition& position)
+{
+    const int sizeClass = StGetSizeClass(size);
+    CDsItemBitmap* marker = CreateMarker(sizeClass, style, StGetMarkerPixels(sizeClass));
+    if (!marker) return nullptr;
+    float x = 0.0f, y = 0.0f;
+    int height = -1;
+    const CGmPosition point(position.x(), position.y(), position.z());
+    if (!CDsGeometryComputer::GetInstance()->ProjectPositionOnView(point, &view, x, y, &height)) return nullptr;
+    // The pixel gluProject gives the point: rows counted up from the projection's rows down.
+    marker->SetPosition(int(std::floor(x)), int(std::floor(float(height - 1) - y)));
+    return marker;
+}
 
-void CDsPointsPalette::DrawMarkerOnTraverse(int, EPointStyle, view3d&, const SPAposition&, bool) {}
+void CDsPointsPalette::DrawMarker(int size, EPointStyle style, view3d& view, const SPAposition& position)
+{
+    if (CDsItemBitmap* marker = PlaceMarker(size, style, view, position)) marker->Refresh(view);
+}
+
+void CDsPointsPalette::DrawMarkerOnTraverse(int size, EPointStyle style, view3d& view, const SPAposition& position,
+                                            bool walk)
+{
+    if (CDsItemBitmap* marker = PlaceMarker(size, style, view, position))
+        marker->DrawOnTraverse(view, CDsGeometry::eDpBitmaps, walk);
+}
 
 int CDsPointsPalette::StGetSizeClass(int size)
 {

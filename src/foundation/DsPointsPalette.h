@@ -9,8 +9,10 @@
 // spot in the middle. A resource that cannot be loaded leaves the slot empty, so that a later call
 // tries again.
 //
-// Not yet here: drawing a marker (DrawMarker, DrawMarkerOnTraverse), which needs the bitmap
-// item's drawing; until then they draw nothing.
+// Drawing a marker (DrawMarker, DrawMarkerOnTraverse): the marker of the size class of the size
+// given is placed with its hot spot on the pixel gluProject gives the position (rows counted up,
+// so that it is not mirrored about the middle row) and drawn in the current colour; a marker that
+// cannot be made, or a position that does not project, draws nothing.
 #pragma once
 
 #include <afx.h>
@@ -52,10 +54,11 @@ public:
     // loaded.
     CDsItemBitmap* CreateMarker(int sizeClass, EPointStyle style, int pixelSize);
 
-    // Draws the marker of `style` at `size` pixels at `position` on `view` (nothing while the
-    // marker's slot is empty).
+    // Draws the marker of `style` for `size` pixels at `position` on `view` (Refresh: attributes,
+    // then the bitmap in the view's 2-D drawing).
     void DrawMarker(int size, EPointStyle style, view3d& view, const SPAposition& position);
-    // The same inside the renderers' scene walk, passing `walk` on.
+    // The same inside the renderers' scene walk (already in 2-D), the attributes applied when
+    // `walk` is set.
     void DrawMarkerOnTraverse(int size, EPointStyle style, view3d& view, const SPAposition& position, bool walk);
 
     // The size class of a marker size: 0 up to 5, 1 from 6 to 15, 2 from 16.
@@ -67,5 +70,9 @@ public:
     static unsigned int StGetMarkerResourceId(int style, int sizeClass);
 
 private:
+    // The marker of `size` and `style`, made when needed and placed at the position's pixel; null
+    // when it cannot be made or the position does not project.
+    CDsItemBitmap* PlaceMarker(int size, EPointStyle style, view3d& view, const SPAposition& position);
+
     CDsItemBitmap* m_markers[kMarkerCount];
 };

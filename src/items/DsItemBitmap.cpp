@@ -1,7 +1,16 @@
-// CDsItemBitmap: the one-bit bitmap item (its bits, size, hot spot and position so far).
+// CDsItemBitmap: the one-bit bitmap item.
 #include "DsItemBitmap.h"
 
+#include "DsRectangle.h"
+#include "pick_manager.h"
+#include "view3d.h"
+
+#include <afx.h>
 #include <windows.h>
+
+#include <GL/gl.h>
+
+#include <algorithm>
 
 #include <cstdint>
 #include <cstdlib>
@@ -19,11 +28,24 @@ int64_t RowBits(int width)
 
 }  // namespace
 
-CDsItemBitmap::CDsItemBitmap() = default;
+CDsItemBitmap::CDsItemBitmap()
+{
+    SetOnTopFlag(true);
+}
 
 CDsItemBitmap::CDsItemBitmap(int width, int height, int x, int y, int hotX, int hotY)
-    : m_width(width), m_height(height), m_hotX(hotX), m_hotY(hotY), m_x(x), m_y(y)
+    : m_hotX(hotX), m_hotY(hotY), m_x(x), m_y(y)
 {
+    SetOnTopFlag(true);
+    SetSize(width, height);
+}
+
+void CDsItemBitmap::SetSize(int width, int height)
+{
+    std::free(m_bits);
+    m_bits = nullptr;
+    m_width = width;
+    m_height = height;
     if (width < 1 || height < 1) return;
     const int64_t bytes = RowBits(width) / 8 * int64_t(height);
     if (bytes > int64_t(kMaxBitsBytes)) return;
@@ -103,5 +125,143 @@ bool CDsItemBitmap::CopyFromBitmap(HBITMAP bitmap)
         std::memcpy(target, rows.data() + stride * size_t(r), copied);
         if (width % 8) target[copied - 1] &= static_cast<unsigned char>(0xFF00u >> (width % 8));
     }
+    return true;
+}
+
+void CDsItemBitmap::SetPixel(int x, int y)
+{
+    if (!m_bits || x < 0 || y < 0 || x >= m_width || y >= m_height) return;
+    m_bits[size_t(GetRowLengthBytes()) * size_t(y) + size_t(x / 8)] |= static_cast<unsigned char>(0x80 >> (x % 8));
+}
+
+void CDsItemBitmap::FlipRows()
+{
+    if (!m_bits) return;
+    const size_t rowBytes = size_t(GetRowLengthBytes());
+    std::vector<unsigned char> row(rowBytes);
+    for (int top = m_height - 1, bottom = 0; bottom < top; ++bottom, --top) {
+        unsigned char* a = m_bits + rowBytes * size_t(bottom);
+        unsigned char* b = m_bits + rowBytes * size_t(top);
+        std::memcpy(row.data(), a, rowBytes);
+        std::memcpy(a, b, rowBytes);
+        std::memcpy(b, row.data(), rowBytes);
+    }
+}
+
+bool CDsItemBitmap::IsInView(view3d& view) const
+{
+    int vx = 0, vy = 0, vw = 0, vh = 0;
+    view.get_viewport(vx, vy, vw, vh);
+    const int left = m_x - m_hotX, bottom = m_y - m_hotY;
+    return left <= vw && left + m_width >= 0 && bottom <= vh && bottom + m_height >= 0;
+}
+
+void CDsItemBitmap::DrawRaster() const
+{
+    int px = m_x, py = m_y, hx = m_hotX, hy = m_hotY;
+    if (px < 0 && -px < m_width) {
+        hx -= px;
+        px = 0;
+    }
+    if (py < 0 && -py < m_height) {
+        hy -= py;
+        py = 0;
+    }
+    glRasterPos2i(px, py);
+    if (px < 0 || py < 0) return;
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
+    glBitmap(GetRowLengthBits(), m_height, float(hx), float(hy), 0.0f, 0.0f, m_bits);
+    glPopClientAttrib();
+}
+
+void CDsItemBitmap::DrawGl(view3d& view)
+{
+    if (!m_bits) return;
+    view.Start2dDraw();
+    DrawRaster();
+    glGetError();
+    view.End2dDraw();
+}
+
+void CDsItemBitmap::DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes)
+{
+    if (!m_bits || !(kinds & 0x10)) return;
+    if (applyAttributes) SetAttributesToView(&view);
+    DrawRaster();
+}
+
+bool CDsItemBitmap::GetBoundBox2D(SDsBox2D& box)
+{
+    box.minX = -m_hotX;
+    box.minY = -m_hotY;
+    box.maxX = m_width - m_hotX;
+    box.maxY = m_height - m_hotY;
+    return true;
+}
+
+EDsItemsType CDsItemBitmap::GetItemType()
+{
+    return eDsItemBitmap;
+}
+
+int CDsItemBitmap::GetDrawPrimitives()
+{
+    return 0x1010;
+}
+
+int CDsItemBitmap::DrawGdi(view3d&)
+{
+    return 0;
+}
+
+bool CDsItemBitmap::AnySetPixelIn(int left, int bottom, int right, int top) const
+{
+    const int x0 = m_x - m_hotX, y0 = m_y - m_hotY;
+    left = std::max(left, x0);
+    bottom = std::max(bottom, y0);
+    right = std::min(right, x0 + m_width - 1);
+    top = std::min(top, y0 + m_height - 1);
+    for (int y = bottom; y <= top; ++y)
+        for (int x = left; x <= right; ++x)
+            if (TestPixel(x - x0, y - y0)) return true;
+    return false;
+}
+
+bool CDsItemBitmap::Pick(view3d* view)
+{
+    if (!m_bits || !view) return false;
+    int cx = 0, cy = 0, w = 0, h = 0, vx = 0, vy = 0, vw = 0, vh = 0;
+    view->get_pick_aperture(cx, cy, w, h);
+    view->get_viewport(vx, vy, vw, vh);
+    const int up = vh - 1 - cy;
+    const int left = cx - w / 2, bottom = up - h / 2;
+    return AnySetPixelIn(left, bottom, left + std::max(w, 1) - 1, bottom + std::max(h, 1) - 1);
+}
+
+bool CDsItemBitmap::Pick(pick_manager* manager)
+{
+    if (!m_bits || !manager) return false;
+    view3d* view = manager->get_view();
+    if (!view) return false;
+    int vx = 0, vy = 0, vw = 0, vh = 0;
+    view->get_viewport(vx, vy, vw, vh);
+    bool hit = false;
+    if (manager->get_pick_method() == pick_method_region) {
+        CRect area;
+        if (!manager->GetPickInRegionArea(area)) return false;
+        hit = AnySetPixelIn(area.left, vh - 1 - area.bottom, area.right, vh - 1 - area.top);
+    } else {
+        int x = 0, y = 0;
+        manager->get_pick_point(x, y);
+        const int up = vh - 1 - y;
+        hit = AnySetPixelIn(x - 2, up - 2, x + 2, up + 2);
+    }
+    if (!hit) return false;
+    manager->save_current_if_ok();
     return true;
 }

@@ -6,29 +6,39 @@
 // are); bit 7 of each byte is the leftmost pixel. Row 0 is the bottom row, as OpenGL draws a
 // bitmap from the bottom up. A bitmap larger than kMaxBitsBytes, or with no pixel, has no bits.
 //
-// So far the item holds its bits, its size, hot spot and position, and copies its picture from a
-// one-bit GDI bitmap; drawing, picking and the item base (attributes, the on-top flag) come with
-// the display items.
+// Drawing: the bitmap is drawn with glBitmap in the current colour at its window position, its
+// hot spot placed there, inside the view's 2-D drawing (Start2dDraw). A bitmap that starts left of
+// or below the window is drawn from the window's edge with its origin moved, so that its visible
+// part stays where it was (the raster position stays valid). The item is on top of everything from
+// its construction.
+//
+// Choices where the behaviour was open, or where a plain reading would hurt:
+// - The point pick turns the pick point's y (counted down from the top) into window rows counted
+//   up (height - 1 - y); x stays as it is.
+// - Pick rectangles are whole pixels: the aperture of w x h pixels around its centre covers
+//   w x h pixels (from centre - w/2), compared with the pixels the bitmap covers.
 #pragma once
 
 #include <afx.h>
 
+#include "DsItemBase.h"
+
 #include <cstddef>
 
 // A one-bit bitmap item.
-class AFX_EXT_CLASS CDsItemBitmap {
+class AFX_EXT_CLASS CDsItemBitmap : public CDsItem {
 public:
     // The largest bit buffer a bitmap item gets, in bytes.
     static const size_t kMaxBitsBytes = 5242880;
 
-    // No bits, size, hot spot and position 0.
+    // No bits, size, hot spot and position 0; on top.
     CDsItemBitmap();
     // A `width` x `height` bitmap, all pixels clear, at window position (x, y) with its hot spot
     // (the pixel placed at the position) at (hotX, hotY) from its lower-left corner. No bits
-    // when a side is below 1 or the buffer would exceed kMaxBitsBytes.
+    // when a side is below 1 or the buffer would exceed kMaxBitsBytes. On top.
     CDsItemBitmap(int width, int height, int x, int y, int hotX, int hotY);
     // Frees the bits.
-    virtual ~CDsItemBitmap();
+    ~CDsItemBitmap() override;
     CDsItemBitmap(const CDsItemBitmap&) = delete;
     CDsItemBitmap& operator=(const CDsItemBitmap&) = delete;
 
@@ -43,6 +53,31 @@ public:
     // The size of the bit buffer in bytes; 0 without bits.
     size_t GetTotalSize() const { return size_t(GetRowLengthBytes()) * size_t(m_bits ? m_height : 0); }
 
+    // --- The item protocol -------------------------------------------------------------------
+    // Nothing without bits; else the raster drawing (see above) inside the view's 2-D drawing; an
+    // OpenGL error it caused is cleared.
+    void DrawGl(view3d& view) override;
+    // (-hot x, -hot y) to (width - hot x, height - hot y); true.
+    bool GetBoundBox2D(SDsBox2D& box) override;
+    // 2.
+    EDsItemsType GetItemType() override;
+    // Whether a set pixel lies in the view's pick aperture (rows turned up); false without bits.
+    bool Pick(view3d* view) override;
+    // Nothing without bits. A region pick: a set pixel inside the manager's region; a point pick:
+    // a set pixel within 2 pixels of the pick point. A hit is offered (save_current_if_ok) and
+    // answers true.
+    bool Pick(pick_manager* manager) override;
+    // 0x1010: bitmaps.
+    int GetDrawPrimitives() override;
+    // With bitmaps among `kinds` and bits: the attributes with `applyAttributes`, then the raster
+    // drawing (the walk is in 2-D already).
+    void DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes) override;
+
+    // --- Bits ----------------------------------------------------------------------------------
+    // Sets pixel (x, y), y counted from the bottom row; nothing outside the bitmap.
+    void SetPixel(int x, int y);
+    // Turns the rows upside down.
+    void FlipRows();
     // Width and height in pixels.
     void GetSize(int& width, int& height) const;
     // The hot spot, in pixels from the lower-left corner.
@@ -51,6 +86,11 @@ public:
     void GetPosition(int& x, int& y) const;
     // Sets the window position.
     void SetPosition(int x, int y);
+    // A new size: the bits are freed and new clear ones allocated (none past the limit).
+    void SetSize(int width, int height);
+    // Whether the rectangle from (position - hot spot), width x height, touches the view's
+    // viewport (edges included).
+    bool IsInView(view3d& view) const;
     // Sets the window position and the hot spot together.
     void SetPosition(int x, int y, int hotX, int hotY);
 
@@ -64,7 +104,16 @@ public:
     // is a device-independent section or cannot be read.
     bool CopyFromBitmap(HBITMAP bitmap);
 
+protected:
+    // 0: not printed.
+    int DrawGdi(view3d& view) override;
+
 private:
+    // glBitmap at the position, moved into the window as the header says.
+    void DrawRaster() const;
+    // Whether a set pixel lies in the window rectangle [left, right] x [bottom, top] (rows up).
+    bool AnySetPixelIn(int left, int bottom, int right, int top) const;
+
     unsigned char* m_bits = nullptr;
     int m_width = 0, m_height = 0;
     int m_hotX = 0, m_hotY = 0;

@@ -1,8 +1,13 @@
 #include "DsAcisPick.h"
 
+#include "DsGeometryComputer.h"
+#include "GmPosition.h"
+#include "SpaValues.h"
 #include "pick_event.h"
+#include "pick_manager.h"
 #include "view3d.h"
 
+#include <cmath>
 #include <cstdlib>
 
 int CDsAcisPick::sInPickMode = 0;
@@ -59,4 +64,38 @@ void CDsAcisPick::StSuspendPickMode(view3d* view)
 void CDsAcisPick::StResumePickMode(view3d* view)
 {
     if (sPickMode != 0 && view) view->pick_mode(sPickMode, sCX, sCY, sDX, sDY);
+}
+
+namespace {
+
+// Point (x, y), rows counted down, strictly inside the view's pick region widened by `margin`.
+bool InAperture(pick_manager* manager, view3d* view, int x, int yDown, int margin)
+{
+    if (manager->get_pick_method() == pick_method_region) margin = 0;
+    int cx = 0, cy = 0, w = 0, h = 0;
+    view->get_pick_aperture(cx, cy, w, h);
+    return cx - w / 2 - margin < x && x < cx + w / 2 + margin && cy - h / 2 - margin < yDown &&
+           yDown < cy + h / 2 + margin;
+}
+
+}  // namespace
+
+bool CDsAcisPick::StCheckIfPoint2dIsInApperture(pick_manager* manager, int x, int y, int margin)
+{
+    view3d* view = manager ? manager->get_view() : nullptr;
+    if (!view) return false;
+    return InAperture(manager, view, x, CDsGeometryComputer::GetInstance()->ComputeUpsideDownCoordY(view, y), margin);
+}
+
+bool CDsAcisPick::StCheckIfPoint3dIsInApperture(pick_manager* manager, const SPAposition& position, int margin)
+{
+    view3d* view = manager ? manager->get_view() : nullptr;
+    if (!view) return false;
+    float x = 0.0f, y = 0.0f;
+    int height = -1;
+    const CGmPosition point(position.x(), position.y(), position.z());
+    if (!CDsGeometryComputer::GetInstance()->ProjectPositionOnView(point, view, x, y, &height, true)) return false;
+    // The pixel the point lies in: its row counted up (what gluProject gives) turned down.
+    const int up = int(std::floor(float(height - 1) - y));
+    return InAperture(manager, view, int(std::floor(x)), height - 1 - up, margin);
 }

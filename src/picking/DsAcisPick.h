@@ -1,13 +1,18 @@
 // CDsAcisPick: the modeler-based picks of the display. So far its pick-mode statics: beginning and
 // ending the view's pick mode around an event, asking whether an event's pick mode is active, and
 // suspending and resuming a view's pick mode around drawing that must not count as picking (the
-// projections of the geometry computer, the ray tests of the pick walks).
+// projections of the geometry computer, the ray tests of the pick walks); and the aperture tests
+// of points (StCheckIfPoint2dIsInApperture, StCheckIfPoint3dIsInApperture).
 //
 // Choices where the behaviour was open, or where a plain reading would hurt:
 // - A suspension keeps what it saved in the statics, so a second suspension inside the first would
 //   overwrite them with "not picking" and the outer resume would leave the view out of pick mode.
 //   Callers therefore suspend only a view that is picking (CDsGeometryComputer's projection does),
 //   and a suspension of a view that is not picking leaves sPickMode 0 as documented.
+// - The aperture tests compare like with like: the 2-D test takes a window point with rows
+//   counted up (GL window coordinates, as the point items give it) and turns it to rows counted
+//   down, as the aperture counts; the 3-D test takes the pixel its projected point lies in (the
+//   row gluProject gives, turned down the same way), not the projection's truncated y.
 // - Ending a pick mode begun for two events restores the data given, which that beginning does not
 //   fill: with fresh data (all zeros) the view leaves pick mode.
 #pragma once
@@ -16,6 +21,8 @@
 
 #include "UiPickEvent.h"
 
+class SPAposition;
+class pick_manager;
 class view3d;
 
 // What StBeginPickMode (one event) saved of the view and StEndPickMode puts back.
@@ -65,4 +72,14 @@ public:
     static void StSuspendPickMode(view3d* view);
     // When sPickMode is not 0, puts the view back in the saved pick mode and region.
     static void StResumePickMode(view3d* view);
+
+    // Whether window point (x, y), rows counted up, widened by `margin` pixels (0 for a region
+    // pick), lies strictly inside the pick region of the manager's view: cx - w/2 - margin < x <
+    // cx + w/2 + margin, the same for y turned down (integer halves). False without a manager or
+    // view.
+    static bool StCheckIfPoint2dIsInApperture(pick_manager* manager, int x, int y, int margin);
+    // Whether the pixel of the model point projected on the manager's view lies in its pick region
+    // as above. False without a manager or view, or for a point that does not
+    // project.
+    static bool StCheckIfPoint3dIsInApperture(pick_manager* manager, const SPAposition& position, int margin);
 };

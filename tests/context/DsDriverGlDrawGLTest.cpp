@@ -96,16 +96,17 @@ TEST_F(DsDriverGlDrawGLTest, BitmapsArePlacedByTheirAlignment)
 
 TEST_F(DsDriverGlDrawGLTest, BitmapRowsAreReadAtTheRecordsRowLength)
 {
-    // Rows of 2 bytes (as device-dependent bitmaps keep them): a diagonal, the first row's first
-    // pixel (most significant bit) at the bottom left.
+    // Rows of 2 bytes (as device-dependent bitmaps keep them, top first): a diagonal, the first
+    // row's first pixel (most significant bit) at the top left, since the record is drawn upright.
     unsigned char rows[16] = {};
     for (int r = 0; r < 8; ++r) rows[2 * r] = static_cast<unsigned char>(0x80 >> r);
     const CDsBitmap bitmap(8, 8, 2, 1, rows);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);  // the caller's unpack state does not matter
     CDsDriverGl::StDrawBitmap(100.0f, 50.0f, &bitmap, eAlignBottomLeft);
     for (int r = 0; r < 8; ++r) {
-        EXPECT_TRUE(Lit(100 + r, 50 + r)) << "row " << r;
-        EXPECT_FALSE(Lit(101 + r, 50 + r)) << "row " << r;
+        EXPECT_TRUE(Lit(100 + r, 57 - r)) << "row " << r;
+        EXPECT_FALSE(Lit(101 + r, 57 - r)) << "row " << r;
+        EXPECT_FALSE(Lit(100 + r, 50 + r)) << "row " << r << " mirrored about the middle row";
     }
     GLint alignment = 0;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);

@@ -229,3 +229,28 @@ TEST(DemoTest, ShowsAShadedStlMeshBesideQuadricItems) {
     EXPECT_NEAR(corner.r, 235, 3);
     EXPECT_NEAR(corner.b, 242, 3);
 }
+
+TEST(DemoTest, SavesTheFiguresViewInEachPictureFormat) {
+    std::string folder = vyrtest::ScratchDir();
+    ASSERT_EQ(RunDemo(folder), 0);
+    int width = 0, height = 0, savedWidth = 0, savedHeight = 0;
+    std::vector<unsigned char> figures, saved;
+    ASSERT_TRUE(vyrdemo::ReadPngRgb(folder + "/figures.png", width, height, figures));
+    ASSERT_TRUE(vyrdemo::ReadPngRgb(folder + "/saved.png", savedWidth, savedHeight, saved));
+    EXPECT_EQ(savedWidth, width);
+    EXPECT_EQ(savedHeight, height);
+    int yellow = 0;
+    for (int y = 0; y < savedHeight; ++y)
+        for (int x = 0; x < savedWidth; ++x) {
+            const Pixel p = At(saved, savedWidth, x, y);
+            yellow += p.r > 200 && p.g > 180 && p.b < 100;
+        }
+    EXPECT_GT(yellow, 200);  // the ring
+    const std::string magic[] = {"\xFF\xD8\xFF", "\x89PNG", "BM", "II*"};
+    const char* names[] = {"saved.jpg", "saved.png", "saved.bmp", "saved.tif"};
+    for (int i = 0; i < 4; ++i) {
+        const std::string bytes = vyrtest::ReadFileBytes(folder + "/" + names[i]);
+        EXPECT_EQ(bytes.compare(0, magic[i].size(), magic[i]), 0) << names[i];
+        EXPECT_GT(bytes.size(), 1000u) << names[i];
+    }
+}

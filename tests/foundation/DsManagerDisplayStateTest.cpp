@@ -8,6 +8,7 @@
 #include "DsPointsPalette.h"
 #include "DsScene.h"
 #include "DsSetEntityType.h"
+#include "UiResourceManager.h"
 #include "VyrObjectPath.h"
 #include "view3d.h"
 
@@ -107,8 +108,11 @@ TEST_F(DsManagerDisplayStateTest, ANewManagerHasAPointsPaletteWithAnEmptyMarkerT
     for (int style = 0; style < CDsPointsPalette::kStyleCount; ++style)
         for (int sizeClass = 0; sizeClass < CDsPointsPalette::kSizeClassCount; ++sizeClass)
             EXPECT_EQ(palette->GetMarker(style, sizeClass), nullptr);
+    const HINSTANCE remembered = gUiRememberedResourceHandle;  // the markers' load switches resources
     view3d view;
     manager_->DrawPoint(view, SPAposition(1, 2, 3), static_cast<EPointStyle>(3), 8, false);
     manager_->DrawPointOnTraverse(view, SPAposition(1, 2, 3), true, ePointStyleByType, 20);
     EXPECT_EQ(view.get_pick_mode(), 0);
+    palette->ClearMarkers();
+    gUiRememberedResourceHandle = remembered;
 }

@@ -3,6 +3,8 @@
 #include "DsManager.h"
 #include "DsPartStorage.h"
 #include "DsPointGeometry.h"
+#include "DsPointsPalette.h"
+#include "UiResourceManager.h"
 #include "DsRectangle.h"
 #include "view3d.h"
 
@@ -144,11 +146,14 @@ TEST(DsPointGeometryTest, CopiesAndClonesCarryTheFourFields)
 TEST(DsPointGeometryTest, DrawingWithoutMarkersDoesNothing)
 {
     ASSERT_NE(CDsManager::GetInstance()->GetPointsPalette(), nullptr);
+    const HINSTANCE remembered = gUiRememberedResourceHandle;  // the markers' load switches resources
     view3d view;
     CDsPointGeometry g(SPAposition(1, 1, 1), 263, ePointStyleByType, 0);
     g.DrawGl(view, CDsGeometry::eDpPoints, 0, 0, nullptr);
     g.DrawOnTraverse(view, CDsGeometry::eDpPoints, true, 0);
     EXPECT_EQ(view.get_pick_mode(), 0);
+    CDsManager::GetInstance()->GetPointsPalette()->ClearMarkers();
+    gUiRememberedResourceHandle = remembered;
 }
 
 TEST(DsPointGeometryTest, CreatorRegistersTheObjectType)

@@ -19,6 +19,7 @@ namespace vyrfuzz {
 inline const std::string& WarningsFile() {
     static const std::string path = [] {
         setenv("TMPDIR", ScratchFolder().c_str(), 1);
+        unsetenv("TEMP");  // TEMP comes before TMPDIR
         return ScratchFolder() + "/DisplayDebugWarnings.txt";
     }();
     return path;

@@ -58,6 +58,7 @@ void RemoveTree(const std::string& path)
 void UseTemporaryFolder(const std::string& dir)
 {
     setenv("TMPDIR", dir.c_str(), 1);
+    unsetenv("TEMP");  // TEMP would come before TMPDIR in the libraries' temporary folder
     setenv("TEST_TMPDIR", dir.c_str(), 1);
     setenv("VYR_TEST_TMP", dir.c_str(), 1);
 }

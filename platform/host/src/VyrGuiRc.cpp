@@ -427,6 +427,8 @@ constexpr SMarker kMarkers[] = {
 constexpr VYR_STRING_RESOURCE kStrings[] = {
     // Shown with a line feed and the path when a lights or material file cannot be opened.
     {2241, L"The lights or material file cannot be opened or written:"},
+    // Shown when a view cannot be rendered into a picture larger than the screen.
+    {865, L"The picture cannot be made at this size. Choose a smaller scale or resolution."},
 };
 
 // What the framework keeps about this module. Constant-initialised: the load hook below may run

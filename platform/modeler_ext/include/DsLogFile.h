@@ -1,9 +1,9 @@
 // CDsLogFile: a text log to which lines are appended, one open-append-close per line so that
 // nothing is lost when the process ends abruptly and no file stays open between writes.
 //
-// A relative name is placed in the temporary folder: the folder named by the environment
-// variable TEMP when it is set, else the system's temporary folder. An absolute name is used as
-// it is. Text is written as UTF-8.
+// A relative name is placed in the temporary folder of the Windows layer (GetTempPathW: TEMP,
+// else TMPDIR, else /tmp; never the current folder), the one rule of every temporary file. An
+// absolute name is used as it is. Text is written as UTF-8.
 #pragma once
 
 #include "VyrModelerExtApi.h"

@@ -3,6 +3,9 @@
 
 #include "VyrString.h"
 
+#include <windows.h>
+#include <vyrwin_codec.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -12,10 +15,10 @@ namespace {
 
 std::filesystem::path TemporaryFolder()
 {
-    if (const char* temp = std::getenv("TEMP"); temp != nullptr && *temp != '\0') return temp;
-    std::error_code error;
-    std::filesystem::path folder = std::filesystem::temp_directory_path(error);
-    return error ? std::filesystem::path() : folder;
+    WCHAR buffer[4096];
+    const DWORD length = GetTempPathW(4096, buffer);
+    if (length == 0 || length >= 4096) return std::filesystem::path("/tmp");
+    return std::filesystem::path(vyrwin::Utf8FromWide(buffer, length));
 }
 
 }  // namespace

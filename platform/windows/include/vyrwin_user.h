@@ -243,4 +243,12 @@ VYR_WINAPI_EXPORT HBITMAP LoadBitmapW(HINSTANCE module, LPCWSTR name);
 // is at least half). Other flags are accepted and change nothing. The caller deletes the bitmap.
 VYR_WINAPI_EXPORT HANDLE LoadImageW(HINSTANCE module, LPCWSTR name, UINT type, int cx, int cy, UINT flags);
 
+// The folder for temporary files, with a '/' at its end, into `buffer` (bufferLength characters,
+// the terminating zero included). One rule for every file the libraries write to the temporary
+// folder: the folder named by TEMP, else by TMPDIR, else "/tmp"; never the current folder (a
+// relative TEMP or TMPDIR is ignored, since the files would land wherever the program happens to
+// run). Answers the length written without the zero; when the buffer is too small (or null),
+// the length needed with the zero, the buffer unchanged.
+VYR_WINAPI_EXPORT DWORD GetTempPathW(DWORD bufferLength, LPWSTR buffer);
+
 }

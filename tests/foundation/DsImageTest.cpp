@@ -1,0 +1,252 @@
+// Pictures in memory and JPEG files: the padded block, the pixels at its edges, the picture handed
+// over by its callers, and loads of good, broken and foreign files.
+#include "DataFileStream.h"
+#include "DsGeometryComputer.h"
+#include "DsImage.h"
+#include "DsImageFormatsConvertor.h"
+#include "ScopedEnv.h"
+#include "TestFiles.h"
+#include "VyrString.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using vyrtest::ReadFileBytes;
+using vyrtest::ScratchDir;
+
+namespace {
+
+const uint32_t kRed = 0xFF0000FF, kGreen = 0xFF00FF00, kBlue = 0xFFFF0000, kYellow = 0xFF00FFFF;
+
+// A w x h picture of four quadrants, bottom row first: red bottom-left, green bottom-right,
+// blue top-left, yellow top-right.
+uint32_t* Quadrants(int w, int h)
+{
+    auto* pixels = new uint32_t[size_t(w) * size_t(h)];
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            pixels[size_t(y) * size_t(w) + size_t(x)] = y < h / 2 ? (x < w / 2 ? kRed : kGreen) : (x < w / 2 ? kBlue : kYellow);
+    return pixels;
+}
+
+bool Near(uint32_t a, uint32_t b, int tolerance)
+{
+    for (int shift = 0; shift < 24; shift += 8)
+        if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > tolerance) return false;
+    return true;
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class DsImageFilesTest : public ::testing::Test {
+protected:
+    std::vector<std::string> Warnings() const
+    {
+        CDsGeometryComputer::FlushWarnings();
+        std::vector<std::string> lines;
+        std::istringstream in(ReadFileBytes(dir_ + "/DisplayDebugWarnings.txt"));
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        return lines;
+    }
+    // A saved 100 x 50 JPEG of the quadrants.
+    std::string SavedJpeg()
+    {
+        CDsImage image(100, 50, Quadrants(100, 50), false);
+        CVyrString file((dir_ + "/quadrants.jpg").c_str());
+        EXPECT_TRUE(CDsImageFormatsConvertor::Instance()->SaveImageToJPG(&image, file));
+        return dir_ + "/quadrants.jpg";
+    }
+
+    std::string dir_ = ScratchDir();
+    vyrtest::ScopedEnv tmp_{"TMPDIR", dir_.c_str()};
+};
+
+}  // namespace
+
+TEST(DsImageTest, APictureIsPaddedToPowersOfTwoAndKeepsItsOwnSize)
+{
+    CDsImage image(100, 50, Quadrants(100, 50), false);
+    EXPECT_EQ(image.GetWidth(), 128);
+    EXPECT_EQ(image.GetHeight(), 64);
+    EXPECT_FLOAT_EQ(image.GetWidthRatio(), 0.78125f);
+    EXPECT_FLOAT_EQ(image.GetHeightRatio(), 0.78125f);
+    int w = 0, h = 0;
+    image.GetOriginalDimensions(w, h);
+    EXPECT_EQ(w, 100);
+    EXPECT_EQ(h, 50);
+    // The bare picture is placed bottom row first in the lower-left corner; the rest is padding.
+    uint32_t p = 0;
+    ASSERT_TRUE(image.GetPixel(0, 0, p));
+    EXPECT_EQ(p, kRed);
+    ASSERT_TRUE(image.GetPixel(99, 0, p));
+    EXPECT_EQ(p, kGreen);
+    ASSERT_TRUE(image.GetPixel(0, 49, p));
+    EXPECT_EQ(p, kBlue);
+    ASSERT_TRUE(image.GetPixel(99, 49, p));
+    EXPECT_EQ(p, kYellow);
+    ASSERT_TRUE(image.GetPixel(100, 0, p));
+    EXPECT_EQ(p, 0u);
+    ASSERT_TRUE(image.GetPixel(0, 50, p));
+    EXPECT_EQ(p, 0u);
+
+    EXPECT_EQ(CDsImage::ComputeOpenGlStandardTextureDimension(1), 1);
+    EXPECT_EQ(CDsImage::ComputeOpenGlStandardTextureDimension(128), 128);
+    EXPECT_EQ(CDsImage::ComputeOpenGlStandardTextureDimension(129), 256);
+    EXPECT_EQ(CDsImage::ComputeOpenGlStandardTextureDimension(0), 0);
+}
+
+TEST(DsImageTest, EdgeSizesAndPixelsOutsideTheBlock)
+{
+    CDsImage one(1, 1, new uint32_t[1]{kGreen}, false);
+    EXPECT_EQ(one.GetWidth(), 1);
+    EXPECT_EQ(one.GetHeight(), 1);
+    CDsImage none(0, 5, new uint32_t[1]{0}, false);
+    EXPECT_EQ(none.GetWidth(), 0);
+    EXPECT_FLOAT_EQ(none.GetWidthRatio(), 1.0f);
+    EXPECT_TRUE(none.IsEmpty());
+
+    CDsImage image(100, 50, Quadrants(100, 50), false);
+    image.SetPixel(128, 0, kBlue);   // the block's width: nothing
+    image.SetPixel(kBlue, -1, 3);    // nothing
+    image.SetPixel(5, 64, kBlue);    // nothing
+    uint32_t p = 0x12345678;
+    EXPECT_FALSE(image.GetPixel(128, 0, p));
+    EXPECT_FALSE(image.GetPixel(0, -1, p));
+    EXPECT_FALSE(image.GetPixel(0, 64, p));
+    EXPECT_EQ(p, 0x12345678u);
+    image.SetPixel(127, 63, kBlue);
+    ASSERT_TRUE(image.GetPixel(127, 63, p));
+    EXPECT_EQ(p, kBlue);
+    EXPECT_FALSE(CDsImage().GetPixel(0, 0, p));
+}
+
+TEST(DsImageTest, AbsurdSizesAreRefusedBeforeAnythingIsAllocated)
+{
+    CDsImage image;
+    EXPECT_EQ(image.AlocatePixels(100000, 10), nullptr);
+    EXPECT_EQ(image.AlocatePixels(8192, 8192), nullptr);  // 64 M words, past the limit
+    EXPECT_TRUE(image.IsEmpty());
+    EXPECT_NE(image.AlocatePixels(4096, 4096), nullptr);
+    EXPECT_EQ(image.GetPixelsCount(), 4096 * 4096);
+}
+
+TEST(DsImageTest, CopiesOwnTheirPixels)
+{
+    CDsImage image(100, 50, Quadrants(100, 50), true);
+    CDsImage copy(image);
+    copy.SetPixel(0, 0, kYellow);
+    uint32_t p = 0;
+    image.GetPixel(0, 0, p);
+    EXPECT_EQ(p, kRed);
+    EXPECT_TRUE(copy.GetTransparency());
+    CDsImage assigned;
+    assigned = copy;
+    assigned.GetPixel(0, 0, p);
+    EXPECT_EQ(p, kYellow);
+    EXPECT_EQ(assigned.GetWidth(), 128);
+    assigned.ReleasePixelsAndTexture();
+    EXPECT_TRUE(assigned.IsEmpty());
+}
+
+TEST_F(DsImageFilesTest, AJpegSavedAndLoadedKeepsItsQuadrantsInBottomUpRows)
+{
+    const std::string path = SavedJpeg();
+    CDsImage loaded(CVyrString(path.c_str()), false);
+    int w = 0, h = 0;
+    loaded.GetOriginalDimensions(w, h);
+    ASSERT_EQ(w, 100);
+    ASSERT_EQ(h, 50);
+    struct Probe { int x, y; uint32_t color; };
+    for (const Probe& probe : {Probe{10, 5, kRed}, Probe{90, 5, kGreen}, Probe{10, 45, kBlue}, Probe{90, 45, kYellow}}) {
+        uint32_t p = 0;
+        ASSERT_TRUE(loaded.GetPixel(probe.x, probe.y, p));
+        EXPECT_TRUE(Near(p, probe.color, 8)) << std::hex << p << " at " << std::dec << probe.x << "," << probe.y;
+        EXPECT_EQ(p >> 24, 0xFFu);
+    }
+    EXPECT_TRUE(Warnings().empty());
+}
+
+TEST_F(DsImageFilesTest, BrokenAndForeignFilesAnswerFalseLeaveTheImageAndWarnOnce)
+{
+    const std::string good = ReadFileBytes(SavedJpeg());
+    ASSERT_GT(good.size(), 200u);
+    CDsImage image(2, 2, new uint32_t[4]{kRed, kRed, kRed, kRed}, false);
+    auto unchanged = [&image] {
+        uint32_t p = 0;
+        return image.GetWidth() == 2 && image.GetPixel(1, 1, p) && p == kRed;
+    };
+
+    struct Case { const char* name; std::string bytes; };
+    std::string huge = good;
+    // The frame header's height and width (SOF0 after FF C0, length, precision): 60000 x 60000.
+    const size_t sof = huge.find("\xFF\xC0");
+    ASSERT_NE(sof, std::string::npos);
+    huge[sof + 5] = char(0xEA), huge[sof + 6] = char(0x60), huge[sof + 7] = char(0xEA), huge[sof + 8] = char(0x60);
+    std::string corrupt = good;
+    for (size_t i = good.size() / 2; i < good.size() / 2 + 40; ++i) corrupt[i] = char(0xFF);
+    const std::vector<Case> cases = {
+        {"empty", ""},
+        {"truncated", good.substr(0, good.size() / 2)},
+        {"header only", good.substr(0, sof + 20)},
+        {"corrupt", corrupt},
+        {"text", "this is no picture at all"},
+        {"png", std::string("\x89PNG\r\n\x1a\n", 8) + std::string(100, '\0')},
+        {"huge", huge},
+    };
+    int expectedWarnings = 0;
+    for (const Case& c : cases) {
+        const std::string path = dir_ + "/" + c.name + ".jpg";
+        WriteBytes(path, c.bytes);
+        EXPECT_FALSE(image.LoadImageW(CVyrString(path.c_str()), false)) << c.name;
+        EXPECT_TRUE(unchanged()) << c.name;
+        EXPECT_EQ(int(Warnings().size()), ++expectedWarnings) << c.name;
+    }
+    EXPECT_FALSE(image.LoadImageW(CVyrString((dir_ + "/missing.jpg").c_str()), false));
+    EXPECT_TRUE(unchanged());
+    EXPECT_EQ(int(Warnings().size()), ++expectedWarnings);
+}
+
+TEST_F(DsImageFilesTest, AStreamIsReadFromItsStartAndRewound)
+{
+    const std::string path = SavedJpeg();
+    CDataFileStream stream(CVyrString(path.c_str()).GetString());
+    ASSERT_TRUE(stream.IsOpen());
+    int w = 0, h = 0;
+    ASSERT_TRUE(CDsImageFormatsConvertor::Instance()->GetImageDimensions(&stream, w, h));
+    EXPECT_EQ(w, 100);
+    EXPECT_EQ(h, 50);
+    stream.GetFile()->Seek(10, CFile::begin);
+    CDsImage image;
+    ASSERT_TRUE(CDsImageFormatsConvertor::Instance()->LoadImageW(&stream, image));
+    EXPECT_EQ(image.GetWidth(), 128);
+    EXPECT_EQ(stream.GetFile()->GetPosition(), 0u);
+
+    CDataFileStream text;
+    WriteBytes(dir_ + "/t.jpg", "not a picture");
+    ASSERT_TRUE(text.Open(CVyrString((dir_ + "/t.jpg").c_str()).GetString()));
+    EXPECT_FALSE(CDsImageFormatsConvertor::Instance()->GetImageDimensions(&text, w, h));
+    EXPECT_FALSE(CDsImageFormatsConvertor::Instance()->LoadImageW(&text, image));
+    EXPECT_EQ(image.GetWidth(), 128);
+    EXPECT_FALSE(CDsImageFormatsConvertor::Instance()->LoadImageW(static_cast<CDataFileStream*>(nullptr), image));
+}
+
+TEST_F(DsImageFilesTest, SavingAnEmptyImageOrIntoAMissingFolderWritesNothing)
+{
+    CDsImage empty;
+    CVyrString file((dir_ + "/empty.jpg").c_str());
+    EXPECT_FALSE(CDsImageFormatsConvertor::Instance()->SaveImageToJPG(&empty, file));
+    EXPECT_FALSE(CDsImageFormatsConvertor::Instance()->SaveImageToJPG(nullptr, file));
+    CDsImage image(4, 4, new uint32_t[16](), false);
+    CVyrString missing((dir_ + "/no/such/folder/x.jpg").c_str());
+    EXPECT_FALSE(CDsImageFormatsConvertor::Instance()->SaveImageToJPG(&image, missing));
+    EXPECT_EQ(Warnings().size(), 1u);
+    EXPECT_EQ(ReadFileBytes(dir_ + "/empty.jpg"), "");
+}
