@@ -25,6 +25,7 @@
 
 #include "DsDrawSetup.h"
 #include "DsGlScene.h"
+#include "DsGlTraverseFunctor.h"
 #include "DsLocationWalks.h"
 #include "DsManager.h"
 #include "DsPartStorage.h"
@@ -148,7 +149,10 @@ void CDsGlContext::prv_HighlightParamPoint(const SPAposition& position, eVyrPara
     SDsDrawSetup setup;
     DsInitDrawSetup(setup, view, m_scene, false, false, false);
     DsApplyParamPointLineState(CDsScene::GetSpecialAttrs(set), setup, view->GetRenderMode());
+    // A marker is drawn in window pixels, as the draw walk draws points.
+    const bool pixel = DsSetPixelProjection(view, CDsGeometry::eDpPoints);
     sPoint->DrawGl(*view, CDsGeometry::eDpPoints, 0, -1, nullptr);
+    if (pixel) DsResetPixelProjection();
 }
 
 bool CDsGlContext::DrawParamPoint(const SPAposition& position, eVyrParamPointType type, EAttribSetIndex set,

@@ -6,12 +6,14 @@
 #include "DsLocationWalks.h"
 #include "DsView3dCdc.h"
 
+#include "../../renderers/internal/RecordingSeam.h"
 #include "../../scene_db/SceneTestSupport.h"
 #include "../ViewStaticsGuard.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -216,4 +218,63 @@ TEST(DsMakeItemPath, DropsTheItemIdsBelowTheLastPartInstance)
     // A depth beyond the ids keeps none; a negative one drops none.
     EXPECT_EQ(DsMakeItemPath(CVyrObjectPath(ids, 3, 7, 9), out), CVyrObjectPath(9));
     EXPECT_EQ(DsMakeItemPath(CVyrObjectPath(ids, 3, -2, 9), out), CVyrObjectPath(ids, 3, 0, 9));
+}
+
+namespace {
+
+// A leaf that counts its OpenGL draws.
+class CCountingGeometry : public CTestGeometry {
+public:
+    using CTestGeometry::CTestGeometry;
+    void DrawGl(view3d&, eDrawPrimitives, int, int, const CDsDrawContext*) override { ++draws; }
+    int draws = 0;
+};
+
+}  // namespace
+
+TEST_F(LocationWalksTest, TheDecorationDrawsTheTargetsSubtreeAsItsListSays)
+{
+    const int peer = db().GetPeerPartId();
+    auto* a = new CCountingGeometry(UnitBox(0, 0, 0));
+    auto* b = new CCountingGeometry(UnitBox(1, 0, 0));
+    auto* hidden = new CCountingGeometry(UnitBox(2, 0, 0));
+    CDsAttributes hide;
+    hide.SetHideLevel(1);
+    ASSERT_TRUE(storage->AddItem(CVyrObjectId(peer, 8), kGroupType, nullptr, nullptr, nullptr, nullptr, nullptr, true));
+    ASSERT_TRUE(storage->AddChildItem(CVyrObjectId(peer, 8), 81, kLeafType, a, nullptr, nullptr, true));
+    ASSERT_TRUE(storage->AddChildItem(CVyrObjectId(peer, 8), 82, kLeafType, b, nullptr, nullptr, true));
+    ASSERT_TRUE(storage->AddChildItem(CVyrObjectId(peer, 8), 83, kLeafType, hidden, nullptr, &hide, true));
+    const CVyrObjectPath target = Peer({8});
+
+    vyrtest::RecordingSeam seam;
+    auto decorate = [&](const std::vector<CVyrObjectPath>& list, bool listMode, int state) {
+        SDsRenderFlags flags;
+        SDsDrawOptions options(flags);
+        SDsDrawSetup setup;
+        std::optional<CDsGlTraverseFunctor> inner;
+        inner.emplace(view.get(), options, setup, 0x73B, 2, false, nullptr);
+        CDsGlDrawFunctor<CDsGlTraverseFunctor> functor(*inner, &target, state, &list, listMode, state == 4, 0x73B,
+                                                       view.get());
+        CDsSceneWalk<CDsGlDrawFunctor<CDsGlTraverseFunctor>> walk(storage, functor, &db());
+        CVyrObjectPath start;
+        walk.TraversePart(DsMakeItemPath(target, start));
+        EXPECT_FALSE(functor.IsOnTarget()) << "left again on the way up";
+    };
+    // List mode true, empty list: the whole subtree that is not hidden.
+    decorate({}, true, eAttribSetMark);
+    EXPECT_EQ(a->draws, 1);
+    EXPECT_EQ(b->draws, 1);
+    EXPECT_EQ(hidden->draws, 0);
+    // List mode false naming one child: its siblings only.
+    decorate({Peer({8, 81})}, false, eAttribSetMark);
+    EXPECT_EQ(a->draws, 1);
+    EXPECT_EQ(b->draws, 2);
+    // List mode true naming one child: that child only; the highlight kind likewise.
+    decorate({Peer({8, 81})}, true, eAttribSetHighlight);
+    EXPECT_EQ(a->draws, 2);
+    EXPECT_EQ(b->draws, 2);
+    // The forced state was temporary: the locations keep their own.
+    EXPECT_EQ(db().FindLocation(Peer({8, 81}))->GetState(), 0);
+    // Nothing of the rest of the scene is drawn, and no other leaf is visited.
+    EXPECT_EQ(hidden->draws, 0);
 }
