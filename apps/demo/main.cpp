@@ -13,6 +13,7 @@
 // display items, filed into the scene database by the host's body geometry), drawn by the
 // context's refresh in each render mode:
 //   wireframe.png, hidden-lines.png, partial-hidden-lines.png, shaded.png   lit by the default lights
+//   highlight.png         the wireframe picture with the plate highlighted in the front buffer
 //   shaded-red-blue.png   shaded under a red light and a blue one
 //   figures.png           shaded, with a ring and a zigzag figure recorded over the bodies
 //   section-plane.png     shaded, cut by a section plane through the middle
@@ -455,6 +456,15 @@ bool RefreshInEveryMode(DemoWindow& demo, const std::string& folder) {
         demo.view->SetRenderMode(m.mode);
         demo.view->refresh();
         if (!WriteShown(demo, folder + "/" + m.file)) return false;
+        if (m.mode != eRenderWireframe) continue;
+        // The plate highlighted over the wireframe picture, in the front buffer only.
+        const int plateItem = 1;
+        demo.context->ValidateView(demo.view.get());
+        demo.context->HighlightLocations(
+            {CVyrObjectPath(&plateItem, 1, 1, demo.context->GetScene()->GetDbScene().GetPeerPartId())},
+            eAttribSetHighlight);
+        if (!WriteShown(demo, folder + "/highlight.png")) return false;
+        demo.context->UnHighlightLocations();
     }
 
     // Light 0 red from the upper left, light 1 blue from the right.

@@ -6,11 +6,15 @@
 #include "DsItemEdge.h"
 #include "DsItemsBody.h"
 #include "DsPartStorage.h"
+#include "DsScene.h"
+#include "DsView3dCdc.h"
 
 #include "GmPosition.h"
 #include "SpaTopology.h"
 #include "SpaValues.h"
 #include "view3d.h"
+
+#include <GL/gl.h>
 
 namespace {
 
@@ -91,6 +95,14 @@ void CVyrBodyGeometry::DrawGl(view3d& view, eDrawPrimitives kinds, int, int, con
     const int child = (kinds & eDpFaces) ? 0 : (kinds & eDpLines) ? 1 : -1;
     auto* items = child >= 0 && child < group->Count() ? dynamic_cast<CDsItemsGroup*>(group->GetFast(child)) : nullptr;
     if (!items) return;
+    // Highlighted, marked, dimmed and the other special states of the location draw the edges in
+    // their special set's colour (the view holds the state while the walk draws).
+    const auto* core = dynamic_cast<const CDsView3dCdc*>(&view);
+    const int state = core ? core->GetLocationState() : 0;
+    if (child == 1 && state >= eAttribSetDim && state <= eAttribSetVisibility7) {
+        const unsigned c = CDsScene::GetSpecialAttrs(state).GetColor();
+        glColor3ub(GLubyte(c & 0xFF), GLubyte((c >> 8) & 0xFF), GLubyte((c >> 16) & 0xFF));
+    }
     DsPushItemTransformation(&view, group);
     for (int i = 0; i < items->Count(); ++i) {
         CDsItemBase* item = items->GetFast(i);

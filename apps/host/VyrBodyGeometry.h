@@ -37,8 +37,9 @@ public:
     // Plots the body (lines) or measures it (an extrema view); the number of things drawn. With the
     // view in pick mode: the number of the body's edges the pick region meets (lines only).
     int Draw(view3d& view, eDrawPrimitives kinds, int first, int last, const CDsDrawContext* context) override;
-    // Faces: the face items' meshes; lines: the edge items' polylines; in the look the walk set,
-    // under the body's transformation, hidden items left out.
+    // Faces: the face items' meshes; lines: the edge items' polylines; in the look the walk set
+    // (the edges in the special set's colour while the view draws a location in a special state:
+    // dimmed, marked, highlighted, ...), under the body's transformation, hidden items left out.
     void DrawGl(view3d& view, eDrawPrimitives kinds, int first, int last, const CDsDrawContext* context) override;
     // None.
     LONG DrawPoints(view3d& view, LONG mask, int index) override;

@@ -8,11 +8,13 @@
 #include "DsItemsGroup.h"
 #include "DsItemPolyline3D.h"
 #include "DsManager.h"
+#include "DsPickedItem.h"
 #include "GmPosition.h"
 #include "VyrString.h"
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -189,6 +191,19 @@ void CDsDriverExtrema::ComputeMinMax(bool full)
 void CDsDriverExtrema::ComputeBoundaries(CDsItemsGroup* group)
 {
     if (group) group->DrawExtremes(*m_extremaView, nullptr);
+}
+
+bool CDsDriverExtrema::GetBoundingRect(const CDsPickedItemList* list, double& x0, double& x1, double& y0,
+                                       double& y1, bool keepOffsets)
+{
+    if (!m_context || !m_extremaView || !list) return false;
+    std::vector<CVyrObjectPath> paths;
+    list->GetList(paths);
+    {
+        CDsExtremaModeScope mode;
+        m_context->GetScene()->ComputeExtrema(m_extremaView, paths);
+    }
+    return GetExtremaInViewportCoordinates(x0, x1, y0, y1, keepOffsets);
 }
 
 bool CDsDriverExtrema::GetBoundingRect(const CDsPickedItem*, double& x0, double& x1, double& y0, double& y1,

@@ -28,6 +28,7 @@ class CDsDriverExtrema;
 class CDsGlContext;
 class CDsItemsGroup;
 class CDsPickedItem;
+class CDsPickedItemList;
 class CVyrString;
 class SPAposition;
 class SPAtransf;
@@ -132,6 +133,12 @@ public:
     // Has `group` draw its extremes into the measuring view (every item, no entity singled out);
     // nothing for null.
     void ComputeBoundaries(CDsItemsGroup* group);
+    // The screen rectangle (viewport pixels, y up) of the picked items of `list`: the context's
+    // scene draws their paths into the measuring view (the extrema mode raised meanwhile), then
+    // GetExtremaInViewportCoordinates. False, outputs unchanged, without a core context, for a
+    // null list, or when nothing was measured.
+    bool GetBoundingRect(const CDsPickedItemList* list, double& x0, double& x1, double& y0, double& y1,
+                         bool keepOffsets);
     // The screen rectangle (viewport pixels, y up) of what was measured for one picked item:
     // GetExtremaInViewportCoordinates; false, outputs unchanged, without a core context.
     bool GetBoundingRect(const CDsPickedItem* item, double& x0, double& x1, double& y0, double& y1, bool keepOffsets);

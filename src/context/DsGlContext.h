@@ -35,6 +35,7 @@
 #include "DsStateContainer.h"
 #include "SpaValues.h"
 #include "VyrNotifyFunctionality.h"
+#include "VyrObjectId.h"
 #include "VyrObjectPath.h"
 #include "VyrObjectTypes.h"
 #include "VyrViewTypes.h"
@@ -42,8 +43,10 @@
 
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
+class CDsAttributes;
 class CDsGlScene;
 class CDsItemBase;
 class CDsItemsBody;
@@ -64,6 +67,16 @@ class CVyrNotifyFunctionality;
 class CDsView3dCdc;
 class rgb_color;
 class view_context;
+
+// Kind of a parametric point: the reference-point types 256 to 274 of a type mask; -1 for none.
+typedef int eVyrParamPointType;
+
+// What a location-info walk reports of one listed location (CDsGlContext::GetLocationsInfo).
+struct SDsLocationInfo {
+    int type = 0;                     // the object type of the location's item
+    class CDsGeometry* geometry = nullptr;  // the item's geometry, null when it has none
+    unsigned char state = 0;          // the location's state
+};
 
 // The phases of drawing items into the front buffer outside a refresh: 0 opens a batch (the view
 // set up, the front buffer selected), 1 draws, 2 closes it (the back buffer selected again).
@@ -376,11 +389,12 @@ public:
     // The view's projection and model-view for `view` (nothing for null), with depth and the
     // clear-buffer mode, narrowed to the pick region with `picking`.
     void SetupRenderingTransforms(view3d* view, bool picking, const CRect* rect);
-    // Draws the locations of `paths` at once, in the look the frame gives them, into the current
-    // OpenGL view (when it is one of this context's core views) through a configuration of
-    // `buffer` (GL_FRONT, GL_BACK or GL_FRONT_AND_BACK); the view's location state is `set` during
-    // the draw. Nothing while the display is suspended or for an empty list. The last argument
-    // (primitive kinds to leave out) is not used yet. See DsGlContextLocations.cpp.
+    // Draws the locations of `paths` at once into the current OpenGL view (one of this context's
+    // core views) through a configuration of `buffer` (GL_FRONT, GL_BACK or GL_FRONT_AND_BACK;
+    // another buffer draws nothing), decorated with the forced state `set` under the scene's
+    // sections, leaving out the primitive kinds of `excluded`; into the back buffer the stored
+    // highlights are drawn again over them. Nothing while the display is suspended or for an empty
+    // list. See DsGlContextLocations.cpp.
     void DrawLocations(std::vector<CVyrObjectPath>& paths, EAttribSetIndex set, int buffer, int excluded);
     // Draws `item` (may be null) alone into `view`'s front buffer: phase 0 first sets the view up
     // (made current, its projection, the front buffer selected; nothing more for a view without
@@ -420,6 +434,73 @@ public:
     // No highlighted locations, attribute set 0, no parameter point (type -1).
     void ResetHighlightData();
 
+    // --- Location walks (DsGlContextLocations.cpp) -----------------------------------------
+    // With the display suspended meanwhile (every view window invalidated when the suspension
+    // ends), the locations that `paths` name in each of the context's views get the state `set`;
+    // paths of other parts, into nowhere, without ids or repeated are passed over. A list of
+    // fewer than 20 paths is recorded as one change-log entry (the views redraw its locations);
+    // from 20 on nothing is recorded and the log's flag byte is cleared, so that every view's next
+    // refresh draws its whole picture.
+    void ModifyLocations(std::vector<CVyrObjectPath>& paths, EAttribSetIndex set);
+    // The same for the root location of the model (`model`) or of the temporary items: the
+    // states below it go back to 0 and the root gets `set`; the root's path is recorded.
+    void ModifyRootLocation(EAttribSetIndex set, bool model);
+    // Appends to `info` one entry per listed location of the current core view (path, item type,
+    // geometry, state); ancestors passed through and paths of other parts add nothing.
+    void GetLocationsInfo(std::vector<CVyrObjectPath>& paths,
+                          std::vector<std::pair<CVyrObjectPath, SDsLocationInfo>>& info) const;
+    // The attributes the location of `path` is displayed with in the current core view: those
+    // pushed from the root down to it (hidden locations on the way walked through); in render
+    // modes 3 and 4, and in the monochrome state, with special set 12 laid over them. False, with
+    // `attributes` unchanged, without a current view or when the path leads nowhere.
+    bool GetDisplayedAttribute(const CVyrObjectPath& path, CDsAttributes& attributes) const;
+
+    // --- Highlight, parameter points and location drawing (DsGlContextHighlight.cpp) ------
+    // One drawn parameter point: its temporary item in the scene database.
+    struct SParamPoint {
+        // The point.
+        SPAposition position;
+        // The temporary item (temporary part, item number).
+        CVyrObjectId id;
+        // The parameter-point type.
+        eVyrParamPointType type = -1;
+        // The object type of what the point belongs to.
+        unsigned char objectType = 0;
+        // The path of the temporary item.
+        CVyrObjectPath path;
+    };
+    // Replaces the highlights by `data` (a parameter point found among the drawn ones takes that
+    // point's position and type and set 5, else set 4) and draws them into the front buffer of the
+    // current OpenGL view, after putting the saved picture back when `restore`.
+    void Highlight(const SHighlightData& data, bool restore);
+    // Highlights the locations of `paths` with the special set `set` (Highlight without restore).
+    void HighlightLocations(const std::vector<CVyrObjectPath>& paths, int set);
+    // Highlights the parameter point; `position` and `type` come back snapped to a drawn
+    // parameter point that matches (exactly for reference-point types 256 to 266, else within 10
+    // pixels). True.
+    bool HighlightParamPoint(SPAposition& position, eVyrParamPointType& type);
+    // Forgets every highlight and, unless its window waits to be repainted or it is in a fast
+    // refresh, refreshes the current OpenGL view.
+    void UnHighlightLocations();
+    // Draws the stored highlights again (as Highlight does without restore).
+    void RestoreHighlight();
+    // Shows a parameter point with the special set `set`: a point already drawn at `position`
+    // (within 1e-4) is given the set; otherwise a temporary item of type 61 holding a point
+    // geometry joins the temporary part, with its path (`owner`'s ids and the new item, in the
+    // temporary part). False when the database refuses the item or the position is not finite.
+    bool DrawParamPoint(const SPAposition& position, eVyrParamPointType type, EAttribSetIndex set,
+                        eVyrObjectType objectType, const CVyrObjectPath& owner);
+    // Takes the drawn parameter point at `position` (within 1e-4) out of the database and the
+    // list, and invalidates every view window; false (nothing invalidated) when there is none.
+    bool EraseParamPoint(const SPAposition& position);
+    // The first drawn parameter point closer than 10 pixels to the window point (x, y), y counted
+    // from the top, on the current OpenGL view: its position, type, object type and path; false
+    // (outputs unchanged) when there is none.
+    bool FindPointBy2dPos(int x, int y, SPAposition& position, eVyrParamPointType& type, eVyrObjectType& objectType,
+                          CVyrObjectPath& path);
+    // The drawn parameter points.
+    const std::vector<SParamPoint>& GetParamPoints() const { return m_paramPoints; }
+
     // --- Parts ----------------------------------------------------------------------------
     // The scene (never null).
     CDsGlScene* GetScene() const { return m_scene; }
@@ -441,6 +522,18 @@ private:
     // The figure group an entity of the application's entity base defines through a figure
     // generator of this context, bound to the entity (DsGlContextFigures.cpp).
     CDsItemsGroup* CreateEntityFigure(CVyrEntBase* entity);
+    // Draws the stored highlights into the front buffer (see DsGlContextHighlight.cpp).
+    void prv_Highlight(bool restore);
+    // Draws a parameter point's marker with the special set `set` into the current OpenGL view.
+    void prv_HighlightParamPoint(const SPAposition& position, eVyrParamPointType type, EAttribSetIndex set);
+    // Draws each listed location's subtree again with the forced state `set` into the current
+    // OpenGL view (see DsGlContextLocations.cpp); `list` and `listMode` choose the locations drawn,
+    // `excluded` holds primitive kinds left out.
+    void DecorateLocations(std::vector<CVyrObjectPath>& paths, EAttribSetIndex set,
+                           const std::vector<CVyrObjectPath>& list, bool listMode, int excluded);
+    // The decoration under the scene's sections: the paths a section clips once per plane group
+    // with its clip planes on, then the others unclipped.
+    void DecorateLocationsWithSections(std::vector<CVyrObjectPath>& paths, EAttribSetIndex set, int excluded);
 
     SHighlightData m_highlight;
     bool m_clearBufferMode = true;
@@ -448,4 +541,5 @@ private:
     CDsItemsMap* m_itemsMap = nullptr;
     CDsGlScene* m_scene = nullptr;
     CDsPickProccessor* m_pickProccessor = nullptr;
+    std::vector<SParamPoint> m_paramPoints;
 };

@@ -18,14 +18,12 @@
 //     after a full frame (and the fast-refresh rate becomes -1, not measured); with display-manager
 //     flag 3 the scene's refresh counter grows and the host hears notification 10.
 //  6. For a window: the changes are marked as seen by the view (not during a fast refresh); when
-//     highlights must be drawn again the configuration ends first without notifications.
+//     highlights must be drawn again the configuration ends first without notifications (the
+//     picture is presented) and the highlights are drawn into the front buffer over it.
 //  7. The configuration ends, presenting the picture and notifying the host.
 //
 // The frame rate is measured on the monotonic millisecond clock (the processor-time clock counts
 // microseconds of processor time here, not wall-clock milliseconds).
-//
-// Coming with the highlight drawing: the highlights themselves (step 6 ends the configuration
-// without notifications and draws nothing more until then).
 #include "DsGlContext.h"
 
 #include "DsBox.h"
@@ -138,7 +136,10 @@ void CDsGlContext::refresh(view3d* view, const CRect*)
 
     if (!bitmap) {
         if (kind != eNoChange && !fastRefresh) m_scene->GetDbScene().SyncNumbers(logNumber, dbNumber, view);
-        if (IsRestoreHighlightNecessary() && configuration.IsActive()) configuration.End(false);
+        if (IsRestoreHighlightNecessary()) {
+            if (configuration.IsActive()) configuration.End(false);
+            RestoreHighlight();
+        }
     }
 }
 

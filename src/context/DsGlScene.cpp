@@ -1,6 +1,8 @@
 // CDsGlScene: the root groups, document flags and settings of an OpenGL rendering context.
 #include "DsGlScene.h"
 
+#include "DsExtremaWalk.h"
+
 #include "DsAttributesPalette.h"
 #include "DsComplexSection.h"
 #include "DsDebugData.h"
@@ -553,10 +555,18 @@ CDsBox CDsGlScene::GetItemsBox()
     return box;
 }
 
+void CDsGlScene::ComputeExtrema(CDsViewExtrema* view, const std::vector<CVyrObjectPath>& paths)
+{
+    if (view) DsComputeExtremaByWalk(view, this, paths);
+}
+
 void CDsGlScene::ComputeExtrema(CDsViewExtrema* view, bool full)
 {
     if (!view) return;
     if (full) {
+        DsComputeExtremaByWalk(view, this, std::vector<CVyrObjectPath>());
+        // Groups filed only in the root groups (not in the database) are measured too; measuring a
+        // group twice does not move the extremes.
         for (CDsItemsGroup& group : m_roots) group.DrawExtremes(*view, nullptr);
         return;
     }

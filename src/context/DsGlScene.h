@@ -29,7 +29,9 @@
 //   so that it is drawn and found like any other (filed nowhere it would be lost).
 // - The cheap extrema (ComputeExtrema without `full`) measure the corners of the database scene's
 //   bound box, or of the root groups' box while the database shows nothing; the full measure
-//   draws the root groups into the measuring view.
+//   draws the scene database into the measuring view (DsExtremaWalk.h), then the root groups
+//   (a group the host shows without filing it in the database has an extent too; what is measured
+//   twice does not move the extremes).
 //
 // - the vertex and fragment programs (CDsVertexShader, CDsPixelShader), loaded from the data
 //   folder by LoadShaderPrograms and deleted with the scene.
@@ -329,8 +331,12 @@ public:
     CDsBox GetBoundsBox();
     // The box of the root groups' items (empty when they hold nothing).
     CDsBox GetItemsBox();
-    // Measures what the scene shows into `view` (see the header comment); nothing for null.
+    // Measures what the scene shows into `view`: cheaply from the bound box, or with `full`
+    // exactly, by drawing the scene database into the view (the extrema walk). Nothing for null.
     void ComputeExtrema(CDsViewExtrema* view, bool full);
+    // Measures exactly the locations of `paths` (with their subtrees and the ancestors leading to
+    // them) into `view`; the whole scene for an empty list. Nothing for null.
+    void ComputeExtrema(CDsViewExtrema* view, const std::vector<CVyrObjectPath>& paths);
 
 private:
     // The root group of `group`'s kind.

@@ -680,6 +680,7 @@ void CDsView3dCdc::SetupRenderingTransforms(bool pick, bool depth, bool, const C
             gluOrtho2D(-width / 2.0, width / 2.0, -height / 2.0, height / 2.0);
     }
     gl_viewport_and_scissor(rect);
+    glDepthFunc(GL_LEQUAL);
     glDepthRange(0.0, 1.0);
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_LINE_STIPPLE);

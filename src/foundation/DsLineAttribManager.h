@@ -22,16 +22,17 @@
 //
 // The commands by figure run on the figures themselves, with the display of the manager's
 // rendering context suspended meanwhile (its views repaint once at the end); without a rendering
-// context they do nothing. Turning a figure's highlight off does not yet take the context's other
-// highlights away (the context's location highlights come with the location drawing). The
+// context they do nothing. Turning a figure's highlight off also takes the context's location
+// highlights away. The
 // commands on picked items that change attributes (ApplyColor, ApplyStyle, ApplyWidth,
 // ApplyAttributes on a CDsPickedItemList) write each listed path's item in the scene database.
 //
-// Coming with the context's location states and highlights (they act through operations that do
-// not exist yet): the commands by object path (MarkList, MarkEntity, DimList, DimEntity,
-// HighlightList, HighlightEntity, ApplyVisibility through CDsGlContext::ModifyLocations and its
-// highlights) and by picked item (MarkList, MarkItem, HighlightItem on CDsPickedItemList and
-// CDsPickedItem).
+// The commands by object path and by picked item set the listed locations' states through the
+// rendering context (CDsGlContext::ModifyLocations: mark 3, dim 2, visibility levels by
+// Visibility2LocState) or highlight them (CDsGlContext::HighlightLocations); turning a highlight
+// off takes every highlight of the context away. They do nothing without a rendering context.
+// A highlight by path or by picked item is drawn with the highlight set (4): with the normal set
+// (0) a highlight would be drawn in the plain colours and not be seen.
 #pragma once
 
 #include <afx.h>
@@ -40,11 +41,15 @@
 #include "DsAttributes.h"
 #include "DsColorStorage.h"
 #include "DsLineAttribStorage.h"
+#include "VyrObjectPath.h"
 #include "VyrObjectTypes.h"
+
+#include <vector>
 
 class CDsFigure;
 class CDsFigureList;
 class CDsGlContext;
+class CDsPickedItem;
 class CDsPickedItemList;
 
 // The special line-attribute sets of a display and its attribute commands.
@@ -90,7 +95,8 @@ public:
     void DimFigure(CDsFigure* figure, bool on, bool unused);
     // The figure's visibility level switched, redrawn (the last argument has no effect).
     void ApplyVisibility(EVisibilityLevel level, CDsFigure* figure, bool on, bool unused);
-    // The figure highlighted (level 4) or not and drawn again; the display is not suspended.
+    // The figure highlighted (level 4) or not and drawn again; turning it off also takes every
+    // highlight of the context away. The display is not suspended.
     void HighlightFigure(CDsFigure* figure, bool on, bool unused);
     // With a rendering context: with its display suspended meanwhile, the attributes of every
     // item of its scene are reset as `action` says (document flag 15 cleared); when the
@@ -128,6 +134,35 @@ public:
     // Every listed path's item gets all the values of `attributes` (see ConvertDsAttribute), without
     // suspending the display. Nothing without a rendering context, a list or attributes.
     void ApplyAttributes(const CDsPickedItemList* list, bool unused, const CDsLineAttribStorage* attributes);
+
+    // --- Commands by object path (nothing without a rendering context) ---------------------
+    // The listed locations marked (state 3) or back to normal; the colour has no effect.
+    void MarkList(std::vector<CVyrObjectPath>& paths, bool on, const CDsColorStorage* unused);
+    // The one location marked or back to normal; the colour has no effect.
+    void MarkEntity(const CVyrObjectPath& path, bool on, const CDsColorStorage* unused);
+    // The listed locations dimmed (state 2) or back to normal; the first bool has no effect.
+    void DimList(std::vector<CVyrObjectPath>& paths, bool unused, bool on);
+    // The one location dimmed or back to normal; the first bool has no effect.
+    void DimEntity(const CVyrObjectPath& path, bool unused, bool on);
+    // On: the listed locations become the context's highlights (set 4); off: every highlight of
+    // the context goes.
+    void HighlightList(std::vector<CVyrObjectPath>& paths, bool on);
+    // The same for one location.
+    void HighlightEntity(const CVyrObjectPath& path, bool on);
+    // Level 4 highlights as HighlightList; any other level gives the locations the state of the
+    // level (Visibility2LocState) or, off, the normal state. The first bool has no effect.
+    void ApplyVisibility(EVisibilityLevel level, std::vector<CVyrObjectPath>& paths, bool unused, bool on);
+    // The same for one location.
+    void ApplyVisibility(EVisibilityLevel level, const CVyrObjectPath& path, bool unused, bool on);
+
+    // --- Commands by picked item (nothing without a rendering context) --------------------
+    // The figures of the list marked or not (MarkList of figures), then the list's paths marked or
+    // back to normal. Nothing for a null list; the colour has no effect.
+    void MarkList(const CDsPickedItemList* list, bool on, const CDsColorStorage* unused);
+    // MarkEntity of the item's path; nothing for null.
+    void MarkItem(CDsPickedItem* item, bool on, const CDsColorStorage* unused);
+    // HighlightEntity of the item's path; nothing for null.
+    void HighlightItem(CDsPickedItem* item, bool on);
 
     // The special set a visibility level maps to: 1 gives 2, 3 gives 3, 5 gives 7, 6 gives 8,
     // 7 gives 9, every other level 0 (normal). Level 4 (highlight) has no set here.

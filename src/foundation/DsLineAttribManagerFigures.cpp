@@ -5,6 +5,7 @@
 #include "DsFigureList.h"
 #include "DsGlContext.h"
 #include "DsItemsFigure.h"
+#include "DsPickedItem.h"
 
 namespace {
 
@@ -91,4 +92,83 @@ void CDsLineAttribManager::HighlightFigure(CDsFigure* figure, bool on, bool)
     if (!m_context || !figure) return;
     figure->SetVisibility(eVisibilityHighlight, on, false);
     figure->DrawOnView(nullptr, eDsDrawModeNormal3);
+    if (!on) m_context->UnHighlightLocations();
+}
+
+// --- Commands by object path and by picked item ------------------------------------------------
+
+void CDsLineAttribManager::MarkList(std::vector<CVyrObjectPath>& paths, bool on, const CDsColorStorage*)
+{
+    if (m_context) m_context->ModifyLocations(paths, on ? eAttribSetMark : eAttribSetNormal);
+}
+
+void CDsLineAttribManager::MarkEntity(const CVyrObjectPath& path, bool on, const CDsColorStorage* color)
+{
+    std::vector<CVyrObjectPath> paths(1, path);
+    MarkList(paths, on, color);
+}
+
+void CDsLineAttribManager::DimList(std::vector<CVyrObjectPath>& paths, bool, bool on)
+{
+    if (m_context) m_context->ModifyLocations(paths, on ? eAttribSetDim : eAttribSetNormal);
+}
+
+void CDsLineAttribManager::DimEntity(const CVyrObjectPath& path, bool unused, bool on)
+{
+    std::vector<CVyrObjectPath> paths(1, path);
+    DimList(paths, unused, on);
+}
+
+void CDsLineAttribManager::HighlightList(std::vector<CVyrObjectPath>& paths, bool on)
+{
+    if (!m_context) return;
+    if (on)
+        m_context->HighlightLocations(paths, eAttribSetHighlight);
+    else
+        m_context->UnHighlightLocations();
+}
+
+void CDsLineAttribManager::HighlightEntity(const CVyrObjectPath& path, bool on)
+{
+    std::vector<CVyrObjectPath> paths(1, path);
+    HighlightList(paths, on);
+}
+
+void CDsLineAttribManager::ApplyVisibility(EVisibilityLevel level, std::vector<CVyrObjectPath>& paths, bool, bool on)
+{
+    if (!m_context) return;
+    if (level == eVisibilityHighlight) {
+        HighlightList(paths, on);
+        return;
+    }
+    m_context->ModifyLocations(paths, on ? Visibility2LocState(level) : eAttribSetNormal);
+}
+
+void CDsLineAttribManager::ApplyVisibility(EVisibilityLevel level, const CVyrObjectPath& path, bool unused, bool on)
+{
+    std::vector<CVyrObjectPath> paths(1, path);
+    ApplyVisibility(level, paths, unused, on);
+}
+
+void CDsLineAttribManager::MarkList(const CDsPickedItemList* list, bool on, const CDsColorStorage* color)
+{
+    if (!m_context || !list) return;
+    std::vector<CVyrObjectPath> paths;
+    CDsFigureList* figures = nullptr;
+    list->GetLists(paths, figures);
+    if (figures) {
+        MarkList(figures, on);
+        delete figures;
+    }
+    MarkList(paths, on, color);
+}
+
+void CDsLineAttribManager::MarkItem(CDsPickedItem* item, bool on, const CDsColorStorage* color)
+{
+    if (item) MarkEntity(item->GetObjectPath(), on, color);
+}
+
+void CDsLineAttribManager::HighlightItem(CDsPickedItem* item, bool on)
+{
+    if (item) HighlightEntity(item->GetObjectPath(), on);
 }

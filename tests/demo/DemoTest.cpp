@@ -101,7 +101,7 @@ namespace {
 // Counts of a picture's pixels: not black, bluish (blue well above red), reddish (red well above
 // green: a red light on a blue body).
 struct Census {
-    int lit = 0, bluish = 0, reddish = 0;
+    int lit = 0, bluish = 0, reddish = 0, greenish = 0;
 };
 
 Census Count(const std::string& path) {
@@ -115,6 +115,7 @@ Census Count(const std::string& path) {
             c.lit += p.r + p.g + p.b > 30;
             c.bluish += p.b > p.r + 40 && p.b > 80;
             c.reddish += p.r > p.g + 60 && p.r > 80;
+            c.greenish += p.g > p.r + 60 && p.g > p.b + 60;
         }
     return c;
 }
@@ -140,6 +141,17 @@ TEST(DemoTest, RefreshesTheSceneInEveryRenderMode) {
     // Under a red and a blue light both colours show.
     EXPECT_GT(coloured.reddish, 1000);
     EXPECT_GT(coloured.bluish, 2000);
+}
+
+TEST(DemoTest, HighlightsThePlateOverTheWireframePictureInTheHighlightColour) {
+    std::string folder = vyrtest::ScratchDir();
+    ASSERT_EQ(RunDemo(folder), 0);
+    const Census wire = Count(folder + "/wireframe.png");
+    const Census highlight = Count(folder + "/highlight.png");
+    // The plate's edges turn green; the primitives keep their colours.
+    EXPECT_LT(wire.greenish, 50);
+    EXPECT_GT(highlight.greenish, 1000);
+    EXPECT_GT(highlight.lit, wire.lit / 2);
 }
 
 TEST(DemoTest, DrawsFiguresOverTheBodiesAndAHalfTransparentPlateInMixedMode) {
