@@ -66,9 +66,46 @@ public:
     // The whole title (empty when there is no window).
     void GetWindowTextW(CStringW& text) const;
 
+    // --- Messages ------------------------------------------------------------------------------
+    // The framework's message maps are the virtual handlers below: WindowProc calls OnPaint,
+    // OnSize and OnActivate for their messages, OnNcDestroy for WM_NCDESTROY, DefWindowProc for
+    // the rest. A handler that a class does not override does the default processing (Default).
+
+    // The object attached to the window; null when none is (no temporary wrapper is made).
+    static CWnd* FromHandlePermanent(HWND window);
+    // Attaches the window and routes its messages to this object: the window's procedure becomes
+    // AfxWndProc and the one it had becomes this object's super procedure. FALSE (nothing changed)
+    // for a window that is not live, when this object holds a window or another object is
+    // attached to that window.
+    BOOL SubclassWindow(HWND window);
+    // Gives the window its super procedure back and detaches it; answers it (null without one).
+    HWND UnsubclassWindow();
+    // Handles one message of the window (see above).
+    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // The super procedure (DefWindowProcW when the window was not subclassed) with the message.
+    virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // DefWindowProc with the message being handled (0 outside a message).
+    LRESULT Default();
+    // WM_PAINT.
+    virtual void OnPaint();
+    // WM_SIZE: the size type and the new client width and height.
+    virtual void OnSize(UINT type, int cx, int cy);
+    // WM_ACTIVATE: WA_* state, the other window (may be null) and whether this one is minimised.
+    virtual void OnActivate(UINT state, CWnd* other, BOOL minimized);
+    // WM_NCDESTROY: default processing, then the window is detached and PostNcDestroy called.
+    virtual void OnNcDestroy();
+    // Last call for an object whose window went away; nothing here (a class made with new may
+    // delete itself).
+    virtual void PostNcDestroy();
+
     // The window.
     HWND m_hWnd = nullptr;
+    // The procedure the window had before SubclassWindow (null when not subclassed).
+    WNDPROC m_pfnSuper = nullptr;
 };
+
+// The procedure of subclassed windows: the attached object's WindowProc, else DefWindowProcW.
+VYR_MFC_API LRESULT CALLBACK AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // A window that shows a document. Only its window part is used here: views are passed along
 // with pick events so that a handler can tell which window a click came from.
@@ -355,22 +392,35 @@ VYR_MFC_API int AfxMessageBox(LPCWSTR text, UINT type = MB_OK, UINT helpId = 0);
 // an empty text (and a line on standard error says why).
 VYR_MFC_API int AfxMessageBox(UINT id, UINT type = MB_OK, UINT helpId = (UINT)-1);
 
+// A thread of the framework with its main window. The host's UI thread is the application
+// object; no other thread object is made.
+class VYR_MFC_API CWinThread {
+public:
+    // A thread without a main window.
+    CWinThread() = default;
+    // Nothing to free: the main window is not owned.
+    virtual ~CWinThread() = default;
+    CWinThread(const CWinThread&) = delete;
+    CWinThread& operator=(const CWinThread&) = delete;
+
+    // The thread's main window (not owned), null until the host sets it.
+    CWnd* m_pMainWnd = nullptr;
+};
+
 // The application object of a framework program: the host makes one (usually as a global) and
 // gives it its main window. Only what the display asks of it is here.
-class VYR_MFC_API CWinApp {
+class VYR_MFC_API CWinApp : public CWinThread {
 public:
     // Becomes the process's application object (AfxGetApp) when there is none yet.
     explicit CWinApp(LPCWSTR appName = nullptr);
     // Stops being the application object.
-    virtual ~CWinApp();
-    CWinApp(const CWinApp&) = delete;
-    CWinApp& operator=(const CWinApp&) = delete;
-
-    // The application's main window (not owned), null until the host sets it.
-    CWnd* m_pMainWnd = nullptr;
+    ~CWinApp() override;
 };
 
 // The process's application object, null when the program made none.
 VYR_MFC_API CWinApp* AfxGetApp();
+// The current thread's framework object: the application object (the only thread object), null
+// when the program made none.
+VYR_MFC_API CWinThread* AfxGetThread();
 // The main window of the application object, null without either.
 VYR_MFC_API CWnd* AfxGetMainWnd();

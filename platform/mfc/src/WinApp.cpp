@@ -19,4 +19,6 @@ CWinApp::~CWinApp() {
 
 CWinApp* AfxGetApp() { return gApp; }
 
+CWinThread* AfxGetThread() { return gApp; }
+
 CWnd* AfxGetMainWnd() { return gApp ? gApp->m_pMainWnd : nullptr; }

@@ -117,3 +117,94 @@ void CWnd::GetWindowTextW(CStringW& text) const {
     int copied = ::GetWindowTextW(m_hWnd, text.GetBuffer(length), length + 1);
     text.ReleaseBuffer(copied < 0 ? 0 : copied);
 }
+
+// --- Messages ----------------------------------------------------------------------------------
+
+namespace {
+
+// The message a window procedure of this library is handling, for Default.
+struct CurrentMessage {
+    UINT message = 0;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+};
+thread_local const CurrentMessage* tCurrent = nullptr;
+
+}  // namespace
+
+CWnd* CWnd::FromHandlePermanent(HWND window) {
+    if (!window) return nullptr;
+    auto& permanent = Windows().permanent;
+    auto it = permanent.find(window);
+    return it == permanent.end() ? nullptr : it->second;
+}
+
+BOOL CWnd::SubclassWindow(HWND window) {
+    if (!::IsWindow(window) || m_hWnd || FromHandlePermanent(window)) return FALSE;
+    LONG_PTR previous = ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc));
+    if (!previous) return FALSE;
+    Attach(window);
+    m_pfnSuper = reinterpret_cast<WNDPROC>(previous);
+    return TRUE;
+}
+
+HWND CWnd::UnsubclassWindow() {
+    if (!m_hWnd) return nullptr;
+    if (m_pfnSuper) ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+    m_pfnSuper = nullptr;
+    return Detach();
+}
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_PAINT:
+            OnPaint();
+            return 0;
+        case WM_SIZE:
+            OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
+            return 0;
+        case WM_ACTIVATE:
+            OnActivate(LOWORD(wParam), CWnd::FromHandle(reinterpret_cast<HWND>(lParam)), HIWORD(wParam) != 0);
+            return 0;
+        case WM_NCDESTROY:
+            OnNcDestroy();
+            return 0;
+        default:
+            return DefWindowProc(message, wParam, lParam);
+    }
+}
+
+LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    return ::CallWindowProcW(m_pfnSuper, m_hWnd, message, wParam, lParam);
+}
+
+LRESULT CWnd::Default() {
+    if (!tCurrent) return 0;
+    return DefWindowProc(tCurrent->message, tCurrent->wParam, tCurrent->lParam);
+}
+
+void CWnd::OnPaint() { Default(); }
+
+void CWnd::OnSize(UINT, int, int) { Default(); }
+
+void CWnd::OnActivate(UINT, CWnd*, BOOL) { Default(); }
+
+void CWnd::OnNcDestroy() {
+    Default();
+    m_pfnSuper = nullptr;
+    Detach();
+    PostNcDestroy();
+}
+
+void CWnd::PostNcDestroy() {}
+
+LRESULT CALLBACK AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    CWnd* wnd = CWnd::FromHandlePermanent(window);
+    if (!wnd) return ::DefWindowProcW(window, message, wParam, lParam);
+    const CurrentMessage current{message, wParam, lParam};
+    const CurrentMessage* outer = tCurrent;
+    tCurrent = &current;
+    LRESULT result = wnd->WindowProc(message, wParam, lParam);
+    tCurrent = outer;
+    return result;
+}

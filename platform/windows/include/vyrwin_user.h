@@ -135,8 +135,11 @@ struct VYR_BITMAP_RESOURCE {
 
 extern "C" {
 
-// Windows are X windows with a GLX drawable each. Class names and menus are
-// accepted and ignored: no window procedure runs. Fails (null, GetLastError set,
+// Windows are X windows with a GLX drawable each. A window of a class registered with
+// RegisterClassW gets the class's procedure (vyrwin_msg.h); other class names and menus are
+// accepted and ignored. Only a WS_CHILD window lies inside its parent; a window with a parent but
+// without WS_CHILD is a top-level window owned by it (GetParent answers the owner, and the owner's
+// DestroyWindow destroys it). Fails (null, GetLastError set,
 // one line on standard error) when there is no X display.
 VYR_WINAPI_EXPORT HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style,
                                        int x, int y, int width, int height, HWND parent, HMENU menu,

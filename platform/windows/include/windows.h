@@ -4,6 +4,7 @@
 
 #include "vyrwin_types.h"
 #include "vyrwin_user.h"
+#include "vyrwin_msg.h"
 #include "vyrwin_gdi.h"
 #include "vyrwin_draw.h"
 #include "vyrwin_text.h"

@@ -23,6 +23,8 @@ struct HWND__ {
     std::wstring text;
     HDC__ dc;
     int dcHolds = 0;  // GetDC calls not yet matched by ReleaseDC
+    WNDPROC proc = nullptr;   // its procedure (null: DefWindowProcW answers for it)
+    bool destroying = false;  // DestroyWindow is taking it down
 };
 
 struct HGLRC__ {
@@ -61,6 +63,8 @@ GLXContext RootContext();
 GLXDrawable RootDrawable();
 
 bool IsLiveWindow(HWND window);
+// The procedure of a registered window class (null for a name no one registered).
+WNDPROC ClassProcedure(LPCWSTR className);
 // Whether a GLX context may be bound to windows and pbuffers: the root context and
 // the contexts of pixel format 1 (not those made for bitmaps).
 bool IsWindowConfigContext(GLXContext context);

@@ -65,8 +65,17 @@ void InvalidateAll(HWND window) {
     window->hasUpdate = !RectEmpty(window->update);
 }
 
+// WM_DESTROY goes to a window before its children, WM_NCDESTROY to the children first.
+void SendDestroy(HWND window) {
+    window->destroying = true;
+    SendMessageW(window, WM_DESTROY, 0, 0);
+    for (HWND child : std::vector<HWND>(window->children))
+        if (IsLiveWindow(child) && !child->destroying) SendDestroy(child);
+}
+
 void Destroy(HWND window) {
     for (HWND child : std::vector<HWND>(window->children)) Destroy(child);
+    SendMessageW(window, WM_NCDESTROY, 0, 0);
     DropDcPixels(&window->dc);
     Display* display = XDisplay();
     DrawableChanging(window->glxwindow, false);
@@ -109,6 +118,7 @@ void Resize(HWND window, int x, int y, int width, int height, bool move, bool si
             glXDestroyWindow(display, old);
         }
         InvalidateAll(window);
+        SendMessageW(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(window->width, window->height));
     }
 }
 
@@ -148,7 +158,7 @@ HWND WindowOfDc(HDC dc) {
 
 using namespace vyrwin;
 
-HWND CreateWindowExW(DWORD, LPCWSTR, LPCWSTR windowName, DWORD style, int x, int y, int width, int height,
+HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width, int height,
                      HWND parent, HMENU, HINSTANCE, LPVOID) {
     if (!XDisplay() || !FbConfig()) {
         SetLastError(ERROR_DC_NOT_FOUND);
@@ -164,7 +174,10 @@ HWND CreateWindowExW(DWORD, LPCWSTR, LPCWSTR windowName, DWORD style, int x, int
     window->width = width == CW_USEDEFAULT ? kDefaultWidth : std::max(1, width);
     window->height = height == CW_USEDEFAULT ? kDefaultHeight : std::max(1, height);
     window->parent = parent;
-    if (!MakeXWindow(window, parent ? parent->xwindow : 0)) {
+    window->proc = ClassProcedure(className);
+    // Only a child window lies inside its parent; another window with a parent (its owner) is a
+    // top-level window of its own that goes away with the owner.
+    if (!MakeXWindow(window, parent && (style & WS_CHILD) ? parent->xwindow : 0)) {
         delete window;
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
@@ -178,10 +191,12 @@ HWND CreateWindowExW(DWORD, LPCWSTR, LPCWSTR windowName, DWORD style, int x, int
 }
 
 BOOL DestroyWindow(HWND window) {
-    if (!IsLiveWindow(window) || window == sDesktop) {
+    if (!IsLiveWindow(window) || window == sDesktop || window->destroying) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
+    SendDestroy(window);
+    if (!IsLiveWindow(window)) return TRUE;
     Destroy(window);
     return TRUE;
 }
