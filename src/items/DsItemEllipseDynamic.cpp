@@ -27,7 +27,9 @@ std::unique_ptr<float[]> sVertices;
 int sCapacity = 0;
 constexpr int kInitialCapacity = 400;
 
-float* VerticesBuffer(int count)
+}  // namespace
+
+float* CDsItemEllipseDynamic::StGetVerticesBuffer(int count)
 {
     if (!sVertices || count > sCapacity) {
         const int capacity = std::max(count, sCapacity > 0 ? sCapacity : kInitialCapacity);
@@ -36,8 +38,6 @@ float* VerticesBuffer(int count)
     }
     return sVertices.get();
 }
-
-}  // namespace
 
 int CDsItemEllipseDynamic::StGetVerticesBufferCapacity()
 {
@@ -195,7 +195,7 @@ int CDsItemEllipseDynamic::GetVertices(CDsGeometry::eDrawPrimitives kinds, int, 
     const SPAposition* points = nullptr;
     const int n = m_storage->GetPoints(points);
     count = points ? n : 0;
-    float* buffer = VerticesBuffer(count);
+    float* buffer = StGetVerticesBuffer(count);
     for (int i = 0; i < count; ++i) {
         buffer[3 * i] = static_cast<float>(points[i].x());
         buffer[3 * i + 1] = static_cast<float>(points[i].y());

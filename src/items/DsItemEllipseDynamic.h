@@ -85,6 +85,10 @@ public:
     float GetMajorAxisLength() const;
     // The capacity of the shared vertex buffer, in vertices (0 before its first use).
     static int StGetVerticesBufferCapacity();
+    // The shared vertex buffer with room for at least `count` vertices (three floats each): made
+    // with room for 400 on first use, grown to the largest request, else reused (its contents are
+    // then not kept). Valid until the next call.
+    static float* StGetVerticesBuffer(int count);
 
 protected:
     // The tessellation printed through the view; what it answers (non-zero: hit in pick mode).

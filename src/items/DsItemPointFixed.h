@@ -154,6 +154,7 @@ public:
     void Refresh(view3d& view) override;
     // Prints the marker.
     void Plot(view3d& view) override;
+    using CDsItem::Pick;
     // Whether the screen place lies in the manager's aperture widened by the size.
     bool Pick(pick_manager* manager) override;
     // 0.

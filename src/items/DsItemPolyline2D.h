@@ -133,6 +133,7 @@ public:
     void DrawGl(view3d& view) override;
     // With points asked: the pixels recomputed, then as the base.
     void DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes) override;
+    using CDsItemPolyline2D::Pick;
     // False: never picked through a pick manager.
     bool Pick(pick_manager* manager) override;
     // Nothing: adds no extents.

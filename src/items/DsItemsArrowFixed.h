@@ -139,6 +139,7 @@ public:
     // Outside plot mode: the temporary arrow with depth test, lighting and normalising off (then
     // put back as they were).
     void Refresh(view3d& view) override;
+    using CDsItemsGroup::Pick;
     // The temporary arrow's pick through the manager's view.
     bool Pick(pick_manager* manager) override;
     // Points and lines, on top (0x1003).
