@@ -270,7 +270,7 @@ void CDsFigureGenerator::DrawArc(const CDsArcPolyGenerator& arc)
     if (arc.GetRadius() == 0.0 || !std::isfinite(arc.GetRadius())) return;
     if (CDsEllipseStorage::StGetDynamicEllipses()) {
         const double sweep = arc.GetDelta();
-        if (sweep == 0.0 || !std::isfinite(sweep) || !std::isfinite(arc.GetStart())) return;
+        if (arc.GetSegmentCount() == 0 || !std::isfinite(arc.GetStart())) return;
         const SPAtransf& t = arc.GetTransformation();
         const SPAposition centre = SPAposition(arc.GetCenter()) * t;
         const SPAunit_vector normal = normalise(t.affine().row(2));

@@ -247,6 +247,20 @@ TEST_F(DsScreenItemsGLTest, ALeaderEndsAtItsEndPointsProjection)
     EXPECT_TRUE(LitNear(int(ex), int(ey)));
     EXPECT_TRUE(LitNear(45, 50));  // half-way
     EXPECT_FALSE(LitNear(10, 10));
+
+    // On the walk (its pixel projection set up), a fresh leader ends there too: it is rebuilt for
+    // the view, not drawn to the point of an earlier frame or to the window's corner.
+    vyrtest::Clear(kBlack);
+    CDsItemLine2D3D walked(20, 80, CGmPosition(end.x(), end.y(), end.z()));
+    White(walked);
+    view_->Start2dDraw();
+    walked.DrawOnTraverse(*view_, CDsGeometry::eDpLines, true);
+    EXPECT_EQ(LitCount(), 0);
+    walked.DrawOnTraverse(*view_, CDsGeometry::eDpPoints, true);
+    view_->End2dDraw();
+    EXPECT_TRUE(LitNear(int(ex), int(ey)));
+    EXPECT_TRUE(LitNear(45, 50));
+    EXPECT_FALSE(LitNear(10, 40));
 }
 
 TEST_F(DsScreenItemsGLTest, PixelItemsOnTheWalkOfASectionedViewAreNotClippedAndTheClipPlanesStayOn)
