@@ -1,9 +1,13 @@
 #include "DsFigureGenerator.h"
 
 #include "DsItemBitmapIndexed.h"
+#include "DsItemEllipseDynamic.h"
 #include "DsItemImage.h"
+#include "DsItemPointFixed.h"
+#include "DsItemPolyline2D.h"
 
 #include "DsArcPolyGenerator.h"
+#include "DsEllipseStorage.h"
 #include "DsGlContext.h"
 #include "DsHideLevel.h"
 #include "DsItemPolygons2D.h"
@@ -16,6 +20,8 @@
 #include "DsItemsFigure.h"
 #include "DsPolyline.h"
 #include "DsPolylineStorage.h"
+
+#include "SpaGeometry.h"
 
 #include <GL/gl.h>
 
@@ -92,7 +98,16 @@ void CDsFigureGenerator::OpenSubGroup(CDsItemsGroup* group)
 
 void CDsFigureGenerator::ClosePolyline()
 {
-    if (m_polyline.size() >= 2) {
+    if (m_polyline.size() >= 2 && m_2dMode) {
+        std::vector<float> xy;
+        xy.reserve(m_polyline.size() * 2);
+        for (const CGmPosition& p : m_polyline) {
+            xy.push_back(static_cast<float>(p.x()));
+            xy.push_back(static_cast<float>(p.y()));
+        }
+        m_currentItem = new CDsItemPolyline2D(static_cast<int>(m_polyline.size()), xy.data(), nullptr);
+        AddCurrentItem();
+    } else if (m_polyline.size() >= 2) {
         const std::vector<SPAposition> points(m_polyline.begin(), m_polyline.end());
         m_currentItem = new CDsItemPolyline3D(static_cast<int>(points.size()), points.data(), false, nullptr);
         AddCurrentItem();
@@ -222,12 +237,14 @@ void CDsFigureGenerator::SetFlag(EDsItemFlags flag)
 void CDsFigureGenerator::MoveTo(const CGmPosition& position)
 {
     ClosePolyline();
+    m_2dMode = false;
     m_polyline.push_back(position);
     m_position = position;
 }
 
 void CDsFigureGenerator::DrawTo(const CGmPosition& position)
 {
+    m_2dMode = false;
     if (m_polyline.empty()) m_polyline.push_back(m_position);
     m_polyline.push_back(position);
     m_position = position;
@@ -236,6 +253,7 @@ void CDsFigureGenerator::DrawTo(const CGmPosition& position)
 void CDsFigureGenerator::DrawPolyline(int count, const CGmPosition* points)
 {
     ClosePolyline();
+    m_2dMode = false;
     if (points)
         for (int i = 0; i < count; ++i) m_polyline.push_back(points[i]);
     ClosePolyline();
@@ -250,6 +268,21 @@ void CDsFigureGenerator::DrawArc(const CGmPosition& centre, double radius, const
 void CDsFigureGenerator::DrawArc(const CDsArcPolyGenerator& arc)
 {
     if (arc.GetRadius() == 0.0 || !std::isfinite(arc.GetRadius())) return;
+    if (CDsEllipseStorage::StGetDynamicEllipses()) {
+        const double sweep = arc.GetDelta();
+        if (arc.GetSegmentCount() == 0 || !std::isfinite(arc.GetStart())) return;
+        const SPAtransf& t = arc.GetTransformation();
+        const SPAposition centre = SPAposition(arc.GetCenter()) * t;
+        const SPAunit_vector normal = normalise(t.affine().row(2));
+        const SPAvector major = (arc.GetRadius() * t.scaling()) * t.affine().row(0);
+        const double start = sweep < 0.0 ? arc.GetStart() + sweep : arc.GetStart();
+        const ellipse curve(centre, normal, major, 1.0, 0.0);
+        ClosePolyline();
+        m_currentItem = new CDsItemEllipseDynamic(new CDsEllipseStorage(curve, start, start + std::fabs(sweep)));
+        AddCurrentItem();
+        return;
+    }
+    m_2dMode = false;
     const std::unique_ptr<CDsPolylineStorage> storage(arc.Approximate());
     if (!storage) return;
     ClosePolyline();
@@ -645,6 +678,7 @@ void CDsFigureGenerator::DrawImage(const CDsImage& image, const CDsRectangle3d& 
 void CDsFigureGenerator::DrawBitmap(const CGmPosition& position, int index, EAlignment alignment, bool)
 {
     ClosePolyline();
+    m_2dMode = false;
     m_currentItem = new CDsItemBitmapIndexed(position, index, alignment);
     AddCurrentItem();
 }
@@ -652,6 +686,73 @@ void CDsFigureGenerator::DrawBitmap(const CGmPosition& position, int index, EAli
 void CDsFigureGenerator::DrawBitmapColored(const CGmPosition& position, int index, EAlignment alignment, bool)
 {
     ClosePolyline();
+    m_2dMode = false;
     m_currentItem = new CDsItemBitmapColored(position, index, alignment);
     AddCurrentItem();
+}
+
+// --- Pixel items, points and ellipses -----------------------------------------------------------
+
+void CDsFigureGenerator::DrawPolyline2D(int count, const float* xy)
+{
+    ClosePolyline();
+    m_2dMode = true;
+    m_pen.SetOnTopFlag(true);
+    if (xy)
+        for (int i = 0; i < count; ++i) m_polyline.emplace_back(xy[2 * i], xy[2 * i + 1], 0.0);
+    ClosePolyline();
+}
+
+void CDsFigureGenerator::DrawPolyline2DRelative(int count, const float* relative, bool closed)
+{
+    ClosePolyline();
+    m_pen.SetOnTopFlag(true);
+    m_currentItem = new CDsItemPolyline2DRelative(count, relative, closed);
+    AddCurrentItem();
+}
+
+void CDsFigureGenerator::DrawRectangle2D(const CGmPosition& anchor, int width, int height, EAlignment alignment)
+{
+    ClosePolyline();
+    m_2dMode = false;
+    m_pen.SetOnTopFlag(true);
+    auto* item = new CDsItemBillBoardedRectangle(anchor, width, height, alignment);
+    item->SetBaseFlag(eDsBaseItemHostFlag, true);
+    m_currentItem = item;
+    AddCurrentItem();
+}
+
+void CDsFigureGenerator::DrawPoint(const CGmPosition& position, EPointStyle style, int size, bool flag,
+                                   const CGmUnitVector& direction, int offset)
+{
+    ClosePolyline();
+    m_2dMode = false;
+    m_pen.SetOnTopFlag(true);
+    auto* item = new CDsItemPointFixed(position, style, size, offset, direction);
+    item->SetBaseFlag(eDsBaseItemHostFlag, flag);
+    m_currentItem = item;
+    AddCurrentItem();
+}
+
+void CDsFigureGenerator::DrawElipse(const CGmPosition& centre, const CGmUnitVector& normal, const CGmVector& majorAxis,
+                                   double ratio, double start, double sweep, double)
+{
+    if (!CDsEllipseStorage::StGetDynamicEllipses()) return;
+    if (sweep == 0.0 || !std::isfinite(sweep) || !std::isfinite(start)) return;
+    const double first = sweep < 0.0 ? start + sweep : start;
+    const ellipse curve(centre, normal, majorAxis, ratio, 0.0);
+    ClosePolyline();
+    m_currentItem = new CDsItemEllipseDynamic(new CDsEllipseStorage(curve, first, first + std::fabs(sweep)));
+    AddCurrentItem();
+}
+
+CDsItemBase* CDsFigureGenerator::AddHlSegment(CDsEllipseStorage* storage, EDsHlSegmentType)
+{
+    if (!storage) return nullptr;
+    auto* item = new CDsItemHlSegmentEllipseDynamic(storage);
+    ApplyPen(item);
+    item->SetParent(nullptr);
+    item->SetGlContext(m_context);
+    item->SetBaseFlag(eDsBaseItemNoPickWhenHidden, true);
+    return item;
 }

@@ -22,14 +22,20 @@
 // the static entry points, immediate polygons (CDsItemPolygons2D). The generator keeps the box of
 // what it recorded and gives it to the display-list item at EndPolygons.
 //
+// Pixel items: DrawPolyline2D switches the 2-D mode on, in which the open polyline becomes a
+// CDsItemPolyline2D (x and y of its points); MoveTo, DrawTo, DrawPolyline, the polyline arc and the
+// point, billboard and bitmap operations switch it off. DrawPolyline2DRelative, DrawRectangle2D and
+// DrawPoint make relative polylines, billboard frames and fixed points, all on top. While dynamic
+// ellipses are on (CDsEllipseStorage::StGetDynamicEllipses), DrawArc and DrawElipse make a
+// CDsItemEllipseDynamic over an ellipse storage of the curve.
+//
 // Operations that make items which the display core does not have yet are not offered here, and
 // the interface operations that would make them keep the base generator's answer, which makes
-// nothing: 2-D polylines and the 2-D mode (DrawPolyline2D, DrawPolyline2DRelative), points and
-// billboard rectangles (DrawPoint, DrawRectangle2D), coordinate systems (DrawUcs), ellipses
-// (DrawElipse, and the dynamic ellipse of DrawArc), texts and their state (DrawTextW,
+// nothing: coordinate systems (DrawUcs), the polyline of DrawElipse while dynamic ellipses are off
+// (coming with the ellipse figure), texts and their state (DrawTextW,
 // DrawTextVector, DrawText2D, DrawText2DRelative, StartTextBlock, StartTextLine, AddTextItem, the
 // text setters, ForceFixedText, ItGtxloc, ItGtext, ItDtxCreateText), hidden-line views (StartHlView
-// and the ellipse segments of AddHlSegment) and toolpaths (StartToolpath, StartToolpathBranch,
+// and the ellipse segments of the virtual AddHlSegment) and toolpaths (StartToolpath, StartToolpathBranch,
 // StartPlanarToolpathBranch, AddToolpathSegment).
 //
 // Choices where the behaviour was open, or where a plain reading would hurt:
@@ -39,8 +45,10 @@
 //   items it made. The destructor also stops being the current generator of the static entry
 //   points when it is.
 // - AddHlSegment ignores a segment type that is no child index of the current hidden-line view.
-// - Until the dynamic ellipse item exists, DrawArc draws its polyline whatever the dynamic-ellipse
-//   switch says (CDsEllipseStorage::StGetDynamicEllipses).
+// - A dynamic arc or ellipse of negative sweep is stored as the same curve from start + sweep to
+//   start; a dynamic arc's major axis takes the transformation's scale with its first row.
+// - The bool of DrawPoint, and DrawRectangle2D always, set the item's base flag 1
+//   (eDsBaseItemHostFlag).
 // - An arc of zero or non-finite radius, or of zero or non-finite sweep or step, makes nothing and
 //   leaves the open polyline as it is.
 // - The non-virtual AddHlSegment answers null for a null polyline.
@@ -74,6 +82,7 @@
 
 class CDsArcPolyGenerator;
 class CDsBasicSurface;
+class CDsEllipseStorage;
 class CDsImage;
 class CDsRectangle3d;
 class CDsGlContext;
@@ -134,6 +143,14 @@ public:
     // The arc of a CDsArcPolyGenerator built from the arguments (see DrawArc below).
     void DrawArc(const CGmPosition& centre, double radius, const CGmTransformation& transformation, double start,
                  double sweep, double step) override;
+    // Closes the open polyline and makes one CDsItemPolyline2D of the `count` pixel points (x, y;
+    // none for fewer than two) in 2-D mode; the pen goes on top.
+    void DrawPolyline2D(int count, const float* xy) override;
+    // Closes the open polyline; a CDsItemPointFixed of `style` and `size` pixels at `position`,
+    // pushed `offset` pixels along `direction`, base flag 1 set to `flag`; 2-D mode off, the pen on
+    // top.
+    void DrawPoint(const CGmPosition& position, EPointStyle style, int size, bool flag,
+                   const CGmUnitVector& direction, int offset) override;
     using CVyrFigureGenerator::AddHlSegment;
     // With a hidden-line view as the current group and a type that is a child index of it: a
     // CDsItemHlSegmentPolyline3D of `entity` and `polyline` in child `type`, owned by the view,
@@ -169,14 +186,34 @@ public:
     void SetEntity(ENTITY* entity) { m_entity = entity; }
     // The type byte written into every item added (the low byte of `type`).
     void SetType(int type) { m_type = static_cast<uint8_t>(type & 0xFF); }
-    // Unless dynamic ellipses are waited for (see the header comment): closes the open polyline,
-    // then one polyline item of the arc's points mapped by the arc's transformation. Nothing for a
-    // degenerate arc.
+    // With dynamic ellipses on: closes the open polyline and makes a CDsItemEllipseDynamic of the
+    // arc placed by its transformation; else closes the open polyline, then one polyline item of
+    // the arc's points mapped by the arc's transformation. Nothing for a degenerate arc.
     void DrawArc(const CDsArcPolyGenerator& arc);
     // A new CDsItemHlSegmentPolyline3D of `polyline` (no entity) with the pen applied, the context
     // set and refusing picks while hidden, in no group (the caller owns it); null for a null
     // polyline. The type is not used.
     CDsItemBase* AddHlSegment(CDsPolyline* polyline, EDsHlSegmentType type);
+    // Whether an open polyline becomes a 2-D polyline when closed.
+    void Set2DMode(bool on) { m_2dMode = on; }
+    // Whether the generator is in 2-D mode.
+    bool Get2DMode() const { return m_2dMode; }
+    // Closes the open polyline; a CDsItemPolyline2DRelative of `count` relative points (x, y
+    // fractions of the viewport), closed or not; the pen goes on top.
+    void DrawPolyline2DRelative(int count, const float* relative, bool closed);
+    // Closes the open polyline; a CDsItemBillBoardedRectangle of `width` x `height` pixels at
+    // `anchor` placed by `alignment`, base flag 1 set; 2-D mode off, the pen on top.
+    void DrawRectangle2D(const CGmPosition& anchor, int width, int height, EAlignment alignment);
+    // With dynamic ellipses on: closes the open polyline and makes a CDsItemEllipseDynamic of the
+    // ellipse (centre, normal, major axis, radius ratio, parameter origin 0) from `start` over
+    // `sweep` radians; nothing for a zero or non-finite sweep. The step is not used. With dynamic
+    // ellipses off nothing yet (see the header comment).
+    void DrawElipse(const CGmPosition& centre, const CGmUnitVector& normal, const CGmVector& majorAxis, double ratio,
+                    double start, double sweep, double step);
+    // A new CDsItemHlSegmentEllipseDynamic of `storage` (taken over; no entity) with the pen
+    // applied, the context set and refusing picks while hidden, in no group (the caller owns it);
+    // null for a null storage. The type is not used.
+    CDsItemBase* AddHlSegment(CDsEllipseStorage* storage, EDsHlSegmentType type);
     // Closes the open polyline; a CDsItemImage of a copy of `image` on `rectangle`, with the pen
     // applied.
     void DrawImage(const CDsImage& image, const CDsRectangle3d& rectangle);
@@ -297,6 +334,8 @@ protected:
     CDsItemPolygonsDl* m_polygons = nullptr;
     // Whether a display list is open for recording.
     bool m_listOpen = false;
+    // Whether the open polyline becomes a 2-D polyline.
+    bool m_2dMode = false;
 
 private:
     // Ends the display-list item between StartPolygons and EndPolygons, if there is one.

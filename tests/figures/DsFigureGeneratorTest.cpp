@@ -6,6 +6,9 @@
 #include "DsArcPolyGenerator.h"
 #include "DsEllipseStorage.h"
 #include "DsGlContext.h"
+#include "DsItemEllipseDynamic.h"
+#include "DsItemPointFixed.h"
+#include "DsItemPolyline2D.h"
 #include "DsItemPolyline3D.h"
 #include "DsItemsFigure.h"
 #include "DsItemsMap.h"
@@ -127,6 +130,9 @@ TEST(DsFigureGeneratorTest, PenScriptsGiveTheExpectedItemTrees)
     // DrawTo on a fresh generator starts at the origin; a polyline and an arc are one item each and
     // leave the current position where it was; a figure is never closed by itself.
     {
+        // Arcs as polylines: dynamic ellipses off.
+        const bool saved = CDsEllipseStorage::StGetDynamicEllipses();
+        CDsEllipseStorage::StSetDynamicEllipses(false);
         CDsFigureGenerator generator(nullptr);
         generator.DrawTo(CGmPosition(2, 0, 0));
         const CGmPosition outline[4] = {CGmPosition(0, 0, 1), CGmPosition(1, 0, 1), CGmPosition(1, 1, 1),
@@ -135,6 +141,7 @@ TEST(DsFigureGeneratorTest, PenScriptsGiveTheExpectedItemTrees)
         generator.DrawArc(CGmPosition(0, 0, 0), 3.0, CGmTransformation(translate_transf(SPAvector(0, 0, 5))), 0.0,
                           2 * kPi, kPi / 24);
         generator.DrawTo(CGmPosition(2, 2, 0));
+        CDsEllipseStorage::StSetDynamicEllipses(saved);
         auto root = Finish(generator);
         ASSERT_EQ(root->Count(), 4);
         auto start = PointsOf(root->Get(0));
@@ -151,16 +158,40 @@ TEST(DsFigureGeneratorTest, PenScriptsGiveTheExpectedItemTrees)
         ASSERT_EQ(last.size(), 2u);
         EXPECT_TRUE(Near(last[0], 2, 0, 0));  // from the last DrawTo, not from the arc
     }
-    // Dynamic ellipses are not yet items: an arc stays a polyline with the switch on.
+    // With the switch on an arc becomes a dynamic ellipse of the same curve, placed by the arc's
+    // transformation; off, a polyline.
     {
         const bool saved = CDsEllipseStorage::StGetDynamicEllipses();
         CDsEllipseStorage::StSetDynamicEllipses(true);
         CDsFigureGenerator generator(nullptr);
+        generator.DrawArc(CDsArcPolyGenerator(CGmPosition(), 2.0, CGmTransformation(translate_transf(SPAvector(0, 0, 5))),
+                                              0.0, kPi, kPi / 4));
+        generator.DrawArc(CDsArcPolyGenerator(CGmPosition(), 1.0, CGmTransformation(), kPi, -kPi / 2, kPi / 4));
+        CDsEllipseStorage::StSetDynamicEllipses(false);
         generator.DrawArc(CDsArcPolyGenerator(CGmPosition(), 1.0, CGmTransformation(), 0.0, kPi, kPi / 4));
         CDsEllipseStorage::StSetDynamicEllipses(saved);
         auto root = Finish(generator);
-        ASSERT_EQ(root->Count(), 1);
-        EXPECT_EQ(PointsOf(root->Get(0)).size(), 5u);
+        ASSERT_EQ(root->Count(), 3);
+        auto* arc = dynamic_cast<CDsItemEllipseDynamic*>(root->Get(0));
+        ASSERT_NE(arc, nullptr);
+        int count = 0;
+        delete[] arc->GetPoints(count, nullptr);
+        SPAposition p;
+        ASSERT_TRUE(arc->GetPoint(CDsGeometry::ePpStart, p));
+        EXPECT_TRUE(Near(p, 2, 0, 5));
+        ASSERT_TRUE(arc->GetPoint(CDsGeometry::ePpEnd, p));
+        EXPECT_TRUE(Near(p, -2, 0, 5));
+        ASSERT_TRUE(arc->GetPoint(CDsGeometry::ePpCenter, p));
+        EXPECT_TRUE(Near(p, 0, 0, 5));
+        // A negative sweep: the same quarter from pi / 2 to pi.
+        auto* back = dynamic_cast<CDsItemEllipseDynamic*>(root->Get(1));
+        ASSERT_NE(back, nullptr);
+        delete[] back->GetPoints(count, nullptr);
+        ASSERT_TRUE(back->GetPoint(CDsGeometry::ePpStart, p));
+        EXPECT_TRUE(Near(p, 0, 1, 0));
+        ASSERT_TRUE(back->GetPoint(CDsGeometry::ePpEnd, p));
+        EXPECT_TRUE(Near(p, -1, 0, 0));
+        EXPECT_EQ(PointsOf(root->Get(2)).size(), 5u);
     }
 }
 
@@ -375,7 +406,7 @@ TEST(DsFigureGeneratorTest, HiddenLineSegmentsGoToTheSetOfTheirTypeAndOtherTypes
 
     // The form without an entity makes a loose segment for the caller.
     CDsFigureGenerator generator(&context);
-    EXPECT_EQ(generator.AddHlSegment(nullptr, eDsHlSegmentFirst), nullptr);
+    EXPECT_EQ(generator.AddHlSegment(static_cast<CDsPolyline*>(nullptr), eDsHlSegmentFirst), nullptr);
     std::unique_ptr<CDsItemBase> loose(generator.AddHlSegment(&polyline, eDsHlSegmentSecond));
     ASSERT_TRUE(loose);
     EXPECT_EQ(loose->GetParent(), nullptr);
@@ -412,4 +443,81 @@ TEST(DsFigureGeneratorTest, BadInputMakesNothing)
     auto line = Finish(open);
     ASSERT_EQ(line->Count(), 1);
     EXPECT_EQ(PointsOf(line->Get(0)).size(), 3u);
+}
+
+TEST(DsFigureGeneratorTest, TwoDimensionalModePixelItemsPointsAndEllipses)
+{
+    const bool saved = CDsEllipseStorage::StGetDynamicEllipses();
+    CDsFigureGenerator generator(nullptr);
+    const float xy[6] = {10, 20, 30, 40, 50, 20};
+    generator.DrawPolyline2D(3, xy);
+    // In 2-D mode the open polyline becomes a 2-D polyline too; MoveTo leaves the mode.
+    generator.Set2DMode(true);
+    generator.DrawTo(CGmPosition(5, 5, 0));
+    generator.Set2DMode(true);
+    generator.MoveTo(CGmPosition(0, 0, 0));
+    generator.Set2DMode(true);
+    generator.DrawTo(CGmPosition(1, 1, 0));
+    generator.DrawPolyline2D(1, xy);  // too short: nothing
+    const float relative[4] = {0.1f, 0.1f, 0.9f, 0.9f};
+    generator.DrawPolyline2DRelative(2, relative, true);
+    generator.DrawRectangle2D(CGmPosition(1, 2, 3), 10, 6, eAlignCenter);
+    generator.DrawPoint(CGmPosition(1, 2, 3), EPointStyle(4), 7, true, CGmUnitVector(0, 1, 0), 3);
+    CDsEllipseStorage::StSetDynamicEllipses(true);
+    generator.DrawElipse(CGmPosition(0, 0, 0), CGmUnitVector(0, 0, 1), CGmVector(4, 0, 0), 0.5, 0.0, kPi, 0.1);
+    generator.DrawElipse(CGmPosition(0, 0, 0), CGmUnitVector(0, 0, 1), CGmVector(4, 0, 0), 0.5, 0.0, 0.0, 0.1);
+    CDsEllipseStorage::StSetDynamicEllipses(false);
+    generator.DrawElipse(CGmPosition(0, 0, 0), CGmUnitVector(0, 0, 1), CGmVector(4, 0, 0), 0.5, 0.0, kPi, 0.1);
+    CDsEllipseStorage::StSetDynamicEllipses(saved);
+    auto root = Finish(generator);
+    ASSERT_EQ(root->Count(), 7);
+
+    auto* first = dynamic_cast<CDsItemPolyline2D*>(root->Get(0));
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->GetItemType(), eDsItemPolyline2D);
+    ASSERT_EQ(first->GetPointsCount(), 3);
+    EXPECT_EQ(first->GetPointsData()[3], 40.0f);
+    EXPECT_TRUE(first->GetOnTopFlag());
+    // MoveTo closed the buffer of the DrawTo in the 2-D mode set just before it, then left the
+    // mode; the next DrawTo left it too, so its buffer became a 3-D polyline.
+    auto* second = dynamic_cast<CDsItemPolyline2D*>(root->Get(1));
+    ASSERT_NE(second, nullptr);
+    ASSERT_EQ(second->GetPointsCount(), 2);
+    EXPECT_EQ(second->GetPointsData()[2], 5.0f);
+    EXPECT_EQ(root->Get(2)->GetItemType(), eDsItemPolyline3D);
+    EXPECT_EQ(root->Get(3)->GetItemType(), eDsItemPolyline2DRelative);
+    auto* frame = dynamic_cast<CDsItemBillBoardedRectangle*>(root->Get(4));
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(frame->GetBaseFlag(eDsBaseItemHostFlag));
+    EXPECT_TRUE(frame->GetOnTopFlag());
+    auto* point = dynamic_cast<CDsItemPointFixed*>(root->Get(5));
+    ASSERT_NE(point, nullptr);
+    EXPECT_EQ(int(point->GetPointStyle()), 4);
+    EXPECT_EQ(point->GetSize(), 7);
+    EXPECT_EQ(point->GetOffset(), 3);
+    EXPECT_NEAR(point->GetDirection().y(), 1.0, 1e-12);
+    EXPECT_TRUE(point->GetBaseFlag(eDsBaseItemHostFlag));
+    auto* ellipse = dynamic_cast<CDsItemEllipseDynamic*>(root->Get(6));
+    ASSERT_NE(ellipse, nullptr);
+    int count = 0;
+    delete[] ellipse->GetPoints(count, nullptr);
+    SPAposition end;
+    ASSERT_TRUE(ellipse->GetPoint(CDsGeometry::ePpEnd, end));
+    EXPECT_TRUE(Near(end, -4, 0, 0));
+    EXPECT_FALSE(generator.Get2DMode());
+}
+
+TEST(DsFigureGeneratorTest, AHiddenLineEllipseSegmentIsMadeForTheCaller)
+{
+    CDsFigureGenerator generator(nullptr);
+    generator.SetPenColor(kRed);
+    EXPECT_EQ(generator.AddHlSegment(static_cast<CDsEllipseStorage*>(nullptr), eDsHlSegmentFirst), nullptr);
+    const ellipse e(SPAposition(0, 0, 0), SPAunit_vector(0, 0, 1), SPAvector(1, 0, 0), 1.0, 0.0);
+    std::unique_ptr<CDsItemBase> segment(
+        generator.AddHlSegment(new CDsEllipseStorage(e, 0.0, kPi), eDsHlSegmentFirst));
+    ASSERT_NE(segment, nullptr);
+    EXPECT_EQ(segment->GetItemType(), eDsItemHlSegmentEllipseDynamic);
+    EXPECT_TRUE(segment->GetBaseFlag(eDsBaseItemNoPickWhenHidden));
+    EXPECT_EQ(segment->GetParent(), nullptr);
+    EXPECT_EQ(segment->GetColor().GetRed(), 255);
 }
