@@ -590,7 +590,7 @@ TEST_F(DsItemNTextGLTest, TheFigureGeneratorMakesEveryKindOfText)
 TEST_F(DsItemNTextGLTest, ACopyOwnsItsTextAndBitmapAndPrintingLandsWhereTheScreenDraws)
 {
     auto original = std::make_unique<CDsItemNText2D>(CVyrString(L"Copy"), CVyrString(L"Arial"), 20, 0, 0);
-    original->SetPosition(100, 100);
+    original->SetPosition(100, 40);  // well off the middle row, so that a mirror shows
     original->DrawGl(*view_);
     const Ink drawn = RedInk();
     CDsItemNText2D copy(*original);
