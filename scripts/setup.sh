@@ -2,7 +2,7 @@
 # then configures and builds. Source it; it defines functions only.
 
 VYR_PACKAGES="cmake g++ ccache libgtest-dev libbenchmark-dev libgl-dev libglu1-mesa-dev libx11-dev
-libfreetype-dev libfontconfig-dev libgl1-mesa-dri libglx-mesa0 xvfb xauth fontconfig
+libfreetype-dev libfontconfig-dev libfribidi-dev libgl1-mesa-dri libglx-mesa0 xvfb xauth fontconfig
 fonts-dejavu-core fonts-liberation2 libpng-dev libjpeg-dev libtiff-dev libstb-dev locales
 libocct-foundation-dev libocct-modeling-data-dev libocct-modeling-algorithms-dev libtbb-dev
 clang-14 libclang-rt-14-dev llvm-14"

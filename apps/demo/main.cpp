@@ -6,9 +6,9 @@
 //   triangle.png  a coloured triangle
 //   plate.png     a filleted plate with holes and a boss, built and faceted by the modeler
 //   polylines.png display items: a star of coloured polylines in a turned group over a gradient
-//                 background item
+//                 background item, labelled by a 3-D text block
 //   stl-quadrics.png  polygon items: the faceted plate as a shaded STL mesh beside a sphere, a
-//                 cylinder, a cone and a torus drawn as quadric items
+//                 cylinder, a cone and a torus drawn as quadric items, labelled by a 2-D text
 // and then the plate and three primitive bodies shown through the rendering context (bodies as
 // display items, filed into the scene database by the host's body geometry), drawn by the
 // context's refresh in each render mode:
@@ -57,6 +57,9 @@
 #include "DsItemPolygonsStl.h"
 #include "DsItemQuadric.h"
 #include "DsItemPolyline3D.h"
+#include "DsItemNText2D.h"
+#include "DsItemsFigure.h"
+#include "UiCharFormat.h"
 #include "DsItemsEntity.h"
 #include "DsView3dCdc.h"
 #include "VyrStlData.h"
@@ -194,6 +197,22 @@ void DrawPolylines(CDsView3dCdc& view) {
     glDisable(GL_LIGHTING);
     glDisable(GL_DEPTH_TEST);
     group.Refresh(view);
+
+    // A white 3-D text block under the ring, made by the figure generator: one centred line of
+    // two runs, the second bold (one model unit high: 57 twips of a text control's format).
+    CDsFigureGenerator generator(nullptr);
+    generator.StartTextBlock(CGmPosition(0.0, -10.6, 0.0), 0.0f, eDsTextBlockTopCenter);
+    generator.StartTextLine(eDsTextLineCenter);
+    CUiCharFormat format;
+    format.SetFaceName(L"Arial");
+    format.SetHeight(57);
+    generator.AddTextItem(CVyrString(L"Polylines in "), format);
+    format.SetMask(CUiCharFormat::eBold);
+    format.SetEffects(CUiCharFormat::eBold);
+    generator.AddTextItem(CVyrString(L"a turned group"), format);
+    std::unique_ptr<CDsItemsFigure> labels(generator.DisplayList(nullptr));
+    labels->SetColor(CDsColorStorage(255, 255, 255), true);
+    labels->Refresh(view);
 }
 
 // The faceted plate as an STL mesh, fitted to 10 units wide and centred at (-5.5, 0, 0), and to
@@ -254,6 +273,13 @@ bool DrawStlAndQuadrics(CDsView3dCdc& view, const vyrdemo::TriangleSoup& soup) {
     mesh.Refresh(view);
     for (auto& quadric : quadrics) quadric->Refresh(view);
     glDisable(GL_DEPTH_TEST);
+
+    // A dark 2-D label in the lower left corner, 14 pixels high.
+    glDisable(GL_LIGHTING);
+    CDsItemNText2D label(CVyrString(L"STL mesh and quadric items"), CVyrString(L"Arial"), 14, 0, 0);
+    label.SetPosition(12, 12);
+    label.SetColor(CDsColorStorage(30, 30, 40), false);
+    label.Refresh(view);
     return true;
 }
 

@@ -5,6 +5,11 @@
 #include "DsItemImage.h"
 #include "DsItemPointFixed.h"
 #include "DsItemPolyline2D.h"
+#include "DsItemNText2D.h"
+#include "DsItemNText3D.h"
+#include "DsItemsNTextBlock.h"
+#include "DsNFontStorage.h"
+#include "UiCharFormat.h"
 
 #include "DsArcPolyGenerator.h"
 #include "DsEllipseStorage.h"
@@ -29,11 +34,14 @@
 #include <climits>
 #include <cmath>
 #include <memory>
+#include <string>
 
 CDsFigureGenerator* CDsFigureGenerator::mCurrentItFigure = nullptr;
+bool CDsFigureGenerator::sForceFixedText = false;
 
 CDsFigureGenerator::CDsFigureGenerator(CDsGlContext* context) : m_context(context)
 {
+    sForceFixedText = false;
     // The pen inherits everything it is not told.
     m_pen.ResetInheritColorState();
     m_pen.ResetInheritStyleState();
@@ -755,4 +763,173 @@ CDsItemBase* CDsFigureGenerator::AddHlSegment(CDsEllipseStorage* storage, EDsHlS
     item->SetGlContext(m_context);
     item->SetBaseFlag(eDsBaseItemNoPickWhenHidden, true);
     return item;
+}
+
+// --- Texts ---------------------------------------------------------------------------------------
+
+namespace {
+
+// A default font of the face `faceName` (null or empty: the default face).
+CDsNFontStorage FontOfFace(const char* faceName)
+{
+    CDsNFontStorage font;
+    font.SetName(CVyrString(faceName ? faceName : ""));
+    return font;
+}
+
+// trunc(v) kept inside the int range (NaN: 0).
+int TruncatedInt(double v)
+{
+    if (!(v == v)) return 0;
+    return int(std::clamp(std::trunc(v), double(INT_MIN), double(INT_MAX)));
+}
+
+}  // namespace
+
+void CDsFigureGenerator::SetTextAttributes(CDsItemNText2D* text)
+{
+    if (!text) return;
+    text->SetLineAngle(float(m_textLineAngle));
+    text->SetSlanted(m_textSlanted);
+    text->SetAlignment(m_textAlignment);
+}
+
+void CDsFigureGenerator::DrawTextW(const CVyrString& text, const CDsNFontStorage& font, float height, bool fixed)
+{
+    ClosePolyline();
+    if (CDsItemNText2D::StCountStringLines(text) != 1) {
+        m_currentItem = new CDsItemsNTextBiTol(m_position, text, font, height);
+        AddCurrentItem();
+        return;
+    }
+    std::unique_ptr<CVyrString> line(CDsItemNText2D::StGetLine(text, 1));
+    CDsItemNText3DFixed* item = fixed ? new CDsItemNText3DFixed(*line, font) : new CDsItemNText3D(*line, font, 15.0f);
+    item->SetHeight(height);
+    item->SetPosition(m_position);
+    SetTextAttributes(item);
+    m_currentItem = item;
+    AddCurrentItem();
+}
+
+void CDsFigureGenerator::DrawTextW(const char* text, const CDsNFontStorage& font, float height, bool fixed)
+{
+    DrawTextW(CVyrString(text ? text : ""), font, height, fixed);
+}
+
+void CDsFigureGenerator::DrawTextW(const char* text, const char* faceName, float height, bool fixed)
+{
+    DrawTextW(CVyrString(text ? text : ""), FontOfFace(faceName), height, fixed);
+}
+
+void CDsFigureGenerator::DrawTextVector(const CVyrString& text, const CDsNFontStorage& font, const SPAposition&,
+                                        const SPAvector& direction, float height, bool fixed)
+{
+    SetOnTopFlag(true);
+    std::unique_ptr<CVyrString> line(CDsItemNText2D::StGetLine(text, 1));
+    CDsItemNText3DFixed* item = nullptr;
+    if (fixed)
+        item = new CDsItemNTextVectorFixed(*line, m_position, CVyrString(), direction);
+    else
+        item = new CDsItemNTextVector(*line, m_position, CVyrString(), direction);
+    item->SetFont(font);
+    item->SetHeight(height);
+    SetTextAttributes(item);
+    m_currentItem = item;
+    AddCurrentItem();
+}
+
+void CDsFigureGenerator::DrawText2D(const CVyrString& text, const CDsNFontStorage& font)
+{
+    SetOnTopFlag(true);
+    auto* item = new CDsItemNText2D(text, CVyrString(), 15, TruncatedInt(m_position.x()), TruncatedInt(m_position.y()));
+    item->SetFont(font);
+    item->SetPosition(TruncatedInt(m_position.x()), TruncatedInt(m_position.y()));
+    SetTextAttributes(item);
+    m_currentItem = item;
+    AddCurrentItem();
+}
+
+void CDsFigureGenerator::DrawText2D(const char* text, const char* faceName, float size)
+{
+    CDsNFontStorage font = FontOfFace(faceName);
+    font.SetHeight(TruncatedInt(double(size)));
+    DrawText2D(CVyrString(text ? text : ""), font);
+}
+
+void CDsFigureGenerator::DrawText2DRelative(const CVyrString& text, const CDsNFontStorage& font, float relX, float relY)
+{
+    SetOnTopFlag(true);
+    m_currentItem = new CDsItemNText2DRelative(text, font, relX, relY);
+    AddCurrentItem();
+}
+
+void CDsFigureGenerator::StartTextBlock(const CGmPosition& position, float angle, EDsTextBlockAlignment alignment)
+{
+    SetOnTopFlag(true);
+    auto* block = new CDsItemsNTextBlock(position, alignment);
+    block->SetAngle(angle);
+    OpenSubGroup(block);
+}
+
+void CDsFigureGenerator::StartTextLine(EDsTextLineAlignment alignment)
+{
+    if (dynamic_cast<CDsItemsNTextLine*>(m_currentGroup) && m_currentGroup->GetParent())
+        m_currentGroup = m_currentGroup->GetParent();
+    OpenSubGroup(new CDsItemsNTextLine(alignment));
+}
+
+void CDsFigureGenerator::AddTextItem(const CVyrString& text, const CUiCharFormat& format)
+{
+    CUiCharFormat copy(format);
+    m_currentItem = new CDsItemNText3D(text, copy);
+    AddCurrentItem();
+}
+
+void CDsFigureGenerator::ItGtxloc(const float* position, float height, float angle, void*, void*)
+{
+    CDsFigureGenerator* generator = mCurrentItFigure;
+    if (!generator) return;
+    if (position) generator->m_textPosition = CGmPosition(position);
+    generator->m_textHeight = height;
+    generator->m_textLineAngle = TruncatedInt(double(angle) * 57.29577951308232);
+}
+
+void CDsFigureGenerator::ItGtext(int length, const char* text, int*)
+{
+    CDsFigureGenerator* generator = mCurrentItFigure;
+    if (!generator || !text || length < 0) return;
+    const std::string copy(text, std::find(text, text + length, '\0'));
+    generator->SetOnTopFlag(true);
+    generator->MoveTo(generator->m_textPosition);
+    generator->DrawTextW(copy.c_str(), static_cast<const char*>(nullptr), float(generator->m_textHeight), false);
+}
+
+void CDsFigureGenerator::ItGtext(int*, const CVyrString& text, int*)
+{
+    CDsFigureGenerator* generator = mCurrentItFigure;
+    if (!generator) return;
+    generator->SetOnTopFlag(true);
+    generator->MoveTo(generator->m_textPosition);
+    generator->DrawTextW(text, FontOfFace(nullptr), float(generator->m_textHeight), false);
+}
+
+void CDsFigureGenerator::ItDtxCreateText(const float* position, const CDsNFontStorage& font, const wchar_t* text,
+                                         int length, const float* direction, float height, bool fixed)
+{
+    CDsFigureGenerator* generator = mCurrentItFigure;
+    if (!generator || !position) return;
+    const CVyrString string = text && length > 0 ? CVyrString(text, int(std::find(text, text + length, L'\0') - text))
+                                                 : CVyrString();
+    generator->MoveTo(CGmPosition(position));
+    generator->m_textLineAngle = TruncatedInt(double(font.GetLogFont().lfEscapement) * 0.1);
+    generator->m_textSlanted = font.GetSlanted() != 0;
+    generator->m_textAlignment = eDsTextLineLeft;
+    generator->SetOnTopFlag(true);
+    if (sForceFixedText) fixed = true;
+    if (direction) {
+        const SPAvector along(direction[0], direction[1], direction[2]);
+        generator->DrawTextVector(string, font, CGmPosition(position), along, height, fixed);
+    } else {
+        generator->DrawTextW(string, font, height, fixed);
+    }
 }

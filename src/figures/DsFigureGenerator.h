@@ -29,12 +29,17 @@
 // ellipses are on (CDsEllipseStorage::StGetDynamicEllipses), DrawArc and DrawElipse make a
 // CDsItemEllipseDynamic over an ellipse storage of the curve.
 //
+// Texts: DrawTextW makes a 3-D text at the current position (CDsItemNText3D in model units, or
+// CDsItemNText3DFixed in pixels; a string of more than one line a CDsItemsNTextBiTol), DrawTextVector
+// a text whose line follows a model direction, DrawText2D and DrawText2DRelative screen texts;
+// StartTextBlock, StartTextLine and AddTextItem build a text block. Each takes the generator's text
+// line angle (degrees), slant and line alignment. The static entry points ItGtxloc, ItGtext and
+// ItDtxCreateText drive the text of the current generator.
+//
 // Operations that make items which the display core does not have yet are not offered here, and
 // the interface operations that would make them keep the base generator's answer, which makes
 // nothing: coordinate systems (DrawUcs), the polyline of DrawElipse while dynamic ellipses are off
-// (coming with the ellipse figure), texts and their state (DrawTextW,
-// DrawTextVector, DrawText2D, DrawText2DRelative, StartTextBlock, StartTextLine, AddTextItem, the
-// text setters, ForceFixedText, ItGtxloc, ItGtext, ItDtxCreateText), hidden-line views (StartHlView
+// (coming with the ellipse figure), hidden-line views (StartHlView
 // and the ellipse segments of the virtual AddHlSegment) and toolpaths (StartToolpath, StartToolpathBranch,
 // StartPlanarToolpathBranch, AddToolpathSegment).
 //
@@ -62,6 +67,14 @@
 //   current item, so that OpenGL never stays in list compilation.
 // - DrawQuads into an item that is still open grows the recorded box instead of starting it
 //   afresh, so that the item's box holds every strip recorded into it.
+// - The text line angle is kept in degrees, the unit SetTextLineAngle, the items' SetLineAngle and
+//   ItDtxCreateText (the font's escapement / 10) share; ItGtxloc turns its angle from radians into
+//   degrees (x 180 / pi), so that every road gives a text the same angle.
+// - DrawText2D places the 2-D text at the current position's x and y (the item's constructor
+//   takes only x).
+// - StartTextLine while a text line is the current group opens the new line in that line's block.
+// - ItGtext copies at most the characters up to a terminator (a negative length or null text
+//   makes nothing).
 // - Empty input (no points, fewer than one triangle, fewer than two rows or columns of quads, a
 //   null surface, STL data or generator) makes nothing.
 #pragma once
@@ -90,7 +103,12 @@ class CDsItemBase;
 class CDsItemsFigure;
 class CDsItemPolygonsDl;
 class CDsItemsGroup;
+class CDsItemNText2D;
+class CDsNFontStorage;
 class CDsPolyline;
+class CUiCharFormat;
+class CVyrString;
+class SPAvector;
 class ENTITY;
 
 // The pen of figures and of the application's own entities.
@@ -163,6 +181,19 @@ public:
     void DrawTriangles(int count, const double* points, const double* normals) override;
     // A CDsItemPolygonsStl of `data` under `transform`.
     void DrawTrianglesStl(const SPAtransf& transform, CVyrStlData* data) override;
+    // DrawTextW of the UTF-8 text (see the non-virtual form).
+    void DrawTextW(const char* text, const CDsNFontStorage& font, float height, bool fixed) override;
+    // DrawTextW in a default font of the face `faceName` (null or empty: the default face).
+    void DrawTextW(const char* text, const char* faceName, float height, bool fixed) override;
+    // DrawText2D in a default font of the face `faceName`, trunc(size) pixels high.
+    void DrawText2D(const char* text, const char* faceName, float size) override;
+    // The pen goes on top; a CDsItemsNTextBlock at `position` turned by `angle` degrees, anchored by
+    // `alignment`, becomes the current group.
+    void StartTextBlock(const CGmPosition& position, float angle, EDsTextBlockAlignment alignment) override;
+    // A CDsItemsNTextLine of `alignment` opened in the current block (see the header comment).
+    void StartTextLine(EDsTextLineAlignment alignment) override;
+    // A CDsItemNText3D of `text` in the format's font and height, added to the current line.
+    void AddTextItem(const CVyrString& text, const CUiCharFormat& format) override;
     // EndGroup.
     void EndToolpathBranch() override;
     // EndGroup.
@@ -214,6 +245,36 @@ public:
     // applied, the context set and refusing picks while hidden, in no group (the caller owns it);
     // null for a null storage. The type is not used.
     CDsItemBase* AddHlSegment(CDsEllipseStorage* storage, EDsHlSegmentType type);
+    // --- Texts ----------------------------------------------------------------------------------
+    // The text slant of the texts that follow.
+    void SetTextSlanted(bool slanted) { m_textSlanted = slanted; }
+    // The text line angle (degrees) of the texts that follow.
+    void SetTextLineAngle(int degrees) { m_textLineAngle = degrees; }
+    // The text line alignment of the texts that follow.
+    void SetTextAlignment(EDsTextLineAlignment alignment) { m_textAlignment = alignment; }
+    // A text of more than one line: a CDsItemsNTextBiTol of its first two lines at the current
+    // position; else a CDsItemNText3DFixed (`fixed`, `height` pixels) or a CDsItemNText3D (`height`
+    // model units) of its first line in a copy of `font`, at the current position, with the text
+    // line angle, slant and alignment.
+    void DrawTextW(const CVyrString& text, const CDsNFontStorage& font, float height, bool fixed);
+    // The pen goes on top; line 1 of `text` as a CDsItemNTextVectorFixed (`fixed`) or a
+    // CDsItemNTextVector along `direction`, at the current position (`position` is not read), in a
+    // copy of `font`, `height` high, with the text line angle, slant and alignment.
+    void DrawTextVector(const CVyrString& text, const CDsNFontStorage& font, const SPAposition& position,
+                        const SPAvector& direction, float height, bool fixed);
+    // A CDsItemNText2D of `text` at the current position's pixel (x, y truncated) in a copy of
+    // `font`, with the text attributes; the pen goes on top.
+    void DrawText2D(const CVyrString& text, const CDsNFontStorage& font);
+    // A CDsItemNText2DRelative of `text` in a copy of `font` at (relX, relY) of the view; the pen
+    // goes on top.
+    void DrawText2DRelative(const CVyrString& text, const CDsNFontStorage& font, float relX, float relY);
+    // The text's escapement from the text line angle, its slant and its alignment.
+    void SetTextAttributes(CDsItemNText2D* text);
+    // Whether the static text entry point ItDtxCreateText makes fixed texts whatever it is asked.
+    static bool sForceFixedText;
+    // Sets sForceFixedText.
+    static void ForceFixedText(bool fixed) { sForceFixedText = fixed; }
+
     // Closes the open polyline; a CDsItemImage of a copy of `image` on `rectangle`, with the pen
     // applied.
     void DrawImage(const CDsImage& image, const CDsRectangle3d& rectangle);
@@ -281,6 +342,19 @@ public:
     static void ItSetPenStyle(int n);
     // Nothing.
     static void DrawPolygons2D(float* points, int count, bool fill);
+    // The current generator's text position (three floats), text height and text line angle
+    // (`angle` radians, kept in degrees); the last two arguments are not used.
+    static void ItGtxloc(const float* position, float height, float angle, void* unused1, void* unused2);
+    // The first `length` characters of `text` (up to a terminator) as a text of the current
+    // generator at its text position and text height, in the default face, on top.
+    static void ItGtext(int length, const char* text, int* unused);
+    // The same for a wide text.
+    static void ItGtext(int* unused1, const CVyrString& text, int* unused2);
+    // A text of the current generator at `position` (three floats): its line angle the font's
+    // escapement / 10, slanted as the font, alignment 0, on top; along `direction` (three floats)
+    // when given, else a plain 3-D text; fixed while sForceFixedText is set.
+    static void ItDtxCreateText(const float* position, const CDsNFontStorage& font, const wchar_t* text, int length,
+                                const float* direction, float height, bool fixed);
     // StartPolygons(0) of the current generator.
     static void StStartPolygons();
     // EndPolygons of the current generator.
@@ -336,6 +410,16 @@ protected:
     bool m_listOpen = false;
     // Whether the open polyline becomes a 2-D polyline.
     bool m_2dMode = false;
+    // The text position of the static text entry points.
+    CGmPosition m_textPosition;
+    // The text height of the static text entry points.
+    double m_textHeight = 15.0;
+    // The text slant.
+    bool m_textSlanted = false;
+    // The text line angle, degrees.
+    int m_textLineAngle = 0;
+    // The text line alignment.
+    EDsTextLineAlignment m_textAlignment = eDsTextLineLeft;
 
 private:
     // Ends the display-list item between StartPolygons and EndPolygons, if there is one.

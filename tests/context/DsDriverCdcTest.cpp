@@ -350,14 +350,14 @@ TEST_F(DsDriverCdcTest, TextSitsOnItsBaselineInsideItsExtentTheRightWayUp) {
     EXPECT_LT(right, 100);
     EXPECT_GT(right, 90);
 
-    // Right to left: "LT" shows the pixels of "TL".
+    // Right to left: Hebrew alef, bet shows the pixels of bet, alef.
     canvas.Clear();
-    driver->DrawText2D(20, 60, CVyrString(L"TL"), font, eDsTextLineLeft, nullptr);
+    driver->DrawText2D(20, 60, CVyrString(L"\u05D1\u05D0"), font, eDsTextLineLeft, nullptr);
     const std::vector<uint32_t> forward(canvas.bits, canvas.bits + 200 * 100);
     canvas.Clear();
     CDsNFontStorage rightToLeft = font;
     rightToLeft.SetRightToLeft(true);
-    driver->DrawText2D(20, 60, CVyrString(L"LT"), rightToLeft, eDsTextLineLeft, nullptr);
+    driver->DrawText2D(20, 60, CVyrString(L"\u05D0\u05D1"), rightToLeft, eDsTextLineLeft, nullptr);
     EXPECT_TRUE(std::equal(forward.begin(), forward.end(), canvas.bits));
 
     // Advances given per character.

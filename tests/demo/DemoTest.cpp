@@ -94,6 +94,15 @@ TEST(DemoTest, WritesAPngOfPolylineItemsInATurnedGroupOverAGradient) {
         ring = ring || (p.r > 200 && p.g > 190 && p.b < 160);
     }
     EXPECT_TRUE(ring);
+    // The white label under the ring, centred: as much ink left of the middle as right of it.
+    int left = 0, right = 0;
+    for (int y = height - 30; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const Pixel p = At(rgb, width, x, y);
+            if (p.r > 235 && p.g > 235 && p.b > 235) (x < width / 2 ? left : right)++;
+        }
+    EXPECT_GT(left + right, 150);
+    EXPECT_NEAR(double(left) / std::max(1, left + right), 0.5, 0.15);
 }
 
 namespace {
@@ -237,6 +246,18 @@ TEST(DemoTest, ShowsAShadedStlMeshBesideQuadricItems) {
     EXPECT_GT(green, 1000);
     EXPECT_GT(red, 800);
     EXPECT_GT(yellow, 800);
+    // The dark grey label in the lower left corner (grey, unlike the shaded blue), on its baseline
+    // 12 rows above the bottom.
+    int dark = 0, darkBelow = 0;
+    for (int y = height - 40; y < height; ++y)
+        for (int x = 0; x < width / 2; ++x) {
+            const Pixel p = At(rgb, width, x, y);
+            const bool grey = p.r < 90 && p.g < p.r + 25 && p.b < p.r + 25;
+            dark += grey;
+            darkBelow += grey && y > height - 1 - 12 + 4;  // deeper than a descender
+        }
+    EXPECT_GT(dark, 100);
+    EXPECT_EQ(darkBelow, 0);
     const Pixel corner = At(rgb, width, 3, 3);
     EXPECT_NEAR(corner.r, 235, 3);
     EXPECT_NEAR(corner.b, 242, 3);

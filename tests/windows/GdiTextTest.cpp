@@ -213,14 +213,14 @@ TEST(GdiText, BackgroundModeReadingOrderAndAdvances) {
     EXPECT_EQ(opaque.At(10, 10), 0x0000FFu);  // the cell's corner takes the background colour
     EXPECT_EQ(opaque.At(10 + extent.cx, 10), kWhite);
 
-    // Right to left: "LT" read right to left shows the pixels of "TL".
+    // Right to left: Hebrew alef, bet read right to left shows the pixels of bet, alef.
     Canvas forward(200, 60), backward(200, 60);
     for (Canvas* c : {&forward, &backward}) {
         c->Use(L"Arial", -20);
         SetBkMode(c->dc, TRANSPARENT);
     }
-    ASSERT_TRUE(TextOutW(forward.dc, 10, 10, L"TL", 2));
-    ASSERT_TRUE(ExtTextOutW(backward.dc, 10, 10, ETO_RTLREADING, nullptr, L"LT", 2, nullptr));
+    ASSERT_TRUE(TextOutW(forward.dc, 10, 10, L"\u05D1\u05D0", 2));
+    ASSERT_TRUE(ExtTextOutW(backward.dc, 10, 10, ETO_RTLREADING, nullptr, L"\u05D0\u05D1", 2, nullptr));
     EXPECT_TRUE(std::equal(forward.bits, forward.bits + 200 * 60, backward.bits));
 
     // Advances given per character spread the glyphs.
@@ -293,4 +293,80 @@ TEST(GdiText, DrawTextLaysLinesOutInItsRectangle) {
     EXPECT_GT(canvas.InkIn(25, 0, 199, 99), 0);
     EXPECT_EQ(DrawTextW(canvas.dc, nullptr, 4, &narrow, 0), 0);
     EXPECT_EQ(DrawTextW(canvas.dc, L"x", 1, nullptr, 0), 0);
+}
+
+TEST(GdiText, AbcWidthsAddUpToTheAdvancesTheTextOutputUses) {
+    Canvas canvas(300, 80);
+    for (const wchar_t* face : {L"Arial", L"Times New Roman", L"DejaVu Sans"}) {
+        for (LONG height : {-11L, -20L, 1024L}) {
+            canvas.Use(face, height);
+            const std::wstring text = L"Wij fly, AVA!";
+            SIZE extent{};
+            ASSERT_TRUE(GetTextExtentPoint32W(canvas.dc, text.data(), int(text.size()), &extent));
+            double sum = 0.0;
+            for (wchar_t c : text) {
+                ABCFLOAT abc{};
+                ASSERT_TRUE(GetCharABCWidthsFloatW(canvas.dc, UINT(c), UINT(c), &abc));
+                SIZE one{};
+                GetTextExtentPoint32W(canvas.dc, &c, 1, &one);
+                EXPECT_NEAR(abc.abcfA + abc.abcfB + abc.abcfC, double(one.cx), 0.01) << int(c);
+                if (c != L' ') {
+                    EXPECT_GT(abc.abcfB, 0.0f) << int(c);
+                }
+                sum += abc.abcfA + abc.abcfB + abc.abcfC;
+            }
+            EXPECT_NEAR(sum, double(extent.cx), double(text.size()));
+        }
+    }
+    // A range fills one record a character; the italic 'f' of a serif face overhangs (C < 0) or
+    // at least its ink stays inside its advance plus its bearings.
+    canvas.Use(L"Arial", -40);
+    ABCFLOAT range[3] = {};
+    ASSERT_TRUE(GetCharABCWidthsFloatW(canvas.dc, L'i', L'k', range));
+    EXPECT_LT(range[0].abcfB, range[2].abcfB);  // i is narrower than k
+    ABCFLOAT i{};
+    GetCharABCWidthsFloatW(canvas.dc, L'i', L'i', &i);
+    EXPECT_FLOAT_EQ(i.abcfB, range[0].abcfB);
+
+    // Bad input: a reversed range, no output, a dead DC.
+    EXPECT_FALSE(GetCharABCWidthsFloatW(canvas.dc, L'k', L'i', range));
+    EXPECT_FALSE(GetCharABCWidthsFloatW(canvas.dc, L'i', L'i', nullptr));
+    EXPECT_FALSE(GetCharABCWidthsFloatW(nullptr, L'i', L'i', range));
+    // A character without a glyph, and a code point past U+10FFFF, measure the missing-glyph box.
+    ABCFLOAT missing{}, beyond{};
+    ASSERT_TRUE(GetCharABCWidthsFloatW(canvas.dc, 0xE000u, 0xE000u, &missing));
+    ASSERT_TRUE(GetCharABCWidthsFloatW(canvas.dc, 0x110000u, 0x110000u, &beyond));
+    EXPECT_GT(missing.abcfA + missing.abcfB + missing.abcfC, 0.0f);
+    EXPECT_FLOAT_EQ(beyond.abcfB, missing.abcfB);
+}
+
+TEST(GdiText, RightToLeftRunsKeepALatinWordInReadingOrder) {
+    // Hebrew alef, a Latin word, Hebrew bet, read right to left, shows bet, the word, alef from the
+    // left: the word itself keeps its letters left to right.
+    Canvas rtl(300, 60), visual(300, 60), reversed(300, 60);
+    for (Canvas* c : {&rtl, &visual, &reversed}) {
+        c->Use(L"Arial", -20);
+        SetBkMode(c->dc, TRANSPARENT);
+    }
+    const std::wstring logical = L"\u05D0 CAD \u05D1";
+    ASSERT_TRUE(ExtTextOutW(rtl.dc, 10, 10, ETO_RTLREADING, nullptr, logical.data(), UINT(logical.size()), nullptr));
+    ASSERT_TRUE(TextOutW(visual.dc, 10, 10, L"\u05D1 CAD \u05D0", 7));
+    ASSERT_TRUE(TextOutW(reversed.dc, 10, 10, L"\u05D1 DAC \u05D0", 7));
+    EXPECT_TRUE(std::equal(visual.bits, visual.bits + 300 * 60, rtl.bits));
+    EXPECT_FALSE(std::equal(reversed.bits, reversed.bits + 300 * 60, rtl.bits));
+
+    // The text alignment's reading flag does the same; brackets are mirrored.
+    Canvas aligned(300, 60), mirrored(300, 60);
+    for (Canvas* c : {&aligned, &mirrored}) {
+        c->Use(L"Arial", -20);
+        SetBkMode(c->dc, TRANSPARENT);
+    }
+    SetTextAlign(aligned.dc, TA_TOP | TA_LEFT | TA_RTLREADING);
+    ASSERT_TRUE(TextOutW(aligned.dc, 10, 10, L"\u05D0(\u05D1)", 4));
+    ASSERT_TRUE(TextOutW(mirrored.dc, 10, 10, L"(\u05D1)\u05D0", 4));
+    EXPECT_TRUE(std::equal(mirrored.bits, mirrored.bits + 300 * 60, aligned.bits));
+
+    // Code points past U+10FFFF in a right-to-left run draw (the missing-glyph box) and do not fail.
+    const wchar_t odd[3] = {wchar_t(0x05D0), wchar_t(0x110000), wchar_t(0x7FFFFFFF)};
+    EXPECT_TRUE(ExtTextOutW(rtl.dc, 10, 30, ETO_RTLREADING, nullptr, odd, 3, nullptr));
 }

@@ -1,8 +1,10 @@
 // CUiCharFormat: the character format of the host's text controls: which properties it sets (the
 // mask), their values (the effects), the pitch and family, the face name and the reading
-// direction. Display items take fonts from it (CDsNFontStorage::SetData).
+// direction, and the character height. Display items take fonts from it (CDsNFontStorage::SetData)
+// and model heights of texts (GetHeightMm).
 //
-// So far: what a font description reads of it. The height of the format comes with the text items.
+// The height is kept in twips (1/1440 inch), as a text control keeps it; GetHeightMm gives it in
+// millimetres, the model unit of the texts made from a format. A negative height reads as 0.
 #pragma once
 
 #include "VyrHostApi.h"
@@ -44,6 +46,12 @@ public:
     bool Right2Left() const { return m_rightToLeft; }
     // Sets whether the text reads from right to left.
     void SetRight2Left(bool rightToLeft) { m_rightToLeft = rightToLeft; }
+    // The character height in twips (0 until set).
+    LONG GetHeight() const { return m_height; }
+    // Sets the character height in twips.
+    void SetHeight(LONG twips) { m_height = twips; }
+    // The character height of `format` in millimetres (twips x 25.4 / 1440; 0 for a negative one).
+    static float GetHeightMm(const CUiCharFormat& format);
 
 private:
     unsigned long m_mask = 0;
@@ -51,4 +59,5 @@ private:
     BYTE m_pitchAndFamily = 0;
     WCHAR m_faceName[kFaceNameMax + 1] = {};
     bool m_rightToLeft = false;
+    LONG m_height = 0;
 };

@@ -17,8 +17,11 @@
 // Text is placed by the DC's text alignment: TA_LEFT, TA_CENTER or TA_RIGHT of the run's advance
 // and TA_TOP, TA_BASELINE or TA_BOTTOM of its cell, at the reference point (or the current
 // position with TA_UPDATECP, which moves it on). Right-to-left reading (ETO_RTLREADING,
-// TA_RTLREADING, DT_RTLREADING) lays the characters out from the last to the first: there is no
-// bidirectional analysis, the whole run reads right to left. In the OPAQUE background mode the
+// TA_RTLREADING, DT_RTLREADING) lays a run out in visual order by the Unicode bidirectional
+// algorithm (FriBidi) with a right-to-left paragraph: right-to-left letters read from the right,
+// while a Latin word or a number inside them keeps its own order, and paired brackets are
+// mirrored; explicit advances follow their characters. There is no glyph shaping (Arabic letters
+// keep their isolated forms, no ligatures). In the OPAQUE background mode the
 // text's cell is first filled with the background colour. The raster operation does not apply.
 #pragma once
 
@@ -64,6 +67,16 @@
 #define FF_MODERN 0x30
 #define FF_SCRIPT 0x40
 #define FF_DECORATIVE 0x50
+
+// The ABC widths of a character (GetCharABCWidthsFloatW): the space before its ink (A, negative
+// when the ink overhangs to the left), the ink's width (B) and the space after it (C); A + B + C
+// is the advance the text output uses.
+struct ABCFLOAT {
+    FLOAT abcfA;
+    FLOAT abcfB;
+    FLOAT abcfC;
+};
+typedef ABCFLOAT* LPABCFLOAT;
 
 // TEXTMETRICW tmPitchAndFamily bits (TMPF_FIXED_PITCH set means a variable pitch, as in GDI).
 #define TMPF_FIXED_PITCH 0x01
@@ -168,6 +181,11 @@ VYR_WINAPI_EXPORT BOOL GetTextMetricsW(HDC dc, LPTEXTMETRICW metrics);
 // The advance width and the cell height of `count` characters in the DC's font (logical units);
 // FALSE for a bad DC, a null output, a negative count, null text with a count, or no face.
 VYR_WINAPI_EXPORT BOOL GetTextExtentPoint32W(HDC dc, LPCWSTR text, int count, LPSIZE size);
+// The ABC widths (logical units) of the characters `first` to `last` in the DC's font, one
+// ABCFLOAT each into `abc`; A + B + C of each is the whole-pixel advance ExtTextOutW gives it (a
+// character without a glyph measures the face's missing-glyph box). FALSE for a bad DC, a null
+// output, `last` before `first`, or no face.
+VYR_WINAPI_EXPORT BOOL GetCharABCWidthsFloatW(HDC dc, UINT first, UINT last, LPABCFLOAT abc);
 // The family name of the face the DC's font is drawn with. With a buffer: copies up to
 // count - 1 characters and a terminator and answers the characters copied; without: answers the
 // name's length plus 1. 0 for a bad DC or no face.

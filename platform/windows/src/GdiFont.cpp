@@ -258,6 +258,20 @@ int SizedFont::Advance(char32_t c) {
     return advance;
 }
 
+void SizedFont::AbcWidths(char32_t c, double& a, double& b, double& cWidth) {
+    a = b = cWidth = 0.0;
+    if (!m_face) return;
+    const int advance = Advance(c);  // sizes the face and leaves the glyph loaded untransformed
+    FT_Face face = m_face->face;
+    const FT_Int32 flags = FT_LOAD_DEFAULT | (m_mono ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_NORMAL);
+    if (FT_Load_Char(face, FT_ULong(c), flags) == 0) {
+        a = double(face->glyph->metrics.horiBearingX) / 64.0;
+        b = double(face->glyph->metrics.width) / 64.0;
+        if (m_makeBold && b > 0.0) b += std::max(1, Round(m_em / 24.0));
+    }
+    cWidth = double(advance) - a - b;
+}
+
 void SizedFont::DrawGlyph(char32_t c, double x, double y, uint32_t color, const DeviceBox& clip, PixelBlock& block) {
     if (!m_face) return;
     Size();

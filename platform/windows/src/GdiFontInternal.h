@@ -57,6 +57,9 @@ public:
 
     // The advance of a character, whole device pixels.
     int Advance(char32_t c);
+    // The ABC widths of a character in device pixels: the left side bearing (a), the ink width
+    // (b) and the rest of the whole-pixel advance (c = Advance - a - b).
+    void AbcWidths(char32_t c, double& a, double& b, double& cWidth);
     // Draws a character whose origin (on the baseline) is device point (x, y), in `color`,
     // blended by coverage unless the font draws one bit a pixel; only inside `clip`.
     void DrawGlyph(char32_t c, double x, double y, uint32_t color, const DeviceBox& clip, PixelBlock& block);

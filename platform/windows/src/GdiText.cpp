@@ -2,6 +2,8 @@
 // ExtTextOutW, DrawTextW) into the DC's pixels.
 #include "GdiFontInternal.h"
 
+#include <fribidi.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cwchar>
@@ -28,6 +30,46 @@ struct Run {
     double totalX = 0.0, totalY = 0.0;
 };
 
+// Puts a right-to-left run in visual order (the bidirectional algorithm with a right-to-left
+// paragraph), each advance following its character; mirrored brackets come from the visual
+// string. Code points FriBidi cannot take (above U+10FFFF) stay as they are where they land. When
+// the analysis cannot run, the whole run is reversed.
+void VisualOrder(Run& run) {
+    const size_t n = run.chars.size();
+    if (n == 0) return;
+    if (n > size_t(INT32_MAX)) {
+        std::reverse(run.chars.begin(), run.chars.end());
+        std::reverse(run.ax.begin(), run.ax.end());
+        std::reverse(run.ay.begin(), run.ay.end());
+        return;
+    }
+    std::vector<FriBidiChar> logical(n), visual(n);
+    for (size_t i = 0; i < n; ++i)
+        logical[i] = run.chars[i] <= 0x10FFFF ? FriBidiChar(run.chars[i]) : FriBidiChar(0xFFFD);
+    std::vector<FriBidiStrIndex> visualToLogical(n);
+    FriBidiParType base = FRIBIDI_PAR_RTL;
+    if (!fribidi_log2vis(logical.data(), FriBidiStrIndex(n), &base, visual.data(), nullptr, visualToLogical.data(),
+                         nullptr)) {
+        std::reverse(run.chars.begin(), run.chars.end());
+        std::reverse(run.ax.begin(), run.ax.end());
+        std::reverse(run.ay.begin(), run.ay.end());
+        return;
+    }
+    Run ordered;
+    ordered.chars.resize(n);
+    ordered.ax.resize(n);
+    ordered.ay.resize(n);
+    for (size_t v = 0; v < n; ++v) {
+        const size_t l = size_t(visualToLogical[v]) < n ? size_t(visualToLogical[v]) : v;
+        ordered.chars[v] = run.chars[l] <= 0x10FFFF ? char32_t(visual[v]) : run.chars[l];
+        ordered.ax[v] = run.ax[l];
+        ordered.ay[v] = run.ay[l];
+    }
+    run.chars.swap(ordered.chars);
+    run.ax.swap(ordered.ax);
+    run.ay.swap(ordered.ay);
+}
+
 Run Layout(SizedFont& font, const WCHAR* text, size_t count, const INT* dx, bool pairs, bool rightToLeft) {
     Run run;
     run.chars.reserve(count);
@@ -47,11 +89,7 @@ Run Layout(SizedFont& font, const WCHAR* text, size_t count, const INT* dx, bool
         run.totalX += advanceX;
         run.totalY += advanceY;
     }
-    if (rightToLeft) {
-        std::reverse(run.chars.begin(), run.chars.end());
-        std::reverse(run.ax.begin(), run.ax.end());
-        std::reverse(run.ay.begin(), run.ay.end());
-    }
+    if (rightToLeft) VisualOrder(run);
     return run;
 }
 
@@ -285,6 +323,24 @@ BOOL GetTextExtentPoint32W(HDC dc, LPCWSTR text, int count, LPSIZE size) {
     for (int i = 0; i < count; ++i) width += font.Advance(char32_t(text[i]));
     size->cx = Logical(width, font.ScaleX());
     size->cy = Logical(font.Height(), font.ScaleY());
+    return TRUE;
+}
+
+BOOL GetCharABCWidthsFloatW(HDC dc, UINT first, UINT last, LPABCFLOAT abc) {
+    if (!IsLiveDc(dc)) return FailWith(ERROR_INVALID_HANDLE);
+    if (!abc || last < first) return FailWith(ERROR_INVALID_PARAMETER);
+    SizedFont font;
+    if (!font.Load(dc)) return FailWith(ERROR_NOT_SUPPORTED);
+    const double scale = font.ScaleX() > 0 ? font.ScaleX() : 1.0;
+    for (UINT c = first;; ++c) {
+        double a = 0.0, b = 0.0, rest = 0.0;
+        font.AbcWidths(char32_t(c), a, b, rest);
+        ABCFLOAT& out = abc[c - first];
+        out.abcfA = FLOAT(a / scale);
+        out.abcfB = FLOAT(b / scale);
+        out.abcfC = FLOAT(rest / scale);
+        if (c == last) break;
+    }
     return TRUE;
 }
 
