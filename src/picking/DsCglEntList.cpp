@@ -99,12 +99,12 @@ int CDsCglSortEntList::ReplayToPickManager(pick_manager* manager)
         int pushed = 0;
         if (ownerLevels) {
             ENTITY* owner = MasterOf(node->owner ? node->owner : OwnerOf(node->entity));
-            if (node->item && ds->TestDisplayItem(node->item->GetType())) {
+            if (node->item && ds->TestDisplayItem(node->item->GetItemType())) {
                 ds->push_level(node->item, owner);
                 ++pushed;
             }
         }
-        if (node->item && node->item->GetType() == eDsItemsCopy) {
+        if (node->item && node->item->GetItemType() == eDsItemsCopy) {
             if (context) {
                 CDsItemsMap* map = context->GetItemsMap();
                 CDsItemBase* found = nullptr;
@@ -112,15 +112,15 @@ int CDsCglSortEntList::ReplayToPickManager(pick_manager* manager)
                     ENTITY* real = CVyrAsExt::GetRealEntity(node->entity);
                     found = map->Find(real ? real : node->entity);
                 }
-                if (found && ds->TestDisplayItem(found->GetType())) {
+                if (found && ds->TestDisplayItem(found->GetItemType())) {
                     ds->push_level(found, node->entity);
                     ++pushed;
                 }
-            } else if (ds->TestDisplayItem(node->item->GetType())) {
+            } else if (ds->TestDisplayItem(node->item->GetItemType())) {
                 ds->push_level(node->item, node->entity);
                 ++pushed;
             }
-        } else if (node->item && ds->TestDisplayItem(node->item->GetType())) {
+        } else if (node->item && ds->TestDisplayItem(node->item->GetItemType())) {
             ds->push_level(node->item, node->entity);
             ++pushed;
         }

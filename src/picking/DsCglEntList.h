@@ -18,6 +18,7 @@
 //   copied entity is looked up for its real entity (the context keeps no copy-lookup switch).
 // - Lists are not copyable (they own their nodes).
 // - OpenGL's glRenderMode goes through gDsGlSelectRenderMode, so that tests can count the passes.
+// - A display item's type as the replay tests it against the domain is its item type (GetItemType).
 #pragma once
 
 #include <afx.h>

@@ -71,7 +71,7 @@ void CDsPickProccessor::EndGlSelection(const std::vector<GLuint>& buffer, GLint 
                 ++k;
                 continue;
             }
-            if (count % 3 == 0 && k + 2 < count && item->GetType() == eDsItemsCopy) {
+            if (count % 3 == 0 && k + 2 < count && item->GetItemType() == eDsItemsCopy) {
                 // A copy names itself, a second name and the item it copies.
                 CDsItemBase* copied = CDsSelectionNames::StFindItem(buffer[first + k + 2]);
                 ENTITY* copyEntity = item->GetEntity();
