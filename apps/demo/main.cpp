@@ -394,6 +394,31 @@ void PickAndPrint(DemoWindow& demo, const char* what, const SPAposition* model, 
                 static_cast<int>(picked.GetPickedPointType()), at->x(), at->y(), at->z(), others.GetSize());
 }
 
+// Region-picks the left half of the window (every object type), in selection mode 0 or, with
+// `visibleOnly`, in mode 2 (visible items only), and prints how many items it listed.
+void RegionPickAndPrint(DemoWindow& demo, bool visibleOnly)
+{
+    int x0 = 0, y0 = 0, width = 0, height = 0;
+    demo.view->get_viewport(x0, y0, width, height);
+    std::vector<CDsTypeMask> domain(1);
+    for (int type = 0; type < eDsPickPtFirst; ++type) domain[0].SetType(type, -1);
+    const CUiPickEvent event(0, 0, 0, demo.view.get(), nullptr);
+    const int corner[2] = {width / 2, height - 1};
+    CDsPickContext request;
+    request.m_ownerContext = demo.context.get();
+    request.m_domain = &domain;
+    request.m_event = &event;
+    request.m_secondCorner = corner;
+    request.m_regionSelector = 1;
+    CDsPickProccessor* processor = demo.context->GetPickProccessor();
+    const EDsSelectionByBoxMode mode = processor->GetSelectionMode();
+    processor->SetSelectionMode(visibleOnly ? eDsSelectionByBoxVisibleOnly : eDsSelectionByBoxDefault);
+    CDsPickedItemList picked;
+    const int count = processor->PickInRegion(request, picked);
+    processor->SetSelectionMode(mode);
+    std::printf("demo: region pick of the left half, selection mode %d: %d items\n", visibleOnly ? 2 : 0, count);
+}
+
 // The plate cut by a stepped section of two areas, written to `path`: the section line runs across
 // the plate below its middle, up through the middle and across again above it, keeping the left
 // half above the lower run and everything above the upper run. Only the plate (item 1 of the model
@@ -557,6 +582,8 @@ bool RefreshInEveryMode(DemoWindow& demo, const std::string& folder) {
     PickAndPrint(demo, "the plate's lower left edge, wireframe", &plateEdge, nullptr);
     const int corner[2] = {3, 3};
     PickAndPrint(demo, "the background", nullptr, corner);
+    RegionPickAndPrint(demo, false);
+    RegionPickAndPrint(demo, true);
     id = 1;
     for (const SShown& shown : bodies) {
         VyrHideBody(demo.context.get(), shown.body, id++);

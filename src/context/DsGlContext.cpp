@@ -3,6 +3,7 @@
 #include "DsGlContext.h"
 
 #include "DsDriverExtrema.h"
+#include "DsBox.h"
 #include "DsDriverGl.h"
 #include "DsGlScene.h"
 #include "DsItemsMap.h"
@@ -424,6 +425,13 @@ bool CDsGlContext::GetPickProccessorFlag(int state) const
 void CDsGlContext::SetPickProccessorFlag(int state, bool on)
 {
     m_pickProccessor->Set(static_cast<EDsPickProccessorStates>(state), on);
+}
+
+void CDsGlContext::GetAdjustedBox(CGmPosition& low, CGmPosition& high) const
+{
+    const CDsBox box = m_scene->GetBoundsBox();
+    box.GetMin(low);
+    box.GetMax(high);
 }
 
 // --- Entities and the modeler's queries ---------------------------------------------------------

@@ -61,6 +61,9 @@ class CVyrString;
 class CDsMaterialStorage;
 class CDsItemsMap;
 class CDsPickProccessor;
+class CDsPickSessionData;
+class CGmPosition;
+class CUiPickEvent;
 class CDsStateStorage;
 class CDsViewExtrema;
 class CVyrNotifyFunctionality;
@@ -410,6 +413,16 @@ public:
     bool GetPickProccessorFlag(int state) const;
     // Sets switch `state` of the pick processor; outside 0..11 ignored.
     void SetPickProccessorFlag(int state, bool on);
+    // The corners of the scene's box in single precision (the depth range of the visible-only
+    // pass); an empty box (minimum (1, 0, 0), maximum (0, 0, 0)) when the scene holds nothing.
+    void GetAdjustedBox(CGmPosition& low, CGmPosition& high) const;
+    // Opens a pick session: `data` becomes the active session (CDsPickSessionData::sActive) and
+    // the OpenGL pick cache takes a copy of `event`, so that selections at its position inside the
+    // session are made once (SDsGlPickCache). See DsGlContextPicking.cpp.
+    static void StBeginPickSession(const CUiPickEvent& event, CDsPickSessionData* data);
+    // Closes the pick session: no active session, the cache's event and hits forgotten (its hit
+    // list freed).
+    static void StEndPickSession();
 
     // --- Highlight data (what a refresh highlights again when it ends) ---------------------
     // The highlighted locations and the parameter point highlighted with them.

@@ -29,8 +29,9 @@ SGlMaterialState& State()
     return state;
 }
 
-// Used when a caller does not ask for two-sided lighting: 0, the faces' own sides decide.
-const int kTwoSidedDefault = 0;
+// Used when a caller does not ask for two-sided lighting: 0, the faces' own sides decide; 1 while
+// the library's two-sided drawing is on (DsSetGlTwoSidedDrawing).
+int sTwoSidedDrawing = 0;
 
 const CDsMaterialStorage& CurrentMaterial()
 {
@@ -167,7 +168,7 @@ GLenum DsSetGlFaceSidedness(view3d* view, const SDsGlMaterialSource* source, boo
         glDisable(GL_CULL_FACE);
         return GL_FRONT_AND_BACK;
     }
-    const int t = twoSided ? 1 : kTwoSidedDefault;
+    const int t = twoSided ? 1 : sTwoSidedDrawing;
     const bool transparentPhase = view && view->GetDrawPhase() == eDsDrawPhaseTransparent;
     if (t == 1 || (t == 0 && source && source->sides >= 2)) {
         glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 1);
@@ -229,4 +230,19 @@ void DsApplyGlMaterialFromAttributes(const SDsGlMaterialSource* source, view3d* 
     SGlMaterialState& state = State();
     state.last = *source;
     state.hasLast = true;
+}
+
+void DsSetGlTwoSidedDrawing(bool on)
+{
+    sTwoSidedDrawing = on ? 1 : 0;
+}
+
+bool DsGetGlTwoSidedDrawing()
+{
+    return sTwoSidedDrawing != 0;
+}
+
+void DsForgetLastGlMaterial()
+{
+    State().hasLast = false;
 }

@@ -109,3 +109,10 @@ AFX_EXT_API void DsSetGlFaceSidednessIfChanged(const SDsGlMaterialSource* source
 // GL_FRONT_AND_BACK, or GL_FRONT for one-sided lighting with culling.
 AFX_EXT_API GLenum DsSetGlFaceSidedness(view3d* view, const SDsGlMaterialSource* source, bool twoSided,
                                         bool noCulling);
+// The library's two-sided drawing: while it is on, faces are lit from both sides and not culled,
+// whatever their own sides (the OpenGL selection passes that must see back faces set it).
+AFX_EXT_API void DsSetGlTwoSidedDrawing(bool on);
+// Whether two-sided drawing is on (off at start).
+AFX_EXT_API bool DsGetGlTwoSidedDrawing();
+// Forgets the last applied material source, so that the next face applies its sides again.
+AFX_EXT_API void DsForgetLastGlMaterial();

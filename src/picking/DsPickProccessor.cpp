@@ -6,6 +6,7 @@
 #include "DsPickRay.h"
 #include "DsPickWalks.h"
 #include "DsSinglePickFunctor.h"
+#include "VisibleOnlyFunctor.h"
 #include "DsView3dCdc.h"
 
 #include "DsGeometry.h"
@@ -572,4 +573,97 @@ CDsPickedItem CDsPickProccessor::PickSingle(const CDsPickContext& context, CDsPi
         choice.AddCandidates(result, list);
     }
     return result;
+}
+
+// === The region pick ==============================================================================
+
+namespace {
+
+// The order of a region pick's list: part id, then the id string (a shorter one before a longer
+// one with the same beginning), then the depth (unsigned). Values compared, never as the sign of a
+// 32-bit difference, which overflows for the no-part value 0x80000000.
+bool RegionOrderLess(const CDsPickedItem* a, const CDsPickedItem* b)
+{
+    const CVyrObjectPath& pa = a->GetObjectPath();
+    const CVyrObjectPath& pb = b->GetObjectPath();
+    if (pa.GetPartId() != pb.GetPartId()) return pa.GetPartId() < pb.GetPartId();
+    const int n = std::min(pa.GetSize(), pb.GetSize());
+    for (int i = 0; i < n; ++i)
+        if (pa.GetId(i) != pb.GetId(i)) return pa.GetId(i) < pb.GetId(i);
+    if (pa.GetSize() != pb.GetSize()) return pa.GetSize() < pb.GetSize();
+    return static_cast<unsigned>(pa.GetDepth()) < static_cast<unsigned>(pb.GetDepth());
+}
+
+}  // namespace
+
+int CDsPickProccessor::PickInRegion(const CDsPickContext& context, CDsPickedItemList& list)
+{
+    auto* view = context.m_event ? dynamic_cast<CDsView3dCdc*>(context.m_event->view()) : nullptr;
+    CDsGlContext* owner = context.m_ownerContext;
+    if (!view || !view->GetGlContext() || !owner || !owner->GetScene() || !context.m_domain ||
+        !context.m_secondCorner)
+        return list.GetSize();
+    CDsView3dCdc::StMakeGlCurrentView(view);
+    CDsScene& scene = owner->GetScene()->GetDbScene();
+    scene.SetCurrentView(view);
+
+    StartPickPipeline(context);
+    const CPickWindow window([&] { EndPickPipeline(context); });
+    int x0 = 0, y0 = 0, width = 0, height = 0;
+    view->get_viewport(x0, y0, width, height);
+    const SDsPickRect rect = DsRegionPickRect(context.m_event->x(), context.m_event->y(), context.m_secondCorner[0],
+                                              context.m_secondCorner[1], height);
+
+    // Visible items only: the software z-buffer pass first.
+    std::vector<CVyrObjectPath> visible;
+    int visibleFlag = 0;
+    if (owner->GetPickProccessor() && owner->GetPickProccessor()->GetSelectionMode() == eDsSelectionByBoxVisibleOnly) {
+        CVisibleOnlyFunctor pass(view, *context.m_event, context.m_secondCorner, *context.m_domain, context.m_test,
+                                 context.m_scopePaths, context.m_anyDepth != 0, context.m_idRanges,
+                                 context.m_idBound);
+        pass.Walk(CDsPartStorage::instance(), &scene);
+        pass.CollectVisibleItems(visible);
+        visibleFlag = CDsGeometry::eDpFaces;
+    }
+
+    std::vector<SDsRegionPickResult> results;
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    view->SetupRenderingTransforms(true, true, false, nullptr);
+    {
+        CDsRegionPickFunctor functor(view, context.m_regionSelector ? eDsRegionParentByHits : eDsRegionParentsNeverByHits,
+                                     rect, *context.m_domain, results, context.m_test, context.m_idRanges,
+                                     context.m_idBound, context.m_scopePaths, context.m_anyDepth != 0);
+        functor.SetSelectionPaths(visibleFlag, &visible);
+        SDsPickClipPlane plane;
+        const SDsPickSection section = DsScenePickSection(owner->GetScene(), plane);
+        DsRegionPickDriver(functor, &scene, std::vector<CVyrObjectPath>(), view, &section);
+    }
+
+    // Items made here that a list without ownership holds; a duplicate among them is freed here.
+    std::vector<const CDsPickedItem*> made;
+    for (const SDsRegionPickResult& record : results) {
+        auto* item = new CDsPickedItem(record.path, record.geometry, static_cast<eVyrObjectType>(record.type), -1);
+        list.Add(item);
+        if (list.IsOwner())
+            delete item;
+        else
+            made.push_back(item);
+    }
+    std::stable_sort(list.begin(), list.end(), RegionOrderLess);
+    for (auto it = list.begin(); it != list.end();) {
+        auto next = it + 1;
+        if (next != list.end() && (*next)->GetObjectPath() == (*it)->GetObjectPath()) {
+            const auto offset = it - list.begin();
+            CDsPickedItem* removed = *next;
+            list.Remove(next);
+            if (!list.IsOwner() && std::find(made.begin(), made.end(), removed) != made.end()) delete removed;
+            it = list.begin() + offset;
+        } else {
+            it = next;
+        }
+    }
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    return list.GetSize();
 }

@@ -22,6 +22,12 @@
 //   own its items keeps the new items themselves, which the caller frees.
 // - The free point takes the view's reference coordinate system with the model axes and origin
 //   as its starting values, which a view without one leaves: the model's xy plane.
+// - The region pick flips its corners' rows with height - 1, as the single pick flips its point,
+//   so that a region covers the very pixels dragged over; its rectangle is clamped to 16 bits.
+//   It sorts stably (part ids compared as values, not as the sign of their difference), so that of
+//   two equal items the one listed first stays and a pointer the host holds into an owning list
+//   stays valid. A region pick without a view with an OpenGL context, an owner context with a
+//   scene, a domain or a second corner adds nothing and answers the list's size.
 #pragma once
 
 #include <afx.h>
@@ -32,10 +38,17 @@
 #include "VyrObjectPath.h"
 #include "VyrObjectTypes.h"
 
+#include <GL/gl.h>
+
 #include <utility>
 #include <vector>
 
+class CDsCglEntList;
 class CDsGeometry;
+class CDsGlGroupIterator;
+class CDsView3dCdc;
+class pick_event;
+struct SDsGlPickCache;
 class CDsGlContext;
 class CDsItemBase;
 class CUiPickEvent;
@@ -189,6 +202,22 @@ public:
     // no point type, when nothing was chosen); the other acceptable candidates are added to `list`,
     // which is never cleared.
     CDsPickedItem PickSingle(const CDsPickContext& context, CDsPickedItemList& list);
+    // The region pick between the context's event and its second corner: every item the region
+    // walk of the context's region selector finds (visible items only while the owner context's
+    // processor is in selection mode 2) is added to `list`, and the whole list is sorted by path
+    // with duplicates removed (the item listed first stays). Answers the list's size, items held
+    // before included.
+    int PickInRegion(const CDsPickContext& context, CDsPickedItemList& list);
+
+    // The OpenGL selection of the candidates of `candidates` under `event` (the view in pick mode
+    // around it): the cache takes the event and a new hit list (sorted by depth for modes 0 and 2,
+    // filed by body for any other mode; valid only inside a pick session), the view's OpenGL
+    // context is made current, and one pass per section group of `context`'s stepped section
+    // (view flag 12 set) and one without runs the candidates' OpenGlPick under their selection
+    // names. Modes 1 and 2 draw every face two-sided with the depth test passing all. Answers the
+    // cache's hit list; null when the event has no view. No candidate: no pass.
+    static CDsCglEntList* RunGlSelection(const pick_event& event, SDsGlPickCache& cache, CDsGlContext* context,
+                                         CDsGlGroupIterator& candidates, int mode);
 
     // True while a region pick runs (shared by every processor).
     static bool sPickInRegionMode;
@@ -198,6 +227,12 @@ public:
     static void StSetPickInRegionMode(bool on) { sPickInRegionMode = on; }
 
 private:
+    // The begin step of a selection pass: a select buffer of `words` words, selection mode, the
+    // pick projection, the depth function (saved into `depthFunction`), the candidates drawn.
+    static void BeginGlSelection(std::vector<GLuint>& buffer, CDsView3dCdc* view, CDsGlGroupIterator& candidates,
+                                 int mode, GLint& depthFunction);
+    // The end step: the hit records of `buffer` (`records` of them) filed into `hits`.
+    static void EndGlSelection(const std::vector<GLuint>& buffer, GLint records, CDsCglEntList& hits, int mode);
     // Opens the pick window of the context's event on its view: 5 x 5 pixels around the event, or
     // a region's midpoint and size.
     void StartPickPipeline(const CDsPickContext& context);

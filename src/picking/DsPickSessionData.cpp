@@ -1,0 +1,3 @@
+#include "DsPickSessionData.h"
+
+CDsPickSessionData* CDsPickSessionData::sActive = nullptr;

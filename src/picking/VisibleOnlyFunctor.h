@@ -1,0 +1,136 @@
+// CVisibleOnlyFunctor: the visible-only pass of a region pick. It walks the scene (peer part, then
+// temporary part) and rasterises the faces of every item into a software z-buffer of the region's
+// size (CVyrZBuffer), one record per triangle; afterwards a triangle that still owns more than 5 %
+// of the interior pixels it drew counts as visible, and the item's path is collected once per such
+// triangle. The region walk then takes only the collected items (CDsPickProccessor::PickInRegion
+// in selection mode 2). Needs no OpenGL. Internal to the display core.
+//
+// What is rasterised: an item whose geometry draws faces (kind 4), when it is pickable (its type
+// in the domain's masks, accepted by the host's test, inside the scope and the id filters) or when
+// it is opaque (transparency from 191.25 up, by render mode as a pick counts it): a transparent
+// item that cannot be picked hides nothing, an opaque one hides what lies behind it.
+//
+// Choices where the behaviour was open, or where a plain reading would hurt:
+// - The buffer covers only the part of the region inside the viewport: corners far outside the
+//   window cannot make it larger than the window. A region (or visible part) of zero width or
+//   height makes no buffer, divides nothing and finds no item.
+// - Records and their counts are kept in the order they were made, and the paths are collected in
+//   that order (never in the order of record addresses, which changes from run to run).
+// - Polygons of 1 or 2 vertices add nothing; a polygon of more than 4 vertices is skipped.
+// - An item with neither a geometry nor a region parent with one is not rasterised, and the walk
+//   goes below it.
+// - A scene box without depth (or none) gives the depth scale 1.
+// - Mapped coordinates are clamped to the int range before they become integers.
+#pragma once
+
+#include "DsPickProccessor.h"
+#include "DsPickWalks.h"
+#include "VyrZBuffer.h"
+
+#include "DsTransform.h"
+#include "DsTraverseFunctor.h"
+#include "SpaValues.h"
+#include "VyrObjectPath.h"
+
+#include <memory>
+#include <vector>
+
+class CDsGeometry;
+class CDsLocation;
+class CDsPartStorage;
+class CDsScene;
+class CDsView3dCdc;
+class pick_event;
+
+// The region rectangle of a region pick in window pixels, y up: the corners (x1, y1) and (x2, y2)
+// counted down from the top of a viewport `height` rows high, flipped with height - 1 as the
+// single pick flips its point; every value clamped to 16 bits.
+SDsPickRect DsRegionPickRect(int x1, int y1, int x2, int y2, int height);
+
+// The functor of the visible-only pass.
+class CVisibleOnlyFunctor : public CDsTraverseFunctor {
+public:
+    // A rasterised triangle's record.
+    struct FaceGeom {
+        const CDsGeometry* geometry = nullptr;  // the item's geometry (not owned)
+        CVyrObjectPath path;                    // the item's object path
+        CDsTransform transform;                 // the walk's top transform at the item
+        int box[4] = {0, 0, 0, 0};              // the location's window box (0s when none)
+        long drawn = 0;                         // interior pixels the triangle drew
+        long visible = 0;                       // cells it owns at the end; -1 when hidden
+    };
+    // The z-buffer of the pass.
+    typedef CVyrZBuffer<FaceGeom*> TZBuffer;
+
+    // The pass for the region between `first` (x, y) and `secondCorner` (x, y; drawable pixels
+    // counted down) on `view`, with the pick's domain (kept by reference), the host's test (may be
+    // null), the scope (may be null), the any-depth flag, the id-range filter (may be null) and the
+    // id bound. Builds the z-buffer (none for an empty region or a view without a context).
+    CVisibleOnlyFunctor(CDsView3dCdc* view, const pick_event& first, const int* secondCorner,
+                        const std::vector<CDsTypeMask>& domain, CDsPickTestFunc* test,
+                        const std::vector<CVyrObjectPath>* scopePaths, bool anyDepth, const TDsPickIdRanges* idRanges,
+                        int idBound);
+    // Deletes the records and the z-buffer.
+    ~CVisibleOnlyFunctor();
+    CVisibleOnlyFunctor(const CVisibleOnlyFunctor&) = delete;
+    CVisibleOnlyFunctor& operator=(const CVisibleOnlyFunctor&) = delete;
+
+    // Walks the whole scene (peer part, then temporary part).
+    void Walk(CDsPartStorage* storage, CDsScene* scene);
+    // Counts the pixels (once) and appends the path of every visible record to `paths`.
+    void CollectVisibleItems(std::vector<CVyrObjectPath>& paths);
+
+    // The z-buffer, null when the region is empty.
+    TZBuffer* GetZBuffer() const { return m_buffer.get(); }
+    // The records, in the order they were made.
+    const std::vector<std::unique_ptr<FaceGeom>>& GetRecords() const { return m_records; }
+    // Region width and height in pixels (inside the viewport).
+    int GetWidth() const { return m_width; }
+    // Region height in pixels.
+    int GetHeight() const { return m_height; }
+
+    // Counts the cells each record of `records` owns in `buffer` and marks a record hidden (-1)
+    // when it drew pixels and owns 5 % of them or fewer; the paths of the visible records are
+    // appended to `paths` in record order.
+    static void StCountAndCollect(TZBuffer& buffer, std::vector<std::unique_ptr<FaceGeom>>& records,
+                                  std::vector<CVyrObjectPath>& paths);
+
+    // Walk hooks.
+    void OnPushLocation(CDsScene* scene, CDsLocation* location, const CDsObjectPath& path,
+                        const CDsItemVariant* variant);
+    bool VisitItem(CDsLocation* location, const CDsObjectPath& path, const CDsItemVariant* parent);
+    void OnPopLocation(CDsScene* scene, CDsLocation* location, const CDsObjectPath& path,
+                       const CDsItemVariant* variant);
+    ESlaveTraverseMode OnBeginMasters() { return eSlavesCached; }
+    bool OnVisitSlave(CDsScene* scene, CDsLocation* location, const CDsObjectPath& path,
+                      const CDsItemVariant* variant);
+
+private:
+    // The item visit; the walk goes below the item when true.
+    bool Visit(CDsLocation* location, const CDsObjectPath& path, const CDsItemVariant* variant,
+               const CDsItemVariant* parent);
+    // Rasterises one triangle of model points (in the item's coordinates).
+    void Rasterise(const double (&points)[3][3], const CDsGeometry* geometry, const CDsObjectPath& path,
+                   const int (&box)[4]);
+
+    CDsView3dCdc* m_view;
+    std::unique_ptr<TZBuffer> m_buffer;
+    std::vector<std::unique_ptr<FaceGeom>> m_records;
+    int m_width = 0;
+    int m_height = 0;
+    SPAposition m_origin;
+    SPAunit_vector m_right, m_up, m_direction;
+    double m_pixelScale = 0.0;
+    double m_depthOffset = 0.0;
+    int m_depthMargin = 0;
+    double m_depthScale = 1.0;
+    int m_renderMode = 0;
+    const std::vector<CDsTypeMask>& m_domain;
+    SDsPickAcceptance m_acceptance;
+    CDsPickTestFunc* m_test;
+    SDsPickRect m_rect;
+    bool m_counted = false;
+    int m_depth = 0;
+    int m_levelIds[CDsRegionPickFunctor::kLevelIds] = {};
+    const CDsItemVariant* m_variant = nullptr;  // the node pushed last
+};

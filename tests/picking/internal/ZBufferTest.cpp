@@ -1,0 +1,135 @@
+// The software z-buffer of the visible-only pass: triangle filling (clipping at the buffer's rows
+// and columns, depth order, the three counts) and the 5 % rule of the pass's collection.
+#include "VisibleOnlyFunctor.h"
+#include "VyrZBuffer.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+typedef CVyrZBuffer<int*> TBuffer;
+
+// The cells of `buffer` that hold `payload`, row by row, as (column, row, depth) triples.
+std::vector<std::vector<int>> CellsOf(TBuffer& buffer, int* payload, int rowOffset = 0)
+{
+    std::vector<std::vector<int>> cells;
+    for (int row = 0; row < buffer.GetHeight(); ++row)
+        for (int column = 0; column < buffer.GetWidth(); ++column) {
+            const auto* cell = buffer.GetCell(column, row);
+            if (cell->payload == payload) cells.push_back({column, row + rowOffset, cell->depth});
+        }
+    return cells;
+}
+
+TEST(ZBuffer, ATriangleClippedByTheRowsKeepsExactlyThePixelsOfALargerBuffer)
+{
+    int payload = 0;
+    // Rows -5 to 20: a 10-row buffer against rows 0 to 29 of a 30-row buffer shifted by 5.
+    TBuffer small(40, 10), large(40, 30);
+    const SVyrZVertex a{2, -5, 100}, b{30, 7, 4000}, c{11, 20, -250};
+    const SVyrZFillCounts clipped = small.FillTriangle(a, b, c, &payload);
+    const SVyrZFillCounts whole =
+        large.FillTriangle({a.x, a.y + 5, a.depth}, {b.x, b.y + 5, b.depth}, {c.x, c.y + 5, c.depth}, &payload);
+    std::vector<std::vector<int>> expected;
+    for (const auto& cell : CellsOf(large, &payload, -5))
+        if (cell[1] >= 0 && cell[1] < 10) expected.push_back(cell);
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(CellsOf(small, &payload), expected);
+    EXPECT_LT(clipped.written, whole.written);
+    EXPECT_EQ(clipped.written, static_cast<long>(expected.size()));
+    EXPECT_EQ(clipped.spanPixels, clipped.written);  // an empty buffer: every span pixel is written
+    // Interior pixels: the spans less their ends.
+    EXPECT_GT(clipped.interiorPixels, 0);
+    EXPECT_LT(clipped.interiorPixels, clipped.spanPixels);
+}
+
+TEST(ZBuffer, ColumnsOutsideTheBufferAreNotWrittenAndTheRestIsUndistorted)
+{
+    int payload = 0;
+    TBuffer small(10, 20), large(40, 20);
+    const SVyrZVertex a{-12, 0, 0}, b{25, 3, 900}, c{4, 19, 50};
+    small.FillTriangle(a, b, c, &payload);
+    large.FillTriangle({a.x + 15, a.y, a.depth}, {b.x + 15, b.y, b.depth}, {c.x + 15, c.y, c.depth}, &payload);
+    for (int row = 0; row < 20; ++row)
+        for (int column = 0; column < 10; ++column) {
+            const auto* s = small.GetCell(column, row);
+            const auto* l = large.GetCell(column + 15, row);
+            EXPECT_EQ(s->payload, l->payload) << column << "," << row;
+            EXPECT_EQ(s->depth, l->depth) << column << "," << row;
+        }
+}
+
+TEST(ZBuffer, TheNearerTriangleWinsAndEqualDepthKeepsTheFirst)
+{
+    int first = 0, second = 0, nearer = 0;
+    TBuffer buffer(20, 20);
+    buffer.FillTriangle({0, 0, 500}, {19, 0, 500}, {0, 19, 500}, &first);
+    const SVyrZFillCounts same = buffer.FillTriangle({0, 0, 500}, {19, 0, 500}, {0, 19, 500}, &second);
+    EXPECT_EQ(same.written, 0);
+    EXPECT_GT(same.spanPixels, 0);
+    EXPECT_TRUE(CellsOf(buffer, &second).empty());
+    const SVyrZFillCounts front = buffer.FillTriangle({0, 0, 499}, {19, 0, 499}, {0, 19, 499}, &nearer);
+    EXPECT_EQ(front.written, front.spanPixels);
+    EXPECT_TRUE(CellsOf(buffer, &first).empty());
+    EXPECT_EQ(buffer.GetCell(0, 0)->depth, 499);
+    EXPECT_EQ(buffer.GetCell(19, 19)->payload, nullptr);
+}
+
+TEST(ZBuffer, DepthIsInterpolatedAcrossTheTriangle)
+{
+    int payload = 0;
+    TBuffer buffer(11, 11);
+    buffer.FillTriangle({0, 0, 0}, {10, 0, 1000}, {0, 10, 0}, &payload);
+    EXPECT_EQ(buffer.GetCell(0, 0)->depth, 0);
+    EXPECT_EQ(buffer.GetCell(10, 0)->depth, 1000);
+    EXPECT_EQ(buffer.GetCell(5, 0)->depth, 500);
+    EXPECT_EQ(buffer.GetCell(0, 5)->depth, 0);
+}
+
+TEST(ZBuffer, BadInputGivesNoCells)
+{
+    int payload = 0;
+    TBuffer empty(0, 0), negative(-3, 5);
+    EXPECT_EQ(empty.FillTriangle({0, 0, 0}, {5, 0, 0}, {0, 5, 0}, &payload).written, 0);
+    EXPECT_EQ(negative.GetWidth(), 0);
+    EXPECT_EQ(negative.FillTriangle({0, 0, 0}, {5, 0, 0}, {0, 5, 0}, &payload).written, 0);
+    TBuffer buffer(10, 10);
+    EXPECT_EQ(buffer.GetCell(-1, 0), nullptr);
+    EXPECT_EQ(buffer.GetCell(10, 0), nullptr);
+    EXPECT_EQ(buffer.GetCell(0, 10), nullptr);
+    // Wholly above or below, and vertices far beyond 32 bits of steps.
+    EXPECT_EQ(buffer.FillTriangle({0, 10, 0}, {5, 12, 0}, {0, 30, 0}, &payload).written, 0);
+    EXPECT_EQ(buffer.FillTriangle({0, -30, 0}, {5, -12, 0}, {0, -1, 0}, &payload).written, 0);
+    const SVyrZFillCounts huge =
+        buffer.FillTriangle({-2000000000, -2000000000, 0}, {2000000000, -2000000000, 0}, {0, 2000000000, 0}, &payload);
+    EXPECT_EQ(huge.written, 100);
+}
+
+TEST(ZBuffer, ATriangleShowingFivePercentOfItsPixelsIsHiddenAndSixPercentVisible)
+{
+    typedef CVisibleOnlyFunctor::FaceGeom FaceGeom;
+    CVisibleOnlyFunctor::TZBuffer buffer(100, 1);
+    std::vector<std::unique_ptr<FaceGeom>> records;
+    for (int i = 0; i < 3; ++i) {
+        records.push_back(std::make_unique<FaceGeom>());
+        const int id = i + 1;
+        records.back()->path = CVyrObjectPath(&id, 1, 1, 7);
+        records.back()->drawn = 100;
+    }
+    records[2]->drawn = 0;  // drew no interior pixel: any cell it owns keeps it
+    for (int c = 0; c < 5; ++c) buffer.GetCell(c, 0)->payload = records[0].get();
+    for (int c = 5; c < 11; ++c) buffer.GetCell(c, 0)->payload = records[1].get();
+    buffer.GetCell(11, 0)->payload = records[2].get();
+    std::vector<CVyrObjectPath> paths;
+    CVisibleOnlyFunctor::StCountAndCollect(buffer, records, paths);
+    EXPECT_EQ(records[0]->visible, -1);
+    EXPECT_EQ(records[1]->visible, 6);
+    ASSERT_EQ(paths.size(), 2u);
+    EXPECT_EQ(paths[0], records[1]->path);
+    EXPECT_EQ(paths[1], records[2]->path);
+}
+
+}  // namespace
