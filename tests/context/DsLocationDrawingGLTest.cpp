@@ -105,7 +105,11 @@ protected:
         // Looking down -z at a 100 x 100 model-unit field: one unit a pixel, the origin in the middle.
         ViewSetup().Pixels(kSize, kSize).Eye(SPAposition(0, 0, 100)).Field(kSize, kSize).Clip(1, 300).ApplyTo(*view_);
         view_->SetRenderMode(eRenderWireframe);
-        for (int set : {3, 4, 5}) saved_[set] = CDsScene::GetSpecialAttrs(set);
+        // The special sets as the display manager makes them from the preferences: the scene
+        // database's reset of an earlier test leaves every set blank (black), and a highlight in
+        // black on the black background would pass for one never drawn.
+        for (int set = 0; set < kSets; ++set) saved_[set] = CDsScene::GetSpecialAttrs(set);
+        VYR_RESET_FOR_TESTS(CDsManager::ResetSpecialAttributesForTests);
         line1_ = Line(1, 70, kRed);
         line2_ = Line(2, 30, kBlue);
         const CDsAttributes green = Colored(kGreen);
@@ -117,18 +121,22 @@ protected:
         hidden.SetHideLevel(1);
         child33_ = new CLineGeometry(40);
         ASSERT_TRUE(Storage()->AddChildItem(CVyrObjectId(Peer(), 3), 33, kLineType, child33_, nullptr, &hidden, true));
-        ASSERT_NE(Set(4).GetColor(), kRed);
+        for (int set : {3, 4, 5}) {
+            ASSERT_NE(Set(set).GetColor(), kRed);
+            ASSERT_FALSE(ColorNear(ToRgb(Set(set).GetColor()), Rgb{0, 0, 0})) << "set " << set << " shows on black";
+        }
     }
     void TearDown() override
     {
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
         CDsManager::GetInstance()->GetPointsPalette()->ClearMarkers();
         CDsManager::GetInstance()->RemoveAllTextures(view_.get());
-        for (int set : {3, 4, 5}) CDsScene::SetSpecialAttrs(set, saved_[set]);
         view_.reset();
         context_.reset();
         wglMakeCurrent(nullptr, nullptr);
         EXPECT_TRUE(VYR_RESET_FOR_TESTS(CDsPartStorage::ResetForTests));
+        // After the scene database's reset, which blanks them.
+        for (int set = 0; set < kSets; ++set) CDsScene::SetSpecialAttrs(set, saved_[set]);
     }
 
     static CDsAttributes Colored(unsigned color)
@@ -174,7 +182,8 @@ protected:
     vyrtest::FrameworkWindow window_{kSize, kSize};
     std::unique_ptr<CDsGlContext> context_;
     std::unique_ptr<CDsView3dCdc> view_;
-    CDsAttributes saved_[6];
+    static constexpr int kSets = eAttribSetCount;
+    CDsAttributes saved_[kSets];
     CLineGeometry* line1_ = nullptr;
     CLineGeometry* line2_ = nullptr;
     CLineGeometry* child31_ = nullptr;
@@ -379,6 +388,9 @@ TEST_F(DsLocationDrawingGLTest, AHighlightedParameterPointSnapsToADrawnOneWithin
     EXPECT_TRUE(same_point(near, drawn, 1e-9));
     EXPECT_EQ(type, 269);
     EXPECT_EQ(context_->GetHighlightData().paramPointAttributeSet, eAttribSetHighlightMarked);
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 50, 85), ToRgb(Set(5).GetColor())))
+        << "the drawn point's marker in set 5's colour, over the picture";
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 50, 85), Rgb{0, 0, 0}, 20)) << "the picture behind has no marker";
 
     SPAposition far(10.51, 35.5, 0);  // 10 pixels away
     type = 269;
