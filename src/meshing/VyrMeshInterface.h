@@ -40,13 +40,14 @@
 // a negative count or capacity; a count of items (nodes, polygons, polygon corners, points) that
 // the rest of the archive is too short to hold; a capacity above kMaxArchiveCapacity (2^24; the
 // finest faceting, 512 x 512 grid lines, gives a face about 2^18 nodes); a capacity that exceeds
-// what its own record holds by more than kSpareArchiveCapacity (1,024: the faceter makes meshes
+// what its own record holds by more than kSpareArchiveCapacity (256: the faceter makes meshes
 // exactly as large as their content, so only a host's own meshes have room to spare, and this
 // much room lets no hostile record claim memory that the archive does not back); a number that
 // is not finite; an ellipse with a zero normal or axis or a radius ratio not above 0. The entries
 // loaded before the failure stay (so do the generation and refinement once read); the record that
 // failed leaves nothing behind. A storage without an ellipse is saved as a polyline of the
-// entry's points.
+// entry's points. An ellipse's normal that is stored as a unit vector (within 1e-12) is kept bit
+// for bit; another is made a unit vector.
 #pragma once
 
 #include <afx.h>
@@ -212,7 +213,7 @@ public:
     // Most nodes, polygons or polygon corners a loaded mesh may be made for.
     static constexpr int kMaxArchiveCapacity = 1 << 24;
     // How far a loaded mesh's capacity may exceed what its record holds.
-    static constexpr int kSpareArchiveCapacity = 1024;
+    static constexpr int kSpareArchiveCapacity = 256;
     // Writes one body record (see the header comment); nothing for a null archive. The archive's
     // exceptions (a loading archive, a full disk) reach the caller.
     void Save(CArchive* archive, bool polylinesOnly) const;

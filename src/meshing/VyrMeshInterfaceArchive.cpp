@@ -472,7 +472,14 @@ CDmRefCountPtrTempl<CVyrPolylineEntry> CVyrMeshInterface::ReadPolylineRecord(Arc
         if (!(normalLength2 > 0.0) || !(axisLength2 > 0.0) || !(v[9] > 0.0) || !Finite(normalLength2) ||
             !Finite(minorLength2) || !(minorLength2 > 0.0))
             throw Refused();
-        const ellipse e(SPAposition(v[0], v[1], v[2]), SPAunit_vector(normal), axis, v[9], v[10]);
+        // A unit normal is kept as stored, so that a record saved again is the same record.
+        SPAunit_vector unit(normal);
+        if (std::fabs(normalLength2 - 1.0) <= 1e-12) {
+            unit.set_x(v[3]);
+            unit.set_y(v[4]);
+            unit.set_z(v[5]);
+        }
+        const ellipse e(SPAposition(v[0], v[1], v[2]), unit, axis, v[9], v[10]);
         entry->SetEllipse(e, start, end)->SetTransformationScale(scale);
     } else {
         const int32_t count = in.Count(3 * sizeof(float));

@@ -288,7 +288,9 @@ TEST_F(MeshArchiveTest, ACylindersCirclesComeBackAsEllipsesWithTheirParametersAn
         const ellipse& ea = *sa->GetEllipse();
         const ellipse& eb = *sb->GetEllipse();
         EXPECT_LT((ea.centre - eb.centre).len(), 1e-12);
-        EXPECT_LT((ea.normal - eb.normal).len(), 1e-12);
+        EXPECT_EQ(ea.normal.x(), eb.normal.x());  // a unit normal bit for bit
+        EXPECT_EQ(ea.normal.y(), eb.normal.y());
+        EXPECT_EQ(ea.normal.z(), eb.normal.z());
         EXPECT_LT((ea.major_axis - eb.major_axis).len(), 1e-12);
         EXPECT_EQ(ea.radius_ratio, eb.radius_ratio);
         EXPECT_EQ(ea.param_off, eb.param_off);
