@@ -40,7 +40,7 @@
 // a negative count or capacity; a count of items (nodes, polygons, polygon corners, points) that
 // the rest of the archive is too short to hold; a capacity above kMaxArchiveCapacity (2^24; the
 // finest faceting, 512 x 512 grid lines, gives a face about 2^18 nodes); a capacity that exceeds
-// what its own record holds by more than kSpareArchiveCapacity (256: the faceter makes meshes
+// what the mesh keeps of its own record by more than kSpareArchiveCapacity (256: the faceter makes meshes
 // exactly as large as their content, so only a host's own meshes have room to spare, and this
 // much room lets no hostile record claim memory that the archive does not back); a number that
 // is not finite; an ellipse with a zero normal or axis or a radius ratio not above 0. The entries

@@ -414,9 +414,20 @@ CDmRefCountPtrTempl<CVyrMeshEntry> CVyrMeshInterface::ReadMeshRecord(ArchiveRead
         corners.resize(first + static_cast<size_t>(k));
         in.Bytes(corners.data() + first, static_cast<size_t>(k) * sizeof(int32_t));
     }
-    CheckSpare(capacities[0], nodeCount);
-    CheckSpare(capacities[1], polygonCount);
-    CheckSpare(capacities[2], static_cast<int64_t>(corners.size()));
+    // What the mesh will keep of them (its capacities refuse the rest), against which the
+    // capacities are held: a record saved again from the mesh then loads again.
+    const int nodeRoom = capacities[0] > 0 ? capacities[0] : 1;
+    const int polygonRoom = capacities[1] > 0 ? capacities[1] : 1;
+    const int cornerRoom = capacities[2] > 0 ? capacities[2] : 1;
+    int64_t keptPolygons = 0, keptCorners = 0;
+    for (int32_t j = 0; j < polygonCount && keptPolygons < polygonRoom; ++j) {
+        if (heads[2 * j + 1] > cornerRoom - keptCorners) break;
+        ++keptPolygons;
+        keptCorners += heads[2 * j + 1];
+    }
+    CheckSpare(capacities[0], nodeCount < nodeRoom ? nodeCount : nodeRoom);
+    CheckSpare(capacities[1], keptPolygons);
+    CheckSpare(capacities[2], keptCorners);
 
     CDmRefCountPtrTempl<CVyrMeshEntry> entry(new CVyrMeshEntry);
     auto* mesh = new CVyrIndexedMesh(capacities[0], capacities[1], capacities[2]);
@@ -472,13 +483,15 @@ CDmRefCountPtrTempl<CVyrPolylineEntry> CVyrMeshInterface::ReadPolylineRecord(Arc
         if (!(normalLength2 > 0.0) || !(axisLength2 > 0.0) || !(v[9] > 0.0) || !Finite(normalLength2) ||
             !Finite(minorLength2) || !(minorLength2 > 0.0))
             throw Refused();
-        // A unit normal is kept as stored, so that a record saved again is the same record.
+        // A unit normal is kept as stored, so that a record saved again is the same record; one
+        // too short to be made a unit vector is no normal.
         SPAunit_vector unit(normal);
         if (std::fabs(normalLength2 - 1.0) <= 1e-12) {
             unit.set_x(v[3]);
             unit.set_y(v[4]);
             unit.set_z(v[5]);
         }
+        if (!(unit % unit > 0.5)) throw Refused();
         const ellipse e(SPAposition(v[0], v[1], v[2]), unit, axis, v[9], v[10]);
         entry->SetEllipse(e, start, end)->SetTransformationScale(scale);
     } else {

@@ -508,6 +508,14 @@ TEST_F(MeshArchiveTest, CountsAndCapacitiesThatTheArchiveCannotBackAreRefused)
         r.Node(0, 0).Node(1, 0).Node(0, 1).Tag("\n");
         hostile.push_back(r.Tag("Polygons:count").Int(1).Int(-2).Int(3).Int(0).Int(1).Int(2).Polylines(0).Bytes());
     }
+    // Room for 300 corners, of which the one polygon the mesh has room for keeps 3.
+    {
+        Record r;
+        r.Head(1).MeshHead(4, 3, 1, 300, 3, 1, 300).Int(3).Node(0, 0).Node(1, 0).Node(0, 1).Tag("\n");
+        r.Tag("Polygons:count").Int(100);
+        for (int j = 0; j < 100; ++j) r.Int(-2).Int(3).Int(0).Int(1).Int(2);
+        hostile.push_back(r.Polylines(0).Bytes());
+    }
     // Node, polygon and corner counts beyond the archive, or negative; an unused count negative.
     for (int nodes : {-2, 4, nearHuge, huge})
         hostile.push_back(Record().Head(1).MeshHead(4, 3, 1, 3, 3, 1, 3).Int(nodes).Node(0, 0).Node(1, 0).Node(0, 1).Bytes());
@@ -571,6 +579,7 @@ TEST_F(MeshArchiveTest, NonFiniteNumbersAndDegenerateEllipsesAreRefused)
                           .Polylines(0).Bytes());
     hostile.push_back(EllipseRecord(SPAvector(0, 0, 0), SPAvector(1, 0, 0), 1));
     hostile.push_back(EllipseRecord(SPAvector(0, 0, 1), SPAvector(0, 0, 0), 1));
+    hostile.push_back(EllipseRecord(SPAvector(1e-170, 0, 0), SPAvector(1, 0, 0), 1));  // too short to be a normal
     hostile.push_back(EllipseRecord(SPAvector(0, 0, 1), SPAvector(1, 0, 0), 0));
     hostile.push_back(EllipseRecord(SPAvector(0, 0, 1), SPAvector(1, 0, 0), -0.5));
     hostile.push_back(EllipseRecord(SPAvector(0, 0, 1), SPAvector(1, 0, 0), nan));
@@ -611,4 +620,22 @@ TEST_F(MeshArchiveTest, SavingIntoALoadingArchiveRaisesTheFrameworksException)
     CArchive storing(&out, CArchive::store);
     EXPECT_FALSE(meshes.Load(&storing, false));
     storing.Close();
+}
+
+TEST_F(MeshArchiveTest, WhatALoadKeepsOfARecordTooLargeForItsCapacitiesSavesAndLoadsAgain)
+{
+    // Room for 2 nodes and 1 polygon of 3 corners; the record holds 3 nodes and 2 triangles.
+    Record r;
+    r.Head(1).MeshHead(4, 2, 1, 3, 3, 2, 6).Int(3).Node(0, 0).Node(1, 0).Node(0, 1).Tag("\n");
+    r.Tag("Polygons:count").Int(2).Int(-2).Int(3).Int(0).Int(1).Int(2).Int(-2).Int(3).Int(2).Int(1).Int(0);
+    CVyrMeshInterface first;
+    ASSERT_TRUE(Load(first, r.Polylines(0).Bytes(), false));
+    const CVyrIndexedMesh* mesh = first.GetMeshEntry(4)->GetMesh();
+    EXPECT_EQ(mesh->get_num_vertex(), 2);
+    ASSERT_EQ(mesh->get_num_polygon(), 1);
+    EXPECT_EQ(mesh->get_vertex_index(mesh->get_polygon(0)->get_vertex(2)), 0);  // node 2 was refused
+    const std::string saved = Saved(first, false);
+    CVyrMeshInterface second;
+    ASSERT_TRUE(Load(second, saved, false));
+    EXPECT_EQ(Saved(second, false), saved);
 }
