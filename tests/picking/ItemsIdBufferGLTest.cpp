@@ -92,6 +92,12 @@ TEST_F(ItemsIdBufferTest, EachPixelNamesTheNearestFaceWhateverTheOrderOfTheBodie
         EXPECT_EQ(BodyOf(buffer.GetItemAt(50, 60)), backBody_);
         // The mirror of the front block about the middle row is empty: rows count down like the view.
         EXPECT_EQ(buffer.GetItemAt(30, 60), nullptr);
+        // Its lower edge (model y 0) lies between rows 49 and 50, its left one (model x -30)
+        // between columns 19 and 20, as OpenGL lights them.
+        EXPECT_EQ(BodyOf(buffer.GetItemAt(30, 49)), frontBody_);
+        EXPECT_EQ(buffer.GetItemAt(30, 50), nullptr);
+        EXPECT_EQ(BodyOf(buffer.GetItemAt(20, 40)), frontBody_);
+        EXPECT_EQ(buffer.GetItemAt(19, 40), nullptr);
         // Off both blocks, and outside the rectangle.
         EXPECT_EQ(buffer.GetItemAt(10, 40), nullptr);
         EXPECT_EQ(buffer.GetItemAt(50, 90), nullptr);
@@ -126,6 +132,16 @@ TEST_F(ItemsIdBufferTest, TheBodysTransformationMovesItsFacesInTheBuffer)
     // Pixels 40 to 80 moved 50 to the left: -10 to 30.
     EXPECT_EQ(BodyOf(outer.GetItemAt(20, 40)), frontBody_);
     EXPECT_EQ(outer.GetItemAt(75, 40), nullptr);
+    // An owner turning a quarter about z acts after the body's own move: the block (now x -10..30,
+    // y 0..20) turns to x -20..0, y -10..30.
+    CDsItemsIdBuffer turned(view_.get(), 0, 0, kSize, kSize);
+    const SPAtransf quarter = rotate_transf(M_PI / 2, SPAvector(0, 0, 1));
+    turned.PushOwner(&quarter);
+    frontBody_->PickClosest(turned);
+    turned.PopOwner();
+    EXPECT_EQ(BodyOf(turned.GetItemAt(40, 30)), frontBody_);
+    EXPECT_EQ(turned.GetItemAt(60, 70), nullptr);
+    EXPECT_EQ(turned.GetItemAt(75, 40), nullptr);
 }
 
 TEST_F(ItemsIdBufferTest, HiddenBodiesAndFacesCollectNothing)
