@@ -134,8 +134,7 @@ void CDsGlScene::AddItemsGroup(CDsItemsGroup* group)
     }
     const ERootGroup kind = KindOf(group);
     m_roots[kind].Add(group);
-    if (kind == eRootHlViews) {
-        auto* view = static_cast<CDsItemsHlView*>(group);
+    if (auto* view = kind == eRootHlViews ? dynamic_cast<CDsItemsHlView*>(group) : nullptr) {
         view->UpdateBox();
         int level = 0;
         if (CVyrAttManager::GetVyrAttManager()->GetVisibility(view->GetEntity(), level))
