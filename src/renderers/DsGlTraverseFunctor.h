@@ -208,8 +208,8 @@ public:
     // A functor for `view` with the pass's options and set-up (both kept by reference and must
     // outlive it), walk flags, slave mode word (0 no slaves, 2 every counted slave, other values
     // by the record's fast-refresh flag), location cache use and fast-refresh record (null: the
-    // functor makes and owns one). Resets the state cache (only the types that draw through
-    // OpenGL) and pushes the identity transform.
+    // functor makes and owns one). Resets the state cache and with it the set-up's memo (only the
+    // types that draw through OpenGL) and pushes the identity transform.
     CDsGlTraverseFunctorT(view3d* view, const SDsDrawOptions& options, SDsDrawSetup& setup, int walkFlags,
                           int complexPassMode, bool useLocationCache, CDsDrawContext* record);
     // Frees the record it made.

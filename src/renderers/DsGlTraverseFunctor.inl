@@ -23,8 +23,14 @@ CDsGlTraverseFunctorT<P>::CDsGlTraverseFunctorT(view3d* view, const SDsDrawOptio
     m_transparentMasterIds.reserve(1000);
     m_levelFlags.reserve(kMaxDepth);
     // The types that draw through the view's driver (plot, extrema) or not at all send nothing to
-    // OpenGL, not even the state cache's starting values.
-    if (P::kTarget == EDsDrawTarget::Gl) m_glState.Reset();
+    // OpenGL, not even the state cache's starting values. The reset sends black and an empty
+    // material, so the set-up's memo of the attributes last applied no longer holds: a set-up
+    // shared by several functors (one per decorated path) would otherwise skip sending the next
+    // item's attributes when they equal the last ones, and draw it black.
+    if (P::kTarget == EDsDrawTarget::Gl) {
+        m_glState.Reset();
+        m_setup.ResetMemo();
+    }
     if (!m_drawContext) {
         m_ownedContext = std::make_unique<CDsDrawContext>(view, DsAutoHideForFastRefreshEnabled(), 0.05);
         m_drawContext = m_ownedContext.get();

@@ -412,3 +412,170 @@ TEST_F(DsLocationDrawingGLTest, AHighlightedParameterPointSnapsToADrawnOneWithin
     EXPECT_TRUE(same_point(screenClose, SPAposition(-17.5, 35.5, 0), 1e-9));
     EXPECT_EQ(context_->GetHighlightData().paramPointAttributeSet, eAttribSetHighlight);
 }
+
+namespace {
+
+// A rectangular face facing the eye at height z, from (x0, y0) to (x1, y1) in model units; it
+// sends no colour of its own, so that it shows whatever colour or material the walk applied.
+class CFaceGeometry : public CDsGeometry {
+public:
+    CFaceGeometry(double x0, double y0, double x1, double y1, double z) : m_x0(x0), m_y0(y0), m_x1(x1), m_y1(y1), m_z(z)
+    {
+    }
+    CDsGeometry* Clone() const override { return new CFaceGeometry(m_x0, m_y0, m_x1, m_y1, m_z); }
+    const int* GetConnectedItems(unsigned int& count, int) const override
+    {
+        count = 0;
+        return nullptr;
+    }
+    bool GetBoundBox(SPAbox& box, int) const override
+    {
+        box = SPAbox(SPAposition(m_x0, m_y0, m_z), SPAposition(m_x1, m_y1, m_z));
+        return true;
+    }
+    bool HasBoundBox(int) const override { return true; }
+    int GetDrawPrimitives(int) const override { return eDpFaces; }
+    int Draw(view3d&, eDrawPrimitives, int, int, const CDsDrawContext*) override { return 0; }
+    void DrawGl(view3d&, eDrawPrimitives kinds, int, int, const CDsDrawContext*) override
+    {
+        if (!(kinds & eDpFaces)) return;
+        ++draws;
+        glBegin(GL_QUADS);
+        glNormal3d(0.0, 0.0, 1.0);
+        glVertex3d(m_x0, m_y0, m_z);
+        glVertex3d(m_x1, m_y0, m_z);
+        glVertex3d(m_x1, m_y1, m_z);
+        glVertex3d(m_x0, m_y1, m_z);
+        glEnd();
+    }
+    LONG DrawPoints(view3d&, LONG, int) override { return 0; }
+    int GetVertices(eDrawPrimitives, int, float*&, int&, int) override { return -1; }
+    bool GetPoint(eParameterPoints, SPAposition&, int) const override { return false; }
+
+    int draws = 0;
+
+private:
+    double m_x0, m_y0, m_x1, m_y1, m_z;
+};
+
+// A horizontal line across the view through the middle of pixel row `row` that sends no colour of
+// its own: it shows the colour the walk applied.
+class CWalkColouredLine : public CFaceGeometry {
+public:
+    explicit CWalkColouredLine(int row) : CFaceGeometry(-40, row - 50 + 0.5, 40, row - 50 + 0.5, 0) {}
+    int GetDrawPrimitives(int) const override { return eDpLines; }
+    void DrawGl(view3d&, eDrawPrimitives kinds, int, int, const CDsDrawContext*) override
+    {
+        if (!(kinds & eDpLines)) return;
+        SPAbox box;
+        GetBoundBox(box, 0);
+        glBegin(GL_LINES);
+        glVertex3d(box.low().x(), box.low().y(), 0.0);
+        glVertex3d(box.high().x(), box.low().y(), 0.0);
+        glEnd();
+    }
+};
+
+// Shaded faces that take their colour from the walk, looking down -z (pixel = model + 50):
+//   10  red,   z 20, pixels x 10..30, rows 10..40   (in front of 11)
+//   11  blue,  z 10, pixels x 10..40, rows 10..40   (only its strip x 30..40 shows)
+//   12  red,   z 20, pixels x 60..80, rows 10..40
+//   13  green, z 20, pixels x 60..80, rows 60..90   (the lit colour a green face has)
+class DsLocationDrawingShadedFacesGLTest : public DsLocationDrawingGLTest {
+protected:
+    void SetUp() override
+    {
+        DsLocationDrawingGLTest::SetUp();
+        if (HasFatalFailure()) return;
+        CDsScene::SetSpecialAttrs(eAttribSetHighlight, Colored(kGreen));
+        Face(10, kRed, -40, -40, -20, -10, 20);
+        Face(11, kBlue, -40, -40, -10, -10, 10);
+        Face(12, kRed, 10, -40, 30, -10, 20);
+        Face(13, kGreen, 10, 10, 30, 40, 20);
+        view_->SetRenderMode(eRenderShade);
+        Redraw();
+        plainRed_ = ReadPixel(GL_FRONT, 20, 25);
+        plainBlue_ = ReadPixel(GL_FRONT, 35, 25);
+        litGreen_ = ReadPixel(GL_FRONT, 70, 75);
+        ASSERT_GT(plainRed_.r, 100);
+        ASSERT_GT(plainBlue_.b, 100);
+        ASSERT_GT(litGreen_.g, 100);
+        ASSERT_FALSE(ColorNear(plainRed_, litGreen_, 20));
+        ASSERT_TRUE(ColorNear(ReadPixel(GL_FRONT, 70, 25), plainRed_));
+    }
+    void Face(int id, unsigned color, double x0, double y0, double x1, double y1, double z)
+    {
+        const CDsAttributes attributes = Colored(color);
+        ASSERT_TRUE(Storage()->AddItem(CVyrObjectId(Peer(), id), kLineType, new CFaceGeometry(x0, y0, x1, y1, z),
+                                       nullptr, &attributes, nullptr, nullptr, true));
+    }
+    // Highlights `paths` with set 4 over the saved picture, put back first.
+    void HighlightOverPicture(std::vector<CVyrObjectPath> paths)
+    {
+        CDsGlContext::SHighlightData data;
+        data.paths = std::move(paths);
+        data.attributeSet = eAttribSetHighlight;
+        context_->Highlight(data, true);
+    }
+
+    Rgb plainRed_, plainBlue_, litGreen_;
+};
+
+}  // namespace
+
+TEST_F(DsLocationDrawingShadedFacesGLTest, AHighlightedFaceTurnsTheHighlightColourInFrontOnlyAndAFaceBehindStaysHidden)
+{
+    // One face alone: the hover case.
+    context_->HighlightLocations(L({P({10})}), eAttribSetHighlight);
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 20, 25), litGreen_, 6)) << "the highlighted face";
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 20, 25), plainRed_)) << "the picture behind keeps the plain colour";
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 70, 25), plainRed_)) << "another face of the same colour";
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 35, 25), plainBlue_));
+
+    // The face behind: only its uncovered strip changes.
+    HighlightOverPicture({P({11})});
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 20, 25), plainRed_)) << "the covered part stays hidden";
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 35, 25), litGreen_, 6)) << "the uncovered strip";
+
+    // Two faces of the same colour: each walk sends its own colour.
+    HighlightOverPicture({P({10}), P({12})});
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 20, 25), litGreen_, 6));
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 70, 25), litGreen_, 6));
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 35, 25), plainBlue_));
+
+    // Drawn again over the next picture, and gone when taken away.
+    HighlightOverPicture({P({12})});
+    Redraw();
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 70, 25), litGreen_, 6));
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 20, 25), plainRed_));
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 70, 25), plainRed_));
+    context_->UnHighlightLocations();
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 70, 25), plainRed_));
+}
+
+TEST_F(DsLocationDrawingGLTest, InWireframeALineTakesTheColourOfItsHighlightAndOfItsMarkFromTheWalk)
+{
+    const CDsAttributes red = Colored(kRed);
+    ASSERT_TRUE(Storage()->AddItem(CVyrObjectId(Peer(), 20), kLineType, new CWalkColouredLine(80), nullptr, &red,
+                                   nullptr, nullptr, true));
+    ASSERT_TRUE(Storage()->AddItem(CVyrObjectId(Peer(), 21), kLineType, new CWalkColouredLine(90), nullptr, &red,
+                                   nullptr, nullptr, true));
+    view_->refresh();
+    ASSERT_TRUE(ColorNear(At(GL_FRONT, 80), ToRgb(kRed)));
+    context_->HighlightLocations(L({P({20})}), eAttribSetHighlight);
+    EXPECT_TRUE(ColorNear(At(GL_FRONT, 80), ToRgb(Set(4).GetColor())));
+    EXPECT_TRUE(ColorNear(At(GL_BACK, 80), ToRgb(kRed)));
+    EXPECT_TRUE(ColorNear(At(GL_FRONT, 90), ToRgb(kRed)));
+
+    context_->HighlightLocations(L({P({20}), P({21})}), eAttribSetHighlight);
+    EXPECT_TRUE(ColorNear(At(GL_FRONT, 80), ToRgb(Set(4).GetColor())));
+    EXPECT_TRUE(ColorNear(At(GL_FRONT, 90), ToRgb(Set(4).GetColor()))) << "the second walk sends its colour too";
+
+    // A mark is a location state as well: the next picture draws the line in the mark's set.
+    context_->UnHighlightLocations();
+    std::vector<CVyrObjectPath> marked = {P({21})};
+    context_->ModifyLocations(marked, eAttribSetMark);
+    Redraw();
+    EXPECT_TRUE(ColorNear(At(GL_FRONT, 90), ToRgb(Set(3).GetColor())));
+    EXPECT_TRUE(ColorNear(At(GL_FRONT, 80), ToRgb(kRed)));
+}

@@ -66,6 +66,30 @@ TEST_F(LocationTest, AWalksOwnSetAndRestoreKeepsTheCachedData)
     EXPECT_EQ(Walk(), 22);                      // every pushed location comes from the cache
 }
 
+TEST_F(LocationTest, ALocationInASpecialStateIsPushedWithThatStatesSpecialSetOverItsOwnAttributes)
+{
+    const CDsAttributes saved4 = CDsScene::GetSpecialAttrs(eAttribSetHighlight);
+    const CDsAttributes saved13 = CDsScene::GetSpecialAttrs(eAttribSetTransparentSlave);
+    CDsAttributes green, blue;
+    green.SetColor(0x00FF00);
+    blue.SetColor(0xFF0000);
+    CDsScene::SetSpecialAttrs(eAttribSetHighlight, green);
+    CDsScene::SetSpecialAttrs(eAttribSetTransparentSlave, blue);
+    auto colourAfterWalk = [&](unsigned char state) {
+        scene.InvalidateAttributesCache();
+        Walk(state);
+        CDsAttributes attributes;
+        int stateWord = -1;
+        Leaf()->GetCachedData(attributes, stateWord);
+        return attributes.GetColor();
+    };
+    EXPECT_EQ(colourAfterWalk(eAttribSetHighlight), 0x00FF00u);
+    EXPECT_NE(colourAfterWalk(eAttribSetTransparentSlave), 0xFF0000u) << "slave states select no set";
+    EXPECT_NE(colourAfterWalk(0), 0x00FF00u);
+    CDsScene::SetSpecialAttrs(eAttribSetHighlight, saved4);
+    CDsScene::SetSpecialAttrs(eAttribSetTransparentSlave, saved13);
+}
+
 TEST_F(LocationTest, ALastingStateChangeInvalidatesTheCache)
 {
     Walk();

@@ -40,8 +40,9 @@ public:
     unsigned char GetTopLocationState() const;
 
     // Pushes the attributes that apply at the item: the top attributes, overridden by the
-    // palette entry of the item's type and then by the item's own attributes; hidden when the top
-    // is hidden, the location is forced hidden, or (unless the location is forced shown) the
+    // palette entry of the item's type, then by the item's own attributes, then, for a location
+    // state from 2 to 12, by that state's special set (CDsScene::GetSpecialAttrs); hidden when the
+    // top is hidden, the location is forced hidden, or (unless the location is forced shown) the
     // scene hides the type; a forced show clears any hiding but special hiding. Also pushes the
     // location's state (the top state without a location). `variant` may be a region's leaf entry.
     void PushAttributes(const CDsItemVariant* variant, const CDsLocation* location, const CDsScene* scene);

@@ -45,6 +45,11 @@ void CDsTraverseFunctor::PushAttributes(const CDsItemVariant* variant, const CDs
     const CDsAttributes* entry = m_pPalette && type >= 0 ? m_pPalette->Get(type) : nullptr;
     if (entry && !entry->IsEmpty()) attributes *= *entry;
     if (own) attributes *= *own;
+    // A location in a special state (marked, highlighted, dimmed, a visibility level...) is shown
+    // with that state's special set laid over its own attributes: this is what turns a forced
+    // highlight into the highlight colour for geometry that takes its colour from the walk.
+    const unsigned char state = location ? location->GetState() : GetTopLocationState();
+    if (state >= eAttribSetDim && state <= eAttribSetMonochrome) attributes *= CDsScene::GetSpecialAttrs(state);
     unsigned hide = attributes.GetHideLevel();
     if (top.GetHideLevel() > hide) hide = top.GetHideLevel();
     if (location && location->IsHidden()) {
@@ -56,7 +61,6 @@ void CDsTraverseFunctor::PushAttributes(const CDsItemVariant* variant, const CDs
     }
     if (hide != attributes.GetHideLevel()) attributes.SetHideLevel(hide);
 
-    const unsigned char state = location ? location->GetState() : GetTopLocationState();
     if (m_attributeCount < kMaxDepth) m_attributes[m_attributeCount] = attributes;
     ++m_attributeCount;
     if (m_stateCount < kMaxDepth) m_states[m_stateCount] = state;
