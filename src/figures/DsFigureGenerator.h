@@ -38,8 +38,7 @@
 //
 // Operations that make items which the display core does not have yet are not offered here, and
 // the interface operations that would make them keep the base generator's answer, which makes
-// nothing: coordinate systems (DrawUcs), the polyline of DrawElipse while dynamic ellipses are off
-// (coming with the ellipse figure), hidden-line views (StartHlView
+// nothing: coordinate systems (DrawUcs), hidden-line views (StartHlView
 // and the ellipse segments of the virtual AddHlSegment) and toolpaths (StartToolpath, StartToolpathBranch,
 // StartPlanarToolpathBranch, AddToolpathSegment).
 //
@@ -238,7 +237,8 @@ public:
     // With dynamic ellipses on: closes the open polyline and makes a CDsItemEllipseDynamic of the
     // ellipse (centre, normal, major axis, radius ratio, parameter origin 0) from `start` over
     // `sweep` radians; nothing for a zero or non-finite sweep. The step is not used. With dynamic
-    // ellipses off nothing yet (see the header comment).
+    // ellipses off a temporary CDsFigEllipse3D of the seven values defines itself into this
+    // generator (an exact ellipse item as well; nothing for values that make no ellipse).
     void DrawElipse(const CGmPosition& centre, const CGmUnitVector& normal, const CGmVector& majorAxis, double ratio,
                     double start, double sweep, double step);
     // A new CDsItemHlSegmentEllipseDynamic of `storage` (taken over; no entity) with the pen
