@@ -121,8 +121,11 @@ bool CDsFigArrow3DFixed::PartIsPicked(const CUiPickEvent& event, int width, int 
     if (!arrow || !view) return false;
     CArrowPickScope scope(*view, event, width, height);
     pick_manager manager(pick_method_point, 0, nullptr, &event, nullptr);
+    manager.push_level(arrow, nullptr);
     arrow->UpdateParts(*view);
-    return head ? arrow->HeadIsPicked(&manager) : arrow->BodyIsPicked(&manager);
+    const bool picked = head ? arrow->HeadIsPicked(&manager) : arrow->BodyIsPicked(&manager);
+    manager.pop_level();
+    return picked;
 }
 
 bool CDsFigArrow3DFixed::BodyIsPicked(const CUiPickEvent& event, int width, int height)
@@ -180,7 +183,9 @@ bool CDsFigArrowReference::PartIsPicked(const CUiPickEvent& event, int width, in
     CArrowPickScope scope(*view, event, width, height);
     pick_manager manager(pick_method_point, 0, nullptr, &event, nullptr);
     const bool placed = ApplyPlacementTransform(view);
+    manager.push_level(arrow, nullptr);
     const bool picked = head ? arrow->HeadIsPicked(&manager) : arrow->BodyIsPicked(&manager);
+    manager.pop_level();
     if (placed) view->ClearModelTransform();
     return picked;
 }

@@ -18,6 +18,8 @@
 // - SetPosition moves the kept arrow by the difference of the positions; SetVector gives it the
 //   normalised vector. The offset is only stored.
 // - A pick test without a view on the event answers false and changes nothing.
+// - The pick manager of a test holds one level, the arrow item (no entity), while the head or the
+//   shaft is asked, so that a hit is a record the manager can accept.
 #pragma once
 
 #include <afx.h>

@@ -1,6 +1,7 @@
 #include "DsFigText3D.h"
 
 #include "DsFigureGenerator.h"
+#include "DsItemBitmap.h"
 #include "DsRectangle.h"
 #include "DsItemNText2D.h"
 #include "DsItemNText3D.h"
@@ -242,10 +243,25 @@ void CDsFigText2D::GetBoundingRectangle(CDsView3dCdc* view, double& xmin, double
         if (!text->GetBoundBox2D(box)) return;
         int x = 0, y = 0;
         text->GetPosition(x, y);
+        // The box stands on the baseline: the descent below it is ink as well.
+        const double descent =
+            std::ceil(std::max(0.0, double(text->GetFont().GetEmAscentRatio()) - 1.0) * text->GetHeight());
         xmin = double(x) + box.minX;
         xmax = double(x) + box.maxX;
-        ymin = double(y) + box.minY;
+        ymin = double(y) + box.minY - descent;
         ymax = double(y) + box.maxY;
+        // The image the text was last drawn as, when there is one, holds all of its ink.
+        if (CDsItemBitmap* image = text->GetBitmapItem()) {
+            SDsBox2D imageBox;
+            int ix = 0, iy = 0;
+            image->GetPosition(ix, iy);
+            if (image->GetBoundBox2D(imageBox)) {
+                xmin = std::min(xmin, double(ix) + imageBox.minX);
+                xmax = std::max(xmax, double(ix) + imageBox.maxX);
+                ymin = std::min(ymin, double(iy) + imageBox.minY);
+                ymax = std::max(ymax, double(iy) + imageBox.maxY);
+            }
+        }
         return;
     }
 }

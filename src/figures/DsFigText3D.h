@@ -14,8 +14,9 @@
 //   would make a text too small to see.
 // - Bounding rectangles are the base figure's (the group's extremes, in window pixels, y counted
 //   up). A screen text has no model extremes, so the 2-D text answers the window box of its text
-//   item instead (its 2-D bounds placed at its anchor); -1 for all four when there is nothing to
-//   measure (no group, no current view, no text item).
+//   item instead: its 2-D bounds placed at its anchor, reaching the font's descent below the
+//   baseline, united with the image the text was last drawn as; -1 for all four when there is
+//   nothing to measure (no group, no current view, no text item).
 // - The default constructor makes an empty text in the default face with height -1, anchored at
 //   the origin, left aligned, not fixed-size.
 // - StGetTextSize reads at most `length` characters and stops at a terminator before that; a
