@@ -38,7 +38,8 @@
 //
 // Operations that make items which the display core does not have yet are not offered here, and
 // the interface operations that would make them keep the base generator's answer, which makes
-// nothing: coordinate systems (DrawUcs), hidden-line views (StartHlView
+// nothing: coordinate systems (DrawUcs; the coordinate-system figure CDsFigUcs comes with the
+// triad group, CDsItemsUcs, and defines itself through it), hidden-line views (StartHlView
 // and the ellipse segments of the virtual AddHlSegment) and toolpaths (StartToolpath, StartToolpathBranch,
 // StartPlanarToolpathBranch, AddToolpathSegment).
 //
