@@ -22,6 +22,7 @@
 //   stepped-section.png   shaded, the plate cut by a stepped section of two areas
 //   saved.jpg, saved.png, saved.bmp, saved.tif   the same view saved by the core's image formats
 //   mixed.png             mixed mode, the plate half transparent over the rest
+//   reopened.png          shaded, the plate shown again from its saved meshes (loaded, not faceted)
 // and last picks the shown bodies at a few pixels (the sphere's face, the plate's outline in
 // wireframe, the background) through the context's pick processor and prints what it picked.
 //
@@ -57,8 +58,10 @@
 #include "GmPosition.h"
 #include "GmTransformation.h"
 #include "SpaBuilders.h"
+#include "SpaFaceter.h"
 #include "VyrBodyGeometry.h"
 #include "VyrComplexSection.h"
+#include "VyrMeshInterface.h"
 #include "DsItemBackground.h"
 #include "DsItemPolygonsStl.h"
 #include "DsItemQuadric.h"
@@ -610,6 +613,32 @@ bool RefreshInEveryMode(DemoWindow& demo, const std::string& folder) {
     PickAndPrint(demo, "the background", nullptr, corner);
     RegionPickAndPrint(demo, false);
     RegionPickAndPrint(demo, true);
+
+    // The plate reopened from its saved meshes: its body record written into memory, the plate
+    // taken away, and shown again from the loaded record without faceting.
+    CMemFile record;
+    {
+        CArchive out(&record, CArchive::store);
+        demo.context->FindDsBody(plate)->GetMeshInterface()->Save(&out, false);
+        out.Close();
+    }
+    VyrHideBody(demo.context.get(), plate, 1);
+    record.SeekToBegin();
+    CVyrMeshInterface reopened;
+    {
+        CArchive in(&record, CArchive::load);
+        written = written && reopened.Load(&in, false);
+    }
+    const long facetedBefore = faceted_face_count();
+    demo.context->AddBody(plate, &reopened);
+    CDsAttributes plateLook;
+    plateLook.SetColor(bodies[0].color);
+    written = written && VyrShowBody(demo.context.get(), plate, 1, &plateLook);
+    demo.view->SetRenderMode(eRenderShade);
+    demo.view->refresh();
+    written = written && WriteShown(demo, folder + "/reopened.png");
+    std::printf("demo: the plate reopened from its saved meshes (%llu bytes, %ld faces faceted)\n",
+                static_cast<unsigned long long>(record.GetLength()), faceted_face_count() - facetedBefore);
     id = 1;
     for (const SShown& shown : bodies) {
         VyrHideBody(demo.context.get(), shown.body, id++);

@@ -49,6 +49,9 @@ public:
     int ComputeNumOfTriangles() const;
 
 private:
+    // The archive reader gives a loaded entry the pid it was saved under.
+    friend class CVyrMeshInterface;
+
     FACE* m_face = nullptr;
     int m_pid = 0;
     int m_references = 0;

@@ -433,11 +433,11 @@ int CVyrMeshInterface::GetBackupBoxesOptionState() const
 
 BODY* CVyrMeshInterface::GetBody() const
 {
+    // Entries read from an archive have no face or edge: the first that has one answers.
     ENTITY* member = nullptr;
-    if (!m_data->meshes.empty())
-        member = m_data->meshes.begin()->second->GetFace();
-    else if (!m_data->polylines.empty())
-        member = m_data->polylines.begin()->second->GetEdge();
+    for (auto it = m_data->meshes.begin(); !member && it != m_data->meshes.end(); ++it) member = it->second->GetFace();
+    for (auto it = m_data->polylines.begin(); !member && it != m_data->polylines.end(); ++it)
+        member = it->second->GetEdge();
     if (!member) return nullptr;
     ENTITY* owner = nullptr;
     if (!api_get_owner(member, owner).ok() || !is_BODY(owner)) return nullptr;

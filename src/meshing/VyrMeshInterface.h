@@ -27,6 +27,27 @@
 //   first faceting call that failed (the modeler's error number; API_FAILED when a face's output
 //   could not be kept). A face whose output was incomplete gets an entry without a mesh.
 // - An interface that is destroyed while it is the active one leaves no active interface.
+//
+// The archive (Save, Load, ComputeMeshMemorySize) stores one body record: the meshes, the
+// polylines and the refinement they were made with, so that a document reopens without faceting.
+// The record is little-endian: int32, double and float values, and tags as their characters only
+// (no length, no terminator), which the reader skips unread. Entries go out in ascending pid; the
+// generation (a long) is stored as int32. With `polylinesOnly` the meshes, generation and
+// refinement are neither written nor read. Load adds to what the interface holds: a loaded entry
+// replaces a stored one of the same pid; loaded entries carry their pid but no face or edge.
+//
+// Load trusts nothing it reads. It answers false, before allocating anything for the value, for:
+// a negative count or capacity; a count of items (nodes, polygons, polygon corners, points) that
+// the rest of the archive is too short to hold; a capacity above kMaxArchiveCapacity (2^24; the
+// finest faceting, 512 x 512 grid lines, gives a face about 2^18 nodes); a capacity that exceeds
+// what the mesh keeps of its own record by more than kSpareArchiveCapacity (256: the faceter makes meshes
+// exactly as large as their content, so only a host's own meshes have room to spare, and this
+// much room lets no hostile record claim memory that the archive does not back); a number that
+// is not finite; an ellipse with a zero normal or axis or a radius ratio not above 0. The entries
+// loaded before the failure stay (so do the generation and refinement once read); the record that
+// failed leaves nothing behind. A storage without an ellipse is saved as a polyline of the
+// entry's points. An ellipse's normal that is stored as a unit vector (within 1e-12) is kept bit
+// for bit; another is made a unit vector.
 #pragma once
 
 #include <afx.h>
@@ -41,6 +62,7 @@
 #include <vector>
 
 class BODY;
+class CArchive;
 class CDsItemsGroup;
 class CVyrIndexedMesh;
 class CVyrMeshManager;
@@ -182,9 +204,24 @@ public:
     // 1 when the modeler has no option "backup_boxes"; 0 when it has no value; else whether its
     // integer or logical value is not 0 (0 for other value types).
     int GetBackupBoxesOptionState() const;
-    // The body that owns the first stored face (or, with no meshes, edge); null when that is not
-    // a body.
+    // The body that owns the face of the first mesh entry that has one (entries read from an
+    // archive have none), else the edge of the first polyline entry that has one; null when no
+    // entry has either or the owner is not a body.
     BODY* GetBody() const;
+
+    // --- Archive -------------------------------------------------------------------------------------
+    // Most nodes, polygons or polygon corners a loaded mesh may be made for.
+    static constexpr int kMaxArchiveCapacity = 1 << 24;
+    // How far a loaded mesh's capacity may exceed what its record holds.
+    static constexpr int kSpareArchiveCapacity = 256;
+    // Writes one body record (see the header comment); nothing for a null archive. The archive's
+    // exceptions (a loading archive, a full disk) reach the caller.
+    void Save(CArchive* archive, bool polylinesOnly) const;
+    // Reads one body record into this interface; false for a null archive, for a record that
+    // ends early or is refused (see the header comment), true when all of it was read.
+    bool Load(CArchive* archive, bool polylinesOnly);
+    // Adds the size tally of the record's data to `size` (which it does not reset).
+    void ComputeMeshMemorySize(unsigned long& size, bool polylinesOnly) const;
 
     // The interface the body sketch facets into before it sketches (set by the host), or null.
     static CVyrMeshInterface* sActiveMeshManager;
@@ -200,6 +237,12 @@ private:
     void ReleaseData();
     // The pid of `entity` from the active id service.
     static int Pid(ENTITY* entity);
+    // The reader of Load's records (defined with Load).
+    class ArchiveReader;
+    // One mesh record read into a new entry; empty for a record without a mesh.
+    static CDmRefCountPtrTempl<CVyrMeshEntry> ReadMeshRecord(ArchiveReader& in);
+    // One polyline record read into a new entry.
+    static CDmRefCountPtrTempl<CVyrPolylineEntry> ReadPolylineRecord(ArchiveReader& in);
 
     CVyrMeshData* m_data = nullptr;
 };

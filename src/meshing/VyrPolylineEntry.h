@@ -80,6 +80,9 @@ public:
     void Reevaluate();
 
 private:
+    // The archive reader gives a loaded entry the pid it was saved under.
+    friend class CVyrMeshInterface;
+
     // Frees the points and the storage.
     void FreeGeometry();
 

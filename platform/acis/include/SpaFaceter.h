@@ -305,6 +305,9 @@ VYR_ACIS_API outcome api_set_mesh_manager(MESH_MANAGER* manager);
 VYR_ACIS_API outcome api_facet_entity(ENTITY* entity);
 // api_facet_entity on each entry of `entities` in order; stops at the first error.
 VYR_ACIS_API outcome api_facet_entities(const ENTITY_LIST& entities);
+// How many faces the faceter has meshed (or tried to) since the process started: callers that
+// must know whether faceting happened compare two answers.
+VYR_ACIS_API long faceted_face_count();
 
 // Approximates `crv` from parameter t0 to parameter t1 by a polyline: `points[i]` is the curve at
 // `params[i]`; the first point is at t0, the last at t1, and the parameters run monotonically

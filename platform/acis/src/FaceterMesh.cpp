@@ -366,6 +366,9 @@ TopoDS_Shape MeshTarget(ENTITY* entity, const ENTITY_LIST& faces)
     return compound;
 }
 
+// Faces meshed since the process started.
+long g_facetedFaces = 0;
+
 void FacetEntity(ENTITY* entity)
 {
     if (entity == nullptr) sys_error(NULL_ENTITY);
@@ -413,6 +416,7 @@ void FacetEntity(ENTITY* entity)
     FaceMesh mesh;
     std::vector<void*> ids;
     FACE* firstFailed = nullptr;
+    g_facetedFaces += faces.count();
     for (int i = 0; i < faces.count(); ++i) {
         FACE* face = static_cast<FACE*>(faces[i]);
         const TopoDS_Face f = OcctFace(face);
@@ -436,6 +440,11 @@ void FacetEntity(ENTITY* entity)
 }
 
 }  // namespace
+
+long faceted_face_count()
+{
+    return g_facetedFaces;
+}
 
 outcome api_facet_entity(ENTITY* entity)
 {
