@@ -7,6 +7,10 @@
 // The pixels are found once, on the items scene: the first 200 of a fixed sequence of pixels in
 // the plate's screen rectangle at which a pick finds something. Each run prints how many of them
 // found something.
+// Then the region pick of the window's left half (CDsPickProccessor::PickInRegion, every object
+// type) on both scenes, in selection mode 0 and in mode 2 (the visible-only pass over the software
+// z-buffer first): milliseconds per pick (median) and the items found; at the end the figures
+// against the goal for mode 0 (7.8 ms) and the ratio of mode 2 to mode 0 (goal: 2 at most).
 #include "DsDriverGl.h"
 #include "DsEllipseStorage.h"
 #include "DsGeometryComputer.h"
@@ -54,7 +58,8 @@ constexpr unsigned char kFaceType = 1;
 constexpr unsigned char kEdgeType = 2;
 
 // One face (triangles from a vertex buffer) or one edge (a line strip) of the plate, with its points
-// kept for the view's pick test of edges and for the ray test of faces.
+// kept for the view's pick test of edges, for the ray test of faces (vertex buffers) and for the
+// visible-only pass (one triangle a call of GetVertices).
 class CPlateGeometry : public CDsGeometry {
 public:
     CPlateGeometry(int kind, std::vector<float> points, std::vector<unsigned> indices)
@@ -111,6 +116,15 @@ public:
             vertices = m_points.data();
             count = static_cast<int>(m_points.size() / 3);
         }
+        // Faces: one triangle a call, as the visible-only pass of region picks reads them.
+        const int triangles = static_cast<int>(m_indices.size() / 3);
+        if (m_kind == eDpFaces && (kinds & eDpFaces) && index >= 0 && index < triangles) {
+            for (int c = 0; c < 3; ++c)
+                for (int a = 0; a < 3; ++a) m_triangle[3 * c + a] = m_points[3 * m_indices[3 * index + c] + a];
+            vertices = m_triangle;
+            count = 3;
+            return index + 1 < triangles ? index + 1 : -1;
+        }
         return -1;
     }
     bool GetPoint(eParameterPoints, SPAposition&, int) const override { return false; }
@@ -132,6 +146,7 @@ private:
     SPAbox m_box;
     GLuint m_positions = 0;
     GLuint m_elements = 0;
+    float m_triangle[9] = {};
 };
 
 // A shaded 1024 x 768 view of the plate, either as one item per face and edge or as one body.
@@ -225,6 +240,25 @@ public:
         request.m_sectionTest = ray ? 1 : 0;
         CDsPickedItemList list;
         return context_.GetPickProccessor()->PickSingle(request, list).IsValid();
+    }
+
+    // The region pick of the window's left half in selection mode `mode`; the number of items.
+    int RegionPick(EDsSelectionByBoxMode mode)
+    {
+        const CUiPickEvent event(0, 0, 0, view_.get(), nullptr);
+        const int corner[2] = {kWidth / 2, kHeight};
+        CDsPickContext request;
+        request.m_ownerContext = &context_;
+        request.m_domain = &domain_;
+        request.m_event = &event;
+        request.m_secondCorner = corner;
+        request.m_regionSelector = 1;
+        CDsPickProccessor* processor = context_.GetPickProccessor();
+        processor->SetSelectionMode(mode);
+        CDsPickedItemList list;
+        const int count = processor->PickInRegion(request, list);
+        processor->SetSelectionMode(eDsSelectionByBoxDefault);
+        return count;
     }
 
 private:
@@ -359,6 +393,51 @@ BENCHMARK(BM_HoverPickItems)->Iterations(20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HoverPickItemsRay)->Iterations(20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HoverPickBody)->Iterations(5)->Unit(benchmark::kMillisecond);
 
+// Median milliseconds of the region picks, by scene (0 items, 1 body) and selection mode (0, 2).
+double gRegionMs[2][3] = {};
+
+// Region picks of the left half, one per iteration; median milliseconds per pick.
+void RunRegionPicks(benchmark::State& state, CPickScene& scene, int which)
+{
+    if (!scene.Ready()) {
+        state.SkipWithError("no plate scene (is an X server running, and the modeler's plate built?)");
+        return;
+    }
+    const auto mode = static_cast<EDsSelectionByBoxMode>(state.range(0));
+    std::vector<double> times;
+    int found = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        found = scene.RegionPick(mode);
+        times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+    std::sort(times.begin(), times.end());
+    const double median = times[times.size() / 2];
+    gRegionMs[which][mode == eDsSelectionByBoxVisibleOnly ? 2 : 0] = median;
+    state.counters["median_ms"] = median;
+    state.counters["found"] = found;
+    state.counters["items"] = scene.Items();
+}
+
+void BM_RegionPickItems(benchmark::State& state) { RunRegionPicks(state, Items(), 0); }
+void BM_RegionPickBody(benchmark::State& state) { RunRegionPicks(state, Body(), 1); }
+
+BENCHMARK(BM_RegionPickItems)->Arg(eDsSelectionByBoxDefault)->Arg(eDsSelectionByBoxVisibleOnly)->Iterations(30)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RegionPickBody)->Arg(eDsSelectionByBoxDefault)->Arg(eDsSelectionByBoxVisibleOnly)->Iterations(30)->Unit(benchmark::kMillisecond);
+
+// The region picks' figures against their goals.
+void PrintRegionSummary()
+{
+    const char* names[2] = {"items", "body"};
+    for (int which = 0; which < 2; ++which) {
+        const double mode0 = gRegionMs[which][0], mode2 = gRegionMs[which][2];
+        if (mode0 <= 0.0 || mode2 <= 0.0) continue;
+        std::printf("region pick of the left half, %s scene: mode 0 %.2f ms (%.2f x the goal of 7.8 ms), "
+                    "mode 2 %.2f ms (%.2f x mode 0, goal 2 at most)\n",
+                    names[which], mode0, mode0 / 7.8, mode2, mode2 / mode0);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -366,6 +445,7 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
+    PrintRegionSummary();
     benchmark::Shutdown();
     gBody.reset();
     gItems.reset();

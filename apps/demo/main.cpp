@@ -68,6 +68,7 @@
 #include "DsItemPolyline3D.h"
 #include "DsItemNText2D.h"
 #include "DsItemsFigure.h"
+#include "DsItemToolpathPolyline.h"
 #include "UiCharFormat.h"
 #include "DsItemsEntity.h"
 #include "DsView3dCdc.h"
@@ -368,6 +369,31 @@ private:
     SPAposition m_start;
     double m_step;
 };
+// A toolpath figure: one branch of single-point nodes zigzagging from `start` along +x, its first
+// half in entry 1 of the scene's attributes palette (green) and its second half in entry 2 (red),
+// so that the colour changes at the middle node.
+class CDemoToolpath : public CDsFigure {
+public:
+    CDemoToolpath(const SPAposition& start, double step) : m_start(start), m_step(step) {}
+    int DefineFig(CDsFigureGenerator& generator) override {
+        generator.StartToolpath(1, nullptr);
+        generator.StartToolpathBranch(1, 0.0f);
+        for (int i = 0; i < 13; ++i) {
+            const float x = static_cast<float>(m_start.x() + i * m_step);
+            const float y = static_cast<float>(m_start.y() + (i % 2 ? m_step : 0.0));
+            generator.AddToolpathSegment(
+                TDsNodeHeader::StCreatePoint(i, i < 6 ? 1 : 2, x, y, static_cast<float>(m_start.z())));
+        }
+        generator.EndToolpathBranch();
+        generator.EndToolpath();
+        return 1;
+    }
+
+private:
+    SPAposition m_start;
+    double m_step;
+};
+
 // Picks at the pixel where `model` shows (or at `pixel` when it is given) and prints what the pick
 // chose and how many other candidates it listed.
 void PickAndPrint(DemoWindow& demo, const char* what, const SPAposition* model, const int* pixel)
@@ -542,12 +568,14 @@ bool RefreshInEveryMode(DemoWindow& demo, const std::string& folder) {
     red->SetProperties(0xFFFFFF, 0.2f, 0.8f, 0.3f);
     blue->TurnOn(false);
 
-    // Figures over the bodies: a yellow ring about the boss and a white zigzag along the plate,
-    // recorded into the scene database's temporary part.
+    // Figures over the bodies: a yellow ring about the boss, a white zigzag along the plate and a
+    // two-colour toolpath near its front edge, recorded into the scene database's temporary part.
     CDemoRing ring(centre, 0.25 * size, top + 0.02 * size);
     CDemoZigzag zigzag(SPAposition(low[0] + 0.1 * size, high[1] - 0.1 * size, top + 0.02 * size), 0.15 * size);
+    CDemoToolpath toolpath(SPAposition(low[0] + 0.1 * size, low[1] + 0.1 * size, top + 0.02 * size), 0.06 * size);
     ring.Record();
     zigzag.Record();
+    toolpath.Record();
     demo.view->SetRenderMode(eRenderShade);
     demo.context->OnPicturePropsChanged();
     demo.view->refresh();
@@ -564,6 +592,7 @@ bool RefreshInEveryMode(DemoWindow& demo, const std::string& folder) {
     }
     ring.Remove();
     zigzag.Remove();
+    toolpath.Remove();
 
     // The figure classes over the plate: a reference plane with its grid on the plate's top face,
     // a circle about the boss, an arrow standing up from the plate's corner and a text label.

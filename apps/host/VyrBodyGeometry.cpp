@@ -5,9 +5,12 @@
 #include "DsGlScene.h"
 #include "DsItemEdge.h"
 #include "DsItemsBody.h"
+#include "DsItemsFace.h"
+#include "DsTrianglesCollector.h"
 #include "DsPartStorage.h"
 #include "DsScene.h"
 #include "DsView3dCdc.h"
+#include "VyrIndexedMesh.h"
 
 #include "GmPosition.h"
 #include "SpaTopology.h"
@@ -20,6 +23,25 @@ namespace {
 
 // The object type of body items in the model part (a leaf: the type table's default category).
 constexpr unsigned char kBodyType = 1;
+
+// Appends each triangle's corners, under a transformation, as floats.
+class CTriangleGatherer : public CDsTrianglesCollector {
+public:
+    CTriangleGatherer(const SPAtransf& transform, std::vector<float>& points) : m_transform(transform), m_points(points) {}
+    void AddTriangle(const SPAposition& a, const SPAposition& b, const SPAposition& c) override
+    {
+        for (const SPAposition* corner : {&a, &b, &c}) {
+            const SPAposition p = m_transform.identity() ? *corner : *corner * m_transform;
+            m_points.push_back(static_cast<float>(p.x()));
+            m_points.push_back(static_cast<float>(p.y()));
+            m_points.push_back(static_cast<float>(p.z()));
+        }
+    }
+
+private:
+    SPAtransf m_transform;
+    std::vector<float>& m_points;
+};
 
 }  // namespace
 
@@ -116,9 +138,27 @@ LONG CVyrBodyGeometry::DrawPoints(view3d&, LONG, int)
     return 0;
 }
 
-int CVyrBodyGeometry::GetVertices(eDrawPrimitives, int, float*&, int&, int)
+int CVyrBodyGeometry::GetVertices(eDrawPrimitives kinds, int index, float*& vertices, int& count, int)
 {
-    return -1;
+    vertices = nullptr;
+    count = 0;
+    CDsItemsBody* group = Group();
+    if (!group || !(kinds & eDpFaces) || index < 0) return -1;
+    if (index == 0) {
+        m_triangles.clear();
+        for (int i = 0; i < group->FacesCount(); ++i) {
+            CDsItemsFace* face = group->GetFaceItem(i);
+            CVyrIndexedMesh* mesh = face && !face->IsHidden() ? face->GetMesh() : nullptr;
+            if (!mesh) continue;
+            CTriangleGatherer gatherer(face->GetTransformation() * group->GetTransformation(), m_triangles);
+            mesh->CollectMeshTriangles(gatherer);
+        }
+    }
+    const size_t triangles = m_triangles.size() / 9;
+    if (static_cast<size_t>(index) >= triangles) return -1;
+    vertices = m_triangles.data() + 9 * static_cast<size_t>(index);
+    count = 3;
+    return static_cast<size_t>(index) + 1 < triangles ? index + 1 : -1;
 }
 
 bool CVyrBodyGeometry::GetPoint(eParameterPoints, SPAposition&, int) const

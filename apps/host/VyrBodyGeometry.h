@@ -5,6 +5,10 @@
 // transformation; through the
 // view's own drawing (plots, measures) the body plots or measures itself.
 //
+// The face polygons (GetVertices) are what the visible-only pass of region picks and the pick ray
+// test read: each is one triangle of a face's mesh, in model space (the geometry's location adds
+// its own transform).
+//
 // The geometry holds the body and the context, neither owned; the body must stay shown in the
 // context (and the context alive) while the geometry is in the database. A body the context does
 // not show draws nothing and has no box.
@@ -12,6 +16,8 @@
 
 
 #include "DsGeometry.h"
+
+#include <vector>
 
 class BODY;
 class CDsGlContext;
@@ -43,7 +49,12 @@ public:
     void DrawGl(view3d& view, eDrawPrimitives kinds, int first, int last, const CDsDrawContext* context) override;
     // None.
     LONG DrawPoints(view3d& view, LONG mask, int index) override;
-    // None: -1.
+    // Faces: triangle `index` of the shown face items' meshes (faces in the faces group's order,
+    // each mesh's triangles in its order), under the face's and then the body's transformation,
+    // as three points (count 3); the answer is the index of the next triangle, -1 with the last
+    // one (whose points are given too). -1 with no points (null, count 0) for an index outside
+    // the triangles, other kinds or a body not shown. A call with index 0 gathers the triangles
+    // anew; the points stay valid until the next call that does.
     int GetVertices(eDrawPrimitives kinds, int index, float*& vertices, int& count, int options) override;
     // None.
     bool GetPoint(eParameterPoints which, SPAposition& position, int index) const override;
@@ -56,6 +67,7 @@ private:
 
     BODY* m_body;
     CDsGlContext* m_context;
+    std::vector<float> m_triangles;  // the gathered triangles, nine floats each
 };
 
 // Shows `body` in `context` (CDsGlContext::add) and files its geometry into the context's scene

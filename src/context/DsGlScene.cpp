@@ -11,6 +11,7 @@
 #include "DsGlContext.h"
 #include "DsGlExtensions.h"
 #include "DsHideLevel.h"
+#include "DsItemsHlView.h"
 #include "DsLineAttribStorage.h"
 #include "DsManager.h"
 #include "DsPalette.h"
@@ -22,6 +23,7 @@
 #include "DsStateContainer.h"
 #include "DsView3dCdc.h"
 #include "GmTransformation.h"
+#include "VyrAttManager.h"
 #include "VyrComplexSection.h"
 #include "VyrRefinement.h"
 
@@ -132,6 +134,12 @@ void CDsGlScene::AddItemsGroup(CDsItemsGroup* group)
     }
     const ERootGroup kind = KindOf(group);
     m_roots[kind].Add(group);
+    if (auto* view = kind == eRootHlViews ? dynamic_cast<CDsItemsHlView*>(group) : nullptr) {
+        view->UpdateBox();
+        int level = 0;
+        if (CVyrAttManager::GetVyrAttManager()->GetVisibility(view->GetEntity(), level))
+            view->SetSegmentsVisibility(static_cast<EVisibilityLevel>(level), true, false);
+    }
     if (kind == eRootToolpaths || kind == eRootFigures) group->SetGlContext(m_owner);
     m_flags.reset(15);
 }

@@ -5,7 +5,9 @@
 //   (bodies without faces), bodies with faces, copies, hidden-line views, toolpaths, figures and
 //   an unsorted group. With document flag 7 on (the start) AddItemsGroup files a group by its kind
 //   (its item type); with it off, everything goes to the unsorted group. The root groups own what
-//   is filed in them; RemoveItemsGroup takes a group out without deleting it.
+//   is filed in them; RemoveItemsGroup takes a group out without deleting it. A hidden-line view
+//   filed by kind gets its box updated and the visibility the attribute manager holds for its
+//   entity on every segment.
 // - the refinement of faceting (CVyrRefinement), filled from the display preferences and made
 //   the process's current refinement when the scene is made; it stops being current when the
 //   scene goes;
@@ -53,7 +55,7 @@
 //
 // Coming with later parts of the display (each holds its place here): the reference-UCS triad,
 // the lamp figures of the lights, the open-edge widths and counts
-// of body items, copies detached from a removed group, the hidden-line views' boxes, figures found by figure, the pick walks over the
+// of body items, copies detached from a removed group, figures found by figure, the pick walks over the
 // root groups (reference points, entities, figures), and drawing items into the front buffers.
 #pragma once
 

@@ -25,6 +25,9 @@
 #include "DsItemQuadric.h"
 #include "DsItemTrigs.h"
 #include "DsItemsFigure.h"
+#include "DsItemsHlView.h"
+#include "DsItemToolpathPolyline.h"
+#include "DsItemsToolpath.h"
 #include "DsPolyline.h"
 #include "DsPolylineStorage.h"
 
@@ -55,6 +58,7 @@ CDsFigureGenerator::~CDsFigureGenerator()
     if (mCurrentItFigure == this) mCurrentItFigure = nullptr;
     if (m_listOpen) glEndList();
     delete m_root;
+    delete m_groupRoot;
 }
 
 // --- Placing items ------------------------------------------------------------------------------
@@ -143,7 +147,51 @@ void CDsFigureGenerator::EndGroup()
 
 void CDsFigureGenerator::EndToolpathBranch()
 {
-    EndGroup();
+    if (!m_currentItem) return;
+    const EDsItemsType type = m_currentItem->GetItemType();
+    if (type == eDsItemToolpathPolyline || type == eDsItemToolpathPolylinePlanar) m_currentItem = nullptr;
+}
+
+// --- Toolpaths ----------------------------------------------------------------------------------
+
+void CDsFigureGenerator::StartToolpath(const CDsUid& id, CDsAttributesPalette* palette)
+{
+    ClosePolyline();
+    auto* toolpath = new CDsItemsToolpath(id);
+    toolpath->SetPalette(palette);
+    if (m_currentGroup) {
+        OpenSubGroup(toolpath);
+        return;
+    }
+    ApplyPen(toolpath);
+    if (m_entity) toolpath->SetEntity(m_entity);
+    toolpath->SetGlContext(m_context);
+    delete m_groupRoot;
+    m_groupRoot = toolpath;
+    m_currentGroup = toolpath;
+    m_currentItem = nullptr;
+}
+
+void CDsFigureGenerator::StartToolpathBranch(const CDsUid& id, float)
+{
+    ClosePolyline();
+    m_currentItem = new CDsItemToolpathPolyline(id);
+    AddCurrentItem();
+}
+
+void CDsFigureGenerator::StartPlanarToolpathBranch(const CDsUid& id, float z, float)
+{
+    ClosePolyline();
+    m_currentItem = new CDsItemToolpathPolylinePlanar(id, z);
+    AddCurrentItem();
+}
+
+void CDsFigureGenerator::AddToolpathSegment(TDsNodeHeader* node)
+{
+    if (!node || !m_currentItem) return;
+    const EDsItemsType type = m_currentItem->GetItemType();
+    if (type != eDsItemToolpathPolyline && type != eDsItemToolpathPolylinePlanar) return;
+    static_cast<CDsItemToolpathPolyline*>(m_currentItem)->AddSegment(node);
 }
 
 void CDsFigureGenerator::EndToolpath()
@@ -302,16 +350,45 @@ void CDsFigureGenerator::DrawArc(const CDsArcPolyGenerator& arc)
 
 // --- Hidden-line segments -----------------------------------------------------------------------
 
-void CDsFigureGenerator::AddHlSegment(ENTITY* entity, CDsPolyline* polyline, EDsHlSegmentType type)
+void CDsFigureGenerator::StartHlView(ENTITY* entity, bool showSecondSet)
+{
+    ClosePolyline();
+    ClosePolygons();
+    auto* view = new CDsItemsHlView(entity, showSecondSet);
+    view->SetGlContext(m_context);
+    delete m_root;
+    m_root = nullptr;
+    delete m_groupRoot;
+    m_groupRoot = view;
+    m_currentGroup = view;
+    m_currentItem = nullptr;
+}
+
+CDsItemsGroup* CDsFigureGenerator::CurrentHlSet(EDsHlSegmentType type) const
 {
     CDsItemsGroup* view = m_currentGroup;
-    if (!view || view->GetItemType() != eDsItemsHlView) return;
+    if (!view || view->GetItemType() != eDsItemsHlView) return nullptr;
     // The view's children are its segment sets; a type that names none has nowhere to go.
-    if (static_cast<int>(type) < 0 || static_cast<int>(type) >= view->Count()) return;
-    auto* set = dynamic_cast<CDsItemsGroup*>(view->Get(static_cast<int>(type)));
-    if (!set) return;
+    if (static_cast<int>(type) < 0 || static_cast<int>(type) >= view->Count()) return nullptr;
+    return dynamic_cast<CDsItemsGroup*>(view->Get(static_cast<int>(type)));
+}
 
-    auto* item = new CDsItemHlSegmentPolyline3D(entity, polyline);
+void CDsFigureGenerator::AddHlSegment(ENTITY* entity, CDsEllipseStorage* storage, EDsHlSegmentType type)
+{
+    CDsItemsGroup* set = CurrentHlSet(type);
+    if (!set || !storage) return;
+    PlaceHlSegment(m_currentGroup, set, new CDsItemHlSegmentEllipseDynamic(storage), entity);
+}
+
+void CDsFigureGenerator::AddHlSegment(ENTITY* entity, CDsPolyline* polyline, EDsHlSegmentType type)
+{
+    CDsItemsGroup* set = CurrentHlSet(type);
+    if (!set) return;
+    PlaceHlSegment(m_currentGroup, set, new CDsItemHlSegmentPolyline3D(entity, polyline), entity);
+}
+
+void CDsFigureGenerator::PlaceHlSegment(CDsItemsGroup* view, CDsItemsGroup* set, CDsItemBase* item, ENTITY* entity)
+{
     m_currentItem = item;
     m_entity = entity;
     set->Add(item);
@@ -338,7 +415,19 @@ CDsItemBase* CDsFigureGenerator::AddHlSegment(CDsPolyline* polyline, EDsHlSegmen
 
 // --- The result ---------------------------------------------------------------------------------
 
-CDsItemsFigure* CDsFigureGenerator::DisplayList(ENTITY*)
+CDsItemsFigure* CDsFigureGenerator::DisplayList(ENTITY* entity)
+{
+    CDsItemsGroup* root = DisplayListGroup(entity);
+    if (root->GetItemType() == eDsItemsFigure) return static_cast<CDsItemsFigure*>(root);
+    // A hidden-line view or toolpath root goes into a figure root of its own.
+    auto* figure = new CDsItemsFigure;
+    figure->Add(root);
+    root->SetParent(figure);
+    figure->SetGlContext(m_context);
+    return figure;
+}
+
+CDsItemsGroup* CDsFigureGenerator::DisplayListGroup(ENTITY*)
 {
     ENTITY* entity = m_entity;
     m_entity = nullptr;
@@ -347,7 +436,7 @@ CDsItemsFigure* CDsFigureGenerator::DisplayList(ENTITY*)
     m_entity = entity;
     mCurrentItFigure = nullptr;
 
-    CDsItemsFigure* root = m_root;
+    CDsItemsGroup* root = m_groupRoot ? m_groupRoot : m_root;
     if (root) {
         if (m_pen.GetXorMode()) root->SetDrawMode(eDsDrawModeXor);
         if (m_entity) root->SetEntity(m_entity);
@@ -358,6 +447,7 @@ CDsItemsFigure* CDsFigureGenerator::DisplayList(ENTITY*)
     root->SetGlContext(m_context);
     // Handed over: the generator no longer owns or adds to it.
     m_root = nullptr;
+    m_groupRoot = nullptr;
     m_currentGroup = nullptr;
     m_currentItem = nullptr;
     m_polygons = nullptr;

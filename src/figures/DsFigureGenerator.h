@@ -36,12 +36,19 @@
 // line angle (degrees), slant and line alignment. The static entry points ItGtxloc, ItGtext and
 // ItDtxCreateText drive the text of the current generator.
 //
+// Hidden-line views: StartHlView makes a CDsItemsHlView the root and the current group (what the
+// generator made before is deleted: a view starts a definition of its own); AddHlSegment puts
+// polyline and ellipse segments into its sets. DisplayListGroup hands the view over.
+//
+// Toolpaths: StartToolpath opens a CDsItemsToolpath (as a sub-group, or as the root when there is
+// no current group) holding the palette given; StartToolpathBranch and StartPlanarToolpathBranch
+// add a branch that becomes the current item, AddToolpathSegment appends nodes to it,
+// EndToolpathBranch ends it and EndToolpath closes the toolpath (EndGroup).
+//
 // Operations that make items which the display core does not have yet are not offered here, and
 // the interface operations that would make them keep the base generator's answer, which makes
 // nothing: coordinate systems (DrawUcs; the coordinate-system figure CDsFigUcs comes with the
-// triad group, CDsItemsUcs, and defines itself through it), hidden-line views (StartHlView
-// and the ellipse segments of the virtual AddHlSegment) and toolpaths (StartToolpath, StartToolpathBranch,
-// StartPlanarToolpathBranch, AddToolpathSegment).
+// triad group, CDsItemsUcs, and defines itself through it).
 //
 // Choices where the behaviour was open, or where a plain reading would hurt:
 // - Copying a generator is not offered: a copy would share the open polyline and the groups.
@@ -49,7 +56,15 @@
 //   root instead of the same tree twice; a generator destroyed before DisplayList deletes the
 //   items it made. The destructor also stops being the current generator of the static entry
 //   points when it is.
-// - AddHlSegment ignores a segment type that is no child index of the current hidden-line view.
+// - AddHlSegment ignores a segment type that is no child index of the current hidden-line view;
+//   an ellipse storage it makes no segment of stays the caller's.
+// - EndToolpathBranch ends the branch only (later nodes are not taken) and stays in the toolpath,
+//   so that the next branch of a toolpath opened inside a figure goes into the same toolpath;
+//   EndToolpath closes the toolpath. A node that AddToolpathSegment does not take stays the
+//   caller's.
+// - StartToolpath without a palette makes a toolpath that holds none.
+// - A hidden-line view or toolpath made as the root is handed over by DisplayListGroup as it is;
+//   DisplayList hands it over inside a new figure root (so a figure can draw a toolpath).
 // - A dynamic arc or ellipse of negative sweep is stored as the same curve from start + sweep to
 //   start; a dynamic arc's major axis takes the transformation's scale with its first row.
 // - The bool of DrawPoint, and DrawRectangle2D always, set the item's base flag 1
@@ -194,7 +209,21 @@ public:
     void StartTextLine(EDsTextLineAlignment alignment) override;
     // A CDsItemNText3D of `text` in the format's font and height, added to the current line.
     void AddTextItem(const CVyrString& text, const CUiCharFormat& format) override;
-    // EndGroup.
+    // Closes the open polyline; a CDsItemsHlView of `entity` (its second set shown when
+    // `showSecondSet`) with the generator's context becomes the root and the current group; any
+    // earlier root is deleted.
+    void StartHlView(ENTITY* entity, bool showSecondSet) override;
+    // With a hidden-line view as the current group and a type that is a child index of it: a
+    // CDsItemHlSegmentEllipseDynamic of `storage` (taken over) in child `type`, placed as the
+    // polyline form places its segment. Else nothing (the storage stays the caller's).
+    void AddHlSegment(ENTITY* entity, CDsEllipseStorage* storage, EDsHlSegmentType type) override;
+    // Closes the open polyline; a CDsItemsToolpath `id` holding `palette` (one use; null: none),
+    // opened as a sub-group of the current group, or the root when there is no current group.
+    void StartToolpath(const CDsUid& id, CDsAttributesPalette* palette) override;
+    // Appends `node` (taken over) to the current item when it is a toolpath branch (types 44 and
+    // 46); else nothing.
+    void AddToolpathSegment(TDsNodeHeader* node) override;
+    // Ends the current branch (see the header comment).
     void EndToolpathBranch() override;
     // EndGroup.
     void EndToolpath() override;
@@ -290,6 +319,15 @@ public:
     // flags, the generator's context; a new empty CDsItemsFigure when nothing was drawn. The
     // argument is not used. The current generator of the static entry points is cleared.
     CDsItemsFigure* DisplayList(ENTITY* entity);
+    // As DisplayList, but the root as it is: a hidden-line view or toolpath made as the root, else
+    // the figure root (a new empty CDsItemsFigure when nothing was drawn).
+    CDsItemsGroup* DisplayListGroup(ENTITY* entity);
+    // Closes the open polyline; a CDsItemToolpathPolyline `id` becomes the current item, added to
+    // the current group. The float is not used.
+    void StartToolpathBranch(const CDsUid& id, float unused);
+    // Closes the open polyline; a CDsItemToolpathPolylinePlanar `id` in the plane at height `z`
+    // becomes the current item, added to the current group. The second float is not used.
+    void StartPlanarToolpathBranch(const CDsUid& id, float z, float unused);
 
     // --- Polygons ------------------------------------------------------------------------------
     // rowCount - 1 CDsItemPolygonsArray strips, each between a row of `pointsPerRow` points (three
@@ -380,6 +418,10 @@ protected:
     void OpenSubGroup(CDsItemsGroup* group);
     // The root, made when there is none yet, as the current group.
     void EnsureRoot();
+    // Places a new hidden-line segment `item` (made for `entity`) in set `type` of `view`.
+    void PlaceHlSegment(CDsItemsGroup* view, CDsItemsGroup* set, CDsItemBase* item, ENTITY* entity);
+    // The current group when it is a hidden-line view and `type` a child index of it: that set.
+    CDsItemsGroup* CurrentHlSet(EDsHlSegmentType type) const;
 
     // The context of the items and the root (not owned).
     CDsGlContext* m_context = nullptr;
@@ -391,6 +433,8 @@ protected:
     CDsItemBase* m_currentItem = nullptr;
     // The root group, owned until DisplayList hands it over.
     CDsItemsFigure* m_root = nullptr;
+    // A hidden-line view or toolpath made as the root instead (owned until handed over), or null.
+    CDsItemsGroup* m_groupRoot = nullptr;
     // The flags given to the root.
     CDsFlags m_flags;
     // The transformation of the items added.

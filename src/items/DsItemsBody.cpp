@@ -8,6 +8,7 @@
 #include "DsItemEdge.h"
 #include "DsItemSilhouette.h"
 #include "DsItemsFace.h"
+#include "DsItemsIdBuffer.h"
 #include "DsItemsMap.h"
 #include "DsManager.h"
 #include "DsMatrix.h"
@@ -820,6 +821,18 @@ bool CDsItemsBody::IsPickAvailable(view3d* view, bool testExtremes, bool acceptO
     const bool notPickableAllowed = context && context->GetPickProccessorFlag(eDsPickStateNotPickableItems);
     if (!notPickableAllowed && GetFlag(static_cast<EDsItemFlags>(kNotPickableFlag))) return false;
     return CDsItemsGroup::IsPickAvailable(view, testExtremes, acceptOutside);
+}
+
+void CDsItemsBody::PickClosest(CDsItemsIdBuffer& buffer)
+{
+    if (IsHidden() || !CheckExtremesOverlap(CDsView3dCdc::StGetCurrent())) return;
+    for (int i = 0; i < FacesCount(); ++i) {
+        CDsItemsFace* face = GetFaceItem(i);
+        if (!face) continue;
+        buffer.PushOwner(&GetTransformation());
+        face->PickClosest(buffer);
+        buffer.PopOwner();
+    }
 }
 
 void CDsItemsBody::SelectAll(CDsSelectAllData& data, ENTITY_LIST& list)

@@ -35,8 +35,7 @@
 //   of the body's context (computing the box first when it is stale); a stepped section does not
 //   take part, as it has no single plane.
 // - The reference-point pick tries no cone apex yet (it needs the pick processor's face pick): a
-//   body with a conical face goes straight to the reference points of its edges. There is no
-//   software z-buffer yet, so PickClosest does nothing.
+//   body with a conical face goes straight to the reference points of its edges.
 // - ClearEdgeRefPointCaches has nothing to clear: the edges' reference points keep no cached pick
 //   data and take the body's transformation as they are asked.
 // - Sub-entities of a select-all are asked for when the data's entity manager reports a level
@@ -115,6 +114,9 @@ public:
     CDsRefPoint* PickRefPoint(CUiPickEvent& event, const CDsTypeMask& types) override;
     // See the header comment of the implementation: the body, its faces or its edges.
     void SelectAll(CDsSelectAllData& data, ENTITY_LIST& list) override;
+    // Unless hidden or off the current view's pick (CheckExtremesOverlap): each face's
+    // PickClosest under the body's transformation (pushed on the buffer's owner stack for each).
+    void PickClosest(CDsItemsIdBuffer& buffer) override;
     // With display lists in use (display-manager flag 4): every face item's list.
     void DeleteGlList() override;
     // Grows `box` by the body's box (rebuilt first when empty; nothing while it stays empty), under

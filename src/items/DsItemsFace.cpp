@@ -12,6 +12,7 @@
 #include "DsItemPolyline3D.h"
 #include "DsItemSilhouette.h"
 #include "DsItemsBody.h"
+#include "DsItemsIdBuffer.h"
 #include "DsItemsMap.h"
 #include "DsManager.h"
 #include "DsPickProccessor.h"
@@ -493,6 +494,17 @@ bool CDsItemsFace::PickDisplayCurve(pick_manager* manager, FACE*& face, int& cur
         return true;
     }
     return false;
+}
+
+void CDsItemsFace::PickClosest(CDsItemsIdBuffer& buffer)
+{
+    if (IsHidden()) return;
+    const SPAtransf transform = GetTransformation();
+    buffer.PushOwner(&transform);
+    buffer.SetCurrentItem(this);
+    if (CVyrIndexedMesh* mesh = GetMesh()) mesh->CollectMeshTriangles(buffer);
+    buffer.SetCurrentItem(nullptr);
+    buffer.PopOwner();
 }
 
 void CDsItemsFace::SelectAll(CDsSelectAllData& data, ENTITY_LIST& list)

@@ -112,6 +112,9 @@ public:
     // Unless hidden, with a mesh of polygons and when sub-entities are asked for: the FACE, when
     // the select-all data accepts it.
     void SelectAll(CDsSelectAllData& data, ENTITY_LIST& list) override;
+    // Unless hidden: the mesh's triangles into `buffer` as its current item, under the face's
+    // transformation (pushed on the buffer's owner stack and popped again).
+    void PickClosest(CDsItemsIdBuffer& buffer) override;
     // Grows `box` by the face box (rebuilt first when empty; nothing while it stays empty), under
     // `transform` when given.
     void ExpandBox(CDsBox& box, SPAtransf* transform) override;

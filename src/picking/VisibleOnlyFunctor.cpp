@@ -36,14 +36,6 @@ short Clamp16(long v)
     return static_cast<short>(std::max<long>(SHRT_MIN, std::min<long>(SHRT_MAX, v)));
 }
 
-int ClampInt(double v)
-{
-    if (!(v == v)) return 0;
-    if (v >= static_cast<double>(INT_MAX)) return INT_MAX - 1;
-    if (v <= static_cast<double>(INT_MIN)) return INT_MIN;
-    return static_cast<int>(v);  // truncation toward zero
-}
-
 }  // namespace
 
 SDsPickRect DsRegionPickRect(int x1, int y1, int x2, int y2, int height)
@@ -74,33 +66,12 @@ CVisibleOnlyFunctor::CVisibleOnlyFunctor(CDsView3dCdc* view, const pick_event& f
     m_view->get_viewport(vx, vy, vw, vh);
     const int x1 = first.x(), y1 = first.y(), x2 = secondCorner[0], y2 = secondCorner[1];
     m_rect = DsRegionPickRect(x1, y1, x2, y2, vh);
-
-    // Only the part of the region inside the viewport gets cells.
-    const long left = std::max<long>(0, std::min(x1, x2)), right = std::min<long>(vw, std::max(x1, x2));
-    const long top = std::max<long>(0, std::min(y1, y2)), bottom = std::min<long>(vh, std::max(y1, y2));
-    if (right <= left || bottom <= top) return;
-    m_width = static_cast<int>(right - left);
-    m_height = static_cast<int>(bottom - top);
-    CDsGlContext* context = m_view->GetGlContext();
-    const double unitsPerPixel = m_view->get_units_per_pixel();
-    if (!context || !(unitsPerPixel > 0.0) ||
-        !m_view->drawable_to_world(static_cast<double>(left), static_cast<double>(bottom), m_origin)) {
-        m_width = m_height = 0;
-        return;
-    }
-    m_right = m_view->get_right();
-    m_up = m_view->get_up();
-    m_direction = m_view->get_direction();
-    m_pixelScale = 1.0 / unitsPerPixel;
-
-    m_depthMargin = static_cast<int>(0.05 / std::max(m_width, m_height) * 2147483647.0);
-    CGmPosition low, high;
-    context->GetAdjustedBox(low, high);
-    const double span = (high.z() - low.z()) * 10.0;
-    m_depthScale = span > 0.0 ? m_depthMargin / span : 1.0;
-    m_depthOffset = span > 0.0 ? high.z() : 0.0;
+    if (!m_projection.SetUp(m_view, x1, y1, x2, y2)) return;
+    m_width = m_projection.GetWidth();
+    m_height = m_projection.GetHeight();
     m_buffer = std::make_unique<TZBuffer>(m_width, m_height);
-    m_buffer->SetDepthParameters(m_depthOffset, m_depthMargin, m_depthScale);
+    m_buffer->SetDepthParameters(m_projection.GetDepthOffset(), m_projection.GetDepthMargin(),
+                                 m_projection.GetDepthScale());
 }
 
 CVisibleOnlyFunctor::~CVisibleOnlyFunctor() = default;
@@ -214,13 +185,8 @@ void CVisibleOnlyFunctor::Rasterise(const double (&points)[3][3], const CDsGeome
 {
     const CDsTransform& transform = GetTopTransform();
     SVyrZVertex vertices[3];
-    for (int v = 0; v < 3; ++v) {
-        const SPAposition model = transform.TransformPoint(SPAposition(points[v][0], points[v][1], points[v][2]));
-        const SPAvector d = model - m_origin;
-        vertices[v].x = ClampInt((d % m_right) * m_pixelScale);
-        vertices[v].y = ClampInt((d % m_up) * m_pixelScale);
-        vertices[v].depth = ClampInt(-((d % -m_direction) * m_depthScale));
-    }
+    for (int v = 0; v < 3; ++v)
+        vertices[v] = m_projection.Map(transform.TransformPoint(SPAposition(points[v][0], points[v][1], points[v][2])));
     auto record = std::make_unique<FaceGeom>();
     record->geometry = geometry;
     record->path = path.ToVyrObjectPath();

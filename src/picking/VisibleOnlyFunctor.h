@@ -11,20 +11,19 @@
 // item that cannot be picked hides nothing, an opaque one hides what lies behind it.
 //
 // Choices where the behaviour was open, or where a plain reading would hurt:
-// - The buffer covers only the part of the region inside the viewport: corners far outside the
-//   window cannot make it larger than the window. A region (or visible part) of zero width or
-//   height makes no buffer, divides nothing and finds no item.
+// - The buffer covers only the part of the region inside the viewport (CDsZBufferProjection):
+//   corners far outside the window cannot make it larger than the window. A region (or visible
+//   part) of zero width or height makes no buffer, divides nothing and finds no item.
 // - Records and their counts are kept in the order they were made, and the paths are collected in
 //   that order (never in the order of record addresses, which changes from run to run).
 // - Polygons of 1 or 2 vertices add nothing; a polygon of more than 4 vertices is skipped.
 // - An item with neither a geometry nor a region parent with one is not rasterised, and the walk
 //   goes below it.
-// - A scene box without depth (or none) gives the depth scale 1.
-// - Mapped coordinates are clamped to the int range before they become integers.
 #pragma once
 
 #include "DsPickProccessor.h"
 #include "DsPickWalks.h"
+#include "DsZBufferProjection.h"
 #include "VyrZBuffer.h"
 
 #include "DsTransform.h"
@@ -118,12 +117,7 @@ private:
     std::vector<std::unique_ptr<FaceGeom>> m_records;
     int m_width = 0;
     int m_height = 0;
-    SPAposition m_origin;
-    SPAunit_vector m_right, m_up, m_direction;
-    double m_pixelScale = 0.0;
-    double m_depthOffset = 0.0;
-    int m_depthMargin = 0;
-    double m_depthScale = 1.0;
+    CDsZBufferProjection m_projection;
     int m_renderMode = 0;
     const std::vector<CDsTypeMask>& m_domain;
     SDsPickAcceptance m_acceptance;

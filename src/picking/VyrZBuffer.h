@@ -148,10 +148,21 @@ private:
             m_quotient = FloorDiv(delta, m_steps);
             m_remainder = delta - m_quotient * m_steps;
             // The start position, once: value = from + floor(delta * start / steps).
-            // (128-bit products: far vertices give steps beyond 32 bits).
-            const __int128 whole = start / m_steps, part = start % m_steps;
+            if (start == 0) {
+                value = from;
+                return;
+            }
+            const int64_t whole = start / m_steps, part = start % m_steps;
+            if (m_remainder < (int64_t(1) << 31) && part < (int64_t(1) << 31)) {
+                const int64_t partial = m_remainder * part;
+                value = from + delta * whole + m_quotient * part + partial / m_steps;
+                m_error = partial % m_steps;
+                return;
+            }
+            // 128-bit products: far vertices give steps beyond 32 bits.
             const __int128 partial = static_cast<__int128>(m_remainder) * part;
-            value = static_cast<int64_t>(from + delta * whole + m_quotient * part + partial / m_steps);
+            value = static_cast<int64_t>(from + static_cast<__int128>(delta) * whole + static_cast<__int128>(m_quotient) * part +
+                                         partial / m_steps);
             m_error = static_cast<int64_t>(partial % m_steps);
         }
         // One step on.

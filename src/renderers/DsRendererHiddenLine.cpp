@@ -3,6 +3,7 @@
 #include "DsGlScene.h"
 #include "DsGlSeam.h"
 #include "DsGlTraverseFunctor.h"
+#include "DsItemsHlView.h"
 #include "DsPartStorage.h"
 #include "DsPreferencesServices.h"
 
@@ -63,6 +64,13 @@ void CDsRendererHiddenLine::Render(const std::vector<CVyrObjectPath>& paths, boo
         storage->TraverseScene(parts, start, &scene, paths, walkAll);
     };
 
+    // The scene's hidden-line views, pass by pass (see the header comment).
+    CDsItemsGroup* views = m_scene->GetRootGroup(CDsGlScene::eRootHlViews);
+    auto viewPass = [&](int pass) {
+        for (int i = 0; views && i < views->Count(); ++i)
+            if (auto* view = dynamic_cast<CDsItemsHlView*>(views->GetFast(i))) view->DrawPass(*m_view, pass);
+    };
+
     // The hidden edges, dimmed, under everything the next walks draw.
     if (m_state.renderMode == eRenderPartialHiddenLines) {
         if (monochrome) attributes.SetColor(hidden.GetColorRef());
@@ -73,6 +81,8 @@ void CDsRendererHiddenLine::Render(const std::vector<CVyrObjectPath>& paths, boo
         options.overrideAttributes = attributes;
         walk(options, walkFlags, 2, false);
     }
+
+    viewPass(0);
 
     // The faces, into the depth buffer only and pushed back, so that the edges on them pass.
     gDsGl.Enable(GL_DEPTH_TEST);
@@ -88,6 +98,16 @@ void CDsRendererHiddenLine::Render(const std::vector<CVyrObjectPath>& paths, boo
     gDsGl.Disable(GL_POLYGON_OFFSET_FILL);
     gDsGl.ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
 
+    // The views' backgrounds, pushed back behind the curves in their plane; not while the view
+    // refreshes fast.
+    if (!fast && views && views->Count() > 0) {
+        gDsGl.Enable(GL_POLYGON_OFFSET_FILL);
+        gDsGl.PolygonOffset(2.0f, 2.0f);
+        for (int i = 0; i < views->Count(); ++i)
+            if (auto* view = dynamic_cast<CDsItemsHlView*>(views->GetFast(i))) view->DrawBackground(*m_view);
+        gDsGl.Disable(GL_POLYGON_OFFSET_FILL);
+    }
+
     // The visible edges, where the depth test lets them through.
     if (monochrome) attributes.SetColor(visible.GetColorRef());
     SDsRenderFlags flags;
@@ -98,4 +118,5 @@ void CDsRendererHiddenLine::Render(const std::vector<CVyrObjectPath>& paths, boo
     int edgeFlags = walkFlags | CDsGeometry::eDpPoints;
     if (!fast) edgeFlags |= CDsGeometry::eDpBitmaps | CDsGeometry::eDpTexts;
     walk(options, edgeFlags, 2, true);
+    viewPass(1);
 }

@@ -4,6 +4,8 @@
 #include "PickFixture.h"
 
 #include "DsCglEntList.h"
+#include "DsComplexSection.h"
+#include "DsGlScene.h"
 #include "DsGlGroupIterator.h"
 #include "DsItemsBody.h"
 #include "DsItemsGroup.h"
@@ -16,6 +18,7 @@
 #include "SpaBuilders.h"
 #include "SpaFilters.h"
 #include "SpaTopology.h"
+#include "VyrComplexSection.h"
 #include "pick_manager.h"
 
 #include <GL/gl.h>
@@ -43,6 +46,39 @@ struct SelectCounter {
         gDsGlSelectRenderMode = &CountingRenderMode;
     }
     ~SelectCounter() { gDsGlSelectRenderMode = saved; }
+    GLint (*saved)(GLenum);
+};
+
+// Per selection pass: whether the view's section-pass flag (12) was on, and the hit records.
+view3d* gFlagView = nullptr;
+std::vector<bool> gPassFlags;
+std::vector<GLint> gPassHits;
+GLint RecordingRenderMode(GLenum mode)
+{
+    if (mode == GL_SELECT) gPassFlags.push_back(gFlagView && gFlagView->GetFlag(eDsViewFlagSectionPass));
+    const GLint records = glRenderMode(mode);
+    if (mode == GL_RENDER) gPassHits.push_back(records);
+    return records;
+}
+
+// Records the selection passes of `view` for its life.
+struct PassRecorder {
+    explicit PassRecorder(view3d* view) : saved(gDsGlSelectRenderMode)
+    {
+        gFlagView = view;
+        Clear();
+        gDsGlSelectRenderMode = &RecordingRenderMode;
+    }
+    ~PassRecorder()
+    {
+        gDsGlSelectRenderMode = saved;
+        gFlagView = nullptr;
+    }
+    static void Clear()
+    {
+        gPassFlags.clear();
+        gPassHits.clear();
+    }
     GLint (*saved)(GLenum);
 };
 
@@ -148,6 +184,47 @@ TEST_F(PickSelectionTest, TheByBodyListFilesAFaceUnderItsBody)
     pick_manager manager(pick_method_point, pick_entity_face, 1, nullptr, &event, nullptr);
     EXPECT_EQ(hits->ReplayToPickManager(&manager), 2);
     EXPECT_EQ(manager.get_current_level(), 0);
+}
+
+// A stepped section of two areas: a selection runs once per plane group with the view's flag 12
+// on, so that only bodies flagged for the section take part, then once more without it for the
+// rest; the flag and the clip planes are off afterwards.
+TEST_F(PickSelectionTest, TwoSectionGroupsRunThreePassesWithTheSectionFlagOnForTheFirstTwo)
+{
+    auto* record = new CVyrComplexSection;
+    record->m_vertices = {SPAposition(-60, -5, 0), SPAposition(0, -5, 0), SPAposition(0, 10, 0), SPAposition(60, 10, 0)};
+    record->m_normals = {SPAvector(0, 1, 0), SPAvector(-1, 0, 0), SPAvector(0, 1, 0)};
+    record->m_depth = 40;
+    context_.GetScene()->SetComplexSection(record);
+    ASSERT_EQ(context_.GetScene()->GetComplexSection()->GetGroupCount(), 2);
+    CDsItemsBody* body = context_.FindDsBody(block_);
+    PassRecorder recorder(view_.get());
+
+    // An unflagged body: hit in the last pass only.
+    EXPECT_EQ(FaceNodes(Select(35, 50, 2)).size(), 2u);
+    EXPECT_EQ(gPassFlags, (std::vector<bool>{true, true, false}));
+    EXPECT_EQ(gPassHits, (std::vector<GLint>{0, 0, 2}));
+    EXPECT_FALSE(view_->GetFlag(eDsViewFlagSectionPass));
+
+    // Flagged for the section: hit in the plane groups' passes where the point is kept, never in
+    // the last one.
+    body->SetFlag(static_cast<EDsItemFlags>(CDsItemsBody::kSectionPassFlag));
+    PassRecorder::Clear();
+    const size_t faces = FaceNodes(Select(35, 50, 2)).size();
+    ASSERT_EQ(gPassHits.size(), 3u);
+    EXPECT_EQ(gPassFlags, (std::vector<bool>{true, true, false}));
+    EXPECT_GT(gPassHits[0] + gPassHits[1], 0);
+    EXPECT_EQ(gPassHits[2], 0);
+    EXPECT_EQ(faces, static_cast<size_t>(gPassHits[0] + gPassHits[1]));
+    EXPECT_FALSE(view_->GetFlag(eDsViewFlagSectionPass));
+    for (int k = 0; k < 6; ++k) EXPECT_FALSE(glIsEnabled(static_cast<GLenum>(GL_CLIP_PLANE0 + k)));
+    body->ResetFlag(static_cast<EDsItemFlags>(CDsItemsBody::kSectionPassFlag));
+    context_.GetScene()->SetComplexSection(nullptr);
+
+    // Without a section: one pass, the flag untouched.
+    PassRecorder::Clear();
+    Select(35, 50, 2);
+    EXPECT_EQ(gPassFlags, std::vector<bool>{false});
 }
 
 TEST_F(PickSelectionTest, NoCandidatesMakeNoPass)

@@ -1,0 +1,346 @@
+#include "DsItemToolpathPolyline.h"
+
+#include "DsAttributesIndex.h"
+#include "DsAttributesPalette.h"
+#include "DsBox.h"
+#include "DsDriverExtrema.h"
+#include "DsManager.h"
+
+#include "pick_manager.h"
+#include "view3d.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cstring>
+
+void DsSetUidPathIndex(const CDsUidPath& path, int index)
+{
+    path.ResetIndex();
+    for (int i = 0; i < index; ++i)
+        if (!path.IncrementIndex()) break;
+}
+
+// --- Nodes ----------------------------------------------------------------------------------------
+
+TDsNodeHeader* TDsNodeHeader::StCreatePoint(const CDsUid& id, unsigned char attributeIndex, float x, float y, float z)
+{
+    auto* node = new TDsNodeHeader;
+    node->id = id;
+    node->attributeIndex = attributeIndex;
+    node->flags = kSinglePoint;
+    node->point[0] = x;
+    node->point[1] = y;
+    node->point[2] = z;
+    return node;
+}
+
+TDsNodeHeader* TDsNodeHeader::StCreatePoints(const CDsUid& id, unsigned char attributeIndex, int count,
+                                             const float* points)
+{
+    auto* node = new TDsNodeHeader;
+    node->id = id;
+    node->attributeIndex = attributeIndex;
+    if (count > 0 && points) {
+        node->pointCount = count;
+        node->points = new float[static_cast<size_t>(count) * 3];
+        std::memcpy(node->points, points, sizeof(float) * 3 * static_cast<size_t>(count));
+    }
+    return node;
+}
+
+TDsNodeHeader::TDsNodeHeader(const TDsNodeHeader& other) : IDsGeometry(other)
+{
+    *this = other;
+}
+
+TDsNodeHeader& TDsNodeHeader::operator=(const TDsNodeHeader& other)
+{
+    if (this == &other) return *this;
+    id = other.id;
+    attributeIndex = other.attributeIndex;
+    flags = other.flags;
+    std::memcpy(point, other.point, sizeof(point));
+    float* copy = nullptr;
+    const int count = other.points && other.pointCount > 0 ? other.pointCount : 0;
+    if (count > 0) {
+        copy = new float[static_cast<size_t>(count) * 3];
+        std::memcpy(copy, other.points, sizeof(float) * 3 * static_cast<size_t>(count));
+    }
+    delete[] points;
+    points = copy;
+    pointCount = count;
+    return *this;
+}
+
+TDsNodeHeader::~TDsNodeHeader()
+{
+    delete[] points;
+}
+
+// --- The branch -----------------------------------------------------------------------------------
+
+namespace {
+
+// The active attributes palette, null without one.
+CDsAttributesPalette* ActivePalette()
+{
+    return CDsManager::GetInstance()->GetActiveAttributesPalette();
+}
+
+bool NodeHidden(const CDsAttributesPalette* palette, const TDsNodeHeader* node)
+{
+    return palette && palette->IsHidden(node->attributeIndex);
+}
+
+// The node after `i` that has points, or null.
+const TDsNodeHeader* NextWithPoints(const std::vector<TDsNodeHeader*>& nodes, size_t i)
+{
+    for (size_t j = i + 1; j < nodes.size(); ++j)
+        if (nodes[j]->GetPointCount() > 0) return nodes[j];
+    return nullptr;
+}
+
+}  // namespace
+
+CDsItemToolpathPolyline::CDsItemToolpathPolyline(const CDsUid& id) : m_id(id) {}
+
+CDsItemToolpathPolyline::~CDsItemToolpathPolyline()
+{
+    for (TDsNodeHeader* node : m_nodes) delete node;
+}
+
+void CDsItemToolpathPolyline::AddSegment(TDsNodeHeader* node)
+{
+    if (node) m_nodes.push_back(node);
+}
+
+const TDsNodeHeader* CDsItemToolpathPolyline::GetNode(int index) const
+{
+    if (index < 0 || index >= GetNodeCount()) return nullptr;
+    return m_nodes[static_cast<size_t>(index)];
+}
+
+void CDsItemToolpathPolyline::DrawGl(view3d& view)
+{
+    CDsAttributesPalette* palette = ActivePalette();
+    bool open = false;
+    int openIndex = -1;
+    for (const TDsNodeHeader* node : m_nodes) {
+        const int count = node->GetPointCount();
+        if (count == 0) continue;
+        const float* points = node->GetPoints();
+        const bool hidden = NodeHidden(palette, node);
+        if (open && (hidden || node->attributeIndex != openIndex)) {
+            // The strip of the previous entry ends at this node.
+            glVertex3fv(points);
+            glEnd();
+            open = false;
+        }
+        if (hidden) continue;
+        if (!open) {
+            if (palette) palette->SetAttributesToView(view, node->attributeIndex);
+            glBegin(GL_LINE_STRIP);
+            open = true;
+            openIndex = node->attributeIndex;
+        }
+        for (int i = 0; i < count; ++i) glVertex3fv(points + 3 * i);
+    }
+    if (open) glEnd();
+
+    if (!view.GetDocumentFlag(static_cast<EDsDocumentFlag>(22)) || view.GetFlag(eDsViewFlagFastRefresh)) return;
+    GLfloat savedSize = 1.0f;
+    glGetFloatv(GL_POINT_SIZE, &savedSize);
+    glPointSize(7.0f);
+    glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
+    glBegin(GL_POINTS);
+    const TDsNodeHeader* lastArray = nullptr;
+    for (const TDsNodeHeader* node : m_nodes) {
+        if (node->GetPointCount() == 0 || NodeHidden(palette, node)) continue;
+        glVertex3fv(node->GetPoints());
+        if (!node->IsSinglePoint()) lastArray = node;
+    }
+    if (lastArray && lastArray->GetPointCount() > 1)
+        glVertex3fv(lastArray->GetPoints() + 3 * (lastArray->GetPointCount() - 1));
+    glEnd();
+    glPointSize(savedSize);
+}
+
+void CDsItemToolpathPolyline::DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes)
+{
+    if (!(kinds & CDsGeometry::eDpLines) || IsHidden()) return;
+    if (applyAttributes) SetAttributesToView(&view);
+    DrawGl(view);
+}
+
+int CDsItemToolpathPolyline::GetDrawPrimitives()
+{
+    return CDsGeometry::eDpLines;
+}
+
+int CDsItemToolpathPolyline::DrawGdi(view3d&)
+{
+    return 0;
+}
+
+EDsItemsType CDsItemToolpathPolyline::GetItemType()
+{
+    return eDsItemToolpathPolyline;
+}
+
+CDsUid CDsItemToolpathPolyline::GetDsUid()
+{
+    return m_id;
+}
+
+void CDsItemToolpathPolyline::DrawExtremes(CDsViewExtrema& extrema, ENTITY*)
+{
+    for (const TDsNodeHeader* node : m_nodes)
+        if (node->GetPointCount() > 0) extrema.draw_polyline_3d(node->GetPointCount(), node->GetPoints(), 0);
+}
+
+void CDsItemToolpathPolyline::ExpandBox(CDsBox& box, SPAtransf* transform)
+{
+    for (const TDsNodeHeader* node : m_nodes) {
+        const float* points = node->GetPoints();
+        for (int i = 0; i < node->GetPointCount(); ++i) box.Expand(points + 3 * i, transform);
+    }
+}
+
+bool CDsItemToolpathPolyline::Pick(pick_manager* manager)
+{
+    view3d* view = manager ? manager->get_view() : nullptr;
+    if (!view || IsHidden()) return false;
+    const CDsAttributesPalette* palette = ActivePalette();
+    for (size_t i = 0; i < m_nodes.size(); ++i) {
+        const TDsNodeHeader* node = m_nodes[i];
+        const int count = node->GetPointCount();
+        if (count == 0 || NodeHidden(palette, node)) continue;
+        const float* points = node->GetPoints();
+        bool hit = count > 1 && view->draw_polyline_3d(count, points, 0) != 0;
+        if (!hit) {
+            if (const TDsNodeHeader* next = NextWithPoints(m_nodes, i)) {
+                float segment[6];
+                std::memcpy(segment, points + 3 * (count - 1), sizeof(float) * 3);
+                std::memcpy(segment + 3, next->GetPoints(), sizeof(float) * 3);
+                hit = view->draw_polyline_3d(2, segment, 0) != 0;
+            }
+        }
+        if (!hit) continue;
+        m_picked = node;
+        manager->push_level(this, GetEntity());
+        manager->save_current_if_ok();
+        manager->pop_level();
+        return true;
+    }
+    return false;
+}
+
+void CDsItemToolpathPolyline::SetAttributes(CDsUidPath& path, const CDsAttributesIndex& index, bool all)
+{
+    const int start = path.GetIndex();
+    const EDsPathStatus status = all ? eDsPathNoMatch : path.MatchCurrentUid(m_id);
+    if (all || status == eDsPathComplete) {
+        for (TDsNodeHeader* node : m_nodes) node->attributeIndex = index.GetIndex();
+        return;
+    }
+    if (status != eDsPathContinue) {
+        DsSetUidPathIndex(path, start);
+        return;
+    }
+    const int below = path.GetIndex();
+    for (TDsNodeHeader* node : m_nodes) {
+        DsSetUidPathIndex(path, below);
+        if (path.MatchCurrentUid(node->id) == eDsPathComplete) {
+            node->attributeIndex = index.GetIndex();
+            return;
+        }
+    }
+    DsSetUidPathIndex(path, start);
+}
+
+void CDsItemToolpathPolyline::AddSubItem(const CDsUidPath& path, const CDsUid& id, const IDsGeometry* geometry)
+{
+    if (path.MatchCurrentUid(m_id) != eDsPathComplete) return;
+    const auto* node = dynamic_cast<const TDsNodeHeader*>(geometry);
+    if (!node) return;
+    auto* copy = new TDsNodeHeader(*node);
+    copy->id = id;
+    AddSegment(copy);
+}
+
+void CDsItemToolpathPolyline::RemoveSubItem(const CDsUidPath& path, const CDsUid& id)
+{
+    if (path.MatchCurrentUid(m_id) != eDsPathComplete) return;
+    for (auto it = m_nodes.begin(); it != m_nodes.end(); ++it) {
+        if ((*it)->id != id) continue;
+        if (m_picked == *it) m_picked = nullptr;
+        delete *it;
+        m_nodes.erase(it);
+        return;
+    }
+}
+
+// --- Planar branch ------------------------------------------------------------------------------
+
+CDsItemToolpathPolylinePlanar::CDsItemToolpathPolylinePlanar(const CDsUid& id, float z)
+    : CDsItemToolpathPolyline(id), m_z(z)
+{
+}
+
+void CDsItemToolpathPolylinePlanar::DrawGl(view3d&) {}
+
+void CDsItemToolpathPolylinePlanar::ExpandBox(CDsBox& box, SPAtransf* transform)
+{
+    for (const TDsNodeHeader* node : m_nodes) {
+        const float* points = node->GetPoints();
+        for (int i = 0; i < node->GetPointCount(); ++i) box.Expand(points[3 * i], points[3 * i + 1], m_z, transform);
+    }
+}
+
+void CDsItemToolpathPolylinePlanar::DrawExtremes(CDsViewExtrema& extrema, ENTITY*)
+{
+    for (const TDsNodeHeader* node : m_nodes) {
+        const float* points = node->GetPoints();
+        for (int i = 0; i < node->GetPointCount(); ++i) {
+            const float p[3] = {points[3 * i], points[3 * i + 1], m_z};
+            extrema.draw_polyline_3d(1, p, 0);
+        }
+    }
+}
+
+bool CDsItemToolpathPolylinePlanar::Pick(pick_manager* manager)
+{
+    view3d* view = manager ? manager->get_view() : nullptr;
+    if (!view || IsHidden()) return false;
+    const TDsNodeHeader* previous = nullptr;  // the node of the segment's first point
+    float segment[6] = {0, 0, 0, 0, 0, 0};
+    for (const TDsNodeHeader* node : m_nodes) {
+        const float* points = node->GetPoints();
+        for (int i = 0; i < node->GetPointCount(); ++i) {
+            segment[3] = points[3 * i];
+            segment[4] = points[3 * i + 1];
+            segment[5] = m_z;
+            if (previous && view->draw_polyline_3d(2, segment, 0) != 0) {
+                m_picked = previous;
+                manager->push_level(this, GetEntity());
+                manager->save_current_if_ok();
+                manager->pop_level();
+                return true;
+            }
+            std::memcpy(segment, segment + 3, sizeof(float) * 3);
+            previous = node;
+        }
+    }
+    return false;
+}
+
+CDsRefPoint* CDsItemToolpathPolylinePlanar::PickRefPoint(pick_manager*, CDsRefPointFilter*)
+{
+    return nullptr;
+}
+
+EDsItemsType CDsItemToolpathPolylinePlanar::GetItemType()
+{
+    return eDsItemToolpathPolylinePlanar;
+}

@@ -1,0 +1,183 @@
+// TDsNodeHeader, CDsItemToolpathPolyline and CDsItemToolpathPolylinePlanar: one branch of a
+// machining toolpath (CDsItemsToolpath) as a sequence of segment nodes. Each node carries its own
+// id, an index into the display manager's active attributes palette and its points: one point
+// inline (flag bit 2) or an owned array of points. Every node can so have its own colour and
+// style, and can be hidden on its own.
+//
+// The path of a branch runs through the points of its nodes in order. Each node owns the segments
+// that start at its points: those between its own points and the one from its last point to the
+// next node's first point. A segment is drawn (and picked) in its node's palette entry unless that
+// entry hides it: the colour changes at nodes. A run of nodes with the same index is drawn as one
+// line strip; at each change of index the strip is ended at the new node's first point and a new
+// one begins there with the new entry applied. Attributes are never applied inside glBegin, and
+// every glBegin has its glEnd.
+//
+// The palette is read through its own apply and hide tests: without an active palette, or with a
+// palette without entries, nothing is applied and nothing hidden, so the branch draws in the
+// enclosing attributes.
+//
+// Node markers: with the view's document flag 22 on and outside fast refreshes (view flag 3), the
+// first point of every shown node is drawn as a black point of 7 pixels, and the last point of the
+// last shown node that holds an array of more than one point; the point size is put back.
+//
+// A planar branch keeps its points in one plane of constant z (the plane height): its nodes' x and
+// y are read at that height. It is not drawn on the OpenGL road (DrawGl draws nothing); it has
+// extents and picks.
+//
+// Choices where the behaviour was open, or where a plain reading would hurt:
+// - A pick tests the branch's real segments (each node's array, not only an inline point), the
+//   segments a hidden entry hides left out as in drawing. A hit offers one level (the branch and
+//   its entity) to the pick manager and takes it off again; the node hit is kept
+//   (GetPickedNode).
+// - A node without points has no segment; the path goes on from the node before it to the node
+//   after it.
+// - AddSubItem takes a copy of a given node (the caller keeps its own), named by the id given;
+//   a geometry that is no node adds nothing.
+// - Edits by uid path put the path's cursor back for each child or node they ask, so that a node
+//   or branch after a non-matching sibling is still found.
+#pragma once
+
+#include <afx.h>
+
+#include "DsItemBase.h"
+#include "DsUid.h"
+#include "DsVertices.h"
+
+#include <cstdint>
+#include <vector>
+
+class CDsAttributesPalette;
+
+// One segment node of a toolpath branch.
+struct AFX_EXT_CLASS TDsNodeHeader : public IDsGeometry {
+    // Flag bit 2: the node holds one point inline.
+    static constexpr uint32_t kSinglePoint = 0x4;
+    // The geometry kind nodes answer (GetGeometryKind).
+    static constexpr int kGeometryKind = 44;
+
+    // A node of one inline point (x, y, z).
+    static TDsNodeHeader* StCreatePoint(const CDsUid& id, unsigned char attributeIndex, float x, float y, float z);
+    // A node of an owned copy of `count` points (three floats each); none for a count below 1 or
+    // null points (the node then has no points).
+    static TDsNodeHeader* StCreatePoints(const CDsUid& id, unsigned char attributeIndex, int count,
+                                         const float* points);
+
+    // Id 0, index 0, no points.
+    TDsNodeHeader() = default;
+    // A deep copy (its own point array).
+    TDsNodeHeader(const TDsNodeHeader& other);
+    // A deep copy.
+    TDsNodeHeader& operator=(const TDsNodeHeader& other);
+    // Frees the point array.
+    ~TDsNodeHeader() override;
+
+    // kGeometryKind.
+    int GetGeometryKind() const override { return kGeometryKind; }
+    // Whether the node holds one point inline.
+    bool IsSinglePoint() const { return (flags & kSinglePoint) != 0; }
+    // The number of points (1 for an inline point).
+    int GetPointCount() const { return IsSinglePoint() ? 1 : (pointCount > 0 && points ? pointCount : 0); }
+    // The points, three floats each (the inline point, or the array); null without points.
+    const float* GetPoints() const { return IsSinglePoint() ? point : (GetPointCount() > 0 ? points : nullptr); }
+
+    // The node's id.
+    CDsUid id;
+    // Index into the active attributes palette.
+    uint8_t attributeIndex = 0;
+    // Flags (bit 2: inline point).
+    uint32_t flags = 0;
+    // The inline point.
+    float point[3] = {0.0f, 0.0f, 0.0f};
+    // The number of points of the array.
+    int32_t pointCount = 0;
+    // The array, three floats a point (owned), null for an inline point.
+    float* points = nullptr;
+};
+
+// One branch of a toolpath.
+class AFX_EXT_CLASS CDsItemToolpathPolyline : public CDsItem {
+public:
+    // The branch `id`, no nodes.
+    explicit CDsItemToolpathPolyline(const CDsUid& id);
+    // Deletes every node.
+    ~CDsItemToolpathPolyline() override;
+
+    // --- The item protocol ----------------------------------------------------------------
+    // The nodes' strips and markers (see the header comment).
+    void DrawGl(view3d& view) override;
+    using CDsItem::SetAttributes;
+    // With `all`, or when the path ends at this branch: every node's index becomes `index`'s;
+    // when the path goes on below it: the first node the path names gets it.
+    void SetAttributes(CDsUidPath& path, const CDsAttributesIndex& index, bool all) override;
+    // 44.
+    EDsItemsType GetItemType() override;
+    // The branch's id.
+    CDsUid GetDsUid() override;
+    // When the path ends at this branch: a copy of `geometry` (a node), named `id`, appended.
+    void AddSubItem(const CDsUidPath& path, const CDsUid& id, const IDsGeometry* geometry) override;
+    // When the path ends at this branch: the first node named `id` removed and deleted.
+    void RemoveSubItem(const CDsUidPath& path, const CDsUid& id) override;
+    // Each node's points through the measuring view.
+    void DrawExtremes(CDsViewExtrema& extrema, ENTITY* entity) override;
+    using CDsItem::Pick;
+    // Unless hidden: whether a segment of the branch lies under the pick (see the header comment).
+    bool Pick(pick_manager* manager) override;
+    // Grows `box` by every point of every node (under `transform` when given).
+    void ExpandBox(CDsBox& box, SPAtransf* transform) override;
+    // Lines: unless hidden, the item's attributes (with `applyAttributes`), then DrawGl.
+    void DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes) override;
+    // Lines.
+    int GetDrawPrimitives() override;
+
+    // --- Own operations -----------------------------------------------------------------
+    // Appends `node` (owned from now on); nothing for null.
+    void AddSegment(TDsNodeHeader* node);
+    // The number of nodes.
+    int GetNodeCount() const { return static_cast<int>(m_nodes.size()); }
+    // Node `index`, null outside 0..count-1.
+    const TDsNodeHeader* GetNode(int index) const;
+    // The node whose segment the last successful pick hit, null before one.
+    const TDsNodeHeader* GetPickedNode() const { return m_picked; }
+
+protected:
+    // 0: toolpaths are not printed.
+    int DrawGdi(view3d& view) override;
+    // The nodes, in path order.
+    std::vector<TDsNodeHeader*> m_nodes;
+    // The node of the last pick hit.
+    const TDsNodeHeader* m_picked = nullptr;
+
+private:
+    CDsUid m_id;
+};
+
+// A branch whose points lie in the plane of constant z.
+class AFX_EXT_CLASS CDsItemToolpathPolylinePlanar : public CDsItemToolpathPolyline {
+public:
+    // The branch `id` in the plane at height `z`.
+    CDsItemToolpathPolylinePlanar(const CDsUid& id, float z);
+
+    // Nothing (see the header comment).
+    void DrawGl(view3d& view) override;
+    // Grows `box` by every node point (x, y) at the plane height.
+    void ExpandBox(CDsBox& box, SPAtransf* transform) override;
+    // Every node point (x, y) at the plane height, one by one, through the measuring view.
+    void DrawExtremes(CDsViewExtrema& extrema, ENTITY* entity) override;
+    using CDsItemToolpathPolyline::Pick;
+    // Unless hidden: whether a segment between consecutive points (at the plane height) lies
+    // under the pick; a hit is offered as the branch's.
+    bool Pick(pick_manager* manager) override;
+    // Null.
+    CDsRefPoint* PickRefPoint(pick_manager* manager, CDsRefPointFilter* filter) override;
+    using CDsItemToolpathPolyline::PickRefPoint;
+    // 46.
+    EDsItemsType GetItemType() override;
+    // The plane height.
+    float GetPlaneHeight() const { return m_z; }
+
+private:
+    float m_z = 0.0f;
+};
+
+// Puts the cursor of `path` at `index` (the cursor a walk found before asking a child).
+AFX_EXT_API void DsSetUidPathIndex(const CDsUidPath& path, int index);

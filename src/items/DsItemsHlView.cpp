@@ -1,0 +1,261 @@
+#include "DsItemsHlView.h"
+
+#include "DsDriverExtrema.h"
+#include "DsItemPolygonsArray.h"
+#include "DsPickSessionData.h"
+#include "DsSelectAllData.h"
+
+#include "DsColorStorage.h"
+#include "SpaFilters.h"
+#include "SpaEntity.h"
+#include "UiPickEvent.h"
+#include "pick_manager.h"
+#include "view3d.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+
+CDsItemsHlView::CDsItemsHlView(ENTITY* entity, bool showSecondSet)
+    : CDsItemsGroup(nullptr, entity), m_showSecondSet(showSecondSet)
+{
+    Add(new CDsItemsGroup(nullptr, nullptr));
+    Add(new CDsItemsGroup(nullptr, nullptr));
+}
+
+CDsItemsHlView::~CDsItemsHlView()
+{
+    delete m_background;
+}
+
+CDsItemsGroup* CDsItemsHlView::Set(int index) const
+{
+    return static_cast<CDsItemsGroup*>(Get(index));
+}
+
+// --- Attributes and transformation --------------------------------------------------------------
+
+void CDsItemsHlView::SetAttribute(const CDsAttribute& attribute, bool on, bool recurse)
+{
+    CDsItemBase::SetAttribute(attribute, on, recurse);
+    for (int i = 0; i < Count(); ++i) GetFast(i)->SetAttribute(attribute, on, recurse);
+}
+
+EDsItemsType CDsItemsHlView::GetItemType()
+{
+    return eDsItemsHlView;
+}
+
+void CDsItemsHlView::SetTransformation(const SPAtransf& transform)
+{
+    CDsItemsGroup::SetTransformation(transform);
+    UpdateBox();
+}
+
+void CDsItemsHlView::MultiplyTransformation(const SPAtransf& transform)
+{
+    CDsItemsGroup::MultiplyTransformation(transform);
+    UpdateBox();
+}
+
+void CDsItemsHlView::Transform(const SPAtransf& transform)
+{
+    CDsItemsGroup::Transform(transform);
+    UpdateBox();
+}
+
+void CDsItemsHlView::UpdateBox()
+{
+    m_box.ResetMembers();
+    SPAtransf transform = GetTransformation();
+    // The sets themselves: a hidden set still has an extent.
+    for (int i = 0; i < Count(); ++i) GetFast(i)->ExpandBox(m_box, &transform);
+    m_backgroundBuilt = false;
+}
+
+void CDsItemsHlView::EnsureBox()
+{
+    if (m_box.IsNotComputed()) UpdateBox();
+}
+
+void CDsItemsHlView::SetSegmentsVisibility(EVisibilityLevel level, bool on, bool)
+{
+    CDsItemBase::SetVisibility(level, on, false, nullptr);
+    for (int i = 0; i < Count(); ++i) GetFast(i)->SetVisibility(level, on, true, nullptr);
+}
+
+// --- Bounds ---------------------------------------------------------------------------------------
+
+void CDsItemsHlView::ExpandBox(CDsBox& box, SPAtransf*)
+{
+    EnsureBox();
+    if (!m_box.IsNotComputed()) box.ExpandBox(m_box);
+}
+
+void CDsItemsHlView::ComputeBounds2D(view3d* view)
+{
+    if (!view) return;
+    EnsureBox();
+    m_box.ComputeBounds2D(view, true);
+    PushMatrixGdi(*view);
+    for (int i = 0; i < Count(); ++i) GetFast(i)->ComputeBounds2D(view);
+    PopMatrixGdi(*view);
+}
+
+bool CDsItemsHlView::GetBox(CGmPosition& low, CGmPosition& high, bool local)
+{
+    CDsBox box;
+    if (CDsItemBase* first = Get(0)) first->ExpandBox(box, nullptr);
+    if (box.IsNotComputed()) return false;
+    if (!local && HasTransformation()) {
+        const SPAtransf inverse = GetTransformation().inverse();
+        CDsBox mapped;
+        mapped.ExpandBox(box, &inverse);
+        box = mapped;
+    }
+    box.GetMin(low);
+    box.GetMax(high);
+    return true;
+}
+
+bool CDsItemsHlView::IsInView(view3d* view, bool aperture)
+{
+    if (!view) return false;
+    EnsureBox();
+    if (m_box.IsNotComputed()) return false;
+    if (m_box.GetScreenRectangle().GetView() != view || m_box.GetScreenRectangle().IsEmpty())
+        m_box.ComputeBounds2D(view, true);
+    return m_box.CheckExtremesOverlap(view, aperture);
+}
+
+bool CDsItemsHlView::IsPickAvailable(view3d* view, bool testExtremes, bool acceptOutside)
+{
+    if (IsHidden()) return false;
+    if (acceptOutside) return true;
+    return IsInView(view, testExtremes);
+}
+
+// --- Drawing --------------------------------------------------------------------------------------
+
+void CDsItemsHlView::DrawPass(view3d& view, int pass)
+{
+    if (IsHidden() || !IsInView(&view, false)) return;
+    PushMatrix();
+    if (m_showSecondSet && !view.GetFlag(eDsViewFlagFastRefresh)) Set(1)->Refresh(view);
+    if (pass == 1) Set(0)->Refresh(view);
+    PopMatrix();
+}
+
+void CDsItemsHlView::BuildBackgroundRectangle()
+{
+    if (m_backgroundBuilt || !m_background) return;
+    EnsureBox();
+    if (m_box.IsNotComputed()) return;
+    const float* lo = m_box.GetMin();
+    const float* hi = m_box.GetMax();
+    const double d = m_margin * std::min(hi[0] - lo[0], hi[1] - lo[1]);
+    const double z = (lo[2] + hi[2]) * 0.5;
+    // Two rows of two points: the lower edge, then the upper edge (one strip of two triangles).
+    const double points[12] = {lo[0] - d, lo[1] - d, z, hi[0] + d, lo[1] - d, z,
+                               lo[0] - d, hi[1] + d, z, hi[0] + d, hi[1] + d, z};
+    m_background->SetPoints(4, points, nullptr);
+    m_backgroundBuilt = true;
+    ++m_backgroundBuilds;
+}
+
+void CDsItemsHlView::DrawBackground(view3d& view)
+{
+    if (IsHidden() || !m_background) return;
+    BuildBackgroundRectangle();
+    if (m_backgroundBuilt) m_background->Refresh(view);
+}
+
+void CDsItemsHlView::SetBackground(bool on, const CDsColorStorage* color, float margin, float transparency)
+{
+    m_backgroundBuilt = false;
+    delete m_background;
+    m_background = nullptr;
+    if (!on) return;
+    m_margin = margin;
+    m_background = new CDsItemPolygonsArray;
+    m_background->SetFill(true);
+    if (color) m_background->SetColor(*color, true);
+    m_background->SetTransparency(transparency);
+}
+
+void CDsItemsHlView::DrawExtremes(CDsViewExtrema& extrema, ENTITY* entity)
+{
+    if (IsHidden()) return;
+    if (entity == GetEntity()) entity = nullptr;
+    PushMatrixGdi(extrema);
+    if (CDsItemBase* first = Get(0)) first->DrawExtremes(extrema, entity);
+    PopMatrixGdi(extrema);
+}
+
+void CDsItemsHlView::DrawToFrontBuffer(view3d& view)
+{
+    if (IsHidden()) return;
+    glDisable(GL_LIGHTING);
+    glDisable(GL_NORMALIZE);
+    SetAttributesToView(&view);
+    PushMatrix();
+    if (m_showSecondSet) Set(1)->DrawToFrontBuffer(view);
+    Set(0)->DrawToFrontBuffer(view);
+    PopMatrix();
+}
+
+void CDsItemsHlView::Plot(view3d& view)
+{
+    if (IsHidden()) return;
+    PushMatrixGdi(view);
+    Set(0)->Plot(view);
+    if (m_showSecondSet) Set(1)->Plot(view);
+    PopMatrixGdi(view);
+}
+
+// --- Picking and selection ------------------------------------------------------------------------
+
+bool CDsItemsHlView::PickSegments(pick_manager* manager)
+{
+    view3d* view = manager ? manager->get_view() : nullptr;
+    if (IsHidden() || !view || !IsInView(view, true)) return false;
+    PushMatrixGdi(*view);
+    bool first = Set(0)->Pick(manager);
+    bool second = false;
+    if (!first || manager->get_pick_method() == pick_method_region) second = Set(1)->Pick(manager);
+    if ((first || second) && manager->get_level() == 0) {
+        manager->push_level(this, GetEntity());
+        first = manager->save_current_if_ok() != 0;
+        manager->pop_level();
+    }
+    PopMatrixGdi(*view);
+    return second || first;
+}
+
+CDsRefPoint* CDsItemsHlView::PickRefPoint(CUiPickEvent& event, const CDsTypeMask& types)
+{
+    view3d* view = event.view();
+    if (IsHidden() || !view || !IsInView(view, true)) return nullptr;
+    PushMatrixGdi(*view);
+    CDsRefPoint* point = Set(0)->PickRefPoint(event, types);
+    if (!point) point = Set(1)->PickRefPoint(event, types);
+    PopMatrixGdi(*view);
+    return point;
+}
+
+void CDsItemsHlView::SelectAll(CDsSelectAllData& data, ENTITY_LIST& list)
+{
+    if (IsHidden()) return;
+    ENTITY* entity = GetEntity();
+    if (entity) {
+        CDsPickSessionData* session = CDsPickSessionData::sActive;
+        entity_filter* sessionFilter = session ? session->GetGroupFilter() : nullptr;
+        const bool accepted = sessionFilter ? sessionFilter->test(entity) != 0 : data.TestEntity(entity);
+        if (accepted && !data.AsksForSubEntities()) {
+            list.add(entity);
+            return;
+        }
+    }
+    Set(0)->SelectAll(data, list);
+    Set(1)->SelectAll(data, list);
+}

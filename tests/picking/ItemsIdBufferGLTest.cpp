@@ -1,0 +1,239 @@
+// The buffer of PickClosest (CDsItemsIdBuffer): bodies and faces rasterise their meshes into a
+// software z-buffer over a rectangle of the view, and each pixel names the face item nearest to
+// the viewer there, under the bodies' and faces' transformations.
+#include "PickFixture.h"
+
+#include "DsHideLevel.h"
+#include "DsItemsBody.h"
+#include "DsItemsFace.h"
+#include "DsItemsIdBuffer.h"
+
+#include "SpaBuilders.h"
+#include "SpaTopology.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+using namespace picktest;
+
+class ItemsIdBufferTest : public PickTest {
+protected:
+    void SetUp() override
+    {
+        PickTest::SetUp();
+        // In front: x -30..10, y 0..20 (drawable rows 30 to 50, above the middle), z -10..10.
+        front_ = make_block(-30, 0, -10, 10, 20, 10);
+        // Behind it: x -10..30, y -20..20, z -30..-20.
+        back_ = make_block(-10, -20, -30, 30, 20, -20);
+        ASSERT_NE(front_, nullptr);
+        ASSERT_NE(back_, nullptr);
+        context_.add(front_);
+        context_.add(back_);
+        frontBody_ = context_.FindDsBody(front_);
+        backBody_ = context_.FindDsBody(back_);
+        ASSERT_NE(frontBody_, nullptr);
+        ASSERT_NE(backBody_, nullptr);
+    }
+    void TearDown() override
+    {
+        for (BODY* body : {front_, back_})
+            if (body) {
+                context_.remove(body);
+                body->lose();
+            }
+        PickTest::TearDown();
+    }
+    // The body whose face item `item` is (null when it is no face of a body).
+    static CDsItemsBody* BodyOf(CDsItemBase* item)
+    {
+        auto* face = dynamic_cast<CDsItemsFace*>(item);
+        return face ? face->GetBody() : nullptr;
+    }
+    // The height of face item `item` (its box is flat in z for the tops of the blocks).
+    static double TopOf(CDsItemBase* item)
+    {
+        auto* face = dynamic_cast<CDsItemsFace*>(item);
+        CGmPosition low, high;
+        if (!face || !face->GetBox(low, high, true)) return -1e9;
+        return high.z();
+    }
+
+    BODY* front_ = nullptr;
+    BODY* back_ = nullptr;
+    CDsItemsBody* frontBody_ = nullptr;
+    CDsItemsBody* backBody_ = nullptr;
+};
+
+TEST_F(ItemsIdBufferTest, EachPixelNamesTheNearestFaceWhateverTheOrderOfTheBodies)
+{
+    for (bool backFirst : {true, false}) {
+        CDsItemsIdBuffer buffer(view_.get(), 0, 0, kSize, kSize);
+        ASSERT_TRUE(buffer.IsValid());
+        if (backFirst) backBody_->PickClosest(buffer);
+        frontBody_->PickClosest(buffer);
+        if (!backFirst) backBody_->PickClosest(buffer);
+        EXPECT_EQ(buffer.GetOwnerCount(), 0);
+        EXPECT_EQ(buffer.GetCurrentItem(), nullptr);
+        // Where both lie, the front block's top face (model (0, 10)).
+        CDsItemBase* overlap = buffer.GetItemAt(50, 40);
+        EXPECT_EQ(BodyOf(overlap), frontBody_);
+        EXPECT_NEAR(TopOf(overlap), 10.0, 1e-4);
+        // The front block alone (model (-20, 10)); the back block alone, beside it (model (20, 10))
+        // and below the front one (model (0, -10)).
+        EXPECT_EQ(BodyOf(buffer.GetItemAt(30, 40)), frontBody_);
+        EXPECT_EQ(BodyOf(buffer.GetItemAt(70, 40)), backBody_);
+        EXPECT_NEAR(TopOf(buffer.GetItemAt(70, 40)), -20.0, 1e-4);
+        EXPECT_EQ(BodyOf(buffer.GetItemAt(50, 60)), backBody_);
+        // The mirror of the front block about the middle row is empty: rows count down like the view.
+        EXPECT_EQ(buffer.GetItemAt(30, 60), nullptr);
+        // Its lower edge (model y 0) lies between rows 49 and 50, its left one (model x -30)
+        // between columns 19 and 20, as OpenGL lights them.
+        EXPECT_EQ(BodyOf(buffer.GetItemAt(30, 49)), frontBody_);
+        EXPECT_EQ(buffer.GetItemAt(30, 50), nullptr);
+        EXPECT_EQ(BodyOf(buffer.GetItemAt(20, 40)), frontBody_);
+        EXPECT_EQ(buffer.GetItemAt(19, 40), nullptr);
+        // Off both blocks, and outside the rectangle.
+        EXPECT_EQ(buffer.GetItemAt(10, 40), nullptr);
+        EXPECT_EQ(buffer.GetItemAt(50, 90), nullptr);
+        EXPECT_EQ(buffer.GetItemAt(-1, 40), nullptr);
+        EXPECT_EQ(buffer.GetItemAt(50, kSize), nullptr);
+    }
+}
+
+TEST_F(ItemsIdBufferTest, TheBodysTransformationMovesItsFacesInTheBuffer)
+{
+    // Pushed 40 units away from the viewer, the front block falls behind the other one.
+    frontBody_->MultiplyTransformation(translate_transf(SPAvector(0, 0, -40)));
+    CDsItemsIdBuffer buffer(view_.get(), 0, 0, kSize, kSize);
+    frontBody_->PickClosest(buffer);
+    backBody_->PickClosest(buffer);
+    EXPECT_EQ(BodyOf(buffer.GetItemAt(50, 40)), backBody_);
+    EXPECT_EQ(BodyOf(buffer.GetItemAt(30, 40)), frontBody_);
+    // Moved sideways by 20 units: it now covers model x -30 + 20 .. 10 + 20 (pixels 40 to 80).
+    frontBody_->MultiplyTransformation(translate_transf(SPAvector(20, 0, 60)));
+    CDsItemsIdBuffer moved(view_.get(), 0, 0, kSize, kSize);
+    backBody_->PickClosest(moved);
+    frontBody_->PickClosest(moved);
+    EXPECT_EQ(BodyOf(moved.GetItemAt(75, 40)), frontBody_);
+    EXPECT_EQ(moved.GetItemAt(35, 40), nullptr);
+    // A face's own transformation comes on top of its body's.
+    CDsItemsIdBuffer outer(view_.get(), 0, 0, kSize, kSize);
+    const SPAtransf aside = translate_transf(SPAvector(-50, 0, 0));
+    outer.PushOwner(&aside);
+    frontBody_->PickClosest(outer);
+    EXPECT_EQ(outer.GetOwnerCount(), 1);
+    outer.PopOwner();
+    // Pixels 40 to 80 moved 50 to the left: -10 to 30.
+    EXPECT_EQ(BodyOf(outer.GetItemAt(20, 40)), frontBody_);
+    EXPECT_EQ(outer.GetItemAt(75, 40), nullptr);
+    // An owner turning a quarter about z acts after the body's own move: the block (now x -10..30,
+    // y 0..20) turns to x -20..0, y -10..30.
+    CDsItemsIdBuffer turned(view_.get(), 0, 0, kSize, kSize);
+    const SPAtransf quarter = rotate_transf(M_PI / 2, SPAvector(0, 0, 1));
+    turned.PushOwner(&quarter);
+    frontBody_->PickClosest(turned);
+    turned.PopOwner();
+    EXPECT_EQ(BodyOf(turned.GetItemAt(40, 30)), frontBody_);
+    EXPECT_EQ(turned.GetItemAt(60, 70), nullptr);
+    EXPECT_EQ(turned.GetItemAt(75, 40), nullptr);
+}
+
+TEST_F(ItemsIdBufferTest, HiddenBodiesAndFacesCollectNothing)
+{
+    frontBody_->GetAttributes()->SetAttribute(CDsHideLevel(eDsHideLevelBlank), true);
+    CDsItemsIdBuffer buffer(view_.get(), 0, 0, kSize, kSize);
+    frontBody_->PickClosest(buffer);
+    backBody_->PickClosest(buffer);
+    EXPECT_EQ(BodyOf(buffer.GetItemAt(50, 40)), backBody_);
+    EXPECT_EQ(buffer.GetItemAt(30, 40), nullptr);
+    frontBody_->GetAttributes()->SetAttribute(CDsHideLevel(eDsHideLevelShown), true);
+
+    // The top face hidden: the side faces seen edge on cover nothing, and the back block shows.
+    CDsItemsIdBuffer topless(view_.get(), 0, 0, kSize, kSize);
+    CDsItemsFace* top = nullptr;
+    for (int i = 0; i < frontBody_->FacesCount(); ++i)
+        if (std::abs(TopOf(frontBody_->GetFaceItem(i)) - 10.0) < 1e-4) top = frontBody_->GetFaceItem(i);
+    ASSERT_NE(top, nullptr);
+    top->GetAttributes()->SetAttribute(CDsHideLevel(eDsHideLevelBlank), true);
+    frontBody_->PickClosest(topless);
+    backBody_->PickClosest(topless);
+    CDsItemBase* seen = topless.GetItemAt(50, 40);
+    EXPECT_NE(seen, top);
+    EXPECT_EQ(BodyOf(seen), frontBody_);  // the bottom face, at z -10, still in front of the back block
+    EXPECT_NEAR(TopOf(seen), -10.0, 1e-4);
+    top->GetAttributes()->SetAttribute(CDsHideLevel(eDsHideLevelShown), true);
+}
+
+TEST_F(ItemsIdBufferTest, CellsNameTheCopyTheyAreSeenThroughAndTheSeenItemsComeInOrder)
+{
+    CDsItemsIdBuffer buffer(view_.get(), 20, 20, 80, 80);
+    CDsItemsGroup copy(&context_, nullptr);
+    buffer.SetCurrentCopy(&copy);
+    backBody_->PickClosest(buffer);
+    buffer.SetCurrentCopy(nullptr);
+    frontBody_->PickClosest(buffer);
+    const CDsItemsIdBuffer::SEntry* entry = buffer.GetEntryAt(70, 60);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->copy, &copy);
+    EXPECT_EQ(BodyOf(entry->item), backBody_);
+    ASSERT_NE(buffer.GetEntryAt(30, 40), nullptr);
+    EXPECT_EQ(buffer.GetEntryAt(30, 40)->copy, nullptr);
+    std::vector<CDsItemsIdBuffer::SEntry> seen;
+    buffer.CollectSeenItems(seen);
+    ASSERT_GE(seen.size(), 2u);
+    // The back block's entries were made first; every entry owns a cell.
+    EXPECT_EQ(BodyOf(seen.front().item), backBody_);
+    EXPECT_EQ(BodyOf(seen.back().item), frontBody_);
+    for (const auto& e : seen) {
+        bool owns = false;
+        for (int y = 20; y < 80 && !owns; ++y)
+            for (int x = 20; x < 80 && !owns; ++x) {
+                const CDsItemsIdBuffer::SEntry* at = buffer.GetEntryAt(x, y);
+                owns = at && at->item == e.item && at->copy == e.copy;
+            }
+        EXPECT_TRUE(owns);
+    }
+    // The back block's top hidden under the front block's is not among them.
+    const size_t backSeen = static_cast<size_t>(std::count_if(
+        seen.begin(), seen.end(), [&](const CDsItemsIdBuffer::SEntry& e) { return BodyOf(e.item) == backBody_; }));
+    EXPECT_LT(backSeen, static_cast<size_t>(backBody_->FacesCount()));
+}
+
+TEST_F(ItemsIdBufferTest, EmptyOrOutsideRectanglesAndStrayTrianglesFindNothing)
+{
+    const std::vector<std::array<int, 4>> rectangles = {
+        {40, 40, 40, 60}, {40, 40, 60, 40}, {200, 200, 400, 300}, {-300, -300, -1, -1}};
+    for (const auto& r : rectangles) {
+        CDsItemsIdBuffer buffer(view_.get(), r[0], r[1], r[2], r[3]);
+        EXPECT_FALSE(buffer.IsValid());
+        frontBody_->PickClosest(buffer);
+        EXPECT_EQ(buffer.GetItemAt(40, 40), nullptr);
+        std::vector<CDsItemsIdBuffer::SEntry> seen;
+        buffer.CollectSeenItems(seen);
+        EXPECT_TRUE(seen.empty());
+    }
+    // Without a view, nothing either.
+    CDsItemsIdBuffer none(nullptr, 0, 0, 10, 10);
+    EXPECT_FALSE(none.IsValid());
+    // Corners far outside the window: the buffer covers the window only.
+    CDsItemsIdBuffer huge(view_.get(), -1000000, -1000000, 1000000, 1000000);
+    ASSERT_TRUE(huge.IsValid());
+    frontBody_->PickClosest(huge);
+    EXPECT_EQ(BodyOf(huge.GetItemAt(30, 40)), frontBody_);
+    // A triangle while no item is current names nothing; a null owner pushes nothing.
+    CDsItemsIdBuffer stray(view_.get(), 0, 0, kSize, kSize);
+    stray.PushOwner(nullptr);
+    EXPECT_EQ(stray.GetOwnerCount(), 0);
+    stray.PopOwner();
+    stray.AddTriangle(SPAposition(-40, -40, 0), SPAposition(40, -40, 0), SPAposition(0, 40, 0));
+    EXPECT_EQ(stray.GetItemAt(50, 50), nullptr);
+    EXPECT_EQ(stray.GetTriangleCount(), 0);
+}
+
+}  // namespace
