@@ -16,6 +16,8 @@
 //   highlight.png         the wireframe picture with the plate highlighted in the front buffer
 //   shaded-red-blue.png   shaded under a red light and a blue one
 //   figures.png           shaded, with a ring and a zigzag figure recorded over the bodies
+//   figure-classes.png    shaded, with a reference plane and its grid, a circle, an arrow and a
+//                         text figure over the plate
 //   section-plane.png     shaded, cut by a section plane through the middle
 //   stepped-section.png   shaded, the plate cut by a stepped section of two areas
 //   saved.jpg, saved.png, saved.bmp, saved.tif   the same view saved by the core's image formats
@@ -41,6 +43,10 @@
 #include "DsGlContext.h"
 #include "DsGlScene.h"
 #include "DsItemsBody.h"
+#include "DsFigArrow3DFixed.h"
+#include "DsFigPoly3D.h"
+#include "DsFigReferencePlane.h"
+#include "DsFigText3D.h"
 #include "DsFigure.h"
 #include "DsFigureGenerator.h"
 #include "DsLight.h"
@@ -587,6 +593,26 @@ bool RefreshInEveryMode(DemoWindow& demo, const std::string& folder) {
     ring.Remove();
     zigzag.Remove();
     toolpath.Remove();
+
+    // The figure classes over the plate: a reference plane with its grid on the plate's top face,
+    // a circle about the boss, an arrow standing up from the plate's corner and a text label.
+    {
+        const CUiPlanePositionMapper onTop(SPAposition(centre.x(), centre.y(), top + 0.01 * size), SPAvector(0, 0, 1));
+        CDsFigReferencePlane plane(onTop, 0.9 * size, 0.9 * size, true, false);
+        CDsFigCircle3D circle(CGmPosition(0, 0, 0), 0.3 * size,
+                              CGmTransformation(translate_transf(SPAvector(centre.x(), centre.y(), top + 0.03 * size))));
+        circle.SetColor(CDsColorStorage(255, 255, 0), false);
+        CDsFigArrow3DFixed arrow(CGmPosition(low[0] + 0.1 * size, low[1] + 0.1 * size, top), CGmVector(0, 0, 1), 60,
+                                 0);
+        arrow.SetColor(CDsColorStorage(255, 0, 255), false);
+        CDsFigText2D label(12, kHeight - 28, "Reference plane, circle, arrow", nullptr, 18.0f);
+        label.SetColor(CDsColorStorage(255, 255, 255), false);
+        for (CDsFigure* figure : std::initializer_list<CDsFigure*>{&plane, &circle, &arrow, &label}) figure->Record();
+        demo.context->OnPicturePropsChanged();
+        demo.view->refresh();
+        written = written && WriteShown(demo, folder + "/figure-classes.png");
+        for (CDsFigure* figure : std::initializer_list<CDsFigure*>{&plane, &circle, &arrow, &label}) figure->Remove();
+    }
 
     // Sections, shaded: a plane through the middle that keeps what lies ahead of it, then a stepped
     // section of two areas through the plate alone (the rest drawn whole).

@@ -407,21 +407,25 @@ void CDsFigure::Transform(const CGmTransformation& transformation)
     CDsPartStorage::instance()->UpdateTransform(GetObjectId(), CDsTransform(transformation), nullptr);
 }
 
+bool CDsFigure::ApplyPlacementTransform(view3d* view)
+{
+    CVyrObjectPath path;
+    SItemInfo info;
+    if (!m_activeTransformation || !view || !GetPath(path) ||
+        !CDsPartStorage::instance()->GetPathInfo(path, nullptr, info))
+        return false;
+    view->SetModelTransform(info.m_transform.Convert2SPA());
+    view->enable_model_transform(true);
+    return true;
+}
+
 int CDsFigure::IsPicked(const CUiPickEvent& event, int width, int height)
 {
     EnsureDefinition();
     CDsItemsFigure* group = GetItemsFig();
     if (!group) return 0;
     view3d* view = event.view();
-    bool placed = false;
-    CVyrObjectPath path;
-    SItemInfo info;
-    if (m_activeTransformation && view && GetPath(path) &&
-        CDsPartStorage::instance()->GetPathInfo(path, nullptr, info)) {
-        view->SetModelTransform(info.m_transform.Convert2SPA());
-        view->enable_model_transform(true);
-        placed = true;
-    }
+    const bool placed = ApplyPlacementTransform(view);
     CDsItemsFigure::sIgnoreBlank = false;
     const int picked = group->IsPicked(event, width, height);
     CDsItemsFigure::sIgnoreBlank = true;

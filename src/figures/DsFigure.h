@@ -243,6 +243,12 @@ public:
     static bool StGetBackBufferDraw() { return sDrawToBackBuffer; }
 
 protected:
+    // The stored line attributes, for a figure's own settings (no group or database update).
+    CDsLineAttribStorage& StoredAttributes() { return m_attributes; }
+    // Gives `view` the transform of the figure's database item as its model transform when the
+    // active-transformation flag is set and the figure is recorded; whether it did (the caller
+    // then calls view->ClearModelTransform()).
+    bool ApplyPlacementTransform(view3d* view);
     // Whether the group is on the screen from direct drawing: false without a group or current
     // view; a buffer swap of the current view's context since the last look clears it.
     bool IsDrawn();

@@ -1,5 +1,7 @@
 #include "DsFigureGenerator.h"
 
+#include "DsFigPoly3D.h"
+
 #include "DsItemBitmapIndexed.h"
 #include "DsItemEllipseDynamic.h"
 #include "DsItemImage.h"
@@ -833,9 +835,14 @@ void CDsFigureGenerator::DrawPoint(const CGmPosition& position, EPointStyle styl
 }
 
 void CDsFigureGenerator::DrawElipse(const CGmPosition& centre, const CGmUnitVector& normal, const CGmVector& majorAxis,
-                                   double ratio, double start, double sweep, double)
+                                   double ratio, double start, double sweep, double step)
 {
-    if (!CDsEllipseStorage::StGetDynamicEllipses()) return;
+    if (!CDsEllipseStorage::StGetDynamicEllipses()) {
+        // The ellipse figure draws itself into this generator: an exact ellipse item either way.
+        CDsFigEllipse3D figure(centre, normal, majorAxis, ratio, start, sweep, step);
+        figure.DefineFig(*this);
+        return;
+    }
     if (sweep == 0.0 || !std::isfinite(sweep) || !std::isfinite(start)) return;
     const double first = sweep < 0.0 ? start + sweep : start;
     const ellipse curve(centre, normal, majorAxis, ratio, 0.0);

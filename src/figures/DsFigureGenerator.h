@@ -47,8 +47,8 @@
 //
 // Operations that make items which the display core does not have yet are not offered here, and
 // the interface operations that would make them keep the base generator's answer, which makes
-// nothing: coordinate systems (DrawUcs) and the polyline of DrawElipse while dynamic ellipses are
-// off (coming with the ellipse figure).
+// nothing: coordinate systems (DrawUcs; the coordinate-system figure CDsFigUcs comes with the
+// triad group, CDsItemsUcs, and defines itself through it).
 //
 // Choices where the behaviour was open, or where a plain reading would hurt:
 // - Copying a generator is not offered: a copy would share the open polyline and the groups.
@@ -267,7 +267,8 @@ public:
     // With dynamic ellipses on: closes the open polyline and makes a CDsItemEllipseDynamic of the
     // ellipse (centre, normal, major axis, radius ratio, parameter origin 0) from `start` over
     // `sweep` radians; nothing for a zero or non-finite sweep. The step is not used. With dynamic
-    // ellipses off nothing yet (see the header comment).
+    // ellipses off a temporary CDsFigEllipse3D of the seven values defines itself into this
+    // generator (an exact ellipse item as well; nothing for values that make no ellipse).
     void DrawElipse(const CGmPosition& centre, const CGmUnitVector& normal, const CGmVector& majorAxis, double ratio,
                     double start, double sweep, double step);
     // A new CDsItemHlSegmentEllipseDynamic of `storage` (taken over; no entity) with the pen

@@ -133,6 +133,8 @@ public:
     int GetSize() const { return m_size; }
     // The direction.
     const CGmVector& GetDirection() const { return m_direction; }
+    // The direction becomes `direction` (the arrow figure turns its arrow with it).
+    void SetDirection(const CGmVector& direction) { m_direction = direction; }
 
     // 28.
     EDsItemsType GetItemType() override;

@@ -470,7 +470,9 @@ TEST(DsFigureGeneratorTest, TwoDimensionalModePixelItemsPointsAndEllipses)
     generator.DrawElipse(CGmPosition(0, 0, 0), CGmUnitVector(0, 0, 1), CGmVector(4, 0, 0), 0.5, 0.0, kPi, 0.1);
     CDsEllipseStorage::StSetDynamicEllipses(saved);
     auto root = Finish(generator);
-    ASSERT_EQ(root->Count(), 7);
+    // The last ellipse, drawn while dynamic ellipses are off, comes through the ellipse figure: an
+    // exact ellipse item as well.
+    ASSERT_EQ(root->Count(), 8);
 
     auto* first = dynamic_cast<CDsItemPolyline2D*>(root->Get(0));
     ASSERT_NE(first, nullptr);
@@ -504,6 +506,12 @@ TEST(DsFigureGeneratorTest, TwoDimensionalModePixelItemsPointsAndEllipses)
     SPAposition end;
     ASSERT_TRUE(ellipse->GetPoint(CDsGeometry::ePpEnd, end));
     EXPECT_TRUE(Near(end, -4, 0, 0));
+    auto* throughFigure = dynamic_cast<CDsItemEllipseDynamic*>(root->Get(7));
+    ASSERT_NE(throughFigure, nullptr);
+    double start = 1, stop = 0;
+    throughFigure->GetStorage()->GetParameters(start, stop);
+    EXPECT_DOUBLE_EQ(start, 0.0);
+    EXPECT_DOUBLE_EQ(stop, kPi);
     EXPECT_FALSE(generator.Get2DMode());
 }
 
