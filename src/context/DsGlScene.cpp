@@ -1,6 +1,8 @@
 // CDsGlScene: the root groups, document flags and settings of an OpenGL rendering context.
 #include "DsGlScene.h"
 
+#include "DsItemsUcs.h"
+
 #include "DsExtremaWalk.h"
 
 #include "DsAttributesPalette.h"
@@ -74,6 +76,7 @@ CDsGlScene::CDsGlScene(CDsGlContext* owner, int sceneNumber)
     m_history = new CDsStateContainer;
     m_attributesPalette = new CDsAttributesPalette(16);
     m_attributesPalette->IncrementUse();
+    m_referenceUcs = new CDsItemsUcsReference;
 }
 
 CDsGlScene::~CDsGlScene()
@@ -97,6 +100,7 @@ CDsGlScene::~CDsGlScene()
     delete m_pixelShader;
     delete m_vertexShader;
     delete m_vertexColors;
+    delete m_referenceUcs;
 }
 
 // --- Root groups --------------------------------------------------------------------------------

@@ -38,7 +38,7 @@
 //
 // Operations that make items which the display core does not have yet are not offered here, and
 // the interface operations that would make them keep the base generator's answer, which makes
-// nothing: coordinate systems (DrawUcs), the polyline of DrawElipse while dynamic ellipses are off
+// nothing: the polyline of DrawElipse while dynamic ellipses are off
 // (coming with the ellipse figure), hidden-line views (StartHlView
 // and the ellipse segments of the virtual AddHlSegment) and toolpaths (StartToolpath, StartToolpathBranch,
 // StartPlanarToolpathBranch, AddToolpathSegment).
@@ -169,6 +169,14 @@ public:
     // top.
     void DrawPoint(const CGmPosition& position, EPointStyle style, int size, bool flag,
                    const CGmUnitVector& direction, int offset) override;
+    // Closes the open polyline; a CDsItemsUcs at `origin` of `axisCount` axes along `axes` with
+    // their labels, following the display manager's UCS size, not pinned (offsets 60, 60); `size`
+    // is not used.
+    void DrawUcs(const CGmPosition& origin, int size, const CVyrString& axisLabels, const CVyrString& originLabel,
+                 const CGmUnitVector* axes, int axisCount) override;
+    // DrawUcs of the UTF-8 labels (null: empty).
+    void DrawUcs(const CGmPosition& origin, int size, const char* axisLabels, const char* originLabel,
+                 const CGmUnitVector* axes, int axisCount) override;
     using CVyrFigureGenerator::AddHlSegment;
     // With a hidden-line view as the current group and a type that is a child index of it: a
     // CDsItemHlSegmentPolyline3D of `entity` and `polyline` in child `type`, owned by the view,
