@@ -71,6 +71,9 @@
 #include "DsItemToolpathPolyline.h"
 #include "UiCharFormat.h"
 #include "DsItemsEntity.h"
+#include "DsItemsCopy.h"
+#include "DsItemsUcs.h"
+#include "DsGlSketch.h"
 #include "DsView3dCdc.h"
 #include "VyrStlData.h"
 
@@ -291,6 +294,54 @@ bool DrawStlAndQuadrics(CDsView3dCdc& view, const vyrdemo::TriangleSoup& soup) {
     label.SetColor(CDsColorStorage(30, 30, 40), false);
     label.Refresh(view);
     return true;
+}
+
+// A block's body group and a copy of it (mode 5: the group drawn again under the copy's
+// translation), a coordinate-system triad at the block's corner, and the scene's reference triad
+// in the lower-left corner, shaded.
+bool DrawTriadsAndACopy(DemoWindow& demo) {
+    CDsView3dCdc& view = *demo.view;
+    BODY* block = make_block(-2, -2, -2, 2, 2, 2);
+    if (!block) return false;
+    CVyrMeshInterface* meshes = CDsGlSketch(nullptr).BuildBody(block, true);
+    bool drawn = false;
+    {
+        CDsItemsBody body(block, demo.context.get(), meshes);
+        body.SetColor(CDsColorStorage(90, 140, 210), true);
+        CDsItemsCopy copy(&body, nullptr, demo.context.get());
+        copy.SetTransformation(translate_transf(SPAvector(7, 0, 0)));
+        const CGmUnitVector axes[3] = {CGmUnitVector(1, 0, 0), CGmUnitVector(0, 1, 0), CGmUnitVector(0, 0, 1)};
+        CDsItemsUcs triad(CGmPosition(-2, -2, 2), CVyrString(L""), CVyrString(L"O"), axes, false, false, 60, 60, 3);
+
+        ParallelCamera(view, SPAposition(3.5, 0, 0), SPAvector(0.3, -0.8, 1.2), SPAvector(0, 0, 1), 22.0,
+                       22.0 * kHeight / kWidth, 20.0);
+        view.SetRenderMode(eRenderShade);
+        view.SetupRenderingTransforms(false, true, false, nullptr);
+        glClearColor(0.92f, 0.93f, 0.95f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        glLoadIdentity();
+        const float light[4] = {-0.3f, 0.5f, 1.0f, 0.0f}, white[4] = {1, 1, 1, 1};
+        glLightfv(GL_LIGHT0, GL_POSITION, light);
+        glLightfv(GL_LIGHT0, GL_DIFFUSE, white);
+        glEnable(GL_LIGHT0);
+        glPopMatrix();
+        glEnable(GL_LIGHTING);
+        glEnable(GL_DEPTH_TEST);
+        body.Refresh(view);
+        copy.Refresh(view);
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_LIGHTING);
+        view.SetDrawPhase(eDsDrawPhaseOnTop);
+        glColor3ub(200, 30, 30);
+        triad.DrawGeometry(view);
+        view.SetDrawPhase(eDsDrawPhasePlot);
+        demo.context->GetScene()->DrawReferenceUcs(&view);
+        drawn = true;
+    }
+    block->lose();
+    return drawn;
 }
 
 // The back buffer as the window shows it, as RGB rows from the top: read into a bitmap by the
@@ -708,6 +759,8 @@ int main(int argc, char** argv) {
     if (!Present(demo, folder + "/polylines.png")) return 1;
 
     if (!DrawStlAndQuadrics(*demo.view, soup) || !Present(demo, folder + "/stl-quadrics.png")) return 1;
+
+    if (!DrawTriadsAndACopy(demo) || !Present(demo, folder + "/triads-copy.png")) return 1;
 
     return RefreshInEveryMode(demo, folder) ? 0 : 1;
 }

@@ -1,6 +1,8 @@
 // CDsGlScene: the root groups, document flags and settings of an OpenGL rendering context.
 #include "DsGlScene.h"
 
+#include "DsItemsUcs.h"
+
 #include "DsExtremaWalk.h"
 
 #include "DsAttributesPalette.h"
@@ -76,6 +78,7 @@ CDsGlScene::CDsGlScene(CDsGlContext* owner, int sceneNumber)
     m_history = new CDsStateContainer;
     m_attributesPalette = new CDsAttributesPalette(16);
     m_attributesPalette->IncrementUse();
+    m_referenceUcs = new CDsItemsUcsReference;
 }
 
 CDsGlScene::~CDsGlScene()
@@ -99,6 +102,7 @@ CDsGlScene::~CDsGlScene()
     delete m_pixelShader;
     delete m_vertexShader;
     delete m_vertexColors;
+    delete m_referenceUcs;
 }
 
 // --- Root groups --------------------------------------------------------------------------------

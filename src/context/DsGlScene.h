@@ -53,8 +53,10 @@
 //   lights are sent. Setting, changing or dropping a section makes every view draw its whole
 //   picture again (the picture properties count as changed).
 //
-// Coming with later parts of the display (each holds its place here): the reference-UCS triad,
-// the lamp figures of the lights, the open-edge widths and counts
+// - the reference coordinate system (CDsItemsUcsReference), made with the scene and owned; the
+//   frame draws its triad last (DrawReferenceUcs).
+//
+// Coming with later parts of the display (each holds its place here): the lamp figures of the lights, the open-edge widths and counts
 // of body items, copies detached from a removed group, figures found by figure, the pick walks over the
 // root groups (reference points, entities, figures), and drawing items into the front buffers.
 #pragma once
@@ -75,6 +77,7 @@
 
 class CDsAttributesPalette;
 class CDsComplexSection;
+class CDsItemsUcsReference;
 class CDsGlContext;
 class CDsPalette;
 class CDsPixelShader;
@@ -236,6 +239,8 @@ public:
     float GetMaxDiagonalSizeForFastRefresh() const { return m_maxFastDiagonal; }
     // The background item.
     CDsItemBackground& GetBackground() { return m_background; }
+    // The reference coordinate system (never null while the scene lives).
+    CDsItemsUcsReference* GetReferenceUcs() const { return m_referenceUcs; }
     // The lights (never null).
     CDsLightList* GetLightList() { return &m_lights; }
     // Sends the light model for `view`: nothing while the scene's shaders light the faces
@@ -355,6 +360,7 @@ private:
     CDsSectionPlane* m_sectionPlane = nullptr;
     CDsComplexSection* m_complexSection = nullptr;
     CDsItemBackground m_background;
+    CDsItemsUcsReference* m_referenceUcs = nullptr;
     CDsLightList m_lights;
     CDsPerformanceMonitor m_performance;
     CDsBox m_modelBox;

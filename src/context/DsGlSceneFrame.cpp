@@ -11,9 +11,13 @@
 // a section plane clips the whole frame through GL_CLIP_PLANE0. The clip planes take the
 // model-view matrix the refresh set up (the camera), so their equations are in model coordinates.
 //
-// Coming later, with its own subsystem: the reference triad (the scene holds no reference item
-// yet, so DrawReferenceUcs checks its conditions and draws nothing).
+// The reference triad is the last thing of a frame: it draws in the background colour exclusive-or
+// 0x808080 (CDsItemsUcsReference::DrawTriad), over whatever the frame drew in the lower-left
+// corner.
 #include "DsGlScene.h"
+
+#include "DsColorStorage.h"
+#include "DsItemsUcs.h"
 
 #include "DsComplexSection.h"
 #include "DsDrawContext.h"
@@ -181,5 +185,7 @@ void CDsGlScene::DrawReferenceUcs(view3d* view)
     if (CVyrCommandLineParser::GetInstance()->GetParamExists(CVyrString(L"NoRefUCS"))) return;
     if (CDsView3dCdc::sPlotMode != 0) return;
     if (view->GetDocumentFlag(static_cast<EDsDocumentFlag>(2))) return;
-    // The scene holds no reference-UCS item yet: nothing to draw.
+    if (!m_referenceUcs) return;
+    const CDsColorStorage color(m_background.GetBackgroundColor().GetValue() ^ 0x808080u);
+    m_referenceUcs->DrawTriad(*view, color);
 }

@@ -1,6 +1,8 @@
 // CDsNavigator: the current view and the contexts of views.
 #include "DsNavigator.h"
 
+#include "DsItemsCopy.h"
+
 #include "DsItemPolygonsStl.h"
 #include "DsItemsGroup.h"
 #include "DsView3dCdc.h"
@@ -35,6 +37,8 @@ CDsGlContext* CDsNavigator::GetGlContext(const pick_event& event) const
 
 CDsItemsGroup* CDsNavigator::GetItemForStl(CDsItemsGroup* group) const
 {
-    if (!group || group->Count() == 0) return nullptr;
+    if (!group) return nullptr;
+    if (auto* copy = dynamic_cast<CDsItemsCopy*>(group)) return copy->IsStlCopy() ? group : nullptr;
+    if (group->Count() == 0) return nullptr;
     return dynamic_cast<CDsItemPolygonsStl*>(group->GetFast(0)) ? group : nullptr;
 }

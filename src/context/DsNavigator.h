@@ -2,11 +2,7 @@
 // rendering context and its device context.
 //
 // Through the device-context driver (CDsDriverCdcBase) come GetDc and ReleaseDc; GetItemForStl
-// finds the group of an STL polygon set.
-//
-// Coming with the copy group ("Triads, hidden-line views, toolpaths and copies"): GetItemForStl's
-// answer for a copy group of an STL polygon set (CDsItemsCopy::IsStlCopy); until then a copy is
-// not recognised.
+// finds the group of an STL polygon set, or a copy of one (CDsItemsCopy::IsStlCopy).
 #pragma once
 
 #include <afx.h>

@@ -8,6 +8,7 @@
 #include "DsDriverGl.h"
 #include "DsGlContext.h"
 #include "DsGlScene.h"
+#include "DsItemsUcs.h"
 #include "DsManager.h"
 #include "DsPBuffer.h"
 #include "DsPictureStorage.h"
@@ -742,6 +743,13 @@ void CDsView3dCdc::ComputeFrustrumBox(view3d* view, const CRect* rect)
     m_frustumBox->Expand(static_cast<float>(eyeX - halfWidth), static_cast<float>(eyeY - halfHeight),
                          static_cast<float>(-zNear));
     m_modelToView = source.get_camera().GetTransformation().inverse();
+}
+
+void CDsView3dCdc::GetReferenceUcs(CGmUnitVector* axes, SPAposition& origin)
+{
+    CDsGlContext* context = GetGlContext();
+    CDsGlScene* scene = context ? context->GetScene() : nullptr;
+    if (scene && scene->GetReferenceUcs()) scene->GetReferenceUcs()->GetReferenceUcs(axes, origin);
 }
 
 bool CDsView3dCdc::IsOutOfFrustrum(CDsBox& box)

@@ -33,8 +33,9 @@
 //   when that is the current one; CDsGlContext::sCurrentView is forgotten when it names the view.
 // - Queries of the current view without one change nothing and answer 0, false or null.
 //
-// Coming with the scene's background and its reference UCS: UpdateBackgroundColor and
-// GetReferenceUcs (the modeler view's answers stand until then: no background change, no UCS).
+// GetReferenceUcs answers the reference coordinate system of the scene of the view's context.
+// Coming with the scene's background: UpdateBackgroundColor (the modeler view's answer stands
+// until then: no background change).
 // IsSection asks the scene of the view's context; a view without a context has no section.
 //
 // The device-context driver: every view owns one (CDsDriverCdc for a core view), made on the
@@ -384,6 +385,9 @@ public:
     // True when `box` lies wholly outside the frustum box of the last ComputeFrustrumBox (false
     // before the first).
     bool IsOutOfFrustrum(CDsBox& box) override;
+    // The reference coordinate system of the scene of the view's context (axes, when not null, and
+    // origin); the outputs stay as they were without a context.
+    void GetReferenceUcs(CGmUnitVector* axes, SPAposition& origin) override;
     // The frustum box (camera coordinates).
     const CDsBox& GetFrustrumBox() const { return *m_frustumBox; }
 

@@ -28,6 +28,7 @@
 #include "DsItemsHlView.h"
 #include "DsItemToolpathPolyline.h"
 #include "DsItemsToolpath.h"
+#include "DsItemsUcs.h"
 #include "DsPolyline.h"
 #include "DsPolylineStorage.h"
 
@@ -832,6 +833,21 @@ void CDsFigureGenerator::DrawPoint(const CGmPosition& position, EPointStyle styl
     item->SetBaseFlag(eDsBaseItemHostFlag, flag);
     m_currentItem = item;
     AddCurrentItem();
+}
+
+void CDsFigureGenerator::DrawUcs(const CGmPosition& origin, int, const CVyrString& axisLabels,
+                                 const CVyrString& originLabel, const CGmUnitVector* axes, int axisCount)
+{
+    ClosePolyline();
+    m_currentItem = new CDsItemsUcs(origin, axisLabels, originLabel, axes, true, false, 60, 60, axisCount);
+    AddCurrentItem();
+}
+
+void CDsFigureGenerator::DrawUcs(const CGmPosition& origin, int size, const char* axisLabels, const char* originLabel,
+                                 const CGmUnitVector* axes, int axisCount)
+{
+    DrawUcs(origin, size, CVyrString(axisLabels ? axisLabels : ""), CVyrString(originLabel ? originLabel : ""), axes,
+            axisCount);
 }
 
 void CDsFigureGenerator::DrawElipse(const CGmPosition& centre, const CGmUnitVector& normal, const CGmVector& majorAxis,

@@ -45,10 +45,8 @@
 // add a branch that becomes the current item, AddToolpathSegment appends nodes to it,
 // EndToolpathBranch ends it and EndToolpath closes the toolpath (EndGroup).
 //
-// Operations that make items which the display core does not have yet are not offered here, and
-// the interface operations that would make them keep the base generator's answer, which makes
-// nothing: coordinate systems (DrawUcs; the coordinate-system figure CDsFigUcs comes with the
-// triad group, CDsItemsUcs, and defines itself through it).
+// Coordinate systems: DrawUcs makes a CDsItemsUcs (a triad of arrows and labels sized in
+// millimetres on the device). Every drawing operation of the interface now makes its item.
 //
 // Choices where the behaviour was open, or where a plain reading would hurt:
 // - Copying a generator is not offered: a copy would share the open polyline and the groups.
@@ -184,6 +182,14 @@ public:
     // top.
     void DrawPoint(const CGmPosition& position, EPointStyle style, int size, bool flag,
                    const CGmUnitVector& direction, int offset) override;
+    // Closes the open polyline; a CDsItemsUcs at `origin` of `axisCount` axes along `axes` with
+    // their labels, following the display manager's UCS size, not pinned (offsets 60, 60); `size`
+    // is not used.
+    void DrawUcs(const CGmPosition& origin, int size, const CVyrString& axisLabels, const CVyrString& originLabel,
+                 const CGmUnitVector* axes, int axisCount) override;
+    // DrawUcs of the UTF-8 labels (null: empty).
+    void DrawUcs(const CGmPosition& origin, int size, const char* axisLabels, const char* originLabel,
+                 const CGmUnitVector* axes, int axisCount) override;
     using CVyrFigureGenerator::AddHlSegment;
     // With a hidden-line view as the current group and a type that is a child index of it: a
     // CDsItemHlSegmentPolyline3D of `entity` and `polyline` in child `type`, owned by the view,

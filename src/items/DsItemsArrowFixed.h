@@ -66,6 +66,8 @@ public:
     const CGmUnitVector& GetDirection() const { return m_direction; }
     // The length in pixels.
     int GetLength() const { return m_length; }
+    // The length in pixels (taken at the next rebuild).
+    void SetLength(int length) { m_length = length; }
     // The gap in pixels.
     int GetGap() const { return m_gap; }
     // The offsets of a screen-fixed arrow.

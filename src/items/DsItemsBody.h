@@ -228,6 +228,8 @@ public:
     bool HasNoFaces() const { return (m_status & kNoFaces) != 0; }
     // Status bit 3: the screen-rectangle test of CheckExtremesOverlap.
     void SetExtremesTest(bool on);
+    // Status bit 3.
+    bool GetExtremesTest() const { return (m_status & kExtremesTest) != 0; }
     // Status bit 5: the body has a conical face that is not a cylinder.
     void SetConicalFaceOwner(bool on);
     // The body's hatch.

@@ -8,6 +8,7 @@
 #include "DsGlScene.h"
 #include "DsGlGroupIterator.h"
 #include "DsItemsBody.h"
+#include "DsItemsCopy.h"
 #include "DsItemsGroup.h"
 #include "DsPickManager.h"
 #include "DsPickSessionData.h"
@@ -16,6 +17,8 @@
 #include "DsSelectionNames.h"
 
 #include "SpaBuilders.h"
+#include "VyrAsExt.h"
+#include "VyrEntInstance.h"
 #include "SpaFilters.h"
 #include "SpaTopology.h"
 #include "VyrComplexSection.h"
@@ -386,3 +389,41 @@ TEST(PickManager, TheFactoryMakesDisplayManagersWithTheCreatorsDomainAndNoFilter
 }
 
 }  // namespace
+
+TEST_F(PickSelectionTest, ASelectionOverABodyCopyNamesTheCopyAndTheCopysFace)
+{
+    CDsItemsBody* body = context_.FindDsBody(block_);
+    ASSERT_NE(body, nullptr);
+    // An instance of the block 30 units up: its copy body and the copy item over the block's item.
+    auto* instance = new CVyrEntInstance(block_, translate_transf(SPAvector(0, 30, 0)));
+    ENTITY_LIST copies;
+    instance->GetEntities(copies);
+    ASSERT_EQ(copies.count(), 1);
+    ENTITY* copyBody = copies[0];
+    auto* copy = new CDsItemsCopy(body, copyBody, &context_);
+    EXPECT_EQ(copy->GetCopyMode(), 0);
+    EXPECT_EQ(copy->FacesCount(), 6);
+    context_.GetScene()->AddItemsGroup(copy);
+    copy->ComputeBounds2D(view_.get());
+
+    // At the copy's pixel (the model point (0, 30), 20 rows from the top).
+    const auto nodes = FaceNodes(Select(50, 20, 0));
+    ASSERT_FALSE(nodes.empty());
+    for (const SDsCglEntNode* node : nodes) {
+        EXPECT_EQ(node->item, copy);
+        EXPECT_EQ(node->owner, copyBody);
+        ENTITY* real = CVyrAsExt::GetRealEntity(node->entity);
+        ASSERT_NE(real, nullptr);  // a face of the copy, standing for a face of the block
+        ENTITY* owner = nullptr;
+        ASSERT_TRUE(api_get_owner(real, owner).ok());
+        EXPECT_EQ(owner, block_);
+    }
+    // The block's own pixel names the block's faces, not the copy.
+    for (const SDsCglEntNode* node : FaceNodes(Select(50, 50, 0))) EXPECT_NE(node->item, copy);
+    // The body's flag gate and screen-rectangle test are as they were.
+    EXPECT_FALSE(body->GetExtremesTest());
+
+    context_.GetScene()->RemoveItemsGroup(copy);
+    delete copy;
+    instance->lose();
+}

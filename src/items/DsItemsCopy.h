@@ -1,0 +1,232 @@
+// CDsItemsCopy: an existing display group shown a second time under a transformation of its own,
+// without copying its items: how an instance (a copy of a body, a wire or another displayed
+// entity placed elsewhere) is displayed. The copy holds the copied group (not owned), a copy mode
+// taken from its entity (0 a BODY, 1 a wire body or WIRE, 5 anything else), a box of the copied
+// group under the copy's transformation, its own attributes, and two lists of items of the copied
+// group that are highlighted or marked in this copy only (held, never owned). Its own child vector
+// stays empty.
+//
+// Drawing and picking push the copy's transformation (PushTransformation: onto the OpenGL
+// model-view stack; for a copy of a coordinate system or point also to the view as its model
+// transform, and then only that outside a fast refresh) and hand the work to the copied group.
+// Refresh and DrawAlone draw mode-5 copies only: a renderer draws copies of bodies and wires
+// itself, with the transformation bracket and the mark and highlight lists the copy offers
+// (PushTransformation, PopTransformation, MarkChildrenCopy, SetChildrenVisibility).
+//
+// GL selection (OpenGlPick, mode 0): the copy's selection name, then the copied body's own names
+// (body, face), so that a hit record names the copy, the body and the face; the selection picks of
+// the pick processor turn such a triple into the copy's entity of the face.
+//
+// Choices where the behaviour was open, or where a plain reading would hurt:
+// - SetBody (a new copied group) empties the highlight and mark lists: they point into the old
+//   group, which may be gone. A new body drops the copy's highlights and marks.
+// - ResetAttributes empties the lists by bit: bit 1 the highlight list, bit 2 the mark list (so 3
+//   empties both), before clearing the copy's own flags.
+// - The two lists are plain vectors of pointers rather than groups: they hold without owning, and
+//   nothing can delete what they hold.
+// - Around the copied body's pick the body's screen-rectangle test (its status bit 3) is switched
+//   off and then put back as it was found, rather than switched on.
+// - GetTransformedEdgePolyline answers the body's positions of the edge (already under the
+//   body's own placement) multiplied by the copy's transformation.
+// - Mode 5 draws through the copied group's Refresh; a copy whose copied group is hidden draws
+//   nothing, as the group does not draw itself.
+//
+// Coming with the picks of later parts of the display: the cone-apex reference point of a body copy
+// (it needs the pick processor's one-face OpenGL pick; until then the body's edge reference
+// points answer), and PickClosest (the software z-buffer of the items, CDsItemsIdBuffer; until
+// then it does nothing, as the body's does).
+#pragma once
+
+#include <afx.h>
+
+#include "DsBox.h"
+#include "DsItemsGroup.h"
+
+#include <vector>
+
+class CGmPosition;
+class EDGE;
+
+// The display of an instance: a group shown again under the copy's transformation.
+class AFX_EXT_CLASS CDsItemsCopy : public CDsItemsGroup {
+public:
+    // The material record the GL material helpers read: {1 opaque / 2 translucent, attributes}.
+    struct SMaterial {
+        int32_t state = 1;                              // 1 opaque, 2 translucent
+        CDsLineAttribStorage* attributes = nullptr;     // the copy's own attributes (not owned)
+    };
+
+    // A copy of `copied` (not owned; may be null) showing `entity` in `context` (either may be
+    // null): the copy mode and placement flag from the entity, the transformation of the entity's
+    // copy (CVyrAsExt::GetTransformation), the box of the copied group under it.
+    CDsItemsCopy(CDsItemsGroup* copied, ENTITY* entity, CDsGlContext* context);
+    // Empties both lists and forgets the copied group; nothing of them is deleted.
+    ~CDsItemsCopy() override;
+
+    // --- Own operations -------------------------------------------------------------------
+    // The copied group becomes `copied` (may be null); both lists emptied; the box recomputed.
+    void SetBody(CDsItemsGroup* copied);
+    // The copied group, null without one.
+    CDsItemsGroup* GetBody() const { return m_copied; }
+    // The copy mode: 0 body, 1 wire, 5 other.
+    int GetCopyMode() const { return m_mode; }
+    // True for mode 5 with a copied group whose first child is an STL polygon set.
+    bool IsStlCopy() const;
+    // Whether the copy's entity is a coordinate system or a point.
+    bool GetPlacementFlag() const { return m_placement; }
+    // Whether the copy draws in its own attributes.
+    bool GetOwnAttributesFlag() const { return m_ownAttributes; }
+    // The box of the copied group under the copy's transformation.
+    const CDsBox& GetCopyBox() const { return m_box; }
+    // The material record.
+    const SMaterial& GetMaterial() const { return m_material; }
+    // The items highlighted in this copy only.
+    const std::vector<CDsItemBase*>& GetHighlightList() const { return m_highlights; }
+    // The items marked in this copy only.
+    const std::vector<CDsItemBase*>& GetMarkList() const { return m_marks; }
+    // The copy's transformation: to the view as its model transform for a copy of a coordinate
+    // system or point (only that outside a fast refresh); onto the OpenGL model-view stack.
+    void PushTransformation(view3d* view);
+    // Undoes PushTransformation.
+    void PopTransformation(view3d* view);
+    // MarkCopy(on) on every item of the mark list.
+    void MarkChildrenCopy(bool on);
+    // Highlight (level 4) `on` for every item of the highlight list.
+    void SetChildrenVisibility(bool on);
+    // Modes 0 and 1: the copied body's positions of the edge of `edge`'s real entity, each under
+    // the copy's transformation (a new array the caller frees with delete[]); null (count 0)
+    // without a body or points.
+    CGmPosition* GetTransformedEdgePolyline(int& count, view3d* view, EDGE* edge);
+    // Modes 0: the copied body's edge count; 0 otherwise.
+    virtual int EdgesCount();
+
+    // --- The item protocol ----------------------------------------------------------------
+    // Nothing.
+    void DrawGl(view3d& view) override;
+    using CDsItemsGroup::SetAttributes;
+    // The copy's own attributes only.
+    void SetAttributes(const CDsLineAttribStorage& attributes, bool recurse) override;
+    using CDsItemBase::GetAttribute;
+    // Own-attributes kind: the flag; hide level: the copy's.
+    void GetAttribute(CDsAttribute& attribute) override;
+    using CDsItemsGroup::SetAttribute;
+    // Own-attributes kind: the flag (non-zero data); any other kind as the item base takes it.
+    void SetAttribute(const CDsAttribute& attribute, bool on, bool recurse) override;
+    // The copy's colour (own, no longer inherited); the material state from the transparency.
+    void SetColor(const CDsColorStorage& color, bool recurse) override;
+    // The copy's style when 0 to 31.
+    void SetStyle(int style, bool recurse) override;
+    // The copy's width when 1 to 8.
+    void SetWidth(int width, bool recurse) override;
+    // The copy's transparency, clamped to 0..1.
+    void SetTransparency(float transparency) override;
+    // Level 4: the item of `entity` in the highlight list, level 3 in the mark list (added with
+    // `on`, never twice; removed without); other levels: the copy's own.
+    void SetVisibility(EVisibilityLevel level, bool on, bool recurse, ENTITY* entity) override;
+    // The copy's own.
+    void SetVisibilityColor(EVisibilityLevel level, const CDsColorStorage* color, bool on) override;
+    // Bits 1 and 2 empty the highlight and mark lists; then the copy's own flags by bit.
+    void ResetAttributes(EDsResetAttributeAction action) override;
+    // 30.
+    EDsItemsType GetItemType() override;
+    using CDsItemsGroup::SetTransformation;
+    // The copy's transformation; the box recomputed.
+    void SetTransformation(const SPAtransf& transform) override;
+    using CDsItemsGroup::MultiplyTransformation;
+    // The copy's transformation followed by `transform`; the box recomputed.
+    void MultiplyTransformation(const SPAtransf& transform) override;
+    // Nothing (the copied items are not the copy's).
+    void Transform(const SPAtransf& transform) override;
+    // Mode 5, not hidden: the copied group again under the copy's transformation (its marks and
+    // own attributes applied).
+    void Refresh(view3d& view) override;
+    // Mode 5: the copied group's DrawAlone under the copy's transformation.
+    void DrawAlone(view3d& view) override;
+    // Unless hidden: the copied group's extents under the copy's transformation.
+    void DrawExtremes(CDsViewExtrema& extrema, ENTITY* entity) override;
+    // Unless hidden: the copied group's highlight under the copy's transformation, with the
+    // copy's highlighted items highlighted meanwhile.
+    void DrawToFrontBuffer(view3d& view) override;
+    // Unless hidden: the copied group printed under the copy's transformation.
+    void Plot(view3d& view) override;
+    // Mode 5: the copied group's pick under the copy's transformation, at a level of its own;
+    // what the copied group answers.
+    bool Pick(pick_manager* manager) override;
+    using CDsItemsGroup::PickRefPoint;
+    // Modes 0 and 1: the copied body's reference point, under the copy's transformation, for the
+    // copy's entity of the hit entity (the caller owns it); null when none.
+    CDsRefPoint* PickRefPoint(CUiPickEvent& event, const CDsTypeMask& types) override;
+    // As the first form over the listed edges.
+    CDsRefPoint* PickRefPoint(CUiPickEvent& event, std::vector<CDsItemEdge*>& edges, int kind,
+                              const CDsTypeMask& types) override;
+    // As the first form over the edges of the listed entities.
+    CDsRefPoint* PickRefPoint(CUiPickEvent& event, const ENTITY_LIST& entities, const CDsTypeMask& types) override;
+    // Nothing yet (see the header comment).
+    void PickClosest(CDsItemsIdBuffer& buffer) override;
+    // Unless hidden: the copy's entity, or its faces or edges, as the data asks for them.
+    void SelectAll(CDsSelectAllData& data, ENTITY_LIST& list) override;
+    // Grows `box` by the copy box (computed first when empty).
+    void ExpandBox(CDsBox& box, SPAtransf* transform) override;
+    // The copy box's screen rectangle in `view`.
+    void ComputeBounds2D(view3d* view) override;
+
+    // --- Group operations -----------------------------------------------------------------
+    // `world`: the copy box; otherwise the copy box in the copied group's coordinates. True.
+    bool GetBox(CGmPosition& low, CGmPosition& high, bool world) override;
+    // Mode 0: the copied body's.
+    int TestBodyFaces(const CDsTypeMask& types) override;
+    // The filter's first non-zero answer on a face of the copy's entity.
+    int TestBodyFaces(entity_filter* filter) override;
+    // Modes 0 and 1: the copied body's.
+    int TestBodyEdges(const CDsTypeMask& types) override;
+    // The filter's first non-zero answer on an edge of the copy's entity.
+    int TestBodyEdges(entity_filter* filter) override;
+    // Modes 0 and 1: the copied body's.
+    int TestBodyWire(const CDsTypeMask& types) override;
+    // Mode 0, when the copy overlaps the pick: the copied body's selection under the copy's name
+    // and transformation, its flag gate taken from the copy.
+    void OpenGlPick(view3d* view) override;
+    // Mode 0: the copied body's.
+    void GetDsEdgesOnTop(std::vector<CDsItemEdge*>& edges) override;
+    // Mode 0, when the copy overlaps the pick: the copied body's under the copy's transformation.
+    void PickEdges(view3d* view, std::vector<CDsItemEdge*>& edges, ENTITY_LIST& picked) override;
+    // Modes 0 and 1, when the copy overlaps the pick: the copied body's under the copy's
+    // transformation, its flag gate taken from the copy.
+    void PickEdges(view3d* view, ENTITY_LIST& picked, ENTITY_LIST* faces) override;
+    // False.
+    bool PickDisplayCurve(pick_manager* manager, FACE*& face, int& curve) override;
+    // Mode 0: the copied body's.
+    int FacesCount() override;
+    // Mode 0: the copied body's.
+    void GetDsEdges(const ENTITY_LIST& entities, std::vector<CDsItemEdge*>& edges) override;
+    // True in the duplicate-edges mode or a region pick; else whether the copy's screen rectangle
+    // meets the view's pick aperture.
+    bool CheckExtremesOverlap(view3d* view) override;
+    // Modes 0 and 1: the copied body's.
+    bool IsPickAvailable(view3d* view, bool testExtremes, bool acceptOutside) override;
+    // Mode 0: the copied body's.
+    bool IsBodyConicalFaceOwner() override;
+
+private:
+    // The copied group as a body, null for another group or none.
+    class CDsItemsBody* Body() const;
+    // The box emptied and, with a copied group, grown by it under the copy's transformation.
+    void RecomputeBox();
+    // The material state from the transparency (1 opaque, 2 otherwise).
+    void UpdateMaterialState();
+    // The item of `entity` in the copy's context, else of its real entity; null when none.
+    CDsItemBase* FindItem(ENTITY* entity) const;
+    // Whether an entity passes the select-all tests (item shown, main filter, second filter).
+    bool Accepts(CDsSelectAllData& data, ENTITY* entity, bool wireFilter) const;
+    // The reference point of a hit of the copied body, turned into the copy's (see PickRefPoint).
+    CDsRefPoint* CopyRefPoint(CDsRefPoint* hit);
+
+    CDsItemsGroup* m_copied = nullptr;
+    int32_t m_mode = 5;
+    CDsBox m_box;
+    std::vector<CDsItemBase*> m_highlights;
+    std::vector<CDsItemBase*> m_marks;
+    SMaterial m_material;
+    bool m_placement = false;
+    bool m_ownAttributes = false;
+};
