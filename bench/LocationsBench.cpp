@@ -16,6 +16,7 @@
 //                    bounding box): milliseconds per measure
 // After the runs the figures are printed with the ratio to the aim where the issue gives one
 // (hover highlight: median under 2 ms) and the exact extrema walk's ratio to the box road.
+#include "BenchPlateItems.h"
 #include "DsAttributes.h"
 #include "DsDriverExtrema.h"
 #include "DsDriverGl.h"
@@ -83,69 +84,6 @@ void FitView(CDsView3dCdc& view, const SPAbox& box)
 }
 
 // --- The plate on screen ----------------------------------------------------------------------------
-
-// One face (triangles from a vertex buffer) or one edge (a line strip) of the plate.
-class CPlateGeometry : public CDsGeometry {
-public:
-    CPlateGeometry(int kind, std::vector<float> points, std::vector<unsigned> indices)
-        : m_kind(kind), m_points(std::move(points)), m_indices(std::move(indices))
-    {
-        for (size_t i = 0; i + 2 < m_points.size(); i += 3) m_box |= SPAposition(m_points[i], m_points[i + 1], m_points[i + 2]);
-        m_positions = CDsDriverGl::CreateBufferVBO(int(m_points.size() * sizeof(float)), m_points.data(), false);
-        if (!m_indices.empty())
-            m_elements = CDsDriverGl::CreateBufferVBO(int(m_indices.size() * sizeof(unsigned)), m_indices.data(), true);
-    }
-    ~CPlateGeometry() override
-    {
-        CDsDriverGl::DeleteBufferVBO(m_positions);
-        CDsDriverGl::DeleteBufferVBO(m_elements);
-    }
-    CDsGeometry* Clone() const override { return new CPlateGeometry(m_kind, m_points, m_indices); }
-    const int* GetConnectedItems(unsigned int& count, int) const override
-    {
-        count = 0;
-        return nullptr;
-    }
-    bool GetBoundBox(SPAbox& box, int) const override
-    {
-        box = m_box;
-        return !m_points.empty();
-    }
-    bool HasBoundBox(int) const override { return !m_points.empty(); }
-    int GetDrawPrimitives(int) const override { return m_kind; }
-    int Draw(view3d& view, eDrawPrimitives kinds, int, int, const CDsDrawContext*) override
-    {
-        if (m_kind != eDpLines || !(kinds & eDpLines)) return 0;
-        return view.draw_polyline_3d(static_cast<int>(m_points.size() / 3), m_points.data(), 0);
-    }
-    void DrawGl(view3d&, eDrawPrimitives kinds, int, int, const CDsDrawContext*) override
-    {
-        if (!(kinds & m_kind)) return;
-        glEnableClientState(GL_VERTEX_ARRAY);
-        glDisableClientState(GL_NORMAL_ARRAY);
-        CDsDriverGl::BindBufferARB(GL_ARRAY_BUFFER_ARB, m_positions);
-        glVertexPointer(3, GL_FLOAT, 0, nullptr);
-        if (m_elements) {
-            CDsDriverGl::BindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, m_elements);
-            glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(m_indices.size()), GL_UNSIGNED_INT, nullptr);
-            CDsDriverGl::BindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
-        } else {
-            glDrawArrays(GL_LINE_STRIP, 0, static_cast<GLsizei>(m_points.size() / 3));
-        }
-        CDsDriverGl::BindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
-    }
-    LONG DrawPoints(view3d&, LONG, int) override { return 0; }
-    int GetVertices(eDrawPrimitives, int, float*&, int&, int) override { return -1; }
-    bool GetPoint(eParameterPoints, SPAposition&, int) const override { return false; }
-
-private:
-    int m_kind;
-    std::vector<float> m_points;
-    std::vector<unsigned> m_indices;
-    SPAbox m_box;
-    GLuint m_positions = 0;
-    GLuint m_elements = 0;
-};
 
 // A shaded 1024 x 768 view of the plate in a rendering context of its own: one scene item per face
 // and edge (`asBody` false), or the plate as one body shown through the context.
@@ -239,50 +177,15 @@ public:
         return changed;
     }
 
-private:
     // The plate through the body sketch at the scene's tolerances, each face and edge an item.
     bool FileItems(SPAbox& box)
     {
-        const bool ellipses = CDsEllipseStorage::StGetDynamicEllipses();
-        CDsEllipseStorage::StSetDynamicEllipses(false);
-        CDsGlSketch sketch(nullptr);
-        std::unique_ptr<CVyrMeshInterface> meshes(sketch.BuildBody(plate_, true));
-        CDsEllipseStorage::StSetDynamicEllipses(ellipses);
-        if (!meshes) return false;
-        CDsPartStorage* storage = CDsPartStorage::instance();
-        const int peer = context_.GetScene()->GetDbScene().GetPeerPartId();
-        CDsAttributes grey, black;
-        grey.SetColor(0xB0B0B0);
-        black.SetColor(0x000000);
-        int id = 1;
-        std::vector<CVyrIndexedMesh*> all;
-        meshes->GetAllMeshes(all);
-        for (CVyrIndexedMesh* mesh : all) {
-            std::vector<int> indices;
-            mesh->GenerateTrianglesList(indices);
-            if (indices.empty()) continue;
-            std::vector<float> positions;
-            for (int i = 0; i < mesh->get_num_vertex(); ++i) {
-                const float* p = mesh->GetFloatPosition(i);
-                positions.insert(positions.end(), p, p + 3);
-                box |= SPAposition(p[0], p[1], p[2]);
-            }
-            triangles_ += static_cast<long>(indices.size() / 3);
-            auto* geometry = new CPlateGeometry(CDsGeometry::eDpFaces, std::move(positions),
-                                                std::vector<unsigned>(indices.begin(), indices.end()));
-            if (!storage->AddItem(CVyrObjectId(peer, id++), kFaceType, geometry, nullptr, &grey, nullptr, nullptr, false))
-                return false;
-        }
-        faces_ = id - 1;
-        for (auto it = meshes->BeginPolylines(); it != meshes->EndPolylines(); ++it) {
-            const float* points = nullptr;
-            const int n = it->second ? it->second->GetPoints(points) : 0;
-            if (n < 2 || !points) continue;
-            auto* geometry = new CPlateGeometry(CDsGeometry::eDpLines, std::vector<float>(points, points + 3 * n), {});
-            if (!storage->AddItem(CVyrObjectId(peer, id++), kEdgeType, geometry, nullptr, &black, nullptr, nullptr, false))
-                return false;
-        }
-        return faces_ > 1;
+        bench::SPlateItems filed;
+        const bool done = bench::FilePlateItems(context_, plate_, nullptr, kFaceType, 0xB0B0B0, kEdgeType, 0x000000,
+                                                box, filed);
+        triangles_ = filed.triangles;
+        faces_ = filed.faces;
+        return done && faces_ > 1;
     }
 
     bool asBody_;
