@@ -368,6 +368,9 @@ public:
     void DrawBasicSurface(CDsBasicSurface* surface, bool fill);
     // The recorded box: minimum x, y, z, then maximum x, y, z.
     const double* GetRecordedBox() const { return m_box; }
+    // The item made or added last (or the sub-group closed last), null before the first; it
+    // belongs to the generator's root until DisplayList hands that over.
+    CDsItemBase* GetCurrentItem() const { return m_currentItem; }
 
     // --- Static entry points ------------------------------------------------------------------
     // The generator the static entry points draw into (null: they do nothing).

@@ -6,6 +6,7 @@
 #include "DsGlContext.h"
 #include "DsItemPolygonsStl.h"
 #include "DsItemsBody.h"
+#include "DsItemsIdBuffer.h"
 #include "DsItemsMap.h"
 #include "DsPickProccessor.h"
 #include "DsRefPoint.h"
@@ -489,7 +490,21 @@ CDsRefPoint* CDsItemsCopy::PickRefPoint(CUiPickEvent& event, const ENTITY_LIST& 
     return CopyRefPoint(hit);
 }
 
-void CDsItemsCopy::PickClosest(CDsItemsIdBuffer&) {}
+void CDsItemsCopy::PickClosest(CDsItemsIdBuffer& buffer)
+{
+    CDsItemsBody* body = Body();
+    if (m_mode != 0 || !body || IsHidden() || !CheckExtremesOverlap(CDsView3dCdc::StGetCurrent())) return;
+    const CBodyPickScope scope(body, false, false);
+    // The copy's transformation acts after the body's and the faces' own: it is pushed first.
+    const int owners = buffer.GetOwnerCount();
+    const SPAtransf transform = GetTransformation();
+    buffer.SetCurrentCopy(this);
+    buffer.PushOwner(&transform);
+    body->PickClosest(buffer);
+    // Back to the stack the copy found, whatever the body left on it.
+    while (buffer.GetOwnerCount() > owners) buffer.PopOwner();
+    buffer.SetCurrentCopy(nullptr);
+}
 
 bool CDsItemsCopy::Accepts(CDsSelectAllData& data, ENTITY* entity, bool wireFilter) const
 {

@@ -31,10 +31,14 @@
 // - Mode 5 draws through the copied group's Refresh; a copy whose copied group is hidden draws
 //   nothing, as the group does not draw itself.
 //
+// PickClosest (mode 0) names the copy as the buffer's current copy and pushes the copy's
+// transformation on the buffer's owner stack around the copied body's own, so that the cells the
+// copy covers name the copy and the copied body's face seen there; afterwards the owner stack is
+// as the copy found it and no copy is current.
+//
 // Coming with the picks of later parts of the display: the cone-apex reference point of a body copy
 // (it needs the pick processor's one-face OpenGL pick; until then the body's edge reference
-// points answer), and PickClosest (the software z-buffer of the items, CDsItemsIdBuffer; until
-// then it does nothing, as the body's does).
+// points answer).
 #pragma once
 
 #include <afx.h>
@@ -161,7 +165,8 @@ public:
                               const CDsTypeMask& types) override;
     // As the first form over the edges of the listed entities.
     CDsRefPoint* PickRefPoint(CUiPickEvent& event, const ENTITY_LIST& entities, const CDsTypeMask& types) override;
-    // Nothing yet (see the header comment).
+    // Mode 0, unless hidden, when the copy overlaps the pick in the current view: the copied body's
+    // faces into `buffer` under the copy's transformation, named as seen through this copy.
     void PickClosest(CDsItemsIdBuffer& buffer) override;
     // Unless hidden: the copy's entity, or its faces or edges, as the data asks for them.
     void SelectAll(CDsSelectAllData& data, ENTITY_LIST& list) override;

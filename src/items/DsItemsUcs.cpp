@@ -186,6 +186,11 @@ void CDsItemsUcs::CheckSize()
     CleanAll();
     m_flags &= ~uint32_t(eUcsOriginLabel);
     Build(at, anyLabel ? labels : CVyrString(), originText, axes.data(), count);
+    for (int axis = 0; axis < count; ++axis)
+        if (m_hasAxisAttributes[axis]) {
+            const CDsLineAttribStorage kept = m_axisAttributes[axis];
+            SetAxisAttributes(kept, axis);
+        }
 }
 
 CDsItemsArrowFixed* CDsItemsUcs::GetArrow(int axis) const
@@ -250,6 +255,9 @@ bool CDsItemsUcs::PlaceOriginLabel()
 
 void CDsItemsUcs::SetAxisAttributes(const CDsLineAttribStorage& attributes, int axis)
 {
+    if (axis < 0 || axis >= GetAxisCount()) return;
+    m_axisAttributes[axis] = attributes;
+    m_hasAxisAttributes[axis] = true;
     if (CDsItemsArrowFixed* arrow = GetArrow(axis)) arrow->SetAttributes(attributes, true);
     if (CDsItemNText2D* label = GetLabel(axis)) label->SetAttributes(attributes, true);
 }

@@ -11,7 +11,8 @@
 // context, or on the screen's for a triad pinned to the viewport. The arrow length L is the size
 // (the display manager's UCS size with flag bit 8, else 14 mm) in pixels, the labels are L / 3
 // pixels high and their font L / 3 x 14 / 10 before the first draw sets the label height. A size
-// change rebuilds the triad with the same labels, axes and count.
+// change rebuilds the triad with the same labels, axes and count, and with the attributes that
+// SetAxisAttributes gave each axis (a new size in the preferences does not drop them).
 //
 // Label place (rows counted up, as the arrows keep their screen extent): with P0 the head's apex
 // and P1 the near end of the shaft of the axis's arrow, the label's anchor is
@@ -40,6 +41,7 @@
 #include <afx.h>
 
 #include "DsItemsGroup.h"
+#include "DsLineAttribStorage.h"
 #include "GmPosition.h"
 #include "VyrString.h"
 
@@ -76,7 +78,8 @@ public:
     ~CDsItemsUcs() override;
 
     // --- Own operations -------------------------------------------------------------------
-    // The arrow and label of `axis` (0 to 2) get `attributes`; nothing for another axis.
+    // The arrow and label of `axis` (0 to 2) get `attributes`, kept over a rebuild; nothing for
+    // another axis.
     void SetAxisAttributes(const CDsLineAttribStorage& attributes, int axis);
     // Whether the last pick hit `axis` (0 to 2); false for another axis.
     bool GetAxisPicked(int axis) const;
@@ -178,6 +181,8 @@ private:
     bool m_screen = false;
     int m_offsetX = 0;
     int m_offsetY = 0;
+    CDsLineAttribStorage m_axisAttributes[3];
+    bool m_hasAxisAttributes[3] = {false, false, false};
 };
 
 // The reference coordinate system of a scene, drawn as a triad in the lower-left corner.

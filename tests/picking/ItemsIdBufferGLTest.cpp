@@ -5,8 +5,10 @@
 
 #include "DsHideLevel.h"
 #include "DsItemsBody.h"
+#include "DsItemsCopy.h"
 #include "DsItemsFace.h"
 #include "DsItemsIdBuffer.h"
+#include "VyrEntInstance.h"
 
 #include "SpaBuilders.h"
 #include "SpaTopology.h"
@@ -234,6 +236,88 @@ TEST_F(ItemsIdBufferTest, EmptyOrOutsideRectanglesAndStrayTrianglesFindNothing)
     stray.AddTriangle(SPAposition(-40, -40, 0), SPAposition(40, -40, 0), SPAposition(0, 40, 0));
     EXPECT_EQ(stray.GetItemAt(50, 50), nullptr);
     EXPECT_EQ(stray.GetTriangleCount(), 0);
+}
+
+TEST_F(ItemsIdBufferTest, ABodyCopyNamesItselfAndTheCopiedFacesWhereItsTranslationPutsThem)
+{
+    // An instance of the front block 45 units down: x -30..10, y -45..-25, drawable rows 75 to 95,
+    // clear of both blocks.
+    auto* instance = new CVyrEntInstance(front_, translate_transf(SPAvector(0, -45, 0)));
+    ENTITY_LIST copies;
+    instance->GetEntities(copies);
+    ASSERT_EQ(copies.count(), 1);
+    auto copy = std::make_unique<CDsItemsCopy>(frontBody_, copies[0], &context_);
+    ASSERT_EQ(copy->GetCopyMode(), 0);
+    copy->ComputeBounds2D(view_.get());
+    frontBody_->SetExtremesTest(true);  // the block's own rectangle lies elsewhere: it must not refuse
+
+    const auto collect = [&](CDsItemsIdBuffer& buffer) {
+        const SPAtransf outer;  // an owner already on the stack stays there
+        buffer.PushOwner(&outer);
+        frontBody_->SetExtremesTest(false);
+        frontBody_->PickClosest(buffer);
+        frontBody_->SetExtremesTest(true);
+        copy->PickClosest(buffer);
+        EXPECT_EQ(buffer.GetOwnerCount(), 1);
+        EXPECT_EQ(buffer.GetCurrentCopy(), nullptr);
+        EXPECT_TRUE(frontBody_->GetExtremesTest());
+        buffer.PopOwner();
+    };
+
+    // The pick aperture over the copy (drawable (30, 85)).
+    view_->pick_mode(1, 30, 85, 5, 5);
+    CDsItemsIdBuffer buffer(view_.get(), 0, 0, kSize, kSize);
+    collect(buffer);
+    view_->pick_mode(0, 0, 0, 0, 0);
+    for (int x : {22, 40, 58})
+        for (int y : {76, 85, 94}) {
+            const CDsItemsIdBuffer::SEntry* entry = buffer.GetEntryAt(x, y);
+            ASSERT_NE(entry, nullptr) << x << ", " << y;
+            EXPECT_EQ(entry->copy, copy.get());
+            EXPECT_EQ(BodyOf(entry->item), frontBody_);
+            EXPECT_NEAR(TopOf(entry->item), 10.0, 1e-4);  // the copied block's top face
+        }
+    // Just beside the copy, nothing; its lower edge (model y -45) between rows 94 and 95.
+    EXPECT_EQ(buffer.GetEntryAt(62, 85), nullptr);
+    EXPECT_EQ(buffer.GetEntryAt(30, 96), nullptr);
+    EXPECT_EQ(buffer.GetEntryAt(30, 72), nullptr);
+    // The block itself is named without a copy.
+    ASSERT_NE(buffer.GetEntryAt(30, 40), nullptr);
+    EXPECT_EQ(buffer.GetEntryAt(30, 40)->copy, nullptr);
+    std::vector<CDsItemsIdBuffer::SEntry> seen;
+    buffer.CollectSeenItems(seen);
+    EXPECT_TRUE(std::any_of(seen.begin(), seen.end(),
+                            [&](const CDsItemsIdBuffer::SEntry& e) { return e.copy == copy.get(); }));
+
+    // The aperture far from the copy, a hidden copy, and a copy of another kind collect nothing.
+    view_->pick_mode(1, 80, 10, 5, 5);
+    CDsItemsIdBuffer away(view_.get(), 0, 0, kSize, kSize);
+    collect(away);
+    view_->pick_mode(0, 0, 0, 0, 0);
+    EXPECT_EQ(away.GetEntryAt(30, 85), nullptr);
+
+    // A region pick: no aperture test (the switch is put back however the test ends).
+    struct RegionMode {
+        RegionMode() : saved(CDsPickProccessor::sPickInRegionMode) { CDsPickProccessor::sPickInRegionMode = true; }
+        ~RegionMode() { CDsPickProccessor::sPickInRegionMode = saved; }
+        bool saved;
+    } regionMode;
+    CDsItemsIdBuffer region(view_.get(), 0, 0, kSize, kSize);
+    copy->GetAttributes()->SetAttribute(CDsHideLevel(eDsHideLevelBlank), true);
+    collect(region);
+    EXPECT_EQ(region.GetEntryAt(30, 85), nullptr);
+    copy->GetAttributes()->SetAttribute(CDsHideLevel(eDsHideLevelShown), true);
+    CDsItemsCopy other(frontBody_, nullptr, &context_);  // no entity: mode 5
+    other.SetTransformation(translate_transf(SPAvector(0, -45, 0)));
+    other.PickClosest(region);
+    EXPECT_EQ(region.GetEntryAt(30, 85), nullptr);
+    collect(region);
+    ASSERT_NE(region.GetEntryAt(30, 85), nullptr);
+    EXPECT_EQ(region.GetEntryAt(30, 85)->copy, copy.get());
+
+    frontBody_->SetExtremesTest(false);
+    copy.reset();
+    instance->lose();
 }
 
 }  // namespace
