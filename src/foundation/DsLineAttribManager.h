@@ -16,6 +16,9 @@
 // visibility levels against; later managers leave that table alone.
 //
 // Choices where the behaviour was open or the plain rule would go wrong:
+// - ApplyAttributes hands the attributes to every leaf of a figure's display item, not only to
+//   the group: leaves that the figure's pen coloured would otherwise keep their own colour, width
+//   and style on screen while the figure reports the new ones.
 // - ConvertDsAttribute maps the transparency byte 0 to 255 onto 0 to 1 as it is (254 stays
 //   254 in the scene database), where truncating byte x 1/255 would make every partly transparent
 //   item fully transparent.

@@ -44,7 +44,9 @@ void CDsLineAttribManager::ApplyAttributes(CDsFigureList* figures, const CDsLine
     ForEachSuspended(m_context, figures, [attributes](CDsFigure& f) {
         if (!f.GetDlFigure()) f.ReDefineFig();
         f.Erase(nullptr);
-        if (CDsItemsFigure* item = f.GetDlFigure()) item->SetAttributes(*attributes, false);
+        // Handed down to every leaf: a leaf that the figure's pen coloured itself would otherwise
+        // keep drawing in its own colour, width and style while the figure reports the new ones.
+        if (CDsItemsFigure* item = f.GetDlFigure()) item->SetAttributes(*attributes, true);
         f.SetAttributes(*attributes, false);
         f.UpdateAttributes();
         f.DrawOnView(nullptr, eDsDrawModeNormal3);

@@ -3,6 +3,8 @@
 
 #include "DsAttributes.h"
 #include "DsDriverGl.h"
+#include "DsGlContext.h"
+#include "DsGlScene.h"
 #include "DsPlotPallete.h"
 #include "DsView3dCdc.h"
 #include "view3d.h"
@@ -405,7 +407,11 @@ bool CDsLineAttribStorage::ComputeWidthFromColor(int& width, bool use, rgb_color
 
 void CDsLineAttribStorage::ComputeXorColor(rgb_color& color, view3d* view) const
 {
-    const unsigned long background = view->get_background_rgb().windows_color();
+    unsigned long background = view->get_background_rgb().windows_color();
+    if (auto* core = dynamic_cast<CDsView3dCdc*>(view))
+        if (CDsGlContext* context = core->GetGlContext())
+            if (CDsGlScene* scene = context->GetScene())
+                background = scene->GetBackground().GetBackgroundColor().GetValue();
     color.set_windows_color((color.windows_color() ^ background) & 0x00FFFFFFul);
 }
 

@@ -25,7 +25,10 @@
 // - The width goes to OpenGL through CDsDriverGl::StForceWidth, which is glLineWidth that also
 //   keeps the driver's width cache true (a plain glLineWidth would leave it stale); a width below
 //   1 (an inherited width at a level that takes the own width) is not sent.
-// - The exclusive-or partner is the view's background colour (view3d::get_background_rgb).
+// - The exclusive-or partner is the background colour of the view's GL scene (the colour the
+//   scene's frames are cleared to); a view that belongs to no rendering context (a plain modeler
+//   view, a measuring view) has no scene, and its own background colour
+//   (view3d::get_background_rgb) stands in.
 // - A null view applies nothing and answers the last applied colour.
 // - SetTransparency of a NaN leaves the transparency unchanged.
 #pragma once
@@ -226,7 +229,7 @@ public:
     // Resolves colour, style and width and applies what resolved: while plotting to the view's
     // pen (colour, width; the style in any case), otherwise to OpenGL (glColor4f with the
     // transparency as alpha, the style's stipple, the line width). Exclusive-or storages apply
-    // their colour exclusive-or the view's background colour. Answers the colour it resolved
+    // their colour exclusive-or the background colour of the view's GL scene. Answers the colour it resolved
     // (black when it did not), which is also kept as the last applied colour.
     rgb_color& SetAttributesToView(view3d* view);
     // SetAttributesToView, then the view's background colour as the colour (the view's pen too

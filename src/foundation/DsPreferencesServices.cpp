@@ -5,11 +5,15 @@
 #include "DsBackground.h"
 #include "DsConstants.h"
 #include "DsGeometryComputer.h"
+#include "DsGlContext.h"
+#include "DsGlScene.h"
 #include "DsLineAttribStorage.h"
 #include "DsManager.h"
 #include "DsOpenGlSetup.h"
 #include "DsSetupFileLines.h"
 #include "VyrObjectTypes.h"
+#include "VyrRefinement.h"
+#include "DsView3dCdc.h"
 #include "VyrPrefManager.h"
 #include "VyrRegistry.h"
 #include "view3d.h"
@@ -196,6 +200,48 @@ void CDsPreferencesServices::UpdateMonochromColors()
     CDsManager* manager = CDsManager::GetInstance();
     manager->SetMonochromColor(hidden, true);
     manager->SetMonochromColor(visible, false);
+}
+
+// --- Updates of a rendering context --------------------------------------------------------------
+
+void CDsPreferencesServices::UpdateDocumentPreferences(CDsGlContext* context, bool refacet)
+{
+    UpdateGeneralPreferences(false);
+    UpdateRefinement(context, refacet);
+}
+
+void CDsPreferencesServices::UpdateRefinement(CDsGlContext* context, bool refacet)
+{
+    if (!context) context = GetCurrentGlContext();
+    if (!context || !context->GetScene()) return;
+    CVyrRefinement* refinement = context->GetScene()->GetRefinement();
+    if (!refinement) return;
+    double surface = refinement->GetSurfaceTol();
+    int maxGridLines = refinement->GetMaxGridLines();
+    double normal = refinement->GetNormalTol();
+    double curve = refinement->GetCurveTol();
+    GetRefinement(surface, maxGridLines, normal, curve, -1);
+    refinement->SetSurfaceTol(surface);
+    refinement->SetMaxGridLines(maxGridLines);
+    refinement->SetNormalTol(normal);
+    refinement->SetCurveTol(curve);
+    (void)refacet;  // re-faceting comes with CDsGlContext::ReFacetAll (header comment)
+    refinement->SetChangedFlag(true);
+}
+
+void CDsPreferencesServices::UpdateBackgroundColor(EDsDocumentType type, CDsGlContext* context)
+{
+    if (!context || !context->GetScene()) return;
+    CDsBackground background;
+    GetBackgroundColor(type, background);
+    context->GetScene()->GetBackground().GetBackground().CopyObject(background);
+    context->OnPicturePropsChanged();
+}
+
+CDsGlContext* CDsPreferencesServices::GetCurrentGlContext()
+{
+    CDsView3dCdc* view = CDsView3dCdc::StGetCurrent();
+    return view ? view->GetGlContext() : nullptr;
 }
 
 // --- Colours and backgrounds ---------------------------------------------------------------------

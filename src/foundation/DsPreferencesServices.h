@@ -62,9 +62,18 @@
 // objects: empty when the library loads, gone when it unloads (a context that leaves after that
 // point is ignored).
 //
-// Coming with the rendering context (they work on a context's scene): UpdateDocumentPreferences,
-// UpdateRefinement (the scene's refinement record), UpdateBackgroundColor (the scene's
-// background), GetCurrentGlContext and RefacetAllBodies (CDsGlContext::ReFacetAll).
+// Updates of a rendering context (UpdateDocumentPreferences, UpdateRefinement,
+// UpdateBackgroundColor) write into the context's scene: its refinement record and its
+// background. Choices:
+// - The faceting tolerances are those of the active document (CVyrPrefManager's active document),
+//   read as GetRefinement reads them; a tolerance the store does not hold (or holds faulty)
+//   leaves the scene's value. The record's changed flag is set in any case.
+// - A background update marks the picture properties of the scene as changed, so that every view
+//   of the context draws its next frame anew on the new background (a view that only put its
+//   kept picture back would show the old one).
+//
+// Coming with the context services (CDsGlContext::ReFacetAll): RefacetAllBodies, and so the
+// re-faceting that UpdateRefinement and UpdateDocumentPreferences do when asked to.
 #pragma once
 
 #include <afx.h>
@@ -114,6 +123,14 @@ public:
     // The display manager's monochrome colours from the monochrome preferences; a colour whose
     // key is absent becomes black.
     void UpdateMonochromColors();
+    // UpdateGeneralPreferences, then UpdateRefinement(context, refacet).
+    void UpdateDocumentPreferences(CDsGlContext* context, bool refacet);
+    // The faceting tolerances of the active document into the refinement record of the scene of
+    // `context` (null: the current view's context; nothing without one), its changed flag set.
+    void UpdateRefinement(CDsGlContext* context, bool refacet);
+    // The background of document type `type` (GetBackgroundColor) into the background of the
+    // scene of `context`; nothing for a null context.
+    void UpdateBackgroundColor(EDsDocumentType type, CDsGlContext* context);
 
     // --- Colours and backgrounds -------------------------------------------------------------
     // The highlight, select and highlight-select colours (defaults (0, 255, 0), (0, 191, 94),
@@ -201,6 +218,9 @@ protected:
     bool ReadFlagsFromAutoSetupDataFile(int* flags);
     // Reads the OpenGL setup file when it has not been read yet (CDsOpenGlSetup).
     void UpdateDisableGlCopyPixels();
+    // The rendering context of the current view (CDsView3dCdc::StGetCurrent, which makes that
+    // view's OpenGL context current when another one is); null without a current view.
+    CDsGlContext* GetCurrentGlContext();
 };
 
 // The process-wide service object, ready for use from library start.

@@ -220,6 +220,10 @@ public:
     BOOL Polyline(const POINT* points, int count);
     // The closed polygon, filled with the selected brush and outlined with the pen.
     BOOL Polygon(const POINT* points, int count);
+    // Fills the rectangle (right and bottom edges left out) with the brush; FALSE on failure.
+    BOOL FillRect(LPCRECT rect, CBrush* brush);
+    // Draws the rectangle's one-unit border with the brush; FALSE on failure.
+    BOOL FrameRect(LPCRECT rect, CBrush* brush);
     // Sets a pixel; answers the colour it holds now, CLR_INVALID on failure.
     COLORREF SetPixel(int x, int y, COLORREF color);
     // The colour of a pixel; CLR_INVALID outside the surface.

@@ -241,6 +241,14 @@ CPoint CDC::MoveTo(int x, int y) {
 BOOL CDC::LineTo(int x, int y) { return ::LineTo(m_hDC, x, y); }
 BOOL CDC::Polyline(const POINT* points, int count) { return ::Polyline(m_hDC, points, count); }
 BOOL CDC::Polygon(const POINT* points, int count) { return ::Polygon(m_hDC, points, count); }
+BOOL CDC::FillRect(LPCRECT rect, CBrush* brush)
+{
+    return brush ? ::FillRect(m_hDC, rect, static_cast<HBRUSH>(brush->m_hObject)) : FALSE;
+}
+BOOL CDC::FrameRect(LPCRECT rect, CBrush* brush)
+{
+    return brush ? ::FrameRect(m_hDC, rect, static_cast<HBRUSH>(brush->m_hObject)) : FALSE;
+}
 COLORREF CDC::SetPixel(int x, int y, COLORREF color) { return ::SetPixel(m_hDC, x, y, color); }
 COLORREF CDC::GetPixel(int x, int y) const { return ::GetPixel(m_hDC, x, y); }
 

@@ -236,6 +236,13 @@ VYR_WINAPI_EXPORT BOOL Polyline(HDC dc, const POINT* points, int count);
 // The closed polygon through `count` points (2 or more), filled with the DC's brush and outlined
 // with its pen. FALSE as for Polyline.
 VYR_WINAPI_EXPORT BOOL Polygon(HDC dc, const POINT* points, int count);
+// Fills the rectangle (right and bottom edges left out) with the brush's colour; neither the pen
+// nor the raster operation applies. FALSE for a bad DC, a DC without pixels, a null rectangle or
+// a brush that is not live.
+VYR_WINAPI_EXPORT int FillRect(HDC dc, const RECT* rect, HBRUSH brush);
+// Draws the rectangle's border, one logical unit wide inside it, with the brush's colour; FALSE
+// as for FillRect.
+VYR_WINAPI_EXPORT int FrameRect(HDC dc, const RECT* rect, HBRUSH brush);
 // Sets one pixel (the raster operation does not apply) and answers the colour it holds now;
 // CLR_INVALID for a bad DC or a point outside the surface.
 VYR_WINAPI_EXPORT COLORREF SetPixel(HDC dc, int x, int y, COLORREF color);

@@ -98,6 +98,12 @@ uint32_t DcBrushPixel(HDC dc) {
     return dc ? PixelOf(SelectedBrush(dc)->color) : gdi::kWhite;
 }
 
+bool BrushPixel(HBRUSH brush, uint32_t& pixel) {
+    if (!IsLiveBrush(brush)) return false;
+    pixel = PixelOf(brush->color);
+    return true;
+}
+
 void ReleaseDcBrush(HDC dc) {
     if (!dc || !dc->brush) return;
     if (IsLiveBrush(dc->brush) && !dc->brush->stock) --dc->brush->selectedCount;

@@ -665,6 +665,45 @@ BOOL Polyline(HDC dc, const POINT* points, int count) { return DrawShape(dc, poi
 
 BOOL Polygon(HDC dc, const POINT* points, int count) { return DrawShape(dc, points, count, true); }
 
+namespace {
+
+// Paints the device pixels of the logical rectangle's band `inset` units wide along its edges
+// (the whole rectangle when `inset` is 0) with the brush's colour.
+int PaintRect(HDC dc, const RECT* rect, HBRUSH brush, int inset) {
+    if (!IsLiveDc(dc)) return FailWith(ERROR_INVALID_HANDLE);
+    uint32_t color = 0;
+    if (!rect || !BrushPixel(brush, color)) return FailWith(ERROR_INVALID_PARAMETER);
+    const DeviceMap map = MapOf(dc);
+    int64_t x0 = DevicePixel(map.X(rect->left)), x1 = DevicePixel(map.X(rect->right));
+    int64_t y0 = DevicePixel(map.Y(rect->top)), y1 = DevicePixel(map.Y(rect->bottom));
+    if (x1 < x0) std::swap(x0, x1);
+    if (y1 < y0) std::swap(y0, y1);
+    if (x1 <= x0 || y1 <= y0) return TRUE;
+    const int64_t bx = inset > 0 ? std::max<int64_t>(1, DevicePixel(std::fabs(map.sx) * inset)) : 0;
+    const int64_t by = inset > 0 ? std::max<int64_t>(1, DevicePixel(std::fabs(map.sy) * inset)) : 0;
+    try {
+        PixelBlock block;
+        DWORD error = 0;
+        if (!block.Open(dc, DeviceBox{x0, y0, x1, y1}, error)) return FailWith(error);
+        const DeviceBox& box = block.Box();
+        const uint32_t pixel = block.Quantise(color);
+        for (int64_t y = box.top; y < box.bottom; ++y)
+            for (int64_t x = box.left; x < box.right; ++x) {
+                const bool edge = inset == 0 || x < x0 + bx || x >= x1 - bx || y < y0 + by || y >= y1 - by;
+                if (edge) block.Paint(x, y, pixel, R2_COPYPEN);
+            }
+        return block.Close() ? TRUE : FailWith(ERROR_INVALID_HANDLE);
+    } catch (const std::bad_alloc&) {
+        return FailWith(ERROR_NOT_ENOUGH_MEMORY);
+    }
+}
+
+}  // namespace
+
+int FillRect(HDC dc, const RECT* rect, HBRUSH brush) { return PaintRect(dc, rect, brush, 0); }
+
+int FrameRect(HDC dc, const RECT* rect, HBRUSH brush) { return PaintRect(dc, rect, brush, 1); }
+
 COLORREF SetPixel(HDC dc, int x, int y, COLORREF color) {
     if (!IsLiveDc(dc)) {
         SetLastError(ERROR_INVALID_HANDLE);

@@ -102,6 +102,8 @@ BOOL DeleteBrush(HBRUSH brush);
 HBRUSH StockBrush(int index);
 HBRUSH SelectBrush(HDC dc, HBRUSH brush);
 uint32_t DcBrushPixel(HDC dc);
+// The colour (0x00RRGGBB) of a live brush; false for one that is not live.
+bool BrushPixel(HBRUSH brush, uint32_t& pixel);
 void ReleaseDcBrush(HDC dc);
 
 // Pens and fonts: whether `object` is a live one (stock ones included), deleting one, the stock
