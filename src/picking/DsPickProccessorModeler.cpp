@@ -203,6 +203,9 @@ CDsCglEntList* CDsPickProccessor::CreatePickData(pick_manager* manager, CDsGlGro
     const pick_event& event = *manager->get_pick_event();
     SDsGlPickCache& cache = SDsGlPickCache::sCache;
     if (cache.Matches(event)) return cache.hits;
+    // A selection pass draws in the view's pick region: a view that is not picking picks around
+    // the event for the pass.
+    CPickModeScope mode(CUiPickEvent(event), event.view() && event.view()->get_pick_mode() == 0);
     CDsCglEntList* hits = nullptr;
     if (Get(eDsPickStateSceneRefPoints)) {
         hits = RunGlSelection(event, cache, m_owner, items, 2);
@@ -250,7 +253,9 @@ void CDsPickProccessor::FaceGroupAndEdges(ENTITY* face, CDsItemsGroup*& group, s
         group = GetRealItemGroup(face);
         GetRealEdgeList(face, faceEdges);
     } else {
-        group = body ? body : m_owner->FindDsBody(face);
+        ENTITY* top = face;
+        while (top->owner()) top = top->owner();
+        group = body && dynamic_cast<CDsItemsBody*>(body) ? body : m_owner->FindDsBody(top);
         api_get_edges(face, faceEdges);
     }
     CDsItemsMap* map = m_owner->GetItemsMap();
