@@ -57,8 +57,8 @@
 //   frame draws its triad last (DrawReferenceUcs).
 //
 // Coming with later parts of the display (each holds its place here): the lamp figures of the lights, the open-edge widths and counts
-// of body items, copies detached from a removed group, figures found by figure, the pick walks over the
-// root groups (reference points, entities, figures), and drawing items into the front buffers.
+// of body items, copies detached from a removed group, figures found by figure, the figure pick walk
+// over the root groups, and drawing items into the front buffers.
 #pragma once
 
 #include <afx.h>
@@ -76,6 +76,10 @@
 #include <vector>
 
 class CDsAttributesPalette;
+class CDsRefPoint;
+class CDsTypeMask;
+class CUiPickEvent;
+class pick_manager;
 class CDsComplexSection;
 class CDsItemsUcsReference;
 class CDsGlContext;
@@ -164,6 +168,13 @@ public:
     // IsPickAvailable(view, false, false) accepts, and every toolpath. With flag 19 set the items'
     // screen boxes are computed first and the flag cleared.
     void CollectPickableItems(view3d* view, bool acceptOutside, std::vector<CDsItemsGroup*>& out);
+    // A reference point of the children of the wire bodies, bodies, copies and hidden-line views,
+    // then of the figures (an entity group's figure asked under processor state 3); the first
+    // answer, null when none (DsGlScenePicks.cpp).
+    CDsRefPoint* PickRefPoint(CUiPickEvent& event, const CDsTypeMask& mask);
+    // Figures, then copies unless a single pick (mode 0 or 1) found something, picked with a
+    // CDsPickManager; the number of hits, 0 for any other manager (DsGlScenePicks.cpp).
+    int PickEntities(pick_manager* manager);
     // The entities of the root groups accepted by `data` (each once) into `list`.
     void CollectSelectAll(CDsSelectAllData& data, ENTITY_LIST& list);
     // Computes the screen boxes of the items of the bodies, wire-bodies and copies groups (not

@@ -42,6 +42,8 @@ public:
     static CDsNavigator* sInstance;
 
 protected:
+    // The scene's entity pick leaves STL groups to their own picks.
+    friend class CDsGlScene;
     // Made only by StGetInstance.
     CDsNavigator() = default;
     // `group` when its first child is an STL polygon set, or when it is a copy of such a group;

@@ -165,6 +165,8 @@ void CDsItemBase::SetAttributes(const CDsLineAttribStorage& attributes, bool)
 void CDsItemBase::GetAttribute(CDsAttribute& attribute)
 {
     if (attribute.GetType() == eDsAttributeHideLevel) m_attributes->GetAttribute(attribute);
+    // An item forces its attributes when its colour is its own rather than inherited.
+    if (attribute.GetType() == eDsAttributeForce) attribute.SetData(m_attributes->GetInheritColorState() ? 0u : 1u, true);
 }
 
 void CDsItemBase::GetAttribute(CDsLineAttribStorage& attributes)

@@ -1,8 +1,9 @@
-// CDsAcisPick: the modeler-based picks of the display. So far its pick-mode statics: beginning and
-// ending the view's pick mode around an event, asking whether an event's pick mode is active, and
-// suspending and resuming a view's pick mode around drawing that must not count as picking (the
-// projections of the geometry computer, the ray tests of the pick walks); and the aperture tests
-// of points (StCheckIfPoint2dIsInApperture, StCheckIfPoint3dIsInApperture).
+// CDsAcisPick: the modeler-based picks of the display: its pick-mode statics (beginning and
+// ending the view's pick mode around an event, suspending and resuming it around drawing that must
+// not count as picking), the aperture tests of points, face picks by OpenGL selection and by ray,
+// edge picks (along the ray, through a pick manager, in a region), the gathering of displayed
+// entities and bodies, the reference-point search with its host hooks, and region picks of
+// entities (DsAcisPickModeler.cpp).
 //
 // Choices where the behaviour was open, or where a plain reading would hurt:
 // - A suspension keeps what it saved in the statics, so a second suspension inside the first would
@@ -13,17 +14,55 @@
 //   counted up (GL window coordinates, as the point items give it) and turns it to rows counted
 //   down, as the aperture counts; the 3-D test takes the pixel its projected point lies in (the
 //   row gluProject gives, turned down the same way), not the projection's truncated y.
+// - StCalculateShiftPositionForActiveUCS rewrites the position in the coordinates of the view's
+//   reference coordinate system: (p - origin) . x, . y and . z of its axes.
+// - The edge picks that take a manager put its view in pick mode only when it is not picking and
+//   end that mode on every way out; the ray form uses the pick ray of the manager's event.
+// - StIsDisplayed takes the copy-lookup flag as on: the rendering context keeps no such switch.
+// - StPickClosePoint answers the hidden-line view's point itself (a copy would leak the
+//   original).
 // - Ending a pick mode begun for two events restores the data given, which that beginning does not
 //   fill: with fresh data (all zeros) the view leaves pick mode.
 #pragma once
 
 #include <afx.h>
 
+#include "GmPosition.h"
 #include "UiPickEvent.h"
 
+#include <vector>
+
+class CDsPickedFaces;
+class CDsRefPoint;
+class CDsRefPointFilter;
+class CDsTypeMask;
+class EDGE;
+class ENTITY;
+class ENTITY_LIST;
+class FACE;
 class SPAposition;
+class SPAtransf;
+class TRANSFORM;
 class pick_manager;
+class rendering_context;
 class view3d;
+
+// The status word of an entity operation.
+class AFX_EXT_CLASS CDsEntVyrStatus {
+public:
+    // Status 0.
+    CDsEntVyrStatus() = default;
+    // The status word.
+    int ok() const { return m_status; }
+    // Sets the status word.
+    void set(int status) { m_status = status; }
+
+private:
+    int m_status = 0;
+};
+
+// A host hook that finds a reference point under an event.
+typedef CDsRefPoint* (*TDsRefPointHook)(CUiPickEvent& event, const CDsTypeMask& mask);
 
 // What StBeginPickMode (one event) saved of the view and StEndPickMode puts back.
 class AFX_EXT_CLASS CDsAcisPickData {
@@ -82,4 +121,101 @@ public:
     // as above. False without a manager or view, or for a point that does not
     // project.
     static bool StCheckIfPoint3dIsInApperture(pick_manager* manager, const SPAposition& position, int margin);
+
+    // --- Modeler picks (DsAcisPickModeler.cpp) -------------------------------------------------
+    // The hook for toolpath-node reference points (null: none).
+    static TDsRefPointHook sPickTpNodeInt;
+    // The hook for coordinate-system origins (null: none).
+    static TDsRefPointHook sPickUcsOrgInt;
+    // The hook for points near faces (null: none).
+    static TDsRefPointHook sPickPointClose2Face;
+
+    // The process-wide aperture in model units of the current view (0 for a zero size).
+    static void StGetPickApperture(double& width, double& height);
+
+    // Faces under the event by depth into `faces` (OpenGL selection on a core view with a
+    // context, else by ray); with `bodies` only faces of those bodies. The number added.
+    static int StPickFaces(const CUiPickEvent& event, const CDsTypeMask& mask, ENTITY_LIST* bodies, CDsPickedFaces& faces);
+    // Faces met by the pick ray into `faces` with their ray parameters; `bodies` or every
+    // displayed body. The number of hits.
+    static int StPickFacesByRay(const CUiPickEvent& event, const CDsTypeMask& mask, ENTITY_LIST* bodies,
+                                CDsPickedFaces& faces);
+    // The nearest face under the event (the farthest when `farthest` is not 0), null when none.
+    static FACE* FindNearestFace(const CUiPickEvent& event, const CDsTypeMask& mask, ENTITY_LIST* bodies, int farthest);
+
+    // Edges under the manager's pick into `edges` (in the region for pick method 2, else sorted
+    // along the ray); `scope` limits the candidates. The count.
+    static int StPickEdges(pick_manager* manager, ENTITY_LIST& edges, ENTITY_LIST* scope);
+    // The entities of `in` that `filter` accepts (every one without filter) into `out` by the
+    // position of their point nearest to the pick along the ray; the first becomes the low-level
+    // picked entity of the view's context.
+    static void StSortEdges(const CUiPickEvent& event, const ENTITY_LIST& in, ENTITY_LIST& out, CDsRefPointFilter* filter);
+    // Edges of the current view's items in the view's pick region appended to `out`; its count.
+    static int StPickEdgesInRegion(const CUiPickEvent& event, ENTITY_LIST& out, ENTITY_LIST* scope, pick_manager* manager);
+    // The point of the entity's displayed polyline nearest to the pick (new; the caller deletes
+    // it), null when none.
+    static CGmPosition* StPickEdgePosition(const CUiPickEvent& event, ENTITY* entity);
+    // The same on `count` float triples mapped by `transform` (may be null); the screen distance
+    // into `distance`.
+    static CGmPosition* StPickEdgePosition(const CUiPickEvent& event, const float* points, int count,
+                                           const SPAtransf* transform, double& distance);
+    // A new reference point on `edge` after its nearest-point pick.
+    static CDsRefPoint* StComputeEdgePosition(const CUiPickEvent& event, EDGE* edge);
+    // Null.
+    static CDsRefPoint* StComputePickPosition(const CUiPickEvent& event);
+    // False.
+    static bool StPickClosestDisplayCurve(const CUiPickEvent& event);
+    // The curve parameter of the entity's displayed point nearest to the pick; false when none.
+    static bool GetCloseParameterByPick(const CUiPickEvent& event, ENTITY* entity, double& param);
+
+    // The displayed top-level entities of the event's view.
+    static void GetEntities(const CUiPickEvent& event, ENTITY_LIST& entities);
+    // The displayed bodies of the event's view (instances contribute their entities).
+    static void StGetBodies(const CUiPickEvent& event, ENTITY_LIST& bodies);
+    // The displayed entities a modeler transform `transform` moves.
+    static void StGetTransformedEntities(rendering_context* context, TRANSFORM* transform, ENTITY_LIST& entities);
+    // Maps `count` float triples by `transform` in double precision.
+    static void TransformPoints(float* points, int count, const SPAtransf& transform);
+    // Rewrites `position` in the coordinates of the view's reference coordinate system.
+    static void StCalculateShiftPositionForActiveUCS(view3d* view, SPAposition& position);
+
+    // The reference-point search (see the kinds in DsRefPoint.h); null when nothing is found.
+    static CDsRefPoint* StPickRefPoint(CUiPickEvent& event, const CDsTypeMask& mask);
+    // The point of an edge nearest to the pick (kind 267), null when none.
+    static CDsRefPoint* StPickClosePoint(CUiPickEvent& event, const CDsTypeMask& mask);
+    // A point entity under the pick (kind 263), null when none.
+    static CDsRefPoint* StPickVyrPoint(CUiPickEvent& event, const CDsTypeMask& mask);
+    // The point entity under the pick, null when none.
+    static ENTITY* StPickVyrEntity(CUiPickEvent& event, const CDsTypeMask& mask);
+    // An edge's start, end, middle or centre under the pick (the processor's PickRefPoint).
+    static CDsRefPoint* StPickEdgeRefPoint(CUiPickEvent& event, const CDsTypeMask& mask);
+    // The pick mapped onto the plane of the view's reference coordinate system (kind 272).
+    static CDsRefPoint* StPickScreenPoint(CUiPickEvent& event);
+    // Begins and ends pick mode; null.
+    static CDsRefPoint* StPickSectionRefPoint(CUiPickEvent& event);
+    // The toolpath-node hook's answer, null without hook.
+    static CDsRefPoint* StPickTpNodePoint(CUiPickEvent& event, const CDsTypeMask& mask);
+    // The coordinate-system hook's answer, null without hook.
+    static CDsRefPoint* StPickUcsOrgPoint(CUiPickEvent& event, const CDsTypeMask& mask);
+    // The near-face hook's answer, null without hook.
+    static CDsRefPoint* StPickClose2FacePoint(CUiPickEvent& event, const CDsTypeMask& mask);
+
+    // Entities inside the region between the two events (same view, different x and y) appended
+    // to `out` (the entity of every record).
+    static void PickInRegion(const CUiPickEvent& first, const CUiPickEvent& second, const CDsTypeMask& mask,
+                             ENTITY_LIST& out, ENTITY_LIST* entities);
+
+    // StIsDisplayed as the displayed-entities filter asks it.
+    static int StIsDisplayedForFilter(const ENTITY* entity);
+
+private:
+    // Edges met by the pick ray among `candidates` in ascending ray parameter into `edges`, their
+    // parameters in a new array (the caller deletes it). The count; 0 on a modeler error.
+    static int StPickEdges(const CUiPickEvent& event, const ENTITY_LIST& candidates, ENTITY_LIST& edges, double*& depths);
+    // The displayed top-level entities of `context`.
+    static void StGetEntities(rendering_context* context, ENTITY_LIST& entities);
+    // Whether an item of the current view's context shows `entity` and is not hidden.
+    static int StIsDisplayed(const ENTITY* entity);
+    // p = ray point + t ray direction; 1.
+    static int StEvalEdgePosition(const CUiPickEvent& event, EDGE* edge, double t, SPAposition& p);
 };

@@ -37,6 +37,7 @@
 #include "DsTypeMask.h"
 #include "VyrObjectPath.h"
 #include "VyrObjectTypes.h"
+#include "VyrViewTypes.h"
 
 #include <GL/gl.h>
 
@@ -45,8 +46,16 @@
 
 class CDsCglEntList;
 class CDsGeometry;
+class CDsItemEdge;
+class CDsItemsBody;
+class CDsItemsGroup;
+class CDsPickedFaces;
+class CDsRefPoint;
+class ENTITY_LIST;
+class pick_manager;
 class CDsGlGroupIterator;
 class CDsView3dCdc;
+class view3d;
 class pick_event;
 struct SDsGlPickCache;
 class CDsGlContext;
@@ -209,6 +218,46 @@ public:
     // before included.
     int PickInRegion(const CDsPickContext& context, CDsPickedItemList& list);
 
+    // --- Select-all and the modeler picks (DsPickProccessorModeler.cpp) ---------------------
+    // Every pickable item of the context's scene (no pick window) appended to `list` with point
+    // type -1; answers the list's size, items held before included.
+    int SelectAll(const CDsPickContext& context, CDsPickedItemList& list);
+    // The view's pick aperture (centre x, y and size); with the region pick mode on, x and y are
+    // its corner (moved back by half the size). Zeros without a view.
+    static void StGetPickExtremes(view3d* view, int& x, int& y, int& width, int& height);
+    // A reference point under the event (see the header comment); null without a view or point.
+    CDsRefPoint* PickRefPoint(CUiPickEvent& event, const CDsTypeMask& mask);
+    // Always null.
+    CDsRefPoint* PickSectionRefPoint(CUiPickEvent& event);
+    // Always null.
+    CDsPickedItemList* PickClosest(const CUiPickEvent& first, const CUiPickEvent& second);
+    // `group` picks itself with `manager` under state 3 (the manager's option word 8 while the
+    // region pick mode is on and state 4 is off, put back after); its answer. False for nulls.
+    bool PickGroupComponent(pick_manager* manager, CDsItemsGroup* group);
+    // The OpenGL face-pick data replayed into `manager`: the number of accepted hits.
+    int OpenGLPickFaces(pick_manager* manager, CDsGlGroupIterator& items);
+    // The faces under the event by depth into `faces` (a sort-mode selection in the event's pick
+    // mode); answers their number. 0 at once when the cache holds the same point without hits.
+    int OpenGLSortFaces(const CUiPickEvent& event, CDsPickedFaces& faces);
+    // The face under the pick (the nearest hit), the item group of its body in `group` and its
+    // edge items appended to `edges`; null when no face is picked.
+    ENTITY* OpenGLPick1Face(const pick_event& event, CDsGlGroupIterator& items, CDsItemsGroup*& group,
+                            std::vector<CDsItemEdge*>& edges);
+    // Edges under the manager's pick (CDsAcisPick::StPickEdges) offered to it; the accepted count.
+    int PickEdge(pick_manager* manager, ENTITY_LIST* edges);
+    // Wire edges of the items' groups offered to the manager (see the header comment).
+    int PickWireEdge(pick_manager* manager, CDsGlGroupIterator& items);
+    // Segments of the items' hidden-line views offered to the manager; stops at the first hit
+    // unless the pick mode is 2. The number of views that hit.
+    int PickWireEdgeOnly(pick_manager* manager, CDsGlGroupIterator& items);
+    // The apex of the conical face `entity` as a new reference point (kind 256), null otherwise.
+    CDsRefPoint* PickApexPoint(ENTITY* entity, CUiPickEvent event);
+    // The same for `entity`, else for the first conical face of `body`'s entity whose apex answers.
+    CDsRefPoint* PickApexPoint(ENTITY* entity, CDsItemsBody* body, CUiPickEvent event);
+    // Edges seen through the faces under the event offered to a new manager; the picked entity
+    // into `entity`; answers the number of accepted edges.
+    int PickThruWireFrameFace(const CUiPickEvent& event, ENTITY*& entity);
+
     // The OpenGL selection of the candidates of `candidates` under `event` (the view in pick mode
     // around it): the cache takes the event and a new hit list (sorted by depth for modes 0 and 2,
     // filed by body for any other mode; valid only inside a pick session), the view's OpenGL
@@ -227,6 +276,37 @@ public:
     static void StSetPickInRegionMode(bool on) { sPickInRegionMode = on; }
 
 private:
+    // The OpenGL face-pick data for the manager (see the header comment), null with state 1.
+    CDsCglEntList* CreatePickData(pick_manager* manager, CDsGlGroupIterator& items);
+    // The two nearest faces under the pick when their depths lie within 1e-5: the groups of their
+    // bodies into `groups` and their edges into `edges`; true when a body was found.
+    bool PickClosestBodiesAndTheirEdges(const pick_event& event, CDsGlGroupIterator& items, CDsItemsGroup* groups[2],
+                                        std::vector<CDsItemEdge*>& edges);
+    // Offers the edges (or their owners) to a CDsPickManager; the accepted count.
+    int AddPickedEdges(pick_manager* manager, const ENTITY_LIST& edges);
+    // The render mode an entity is shown in; false when no item shows it.
+    bool GetRenderingModeByItem(ENTITY* entity, ERenderMode& mode);
+    // A centre reference point among the items' groups with two children or more.
+    CDsRefPoint* PickCenterRefPoint(CUiPickEvent& event, CDsGlGroupIterator& items, const CDsTypeMask& mask);
+    // A centre reference point of one group.
+    CDsRefPoint* PickCenterRefPoint(CUiPickEvent& event, CDsItemsGroup* group, const CDsTypeMask& mask);
+    // The edges of `entity`'s real entity appended to `out`.
+    static void GetRealEdgeList(ENTITY* entity, ENTITY_LIST& out);
+    // Whether `item` is a copy group.
+    static bool IsDsItemCopy(CDsItemBase* item);
+    // The item group of the owner of `entity`'s real entity; null without item map.
+    CDsItemsGroup* GetRealItemGroup(ENTITY* entity);
+    // The copies in `group`'s copy entity of the edges of `edges`, appended to `out`.
+    static void GetCopyEdgesList(CDsItemsGroup* group, const ENTITY_LIST& edges, ENTITY_LIST& out);
+    // The copies in `copyOwner` of the edges of `edges`, appended to `out`.
+    static void GetCopyEdgesList(ENTITY* copyOwner, const ENTITY_LIST& edges, ENTITY_LIST& out);
+    // Appends every entity of `from` to `to`.
+    static void CopyLists(const ENTITY_LIST& from, ENTITY_LIST& to);
+    // Each group picks with the manager; stops at the first success for pick modes 0 and 1.
+    int PickToolPath(pick_manager* manager, CDsGlGroupIterator& items);
+    // The group and the edge items of a face hit by the selection.
+    void FaceGroupAndEdges(ENTITY* face, CDsItemsGroup*& group, std::vector<CDsItemEdge*>& edges);
+
     // The begin step of a selection pass: a select buffer of `words` words, selection mode, the
     // pick projection, the depth function (saved into `depthFunction`), the candidates drawn.
     static void BeginGlSelection(std::vector<GLuint>& buffer, CDsView3dCdc* view, CDsGlGroupIterator& candidates,

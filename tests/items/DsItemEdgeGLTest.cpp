@@ -410,9 +410,17 @@ TEST_F(DsItemEdgeGLTest, ReferencePointsSnapToTheEdgesStartEndMiddleAndCentre)
     EXPECT_EQ(CDsRefPoint::sPickType, eDsPickPtEnd);
     EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), 10, 1e-5);
 
-    CUiPickEvent atMiddle(50, 50, 0, view_.get(), nullptr);
-    EXPECT_EQ(edge->PickEdgeRefPoint(atMiddle, 1, ends), nullptr);
+    // With the start as the only kind, the edge under the cursor snaps to its nearer end: the
+    // start from a quarter of the way along, nothing off the edge.
+    CUiPickEvent nearStart(40, 50, 0, view_.get(), nullptr);
+    point.reset(edge->PickEdgeRefPoint(nearStart, 1, ends));
+    ASSERT_NE(point, nullptr);
+    EXPECT_EQ(CDsRefPoint::sPickType, eDsPickPtStart);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), -10, 1e-5);
+    CUiPickEvent offEdge(40, 80, 0, view_.get(), nullptr);
+    EXPECT_EQ(edge->PickEdgeRefPoint(offEdge, 1, ends), nullptr);
     EXPECT_EQ(CDsRefPoint::sPickType, -1);
+    CUiPickEvent atMiddle(50, 50, 0, view_.get(), nullptr);
     point.reset(edge->PickEdgeRefPoint(atMiddle, 1, middle));
     ASSERT_NE(point, nullptr);
     EXPECT_EQ(CDsRefPoint::sPickType, eDsPickPtMid);

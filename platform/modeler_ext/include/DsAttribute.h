@@ -16,7 +16,9 @@ enum EDsAttributeType {
     // A hatch.
     eDsAttributeHatch = 3,
     // An attributes palette.
-    eDsAttributePalette = 4
+    eDsAttributePalette = 4,
+    // Whether an item forces its own attributes on what it shows.
+    eDsAttributeForce = 5
 };
 
 // Base of the display attributes.

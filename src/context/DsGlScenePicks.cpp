@@ -1,0 +1,84 @@
+// CDsGlScene: the picks over the root groups that the pick processor and the modeler picks ask:
+// reference points of the shown items and the entities of figures and copies.
+//
+// Choices where the behaviour was open:
+// - A child answers a reference point through CDsItemBase::PickRefPoint(event, mask); hidden
+//   children are left to their own test (the groups answer null when hidden).
+// - PickEntities offers an entity group's entity only after its component pick accepted it; the
+//   levels it pushes are popped again.
+#include "DsGlScene.h"
+
+#include "DsGlContext.h"
+#include "DsItemBase.h"
+#include "DsItemsGroup.h"
+#include "DsNavigator.h"
+#include "DsPickManager.h"
+#include "DsPickProccessor.h"
+#include "DsRefPoint.h"
+#include "DsTypeMask.h"
+#include "UiPickEvent.h"
+#include "VyrEntBase.h"
+#include "VyrEntGroup.h"
+
+#include "pick_manager.h"
+
+CDsRefPoint* CDsGlScene::PickRefPoint(CUiPickEvent& event, const CDsTypeMask& mask)
+{
+    static const ERootGroup kOrder[] = {eRootWireBodies, eRootBodies, eRootCopies, eRootHlViews};
+    for (ERootGroup which : kOrder) {
+        CDsItemsGroup* root = GetRootGroup(which);
+        for (int i = 0; root && i < root->Count(); ++i)
+            if (CDsItemBase* child = root->Get(i))
+                if (CDsRefPoint* point = child->PickRefPoint(event, mask)) return point;
+    }
+    CDsItemsGroup* figures = GetRootGroup(eRootFigures);
+    CDsPickProccessor* processor = m_owner ? m_owner->GetPickProccessor() : nullptr;
+    for (int i = 0; figures && i < figures->Count(); ++i) {
+        CDsItemBase* child = figures->Get(i);
+        if (!child) continue;
+        const bool group = is_CVyrEntGroup(child->GetEntity()) != 0;
+        if (group && processor) processor->Set(eDsPickStateRecordLevels, true);
+        CDsRefPoint* point = child->PickRefPoint(event, mask);
+        if (group && processor) processor->Set(eDsPickStateRecordLevels, false);
+        if (point) return point;
+    }
+    return nullptr;
+}
+
+int CDsGlScene::PickEntities(pick_manager* manager)
+{
+    auto* ds = dynamic_cast<CDsPickManager*>(manager);
+    if (!ds) return 0;
+    const bool single = manager->get_pick_method() == pick_method_point || manager->get_pick_method() == pick_method_entity;
+    CDsPickProccessor* processor = m_owner ? m_owner->GetPickProccessor() : nullptr;
+    CDsNavigator* navigator = CDsNavigator::StGetInstance();
+    int hits = 0;
+    const auto pickGroup = [&](CDsItemsGroup* root) {
+        for (int i = 0; root && i < root->Count(); ++i) {
+            CDsItemBase* child = root->Get(i);
+            if (!child || child->IsHidden() || !child->GetEntity()) continue;
+            ENTITY* entity = child->GetEntity();
+            bool hit = false;
+            if (is_CVyrEntGroup(entity)) {
+                auto* group = dynamic_cast<CDsItemsGroup*>(child);
+                if (processor && group && processor->PickGroupComponent(manager, group)) {
+                    hit = true;
+                    if (processor->Get(eDsPickStateGroupComponent)) {
+                        manager->push_level(child, entity);
+                        manager->save_current_if_ok();
+                        manager->pop_level();
+                    }
+                }
+            } else if (is_CVyrEntBase(entity) && ds->TestDisplayItem(child->GetItemType())) {
+                auto* group = dynamic_cast<CDsItemsGroup*>(child);
+                if ((!group || !navigator || !navigator->GetItemForStl(group)) && child->Pick(manager)) hit = true;
+            }
+            if (!hit) continue;
+            ++hits;
+            if (single) return;
+        }
+    };
+    pickGroup(GetRootGroup(eRootFigures));
+    if (!(single && hits > 0)) pickGroup(GetRootGroup(eRootCopies));
+    return hits;
+}

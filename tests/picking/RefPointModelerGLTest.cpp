@@ -1,0 +1,384 @@
+// Reference points on shown bodies (edge ends, middles, centres, nearest points, free points),
+// the modeler picks of the pick processor and of CDsAcisPick (faces by OpenGL selection and by
+// ray, edges, apexes, select-all, region picks) and the reference-point filter, on real OpenGL
+// selection and the modeler.
+#include "PickFixture.h"
+
+#include "DsAcisEdge.h"
+#include "DsAcisPick.h"
+#include "DsCglEntList.h"
+#include "DsGlGroupIterator.h"
+#include "DsItemEdge.h"
+#include "DsItemsBody.h"
+#include "DsItemsGroup.h"
+#include "DsItemsMap.h"
+#include "DsPickManager.h"
+#include "DsPickedFaces.h"
+#include "DsRefPoint.h"
+
+#include "SpaBuilders.h"
+#include "SpaFilters.h"
+#include "SpaTopology.h"
+#include "pick_manager.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace {
+
+using namespace picktest;
+
+CDsTypeMask Kinds(std::initializer_list<int> kinds)
+{
+    return MaskOf(kinds);
+}
+
+class RefPointModelerTest : public PickTest {
+protected:
+    void SetUp() override
+    {
+        PickTest::SetUp();
+        view_->SetRenderMode(eRenderWireframe);
+    }
+    void TearDown() override
+    {
+        CDsGlContext::StEndPickSession();
+        for (BODY* body : bodies_) {
+            context_.remove(body);
+            body->lose();
+        }
+        EXPECT_EQ(CDsAcisPick::sInPickMode, 0);
+        PickTest::TearDown();
+    }
+    BODY* Show(BODY* body)
+    {
+        EXPECT_NE(body, nullptr);
+        context_.add(body);
+        bodies_.push_back(body);
+        return body;
+    }
+    // A block from (-20, -10, -10) to (20, 10, 10): its front face z = 10 covers pixels 30..70 x 40..60.
+    BODY* Block() { return Show(make_block(-20, -10, -10, 20, 10, 10)); }
+    std::unique_ptr<CDsRefPoint> Snap(int x, int y, const CDsTypeMask& mask)
+    {
+        CUiPickEvent event(x, y, 0, view_.get(), nullptr);
+        std::unique_ptr<CDsRefPoint> point(CDsAcisPick::StPickRefPoint(event, mask));
+        EXPECT_EQ(view_->get_pick_mode(), 0);
+        return point;
+    }
+    std::vector<BODY*> bodies_;
+};
+
+TEST_F(RefPointModelerTest, EdgeEndsMiddlesAndNearestPointsOfAShownBlock)
+{
+    Block();
+    // The corner (20, 10) under pixel (70, 40): an end of an edge there, exactly.
+    auto point = Snap(70, 40, Kinds({256, 257, 258, 259}));
+    ASSERT_NE(point, nullptr);
+    EXPECT_TRUE(CDsRefPoint::sPickType == 256 || CDsRefPoint::sPickType == 257);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), 20, 1e-6);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.y(), 10, 1e-6);
+    EXPECT_NEAR(std::fabs(CDsRefPoint::sLastPosition.z()), 10, 1e-6);
+    // The middle of the edge along x at y = 10 lies under pixel (50, 40).
+    point = Snap(50, 40, Kinds({258}));
+    ASSERT_NE(point, nullptr);
+    EXPECT_EQ(CDsRefPoint::sPickType, 258);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), 0, 1e-6);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.y(), 10, 1e-6);
+    // The nearest point of that edge, within a pixel of the cursor.
+    point = Snap(60, 40, Kinds({267, 272}));
+    ASSERT_NE(point, nullptr);
+    EXPECT_EQ(CDsRefPoint::sPickType, 267);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), 10, 1.0);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.y(), 10, 1.0);
+    // With 267 allowed nothing else is tried: no free point off the block.
+    EXPECT_EQ(Snap(5, 5, Kinds({267, 272})), nullptr);
+    // A free point on the reference plane (z = 0) under the centre of pixel (5, 5).
+    point = Snap(5, 5, Kinds({272}));
+    ASSERT_NE(point, nullptr);
+    EXPECT_EQ(CDsRefPoint::sPickType, 272);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.z(), 0, 1e-9);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), -44.5, 0.6);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.y(), 44.5, 0.6);
+    // No kind, nothing.
+    EXPECT_EQ(Snap(70, 40, CDsTypeMask()), nullptr);
+}
+
+TEST_F(RefPointModelerTest, TheCentreOfACylindersCircularEdge)
+{
+    Show(make_cylinder(SPAposition(0, 0, -10), SPAvector(0, 0, 1), 15, 20));
+    auto point = Snap(65, 50, Kinds({259}));  // on the circle at (15, 0)
+    ASSERT_NE(point, nullptr);
+    EXPECT_EQ(CDsRefPoint::sPickType, 259);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), 0, 1e-6);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.y(), 0, 1e-6);
+}
+
+TEST_F(RefPointModelerTest, EndOnlyUnderTheCursorAndTheEvaluationOfTheEdge)
+{
+    BODY* block = Block();
+    ENTITY_LIST edges;
+    api_get_edges(block, edges);
+    // An edge along x at y = 10 and z = 10.
+    EDGE* edge = nullptr;
+    for (int i = 0; i < edges.count() && !edge; ++i) {
+        auto* e = static_cast<EDGE*>(edges[i]);
+        const SPAposition a = e->start_pos(), b = e->end_pos();
+        if (std::fabs(a.y() - 10) < 1e-9 && std::fabs(b.y() - 10) < 1e-9 && std::fabs(a.z() - 10) < 1e-9 &&
+            std::fabs(b.z() - 10) < 1e-9)
+            edge = e;
+    }
+    ASSERT_NE(edge, nullptr);
+    auto* item = dynamic_cast<CDsItemEdge*>(context_.GetItemsMap()->Find(edge));
+    ASSERT_NE(item, nullptr);
+    CDsRefPoint point(edge);
+    point.SetItemEdge(item);
+    const SPAposition end = edge->end_pos();
+    CUiPickEvent atEnd(int(50 + end.x()), int(50 - end.y()), 0, view_.get(), nullptr);
+    EXPECT_EQ(point.PickRefPoint(atEnd, Kinds({256, 258})), 1);
+    EXPECT_EQ(CDsRefPoint::sPickType, 257);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), end.x(), 1e-6);
+    // The nearest point, then evaluated on the curve as the middle.
+    CUiPickEvent along(55, 40, 0, view_.get(), nullptr);
+    EXPECT_EQ(point.PickRefClosePoint(along, true), 267);
+    CDsRefPoint::sPickType = 258;
+    point.EvalPickPosition(along);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), 0, 1e-9);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.y(), 10, 1e-9);
+    // The start kind of a reversed edge is the end of the curve range.
+    DsAcisEdge evaluator;
+    for (int i = 0; i < edges.count(); ++i) {
+        auto* e = static_cast<EDGE*>(edges[i]);
+        if (e->sense() != REVERSED) continue;
+        CDsRefPoint reversed(e);
+        CDsRefPoint::sPickType = 256;
+        reversed.EvalPickPosition(along);
+        EXPECT_EQ(CDsRefPoint::sPickType, 257);
+        EXPECT_LT((CDsRefPoint::sLastPosition - e->start_pos()).len(), 1e-9);
+        break;
+    }
+    // A point not made from an edge: no edge pick, the kind left as it was.
+    CDsRefPoint free(CGmPosition(1, 2, 3));
+    EXPECT_EQ(CDsRefPoint::sPickType, 272);
+    EXPECT_EQ(free.PickRefPoint(atEnd, Kinds({256})), 0);
+    EXPECT_EQ(CDsRefPoint::sPickType, 272);
+}
+
+TEST_F(RefPointModelerTest, ClosePositionsSkipDegenerateAndFarSegmentsAndMarkVertices)
+{
+    const CUiPickEvent event(60, 50, 0, view_.get(), nullptr);  // the model point (10, 0)
+    // A zero-length segment right under the cursor is never chosen.
+    const CGmPosition degenerate[] = {CGmPosition(10, 0, 0), CGmPosition(10, 0, 0)};
+    std::unique_ptr<CGmPosition> found(CDsRefPoint::LookForClosePosition(2, degenerate, view_.get(), event));
+    EXPECT_EQ(found, nullptr);
+    // A segment the cursor passes beyond its end by more than a tenth of its length.
+    const CGmPosition shortOne[] = {CGmPosition(-10, 0, 0), CGmPosition(8, 0, 0)};
+    found.reset(CDsRefPoint::LookForClosePosition(2, shortOne, view_.get(), event));
+    EXPECT_EQ(found, nullptr);
+    const CGmPosition within[] = {CGmPosition(-10, 0, 0), CGmPosition(9.5, 0, 0)};
+    found.reset(CDsRefPoint::LookForClosePosition(2, within, view_.get(), event));
+    ASSERT_NE(found, nullptr);
+    EXPECT_NEAR(found->x(), 9.5, 1e-9);
+    // A close point 3 pixels from a vertex marks the vertex.
+    BODY* block = Block();
+    ENTITY_LIST edges;
+    api_get_edges(block, edges);
+    for (int i = 0; i < edges.count(); ++i) {
+        auto* e = static_cast<EDGE*>(edges[i]);
+        const SPAposition a = e->start_pos(), b = e->end_pos();
+        if (std::fabs(a.y() - b.y()) > 1e-9 || std::fabs(a.z() - b.z()) > 1e-9 || std::fabs(a.y() - 10) > 1e-9) continue;
+        CDsRefPoint point(e);
+        point.SetItemEdge(dynamic_cast<CDsItemEdge*>(context_.GetItemsMap()->Find(e)));
+        CDsPickInfoStorage& info = context_.GetPickProccessor()->GetPickInfoStorage();
+        CUiPickEvent nearVertex(67, 40, 0, view_.get(), nullptr);
+        ASSERT_EQ(point.PickRefClosePoint(nearVertex, true), 267);
+        EXPECT_EQ(info.GetPrimitiveEnum(), eDsPickedPrimitiveNone);
+        CUiPickEvent awayFromVertex(60, 40, 0, view_.get(), nullptr);
+        ASSERT_EQ(point.PickRefClosePoint(awayFromVertex, true), 267);
+        EXPECT_EQ(info.GetPrimitiveEnum(), eDsPickedPrimitiveDefault);
+        break;
+    }
+}
+
+class ModelerFacePickTest : public RefPointModelerTest {
+protected:
+    void SetUp() override
+    {
+        RefPointModelerTest::SetUp();
+        view_->SetRenderMode(eRenderShade);
+    }
+};
+
+TEST_F(ModelerFacePickTest, FacesByOpenGlAndByRayFrontFirst)
+{
+    Block();
+    CDsPickProccessor* processor = context_.GetPickProccessor();
+    CUiPickEvent event(50, 50, 0, view_.get(), nullptr);
+    CDsPickedFaces faces;
+    ASSERT_EQ(processor->OpenGLSortFaces(event, faces), 2);
+    FACE* front = faces.GetFaces().begin()->second;
+    FACE* back = faces.GetFaces().rbegin()->second;
+    ASSERT_NE(front, back);
+    // The front face's surface lies at z = 10.
+    CDsPickedFaces byRay;
+    ASSERT_GE(CDsAcisPick::StPickFacesByRay(event, CDsTypeMask(), nullptr, byRay), 2);
+    EXPECT_EQ(byRay.GetFaces().begin()->second, front);
+    EXPECT_EQ(CDsAcisPick::FindNearestFace(event, CDsTypeMask(), nullptr, 0), front);
+    EXPECT_EQ(CDsAcisPick::FindNearestFace(event, CDsTypeMask(), nullptr, 1), back);
+    EXPECT_EQ(CDsAcisPick::FindNearestFace(CUiPickEvent(2, 2, 0, view_.get(), nullptr), CDsTypeMask(), nullptr, 0), nullptr);
+    for (bool state0 : {false, true}) {
+        processor->Set(eDsPickStateSceneRefPoints, state0);
+        SDsGlPickCache::sCache.Clear();
+        CDsGlGroupIterator items(&context_, nullptr, 0);
+        CDsItemsGroup* group = nullptr;
+        std::vector<CDsItemEdge*> edges;
+        EXPECT_EQ(processor->OpenGLPick1Face(event, items, group, edges), front);
+        EXPECT_EQ(edges.size(), 4u);
+        EXPECT_NE(group, nullptr);
+    }
+    processor->Set(eDsPickStateSceneRefPoints, false);
+    processor->Set(eDsPickStateNoFacePickData, true);
+    pick_manager manager(pick_method_point, 0, nullptr, &event, nullptr);
+    CDsGlGroupIterator items(&context_, nullptr, 0);
+    EXPECT_EQ(processor->OpenGLPickFaces(&manager, items), 0);
+    processor->Set(eDsPickStateNoFacePickData, false);
+    EXPECT_EQ(view_->get_pick_mode(), 0);
+}
+
+TEST_F(ModelerFacePickTest, EdgesAreOfferedOnceAndApexesOfConesOnly)
+{
+    Block();
+    CDsPickProccessor* processor = context_.GetPickProccessor();
+    CUiPickEvent onEdge(50, 40, 0, view_.get(), nullptr);
+    CDsPickManager manager(pick_method_point, pick_entity_any, 0, nullptr, &onEdge, nullptr,
+                           {MaskOf({eDsItemEdge})});
+    ENTITY_LIST edges;
+    EXPECT_EQ(processor->PickEdge(&manager, &edges), 1);
+    EXPECT_GE(edges.count(), 2);  // the edge at z = 10 and the one behind it
+    EXPECT_EQ(manager.get_record_count(), 1);
+    CDsPickManager region(pick_method_region, pick_entity_any, 0, nullptr, &onEdge, nullptr,
+                          {MaskOf({eDsItemEdge})});
+    ENTITY_LIST all;
+    EXPECT_GE(processor->PickEdge(&region, &all), 2);
+    EXPECT_EQ(view_->get_pick_mode(), 0);
+
+    BODY* cone = Show(make_cone(SPAposition(30, 30, -10), SPAvector(0, 0, 1), 10, 0, 20));
+    BODY* cylinder = Show(make_cylinder(SPAposition(-30, 30, -10), SPAvector(0, 0, 1), 5, 20));
+    ENTITY_LIST faces;
+    api_get_faces(cone, faces);
+    CUiPickEvent event(80, 20, 0, view_.get(), nullptr);
+    int apexes = 0;
+    for (int i = 0; i < faces.count(); ++i) {
+        std::unique_ptr<CDsRefPoint> apex(processor->PickApexPoint(faces[i], event));
+        if (!apex) continue;
+        ++apexes;
+        EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), 30, 1e-6);
+        EXPECT_NEAR(CDsRefPoint::sLastPosition.y(), 30, 1e-6);
+        EXPECT_NEAR(CDsRefPoint::sLastPosition.z(), 10, 1e-6);
+    }
+    EXPECT_EQ(apexes, 1);
+    faces.clear();
+    api_get_faces(cylinder, faces);
+    for (int i = 0; i < faces.count(); ++i) EXPECT_EQ(processor->PickApexPoint(faces[i], event), nullptr);
+    EXPECT_EQ(processor->PickApexPoint(nullptr, event), nullptr);
+}
+
+TEST_F(ModelerFacePickTest, SelectAllNullPicksExtremesAndRegions)
+{
+    CDsPickProccessor* processor = context_.GetPickProccessor();
+    Add(1, kLineType, Line(-10, 0, 10, 0, 0));
+    Add(2, kFaceType, Rect(-5, -5, 5, 5, 0));
+    CDsPickedItemList list(true);
+    list.Add(new CDsPickedItem(PathOf(99)));
+    CDsPickContext request;
+    request.m_ownerContext = &context_;
+    request.m_domain = &domain_;
+    CUiPickEvent event(50, 50, 0, view_.get(), nullptr);
+    request.m_event = &event;
+    EXPECT_EQ(processor->SelectAll(request, list), 3);
+    EXPECT_EQ(processor->PickSectionRefPoint(event), nullptr);
+    EXPECT_EQ(processor->PickClosest(event, event), nullptr);
+    view_->pick_mode(1, 40, 30, 6, 8);
+    int x = 0, y = 0, w = 0, h = 0;
+    CDsPickProccessor::StGetPickExtremes(view_.get(), x, y, w, h);
+    EXPECT_EQ(x, 40);
+    CDsPickProccessor::sPickInRegionMode = true;
+    CDsPickProccessor::StGetPickExtremes(view_.get(), x, y, w, h);
+    CDsPickProccessor::sPickInRegionMode = false;
+    EXPECT_EQ(x, 37);
+    EXPECT_EQ(y, 26);
+    view_->pick_mode(0, 0, 0, 0, 0);
+
+    // A region of one x picks nothing.
+    const std::vector<CDsTypeMask> savedDomain = CDsPickManagerCreator::smTypeMask;
+    CDsTypeMask everything;
+    everything.SetAll();
+    CDsPickManagerCreator::smTypeMask = {everything};
+    Show(make_block(-40, -5, -5, -30, 5, 5));
+    Show(make_block(30, -5, -5, 40, 5, 5));
+    Refresh();
+    ENTITY_LIST out;
+    CDsAcisPick::PickInRegion(CUiPickEvent(5, 40, 0, view_.get(), nullptr), CUiPickEvent(5, 60, 0, view_.get(), nullptr),
+                              CDsTypeMask(), out, nullptr);
+    EXPECT_EQ(out.count(), 0);
+    CDsPickManagerCreator::smTypeMask = savedDomain;
+    EXPECT_FALSE(CDsPickProccessor::sPickInRegionMode);
+    EXPECT_EQ(view_->get_pick_mode(), 0);
+}
+
+int gCalls = 0;
+ENTITY* gSeen = nullptr;
+long gArgument = 0;
+int Callback(ENTITY* entity, long argument)
+{
+    ++gCalls;
+    gSeen = entity;
+    gArgument = argument;
+    return 7;
+}
+int Refuse(const ENTITY*)
+{
+    return 0;
+}
+
+TEST(RefPointFilterTest, MasksEqualityCallbacksAndTheCurrentFilter)
+{
+    EXPECT_EQ(CDsRefPointFilter::GetPointMask(nullptr), 0x220F);
+    CDsRefPointFilter a, b;
+    EXPECT_EQ(a != b, 0);
+    EXPECT_EQ(a != a, 0);
+    b.SetPointMask(0x1);
+    EXPECT_EQ(a != b, 1);
+    EXPECT_EQ(CDsRefPointFilter::StNotEqual(&a, nullptr), 1);
+    CDsRefPointFilter refusing(&Refuse);
+    EXPECT_EQ(a != refusing, 1);
+    CDsRefPointFilter copy(refusing);
+    EXPECT_EQ(copy != refusing, 0);
+    EXPECT_EQ(refusing.GetPointEntityFilter()->use_count(), 2);
+
+    BODY* body = make_block(0, 0, 0, 1, 1, 1);
+    ASSERT_NE(body, nullptr);
+    EXPECT_EQ(refusing.TestEntity(body, 0), 0);
+    CDsRefPointFilter called(&Callback);
+    CDsRefPoint point(static_cast<ENTITY*>(body));
+    CDsRefPoint::sPickType = 258;
+    gCalls = 0;
+    EXPECT_EQ(called.TestRefPoint(point), 7);
+    EXPECT_EQ(gSeen, body);
+    EXPECT_EQ(gArgument, 258);
+    // A modeler pick that knows only the entity filter reaches the callback of the current filter.
+    CDsRefPointFilter::StSetCurrentRefPointFilter(&called, 42);
+    gCalls = 0;
+    EXPECT_NE(called.GetPointEntityFilter()->test(body), 0);
+    EXPECT_EQ(gCalls, 1);
+    EXPECT_EQ(gArgument, 42);
+    CDsRefPointFilter::StSetCurrentRefPointFilter(nullptr, 0);
+    EXPECT_EQ(called.GetPointEntityFilter()->test(body), 1);
+    EXPECT_EQ(CDsRefPointFilter(0L).TestRefPoint(point), 1);
+    body->lose();
+}
+
+}  // namespace
