@@ -78,6 +78,8 @@ public:
     bool GetOwnAttributesFlag() const { return m_ownAttributes; }
     // The box of the copied group under the copy's transformation.
     const CDsBox& GetCopyBox() const { return m_box; }
+    // Empties the copy box, so that it is measured again when next used (ExpandBox).
+    void InvalidateCopyBox() { m_box.ResetMembers(); }
     // The material record.
     const SMaterial& GetMaterial() const { return m_material; }
     // The items highlighted in this copy only.
