@@ -603,8 +603,11 @@ void CDsGlContext::draw_to_bitmap(view3d* view)
     API_BEGIN
     entities.init();
     while (ENTITY* entity = entities.next()) {
+        CDsItemBase* const item = m_itemsMap->Find(entity);
         CDsItemsGroup* group = CreateGLEntListFromEntity(entity);
         if (!group) continue;
+        // The picture shows the entity as its shown item looks.
+        if (item && item->GetAttributes()) group->SetAttributes(*item->GetAttributes(), true);
         group->Refresh(*view);
         delete group;
     }

@@ -169,7 +169,7 @@ public:
     void SelectAll(CDsSelectAllData& data, ENTITY_LIST& list) override;
     // Grows `box` by the copy box (computed first when empty).
     void ExpandBox(CDsBox& box, SPAtransf* transform) override;
-    // The copy box's screen rectangle in `view`.
+    // The copy box's screen rectangle in `view` (the box measured first when it is empty).
     void ComputeBounds2D(view3d* view) override;
 
     // --- Group operations -----------------------------------------------------------------
