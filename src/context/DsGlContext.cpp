@@ -388,8 +388,9 @@ void CDsGlContext::ResetHighlightData()
 
 namespace {
 
-// The view context of the last front-buffer batch opened.
+// The view context of the last front-buffer batch opened, and the view it was saved from.
 view_context sFrontBufferViewContext;
+view3d* sFrontBufferViewSaved = nullptr;
 
 }  // namespace
 
@@ -404,6 +405,7 @@ void CDsGlContext::ExecuteToFrontBuffer(CDsItemBase* item, view3d* view, const r
     if (phase == eGlDrawingPhaseStart) {
         if (!Get_gl_context_data(view)) return;
         sFrontBufferViewContext = view->view_context();
+        sFrontBufferViewSaved = view;
         MakeCurrent(view);
         SetupRenderingTransforms(view, false, nullptr);
         glDrawBuffer(GL_FRONT);
@@ -412,6 +414,9 @@ void CDsGlContext::ExecuteToFrontBuffer(CDsItemBase* item, view3d* view, const r
     if (phase == eGlDrawingPhaseEnd) {
         glDrawBuffer(GL_BACK);
         glFlush();
+        // The batch leaves the view's camera as phase 0 found it.
+        if (sFrontBufferViewSaved == view) view->set_view_context(sFrontBufferViewContext);
+        sFrontBufferViewSaved = nullptr;
     }
 }
 

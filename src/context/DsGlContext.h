@@ -24,8 +24,29 @@
 // Display suspension: while the scene's counter is above 0 the display is suspended; when popping
 // brings it to 0 every view's window is invalidated (InvalidateView), so that it repaints.
 //
-// What the context does not do yet, and with what it comes: showing entities (update, add, remove, the items of the item map) with the entity operations;
-// picking with the pick processor. Until then the scene shows nothing.
+// Services and settings (DsGlContextServices.cpp) and item transformations, copies and extents
+// (DsGlContextItems.cpp) are mostly thin forwards to the scene, its database scene, the light list,
+// the sections and the pick processor. Choices where the behaviour was open, or where a plain
+// reading would hurt:
+// - draw_to_bitmap draws each entity's display group into the view's bitmap (the view's record:
+//   the bitmap record in bitmap mode) before deleting it; making the groups and deleting them at
+//   once would leave the bitmap empty while reporting nothing wrong. The record is made current,
+//   the view set up and cleared to the background first, and the picture finished (glFinish)
+//   after. Nothing is drawn without a view or a record, and nothing but the background without
+//   entities.
+// - ExecuteToFrontBuffer puts the view's view context saved at phase 0 back at phase 2, so that a
+//   batch leaves the view's camera as it found it.
+// - SetGeometry makes the section plane from the point and normal and gives it the items, only
+//   while there is no plane; GetGeometry answers them back (false without a plane). RebuildSection
+//   has every view draw its whole picture again. SetSectionClipping and ResetSectionClipping
+//   switch the clip planes of one plane group of the stepped section on and off.
+// - GetRectangle answers the screen rectangle as CDsBox::GetRectangle gives it: minimum x, maximum
+//   x, minimum y, maximum y.
+//
+// Coming with the modeler-based picks of the pick processor (reference points, entity, figure and
+// one-face picks, select all): PickThruWireFrameFace, OpenGLSortFaces, OpenGLPick1Face, PickRefPoint,
+// PickGroupComponent, SelectAll, PickFigures, PickVyrEntities and PickApexPoint. UpdateThread waits
+// for edge items that keep a thread figure, which no item has yet.
 //
 // Not copyable: a copy would share the scene, the item map and the OpenGL records.
 #pragma once
@@ -46,7 +67,31 @@
 #include <utility>
 #include <vector>
 
+class BODY;
 class CDsAttributes;
+class CDsPickInfoStorage;
+enum EDsSelectionByBoxMode : int;
+enum EDsItemsType : int;
+enum EDsResetAttributeAction : int;
+class CDsBackground;
+class CDsColorStorage;
+class CDsComplexSection;
+class CDsFigure;
+class CDsLineAttribStorage;
+class CDsPalette;
+class CDsPickedItem;
+class CDsStatisticsItems;
+class CDsUid;
+class CDsUidPath;
+class CGmTransformation;
+class CGmUnitVector;
+class CVyrComplexSection;
+class CVyrRefinement;
+class CVyrWCS;
+class IDsGeometry;
+class SPAtransf;
+class SPAunit_vector;
+class SPAvector;
 class CDsGlScene;
 class CDsItemBase;
 class CDsItemsBody;
@@ -244,8 +289,8 @@ public:
     void FindDsItems(ENTITY_LIST& entities, EDsSecondarySearch how, std::deque<CDsItemBase*>& out) const;
     // The body group of `entity` in the scene's bodies, wire-bodies and unsorted groups; null.
     CDsItemsBody* FindDsBody(const ENTITY* entity) const;
-    // The mesh interface of the body item showing `body`; null when none shows it. (Copies of
-    // bodies, which share their original's interface, come with the copy items.)
+    // The mesh interface of the item showing `body`: a body item's own; for a copy item of mode 0
+    // or 1 the interface of the body item it copies; null otherwise.
     CVyrMeshInterface* GetMeshInterface(ENTITY* body) const;
 
     // Shows `entity` (see DsGlContextEntities.cpp): a body becomes a body group; a face or an
@@ -335,6 +380,261 @@ public:
     static CVyrNotifyFunctionality* GetGlContextNotificationPointer(CDsGlContext* context);
     // Tells the host that a view was deactivated (code 17).
     void NotifyViewDeActivated();
+
+    // --- Services and settings (DsGlContextServices.cpp) -----------------------------------
+    // Nothing when flag 14 already equals `on`; otherwise flag 14 set or cleared directly, the
+    // geometry-curve colour read again, every body's edges one pixel wider (on) or narrower, and
+    // the picture properties marked changed.
+    void SetOpenEdgesMode(bool on);
+    // Flag 14.
+    bool GetOpenEdgesMode() const;
+    // Flag 13.
+    bool GetDuplicateEdgesMode() const;
+    // The scene's monochrome colour; then the shaded views refreshed.
+    void SetMonochromeColor(const CDsColorStorage& color);
+    // Does nothing.
+    void SetAutoHideMode(bool on);
+    // False.
+    bool GetAutoHideMode() const;
+    // The picture number of transparent views (the performance monitor's pictures).
+    void SetPictureNumberTransView(int number);
+    // The picture number of transparent views.
+    int GetPictureNumberTransView() const;
+    // The scene's background.
+    void SetBackground(const CDsBackground& background);
+    // The scene's vertex-colour palette (a copy; none for null).
+    void SetVertexColorPalette(const CDsPalette* palette);
+    // The reference coordinate system's entity.
+    void SetUcsReference(const CVyrWCS* entity);
+    // The reference system's three axes and origin.
+    void GetUcsReference(CGmUnitVector* axes, SPAposition& origin) const;
+    // `direction` taken into the reference system.
+    void TransformToReferenceUcs(SPAunit_vector& direction) const;
+    // Keeps the rotate-to-plane reference.
+    void SetRotateToPlaneReference(const SPAvector& first, const SPAvector& second, const SPAposition& position);
+    // The rotate-to-plane reference; false unless both directions are set.
+    bool GetRotateToPlaneReference(SPAvector& first, SPAvector& second, SPAposition& position) const;
+    // The scene's stored rotation centre, else the centre of the scene box.
+    void GetDefaultRotationCenter(SPAposition& centre) const;
+    // Keeps the default rotation centre.
+    void SetDefaultRotationCenter(const SPAposition& centre);
+    // The scene box's corners (both at the empty box's corners when the scene shows nothing).
+    void GetBox(SPAposition& low, SPAposition& high) const;
+    // The centre of the scene box.
+    void GetBoxCenter(SPAposition& centre) const;
+
+    // The scene's refinement (never null).
+    CVyrRefinement* GetRefinement() const;
+    // The scene reads the refinement preferences again (only the first time with `once`).
+    void SetCurrentRefinement(bool once);
+    // The refinement's changed flag.
+    bool GetRefinementChangedFlag() const;
+    // Sets the refinement's changed flag.
+    void SetRefinementChangedFlag(bool changed);
+    // With the display suspended: the refinement filled from the preferences and made current,
+    // then every body faceted anew.
+    void ReFacetAll();
+    // Counts the triangles of every body's meshes (nothing refaceted); 0.
+    int ComputeNumOfTriangles();
+    // Unless `keep`, every body with faces deletes its display list (built again when drawn).
+    void UpdateOpenGlDisplayLists(bool keep);
+    // Flips the mesh normals of the listed faces whose body has a mesh interface, then refreshes
+    // the shaded and mixed views. Nothing for null.
+    void FlipMeshNormals(const ENTITY_LIST* faces);
+    // Rebuilds the display curves of the face items of the leading faces of the list (it stops at
+    // the first entity that is not a face). Nothing for null.
+    void UpdateDisplayCurves(ENTITY_LIST* faces);
+    // When the body's group is in the scene: the context's own view made current.
+    void StartPartialChangeUpdates(BODY* body);
+    // The same, then the body group updates its faces and edges (with flag 13).
+    void CompletePartialChangeUpdates(BODY* body);
+    // Clears flag 15; the scene's box is measured again at the next use.
+    void InvalidateBox();
+    // 1 and the item's line attributes when the entity has an item; 0 (attributes unchanged).
+    int GetLineAttributes(const ENTITY* entity, CDsLineAttribStorage& attributes) const;
+    // Adds the counts of bodies, faces and edges of the bodies with faces; `others` unchanged.
+    void CountGlItems(int& bodies, int& faces, int& edges, int& others);
+    // The scene counts its items into a new statistics object.
+    void CountStatistics();
+    // The two counts of `type` (both 0 without statistics).
+    void GetStatistics(EDsItemsType type, int& count, int& flagged) const;
+    // Deletes the statistics object.
+    void CleanUpStatistics();
+    // The statistics object (made when there is none).
+    CDsStatisticsItems* GetItemsCount();
+    // The item map's trace.
+    void TraceMap() const;
+
+    // The pick processor's selection-by-box mode.
+    void SetSelectionMode(EDsSelectionByBoxMode mode);
+    // The selection-by-box mode.
+    EDsSelectionByBoxMode GetSelectionMode() const;
+    // The pick processor's point mask.
+    void SetPickPointMask(eVyrParamPointType mask);
+    // The point mask.
+    eVyrParamPointType GetPickPointMask() const;
+    // Copies the four values of `storage` into the pick processor's.
+    void SetPickInfoStorage(const CDsPickInfoStorage& storage);
+    // The pick processor's pick information.
+    CDsPickInfoStorage& GetPickInfoStorage();
+    // The processor's flag that filters bodies in drafting mode.
+    bool GetFilterBodyInDraftingMode() const;
+    // Sets that flag.
+    void SetFilterBodyInDraftingMode(bool on);
+    // No triangle figures are picked here: 0.
+    int PickTrianglesFigures(pick_manager* manager);
+    // 0.
+    int DoPick(pick_manager* manager);
+    // False.
+    bool OpenGLPickEdge(const CUiPickEvent& event);
+    // False.
+    bool PickDisplayCurve(pick_manager* manager);
+    // Null.
+    CDsPickedItem* PickClosest(const CUiPickEvent& event);
+    // Null.
+    CDsPickedItem* PickSectionRefPoint(const CUiPickEvent& event);
+
+    // Sets (or moves) the section plane.
+    void SetSection(const SPAposition& point, const SPAvector& normal);
+    // Deletes the section plane.
+    void ResetSection();
+    // Moves the section plane by `distance` along its normal.
+    void TranslateSection(double distance);
+    // Flips the section plane.
+    void FlipSection();
+    // Every view draws its whole picture again (nothing without a section).
+    void RebuildSection();
+    // The section plane's transformation.
+    void SetSectionTransformation(CGmTransformation& transformation);
+    // The plane's four coefficients into `coefficients`; false (nothing written) without a plane
+    // or for null.
+    bool GetSectionPlaneParametes(double* coefficients) const;
+    // Only while there is no plane: the plane through `point` with `normal`, holding `items`.
+    void SetGeometry(const std::vector<CVyrObjectId>& items, const SPAposition& point, const SPAvector& normal);
+    // The plane's items, point and normal; false (outputs unchanged) without a plane.
+    bool GetGeometry(std::vector<CVyrObjectId>& items, SPAposition& point, SPAvector& normal) const;
+    // Replaces the stepped section (owned by the scene from here on; null drops it).
+    void SetComplexSection(CVyrComplexSection* section);
+    // The stepped section, null when none.
+    CDsComplexSection* GetComplexSection() const;
+    // Switches on the clip planes of plane group `group` of the stepped section.
+    void SetSectionClipping(int group);
+    // Switches them off again.
+    void ResetSectionClipping(int group);
+    // The number of plane groups of the stepped section; 0 without one.
+    int GetNumberOfDrawIterations() const;
+    // Whether the scene holds a section plane or a stepped section.
+    bool IsSection() const;
+    // The plane's normal; false (unchanged) without a plane.
+    bool GetSectionPlaneNormal(SPAunit_vector& normal) const;
+    // Whether a section clips `point`.
+    bool IsPointClipped(const SPAposition& point) const;
+    // Whether the item at `path` can be clipped.
+    bool CanItemBeClipped(const CVyrObjectPath& path) const;
+    // Does nothing.
+    void SealSection();
+    // Does nothing.
+    void SetSectionHatch();
+    // Does nothing.
+    void ResetSectionHatch();
+    // Does nothing.
+    void SetSectionHiddenFacesUse(bool use);
+    // Refreshes every view.
+    void DrawSectionPolyline(int index);
+
+    // The database scene's cached location states are dropped.
+    void InvalidateStates();
+    // A new transform id of the database scene.
+    unsigned short NewTransformId();
+    // Gives a transform id back.
+    void ReleaseTransformId(unsigned short id);
+    // The database scene's transform `id`.
+    bool SetTransform(unsigned short id, const SPAtransf& transform);
+    // The transform `id`; false (unchanged) when the scene has none.
+    bool GetTransform(unsigned short id, SPAtransf& transform) const;
+    // The location's transform id.
+    bool SetTransformId(const CVyrObjectPath& path, unsigned short id);
+    // The location's transform id; 0 for none.
+    unsigned short GetTransformId(const CVyrObjectPath& path) const;
+    // The location keeps its own attributes.
+    bool SetOrgAttrs(const CVyrObjectPath& path);
+    // It no longer does.
+    bool ClearOrgAttrs(const CVyrObjectPath& path);
+    // The location is drawn on top.
+    bool SetOnTop(const CVyrObjectPath& path);
+    // It no longer is.
+    bool ClearOnTop(const CVyrObjectPath& path);
+    // Neither forced hidden nor shown.
+    bool ResetHideShow(const CVyrObjectPath& path);
+    // Forced hidden.
+    bool ForceHide(const CVyrObjectPath& path);
+    // Forced shown.
+    bool ForceShow(const CVyrObjectPath& path);
+    // The database scene's temporary part.
+    int GetTempPartId() const;
+    // The next item id of the temporary part.
+    int NextTempItemId();
+
+    // Draws the item of `entity`'s top-level owner (or of the entity) into the front buffers of
+    // every view (see the deque form). Nothing for null or an entity without an item.
+    void DrawToFrontBuffers(ENTITY* entity);
+    // Draws `items` into the front buffer of every view of the context, in order, with the
+    // clear-buffer mode off meanwhile; the current view is the same afterwards.
+    void DrawToFrontBuffers(std::deque<CDsItemBase*> items);
+    // Draws every entity of the context into `view`'s record (the bitmap in bitmap mode): see the
+    // header comment. Nothing without a view or a record.
+    void draw_to_bitmap(view3d* view);
+
+    // --- Item transformations, copies and extents (DsGlContextItems.cpp) ------------------
+    // With the display suspended meanwhile: the entity's item transforms its geometry; flag 15
+    // cleared. Nothing without an item.
+    void TransformGeometry(ENTITY* entity, SPAtransf& transform);
+    // The same with the item's transformation becoming `transform`.
+    void SetTransformation(ENTITY* entity, SPAtransf& transform);
+    // The same with `transform` combined after the item's, only for a hidden-line view or a copy.
+    void MultiplyTransformation(ENTITY* entity, SPAtransf& transform);
+    // `transform` becomes the item's transformation; unchanged without an item.
+    void GetTransformation(ENTITY* entity, SPAtransf& transform) const;
+    // The face's face item takes `transform`; a copy showing the face's body has its box emptied
+    // (measured again when next used); flag 13 set, flag 15 cleared.
+    void SetFaceTransformation(FACE* face, const SPAtransf& transform);
+    // The face item's transformation, null when the face has no face item.
+    const SPAtransf* GetFaceTransformation(FACE* face) const;
+    // Copies it into `transform` when there is one; false otherwise.
+    bool GetFaceTransformation(FACE* face, SPAtransf& transform) const;
+    // The body's faces lose their own transformations; flags 13 and 15 cleared.
+    void ResetFaceTransformations(BODY* body);
+    // Shows `entity` as a copy of its real entity's body item, filed into the scene; nothing when
+    // the entity is shown by a copy already or its real entity has no body item.
+    void AddCopy(ENTITY* entity);
+    // The entity's item leaves the maps and the scene (the caller's again).
+    void RemoveCopy(ENTITY* entity);
+    // The item of `shown` comes to show `replacement` and copies the real entity's item of it.
+    void UpdateCopy(ENTITY* shown, ENTITY* replacement);
+    // The entity's group is filed by its kind (`active`) or moved to the unsorted group.
+    void Activate(ENTITY* entity, bool active);
+    // The item of the path's head entity adds a sub-item (path walked from 0).
+    void AddSubItem(const CDsUidPath& path, const CDsUid& uid, const IDsGeometry* geometry);
+    // The item of the path's head entity removes a sub-item.
+    void RemoveSubItem(const CDsUidPath& path, const CDsUid& uid);
+    // Fits `view` to the locations of `paths`. Nothing for a null view.
+    void UpdateViewExtremaToSelection(CDsView3dCdc* view, const std::vector<CVyrObjectPath>& paths);
+    // With the extrema mode on: the extrema of the located items of `paths`.
+    void ComputeViewExtremaUsingSelection(CDsViewExtrema* extrema, const std::vector<CVyrObjectPath>& paths);
+    // Does nothing.
+    void ComputeViewExtremaSingleEntity(CDsViewExtrema* extrema, const CDsPickedItem* item);
+    // The scene box projected into `view`; false without a view.
+    bool GetRectangle(CDsView3dCdc* view, int& minX, int& maxX, int& minY, int& maxY) const;
+    // The group's own box query when the entity's item is a group; false otherwise.
+    bool GetBox(ENTITY* entity, CGmPosition& low, CGmPosition& high, bool world) const;
+    // The displayed faces and edges of a body shown by a body group; nothing otherwise.
+    void GetDisplayDescendents(ENTITY* entity, bool faces, bool edges, ENTITY_LIST& list) const;
+    // `owner` becomes the entity of the group holding the entity's item (null otherwise).
+    void GetDisplayOwner(ENTITY* entity, ENTITY*& owner) const;
+    // Shows every location again, then refreshes every view.
+    void ForceShowAll();
+    // The scene resets its items' attributes.
+    void ResetAttributes(EDsResetAttributeAction action);
 
     // --- Refresh --------------------------------------------------------------------------
     // Draws one frame of `view` over its viewport (`rect` is not used): see DsGlContextRefresh.cpp.

@@ -23,6 +23,7 @@
 #include "DsItemBase.h"
 #include "DsItemEdge.h"
 #include "DsItemsBody.h"
+#include "DsItemsCopy.h"
 #include "DsItemsFace.h"
 #include "DsItemsMap.h"
 #include "DsManager.h"
@@ -256,8 +257,12 @@ CDsItemsBody* CDsGlContext::FindDsBody(const ENTITY* entity) const
 
 CVyrMeshInterface* CDsGlContext::GetMeshInterface(ENTITY* body) const
 {
-    auto* item = dynamic_cast<CDsItemsBody*>(FindDsItem(body));
-    return item ? item->GetMeshInterface() : nullptr;
+    CDsItemBase* item = FindDsItem(body);
+    if (auto* group = dynamic_cast<CDsItemsBody*>(item)) return group->GetMeshInterface();
+    if (auto* copy = dynamic_cast<CDsItemsCopy*>(item))
+        if (copy->GetCopyMode() == 0 || copy->GetCopyMode() == 1)
+            if (auto* copied = dynamic_cast<CDsItemsBody*>(copy->GetBody())) return copied->GetMeshInterface();
+    return nullptr;
 }
 
 void CDsGlContext::FindDsItems(ENTITY_LIST& entities, EDsSecondarySearch how, std::deque<CDsItemBase*>& out) const

@@ -14,6 +14,10 @@
 #include "DsGlExtensions.h"
 #include "DsHideLevel.h"
 #include "DsItemsHlView.h"
+#include <GL/gl.h>
+#include "DsStatisticsItems.h"
+#include "DsDriverGl.h"
+#include "DsItemsBody.h"
 #include "DsLineAttribStorage.h"
 #include "DsManager.h"
 #include "DsPalette.h"
@@ -311,6 +315,7 @@ void CDsGlScene::SetDisplayModeFlag(int index, bool value)
         break;
     case 14:
         if (value) LoadGeomCurveColor();
+        SetOpenEdgesOnItems(value ? 1 : -1);
         m_picturePropsValid = false;
         break;
     default:
@@ -537,9 +542,65 @@ bool DsShadersLightFaces(view3d* view)
 
 void CDsGlScene::SetDrawLightFigures(bool show)
 {
-    m_lights.SetDrawLightFiguresMode(show);
+    // The lamps are recorded into the scene of the current core view: one of the owner's views is
+    // the current one while they are.
+    CDsView3dCdc* const current = CDsView3dCdc::sCurrentView;
+    CDsView3dCdc* mine = nullptr;
+    if (m_owner && !(current && current->GetGlContext() == m_owner)) {
+        viewport_iterator it(m_owner->views());
+        while (view3d* view = it.next())
+            if ((mine = dynamic_cast<CDsView3dCdc*>(view)) != nullptr) break;
+        if (mine) CDsView3dCdc::sCurrentView = mine;
+    }
     if (show) m_lights.UpdateLightVectors(GetBoundsBox());
+    m_lights.SetDrawLightFiguresMode(show);
+    if (mine) CDsView3dCdc::sCurrentView = current;
     m_flags.reset(15);
+}
+
+void CDsGlScene::SetOpenEdgesOnItems(int delta)
+{
+    CDsItemsGroup& bodies = m_roots[eRootBodies];
+    for (int i = 0; i < bodies.Count(); ++i)
+        if (auto* body = dynamic_cast<CDsItemsBody*>(bodies.Get(i))) body->UpdateEdgeWidths(delta);
+}
+
+void CDsGlScene::DrawToFrontBuffers(view3d* view, const std::deque<CDsItemBase*>& items)
+{
+    if (!view) return;
+    CDsManager* manager = CDsManager::GetInstance();
+    const bool flag10 = manager->GetFlag(10);
+    manager->SetFlag(10, true);
+    glDrawBuffer(GL_FRONT);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_NORMALIZE);
+    CDsDriverGl::mVertexColorPalette = const_cast<CDsPalette*>(m_vertexColors);
+    if (m_attributesPalette) manager->SetActiveAttributesPalette(m_attributesPalette);
+    if (m_sectionPlane) {
+        glEnable(GL_CLIP_PLANE0);
+        glClipPlane(GL_CLIP_PLANE0, m_sectionPlane->GetEquation());
+    }
+    for (CDsItemBase* item : items)
+        if (item) item->DrawToFrontBuffer(*view);
+    if (m_sectionPlane) glDisable(GL_CLIP_PLANE0);
+    CDsDriverGl::mVertexColorPalette = nullptr;
+    if (m_attributesPalette) manager->SetActiveAttributesPalette(nullptr);
+    glFlush();
+    glDrawBuffer(GL_BACK);
+    manager->SetFlag(10, flag10);
+}
+
+void CDsGlScene::CountStatistics()
+{
+    m_performance.DeleteStatisticsItems();
+    CDsStatisticsItems* statistics = m_performance.GetStatisticsItems();
+    for (CDsItemsGroup& root : m_roots) root.CountStatistics(statistics);
+}
+
+void CDsGlScene::ResetFaceTransformations(CDsItemsGroup* group)
+{
+    if (auto* body = dynamic_cast<CDsItemsBody*>(group)) body->ResetFaceTransformations();
 }
 
 void CDsGlScene::UpdateRefinement(bool once)

@@ -56,14 +56,23 @@
 // - the reference coordinate system (CDsItemsUcsReference), made with the scene and owned; the
 //   frame draws its triad last (DrawReferenceUcs).
 //
-// Coming with later parts of the display (each holds its place here): the lamp figures of the lights, the open-edge widths and counts
-// of body items, copies detached from a removed group, figures found by figure, the figure pick walk
-// over the root groups, and drawing items into the front buffers.
+// - the lamps of the lights: SetDrawLightFigures records or removes them through one of the owner
+//   context's core views made the current view for the while (the current view of another
+//   context would take them into its own scene), and the destructor removes them first.
+// - the monochrome colour (SetMonochromeColor) is kept by the scene for the host; the picture
+//   number of transparent views is the performance monitor's number of animation pictures.
+// - statistics: CountStatistics counts the items of every root group into the performance
+//   monitor's statistics object, made anew for each count.
+//
+// Coming with later parts of the display (each holds its place here): copies detached from a
+// removed group, figures found by figure, the figure pick walk over
+// the root groups.
 #pragma once
 
 #include <afx.h>
 
 #include "DsBox.h"
+#include "DsColorStorage.h"
 #include "DsItemBackground.h"
 #include "DsItemsGroup.h"
 #include "DsLightList.h"
@@ -73,6 +82,7 @@
 #include "VyrViewTypes.h"
 
 #include <bitset>
+#include <deque>
 #include <vector>
 
 class CDsAttributesPalette;
@@ -257,9 +267,26 @@ public:
     // Sends the light model for `view`: nothing while the scene's shaders light the faces
     // (DsShadersLightFaces); otherwise the ambient light, then the lights.
     void ApplyLightModel(view3d* view);
-    // Shows or hides the lights as lamps (fitted to the scene's bound box when shown); clears
-    // document flag 15.
+    // Shows or hides the lights as lamps (fitted to the scene's bound box when shown, see the
+    // header comment); clears document flag 15.
     void SetDrawLightFigures(bool show);
+    // Every child of the bodies-with-faces group widens (+1) or narrows (-1) its edges
+    // (CDsItemsBody::UpdateEdgeWidths).
+    void SetOpenEdgesOnItems(int delta);
+    // Draws `items` into the front buffer of `view` (its OpenGL context current and set up):
+    // display-manager flag 10 set meanwhile, depth test, lighting and normalising off, the
+    // sections' clipping and the palettes as a frame has them, each item's DrawToFrontBuffer; then
+    // glFlush and the back buffer selected again. Nothing for a null view.
+    void DrawToFrontBuffers(view3d* view, const std::deque<CDsItemBase*>& items);
+    // Counts the items of every root group into a new statistics object of the performance
+    // monitor (the old one deleted first).
+    void CountStatistics();
+    // The monochrome colour kept for the host.
+    void SetMonochromeColor(const CDsColorStorage& color) { m_monochromeColor = color; }
+    // The monochrome colour.
+    const CDsColorStorage& GetMonochromeColor() const { return m_monochromeColor; }
+    // Resets the face transformations of the body group `body` (nothing for null).
+    void ResetFaceTransformations(CDsItemsGroup* body);
     // The performance monitor.
     CDsPerformanceMonitor& GetPerformanceMonitor() { return m_performance; }
     // The attributes palette (16 entries, one reference held by the scene).
@@ -393,6 +420,7 @@ private:
     float m_maxFastDiagonal = 0.0f;
     bool m_picturePropsValid = true;
     bool m_renderModeValid = true;
+    CDsColorStorage m_monochromeColor;
 };
 
 // Whether the faces `view` draws are lit by its scene's shaders rather than by the fixed lights:

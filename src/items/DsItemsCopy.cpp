@@ -321,7 +321,9 @@ void CDsItemsCopy::ExpandBox(CDsBox& box, SPAtransf*)
 
 void CDsItemsCopy::ComputeBounds2D(view3d* view)
 {
-    if (view && m_copied) m_box.ComputeBounds2D(view, true);
+    if (!view || !m_copied) return;
+    if (m_box.IsNotComputed()) RecomputeBox();  // emptied by a change of the copied body's faces
+    m_box.ComputeBounds2D(view, true);
 }
 
 bool CDsItemsCopy::GetBox(CGmPosition& low, CGmPosition& high, bool world)

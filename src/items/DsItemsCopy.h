@@ -82,6 +82,8 @@ public:
     bool GetOwnAttributesFlag() const { return m_ownAttributes; }
     // The box of the copied group under the copy's transformation.
     const CDsBox& GetCopyBox() const { return m_box; }
+    // Empties the copy box, so that it is measured again when next used (ExpandBox).
+    void InvalidateCopyBox() { m_box.ResetMembers(); }
     // The material record.
     const SMaterial& GetMaterial() const { return m_material; }
     // The items highlighted in this copy only.
@@ -172,7 +174,7 @@ public:
     void SelectAll(CDsSelectAllData& data, ENTITY_LIST& list) override;
     // Grows `box` by the copy box (computed first when empty).
     void ExpandBox(CDsBox& box, SPAtransf* transform) override;
-    // The copy box's screen rectangle in `view`.
+    // The copy box's screen rectangle in `view` (the box measured first when it is empty).
     void ComputeBounds2D(view3d* view) override;
 
     // --- Group operations -----------------------------------------------------------------

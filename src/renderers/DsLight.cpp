@@ -1,7 +1,11 @@
 // CDsLight: one OpenGL light, its text form and the reading of that text.
 #include "DsLight.h"
 
+#include "DsColorStorage.h"
+#include "DsFigQuadric.h"
+
 #include "DsGlScene.h"
+#include "DsLightList.h"
 #include "DsSetupFileLines.h"
 
 #include <view3d.h>
@@ -69,13 +73,13 @@ float ClampAttenuation(float value)
 
 // --- CDsLight ------------------------------------------------------------------------------
 
-CDsLight::CDsLight(EDsLightID id, CDsLightList* owner) : m_owner(owner)
+CDsLight::CDsLight(EDsLightID id, CDsLightList* owner) : m_owner(owner), m_lamp(new CDsFigQuadric)
 {
     ResetMembers();
     m_id = id;
 }
 
-CDsLight::CDsLight(const CDsLight& other) : m_owner(other.m_owner)
+CDsLight::CDsLight(const CDsLight& other) : m_owner(other.m_owner), m_lamp(new CDsFigQuadric)
 {
     ResetMembers();
     CopyObject(other);
@@ -87,7 +91,10 @@ CDsLight& CDsLight::operator=(const CDsLight& other)
     return *this;
 }
 
-CDsLight::~CDsLight() = default;
+CDsLight::~CDsLight()
+{
+    delete m_lamp;
+}
 
 void CDsLight::CopyObject(const CDsLight& other)
 {
@@ -128,6 +135,7 @@ void CDsLight::ResetMembers()
 void CDsLight::TurnOn(bool on)
 {
     m_on = on;
+    RefreshFigure();
 }
 
 void CDsLight::SetType(EDsLightType type)
@@ -139,6 +147,7 @@ void CDsLight::SetType(EDsLightType type)
     } else if (type == eDsLightPositional || type == eDsLightSpot) {
         m_position[3] = 1.0f;
     }
+    RefreshFigure();
 }
 
 void CDsLight::SetProperties(unsigned long colour, float ambient, float diffuse, float specular)
@@ -150,6 +159,7 @@ void CDsLight::SetProperties(unsigned long colour, float ambient, float diffuse,
         m_diffuse[i] = channel * diffuse;
         m_specular[i] = channel * specular;
     }
+    RefreshFigure();
 }
 
 void CDsLight::GetProperties(unsigned long& colour, float& ambient, float& diffuse, float& specular) const
@@ -171,7 +181,9 @@ void CDsLight::GetProperties(unsigned long& colour, float& ambient, float& diffu
 
 void CDsLight::SetPosition(const float* xyz)
 {
-    if (xyz) Copy(m_position, xyz, 3);
+    if (!xyz) return;
+    Copy(m_position, xyz, 3);
+    RefreshFigure();
 }
 
 void CDsLight::GetPosition(float* xyz) const
@@ -181,7 +193,9 @@ void CDsLight::GetPosition(float* xyz) const
 
 void CDsLight::SetTarget(const float* xyz)
 {
-    if (xyz) Copy(m_target, xyz, 3);
+    if (!xyz) return;
+    Copy(m_target, xyz, 3);
+    RefreshFigure();
 }
 
 void CDsLight::GetTarget(float* xyz) const
@@ -298,6 +312,52 @@ void CDsLight::SetToView(view3d* view) const
 
 void CDsLight::DrawFigure(view3d* /*view*/) const
 {
+}
+
+// --- Lamp ---------------------------------------------------------------------------------------
+
+EDsQuadType CDsLight::GetFigureType() const
+{
+    switch (m_type) {
+    case eDsLightDirectional:
+        return eDsQuadCylinder;
+    case eDsLightSpot:
+        return eDsQuadCone;
+    default:
+        return eDsQuadSphere;
+    }
+}
+
+void CDsLight::UpdateFigureData()
+{
+    m_lamp->SetColor(CDsColorStorage(static_cast<uint8_t>(m_colour & 0xFF), static_cast<uint8_t>((m_colour >> 8) & 0xFF),
+                                     static_cast<uint8_t>((m_colour >> 16) & 0xFF)),
+                     false);
+    m_lamp->SetPosition(m_position);
+    m_lamp->SetTarget(m_target);
+    m_lamp->SetType(GetFigureType());
+    if (m_owner) m_lamp->SetSize(m_owner->GetLampSize());
+    m_lamp->ReDefineFig();
+}
+
+void CDsLight::RemoveFigure()
+{
+    m_lamp->Remove(nullptr);
+}
+
+void CDsLight::RecordFigure(bool show)
+{
+    if (show && m_on) {
+        UpdateFigureData();
+        m_lamp->Record(true, nullptr);
+    } else {
+        RemoveFigure();
+    }
+}
+
+void CDsLight::RefreshFigure()
+{
+    if (m_owner && m_owner->GetDrawLightFiguresMode()) RecordFigure(true);
 }
 
 // --- Text form ----------------------------------------------------------------------------

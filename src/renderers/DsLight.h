@@ -39,9 +39,12 @@
 // Choices where the behaviour was open:
 // - The switch is kept as a bool: any non-zero number read turns the light on, and it is written
 //   back as 1.
-// - The lamp figure of each light (a quadric figure that shows where the light stands) comes with
-//   the figure classes: until then a light keeps no lamp, and what would record, remove or rebuild
-//   it has nothing to do.
+// - The lamp (a CDsFigQuadric owned by the light, its kind from the light's type: directional a
+//   cylinder, positional a sphere, spot a cone) is recorded into the scene database only while
+//   the owner shows lamps and the light is on; the setters that change what it shows (switch,
+//   type, colour, position, target) rebuild it then. Reading the text form does not touch it.
+//   Lamps are recorded through the current view (CDsFigure::Record with no view): the list's
+//   scene makes one of its own views current before it records them (CDsGlScene).
 // - Shaders: SetToView sends nothing while the scene's shaders light the faces the view draws
 //   (DsShadersLightFaces: shaders enabled, the view's document flag 1 clear, and the scene of the
 //   view's context holding a vertex program and no section).
@@ -49,10 +52,13 @@
 
 #include <afx.h>
 
+#include "DsBasicSurface.h"
+
 #include <cstdint>
 #include <deque>
 #include <string>
 
+class CDsFigQuadric;
 class CDsLightList;
 class CDsSetupFileLines;
 class CStdioFile;
@@ -88,11 +94,11 @@ public:
     // position (-100, 0, 100, 0) aimed at the origin, attenuation (1, 0, 0), cutoff 1 radian,
     // exponent 1, spot direction (0, 0, -1); `id` and `owner` (not owned) kept.
     CDsLight(EDsLightID id, CDsLightList* owner);
-    // A copy of every field.
+    // A copy of every field but the lamp (the copy gets a lamp of its own, not recorded).
     CDsLight(const CDsLight& other);
-    // Copies every field.
+    // Copies every field but the lamp.
     CDsLight& operator=(const CDsLight& other);
-    // Nothing to free.
+    // Deletes the lamp (its database item removed when recorded).
     ~CDsLight();
 
     // Whether the light is on.
@@ -143,6 +149,13 @@ public:
     void SetToView(view3d* view) const;
     // Does nothing: a lamp is drawn as a figure recorded in the scene database.
     void DrawFigure(view3d* view) const;
+    // `show` and on: the lamp is rebuilt and recorded; otherwise it is removed.
+    void RecordFigure(bool show);
+    // The lamp (never null).
+    CDsFigQuadric* GetLampFigure() const { return m_lamp; }
+    // The lamp's quadric kind for the light's type: directional a cylinder, positional a sphere,
+    // spot a cone, any other type a sphere.
+    EDsQuadType GetFigureType() const;
 
     // Writes the eleven lines (CR LF on disk in text mode). A failed write throws the framework's
     // file exception to the caller, whose file it is. Nothing for a null file.
@@ -166,6 +179,13 @@ protected:
     float GetSpotCutoffInDegrees() const;
     // Stores `degrees` as radians, unclamped.
     void SetSpotCutoffInRadians(float degrees);
+    // Removes the lamp from the scene database.
+    void RemoveFigure();
+    // Gives the lamp the light's colour, position, target, quadric kind and the owner's lamp size,
+    // and has it rebuilt.
+    void UpdateFigureData();
+    // While the owner shows lamps: an on light's lamp rebuilt and recorded, an off light's removed.
+    void RefreshFigure();
 
 private:
     friend class CDsLightList;
@@ -194,6 +214,7 @@ private:
     float m_spotExponent;
     float m_spotDirection[3];
     CDsLightList* m_owner;
+    CDsFigQuadric* m_lamp = nullptr;
 };
 
 // One line of the lights and material text, read field by field as the header comment of CDsLight

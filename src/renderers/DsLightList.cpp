@@ -78,6 +78,17 @@ CDsLightList::~CDsLightList()
     delete m_headLight;
 }
 
+void CDsLightList::SetDrawLightFiguresMode(bool show)
+{
+    m_showLamps = show;
+    RecordFigures(show);
+}
+
+void CDsLightList::RecordFigures(bool show)
+{
+    for (CDsLight* light : m_lights) light->RecordFigure(show);
+}
+
 CDsLight* CDsLightList::GetLight(EDsLightID id) const
 {
     if (id < eDsLight0 || id >= eDsLightCount) return nullptr;

@@ -38,8 +38,8 @@
 // - UpdateLightVectors leaves the lights as they are for an empty box, or one whose corners are
 //   both at the origin: moving the directional lights onto their targets would lose their
 //   directions for good.
-// - The lamps (a quadric figure per light, recorded in the scene database while lamps are shown)
-//   come with the figure classes; until then showing lamps only stores the switch.
+// - The lamps: a quadric figure per light (CDsLight), recorded in the scene database while lamps
+//   are shown and the light is on. The head light never shows a lamp.
 #pragma once
 
 #include <afx.h>
@@ -79,8 +79,11 @@ public:
     void SetMaterial(const CDsMaterialStorage& material) { m_material = material; }
     // Copies the five material bytes out.
     void GetMaterial(CDsMaterialStorage& material) const { material = m_material; }
-    // Stores the show-lamps switch (the lamps themselves wait for the figure classes).
-    void SetDrawLightFiguresMode(bool show) { m_showLamps = show; }
+    // Stores the show-lamps switch, then RecordFigures(show).
+    void SetDrawLightFiguresMode(bool show);
+    // For each of the eight lights: `show` and on, its lamp is rebuilt and recorded; otherwise
+    // removed (CDsLight::RecordFigure).
+    void RecordFigures(bool show);
     // The show-lamps switch.
     bool GetDrawLightFiguresMode() const { return m_showLamps; }
     // The lights-changed flag.

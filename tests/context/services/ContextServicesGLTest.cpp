@@ -1,0 +1,555 @@
+// The context's services read back as pixels and answers: drawing items into the front buffers
+// only, a bitmap drawn by draw_to_bitmap, mesh interfaces of bodies and copies, statistics, item
+// transformations and copies, fitting a view to a selection, the lamps of the lights, and the
+// neutral answers for what is missing.
+#include "DsColorStorage.h"
+#include "DsFigQuadric.h"
+#include "DsGlContext.h"
+#include "DsGlScene.h"
+#include "DsItemEdge.h"
+#include "DsItemLamp.h"
+#include "DsItemsBody.h"
+#include "DsItemsCopy.h"
+#include "DsItemsFace.h"
+#include "DsLight.h"
+#include "DsLightList.h"
+#include "DsPartStorage.h"
+#include "DsStatisticsItems.h"
+#include "DsView3dCdc.h"
+#include "GlTestFixture.h"
+#include "GmPosition.h"
+#include "UiPickEvent.h"
+#include "VyrAsExt.h"
+#include "VyrBodyGeometry.h"
+#include "VyrEntInstance.h"
+
+#include "../ViewStaticsGuard.h"
+#include "../ViewWindow.h"
+
+#include "SpaBuilders.h"
+#include "SpaTopology.h"
+#include "rgb_color.h"
+#include "view_context.h"
+
+#include <GL/gl.h>
+
+#include <gtest/gtest.h>
+
+#include <iostream>
+#include <memory>
+#include <vector>
+
+using vyrtest::ColorNear;
+using vyrtest::ReadPixel;
+using vyrtest::Rgb;
+using vyrtest::ViewSetup;
+
+namespace {
+
+constexpr int kSize = 100;
+
+std::vector<ENTITY*> Entities(ENTITY_LIST& list)
+{
+    std::vector<ENTITY*> out;
+    list.init();
+    while (ENTITY* e = list.next()) out.push_back(e);
+    return out;
+}
+
+// How many pixels of `buffer` of the current OpenGL context are not black.
+int LitPixels(GLenum buffer, int w = kSize, int h = kSize)
+{
+    std::vector<unsigned char> rgb(static_cast<size_t>(w * h * 3));
+    glFinish();
+    glReadBuffer(buffer);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    int lit = 0;
+    for (size_t i = 0; i < rgb.size(); i += 3) lit += rgb[i] + rgb[i + 1] + rgb[i + 2] > 40;
+    return lit;
+}
+
+// Clears both buffers of the current OpenGL context to black.
+void ClearBoth()
+{
+    glDrawBuffer(GL_FRONT_AND_BACK);
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDrawBuffer(GL_BACK);
+    glFinish();
+}
+
+class ContextServicesGLTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(vyrtest::DisplayAvailable());
+        view_ = MakeView(window_);
+        block_ = make_block(-20, -10, -10, 20, 10, 10);
+        ASSERT_NE(block_, nullptr);
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+        for (BODY* body : shown_) VyrHideBody(&context_, body, ItemIdOf(body));
+        views_.clear();
+        view_.reset();
+        for (ENTITY* e : lose_) e->lose();
+        if (block_) block_->lose();
+        wglMakeCurrent(nullptr, nullptr);
+    }
+    std::unique_ptr<CDsView3dCdc> MakeView(vyrtest::FrameworkWindow& window)
+    {
+        auto view = std::make_unique<CDsView3dCdc>(&window.wnd);
+        view->SetGlContext(&context_);
+        context_.add_view(view.get());
+        // Looking down -z at a 100 x 100 model-unit field: one unit a pixel.
+        ViewSetup().Pixels(kSize, kSize).Eye(SPAposition(0, 0, 100)).Field(kSize, kSize).Clip(1, 300).ApplyTo(*view);
+        view->SetRenderMode(eRenderShade);
+        return view;
+    }
+    int ItemIdOf(BODY* body) const
+    {
+        for (size_t i = 0; i < shown_.size(); ++i)
+            if (shown_[i] == body) return static_cast<int>(i) + 1;
+        return 0;
+    }
+    void Show(BODY* body)
+    {
+        CDsAttributes look;
+        look.SetColor(0x00C0FF);  // orange (0x00BBGGRR)
+        shown_.push_back(body);
+        ASSERT_TRUE(VyrShowBody(&context_, body, ItemIdOf(body), &look));
+    }
+    // An instance of the block moved by `t`: its copy body.
+    ENTITY* CopyOfBlock(const SPAtransf& t)
+    {
+        auto* instance = new CVyrEntInstance(block_, t);
+        lose_.push_back(instance);
+        ENTITY_LIST copies;
+        instance->GetEntities(copies);
+        return copies.count() == 1 ? copies[0] : nullptr;
+    }
+
+    vyrtest::ViewStaticsGuard statics_;
+    vyrtest::FrameworkWindow window_{kSize, kSize};
+    CDsGlContext context_;
+    std::unique_ptr<CDsView3dCdc> view_;
+    std::vector<std::unique_ptr<CDsView3dCdc>> views_;
+    BODY* block_ = nullptr;
+    std::vector<BODY*> shown_;
+    std::vector<ENTITY*> lose_;
+};
+
+}  // namespace
+
+// --- Settings and lights ------------------------------------------------------------------------
+
+TEST_F(ContextServicesGLTest, OpenEdgesSwitchOnceAndLightsBeyondSevenAreNone)
+{
+    CDsGlScene* scene = context_.GetScene();
+    context_.SetOpenEdgesMode(true);
+    EXPECT_TRUE(context_.GetOpenEdgesMode());
+    EXPECT_FALSE(scene->IsPicturePropsValid());
+    // The second call finds the mode on and changes nothing: the picture stays valid.
+    scene->SetPicturePropsValid(true);
+    context_.SetOpenEdgesMode(true);
+    EXPECT_TRUE(scene->IsPicturePropsValid());
+    context_.SetOpenEdgesMode(false);
+    EXPECT_FALSE(context_.GetOpenEdgesMode());
+    EXPECT_FALSE(context_.GetDuplicateEdgesMode());
+
+    EXPECT_EQ(context_.GetLight(8), nullptr);
+    EXPECT_EQ(context_.GetLight(-1), nullptr);
+    EXPECT_NE(context_.GetLight(7), nullptr);
+    EXPECT_FALSE(context_.GetAutoHideMode());
+    context_.SetPictureNumberTransView(12);
+    EXPECT_EQ(context_.GetPictureNumberTransView(), 12);
+}
+
+// --- Drawing outside a refresh ------------------------------------------------------------------
+
+TEST_F(ContextServicesGLTest, ExecuteToFrontBufferDrawsIntoTheFrontOnlyAndGivesTheCameraBack)
+{
+    context_.add(block_);
+    CDsItemsBody* body = context_.FindDsBody(block_);
+    ASSERT_NE(body, nullptr);
+    // A sphere lamp of size 15 at the origin, in white.
+    CDsItemLamp lamp;
+    lamp.SetType(eDsQuadSphere);
+    lamp.SetSize(15);
+    const float origin[3] = {0, 0, 0};
+    lamp.SetPosition(origin);
+    lamp.SetColor(CDsColorStorage(0xFF, 0xFF, 0xFF), false);
+    ASSERT_TRUE(context_.MakeCurrent(view_.get()));
+    view_->SetupRenderingTransforms(false, true, true, nullptr);
+    ClearBoth();
+
+    // Phase 1 alone draws without touching the draw buffer.
+    glDrawBuffer(GL_BACK);
+    context_.ExecuteToFrontBuffer(&lamp, view_.get(), rgb_color(), 0, eGlDrawingPhaseDraw);
+    GLint buffer = 0;
+    glGetIntegerv(GL_DRAW_BUFFER, &buffer);
+    EXPECT_EQ(buffer, GL_BACK);
+    ClearBoth();
+
+    view_context pen = view_->view_context();
+    pen.line_width = 3;
+    view_->set_view_context(pen);
+    context_.ExecuteToFrontBuffer(&lamp, view_.get(), rgb_color(), 0, eGlDrawingPhaseStart);
+    glGetIntegerv(GL_DRAW_BUFFER, &buffer);
+    EXPECT_EQ(buffer, GL_FRONT);
+    // The pen changed meanwhile (as the items' drawing changes it) comes back at the end.
+    pen.line_width = 7;
+    pen.model_transforms.push_back(translate_transf(SPAvector(1, 0, 0)));
+    view_->set_view_context(pen);
+    context_.ExecuteToFrontBuffer(&lamp, view_.get(), rgb_color(), 0, eGlDrawingPhaseDraw);
+    context_.ExecuteToFrontBuffer(nullptr, view_.get(), rgb_color(), 0, eGlDrawingPhaseEnd);
+    glGetIntegerv(GL_DRAW_BUFFER, &buffer);
+    EXPECT_EQ(buffer, GL_BACK);
+    EXPECT_EQ(LitPixels(GL_BACK), 0);  // nothing of the batch in the back buffer
+    EXPECT_EQ(view_->view_context().line_width, 3);
+    EXPECT_TRUE(view_->view_context().model_transforms.empty());
+
+    // Without a view, or while the display is suspended, nothing is drawn.
+    ClearBoth();
+    context_.ExecuteToFrontBuffer(&lamp, nullptr, rgb_color(), 0, eGlDrawingPhaseStart);
+    context_.PushDisplaySuspension();
+    context_.ExecuteToFrontBuffer(&lamp, view_.get(), rgb_color(), 0, eGlDrawingPhaseDraw);
+    context_.PopDisplaySuspension();
+    ASSERT_TRUE(context_.MakeCurrent(view_.get()));
+    EXPECT_EQ(LitPixels(GL_FRONT), 0);
+    EXPECT_EQ(LitPixels(GL_BACK), 0);
+}
+
+TEST_F(ContextServicesGLTest, DrawToFrontBuffersDrawsAHighlightedBodyIntoEveryViewsFrontBufferOnly)
+{
+    vyrtest::FrameworkWindow second(kSize, kSize);
+    views_.push_back(MakeView(second));
+    context_.add(block_);
+    CDsItemsBody* body = context_.FindDsBody(block_);
+    ASSERT_NE(body, nullptr);
+    body->SetVisibility(eVisibilityHighlight, true, true, nullptr);
+    for (CDsView3dCdc* view : {view_.get(), views_[0].get()}) {
+        ASSERT_TRUE(context_.MakeCurrent(view));
+        ClearBoth();
+    }
+    CDsView3dCdc::StSetCurrent(view_.get(), false);
+
+    context_.DrawToFrontBuffers(block_);
+    EXPECT_TRUE(context_.GetClearBufferMode());
+    EXPECT_EQ(CDsView3dCdc::sCurrentView, view_.get());
+    for (CDsView3dCdc* view : {view_.get(), views_[0].get()}) {
+        ASSERT_TRUE(context_.MakeCurrent(view));
+        EXPECT_GT(LitPixels(GL_FRONT), 80);  // the highlighted outline
+        EXPECT_EQ(LitPixels(GL_BACK), 0);
+    }
+    // A face draws its body's group; an entity that is not shown draws nothing.
+    BODY* other = make_block(30, 30, 0, 40, 40, 10);
+    lose_.push_back(other);
+    for (CDsView3dCdc* view : {view_.get(), views_[0].get()}) {
+        ASSERT_TRUE(context_.MakeCurrent(view));
+        ClearBoth();
+    }
+    context_.DrawToFrontBuffers(other);
+    context_.DrawToFrontBuffers(static_cast<ENTITY*>(nullptr));
+    ASSERT_TRUE(context_.MakeCurrent(view_.get()));
+    EXPECT_EQ(LitPixels(GL_FRONT), 0);
+    ENTITY_LIST faces;
+    get_faces(block_, faces);
+    context_.DrawToFrontBuffers(Entities(faces).front());
+    ASSERT_TRUE(context_.MakeCurrent(view_.get()));
+    EXPECT_GT(LitPixels(GL_FRONT), 80);
+}
+
+TEST_F(ContextServicesGLTest, DrawToBitmapDrawsTheShadedBlockIntoTheBitmapAndKeepsTheItemMap)
+{
+    Show(block_);
+    CDsItemsBody* shown = context_.FindDsBody(block_);
+    ASSERT_NE(shown, nullptr);
+    shown->SetColor(CDsColorStorage(0xFF, 0xC0, 0x00), true);  // orange, as the picture shows it
+    const size_t groups = context_.GetScene()->GetRootGroup(CDsGlScene::eRootBodies)->Count();
+
+    context_.SetRenderToBitmap(1);
+    context_.draw_to_bitmap(view_.get());
+    gl_context_data* record = context_.Get_gl_context_data(view_.get());
+    ASSERT_NE(record, nullptr);
+    ASSERT_NE(record->get_Bitmap(), nullptr);
+    ASSERT_TRUE(record->make_current(view_.get()));
+    // The block's group reaches the bitmap (before, nothing did), inside its projected outline
+    // (x -20..20, y -10..10 about the centre) only; the corners stay the background.
+    EXPECT_GT(LitPixels(GL_FRONT), 15);
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 50, 80), Rgb{0, 0, 0}, 20));
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 10, 50), Rgb{0, 0, 0}, 20));
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 90, 90), Rgb{0, 0, 0}, 20));
+    context_.SetRenderToBitmap(0);
+    CDsGlContext::sCurrentView = nullptr;
+
+    // No display group is left behind, and the shown body is still the item of its entities.
+    EXPECT_EQ(context_.GetScene()->GetRootGroup(CDsGlScene::eRootBodies)->Count(), groups);
+    EXPECT_EQ(context_.FindDsItem(block_), shown);
+    ENTITY_LIST faces;
+    get_faces(block_, faces);
+    for (ENTITY* face : Entities(faces)) EXPECT_NE(dynamic_cast<CDsItemsFace*>(context_.FindDsItem(face)), nullptr);
+
+    // Without a view or with no entities: nothing drawn, no crash.
+    context_.draw_to_bitmap(nullptr);
+    CDsGlContext empty;
+    empty.draw_to_bitmap(view_.get());  // a view of another context: no record there
+}
+
+// --- Meshes and statistics ----------------------------------------------------------------------
+
+TEST_F(ContextServicesGLTest, MeshInterfacesOfBodiesAndCopiesAndTheStatisticsOfABlock)
+{
+    context_.add(block_);
+    CDsItemsBody* body = context_.FindDsBody(block_);
+    ASSERT_NE(body, nullptr);
+    EXPECT_EQ(context_.GetMeshInterface(block_), body->GetMeshInterface());
+    ENTITY* copyBody = CopyOfBlock(translate_transf(SPAvector(0, 30, 0)));
+    ASSERT_NE(copyBody, nullptr);
+    context_.AddCopy(copyBody);
+    auto* copy = dynamic_cast<CDsItemsCopy*>(context_.FindDsItem(copyBody));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->GetCopyMode(), 0);
+    EXPECT_EQ(context_.GetMeshInterface(copyBody), body->GetMeshInterface());
+    ENTITY_LIST faces;
+    get_faces(block_, faces);
+    EXPECT_EQ(context_.GetMeshInterface(Entities(faces).front()), nullptr);  // a face item
+    EXPECT_EQ(context_.GetMeshInterface(nullptr), nullptr);
+
+    context_.CountStatistics();
+    int count = -1, flagged = -1;
+    context_.GetStatistics(eDsItemsFace, count, flagged);
+    EXPECT_EQ(count, 6);
+    context_.GetStatistics(eDsItemEdge, count, flagged);
+    EXPECT_EQ(count, 12);
+    context_.CleanUpStatistics();
+    context_.GetStatistics(eDsItemsFace, count, flagged);
+    EXPECT_EQ(count, 0);
+    context_.RemoveCopy(copyBody);
+    EXPECT_EQ(context_.FindDsItem(copyBody), nullptr);
+    delete copy;  // the caller's again
+}
+
+// --- Item transformations and copies ------------------------------------------------------------
+
+TEST_F(ContextServicesGLTest, TransformationsOfBodiesAndCopies)
+{
+    context_.add(block_);
+    CDsItemsBody* body = context_.FindDsBody(block_);
+    ASSERT_NE(body, nullptr);
+    SPAtransf move = translate_transf(SPAvector(5, 0, 0));
+    context_.MultiplyTransformation(block_, move);  // a body item: left alone
+    SPAtransf got;
+    context_.GetTransformation(block_, got);
+    EXPECT_NEAR(got.translation().x(), 0, 1e-9);
+
+    ENTITY* copyBody = CopyOfBlock(translate_transf(SPAvector(0, 30, 0)));
+    context_.AddCopy(copyBody);
+    CDsItemBase* copy = context_.FindDsItem(copyBody);
+    context_.AddCopy(copyBody);  // once only
+    EXPECT_EQ(context_.FindDsItem(copyBody), copy);
+    EXPECT_EQ(context_.GetScene()->GetRootGroup(CDsGlScene::eRootCopies)->Count(), 1);
+    context_.MultiplyTransformation(copyBody, move);
+    context_.GetTransformation(copyBody, got);
+    EXPECT_NEAR(got.translation().x(), 5, 1e-9);
+    EXPECT_NEAR(got.translation().y(), 30, 1e-9);
+
+    // An entity not shown leaves the output as it was.
+    SPAtransf untouched = translate_transf(SPAvector(1, 2, 3));
+    BODY* other = make_block(0, 0, 0, 1, 1, 1);
+    lose_.push_back(other);
+    context_.GetTransformation(other, untouched);
+    context_.GetTransformation(nullptr, untouched);
+    EXPECT_NEAR(untouched.translation().z(), 3, 1e-9);
+    context_.AddCopy(other);  // not an instance of a shown body: no copy
+    EXPECT_EQ(context_.FindDsItem(other), nullptr);
+    context_.UpdateCopy(other, block_);  // an unknown entity: nothing
+    context_.UpdateCopy(nullptr, nullptr);
+    EXPECT_EQ(context_.FindDsItem(block_), body);
+}
+
+TEST_F(ContextServicesGLTest, AFaceTransformationEmptiesTheBoxOfACopyWhichTheNextFrameMeasures)
+{
+    Show(block_);
+    ENTITY* copyBody = CopyOfBlock(translate_transf(SPAvector(0, 30, 0)));
+    context_.AddCopy(copyBody);
+    auto* copy = dynamic_cast<CDsItemsCopy*>(context_.FindDsItem(copyBody));
+    ASSERT_NE(copy, nullptr);
+    ASSERT_FALSE(copy->GetCopyBox().IsNotComputed());
+    ENTITY_LIST faces;
+    get_faces(copyBody, faces);
+    FACE* face = static_cast<FACE*>(Entities(faces).front());
+    SPAtransf lift = translate_transf(SPAvector(0, 0, 4));
+    context_.SetFaceTransformation(face, lift);
+    EXPECT_TRUE(copy->GetCopyBox().IsNotComputed());
+    EXPECT_TRUE(context_.Get(static_cast<EDsDocumentFlag>(13)));
+    SPAtransf got;
+    ASSERT_TRUE(context_.GetFaceTransformation(face, got));
+    EXPECT_NEAR(got.translation().z(), 4, 1e-9);
+    view_->refresh();
+    EXPECT_FALSE(copy->GetCopyBox().IsNotComputed());
+
+    context_.ResetFaceTransformations(block_);
+    EXPECT_FALSE(context_.Get(static_cast<EDsDocumentFlag>(13)));
+    ASSERT_TRUE(context_.GetFaceTransformation(face, got));
+    EXPECT_NEAR(got.translation().z(), 0, 1e-9);
+    context_.SetFaceTransformation(nullptr, lift);
+    EXPECT_EQ(context_.GetFaceTransformation(nullptr), nullptr);
+    context_.RemoveCopy(copyBody);
+    delete copy;
+}
+
+TEST_F(ContextServicesGLTest, TransformGeometryMovesTheBodyItemWithOneInvalidation)
+{
+    context_.add(block_);
+    context_.GetScene()->SetDisplayModeFlag(15, true);
+    SPAtransf move = translate_transf(SPAvector(30, 0, 0));
+    ValidateRect(window_.plain.window, nullptr);
+    context_.TransformGeometry(block_, move);
+    EXPECT_FALSE(context_.GetDisplaySuspensionMode());
+    EXPECT_FALSE(context_.IsViewUpToDate(view_.get()));  // the window repaints
+    EXPECT_FALSE(context_.Get(static_cast<EDsDocumentFlag>(15)));
+    SPAtransf got;
+    context_.GetTransformation(block_, got);
+    EXPECT_NEAR(got.translation().x(), 30, 1e-9);
+    context_.TransformGeometry(nullptr, move);
+}
+
+TEST_F(ContextServicesGLTest, UpdateViewExtremaToSelectionFitsTheViewToOneOfTwoBodies)
+{
+    BODY* far = make_block(200, 200, -5, 210, 210, 5);
+    lose_.push_back(far);
+    Show(block_);
+    Show(far);
+    std::vector<CVyrObjectPath> paths;
+    const int id = ItemIdOf(far);
+    paths.emplace_back(&id, 1, 1, context_.GetScene()->GetDbScene().GetPeerPartId());
+    context_.UpdateViewExtremaToSelection(view_.get(), paths);
+    view_->refresh();
+    // The small block fills the middle of the view; the large one is out of sight.
+    const Rgb centre = ReadPixel(GL_FRONT, 50, 50);
+    EXPECT_GT(centre.r + centre.g, 120);
+    EXPECT_GT(LitPixels(GL_FRONT), 1500);
+    context_.UpdateViewExtremaToSelection(nullptr, paths);
+    int minX = 0, maxX = 0, minY = 0, maxY = 0;
+    EXPECT_FALSE(context_.GetRectangle(nullptr, minX, maxX, minY, maxY));
+}
+
+// --- Lamps --------------------------------------------------------------------------------------
+
+TEST_F(ContextServicesGLTest, LampsAppearAtTheLightsAndGoWhenSwitchedOffOrWithTheScene)
+{
+    auto context = std::make_unique<CDsGlContext>();
+    CDsView3dCdc view(&window_.wnd);
+    view.SetGlContext(context.get());
+    context->add_view(&view);
+    ViewSetup().Pixels(kSize, kSize).Eye(SPAposition(0, 0, 100)).Field(kSize, kSize).Clip(1, 300).ApplyTo(view);
+    view.SetRenderMode(eRenderShade);
+    // A small block sets the scene's box: lamps a tenth of its diagonal.
+    BODY* small = make_block(-5, -5, -5, 5, 5, 5);
+    lose_.push_back(small);
+    CDsAttributes look;
+    ASSERT_TRUE(VyrShowBody(context.get(), small, 1, &look));
+
+    CDsLight* first = context->GetLight(0);  // on, directional
+    CDsLight* spot = context->GetLight(1);
+    spot->SetType(eDsLightSpot);
+    const float at[3] = {30, 0, 0}, target[3] = {0, 0, 0};
+    spot->SetPosition(at);
+    spot->SetTarget(target);
+    spot->TurnOn(true);
+    CDsView3dCdc::StSetCurrent(nullptr, false);  // the lamps find the context's own view
+    view.refresh();
+    const int before = LitPixels(GL_FRONT);
+
+    context->SetDrawLightFiguresMode(true);
+    EXPECT_TRUE(context->GetScene()->GetLightList()->GetDrawLightFiguresMode());
+    EXPECT_TRUE(first->GetLampFigure()->IsRecorded());
+    EXPECT_EQ(first->GetLampFigure()->GetQuadType(), eDsQuadCylinder);
+    EXPECT_EQ(spot->GetLampFigure()->GetQuadType(), eDsQuadCone);
+    EXPECT_FALSE(context->GetLight(2)->GetLampFigure()->IsRecorded());  // off
+    EXPECT_NEAR(spot->GetLampFigure()->GetPosition()[0], 30, 1e-6);
+    view.refresh();
+    EXPECT_GT(LitPixels(GL_FRONT), before + 5);
+    EXPECT_GT(ReadPixel(GL_FRONT, 80, 50).r + ReadPixel(GL_FRONT, 81, 50).r + ReadPixel(GL_FRONT, 79, 50).r, 60);
+
+    const CVyrObjectId id = spot->GetLampFigure()->GetObjectId();
+    const int item = id.GetItemId();
+    SItemInfo info;
+    ASSERT_TRUE(CDsPartStorage::instance()->GetItemInfo(CVyrObjectPath(&item, 1, 1, id.GetPartId()), nullptr, info));
+    context->SetDrawLightFiguresMode(false);
+    EXPECT_FALSE(first->GetLampFigure()->IsRecorded());
+    EXPECT_FALSE(CDsPartStorage::instance()->GetItemInfo(CVyrObjectPath(&item, 1, 1, id.GetPartId()), nullptr, info));
+    view.refresh();
+    EXPECT_EQ(LitPixels(GL_FRONT), before);
+
+    // Shown again, then the scene goes: nothing of the lamps stays recorded.
+    context->SetDrawLightFiguresMode(true);
+    ASSERT_TRUE(spot->GetLampFigure()->IsRecorded());
+    const CVyrObjectId again = spot->GetLampFigure()->GetObjectId();
+    const int againItem = again.GetItemId();
+    VyrHideBody(context.get(), small, 1);
+    context->remove_view(&view);
+    context.reset();
+    EXPECT_FALSE(
+        CDsPartStorage::instance()->GetItemInfo(CVyrObjectPath(&againItem, 1, 1, again.GetPartId()), nullptr, info));
+}
+
+// --- What is missing ----------------------------------------------------------------------------
+
+TEST_F(ContextServicesGLTest, OperationsWithoutSectionItemOrViewGiveNeutralAnswers)
+{
+    double coefficients[4] = {7, 7, 7, 7};
+    EXPECT_FALSE(context_.GetSectionPlaneParametes(coefficients));
+    EXPECT_EQ(coefficients[0], 7);
+    EXPECT_EQ(context_.GetNumberOfDrawIterations(), 0);
+    EXPECT_FALSE(context_.IsSection());
+    SPAunit_vector normal(1, 0, 0);
+    EXPECT_FALSE(context_.GetSectionPlaneNormal(normal));
+    context_.SetSectionClipping(0);
+    context_.ResetSectionClipping(3);
+    context_.TranslateSection(2);
+    context_.FlipSection();
+    context_.RebuildSection();
+
+    context_.SetSection(SPAposition(0, 0, 1), SPAvector(0, 0, 2));
+    ASSERT_TRUE(context_.GetSectionPlaneParametes(coefficients));
+    EXPECT_NEAR(coefficients[2], 1, 1e-12);
+    EXPECT_NEAR(coefficients[3], -1, 1e-12);
+    EXPECT_FALSE(context_.GetSectionPlaneParametes(nullptr));
+    // SetGeometry only while there is no plane.
+    context_.SetGeometry({}, SPAposition(0, 0, 5), SPAvector(1, 0, 0));
+    std::vector<CVyrObjectId> items;
+    SPAposition point;
+    SPAvector direction;
+    ASSERT_TRUE(context_.GetGeometry(items, point, direction));
+    EXPECT_NEAR(point.z(), 1, 1e-12);
+    context_.ResetSection();
+    EXPECT_FALSE(context_.GetGeometry(items, point, direction));
+
+    CDsLineAttribStorage attributes;
+    EXPECT_EQ(context_.GetLineAttributes(block_, attributes), 0);
+    EXPECT_EQ(context_.GetLineAttributes(nullptr, attributes), 0);
+    context_.add(block_);
+    EXPECT_EQ(context_.GetLineAttributes(block_, attributes), 1);
+    ENTITY* owner = block_;
+    context_.GetDisplayOwner(nullptr, owner);
+    EXPECT_EQ(owner, nullptr);
+    ENTITY_LIST faces;
+    get_faces(block_, faces);
+    context_.GetDisplayOwner(Entities(faces).front(), owner);
+    EXPECT_EQ(owner, block_);
+    CGmPosition low, high;
+    EXPECT_TRUE(context_.GetBox(block_, low, high, true));
+    EXPECT_NEAR(high.x(), 20, 1e-4);
+    EXPECT_FALSE(context_.GetBox(nullptr, low, high, true));
+    context_.Activate(nullptr, false);
+    context_.FlipMeshNormals(nullptr);
+    context_.UpdateDisplayCurves(nullptr);
+    EXPECT_EQ(context_.PickClosest(CUiPickEvent()), nullptr);
+    EXPECT_EQ(context_.DoPick(nullptr), 0);
+    SPAtransf unknown;
+    EXPECT_FALSE(context_.GetTransform(999, unknown));
+}
