@@ -215,6 +215,14 @@ void CDsItemPointFixed::Refresh(view3d& view)
     palette->DrawMarker(m_size, m_style, view, at);
 }
 
+void CDsItemPointFixed::RefreshIn2d(view3d& view)
+{
+    CDsPointsPalette* palette = Palette();
+    if (!palette) return;
+    SetAttributesToView(&view);
+    palette->DrawMarkerOnTraverse(m_size, m_style, view, GetDisplayedPosition(view), true);
+}
+
 void CDsItemPointFixed::DrawExtremes(CDsViewExtrema& extrema, ENTITY*)
 {
     extrema.DrawPoint2d(GetDisplayedPosition(extrema));
