@@ -11,6 +11,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include <cstdint>
 #include <cstdlib>
@@ -24,6 +25,22 @@ namespace {
 int64_t RowBits(int width)
 {
     return int64_t(width) - int64_t(width) % 32 + 32;
+}
+
+// Whether one-pixel points draw exactly the fragments glBitmap would: in plain rendering, with no
+// program, clip plane or texturing that would treat points and a raster position differently.
+bool PointsStandForBitmap()
+{
+    GLint mode = 0, program = 0, planes = 0;
+    glGetIntegerv(GL_RENDER_MODE, &mode);
+    if (mode != GL_RENDER) return false;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    if (program != 0) return false;
+    if (glIsEnabled(GL_TEXTURE_1D) || glIsEnabled(GL_TEXTURE_2D)) return false;
+    glGetIntegerv(GL_MAX_CLIP_PLANES, &planes);
+    for (GLint i = 0; i < planes; ++i)
+        if (glIsEnabled(GLenum(GL_CLIP_PLANE0 + i))) return false;
+    return true;
 }
 
 }  // namespace
@@ -169,6 +186,7 @@ void CDsItemBitmap::DrawRaster() const
     }
     glRasterPos2i(px, py);
     if (px < 0 || py < 0) return;
+    if (GetRowLengthBits() <= kPointsRowBits && m_height <= kPointsRowBits && DrawAsPoints(px, py, hx, hy)) return;
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
@@ -177,6 +195,44 @@ void CDsItemBitmap::DrawRaster() const
     glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
     glBitmap(GetRowLengthBits(), m_height, float(hx), float(hy), 0.0f, 0.0f, m_bits);
     glPopClientAttrib();
+}
+
+bool CDsItemBitmap::DrawAsPoints(int px, int py, int hx, int hy) const
+{
+    if (!PointsStandForBitmap()) return false;
+    GLboolean valid = GL_FALSE;
+    glGetBooleanv(GL_CURRENT_RASTER_POSITION_VALID, &valid);
+    if (!valid) return true;  // glBitmap draws nothing either
+    GLfloat raster[4] = {};
+    GLint viewport[4] = {};
+    glGetFloatv(GL_CURRENT_RASTER_POSITION, raster);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    // Only in the 2-D drawing mode (object x, y = window x, y less the viewport's corner) are the
+    // points' places known without the matrices.
+    if (std::fabs(raster[0] - float(viewport[0] + px)) > 0.01f || std::fabs(raster[1] - float(viewport[1] + py)) > 0.01f)
+        return false;
+    // glBitmap's lower-left pixel, then each point at the centre of its pixel.
+    const float left = std::floor(raster[0] - float(hx)) - float(viewport[0]) + 0.5f;
+    const float bottom = std::floor(raster[1] - float(hy)) - float(viewport[1]) + 0.5f;
+    GLfloat size = 1.0f;
+    glGetFloatv(GL_POINT_SIZE, &size);
+    const bool smooth = glIsEnabled(GL_POINT_SMOOTH) == GL_TRUE;
+    if (size != 1.0f) glPointSize(1.0f);
+    if (smooth) glDisable(GL_POINT_SMOOTH);
+    const int rowBytes = GetRowLengthBytes();
+    glBegin(GL_POINTS);
+    for (int y = 0; y < m_height; ++y) {
+        const unsigned char* row = m_bits + size_t(rowBytes) * size_t(y);
+        for (int byte = 0; byte < rowBytes; ++byte) {
+            if (!row[byte]) continue;
+            for (int bit = 0; bit < 8; ++bit)
+                if ((row[byte] >> (7 - bit)) & 1) glVertex2f(left + float(8 * byte + bit), bottom + float(y));
+        }
+    }
+    glEnd();
+    if (size != 1.0f) glPointSize(size);
+    if (smooth) glEnable(GL_POINT_SMOOTH);
+    return true;
 }
 
 void CDsItemBitmap::DrawGl(view3d& view)

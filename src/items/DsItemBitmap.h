@@ -12,6 +12,13 @@
 // part stays where it was (the raster position stays valid). The item is on top of everything from
 // its construction.
 //
+// Small bitmaps (the points palette's markers) are sent as one-pixel points on the pixels glBitmap
+// would light, at glBitmap's raster position, with its validity: the driver gathers glBitmap calls in
+// a cache of 256 x 256 pixels that it draws whole before any other primitive, so a marker drawn
+// between lines (an arrow's) cost a 256 x 256 textured quad each. Where points could differ from
+// glBitmap (selection or feedback, a program, texturing, a clip plane, outside the 2-D drawing
+// mode) glBitmap is used.
+//
 // Choices where the behaviour was open, or where a plain reading would hurt:
 // - The point pick turns the pick point's y (counted down from the top) into window rows counted
 //   up (height - 1 - y); x stays as it is.
@@ -109,8 +116,15 @@ protected:
     int DrawGdi(view3d& view) override;
 
 private:
+    // Bitmaps whose rows hold at most this many bits and that are at most this many rows high are
+    // sent as points where that draws the same pixels (see the header comment).
+    static constexpr int kPointsRowBits = 32;
+
     // glBitmap at the position, moved into the window as the header says.
     void DrawRaster() const;
+    // After glRasterPos2i(px, py): the set bits as one-pixel points on the pixels glBitmap with
+    // origin (hx, hy) would light; false (nothing drawn) where points would not stand for it.
+    bool DrawAsPoints(int px, int py, int hx, int hy) const;
     // Whether a set pixel lies in the window rectangle [left, right] x [bottom, top] (rows up).
     bool AnySetPixelIn(int left, int bottom, int right, int top) const;
 

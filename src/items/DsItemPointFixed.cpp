@@ -16,12 +16,46 @@
 #include <GL/gl.h>
 
 #include <cmath>
-#include <vector>
+#include <initializer_list>
 
 namespace {
 
-// One polyline of a marker: points (x, y) relative to nothing (absolute pixels).
-using Strip = std::vector<float>;
+// One polyline of a marker: points (x, y) in absolute pixels, at most 13 (the circles), held
+// without the heap (a marker is drawn for every fixed point in every frame).
+class Strip {
+public:
+    Strip() = default;
+    Strip(std::initializer_list<float> xy)
+    {
+        for (float v : xy) push_back(v);
+    }
+    void push_back(float v)
+    {
+        if (m_size < kCapacity) m_xy[m_size++] = v;
+    }
+    size_t size() const { return m_size; }
+    const float* data() const { return m_xy; }
+
+private:
+    static constexpr size_t kCapacity = 26;
+    float m_xy[kCapacity] = {};
+    size_t m_size = 0;
+};
+
+// The polylines of a marker, at most two.
+class Strips {
+public:
+    void push_back(const Strip& strip)
+    {
+        if (m_count < 2) m_strips[m_count++] = strip;
+    }
+    const Strip* begin() const { return m_strips; }
+    const Strip* end() const { return m_strips + m_count; }
+
+private:
+    Strip m_strips[2];
+    size_t m_count = 0;
+};
 
 void Add(Strip& strip, float x, float y)
 {
@@ -41,9 +75,9 @@ Strip Circle(float x, float y, float h)
 }
 
 // The polylines of a marker of `style` centred at (x, y) with half size h; none outside 1 to 9.
-std::vector<Strip> Shape(int style, float x, float y, float h, bool gl)
+Strips Shape(int style, float x, float y, float h, bool gl)
 {
-    std::vector<Strip> strips;
+    Strips strips;
     auto P = [&](Strip& s, float a, float b) { Add(s, x + a, y + b); };
     switch (style) {
         case 1: {
@@ -135,7 +169,7 @@ void CDsPointMarker::StDraw(int style, float x, float y, int size, bool gl, bool
 {
     if (style < 1 || style > 9 || !std::isfinite(x) || !std::isfinite(y)) return;
     const float h = static_cast<float>(std::max(size, 0) / 2);
-    const std::vector<Strip> strips = Shape(style, x, y, h, gl);
+    const Strips strips = Shape(style, x, y, h, gl);
     if (gl) {
         if (!already2d) view.Start2dDraw();
         for (const Strip& s : strips)
@@ -213,6 +247,14 @@ void CDsItemPointFixed::Refresh(view3d& view)
     SetAttributesToView(&view);
     const CGmPosition at = GetDisplayedPosition(view);
     palette->DrawMarker(m_size, m_style, view, at);
+}
+
+void CDsItemPointFixed::RefreshIn2d(view3d& view)
+{
+    CDsPointsPalette* palette = Palette();
+    if (!palette) return;
+    SetAttributesToView(&view);
+    palette->DrawMarkerOnTraverse(m_size, m_style, view, GetDisplayedPosition(view), true);
 }
 
 void CDsItemPointFixed::DrawExtremes(CDsViewExtrema& extrema, ENTITY*)

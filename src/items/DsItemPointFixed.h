@@ -112,6 +112,10 @@ public:
     // The box of the single point position + direction x offset (model units); true.
     bool GetBoundBox(SPAbox& box) override;
 
+    // What Refresh draws, inside the 2-D mode the caller has entered (an arrow's, around its head
+    // and shaft): the attributes, then the palette's marker without a 2-D switch of its own.
+    void RefreshIn2d(view3d& view);
+
 protected:
     // Prints the marker through the view (twice its size while plotting); 0.
     int DrawGdi(view3d& view) override;

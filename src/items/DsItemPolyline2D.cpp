@@ -129,13 +129,19 @@ void CDsItemPolyline2D::DrawGlStrip(view3d* view, int count, const float* points
     }
 }
 
+void CDsItemPolyline2D::DrawStrip() const
+{
+    if (!IsDrawable()) return;
+    glBegin(GL_LINE_STRIP);
+    SendVertices();
+    glEnd();
+}
+
 void CDsItemPolyline2D::DrawGl(view3d& view)
 {
     if (!IsDrawable()) return;
     view.Start2dDraw();
-    glBegin(GL_LINE_STRIP);
-    SendVertices();
-    glEnd();
+    DrawStrip();
     view.End2dDraw();
 }
 

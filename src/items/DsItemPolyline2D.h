@@ -66,6 +66,9 @@ public:
     // the first point again when `closed`. Nothing without a view, for fewer than two points or a
     // point that is not finite.
     static void DrawGlStrip(view3d* view, int count, const float* points, bool closed, bool already2d);
+    // The strip alone (glBegin to glEnd) in the 2-D mode the caller has entered, no state touched;
+    // nothing when it cannot be drawn. An arrow draws its head and shaft in one 2-D mode so.
+    void DrawStrip() const;
 
     // --- The item protocol ----------------------------------------------------------------
     // The strip in the view's 2-D mode.

@@ -202,10 +202,26 @@ void CDsItemsArrowFixed::Refresh(view3d& view)
         return;
     }
     UpdateParts(view);
-    for (int i = 0; i < 3; ++i)
-        if (CDsItemBase* child = Get(i)) child->Refresh(view);
-    if (m_arrowFlags & kFlagMarker)
-        if (CDsItemBase* marker = Get(3)) marker->Refresh(view);
+    // Head, shaft and marker share one 2-D mode. The three strips carry the arrow's attributes
+    // (UpdateParts copied them): set once, each strip then drawn as its own Refresh would.
+    CDsItemPolyline2D* const parts[3] = {ShapePart(0), ShapePart(1), ShapePart(2)};
+    bool in2d = false;
+    if (parts[0] && parts[1] && parts[2]) {
+        parts[0]->SetAttributesToView(&view);
+        if (m_hasShape) {
+            view.Start2dDraw();
+            in2d = true;
+            for (const CDsItemPolyline2D* part : parts) part->DrawStrip();
+        }
+    } else {
+        for (int i = 0; i < 3; ++i)
+            if (CDsItemBase* child = Get(i)) child->Refresh(view);
+    }
+    CDsItemBase* marker = (m_arrowFlags & kFlagMarker) ? Get(3) : nullptr;
+    auto* fixed = in2d ? dynamic_cast<CDsItemPointFixed*>(marker) : nullptr;
+    if (fixed) fixed->RefreshIn2d(view);
+    if (in2d) view.End2dDraw();
+    if (marker && !fixed) marker->Refresh(view);
 }
 
 void CDsItemsArrowFixed::DrawGeometry(view3d& view)

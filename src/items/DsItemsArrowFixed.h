@@ -17,6 +17,9 @@
 // - The rebuild writes the new points into the three polyline children in place (each with a
 //   copy of the arrow's attributes) instead of deleting and making them anew: what they draw is
 //   the same, without three allocations a frame.
+// - Refresh draws head, shaft and marker in one 2-D mode of the view, the arrow's attributes set
+//   once for the three strips (each carries a copy of them): what each child's own Refresh would
+//   draw, in the same order, without a switch of matrices per child.
 // - The reference arrow's Refresh switches depth test, lighting and normalising off for its
 //   arrow and back to what it found afterwards, so that what draws next is not left unlit.
 // - GetBoundBox2D makes the current view's OpenGL context current through

@@ -282,6 +282,126 @@ TEST_F(DsRasterItemsGLTest, ABitmapIsPickedOnlyWhereASetPixelLiesInTheAperture)
     EXPECT_FALSE(bitmap.Pick(&missing));
 }
 
+// --- Small bitmaps against glBitmap ------------------------------------------------------------
+// A small bitmap (a marker) is not sent through glBitmap where points light the same pixels: these
+// cases draw it and then the same bits with a bare glBitmap at the same raster position, and ask
+// for the same picture.
+
+namespace {
+
+// A 7 x 5 bitmap at (x, y) with hot spot (3, 2): a frame, its centre and one corner marked.
+std::unique_ptr<CDsItemBitmap> Marker(int x, int y)
+{
+    auto bitmap = std::make_unique<CDsItemBitmap>(7, 5, x, y, 3, 2);
+    for (int i = 0; i < 7; ++i) bitmap->SetPixel(i, 0), bitmap->SetPixel(i, 4);
+    for (int j = 1; j < 4; ++j) bitmap->SetPixel(0, j), bitmap->SetPixel(6, j);
+    bitmap->SetPixel(3, 2);
+    bitmap->SetPixel(5, 3);
+    return bitmap;
+}
+
+// The bits of `bitmap` through glBitmap at raster position (x, y) under the current matrices.
+void BareBitmap(const CDsItemBitmap& bitmap, int x, int y)
+{
+    int hx = 0, hy = 0, w = 0, h = 0;
+    bitmap.GetHotSpot(hx, hy);
+    bitmap.GetSize(w, h);
+    glRasterPos2i(x, y);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glBitmap(bitmap.GetRowLengthBits(), h, float(hx), float(hy), 0.0f, 0.0f, bitmap.GetBits());
+}
+
+}  // namespace
+
+TEST_F(DsRasterItemsGLTest, ASmallBitmapLightsExactlyTheFragmentsOfGlBitmapWhereverItStands)
+{
+    glColor3ub(0, 255, 0);
+    // Inside, on the edges (the right and top ones partly outside) and on the last valid raster
+    // position.
+    for (const auto& at : {std::make_pair(40, 30), std::make_pair(2, 97), std::make_pair(98, 1),
+                           std::make_pair(100, 100), std::make_pair(0, 0)}) {
+        const auto bitmap = Marker(at.first, at.second);
+        vyrtest::Clear(kBlack);
+        bitmap->DrawGl(*view_);
+        const auto drawn = Picture();
+        vyrtest::Clear(kBlack);
+        view_->Start2dDraw();
+        BareBitmap(*bitmap, at.first, at.second);
+        view_->End2dDraw();
+        EXPECT_GT(LitCount(), 0) << at.first << ", " << at.second;
+        EXPECT_TRUE(drawn == Picture()) << at.first << ", " << at.second;
+    }
+
+    // A caller's wide, smooth points change nothing, and are its own again afterwards.
+    glPointSize(5.0f);
+    glEnable(GL_POINT_SMOOTH);
+    const auto bitmap = Marker(50, 50);
+    vyrtest::Clear(kBlack);
+    bitmap->DrawGl(*view_);
+    EXPECT_EQ(LitCount(), 22);
+    EXPECT_EQ(LitRows(47, 48, 7, 5), (std::vector<std::string>{"#######", "#....##", "#..#..#", "#.....#", "#######"}));
+    GLfloat size = 0.0f;
+    glGetFloatv(GL_POINT_SIZE, &size);
+    EXPECT_EQ(size, 5.0f);
+    EXPECT_TRUE(glIsEnabled(GL_POINT_SMOOTH));
+    glDisable(GL_POINT_SMOOTH);
+    glPointSize(1.0f);
+}
+
+TEST_F(DsRasterItemsGLTest, ASmallBitmapWhoseRasterPositionIsOutsideTheWindowDrawsNothing)
+{
+    // Placed one pixel right of (or above) the window, its set pixels left of (below) the place
+    // would fall inside: glBitmap draws none of them, nor may the bitmap.
+    glColor3ub(255, 255, 255);
+    Marker(101, 50)->DrawGl(*view_);
+    Marker(50, 101)->DrawGl(*view_);
+    EXPECT_EQ(LitCount(), 0);
+    view_->Start2dDraw();
+    Marker(101, 50)->DrawOnTraverse(*view_, CDsGeometry::eDpBitmaps, false);
+    view_->End2dDraw();
+    EXPECT_EQ(LitCount(), 0);
+}
+
+TEST_F(DsRasterItemsGLTest, ASmallBitmapOutsideThe2DModeOrUnderAClipPlaneStaysAGlBitmap)
+{
+    glColor3ub(255, 255, 255);
+    const auto bitmap = Marker(2, 3);
+    // On the walk's own matrices (model units here): the raster position is the model point's.
+    bitmap->DrawOnTraverse(*view_, CDsGeometry::eDpBitmaps, false);
+    const auto drawn = Picture();
+    vyrtest::Clear(kBlack);
+    BareBitmap(*bitmap, 2, 3);
+    EXPECT_EQ(LitCount(), 22);
+    EXPECT_TRUE(drawn == Picture());
+
+    // A clip plane through the bitmap (x >= 0 in the eye's frame, the window's middle column in
+    // the 2-D mode) leaves glBitmap's fragments whole: only the raster position is clipped.
+    vyrtest::Clear(kBlack);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    const GLdouble plane[4] = {1.0, 0.0, 0.0, 0.0};
+    glClipPlane(GL_CLIP_PLANE0, plane);
+    glPopMatrix();
+    glEnable(GL_CLIP_PLANE0);
+    Marker(52, 50)->DrawGl(*view_);
+    glDisable(GL_CLIP_PLANE0);
+    EXPECT_EQ(LitRows(49, 48, 7, 5), (std::vector<std::string>{"#######", "#....##", "#..#..#", "#.....#", "#######"}));
+}
+
+TEST_F(DsRasterItemsGLTest, InFeedbackModeASmallBitmapIsReportedAsOneBitmap)
+{
+    std::vector<GLfloat> buffer(256, 0.0f);
+    glFeedbackBuffer(GLsizei(buffer.size()), GL_2D, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    Marker(40, 40)->DrawGl(*view_);
+    const GLint count = glRenderMode(GL_RENDER);
+    ASSERT_EQ(count, 3);  // the token and the raster position
+    EXPECT_EQ(GLenum(buffer[0]), GLenum(GL_BITMAP_TOKEN));
+    EXPECT_NEAR(buffer[1], 40.0f, 0.01f);
+    EXPECT_NEAR(buffer[2], 40.0f, 0.01f);
+}
+
 // --- Table bitmaps and icons at model points ----------------------------------------------------
 
 TEST_F(DsRasterItemsGLTest, AnIndexedBitmapShowsUprightAtItsPointsPixelAndIsPickedThere)

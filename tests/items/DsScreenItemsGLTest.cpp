@@ -5,13 +5,16 @@
 // shaft and head), the window rows of anchored items, and bad input.
 #include "DsColorStorage.h"
 #include "DsDriverExtrema.h"
+#include "DsEllipseStorage.h"
 #include "DsGeometryComputer.h"
 #include "DsGlScene.h"
+#include "DsItemEllipseDynamic.h"
 #include "DsItemPointFixed.h"
 #include "DsItemPolyline2D.h"
 #include "DsItemsArrowFixed.h"
 #include "ItemViewFixture.h"
 
+#include "SpaGeometry.h"
 #include "pick_event.h"
 #include "pick_manager.h"
 #include "view3d.h"
@@ -562,6 +565,78 @@ TEST_F(DsScreenItemsGLTest, AnArrowPointingUpHasItsApexAboveItsTailAndIsPickedOn
     view_->pick_mode(1, 20, 20, 5, 5);
     EXPECT_FALSE(arrow.Pick(view_.get()));
     EXPECT_FALSE(arrow.Pick(static_cast<pick_manager*>(nullptr)));
+}
+
+namespace {
+
+// The modelview and projection matrices and their stack depths.
+std::vector<double> MatrixState()
+{
+    std::vector<double> state(34);
+    glGetDoublev(GL_MODELVIEW_MATRIX, state.data());
+    glGetDoublev(GL_PROJECTION_MATRIX, state.data() + 16);
+    GLint depth = 0;
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+    state[32] = depth;
+    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depth);
+    state[33] = depth;
+    return state;
+}
+
+}  // namespace
+
+TEST_F(DsScreenItemsGLTest, AnArrowDrawsWhatItsPartsDrawOneByOneAndLeavesTheMatricesAsItFoundThem)
+{
+    // Red head and shaft, a green marker over the shaft's tail (drawn last, so green there); one
+    // pinned to the corner (its marker a reference point); one without its marker; one pointing
+    // at the viewer (the marker alone).
+    CDsItemsArrowFixed plain(CGmPosition(0.125, 0.125, 0), CGmVector(1, 0, 0), 30, 0, false, 0, 0, 9);
+    CDsItemsArrowFixed pinned(CGmPosition(0.125, 0.125, 0), CGmVector(0, -1, 0), 20, 0, true, 20, 20, 9);
+    CDsItemsArrowFixed bare(CGmPosition(-10.125, 0.125, 0), CGmVector(0, 1, 0), 20, 0, false, 0, 0, 9);
+    bare.SetArrowFlags(CDsItemsArrowFixed::kFlagFastLine);
+    CDsItemsArrowFixed atViewer(CGmPosition(-5.125, -8.125, 0), CGmVector(0, 0, 1), 20, 0, false, 0, 0, 9);
+    for (CDsItemsArrowFixed* arrow : {&plain, &pinned, &bare, &atViewer}) {
+        arrow->SetColor(CDsColorStorage(255, 0, 0), false);
+        arrow->Get(3)->SetColor(CDsColorStorage(0, 255, 0), false);
+
+        vyrtest::Clear(kBlack);
+        arrow->UpdateParts(*view_);
+        for (int i = 0; i < 3; ++i) arrow->Get(i)->Refresh(*view_);
+        if (arrow->GetArrowFlags() & CDsItemsArrowFixed::kFlagMarker) arrow->Get(3)->Refresh(*view_);
+        const auto oneByOne = Picture();
+        const int lit = LitCount();
+
+        vyrtest::Clear(kBlack);
+        const auto before = MatrixState();
+        arrow->Refresh(*view_);
+        EXPECT_EQ(MatrixState(), before);
+        EXPECT_GT(LitCount(), 4);
+        EXPECT_EQ(LitCount(), lit);
+        EXPECT_TRUE(Picture() == oneByOne) << arrow->GetLength() << " " << arrow->HasShape();
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    }
+    // The plain arrow's marker is green where it covers the shaft, the head red.
+    vyrtest::Clear(kBlack);
+    plain.Refresh(*view_);
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 55, 50), kGreen, 60));
+    const int apexX = int(plain.GetScreenExtent()[0]);
+    int red = 0;
+    for (int y = 45; y <= 55; ++y) red += ColorNear(ReadPixel(GL_BACK, apexX - 3, y), kRed, 60);
+    EXPECT_GE(red, 2);  // the head's two sides
+
+    // A model item after a run of pixel items draws in model units: a circle of radius 10 about
+    // the origin lights the ring 40 pixels from the centre.
+    vyrtest::Clear(kBlack);
+    CDsItemPointFixed marker(CGmPosition(2.125, 2.125, 0), EPointStyle(3), 6, 0, CGmUnitVector(1, 0, 0));
+    for (CDsItemsArrowFixed* arrow : {&plain, &pinned, &bare, &atViewer}) arrow->Refresh(*view_);
+    marker.DrawGl(*view_);
+    const ellipse circle(SPAposition(0, 0, 0), SPAunit_vector(0, 0, 1), SPAvector(10, 0, 0), 1.0, 0.0);
+    CDsItemEllipseDynamic ring(new CDsEllipseStorage(circle, 0.0, 6.2831853));
+    glColor3f(1, 1, 1);
+    ring.DrawGl(*view_);
+    EXPECT_TRUE(LitNear(10, 50));
+    EXPECT_TRUE(LitNear(50, 90));
+    EXPECT_FALSE(LitNear(5, 5));
 }
 
 TEST_F(DsScreenItemsGLTest, InAFastRefreshAnArrowIsOneLineInTheCurrentPen)
