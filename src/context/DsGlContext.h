@@ -432,7 +432,8 @@ public:
     // Sets the refinement's changed flag.
     void SetRefinementChangedFlag(bool changed);
     // With the display suspended: the refinement filled from the preferences and made current,
-    // then every body faceted anew.
+    // then every body faceted anew, with this scene's refinement whatever view is current (a
+    // body's interface with a refinement of its own keeps using that one).
     void ReFacetAll();
     // Counts the triangles of every body's meshes (nothing refaceted); 0.
     int ComputeNumOfTriangles();

@@ -168,8 +168,18 @@ void CDsGlContext::ReFacetAll()
     m_scene->UpdateRefinement(false);
     std::vector<CDsItemBase*> bodies;
     m_scene->CollectBodies(bodies);
-    for (CDsItemBase* item : bodies)
-        if (auto* group = dynamic_cast<CDsItemsGroup*>(item)) group->ReFacetBody();
+    for (CDsItemBase* item : bodies) {
+        auto* group = dynamic_cast<CDsItemsGroup*>(item);
+        if (!group) continue;
+        // An interface without a refinement of its own facets with the current view's: while
+        // another context's view is current, that would be the other document's tolerances.
+        auto* body = dynamic_cast<CDsItemsBody*>(group);
+        CVyrMeshInterface* meshes = body ? body->GetMeshInterface() : nullptr;
+        const bool lend = meshes && !meshes->GetVyrRefinement();
+        if (lend) meshes->SetVyrRefinement(m_scene->GetRefinement());
+        group->ReFacetBody();
+        if (lend) meshes->SetVyrRefinement(nullptr);
+    }
     PopDisplaySuspension();
 }
 

@@ -9,6 +9,8 @@
 #include "DsComplexSection.h"
 #include "DsDebugData.h"
 #include "DsDriverExtrema.h"
+#include "DsFigure.h"
+#include "DsFigureGeometry.h"
 #include "DsGeometryComputer.h"
 #include "DsGlContext.h"
 #include "DsGlExtensions.h"
@@ -20,6 +22,7 @@
 #include "DsItemsBody.h"
 #include "DsLineAttribStorage.h"
 #include "DsManager.h"
+#include "DsPartStorage.h"
 #include "DsPalette.h"
 #include "DsPreferencesServices.h"
 #include "DsQueryIDInt.h"
@@ -217,6 +220,12 @@ void CDsGlScene::ResetAttributes(EDsResetAttributeAction action)
         CDsItemsGroup& group = m_roots[root];
         for (int i = 0; i < group.Count(); ++i) group.GetFast(i)->ResetAttributes(action);
     }
+    // The figures recorded in the scene are items of its temporary part, drawn through their
+    // figures' groups: they are items of the scene as well.
+    if (const CDsPart* temp = CDsPartStorage::instance()->GetPart(m_dbScene.GetTempPartId()))
+        for (const auto& [id, item] : temp->GetItems())
+            if (auto* geometry = dynamic_cast<CDsFigureGeometry*>(item->GetGeometry()))
+                if (CDsFigure* figure = geometry->GetFigure()) figure->ResetAttributes(action);
     m_flags.reset(15);
 }
 

@@ -163,7 +163,8 @@ public:
     // Unless `keep`: every body with faces deletes its display list.
     void UpdateGroupsDisplayLists(bool keep);
     // ResetAttributes on every child of the bodies, figures, hidden-line views, wire bodies,
-    // toolpaths and copies groups (not the unsorted group); flag 15 cleared.
+    // toolpaths and copies groups (not the unsorted group), and on every figure recorded in the
+    // scene's temporary part (CDsFigure::ResetAttributes); flag 15 cleared.
     void ResetAttributes(EDsResetAttributeAction action);
     // Offers `entity` with its persistent id to the children of the bodies, unsorted, figures and
     // wire-bodies groups in that order (CDsItemBase::AttachEntity); true when one took it.

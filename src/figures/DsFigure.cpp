@@ -492,6 +492,14 @@ void CDsFigure::UpdateAttributes()
     CDsPartStorage::instance()->UpdateAttributes(GetObjectId(), attributes, nullptr);
 }
 
+void CDsFigure::ResetAttributes(EDsResetAttributeAction action)
+{
+    if (m_main) m_main->ResetAttributes(action);
+    if (m_impersonal) m_impersonal->ResetAttributes(action);
+    m_attributes.ResetAttributes(action);
+    UpdateAttributes();
+}
+
 void CDsFigure::EraseIf(bool redraw)
 {
     if (redraw) Erase(nullptr);

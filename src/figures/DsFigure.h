@@ -217,6 +217,10 @@ public:
     eDsDrawMode GetDrawMode() const { return m_drawMode; }
     // Sends the translated attributes to the database item when recorded.
     void UpdateAttributes();
+    // Clears what `action` names (highlight, mark, hide level, visibility level: the bits of
+    // CDsLineAttribStorage::ResetAttributes) in both groups with their items and in the stored
+    // attributes, and sends the stored attributes to the database item; nothing is drawn.
+    void ResetAttributes(EDsResetAttributeAction action);
 
     // --- Other settings -------------------------------------------------------------------
     // Attaches an opaque host object (never dereferenced).

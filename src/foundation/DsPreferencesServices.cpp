@@ -19,6 +19,8 @@
 #include "view3d.h"
 #include "vyrwin_codec.h"
 
+#include <afxwin.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -225,8 +227,15 @@ void CDsPreferencesServices::UpdateRefinement(CDsGlContext* context, bool reface
     refinement->SetMaxGridLines(maxGridLines);
     refinement->SetNormalTol(normal);
     refinement->SetCurveTol(curve);
-    (void)refacet;  // re-faceting comes with CDsGlContext::ReFacetAll (header comment)
+    if (refacet) RefacetAllBodies(context);
     refinement->SetChangedFlag(true);
+}
+
+void CDsPreferencesServices::RefacetAllBodies(CDsGlContext* context)
+{
+    if (!context) return;
+    const CWaitCursor wait;
+    context->ReFacetAll();
 }
 
 void CDsPreferencesServices::UpdateBackgroundColor(EDsDocumentType type, CDsGlContext* context)

@@ -71,9 +71,9 @@
 // - A background update marks the picture properties of the scene as changed, so that every view
 //   of the context draws its next frame anew on the new background (a view that only put its
 //   kept picture back would show the old one).
-//
-// Coming with the context services (CDsGlContext::ReFacetAll): RefacetAllBodies, and so the
-// re-faceting that UpdateRefinement and UpdateDocumentPreferences do when asked to.
+// - Asked to re-facet, the update re-facets the context's bodies after the record holds the new
+//   tolerances (RefacetAllBodies: CDsGlContext::ReFacetAll under the wait cursor), once; the
+//   context's other documents' bodies, in other contexts, are left as they were.
 #pragma once
 
 #include <afx.h>
@@ -126,7 +126,8 @@ public:
     // UpdateGeneralPreferences, then UpdateRefinement(context, refacet).
     void UpdateDocumentPreferences(CDsGlContext* context, bool refacet);
     // The faceting tolerances of the active document into the refinement record of the scene of
-    // `context` (null: the current view's context; nothing without one), its changed flag set.
+    // `context` (null: the current view's context; nothing without one), its changed flag set;
+    // with `refacet` the context's bodies are faceted again with them (RefacetAllBodies).
     void UpdateRefinement(CDsGlContext* context, bool refacet);
     // The background of document type `type` (GetBackgroundColor) into the background of the
     // scene of `context`; nothing for a null context.
@@ -221,6 +222,9 @@ protected:
     // The rendering context of the current view (CDsView3dCdc::StGetCurrent, which makes that
     // view's OpenGL context current when another one is); null without a current view.
     CDsGlContext* GetCurrentGlContext();
+    // Re-facets every body of `context` (CDsGlContext::ReFacetAll) with the wait cursor shown
+    // meanwhile; nothing for null.
+    void RefacetAllBodies(CDsGlContext* context);
 };
 
 // The process-wide service object, ready for use from library start.

@@ -421,6 +421,24 @@ public:
     ~CWinApp() override;
 };
 
+// The wait cursor for the life of the object: made, it sets the system's wait cursor as the
+// thread's cursor; destroyed, it puts back the cursor it replaced. Objects nest (each puts back
+// what it found), with or without an application object.
+class VYR_MFC_API CWaitCursor {
+public:
+    // Shows the wait cursor.
+    CWaitCursor();
+    // Puts back the cursor that was shown when the object was made.
+    ~CWaitCursor();
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+    // Shows the wait cursor again (after something in between set another one).
+    void Restore();
+
+private:
+    HCURSOR m_previous;
+};
+
 // The process's application object, null when the program made none.
 VYR_MFC_API CWinApp* AfxGetApp();
 // The current thread's framework object: the application object (the only thread object), null

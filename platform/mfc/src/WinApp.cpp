@@ -22,3 +22,9 @@ CWinApp* AfxGetApp() { return gApp; }
 CWinThread* AfxGetThread() { return gApp; }
 
 CWnd* AfxGetMainWnd() { return gApp ? gApp->m_pMainWnd : nullptr; }
+
+CWaitCursor::CWaitCursor() : m_previous(::SetCursor(::LoadCursorW(nullptr, IDC_WAIT))) {}
+
+CWaitCursor::~CWaitCursor() { ::SetCursor(m_previous); }
+
+void CWaitCursor::Restore() { ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT)); }

@@ -198,6 +198,21 @@ VYR_WINAPI_EXPORT LPCWSTR VyrGetMessageBoxText(UINT index);
 VYR_WINAPI_EXPORT LPCWSTR VyrGetMessageBoxCaption(UINT index);
 VYR_WINAPI_EXPORT void VyrClearMessageBoxes();
 
+// Cursors. The windows show the X server's own cursor: the cursor set here is the thread's
+// cursor as the program sees it (SetCursor, GetCursor), never drawn. LoadCursorW answers the
+// system cursors below for a null module (one handle per cursor, never freed) and null for
+// anything else (no module holds cursor resources). The thread starts with the arrow.
+#define IDC_ARROW MAKEINTRESOURCEW(32512)
+#define IDC_IBEAM MAKEINTRESOURCEW(32513)
+#define IDC_WAIT MAKEINTRESOURCEW(32514)
+#define IDC_CROSS MAKEINTRESOURCEW(32515)
+#define IDC_APPSTARTING MAKEINTRESOURCEW(32650)
+VYR_WINAPI_EXPORT HCURSOR LoadCursorW(HINSTANCE module, LPCWSTR name);
+// Makes `cursor` (null: none) the thread's cursor; answers the one it replaces.
+VYR_WINAPI_EXPORT HCURSOR SetCursor(HCURSOR cursor);
+// The thread's cursor (null when none is set).
+VYR_WINAPI_EXPORT HCURSOR GetCursor();
+
 // Modules. A module handle is the load address of a shared library (or of the
 // executable). Modules register their names, string tables and bitmaps when they load.
 // Names compare without case and without a ".dll" ending: "VyrGuiRc" and "VyrGuiRc.dll"
