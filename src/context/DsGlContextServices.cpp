@@ -168,6 +168,14 @@ void CDsGlContext::ReFacetAll()
     m_scene->UpdateRefinement(false);
     std::vector<CDsItemBase*> bodies;
     m_scene->CollectBodies(bodies);
+    // The edges are evaluated again (at the current refinement, which the scene's lends to the
+    // sketch for the while) before each body meshes its faces again; once every body is done, a
+    // second pass hands the edge items the new polyline entries. Without it the edges would keep
+    // the polylines of the first sketch and not follow a new curve tolerance.
+    CVyrRefinement* previousCurrent = CVyrRefinement::sCurrentRefinement;
+    CVyrRefinement* sceneRefinement = m_scene->GetRefinement();
+    if (sceneRefinement) CVyrRefinement::StSetCurrentRefinement(sceneRefinement);
+    std::vector<std::pair<CDsItemsBody*, CVyrMeshInterface*>> done;
     for (CDsItemBase* item : bodies) {
         auto* group = dynamic_cast<CDsItemsGroup*>(item);
         if (!group) continue;
@@ -175,11 +183,16 @@ void CDsGlContext::ReFacetAll()
         // another context's view is current, that would be the other document's tolerances.
         auto* body = dynamic_cast<CDsItemsBody*>(group);
         CVyrMeshInterface* meshes = body ? body->GetMeshInterface() : nullptr;
+        BODY* entity = body ? dynamic_cast<BODY*>(body->GetEntity()) : nullptr;
+        if (meshes && entity) meshes->ReevaluateEdges(entity, group);
         const bool lend = meshes && !meshes->GetVyrRefinement();
-        if (lend) meshes->SetVyrRefinement(m_scene->GetRefinement());
+        if (lend) meshes->SetVyrRefinement(sceneRefinement);
         group->ReFacetBody();
         if (lend) meshes->SetVyrRefinement(nullptr);
+        if (body && meshes) done.emplace_back(body, meshes);
     }
+    for (auto& [body, meshes] : done) body->ReconnectPolylines(meshes);
+    CVyrRefinement::StSetCurrentRefinement(previousCurrent);
     PopDisplaySuspension();
 }
 

@@ -6,6 +6,7 @@
 #include "DsBackground.h"
 #include "DsGlContext.h"
 #include "DsGlScene.h"
+#include "DsItemEdge.h"
 #include "DsItemsBody.h"
 #include "DsLineAttribStorage.h"
 #include "DsPreferencesServices.h"
@@ -13,6 +14,7 @@
 #include "GlTestFixture.h"
 #include "VyrBodyGeometry.h"
 #include "VyrMeshInterface.h"
+#include "VyrPolylineEntry.h"
 #include "VyrRefinement.h"
 
 #include "SpaBuilders.h"
@@ -242,6 +244,22 @@ protected:
         return body && body->GetMeshInterface() ? body->GetMeshInterface()->ComputeNumOfTriangles() : -1;
     }
 
+    // The polyline entries the plate's edge items draw, in edge order; empty when one of them is
+    // not the entry the body's mesh interface now holds for its edge.
+    static std::vector<const CVyrPolylineEntry*> EdgeEntries(SDocument& doc)
+    {
+        CDsItemsBody* body = doc.context->FindDsBody(doc.plate);
+        if (!body || !body->GetMeshInterface()) return {};
+        std::vector<const CVyrPolylineEntry*> entries;
+        for (int i = 0; i < body->EdgesCount(); ++i) {
+            CDsItemEdge* edge = body->GetEdgeItem(i);
+            CVyrPolylineEntry* held = edge->GetPolylineEntry();
+            if (!held || held != body->GetMeshInterface()->GetPolylineEntry(edge->GetEntity()).get()) return {};
+            entries.push_back(held);
+        }
+        return entries;
+    }
+
     vyrtest::ViewStaticsGuard statics_;
     std::array<SDocument, 2> docs_;
     long plateFaces_ = 0;
@@ -257,6 +275,8 @@ TEST_F(RefacetGLTest, ARefinementUpdateFacetsThePlateOnceAndTheNextFrameShowsThe
     const int coarseTriangles = Triangles(doc);
     ASSERT_GT(coarseTriangles, 0);
     const int coarseLit = Lit(coarse);
+    const std::vector<const CVyrPolylineEntry*> coarseEdges = EdgeEntries(doc);
+    ASSERT_FALSE(coarseEdges.empty());
     ASSERT_GT(coarseLit, kPlateSize * kPlateSize / 4);   // the top face around the hole
     ASSERT_LT(coarseLit, kPlateSize * kPlateSize - 200); // and the hole
 
@@ -278,6 +298,10 @@ TEST_F(RefacetGLTest, ARefinementUpdateFacetsThePlateOnceAndTheNextFrameShowsThe
     EXPECT_EQ(GetCursor(), cursor);
     EXPECT_TRUE(doc.context->GetRefinementChangedFlag());
     EXPECT_GT(Triangles(doc), coarseTriangles * 3 / 2);
+    // The edges are evaluated again and every edge item holds its edge's new polyline entry.
+    const std::vector<const CVyrPolylineEntry*> fineEdges = EdgeEntries(doc);
+    ASSERT_EQ(fineEdges.size(), coarseEdges.size());
+    for (size_t i = 0; i < fineEdges.size(); ++i) EXPECT_NE(fineEdges[i], coarseEdges[i]) << "edge " << i;
 
     // The next frame shows the rounder rim: the hole's polygon gives way to a near circle, which
     // the coarse polygon lies inside, so the top face lights fewer pixels.
