@@ -13,6 +13,7 @@
 #include "DsItemsGroup.h"
 #include "DsItemsMap.h"
 #include "DsPickManager.h"
+#include "DsPickSessionData.h"
 #include "DsPickedFaces.h"
 #include "DsRefPoint.h"
 
@@ -327,6 +328,55 @@ TEST_F(ModelerFacePickTest, SelectAllNullPicksExtremesAndRegions)
     CDsPickManagerCreator::smTypeMask = savedDomain;
     EXPECT_FALSE(CDsPickProccessor::sPickInRegionMode);
     EXPECT_EQ(view_->get_pick_mode(), 0);
+}
+
+// A region over one of two shown blocks gives that block's body and not the other's, in shaded
+// and in wireframe views; the view leaves the pick mode and the region mode is off again.
+TEST_F(ModelerFacePickTest, ARegionOverOneOfTwoBlocksGivesThatBlocksEntities)
+{
+    const std::vector<CDsTypeMask> savedDomain = CDsPickManagerCreator::smTypeMask;
+    CDsTypeMask everything;
+    everything.SetAll();
+    CDsPickManagerCreator::smTypeMask = {everything};
+    BODY* left = Show(make_block(-40, -5, -5, -30, 5, 5));    // pixels 10..20 x 45..55
+    BODY* right = Show(make_block(30, -5, -5, 40, 5, 5));     // pixels 80..90 x 45..55
+    for (ERenderMode mode : {eRenderShade, eRenderWireframe}) {
+        view_->SetRenderMode(mode);
+        Refresh();
+        ENTITY_LIST out;
+        CDsAcisPick::PickInRegion(CUiPickEvent(5, 40, 0, view_.get(), nullptr),
+                                  CUiPickEvent(25, 60, 0, view_.get(), nullptr), CDsTypeMask(), out, nullptr);
+        EXPECT_GE(out.lookup(left), 0) << "render mode " << int(mode);
+        EXPECT_LT(out.lookup(right), 0) << "render mode " << int(mode);
+        for (int i = 0; i < out.count(); ++i) EXPECT_TRUE(out[i] == left) << "render mode " << int(mode);
+        // The other corner order and the other block.
+        ENTITY_LIST other;
+        CDsAcisPick::PickInRegion(CUiPickEvent(95, 60, 0, view_.get(), nullptr),
+                                  CUiPickEvent(75, 40, 0, view_.get(), nullptr), CDsTypeMask(), other, nullptr);
+        EXPECT_EQ(other.count(), 1);
+        EXPECT_GE(other.lookup(right), 0);
+        // Empty background between them.
+        ENTITY_LIST none;
+        CDsAcisPick::PickInRegion(CUiPickEvent(40, 40, 0, view_.get(), nullptr),
+                                  CUiPickEvent(60, 60, 0, view_.get(), nullptr), CDsTypeMask(), none, nullptr);
+        EXPECT_EQ(none.count(), 0);
+        EXPECT_FALSE(CDsPickProccessor::sPickInRegionMode);
+        EXPECT_EQ(view_->get_pick_mode(), 0);
+        EXPECT_EQ(CDsAcisPick::sInPickMode, 0);
+    }
+    // Inside a pick session, a region whose first corner lies on the left block leaves no hits
+    // behind for a point pick there: the faces under that point are still found, front and back.
+    view_->SetRenderMode(eRenderShade);
+    CDsPickSessionData session;
+    const CUiPickEvent corner(15, 50, 0, view_.get(), nullptr);
+    CDsGlContext::StBeginPickSession(corner, &session);
+    ENTITY_LIST out;
+    CDsAcisPick::PickInRegion(corner, CUiPickEvent(25, 60, 0, view_.get(), nullptr), CDsTypeMask(), out, nullptr);
+    EXPECT_EQ(out.count(), 1);
+    CDsPickedFaces faces;
+    EXPECT_EQ(context_.GetPickProccessor()->OpenGLSortFaces(corner, faces), 2);
+    CDsGlContext::StEndPickSession();
+    CDsPickManagerCreator::smTypeMask = savedDomain;
 }
 
 int gCalls = 0;
