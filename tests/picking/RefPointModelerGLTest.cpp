@@ -10,6 +10,7 @@
 #include "DsGlGroupIterator.h"
 #include "DsItemEdge.h"
 #include "DsItemsBody.h"
+#include "DsItemsCopy.h"
 #include "DsItemsGroup.h"
 #include "DsItemsMap.h"
 #include "DsPickManager.h"
@@ -20,6 +21,8 @@
 #include "SpaBuilders.h"
 #include "SpaFilters.h"
 #include "SpaTopology.h"
+#include "VyrAsExt.h"
+#include "VyrEntInstance.h"
 #include "pick_manager.h"
 
 #include <gtest/gtest.h>
@@ -377,6 +380,82 @@ TEST_F(ModelerFacePickTest, ARegionOverOneOfTwoBlocksGivesThatBlocksEntities)
     EXPECT_EQ(context_.GetPickProccessor()->OpenGLSortFaces(corner, faces), 2);
     CDsGlContext::StEndPickSession();
     CDsPickManagerCreator::smTypeMask = savedDomain;
+}
+
+// A body with a cone answers its apex when the cursor lies on one of its faces and the mask admits
+// the apex's kind; a cone never answers for a cursor on another body, nor does a cylinder.
+TEST_F(ModelerFacePickTest, ABodysReferencePointIsItsConesApexUnderItsOwnFaces)
+{
+    Block();
+    Show(make_cone(SPAposition(30, 30, -10), SPAvector(0, 0, 1), 10, 0, 20));  // apex (30, 30, 10)
+    Show(make_cylinder(SPAposition(-30, 30, -10), SPAvector(0, 0, 1), 8, 20));
+    const CDsTypeMask ends = Kinds({256, 257, 258, 259});
+    // On the cone's side, 5 pixels from the apex.
+    auto point = Snap(85, 20, ends);
+    ASSERT_NE(point, nullptr);
+    EXPECT_EQ(CDsRefPoint::sPickType, 256);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), 30, 1e-6);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.y(), 30, 1e-6);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.z(), 10, 1e-6);
+    ASSERT_NE(point->GetReferenceEntity(), nullptr);
+    EXPECT_TRUE(is_conical_face(point->GetReferenceEntity()));
+    // Middles only: the apex is no answer.
+    point = Snap(85, 20, Kinds({258}));
+    if (point) {
+        EXPECT_NE(CDsRefPoint::sPickType, 256);
+        EXPECT_GT((CDsRefPoint::sLastPosition - SPAposition(30, 30, 10)).len(), 1.0);
+    }
+    // The block's face and the cylinder's top (off its centre): nothing.
+    EXPECT_EQ(Snap(50, 50, ends), nullptr);
+    EXPECT_EQ(Snap(24, 20, ends), nullptr);  // off the centre of the cylinder's top
+    EXPECT_EQ(SDsGlPickCache::sCache.hits, nullptr);  // the selection made for the question is gone
+}
+
+// A copy of a cone body answers the apex of its own cone, moved with the copy, when the apex lies
+// in the pick aperture (or the processor's point mask is the apex's kind).
+TEST_F(ModelerFacePickTest, ABodyCopysApexIsTheCopiedConesApexMovedWithTheCopy)
+{
+    BODY* cone = Show(make_cone(SPAposition(30, 30, -10), SPAvector(0, 0, 1), 10, 0, 20));
+    CDsItemsBody* body = context_.FindDsBody(cone);
+    ASSERT_NE(body, nullptr);
+    auto* instance = new CVyrEntInstance(cone, translate_transf(SPAvector(0, -60, 0)));
+    ENTITY_LIST copies;
+    instance->GetEntities(copies);
+    ASSERT_EQ(copies.count(), 1);
+    auto* copy = new CDsItemsCopy(body, copies[0], &context_);
+    context_.GetScene()->AddItemsGroup(copy);
+    Refresh();
+    copy->ComputeBounds2D(view_.get());
+    const CDsTypeMask starts = Kinds({256});
+
+    auto point = Snap(80, 80, starts);  // the copy's apex (30, -30, 10)
+    ASSERT_NE(point, nullptr);
+    EXPECT_EQ(CDsRefPoint::sPickType, 256);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), 30, 1e-6);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.y(), -30, 1e-6);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.z(), 10, 1e-6);
+    ASSERT_NE(point->GetReferenceEntity(), nullptr);
+    EXPECT_TRUE(CVyrAsExt::IsCopy(point->GetReferenceEntity()));
+    // Six pixels away on the copy's side the apex is out of the aperture ...
+    point = Snap(86, 80, starts);
+    EXPECT_TRUE(!point || CDsRefPoint::sPickType != 256 ||
+                (CDsRefPoint::sLastPosition - SPAposition(30, -30, 10)).len() > 1.0);
+    // ... unless the processor looks for apexes.
+    CDsPickProccessor* processor = context_.GetPickProccessor();
+    processor->SetPickPointMask(256);
+    point = Snap(86, 80, starts);
+    processor->SetPickPointMask(0);
+    ASSERT_NE(point, nullptr);
+    EXPECT_EQ(CDsRefPoint::sPickType, 256);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.y(), -30, 1e-6);
+    // The real cone still answers its own apex, not the copy's.
+    point = Snap(85, 20, starts);
+    ASSERT_NE(point, nullptr);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.y(), 30, 1e-6);
+
+    context_.GetScene()->RemoveItemsGroup(copy);
+    delete copy;
+    instance->lose();
 }
 
 int gCalls = 0;
