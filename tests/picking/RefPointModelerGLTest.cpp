@@ -16,6 +16,7 @@
 #include "DsPickManager.h"
 #include "DsPickSessionData.h"
 #include "DsPickedFaces.h"
+#include "DsSelectAllData.h"
 #include "DsRefPoint.h"
 
 #include "SpaBuilders.h"
@@ -456,6 +457,142 @@ TEST_F(ModelerFacePickTest, ABodyCopysApexIsTheCopiedConesApexMovedWithTheCopy)
     context_.GetScene()->RemoveItemsGroup(copy);
     delete copy;
     instance->lose();
+}
+
+int AcceptAll(const ENTITY*)
+{
+    return 1;
+}
+
+// Restores the domain of the managers the modeler picks make.
+struct DomainGuard {
+    explicit DomainGuard(std::vector<CDsTypeMask> domain) { CDsPickManagerCreator::smTypeMask = std::move(domain); }
+    ~DomainGuard() { CDsPickManagerCreator::smTypeMask = saved; }
+    std::vector<CDsTypeMask> saved = CDsPickManagerCreator::smTypeMask;
+};
+
+// Whether `entity` is an edge of the block's front face along x at y = 10 (z = 10).
+bool IsFrontTopEdge(ENTITY* entity)
+{
+    auto* edge = dynamic_cast<EDGE*>(entity);
+    if (!edge) return false;
+    const SPAposition a = edge->start_pos(), b = edge->end_pos();
+    return std::fabs(a.y() - 10) < 1e-9 && std::fabs(b.y() - 10) < 1e-9 && std::fabs(a.z() - 10) < 1e-9 &&
+           std::fabs(b.z() - 10) < 1e-9;
+}
+
+// Edges seen through the face under the cursor, and the edges of wire bodies (of every body while
+// the processor has no face-pick data).
+TEST_F(ModelerFacePickTest, EdgesThroughTheFaceUnderTheCursorAndWireEdges)
+{
+    BODY* block = Block();
+    const SPAposition wirePoints[] = {SPAposition(-40, -30, 0), SPAposition(40, -30, 0)};
+    BODY* wire = Show(make_wire_body(wirePoints, 2));
+    Refresh();
+    CDsPickProccessor* processor = context_.GetPickProccessor();
+    {
+        // Edge items in the domain: the edge of the front face under the cursor, nearest first.
+        const DomainGuard domain({MaskOf({eDsItemEdge})});
+        ENTITY* entity = nullptr;
+        EXPECT_GE(processor->PickThruWireFrameFace(CUiPickEvent(50, 40, 0, view_.get(), nullptr), entity), 1);
+        EXPECT_TRUE(IsFrontTopEdge(entity));
+        // Inside the face no edge lies under the cursor; off the block there is no face.
+        EXPECT_EQ(processor->PickThruWireFrameFace(CUiPickEvent(50, 50, 0, view_.get(), nullptr), entity), 0);
+        EXPECT_EQ(entity, nullptr);
+        EXPECT_EQ(processor->PickThruWireFrameFace(CUiPickEvent(5, 5, 0, view_.get(), nullptr), entity), 0);
+        EXPECT_EQ(entity, nullptr);
+        EXPECT_EQ(processor->PickThruWireFrameFace(CUiPickEvent(50, 40, 0, nullptr, nullptr), entity), 0);
+    }
+    {
+        // Every kind in the domain: the edge is offered as its body.
+        CDsTypeMask everything;
+        everything.SetAll();
+        const DomainGuard domain({everything});
+        ENTITY* entity = nullptr;
+        EXPECT_GE(processor->PickThruWireFrameFace(CUiPickEvent(50, 40, 0, view_.get(), nullptr), entity), 1);
+        EXPECT_EQ(entity, block);
+
+        // The wire body's edge under the cursor: one accepted record naming the wire body.
+        const CUiPickEvent onWire(50, 80, 0, view_.get(), nullptr);
+        CDsPickManager wireManager(pick_method_point, pick_entity_any, 0, nullptr, &onWire, nullptr, {everything});
+        CDsGlGroupIterator items(&context_, &wireManager, 0);
+        EXPECT_EQ(processor->PickWireEdge(&wireManager, items), 1);
+        ASSERT_EQ(wireManager.get_record_count(), 1);
+        EXPECT_EQ(wireManager.get_record(0)->get_entity(0), wire);
+        // The block's edge: a body with faces gives no wire edges ...
+        const CUiPickEvent onEdge(50, 40, 0, view_.get(), nullptr);
+        CDsPickManager edgeManager(pick_method_point, pick_entity_any, 0, nullptr, &onEdge, nullptr, {everything});
+        CDsGlGroupIterator blockItems(&context_, &edgeManager, 0);
+        EXPECT_EQ(processor->PickWireEdge(&edgeManager, blockItems), 0);
+        // ... unless the processor picks by entity.
+        processor->Set(eDsPickStateNoFacePickData, true);
+        CDsGlGroupIterator again(&context_, &edgeManager, 0);
+        EXPECT_EQ(processor->PickWireEdge(&edgeManager, again), 1);
+        processor->Set(eDsPickStateNoFacePickData, false);
+        ASSERT_EQ(edgeManager.get_record_count(), 1);
+        EXPECT_EQ(edgeManager.get_record(0)->get_entity(0), block);
+        // Off everything: nothing.
+        const CUiPickEvent off(5, 5, 0, view_.get(), nullptr);
+        CDsPickManager offManager(pick_method_point, pick_entity_any, 0, nullptr, &off, nullptr, {everything});
+        CDsGlGroupIterator offItems(&context_, &offManager, 0);
+        EXPECT_EQ(processor->PickWireEdge(&offManager, offItems), 0);
+    }
+    EXPECT_EQ(view_->get_pick_mode(), 0);
+}
+
+// Select-all over a shown block: the body once, or its faces when sub-entities are asked for;
+// nothing once it is hidden. The entities a modeler transform moves.
+TEST_F(ModelerFacePickTest, SelectAllOfABlockAndTheEntitiesATransformMoves)
+{
+    BODY* block = Block();
+    auto* accept = new entity_test_filter(&AcceptAll);
+    {
+        CDsSelectAllData data(0, accept, accept, false);
+        ENTITY_LIST list;
+        context_.GetScene()->CollectSelectAll(data, list);
+        EXPECT_EQ(list.count(), 1);
+        EXPECT_EQ(list.lookup(block), 0);
+        context_.GetScene()->CollectSelectAll(data, list);
+        EXPECT_EQ(list.count(), 1);  // each once
+    }
+    {
+        CDsSelectAllData faces(1, accept, accept, false);
+        ENTITY_LIST list;
+        context_.GetScene()->CollectSelectAll(faces, list);
+        EXPECT_EQ(list.count(), 6);
+        for (int i = 0; i < list.count(); ++i) EXPECT_TRUE(is_FACE(list[i]));
+    }
+    {
+        CDsSelectAllData refusing(0, nullptr, nullptr, false);
+        ENTITY_LIST list;
+        context_.GetScene()->CollectSelectAll(refusing, list);
+        EXPECT_EQ(list.count(), 0);
+    }
+    accept->lose();
+
+    BODY* moved = make_block(-5, -5, -5, 5, 5, 5);
+    ASSERT_TRUE(set_body_transform(moved, translate_transf(SPAvector(0, -30, 0))).ok());
+    Show(moved);
+    TRANSFORM* transform = moved->transform();
+    ASSERT_NE(transform, nullptr);
+    ENTITY_LIST entities;
+    CDsAcisPick::StGetTransformedEntities(&context_, transform, entities);
+    EXPECT_EQ(entities.count(), 1);
+    EXPECT_EQ(entities.lookup(moved), 0);
+    // A transform no shown body carries, and no transform: nothing.
+    auto* other = new TRANSFORM(translate_transf(SPAvector(1, 0, 0)));
+    entities.clear();
+    CDsAcisPick::StGetTransformedEntities(&context_, other, entities);
+    EXPECT_EQ(entities.count(), 0);
+    CDsAcisPick::StGetTransformedEntities(&context_, nullptr, entities);
+    CDsAcisPick::StGetTransformedEntities(nullptr, transform, entities);
+    EXPECT_EQ(entities.count(), 0);
+    // A transform that names the entity it moves answers that entity alone.
+    ASSERT_TRUE(api_add_generic_named_attribute(other, "TransfAttr", block).ok());
+    CDsAcisPick::StGetTransformedEntities(&context_, other, entities);
+    EXPECT_EQ(entities.count(), 1);
+    EXPECT_EQ(entities.lookup(block), 0);
+    other->lose();
 }
 
 int gCalls = 0;
