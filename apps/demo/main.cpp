@@ -24,7 +24,8 @@
 //   mixed.png             mixed mode, the plate half transparent over the rest
 //   reopened.png          shaded, the plate shown again from its saved meshes (loaded, not faceted)
 // and last picks the shown bodies at a few pixels (the sphere's face, the plate's outline in
-// wireframe, the background) through the context's pick processor and prints what it picked.
+// wireframe, the background) through the context's pick processor and prints what it picked, and
+// snaps to the end of one of the plate's edges, printing the kind and position of the point.
 //
 //   vyr_demo [output folder]      (default: out)
 #include "DemoModel.h"
@@ -52,7 +53,9 @@
 #include "DsLight.h"
 #include "DsPartStorage.h"
 #include "DsGeometryComputer.h"
+#include "DsAcisPick.h"
 #include "DsPickProccessor.h"
+#include "DsRefPoint.h"
 #include "DsTypeMask.h"
 #include "UiPickEvent.h"
 #include "GmPosition.h"
@@ -480,6 +483,40 @@ void PickAndPrint(DemoWindow& demo, const char* what, const SPAposition* model, 
                 static_cast<int>(picked.GetPickedPointType()), at->x(), at->y(), at->z(), others.GetSize());
 }
 
+// Snaps to the end of one of the body's edges: the first edge whose end lies inside the window,
+// the reference-point search with the edge kinds (ends, middles, centres) at that end's pixel;
+// prints the kind and position it found.
+void SnapAndPrint(DemoWindow& demo, BODY* body)
+{
+    ENTITY_LIST edges;
+    api_get_edges(body, edges);
+    int width = 0, height = 0, left = 0, top = 0;
+    demo.view->get_viewport(left, top, width, height);
+    for (int i = 0; i < edges.count(); ++i) {
+        const SPAposition end = static_cast<EDGE*>(edges[i])->end_pos();
+        float px = 0.0f, py = 0.0f;
+        if (!CDsGeometryComputer::GetInstance()->ProjectPositionOnView(CGmPosition(end), demo.view.get(), px, py))
+            continue;
+        const int x = static_cast<int>(px), y = static_cast<int>(py);
+        if (x < 0 || y < 0 || x >= width || y >= height) continue;
+        CDsTypeMask kinds;
+        for (int kind = eDsPickPtStart; kind <= eDsPickPtStart + 3; ++kind) kinds.SetType(kind, -1);
+        CUiPickEvent event(x, y, 0, demo.view.get(), nullptr);
+        std::unique_ptr<CDsRefPoint> point(CDsAcisPick::StPickRefPoint(event, kinds));
+        std::printf("demo: snap at pixel (%d, %d) by the end (%.3f, %.3f, %.3f) of a plate edge: ", x, y, end.x(),
+                    end.y(), end.z());
+        if (!point) {
+            std::printf("nothing\n");
+            return;
+        }
+        const CGmPosition at = CDsRefPoint::PickPosition();
+        std::printf("kind %d at (%.3f, %.3f, %.3f)\n", static_cast<int>(CDsRefPoint::PickType()), at.x(), at.y(),
+                    at.z());
+        return;
+    }
+    std::printf("demo: snap: no edge end of the plate inside the window\n");
+}
+
 // Region-picks the left half of the window (every object type), in selection mode 0 or, with
 // `visibleOnly`, in mode 2 (visible items only), and prints how many items it listed.
 void RegionPickAndPrint(DemoWindow& demo, bool visibleOnly)
@@ -689,6 +726,7 @@ bool RefreshInEveryMode(DemoWindow& demo, const std::string& folder) {
     demo.view->refresh();
     const SPAposition plateEdge(low[0], low[1] + 0.8 * (high[1] - low[1]), low[2]);
     PickAndPrint(demo, "the plate's lower left edge, wireframe", &plateEdge, nullptr);
+    SnapAndPrint(demo, plate);
     const int corner[2] = {3, 3};
     PickAndPrint(demo, "the background", nullptr, corner);
     RegionPickAndPrint(demo, false);

@@ -5,6 +5,7 @@
 #include "DsDriverExtrema.h"
 #include "DsBox.h"
 #include "DsDriverGl.h"
+#include "DsGlGroupIterator.h"
 #include "DsGlScene.h"
 #include "DsItemsMap.h"
 #include "DsItemBase.h"
@@ -18,6 +19,7 @@
 #include "rgb_color.h"
 #include "SpaTopology.h"
 #include "VyrAsExt.h"
+#include "pick_manager.h"
 #include "view3d.h"
 #include "view_context.h"
 
@@ -451,9 +453,22 @@ int CDsGlContext::is_displayed(const ENTITY* entity)
     return entity && m_itemsMap->Find(const_cast<ENTITY*>(entity)) ? 1 : 0;
 }
 
-int CDsGlContext::pick(pick_manager*)
+int CDsGlContext::pick(pick_manager* manager)
 {
-    return 0;
+    if (!manager || !manager->get_view() || !m_scene) return 0;
+    const int before = manager->get_record_count();
+    // Faces by OpenGL selection (a region's filed by body), then the edges of wire bodies (of
+    // every body while face-pick data is off), then the entity groups and copies of the scene.
+    {
+        CDsGlGroupIterator faces(this, manager, 0);
+        m_pickProccessor->OpenGLPickFaces(manager, faces);
+    }
+    {
+        CDsGlGroupIterator wires(this, manager, 0);
+        m_pickProccessor->PickWireEdge(manager, wires);
+    }
+    m_scene->PickEntities(manager);
+    return manager->get_record_count() - before;
 }
 
 CDsItemBase* CDsGlContext::FindDsItem(const ENTITY* entity, EDsSecondarySearch how) const

@@ -170,7 +170,11 @@ public:
     void* find_data(const ENTITY* entity) override;
     // 1 when the item map holds an item for `entity`, else 0.
     int is_displayed(const ENTITY* entity) override;
-    // The modeler's own pick finds nothing here (picking goes through the pick processor): 0.
+    // The modeler's pick of `manager` (its do_pick, the view already in the manager's pick
+    // region) through the pick processor: the faces under the region by OpenGL selection, wire
+    // edges, then the scene's entity groups and copies offer themselves to it (a pick that found
+    // nothing here would leave the modeler's region pick of entities empty). The number of
+    // records it saved; 0 without a view.
     int pick(pick_manager* manager) override;
     // No figure: null.
     void* make_figure(const ENTITY_LIST& entities, view3d* view) override;

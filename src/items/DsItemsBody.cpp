@@ -2,8 +2,10 @@
 // passes and picks of a body group.
 #include "DsItemsBody.h"
 
+#include "DsCglEntList.h"
 #include "DsDriverExtrema.h"
 #include "DsGlContext.h"
+#include "DsGlGroupIterator.h"
 #include "DsGlScene.h"
 #include "DsItemEdge.h"
 #include "DsItemSilhouette.h"
@@ -653,9 +655,34 @@ void CDsItemsBody::OpenGlPick(view3d* view)
     glPopName();
 }
 
+CDsRefPoint* CDsItemsBody::PickApexRefPoint(CUiPickEvent& event, const CDsTypeMask& types)
+{
+    if (!IsBodyConicalFaceOwner() || !types.IsTypeSet(eDsPickPtStart) || !event.view() || !GetEntity()) return nullptr;
+    CDsGlContext* context = GetGlContext();
+    CDsPickProccessor* processor = context ? context->GetPickProccessor() : nullptr;
+    if (!processor) return nullptr;
+    ENTITY* face = nullptr;
+    {
+        CDsGlGroupIterator items(context, nullptr, 0);
+        CDsItemsGroup* group = nullptr;
+        std::vector<CDsItemEdge*> edges;
+        face = processor->OpenGLPick1Face(event, items, group, edges);
+    }
+    // The selection was made for this question only.
+    SDsGlPickCache& cache = SDsGlPickCache::sCache;
+    delete cache.hits;
+    cache.hits = nullptr;
+    cache.valid = 0;
+    ENTITY* owner = face;
+    while (owner && owner->owner()) owner = owner->owner();
+    if (!face || owner != GetEntity()) return nullptr;
+    return processor->PickApexPoint(face, this, CUiPickEvent(event));
+}
+
 CDsRefPoint* CDsItemsBody::PickRefPoint(CUiPickEvent& event, const CDsTypeMask& types)
 {
     if (IsHidden()) return nullptr;
+    if (CDsRefPoint* apex = PickApexRefPoint(event, types)) return apex;
     CGmTransformation transform(GetTransformation());
     int applied = 0;
     std::vector<CDsItemEdge*> hit, elliptical;

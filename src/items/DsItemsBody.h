@@ -34,8 +34,12 @@
 // - The section state tests the corners of the body's box against the section plane of the scene
 //   of the body's context (computing the box first when it is stale); a stepped section does not
 //   take part, as it has no single plane.
-// - The reference-point pick tries no cone apex yet (it needs the pick processor's face pick): a
-//   body with a conical face goes straight to the reference points of its edges.
+// - The reference-point pick of a body with a conical face (that is not a cylinder) first asks for
+//   a cone's apex (PickApexRefPoint): only when the mask admits the apex's kind (256, the start
+//   kind) and the face under the cursor (the pick processor's one-face OpenGL pick) is a face of
+//   this body. Without that test a cone anywhere in the scene would answer its apex for every
+//   pick, and a mask without 256 would get a kind it did not ask for. The selection made for the
+//   question is freed and not kept for the pick session (which stays open).
 // - ClearEdgeRefPointCaches has nothing to clear: the edges' reference points keep no cached pick
 //   data and take the body's transformation as they are asked.
 // - Sub-entities of a select-all are asked for when the data's entity manager reports a level
@@ -109,7 +113,8 @@ public:
     // The body's attributes, then DrawEdgesAndFaces(view, 0).
     void Plot(view3d& view) override;
     using CDsItemsGroup::PickRefPoint;
-    // Unless hidden: a reference point of an edge under the event, the edges hit first, then the
+    // Unless hidden: the apex of a cone whose face lies under the event (see the header comment),
+    // else a reference point of an edge under the event, the edges hit first, then the
     // elliptical ones (the caller owns it); null when none.
     CDsRefPoint* PickRefPoint(CUiPickEvent& event, const CDsTypeMask& types) override;
     // See the header comment of the implementation: the body, its faces or its edges.
@@ -240,6 +245,9 @@ public:
     CDsItemEdge* GetEdgeItem(int index) const;
 
 private:
+    // The apex of the conical face under the event (see the header comment), null when none.
+    CDsRefPoint* PickApexRefPoint(CUiPickEvent& event, const CDsTypeMask& types);
+
     static constexpr uint32_t kSectionMask = 0x3;
     static constexpr uint32_t kNoFaces = 0x4;
     static constexpr uint32_t kExtremesTest = 0x8;

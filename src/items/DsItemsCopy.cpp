@@ -1,9 +1,11 @@
 // The copy group: a display group shown again under the copy's transformation.
 #include "DsItemsCopy.h"
 
+#include "DsCglEntList.h"
 #include "DsColorStorage.h"
 #include "DsDriverExtrema.h"
 #include "DsGlContext.h"
+#include "DsGlGroupIterator.h"
 #include "DsItemPolygonsStl.h"
 #include "DsItemsBody.h"
 #include "DsItemsIdBuffer.h"
@@ -28,6 +30,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -446,11 +449,47 @@ CDsRefPoint* CDsItemsCopy::CopyRefPoint(CDsRefPoint* hit)
     return point;
 }
 
+CDsRefPoint* CDsItemsCopy::PickApexRefPoint(CUiPickEvent& event, const CDsTypeMask& types)
+{
+    CDsItemsBody* body = Body();
+    CDsGlContext* context = GetGlContext();
+    CDsPickProccessor* processor = context ? context->GetPickProccessor() : nullptr;
+    if (!body || !processor || !GetEntity() || !body->IsBodyConicalFaceOwner() || !types.IsTypeSet(eDsPickPtStart))
+        return nullptr;
+    ENTITY* face = nullptr;
+    {
+        CDsGlGroupIterator items(context, nullptr, 0);
+        CDsItemsGroup* group = nullptr;
+        std::vector<CDsItemEdge*> edges;
+        face = processor->OpenGLPick1Face(event, items, group, edges);
+    }
+    // The selection was made for this question only.
+    SDsGlPickCache& cache = SDsGlPickCache::sCache;
+    delete cache.hits;
+    cache.hits = nullptr;
+    cache.valid = 0;
+    ENTITY* owner = face;
+    while (owner && owner->owner()) owner = owner->owner();
+    if (!face || owner != GetEntity()) return nullptr;
+    ENTITY* real = CVyrAsExt::GetRealEntity(face);
+    if (!real || !is_conical_face(real) || is_cylindrical_face(real)) return nullptr;
+    std::unique_ptr<CDsRefPoint> apex(processor->PickApexPoint(real, CUiPickEvent(event)));
+    if (!apex) return nullptr;
+    CGmPosition position = CDsRefPoint::sLastPosition;
+    if (HasTransformation()) position = CGmPosition(SPAposition(position) * GetTransformation());
+    if (processor->GetPickPointMask() != eDsPickPtStart && !CDsRefPoint::StIsPicked(event, position)) return nullptr;
+    auto* point = new CDsRefPoint(position, eDsPickPtStart);
+    point->SetReferenceEntity(face);
+    CDsRefPoint::sPickType = eDsPickPtStart;
+    return point;
+}
+
 CDsRefPoint* CDsItemsCopy::PickRefPoint(CUiPickEvent& event, const CDsTypeMask& types)
 {
     CDsItemsBody* body = Body();
     view3d* view = event.view();
     if (m_mode > 1 || !body || !view || IsHidden() || !CheckExtremesOverlap(view)) return nullptr;
+    if (CDsRefPoint* apex = PickApexRefPoint(event, types)) return apex;
     CDsRefPoint* hit = nullptr;
     {
         const CBodyPickScope scope(body, false, false);

@@ -36,9 +36,12 @@
 // copy covers name the copy and the copied body's face seen there; afterwards the owner stack is
 // as the copy found it and no copy is current.
 //
-// Coming with the picks of later parts of the display: the cone-apex reference point of a body copy
-// (it needs the pick processor's one-face OpenGL pick; until then the body's edge reference
-// points answer).
+// The reference-point pick of a body copy (modes 0 and 1) first asks for the apex of a cone, when
+// the copied body has a conical face that is not a cylinder and the mask admits the apex's kind
+// (256): the face under the cursor (the pick processor's one-face OpenGL pick) must be a face of
+// the copy's own entity; the apex of the real face it copies, placed by the body's item, is moved
+// by the copy's transformation and kept when the pick processor's point mask is 256 or the apex
+// lies in the pick aperture (CDsRefPoint::StIsPicked). Its reference entity is the copy's face.
 #pragma once
 
 #include <afx.h>
@@ -159,8 +162,9 @@ public:
     // what the copied group answers.
     bool Pick(pick_manager* manager) override;
     using CDsItemsGroup::PickRefPoint;
-    // Modes 0 and 1: the copied body's reference point, under the copy's transformation, for the
-    // copy's entity of the hit entity (the caller owns it); null when none.
+    // Modes 0 and 1: a cone's apex (see the header comment), else the copied body's reference
+    // point, under the copy's transformation, for the copy's entity of the hit entity (the caller
+    // owns it); null when none.
     CDsRefPoint* PickRefPoint(CUiPickEvent& event, const CDsTypeMask& types) override;
     // As the first form over the listed edges.
     CDsRefPoint* PickRefPoint(CUiPickEvent& event, std::vector<CDsItemEdge*>& edges, int kind,
@@ -225,6 +229,8 @@ private:
     CDsItemBase* FindItem(ENTITY* entity) const;
     // Whether an entity passes the select-all tests (item shown, main filter, second filter).
     bool Accepts(CDsSelectAllData& data, ENTITY* entity, bool wireFilter) const;
+    // The apex of a cone under the event (see the header comment), null when none.
+    CDsRefPoint* PickApexRefPoint(CUiPickEvent& event, const CDsTypeMask& types);
     // The reference point of a hit of the copied body, turned into the copy's (see PickRefPoint).
     CDsRefPoint* CopyRefPoint(CDsRefPoint* hit);
 

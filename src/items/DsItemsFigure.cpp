@@ -363,8 +363,16 @@ CDsRefPoint* CDsItemsFigure::TestForEnds(const CGmPosition& first, const CGmPosi
     };
     if (inside(first)) return CreateRefPoint(view, 256, first, 1);
     if (inside(last)) return CreateRefPoint(view, 257, last, count);
-    // Choosing between the ends by the nearest point of the entity waits for that search.
-    return nullptr;
+    // Neither end under the cursor: the end nearer to the entity's point nearest to the pick (on
+    // the polyline the figure's pick touched), the last one on a tie.
+    if (!GetEntity()) return nullptr;
+    CDsRefPoint probe(GetEntity());
+    if (!probe.PickRefClosePoint(event, false)) return nullptr;
+    const CGmPosition nearest = CDsRefPoint::sLastPosition;
+    const double toFirst = (first - nearest) % (first - nearest);
+    const double toLast = (last - nearest) % (last - nearest);
+    if (toLast > toFirst) return CreateRefPoint(view, 256, first, 1);
+    return CreateRefPoint(view, 257, last, count);
 }
 
 CDsRefPoint* CDsItemsFigure::CreateRefPoint(view3d* view, eVyrParamPointType type, const CGmPosition& position,

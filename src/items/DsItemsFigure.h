@@ -31,8 +31,10 @@
 //   end is CDsRefPoint(figure's entity, end) with its type in CDsRefPoint::sPickType, and its index
 //   goes to the picked-primitive index of the context's pick processor. The aperture size the
 //   ends are compared with is the aperture's width. When neither end lies in the aperture the
-//   choice between the ends needs the nearest point of the figure's entity
-//   (CDsRefPoint::PickRefClosePoint), which picking brings; until then the answer is null.
+//   end nearer (in model space) to the figure's point nearest to the pick is taken
+//   (CDsRefPoint::PickRefClosePoint over the polyline the figure's pick touched, which the pick
+//   processor's information names); without such a point, as for a call without a pick before
+//   it, the answer is null.
 #pragma once
 
 #include <afx.h>
@@ -153,7 +155,8 @@ protected:
     // one); `index` becomes the picked-primitive index of the view's pick processor.
     CDsRefPoint* CreateRefPoint(view3d* view, eVyrParamPointType type, const CGmPosition& position, int index);
     // The reference point at the first (type 256, index 1) or the last (type 257, index `count`)
-    // end when it lies strictly inside the pick aperture around the event; null otherwise.
+    // end when it lies strictly inside the pick aperture around the event; else at the end nearer
+    // to the entity's point nearest to the pick (the last on a tie); null without that point.
     CDsRefPoint* TestForEnds(const CGmPosition& first, const CGmPosition& last, const CUiPickEvent& event, int count);
     // TestForEnds over the ends of the first child's polyline; null without one.
     CDsRefPoint* PickPolyLineEntity(const CUiPickEvent& event);

@@ -9,6 +9,8 @@
 // - PickRefPoint asks the scene's own pick unless state 1 is set and state 0 clear: states 0 and 1
 //   are the two words that steer it (state 1 asks for reference points by entity, where the
 //   centre-point search with its face test runs).
+// - A region's face-pick data is made afresh and not kept for the point picks of a pick session
+//   (the cache knows an event's position only, and a region's first corner is such a position).
 // - PickWireEdge ends by offering the gathered edges to the manager (AddPickedEdges) and answers
 //   the accepted count plus the views' hits of PickWireEdgeOnly.
 // - The entity form of PickApexPoint takes the apex of the face's cone in the face's body space,
@@ -202,7 +204,8 @@ CDsCglEntList* CDsPickProccessor::CreatePickData(pick_manager* manager, CDsGlGro
     if (Get(eDsPickStateNoFacePickData) || !manager || !manager->get_pick_event()) return nullptr;
     const pick_event& event = *manager->get_pick_event();
     SDsGlPickCache& cache = SDsGlPickCache::sCache;
-    if (cache.Matches(event)) return cache.hits;
+    const bool region = manager->get_pick_method() == pick_method_region;
+    if (!region && cache.Matches(event)) return cache.hits;
     // A selection pass draws in the view's pick region: a view that is not picking picks around
     // the event for the pass.
     CPickModeScope mode(CUiPickEvent(event), event.view() && event.view()->get_pick_mode() == 0);
@@ -212,7 +215,10 @@ CDsCglEntList* CDsPickProccessor::CreatePickData(pick_manager* manager, CDsGlGro
         if (hits && hits->GetFirst()) return hits;
         items.Begin();
     }
-    return RunGlSelection(event, cache, m_owner, items, manager->get_pick_method() == pick_method_region ? 1 : 0);
+    hits = RunGlSelection(event, cache, m_owner, items, region ? 1 : 0);
+    // A region's hits are no answer for a later point pick at its first corner.
+    if (region) cache.valid = 0;
+    return hits;
 }
 
 int CDsPickProccessor::OpenGLPickFaces(pick_manager* manager, CDsGlGroupIterator& items)

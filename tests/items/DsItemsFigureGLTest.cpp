@@ -260,7 +260,24 @@ TEST_F(DsItemsFigureGLTest, ReferencePointsAreFoundAtTheEndsOfTheFiguresPolyline
     EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), 10.0, 1e-6);
     EXPECT_EQ(context_.GetPickProccessor()->GetPickInfoStorage().GetPickedPrimitiveIndex(), 2);
 
-    EXPECT_EQ(figure->PickRefPoint(inBetween), nullptr);  // neither end under the cursor
+    // Neither end under the cursor: the end nearer to the line's point under it, the last one
+    // when the point lies half-way.
+    CUiPickEvent nearStart(30, 50, 0, view_.get(), nullptr), nearEnd(70, 51, 0, view_.get(), nullptr);
+    std::unique_ptr<CDsRefPoint> chosen(figure->PickRefPoint(nearStart));
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(CDsRefPoint::sPickType, 256);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), -10.0, 1e-6);
+    EXPECT_EQ(chosen->GetReferenceEntity(), body.get());
+    EXPECT_EQ(context_.GetPickProccessor()->GetPickInfoStorage().GetPickedPrimitiveIndex(), 1);
+    chosen.reset(figure->PickRefPoint(nearEnd));
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(CDsRefPoint::sPickType, 257);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), 10.0, 1e-6);
+    EXPECT_EQ(context_.GetPickProccessor()->GetPickInfoStorage().GetPickedPrimitiveIndex(), 2);
+    chosen.reset(figure->PickRefPoint(inBetween));
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(CDsRefPoint::sPickType, 257);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), 10.0, 1e-6);
     EXPECT_EQ(figure->PickRefPoint(aside), nullptr);      // the figure is not hit
     EXPECT_EQ(view_->get_pick_mode(), 0);                 // the view left pick mode
 

@@ -10,15 +10,20 @@
 #include "DsGlGroupIterator.h"
 #include "DsItemEdge.h"
 #include "DsItemsBody.h"
+#include "DsItemsCopy.h"
 #include "DsItemsGroup.h"
 #include "DsItemsMap.h"
 #include "DsPickManager.h"
+#include "DsPickSessionData.h"
 #include "DsPickedFaces.h"
+#include "DsSelectAllData.h"
 #include "DsRefPoint.h"
 
 #include "SpaBuilders.h"
 #include "SpaFilters.h"
 #include "SpaTopology.h"
+#include "VyrAsExt.h"
+#include "VyrEntInstance.h"
 #include "pick_manager.h"
 
 #include <gtest/gtest.h>
@@ -327,6 +332,267 @@ TEST_F(ModelerFacePickTest, SelectAllNullPicksExtremesAndRegions)
     CDsPickManagerCreator::smTypeMask = savedDomain;
     EXPECT_FALSE(CDsPickProccessor::sPickInRegionMode);
     EXPECT_EQ(view_->get_pick_mode(), 0);
+}
+
+// A region over one of two shown blocks gives that block's body and not the other's, in shaded
+// and in wireframe views; the view leaves the pick mode and the region mode is off again.
+TEST_F(ModelerFacePickTest, ARegionOverOneOfTwoBlocksGivesThatBlocksEntities)
+{
+    const std::vector<CDsTypeMask> savedDomain = CDsPickManagerCreator::smTypeMask;
+    CDsTypeMask everything;
+    everything.SetAll();
+    CDsPickManagerCreator::smTypeMask = {everything};
+    BODY* left = Show(make_block(-40, -5, -5, -30, 5, 5));    // pixels 10..20 x 45..55
+    BODY* right = Show(make_block(30, -5, -5, 40, 5, 5));     // pixels 80..90 x 45..55
+    for (ERenderMode mode : {eRenderShade, eRenderWireframe}) {
+        view_->SetRenderMode(mode);
+        Refresh();
+        ENTITY_LIST out;
+        CDsAcisPick::PickInRegion(CUiPickEvent(5, 40, 0, view_.get(), nullptr),
+                                  CUiPickEvent(25, 60, 0, view_.get(), nullptr), CDsTypeMask(), out, nullptr);
+        EXPECT_GE(out.lookup(left), 0) << "render mode " << int(mode);
+        EXPECT_LT(out.lookup(right), 0) << "render mode " << int(mode);
+        for (int i = 0; i < out.count(); ++i) EXPECT_TRUE(out[i] == left) << "render mode " << int(mode);
+        // The other corner order and the other block.
+        ENTITY_LIST other;
+        CDsAcisPick::PickInRegion(CUiPickEvent(95, 60, 0, view_.get(), nullptr),
+                                  CUiPickEvent(75, 40, 0, view_.get(), nullptr), CDsTypeMask(), other, nullptr);
+        EXPECT_EQ(other.count(), 1);
+        EXPECT_GE(other.lookup(right), 0);
+        // Empty background between them.
+        ENTITY_LIST none;
+        CDsAcisPick::PickInRegion(CUiPickEvent(40, 40, 0, view_.get(), nullptr),
+                                  CUiPickEvent(60, 60, 0, view_.get(), nullptr), CDsTypeMask(), none, nullptr);
+        EXPECT_EQ(none.count(), 0);
+        EXPECT_FALSE(CDsPickProccessor::sPickInRegionMode);
+        EXPECT_EQ(view_->get_pick_mode(), 0);
+        EXPECT_EQ(CDsAcisPick::sInPickMode, 0);
+    }
+    // Inside a pick session, a region whose first corner lies on the left block leaves no hits
+    // behind for a point pick there: the faces under that point are still found, front and back.
+    view_->SetRenderMode(eRenderShade);
+    CDsPickSessionData session;
+    const CUiPickEvent corner(15, 50, 0, view_.get(), nullptr);
+    CDsGlContext::StBeginPickSession(corner, &session);
+    ENTITY_LIST out;
+    CDsAcisPick::PickInRegion(corner, CUiPickEvent(25, 60, 0, view_.get(), nullptr), CDsTypeMask(), out, nullptr);
+    EXPECT_EQ(out.count(), 1);
+    CDsPickedFaces faces;
+    EXPECT_EQ(context_.GetPickProccessor()->OpenGLSortFaces(corner, faces), 2);
+    CDsGlContext::StEndPickSession();
+    CDsPickManagerCreator::smTypeMask = savedDomain;
+}
+
+// A body with a cone answers its apex when the cursor lies on one of its faces and the mask admits
+// the apex's kind; a cone never answers for a cursor on another body, nor does a cylinder.
+TEST_F(ModelerFacePickTest, ABodysReferencePointIsItsConesApexUnderItsOwnFaces)
+{
+    Block();
+    Show(make_cone(SPAposition(30, 30, -10), SPAvector(0, 0, 1), 10, 0, 20));  // apex (30, 30, 10)
+    Show(make_cylinder(SPAposition(-30, 30, -10), SPAvector(0, 0, 1), 8, 20));
+    const CDsTypeMask ends = Kinds({256, 257, 258, 259});
+    // On the cone's side, 5 pixels from the apex.
+    auto point = Snap(85, 20, ends);
+    ASSERT_NE(point, nullptr);
+    EXPECT_EQ(CDsRefPoint::sPickType, 256);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), 30, 1e-6);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.y(), 30, 1e-6);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.z(), 10, 1e-6);
+    ASSERT_NE(point->GetReferenceEntity(), nullptr);
+    EXPECT_TRUE(is_conical_face(point->GetReferenceEntity()));
+    // Middles only: the apex is no answer.
+    point = Snap(85, 20, Kinds({258}));
+    if (point) {
+        EXPECT_NE(CDsRefPoint::sPickType, 256);
+        EXPECT_GT((CDsRefPoint::sLastPosition - SPAposition(30, 30, 10)).len(), 1.0);
+    }
+    // The block's face and the cylinder's top (off its centre): nothing.
+    EXPECT_EQ(Snap(50, 50, ends), nullptr);
+    EXPECT_EQ(Snap(24, 20, ends), nullptr);  // off the centre of the cylinder's top
+    EXPECT_EQ(SDsGlPickCache::sCache.hits, nullptr);  // the selection made for the question is gone
+}
+
+// A copy of a cone body answers the apex of its own cone, moved with the copy, when the apex lies
+// in the pick aperture (or the processor's point mask is the apex's kind).
+TEST_F(ModelerFacePickTest, ABodyCopysApexIsTheCopiedConesApexMovedWithTheCopy)
+{
+    BODY* cone = Show(make_cone(SPAposition(30, 30, -10), SPAvector(0, 0, 1), 10, 0, 20));
+    CDsItemsBody* body = context_.FindDsBody(cone);
+    ASSERT_NE(body, nullptr);
+    auto* instance = new CVyrEntInstance(cone, translate_transf(SPAvector(0, -60, 0)));
+    ENTITY_LIST copies;
+    instance->GetEntities(copies);
+    ASSERT_EQ(copies.count(), 1);
+    auto* copy = new CDsItemsCopy(body, copies[0], &context_);
+    context_.GetScene()->AddItemsGroup(copy);
+    Refresh();
+    copy->ComputeBounds2D(view_.get());
+    const CDsTypeMask starts = Kinds({256});
+
+    auto point = Snap(80, 80, starts);  // the copy's apex (30, -30, 10)
+    ASSERT_NE(point, nullptr);
+    EXPECT_EQ(CDsRefPoint::sPickType, 256);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), 30, 1e-6);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.y(), -30, 1e-6);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.z(), 10, 1e-6);
+    ASSERT_NE(point->GetReferenceEntity(), nullptr);
+    EXPECT_TRUE(CVyrAsExt::IsCopy(point->GetReferenceEntity()));
+    // Six pixels away on the copy's side the apex is out of the aperture ...
+    point = Snap(86, 80, starts);
+    EXPECT_TRUE(!point || CDsRefPoint::sPickType != 256 ||
+                (CDsRefPoint::sLastPosition - SPAposition(30, -30, 10)).len() > 1.0);
+    // ... unless the processor looks for apexes.
+    CDsPickProccessor* processor = context_.GetPickProccessor();
+    processor->SetPickPointMask(256);
+    point = Snap(86, 80, starts);
+    processor->SetPickPointMask(0);
+    ASSERT_NE(point, nullptr);
+    EXPECT_EQ(CDsRefPoint::sPickType, 256);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.y(), -30, 1e-6);
+    // The real cone still answers its own apex, not the copy's.
+    point = Snap(85, 20, starts);
+    ASSERT_NE(point, nullptr);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.y(), 30, 1e-6);
+
+    context_.GetScene()->RemoveItemsGroup(copy);
+    delete copy;
+    instance->lose();
+}
+
+int AcceptAll(const ENTITY*)
+{
+    return 1;
+}
+
+// Restores the domain of the managers the modeler picks make.
+struct DomainGuard {
+    explicit DomainGuard(std::vector<CDsTypeMask> domain) { CDsPickManagerCreator::smTypeMask = std::move(domain); }
+    ~DomainGuard() { CDsPickManagerCreator::smTypeMask = saved; }
+    std::vector<CDsTypeMask> saved = CDsPickManagerCreator::smTypeMask;
+};
+
+// Whether `entity` is an edge of the block's front face along x at y = 10 (z = 10).
+bool IsFrontTopEdge(ENTITY* entity)
+{
+    auto* edge = dynamic_cast<EDGE*>(entity);
+    if (!edge) return false;
+    const SPAposition a = edge->start_pos(), b = edge->end_pos();
+    return std::fabs(a.y() - 10) < 1e-9 && std::fabs(b.y() - 10) < 1e-9 && std::fabs(a.z() - 10) < 1e-9 &&
+           std::fabs(b.z() - 10) < 1e-9;
+}
+
+// Edges seen through the face under the cursor, and the edges of wire bodies (of every body while
+// the processor has no face-pick data).
+TEST_F(ModelerFacePickTest, EdgesThroughTheFaceUnderTheCursorAndWireEdges)
+{
+    BODY* block = Block();
+    const SPAposition wirePoints[] = {SPAposition(-40, -30, 0), SPAposition(40, -30, 0)};
+    BODY* wire = Show(make_wire_body(wirePoints, 2));
+    Refresh();
+    CDsPickProccessor* processor = context_.GetPickProccessor();
+    {
+        // Edge items in the domain: the edge of the front face under the cursor, nearest first.
+        const DomainGuard domain({MaskOf({eDsItemEdge})});
+        ENTITY* entity = nullptr;
+        EXPECT_GE(processor->PickThruWireFrameFace(CUiPickEvent(50, 40, 0, view_.get(), nullptr), entity), 1);
+        EXPECT_TRUE(IsFrontTopEdge(entity));
+        // Inside the face no edge lies under the cursor; off the block there is no face.
+        EXPECT_EQ(processor->PickThruWireFrameFace(CUiPickEvent(50, 50, 0, view_.get(), nullptr), entity), 0);
+        EXPECT_EQ(entity, nullptr);
+        EXPECT_EQ(processor->PickThruWireFrameFace(CUiPickEvent(5, 5, 0, view_.get(), nullptr), entity), 0);
+        EXPECT_EQ(entity, nullptr);
+        EXPECT_EQ(processor->PickThruWireFrameFace(CUiPickEvent(50, 40, 0, nullptr, nullptr), entity), 0);
+    }
+    {
+        // Every kind in the domain: the edge is offered as its body.
+        CDsTypeMask everything;
+        everything.SetAll();
+        const DomainGuard domain({everything});
+        ENTITY* entity = nullptr;
+        EXPECT_GE(processor->PickThruWireFrameFace(CUiPickEvent(50, 40, 0, view_.get(), nullptr), entity), 1);
+        EXPECT_EQ(entity, block);
+
+        // The wire body's edge under the cursor: one accepted record naming the wire body.
+        const CUiPickEvent onWire(50, 80, 0, view_.get(), nullptr);
+        CDsPickManager wireManager(pick_method_point, pick_entity_any, 0, nullptr, &onWire, nullptr, {everything});
+        CDsGlGroupIterator items(&context_, &wireManager, 0);
+        EXPECT_EQ(processor->PickWireEdge(&wireManager, items), 1);
+        ASSERT_EQ(wireManager.get_record_count(), 1);
+        EXPECT_EQ(wireManager.get_record(0)->get_entity(0), wire);
+        // The block's edge: a body with faces gives no wire edges ...
+        const CUiPickEvent onEdge(50, 40, 0, view_.get(), nullptr);
+        CDsPickManager edgeManager(pick_method_point, pick_entity_any, 0, nullptr, &onEdge, nullptr, {everything});
+        CDsGlGroupIterator blockItems(&context_, &edgeManager, 0);
+        EXPECT_EQ(processor->PickWireEdge(&edgeManager, blockItems), 0);
+        // ... unless the processor picks by entity.
+        processor->Set(eDsPickStateNoFacePickData, true);
+        CDsGlGroupIterator again(&context_, &edgeManager, 0);
+        EXPECT_EQ(processor->PickWireEdge(&edgeManager, again), 1);
+        processor->Set(eDsPickStateNoFacePickData, false);
+        ASSERT_EQ(edgeManager.get_record_count(), 1);
+        EXPECT_EQ(edgeManager.get_record(0)->get_entity(0), block);
+        // Off everything: nothing.
+        const CUiPickEvent off(5, 5, 0, view_.get(), nullptr);
+        CDsPickManager offManager(pick_method_point, pick_entity_any, 0, nullptr, &off, nullptr, {everything});
+        CDsGlGroupIterator offItems(&context_, &offManager, 0);
+        EXPECT_EQ(processor->PickWireEdge(&offManager, offItems), 0);
+    }
+    EXPECT_EQ(view_->get_pick_mode(), 0);
+}
+
+// Select-all over a shown block: the body once, or its faces when sub-entities are asked for;
+// nothing once it is hidden. The entities a modeler transform moves.
+TEST_F(ModelerFacePickTest, SelectAllOfABlockAndTheEntitiesATransformMoves)
+{
+    BODY* block = Block();
+    auto* accept = new entity_test_filter(&AcceptAll);
+    {
+        CDsSelectAllData data(0, accept, accept, false);
+        ENTITY_LIST list;
+        context_.GetScene()->CollectSelectAll(data, list);
+        EXPECT_EQ(list.count(), 1);
+        EXPECT_EQ(list.lookup(block), 0);
+        context_.GetScene()->CollectSelectAll(data, list);
+        EXPECT_EQ(list.count(), 1);  // each once
+    }
+    {
+        CDsSelectAllData faces(1, accept, accept, false);
+        ENTITY_LIST list;
+        context_.GetScene()->CollectSelectAll(faces, list);
+        EXPECT_EQ(list.count(), 6);
+        for (int i = 0; i < list.count(); ++i) EXPECT_TRUE(is_FACE(list[i]));
+    }
+    {
+        CDsSelectAllData refusing(0, nullptr, nullptr, false);
+        ENTITY_LIST list;
+        context_.GetScene()->CollectSelectAll(refusing, list);
+        EXPECT_EQ(list.count(), 0);
+    }
+    accept->lose();
+
+    BODY* moved = make_block(-5, -5, -5, 5, 5, 5);
+    ASSERT_TRUE(set_body_transform(moved, translate_transf(SPAvector(0, -30, 0))).ok());
+    Show(moved);
+    TRANSFORM* transform = moved->transform();
+    ASSERT_NE(transform, nullptr);
+    ENTITY_LIST entities;
+    CDsAcisPick::StGetTransformedEntities(&context_, transform, entities);
+    EXPECT_EQ(entities.count(), 1);
+    EXPECT_EQ(entities.lookup(moved), 0);
+    // A transform no shown body carries, and no transform: nothing.
+    auto* other = new TRANSFORM(translate_transf(SPAvector(1, 0, 0)));
+    entities.clear();
+    CDsAcisPick::StGetTransformedEntities(&context_, other, entities);
+    EXPECT_EQ(entities.count(), 0);
+    CDsAcisPick::StGetTransformedEntities(&context_, nullptr, entities);
+    CDsAcisPick::StGetTransformedEntities(nullptr, transform, entities);
+    EXPECT_EQ(entities.count(), 0);
+    // A transform that names the entity it moves answers that entity alone.
+    ASSERT_TRUE(api_add_generic_named_attribute(other, "TransfAttr", block).ok());
+    CDsAcisPick::StGetTransformedEntities(&context_, other, entities);
+    EXPECT_EQ(entities.count(), 1);
+    EXPECT_EQ(entities.lookup(block), 0);
+    other->lose();
 }
 
 int gCalls = 0;
