@@ -69,6 +69,26 @@ int LitPixels(GLenum buffer, int w = kSize, int h = kSize)
     return lit;
 }
 
+// How many pixels of the rectangle [x0, x1) x [y0, y1) (rows counted up) of `buffer` are lit.
+int LitPixelsIn(GLenum buffer, int x0, int y0, int x1, int y1)
+{
+    const int w = x1 - x0, h = y1 - y0;
+    std::vector<unsigned char> rgb(static_cast<size_t>(w * h * 3));
+    glFinish();
+    glReadBuffer(buffer);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x0, y0, w, h, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    int lit = 0;
+    for (size_t i = 0; i < rgb.size(); i += 3) lit += rgb[i] + rgb[i + 1] + rgb[i + 2] > 40;
+    return lit;
+}
+
+// An orange pixel as the lit block shows it: red well above blue.
+bool LitOrange(const Rgb& c)
+{
+    return c.r > 100 && c.r > c.b + 60;
+}
+
 // Clears both buffers of the current OpenGL context to black.
 void ClearBoth()
 {
@@ -222,6 +242,38 @@ TEST_F(ContextServicesGLTest, ExecuteToFrontBufferDrawsIntoTheFrontOnlyAndGivesT
     EXPECT_EQ(LitPixels(GL_BACK), 0);
 }
 
+TEST_F(ContextServicesGLTest, ExecuteToFrontBufferPutsABodysShadedFacesIntoTheFrontOnlyWhereTheBodyIs)
+{
+    context_.add(block_);
+    CDsItemsBody* body = context_.FindDsBody(block_);
+    ASSERT_NE(body, nullptr);
+    body->SetColor(CDsColorStorage(0xFF, 0xC0, 0x00), true);
+    ASSERT_TRUE(context_.MakeCurrent(view_.get()));
+    ClearBoth();
+
+    context_.ExecuteToFrontBuffer(nullptr, view_.get(), rgb_color(), 0, eGlDrawingPhaseStart);
+    context_.ExecuteToFrontBuffer(body, view_.get(), rgb_color(), 0, eGlDrawingPhaseDraw);
+    context_.ExecuteToFrontBuffer(nullptr, view_.get(), rgb_color(), 0, eGlDrawingPhaseEnd);
+    // The block's faces fill its outline (x 30..70, y 40..60) in the front buffer; nothing is in
+    // the back buffer, nothing outside the outline.
+    EXPECT_EQ(LitPixelsIn(GL_FRONT, 32, 42, 68, 58), 36 * 16);
+    EXPECT_TRUE(LitOrange(ReadPixel(GL_FRONT, 50, 50)));
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 50, 80), Rgb{0, 0, 0}, 20));
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 15, 50), Rgb{0, 0, 0}, 20));
+    EXPECT_EQ(LitPixels(GL_BACK), 0);
+
+    // Drawn alone, the body stands where its transformation puts it.
+    SPAtransf move = translate_transf(SPAvector(30, 0, 0));
+    context_.TransformGeometry(block_, move);
+    ASSERT_TRUE(context_.MakeCurrent(view_.get()));
+    ClearBoth();
+    context_.ExecuteToFrontBuffer(body, view_.get(), rgb_color(), 0, eGlDrawingPhaseStart);
+    context_.ExecuteToFrontBuffer(nullptr, view_.get(), rgb_color(), 0, eGlDrawingPhaseEnd);
+    EXPECT_TRUE(LitOrange(ReadPixel(GL_FRONT, 80, 50)));
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 35, 50), Rgb{0, 0, 0}, 20));
+    EXPECT_EQ(LitPixels(GL_BACK), 0);
+}
+
 TEST_F(ContextServicesGLTest, DrawToFrontBuffersDrawsAHighlightedBodyIntoEveryViewsFrontBufferOnly)
 {
     vyrtest::FrameworkWindow second(kSize, kSize);
@@ -282,6 +334,11 @@ TEST_F(ContextServicesGLTest, DrawToBitmapDrawsTheShadedBlockIntoTheBitmapAndKee
     EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 50, 80), Rgb{0, 0, 0}, 20));
     EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 10, 50), Rgb{0, 0, 0}, 20));
     EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 90, 90), Rgb{0, 0, 0}, 20));
+    // The faces are shaded: every pixel inside the outline is lit in the block's colour.
+    EXPECT_EQ(LitPixelsIn(GL_FRONT, 32, 42, 68, 58), 36 * 16);
+    EXPECT_TRUE(LitOrange(ReadPixel(GL_FRONT, 50, 50)));
+    EXPECT_TRUE(LitOrange(ReadPixel(GL_FRONT, 35, 45)));
+    EXPECT_EQ(LitPixelsIn(GL_FRONT, 0, 0, 100, 35), 0);
     context_.SetRenderToBitmap(0);
     CDsGlContext::sCurrentView = nullptr;
 
@@ -415,6 +472,26 @@ TEST_F(ContextServicesGLTest, TransformGeometryMovesTheBodyItemWithOneInvalidati
     context_.GetTransformation(block_, got);
     EXPECT_NEAR(got.translation().x(), 30, 1e-9);
     context_.TransformGeometry(nullptr, move);
+}
+
+TEST_F(ContextServicesGLTest, TransformGeometryMovesTheShownBodysPixelsAtTheNextFrame)
+{
+    Show(block_);
+    view_->refresh();
+    ASSERT_TRUE(LitOrange(ReadPixel(GL_FRONT, 50, 50)));
+    ASSERT_TRUE(ColorNear(ReadPixel(GL_FRONT, 80, 50), Rgb{0, 0, 0}, 20));
+    // Moved 30 units to the right: the next frame draws the block there, not its kept picture.
+    SPAtransf move = translate_transf(SPAvector(30, 0, 0));
+    context_.TransformGeometry(block_, move);
+    view_->refresh();
+    EXPECT_TRUE(LitOrange(ReadPixel(GL_FRONT, 80, 50)));
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 35, 50), Rgb{0, 0, 0}, 20));
+    // Its transformation set back: the block is in the middle again.
+    SPAtransf home;
+    context_.SetTransformation(block_, home);
+    view_->refresh();
+    EXPECT_TRUE(LitOrange(ReadPixel(GL_FRONT, 50, 50)));
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 80, 50), Rgb{0, 0, 0}, 20));
 }
 
 TEST_F(ContextServicesGLTest, UpdateViewExtremaToSelectionFitsTheViewToOneOfTwoBodies)
