@@ -2,19 +2,28 @@
 // only, a bitmap drawn by draw_to_bitmap, mesh interfaces of bodies and copies, statistics, item
 // transformations and copies, fitting a view to a selection, the lamps of the lights, and the
 // neutral answers for what is missing.
+#include "DsAcisPick.h"
 #include "DsColorStorage.h"
 #include "DsFigQuadric.h"
+#include "DsFigureGenerator.h"
 #include "DsGlContext.h"
+#include "DsGlGroupIterator.h"
 #include "DsGlScene.h"
 #include "DsItemEdge.h"
 #include "DsItemLamp.h"
 #include "DsItemsBody.h"
 #include "DsItemsCopy.h"
 #include "DsItemsFace.h"
+#include "DsItemsFigure.h"
 #include "DsLight.h"
 #include "DsLightList.h"
 #include "DsPartStorage.h"
+#include "DsPickProccessor.h"
+#include "DsPickedFaces.h"
+#include "DsRefPoint.h"
+#include "DsSelectAllData.h"
 #include "DsStatisticsItems.h"
+#include "DsTypeMask.h"
 #include "DsView3dCdc.h"
 #include "GlTestFixture.h"
 #include "GmPosition.h"
@@ -27,7 +36,9 @@
 #include "../ViewWindow.h"
 
 #include "SpaBuilders.h"
+#include "SpaFilters.h"
 #include "SpaTopology.h"
+#include "pick_manager.h"
 #include "rgb_color.h"
 #include "view_context.h"
 
@@ -572,6 +583,128 @@ TEST_F(ContextServicesGLTest, LampsAppearAtTheLightsAndGoWhenSwitchedOffOrWithTh
     context.reset();
     EXPECT_FALSE(
         CDsPartStorage::instance()->GetItemInfo(CVyrObjectPath(&againItem, 1, 1, again.GetPartId()), nullptr, info));
+}
+
+// --- The modeler picks through the context -------------------------------------------------------
+
+TEST_F(ContextServicesGLTest, FacesReferencePointsAndApexesArePickedThroughTheContext)
+{
+    context_.add(block_);
+    CDsItemsBody* body = context_.FindDsBody(block_);
+    ASSERT_NE(body, nullptr);
+    // Through the block's middle: its front face (z = 10) first, then its back face.
+    CUiPickEvent middle(50, 50, 0, view_.get(), nullptr);
+    CDsPickedFaces faces;
+    ASSERT_EQ(context_.OpenGLSortFaces(middle, faces), 2);
+    FACE* front = faces.GetFaces().begin()->second;
+    CGmPosition low, high;
+    ASSERT_TRUE(dynamic_cast<CDsItemsGroup*>(context_.FindDsItem(front))->GetBox(low, high, false));
+    EXPECT_NEAR(low.z(), 10, 1e-4);
+    {
+        CDsGlGroupIterator items(&context_, nullptr, 0);
+        CDsItemsGroup* group = nullptr;
+        std::vector<CDsItemEdge*> edges;
+        EXPECT_EQ(context_.OpenGLPick1Face(middle, items, group, edges), front);
+        EXPECT_EQ(group, body);
+        EXPECT_EQ(edges.size(), 4u);
+        CDsGlContext::StEndPickSession();
+    }
+    EXPECT_EQ(view_->get_pick_mode(), 0);
+
+    // The corner (20, 10) under pixel (70, 40), from the scene's own reference-point pick.
+    context_.SetPickProccessorFlag(eDsPickStateSceneRefPoints, true);
+    CUiPickEvent corner(70, 40, 0, view_.get(), nullptr);
+    CDsTypeMask ends;
+    ends.SetType(256, -1);
+    ends.SetType(257, -1);
+    std::unique_ptr<CDsRefPoint> point;
+    {
+        // The caller puts the view in pick mode around the event, as the modeler's picks do.
+        CDsAcisPickData data;
+        CDsAcisPick::StBeginPickMode(corner, data);
+        point.reset(context_.PickRefPoint(corner, ends));
+        CDsAcisPick::StEndPickMode(corner, data);
+    }
+    ASSERT_NE(point, nullptr);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), 20, 1e-6);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.y(), 10, 1e-6);
+    point.reset(context_.PickRefPoint(middle, CDsTypeMask()));
+    EXPECT_EQ(point, nullptr);  // no kind asked for
+    context_.SetPickProccessorFlag(eDsPickStateSceneRefPoints, false);
+
+    // The apex of a shown cone, found through its body item; a block has none.
+    BODY* cone = make_cone(SPAposition(30, 30, -10), SPAvector(0, 0, 1), 10, 0, 20);
+    lose_.push_back(cone);
+    context_.add(cone);
+    CDsItemsBody* coneBody = context_.FindDsBody(cone);
+    ASSERT_NE(coneBody, nullptr);
+    CUiPickEvent onCone(80, 20, 0, view_.get(), nullptr);
+    point.reset(context_.PickApexPoint(cone, coneBody, onCone));
+    ASSERT_NE(point, nullptr);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), 30, 1e-6);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.y(), 30, 1e-6);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.z(), 10, 1e-6);
+    point.reset(context_.PickApexPoint(block_, body, middle));
+    EXPECT_EQ(point, nullptr);
+    context_.remove(cone);
+}
+
+TEST_F(ContextServicesGLTest, SelectAllAndTheEntityAndFigurePicksAskTheScene)
+{
+    context_.add(block_);
+    BODY* other = make_block(30, 30, 0, 40, 40, 10);
+    lose_.push_back(other);
+    context_.add(other);
+    entity_filter* bodies = new entity_test_filter(is_BODY);
+    entity_filter* faces = new entity_test_filter(is_FACE);
+    {
+        CDsSelectAllData whole(0, bodies, nullptr, false);
+        ENTITY_LIST list;
+        list.add(block_);  // held before: kept, not repeated
+        context_.SelectAll(whole, list);
+        EXPECT_EQ(list.count(), 2);
+        EXPECT_NE(list.lookup(other), -1);
+    }
+    {
+        CDsSelectAllData parts(0, faces, nullptr, true);
+        ENTITY_LIST list;
+        context_.SelectAll(parts, list);
+        EXPECT_EQ(list.count(), 12);  // the faces of both blocks
+    }
+    bodies->lose();
+    faces->lose();
+
+    // No figure and no entity shown as one: nothing is picked; a plain pick manager is refused.
+    CUiPickEvent middle(50, 50, 0, view_.get(), nullptr);
+    pick_manager manager(pick_method_point, 0, nullptr, &middle, nullptr);
+    EXPECT_EQ(context_.PickFigures(&manager), 0);
+    EXPECT_EQ(context_.PickFigures(nullptr), 0);
+    EXPECT_EQ(context_.PickVyrEntities(&manager), 0);
+    EXPECT_EQ(context_.PickVyrEntities(nullptr), 0);
+    context_.remove(other);
+
+    // Two line figures across the middle row and one along the top: the two under the pick answer,
+    // unless the host's figure filter refuses them.
+    std::vector<CDsItemsFigure*> figures;
+    for (double y : {0.0, 0.5, 40.0}) {
+        CDsFigureGenerator generator(nullptr);
+        generator.MoveTo(CGmPosition(-10, y, 0));
+        generator.DrawTo(CGmPosition(10, y, 0));
+        figures.push_back(generator.DisplayList(nullptr));
+        ASSERT_NE(figures.back(), nullptr);
+        context_.Record(figures.back());
+    }
+    view_->pick_mode(1, middle.x(), middle.y(), 5, 5);
+    EXPECT_EQ(context_.PickFigures(&manager), 2);
+    const TDsDlFigProc filter = CDsItemsFigure::StGetDlFigProc();
+    CDsItemsFigure::StSetDlFigProc([](const CDsItemsFigure*) { return 0; });
+    EXPECT_EQ(context_.PickFigures(&manager), 0);
+    CDsItemsFigure::StSetDlFigProc(filter);
+    view_->pick_mode(0, 0, 0, 0, 0);
+    for (CDsItemsFigure* figure : figures) {
+        context_.Remove(figure);
+        delete figure;
+    }
 }
 
 // --- What is missing ----------------------------------------------------------------------------
