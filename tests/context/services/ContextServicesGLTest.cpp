@@ -332,6 +332,7 @@ TEST_F(ContextServicesGLTest, DrawToBitmapDrawsTheShadedBlockIntoTheBitmapAndKee
     ASSERT_NE(shown, nullptr);
     shown->SetColor(CDsColorStorage(0xFF, 0xC0, 0x00), true);  // orange, as the picture shows it
     const size_t groups = context_.GetScene()->GetRootGroup(CDsGlScene::eRootBodies)->Count();
+    view_->refresh();  // the window's frame builds the meshes' display lists first
 
     context_.SetRenderToBitmap(1);
     context_.draw_to_bitmap(view_.get());
