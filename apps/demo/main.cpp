@@ -15,6 +15,8 @@
 //   wireframe.png, hidden-lines.png, partial-hidden-lines.png, shaded.png   lit by the default lights
 //   highlight.png         the wireframe picture with the plate highlighted in the front buffer
 //   shaded-red-blue.png   shaded under a red light and a blue one
+//   lamps.png             the same with the lamps of the two lights shown
+//   bitmap.png            shaded, drawn by the context into the view's bitmap (draw_to_bitmap)
 //   figures.png           shaded, with a ring and a zigzag figure recorded over the bodies
 //   figure-classes.png    shaded, with a reference plane and its grid, a circle, an arrow and a
 //                         text figure over the plate
@@ -389,6 +391,36 @@ bool WriteShown(const DemoWindow& demo, const std::string& path) {
     return true;
 }
 
+// Draws every shown entity into the view's bitmap (the context in bitmap mode, draw_to_bitmap) and
+// writes the bitmap to `path`; the window's OpenGL context is current again afterwards.
+bool WriteBitmapPicture(DemoWindow& demo, const std::string& path) {
+    demo.context->SetRenderToBitmap(1);
+    demo.context->draw_to_bitmap(demo.view.get());
+    gl_context_data* record = demo.context->Get_gl_context_data(demo.view.get());
+    std::vector<unsigned char> rgb;
+    if (record && record->get_Bitmap() && record->make_current(demo.view.get())) {
+        std::vector<unsigned char> rows(static_cast<size_t>(kWidth) * kHeight * 3);
+        glFinish();
+        glReadBuffer(GL_FRONT);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, rows.data());
+        // OpenGL's rows count up; the picture's count down.
+        rgb.resize(rows.size());
+        const size_t row = static_cast<size_t>(kWidth) * 3;
+        for (int y = 0; y < kHeight; ++y)
+            std::copy_n(rows.data() + static_cast<size_t>(kHeight - 1 - y) * row, row, rgb.data() + y * row);
+    }
+    demo.context->SetRenderToBitmap(0);
+    CDsGlContext::sCurrentView = nullptr;  // the window's record is made current anew
+    demo.context->MakeCurrent(demo.view.get());
+    if (rgb.empty() || !vyrdemo::WritePngRgb(path, kWidth, kHeight, rgb)) {
+        std::fprintf(stderr, "demo: cannot write %s\n", path.c_str());
+        return false;
+    }
+    std::printf("demo: wrote %s\n", path.c_str());
+    return true;
+}
+
 // A ring figure: a yellow circle of `radius` about `centre`'s vertical at height `z`.
 class CDemoRing : public CDsFigure {
 public:
@@ -611,6 +643,12 @@ bool RefreshInEveryMode(DemoWindow& demo, const std::string& folder) {
             std::fprintf(stderr, "demo: cannot show body %d\n", id - 1);
             return false;
         }
+        // The body's items carry its colour too: what the context draws of them outside a frame
+        // (into its bitmap) has the look the frame gives them.
+        demo.context->FindDsBody(shown.body)
+            ->SetColor(CDsColorStorage(uint8_t(shown.color & 0xFF), uint8_t((shown.color >> 8) & 0xFF),
+                                       uint8_t((shown.color >> 16) & 0xFF)),
+                       true);
     }
     std::printf("demo: %zu bodies shown through the rendering context\n", bodies.size());
     const SPAposition centre((low[0] + high[0]) / 2, (low[1] + high[1]) / 2, (low[2] + high[2]) / 2);
@@ -653,6 +691,17 @@ bool RefreshInEveryMode(DemoWindow& demo, const std::string& folder) {
     demo.context->OnPicturePropsChanged();  // the saved picture no longer shows the scene
     demo.view->refresh();
     bool written = WriteShown(demo, folder + "/shaded-red-blue.png");
+    // The lamps of the two lights over the shaded plate: a cylinder for the directional red light
+    // (fitted to the scene's box), a sphere for the blue point light at its position.
+    // The camera steps back to see them, the scene's box having placed them around it.
+    demo.context->SetDrawLightFiguresMode(true);
+    ParallelCamera(*demo.view, centre, SPAvector(0.5, -0.866, 1.2), SPAvector(0, 0, 1), 5.0 * radius * aspect,
+                   5.0 * radius, 8.0 * radius);
+    demo.view->refresh();
+    written = written && WriteShown(demo, folder + "/lamps.png");
+    demo.context->SetDrawLightFiguresMode(false);
+    ParallelCamera(*demo.view, centre, SPAvector(0.5, -0.866, 1.2), SPAvector(0, 0, 1), 2.2 * radius * aspect,
+                   2.2 * radius, 4.0 * radius);
     red->SetProperties(0xFFFFFF, 0.2f, 0.8f, 0.3f);
     blue->TurnOn(false);
 
@@ -681,6 +730,9 @@ bool RefreshInEveryMode(DemoWindow& demo, const std::string& folder) {
     ring.Remove();
     zigzag.Remove();
     toolpath.Remove();
+    // The shaded bodies drawn by the context into the view's bitmap instead of its window.
+    written = written && WriteBitmapPicture(demo, folder + "/bitmap.png");
+    demo.context->OnPicturePropsChanged();
 
     // The figure classes over the plate: a reference plane with its grid on the plate's top face,
     // a circle about the boss, an arrow standing up from the plate's corner and a text label.

@@ -43,10 +43,12 @@
 // - GetRectangle answers the screen rectangle as CDsBox::GetRectangle gives it: minimum x, maximum
 //   x, minimum y, maximum y.
 //
-// Coming with the modeler-based picks of the pick processor (reference points, entity, figure and
-// one-face picks, select all): PickThruWireFrameFace, OpenGLSortFaces, OpenGLPick1Face, PickRefPoint,
-// PickGroupComponent, SelectAll, PickFigures, PickVyrEntities and PickApexPoint. UpdateThread waits
-// for edge items that keep a thread figure, which no item has yet.
+// - The modeler-based picks (PickThruWireFrameFace, OpenGLSortFaces, OpenGLPick1Face, PickRefPoint,
+//   PickGroupComponent, PickApexPoint) are the pick processor's; SelectAll, PickFigures and
+//   PickVyrEntities ask the scene's root groups. PickFigures leaves out a figure that shows an
+//   entity: those answer through PickVyrEntities.
+//
+// UpdateThread waits for edge items that keep a thread figure, which no item has yet.
 //
 // Not copyable: a copy would share the scene, the item map and the OpenGL records.
 #pragma once
@@ -79,7 +81,14 @@ class CDsComplexSection;
 class CDsFigure;
 class CDsLineAttribStorage;
 class CDsPalette;
+class CDsPickedFaces;
 class CDsPickedItem;
+class CDsGlGroupIterator;
+class CDsItemEdge;
+class CDsRefPoint;
+class CDsSelectAllData;
+class CDsTypeMask;
+class pick_event;
 class CDsStatisticsItems;
 class CDsUid;
 class CDsUidPath;
@@ -498,6 +507,32 @@ public:
     CDsPickedItem* PickClosest(const CUiPickEvent& event);
     // Null.
     CDsPickedItem* PickSectionRefPoint(const CUiPickEvent& event);
+    // Edges seen through the faces under `event`, offered to a pick manager of its own; the
+    // picked entity into `entity`; the number of accepted edges (the pick processor's).
+    int PickThruWireFrameFace(const CUiPickEvent& event, ENTITY*& entity);
+    // The faces under `event` by depth into `faces`; their number (the pick processor's).
+    int OpenGLSortFaces(const CUiPickEvent& event, CDsPickedFaces& faces);
+    // The face under the pick, the item group of its body in `group` and its edge items appended
+    // to `edges`; null when no face is picked (the pick processor's).
+    ENTITY* OpenGLPick1Face(const pick_event& event, CDsGlGroupIterator& items, CDsItemsGroup*& group,
+                            std::vector<CDsItemEdge*>& edges);
+    // A reference point of a kind of `mask` under `event`, owned by the caller; null when none
+    // (the pick processor's).
+    CDsRefPoint* PickRefPoint(CUiPickEvent& event, const CDsTypeMask& mask);
+    // `group` picks itself with `manager` as one component; its answer (the pick processor's).
+    bool PickGroupComponent(pick_manager* manager, CDsItemsGroup* group);
+    // The entities of the scene's items that `data` accepts, each once, appended to `list`.
+    void SelectAll(CDsSelectAllData& data, ENTITY_LIST& list);
+    // Every figure of the scene that shows no entity picks itself with `manager`; the number that
+    // answered true. 0 for null.
+    int PickFigures(pick_manager* manager);
+    // The figures and copies of the scene that show entities, picked with a CDsPickManager; the
+    // number of hits, 0 for any other manager.
+    int PickVyrEntities(pick_manager* manager);
+    // The apex of the conical face `entity`, else of the first conical face of `body`'s entity
+    // under `event`, as a new reference point owned by the caller; null when none (the pick
+    // processor's).
+    CDsRefPoint* PickApexPoint(ENTITY* entity, CDsItemsBody* body, CUiPickEvent event);
 
     // Sets (or moves) the section plane.
     void SetSection(const SPAposition& point, const SPAvector& normal);

@@ -22,10 +22,15 @@
 
 namespace {
 
-// Clears document flag 15 of `scene`.
+// Clears document flag 15 of `scene`. What its items draw has changed without the scene database
+// knowing: every view draws its whole picture again at its next refresh (a view that put its kept
+// picture back would show the items where they were) and the boxes of the locations are measured
+// anew.
 void ContentChanged(CDsGlScene* scene)
 {
     scene->SetDisplayModeFlag(15, false);
+    scene->GetDbScene().GetChangeLog().m_flag = 0;
+    scene->GetDbScene().InvalidateBoundBox();
 }
 
 }  // namespace

@@ -15,10 +15,12 @@
 #include "DsItemsUcs.h"
 #include "DsLineAttribStorage.h"
 #include "DsPerformanceMonitor.h"
+#include "DsPickedFaces.h"
 #include "DsPickProccessor.h"
 #include "DsSectionPlane.h"
 #include "DsStatisticsItems.h"
 #include "DsView3dCdc.h"
+#include "UiPickEvent.h"
 #include "VyrExceptionMask.h"
 #include "VyrMeshInterface.h"
 #include "VyrRefinement.h"
@@ -362,6 +364,54 @@ CDsPickedItem* CDsGlContext::PickClosest(const CUiPickEvent&)
 CDsPickedItem* CDsGlContext::PickSectionRefPoint(const CUiPickEvent&)
 {
     return nullptr;
+}
+
+// --- The modeler-based picks --------------------------------------------------------------------
+
+int CDsGlContext::PickThruWireFrameFace(const CUiPickEvent& event, ENTITY*& entity)
+{
+    return m_pickProccessor->PickThruWireFrameFace(event, entity);
+}
+
+int CDsGlContext::OpenGLSortFaces(const CUiPickEvent& event, CDsPickedFaces& faces)
+{
+    return m_pickProccessor->OpenGLSortFaces(event, faces);
+}
+
+ENTITY* CDsGlContext::OpenGLPick1Face(const pick_event& event, CDsGlGroupIterator& items, CDsItemsGroup*& group,
+                                      std::vector<CDsItemEdge*>& edges)
+{
+    return m_pickProccessor->OpenGLPick1Face(event, items, group, edges);
+}
+
+CDsRefPoint* CDsGlContext::PickRefPoint(CUiPickEvent& event, const CDsTypeMask& mask)
+{
+    return m_pickProccessor->PickRefPoint(event, mask);
+}
+
+bool CDsGlContext::PickGroupComponent(pick_manager* manager, CDsItemsGroup* group)
+{
+    return m_pickProccessor->PickGroupComponent(manager, group);
+}
+
+void CDsGlContext::SelectAll(CDsSelectAllData& data, ENTITY_LIST& list)
+{
+    m_scene->CollectSelectAll(data, list);
+}
+
+int CDsGlContext::PickFigures(pick_manager* manager)
+{
+    return m_scene->PickFigures(manager);
+}
+
+int CDsGlContext::PickVyrEntities(pick_manager* manager)
+{
+    return m_scene->PickEntities(manager);
+}
+
+CDsRefPoint* CDsGlContext::PickApexPoint(ENTITY* entity, CDsItemsBody* body, CUiPickEvent event)
+{
+    return m_pickProccessor->PickApexPoint(entity, body, event);
 }
 
 // --- Sections -----------------------------------------------------------------------------------

@@ -186,6 +186,11 @@ public:
     // Figures, then copies unless a single pick (mode 0 or 1) found something, picked with a
     // CDsPickManager; the number of hits, 0 for any other manager (DsGlScenePicks.cpp).
     int PickEntities(pick_manager* manager);
+    // Every child of the figures group picks itself with `manager`, except a child that shows an
+    // entity, one the figure filter (CDsItemsFigure::sDlFigProc) rejects, one whose first child is
+    // a display-list polygon item and one whose first or last child is a polygon array; the number
+    // that answered true (DsGlScenePicks.cpp).
+    int PickFigures(pick_manager* manager);
     // The entities of the root groups accepted by `data` (each once) into `list`.
     void CollectSelectAll(CDsSelectAllData& data, ENTITY_LIST& list);
     // Computes the screen boxes of the items of the bodies, wire-bodies and copies groups (not

@@ -10,6 +10,9 @@
 
 #include "DsGlContext.h"
 #include "DsItemBase.h"
+#include "DsItemPolygonsArray.h"
+#include "DsItemPolygonsDl.h"
+#include "DsItemsFigure.h"
 #include "DsItemsGroup.h"
 #include "DsNavigator.h"
 #include "DsPickManager.h"
@@ -80,5 +83,27 @@ int CDsGlScene::PickEntities(pick_manager* manager)
     };
     pickGroup(GetRootGroup(eRootFigures));
     if (!(single && hits > 0)) pickGroup(GetRootGroup(eRootCopies));
+    return hits;
+}
+
+int CDsGlScene::PickFigures(pick_manager* manager)
+{
+    if (!manager) return 0;
+    CDsItemsGroup* figures = GetRootGroup(eRootFigures);
+    int hits = 0;
+    for (int i = 0; figures && i < figures->Count(); ++i) {
+        CDsItemBase* child = figures->Get(i);
+        if (!child || child->GetEntity()) continue;
+        auto* figure = dynamic_cast<CDsItemsFigure*>(child);
+        if (figure && CDsItemsFigure::sDlFigProc && CDsItemsFigure::sDlFigProc(figure) == 0) continue;
+        if (auto* group = dynamic_cast<CDsItemsGroup*>(child); group && group->Count() > 0) {
+            CDsItemBase* first = group->Get(0);
+            CDsItemBase* last = group->Get(group->Count() - 1);
+            if (dynamic_cast<CDsItemPolygonsDl*>(first) || dynamic_cast<CDsItemPolygonsArray*>(first) ||
+                dynamic_cast<CDsItemPolygonsArray*>(last))
+                continue;
+        }
+        if (child->Pick(manager)) ++hits;
+    }
     return hits;
 }

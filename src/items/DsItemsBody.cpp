@@ -586,6 +586,18 @@ bool CDsItemsBody::PassesFlagGate(view3d& view) const
     return GetFlag(static_cast<EDsItemFlags>(kSectionPassFlag)) == view.GetFlag(eDsViewFlagSectionPass);
 }
 
+void CDsItemsBody::Refresh(view3d& view)
+{
+    if (!IsHidden()) DrawAlone(view);
+}
+
+void CDsItemsBody::DrawAlone(view3d& view)
+{
+    DsPushItemTransformation(&view, this);
+    CDsItemsGroup::DrawAlone(view);
+    DsPopItemTransformation(&view, this);
+}
+
 void CDsItemsBody::DrawEdgesAndFaces(view3d& view, int pass)
 {
     if (IsHidden() || !PassesFlagGate(view)) return;

@@ -12,8 +12,10 @@
 // the screen-rectangle test of CheckExtremesOverlap (bit 3, the copy group's), a conical face that
 // is not a cylinder (bit 5).
 //
-// Drawing. DrawGl, Refresh and DrawAlone are the group's: the face items draw their meshes, the
-// edge items their lines, without the body's transformation. The plot pass (DrawEdgesAndFaces) and
+// Drawing. DrawGl is the group's: the face items draw their meshes, the edge items their lines,
+// without the body's transformation. Refresh and DrawAlone walk the children as the group does,
+// under the body's transformation, so that a body drawn alone (into the front buffer, into a
+// bitmap) appears where the frame shows it. The plot pass (DrawEdgesAndFaces) and
 // the front-buffer pass bracket the edges, display curves and silhouettes with the body's
 // transformation (DsPushItemTransformation). A body takes part in a drawing pass and in GL
 // selection only when its item flag 0x100 equals the view's flag 12; item flag 0x400 makes it not
@@ -110,6 +112,11 @@ public:
     // The highlighted edges, then the faces' display curves, under the body's transformation;
     // lighting and normalising are left off.
     void DrawToFrontBuffer(view3d& view) override;
+    // Unless hidden: the faces and the edges, each in its own look, under the body's
+    // transformation.
+    void Refresh(view3d& view) override;
+    // The same without the hidden test.
+    void DrawAlone(view3d& view) override;
     // The body's attributes, then DrawEdgesAndFaces(view, 0).
     void Plot(view3d& view) override;
     using CDsItemsGroup::PickRefPoint;

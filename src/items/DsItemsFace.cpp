@@ -392,6 +392,24 @@ void CDsItemsFace::DrawGl(view3d& view)
     if (recording) EndBuildGlList();
 }
 
+void CDsItemsFace::Refresh(view3d& view)
+{
+    if (!IsHidden()) DrawAlone(view);
+}
+
+void CDsItemsFace::DrawAlone(view3d& view)
+{
+    const ERenderMode mode = view.GetRenderMode();
+    if (mode != eRenderShade && mode != eRenderMixed) return;
+    if (m_material)
+        DsApplyGlMaterialFromAttributes(m_material, &view, false, false);
+    else
+        SetAttributesToView(&view);
+    PushMatrix();
+    DrawGl(view);
+    PopMatrix();
+}
+
 void CDsItemsFace::DrawDisplayCurves(view3d& view, bool noAttributes)
 {
     if (!m_curves || IsHidden()) return;

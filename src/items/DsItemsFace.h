@@ -33,6 +33,9 @@
 // - The isoline edges that the modeler makes for the display curves belong to the face only while
 //   it sketches them: each is freed (lose) once its curve record is taken.
 // - A face whose parent is not a body (or that has none) sets no body status and updates no body.
+// - Refresh and DrawAlone draw the mesh itself, in the face's own look: as a group without
+//   children the face would draw nothing on those roads, and a body drawn alone (into the front
+//   buffer, into a bitmap) would show its edges only.
 #pragma once
 
 #include <afx.h>
@@ -65,6 +68,12 @@ public:
     // The mesh: replayed from the face's display list, or sent (and recorded); see the header
     // comment.
     void DrawGl(view3d& view) override;
+    // Unless hidden, DrawAlone: a face item has no children for the group's walk to reach.
+    void Refresh(view3d& view) override;
+    // In a shaded or mixed view: the mesh in the face's colour and material (its sides' light
+    // model and culling), under the face's transformation. Nothing in the line render modes, where
+    // the edges show the body.
+    void DrawAlone(view3d& view) override;
     // The group's; the silhouette group's too; a face its hide level now hides clears the body's
     // section state.
     void SetAttributes(const CDsLineAttribStorage& attributes, bool recurse) override;

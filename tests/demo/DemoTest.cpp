@@ -287,3 +287,42 @@ TEST(DemoTest, SavesTheFiguresViewInEachPictureFormat) {
         EXPECT_GT(bytes.size(), 1000u) << names[i];
     }
 }
+
+TEST(DemoTest, ShowsTheLampsOfItsLightsAndDrawsTheShadedBodiesIntoABitmap) {
+    std::string folder = vyrtest::ScratchDir();
+    ASSERT_EQ(RunDemo(folder), 0);
+    int width = 0, height = 0;
+    std::vector<unsigned char> lamps, bitmap, shaded;
+    ASSERT_TRUE(vyrdemo::ReadPngRgb(folder + "/lamps.png", width, height, lamps));
+    ASSERT_TRUE(vyrdemo::ReadPngRgb(folder + "/bitmap.png", width, height, bitmap));
+    ASSERT_TRUE(vyrdemo::ReadPngRgb(folder + "/shaded.png", width, height, shaded));
+    // The lamps stand left and right of the plate, each in its light's colour: the red light's on
+    // the left, the blue light's on the right, with the background between them and the plate.
+    int red = 0, blue = 0;
+    for (int y = 120; y < 170; ++y) {
+        for (int x = 40; x < 110; ++x) {
+            const Pixel p = At(lamps, width, x, y);
+            red += p.r > p.g + 60 && p.r > 80;
+        }
+        for (int x = 330; x < 390; ++x) {
+            const Pixel p = At(lamps, width, x, y);
+            blue += p.b > p.r + 40 && p.b > 80;
+        }
+    }
+    EXPECT_GT(red, 500);
+    EXPECT_GT(blue, 500);
+    const Pixel between = At(lamps, width, 120, 150);
+    EXPECT_LT(between.r + between.g + between.b, 30);
+    // The bitmap shows the shaded bodies where the window's frame shows them (the frame adds the
+    // reference triad in its corner), the plate in its blue.
+    int same = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const Pixel p = At(bitmap, width, x, y), q = At(shaded, width, x, y);
+            same += (p.r + p.g + p.b > 30) == (q.r + q.g + q.b > 30);
+        }
+    EXPECT_GT(same, width * height * 97 / 100);
+    const Census drawn = Count(folder + "/bitmap.png"), frame = Count(folder + "/shaded.png");
+    EXPECT_GT(drawn.bluish, frame.bluish * 8 / 10);
+    EXPECT_LT(drawn.bluish, frame.bluish * 12 / 10);
+}

@@ -2,19 +2,28 @@
 // only, a bitmap drawn by draw_to_bitmap, mesh interfaces of bodies and copies, statistics, item
 // transformations and copies, fitting a view to a selection, the lamps of the lights, and the
 // neutral answers for what is missing.
+#include "DsAcisPick.h"
 #include "DsColorStorage.h"
 #include "DsFigQuadric.h"
+#include "DsFigureGenerator.h"
 #include "DsGlContext.h"
+#include "DsGlGroupIterator.h"
 #include "DsGlScene.h"
 #include "DsItemEdge.h"
 #include "DsItemLamp.h"
 #include "DsItemsBody.h"
 #include "DsItemsCopy.h"
 #include "DsItemsFace.h"
+#include "DsItemsFigure.h"
 #include "DsLight.h"
 #include "DsLightList.h"
 #include "DsPartStorage.h"
+#include "DsPickProccessor.h"
+#include "DsPickedFaces.h"
+#include "DsRefPoint.h"
+#include "DsSelectAllData.h"
 #include "DsStatisticsItems.h"
+#include "DsTypeMask.h"
 #include "DsView3dCdc.h"
 #include "GlTestFixture.h"
 #include "GmPosition.h"
@@ -27,7 +36,9 @@
 #include "../ViewWindow.h"
 
 #include "SpaBuilders.h"
+#include "SpaFilters.h"
 #include "SpaTopology.h"
+#include "pick_manager.h"
 #include "rgb_color.h"
 #include "view_context.h"
 
@@ -67,6 +78,26 @@ int LitPixels(GLenum buffer, int w = kSize, int h = kSize)
     int lit = 0;
     for (size_t i = 0; i < rgb.size(); i += 3) lit += rgb[i] + rgb[i + 1] + rgb[i + 2] > 40;
     return lit;
+}
+
+// How many pixels of the rectangle [x0, x1) x [y0, y1) (rows counted up) of `buffer` are lit.
+int LitPixelsIn(GLenum buffer, int x0, int y0, int x1, int y1)
+{
+    const int w = x1 - x0, h = y1 - y0;
+    std::vector<unsigned char> rgb(static_cast<size_t>(w * h * 3));
+    glFinish();
+    glReadBuffer(buffer);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x0, y0, w, h, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    int lit = 0;
+    for (size_t i = 0; i < rgb.size(); i += 3) lit += rgb[i] + rgb[i + 1] + rgb[i + 2] > 40;
+    return lit;
+}
+
+// An orange pixel as the lit block shows it: red well above blue.
+bool LitOrange(const Rgb& c)
+{
+    return c.r > 100 && c.r > c.b + 60;
 }
 
 // Clears both buffers of the current OpenGL context to black.
@@ -222,6 +253,38 @@ TEST_F(ContextServicesGLTest, ExecuteToFrontBufferDrawsIntoTheFrontOnlyAndGivesT
     EXPECT_EQ(LitPixels(GL_BACK), 0);
 }
 
+TEST_F(ContextServicesGLTest, ExecuteToFrontBufferPutsABodysShadedFacesIntoTheFrontOnlyWhereTheBodyIs)
+{
+    context_.add(block_);
+    CDsItemsBody* body = context_.FindDsBody(block_);
+    ASSERT_NE(body, nullptr);
+    body->SetColor(CDsColorStorage(0xFF, 0xC0, 0x00), true);
+    ASSERT_TRUE(context_.MakeCurrent(view_.get()));
+    ClearBoth();
+
+    context_.ExecuteToFrontBuffer(nullptr, view_.get(), rgb_color(), 0, eGlDrawingPhaseStart);
+    context_.ExecuteToFrontBuffer(body, view_.get(), rgb_color(), 0, eGlDrawingPhaseDraw);
+    context_.ExecuteToFrontBuffer(nullptr, view_.get(), rgb_color(), 0, eGlDrawingPhaseEnd);
+    // The block's faces fill its outline (x 30..70, y 40..60) in the front buffer; nothing is in
+    // the back buffer, nothing outside the outline.
+    EXPECT_EQ(LitPixelsIn(GL_FRONT, 32, 42, 68, 58), 36 * 16);
+    EXPECT_TRUE(LitOrange(ReadPixel(GL_FRONT, 50, 50)));
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 50, 80), Rgb{0, 0, 0}, 20));
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 15, 50), Rgb{0, 0, 0}, 20));
+    EXPECT_EQ(LitPixels(GL_BACK), 0);
+
+    // Drawn alone, the body stands where its transformation puts it.
+    SPAtransf move = translate_transf(SPAvector(30, 0, 0));
+    context_.TransformGeometry(block_, move);
+    ASSERT_TRUE(context_.MakeCurrent(view_.get()));
+    ClearBoth();
+    context_.ExecuteToFrontBuffer(body, view_.get(), rgb_color(), 0, eGlDrawingPhaseStart);
+    context_.ExecuteToFrontBuffer(nullptr, view_.get(), rgb_color(), 0, eGlDrawingPhaseEnd);
+    EXPECT_TRUE(LitOrange(ReadPixel(GL_FRONT, 80, 50)));
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 35, 50), Rgb{0, 0, 0}, 20));
+    EXPECT_EQ(LitPixels(GL_BACK), 0);
+}
+
 TEST_F(ContextServicesGLTest, DrawToFrontBuffersDrawsAHighlightedBodyIntoEveryViewsFrontBufferOnly)
 {
     vyrtest::FrameworkWindow second(kSize, kSize);
@@ -269,6 +332,7 @@ TEST_F(ContextServicesGLTest, DrawToBitmapDrawsTheShadedBlockIntoTheBitmapAndKee
     ASSERT_NE(shown, nullptr);
     shown->SetColor(CDsColorStorage(0xFF, 0xC0, 0x00), true);  // orange, as the picture shows it
     const size_t groups = context_.GetScene()->GetRootGroup(CDsGlScene::eRootBodies)->Count();
+    view_->refresh();  // the window's frame builds the meshes' display lists first
 
     context_.SetRenderToBitmap(1);
     context_.draw_to_bitmap(view_.get());
@@ -282,6 +346,11 @@ TEST_F(ContextServicesGLTest, DrawToBitmapDrawsTheShadedBlockIntoTheBitmapAndKee
     EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 50, 80), Rgb{0, 0, 0}, 20));
     EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 10, 50), Rgb{0, 0, 0}, 20));
     EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 90, 90), Rgb{0, 0, 0}, 20));
+    // The faces are shaded: every pixel inside the outline is lit in the block's colour.
+    EXPECT_EQ(LitPixelsIn(GL_FRONT, 32, 42, 68, 58), 36 * 16);
+    EXPECT_TRUE(LitOrange(ReadPixel(GL_FRONT, 50, 50)));
+    EXPECT_TRUE(LitOrange(ReadPixel(GL_FRONT, 35, 45)));
+    EXPECT_EQ(LitPixelsIn(GL_FRONT, 0, 0, 100, 35), 0);
     context_.SetRenderToBitmap(0);
     CDsGlContext::sCurrentView = nullptr;
 
@@ -417,6 +486,26 @@ TEST_F(ContextServicesGLTest, TransformGeometryMovesTheBodyItemWithOneInvalidati
     context_.TransformGeometry(nullptr, move);
 }
 
+TEST_F(ContextServicesGLTest, TransformGeometryMovesTheShownBodysPixelsAtTheNextFrame)
+{
+    Show(block_);
+    view_->refresh();
+    ASSERT_TRUE(LitOrange(ReadPixel(GL_FRONT, 50, 50)));
+    ASSERT_TRUE(ColorNear(ReadPixel(GL_FRONT, 80, 50), Rgb{0, 0, 0}, 20));
+    // Moved 30 units to the right: the next frame draws the block there, not its kept picture.
+    SPAtransf move = translate_transf(SPAvector(30, 0, 0));
+    context_.TransformGeometry(block_, move);
+    view_->refresh();
+    EXPECT_TRUE(LitOrange(ReadPixel(GL_FRONT, 80, 50)));
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 35, 50), Rgb{0, 0, 0}, 20));
+    // Its transformation set back: the block is in the middle again.
+    SPAtransf home;
+    context_.SetTransformation(block_, home);
+    view_->refresh();
+    EXPECT_TRUE(LitOrange(ReadPixel(GL_FRONT, 50, 50)));
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 80, 50), Rgb{0, 0, 0}, 20));
+}
+
 TEST_F(ContextServicesGLTest, UpdateViewExtremaToSelectionFitsTheViewToOneOfTwoBodies)
 {
     BODY* far = make_block(200, 200, -5, 210, 210, 5);
@@ -495,6 +584,128 @@ TEST_F(ContextServicesGLTest, LampsAppearAtTheLightsAndGoWhenSwitchedOffOrWithTh
     context.reset();
     EXPECT_FALSE(
         CDsPartStorage::instance()->GetItemInfo(CVyrObjectPath(&againItem, 1, 1, again.GetPartId()), nullptr, info));
+}
+
+// --- The modeler picks through the context -------------------------------------------------------
+
+TEST_F(ContextServicesGLTest, FacesReferencePointsAndApexesArePickedThroughTheContext)
+{
+    context_.add(block_);
+    CDsItemsBody* body = context_.FindDsBody(block_);
+    ASSERT_NE(body, nullptr);
+    // Through the block's middle: its front face (z = 10) first, then its back face.
+    CUiPickEvent middle(50, 50, 0, view_.get(), nullptr);
+    CDsPickedFaces faces;
+    ASSERT_EQ(context_.OpenGLSortFaces(middle, faces), 2);
+    FACE* front = faces.GetFaces().begin()->second;
+    CGmPosition low, high;
+    ASSERT_TRUE(dynamic_cast<CDsItemsGroup*>(context_.FindDsItem(front))->GetBox(low, high, false));
+    EXPECT_NEAR(low.z(), 10, 1e-4);
+    {
+        CDsGlGroupIterator items(&context_, nullptr, 0);
+        CDsItemsGroup* group = nullptr;
+        std::vector<CDsItemEdge*> edges;
+        EXPECT_EQ(context_.OpenGLPick1Face(middle, items, group, edges), front);
+        EXPECT_EQ(group, body);
+        EXPECT_EQ(edges.size(), 4u);
+        CDsGlContext::StEndPickSession();
+    }
+    EXPECT_EQ(view_->get_pick_mode(), 0);
+
+    // The corner (20, 10) under pixel (70, 40), from the scene's own reference-point pick.
+    context_.SetPickProccessorFlag(eDsPickStateSceneRefPoints, true);
+    CUiPickEvent corner(70, 40, 0, view_.get(), nullptr);
+    CDsTypeMask ends;
+    ends.SetType(256, -1);
+    ends.SetType(257, -1);
+    std::unique_ptr<CDsRefPoint> point;
+    {
+        // The caller puts the view in pick mode around the event, as the modeler's picks do.
+        CDsAcisPickData data;
+        CDsAcisPick::StBeginPickMode(corner, data);
+        point.reset(context_.PickRefPoint(corner, ends));
+        CDsAcisPick::StEndPickMode(corner, data);
+    }
+    ASSERT_NE(point, nullptr);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), 20, 1e-6);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.y(), 10, 1e-6);
+    point.reset(context_.PickRefPoint(middle, CDsTypeMask()));
+    EXPECT_EQ(point, nullptr);  // no kind asked for
+    context_.SetPickProccessorFlag(eDsPickStateSceneRefPoints, false);
+
+    // The apex of a shown cone, found through its body item; a block has none.
+    BODY* cone = make_cone(SPAposition(30, 30, -10), SPAvector(0, 0, 1), 10, 0, 20);
+    lose_.push_back(cone);
+    context_.add(cone);
+    CDsItemsBody* coneBody = context_.FindDsBody(cone);
+    ASSERT_NE(coneBody, nullptr);
+    CUiPickEvent onCone(80, 20, 0, view_.get(), nullptr);
+    point.reset(context_.PickApexPoint(cone, coneBody, onCone));
+    ASSERT_NE(point, nullptr);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), 30, 1e-6);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.y(), 30, 1e-6);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.z(), 10, 1e-6);
+    point.reset(context_.PickApexPoint(block_, body, middle));
+    EXPECT_EQ(point, nullptr);
+    context_.remove(cone);
+}
+
+TEST_F(ContextServicesGLTest, SelectAllAndTheEntityAndFigurePicksAskTheScene)
+{
+    context_.add(block_);
+    BODY* other = make_block(30, 30, 0, 40, 40, 10);
+    lose_.push_back(other);
+    context_.add(other);
+    entity_filter* bodies = new entity_test_filter(is_BODY);
+    entity_filter* faces = new entity_test_filter(is_FACE);
+    {
+        CDsSelectAllData whole(0, bodies, nullptr, false);
+        ENTITY_LIST list;
+        list.add(block_);  // held before: kept, not repeated
+        context_.SelectAll(whole, list);
+        EXPECT_EQ(list.count(), 2);
+        EXPECT_NE(list.lookup(other), -1);
+    }
+    {
+        CDsSelectAllData parts(0, faces, nullptr, true);
+        ENTITY_LIST list;
+        context_.SelectAll(parts, list);
+        EXPECT_EQ(list.count(), 12);  // the faces of both blocks
+    }
+    bodies->lose();
+    faces->lose();
+
+    // No figure and no entity shown as one: nothing is picked; a plain pick manager is refused.
+    CUiPickEvent middle(50, 50, 0, view_.get(), nullptr);
+    pick_manager manager(pick_method_point, 0, nullptr, &middle, nullptr);
+    EXPECT_EQ(context_.PickFigures(&manager), 0);
+    EXPECT_EQ(context_.PickFigures(nullptr), 0);
+    EXPECT_EQ(context_.PickVyrEntities(&manager), 0);
+    EXPECT_EQ(context_.PickVyrEntities(nullptr), 0);
+    context_.remove(other);
+
+    // Two line figures across the middle row and one along the top: the two under the pick answer,
+    // unless the host's figure filter refuses them.
+    std::vector<CDsItemsFigure*> figures;
+    for (double y : {0.0, 0.5, 40.0}) {
+        CDsFigureGenerator generator(nullptr);
+        generator.MoveTo(CGmPosition(-10, y, 0));
+        generator.DrawTo(CGmPosition(10, y, 0));
+        figures.push_back(generator.DisplayList(nullptr));
+        ASSERT_NE(figures.back(), nullptr);
+        context_.Record(figures.back());
+    }
+    view_->pick_mode(1, middle.x(), middle.y(), 5, 5);
+    EXPECT_EQ(context_.PickFigures(&manager), 2);
+    const TDsDlFigProc filter = CDsItemsFigure::StGetDlFigProc();
+    CDsItemsFigure::StSetDlFigProc([](const CDsItemsFigure*) { return 0; });
+    EXPECT_EQ(context_.PickFigures(&manager), 0);
+    CDsItemsFigure::StSetDlFigProc(filter);
+    view_->pick_mode(0, 0, 0, 0, 0);
+    for (CDsItemsFigure* figure : figures) {
+        context_.Remove(figure);
+        delete figure;
+    }
 }
 
 // --- What is missing ----------------------------------------------------------------------------
