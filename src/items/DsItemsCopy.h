@@ -9,9 +9,10 @@
 // Drawing and picking push the copy's transformation (PushTransformation: onto the OpenGL
 // model-view stack; for a copy of a coordinate system or point also to the view as its model
 // transform, and then only that outside a fast refresh) and hand the work to the copied group.
-// Refresh and DrawAlone draw mode-5 copies only: a renderer draws copies of bodies and wires
-// itself, with the transformation bracket and the mark and highlight lists the copy offers
-// (PushTransformation, PopTransformation, MarkChildrenCopy, SetChildrenVisibility).
+// Refresh and DrawAlone draw mode-5 copies only (the mark list takes effect there). A copy of a body
+// or a wire (modes 0 and 1) is drawn into the front buffer (DrawToFrontBuffer: under its
+// transformation, with its highlighted items), plotted, measured and picked; a frame shows it only
+// through a scene-database geometry the host files for it, as for every model entity.
 //
 // GL selection (OpenGlPick, mode 0): the copy's selection name, then the copied body's own names
 // (body, face), so that a hit record names the copy, the body and the face; the selection picks of
