@@ -334,6 +334,12 @@ gl_context_data* gl_context::Get_gl_context_data(view3d* view)
     const bool sameBitmap = holder && holder->info.bmiHeader.biWidth == width && holder->info.bmiHeader.biHeight == height;
     if (!m_bitmap_data->get_GLRC() || !sameBitmap) {
         if (m_bitmap_data->init_gl_context_data(view, 1) != gl_context_data::kInitOk) return nullptr;
+    } else if ((wglGetCurrentContext() != m_bitmap_data->get_GLRC() || wglGetCurrentDC() != m_bitmap_data->get_DC()) &&
+               !m_bitmap_data->make_current(view)) {
+        // A kept record is made current as a new one is: the view may still be the current
+        // OpenGL view from an earlier frame, and its frame must go into the bitmap, not into
+        // whatever context is current.
+        return nullptr;
     }
     return m_bitmap_data;
 }

@@ -23,7 +23,10 @@
 // Choices where the behaviour was open:
 // - Bitmap mode initialises the bitmap record once per bitmap: again only when the viewport's size
 //   differs from the bitmap's (or the record has no context), so a frame's GL state and picture
-//   survive every lookup of the record during the frame.
+//   survive every lookup of the record during the frame. A kept record is still made current by
+//   the lookup, as a new initialisation makes it: the view may be the current OpenGL view from a
+//   window frame or an earlier bitmap, and without the switch a later picture would be drawn
+//   into the window's context while the bitmap kept the earlier one.
 // - Operations that fail say so: init_gl_context_data answers a non-zero code and leaves the
 //   record without a context (never half-made); make_current, swap_buffers and RestoreBackBuffer
 //   answer false and draw nothing when the record has no context, or (swap and restore) when it is
@@ -175,8 +178,8 @@ public:
     bool share_lists(gl_context_data* first, gl_context_data* second);
     // The record to draw the view with: for a window the one the view holds (null when none); in
     // bitmap mode the context's bitmap record, made on first use and initialised for the view's
-    // viewport size whenever that size is new. Null for a null view, or when the bitmap record
-    // cannot be initialised.
+    // viewport size whenever that size is new, and current on its bitmap when answered. Null for
+    // a null view, or when the bitmap record cannot be initialised or made current.
     gl_context_data* Get_gl_context_data(view3d* view);
     // Presents the picture. For a window (the record's device context current): SwapBuffers, the
     // back buffer cleared to black, the front buffer version raised and the back buffer marked

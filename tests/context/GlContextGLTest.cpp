@@ -297,6 +297,16 @@ TEST_F(GlContextGLTest, BitmapModeRendersIntoABitmapThatReachesTheViewsDeviceCon
     EXPECT_NEAR(bits[middle + 1], 128, 2);
     EXPECT_EQ(bits[middle + 2], 255);
 
+    // A later lookup, after a window's context was made current meanwhile, answers the same
+    // record current again, its picture kept: what is drawn next goes into the bitmap.
+    ASSERT_TRUE(helper.MakeCurrent());
+    ASSERT_EQ(context.Get_gl_context_data(&view), data);
+    EXPECT_EQ(data->get_GLRC(), drawing);
+    EXPECT_EQ(wglGetCurrentContext(), drawing);
+    EXPECT_EQ(wglGetCurrentDC(), data->get_DC());
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 10, 1), kRed));
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 10, 15), kOrange));
+
     // A new viewport size gives a new bitmap (and context) of that size.
     view.set_viewport(0, 0, 32, 16);
     gl_context_data* resized = context.Get_gl_context_data(&view);

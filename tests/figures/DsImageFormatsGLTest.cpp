@@ -81,6 +81,26 @@ private:
     double m_width, m_height;
 };
 
+// A figure of two triangles filling a rectangle of the xy plane from (x0, y0) to (x1, y1) in one
+// colour: the generator compiles them into a display list when the figure is recorded.
+class CFilledRectFigure : public CDsFigure {
+public:
+    CFilledRectFigure(double x0, double y0, double x1, double y1, const CDsColorStorage& color)
+        : m_points{x0, y0, 0, x1, y0, 0, x1, y1, 0, x0, y0, 0, x1, y1, 0, x0, y1, 0}, m_color(color)
+    {
+    }
+    int DefineFig(CDsFigureGenerator& generator) override
+    {
+        generator.SetPenColor(m_color);
+        generator.DrawTriangles(2, m_points, nullptr);
+        return 1;
+    }
+
+private:
+    double m_points[18];
+    CDsColorStorage m_color;
+};
+
 // A decoded file: RGB rows from the top.
 struct Decoded {
     int width = 0, height = 0;
@@ -292,4 +312,59 @@ TEST_F(DsImageFormatsGLTest, EachFormatKeepsTheSizeAndColoursOfTheQuadrants)
         EXPECT_TRUE(ColorNear(half.At(25, 37), kGreen, 0));
         EXPECT_TRUE(ColorNear(half.At(25, 12), kYellow, 0));
     }
+}
+
+TEST_F(DsImageFormatsGLTest, APictureMadeAfterTheContextDrewIntoItsBitmapShowsWhatTheWindowShows)
+{
+    Show(200, 150, Picture(8, 8, false), 40, 40);  // a red square of 40 pixels in the middle
+    // The context draws its (empty) scene into the view's bitmap first: the bitmap then holds a
+    // picture of the background alone.
+    context_.SetRenderToBitmap(1);
+    context_.draw_to_bitmap(view_.get());
+    context_.SetRenderToBitmap(0);
+    CDsGlContext::sCurrentView = nullptr;
+    ASSERT_TRUE(context_.MakeCurrent(view_.get()));
+
+    // A green rectangle recorded afterwards, drawn from the display list it was compiled into in
+    // the window's context: pixels 30 to 59 and rows 60 to 89.
+    CFilledRectFigure green(-70, -15, -40, 15, CDsColorStorage(0, 255, 0));
+    green.Record(true, view_.get());
+    view_->refresh();
+    const Rgb shown = ReadPixel(GL_FRONT, 45, 75);  // green, as the figure is lit
+    ASSERT_TRUE(ColorNear(shown, kGreen, 40));
+    ASSERT_TRUE(ColorNear(ReadPixel(GL_FRONT, 100, 75), kRed, 8));
+    const Rgb corner = ReadPixel(GL_FRONT, 10, 10);
+
+    // The picture is drawn anew, as the window shows the scene now, twice in a row (the second
+    // time into the bitmap the first one left).
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        CBitmap bitmap;
+        ASSERT_TRUE(CDsImageFormatsConvertor::Instance()->CreateImage(view_.get(), bitmap, 1.0, false, nullptr, false));
+        const CDsImage picture = Read(bitmap);
+        const Rgb background = Pixel(picture, 10, 10);
+        EXPECT_FALSE(ColorNear(background, kGreen, 60));
+        EXPECT_FALSE(ColorNear(background, kRed, 60));
+        EXPECT_TRUE(ColorNear(Pixel(picture, 100, 75), kRed, 8));
+        EXPECT_TRUE(ColorNear(Pixel(picture, 45, 75), shown, 8));
+        EXPECT_TRUE(ColorNear(Pixel(picture, 32, 62), shown, 8));
+        EXPECT_TRUE(ColorNear(Pixel(picture, 57, 87), shown, 8));
+        EXPECT_TRUE(ColorNear(Pixel(picture, 45, 95), background, 8));
+        EXPECT_TRUE(ColorNear(Pixel(picture, 25, 75), background, 8));
+    }
+    // And so is a saved file.
+    const std::string path = dir_ + "/after-bitmap.png";
+    ASSERT_TRUE(Save(eDsImageFormatPng, path));
+    const Decoded d = Decode(path, eDsImageFormatPng);
+    ASSERT_EQ(d.width, 200);
+    ASSERT_EQ(d.height, 150);
+    EXPECT_TRUE(ColorNear(d.At(100, 75), kRed, 0));
+    EXPECT_TRUE(ColorNear(d.At(45, 74), shown, 8));
+
+    // The window still shows its picture.
+    ASSERT_TRUE(context_.MakeCurrent(view_.get()));
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 45, 75), shown, 8));
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 100, 75), kRed, 8));
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 10, 10), corner, 8));
+    green.Remove();
 }
