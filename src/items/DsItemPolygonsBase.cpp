@@ -325,6 +325,11 @@ void CDsItemPolygonsBase::SetExtremesCorners(const double* min, const double* ma
     m_extremesValid = 1;
 }
 
+bool CDsItemPolygonsBase::WalkCullsBlendedFaces()
+{
+    return glIsEnabled(GL_BLEND) != GL_FALSE && glIsEnabled(GL_CULL_FACE) != GL_FALSE;
+}
+
 void CDsItemPolygonsBase::DeleteItemList()
 {
     if (GetGlListName() == 0) return;

@@ -26,6 +26,9 @@
 //   pen.
 // - The colour saver with lighting on restores the saved colour rounded to bytes (not truncated),
 //   so that the material it sends back is the colour that was current.
+// - The display-list polygons (CDsItemPolygonsDl) draw their own list once, under the walk's own
+//   culled face, when the walk that calls them blends and culls (WalkCullsBlendedFaces): such a
+//   walk runs once for the back faces and once for the front ones, so each face blends once.
 #pragma once
 
 #include <afx.h>
@@ -168,6 +171,10 @@ protected:
     void SetExtremesCorners(const double* min, const double* max);
     // Deletes the single display list of the item (from StartBuildGlList), whatever its flag.
     void DeleteItemList();
+    // Whether the walk that calls the item blends faces and culls them: then it draws the back
+    // faces and the front faces in walks of their own, and an item that drew both sides itself
+    // would blend every face once per walk (twice in all).
+    static bool WalkCullsBlendedFaces();
 
     bool m_savedLighting = false;  // GL_LIGHTING when SaveOpenGlFlags ran
     bool m_savedDepthTest = false;  // GL_DEPTH_TEST when SaveOpenGlFlags ran

@@ -28,7 +28,7 @@ void CDsItemPolygonsDl::SetExtremes(const double* min, const double* max)
     if (min && max) SetExtremesCorners(min, max);
 }
 
-void CDsItemPolygonsDl::CallLists()
+void CDsItemPolygonsDl::CallLists(bool bothSides)
 {
     if (m_listCount >= 1) {
         DrawDisplayLists(m_listCount);
@@ -36,6 +36,10 @@ void CDsItemPolygonsDl::CallLists()
     }
     const GLuint list = GetGlListName();
     if (list == 0) return;
+    if (!bothSides) {
+        glCallList(list);
+        return;
+    }
     glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT);
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
@@ -77,7 +81,9 @@ bool CDsItemPolygonsDl::Pick(pick_manager*)
 void CDsItemPolygonsDl::DrawOnTraverse(view3d&, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes)
 {
     if (!(kinds & CDsGeometry::eDpFaces)) return;
+    // Read before the colour saver touches any state: the caller's culling decides.
+    const bool bothSides = !WalkCullsBlendedFaces();
     CDsGlColorSaver saver;
     ApplyColor(saver, applyAttributes);
-    CallLists();
+    CallLists(bothSides);
 }

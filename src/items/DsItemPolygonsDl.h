@@ -8,7 +8,8 @@
 //   recorded into numbered lists can be picked too; the face-culling switch it turns off is put
 //   back.
 // - The two culled passes put the face-culling switch and the culled face back as they found
-//   them.
+//   them. A walk that blends and culls (the transparent passes of the mixed mode, one walk per
+//   side) gets the own list once, under its own culling: each side blends once, not twice.
 // - Not copyable: the geometry lives only in the item's display lists.
 // - DeleteGlList (of the polygon base) deletes the numbered block; the item's own list stays
 //   until the item goes.
@@ -40,7 +41,7 @@ public:
     bool Pick(pick_manager* manager) override;
     using CDsItemPolygonsBase::Pick;
     // For kind 4: the item's colour (with `applyAttributes`) and the lists, without the item's
-    // transformation.
+    // transformation; under a walk that blends and culls, the own list once (see the base).
     void DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes) override;
 
     // --- Own operations -----------------------------------------------------------------
@@ -48,6 +49,7 @@ public:
     void SetExtremes(const double* min, const double* max);
 
 protected:
-    // The block in one pass when the range is 1 or more, else the own list in two culled passes.
-    void CallLists();
+    // The block in one pass when the range is 1 or more, else the own list: in two culled passes
+    // when `bothSides`, else once under the caller's culling.
+    void CallLists(bool bothSides = true);
 };

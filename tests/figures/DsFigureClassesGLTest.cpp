@@ -1,6 +1,7 @@
 // The concrete figures in a real window: the reference plane's grid and its translucent fill in
-// mixed mode, a circle's ring, the arrow's head pick (aperture and pick mode given back), point
-// offsets in pixels, the text figures' heights and bounding rectangles, and text sizes.
+// mixed mode (blended once, seen from either side), a circle's ring, the arrow's head pick
+// (aperture and pick mode given back), point offsets in pixels, the text figures' heights and
+// bounding rectangles, and text sizes.
 #include "DsBackground.h"
 #include "DsFigArrow3DFixed.h"
 #include "DsFigPoint3D.h"
@@ -81,6 +82,27 @@ protected:
         context_.GetScene()->GetDbScene().InvalidateStates();
         view_->refresh();
     }
+    // Pixel (x, y) of the whole scene redrawn over a plain `background`.
+    Rgb PixelOver(const CDsColorStorage& background, int x, int y)
+    {
+        SetBackground(background);
+        RedrawAll();
+        return ReadPixel(GL_FRONT, x, y);
+    }
+    // Checks that the translucent surface at (x, y), of opacity `alphaByte` / 255, is blended once
+    // over the picture. Over black the pixel is the lit surface's share alone, whatever the lights
+    // make of its colour; over pure blue, one blend adds the background's share 255 x (1 - alpha)
+    // to the blue channel and nothing to red and green (a second blend would leave (1 - alpha)^2
+    // of the blue and add the surface's share again).
+    void ExpectBlendedOnce(int x, int y, int alphaByte)
+    {
+        const Rgb overBlack = PixelOver(CDsColorStorage(0, 0, 0), x, y);
+        const Rgb overBlue = PixelOver(CDsColorStorage(0, 0, 255), x, y);
+        const double alpha = alphaByte / 255.0;
+        const Rgb expected{overBlack.r, overBlack.g, int(std::lround(overBlack.b + 255.0 * (1.0 - alpha)))};
+        EXPECT_TRUE(ColorNear(overBlue, expected, 3))
+            << "over blue " << overBlue << ", expected " << expected << " (opacity " << alphaByte << "/255)";
+    }
 
     vyrtest::ViewStaticsGuard statics_;
     vyrtest::FrameworkWindow window_{kSize, kSize};
@@ -128,6 +150,9 @@ TEST_F(DsFigureClassesGLTest, AReferencePlaneDrawsItsGridRedEveryFifthLineAndIts
     EXPECT_GT(thin.b, 180);
     EXPECT_LT(thin.b, 250);
     EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 95, 95), Rgb{0, 0, 255}, 6));
+    // Exactly one blend at the opacity the quad sends, not one per transparent walk.
+    ExpectBlendedOnce(50, 50, quad->GetAttributes()->GetTransparencyByte());
+    SetBackground(CDsColorStorage(0, 0, 255));
 
     // More opaque: nearer the grey.
     fill.SetTransparency(0.8f);
@@ -136,6 +161,11 @@ TEST_F(DsFigureClassesGLTest, AReferencePlaneDrawsItsGridRedEveryFifthLineAndIts
     const Rgb dense = ReadPixel(GL_FRONT, 50, 50);
     EXPECT_GT(dense.r, thin.r + 10);
     EXPECT_LT(dense.b, thin.b - 60);
+    ExpectBlendedOnce(50, 50, fill.GetDlFigure()->Get(0)->GetAttributes()->GetTransparencyByte());
+
+    // Seen from below, the quad's other side blends once too.
+    ViewSetup().Pixels(kSize, kSize).Eye(SPAposition(0, 0, -50)).Field(kSize, kSize).Clip(1, 100).ApplyTo(*view_);
+    ExpectBlendedOnce(50, 50, 204);
 }
 
 TEST_F(DsFigureClassesGLTest, ACircleFigureDrawsARingOfThePenColourAtItsRadius)
