@@ -14,7 +14,7 @@
 //                    driver of its view: the exact walk (ComputeViewExtrema, full; the body gives
 //                    the boxes of its faces) beside the box road (the corners of the scene's
 //                    bounding box): milliseconds per measure
-// After the runs the figures are printed with the ratio to the aim where the issue gives one
+// After the runs the figures are printed with the ratio to the aim where there is one
 // (hover highlight: median under 2 ms) and the exact extrema walk's ratio to the box road.
 #include "BenchPlateItems.h"
 #include "DsAttributes.h"
