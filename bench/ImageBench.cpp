@@ -5,6 +5,8 @@
 // Figures to compare: the peer's off-screen export of this view at twice its size took 73 to 86 ms
 // on this machine (counter "x peer": the median over 79.5 ms); the load should stay within 1.2
 // times libjpeg alone (printed at the end).
+#include "BenchMeshBuffers.h"
+#include "BenchWindow.h"
 #include "DsGlContext.h"
 #include "DsGlScene.h"
 #include "DsImage.h"
@@ -57,59 +59,32 @@ std::string Scratch()
 // A shaded 1024 x 768 view of the plate, shown as one body through the context.
 class CPlateView {
 public:
-    CPlateView() : context_(3)
+    CPlateView()
     {
-        window_ = CreateWindowExW(0, L"VyrBench", L"image", WS_VISIBLE, 0, 0, kWidth, kHeight, nullptr, nullptr,
-                                  nullptr, nullptr);
-        if (!window_ || !wnd_.Attach(window_)) return;
-        view_ = std::make_unique<CDsView3dCdc>(&wnd_);
-        view_->set_viewport(0, 0, kWidth, kHeight);
-        view_->SetGlContext(&context_);
-        context_.add_view(view_.get());
-        if (CDsView3dCdc::StGetCurrent() != view_.get() || !wglGetCurrentContext()) return;
-        CDsManager::GetInstance()->InitExtensions();
+        if (!host_.Ready()) return;
         plate_ = make_benchmark_plate();
-        if (!plate_ || !VyrShowBody(&context_, plate_, 1, nullptr)) return;
-        const SPAbox box = context_.GetScene()->GetDbScene().GetBoundsBox();
-        const SPAposition centre = box.mid();
-        const double size = (box.high() - box.low()).len();
-        view_->set_perspective(false);
-        view_->set_target(centre);
-        view_->set_eye(centre + SPAvector(0.6, -0.5, 0.8) * size);
-        view_->set_up(SPAvector(0, 0, 1));
-        view_->set_width(size);
-        view_->set_height(size * kHeight / kWidth);
-        view_->set_hither(0.01 * size);
-        view_->set_yon(3.0 * size);
-        view_->adjust_aspect();
-        view_->SetRenderMode(eRenderShade);
-        view_->refresh();
+        if (!plate_ || !VyrShowBody(&host_.context, plate_, 1, nullptr)) return;
+        const SPAbox box = host_.context.GetScene()->GetDbScene().GetBoundsBox();
+        bench::ObliqueParallelView(*host_.view, box, kWidth, kHeight);
+        host_.view->SetRenderMode(eRenderShade);
+        host_.view->refresh();
         ready_ = true;
     }
     ~CPlateView()
     {
-        if (view_) {
-            if (plate_) VyrHideBody(&context_, plate_, 1);
-            context_.remove_view(view_.get());
-            view_.reset();
+        if (host_.view) {
+            if (plate_) VyrHideBody(&host_.context, plate_, 1);
         }
         if (plate_) plate_->lose();
-        if (window_) {
-            wnd_.Detach();
-            DestroyWindow(window_);
-        }
     }
     CPlateView(const CPlateView&) = delete;
     CPlateView& operator=(const CPlateView&) = delete;
 
     bool Ready() const { return ready_; }
-    view3d* View() { return view_.get(); }
+    view3d* View() { return host_.view.get(); }
 
 private:
-    HWND window_ = nullptr;
-    CWnd wnd_;
-    CDsGlContext context_;
-    std::unique_ptr<CDsView3dCdc> view_;
+    BenchContextWindow host_{L"image", kWidth, kHeight, 3};
     BODY* plate_ = nullptr;
     bool ready_ = false;
 };

@@ -16,6 +16,8 @@
 //                    bounding box): milliseconds per measure
 // After the runs the figures are printed with the ratio to the aim where there is one
 // (hover highlight: median under 2 ms) and the exact extrema walk's ratio to the box road.
+#include "BenchMeshBuffers.h"
+#include "BenchWindow.h"
 #include "BenchPlateItems.h"
 #include "DsAttributes.h"
 #include "DsDriverExtrema.h"
@@ -67,95 +69,65 @@ constexpr unsigned char kEdgeType = 2;
 // The figures printed after the runs.
 std::map<std::string, double> gFigures;
 
-// An oblique parallel camera on `view` that shows all of `box`.
-void FitView(CDsView3dCdc& view, const SPAbox& box)
-{
-    const SPAposition centre = box.mid();
-    const double size = (box.high() - box.low()).len();
-    view.set_perspective(false);
-    view.set_target(centre);
-    view.set_eye(centre + SPAvector(0.6, -0.5, 0.8) * size);
-    view.set_up(SPAvector(0, 0, 1));
-    view.set_width(size);
-    view.set_height(size * kHeight / kWidth);
-    view.set_hither(0.01 * size);
-    view.set_yon(3.0 * size);
-    view.adjust_aspect();
-}
-
 // --- The plate on screen ----------------------------------------------------------------------------
 
 // A shaded 1024 x 768 view of the plate in a rendering context of its own: one scene item per face
 // and edge (`asBody` false), or the plate as one body shown through the context.
 class CPlateScene {
 public:
-    CPlateScene(bool asBody, int sceneNumber) : asBody_(asBody), context_(sceneNumber)
+    CPlateScene(bool asBody, int sceneNumber) : asBody_(asBody), host_(L"locations", kWidth, kHeight, sceneNumber)
     {
-        window_ = CreateWindowExW(0, L"VyrBench", L"locations", WS_VISIBLE, 0, 0, kWidth, kHeight, nullptr, nullptr,
-                                  nullptr, nullptr);
-        if (!window_ || !wnd_.Attach(window_)) return;
-        view_ = std::make_unique<CDsView3dCdc>(&wnd_);
-        view_->set_viewport(0, 0, kWidth, kHeight);
-        view_->SetGlContext(&context_);
-        context_.add_view(view_.get());
-        if (CDsView3dCdc::StGetCurrent() != view_.get() || !wglGetCurrentContext()) return;
-        CDsManager::GetInstance()->InitExtensions();
+        if (!host_.Ready()) return;
         // The faceting preferences are read once, at the first body; then the finer tolerances of
         // the faceting benchmark (about 89 thousand triangles).
-        context_.GetScene()->UpdateRefinement(true);
-        context_.GetScene()->GetRefinement()->SetSurfaceTol(0.05);
-        context_.GetScene()->GetRefinement()->SetNormalTol(5.0);
+        host_.context.GetScene()->UpdateRefinement(true);
+        host_.context.GetScene()->GetRefinement()->SetSurfaceTol(0.05);
+        host_.context.GetScene()->GetRefinement()->SetNormalTol(5.0);
         plate_ = make_benchmark_plate();
         if (!plate_) return;
         SPAbox box;
         if (asBody) {
-            if (!VyrShowBody(&context_, plate_, 1, nullptr)) return;
-            box = context_.GetScene()->GetDbScene().GetBoundsBox();
+            if (!VyrShowBody(&host_.context, plate_, 1, nullptr)) return;
+            box = host_.context.GetScene()->GetDbScene().GetBoundsBox();
         } else if (!FileItems(box)) {
             return;
         }
-        FitView(*view_, box);
-        view_->SetRenderMode(eRenderShade);
+        bench::ObliqueParallelView(*host_.view, box, kWidth, kHeight);
+        host_.view->SetRenderMode(eRenderShade);
         ready_ = true;
     }
     ~CPlateScene()
     {
-        if (view_) {
-            CDsView3dCdc::StSetCurrent(view_.get(), false);
+        if (host_.view) {
+            CDsView3dCdc::StSetCurrent(host_.view.get(), false);
             CDsView3dCdc::StGetCurrent();
-            if (asBody_ && plate_) VyrHideBody(&context_, plate_, 1);
-            CDsPartStorage::instance()->RemovePart(context_.GetScene()->GetDbScene().GetPeerPartId());
-            context_.remove_view(view_.get());
-            view_.reset();
+            if (asBody_ && plate_) VyrHideBody(&host_.context, plate_, 1);
+            CDsPartStorage::instance()->RemovePart(host_.context.GetScene()->GetDbScene().GetPeerPartId());
         }
         if (plate_) plate_->lose();
-        if (window_) {
-            wnd_.Detach();
-            DestroyWindow(window_);
-        }
     }
     CPlateScene(const CPlateScene&) = delete;
     CPlateScene& operator=(const CPlateScene&) = delete;
 
     bool Ready() const { return ready_; }
-    CDsGlContext& Context() { return context_; }
-    CDsView3dCdc* View() { return view_.get(); }
+    CDsGlContext& Context() { return host_.context; }
+    CDsView3dCdc* View() { return host_.view.get(); }
     int Faces() const { return faces_; }
     long Triangles() const { return triangles_; }
     // The path of face `index` (0 to Faces() - 1).
     CVyrObjectPath Face(int index) const
     {
         const int id = 1 + index;
-        return CVyrObjectPath(&id, 1, 1, context_.GetScene()->GetDbScene().GetPeerPartId());
+        return CVyrObjectPath(&id, 1, 1, host_.context.GetScene()->GetDbScene().GetPeerPartId());
     }
     // Makes the view current and draws a whole picture, up to date as after a paint.
     void Refresh()
     {
-        CDsView3dCdc::StSetCurrent(view_.get(), false);
+        CDsView3dCdc::StSetCurrent(host_.view.get(), false);
         CDsView3dCdc::StGetCurrent();
-        context_.OnPicturePropsChanged();
-        view_->refresh();
-        context_.ValidateView(view_.get());
+        host_.context.OnPicturePropsChanged();
+        host_.view->refresh();
+        host_.context.ValidateView(host_.view.get());
         glFinish();
     }
     // The front buffer's pixels (RGB rows from the bottom).
@@ -181,7 +153,7 @@ public:
     bool FileItems(SPAbox& box)
     {
         bench::SPlateItems filed;
-        const bool done = bench::FilePlateItems(context_, plate_, nullptr, kFaceType, 0xB0B0B0, kEdgeType, 0x000000,
+        const bool done = bench::FilePlateItems(host_.context, plate_, nullptr, kFaceType, 0xB0B0B0, kEdgeType, 0x000000,
                                                 box, filed);
         triangles_ = filed.triangles;
         faces_ = filed.faces;
@@ -189,10 +161,7 @@ public:
     }
 
     bool asBody_;
-    HWND window_ = nullptr;
-    CWnd wnd_;
-    CDsGlContext context_;
-    std::unique_ptr<CDsView3dCdc> view_;
+    BenchContextWindow host_;
     BODY* plate_ = nullptr;
     int faces_ = 0;
     long triangles_ = 0;

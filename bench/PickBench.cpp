@@ -11,6 +11,8 @@
 // type) on both scenes, in selection mode 0 and in mode 2 (the visible-only pass over the software
 // z-buffer first): milliseconds per pick (median) and the items found; at the end the figures
 // against the goal for mode 0 (7.8 ms) and the ratio of mode 2 to mode 0 (goal: 2 at most).
+#include "BenchMeshBuffers.h"
+#include "BenchWindow.h"
 #include "BenchPlateItems.h"
 #include "DsDriverGl.h"
 #include "DsEllipseStorage.h"
@@ -62,47 +64,29 @@ constexpr unsigned char kEdgeType = 2;
 class CPickScene {
 public:
     // Each scene has a scene number (and so a model part) of its own.
-    explicit CPickScene(bool asBody) : asBody_(asBody), context_(asBody ? 2 : 1)
+    explicit CPickScene(bool asBody) : asBody_(asBody), host_(L"pick", kWidth, kHeight, asBody ? 2 : 1)
     {
         // The view on a framework window, as a host makes it, so that its refreshes draw.
-        window_ = CreateWindowExW(0, L"VyrBench", L"pick", WS_VISIBLE, 0, 0, kWidth, kHeight, nullptr, nullptr,
-                                  nullptr, nullptr);
-        if (!window_ || !wnd_.Attach(window_)) return;
-        view_ = std::make_unique<CDsView3dCdc>(&wnd_);
-        view_->set_viewport(0, 0, kWidth, kHeight);
-        view_->SetGlContext(&context_);
-        context_.add_view(view_.get());
-        if (CDsView3dCdc::StGetCurrent() != view_.get() || !wglGetCurrentContext()) return;
-        CDsManager::GetInstance()->InitExtensions();
+        if (!host_.Ready()) return;
         plate_ = make_benchmark_plate();
         if (!plate_) return;
         SPAbox box;
         if (asBody) {
-            if (!VyrShowBody(&context_, plate_, 1, nullptr)) return;
-            box = context_.GetScene()->GetDbScene().GetBoundsBox();
+            if (!VyrShowBody(&host_.context, plate_, 1, nullptr)) return;
+            box = host_.context.GetScene()->GetDbScene().GetBoundsBox();
         } else if (!FileItems(box)) {
             return;
         }
         // An oblique parallel view of the whole plate, as the renderers' benchmark has it.
-        const SPAposition centre = box.mid();
-        const double size = (box.high() - box.low()).len();
-        view_->set_perspective(false);
-        view_->set_target(centre);
-        view_->set_eye(centre + SPAvector(0.6, -0.5, 0.8) * size);
-        view_->set_up(SPAvector(0, 0, 1));
-        view_->set_width(size);
-        view_->set_height(size * kHeight / kWidth);
-        view_->set_hither(0.01 * size);
-        view_->set_yon(3.0 * size);
-        view_->adjust_aspect();
-        view_->SetRenderMode(eRenderShade);
-        view_->refresh();
+        bench::ObliqueParallelView(*host_.view, box, kWidth, kHeight);
+        host_.view->SetRenderMode(eRenderShade);
+        host_.view->refresh();
         // The plate's screen rectangle.
         for (int i = 0; i < 8; ++i) {
             const SPAposition corner(i & 1 ? box.high().x() : box.low().x(), i & 2 ? box.high().y() : box.low().y(),
                                      i & 4 ? box.high().z() : box.low().z());
             float x = 0.0f, y = 0.0f;
-            if (!CDsGeometryComputer::GetInstance()->ProjectPositionOnView(corner, view_.get(), x, y)) continue;
+            if (!CDsGeometryComputer::GetInstance()->ProjectPositionOnView(corner, host_.view.get(), x, y)) continue;
             rect_[0] = std::min(rect_[0], static_cast<int>(x));
             rect_[1] = std::min(rect_[1], static_cast<int>(y));
             rect_[2] = std::max(rect_[2], static_cast<int>(x));
@@ -117,18 +101,12 @@ public:
     }
     ~CPickScene()
     {
-        if (view_) {
+        if (host_.view) {
             CDsView3dCdc::StGetCurrent();
-            if (asBody_ && plate_) VyrHideBody(&context_, plate_, 1);
-            CDsPartStorage::instance()->RemovePart(context_.GetScene()->GetDbScene().GetPeerPartId());
-            context_.remove_view(view_.get());
-            view_.reset();
+            if (asBody_ && plate_) VyrHideBody(&host_.context, plate_, 1);
+            CDsPartStorage::instance()->RemovePart(host_.context.GetScene()->GetDbScene().GetPeerPartId());
         }
         if (plate_) plate_->lose();
-        if (window_) {
-            wnd_.Detach();
-            DestroyWindow(window_);
-        }
     }
     CPickScene(const CPickScene&) = delete;
     CPickScene& operator=(const CPickScene&) = delete;
@@ -141,28 +119,28 @@ public:
     // The single pick at (x, y); true when it chose something.
     bool Pick(int x, int y, bool ray)
     {
-        const CUiPickEvent event(x, y, 0, view_.get(), nullptr);
+        const CUiPickEvent event(x, y, 0, host_.view.get(), nullptr);
         CDsPickContext request;
-        request.m_ownerContext = &context_;
+        request.m_ownerContext = &host_.context;
         request.m_domain = &domain_;
         request.m_event = &event;
         request.m_sectionTest = ray ? 1 : 0;
         CDsPickedItemList list;
-        return context_.GetPickProccessor()->PickSingle(request, list).IsValid();
+        return host_.context.GetPickProccessor()->PickSingle(request, list).IsValid();
     }
 
     // The region pick of the window's left half in selection mode `mode`; the number of items.
     int RegionPick(EDsSelectionByBoxMode mode)
     {
-        const CUiPickEvent event(0, 0, 0, view_.get(), nullptr);
+        const CUiPickEvent event(0, 0, 0, host_.view.get(), nullptr);
         const int corner[2] = {kWidth / 2, kHeight};
         CDsPickContext request;
-        request.m_ownerContext = &context_;
+        request.m_ownerContext = &host_.context;
         request.m_domain = &domain_;
         request.m_event = &event;
         request.m_secondCorner = corner;
         request.m_regionSelector = 1;
-        CDsPickProccessor* processor = context_.GetPickProccessor();
+        CDsPickProccessor* processor = host_.context.GetPickProccessor();
         processor->SetSelectionMode(mode);
         CDsPickedItemList list;
         const int count = processor->PickInRegion(request, list);
@@ -177,7 +155,7 @@ public:
         refinement.SetSurfaceTol(0.05);
         refinement.SetNormalTol(5.0);
         bench::SPlateItems filed;
-        const bool done = bench::FilePlateItems(context_, plate_, &refinement, kFaceType, 0xB0B0B0, kEdgeType,
+        const bool done = bench::FilePlateItems(host_.context, plate_, &refinement, kFaceType, 0xB0B0B0, kEdgeType,
                                                 0x00FFFF, box, filed);
         triangles_ = filed.triangles;
         items_ = filed.items;
@@ -185,10 +163,7 @@ public:
     }
 
     bool asBody_;
-    HWND window_ = nullptr;
-    CWnd wnd_;
-    CDsGlContext context_;
-    std::unique_ptr<CDsView3dCdc> view_;
+    BenchContextWindow host_;
     BODY* plate_ = nullptr;
     std::vector<CDsTypeMask> domain_ = std::vector<CDsTypeMask>(1);
     int rect_[4] = {kWidth, kHeight, 0, 0};

@@ -11,6 +11,8 @@
 //   hide/show     NHideShowServices::HideShownShowHidden over the scene of vyr_bench_scene (100
 //                 thousand leaves in 1,000 groups) with 10,000 listed paths: all to hide, all to
 //                 show, and half of each
+#include "BenchMeshBuffers.h"
+#include "BenchWindow.h"
 #include "DsAttributes.h"
 #include "DsCoreLineAttributesInt.h"
 #include "DsGlContext.h"
@@ -106,51 +108,27 @@ constexpr int kHeight = 768;
 // The plate as one body in a shaded 1024 x 768 view.
 class CSectionScene {
 public:
-    CSectionScene() : context_(3)
+    CSectionScene()
     {
-        window_ = CreateWindowExW(0, L"VyrBench", L"sections", WS_VISIBLE, 0, 0, kWidth, kHeight, nullptr, nullptr,
-                                  nullptr, nullptr);
-        if (!window_ || !wnd_.Attach(window_)) return;
-        view_ = std::make_unique<CDsView3dCdc>(&wnd_);
-        view_->set_viewport(0, 0, kWidth, kHeight);
-        view_->SetGlContext(&context_);
-        context_.add_view(view_.get());
-        if (CDsView3dCdc::StGetCurrent() != view_.get() || !wglGetCurrentContext()) return;
-        CDsManager::GetInstance()->InitExtensions();
+        if (!host_.Ready()) return;
         plate_ = make_benchmark_plate();
         CDsAttributes look;
         look.SetColor(0xD28C5A);  // a light blue plate over the black background
-        if (!plate_ || !VyrShowBody(&context_, plate_, 1, &look)) return;
-        box_ = context_.GetScene()->GetDbScene().GetBoundsBox();
-        const SPAposition centre = box_.mid();
-        const double size = (box_.high() - box_.low()).len();
-        view_->set_perspective(false);
-        view_->set_target(centre);
-        view_->set_eye(centre + SPAvector(0.6, -0.5, 0.8) * size);
-        view_->set_up(SPAvector(0, 0, 1));
-        view_->set_width(size);
-        view_->set_height(size * kHeight / kWidth);
-        view_->set_hither(0.01 * size);
-        view_->set_yon(3.0 * size);
-        view_->adjust_aspect();
-        view_->SetRenderMode(eRenderShade);
+        if (!plate_ || !VyrShowBody(&host_.context, plate_, 1, &look)) return;
+        box_ = host_.context.GetScene()->GetDbScene().GetBoundsBox();
+        bench::ObliqueParallelView(*host_.view, box_, kWidth, kHeight);
+        host_.view->SetRenderMode(eRenderShade);
         ready_ = true;
     }
     ~CSectionScene()
     {
-        if (view_) {
+        if (host_.view) {
             CDsView3dCdc::StGetCurrent();
             Sections(0);
-            if (plate_) VyrHideBody(&context_, plate_, 1);
-            CDsPartStorage::instance()->RemovePart(context_.GetScene()->GetDbScene().GetPeerPartId());
-            context_.remove_view(view_.get());
-            view_.reset();
+            if (plate_) VyrHideBody(&host_.context, plate_, 1);
+            CDsPartStorage::instance()->RemovePart(host_.context.GetScene()->GetDbScene().GetPeerPartId());
         }
         if (plate_) plate_->lose();
-        if (window_) {
-            wnd_.Detach();
-            DestroyWindow(window_);
-        }
     }
     CSectionScene(const CSectionScene&) = delete;
     CSectionScene& operator=(const CSectionScene&) = delete;
@@ -159,10 +137,10 @@ public:
     // 0: no section; 1: a section plane through the middle; 2: a stepped section of two areas.
     void Sections(int kind)
     {
-        CDsGlScene* scene = context_.GetScene();
+        CDsGlScene* scene = host_.context.GetScene();
         scene->ResetSection();
         scene->SetComplexSection(nullptr);
-        CDsItemsBody* body = context_.FindDsBody(plate_);
+        CDsItemsBody* body = host_.context.FindDsBody(plate_);
         if (body) body->ResetFlag(static_cast<EDsItemFlags>(CDsItemsBody::kSectionPassFlag));
         const SPAposition c = box_.mid();
         if (kind == 1) scene->SetSection(c, SPAvector(1, 0.4, 0));
@@ -184,8 +162,8 @@ public:
     // One full frame.
     void Frame()
     {
-        context_.OnPicturePropsChanged();
-        view_->refresh();
+        host_.context.OnPicturePropsChanged();
+        host_.view->refresh();
         glFinish();
     }
     // The share of the front buffer's pixels that differ from its corner pixel (the background):
@@ -203,10 +181,7 @@ public:
     }
 
 private:
-    HWND window_ = nullptr;
-    CWnd wnd_;
-    CDsGlContext context_;
-    std::unique_ptr<CDsView3dCdc> view_;
+    BenchContextWindow host_{L"sections", kWidth, kHeight, 3};
     BODY* plate_ = nullptr;
     SPAbox box_;
     bool ready_ = false;

@@ -11,6 +11,7 @@
 // started with the switch /UseVBO (the painter reads it once per process, so run the program
 // twice to see all three roads). After the runs the share of pixels in which the retained road's
 // picture differs from the immediate one is printed (it should be 0).
+#include "BenchMeshBuffers.h"
 #include "DsEllipseStorage.h"
 #include "DsGlContext.h"
 #include "DsGlMeshPainter.h"
@@ -174,17 +175,7 @@ public:
         view_->SetGlContext(&context_);
         context_.add_view(view_.get());
         if (CDsView3dCdc::StGetCurrent() != view_.get() || !wglGetCurrentContext()) return;
-        const SPAposition centre = box.mid();
-        const double size = (box.high() - box.low()).len();
-        view_->set_perspective(false);
-        view_->set_target(centre);
-        view_->set_eye(centre + SPAvector(0.6, -0.5, 0.8) * size);
-        view_->set_up(SPAvector(0, 0, 1));
-        view_->set_width(size);
-        view_->set_height(size * kHeight / kWidth);
-        view_->set_hither(0.01 * size);
-        view_->set_yon(3.0 * size);
-        view_->adjust_aspect();
+        bench::ObliqueParallelView(*view_, box, kWidth, kHeight);
         ready_ = !all_.empty();
     }
     ~CPaintedPlate()

@@ -8,6 +8,8 @@
 // Then the faces under one pixel of the plate's top by depth (CDsPickProccessor::OpenGLSortFaces):
 // a selection pass per call, and the repeat inside a pick session at that pixel, which reuses the
 // session's selection.
+#include "BenchMeshBuffers.h"
+#include "BenchWindow.h"
 #include "DsAcisEdge.h"
 #include "DsAcisPick.h"
 #include "DsGeometryComputer.h"
@@ -48,33 +50,15 @@ class CSnapScene {
 public:
     CSnapScene()
     {
-        window_ = CreateWindowExW(0, L"VyrBench", L"snap", WS_VISIBLE, 0, 0, kWidth, kHeight, nullptr, nullptr,
-                                  nullptr, nullptr);
-        if (!window_ || !wnd_.Attach(window_)) return;
-        view_ = std::make_unique<CDsView3dCdc>(&wnd_);
-        view_->set_viewport(0, 0, kWidth, kHeight);
-        view_->SetGlContext(&context_);
-        context_.add_view(view_.get());
-        if (CDsView3dCdc::StGetCurrent() != view_.get() || !wglGetCurrentContext()) return;
-        CDsManager::GetInstance()->InitExtensions();
+        if (!host_.Ready()) return;
         plate_ = make_benchmark_plate();
         if (!plate_) return;
-        context_.add(plate_);
+        host_.context.add(plate_);
         // The plate's box: 120 x 80 x 20 and the boss of radius 15 on the top.
         const SPAposition low(0, 0, 0), high(120, 80, 35);
-        const SPAposition centre(60, 40, 17.5);
-        const double size = (high - low).len();
-        view_->set_perspective(false);
-        view_->set_target(centre);
-        view_->set_eye(centre + SPAvector(0.6, -0.5, 0.8) * size);
-        view_->set_up(SPAvector(0, 0, 1));
-        view_->set_width(size);
-        view_->set_height(size * kHeight / kWidth);
-        view_->set_hither(0.01 * size);
-        view_->set_yon(3.0 * size);
-        view_->adjust_aspect();
-        view_->SetRenderMode(eRenderShade);
-        view_->refresh();
+        bench::ObliqueParallelView(*host_.view, SPAbox(low, high), kWidth, kHeight);
+        host_.view->SetRenderMode(eRenderShade);
+        host_.view->refresh();
 
         // The middles of the edges inside the window, every n-th of them.
         ENTITY_LIST edges;
@@ -85,7 +69,7 @@ public:
             SPAposition middle;
             if (!evaluator.EvalMidPosition(static_cast<EDGE*>(edges[i]), middle)) continue;
             float x = 0.0f, y = 0.0f;
-            if (!CDsGeometryComputer::GetInstance()->ProjectPositionOnView(middle, view_.get(), x, y)) continue;
+            if (!CDsGeometryComputer::GetInstance()->ProjectPositionOnView(middle, host_.view.get(), x, y)) continue;
             if (x < 0 || y < 0 || x >= kWidth || y >= kHeight) continue;
             all.emplace_back(static_cast<int>(x), static_cast<int>(y));
         }
@@ -94,23 +78,17 @@ public:
             positions_.push_back(all[i]);
         // A pixel of the top, a quarter in from the plate's corner at the origin.
         float x = 0.0f, y = 0.0f;
-        if (CDsGeometryComputer::GetInstance()->ProjectPositionOnView(SPAposition(30, 20, 20), view_.get(), x, y))
+        if (CDsGeometryComputer::GetInstance()->ProjectPositionOnView(SPAposition(30, 20, 20), host_.view.get(), x, y))
             facePixel_ = {static_cast<int>(x), static_cast<int>(y)};
         ready_ = !positions_.empty();
     }
     ~CSnapScene()
     {
-        if (view_) {
+        if (host_.view) {
             CDsView3dCdc::StGetCurrent();
-            if (plate_) context_.remove(plate_);
-            context_.remove_view(view_.get());
-            view_.reset();
+            if (plate_) host_.context.remove(plate_);
         }
         if (plate_) plate_->lose();
-        if (window_) {
-            wnd_.Detach();
-            DestroyWindow(window_);
-        }
     }
     CSnapScene(const CSnapScene&) = delete;
     CSnapScene& operator=(const CSnapScene&) = delete;
@@ -121,19 +99,19 @@ public:
     // The edge snap at (x, y); true when it found a point.
     bool Snap(int x, int y)
     {
-        CUiPickEvent event(x, y, 0, view_.get(), nullptr);
+        CUiPickEvent event(x, y, 0, host_.view.get(), nullptr);
         std::unique_ptr<CDsRefPoint> point(CDsAcisPick::StPickRefPoint(event, mask_));
         return point != nullptr;
     }
     // The faces under the face pixel; their number.
     int SortFaces()
     {
-        const CUiPickEvent event(facePixel_.first, facePixel_.second, 0, view_.get(), nullptr);
+        const CUiPickEvent event(facePixel_.first, facePixel_.second, 0, host_.view.get(), nullptr);
         CDsPickedFaces faces;
-        return context_.GetPickProccessor()->OpenGLSortFaces(event, faces);
+        return host_.context.GetPickProccessor()->OpenGLSortFaces(event, faces);
     }
     // The event at the face pixel.
-    CUiPickEvent FaceEvent() const { return CUiPickEvent(facePixel_.first, facePixel_.second, 0, view_.get(), nullptr); }
+    CUiPickEvent FaceEvent() const { return CUiPickEvent(facePixel_.first, facePixel_.second, 0, host_.view.get(), nullptr); }
 
 private:
     static CDsTypeMask EdgeKinds()
@@ -143,10 +121,7 @@ private:
         return mask;
     }
 
-    HWND window_ = nullptr;
-    CWnd wnd_;
-    CDsGlContext context_;
-    std::unique_ptr<CDsView3dCdc> view_;
+    BenchContextWindow host_{L"snap", kWidth, kHeight};
     BODY* plate_ = nullptr;
     CDsTypeMask mask_ = EdgeKinds();
     std::vector<std::pair<int, int>> positions_;
