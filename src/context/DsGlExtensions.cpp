@@ -51,7 +51,7 @@ static_assert(sizeof gDsGlExtensionList == 439 + 1, "the extension list holds 43
 
 namespace {
 
-// The entry-point counts of the extensions' specifications.
+// The number of entry points each extension defines.
 #define DS_GL_COUNT_ENTRY_POINT(type, name) +1
 static_assert(0 DS_GL_ARB_WINDOW_POS_ENTRY_POINTS(DS_GL_COUNT_ENTRY_POINT) == 16, "window_pos");
 static_assert(0 DS_GL_ARB_MULTITEXTURE_ENTRY_POINTS(DS_GL_COUNT_ENTRY_POINT) == 34, "multitexture");

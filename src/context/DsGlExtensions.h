@@ -1,7 +1,7 @@
 // OpenGL extension loading: the ARB extensions the display core uses beyond OpenGL 1.1, reached
 // through entry points looked up at run time (wglGetProcAddress) while a context is current.
 //
-// Entry points. Every pointer keeps the name of its extension's specification and lives in the
+// Entry points. Every pointer keeps the name its extension gives the function and lives in the
 // namespace DsGlExt: call it qualified, as DsGlExt::glBindProgramARB(...). The system GL headers
 // declare functions of the same names at global scope (gl.h for multitexture, glext.h for the
 // rest when GL_GLEXT_PROTOTYPES is defined), and a global pointer of such a name would not
