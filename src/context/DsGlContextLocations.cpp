@@ -15,10 +15,13 @@
 // set 12 while display-manager flag 12 (hidden-line kinds) or document flag 8 (shade kinds) is
 // set. In render mode 4 the decoration is blended (source alpha, one minus source alpha).
 //
-// Sections: the listed paths a section may clip (CDsGlScene::CanItemBeClipped) are drawn once per
-// plane group of the stepped section with the group's clip planes on (a single pass without
-// one), under the section plane's clip plane when there is one; then every other listed location
-// once without clip planes (all of them when none can be clipped).
+// Sections: what a section clips of the listed locations is drawn once per plane group of the
+// stepped section with the group's clip planes on (a single pass without one), under the section
+// plane's clip plane when there is one; then every other location of the listed subtrees once
+// without clip planes (all of them when nothing is clipped). A section plane clips every listed
+// location, as it clips the whole frame. A stepped section clips the items it lists: a listed
+// location at or below one of them whole, and of a listed assembly the listed parts below it, so
+// that the rest of the assembly is drawn unclipped and its sectioned parts keep their cut.
 //
 // Choices where the behaviour was open, or where a plain reading would hurt:
 // - A mode-4 decoration puts back the blending switch and function it found: left on, blending
@@ -266,13 +269,20 @@ void CDsGlContext::DecorateLocations(std::vector<CVyrObjectPath>& paths, EAttrib
 void CDsGlContext::DecorateLocationsWithSections(std::vector<CVyrObjectPath>& paths, EAttribSetIndex set,
                                                  int excluded)
 {
-    std::vector<CVyrObjectPath> clipped;
-    for (const CVyrObjectPath& path : paths)
-        if (m_scene->CanItemBeClipped(path)) clipped.push_back(path);
-    std::vector<CVyrObjectPath> all(paths);
-
     CDsComplexSection* complex = m_scene->GetComplexSection();
     CDsSectionPlane* plane = m_scene->GetSectionPlane();
+    // A section plane clips everything, as in the frame; a stepped section what it lists, which
+    // may lie below a listed path (the parts of an assembly).
+    std::vector<CVyrObjectPath> clipped;
+    bool allClipped = false;
+    if (plane) {
+        clipped = paths;
+        allClipped = true;
+    } else if (complex) {
+        allClipped = DsGatherClippedPaths(paths, complex->GetPaths(), clipped);
+    }
+    std::vector<CVyrObjectPath> all(paths);
+
     const int passes = complex && complex->GetGroupCount() > 1 ? complex->GetGroupCount() : 1;
     std::optional<CClipPlane0Saver> saved;
     if (plane) {
@@ -289,8 +299,8 @@ void CDsGlContext::DecorateLocationsWithSections(std::vector<CVyrObjectPath>& pa
         glDisable(GL_CLIP_PLANE0);
         saved.reset();
     }
-    // Nothing is left for the last pass when every listed location was clipped.
-    if (clipped.size() == all.size() && !clipped.empty()) return;
+    // Nothing is left for the last pass when every listed location was clipped whole.
+    if (allClipped) return;
     DecorateLocations(all, set, clipped, clipped.empty(), excluded);
 }
 

@@ -1,5 +1,6 @@
-// The location walks' helpers: location info, the change-log entries, item paths, the searches of
-// drawn parameter points and the line state of a parameter-point highlight.
+// The location walks' helpers: location info, the change-log entries, item paths, what a section
+// clips of listed paths, the searches of drawn parameter points and the line state of a
+// parameter-point highlight.
 #include "DsLocationWalks.h"
 
 #include "DsDrawSetup.h"
@@ -10,6 +11,7 @@
 
 #include "GmPosition.h"
 
+#include <algorithm>
 #include <cmath>
 
 bool DsSameLocation(const CDsObjectPath& path, const CVyrObjectPath& record)
@@ -52,6 +54,30 @@ CVyrObjectPath& DsMakeItemPath(const CVyrObjectPath& path, CVyrObjectPath& out)
     if (keep < 0) keep = 0;
     out = CVyrObjectPath(path.GetIds().GetData(), keep, 0, path.GetPartId());
     return out;
+}
+
+// --- Sections ------------------------------------------------------------------------------------
+
+bool DsGatherClippedPaths(const std::vector<CVyrObjectPath>& paths, const std::vector<CVyrObjectPath>& clipPaths,
+                          std::vector<CVyrObjectPath>& clipped)
+{
+    clipped.clear();
+    auto gather = [&clipped](const CVyrObjectPath& path) {
+        if (std::find(clipped.begin(), clipped.end(), path) == clipped.end()) clipped.push_back(path);
+    };
+    bool allWhole = !paths.empty();
+    for (const CVyrObjectPath& path : paths) {
+        const bool whole = std::any_of(clipPaths.begin(), clipPaths.end(),
+                                       [&path](const CVyrObjectPath& clip) { return clip.IsPrefixOf(path); });
+        if (whole) {
+            gather(path);
+            continue;
+        }
+        allWhole = false;
+        for (const CVyrObjectPath& clip : clipPaths)
+            if (path.IsPrefixOf(clip)) gather(clip);
+    }
+    return allWhole;
 }
 
 // --- Parameter points ----------------------------------------------------------------------------

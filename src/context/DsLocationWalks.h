@@ -17,7 +17,8 @@
 //   depth is not compared (as the path filter matches slaves), so that a path the host built with
 //   another depth still names the location.
 // - The decoration's list: with list mode true a listed location is drawn with its whole subtree
-//   (the list names the only locations drawn); with list mode false a listed location is left out
+//   (the list names the only locations drawn), and the walk goes down through the target's
+//   subtree to listed locations deeper than its children; with list mode false a listed location is left out
 //   with its subtree, the target itself included (the list names locations not drawn). Read
 //   literally, a listed target of list mode false would be passed through and its children drawn,
 //   which would draw a clipped group unclipped in a section's last pass.
@@ -201,7 +202,8 @@ public:
     void OnPopLocation(CDsScene* scene, CDsLocation* location, const CDsObjectPath& path,
                        const CDsItemVariant* variant);
     // Above the target: whether the location leads to it. At and below it: drawn or passed as the
-    // list says; a location with hidden attributes is not drawn and not gone into.
+    // list says (in list mode, a location that leads to a listed one is gone into undrawn); a
+    // location with hidden attributes is not drawn and not gone into.
     bool VisitItem(CDsLocation* location, const CDsObjectPath& path, const CDsItemVariant* parent);
 
     // Whether the walk is at or below the target.
@@ -214,6 +216,7 @@ private:
     bool OwnDraw(const CDsObjectPath& path, const CDsItemVariant* parent);
     bool IsListed(const CDsObjectPath& path) const;
     bool IsBelowListed(const CDsObjectPath& path) const;
+    bool LeadsToListed(const CDsObjectPath& path) const;
 
     const CVyrObjectPath* m_target;
     bool m_drawn = false;
@@ -241,6 +244,16 @@ std::vector<CVyrObjectPath> DsMakeSinglePathVector(const CVyrObjectPath& path);
 // Writes into `out` the path of `path`'s ids without its last n (n its depth, at most its size),
 // with depth 0 and `path`'s part id; returns `out`.
 CVyrObjectPath& DsMakeItemPath(const CVyrObjectPath& path, CVyrObjectPath& out);
+
+// --- Sections ------------------------------------------------------------------------------------
+
+// Gathers into `clipped` (emptied first) what a section whose clip paths are `clipPaths` clips of
+// the listed `paths`: a listed path at or below a clip path is clipped whole and gathered itself;
+// of any other listed path, the clip paths that lie below it are gathered. Each is gathered once.
+// True when every listed path is clipped whole, so that nothing of them is left to draw
+// unclipped; false for an empty list.
+bool DsGatherClippedPaths(const std::vector<CVyrObjectPath>& paths, const std::vector<CVyrObjectPath>& clipPaths,
+                          std::vector<CVyrObjectPath>& clipped);
 
 // --- Parameter points ----------------------------------------------------------------------------
 

@@ -59,6 +59,14 @@ bool CDsGlDrawFunctor<Inner>::IsBelowListed(const CDsObjectPath& path) const
 }
 
 template <class Inner>
+bool CDsGlDrawFunctor<Inner>::LeadsToListed(const CDsObjectPath& path) const
+{
+    for (const CVyrObjectPath& listed : *m_list)
+        if (path.IsPrefixOf(listed)) return true;
+    return false;
+}
+
+template <class Inner>
 bool CDsGlDrawFunctor<Inner>::VisitItem(CDsLocation* location, const CDsObjectPath& path,
                                         const CDsItemVariant* parent)
 {
@@ -66,7 +74,7 @@ bool CDsGlDrawFunctor<Inner>::VisitItem(CDsLocation* location, const CDsObjectPa
     if (!m_onTarget) return path.IsPrefixOf(*m_target);
     if (m_list && !m_list->empty()) {
         if (m_listMode) {
-            if (!IsBelowListed(path)) return path.IsPrefixOf(*m_target);
+            if (!IsBelowListed(path)) return path.IsPrefixOf(*m_target) || LeadsToListed(path);
         } else if (IsListed(path)) {
             return false;
         }

@@ -294,6 +294,62 @@ TEST_F(DsLocationDrawingGLTest, UnderASteppedSectionOfTwoGroupsTheClippedLocatio
     context_->GetScene()->SetComplexSection(nullptr);
 }
 
+TEST_F(DsLocationDrawingGLTest, AssembliesWhosePartsAreInASteppedSectionAreDrawnAndHighlightedWithThemClipped)
+{
+    // Two assemblies: the group 3 with its parts 31 (row 50) and 32 (row 60), and the instance 5
+    // of a part that holds the group 6 with its part 61 (row 45). The section lists 31 and 61. It
+    // keeps model y > -5 left of x = 0 and y > 10 everywhere: rows 45 and 50 are cut away right of
+    // the middle, row 60 is kept whole.
+    constexpr int kSubPart = 77;
+    ASSERT_NE(Storage()->CreatePart(kSubPart), nullptr);
+    ASSERT_TRUE(Storage()->AddPartInstance(CVyrObjectId(Peer(), 5), kSubPart, nullptr, nullptr, true));
+    const CDsAttributes green = Colored(kGreen);
+    ASSERT_TRUE(Storage()->AddItem(CVyrObjectId(kSubPart, 6), kGroupType, nullptr, nullptr, &green, nullptr, nullptr,
+                                   true));
+    ASSERT_TRUE(Storage()->AddChildItem(CVyrObjectId(kSubPart, 6), 61, kLineType, new CLineGeometry(45), nullptr,
+                                        nullptr, true));
+    const CVyrObjectPath instance(std::vector<int>{5}.data(), 1, 0, Peer());
+    const int sectioned[3] = {5, 6, 61};
+    auto* section = new CVyrComplexSection;
+    section->m_vertices = {SPAposition(-60, -5, 0), SPAposition(0, -5, 0), SPAposition(0, 10, 0),
+                           SPAposition(60, 10, 0)};
+    section->m_normals = {SPAvector(0, 1, 0), SPAvector(-1, 0, 0), SPAvector(0, 1, 0)};
+    section->m_depth = 40.0;
+    const double box[6] = {-40, -30, -20, 40, 30, 20};
+    std::copy(box, box + 6, section->m_box);
+    section->m_paths = {P({3, 31}), CVyrObjectPath(sectioned, 3, 2, Peer())};
+    context_->GetScene()->SetComplexSection(section);
+    Redraw();
+    const Rgb black{0, 0, 0};
+    for (int row : {45, 50}) {
+        ASSERT_TRUE(ColorNear(ReadPixel(GL_FRONT, 25, row), ToRgb(kGreen))) << row;
+        ASSERT_TRUE(ColorNear(ReadPixel(GL_FRONT, 75, row), black)) << "cut away in the picture, row " << row;
+    }
+    // Each assembly's parts: the sectioned ones keep their cut, the part outside is whole.
+    auto expectCut = [&](unsigned color, const char* what) {
+        for (int row : {45, 50}) {
+            EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 25, row), ToRgb(color))) << what << ", row " << row;
+            EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 75, row), black)) << what << ", the cut-away side, row " << row;
+        }
+        EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 25, 60), ToRgb(color))) << what;
+        EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 75, 60), ToRgb(color))) << what;
+    };
+
+    std::vector<CVyrObjectPath> assemblies = {P({3}), instance};
+    context_->DrawLocations(assemblies, eAttribSetMark, GL_FRONT, 0);
+    expectCut(Set(3).GetColor(), "drawn");
+
+    // Highlighted over a fresh picture, and again after the next refresh.
+    Redraw();
+    context_->HighlightLocations(assemblies, eAttribSetHighlight);
+    expectCut(Set(4).GetColor(), "highlighted");
+    Redraw();
+    expectCut(Set(4).GetColor(), "highlighted after a refresh");
+    for (int plane = 0; plane < 6; ++plane) EXPECT_FALSE(glIsEnabled(GL_CLIP_PLANE0 + plane));
+    context_->UnHighlightLocations();
+    context_->GetScene()->SetComplexSection(nullptr);
+}
+
 TEST_F(DsLocationDrawingGLTest, AMixedModeDecorationIsBlendedAndLeavesBlendingAsItFoundIt)
 {
     view_->SetRenderMode(eRenderMixed);

@@ -278,3 +278,64 @@ TEST_F(LocationWalksTest, TheDecorationDrawsTheTargetsSubtreeAsItsListSays)
     // Nothing of the rest of the scene is drawn, and no other leaf is visited.
     EXPECT_EQ(hidden->draws, 0);
 }
+
+TEST(DsGatherClippedPaths, AListedAssemblyGathersTheSectionsPartsBelowItAndAListedPartBelowASectionedOneIsWhole)
+{
+    auto path = [](std::vector<int> ids, int part = 7) {
+        return CVyrObjectPath(ids.data(), static_cast<int>(ids.size()), static_cast<int>(ids.size()), part);
+    };
+    const std::vector<CVyrObjectPath> section = {path({3, 31}), path({5, 6, 61}), path({9}), path({3, 32}, 8)};
+    std::vector<CVyrObjectPath> clipped = {path({1})};
+
+    // An assembly: its sectioned parts, at any depth, and not those of another part.
+    EXPECT_FALSE(DsGatherClippedPaths({path({3}), path({5})}, section, clipped));
+    EXPECT_EQ(clipped, (std::vector<CVyrObjectPath>{path({3, 31}), path({5, 6, 61})}));
+    // A part at or below a sectioned location is clipped whole; when all are, nothing is left.
+    EXPECT_TRUE(DsGatherClippedPaths({path({9}), path({9, 91}), path({3, 31})}, section, clipped));
+    EXPECT_EQ(clipped, (std::vector<CVyrObjectPath>{path({9}), path({9, 91}), path({3, 31})}));
+    // One path outside the section leaves something to draw unclipped; nothing is gathered twice.
+    EXPECT_FALSE(DsGatherClippedPaths({path({3}), path({3, 31}), path({2})}, section, clipped));
+    EXPECT_EQ(clipped, (std::vector<CVyrObjectPath>{path({3, 31})}));
+    // Nothing listed, or no clip paths: nothing is gathered and nothing counts as clipped whole.
+    EXPECT_FALSE(DsGatherClippedPaths({}, section, clipped));
+    EXPECT_TRUE(clipped.empty());
+    EXPECT_FALSE(DsGatherClippedPaths({path({3})}, {}, clipped));
+    EXPECT_TRUE(clipped.empty());
+}
+
+TEST_F(LocationWalksTest, InListModeTheDecorationReachesAListedLocationBelowAnInstanceOfTheTarget)
+{
+    // The peer part holds the instance 4 of a part whose group 6 holds the leaves 61 and 62.
+    constexpr int kHeld = 77;
+    const int peer = db().GetPeerPartId();
+    ASSERT_NE(storage->CreatePart(kHeld), nullptr);
+    ASSERT_TRUE(storage->AddPartInstance(CVyrObjectId(peer, 4), kHeld, nullptr, nullptr, true));
+    ASSERT_TRUE(storage->AddItem(CVyrObjectId(kHeld, 6), kGroupType, nullptr, nullptr, nullptr, nullptr, nullptr, true));
+    auto* listed = new CCountingGeometry(UnitBox(0, 5, 0));
+    auto* sibling = new CCountingGeometry(UnitBox(1, 5, 0));
+    ASSERT_TRUE(storage->AddChildItem(CVyrObjectId(kHeld, 6), 61, kLeafType, listed, nullptr, nullptr, true));
+    ASSERT_TRUE(storage->AddChildItem(CVyrObjectId(kHeld, 6), 62, kLeafType, sibling, nullptr, nullptr, true));
+    const CVyrObjectPath target = STestModel::Path(db(), {4}, 0);
+    const std::vector<CVyrObjectPath> list = {STestModel::Path(db(), {4, 6, 61}, 2)};
+
+    vyrtest::RecordingSeam seam;
+    auto decorate = [&](bool listMode) {
+        SDsRenderFlags flags;
+        SDsDrawOptions options(flags);
+        SDsDrawSetup setup;
+        std::optional<CDsGlTraverseFunctor> inner;
+        inner.emplace(view.get(), options, setup, 0x73B, 2, false, nullptr);
+        CDsGlDrawFunctor<CDsGlTraverseFunctor> functor(*inner, &target, eAttribSetMark, &list, listMode, false, 0x73B,
+                                                       view.get());
+        CDsSceneWalk<CDsGlDrawFunctor<CDsGlTraverseFunctor>> walk(storage, functor, &db());
+        CVyrObjectPath start;
+        walk.TraversePart(DsMakeItemPath(target, start));
+    };
+    // The listed leaf two levels below the instance only; then everything of it but that leaf.
+    decorate(true);
+    EXPECT_EQ(listed->draws, 1);
+    EXPECT_EQ(sibling->draws, 0);
+    decorate(false);
+    EXPECT_EQ(listed->draws, 1);
+    EXPECT_EQ(sibling->draws, 1);
+}
