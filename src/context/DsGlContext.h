@@ -839,8 +839,9 @@ public:
     void RestoreHighlight();
     // Shows a parameter point with the special set `set`: a point already drawn at `position`
     // (within 1e-4) is given the set; otherwise a temporary item of type 61 holding a point
-    // geometry joins the temporary part, with its path (`owner`'s ids and the new item, in the
-    // temporary part). False when the database refuses the item or the position is not finite.
+    // geometry joins the temporary part and is given the set; its record's path names that item
+    // (`owner` is not recorded, see DsGlContextHighlight.cpp). False when the database refuses
+    // the item or the position is not finite.
     bool DrawParamPoint(const SPAposition& position, eVyrParamPointType type, EAttribSetIndex set,
                         eVyrObjectType objectType, const CVyrObjectPath& owner);
     // Takes the drawn parameter point at `position` (within 1e-4) out of the database and the

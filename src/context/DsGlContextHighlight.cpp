@@ -17,8 +17,12 @@
 // Choices where the behaviour was open, or where a plain reading would hurt:
 // - A position that is not finite is never a parameter point: DrawParamPoint refuses it, the
 //   searches find nothing for it, and a highlight of it highlights no point.
-// - The path of a parameter point's item is `owner`'s ids followed by the new item's number, in
-//   the temporary part, with the owner's depth plus one.
+// - The path recorded for a parameter point names the location of its item: the item's number in
+//   the temporary part, depth 1. The owner's ids name a location of the model, and followed by
+//   the item's number in the temporary part they would name none: the point could then never be
+//   given its set, and FindPointBy2dPos would hand back a path that no location operation
+//   accepts. So `owner` is not part of the record; what the point belongs to is kept as its
+//   object type.
 // - A highlight needs a current OpenGL view that is one of this context's core views; without
 //   one the highlights are stored (and drawn by the next refresh) but nothing is drawn now.
 #include "DsGlContext.h"
@@ -156,7 +160,7 @@ void CDsGlContext::prv_HighlightParamPoint(const SPAposition& position, eVyrPara
 }
 
 bool CDsGlContext::DrawParamPoint(const SPAposition& position, eVyrParamPointType type, EAttribSetIndex set,
-                                  eVyrObjectType objectType, const CVyrObjectPath& owner)
+                                  eVyrObjectType objectType, const CVyrObjectPath& /*owner*/)
 {
     if (!IsFinite(position)) return false;
     const SParamPoint* first = m_paramPoints.data();
@@ -180,8 +184,8 @@ bool CDsGlContext::DrawParamPoint(const SPAposition& position, eVyrParamPointTyp
     record.id = id;
     record.type = type;
     record.objectType = static_cast<unsigned char>(objectType);
-    record.path = CVyrObjectPath(owner.GetIds().GetData(), owner.GetSize(), owner.GetDepth() + 1, db.GetTempPartId());
-    record.path.AddId(id.GetItemId());
+    const int item = id.GetItemId();
+    record.path = CVyrObjectPath(&item, 1, 1, id.GetPartId());
     m_paramPoints.push_back(record);
     std::vector<CVyrObjectPath> paths(1, record.path);
     ModifyLocations(paths, set);

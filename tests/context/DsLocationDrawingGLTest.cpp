@@ -432,6 +432,42 @@ TEST_F(DsLocationDrawingGLTest, AParameterPointIsOneTemporaryItemWhoseMarkerTheR
     EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 50, 85), Rgb{0, 0, 0}, 20));
 }
 
+TEST_F(DsLocationDrawingGLTest, AParameterPointOfAnOwnerShowsItsSetIsDecoratedAgainByASecondCallAndErases)
+{
+    // The point belongs to the part 31 of the assembly 3; no palette colour: only its state shows it.
+    const SPAposition point(0.5, 35.5, 0);  // pixel (50, 85)
+    const CVyrObjectPath owner = P({3, 31});
+    ASSERT_TRUE(context_->DrawParamPoint(point, 269, eAttribSetMark, eVyrObjectType(4), owner));
+    ASSERT_EQ(context_->GetParamPoints().size(), 1u);
+    const CDsGlContext::SParamPoint record = context_->GetParamPoints()[0];
+    EXPECT_EQ(Storage()->GetObjectIdByPath(record.path), record.id) << "the record names the item made";
+    Redraw();
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 50, 85), ToRgb(Set(3).GetColor()))) << "in the set it was drawn with";
+
+    // The same point again with another set: no second item, the new set shows.
+    ASSERT_TRUE(context_->DrawParamPoint(SPAposition(0.50005, 35.5, 0), 269, eAttribSetHighlight, eVyrObjectType(4),
+                                         owner));
+    EXPECT_EQ(context_->GetParamPoints().size(), 1u);
+    Redraw();
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 50, 85), ToRgb(Set(4).GetColor())));
+
+    // Found on screen with a path the location operations accept; erased, it is gone.
+    SPAposition found;
+    eVyrParamPointType type = -1;
+    eVyrObjectType objectType = eVyrObjectType(0);
+    CVyrObjectPath path;
+    ASSERT_TRUE(context_->FindPointBy2dPos(52, 16, found, type, objectType, path));
+    EXPECT_EQ(objectType, eVyrObjectType(4));
+    std::vector<CVyrObjectPath> marked = {path};
+    context_->ModifyLocations(marked, eAttribSetMark);
+    Redraw();
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 50, 85), ToRgb(Set(3).GetColor())));
+    EXPECT_TRUE(context_->EraseParamPoint(point));
+    EXPECT_EQ(Storage()->GetObjectIdByPath(record.path), CVyrObjectId());
+    Redraw();
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 50, 85), Rgb{0, 0, 0}, 20));
+}
+
 TEST_F(DsLocationDrawingGLTest, AHighlightedParameterPointSnapsToADrawnOneWithinTenPixelsOrExactlyForReferenceTypes)
 {
     view_->refresh();
