@@ -17,8 +17,8 @@
 #include "DsView3dCdc.h"
 #include "GlTestFixture.h"
 #include "TestResets.h"
-#include "VyrComplexSection.h"
 
+#include "SteppedSection.h"
 #include "ViewStaticsGuard.h"
 #include "ViewWindow.h"
 
@@ -33,6 +33,7 @@
 using vyrtest::ColorNear;
 using vyrtest::ReadPixel;
 using vyrtest::Rgb;
+using vyrtest::SteppedSection;
 using vyrtest::ViewSetup;
 
 namespace {
@@ -275,15 +276,7 @@ TEST_F(DsLocationDrawingGLTest, DrawingIntoTheBackBufferUnderStoredHighlightsDra
 TEST_F(DsLocationDrawingGLTest, UnderASteppedSectionOfTwoGroupsTheClippedLocationsAreDrawnOncePerGroupThenTheRestOnce)
 {
     view_->refresh();
-    auto* section = new CVyrComplexSection;
-    section->m_vertices = {SPAposition(-60, -5, 0), SPAposition(0, -5, 0), SPAposition(0, 10, 0),
-                           SPAposition(60, 10, 0)};
-    section->m_normals = {SPAvector(0, 1, 0), SPAvector(-1, 0, 0), SPAvector(0, 1, 0)};
-    section->m_depth = 40.0;
-    const double box[6] = {-40, -30, -20, 40, 30, 20};
-    std::copy(box, box + 6, section->m_box);
-    section->m_paths = {P({1})};
-    context_->GetScene()->SetComplexSection(section);
+    context_->GetScene()->SetComplexSection(SteppedSection({P({1})}));
     ASSERT_EQ(context_->GetScene()->GetComplexSection()->GetGroupCount(), 2);
     const int draws1 = line1_->draws, draws2 = line2_->draws;
     std::vector<CVyrObjectPath> paths = {P({1}), P({2})};
@@ -297,9 +290,8 @@ TEST_F(DsLocationDrawingGLTest, UnderASteppedSectionOfTwoGroupsTheClippedLocatio
 TEST_F(DsLocationDrawingGLTest, AssembliesWhosePartsAreInASteppedSectionAreDrawnAndHighlightedWithThemClipped)
 {
     // Two assemblies: the group 3 with its parts 31 (row 50) and 32 (row 60), and the instance 5
-    // of a part that holds the group 6 with its part 61 (row 45). The section lists 31 and 61. It
-    // keeps model y > -5 left of x = 0 and y > 10 everywhere: rows 45 and 50 are cut away right of
-    // the middle, row 60 is kept whole.
+    // of a part that holds the group 6 with its part 61 (row 45). The section lists 31 and 61:
+    // rows 45 and 50 are cut away right of the middle, row 60 is kept whole.
     constexpr int kSubPart = 77;
     ASSERT_NE(Storage()->CreatePart(kSubPart), nullptr);
     ASSERT_TRUE(Storage()->AddPartInstance(CVyrObjectId(Peer(), 5), kSubPart, nullptr, nullptr, true));
@@ -308,17 +300,10 @@ TEST_F(DsLocationDrawingGLTest, AssembliesWhosePartsAreInASteppedSectionAreDrawn
                                    true));
     ASSERT_TRUE(Storage()->AddChildItem(CVyrObjectId(kSubPart, 6), 61, kLineType, new CLineGeometry(45), nullptr,
                                         nullptr, true));
-    const CVyrObjectPath instance(std::vector<int>{5}.data(), 1, 0, Peer());
+    const int instanceId = 5;
+    const CVyrObjectPath instance(&instanceId, 1, 0, Peer());
     const int sectioned[3] = {5, 6, 61};
-    auto* section = new CVyrComplexSection;
-    section->m_vertices = {SPAposition(-60, -5, 0), SPAposition(0, -5, 0), SPAposition(0, 10, 0),
-                           SPAposition(60, 10, 0)};
-    section->m_normals = {SPAvector(0, 1, 0), SPAvector(-1, 0, 0), SPAvector(0, 1, 0)};
-    section->m_depth = 40.0;
-    const double box[6] = {-40, -30, -20, 40, 30, 20};
-    std::copy(box, box + 6, section->m_box);
-    section->m_paths = {P({3, 31}), CVyrObjectPath(sectioned, 3, 2, Peer())};
-    context_->GetScene()->SetComplexSection(section);
+    context_->GetScene()->SetComplexSection(SteppedSection({P({3, 31}), CVyrObjectPath(sectioned, 3, 2, Peer())}));
     Redraw();
     const Rgb black{0, 0, 0};
     for (int row : {45, 50}) {

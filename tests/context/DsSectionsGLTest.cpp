@@ -7,6 +7,8 @@
 #include "GmTransformation.h"
 #include "VyrComplexSection.h"
 
+#include "SteppedSection.h"
+
 #include "../picking/PickFixture.h"
 
 #include <GL/gl.h>
@@ -22,6 +24,7 @@ using namespace picktest;
 using vyrtest::ColorNear;
 using vyrtest::ReadPixel;
 using vyrtest::Rgb;
+using vyrtest::SteppedSection;
 
 namespace {
 
@@ -101,23 +104,6 @@ private:
     float m_normals[6][3];
     std::vector<SDraw>* m_draws;
 };
-
-// The two-area stepped section of the tests, in model space (its own frame is the model's): the
-// line runs from (-60, -5) to (0, -5), up to (0, 10) and on to (60, 10), keeping y > -5 left of
-// x = 0 and y > 10 everywhere, depth along +z. What it cuts away of the block: y < -5, and x > 0
-// below y = 10.
-CVyrComplexSection* SteppedSection(const std::vector<CVyrObjectPath>& paths)
-{
-    auto* section = new CVyrComplexSection;
-    section->m_vertices = {SPAposition(-60, -5, 0), SPAposition(0, -5, 0), SPAposition(0, 10, 0),
-                           SPAposition(60, 10, 0)};
-    section->m_normals = {SPAvector(0, 1, 0), SPAvector(-1, 0, 0), SPAvector(0, 1, 0)};
-    section->m_depth = 40.0;
-    const double box[6] = {-40, -30, -20, 40, 30, 20};
-    std::copy(box, box + 6, section->m_box);
-    section->m_paths = paths;
-    return section;
-}
 
 class DsSectionsGLTest : public PickTest {
 protected:

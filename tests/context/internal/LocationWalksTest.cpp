@@ -310,7 +310,8 @@ TEST_F(LocationWalksTest, InListModeTheDecorationReachesAListedLocationBelowAnIn
     const int peer = db().GetPeerPartId();
     ASSERT_NE(storage->CreatePart(kHeld), nullptr);
     ASSERT_TRUE(storage->AddPartInstance(CVyrObjectId(peer, 4), kHeld, nullptr, nullptr, true));
-    ASSERT_TRUE(storage->AddItem(CVyrObjectId(kHeld, 6), kGroupType, nullptr, nullptr, nullptr, nullptr, nullptr, true));
+    ASSERT_TRUE(
+        storage->AddItem(CVyrObjectId(kHeld, 6), kGroupType, nullptr, nullptr, nullptr, nullptr, nullptr, true));
     auto* listed = new CCountingGeometry(UnitBox(0, 5, 0));
     auto* sibling = new CCountingGeometry(UnitBox(1, 5, 0));
     ASSERT_TRUE(storage->AddChildItem(CVyrObjectId(kHeld, 6), 61, kLeafType, listed, nullptr, nullptr, true));
