@@ -36,18 +36,22 @@ class view3d;
 // (`renderMode` 0, the whole scene) or 1 (a path list), the location cache off, `record` as the
 // fast-refresh record (a default one when null); the state cache is reset, as every draw functor
 // starts. Returns the functor.
-CDsExtremaTraverseFunctor& DsMakeExtremaTraverseFunctor(std::optional<CDsExtremaTraverseFunctor>& functor,
-                                                       view3d* view, const SDsDrawOptions& options,
-                                                       SDsDrawSetup& setup, int renderMode, CDsDrawContext* record);
+AFX_EXT_API CDsExtremaTraverseFunctor& DsMakeExtremaTraverseFunctor(std::optional<CDsExtremaTraverseFunctor>& functor,
+                                                                   view3d* view, const SDsDrawOptions& options,
+                                                                   SDsDrawSetup& setup, int renderMode,
+                                                                   CDsDrawContext* record);
 // The whole scene of `scene` (peer part from the main location, then the temporary part).
-void DsTraverseSceneForExtrema(CDsPartStorage* storage, CDsExtremaTraverseFunctor& functor, CDsScene* scene);
+AFX_EXT_API void DsTraverseSceneForExtrema(CDsPartStorage* storage, CDsExtremaTraverseFunctor& functor,
+                                           CDsScene* scene);
 // The part of `part` (its part id) through a path filter over `paths`; true at once for an empty
 // list, else the filtered walk's answer.
-bool DsTraversePathsForExtrema(CDsPartStorage* storage, CDsExtremaTraverseFunctor& functor,
-                               const CVyrObjectPath& part, const std::vector<CVyrObjectPath>& paths, CDsScene* scene);
+AFX_EXT_API bool DsTraversePathsForExtrema(CDsPartStorage* storage, CDsExtremaTraverseFunctor& functor,
+                                           const CVyrObjectPath& part, const std::vector<CVyrObjectPath>& paths,
+                                           CDsScene* scene);
 // Draws `scene` (an empty list) or the listed paths into `view`, whose driver records the
 // extremes. Nothing without a view or a scene.
-void DsComputeExtremaByWalk(CDsViewExtrema* view, CDsGlScene* scene, const std::vector<CVyrObjectPath>& paths);
+AFX_EXT_API void DsComputeExtremaByWalk(CDsViewExtrema* view, CDsGlScene* scene,
+                                        const std::vector<CVyrObjectPath>& paths);
 // Draws one primitive kind of a geometry through the view's drawing under `functor`'s top
 // transform (the view's model transform set for the draw and cleared after it); the number the
 // geometry's Draw answers, 0 without a geometry or a view.

@@ -69,7 +69,7 @@ private:
 };
 
 // Appends path, item type, geometry and state of every location the path filter lets it visit.
-class CDsLocationsInfoFunctor : public CDsTraverseFunctor {
+class AFX_EXT_CLASS CDsLocationsInfoFunctor : public CDsTraverseFunctor {
 public:
     // A functor appending to `*out` (kept by pointer: it must outlive the walk).
     explicit CDsLocationsInfoFunctor(TDsLocationInfos* out) : m_out(out) {}
@@ -150,7 +150,7 @@ protected:
 
 // Whether the walk's path names the location of `record` (part id and ids; the depth is not
 // compared).
-bool DsSameLocation(const CDsObjectPath& path, const CVyrObjectPath& record);
+AFX_EXT_API bool DsSameLocation(const CDsObjectPath& path, const CVyrObjectPath& record);
 
 // Keeps the attributes with which an attribute-only draw functor entered one location.
 class CDsDisplayedAttributeFunctor : public CDsForwardingFunctor<CDsGlAttributeFunctor> {

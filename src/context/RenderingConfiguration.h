@@ -25,6 +25,7 @@
 //   (CDsPBuffer::SetComplete), which CDsView3dCdc::IsPBufferValid(true) reports.
 #pragma once
 
+#include <afx.h>
 #include <windows.h>
 
 #include <GL/gl.h>
@@ -35,7 +36,7 @@ class CDsView3dCdc;
 class view3d;
 
 // The buffer set-up of one draw pass of a view.
-class CRenderingConfiguration {
+class AFX_EXT_CLASS CRenderingConfiguration {
 public:
     // A new configuration of `view` for `buffer` (GL_FRONT, GL_BACK or GL_FRONT_AND_BACK): drawing
     // into the view's pbuffer when pbuffers can be used, the view is not in a fast refresh (view
@@ -80,7 +81,7 @@ private:
 };
 
 // A pass straight into the window's front buffer.
-class CRndrConfig_Front_FrameBuffer : public CRenderingConfiguration {
+class AFX_EXT_CLASS CRndrConfig_Front_FrameBuffer : public CRenderingConfiguration {
 public:
     // A pass of `view` into its window's front buffer.
     explicit CRndrConfig_Front_FrameBuffer(view3d* view) : CRenderingConfiguration(view) {}
@@ -93,7 +94,7 @@ public:
 };
 
 // A pass into both buffers of the window.
-class CRndrConfig_FrontAndBack_FrameBuffer : public CRenderingConfiguration {
+class AFX_EXT_CLASS CRndrConfig_FrontAndBack_FrameBuffer : public CRenderingConfiguration {
 public:
     // A pass of `view` into both buffers of its window.
     explicit CRndrConfig_FrontAndBack_FrameBuffer(view3d* view) : CRenderingConfiguration(view) {}
@@ -106,7 +107,7 @@ public:
 };
 
 // A pass into the window's back buffer, presented at its end.
-class CRndrConfig_Back_FrameBuffer : public CRenderingConfiguration {
+class AFX_EXT_CLASS CRndrConfig_Back_FrameBuffer : public CRenderingConfiguration {
 public:
     // A pass of `view` into its window's back buffer.
     explicit CRndrConfig_Back_FrameBuffer(view3d* view) : CRenderingConfiguration(view) {}
@@ -121,7 +122,7 @@ public:
 };
 
 // A pass into the front buffer of the view's pbuffer.
-class CRndrConfig_Front_PBuffer : public CRenderingConfiguration {
+class AFX_EXT_CLASS CRndrConfig_Front_PBuffer : public CRenderingConfiguration {
 public:
     // A pass of `view` into `pbuffer` (the view's; not owned).
     CRndrConfig_Front_PBuffer(view3d* view, CDsPBuffer* pbuffer) : CRenderingConfiguration(view), m_pbuffer(pbuffer)
@@ -149,7 +150,7 @@ private:
 };
 
 // A pass into both buffers of the view's pbuffer.
-class CRndrConfig_FrontAndBack_PBuffer : public CRndrConfig_Front_PBuffer {
+class AFX_EXT_CLASS CRndrConfig_FrontAndBack_PBuffer : public CRndrConfig_Front_PBuffer {
 public:
     // A pass of `view` into `pbuffer` (the view's; not owned).
     CRndrConfig_FrontAndBack_PBuffer(view3d* view, CDsPBuffer* pbuffer) : CRndrConfig_Front_PBuffer(view, pbuffer) {}
@@ -158,7 +159,7 @@ public:
 };
 
 // A pass into the back buffer of the view's pbuffer.
-class CRndrConfig_Back_PBuffer : public CRndrConfig_Front_PBuffer {
+class AFX_EXT_CLASS CRndrConfig_Back_PBuffer : public CRndrConfig_Front_PBuffer {
 public:
     // A pass of `view` into `pbuffer` (the view's; not owned).
     CRndrConfig_Back_PBuffer(view3d* view, CDsPBuffer* pbuffer) : CRndrConfig_Front_PBuffer(view, pbuffer) {}
@@ -170,7 +171,7 @@ public:
 };
 
 // The holder through which every caller uses a configuration; see the header comment.
-class CRenderingConfigurationScope {
+class AFX_EXT_CLASS CRenderingConfigurationScope {
 public:
     // A holder without a configuration.
     CRenderingConfigurationScope() = default;

@@ -12,7 +12,7 @@
 class CDsBox;
 
 // Widens a box by triangles.
-class CDsBoxExpander : public CDsTrianglesCollector {
+class AFX_EXT_CLASS CDsBoxExpander : public CDsTrianglesCollector {
 public:
     // An expander of `box` (not owned; may be null), with the identity transformation.
     explicit CDsBoxExpander(CDsBox* box) : m_box(box) {}

@@ -52,4 +52,4 @@ float DsFrahFirstThreshold(view3d* view, const CDsBox& sceneBox, float mid, floa
 // The threshold of this frame for `view`: 0 without fast refresh or auto-hide; the first one on
 // a frame rate not measured yet; else the view's current threshold scaled by the increase factor
 // below the low bound and by the decrease factor above the upper bound, at most the largest.
-float DsFrahUpdateThreshold(view3d* view, const CDsDrawContext& record, const CDsBox& sceneBox);
+AFX_EXT_API float DsFrahUpdateThreshold(view3d* view, const CDsDrawContext& record, const CDsBox& sceneBox);

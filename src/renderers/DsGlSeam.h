@@ -4,6 +4,8 @@
 // The table starts on the real OpenGL and GLU entry points.
 #pragma once
 
+#include <afx.h>
+
 #include <GL/gl.h>
 
 // The entry points the walk and the state cache call.
@@ -35,10 +37,11 @@ struct SDsGlSeam {
     void (*CullFace)(GLenum mode);
 };
 
-// The seam in use.
-extern SDsGlSeam gDsGl;
+// The seam in use. Exported: the walk templates, compiled into whichever program instantiates
+// them, call through the same table as the library.
+extern AFX_EXT_DATA SDsGlSeam gDsGl;
 // The table of the real OpenGL and GLU entry points.
-const SDsGlSeam& DsRealGlSeam();
+AFX_EXT_API const SDsGlSeam& DsRealGlSeam();
 
 // Installs a seam for the life of the object and puts back the one it found.
 class SDsGlSeamScope {

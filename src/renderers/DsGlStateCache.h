@@ -40,7 +40,7 @@ enum EDsDepthLayer : int {
 };
 
 // The last OpenGL state a walk sent.
-class CDsGlStateCache {
+class AFX_EXT_CLASS CDsGlStateCache {
 public:
     // Nothing known; Reset before use.
     CDsGlStateCache() = default;
@@ -106,7 +106,7 @@ private:
 // The colour of a setter called without a cache: sent whatever it is.
 void DsSetColor(CDsGlStateCache* cache, uint32_t color);
 // Switches `capability` on or off, only when glIsEnabled says it differs.
-void DsGlSetEnabled(GLenum capability, bool on);
+AFX_EXT_API void DsGlSetEnabled(GLenum capability, bool on);
 // The depth range of `layer` (0 to 3; other values are layer 3).
 void DsGetDepthLayerRange(int layer, float& zNear, float& zFar);
 // The depth layer of a non-face kind in `state`: 0 for states 3, 4 and 5, 2 for state 11, else 1
@@ -117,7 +117,7 @@ int DsGetDepthLayerForState(int state, int depthMode, bool onTop);
 void DsSetLineWidthForState(CDsAttributes& attributes, int state);
 // The depth layer of `kind` for the state word (faces: 3), the signed polygon offset in `offset`,
 // and, for kinds 1, 2 and 8, the line width set in `attributes`.
-int DsDecodeDrawStyle(int kind, int stateWord, int depthMode, CDsAttributes& attributes, int& offset);
+AFX_EXT_API int DsDecodeDrawStyle(int kind, int stateWord, int depthMode, CDsAttributes& attributes, int& offset);
 // The HLS triple of a 0x00BBGGRR colour: hue in degrees (0 to 360), lightness and saturation
 // (0 to 1); an achromatic colour has hue and saturation 0.
 void DsRgbToHls(uint32_t color, float& hue, float& lightness, float& saturation);
@@ -125,7 +125,7 @@ void DsRgbToHls(uint32_t color, float& hue, float& lightness, float& saturation)
 uint32_t DsHlsToRgb(float hue, float lightness, float saturation);
 // For kinds 1, 2, 8 and 16 with `lighten`: the colour's lightness L becomes L + (1 - L) x 0.5, hue
 // and saturation kept.
-void DsLightenColor(int kind, CDsAttributes& attributes, bool lighten);
+AFX_EXT_API void DsLightenColor(int kind, CDsAttributes& attributes, bool lighten);
 // Sends a material for both faces: the two-side light model, ambient, diffuse, specular and
 // emission as the colour (bytes / 255) times their factors with alpha / 255, and the shininess.
 // Exported with the polygon items, which set their lit colour through it.

@@ -21,6 +21,9 @@
 // The driver-drawing types push transforms only on the walk's stack, never on OpenGL's, and do not
 // cull by size or by screen box.
 //
+// The helpers declared below are exported: the template's operations are compiled into whichever
+// program instantiates a functor type, a host's included, and call them there.
+//
 // State word (itemState): bits 0 to 7 the state (EAttribSetIndex), 0x100 drawn on top, 0x200 the
 // location keeps its own attributes, 0x400 the geometry asks for a polygon offset.
 //
@@ -136,70 +139,70 @@ inline bool DsSameAttributes(const CDsAttributes& a, const CDsAttributes& b)
 // Combines the slave style into `attributes` for `state`: for states other than 3, 4, 5 and 11
 // the options' override attributes (special set 10 when `single`) are laid over them; then for
 // states 3 to 8, 11, 14 and 15 the colour from before goes back and the width grows by 1.
-void DsApplySlaveStyle(CDsAttributes& attributes, const SDsDrawOptions& options, int state, bool single);
+AFX_EXT_API void DsApplySlaveStyle(CDsAttributes& attributes, const SDsDrawOptions& options, int state, bool single);
 // The stored attributes of an item for the shade types: white for items with faces when the
 // flags ask for white faces, opaque when they ask for it; then, for a slave (`slave`) not keeping
 // its own attributes, the slave style.
-void DsOverrideDrawAttributes(CDsAttributes& attributes, const SDsDrawOptions& options, int stateWord, int mask,
-                              bool slave, bool single);
+AFX_EXT_API void DsOverrideDrawAttributes(CDsAttributes& attributes, const SDsDrawOptions& options, int stateWord,
+                                          int mask, bool slave, bool single);
 // Whether a slave's geometry connects exactly one item.
-bool DsIsSingleSlave(const CDsGeometry* geometry);
+AFX_EXT_API bool DsIsSingleSlave(const CDsGeometry* geometry);
 // Whether a primitive of `kind` with `attributes` belongs to the mixed opaque pass: silhouettes
 // (kind 8) while `silhouetteFlag` is set only at transparency 0; kinds with faces (4) or images
 // (64) only when opaque (255); anything else.
-bool DsAcceptInOpaquePass(const CDsAttributes& attributes, const bool* silhouetteFlag, int kind);
+AFX_EXT_API bool DsAcceptInOpaquePass(const CDsAttributes& attributes, const bool* silhouetteFlag, int kind);
 // Whether a primitive belongs to the mixed transparent passes: faces or images of a transparency
 // from 1 to 254.
-bool DsAcceptInTransparentPass(const CDsAttributes& attributes, int kind);
+AFX_EXT_API bool DsAcceptInTransparentPass(const CDsAttributes& attributes, int kind);
 // Whether a geometry connects no item and has no silhouettes (the plot draws only such faces).
-bool DsIsUntaggedGeometry(const CDsGeometry* geometry, int id);
+AFX_EXT_API bool DsIsUntaggedGeometry(const CDsGeometry* geometry, int id);
 // Whether a region leaf (`leafLocation` may be null) of object type `type` is shown: not forced
 // hidden, and unless forced shown neither hidden by the scene's type switch nor by the palette.
-bool DsIsLocationDrawable(const CDsScene* scene, const CDsLocation* leafLocation, const CDsAttrPalette* palette,
-                          int type);
+AFX_EXT_API bool DsIsLocationDrawable(const CDsScene* scene, const CDsLocation* leafLocation,
+                                      const CDsAttrPalette* palette, int type);
 // The state a leaf's run takes: the leaf's own state when it is 3, 4, 5 or 11, else the walk's
 // `current` when it is one of those, else the leaf's own.
-int DsGetRunState(const CDsLocation* leafLocation, int current);
+AFX_EXT_API int DsGetRunState(const CDsLocation* leafLocation, int current);
 // True when the region's location holds a complete list of runs (the leaves need no visit).
-bool DsIsLocationDrawableCached(const CDsLocation* regionLocation);
+AFX_EXT_API bool DsIsLocationDrawableCached(const CDsLocation* regionLocation);
 // Appends `run` to the region's location cache (the count kept negative while the list grows).
-void DsPrepareLocationDrawCache(CDsLocation* regionLocation, const SDsRegionRun& run);
+AFX_EXT_API void DsPrepareLocationDrawCache(CDsLocation* regionLocation, const SDsRegionRun& run);
 // Marks the region's list of runs complete and returns the number of whole runs it holds.
-int DsCompleteLocationDrawCache(CDsLocation* regionLocation);
+AFX_EXT_API int DsCompleteLocationDrawCache(CDsLocation* regionLocation);
 // Forgets a list of runs that an earlier walk left incomplete.
-void DsResetIncompleteDrawCache(CDsLocation* regionLocation);
+AFX_EXT_API void DsResetIncompleteDrawCache(CDsLocation* regionLocation);
 // The thinning factor of child regions for a record: 0 unless a fast refresh with auto-hide is
 // under way; then by the frame rate r: 0 from 16, 1 when negative or above 6, 2 above 5, 3 above
 // 4, 4 above 3, else 7.
-unsigned DsRegionsHideFactor(const CDsDrawContext& record);
+AFX_EXT_API unsigned DsRegionsHideFactor(const CDsDrawContext& record);
 // The view's own transform of an item: the location's transform in the scene, else the item's
 // own; none (null) when it is the identity, or for a leaf (category 0 or 1) whose location has no
 // transform id.
-const CDsTransform* DsGetItemTransform(const CDsScene* scene, const CDsLocation* location,
-                                       const CDsItemVariant* variant);
+AFX_EXT_API const CDsTransform* DsGetItemTransform(const CDsScene* scene, const CDsLocation* location,
+                                                   const CDsItemVariant* variant);
 // The screen-fixed projection for kinds 1, 16 and 32 (pushes both matrices; false for other
 // kinds, nothing pushed).
-bool DsSetPixelProjection(view3d* view, int kind);
+AFX_EXT_API bool DsSetPixelProjection(view3d* view, int kind);
 // Undoes DsSetPixelProjection.
-void DsResetPixelProjection();
+AFX_EXT_API void DsResetPixelProjection();
 // Gives the view the walk's top transform as its model transform.
-void DsEnableViewModelTransform(view3d* view, const CDsTransform& transform);
+AFX_EXT_API void DsEnableViewModelTransform(view3d* view, const CDsTransform& transform);
 // The screen rectangle {left, top, right, bottom} (window pixels, y up) of a model box in `view`;
 // false for an empty box or one that does not project.
-bool DsProjectBoxToWindow(view3d* view, const float min[3], const float max[3], int rect[4]);
+AFX_EXT_API bool DsProjectBoxToWindow(view3d* view, const float min[3], const float max[3], int rect[4]);
 // States 3 to 8, 11, 14 and 15: a master in one of them passes it to its slaves.
-bool DsIsMasterOverrideState(int state);
+AFX_EXT_API bool DsIsMasterOverrideState(int state);
 // States 3, 4, 5 and 11 (marked, highlighted, both, slave of a marked master).
-bool DsIsSpecialLocationState(int state);
+AFX_EXT_API bool DsIsSpecialLocationState(int state);
 // The states in which a slave is drawn in any slave mode: those of masters, and 13.
-bool DsIsSecondPassState(int state);
+AFX_EXT_API bool DsIsSecondPassState(int state);
 // The auto-hide switch of a record the functor makes itself.
-bool DsAutoHideForFastRefreshEnabled();
+AFX_EXT_API bool DsAutoHideForFastRefreshEnabled();
 // Whether a rectangle {left, top, right, bottom} (y up) lies wholly outside `viewport`.
-bool DsIsRectOutside(const int rect[4], const int viewport[4]);
+AFX_EXT_API bool DsIsRectOutside(const int rect[4], const int viewport[4]);
 // Whether less than half of the scene's screen rectangle `rect` lies in `viewport` (only for a
 // rectangle larger than one pixel; false when it lies strictly inside).
-bool DsIsSceneMostlyOffscreen(const int rect[4], const int viewport[4]);
+AFX_EXT_API bool DsIsSceneMostlyOffscreen(const int rect[4], const int viewport[4]);
 
 // The draw walk's functor of type P.
 template <class P>
@@ -352,24 +355,25 @@ using CDsGlAttributeFunctor = CDsGlTraverseFunctorT<SDsAttributeOnlyPolicy>;
 // The builders: each constructs its type in `storage` and prepares it for the frame (`scene` is
 // the scene database's, `viewport` {left, top, right, bottom}).
 // Wireframe and hidden-line passes: every counted slave (mode 2), the location cache as asked.
-CDsGlTraverseFunctor& DsMakeGlTraverseFunctor(std::optional<CDsGlTraverseFunctor>& storage, view3d* view,
-                                              const SDsDrawOptions& options, SDsDrawSetup& setup, int walkFlags,
-                                              bool useLocationCache, CDsScene* scene, const int viewport[4],
-                                              CDsDrawContext* record);
+AFX_EXT_API CDsGlTraverseFunctor& DsMakeGlTraverseFunctor(std::optional<CDsGlTraverseFunctor>& storage,
+                                                          view3d* view, const SDsDrawOptions& options,
+                                                          SDsDrawSetup& setup, int walkFlags, bool useLocationCache,
+                                                          CDsScene* scene, const int viewport[4],
+                                                          CDsDrawContext* record);
 // The shade pass: the slave mode as asked, the location cache on.
-CDsGlShadeFunctor& DsMakeGlTraverseFunctor(std::optional<CDsGlShadeFunctor>& storage, view3d* view,
-                                           const SDsDrawOptions& options, SDsDrawSetup& setup, int walkFlags,
-                                           int complexPassMode, CDsScene* scene, const int viewport[4],
-                                           CDsDrawContext* record);
+AFX_EXT_API CDsGlShadeFunctor& DsMakeGlTraverseFunctor(std::optional<CDsGlShadeFunctor>& storage, view3d* view,
+                                                       const SDsDrawOptions& options, SDsDrawSetup& setup,
+                                                       int walkFlags, int complexPassMode, CDsScene* scene,
+                                                       const int viewport[4], CDsDrawContext* record);
 // The mixed opaque pass: the slave mode as asked, the location cache on, the silhouette flag.
-CDsGlMixedOpaqueFunctor& DsMakeGlTraverseFunctor(std::optional<CDsGlMixedOpaqueFunctor>& storage, view3d* view,
-                                                 const SDsDrawOptions& options, SDsDrawSetup& setup, int walkFlags,
-                                                 int complexPassMode, CDsScene* scene, const int viewport[4],
-                                                 CDsDrawContext* record, const bool* silhouetteFlag);
+AFX_EXT_API CDsGlMixedOpaqueFunctor& DsMakeGlTraverseFunctor(std::optional<CDsGlMixedOpaqueFunctor>& storage,
+                                                             view3d* view, const SDsDrawOptions& options,
+                                                             SDsDrawSetup& setup, int walkFlags, int complexPassMode,
+                                                             CDsScene* scene, const int viewport[4],
+                                                             CDsDrawContext* record, const bool* silhouetteFlag);
 // The mixed transparent passes: faces only (walk flags 4), no slaves, the location cache on.
-CDsGlMixedTransparentFunctor& DsMakeGlTraverseFunctor(std::optional<CDsGlMixedTransparentFunctor>& storage,
-                                                      view3d* view, const SDsDrawOptions& options,
-                                                      SDsDrawSetup& setup, CDsScene* scene, const int viewport[4],
-                                                      CDsDrawContext* record);
+AFX_EXT_API CDsGlMixedTransparentFunctor& DsMakeGlTraverseFunctor(
+    std::optional<CDsGlMixedTransparentFunctor>& storage, view3d* view, const SDsDrawOptions& options,
+    SDsDrawSetup& setup, CDsScene* scene, const int viewport[4], CDsDrawContext* record);
 
 #include "DsGlTraverseFunctor.inl"

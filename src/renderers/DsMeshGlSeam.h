@@ -5,6 +5,8 @@
 // are made with the real calls whatever the table holds.
 #pragma once
 
+#include <afx.h>
+
 #include <GL/gl.h>
 
 // The entry points through which meshes are sent.
@@ -27,9 +29,9 @@ struct SDsMeshGlSeam {
 };
 
 // The seam in use.
-extern SDsMeshGlSeam gDsMeshGl;
+extern AFX_EXT_DATA SDsMeshGlSeam gDsMeshGl;
 // The table of the real entry points.
-const SDsMeshGlSeam& DsRealMeshGlSeam();
+AFX_EXT_API const SDsMeshGlSeam& DsRealMeshGlSeam();
 
 // Installs a seam for the life of the object and puts back the one it found.
 class SDsMeshGlSeamScope {

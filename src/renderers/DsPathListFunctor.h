@@ -25,6 +25,8 @@
 //   still names the node.
 #pragma once
 
+#include <afx.h>
+
 #include "DsLocation.h"
 #include "DsObjectPath.h"
 #include "DsTraverseFunctor.h"
@@ -37,18 +39,18 @@ class CDsItemVariant;
 class CDsScene;
 
 // Appends to `result` the paths of `paths` that have ids and lie in part `partId1` or `partId2`.
-void DsCollectPathRecordsOfParts(const std::vector<CVyrObjectPath>& paths, int partId1, int partId2,
-                                 std::vector<CVyrObjectPath>& result);
+AFX_EXT_API void DsCollectPathRecordsOfParts(const std::vector<CVyrObjectPath>& paths, int partId1, int partId2,
+                                             std::vector<CVyrObjectPath>& result);
 // Sorts paths by part id, then by ids (element by element, a proper prefix first), then by depth.
-void DsSortObjectPaths(std::vector<CVyrObjectPath>& paths);
+AFX_EXT_API void DsSortObjectPaths(std::vector<CVyrObjectPath>& paths);
 // The index of the first path of `sorted` (sorted by DsSortObjectPaths) that is not ordered before
 // `path` by part id and ids; sorted.size() when there is none.
-size_t DsFindPathRecord(const std::vector<CVyrObjectPath>& sorted, const CDsObjectPath& path);
+AFX_EXT_API size_t DsFindPathRecord(const std::vector<CVyrObjectPath>& sorted, const CDsObjectPath& path);
 // -1, 0 or 1: `path` against `record` by part id, then ids (a proper prefix first).
-int DsComparePathToRecord(const CDsObjectPath& path, const CVyrObjectPath& record);
+AFX_EXT_API int DsComparePathToRecord(const CDsObjectPath& path, const CVyrObjectPath& record);
 // Drops from sorted paths the exact duplicates (same part, ids and depth) and, with `dropBelow`,
 // every path whose ids begin with the ids of an earlier kept path of the same part.
-void DsDropDuplicatePaths(std::vector<CVyrObjectPath>& sorted, bool dropBelow);
+AFX_EXT_API void DsDropDuplicatePaths(std::vector<CVyrObjectPath>& sorted, bool dropBelow);
 
 // The path filter around an inner functor of type Inner.
 template <class Inner>

@@ -32,7 +32,7 @@
 #include "DsRendererBase.h"
 
 // The plot renderer.
-class CDsPlotRenderer : public CDsRendererBase {
+class AFX_EXT_CLASS CDsPlotRenderer : public CDsRendererBase {
 public:
     // A renderer of `view` and `scene` (neither owned), with the view's render state taken now;
     // `tempPart` true draws the scene database's temporary part, false its model (peer) part.

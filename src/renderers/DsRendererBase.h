@@ -5,6 +5,8 @@
 // made during a fast refresh keeps that state even if the view's flag changes meanwhile.
 #pragma once
 
+#include <afx.h>
+
 #include <vector>
 
 class CDsDrawContext;
@@ -14,7 +16,7 @@ class CVyrObjectPath;
 class view3d;
 
 // The view's render switches at one moment.
-class CDsRenderState {
+class AFX_EXT_CLASS CDsRenderState {
 public:
     // The switches of `view` (may be null: all false and 0).
     explicit CDsRenderState(view3d* view);
@@ -35,7 +37,7 @@ public:
 };
 
 // The base of the renderers.
-class CDsRendererBase {
+class AFX_EXT_CLASS CDsRendererBase {
 public:
     // A renderer of `view` and `scene`, with the view's render state taken now.
     CDsRendererBase(view3d* view, CDsGlScene* scene) : m_view(view), m_scene(scene), m_state(view) {}

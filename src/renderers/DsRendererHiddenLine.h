@@ -37,7 +37,7 @@
 #include "DsRendererBase.h"
 
 // The hidden-line renderer.
-class CDsRendererHiddenLine : public CDsRendererBase {
+class AFX_EXT_CLASS CDsRendererHiddenLine : public CDsRendererBase {
 public:
     // A renderer of `view` and `scene` (neither owned), with the view's render state taken now.
     CDsRendererHiddenLine(view3d* view, CDsGlScene* scene) : CDsRendererBase(view, scene) {}

@@ -22,7 +22,7 @@
 #include "DsRendererBase.h"
 
 // The mixed renderer of one part.
-class CDsRendererMixed : public CDsRendererBase {
+class AFX_EXT_CLASS CDsRendererMixed : public CDsRendererBase {
 public:
     // A renderer of `view` and `scene` (neither owned) for the scene database's temporary part
     // (`tempPart`) or its model part.

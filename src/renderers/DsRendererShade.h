@@ -43,7 +43,7 @@ struct SDsShadedFrameSwitches {
 };
 
 // The shade renderer.
-class CDsRendererShade : public CDsRendererBase {
+class AFX_EXT_CLASS CDsRendererShade : public CDsRendererBase {
 public:
     // A renderer of `view` and `scene` (neither owned), with the view's render state taken now.
     CDsRendererShade(view3d* view, CDsGlScene* scene) : CDsRendererBase(view, scene) {}

@@ -22,7 +22,7 @@
 #include "DsRendererBase.h"
 
 // The wireframe renderer.
-class CDsRendererWireframe : public CDsRendererBase {
+class AFX_EXT_CLASS CDsRendererWireframe : public CDsRendererBase {
 public:
     // A renderer of `view` and `scene` (neither owned), with the view's render state taken now.
     CDsRendererWireframe(view3d* view, CDsGlScene* scene) : CDsRendererBase(view, scene) {}

@@ -13,6 +13,7 @@
 
 #include "../../renderers/internal/RecordingSeam.h"
 #include "../../scene_db/SceneTestSupport.h"
+#include "../ExtremaTestSupport.h"
 #include "../ViewStaticsGuard.h"
 
 #include <gtest/gtest.h>
@@ -23,47 +24,17 @@
 
 namespace {
 
-// A cube whose Draw gives the view its eight corners.
-class CCornersGeometry : public CTestGeometry {
-public:
-    CCornersGeometry(const SPAposition& low, double size)
-        : CTestGeometry(SPAbox(low, low + SPAvector(size, size, size))), m_low(low), m_size(size)
-    {
-    }
-    CDsGeometry* Clone() const override { return new CCornersGeometry(m_low, m_size); }
-    int Draw(view3d& view, eDrawPrimitives, int, int, const CDsDrawContext*) override
-    {
-        for (const SPAposition& corner : Corners()) view.draw_point_3d(corner);
-        ++draws;
-        return 8;
-    }
-    std::vector<SPAposition> Corners() const
-    {
-        std::vector<SPAposition> corners;
-        for (int i = 0; i < 8; ++i)
-            corners.emplace_back(m_low.x() + (i & 1 ? m_size : 0), m_low.y() + (i & 2 ? m_size : 0),
-                                 m_low.z() + (i & 4 ? m_size : 0));
-        return corners;
-    }
-    int draws = 0;
-
-private:
-    SPAposition m_low;
-    double m_size;
-};
-
-using Extremes = std::array<double, 6>;
+using vyrtest::CCornersGeometry;
+using vyrtest::Extremes;
 
 Extremes Read(CDsDriverExtrema& driver)
 {
-    Extremes e{};
-    driver.GetExtView()->GetExtremaCoordinates(e[0], e[1], e[2], e[3], e[4], e[5]);
-    return e;
+    return vyrtest::ReadExtremes(driver);
 }
 
 void ExpectSame(const Extremes& a, const Extremes& b)
 {
-    for (size_t i = 0; i < a.size(); ++i) EXPECT_NEAR(a[i], b[i], 1e-4) << "extreme " << i;
+    vyrtest::ExpectSameExtremes(a, b);
 }
 
 class ExtremaWalkTest : public CSceneDbTest {
@@ -92,9 +63,7 @@ protected:
     // The extremes of `corners` drawn straight into a driver of the view.
     Extremes Straight(const std::vector<SPAposition>& corners)
     {
-        CDsDriverExtrema driver(view.get());
-        for (const SPAposition& corner : corners) driver.GetExtView()->draw_point_3d(corner);
-        return Read(driver);
+        return vyrtest::StraightExtremes(view.get(), corners);
     }
     CVyrObjectPath Peer(int id) { return STestModel::Path(db(), {id}, 1); }
 
