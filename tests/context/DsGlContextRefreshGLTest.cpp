@@ -7,6 +7,7 @@
 #include "DsGlContext.h"
 #include "DsGlScene.h"
 #include "DsManager.h"
+#include "DsMaterialStorage.h"
 #include "DsPartStorage.h"
 #include "DsView3dCdc.h"
 #include "GlTestFixture.h"
@@ -97,6 +98,7 @@ public:
     void DrawGl(view3d&, eDrawPrimitives kind, int, int, const CDsDrawContext*) override
     {
         if (kind != eDpFaces) return;
+        ++gDraws;
         glBegin(GL_QUADS);
         glNormal3d(0, 0, 1);
         glVertex3d(-20, -20, m_z);
@@ -388,4 +390,64 @@ TEST_F(DsGlContextRefreshGLTest, MixedModeBlendsAHalfTransparentFaceOverAnOpaque
     GLboolean depthWrites = GL_FALSE;
     glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
     EXPECT_TRUE(depthWrites);
+}
+
+TEST_F(DsGlContextRefreshGLTest, IdleRefreshesOfTwoDocumentsWithDifferentMaterialsDrawNothing)
+{
+    // A second document (its own context and scene) in its own window, shaded with another
+    // material, and the scene database holding a third one, as before a process's first frame.
+    CDsGlContext other(41);
+    vyrtest::FrameworkWindow otherWindow(kSize, kSize);
+    auto otherView = std::make_unique<CDsView3dCdc>(&otherWindow.wnd);
+    otherView->SetGlContext(&other);
+    other.add_view(otherView.get());
+    ViewSetup().Pixels(kSize, kSize).Eye(SPAposition(0, 0, 50)).Field(kSize, kSize).Clip(1, 100).ApplyTo(*otherView);
+    other.SetMaterial(CDsMaterialStorage(10, 30, 0, 5, 0));
+    CDsAttributes green;
+    green.SetColor(0x00FF00);
+    ASSERT_TRUE(CDsPartStorage::instance()->AddItem(CVyrObjectId(other.GetScene()->GetDbScene().GetPeerPartId(), 1),
+                                                    kLineType, new CSquare(0), nullptr, &green, nullptr, nullptr, true));
+    AddLine(1, 10, 0x0000FF);
+    CDsPartStorage::instance()->SetDefaultMaterial(0.5f, 0.5f, 0.5f, 1.0f, 0.0f);
+
+    for (CDsView3dCdc* view : {view_.get(), otherView.get()}) view->SetRenderMode(eRenderShade);  // first frames
+    const int drawn = gDraws;
+    const int frames = recorder_.Count(10);
+    for (int round = 0; round < 3; ++round) {
+        view_->refresh();
+        otherView->refresh();
+        EXPECT_EQ(gDraws, drawn) << "idle round " << round;
+    }
+    EXPECT_EQ(recorder_.Count(10), frames);  // no frame, only the saved pictures again
+    // Each view still shows its own picture.
+    ASSERT_TRUE(context_.MakeCurrent(view_.get()));
+    EXPECT_TRUE(RowHas(GL_FRONT, Row(10), Rgb{255, 0, 0}));
+    ASSERT_TRUE(other.MakeCurrent(otherView.get()));
+    EXPECT_GT(ReadPixel(GL_FRONT, 50, 50).g, 0);
+
+    // A real change still redraws; once drawn, the next refreshes are idle again.
+    AddLine(2, -30, 0x0000FF);
+    view_->refresh();
+    EXPECT_GT(gDraws, drawn);
+    ASSERT_TRUE(context_.MakeCurrent(view_.get()));
+    EXPECT_TRUE(RowHas(GL_FRONT, Row(-30), Rgb{255, 0, 0}));
+    otherView->refresh();
+    const int afterChange = gDraws;
+    view_->refresh();
+    otherView->refresh();
+    EXPECT_EQ(gDraws, afterChange);
+
+    // So does a new material of a document: its view shows it at its next refresh.
+    ASSERT_TRUE(other.MakeCurrent(otherView.get()));
+    const Rgb before = ReadPixel(GL_FRONT, 50, 50);
+    other.SetMaterial(CDsMaterialStorage(255, 255, 0, 5, 0));
+    otherView->refresh();
+    EXPECT_GT(gDraws, afterChange);
+    ASSERT_TRUE(other.MakeCurrent(otherView.get()));
+    const Rgb after = ReadPixel(GL_FRONT, 50, 50);
+    EXPECT_GT(after.g, before.g + 40) << int(before.g) << " -> " << int(after.g);
+
+    otherView.reset();
+    CDsPartStorage::instance()->RemoveItem(CVyrObjectId(other.GetScene()->GetDbScene().GetPeerPartId(), 1), nullptr);
+    items_.push_back(2);
 }
