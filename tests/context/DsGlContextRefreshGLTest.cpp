@@ -13,6 +13,7 @@
 #include "GlTestFixture.h"
 #include "TestClock.h"
 #include "VyrNotifyFunctionality.h"
+#include "VyrPrefManager.h"
 #include "ViewStaticsGuard.h"
 #include "ViewWindow.h"
 
@@ -38,6 +39,7 @@ constexpr int kSize = 100;
 int gDraws = 0;                            // DrawGl calls of every line
 vyrtest::FakeClock* gClock = nullptr;      // advanced by a slow line while it draws
 int gSlowMilliseconds = 0;
+int gFrameMilliseconds = 0;                // advanced once, by the next line drawn
 
 // A horizontal line across the window at model height y (the view shows -50..50), with a box.
 class CLine : public CDsGeometry {
@@ -61,6 +63,10 @@ public:
     {
         ++gDraws;
         if (gClock && gSlowMilliseconds) gClock->Advance(gSlowMilliseconds);
+        if (gClock && gFrameMilliseconds) {
+            gClock->Advance(gFrameMilliseconds);
+            gFrameMilliseconds = 0;
+        }
         if (kind == eDpLines) {
             glBegin(GL_LINES);
             glVertex3d(m_x0, m_y, 0);
@@ -392,6 +398,38 @@ TEST_F(DsGlContextRefreshGLTest, MixedModeBlendsAHalfTransparentFaceOverAnOpaque
     EXPECT_TRUE(depthWrites);
 }
 
+namespace {
+
+// The auto-hide preference of fast refreshes switched on for a test; afterwards the preference
+// store holds what it held before.
+class AutoHideOn {
+public:
+    AutoHideOn()
+    {
+        CVyrPrefManager* preferences = CVyrPrefManager::GetInstance();
+        m_present = preferences->GetPreference(0, kGroup, kKey, m_was);
+        EXPECT_TRUE(preferences->AddPreference(0, kGroup, kKey, CVyrPreference(true)));
+    }
+    ~AutoHideOn()
+    {
+        CVyrPrefManager* preferences = CVyrPrefManager::GetInstance();
+        if (m_present)
+            preferences->AddPreference(0, kGroup, kKey, m_was);
+        else
+            preferences->RemovePreference(0, kGroup, kKey);
+    }
+    AutoHideOn(const AutoHideOn&) = delete;
+    AutoHideOn& operator=(const AutoHideOn&) = delete;
+
+private:
+    static constexpr const wchar_t* kGroup = L"General";
+    static constexpr const wchar_t* kKey = L"PartFastRefreshAutoHide";
+    bool m_present = false;
+    CVyrPreference m_was;
+};
+
+}  // namespace
+
 TEST_F(DsGlContextRefreshGLTest, IdleRefreshesOfTwoDocumentsWithDifferentMaterialsDrawNothing)
 {
     // A second document (its own context and scene) in its own window, shaded with another
@@ -450,4 +488,31 @@ TEST_F(DsGlContextRefreshGLTest, IdleRefreshesOfTwoDocumentsWithDifferentMateria
     otherView.reset();
     CDsPartStorage::instance()->RemoveItem(CVyrObjectId(other.GetScene()->GetDbScene().GetPeerPartId(), 1), nullptr);
     items_.push_back(2);
+}
+
+TEST_F(DsGlContextRefreshGLTest, AFastFrameMovesTheAutoHideThresholdOneStepInEveryRenderMode)
+{
+    AutoHideOn autoHide;
+    AddLine(1, 10, 0x0000FF);
+    vyrtest::FakeClock clock(1000);
+    gClock = &clock;
+    for (ERenderMode mode : {eRenderWireframe, eRenderHiddenLines, eRenderPartialHiddenLines, eRenderShade, eRenderMixed}) {
+        view_->SetRenderMode(mode);
+        view_->SetFlag(eDsViewFlagFastRefresh, true);
+        // A fast frame of 100 ms: the fast-refresh rate is 10, below the low bound of 15.
+        gFrameMilliseconds = 100;
+        view_->refresh();
+        ASSERT_FLOAT_EQ(view_->GetLastZprFPS(), 10.0f) << mode;
+        // Each further frame at that rate makes the threshold 1.25 times as large, once.
+        view_->SetMaxDiagonalSizeForFastRefresh(8.0f);
+        gFrameMilliseconds = 100;
+        view_->refresh();
+        EXPECT_FLOAT_EQ(view_->GetMaxDiagonalSizeForFastRefresh(), 10.0f) << mode;
+        gFrameMilliseconds = 100;
+        view_->refresh();
+        EXPECT_FLOAT_EQ(view_->GetMaxDiagonalSizeForFastRefresh(), 12.5f) << mode;
+        view_->SetFlag(eDsViewFlagFastRefresh, false);
+    }
+    gFrameMilliseconds = 0;
+    gClock = nullptr;
 }
