@@ -76,6 +76,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -619,22 +620,19 @@ int main(int argc, char** argv)
                                          })
                 ->Unit(benchmark::kMillisecond);
         }
-        benchmark::RegisterBenchmark((name + "/idle refresh").c_str(),
-                                     [name](benchmark::State& state) {
-                                         if (!gSecond) gSecond = std::make_unique<CSecondDocument>();
-                                         RunFrames(
-                                             state, name, "idle refresh", IdleMode(),
-                                             [](CBodiesScene& s) { s.IdleFrame(); }, [] { gSecond->Refresh(); });
-                                     })
-            ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark((name + "/present").c_str(),
-                                     [name](benchmark::State& state) {
-                                         if (!gSecond) gSecond = std::make_unique<CSecondDocument>();
-                                         RunFrames(
-                                             state, name, "present", IdleMode(),
-                                             [](CBodiesScene& s) { s.PresentFrame(); }, [] { gSecond->Refresh(); });
-                                     })
-            ->Unit(benchmark::kMillisecond);
+        // The idle refresh and the presentation alone, each with the second document refreshed
+        // before every frame.
+        for (const auto& [row, frame] : {std::pair{"idle refresh", &CBodiesScene::IdleFrame},
+                                         std::pair{"present", &CBodiesScene::PresentFrame}}) {
+            benchmark::RegisterBenchmark((name + "/" + row).c_str(),
+                                         [name, row = std::string(row), frame = frame](benchmark::State& state) {
+                                             if (!gSecond) gSecond = std::make_unique<CSecondDocument>();
+                                             RunFrames(state, name, row, IdleMode(),
+                                                       [frame](CBodiesScene& s) { (s.*frame)(); },
+                                                       [] { gSecond->Refresh(); });
+                                         })
+                ->Unit(benchmark::kMillisecond);
+        }
     }
 
     benchmark::Initialize(&argc, argv);
