@@ -20,6 +20,18 @@
 // again for partly transparent faces; it is timed too. Wireframe is mode 0, hidden lines mode 1
 // (faces into the depth buffer only, then the edges: the z-buffer road).
 //
+// Beside the whole frames: an idle refresh (nothing changed: the saved picture presented again)
+// of the view, while a second document of another material, in a small window of its own, has an
+// idle refresh of its own between two of ours, as two open documents have; and the presentation
+// of the saved picture alone (the off-screen buffer's picture drawn into the window and the
+// buffers swapped, or without it the back buffer copied to the front; the view made current for
+// it and the other one again afterwards, as a refresh does), which is what an idle refresh should
+// cost. Printed: the idle refresh, the whole frame of "shaded with edges" and the presentation,
+// with the ratios; the aim is an idle refresh of at most the presentation (1.1 x, for the change
+// query and the measurement's spread). Through the off-screen buffer, the frame's configuration
+// also copies that buffer's back buffer to its front before presenting, which the presentation
+// alone leaves out: that copy is part of what the ratio shows there.
+//
 // With --peers=FILE (repeatable) the benchmark reads the timing output of the two peer viewers
 // taken in the same sitting (their "== <peer>, <scene>" headers and "<mode> frame: median <ms>
 // ms" lines) and prints each peer's figure beside ours with the ratio to the faster one. The aims
@@ -27,6 +39,7 @@
 // hidden lines within 1.2 x their floor. Arguments that start with '/' are switches of the display
 // core (it reads the process's command line itself), for instance /NoPBuffer.
 #include "BenchMeshBuffers.h"
+#include "BenchWindow.h"
 #include "DsAttributes.h"
 #include "DsGlContext.h"
 #include "DsGlScene.h"
@@ -35,6 +48,8 @@
 #include "DsItemsBody.h"
 #include "DsLineAttribStorage.h"
 #include "DsManager.h"
+#include "DsMaterialStorage.h"
+#include "DsPBuffer.h"
 #include "DsPartStorage.h"
 #include "DsView3dCdc.h"
 #include "GmPosition.h"
@@ -61,6 +76,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -208,6 +224,30 @@ public:
         view_->refresh();
         glFinish();
     }
+    // A refresh with nothing changed.
+    void IdleFrame()
+    {
+        view_->refresh();
+        glFinish();
+    }
+    // The saved picture presented again and nothing else, as an idle refresh's configuration
+    // presents it: from the off-screen buffer when that holds the picture, else from the back
+    // buffer; the view made current for it and the view current before made current again, as a
+    // refresh does.
+    void PresentFrame()
+    {
+        CDsView3dCdc* const previous = CDsView3dCdc::StGetCurrent();
+        CDsView3dCdc::StSetCurrent(view_.get(), false);
+        CDsPBuffer* pbuffer = view_->IsPBufferValid(true) ? view_->GetPBuffer() : nullptr;
+        if (pbuffer && pbuffer->DrawAsTexture(Dc())) {
+            context_.SwapCurrentViewBuffers();
+        } else {
+            wglMakeCurrent(Dc(), wglGetCurrentContext());
+            context_.RestoreBackBuffer(view_.get());
+        }
+        CDsView3dCdc::StSetCurrent(previous, false);
+        glFinish();
+    }
     // One floor frame: the view's transforms and lights as a refresh sets them, a cleared
     // picture, the buffers, presented by a buffer swap.
     void FloorFrame(EFloor kind)
@@ -283,6 +323,30 @@ private:
 std::unique_ptr<CBodiesScene> gScene;
 std::string gSceneName;
 
+// A second open document: an empty scene in a small window of its own, lit with another material
+// than the bodies' scene, refreshed between the idle refreshes of the bodies' view.
+class CSecondDocument {
+public:
+    CSecondDocument() : window_(L"second document", 64, 64, 2)
+    {
+        if (!window_.Ready()) return;
+        window_.context.SetMaterial(CDsMaterialStorage(90, 120, 40, 30, 0));
+        window_.view->SetRenderMode(eRenderShade);
+    }
+    // An idle refresh of its view.
+    void Refresh()
+    {
+        if (window_.Ready()) window_.view->refresh();
+    }
+
+private:
+    BenchContextWindow window_;
+};
+std::unique_ptr<CSecondDocument> gSecond;
+
+// The mode of the idle refreshes and of the whole frame set beside them.
+const SMode& IdleMode() { return kPlateModes[1]; }
+
 // What a scene holds, kept for the summary after the scene has gone.
 struct SSceneFacts {
     size_t bodies = 0, faces = 0, edges = 0;
@@ -348,10 +412,11 @@ double DifferingShare(const std::vector<unsigned char>& a, const std::vector<uns
     return pixels > 0 ? double(differing) / pixels : 0.0;
 }
 
-// Times `frame` once per iteration (glFinish included) after one frame unmeasured; keeps the
-// median frame.
-template <class F>
-void RunFrames(benchmark::State& state, const std::string& scene, const std::string& row, const SMode& mode, F frame)
+// Times `frame` once per iteration (glFinish included) after one frame unmeasured, `between` run
+// untimed before each; keeps the median frame.
+template <class F, class G>
+void RunFrames(benchmark::State& state, const std::string& scene, const std::string& row, const SMode& mode, F frame,
+               G between)
 {
     CBodiesScene& s = Scene(scene);
     if (!s.Ready()) {
@@ -362,6 +427,9 @@ void RunFrames(benchmark::State& state, const std::string& scene, const std::str
     frame(s);
     std::vector<double> frames;
     for (auto _ : state) {
+        state.PauseTiming();
+        between();
+        state.ResumeTiming();
         const auto start = std::chrono::steady_clock::now();
         frame(s);
         frames.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
@@ -373,6 +441,12 @@ void RunFrames(benchmark::State& state, const std::string& scene, const std::str
     std::nth_element(frames.begin(), frames.begin() + frames.size() / 2, frames.end());
     Results()[scene][row] = frames[frames.size() / 2];
     state.counters["median_ms"] = frames[frames.size() / 2];
+}
+
+template <class F>
+void RunFrames(benchmark::State& state, const std::string& scene, const std::string& row, const SMode& mode, F frame)
+{
+    RunFrames(state, scene, row, mode, frame, [] {});
 }
 
 // The floor must draw what the mode draws: both pictures compared.
@@ -387,6 +461,22 @@ void Compare(const std::string& scene, const SMode& mode)
     const std::vector<unsigned char> b = s.Picture();
     SComparison& c = Comparisons()[scene][mode.name];
     c.differing = DifferingShare(a, b, c.drawn);
+}
+
+// The idle refresh of one scene beside its whole frame and the presentation alone.
+void PrintIdle(const std::string& scene)
+{
+    const auto found = Results().find(scene);
+    if (found == Results().end()) return;
+    const std::map<std::string, double>& r = found->second;
+    const auto idle = r.find("idle refresh"), present = r.find("present"), whole = r.find(IdleMode().name);
+    if (idle == r.end() || present == r.end() || whole == r.end() || present->second <= 0.0 || whole->second <= 0.0)
+        return;
+    const double toPresent = idle->second / present->second;
+    std::printf("  %-18s %7.2f ms  whole frame (%s) %7.2f ms: x %.3f; presenting the saved picture %7.2f ms: "
+                "x %.2f (aim 1.1: %s)\n",
+                "idle refresh", idle->second, IdleMode().name, whole->second, idle->second / whole->second,
+                present->second, toPresent, toPresent <= 1.1 ? "met" : "missed");
 }
 
 // --- The peers' figures -------------------------------------------------------------------------
@@ -512,10 +602,10 @@ int main(int argc, char** argv)
         const SMode* modes;
         size_t count;
     } scenes[] = {{"plate", kPlateModes, std::size(kPlateModes)}, {"boxes", kBoxModes, std::size(kBoxModes)}};
-    for (const auto& scene : scenes)
+    for (const auto& scene : scenes) {
+        const std::string name = scene.scene;
         for (size_t m = 0; m < scene.count; ++m) {
             const SMode mode = scene.modes[m];
-            const std::string name = scene.scene;
             benchmark::RegisterBenchmark((name + "/" + mode.name).c_str(),
                                          [name, mode](benchmark::State& state) {
                                              RunFrames(state, name, mode.name, mode,
@@ -530,13 +620,31 @@ int main(int argc, char** argv)
                                          })
                 ->Unit(benchmark::kMillisecond);
         }
+        // The idle refresh and the presentation alone, each with the second document refreshed
+        // before every frame.
+        for (const auto& [row, frame] : {std::pair{"idle refresh", &CBodiesScene::IdleFrame},
+                                         std::pair{"present", &CBodiesScene::PresentFrame}}) {
+            benchmark::RegisterBenchmark((name + "/" + row).c_str(),
+                                         [name, row = std::string(row), frame = frame](benchmark::State& state) {
+                                             if (!gSecond) gSecond = std::make_unique<CSecondDocument>();
+                                             RunFrames(state, name, row, IdleMode(),
+                                                       [frame](CBodiesScene& s) { (s.*frame)(); },
+                                                       [] { gSecond->Refresh(); });
+                                         })
+                ->Unit(benchmark::kMillisecond);
+        }
+    }
 
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
     std::printf("\ndisplay core switches:%s\n", switches.empty() ? " none" : switches.c_str());
-    for (const auto& scene : scenes) PrintScene(scene.scene, scene.modes, scene.count, peers);
+    for (const auto& scene : scenes) {
+        PrintScene(scene.scene, scene.modes, scene.count, peers);
+        PrintIdle(scene.scene);
+    }
     if (peerFiles.empty()) std::printf("\n(no peers' figures: give their output of this sitting with --peers=FILE)\n");
+    gSecond.reset();
     gScene.reset();
     return 0;
 }

@@ -3,7 +3,8 @@
 //
 // Render mode 4 draws with the mixed renderer, or with the shade renderer while a fast refresh
 // ignores transparency ("Fast_Part_Refresh_Ignore_Transparency"); every render then draws the
-// scene database's temporary part with the mixed renderer.
+// scene database's temporary part with the mixed renderer. All the walks of a frame share one
+// fast-refresh auto-hide threshold, which the frame moves on once.
 //
 // Sections: with a stepped section that has plane groups, view flag 12 is set while each group's
 // clip planes are on and the section's items are drawn (and only those); then, groups or none,
@@ -77,6 +78,8 @@ CDsRendererBase* NewRenderer(int mode, view3d* view, CDsGlScene* scene)
 void CDsGlScene::DrawFrame(view3d* view, TDsLocationRects& dirty)
 {
     if (!view) return;
+    // Every walk of the frame, whatever its renderer, pass or rectangle, hides by one threshold.
+    CDsFrahFrameScope autoHideFrame(view);
     const int mode = view->GetRenderMode();
     if (dirty.empty()) {
         glClearColor(0, 0, 0, 0);
@@ -153,6 +156,7 @@ void CDsGlScene::Render(int mode, const std::vector<CVyrObjectPath>* paths, bool
                         view3d* view)
 {
     if (!view || !rect) return;
+    CDsFrahFrameScope autoHideFrame(view);  // joins the frame's scope
     std::unique_ptr<CDsRendererBase> renderer(NewRenderer(mode, view, this));
     if (!renderer) return;
     glScissor(rect[0], rect[3], rect[2] - rect[0], rect[1] - rect[3]);

@@ -123,3 +123,33 @@ float DsFrahUpdateThreshold(view3d* view, const CDsDrawContext& record, const CD
         t *= decrease;
     return std::min(t, static_cast<float>(largest));
 }
+
+namespace {
+
+CDsFrahFrameScope* sOpenFrame = nullptr;  // the innermost open frame scope
+
+}  // namespace
+
+CDsFrahFrameScope::CDsFrahFrameScope(view3d* view) : m_view(view), m_outer(sOpenFrame)
+{
+    sOpenFrame = this;
+}
+
+CDsFrahFrameScope::~CDsFrahFrameScope()
+{
+    sOpenFrame = m_outer;
+}
+
+float DsFrahFrameThreshold(view3d* view, const CDsDrawContext& record, const CDsBox& sceneBox)
+{
+    // The outermost open scope of the view holds its frame: an inner one of the same view joins it.
+    CDsFrahFrameScope* frame = nullptr;
+    for (CDsFrahFrameScope* scope = sOpenFrame; view && scope; scope = scope->m_outer)
+        if (scope->m_view == view) frame = scope;
+    if (!frame) return DsFrahUpdateThreshold(view, record, sceneBox);
+    if (!frame->m_known) {
+        frame->m_threshold = DsFrahUpdateThreshold(view, record, sceneBox);
+        frame->m_known = true;
+    }
+    return frame->m_threshold;
+}

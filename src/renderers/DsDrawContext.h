@@ -16,6 +16,11 @@
 //   value (the others keep theirs).
 // - The first threshold is 0 (nothing hidden) without a view, for an empty scene box and for a
 //   view without a scale (no units per pixel): a diagonal in pixels cannot be measured.
+// - The threshold moves once per frame of a view, however many walks the frame makes (every
+//   renderer's walks, the temporary part's pass, each dirty rectangle, each section group): the
+//   scene opens a frame scope (CDsFrahFrameScope) around its frame, the first walk works the
+//   threshold out and the others take it. Moved by every walk, one frame at rate 10 would take a
+//   threshold of 8 to 15.6 instead of 10, and the control would overshoot.
 #pragma once
 
 #include <afx.h>
@@ -53,3 +58,29 @@ float DsFrahFirstThreshold(view3d* view, const CDsBox& sceneBox, float mid, floa
 // a frame rate not measured yet; else the view's current threshold scaled by the increase factor
 // below the low bound and by the decrease factor above the upper bound, at most the largest.
 AFX_EXT_API float DsFrahUpdateThreshold(view3d* view, const CDsDrawContext& record, const CDsBox& sceneBox);
+
+// The frame of one view, for the auto-hide threshold: while a scope is open, the walks of its view
+// share one threshold (DsFrahFrameThreshold). Scopes nest (a frame drawn inside another drawing);
+// one opened while a scope of the same view is open joins that one.
+class AFX_EXT_CLASS CDsFrahFrameScope {
+public:
+    // Opens the frame of `view` (null: a scope that shares nothing).
+    explicit CDsFrahFrameScope(view3d* view);
+    // Closes it; the scope open before is the open one again.
+    ~CDsFrahFrameScope();
+    // Not copyable.
+    CDsFrahFrameScope(const CDsFrahFrameScope&) = delete;
+    // Not copyable.
+    CDsFrahFrameScope& operator=(const CDsFrahFrameScope&) = delete;
+
+private:
+    friend float DsFrahFrameThreshold(view3d* view, const CDsDrawContext& record, const CDsBox& sceneBox);
+    view3d* m_view;
+    CDsFrahFrameScope* m_outer;
+    bool m_known = false;      // the frame's threshold is worked out
+    float m_threshold = 0.0f;  // the frame's threshold
+};
+
+// The threshold of this frame for `view`: worked out once (DsFrahUpdateThreshold) in an open frame
+// scope of the view and the same for every later call there; worked out anew outside one.
+AFX_EXT_API float DsFrahFrameThreshold(view3d* view, const CDsDrawContext& record, const CDsBox& sceneBox);

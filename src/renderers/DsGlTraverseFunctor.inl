@@ -46,7 +46,7 @@ void CDsGlTraverseFunctorT<P>::PrepareForFrame(CDsScene* scene, view3d* viewForB
     for (int i = 0; i < 4; ++i) m_viewport[i] = viewport ? viewport[i] : 0;
     if (!scene) return;
     const CDsBox box(scene->GetBoundsBox());
-    m_autoHideThreshold = DsFrahUpdateThreshold(viewForBoxes, *m_drawContext, box);
+    m_autoHideThreshold = DsFrahFrameThreshold(viewForBoxes, *m_drawContext, box);
     if (CDsView3dCdc* cdc = dynamic_cast<CDsView3dCdc*>(viewForBoxes))
         cdc->SetMaxDiagonalSizeForFastRefresh(m_autoHideThreshold);
     int rect[4];

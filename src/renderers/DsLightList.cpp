@@ -128,7 +128,7 @@ void CDsLightList::SetToView(view3d* view)
     storage->GetDefaultMaterial(held[0], held[1], held[2], held[3], held[4]);
     bool same = true;
     for (int i = 0; i < 5; ++i) same = same && held[i] == wanted[i];
-    if (!same) storage->SetDefaultMaterial(wanted[0], wanted[1], wanted[2], wanted[3], wanted[4]);
+    if (!same) storage->SetDefaultMaterialForDrawing(wanted[0], wanted[1], wanted[2], wanted[3], wanted[4]);
 
     glShadeModel(GL_SMOOTH);
     glEnable(GL_LIGHTING);

@@ -32,9 +32,12 @@
 // unasked.
 //
 // Choices where the behaviour was open:
-// - Sending the default material to the scene database (SetToView) happens only when it differs
-//   from the database's: every change there makes every view draw again, so sending it each frame
-//   would keep every view redrawing.
+// - SetToView hands the material to the scene database as the state of the drawing it prepares,
+//   which no view counts as a change: each context's drawing sends its own, so a document's frame
+//   leaves the pictures of another document, drawn with another material, as they are, and a
+//   frame's own material does not make the next refresh draw again. A new material reaches the
+//   pictures through the context (CDsGlContext::SetMaterial, LoadMaterial, SetLights), which makes
+//   its views draw again.
 // - UpdateLightVectors leaves the lights as they are for an empty box, or one whose corners are
 //   both at the origin: moving the directional lights onto their targets would lose their
 //   directions for good.

@@ -1,17 +1,20 @@
 // The context's refresh in a real window: a scene-database scene drawn into the front buffer,
-// refreshes that find nothing to do, partial frames of dirty rectangles, the frame rate, plot
-// mode, suspension, and bad input.
+// refreshes that find nothing to do (also beside a second document of another material), partial
+// frames of dirty rectangles, the frame rate and the fast-refresh auto-hide threshold it moves,
+// plot mode, suspension, and bad input.
 #include "DsAttributes.h"
 #include "DsGeometry.h"
 #include "DsLocation.h"
 #include "DsGlContext.h"
 #include "DsGlScene.h"
 #include "DsManager.h"
+#include "DsMaterialStorage.h"
 #include "DsPartStorage.h"
 #include "DsView3dCdc.h"
 #include "GlTestFixture.h"
 #include "TestClock.h"
 #include "VyrNotifyFunctionality.h"
+#include "VyrPrefManager.h"
 #include "ViewStaticsGuard.h"
 #include "ViewWindow.h"
 
@@ -37,6 +40,7 @@ constexpr int kSize = 100;
 int gDraws = 0;                            // DrawGl calls of every line
 vyrtest::FakeClock* gClock = nullptr;      // advanced by a slow line while it draws
 int gSlowMilliseconds = 0;
+int gFrameMilliseconds = 0;                // advanced once, by the next line drawn
 
 // A horizontal line across the window at model height y (the view shows -50..50), with a box.
 class CLine : public CDsGeometry {
@@ -60,6 +64,10 @@ public:
     {
         ++gDraws;
         if (gClock && gSlowMilliseconds) gClock->Advance(gSlowMilliseconds);
+        if (gClock && gFrameMilliseconds) {
+            gClock->Advance(gFrameMilliseconds);
+            gFrameMilliseconds = 0;
+        }
         if (kind == eDpLines) {
             glBegin(GL_LINES);
             glVertex3d(m_x0, m_y, 0);
@@ -97,6 +105,7 @@ public:
     void DrawGl(view3d&, eDrawPrimitives kind, int, int, const CDsDrawContext*) override
     {
         if (kind != eDpFaces) return;
+        ++gDraws;
         glBegin(GL_QUADS);
         glNormal3d(0, 0, 1);
         glVertex3d(-20, -20, m_z);
@@ -388,4 +397,124 @@ TEST_F(DsGlContextRefreshGLTest, MixedModeBlendsAHalfTransparentFaceOverAnOpaque
     GLboolean depthWrites = GL_FALSE;
     glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
     EXPECT_TRUE(depthWrites);
+}
+
+namespace {
+
+// The auto-hide preference of fast refreshes switched on for a test; afterwards the preference
+// store holds what it held before.
+class AutoHideOn {
+public:
+    AutoHideOn()
+    {
+        CVyrPrefManager* preferences = CVyrPrefManager::GetInstance();
+        m_present = preferences->GetPreference(0, kGroup, kKey, m_was);
+        EXPECT_TRUE(preferences->AddPreference(0, kGroup, kKey, CVyrPreference(true)));
+    }
+    ~AutoHideOn()
+    {
+        CVyrPrefManager* preferences = CVyrPrefManager::GetInstance();
+        if (m_present)
+            preferences->AddPreference(0, kGroup, kKey, m_was);
+        else
+            preferences->RemovePreference(0, kGroup, kKey);
+    }
+    AutoHideOn(const AutoHideOn&) = delete;
+    AutoHideOn& operator=(const AutoHideOn&) = delete;
+
+private:
+    static constexpr const wchar_t* kGroup = L"General";
+    static constexpr const wchar_t* kKey = L"PartFastRefreshAutoHide";
+    bool m_present = false;
+    CVyrPreference m_was;
+};
+
+}  // namespace
+
+TEST_F(DsGlContextRefreshGLTest, IdleRefreshesOfTwoDocumentsWithDifferentMaterialsDrawNothing)
+{
+    // A second document (its own context and scene) in its own window, shaded with another
+    // material, and the scene database holding a third one, as before a process's first frame.
+    CDsGlContext other(41);
+    vyrtest::FrameworkWindow otherWindow(kSize, kSize);
+    auto otherView = std::make_unique<CDsView3dCdc>(&otherWindow.wnd);
+    otherView->SetGlContext(&other);
+    other.add_view(otherView.get());
+    ViewSetup().Pixels(kSize, kSize).Eye(SPAposition(0, 0, 50)).Field(kSize, kSize).Clip(1, 100).ApplyTo(*otherView);
+    other.SetMaterial(CDsMaterialStorage(10, 30, 0, 5, 0));
+    CDsAttributes green;
+    green.SetColor(0x00FF00);
+    const CVyrObjectId square(other.GetScene()->GetDbScene().GetPeerPartId(), 1);
+    ASSERT_TRUE(CDsPartStorage::instance()->AddItem(square, kLineType, new CSquare(0), nullptr, &green, nullptr, nullptr,
+                                                    true));
+    AddLine(1, 10, 0x0000FF);
+    CDsPartStorage::instance()->SetDefaultMaterial(0.5f, 0.5f, 0.5f, 1.0f, 0.0f);
+
+    for (CDsView3dCdc* view : {view_.get(), otherView.get()}) view->SetRenderMode(eRenderShade);  // first frames
+    const int drawn = gDraws;
+    const int frames = recorder_.Count(10);
+    for (int round = 0; round < 3; ++round) {
+        view_->refresh();
+        otherView->refresh();
+        EXPECT_EQ(gDraws, drawn) << "idle round " << round;
+    }
+    EXPECT_EQ(recorder_.Count(10), frames);  // no frame, only the saved pictures again
+    // Each view still shows its own picture.
+    ASSERT_TRUE(context_.MakeCurrent(view_.get()));
+    EXPECT_TRUE(RowHas(GL_FRONT, Row(10), Rgb{255, 0, 0}));
+    ASSERT_TRUE(other.MakeCurrent(otherView.get()));
+    EXPECT_GT(ReadPixel(GL_FRONT, 50, 50).g, 0);
+
+    // A real change still redraws; once drawn, the next refreshes are idle again.
+    AddLine(2, -30, 0x0000FF);
+    view_->refresh();
+    EXPECT_GT(gDraws, drawn);
+    ASSERT_TRUE(context_.MakeCurrent(view_.get()));
+    EXPECT_TRUE(RowHas(GL_FRONT, Row(-30), Rgb{255, 0, 0}));
+    otherView->refresh();
+    const int afterChange = gDraws;
+    view_->refresh();
+    otherView->refresh();
+    EXPECT_EQ(gDraws, afterChange);
+
+    // So does a new material of a document: its view shows it at its next refresh.
+    ASSERT_TRUE(other.MakeCurrent(otherView.get()));
+    const Rgb before = ReadPixel(GL_FRONT, 50, 50);
+    other.SetMaterial(CDsMaterialStorage(255, 255, 0, 5, 0));
+    otherView->refresh();
+    EXPECT_GT(gDraws, afterChange);
+    ASSERT_TRUE(other.MakeCurrent(otherView.get()));
+    const Rgb after = ReadPixel(GL_FRONT, 50, 50);
+    EXPECT_GT(after.g, before.g + 40) << int(before.g) << " -> " << int(after.g);
+
+    otherView.reset();
+    CDsPartStorage::instance()->RemoveItem(square, nullptr);
+    items_.push_back(2);
+}
+
+TEST_F(DsGlContextRefreshGLTest, AFastFrameMovesTheAutoHideThresholdOneStepInEveryRenderMode)
+{
+    AutoHideOn autoHide;
+    AddLine(1, 10, 0x0000FF);
+    vyrtest::FakeClock clock(1000);
+    gClock = &clock;
+    for (ERenderMode mode : {eRenderWireframe, eRenderHiddenLines, eRenderPartialHiddenLines, eRenderShade, eRenderMixed}) {
+        view_->SetRenderMode(mode);
+        view_->SetFlag(eDsViewFlagFastRefresh, true);
+        // A fast frame of 100 ms: the fast-refresh rate is 10, below the low bound of 15.
+        gFrameMilliseconds = 100;
+        view_->refresh();
+        EXPECT_FLOAT_EQ(view_->GetLastZprFPS(), 10.0f) << mode;
+        // Each further frame at that rate makes the threshold 1.25 times as large, once.
+        view_->SetMaxDiagonalSizeForFastRefresh(8.0f);
+        gFrameMilliseconds = 100;
+        view_->refresh();
+        EXPECT_FLOAT_EQ(view_->GetMaxDiagonalSizeForFastRefresh(), 10.0f) << mode;
+        gFrameMilliseconds = 100;
+        view_->refresh();
+        EXPECT_FLOAT_EQ(view_->GetMaxDiagonalSizeForFastRefresh(), 12.5f) << mode;
+        view_->SetFlag(eDsViewFlagFastRefresh, false);
+    }
+    gFrameMilliseconds = 0;
+    gClock = nullptr;
 }

@@ -305,7 +305,8 @@ TEST_F(DsLightGLTest, WithDocumentFlag1OnlyLight0IsOnAsTheHeadLight)
     EXPECT_EQ(Get(GL_LIGHT0, GL_POSITION), (std::array<float, 4>{-100, 0, 100, 0}));
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 
-    // The material sent again unchanged makes no view draw again; a changed one does.
+    // The material the list sends is the state of the drawing it prepares: sent again unchanged,
+    // or changed, it makes no view draw again, and the drawing's set-up reads it.
     CDsScene& scene = context.GetScene()->GetDbScene();
     CDsScene::TChangedPaths paths;
     CDsScene::TChangedIds ids;
@@ -316,7 +317,10 @@ TEST_F(DsLightGLTest, WithDocumentFlag1OnlyLight0IsOnAsTheHeadLight)
     EXPECT_EQ(scene.GetChanges(paths, ids, log, db, view.get()), eNoChange);
     list.SetMaterial(CDsMaterialStorage(250, 190, 128, 10, 0));
     list.SetToView(view.get());
-    EXPECT_EQ(scene.GetChanges(paths, ids, log, db, view.get()), eTotallyChanged);
+    EXPECT_EQ(scene.GetChanges(paths, ids, log, db, view.get()), eNoChange);
+    float m[5];
+    CDsPartStorage::instance()->GetDefaultMaterial(m[0], m[1], m[2], m[3], m[4]);
+    EXPECT_FLOAT_EQ(m[0], 250 / 255.0f);
 }
 
 TEST_F(DsLightGLTest, TheLampsViewSetsTheColourMaterialWhileLampsAreShown)

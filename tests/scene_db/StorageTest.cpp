@@ -201,6 +201,18 @@ TEST_F(StorageTest, ANewDefaultMaterialRedrawsEveryView)
     storage->GetDefaultMaterial(m[0], m[1], m[2], m[3], m[4]);
     EXPECT_EQ(std::vector<float>(m, m + 5), (std::vector<float>{0.1f, 0.2f, 0.3f, 40.0f, 0.05f}));
     EXPECT_EQ(scene.GetChanges(paths, ids, logNumber, dbNumber, nullptr), eTotallyChanged);
+
+    // The same material again is no change; one set for a drawing is none either, though held.
+    scene.SyncNumbers(logNumber, dbNumber, nullptr);
+    storage->SetDefaultMaterial(0.1f, 0.2f, 0.3f, 40.0f, 0.05f);
+    EXPECT_EQ(scene.GetChanges(paths, ids, logNumber, dbNumber, nullptr), eNoChange);
+    storage->SetDefaultMaterialForDrawing(0.4f, 0.5f, 0.6f, 7.0f, 0.0f);
+    EXPECT_EQ(scene.GetChanges(paths, ids, logNumber, dbNumber, nullptr), eNoChange);
+    storage->GetDefaultMaterial(m[0], m[1], m[2], m[3], m[4]);
+    EXPECT_EQ(std::vector<float>(m, m + 5), (std::vector<float>{0.4f, 0.5f, 0.6f, 7.0f, 0.0f}));
+    // The host's material differs from the drawing's: a change again.
+    storage->SetDefaultMaterial(0.1f, 0.2f, 0.3f, 40.0f, 0.05f);
+    EXPECT_EQ(scene.GetChanges(paths, ids, logNumber, dbNumber, nullptr), eTotallyChanged);
 }
 
 TEST_F(StorageTest, TheSceneOwnsItsTemporaryPart)

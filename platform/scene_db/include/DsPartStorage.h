@@ -115,8 +115,12 @@ public:
     void SynchronizeLocations(CDsScene* scene, bool allViews);
 
     // Sets the default material: ambient, diffuse, specular, emission factors (0 to 1) and the
-    // shininess; every view of every scene then draws again.
+    // shininess; every view of every scene then draws again, unless the material is the one held.
     void SetDefaultMaterial(float ambient, float diffuse, float specular, float shininess, float emission);
+    // Sets the default material as the state of a drawing about to begin (a rendering context
+    // sends its own before it draws): no view counts it as a change, since every picture was drawn
+    // with the material its own drawing sent.
+    void SetDefaultMaterialForDrawing(float ambient, float diffuse, float specular, float shininess, float emission);
     // The default material (initially 0.2, 0.8, 0.3, 20, 0).
     void GetDefaultMaterial(float& ambient, float& diffuse, float& specular, float& shininess, float& emission) const;
 

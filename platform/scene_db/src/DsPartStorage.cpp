@@ -519,12 +519,18 @@ void CDsPartStorage::UnregisterScene(CDsScene* scene)
 
 void CDsPartStorage::SetDefaultMaterial(float ambient, float diffuse, float specular, float shininess, float emission)
 {
-    m_material[0] = ambient;
-    m_material[1] = diffuse;
-    m_material[2] = specular;
-    m_material[3] = shininess;
-    m_material[4] = emission;
+    const float material[5] = {ambient, diffuse, specular, shininess, emission};
+    // The same material again changes no picture.
+    if (std::equal(std::begin(material), std::end(material), m_material)) return;
+    std::copy(std::begin(material), std::end(material), m_material);
     m_journal->Add(SJournal::eTotal, nullptr, CVyrObjectId(), nullptr, true);
+}
+
+void CDsPartStorage::SetDefaultMaterialForDrawing(float ambient, float diffuse, float specular, float shininess,
+                                                  float emission)
+{
+    const float material[5] = {ambient, diffuse, specular, shininess, emission};
+    std::copy(std::begin(material), std::end(material), m_material);
 }
 
 void CDsPartStorage::GetDefaultMaterial(float& ambient, float& diffuse, float& specular, float& shininess,

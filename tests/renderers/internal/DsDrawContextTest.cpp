@@ -192,3 +192,48 @@ TEST_F(FrahTest, AFirstFrameWithoutAScaleOrASceneHidesNothing)
     ASSERT_EQ(view_.get_units_per_pixel(), 0.0);
     EXPECT_EQ(DsFrahFirstThreshold(&view_, BoxOfDiagonal(1024.0), 25.0f, 50.0f, 10), 0.0f);
 }
+
+TEST_F(FrahTest, AFrameScopeMovesTheThresholdOnceForAllTheWalksOfItsView)
+{
+    CDsDrawContext record(&view_, true, 0.05);
+    record.fastRefresh = true;
+    record.frameRate = 10.0f;  // below the low bound: the threshold grows by 1.25 a frame
+    // A walk works the threshold out for `view` and hands it to the view, as a draw functor does.
+    auto walk = [&record, this](view3d& view) {
+        const float t = DsFrahFrameThreshold(&view, record, box_);
+        view.SetMaxDiagonalSizeForFastRefresh(t);
+        return t;
+    };
+
+    // Outside a frame every walk moves it on.
+    view_.SetMaxDiagonalSizeForFastRefresh(8.0f);
+    EXPECT_FLOAT_EQ(walk(view_), 10.0f);
+    EXPECT_FLOAT_EQ(walk(view_), 12.5f);
+
+    view_.SetMaxDiagonalSizeForFastRefresh(8.0f);
+    view3d other;
+    other.SetMaxDiagonalSizeForFastRefresh(20.0f);
+    {
+        CDsFrahFrameScope frame(&view_);
+        for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(walk(view_), 10.0f) << i;
+        {
+            CDsFrahFrameScope render(&view_);  // a render of the frame joins it
+            EXPECT_FLOAT_EQ(walk(view_), 10.0f);
+            // Another view drawn meanwhile has a frame of its own.
+            CDsFrahFrameScope otherFrame(&other);
+            EXPECT_FLOAT_EQ(walk(other), 25.0f);
+            EXPECT_FLOAT_EQ(walk(other), 25.0f);
+            EXPECT_FLOAT_EQ(walk(view_), 10.0f);
+        }
+        EXPECT_FLOAT_EQ(walk(view_), 10.0f);
+    }
+    // The next frame moves it one step further, once.
+    {
+        CDsFrahFrameScope frame(&view_);
+        EXPECT_FLOAT_EQ(walk(view_), 12.5f);
+        EXPECT_FLOAT_EQ(walk(view_), 12.5f);
+    }
+    // A scope without a view shares nothing.
+    CDsFrahFrameScope none(nullptr);
+    EXPECT_FLOAT_EQ(walk(view_), 15.625f);
+}
