@@ -636,7 +636,7 @@ TEST_F(RenderersTest, MixedDrawsOpaqueFacesFirstAndBlendsPartlyTransparentOnesBa
     Item(1, CDsGeometry::eDpFaces | CDsGeometry::eDpLines, Clear(255));
     Item(2, CDsGeometry::eDpFaces | CDsGeometry::eDpLines, Clear(128));
     Item(3, CDsGeometry::eDpFaces | CDsGeometry::eDpLines, Clear(0));
-    Frame(CDsRendererMixed(&view, context.GetScene(), false));
+    Frame(CDsRendererMixed(context.GetScene(), &view, false));
     // Opaque pass: every line, and the faces of the opaque item; then the half-transparent faces
     // in two walks (back faces, front faces); the fully transparent item's faces never.
     EXPECT_EQ(Kinds(1), (KindList{2, 4}));
@@ -651,7 +651,7 @@ TEST_F(RenderersTest, MixedFastRefreshOfTheModelBlendsInOneWalkWithoutCulling)
 {
     Item(1, CDsGeometry::eDpFaces | CDsGeometry::eDpBitmaps, Clear(128));
     view.SetFlag(eDsViewFlagFastRefresh, true);
-    Frame(CDsRendererMixed(&view, context.GetScene(), false));
+    Frame(CDsRendererMixed(context.GetScene(), &view, false));
     EXPECT_EQ(Kinds(1), (KindList{4}));  // no bitmaps in a fast frame; one transparent walk
     std::vector<std::string> switches = Switches(seam.Take());
     EXPECT_EQ(std::count(switches.begin(), switches.end(), "Enable cull"), 0);
@@ -661,7 +661,7 @@ TEST_F(RenderersTest, MixedFastRefreshOfTheModelBlendsInOneWalkWithoutCulling)
     CDsAttributes half = Clear(128);
     ASSERT_TRUE(storage->AddItem(CVyrObjectId(temp, 7), kLeafType, new CRecGeometry(7, CDsGeometry::eDpFaces), nullptr,
                                  &half, nullptr, nullptr, true));
-    Frame(CDsRendererMixed(&view, context.GetScene(), true));
+    Frame(CDsRendererMixed(context.GetScene(), &view, true));
     EXPECT_EQ(Kinds(7), (KindList{4, 4}));
     EXPECT_TRUE(Kinds(1).empty());
     view.SetFlag(eDsViewFlagFastRefresh, false);
@@ -679,18 +679,18 @@ TEST_F(RenderersTest, MixedSilhouettesAtLevelZeroOnlyForFullyTransparentItems)
     EXPECT_FALSE(flag);
     EXPECT_EQ(CDsRendererMixed::OpaqueWalkFlags(true, eDsSilhouetteAll, flag), 7);
     context.GetScene()->SetSilhouetteLevel(eDsSilhouetteNone);
-    Frame(CDsRendererMixed(&view, context.GetScene(), false));
+    Frame(CDsRendererMixed(context.GetScene(), &view, false));
     EXPECT_EQ(Kinds(1), (KindList{8}));
     EXPECT_TRUE(Kinds(2).empty());
     context.GetScene()->SetSilhouetteLevel(eDsSilhouetteCylinders);
-    Frame(CDsRendererMixed(&view, context.GetScene(), false));
+    Frame(CDsRendererMixed(context.GetScene(), &view, false));
     EXPECT_EQ(Kinds(2), (KindList{8}));
 }
 
 TEST_F(RenderersTest, MixedWithNothingListedDrawsNothingButStillSendsItsSwitches)
 {
     Item(1, CDsGeometry::eDpFaces, Clear(128));
-    Frame(CDsRendererMixed(&view, context.GetScene(), false), {}, false);
+    Frame(CDsRendererMixed(context.GetScene(), &view, false), {}, false);
     EXPECT_TRUE(gDraws.empty());
     const std::vector<std::string> switches = Switches(seam.Take());
     ASSERT_FALSE(switches.empty());
