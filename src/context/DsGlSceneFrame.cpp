@@ -66,7 +66,7 @@ CDsRendererBase* NewRenderer(int mode, view3d* view, CDsGlScene* scene)
     case eRenderPartialHiddenLines:
         return new (std::nothrow) CDsRendererHiddenLine(view, scene);
     case eRenderMixed:
-        if (!DsGetFastPartRefreshIgnoreTransparency(view)) return new (std::nothrow) CDsRendererMixed(view, scene, false);
+        if (!DsGetFastPartRefreshIgnoreTransparency(view)) return new (std::nothrow) CDsRendererMixed(scene, view, false);
         return new (std::nothrow) CDsRendererShade(view, scene);
     default:
         return new (std::nothrow) CDsRendererShade(view, scene);
@@ -167,7 +167,7 @@ void CDsGlScene::Render(int mode, const std::vector<CVyrObjectPath>* paths, bool
     const std::vector<CVyrObjectPath>& list = paths ? *paths : kNone;
     renderer->Render(list, walkAll, rect, &record);
     renderer.reset();
-    CDsRendererMixed temporary(view, this, true);
+    CDsRendererMixed temporary(this, view, true);
     temporary.Render(list, walkAll, rect, &record);
 }
 

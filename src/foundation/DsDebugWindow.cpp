@@ -175,6 +175,8 @@ _UTILwindow* CDsDebugWindow::UtilCreateWindow(const char* title, int x, int y, i
         windowClass.style = CS_OWNDC;
         windowClass.lpfnWndProc = DefWindowProcW;
         windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hIcon = LoadIconW(nullptr, IDI_WINLOGO);
+        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         windowClass.lpszClassName = kClassName;
         if (!RegisterClassW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
             UtilFatalError("RegisterClass() failed:Cannot register GLDRIVERUTIL window class.");

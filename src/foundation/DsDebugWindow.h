@@ -16,6 +16,9 @@
 //   failure ("invalid window size"), refused before anything is made.
 // - A class "DEBUGWINDOW" that someone else registered first is used as it is (the client
 //   subclasses the window anyway), not taken as a failure.
+// - The class is registered with the system's logo icon and the system's arrow cursor: the arrow is
+//   loaded as a system cursor (no module), since no module holds one and a class without a cursor
+//   would leave whatever cursor the pointer brought along over the window.
 // - OpenGL calls of creation (the viewport) and of WM_SIZE (viewport and projection) are made
 //   with the window's own context current, and the context current before is put back, as a
 //   paint does: another view's viewport and matrices are never touched.

@@ -224,6 +224,14 @@ void CDsImage::SetData(CDC& dc)
         }
 }
 
+void CDsImage::TraceData(CBitmap*, CDC* dc) const
+{
+    if (!dc) return;
+    const int width = ComputeOriginalWidth(), height = ComputeOriginalHeight();
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) dc->GetPixel(x, y);
+}
+
 bool CDsImage::SetBitmap(CBitmap& bitmap)
 {
     BITMAP description{};

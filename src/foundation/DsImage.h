@@ -135,6 +135,9 @@ public:
 protected:
     // Frees the pixels and zeroes both sizes.
     void FreePixels();
+    // A tracing aid: reads every pixel of the picture's area from `dc` (nothing for null) and
+    // keeps none of them; the image and `bitmap` stay as they are.
+    void TraceData(CBitmap* bitmap, CDC* dc) const;
     // Word index of (x, y): y x width + x.
     int ComputeArrayIndex(int x, int y) const { return y * m_width + x; }
     // Padded sizes and ratios of a `width` x `height` picture.

@@ -285,7 +285,7 @@ void CDsItemNText3D::DrawGl(view3d& view)
     if (!view.GetFlag(eDsViewFlagFastRefresh) && m_pixelHeight < 501) {
         if (HasText() && m_pixelHeight > 0) DrawBitMap(view);
     } else {
-        DrawModelRectangle(view);
+        DrawRectangle(view);
     }
 }
 
@@ -304,7 +304,7 @@ void CDsItemNText3D::DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives k
         CDsItemNText2D::SetHeight(PixelsOf(m_height, view.get_units_per_pixel()));
         CDsItemNText2D::DrawOnTraverse(view, kinds, applyAttributes);
     } else {
-        DrawModelRectangle(view);
+        DrawRectangle(view);
     }
 }
 
@@ -360,7 +360,7 @@ void CDsItemNText3D::ComputeBoxPositions(view3d& view, CGmPosition corners[4]) c
     computer->CalculatePositionOffset(corners[0], radians, view, 0.0f, height, corners[3]);
 }
 
-void CDsItemNText3D::DrawModelRectangle(view3d& view)
+void CDsItemNText3D::DrawRectangle(view3d& view)
 {
     CGmPosition corners[4];
     ComputeBoxPositions(view, corners);

@@ -76,6 +76,8 @@ protected:
     void Compute2DPosition(view3d& view);
     // Anchor at the origin; on top.
     void ResetMembers();
+    // Nothing: a fixed text's outline is the 2-D text's, which the 2-D text's own drawing calls.
+    void DrawRectangle(view3d&) {}
 
     // The anchor.
     CGmPosition m_position;
@@ -149,7 +151,7 @@ protected:
     // Height 0.01 at least.
     void EnsureMinimalPositiveHeight();
     // The model-space outline as one line loop.
-    void DrawModelRectangle(view3d& view);
+    void DrawRectangle(view3d& view);
     // The bottom-left corner of the string's box on the view.
     void ComputeBottomLeftPosition(view3d& view, CGmPosition& corner) const;
     // The corners bottom-left, bottom-right, top-right, top-left.

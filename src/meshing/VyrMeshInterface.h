@@ -208,6 +208,8 @@ public:
     // archive have none), else the edge of the first polyline entry that has one; null when no
     // entry has either or the owner is not a body.
     BODY* GetBody() const;
+    // A debugging hook over the faceting parameters of `entity`: checks nothing, changes nothing.
+    void DebugParametersCheck(ENTITY*) const {}
 
     // --- Archive -------------------------------------------------------------------------------------
     // Most nodes, polygons or polygon corners a loaded mesh may be made for.

@@ -21,6 +21,13 @@
 // - StIsDisplayed takes the copy-lookup flag as on: the rendering context keeps no such switch.
 // - StPickClosePoint answers the hidden-line view's point itself (a copy would leak the
 //   original).
+// - StPickClosePoint answers the point of an edge only when its nearest point was found: a point
+//   whose search failed holds no position of its own (the last position left over from an earlier
+//   pick would be read as its place), so it is freed and, with reference points by entity, the
+//   hidden-line views are asked next.
+// - The hidden-line views StPickClosePoint asks are those the scene files among its hidden-line
+//   views (shown ones only): an instance entity of the modeler extension is shown as a copy group,
+//   never as a hidden-line view, so the views are found through the scene, not through instances.
 // - Ending a pick mode begun for two events restores the data given, which that beginning does not
 //   fill: with fresh data (all zeros) the view leaves pick mode.
 #pragma once

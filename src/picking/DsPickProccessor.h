@@ -237,7 +237,8 @@ public:
     // The OpenGL face-pick data replayed into `manager`: the number of accepted hits.
     int OpenGLPickFaces(pick_manager* manager, CDsGlGroupIterator& items);
     // The faces under the event by depth into `faces` (a sort-mode selection in the event's pick
-    // mode); answers their number. 0 at once when the cache holds the same point without hits.
+    // mode); answers their number (faces of one depth in the order the selection met them). 0 at
+    // once when the cache holds the same point without hits.
     int OpenGLSortFaces(const CUiPickEvent& event, CDsPickedFaces& faces);
     // The face under the pick (the nearest hit), the item group of its body in `group` and its
     // edge items appended to `edges`; null when no face is picked.
@@ -282,9 +283,11 @@ private:
     // bodies into `groups` and their edges into `edges`; true when a body was found.
     bool PickClosestBodiesAndTheirEdges(const pick_event& event, CDsGlGroupIterator& items, CDsItemsGroup* groups[2],
                                         std::vector<CDsItemEdge*>& edges);
-    // Offers the edges (or their owners) to a CDsPickManager; the accepted count.
+    // Offers the edges (or their owners, a slave body's master in its place) to a CDsPickManager;
+    // the accepted count.
     int AddPickedEdges(pick_manager* manager, const ENTITY_LIST& edges);
-    // The render mode an entity is shown in; false when no item shows it.
+    // The render mode an entity is shown in: its item's when that item forces its look, else that
+    // of the item of its copy or of its real entity; false when none of them shows it.
     bool GetRenderingModeByItem(ENTITY* entity, ERenderMode& mode);
     // A centre reference point among the items' groups with two children or more.
     CDsRefPoint* PickCenterRefPoint(CUiPickEvent& event, CDsGlGroupIterator& items, const CDsTypeMask& mask);

@@ -43,6 +43,7 @@
 #include "DsView3dCdc.h"
 #include "UiPickEvent.h"
 #include "VyrAsExt.h"
+#include "VyrAttrBase.h"
 #include "VyrBodyExt.h"
 
 #include "SpaErrors.h"
@@ -241,8 +242,11 @@ int CDsPickProccessor::OpenGLSortFaces(const CUiPickEvent& event, CDsPickedFaces
         CDsGlGroupIterator items(m_owner, nullptr, 0);
         hits = RunGlSelection(event, cache, m_owner, items, 2);
     }
+    // From the first node (the farthest): faces of equal depth keep the order the selection met
+    // them in, as the sorted list does.
     int count = 0;
-    for (const SDsCglEntNode* node : FacesNearestFirst(hits)) {
+    for (const SDsCglEntNode* node = hits ? hits->GetFirst() : nullptr; node; node = node->next) {
+        if (!node->entity || !is_FACE(node->entity)) continue;
         faces.AddFace(node->depth, static_cast<FACE*>(node->entity));
         ++count;
     }
@@ -316,6 +320,7 @@ int CDsPickProccessor::AddPickedEdges(pick_manager* manager, const ENTITY_LIST& 
         if (!edge) continue;
         ENTITY* owner = edge;
         while (owner->owner()) owner = owner->owner();
+        if (ENTITY* master = GetSlaveMaster(owner)) owner = master;
         CDsItemBase* ownerItem = m_owner->FindDsItem(owner);
         CDsItemBase* edgeItem = m_owner->FindDsItem(edge);
         if (ownerItem && ds->TestDisplayItem(ownerItem->GetItemType())) {
@@ -416,7 +421,7 @@ bool CDsPickProccessor::GetRenderingModeByItem(ENTITY* entity, ERenderMode& mode
     if (ENTITY* copy = CVyrAsExt::GetEntityCopy(item->GetEntity(), entity)) found = m_owner->FindDsItem(copy);
     if (!found)
         if (ENTITY* real = CVyrAsExt::GetRealEntity(entity)) found = m_owner->FindDsItem(real);
-    if (!found) found = item;
+    if (!found) return false;
     mode = found->GetRenderMode();
     return true;
 }

@@ -33,6 +33,7 @@
 #include "VyrObjectPath.h"
 #include "VyrObjectTypes.h"
 
+#include <memory>
 #include <vector>
 
 class CDsItemVariant;
@@ -85,8 +86,15 @@ public:
         m_levels.push_back({scene, location, variant, false});
     }
 
-    // The filter's decision for the node the last OnPushLocation named.
+    // The filter's decision for the node the last OnPushLocation named (FilteredVisit).
     bool VisitItem(CDsLocation* location, const CDsObjectPath& path, const CDsItemVariant* parent)
+    {
+        return FilteredVisit(location, path, parent);
+    }
+
+    // Whether the node the last OnPushLocation named is entered and visited (the inner functor's
+    // OnPushLocation and VisitItem), and whether the walk goes below it.
+    bool FilteredVisit(CDsLocation* location, const CDsObjectPath& path, const CDsItemVariant* parent)
     {
         const unsigned depth = static_cast<unsigned>(path.GetSize());
         if (m_matchedDepth != 0 && depth <= m_matchedDepth) m_matchedDepth = 0;
@@ -212,3 +220,39 @@ private:
     bool m_visitAncestors;
     std::vector<SLevel> m_levels;
 };
+
+// The draw walks' path filter: the path filter in the modes every renderer walks with (everything
+// but the listed paths when drawAllButListed, else only them, their ancestors and everything below
+// them), made for one walk by BuildPathFilter and freed by FreePathFilter. The context's location
+// walks and the region pick use CDsPathListFunctor with their own modes.
+template <class F>
+class CDsGlPathFilter : public CDsPathListFunctor<F> {
+public:
+    // A filter over `paths` (those of parts `peerPartId` and `tempPartId` are kept) around `functor`.
+    CDsGlPathFilter(F& functor, const std::vector<CVyrObjectPath>& paths, int peerPartId, int tempPartId,
+                    bool drawAllButListed)
+        : CDsPathListFunctor<F>(functor, paths, peerPartId, tempPartId, drawAllButListed, true, true),
+          m_drawAllButListed(drawAllButListed)
+    {
+    }
+    // Whether the walk draws everything but the listed paths.
+    bool IsDrawAllButListed() const { return m_drawAllButListed; }
+
+private:
+    bool m_drawAllButListed;
+};
+
+// A new path filter of one draw walk around `functor` (see CDsGlPathFilter), for FreePathFilter.
+template <class F>
+std::unique_ptr<CDsGlPathFilter<F>> BuildPathFilter(F& functor, const std::vector<CVyrObjectPath>& paths,
+                                                    int peerPartId, int tempPartId, bool drawAllButListed)
+{
+    return std::make_unique<CDsGlPathFilter<F>>(functor, paths, peerPartId, tempPartId, drawAllButListed);
+}
+
+// Frees a path filter BuildPathFilter made (nothing for none); `filter` is empty afterwards.
+template <class F>
+void FreePathFilter(std::unique_ptr<CDsGlPathFilter<F>>& filter)
+{
+    filter.reset();
+}

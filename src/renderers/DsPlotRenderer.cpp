@@ -33,10 +33,14 @@ void CDsPlotRenderer::Render(const std::vector<CVyrObjectPath>& paths, bool walk
 
     SDsRenderFlags flags;
     SDsDrawOptions options(flags);
+    // Monochrome display gives the slaves of complexes an override made as default: a plot keeps
+    // every item's own colour, where a monochrome screen frame would recolour the slaves.
+    if (IsMonochrome()) options.overrideAttributes = CDsAttributes();
     SDsDrawSetup setup;
     DsInitDrawSetup(setup, m_view, m_scene, false, false, false);
 
     std::optional<CDsPlotTraverseFunctor> storage;
     storage.emplace(m_view, options, setup, walkFlags, 2, false, record);
+    m_view->SetPassField(0);
     storage->TraverseScene(CDsPartStorage::instance(), start, &scene, paths, walkAll);
 }

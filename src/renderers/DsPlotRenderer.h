@@ -15,8 +15,9 @@
 //   of the colour.
 //
 // Choices where the behaviour was open:
-// - Monochrome display would give the walk an override attribute set made as default, which is
-//   what the walk has without monochrome: both draw the same.
+// - In monochrome display (IsMonochrome) the slaves of complexes are combined with an override
+//   attribute set made as default, which sets nothing: a monochrome plot shows every item in its
+//   own colour, as a plot without monochrome does, and never in the monochrome wireframe colours.
 // - The walk visits every slave of a complex (a plot is never a fast frame) and reads no
 //   location's cached attributes: those are kept by the screen walks, which may have made faces
 //   white or opaque.

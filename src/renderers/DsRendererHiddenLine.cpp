@@ -61,6 +61,7 @@ void CDsRendererHiddenLine::Render(const std::vector<CVyrObjectPath>& paths, boo
             storage->SetAutoHideThreshold(threshold);
             storage->SetSceneMostlyOffscreen(mostlyOffscreen);
         }
+        m_view->SetPassField(0);
         storage->TraverseScene(parts, start, &scene, paths, walkAll);
     };
 

@@ -58,6 +58,7 @@ void CDsRendererMixed::Render(const std::vector<CVyrObjectPath>& paths, bool wal
     CDsGlMixedOpaqueFunctor& opaque = DsMakeGlTraverseFunctor(opaqueStorage, m_view, options, opaqueSetup, walkFlags,
                                                               sw.complexPassMode, &scene, viewport, record,
                                                               &silhouetteFlag);
+    m_view->SetPassField(0);
     opaque.TraverseScene(CDsPartStorage::instance(), part, &scene, paths, walkAll);
     // The transparent faces are lit by the fixed lights: the scene's programs go off (a scene with a
     // section never switched them on).
@@ -80,9 +81,11 @@ void CDsRendererMixed::Render(const std::vector<CVyrObjectPath>& paths, bool wal
     std::optional<CDsGlMixedTransparentFunctor> transparentStorage;
     CDsGlMixedTransparentFunctor& transparent =
         DsMakeGlTraverseFunctor(transparentStorage, m_view, options, transparentSetup, &scene, viewport, record);
+    m_view->SetPassField(0);
     transparent.TraverseScene(CDsPartStorage::instance(), part, &scene, paths, walkAll);  // back faces
     if (!skipCulling) {
         gDsGl.CullFace(GL_BACK);
+        m_view->SetPassField(0);
         transparent.TraverseScene(CDsPartStorage::instance(), part, &scene, paths, walkAll);  // front faces
     }
     gDsGl.Disable(GL_CULL_FACE);

@@ -24,9 +24,9 @@
 // The mixed renderer of one part.
 class AFX_EXT_CLASS CDsRendererMixed : public CDsRendererBase {
 public:
-    // A renderer of `view` and `scene` (neither owned) for the scene database's temporary part
-    // (`tempPart`) or its model part.
-    CDsRendererMixed(view3d* view, CDsGlScene* scene, bool tempPart)
+    // A renderer of `scene` on `view` (neither owned) for the scene database's temporary part
+    // (`tempPart`) or its model part. The scene comes first, unlike the other renderers.
+    CDsRendererMixed(CDsGlScene* scene, view3d* view, bool tempPart)
         : CDsRendererBase(view, scene), m_tempPart(tempPart)
     {
     }

@@ -76,5 +76,6 @@ void CDsRendererShade::Render(const std::vector<CVyrObjectPath>& paths, bool wal
     std::optional<CDsGlShadeFunctor> storage;
     CDsGlShadeFunctor& functor = DsMakeGlTraverseFunctor(storage, m_view, options, setup, walkFlags, sw.complexPassMode,
                                                          &scene, viewport, record);
+    m_view->SetPassField(0);
     functor.TraverseScene(CDsPartStorage::instance(), start, &scene, paths, walkAll);
 }

@@ -58,5 +58,6 @@ void CDsRendererWireframe::Render(const std::vector<CVyrObjectPath>& paths, bool
     std::optional<CDsGlTraverseFunctor> storage;
     CDsGlTraverseFunctor& functor = DsMakeGlTraverseFunctor(storage, m_view, options, setup, walkFlags,
                                                             record != nullptr, &scene, viewport, nullptr);
+    m_view->SetPassField(0);
     functor.TraverseScene(CDsPartStorage::instance(), start, &scene, paths, walkAll);
 }

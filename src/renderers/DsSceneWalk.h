@@ -52,6 +52,7 @@
 #include "VyrObjectPath.h"
 #include "VyrObjectTypes.h"
 
+#include <memory>
 #include <vector>
 
 // How TraversePart goes down the start path.
@@ -386,6 +387,17 @@ private:
     bool m_tooDeep = false;
 };
 
+// The part of `startPath` below its start node, walked through a draw walk's path filter: the
+// filter decides at every node (FilteredVisit) in place of the functor's own visit. The walk's
+// answer.
+template <class F>
+bool TraversePartFiltered(CDsPartStorage* storage, CDsGlPathFilter<F>& filter, CDsScene* scene,
+                          const CVyrObjectPath& startPath)
+{
+    CDsSceneWalk<CDsPathListFunctor<F>> walk(storage, filter, scene);
+    return walk.TraversePart(startPath);
+}
+
 // The entry of the renderers' walks: the part of `startPath` below its start node. Without listed
 // paths: nothing (true) unless `walkAll`, then the plain walk. With listed paths: the walk through
 // a path filter over them (of the scene's two parts), in exclusion mode when `walkAll`, with whole
@@ -401,9 +413,11 @@ bool DsTraverseScene(CDsPartStorage* storage, F& functor, const CVyrObjectPath& 
         return walk.TraversePart(startPath);
     }
     if (!scene) return false;
-    CDsPathListFunctor<F> filter(functor, paths, scene->GetPeerPartId(), scene->GetTempPartId(), walkAll, true, true);
-    CDsSceneWalk<CDsPathListFunctor<F>> walk(storage, filter, scene);
-    return walk.TraversePart(startPath);
+    std::unique_ptr<CDsGlPathFilter<F>> filter =
+        BuildPathFilter(functor, paths, scene->GetPeerPartId(), scene->GetTempPartId(), walkAll);
+    const bool result = TraversePartFiltered(storage, *filter, scene, startPath);
+    FreePathFilter(filter);
+    return result;
 }
 
 // The whole scene (peer part, then temporary part) through a path filter over `paths` with the

@@ -113,6 +113,13 @@ TEST_F(DsDebugWindowGLTest, OpensItsOwnWindowAndContextAndPaintsThroughTheCallba
     GetWindowTextW(record->hwnd, title, 32);
     EXPECT_EQ(std::wstring(title), L"Debug \u00e9");
     ExpectOwnContextUntouched();  // making it set its viewport with its own context
+    // Its class: the system logo and the system arrow.
+    WNDCLASSW windowClass{};
+    ASSERT_TRUE(GetClassInfoW(nullptr, L"DEBUGWINDOW", &windowClass));
+    EXPECT_EQ(windowClass.style, static_cast<UINT>(CS_OWNDC));
+    EXPECT_EQ(windowClass.hIcon, LoadIconW(nullptr, IDI_WINLOGO));
+    EXPECT_EQ(windowClass.hCursor, LoadCursorW(nullptr, IDC_ARROW));
+    EXPECT_NE(windowClass.hCursor, nullptr);
 
     // Before Draw nothing paints through a callback.
     SendMessageW(record->hwnd, WM_PAINT, 0, 0);

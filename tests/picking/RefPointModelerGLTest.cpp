@@ -23,6 +23,7 @@
 #include "SpaFilters.h"
 #include "SpaTopology.h"
 #include "VyrAsExt.h"
+#include "VyrAttrBase.h"
 #include "VyrEntInstance.h"
 #include "pick_manager.h"
 
@@ -291,6 +292,69 @@ TEST_F(ModelerFacePickTest, EdgesAreOfferedOnceAndApexesOfConesOnly)
     EXPECT_EQ(processor->PickApexPoint(nullptr, event), nullptr);
 }
 
+// An edge of a body that is another body's slave is offered as that master: its display item and
+// its entity.
+TEST_F(ModelerFacePickTest, AnEdgeOfASlaveBodyIsOfferedAsItsMaster)
+{
+    BODY* block = Block();
+    BODY* master = Show(make_block(30, 30, -5, 40, 40, 5));  // up and to the right, off the pick
+    CDsPickProccessor* processor = context_.GetPickProccessor();
+    const CUiPickEvent onEdge(50, 40, 0, view_.get(), nullptr);
+    auto pickedBody = [&]() -> ENTITY* {
+        CDsPickManager manager(pick_method_point, pick_entity_any, 0, nullptr, &onEdge, nullptr,
+                               {MaskOf({eDsItemsBody})});
+        ENTITY_LIST edges;
+        EXPECT_EQ(processor->PickEdge(&manager, &edges), 1);
+        return manager.get_record_count() == 1 ? manager.get_record(0)->get_entity(0) : nullptr;
+    };
+    EXPECT_EQ(pickedBody(), block);
+    new CVyrEntSlave(block, master);
+    EXPECT_EQ(pickedBody(), master);
+    EXPECT_EQ(view_->get_pick_mode(), 0);
+}
+
+// Faces of one depth are filed in the order the selection met them; a body list, even an empty
+// one, keeps the faces of other bodies out.
+TEST_F(ModelerFacePickTest, FacesOfOneDepthKeepTheirOrderAndABodyListKeepsOthersOut)
+{
+    BODY* block = Block();
+    CDsPickProccessor* processor = context_.GetPickProccessor();
+    ENTITY_LIST blockFaces;
+    api_get_faces(block, blockFaces);
+    ASSERT_GE(blockFaces.count(), 3);
+    // A selection of this point, kept: two faces met at one depth (first, then second) behind a
+    // nearer one.
+    const CUiPickEvent event(50, 50, 0, view_.get(), nullptr);
+    SDsGlPickCache& cache = SDsGlPickCache::sCache;
+    cache.Clear();
+    auto* hits = new CDsCglSortEntList;
+    hits->Add(blockFaces[0], nullptr, nullptr, 0.5f);
+    hits->Add(blockFaces[1], nullptr, nullptr, 0.5f);
+    hits->Add(blockFaces[2], nullptr, nullptr, 0.25f);
+    cache.event = event;
+    cache.hits = hits;
+    cache.valid = 1;
+    CDsPickedFaces faces;
+    EXPECT_EQ(processor->OpenGLSortFaces(event, faces), 3);
+    cache.Clear();
+    std::vector<ENTITY*> order;
+    for (const auto& entry : faces.GetFaces()) order.push_back(entry.second);
+    EXPECT_EQ(order, (std::vector<ENTITY*>{blockFaces[2], blockFaces[0], blockFaces[1]}));
+
+    // A real selection: the block's front and back faces; none of them with an empty body list.
+    CDsPickedFaces all, none, byRay;
+    EXPECT_EQ(CDsAcisPick::StPickFaces(event, CDsTypeMask(), nullptr, all), 2);
+    ENTITY_LIST noBodies;
+    EXPECT_EQ(CDsAcisPick::StPickFaces(event, CDsTypeMask(), &noBodies, none), 0);
+    EXPECT_TRUE(none.GetFaces().empty());
+    EXPECT_EQ(CDsAcisPick::StPickFacesByRay(event, CDsTypeMask(), &noBodies, byRay), 0);
+    EXPECT_EQ(CDsAcisPick::FindNearestFace(event, CDsTypeMask(), &noBodies, 0), nullptr);
+    ENTITY_LIST onlyBlock;
+    onlyBlock.add(block);
+    EXPECT_EQ(CDsAcisPick::StPickFaces(event, CDsTypeMask(), &onlyBlock, none), 2);
+    EXPECT_EQ(view_->get_pick_mode(), 0);
+}
+
 TEST_F(ModelerFacePickTest, SelectAllNullPicksExtremesAndRegions)
 {
     CDsPickProccessor* processor = context_.GetPickProccessor();
@@ -490,6 +554,18 @@ TEST_F(ModelerFacePickTest, EdgesThroughTheFaceUnderTheCursorAndWireEdges)
     BODY* wire = Show(make_wire_body(wirePoints, 2));
     Refresh();
     CDsPickProccessor* processor = context_.GetPickProccessor();
+    // The items of the block's faces show them in a look of their own (their attributes forced),
+    // so the render mode the faces are shown in is known.
+    auto ownLook = [&](bool own) {
+        ENTITY_LIST faces;
+        api_get_faces(block, faces);
+        for (int i = 0; i < faces.count(); ++i) {
+            CDsItemBase* item = context_.FindDsItem(faces[i], CDsGlContext::eDsSearchOwner);
+            ASSERT_NE(item, nullptr);
+            item->SetInheritColorState(!own);
+        }
+    };
+    ownLook(true);
     {
         // Edge items in the domain: the edge of the front face under the cursor, nearest first.
         const DomainGuard domain({MaskOf({eDsItemEdge})});
@@ -536,6 +612,11 @@ TEST_F(ModelerFacePickTest, EdgesThroughTheFaceUnderTheCursorAndWireEdges)
         CDsPickManager offManager(pick_method_point, pick_entity_any, 0, nullptr, &off, nullptr, {everything});
         CDsGlGroupIterator offItems(&context_, &offManager, 0);
         EXPECT_EQ(processor->PickWireEdge(&offManager, offItems), 0);
+
+        // A face whose item inherits its look (and is no copy) is shown in no render mode of its
+        // own: nothing is picked through it.
+        ownLook(false);
+        EXPECT_EQ(processor->PickThruWireFrameFace(CUiPickEvent(50, 40, 0, view_.get(), nullptr), entity), 0);
     }
     EXPECT_EQ(view_->get_pick_mode(), 0);
 }

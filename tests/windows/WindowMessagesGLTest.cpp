@@ -6,6 +6,7 @@
 
 #include "GlTestFixture.h"
 
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -79,6 +80,41 @@ TEST_F(WindowMessagesGLTest, ClassesAreRegisteredOnceAndGiveTheirWindowsTheirPro
     EXPECT_EQ(GetWindowLongPtrW(plain, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&DefWindowProcW));
     DestroyWindow(plain);
     DestroyWindow(window);
+}
+
+TEST_F(WindowMessagesGLTest, AClassIsReadBackAsRegisteredWithItsIconAndCursor) {
+    // System icons and cursors come from no module; a module holds none.
+    const HICON logo = LoadIconW(nullptr, IDI_WINLOGO);
+    ASSERT_NE(logo, nullptr);
+    EXPECT_EQ(LoadIconW(nullptr, IDI_WINLOGO), logo);  // one handle per icon
+    EXPECT_NE(LoadIconW(nullptr, IDI_APPLICATION), logo);
+    EXPECT_EQ(LoadIconW(GetModuleHandleW(nullptr), IDI_WINLOGO), nullptr);
+    EXPECT_EQ(LoadIconW(nullptr, MAKEINTRESOURCEW(1)), nullptr);
+    EXPECT_EQ(LoadIconW(nullptr, L"logo"), nullptr);
+    const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
+
+    WNDCLASSW registered{};
+    registered.style = CS_OWNDC;
+    registered.lpfnWndProc = Recording;
+    registered.hIcon = logo;
+    registered.hCursor = arrow;
+    registered.lpszClassName = L"VyrIconAndCursorClass";
+    // Classes stay registered for the process: a second run of this test finds it there.
+    static const bool once = RegisterClassW(&registered) != 0;
+    ASSERT_TRUE(once);
+    WNDCLASSW read{};
+    ASSERT_TRUE(GetClassInfoW(nullptr, L"vyriconandcursorclass", &read));
+    EXPECT_EQ(read.style, static_cast<UINT>(CS_OWNDC));
+    EXPECT_EQ(read.lpfnWndProc, &Recording);
+    EXPECT_EQ(read.hIcon, logo);
+    EXPECT_EQ(read.hCursor, arrow);
+    EXPECT_EQ(std::wstring(read.lpszClassName), L"vyriconandcursorclass");
+
+    EXPECT_FALSE(GetClassInfoW(nullptr, L"VyrNobodyRegisteredThis", &read));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CANNOT_FIND_WND_CLASS));
+    EXPECT_FALSE(GetClassInfoW(nullptr, L"", &read));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_FALSE(GetClassInfoW(nullptr, L"VyrIconAndCursorClass", nullptr));
 }
 
 TEST_F(WindowMessagesGLTest, SubclassingPutsAProcedureInFrontAndGivesTheOldOneBack) {

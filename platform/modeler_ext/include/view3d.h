@@ -356,6 +356,12 @@ public:
     virtual float GetMaxDiagonalSizeForFastRefresh() const;
     // Sets that diagonal (negative becomes 0).
     virtual void SetMaxDiagonalSizeForFastRefresh(float size);
+    // The pass field: a word every renderer sets to 0 before each walk over the scene it draws
+    // (a mixed frame before each of its walks). The display core never reads it; the host may,
+    // from the drawing a walk calls. 0 for a new view; copies of a view do not take it.
+    int GetPassField() const { return m_pass_field; }
+    // Sets the pass field.
+    void SetPassField(int value) { m_pass_field = value; }
     // Screen rectangle of a picked item: a plain view knows no items and leaves the outputs.
     virtual void GetBoundingRect(const CDsPickedItem* item, double& x0, double& x1, double& y0, double& y1,
                                  bool fromViewport);
@@ -421,6 +427,7 @@ private:
     EDsDrawPhase m_draw_phase = eDsDrawPhasePlot;
     EDsSilhouetteLevel m_silhouette = eDsSilhouetteNone;
     float m_max_fast_diagonal = 0.0f;
+    int m_pass_field = 0;
 
     // Cached projections, recomputed when the camera, viewport or model transform changed.
     mutable view_matrix m_vom;

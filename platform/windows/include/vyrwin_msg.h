@@ -60,8 +60,8 @@ struct WNDCLASSW {
     int cbClsExtra;          // kept, unused
     int cbWndExtra;          // kept, unused
     HINSTANCE hInstance;     // kept, unused
-    HICON hIcon;             // kept, unused (windows show no icon)
-    HCURSOR hCursor;         // kept, unused (windows show the server's cursor)
+    HICON hIcon;             // kept (GetClassInfoW), unused (windows show no icon)
+    HCURSOR hCursor;         // kept (GetClassInfoW), unused (windows show the server's cursor)
     HBRUSH hbrBackground;    // kept, unused (windows are never erased by this layer)
     LPCWSTR lpszMenuName;    // kept, unused
     LPCWSTR lpszClassName;   // the name, compared without case; not empty
@@ -74,6 +74,10 @@ extern "C" {
 // atom (from 0xC000 up), or 0 with ERROR_CLASS_ALREADY_EXISTS for a name already registered and
 // ERROR_INVALID_PARAMETER for null, a class without a procedure or without a name.
 VYR_WINAPI_EXPORT ATOM RegisterClassW(const WNDCLASSW* windowClass);
+// The registration of a class by name (the module instance does not part names): `out` as it was
+// registered, with `className` as its name. FALSE with ERROR_CANNOT_FIND_WND_CLASS for a name not
+// registered, ERROR_INVALID_PARAMETER for a null or empty name or a null `out`.
+VYR_WINAPI_EXPORT BOOL GetClassInfoW(HINSTANCE module, LPCWSTR className, LPWNDCLASSW out);
 // Calls the window's procedure with the message and answers its result. 0 with
 // ERROR_INVALID_WINDOW_HANDLE for a window that is not live. The procedure may destroy the window.
 VYR_WINAPI_EXPORT LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -208,6 +208,11 @@ VYR_WINAPI_EXPORT void VyrClearMessageBoxes();
 #define IDC_CROSS MAKEINTRESOURCEW(32515)
 #define IDC_APPSTARTING MAKEINTRESOURCEW(32650)
 VYR_WINAPI_EXPORT HCURSOR LoadCursorW(HINSTANCE module, LPCWSTR name);
+// Icons. Windows here show no icon; LoadIconW answers one handle per system icon below for a null
+// module (never freed) and null for anything else, as LoadCursorW does for cursors.
+#define IDI_APPLICATION MAKEINTRESOURCEW(32512)
+#define IDI_WINLOGO MAKEINTRESOURCEW(32517)
+VYR_WINAPI_EXPORT HICON LoadIconW(HINSTANCE module, LPCWSTR name);
 // Makes `cursor` (null: none) the thread's cursor; answers the one it replaces.
 VYR_WINAPI_EXPORT HCURSOR SetCursor(HCURSOR cursor);
 // The thread's cursor (null when none is set).

@@ -1,5 +1,6 @@
-// Cursors: the system cursors and the thread's current cursor. Nothing is drawn (the windows show
-// the X server's cursor); the program sees the cursor it set, as a Windows program would.
+// Cursors and icons: the system cursors, the thread's current cursor and the system icons. Nothing
+// is drawn (the windows show the X server's cursor and no icon); the program sees the handles it
+// loaded and the cursor it set, as a Windows program would.
 #include "WinInternal.h"
 
 namespace {
@@ -16,6 +17,11 @@ HCURSOR SystemCursor(int index)
     return reinterpret_cast<HCURSOR>(&gCursorObjects[index]);
 }
 
+// The system icons a null module answers, by resource number, and one byte per icon for its handle.
+constexpr WORD kSystemIcons[] = {32512, 32517};
+constexpr int kSystemIconCount = sizeof(kSystemIcons) / sizeof(kSystemIcons[0]);
+char gIconObjects[kSystemIconCount];
+
 // The host's UI thread is the only thread that sets cursors; it starts with the arrow.
 HCURSOR gCurrentCursor = SystemCursor(0);
 
@@ -27,6 +33,15 @@ HCURSOR LoadCursorW(HINSTANCE module, LPCWSTR name)
     const WORD id = static_cast<WORD>(reinterpret_cast<ULONG_PTR>(name));
     for (int i = 0; i < kSystemCursorCount; ++i)
         if (kSystemCursors[i] == id) return SystemCursor(i);
+    return nullptr;
+}
+
+HICON LoadIconW(HINSTANCE module, LPCWSTR name)
+{
+    if (module || !name || !IS_INTRESOURCE(name)) return nullptr;
+    const WORD id = static_cast<WORD>(reinterpret_cast<ULONG_PTR>(name));
+    for (int i = 0; i < kSystemIconCount; ++i)
+        if (kSystemIcons[i] == id) return reinterpret_cast<HICON>(&gIconObjects[i]);
     return nullptr;
 }
 

@@ -11,6 +11,7 @@ namespace {
 struct ClassRecord {
     ATOM atom = 0;
     WNDPROC proc = nullptr;
+    WNDCLASSW registered{};  // as registered (its name pointer is not kept)
 };
 
 std::unordered_map<std::wstring, ClassRecord>& Classes() {
@@ -49,7 +50,24 @@ ATOM RegisterClassW(const WNDCLASSW* windowClass) {
     }
     it->second.atom = static_cast<ATOM>(0xC000 + classes.size() - 1);
     it->second.proc = windowClass->lpfnWndProc;
+    it->second.registered = *windowClass;
+    it->second.registered.lpszClassName = nullptr;
     return it->second.atom;
+}
+
+BOOL GetClassInfoW(HINSTANCE, LPCWSTR className, LPWNDCLASSW out) {
+    if (!className || !*className || !out) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    auto it = Classes().find(Folded(className));
+    if (it == Classes().end()) {
+        SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
+        return FALSE;
+    }
+    *out = it->second.registered;
+    out->lpszClassName = className;
+    return TRUE;
 }
 
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -636,7 +636,7 @@ TEST_F(RenderersTest, MixedDrawsOpaqueFacesFirstAndBlendsPartlyTransparentOnesBa
     Item(1, CDsGeometry::eDpFaces | CDsGeometry::eDpLines, Clear(255));
     Item(2, CDsGeometry::eDpFaces | CDsGeometry::eDpLines, Clear(128));
     Item(3, CDsGeometry::eDpFaces | CDsGeometry::eDpLines, Clear(0));
-    Frame(CDsRendererMixed(&view, context.GetScene(), false));
+    Frame(CDsRendererMixed(context.GetScene(), &view, false));
     // Opaque pass: every line, and the faces of the opaque item; then the half-transparent faces
     // in two walks (back faces, front faces); the fully transparent item's faces never.
     EXPECT_EQ(Kinds(1), (KindList{2, 4}));
@@ -651,7 +651,7 @@ TEST_F(RenderersTest, MixedFastRefreshOfTheModelBlendsInOneWalkWithoutCulling)
 {
     Item(1, CDsGeometry::eDpFaces | CDsGeometry::eDpBitmaps, Clear(128));
     view.SetFlag(eDsViewFlagFastRefresh, true);
-    Frame(CDsRendererMixed(&view, context.GetScene(), false));
+    Frame(CDsRendererMixed(context.GetScene(), &view, false));
     EXPECT_EQ(Kinds(1), (KindList{4}));  // no bitmaps in a fast frame; one transparent walk
     std::vector<std::string> switches = Switches(seam.Take());
     EXPECT_EQ(std::count(switches.begin(), switches.end(), "Enable cull"), 0);
@@ -661,7 +661,7 @@ TEST_F(RenderersTest, MixedFastRefreshOfTheModelBlendsInOneWalkWithoutCulling)
     CDsAttributes half = Clear(128);
     ASSERT_TRUE(storage->AddItem(CVyrObjectId(temp, 7), kLeafType, new CRecGeometry(7, CDsGeometry::eDpFaces), nullptr,
                                  &half, nullptr, nullptr, true));
-    Frame(CDsRendererMixed(&view, context.GetScene(), true));
+    Frame(CDsRendererMixed(context.GetScene(), &view, true));
     EXPECT_EQ(Kinds(7), (KindList{4, 4}));
     EXPECT_TRUE(Kinds(1).empty());
     view.SetFlag(eDsViewFlagFastRefresh, false);
@@ -679,20 +679,111 @@ TEST_F(RenderersTest, MixedSilhouettesAtLevelZeroOnlyForFullyTransparentItems)
     EXPECT_FALSE(flag);
     EXPECT_EQ(CDsRendererMixed::OpaqueWalkFlags(true, eDsSilhouetteAll, flag), 7);
     context.GetScene()->SetSilhouetteLevel(eDsSilhouetteNone);
-    Frame(CDsRendererMixed(&view, context.GetScene(), false));
+    Frame(CDsRendererMixed(context.GetScene(), &view, false));
     EXPECT_EQ(Kinds(1), (KindList{8}));
     EXPECT_TRUE(Kinds(2).empty());
     context.GetScene()->SetSilhouetteLevel(eDsSilhouetteCylinders);
-    Frame(CDsRendererMixed(&view, context.GetScene(), false));
+    Frame(CDsRendererMixed(context.GetScene(), &view, false));
     EXPECT_EQ(Kinds(2), (KindList{8}));
 }
 
 TEST_F(RenderersTest, MixedWithNothingListedDrawsNothingButStillSendsItsSwitches)
 {
     Item(1, CDsGeometry::eDpFaces, Clear(128));
-    Frame(CDsRendererMixed(&view, context.GetScene(), false), {}, false);
+    Frame(CDsRendererMixed(context.GetScene(), &view, false), {}, false);
     EXPECT_TRUE(gDraws.empty());
     const std::vector<std::string> switches = Switches(seam.Take());
     ASSERT_FALSE(switches.empty());
     EXPECT_EQ(switches.back(), "depth writes");
+}
+
+// --- The pass field -----------------------------------------------------------------------------
+
+namespace {
+
+// A geometry that notes the view's pass field at every draw and then leaves a mark in it, so that
+// a walk that does not start from 0 shows the mark the walk before it left.
+class CPassFieldProbe : public CRecGeometry {
+public:
+    static constexpr int kMark = 0x5A5A;
+    CPassFieldProbe(int item, int primitives, std::vector<int>* seen)
+        : CRecGeometry(item, primitives), m_item(item), m_primitives(primitives), m_seen(seen)
+    {
+    }
+    CDsGeometry* Clone() const override { return new CPassFieldProbe(m_item, m_primitives, m_seen); }
+    int Draw(view3d& view, eDrawPrimitives kind, int first, int last, const CDsDrawContext* record) override
+    {
+        Note(view);
+        return CRecGeometry::Draw(view, kind, first, last, record);
+    }
+    void DrawGl(view3d& view, eDrawPrimitives kind, int first, int last, const CDsDrawContext* record) override
+    {
+        Note(view);
+        CRecGeometry::DrawGl(view, kind, first, last, record);
+    }
+
+private:
+    void Note(view3d& view)
+    {
+        m_seen->push_back(view.GetPassField());
+        view.SetPassField(kMark);
+    }
+    int m_item;
+    int m_primitives;
+    std::vector<int>* m_seen;
+};
+
+}  // namespace
+
+TEST_F(RenderersTest, EveryWalkOfEveryRendererStartsWithThePassFieldAtZero)
+{
+    std::vector<int> seen;
+    auto* probe = new CPassFieldProbe(1, CDsGeometry::eDpFaces | CDsGeometry::eDpLines, &seen);
+    const CDsAttributes half = Clear(128);
+    ASSERT_TRUE(storage->AddItem(CVyrObjectId(Peer(), 1), kLeafType, probe, nullptr, &half, nullptr, nullptr, true));
+    delete view.set_driver_context(new PlotDriver);
+    auto frame = [&](auto&& renderer) {
+        seen.clear();
+        view.SetPassField(-1);
+        Frame(renderer);
+        return seen;
+    };
+    // One walk, two kinds: the first draw of the walk reads 0, the second the mark of the first.
+    const std::vector<int> oneWalk = {0, CPassFieldProbe::kMark};
+    EXPECT_EQ(frame(CDsRendererShade(&view, context.GetScene())), oneWalk);
+    EXPECT_EQ(frame(CDsPlotRenderer(&view, context.GetScene(), false)), oneWalk);
+    // The wireframe walk draws the lines only.
+    EXPECT_EQ(frame(CDsRendererWireframe(&view, context.GetScene())), std::vector<int>{0});
+    // Hidden lines: the faces into depth, then the edges; in mode 2 the hidden edges first.
+    view.view3d::SetRenderMode(eRenderHiddenLines);
+    EXPECT_EQ(frame(CDsRendererHiddenLine(&view, context.GetScene())), (std::vector<int>{0, 0}));
+    view.view3d::SetRenderMode(eRenderPartialHiddenLines);
+    EXPECT_EQ(frame(CDsRendererHiddenLine(&view, context.GetScene())), (std::vector<int>{0, 0, 0}));
+    // Mixed: the lines in the opaque walk, the half-transparent faces in each of the two
+    // transparent walks.
+    EXPECT_EQ(frame(CDsRendererMixed(context.GetScene(), &view, false)), (std::vector<int>{0, 0, 0}));
+    EXPECT_EQ(Kinds(1), (KindList{2, 4, 4}));
+}
+
+// In monochrome display the screen's wireframe recolours the slaves of complexes; a plot keeps
+// every item in its own colour.
+TEST_F(RenderersTest, AMonochromePlotKeepsEveryItemsOwnColour)
+{
+    General(L"MonochromeWireframeVisibleLine", CVyrRgbColor(10, 20, 30));
+    CDsScene::SetSpecialAttrs(eAttribSetMonochrome, Colored(0x00FF00));
+    Complex(30, Colored(0x0000FF));
+    auto* driver = new PlotDriver;
+    delete view.set_driver_context(driver);
+    CDsManager::GetInstance()->SetFlag(12, true);
+    ASSERT_TRUE(context.IsMonochromeStateAllowedAndActive());
+    ASSERT_EQ(CDsView3dCdc::sCurrentView, &view);
+
+    Frame(CDsRendererWireframe(&view, context.GetScene()));
+    EXPECT_EQ(Colors(32), std::vector<unsigned>{10u | 20u << 8 | 30u << 16});
+
+    seam.Take();
+    CDsPlotRenderer(&view, context.GetScene(), false).Render({}, true, viewport, nullptr);
+    ASSERT_EQ(driver->lines.size(), 2u);  // master and slave
+    for (const PlotDriver::SLine& line : driver->lines) EXPECT_EQ(line.color, 0x0000FFu);
+    EXPECT_TRUE(seam.calls.empty()) << seam.calls;
 }

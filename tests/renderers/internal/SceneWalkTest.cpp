@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -397,6 +398,36 @@ TEST_F(PathFilterTest, DrawAllButListedSkipsThePathAndItsSubtree)
     // Instance 2's group 10 is not listed.
     EXPECT_EQ(std::count(r.log.begin(), r.log.end(), "visit 11"), 1);
     EXPECT_EQ(remaining, 0);
+}
+
+// The draw walks' filter by its own names: of a/b and a/b/c only a/b stays; listed, a/b, its
+// ancestors and its subtree are visited and nothing else; all but listed, everything else.
+TEST_F(PathFilterTest, TheDrawWalksFilterIsBuiltWalkedAndFreed)
+{
+    const std::vector<CVyrObjectPath> paths = {Path({1, 10, 11}, 2), Path({1, 10}, 1)};
+    for (bool allButListed : {false, true}) {
+        CRecorder r;
+        std::unique_ptr<CDsGlPathFilter<CRecorder>> storage =
+            BuildPathFilter(r, paths, scene.GetPeerPartId(), scene.GetTempPartId(), allButListed);
+        ASSERT_NE(storage, nullptr);
+        CDsGlPathFilter<CRecorder>& filter = *storage;
+        EXPECT_EQ(filter.GetPaths(), std::vector<CVyrObjectPath>{Path({1, 10}, 1)});
+        EXPECT_EQ(filter.IsDrawAllButListed(), allButListed);
+        EXPECT_TRUE(TraversePartFiltered(CDsPartStorage::instance(), filter, &scene,
+                                         CVyrObjectPath(scene.GetPeerPartId())));
+        EXPECT_EQ(filter.GetRemaining(), 0);
+        FreePathFilter(storage);
+        EXPECT_EQ(storage, nullptr);
+        EXPECT_EQ(r.pushes, r.pops);
+        if (!allButListed) {
+            EXPECT_EQ(r.Only("visit "), (Strings{"1", "10", "11", "12"}));
+        } else {
+            // Instance 1's group 10 is neither entered nor visited; instance 2's is.
+            EXPECT_EQ(std::count(r.log.begin(), r.log.end(), "push 10"), 1);
+            EXPECT_EQ(std::count(r.log.begin(), r.log.end(), "visit 11"), 1);
+            EXPECT_TRUE(r.Has("visit 20"));
+        }
+    }
 }
 
 TEST_F(PathFilterTest, ListingModesReachEveryListedPathAndOnlyThem)
