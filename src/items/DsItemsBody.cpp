@@ -458,19 +458,14 @@ void CDsItemsBody::ComputeBounds2D(view3d* view)
     }
 }
 
-bool CDsItemsBody::GetBox(CGmPosition& low, CGmPosition& high, bool transformed)
+bool CDsItemsBody::GetBox(CGmPosition& low, CGmPosition& high, bool)
 {
     if (m_box.IsNotComputed()) RecomputeBox();
     if (m_box.IsNotComputed()) return false;
-    if (!transformed) {
-        m_box.GetMin(low);
-        m_box.GetMax(high);
-        return true;
-    }
-    CDsBox moved;
-    moved.TransformBox(&GetTransformation(), m_box);
-    moved.GetMin(low);
-    moved.GetMax(high);
+    // The box is built under the body's transformation already: applying it again would answer a
+    // box moved twice, away from where the body is drawn.
+    m_box.GetMin(low);
+    m_box.GetMax(high);
     return true;
 }
 

@@ -44,6 +44,8 @@
 //   question is freed and not kept for the pick session (which stays open).
 // - ClearEdgeRefPointCaches has nothing to clear: the edges' reference points keep no cached pick
 //   data and take the body's transformation as they are asked.
+// - GetBox answers the box where the body is drawn, with or without `transformed`: the box is
+//   built under the body's transformation, and transforming it once more moved it twice.
 // - Sub-entities of a select-all are asked for when the data's entity manager reports a level
 //   other than 0 or its flag is set (CDsSelectAllData::AsksForSubEntities).
 #pragma once
@@ -138,8 +140,8 @@ public:
     void ComputeBounds2D(view3d* view) override;
 
     // --- Group operations -----------------------------------------------------------------
-    // The box's corners (transformed: of the box under the body's transformation); false for a
-    // body without extent.
+    // The box's corners, where the body is drawn (the box carries the body's transformation, so
+    // `transformed` asks for nothing more); false for a body without extent.
     bool GetBox(CGmPosition& low, CGmPosition& high, bool transformed) override;
     // The first reference point of the given edges (only the elliptical ones with `ellipticalOnly`
     // not 0) that the event hits, under the body's transformation; null when none.
