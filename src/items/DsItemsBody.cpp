@@ -2,7 +2,6 @@
 // passes and picks of a body group.
 #include "DsItemsBody.h"
 
-#include "DsCglEntList.h"
 #include "DsDriverExtrema.h"
 #include "DsGlContext.h"
 #include "DsGlGroupIterator.h"
@@ -675,11 +674,8 @@ CDsRefPoint* CDsItemsBody::PickApexRefPoint(CUiPickEvent& event, const CDsTypeMa
         std::vector<CDsItemEdge*> edges;
         face = processor->OpenGLPick1Face(event, items, group, edges);
     }
-    // The selection was made for this question only.
-    SDsGlPickCache& cache = SDsGlPickCache::sCache;
-    delete cache.hits;
-    cache.hits = nullptr;
-    cache.valid = 0;
+    // A one-face pick ends the pick session: its filter and its cached selection go with it.
+    CDsGlContext::StEndPickSession();
     ENTITY* owner = face;
     while (owner && owner->owner()) owner = owner->owner();
     if (!face || owner != GetEntity()) return nullptr;

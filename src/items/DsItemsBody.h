@@ -40,8 +40,8 @@
 //   a cone's apex (PickApexRefPoint): only when the mask admits the apex's kind (256, the start
 //   kind) and the face under the cursor (the pick processor's one-face OpenGL pick) is a face of
 //   this body. Without that test a cone anywhere in the scene would answer its apex for every
-//   pick, and a mask without 256 would get a kind it did not ask for. The selection made for the
-//   question is freed and not kept for the pick session (which stays open).
+//   pick, and a mask without 256 would get a kind it did not ask for. The one-face pick ends the
+//   pick session (CDsGlContext::StEndPickSession): its filter and cached selection are gone after it.
 // - ClearEdgeRefPointCaches has nothing to clear: the edges' reference points keep no cached pick
 //   data and take the body's transformation as they are asked.
 // - GetBox answers the box where the body is drawn, with or without `transformed`: the box is

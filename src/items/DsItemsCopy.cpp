@@ -1,7 +1,6 @@
 // The copy group: a display group shown again under the copy's transformation.
 #include "DsItemsCopy.h"
 
-#include "DsCglEntList.h"
 #include "DsColorStorage.h"
 #include "DsDriverExtrema.h"
 #include "DsGlContext.h"
@@ -463,11 +462,8 @@ CDsRefPoint* CDsItemsCopy::PickApexRefPoint(CUiPickEvent& event, const CDsTypeMa
         std::vector<CDsItemEdge*> edges;
         face = processor->OpenGLPick1Face(event, items, group, edges);
     }
-    // The selection was made for this question only.
-    SDsGlPickCache& cache = SDsGlPickCache::sCache;
-    delete cache.hits;
-    cache.hits = nullptr;
-    cache.valid = 0;
+    // A one-face pick ends the pick session: its filter and its cached selection go with it.
+    CDsGlContext::StEndPickSession();
     ENTITY* owner = face;
     while (owner && owner->owner()) owner = owner->owner();
     if (!face || owner != GetEntity()) return nullptr;

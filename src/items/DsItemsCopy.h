@@ -43,6 +43,7 @@
 // the copy's own entity; the apex of the real face it copies, placed by the body's item, is moved
 // by the copy's transformation and kept when the pick processor's point mask is 256 or the apex
 // lies in the pick aperture (CDsRefPoint::StIsPicked). Its reference entity is the copy's face.
+// The one-face pick ends the pick session (CDsGlContext::StEndPickSession), as the body's does.
 #pragma once
 
 #include <afx.h>

@@ -459,6 +459,47 @@ TEST_F(ModelerFacePickTest, ABodyCopysApexIsTheCopiedConesApexMovedWithTheCopy)
     instance->lose();
 }
 
+// The apex pick of a body or of a copy ends the pick session it ran in: the session's filter and
+// its cached selection are gone after it.
+TEST_F(ModelerFacePickTest, TheApexPicksOfABodyAndOfACopyEndThePickSession)
+{
+    BODY* cone = Show(make_cone(SPAposition(30, 30, -10), SPAvector(0, 0, 1), 10, 0, 20));
+    CDsItemsBody* body = context_.FindDsBody(cone);
+    ASSERT_NE(body, nullptr);
+    auto* instance = new CVyrEntInstance(cone, translate_transf(SPAvector(0, -60, 0)));
+    ENTITY_LIST copies;
+    instance->GetEntities(copies);
+    ASSERT_EQ(copies.count(), 1);
+    auto* copy = new CDsItemsCopy(body, copies[0], &context_);
+    context_.GetScene()->AddItemsGroup(copy);
+    Refresh();
+    copy->ComputeBounds2D(view_.get());
+    const CDsTypeMask starts = Kinds({256});
+    SDsGlPickCache& cache = SDsGlPickCache::sCache;
+
+    for (CDsItemsGroup* group : {static_cast<CDsItemsGroup*>(body), static_cast<CDsItemsGroup*>(copy)}) {
+        // On the cone's side near its apex, and on the copy's.
+        CUiPickEvent event(group == body ? 85 : 80, group == body ? 20 : 80, 0, view_.get(), nullptr);
+        CDsPickSessionData session;
+        CDsGlContext::StBeginPickSession(event, &session);
+        CDsAcisPickData data;
+        CDsAcisPick::StBeginPickMode(event, data);
+        std::unique_ptr<CDsRefPoint> point(group->PickRefPoint(event, starts));
+        CDsAcisPick::StEndPickMode(event, data);
+        ASSERT_NE(point, nullptr) << (group == body ? "body" : "copy");
+        EXPECT_EQ(CDsRefPoint::sPickType, 256);
+        EXPECT_EQ(CDsPickSessionData::sActive, nullptr) << (group == body ? "body" : "copy");
+        EXPECT_EQ(cache.eventSet, 0);
+        EXPECT_EQ(cache.valid, 0);
+        EXPECT_EQ(cache.hits, nullptr);
+        CDsGlContext::StEndPickSession();
+    }
+
+    context_.GetScene()->RemoveItemsGroup(copy);
+    delete copy;
+    instance->lose();
+}
+
 int AcceptAll(const ENTITY*)
 {
     return 1;
