@@ -583,6 +583,40 @@ TEST_F(ModelerFacePickTest, EdgesThroughTheFaceUnderTheCursorAndWireEdges)
 
 // Select-all over a shown block: the body once, or its faces when sub-entities are asked for;
 // nothing once it is hidden. The entities a modeler transform moves.
+// An edge pick through a face leaves the face-pick cache as it found it: outside a pick session
+// no later face pick at the same pixel is answered from its selection (which would still name
+// the faces of a body removed since); inside one, the session's cache stays open.
+TEST_F(ModelerFacePickTest, AnEdgePickThroughAFaceLeavesTheFacePickCacheAsItFoundIt)
+{
+    BODY* block = Block();
+    Refresh();
+    CDsPickProccessor* processor = context_.GetPickProccessor();
+    const DomainGuard domain({MaskOf({eDsItemEdge})});
+    const CUiPickEvent onEdge(50, 40, 0, view_.get(), nullptr);
+    SDsGlPickCache& cache = SDsGlPickCache::sCache;
+    ENTITY* entity = nullptr;
+    EXPECT_GE(processor->PickThruWireFrameFace(onEdge, entity), 1);
+    EXPECT_EQ(cache.eventSet, 0);
+    EXPECT_EQ(cache.valid, 0);
+
+    context_.remove(block);
+    CDsPickedFaces faces;
+    EXPECT_EQ(processor->OpenGLSortFaces(onEdge, faces), 0);
+    EXPECT_TRUE(faces.GetFaces().empty());
+
+    // Shown again, inside a pick session: the session keeps its cache open for its later picks.
+    context_.add(block);
+    Refresh();
+    CDsPickSessionData session;
+    CDsGlContext::StBeginPickSession(onEdge, &session);
+    EXPECT_GE(processor->PickThruWireFrameFace(onEdge, entity), 1);
+    EXPECT_EQ(cache.eventSet, 1);
+    EXPECT_EQ(CDsPickSessionData::sActive, &session);
+    EXPECT_TRUE(cache.Matches(onEdge));  // the session's next picks there reuse the selection
+    EXPECT_GE(processor->OpenGLSortFaces(onEdge, faces), 1);
+    CDsGlContext::StEndPickSession();
+}
+
 TEST_F(ModelerFacePickTest, SelectAllOfABlockAndTheEntitiesATransformMoves)
 {
     BODY* block = Block();
