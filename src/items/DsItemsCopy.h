@@ -24,7 +24,10 @@
 // - ResetAttributes empties the lists by bit: bit 1 the highlight list, bit 2 the mark list (so 3
 //   empties both), before clearing the copy's own flags.
 // - The two lists are plain vectors of pointers rather than groups: they hold without owning, and
-//   nothing can delete what they hold.
+//   nothing can delete what they hold through them. An item that goes (a face the modeler
+//   deletes, a body removed) leaves every copy's lists as it is destroyed (StForgetItem, called by
+//   the item base's destructor through a process-wide index of the lists' entries), so that no
+//   list outlives its items; a copy that goes first takes its entries out of that index.
 // - Around the copied body's pick the body's screen-rectangle test (its status bit 3) is switched
 //   off and then put back as it was found, rather than switched on.
 // - GetTransformedEdgePolyline answers the body's positions of the edge (already under the
@@ -75,6 +78,8 @@ public:
     // --- Own operations -------------------------------------------------------------------
     // The copied group becomes `copied` (may be null); both lists emptied; the box recomputed.
     void SetBody(CDsItemsGroup* copied);
+    // Takes `item` out of the highlight and mark lists of every copy (as the item is destroyed).
+    static void StForgetItem(const CDsItemBase* item);
     // The copied group, null without one.
     CDsItemsGroup* GetBody() const { return m_copied; }
     // The copy mode: 0 body, 1 wire, 5 other.
@@ -235,6 +240,12 @@ private:
     CDsRefPoint* PickApexRefPoint(CUiPickEvent& event, const CDsTypeMask& types);
     // The reference point of a hit of the copied body, turned into the copy's (see PickRefPoint).
     CDsRefPoint* CopyRefPoint(CDsRefPoint* hit);
+    // Appends `item` to `list` (one of the two) and records the entry.
+    void ListItem(std::vector<CDsItemBase*>& list, CDsItemBase* item);
+    // Takes `item` out of `list` and forgets the entry; nothing when it is not there.
+    void UnlistItem(std::vector<CDsItemBase*>& list, CDsItemBase* item);
+    // Empties `list`, forgetting its entries.
+    void EmptyList(std::vector<CDsItemBase*>& list);
 
     CDsItemsGroup* m_copied = nullptr;
     int32_t m_mode = 5;

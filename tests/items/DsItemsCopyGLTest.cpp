@@ -26,6 +26,7 @@
 #include <GL/gl.h>
 
 #include <memory>
+#include <vector>
 
 using vyrtest::ColorNear;
 using vyrtest::ReadPixel;
@@ -39,6 +40,8 @@ class TestGroup : public CDsItemsGroup {
 public:
     TestGroup() : CDsItemsGroup(nullptr, nullptr) {}
     using CDsItemsGroup::Add;
+    using CDsItemsGroup::CleanAll;
+    using CDsItemsGroup::Remove;
 };
 
 class NavigatorProbe : public CDsNavigator {
@@ -283,6 +286,56 @@ TEST_F(DsItemsCopyGLTest, ANewCopiedGroupDropsTheListsSoNothingDangles)
     copy.SetBody(nullptr);
     vyrtest::Clear(Rgb{0, 0, 0});
     copy.Refresh(*view_);
+    EXPECT_EQ(LitCount(), 0);
+}
+
+TEST_F(DsItemsCopyGLTest, AListedItemThatGoesLeavesTheListsOfEveryCopyAndTheNextDrawsSkipIt)
+{
+    TestGroup group;
+    CDsItemPolyline3D* a = RedLine(0);     // row 50
+    CDsItemPolyline3D* b = RedLine(-10);   // row 10
+    group.Add(a);
+    group.Add(b);
+    vyrtest::BodyPtr ea(make_block(0, 0, 0, 1, 1, 1)), eb(make_block(0, 0, 0, 1, 1, 1));
+    context_.AddToMap(ea.get(), a);
+    context_.AddToMap(eb.get(), b);
+    CDsItemsCopy first(&group, nullptr, &context_);
+    CDsItemsCopy second(&group, nullptr, &context_);
+    first.SetTransformation(translate_transf(SPAvector(0, 5, 0)));  // 20 pixels up
+    first.SetVisibility(eVisibilityMark, true, true, ea.get());
+    first.SetVisibility(eVisibilityHighlight, true, true, ea.get());
+    second.SetVisibility(eVisibilityMark, true, true, ea.get());
+    second.SetVisibility(eVisibilityMark, true, true, eb.get());
+    {
+        // A copy that goes first leaves nothing behind for the items it listed.
+        CDsItemsCopy brief(&group, nullptr, &context_);
+        brief.SetVisibility(eVisibilityHighlight, true, true, eb.get());
+    }
+
+    // The item goes (as a face the modeler deletes): it is in no list afterwards.
+    context_.RemoveFromMap(ea.get());
+    EXPECT_TRUE(group.Remove(static_cast<CDsItemBase*>(a)));
+    EXPECT_TRUE(first.GetMarkList().empty());
+    EXPECT_TRUE(first.GetHighlightList().empty());
+    EXPECT_EQ(second.GetMarkList(), std::vector<CDsItemBase*>{b});
+
+    // The next refresh and front-buffer draw show what is left: b again 20 pixels up, in red.
+    vyrtest::Clear(Rgb{0, 0, 0});
+    first.Refresh(*view_);
+    first.DrawToFrontBuffer(*view_);
+    EXPECT_TRUE(IsRed(25, 30));
+    EXPECT_TRUE(IsBlack(25, 70));
+    second.Refresh(*view_);
+    const Rgb marked = At(25, 10);
+    EXPECT_FALSE(ColorNear(marked, kRed, 60));
+    EXPECT_FALSE(ColorNear(marked, Rgb{0, 0, 0}, 30));
+
+    // A group that goes takes its items out of the lists as well.
+    context_.RemoveFromMap(eb.get());
+    group.CleanAll();
+    EXPECT_TRUE(second.GetMarkList().empty());
+    vyrtest::Clear(Rgb{0, 0, 0});
+    second.Refresh(*view_);
     EXPECT_EQ(LitCount(), 0);
 }
 

@@ -46,6 +46,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iostream>
 #include <memory>
 #include <vector>
@@ -468,6 +469,58 @@ TEST_F(ContextServicesGLTest, AFaceTransformationEmptiesTheBoxOfACopyWhichTheNex
     EXPECT_EQ(context_.GetFaceTransformation(nullptr), nullptr);
     context_.RemoveCopy(copyBody);
     delete copy;
+}
+
+// --- Copies whose items go ----------------------------------------------------------------------
+
+TEST_F(ContextServicesGLTest, ItemsListedInACopyLeaveItsListsWhenTheContextDeletesThem)
+{
+    context_.add(block_);
+    BODY* other = make_block(-45, -45, 0, -30, -30, 10);
+    lose_.push_back(other);
+    context_.add(other);
+    ENTITY* copyBody = CopyOfBlock(translate_transf(SPAvector(0, 30, 0)));
+    ASSERT_NE(copyBody, nullptr);
+    context_.AddCopy(copyBody);
+    auto* copy = dynamic_cast<CDsItemsCopy*>(context_.FindDsItem(copyBody));
+    ASSERT_NE(copy, nullptr);
+    // A face highlighted in the copy (the item of the face it copies), and a face of another body
+    // marked in it.
+    ENTITY_LIST copyFaces, otherFaces;
+    get_faces(copyBody, copyFaces);
+    get_faces(other, otherFaces);
+    ENTITY* copied = Entities(copyFaces).front();
+    ENTITY* real = CVyrAsExt::GetRealEntity(copied);
+    ASSERT_NE(real, nullptr);
+    copy->SetVisibility(eVisibilityHighlight, true, true, copied);
+    copy->SetVisibility(eVisibilityMark, true, true, Entities(otherFaces).front());
+    ASSERT_EQ(copy->GetHighlightList().size(), 1u);
+    ASSERT_EQ(copy->GetHighlightList()[0], context_.FindDsItem(real));
+    ASSERT_EQ(copy->GetMarkList().size(), 1u);
+
+    // The modeler deletes the face: its item goes, and with it the copy's highlight.
+    context_.remove(real);
+    EXPECT_EQ(context_.FindDsItem(real), nullptr);
+    EXPECT_TRUE(copy->GetHighlightList().empty());
+    EXPECT_EQ(copy->GetBody(), context_.FindDsBody(block_));  // the copied body stays
+    EXPECT_EQ(copy->GetMarkList().size(), 1u);
+    // The other body goes: so does the mark of its face.
+    context_.remove(other);
+    EXPECT_TRUE(copy->GetMarkList().empty());
+    // The copy's next front-buffer draw reads nothing of the items that went: with nothing
+    // highlighted it lights nothing; then it shows the face highlighted since, 30 units up.
+    ASSERT_TRUE(context_.MakeCurrent(view_.get()));
+    ClearBoth();
+    context_.DrawToFrontBuffers(copyBody);
+    ASSERT_TRUE(context_.MakeCurrent(view_.get()));
+    EXPECT_EQ(LitPixels(GL_FRONT), 0);
+    copy->SetVisibility(eVisibilityHighlight, true, true, Entities(copyFaces).back());
+    EXPECT_EQ(copy->GetHighlightList().size(), 1u);
+    ClearBoth();
+    context_.DrawToFrontBuffers(copyBody);
+    ASSERT_TRUE(context_.MakeCurrent(view_.get()));
+    EXPECT_GT(LitPixelsIn(GL_FRONT, 0, 66, kSize, kSize), 20);
+    EXPECT_EQ(LitPixelsIn(GL_FRONT, 0, 0, kSize, 64), 0);
 }
 
 TEST_F(ContextServicesGLTest, TransformGeometryMovesTheBodyItemWithOneInvalidation)
