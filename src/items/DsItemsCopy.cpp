@@ -236,7 +236,7 @@ void CDsItemsCopy::SetChildrenVisibility(bool on)
     for (CDsItemBase* item : m_highlights) item->SetVisibility(eVisibilityHighlight, on, true, nullptr);
 }
 
-CGmPosition* CDsItemsCopy::GetTransformedEdgePolyline(int& count, view3d* view, EDGE* edge)
+SPAposition* CDsItemsCopy::GetTransformedEdgePolyline(int& count, view3d* view, EDGE* edge)
 {
     count = 0;
     CDsItemsBody* body = Body();
@@ -249,11 +249,16 @@ CGmPosition* CDsItemsCopy::GetTransformedEdgePolyline(int& count, view3d* view, 
         return nullptr;
     }
     const SPAtransf& transform = GetTransformation();
-    auto* out = new CGmPosition[static_cast<size_t>(n)];
-    for (int i = 0; i < n; ++i) out[i] = CGmPosition(SPAposition(points[i]) * transform);
+    auto* out = new SPAposition[static_cast<size_t>(n)];
+    for (int i = 0; i < n; ++i) out[i] = SPAposition(points[i]) * transform;
     delete[] points;
     count = n;
     return out;
+}
+
+bool CDsItemsCopy::HandleCopyRequest(int, void*)
+{
+    return false;
 }
 
 int CDsItemsCopy::EdgesCount()

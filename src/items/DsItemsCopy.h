@@ -28,6 +28,8 @@
 //   deletes, a body removed) leaves every copy's lists as it is destroyed (StForgetItem, called by
 //   the item base's destructor through a process-wide index of the lists' entries), so that no
 //   list outlives its items; a copy that goes first takes its entries out of that index.
+// - The copy's last own virtual (HandleCopyRequest) is a request that classes derived from the
+//   copy may answer; the copy itself answers none (false).
 // - Around the copied body's pick the body's screen-rectangle test (its status bit 3) is switched
 //   off and then put back as it was found, rather than switched on.
 // - GetTransformedEdgePolyline answers the body's positions of the edge (already under the
@@ -58,6 +60,7 @@
 
 class CGmPosition;
 class EDGE;
+class SPAposition;
 
 // The display of an instance: a group shown again under the copy's transformation.
 class AFX_EXT_CLASS CDsItemsCopy : public CDsItemsGroup {
@@ -109,12 +112,15 @@ public:
     void MarkChildrenCopy(bool on);
     // Highlight (level 4) `on` for every item of the highlight list.
     void SetChildrenVisibility(bool on);
+    // Mode 0: the copied body's edge count; 0 otherwise.
+    virtual int EdgesCount();
     // Modes 0 and 1: the copied body's positions of the edge of `edge`'s real entity, each under
     // the copy's transformation (a new array the caller frees with delete[]); null (count 0)
     // without a body or points.
-    CGmPosition* GetTransformedEdgePolyline(int& count, view3d* view, EDGE* edge);
-    // Modes 0: the copied body's edge count; 0 otherwise.
-    virtual int EdgesCount();
+    virtual SPAposition* GetTransformedEdgePolyline(int& count, view3d* view, EDGE* edge);
+    // A request (`request`, with `data`) that a class derived from the copy may answer; the copy
+    // answers none: false.
+    virtual bool HandleCopyRequest(int request, void* data);
 
     // --- The item protocol ----------------------------------------------------------------
     // Nothing.
