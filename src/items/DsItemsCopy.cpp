@@ -195,6 +195,11 @@ void CDsItemsCopy::SetBody(CDsItemsGroup* copied)
     RecomputeBox();
 }
 
+void CDsItemsCopy::ReleaseBody()
+{
+    SetBody(nullptr);
+}
+
 bool CDsItemsCopy::IsStlCopy() const
 {
     return m_mode == 5 && m_copied && m_copied->Count() > 0 &&

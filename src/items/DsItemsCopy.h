@@ -28,6 +28,8 @@
 //   deletes, a body removed) leaves every copy's lists as it is destroyed (StForgetItem, called by
 //   the item base's destructor through a process-wide index of the lists' entries), so that no
 //   list outlives its items; a copy that goes first takes its entries out of that index.
+// - ReleaseBody (the copied group leaves the scene, CDsGlScene::RemoveItemsGroup) also empties
+//   the copy box: it measured a group that may be deleted next, and a detached copy has no extent.
 // - The copy's last own virtual (HandleCopyRequest) is a request that classes derived from the
 //   copy may answer; the copy itself answers none (false).
 // - Around the copied body's pick the body's screen-rectangle test (its status bit 3) is switched
@@ -81,6 +83,8 @@ public:
     // --- Own operations -------------------------------------------------------------------
     // The copied group becomes `copied` (may be null); both lists emptied; the box recomputed.
     void SetBody(CDsItemsGroup* copied);
+    // The copied group goes: forgotten, both lists and the box emptied (SetBody with null).
+    void ReleaseBody();
     // Takes `item` out of the highlight and mark lists of every copy (as the item is destroyed).
     static void StForgetItem(const CDsItemBase* item);
     // The copied group, null without one.

@@ -473,6 +473,65 @@ TEST_F(ContextServicesGLTest, AFaceTransformationEmptiesTheBoxOfACopyWhichTheNex
 
 // --- Copies whose items go ----------------------------------------------------------------------
 
+TEST_F(ContextServicesGLTest, RemovingABodyDetachesItsCopiesWhichStayInTheSceneAndDrawNothing)
+{
+    context_.add(block_);
+    ENTITY* copyBody = CopyOfBlock(translate_transf(SPAvector(0, 30, 0)));
+    ASSERT_NE(copyBody, nullptr);
+    context_.AddCopy(copyBody);
+    auto* copy = dynamic_cast<CDsItemsCopy*>(context_.FindDsItem(copyBody));
+    ASSERT_NE(copy, nullptr);
+    ENTITY_LIST faces;
+    get_faces(copyBody, faces);
+    copy->SetVisibility(eVisibilityHighlight, true, true, Entities(faces).front());
+    copy->SetVisibility(eVisibilityMark, true, true, Entities(faces).back());
+    ASSERT_EQ(copy->GetHighlightList().size(), 1u);
+    ASSERT_EQ(copy->GetMarkList().size(), 1u);
+    ASSERT_TRUE(context_.MakeCurrent(view_.get()));
+    ClearBoth();
+    context_.DrawToFrontBuffers(copyBody);
+    ASSERT_TRUE(context_.MakeCurrent(view_.get()));
+    EXPECT_GT(LitPixelsIn(GL_FRONT, 0, 66, kSize, kSize), 20);  // the copy, 30 units above the block
+    EXPECT_EQ(LitPixelsIn(GL_FRONT, 0, 0, kSize, 64), 0);
+    // An edge of the copy: the copied edge's polyline, 30 units up.
+    ENTITY_LIST edges;
+    get_edges(copyBody, edges);
+    auto* copyEdge = static_cast<EDGE*>(Entities(edges).front());
+    auto* realEdge = static_cast<EDGE*>(CVyrAsExt::GetRealEntity(copyEdge));
+    ASSERT_NE(realEdge, nullptr);
+    int count = 0;
+    std::unique_ptr<SPAposition[]> points(copy->GetTransformedEdgePolyline(count, view_.get(), copyEdge));
+    ASSERT_GE(count, 2);
+    const SPAvector up(0, 30, 0);
+    const SPAposition a = realEdge->start_pos() + up, b = realEdge->end_pos() + up;
+    const SPAposition& first = points[0];
+    const SPAposition& last = points[static_cast<size_t>(count - 1)];
+    EXPECT_LT(std::min((first - a).len(), (first - b).len()), 1e-4);
+    EXPECT_LT(std::min((last - a).len(), (last - b).len()), 1e-4);
+    EXPECT_NEAR((last - first).len(), (b - a).len(), 1e-4);
+
+    // The host removes the body: the copy stays in the scene without a copied group, lists or box.
+    context_.remove(block_);
+    EXPECT_EQ(context_.FindDsItem(copyBody), copy);
+    EXPECT_EQ(context_.GetScene()->GetRootGroup(CDsGlScene::eRootCopies)->Count(), 1);
+    EXPECT_EQ(copy->GetBody(), nullptr);
+    EXPECT_TRUE(copy->GetHighlightList().empty());
+    EXPECT_TRUE(copy->GetMarkList().empty());
+    EXPECT_TRUE(copy->GetCopyBox().IsNotComputed());
+    // Its next front-buffer draw, frame, face pick and queries find nothing of the body that went.
+    ASSERT_TRUE(context_.MakeCurrent(view_.get()));
+    ClearBoth();
+    context_.DrawToFrontBuffers(copyBody);
+    ASSERT_TRUE(context_.MakeCurrent(view_.get()));
+    EXPECT_EQ(LitPixels(GL_FRONT), 0);
+    view_->refresh();
+    CDsPickedFaces picked;
+    EXPECT_EQ(context_.OpenGLSortFaces(CUiPickEvent(50, 80, 0, view_.get(), nullptr), picked), 0);
+    EXPECT_EQ(context_.GetMeshInterface(copyBody), nullptr);
+    EXPECT_EQ(copy->GetTransformedEdgePolyline(count, view_.get(), copyEdge), nullptr);
+    EXPECT_EQ(count, 0);
+}
+
 TEST_F(ContextServicesGLTest, ItemsListedInACopyLeaveItsListsWhenTheContextDeletesThem)
 {
     context_.add(block_);
