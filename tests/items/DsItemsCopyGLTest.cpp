@@ -79,6 +79,19 @@ protected:
         glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
         return depth;
     }
+    // Two red lines added to `group`, `a` at row 50 and `b` at row 10, shown for the entities ea_
+    // and eb_ in the context's item map.
+    void AddShownLines(TestGroup& group, CDsItemPolyline3D*& a, CDsItemPolyline3D*& b)
+    {
+        a = RedLine(0);
+        b = RedLine(-10);
+        group.Add(a);
+        group.Add(b);
+        context_.AddToMap(ea_.get(), a);
+        context_.AddToMap(eb_.get(), b);
+    }
+    vyrtest::BodyPtr ea_{make_block(0, 0, 0, 1, 1, 1)};
+    vyrtest::BodyPtr eb_{make_block(0, 0, 0, 1, 1, 1)};
 };
 
 }  // namespace
@@ -134,17 +147,12 @@ TEST_F(DsItemsCopyGLTest, AnOtherCopyDrawsTheGroupAgainUnderItsTranslationAndBod
 TEST_F(DsItemsCopyGLTest, AnItemMarkedInTheCopyShowsTheMarkColourInTheCopyOnly)
 {
     TestGroup group;
-    CDsItemPolyline3D* a = RedLine(0);     // row 50
-    CDsItemPolyline3D* b = RedLine(-10);   // row 10
-    group.Add(a);
-    group.Add(b);
-    vyrtest::BodyPtr ea(make_block(0, 0, 0, 1, 1, 1)), eb(make_block(0, 0, 0, 1, 1, 1));
-    context_.AddToMap(ea.get(), a);
-    context_.AddToMap(eb.get(), b);
+    CDsItemPolyline3D *a = nullptr, *b = nullptr;
+    AddShownLines(group, a, b);
     CDsItemsCopy copy(&group, nullptr, &context_);
     copy.SetTransformation(translate_transf(SPAvector(0, 5, 0)));  // 20 pixels up
 
-    copy.SetVisibility(eVisibilityMark, true, true, ea.get());
+    copy.SetVisibility(eVisibilityMark, true, true, ea_.get());
     ASSERT_EQ(copy.GetMarkList().size(), 1u);
     EXPECT_EQ(copy.GetMarkList()[0], a);
     group.Refresh(*view_);
@@ -159,8 +167,8 @@ TEST_F(DsItemsCopyGLTest, AnItemMarkedInTheCopyShowsTheMarkColourInTheCopyOnly)
     EXPECT_FALSE(a->GetMarkCopyState());
 
     // Highlighting twice keeps one entry; the resets empty the lists by bit.
-    copy.SetVisibility(eVisibilityHighlight, true, true, eb.get());
-    copy.SetVisibility(eVisibilityHighlight, true, true, eb.get());
+    copy.SetVisibility(eVisibilityHighlight, true, true, eb_.get());
+    copy.SetVisibility(eVisibilityHighlight, true, true, eb_.get());
     EXPECT_EQ(copy.GetHighlightList().size(), 1u);
     copy.GetAttributes()->Highlight(true);
     copy.GetAttributes()->Mark(true);
@@ -169,17 +177,17 @@ TEST_F(DsItemsCopyGLTest, AnItemMarkedInTheCopyShowsTheMarkColourInTheCopyOnly)
     EXPECT_FALSE(copy.GetHighlightState());
     EXPECT_EQ(copy.GetMarkList().size(), 1u);
     EXPECT_TRUE(copy.GetMarkState());
-    copy.SetVisibility(eVisibilityHighlight, true, true, eb.get());
+    copy.SetVisibility(eVisibilityHighlight, true, true, eb_.get());
     copy.ResetAttributes(static_cast<EDsResetAttributeAction>(3));
     EXPECT_TRUE(copy.GetHighlightList().empty());
     EXPECT_TRUE(copy.GetMarkList().empty());
     EXPECT_FALSE(copy.GetMarkState());
     // Switching off takes the item out.
-    copy.SetVisibility(eVisibilityMark, true, true, ea.get());
-    copy.SetVisibility(eVisibilityMark, false, true, ea.get());
+    copy.SetVisibility(eVisibilityMark, true, true, ea_.get());
+    copy.SetVisibility(eVisibilityMark, false, true, ea_.get());
     EXPECT_TRUE(copy.GetMarkList().empty());
     // Other levels are the copy's own.
-    copy.SetVisibility(eVisibilityDim, true, true, ea.get());
+    copy.SetVisibility(eVisibilityDim, true, true, ea_.get());
     EXPECT_EQ(copy.GetVisibility(), eVisibilityDim);
     EXPECT_EQ(a->GetVisibility(), eVisibilityNormal);
 }
@@ -292,28 +300,23 @@ TEST_F(DsItemsCopyGLTest, ANewCopiedGroupDropsTheListsSoNothingDangles)
 TEST_F(DsItemsCopyGLTest, AListedItemThatGoesLeavesTheListsOfEveryCopyAndTheNextDrawsSkipIt)
 {
     TestGroup group;
-    CDsItemPolyline3D* a = RedLine(0);     // row 50
-    CDsItemPolyline3D* b = RedLine(-10);   // row 10
-    group.Add(a);
-    group.Add(b);
-    vyrtest::BodyPtr ea(make_block(0, 0, 0, 1, 1, 1)), eb(make_block(0, 0, 0, 1, 1, 1));
-    context_.AddToMap(ea.get(), a);
-    context_.AddToMap(eb.get(), b);
+    CDsItemPolyline3D *a = nullptr, *b = nullptr;
+    AddShownLines(group, a, b);
     CDsItemsCopy first(&group, nullptr, &context_);
     CDsItemsCopy second(&group, nullptr, &context_);
     first.SetTransformation(translate_transf(SPAvector(0, 5, 0)));  // 20 pixels up
-    first.SetVisibility(eVisibilityMark, true, true, ea.get());
-    first.SetVisibility(eVisibilityHighlight, true, true, ea.get());
-    second.SetVisibility(eVisibilityMark, true, true, ea.get());
-    second.SetVisibility(eVisibilityMark, true, true, eb.get());
+    first.SetVisibility(eVisibilityMark, true, true, ea_.get());
+    first.SetVisibility(eVisibilityHighlight, true, true, ea_.get());
+    second.SetVisibility(eVisibilityMark, true, true, ea_.get());
+    second.SetVisibility(eVisibilityMark, true, true, eb_.get());
     {
         // A copy that goes first leaves nothing behind for the items it listed.
         CDsItemsCopy brief(&group, nullptr, &context_);
-        brief.SetVisibility(eVisibilityHighlight, true, true, eb.get());
+        brief.SetVisibility(eVisibilityHighlight, true, true, eb_.get());
     }
 
     // The item goes (as a face the modeler deletes): it is in no list afterwards.
-    context_.RemoveFromMap(ea.get());
+    context_.RemoveFromMap(ea_.get());
     EXPECT_TRUE(group.Remove(static_cast<CDsItemBase*>(a)));
     EXPECT_TRUE(first.GetMarkList().empty());
     EXPECT_TRUE(first.GetHighlightList().empty());
@@ -331,7 +334,7 @@ TEST_F(DsItemsCopyGLTest, AListedItemThatGoesLeavesTheListsOfEveryCopyAndTheNext
     EXPECT_FALSE(ColorNear(marked, Rgb{0, 0, 0}, 30));
 
     // A group that goes takes its items out of the lists as well.
-    context_.RemoveFromMap(eb.get());
+    context_.RemoveFromMap(eb_.get());
     group.CleanAll();
     EXPECT_TRUE(second.GetMarkList().empty());
     vyrtest::Clear(Rgb{0, 0, 0});

@@ -215,6 +215,32 @@ protected:
         RefPointModelerTest::SetUp();
         view_->SetRenderMode(eRenderShade);
     }
+    void TearDown() override
+    {
+        if (copy_) context_.GetScene()->RemoveItemsGroup(copy_);
+        delete copy_;
+        if (instance_) instance_->lose();
+        RefPointModelerTest::TearDown();
+    }
+    // A cone with its apex at (30, 30, 10) shown, and a copy of it 60 units down (its apex under
+    // pixel (80, 80)) filed in the scene and measured for picks; null when that fails.
+    CDsItemsCopy* ShowConeAndCopy()
+    {
+        BODY* cone = Show(make_cone(SPAposition(30, 30, -10), SPAvector(0, 0, 1), 10, 0, 20));
+        CDsItemsBody* body = context_.FindDsBody(cone);
+        auto* instance = new CVyrEntInstance(cone, translate_transf(SPAvector(0, -60, 0)));
+        instance_ = instance;
+        ENTITY_LIST copies;
+        instance->GetEntities(copies);
+        if (!body || copies.count() != 1) return nullptr;
+        copy_ = new CDsItemsCopy(body, copies[0], &context_);
+        context_.GetScene()->AddItemsGroup(copy_);
+        Refresh();
+        copy_->ComputeBounds2D(view_.get());
+        return copy_;
+    }
+    ENTITY* instance_ = nullptr;
+    CDsItemsCopy* copy_ = nullptr;
 };
 
 TEST_F(ModelerFacePickTest, FacesByOpenGlAndByRayFrontFirst)
@@ -416,17 +442,7 @@ TEST_F(ModelerFacePickTest, ABodysReferencePointIsItsConesApexUnderItsOwnFaces)
 // in the pick aperture (or the processor's point mask is the apex's kind).
 TEST_F(ModelerFacePickTest, ABodyCopysApexIsTheCopiedConesApexMovedWithTheCopy)
 {
-    BODY* cone = Show(make_cone(SPAposition(30, 30, -10), SPAvector(0, 0, 1), 10, 0, 20));
-    CDsItemsBody* body = context_.FindDsBody(cone);
-    ASSERT_NE(body, nullptr);
-    auto* instance = new CVyrEntInstance(cone, translate_transf(SPAvector(0, -60, 0)));
-    ENTITY_LIST copies;
-    instance->GetEntities(copies);
-    ASSERT_EQ(copies.count(), 1);
-    auto* copy = new CDsItemsCopy(body, copies[0], &context_);
-    context_.GetScene()->AddItemsGroup(copy);
-    Refresh();
-    copy->ComputeBounds2D(view_.get());
+    ASSERT_NE(ShowConeAndCopy(), nullptr);
     const CDsTypeMask starts = Kinds({256});
 
     auto point = Snap(80, 80, starts);  // the copy's apex (30, -30, 10)
@@ -453,31 +469,19 @@ TEST_F(ModelerFacePickTest, ABodyCopysApexIsTheCopiedConesApexMovedWithTheCopy)
     point = Snap(85, 20, starts);
     ASSERT_NE(point, nullptr);
     EXPECT_NEAR(CDsRefPoint::sLastPosition.y(), 30, 1e-6);
-
-    context_.GetScene()->RemoveItemsGroup(copy);
-    delete copy;
-    instance->lose();
 }
 
 // The apex pick of a body or of a copy ends the pick session it ran in: the session's filter and
 // its cached selection are gone after it.
 TEST_F(ModelerFacePickTest, TheApexPicksOfABodyAndOfACopyEndThePickSession)
 {
-    BODY* cone = Show(make_cone(SPAposition(30, 30, -10), SPAvector(0, 0, 1), 10, 0, 20));
-    CDsItemsBody* body = context_.FindDsBody(cone);
-    ASSERT_NE(body, nullptr);
-    auto* instance = new CVyrEntInstance(cone, translate_transf(SPAvector(0, -60, 0)));
-    ENTITY_LIST copies;
-    instance->GetEntities(copies);
-    ASSERT_EQ(copies.count(), 1);
-    auto* copy = new CDsItemsCopy(body, copies[0], &context_);
-    context_.GetScene()->AddItemsGroup(copy);
-    Refresh();
-    copy->ComputeBounds2D(view_.get());
+    CDsItemsCopy* copy = ShowConeAndCopy();
+    ASSERT_NE(copy, nullptr);
+    CDsItemsGroup* body = copy->GetBody();
     const CDsTypeMask starts = Kinds({256});
     SDsGlPickCache& cache = SDsGlPickCache::sCache;
 
-    for (CDsItemsGroup* group : {static_cast<CDsItemsGroup*>(body), static_cast<CDsItemsGroup*>(copy)}) {
+    for (CDsItemsGroup* group : {body, static_cast<CDsItemsGroup*>(copy)}) {
         // On the cone's side near its apex, and on the copy's.
         CUiPickEvent event(group == body ? 85 : 80, group == body ? 20 : 80, 0, view_.get(), nullptr);
         CDsPickSessionData session;
@@ -494,10 +498,6 @@ TEST_F(ModelerFacePickTest, TheApexPicksOfABodyAndOfACopyEndThePickSession)
         EXPECT_EQ(cache.hits, nullptr);
         CDsGlContext::StEndPickSession();
     }
-
-    context_.GetScene()->RemoveItemsGroup(copy);
-    delete copy;
-    instance->lose();
 }
 
 int AcceptAll(const ENTITY*)

@@ -162,6 +162,24 @@ protected:
         instance->GetEntities(copies);
         return copies.count() == 1 ? copies[0] : nullptr;
     }
+    // The block shown with a copy of it 30 units up (rows 70 to 90) that the context files; null
+    // when the context made none.
+    CDsItemsCopy* ShowBlockAndCopy(ENTITY*& copyBody)
+    {
+        context_.add(block_);
+        copyBody = CopyOfBlock(translate_transf(SPAvector(0, 30, 0)));
+        context_.AddCopy(copyBody);
+        return dynamic_cast<CDsItemsCopy*>(context_.FindDsItem(copyBody));
+    }
+    // Both buffers of the view cleared and `entity` drawn into the front buffers only; the view's
+    // OpenGL context is current afterwards.
+    void DrawToFrontOnly(ENTITY* entity)
+    {
+        EXPECT_TRUE(context_.MakeCurrent(view_.get()));
+        ClearBoth();
+        context_.DrawToFrontBuffers(entity);
+        EXPECT_TRUE(context_.MakeCurrent(view_.get()));
+    }
 
     vyrtest::ViewStaticsGuard statics_;
     vyrtest::FrameworkWindow window_{kSize, kSize};
@@ -475,11 +493,8 @@ TEST_F(ContextServicesGLTest, AFaceTransformationEmptiesTheBoxOfACopyWhichTheNex
 
 TEST_F(ContextServicesGLTest, RemovingABodyDetachesItsCopiesWhichStayInTheSceneAndDrawNothing)
 {
-    context_.add(block_);
-    ENTITY* copyBody = CopyOfBlock(translate_transf(SPAvector(0, 30, 0)));
-    ASSERT_NE(copyBody, nullptr);
-    context_.AddCopy(copyBody);
-    auto* copy = dynamic_cast<CDsItemsCopy*>(context_.FindDsItem(copyBody));
+    ENTITY* copyBody = nullptr;
+    CDsItemsCopy* copy = ShowBlockAndCopy(copyBody);
     ASSERT_NE(copy, nullptr);
     ENTITY_LIST faces;
     get_faces(copyBody, faces);
@@ -487,10 +502,7 @@ TEST_F(ContextServicesGLTest, RemovingABodyDetachesItsCopiesWhichStayInTheSceneA
     copy->SetVisibility(eVisibilityMark, true, true, Entities(faces).back());
     ASSERT_EQ(copy->GetHighlightList().size(), 1u);
     ASSERT_EQ(copy->GetMarkList().size(), 1u);
-    ASSERT_TRUE(context_.MakeCurrent(view_.get()));
-    ClearBoth();
-    context_.DrawToFrontBuffers(copyBody);
-    ASSERT_TRUE(context_.MakeCurrent(view_.get()));
+    DrawToFrontOnly(copyBody);
     EXPECT_GT(LitPixelsIn(GL_FRONT, 0, 66, kSize, kSize), 20);  // the copy, 30 units above the block
     EXPECT_EQ(LitPixelsIn(GL_FRONT, 0, 0, kSize, 64), 0);
     // An edge of the copy: the copied edge's polyline, 30 units up.
@@ -519,10 +531,7 @@ TEST_F(ContextServicesGLTest, RemovingABodyDetachesItsCopiesWhichStayInTheSceneA
     EXPECT_TRUE(copy->GetMarkList().empty());
     EXPECT_TRUE(copy->GetCopyBox().IsNotComputed());
     // Its next front-buffer draw, frame, face pick and queries find nothing of the body that went.
-    ASSERT_TRUE(context_.MakeCurrent(view_.get()));
-    ClearBoth();
-    context_.DrawToFrontBuffers(copyBody);
-    ASSERT_TRUE(context_.MakeCurrent(view_.get()));
+    DrawToFrontOnly(copyBody);
     EXPECT_EQ(LitPixels(GL_FRONT), 0);
     view_->refresh();
     CDsPickedFaces picked;
@@ -534,14 +543,11 @@ TEST_F(ContextServicesGLTest, RemovingABodyDetachesItsCopiesWhichStayInTheSceneA
 
 TEST_F(ContextServicesGLTest, ItemsListedInACopyLeaveItsListsWhenTheContextDeletesThem)
 {
-    context_.add(block_);
     BODY* other = make_block(-45, -45, 0, -30, -30, 10);
     lose_.push_back(other);
     context_.add(other);
-    ENTITY* copyBody = CopyOfBlock(translate_transf(SPAvector(0, 30, 0)));
-    ASSERT_NE(copyBody, nullptr);
-    context_.AddCopy(copyBody);
-    auto* copy = dynamic_cast<CDsItemsCopy*>(context_.FindDsItem(copyBody));
+    ENTITY* copyBody = nullptr;
+    CDsItemsCopy* copy = ShowBlockAndCopy(copyBody);
     ASSERT_NE(copy, nullptr);
     // A face highlighted in the copy (the item of the face it copies), and a face of another body
     // marked in it.
@@ -568,16 +574,11 @@ TEST_F(ContextServicesGLTest, ItemsListedInACopyLeaveItsListsWhenTheContextDelet
     EXPECT_TRUE(copy->GetMarkList().empty());
     // The copy's next front-buffer draw reads nothing of the items that went: with nothing
     // highlighted it lights nothing; then it shows the face highlighted since, 30 units up.
-    ASSERT_TRUE(context_.MakeCurrent(view_.get()));
-    ClearBoth();
-    context_.DrawToFrontBuffers(copyBody);
-    ASSERT_TRUE(context_.MakeCurrent(view_.get()));
+    DrawToFrontOnly(copyBody);
     EXPECT_EQ(LitPixels(GL_FRONT), 0);
     copy->SetVisibility(eVisibilityHighlight, true, true, Entities(copyFaces).back());
     EXPECT_EQ(copy->GetHighlightList().size(), 1u);
-    ClearBoth();
-    context_.DrawToFrontBuffers(copyBody);
-    ASSERT_TRUE(context_.MakeCurrent(view_.get()));
+    DrawToFrontOnly(copyBody);
     EXPECT_GT(LitPixelsIn(GL_FRONT, 0, 66, kSize, kSize), 20);
     EXPECT_EQ(LitPixelsIn(GL_FRONT, 0, 0, kSize, 64), 0);
 }
