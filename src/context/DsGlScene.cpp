@@ -20,6 +20,7 @@
 #include "DsStatisticsItems.h"
 #include "DsDriverGl.h"
 #include "DsItemsBody.h"
+#include "DsItemsCopy.h"
 #include "DsLineAttribStorage.h"
 #include "DsManager.h"
 #include "DsPartStorage.h"
@@ -167,6 +168,16 @@ void CDsGlScene::RemoveItemsGroup(CDsItemsGroup* group)
         if (kind == eRootToolpaths || kind == eRootFigures) group->SetGlContext(nullptr);
     }
     m_roots[eRootUnsorted].Disconnect(group);
+    // The copies made from the group let it go: it may be deleted next, and a copy still pointing
+    // to it would draw, pick and measure freed items. Copies filed while sorting was off sit in
+    // the unsorted group.
+    for (ERootGroup root : {eRootCopies, eRootUnsorted}) {
+        CDsItemsGroup& copies = m_roots[root];
+        for (int i = 0; i < copies.Count(); ++i) {
+            auto* copy = dynamic_cast<CDsItemsCopy*>(copies.GetFast(i));
+            if (copy && copy->GetBody() == group) copy->ReleaseBody();
+        }
+    }
     m_flags.reset(15);
 }
 

@@ -5,6 +5,7 @@
 #include "DsDriverExtrema.h"
 #include "DsGlContext.h"
 #include "DsHideLevel.h"
+#include "DsItemsCopy.h"
 #include "DsItemsGroup.h"
 #include "DsItemsMap.h"
 #include "DsManager.h"
@@ -50,6 +51,7 @@ CDsItemBase::CDsItemBase(CDsGlContext* context, ENTITY* entity)
 CDsItemBase::~CDsItemBase()
 {
     CDsSelectionNames::StForget(this);
+    CDsItemsCopy::StForgetItem(this);
     if (m_entity) UnregisterEntity(m_entity->entity);
     delete m_attributes;
     delete m_entity;

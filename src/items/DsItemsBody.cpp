@@ -2,7 +2,6 @@
 // passes and picks of a body group.
 #include "DsItemsBody.h"
 
-#include "DsCglEntList.h"
 #include "DsDriverExtrema.h"
 #include "DsGlContext.h"
 #include "DsGlGroupIterator.h"
@@ -458,19 +457,14 @@ void CDsItemsBody::ComputeBounds2D(view3d* view)
     }
 }
 
-bool CDsItemsBody::GetBox(CGmPosition& low, CGmPosition& high, bool transformed)
+bool CDsItemsBody::GetBox(CGmPosition& low, CGmPosition& high, bool)
 {
     if (m_box.IsNotComputed()) RecomputeBox();
     if (m_box.IsNotComputed()) return false;
-    if (!transformed) {
-        m_box.GetMin(low);
-        m_box.GetMax(high);
-        return true;
-    }
-    CDsBox moved;
-    moved.TransformBox(&GetTransformation(), m_box);
-    moved.GetMin(low);
-    moved.GetMax(high);
+    // The box is built under the body's transformation already: applying it again would answer a
+    // box moved twice, away from where the body is drawn.
+    m_box.GetMin(low);
+    m_box.GetMax(high);
     return true;
 }
 
@@ -680,11 +674,8 @@ CDsRefPoint* CDsItemsBody::PickApexRefPoint(CUiPickEvent& event, const CDsTypeMa
         std::vector<CDsItemEdge*> edges;
         face = processor->OpenGLPick1Face(event, items, group, edges);
     }
-    // The selection was made for this question only.
-    SDsGlPickCache& cache = SDsGlPickCache::sCache;
-    delete cache.hits;
-    cache.hits = nullptr;
-    cache.valid = 0;
+    // A one-face pick ends the pick session: its filter and its cached selection go with it.
+    CDsGlContext::StEndPickSession();
     ENTITY* owner = face;
     while (owner && owner->owner()) owner = owner->owner();
     if (!face || owner != GetEntity()) return nullptr;

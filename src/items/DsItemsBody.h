@@ -40,10 +40,12 @@
 //   a cone's apex (PickApexRefPoint): only when the mask admits the apex's kind (256, the start
 //   kind) and the face under the cursor (the pick processor's one-face OpenGL pick) is a face of
 //   this body. Without that test a cone anywhere in the scene would answer its apex for every
-//   pick, and a mask without 256 would get a kind it did not ask for. The selection made for the
-//   question is freed and not kept for the pick session (which stays open).
+//   pick, and a mask without 256 would get a kind it did not ask for. The one-face pick ends the
+//   pick session (CDsGlContext::StEndPickSession): its filter and cached selection are gone after it.
 // - ClearEdgeRefPointCaches has nothing to clear: the edges' reference points keep no cached pick
 //   data and take the body's transformation as they are asked.
+// - GetBox answers the box where the body is drawn, with or without `transformed`: the box is
+//   built under the body's transformation, and transforming it once more moved it twice.
 // - Sub-entities of a select-all are asked for when the data's entity manager reports a level
 //   other than 0 or its flag is set (CDsSelectAllData::AsksForSubEntities).
 #pragma once
@@ -138,8 +140,8 @@ public:
     void ComputeBounds2D(view3d* view) override;
 
     // --- Group operations -----------------------------------------------------------------
-    // The box's corners (transformed: of the box under the body's transformation); false for a
-    // body without extent.
+    // The box's corners, where the body is drawn (the box carries the body's transformation, so
+    // `transformed` asks for nothing more); false for a body without extent.
     bool GetBox(CGmPosition& low, CGmPosition& high, bool transformed) override;
     // The first reference point of the given edges (only the elliptical ones with `ellipticalOnly`
     // not 0) that the event hits, under the body's transformation; null when none.

@@ -1,7 +1,6 @@
 // The copy group: a display group shown again under the copy's transformation.
 #include "DsItemsCopy.h"
 
-#include "DsCglEntList.h"
 #include "DsColorStorage.h"
 #include "DsDriverExtrema.h"
 #include "DsGlContext.h"
@@ -31,6 +30,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <unordered_map>
 
 namespace {
 
@@ -76,12 +76,36 @@ private:
 };
 
 // Removes `item` from `list`; whether it was there.
-bool EraseItem(std::vector<CDsItemBase*>& list, CDsItemBase* item)
+bool EraseItem(std::vector<CDsItemBase*>& list, const CDsItemBase* item)
 {
     const auto at = std::find(list.begin(), list.end(), item);
     if (at == list.end()) return false;
     list.erase(at);
     return true;
+}
+
+// Every entry of every copy's highlight and mark list, by item: an item that goes is found here
+// and taken out of the lists that hold it, so that no list outlives its items.
+typedef std::unordered_multimap<const CDsItemBase*, CDsItemsCopy*> CListings;
+
+// Made on first use and kept for the process: items may be destroyed during the process's exit,
+// after every other static of the library.
+CListings& Listings()
+{
+    static CListings* listings = new CListings;
+    return *listings;
+}
+
+// Forgets one entry of `copy`'s lists for `item`.
+void ForgetListing(const CDsItemBase* item, CDsItemsCopy* copy)
+{
+    CListings& listings = Listings();
+    const auto range = listings.equal_range(item);
+    for (auto at = range.first; at != range.second; ++at) {
+        if (at->second != copy) continue;
+        listings.erase(at);
+        return;
+    }
 }
 
 }  // namespace
@@ -108,9 +132,41 @@ CDsItemsCopy::CDsItemsCopy(CDsItemsGroup* copied, ENTITY* entity, CDsGlContext* 
 
 CDsItemsCopy::~CDsItemsCopy()
 {
-    m_highlights.clear();
-    m_marks.clear();
+    EmptyList(m_highlights);
+    EmptyList(m_marks);
     m_copied = nullptr;
+}
+
+void CDsItemsCopy::StForgetItem(const CDsItemBase* item)
+{
+    CListings& listings = Listings();
+    if (listings.empty()) return;
+    const auto range = listings.equal_range(item);
+    if (range.first == range.second) return;
+    std::vector<CDsItemsCopy*> copies;
+    for (auto at = range.first; at != range.second; ++at) copies.push_back(at->second);
+    listings.erase(range.first, range.second);
+    for (CDsItemsCopy* copy : copies) {
+        EraseItem(copy->m_highlights, item);
+        EraseItem(copy->m_marks, item);
+    }
+}
+
+void CDsItemsCopy::ListItem(std::vector<CDsItemBase*>& list, CDsItemBase* item)
+{
+    list.push_back(item);
+    Listings().emplace(item, this);
+}
+
+void CDsItemsCopy::UnlistItem(std::vector<CDsItemBase*>& list, CDsItemBase* item)
+{
+    if (EraseItem(list, item)) ForgetListing(item, this);
+}
+
+void CDsItemsCopy::EmptyList(std::vector<CDsItemBase*>& list)
+{
+    for (CDsItemBase* item : list) ForgetListing(item, this);
+    list.clear();
 }
 
 CDsItemsBody* CDsItemsCopy::Body() const
@@ -134,9 +190,14 @@ void CDsItemsCopy::UpdateMaterialState()
 void CDsItemsCopy::SetBody(CDsItemsGroup* copied)
 {
     m_copied = copied;
-    m_highlights.clear();
-    m_marks.clear();
+    EmptyList(m_highlights);
+    EmptyList(m_marks);
     RecomputeBox();
+}
+
+void CDsItemsCopy::ReleaseBody()
+{
+    SetBody(nullptr);
 }
 
 bool CDsItemsCopy::IsStlCopy() const
@@ -180,7 +241,7 @@ void CDsItemsCopy::SetChildrenVisibility(bool on)
     for (CDsItemBase* item : m_highlights) item->SetVisibility(eVisibilityHighlight, on, true, nullptr);
 }
 
-CGmPosition* CDsItemsCopy::GetTransformedEdgePolyline(int& count, view3d* view, EDGE* edge)
+SPAposition* CDsItemsCopy::GetTransformedEdgePolyline(int& count, view3d* view, EDGE* edge)
 {
     count = 0;
     CDsItemsBody* body = Body();
@@ -193,11 +254,16 @@ CGmPosition* CDsItemsCopy::GetTransformedEdgePolyline(int& count, view3d* view, 
         return nullptr;
     }
     const SPAtransf& transform = GetTransformation();
-    auto* out = new CGmPosition[static_cast<size_t>(n)];
-    for (int i = 0; i < n; ++i) out[i] = CGmPosition(SPAposition(points[i]) * transform);
+    auto* out = new SPAposition[static_cast<size_t>(n)];
+    for (int i = 0; i < n; ++i) out[i] = SPAposition(points[i]) * transform;
     delete[] points;
     count = n;
     return out;
+}
+
+bool CDsItemsCopy::HandleCopyRequest(int, void*)
+{
+    return false;
 }
 
 int CDsItemsCopy::EdgesCount()
@@ -278,8 +344,8 @@ void CDsItemsCopy::SetVisibility(EVisibilityLevel level, bool on, bool, ENTITY* 
     CDsItemBase* item = FindItem(entity);
     if (!item || item == this) return;
     std::vector<CDsItemBase*>& list = level == eVisibilityHighlight ? m_highlights : m_marks;
-    EraseItem(list, item);
-    if (on) list.push_back(item);
+    UnlistItem(list, item);
+    if (on) ListItem(list, item);
 }
 
 void CDsItemsCopy::SetVisibilityColor(EVisibilityLevel level, const CDsColorStorage* color, bool on)
@@ -289,8 +355,8 @@ void CDsItemsCopy::SetVisibilityColor(EVisibilityLevel level, const CDsColorStor
 
 void CDsItemsCopy::ResetAttributes(EDsResetAttributeAction action)
 {
-    if (action & eDsResetHighlight) m_highlights.clear();
-    if (action & eDsResetMark) m_marks.clear();
+    if (action & eDsResetHighlight) EmptyList(m_highlights);
+    if (action & eDsResetMark) EmptyList(m_marks);
     GetAttributes()->ResetAttributes(action);
 }
 
@@ -463,11 +529,8 @@ CDsRefPoint* CDsItemsCopy::PickApexRefPoint(CUiPickEvent& event, const CDsTypeMa
         std::vector<CDsItemEdge*> edges;
         face = processor->OpenGLPick1Face(event, items, group, edges);
     }
-    // The selection was made for this question only.
-    SDsGlPickCache& cache = SDsGlPickCache::sCache;
-    delete cache.hits;
-    cache.hits = nullptr;
-    cache.valid = 0;
+    // A one-face pick ends the pick session: its filter and its cached selection go with it.
+    CDsGlContext::StEndPickSession();
     ENTITY* owner = face;
     while (owner && owner->owner()) owner = owner->owner();
     if (!face || owner != GetEntity()) return nullptr;

@@ -24,7 +24,14 @@
 // - ResetAttributes empties the lists by bit: bit 1 the highlight list, bit 2 the mark list (so 3
 //   empties both), before clearing the copy's own flags.
 // - The two lists are plain vectors of pointers rather than groups: they hold without owning, and
-//   nothing can delete what they hold.
+//   nothing can delete what they hold through them. An item that goes (a face the modeler
+//   deletes, a body removed) leaves every copy's lists as it is destroyed (StForgetItem, called by
+//   the item base's destructor through a process-wide index of the lists' entries), so that no
+//   list outlives its items; a copy that goes first takes its entries out of that index.
+// - ReleaseBody (the copied group leaves the scene, CDsGlScene::RemoveItemsGroup) also empties
+//   the copy box: it measured a group that may be deleted next, and a detached copy has no extent.
+// - The copy's last own virtual (HandleCopyRequest) is a request that classes derived from the
+//   copy may answer; the copy itself answers none (false).
 // - Around the copied body's pick the body's screen-rectangle test (its status bit 3) is switched
 //   off and then put back as it was found, rather than switched on.
 // - GetTransformedEdgePolyline answers the body's positions of the edge (already under the
@@ -43,6 +50,7 @@
 // the copy's own entity; the apex of the real face it copies, placed by the body's item, is moved
 // by the copy's transformation and kept when the pick processor's point mask is 256 or the apex
 // lies in the pick aperture (CDsRefPoint::StIsPicked). Its reference entity is the copy's face.
+// The one-face pick ends the pick session (CDsGlContext::StEndPickSession), as the body's does.
 #pragma once
 
 #include <afx.h>
@@ -54,6 +62,7 @@
 
 class CGmPosition;
 class EDGE;
+class SPAposition;
 
 // The display of an instance: a group shown again under the copy's transformation.
 class AFX_EXT_CLASS CDsItemsCopy : public CDsItemsGroup {
@@ -74,6 +83,10 @@ public:
     // --- Own operations -------------------------------------------------------------------
     // The copied group becomes `copied` (may be null); both lists emptied; the box recomputed.
     void SetBody(CDsItemsGroup* copied);
+    // The copied group goes: forgotten, both lists and the box emptied (SetBody with null).
+    void ReleaseBody();
+    // Takes `item` out of the highlight and mark lists of every copy (as the item is destroyed).
+    static void StForgetItem(const CDsItemBase* item);
     // The copied group, null without one.
     CDsItemsGroup* GetBody() const { return m_copied; }
     // The copy mode: 0 body, 1 wire, 5 other.
@@ -103,12 +116,15 @@ public:
     void MarkChildrenCopy(bool on);
     // Highlight (level 4) `on` for every item of the highlight list.
     void SetChildrenVisibility(bool on);
+    // Mode 0: the copied body's edge count; 0 otherwise.
+    virtual int EdgesCount();
     // Modes 0 and 1: the copied body's positions of the edge of `edge`'s real entity, each under
     // the copy's transformation (a new array the caller frees with delete[]); null (count 0)
     // without a body or points.
-    CGmPosition* GetTransformedEdgePolyline(int& count, view3d* view, EDGE* edge);
-    // Modes 0: the copied body's edge count; 0 otherwise.
-    virtual int EdgesCount();
+    virtual SPAposition* GetTransformedEdgePolyline(int& count, view3d* view, EDGE* edge);
+    // A request (`request`, with `data`) that a class derived from the copy may answer; the copy
+    // answers none: false.
+    virtual bool HandleCopyRequest(int request, void* data);
 
     // --- The item protocol ----------------------------------------------------------------
     // Nothing.
@@ -234,6 +250,12 @@ private:
     CDsRefPoint* PickApexRefPoint(CUiPickEvent& event, const CDsTypeMask& types);
     // The reference point of a hit of the copied body, turned into the copy's (see PickRefPoint).
     CDsRefPoint* CopyRefPoint(CDsRefPoint* hit);
+    // Appends `item` to `list` (one of the two) and records the entry.
+    void ListItem(std::vector<CDsItemBase*>& list, CDsItemBase* item);
+    // Takes `item` out of `list` and forgets the entry; nothing when it is not there.
+    void UnlistItem(std::vector<CDsItemBase*>& list, CDsItemBase* item);
+    // Empties `list`, forgetting its entries.
+    void EmptyList(std::vector<CDsItemBase*>& list);
 
     CDsItemsGroup* m_copied = nullptr;
     int32_t m_mode = 5;

@@ -86,6 +86,8 @@ void CDsItemsGroup::Replace(int index, CDsItemBase* item)
     }
     CDsItemBase*& slot = m_children[static_cast<size_t>(index)];
     if (slot == item) return;
+    // A child of another slot, held twice, would be deleted twice.
+    if (item && std::find(m_children.begin(), m_children.end(), item) != m_children.end()) return;
     delete slot;
     slot = item;
 }

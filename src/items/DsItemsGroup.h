@@ -23,7 +23,8 @@
 // Choices where the behaviour was open, or where a plain reading would hurt:
 // - A pick that offers a hit to the pick manager pops exactly the one level it pushed.
 // - Add ignores null and an item already among the children (a child held twice would be deleted
-//   twice); Replace with the child already in that slot changes nothing.
+//   twice); Replace with the child already in that slot changes nothing, and Replace with a child
+//   of another slot is refused (nothing changes, nothing is deleted).
 #pragma once
 
 #include <afx.h>
@@ -274,7 +275,7 @@ protected:
     // Empties the children without deleting any.
     void DisconnectAll();
     // At or past the end: Add; inside: the old child is deleted and `item` takes its slot;
-    // negative: nothing.
+    // negative, or `item` a child of another slot: nothing.
     void Replace(int index, CDsItemBase* item);
     // Deletes every child.
     void CleanAll();

@@ -20,7 +20,8 @@
 // - PickThruWireFrameFace walks the face hits nearest first; each face whose item is found gives
 //   the edge items of its group that lie under the pick and bound the face, sorted along the ray
 //   and offered; the first face that yields accepted edges ends the walk. The entity returned is
-//   the one of the manager's first record (null without one).
+//   the one of the manager's first record (null without one). Outside a pick session the
+//   face-pick cache is emptied afterwards, as it was found: its selection answers no later pick.
 #include "DsPickProccessor.h"
 
 #include "DsAcisPick.h"
@@ -434,7 +435,17 @@ int CDsPickProccessor::PickThruWireFrameFace(const CUiPickEvent& event, ENTITY*&
     CDsPickManager manager(pick_method_entity, pick_entity_any, 0, nullptr, &event, nullptr,
                            CDsPickManagerCreator::smTypeMask);
     CPickModeScope mode(event, true);
-    SDsGlPickCache::sCache.eventSet = 1;
+    // The cache takes the event for this pick; outside a pick session it must not answer a later
+    // pick at the same pixel from this selection (whose items may be gone by then).
+    struct CCacheScope {
+        SDsGlPickCache& cache = SDsGlPickCache::sCache;
+        const bool inSession = cache.eventSet != 0;
+        CCacheScope() { cache.eventSet = 1; }
+        ~CCacheScope()
+        {
+            if (!inSession) cache.Clear();
+        }
+    } cacheScope;
     CDsGlGroupIterator items(m_owner, &manager, 0);
     CDsCglEntList* hits = CreatePickData(&manager, items);
     if (hits) hits->ReplayToPickManager(&manager);

@@ -330,6 +330,27 @@ TEST(DsItemBaseTest, ChildrenKeepTheOrdersOfEachRemovalAndAreDeletedOnce)
     EXPECT_EQ(destroyed, 6);
 }
 
+TEST(DsItemBaseTest, ReplaceRefusesAChildHeldInAnotherSlot)
+{
+    int destroyed = 0;
+    {
+        TestGroup group;
+        auto* a = new TestLeaf(&destroyed);
+        auto* b = new TestLeaf(&destroyed);
+        group.Add(a);
+        group.Add(b);
+        // b is child 1 already: held twice it would be deleted twice, so nothing changes.
+        group.Replace(0, b);
+        EXPECT_EQ(group.Count(), 2);
+        EXPECT_EQ(group.Get(0), a);
+        EXPECT_EQ(group.Get(1), b);
+        group.Replace(2, a);  // past the end: appending a held child is refused as well
+        EXPECT_EQ(group.Count(), 2);
+        EXPECT_EQ(destroyed, 0);
+    }
+    EXPECT_EQ(destroyed, 2);
+}
+
 TEST(DsItemBaseTest, AGroupDeletesItsSubtree)
 {
     int destroyed = 0;

@@ -473,6 +473,17 @@ TEST_F(DsItemsBodyTest, TransformationsRebuildTheBoxesOfTheBodyAndItsFaces)
     auto placedBody = MakeBodyItem(placed.get(), &context_);
     EXPECT_TRUE(placedBody->HasTransformation());
     ExpectBox(placedBody->GetBodyBox(), 0, 4, 0, 1, 5, 1);
+    // Asked for with or without its transformation, a body answers the box where it is drawn:
+    // its box already carries the placement, which must not be applied a second time.
+    for (bool transformed : {true, false}) {
+        CGmPosition at, to;
+        ASSERT_TRUE(placedBody->GetBox(at, to, transformed));
+        EXPECT_NEAR(at.y(), 4, 1e-5) << transformed;
+        EXPECT_NEAR(to.y(), 5, 1e-5) << transformed;
+        ASSERT_TRUE(body->GetBox(at, to, transformed));
+        EXPECT_NEAR(at.x(), 10, 1e-5) << transformed;
+        EXPECT_NEAR(to.z(), -3, 1e-5) << transformed;
+    }
 }
 
 TEST_F(DsItemsBodyTest, SelectAllAnswersTheBodyOrItsShownFaces)

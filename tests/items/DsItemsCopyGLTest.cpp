@@ -26,6 +26,7 @@
 #include <GL/gl.h>
 
 #include <memory>
+#include <vector>
 
 using vyrtest::ColorNear;
 using vyrtest::ReadPixel;
@@ -39,6 +40,8 @@ class TestGroup : public CDsItemsGroup {
 public:
     TestGroup() : CDsItemsGroup(nullptr, nullptr) {}
     using CDsItemsGroup::Add;
+    using CDsItemsGroup::CleanAll;
+    using CDsItemsGroup::Remove;
 };
 
 class NavigatorProbe : public CDsNavigator {
@@ -76,6 +79,19 @@ protected:
         glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
         return depth;
     }
+    // Two red lines added to `group`, `a` at row 50 and `b` at row 10, shown for the entities ea_
+    // and eb_ in the context's item map.
+    void AddShownLines(TestGroup& group, CDsItemPolyline3D*& a, CDsItemPolyline3D*& b)
+    {
+        a = RedLine(0);
+        b = RedLine(-10);
+        group.Add(a);
+        group.Add(b);
+        context_.AddToMap(ea_.get(), a);
+        context_.AddToMap(eb_.get(), b);
+    }
+    vyrtest::BodyPtr ea_{make_block(0, 0, 0, 1, 1, 1)};
+    vyrtest::BodyPtr eb_{make_block(0, 0, 0, 1, 1, 1)};
 };
 
 }  // namespace
@@ -131,17 +147,12 @@ TEST_F(DsItemsCopyGLTest, AnOtherCopyDrawsTheGroupAgainUnderItsTranslationAndBod
 TEST_F(DsItemsCopyGLTest, AnItemMarkedInTheCopyShowsTheMarkColourInTheCopyOnly)
 {
     TestGroup group;
-    CDsItemPolyline3D* a = RedLine(0);     // row 50
-    CDsItemPolyline3D* b = RedLine(-10);   // row 10
-    group.Add(a);
-    group.Add(b);
-    vyrtest::BodyPtr ea(make_block(0, 0, 0, 1, 1, 1)), eb(make_block(0, 0, 0, 1, 1, 1));
-    context_.AddToMap(ea.get(), a);
-    context_.AddToMap(eb.get(), b);
+    CDsItemPolyline3D *a = nullptr, *b = nullptr;
+    AddShownLines(group, a, b);
     CDsItemsCopy copy(&group, nullptr, &context_);
     copy.SetTransformation(translate_transf(SPAvector(0, 5, 0)));  // 20 pixels up
 
-    copy.SetVisibility(eVisibilityMark, true, true, ea.get());
+    copy.SetVisibility(eVisibilityMark, true, true, ea_.get());
     ASSERT_EQ(copy.GetMarkList().size(), 1u);
     EXPECT_EQ(copy.GetMarkList()[0], a);
     group.Refresh(*view_);
@@ -156,8 +167,8 @@ TEST_F(DsItemsCopyGLTest, AnItemMarkedInTheCopyShowsTheMarkColourInTheCopyOnly)
     EXPECT_FALSE(a->GetMarkCopyState());
 
     // Highlighting twice keeps one entry; the resets empty the lists by bit.
-    copy.SetVisibility(eVisibilityHighlight, true, true, eb.get());
-    copy.SetVisibility(eVisibilityHighlight, true, true, eb.get());
+    copy.SetVisibility(eVisibilityHighlight, true, true, eb_.get());
+    copy.SetVisibility(eVisibilityHighlight, true, true, eb_.get());
     EXPECT_EQ(copy.GetHighlightList().size(), 1u);
     copy.GetAttributes()->Highlight(true);
     copy.GetAttributes()->Mark(true);
@@ -166,17 +177,17 @@ TEST_F(DsItemsCopyGLTest, AnItemMarkedInTheCopyShowsTheMarkColourInTheCopyOnly)
     EXPECT_FALSE(copy.GetHighlightState());
     EXPECT_EQ(copy.GetMarkList().size(), 1u);
     EXPECT_TRUE(copy.GetMarkState());
-    copy.SetVisibility(eVisibilityHighlight, true, true, eb.get());
+    copy.SetVisibility(eVisibilityHighlight, true, true, eb_.get());
     copy.ResetAttributes(static_cast<EDsResetAttributeAction>(3));
     EXPECT_TRUE(copy.GetHighlightList().empty());
     EXPECT_TRUE(copy.GetMarkList().empty());
     EXPECT_FALSE(copy.GetMarkState());
     // Switching off takes the item out.
-    copy.SetVisibility(eVisibilityMark, true, true, ea.get());
-    copy.SetVisibility(eVisibilityMark, false, true, ea.get());
+    copy.SetVisibility(eVisibilityMark, true, true, ea_.get());
+    copy.SetVisibility(eVisibilityMark, false, true, ea_.get());
     EXPECT_TRUE(copy.GetMarkList().empty());
     // Other levels are the copy's own.
-    copy.SetVisibility(eVisibilityDim, true, true, ea.get());
+    copy.SetVisibility(eVisibilityDim, true, true, ea_.get());
     EXPECT_EQ(copy.GetVisibility(), eVisibilityDim);
     EXPECT_EQ(a->GetVisibility(), eVisibilityNormal);
 }
@@ -283,6 +294,51 @@ TEST_F(DsItemsCopyGLTest, ANewCopiedGroupDropsTheListsSoNothingDangles)
     copy.SetBody(nullptr);
     vyrtest::Clear(Rgb{0, 0, 0});
     copy.Refresh(*view_);
+    EXPECT_EQ(LitCount(), 0);
+}
+
+TEST_F(DsItemsCopyGLTest, AListedItemThatGoesLeavesTheListsOfEveryCopyAndTheNextDrawsSkipIt)
+{
+    TestGroup group;
+    CDsItemPolyline3D *a = nullptr, *b = nullptr;
+    AddShownLines(group, a, b);
+    CDsItemsCopy first(&group, nullptr, &context_);
+    CDsItemsCopy second(&group, nullptr, &context_);
+    first.SetTransformation(translate_transf(SPAvector(0, 5, 0)));  // 20 pixels up
+    first.SetVisibility(eVisibilityMark, true, true, ea_.get());
+    first.SetVisibility(eVisibilityHighlight, true, true, ea_.get());
+    second.SetVisibility(eVisibilityMark, true, true, ea_.get());
+    second.SetVisibility(eVisibilityMark, true, true, eb_.get());
+    {
+        // A copy that goes first leaves nothing behind for the items it listed.
+        CDsItemsCopy brief(&group, nullptr, &context_);
+        brief.SetVisibility(eVisibilityHighlight, true, true, eb_.get());
+    }
+
+    // The item goes (as a face the modeler deletes): it is in no list afterwards.
+    context_.RemoveFromMap(ea_.get());
+    EXPECT_TRUE(group.Remove(static_cast<CDsItemBase*>(a)));
+    EXPECT_TRUE(first.GetMarkList().empty());
+    EXPECT_TRUE(first.GetHighlightList().empty());
+    EXPECT_EQ(second.GetMarkList(), std::vector<CDsItemBase*>{b});
+
+    // The next refresh and front-buffer draw show what is left: b again 20 pixels up, in red.
+    vyrtest::Clear(Rgb{0, 0, 0});
+    first.Refresh(*view_);
+    first.DrawToFrontBuffer(*view_);
+    EXPECT_TRUE(IsRed(25, 30));
+    EXPECT_TRUE(IsBlack(25, 70));
+    second.Refresh(*view_);
+    const Rgb marked = At(25, 10);
+    EXPECT_FALSE(ColorNear(marked, kRed, 60));
+    EXPECT_FALSE(ColorNear(marked, Rgb{0, 0, 0}, 30));
+
+    // A group that goes takes its items out of the lists as well.
+    context_.RemoveFromMap(eb_.get());
+    group.CleanAll();
+    EXPECT_TRUE(second.GetMarkList().empty());
+    vyrtest::Clear(Rgb{0, 0, 0});
+    second.Refresh(*view_);
     EXPECT_EQ(LitCount(), 0);
 }
 

@@ -216,6 +216,32 @@ protected:
         RefPointModelerTest::SetUp();
         view_->SetRenderMode(eRenderShade);
     }
+    void TearDown() override
+    {
+        if (copy_) context_.GetScene()->RemoveItemsGroup(copy_);
+        delete copy_;
+        if (instance_) instance_->lose();
+        RefPointModelerTest::TearDown();
+    }
+    // A cone with its apex at (30, 30, 10) shown, and a copy of it 60 units down (its apex under
+    // pixel (80, 80)) filed in the scene and measured for picks; null when that fails.
+    CDsItemsCopy* ShowConeAndCopy()
+    {
+        BODY* cone = Show(make_cone(SPAposition(30, 30, -10), SPAvector(0, 0, 1), 10, 0, 20));
+        CDsItemsBody* body = context_.FindDsBody(cone);
+        auto* instance = new CVyrEntInstance(cone, translate_transf(SPAvector(0, -60, 0)));
+        instance_ = instance;
+        ENTITY_LIST copies;
+        instance->GetEntities(copies);
+        if (!body || copies.count() != 1) return nullptr;
+        copy_ = new CDsItemsCopy(body, copies[0], &context_);
+        context_.GetScene()->AddItemsGroup(copy_);
+        Refresh();
+        copy_->ComputeBounds2D(view_.get());
+        return copy_;
+    }
+    ENTITY* instance_ = nullptr;
+    CDsItemsCopy* copy_ = nullptr;
 };
 
 TEST_F(ModelerFacePickTest, FacesByOpenGlAndByRayFrontFirst)
@@ -480,17 +506,7 @@ TEST_F(ModelerFacePickTest, ABodysReferencePointIsItsConesApexUnderItsOwnFaces)
 // in the pick aperture (or the processor's point mask is the apex's kind).
 TEST_F(ModelerFacePickTest, ABodyCopysApexIsTheCopiedConesApexMovedWithTheCopy)
 {
-    BODY* cone = Show(make_cone(SPAposition(30, 30, -10), SPAvector(0, 0, 1), 10, 0, 20));
-    CDsItemsBody* body = context_.FindDsBody(cone);
-    ASSERT_NE(body, nullptr);
-    auto* instance = new CVyrEntInstance(cone, translate_transf(SPAvector(0, -60, 0)));
-    ENTITY_LIST copies;
-    instance->GetEntities(copies);
-    ASSERT_EQ(copies.count(), 1);
-    auto* copy = new CDsItemsCopy(body, copies[0], &context_);
-    context_.GetScene()->AddItemsGroup(copy);
-    Refresh();
-    copy->ComputeBounds2D(view_.get());
+    ASSERT_NE(ShowConeAndCopy(), nullptr);
     const CDsTypeMask starts = Kinds({256});
 
     auto point = Snap(80, 80, starts);  // the copy's apex (30, -30, 10)
@@ -517,10 +533,35 @@ TEST_F(ModelerFacePickTest, ABodyCopysApexIsTheCopiedConesApexMovedWithTheCopy)
     point = Snap(85, 20, starts);
     ASSERT_NE(point, nullptr);
     EXPECT_NEAR(CDsRefPoint::sLastPosition.y(), 30, 1e-6);
+}
 
-    context_.GetScene()->RemoveItemsGroup(copy);
-    delete copy;
-    instance->lose();
+// The apex pick of a body or of a copy ends the pick session it ran in: the session's filter and
+// its cached selection are gone after it.
+TEST_F(ModelerFacePickTest, TheApexPicksOfABodyAndOfACopyEndThePickSession)
+{
+    CDsItemsCopy* copy = ShowConeAndCopy();
+    ASSERT_NE(copy, nullptr);
+    CDsItemsGroup* body = copy->GetBody();
+    const CDsTypeMask starts = Kinds({256});
+    SDsGlPickCache& cache = SDsGlPickCache::sCache;
+
+    for (CDsItemsGroup* group : {body, static_cast<CDsItemsGroup*>(copy)}) {
+        // On the cone's side near its apex, and on the copy's.
+        CUiPickEvent event(group == body ? 85 : 80, group == body ? 20 : 80, 0, view_.get(), nullptr);
+        CDsPickSessionData session;
+        CDsGlContext::StBeginPickSession(event, &session);
+        CDsAcisPickData data;
+        CDsAcisPick::StBeginPickMode(event, data);
+        std::unique_ptr<CDsRefPoint> point(group->PickRefPoint(event, starts));
+        CDsAcisPick::StEndPickMode(event, data);
+        ASSERT_NE(point, nullptr) << (group == body ? "body" : "copy");
+        EXPECT_EQ(CDsRefPoint::sPickType, 256);
+        EXPECT_EQ(CDsPickSessionData::sActive, nullptr) << (group == body ? "body" : "copy");
+        EXPECT_EQ(cache.eventSet, 0);
+        EXPECT_EQ(cache.valid, 0);
+        EXPECT_EQ(cache.hits, nullptr);
+        CDsGlContext::StEndPickSession();
+    }
 }
 
 int AcceptAll(const ENTITY*)
@@ -623,6 +664,40 @@ TEST_F(ModelerFacePickTest, EdgesThroughTheFaceUnderTheCursorAndWireEdges)
 
 // Select-all over a shown block: the body once, or its faces when sub-entities are asked for;
 // nothing once it is hidden. The entities a modeler transform moves.
+// An edge pick through a face leaves the face-pick cache as it found it: outside a pick session
+// no later face pick at the same pixel is answered from its selection (which would still name
+// the faces of a body removed since); inside one, the session's cache stays open.
+TEST_F(ModelerFacePickTest, AnEdgePickThroughAFaceLeavesTheFacePickCacheAsItFoundIt)
+{
+    BODY* block = Block();
+    Refresh();
+    CDsPickProccessor* processor = context_.GetPickProccessor();
+    const DomainGuard domain({MaskOf({eDsItemEdge})});
+    const CUiPickEvent onEdge(50, 40, 0, view_.get(), nullptr);
+    SDsGlPickCache& cache = SDsGlPickCache::sCache;
+    ENTITY* entity = nullptr;
+    EXPECT_GE(processor->PickThruWireFrameFace(onEdge, entity), 1);
+    EXPECT_EQ(cache.eventSet, 0);
+    EXPECT_EQ(cache.valid, 0);
+
+    context_.remove(block);
+    CDsPickedFaces faces;
+    EXPECT_EQ(processor->OpenGLSortFaces(onEdge, faces), 0);
+    EXPECT_TRUE(faces.GetFaces().empty());
+
+    // Shown again, inside a pick session: the session keeps its cache open for its later picks.
+    context_.add(block);
+    Refresh();
+    CDsPickSessionData session;
+    CDsGlContext::StBeginPickSession(onEdge, &session);
+    EXPECT_GE(processor->PickThruWireFrameFace(onEdge, entity), 1);
+    EXPECT_EQ(cache.eventSet, 1);
+    EXPECT_EQ(CDsPickSessionData::sActive, &session);
+    EXPECT_TRUE(cache.Matches(onEdge));  // the session's next picks there reuse the selection
+    EXPECT_GE(processor->OpenGLSortFaces(onEdge, faces), 1);
+    CDsGlContext::StEndPickSession();
+}
+
 TEST_F(ModelerFacePickTest, SelectAllOfABlockAndTheEntitiesATransformMoves)
 {
     BODY* block = Block();

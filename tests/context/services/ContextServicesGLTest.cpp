@@ -46,6 +46,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iostream>
 #include <memory>
 #include <vector>
@@ -160,6 +161,24 @@ protected:
         ENTITY_LIST copies;
         instance->GetEntities(copies);
         return copies.count() == 1 ? copies[0] : nullptr;
+    }
+    // The block shown with a copy of it 30 units up (rows 70 to 90) that the context files; null
+    // when the context made none.
+    CDsItemsCopy* ShowBlockAndCopy(ENTITY*& copyBody)
+    {
+        context_.add(block_);
+        copyBody = CopyOfBlock(translate_transf(SPAvector(0, 30, 0)));
+        context_.AddCopy(copyBody);
+        return dynamic_cast<CDsItemsCopy*>(context_.FindDsItem(copyBody));
+    }
+    // Both buffers of the view cleared and `entity` drawn into the front buffers only; the view's
+    // OpenGL context is current afterwards.
+    void DrawToFrontOnly(ENTITY* entity)
+    {
+        EXPECT_TRUE(context_.MakeCurrent(view_.get()));
+        ClearBoth();
+        context_.DrawToFrontBuffers(entity);
+        EXPECT_TRUE(context_.MakeCurrent(view_.get()));
     }
 
     vyrtest::ViewStaticsGuard statics_;
@@ -468,6 +487,100 @@ TEST_F(ContextServicesGLTest, AFaceTransformationEmptiesTheBoxOfACopyWhichTheNex
     EXPECT_EQ(context_.GetFaceTransformation(nullptr), nullptr);
     context_.RemoveCopy(copyBody);
     delete copy;
+}
+
+// --- Copies whose items go ----------------------------------------------------------------------
+
+TEST_F(ContextServicesGLTest, RemovingABodyDetachesItsCopiesWhichStayInTheSceneAndDrawNothing)
+{
+    ENTITY* copyBody = nullptr;
+    CDsItemsCopy* copy = ShowBlockAndCopy(copyBody);
+    ASSERT_NE(copy, nullptr);
+    ENTITY_LIST faces;
+    get_faces(copyBody, faces);
+    copy->SetVisibility(eVisibilityHighlight, true, true, Entities(faces).front());
+    copy->SetVisibility(eVisibilityMark, true, true, Entities(faces).back());
+    ASSERT_EQ(copy->GetHighlightList().size(), 1u);
+    ASSERT_EQ(copy->GetMarkList().size(), 1u);
+    DrawToFrontOnly(copyBody);
+    EXPECT_GT(LitPixelsIn(GL_FRONT, 0, 66, kSize, kSize), 20);  // the copy, 30 units above the block
+    EXPECT_EQ(LitPixelsIn(GL_FRONT, 0, 0, kSize, 64), 0);
+    // An edge of the copy: the copied edge's polyline, 30 units up.
+    ENTITY_LIST edges;
+    get_edges(copyBody, edges);
+    auto* copyEdge = static_cast<EDGE*>(Entities(edges).front());
+    auto* realEdge = static_cast<EDGE*>(CVyrAsExt::GetRealEntity(copyEdge));
+    ASSERT_NE(realEdge, nullptr);
+    int count = 0;
+    std::unique_ptr<SPAposition[]> points(copy->GetTransformedEdgePolyline(count, view_.get(), copyEdge));
+    ASSERT_GE(count, 2);
+    const SPAvector up(0, 30, 0);
+    const SPAposition a = realEdge->start_pos() + up, b = realEdge->end_pos() + up;
+    const SPAposition& first = points[0];
+    const SPAposition& last = points[static_cast<size_t>(count - 1)];
+    EXPECT_LT(std::min((first - a).len(), (first - b).len()), 1e-4);
+    EXPECT_LT(std::min((last - a).len(), (last - b).len()), 1e-4);
+    EXPECT_NEAR((last - first).len(), (b - a).len(), 1e-4);
+
+    // The host removes the body: the copy stays in the scene without a copied group, lists or box.
+    context_.remove(block_);
+    EXPECT_EQ(context_.FindDsItem(copyBody), copy);
+    EXPECT_EQ(context_.GetScene()->GetRootGroup(CDsGlScene::eRootCopies)->Count(), 1);
+    EXPECT_EQ(copy->GetBody(), nullptr);
+    EXPECT_TRUE(copy->GetHighlightList().empty());
+    EXPECT_TRUE(copy->GetMarkList().empty());
+    EXPECT_TRUE(copy->GetCopyBox().IsNotComputed());
+    // Its next front-buffer draw, frame, face pick and queries find nothing of the body that went.
+    DrawToFrontOnly(copyBody);
+    EXPECT_EQ(LitPixels(GL_FRONT), 0);
+    view_->refresh();
+    CDsPickedFaces picked;
+    EXPECT_EQ(context_.OpenGLSortFaces(CUiPickEvent(50, 80, 0, view_.get(), nullptr), picked), 0);
+    EXPECT_EQ(context_.GetMeshInterface(copyBody), nullptr);
+    EXPECT_EQ(copy->GetTransformedEdgePolyline(count, view_.get(), copyEdge), nullptr);
+    EXPECT_EQ(count, 0);
+}
+
+TEST_F(ContextServicesGLTest, ItemsListedInACopyLeaveItsListsWhenTheContextDeletesThem)
+{
+    BODY* other = make_block(-45, -45, 0, -30, -30, 10);
+    lose_.push_back(other);
+    context_.add(other);
+    ENTITY* copyBody = nullptr;
+    CDsItemsCopy* copy = ShowBlockAndCopy(copyBody);
+    ASSERT_NE(copy, nullptr);
+    // A face highlighted in the copy (the item of the face it copies), and a face of another body
+    // marked in it.
+    ENTITY_LIST copyFaces, otherFaces;
+    get_faces(copyBody, copyFaces);
+    get_faces(other, otherFaces);
+    ENTITY* copied = Entities(copyFaces).front();
+    ENTITY* real = CVyrAsExt::GetRealEntity(copied);
+    ASSERT_NE(real, nullptr);
+    copy->SetVisibility(eVisibilityHighlight, true, true, copied);
+    copy->SetVisibility(eVisibilityMark, true, true, Entities(otherFaces).front());
+    ASSERT_EQ(copy->GetHighlightList().size(), 1u);
+    ASSERT_EQ(copy->GetHighlightList()[0], context_.FindDsItem(real));
+    ASSERT_EQ(copy->GetMarkList().size(), 1u);
+
+    // The modeler deletes the face: its item goes, and with it the copy's highlight.
+    context_.remove(real);
+    EXPECT_EQ(context_.FindDsItem(real), nullptr);
+    EXPECT_TRUE(copy->GetHighlightList().empty());
+    EXPECT_EQ(copy->GetBody(), context_.FindDsBody(block_));  // the copied body stays
+    EXPECT_EQ(copy->GetMarkList().size(), 1u);
+    // The other body goes: so does the mark of its face.
+    context_.remove(other);
+    EXPECT_TRUE(copy->GetMarkList().empty());
+    // The copy's next front-buffer draw reads nothing of the items that went: with nothing
+    // highlighted it lights nothing; then it shows the face highlighted since, 30 units up.
+    DrawToFrontOnly(copyBody);
+    EXPECT_EQ(LitPixels(GL_FRONT), 0);
+    copy->SetVisibility(eVisibilityHighlight, true, true, Entities(copyFaces).back());
+    EXPECT_EQ(copy->GetHighlightList().size(), 1u);
+    DrawToFrontOnly(copyBody);
+    EXPECT_GT(LitPixelsIn(GL_FRONT, 0, 66, kSize, kSize), 20);
+    EXPECT_EQ(LitPixelsIn(GL_FRONT, 0, 0, kSize, 64), 0);
 }
 
 TEST_F(ContextServicesGLTest, TransformGeometryMovesTheBodyItemWithOneInvalidation)
