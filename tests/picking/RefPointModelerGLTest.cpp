@@ -223,6 +223,18 @@ protected:
         if (instance_) instance_->lose();
         RefPointModelerTest::TearDown();
     }
+    // Makes the items of `body`'s faces show them in a look of their own (their attributes forced)
+    // or inherit it: only a face in a look of its own has a known render mode to pick through.
+    void GiveFacesTheirOwnLook(BODY* body, bool own)
+    {
+        ENTITY_LIST faces;
+        api_get_faces(body, faces);
+        for (int i = 0; i < faces.count(); ++i) {
+            CDsItemBase* item = context_.FindDsItem(faces[i], CDsGlContext::eDsSearchOwner);
+            ASSERT_NE(item, nullptr);
+            item->SetInheritColorState(!own);
+        }
+    }
     // A cone with its apex at (30, 30, 10) shown, and a copy of it 60 units down (its apex under
     // pixel (80, 80)) filed in the scene and measured for picks; null when that fails.
     CDsItemsCopy* ShowConeAndCopy()
@@ -597,16 +609,7 @@ TEST_F(ModelerFacePickTest, EdgesThroughTheFaceUnderTheCursorAndWireEdges)
     CDsPickProccessor* processor = context_.GetPickProccessor();
     // The items of the block's faces show them in a look of their own (their attributes forced),
     // so the render mode the faces are shown in is known.
-    auto ownLook = [&](bool own) {
-        ENTITY_LIST faces;
-        api_get_faces(block, faces);
-        for (int i = 0; i < faces.count(); ++i) {
-            CDsItemBase* item = context_.FindDsItem(faces[i], CDsGlContext::eDsSearchOwner);
-            ASSERT_NE(item, nullptr);
-            item->SetInheritColorState(!own);
-        }
-    };
-    ownLook(true);
+    GiveFacesTheirOwnLook(block, true);
     {
         // Edge items in the domain: the edge of the front face under the cursor, nearest first.
         const DomainGuard domain({MaskOf({eDsItemEdge})});
@@ -656,7 +659,7 @@ TEST_F(ModelerFacePickTest, EdgesThroughTheFaceUnderTheCursorAndWireEdges)
 
         // A face whose item inherits its look (and is no copy) is shown in no render mode of its
         // own: nothing is picked through it.
-        ownLook(false);
+        GiveFacesTheirOwnLook(block, false);
         EXPECT_EQ(processor->PickThruWireFrameFace(CUiPickEvent(50, 40, 0, view_.get(), nullptr), entity), 0);
     }
     EXPECT_EQ(view_->get_pick_mode(), 0);
@@ -670,6 +673,7 @@ TEST_F(ModelerFacePickTest, EdgesThroughTheFaceUnderTheCursorAndWireEdges)
 TEST_F(ModelerFacePickTest, AnEdgePickThroughAFaceLeavesTheFacePickCacheAsItFoundIt)
 {
     BODY* block = Block();
+    GiveFacesTheirOwnLook(block, true);
     Refresh();
     CDsPickProccessor* processor = context_.GetPickProccessor();
     const DomainGuard domain({MaskOf({eDsItemEdge})});
@@ -687,6 +691,7 @@ TEST_F(ModelerFacePickTest, AnEdgePickThroughAFaceLeavesTheFacePickCacheAsItFoun
 
     // Shown again, inside a pick session: the session keeps its cache open for its later picks.
     context_.add(block);
+    GiveFacesTheirOwnLook(block, true);
     Refresh();
     CDsPickSessionData session;
     CDsGlContext::StBeginPickSession(onEdge, &session);
