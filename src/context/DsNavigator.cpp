@@ -35,6 +35,16 @@ CDsGlContext* CDsNavigator::GetGlContext(const pick_event& event) const
     return view ? view->GetGlContext() : nullptr;
 }
 
+CDC* CDsNavigator::GetDc(CDsView3dCdc* view) const
+{
+    return view ? view->GetCdc() : nullptr;
+}
+
+void CDsNavigator::ReleaseDc(CDsView3dCdc* view, CDC* dc) const
+{
+    if (view) view->ReleaseCdc(dc);
+}
+
 CDsItemsGroup* CDsNavigator::GetItemForStl(CDsItemsGroup* group) const
 {
     if (!group) return nullptr;

@@ -33,9 +33,12 @@ public:
     CDsGlContext* GetGlContext(CDsView3dCdc* view) const;
     // The context of the event's view when that is a core view; null otherwise.
     CDsGlContext* GetGlContext(const pick_event& event) const;
-    // The device context of `view`'s device-context driver; null without one.
+    // The device context of `view`'s device-context driver (CDsDriverCdcBase::GetDC: one use
+    // more); null for a null view, a view whose driver is not a device-context driver, or a
+    // driver without a device context.
     CDC* GetDc(CDsView3dCdc* view) const;
-    // Gives back a device context from GetDc.
+    // Gives one use of a device context from GetDc back to `view`'s driver
+    // (CDsDriverCdcBase::ReleaseDC); nothing for a null view or another kind of driver.
     void ReleaseDc(CDsView3dCdc* view, CDC* dc) const;
 
     // The navigator of the process, null until the first StGetInstance.

@@ -1,11 +1,17 @@
-// The view services: the navigator, the interactive tools' queries of the current view, and the
-// scope savers that put a view's flag or viewport back.
+// The view services: the navigator (with the device context it hands out and takes back), the
+// interactive tools' queries of the current view, and the scope savers that put a view's flag or
+// viewport back.
 #include "DsItInterface.h"
 #include "DsNavigator.h"
 #include "DsViewFlagSaver.h"
 
+#include "DsDriverCdcBase.h"
+#include "DsView3dCdc.h"
+
+#include "MemoryCanvas.h"
 #include "ViewSetup.h"
 #include "ViewStaticsGuard.h"
+#include "ViewTestDoubles.h"
 
 #include "pick_event.h"
 
@@ -54,6 +60,35 @@ TEST_F(DsNavigatorTest, OneNavigatorFindsTheCurrentViewAndTheContextsOfViews)
     EXPECT_EQ(navigator->GetGlContext(pick_event(1, 2, &other)), nullptr);
     EXPECT_EQ(navigator->GetGlContext(pick_event(1, 2, &plain)), nullptr);
     EXPECT_EQ(navigator->GetGlContext(pick_event()), nullptr);
+}
+
+TEST_F(DsNavigatorTest, TheNavigatorHandsOutAViewsDeviceContextAndTakesItBack)
+{
+    CDsNavigator* navigator = CDsNavigator::StGetInstance();
+    vyrtest::MemoryCanvas canvas(200, 100);
+    CDsView3dCdc view;
+    view.set_viewport(10, 5, 180, 90);
+    auto* driver = dynamic_cast<CDsDriverCdcBase*>(view.get_driver_context());
+    ASSERT_NE(driver, nullptr);
+    EXPECT_EQ(navigator->GetDc(&view), nullptr);  // no window and no device context given
+
+    view.SetDC(&canvas.cdc);
+    CDC* dc = navigator->GetDc(&view);
+    ASSERT_EQ(dc, &canvas.cdc);
+    EXPECT_EQ(navigator->GetDc(&view), dc);
+    EXPECT_EQ(driver->GetDCUseCount(), 2);
+    EXPECT_EQ(canvas.cdc.GetMapMode(), MM_ANISOTROPIC);  // mapped onto the viewport while held
+    navigator->ReleaseDc(&view, dc);
+    navigator->ReleaseDc(&view, dc);
+    EXPECT_EQ(driver->GetDCUseCount(), 0);
+    EXPECT_EQ(canvas.cdc.GetMapMode(), MM_TEXT);  // handed back with the mapping it came with
+
+    // No view, or a view whose driver is not a device-context driver: nothing.
+    EXPECT_EQ(navigator->GetDc(nullptr), nullptr);
+    navigator->ReleaseDc(nullptr, dc);
+    vyrtest::InstallRecordingDriver(view);
+    EXPECT_EQ(navigator->GetDc(&view), nullptr);
+    navigator->ReleaseDc(&view, dc);
 }
 
 TEST_F(DsNavigatorTest, ToolsReadTheCurrentViewsScaleTranslationAndRotation)
