@@ -181,6 +181,13 @@ void CDsGlSketch::SketchEdge(EDGE* edge, CDmRefCountPtrTempl<CVyrPolylineEntry> 
     SketchEntityGeometry(edge);
 }
 
+void CDsGlSketch::SketchCurve(CURVE* curve, CDmRefCountPtrTempl<CVyrPolylineEntry> entry)
+{
+    m_polyline = std::move(entry);
+    const ResetOnExit<CDmRefCountPtrTempl<CVyrPolylineEntry>> release(m_polyline);
+    SketchEntityGeometry(curve);
+}
+
 int CDsGlSketch::SketchEntityGeometry(ENTITY* entity)
 {
     m_bodyTransform = CDsTopologyServices::GetBodyTransform(entity);
@@ -192,7 +199,14 @@ int CDsGlSketch::SketchEntityGeometry(ENTITY* entity)
         active->FacetEntity(entity, 1, true);
         API_END
     }
-    if (entity && entity->identity(1) == EDGE_TYPE) SketchEdgeCurve(static_cast<EDGE*>(entity));
+    if (entity && entity->identity(1) == EDGE_TYPE) GetEdgeGeometry(static_cast<EDGE*>(entity), m_bodyTransform);
+    if (entity && entity->identity(1) == CURVE_TYPE) SketchCurve(static_cast<CURVE*>(entity));
+    return 0;
+}
+
+int CDsGlSketch::GetEdgeGeometry(EDGE* edge, const SPAtransf* transform)
+{
+    if (EdgeNotification(edge, transform)) SketchEdgeCurve(edge);
     return 0;
 }
 
@@ -202,6 +216,18 @@ int CDsGlSketch::SketchEdgeCurve(EDGE* edge)
     const SPAinterval range = edge->param_range();
     if (range.empty()) return 0;
     return SketchCurveParam(edge->geometry()->equation(), range.start_pt(), range.end_pt());
+}
+
+int CDsGlSketch::SketchCurve(CURVE* curve)
+{
+    if (!curve || !m_polyline) return 0;
+    // The curve of an edge is shown as the edge: over the edge's range.
+    ENTITY* owner = curve->owner();
+    if (owner && is_EDGE(owner) && static_cast<EDGE*>(owner)->geometry() == curve)
+        return SketchEdgeCurve(static_cast<EDGE*>(owner));
+    const SPAinterval range = curve->equation().param_range();
+    if (!range.bounded()) return 0;
+    return SketchCurveParam(curve->equation(), range.start_pt(), range.end_pt());
 }
 
 int CDsGlSketch::EdgeNotification(EDGE*, const SPAtransf*)

@@ -41,6 +41,7 @@
 class BODY;
 class CDsItemPolyline3D;
 class CDsItemsGroup;
+class CURVE;
 class CVyrMeshInterface;
 class CVyrRefinement;
 class EDGE;
@@ -91,11 +92,25 @@ public:
     // --- Edge polylines -------------------------------------------------------------------------
     // Sketches `edge` into `entry` (the points or storage it had are replaced).
     void SketchEdge(EDGE* edge, CDmRefCountPtrTempl<CVyrPolylineEntry> entry);
+    // Sketches the curve entity `curve` into `entry`, as SketchEdge does for an edge: holds the
+    // entry, SketchCurve, releases it (the points or storage the entry had are replaced).
+    void SketchCurve(CURVE* curve, CDmRefCountPtrTempl<CVyrPolylineEntry> entry);
     // Facets the entity into the active mesh interface first when that has no mesh for it (and
-    // facet-first is on); then sketches it when it is an edge. Answers 0.
+    // facet-first is on); then sketches it: an edge through GetEdgeGeometry with the body's
+    // transformation, a curve entity through SketchCurve. Answers 0.
     int SketchEntityGeometry(ENTITY* entity);
+    // The geometry of one edge: EdgeNotification with `transform` (the placement of the edge's
+    // body, null for none), then, when that answers non-zero, SketchEdgeCurve. The points stay in
+    // the body's own coordinates whatever `transform` is: the body's item places them when it
+    // draws. Answers 0.
+    int GetEdgeGeometry(EDGE* edge, const SPAtransf* transform);
     // Sketches the edge's curve over the edge's range; nothing without geometry. Answers 0.
     int SketchEdgeCurve(EDGE* edge);
+    // Sketches the equation of the curve entity `curve` over the range it has on its own: the
+    // range of the edge that owns it, else the equation's parameter range (one period of a
+    // periodic curve). Nothing for null, without a held entry, or for a curve without bounds (a
+    // straight line not owned by an edge). Answers 0.
+    int SketchCurve(CURVE* curve);
     // Answers 1 and does nothing else.
     int EdgeNotification(EDGE* edge, const SPAtransf* transform);
 

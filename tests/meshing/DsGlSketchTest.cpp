@@ -1,5 +1,6 @@
-// The body sketch: bodies into mesh interfaces, edges into polylines (straight, circular,
-// free-form, dynamic ellipses), single faces and edges, and bad input.
+// The body sketch: bodies into mesh interfaces, edges and curve entities into polylines (straight,
+// circular, free-form, dynamic ellipses), edges of placed bodies, single faces and edges, and bad
+// input.
 #include "DsEllipseStorage.h"
 #include "DsItemPolyline3D.h"
 #include "DsGlSketch.h"
@@ -10,6 +11,7 @@
 #include "MeshingFixture.h"
 #include "SpaGeometry.h"
 #include "SpaOptions.h"
+#include "SpaTopology.h"
 #include "rendering_context.h"
 #include "view3d.h"
 
@@ -181,6 +183,60 @@ TEST_F(DsGlSketchTest, AClosedCurveWithAnEmptyRangeIsSketchedOverOnePeriod)
     // A straight with an empty range has no period: no points.
     const straight line(SPAposition(0, 0, 0), SPAunit_vector(1, 0, 0));
     EXPECT_EQ(sketch.SketchCurveParam(line, 2.0, 2.0), 0);
+}
+
+TEST_F(DsGlSketchTest, ACurveEntityIsSketchedOverItsEdgesRangeOrItsOwnAndAnUnboundedOneNotAtAll)
+{
+    CDsEllipseStorage::StSetDynamicEllipses(false);
+    CDsGlSketch sketch(nullptr);
+    const float* points = nullptr;
+    const ellipse small(SPAposition(0, 0, 0), SPAunit_vector(0, 0, 1), SPAvector(0.2, 0, 0), 1.0, 0.0);
+
+    // A curve of its own: the whole circle at 12 segments, closed on its first point.
+    vyrtest::EntityPtr loose(new CURVE(small));
+    CDmRefCountPtrTempl<CVyrPolylineEntry> whole(new CVyrPolylineEntry());
+    sketch.SketchCurve(static_cast<CURVE*>(loose.get()), whole);
+    ASSERT_EQ(whole->GetPoints(points), 13);
+    EXPECT_NEAR(points[0], 0.2f, 1e-6);
+    EXPECT_NEAR(points[36], points[0], 1e-6);
+    EXPECT_NEAR(points[37], points[1], 1e-6);
+
+    // The curve of a half-circle edge: over the edge's range, as the edge itself.
+    vyrtest::EntityPtr halfEdge(new EDGE(small, SPAinterval(0.0, kPi)));
+    CDmRefCountPtrTempl<CVyrPolylineEntry> half(new CVyrPolylineEntry());
+    sketch.SketchCurve(static_cast<EDGE*>(halfEdge.get())->geometry(), half);
+    ASSERT_EQ(half->GetPoints(points), 7);
+    EXPECT_NEAR(points[18], -0.2f, 1e-6);  // ends at the half turn
+
+    // An unbounded straight line gives no points; nothing without a curve or without an entry.
+    vyrtest::EntityPtr line(new CURVE(straight(SPAposition(0, 0, 0), SPAunit_vector(1, 0, 0))));
+    CDmRefCountPtrTempl<CVyrPolylineEntry> none(new CVyrPolylineEntry());
+    sketch.SketchCurve(static_cast<CURVE*>(line.get()), none);
+    EXPECT_EQ(none->GetPoints(points), 0);
+    sketch.SketchCurve(nullptr, none);
+    EXPECT_EQ(none->GetPoints(points), 0);
+    EXPECT_EQ(sketch.SketchCurve(static_cast<CURVE*>(loose.get())), 0);  // no entry held
+    EXPECT_EQ(sketch.SketchEntityGeometry(loose.get()), 0);
+}
+
+TEST_F(DsGlSketchTest, TheEdgesOfAPlacedBodyKeepTheirPointsInTheBodysOwnCoordinates)
+{
+    vyrtest::BodyPtr block(make_block(0, 0, 0, 4, 2, 1));
+    block->set_transform(new TRANSFORM(translate_transf(SPAvector(100, 0, 0))));
+    CDsGlSketch sketch(nullptr);
+    std::unique_ptr<CVyrMeshInterface> meshes(sketch.BuildBody(block.get(), true));
+    ASSERT_TRUE(meshes);
+    for (EDGE* edge : vyrtest::Edges(block.get())) {
+        const CDmRefCountPtrTempl<CVyrPolylineEntry> entry = meshes->GetPolylineEntry(edge);
+        ASSERT_TRUE(entry);
+        const float* points = nullptr;
+        ASSERT_EQ(entry->GetPoints(points), 2);
+        EXPECT_TRUE(Same(SPAposition(points[0], points[1], points[2]), edge->start_pos()));
+        EXPECT_TRUE(Same(SPAposition(points[3], points[4], points[5]), edge->end_pos()));
+    }
+    const SPAtransf placement = translate_transf(SPAvector(0, 50, 0));
+    EXPECT_EQ(sketch.GetEdgeGeometry(vyrtest::Edges(block.get())[0], &placement), 0);  // no entry held
+    EXPECT_EQ(sketch.GetEdgeGeometry(nullptr, nullptr), 0);
 }
 
 TEST_F(DsGlSketchTest, WithDynamicEllipsesAnEllipticEdgeKeepsAStorageAndNoPoints)
