@@ -433,6 +433,20 @@ int CDsFigure::IsPicked(const CUiPickEvent& event, int width, int height)
     return picked;
 }
 
+CDsItemBase* CDsFigure::GetPickedTextItem(const CUiPickEvent& event)
+{
+    CDsItemsFigure* group = GetItemsFig();
+    CDsItemBase* text = group ? group->FindTextItem() : nullptr;
+    if (!text) return nullptr;
+    view3d* view = event.view();
+    const bool placed = ApplyPlacementTransform(view);
+    const int picked = text->IsPicked(event, -1, -1);
+    if (placed) view->ClearModelTransform();
+    return picked ? text : nullptr;
+}
+
+void CDsFigure::StSetForXorMode(CDsColorStorage*) {}
+
 void CDsFigure::GetBoundingRectangle(CDsView3dCdc* view, double& xmin, double& xmax, double& ymin,
                                      double& ymax) const
 {

@@ -172,6 +172,11 @@ public:
     bool IsFigureValidOnFrontBuffer(CDsGlContext* context) const;
     // Sets all four to -1.0.
     static void InvalidateBoundingRectangle(double& xmin, double& xmax, double& ymin, double& ymax);
+    // The group's text item (CDsItemsFigure::FindTextItem) when its ink, as last drawn, lies under
+    // the event (CDsItemBase::IsPicked with the process-wide pick aperture, the figure placed as
+    // IsPicked places it); null when the figure has no group or no text item, or the text is not
+    // under the event.
+    CDsItemBase* GetPickedTextItem(const CUiPickEvent& event);
     // Whether the definition is pending (set at construction, cleared by ReDefineFig).
     bool IsDefinitionPending() const { return m_definitionPending != 0; }
 
@@ -245,6 +250,9 @@ public:
     static void StSetBackBufferDraw(bool on) { sDrawToBackBuffer = on; }
     // sDrawToBackBuffer.
     static bool StGetBackBufferDraw() { return sDrawToBackBuffer; }
+    // Does nothing: exclusive-or drawing takes its partner colour from the background of the scene
+    // of the view it draws in (CDsLineAttribStorage).
+    static void StSetForXorMode(CDsColorStorage* color);
 
 protected:
     // The stored line attributes, for a figure's own settings (no group or database update).

@@ -1,7 +1,7 @@
 // The concrete figures in a real window: the reference plane's grid and its translucent fill in
 // mixed mode (blended once, seen from either side), a circle's ring, the arrow's head pick
-// (aperture and pick mode given back), point offsets in pixels, the text figures' heights and
-// bounding rectangles, and text sizes.
+// (aperture and pick mode given back), point offsets in pixels, the text figures' heights,
+// bounding rectangles and picked text items, and text sizes.
 #include "DsBackground.h"
 #include "DsFigArrow3DFixed.h"
 #include "DsFigPoint3D.h"
@@ -304,6 +304,44 @@ TEST_F(DsFigureClassesGLTest, TextFiguresBoundTheirInkInWindowPixels)
     pending.GetBoundingRectangle(view_.get(), xmin, xmax, ymin, ymax);
     EXPECT_EQ(xmin, -1.0);
     EXPECT_EQ(ymax, -1.0);
+}
+
+TEST_F(DsFigureClassesGLTest, AFiguresTextItemIsPickedOnItsInkAndNowhereElse)
+{
+    Field(100.0);
+    SetBackground(CDsColorStorage(0, 0, 0));
+    CDsFigText3D label(SPAposition(-30, -10, 0), "Model", nullptr, 12.0f);
+    label.SetColor(CDsColorStorage(255, 255, 255), false);
+    const CUiPickEvent middle(50, 50, 0, view_.get(), nullptr);
+    EXPECT_EQ(label.GetPickedTextItem(middle), nullptr);  // not defined yet: no group
+    label.Record(true, view_.get());
+    RedrawAll();
+    double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
+    label.GetBoundingRectangle(view_.get(), xmin, xmax, ymin, ymax);
+    ASSERT_LT(xmin, xmax);
+    // A pixel of the text's ink (rows counted up), as a pick event counts it (rows down).
+    int inkX = -1, inkY = -1;
+    for (int py = int(ymin); py <= int(ymax) && inkX < 0; ++py)
+        for (int px = int(xmin); px <= int(xmax) && inkX < 0; ++px) {
+            const Rgb c = ReadPixel(GL_FRONT, px, py);
+            if (c.r > 200 && c.g > 200 && c.b > 200) inkX = px, inkY = py;
+        }
+    ASSERT_GE(inkX, 0) << "the text drew no ink";
+    CDsItemBase* text = label.GetPickedTextItem(CUiPickEvent(inkX, kSize - 1 - inkY, 0, view_.get(), nullptr));
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text, label.GetItemsFig()->FindTextItem());
+    // Its mirror about the middle row and a point well beside the text pick nothing.
+    EXPECT_EQ(label.GetPickedTextItem(CUiPickEvent(inkX, inkY, 0, view_.get(), nullptr)), nullptr);
+    EXPECT_EQ(label.GetPickedTextItem(CUiPickEvent(90, kSize - 1 - inkY, 0, view_.get(), nullptr)), nullptr);
+    label.Remove();
+
+    // A figure without a text item answers null wherever it is picked.
+    const CGmPosition ends[2] = {CGmPosition(-40, 0, 0), CGmPosition(40, 0, 0)};
+    CDsFigPoly3D line(2, ends);
+    line.ReDefineFig();
+    ASSERT_EQ(line.IsPicked(middle, 5, 5), 1);
+    EXPECT_EQ(line.GetPickedTextItem(middle), nullptr);
+    CDsFigure::StSetForXorMode(nullptr);  // does nothing
 }
 
 TEST_F(DsFigureClassesGLTest, TextSizeIsTheWidestLineAndTheSumOfTheLineHeights)
