@@ -48,7 +48,20 @@
 //   PickVyrEntities ask the scene's root groups. PickFigures leaves out a figure that shows an
 //   entity: those answer through PickVyrEntities.
 //
-// UpdateThread waits for edge items that keep a thread figure, which no item has yet.
+// Threads: UpdateThread gives an edge's item (CDsItemEdge) a thread figure, a figure of the host
+// (not owned by the item or the context) that draws the thread of the edge, such as the cosmetic
+// circle of a threaded hole. What a thread figure does beyond being kept was open; it follows the
+// document's thread detail as a user of that detail expects:
+// - it shows, recorded into the scene database through the context's first view, only while both
+//   the call's `show` and the document's thread detail are on (GetThreadsMode, read at each call;
+//   a host that changes the detail calls UpdateThread again for its threads); otherwise a figure
+//   recorded in this context is taken off the display (CDsFigure::Remove);
+// - a figure that replaces another as the edge's thread figure takes the other off the display;
+//   a null figure only does that;
+// - without a view nothing is recorded; the item keeps the figure all the same.
+// The edge item never touches the figure again: the host keeps it alive while an edge keeps it,
+// and takes it away with its own figure when the edge goes (a body shown again after a change,
+// update, gets new edge items without thread figures).
 //
 // Not copyable: a copy would share the scene, the item map and the OpenGL records.
 #pragma once
@@ -104,6 +117,7 @@ class SPAvector;
 class CDsGlScene;
 class CDsItemBase;
 class CDsItemsBody;
+class CDsItemsFigure;
 class CDsItemsGroup;
 class CDsLight;
 class CVyrEntBase;
@@ -300,6 +314,9 @@ public:
     CDsItemBase* FindDsItem(const ENTITY* entity, EDsSecondarySearch how = eDsSearchNone) const;
     // The items of the entities of `entities` found as by FindDsItem, appended to `out`.
     void FindDsItems(ENTITY_LIST& entities, EDsSecondarySearch how, std::deque<CDsItemBase*>& out) const;
+    // The figure group of `figure` in the scene's figures group (CDsGlScene::FindGroupById);
+    // null for null or when none belongs to it.
+    CDsItemsFigure* FindDsItems(CDsFigure* figure) const;
     // The body group of `entity` in the scene's bodies, wire-bodies and unsorted groups; null.
     CDsItemsBody* FindDsBody(const ENTITY* entity) const;
     // The mesh interface of the item showing `body`: a body item's own; for a copy item of mode 0
@@ -339,6 +356,15 @@ public:
     void Remove(CDsItemsGroup* group);
     // Detaches the entity's item (when shown) from its entity under `componentId`; 0.
     int DetachEntity(ENTITY* entity, int componentId);
+    // The way back from DetachEntity: the scene offers `entity` with its persistent id to the items
+    // of its bodies, unsorted, figures and wire-bodies groups (CDsGlScene::AttachEntity); the one
+    // that detached an entity of that id under `componentId` takes it (and enters it in the item
+    // map). True when one did; false for null or when none did.
+    bool AttachEntity(ENTITY* entity, int componentId);
+    // When the entity's item is a figure group (CDsItemsFigure), it is transformed by
+    // `transformation` and flag 15 cleared (the views draw their whole picture again). Nothing for
+    // any other item or an entity without one.
+    void Transform(ENTITY* entity, const CGmTransformation& transformation);
     // Maps `entity` to `item` (nothing for a null entity).
     void AddToMap(ENTITY* entity, CDsItemBase* item);
     // Forgets `entity` in the item map (not while the context is being destroyed).
@@ -395,9 +421,9 @@ public:
     void NotifyViewDeActivated();
 
     // --- Services and settings (DsGlContextServices.cpp) -----------------------------------
-    // Nothing when flag 14 already equals `on`; otherwise flag 14 set or cleared directly, the
-    // geometry-curve colour read again, every body's edges one pixel wider (on) or narrower, and
-    // the picture properties marked changed.
+    // Nothing when flag 14 already equals `on`; otherwise flag 14 set or cleared, the
+    // geometry-curve colour preference read again (either way), every body's edges one pixel wider
+    // (on) or narrower, and the picture properties marked changed.
     void SetOpenEdgesMode(bool on);
     // Flag 14.
     bool GetOpenEdgesMode() const;
@@ -462,7 +488,16 @@ public:
     void StartPartialChangeUpdates(BODY* body);
     // The same, then the body group updates its faces and edges (with flag 13).
     void CompletePartialChangeUpdates(BODY* body);
-    // Clears flag 15; the scene's box is measured again at the next use.
+    // The edge's item keeps `figure` as its thread figure (see the header comment); the figure
+    // shows when `show` is true and the document shows threads, else it is taken off the display.
+    // Nothing for an edge without an edge item here.
+    void UpdateThread(EDGE* edge, CDsFigure* figure, bool show);
+    // Whether the document of the scene (its peer part) shows threads: its thread detail
+    // ("DS_DETAILS_THREADS", CDsDocAttributesManager::ReadThreadsState; off unless stored or the
+    // switch "ShowThreads" is given).
+    bool GetThreadsMode() const;
+    // Clears flag 15 and has the scene measure its box again (GetBox then answers where the items
+    // are now, also when they moved without the scene database knowing).
     void InvalidateBox();
     // 1 and the item's line attributes when the entity has an item; 0 (attributes unchanged).
     int GetLineAttributes(const ENTITY* entity, CDsLineAttribStorage& attributes) const;

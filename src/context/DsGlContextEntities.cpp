@@ -235,6 +235,16 @@ int CDsGlContext::DetachEntity(ENTITY* entity, int componentId)
     return 0;
 }
 
+bool CDsGlContext::AttachEntity(ENTITY* entity, int componentId)
+{
+    return entity && m_scene->AttachEntity(entity, componentId);
+}
+
+CDsItemsFigure* CDsGlContext::FindDsItems(CDsFigure* figure) const
+{
+    return m_scene->FindGroupById(figure);
+}
+
 CDsItemsBody* CDsGlContext::FindDsBody(const ENTITY* entity) const
 {
     if (!entity) return nullptr;

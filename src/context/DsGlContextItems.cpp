@@ -10,11 +10,13 @@
 #include "DsItemsBody.h"
 #include "DsItemsCopy.h"
 #include "DsItemsFace.h"
+#include "DsItemsFigure.h"
 #include "DsItemsGroup.h"
 #include "DsItemsHlView.h"
 #include "DsItemsMap.h"
 #include "DsView3dCdc.h"
 #include "GmPosition.h"
+#include "GmTransformation.h"
 #include "VyrAsExt.h"
 
 #include "SpaErrors.h"
@@ -45,6 +47,14 @@ void CDsGlContext::TransformGeometry(ENTITY* entity, SPAtransf& transform)
     item->Transform(transform);
     ContentChanged(m_scene);
     PopDisplaySuspension();
+}
+
+void CDsGlContext::Transform(ENTITY* entity, const CGmTransformation& transformation)
+{
+    auto* figure = dynamic_cast<CDsItemsFigure*>(FindDsItem(entity));
+    if (!figure) return;
+    figure->Transform(transformation);
+    ContentChanged(m_scene);
 }
 
 void CDsGlContext::SetTransformation(ENTITY* entity, SPAtransf& transform)

@@ -6,8 +6,11 @@
 #include "DsBackground.h"
 #include "DsBox.h"
 #include "DsComplexSection.h"
+#include "DsDocAttributesManager.h"
+#include "DsFigure.h"
 #include "DsGlScene.h"
 #include "DsItemBase.h"
+#include "DsItemEdge.h"
 #include "DsItemsBody.h"
 #include "DsItemsFace.h"
 #include "DsItemsGroup.h"
@@ -24,6 +27,7 @@
 #include "VyrExceptionMask.h"
 #include "VyrMeshInterface.h"
 #include "VyrRefinement.h"
+#include "VyrRunTimeDocId.h"
 
 #include "SpaErrors.h"
 #include "SpaTopology.h"
@@ -40,7 +44,11 @@
 void CDsGlContext::SetOpenEdgesMode(bool on)
 {
     if (m_scene->GetDisplayModeFlag(14) == on) return;
-    // Set directly: the scene's own flag effect would widen the edges a second time.
+    // The flag's own effect reads the geometry-curve colour only when it goes on; the mode reads
+    // it in both directions, so that a colour changed meanwhile is taken either way.
+    if (!on) m_scene->LoadGeomCurveColor();
+    // The flag's effect then widens or narrows every body's edges once and marks the picture
+    // properties changed.
     m_scene->SetDisplayModeFlag(14, on);
 }
 
@@ -249,9 +257,36 @@ void CDsGlContext::CompletePartialChangeUpdates(BODY* body)
     group->CompletePartialChangeUpdates(m_scene->GetDisplayModeFlag(13));
 }
 
+void CDsGlContext::UpdateThread(EDGE* edge, CDsFigure* figure, bool show)
+{
+    auto* item = dynamic_cast<CDsItemEdge*>(FindDsItem(edge));
+    if (!item) return;
+    // Only a figure recorded in this context's scene is this context's to take off the display.
+    const auto takeOff = [this](CDsFigure* shown) {
+        if (shown->IsRecorded() && shown->GetGlContext() == this) shown->Remove();
+    };
+    CDsFigure* previous = item->GetThreadFigure();
+    if (previous && previous != figure) takeOff(previous);
+    item->SetThreadFigure(figure);
+    if (!figure) return;
+    if (!show || !GetThreadsMode()) {
+        takeOff(figure);
+        return;
+    }
+    if (figure->IsRecorded()) return;
+    viewport_iterator it(views());
+    if (view3d* first = it.next()) figure->Record(true, first);
+}
+
+bool CDsGlContext::GetThreadsMode() const
+{
+    return CDsDocAttributesManager(CVyrRunTimeDocId(m_scene->GetDbScene().GetPeerPartId())).ReadThreadsState();
+}
+
 void CDsGlContext::InvalidateBox()
 {
     m_scene->SetDisplayModeFlag(15, false);
+    m_scene->RecomputeBoundsBox();
 }
 
 int CDsGlContext::GetLineAttributes(const ENTITY* entity, CDsLineAttribStorage& attributes) const

@@ -21,6 +21,7 @@
 #include "DsDriverGl.h"
 #include "DsItemsBody.h"
 #include "DsItemsCopy.h"
+#include "DsItemsFigure.h"
 #include "DsLineAttribStorage.h"
 #include "DsManager.h"
 #include "DsPartStorage.h"
@@ -202,6 +203,16 @@ CDsItemBase* CDsGlScene::FindItemInGroup(CDsItemsGroup* group, const ENTITY* ent
     for (int i = 0; i < group->Count(); ++i) {
         CDsItemBase* child = group->GetFast(i);
         if (child && child->GetEntity() == entity) return child;
+    }
+    return nullptr;
+}
+
+CDsItemsFigure* CDsGlScene::FindGroupById(CDsFigure* figure)
+{
+    if (!figure) return nullptr;
+    for (CDsItemBase* child : m_roots[eRootFigures].GetDsItems()) {
+        auto* group = dynamic_cast<CDsItemsFigure*>(child);
+        if (group && group->GetFigure() == figure) return group;
     }
     return nullptr;
 }
@@ -639,6 +650,12 @@ CDsBox CDsGlScene::GetBoundsBox()
 {
     const SPAbox box = m_dbScene.GetBoundsBox();
     return box.empty() ? CDsBox() : CDsBox(box);
+}
+
+CDsBox CDsGlScene::RecomputeBoundsBox()
+{
+    m_dbScene.InvalidateBoundBox();
+    return GetBoundsBox();
 }
 
 CDsBox CDsGlScene::GetItemsBox()

@@ -65,8 +65,7 @@
 //   monitor's statistics object, made anew for each count.
 //
 // Coming with later parts of the display (each holds its place here): copies detached from a
-// removed group, figures found by figure, the figure pick walk over
-// the root groups.
+// removed group, the figure pick walk over the root groups.
 #pragma once
 
 #include <afx.h>
@@ -91,6 +90,8 @@ class CDsTypeMask;
 class CUiPickEvent;
 class pick_manager;
 class CDsComplexSection;
+class CDsFigure;
+class CDsItemsFigure;
 class CDsItemsUcsReference;
 class CDsGlContext;
 class CDsPalette;
@@ -159,6 +160,9 @@ public:
     void ActivateGroup(CDsItemsGroup* group, bool active);
     // The first child of `group` showing `entity`, null when none (or for a null group).
     CDsItemBase* FindItemInGroup(CDsItemsGroup* group, const ENTITY* entity) const;
+    // The first child of the figures group that is the group of `figure` (its figure
+    // back-pointer); null for null or when none is.
+    CDsItemsFigure* FindGroupById(CDsFigure* figure);
     // For each body with faces: bodies + 1, faces + its faces, edges + the children of its edges
     // group (added to the caller's counts).
     void CountGroupsItems(int& bodies, int& faces, int& edges);
@@ -382,6 +386,9 @@ public:
     // --- Measuring ------------------------------------------------------------------------
     // The database scene's bound box as a display box (empty when it holds nothing).
     CDsBox GetBoundsBox();
+    // The database scene measures its bound box (and the boxes of its locations) again, for items
+    // whose extent changed without the database knowing; answers the new box as GetBoundsBox.
+    CDsBox RecomputeBoundsBox();
     // The box of the root groups' items (empty when they hold nothing).
     CDsBox GetItemsBox();
     // Measures what the scene shows into `view`: cheaply from the bound box, or with `full`

@@ -12,6 +12,7 @@
 #include "DsManager.h"
 #include "DsPBuffer.h"
 #include "DsPictureStorage.h"
+#include "DsPreferencesServices.h"
 #include "DsRectangle.h"
 #include "DsViewFlagSaver.h"
 #include "GmTransformation.h"
@@ -546,6 +547,18 @@ bool CDsView3dCdc::ForceWhiteBackgroundRequired() const
 void CDsView3dCdc::GetBackgroundColor(rgb_color& color) const
 {
     color = ForceWhiteBackgroundRequired() ? rgb_color(1.0, 1.0, 1.0) : get_background_rgb();
+}
+
+void CDsView3dCdc::UpdateBackgroundColor(EDsDocumentType type)
+{
+    CDsGlContext* context = GetGlContext();
+    if (!context || !context->GetScene()) return;
+    context->PushDisplaySuspension();
+    CDsPreferencesServices().UpdateBackgroundColor(type, context);
+    rgb_color color;
+    color.set_windows_color(context->GetScene()->GetBackground().GetBackgroundColor().GetColorRef());
+    set_background_rgb(color);
+    context->PopDisplaySuspension();
 }
 
 // --- Drawing ------------------------------------------------------------------------------------

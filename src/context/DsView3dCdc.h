@@ -34,8 +34,6 @@
 // - Queries of the current view without one change nothing and answer 0, false or null.
 //
 // GetReferenceUcs answers the reference coordinate system of the scene of the view's context.
-// Coming with the scene's background: UpdateBackgroundColor (the modeler view's answer stands
-// until then: no background change).
 // IsSection asks the scene of the view's context; a view without a context has no section.
 //
 // The device-context driver: every view owns one (CDsDriverCdc for a core view), made on the
@@ -320,6 +318,11 @@ public:
     bool ForceWhiteBackgroundRequired() const override;
     // The modeler view's background colour, or white when ForceWhiteBackgroundRequired.
     void GetBackgroundColor(rgb_color& color) const;
+    // The background of document type `type` from the display preferences becomes the scene's
+    // (CDsPreferencesServices::UpdateBackgroundColor) and its colour the modeler view's background
+    // colour, with the display suspended meanwhile: when the suspension ends every view of the
+    // context is invalidated and paints the new background. Nothing without a context.
+    void UpdateBackgroundColor(EDsDocumentType type) override;
 
     // --- Drawing --------------------------------------------------------------------------
     // Outside plot mode: the colour straight to OpenGL (glColor3ub of its red, green and blue);

@@ -48,6 +48,7 @@
 #include "DmRefCountPtrTempl.h"
 #include "DsItemBase.h"
 
+class CDsFigure;
 class CDsItemsGroup;
 class CDsRefPoint;
 class CDsTypeMask;
@@ -185,6 +186,12 @@ public:
     CDsItemBase* GetAdjacentFaceItem(int index) const;
     // The reference point, null when none.
     CDsRefPoint* GetRefPoint() const { return m_refPoint; }
+    // Keeps `figure` (the host's, not owned; null for none) as the figure that shows the thread
+    // of the edge (CDsGlContext::UpdateThread shows or hides it). The item never draws or deletes
+    // it: the host keeps it alive while an edge keeps it.
+    void SetThreadFigure(CDsFigure* figure) { m_threadFigure = figure; }
+    // The thread figure, null when none.
+    CDsFigure* GetThreadFigure() const { return m_threadFigure; }
 
 protected:
     // 0: printing goes through DrawByView.
@@ -221,4 +228,5 @@ private:
     uint8_t m_edgeFlags = 0;
     SFaceItems* m_faces = nullptr;
     CDsRefPoint* m_refPoint = nullptr;
+    CDsFigure* m_threadFigure = nullptr;
 };

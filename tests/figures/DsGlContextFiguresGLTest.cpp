@@ -1,12 +1,15 @@
 // Entities of the application's entity base shown through the rendering context: the figure their
 // figure operation defines becomes a figure group of the context, bound to the entity, that draws
-// in the entity's pen colour; removing the entity takes it away.
+// in the entity's pen colour and moves by the context's transform; removing the entity takes it
+// away. A figure finds the figure group that names it.
 #include "DsGlContext.h"
+#include "DsFigure.h"
 #include "DsGlScene.h"
 #include "DsItemsFigure.h"
 #include "DsView3dCdc.h"
 #include "GlTestFixture.h"
 #include "GmPosition.h"
+#include "GmTransformation.h"
 #include "VyrEntBase.h"
 #include "VyrFigureGenerator.h"
 #include "VyrPoint.h"
@@ -44,6 +47,12 @@ public:
         generator.DrawTo(CGmPosition(40, 20, 0));
     }
     mutable int defines = 0;
+};
+
+// A figure with nothing to show, only to be named by a group.
+class CFigureOfGroup : public CDsFigure {
+public:
+    int DefineFig(CDsFigureGenerator&) override { return 0; }
 };
 
 class DsGlContextFiguresGLTest : public ::testing::Test {
@@ -116,4 +125,53 @@ TEST_F(DsGlContextFiguresGLTest, OtherEntitiesOfTheExtensionAreNotShownAsFigures
     context_.add(point.get());
     EXPECT_EQ(context_.FindDsItem(point.get()), nullptr);
     EXPECT_EQ(context_.GetScene()->GetRootGroup(CDsGlScene::eRootFigures)->Count(), 0);
+}
+
+TEST_F(DsGlContextFiguresGLTest, AnEntitysFigureGroupMovesByTheContextsTransformAndFiguresFindTheirGroups)
+{
+    vyrtest::EntityPtr entity(new CLineEntity);
+    context_.add(entity.get());
+    auto* group = dynamic_cast<CDsItemsFigure*>(context_.FindDsItem(entity.get()));
+    ASSERT_NE(group, nullptr);
+    // Green pixels of the line's row (y counted up) when the group is drawn into the front buffer.
+    const auto lineOnRow = [&](int row) {
+        view_->refresh();
+        context_.ExecuteToFrontBuffer(group, view_.get(), rgb_color(), 0, eGlDrawingPhaseStart);
+        context_.ExecuteToFrontBuffer(nullptr, view_.get(), rgb_color(), 0, eGlDrawingPhaseEnd);
+        int lit = 0;
+        for (int x = 20; x <= 80; x += 10)
+            for (int y = row - 1; y <= row + 1; ++y) lit += ColorNear(ReadPixel(GL_FRONT, x, y), Rgb{0, 255, 0}, 60);
+        return lit;
+    };
+    ASSERT_GE(lineOnRow(70), 7);
+
+    // Moved 40 units down: the line is drawn at y = -20, and the views draw their whole picture.
+    context_.GetScene()->SetDisplayModeFlag(15, true);
+    context_.Transform(entity.get(), CGmTransformation(translate_transf(SPAvector(0, -40, 0))));
+    EXPECT_FALSE(context_.Get(static_cast<EDsDocumentFlag>(15)));
+    EXPECT_GE(lineOnRow(30), 7);
+    EXPECT_EQ(lineOnRow(70), 0);
+
+    // Nothing shown for the entity: nothing moves and the flag stays.
+    context_.GetScene()->SetDisplayModeFlag(15, true);
+    vyrtest::EntityPtr unshown(new CLineEntity);
+    context_.Transform(unshown.get(), CGmTransformation(translate_transf(SPAvector(0, 40, 0))));
+    EXPECT_TRUE(context_.Get(static_cast<EDsDocumentFlag>(15)));
+    context_.remove(entity.get());
+
+    // A figure finds the group of the figures group that names it, and only there.
+    CFigureOfGroup figure, other;
+    auto* own = new CDsItemsFigure;
+    own->SetFigure(&figure);
+    context_.Record(own);
+    EXPECT_EQ(context_.FindDsItems(&figure), own);
+    EXPECT_EQ(context_.FindDsItems(&other), nullptr);
+    EXPECT_EQ(context_.FindDsItems(static_cast<CDsFigure*>(nullptr)), nullptr);
+    context_.Remove(own);
+    context_.Set(static_cast<EDsDocumentFlag>(7), false);  // filed unsorted: not a figure of the figures group
+    context_.Record(own);
+    EXPECT_EQ(context_.FindDsItems(&figure), nullptr);
+    context_.Remove(own);
+    own->SetFigure(nullptr);
+    delete own;
 }

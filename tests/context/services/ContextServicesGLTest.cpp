@@ -1,9 +1,12 @@
 // The context's services read back as pixels and answers: drawing items into the front buffers
 // only, a bitmap drawn by draw_to_bitmap, mesh interfaces of bodies and copies, statistics, item
-// transformations and copies, fitting a view to a selection, the lamps of the lights, and the
-// neutral answers for what is missing.
+// transformations and copies, the scene box measured again, a detached body attached to its reloaded
+// entity, fitting a view to a selection, the lamps of the lights, the thread figures of edges, and
+// the neutral answers for what is missing.
 #include "DsAcisPick.h"
 #include "DsColorStorage.h"
+#include "DsDocAttributesManager.h"
+#include "DsFigPoly3D.h"
 #include "DsFigQuadric.h"
 #include "DsFigureGenerator.h"
 #include "DsGlContext.h"
@@ -17,10 +20,12 @@
 #include "DsItemsFigure.h"
 #include "DsLight.h"
 #include "DsLightList.h"
+#include "DsManager.h"
 #include "DsPartStorage.h"
 #include "DsPickProccessor.h"
 #include "DsPickedFaces.h"
 #include "DsRefPoint.h"
+#include "DsSetEntityType.h"
 #include "DsSelectAllData.h"
 #include "DsStatisticsItems.h"
 #include "DsTypeMask.h"
@@ -29,13 +34,19 @@
 #include "GmPosition.h"
 #include "UiPickEvent.h"
 #include "VyrAsExt.h"
+#include "VyrAttManager.h"
 #include "VyrBodyGeometry.h"
 #include "VyrEntInstance.h"
+#include "VyrPdmClntLayer.h"
+#include "VyrPdmServer.h"
+#include "VyrRunTimeDocId.h"
+#include "TestResets.h"
 
 #include "../ViewStaticsGuard.h"
 #include "../ViewWindow.h"
 
 #include "SpaBuilders.h"
+#include "SpaExtras.h"
 #include "SpaFilters.h"
 #include "SpaTopology.h"
 #include "pick_manager.h"
@@ -619,6 +630,71 @@ TEST_F(ContextServicesGLTest, TransformGeometryMovesTheShownBodysPixelsAtTheNext
     EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 80, 50), Rgb{0, 0, 0}, 20));
 }
 
+TEST_F(ContextServicesGLTest, ABoxInvalidatedAfterItsItemsMovedUnseenIsMeasuredAgain)
+{
+    Show(block_);
+    SPAposition low, high;
+    context_.GetBox(low, high);
+    ASSERT_NEAR(low.x(), -20, 1e-4);
+    // The body's item moved behind the scene database's back: the box it keeps is where the body was.
+    context_.FindDsBody(block_)->SetTransformation(translate_transf(SPAvector(50, 0, 0)));
+    context_.GetBox(low, high);
+    ASSERT_NEAR(low.x(), -20, 1e-4);
+
+    context_.GetScene()->SetDisplayModeFlag(15, true);
+    context_.InvalidateBox();
+    EXPECT_FALSE(context_.Get(static_cast<EDsDocumentFlag>(15)));
+    context_.GetBox(low, high);
+    EXPECT_NEAR(low.x(), 30, 1e-4);
+    EXPECT_NEAR(high.x(), 70, 1e-4);
+}
+
+TEST_F(ContextServicesGLTest, ADetachedBodyTakesTheReloadedBodyOfTheSameIdsThroughTheContext)
+{
+    // Entities have an item type only through the host's entity-type service.
+    struct SEntityTypes : CDsSetEntityType {
+        SEntityTypes() : saved(CDsManager::GetInstance()->GetEntityType()) { CDsManager::GetInstance()->SetType(this); }
+        ~SEntityTypes() { CDsManager::GetInstance()->SetType(saved); }
+        int GetObjectType(ENTITY*) const override { return 1; }
+        const CDsSetEntityType* saved;
+    } types;
+
+    context_.add(block_);
+    CDsItemsBody* body = context_.FindDsBody(block_);
+    ASSERT_NE(body, nullptr);
+    ENTITY_LIST oldFaces, newFaces;
+    get_faces(block_, oldFaces);
+    std::vector<CDsItemBase*> faceItems;
+    for (int i = 0; i < oldFaces.count(); ++i) faceItems.push_back(context_.FindDsItem(oldFaces[i]));
+    EXPECT_EQ(context_.DetachEntity(block_, 0), 0);
+    EXPECT_EQ(context_.FindDsItem(block_), nullptr);
+
+    // The model reloaded: a copy whose body and faces carry the ids of the first.
+    BODY* reloaded = copy_body(block_);
+    ASSERT_NE(reloaded, nullptr);
+    lose_.push_back(reloaded);
+    CVyrAttManager* ids = CVyrAttManager::GetVyrAttManager();
+    ASSERT_TRUE(ids->SetPid(reloaded, body->GetEntityPid()));
+    get_faces(reloaded, newFaces);
+    ASSERT_EQ(newFaces.count(), oldFaces.count());
+    for (int i = 0; i < newFaces.count(); ++i) ASSERT_TRUE(ids->SetPid(newFaces[i], faceItems[i]->GetEntityPid()));
+
+    EXPECT_FALSE(context_.AttachEntity(reloaded, 1));  // detached under another component id
+    EXPECT_EQ(body->GetEntity(), nullptr);
+    EXPECT_TRUE(context_.AttachEntity(reloaded, 0));
+    EXPECT_EQ(body->GetEntity(), reloaded);
+    EXPECT_EQ(context_.FindDsItem(reloaded), body);
+    for (int i = 0; i < newFaces.count(); ++i) EXPECT_EQ(context_.FindDsItem(newFaces[i]), faceItems[i]) << i;
+    EXPECT_FALSE(context_.AttachEntity(reloaded, 0));  // attached already
+    EXPECT_FALSE(context_.AttachEntity(nullptr, 0));
+
+    // A pick through the middle answers the reloaded block's front and back faces.
+    CDsPickedFaces picked;
+    EXPECT_EQ(context_.OpenGLSortFaces(CUiPickEvent(50, 50, 0, view_.get(), nullptr), picked), 2);
+    for (const auto& hit : picked.GetFaces()) EXPECT_EQ(get_owner(hit.second), reloaded);
+    context_.remove(reloaded);
+}
+
 TEST_F(ContextServicesGLTest, UpdateViewExtremaToSelectionFitsTheViewToOneOfTwoBodies)
 {
     BODY* far = make_block(200, 200, -5, 210, 210, 5);
@@ -819,6 +895,85 @@ TEST_F(ContextServicesGLTest, SelectAllAndTheEntityAndFigurePicksAskTheScene)
         context_.Remove(figure);
         delete figure;
     }
+}
+
+// --- Threads ----------------------------------------------------------------------------------------
+
+namespace {
+
+// The context's document (run-time number 0, the scene's peer part) open as a part, its stored
+// display state dropped again afterwards.
+class ContextThreadsGLTest : public ContextServicesGLTest {
+protected:
+    void SetUp() override
+    {
+        ContextServicesGLTest::SetUp();
+        ASSERT_TRUE(CVyrPdmServer::StInstance()->OpenDocument(CVyrRunTimeDocId(0), CVyrRunTimeDocId::sTypeModeler));
+    }
+    void TearDown() override
+    {
+        VYR_RESET_FOR_TESTS(CVyrPdmServer::ResetForTests);
+        VYR_RESET_FOR_TESTS(CVyrPdmClntLayer::ResetForTests);
+        ContextServicesGLTest::TearDown();
+    }
+    static void ShowThreads(bool on) { CDsDocAttributesManager(CVyrRunTimeDocId(0)).WriteThreadsState(on); }
+    // Green pixels of a frame on the row of the thread lines (y = 30: row 80 counted up).
+    int ThreadPixels()
+    {
+        context_.GetScene()->GetDbScene().InvalidateStates();
+        view_->refresh();
+        int green = 0;
+        for (int x = 25; x <= 75; x += 5)
+            for (int y = 78; y <= 82; ++y) green += ColorNear(ReadPixel(GL_FRONT, x, y), Rgb{0, 255, 0}, 80);
+        return green;
+    }
+};
+
+}  // namespace
+
+TEST_F(ContextThreadsGLTest, AnEdgesThreadFigureShowsWhileTheDocumentShowsThreadsAndTheCallAsksForIt)
+{
+    Show(block_);
+    ENTITY_LIST edges;
+    get_edges(block_, edges);
+    EDGE* edge = static_cast<EDGE*>(Entities(edges).front());
+    auto* item = dynamic_cast<CDsItemEdge*>(context_.FindDsItem(edge));
+    ASSERT_NE(item, nullptr);
+    // Green lines across the view above the block stand for the drawings of threads.
+    const CGmPosition ends[2] = {CGmPosition(-30, 30, 0), CGmPosition(30, 30, 0)};
+    CDsFigPoly3D thread(2, ends), other(2, ends);
+    thread.SetColor(CDsColorStorage(0, 255, 0), false);
+
+    // The document shows no threads (its default): the item keeps the figure, nothing is shown.
+    EXPECT_FALSE(context_.GetThreadsMode());
+    context_.UpdateThread(edge, &thread, true);
+    EXPECT_EQ(item->GetThreadFigure(), &thread);
+    EXPECT_EQ(ThreadPixels(), 0);
+
+    // Threads on: the thread is drawn with the document's picture, until the call asks otherwise.
+    ShowThreads(true);
+    EXPECT_TRUE(context_.GetThreadsMode());
+    context_.UpdateThread(edge, &thread, true);
+    EXPECT_EQ(thread.GetGlContext(), &context_);
+    EXPECT_GT(ThreadPixels(), 5);
+    context_.UpdateThread(edge, &thread, false);
+    EXPECT_EQ(item->GetThreadFigure(), &thread);
+    EXPECT_EQ(ThreadPixels(), 0);
+
+    // Another figure replaces the shown one; a null figure takes the thread away.
+    context_.UpdateThread(edge, &thread, true);
+    context_.UpdateThread(edge, &other, true);
+    EXPECT_FALSE(thread.IsRecorded());
+    EXPECT_TRUE(other.IsRecorded());
+    context_.UpdateThread(edge, nullptr, true);
+    EXPECT_FALSE(other.IsRecorded());
+    EXPECT_EQ(item->GetThreadFigure(), nullptr);
+
+    // The document's detail switched off: a shown thread goes at the next update.
+    context_.UpdateThread(edge, &thread, true);
+    ShowThreads(false);
+    context_.UpdateThread(edge, &thread, true);
+    EXPECT_FALSE(thread.IsRecorded());
 }
 
 // --- What is missing ----------------------------------------------------------------------------

@@ -1,7 +1,8 @@
 // Preference updates of a rendering context: the faceting tolerances of the active document into
 // the scene's refinement record, the background of a document type into the scene's background
-// (the next frame's clear colour), the exclusive-or partner colour taken from that background;
-// asked to, a refinement update facets the context's bodies again with the new tolerances.
+// (the next frame's clear colour) and through a view into its own colour, the exclusive-or partner
+// colour taken from that background, the geometry-curve colour read by the open-edges mode; asked
+// to, a refinement update facets the context's bodies again with the new tolerances.
 #include "DsAttributes.h"
 #include "DsBackground.h"
 #include "DsGlContext.h"
@@ -141,6 +142,46 @@ TEST_F(PreferencesUpdatesGLTest, ABackgroundUpdateIsTheNextFramesClearColourAndT
     services_.UpdateBackgroundColor(eDsDocumentTypeModeler, nullptr);
     view_->refresh();
     EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, kSize - 5, kSize - 5), Rgb{0, 0, 255}));
+}
+
+TEST_F(PreferencesUpdatesGLTest, TheViewTakesItsDocumentsBackgroundAndPaintsItAtTheNextFrame)
+{
+    General(L"Modeler", CVyrRgbColor(0, 0, 255));
+    General(L"ModelerGradientExist", 0);
+    view_->set_background_rgb(rgb_color(1.0, 0.0, 0.0));
+    view_->refresh();
+    context_.ValidateView(view_.get());
+    view_->UpdateBackgroundColor(eDsDocumentTypeModeler);
+    EXPECT_EQ(view_->get_background_rgb().windows_color() & 0xFFFFFFu, 0xFF0000u);  // blue, red in the low byte
+    // The suspension that covered the change is over and left the window to be repainted.
+    EXPECT_FALSE(context_.GetDisplaySuspensionMode());
+    EXPECT_FALSE(context_.IsViewUpToDate(view_.get()));
+    view_->refresh();
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, kSize - 5, kSize - 5), Rgb{0, 0, 255}));
+
+    // A view without a context keeps its colour.
+    CDsView3dCdc lone;
+    lone.set_background_rgb(rgb_color(1.0, 0.0, 0.0));
+    lone.UpdateBackgroundColor(eDsDocumentTypeModeler);
+    EXPECT_EQ(lone.get_background_rgb().windows_color() & 0xFFFFFFu, 0x0000FFu);
+    CDsView3dCdc::StSetCurrent(view_.get(), false);
+}
+
+TEST_F(PreferencesUpdatesGLTest, OpenEdgesReadTheGeometryCurveColourWhenTheyGoOnAndWhenTheyGoOff)
+{
+    const CDsLineAttribStorage* curves = CDsLineAttribStorage::StGetSpecialAttributes(static_cast<EAttribSetIndex>(10));
+    ASSERT_NE(curves, nullptr);
+    General(L"GeomCurveClr", CVyrRgbColor(10, 20, 30));
+    context_.SetOpenEdgesMode(true);
+    EXPECT_EQ(curves->GetColor().GetColorRef(), CDsColorStorage(10, 20, 30).GetColorRef());
+    EXPECT_FALSE(curves->GetInheritColorState());
+
+    ASSERT_TRUE(Prefs()->SetValue(0, L"General", L"GeomCurveClr", CVyrRgbColor(40, 50, 60)));
+    context_.SetOpenEdgesMode(true);  // on already: nothing is read
+    EXPECT_EQ(curves->GetColor().GetColorRef(), CDsColorStorage(10, 20, 30).GetColorRef());
+    context_.SetOpenEdgesMode(false);
+    EXPECT_FALSE(context_.GetOpenEdgesMode());
+    EXPECT_EQ(curves->GetColor().GetColorRef(), CDsColorStorage(40, 50, 60).GetColorRef());
 }
 
 namespace {
