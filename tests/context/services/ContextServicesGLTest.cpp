@@ -637,7 +637,7 @@ TEST_F(ContextServicesGLTest, ABoxInvalidatedAfterItsItemsMovedUnseenIsMeasuredA
     context_.GetBox(low, high);
     ASSERT_NEAR(low.x(), -20, 1e-4);
     // The body's item moved behind the scene database's back: the box it keeps is where the body was.
-    context_.FindDsBody(block_)->SetTransformation(translate_transf(SPAvector(50, 0, 0)));
+    context_.FindDsBody(block_)->Transform(translate_transf(SPAvector(50, 0, 0)));
     context_.GetBox(low, high);
     ASSERT_NEAR(low.x(), -20, 1e-4);
 
