@@ -21,7 +21,7 @@
 #include <GL/gl.h>
 
 // A program object: the OpenGL program name of one target.
-class CDsShader {
+class AFX_EXT_CLASS CDsShader {
 public:
     // The largest program file read.
     static constexpr long kMaxFileBytes = 1L << 20;
@@ -61,7 +61,7 @@ protected:
 };
 
 // The vertex program (GL_VERTEX_PROGRAM_ARB).
-class CDsVertexShader : public CDsShader {
+class AFX_EXT_CLASS CDsVertexShader : public CDsShader {
 public:
     // No program yet.
     CDsVertexShader() = default;
@@ -72,7 +72,7 @@ public:
 };
 
 // The fragment program (GL_FRAGMENT_PROGRAM_ARB).
-class CDsPixelShader : public CDsShader {
+class AFX_EXT_CLASS CDsPixelShader : public CDsShader {
 public:
     // No program yet.
     CDsPixelShader() = default;
