@@ -32,6 +32,11 @@
 // also copies that buffer's back buffer to its front before presenting, which the presentation
 // alone leaves out: that copy is part of what the ratio shows there.
 //
+// Silhouettes. The plate is timed in wireframe and hidden lines with the outlines of every curved
+// face (silhouette level 2) beside none (level 0), the outlines kept from frame to frame as they
+// are while the camera stands; and at level 2 with the outlines computed anew for every frame, as
+// after every turn of the camera. The aim: level 2 at most 1.3 x level 0.
+//
 // With --peers=FILE (repeatable) the benchmark reads the timing output of the two peer viewers
 // taken in the same sitting (their "== <peer>, <scene>" headers and "<mode> frame: median <ms>
 // ms" lines) and prints each peer's figure beside ours with the ratio to the faster one. The aims
@@ -45,7 +50,9 @@
 #include "DsGlScene.h"
 #include "DsHideLevel.h"
 #include "DsItemEdge.h"
+#include "DsItemSilhouette.h"
 #include "DsItemsBody.h"
+#include "DsItemsFace.h"
 #include "DsLineAttribStorage.h"
 #include "DsManager.h"
 #include "DsMaterialStorage.h"
@@ -216,6 +223,21 @@ public:
         CDsView3dCdc::StGetCurrent();
         BlankEdges(mode.edgesBlanked);
         view_->SetRenderMode(mode.mode);
+    }
+    // The silhouette level of the frames that follow.
+    void SetSilhouetteLevel(EDsSilhouetteLevel level)
+    {
+        CDsView3dCdc::StGetCurrent();
+        context_.SetSilhouetteLevel(level);
+    }
+    // Drops the outlines every curved face keeps, so that the next frame computes them anew.
+    void ForgetSilhouettes()
+    {
+        for (BODY* body : bodies_) {
+            CDsItemsBody* group = context_.FindDsBody(body);
+            for (int i = 0; group && i < group->FacesCount(); ++i)
+                if (CDsItemSilhouette* silhouette = group->GetFaceItem(i)->GetSilhouette()) silhouette->ClearSegments();
+        }
     }
     // One whole frame through the context's refresh.
     void Frame()
@@ -573,6 +595,67 @@ void PrintScene(const std::string& scene, const SMode* modes, size_t count, cons
     }
 }
 
+// --- Silhouettes --------------------------------------------------------------------------------
+
+// The plate's modes timed with and without the outlines of its curved faces.
+const SMode kSilhouetteModes[] = {
+    {"wireframe", eRenderWireframe, false, EFloor::Edges, "wireframe", false},
+    {"hidden lines", eRenderHiddenLines, false, EFloor::HiddenLines, "hidden lines", false},
+};
+
+// The results' row of `mode` at silhouette `level`, computed anew each frame or not.
+std::string SilhouetteRow(const SMode& mode, EDsSilhouetteLevel level, bool anew)
+{
+    return std::string(mode.name) + ", silhouette level " + std::to_string(int(level)) + (anew ? ", computed anew" : "");
+}
+
+// Frames of the plate in `mode` at silhouette `level`; with `anew` the outlines are dropped before
+// every frame. The document's default level (1) is put back afterwards.
+void RunSilhouetteFrames(benchmark::State& state, const SMode& mode, EDsSilhouetteLevel level, bool anew)
+{
+    CBodiesScene& s = Scene("plate");
+    if (s.Ready()) s.SetSilhouetteLevel(level);
+    RunFrames(state, "plate", SilhouetteRow(mode, level, anew), mode, [anew](CBodiesScene& scene) {
+        if (anew) scene.ForgetSilhouettes();
+        scene.Frame();
+    });
+    if (s.Ready()) s.SetSilhouetteLevel(eDsSilhouetteCylinders);
+}
+
+void RegisterSilhouetteBenchmarks()
+{
+    for (const SMode& mode : kSilhouetteModes)
+        for (const auto& run : {std::make_pair(eDsSilhouetteNone, false), std::make_pair(eDsSilhouetteAll, false),
+                                std::make_pair(eDsSilhouetteAll, true)})
+            benchmark::RegisterBenchmark(("plate/" + SilhouetteRow(mode, run.first, run.second)).c_str(),
+                                         [mode, run](benchmark::State& state) {
+                                             RunSilhouetteFrames(state, mode, run.first, run.second);
+                                         })
+                ->Unit(benchmark::kMillisecond);
+}
+
+// The silhouette figures and the ratio of level 2 to level 0.
+void PrintSilhouettes()
+{
+    const auto found = Results().find("plate");
+    if (found == Results().end()) return;
+    const std::map<std::string, double>& r = found->second;
+    bool header = false;
+    for (const SMode& mode : kSilhouetteModes) {
+        const auto none = r.find(SilhouetteRow(mode, eDsSilhouetteNone, false));
+        const auto all = r.find(SilhouetteRow(mode, eDsSilhouetteAll, false));
+        const auto anew = r.find(SilhouetteRow(mode, eDsSilhouetteAll, true));
+        if (none == r.end() || all == r.end() || none->second <= 0.0) continue;
+        if (!header) std::printf("\nplate, silhouettes (level 0: none, level 2: every curved face):\n");
+        header = true;
+        const double ratio = all->second / none->second;
+        std::printf("  %-18s level 0 %7.2f ms  level 2 %7.2f ms: x %.2f (aim 1.3: %s)", mode.name, none->second,
+                    all->second, ratio, ratio <= 1.3 ? "met" : "missed");
+        if (anew != r.end()) std::printf("  level 2 computed anew %7.2f ms: x %.2f", anew->second, anew->second / none->second);
+        std::printf("\n");
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -635,6 +718,8 @@ int main(int argc, char** argv)
         }
     }
 
+    RegisterSilhouetteBenchmarks();
+
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
@@ -643,6 +728,7 @@ int main(int argc, char** argv)
         PrintScene(scene.scene, scene.modes, scene.count, peers);
         PrintIdle(scene.scene);
     }
+    PrintSilhouettes();
     if (peerFiles.empty()) std::printf("\n(no peers' figures: give their output of this sitting with --peers=FILE)\n");
     gSecond.reset();
     gScene.reset();

@@ -12,7 +12,9 @@
 // and then the plate and three primitive bodies shown through the rendering context (bodies as
 // display items, filed into the scene database by the host's body geometry), drawn by the
 // context's refresh in each render mode:
-//   wireframe.png, hidden-lines.png, partial-hidden-lines.png, shaded.png   lit by the default lights
+//   wireframe.png, hidden-lines.png, partial-hidden-lines.png   with the outlines of the curved
+//                         faces (silhouettes of every level)
+//   shaded.png            lit by the default lights, with the outlines of cylinders and cones
 //   highlight.png         the wireframe picture with the plate highlighted in the front buffer
 //   shaded-red-blue.png   shaded under a red light and a blue one
 //   lamps.png             the same with the lamps of the two lights shown
@@ -665,6 +667,9 @@ bool RefreshInEveryMode(DemoWindow& demo, const std::string& folder) {
                  {eRenderPartialHiddenLines, "partial-hidden-lines.png"},
                  {eRenderShade, "shaded.png"}};
     for (const auto& m : modes) {
+        // The line pictures outline every curved face (the sphere's too); the shaded one keeps the
+        // document's default, the outlines of cylinders and cones.
+        demo.view->SetSilhouetteLevel(m.mode == eRenderShade ? eDsSilhouetteCylinders : eDsSilhouetteAll);
         demo.view->SetRenderMode(m.mode);
         demo.view->refresh();
         if (!WriteShown(demo, folder + "/" + m.file)) return false;

@@ -4,6 +4,7 @@
 #include "DsGlContext.h"
 #include "DsGlScene.h"
 #include "DsItemEdge.h"
+#include "DsItemSilhouette.h"
 #include "DsItemsBody.h"
 #include "DsItemsFace.h"
 #include "DsTrianglesCollector.h"
@@ -23,6 +24,49 @@ namespace {
 
 // The object type of body items in the model part (a leaf: the type table's default category).
 constexpr unsigned char kBodyType = 1;
+
+// The silhouette kinds of the geometry's style bits: cones (cylinders among them), which the
+// silhouette level of cylinders draws, and the other curved surfaces, which only the level of all
+// silhouettes draws.
+constexpr int kConeSilhouettes = CDsGeometry::eDpSilhouetteLevel1;
+constexpr int kOtherSilhouettes = 0x200;
+
+// The silhouette kinds of the body's shown faces.
+int SilhouetteKinds(CDsItemsBody& group)
+{
+    int kinds = 0;
+    for (int i = 0; i < group.FacesCount(); ++i) {
+        CDsItemsFace* face = group.GetFaceItem(i);
+        const CDsItemSilhouette* silhouette = face ? face->GetSilhouette() : nullptr;
+        if (!silhouette || face->IsHidden()) continue;
+        kinds |= silhouette->GetSurfaceKind() == CDsItemSilhouette::eSurfaceCone ? kConeSilhouettes : kOtherSilhouettes;
+    }
+    return kinds ? (kinds | CDsGeometry::eDpSilhouettes) : 0;
+}
+
+// Sets the colour of the special state the view draws a location in (dimmed, marked,
+// highlighted, ...), which the body's lines take.
+void ApplySpecialStateColor(view3d& view)
+{
+    const auto* core = dynamic_cast<const CDsView3dCdc*>(&view);
+    const int state = core ? core->GetLocationState() : 0;
+    if (state < eAttribSetDim || state > eAttribSetVisibility7) return;
+    const unsigned c = CDsScene::GetSpecialAttrs(state).GetColor();
+    glColor3ub(GLubyte(c & 0xFF), GLubyte((c >> 8) & 0xFF), GLubyte((c >> 16) & 0xFF));
+}
+
+// The outlines of the body's curved faces that the view's silhouette level takes, placed as the
+// faces' meshes are drawn (under the body's transformation, which is in place), supplied for the
+// view as it draws now.
+void DrawSilhouettes(view3d& view, CDsItemsBody& group)
+{
+    for (int i = 0; i < group.FacesCount(); ++i) {
+        CDsItemsFace* face = group.GetFaceItem(i);
+        CDsItemSilhouette* silhouette = face ? face->GetSilhouette() : nullptr;
+        if (!silhouette || face->IsHidden() || silhouette->IsHidden() || !silhouette->IsLevelShown(view)) continue;
+        silhouette->DrawSegments(view);
+    }
+}
 
 // Appends each triangle's corners, under a transformation, as floats.
 class CTriangleGatherer : public CDsTrianglesCollector {
@@ -82,7 +126,7 @@ int CVyrBodyGeometry::GetDrawPrimitives(int) const
 {
     CDsItemsBody* group = Group();
     if (!group) return 0;
-    return (group->FacesCount() > 0 ? eDpFaces : 0) | eDpLines;
+    return (group->FacesCount() > 0 ? eDpFaces : 0) | eDpLines | SilhouetteKinds(*group);
 }
 
 int CVyrBodyGeometry::Draw(view3d& view, eDrawPrimitives kinds, int, int, const CDsDrawContext*)
@@ -112,19 +156,21 @@ void CVyrBodyGeometry::DrawGl(view3d& view, eDrawPrimitives kinds, int, int, con
 {
     CDsItemsBody* group = Group();
     if (!group) return;
+    // Highlighted, marked, dimmed and the other special states of the location draw the edges and
+    // silhouettes in their special set's colour (the view holds the state while the walk draws).
+    if (!(kinds & (eDpFaces | eDpLines)) && (kinds & eDpSilhouettes)) {
+        ApplySpecialStateColor(view);
+        DsPushItemTransformation(&view, group);
+        DrawSilhouettes(view, *group);
+        DsPopItemTransformation(&view, group);
+        return;
+    }
     // The face items' meshes or the edge items' polylines, in the look the walk has just set,
     // under the body's transformation; hidden items are left out.
     const int child = (kinds & eDpFaces) ? 0 : (kinds & eDpLines) ? 1 : -1;
     auto* items = child >= 0 && child < group->Count() ? dynamic_cast<CDsItemsGroup*>(group->GetFast(child)) : nullptr;
     if (!items) return;
-    // Highlighted, marked, dimmed and the other special states of the location draw the edges in
-    // their special set's colour (the view holds the state while the walk draws).
-    const auto* core = dynamic_cast<const CDsView3dCdc*>(&view);
-    const int state = core ? core->GetLocationState() : 0;
-    if (child == 1 && state >= eAttribSetDim && state <= eAttribSetVisibility7) {
-        const unsigned c = CDsScene::GetSpecialAttrs(state).GetColor();
-        glColor3ub(GLubyte(c & 0xFF), GLubyte((c >> 8) & 0xFF), GLubyte((c >> 16) & 0xFF));
-    }
+    if (child == 1) ApplySpecialStateColor(view);
     DsPushItemTransformation(&view, group);
     for (int i = 0; i < items->Count(); ++i) {
         CDsItemBase* item = items->GetFast(i);

@@ -1,9 +1,17 @@
 // The host's scene-database geometry of a solid body: what a document files into the scene
 // database for a body the rendering context shows. Its drawing, box and kinds come from the
-// body's group in the context (CDsGlContext::FindDsBody): the face items' meshes and the edge
-// items' polylines, in the look the draw walk gives the database item, under the body's
-// transformation; through the
-// view's own drawing (plots, measures) the body plots or measures itself.
+// body's group in the context (CDsGlContext::FindDsBody): the face items' meshes, the edge
+// items' polylines and the outlines of the curved faces (their silhouette groups' segments,
+// supplied for the view being drawn), in the look the draw walk gives the database item, under the
+// body's transformation; through the view's own drawing (plots, measures) the body plots or
+// measures itself.
+//
+// Silhouettes. The geometry answers the silhouette kind with a style bit per kind of curved face
+// it shows: 0x100 for cones (cylinders among them), which the silhouette level of cylinders draws,
+// 0x200 for spheres, tori and splines, which only the level of all silhouettes draws. Drawing the
+// silhouette kind draws the outlines the view's level takes. Hidden-line frames hide their hidden
+// parts as they hide edges: the outlines are lines on the faces' meshes, drawn after the faces
+// filled the depth buffer.
 //
 // The face polygons (GetVertices) are what the visible-only pass of region picks and the pick ray
 // test read: each is one triangle of a face's mesh, in model space (the geometry's location adds
@@ -38,14 +46,17 @@ public:
     bool GetBoundBox(SPAbox& box, int index) const override;
     // Whether the body is shown.
     bool HasBoundBox(int index) const override;
-    // Faces (when the body has some) and lines; nothing when the body is not shown.
+    // Faces (when the body has some), lines, and silhouettes with the style bits of the kinds of
+    // curved faces shown (see the header comment); nothing when the body is not shown.
     int GetDrawPrimitives(int index) const override;
     // Plots the body (lines) or measures it (an extrema view); the number of things drawn. With the
     // view in pick mode: the number of the body's edges the pick region meets (lines only).
     int Draw(view3d& view, eDrawPrimitives kinds, int first, int last, const CDsDrawContext* context) override;
-    // Faces: the face items' meshes; lines: the edge items' polylines; in the look the walk set
-    // (the edges in the special set's colour while the view draws a location in a special state:
-    // dimmed, marked, highlighted, ...), under the body's transformation, hidden items left out.
+    // Faces: the face items' meshes; lines: the edge items' polylines; silhouettes: the outlines
+    // of the curved faces that the view's silhouette level takes; in the look the walk set (the
+    // edges and outlines in the special set's colour while the view draws a location in a special
+    // state: dimmed, marked, highlighted, ...), under the body's transformation, hidden items
+    // left out.
     void DrawGl(view3d& view, eDrawPrimitives kinds, int first, int last, const CDsDrawContext* context) override;
     // None.
     LONG DrawPoints(view3d& view, LONG mask, int index) override;

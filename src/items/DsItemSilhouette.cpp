@@ -1,13 +1,18 @@
-// CDsItemSilhouette: surface kind, level test and segments.
+// CDsItemSilhouette: surface kind, level test, and the segments supplied from the face's mesh for
+// the view being drawn.
 #include "DsItemSilhouette.h"
 
 #include "DsItemsFace.h"
+#include "DsView3dCdc.h"
+#include "VyrIndexedMesh.h"
 
 #include "SpaGeometry.h"
 #include "SpaTopology.h"
 #include "view3d.h"
 
 #include <GL/gl.h>
+
+#include <cmath>
 
 namespace {
 
@@ -33,6 +38,10 @@ int SurfaceKind(ENTITY* entity)
     }
 }
 
+// Directions closer than this (per component of unit vectors) give the same segments: the
+// model-view matrix holds floats, so one camera gives one direction to well within it.
+constexpr double kSameDirection = 1e-7;
+
 }  // namespace
 
 CDsItemSilhouette::CDsItemSilhouette(CDsItemsFace* face) : CDsItemsGroup(nullptr, nullptr)
@@ -51,12 +60,32 @@ EDsItemsType CDsItemSilhouette::GetItemType()
     return eDsItemSilhouette;
 }
 
+int CDsItemSilhouette::PickSilhouette()
+{
+    return 0;
+}
+
 void CDsItemSilhouette::AddSegment(const SPAposition& first, const SPAposition& second)
 {
     SPAposition* segment = new SPAposition[2];
     segment[0] = first;
     segment[1] = second;
     m_segments.push_back(segment);
+}
+
+const SPAposition* CDsItemSilhouette::GetSegment(int index) const
+{
+    if (index < 0 || index >= GetSegmentsCount()) return nullptr;
+    return m_segments[static_cast<size_t>(index)];
+}
+
+void CDsItemSilhouette::ClearSegments()
+{
+    for (SPAposition* segment : m_segments) delete[] segment;
+    m_segments.clear();
+    m_computed = false;
+    m_mesh = nullptr;
+    m_meshPolygons = 0;
 }
 
 bool CDsItemSilhouette::IsLevelShown(view3d& view) const
@@ -71,10 +100,83 @@ bool CDsItemSilhouette::IsLevelShown(view3d& view) const
     }
 }
 
+bool CDsItemSilhouette::ViewInMeshFrame(view3d& view, SPAposition& eye, SPAvector& direction)
+{
+    if (CDsView3dCdc::StCheckIfPlotIsActive()) {
+        // Plotted through the view: its camera, the mesh placed by its model transform.
+        const SPAtransf placement = view.is_model_transform_enabled() ? view.get_model_transform() : SPAtransf();
+        const SPAtransf back = placement.inverse();
+        eye = view.get_eye() * back;
+        direction = normalise(view.get_target() - view.get_eye()) * back;
+    } else {
+        // Drawn through OpenGL: the model-view matrix takes the mesh's frame to the eye's, where
+        // the line of sight runs from the origin along -z. Its inverse takes both back.
+        GLdouble m[16];
+        glGetDoublev(GL_MODELVIEW_MATRIX, m);
+        // a(r, c) = m[4c + r]; the inverse of the 3 x 3 part by its cofactors.
+        auto a = [&m](int r, int c) { return m[4 * c + r]; };
+        double inv[3][3];
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c) {
+                const int r1 = (c + 1) % 3, r2 = (c + 2) % 3, c1 = (r + 1) % 3, c2 = (r + 2) % 3;
+                inv[r][c] = a(r1, c1) * a(r2, c2) - a(r1, c2) * a(r2, c1);
+            }
+        const double det = a(0, 0) * inv[0][0] + a(0, 1) * inv[1][0] + a(0, 2) * inv[2][0];
+        if (!std::isfinite(det) || std::fabs(det) < 1e-300) return false;
+        for (auto& row : inv)
+            for (double& v : row) v /= det;
+        const double t[3] = {m[12], m[13], m[14]};
+        double e[3];
+        for (int r = 0; r < 3; ++r) e[r] = -(inv[r][0] * t[0] + inv[r][1] * t[1] + inv[r][2] * t[2]);
+        eye = SPAposition(e[0], e[1], e[2]);
+        direction = SPAvector(-inv[0][2], -inv[1][2], -inv[2][2]);
+    }
+    direction = normalise(direction);
+    return !direction.is_zero(0.5);
+}
+
+void CDsItemSilhouette::UpdateSegments(view3d& view)
+{
+    auto* face = dynamic_cast<CDsItemsFace*>(GetParent());
+    const CVyrIndexedMesh* mesh = face ? face->GetMesh() : nullptr;
+    SPAposition eye;
+    SPAvector direction;
+    if (!mesh || !ViewInMeshFrame(view, eye, direction)) {
+        ClearSegments();
+        return;
+    }
+    const int polygons = mesh->get_num_polygon();
+    if (m_computed && m_mesh == mesh && m_meshPolygons == polygons &&
+        std::fabs(direction.x() - m_direction.x()) <= kSameDirection &&
+        std::fabs(direction.y() - m_direction.y()) <= kSameDirection &&
+        std::fabs(direction.z() - m_direction.z()) <= kSameDirection)
+        return;
+    ClearSegments();
+    CVyrIndexedMesh::SegmentList segments;
+    mesh->ComputeSilhouette(SPAtransf(), eye, eye + direction, segments);
+    for (const auto& segment : segments) AddSegment(segment.first, segment.second);
+    m_mesh = mesh;
+    m_meshPolygons = polygons;
+    m_direction = direction;
+    m_computed = true;
+}
+
+void CDsItemSilhouette::DrawSegments(view3d& view)
+{
+    UpdateSegments(view);
+    if (!CDsView3dCdc::StCheckIfPlotIsActive()) {
+        DrawGl(view);
+        return;
+    }
+    for (const SPAposition* segment : m_segments) view.draw_polyline_3d_positions(2, segment, 0);
+}
+
 void CDsItemSilhouette::Refresh(view3d& view)
 {
     if (!IsLevelShown(view)) return;
-    if (GetAttributes()->CheckDisplayPhaseMatch(&view)) SetAttributesToView(&view);
+    if (!GetAttributes()->CheckDisplayPhaseMatch(&view)) return;
+    SetAttributesToView(&view);
+    DrawSegments(view);
 }
 
 void CDsItemSilhouette::DrawGeometry(view3d& view)

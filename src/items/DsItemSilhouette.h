@@ -1,22 +1,39 @@
 // CDsItemSilhouette: the silhouette group of a curved face item (a cone, sphere, torus or
 // spline face), made by the face item for its FACE. It keeps the kind of the face's surface, which
-// decides at which silhouette level of the view it takes part (level 1, cylinders: cones only;
-// level 2: all), and the segments of the silhouette as pairs of end points, which its DrawGl draws
-// as separate lines.
+// decides at which silhouette level of the view it takes part (level 1, cylinders: cones, of which
+// cylinders are one kind; level 2: all), and the segments of the silhouette as pairs of end
+// points, which its DrawGl draws as separate lines.
+//
+// Segments. The outline of a curved face depends on where it is seen from, so the segments are
+// supplied for the view being drawn (UpdateSegments): from the face's mesh
+// (CVyrIndexedMesh::ComputeSilhouette), for the viewing direction brought into the mesh's frame.
+// They are kept with the direction and the mesh they were computed for, and computed again only
+// when either changes: when the camera turns, when another view looks from elsewhere, when the
+// face is given another mesh. Panning and zooming keep them. The direction is the one the drawing
+// uses at that moment: through OpenGL, the inverse of the model-view matrix (which holds the
+// camera and every placement pushed before: the location's, the body's, the face's); while a plot
+// is active, the view's camera and its model transform.
 //
 // Choices where the behaviour was open:
-// - No operation of the display adds segments yet (the mesh painter computes the silhouettes of a
-//   face's mesh for a view itself); AddSegment is the one way in, and a group without segments
-//   draws nothing.
+// - One set of segments per silhouette: views looking from different directions compute them in
+//   turn (one pass over the face's triangles each), views looking alike share them.
+// - Refresh draws the segments after setting the attributes (through OpenGL, or through the
+//   view's polyline calls while a plot is active): the body's plot pass reaches silhouettes only
+//   through Refresh, and a leaf's Refresh draws what it sets the attributes for.
+// - AddSegment appends to the segments held; the next supply from the mesh replaces them.
+// - Silhouettes are never picked (PickSilhouette answers 0): they follow the camera, and a pick
+//   finds the face they outline.
 #pragma once
 
 #include <afx.h>
 
 #include "DsItemsGroup.h"
+#include "SpaValues.h"
 
 #include <deque>
 
 class CDsItemsFace;
+class CVyrIndexedMesh;
 
 // The silhouette group of a face.
 class AFX_EXT_CLASS CDsItemSilhouette : public CDsItemsGroup {
@@ -41,22 +58,46 @@ public:
     // 36.
     EDsItemsType GetItemType() override;
     // At a silhouette level that takes this surface kind and in a matching draw phase: the
-    // silhouette's attributes to the view.
+    // silhouette's attributes to the view, then the segments for the view drawn (DrawSegments).
     void Refresh(view3d& view) override;
     // The same level test, then the draw-phase test only.
     void DrawGeometry(view3d& view) override;
 
+    // --- The silhouette's own operations (virtual) ------------------------------------------
+    // A silhouette is not picked (see the header comment): 0.
+    virtual int PickSilhouette();
+
     // The kind of surface (ESurfaceKind).
     int GetSurfaceKind() const { return m_surfaceKind; }
+    // Whether the view's silhouette level takes this surface kind: none at level 0, cones at
+    // level 1, every kind at level 2.
+    bool IsLevelShown(view3d& view) const;
     // The number of segments.
     int GetSegmentsCount() const { return static_cast<int>(m_segments.size()); }
+    // Segment `index`'s two ends; null outside the segments.
+    const SPAposition* GetSegment(int index) const;
     // Appends the segment from `first` to `second`.
     void AddSegment(const SPAposition& first, const SPAposition& second);
+    // Makes the segments those of the face's mesh seen as `view` draws now (see the header
+    // comment), unless they already are. Without a mesh, or when the drawing's placement cannot
+    // be inverted, the silhouette has no segments.
+    void UpdateSegments(view3d& view);
+    // UpdateSegments, then the segments drawn: through OpenGL (DrawGl), or while a plot is active
+    // through the view's polyline calls, in the look set before.
+    void DrawSegments(view3d& view);
+    // Frees the segments and forgets what they were computed for (the face's mesh changed).
+    void ClearSegments();
 
 private:
-    // Whether the view's silhouette level takes this surface kind.
-    bool IsLevelShown(view3d& view) const;
+    // The viewing direction and a point on the line of sight, in the mesh's frame, as the drawing
+    // is placed now; false when the placement cannot be inverted.
+    static bool ViewInMeshFrame(view3d& view, SPAposition& eye, SPAvector& direction);
 
     int32_t m_surfaceKind = eSurfaceOther;
     std::deque<SPAposition*> m_segments;
+    // What the segments were computed for: the mesh, its polygon count, the unit direction.
+    const CVyrIndexedMesh* m_mesh = nullptr;
+    int m_meshPolygons = 0;
+    SPAvector m_direction = SPAvector(0, 0, 0);
+    bool m_computed = false;
 };

@@ -153,6 +153,7 @@ void CDsItemsFace::ReconnectMesh(CVyrMeshInterface* meshes)
 {
     m_entry = CDmRefCountPtrTempl<CVyrMeshEntry>();
     if (meshes && GetEntity()) m_entry = meshes->GetMeshEntry(GetEntity());
+    if (m_silhouette) m_silhouette->ClearSegments();
     m_box.ResetMembers();
     if (GetUseGlList()) DeleteGlList();
 }

@@ -169,7 +169,7 @@ public:
     // Whether the mesh is drawn with its vertex colours (see the header comment).
     bool UsesVertexColours() const;
     // Releases the mesh entry held and takes the one `meshes` keeps for the FACE (none for null);
-    // the face box and display list are dropped.
+    // the face box, display list and silhouette segments are dropped.
     void ReconnectMesh(CVyrMeshInterface* meshes);
 
     // --- State ----------------------------------------------------------------------------

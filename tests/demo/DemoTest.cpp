@@ -157,10 +157,41 @@ TEST(DemoTest, HighlightsThePlateOverTheWireframePictureInTheHighlightColour) {
     ASSERT_EQ(RunDemo(folder), 0);
     const Census wire = Count(folder + "/wireframe.png");
     const Census highlight = Count(folder + "/highlight.png");
-    // The plate's edges turn green; the primitives keep their colours.
-    EXPECT_LT(wire.greenish, 50);
-    EXPECT_GT(highlight.greenish, 1000);
+    // The plate's edges turn green; the primitives keep their colours (the green of the picture
+    // without the highlight is the sphere's outline).
+    EXPECT_LT(wire.greenish, 250);
+    EXPECT_GT(highlight.greenish, wire.greenish + 1000);
     EXPECT_GT(highlight.lit, wire.lit / 2);
+}
+
+TEST(DemoTest, OutlinesTheCylinderConeAndSphereInTheLinePictures) {
+    std::string folder = vyrtest::ScratchDir();
+    ASSERT_EQ(RunDemo(folder), 0);
+    // Each primitive has a colour of its own: the cylinder orange, the cone red, the sphere green.
+    // Without their outlines the line pictures show only the cylinder's two rims (about 180
+    // orange pixels in wireframe, 150 with hidden lines), the cone's base (130, 100) and the
+    // sphere's seam (40, 30); the outlines add both sides of the cylinder and the cone and the
+    // sphere's circle.
+    const struct {
+        const char* file;
+        int orange, red, green;
+    } pictures[] = {{"wireframe.png", 210, 157, 90}, {"hidden-lines.png", 180, 130, 75}};
+    for (const auto& picture : pictures) {
+        int width = 0, height = 0;
+        std::vector<unsigned char> rgb;
+        ASSERT_TRUE(vyrdemo::ReadPngRgb(folder + "/" + picture.file, width, height, rgb));
+        int orange = 0, red = 0, green = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const Pixel p = At(rgb, width, x, y);
+                orange += p.r > p.b + 100 && p.g > p.b + 40 && p.r > p.g + 20;
+                red += p.r > p.g + 100 && p.r > p.b + 100 && p.g < 90;
+                green += p.g > p.r + 60 && p.g > p.b + 60;
+            }
+        EXPECT_GT(orange, picture.orange) << picture.file;
+        EXPECT_GT(red, picture.red) << picture.file;
+        EXPECT_GT(green, picture.green) << picture.file;
+    }
 }
 
 TEST(DemoTest, DrawsFiguresOverTheBodiesAndAHalfTransparentPlateInMixedMode) {

@@ -7,6 +7,7 @@
 #include "BodyTestSupport.h"
 #include "ItemViewFixture.h"
 
+#include "DsDriverExtrema.h"
 #include "DsHideLevel.h"
 #include "DsItemEdge.h"
 #include "DsItemSilhouette.h"
@@ -27,6 +28,7 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -480,10 +482,92 @@ TEST_F(DsItemsBodyGLTest, SilhouettesTakeTheirAttributesAtTheirLevelOnly)
     // Segments, when there are any, are separate lines.
     vyrtest::Clear(kBlack);
     glColor3f(1, 0, 0);
+    sphereSilhouette->ClearSegments();  // those the refresh supplied from the mesh
     sphereSilhouette->AddSegment(SPAposition(-10, 0, 0), SPAposition(10, 0, 0));
     sphereSilhouette->DrawGl(*view_);
     EXPECT_NEAR(LitRange(50, kRed).first, 10, 1);
     EXPECT_EQ(sphereSilhouette->GetSegmentsCount(), 1);
+}
+
+TEST_F(DsItemsBodyGLTest, TheBodysOwnPassDrawsTheOutlineOfATurnedCylinderForTheView)
+{
+    // A cylinder of radius 4 along z, from z = -8 to 8, turned by its body a quarter about x: its
+    // axis now runs along y, seen side-on from +z. The outline is the columns at x = +-4 (pixels 34
+    // and 66) between the rows 18 and 82; computed for the mesh's own frame without the body's
+    // turn, the camera would look along the axis and see no side at all.
+    BodyPtr cylinder(make_cylinder(SPAposition(0, 0, -8), SPAvector(0, 0, 1), 4, 16));
+    auto body = MakeBodyItem(cylinder.get(), &context_);
+    body->Transform(rotate_transf(M_PI / 2, SPAvector(1, 0, 0)));
+    CDsItemSilhouette* silhouette = nullptr;
+    for (int i = 0; i < body->FacesCount(); ++i)
+        if (body->GetFaceItem(i)->GetSilhouette()) silhouette = body->GetFaceItem(i)->GetSilhouette();
+    ASSERT_NE(silhouette, nullptr);
+    silhouette->GetParent()->SetColor(Color(kGreen), false);
+    for (int i = 0; i < body->EdgesCount(); ++i) body->GetEdgeItem(i)->SetColor(Color(kRed), false);
+
+    context_.SetSilhouetteLevel(eDsSilhouetteNone);
+    vyrtest::Clear(kBlack);
+    body->DrawEdgesAndFaces(*view_, 0);
+    EXPECT_EQ(LitRange(50, kGreen).first, -1);
+    EXPECT_EQ(silhouette->GetSegmentsCount(), 0);
+
+    context_.SetSilhouetteLevel(eDsSilhouetteCylinders);
+    vyrtest::Clear(kBlack);
+    body->DrawEdgesAndFaces(*view_, 0);
+    for (int y : {30, 50, 70}) {
+        const auto row = LitRange(y, kGreen);
+        EXPECT_NEAR(row.first, 34, 1) << y;
+        EXPECT_NEAR(row.second, 66, 1) << y;
+    }
+    EXPECT_FALSE(ColorNear(At(50, 50), kGreen, 60));  // nothing between the two lines
+    // Every segment lies on the outline: placed by the body, at x = +-4 (within the chords'
+    // sag), z = 0.
+    const auto onOutline = [&] {
+        int off = 0;
+        for (int i = 0; i < silhouette->GetSegmentsCount(); ++i)
+            for (int end = 0; end < 2; ++end) {
+                const SPAposition p = silhouette->GetSegment(i)[end] * body->GetTransformation();
+                off += std::fabs(std::fabs(p.x()) - 4) > 0.1 || std::fabs(p.z()) > 1.1;
+            }
+        return off == 0;
+    };
+    const int segments = silhouette->GetSegmentsCount();
+    EXPECT_GT(segments, 0);
+    EXPECT_TRUE(onOutline());
+    EXPECT_EQ(silhouette->GetSegment(segments), nullptr);
+    // Drawn again for the same camera, the segments are kept (a marker added to them stays), not
+    // computed anew.
+    silhouette->AddSegment(SPAposition(0, 0, 0), SPAposition(0, 1, 0));
+    body->DrawEdgesAndFaces(*view_, 0);
+    EXPECT_EQ(silhouette->GetSegmentsCount(), segments + 1);
+
+    // While plotting, the outline goes to the view (here one that measures what it is given),
+    // computed for the view's camera and model transform: the two lines at x = +-4 from y = -8 to
+    // 8, 16 and 32 pixels from the target, and nothing into OpenGL.
+    vyrtest::Clear(kBlack);
+    CDsDriverExtrema driver(view_.get());
+    CDsViewExtrema* measuring = driver.GetExtView();
+    ASSERT_NE(measuring, nullptr);
+    measuring->SetSilhouetteLevel(eDsSilhouetteCylinders);
+    measuring->SetModelTransform(body->GetTransformation());
+    silhouette->ClearSegments();
+    CDsView3dCdc::sPlotMode = ePlotModeColors;
+    silhouette->Refresh(*measuring);
+    CDsView3dCdc::sPlotMode = ePlotModeNone;
+    measuring->ClearModelTransform();
+    EXPECT_EQ(LitCount(), 0);
+    double x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+    ASSERT_TRUE(driver.GetExtremaCoordinates(x0, x1, y0, y1));
+    EXPECT_NEAR(x0, -16, 1);
+    EXPECT_NEAR(x1, 16, 1);
+    EXPECT_NEAR(std::min(y0, y1), -32, 1);
+    EXPECT_NEAR(std::max(y0, y1), 32, 1);
+    EXPECT_GT(silhouette->GetSegmentsCount(), 0);
+    EXPECT_TRUE(onOutline());
+
+    // Faceted anew, the face drops the segments of its old mesh.
+    body->ReFacetBody();
+    EXPECT_EQ(silhouette->GetSegmentsCount(), 0);
 }
 
 TEST_F(DsItemsBodyGLTest, ReferencePointsAndEdgePicksFollowTheBodysPlacement)

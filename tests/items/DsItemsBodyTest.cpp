@@ -370,6 +370,7 @@ TEST_F(DsItemsBodyTest, CurvedFacesGetSilhouettesAndAConeMarksItsBody)
                 EXPECT_EQ(face->GetSilhouette()->GetSurfaceKind(), CDsItemSilhouette::eSurfaceCone);
                 EXPECT_EQ(face->GetSilhouette()->GetItemType(), eDsItemSilhouette);
                 EXPECT_EQ(face->GetSilhouette()->GetParent(), face);
+                EXPECT_EQ(face->GetSilhouette()->PickSilhouette(), 0);  // outlines are never picked
             }
         }
     }

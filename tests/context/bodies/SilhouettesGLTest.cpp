@@ -1,0 +1,238 @@
+// Outlines of curved faces in frames: bodies shown through the rendering context and filed by the
+// host's body geometry, drawn by the context's refresh in wireframe and hidden lines, read back as
+// pixels. The silhouette level decides which outlines show, the outline follows the camera, and
+// hidden lines hide the parts of an outline that another body covers.
+#include "DsGlContext.h"
+#include "DsGlScene.h"
+#include "DsView3dCdc.h"
+#include "GlTestFixture.h"
+#include "VyrBodyGeometry.h"
+
+#include "../ViewStaticsGuard.h"
+#include "../ViewWindow.h"
+
+#include "SpaBuilders.h"
+#include "SpaTopology.h"
+
+#include <GL/gl.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+using vyrtest::ViewSetup;
+
+namespace {
+
+constexpr int kSize = 100;
+constexpr int kLit = 60;  // a channel sum above this is a drawn pixel
+
+class SilhouettesGLTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(vyrtest::DisplayAvailable());
+        view_ = std::make_unique<CDsView3dCdc>(&window_.wnd);
+        view_->SetGlContext(&context_);
+        context_.add_view(view_.get());
+        LookFrom(SPAposition(0, 0, 100));
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+        for (size_t i = 0; i < bodies_.size(); ++i) VyrHideBody(&context_, bodies_[i], int(i) + 1);
+        view_.reset();
+        for (BODY* body : bodies_) body->lose();
+        wglMakeCurrent(nullptr, nullptr);
+    }
+    // Looking at the origin from `eye` with +y up, over a 100 x 100 model-unit field: one unit a
+    // pixel, model point (x, y) at pixel (50 + x, 50 + y) when seen from +z.
+    void LookFrom(const SPAposition& eye)
+    {
+        ViewSetup().Pixels(kSize, kSize).Eye(eye).Up(SPAvector(0, 1, 0)).Field(kSize, kSize).Clip(1, 300).ApplyTo(*view_);
+    }
+    // Shows `body` (owned from here on) in red.
+    void Show(BODY* body)
+    {
+        ASSERT_NE(body, nullptr);
+        bodies_.push_back(body);
+        CDsAttributes look;
+        look.SetColor(0x0000FF);
+        ASSERT_TRUE(VyrShowBody(&context_, body, int(bodies_.size()), &look));
+    }
+    // A whole frame in `mode` at silhouette `level`; the front buffer read back.
+    void Frame(ERenderMode mode, EDsSilhouetteLevel level)
+    {
+        context_.SetSilhouetteLevel(level);
+        view_->SetRenderMode(mode);
+        context_.OnPicturePropsChanged();
+        view_->refresh();
+        context_.MakeCurrent(view_.get());
+        glFinish();
+        glReadBuffer(GL_FRONT);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        picture_.assign(size_t(kSize) * kSize * 3, 0);
+        glReadPixels(0, 0, kSize, kSize, GL_RGB, GL_UNSIGNED_BYTE, picture_.data());
+    }
+    // The brightest channel sum within `radius` pixels of (x, y), rows counted from the bottom.
+    int Brightest(int x, int y, int radius = 1) const
+    {
+        int best = 0;
+        for (int j = y - radius; j <= y + radius; ++j)
+            for (int i = x - radius; i <= x + radius; ++i) {
+                if (i < 0 || j < 0 || i >= kSize || j >= kSize) continue;
+                const unsigned char* p = &picture_[(size_t(j) * kSize + i) * 3];
+                best = std::max(best, p[0] + p[1] + p[2]);
+            }
+        return best;
+    }
+    // The largest green value within one pixel of (x, y).
+    int Green(int x, int y) const
+    {
+        int best = 0;
+        for (int j = y - 1; j <= y + 1; ++j)
+            for (int i = x - 1; i <= x + 1; ++i)
+                best = std::max<int>(best, picture_[(size_t(j) * kSize + i) * 3 + 1]);
+        return best;
+    }
+    bool Lit(int x, int y, int radius = 1) const { return Brightest(x, y, radius) > kLit; }
+    // How many of 36 points on the circle of `radius` pixels about the picture's centre are lit.
+    int LitOnCircle(double radius) const
+    {
+        int lit = 0;
+        for (int k = 0; k < 36; ++k) {
+            const double a = k * 10.0 * M_PI / 180.0;
+            lit += Lit(int(std::lround(50 + radius * std::cos(a))), int(std::lround(50 + radius * std::sin(a))));
+        }
+        return lit;
+    }
+
+    vyrtest::ViewStaticsGuard statics_;
+    vyrtest::FrameworkWindow window_{kSize, kSize};
+    CDsGlContext context_;
+    std::unique_ptr<CDsView3dCdc> view_;
+    std::vector<BODY*> bodies_;
+    std::vector<unsigned char> picture_;
+};
+
+// A cylinder of radius 15 along y, from y = -30 to 30, turned 45 degrees about its axis (which
+// moves the straight seam edge of its side away from where the tests look: seen from +z it runs in
+// column 61, from +x in column 39). Seen side-on from +z its rims are edge-on, the rows at
+// y = +-30, and its outline is the columns at x = +-15.
+BODY* SideOnCylinder()
+{
+    BODY* cylinder = make_cylinder(SPAposition(0, -30, 0), SPAvector(0, 1, 0), 15, 60);
+    if (cylinder) set_body_transform(cylinder, rotate_transf(M_PI / 4, SPAvector(0, 1, 0)));
+    return cylinder;
+}
+
+}  // namespace
+
+TEST_F(SilhouettesGLTest, ACylinderSeenSideOnShowsItsOutlineAtTheLevelsOfCylindersAndOfAll)
+{
+    Show(SideOnCylinder());
+    for (ERenderMode mode : {eRenderWireframe, eRenderHiddenLines}) {
+        Frame(mode, eDsSilhouetteNone);
+        EXPECT_TRUE(Lit(50, 20)) << "the lower rim, mode " << mode;
+        EXPECT_FALSE(Lit(35, 50, 2)) << "no outline at level 0, mode " << mode;
+        EXPECT_FALSE(Lit(65, 50, 2)) << "no outline at level 0, mode " << mode;
+        for (EDsSilhouetteLevel level : {eDsSilhouetteCylinders, eDsSilhouetteAll}) {
+            Frame(mode, level);
+            for (int y : {30, 50, 70}) {
+                EXPECT_TRUE(Lit(35, y)) << "left outline, row " << y << ", level " << level << ", mode " << mode;
+                EXPECT_TRUE(Lit(65, y)) << "right outline, row " << y << ", level " << level << ", mode " << mode;
+            }
+            // Between the outlines (but for the seam) and beside them nothing is drawn.
+            EXPECT_FALSE(Lit(48, 50, 5)) << "level " << level << ", mode " << mode;
+            EXPECT_FALSE(Lit(25, 50, 3)) << "level " << level << ", mode " << mode;
+            EXPECT_FALSE(Lit(75, 50, 3)) << "level " << level << ", mode " << mode;
+        }
+    }
+}
+
+TEST_F(SilhouettesGLTest, ASphereShowsItsOutlineOnlyAtTheLevelOfAll)
+{
+    Show(make_sphere(SPAposition(0, 0, 0), 20));
+    // A small cone below it, its base edge-on in row 2, its sides through (47, 7) and (53, 7).
+    Show(make_cone(SPAposition(0, -48, 0), SPAvector(0, 1, 0), 6, 0, 10));
+    // The geometry tells the walk which levels draw its outlines: cones at the level of
+    // cylinders, spheres only at the level of all.
+    const std::unique_ptr<CDsGeometry> sphere(new CVyrBodyGeometry(bodies_[0], &context_));
+    const std::unique_ptr<CDsGeometry> cone(new CVyrBodyGeometry(bodies_[1], &context_));
+    EXPECT_EQ(sphere->GetDrawPrimitives(0) & (CDsGeometry::eDpSilhouettes | CDsGeometry::eDpSilhouetteLevelMask),
+              CDsGeometry::eDpSilhouettes | 0x200);
+    EXPECT_EQ(cone->GetDrawPrimitives(0) & (CDsGeometry::eDpSilhouettes | CDsGeometry::eDpSilhouetteLevelMask),
+              CDsGeometry::eDpSilhouettes | CDsGeometry::eDpSilhouetteLevel1);
+
+    for (ERenderMode mode : {eRenderWireframe, eRenderHiddenLines}) {
+        for (EDsSilhouetteLevel level : {eDsSilhouetteNone, eDsSilhouetteCylinders}) {
+            Frame(mode, level);
+            // At most the sphere's seam, seen from its side, crosses the circle.
+            EXPECT_LE(LitOnCircle(20), 4) << "level " << level << ", mode " << mode;
+            EXPECT_EQ(Lit(47, 7) && Lit(53, 7), level == eDsSilhouetteCylinders)
+                << "the cone's outline, level " << level << ", mode " << mode;
+        }
+        Frame(mode, eDsSilhouetteAll);
+        EXPECT_GE(LitOnCircle(20), 34) << "mode " << mode;
+        // Inside and outside the outline only the seam crosses a circle.
+        EXPECT_LE(LitOnCircle(14), 4) << "mode " << mode;
+        EXPECT_LE(LitOnCircle(26), 4) << "mode " << mode;
+    }
+}
+
+TEST_F(SilhouettesGLTest, TheOutlineFollowsTheCameraWhenItTurns)
+{
+    Show(SideOnCylinder());
+    Frame(eRenderWireframe, eDsSilhouetteCylinders);
+    ASSERT_TRUE(Lit(35, 50));
+    ASSERT_TRUE(Lit(65, 50));
+    // Seen from +x the outline runs where the cylinder meets z = +-15, again in the columns 35
+    // and 65; the segments that were right from +z (x = +-15, z = 0) would stand on the axis, in
+    // the middle column.
+    LookFrom(SPAposition(100, 0, 0));
+    Frame(eRenderWireframe, eDsSilhouetteCylinders);
+    EXPECT_TRUE(Lit(35, 50));
+    EXPECT_TRUE(Lit(65, 50));
+    EXPECT_FALSE(Lit(50, 50, 4));
+    // Seen from (-1, 0, 1): the outline in the same columns; the segments of the view from +x
+    // (x = 0, z = +-15) would show in the columns 39 and 61.
+    LookFrom(SPAposition(-70.71, 0, 70.71));
+    Frame(eRenderHiddenLines, eDsSilhouetteCylinders);
+    EXPECT_TRUE(Lit(35, 50));
+    EXPECT_TRUE(Lit(65, 50));
+    EXPECT_FALSE(Lit(39, 50));
+    EXPECT_FALSE(Lit(61, 50));
+    // And back: the first outline again.
+    LookFrom(SPAposition(0, 0, 100));
+    Frame(eRenderWireframe, eDsSilhouetteCylinders);
+    EXPECT_TRUE(Lit(35, 50));
+    EXPECT_TRUE(Lit(65, 50));
+    EXPECT_FALSE(Lit(48, 50, 5));
+}
+
+TEST_F(SilhouettesGLTest, HiddenLinesHideThePartOfAnOutlineBehindAnotherBody)
+{
+    Show(SideOnCylinder());
+    // A block in front of the cylinder's right side, from x = 5 to 30 and y = -10 to 10: its edges
+    // run in the columns 55 and 80 and the rows 40 and 60, its face covers the right outline
+    // between those rows.
+    Show(make_block(5, -10, 30, 30, 10, 40));
+    Frame(eRenderWireframe, eDsSilhouetteCylinders);
+    EXPECT_TRUE(Lit(65, 50)) << "wireframe shows the outline through the block";
+
+    Frame(eRenderHiddenLines, eDsSilhouetteCylinders);
+    EXPECT_FALSE(Lit(65, 50)) << "the outline behind the block is hidden";
+    EXPECT_TRUE(Lit(65, 30)) << "below the block it shows";
+    EXPECT_TRUE(Lit(65, 70)) << "above the block it shows";
+    EXPECT_TRUE(Lit(35, 50)) << "the left outline is not behind anything";
+
+    // Partial hidden lines draw it dimmed, as they draw hidden edges: lightened halfway to white
+    // from the bodies' red.
+    Frame(eRenderPartialHiddenLines, eDsSilhouetteCylinders);
+    EXPECT_TRUE(Lit(65, 50));
+    EXPECT_GT(Green(65, 50), 80);
+    EXPECT_LT(Green(35, 50), 40);
+    EXPECT_GT(Brightest(35, 50), 200);
+}
