@@ -101,8 +101,9 @@ void CDsDriverCdcBase::FinishRelease()
             m_savedMapMode = 0;
         }
         if (m_currentDC == &m_windowDC) {
+            // Not through m_window: the window object may be gone before its view (see the header).
             HDC handle = m_windowDC.Detach();
-            if (m_window) ::ReleaseDC(m_window->GetSafeHwnd(), handle);
+            if (HWND owner = ::WindowFromDC(handle)) ::ReleaseDC(owner, handle);
         }
     }
     m_currentDC = nullptr;

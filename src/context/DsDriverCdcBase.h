@@ -25,6 +25,11 @@
 // - Text given as bytes is read as UTF-8 (the framework's narrow text), its length counted in
 //   characters after widening.
 // - SetPixelsPerUnit ignores scales that are not positive and finite.
+// - A view may outlive its window: a host may destroy the window object first and the view after
+//   it, while the view's OpenGL record still holds the window's DC. The window DC is therefore
+//   handed back to the window the DC itself names (WindowFromDC), never through the window
+//   object, which may be gone; a DC whose window is gone is only let go. Drawing a view whose
+//   window object is gone is the host's error.
 #pragma once
 
 #include <afx.h>

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <unordered_map>
 
 namespace {
 
@@ -39,6 +40,13 @@ bool HasContext(const _UTILwindow* window)
     return window && window->hglrc && window->hdc && IsWindow(window->hwnd);
 }
 
+// How many objects and clients hold each record made by a CDsDebugWindow.
+std::unordered_map<const _UTILwindow*, int>& Holders()
+{
+    static std::unordered_map<const _UTILwindow*, int> holders;
+    return holders;
+}
+
 }  // namespace
 
 // --- CDsDebugWindow ------------------------------------------------------------------------------
@@ -46,6 +54,47 @@ bool HasContext(const _UTILwindow* window)
 CDsDebugWindow::CDsDebugWindow(const char* title, int width, int height)
     : m_pWindow(UtilCreateWindow(title, 0, 0, width, height))
 {
+    HoldRecord(m_pWindow);
+}
+
+CDsDebugWindow::CDsDebugWindow(const CDsDebugWindow& other) : m_pWindow(other.m_pWindow), m_pClient(other.m_pClient)
+{
+    HoldRecord(m_pWindow);
+}
+
+CDsDebugWindow& CDsDebugWindow::operator=(const CDsDebugWindow& other)
+{
+    HoldRecord(other.m_pWindow);  // first: assigning an object to itself keeps its record
+    LetRecordGo(m_pWindow, false);
+    m_pWindow = other.m_pWindow;
+    m_pClient = other.m_pClient;
+    return *this;
+}
+
+CDsDebugWindow::~CDsDebugWindow()
+{
+    LetRecordGo(m_pWindow, false);
+}
+
+void CDsDebugWindow::HoldRecord(_UTILwindow* window)
+{
+    if (window) ++Holders()[window];
+}
+
+void CDsDebugWindow::LetRecordGo(_UTILwindow* window, bool windowGoing)
+{
+    if (!window) return;
+    auto& holders = Holders();
+    const auto found = holders.find(window);
+    if (found == holders.end() || --found->second > 0) return;
+    holders.erase(found);
+    if (windowGoing) {
+        // The window is being destroyed: its device context goes with it.
+        window->hwnd = nullptr;
+        window->hdc = nullptr;
+    }
+    UtilReleaseWindow(window);
+    std::free(window);
 }
 
 void CDsDebugWindow::UtilFatalError(const char* format, ...)
@@ -264,6 +313,13 @@ void CDsDebugWindow::UTILcleanup()
 CDsDebugWindowClient::CDsDebugWindowClient(_UTILwindow* window, void (*callback)())
     : m_pWindow(window), m_pCallback(callback)
 {
+    CDsDebugWindow::HoldRecord(m_pWindow);
+}
+
+CDsDebugWindowClient::~CDsDebugWindowClient()
+{
+    // A client deleted while still attached takes its window with it (CWnd's destructor).
+    CDsDebugWindow::LetRecordGo(m_pWindow, m_hWnd != nullptr);
 }
 
 void CDsDebugWindowClient::OnPaint()
@@ -298,5 +354,7 @@ void CDsDebugWindowClient::OnActivate(UINT, CWnd*, BOOL minimized)
 
 void CDsDebugWindowClient::PostNcDestroy()
 {
+    CDsDebugWindow::LetRecordGo(m_pWindow, true);
+    m_pWindow = nullptr;
     delete this;
 }

@@ -29,7 +29,14 @@
 // - A paint validates the window's update region, so an UpdateWindow after it paints nothing more.
 // - UTILcleanup is public (nothing else can close the window) and can be called more than once:
 //   it releases the window's context only when that one is current, deletes the context, the
-//   palette and the window, and empties the record's handles. The record itself is never freed.
+//   palette and the window, and empties the record's handles.
+// - The record belongs to the objects that share it (copies included) and to the window's client:
+//   it is freed when the last of them goes, so that a window left painting after its objects are
+//   gone still reads it. When the last holder is an object (no client paints the window), the
+//   window is closed as UTILcleanup closes it, since nothing could ever close it afterwards; when
+//   it is the client, the window is already going and only its context and palette remain to be
+//   released. A record that UtilCreateWindow answers to a caller of its own belongs to that caller
+//   (free it with free once its window is closed).
 // - The record is zeroed when it is allocated (its first field has no use).
 // - The title is narrow text: UTF-8, else Windows-1252; null is an empty title.
 // - ComponentFromIndex is public, so that the palette's colour ramps can be checked.
@@ -61,10 +68,13 @@ public:
 
     // Makes the window (UtilCreateWindow at 0, 0); no client until Draw.
     CDsDebugWindow(const char* title, int width, int height);
-    // Both pointers are copied: the copies share the window.
-    CDsDebugWindow(const CDsDebugWindow&) = default;
-    // Both pointers are copied: the copies share the window.
-    CDsDebugWindow& operator=(const CDsDebugWindow&) = default;
+    // Both pointers are copied: the copies share the window and its record.
+    CDsDebugWindow(const CDsDebugWindow& other);
+    // Both pointers are copied: the copies share the window and its record (this object's former
+    // record is let go, as the destructor lets it go).
+    CDsDebugWindow& operator=(const CDsDebugWindow& other);
+    // Lets the record go: the last holder frees it (see the top of this file).
+    ~CDsDebugWindow();
 
     // Makes a debug window of the client size at (x, y) (negative values become 0) and answers its
     // record (null only when the record itself cannot be allocated). See the top of this file for
@@ -93,8 +103,15 @@ private:
     static bool UtilCreateRGBPalette(_UTILwindow* window, PIXELFORMATDESCRIPTOR& descriptor);
     // Releases what a failed creation made and leaves the record without window and context.
     static void UtilReleaseWindow(_UTILwindow* window);
+    // One more holder of the record (an object or a client); nothing for null.
+    static void HoldRecord(_UTILwindow* window);
+    // One holder fewer; the last one releases what the record still holds (the window only when
+    // `windowGoing` is false) and frees it. Nothing for null or a record nobody holds.
+    static void LetRecordGo(_UTILwindow* window, bool windowGoing);
 
-    // The window record (malloc'ed, never freed by this class).
+    friend class CDsDebugWindowClient;
+
+    // The window record (malloc'ed; freed by its last holder).
     _UTILwindow* m_pWindow = nullptr;
     // The client made by the last Draw; it deletes itself when the window goes away, so it is
     // only remembered, never used through this pointer.
@@ -105,10 +122,11 @@ private:
 // own context current.
 class AFX_EXT_CLASS CDsDebugWindowClient : public CWnd {
 public:
-    // A client of the record that draws with `callback` (may be null); not attached yet.
+    // A client of the record (holding it) that draws with `callback` (may be null); not attached
+    // yet.
     CDsDebugWindowClient(_UTILwindow* window, void (*callback)());
-    // Gives up the window as CWnd does.
-    ~CDsDebugWindowClient() override = default;
+    // Gives up the window as CWnd does and lets the record go.
+    ~CDsDebugWindowClient() override;
 
     // Makes the window's context current, calls the callback, swaps the buffers, puts the
     // previous context back and validates the window.
@@ -120,7 +138,7 @@ public:
     void OnActivate(UINT state, CWnd* other, BOOL minimized) override;
 
 protected:
-    // The window went away: the client deletes itself.
+    // The window went away: the client lets the record go and deletes itself.
     void PostNcDestroy() override;
 
 private:

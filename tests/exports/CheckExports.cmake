@@ -6,7 +6,9 @@
 #    an internal helper that lost its hidden visibility shows up;
 #  - no exported name ends in "ForTests": resets for tests stay hidden and reach the test programs
 #    only through vyrwin_testresets.h, and no library defines the test programs' end of it, nor
-#    the test programs' end of the display clock's seam (DsClock.h).
+#    the test programs' end of the display clock's seam (DsClock.h);
+#  - no library defines a "unique" symbol (kind u), the standard library's included: the dynamic
+#    loader never unloads a library that binds to one, so the core could not be unloaded.
 # Run as: cmake -DNM=<nm> -DSOURCE_DIR=<source tree> -DLIBRARIES=<lib>|<lib>... -P CheckExports.cmake
 
 string(REPLACE "|" ";" libraries "${LIBRARIES}")
@@ -40,10 +42,15 @@ foreach(library ${libraries})
   set(count 0)
   foreach(line ${lines})
     # "<address> <kind> <name>"
-    if(NOT line MATCHES "^[0-9a-f]+ [A-Za-z] (.*)$")
+    if(NOT line MATCHES "^[0-9a-f]+ ([A-Za-z]) (.*)$")
       continue()
     endif()
-    set(name "${CMAKE_MATCH_1}")
+    set(kind "${CMAKE_MATCH_1}")
+    set(name "${CMAKE_MATCH_2}")
+    if(kind STREQUAL "u")
+      string(APPEND failures "\n  ${library_name}: defines the unique symbol ${name}, which keeps it loaded for good")
+      continue()
+    endif()
     if(name MATCHES "${forbidden}")
       string(APPEND failures "\n  ${library_name}: names a hidden library's type: ${name}")
       continue()

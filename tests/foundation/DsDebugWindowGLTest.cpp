@@ -10,6 +10,7 @@
 
 #include <GL/gl.h>
 
+#include <memory>
 #include <string>
 
 using vyrtest::ColorNear;
@@ -327,4 +328,47 @@ TEST_F(DsDebugWindowGLTest, ASecondWindowOpensAndTheMainWindowOwnsThemAndHearsOf
     second.UTILcleanup();
     app.m_pMainWnd = nullptr;
     main.DestroyWindow();
+}
+
+TEST_F(DsDebugWindowGLTest, AWindowStillPaintingOutlivesItsObjectsAndAWindowNobodyPaintsClosesWithTheLast) {
+    // A client keeps painting from the record after every object sharing it is gone.
+    HWND painted = nullptr;
+    _UTILwindow* record = nullptr;
+    {
+        CDsDebugWindow debug("painting", 64, 48);
+        record = debug.GetWindowRecord();
+        ASSERT_NE(record->hglrc, nullptr);
+        CDsDebugWindow copy(debug);
+        copy.Draw(DrawBlue);
+        painted = record->hwnd;
+    }
+    ASSERT_TRUE(IsWindow(painted));
+    SendMessageW(painted, WM_PAINT, 0, 0);
+    EXPECT_EQ(gPaints, 1);
+    EXPECT_TRUE(ColorNear(ReadDebug(record, 32, 24), kBlue));
+    ExpectOwnContextUntouched();
+    SendMessageW(painted, WM_CLOSE, 0, 0);  // the client goes, and the record with it
+    EXPECT_FALSE(IsWindow(painted));
+    EXPECT_EQ(wglGetCurrentContext(), window_->context);
+
+    // Without a client, the window stays while a copy does and closes with the last one.
+    HWND unpainted = nullptr;
+    {
+        auto first = std::make_unique<CDsDebugWindow>("unpainted", 32, 32);
+        CDsDebugWindow second("other", 16, 16);
+        HWND replaced = second.GetWindowRecord()->hwnd;
+        second = *first;  // the other window loses its last object
+        EXPECT_FALSE(IsWindow(replaced));
+        unpainted = first->GetWindowRecord()->hwnd;
+        ASSERT_TRUE(IsWindow(unpainted));
+        first.reset();
+        EXPECT_TRUE(IsWindow(unpainted));
+        EXPECT_EQ(second.GetWindowRecord()->hwnd, unpainted);
+        const CDsDebugWindow& same = second;
+        second = same;  // an object given its own record keeps it
+        EXPECT_TRUE(IsWindow(unpainted));
+    }
+    EXPECT_FALSE(IsWindow(unpainted));
+    EXPECT_EQ(gPaints, 1);
+    ExpectOwnContextUntouched();
 }

@@ -399,7 +399,8 @@ TEST_F(ModelerFacePickTest, SelectAllNullPicksExtremesAndRegions)
     Add(1, kLineType, Line(-10, 0, 10, 0, 0));
     Add(2, kFaceType, Rect(-5, -5, 5, 5, 0));
     CDsPickedItemList list(true);
-    list.Add(new CDsPickedItem(PathOf(99)));
+    CDsPickedItem picked(PathOf(99));
+    list.Add(&picked);  // the owning list adds a copy
     CDsPickContext request;
     request.m_ownerContext = &context_;
     request.m_domain = &domain_;

@@ -2,7 +2,9 @@
 // debugger): temporary folders of the build, and stores of registry and preferences that are never
 // the person's own (tests that write use scratch stores of their own). Sanitized builds also
 // carry their leak suppressions and error options here, so that no run depends on variables
-// ctest would have to pass. Compiled into every test program (see cmake/VyrTesting.cmake).
+// ctest would have to pass; the program also hands them on through the environment to the
+// programs its tests start (the demo host is no test program and knows none of them). Compiled
+// into every test program (see cmake/VyrTesting.cmake).
 //
 // Temporary folders. The program makes one folder of its own below the build's test folder
 // ("<program>-<pid>-XXXXXX"), and each test gets a fresh one inside it ("<n>-<Suite>.<Case>")
@@ -28,6 +30,25 @@
 #include <unistd.h>
 
 namespace {
+
+#ifdef VYR_TEST_LSAN_SUPPRESSIONS
+// The leak checker's options: the suppressions, and no record of the dynamic thread-local blocks
+// of libraries loaded at run time. The runtime finds such a block's bounds by a guess about the C
+// library's allocations that this C library breaks; the OpenGL driver's compiler (loaded by the
+// driver) leaves such a block on the main thread, and the checker, scanning the guessed bounds at
+// exit, crashed now and then. Static thread-local storage is scanned as before.
+const char kLeakOptions[] = "suppressions=" VYR_TEST_LSAN_SUPPRESSIONS ":print_suppressions=0:intercept_tls_get_addr=0";
+const char kUndefinedOptions[] = "print_stacktrace=1:halt_on_error=1";
+
+// Puts `options` before what the variable says already (the later setting of a flag wins), once:
+// a test program started by a test finds them there already.
+void HandOn(const char* variable, const char* options)
+{
+    const std::string given = std::getenv(variable) ? std::getenv(variable) : "";
+    if (given.rfind(options, 0) == 0) return;
+    setenv(variable, given.empty() ? options : (std::string(options) + ":" + given).c_str(), 1);
+}
+#endif
 
 [[noreturn]] void Fail(const std::string& what)
 {
@@ -91,6 +112,10 @@ public:
         setenv("VYR_REGISTRY_FILE", (programDir_ + "/unwritten-registry").c_str(), 1);
         setenv("VYR_PREFERENCES_FILE", (programDir_ + "/unwritten-preferences").c_str(), 1);
         setenv("XDG_CACHE_HOME", VYR_TEST_CACHE_DIR, 1);
+#ifdef VYR_TEST_LSAN_SUPPRESSIONS
+        HandOn("LSAN_OPTIONS", kLeakOptions);
+        HandOn("UBSAN_OPTIONS", kUndefinedOptions);
+#endif
         // gtest owns its listeners from here on; it is made before any test can run.
         ::testing::UnitTest::GetInstance()->listeners().Append(this);
     }
@@ -132,10 +157,10 @@ const TestEnvironment* const gTestEnvironment = new TestEnvironment;
 // Read by the sanitizers' runtime (a shared library) when the program starts, so visible to it.
 extern "C" __attribute__((visibility("default"))) const char* __lsan_default_options()
 {
-    return "suppressions=" VYR_TEST_LSAN_SUPPRESSIONS ":print_suppressions=0";
+    return kLeakOptions;
 }
 extern "C" __attribute__((visibility("default"))) const char* __ubsan_default_options()
 {
-    return "print_stacktrace=1:halt_on_error=1";
+    return kUndefinedOptions;
 }
 #endif

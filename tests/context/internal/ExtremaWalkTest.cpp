@@ -106,7 +106,8 @@ TEST_F(ExtremaWalkTest, APathListMeasuresOnlyTheListedCube)
 
     // The bounding rectangle of a picked list is the same measure.
     CDsPickedItemList list;
-    list.Add(new CDsPickedItem(Peer(1)));
+    CDsPickedItem picked(Peer(1));
+    list.Add(&picked);  // the owning list adds a copy
     CDsDriverExtrema driver(view.get());
     double x0 = 0, x1 = 0, y0 = 0, y1 = 0;
     ASSERT_TRUE(driver.GetBoundingRect(&list, x0, x1, y0, y1, false));
