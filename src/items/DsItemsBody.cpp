@@ -451,8 +451,9 @@ void CDsItemsBody::ComputeBounds2D(view3d* view)
 {
     if (m_box.IsNotComputed()) RecomputeBox();
     m_box.ComputeBounds2D(view, true);
-    for (int i = 0; i < FacesCount(); ++i) {
-        CDsItemsFace* face = GetFaceItem(i);
+    CDsItemsGroup* faces = Faces();
+    for (int i = 0, count = faces ? faces->Count() : 0; i < count; ++i) {
+        CDsItemBase* face = faces->GetFast(i);
         if (!face->IsHidden()) face->ComputeBounds2D(view);
     }
 }

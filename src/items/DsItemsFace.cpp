@@ -351,8 +351,10 @@ void CDsItemsFace::CountStatistics(CDsStatisticsItems* statistics)
 
 bool CDsItemsFace::UsesVertexColours() const
 {
+    // The palette first: without one (the usual case) the mesh is not looked at.
+    if (!CDsDriverGl::mVertexColorPalette) return false;
     const CVyrIndexedMesh* mesh = GetMesh();
-    if (!mesh || !mesh->GetVertexColors() || !CDsDriverGl::mVertexColorPalette) return false;
+    if (!mesh || !mesh->GetVertexColors()) return false;
     CDsGlContext* context = GetGlContext();
     return context && context->Get(static_cast<EDsDocumentFlag>(21));
 }

@@ -190,10 +190,13 @@ void CDsItemsGroup::SetDrawMode(eDsDrawMode mode)
 bool CDsItemsGroup::IsHidden()
 {
     if (IsHideLevelHidden()) return true;
+    // Only a group that a document flag may hide needs the view (most groups: not asked for it).
+    const bool byFlag4 = GetFlag(eDsItemFlagHideByDocument4), byFlag5 = GetFlag(eDsItemFlagHideByDocument5);
+    if (!byFlag4 && !byFlag5) return false;
     CDsView3dCdc* view = CDsView3dCdc::StGetCurrent();
     if (!view) return false;
-    if (GetFlag(eDsItemFlagHideByDocument4) && view->GetDocumentFlag(static_cast<EDsDocumentFlag>(4))) return true;
-    return GetFlag(eDsItemFlagHideByDocument5) && view->GetDocumentFlag(static_cast<EDsDocumentFlag>(5));
+    if (byFlag4 && view->GetDocumentFlag(static_cast<EDsDocumentFlag>(4))) return true;
+    return byFlag5 && view->GetDocumentFlag(static_cast<EDsDocumentFlag>(5));
 }
 
 EDsItemsType CDsItemsGroup::GetItemType()
