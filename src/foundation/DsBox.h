@@ -86,6 +86,10 @@ public:
     void GetRectangle(int& minX, int& maxX, int& minY, int& maxY) const;
     // The stored screen rectangle.
     const CDsRectangle& GetScreenRectangle() const { return m_rectangle; }
+    // The stamp of the projection that gave the stored rectangle (see the header comment); 0
+    // when the corners changed since or none was computed. Two boxes projected into a view with
+    // the same stamp were projected with the same transformation and viewport height.
+    uint64_t GetProjectionStamp() const { return m_projection; }
     // Whether the screen rectangle meets the view's viewport (or pick aperture).
     bool CheckExtremesOverlap(view3d* view, bool pickAperture) const;
     // Hands the eight corners of a non-empty box to the extrema view's draw_point_3d.

@@ -46,6 +46,7 @@ void CDsItemsGroup::Add(CDsItemBase* item)
 {
     if (!item || std::find(m_children.begin(), m_children.end(), item) != m_children.end()) return;
     m_children.push_back(item);
+    if (item->GetItemType() == eDsItemsFace) StNoteFaceChange();  // a body may show it now
 }
 
 bool CDsItemsGroup::Remove(CDsItemBase* item)
@@ -90,6 +91,7 @@ void CDsItemsGroup::Replace(int index, CDsItemBase* item)
     if (item && std::find(m_children.begin(), m_children.end(), item) != m_children.end()) return;
     delete slot;
     slot = item;
+    if (item && item->GetItemType() == eDsItemsFace) StNoteFaceChange();  // a body may show it now
 }
 
 void CDsItemsGroup::CleanAll()
@@ -185,6 +187,15 @@ void CDsItemsGroup::SetDrawMode(eDsDrawMode mode)
 {
     CDsItemBase::SetDrawMode(mode);
     for (CDsItemBase* child : m_children) child->SetDrawMode(mode);
+}
+
+void CDsItemsGroup::SetFlags(CDsFlags flags)
+{
+    // A face's document-hide flags decide whether its body shows it.
+    constexpr unsigned short kDocumentHide = eDsItemFlagHideByDocument4 | eDsItemFlagHideByDocument5;
+    if (((flags.GetValue() ^ m_flags.GetValue()) & kDocumentHide) && GetItemType() == eDsItemsFace)
+        StNoteFaceChange();
+    m_flags = flags;
 }
 
 bool CDsItemsGroup::IsHidden()
