@@ -928,6 +928,9 @@ private:
     bool m_clearBufferMode = true;
     bool m_modellerApp = false;
     CDsItemsMap* m_itemsMap = nullptr;
+    // Where FindDsBody last found a body in each group it searches: the next search starts there,
+    // as a host asks for the bodies in the order they were filed.
+    mutable size_t m_bodySearchStart[3] = {0, 0, 0};
     CDsGlScene* m_scene = nullptr;
     CDsPickProccessor* m_pickProccessor = nullptr;
     std::vector<SParamPoint> m_paramPoints;

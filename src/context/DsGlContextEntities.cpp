@@ -254,9 +254,19 @@ CDsItemsBody* CDsGlContext::FindDsBody(const ENTITY* entity) const
     // square of the number of bodies). Otherwise the groups are searched in order.
     if (auto* mapped = dynamic_cast<CDsItemsBody*>(m_itemsMap->Find(const_cast<ENTITY*>(entity)))) {
         if (mapped->GetEntity() == entity)
-            for (CDsGlScene::ERootGroup root : kBodyGroups) {
-                const std::vector<CDsItemBase*>& filed = m_scene->GetRootGroup(root)->GetDsItems();
-                if (std::find(filed.begin(), filed.end(), mapped) != filed.end()) return mapped;
+            for (size_t g = 0; g < std::size(kBodyGroups); ++g) {
+                // From where the last search of this group ended, round to it: a host drawing the
+                // bodies in the order they were filed finds each one at once.
+                const std::vector<CDsItemBase*>& filed = m_scene->GetRootGroup(kBodyGroups[g])->GetDsItems();
+                size_t& start = m_bodySearchStart[g];
+                if (start >= filed.size()) start = 0;
+                const auto from = filed.begin() + static_cast<std::ptrdiff_t>(start);
+                auto found = std::find(from, filed.end(), mapped);
+                if (found == filed.end()) found = std::find(filed.begin(), from, mapped);
+                if (found != filed.end() && *found == mapped) {
+                    start = static_cast<size_t>(found - filed.begin());
+                    return mapped;
+                }
             }
     }
     for (CDsGlScene::ERootGroup root : kBodyGroups)

@@ -7,6 +7,51 @@
 #include <view3d.h>
 
 #include <cmath>
+#include <cstring>
+
+namespace {
+
+// The projections that boxes last met, one per view: the view's transformation and viewport
+// height, and the stamp that boxes projected with exactly these keep. A handful of views is
+// shown at a time; a view beyond them takes the oldest slot (its boxes are projected again).
+struct SProjectionSeen {
+    const view3d* view = nullptr;
+    view_matrix transformation = {};
+    int height = 0;
+    uint64_t stamp = 0;
+};
+constexpr int kSeenViews = 8;
+SProjectionSeen sSeen[kSeenViews];
+int sOldestSeen = 0;
+uint64_t sLastStamp = 0;
+
+// The stamp of `view` projecting through `m` into a viewport `height` high: the one given before
+// for the same view, transformation and height, else a new one. Transformations are compared bit
+// for bit: equal bits give equal rectangles. A dead view's slot may be taken by a new view at the
+// same address; its stamp then stands for the same transformation and height, so for the same
+// rectangles.
+uint64_t ProjectionStamp(const view3d* view, const view_matrix& m, int height)
+{
+    SProjectionSeen* slot = nullptr;
+    for (SProjectionSeen& seen : sSeen)
+        if (seen.view == view) {
+            if (seen.height == height && std::memcmp(seen.transformation, m, sizeof(view_matrix)) == 0)
+                return seen.stamp;
+            slot = &seen;
+            break;
+        }
+    if (!slot) {
+        slot = &sSeen[sOldestSeen];
+        sOldestSeen = (sOldestSeen + 1) % kSeenViews;
+        slot->view = view;
+    }
+    std::memcpy(slot->transformation, m, sizeof(view_matrix));
+    slot->height = height;
+    slot->stamp = ++sLastStamp;
+    return slot->stamp;
+}
+
+}  // namespace
 
 
 CDsBox::CDsBox(const float* min, const float* max)
@@ -42,6 +87,7 @@ void CDsBox::CopyObject(const CDsBox& other)
 
 void CDsBox::ResetMembers()
 {
+    m_projection = 0;
     m_min[0] = 1.0f;
     m_min[1] = m_min[2] = 0.0f;
     m_max[0] = m_max[1] = m_max[2] = 0.0f;
@@ -50,12 +96,14 @@ void CDsBox::ResetMembers()
 void CDsBox::SetMin(const float* min)
 {
     if (!min) return;
+    m_projection = 0;
     for (int i = 0; i < 3; ++i) m_min[i] = min[i];
 }
 
 void CDsBox::SetMax(const float* max)
 {
     if (!max) return;
+    m_projection = 0;
     for (int i = 0; i < 3; ++i) m_max[i] = max[i];
 }
 
@@ -81,6 +129,7 @@ void CDsBox::Expand(float x, float y, float z, const SPAtransf* t)
     const float v[3] = {static_cast<float>(p.x()), static_cast<float>(p.y()), static_cast<float>(p.z())};
     // A point that is not a number would poison the box for good: leave it out.
     if (!std::isfinite(v[0]) || !std::isfinite(v[1]) || !std::isfinite(v[2])) return;
+    m_projection = 0;
     if (IsNotComputed()) {
         SetMin(v);
         SetMax(v);
@@ -145,16 +194,22 @@ void CDsBox::ComputeBounds2D(view3d* view, bool force)
 {
     if (!view) return;
     if (!force && m_rectangle.GetView() == view) return;
+    // Made current once for the eight corners, as each corner's projection would make it.
+    const view_matrix* m = CDsGeometryComputer::GetInstance()->PrepareProjection(view, true);
+    int x0 = 0, y0 = 0, width = 0, height = 0;
+    view->get_viewport(x0, y0, width, height);
+    const uint64_t stamp = ProjectionStamp(view, *m, height);
+    if (m_projection == stamp && m_rectangle.GetView() == view) return;
     m_rectangle.SetEmpty();
     m_rectangle.SetView(view);
-    const CDsGeometryComputer* computer = CDsGeometryComputer::GetInstance();
-    int height = -1;  // read from the view on the first corner, shared by the other seven
     for (int corner = 0; corner < 8; ++corner) {
-        const CGmPosition p((corner & 1) ? m_max[0] : m_min[0], (corner & 2) ? m_max[1] : m_min[1],
-                            (corner & 4) ? m_max[2] : m_min[2]);
         float x = 0.0f, y = 0.0f;
-        if (computer->ProjectPositionOnView(p, view, x, y, &height, true)) m_rectangle.Expand(x, y);
+        if (CDsGeometryComputer::ToDevice(*m, *view, (corner & 1) ? m_max[0] : m_min[0],
+                                          (corner & 2) ? m_max[1] : m_min[1], (corner & 4) ? m_max[2] : m_min[2], x,
+                                          y))
+            m_rectangle.Expand(x, static_cast<float>(height) - y - 1.0f);
     }
+    m_projection = stamp;
 }
 
 void CDsBox::GetRectangle(int& minX, int& maxX, int& minY, int& maxY) const

@@ -1,11 +1,19 @@
 // CDsBox: the three-dimensional bound box of an item, a face, a location or a quadric, in float
 // model coordinates, with the screen rectangle of its last projection kept beside it.
 // A box is empty (not computed) exactly while its minimum x exceeds its maximum x.
+//
+// The screen rectangle is a function of the corners, the view's transformation and its viewport
+// height alone. A box remembers the stamp of the projection it was last computed with (a stamp
+// names one transformation and height of one view); projecting it again into the same view while
+// neither its corners nor that projection changed leaves the rectangle as it is, which is what
+// the projection would give. Any change of the corners forgets the stamp.
 #pragma once
 
 #include "DsRectangle.h"
 
 #include <afx.h>
+
+#include <cstdint>
 
 class CGmPosition;
 class SPAbox;
@@ -70,12 +78,18 @@ public:
     bool IsGivenBoxTotalyOutsideMe(const CDsBox& other) const;
 
     // Projects the eight corners into `view` and stores the screen rectangle; without `force`
-    // a rectangle already computed for the same view stands. Nothing for a null view.
+    // a rectangle already computed for the same view stands. Nothing for a null view. A
+    // rectangle computed for the same view with the same transformation and viewport height
+    // from the same corners is kept either way (see the header comment).
     void ComputeBounds2D(view3d* view, bool force);
     // The screen rectangle, in this argument order.
     void GetRectangle(int& minX, int& maxX, int& minY, int& maxY) const;
     // The stored screen rectangle.
     const CDsRectangle& GetScreenRectangle() const { return m_rectangle; }
+    // The stamp of the projection that gave the stored rectangle (see the header comment); 0
+    // when the corners changed since or none was computed. Two boxes projected into a view with
+    // the same stamp were projected with the same transformation and viewport height.
+    uint64_t GetProjectionStamp() const { return m_projection; }
     // Whether the screen rectangle meets the view's viewport (or pick aperture).
     bool CheckExtremesOverlap(view3d* view, bool pickAperture) const;
     // Hands the eight corners of a non-empty box to the extrema view's draw_point_3d.
@@ -91,4 +105,5 @@ private:
     float m_min[3] = {1.0f, 0.0f, 0.0f};
     float m_max[3] = {0.0f, 0.0f, 0.0f};
     CDsRectangle m_rectangle;
+    uint64_t m_projection = 0;  // stamp of the projection that gave m_rectangle; 0 for none
 };

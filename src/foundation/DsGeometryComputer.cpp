@@ -208,7 +208,18 @@ void CDsGeometryComputer::CalculateRotationMatrix(const SPAvector& from, const S
 bool CDsGeometryComputer::ProjectPositionOnView(const CGmPosition& p, view3d* view, float& x, float& y,
                                                 int* viewportHeight, bool restorePick) const
 {
-    if (!view) return false;
+    const view_matrix* m = PrepareProjection(view, restorePick);
+    if (!m) return false;
+    float dx = 0.0f, dy = 0.0f;
+    if (!ToDevice(*m, *view, p.x(), p.y(), p.z(), dx, dy)) return false;
+    x = dx;
+    y = static_cast<float>(ViewportHeight(*view, viewportHeight)) - dy - 1.0f;
+    return true;
+}
+
+const view_matrix* CDsGeometryComputer::PrepareProjection(view3d* view, bool restorePick) const
+{
+    if (!view) return nullptr;
     if (restorePick && view->get_pick_mode() != 0) {
         // Recompute the transformation outside pick mode, then put the pick region back. Only a
         // view that is picking is suspended, so that a projection inside a caller's own suspension
@@ -219,16 +230,16 @@ bool CDsGeometryComputer::ProjectPositionOnView(const CGmPosition& p, view3d* vi
     } else if (!view->is_ctm_valid()) {
         view->compute_ctm();
     }
-    const view_matrix& m = view->get_ctm();
-    const double px = p.x(), py = p.y(), pz = p.z();
+    return &view->get_ctm();
+}
+
+bool CDsGeometryComputer::ToDevice(const view_matrix& m, const view3d& view, double px, double py, double pz,
+                                   float& x, float& y)
+{
     float h[4];
     for (int j = 0; j < 4; ++j)
         h[j] = static_cast<float>(px * m[0][j] + py * m[1][j] + pz * m[2][j] + m[3][j]);
-    float dx = 0.0f, dy = 0.0f;
-    if (!view->ClipToDrawable(h, dx, dy)) return false;
-    x = dx;
-    y = static_cast<float>(ViewportHeight(*view, viewportHeight)) - dy - 1.0f;
-    return true;
+    return view.ClipToDrawable(h, x, y);
 }
 
 bool CDsGeometryComputer::CheckIfPointIsInView(view3d* view, const CGmPosition& p) const

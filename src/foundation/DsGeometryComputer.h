@@ -41,6 +41,7 @@
 #include "GmPosition.h"
 #include "SpaValues.h"
 #include "UiPickEvent.h"
+#include "VyrViewTypes.h"
 
 #include <string>
 #include <utility>
@@ -108,6 +109,15 @@ public:
     // without a view or for a point that does not project.
     bool ProjectPositionOnView(const CGmPosition& p, view3d* view, float& x, float& y, int* viewportHeight = nullptr,
                                bool restorePick = false) const;
+    // The transformation `view` projects points with (view3d::get_ctm), made current first as
+    // ProjectPositionOnView makes it (with `restorePick`, outside a picking view's pick mode).
+    // Null without a view.
+    const view_matrix* PrepareProjection(view3d* view, bool restorePick) const;
+    // Device x and y (y UP from the viewport's bottom) of the model point (px, py, pz) through
+    // `m`, a transformation of `view` from PrepareProjection: the step ProjectPositionOnView takes
+    // before turning y over. False for a point that does not project.
+    static bool ToDevice(const view_matrix& m, const view3d& view, double px, double py, double pz, float& x,
+                         float& y);
     // True when `p` projects into [0, width] x [0, height] of the viewport; false without a view.
     bool CheckIfPointIsInView(view3d* view, const CGmPosition& p) const;
     // The point of the view's target plane under pixel (x, y), y counted from the bottom.

@@ -14,19 +14,26 @@ void CDsItemsMap::Add(ENTITY* entity, CDsItemBase* item) {
     if (entity == nullptr) return;
     CEntityMap& map = is_toplevel(entity) ? m_topLevel : m_subEntities;
     map[entity] = item;
+    m_lastFound = nullptr;
 }
 
 void CDsItemsMap::Remove(ENTITY* entity) {
     if (m_closing) return;
     m_topLevel.erase(entity);
     m_subEntities.erase(entity);
+    m_lastFound = nullptr;
 }
 
 CDsItemBase* CDsItemsMap::Find(ENTITY* entity) const {
+    if (entity && entity == m_lastFound) return m_lastItem;
     CEntityMap::const_iterator found = m_topLevel.find(entity);
-    if (found != m_topLevel.end()) return found->second;
-    found = m_subEntities.find(entity);
-    return found != m_subEntities.end() ? found->second : nullptr;
+    if (found == m_topLevel.end()) {
+        found = m_subEntities.find(entity);
+        if (found == m_subEntities.end()) return nullptr;
+    }
+    m_lastFound = entity;
+    m_lastItem = found->second;
+    return m_lastItem;
 }
 
 void CDsItemsMap::GetEntities(ENTITY_LIST& out, entity_filter* filter, bool topLevelOnly) const {

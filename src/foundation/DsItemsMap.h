@@ -51,6 +51,10 @@ private:
     CDsGlContext* m_owner;
     CEntityMap m_topLevel;
     CEntityMap m_subEntities;
+    // The last entity Find answered for and its answer, forgotten by every Add and Remove: a host
+    // asks for the same body several times while drawing it.
+    mutable ENTITY* m_lastFound = nullptr;
+    mutable CDsItemBase* m_lastItem = nullptr;
     bool m_closing = false;
 };
 

@@ -113,7 +113,7 @@ void CDsLineAttribStorage::CopyObject(const CDsLineAttribStorage& other)
     SetFlag(eFlagOnTop, other.GetOnTopFlag());
     SetTransparency(other.GetTransparency());
     SetFlag(eFlagMark, other.GetMarkState());
-    m_hideLevel.SetData(other.m_hideLevel.GetData(), true);
+    SetHideLevel(other.m_hideLevel.GetData(), true);
 }
 
 CDsLineAttribStorage::~CDsLineAttribStorage()
@@ -266,13 +266,29 @@ void CDsLineAttribStorage::ResetAttributes(EDsResetAttributeAction action)
 {
     if (action & eDsResetHighlight) SetFlag(eFlagHighlight, false);
     if (action & eDsResetMark) SetFlag(eFlagMark, false);
-    if (action & eDsResetHideLevel) m_hideLevel.SetData(0, true);
+    if (action & eDsResetHideLevel) SetHideLevel(0, true);
     if (action & eDsResetVisibility) m_visibility = 0;
 }
 
 void CDsLineAttribStorage::SetAttribute(const CDsAttribute& attribute, bool on)
 {
-    if (attribute.GetType() == eDsAttributeHideLevel) m_hideLevel.SetData(attribute, on);
+    if (attribute.GetType() == eDsAttributeHideLevel) SetHideLevel(attribute.GetData(), on);
+}
+
+namespace {
+uint64_t sHideLevelChanges = 0;
+}  // namespace
+
+uint64_t CDsLineAttribStorage::StHideLevelChanges()
+{
+    return sHideLevelChanges;
+}
+
+void CDsLineAttribStorage::SetHideLevel(unsigned int level, bool on)
+{
+    const unsigned int before = m_hideLevel.GetData();
+    m_hideLevel.SetData(level, on);
+    if (m_hideLevel.GetData() != before) ++sHideLevelChanges;
 }
 
 void CDsLineAttribStorage::GetAttribute(CDsAttribute& attribute) const

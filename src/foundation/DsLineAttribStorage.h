@@ -217,6 +217,9 @@ public:
     const CDsHideLevel& GetHideLevel() const { return m_hideLevel; }
     // Whether the hide level hides the item.
     bool IsHidden() const { return m_hideLevel.IsHidden(); }
+    // How many times the hide level of some storage has changed in this process: whoever keeps
+    // a result that depends on items being hidden compares it (it never goes back).
+    static uint64_t StHideLevelChanges();
 
     // --- Translation, phases and application ----------------------------------------------
     // Writes colour, transparency, style, width and hide level into a scene-database attribute
@@ -287,6 +290,8 @@ private:
     bool ComputeWidthFromColor(int& width, bool use, rgb_color* color) const;
     void ComputeXorColor(rgb_color& color, view3d* view) const;
     void SetFlag(uint32_t flag, bool on);
+    // Gives the hide level `level` (`on` as CDsHideLevel::SetData reads it), counting a change.
+    void SetHideLevel(unsigned int level, bool on);
 
     uint32_t m_flags = eFlagInheritColor | eFlagShaded;
     CDsColorStorage m_color;

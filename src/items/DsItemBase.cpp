@@ -69,6 +69,20 @@ void CDsItemBase::ResetMembers()
     SetDrawMode(eDsDrawModeNormal);
 }
 
+namespace {
+uint64_t sFaceChanges = 0;
+}  // namespace
+
+uint64_t CDsItemBase::StFaceChanges()
+{
+    return sFaceChanges;
+}
+
+void CDsItemBase::StNoteFaceChange()
+{
+    ++sFaceChanges;
+}
+
 // --- Entity binding -----------------------------------------------------------------------------
 
 void CDsItemBase::RegisterEntity(ENTITY* entity)
@@ -326,11 +340,6 @@ bool CDsItemBase::GetColorAndVisibilityInheritance()
 bool CDsItemBase::IsHidden()
 {
     return IsHideLevelHidden();
-}
-
-bool CDsItemBase::IsHideLevelHidden() const
-{
-    return m_attributes->IsHidden();
 }
 
 void CDsItemBase::SetInheritColorState(bool inherit)

@@ -386,7 +386,17 @@ public:
     // Sets the three statics; units per pixel of exactly 0 switches auto-hide off.
     static void StFastRefreshParameters(float unitsPerPixel, bool enabled, float level);
 
+    // --- Changes of faces (process-wide) --------------------------------------------------
+    // How many times, in this process, something changed that can change a body's shown faces
+    // or where their boxes lie: a face item put into a group, a face's box emptied, a face's
+    // document-hide flags switched, a face projected outside its body's pass. Hide levels count
+    // apart (CDsLineAttribStorage::StHideLevelChanges). A body compares it to keep its faces'
+    // screen boxes without visiting them (it never goes back).
+    static uint64_t StFaceChanges();
+
 protected:
+    // Counts one change of a face (see StFaceChanges).
+    static void StNoteFaceChange();
     // Bits 2 to 4 cleared, no entity record, parent or context, fresh attributes, draw mode 1.
     void ResetMembers();
     // True.
@@ -400,7 +410,7 @@ protected:
     // Takes `entity` out of the context's item map unless the map is closing.
     void UnregisterEntity(ENTITY* entity);
     // The hide level of the item's attributes hides it (not the virtual IsHidden).
-    bool IsHideLevelHidden() const;
+    bool IsHideLevelHidden() const { return m_attributes->IsHidden(); }
     // Writes the display-list flag (GetUseGlList) without touching the list or its name.
     void SetGlListFlag(bool on)
     {

@@ -447,14 +447,47 @@ void CDsItemsBody::ExpandBox(CDsBox& box, SPAtransf* transform)
     if (!m_box.IsNotComputed()) box.ExpandBox(m_box, transform);
 }
 
+bool CDsItemsBody::SFacesBoundsKey::operator==(const SFacesBoundsKey& other) const
+{
+    return projection == other.projection && faces == other.faces && hideLevels == other.hideLevels &&
+           currentView == other.currentView && documentFlag4 == other.documentFlag4 &&
+           documentFlag5 == other.documentFlag5;
+}
+
+CDsItemsBody::SFacesBoundsKey CDsItemsBody::FacesBoundsKey(uint64_t projection)
+{
+    SFacesBoundsKey key;
+    key.projection = projection;
+    key.faces = StFaceChanges();
+    key.hideLevels = CDsLineAttribStorage::StHideLevelChanges();
+    // A face's IsHidden reads these of the current view.
+    const CDsView3dCdc* current = CDsView3dCdc::sCurrentView;
+    key.currentView = current;
+    if (const CDsGlContext* context = current ? current->GetGlContext() : nullptr) {
+        key.documentFlag4 = context->Get(static_cast<EDsDocumentFlag>(4));
+        key.documentFlag5 = context->Get(static_cast<EDsDocumentFlag>(5));
+    }
+    return key;
+}
+
 void CDsItemsBody::ComputeBounds2D(view3d* view)
 {
     if (m_box.IsNotComputed()) RecomputeBox();
     m_box.ComputeBounds2D(view, true);
-    for (int i = 0; i < FacesCount(); ++i) {
-        CDsItemsFace* face = GetFaceItem(i);
-        if (!face->IsHidden()) face->ComputeBounds2D(view);
+    // A shown face's rectangle depends on its box and the projection alone, and which faces are
+    // shown on their hide levels, their flags and the current view's document flags: while none
+    // of these changed since the faces were last visited, their rectangles are what a visit would
+    // give them, and a frame does not visit them again.
+    const uint64_t projection = view ? m_box.GetProjectionStamp() : 0;
+    if (projection != 0 && m_facesBounds == FacesBoundsKey(projection)) return;
+    CDsItemsGroup* faces = Faces();
+    for (int i = 0, count = faces ? faces->Count() : 0; i < count; ++i) {
+        auto* face = static_cast<CDsItemsFace*>(faces->GetFast(i));
+        if (!face->IsHidden()) face->ProjectBox(view);
     }
+    // Taken after the visit: a face whose box was computed during it counted a change that the
+    // visit has already seen.
+    m_facesBounds = projection != 0 ? FacesBoundsKey(projection) : SFacesBoundsKey();
 }
 
 bool CDsItemsBody::GetBox(CGmPosition& low, CGmPosition& high, bool)

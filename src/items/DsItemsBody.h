@@ -280,10 +280,26 @@ private:
     // id of `entity`.
     static void EraseFromMap(std::map<int, CDsItemBase*>& map, CDsItemBase* item, ENTITY* entity);
 
+    // What the shown faces' screen boxes were last computed with (ComputeBounds2D): the view's
+    // projection, the changes of faces and of hide levels counted then, and the current
+    // view with its two document flags that may hide a face.
+    struct SFacesBoundsKey {
+        uint64_t projection = 0;
+        uint64_t faces = 0;
+        uint64_t hideLevels = 0;
+        const void* currentView = nullptr;
+        bool documentFlag4 = false;
+        bool documentFlag5 = false;
+        bool operator==(const SFacesBoundsKey& other) const;
+    };
+    // The key of the faces' screen boxes now, for the projection stamp `projection`.
+    static SFacesBoundsKey FacesBoundsKey(uint64_t projection);
+
     std::map<int, CDsItemBase*> m_edgeMap;
     std::map<int, CDsItemBase*> m_faceMap;
     CVyrMeshInterface* m_meshes = nullptr;
     CDsBox m_box;
+    SFacesBoundsKey m_facesBounds;
     uint32_t m_status = 0;
     CDsHatch m_hatch;
 };

@@ -107,7 +107,7 @@ void CDsItemsFace::ReleaseOwned()
     delete m_material;
     m_material = nullptr;
     m_entry = CDmRefCountPtrTempl<CVyrMeshEntry>();
-    m_box.ResetMembers();
+    ForgetBox();
     if (GetUseGlList()) DeleteGlList();
 }
 
@@ -154,7 +154,7 @@ void CDsItemsFace::ReconnectMesh(CVyrMeshInterface* meshes)
     m_entry = CDmRefCountPtrTempl<CVyrMeshEntry>();
     if (meshes && GetEntity()) m_entry = meshes->GetMeshEntry(GetEntity());
     if (m_silhouette) m_silhouette->ClearSegments();
-    m_box.ResetMembers();
+    ForgetBox();
     if (GetUseGlList()) DeleteGlList();
 }
 
@@ -267,26 +267,32 @@ void CDsItemsFace::SetTransformation(const SPAtransf& transform)
 {
     CDsItemsGroup::SetTransformation(transform);
     ClearBodySectionState();
-    m_box.ResetMembers();
+    ForgetBox();
     if (CDsItemsBody* body = GetBody()) body->UpdateEdgesOfFace(this);
 }
 
 void CDsItemsFace::MultiplyTransformation(const SPAtransf& transform)
 {
     CDsItemsGroup::MultiplyTransformation(transform);
-    m_box.ResetMembers();
+    ForgetBox();
     if (CDsItemsBody* body = GetBody()) body->UpdateEdgesOfFace(this);
 }
 
 void CDsItemsFace::ResetTransformation()
 {
     CDsItemsGroup::ResetTransformation();
+    ForgetBox();
+}
+
+void CDsItemsFace::ForgetBox()
+{
     m_box.ResetMembers();
+    StNoteFaceChange();  // the body's screen boxes of its faces no longer hold
 }
 
 void CDsItemsFace::RecomputeBox()
 {
-    m_box.ResetMembers();
+    ForgetBox();
     CDsBoxExpander expander(&m_box);
     if (HasTransformation()) expander.transformation = GetTransformation();
     if (CVyrIndexedMesh* mesh = GetMesh()) mesh->CollectMeshTriangles(expander);
@@ -299,6 +305,12 @@ void CDsItemsFace::ExpandBox(CDsBox& box, SPAtransf* transform)
 }
 
 void CDsItemsFace::ComputeBounds2D(view3d* view)
+{
+    StNoteFaceChange();
+    ProjectBox(view);
+}
+
+void CDsItemsFace::ProjectBox(view3d* view)
 {
     if (m_box.IsNotComputed()) RecomputeBox();
     m_box.ComputeBounds2D(view, true);
@@ -351,8 +363,10 @@ void CDsItemsFace::CountStatistics(CDsStatisticsItems* statistics)
 
 bool CDsItemsFace::UsesVertexColours() const
 {
+    // The palette first: without one (the usual case) the mesh is not looked at.
+    if (!CDsDriverGl::mVertexColorPalette) return false;
     const CVyrIndexedMesh* mesh = GetMesh();
-    if (!mesh || !mesh->GetVertexColors() || !CDsDriverGl::mVertexColorPalette) return false;
+    if (!mesh || !mesh->GetVertexColors()) return false;
     CDsGlContext* context = GetGlContext();
     return context && context->Get(static_cast<EDsDocumentFlag>(21));
 }

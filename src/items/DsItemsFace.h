@@ -127,7 +127,9 @@ public:
     // Grows `box` by the face box (rebuilt first when empty; nothing while it stays empty), under
     // `transform` when given.
     void ExpandBox(CDsBox& box, SPAtransf* transform) override;
-    // The face box's screen rectangle in `view`.
+    // The face box's screen rectangle in `view`. Asked for by anyone but the body's own pass
+    // (CDsItemsBody::ComputeBounds2D), it counts as a change of a face: the body no longer
+    // knows for which view its faces' rectangles were computed.
     void ComputeBounds2D(view3d* view) override;
     // Unless hidden and with a mesh: the item count and the mesh's node, polygon and corner counts.
     void CountStatistics(CDsStatisticsItems* statistics) override;
@@ -193,6 +195,12 @@ public:
     CDsItemsBody* GetBody() const;
 
 private:
+    friend class CDsItemsBody;
+
+    // The face box's screen rectangle in `view` (the box computed first when stale).
+    void ProjectBox(view3d* view);
+    // Empties the face box, counted as a change of a face.
+    void ForgetBox();
     // Releases the silhouette, display curves, material record and mesh entry.
     void ReleaseOwned();
     // The body's section state cleared (with a body).

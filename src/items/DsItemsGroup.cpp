@@ -46,6 +46,7 @@ void CDsItemsGroup::Add(CDsItemBase* item)
 {
     if (!item || std::find(m_children.begin(), m_children.end(), item) != m_children.end()) return;
     m_children.push_back(item);
+    if (item->GetItemType() == eDsItemsFace) StNoteFaceChange();  // a body may show it now
 }
 
 bool CDsItemsGroup::Remove(CDsItemBase* item)
@@ -90,6 +91,7 @@ void CDsItemsGroup::Replace(int index, CDsItemBase* item)
     if (item && std::find(m_children.begin(), m_children.end(), item) != m_children.end()) return;
     delete slot;
     slot = item;
+    if (item && item->GetItemType() == eDsItemsFace) StNoteFaceChange();  // a body may show it now
 }
 
 void CDsItemsGroup::CleanAll()
@@ -187,13 +189,25 @@ void CDsItemsGroup::SetDrawMode(eDsDrawMode mode)
     for (CDsItemBase* child : m_children) child->SetDrawMode(mode);
 }
 
+void CDsItemsGroup::SetFlags(CDsFlags flags)
+{
+    // A face's document-hide flags decide whether its body shows it.
+    constexpr unsigned short kDocumentHide = eDsItemFlagHideByDocument4 | eDsItemFlagHideByDocument5;
+    if (((flags.GetValue() ^ m_flags.GetValue()) & kDocumentHide) && GetItemType() == eDsItemsFace)
+        StNoteFaceChange();
+    m_flags = flags;
+}
+
 bool CDsItemsGroup::IsHidden()
 {
     if (IsHideLevelHidden()) return true;
+    // Only a group that a document flag may hide needs the view (most groups: not asked for it).
+    const bool byFlag4 = GetFlag(eDsItemFlagHideByDocument4), byFlag5 = GetFlag(eDsItemFlagHideByDocument5);
+    if (!byFlag4 && !byFlag5) return false;
     CDsView3dCdc* view = CDsView3dCdc::StGetCurrent();
     if (!view) return false;
-    if (GetFlag(eDsItemFlagHideByDocument4) && view->GetDocumentFlag(static_cast<EDsDocumentFlag>(4))) return true;
-    return GetFlag(eDsItemFlagHideByDocument5) && view->GetDocumentFlag(static_cast<EDsDocumentFlag>(5));
+    if (byFlag4 && view->GetDocumentFlag(static_cast<EDsDocumentFlag>(4))) return true;
+    return byFlag5 && view->GetDocumentFlag(static_cast<EDsDocumentFlag>(5));
 }
 
 EDsItemsType CDsItemsGroup::GetItemType()

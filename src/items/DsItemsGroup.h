@@ -234,13 +234,20 @@ public:
     // Child 1 (a body's edges group), null with fewer than two children.
     CDsItemBase* GetDsEdges() const { return Get(1); }
     // Sets flag `flag`.
-    void SetFlag(EDsItemFlags flag) { m_flags.Set(static_cast<unsigned short>(flag)); }
+    void SetFlag(EDsItemFlags flag)
+    {
+        SetFlags(CDsFlags(static_cast<unsigned short>(m_flags.GetValue() | static_cast<unsigned short>(flag))));
+    }
     // Clears flag `flag`.
-    void ResetFlag(EDsItemFlags flag) { m_flags.Reset(static_cast<unsigned short>(flag)); }
+    void ResetFlag(EDsItemFlags flag)
+    {
+        SetFlags(CDsFlags(static_cast<unsigned short>(m_flags.GetValue() & ~static_cast<unsigned short>(flag))));
+    }
     // Flag `flag`.
     bool GetFlag(EDsItemFlags flag) const { return m_flags.Get(static_cast<unsigned short>(flag)); }
-    // Replaces the whole flag word.
-    void SetFlags(CDsFlags flags) { m_flags = flags; }
+    // Replaces the whole flag word (a face's document-hide flags switched count as a change of
+    // a face: see CDsItemBase::StFaceChanges).
+    void SetFlags(CDsFlags flags);
     // The whole flag word.
     CDsFlags GetFlags() const { return m_flags; }
     // The inherit-colour flag of the group and of each direct child (one level only).

@@ -13,7 +13,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <functional>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -171,6 +175,114 @@ TEST_F(DsBoxViewTest, ProjectsIntoTheViewWithYFromTheTop)
     // No view: nothing changes, nothing breaks.
     box.ComputeBounds2D(nullptr, true);
     EXPECT_FALSE(box.CheckExtremesOverlap(nullptr, false));
+}
+
+// The rectangle a box keeps across projections is always the one a fresh projection of its
+// corners into the view gives: after the camera moves, the model transform changes, the viewport
+// is resized, the corners change in any way, in turn with other views and in pick mode.
+TEST_F(DsBoxViewTest, AKeptRectangleIsWhatAFreshProjectionGives)
+{
+    using Rect = std::array<int, 4>;
+    const auto rectOf = [](const CDsBox& box) {
+        Rect r;
+        box.GetRectangle(r[0], r[1], r[2], r[3]);
+        return r;
+    };
+    const auto fresh = [&](const CDsBox& box, view3d& view) {
+        CDsBox copy(box.GetMin(), box.GetMax());
+        copy.ComputeBounds2D(&view, true);
+        return rectOf(copy);
+    };
+    view3d view;
+    SetUpView(view);
+    CDsBox box = MakeBox(0, 0, -1, 10, 10, 1);
+    box.ComputeBounds2D(&view, true);
+    const Rect first = rectOf(box);
+    EXPECT_EQ(first, (Rect{100, 110, 39, 49}));
+    box.ComputeBounds2D(&view, true);
+    EXPECT_EQ(rectOf(box), first);
+
+    // The camera moved 5 units to the right: the box 5 pixels to the left.
+    vyrtest::ViewSetup().Eye(SPAposition(5, 0, 100)).Target(SPAposition(5, 0, 0)).Field(200, 100).ApplyTo(view);
+    box.ComputeBounds2D(&view, true);
+    EXPECT_EQ(rectOf(box), (Rect{95, 105, 39, 49}));
+
+    // A model transform pushed and taken off again.
+    view.SetModelTransform(translate_transf(SPAvector(0, 20, 0)));
+    box.ComputeBounds2D(&view, true);
+    EXPECT_EQ(rectOf(box), (Rect{95, 105, 19, 29}));
+    view.ClearModelTransform();
+    box.ComputeBounds2D(&view, true);
+    EXPECT_EQ(rectOf(box), (Rect{95, 105, 39, 49}));
+
+    // The viewport twice as high, the same field: two pixels a unit upwards.
+    view.set_viewport(0, 0, 200, 200);
+    box.ComputeBounds2D(&view, true);
+    EXPECT_EQ(rectOf(box), fresh(box, view));
+    EXPECT_EQ(rectOf(box)[3] - rectOf(box)[2], 20);
+    SetUpView(view);
+
+    // Each way of changing the corners.
+    const std::function<void(CDsBox&)> changes[] = {
+        [](CDsBox& b) { b.Expand(30, 0, 0); },
+        [](CDsBox& b) {
+            const float low[3] = {-20, -20, -1};
+            b.SetMin(low);
+        },
+        [](CDsBox& b) {
+            const float high[3] = {40, 5, 1};
+            b.SetMax(high);
+        },
+        [](CDsBox& b) {
+            b.ResetMembers();
+            b.Expand(-50, -40, 0);
+            b.Expand(-45, -30, 0);
+        },
+        [](CDsBox& b) { b = MakeBox(60, 10, 0, 70, 20, 0); },
+        [](CDsBox& b) { b.CopyObject(MakeBox(-90, 40, 0, -80, 45, 0)); },
+        [](CDsBox& b) { b.ExpandBox(MakeBox(0, 0, 0, 1, 1, 1), nullptr); },
+    };
+    for (const auto& change : changes) {
+        box.ComputeBounds2D(&view, true);
+        const Rect before = rectOf(box);
+        change(box);
+        box.ComputeBounds2D(&view, true);
+        EXPECT_EQ(rectOf(box), fresh(box, view));
+        EXPECT_NE(rectOf(box), before);
+    }
+
+    // Views in turn, more of them than are remembered, each with its own camera.
+    std::vector<std::unique_ptr<view3d>> views;
+    for (int i = 0; i < 12; ++i) {
+        views.push_back(std::make_unique<view3d>());
+        vyrtest::ViewSetup().Eye(SPAposition(i, -i, 100)).Target(SPAposition(i, -i, 0)).Field(200, 100).ApplyTo(*views.back());
+    }
+    for (int round = 0; round < 2; ++round)
+        for (auto& other : views) {
+            box.ComputeBounds2D(other.get(), true);
+            EXPECT_EQ(box.GetScreenRectangle().GetView(), other.get());
+            EXPECT_EQ(rectOf(box), fresh(box, *other));
+            box.ComputeBounds2D(&view, true);
+            EXPECT_EQ(rectOf(box), fresh(box, view));
+        }
+
+    // In pick mode the projection is the one outside it, and the pick region stays.
+    const Rect outside = rectOf(box);
+    view.pick_mode(1, 20, 30, 5, 5);
+    box.ComputeBounds2D(&view, true);
+    EXPECT_EQ(rectOf(box), outside);
+    box.Expand(-99, 0, 0);
+    box.ComputeBounds2D(&view, true);
+    view.pick_mode(0, 0, 0, 0, 0);
+    EXPECT_EQ(rectOf(box), fresh(box, view));
+    view.pick_mode(1, 20, 30, 5, 5);
+    box.ComputeBounds2D(&view, true);
+    EXPECT_EQ(view.get_pick_mode(), 1);
+    int cx = 0, cy = 0, w = 0, h = 0;
+    view.get_pick_aperture(cx, cy, w, h);
+    EXPECT_EQ(cx, 20);
+    EXPECT_EQ(cy, 30);
+    view.pick_mode(0, 0, 0, 0, 0);
 }
 
 TEST(DsRectangleTest, GrowsByPointsAndMargins)

@@ -77,6 +77,25 @@ TEST_F(DsItemsMapTest, RemoveForgetsUnlessTheContextIsClosing) {
     EXPECT_EQ(Item(1), map.Find(body.get()));
 }
 
+TEST_F(DsItemsMapTest, AnEntityJustFoundIsAnsweredAnewAfterEachChange) {
+    map.Add(body.get(), Item(1));
+    map.Add(face, Item(2));
+    for (int round = 0; round < 2; ++round) {  // asked twice in a row, as a host drawing a body does
+        EXPECT_EQ(Item(2), map.Find(face));
+        EXPECT_EQ(Item(2), map.Find(face));
+        map.Remove(face);
+        EXPECT_EQ(nullptr, map.Find(face));
+        EXPECT_EQ(nullptr, map.Find(face));
+        map.Add(face, Item(2));
+    }
+    EXPECT_EQ(Item(1), map.Find(body.get()));
+    map.Add(body.get(), Item(5));
+    EXPECT_EQ(Item(5), map.Find(body.get()));
+    EXPECT_EQ(Item(2), map.Find(face));
+    map.Remove(body.get());
+    EXPECT_EQ(nullptr, map.Find(body.get()));
+}
+
 TEST_F(DsItemsMapTest, GetEntitiesListsTopLevelFirstAndHonoursTheFilter) {
     map.Add(face, Item(2));
     map.Add(body.get(), Item(1));

@@ -8,6 +8,7 @@
 #include "ItemViewFixture.h"
 
 #include "DsDriverExtrema.h"
+#include "DsGlScene.h"
 #include "DsHideLevel.h"
 #include "DsItemEdge.h"
 #include "DsItemSilhouette.h"
@@ -28,6 +29,7 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -622,4 +624,107 @@ TEST_F(DsItemsBodyGLTest, ReferencePointsAndEdgePicksFollowTheBodysPlacement)
     view_->pick_mode(0, 0, 0, 0, 0);
     CDsRefPoint::sPickType = pickType;
     CDsRefPoint::sLastPosition = lastPosition;
+}
+
+namespace {
+
+using ScreenRect = std::array<int, 4>;  // minimum x, maximum x, minimum y, maximum y
+
+ScreenRect RectOf(const CDsBox& box)
+{
+    ScreenRect r;
+    box.GetRectangle(r[0], r[1], r[2], r[3]);
+    return r;
+}
+
+// Whether each shown face's screen rectangle is the one projecting its box into `view` now
+// gives (hidden faces are left as they were, and not compared).
+::testing::AssertionResult FacesAsProjectedInto(CDsItemsBody& body, view3d& view)
+{
+    for (int i = 0; i < body.FacesCount(); ++i) {
+        CDsItemsFace* face = body.GetFaceItem(i);
+        if (face->IsHidden()) continue;
+        const CDsBox& box = face->GetFaceBox();
+        if (box.IsNotComputed()) return ::testing::AssertionFailure() << "face " << i << " has no box";
+        CDsBox fresh(box.GetMin(), box.GetMax());
+        fresh.ComputeBounds2D(&view, true);
+        if (box.GetScreenRectangle().GetView() != &view || RectOf(box) != RectOf(fresh))
+            return ::testing::AssertionFailure() << "face " << i << " keeps a rectangle of another projection";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+}  // namespace
+
+// A body's pass over its faces' screen boxes (what a pick's pre-test reads) skips faces while
+// nothing they depend on changed; whatever changes, every shown face ends the pass where a fresh
+// projection puts it.
+TEST_F(DsItemsBodyGLTest, TheFacesScreenBoxesFollowTheCameraTheFacesTheirHideLevelsAndOtherViews)
+{
+    MakeBlock();
+    CDsItemsBody& body = *body_;
+    view3d& view = *view_;
+    const auto look = [&](double x) {
+        vyrtest::ViewSetup().Pixels(kSize, kSize).Eye(SPAposition(x, 0, 50)).Target(SPAposition(x, 0, 0)).Field(25, 25)
+            .Clip(1, 100).ApplyTo(view);
+    };
+    body.ComputeBounds2D(&view);
+    EXPECT_TRUE(FacesAsProjectedInto(body, view));
+    CDsItemsFace* face = body.GetFaceItem(0);
+    const ScreenRect first = RectOf(face->GetFaceBox());
+
+    // The camera moved: 3 units, 12 pixels.
+    look(3);
+    body.ComputeBounds2D(&view);
+    EXPECT_TRUE(FacesAsProjectedInto(body, view));
+    EXPECT_EQ(RectOf(face->GetFaceBox())[0], first[0] - 12);
+
+    // A face hidden while the camera moves keeps its rectangle; shown again, it is projected
+    // again though the camera stays.
+    face->GetAttributes()->SetAttribute(CDsHideLevel(eDsHideLevelBlank), true);
+    const ScreenRect hidden = RectOf(face->GetFaceBox());
+    look(-2);
+    body.ComputeBounds2D(&view);
+    EXPECT_EQ(RectOf(face->GetFaceBox()), hidden);
+    face->GetAttributes()->SetAttribute(CDsHideLevel(eDsHideLevelBlank), false);
+    body.ComputeBounds2D(&view);
+    EXPECT_TRUE(FacesAsProjectedInto(body, view));
+    EXPECT_EQ(RectOf(face->GetFaceBox())[0], first[0] + 8);
+
+    // The same with the document flag that hides a face carrying its flag.
+    face->SetFlag(eDsItemFlagHideByDocument4);
+    context_.GetScene()->SetDisplayModeFlag(4, true);
+    look(1);
+    body.ComputeBounds2D(&view);
+    EXPECT_TRUE(face->IsHidden());
+    context_.GetScene()->SetDisplayModeFlag(4, false);
+    body.ComputeBounds2D(&view);
+    EXPECT_TRUE(FacesAsProjectedInto(body, view));
+    face->ResetFlag(eDsItemFlagHideByDocument4);
+    body.ComputeBounds2D(&view);
+
+    // A face moved, then the body faceted anew.
+    face->MultiplyTransformation(translate_transf(SPAvector(2, 0, 0)));
+    body.ComputeBounds2D(&view);
+    EXPECT_TRUE(FacesAsProjectedInto(body, view));
+    body.ReFacetBody();
+    body.ComputeBounds2D(&view);
+    EXPECT_TRUE(FacesAsProjectedInto(body, view));
+
+    // Another view's projection in between, of the whole body or of one face.
+    view3d other;
+    vyrtest::ViewSetup().Pixels(kSize, kSize).Eye(SPAposition(0, 0, 50)).Field(50, 50).Clip(1, 100).ApplyTo(other);
+    body.ComputeBounds2D(&other);
+    EXPECT_TRUE(FacesAsProjectedInto(body, other));
+    body.ComputeBounds2D(&view);
+    EXPECT_TRUE(FacesAsProjectedInto(body, view));
+    face->ComputeBounds2D(&other);
+    body.ComputeBounds2D(&view);
+    EXPECT_TRUE(FacesAsProjectedInto(body, view));
+
+    // The window resized.
+    view.set_viewport(0, 0, kSize, kSize / 2);
+    body.ComputeBounds2D(&view);
+    EXPECT_TRUE(FacesAsProjectedInto(body, view));
+    view.set_viewport(0, 0, kSize, kSize);
 }

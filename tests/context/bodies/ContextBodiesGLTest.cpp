@@ -297,3 +297,51 @@ TEST_F(ContextBodiesGLTest, FindDsBodyAnswersOnlyBodiesFiledInTheScene)
     context_.remove(block_);
     for (BODY* other : others) other->lose();
 }
+
+TEST_F(ContextBodiesGLTest, FindDsBodyFindsEachShownBodyWhateverTheOrderOfTheQuestions)
+{
+    std::vector<BODY*> bodies;
+    for (int i = 0; i < 6; ++i) {
+        bodies.push_back(make_block(10.0 * i, 0, 0, 10.0 * i + 5, 5, 5));
+        ASSERT_NE(bodies.back(), nullptr);
+        context_.add(bodies.back());
+    }
+    std::vector<CDsItemsBody*> groups;
+    for (BODY* body : bodies) {
+        groups.push_back(context_.FindDsBody(body));
+        ASSERT_NE(groups.back(), nullptr);
+        EXPECT_EQ(groups.back()->GetEntity(), body);
+    }
+    // Forwards, backwards, every other one, and the same one again: always the group that shows it.
+    const auto askAll = [&](const std::vector<int>& order) {
+        for (int i : order) {
+            const CDsItemsBody* found = context_.FindDsBody(bodies[static_cast<size_t>(i)]);
+            EXPECT_EQ(found, groups[static_cast<size_t>(i)]) << "body " << i;
+        }
+    };
+    askAll({0, 1, 2, 3, 4, 5});
+    askAll({5, 4, 3, 2, 1, 0});
+    askAll({1, 3, 5, 0, 2, 4, 4, 4, 5});  // the last one asked is the last one filed
+
+    // Bodies taken from the end and from the middle: the others move in the scene's list.
+    context_.remove(bodies[5]);
+    context_.remove(bodies[1]);
+    for (int i : {1, 5}) {
+        EXPECT_EQ(context_.FindDsBody(bodies[static_cast<size_t>(i)]), nullptr);
+        bodies[static_cast<size_t>(i)]->lose();
+        bodies[static_cast<size_t>(i)] = nullptr;
+    }
+    askAll({4, 3, 2, 0, 0, 4, 2});
+
+    // A group moved to the unsorted group is found there, and back among the bodies again.
+    context_.GetScene()->ActivateGroup(groups[2], false);
+    askAll({2, 4, 0, 2, 3});
+    context_.GetScene()->ActivateGroup(groups[2], true);
+    askAll({3, 2, 0, 4});
+
+    for (BODY* body : bodies)
+        if (body) {
+            context_.remove(body);
+            body->lose();
+        }
+}
