@@ -300,6 +300,37 @@ TEST_F(GlTest, ExtensionStringCanBeChosenThroughTheEnvironment) {
     EXPECT_EQ(wglGetExtensionsStringARB(window_->dc), usual);
 }
 
+TEST_F(GlTest, ContextsAreCompatibilityContextsReleasedWithoutAFlushOfTheirOwn) {
+    // The fixed-function pipeline and the ARB programs the core uses need a compatibility context.
+    const std::string version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    EXPECT_NE(version.find("Compatibility"), std::string::npos) << version;
+    EXPECT_GE(std::atof(version.c_str()), 2.0) << version;
+    GLint profile = 0;
+    glGetIntegerv(GL_CONTEXT_PROFILE_MASK, &profile);
+    EXPECT_EQ(profile, GL_CONTEXT_COMPATIBILITY_PROFILE_BIT);
+    // A switch flushes what was drawn into a window itself, and not what was drawn into a pbuffer,
+    // whose front buffer nobody shows: the context must not flush on every release.
+    const std::string extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    if (extensions.find("GL_KHR_context_flush_control") != std::string::npos) {
+        GLint release = -1;
+        glGetIntegerv(GL_CONTEXT_RELEASE_BEHAVIOR, &release);
+        EXPECT_EQ(release, GL_NONE);
+    }
+    // Drawn into the front buffer, left for a pbuffer and back: the picture is there.
+    HPBUFFERARB pbuffer = wglCreatePbufferARB(window_->dc, 1, 16, 16, nullptr);
+    ASSERT_NE(pbuffer, nullptr);
+    SetPixelProjection(200, 100);
+    glDrawBuffer(GL_FRONT);
+    vyrtest::Clear(kGreen);
+    glDrawBuffer(GL_BACK);
+    ASSERT_TRUE(wglMakeCurrent(wglGetPbufferDCARB(pbuffer), window_->context));
+    vyrtest::Clear(kBlue);
+    ASSERT_TRUE(window_->MakeCurrent());
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 100, 50), kGreen));
+    EXPECT_TRUE(wglDestroyPbufferARB(pbuffer));
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
 TEST_F(GlTest, ResizedWindowDrawsAtItsNewSize) {
     ASSERT_TRUE(MoveWindow(window_->window, 0, 0, 300, 150, TRUE));
     RECT client{};

@@ -177,7 +177,9 @@ VYR_WINAPI_EXPORT int DescribePixelFormat(HDC dc, int format, UINT size, LPPIXEL
 VYR_WINAPI_EXPORT HGLRC wglCreateContext(HDC dc);
 VYR_WINAPI_EXPORT BOOL wglDeleteContext(HGLRC context);
 // (any, null) releases the current context. A context may be made current on any
-// DC of its pixel format, one after the other.
+// DC of its pixel format, one after the other. Leaving a window or a bitmap flushes what the
+// context drew there, as WGL does; leaving a pbuffer does not (its pictures stay in its buffers for
+// the context to read, and a flush would only send its front buffer to the X server).
 VYR_WINAPI_EXPORT BOOL wglMakeCurrent(HDC dc, HGLRC context);
 // How many wglMakeCurrent calls named a context (not null) in this process, whether or not they
 // succeeded and whether or not that pair was current already: what a caller that is meant to

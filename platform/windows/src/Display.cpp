@@ -6,6 +6,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 namespace vyrwin {
@@ -138,9 +139,33 @@ GLXDrawable RootDrawable() {
     return sRootPbuffer;
 }
 
+GLXContext CreateContext(GLXFBConfig config, GLXContext share) {
+    Display* display = XDisplay();
+    if (!display || !config) return nullptr;
+    static const auto createWithAttributes = [display] {
+        const char* extensions = glXQueryExtensionsString(display, DefaultScreen(display));
+        const bool has = extensions && std::strstr(extensions, "GLX_ARB_create_context") &&
+                         std::strstr(extensions, "GLX_ARB_context_flush_control");
+        return has ? reinterpret_cast<PFNGLXCREATECONTEXTATTRIBSARBPROC>(
+                         glXGetProcAddressARB(reinterpret_cast<const GLubyte*>("glXCreateContextAttribsARB")))
+                   : nullptr;
+    }();
+    if (createWithAttributes) {
+        const int attributes[] = {GLX_RENDER_TYPE, GLX_RGBA_TYPE, GLX_CONTEXT_RELEASE_BEHAVIOR_ARB,
+                                  GLX_CONTEXT_RELEASE_BEHAVIOR_NONE_ARB, None};
+        if (GLXContext context = createWithAttributes(display, config, share, True, attributes)) return context;
+    }
+    return glXCreateNewContext(display, config, GLX_RGBA_TYPE, share, True);
+}
+
 bool MakeCurrentRaw(GLXDrawable draw, GLXDrawable read, GLXContext context) {
     Display* display = XDisplay();
     if (!display) return false;
+    GLXContext current = glXGetCurrentContext();
+    GLXDrawable currentDraw = glXGetCurrentDrawable();
+    if (current && (current != context || currentDraw != draw || glXGetCurrentReadDrawable() != read) &&
+        currentDraw && !IsPbufferDrawable(currentDraw))
+        glFlush();
     return glXMakeContextCurrent(display, draw, read, context) == True;
 }
 

@@ -326,6 +326,12 @@ std::vector<uint32_t> BitmapPixels(HBITMAP bitmap) {
 bool IsLiveContext(HGLRC context) { return context && sContexts.count(context); }
 bool IsLivePbuffer(HPBUFFERARB pbuffer) { return pbuffer && sPbuffers.count(pbuffer); }
 
+bool IsPbufferDrawable(GLXDrawable drawable) {
+    for (HPBUFFERARB pbuffer : sPbuffers)
+        if (pbuffer->pbuffer == drawable) return true;
+    return false;
+}
+
 bool IsWindowConfigContext(GLXContext context) {
     if (!context) return false;
     if (context == RootContext()) return true;
@@ -561,7 +567,7 @@ HGLRC wglCreateContext(HDC dc) {
     }
     GLXContext root = RootContext();
     if (!root) return nullptr;
-    GLXContext context = glXCreateNewContext(XDisplay(), ConfigOf(format), GLX_RGBA_TYPE, root, True);
+    GLXContext context = CreateContext(ConfigOf(format), root);
     if (!context) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
