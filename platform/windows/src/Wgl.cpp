@@ -373,7 +373,7 @@ void DrawableChanging(GLXDrawable drawable, bool rebind) {
     if (!draws && !reads) return;
     MakeCurrentRaw(0, 0, nullptr);
     if (rebind) {
-        MakeCurrentRaw(sCurrentDc->drawable, reads ? drawable : sCurrentReadDc->drawable, sCurrentContext->context);
+        MakeCurrentRaw(sCurrentDc->drawable, sCurrentReadDc->drawable, sCurrentContext->context);
     } else if (!draws) {
         // The surface read from goes: the context reads from the one it draws into.
         sCurrentReadDc = sCurrentDc;
