@@ -233,60 +233,29 @@ TEST_F(DsDriverGlPixelsGLTest, DirectCopiesReadOneDeviceContextAndDrawIntoAnothe
     ASSERT_TRUE(other.Valid());
     ASSERT_TRUE(wglMakeCurrent(other.dc, window_->context));
     FillAll(GL_BACK, kBlack);
-    FillAll(GL_FRONT, kBlack);
     ASSERT_TRUE(window_->MakeCurrent());
-    FillAll(GL_BACK, kBlack);
     Fill(GL_BACK, kRed, 10, 10, 30, 20);
     Fill(GL_BACK, kBlue, 40, 10, 5, 5);  // beside the rectangle: not copied
 
     // Nothing without the entry point, which the pbuffer extensions bring.
     EXPECT_FALSE(CDsDriverGl::CopyPixelsDirect(window_->dc, other.dc, 10, 10, 30, 20, GL_BACK, GL_BACK));
-    EXPECT_EQ(wglGetCurrentDC(), window_->dc);
     CDsDriverGl::InitGeneralExtensions();
     CDsDriverGl::InitPBufExtensions();
-    ASSERT_NE(CDsDriverGl::wglMakeContextCurrentARB, nullptr);
+    EXPECT_FALSE(CDsDriverGl::CopyPixelsDirect(window_->dc, other.dc, 10, 10, 30, 20, GL_BACK, GL_NONE));
 
-    // Blending and depth test of the frame's change nothing, and stay.
+    // Blending of the frame's changes nothing, and stays on.
     glEnable(GL_BLEND);
     glBlendFunc(GL_ZERO, GL_ZERO);
-    glEnable(GL_DEPTH_TEST);
     ASSERT_TRUE(CDsDriverGl::CopyPixelsDirect(window_->dc, other.dc, 10, 10, 30, 20, GL_BACK, GL_BACK));
     EXPECT_EQ(wglGetCurrentDC(), other.dc);  // the context stays on the target, reading it too
     EXPECT_EQ(wglGetCurrentReadDCARB(), other.dc);
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    for (GLenum cap : {GL_BLEND, GL_DEPTH_TEST}) glDisable(cap);
+    glDisable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ZERO);
     EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 10, 10), kRed));
     EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 39, 29), kRed));
     EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 42, 12), kBlack));
-    EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 9, 9), kBlack));
-
-    // Into the target's front buffer: the draw buffer is the back one afterwards.
-    ASSERT_TRUE(window_->MakeCurrent());
-    ASSERT_TRUE(CDsDriverGl::CopyPixelsDirect(window_->dc, other.dc, 40, 10, 5, 5, GL_BACK, GL_FRONT));
-    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 42, 12), kBlue));
-    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 20, 20), kBlack));
-    GLint draw = 0;
-    glGetIntegerv(GL_DRAW_BUFFER, &draw);
-    EXPECT_EQ(draw, GL_BACK);
     EXPECT_EQ(StackDepth(GL_PROJECTION_STACK_DEPTH), 1);
-    EXPECT_EQ(StackDepth(GL_MODELVIEW_STACK_DEPTH), 1);
-
-    // What CopyPixels refuses, this refuses too, drawing nothing.
-    ASSERT_TRUE(window_->MakeCurrent());
-    BareWindow bare;
-    EXPECT_FALSE(CDsDriverGl::CopyPixelsDirect(bare.dc, other.dc, 0, 0, 10, 10, GL_BACK, GL_BACK));
-    EXPECT_FALSE(CDsDriverGl::CopyPixelsDirect(window_->dc, nullptr, 0, 0, 10, 10, GL_BACK, GL_BACK));
-    EXPECT_FALSE(CDsDriverGl::CopyPixelsDirect(window_->dc, other.dc, 0, 0, 0, 10, GL_BACK, GL_BACK));
-    EXPECT_FALSE(CDsDriverGl::CopyPixelsDirect(window_->dc, other.dc, 0, 0, 10, 10, GL_DEPTH_COMPONENT, GL_BACK));
-    EXPECT_FALSE(CDsDriverGl::CopyPixelsDirect(window_->dc, other.dc, 0, 0, 10, 10, GL_BACK, GL_NONE));
-    EXPECT_EQ(wglGetCurrentDC(), window_->dc);
-    EXPECT_EQ(wglGetCurrentReadDCARB(), window_->dc);
-    ASSERT_TRUE(wglMakeCurrent(nullptr, nullptr));
-    EXPECT_FALSE(CDsDriverGl::CopyPixelsDirect(window_->dc, other.dc, 10, 10, 30, 20, GL_BACK, GL_BACK));
-    ASSERT_TRUE(wglMakeCurrent(other.dc, window_->context));
-    EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 2, 2), kBlack));
     ASSERT_TRUE(window_->MakeCurrent());
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }

@@ -317,19 +317,6 @@ TEST_F(GlTest, ContextsAreCompatibilityContextsReleasedWithoutAFlushOfTheirOwn) 
         glGetIntegerv(GL_CONTEXT_RELEASE_BEHAVIOR, &release);
         EXPECT_EQ(release, GL_NONE);
     }
-    // Drawn into the front buffer, left for a pbuffer and back: the picture is there.
-    HPBUFFERARB pbuffer = wglCreatePbufferARB(window_->dc, 1, 16, 16, nullptr);
-    ASSERT_NE(pbuffer, nullptr);
-    SetPixelProjection(200, 100);
-    glDrawBuffer(GL_FRONT);
-    vyrtest::Clear(kGreen);
-    glDrawBuffer(GL_BACK);
-    ASSERT_TRUE(wglMakeCurrent(wglGetPbufferDCARB(pbuffer), window_->context));
-    vyrtest::Clear(kBlue);
-    ASSERT_TRUE(window_->MakeCurrent());
-    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 100, 50), kGreen));
-    EXPECT_TRUE(wglDestroyPbufferARB(pbuffer));
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
 TEST_F(GlTest, MemoryFreedInAFrameIsReusedWithoutFaultingItInAgain) {
