@@ -65,6 +65,7 @@ PFNWGLGETPIXELFORMATATTRIBFVARBPROC CDsDriverGl::wglGetPixelFormatAttribfvARB = 
 PFNWGLBINDTEXIMAGEARBPROC CDsDriverGl::wglBindTexImageARB = nullptr;
 PFNWGLRELEASETEXIMAGEARBPROC CDsDriverGl::wglReleaseTexImageARB = nullptr;
 PFNWGLSETPBUFFERATTRIBARBPROC CDsDriverGl::wglSetPbufferAttribARB = nullptr;
+PFNWGLMAKECONTEXTCURRENTARBPROC CDsDriverGl::wglMakeContextCurrentARB = nullptr;
 
 namespace {
 
@@ -941,6 +942,31 @@ bool CDsDriverGl::CopyPixels(HDC src, HDC dst, int x, int y, int w, int h, GLenu
     return done;
 }
 
+bool CDsDriverGl::CopyPixelsDirect(HDC src, HDC dst, int x, int y, int w, int h, GLenum readBuffer,
+                                   GLenum drawBuffer)
+{
+    HGLRC context = wglGetCurrentContext();
+    if (!wglMakeContextCurrentARB || !src || !dst || w < 1 || h < 1 || !context || !IsReadBuffer(readBuffer) ||
+        !IsDrawBuffer(drawBuffer) || !wglMakeContextCurrentARB(dst, src, context))
+        return false;
+    bool done = false;
+    {
+        const CCopyStateScope states;
+        Start2dDraw(w, h);
+        glReadBuffer(readBuffer);  // the read buffer of `src`
+        glDrawBuffer(drawBuffer);
+        glDisable(GL_COLOR_LOGIC_OP);
+        if (PlaceRasterAt(w, h, x, y)) {
+            glCopyPixels(x, y, w, h, GL_COLOR);
+            done = true;
+        }
+        if (drawBuffer != GL_BACK) glDrawBuffer(GL_BACK);
+        End2dDraw();
+    }
+    wglMakeCurrent(dst, context);
+    return done;
+}
+
 int CDsDriverGl::ReadPixels(HDC dc, int x, int y, int w, int h, GLenum readBuffer, std::vector<unsigned char>& pixels,
                             bool alpha)
 {
@@ -1083,6 +1109,8 @@ void CDsDriverGl::InitPBufExtensions()
         wglReleaseTexImageARB = Load<PFNWGLRELEASETEXIMAGEARBPROC>("wglReleaseTexImageARB");
         wglSetPbufferAttribARB = Load<PFNWGLSETPBUFFERATTRIBARBPROC>("wglSetPbufferAttribARB");
     }
+    if (IsWGLExtensionSupported("WGL_ARB_make_current_read"))
+        wglMakeContextCurrentARB = Load<PFNWGLMAKECONTEXTCURRENTARBPROC>("wglMakeContextCurrentARB");
     sPbufLoaded = true;
 }
 
@@ -1336,6 +1364,7 @@ void CDsDriverGl::ResetForTests()
     wglBindTexImageARB = nullptr;
     wglReleaseTexImageARB = nullptr;
     wglSetPbufferAttribARB = nullptr;
+    wglMakeContextCurrentARB = nullptr;
 }
 
 VYR_REGISTER_TEST_RESET(CDsDriverGl::ResetForTests, [] {

@@ -106,6 +106,7 @@ public:
     static PFNWGLBINDTEXIMAGEARBPROC wglBindTexImageARB;
     static PFNWGLRELEASETEXIMAGEARBPROC wglReleaseTexImageARB;
     static PFNWGLSETPBUFFERATTRIBARBPROC wglSetPbufferAttribARB;
+    static PFNWGLMAKECONTEXTCURRENTARBPROC wglMakeContextCurrentARB;
 
     // --- State switches (each call goes to OpenGL) ---
     // Enables or disables GL_DEPTH_TEST.
@@ -300,6 +301,14 @@ public:
     // an empty rectangle, no current context or a DC the context cannot be made current on.
     static bool CopyPixels(HDC src, HDC dst, int x, int y, int w, int h, GLenum readBuffer, GLenum drawBuffer,
                            std::vector<unsigned char>& pixels, bool alpha);
+    // The same copy in one glCopyPixels, the current context reading `src` while it draws into
+    // `dst` (wglMakeContextCurrentARB): no trip through memory, and no pixel rectangle drawn from
+    // memory, which some drivers answer by making every later draw of the program then in use
+    // reload its constants. The context stays current on `dst` (reading it too). False, nothing
+    // drawn, where CopyPixels answers false, and when the entry point is missing or the two DCs
+    // cannot be bound together; the caller then copies through memory.
+    static bool CopyPixelsDirect(HDC src, HDC dst, int x, int y, int w, int h, GLenum readBuffer,
+                                 GLenum drawBuffer);
     // Reads the rectangle of `readBuffer` of `dc` (through the current context, which stays
     // current on `dc`) into `pixels`, rows from the bottom, RGBA with alpha else RGB; answers the
     // byte count. 0 (pixels unchanged) for an empty rectangle, no current context or a DC the
@@ -331,8 +340,9 @@ public:
     static bool IsRenderTextureSupported();
     // Loads the WGL extension string's entry point once.
     static void InitGeneralExtensions();
-    // Loads the pbuffer and pixel-format entry points once when pbuffers can be used, and the
-    // render-to-texture ones when pbuffers are bound as textures.
+    // Loads the pbuffer and pixel-format entry points once when pbuffers can be used, the
+    // render-to-texture ones when pbuffers are bound as textures, and the one that reads another
+    // DC than the context draws into when "WGL_ARB_make_current_read" is a WGL extension.
     static void InitPBufExtensions();
 
     // Entry-point wrappers: each calls its entry point and answers 0 or null while it is missing.

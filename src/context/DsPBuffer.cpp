@@ -121,7 +121,8 @@ bool CDsPBuffer::DrawAsTexture(HDC dc)
     HGLRC context = wglGetCurrentContext();
     if (!dc || !context || !IsValid() || !wglMakeCurrent(dc, context)) return false;
     if (!m_texture) {
-        return CDsDriverGl::CopyPixels(m_dc, dc, 0, 0, m_width, m_height, GL_FRONT, GL_BACK, m_pixels, true);
+        return CDsDriverGl::CopyPixelsDirect(m_dc, dc, 0, 0, m_width, m_height, GL_FRONT, GL_BACK) ||
+               CDsDriverGl::CopyPixels(m_dc, dc, 0, 0, m_width, m_height, GL_FRONT, GL_BACK, m_pixels, true);
     }
     GLuint texture = 0;
     glGenTextures(1, &texture);

@@ -16,6 +16,12 @@
 // - Making a pbuffer clears both its buffers to black without changing the current context's
 //   clear colour, scissor box or draw buffer as the caller left them (bar GL_BACK afterwards).
 // - Without a current OpenGL context a pbuffer is still made but not cleared.
+// - The pixel copy of DrawAsTexture reads the pbuffer while the context draws into the window
+//   (CDsDriverGl::CopyPixelsDirect) where the driver lets a context read another DC, and goes
+//   through the pixel block only where it does not. The picture is the same; a pixel rectangle
+//   drawn from memory costs a trip of the whole picture through memory, and on some drivers makes
+//   every later display-list call with the fixed-function program then in use reload that
+//   program's constants.
 // - The "complete picture" mark (IsComplete) is set by the back-buffer pbuffer configuration at
 //   the end of a frame, so that a later refresh with nothing changed can reuse the picture.
 #pragma once
@@ -50,9 +56,9 @@ public:
     // without a device context or without the query entry point.
     bool IsValid() const;
     // Brings the pbuffer's picture (its front buffer) into the back buffer of the window `dc`
-    // through the current OpenGL context, which stays current on `dc`: as a textured quad when
-    // the pbuffer binds to a texture, else by a pixel copy. False, nothing drawn, without a
-    // current context, a valid pbuffer or a window device context.
+    // through the current OpenGL context, which stays current on `dc` (reading it too): as a
+    // textured quad when the pbuffer binds to a texture, else by a pixel copy. False, nothing
+    // drawn, without a current context, a valid pbuffer or a window device context.
     bool DrawAsTexture(HDC dc);
 
     // Whether the pbuffer holds a complete picture (set at the end of a back-buffer frame).

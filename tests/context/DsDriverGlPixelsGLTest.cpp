@@ -227,6 +227,39 @@ TEST_F(DsDriverGlPixelsGLTest, PixelsTravelBetweenDeviceContextsThroughTheCurren
     ASSERT_TRUE(window_->MakeCurrent());
 }
 
+TEST_F(DsDriverGlPixelsGLTest, DirectCopiesReadOneDeviceContextAndDrawIntoAnother)
+{
+    vyrtest::GlWindow other(200, 100);
+    ASSERT_TRUE(other.Valid());
+    ASSERT_TRUE(wglMakeCurrent(other.dc, window_->context));
+    FillAll(GL_BACK, kBlack);
+    ASSERT_TRUE(window_->MakeCurrent());
+    Fill(GL_BACK, kRed, 10, 10, 30, 20);
+    Fill(GL_BACK, kBlue, 40, 10, 5, 5);  // beside the rectangle: not copied
+
+    // Nothing without the entry point, which the pbuffer extensions bring.
+    EXPECT_FALSE(CDsDriverGl::CopyPixelsDirect(window_->dc, other.dc, 10, 10, 30, 20, GL_BACK, GL_BACK));
+    CDsDriverGl::InitGeneralExtensions();
+    CDsDriverGl::InitPBufExtensions();
+    EXPECT_FALSE(CDsDriverGl::CopyPixelsDirect(window_->dc, other.dc, 10, 10, 30, 20, GL_BACK, GL_NONE));
+
+    // Blending of the frame's changes nothing, and stays on.
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ZERO, GL_ZERO);
+    ASSERT_TRUE(CDsDriverGl::CopyPixelsDirect(window_->dc, other.dc, 10, 10, 30, 20, GL_BACK, GL_BACK));
+    EXPECT_EQ(wglGetCurrentDC(), other.dc);  // the context stays on the target, reading it too
+    EXPECT_EQ(wglGetCurrentReadDCARB(), other.dc);
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    glDisable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ZERO);
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 10, 10), kRed));
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 39, 29), kRed));
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 42, 12), kBlack));
+    EXPECT_EQ(StackDepth(GL_PROJECTION_STACK_DEPTH), 1);
+    ASSERT_TRUE(window_->MakeCurrent());
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
 TEST_F(DsDriverGlPixelsGLTest, ReadPixelsGivesRowsFromTheBottom)
 {
     FillAll(GL_BACK, kBlack);

@@ -3,6 +3,7 @@
 #include "DriverGlFixture.h"
 #include "DsManager.h"
 #include "DsPBuffer.h"
+#include "ScopedEnv.h"
 #include "ViewStaticsGuard.h"
 #include "ViewWindow.h"
 
@@ -38,6 +39,43 @@ protected:
         glDrawBuffer(GL_FRONT);
         vyrtest::Clear(color);
         glDrawBuffer(GL_BACK);
+    }
+    // Draws the pbuffer's picture into the window's black back buffer and checks it arrived
+    // upright: green below, blue above, from the pbuffer's front buffer, not its red back buffer.
+    // With `blending`, blending that would blacken every pixel is left on by the frame before, and
+    // is on again afterwards.
+    void ExpectThePictureInTheWindow(CDsPBuffer* pbuffer, bool blending = false)
+    {
+        const HGLRC gl = wglGetCurrentContext();
+        ASSERT_TRUE(wglMakeCurrent(pbuffer->GetDC(), gl));
+        glDrawBuffer(GL_FRONT);
+        vyrtest::SetPixelProjection(120, 80);
+        glDisable(GL_SCISSOR_TEST);
+        vyrtest::Clear(kGreen);
+        vyrtest::FillRect(kBlue, 0, 40, 120, 40);
+        glDrawBuffer(GL_BACK);
+        vyrtest::Clear(kRed);
+
+        ASSERT_TRUE(wglMakeCurrent(window.dc, gl));
+        vyrtest::Clear(kBlack);
+        if (blending) {
+            glEnable(GL_BLEND);
+            glBlendFunc(GL_ZERO, GL_ZERO);
+        }
+        EXPECT_TRUE(pbuffer->DrawAsTexture(window.dc));
+        EXPECT_EQ(glIsEnabled(GL_BLEND), blending ? GL_TRUE : GL_FALSE);
+        glDisable(GL_BLEND);
+        glBlendFunc(GL_ONE, GL_ZERO);
+        EXPECT_EQ(wglGetCurrentDC(), window.dc);
+        EXPECT_EQ(wglGetCurrentReadDCARB(), window.dc);
+        EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 5, 5), kGreen));
+        EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 115, 35), kGreen));
+        EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 5, 75), kBlue));
+        EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 115, 45), kBlue));
+        GLint draw = 0;
+        glGetIntegerv(GL_DRAW_BUFFER, &draw);
+        EXPECT_EQ(draw, GL_BACK);
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     }
     vyrtest::ViewStaticsGuard statics_;
     vyrtest::PlainWindow window{120, 80};
@@ -99,28 +137,27 @@ TEST_F(DsPBufferGLTest, ValidityFollowsTheViewportAndTheCompletePicture)
 
 TEST_F(DsPBufferGLTest, ThePictureReachesTheWindowsBackBufferUpright)
 {
+    // Read straight from the pbuffer while the context draws into the window.
+    ASSERT_NE(CDsDriverGl::wglMakeContextCurrentARB, nullptr);
     CDsPBuffer* pbuffer = view_->GetPBuffer();
-    const HGLRC gl = wglGetCurrentContext();
-    // The pbuffer's front buffer: green below, blue above.
-    ASSERT_TRUE(wglMakeCurrent(pbuffer->GetDC(), gl));
-    glDrawBuffer(GL_FRONT);
-    vyrtest::SetPixelProjection(120, 80);
-    glDisable(GL_SCISSOR_TEST);
-    vyrtest::Clear(kGreen);
-    vyrtest::FillRect(kBlue, 0, 40, 120, 40);
-    glDrawBuffer(GL_BACK);
-    vyrtest::Clear(kRed);  // the back buffer is not what is brought over
-
-    ASSERT_TRUE(wglMakeCurrent(window.dc, gl));
-    vyrtest::Clear(kBlack);
-    EXPECT_TRUE(pbuffer->DrawAsTexture(window.dc));
-    EXPECT_EQ(wglGetCurrentDC(), window.dc);
-    EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 5, 5), kGreen));
-    EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 115, 35), kGreen));
-    EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 5, 75), kBlue));
-    EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 115, 45), kBlue));
-
+    ExpectThePictureInTheWindow(pbuffer);
     EXPECT_FALSE(pbuffer->DrawAsTexture(nullptr));
+
+    ExpectThePictureInTheWindow(pbuffer, true);
+}
+
+TEST_F(DsPBufferGLTest, WithoutReadingAnotherDcThePictureTravelsThroughMemory)
+{
+    // A driver without "WGL_ARB_make_current_read": the same picture by the pixel copy through
+    // the pbuffer's pixel block.
+    vyrtest::ScopedEnv extensions("VYR_WGL_EXTENSIONS", "WGL_ARB_extensions_string WGL_ARB_pixel_format WGL_ARB_pbuffer");
+    VYR_RESET_FOR_TESTS(CDsDriverGl::ResetForTests);
+    CDsManager::GetInstance()->InitExtensions();
+    ASSERT_TRUE(CDsDriverGl::IsPBufSupported());
+    EXPECT_EQ(CDsDriverGl::wglMakeContextCurrentARB, nullptr);
+    EXPECT_FALSE(CDsDriverGl::CopyPixelsDirect(view_->GetPBuffer()->GetDC(), window.dc, 0, 0, 120, 80, GL_FRONT,
+                                               GL_BACK));
+    ExpectThePictureInTheWindow(view_->GetPBuffer(), true);
 }
 
 TEST_F(DsPBufferGLTest, InvalidatingDropsThePBufferAndTheHighlightsKeptForTheNextRefresh)

@@ -136,6 +136,9 @@ typedef PIXELFORMATDESCRIPTOR* LPPIXELFORMATDESCRIPTOR;
 #define WGL_FRONT_RIGHT_ARB 0x2084
 #define WGL_BACK_LEFT_ARB 0x2085
 #define WGL_BACK_RIGHT_ARB 0x2086
+// WGL_ARB_make_current_read
+#define ERROR_INVALID_PIXEL_TYPE_ARB 0x2043
+#define ERROR_INCOMPATIBLE_DEVICE_CONTEXTS_ARB 0x2054
 
 typedef const char*(APIENTRY* PFNWGLGETEXTENSIONSSTRINGARBPROC)(HDC dc);
 typedef BOOL(APIENTRY* PFNWGLCHOOSEPIXELFORMATARBPROC)(HDC dc, const int* intAttribs, const FLOAT* floatAttribs,
@@ -153,6 +156,8 @@ typedef BOOL(APIENTRY* PFNWGLQUERYPBUFFERARBPROC)(HPBUFFERARB pbuffer, int attri
 typedef BOOL(APIENTRY* PFNWGLBINDTEXIMAGEARBPROC)(HPBUFFERARB pbuffer, int buffer);
 typedef BOOL(APIENTRY* PFNWGLRELEASETEXIMAGEARBPROC)(HPBUFFERARB pbuffer, int buffer);
 typedef BOOL(APIENTRY* PFNWGLSETPBUFFERATTRIBARBPROC)(HPBUFFERARB pbuffer, const int* attribs);
+typedef BOOL(APIENTRY* PFNWGLMAKECONTEXTCURRENTARBPROC)(HDC drawDc, HDC readDc, HGLRC context);
+typedef HDC(APIENTRY* PFNWGLGETCURRENTREADDCARBPROC)();
 
 extern "C" {
 
@@ -172,7 +177,9 @@ VYR_WINAPI_EXPORT int DescribePixelFormat(HDC dc, int format, UINT size, LPPIXEL
 VYR_WINAPI_EXPORT HGLRC wglCreateContext(HDC dc);
 VYR_WINAPI_EXPORT BOOL wglDeleteContext(HGLRC context);
 // (any, null) releases the current context. A context may be made current on any
-// DC of its pixel format, one after the other.
+// DC of its pixel format, one after the other. Leaving a window or a bitmap flushes what the
+// context drew there, as WGL does; leaving a pbuffer does not (its pictures stay in its buffers for
+// the context to read, and a flush would only send its front buffer to the X server).
 VYR_WINAPI_EXPORT BOOL wglMakeCurrent(HDC dc, HGLRC context);
 // How many wglMakeCurrent calls named a context (not null) in this process, whether or not they
 // succeeded and whether or not that pair was current already: what a caller that is meant to
@@ -194,7 +201,8 @@ VYR_WINAPI_EXPORT PROC wglGetProcAddress(LPCSTR name);
 // pixel format. On a memory DC (one buffer) it leaves the picture in the bitmap.
 VYR_WINAPI_EXPORT BOOL SwapBuffers(HDC dc);
 
-// "WGL_ARB_extensions_string WGL_ARB_pixel_format WGL_ARB_pbuffer WGL_ARB_render_texture"; when the
+// "WGL_ARB_extensions_string WGL_ARB_pixel_format WGL_ARB_pbuffer WGL_ARB_render_texture
+// WGL_ARB_make_current_read"; when the
 // environment variable VYR_WGL_EXTENSIONS is set, its value instead (read at each call), so that a
 // program can be tried against a driver that lacks some of them. The entry points stay available.
 VYR_WINAPI_EXPORT const char* wglGetExtensionsStringARB(HDC dc);
@@ -218,5 +226,16 @@ VYR_WINAPI_EXPORT BOOL wglReleaseTexImageARB(HPBUFFERARB pbuffer, int buffer);
 // Sets WGL_MIPMAP_LEVEL_ARB (0 or more): the level a later bind fills. Any other attribute,
 // a negative level or a pbuffer made without a texture format fails (nothing changed).
 VYR_WINAPI_EXPORT BOOL wglSetPbufferAttribARB(HPBUFFERARB pbuffer, const int* attribs);
+// The context draws into `drawDc` and reads (glReadPixels, glCopyPixels, glCopyTexImage2D) from
+// `readDc`: both window or pbuffer DCs of the context's pixel format (a memory DC only as both).
+// Equal DCs are wglMakeCurrent(drawDc, context); a null context releases the current one. Fails
+// with ERROR_INVALID_HANDLE for a dead context or a DC without OpenGL, ERROR_INVALID_PIXEL_TYPE_ARB
+// for a DC of another format and ERROR_INCOMPATIBLE_DEVICE_CONTEXTS_ARB for a memory DC paired
+// with another; what was current stays so then. wglGetCurrentDC answers the draw DC. When the read
+// DC's surface goes (its pbuffer is destroyed) the context goes on reading from the draw DC.
+VYR_WINAPI_EXPORT BOOL wglMakeContextCurrentARB(HDC drawDc, HDC readDc, HGLRC context);
+// The DC the current context reads from (its draw DC unless wglMakeContextCurrentARB named
+// another); null when no context is current.
+VYR_WINAPI_EXPORT HDC wglGetCurrentReadDCARB();
 
 }

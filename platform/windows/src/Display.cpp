@@ -6,6 +6,8 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <malloc.h>
 #include <thread>
 
 namespace vyrwin {
@@ -62,6 +64,23 @@ GLXFBConfig ChooseConfig(Display* display, bool forBitmaps) {
     return best;
 }
 
+// OpenGL is drawn on the CPU here, and the driver allocates and frees megabytes in every frame
+// (vertex data, the bins of the rasterizer). The C library's allocator moves its thresholds by
+// what the process happened to free before, and in some histories gives those megabytes back to
+// the kernel at the end of every frame, to fault them in again at the next: page faults were a
+// fifth of a frame, depending on whether a view had drawn through its pbuffer. The thresholds are
+// set once, before the first context, to the values the allocator's own adaptation ends at (blocks
+// below 32 MB come from the heap, and up to 64 MB of free memory at its top is kept), so that every
+// process draws as a settled one. Thresholds the environment sets are left as they are.
+void SettleAllocator() {
+    for (const char* variable : {"MALLOC_MMAP_THRESHOLD_", "MALLOC_TRIM_THRESHOLD_"})
+        if (std::getenv(variable)) return;
+    const char* tunables = std::getenv("GLIBC_TUNABLES");
+    if (tunables && std::strstr(tunables, "glibc.malloc.")) return;
+    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
+}
+
 }  // namespace
 
 void LogLine(const char* format, ...) {
@@ -75,6 +94,7 @@ void LogLine(const char* format, ...) {
 
 Display* XDisplay() {
     if (sDisplay || sDisplayFailed) return sDisplay;
+    SettleAllocator();
     const char* name = std::getenv("DISPLAY");
     sDisplay = XOpenDisplay(nullptr);
     // An X server that resets when its last client leaves (the default) drops a connection that
@@ -138,9 +158,33 @@ GLXDrawable RootDrawable() {
     return sRootPbuffer;
 }
 
+GLXContext CreateContext(GLXFBConfig config, GLXContext share) {
+    Display* display = XDisplay();
+    if (!display || !config) return nullptr;
+    static const auto createWithAttributes = [display] {
+        const char* extensions = glXQueryExtensionsString(display, DefaultScreen(display));
+        const bool has = extensions && std::strstr(extensions, "GLX_ARB_create_context") &&
+                         std::strstr(extensions, "GLX_ARB_context_flush_control");
+        return has ? reinterpret_cast<PFNGLXCREATECONTEXTATTRIBSARBPROC>(
+                         glXGetProcAddressARB(reinterpret_cast<const GLubyte*>("glXCreateContextAttribsARB")))
+                   : nullptr;
+    }();
+    if (createWithAttributes) {
+        const int attributes[] = {GLX_RENDER_TYPE, GLX_RGBA_TYPE, GLX_CONTEXT_RELEASE_BEHAVIOR_ARB,
+                                  GLX_CONTEXT_RELEASE_BEHAVIOR_NONE_ARB, None};
+        if (GLXContext context = createWithAttributes(display, config, share, True, attributes)) return context;
+    }
+    return glXCreateNewContext(display, config, GLX_RGBA_TYPE, share, True);
+}
+
 bool MakeCurrentRaw(GLXDrawable draw, GLXDrawable read, GLXContext context) {
     Display* display = XDisplay();
     if (!display) return false;
+    GLXContext current = glXGetCurrentContext();
+    GLXDrawable currentDraw = glXGetCurrentDrawable();
+    if (current && (current != context || currentDraw != draw || glXGetCurrentReadDrawable() != read) &&
+        currentDraw && !IsPbufferDrawable(currentDraw))
+        glFlush();
     return glXMakeContextCurrent(display, draw, read, context) == True;
 }
 

@@ -93,7 +93,15 @@ void DrawableReplaced(GLXDrawable old, GLXDrawable fresh);
 template <typename Work>
 bool WithDrawableCurrent(GLXDrawable drawable, Work work);
 
+// A context of `config` sharing lists with `share`, which leaves flushing to MakeCurrentRaw where
+// the server lets a context be released without a flush; null when none can be made.
+GLXContext CreateContext(GLXFBConfig config, GLXContext share);
+// Makes `context` current on the two drawables (0, 0, null releases). What the context drew into
+// a window or a bitmap's surface is flushed first, as WGL does; what it drew into a pbuffer is not,
+// since a flush would send the pbuffer's front buffer to the server, where nobody looks at it.
 bool MakeCurrentRaw(GLXDrawable draw, GLXDrawable read, GLXContext context);
+// Whether `drawable` is the surface of a pbuffer made by wglCreatePbufferARB.
+bool IsPbufferDrawable(GLXDrawable drawable);
 
 }  // namespace vyrwin
 

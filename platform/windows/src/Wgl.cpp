@@ -24,6 +24,7 @@ std::unordered_set<HGLRC> sContexts;
 std::unordered_set<HPBUFFERARB> sPbuffers;
 HGLRC sCurrentContext = nullptr;
 HDC sCurrentDc = nullptr;
+HDC sCurrentReadDc = nullptr;  // the DC the current context reads from (sCurrentDc unless set apart)
 unsigned sLastListSpace = 0;  // the list space given to the newest context
 UINT sMakeCurrentCount = 0;  // wglMakeCurrent calls that named a context
 
@@ -325,6 +326,12 @@ std::vector<uint32_t> BitmapPixels(HBITMAP bitmap) {
 bool IsLiveContext(HGLRC context) { return context && sContexts.count(context); }
 bool IsLivePbuffer(HPBUFFERARB pbuffer) { return pbuffer && sPbuffers.count(pbuffer); }
 
+bool IsPbufferDrawable(GLXDrawable drawable) {
+    for (HPBUFFERARB pbuffer : sPbuffers)
+        if (pbuffer->pbuffer == drawable) return true;
+    return false;
+}
+
 bool IsWindowConfigContext(GLXContext context) {
     if (!context) return false;
     if (context == RootContext()) return true;
@@ -360,14 +367,21 @@ HGLRC CurrentContext() { return sCurrentContext; }
 HDC CurrentDc() { return sCurrentDc; }
 
 void DrawableChanging(GLXDrawable drawable, bool rebind) {
-    if (!drawable || !sCurrentContext || !sCurrentDc || sCurrentDc->drawable != drawable) return;
+    if (!drawable || !sCurrentContext || !sCurrentDc) return;
+    const bool draws = sCurrentDc->drawable == drawable;
+    const bool reads = sCurrentReadDc && sCurrentReadDc != sCurrentDc && sCurrentReadDc->drawable == drawable;
+    if (!draws && !reads) return;
     MakeCurrentRaw(0, 0, nullptr);
     if (rebind) {
-        MakeCurrentRaw(drawable, drawable, sCurrentContext->context);
+        MakeCurrentRaw(sCurrentDc->drawable, sCurrentReadDc->drawable, sCurrentContext->context);
+    } else if (!draws) {
+        // The surface read from goes: the context reads from the one it draws into.
+        sCurrentReadDc = sCurrentDc;
+        MakeCurrentRaw(sCurrentDc->drawable, sCurrentDc->drawable, sCurrentContext->context);
     } else {
         sCurrentContext->mayHoldLists = true;
         sCurrentContext = nullptr;
-        sCurrentDc = nullptr;
+        sCurrentDc = sCurrentReadDc = nullptr;
     }
 }
 
@@ -553,7 +567,7 @@ HGLRC wglCreateContext(HDC dc) {
     }
     GLXContext root = RootContext();
     if (!root) return nullptr;
-    GLXContext context = glXCreateNewContext(XDisplay(), ConfigOf(format), GLX_RGBA_TYPE, root, True);
+    GLXContext context = CreateContext(ConfigOf(format), root);
     if (!context) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
@@ -575,44 +589,87 @@ BOOL wglDeleteContext(HGLRC context) {
     return TRUE;
 }
 
-BOOL wglMakeCurrent(HDC dc, HGLRC context) {
-    if (context) ++sMakeCurrentCount;
-    if (!context) {
-        GlSurfaceToBitmap(sCurrentDc);  // a bitmap keeps what OpenGL drew into it
-        if (sCurrentContext) {
-            MakeCurrentRaw(0, 0, nullptr);
-            sCurrentContext->mayHoldLists = true;  // it may have made lists while current
-        }
-        sCurrentContext = nullptr;
-        sCurrentDc = nullptr;
+namespace {
+
+// Releases the current context (a bitmap it drew into keeps the picture).
+void ReleaseCurrent() {
+    GlSurfaceToBitmap(sCurrentDc);  // a bitmap keeps what OpenGL drew into it
+    if (sCurrentContext) {
+        MakeCurrentRaw(0, 0, nullptr);
+        sCurrentContext->mayHoldLists = true;  // it may have made lists while current
+    }
+    sCurrentContext = nullptr;
+    sCurrentDc = sCurrentReadDc = nullptr;
+}
+
+// Makes `context` (live, not null) current, drawing into `draw` and reading from `read`; the
+// caller has checked both DCs. A memory DC (only ever as both) gets its GL surface first.
+BOOL BindCurrent(HDC draw, HDC read, HGLRC context) {
+    const bool memory = IsMemoryDc(draw);
+    if (context == sCurrentContext && draw == sCurrentDc && read == sCurrentReadDc &&
+        glXGetCurrentContext() == context->context)
         return TRUE;
-    }
-    const bool memory = IsMemoryDc(dc);
-    if (!IsLiveContext(context) || !(IsGlDc(dc) || memory)) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    if (DcPixelFormat(dc) != context->format) {
-        SetLastError(ERROR_INVALID_PIXEL_FORMAT);
-        return FALSE;
-    }
-    if (context == sCurrentContext && dc == sCurrentDc && glXGetCurrentContext() == context->context) return TRUE;
     FlushAllDcPixels();  // OpenGL sees what GDI drew into windows while no context was on them
     GlSurfaceToBitmap(sCurrentDc);
-    if (memory && !EnsureGlSurface(dc)) {
+    if (memory && !EnsureGlSurface(draw)) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return FALSE;
     }
-    if (!MakeCurrentRaw(dc->drawable, dc->drawable, context->context)) {
+    if (!MakeCurrentRaw(draw->drawable, read->drawable, context->context)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
     if (sCurrentContext && sCurrentContext != context) sCurrentContext->mayHoldLists = true;
     sCurrentContext = context;
-    sCurrentDc = dc;
-    if (memory) BitmapToGlSurface(dc);  // OpenGL starts from what the bitmap holds
+    sCurrentDc = draw;
+    sCurrentReadDc = read;
+    if (memory) BitmapToGlSurface(draw);  // OpenGL starts from what the bitmap holds
     return TRUE;
 }
+
+// Whether `context` may be made current on `dc`: SetLastError and false when not.
+bool CanBind(HDC dc, HGLRC context) {
+    if (!IsLiveContext(context) || !(IsGlDc(dc) || IsMemoryDc(dc))) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return false;
+    }
+    if (DcPixelFormat(dc) != context->format) {
+        SetLastError(ERROR_INVALID_PIXEL_FORMAT);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+BOOL wglMakeCurrent(HDC dc, HGLRC context) {
+    if (context) ++sMakeCurrentCount;
+    if (!context) {
+        ReleaseCurrent();
+        return TRUE;
+    }
+    if (!CanBind(dc, context)) return FALSE;
+    return BindCurrent(dc, dc, context);
+}
+
+BOOL wglMakeContextCurrentARB(HDC drawDc, HDC readDc, HGLRC context) {
+    if (!context) {
+        ReleaseCurrent();
+        return TRUE;
+    }
+    if (!CanBind(drawDc, context) || !CanBind(readDc, context)) {
+        if (GetLastError() == ERROR_INVALID_PIXEL_FORMAT) SetLastError(ERROR_INVALID_PIXEL_TYPE_ARB);
+        return FALSE;
+    }
+    if (drawDc != readDc && (IsMemoryDc(drawDc) || IsMemoryDc(readDc))) {
+        // A bitmap's surface is one buffer that GDI shares: OpenGL reads and draws it as one DC.
+        SetLastError(ERROR_INCOMPATIBLE_DEVICE_CONTEXTS_ARB);
+        return FALSE;
+    }
+    return BindCurrent(drawDc, readDc, context);
+}
+
+HDC wglGetCurrentReadDCARB() { return sCurrentReadDc; }
 
 UINT VyrGetMakeCurrentCount() { return sMakeCurrentCount; }
 
@@ -654,6 +711,8 @@ PROC wglGetProcAddress(LPCSTR name) {
         {"wglBindTexImageARB", AsProc(wglBindTexImageARB)},
         {"wglReleaseTexImageARB", AsProc(wglReleaseTexImageARB)},
         {"wglSetPbufferAttribARB", AsProc(wglSetPbufferAttribARB)},
+        {"wglMakeContextCurrentARB", AsProc(wglMakeContextCurrentARB)},
+        {"wglGetCurrentReadDCARB", AsProc(wglGetCurrentReadDCARB)},
     };
     for (const auto& entry : kWgl)
         if (std::strcmp(entry.name, name) == 0) return entry.proc;
@@ -711,7 +770,8 @@ BOOL SwapBuffers(HDC dc) {
 
 const char* wglGetExtensionsStringARB(HDC) {
     if (const char* chosen = std::getenv("VYR_WGL_EXTENSIONS")) return chosen;
-    return "WGL_ARB_extensions_string WGL_ARB_pixel_format WGL_ARB_pbuffer WGL_ARB_render_texture";
+    return "WGL_ARB_extensions_string WGL_ARB_pixel_format WGL_ARB_pbuffer WGL_ARB_render_texture "
+           "WGL_ARB_make_current_read";
 }
 
 BOOL wglChoosePixelFormatARB(HDC dc, const int* intAttribs, const FLOAT*, UINT maxFormats, int* formats,
