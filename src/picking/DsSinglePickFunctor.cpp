@@ -219,7 +219,7 @@ bool CDsSinglePickFunctor::EdgePoint(const SItem& item, SPAposition& point)
     for (;;) {
         float* vertices = nullptr;
         int count = 0;
-        const int next = item.geometry->GetVertices(CDsGeometry::eDpLines, index, vertices, count, 0);
+        const int next = item.geometry->GetVertices(CDsGeometry::eDpLines, index, vertices, count, item.id);
         if (vertices && count >= 2) {
             positions.resize(static_cast<size_t>(count));
             for (int i = 0; i < count; ++i) positions[static_cast<size_t>(i)] = CGmPosition(vertices + 3 * i);
