@@ -11,16 +11,15 @@
 #include "SpaValues.h"
 #include "view3d.h"
 
-#include <cmath>
-
 namespace {
 
-// A float channel (0 to 1) as a byte, rounded; out-of-range values are clamped.
+// A float channel (0 to 1) as a byte, truncated (a channel set from a byte comes back as that
+// byte); out-of-range values are clamped.
 uint8_t ChannelByte(float value)
 {
     if (!(value > 0.0f)) return 0;
     if (value >= 1.0f) return 255;
-    return static_cast<uint8_t>(std::lround(static_cast<double>(value) * 255.0));
+    return static_cast<uint8_t>(static_cast<double>(value) * 255.0);
 }
 
 // Sends `color` and `alpha` as the scene database's default material, two-sided.

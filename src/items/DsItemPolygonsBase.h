@@ -24,8 +24,6 @@
 //   its own (its attributes do not inherit the colour) and the forced pen is off: an item that
 //   inherits its colour draws in the colour its caller left, as does every item under the forced
 //   pen.
-// - The colour saver with lighting on restores the saved colour rounded to bytes (not truncated),
-//   so that the material it sends back is the colour that was current.
 // - The display-list polygons (CDsItemPolygonsDl) draw their own list once, under the walk's own
 //   culled face, when the walk that calls them blends and culls (WalkCullsBlendedFaces): such a
 //   walk runs once for the back faces and once for the front ones, so each face blends once.
@@ -52,7 +50,8 @@ public:
     // Not copyable.
     CDsGlColorSaver& operator=(const CDsGlColorSaver&) = delete;
     // When active, puts the saved colour back: glColor4fv with lighting off, the scene database's
-    // default material in that colour (two-sided) with lighting on.
+    // default material in that colour (two-sided) with lighting on, each channel made a byte by
+    // truncating channel x 255 (0.5 gives 127).
     ~CDsGlColorSaver();
 
     // Whether GL_LIGHTING was enabled when the draw began (set before Apply).

@@ -203,7 +203,7 @@ void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransf
     for (;;) {
         float* vertices = nullptr;
         int count = 0;
-        const int next = geometry->GetVertices(CDsGeometry::eDpFaces, index, vertices, count, 0);
+        const int next = geometry->GetVertices(CDsGeometry::eDpFaces, index, vertices, count, id);
         if (vertices && count >= 3 && !test(vertices, count)) return;
         if (next < 0 || next <= index) return;  // the last polygon, or a list that does not move on
         index = next;

@@ -3,7 +3,8 @@
 // with the hits a section hides dropped. Internal to the display core.
 //
 // Face polygons come from the geometry's vertex buffers of faces (GetVerticesBuffer with kind 4),
-// else from its vertex lists (GetVertices with kind 4, one polygon per call).
+// else from its vertex lists (GetVertices with kind 4, one polygon per call), both asked for the
+// item's id: a region's geometry answers for each of its items by id.
 //
 // Choices where the behaviour was open, or where a plain reading would hurt:
 // - A vertex buffer of faces holds triangles: three indices per triangle when it has indices,

@@ -92,6 +92,18 @@ int DsPickIdRangeKey(const CDsObjectPath& path, int level, const int* levelIds, 
     return levelIds[index];
 }
 
+CDsGeometry* DsPickGeometryOf(const CDsItemVariant* variant, const CDsItemVariant* parent,
+                              const CDsObjectPath& path, int& id)
+{
+    id = 0;
+    if (CDsGeometry* own = variant ? variant->GetGeometry() : nullptr) return own;
+    if (parent && parent->GetCategory() == eVyrCatRegion && parent->GetGeometry()) {
+        id = path.GetLastId();
+        return parent->GetGeometry();
+    }
+    return nullptr;
+}
+
 int DsPickLevelId(const CDsItemVariant* variant)
 {
     if (!variant || variant->GetCategory() != eVyrCatTransformed || !variant->GetGeometry()) return 0;
@@ -238,12 +250,8 @@ bool CDsRegionPickFunctor::ItemVisit(CDsLocation* location, const CDsObjectPath&
 {
     if (!variant) return false;
     const int type = variant->GetType() & 0xFF;
-    CDsGeometry* geometry = variant->GetGeometry();
     int id = 0;
-    if (!geometry && parent && parent->GetCategory() == eVyrCatRegion && parent->GetGeometry()) {
-        geometry = parent->GetGeometry();
-        id = path.GetLastId();
-    }
+    CDsGeometry* geometry = DsPickGeometryOf(variant, parent, path, id);
     const int level = m_depth - 1;
     bool accepted = m_acceptance.Accepts(type, path, DsPickIdRangeKey(path, level, m_levelIds, kLevelIds));
     if (accepted && m_test) accepted = m_test->Test(path.ToVyrObjectPath(), geometry, static_cast<eVyrObjectType>(type), -1);

@@ -78,6 +78,11 @@ struct SDsPickAcceptance {
 // The id-range key of an item at `path`, `level` levels below the walk's start (0 for an item of
 // the part itself), from the level ids kept by the walk (`levelIds`, `levelCount` of them).
 int DsPickIdRangeKey(const CDsObjectPath& path, int level, const int* levelIds, int levelCount);
+// The geometry that answers for `variant` at `path` and the item id its calls take: the item's own
+// geometry with id 0, else its region parent's with the item's own id (the path's last), since a
+// region's geometry answers for each of its items by id; null when there is neither.
+CDsGeometry* DsPickGeometryOf(const CDsItemVariant* variant, const CDsItemVariant* parent,
+                              const CDsObjectPath& path, int& id);
 // The owner id a category-5 item keeps for the levels below it: the first id its geometry connects;
 // 0 for any other item.
 int DsPickLevelId(const CDsItemVariant* variant);

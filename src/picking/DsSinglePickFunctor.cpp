@@ -62,18 +62,6 @@ CDsSinglePickFunctor::~CDsSinglePickFunctor()
     glPopMatrix();
 }
 
-CDsGeometry* CDsSinglePickFunctor::GeometryOf(const CDsItemVariant* variant, const CDsItemVariant* parent,
-                                              const CDsObjectPath& path, int& id)
-{
-    id = 0;
-    if (CDsGeometry* own = variant ? variant->GetGeometry() : nullptr) return own;
-    if (parent && parent->GetCategory() == eVyrCatRegion && parent->GetGeometry()) {
-        id = path.GetLastId();
-        return parent->GetGeometry();
-    }
-    return nullptr;
-}
-
 // --- Walk hooks ------------------------------------------------------------------------------------
 
 void CDsSinglePickFunctor::OnPushLocation(CDsScene* scene, CDsLocation* location, const CDsObjectPath&,
@@ -93,7 +81,7 @@ bool CDsSinglePickFunctor::VisitItem(CDsLocation* location, const CDsObjectPath&
         // A master of a complex is visited, not entered.
         if (GetTopAttributes().IsHidden() || !m_variant) return true;
         int id = 0;
-        CDsGeometry* geometry = GeometryOf(m_variant, parent, path, id);
+        CDsGeometry* geometry = DsPickGeometryOf(m_variant, parent, path, id);
         if (Prefilter(location, geometry, id))
             HitTest(SItem{location, &path, m_variant->GetType(), m_variant->GetCategory(), geometry, id}, true);
         return true;
@@ -183,7 +171,7 @@ bool CDsSinglePickFunctor::EnterItem(CDsLocation* location, const CDsObjectPath&
     if (!variant) return false;
     if (m_stopAfterFirst && !m_hits.empty()) return false;
     int id = 0;
-    CDsGeometry* geometry = GeometryOf(variant, parent, path, id);
+    CDsGeometry* geometry = DsPickGeometryOf(variant, parent, path, id);
     if (GetTopAttributes().IsHidden() || !Prefilter(location, geometry, id)) return false;
     const int category = variant->GetCategory();
     HitTest(SItem{location, &path, variant->GetType(), category, geometry, id}, false);
@@ -219,7 +207,7 @@ bool CDsSinglePickFunctor::EdgePoint(const SItem& item, SPAposition& point)
     for (;;) {
         float* vertices = nullptr;
         int count = 0;
-        const int next = item.geometry->GetVertices(CDsGeometry::eDpLines, index, vertices, count, 0);
+        const int next = item.geometry->GetVertices(CDsGeometry::eDpLines, index, vertices, count, item.id);
         if (vertices && count >= 2) {
             positions.resize(static_cast<size_t>(count));
             for (int i = 0; i < count; ++i) positions[static_cast<size_t>(i)] = CGmPosition(vertices + 3 * i);

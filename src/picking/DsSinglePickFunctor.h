@@ -151,9 +151,6 @@ private:
     bool SelectionPoint(const SItem& item, int kinds, SPAposition& point);
     // The point of the geometry's lines nearest to the cursor, in the item's model space.
     bool EdgePoint(const SItem& item, SPAposition& point);
-    // The item's geometry (its own, else its region parent's) and the id its calls take.
-    static CDsGeometry* GeometryOf(const CDsItemVariant* variant, const CDsItemVariant* parent,
-                                   const CDsObjectPath& path, int& id);
 
     view3d* m_view;
     const CUiPickEvent* m_event;

@@ -125,8 +125,8 @@ bool CVisibleOnlyFunctor::Visit(CDsLocation* location, const CDsObjectPath& path
         if (!(box[0] < m_rect.right && box[2] > m_rect.left && box[3] < m_rect.top && box[1] > m_rect.bottom))
             return false;
     }
-    CDsGeometry* geometry = variant->GetGeometry();
-    if (!geometry && parent && parent->GetCategory() == eVyrCatRegion) geometry = parent->GetGeometry();
+    int id = 0;
+    CDsGeometry* geometry = DsPickGeometryOf(variant, parent, path, id);
     const int category = variant->GetCategory();
     const bool leaf = category == eVyrCatLeaf || category == eVyrCatOpenLeaf;
     if (!geometry) return true;
@@ -152,7 +152,7 @@ bool CVisibleOnlyFunctor::Visit(CDsLocation* location, const CDsObjectPath& path
             for (int calls = 0; calls < kMaxPolygons; ++calls) {
                 float* vertices = nullptr;
                 int count = 0;
-                const int next = geometry->GetVertices(CDsGeometry::eDpFaces, index, vertices, count, 0);
+                const int next = geometry->GetVertices(CDsGeometry::eDpFaces, index, vertices, count, id);
                 if (vertices && (count == 3 || count == 4)) {
                     double p[4][3];
                     for (int v = 0; v < count; ++v)

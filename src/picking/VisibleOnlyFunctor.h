@@ -17,6 +17,9 @@
 // - Records and their counts are kept in the order they were made, and the paths are collected in
 //   that order (never in the order of record addresses, which changes from run to run).
 // - Polygons of 1 or 2 vertices add nothing; a polygon of more than 4 vertices is skipped.
+// - An item drawn through its region parent's geometry rasterises the polygons that geometry
+//   answers for the item's id, as the draw walk draws it, not those of id 0 (which would give
+//   every item of the region the same faces); the kinds test still asks for id 0.
 // - An item with neither a geometry nor a region parent with one is not rasterised, and the walk
 //   goes below it.
 #pragma once

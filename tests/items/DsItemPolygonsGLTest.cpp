@@ -195,6 +195,19 @@ TEST_F(PolygonItemsGLTest, ColourSaverRestoresTheColourOrTheDefaultMaterialInIt)
     EXPECT_NEAR(diffuse[2], 30.0f / 255.0f * 0.5f, 1e-5f);
     EXPECT_NEAR(diffuse[3], 128.0f / 255.0f, 1e-5f);
     EXPECT_NEAR(ambient[1], 200.0f / 255.0f * 0.25f, 1e-5f);
+
+    // A colour between bytes comes back truncated, channel x 255: (0.25, 0.5, 0.75, 0.5) gives the
+    // bytes 63, 127, 191 and 127 (full diffuse factor, so the diffuse colour is byte / 255).
+    CDsPartStorage::instance()->SetDefaultMaterial(0.25f, 1.0f, 0.0f, 12.0f, 0.0f);
+    glColor4f(0.25f, 0.5f, 0.75f, 0.5f);
+    {
+        CDsGlColorSaver saver;
+        saver.SetLighting(true);
+        saver.Apply(blue);
+    }
+    glGetMaterialfv(GL_FRONT, GL_DIFFUSE, diffuse);
+    const int expected[4] = {63, 127, 191, 127};
+    for (int c = 0; c < 4; ++c) EXPECT_NEAR(diffuse[c] * 255.0f, static_cast<float>(expected[c]), 1e-3f) << c;
 }
 
 // --- Display lists ------------------------------------------------------------------------------

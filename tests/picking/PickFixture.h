@@ -1,7 +1,8 @@
-// Shared pieces of the pick tests: a geometry of lines or one polygon, and a core view of 100 x 100
-// pixels in a rendering context whose scene database the tests fill. The view looks down -z from
-// (0, 0, 100) at a field of 100 x 100 model units: one unit a pixel, the model point (x, y) under
-// the pixel (50 + x, 50 - y) counted down from the top.
+// Shared pieces of the pick tests: a geometry of lines or one polygon, a region's geometry that
+// answers for each of its items by id, and a core view of 100 x 100 pixels in a rendering context
+// whose scene database the tests fill. The view looks down -z from (0, 0, 100) at a field of
+// 100 x 100 model units: one unit a pixel, the model point (x, y) under the pixel (50 + x, 50 - y)
+// counted down from the top.
 #pragma once
 
 #include "DsGeometry.h"
@@ -30,6 +31,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -40,6 +42,30 @@ constexpr int kSize = 100;
 constexpr unsigned char kLineType = 150;
 constexpr unsigned char kFaceType = 151;
 constexpr unsigned char kOtherType = 152;
+// While a RegionTypesScope lives: a region (category 3), and a container (category 5) to hold
+// regions, which the walks meet only inside containers.
+constexpr unsigned char kRegionType = 155;
+constexpr unsigned char kHolderType = 156;
+
+// Enters kRegionType and kHolderType in the type table for its lifetime.
+class RegionTypesScope {
+public:
+    RegionTypesScope()
+    {
+        CDsPartStorage::sm_Type2Cat[kRegionType] = eVyrCatRegion;
+        CDsPartStorage::sm_Type2Cat[kHolderType] = eVyrCatTransformed;
+    }
+    ~RegionTypesScope()
+    {
+        CDsPartStorage::sm_Type2Cat[kRegionType] = m_saved[0];
+        CDsPartStorage::sm_Type2Cat[kHolderType] = m_saved[1];
+    }
+    RegionTypesScope(const RegionTypesScope&) = delete;
+    RegionTypesScope& operator=(const RegionTypesScope&) = delete;
+
+private:
+    unsigned char m_saved[2] = {CDsPartStorage::sm_Type2Cat[kRegionType], CDsPartStorage::sm_Type2Cat[kHolderType]};
+};
 
 // A line strip (kind 2) or one polygon (kind 4) of float points, with a counter of the times it
 // was asked to draw through OpenGL.
@@ -116,6 +142,59 @@ inline CShapeGeometry* Rect(float x0, float y0, float x1, float y1, float z)
 {
     return new CShapeGeometry(CDsGeometry::eDpFaces, {x0, y0, z, x1, y0, z, x1, y1, z, x0, y1, z});
 }
+
+// The geometry of a region, which answers every call for the item id it is given: item `id` of the
+// region is the shape filed under that id; the region itself (id 0) draws the kinds of them all
+// but holds no box, polygon or line of its own.
+class CRegionGeometry : public CDsGeometry {
+public:
+    using Shapes = std::map<int, std::shared_ptr<CShapeGeometry>>;
+    explicit CRegionGeometry(Shapes shapes) : m_shapes(std::move(shapes)) {}
+    CDsGeometry* Clone() const override { return new CRegionGeometry(m_shapes); }
+    const int* GetConnectedItems(unsigned int& count, int) const override
+    {
+        count = 0;
+        return nullptr;
+    }
+    bool GetBoundBox(SPAbox& box, int id) const override { return Shape(id) && Shape(id)->GetBoundBox(box, 0); }
+    bool HasBoundBox(int id) const override { return Shape(id) != nullptr; }
+    int GetDrawPrimitives(int id) const override
+    {
+        int kinds = 0;
+        for (const auto& entry : m_shapes)
+            if (id == 0 || entry.first == id) kinds |= entry.second->GetDrawPrimitives(0);
+        return kinds;
+    }
+    // Items `first` to `last` (only `first` when `last` is -1).
+    int Draw(view3d& view, eDrawPrimitives kinds, int first, int last, const CDsDrawContext* context) override
+    {
+        int drawn = 0;
+        for (int id = first; id <= std::max(first, last); ++id)
+            if (CShapeGeometry* shape = Shape(id)) drawn += shape->Draw(view, kinds, 0, -1, context);
+        return drawn;
+    }
+    void DrawGl(view3d& view, eDrawPrimitives kinds, int first, int last, const CDsDrawContext* context) override
+    {
+        for (int id = first; id <= std::max(first, last); ++id)
+            if (CShapeGeometry* shape = Shape(id)) shape->DrawGl(view, kinds, 0, -1, context);
+    }
+    LONG DrawPoints(view3d&, LONG, int) override { return 0; }
+    int GetVertices(eDrawPrimitives kinds, int index, float*& vertices, int& count, int id) override
+    {
+        CShapeGeometry* shape = Shape(id);
+        return shape ? shape->GetVertices(kinds, index, vertices, count, 0) : -1;
+    }
+    bool GetPoint(eParameterPoints, SPAposition&, int) const override { return false; }
+
+private:
+    CShapeGeometry* Shape(int id) const
+    {
+        const auto found = m_shapes.find(id);
+        return found == m_shapes.end() ? nullptr : found->second.get();
+    }
+
+    Shapes m_shapes;
+};
 
 // Whether `p` is exactly (x, y, z).
 inline bool At(const SPAposition& p, double x, double y, double z)

@@ -1,7 +1,7 @@
 // The single pick on real OpenGL selection: lines and faces found at their pixels, depth and
 // transparency deciding between what lies under one pixel, the free point on the working plane,
 // the view's pick mode closed after every pick, one convention for rows from the top to the bottom
-// edge, bodies shown through the context, and bad input.
+// edge, bodies shown through the context, region leaves found on their own shapes, and bad input.
 #include "PickFixture.h"
 
 #include "DsItemsBody.h"
@@ -329,6 +329,42 @@ TEST_F(PickSingleGLTest, ABodyShownThroughTheContextIsPickedByItsFacesAndEdges)
     EXPECT_EQ(list.GetSize(), 0);
     VyrHideBody(&context_, block, 1);
     block->lose();
+}
+
+// The leaves of a region share its geometry, which answers for each leaf by the leaf's id: the
+// pick ray meets a face leaf on the leaf's own polygon, and a line leaf's picked point lies on the
+// leaf's own line.
+TEST_F(PickSingleGLTest, RegionLeavesArePickedOnTheirOwnShapesInTheRegionsGeometry)
+{
+    const RegionTypesScope types;
+    CRegionGeometry::Shapes shapes;
+    shapes[11].reset(Rect(-40, -30, -10, -10, 0));
+    shapes[12].reset(Rect(10, -30, 40, -10, 5));
+    shapes[13].reset(Line(-40, 20, 40, 20, 0));
+    CDsPartStorage* storage = CDsPartStorage::instance();
+    Add(9, kHolderType, nullptr);
+    ASSERT_TRUE(storage->AddChildItem(CVyrObjectId(PeerPart(), 9), 10, kRegionType, new CRegionGeometry(shapes),
+                                      nullptr, nullptr, true));
+    for (int leaf : {11, 12, 13}) {
+        const unsigned char type = leaf == 13 ? kLineType : kFaceType;
+        ASSERT_TRUE(storage->AddRegionLeaf(CVyrObjectId(PeerPart(), 10), leaf, type, true));
+    }
+    Refresh();
+    request_.m_sectionTest = 1;  // faces met by the pick ray
+    CDsPickedItemList list;
+
+    const CDsPickedItem right = Pick(75, 70, list);  // model (25, -20), on leaf 12 only
+    ASSERT_TRUE(right.IsValid());
+    EXPECT_EQ(right.GetObjectPath().GetLastId(), 12);
+    EXPECT_NEAR(right.GetPickedPosition()->z(), 5, 1e-6);
+    EXPECT_EQ(Pick(25, 70, list).GetObjectPath().GetLastId(), 11);
+
+    // Two rows off the line, still within the pick region: the point snaps onto the line.
+    const CDsPickedItem line = Pick(60, 32, list);
+    ASSERT_TRUE(line.IsValid());
+    EXPECT_EQ(line.GetObjectPath().GetLastId(), 13);
+    EXPECT_NEAR(line.GetPickedPosition()->y(), 20, 1e-3);
+    EXPECT_NEAR(line.GetPickedPosition()->x(), 10, 1.5);
 }
 
 TEST_F(PickSingleGLTest, ReferencePointsComeFromTheHitsGeometryInThePickRegion)

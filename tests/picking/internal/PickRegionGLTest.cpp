@@ -147,6 +147,37 @@ TEST_F(PickRegionTest, AQuadrilateralSeenAsTwoTrianglesPutsItsPathInTwice)
     EXPECT_EQ(paths.size(), 2u);
 }
 
+// Child regions drawn through their parent region's geometry are rasterised with the faces that
+// geometry holds for each child's id: the left child shows, the right one lies behind a face.
+TEST_F(PickRegionTest, ChildRegionsHideAndShowByTheirOwnFacesInTheParentsGeometry)
+{
+    const RegionTypesScope types;
+    CRegionGeometry::Shapes shapes;
+    shapes[11].reset(Rect(-20, -20, 0, 20, 0));
+    shapes[12].reset(Rect(0, -20, 20, 20, 0));
+    CDsPartStorage* storage = CDsPartStorage::instance();
+    Add(9, kHolderType, nullptr);
+    ASSERT_TRUE(storage->AddChildItem(CVyrObjectId(PeerPart(), 9), 10, kRegionType, new CRegionGeometry(shapes),
+                                      nullptr, nullptr, true));
+    for (int child : {11, 12})
+        ASSERT_TRUE(storage->AddChildItem(CVyrObjectId(PeerPart(), 10), child, kRegionType, nullptr, nullptr, nullptr,
+                                          true));
+    Add(1, kFaceType, Rect(-2, -25, 25, 25, 10));  // in front of the right child
+    Refresh();
+
+    const std::vector<CDsTypeMask> domain = {MaskOf({kFaceType, kRegionType})};
+    const int corner[2] = {80, 80};
+    const CUiPickEvent first(20, 20, 0, view_.get(), nullptr);
+    CVisibleOnlyFunctor pass(view_.get(), first, corner, domain, nullptr, nullptr, false, nullptr, 0x7FFFFFFF);
+    pass.Walk(storage, &Scene());
+    std::vector<CVyrObjectPath> paths;
+    pass.CollectVisibleItems(paths);
+    std::vector<int> ids;
+    for (const CVyrObjectPath& path : paths) ids.push_back(path.GetLastId());
+    std::sort(ids.begin(), ids.end());
+    EXPECT_EQ(ids, (std::vector<int>{1, 1, 11, 11}));  // two triangles each
+}
+
 TEST_F(PickRegionTest, ItemsAlreadyListedAreMergedSortedWithoutDuplicatesAndHeldItemsStay)
 {
     Add(3, kLineType, Line(-10, 0, 10, 0, 0));
