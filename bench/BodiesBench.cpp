@@ -308,6 +308,18 @@ public:
         SwapBuffers(Dc());
         glFinish();
     }
+    // GDI text written over the picture in the window, as a host writes 2-D annotations over a
+    // view: through the window's DC, while the view's context is current.
+    void GdiWrite()
+    {
+        CDsView3dCdc::StGetCurrent();
+        HDC dc = GetDC(window_);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, RGB(255, 255, 255));
+        TextOutW(dc, 20, 20, L"GDI over the view", 17);
+        ReleaseDC(window_, dc);
+        glFinish();
+    }
     // The picture last drawn, as RGB rows from the bottom.
     std::vector<unsigned char> Picture() const
     {
@@ -365,6 +377,9 @@ private:
     BenchContextWindow window_;
 };
 std::unique_ptr<CSecondDocument> gSecond;
+
+// The results' row of shaded frames after GDI wrote into the window once.
+const char* const kAfterGdi = "shaded after a GDI write";
 
 // The mode of the idle refreshes and of the whole frame set beside them.
 const SMode& IdleMode() { return kPlateModes[1]; }
@@ -716,6 +731,14 @@ int main(int argc, char** argv)
                                          })
                 ->Unit(benchmark::kMillisecond);
         }
+        // Shaded frames once GDI has written into the window (last: whatever the write leaves in
+        // the view's context stays with this scene).
+        benchmark::RegisterBenchmark((name + "/" + kAfterGdi).c_str(),
+                                     [name, mode = scene.modes[0]](benchmark::State& state) {
+                                         Scene(name).GdiWrite();
+                                         RunFrames(state, name, kAfterGdi, mode, [](CBodiesScene& s) { s.Frame(); });
+                                     })
+            ->Unit(benchmark::kMillisecond);
     }
 
     RegisterSilhouetteBenchmarks();
