@@ -220,7 +220,15 @@ TEST_F(GlTest, TransfersIntoTheWindowPutExactPixelsWhateverTheContextsStateAndKe
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) wrong += (front[size_t(h - 1 - y) * w + x] & 0xFFFFFFu) != dib[size_t(y) * w + x];
     EXPECT_EQ(wrong, 0);
-    EXPECT_TRUE(ColorNear(MeanColor(GL_FRONT, left - 6, 50, 4, 4), kBackground));  // nothing beside it
+    // Nothing in the ring of pixels around it.
+    std::vector<uint32_t> ring(size_t(w + 2) * (h + 2));
+    glReadPixels(left - 1, 100 - top - h - 1, w + 2, h + 2, GL_BGRA, GL_UNSIGNED_BYTE, ring.data());
+    int touched = 0;
+    for (int y = 0; y < h + 2; ++y)
+        for (int x = 0; x < w + 2; ++x)
+            if (x == 0 || y == 0 || x == w + 1 || y == h + 1)
+                touched += !ColorNear(FromDib(ring[size_t(y) * (w + 2) + x]), kBackground);
+    EXPECT_EQ(touched, 0);
 
     // The context's state as it was.
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
