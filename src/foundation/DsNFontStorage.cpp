@@ -14,10 +14,21 @@ CVyrString CDsNFontStorage::sDefaultFontName;
 
 namespace {
 
+// The display resource module's name.
+const wchar_t* const kDisplayModule = L"VyrDisplayRc";
+
+// A lookup of the default font name that found none is remembered with the display resource
+// module there was under its name at the time (null: none): text is drawn in every frame (the
+// reference triad's labels), and without the module every lookup would try to load it again.
+// Only another module under that name (one loaded or registered since) makes a lookup worth
+// repeating; a name set by hand forgets the failure.
+bool sDefaultFontNameMissing = false;
+HMODULE sModuleWhenMissing = nullptr;
+
 // String `id` of the display resource module; empty when the module or the string is missing.
 CVyrString DisplayResourceString(unsigned int id)
 {
-    HINSTANCE module = CVyrLangResourceManager::GetInstance()->GetResourceHandle(CVyrString(L"VyrDisplayRc"));
+    HINSTANCE module = CVyrLangResourceManager::GetInstance()->GetResourceHandle(CVyrString(kDisplayModule));
     if (!module) return CVyrString();
     const HINSTANCE previous = AfxGetResourceHandle();
     AfxSetResourceHandle(module);
@@ -200,7 +211,11 @@ float CDsNFontStorage::GetEmAscentRatio() const
 
 CVyrString CDsNFontStorage::StGetDefaultFontName()
 {
-    if (sDefaultFontName.IsEmpty()) sDefaultFontName = DisplayResourceString(kDefaultFontNameId);
+    if (!sDefaultFontName.IsEmpty()) return sDefaultFontName;
+    if (sDefaultFontNameMissing && GetModuleHandleW(kDisplayModule) == sModuleWhenMissing) return sDefaultFontName;
+    sDefaultFontName = DisplayResourceString(kDefaultFontNameId);
+    sDefaultFontNameMissing = sDefaultFontName.IsEmpty();
+    sModuleWhenMissing = sDefaultFontNameMissing ? GetModuleHandleW(kDisplayModule) : nullptr;
     return sDefaultFontName;
 }
 
@@ -230,4 +245,6 @@ void CDsNFontStorage::StCheckIfDefaultFontExist()
 void CDsNFontStorage::StSetDefaultFontName(CVyrString& name)
 {
     sDefaultFontName = name;
+    sDefaultFontNameMissing = false;
+    sModuleWhenMissing = nullptr;
 }

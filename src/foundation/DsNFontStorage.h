@@ -122,7 +122,9 @@ public:
     static float StComputeEmAscentRatio(long height, const TEXTMETRICW& metrics);
 
     // The default font name: loaded from the display resource module when it is still empty;
-    // empty while that module or its string cannot be had (a later call tries again).
+    // empty while that module or its string cannot be had. A failed lookup is remembered: a
+    // later call tries again only once another module goes by the display resource module's
+    // name (loaded or registered since), or after StSetDefaultFontName.
     static CVyrString StGetDefaultFontName();
     // The default font name becomes a copy of `name`.
     static void StSetDefaultFontName(CVyrString& name);

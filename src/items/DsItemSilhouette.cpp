@@ -50,10 +50,7 @@ CDsItemSilhouette::CDsItemSilhouette(CDsItemsFace* face) : CDsItemsGroup(nullptr
     m_surfaceKind = SurfaceKind(face ? face->GetEntity() : nullptr);
 }
 
-CDsItemSilhouette::~CDsItemSilhouette()
-{
-    for (SPAposition* segment : m_segments) delete[] segment;
-}
+CDsItemSilhouette::~CDsItemSilhouette() = default;
 
 EDsItemsType CDsItemSilhouette::GetItemType()
 {
@@ -67,21 +64,18 @@ int CDsItemSilhouette::PickSilhouette()
 
 void CDsItemSilhouette::AddSegment(const SPAposition& first, const SPAposition& second)
 {
-    SPAposition* segment = new SPAposition[2];
-    segment[0] = first;
-    segment[1] = second;
-    m_segments.push_back(segment);
+    m_segments.push_back(first);
+    m_segments.push_back(second);
 }
 
 const SPAposition* CDsItemSilhouette::GetSegment(int index) const
 {
     if (index < 0 || index >= GetSegmentsCount()) return nullptr;
-    return m_segments[static_cast<size_t>(index)];
+    return &m_segments[2 * static_cast<size_t>(index)];
 }
 
 void CDsItemSilhouette::ClearSegments()
 {
-    for (SPAposition* segment : m_segments) delete[] segment;
     m_segments.clear();
     m_computed = false;
     m_mesh = nullptr;
@@ -152,9 +146,9 @@ void CDsItemSilhouette::UpdateSegments(view3d& view)
         std::fabs(direction.z() - m_direction.z()) <= kSameDirection)
         return;
     ClearSegments();
-    CVyrIndexedMesh::SegmentList segments;
-    mesh->ComputeSilhouette(SPAtransf(), eye, eye + direction, segments);
-    for (const auto& segment : segments) AddSegment(segment.first, segment.second);
+    m_computing.clear();
+    mesh->ComputeSilhouette(SPAtransf(), eye, eye + direction, m_computing);
+    for (const auto& segment : m_computing) AddSegment(segment.first, segment.second);
     m_mesh = mesh;
     m_meshPolygons = polygons;
     m_direction = direction;
@@ -168,7 +162,7 @@ void CDsItemSilhouette::DrawSegments(view3d& view)
         DrawGl(view);
         return;
     }
-    for (const SPAposition* segment : m_segments) view.draw_polyline_3d_positions(2, segment, 0);
+    for (size_t i = 0; i + 1 < m_segments.size(); i += 2) view.draw_polyline_3d_positions(2, &m_segments[i], 0);
 }
 
 void CDsItemSilhouette::Refresh(view3d& view)
@@ -187,7 +181,8 @@ void CDsItemSilhouette::DrawGeometry(view3d& view)
 
 void CDsItemSilhouette::DrawGl(view3d&)
 {
-    for (const SPAposition* segment : m_segments) {
+    for (size_t i = 0; i + 1 < m_segments.size(); i += 2) {
+        const SPAposition* segment = &m_segments[i];
         glBegin(GL_LINES);
         glVertex3d(segment[0].x(), segment[0].y(), segment[0].z());
         glVertex3d(segment[1].x(), segment[1].y(), segment[1].z());

@@ -29,11 +29,11 @@
 
 #include "DsItemsGroup.h"
 #include "SpaValues.h"
+#include "VyrIndexedMesh.h"
 
-#include <deque>
+#include <vector>
 
 class CDsItemsFace;
-class CVyrIndexedMesh;
 
 // The silhouette group of a face.
 class AFX_EXT_CLASS CDsItemSilhouette : public CDsItemsGroup {
@@ -73,7 +73,7 @@ public:
     // level 1, every kind at level 2.
     bool IsLevelShown(view3d& view) const;
     // The number of segments.
-    int GetSegmentsCount() const { return static_cast<int>(m_segments.size()); }
+    int GetSegmentsCount() const { return static_cast<int>(m_segments.size() / 2); }
     // Segment `index`'s two ends; null outside the segments.
     const SPAposition* GetSegment(int index) const;
     // Appends the segment from `first` to `second`.
@@ -94,7 +94,10 @@ private:
     static bool ViewInMeshFrame(view3d& view, SPAposition& eye, SPAvector& direction);
 
     int32_t m_surfaceKind = eSurfaceOther;
-    std::deque<SPAposition*> m_segments;
+    // Both ends of each segment in turn.
+    std::vector<SPAposition> m_segments;
+    // The mesh's answer before it is taken into m_segments, kept so that a turn allocates nothing.
+    CVyrIndexedMesh::SegmentList m_computing;
     // What the segments were computed for: the mesh, its polygon count, the unit direction.
     const CVyrIndexedMesh* m_mesh = nullptr;
     int m_meshPolygons = 0;

@@ -197,6 +197,7 @@ CVyrIndexedMesh& CVyrIndexedMesh::operator|=(const CVyrIndexedMesh& other)
     if (other.m_nodeCount > m_nodeCapacity || other.m_polygonCount > m_polygonCapacity ||
         other.m_polynodeCount > m_polynodeCapacity)
         return *this;
+    ForgetSilhouetteBasis();
     CopyContent(other);
     m_disableLights = other.m_disableLights;
     m_uvScaled = 0;
@@ -260,6 +261,7 @@ CVyrPolygonVertex* CVyrIndexedMesh::add_vertex(const SPAposition& position, cons
                                                const SPApar_pos& uv)
 {
     if (m_nodeCount >= m_nodeCapacity) return nullptr;
+    ForgetSilhouetteBasis();
     CVyrPolygonVertex* node = &m_nodes[m_nodeCount++];
     node->set_data(position, normal, uv);
     WidenRange(uv.u, uv.v);
@@ -269,11 +271,18 @@ CVyrPolygonVertex* CVyrIndexedMesh::add_vertex(const SPAposition& position, cons
 CVyrPolygonVertex* CVyrIndexedMesh::add_vertex(const CVyrPolygonVertex& vertex)
 {
     if (m_nodeCount >= m_nodeCapacity) return nullptr;
+    ForgetSilhouetteBasis();
     CVyrPolygonVertex* node = &m_nodes[m_nodeCount++];
     *node = vertex;
     const SPApar_pos uv = vertex.get_uv();
     WidenRange(uv.u, uv.v);
     return node;
+}
+
+CVyrPolygonVertex* CVyrIndexedMesh::get_vertex_for_edit(int index)
+{
+    ForgetSilhouetteBasis();
+    return &m_nodes[ValidNode(index)];
 }
 
 CVyrPolygonVertex* CVyrIndexedMesh::IAddVertex(const SPAposition& position, const SPAunit_vector& normal,
@@ -286,6 +295,7 @@ int CVyrIndexedMesh::add_polygon(int index, int count, VERTEX_TEMPLATE* vertexTe
 {
     if (index != m_polygonCount || m_polygonCount >= m_polygonCapacity || count < 0) return -1;
     if (count > m_polynodeCapacity - m_polynodeCount) return -1;
+    ForgetSilhouetteBasis();
     CVyrPolygonVertex** run = m_polynodes + m_polynodeCount;
     std::fill(run, run + count, m_nodes);
     CVyrIndexedPolygon& polygon = m_polygons[index];
@@ -299,6 +309,7 @@ int CVyrIndexedMesh::add_polygon(int index, int count, VERTEX_TEMPLATE* vertexTe
 int CVyrIndexedMesh::set_poly_vertex(int polygon, int position, CVyrPolygonVertex* node)
 {
     if (polygon < 0 || polygon >= m_polygonCount || !IsUsedNode(node)) return -1;
+    ForgetSilhouetteBasis();
     return m_polygons[polygon].set_vertex(position, node) < 0 ? -1 : polygon;
 }
 
@@ -311,6 +322,7 @@ bool CVyrIndexedMesh::FastAddVerticies(int count, const CVyrPolygonVertex* verti
 {
     if (count <= 0) return count == 0;
     if (!vertices || count > m_nodeCapacity - m_nodeCount) return false;
+    ForgetSilhouetteBasis();
     for (int i = 0; i < count; ++i) {
         m_nodes[m_nodeCount + i] = vertices[i];
         const SPApar_pos uv = vertices[i].get_uv();
@@ -325,6 +337,7 @@ int CVyrIndexedMesh::FastAddPolygon(int index, int count, VERTEX_TEMPLATE* verte
 {
     if (index < 0 || index >= m_polygonCapacity || count < 0 || (count > 0 && !nodeIndices)) return -1;
     if (count > m_polynodeCapacity - m_polynodeCount) return -1;
+    ForgetSilhouetteBasis();
     CVyrPolygonVertex** run = m_polynodes + m_polynodeCount;
     for (int i = 0; i < count; ++i) run[i] = &m_nodes[ValidNode(nodeIndices[i])];
     CVyrIndexedPolygon& polygon = m_polygons[index];
@@ -354,6 +367,7 @@ SPAbox CVyrIndexedMesh::GetBoxWithTransf(const SPAtransf& t) const
 
 void CVyrIndexedMesh::reverse()
 {
+    ForgetSilhouetteBasis();
     for (int i = 0; i < m_nodeCount; ++i) m_nodes[i].reverse();
     for (int i = 0; i < m_polygonCount; ++i) m_polygons[i].reverse_vertices();
 }
@@ -448,41 +462,133 @@ void CVyrIndexedMesh::CollectMeshTriangles(CDsTrianglesCollector& collector) con
     });
 }
 
+// --- Silhouette -------------------------------------------------------------------------------------
+
+struct CVyrIndexedMesh::SSilhouetteBasis {
+    // A three-cornered polygon: its corners as indices into the positions and normals, and its
+    // plane's unit normal (zero when the triangle has no area).
+    struct STriangle {
+        int node[3];
+        SPAunit_vector plane;
+    };
+    // The counts the basis was made for.
+    int nodes = 0;
+    int polygons = 0;
+    int polynodes = 0;
+    // Per used node, then per corner that points elsewhere: position and unit normal.
+    std::vector<SPAposition> positions;
+    std::vector<SPAunit_vector> normals;
+    // The three-cornered polygons, in polygon order.
+    std::vector<STriangle> triangles;
+
+    // Scratch space of one call, kept so that a call allocates nothing once warm.
+    std::vector<signed char> direction;                        // per node: how it faces the view
+    std::vector<std::pair<SPAposition, SPAposition>> edgeOn;   // edges whose two ends are edge-on
+    std::vector<double> keys;                                  // per edge-on edge: its smaller x
+    std::vector<int> order;                                    // edge-on edges by key
+    std::vector<int> rank;                                     // each edge-on edge's place in order
+    std::vector<char> used;                                    // edge-on edges paired already
+};
+
+CVyrIndexedMesh::SSilhouetteBasis& CVyrIndexedMesh::SilhouetteBasis() const
+{
+    if (SSilhouetteBasis* kept = m_silhouetteBasis.get())
+        if (kept->nodes == m_nodeCount && kept->polygons == m_polygonCount && kept->polynodes == m_polynodeCount)
+            return *kept;
+    auto basis = std::make_unique<SSilhouetteBasis>();
+    basis->nodes = m_nodeCount;
+    basis->polygons = m_polygonCount;
+    basis->polynodes = m_polynodeCount;
+    basis->positions.resize(static_cast<size_t>(m_nodeCount));
+    basis->normals.resize(static_cast<size_t>(m_nodeCount));
+    auto widen = [&basis](const CVyrPolygonVertex& node, size_t at) {
+        node.GetPosition(basis->positions[at]);
+        node.GetNormal(basis->normals[at]);
+    };
+    for (int i = 0; i < m_nodeCount; ++i) widen(m_nodes[i], static_cast<size_t>(i));
+    // A corner outside the used nodes (node 0 of an empty mesh, or one set through a polygon)
+    // gets an entry of its own, so that it reads what the corner points at.
+    auto index = [&](const CVyrPolygonVertex* corner) {
+        if (IsUsedNode(corner)) return static_cast<int>(corner - m_nodes);
+        basis->positions.emplace_back();
+        basis->normals.emplace_back();
+        widen(*corner, basis->positions.size() - 1);
+        return static_cast<int>(basis->positions.size() - 1);
+    };
+    basis->triangles.reserve(static_cast<size_t>(m_polygonCount));
+    for (int k = 0; k < m_polygonCount; ++k) {
+        const CVyrIndexedPolygon& polygon = m_polygons[k];
+        if (polygon.num_vertex() != 3 || !polygon.get_vertices()) continue;
+        const CVyrPolygonVertex* corners[3] = {polygon.get_vertex(0), polygon.get_vertex(1), polygon.get_vertex(2)};
+        if (!corners[0] || !corners[1] || !corners[2]) continue;
+        SSilhouetteBasis::STriangle triangle;
+        for (int i = 0; i < 3; ++i) triangle.node[i] = index(corners[i]);
+        const SPAposition& p0 = basis->positions[static_cast<size_t>(triangle.node[0])];
+        const SPAposition& p1 = basis->positions[static_cast<size_t>(triangle.node[1])];
+        const SPAposition& p2 = basis->positions[static_cast<size_t>(triangle.node[2])];
+        triangle.plane = normalise((p0 - p1) * (p0 - p2));
+        basis->triangles.push_back(triangle);
+    }
+    m_silhouetteBasis = std::move(basis);
+    return *m_silhouetteBasis;
+}
+
+void CVyrIndexedMesh::ForgetSilhouetteBasis()
+{
+    m_silhouetteBasis.reset();
+}
+
+namespace {
+
+// Beyond this dot product of two unit vectors the sign alone says how a normal faces the viewing
+// direction: the edge-on band is 1e-3 radians either side of the right angle, where the cosine
+// stays below 1.0000002e-3, so ten times that leaves room for every rounding. Within it the angle
+// is taken as the plain computation takes it.
+constexpr double kSignDecides = 1e-2;
+
+// NormalDirection of the angle between `d` and `n`, with the angle computed only when needed.
+int Facing(const SPAunit_vector& d, const SPAunit_vector& n)
+{
+    const double dot = d % n;
+    if (dot > kSignDecides) return -1;
+    if (dot < -kSignDecides) return 1;
+    return NormalDirection(angle_between(d, n));
+}
+
+}  // namespace
+
 void CVyrIndexedMesh::ComputeSilhouette(const SPAtransf& viewTransform, const SPAposition& eye,
                                         const SPAposition& target, SegmentList& segments) const
 {
     const SPAunit_vector d = normalise(normalise(target - eye) * viewTransform.inverse());
     if (d.is_zero(SPAresmch)) return;
     const size_t first = segments.size();
-    std::vector<std::pair<SPAposition, SPAposition>> edgeOn;  // edges whose two ends are edge-on
+    SSilhouetteBasis& basis = SilhouetteBasis();
+    const std::vector<SPAposition>& positions = basis.positions;
+    const std::vector<SPAunit_vector>& normals = basis.normals;
+    std::vector<signed char>& facing = basis.direction;
+    facing.resize(normals.size());
+    for (size_t i = 0; i < normals.size(); ++i) facing[i] = static_cast<signed char>(Facing(d, normals[i]));
+    std::vector<std::pair<SPAposition, SPAposition>>& edgeOn = basis.edgeOn;
+    edgeOn.clear();
 
-    for (int k = 0; k < m_polygonCount; ++k) {
-        const CVyrIndexedPolygon& polygon = m_polygons[k];
-        if (polygon.num_vertex() != 3 || !polygon.get_vertices()) continue;
-        SPAposition p[3];
-        double angle[3];
-        int direction[3];
-        for (int i = 0; i < 3; ++i) {
-            const CVyrPolygonVertex* v = polygon.get_vertex(i);
-            v->GetPosition(p[i]);
-            SPAunit_vector n;
-            v->GetNormal(n);
-            angle[i] = angle_between(d, n);
-            direction[i] = NormalDirection(angle[i]);
-        }
+    for (const SSilhouetteBasis::STriangle& triangle : basis.triangles) {
+        const size_t node[3] = {static_cast<size_t>(triangle.node[0]), static_cast<size_t>(triangle.node[1]),
+                                static_cast<size_t>(triangle.node[2])};
+        const int direction[3] = {facing[node[0]], facing[node[1]], facing[node[2]]};
+        const SPAposition* p[3] = {&positions[node[0]], &positions[node[1]], &positions[node[2]]};
         int zeros[3];
         int zeroCount = 0;
         for (int i = 0; i < 3; ++i)
             if (direction[i] == 0) zeros[zeroCount++] = i;
         if (zeroCount >= 2) {
-            edgeOn.emplace_back(p[zeros[0]], p[zeros[1]]);
-            if (zeroCount == 3) edgeOn.emplace_back(p[zeros[1]], p[zeros[2]]);
+            edgeOn.emplace_back(*p[zeros[0]], *p[zeros[1]]);
+            if (zeroCount == 3) edgeOn.emplace_back(*p[zeros[1]], *p[zeros[2]]);
             continue;
         }
-        const SPAunit_vector planeNormal = normalise((p[0] - p[1]) * (p[0] - p[2]));
-        if (!planeNormal.is_zero(SPAresmch) && NormalDirection(angle_between(d, planeNormal)) == 0) {
-            segments.emplace_back(p[0], p[1]);
-            segments.emplace_back(p[1], p[2]);
+        if (!triangle.plane.is_zero(SPAresmch) && Facing(d, triangle.plane) == 0) {
+            segments.emplace_back(*p[0], *p[1]);
+            segments.emplace_back(*p[1], *p[2]);
             continue;
         }
         if (direction[0] == direction[1] && direction[1] == direction[2]) continue;
@@ -490,6 +596,9 @@ void CVyrIndexedMesh::ComputeSilhouette(const SPAtransf& viewTransform, const SP
             const int a = (zeros[0] + 1) % 3, b = (zeros[0] + 2) % 3;
             if (direction[a] == direction[b]) continue;
         }
+        // The surface turns away inside this triangle: the crossing points interpolate the angles.
+        const double angle[3] = {angle_between(d, normals[node[0]]), angle_between(d, normals[node[1]]),
+                                 angle_between(d, normals[node[2]])};
         SPAposition crossing[3];
         int crossings = 0;
         static const int kEdges[3][2] = {{0, 1}, {1, 2}, {2, 0}};
@@ -498,26 +607,50 @@ void CVyrIndexedMesh::ComputeSilhouette(const SPAtransf& viewTransform, const SP
             if (direction[i] == direction[j]) continue;
             const double fi = std::fabs(angle[i] - kHalfPi), fj = std::fabs(angle[j] - kHalfPi);
             const double t = fi + fj > 0.0 ? fi / (fi + fj) : 0.5;
-            crossing[crossings++] = p[i] + (p[j] - p[i]) * t;
+            crossing[crossings++] = *p[i] + (*p[j] - *p[i]) * t;
         }
         if (crossings >= 2) segments.emplace_back(crossing[0], crossing[1]);
     }
 
-    // An edge-on edge is a silhouette where two triangles share it.
-    std::vector<bool> used(edgeOn.size(), false);
-    for (size_t i = 0; i < edgeOn.size(); ++i) {
-        if (used[i]) continue;
-        for (size_t j = i + 1; j < edgeOn.size(); ++j) {
-            if (used[j]) continue;
-            const bool same = (same_point(edgeOn[i].first, edgeOn[j].first, SPAresabs) &&
-                               same_point(edgeOn[i].second, edgeOn[j].second, SPAresabs)) ||
-                              (same_point(edgeOn[i].first, edgeOn[j].second, SPAresabs) &&
-                               same_point(edgeOn[i].second, edgeOn[j].first, SPAresabs));
-            if (same) {
-                segments.emplace_back(edgeOn[i].first, edgeOn[i].second);
-                used[i] = used[j] = true;
-                break;
-            }
+    // An edge-on edge is a silhouette where two triangles share it: each edge, in order, pairs
+    // with the first later unpaired edge of the same two ends. Edges of the same ends have
+    // smaller x coordinates within the tolerance of each other, so only the neighbours in that
+    // order are compared.
+    const size_t count = edgeOn.size();
+    if (count >= 2) {
+        std::vector<double>& keys = basis.keys;
+        std::vector<int>& order = basis.order;
+        std::vector<int>& rank = basis.rank;
+        std::vector<char>& used = basis.used;
+        keys.resize(count);
+        order.resize(count);
+        rank.resize(count);
+        used.assign(count, 0);
+        for (size_t i = 0; i < count; ++i) {
+            keys[i] = std::min(edgeOn[i].first.x(), edgeOn[i].second.x());
+            order[i] = static_cast<int>(i);
+        }
+        std::sort(order.begin(), order.end(), [&keys](int a, int b) { return keys[size_t(a)] < keys[size_t(b)]; });
+        for (size_t r = 0; r < count; ++r) rank[size_t(order[r])] = static_cast<int>(r);
+        auto same = [&edgeOn](size_t i, size_t j) {
+            return (same_point(edgeOn[i].first, edgeOn[j].first, SPAresabs) &&
+                    same_point(edgeOn[i].second, edgeOn[j].second, SPAresabs)) ||
+                   (same_point(edgeOn[i].first, edgeOn[j].second, SPAresabs) &&
+                    same_point(edgeOn[i].second, edgeOn[j].first, SPAresabs));
+        };
+        for (size_t i = 0; i < count; ++i) {
+            if (used[i]) continue;
+            size_t match = count;
+            auto consider = [&](size_t j) {
+                if (j > i && j < match && !used[j] && same(i, j)) match = j;
+            };
+            const size_t at = size_t(rank[i]);
+            for (size_t r = at + 1; r < count && keys[size_t(order[r])] - keys[i] <= SPAresabs; ++r)
+                consider(size_t(order[r]));
+            for (size_t r = at; r-- > 0 && keys[i] - keys[size_t(order[r])] <= SPAresabs;) consider(size_t(order[r]));
+            if (match == count) continue;
+            segments.emplace_back(edgeOn[i].first, edgeOn[i].second);
+            used[i] = used[match] = 1;
         }
     }
 

@@ -22,6 +22,14 @@
 //   raw angles.
 // - The display list takes its name from glGenLists, which reserves it for this list in every
 //   context that shares lists.
+// - ComputeSilhouette runs at every turn of the camera, so the mesh keeps, from its first call,
+//   what does not depend on the view: each node's position and unit normal widened to double, each
+//   triangle's corners as node indices and its plane's unit normal. A view then costs one dot
+//   product per node and per triangle, and the angles themselves only where a sign is too close to
+//   call or a crossing point needs them; the segments are the ones the plain per-triangle
+//   computation gives. The mesh's own changing members (adding or setting nodes and polygons,
+//   reverse, operator|=, get_vertex_for_edit) drop what is kept; a node or corner changed through
+//   the pointers that get_polygon and the polygons hand out is not seen until then.
 #pragma once
 
 #include <afx.h>
@@ -30,6 +38,7 @@
 #include "SpaFaceter.h"
 #include "SpaValues.h"
 
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -199,8 +208,9 @@ public:
     // --- Nodes and polygons -----------------------------------------------------------------
     // Node `index`; node 0 for an index outside the node count.
     const CVyrPolygonVertex* get_vertex(int index) const { return &m_nodes[ValidNode(index)]; }
-    // Node `index` for editing; node 0 for an index outside the node count.
-    CVyrPolygonVertex* get_vertex_for_edit(int index) { return &m_nodes[ValidNode(index)]; }
+    // Node `index` for editing; node 0 for an index outside the node count. Drops what the
+    // silhouette keeps of the mesh (see the header comment).
+    CVyrPolygonVertex* get_vertex_for_edit(int index);
     // Position of node `index` (node 0 outside the count).
     const float* GetFloatPosition(int index) const { return get_vertex(index)->GetFloatPosition(); }
     // Normal of node `index` (node 0 outside the count).
@@ -260,6 +270,7 @@ public:
     void CollectMeshTriangles(CDsTrianglesCollector& collector) const;
     // Appends the silhouette segments of the mesh seen from `eye` towards `target` (the viewing
     // direction brought into the mesh's frame by the inverse of `viewTransform`). Triangles only.
+    // The first call keeps what does not depend on the view (see the header comment).
     void ComputeSilhouette(const SPAtransf& viewTransform, const SPAposition& eye, const SPAposition& target,
                            SegmentList& segments) const;
     // Moves both ends of a segment sideways, away from the surface (along (first - second) x
@@ -340,6 +351,12 @@ public:
                                   const SPApar_pos& uv) override;
 
 private:
+    // What ComputeSilhouette keeps of the mesh between calls, and its scratch space.
+    struct SSilhouetteBasis;
+    // The kept basis, made first when there is none or the counts changed.
+    SSilhouetteBasis& SilhouetteBasis() const;
+    // Drops the kept basis (the mesh changes).
+    void ForgetSilhouetteBasis();
     // `index` when it names a used node, else 0.
     int ValidNode(int index) const { return index >= 0 && index < m_nodeCount ? index : 0; }
     // Whether `vertex` is one of the used nodes.
@@ -376,4 +393,5 @@ private:
     std::vector<SDSDataVBO> m_vbos;
     unsigned int m_displayList = 0;
     int m_displayListOwner = 0;
+    mutable std::unique_ptr<SSilhouetteBasis> m_silhouetteBasis;
 };

@@ -296,3 +296,27 @@ TEST_F(DsNFontStorageTest, TheDefaultFontNameComesFromTheResourceModuleAndAMissi
     EXPECT_EQ(VyrGetMessageBoxCount(), 1u);
     app.m_pMainWnd = nullptr;
 }
+
+TEST_F(DsNFontStorageTest, AMissingDefaultFontNameIsFoundOnceTheResourceModuleComes)
+{
+    // Without the module no name; asked again, still none (the failure is remembered).
+    VYR_RESET_FOR_TESTS(CVyrLangResourceManager::ResetForTests);
+    CVyrString none;
+    CDsNFontStorage::StSetDefaultFontName(none);
+    EXPECT_TRUE(CDsNFontStorage::StGetDefaultFontName().IsEmpty());
+    EXPECT_TRUE(CDsNFontStorage::StGetDefaultFontName().IsEmpty());
+    EXPECT_STREQ(CDsNFontStorage().GetLogFont().lfFaceName, L"");
+    {
+        // The module loaded later: the next text takes its name.
+        DefaultFontResources resources;
+        EXPECT_STREQ(CDsNFontStorage().GetLogFont().lfFaceName, L"DejaVu Sans");
+        EXPECT_STREQ(CDsNFontStorage::StGetDefaultFontName().GetString(), L"DejaVu Sans");
+    }
+    // A name found is kept after the module has gone; a name set by hand replaces it, and an
+    // empty one sends the next call to the module again.
+    EXPECT_STREQ(CDsNFontStorage::StGetDefaultFontName().GetString(), L"DejaVu Sans");
+    CDsNFontStorage::StSetDefaultFontName(none);
+    EXPECT_TRUE(CDsNFontStorage::StGetDefaultFontName().IsEmpty());
+    DefaultFontResources again;
+    EXPECT_STREQ(CDsNFontStorage::StGetDefaultFontName().GetString(), L"DejaVu Sans");
+}

@@ -400,6 +400,157 @@ TEST(VyrIndexedMeshTest, SilhouettesRunWhereTheSurfaceTurnsAwayFromTheViewer)
     EXPECT_EQ(segments.size(), 2u);
 }
 
+namespace {
+
+// The silhouette as the plain per-triangle computation gives it, from the mesh's public face
+// alone: every corner's angle to the viewing direction, every triangle's plane, every pair of
+// edge-on edges compared. The mesh's own computation must give exactly these segments.
+CVyrIndexedMesh::SegmentList PlainSilhouette(const CVyrIndexedMesh& mesh, const SPAposition& eye,
+                                             const SPAposition& target)
+{
+    const double halfPi = 1.5707963267948966;
+    auto facing = [](double angle) {
+        if (angle > 1.5697963267948967 && angle < 1.5717963267948964) return 0;
+        return angle < 1.5707963267948966 ? -1 : 1;
+    };
+    CVyrIndexedMesh::SegmentList segments;
+    const SPAunit_vector d = normalise(normalise(target - eye) * SPAtransf().inverse());
+    std::vector<std::pair<SPAposition, SPAposition>> edgeOn;
+    for (int k = 0; k < mesh.get_num_polygon(); ++k) {
+        const CVyrIndexedPolygon* polygon = mesh.get_polygon(k);
+        if (polygon->num_vertex() != 3) continue;
+        SPAposition p[3];
+        double angle[3];
+        int direction[3], zeros[3], zeroCount = 0;
+        for (int i = 0; i < 3; ++i) {
+            SPAunit_vector n;
+            polygon->get_vertex(i)->GetPosition(p[i]);
+            polygon->get_vertex(i)->GetNormal(n);
+            angle[i] = angle_between(d, n);
+            direction[i] = facing(angle[i]);
+            if (direction[i] == 0) zeros[zeroCount++] = i;
+        }
+        if (zeroCount >= 2) {
+            edgeOn.emplace_back(p[zeros[0]], p[zeros[1]]);
+            if (zeroCount == 3) edgeOn.emplace_back(p[zeros[1]], p[zeros[2]]);
+            continue;
+        }
+        const SPAunit_vector plane = normalise((p[0] - p[1]) * (p[0] - p[2]));
+        if (!plane.is_zero(SPAresmch) && facing(angle_between(d, plane)) == 0) {
+            segments.emplace_back(p[0], p[1]);
+            segments.emplace_back(p[1], p[2]);
+            continue;
+        }
+        if (direction[0] == direction[1] && direction[1] == direction[2]) continue;
+        if (zeroCount == 1 && direction[(zeros[0] + 1) % 3] == direction[(zeros[0] + 2) % 3]) continue;
+        std::vector<SPAposition> crossing;
+        for (int i = 0; i < 3; ++i) {
+            const int j = (i + 1) % 3;
+            if (direction[i] == direction[j]) continue;
+            const double fi = std::fabs(angle[i] - halfPi), fj = std::fabs(angle[j] - halfPi);
+            crossing.push_back(p[i] + (p[j] - p[i]) * (fi + fj > 0.0 ? fi / (fi + fj) : 0.5));
+        }
+        if (crossing.size() >= 2) segments.emplace_back(crossing[0], crossing[1]);
+    }
+    std::vector<bool> used(edgeOn.size(), false);
+    auto same = [](const SPAposition& a, const SPAposition& b) { return same_point(a, b, SPAresabs); };
+    for (size_t i = 0; i < edgeOn.size(); ++i)
+        for (size_t j = i + 1; !used[i] && j < edgeOn.size(); ++j)
+            if (!used[j] && ((same(edgeOn[i].first, edgeOn[j].first) && same(edgeOn[i].second, edgeOn[j].second)) ||
+                             (same(edgeOn[i].first, edgeOn[j].second) && same(edgeOn[i].second, edgeOn[j].first)))) {
+                segments.emplace_back(edgeOn[i].first, edgeOn[i].second);
+                used[i] = used[j] = true;
+            }
+    return segments;  // no apex in these meshes
+}
+
+// A smooth tube of radius 2 about z from z = 0 to 3, `around` facets round and `along` rows up,
+// two triangles per cell. The seam's nodes are doubled (as a faceter leaves them), so edge-on
+// edges there pair up by position, not by node.
+CVyrIndexedMesh Tube(int around, int along)
+{
+    const int columns = around + 1;
+    CVyrIndexedMesh mesh(columns * (along + 1), 2 * around * along, 6 * around * along);
+    for (int r = 0; r <= along; ++r)
+        for (int c = 0; c < columns; ++c) {
+            const double a = 2.0 * 3.141592653589793 * c / around;
+            mesh.add_vertex(SPAposition(2 * std::cos(a), 2 * std::sin(a), 3.0 * r / along),
+                            SPAunit_vector(std::cos(a), std::sin(a), 0), SPApar_pos(c, r));
+        }
+    for (int r = 0; r < along; ++r)
+        for (int c = 0; c < around; ++c) {
+            const int a = r * columns + c, b = a + 1, e = a + columns, f = e + 1;
+            Polygon(mesh, {a, b, f}, -2);
+            Polygon(mesh, {a, f, e}, -2);
+        }
+    return mesh;
+}
+
+// Ends of every segment compared exactly.
+void ExpectSameSegments(const CVyrIndexedMesh::SegmentList& got, const CVyrIndexedMesh::SegmentList& expected,
+                        const SPAvector& direction)
+{
+    ASSERT_EQ(got.size(), expected.size()) << direction.x() << " " << direction.y() << " " << direction.z();
+    for (size_t i = 0; i < got.size(); ++i)
+        for (int c = 0; c < 3; ++c) {
+            EXPECT_EQ(got[i].first.coordinate(c), expected[i].first.coordinate(c)) << "segment " << i;
+            EXPECT_EQ(got[i].second.coordinate(c), expected[i].second.coordinate(c)) << "segment " << i;
+        }
+}
+
+}  // namespace
+
+TEST(VyrIndexedMeshTest, SilhouettesOfATurningViewAreThoseOfThePlainComputationAndFollowTheMesh)
+{
+    CVyrIndexedMesh tube = Tube(24, 3);
+    // Directions of a turning camera, views along and across the axis (whole rows of edge-on
+    // edges), and views just inside and outside the edge-on band of 1e-3 radians.
+    std::vector<SPAvector> directions = {SPAvector(0, 0, -1), SPAvector(-1, 0, 0), SPAvector(0, 1, 0),
+                                         SPAvector(std::cos(0.0009), std::sin(0.0009), 0),
+                                         SPAvector(std::cos(0.0011), std::sin(0.0011), 0),
+                                         SPAvector(-1, 0.0105, 0.2), SPAvector(-1, 0.0095, 0.2)};
+    for (int k = 0; k < 24; ++k)
+        directions.emplace_back(std::cos(0.37 * k) * std::cos(0.11 * k), std::sin(0.37 * k), std::cos(0.5 * k));
+    const SPAposition eye(20, 5, 7);
+    std::vector<size_t> counts;
+    for (const SPAvector& direction : directions) {
+        CVyrIndexedMesh::SegmentList segments;
+        tube.ComputeSilhouette(SPAtransf(), eye, eye + direction, segments);
+        const CVyrIndexedMesh::SegmentList expected = PlainSilhouette(tube, eye, eye + direction);
+        ExpectSameSegments(segments, expected, direction);
+        counts.push_back(expected.size());
+    }
+    // The views reach every case: along the axis every facet is edge-on; just inside the band
+    // two columns of edges pair up, just outside it each row is crossed on both sides instead.
+    EXPECT_GE(counts[0], 24u);
+    EXPECT_GT(counts[3], 0u);
+    EXPECT_GT(counts[4], counts[3]);
+    EXPECT_GT(counts.back(), 0u);
+
+    // What the mesh keeps follows its changes: turned inside out, a corner moved, a node added.
+    const SPAvector oblique(-1, 0.3, 0.2);
+    tube.reverse();
+    CVyrIndexedMesh::SegmentList segments;
+    tube.ComputeSilhouette(SPAtransf(), eye, eye + oblique, segments);
+    ExpectSameSegments(segments, PlainSilhouette(tube, eye, eye + oblique), oblique);
+    const CVyrIndexedMesh::SegmentList before = segments;
+    CVyrPolygonVertex* node = tube.get_vertex_for_edit(30);
+    SPAunit_vector normal;
+    node->GetNormal(normal);
+    node->set_data(SPAposition(9, 9, 9), normal, SPApar_pos());
+    segments.clear();
+    tube.ComputeSilhouette(SPAtransf(), eye, eye + oblique, segments);
+    ExpectSameSegments(segments, PlainSilhouette(tube, eye, eye + oblique), oblique);
+    bool moved = false;
+    for (size_t i = 0; i < segments.size() && i < before.size(); ++i)
+        moved = moved || !Same(segments[i].first, before[i].first) || !Same(segments[i].second, before[i].second);
+    EXPECT_TRUE(moved || segments.size() != before.size());
+    ASSERT_EQ(tube.set_poly_vertex(5, 0, tube.get_vertex_for_edit(40)), 5);
+    segments.clear();
+    tube.ComputeSilhouette(SPAtransf(), eye, eye + oblique, segments);
+    ExpectSameSegments(segments, PlainSilhouette(tube, eye, eye + oblique), oblique);
+}
+
 using VyrIndexedMeshOffsetTest = vyrtest::MeshingTest;
 
 TEST_F(VyrIndexedMeshOffsetTest, HiddenLineOffsetsMoveASegmentByTwiceTheSurfaceTolerance)

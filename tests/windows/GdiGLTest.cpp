@@ -2,6 +2,9 @@
 #include "Dib.h"
 #include "GlTestFixture.h"
 
+#include <GL/glext.h>
+#include <GL/glx.h>
+
 #include <cstdint>
 #include <vector>
 
@@ -17,6 +20,11 @@ const Rgb kBackground{200, 100, 50}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kYello
 
 Rgb FromDib(uint32_t pixel) { return Rgb{int(pixel >> 16 & 0xFF), int(pixel >> 8 & 0xFF), int(pixel & 0xFF)}; }
 uint32_t ToDib(const Rgb& c) { return uint32_t(c.r) << 16 | uint32_t(c.g) << 8 | uint32_t(c.b); }
+
+template <typename Proc>
+Proc GlProc(const char* name) {
+    return reinterpret_cast<Proc>(glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)));
+}
 
 // The background with a green square in the top-left corner (GDI's origin), swapped to the front.
 void DrawPicture(int width, int height) {
@@ -133,4 +141,154 @@ TEST_F(GlTest, LinesAndTextDrawnIntoTheWindowShowUprightInTheFrontBuffer) {
         }
     EXPECT_GT(yellowAbove, 20);  // GL rows above the baseline row (y = 9 from the bottom)
     EXPECT_EQ(yellowBelow, 0);
+}
+
+// A transfer into the window while its context is current puts every pixel as it is, whatever the
+// context's drawing state would do to pixels or to geometry, and leaves that state as it was.
+TEST_F(GlTest, TransfersIntoTheWindowPutExactPixelsWhateverTheContextsStateAndKeepIt) {
+    auto activeTexture = GlProc<PFNGLACTIVETEXTUREPROC>("glActiveTexture");
+    auto genBuffers = GlProc<PFNGLGENBUFFERSPROC>("glGenBuffers");
+    auto bindBuffer = GlProc<PFNGLBINDBUFFERPROC>("glBindBuffer");
+    auto bufferData = GlProc<PFNGLBUFFERDATAPROC>("glBufferData");
+    auto deleteBuffers = GlProc<PFNGLDELETEBUFFERSPROC>("glDeleteBuffers");
+    auto genSamplers = GlProc<PFNGLGENSAMPLERSPROC>("glGenSamplers");
+    auto bindSampler = GlProc<PFNGLBINDSAMPLERPROC>("glBindSampler");
+    auto deleteSamplers = GlProc<PFNGLDELETESAMPLERSPROC>("glDeleteSamplers");
+    DrawPicture(200, 100);
+    ASSERT_TRUE(SwapBuffers(window_->dc));
+
+    // Pixel transfer, an unpack buffer, a dark texture on unit 1, unit 0's texture, environment
+    // and sampler, texture coordinate generation, matrices, a small viewport, outlined and culled
+    // polygons, a clip plane that removes everything, lighting.
+    glPixelTransferf(GL_RED_SCALE, 0.0f);
+    GLuint buffer = 0, textures[2] = {}, sampler = 0;
+    genBuffers(1, &buffer);
+    bindBuffer(GL_PIXEL_UNPACK_BUFFER, buffer);
+    bufferData(GL_PIXEL_UNPACK_BUFFER, 64, nullptr, GL_STATIC_DRAW);
+    glGenTextures(2, textures);
+    const uint32_t dark = 0xFF101010u;
+    activeTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, textures[1]);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    bindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_BGRA, GL_UNSIGNED_BYTE, &dark);
+    bindBuffer(GL_PIXEL_UNPACK_BUFFER, buffer);
+    glEnable(GL_TEXTURE_2D);
+    activeTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, textures[0]);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
+    genSamplers(1, &sampler);
+    bindSampler(0, sampler);
+    glEnable(GL_TEXTURE_GEN_S);
+    glMatrixMode(GL_TEXTURE);
+    glScalef(3.0f, 3.0f, 1.0f);
+    glMatrixMode(GL_MODELVIEW);
+    glTranslatef(0.25f, -0.5f, 0.0f);
+    glRotatef(30.0f, 0.0f, 0.0f, 1.0f);
+    glMatrixMode(GL_PROJECTION);
+    glScalef(0.5f, 2.0f, 1.0f);
+    GLfloat projection[16], modelview[16], textureMatrix[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    glGetFloatv(GL_TEXTURE_MATRIX, textureMatrix);
+    glViewport(10, 10, 20, 20);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_FRONT_AND_BACK);
+    const GLdouble nothing[4] = {0.0, 0.0, 0.0, -1.0};
+    glClipPlane(GL_CLIP_PLANE0, nothing);
+    glEnable(GL_CLIP_PLANE0);
+    glEnable(GL_LIGHTING);
+    activeTexture(GL_TEXTURE1);
+
+    // 37 x 23 (no power of two) pixels of distinct colours, top-left corner at (61, 17).
+    const int w = 37, h = 23, left = 61, top = 17;
+    std::vector<uint32_t> dib(size_t(w) * h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) dib[size_t(y) * w + x] = uint32_t(7 * x) << 16 | uint32_t(11 * y) << 8 | 200u;
+    BITMAPINFO info = TopDown32(w, h);
+    ASSERT_EQ(SetDIBitsToDevice(window_->dc, left, top, w, h, 0, 0, 0, h, dib.data(), &info, DIB_RGB_COLORS), h);
+
+    GLfloat scale = 1.0f;
+    glGetFloatv(GL_RED_SCALE, &scale);
+    EXPECT_EQ(scale, 0.0f);
+    glPixelTransferf(GL_RED_SCALE, 1.0f);  // reading back goes through it too
+    std::vector<uint32_t> front(size_t(w) * h);
+    glReadBuffer(GL_FRONT);
+    glReadPixels(left, 100 - top - h, w, h, GL_BGRA, GL_UNSIGNED_BYTE, front.data());
+    int wrong = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) wrong += (front[size_t(h - 1 - y) * w + x] & 0xFFFFFFu) != dib[size_t(y) * w + x];
+    EXPECT_EQ(wrong, 0);
+    // Nothing in the ring of pixels around it.
+    std::vector<uint32_t> ring(size_t(w + 2) * (h + 2));
+    glReadPixels(left - 1, 100 - top - h - 1, w + 2, h + 2, GL_BGRA, GL_UNSIGNED_BYTE, ring.data());
+    int touched = 0;
+    for (int y = 0; y < h + 2; ++y)
+        for (int x = 0; x < w + 2; ++x)
+            if (x == 0 || y == 0 || x == w + 1 || y == h + 1)
+                touched += !ColorNear(FromDib(ring[size_t(y) * (w + 2) + x]), kBackground);
+    EXPECT_EQ(touched, 0);
+
+    // The context's state as it was.
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    GLint value = 0;
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &value);
+    EXPECT_EQ(value, GL_TEXTURE1);
+    glGetIntegerv(GL_PIXEL_UNPACK_BUFFER_BINDING, &value);
+    EXPECT_EQ(GLuint(value), buffer);
+    activeTexture(GL_TEXTURE0);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
+    EXPECT_EQ(GLuint(value), textures[0]);
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &value);
+    EXPECT_EQ(value, GL_ADD);
+    glGetIntegerv(GL_SAMPLER_BINDING, &value);
+    EXPECT_EQ(GLuint(value), sampler);
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_GEN_S));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    GLfloat after[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, after);
+    EXPECT_EQ(std::vector<GLfloat>(after, after + 16), std::vector<GLfloat>(projection, projection + 16));
+    glGetFloatv(GL_MODELVIEW_MATRIX, after);
+    EXPECT_EQ(std::vector<GLfloat>(after, after + 16), std::vector<GLfloat>(modelview, modelview + 16));
+    glGetFloatv(GL_TEXTURE_MATRIX, after);
+    EXPECT_EQ(std::vector<GLfloat>(after, after + 16), std::vector<GLfloat>(textureMatrix, textureMatrix + 16));
+    glGetIntegerv(GL_MATRIX_MODE, &value);
+    EXPECT_EQ(value, GL_PROJECTION);
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(std::vector<GLint>(viewport, viewport + 4), (std::vector<GLint>{10, 10, 20, 20}));
+    GLint modes[2] = {};
+    glGetIntegerv(GL_POLYGON_MODE, modes);
+    EXPECT_EQ(modes[0], GL_LINE);
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE) && glIsEnabled(GL_CLIP_PLANE0) && glIsEnabled(GL_LIGHTING));
+
+    // In selection mode the context draws nothing and records no hit for the transfer.
+    GLuint hits[16] = {};
+    glSelectBuffer(16, hits);
+    glRenderMode(GL_SELECT);
+    glInitNames();
+    glPushName(7);
+    const std::vector<uint32_t> white(size_t(w) * h, 0xFFFFFFu);
+    ASSERT_EQ(SetDIBitsToDevice(window_->dc, left, top, w, h, 0, 0, 0, h, white.data(), &info, DIB_RGB_COLORS), h);
+    EXPECT_EQ(glRenderMode(GL_RENDER), 0);
+
+    // Put back for the fixture's next test.
+    bindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
+    deleteBuffers(1, &buffer);
+    bindSampler(0, 0);
+    deleteSamplers(1, &sampler);
+    glDeleteTextures(2, textures);
+    glDisable(GL_TEXTURE_GEN_S);
+    glLoadIdentity();
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glViewport(0, 0, 200, 100);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_CLIP_PLANE0);
+    glDisable(GL_LIGHTING);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 }

@@ -158,38 +158,6 @@ void ReadFrontPixels(int x, int yTop, int width, int height, int drawableHeight,
         std::swap_ranges(bgraTopDown + top * width, bgraTopDown + (top + 1) * width, bgraTopDown + bottom * width);
 }
 
-// Writes 32-bit BGRA rows from the top into the current draw framebuffer's front buffer, the
-// top-left corner at (x, yTop) counted from the top of a drawable `drawableHeight` rows high.
-void WriteFrontPixels(int x, int yTop, int width, int height, int drawableHeight, const uint32_t* bgraTopDown) {
-    auto bindFramebuffer = GlProc<PFNGLBINDFRAMEBUFFERPROC>("glBindFramebuffer");
-    auto windowPos = GlProc<PFNGLWINDOWPOS2IPROC>("glWindowPos2i");
-    auto useProgram = GlProc<PFNGLUSEPROGRAMPROC>("glUseProgram");
-    GLint drawFramebuffer = 0, program = 0;
-    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawFramebuffer);
-    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
-    bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    useProgram(0);
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    for (GLenum cap : {GL_DEPTH_TEST, GL_BLEND, GL_SCISSOR_TEST, GL_ALPHA_TEST, GL_STENCIL_TEST, GL_COLOR_LOGIC_OP,
-                       GL_TEXTURE_2D, GL_FOG, GL_LIGHTING, GL_DITHER})
-        glDisable(cap);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glPixelZoom(1.0f, -1.0f);  // rows arrive top-down
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-    glDrawBuffer(GL_FRONT);
-    windowPos(x, drawableHeight - yTop);
-    glDrawPixels(width, height, GL_BGRA, GL_UNSIGNED_BYTE, bgraTopDown);
-    glFlush();
-    glPopClientAttrib();
-    glPopAttrib();
-    useProgram(program);
-    bindFramebuffer(GL_DRAW_FRAMEBUFFER, drawFramebuffer);
-}
-
 // Whether the context's driver has the ARB assembly programs, whose enables would otherwise run
 // them on the pixels written (the same for every context of the process).
 bool HasArbPrograms() {
@@ -211,64 +179,145 @@ GLint TextureUnits() {
     return units;
 }
 
-// Applies the passes to the current draw framebuffer's front buffer, the top-left corner at
-// (x, yTop) counted from the top of a drawable `drawableHeight` rows high. Everything of the
-// context's state that could change the pixels on their way is set aside and put back.
-void CombineFrontPixels(int x, int yTop, int width, int height, int drawableHeight, const FrontPass* passes,
-                        int count) {
+// Writes the passes (32-bit BGRA rows from the top, `width` x `height`) into the current draw
+// framebuffer's front buffer, the top-left corner at (x, yTop) counted from the top of a drawable
+// `drawableWidth` x `drawableHeight`. Without `combine` every pixel of the one pass is copied;
+// with it only the pixels of a pass whose alpha byte is 0xFF are written, each combined with the
+// buffer's by the pass's operation. Everything of the context's state that could change the
+// pixels on their way is set aside and put back.
+//
+// The pixels go as a texture drawn on a rectangle that covers exactly their pixels (nearest
+// texel, replace), not through glDrawPixels: this Mesa gives the fragment program current at a
+// glDrawPixels a reference to the current vertex attributes for good, after which every display
+// list that sets a colour or a normal uploads that program's constants again, so that one GDI
+// write into a window would slow every later frame of its context. Each texel reaches its pixel
+// unchanged (8-bit channels, no filtering, no dithering), so the pixels written are the same.
+// Nothing is written outside the render mode (selection and feedback write no pixels).
+void WriteFrontPasses(int x, int yTop, int width, int height, int drawableWidth, int drawableHeight,
+                      const FrontPass* passes, int count, bool combine) {
+    GLint renderMode = GL_RENDER;
+    glGetIntegerv(GL_RENDER_MODE, &renderMode);
+    if (renderMode != GL_RENDER || count <= 0 || width <= 0 || height <= 0) return;
     auto bindFramebuffer = GlProc<PFNGLBINDFRAMEBUFFERPROC>("glBindFramebuffer");
     auto bindBuffer = GlProc<PFNGLBINDBUFFERPROC>("glBindBuffer");
-    auto windowPos = GlProc<PFNGLWINDOWPOS2IPROC>("glWindowPos2i");
     auto useProgram = GlProc<PFNGLUSEPROGRAMPROC>("glUseProgram");
     auto activeTexture = GlProc<PFNGLACTIVETEXTUREPROC>("glActiveTexture");
+    auto bindSampler = GlProc<PFNGLBINDSAMPLERPROC>("glBindSampler");
     GLint drawFramebuffer = 0, program = 0, unpackBuffer = 0, drawBuffer = 0, activeUnit = GL_TEXTURE0;
+    GLint texture = 0, sampler = 0, envMode = GL_MODULATE, maxSize = 0, clipPlanes = 0;
     glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawFramebuffer);
     glGetIntegerv(GL_CURRENT_PROGRAM, &program);
     glGetIntegerv(GL_PIXEL_UNPACK_BUFFER_BINDING, &unpackBuffer);
     glGetIntegerv(GL_ACTIVE_TEXTURE, &activeUnit);
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    glGetIntegerv(GL_MAX_CLIP_PLANES, &clipPlanes);
     if (drawFramebuffer) bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     if (program) useProgram(0);
     if (unpackBuffer) bindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
-    // What changes below: enables (texture units' included), the colour buffer's state (draw
-    // buffer, alpha test, logic operation, colour mask), pixel transfer and zoom, the raster
-    // position; the active texture unit is put back by hand. A push of every group costs more
-    // than the write itself.
-    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_PIXEL_MODE_BIT | GL_CURRENT_BIT);
+    // What changes below: enables (texture units', texture coordinate generation's and clip
+    // planes' included), the colour buffer's state (draw buffer, alpha test, logic operation,
+    // colour mask), pixel transfer, the current texture coordinates, polygon mode, viewport and
+    // matrix mode. The matrices, unit 0's texture, sampler and environment and the active unit
+    // are put back by hand: a push of every group costs more than the write itself.
+    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_PIXEL_MODE_BIT | GL_CURRENT_BIT | GL_POLYGON_BIT |
+                 GL_VIEWPORT_BIT | GL_TRANSFORM_BIT);
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    for (GLenum cap : {GL_DEPTH_TEST, GL_BLEND, GL_SCISSOR_TEST, GL_STENCIL_TEST, GL_FOG, GL_DITHER, GL_COLOR_SUM})
+    for (GLenum cap : {GL_DEPTH_TEST, GL_BLEND, GL_SCISSOR_TEST, GL_STENCIL_TEST, GL_FOG, GL_DITHER, GL_COLOR_SUM,
+                       GL_LIGHTING, GL_CULL_FACE, GL_POLYGON_STIPPLE, GL_POLYGON_SMOOTH, GL_MULTISAMPLE,
+                       GL_SAMPLE_ALPHA_TO_COVERAGE, GL_SAMPLE_COVERAGE, GL_RASTERIZER_DISCARD})
         glDisable(cap);
+    for (GLint plane = 0; plane < clipPlanes; ++plane) glDisable(GLenum(GL_CLIP_PLANE0 + plane));
     if (HasArbPrograms()) {
         glDisable(GL_FRAGMENT_PROGRAM_ARB);
         glDisable(GL_VERTEX_PROGRAM_ARB);
     }
     const GLint units = TextureUnits();
-    for (GLint unit = 0; unit < units; ++unit) {
+    for (GLint unit = units - 1; unit >= 0; --unit) {
         if (units > 1) activeTexture(GLenum(GL_TEXTURE0 + unit));
-        for (GLenum target : {GL_TEXTURE_1D, GL_TEXTURE_2D, GL_TEXTURE_3D, GL_TEXTURE_CUBE_MAP})
+        for (GLenum target : {GL_TEXTURE_1D, GL_TEXTURE_2D, GL_TEXTURE_3D, GL_TEXTURE_CUBE_MAP, GL_TEXTURE_RECTANGLE})
             if (glIsEnabled(target)) glDisable(target);
     }
+    // Unit 0 is active from here on.
+    for (GLenum cap : {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R, GL_TEXTURE_GEN_Q}) glDisable(cap);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &envMode);
+    if (bindSampler) glGetIntegerv(GL_SAMPLER_BINDING, &sampler);
+    if (sampler) bindSampler(0, 0);
+    GLfloat matrices[3][16];
+    const GLenum stacks[3] = {GL_PROJECTION, GL_MODELVIEW, GL_TEXTURE};
+    const GLenum reads[3] = {GL_PROJECTION_MATRIX, GL_MODELVIEW_MATRIX, GL_TEXTURE_MATRIX};
+    for (int i = 0; i < 3; ++i) {
+        glGetFloatv(reads[i], matrices[i]);
+        glMatrixMode(stacks[i]);
+        glLoadIdentity();
+    }
+    glMatrixMode(GL_PROJECTION);
+    glOrtho(0.0, drawableWidth, 0.0, drawableHeight, -1.0, 1.0);
+    glViewport(0, 0, drawableWidth, drawableHeight);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     for (GLenum scale : {GL_RED_SCALE, GL_GREEN_SCALE, GL_BLUE_SCALE, GL_ALPHA_SCALE}) glPixelTransferf(scale, 1.0f);
     for (GLenum bias : {GL_RED_BIAS, GL_GREEN_BIAS, GL_BLUE_BIAS, GL_ALPHA_BIAS}) glPixelTransferf(bias, 0.0f);
     glPixelTransferi(GL_MAP_COLOR, GL_FALSE);
-    // Only the pixels of a pass (alpha 0xFF) are written, each combined by the pass's operation.
-    glEnable(GL_ALPHA_TEST);
-    glAlphaFunc(GL_GREATER, 0.5f);
-    glEnable(GL_COLOR_LOGIC_OP);
-    glPixelZoom(1.0f, -1.0f);  // rows arrive top-down
+    if (combine) {
+        glEnable(GL_ALPHA_TEST);
+        glAlphaFunc(GL_GREATER, 0.5f);
+        glEnable(GL_COLOR_LOGIC_OP);
+    } else {
+        glDisable(GL_ALPHA_TEST);
+        glDisable(GL_COLOR_LOGIC_OP);
+    }
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, width);
     glPixelStorei(GL_UNPACK_SWAP_BYTES, GL_FALSE);
     glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
     glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
     if (drawBuffer != GL_FRONT) glDrawBuffer(GL_FRONT);
-    windowPos(x, drawableHeight - yTop);
-    for (int i = 0; i < count; ++i) {
-        const FrontPass::Op op = passes[i].op;
-        glLogicOp(op == FrontPass::kAnd ? GL_AND : op == FrontPass::kXor ? GL_XOR : GL_COPY);
-        glDrawPixels(width, height, GL_BGRA, GL_UNSIGNED_BYTE, passes[i].bgraTopDown);
+
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glEnable(GL_TEXTURE_2D);
+    // Tiles no larger than a texture may be; rows of the texture run from the top.
+    const int tile = std::max<GLint>(maxSize, 64);
+    for (int top = 0; top < height; top += tile)
+        for (int left = 0; left < width; left += tile) {
+            const int w = std::min(tile, width - left), h = std::min(tile, height - top);
+            const int x0 = x + left, y0 = drawableHeight - yTop - top;  // the tile's top-left corner
+            glPixelStorei(GL_UNPACK_SKIP_PIXELS, left);
+            glPixelStorei(GL_UNPACK_SKIP_ROWS, top);
+            for (int i = 0; i < count; ++i) {
+                if (combine) {
+                    const FrontPass::Op op = passes[i].op;
+                    glLogicOp(op == FrontPass::kAnd ? GL_AND : op == FrontPass::kXor ? GL_XOR : GL_COPY);
+                }
+                glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE, passes[i].bgraTopDown);
+                glBegin(GL_QUADS);
+                glTexCoord2f(0.0f, 0.0f);
+                glVertex2i(x0, y0);
+                glTexCoord2f(0.0f, 1.0f);
+                glVertex2i(x0, y0 - h);
+                glTexCoord2f(1.0f, 1.0f);
+                glVertex2i(x0 + w, y0 - h);
+                glTexCoord2f(1.0f, 0.0f);
+                glVertex2i(x0 + w, y0);
+                glEnd();
+            }
+        }
+    glDeleteTextures(1, &name);
+
+    glBindTexture(GL_TEXTURE_2D, GLuint(texture));
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, envMode);
+    if (sampler) bindSampler(0, GLuint(sampler));
+    for (int i = 0; i < 3; ++i) {
+        glMatrixMode(stacks[i]);
+        glLoadMatrixf(matrices[i]);
     }
     glPopClientAttrib();
     glPopAttrib();
@@ -276,6 +325,23 @@ void CombineFrontPixels(int x, int yTop, int width, int height, int drawableHeig
     if (unpackBuffer) bindBuffer(GL_PIXEL_UNPACK_BUFFER, GLuint(unpackBuffer));
     if (program) useProgram(GLuint(program));
     if (drawFramebuffer) bindFramebuffer(GL_DRAW_FRAMEBUFFER, GLuint(drawFramebuffer));
+}
+
+// Writes 32-bit BGRA rows from the top into the current draw framebuffer's front buffer, the
+// top-left corner at (x, yTop) counted from the top of a drawable `drawableWidth` x
+// `drawableHeight`, and flushes.
+void WriteFrontPixels(int x, int yTop, int width, int height, int drawableWidth, int drawableHeight,
+                      const uint32_t* bgraTopDown) {
+    const FrontPass copy{FrontPass::kCopy, bgraTopDown};
+    WriteFrontPasses(x, yTop, width, height, drawableWidth, drawableHeight, &copy, 1, false);
+    glFlush();
+}
+
+// Applies the passes to the current draw framebuffer's front buffer, the top-left corner at
+// (x, yTop) counted from the top of a drawable `drawableWidth` x `drawableHeight`.
+void CombineFrontPixels(int x, int yTop, int width, int height, int drawableWidth, int drawableHeight,
+                        const FrontPass* passes, int count) {
+    WriteFrontPasses(x, yTop, width, height, drawableWidth, drawableHeight, passes, count, true);
 }
 
 // The bitmap of a memory DC that a context is current on, when OpenGL draws into it; null otherwise.
@@ -407,7 +473,7 @@ bool WriteDrawablePixels(HDC dc, int x, int yTop, int width, int height, const u
     if (!drawable || !bgraTopDown || width <= 0 || height <= 0 || !DrawableSize(dc, drawableWidth, drawableHeight))
         return false;
     return WithDrawableCurrent(drawable,
-                               [&] { WriteFrontPixels(x, yTop, width, height, drawableHeight, bgraTopDown); });
+                               [&] { WriteFrontPixels(x, yTop, width, height, drawableWidth, drawableHeight, bgraTopDown); });
 }
 
 bool CombineDrawablePixels(HDC dc, int x, int yTop, int width, int height, const FrontPass* passes, int count,
@@ -420,11 +486,11 @@ bool CombineDrawablePixels(HDC dc, int x, int yTop, int width, int height, const
         return false;
     throughCurrent = DrawableIsCurrent(dc);
     if (throughCurrent) {
-        CombineFrontPixels(x, yTop, width, height, drawableHeight, passes, count);
+        CombineFrontPixels(x, yTop, width, height, drawableWidth, drawableHeight, passes, count);
         return true;
     }
     return WithDrawableCurrent(drawable, [&] {
-        CombineFrontPixels(x, yTop, width, height, drawableHeight, passes, count);
+        CombineFrontPixels(x, yTop, width, height, drawableWidth, drawableHeight, passes, count);
         glFlush();
     });
 }
@@ -459,7 +525,7 @@ void BitmapToGlSurface(HDC dc) {
     if (!bitmap || bitmap->width != dc->surfaceWidth || bitmap->height != dc->surfaceHeight) return;
     std::vector<uint32_t> pixels = BitmapPixels(bitmap);
     for (uint32_t& pixel : pixels) pixel |= 0xFF000000u;
-    WriteFrontPixels(0, 0, bitmap->width, bitmap->height, bitmap->height, pixels.data());
+    WriteFrontPixels(0, 0, bitmap->width, bitmap->height, bitmap->width, bitmap->height, pixels.data());
 }
 
 void GlSurfaceBitmapChanged(HDC dc) {
