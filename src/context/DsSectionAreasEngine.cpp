@@ -49,7 +49,7 @@ void Widen(double& low, double& high)
 }  // namespace
 
 CDsSectionAreasEngine::CDsSectionAreasEngine(const CVyrComplexSection& section, SPAunit_vector& direction)
-    : m_axis(0.0, 0.0, section.m_depth), m_depth(section.m_depth), m_transformation(section.m_transformation),
+    : m_axis(0.0, 0.0, section.m_depth), m_transformation(section.m_transformation),
       m_turnSense(section.m_turnSense != 0)
 {
     std::copy(section.m_box, section.m_box + 6, m_box);

@@ -107,7 +107,6 @@ private:
     std::vector<std::vector<SDsSectionEdge>> m_areas;
     SPAvector m_axis;
     SDsSectionEdge m_closingSide;
-    double m_depth = 0.0;
     SPAtransf m_transformation;
     double m_box[6] = {0, 0, 0, 0, 0, 0};
     bool m_turnSense = false;

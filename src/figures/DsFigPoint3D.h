@@ -65,8 +65,10 @@ public:
     // Position, style, size, vector and offset; redefines.
     void SetPointData(const CGmPosition& position, EPointStyle style, int size, const CGmUnitVector& vector,
                       int offset);
-    // The marker style (shows at the next definition).
+    // The marker style (shows at the next definition). Not the line style: that one is
+    // CDsFigure::SetStyle(int, bool), which stays callable here and stipples the marker's lines.
     void SetStyle(EPointStyle style) { m_style = style; }
+    using CDsFigure::SetStyle;
     // The marker size in pixels; redefines.
     void SetSize(int size);
     // The direction of the offset; redefines.
@@ -167,8 +169,10 @@ public:
     void SetPosition(int x, int y);
     // Place, style and size; redefines.
     void SetPointData(int x, int y, EPointStyle style, int size);
-    // The style (shows at the next definition).
+    // The marker style (shows at the next definition); the line style is CDsFigure's, as for
+    // CDsFigPoint3D.
     void SetStyle(EPointStyle style) { m_style = style; }
+    using CDsFigure::SetStyle;
     // The size; redefines.
     void SetSize(int size);
     // The distance from the right edge.

@@ -178,8 +178,8 @@ void CDsFigText3D::StGetTextSize(view3d* view, const SPAposition& position, floa
         const std::unique_ptr<CVyrString> line(CDsItemNText2D::StGetLine(whole, n));
         CDsItemNText3D item(*line, font, height);
         item.SetPosition(CGmPosition(position));
-        if (item.GetWidth() == 0.0f) item.ComputeWidthsOfStringAndChars();
-        width = std::max(width, double(item.GetWidth()));
+        if (item.GetTextWidth() == 0.0f) item.ComputeWidthsOfStringAndChars();
+        width = std::max(width, double(item.GetTextWidth()));
         totalHeight += item.GetHeight();
         descent = (font.GetEmAscentRatio() - 1.0) * (item.GetFont().GetEmAscentRatio() * item.GetHeight()) * upp;
     }

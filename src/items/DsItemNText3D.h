@@ -100,8 +100,9 @@ public:
     float GetEmHeight() const;
     // The string's width (measured first when 0) and em height, model units.
     void GetEmDimensions(float& width, float& height);
-    // The string's width in model units (0 until measured).
-    float GetWidth() const { return m_width; }
+    // The string's width in model units (0 until measured). Not GetWidth, which is the line width
+    // of the attributes, as for every item.
+    float GetTextWidth() const { return m_width; }
     // The characters' widths in model units.
     const std::vector<float>& GetCharWidths() const { return m_charWidths; }
     // The model height (0.01 at least); the characters measured again.

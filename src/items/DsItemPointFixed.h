@@ -53,8 +53,8 @@ public:
                       const CGmUnitVector& direction);
 
     // --- Own operations -------------------------------------------------------------------
-    // The marker style.
-    void SetStyle(EPointStyle style) { m_style = style; }
+    // The marker style (SetStyle(int, bool) is the line style of the attributes).
+    void SetPointStyle(EPointStyle style) { m_style = style; }
     // The offset in pixels along the direction.
     void SetOffset(int offset) { m_offset = offset; }
     // The direction of the offset.

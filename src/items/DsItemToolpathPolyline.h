@@ -177,7 +177,6 @@ public:
 
 private:
     float m_z = 0.0f;
-    int32_t m_reserved = 0;  // no use; 0
 };
 
 // Puts the cursor of `path` at `index` (the cursor a walk found before asking a child).

@@ -76,8 +76,8 @@ void CDsItemsNTextLine::Measure()
     for (CDsItemBase* child : GetDsItems()) {
         auto* item = dynamic_cast<CDsItemNText3D*>(child);
         if (!item) continue;
-        if (item->GetWidth() == 0.0f) item->ComputeWidthsOfStringAndChars();
-        m_width += item->GetWidth();
+        if (item->GetTextWidth() == 0.0f) item->ComputeWidthsOfStringAndChars();
+        m_width += item->GetTextWidth();
         const float em = item->GetEmHeight();
         if (em > m_largestEmHeight) {
             m_largestEmHeight = em;
@@ -108,11 +108,11 @@ void CDsItemsNTextLine::Layout(const CGmPosition& start, float blockWidth, float
     for (CDsItemBase* child : GetDsItems()) {
         auto* item = dynamic_cast<CDsItemNText3D*>(child);
         if (!item) continue;
-        if (item->GetWidth() == 0.0f) item->ComputeWidthsOfStringAndChars();
+        if (item->GetTextWidth() == 0.0f) item->ComputeWidthsOfStringAndChars();
         item->SetPosition(CGmPosition(x, y, z));
         item->SetLineAngle(float((double(escapement) + (escapement < 0 ? -0.25 : 0.25)) / 10.0));
-        x += double(c * item->GetWidth());
-        y += double(s * item->GetWidth());
+        x += double(c * item->GetTextWidth());
+        y += double(s * item->GetTextWidth());
     }
 }
 
@@ -157,9 +157,9 @@ void CDsItemsNTextBlock::Measure()
     for (CDsItemBase* child : GetDsItems()) {
         auto* line = dynamic_cast<CDsItemsNTextLine*>(child);
         if (!line) continue;
-        if (line->GetWidth() == 0.0f) line->Measure();
+        if (line->GetTextWidth() == 0.0f) line->Measure();
         m_height += line->GetLargestEmHeight();
-        if (line->GetWidth() > m_width) m_width = line->GetWidth();
+        if (line->GetTextWidth() > m_width) m_width = line->GetTextWidth();
     }
 }
 

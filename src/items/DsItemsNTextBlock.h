@@ -40,8 +40,8 @@ public:
 
     // 37.
     EDsItemsType GetItemType() override;
-    // The larger of the two lines' widths, model units.
-    float GetWidth() const { return m_width; }
+    // The larger of the two lines' widths, model units (GetWidth is the line width).
+    float GetTextWidth() const { return m_width; }
     // Twice the second line's em height, model units.
     float GetHeight() const { return m_height; }
 
@@ -65,8 +65,8 @@ public:
     void Measure();
     // The width (measured first when 0) and the largest em height.
     void GetSize(float& width, float& height);
-    // The sum of the items' widths (0 until measured).
-    float GetWidth() const { return m_width; }
+    // The sum of the items' widths, model units, 0 until measured (GetWidth is the line width).
+    float GetTextWidth() const { return m_width; }
     // The largest em height among the items.
     float GetLargestEmHeight() const { return m_largestEmHeight; }
     // The model height of the item with the largest em height.

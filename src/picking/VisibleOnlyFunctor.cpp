@@ -53,7 +53,7 @@ CVisibleOnlyFunctor::CVisibleOnlyFunctor(CDsView3dCdc* view, const pick_event& f
                                          const std::vector<CDsTypeMask>& domain, CDsPickTestFunc* test,
                                          const std::vector<CVyrObjectPath>* scopePaths, bool anyDepth,
                                          const TDsPickIdRanges* idRanges, int idBound)
-    : m_view(view), m_domain(domain), m_test(test)
+    : m_view(view), m_test(test)
 {
     m_acceptance.SetDomain(domain);
     m_acceptance.scopePaths = scopePaths;

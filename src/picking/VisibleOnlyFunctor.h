@@ -65,9 +65,9 @@ public:
     typedef CVyrZBuffer<FaceGeom*> TZBuffer;
 
     // The pass for the region between `first` (x, y) and `secondCorner` (x, y; drawable pixels
-    // counted down) on `view`, with the pick's domain (kept by reference), the host's test (may be
-    // null), the scope (may be null), the any-depth flag, the id-range filter (may be null) and the
-    // id bound. Builds the z-buffer (none for an empty region or a view without a context).
+    // counted down) on `view`, with the pick's domain (only the union of its masks is kept), the
+    // host's test (may be null), the scope (may be null), the any-depth flag, the id-range filter
+    // (may be null) and the id bound. Builds the z-buffer (none for an empty region or a view without a context).
     CVisibleOnlyFunctor(CDsView3dCdc* view, const pick_event& first, const int* secondCorner,
                         const std::vector<CDsTypeMask>& domain, CDsPickTestFunc* test,
                         const std::vector<CVyrObjectPath>* scopePaths, bool anyDepth, const TDsPickIdRanges* idRanges,
@@ -122,7 +122,6 @@ private:
     int m_height = 0;
     CDsZBufferProjection m_projection;
     int m_renderMode = 0;
-    const std::vector<CDsTypeMask>& m_domain;
     SDsPickAcceptance m_acceptance;
     CDsPickTestFunc* m_test;
     SDsPickRect m_rect;

@@ -99,7 +99,6 @@ private:
     void SendVertex(const CVyrPolygonVertex* vertex);
 
     const CVyrIndexedMesh* m_mesh;
-    int m_reserved = 0;  // no use; 0
     CDsStripsCollector* m_receiver;
     int m_vertexCount = 0;
     bool m_reversed;

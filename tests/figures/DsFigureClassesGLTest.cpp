@@ -353,8 +353,8 @@ TEST_F(DsFigureClassesGLTest, TextSizeIsTheWidestLineAndTheSumOfTheLineHeights)
     CDsFigText3D::StGetTextSize(view_.get(), SPAposition(0, 0, 0), 5.0f, font, text, -1, width, height, descent);
     CDsItemNText3D longer(CVyrString(L"much longer line"), font, 5.0f);
     CDsItemNText3D shorter(CVyrString(L"short"), font, 5.0f);
-    EXPECT_NEAR(width, longer.GetWidth(), 1e-4);
-    EXPECT_GT(width, shorter.GetWidth());
+    EXPECT_NEAR(width, longer.GetTextWidth(), 1e-4);
+    EXPECT_GT(width, shorter.GetTextWidth());
     EXPECT_NEAR(height, 10.0, 1e-6);
     const double expected = (font.GetEmAscentRatio() - 1.0) * longer.GetEmHeight() * view_->get_units_per_pixel();
     EXPECT_NEAR(descent, expected, 1e-6);
@@ -363,11 +363,11 @@ TEST_F(DsFigureClassesGLTest, TextSizeIsTheWidestLineAndTheSumOfTheLineHeights)
     // stops at its end; no text measures nothing.
     CDsFigText3D::StGetTextSize(view_.get(), SPAposition(0, 0, 0), 5.0f, font, text, 3, width, height, descent);
     CDsItemNText3D sho(CVyrString(L"sho"), font, 5.0f);
-    EXPECT_NEAR(width, sho.GetWidth(), 1e-4);
+    EXPECT_NEAR(width, sho.GetTextWidth(), 1e-4);
     EXPECT_NEAR(height, 5.0, 1e-6);
     CDsFigText3D::StGetTextSize(nullptr, SPAposition(0, 0, 0), 5.0f, font, L"ab", 4000, width, height, descent);
     CDsItemNText3D ab(CVyrString(L"ab"), font, 5.0f);
-    EXPECT_NEAR(width, ab.GetWidth(), 1e-4);
+    EXPECT_NEAR(width, ab.GetTextWidth(), 1e-4);
     EXPECT_TRUE(std::isfinite(descent));
     CDsFigText3D::StGetTextSize(nullptr, SPAposition(0, 0, 0), 5.0f, font, nullptr, 5, width, height, descent);
     EXPECT_EQ(width, 0.0);

@@ -264,6 +264,31 @@ TEST(DsFigPointTest, MarkersAtEveryPositionAndNoneForNoPositions)
     EXPECT_EQ(unpicked.GetDlFigure()->Count(), 0);
 }
 
+// A point figure has two styles: the line style of every figure (CDsFigure::SetStyle(int, bool),
+// as the line-attribute manager applies it), which goes to the marker item's attributes, and the
+// marker's own style, which only the point's SetStyle(EPointStyle) changes.
+TEST(DsFigPointTest, TheLineStyleGoesThroughTheFigureToTheMarkerAndTheMarkerStyleStaysApart)
+{
+    CDsFigPoint3D point(CGmPosition(1, 2, 3), EPointStyle(3), 6, false, true, CGmUnitVector(), 0);
+    auto marker = [&point] { return dynamic_cast<CDsItemPointFixed*>(point.GetDlFigure()->Get(0)); };
+    static_cast<CDsFigure&>(point).SetStyle(5, false);
+    ASSERT_NE(marker(), nullptr);
+    EXPECT_EQ(marker()->GetStyle(), 5);
+    EXPECT_EQ(marker()->GetPointStyle(), EPointStyle(3));
+    point.SetStyle(EPointStyle(6));  // shows at the next definition
+    point.ReDefineFig();
+    ASSERT_NE(marker(), nullptr);
+    EXPECT_EQ(marker()->GetPointStyle(), EPointStyle(6));
+    EXPECT_EQ(point.GetStyle(), 5);
+
+    CDsFigPointReference corner(10, 20, EPointStyle(2), 8);
+    corner.SetStyle(4, false);  // the line style, on the point's own type too
+    auto* cornerMarker = dynamic_cast<CDsItemPointReference*>(corner.GetDlFigure()->Get(0));
+    ASSERT_NE(cornerMarker, nullptr);
+    EXPECT_EQ(cornerMarker->GetStyle(), 4);
+    EXPECT_EQ(cornerMarker->GetPointStyle(), EPointStyle(2));
+}
+
 TEST(DsFigPointTest, UseCountsDecideWhenASharedPointGoesAndAssignmentKeepsTheTargetsOwnCount)
 {
     bool gone = false;

@@ -369,9 +369,9 @@ TEST_F(DsItemNTextGLTest, A3DTextStartsAtItsAnchorsPixelAndIsPickedOnItsInk)
     float sum = 0;
     for (float w : word.GetCharWidths()) sum += w;
     EXPECT_EQ(word.GetCharWidths().size(), 5u);
-    EXPECT_NEAR(sum, word.GetWidth(), 1e-3);
-    EXPECT_GT(word.GetWidth(), 20.0f);
-    EXPECT_LT(word.GetWidth(), 50.0f);
+    EXPECT_NEAR(sum, word.GetTextWidth(), 1e-3);
+    EXPECT_GT(word.GetTextWidth(), 20.0f);
+    EXPECT_LT(word.GetTextWidth(), 50.0f);
 }
 
 TEST_F(DsItemNTextGLTest, ZoomSizesAModelTextAndLeavesAFixedOneAlone)
@@ -462,7 +462,7 @@ TEST_F(DsItemNTextGLTest, ABlockLaysItsLinesOutFromTheItemsMeasuredSizes)
     centred->GetBlockSize(w, h, false);
     CDsItemNText3D* item = firstItem(*centred, 0);
     const float e = item->GetEmHeight(), m = 1.5f;
-    EXPECT_NEAR(w, item->GetWidth(), 1e-4);
+    EXPECT_NEAR(w, item->GetTextWidth(), 1e-4);
     EXPECT_NEAR(h, e, 1e-4);
     EXPECT_NEAR(item->GetPosition().x(), -w / 2, 1e-4);
     EXPECT_NEAR(item->GetPosition().y(), (e - m) - e / 2, 1e-4);
@@ -491,7 +491,7 @@ TEST_F(DsItemNTextGLTest, ABlockLaysItsLinesOutFromTheItemsMeasuredSizes)
     // A line aligned to the end starts (block width - its width) along the line.
     auto right = makeBlock(eDsTextBlockTopLeft, {{eDsTextLineRight, L"A"}, {eDsTextLineLeft, L"Longer"}});
     right->GetBlockSize(w, h, false);
-    EXPECT_NEAR(firstItem(*right, 0)->GetPosition().x(), w - firstItem(*right, 0)->GetWidth(), 1e-4);
+    EXPECT_NEAR(firstItem(*right, 0)->GetPosition().x(), w - firstItem(*right, 0)->GetTextWidth(), 1e-4);
     EXPECT_NEAR(firstItem(*right, 1)->GetPosition().x(), 0.0, 1e-4);
     // Turned by 90 degrees, the line runs up and the items take the angle.
     right->SetAngle(90.0f);
@@ -585,6 +585,28 @@ TEST_F(DsItemNTextGLTest, TheFigureGeneratorMakesEveryKindOfText)
     EXPECT_EQ(made->GetDsItems()[1]->GetItemType(), eDsItemNTextVectorFixed);
     EXPECT_EQ(made->GetDsItems()[2]->GetItemType(), eDsItemNText3D);
     EXPECT_EQ(static_cast<CDsItemNText2D*>(made->GetDsItems()[2])->GetFont().GetLogFont().lfEscapement, 450);
+}
+
+// GetWidth of every item is the line width of its attributes; the 3-D texts and their groups keep
+// their measured width in model units apart.
+TEST_F(DsItemNTextGLTest, TextsAndTheirGroupsAnswerTheirLineWidthAndTheirModelWidthApart)
+{
+    CDsNFontStorage font;
+    font.SetName(CVyrString(L"Arial"));
+    CDsItemsNTextBiTol twoLines(CGmPosition(0, 0, 0), CVyrString(L"two\nlonger lines"), font, 2.0f);
+    auto* longer = static_cast<CDsItemNText3D*>(twoLines.GetDsItems().at(1));
+    twoLines.SetWidth(4, true);
+    EXPECT_EQ(twoLines.GetWidth(), 4);
+    EXPECT_EQ(longer->GetWidth(), 4);
+    EXPECT_GT(longer->GetTextWidth(), 1.0f);
+    EXPECT_FLOAT_EQ(twoLines.GetTextWidth(), longer->GetTextWidth());  // the longer line's
+
+    CDsItemsNTextLine line(eDsTextLineLeft);
+    line.GetDsItems().push_back(new CDsItemNText3D(CVyrString(L"one"), font, 2.0f));
+    line.SetWidth(3, false);
+    line.Measure();
+    EXPECT_EQ(line.GetWidth(), 3);
+    EXPECT_FLOAT_EQ(line.GetTextWidth(), static_cast<CDsItemNText3D*>(line.GetDsItems().at(0))->GetTextWidth());
 }
 
 TEST_F(DsItemNTextGLTest, ACopyOwnsItsTextAndBitmapAndPrintingLandsWhereTheScreenDraws)

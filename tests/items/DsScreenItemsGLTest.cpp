@@ -344,6 +344,38 @@ TEST_F(DsScreenItemsGLTest, AFixedPointDropsTinyCoordinatesAndTakesItsOffsetInPi
     EXPECT_EQ(pixels.minX, -5);
 }
 
+// The line style of the attributes (SetStyle(int, bool) of every item) stipples the marker's
+// lines; the marker's own style (SetPointStyle) chooses its shape.
+TEST_F(DsScreenItemsGLTest, AFixedPointsLineStyleStipplesItsMarkerAndItsPointStyleShapesIt)
+{
+    CDsItemPointFixed point(CGmPosition(0, 0, 0), EPointStyle(3), 21, 0, CGmUnitVector(1, 0, 0));
+    White(point);
+    CDsItemBase& item = point;
+    auto draw = [&] {
+        vyrtest::Clear(kBlack);
+        point.SetAttributesToView(view_.get());
+        point.DrawGl(*view_);
+    };
+    item.SetStyle(0, false);  // solid
+    draw();
+    const int solid = LitCount();
+    EXPECT_GE(solid, 4 * 19);  // the outline of a 21-pixel square
+    EXPECT_FALSE(LitNear(50, 50));  // hollow
+    item.SetStyle(5, false);  // eight pixels on, eight off
+    draw();
+    const int dashed = LitCount();
+    EXPECT_GT(dashed, solid / 4);
+    EXPECT_LT(dashed, solid * 3 / 4);
+    EXPECT_EQ(point.GetPointStyle(), EPointStyle(3));
+
+    item.SetStyle(0, false);
+    point.SetPointStyle(EPointStyle(2));  // a cross through the centre
+    draw();
+    EXPECT_TRUE(LitNear(50, 50));
+    EXPECT_EQ(point.GetStyle(), 0);
+    glDisable(GL_LINE_STIPPLE);
+}
+
 TEST_F(DsScreenItemsGLTest, AReferencePointSitsBackFromTheFarCornerAndPrintsAtItsStoredDistances)
 {
     RecordingView printer(800, 600, 80);  // the current view
