@@ -74,6 +74,7 @@ private:
     bool m_fill = false;
     bool m_grid = true;
     double m_size[2] = {200.0, 200.0};
+    [[maybe_unused]] float m_reserved = 0.0f;  // reserved in the figure's layout; always 0
     int m_interval = 5;
     double m_spacing[2] = {10.0, 10.0};
     CGmPosition m_corners[4];

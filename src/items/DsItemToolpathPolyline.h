@@ -177,6 +177,7 @@ public:
 
 private:
     float m_z = 0.0f;
+    [[maybe_unused]] int32_t m_reserved = 0;  // reserved in the branch's layout; always 0
 };
 
 // Puts the cursor of `path` at `index` (the cursor a walk found before asking a child).

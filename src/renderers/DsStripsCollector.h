@@ -99,6 +99,7 @@ private:
     void SendVertex(const CVyrPolygonVertex* vertex);
 
     const CVyrIndexedMesh* m_mesh;
+    [[maybe_unused]] int m_reserved = 0;  // reserved in the walker's layout; always 0
     CDsStripsCollector* m_receiver;
     int m_vertexCount = 0;
     bool m_reversed;
