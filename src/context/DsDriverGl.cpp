@@ -482,6 +482,11 @@ void CDsDriverGl::StForceWidth(int width)
     sWidthContext = wglGetCurrentContext();
 }
 
+void CDsDriverGl::StForgetWidth()
+{
+    sWidthContext = nullptr;
+}
+
 void CDsDriverGl::StForceLineSmooth(bool on)
 {
     if (on) {

@@ -195,6 +195,9 @@ public:
     static void StSetWidth(int width);
     // Sets the line width always (and remembers it); widths below 1 are not sent.
     static void StForceWidth(int width);
+    // For a pass that put OpenGL's line width back behind StSetWidth's back (an attribute pop):
+    // the next StSetWidth sends its width whatever it is. Nothing is sent now.
+    static void StForgetWidth();
     // On: GL_LINE_SMOOTH on with the nicest hint; off: off.
     static void StForceLineSmooth(bool on);
     // Style 0: line stipple off. Styles 1 to 31: on, with the pattern and factor of that style of

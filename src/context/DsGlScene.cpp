@@ -602,6 +602,10 @@ void CDsGlScene::DrawToFrontBuffers(view3d* view, const std::deque<CDsItemBase*>
     CDsManager* manager = CDsManager::GetInstance();
     const bool flag10 = manager->GetFlag(10);
     manager->SetFlag(10, true);
+    // The draw buffer, the switches below, the section's clip plane and the items' line widths go
+    // back to what the caller had, so that its own drawing afterwards still lands where and as it
+    // set up.
+    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_TRANSFORM_BIT | GL_LINE_BIT);
     glDrawBuffer(GL_FRONT);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_LIGHTING);
@@ -614,11 +618,11 @@ void CDsGlScene::DrawToFrontBuffers(view3d* view, const std::deque<CDsItemBase*>
     }
     for (CDsItemBase* item : items)
         if (item) item->DrawToFrontBuffer(*view);
-    if (m_sectionPlane) glDisable(GL_CLIP_PLANE0);
     CDsDriverGl::mVertexColorPalette = nullptr;
     if (m_attributesPalette) manager->SetActiveAttributesPalette(nullptr);
     glFlush();
-    glDrawBuffer(GL_BACK);
+    glPopAttrib();
+    CDsDriverGl::StForgetWidth();
     manager->SetFlag(10, flag10);
 }
 

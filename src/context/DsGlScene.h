@@ -288,7 +288,9 @@ public:
     // Draws `items` into the front buffer of `view` (its OpenGL context current and set up):
     // display-manager flag 10 set meanwhile, depth test, lighting and normalising off, the
     // sections' clipping and the palettes as a frame has them, each item's DrawToFrontBuffer; then
-    // glFlush and the back buffer selected again. Nothing for a null view.
+    // glFlush. The draw buffer, the switches (depth test, lighting, normalising, blending, logic
+    // op, clip planes), the line width and the matrix mode are then as the caller had them.
+    // Nothing for a null view.
     void DrawToFrontBuffers(view3d* view, const std::deque<CDsItemBase*>& items);
     // Counts the items of every root group into a new statistics object of the performance
     // monitor (the old one deleted first).

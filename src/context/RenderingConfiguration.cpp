@@ -146,7 +146,8 @@ void CRndrConfig_Back_PBuffer::End(bool notify)
     pbuffer->SetComplete(true);
     if (HGLRC context = wglGetCurrentContext()) wglMakeCurrent(pbuffer->GetDC(), context);
     const int width = pbuffer->GetWidth(), height = pbuffer->GetHeight();
-    glPushAttrib(GL_VIEWPORT_BIT);
+    // The copy's switches, scissor box and draw buffer go back to what the pass left.
+    glPushAttrib(GL_VIEWPORT_BIT | GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_SCISSOR_BIT);
     glViewport(0, 0, width, height);
     glReadBuffer(GL_BACK);
     glDrawBuffer(GL_FRONT);
@@ -163,7 +164,6 @@ void CRndrConfig_Back_PBuffer::End(bool notify)
     glCopyPixels(0, 0, width, height, GL_COLOR);
     CDsDriverGl::End2dDraw();
     glPopAttrib();
-    glDrawBuffer(GL_BACK);
     if (notify)
         Present();
     else

@@ -163,8 +163,9 @@ class AFX_EXT_CLASS CRndrConfig_Back_PBuffer : public CRndrConfig_Front_PBuffer 
 public:
     // A pass of `view` into `pbuffer` (the view's; not owned).
     CRndrConfig_Back_PBuffer(view3d* view, CDsPBuffer* pbuffer) : CRndrConfig_Front_PBuffer(view, pbuffer) {}
-    // Marks the pbuffer complete and copies its back buffer into its front buffer; then, with
-    // `notify`, presents it as the front-buffer pbuffer pass does.
+    // Marks the pbuffer complete and copies its back buffer into its front buffer, the draw
+    // buffer, viewport, scissor box and switches (depth test, blending, logic op) put back as the
+    // pass left them; then, with `notify`, presents it as the front-buffer pbuffer pass does.
     void End(bool notify) override;
     // GL_BACK.
     GLenum GetBuffer() const override { return GL_BACK; }

@@ -265,8 +265,17 @@ void CDsManager::RemoveAllTextures(CDsView3dCdc* view)
 int CDsManager::AddVBO(const SDsVBOData& data)
 {
     if (data.count < 0 || (data.count > 0 && !data.vertices) || data.verticesPerChunk < 1) return -1;
-    m_vboData.push_back(data);
-    return static_cast<int>(m_vboData.size()) - 1;
+    if (m_freeVBOs.empty()) {
+        m_vboData.push_back(data);
+        m_vboFree.push_back(false);
+        return static_cast<int>(m_vboData.size()) - 1;
+    }
+    const int index = m_freeVBOs.back();
+    m_freeVBOs.pop_back();
+    const auto slot = static_cast<size_t>(index);
+    m_vboData[slot] = data;
+    m_vboFree[slot] = false;
+    return index;
 }
 
 bool CDsManager::GetVBO(CDsView3dCdc* view, int index, CDsVBO& out)
@@ -297,12 +306,17 @@ void CDsManager::RemoveAllVBOs(CDsView3dCdc* view)
 void CDsManager::RemoveVBOFromAllViews(int index)
 {
     if (index < 0 || index >= static_cast<int>(m_vboData.size())) return;
+    const auto slot = static_cast<size_t>(index);
+    if (m_vboFree[slot]) return;  // freed twice: the slot is not handed out twice
     for (auto& entry : m_vbos) {
-        if (static_cast<int>(entry.second.size()) <= index) continue;
+        if (entry.second.size() <= slot) continue;
         CViewContextScope scope(entry.first);
-        entry.second[static_cast<size_t>(index)].DeleteBuffers();
+        // Emptied, so that the next description in the slot is built anew in every view.
+        entry.second[slot].DeleteBuffers();
     }
-    m_vboData[static_cast<size_t>(index)] = SDsVBOData();
+    m_vboData[slot] = SDsVBOData();
+    m_vboFree[slot] = true;
+    m_freeVBOs.push_back(index);
 }
 
 // --- Mesh interfaces and their display lists ---------------------------------------------------

@@ -129,9 +129,11 @@ public:
     // without any GL context they cannot be deleted (they went with their context) and are only
     // forgotten.
     void RemoveAllTextures(CDsView3dCdc* view);
-    // Registers a vertex-buffer description (the arrays are not copied) and answers its index;
-    // -1, nothing registered, for a negative vertex count, a positive count without vertices or
-    // fewer than 1 vertex per chunk.
+    // Registers a vertex-buffer description (the arrays are not copied) and answers its index:
+    // the slot freed last by RemoveVBOFromAllViews when there is one, so that the table and every
+    // view's records stay as large as the most descriptions alive at once; else a new slot at the
+    // end. -1, nothing registered, for a negative vertex count, a positive count without vertices
+    // or fewer than 1 vertex per chunk.
     int AddVBO(const SDsVBOData& data);
     // Copies into `out` `view`'s buffers of description `index` (the current view for null),
     // built in the current GL context on the view's first request (CDsVBO::Create; a record
@@ -142,9 +144,10 @@ public:
     // the previous context current again afterwards) and forgets them. Nothing for a null view
     // or one without buffers.
     void RemoveAllVBOs(CDsView3dCdc* view);
-    // Deletes every view's buffers of description `index`, each in its view's own GL context, and
-    // clears the description (its slot stays, so later indexes do not move). Nothing out of
-    // range.
+    // Deletes every view's buffers of description `index`, each in its view's own GL context,
+    // clears the description and frees its slot for the next AddVBO (other indexes do not move;
+    // each view builds its buffers of the new description afresh). Nothing out of range or for a
+    // slot already freed.
     void RemoveVBOFromAllViews(int index);
 
     // --- Mesh interfaces and their display lists (a new OpenGL context that shares no lists) ---
@@ -272,6 +275,8 @@ private:
     std::vector<SDsTextureData> m_textureData;
     std::map<CDsView3dCdc*, std::vector<SDsTexture>> m_textures;
     std::vector<SDsVBOData> m_vboData;
+    std::vector<bool> m_vboFree;  // per description slot: freed and waiting to be handed out again
+    std::vector<int> m_freeVBOs;  // the freed slots, the last freed handed out first
     std::map<CDsView3dCdc*, std::vector<CDsVBO>> m_vbos;
     // Mesh interfaces and their display lists.
     std::set<CVyrMeshInterface*> m_meshInterfaces;

@@ -265,7 +265,10 @@ public:
     // context is made current, and one pass per section group of `context`'s stepped section
     // (view flag 12 set) and one without runs the candidates' OpenGlPick under their selection
     // names. Modes 1 and 2 draw every face two-sided with the depth test passing all. Answers the
-    // cache's hit list; null when the event has no view. No candidate: no pass.
+    // cache's hit list; null when the event has no view. No candidate: no pass. The OpenGL state
+    // the passes change (matrix mode and model-view matrix, depth test and function, lighting and
+    // two-sided lighting, line width, blending, viewport and scissor, face culling) is handed back
+    // as it was found.
     static CDsCglEntList* RunGlSelection(const pick_event& event, SDsGlPickCache& cache, CDsGlContext* context,
                                          CDsGlGroupIterator& candidates, int mode);
 
@@ -311,9 +314,10 @@ private:
     void FaceGroupAndEdges(ENTITY* face, CDsItemsGroup*& group, std::vector<CDsItemEdge*>& edges);
 
     // The begin step of a selection pass: a select buffer of `words` words, selection mode, the
-    // pick projection, the depth function (saved into `depthFunction`), the candidates drawn.
+    // pick projection, the depth function, the candidates drawn. RunGlSelection puts the OpenGL
+    // state back after its passes.
     static void BeginGlSelection(std::vector<GLuint>& buffer, CDsView3dCdc* view, CDsGlGroupIterator& candidates,
-                                 int mode, GLint& depthFunction);
+                                 int mode);
     // The end step: the hit records of `buffer` (`records` of them) filed into `hits`.
     static void EndGlSelection(const std::vector<GLuint>& buffer, GLint records, CDsCglEntList& hits, int mode);
     // Opens the pick window of the context's event on its view: 5 x 5 pixels around the event, or

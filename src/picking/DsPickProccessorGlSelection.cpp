@@ -3,6 +3,7 @@
 
 #include "DsCglEntList.h"
 #include "DsComplexSection.h"
+#include "DsDriverGl.h"
 #include "DsGlContext.h"
 #include "DsGlGroupIterator.h"
 #include "DsGlScene.h"
@@ -27,17 +28,46 @@ constexpr float kDepthScale = 4.656613e-10f;
 // The view flag set while section passes run.
 constexpr int kSectionPassFlag = 12;
 
+// The attribute groups a selection pass changes: the view's set-up (depth test and function, depth
+// range, lighting, colour material, line width and stipple, blending function, viewport, scissor,
+// matrix mode) and the candidates' drawing (two-sided lighting, materials, face culling, polygon
+// modes).
+constexpr GLbitfield kSelectionAttributes = GL_ENABLE_BIT | GL_LIGHTING_BIT | GL_LINE_BIT | GL_DEPTH_BUFFER_BIT |
+                                            GL_TRANSFORM_BIT | GL_VIEWPORT_BIT | GL_SCISSOR_BIT |
+                                            GL_COLOR_BUFFER_BIT | GL_POLYGON_BIT;
+
+// Hands the OpenGL state of the selection passes back as it was found, model-view matrix
+// included, so that a host drawing after a pick draws as it set up. The pick draws its lines
+// through the driver's width cache, which the restored width leaves behind: it is forgotten.
+class CSelectionStateScope {
+public:
+    CSelectionStateScope()
+    {
+        glPushAttrib(kSelectionAttributes);
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+    }
+    ~CSelectionStateScope()
+    {
+        glMatrixMode(GL_MODELVIEW);
+        glPopMatrix();
+        glPopAttrib();
+        CDsDriverGl::StForgetWidth();
+    }
+    CSelectionStateScope(const CSelectionStateScope&) = delete;
+    CSelectionStateScope& operator=(const CSelectionStateScope&) = delete;
+};
+
 }  // namespace
 
 void CDsPickProccessor::BeginGlSelection(std::vector<GLuint>& buffer, CDsView3dCdc* view,
-                                         CDsGlGroupIterator& candidates, int mode, GLint& depthFunction)
+                                         CDsGlGroupIterator& candidates, int mode)
 {
     glSelectBuffer(static_cast<GLsizei>(buffer.size()), buffer.data());
     gDsGlSelectRenderMode(GL_SELECT);
     glInitNames();
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
-    glGetIntegerv(GL_DEPTH_FUNC, &depthFunction);
     const bool allFaces = mode == 1 || mode == 2;
     if (allFaces) glDepthFunc(GL_ALWAYS);
     view->SetupRenderingTransforms(true, true, false, nullptr);
@@ -109,23 +139,22 @@ CDsCglEntList* CDsPickProccessor::RunGlSelection(const pick_event& event, SDsGlP
     const CDsComplexSection* section =
         context && context->GetScene() ? context->GetScene()->GetComplexSection() : nullptr;
     const int groups = section ? section->GetGroupCount() : 0;
+    // Also puts back the depth function that modes 1 and 2 set to pass all.
+    const CSelectionStateScope state;
     if (groups >= 1) view->SetFlag(static_cast<EDsViewFlag>(kSectionPassFlag), true);
     for (int pass = 0; pass <= groups; ++pass) {
         if (pass < groups) section->EnableClipPlanes(pass);
         std::vector<GLuint> buffer(std::min(kLargestBuffer, names * kWordsPerName), 0);
-        GLint depthFunction = GL_LESS;
         GLint records = 0;
         for (;;) {
-            BeginGlSelection(buffer, view, candidates, mode, depthFunction);
+            BeginGlSelection(buffer, view, candidates, mode);
             records = gDsGlSelectRenderMode(GL_RENDER);
             // An overflowing buffer is no miss: the pass runs again with a larger one.
             if (records >= 0 || buffer.size() >= kLargestBuffer) break;
-            glDepthFunc(static_cast<GLenum>(depthFunction));
             buffer.assign(std::min(kLargestBuffer, buffer.size() * 4), 0);
         }
         EndGlSelection(buffer, records, *cache.hits, mode);
         if (pass == groups - 1) view->SetFlag(static_cast<EDsViewFlag>(kSectionPassFlag), false);
-        glDepthFunc(static_cast<GLenum>(depthFunction));
         if (pass < groups) section->DisableClipPlanes(pass);
     }
     return cache.hits;

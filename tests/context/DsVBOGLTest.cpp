@@ -219,7 +219,9 @@ TEST_F(DsVBOGLTest, TheDisplayManagerBuildsAViewsBuffersOnceAndDropsThemWithTheD
     ASSERT_TRUE(manager->GetVBO(other.get(), b, otherB));
     EXPECT_NE(otherB.GetVertexBuffers(), out.GetVertexBuffers());
 
-    // Removing description b deletes every view's buffers of it and keeps its slot.
+    // Removing description b deletes every view's buffers of it and frees its slot for the next
+    // description; a slot freed twice is handed out once.
+    manager->RemoveVBOFromAllViews(b);
     manager->RemoveVBOFromAllViews(b);
     EXPECT_FALSE(IsBuffer(out.GetVertexBuffers()[0]));
     EXPECT_FALSE(IsBuffer(otherB.GetVertexBuffers()[0]));
@@ -227,13 +229,19 @@ TEST_F(DsVBOGLTest, TheDisplayManagerBuildsAViewsBuffersOnceAndDropsThemWithTheD
     CDsVBO cleared;
     ASSERT_TRUE(manager->GetVBO(view.get(), b, cleared));
     EXPECT_FALSE(cleared.IsCreated());
-    EXPECT_EQ(manager->AddVBO(data), b + 1);  // indexes do not move
+    EXPECT_EQ(manager->AddVBO(data), b);
+    const int next = manager->AddVBO(data);
+    EXPECT_NE(next, b);
+    EXPECT_NE(next, a);
+    manager->RemoveVBOFromAllViews(next);
     manager->RemoveVBOFromAllViews(b + 100);  // out of range: nothing
 
     // A view that goes takes its buffers with it.
     other.reset();
     view.reset();
     EXPECT_FALSE(IsBuffer(recordA.GetVertexBuffers()[0]));
+    manager->RemoveVBOFromAllViews(a);  // the triangle goes with the test
+    manager->RemoveVBOFromAllViews(b);
 }
 
 TEST_F(DsVBOGLTest, RemovingAViewsBuffersWorksInItsOwnContextAndPutsTheCurrentOneBack)

@@ -26,6 +26,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <set>
 #include <vector>
 
 using vyrtest::ColorNear;
@@ -423,6 +424,47 @@ TEST_F(PolygonItemsGLTest, StlFastRefreshWithBuffersDrawsTheBoxAndAFifthOfEachCh
     item.DrawOnTraverse(*view_, CDsGeometry::eDpFaces, false);
     EXPECT_TRUE(Lit(At(74, 40)));
     EXPECT_EQ(At(89, 50), kBlack);  // no box outside a fast refresh
+}
+
+// STL items and triangle sets come and go: their freed vertex-buffer slots are handed out again, so
+// that the display manager's tables do not grow with every item ever made, and an item in a reused
+// slot draws its own triangles, never those of the item before it.
+TEST_F(PolygonItemsGLTest, FreedVertexBufferSlotsAreReusedAndDrawTheirNewItem)
+{
+    CDsItemPolygonsStl::sVBOSupport = 2;
+    glColor3f(1, 1, 1);
+    StlPtr left = MakeSplitMesh(2, [](int) { return true; });
+    StlPtr right = MakeSplitMesh(2, [](int) { return false; });
+    ZOVOvivavUrezezovovaza set;
+    set.AddTriangle(set.AddVertex({-10, -5, 0}), set.AddVertex({-2, -5, 0}), set.AddVertex({-6, 5, 0}));
+    std::set<int> slots;
+    for (int i = 0; i < 200; ++i) {
+        CDsItemPolygonsStl stl((i % 2 ? right : left).get(), SPAtransf());
+        stl.DrawOnTraverse(*view_, CDsGeometry::eDpFaces, false);
+        CDsItemTrigs trigs(false);
+        trigs.SetTriangulation(&set, nullptr);
+        trigs.DrawOnTraverse(*view_, CDsGeometry::eDpFaces, false);
+        ASSERT_GE(stl.GetVBOId(), 0);
+        ASSERT_EQ(trigs.GetVBOIds().size(), 1u);
+        slots.insert(stl.GetVBOId());
+        slots.insert(trigs.GetVBOIds()[0]);
+    }
+    EXPECT_EQ(slots.size(), 2u);
+
+    int slot = -1;
+    {
+        CDsItemPolygonsStl before(left.get(), SPAtransf());
+        Clear(kBlack);
+        before.DrawOnTraverse(*view_, CDsGeometry::eDpFaces, false);
+        slot = before.GetVBOId();
+        ASSERT_TRUE(Lit(At(26, 45)));
+    }
+    CDsItemPolygonsStl after(right.get(), SPAtransf());
+    Clear(kBlack);
+    after.DrawOnTraverse(*view_, CDsGeometry::eDpFaces, false);
+    EXPECT_EQ(after.GetVBOId(), slot);
+    EXPECT_TRUE(Lit(At(74, 45)));
+    EXPECT_EQ(At(26, 45), kBlack);
 }
 
 // --- Polygon leaves -----------------------------------------------------------------------------

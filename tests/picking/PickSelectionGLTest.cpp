@@ -5,6 +5,7 @@
 
 #include "DsCglEntList.h"
 #include "DsComplexSection.h"
+#include "DsDriverGl.h"
 #include "DsGlScene.h"
 #include "DsGlGroupIterator.h"
 #include "DsItemsBody.h"
@@ -15,6 +16,7 @@
 #include "DsPickedFaces.h"
 #include "DsSelectAllData.h"
 #include "DsSelectionNames.h"
+#include "GlHostState.h"
 
 #include "SpaBuilders.h"
 #include "VyrAsExt.h"
@@ -228,6 +230,68 @@ TEST_F(PickSelectionTest, TwoSectionGroupsRunThreePassesWithTheSectionFlagOnForT
     PassRecorder::Clear();
     Select(35, 50, 2);
     EXPECT_EQ(gPassFlags, std::vector<bool>{false});
+}
+
+// A host that draws its own overlay after a pick finds the state it set up: the selection passes
+// (also a pass run again after an overflow) and the sorted faces hand back every value, the
+// model-view matrix included, and the driver sends the next line width again.
+TEST_F(PickSelectionTest, ASelectionHandsBackTheOpenGLStateItFound)
+{
+    vyrtest::GlHostState host;
+    host.matrixMode = GL_TEXTURE;
+    host.twoSided = 0;
+    host.lineWidth = 3.0f;
+    host.depthFunction = GL_GREATER;
+    host.blend = true;
+    host.normalize = true;
+    host.Apply();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glScaled(2.0, 2.0, 2.0);
+    glMatrixMode(GL_TEXTURE);
+    const auto modelViewScale = [] {
+        GLdouble m[16] = {};
+        glGetDoublev(GL_MODELVIEW_MATRIX, m);
+        return m[0];
+    };
+
+    for (int mode : {2, 0, 1}) {
+        SCOPED_TRACE(mode);
+        ASSERT_NE(Select(50, 50, mode), nullptr);
+        EXPECT_EQ(vyrtest::GlHostState::Read(), host);
+        EXPECT_EQ(modelViewScale(), 2.0);
+    }
+    CDsDriverGl::StSetWidth(1);
+    GLfloat width = 0.0f;
+    glGetFloatv(GL_LINE_WIDTH, &width);
+    EXPECT_EQ(width, 1.0f);
+
+    // The other values the other way round, through the sorted faces of the processor.
+    host.matrixMode = GL_MODELVIEW;
+    host.twoSided = 1;
+    host.lineWidth = 2.0f;
+    host.depthFunction = GL_NOTEQUAL;
+    host.depthTest = true;
+    host.lighting = true;
+    host.blend = false;
+    host.Apply();
+    CDsPickedFaces faces;
+    view_->pick_mode(1, 50, 50, 5, 5);
+    EXPECT_EQ(context_.GetPickProccessor()->OpenGLSortFaces(CUiPickEvent(50, 50, 0, view_.get(), nullptr), faces), 2);
+    view_->pick_mode(0, 0, 0, 0, 0);
+    EXPECT_EQ(vyrtest::GlHostState::Read(), host);
+    EXPECT_EQ(modelViewScale(), 2.0);
+
+    // A selection whose first buffer overflows runs its pass again and still hands back the state.
+    context_.remove(block_);
+    CManyNamesGroup group(&context_, 40);
+    CDsGlGroupIterator candidates(&group);
+    view_->pick_mode(1, 50, 50, 5, 5);
+    CDsPickProccessor::RunGlSelection(pick_event(50, 50, view_.get()), SDsGlPickCache::sCache, &context_, candidates, 2);
+    view_->pick_mode(0, 0, 0, 0, 0);
+    context_.add(block_);
+    EXPECT_EQ(vyrtest::GlHostState::Read(), host);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
 TEST_F(PickSelectionTest, NoCandidatesMakeNoPass)

@@ -7,6 +7,8 @@
 #include "RenderingConfiguration.h"
 #include "VyrNotifyFunctionality.h"
 
+#include "GlHostState.h"
+
 #include "../DriverGlFixture.h"
 #include "../ViewStaticsGuard.h"
 #include "../ViewWindow.h"
@@ -213,6 +215,41 @@ TEST_F(RenderingConfigurationGLTest, ABackPBufferPassDrawsOffScreenAndBringsTheP
     // The pbuffer keeps the finished picture, so the view's back buffer counts as valid.
     EXPECT_TRUE(view_->IsPBufferValid(true));
     EXPECT_TRUE(view_->IsBackBufferValid());
+}
+
+// The copy of the pbuffer's back buffer into its front one switches off what must not touch the
+// pixels; the pass's own state is as it left it afterwards, presented or not.
+TEST_F(RenderingConfigurationGLTest, ABackPBufferPassHandsBackTheStateItsDrawingLeft)
+{
+    CDsManager::GetInstance()->InitExtensions();
+    vyrtest::GlHostState pass;
+    pass.depthTest = true;
+    pass.blend = true;
+    pass.logicOp = true;
+    pass.lighting = true;
+    pass.normalize = true;
+    pass.depthFunction = GL_GREATER;
+    pass.lineWidth = 3.0f;
+    pass.drawBuffer = GL_BACK;  // the pass's, which the copy into the front buffer changes
+    for (bool notify : {true, false}) {
+        SCOPED_TRACE(notify);
+        CRenderingConfigurationScope scope(GL_BACK);
+        ASSERT_NE(dynamic_cast<CRndrConfig_Back_PBuffer*>(scope.Get()), nullptr);
+        vyrtest::SetPixelProjection(120, 80);
+        vyrtest::Clear(kGreen);
+        pass.Apply();
+        glScissor(10, 10, 20, 20);
+        scope.End(notify);
+        EXPECT_EQ(wglGetCurrentDC(), window.dc);
+        EXPECT_EQ(vyrtest::GlHostState::Read(), pass);
+        GLint box[4] = {};
+        glGetIntegerv(GL_SCISSOR_BOX, box);
+        EXPECT_EQ(std::vector<GLint>(box, box + 4), (std::vector<GLint>{10, 10, 20, 20}));
+        // The copy itself was not blended, mixed or depth-tested away: the window shows it.
+        if (notify) {
+            EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 60, 40), kGreen));
+        }
+    }
 }
 
 TEST_F(RenderingConfigurationGLTest, AFrontPBufferPassEndedQuietlyShowsNothing)

@@ -6,6 +6,7 @@
 #include "DsAcisPick.h"
 #include "DsColorStorage.h"
 #include "DsDocAttributesManager.h"
+#include "DsDriverGl.h"
 #include "DsFigPoly3D.h"
 #include "DsFigQuadric.h"
 #include "DsFigureGenerator.h"
@@ -30,6 +31,7 @@
 #include "DsStatisticsItems.h"
 #include "DsTypeMask.h"
 #include "DsView3dCdc.h"
+#include "GlHostState.h"
 #include "GlTestFixture.h"
 #include "GmPosition.h"
 #include "UiPickEvent.h"
@@ -353,6 +355,41 @@ TEST_F(ContextServicesGLTest, DrawToFrontBuffersDrawsAHighlightedBodyIntoEveryVi
     context_.DrawToFrontBuffers(Entities(faces).front());
     ASSERT_TRUE(context_.MakeCurrent(view_.get()));
     EXPECT_GT(LitPixels(GL_FRONT), 80);
+}
+
+// The scene's front-buffer drawing switches off depth test, lighting and normalising and selects
+// the front buffer for its items only: a host drawing on afterwards has its own set-up back.
+TEST_F(ContextServicesGLTest, TheScenesFrontBufferDrawingHandsBackTheCallersState)
+{
+    context_.add(block_);
+    CDsItemsBody* body = context_.FindDsBody(block_);
+    ASSERT_NE(body, nullptr);
+    body->SetVisibility(eVisibilityHighlight, true, true, nullptr);
+    ASSERT_TRUE(context_.MakeCurrent(view_.get()));
+    view_->SetupRenderingTransforms(false, true, true, nullptr);
+    ClearBoth();
+    vyrtest::GlHostState host;
+    host.drawBuffer = GL_FRONT_AND_BACK;
+    host.depthTest = true;
+    host.depthFunction = GL_LEQUAL;
+    host.lighting = true;
+    host.normalize = true;
+    host.matrixMode = GL_TEXTURE;
+    host.lineWidth = 3.0f;
+    host.twoSided = 1;
+    host.Apply();
+    glMatrixMode(GL_MODELVIEW);  // the items draw in the view's model-view
+    host.matrixMode = GL_MODELVIEW;
+
+    context_.GetScene()->DrawToFrontBuffers(view_.get(), {body});
+    EXPECT_EQ(vyrtest::GlHostState::Read(), host);
+    EXPECT_GT(LitPixels(GL_FRONT), 80);  // the highlighted outline, in the front buffer only
+    EXPECT_EQ(LitPixels(GL_BACK), 0);
+    // The driver sends the next width, although the restored one went behind its back.
+    CDsDriverGl::StSetWidth(2);
+    GLfloat width = 0.0f;
+    glGetFloatv(GL_LINE_WIDTH, &width);
+    EXPECT_EQ(width, 2.0f);
 }
 
 TEST_F(ContextServicesGLTest, DrawToBitmapDrawsTheShadedBlockIntoTheBitmapAndKeepsTheItemMap)
