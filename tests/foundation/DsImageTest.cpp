@@ -244,14 +244,6 @@ TEST_F(DsImageFilesTest, EveryPictureSizeThatIsSavedLoadsBackAsAnImageItem)
     ASSERT_TRUE(image.GetPixel(w, h, padding));
     EXPECT_EQ(padding, 0u);
     EXPECT_TRUE(Warnings().empty());
-
-    // Past the limit by one row a picture is still refused, the item's picture kept.
-    const std::string over = dir_ + "/over.jpg";
-    ASSERT_TRUE(WriteQuadrantsJpeg(over, 4096, 4097));
-    EXPECT_FALSE(item.GetImage().LoadImageW(CVyrString(over.c_str()), false));
-    item.GetImage().GetOriginalDimensions(pw, ph);
-    EXPECT_EQ(pw, w);
-    EXPECT_EQ(Warnings().size(), 1u);
 }
 
 TEST_F(DsImageFilesTest, BrokenAndForeignFilesAnswerFalseLeaveTheImageAndWarnOnce)
