@@ -129,10 +129,12 @@ void CDsImage::SetStandardSizeAndRatio(int width, int height)
 uint32_t* CDsImage::AlocatePixels(int width, int height)
 {
     ReleasePixelsAndTexture();
+    // The limit is on the picture, as where pictures are rendered and saved; its block then holds
+    // at most twice kMaxPixels words (kMaxPixels is a power of two).
     if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) return nullptr;
+    if (int64_t(width) * height > kMaxPixels) return nullptr;
     const int64_t words =
         int64_t(ComputeOpenGlStandardTextureDimension(width)) * ComputeOpenGlStandardTextureDimension(height);
-    if (words > kMaxPixels) return nullptr;
     m_pixels = new (std::nothrow) uint32_t[size_t(words)]();
     if (!m_pixels) return nullptr;
     SetStandardSizeAndRatio(width, height);

@@ -13,9 +13,13 @@
 //   over (it must come from new[]) and frees it once copied.
 // - GetPixel answers false (the word unchanged) outside the block, as the setters ignore such
 //   coordinates.
-// - A picture larger than kMaxSide on a side, or whose block would hold more than kMaxPixels
-//   words, is refused before anything is allocated: AlocatePixels answers null and the image is
-//   left empty.
+// - A picture larger than kMaxSide on a side, or of more than kMaxPixels pixels, is refused
+//   before anything is allocated: AlocatePixels answers null and the image is left empty. The
+//   limit is the picture's own size, the same that CDsImageFormatsConvertor holds renderings to,
+//   so every picture the system saves loads again; it admits every picture an earlier limit on
+//   the padded block admitted. As kMaxPixels is a power of two, the block of a picture within
+//   it holds at most 2 x kMaxPixels words (128 MB: a 4097 x 2049 picture takes 8192 x 4096), so
+//   memory stays bounded.
 // - An image owns its pixels and texture alone: ReleasePixelsAndTexture frees both once, and the
 //   destructor finds nothing left to free.
 // - Textures are deleted in the OpenGL context that is current, as they were made.
@@ -36,7 +40,8 @@ class AFX_EXT_CLASS CDsImage {
 public:
     // The longest side a picture may have, in pixels.
     static const int kMaxSide = 16384;
-    // The most words a block may hold (4096 x 4096).
+    // The most pixels a picture may have (4096 x 4096); its padded block holds at most twice
+    // as many words.
     static const int64_t kMaxPixels = int64_t(4096) * 4096;
 
     // An empty image: sizes 0, ratios 1, no texture, transparency off.

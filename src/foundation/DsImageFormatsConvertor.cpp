@@ -23,6 +23,11 @@
 #include <cstring>
 #include <string>
 
+// A rendering the convertor saves is a picture CDsImage loads again.
+static_assert(CDsImageFormatsConvertor::kMaxSide == CDsImage::kMaxSide &&
+                  CDsImageFormatsConvertor::kMaxPixels == CDsImage::kMaxPixels,
+              "saved and loaded pictures share one limit");
+
 namespace {
 
 bool gRenderingImage = false;

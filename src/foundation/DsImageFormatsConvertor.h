@@ -14,6 +14,9 @@
 // - Display-manager flag 8 is cleared on every way out of a rendering, failed ones included.
 // - A rendering larger than kMaxSide on a side or than kMaxPixels pixels is refused before any
 //   bitmap is made (it fails as a rendering the system cannot make: message 865 above scale 1).
+//   Loads hold pictures to the same limits (CDsImage's, on the picture's own size rather than its
+//   padded block), so every picture saved here loads back: a 150 x 100 view saved at scale 30
+//   (4500 x 3000) as well as any JPEG of 4097 x 2049.
 // - Loading needs no view or device context: a JPEG file is decoded straight into the picture's
 //   block (so loading works with no current view). Files that are not whole JPEG pictures
 //   (truncated, corrupt, another format), pictures beyond CDsImage's limits, and unreadable files

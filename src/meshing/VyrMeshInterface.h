@@ -39,15 +39,20 @@
 // Load trusts nothing it reads. It answers false, before allocating anything for the value, for:
 // a negative count or capacity; a count of items (nodes, polygons, polygon corners, points) that
 // the rest of the archive is too short to hold; a capacity above kMaxArchiveCapacity (2^24; the
-// finest faceting, 512 x 512 grid lines, gives a face about 2^18 nodes); a capacity that exceeds
-// what the mesh keeps of its own record by more than kSpareArchiveCapacity (256: the faceter makes meshes
-// exactly as large as their content, so only a host's own meshes have room to spare, and this
-// much room lets no hostile record claim memory that the archive does not back); a number that
-// is not finite; an ellipse with a zero normal or axis or a radius ratio not above 0. The entries
+// finest faceting, 512 x 512 grid lines, gives a face about 2^18 nodes); a number that is not
+// finite; an ellipse with a zero normal or axis or a radius ratio not above 0. The entries
 // loaded before the failure stay (so do the generation and refinement once read); the record that
 // failed leaves nothing behind. A storage without an ellipse is saved as a polyline of the
 // entry's points. An ellipse's normal that is stored as a unit vector (within 1e-12) is kept bit
 // for bit; another is made a unit vector.
+//
+// Capacities: Save writes a mesh's capacities as they are, and a host's meshes may have any room
+// to spare (a CVyrIndexedMesh made larger than its content, or filled by operator|= from a smaller
+// one). Load keeps a capacity that exceeds what the mesh keeps of its own record by at most
+// kSpareArchiveCapacity (256) as it is, so such a record saves again to the same bytes; a larger
+// one is lowered to that content (a mesh is always made with room for at least one of each). Nothing
+// the mesh held is lost, the record is read to its end, and a record claims no memory beyond
+// what the archive backs.
 #pragma once
 
 #include <afx.h>
@@ -214,7 +219,8 @@ public:
     // --- Archive -------------------------------------------------------------------------------------
     // Most nodes, polygons or polygon corners a loaded mesh may be made for.
     static constexpr int kMaxArchiveCapacity = 1 << 24;
-    // How far a loaded mesh's capacity may exceed what its record holds.
+    // How far a loaded mesh's capacity may exceed what it keeps of its record and still be kept as
+    // it is; a larger one is lowered to the content.
     static constexpr int kSpareArchiveCapacity = 256;
     // Writes one body record (see the header comment); nothing for a null archive. The archive's
     // exceptions (a loading archive, a full disk) reach the caller.

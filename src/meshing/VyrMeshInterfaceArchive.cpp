@@ -114,10 +114,12 @@ void CheckCapacity(int capacity)
     if (capacity < 0 || capacity > CVyrMeshInterface::kMaxArchiveCapacity) throw Refused();
 }
 
-// Refuses a capacity that asks for more room than its record's `content` items and the spare.
-void CheckSpare(int capacity, int64_t content)
+// A capacity that asks for more room than its record's `content` items and the spare becomes the
+// content: the mesh keeps all it was saved with, and a record claims no memory the archive does
+// not back.
+int FitCapacity(int capacity, int64_t content)
 {
-    if (capacity > content + CVyrMeshInterface::kSpareArchiveCapacity) throw Refused();
+    return capacity > content + CVyrMeshInterface::kSpareArchiveCapacity ? static_cast<int>(content) : capacity;
 }
 
 }  // namespace
@@ -414,8 +416,8 @@ CDmRefCountPtrTempl<CVyrMeshEntry> CVyrMeshInterface::ReadMeshRecord(ArchiveRead
         corners.resize(first + static_cast<size_t>(k));
         in.Bytes(corners.data() + first, static_cast<size_t>(k) * sizeof(int32_t));
     }
-    // What the mesh will keep of them (its capacities refuse the rest), against which the
-    // capacities are held: a record saved again from the mesh then loads again.
+    // What the mesh will keep of them (its capacities refuse the rest), to which the capacities
+    // are fitted: a record saved again from the mesh then loads again, to the same bytes.
     const int nodeRoom = capacities[0] > 0 ? capacities[0] : 1;
     const int polygonRoom = capacities[1] > 0 ? capacities[1] : 1;
     const int cornerRoom = capacities[2] > 0 ? capacities[2] : 1;
@@ -425,9 +427,9 @@ CDmRefCountPtrTempl<CVyrMeshEntry> CVyrMeshInterface::ReadMeshRecord(ArchiveRead
         ++keptPolygons;
         keptCorners += heads[2 * j + 1];
     }
-    CheckSpare(capacities[0], nodeCount < nodeRoom ? nodeCount : nodeRoom);
-    CheckSpare(capacities[1], keptPolygons);
-    CheckSpare(capacities[2], keptCorners);
+    capacities[0] = FitCapacity(capacities[0], nodeCount < nodeRoom ? nodeCount : nodeRoom);
+    capacities[1] = FitCapacity(capacities[1], keptPolygons);
+    capacities[2] = FitCapacity(capacities[2], keptCorners);
 
     CDmRefCountPtrTempl<CVyrMeshEntry> entry(new CVyrMeshEntry);
     auto* mesh = new CVyrIndexedMesh(capacities[0], capacities[1], capacities[2]);

@@ -69,6 +69,28 @@ float ClampAttenuation(float value)
     return value < 0.0f ? 0.0f : value;
 }
 
+// Fits a point or direction given to a setter into `to`: false (nothing stored) when a coordinate
+// is not finite; a triple whose largest coordinate is beyond CDsLightTextLine::kMaxNumber is scaled
+// down along its line from the origin until that coordinate is at the bound.
+bool FitTriple(const double* xyz, float* to)
+{
+    double largest = 0.0;
+    for (int i = 0; i < 3; ++i) {
+        if (!std::isfinite(xyz[i])) return false;
+        largest = std::fmax(largest, std::fabs(xyz[i]));
+    }
+    const double bound = CDsLightTextLine::kMaxNumber;
+    const double scale = largest > bound ? bound / largest : 1.0;
+    for (int i = 0; i < 3; ++i) to[i] = static_cast<float>(std::fmin(std::fmax(xyz[i] * scale, -bound), bound));
+    return true;
+}
+
+bool FitTriple(const float* xyz, float* to)
+{
+    const double wide[3] = {xyz[0], xyz[1], xyz[2]};
+    return FitTriple(wide, to);
+}
+
 }  // namespace
 
 // --- CDsLight ------------------------------------------------------------------------------
@@ -153,11 +175,12 @@ void CDsLight::SetType(EDsLightType type)
 void CDsLight::SetProperties(unsigned long colour, float ambient, float diffuse, float specular)
 {
     m_colour = static_cast<uint32_t>(colour);
-    for (int i = 0; i < 3; ++i) {
-        const float channel = static_cast<float>((m_colour >> (8 * i)) & 0xFF) / 255.0f;
-        m_ambient[i] = channel * ambient;
-        m_diffuse[i] = channel * diffuse;
-        m_specular[i] = channel * specular;
+    const float intensities[3] = {ambient, diffuse, specular};
+    float* const terms[3] = {m_ambient, m_diffuse, m_specular};
+    for (int t = 0; t < 3; ++t) {
+        if (!std::isfinite(intensities[t])) continue;  // the term keeps its colour
+        const float intensity = CDsLightTextLine::Fit(intensities[t], 0.0f);
+        for (int i = 0; i < 3; ++i) terms[t][i] = static_cast<float>((m_colour >> (8 * i)) & 0xFF) / 255.0f * intensity;
     }
     RefreshFigure();
 }
@@ -181,8 +204,7 @@ void CDsLight::GetProperties(unsigned long& colour, float& ambient, float& diffu
 
 void CDsLight::SetPosition(const float* xyz)
 {
-    if (!xyz) return;
-    Copy(m_position, xyz, 3);
+    if (!xyz || !FitTriple(xyz, m_position)) return;
     RefreshFigure();
 }
 
@@ -193,8 +215,7 @@ void CDsLight::GetPosition(float* xyz) const
 
 void CDsLight::SetTarget(const float* xyz)
 {
-    if (!xyz) return;
-    Copy(m_target, xyz, 3);
+    if (!xyz || !FitTriple(xyz, m_target)) return;
     RefreshFigure();
 }
 
@@ -207,7 +228,7 @@ void CDsLight::SetAttenuation(float constant, float linear, float quadratic)
 {
     const float values[3] = {constant, linear, quadratic};
     for (int i = 0; i < 3; ++i)
-        if (std::isfinite(values[i])) m_attenuation[i] = ClampAttenuation(values[i]);
+        if (std::isfinite(values[i])) m_attenuation[i] = ClampAttenuation(CDsLightTextLine::Fit(values[i], 0.0f));
 }
 
 void CDsLight::GetAttenuation(float& constant, float& linear, float& quadratic) const
@@ -253,7 +274,7 @@ float CDsLight::GetSpotCutoffForGl() const
 
 void CDsLight::SetSpotDirection(const float* xyz)
 {
-    if (xyz) Copy(m_spotDirection, xyz, 3);
+    if (xyz) FitTriple(xyz, m_spotDirection);
 }
 
 void CDsLight::GetSpotDirection(float* xyz) const
@@ -263,17 +284,20 @@ void CDsLight::GetSpotDirection(float* xyz) const
 
 void CDsLight::SetDistance(float d)
 {
+    if (!std::isfinite(d)) return;
     if (d == 0.0f) {
         Copy(m_position, m_target, 3);
         return;
     }
     const float c = GetDistance();
     if (c == 0.0f) {
-        m_position[0] = d;
+        m_position[0] = CDsLightTextLine::Fit(d, m_position[0]);
         return;
     }
-    const float scale = d / c;
-    for (int i = 0; i < 3; ++i) m_position[i] *= scale;
+    // In double, so that a tiny c cannot make the scale overflow; then fitted as SetPosition fits.
+    const double scale = static_cast<double>(d) / c;
+    const double scaled[3] = {m_position[0] * scale, m_position[1] * scale, m_position[2] * scale};
+    FitTriple(scaled, m_position);
 }
 
 float CDsLight::GetDistance() const
@@ -648,6 +672,13 @@ CDsLightTextLine::EField CDsLightTextLine::Float(float& value)
     }
     value = static_cast<float>(number);
     return eGiven;
+}
+
+float CDsLightTextLine::Fit(float value, float kept)
+{
+    if (!std::isfinite(value)) return kept;
+    const float bound = static_cast<float>(kMaxNumber);
+    return value > bound ? bound : (value < -bound ? -bound : value);
 }
 
 void CDsLightTextLine::AppendInt(std::string& line, long long value)

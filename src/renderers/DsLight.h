@@ -36,6 +36,18 @@
 // SetSpotProperties and SetAttenuation keep the stored value for a value that is not finite, and
 // the cutoff sent to OpenGL is always 0..90 or 180, so OpenGL is only given values it accepts.
 //
+// The setters keep only what the text form gives back, so that a light saved and read again is
+// the light that was saved (up to the six decimals of "%f"): no value beyond 1e9 in size and none
+// that is not finite. Decided per value:
+// - Intensities (SetProperties), the attenuation and the light list's ambient: a value that is not
+//   finite is ignored (the old one kept), one beyond +-1e9 becomes +-1e9 (no visible difference:
+//   lighting saturates long before).
+// - Points and directions (SetPosition, SetTarget, SetSpotDirection, and the position SetDistance
+//   makes, which scales with the model's extent): a triple holding a value that is not finite is
+//   ignored as a whole; one whose largest coordinate is beyond 1e9 is scaled down along its line
+//   from the origin until that coordinate is 1e9, so a directional light keeps its direction and
+//   a spot its axis. SetDistance ignores a distance that is not finite.
+//
 // Choices where the behaviour was open:
 // - The switch is kept as a bool: any non-zero number read turns the light on, and it is written
 //   back as 1.
@@ -110,20 +122,22 @@ public:
     // Sets the kind: directional sets position w and the target to 0; positional and spot set w to 1.
     void SetType(EDsLightType type);
     // Stores the colour (0x00BBGGRR); ambient, diffuse and specular red, green and blue become
-    // each colour channel / 255 times the intensity given (alpha unchanged).
+    // each colour channel / 255 times the intensity given (alpha unchanged). An intensity that is
+    // not finite leaves its term as it was; one beyond +-1e9 counts as +-1e9.
     void SetProperties(unsigned long colour, float ambient, float diffuse, float specular);
     // The colour, and the intensities of the first colour channel (red, green, blue) that is not 0:
     // that channel's ambient, diffuse and specular divided by channel / 255; black gives 0, 1, 1.
     void GetProperties(unsigned long& colour, float& ambient, float& diffuse, float& specular) const;
-    // Sets position x, y and z (w untouched).
+    // Sets position x, y and z (w untouched); fitted as the header comment says.
     void SetPosition(const float* xyz);
     // Position x, y and z.
     void GetPosition(float* xyz) const;
-    // Sets the target, three floats.
+    // Sets the target, three floats; fitted as the header comment says.
     void SetTarget(const float* xyz);
     // The target.
     void GetTarget(float* xyz) const;
-    // Sets the attenuation; negative values become 0, a value that is not finite keeps the old one.
+    // Sets the attenuation; negative values become 0, values above 1e9 become 1e9, a value that is
+    // not finite keeps the old one.
     void SetAttenuation(float constant, float linear, float quadratic);
     // The attenuation.
     void GetAttenuation(float& constant, float& linear, float& quadratic) const;
@@ -132,12 +146,13 @@ public:
     void SetSpotProperties(float cutoffDegrees, float exponent);
     // The cutoff in degrees and the exponent.
     void GetSpotProperties(float& cutoffDegrees, float& exponent) const;
-    // Sets the spot direction, three floats.
+    // Sets the spot direction, three floats; fitted as the header comment says.
     void SetSpotDirection(const float* xyz);
     // The spot direction.
     void GetSpotDirection(float* xyz) const;
     // d = 0: the position becomes the target. Otherwise, with c the distance from position to
-    // target: c = 0 sets position x to d; else position x, y and z are multiplied by d / c.
+    // target: c = 0 sets position x to d (held to +-1e9); else position x, y and z are multiplied
+    // by d / c, fitted as SetPosition fits. Nothing for a d that is not finite.
     void SetDistance(float d);
     // The distance from position to target.
     float GetDistance() const;
@@ -250,6 +265,9 @@ public:
     // True when a field was refused or missing.
     bool Faulty() const { return m_faulty; }
 
+    // `value` as the text keeps it: `kept` for a value that is not finite, else held to
+    // -kMaxNumber..kMaxNumber.
+    static float Fit(float value, float kept);
     // Appends `value` as "%d" writes it.
     static void AppendInt(std::string& line, long long value);
     // Appends `value` as "%f" writes it in the C locale (six decimals).

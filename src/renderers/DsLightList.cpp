@@ -101,6 +101,11 @@ void CDsLightList::SetAmbientToView() const
     glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
 }
 
+void CDsLightList::SetAmbientLight(float ambient)
+{
+    m_ambient = CDsLightTextLine::Fit(ambient, m_ambient);
+}
+
 void CDsLightList::UpdateLightVectors(const CDsBox& box)
 {
     const float* low = box.GetMin();

@@ -72,8 +72,8 @@ public:
 
     // The light of that id; null outside 0..7.
     CDsLight* GetLight(EDsLightID id) const;
-    // Sets the ambient value.
-    void SetAmbientLight(float ambient) { m_ambient = ambient; }
+    // Sets the ambient value: held to -1e9..1e9, a value that is not finite keeps the old one.
+    void SetAmbientLight(float ambient);
     // The ambient value.
     float GetAmbientLight() const { return m_ambient; }
     // glLightModelfv(GL_LIGHT_MODEL_AMBIENT, (a, a, a, 1)) with a the ambient value.

@@ -4,11 +4,15 @@
 #include "DsGeometryComputer.h"
 #include "DsImage.h"
 #include "DsImageFormatsConvertor.h"
+#include "DsItemImage.h"
+#include "DsRectangle3d.h"
 #include "ScopedEnv.h"
 #include "TestFiles.h"
 #include "VyrString.h"
 
 #include <gtest/gtest.h>
+
+#include <jpeglib.h>
 
 #include <cstdio>
 #include <fstream>
@@ -44,6 +48,39 @@ bool Near(uint32_t a, uint32_t b, int tolerance)
 void WriteBytes(const std::string& path, const std::string& bytes)
 {
     std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Writes a w x h JPEG of the quadrants (rows from the top: blue and yellow above, red and green
+// below) one row at a time, so that no picture of that size is ever held in memory.
+bool WriteQuadrantsJpeg(const std::string& path, int w, int h)
+{
+    FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out) return false;
+    jpeg_compress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    jpeg_stdio_dest(&info, out);
+    info.image_width = JDIMENSION(w);
+    info.image_height = JDIMENSION(h);
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 90, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<JSAMPLE> row(size_t(w) * 3);
+    for (int y = 0; y < h; ++y) {
+        const bool top = y < h / 2;
+        for (int x = 0; x < w; ++x) {
+            const uint32_t c = top ? (x < w / 2 ? kBlue : kYellow) : (x < w / 2 ? kRed : kGreen);
+            for (int k = 0; k < 3; ++k) row[size_t(x) * 3 + size_t(k)] = JSAMPLE(c >> (8 * k));
+        }
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    return std::fclose(out) == 0;
 }
 
 class DsImageFilesTest : public ::testing::Test {
@@ -132,8 +169,11 @@ TEST(DsImageTest, AbsurdSizesAreRefusedBeforeAnythingIsAllocated)
 {
     CDsImage image;
     EXPECT_EQ(image.AlocatePixels(100000, 10), nullptr);
-    EXPECT_EQ(image.AlocatePixels(8192, 8192), nullptr);  // 64 M words, past the limit
+    EXPECT_EQ(image.AlocatePixels(8192, 8192), nullptr);  // 64 M pixels, past the limit
     EXPECT_TRUE(image.IsEmpty());
+    EXPECT_EQ(image.AlocatePixels(4097, 4096), nullptr);  // one column past it
+    EXPECT_NE(image.AlocatePixels(16384, 1024), nullptr);  // the longest side, at the limit
+    EXPECT_EQ(image.GetPixelsCount(), 16384 * 1024);
     EXPECT_NE(image.AlocatePixels(4096, 4096), nullptr);
     EXPECT_EQ(image.GetPixelsCount(), 4096 * 4096);
 }
@@ -171,6 +211,38 @@ TEST_F(DsImageFilesTest, AJpegSavedAndLoadedKeepsItsQuadrantsInBottomUpRows)
         EXPECT_TRUE(Near(p, probe.color, 8)) << std::hex << p << " at " << std::dec << probe.x << "," << probe.y;
         EXPECT_EQ(p >> 24, 0xFFu);
     }
+    EXPECT_TRUE(Warnings().empty());
+}
+
+TEST_F(DsImageFilesTest, EveryPictureSizeThatIsSavedLoadsBackAsAnImageItem)
+{
+    // 4097 x 2049 pixels is within the limit of what is rendered and saved; its padded block,
+    // 8192 x 4096, is twice that limit.
+    const int w = 4097, h = 2049;
+    ASSERT_LE(int64_t(w) * h, CDsImageFormatsConvertor::kMaxPixels);
+    const std::string path = dir_ + "/wide.jpg";
+    ASSERT_TRUE(WriteQuadrantsJpeg(path, w, h));
+
+    CDsItemImage item(CDsImage(), CDsRectangle3d(SPAposition(0, 0, 0), SPAposition(2, 0, 0), SPAposition(0, 1, 0)));
+    ASSERT_TRUE(item.GetImage().LoadImageW(CVyrString(path.c_str()), false));
+    const CDsImage& image = item.GetImage();
+    int pw = 0, ph = 0;
+    image.GetOriginalDimensions(pw, ph);
+    EXPECT_EQ(pw, w);
+    EXPECT_EQ(ph, h);
+    EXPECT_EQ(image.GetWidth(), 8192);
+    EXPECT_EQ(image.GetHeight(), 4096);
+    // Rows from the bottom: red and green below; the far corners are the picture's own.
+    struct Probe { int x, y; uint32_t color; };
+    for (const Probe& probe : {Probe{10, 10, kRed}, Probe{w - 10, 10, kGreen}, Probe{10, h - 10, kBlue},
+                               Probe{w - 1, h - 1, kYellow}, Probe{0, 0, kRed}}) {
+        uint32_t p = 0;
+        ASSERT_TRUE(image.GetPixel(probe.x, probe.y, p));
+        EXPECT_TRUE(Near(p, probe.color, 8)) << std::hex << p << " at " << std::dec << probe.x << "," << probe.y;
+    }
+    uint32_t padding = 1;
+    ASSERT_TRUE(image.GetPixel(w, h, padding));
+    EXPECT_EQ(padding, 0u);
     EXPECT_TRUE(Warnings().empty());
 }
 

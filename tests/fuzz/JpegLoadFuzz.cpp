@@ -42,8 +42,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     if (warned != 0) vyrfuzz::Fail("a loaded file wrote a warning");
+    // The limit is on the picture; its padded block holds at most twice as many words.
     if (width < 1 || height < 1 || width > CDsImage::kMaxSide || height > CDsImage::kMaxSide ||
-        int64_t(image.GetWidth()) * image.GetHeight() > CDsImage::kMaxPixels)
+        int64_t(width) * height > CDsImage::kMaxPixels ||
+        int64_t(image.GetWidth()) * image.GetHeight() > 2 * CDsImage::kMaxPixels)
         vyrfuzz::Fail("a loaded picture is outside the image's limits");
     static const std::wstring widePath(path.begin(), path.end());
     CDataFileStream stream(widePath.c_str());

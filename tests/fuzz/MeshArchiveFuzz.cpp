@@ -4,8 +4,9 @@
 // (meshes, generation, refinement and polylines) and once as polylines only. A load either
 // answers false and keeps the entry that was there, or answers true; then the interface saved
 // again must load into a fresh interface, and that one must save the same bytes (what a load
-// keeps survives a save). Counts and capacities that the archive cannot back are refused before
-// anything is allocated for them: the run's memory limits catch a reader that trusts them.
+// keeps survives a save). Counts that the archive cannot back are refused, and capacities beyond
+// what a mesh keeps are lowered to it, before anything is allocated for them: the run's memory
+// limits catch a reader that trusts them.
 #include "VyrIndexedMesh.h"
 #include "VyrMeshInterface.h"
 

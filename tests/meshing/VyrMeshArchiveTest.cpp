@@ -20,6 +20,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <limits>
 #include <map>
 #include <memory>
@@ -484,7 +485,7 @@ TEST_F(MeshArchiveTest, ATruncatedOrShiftedRecordLoadsFalseAndKeepsWhatWasThere)
     }
 }
 
-TEST_F(MeshArchiveTest, CountsAndCapacitiesThatTheArchiveCannotBackAreRefused)
+TEST_F(MeshArchiveTest, CountsAndCapacitiesThatTheArchiveCannotBackAreRefusedOrLowered)
 {
     const int huge = std::numeric_limits<int32_t>::max();
     const int nearHuge = (1 << 30) + 3;
@@ -501,21 +502,6 @@ TEST_F(MeshArchiveTest, CountsAndCapacitiesThatTheArchiveCannotBackAreRefused)
             r.Head(1).MeshHead(4, caps[0], caps[1], caps[2], 3, 1, 3).Int(3).Node(0, 0).Node(1, 0).Node(0, 1).Tag("\n");
             hostile.push_back(r.Tag("Polygons:count").Int(1).Int(-2).Int(3).Int(0).Int(1).Int(2).Polylines(0).Bytes());
         }
-    // A capacity far above what its record holds, though below the limit.
-    {
-        Record r;
-        r.Head(1).MeshHead(4, 3 + CVyrMeshInterface::kSpareArchiveCapacity + 1, 1, 3, 3, 1, 3).Int(3);
-        r.Node(0, 0).Node(1, 0).Node(0, 1).Tag("\n");
-        hostile.push_back(r.Tag("Polygons:count").Int(1).Int(-2).Int(3).Int(0).Int(1).Int(2).Polylines(0).Bytes());
-    }
-    // Room for 300 corners, of which the one polygon the mesh has room for keeps 3.
-    {
-        Record r;
-        r.Head(1).MeshHead(4, 3, 1, 300, 3, 1, 300).Int(3).Node(0, 0).Node(1, 0).Node(0, 1).Tag("\n");
-        r.Tag("Polygons:count").Int(100);
-        for (int j = 0; j < 100; ++j) r.Int(-2).Int(3).Int(0).Int(1).Int(2);
-        hostile.push_back(r.Polylines(0).Bytes());
-    }
     // Node, polygon and corner counts beyond the archive, or negative; an unused count negative.
     for (int nodes : {-2, 4, nearHuge, huge})
         hostile.push_back(Record().Head(1).MeshHead(4, 3, 1, 3, 3, 1, 3).Int(nodes).Node(0, 0).Node(1, 0).Node(0, 1).Bytes());
@@ -541,6 +527,24 @@ TEST_F(MeshArchiveTest, CountsAndCapacitiesThatTheArchiveCannotBackAreRefused)
         EXPECT_EQ(target.GetMeshesCount(), 1) << i;
         EXPECT_EQ(target.GetPolylinesCount(), 0) << i;
         EXPECT_TRUE(target.GetMeshEntry(1000)) << i;
+    }
+    // A capacity far above what its record holds, though below the limit, is lowered to the
+    // content; so is room for 300 corners of which the one polygon the mesh has room for keeps 3.
+    {
+        Record r;
+        r.Head(1).MeshHead(4, 3 + CVyrMeshInterface::kSpareArchiveCapacity + 1, 1, 3, 3, 1, 3).Int(3);
+        r.Node(0, 0).Node(1, 0).Node(0, 1).Tag("\n");
+        CVyrMeshInterface target;
+        ASSERT_TRUE(Load(target, r.Tag("Polygons:count").Int(1).Int(-2).Int(3).Int(0).Int(1).Int(2).Polylines(0).Bytes(), false));
+        EXPECT_EQ(target.GetMeshEntry(4)->GetMesh()->GetNodeCapacity(), 3);
+        EXPECT_EQ(target.GetMeshEntry(4)->GetMesh()->get_num_polygon(), 1);
+        Record c;
+        c.Head(1).MeshHead(4, 3, 1, 300, 3, 1, 300).Int(3).Node(0, 0).Node(1, 0).Node(0, 1).Tag("\n");
+        c.Tag("Polygons:count").Int(100);
+        for (int j = 0; j < 100; ++j) c.Int(-2).Int(3).Int(0).Int(1).Int(2);
+        ASSERT_TRUE(Load(target, c.Polylines(0).Bytes(), false));
+        EXPECT_EQ(target.GetMeshEntry(4)->GetMesh()->GetPolynodeCapacity(), 3);
+        EXPECT_EQ(target.GetMeshEntry(4)->GetMesh()->get_num_polygon(), 1);
     }
     // The spare itself is accepted, and so are empty point lists.
     {
@@ -638,4 +642,54 @@ TEST_F(MeshArchiveTest, WhatALoadKeepsOfARecordTooLargeForItsCapacitiesSavesAndL
     CVyrMeshInterface second;
     ASSERT_TRUE(Load(second, saved, false));
     EXPECT_EQ(Saved(second, false), saved);
+}
+
+TEST_F(MeshArchiveTest, MeshesWithRoomToSpareComeBackWholeAndTheEntriesAfterThemToo)
+{
+    // A host's meshes: one made far larger than its content, one filled by |= into a larger mesh.
+    std::unique_ptr<CVyrMeshInterface> block = Block();
+    ASSERT_TRUE(block);
+    ASSERT_EQ(block->GetMeshesCount(), 6);
+    auto roomy = block->BeginMeshes();
+    const CVyrIndexedMesh& faceted = *roomy->second->GetMesh();
+    auto* larger = new CVyrIndexedMesh(faceted.get_num_vertex() + 5000, faceted.get_num_polygon() + 300,
+                                       faceted.get_num_polynode() + 100000);
+    *larger |= faceted;
+    ASSERT_EQ(larger->get_num_vertex(), faceted.get_num_vertex());
+    roomy->second->SetMeshData(larger);  // the faceted mesh goes
+    auto* built = new CVyrIndexedMesh(4000, 2000, 8000);
+    for (int i = 0; i < 4; ++i)
+        ASSERT_TRUE(built->add_vertex(SPAposition(i % 2, i / 2, 0), SPAunit_vector(0, 0, 1), SPApar_pos(i % 2, i / 2)));
+    const int quad[4] = {0, 1, 3, 2};
+    built->FastAddPolygon(0, 4, nullptr, -2, quad);
+    ASSERT_EQ(built->get_num_polygon(), 1);
+    std::next(roomy, 3)->second->SetMeshData(built);
+
+    const std::string bytes = Saved(*block, false);
+    CVyrMeshInterface back;
+    ASSERT_TRUE(Load(back, bytes, false));
+    ASSERT_EQ(back.GetMeshesCount(), 6);
+    for (auto a = block->BeginMeshes(), b = back.BeginMeshes(); a != block->EndMeshes(); ++a, ++b) {
+        EXPECT_EQ(a->first, b->first);
+        ASSERT_NE(b->second->GetMesh(), nullptr);
+        ExpectSameMesh(*a->second->GetMesh(), *b->second->GetMesh());
+    }
+    // The room beyond the spare is not kept: each capacity is what the content needs (the
+    // corners as the record holds them, polygon by polygon).
+    const CVyrIndexedMesh& roomyBack = *back.BeginMeshes()->second->GetMesh();
+    int corners = 0;
+    for (int j = 0; j < larger->get_num_polygon(); ++j) corners += larger->get_polygon(j)->num_vertex();
+    EXPECT_EQ(roomyBack.GetNodeCapacity(), larger->get_num_vertex());
+    EXPECT_EQ(roomyBack.GetPolygonCapacity(), larger->get_num_polygon());
+    EXPECT_EQ(roomyBack.GetPolynodeCapacity(), corners);
+    const CVyrIndexedMesh& builtBack = *std::next(back.BeginMeshes(), 3)->second->GetMesh();
+    EXPECT_EQ(builtBack.GetNodeCapacity(), 4);
+    EXPECT_EQ(builtBack.GetPolynodeCapacity(), 4);
+    // The polylines after the meshes are read as well, and the loaded interface saves a record
+    // that loads to the same bytes.
+    EXPECT_EQ(back.GetPolylinesCount(), 12);
+    const std::string again = Saved(back, false);
+    CVyrMeshInterface third;
+    ASSERT_TRUE(Load(third, again, false));
+    EXPECT_EQ(Saved(third, false), again);
 }

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <random>
 #include <sstream>
 #include <string>
@@ -457,6 +458,89 @@ TEST_F(DsLightListTest, UpdateLightVectorsFitsTheLampsAndTheDirectionalLightsToT
     list.UpdateLightVectors(CDsBox(lowOnly, origin));
     EXPECT_EQ(Lines(list), before);
     EXPECT_NEAR(list.GetLampSize(), 3.4641, 1e-3);
+}
+
+TEST_F(DsLightListTest, ExtremeAndNonFiniteValuesAreKeptAsTheLightsFileGivesThemBack)
+{
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    const auto position = [](const CDsLight* light) {
+        std::vector<float> p(3);
+        light->GetPosition(p.data());
+        return p;
+    };
+    CDsLightList list;
+    // A model of some 5e9 units: the directional lights go to its extent, kept within 1e9.
+    const float low[3] = {-3e9f, -3e9f, -3e9f}, high[3] = {3e9f, 3e9f, 3e9f};
+    list.UpdateLightVectors(CDsBox(low, high));
+    EXPECT_EQ(position(list.GetLight(eDsLight7)), (std::vector<float>{-1e9f, 0, 1e9f}));
+
+    list.SetAmbientLight(nan);
+    EXPECT_EQ(list.GetAmbientLight(), 0.2f);
+    list.SetAmbientLight(3e10f);
+    EXPECT_EQ(list.GetAmbientLight(), 1e9f);
+
+    CDsLight* intense = list.GetLight(eDsLight0);
+    intense->SetProperties(0xFFFFFF, 4e9f, -inf, 0.5f);
+    unsigned long colour = 0;
+    float ambient = 0, diffuse = 0, specular = 0;
+    intense->GetProperties(colour, ambient, diffuse, specular);
+    EXPECT_EQ(ambient, 1e9f);
+    EXPECT_EQ(diffuse, 1.0f);  // kept
+    EXPECT_EQ(specular, 0.5f);
+    const float far[3] = {3e9f, -4e9f, 1000.0f};
+    intense->SetPosition(far);
+    EXPECT_EQ(position(intense), (std::vector<float>{7.5e8f, -1e9f, 250.0f}));  // along the same line
+
+    CDsLight* positional = list.GetLight(eDsLight1);
+    positional->SetType(eDsLightPositional);
+    const float target[3] = {1, 2, 3}, notANumber[3] = {nan, 1, 2}, infinite[3] = {4, inf, 5};
+    positional->SetTarget(target);
+    positional->SetTarget(notANumber);
+    positional->SetPosition(infinite);
+    float t[3];
+    positional->GetTarget(t);
+    EXPECT_EQ(std::vector<float>(t, t + 3), (std::vector<float>{1, 2, 3}));
+    EXPECT_EQ(position(positional), (std::vector<float>{-1e9f, 0, 1e9f}));
+    positional->SetAttenuation(2e9f, inf, 1e20f);
+    float constant = 0, linear = 0, quadratic = 0;
+    positional->GetAttenuation(constant, linear, quadratic);
+    EXPECT_EQ(constant, 1e9f);
+    EXPECT_EQ(linear, 0.0f);
+    EXPECT_EQ(quadratic, 1e9f);
+
+    CDsLight* spot = list.GetLight(eDsLight2);
+    spot->SetType(eDsLightSpot);
+    const float axis[3] = {0, -2e10f, 1e10f};
+    spot->SetSpotDirection(axis);
+    float d[3];
+    spot->GetSpotDirection(d);
+    EXPECT_EQ(std::vector<float>(d, d + 3), (std::vector<float>{0, -1e9f, 5e8f}));
+
+    CDsLight* moved = list.GetLight(eDsLight3);
+    const float near[3] = {-100, 0, 100};
+    moved->SetPosition(near);
+    moved->SetDistance(1e12f);
+    EXPECT_EQ(position(moved), (std::vector<float>{-1e9f, 0, 1e9f}));
+    moved->SetPosition(near);
+    moved->SetDistance(inf);
+    moved->SetDistance(nan);
+    EXPECT_EQ(position(moved), (std::vector<float>{-100, 0, 100}));
+    CDsLight* onTarget = list.GetLight(eDsLight4);
+    const float origin[3] = {0, 0, 0};
+    onTarget->SetPosition(origin);
+    onTarget->SetDistance(-5e9f);
+    EXPECT_EQ(position(onTarget), (std::vector<float>{-1e9f, 0, 0}));
+
+    // Written and read back: every value as the setters kept it, and no line refused.
+    const std::vector<std::wstring> kept = Lines(list);
+    list.SaveLights(PathOf("extreme.lights"));
+    CDsLightList back;
+    back.LoadLights(PathOf("extreme.lights"));
+    EXPECT_EQ(Lines(back), kept);
+    EXPECT_EQ(back.GetAmbientLight(), 1e9f);
+    EXPECT_EQ(position(back.GetLight(eDsLight0)), (std::vector<float>{7.5e8f, -1e9f, 250.0f}));
+    EXPECT_EQ(position(back.GetLight(eDsLight7)), (std::vector<float>{-1e9f, 0, 1e9f}));
+    EXPECT_TRUE(Warnings().empty());
 }
 
 TEST_F(DsLightListTest, NumbersAreWrittenAndReadInTheCLocaleWhateverTheProcesssLocale)
