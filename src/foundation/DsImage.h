@@ -39,10 +39,10 @@ class CVyrString;
 class AFX_EXT_CLASS CDsImage {
 public:
     // The longest side a picture may have, in pixels.
-    static const int kMaxSide = 16384;
+    static constexpr int kMaxSide = 16384;
     // The most pixels a picture may have (4096 x 4096); its padded block holds at most twice
     // as many words.
-    static const int64_t kMaxPixels = int64_t(4096) * 4096;
+    static constexpr int64_t kMaxPixels = int64_t(4096) * 4096;
 
     // An empty image: sizes 0, ratios 1, no texture, transparency off.
     CDsImage();

@@ -97,9 +97,9 @@ private:
 class AFX_EXT_CLASS CDsImageFormatsConvertor {
 public:
     // The longest side of a rendering, in pixels.
-    static const int kMaxSide = 16384;
+    static constexpr int kMaxSide = 16384;
     // The most pixels of a rendering (4096 x 4096).
-    static const int64_t kMaxPixels = int64_t(4096) * 4096;
+    static constexpr int64_t kMaxPixels = int64_t(4096) * 4096;
     // The string resource shown when a rendering above scale 1 fails.
     static const unsigned int kFailureMessage = 865;
 
