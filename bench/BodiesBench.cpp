@@ -759,6 +759,26 @@ std::vector<std::string> Causes(const std::string& scene, const SMode& mode, EAi
         }
         return causes;
     }
+    if (aim == EAim::Peer) {
+        // How much of the row is the drawing itself, which no walk or presentation of ours adds to.
+        const auto floor = r.find(std::string(mode.name) + " floor");
+        if (floor != r.end()) {
+            std::snprintf(line, sizeof line,
+                          "the drawing itself: our floor (the same meshes as vertex buffers, no walk, no presenting) "
+                          "%.2f ms",
+                          floor->second);
+            causes.push_back(line);
+        }
+        if (facts.throughPBuffer && present != r.end() && present->second >= 0.1 * excess) {
+            const auto found = noPBuffer.find(scene);
+            if (found != noPBuffer.end() && found->second.count("present"))
+                std::snprintf(line, sizeof line, "presenting through the off-screen buffer: %.2f ms, without it %.2f ms",
+                              present->second, found->second.at("present"));
+            else
+                std::snprintf(line, sizeof line, "presenting through the off-screen buffer: %.2f ms", present->second);
+            causes.push_back(line);
+        }
+    }
     if (aim == EAim::Peer && faces) {
         const auto whole = r.find("shaded floor"), culled = r.find(kCulledFloor);
         if (whole != r.end() && culled != r.end() && culled->second > 0.0) {
