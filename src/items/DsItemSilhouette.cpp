@@ -181,11 +181,13 @@ void CDsItemSilhouette::DrawGeometry(view3d& view)
 
 void CDsItemSilhouette::DrawGl(view3d&)
 {
+    if (m_segments.size() < 2) return;
+    // Separate lines in one batch: the same pixels as one begin and end per segment.
+    glBegin(GL_LINES);
     for (size_t i = 0; i + 1 < m_segments.size(); i += 2) {
         const SPAposition* segment = &m_segments[i];
-        glBegin(GL_LINES);
         glVertex3d(segment[0].x(), segment[0].y(), segment[0].z());
         glVertex3d(segment[1].x(), segment[1].y(), segment[1].z());
-        glEnd();
     }
+    glEnd();
 }
