@@ -79,6 +79,8 @@ public:
 
     // The stacks, palette and locations the walk keeps: the inner functor's.
     CDsTraverseFunctor& WalkState() { return m_inner.WalkState(); }
+    // Whether the listed paths are left out (everything else walked) rather than walked.
+    bool IsExclusion() const { return m_exclusion; }
 
     // Remembers the node; the inner functor enters it only once the visit decides so.
     void OnPushLocation(CDsScene* scene, CDsLocation* location, const CDsObjectPath&, const CDsItemVariant* variant)
@@ -231,15 +233,11 @@ public:
     // A filter over `paths` (those of parts `peerPartId` and `tempPartId` are kept) around `functor`.
     CDsGlPathFilter(F& functor, const std::vector<CVyrObjectPath>& paths, int peerPartId, int tempPartId,
                     bool drawAllButListed)
-        : CDsPathListFunctor<F>(functor, paths, peerPartId, tempPartId, drawAllButListed, true, true),
-          m_drawAllButListed(drawAllButListed)
+        : CDsPathListFunctor<F>(functor, paths, peerPartId, tempPartId, drawAllButListed, true, true)
     {
     }
     // Whether the walk draws everything but the listed paths.
-    bool IsDrawAllButListed() const { return m_drawAllButListed; }
-
-private:
-    bool m_drawAllButListed;
+    bool IsDrawAllButListed() const { return this->IsExclusion(); }
 };
 
 // A new path filter of one draw walk around `functor` (see CDsGlPathFilter), for FreePathFilter.
