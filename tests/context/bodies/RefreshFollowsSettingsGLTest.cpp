@@ -162,7 +162,9 @@ TEST_F(RefreshFollowsSettingsGLTest, EverySettingIsDrawnAtTheNextRefreshAndNothi
         view_->refresh();
         EXPECT_GT(context_.GetRefreshCounter(), frames);  // a frame was drawn
         const std::vector<unsigned char> after = Front();
-        if (change.visible) EXPECT_NE(after, before);
+        if (change.visible) {
+            EXPECT_NE(after, before);
+        }
         EXPECT_EQ(after, WholeFrame());
     }
     // Nothing changed: the refresh presents the picture it keeps and draws no frame.
@@ -171,4 +173,88 @@ TEST_F(RefreshFollowsSettingsGLTest, EverySettingIsDrawnAtTheNextRefreshAndNothi
     view_->refresh();
     EXPECT_EQ(context_.GetRefreshCounter(), frames);
     EXPECT_EQ(Front(), kept);
+}
+
+TEST_F(RefreshFollowsSettingsGLTest, AMovedBodyHasItsNewBoxAndIsDrawnWholeWhereItNowIs)
+{
+    // Lit pixels of the front buffer.
+    const auto lit = [] {
+        const std::vector<unsigned char> rgb = Front();
+        int count = 0;
+        for (size_t i = 0; i < rgb.size(); i += 3) count += rgb[i] + rgb[i + 1] + rgb[i + 2] > 60;
+        return count;
+    };
+    view_->ZoomAll(1.0f);
+    view_->refresh();
+    const int shaded = lit();
+    view_->SetRenderMode(eRenderWireframe);
+    const int wire = lit();
+    ASSERT_GT(shaded, 1000);
+    ASSERT_GT(wire, 100);
+
+    SPAtransf moved = translate_transf(SPAvector(80, 0, 0));
+    context_.SetTransformation(block_, moved);
+    // The body's box, the scene's and the geometry's are where the body is drawn.
+    CGmPosition low, high;
+    ASSERT_TRUE(context_.GetBox(block_, low, high, true));
+    EXPECT_NEAR(low.x(), 60, 1e-3);
+    EXPECT_NEAR(high.x(), 100, 1e-3);
+    ASSERT_TRUE(context_.GetBox(block_, low, high, false));
+    EXPECT_NEAR(low.x(), 60, 1e-3);
+    SPAposition sceneLow, sceneHigh;
+    context_.GetBox(sceneLow, sceneHigh);
+    EXPECT_NEAR(sceneLow.x(), 60, 1e-3);
+    EXPECT_NEAR(sceneHigh.x(), 100, 1e-3);
+    SPAbox geometryBox;
+    ASSERT_TRUE(CVyrBodyGeometry(block_, &context_).GetBoundBox(geometryBox, 0));
+    EXPECT_NEAR(geometryBox.low().x(), 60, 1e-3);
+
+    // Framed at its new place, the body is drawn whole (not cut by near and far planes measured
+    // where it was), in every mode.
+    view_->ZoomAll(1.0f);
+    view_->refresh();
+    EXPECT_NEAR(lit(), wire, wire / 20);
+    view_->SetRenderMode(eRenderShade);
+    EXPECT_NEAR(lit(), shaded, shaded / 50);
+    view_->SetRenderMode(eRenderHiddenLines);
+    EXPECT_GT(lit(), wire / 2);
+    // A face moved on its own moves the body's box too.
+    ENTITY_LIST faces;
+    get_faces(block_, faces);
+    faces.init();
+    SPAtransf up = translate_transf(SPAvector(0, 0, 30));
+    for (ENTITY* face = faces.next(); face; face = faces.next()) {
+        CGmPosition faceLow, faceHigh;
+        auto* item = dynamic_cast<CDsItemsGroup*>(context_.FindDsItem(face));
+        if (!item || !item->GetBox(faceLow, faceHigh, false) || faceLow.z() < 9.9) continue;  // the top face
+        context_.SetFaceTransformation(static_cast<FACE*>(face), up);
+    }
+    ASSERT_TRUE(context_.GetBox(block_, low, high, true));
+    EXPECT_NEAR(high.z(), 40, 1e-3);
+    context_.GetBox(sceneLow, sceneHigh);
+    EXPECT_NEAR(sceneHigh.z(), 40, 1e-3);
+}
+
+TEST_F(RefreshFollowsSettingsGLTest, AModelerTransformMovesWhatItNamesAndTheRefreshDrawsItThere)
+{
+    // A transform of the modeler that names the body it moves ("TransfAttr") without being the
+    // body's own transform.
+    auto* transform = new TRANSFORM(translate_transf(SPAvector(0, 200, 0)));
+    ASSERT_TRUE(api_add_generic_named_attribute(transform, "TransfAttr", block_).ok());
+    const std::vector<unsigned char> before = Front();
+    context_.update_transform(transform);
+    CGmPosition low, high;
+    ASSERT_TRUE(context_.GetBox(block_, low, high, true));
+    EXPECT_NEAR(low.y(), 190, 1e-3);
+    SPAposition sceneLow, sceneHigh;
+    context_.GetBox(sceneLow, sceneHigh);
+    EXPECT_NEAR(sceneLow.y(), 190, 1e-3);
+    // Moved out of the picture: the refresh that update_transform made shows nothing of it.
+    const std::vector<unsigned char> after = Front();
+    EXPECT_NE(after, before);
+    EXPECT_EQ(after, WholeFrame());
+    view_->ZoomAll(1.0f);
+    view_->refresh();
+    EXPECT_NE(Front(), after);
+    transform->lose();
 }
