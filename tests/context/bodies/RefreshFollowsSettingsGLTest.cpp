@@ -258,3 +258,29 @@ TEST_F(RefreshFollowsSettingsGLTest, AModelerTransformMovesWhatItNamesAndTheRefr
     EXPECT_NE(Front(), after);
     transform->lose();
 }
+
+TEST_F(RefreshFollowsSettingsGLTest, AHighlightInAHiddenLinePictureLeavesTheHiddenEdgesHidden)
+{
+    const int part = context_.GetScene()->GetDbScene().GetPeerPartId();
+    const int id = 1;
+    const std::vector<CVyrObjectPath> block = {CVyrObjectPath(&id, 1, 1, part)};
+    // Pixels the highlight changed in the picture of a render mode.
+    const auto highlighted = [&](ERenderMode mode) {
+        view_->SetRenderMode(mode);
+        const std::vector<unsigned char> plain = Front();
+        context_.HighlightLocations(block, eAttribSetHighlight);
+        const std::vector<unsigned char> lit = Front();
+        context_.UnHighlightLocations();
+        EXPECT_EQ(Front(), plain);
+        int changed = 0;
+        for (size_t i = 0; i < plain.size(); i += 3)
+            changed += plain[i] != lit[i] || plain[i + 1] != lit[i + 1] || plain[i + 2] != lit[i + 2];
+        return changed;
+    };
+    // Seen from a corner, three of the block's twelve edges lie behind it.
+    const int wire = highlighted(eRenderWireframe);
+    const int hidden = highlighted(eRenderHiddenLines);
+    ASSERT_GT(wire, 200);
+    EXPECT_GT(hidden, wire / 2);
+    EXPECT_LT(hidden, wire * 85 / 100);
+}
