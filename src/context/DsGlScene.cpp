@@ -460,7 +460,7 @@ void CDsGlScene::InvalidateRenderMode()
 {
     m_renderModeValid = false;
     m_dbScene.InvalidateAttributesCache();
-    InvalidatePictureProps();
+    m_dbScene.GetChangeLog().m_flag = 0;
 }
 
 void CDsGlScene::NoteLightingChanges()

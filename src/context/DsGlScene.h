@@ -384,8 +384,9 @@ public:
     // The picture properties changed (lights, background, sections, what the document flags show):
     // the flag is cleared and every view of the scene draws its whole picture at its next refresh.
     void InvalidatePictureProps();
-    // What the render mode makes of the items changed: as InvalidatePictureProps, and the
-    // locations' cached attributes (which hold what the last render mode made of them) go.
+    // What the render mode makes of the items changed: the render-mode flag is cleared, the
+    // locations' cached attributes (which hold what the last render mode made of them) go, and
+    // every view of the scene draws its whole picture at its next refresh.
     void InvalidateRenderMode();
     // Called before every change query: a change of the lights, ambient or material since the last
     // query (made by any means, a light changed through GetLight among them) invalidates the
