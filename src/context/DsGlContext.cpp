@@ -27,7 +27,6 @@
 
 #include <GL/gl.h>
 
-#include <array>
 #include <cstdint>
 #include <new>
 
@@ -45,24 +44,6 @@ gl_context_data* RecordOf(view3d* view, gl_context* fallback)
     auto* context = dynamic_cast<gl_context*>(view->get_rendering_context());
     if (!context) context = fallback;
     return context ? context->Get_gl_context_data(view) : nullptr;
-}
-
-// The five bytes of a light list's material.
-std::array<uint8_t, 5> MaterialBytes(const CDsLightList& lights)
-{
-    CDsMaterialStorage material;
-    lights.GetMaterial(material);
-    std::array<uint8_t, 5> bytes{};
-    material.GetData(bytes[0], bytes[1], bytes[2], bytes[3], bytes[4]);
-    return bytes;
-}
-
-// After the light list of `context` was given a material: the frames hand the material to the
-// scene database as drawing state, which no view counts as a change, so a new one makes every
-// view of the scene draw its whole picture again here.
-void NoteMaterialChange(CDsGlContext& context, const std::array<uint8_t, 5>& before)
-{
-    if (MaterialBytes(*context.GetScene()->GetLightList()) != before) context.OnPicturePropsChanged();
 }
 
 }  // namespace
@@ -312,18 +293,14 @@ bool CDsGlContext::IsMonochromeStateAllowedAndActive() const
 
 void CDsGlContext::OnPicturePropsChanged()
 {
-    m_scene->SetPicturePropsValid(false);
-    // Every view of the scene draws its whole picture again.
-    m_scene->GetDbScene().GetChangeLog().m_flag = 0;
+    m_scene->InvalidatePictureProps();
 }
 
 void CDsGlContext::OnRenderModeChanged()
 {
-    m_scene->SetRenderModeValid(false);
     // The locations' cached attributes hold what the last render mode made of them (white faces,
-    // opaque items): they go, and every view of the scene draws its whole picture again.
-    m_scene->GetDbScene().InvalidateAttributesCache();
-    m_scene->GetDbScene().GetChangeLog().m_flag = 0;
+    // opaque items): they go too.
+    m_scene->InvalidateRenderMode();
 }
 
 // --- Measuring ----------------------------------------------------------------------------------
@@ -664,9 +641,7 @@ void CDsGlContext::SaveMaterial(const CVyrString& path) const
 
 void CDsGlContext::LoadMaterial(const CVyrString& path)
 {
-    const std::array<uint8_t, 5> before = MaterialBytes(*m_scene->GetLightList());
     m_scene->GetLightList()->LoadMaterial(path);
-    NoteMaterialChange(*this, before);
 }
 
 void CDsGlContext::GetLights(std::deque<std::wstring>* lines) const
@@ -676,9 +651,7 @@ void CDsGlContext::GetLights(std::deque<std::wstring>* lines) const
 
 void CDsGlContext::SetLights(std::deque<std::wstring>* lines)
 {
-    const std::array<uint8_t, 5> before = MaterialBytes(*m_scene->GetLightList());
     m_scene->GetLightList()->SetLights(lines);
-    NoteMaterialChange(*this, before);
 }
 
 bool CDsGlContext::CheckIfLightsChanged() const
@@ -694,9 +667,7 @@ void CDsGlContext::SetLightsChangedFlag(bool changed)
 void CDsGlContext::SetMaterial(const CDsMaterialStorage& material)
 {
     PushDisplaySuspension();
-    const std::array<uint8_t, 5> before = MaterialBytes(*m_scene->GetLightList());
     m_scene->GetLightList()->SetMaterial(material);
-    NoteMaterialChange(*this, before);
     PopDisplaySuspension();
 }
 

@@ -18,6 +18,8 @@
 // (not through a transform attribute, entity groups or instances).
 #include "DsGlContext.h"
 
+#include "DsAcisPick.h"
+
 #include "DsGlScene.h"
 #include "DsGlSketch.h"
 #include "DsItemBase.h"
@@ -197,21 +199,37 @@ void CDsGlContext::update_transform(ENTITY* entity)
 {
     if (!entity || !is_TRANSFORM(entity)) return;
     auto* transform = static_cast<TRANSFORM*>(entity);
-    // The shown bodies that this transform places.
-    ENTITY_LIST shown;
-    m_itemsMap->GetEntities(shown, nullptr, true);
-    shown.init();
-    bool moved = false;
-    while (ENTITY* e = shown.next()) {
-        if (!is_BODY(e) || static_cast<BODY*>(e)->transform() != transform) continue;
+    // What the transform moves: the entity it names ("TransfAttr"), an entity group placed by it,
+    // or the bodies it places. The pick side answers for the entities the current view's context
+    // displays: one of this context's views is current while it looks.
+    CDsView3dCdc* remembered = CDsView3dCdc::sCurrentView;
+    if (!remembered || remembered->GetGlContext() != this) {
+        viewport_iterator it(views());
+        while (view3d* view = it.next()) {
+            if (auto* core = dynamic_cast<CDsView3dCdc*>(view)) {
+                CDsView3dCdc::StSetCurrent(core, false);
+                break;
+            }
+        }
+    }
+    ENTITY_LIST moved;
+    CDsAcisPick::StGetTransformedEntities(this, transform, moved);
+    CDsView3dCdc::StSetCurrent(remembered, false);
+    bool any = false;
+    moved.init();
+    while (ENTITY* e = moved.next()) {
         if (CDsItemBase* item = m_itemsMap->Find(e)) {
             item->Transform(transform->transform());
-            moved = true;
+            any = true;
         }
     }
     m_scene->SetDisplayModeFlag(15, false);
-    // The views' saved pictures show the items where they were: the refresh draws them again.
-    if (moved) OnPicturePropsChanged();
+    // The views' saved pictures show the items where they were, and the scene's box holds them
+    // there: the refresh draws them again, around their new box.
+    if (any) {
+        OnPicturePropsChanged();
+        m_scene->GetDbScene().InvalidateBoundBox();
+    }
     refresh_all();
 }
 

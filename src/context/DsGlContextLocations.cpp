@@ -248,6 +248,9 @@ void CDsGlContext::DecorateLocations(std::vector<CVyrObjectPath>& paths, EAttrib
     }
     SDsRenderFlags flags;
     flags.depthMode = 3;
+    // A hidden-line picture hides lines behind its faces through the depth its frame left: a
+    // decoration (a highlight) drawn over it keeps that depth, so it brings back no hidden line.
+    flags.frameDepth = mode == eRenderHiddenLines || mode == eRenderPartialHiddenLines;
     SDsDrawOptions options(flags);
     const bool documentFlag1 = view->GetDocumentFlag(static_cast<EDsDocumentFlag>(1));
     SDsDrawSetup setup;

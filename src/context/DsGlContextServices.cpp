@@ -65,6 +65,7 @@ bool CDsGlContext::GetDuplicateEdgesMode() const
 void CDsGlContext::SetMonochromeColor(const CDsColorStorage& color)
 {
     m_scene->SetMonochromeColor(color);
+    m_scene->InvalidatePictureProps();
     RefreshViews(eRenderShade);
 }
 
@@ -88,6 +89,7 @@ int CDsGlContext::GetPictureNumberTransView() const
 void CDsGlContext::SetBackground(const CDsBackground& background)
 {
     m_scene->GetBackground().SetBackground(background);
+    m_scene->InvalidatePictureProps();
 }
 
 void CDsGlContext::SetVertexColorPalette(const CDsPalette* palette)
@@ -230,6 +232,8 @@ void CDsGlContext::FlipMeshNormals(const ENTITY_LIST* faces)
         if (!is_FACE(entity)) continue;
         if (CVyrMeshInterface* meshes = GetMeshInterface(get_owner(entity))) meshes->FlipMeshNormals(entity);
     }
+    // The faces draw what they drew with the old normals until the views draw again.
+    m_scene->InvalidatePictureProps();
     RefreshViews(eRenderShade);
     RefreshViews(eRenderMixed);
 }

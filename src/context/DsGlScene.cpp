@@ -84,6 +84,7 @@ CDsGlScene::CDsGlScene(CDsGlContext* owner, int sceneNumber)
     SetDisplayModeFlag(25, true);
     SetDisplayModeFlag(7, true);
     m_picturePropsValid = true;
+    m_lightingStamp = m_lights.GetStateStamp();
     m_history = new CDsStateContainer;
     m_attributesPalette = new CDsAttributesPalette(16);
     m_attributesPalette->IncrementUse();
@@ -336,18 +337,18 @@ void CDsGlScene::SetDisplayModeFlag(int index, bool value)
     case 12:
     case 21:
     case 22:
-        m_renderModeValid = false;
+        InvalidateRenderMode();
         break;
     case 4:
     case 5:
     case 25:
         for (int type : TypesOfFlag(index)) m_dbScene.SwitchShowByType(type, !value);
-        m_picturePropsValid = false;
+        InvalidatePictureProps();
         break;
     case 14:
         if (value) LoadGeomCurveColor();
         SetOpenEdgesOnItems(value ? 1 : -1);
-        m_picturePropsValid = false;
+        InvalidatePictureProps();
         break;
     default:
         break;
@@ -443,8 +444,31 @@ bool CDsGlScene::AllowsShaders() const
 
 void CDsGlScene::OnSectionChanged()
 {
+    InvalidatePictureProps();
+}
+
+// --- Validity -----------------------------------------------------------------------------------
+
+void CDsGlScene::InvalidatePictureProps()
+{
     m_picturePropsValid = false;
+    // The database's change log cleared: every view of the scene draws its whole picture again.
     m_dbScene.GetChangeLog().m_flag = 0;
+}
+
+void CDsGlScene::InvalidateRenderMode()
+{
+    m_renderModeValid = false;
+    m_dbScene.InvalidateAttributesCache();
+    m_dbScene.GetChangeLog().m_flag = 0;
+}
+
+void CDsGlScene::NoteLightingChanges()
+{
+    const uint64_t stamp = m_lights.GetStateStamp();
+    if (stamp == m_lightingStamp) return;
+    m_lightingStamp = stamp;
+    InvalidatePictureProps();
 }
 
 void CDsGlScene::SetSection(const SPAposition& point, const SPAvector& normal)

@@ -81,6 +81,7 @@
 #include "VyrViewTypes.h"
 
 #include <bitset>
+#include <cstdint>
 #include <deque>
 #include <vector>
 
@@ -380,6 +381,17 @@ public:
     bool IsRenderModeValid() const { return m_renderModeValid; }
     // Sets the render-mode flag.
     void SetRenderModeValid(bool valid) { m_renderModeValid = valid; }
+    // The picture properties changed (lights, background, sections, what the document flags show):
+    // the flag is cleared and every view of the scene draws its whole picture at its next refresh.
+    void InvalidatePictureProps();
+    // What the render mode makes of the items changed: the render-mode flag is cleared, the
+    // locations' cached attributes (which hold what the last render mode made of them) go, and
+    // every view of the scene draws its whole picture at its next refresh.
+    void InvalidateRenderMode();
+    // Called before every change query: a change of the lights, ambient or material since the last
+    // query (made by any means, a light changed through GetLight among them) invalidates the
+    // picture properties.
+    void NoteLightingChanges();
 
     // --- Display-state history ------------------------------------------------------------
     // The history of display states (never null; owned by the scene).
@@ -438,6 +450,7 @@ private:
     bool m_picturePropsValid = true;
     bool m_renderModeValid = true;
     CDsColorStorage m_monochromeColor;
+    uint64_t m_lightingStamp = 0;  // the lighting at the last change query
 };
 
 // Whether the faces `view` draws are lit by its scene's shaders rather than by the fixed lights:

@@ -621,8 +621,17 @@ void CDsView3dCdc::SetFont(const CDsNFontStorage& font)
 
 void CDsView3dCdc::resize(int width, int height)
 {
+    int x = 0, y = 0, w = 0, h = 0;
+    get_viewport(x, y, w, h);
     view3d::resize(width, height);
     AdjustDistance(false);
+    get_viewport(x, y, width, height);
+    if (width == w && height == h) return;
+    // The window's buffers took the new size: what the back buffer and the off-screen picture
+    // held is not a picture of this view any more, and the next refresh draws the whole frame.
+    if (CDsGlContext* context = GetGlContext()) context->InvalidateBackBuffer();
+    delete m_pBuffer;
+    m_pBuffer = nullptr;
 }
 
 void CDsView3dCdc::AdjustDistance(bool compute)

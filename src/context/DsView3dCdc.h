@@ -350,6 +350,8 @@ public:
 
     // --- Refresh, size and camera ---------------------------------------------------------
     // The modeler view's resize, then the clipping planes fitted again (AdjustDistance(false)).
+    // A new size leaves no saved picture (back buffer or off-screen buffer) to present: the next
+    // refresh draws the whole frame. A window's new size reaches the view only through here.
     void resize(int width, int height) override;
     // Fits the view's clipping planes to the measured depth (CDsDriverExtrema::
     // AdjustClippingPlanes(compute, false)) with view flag 2 raised meanwhile.

@@ -202,6 +202,9 @@ public:
 
     // True while the back buffer holds the last picture of the view.
     bool IsBackBufferValid() const { return m_back_buffer_valid; }
+    // The back buffer no longer holds the view's picture (its window changed size): the next
+    // refresh draws instead of presenting it.
+    void InvalidateBackBuffer() { m_back_buffer_valid = false; }
     // Raised whenever the front buffer receives a new picture.
     unsigned int GetFrontBufferVersion() const { return m_front_buffer_version; }
     // Raises the front buffer version by one.

@@ -424,6 +424,12 @@ void CDsItemsBody::Transform(const SPAtransf& transform)
     RecomputeBox();
 }
 
+void CDsItemsBody::SetTransformation(const SPAtransf& transform)
+{
+    CDsItemsGroup::SetTransformation(transform);
+    m_box.ResetMembers();
+}
+
 void CDsItemsBody::MultiplyTransformation(const SPAtransf& transform)
 {
     CDsItemsGroup::MultiplyTransformation(transform);

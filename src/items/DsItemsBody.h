@@ -108,6 +108,10 @@ public:
     void MultiplyTransformation(const SPAtransf& transform) override;
     // The body's transformation becomes `transform` (repaired); the box rebuilt.
     void Transform(const SPAtransf& transform) override;
+    using CDsItemsGroup::SetTransformation;
+    // The body's transformation becomes `transform`; the box, which carries the transformation,
+    // goes stale and is rebuilt when next asked for.
+    void SetTransformation(const SPAtransf& transform) override;
     // Unless hidden: the faces' extents (and the edges' for a wire body or an EDGE asked for) under
     // the body's transformation.
     void DrawExtremes(CDsViewExtrema& extrema, ENTITY* entity) override;

@@ -111,7 +111,7 @@ AFX_EXT_API void DsGlSetEnabled(GLenum capability, bool on);
 void DsGetDepthLayerRange(int layer, float& zNear, float& zFar);
 // The depth layer of a non-face kind in `state`: 0 for states 3, 4 and 5, 2 for state 11, else 1
 // on top, else 3 (2 when `depthMode` is 0: ordinary lines of a wireframe share a thin layer).
-int DsGetDepthLayerForState(int state, int depthMode, bool onTop);
+AFX_EXT_API int DsGetDepthLayerForState(int state, int depthMode, bool onTop);
 // Raises the attributes' width to at least 2 for states 3, 4, 5 and 11 and to at least 1 for the
 // others; while plotting with pen widths the plot palette's width of the colour instead.
 void DsSetLineWidthForState(CDsAttributes& attributes, int state);

@@ -101,6 +101,49 @@ void CDsLightList::SetAmbientToView() const
     glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
 }
 
+namespace {
+
+// Folds `size` bytes into an FNV-1a digest.
+void Digest(uint64_t& digest, const void* data, size_t size)
+{
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    for (size_t i = 0; i < size; ++i) {
+        digest ^= bytes[i];
+        digest *= 0x100000001B3ull;
+    }
+}
+
+}  // namespace
+
+uint64_t CDsLightList::GetStateStamp() const
+{
+    uint64_t digest = 0xCBF29CE484222325ull;
+    // Field by field: the padding between them is not part of the light.
+    const auto digestLight = [&digest](const CDsLight& light) {
+        Digest(digest, &light.m_on, sizeof light.m_on);
+        Digest(digest, &light.m_id, sizeof light.m_id);
+        Digest(digest, &light.m_type, sizeof light.m_type);
+        Digest(digest, &light.m_colour, sizeof light.m_colour);
+        Digest(digest, light.m_ambient, sizeof light.m_ambient);
+        Digest(digest, light.m_diffuse, sizeof light.m_diffuse);
+        Digest(digest, light.m_specular, sizeof light.m_specular);
+        Digest(digest, light.m_position, sizeof light.m_position);
+        Digest(digest, light.m_target, sizeof light.m_target);
+        Digest(digest, light.m_attenuation, sizeof light.m_attenuation);
+        Digest(digest, &light.m_spotCutoff, sizeof light.m_spotCutoff);
+        Digest(digest, &light.m_spotExponent, sizeof light.m_spotExponent);
+        Digest(digest, light.m_spotDirection, sizeof light.m_spotDirection);
+    };
+    for (const CDsLight* light : m_lights)
+        if (light) digestLight(*light);
+    if (m_headLight) digestLight(*m_headLight);
+    Digest(digest, &m_ambient, sizeof m_ambient);
+    uint8_t material[5] = {};
+    m_material.GetData(material[0], material[1], material[2], material[3], material[4]);
+    Digest(digest, material, sizeof material);
+    return digest;
+}
+
 void CDsLightList::SetAmbientLight(float ambient)
 {
     m_ambient = CDsLightTextLine::Fit(ambient, m_ambient);

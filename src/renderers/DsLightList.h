@@ -35,9 +35,10 @@
 // - SetToView hands the material to the scene database as the state of the drawing it prepares,
 //   which no view counts as a change: each context's drawing sends its own, so a document's frame
 //   leaves the pictures of another document, drawn with another material, as they are, and a
-//   frame's own material does not make the next refresh draw again. A new material reaches the
-//   pictures through the context (CDsGlContext::SetMaterial, LoadMaterial, SetLights), which makes
-//   its views draw again.
+//   frame's own material does not make the next refresh draw again. A new material, ambient or
+//   light reaches the pictures through the scene, which compares GetStateStamp before every
+//   change query: whatever changed them (the context's setters, the files, a light changed
+//   through GetLight), the views draw again.
 // - UpdateLightVectors leaves the lights as they are for an empty box, or one whose corners are
 //   both at the origin: moving the directional lights onto their targets would lose their
 //   directions for good.
@@ -50,6 +51,7 @@
 #include "DsLight.h"
 #include "DsMaterialStorage.h"
 
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <vector>
@@ -76,6 +78,9 @@ public:
     void SetAmbientLight(float ambient);
     // The ambient value.
     float GetAmbientLight() const { return m_ambient; }
+    // A digest of everything a frame sends to OpenGL from the list: every light's values (the
+    // head light's too), the ambient and the material. It changes when any of them changes.
+    uint64_t GetStateStamp() const;
     // glLightModelfv(GL_LIGHT_MODEL_AMBIENT, (a, a, a, 1)) with a the ambient value.
     void SetAmbientToView() const;
     // Copies the five material bytes in.

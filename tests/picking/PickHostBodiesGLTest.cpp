@@ -14,7 +14,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -41,7 +44,9 @@ protected:
         if (!body) return CVyrObjectPath();
         bodies_.push_back(body);
         const int id = static_cast<int>(bodies_.size());
-        EXPECT_TRUE(VyrShowBody(&context_, body, id, nullptr));
+        CDsAttributes look;
+        look.SetColor(0x00C0FF);  // orange (0x00BBGGRR)
+        EXPECT_TRUE(VyrShowBody(&context_, body, id, &look));
         return PathOf(id);
     }
     // The region pick between drawable pixels (x1, y1) and (x2, y2) in selection mode `mode`.
@@ -63,6 +68,50 @@ protected:
         processor->SetSelectionMode(eDsSelectionByBoxDefault);
         request_.m_secondCorner = nullptr;
         return Paths(list);
+    }
+
+    // The whole front buffer, as the window shows it.
+    std::vector<unsigned char> Front()
+    {
+        int x = 0, y = 0, w = 0, h = 0;
+        view_->get_viewport(x, y, w, h);
+        std::vector<unsigned char> rgb(static_cast<size_t>(w) * h * 3);
+        glFinish();
+        glReadBuffer(GL_FRONT);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+        return rgb;
+    }
+    // The drawable pixel (y down) of a model point.
+    void PixelOf(const SPAposition& p, int& x, int& y)
+    {
+        float fx = -1, fy = -1;
+        EXPECT_TRUE(view_->world_to_drawable(p, fx, fy));
+        x = static_cast<int>(std::lround(fx));
+        y = static_cast<int>(std::lround(fy));
+    }
+    // The path the single pick answers at the pixel of a model point (empty for none).
+    CVyrObjectPath PickAt(const SPAposition& p)
+    {
+        int x = 0, y = 0;
+        PixelOf(p, x, y);
+        const std::vector<CDsTypeMask> bodies = {MaskOf({kBodyType})};
+        CDsPickedItemList list;
+        const CDsPickedItem hit = Pick(x, y, list, &bodies);
+        return hit.IsValid() ? hit.GetObjectPath() : CVyrObjectPath();
+    }
+    // The region pick of the pixels of the box [low, high] and `margin` more on every side.
+    std::vector<CVyrObjectPath> RegionAround(const SPAposition& low, const SPAposition& high, int margin)
+    {
+        int x0 = 1 << 20, y0 = 1 << 20, x1 = -x0, y1 = -y0;
+        for (int corner = 0; corner < 8; ++corner) {
+            int x = 0, y = 0;
+            PixelOf(SPAposition(corner & 1 ? high.x() : low.x(), corner & 2 ? high.y() : low.y(),
+                                corner & 4 ? high.z() : low.z()),
+                    x, y);
+            x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+        }
+        return Region(x0 - margin, y0 - margin, x1 + margin, y1 + margin, eDsSelectionByBoxDefault);
     }
 
     std::vector<BODY*> bodies_;
@@ -160,6 +209,84 @@ TEST_F(PickHostBodiesTest, TheRayTestFindsAShownBodyByItsFaces)
     EXPECT_NEAR(hit.GetPickedPosition()->y(), 4.5, 0.6);
     EXPECT_FALSE(Pick(5, 5, list, &bodies).IsValid());
     request_.m_sectionTest = 0;
+}
+
+TEST_F(PickHostBodiesTest, EveryCameraMoveIsDrawnAtTheNextRefreshAndPicksAnswerTheNewPicture)
+{
+    // A block over a plate: from above the block hides the middle of the plate.
+    const CVyrObjectPath block = Show(-10, -10, 0, 10, 10, 20);
+    const CVyrObjectPath plate = Show(-45, -45, -10, 45, 45, -5);
+    Refresh();
+    const SPAposition blockTop(0, 0, 20), plateCorner(-40, -40, -5);
+    EXPECT_EQ(PickAt(blockTop), block);
+    EXPECT_EQ(PickAt(plateCorner), plate);
+
+    struct Move {
+        const char* name;
+        std::function<void()> apply;
+    };
+    const std::vector<Move> moves = {
+        {"zoom_scale", [&] { view_->zoom_scale(2.0); }},
+        {"set_width and set_height", [&] { view_->set_width(150), view_->set_height(150); }},
+        {"move (a pan)", [&] { view_->move(SPAvector(15, 5, 0)); }},
+        {"set_target", [&] { view_->set_target(SPAposition(-10, 0, 0)); }},
+        {"set_eye (a turn)", [&] { view_->set_eye(SPAposition(60, -70, 90)); }},
+        {"set_up", [&] { view_->set_up(SPAvector(1, 1, 0)); }},
+        {"ZoomAll", [&] { view_->ZoomAll(1.0f); }},
+    };
+    for (const Move& move : moves) {
+        SCOPED_TRACE(move.name);
+        const std::vector<unsigned char> before = Front();
+        move.apply();
+        Refresh();
+        const std::vector<unsigned char> after = Front();
+        EXPECT_NE(after, before);
+        // What a whole new frame draws.
+        context_.OnPicturePropsChanged();
+        Refresh();
+        EXPECT_EQ(after, Front());
+        // The picks culled by the locations' window boxes see the new picture.
+        EXPECT_EQ(PickAt(blockTop), block);
+        EXPECT_EQ(RegionAround(SPAposition(-10, -10, 0), SPAposition(10, 10, 20), 3), std::vector<CVyrObjectPath>{block});
+    }
+    // A location changed with the camera (one the database would redraw in its window rectangle):
+    // its old rectangle is not all that must be drawn.
+    ASSERT_TRUE(Scene().SetOnTop(block));
+    view_->move(SPAvector(-20, 0, 0));
+    Refresh();
+    const std::vector<unsigned char> moved = Front();
+    context_.OnPicturePropsChanged();
+    Refresh();
+    EXPECT_EQ(moved, Front());
+    EXPECT_EQ(PickAt(blockTop), block);
+    // With nothing changed the refresh only presents the picture it keeps.
+    const std::vector<unsigned char> kept = Front();
+    Refresh();
+    EXPECT_EQ(Front(), kept);
+}
+
+TEST_F(PickHostBodiesTest, AResizedWindowIsDrawnWholeAndPicksAnswerItsPixels)
+{
+    const CVyrObjectPath block = Show(-10, -10, 0, 10, 10, 20);
+    Refresh();
+    ASSERT_EQ(PickAt(SPAposition(0, 0, 20)), block);
+    // The host's window grows, and tells the view.
+    ASSERT_TRUE(MoveWindow(window_.plain.window, 0, 0, 160, 120, TRUE));
+    view_->resize(160, 120);
+    Refresh();
+    int x = 0, y = 0;
+    PixelOf(SPAposition(0, 0, 20), x, y);
+    const std::vector<unsigned char> front = Front();
+    const auto lit = [&front](int px, int py) {  // drawable pixel, y down
+        const size_t i = (static_cast<size_t>(119 - py) * 160 + static_cast<size_t>(px)) * 3;
+        return front[i] + front[i + 1] + front[i + 2] > 60;
+    };
+    EXPECT_TRUE(lit(x, y));
+    EXPECT_FALSE(lit(x + 30, y));
+    EXPECT_EQ(PickAt(SPAposition(0, 0, 20)), block);
+    // A second refresh keeps it.
+    Refresh();
+    EXPECT_EQ(Front(), front);
 }
 
 }  // namespace

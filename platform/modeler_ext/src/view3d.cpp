@@ -1,6 +1,7 @@
 // view3d: camera, projections, pen, model transforms, pick mode and drawing through the driver.
 #include "view3d.h"
 
+#include "DsScene.h"
 #include "VyrViewMath.h"
 #include "driver_context.h"
 #include "rendering_context.h"
@@ -25,6 +26,26 @@ bool finite_scale(double v)
 {
     return v > 0.0 && std::isfinite(v);
 }
+
+// The camera and viewport a view draws its scene with, for the scene database's change tracking.
+bool read_view_state(const view3d* view, SDsViewState& state)
+{
+    if (!view) return false;
+    const acis_camera& camera = view->get_camera();
+    const SPAposition& eye = camera.get_eye();
+    const SPAposition& target = camera.get_target();
+    const SPAvector& up = camera.get_raw_up();
+    const double values[14] = {eye.x(),           eye.y(),           eye.z(),           target.x(),
+                               target.y(),        target.z(),        up.x(),            up.y(),
+                               up.z(),            camera.GetWidth(), camera.GetHeight(), camera.get_hither(),
+                               camera.get_yon(),  camera.is_perspective() ? 1.0 : 0.0};
+    std::copy(values, values + 14, state.m_camera);
+    view->get_viewport(state.m_viewport[0], state.m_viewport[1], state.m_viewport[2], state.m_viewport[3]);
+    return true;
+}
+
+// Installs the reader when the library is loaded: the database sits below the views.
+const bool g_view_state_reader_installed = (CDsScene::SetViewStateReader(&read_view_state), true);
 
 }  // namespace
 

@@ -19,6 +19,25 @@
 class view3d;
 class CDsLocation;
 
+// What a view shows its scene through: its camera (eye, target, up, picture size, near and far
+// distances, projection kind) and its viewport. Two equal states draw the same picture of the same
+// scene; a view whose state differs from the one it last drew with has to draw again.
+struct VYR_SCENE_DB_API SDsViewState {
+    // Eye, target and up (x, y, z each), picture width and height, near and far distances, and 1
+    // for a perspective projection (0 for a parallel one).
+    double m_camera[14] = {};
+    // Viewport: x, y, width, height in pixels.
+    int m_viewport[4] = {};
+
+    // Every value equal.
+    bool operator==(const SDsViewState& other) const;
+    bool operator!=(const SDsViewState& other) const { return !(*this == other); }
+};
+
+// Reads the state of a view; false when it has none to give (a null view). The views live in a
+// library above the database, which installs its reader (CDsScene::SetViewStateReader).
+typedef bool (*TDsViewStateReader)(const view3d* view, SDsViewState& state);
+
 // A scene. Locations exist per view: each view (a view3d pointer, used only as a key; null is a
 // view of its own) has its own location trees, made on first use. Operations without a view
 // argument act on the current view, which SetCurrentView chooses and GetChanges and SyncNumbers
@@ -29,7 +48,8 @@ class CDsLocation;
 // from the change log that the display core writes (GetChangeLog: its paths, and its flag byte,
 // whose clearing means "everything changed"), and from the store and the scene themselves (items
 // added, removed or updated, as changed ids; flags set by path, as changed paths; transforms,
-// hidden types, special sets, states reset, as a total change).
+// hidden types, special sets, states reset, as a total change). A view whose camera or viewport
+// differs from what it had at its last SyncNumbers has its camera changed (see GetChanges).
 class VYR_SCENE_DB_API CDsScene {
 public:
     // Changed paths: a path and whether it cannot be redrawn by its rectangle alone.
@@ -92,12 +112,18 @@ public:
     // What changed for `view` (which becomes current) since its last SyncNumbers: eTotallyChanged
     // for a view that never synced, after the log's flag byte was cleared, after log entries it has
     // not seen were dropped, or for a total change; ePartiallyChanged with the changed paths and
-    // ids (appended to the lists, each path once); else eNoChange. `logNumber` and `dbNumber`
-    // receive the marks to hand to SyncNumbers once the view has drawn.
+    // ids (appended to the lists, each path once); else eNoChange. When the view's state (camera,
+    // viewport) differs from the one it synced with, no change becomes eCameraChanged and a
+    // partial change eTotallyChanged (the window rectangles of the changed locations were those of
+    // the old camera). `logNumber` and `dbNumber` receive the marks to hand to SyncNumbers once the
+    // view has drawn.
     EChangeStatus GetChanges(TChangedPaths& paths, TChangedIds& ids, int& logNumber, int& dbNumber, view3d* view);
     // Marks the changes up to the two numbers (from GetChanges) as seen by `view` (which becomes
-    // current); numbers beyond the present ones are taken as the present ones.
+    // current), and the view's present state as the one it drew with; numbers beyond the present
+    // ones are taken as the present ones.
     void SyncNumbers(int logNumber, int dbNumber, view3d* view);
+    // Installs the reader of the views' states (null: no view's camera is ever seen to change).
+    static void SetViewStateReader(TDsViewStateReader reader);
     // The change log.
     SChangeLog& GetChangeLog();
 
@@ -176,6 +202,10 @@ public:
     struct SImpl;
 
 private:
+    // GetChanges as the store and the change log tell it, without the view's state.
+    EChangeStatus GetStoreChanges(TChangedPaths& paths, TChangedIds& ids, int& logNumber, int& dbNumber,
+                                  view3d* view);
+
     friend class CDsPartStorage;
     friend class CDsLocation;
     std::unique_ptr<SImpl> m_impl;

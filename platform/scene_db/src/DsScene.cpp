@@ -16,6 +16,13 @@
 namespace {
 
 CDsAttributes g_specialAttributes[eAttribSetCount];
+TDsViewStateReader g_viewStateReader = nullptr;
+
+// The state of `view`, when a reader is installed and gives one.
+bool ReadViewState(const view3d* view, SDsViewState& state)
+{
+    return g_viewStateReader && view && g_viewStateReader(view, state);
+}
 
 // Most changed paths listed for one view before the change counts as total.
 constexpr size_t kMaxListedPaths = 64;
@@ -359,8 +366,30 @@ void CDsScene::RemoveView(view3d* view)
 // ---------------------------------------------------------------------------------------------
 // Changes
 
+bool SDsViewState::operator==(const SDsViewState& other) const
+{
+    return std::equal(std::begin(m_camera), std::end(m_camera), std::begin(other.m_camera)) &&
+           std::equal(std::begin(m_viewport), std::end(m_viewport), std::begin(other.m_viewport));
+}
+
+void CDsScene::SetViewStateReader(TDsViewStateReader reader) { g_viewStateReader = reader; }
+
 EChangeStatus CDsScene::GetChanges(TChangedPaths& paths, TChangedIds& ids, int& logNumber, int& dbNumber,
                                    view3d* view)
+{
+    const EChangeStatus status = GetStoreChanges(paths, ids, logNumber, dbNumber, view);
+    if (status == eTotallyChanged) return status;
+    const SDsViewState& seen = m_impl->m_current->m_seenState;
+    SDsViewState now;
+    const bool moved = ReadViewState(view, now) && (!m_impl->m_current->m_seenStateKnown || now != seen);
+    if (!moved) return status;
+    // A partial change would be drawn in the rectangles the changed locations had under the old
+    // camera: the whole picture is drawn instead.
+    return status == eNoChange ? eCameraChanged : eTotallyChanged;
+}
+
+EChangeStatus CDsScene::GetStoreChanges(TChangedPaths& paths, TChangedIds& ids, int& logNumber, int& dbNumber,
+                                        view3d* view)
 {
     SetCurrentView(view);
     SDsLocationTree* tree = m_impl->m_current;
@@ -427,6 +456,7 @@ void CDsScene::SyncNumbers(int logNumber, int dbNumber, view3d* view)
     tree->m_seenLog = std::min(std::max(logNumber, 0), log.m_base + log.m_used);
     tree->m_seenJournal = std::min(static_cast<unsigned>(std::max(dbNumber, 0)), serial);
     tree->m_synced = true;
+    tree->m_seenStateKnown = ReadViewState(view, tree->m_seenState);
 }
 
 CDsScene::SChangeLog& CDsScene::GetChangeLog() { return m_impl->m_log; }

@@ -90,6 +90,8 @@ struct SDsLocationTree {
     bool m_synced = false;               // SyncNumbers was called
     int m_seenLog = 0;                   // change-log entries seen
     unsigned m_seenJournal = 0;          // journal entries seen
+    SDsViewState m_seenState;            // the view's camera and viewport at SyncNumbers
+    bool m_seenStateKnown = false;       // m_seenState was read
     std::vector<CDsLocation*> m_chunks;
     std::vector<CDsLocation*> m_free;
     size_t m_chunkUsed = kChunkSize;
