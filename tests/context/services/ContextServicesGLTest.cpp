@@ -60,6 +60,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <iostream>
 #include <memory>
 #include <vector>
@@ -535,6 +536,60 @@ TEST_F(ContextServicesGLTest, AFaceTransformationEmptiesTheBoxOfACopyWhichTheNex
     EXPECT_EQ(context_.GetFaceTransformation(nullptr), nullptr);
     context_.RemoveCopy(copyBody);
     delete copy;
+}
+
+// A face moved through the context is measured where a pick finds it: its box carries the face's
+// transformation once, whether the caller asks for the box with the transformation or without it.
+TEST_F(ContextServicesGLTest, AMovedFacesBoxIsWhereAPickFindsTheFace)
+{
+    context_.add(block_);
+    ENTITY_LIST faces;
+    get_faces(block_, faces);
+    FACE* top = nullptr;  // the face at z = 10
+    for (ENTITY* e : Entities(faces)) {
+        CGmPosition low, high;
+        if (context_.GetBox(e, low, high, false) && low.z() > 9.9 && high.z() < 10.1) top = static_cast<FACE*>(e);
+    }
+    ASSERT_NE(top, nullptr);
+    const auto expectBox = [&](double x0, double y0, double x1, double y1, double z) {
+        for (bool transformed : {true, false}) {
+            CGmPosition low, high;
+            ASSERT_TRUE(context_.GetBox(top, low, high, transformed));
+            EXPECT_NEAR(low.x(), x0, 1e-4) << transformed;
+            EXPECT_NEAR(low.y(), y0, 1e-4) << transformed;
+            EXPECT_NEAR(low.z(), z, 1e-4) << transformed;
+            EXPECT_NEAR(high.x(), x1, 1e-4) << transformed;
+            EXPECT_NEAR(high.y(), y1, 1e-4) << transformed;
+            EXPECT_NEAR(high.z(), z, 1e-4) << transformed;
+        }
+    };
+    // Whether a face pick at the model point (x, y) finds the top face.
+    const auto picksTop = [&](double x, double y) {
+        CDsPickedFaces picked;
+        context_.OpenGLSortFaces(CUiPickEvent(static_cast<int>(50 + x), static_cast<int>(50 - y), 0, view_.get(), nullptr),
+                                 picked);
+        for (const auto& hit : picked.GetFaces())
+            if (hit.second == top) return true;
+        return false;
+    };
+    expectBox(-20, -10, 20, 10, 10);
+    EXPECT_TRUE(picksTop(0, 0));
+    EXPECT_FALSE(picksTop(0, 30));
+
+    // Moved 30 units up and 5 towards the eye.
+    SPAtransf up = translate_transf(SPAvector(0, 30, 5));
+    context_.SetTransformation(top, up);
+    expectBox(-20, 20, 20, 40, 15);
+    EXPECT_TRUE(picksTop(0, 30));  // the middle of the box
+    EXPECT_TRUE(picksTop(-17, 23));
+    EXPECT_FALSE(picksTop(0, 0));
+
+    // Turned a quarter about the z axis instead: the box turns with the face, once.
+    SPAtransf turn = rotate_transf(M_PI / 2, SPAvector(0, 0, 1)) * translate_transf(SPAvector(0, 0, 5));
+    context_.SetTransformation(top, turn);
+    expectBox(-10, -20, 10, 20, 15);
+    EXPECT_TRUE(picksTop(0, -17));  // inside the turned face only
+    EXPECT_FALSE(picksTop(15, 0));
 }
 
 // --- Copies whose items go ----------------------------------------------------------------------
