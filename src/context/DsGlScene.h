@@ -150,9 +150,9 @@ public:
     // context. Flag 16 is set, and flag 15 cleared unless flag 7 is off. Nothing for null.
     void AddItemsGroup(CDsItemsGroup* group);
     // Takes `group` out of its root group and out of the unsorted group, without deleting it (a
-    // toolpath or figure group loses its context); every copy made from it (in the copies or the
-    // unsorted group) is detached (CDsItemsCopy::ReleaseBody) and stays where it is; flag 15 is
-    // cleared. Nothing for null.
+    // toolpath or figure group loses its context); every copy made from it or from a group inside
+    // it (in the copies or the unsorted group) is detached (CDsItemsCopy::ReleaseBody) and stays
+    // where it is; flag 15 is cleared. Nothing for null.
     void RemoveItemsGroup(CDsItemsGroup* group);
     // Active: a group found in the unsorted group is filed by its kind. Inactive: a group found in
     // the wire-bodies, bodies or figures group moves to the unsorted group. A group found nowhere

@@ -644,6 +644,55 @@ TEST_F(ContextServicesGLTest, RemovingABodyDetachesItsCopiesWhichStayInTheSceneA
     EXPECT_EQ(count, 0);
 }
 
+// A copy is given a face item of its body (the real entity of the copy's new entity is a face): it
+// lets the item go when the body goes, when the face alone goes, and when the body is taken out of
+// the scene, so that it never measures, draws or picks freed items.
+TEST_F(ContextServicesGLTest, ACopyGivenAFaceItemLetsItGoWithTheFaceOrTheBody)
+{
+    ENTITY* copyBody = nullptr;
+    CDsItemsCopy* copy = ShowBlockAndCopy(copyBody);
+    ASSERT_NE(copy, nullptr);
+    ENTITY_LIST faces;
+    get_faces(copyBody, faces);
+    ENTITY* copyFace = Entities(faces).front();
+    ENTITY* realFace = CVyrAsExt::GetRealEntity(copyFace);
+    ASSERT_NE(realFace, nullptr);
+    context_.UpdateCopy(copyBody, copyFace);
+    ASSERT_EQ(copy->GetBody(), context_.FindDsItem(realFace));
+    ASSERT_FALSE(copy->GetCopyBox().IsNotComputed());
+
+    // The body goes: the copy stays, without the face item, and measures and draws nothing.
+    context_.remove(block_);
+    EXPECT_EQ(context_.FindDsItem(copyFace), copy);
+    EXPECT_EQ(copy->GetBody(), nullptr);
+    EXPECT_TRUE(copy->GetCopyBox().IsNotComputed());
+    copy->SetTransformation(translate_transf(SPAvector(0, 40, 0)));  // measures its box again
+    EXPECT_TRUE(copy->GetCopyBox().IsNotComputed());
+    DrawToFrontOnly(copyFace);
+    EXPECT_EQ(LitPixels(GL_FRONT), 0);
+    view_->refresh();
+
+    // Shown again and given a face again: the face alone goes.
+    context_.add(block_);
+    context_.UpdateCopy(copyFace, copyFace);
+    ASSERT_EQ(copy->GetBody(), context_.FindDsItem(realFace));
+    context_.remove(realFace);
+    EXPECT_EQ(context_.FindDsItem(realFace), nullptr);
+    EXPECT_EQ(copy->GetBody(), nullptr);
+    copy->SetTransformation(translate_transf(SPAvector(0, 30, 0)));
+    EXPECT_TRUE(copy->GetCopyBox().IsNotComputed());
+
+    // Given another face, whose body the host takes out of the scene (not deleted): the copy lets
+    // it go as it lets go a copied body that leaves the scene.
+    ENTITY* otherFace = Entities(faces).back();
+    context_.UpdateCopy(copyFace, otherFace);
+    CDsItemsBody* body = context_.FindDsBody(block_);
+    ASSERT_EQ(copy->GetBody(), context_.FindDsItem(CVyrAsExt::GetRealEntity(otherFace)));
+    context_.Remove(body);
+    EXPECT_EQ(copy->GetBody(), nullptr);
+    context_.Record(body);  // the scene's again, deleted with it
+}
+
 TEST_F(ContextServicesGLTest, ItemsListedInACopyLeaveItsListsWhenTheContextDeletesThem)
 {
     BODY* other = make_block(-45, -45, 0, -30, -30, 10);
