@@ -693,6 +693,36 @@ TEST_F(ContextServicesGLTest, ACopyGivenAFaceItemLetsItGoWithTheFaceOrTheBody)
     context_.Record(body);  // the scene's again, deleted with it
 }
 
+// With sorting off (document flag 7) the scene files a copy in the unsorted group: a body taken
+// out of the scene or removed still detaches the copies made from it.
+TEST_F(ContextServicesGLTest, ACopyFiledWithSortingOffIsDetachedWhenItsBodyLeavesTheScene)
+{
+    context_.GetScene()->SetDisplayModeFlag(7, false);
+    ENTITY* copyBody = nullptr;
+    CDsItemsCopy* copy = ShowBlockAndCopy(copyBody);
+    ASSERT_NE(copy, nullptr);
+    CDsItemsBody* body = context_.FindDsBody(block_);
+    ASSERT_NE(body, nullptr);
+    ASSERT_EQ(context_.GetScene()->GetRootGroup(CDsGlScene::eRootCopies)->Count(), 0);
+    ASSERT_EQ(context_.GetScene()->GetRootGroup(CDsGlScene::eRootUnsorted)->Count(), 2);
+    ASSERT_EQ(copy->GetBody(), body);
+
+    // Taken out of the scene, not deleted: the copy lets it go.
+    context_.Remove(body);
+    EXPECT_EQ(copy->GetBody(), nullptr);
+    EXPECT_TRUE(copy->GetCopyBox().IsNotComputed());
+    context_.Record(body);
+    context_.UpdateCopy(copyBody, copyBody);  // the body again
+    ASSERT_EQ(copy->GetBody(), body);
+
+    // Removed by the host: the copy stays in the unsorted group, detached, and draws nothing.
+    context_.remove(block_);
+    EXPECT_EQ(copy->GetBody(), nullptr);
+    EXPECT_EQ(context_.GetScene()->GetRootGroup(CDsGlScene::eRootUnsorted)->Count(), 1);
+    DrawToFrontOnly(copyBody);
+    EXPECT_EQ(LitPixels(GL_FRONT), 0);
+}
+
 TEST_F(ContextServicesGLTest, ItemsListedInACopyLeaveItsListsWhenTheContextDeletesThem)
 {
     BODY* other = make_block(-45, -45, 0, -30, -30, 10);
