@@ -63,9 +63,10 @@
 //   number of transparent views is the performance monitor's number of animation pictures.
 // - statistics: CountStatistics counts the items of every root group into the performance
 //   monitor's statistics object, made anew for each count.
-//
-// Coming with later parts of the display (each holds its place here): copies detached from a
-// removed group, the figure pick walk over the root groups.
+// - the picks over the root groups (DsGlScenePicks.cpp): reference points, the entity picks of
+//   figures and copies, and the figure pick walk (PickFigures).
+// - copies follow what they copy: a group that leaves the scene (RemoveItemsGroup) is let go by
+//   every copy made from it or from a group inside it, wherever the copy is filed.
 #pragma once
 
 #include <afx.h>
