@@ -42,6 +42,8 @@
 #include "view3d.h"
 
 #include <cmath>
+#include <unordered_set>
+#include <vector>
 
 namespace {
 
@@ -158,6 +160,18 @@ void CDsGlScene::AddItemsGroup(CDsItemsGroup* group)
     m_flags.reset(15);
 }
 
+namespace {
+
+// Adds `group` and every group below it to `groups`.
+void CollectGroups(CDsItemsGroup* group, std::unordered_set<const CDsItemsGroup*>& groups)
+{
+    groups.insert(group);
+    for (CDsItemBase* child : group->GetDsItems())
+        if (auto* inner = dynamic_cast<CDsItemsGroup*>(child)) CollectGroups(inner, groups);
+}
+
+}  // namespace
+
 void CDsGlScene::RemoveItemsGroup(CDsItemsGroup* group)
 {
     if (!group) return;
@@ -170,15 +184,19 @@ void CDsGlScene::RemoveItemsGroup(CDsItemsGroup* group)
         if (kind == eRootToolpaths || kind == eRootFigures) group->SetGlContext(nullptr);
     }
     m_roots[eRootUnsorted].Disconnect(group);
-    // The copies made from the group let it go: it may be deleted next, and a copy still pointing
-    // to it would draw, pick and measure freed items. Copies filed while sorting was off sit in
-    // the unsorted group.
-    for (ERootGroup root : {eRootCopies, eRootUnsorted}) {
-        CDsItemsGroup& copies = m_roots[root];
-        for (int i = 0; i < copies.Count(); ++i) {
-            auto* copy = dynamic_cast<CDsItemsCopy*>(copies.GetFast(i));
-            if (copy && copy->GetBody() == group) copy->ReleaseBody();
-        }
+    // The copies made from the group, or from a group inside it (a copy may have been given a
+    // face item of a body), let it go: it has left the scene, and a copy shows only what the scene
+    // shows. Copies filed while sorting was off sit in the unsorted group.
+    std::vector<CDsItemsCopy*> copies;
+    for (ERootGroup root : {eRootCopies, eRootUnsorted})
+        for (CDsItemBase* child : m_roots[root].GetDsItems())
+            if (auto* copy = dynamic_cast<CDsItemsCopy*>(child))
+                if (copy->GetBody()) copies.push_back(copy);
+    if (!copies.empty()) {
+        std::unordered_set<const CDsItemsGroup*> inside;
+        CollectGroups(group, inside);
+        for (CDsItemsCopy* copy : copies)
+            if (inside.count(copy->GetBody())) copy->ReleaseBody();
     }
     m_flags.reset(15);
 }

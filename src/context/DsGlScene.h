@@ -63,9 +63,10 @@
 //   number of transparent views is the performance monitor's number of animation pictures.
 // - statistics: CountStatistics counts the items of every root group into the performance
 //   monitor's statistics object, made anew for each count.
-//
-// Coming with later parts of the display (each holds its place here): copies detached from a
-// removed group, the figure pick walk over the root groups.
+// - the picks over the root groups (DsGlScenePicks.cpp): reference points, the entity picks of
+//   figures and copies, and the figure pick walk (PickFigures).
+// - copies follow what they copy: a group that leaves the scene (RemoveItemsGroup) is let go by
+//   every copy made from it or from a group inside it, wherever the copy is filed.
 #pragma once
 
 #include <afx.h>
@@ -151,9 +152,9 @@ public:
     // context. Flag 16 is set, and flag 15 cleared unless flag 7 is off. Nothing for null.
     void AddItemsGroup(CDsItemsGroup* group);
     // Takes `group` out of its root group and out of the unsorted group, without deleting it (a
-    // toolpath or figure group loses its context); every copy made from it (in the copies or the
-    // unsorted group) is detached (CDsItemsCopy::ReleaseBody) and stays where it is; flag 15 is
-    // cleared. Nothing for null.
+    // toolpath or figure group loses its context); every copy made from it or from a group inside
+    // it (in the copies or the unsorted group) is detached (CDsItemsCopy::ReleaseBody) and stays
+    // where it is; flag 15 is cleared. Nothing for null.
     void RemoveItemsGroup(CDsItemsGroup* group);
     // Active: a group found in the unsorted group is filed by its kind. Inactive: a group found in
     // the wire-bodies, bodies or figures group moves to the unsorted group. A group found nowhere

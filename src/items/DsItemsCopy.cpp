@@ -96,6 +96,29 @@ CListings& Listings()
     return *listings;
 }
 
+// Every copy by the group it copies: a group that goes is found here and let go by the copies
+// that show it, whatever group it is (a body, or a face item a copy was given) and however it goes.
+typedef std::unordered_multimap<const CDsItemBase*, CDsItemsCopy*> CCopies;
+
+// Made on first use and kept for the process, as the listings.
+CCopies& Copies()
+{
+    static CCopies* copies = new CCopies;
+    return *copies;
+}
+
+// Forgets the entry of `copy` under `copied`.
+void ForgetCopy(const CDsItemBase* copied, CDsItemsCopy* copy)
+{
+    CCopies& copies = Copies();
+    const auto range = copies.equal_range(copied);
+    for (auto at = range.first; at != range.second; ++at) {
+        if (at->second != copy) continue;
+        copies.erase(at);
+        return;
+    }
+}
+
 // Forgets one entry of `copy`'s lists for `item`.
 void ForgetListing(const CDsItemBase* item, CDsItemsCopy* copy)
 {
@@ -114,7 +137,7 @@ CDsItemsCopy::CDsItemsCopy(CDsItemsGroup* copied, ENTITY* entity, CDsGlContext* 
     : CDsItemsGroup(nullptr, nullptr)
 {
     m_material.attributes = GetAttributes();
-    m_copied = copied;
+    Follow(copied);
     SetEntity(entity);
     SetGlContext(context);
     if (entity) {
@@ -134,22 +157,37 @@ CDsItemsCopy::~CDsItemsCopy()
 {
     EmptyList(m_highlights);
     EmptyList(m_marks);
-    m_copied = nullptr;
+    Follow(nullptr);
 }
 
 void CDsItemsCopy::StForgetItem(const CDsItemBase* item)
 {
     CListings& listings = Listings();
-    if (listings.empty()) return;
-    const auto range = listings.equal_range(item);
-    if (range.first == range.second) return;
+    if (!listings.empty()) {
+        const auto range = listings.equal_range(item);
+        std::vector<CDsItemsCopy*> copies;
+        for (auto at = range.first; at != range.second; ++at) copies.push_back(at->second);
+        listings.erase(range.first, range.second);
+        for (CDsItemsCopy* copy : copies) {
+            EraseItem(copy->m_highlights, item);
+            EraseItem(copy->m_marks, item);
+        }
+    }
+    // The copies of the item let it go (each takes its own entry out as it does).
+    CCopies& copied = Copies();
+    if (copied.empty()) return;
+    const auto range = copied.equal_range(item);
     std::vector<CDsItemsCopy*> copies;
     for (auto at = range.first; at != range.second; ++at) copies.push_back(at->second);
-    listings.erase(range.first, range.second);
-    for (CDsItemsCopy* copy : copies) {
-        EraseItem(copy->m_highlights, item);
-        EraseItem(copy->m_marks, item);
-    }
+    for (CDsItemsCopy* copy : copies) copy->ReleaseBody();
+}
+
+void CDsItemsCopy::Follow(CDsItemsGroup* copied)
+{
+    if (copied == m_copied) return;
+    if (m_copied) ForgetCopy(m_copied, this);
+    m_copied = copied;
+    if (m_copied) Copies().emplace(m_copied, this);
 }
 
 void CDsItemsCopy::ListItem(std::vector<CDsItemBase*>& list, CDsItemBase* item)
@@ -189,7 +227,7 @@ void CDsItemsCopy::UpdateMaterialState()
 
 void CDsItemsCopy::SetBody(CDsItemsGroup* copied)
 {
-    m_copied = copied;
+    Follow(copied);
     EmptyList(m_highlights);
     EmptyList(m_marks);
     RecomputeBox();

@@ -30,6 +30,12 @@
 //   list outlives its items; a copy that goes first takes its entries out of that index.
 // - ReleaseBody (the copied group leaves the scene, CDsGlScene::RemoveItemsGroup) also empties
 //   the copy box: it measured a group that may be deleted next, and a detached copy has no extent.
+// - A copy never outlives what it copies, whatever group it was given (SetBody takes any group:
+//   a body, or a face item of one when the copy's new entity is a face): a copied group that is
+//   destroyed, by whatever road (its body removed, the face alone removed, a group the host took
+//   out of the scene and deleted), is let go by its copies (ReleaseBody) from the item base's
+//   destructor (StForgetItem), through a process-wide index of the copies by copied group, which
+//   each copy keeps up to date as it changes or drops its copied group and as it goes.
 // - The copy's last own virtual (HandleCopyRequest) is a request that classes derived from the
 //   copy may answer; the copy itself answers none (false).
 // - Around the copied body's pick the body's screen-rectangle test (its status bit 3) is switched
@@ -85,7 +91,8 @@ public:
     void SetBody(CDsItemsGroup* copied);
     // The copied group goes: forgotten, both lists and the box emptied (SetBody with null).
     void ReleaseBody();
-    // Takes `item` out of the highlight and mark lists of every copy (as the item is destroyed).
+    // Takes `item` out of the highlight and mark lists of every copy, and lets every copy of it go
+    // (ReleaseBody), as the item is destroyed.
     static void StForgetItem(const CDsItemBase* item);
     // The copied group, null without one.
     CDsItemsGroup* GetBody() const { return m_copied; }
@@ -250,6 +257,9 @@ private:
     CDsRefPoint* PickApexRefPoint(CUiPickEvent& event, const CDsTypeMask& types);
     // The reference point of a hit of the copied body, turned into the copy's (see PickRefPoint).
     CDsRefPoint* CopyRefPoint(CDsRefPoint* hit);
+    // The copied group becomes `copied` (may be null), recorded in the process-wide index of
+    // copies by copied group (see the header comment).
+    void Follow(CDsItemsGroup* copied);
     // Appends `item` to `list` (one of the two) and records the entry.
     void ListItem(std::vector<CDsItemBase*>& list, CDsItemBase* item);
     // Takes `item` out of `list` and forgets the entry; nothing when it is not there.

@@ -316,19 +316,14 @@ void CDsItemsFace::ProjectBox(view3d* view)
     m_box.ComputeBounds2D(view, true);
 }
 
-bool CDsItemsFace::GetBox(CGmPosition& low, CGmPosition& high, bool transformed)
+bool CDsItemsFace::GetBox(CGmPosition& low, CGmPosition& high, bool)
 {
     if (m_box.IsNotComputed()) RecomputeBox();
     if (m_box.IsNotComputed()) return false;
-    if (!transformed) {
-        m_box.GetMin(low);
-        m_box.GetMax(high);
-        return true;
-    }
-    CDsBox moved;
-    moved.TransformBox(&GetTransformation(), m_box);
-    moved.GetMin(low);
-    moved.GetMax(high);
+    // The box is built under the face's transformation already: applying it again would answer a
+    // box moved twice, away from where the face is drawn.
+    m_box.GetMin(low);
+    m_box.GetMax(high);
     return true;
 }
 

@@ -33,6 +33,9 @@
 // - The isoline edges that the modeler makes for the display curves belong to the face only while
 //   it sketches them: each is freed (lose) once its curve record is taken.
 // - A face whose parent is not a body (or that has none) sets no body status and updates no body.
+// - GetBox answers the box where the face is drawn, with or without `transformed`, as the body's
+//   does: the box is built under the face's transformation, and transforming it once more moved
+//   it twice.
 // - Refresh and DrawAlone draw the mesh itself, in the face's own look: as a group without
 //   children the face would draw nothing on those roads, and a body drawn alone (into the front
 //   buffer, into a bitmap) would show its edges only.
@@ -135,8 +138,8 @@ public:
     void CountStatistics(CDsStatisticsItems* statistics) override;
 
     // --- Group operations -----------------------------------------------------------------
-    // The face box's corners (transformed: of the box taken through the face's transformation);
-    // true.
+    // The face box's corners, where the face is drawn (the box carries the face's transformation,
+    // so `transformed` asks for nothing more); false for a face without extent.
     bool GetBox(CGmPosition& low, CGmPosition& high, bool transformed) override;
     // Unless hidden: the first display curve the pick manager's view hits; its FACE and index.
     bool PickDisplayCurve(pick_manager* manager, FACE*& face, int& curve) override;

@@ -19,9 +19,11 @@ public:
     // Widens the box by a, b and c, in that order, each through the transformation.
     void AddTriangle(const SPAposition& a, const SPAposition& b, const SPAposition& c) override;
 
-    // The transformation each corner is taken through (the caller assigns it).
-    SPAtransf transformation;
-
+    // The fields in the order of the record: the box, then the transformation.
 private:
     CDsBox* m_box;
+
+public:
+    // The transformation each corner is taken through (the caller assigns it).
+    SPAtransf transformation;
 };

@@ -728,3 +728,68 @@ TEST_F(DsItemsBodyGLTest, TheFacesScreenBoxesFollowTheCameraTheFacesTheirHideLev
     EXPECT_TRUE(FacesAsProjectedInto(body, view));
     view.set_viewport(0, 0, kSize, kSize);
 }
+
+// A face that a document flag hid is projected again at the body's next pass once it shows again,
+// whether the document flag went off or the face stopped carrying the flag: a pick's pre-test at
+// the face's pixels then finds it. Each document flag that may hide a face (4 and 5) in turn.
+TEST_F(DsItemsBodyGLTest, AFaceShownAgainByTheDocumentOrByItsOwnFlagsIsProjectedAgain)
+{
+    MakeBlock();
+    CDsItemsBody& body = *body_;
+    view3d& view = *view_;
+    CDsGlScene* scene = context_.GetScene();
+    const auto look = [&](double x) {
+        vyrtest::ViewSetup().Pixels(kSize, kSize).Eye(SPAposition(x, 0, 50)).Target(SPAposition(x, 0, 0)).Field(25, 25)
+            .Clip(1, 100).ApplyTo(view);
+    };
+    CDsItemsFace* face = body.GetFaceItem(0);
+    // Whether a pick at the middle of where the face is seen now passes the face's pre-test.
+    const auto pickedAtItsMiddle = [&]() {
+        CDsBox fresh(face->GetFaceBox().GetMin(), face->GetFaceBox().GetMax());
+        fresh.ComputeBounds2D(&view, true);
+        const ScreenRect seen = RectOf(fresh);
+        view.pick_mode(1, (seen[0] + seen[1]) / 2, (seen[2] + seen[3]) / 2, 2, 2);
+        const bool found = face->CheckExtremesOverlap(&view);
+        view.pick_mode(0, 0, 0, 0, 0);
+        return found;
+    };
+    for (const int document : {4, 5}) {
+        SCOPED_TRACE(document);
+        const auto flag = document == 4 ? eDsItemFlagHideByDocument4 : eDsItemFlagHideByDocument5;
+        const bool documentWas = scene->GetDisplayModeFlag(document);
+        scene->SetDisplayModeFlag(document, false);
+        look(5);
+        body.ComputeBounds2D(&view);
+        ASSERT_TRUE(FacesAsProjectedInto(body, view));
+
+        // The document flag hides the face while the camera moves 10 units (40 pixels, the
+        // block's width); it goes off and the face shows again where the camera sees it now.
+        face->SetFlag(flag);
+        scene->SetDisplayModeFlag(document, true);
+        look(-5);
+        body.ComputeBounds2D(&view);
+        ASSERT_TRUE(face->IsHidden());
+        scene->SetDisplayModeFlag(document, false);
+        ASSERT_FALSE(face->IsHidden());
+        body.ComputeBounds2D(&view);
+        EXPECT_TRUE(FacesAsProjectedInto(body, view));
+        EXPECT_TRUE(pickedAtItsMiddle());
+
+        // The document flag on: the face hidden by taking the flag while the camera moves, shown
+        // again by dropping it.
+        face->ResetFlag(flag);
+        scene->SetDisplayModeFlag(document, true);
+        body.ComputeBounds2D(&view);
+        ASSERT_TRUE(FacesAsProjectedInto(body, view));
+        face->SetFlag(flag);
+        look(5);
+        body.ComputeBounds2D(&view);
+        ASSERT_TRUE(face->IsHidden());
+        face->ResetFlag(flag);
+        body.ComputeBounds2D(&view);
+        EXPECT_TRUE(FacesAsProjectedInto(body, view));
+        EXPECT_TRUE(pickedAtItsMiddle());
+
+        scene->SetDisplayModeFlag(document, documentWas);
+    }
+}

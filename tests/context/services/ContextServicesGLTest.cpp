@@ -60,6 +60,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <iostream>
 #include <memory>
 #include <vector>
@@ -537,6 +538,60 @@ TEST_F(ContextServicesGLTest, AFaceTransformationEmptiesTheBoxOfACopyWhichTheNex
     delete copy;
 }
 
+// A face moved through the context is measured where a pick finds it: its box carries the face's
+// transformation once, whether the caller asks for the box with the transformation or without it.
+TEST_F(ContextServicesGLTest, AMovedFacesBoxIsWhereAPickFindsTheFace)
+{
+    context_.add(block_);
+    ENTITY_LIST faces;
+    get_faces(block_, faces);
+    FACE* top = nullptr;  // the face at z = 10
+    for (ENTITY* e : Entities(faces)) {
+        CGmPosition low, high;
+        if (context_.GetBox(e, low, high, false) && low.z() > 9.9 && high.z() < 10.1) top = static_cast<FACE*>(e);
+    }
+    ASSERT_NE(top, nullptr);
+    const auto expectBox = [&](double x0, double y0, double x1, double y1, double z) {
+        for (bool transformed : {true, false}) {
+            CGmPosition low, high;
+            ASSERT_TRUE(context_.GetBox(top, low, high, transformed));
+            EXPECT_NEAR(low.x(), x0, 1e-4) << transformed;
+            EXPECT_NEAR(low.y(), y0, 1e-4) << transformed;
+            EXPECT_NEAR(low.z(), z, 1e-4) << transformed;
+            EXPECT_NEAR(high.x(), x1, 1e-4) << transformed;
+            EXPECT_NEAR(high.y(), y1, 1e-4) << transformed;
+            EXPECT_NEAR(high.z(), z, 1e-4) << transformed;
+        }
+    };
+    // Whether a face pick at the model point (x, y) finds the top face.
+    const auto picksTop = [&](double x, double y) {
+        CDsPickedFaces picked;
+        context_.OpenGLSortFaces(CUiPickEvent(static_cast<int>(50 + x), static_cast<int>(50 - y), 0, view_.get(), nullptr),
+                                 picked);
+        for (const auto& hit : picked.GetFaces())
+            if (hit.second == top) return true;
+        return false;
+    };
+    expectBox(-20, -10, 20, 10, 10);
+    EXPECT_TRUE(picksTop(0, 0));
+    EXPECT_FALSE(picksTop(0, 30));
+
+    // Moved 30 units up and 5 towards the eye.
+    SPAtransf up = translate_transf(SPAvector(0, 30, 5));
+    context_.SetTransformation(top, up);
+    expectBox(-20, 20, 20, 40, 15);
+    EXPECT_TRUE(picksTop(0, 30));  // the middle of the box
+    EXPECT_TRUE(picksTop(-17, 23));
+    EXPECT_FALSE(picksTop(0, 0));
+
+    // Turned a quarter about the z axis instead: the box turns with the face, once.
+    SPAtransf turn = rotate_transf(M_PI / 2, SPAvector(0, 0, 1)) * translate_transf(SPAvector(0, 0, 5));
+    context_.SetTransformation(top, turn);
+    expectBox(-10, -20, 10, 20, 15);
+    EXPECT_TRUE(picksTop(0, -17));  // inside the turned face only
+    EXPECT_FALSE(picksTop(15, 0));
+}
+
 // --- Copies whose items go ----------------------------------------------------------------------
 
 TEST_F(ContextServicesGLTest, RemovingABodyDetachesItsCopiesWhichStayInTheSceneAndDrawNothing)
@@ -587,6 +642,85 @@ TEST_F(ContextServicesGLTest, RemovingABodyDetachesItsCopiesWhichStayInTheSceneA
     EXPECT_EQ(context_.GetMeshInterface(copyBody), nullptr);
     EXPECT_EQ(copy->GetTransformedEdgePolyline(count, view_.get(), copyEdge), nullptr);
     EXPECT_EQ(count, 0);
+}
+
+// A copy is given a face item of its body (the real entity of the copy's new entity is a face): it
+// lets the item go when the body goes, when the face alone goes, and when the body is taken out of
+// the scene, so that it never measures, draws or picks freed items.
+TEST_F(ContextServicesGLTest, ACopyGivenAFaceItemLetsItGoWithTheFaceOrTheBody)
+{
+    ENTITY* copyBody = nullptr;
+    CDsItemsCopy* copy = ShowBlockAndCopy(copyBody);
+    ASSERT_NE(copy, nullptr);
+    ENTITY_LIST faces;
+    get_faces(copyBody, faces);
+    ENTITY* copyFace = Entities(faces).front();
+    ENTITY* realFace = CVyrAsExt::GetRealEntity(copyFace);
+    ASSERT_NE(realFace, nullptr);
+    context_.UpdateCopy(copyBody, copyFace);
+    ASSERT_EQ(copy->GetBody(), context_.FindDsItem(realFace));
+    ASSERT_FALSE(copy->GetCopyBox().IsNotComputed());
+
+    // The body goes: the copy stays, without the face item, and measures and draws nothing.
+    context_.remove(block_);
+    EXPECT_EQ(context_.FindDsItem(copyFace), copy);
+    EXPECT_EQ(copy->GetBody(), nullptr);
+    EXPECT_TRUE(copy->GetCopyBox().IsNotComputed());
+    copy->SetTransformation(translate_transf(SPAvector(0, 40, 0)));  // measures its box again
+    EXPECT_TRUE(copy->GetCopyBox().IsNotComputed());
+    DrawToFrontOnly(copyFace);
+    EXPECT_EQ(LitPixels(GL_FRONT), 0);
+    view_->refresh();
+
+    // Shown again and given a face again: the face alone goes.
+    context_.add(block_);
+    context_.UpdateCopy(copyFace, copyFace);
+    ASSERT_EQ(copy->GetBody(), context_.FindDsItem(realFace));
+    context_.remove(realFace);
+    EXPECT_EQ(context_.FindDsItem(realFace), nullptr);
+    EXPECT_EQ(copy->GetBody(), nullptr);
+    copy->SetTransformation(translate_transf(SPAvector(0, 30, 0)));
+    EXPECT_TRUE(copy->GetCopyBox().IsNotComputed());
+
+    // Given another face, whose body the host takes out of the scene (not deleted): the copy lets
+    // it go as it lets go a copied body that leaves the scene.
+    ENTITY* otherFace = Entities(faces).back();
+    context_.UpdateCopy(copyFace, otherFace);
+    CDsItemsBody* body = context_.FindDsBody(block_);
+    ASSERT_EQ(copy->GetBody(), context_.FindDsItem(CVyrAsExt::GetRealEntity(otherFace)));
+    context_.Remove(body);
+    EXPECT_EQ(copy->GetBody(), nullptr);
+    context_.Record(body);  // the scene's again, deleted with it
+}
+
+// With sorting off (document flag 7) the scene files a copy in the unsorted group: a body taken
+// out of the scene or removed still detaches the copies made from it.
+TEST_F(ContextServicesGLTest, ACopyFiledWithSortingOffIsDetachedWhenItsBodyLeavesTheScene)
+{
+    context_.GetScene()->SetDisplayModeFlag(7, false);
+    ENTITY* copyBody = nullptr;
+    CDsItemsCopy* copy = ShowBlockAndCopy(copyBody);
+    ASSERT_NE(copy, nullptr);
+    CDsItemsBody* body = context_.FindDsBody(block_);
+    ASSERT_NE(body, nullptr);
+    ASSERT_EQ(context_.GetScene()->GetRootGroup(CDsGlScene::eRootCopies)->Count(), 0);
+    ASSERT_EQ(context_.GetScene()->GetRootGroup(CDsGlScene::eRootUnsorted)->Count(), 2);
+    ASSERT_EQ(copy->GetBody(), body);
+
+    // Taken out of the scene, not deleted: the copy lets it go.
+    context_.Remove(body);
+    EXPECT_EQ(copy->GetBody(), nullptr);
+    EXPECT_TRUE(copy->GetCopyBox().IsNotComputed());
+    context_.Record(body);
+    context_.UpdateCopy(copyBody, copyBody);  // the body again
+    ASSERT_EQ(copy->GetBody(), body);
+
+    // Removed by the host: the copy stays in the unsorted group, detached, and draws nothing.
+    context_.remove(block_);
+    EXPECT_EQ(copy->GetBody(), nullptr);
+    EXPECT_EQ(context_.GetScene()->GetRootGroup(CDsGlScene::eRootUnsorted)->Count(), 1);
+    DrawToFrontOnly(copyBody);
+    EXPECT_EQ(LitPixels(GL_FRONT), 0);
 }
 
 TEST_F(ContextServicesGLTest, ItemsListedInACopyLeaveItsListsWhenTheContextDeletesThem)
