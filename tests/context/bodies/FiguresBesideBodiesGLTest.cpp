@@ -1,0 +1,266 @@
+// Figures recorded beside a block that the host's body geometry files into the scene database, as a
+// host shows a part with its toolpaths, notes and markers: what the scene's box holds, what the
+// frames draw (pixels read back from the front buffer), and what the single pick answers.
+#include "DsAttributes.h"
+#include "DsFigure.h"
+#include "DsFigureGenerator.h"
+#include "DsGeometryComputer.h"
+#include "DsGlContext.h"
+#include "DsGlScene.h"
+#include "DsItemToolpathPolyline.h"
+#include "DsPickProccessor.h"
+#include "DsPickedItem.h"
+#include "DsScene.h"
+#include "DsTypeMask.h"
+#include "DsView3dCdc.h"
+#include "GlTestFixture.h"
+#include "GmPosition.h"
+#include "UiPickEvent.h"
+#include "VyrBodyGeometry.h"
+
+#include "../ViewStaticsGuard.h"
+#include "../ViewWindow.h"
+
+#include "SpaBuilders.h"
+#include "SpaTopology.h"
+
+#include <GL/gl.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+using vyrtest::ColorNear;
+using vyrtest::ReadPixel;
+using vyrtest::Rgb;
+using vyrtest::ViewSetup;
+
+namespace {
+
+constexpr int kWide = 200, kHigh = 100;
+constexpr int kBodyType = 1;     // the object type the host's body geometry files
+constexpr int kFigureType = 59;  // the object type of a recorded figure
+
+// Node i of the zigzag beside the block: x from 0 to 120 in steps of 10, y alternately 5 and 35,
+// 5 units above the block's top (z = 25).
+CGmPosition Zig(int i)
+{
+    return CGmPosition(10.0 * i, i % 2 ? 35.0 : 5.0, 25.0);
+}
+constexpr int kZigNodes = 13;
+
+// The zigzag as a toolpath of one branch of single-point nodes, or as a plain polyline.
+class CZigzagFigure : public CDsFigure {
+public:
+    explicit CZigzagFigure(bool toolpath) : m_toolpath(toolpath) {}
+    int DefineFig(CDsFigureGenerator& generator) override
+    {
+        generator.SetPenColor(CDsColorStorage(0, 255, 0));
+        if (!m_toolpath) {
+            std::vector<CGmPosition> points;
+            for (int i = 0; i < kZigNodes; ++i) points.push_back(Zig(i));
+            generator.DrawPolyline(kZigNodes, points.data());
+            return 1;
+        }
+        generator.StartToolpath(1, nullptr);
+        generator.StartToolpathBranch(2, 0.0f);
+        for (int i = 0; i < kZigNodes; ++i) {
+            const CGmPosition p = Zig(i);
+            generator.AddToolpathSegment(TDsNodeHeader::StCreatePoint(CDsUid(100 + i), 0, float(p.x()), float(p.y()),
+                                                                      float(p.z())));
+        }
+        generator.EndToolpathBranch();
+        generator.EndToolpath();
+        return 1;
+    }
+
+private:
+    bool m_toolpath;
+};
+
+class FiguresBesideBodiesGLTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(vyrtest::DisplayAvailable());
+        view_ = std::make_unique<CDsView3dCdc>(&window_.wnd);
+        view_->SetGlContext(&context_);
+        context_.add_view(view_.get());
+        // Looking down -z at the block's middle: one unit a pixel, model (x, y) at the pixel
+        // (x + 40, y + 30) counted up from the lower left.
+        ViewSetup()
+            .Pixels(kWide, kHigh)
+            .Eye(SPAposition(60, 20, 200))
+            .Target(SPAposition(60, 20, 0))
+            .Field(kWide, kHigh)
+            .Clip(1, 400)
+            .ApplyTo(*view_);
+        view_->SetRenderMode(eRenderShade);
+        block_ = make_block(0, 0, 0, 60, 40, 20);
+        ASSERT_NE(block_, nullptr);
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+        if (shown_) VyrHideBody(&context_, block_, 1);
+        view_.reset();
+        if (block_) block_->lose();
+        wglMakeCurrent(nullptr, nullptr);
+    }
+    void ShowBlock()
+    {
+        CDsAttributes look;
+        look.SetColor(0x00C0FF);  // orange (0x00BBGGRR)
+        ASSERT_TRUE(VyrShowBody(&context_, block_, 1, &look));
+        shown_ = true;
+    }
+    // A frame that draws every location again (a camera change alone draws nothing new).
+    void RedrawAll()
+    {
+        context_.GetScene()->GetDbScene().InvalidateStates();
+        view_->refresh();
+    }
+    // The scene's box.
+    SPAbox Box()
+    {
+        SPAposition low, high;
+        context_.GetBox(low, high);
+        return SPAbox(low, high);
+    }
+    // The pixel of model point `p`: x, and y counted down from the top (as pick events count)
+    // or up from the bottom (as glReadPixels counts).
+    bool Project(const CGmPosition& p, int& x, int& yDown, int& yUp)
+    {
+        float fx = 0, fy = 0;
+        if (!CDsGeometryComputer::GetInstance()->ProjectPositionOnView(p, view_.get(), fx, fy)) return false;
+        x = int(std::lround(fx));
+        yDown = int(std::lround(fy));
+        yUp = kHigh - 1 - yDown;
+        return true;
+    }
+    // Whether a pixel within `reach` pixels (each way) of model point `p`'s pixel in the front
+    // buffer is lit.
+    bool LitNear(const CGmPosition& p, int reach = 2)
+    {
+        int x = 0, down = 0, up = 0;
+        if (!Project(p, x, down, up)) return false;
+        for (int dy = -reach; dy <= reach; ++dy)
+            for (int dx = -reach; dx <= reach; ++dx) {
+                const Rgb c = ReadPixel(GL_FRONT, x + dx, up + dy);
+                if (c.r + c.g + c.b > 60) return true;
+            }
+        return false;
+    }
+    // The single pick at model point `p`'s pixel among bodies and figures; `sectionTest` tests
+    // faces by the pick ray and hit points against the sections.
+    CDsPickedItem PickAt(const CGmPosition& p, bool sectionTest = false)
+    {
+        int x = 0, down = 0, up = 0;
+        EXPECT_TRUE(Project(p, x, down, up));
+        CDsTypeMask mask;
+        mask.SetType(kBodyType, -1);
+        mask.SetType(kFigureType, -1);
+        domain_ = {mask};
+        event_ = CUiPickEvent(x, down, 0, view_.get(), nullptr);
+        CDsPickContext request;
+        request.m_ownerContext = &context_;
+        request.m_domain = &domain_;
+        request.m_event = &event_;
+        request.m_sectionTest = sectionTest ? 1 : 0;
+        CDsPickedItemList list;
+        return context_.GetPickProccessor()->PickSingle(request, list);
+    }
+    static CVyrObjectPath PathOf(const CDsFigure& figure)
+    {
+        CVyrObjectPath path;
+        EXPECT_TRUE(figure.GetPath(path));
+        return path;
+    }
+
+    vyrtest::ViewStaticsGuard statics_;
+    vyrtest::FrameworkWindow window_{kWide, kHigh};
+    CDsGlContext context_;
+    std::unique_ptr<CDsView3dCdc> view_;
+    BODY* block_ = nullptr;
+    bool shown_ = false;
+    std::vector<CDsTypeMask> domain_;
+    CUiPickEvent event_;
+};
+
+// Whether `box` is (x0, y0, z0)-(x1, y1, z1) within float rounding.
+::testing::AssertionResult BoxIs(const SPAbox& box, double x0, double y0, double z0, double x1, double y1, double z1)
+{
+    const SPAposition lo = box.low(), hi = box.high();
+    const double got[6] = {lo.x(), lo.y(), lo.z(), hi.x(), hi.y(), hi.z()};
+    const double want[6] = {x0, y0, z0, x1, y1, z1};
+    for (int i = 0; i < 6; ++i)
+        if (std::fabs(got[i] - want[i]) > 1e-3)
+            return ::testing::AssertionFailure() << "box (" << got[0] << ", " << got[1] << ", " << got[2] << ")-("
+                                                 << got[3] << ", " << got[4] << ", " << got[5] << ")";
+    return ::testing::AssertionSuccess();
+}
+
+}  // namespace
+
+// The toolpath must behave as the polyline through the same points does: both are walked here.
+TEST_F(FiguresBesideBodiesGLTest, AZigzagBesideABlockGrowsTheBoxIsFramedDrawnWholeAndPickedAboveTheBlock)
+{
+    ShowBlock();
+    for (const bool toolpath : {false, true}) {
+        SCOPED_TRACE(toolpath ? "toolpath" : "polyline");
+        ViewSetup()
+            .Pixels(kWide, kHigh)
+            .Eye(SPAposition(60, 20, 200))
+            .Target(SPAposition(60, 20, 0))
+            .Field(kWide, kHigh)
+            .Clip(1, 400)
+            .ApplyTo(*view_);
+        CZigzagFigure zigzag(toolpath);
+        zigzag.Record(true, view_.get());
+        ASSERT_TRUE(zigzag.IsRecorded());
+        EXPECT_TRUE(BoxIs(Box(), 0, 0, 0, 120, 40, 25));
+        context_.InvalidateBox();
+        EXPECT_TRUE(BoxIs(Box(), 0, 0, 0, 120, 40, 25));
+
+        // Over the block's top face, between nodes 1 and 2: the zigzag, 5 units above the face.
+        RedrawAll();
+        const CGmPosition above(15, 20, 25);
+        const CDsPickedItem picked = PickAt(above);
+        ASSERT_TRUE(picked.IsValid());
+        EXPECT_EQ(picked.GetObjectPath(), PathOf(zigzag));
+        EXPECT_NEAR(picked.GetPickedPosition()->z(), 25, 0.5);
+        // Beside the zigzag the block still answers, on its top face.
+        const CDsPickedItem face = PickAt(CGmPosition(30, 20, 20));
+        ASSERT_TRUE(face.IsValid());
+        EXPECT_EQ(face.GetObjectPath().GetPartId(), context_.GetScene()->GetDbScene().GetPeerPartId());
+        EXPECT_NEAR(face.GetPickedPosition()->z(), 20, 0.5);
+
+        // Fitted to the whole scene, a little smaller: the far end lies in the window and the
+        // segments beyond the block are drawn, each at its middle.
+        view_->ZoomAll(0.5f);
+        RedrawAll();
+        int x = 0, down = 0, up = 0;
+        ASSERT_TRUE(Project(Zig(kZigNodes - 1), x, down, up));
+        EXPECT_GE(x, 0);
+        EXPECT_LT(x, kWide);
+        for (int i = 6; i + 1 < kZigNodes; ++i) {
+            const CGmPosition a = Zig(i), b = Zig(i + 1);
+            EXPECT_TRUE(LitNear(CGmPosition((a.x() + b.x()) / 2, (a.y() + b.y()) / 2, 25))) << "segment " << i;
+        }
+    }
+
+    // Alone in the scene the toolpath makes the box, and is drawn in it.
+    VyrHideBody(&context_, block_, 1);
+    shown_ = false;
+    CZigzagFigure alone(true);
+    alone.Record(true, view_.get());
+    EXPECT_TRUE(BoxIs(Box(), 0, 5, 25, 120, 35, 25));
+    view_->ZoomAll(0.5f);
+    RedrawAll();
+    for (int i = 0; i + 1 < kZigNodes; ++i) {
+        const CGmPosition a = Zig(i), b = Zig(i + 1);
+        EXPECT_TRUE(LitNear(CGmPosition((a.x() + b.x()) / 2, (a.y() + b.y()) / 2, 25))) << "segment " << i;
+    }
+}
