@@ -80,6 +80,22 @@ private:
     bool m_toolpath;
 };
 
+// A white 24-pixel "HELLO" anchored at (70, 10, 0), then a green line under it drawn with the
+// next pen: the frames draw the line before the text.
+class CNoteFigure : public CDsFigure {
+public:
+    int DefineFig(CDsFigureGenerator& generator) override
+    {
+        generator.SetPenColor(CDsColorStorage(255, 255, 255));
+        generator.MoveTo(CGmPosition(70, 10, 0));
+        generator.DrawTextW("HELLO", "", 24.0f, true);
+        generator.SetPenColor(CDsColorStorage(0, 255, 0));
+        generator.MoveTo(CGmPosition(70, 5, 0));
+        generator.DrawTo(CGmPosition(110, 5, 0));
+        return 1;
+    }
+};
+
 class FiguresBesideBodiesGLTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -263,4 +279,27 @@ TEST_F(FiguresBesideBodiesGLTest, AZigzagBesideABlockGrowsTheBoxIsFramedDrawnWho
         const CGmPosition a = Zig(i), b = Zig(i + 1);
         EXPECT_TRUE(LitNear(CGmPosition((a.x() + b.x()) / 2, (a.y() + b.y()) / 2, 25))) << "segment " << i;
     }
+}
+
+TEST_F(FiguresBesideBodiesGLTest, AThreeDTextDrawsInItsOwnPenNotInTheColourLeftBeforeIt)
+{
+    ShowBlock();
+    CNoteFigure note;
+    note.Record(true, view_.get());
+    RedrawAll();
+    // The text's pixels: from its anchor (110, 40 up) 24 pixels up and about 90 to the right.
+    int white = 0, green = 0;
+    for (int y = 40; y < 66; ++y)
+        for (int x = 110; x < 200; ++x) {
+            const Rgb c = ReadPixel(GL_FRONT, x, y);
+            white += ColorNear(c, Rgb{255, 255, 255}, 40) ? 1 : 0;
+            green += c.g > 150 && c.r < 100 && c.b < 100 ? 1 : 0;
+        }
+    EXPECT_GT(white, 200);
+    EXPECT_EQ(green, 0);
+    // The line under it (row 35, give or take one) keeps its own pen.
+    int line = 0;
+    for (int x = 112; x < 148; x += 4)
+        for (int y = 34; y <= 36; ++y) line += ColorNear(ReadPixel(GL_FRONT, x, y), Rgb{0, 255, 0}, 60) ? 1 : 0;
+    EXPECT_GE(line, 8);
 }
