@@ -17,6 +17,7 @@
 #include "GmPosition.h"
 #include "UiPickEvent.h"
 #include "VyrBodyGeometry.h"
+#include "VyrStlData.h"
 
 #include "../ViewStaticsGuard.h"
 #include "../ViewWindow.h"
@@ -92,6 +93,39 @@ public:
         generator.SetPenColor(CDsColorStorage(0, 255, 0));
         generator.MoveTo(CGmPosition(70, 5, 0));
         generator.DrawTo(CGmPosition(110, 5, 0));
+        return 1;
+    }
+};
+
+// A sphere of radius `r` about the origin: 12 bands of 24 quads (two triangles each); its
+// extremes are exactly +-r on every axis.
+CVyrStlData* MakeSphere(double r)
+{
+    auto* data = new CVyrStlData;
+    constexpr int kBands = 12, kSectors = 24;
+    const auto at = [r](int band, int sector) {
+        const double polar = M_PI * band / kBands, azimuth = 2 * M_PI * sector / kSectors;
+        return SPAposition(r * std::sin(polar) * std::cos(azimuth), r * std::sin(polar) * std::sin(azimuth),
+                           r * std::cos(polar));
+    };
+    for (int b = 0; b < kBands; ++b)
+        for (int s = 0; s < kSectors; ++s) {
+            data->AddTriangle(CVyrTriangle(at(b, s), at(b + 1, s), at(b + 1, s + 1)));
+            data->AddTriangle(CVyrTriangle(at(b, s), at(b + 1, s + 1), at(b, s + 1)));
+        }
+    return data;
+}
+
+// A white sphere of radius 10 about the origin placed at (100, 20, 10) by the STL call's
+// transformation.
+class CPlacedSphereFigure : public CDsFigure {
+public:
+    int DefineFig(CDsFigureGenerator& generator) override
+    {
+        generator.SetPenColor(CDsColorStorage(255, 255, 255));
+        CVyrStlData* sphere = MakeSphere(10);
+        generator.DrawTrianglesStl(translate_transf(SPAvector(100, 20, 10)), sphere);
+        sphere->decRC();  // the item holds its own reference
         return 1;
     }
 };
@@ -302,4 +336,18 @@ TEST_F(FiguresBesideBodiesGLTest, AThreeDTextDrawsInItsOwnPenNotInTheColourLeftB
     for (int x = 112; x < 148; x += 4)
         for (int y = 34; y <= 36; ++y) line += ColorNear(ReadPixel(GL_FRONT, x, y), Rgb{0, 255, 0}, 60) ? 1 : 0;
     EXPECT_GE(line, 8);
+}
+
+TEST_F(FiguresBesideBodiesGLTest, AnStlMeshPlacedByATransformationGivesThePlacedBox)
+{
+    CPlacedSphereFigure sphere;
+    sphere.Record(true, view_.get());
+    ASSERT_TRUE(sphere.IsRecorded());
+    EXPECT_TRUE(BoxIs(Box(), 90, 10, 0, 110, 30, 20));
+    context_.InvalidateBox();
+    EXPECT_TRUE(BoxIs(Box(), 90, 10, 0, 110, 30, 20));
+    // Beside the block the scene's box holds both.
+    ShowBlock();
+    context_.InvalidateBox();
+    EXPECT_TRUE(BoxIs(Box(), 0, 0, 0, 110, 40, 20));
 }
