@@ -2,6 +2,8 @@
 // host shows a part with its toolpaths, notes and markers: what the scene's box holds, what the
 // frames draw (pixels read back from the front buffer), and what the single pick answers.
 #include "DsAttributes.h"
+#include "DsFigPoint3D.h"
+#include "DsFigPoly3D.h"
 #include "DsFigure.h"
 #include "DsFigureGenerator.h"
 #include "DsGeometryComputer.h"
@@ -203,17 +205,22 @@ protected:
             }
         return false;
     }
+    // A pick event at model point `p`'s pixel.
+    CUiPickEvent EventAt(const CGmPosition& p)
+    {
+        int x = 0, down = 0, up = 0;
+        EXPECT_TRUE(Project(p, x, down, up));
+        return CUiPickEvent(x, down, 0, view_.get(), nullptr);
+    }
     // The single pick at model point `p`'s pixel among bodies and figures; `sectionTest` tests
     // faces by the pick ray and hit points against the sections.
     CDsPickedItem PickAt(const CGmPosition& p, bool sectionTest = false)
     {
-        int x = 0, down = 0, up = 0;
-        EXPECT_TRUE(Project(p, x, down, up));
         CDsTypeMask mask;
         mask.SetType(kBodyType, -1);
         mask.SetType(kFigureType, -1);
         domain_ = {mask};
-        event_ = CUiPickEvent(x, down, 0, view_.get(), nullptr);
+        event_ = EventAt(p);
         CDsPickContext request;
         request.m_ownerContext = &context_;
         request.m_domain = &domain_;
@@ -350,4 +357,66 @@ TEST_F(FiguresBesideBodiesGLTest, AnStlMeshPlacedByATransformationGivesThePlaced
     ShowBlock();
     context_.InvalidateBox();
     EXPECT_TRUE(BoxIs(Box(), 0, 0, 0, 110, 40, 20));
+}
+
+TEST_F(FiguresBesideBodiesGLTest, APointOfAClipableFigureIsCutByTheSectionAsItsLinesAre)
+{
+    ShowBlock();
+    view_->SetRenderMode(eRenderWireframe);
+    // The section keeps x >= 20: it removes the side of the block at x = 10.
+    context_.GetScene()->SetSection(SPAposition(20, 0, 0), SPAvector(1, 0, 0));
+    const CGmPosition cut(10, 30, 20), kept(40, 30, 20);
+    constexpr int kMarkerReach = 6;  // the marker of 9 pixels is a hollow square 11 pixels wide
+    const auto marker = [](const CGmPosition& at) {
+        return std::make_unique<CDsFigPoint3D>(at, EPointStyle(3), 9, false, true, CGmUnitVector(1, 0, 0), 0);
+    };
+
+    // A point of a clip-able figure on the removed side: neither drawn nor picked, whether the pick
+    // tests the sections or not; a clip-able line there is not drawn either.
+    {
+        std::unique_ptr<CDsFigPoint3D> point = marker(cut);
+        point->SetClip_able(true);
+        point->Record(true, view_.get());
+        const CGmPosition ends[2] = {CGmPosition(0, 10, 20), CGmPosition(15, 10, 20)};
+        CDsFigPoly3D line(2, ends);
+        line.SetClip_able(true);
+        line.Record(true, view_.get());
+        RedrawAll();
+        EXPECT_FALSE(LitNear(cut, kMarkerReach));
+        EXPECT_FALSE(LitNear(CGmPosition(8, 10, 20)));
+        for (const bool sectionTest : {false, true}) {
+            const CDsPickedItem picked = PickAt(cut, sectionTest);
+            EXPECT_FALSE(picked.IsValid() && picked.GetObjectPath() == PathOf(*point)) << "section test " << sectionTest;
+        }
+        EXPECT_EQ(point->IsPicked(EventAt(cut), 5, 5), 0);
+    }
+    // On the kept side the same point is drawn and picked.
+    {
+        std::unique_ptr<CDsFigPoint3D> point = marker(kept);
+        point->SetClip_able(true);
+        point->Record(true, view_.get());
+        RedrawAll();
+        EXPECT_TRUE(LitNear(kept, kMarkerReach));
+        for (const bool sectionTest : {false, true}) {
+            const CDsPickedItem picked = PickAt(kept, sectionTest);
+            EXPECT_TRUE(picked.IsValid() && picked.GetObjectPath() == PathOf(*point)) << "section test " << sectionTest;
+        }
+        EXPECT_EQ(point->IsPicked(EventAt(kept), 5, 5), 1);
+    }
+    // A point of a figure that may not be clipped is never cut, nor is such a line.
+    {
+        std::unique_ptr<CDsFigPoint3D> point = marker(cut);
+        point->Record(true, view_.get());
+        const CGmPosition ends[2] = {CGmPosition(0, 10, 20), CGmPosition(15, 10, 20)};
+        CDsFigPoly3D line(2, ends);
+        line.Record(true, view_.get());
+        RedrawAll();
+        EXPECT_TRUE(LitNear(cut, kMarkerReach));
+        EXPECT_TRUE(LitNear(CGmPosition(8, 10, 20)));
+        for (const bool sectionTest : {false, true}) {
+            const CDsPickedItem picked = PickAt(cut, sectionTest);
+            EXPECT_TRUE(picked.IsValid() && picked.GetObjectPath() == PathOf(*point)) << "section test " << sectionTest;
+        }
+        EXPECT_EQ(point->IsPicked(EventAt(cut), 5, 5), 1);
+    }
 }
