@@ -549,6 +549,7 @@ void CDsItemNText2D::DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives k
     if (!HasText() || m_pixelHeight <= 0) return;
     if ((kinds & 0x02) && view.GetFlag(eDsViewFlagFastRefresh) &&
         CDsPreferencesServices().GetAutoHideForFastRefreshEnabled(false)) {
+        if (applyAttributes) SetAttributesToView(&view);
         DrawRectangle(view);
         return;
     }
@@ -557,6 +558,8 @@ void CDsItemNText2D::DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives k
     ComputeDimensionsAndCreateBitmap(view, xOff, yOff);
     if (!m_bitmap || !m_bitmap->IsInView(view)) return;
     if (m_modified) DrawTextToBitmap(view, xOff, yOff);
+    // The text's own colour, as Refresh gives it (the bitmap's attributes inherit the colour).
+    if (applyAttributes) SetAttributesToView(&view);
     m_bitmap->DrawOnTraverse(view, CDsGeometry::eDrawPrimitives(0x10), applyAttributes);
     m_modified = false;
 }

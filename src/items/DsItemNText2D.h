@@ -29,6 +29,10 @@
 // - A pixel height of 0 or below draws, prints and picks nothing (a GDI height of 0 would draw a
 //   default-sized font). Font heights are kept within +-1,000,000 pixels, and a bitmap with a side
 //   above 1,000,000 pixels gets no bits: such texts draw only their outline, or nothing.
+// - On the scene walk, a text asked to apply its own attributes gives them to the view before its
+//   bitmap or outline draws, as Refresh does on the retained road: the text keeps the colour its
+//   figure's pen gave it, not the colour the walk or the item drawn before it left (its bitmap's
+//   own attributes inherit the colour).
 // - A bitmap over the bitmap item's size limit (CDsItemBitmap::kMaxBitsBytes) has no bits; the text
 //   then renders and draws nothing rather than a cut image.
 #pragma once
@@ -142,7 +146,8 @@ public:
     // 0x1022: outlines and texts.
     int GetDrawPrimitives() override;
     // With a non-empty text: the outline in fast refresh (kinds with 0x02, auto-hide enabled);
-    // else, for texts (0x20), the bitmap rendered when modified and drawn in the walk.
+    // else, for texts (0x20), the bitmap rendered when modified and drawn in the walk; either in
+    // the item's own attributes when `applyAttributes`.
     void DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes) override;
 
 protected:

@@ -3,7 +3,11 @@
 
 #include "DsAcisPick.h"
 #include "DsDriverExtrema.h"
+#include "DsFigure.h"
+#include "DsGlContext.h"
+#include "DsGlScene.h"
 #include "DsItemPolyline2D.h"
+#include "DsItemsFigure.h"
 #include "DsManager.h"
 #include "DsPointsPalette.h"
 #include "DsScreenSpace.h"
@@ -267,6 +271,29 @@ void CDsItemPointFixed::Plot(view3d& view)
     DrawGdi(view);
 }
 
+bool CDsItemPointFixed::IsInClipableFigure() const
+{
+    for (const CDsItemsGroup* group = GetParent(); group; group = group->GetParent()) {
+        const auto* figureGroup = dynamic_cast<const CDsItemsFigure*>(group);
+        if (figureGroup && figureGroup->GetFigure()) return figureGroup->GetFigure()->IsClip_able();
+    }
+    return false;
+}
+
+bool CDsItemPointFixed::IsCutBySection(const view3d& view) const
+{
+    if (!IsInClipableFigure()) return false;
+    const auto* core = dynamic_cast<const CDsView3dCdc*>(&view);
+    CDsGlContext* context = core ? core->GetGlContext() : nullptr;
+    CDsGlScene* scene = context ? context->GetScene() : nullptr;
+    if (!scene || !scene->HasSection()) return false;
+    // The place the marker is drawn and picked at: under the view's model transform when one is
+    // applied (a pick of a placed figure), as the projection takes it.
+    SPAposition at = GetDisplayedPosition(view);
+    if (view.is_model_transform_enabled()) at = at * view.get_model_transform();
+    return scene->IsPointClipped(at);
+}
+
 bool CDsItemPointFixed::Pick(view3d* view)
 {
     if (!view) return false;
@@ -274,6 +301,7 @@ bool CDsItemPointFixed::Pick(view3d* view)
         extrema->DrawPoint2d(m_position);
         return true;
     }
+    if (IsCutBySection(*view)) return false;
     float x = 0.0f, y = 0.0f;
     int height = -1;
     if (!CDsGeometryComputer::GetInstance()->ProjectPositionOnView(GetDisplayedPosition(*view), view, x, y, &height,
@@ -293,7 +321,7 @@ bool CDsItemPointFixed::Pick(pick_manager* manager)
     if (!manager) return false;
     view3d* view = CDsView3dCdc::StGetCurrent();
     if (!view) view = manager->get_view();
-    if (!view) return false;
+    if (!view || IsCutBySection(*view)) return false;
     if (!CDsAcisPick::StCheckIfPoint3dIsInApperture(manager, GetDisplayedPosition(*view), std::max(m_size, 0)))
         return false;
     return manager->save_current_if_ok() != 0;
@@ -330,7 +358,7 @@ int CDsItemPointFixed::GetDrawPrimitives()
 void CDsItemPointFixed::DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes)
 {
     CDsClipPlanesOff unclipped(view);
-    if (!(kinds & CDsGeometry::eDpPoints)) return;
+    if (!(kinds & CDsGeometry::eDpPoints) || IsCutBySection(view)) return;
     if (applyAttributes && GetAttributes()->GetStyle() == CDsLineAttribStorage::kInheritStyle)
         glDisable(GL_LINE_STIPPLE);
     if (CDsPointsPalette* palette = Palette())

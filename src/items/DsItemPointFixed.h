@@ -9,7 +9,8 @@
 // through the view's 2-D drawing (draw_polyline_2d, rows counted down) or to OpenGL as line strips
 // (rows counted up, CDsItemPolyline2D::DrawGlStrip). On the renderers' scene walk the fixed point
 // draws the points palette's bitmap marker instead (CDsPointsPalette), with the section clip
-// planes lifted meanwhile: points are never cut.
+// planes lifted meanwhile: a marker is a raster in window pixels, which the model's planes would
+// cut at random. Points are not cut by sections, except those of a clip-able figure (below).
 //
 // Window rows: a projected model point (rows counted down) is turned up once for OpenGL; picks
 // compare it with the pick aperture as it comes (both count down); printing sends it down as it
@@ -26,6 +27,13 @@
 //   that the marker takes the point's colour.
 // - The pick manager's test of the fixed point widens the aperture by the marker size, as the
 //   view's pick does.
+// - A fixed point in the group of a clip-able figure (the nearest enclosing figure group that
+//   names a figure, CDsFigure::IsClip_able) is clipped as the figure's lines are: where the
+//   sections of the view's scene cut its displayed position (CDsGlScene::IsPointClipped, under the
+//   view's model transform when one is applied), the scene walk draws no marker and neither pick
+//   finds it. The test is the item's own, not OpenGL's, for the reason above; the retained road
+//   (DrawGl, Refresh), which draws under whatever planes are on, is left as it is. A point of any
+//   other figure, or of no figure, is never cut.
 #pragma once
 
 #include <afx.h>
@@ -91,10 +99,11 @@ public:
     // The marker in OpenGL (no stipple change).
     void DrawGeometry(view3d& view) override;
     // A measuring view outside pick mode measures the position (true); else whether the marker's
-    // pixel lies inside the pick aperture widened by the size.
+    // pixel lies inside the pick aperture widened by the size (false where the sections cut a
+    // point of a clip-able figure).
     bool Pick(view3d* view) override;
-    // Whether the displayed position lies in the manager's aperture; then what the manager's
-    // save_current_if_ok answers.
+    // Whether the displayed position lies in the manager's aperture (not where the sections cut a
+    // point of a clip-able figure); then what the manager's save_current_if_ok answers.
     bool Pick(pick_manager* manager) override;
     // 512 when the mask has 0x200 and the view picks the point; else 0.
     long DrawPoints(view3d& view, long mask) override;
@@ -107,7 +116,7 @@ public:
     // Points, on top (0x1001).
     int GetDrawPrimitives() override;
     // With points asked: the points palette's marker at the displayed position, the section clip
-    // planes off meanwhile.
+    // planes off meanwhile; nothing where the sections cut a point of a clip-able figure.
     void DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes) override;
     // The box of the single point position + direction x offset (model units); true.
     bool GetBoundBox(SPAbox& box) override;
@@ -115,6 +124,11 @@ public:
     // What Refresh draws, inside the 2-D mode the caller has entered (an arrow's, around its head
     // and shaft): the attributes, then the palette's marker without a 2-D switch of its own.
     void RefreshIn2d(view3d& view);
+
+    // Whether the item lies in the group of a clip-able figure (see the header comment).
+    bool IsInClipableFigure() const;
+    // Whether the sections of `view`'s scene cut the marker away (see the header comment).
+    bool IsCutBySection(const view3d& view) const;
 
 protected:
     // Prints the marker through the view (twice its size while plotting); 0.

@@ -11,6 +11,8 @@
 #include "SpaValues.h"
 #include "view3d.h"
 
+#include <algorithm>
+
 namespace {
 
 // A float channel (0 to 1) as a byte, truncated (a channel set from a byte comes back as that
@@ -182,7 +184,15 @@ int CDsItemPolygonsBase::GetDrawPrimitives()
 
 bool CDsItemPolygonsBase::GetBoundBox(SPAbox& box)
 {
-    box = SPAbox(SPAposition(m_min[0], m_min[1], m_min[2]), SPAposition(m_max[0], m_max[1], m_max[2]));
+    SPAposition low(m_min[0], m_min[1], m_min[2]), high(m_max[0], m_max[1], m_max[2]);
+    if (!m_matrix.IsIdentity()) {
+        // The two corners through the item's own transformation, as ExpandBox takes them.
+        const SPAtransf& t = m_matrix.GetTransformation();
+        const SPAposition a = low * t, b = high * t;
+        low = SPAposition(std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::min(a.z(), b.z()));
+        high = SPAposition(std::max(a.x(), b.x()), std::max(a.y(), b.y()), std::max(a.z(), b.z()));
+    }
+    box = SPAbox(low, high);
     return true;
 }
 

@@ -24,6 +24,10 @@
 //   its own (its attributes do not inherit the colour) and the forced pen is off: an item that
 //   inherits its colour draws in the colour its caller left, as does every item under the forced
 //   pen.
+// - GetBoundBox answers the box ExpandBox grows by: the extremes' two corners through the item's
+//   own transformation (the corners themselves, in doubles, while it has none), so that a figure
+//   holding an item placed by a transformation (an STL mesh of DrawTrianglesStl, say) reports the
+//   placed box to the scene, not the unplaced one.
 // - The display-list polygons (CDsItemPolygonsDl) draw their own list once, under the walk's own
 //   culled face, when the walk that calls them blends and culls (WalkCullsBlendedFaces): such a
 //   walk runs once for the back faces and once for the front ones, so each face blends once.
@@ -108,7 +112,8 @@ public:
     int GetVerticesCount(CDsGeometry::eDrawPrimitives kinds) override;
     // 4 (shaded polygons).
     int GetDrawPrimitives() override;
-    // The extremes as a modeler box; true.
+    // The extremes as a modeler box, their two corners through the item's own transformation
+    // (see the header comment); true.
     bool GetBoundBox(SPAbox& box) override;
     // True.
     bool HasBoundBox() override;

@@ -161,6 +161,8 @@ void CDsItemPolygonsStl::UpdateExtremes()
             m_max[a] = hi[a];
         }
     }
+    // Measured anew: the corners of an earlier transformation are not kept.
+    m_transformedBox.ResetMembers();
     const SPAtransf& t = m_matrix.GetTransformation();
     m_transformedBox.Expand(static_cast<float>(m_min[0]), static_cast<float>(m_min[1]), static_cast<float>(m_min[2]),
                             &t);

@@ -83,7 +83,8 @@ public:
     // False without a vertex array or unless `kinds` is 4 or 2; else one buffer of the triangles.
     bool GetVerticesBuffer(CDsGeometry::eDrawPrimitives kinds, std::vector<CDsGeometry::sVerticesBuffer>& buffers,
                            int index) override;
-    // Unless valid: the extremes from every vertex, and the transformed box grown by them.
+    // Unless valid: the extremes from every vertex, and the transformed box made anew from their
+    // two corners under the item's transformation.
     void UpdateExtremes() override;
 
     // --- Own operations -----------------------------------------------------------------

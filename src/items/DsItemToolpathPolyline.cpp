@@ -6,6 +6,7 @@
 #include "DsDriverExtrema.h"
 #include "DsManager.h"
 
+#include "SpaValues.h"
 #include "pick_manager.h"
 #include "view3d.h"
 
@@ -207,33 +208,76 @@ void CDsItemToolpathPolyline::ExpandBox(CDsBox& box, SPAtransf* transform)
     }
 }
 
-bool CDsItemToolpathPolyline::Pick(pick_manager* manager)
+bool CDsItemToolpathPolyline::GetBoundBox(SPAbox& box)
 {
-    view3d* view = manager ? manager->get_view() : nullptr;
-    if (!view || IsHidden()) return false;
+    CDsBox own;
+    ExpandBox(own, nullptr);  // the planar branch's own, at its plane height
+    if (own.IsNotComputed()) {
+        box = SPAbox();
+        return false;
+    }
+    const float* low = own.GetMin();
+    const float* high = own.GetMax();
+    box = SPAbox(SPAposition(low[0], low[1], low[2]), SPAposition(high[0], high[1], high[2]));
+    return true;
+}
+
+const TDsNodeHeader* CDsItemToolpathPolyline::FindHitNode(view3d& view) const
+{
     const CDsAttributesPalette* palette = ActivePalette();
     for (size_t i = 0; i < m_nodes.size(); ++i) {
         const TDsNodeHeader* node = m_nodes[i];
         const int count = node->GetPointCount();
         if (count == 0 || NodeHidden(palette, node)) continue;
         const float* points = node->GetPoints();
-        bool hit = count > 1 && view->draw_polyline_3d(count, points, 0) != 0;
-        if (!hit) {
-            if (const TDsNodeHeader* next = NextWithPoints(m_nodes, i)) {
-                float segment[6];
-                std::memcpy(segment, points + 3 * (count - 1), sizeof(float) * 3);
-                std::memcpy(segment + 3, next->GetPoints(), sizeof(float) * 3);
-                hit = view->draw_polyline_3d(2, segment, 0) != 0;
-            }
+        if (count > 1 && view.draw_polyline_3d(count, points, 0) != 0) return node;
+        if (const TDsNodeHeader* next = NextWithPoints(m_nodes, i)) {
+            float segment[6];
+            std::memcpy(segment, points + 3 * (count - 1), sizeof(float) * 3);
+            std::memcpy(segment + 3, next->GetPoints(), sizeof(float) * 3);
+            if (view.draw_polyline_3d(2, segment, 0) != 0) return node;
         }
-        if (!hit) continue;
-        m_picked = node;
-        manager->push_level(this, GetEntity());
-        manager->save_current_if_ok();
-        manager->pop_level();
-        return true;
     }
-    return false;
+    return nullptr;
+}
+
+bool CDsItemToolpathPolyline::OfferHit(pick_manager& manager, const TDsNodeHeader* hit)
+{
+    if (!hit) return false;
+    m_picked = hit;
+    manager.push_level(this, GetEntity());
+    manager.save_current_if_ok();
+    manager.pop_level();
+    return true;
+}
+
+bool CDsItemToolpathPolyline::KeepHit(const TDsNodeHeader* hit)
+{
+    if (hit) m_picked = hit;
+    return hit != nullptr;
+}
+
+bool CDsItemToolpathPolyline::Measure(view3d& view)
+{
+    auto* extrema = dynamic_cast<CDsViewExtrema*>(&view);
+    if (!extrema || view.get_pick_mode() != 0) return false;
+    DrawExtremes(*extrema, nullptr);
+    return true;
+}
+
+bool CDsItemToolpathPolyline::Pick(pick_manager* manager)
+{
+    view3d* view = manager ? manager->get_view() : nullptr;
+    if (!view || IsHidden()) return false;
+    return OfferHit(*manager, FindHitNode(*view));
+}
+
+bool CDsItemToolpathPolyline::Pick(view3d* view)
+{
+    if (!view || IsHidden()) return false;
+    if (Measure(*view)) return true;
+    if (view->get_pick_mode() == 0) return false;  // not printed
+    return KeepHit(FindHitNode(*view));
 }
 
 void CDsItemToolpathPolyline::SetAttributes(CDsUidPath& path, const CDsAttributesIndex& index, bool all)
@@ -309,10 +353,8 @@ void CDsItemToolpathPolylinePlanar::DrawExtremes(CDsViewExtrema& extrema, ENTITY
     }
 }
 
-bool CDsItemToolpathPolylinePlanar::Pick(pick_manager* manager)
+const TDsNodeHeader* CDsItemToolpathPolylinePlanar::FindPlanarHitNode(view3d& view) const
 {
-    view3d* view = manager ? manager->get_view() : nullptr;
-    if (!view || IsHidden()) return false;
     const TDsNodeHeader* previous = nullptr;  // the node of the segment's first point
     float segment[6] = {0, 0, 0, 0, 0, 0};
     for (const TDsNodeHeader* node : m_nodes) {
@@ -321,18 +363,27 @@ bool CDsItemToolpathPolylinePlanar::Pick(pick_manager* manager)
             segment[3] = points[3 * i];
             segment[4] = points[3 * i + 1];
             segment[5] = m_z;
-            if (previous && view->draw_polyline_3d(2, segment, 0) != 0) {
-                m_picked = previous;
-                manager->push_level(this, GetEntity());
-                manager->save_current_if_ok();
-                manager->pop_level();
-                return true;
-            }
+            if (previous && view.draw_polyline_3d(2, segment, 0) != 0) return previous;
             std::memcpy(segment, segment + 3, sizeof(float) * 3);
             previous = node;
         }
     }
-    return false;
+    return nullptr;
+}
+
+bool CDsItemToolpathPolylinePlanar::Pick(pick_manager* manager)
+{
+    view3d* view = manager ? manager->get_view() : nullptr;
+    if (!view || IsHidden()) return false;
+    return OfferHit(*manager, FindPlanarHitNode(*view));
+}
+
+bool CDsItemToolpathPolylinePlanar::Pick(view3d* view)
+{
+    if (!view || IsHidden()) return false;
+    if (Measure(*view)) return true;
+    if (view->get_pick_mode() == 0) return false;
+    return KeepHit(FindPlanarHitNode(*view));
 }
 
 CDsRefPoint* CDsItemToolpathPolylinePlanar::PickRefPoint(pick_manager*, CDsRefPointFilter*)

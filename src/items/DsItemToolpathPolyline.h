@@ -29,6 +29,11 @@
 //   segments a hidden entry hides left out as in drawing. A hit offers one level (the branch and
 //   its entity) to the pick manager and takes it off again; the node hit is kept
 //   (GetPickedNode).
+// - The view's own pick (Pick(view3d*)), the road by which a recorded figure is picked and
+//   measured, answers as the pick through a pick manager for a view in pick mode (without a
+//   level) and takes the branch's extremes for a measuring view, and the branch has the box of
+//   its points (GetBoundBox): a toolpath in a figure is found by the single pick, fitted by
+//   ZoomAll and inside the scene's box, as a polyline through the same points is.
 // - A node without points has no segment; the path goes on from the node before it to the node
 //   after it.
 // - AddSubItem takes a copy of a given node (the caller keeps its own), named by the id given;
@@ -119,11 +124,17 @@ public:
     void RemoveSubItem(const CDsUidPath& path, const CDsUid& id) override;
     // Each node's points through the measuring view.
     void DrawExtremes(CDsViewExtrema& extrema, ENTITY* entity) override;
-    using CDsItem::Pick;
     // Unless hidden: whether a segment of the branch lies under the pick (see the header comment).
     bool Pick(pick_manager* manager) override;
+    // Unless hidden: a measuring view (not in pick mode) takes the branch's extremes (true); a view
+    // in pick mode answers whether a segment lies in its pick region, as the pick through a pick
+    // manager does, without offering a level; any other view: false (toolpaths are not printed).
+    bool Pick(view3d* view) override;
     // Grows `box` by every point of every node (under `transform` when given).
     void ExpandBox(CDsBox& box, SPAtransf* transform) override;
+    // The box of every point of every node (ExpandBox of an empty box); false, and an empty box,
+    // when no node has a point.
+    bool GetBoundBox(SPAbox& box) override;
     // Lines: unless hidden, the item's attributes (with `applyAttributes`), then DrawGl.
     void DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes) override;
     // Lines.
@@ -142,6 +153,17 @@ public:
 protected:
     // 0: toolpaths are not printed.
     int DrawGdi(view3d& view) override;
+    // The node whose segment lies in `view`'s pick region (the first in path order), null when
+    // none; segments a hidden palette entry hides are left out.
+    const TDsNodeHeader* FindHitNode(view3d& view) const;
+    // A hit (non-null) kept as the picked node and offered to `manager` under one level of the
+    // branch, taken off again; whether there was one.
+    bool OfferHit(pick_manager& manager, const TDsNodeHeader* hit);
+    // A hit (non-null) kept as the picked node; whether there was one.
+    bool KeepHit(const TDsNodeHeader* hit);
+    // A measuring view outside pick mode takes the branch's extremes (DrawExtremes): true; any
+    // other view: false.
+    bool Measure(view3d& view);
     // The nodes, in path order.
     std::vector<TDsNodeHeader*> m_nodes;
     // The node of the last pick hit.
@@ -163,10 +185,11 @@ public:
     void ExpandBox(CDsBox& box, SPAtransf* transform) override;
     // Every node point (x, y) at the plane height, one by one, through the measuring view.
     void DrawExtremes(CDsViewExtrema& extrema, ENTITY* entity) override;
-    using CDsItemToolpathPolyline::Pick;
     // Unless hidden: whether a segment between consecutive points (at the plane height) lies
     // under the pick; a hit is offered as the branch's.
     bool Pick(pick_manager* manager) override;
+    // As the branch's, with the segments at the plane height.
+    bool Pick(view3d* view) override;
     // Null.
     CDsRefPoint* PickRefPoint(pick_manager* manager, CDsRefPointFilter* filter) override;
     using CDsItemToolpathPolyline::PickRefPoint;
@@ -174,6 +197,11 @@ public:
     EDsItemsType GetItemType() override;
     // The plane height.
     float GetPlaneHeight() const { return m_z; }
+
+protected:
+    // The node of the first segment between consecutive points (at the plane height) in `view`'s
+    // pick region, null when none.
+    const TDsNodeHeader* FindPlanarHitNode(view3d& view) const;
 
 private:
     float m_z = 0.0f;

@@ -1,7 +1,7 @@
 // The polygon items without OpenGL: what a new base item answers, the extremes sent to a measuring
-// view after a transformation, STL meshes' vertex queries and their hold on the data, 2-D polygons
-// printed and their segment test, triangle sets in chunks, lamps' and quadrics' boxes and slices,
-// and the navigator's STL group.
+// view after a transformation, the boxes of meshes placed by a transformation, STL meshes' vertex
+// queries and their hold on the data, 2-D polygons printed and their segment test, triangle sets
+// in chunks, lamps' and quadrics' boxes and slices, and the navigator's STL group.
 #include "DsBasicSurface.h"
 #include "DsBox.h"
 #include "DsItemLamp.h"
@@ -113,6 +113,45 @@ TEST(DsItemPolygonsStl, TransformThenDrawExtremesSendsTheEightRecomputedCornersU
         EXPECT_FLOAT_EQ(withArgument.GetMin()[a], plain.GetMin()[a]);
         EXPECT_FLOAT_EQ(withArgument.GetMax()[a], plain.GetMax()[a]);
     }
+}
+
+// The box a figure reports to the scene comes from GetBoundBox: it must be where the item is
+// drawn on the retained road and measured (ExpandBox), under the item's own transformation.
+TEST(DsItemPolygonsStl, APlacedMeshAnswersItsPlacedBoxAndForgetsWhereItWas)
+{
+    StlPtr cube = MakeCube(2.0);
+    CDsItemPolygonsStl item(cube.get(), translate_transf(SPAvector(100, 20, 10)));
+    SPAbox box;
+    ASSERT_TRUE(item.GetBoundBox(box));
+    ExpectPosition(box.low(), 98, 18, 8);
+    ExpectPosition(box.high(), 102, 22, 12);
+    EXPECT_FLOAT_EQ(item.GetTransformedBox().GetMin()[0], 98.0f);
+    EXPECT_FLOAT_EQ(item.GetTransformedBox().GetMax()[0], 102.0f);
+
+    // Moved to the other side: the boxes follow and keep nothing of the old place.
+    item.Transform(translate_transf(SPAvector(-200, 0, 0)));
+    ASSERT_TRUE(item.GetBoundBox(box));
+    ExpectPosition(box.low(), -102, 18, 8);
+    ExpectPosition(box.high(), -98, 22, 12);
+    item.UpdateExtremes();
+    EXPECT_FLOAT_EQ(item.GetTransformedBox().GetMin()[0], -102.0f);
+    EXPECT_FLOAT_EQ(item.GetTransformedBox().GetMax()[0], -98.0f);
+
+    // Turned half round about z: the corners change sides, the box stays ordered.
+    item.Transform(rotate_transf(M_PI, SPAvector(0, 0, 1)));
+    ASSERT_TRUE(item.GetBoundBox(box));
+    EXPECT_NEAR(box.low().x(), 98, 1e-9);
+    EXPECT_NEAR(box.high().x(), 102, 1e-9);
+    EXPECT_NEAR(box.low().y(), -22, 1e-9);
+    EXPECT_NEAR(box.high().y(), -18, 1e-9);
+
+    // Any polygon leaf placed by a transformation answers its placed box: the base item's
+    // extremes (the origin) moved.
+    CDsItemPolygonsBase base;
+    base.Transform(translate_transf(SPAvector(1, 2, 3)));
+    ASSERT_TRUE(base.GetBoundBox(box));
+    ExpectPosition(box.low(), 1, 2, 3);
+    ExpectPosition(box.high(), 1, 2, 3);
 }
 
 TEST(DsItemPolygonsStl, VertexQueriesAndTheReferenceOnTheData)

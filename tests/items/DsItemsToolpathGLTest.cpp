@@ -1,6 +1,7 @@
 // Toolpaths: branch drawing with the active palette (colour changes at nodes, hidden entries,
 // empty palettes, node markers, single- and multi-point nodes), branch and group picks with the
-// pick manager's levels, edits by uid path, and the palette's shared use.
+// pick manager's levels, the branches' boxes and the view's own pick and measure (through which a
+// recorded figure is picked and fitted), edits by uid path, and the palette's shared use.
 #include "DsAttributesIndex.h"
 #include "DsAttributesPalette.h"
 #include "DsColorStorage.h"
@@ -8,7 +9,9 @@
 #include "DsItemToolpathPolyline.h"
 #include "DsItemsToolpath.h"
 #include "DsManager.h"
+#include "DsView3dCdc.h"
 #include "ItemViewFixture.h"
+#include "PolygonTestSupport.h"
 #include "pick_event.h"
 #include "pick_manager.h"
 
@@ -265,6 +268,88 @@ TEST_F(DsItemsToolpathGLTest, PicksHitSegmentsInsideArraysAndPopWhatTheyPush)
     EXPECT_TRUE(planar.Pick(flat.get()));
     EXPECT_EQ(planar.GetPickedNode(), planar.GetNode(2));
     EXPECT_EQ(flat->get_current_level(), 0);
+}
+
+namespace {
+
+// Whether `p` is exactly (x, y, z).
+bool At(const SPAposition& p, double x, double y, double z)
+{
+    return p.x() == x && p.y() == y && p.z() == z;
+}
+
+// A measuring view that records the polylines it is sent, point by point.
+class PolylineExtremaView : public vyrtest::RecordingExtremaView {
+public:
+    using vyrtest::RecordingExtremaView::draw_polyline_3d;
+    int draw_polyline_3d(int n, const float* xyz, int) override
+    {
+        for (int i = 0; i < n; ++i) points.emplace_back(xyz[3 * i], xyz[3 * i + 1], xyz[3 * i + 2]);
+        return 1;
+    }
+};
+
+}  // namespace
+
+TEST_F(DsItemsToolpathGLTest, BranchesHaveTheBoxOfTheirPointsAndAnswerTheViewsOwnPickAndMeasure)
+{
+    // A(-10, 0, 2); M (-5, 5, 0) (0, 5, 0) (5, 5, -3); all entry 0.
+    auto* branch = new CDsItemToolpathPolyline(7);
+    branch->AddSegment(TDsNodeHeader::StCreatePoint(1, 0, -10, 0, 2));
+    branch->AddSegment(Points(2, 0, {-5, 5, 0, 0, 5, 0, 5, 5, -3}));
+    SPAbox box;
+    ASSERT_TRUE(branch->GetBoundBox(box));
+    EXPECT_TRUE(At(box.low(), -10, 0, -3));
+    EXPECT_TRUE(At(box.high(), 5, 5, 2));
+    // Through the toolpath group, as a figure's group measures its children.
+    CDsItemsToolpath toolpath(1);
+    toolpath.GetDsItems().push_back(branch);
+    SPAbox grouped;
+    ASSERT_TRUE(toolpath.GetBoundBox(grouped));
+    EXPECT_TRUE(At(grouped.low(), -10, 0, -3));
+    EXPECT_TRUE(At(grouped.high(), 5, 5, 2));
+    // No point, no box; a planar branch's points lie at its plane height.
+    CDsItemToolpathPolyline empty(8);
+    empty.AddSegment(TDsNodeHeader::StCreatePoints(1, 0, 0, nullptr));
+    EXPECT_FALSE(empty.GetBoundBox(box));
+    EXPECT_TRUE(box.empty());
+    CDsItemToolpathPolylinePlanar planar(9, 4.0f);
+    planar.AddSegment(Point(1, 0, -10, 20));
+    planar.AddSegment(Point(2, 0, 10, -20));
+    ASSERT_TRUE(planar.GetBoundBox(box));
+    EXPECT_TRUE(At(box.low(), -10, -20, 4));
+    EXPECT_TRUE(At(box.high(), 10, 20, 4));
+
+    // A measuring view takes every point of every node.
+    PolylineExtremaView extrema;
+    EXPECT_TRUE(branch->Pick(&extrema));
+    ASSERT_EQ(extrema.points.size(), 4u);
+    EXPECT_TRUE(At(extrema.points.front(), -10, 0, 2));
+    EXPECT_TRUE(At(extrema.points.back(), 5, 5, -3));
+
+    // A view in pick mode: inside M at (2.5, 5), pixel (60, 70), row 29 from the top; on the link
+    // from A to M; away from the path; the branch hidden.
+    view_->pick_mode(1, 60, 29, 5, 5);
+    EXPECT_TRUE(branch->Pick(static_cast<view3d*>(view_.get())));
+    EXPECT_EQ(branch->GetPickedNode(), branch->GetNode(1));
+    view_->pick_mode(1, 20, 39, 5, 5);
+    EXPECT_TRUE(toolpath.Pick(static_cast<view3d*>(view_.get())));
+    EXPECT_EQ(branch->GetPickedNode(), branch->GetNode(0));
+    view_->pick_mode(1, 50, 90, 5, 5);
+    EXPECT_FALSE(branch->Pick(static_cast<view3d*>(view_.get())));
+    view_->pick_mode(1, 60, 29, 5, 5);
+    branch->SetAttribute(CDsHideLevel(EDsHideLevel(2)), true, false);
+    ASSERT_TRUE(branch->IsHidden());
+    EXPECT_FALSE(branch->Pick(static_cast<view3d*>(view_.get())));
+    branch->SetAttribute(CDsHideLevel(EDsHideLevel(0)), true, false);
+    // A planar branch picks at its plane height through the view too.
+    view_->pick_mode(1, 50, 49, 5, 5);
+    EXPECT_TRUE(planar.Pick(static_cast<view3d*>(view_.get())));
+    EXPECT_EQ(planar.GetPickedNode(), planar.GetNode(0));
+    // Outside pick mode a view that does not measure is not drawn on: toolpaths are not printed.
+    view_->pick_mode(0, 0, 0, 0, 0);
+    EXPECT_FALSE(branch->Pick(static_cast<view3d*>(view_.get())));
+    EXPECT_FALSE(branch->Pick(static_cast<view3d*>(nullptr)));
 }
 
 TEST_F(DsItemsToolpathGLTest, EditsByUidPathReachTheirBranchesAndNodes)
