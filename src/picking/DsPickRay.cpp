@@ -160,13 +160,13 @@ void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransf
 }
 
 void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
-                    const SDsPickClip& clip, std::vector<SDsRayIntersection>& hits)
+                    const SDsPickClip& clip, std::vector<SDsRayIntersection>& hits, bool everyPolygon)
 {
     if (!geometry) return;
     const pick_ray local = DsRayToModelSpace(transform, ray);
     if (!local.valid()) return;
     const CRayViewScope scope(view, transform);
-    const bool firstOnly = (geometry->GetDrawPrimitives(0) & kSilhouetteBits) == 0;
+    const bool firstOnly = !everyPolygon && (geometry->GetDrawPrimitives(0) & kSilhouetteBits) == 0;
 
     // Tests one polygon; false when the visit is over.
     auto test = [&](const float* vertices, int count) {

@@ -76,5 +76,7 @@ bool DsRayPolygonIntersection(const float* vertices, int count, const pick_ray& 
 void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
                     const SDsPickClipPlane* clip, std::vector<SDsRayIntersection>& hits);
 // The same with the hits that `clip` hides dropped (the clip plane and the sections of its scene).
+// With `everyPolygon` every polygon is tested whatever the geometry draws: the first polygon met
+// of a closed body may be its far side, so a caller that wants the nearest hit asks for them all.
 void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
-                    const SDsPickClip& clip, std::vector<SDsRayIntersection>& hits);
+                    const SDsPickClip& clip, std::vector<SDsRayIntersection>& hits, bool everyPolygon = false);
