@@ -170,3 +170,79 @@ TEST_F(PickBodySurfacesTest, SeenObliquelyAPickLandsOnTheNearestFaceByRayAndBySe
         EXPECT_TRUE(Near(PickedAt(event, false), RayOnPlane(event, c.first, c.second))) << "by selection";
     }
 }
+
+// --- Reference points ---------------------------------------------------------------------------
+
+TEST_F(PickBodySurfacesTest, FromAboveACornerSnapTakesTheVisibleCornerInTheModesThatHide)
+{
+    Show(0, 0, 0, 20, 20, 20);
+    Camera(SPAvector(0, 0, 1), SPAposition(10, 10, 10));
+    const SPAposition top(20, 0, 20), bottom(20, 0, 0);
+    for (ERenderMode mode : {eRenderShade, eRenderHiddenLines, eRenderMixed}) {
+        view_->SetRenderMode(mode);
+        EXPECT_TRUE(Near(SnapAt(top, kEdgeKinds), top)) << "render mode " << mode;
+        EXPECT_EQ(CDsRefPoint::sPickType, 256);
+    }
+    // The lines modes show hidden edges: the first edge in the body's order answers, as before.
+    for (ERenderMode mode : {eRenderWireframe, eRenderPartialHiddenLines}) {
+        view_->SetRenderMode(mode);
+        EXPECT_TRUE(Near(SnapAt(top, kEdgeKinds), bottom)) << "render mode " << mode;
+    }
+    // Faces drawn half transparent hide nothing.
+    view_->SetRenderMode(eRenderShade);
+    CDsItemsBody* body = context_.FindDsBody(bodies_[0]);
+    ASSERT_NE(body, nullptr);
+    for (int i = 0; i < body->FacesCount(); ++i) body->GetFaceItem(i)->SetTransparency(0.5f);
+    EXPECT_TRUE(Near(SnapAt(top, kEdgeKinds), bottom));
+}
+
+TEST_F(PickBodySurfacesTest, SeenAlongTheDiagonalTheNearCornerIsSnappedNotTheFarOne)
+{
+    Show(0, 0, 0, 20, 20, 20);
+    Camera(SPAvector(1, -1, 1), SPAposition(10, 10, 10));
+    // (20, 0, 20) and (0, 20, 0) share a pixel; only the first shows.
+    EXPECT_TRUE(Near(SnapAt(SPAposition(20, 0, 20), kEdgeKinds), SPAposition(20, 0, 20)));
+    EXPECT_TRUE(Near(SnapAt(SPAposition(20, 0, 0), kEdgeKinds), SPAposition(20, 0, 0)));
+}
+
+TEST_F(PickBodySurfacesTest, AMiddleSnapTakesTheVisibleEdgeUnderTheCursor)
+{
+    Show(0, 0, 0, 20, 20, 20);
+    Camera(SPAvector(-1, -2, 1.5), SPAposition(10, 10, 10));
+    // Middles of visible edges: on the top face, on the front face, the front vertical edge. With
+    // the middle kind alone an edge passing under the cursor snaps to its middle, however far: a
+    // hidden back edge there must not.
+    for (const SPAposition& middle : {SPAposition(10, 0, 20), SPAposition(0, 10, 20), SPAposition(0, 0, 10),
+                                      SPAposition(10, 0, 0)}) {
+        EXPECT_TRUE(Near(SnapAt(middle, {258}), middle)) << "(" << middle.x() << ", " << middle.y() << ", "
+                                                        << middle.z() << ")";
+        EXPECT_EQ(CDsRefPoint::sPickType, 258);
+    }
+}
+
+TEST_F(PickBodySurfacesTest, PointsThatAnotherBodyHidesAreNotOffered)
+{
+    // A small block under a wide plate: from above its corners lie under the plate's faces, and no
+    // edge of the plate passes under them.
+    Show(-30, -30, 30, 30, 30, 40);
+    Show(0, 0, 0, 10, 10, 10);
+    Camera(SPAvector(0, 0, 1), SPAposition(0, 0, 20));
+    const SPAposition corner(10, 0, 10);
+    EXPECT_TRUE(Near(SnapAt(corner, kEdgeKinds), SPAposition(1e11, 1e11, 1e11)));
+    EXPECT_TRUE(Near(SnapAt(corner, {258}), SPAposition(1e11, 1e11, 1e11)));
+    // In wireframe nothing hides it.
+    view_->SetRenderMode(eRenderWireframe);
+    const SPAposition snapped = SnapAt(corner, kEdgeKinds);
+    EXPECT_NEAR(snapped.x(), 10, 1e-6);
+    EXPECT_NEAR(snapped.y(), 0, 1e-6);
+}
+
+TEST_F(PickBodySurfacesTest, ACopyHidesWhatLiesUnderItAndOffersItsOwnVisibleCorner)
+{
+    BODY* block = Show(0, 0, 0, 20, 20, 20);
+    ShowCopy(block, SPAvector(0, 0, 40));  // the same block again, 20 units above it
+    Camera(SPAvector(0, 0, 1), SPAposition(10, 10, 30));
+    // Under the pixel of the corner (20, 0, 20): the block's two corners and the copy's two; only
+    // the copy's top one shows.
+    EXPECT_TRUE(Near(SnapAt(SPAposition(20, 0, 20), kEdgeKinds), SPAposition(20, 0, 60)));
+}
