@@ -246,3 +246,37 @@ TEST_F(PickBodySurfacesTest, ACopyHidesWhatLiesUnderItAndOffersItsOwnVisibleCorn
     // the copy's top one shows.
     EXPECT_TRUE(Near(SnapAt(SPAposition(20, 0, 20), kEdgeKinds), SPAposition(20, 0, 60)));
 }
+
+// --- Edges in a region ---------------------------------------------------------------------------
+
+TEST_F(PickBodySurfacesTest, TheEdgesOfARegionComeFromBodiesAndFromCopiesAsTheCopysOwn)
+{
+    BODY* block = Show(0, 0, 0, 20, 20, 20);
+    ShowCopy(block, SPAvector(30, 0, 0));
+    Camera(SPAvector(0, 0, 1), SPAposition(25, 10, 10));
+    ENTITY_LIST blockEdges;
+    api_get_edges(block, blockEdges);
+    ASSERT_EQ(blockEdges.count(), 12);
+
+    const auto region = [&](const SPAposition& low, const SPAposition& high, ENTITY_LIST* scope) {
+        CUiPickEvent first = EventAt(low), second = EventAt(high);
+        first = CUiPickEvent(first.x() - 3, first.y() + 3, 0, view_.get(), nullptr);
+        second = CUiPickEvent(second.x() + 3, second.y() - 3, 0, view_.get(), nullptr);
+        CDsAcisPickData data;
+        CDsAcisPick::StBeginPickMode(first, second, data);
+        ENTITY_LIST out;
+        const int count = CDsAcisPick::StPickEdgesInRegion(first, out, scope, nullptr);
+        CDsAcisPick::StEndPickMode(first, data);
+        EXPECT_EQ(count, out.count());
+        int copies = 0;
+        for (int i = 0; i < out.count(); ++i) copies += CVyrAsExt::IsCopy(out[i]) ? 1 : 0;
+        return std::make_pair(out.count() - copies, copies);
+    };
+    // Both: the block's twelve edges and the copy's own twelve.
+    EXPECT_EQ(region(SPAposition(0, 0, 20), SPAposition(50, 20, 20), nullptr), std::make_pair(12, 12));
+    // The copy alone.
+    EXPECT_EQ(region(SPAposition(30, 0, 20), SPAposition(50, 20, 20), nullptr), std::make_pair(0, 12));
+    // A scope of the block's edges keeps the copy's out.
+    EXPECT_EQ(region(SPAposition(0, 0, 20), SPAposition(50, 20, 20), &blockEdges), std::make_pair(12, 0));
+    EXPECT_EQ(view_->get_pick_mode(), 0);
+}
