@@ -14,6 +14,8 @@
 #include "DsManager.h"
 #include "DsMatrix.h"
 #include "DsPickProccessor.h"
+#include "DsPickRay.h"
+#include "DsRefPoint.h"
 #include "DsQueryIDInt.h"
 #include "DsSelectAllData.h"
 #include "DsSectionPlane.h"
@@ -721,6 +723,24 @@ CDsRefPoint* CDsItemsBody::PickApexRefPoint(CUiPickEvent& event, const CDsTypeMa
     return processor->PickApexPoint(face, this, CUiPickEvent(event));
 }
 
+namespace {
+
+// `point` when a face of the shown scene does not hide it, else null (the point freed). The point's
+// position (CDsRefPoint::sLastPosition) is under the body's transformation; a copy that picks
+// through the body has its own transformation on the view meanwhile.
+CDsRefPoint* Visible(CDsRefPoint* point, CUiPickEvent& event, CDsGlContext* context)
+{
+    view3d* view = event.view();
+    if (!point || !view) return point;
+    SPAposition position = CDsRefPoint::sLastPosition;
+    if (view->is_model_transform_enabled()) position *= view->get_model_transform();
+    if (!DsIsPointHiddenByFaces(context, view, position)) return point;
+    delete point;
+    return nullptr;
+}
+
+}  // namespace
+
 CDsRefPoint* CDsItemsBody::PickRefPoint(CUiPickEvent& event, const CDsTypeMask& types)
 {
     if (IsHidden()) return nullptr;
@@ -736,10 +756,11 @@ CDsRefPoint* CDsItemsBody::PickRefPoint(CUiPickEvent& event, const CDsTypeMask& 
     }
     if (applied && event.view()) event.view()->ClearModelTransform();
     CDsTypeMask mask(types);
+    CDsGlContext* context = GetGlContext();
     for (CDsItemEdge* edge : hit)
-        if (CDsRefPoint* point = edge->PickEdgeRefPoint(event, 1, mask)) return point;
+        if (CDsRefPoint* point = Visible(edge->PickEdgeRefPoint(event, 1, mask), event, context)) return point;
     for (CDsItemEdge* edge : elliptical)
-        if (CDsRefPoint* point = edge->PickEdgeRefPoint(event, 2, mask)) return point;
+        if (CDsRefPoint* point = Visible(edge->PickEdgeRefPoint(event, 2, mask), event, context)) return point;
     return nullptr;
 }
 
@@ -758,7 +779,7 @@ CDsRefPoint* CDsItemsBody::PickRefPoint(CUiPickEvent& event, std::vector<CDsItem
             if (event.view()) event.view()->ClearModelTransform();
             applied = 0;
         }
-        point = edge->PickEdgeRefPoint(event, result, mask);
+        point = Visible(edge->PickEdgeRefPoint(event, result, mask), event, GetGlContext());
         if (point) break;
     }
     if (applied && event.view()) event.view()->ClearModelTransform();
@@ -783,7 +804,7 @@ CDsRefPoint* CDsItemsBody::PickRefPoint(CUiPickEvent& event, const ENTITY_LIST& 
             if (event.view()) event.view()->ClearModelTransform();
             applied = 0;
         }
-        point = edge->PickEdgeRefPoint(event, result, mask);
+        point = Visible(edge->PickEdgeRefPoint(event, result, mask), event, context);
     }
     if (applied && event.view()) event.view()->ClearModelTransform();
     return point;

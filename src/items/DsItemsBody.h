@@ -42,6 +42,11 @@
 //   this body. Without that test a cone anywhere in the scene would answer its apex for every
 //   pick, and a mask without 256 would get a kind it did not ask for. The one-face pick ends the
 //   pick session (CDsGlContext::StEndPickSession): its filter and cached selection are gone after it.
+// - The reference-point picks of the edges pass over a point that a face of the shown scene hides
+//   (DsIsPointHiddenByFaces: in the hidden-line, shaded and mixed render modes, not in wireframe)
+//   and go on with the next edge: taken in body order, the first point found would otherwise often
+//   be a hidden corner or middle behind the one under the cursor. Only visible points are offered;
+//   a pick that finds hidden ones only answers null.
 // - ClearEdgeRefPointCaches has nothing to clear: the edges' reference points keep no cached pick
 //   data and take the body's transformation as they are asked.
 // - GetBox answers the box where the body is drawn, with or without `transformed`: the box is
@@ -127,8 +132,8 @@ public:
     void Plot(view3d& view) override;
     using CDsItemsGroup::PickRefPoint;
     // Unless hidden: the apex of a cone whose face lies under the event (see the header comment),
-    // else a reference point of an edge under the event, the edges hit first, then the
-    // elliptical ones (the caller owns it); null when none.
+    // else a reference point of an edge under the event that no shown face hides, the edges hit
+    // first, then the elliptical ones (the caller owns it); null when none.
     CDsRefPoint* PickRefPoint(CUiPickEvent& event, const CDsTypeMask& types) override;
     // See the header comment of the implementation: the body, its faces or its edges.
     void SelectAll(CDsSelectAllData& data, ENTITY_LIST& list) override;
@@ -148,7 +153,8 @@ public:
     // `transformed` asks for nothing more); false for a body without extent.
     bool GetBox(CGmPosition& low, CGmPosition& high, bool transformed) override;
     // The first reference point of the given edges (only the elliptical ones with `ellipticalOnly`
-    // not 0) that the event hits, under the body's transformation; null when none.
+    // not 0) that the event hits and no shown face hides, under the body's transformation; null
+    // when none.
     CDsRefPoint* PickRefPoint(CUiPickEvent& event, std::vector<CDsItemEdge*>& edges, int ellipticalOnly,
                               const CDsTypeMask& types) override;
     // Unless hidden: the same over the edge items of the listed entities.

@@ -39,6 +39,7 @@
 
 #include <vector>
 
+class CDsItemsGroup;
 class CDsPickedFaces;
 class CDsRefPoint;
 class CDsRefPointFilter;
@@ -223,6 +224,13 @@ private:
     static void StGetEntities(rendering_context* context, ENTITY_LIST& entities);
     // Whether an item of the current view's context shows `entity` and is not hidden.
     static int StIsDisplayed(const ENTITY* entity);
+    // Edges of the display items of `entities` (the edges an item group shows, or an edge item
+    // itself) in the view's pick region appended to `out`; its count.
+    static int StPickEdgesInRegion(const CUiPickEvent& event, const ENTITY_LIST& entities, ENTITY_LIST& out);
+    // Edges of one item group (unless hidden) in the view's pick region appended to `out` when
+    // `scope` (may be null: everything) lists them, a copy's own edges for a copy group; the
+    // number added.
+    static int StPickEdges(CDsItemsGroup* group, view3d* view, ENTITY_LIST& out, ENTITY_LIST* scope);
     // p = ray point + t ray direction; 1.
     static int StEvalEdgePosition(const CUiPickEvent& event, EDGE* edge, double t, SPAposition& p);
 };

@@ -53,6 +53,12 @@ constexpr int kStart = 256, kCentre = 259, kOrigin = 262, kPointEntity = 263, kC
 // Below this the view direction counts as lying in a plane.
 constexpr double kInPlane = 1e-6;
 
+// Whether `entity` is in `scope` (everything is without one).
+bool InScope(const ENTITY_LIST* scope, ENTITY* entity)
+{
+    return !scope || scope->lookup(entity) >= 0;
+}
+
 CDsGlContext* ContextOf(view3d* view)
 {
     auto* core = dynamic_cast<CDsView3dCdc*>(view);
@@ -259,36 +265,51 @@ int CDsAcisPick::StPickEdgesInRegion(const CUiPickEvent& event, ENTITY_LIST& out
     CDsGlContext* context = ContextOf(view);
     CDsGlScene* scene = context ? context->GetScene() : nullptr;
     if (!scene) return out.count();
-    const auto inScope = [&](ENTITY* entity) { return !scope || scope->lookup(entity) >= 0; };
-    const auto gather = [&](CDsItemsGroup* root, bool copies) {
-        for (int i = 0; root && i < root->Count(); ++i) {
-            auto* group = dynamic_cast<CDsItemsGroup*>(root->Get(i));
-            if (!group || group->IsHidden()) continue;
-            ENTITY_LIST picked;
-            group->PickEdges(view, picked, nullptr);
-            if (copies) {
-                ENTITY_LIST own;
-                CVyrAsExt::GetCopyEdges(group->GetEntity(), picked, own);
-                for (int e = 0; e < own.count(); ++e)
-                    if (inScope(own[e])) out.add(own[e]);
-            } else {
-                for (int e = 0; e < picked.count(); ++e)
-                    if (inScope(picked[e])) out.add(picked[e]);
-            }
-        }
-    };
-    gather(scene->GetRootGroup(CDsGlScene::eRootWireBodies), false);
-    gather(scene->GetRootGroup(CDsGlScene::eRootBodies), false);
-    gather(scene->GetRootGroup(CDsGlScene::eRootCopies), true);
+    for (CDsGlScene::ERootGroup root : {CDsGlScene::eRootWireBodies, CDsGlScene::eRootBodies, CDsGlScene::eRootCopies}) {
+        CDsItemsGroup* groups = scene->GetRootGroup(root);
+        for (int i = 0; groups && i < groups->Count(); ++i)
+            StPickEdges(dynamic_cast<CDsItemsGroup*>(groups->Get(i)), view, out, scope);
+    }
     // Loose edge items filed outside the bodies.
     CDsItemsGroup* loose = scene->GetRootGroup(CDsGlScene::eRootUnsorted);
     for (int i = 0; loose && i < loose->Count(); ++i) {
         auto* edge = dynamic_cast<CDsItemEdge*>(loose->Get(i));
-        if (!edge || edge->IsHidden() || !edge->GetEntity() || !inScope(edge->GetEntity())) continue;
+        if (!edge || edge->IsHidden() || !edge->GetEntity() || !InScope(scope, edge->GetEntity())) continue;
         if (manager && !manager->test_entity(edge->GetEntity())) continue;
         if (manager ? edge->Pick(manager) : edge->Pick(view)) out.add(edge->GetEntity());
     }
     return out.count();
+}
+
+int CDsAcisPick::StPickEdgesInRegion(const CUiPickEvent& event, const ENTITY_LIST& entities, ENTITY_LIST& out)
+{
+    view3d* view = event.view() ? event.view() : CDsView3dCdc::sCurrentView;
+    CDsGlContext* context = ContextOf(view);
+    if (!context) return out.count();
+    for (int i = 0; i < entities.count(); ++i) {
+        CDsItemBase* item = entities[i] ? context->FindDsItem(entities[i]) : nullptr;
+        if (auto* group = dynamic_cast<CDsItemsGroup*>(item)) {
+            StPickEdges(group, view, out, nullptr);
+        } else if (auto* edge = dynamic_cast<CDsItemEdge*>(item)) {
+            if (!edge->IsHidden() && edge->Pick(view)) out.add(edge->GetEntity());
+        }
+    }
+    return out.count();
+}
+
+int CDsAcisPick::StPickEdges(CDsItemsGroup* group, view3d* view, ENTITY_LIST& out, ENTITY_LIST* scope)
+{
+    if (!group || group->IsHidden()) return 0;
+    ENTITY_LIST picked, own;
+    group->PickEdges(view, picked, nullptr);
+    // A copy picks the copied body's edges and answers with its own copies of them.
+    const bool copy = dynamic_cast<CDsItemsCopy*>(group) != nullptr;
+    if (copy) CVyrAsExt::GetCopyEdges(group->GetEntity(), picked, own);
+    const ENTITY_LIST& edges = copy ? own : picked;
+    const int before = out.count();
+    for (int e = 0; e < edges.count(); ++e)
+        if (InScope(scope, edges[e])) out.add(edges[e]);
+    return out.count() - before;
 }
 
 CGmPosition* CDsAcisPick::StPickEdgePosition(const CUiPickEvent& event, ENTITY* entity)

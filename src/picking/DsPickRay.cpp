@@ -2,7 +2,13 @@
 
 #include "DsAcisPick.h"
 #include "DsGeometryComputer.h"
+#include "DsGlContext.h"
 #include "DsGlScene.h"
+#include "DsItemsBody.h"
+#include "DsItemsCopy.h"
+#include "DsItemsFace.h"
+#include "DsTrianglesCollector.h"
+#include "VyrIndexedMesh.h"
 
 #include "DsGeometry.h"
 #include "DsTransform.h"
@@ -10,6 +16,8 @@
 #include "VyrCurveExt.h"
 #include "view3d.h"
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -60,6 +68,71 @@ private:
     int m_mode = 0;
     int m_aperture[4] = {0, 0, 0, 0};
 };
+
+// How much of a pixel (in model units) a face must lie in front of a point to hide it, and the
+// least of it relative to the point's size (float meshes round their corners).
+constexpr double kHidingPixels = 0.05;
+constexpr double kHidingRelative = 1e-6;
+// A face hides in the shaded and mixed modes from this opacity on.
+constexpr float kHidingOpacity = 0.75f;
+
+// Tests the triangles of shown faces, placed by a transformation, against the ray from a point
+// towards the viewer; remembers whether one lies in front of the point.
+class CHidingTriangles : public CDsTrianglesCollector {
+public:
+    CHidingTriangles(const SPAposition& point, const SPAvector& towardsViewer, double tolerance)
+        : m_point(point), m_direction(towardsViewer), m_tolerance(tolerance)
+    {
+    }
+    // The placement of the triangles that come next.
+    void SetPlacement(const SPAtransf& placement) { m_placement = placement; }
+    void AddTriangle(const SPAposition& a, const SPAposition& b, const SPAposition& c) override
+    {
+        if (m_hidden) return;
+        const SPAposition p0 = a * m_placement, p1 = b * m_placement, p2 = c * m_placement;
+        // The ray against the triangle's plane and inside its corners (barycentric test).
+        const SPAvector e1 = p1 - p0, e2 = p2 - p0;
+        const SPAvector q = m_direction * e2;
+        const double det = e1 % q;
+        if (std::fabs(det) < 1e-300) return;  // the ray runs along the triangle's plane
+        const SPAvector s = m_point - p0;
+        const double u = (s % q) / det;
+        if (u < 0.0 || u > 1.0) return;
+        const SPAvector r = s * e1;
+        const double v = (m_direction % r) / det;
+        if (v < 0.0 || u + v > 1.0) return;
+        if ((e2 % r) / det > m_tolerance) m_hidden = true;
+    }
+    bool Hidden() const { return m_hidden; }
+
+private:
+    SPAposition m_point;
+    SPAvector m_direction;  // unit
+    double m_tolerance;
+    SPAtransf m_placement;
+    bool m_hidden = false;
+};
+
+// Whether `face` is drawn so that it hides what lies behind it in render mode `mode`.
+bool FaceHides(CDsItemsFace* face, ERenderMode mode)
+{
+    if (!face || face->IsHidden() || !face->GetMesh()) return false;
+    return mode == eRenderHiddenLines || face->GetTransparency() >= kHidingOpacity;
+}
+
+// Hands the triangles of the body's hiding faces, placed by the faces', the body's and then
+// `after`'s transformation, to `triangles`.
+void CollectHidingFaces(CDsItemsBody* body, const SPAtransf& after, ERenderMode mode, CHidingTriangles& triangles)
+{
+    if (!body || body->IsHidden()) return;
+    const SPAtransf placed = body->GetTransformation() * after;
+    for (int i = 0; i < body->FacesCount() && !triangles.Hidden(); ++i) {
+        CDsItemsFace* face = body->GetFaceItem(i);
+        if (!FaceHides(face, mode)) continue;
+        triangles.SetPlacement(face->GetTransformation() * placed);
+        face->GetMesh()->CollectMeshTriangles(triangles);
+    }
+}
 
 }  // namespace
 
@@ -160,13 +233,13 @@ void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransf
 }
 
 void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
-                    const SDsPickClip& clip, std::vector<SDsRayIntersection>& hits)
+                    const SDsPickClip& clip, std::vector<SDsRayIntersection>& hits, bool everyPolygon)
 {
     if (!geometry) return;
     const pick_ray local = DsRayToModelSpace(transform, ray);
     if (!local.valid()) return;
     const CRayViewScope scope(view, transform);
-    const bool firstOnly = (geometry->GetDrawPrimitives(0) & kSilhouetteBits) == 0;
+    const bool firstOnly = !everyPolygon && (geometry->GetDrawPrimitives(0) & kSilhouetteBits) == 0;
 
     // Tests one polygon; false when the visit is over.
     auto test = [&](const float* vertices, int count) {
@@ -208,4 +281,38 @@ void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransf
         if (next < 0 || next <= index) return;  // the last polygon, or a list that does not move on
         index = next;
     }
+}
+
+bool DsIsPointHiddenByFaces(CDsGlContext* context, view3d* view, const SPAposition& point)
+{
+    CDsGlScene* scene = context ? context->GetScene() : nullptr;
+    if (!scene || !view) return false;
+    const ERenderMode mode = view->GetRenderMode();
+    if (mode != eRenderHiddenLines && mode != eRenderShade && mode != eRenderMixed) return false;
+    SPAvector towardsViewer;
+    if (view->is_perspective()) {
+        towardsViewer = view->get_eye() - point;
+    } else {
+        const SPAunit_vector direction = view->get_direction();
+        towardsViewer = SPAvector(-direction.x(), -direction.y(), -direction.z());
+    }
+    const double length = towardsViewer.len();
+    if (!(length > 0.0) || !std::isfinite(length)) return false;
+    towardsViewer = towardsViewer / length;
+    const double size = std::max({std::fabs(point.x()), std::fabs(point.y()), std::fabs(point.z()), 1.0});
+    const double tolerance = std::max(kHidingPixels * view->get_units_per_pixel(), kHidingRelative * size);
+    CHidingTriangles triangles(point, towardsViewer, tolerance);
+
+    const SPAtransf identity;
+    CDsItemsGroup* bodies = scene->GetRootGroup(CDsGlScene::eRootBodies);
+    for (int i = 0; bodies && i < bodies->Count() && !triangles.Hidden(); ++i)
+        CollectHidingFaces(dynamic_cast<CDsItemsBody*>(bodies->Get(i)), identity, mode, triangles);
+    // Copies of bodies show the copied body's faces again under the copy's transformation.
+    CDsItemsGroup* copies = scene->GetRootGroup(CDsGlScene::eRootCopies);
+    for (int i = 0; copies && i < copies->Count() && !triangles.Hidden(); ++i) {
+        auto* copy = dynamic_cast<CDsItemsCopy*>(copies->Get(i));
+        if (!copy || copy->IsHidden() || copy->GetCopyMode() != 0) continue;
+        CollectHidingFaces(dynamic_cast<CDsItemsBody*>(copy->GetBody()), copy->GetTransformation(), mode, triangles);
+    }
+    return triangles.Hidden();
 }

@@ -16,6 +16,13 @@
 // - The section test is given by the caller (SDsPickClip): a clip plane, and the scene whose
 //   sections (its section plane and its stepped section) hide what they clip; a hit on a clipped
 //   side is dropped. The caller hands the scene only for an item its sections can clip.
+// - A point hidden by faces (DsIsPointHiddenByFaces) is one that a face of the bodies and body
+//   copies a context shows covers as the view sees it: the ray from the point towards the viewer
+//   meets a triangle of a shown face's mesh farther than a twentieth of a pixel (in model units,
+//   at least a millionth of the point's size) from the point, so that the faces the point lies on
+//   do not hide it. Faces hide in the hidden-line render mode, and in the shaded and mixed modes
+//   when at least three quarters opaque (as a face hit counts as opaque in the single pick);
+//   nothing hides in the wireframe and partial hidden-line modes, which show hidden edges.
 #pragma once
 
 #include "SpaValues.h"
@@ -24,6 +31,7 @@
 #include <vector>
 
 class CDsGeometry;
+class CDsGlContext;
 class CDsGlScene;
 class CDsTransform;
 class view3d;
@@ -76,5 +84,12 @@ bool DsRayPolygonIntersection(const float* vertices, int count, const pick_ray& 
 void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
                     const SDsPickClipPlane* clip, std::vector<SDsRayIntersection>& hits);
 // The same with the hits that `clip` hides dropped (the clip plane and the sections of its scene).
+// With `everyPolygon` every polygon is tested whatever the geometry draws: the first polygon met
+// of a closed body may be its far side, so a caller that wants the nearest hit asks for them all.
 void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
-                    const SDsPickClip& clip, std::vector<SDsRayIntersection>& hits);
+                    const SDsPickClip& clip, std::vector<SDsRayIntersection>& hits, bool everyPolygon = false);
+
+// Whether a face that `context` shows hides `point` (model coordinates of the root part) from the
+// viewer of `view` (see the header comment). False without a context or view, in the render modes
+// that show hidden edges, and for a perspective eye at the point.
+bool DsIsPointHiddenByFaces(CDsGlContext* context, view3d* view, const SPAposition& point);

@@ -196,6 +196,19 @@ bool CDsSinglePickFunctor::SelectionPoint(const SItem& item, int kinds, SPAposit
     return true;
 }
 
+bool CDsSinglePickFunctor::RayPoint(const SItem& item, const SDsPickClip& clip, SPAposition& point)
+{
+    std::vector<SDsRayIntersection> records;
+    DsRayItemFaces(m_view, item.geometry, item.id, GetTopTransform(), m_ray, clip, records, true);
+    if (records.empty()) return false;
+    const auto nearest = std::min_element(records.begin(), records.end(),
+                                          [](const SDsRayIntersection& a, const SDsRayIntersection& b) {
+                                              return std::fabs(a.parameter) < std::fabs(b.parameter);
+                                          });
+    point = GetTopTransform().TransformPoint(nearest->point);
+    return true;
+}
+
 bool CDsSinglePickFunctor::EdgePoint(const SItem& item, SPAposition& point)
 {
     if (!m_event || !m_view) return false;
@@ -245,18 +258,14 @@ void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
         clip.scene = m_sections;
     if (item.geometry && m_view && (kinds & CDsGeometry::eDpFaces)) {
         if (!m_sectionTest) {
-            if (SelectionPoint(item, CDsGeometry::eDpFaces, point)) kind = CDsPickHit::eKindFace;
-        } else {
-            std::vector<SDsRayIntersection> records;
-            DsRayItemFaces(m_view, item.geometry, item.id, GetTopTransform(), m_ray, clip, records);
-            if (!records.empty()) {
-                const auto nearest = std::min_element(records.begin(), records.end(),
-                                                      [](const SDsRayIntersection& a, const SDsRayIntersection& b) {
-                                                          return std::fabs(a.parameter) < std::fabs(b.parameter);
-                                                      });
-                point = GetTopTransform().TransformPoint(nearest->point);
+            // Selection tells whether the faces meet the pick window; where, the ray under the
+            // cursor tells, when it meets them (the window's nearest depth may lie elsewhere).
+            if (SelectionPoint(item, CDsGeometry::eDpFaces, point)) {
                 kind = CDsPickHit::eKindFace;
+                RayPoint(item, clip, point);
             }
+        } else if (RayPoint(item, clip, point)) {
+            kind = CDsPickHit::eKindFace;
         }
     }
     const int others = kinds & ~CDsGeometry::eDpFaces & CDsGeometry::eDpKindMask;

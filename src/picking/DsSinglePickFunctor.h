@@ -10,10 +10,12 @@
 // point along the pick ray (smaller is nearer).
 //
 // Choices where the behaviour was open, or where a plain reading would hurt:
-// - A face hit by selection gets its point from the nearest depth of the selection records, on
-//   the line through the pick centre; an edge hit from its polylines (the point nearest to the
-//   cursor on screen), else from a selection of its lines; any other hit from a selection of its
-//   kinds. A hit whose point stays unknown lies 1e11 away: without a point a depth of
+// - A face hit gets its point where the pick ray first meets the item's face polygons, on both
+//   roads: every polygon is tested, since the first one met of a closed body may be its far side.
+//   A face hit by selection whose polygons the ray misses (they meet the 5 x 5 window, not its
+//   centre) gets the nearest depth of the selection records, on the line through the pick centre.
+//   An edge hit gets its point from its polylines (the point nearest to the cursor on screen),
+//   else from a selection of its lines; any other hit from a selection of its kinds. A hit whose point stays unknown lies 1e11 away: without a point a depth of
 //   (1e11 - root) x direction would put it in front of or behind everything by the direction's sign.
 // - The selection draws the item under the walk's whole transform (the single pick keeps OpenGL's
 //   model-view at the camera otherwise), so items placed by a transform are found where they show.
@@ -149,6 +151,9 @@ private:
                 bool onTop);
     // The point of the nearest selection record of `kinds`, in root-part coordinates.
     bool SelectionPoint(const SItem& item, int kinds, SPAposition& point);
+    // The point where the pick ray first meets the item's face polygons (every polygon tested,
+    // those `clip` hides left out), in root-part coordinates; false when it meets none.
+    bool RayPoint(const SItem& item, const SDsPickClip& clip, SPAposition& point);
     // The point of the geometry's lines nearest to the cursor, in the item's model space.
     bool EdgePoint(const SItem& item, SPAposition& point);
 
