@@ -67,14 +67,9 @@ void NoteMaterialChange(CDsGlContext& context, const std::array<uint8_t, 5>& bef
     if (MaterialBytes(*context.GetScene()->GetLightList()) != before) context.OnPicturePropsChanged();
 }
 
-}  // namespace
-
-namespace {
-
 // A scene number for a context of its own: one that names neither a model part nor a temporary
 // part of the database, counted down from 2^31 - 2 (2^31 - 1 would make the temporary part the
-// no-part id) and never handed out twice; below 2^30 the count starts at the top again (still
-// passing over the numbers in use).
+// no-part id); below 2^30 the count starts at the top again, still passing over the numbers in use.
 int FreeSceneNumber()
 {
     constexpr int kFirst = std::numeric_limits<int>::max() - 1, kLowest = 1 << 30;

@@ -23,9 +23,9 @@
 // document share its model part on purpose. A context made without a number takes a scene of its
 // own, as a host that opens two windows each on its own model expects: a number that names no part
 // of the database yet, counted down from the top of the int range (2^31 - 2 first; documents count
-// up from 0) and never handed out twice in a process. The model part of such a context is its own
-// and goes with it (with the items filed into it); the model part of a numbered scene stays in the
-// database for the document, as before.
+// up from 0), so that a number comes back only after a billion contexts. The model part of such a
+// context is its own and goes with it (with the items filed into it); the model part of a numbered
+// scene stays in the database for the document.
 //
 // History: the scene keeps the display-state history (CDsStateContainer); the context's history
 // operations forward to it.
