@@ -219,7 +219,7 @@ void Render(CPlateScene& plate, ERenderMode mode)
     const int viewport[4] = {x, y + h, x + w, y};
     CDsDrawContext record(plate.View(), false, 0.05);
     R renderer(plate.View(), plate.Scene());
-    renderer.Render({}, true, viewport, &record);
+    renderer.Render(nullptr, true, viewport, &record);
     glDisableClientState(GL_NORMAL_ARRAY);
 }
 

@@ -825,6 +825,9 @@ bool RefreshInEveryMode(DemoWindow& demo, const std::string& folder) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The demo owns its process and draws much: it asks for the C allocator's drawing thresholds
+    // before the display opens (the display core leaves the allocator's policy to the program).
+    VyrSettleAllocatorForDrawing();
     std::string folder = argc > 1 ? argv[1] : "out";
     mkdir(folder.c_str(), 0755);
 

@@ -155,6 +155,24 @@ private:
                             {GL_VERTEX_PROGRAM_ARB, true}};
 };
 
+// Selects `buffer` for reading and puts back the read buffer found when it goes. Drivers keep the
+// read buffer in the context or, as Mesa does, in the drawable it reads: the scope must end while
+// the context still reads the drawable it began on, so that both kinds get back what they had.
+class CReadBufferScope {
+public:
+    explicit CReadBufferScope(GLenum buffer)
+    {
+        glGetIntegerv(GL_READ_BUFFER, &m_found);
+        glReadBuffer(buffer);
+    }
+    ~CReadBufferScope() { glReadBuffer(static_cast<GLenum>(m_found)); }
+    CReadBufferScope(const CReadBufferScope&) = delete;
+    CReadBufferScope& operator=(const CReadBufferScope&) = delete;
+
+private:
+    GLint m_found = GL_BACK;
+};
+
 bool IsReadBuffer(GLenum buffer)
 {
     return buffer == GL_FRONT || buffer == GL_BACK || buffer == GL_FRONT_LEFT || buffer == GL_BACK_LEFT;
@@ -929,9 +947,11 @@ bool CDsDriverGl::CopyPixels(HDC src, HDC dst, int x, int y, int w, int h, GLenu
     Start2dDraw(w, h);
     bool done = false;
     if (wglMakeCurrent(src, context)) {
-        glReadBuffer(readBuffer);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(x, y, w, h, format, GL_UNSIGNED_BYTE, pixels.data());
+        {
+            const CReadBufferScope read(readBuffer);
+            glPixelStorei(GL_PACK_ALIGNMENT, 1);
+            glReadPixels(x, y, w, h, format, GL_UNSIGNED_BYTE, pixels.data());
+        }
         if (wglMakeCurrent(dst, context)) {
             glDrawBuffer(drawBuffer);
             glDisable(GL_COLOR_LOGIC_OP);
@@ -957,8 +977,8 @@ bool CDsDriverGl::CopyPixelsDirect(HDC src, HDC dst, int x, int y, int w, int h,
     bool done = false;
     {
         const CCopyStateScope states;
+        const CReadBufferScope read(readBuffer);  // the read buffer of `src`, as found afterwards
         Start2dDraw(w, h);
-        glReadBuffer(readBuffer);  // the read buffer of `src`
         glDrawBuffer(drawBuffer);
         glDisable(GL_COLOR_LOGIC_OP);
         if (PlaceRasterAt(w, h, x, y)) {

@@ -307,9 +307,10 @@ public:
     // The same copy in one glCopyPixels, the current context reading `src` while it draws into
     // `dst` (wglMakeContextCurrentARB): no trip through memory, and no pixel rectangle drawn from
     // memory, which some drivers answer by making every later draw of the program then in use
-    // reload its constants. The context stays current on `dst` (reading it too). False, nothing
-    // drawn, where CopyPixels answers false, and when the entry point is missing or the two DCs
-    // cannot be bound together; the caller then copies through memory.
+    // reload its constants. The context stays current on `dst` (reading it too), with the read
+    // buffer it had before the call. False, nothing drawn, where CopyPixels answers false, and
+    // when the entry point is missing or the two DCs cannot be bound together; the caller then
+    // copies through memory.
     static bool CopyPixelsDirect(HDC src, HDC dst, int x, int y, int w, int h, GLenum readBuffer,
                                  GLenum drawBuffer);
     // Reads the rectangle of `readBuffer` of `dc` (through the current context, which stays

@@ -12,6 +12,7 @@
 #include "DsLight.h"
 #include "DsLightList.h"
 #include "DsManager.h"
+#include "DsPartStorage.h"
 #include "DsPickProccessor.h"
 #include "DsPreferencesServices.h"
 #include "DsView3dCdc.h"
@@ -28,6 +29,7 @@
 #include <GL/gl.h>
 
 #include <cstdint>
+#include <limits>
 #include <new>
 
 view3d* CDsGlContext::sCurrentView = nullptr;
@@ -46,7 +48,26 @@ gl_context_data* RecordOf(view3d* view, gl_context* fallback)
     return context ? context->Get_gl_context_data(view) : nullptr;
 }
 
+// A scene number for a context of its own: one that names neither a model part nor a temporary
+// part of the database, counted down from 2^31 - 2 (2^31 - 1 would make the temporary part the
+// no-part id); below 2^30 the count starts at the top again, still passing over the numbers in use.
+int FreeSceneNumber()
+{
+    constexpr int kFirst = std::numeric_limits<int>::max() - 1, kLowest = 1 << 30;
+    static int sNext = kFirst;
+    const CDsPartStorage* storage = CDsPartStorage::instance();
+    for (;; --sNext) {
+        if (sNext < kLowest) sNext = kFirst;
+        if (!storage->GetPart(sNext) && !storage->GetPart(~sNext)) return sNext--;
+    }
+}
+
 }  // namespace
+
+CDsGlContext::CDsGlContext() : CDsGlContext(FreeSceneNumber())
+{
+    m_ownsModelPart = true;
+}
 
 CDsGlContext::CDsGlContext(int sceneNumber)
 {
@@ -63,8 +84,10 @@ CDsGlContext::~CDsGlContext()
     shutdown();  // the first view gets the shared record's device context back
     delete_context_data();
     sCurrentView = nullptr;
+    const int sceneNumber = m_scene->GetSceneNumber();
     delete m_scene;
     m_scene = nullptr;
+    if (m_ownsModelPart) CDsPartStorage::instance()->RemovePart(sceneNumber);
     delete m_itemsMap;
     m_itemsMap = nullptr;
     delete m_pickProccessor;

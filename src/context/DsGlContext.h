@@ -18,6 +18,15 @@
 // nobody else would. When the context goes, every view that names it is detached, so that no view
 // keeps a pointer to a context that is gone.
 //
+// Scenes: the scene number names the scene database's scene, whose model part (the part of the same
+// id) holds what the context shows; it is the document's run-time number, so that contexts of one
+// document share its model part on purpose. A context made without a number takes a scene of its
+// own, as a host that opens two windows each on its own model expects: a number that names no part
+// of the database yet, counted down from the top of the int range (2^31 - 2 first; documents count
+// up from 0), so that a number comes back only after a billion contexts. The model part of such a
+// context is its own and goes with it (with the items filed into it); the model part of a numbered
+// scene stays in the database for the document.
+//
 // History: the scene keeps the display-state history (CDsStateContainer); the context's history
 // operations forward to it.
 //
@@ -160,9 +169,13 @@ enum EGlDrawingPhase : int {
 // The display core's rendering context.
 class AFX_EXT_CLASS CDsGlContext : public gl_context, public CVyrNotifyFunctionality {
 public:
-    // A context with a new scene for scene-database scene `sceneNumber` and an empty item map,
+    // A context with a scene of its own (see "Scenes" in the header comment), an empty item map,
     // entered in the preference services' list of contexts.
-    explicit CDsGlContext(int sceneNumber = 0);
+    CDsGlContext();
+    // A context with a new scene for scene-database scene `sceneNumber` (the document's run-time
+    // number) and an empty item map, entered in the preference services' list of contexts.
+    // Contexts made with one number show one model part, on purpose.
+    explicit CDsGlContext(int sceneNumber);
     // Not copyable.
     CDsGlContext(const CDsGlContext&) = delete;
     // Not copyable.
@@ -934,4 +947,7 @@ private:
     CDsGlScene* m_scene = nullptr;
     CDsPickProccessor* m_pickProccessor = nullptr;
     std::vector<SParamPoint> m_paramPoints;
+    // Whether the scene's model part is the context's own (made without a scene number): it goes
+    // with the context.
+    bool m_ownsModelPart = false;
 };

@@ -163,24 +163,21 @@ void CDsGlScene::Render(int mode, const std::vector<CVyrObjectPath>* paths, bool
 
     const bool sheet = CDsRendererShade::IsSheetDocument(m_dbScene.GetPeerPartId());
     CDsDrawContext record(view, CDsPreferencesServices().GetAutoHideForFastRefreshEnabled(sheet), 0.05);
-    static const std::vector<CVyrObjectPath> kNone;
-    const std::vector<CVyrObjectPath>& list = paths ? *paths : kNone;
-    renderer->Render(list, walkAll, rect, &record);
+    renderer->Render(paths, walkAll, rect, &record);
     renderer.reset();
     CDsRendererMixed temporary(this, view, true);
-    temporary.Render(list, walkAll, rect, &record);
+    temporary.Render(paths, walkAll, rect, &record);
 }
 
 void CDsGlScene::RenderPlot(view3d* view)
 {
     if (!view) return;
     view->SetDrawPhase(eDsDrawPhasePlot);
-    const std::vector<CVyrObjectPath> none;
     const int rect[4] = {0, 0, 0, 0};
     CDsPlotRenderer peer(view, this, false);
-    peer.Render(none, true, rect, nullptr);
+    peer.Render(nullptr, true, rect, nullptr);
     CDsPlotRenderer temporary(view, this, true);
-    temporary.Render(none, true, rect, nullptr);
+    temporary.Render(nullptr, true, rect, nullptr);
 }
 
 void CDsGlScene::DrawReferenceUcs(view3d* view)

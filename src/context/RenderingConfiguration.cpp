@@ -146,7 +146,11 @@ void CRndrConfig_Back_PBuffer::End(bool notify)
     pbuffer->SetComplete(true);
     if (HGLRC context = wglGetCurrentContext()) wglMakeCurrent(pbuffer->GetDC(), context);
     const int width = pbuffer->GetWidth(), height = pbuffer->GetHeight();
-    // The copy's switches, scissor box and draw buffer go back to what the pass left.
+    // The copy's switches, scissor box, draw buffer and read buffer go back to what the pass left.
+    // The read buffer is put back while the pbuffer is still read: some drivers keep it with the
+    // context, others (Mesa) with the drawable read.
+    GLint readBuffer = GL_BACK;
+    glGetIntegerv(GL_READ_BUFFER, &readBuffer);
     glPushAttrib(GL_VIEWPORT_BIT | GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_SCISSOR_BIT);
     glViewport(0, 0, width, height);
     glReadBuffer(GL_BACK);
@@ -164,6 +168,7 @@ void CRndrConfig_Back_PBuffer::End(bool notify)
     glCopyPixels(0, 0, width, height, GL_COLOR);
     CDsDriverGl::End2dDraw();
     glPopAttrib();
+    glReadBuffer(static_cast<GLenum>(readBuffer));
     if (notify)
         Present();
     else

@@ -21,7 +21,7 @@ int CDsPlotRenderer::WalkFlags(int silhouetteLevel)
     }
 }
 
-void CDsPlotRenderer::Render(const std::vector<CVyrObjectPath>& paths, bool walkAll, const int[4],
+void CDsPlotRenderer::Render(const std::vector<CVyrObjectPath>* paths, bool walkAll, const int[4],
                              CDsDrawContext* record)
 {
     if (!m_view || !m_scene) return;
@@ -42,5 +42,5 @@ void CDsPlotRenderer::Render(const std::vector<CVyrObjectPath>& paths, bool walk
     std::optional<CDsPlotTraverseFunctor> storage;
     storage.emplace(m_view, options, setup, walkFlags, 2, false, record);
     m_view->SetPassField(0);
-    storage->TraverseScene(CDsPartStorage::instance(), start, &scene, paths, walkAll);
+    storage->TraverseScene(CDsPartStorage::instance(), start, &scene, PathList(paths), walkAll);
 }

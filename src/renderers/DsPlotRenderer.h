@@ -45,7 +45,7 @@ public:
 
     // Draws the frame through the view's drawing (see CDsRendererBase::Render and the header
     // comment); the viewport is not used.
-    void Render(const std::vector<CVyrObjectPath>& paths, bool walkAll, const int viewport[4],
+    void Render(const std::vector<CVyrObjectPath>* paths, bool walkAll, const int viewport[4],
                 CDsDrawContext* record) override;
 
     // Whether the renderer draws the temporary part.

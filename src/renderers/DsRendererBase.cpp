@@ -6,6 +6,7 @@
 #include "DsManager.h"
 #include "DsPartStorage.h"
 #include "DsStylePalette.h"
+#include "VyrObjectPath.h"
 
 #include "view3d.h"
 
@@ -27,6 +28,12 @@ void CDsRenderState::Update()
         drawPhase = owner->GetDrawPhase();
     }
     lastField = 0;
+}
+
+const std::vector<CVyrObjectPath>& CDsRendererBase::PathList(const std::vector<CVyrObjectPath>* paths)
+{
+    static const std::vector<CVyrObjectPath> kNone;
+    return paths ? *paths : kNone;
 }
 
 bool CDsRendererBase::IsMonochrome() const

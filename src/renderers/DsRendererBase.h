@@ -3,6 +3,10 @@
 // The renderer factory of the scene creates the renderer of the view's render mode, calls its
 // Render once and deletes it; the render state is not refreshed during the frame, so a renderer
 // made during a fast refresh keeps that state even if the view's flag changes meanwhile.
+//
+// Render takes the frame's list of object paths by pointer, as the scene's renderer factory hands
+// it on; a null list is an empty one. The pointer is to a const list: a renderer only reads it, and
+// a caller may pass the address of a list of its own, const or not.
 #pragma once
 
 #include <afx.h>
@@ -49,9 +53,9 @@ public:
     CDsRendererBase& operator=(const CDsRendererBase&) = delete;
 
     // Draws one frame: the paths listed (with `walkAll`: everything but them; an empty list with
-    // `walkAll` false: nothing), inside the viewport rectangle {left, upper y, right, lower y}
-    // (window pixels, y up), with the frame's fast-refresh record.
-    virtual void Render(const std::vector<CVyrObjectPath>& paths, bool walkAll, const int viewport[4],
+    // `walkAll` false: nothing; a null list is an empty one), inside the viewport rectangle
+    // {left, upper y, right, lower y} (window pixels, y up), with the frame's fast-refresh record.
+    virtual void Render(const std::vector<CVyrObjectPath>* paths, bool walkAll, const int viewport[4],
                         CDsDrawContext* record) = 0;
 
     // The view.
@@ -64,6 +68,9 @@ public:
     bool IsMonochrome() const;
 
 protected:
+    // The list `paths` points to; an empty one for null.
+    static const std::vector<CVyrObjectPath>& PathList(const std::vector<CVyrObjectPath>* paths);
+
     view3d* m_view;
     CDsGlScene* m_scene;
     CDsRenderState m_state;

@@ -22,7 +22,7 @@ int CDsRendererHiddenLine::EdgeWalkFlags(bool fastRefresh, int silhouetteLevel)
     return CDsGeometry::eDpLines;
 }
 
-void CDsRendererHiddenLine::Render(const std::vector<CVyrObjectPath>& paths, bool walkAll, const int viewport[4],
+void CDsRendererHiddenLine::Render(const std::vector<CVyrObjectPath>* paths, bool walkAll, const int viewport[4],
                                    CDsDrawContext* record)
 {
     if (!m_view || !m_scene) return;
@@ -62,7 +62,7 @@ void CDsRendererHiddenLine::Render(const std::vector<CVyrObjectPath>& paths, boo
             storage->SetSceneMostlyOffscreen(mostlyOffscreen);
         }
         m_view->SetPassField(0);
-        storage->TraverseScene(parts, start, &scene, paths, walkAll);
+        storage->TraverseScene(parts, start, &scene, PathList(paths), walkAll);
     };
 
     // The scene's hidden-line views, pass by pass (see the header comment).

@@ -45,7 +45,7 @@ public:
     ~CDsRendererHiddenLine() override = default;
 
     // Draws the frame (see CDsRendererBase::Render and the header comment).
-    void Render(const std::vector<CVyrObjectPath>& paths, bool walkAll, const int viewport[4],
+    void Render(const std::vector<CVyrObjectPath>* paths, bool walkAll, const int viewport[4],
                 CDsDrawContext* record) override;
 
     // The walk flags of the edge walks before the visible pass adds its kinds: 2 during a fast

@@ -31,7 +31,7 @@ int CDsRendererMixed::OpaqueWalkFlags(bool fastRefresh, int silhouetteLevel, boo
     }
 }
 
-void CDsRendererMixed::Render(const std::vector<CVyrObjectPath>& paths, bool walkAll, const int viewport[4],
+void CDsRendererMixed::Render(const std::vector<CVyrObjectPath>* paths, bool walkAll, const int viewport[4],
                               CDsDrawContext* record)
 {
     if (!m_view || !m_scene) return;
@@ -59,7 +59,7 @@ void CDsRendererMixed::Render(const std::vector<CVyrObjectPath>& paths, bool wal
                                                               sw.complexPassMode, &scene, viewport, record,
                                                               &silhouetteFlag);
     m_view->SetPassField(0);
-    opaque.TraverseScene(CDsPartStorage::instance(), part, &scene, paths, walkAll);
+    opaque.TraverseScene(CDsPartStorage::instance(), part, &scene, PathList(paths), walkAll);
     // The transparent faces are lit by the fixed lights: the scene's programs go off (a scene with a
     // section never switched them on).
     if (m_scene->AllowsShaders()) m_scene->EnableShaders(false);
@@ -82,11 +82,11 @@ void CDsRendererMixed::Render(const std::vector<CVyrObjectPath>& paths, bool wal
     CDsGlMixedTransparentFunctor& transparent =
         DsMakeGlTraverseFunctor(transparentStorage, m_view, options, transparentSetup, &scene, viewport, record);
     m_view->SetPassField(0);
-    transparent.TraverseScene(CDsPartStorage::instance(), part, &scene, paths, walkAll);  // back faces
+    transparent.TraverseScene(CDsPartStorage::instance(), part, &scene, PathList(paths), walkAll);  // back faces
     if (!skipCulling) {
         gDsGl.CullFace(GL_BACK);
         m_view->SetPassField(0);
-        transparent.TraverseScene(CDsPartStorage::instance(), part, &scene, paths, walkAll);  // front faces
+        transparent.TraverseScene(CDsPartStorage::instance(), part, &scene, PathList(paths), walkAll);  // front faces
     }
     gDsGl.Disable(GL_CULL_FACE);
     gDsGl.Disable(GL_BLEND);

@@ -33,7 +33,7 @@ public:
     // Nothing to release.
     ~CDsRendererMixed() override = default;
     // Draws the part (see CDsRendererBase::Render and the header comment).
-    void Render(const std::vector<CVyrObjectPath>& paths, bool walkAll, const int viewport[4],
+    void Render(const std::vector<CVyrObjectPath>* paths, bool walkAll, const int viewport[4],
                 CDsDrawContext* record) override;
     // Whether it draws the temporary part.
     bool IsTempPart() const { return m_tempPart; }

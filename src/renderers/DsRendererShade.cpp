@@ -52,7 +52,7 @@ bool CDsRendererShade::IsSheetDocument(int partId)
     return CVyrRunTimeDocId(partId).GetType() == CVyrRunTimeDocId::sTypeSheet;
 }
 
-void CDsRendererShade::Render(const std::vector<CVyrObjectPath>& paths, bool walkAll, const int viewport[4],
+void CDsRendererShade::Render(const std::vector<CVyrObjectPath>* paths, bool walkAll, const int viewport[4],
                               CDsDrawContext* record)
 {
     if (!m_view || !m_scene) return;
@@ -77,5 +77,5 @@ void CDsRendererShade::Render(const std::vector<CVyrObjectPath>& paths, bool wal
     CDsGlShadeFunctor& functor = DsMakeGlTraverseFunctor(storage, m_view, options, setup, walkFlags, sw.complexPassMode,
                                                          &scene, viewport, record);
     m_view->SetPassField(0);
-    functor.TraverseScene(CDsPartStorage::instance(), start, &scene, paths, walkAll);
+    functor.TraverseScene(CDsPartStorage::instance(), start, &scene, PathList(paths), walkAll);
 }

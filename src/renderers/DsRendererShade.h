@@ -51,7 +51,7 @@ public:
     ~CDsRendererShade() override = default;
 
     // Draws the frame (see CDsRendererBase::Render and the header comment).
-    void Render(const std::vector<CVyrObjectPath>& paths, bool walkAll, const int viewport[4],
+    void Render(const std::vector<CVyrObjectPath>* paths, bool walkAll, const int viewport[4],
                 CDsDrawContext* record) override;
 
     // The walk flags of a shaded frame: 7 during a fast refresh, else by the silhouette level (1:

@@ -26,7 +26,7 @@ int CDsRendererWireframe::WalkFlags(bool fastRefresh, int silhouetteLevel)
     }
 }
 
-void CDsRendererWireframe::Render(const std::vector<CVyrObjectPath>& paths, bool walkAll, const int viewport[4],
+void CDsRendererWireframe::Render(const std::vector<CVyrObjectPath>* paths, bool walkAll, const int viewport[4],
                                   CDsDrawContext* record)
 {
     if (!m_view || !m_scene) return;
@@ -59,5 +59,5 @@ void CDsRendererWireframe::Render(const std::vector<CVyrObjectPath>& paths, bool
     CDsGlTraverseFunctor& functor = DsMakeGlTraverseFunctor(storage, m_view, options, setup, walkFlags,
                                                             record != nullptr, &scene, viewport, nullptr);
     m_view->SetPassField(0);
-    functor.TraverseScene(CDsPartStorage::instance(), start, &scene, paths, walkAll);
+    functor.TraverseScene(CDsPartStorage::instance(), start, &scene, PathList(paths), walkAll);
 }

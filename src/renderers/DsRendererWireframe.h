@@ -30,7 +30,7 @@ public:
     ~CDsRendererWireframe() override = default;
 
     // Draws the frame (see CDsRendererBase::Render and the header comment).
-    void Render(const std::vector<CVyrObjectPath>& paths, bool walkAll, const int viewport[4],
+    void Render(const std::vector<CVyrObjectPath>* paths, bool walkAll, const int viewport[4],
                 CDsDrawContext* record) override;
 
     // The walk flags of a wireframe frame: 3 during a fast refresh, else by the silhouette level

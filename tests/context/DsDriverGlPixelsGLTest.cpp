@@ -44,6 +44,14 @@ void Fill(GLenum buffer, const Rgb& color, int x, int y, int w, int h)
     glDrawBuffer(GL_BACK);
 }
 
+// The read buffer of the current context (on some drivers: of the drawable it reads).
+GLenum ReadBuffer()
+{
+    GLint buffer = 0;
+    glGetIntegerv(GL_READ_BUFFER, &buffer);
+    return static_cast<GLenum>(buffer);
+}
+
 void FillAll(GLenum buffer, const Rgb& color)
 {
     Fill(buffer, color, 0, 0, 200, 100);
@@ -182,8 +190,11 @@ TEST_F(DsDriverGlPixelsGLTest, CopiesPutBackTheScissorBoxAndSwitchesTheyFound)
     ASSERT_TRUE(CDsDriverGl::CopyPixels(50, 30, 20, 10, false));
     expectAsBefore("front to back");
     std::vector<unsigned char> pixels;
+    glReadBuffer(GL_FRONT);
     ASSERT_TRUE(CDsDriverGl::CopyPixels(window_->dc, window_->dc, 50, 30, 20, 10, GL_BACK, GL_FRONT, pixels, false));
     expectAsBefore("between device contexts");
+    EXPECT_EQ(ReadBuffer(), GLenum(GL_FRONT));  // the read buffer too
+    glReadBuffer(GL_BACK);
 
     // The next drawing of the frame reaches the whole box it was given, not the copied rectangle.
     vyrtest::Clear(kGreen);
@@ -243,13 +254,24 @@ TEST_F(DsDriverGlPixelsGLTest, DirectCopiesReadOneDeviceContextAndDrawIntoAnothe
     CDsDriverGl::InitPBufExtensions();
     EXPECT_FALSE(CDsDriverGl::CopyPixelsDirect(window_->dc, other.dc, 10, 10, 30, 20, GL_BACK, GL_NONE));
 
-    // Blending of the frame's changes nothing, and stays on.
+    // Blending of the frame's changes nothing, and stays on. The read buffer the frame chose stays
+    // (set on both windows: drivers keep it with the context or with the drawable read).
     glEnable(GL_BLEND);
     glBlendFunc(GL_ZERO, GL_ZERO);
+    ASSERT_TRUE(wglMakeCurrent(other.dc, window_->context));
+    glReadBuffer(GL_FRONT);
+    ASSERT_TRUE(window_->MakeCurrent());
+    glReadBuffer(GL_FRONT);
     ASSERT_TRUE(CDsDriverGl::CopyPixelsDirect(window_->dc, other.dc, 10, 10, 30, 20, GL_BACK, GL_BACK));
     EXPECT_EQ(wglGetCurrentDC(), other.dc);  // the context stays on the target, reading it too
     EXPECT_EQ(wglGetCurrentReadDCARB(), other.dc);
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    EXPECT_EQ(ReadBuffer(), GLenum(GL_FRONT));
+    ASSERT_TRUE(window_->MakeCurrent());
+    EXPECT_EQ(ReadBuffer(), GLenum(GL_FRONT));
+    glReadBuffer(GL_BACK);
+    ASSERT_TRUE(wglMakeCurrent(other.dc, window_->context));
+    glReadBuffer(GL_BACK);
     glDisable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ZERO);
     EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 10, 10), kRed));

@@ -15,6 +15,7 @@ struct GlHostState {
     GLfloat lineWidth = 1.0f;
     GLint depthFunction = GL_LESS;
     GLint drawBuffer = GL_BACK;
+    GLint readBuffer = GL_BACK;
     bool depthTest = false;
     bool blend = false;
     bool logicOp = false;
@@ -29,6 +30,7 @@ struct GlHostState {
         glLineWidth(lineWidth);
         glDepthFunc(static_cast<GLenum>(depthFunction));
         glDrawBuffer(static_cast<GLenum>(drawBuffer));
+        glReadBuffer(static_cast<GLenum>(readBuffer));
         Switch(GL_DEPTH_TEST, depthTest);
         Switch(GL_BLEND, blend);
         Switch(GL_COLOR_LOGIC_OP, logicOp);
@@ -44,6 +46,7 @@ struct GlHostState {
         glGetFloatv(GL_LINE_WIDTH, &s.lineWidth);
         glGetIntegerv(GL_DEPTH_FUNC, &s.depthFunction);
         glGetIntegerv(GL_DRAW_BUFFER, &s.drawBuffer);
+        glGetIntegerv(GL_READ_BUFFER, &s.readBuffer);
         s.depthTest = glIsEnabled(GL_DEPTH_TEST) != GL_FALSE;
         s.blend = glIsEnabled(GL_BLEND) != GL_FALSE;
         s.logicOp = glIsEnabled(GL_COLOR_LOGIC_OP) != GL_FALSE;
@@ -54,7 +57,8 @@ struct GlHostState {
     bool operator==(const GlHostState& o) const
     {
         return matrixMode == o.matrixMode && (twoSided != 0) == (o.twoSided != 0) && lineWidth == o.lineWidth &&
-               depthFunction == o.depthFunction && drawBuffer == o.drawBuffer && depthTest == o.depthTest &&
+               depthFunction == o.depthFunction && drawBuffer == o.drawBuffer && readBuffer == o.readBuffer &&
+               depthTest == o.depthTest &&
                blend == o.blend && logicOp == o.logicOp && lighting == o.lighting && normalize == o.normalize;
     }
 
@@ -71,7 +75,7 @@ private:
 inline std::ostream& operator<<(std::ostream& out, const GlHostState& s)
 {
     return out << std::hex << "{matrix mode 0x" << s.matrixMode << ", depth function 0x" << s.depthFunction
-               << ", draw buffer 0x" << s.drawBuffer << std::dec << ", two-sided " << s.twoSided << ", line width "
+               << ", draw buffer 0x" << s.drawBuffer << ", read buffer 0x" << s.readBuffer << std::dec << ", two-sided " << s.twoSided << ", line width "
                << s.lineWidth << ", depth test " << s.depthTest << ", blend " << s.blend << ", logic op " << s.logicOp
                << ", lighting " << s.lighting << ", normalize " << s.normalize << "}";
 }

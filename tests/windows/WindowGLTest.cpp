@@ -7,7 +7,6 @@
 
 #include <cstdlib>
 #include <string>
-#include <sys/resource.h>
 #include <vector>
 
 using vyrtest::ColorNear;
@@ -317,35 +316,6 @@ TEST_F(GlTest, ContextsAreCompatibilityContextsReleasedWithoutAFlushOfTheirOwn) 
         glGetIntegerv(GL_CONTEXT_RELEASE_BEHAVIOR, &release);
         EXPECT_EQ(release, GL_NONE);
     }
-}
-
-TEST_F(GlTest, MemoryFreedInAFrameIsReusedWithoutFaultingItInAgain) {
-    // The driver draws on the CPU and allocates and frees megabytes in every frame: once the
-    // display is open, a large block freed and asked for again comes back without page faults
-    // (24 MB met fresh would be 6,144 of them).
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the sanitizer's allocator holds freed blocks back on purpose";
-#endif
-    constexpr size_t kBytes = size_t(24) << 20;
-    auto faults = [] {
-        rusage usage{};
-        getrusage(RUSAGE_THREAD, &usage);
-        return usage.ru_minflt;
-    };
-    auto touch = [](volatile char* block) {
-        for (size_t i = 0; i < kBytes; i += 4096) block[i] = char(i >> 12);
-    };
-    auto* first = static_cast<volatile char*>(std::malloc(kBytes));
-    ASSERT_NE(first, nullptr);
-    touch(first);
-    std::free(const_cast<char*>(first));
-    const long before = faults();
-    auto* again = static_cast<volatile char*>(std::malloc(kBytes));
-    ASSERT_NE(again, nullptr);
-    touch(again);
-    const long after = faults();
-    std::free(const_cast<char*>(again));
-    EXPECT_LT(after - before, 256);
 }
 
 TEST_F(GlTest, ResizedWindowDrawsAtItsNewSize) {

@@ -185,6 +185,15 @@ VYR_WINAPI_EXPORT BOOL wglMakeCurrent(HDC dc, HGLRC context);
 // succeeded and whether or not that pair was current already: what a caller that is meant to
 // switch contexts only when the view changes can be counted by.
 VYR_WINAPI_EXPORT UINT VyrGetMakeCurrentCount();
+// For a program that owns its process and draws much (a benchmark, a demo), never called by the
+// display itself: sets the C allocator's thresholds to those its own adaptation ends at in a
+// drawing process (blocks below 32 MB from the heap, up to 64 MB free at the heap's top kept),
+// so that the megabytes the software driver allocates and frees in every frame stay resident
+// instead of going back to the kernel and faulting in again at the next frame. Thresholds the
+// environment sets (MALLOC_MMAP_THRESHOLD_, MALLOC_TRIM_THRESHOLD_, GLIBC_TUNABLES naming
+// glibc.malloc) are left as they are: FALSE then, and when the allocator refuses them; TRUE when
+// set. A host that chose its own thresholds does not call it.
+VYR_WINAPI_EXPORT BOOL VyrSettleAllocatorForDrawing();
 VYR_WINAPI_EXPORT HGLRC wglGetCurrentContext();
 VYR_WINAPI_EXPORT HDC wglGetCurrentDC();
 // `second` takes the display-list space of `first`. As WGL, it refuses (ERROR_BUSY) a `second`

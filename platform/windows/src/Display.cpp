@@ -1,5 +1,5 @@
-// The X connection, the X error handler, the frame-buffer configuration and the
-// hidden root context.
+// The X connection, the X error handler, the frame-buffer configuration, the
+// hidden root context, and the allocator thresholds a drawing program may ask for.
 #include "GlxInternal.h"
 
 #include <chrono>
@@ -64,23 +64,6 @@ GLXFBConfig ChooseConfig(Display* display, bool forBitmaps) {
     return best;
 }
 
-// OpenGL is drawn on the CPU here, and the driver allocates and frees megabytes in every frame
-// (vertex data, the bins of the rasterizer). The C library's allocator moves its thresholds by
-// what the process happened to free before, and in some histories gives those megabytes back to
-// the kernel at the end of every frame, to fault them in again at the next: page faults were a
-// fifth of a frame, depending on whether a view had drawn through its pbuffer. The thresholds are
-// set once, before the first context, to the values the allocator's own adaptation ends at (blocks
-// below 32 MB come from the heap, and up to 64 MB of free memory at its top is kept), so that every
-// process draws as a settled one. Thresholds the environment sets are left as they are.
-void SettleAllocator() {
-    for (const char* variable : {"MALLOC_MMAP_THRESHOLD_", "MALLOC_TRIM_THRESHOLD_"})
-        if (std::getenv(variable)) return;
-    const char* tunables = std::getenv("GLIBC_TUNABLES");
-    if (tunables && std::strstr(tunables, "glibc.malloc.")) return;
-    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
-    mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
-}
-
 }  // namespace
 
 void LogLine(const char* format, ...) {
@@ -94,7 +77,6 @@ void LogLine(const char* format, ...) {
 
 Display* XDisplay() {
     if (sDisplay || sDisplayFailed) return sDisplay;
-    SettleAllocator();
     const char* name = std::getenv("DISPLAY");
     sDisplay = XOpenDisplay(nullptr);
     // An X server that resets when its last client leaves (the default) drops a connection that
@@ -189,3 +171,22 @@ bool MakeCurrentRaw(GLXDrawable draw, GLXDrawable read, GLXContext context) {
 }
 
 }  // namespace vyrwin
+
+// OpenGL is drawn on the CPU here, and the driver allocates and frees megabytes in every frame
+// (vertex data, the bins of the rasterizer). The C library's allocator moves its thresholds by
+// what the process happened to free before, and in some histories gives those megabytes back to
+// the kernel at the end of every frame, to fault them in again at the next: page faults were a
+// fifth of a frame, depending on whether a view had drawn through its pbuffer. The thresholds
+// asked for are the values the allocator's own adaptation ends at (blocks below 32 MB come from
+// the heap, and up to 64 MB of free memory at its top is kept), so that the program draws as a
+// settled one. The allocator's policy is the program's: the display never sets it by itself, and
+// thresholds the environment sets are left as they are.
+BOOL VyrSettleAllocatorForDrawing() {
+    for (const char* variable : {"MALLOC_MMAP_THRESHOLD_", "MALLOC_TRIM_THRESHOLD_"})
+        if (std::getenv(variable)) return FALSE;
+    const char* tunables = std::getenv("GLIBC_TUNABLES");
+    if (tunables && std::strstr(tunables, "glibc.malloc.")) return FALSE;
+    const bool mmap = mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024) == 1;
+    const bool trim = mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024) == 1;
+    return mmap && trim ? TRUE : FALSE;
+}

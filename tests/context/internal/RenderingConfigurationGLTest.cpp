@@ -8,6 +8,8 @@
 #include "VyrNotifyFunctionality.h"
 
 #include "GlHostState.h"
+#include "ScopedEnv.h"
+#include "TestResets.h"
 
 #include "../DriverGlFixture.h"
 #include "../ViewStaticsGuard.h"
@@ -217,11 +219,30 @@ TEST_F(RenderingConfigurationGLTest, ABackPBufferPassDrawsOffScreenAndBringsTheP
     EXPECT_TRUE(view_->IsBackBufferValid());
 }
 
+namespace {
+
+// The read buffer the current context has on `dc`: drivers keep it with the context or, as Mesa
+// does, with the drawable read, so the tests look where the state was set.
+GLenum ReadBufferOf(HDC dc)
+{
+    HGLRC context = wglGetCurrentContext();
+    HDC current = wglGetCurrentDC();
+    if (dc != current) wglMakeCurrent(dc, context);
+    GLint buffer = 0;
+    glGetIntegerv(GL_READ_BUFFER, &buffer);
+    if (dc != current) wglMakeCurrent(current, context);
+    return static_cast<GLenum>(buffer);
+}
+
+}  // namespace
+
 // The copy of the pbuffer's back buffer into its front one switches off what must not touch the
-// pixels; the pass's own state is as it left it afterwards, presented or not.
+// pixels and reads the back buffer, and bringing the picture into the window reads the pbuffer's
+// front buffer; the pass's own state is as it left it afterwards (its read buffer on the pbuffer
+// too, where the next pass reads), presented or not, whether the picture reaches the window by
+// reading the pbuffer directly or, on a driver that cannot read another DC, through memory.
 TEST_F(RenderingConfigurationGLTest, ABackPBufferPassHandsBackTheStateItsDrawingLeft)
 {
-    CDsManager::GetInstance()->InitExtensions();
     vyrtest::GlHostState pass;
     pass.depthTest = true;
     pass.blend = true;
@@ -231,23 +252,40 @@ TEST_F(RenderingConfigurationGLTest, ABackPBufferPassHandsBackTheStateItsDrawing
     pass.depthFunction = GL_GREATER;
     pass.lineWidth = 3.0f;
     pass.drawBuffer = GL_BACK;  // the pass's, which the copy into the front buffer changes
-    for (bool notify : {true, false}) {
-        SCOPED_TRACE(notify);
-        CRenderingConfigurationScope scope(GL_BACK);
-        ASSERT_NE(dynamic_cast<CRndrConfig_Back_PBuffer*>(scope.Get()), nullptr);
-        vyrtest::SetPixelProjection(120, 80);
-        vyrtest::Clear(kGreen);
-        pass.Apply();
-        glScissor(10, 10, 20, 20);
-        scope.End(notify);
-        EXPECT_EQ(wglGetCurrentDC(), window.dc);
-        EXPECT_EQ(vyrtest::GlHostState::Read(), pass);
-        GLint box[4] = {};
-        glGetIntegerv(GL_SCISSOR_BOX, box);
-        EXPECT_EQ(std::vector<GLint>(box, box + 4), (std::vector<GLint>{10, 10, 20, 20}));
-        // The copy itself was not blended, mixed or depth-tested away: the window shows it.
-        if (notify) {
-            EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 60, 40), kGreen));
+    for (const char* extensions :
+         {static_cast<const char*>(nullptr), "WGL_ARB_extensions_string WGL_ARB_pixel_format WGL_ARB_pbuffer"}) {
+        SCOPED_TRACE(extensions ? "through memory" : "direct");
+        vyrtest::ScopedEnv driver("VYR_WGL_EXTENSIONS", extensions);
+        VYR_RESET_FOR_TESTS(CDsDriverGl::ResetForTests);
+        CDsManager::GetInstance()->InitExtensions();
+        ASSERT_EQ(CDsDriverGl::wglMakeContextCurrentARB == nullptr, extensions != nullptr);
+        // Each read buffer differs from one of the copies' own: the back buffer the pass's copy
+        // reads, the front buffer the presentation reads.
+        for (GLenum readBuffer : {GL_FRONT, GL_BACK}) {
+            for (bool notify : {true, false}) {
+                SCOPED_TRACE(testing::Message() << "read buffer 0x" << std::hex << readBuffer << ", notify " << notify);
+                pass.readBuffer = static_cast<GLint>(readBuffer);
+                glReadBuffer(readBuffer);  // the window's, where the host reads the same
+                CRenderingConfigurationScope scope(GL_BACK);
+                auto* config = dynamic_cast<CRndrConfig_Back_PBuffer*>(scope.Get());
+                ASSERT_NE(config, nullptr);
+                vyrtest::SetPixelProjection(120, 80);
+                vyrtest::Clear(kGreen);
+                pass.Apply();
+                glScissor(10, 10, 20, 20);
+                scope.End(notify);
+                EXPECT_EQ(wglGetCurrentDC(), window.dc);
+                EXPECT_EQ(vyrtest::GlHostState::Read(), pass);
+                EXPECT_EQ(ReadBufferOf(config->GetPBuffer()->GetDC()), readBuffer);
+                GLint box[4] = {};
+                glGetIntegerv(GL_SCISSOR_BOX, box);
+                EXPECT_EQ(std::vector<GLint>(box, box + 4), (std::vector<GLint>{10, 10, 20, 20}));
+                // The copy itself was not blended, mixed or depth-tested away: the window shows it.
+                if (notify) {
+                    EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 60, 40), kGreen));
+                }
+                vyrtest::GlHostState().Apply();
+            }
         }
     }
 }

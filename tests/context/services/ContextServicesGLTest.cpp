@@ -1079,7 +1079,7 @@ protected:
     void SetUp() override
     {
         ContextServicesGLTest::SetUp();
-        ASSERT_TRUE(CVyrPdmServer::StInstance()->OpenDocument(CVyrRunTimeDocId(0), CVyrRunTimeDocId::sTypeModeler));
+        ASSERT_TRUE(CVyrPdmServer::StInstance()->OpenDocument(Document(), CVyrRunTimeDocId::sTypeModeler));
     }
     void TearDown() override
     {
@@ -1087,7 +1087,9 @@ protected:
         VYR_RESET_FOR_TESTS(CVyrPdmClntLayer::ResetForTests);
         ContextServicesGLTest::TearDown();
     }
-    static void ShowThreads(bool on) { CDsDocAttributesManager(CVyrRunTimeDocId(0)).WriteThreadsState(on); }
+    // The document the context shows: the one its scene number names.
+    CVyrRunTimeDocId Document() const { return CVyrRunTimeDocId(context_.GetScene()->GetSceneNumber()); }
+    void ShowThreads(bool on) const { CDsDocAttributesManager(Document()).WriteThreadsState(on); }
     // Green pixels of a frame on the row of the thread lines (y = 30: row 80 counted up).
     int ThreadPixels()
     {

@@ -32,7 +32,7 @@ protected:
 class NotingRenderer : public CDsRendererBase {
 public:
     using CDsRendererBase::CDsRendererBase;
-    void Render(const std::vector<CVyrObjectPath>&, bool, const int*, CDsDrawContext*) override
+    void Render(const std::vector<CVyrObjectPath>*, bool, const int*, CDsDrawContext*) override
     {
         ++renders;
         stateFastRefresh = GetRenderState().fastRefresh;
@@ -124,7 +124,7 @@ TEST_F(RendererBaseTest, ARendererMadeDuringAFastRefreshKeepsItForItsFrameWhatev
     view.SetFlag(eDsViewFlagFastRefresh, false);
     const int viewport[4] = {0, 100, 200, 0};
     CDsDrawContext record(&view, true, 0.05);
-    renderer.Render({}, true, viewport, &record);
+    renderer.Render(nullptr, true, viewport, &record);
     EXPECT_EQ(renderer.renders, 1);
     EXPECT_TRUE(renderer.stateFastRefresh);
     EXPECT_FALSE(renderer.viewFastRefresh);

@@ -226,7 +226,7 @@ protected:
     {
         const int viewport[4] = {0, kSize, kSize, 0};
         CDsDrawContext record(view ? view : view_.get(), false, 0.05);
-        renderer.Render({}, true, viewport, &record);
+        renderer.Render(nullptr, true, viewport, &record);
         glFinish();
     }
     static Rgb At(int x, int y) { return ReadPixel(GL_BACK, x, y); }
@@ -434,7 +434,7 @@ TEST_F(RenderersGLTest, APlotDrawsIntoItsDriverAndLeavesOpenGLAsItWas)
     glColor3f(0.2f, 0.4f, 0.6f);
     glLineWidth(3.0f);
 
-    CDsPlotRenderer(view_.get(), context_.GetScene(), false).Render({}, true, nullptr, nullptr);
+    CDsPlotRenderer(view_.get(), context_.GetScene(), false).Render(nullptr, true, nullptr, nullptr);
     glFinish();
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     GLfloat color[4] = {0, 0, 0, 0};

@@ -217,7 +217,7 @@ protected:
     {
         gDraws.clear();
         seam.Take();
-        renderer.Render(paths, walkAll, viewport, &record);
+        renderer.Render(&paths, walkAll, viewport, &record);
     }
     // Stores a "General" preference.
     template <class T>
@@ -502,7 +502,7 @@ TEST_F(RenderersTest, APlotSendsNoOpenGLCallAndTheDriverGetsEachLineWithItsPen)
 
     gDraws.clear();
     seam.Take();
-    CDsPlotRenderer(&view, context.GetScene(), false).Render({}, true, viewport, nullptr);
+    CDsPlotRenderer(&view, context.GetScene(), false).Render(nullptr, true, viewport, nullptr);
     EXPECT_TRUE(seam.calls.empty()) << seam.calls;
     ASSERT_EQ(driver->lines.size(), 3u);
     auto line = [&](unsigned long color) {
@@ -533,7 +533,7 @@ TEST_F(RenderersTest, APlotSendsNoOpenGLCallAndTheDriverGetsEachLineWithItsPen)
     storage->AddItem(CVyrObjectId(db.GetTempPartId(), 1), kLeafType, new CRecGeometry(5, CDsGeometry::eDpLines),
                      nullptr, nullptr, nullptr, nullptr, true);
     gDraws.clear();
-    CDsPlotRenderer(&view, context.GetScene(), true).Render({}, true, viewport, nullptr);
+    CDsPlotRenderer(&view, context.GetScene(), true).Render(nullptr, true, viewport, nullptr);
     EXPECT_EQ(Kinds(5), KindList{2});
     EXPECT_TRUE(Kinds(1).empty());
 }
@@ -549,19 +549,19 @@ TEST_F(RenderersTest, APlotDrawsFacesOnlyOfUntaggedGeometriesAndSilhouettesByLev
 
     view.SetSilhouetteLevel(eDsSilhouetteNone);
     gDraws.clear();
-    CDsPlotRenderer(&view, context.GetScene(), false).Render({}, true, viewport, nullptr);
+    CDsPlotRenderer(&view, context.GetScene(), false).Render(nullptr, true, viewport, nullptr);
     EXPECT_EQ(Kinds(1), (KindList{1, 2, 16, 32}));  // faces of a geometry with silhouettes: no
     EXPECT_EQ(Kinds(2), KindList{2});
     EXPECT_EQ(Kinds(3), (KindList{2, 4}));
     EXPECT_EQ(Kinds(4), KindList{2});                // connected to an item: no faces
     view.SetSilhouetteLevel(eDsSilhouetteCylinders);
     gDraws.clear();
-    CDsPlotRenderer(&view, context.GetScene(), false).Render({}, true, viewport, nullptr);
+    CDsPlotRenderer(&view, context.GetScene(), false).Render(nullptr, true, viewport, nullptr);
     EXPECT_EQ(Kinds(1), (KindList{1, 2, 8, 16, 32}));
     EXPECT_EQ(Kinds(2), KindList{2});
     view.SetSilhouetteLevel(eDsSilhouetteAll);
     gDraws.clear();
-    CDsPlotRenderer(&view, context.GetScene(), false).Render({}, true, viewport, nullptr);
+    CDsPlotRenderer(&view, context.GetScene(), false).Render(nullptr, true, viewport, nullptr);
     EXPECT_EQ(Kinds(2), (KindList{2, 8}));
 }
 
@@ -582,7 +582,7 @@ TEST_F(RenderersTest, APlotWithPenWidthsTakesThePlotPalettesWidthOfTheColour)
     Item(1, CDsGeometry::eDpLines, Colored(0x0000FF, 1));
 
     CDsView3dCdc::StSetPlotMode(ePlotModePenWidths);
-    CDsPlotRenderer(&view, context.GetScene(), false).Render({}, true, viewport, nullptr);
+    CDsPlotRenderer(&view, context.GetScene(), false).Render(nullptr, true, viewport, nullptr);
     CDsPlotPallete::StDeletePlotPallete();
     ASSERT_EQ(driver->lines.size(), 1u);
     EXPECT_EQ(driver->lines[0].width, expected);
@@ -594,10 +594,10 @@ TEST_F(RenderersTest, RenderersWithoutAViewOrASceneDrawNothingAndSendNothing)
     Item(1, kAll);
     seam.Take();
     const int v[4] = {0, 100, 100, 0};
-    CDsRendererWireframe(nullptr, context.GetScene()).Render({}, true, v, &record);
-    CDsRendererShade(&view, nullptr).Render({}, true, v, &record);
-    CDsRendererHiddenLine(nullptr, context.GetScene()).Render({}, true, v, &record);
-    CDsPlotRenderer(&view, nullptr, false).Render({}, true, v, nullptr);
+    CDsRendererWireframe(nullptr, context.GetScene()).Render(nullptr, true, v, &record);
+    CDsRendererShade(&view, nullptr).Render(nullptr, true, v, &record);
+    CDsRendererHiddenLine(nullptr, context.GetScene()).Render(nullptr, true, v, &record);
+    CDsPlotRenderer(&view, nullptr, false).Render(nullptr, true, v, nullptr);
     EXPECT_TRUE(gDraws.empty());
     EXPECT_TRUE(seam.calls.empty()) << seam.calls;
 }
@@ -782,7 +782,7 @@ TEST_F(RenderersTest, AMonochromePlotKeepsEveryItemsOwnColour)
     EXPECT_EQ(Colors(32), std::vector<unsigned>{10u | 20u << 8 | 30u << 16});
 
     seam.Take();
-    CDsPlotRenderer(&view, context.GetScene(), false).Render({}, true, viewport, nullptr);
+    CDsPlotRenderer(&view, context.GetScene(), false).Render(nullptr, true, viewport, nullptr);
     ASSERT_EQ(driver->lines.size(), 2u);  // master and slave
     for (const PlotDriver::SLine& line : driver->lines) EXPECT_EQ(line.color, 0x0000FFu);
     EXPECT_TRUE(seam.calls.empty()) << seam.calls;

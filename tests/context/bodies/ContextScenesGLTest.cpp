@@ -1,0 +1,172 @@
+// Scenes of contexts as a host opens windows: a context made without a scene number shows a scene
+// of its own, so two such windows each show their own body (even under the same item id) and
+// hiding a body in one leaves the other as it was; contexts made with one number share its model
+// part on purpose. Bodies are shown through the host's body geometry, pictures read back from each
+// window's front buffer.
+#include "DsGlContext.h"
+#include "DsGlScene.h"
+#include "DsPartStorage.h"
+#include "DsView3dCdc.h"
+#include "GlTestFixture.h"
+#include "VyrBodyGeometry.h"
+
+#include "../ViewStaticsGuard.h"
+#include "../ViewWindow.h"
+
+#include "SpaBuilders.h"
+
+#include <GL/gl.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using vyrtest::ReadPixel;
+using vyrtest::Rgb;
+using vyrtest::ViewSetup;
+
+namespace {
+
+constexpr int kSize = 100;
+constexpr unsigned kOrange = 0x0080FF, kBlue = 0xFF4000;  // 0x00BBGGRR
+
+// A window with a core view in a context: the camera looks down -z at a 100 x 100 model-unit
+// field, one unit a pixel, shaded.
+struct Window {
+    explicit Window(CDsGlContext& context)
+    {
+        view = std::make_unique<CDsView3dCdc>(&window.wnd);
+        view->SetGlContext(&context);
+        context.add_view(view.get());
+        ViewSetup().Pixels(kSize, kSize).Eye(SPAposition(0, 0, 100)).Field(kSize, kSize).Clip(1, 300).ApplyTo(*view);
+        view->SetRenderMode(eRenderShade);
+    }
+    // Makes the view the current one (as a host does for the window it works in), draws its frame
+    // and reads one pixel of its front buffer (x, y from the bottom left).
+    Rgb Shown(int x, int y)
+    {
+        CDsView3dCdc::StSetCurrent(view.get(), false);
+        view->refresh();
+        glFinish();
+        return ReadPixel(GL_FRONT, x, y);
+    }
+    vyrtest::FrameworkWindow window{kSize, kSize};
+    std::unique_ptr<CDsView3dCdc> view;
+};
+
+bool IsOrange(const Rgb& c) { return c.r > 100 && c.r > c.b + 60; }
+bool IsBlue(const Rgb& c) { return c.b > 100 && c.b > c.r + 60; }
+bool IsBlack(const Rgb& c) { return c.r + c.g + c.b < 40; }
+
+class ContextScenesGLTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(vyrtest::DisplayAvailable());
+        left_ = make_block(-40, -10, -10, -10, 10, 10);   // about pixels 10 to 40 across
+        right_ = make_block(10, -10, -10, 40, 10, 10);    // about pixels 60 to 90 across
+        ASSERT_TRUE(left_ && right_);
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+        wglMakeCurrent(nullptr, nullptr);
+        if (left_) left_->lose();
+        if (right_) right_->lose();
+    }
+    static bool Show(CDsGlContext& context, BODY* body, unsigned color)
+    {
+        CDsAttributes look;
+        look.SetColor(color);
+        return VyrShowBody(&context, body, 1, &look);
+    }
+
+    vyrtest::ViewStaticsGuard statics_;
+    BODY* left_ = nullptr;
+    BODY* right_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(ContextScenesGLTest, TwoContextsMadeWithoutANumberEachShowTheirOwnBody)
+{
+    int firstNumber = 0, secondNumber = 0;
+    {
+        CDsGlContext first, second;
+        firstNumber = first.GetScene()->GetSceneNumber();
+        secondNumber = second.GetScene()->GetSceneNumber();
+        EXPECT_NE(firstNumber, secondNumber);
+        // Away from the documents' run-time numbers, which count up from 0.
+        EXPECT_GE(firstNumber, 1 << 30);
+        EXPECT_GE(secondNumber, 1 << 30);
+        Window one(first), two(second);
+
+        ASSERT_TRUE(Show(first, left_, kOrange));
+        ASSERT_TRUE(Show(second, right_, kBlue));  // the same item id, in its own model part
+        Rgb c = one.Shown(25, 50);
+        EXPECT_TRUE(IsOrange(c)) << c;
+        c = one.Shown(75, 50);
+        EXPECT_TRUE(IsBlack(c)) << "the second window's body in the first: " << c;
+        c = two.Shown(75, 50);
+        EXPECT_TRUE(IsBlue(c)) << c;
+        c = two.Shown(25, 50);
+        EXPECT_TRUE(IsBlack(c)) << "the first window's body in the second: " << c;
+
+        // Hiding the second window's body leaves the first window's as it was.
+        VyrHideBody(&second, right_, 1);
+        c = two.Shown(75, 50);
+        EXPECT_TRUE(IsBlack(c)) << c;
+        c = one.Shown(25, 50);
+        EXPECT_TRUE(IsOrange(c)) << c;
+        VyrHideBody(&first, left_, 1);
+    }
+    // The model part of a context of its own goes with it.
+    EXPECT_EQ(CDsPartStorage::instance()->GetPart(firstNumber), nullptr);
+    EXPECT_EQ(CDsPartStorage::instance()->GetPart(secondNumber), nullptr);
+    // And its number is not handed out again.
+    CDsGlContext third;
+    EXPECT_NE(third.GetScene()->GetSceneNumber(), firstNumber);
+    EXPECT_NE(third.GetScene()->GetSceneNumber(), secondNumber);
+}
+
+TEST_F(ContextScenesGLTest, ContextsMadeWithOneNumberShareItsModelPartWhichOutlivesThem)
+{
+    constexpr int kDocument = 7;
+    ASSERT_EQ(CDsPartStorage::instance()->GetPart(kDocument), nullptr);
+    {
+        CDsGlContext first(kDocument), second(kDocument);
+        EXPECT_EQ(second.GetScene()->GetDbScene().GetPeerPartId(), kDocument);
+        Window one(first), two(second);
+        ASSERT_TRUE(Show(first, left_, kOrange));
+        // The second context's view shows the document's body, though the body is the first's.
+        Rgb c = two.Shown(25, 50);
+        EXPECT_TRUE(IsOrange(c)) << c;
+        c = one.Shown(25, 50);
+        EXPECT_TRUE(IsOrange(c)) << c;
+        VyrHideBody(&first, left_, 1);
+        c = two.Shown(25, 50);
+        EXPECT_TRUE(IsBlack(c)) << c;
+    }
+    // The document's part stays for the document.
+    EXPECT_NE(CDsPartStorage::instance()->GetPart(kDocument), nullptr);
+    EXPECT_TRUE(CDsPartStorage::instance()->RemovePart(kDocument));
+}
+
+// A context whose scene number a host filed a part under already passes over it.
+TEST_F(ContextScenesGLTest, AContextOfItsOwnPassesOverNumbersWhosePartsExist)
+{
+    int next = 0;
+    {
+        CDsGlContext probe;
+        next = probe.GetScene()->GetSceneNumber() - 1;
+    }
+    ASSERT_NE(CDsPartStorage::instance()->CreatePart(next), nullptr);
+    ASSERT_NE(CDsPartStorage::instance()->CreatePart(~(next - 1)), nullptr);
+    {
+        CDsGlContext context;
+        EXPECT_EQ(context.GetScene()->GetSceneNumber(), next - 2);
+    }
+    EXPECT_NE(CDsPartStorage::instance()->GetPart(next), nullptr);  // not the context's to remove
+    EXPECT_TRUE(CDsPartStorage::instance()->RemovePart(next));
+    EXPECT_TRUE(CDsPartStorage::instance()->RemovePart(~(next - 1)));
+}
