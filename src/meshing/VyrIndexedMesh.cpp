@@ -8,6 +8,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -41,6 +42,16 @@ SPAposition Position(const CVyrPolygonVertex* v)
     SPAposition p;
     v->GetPosition(p);
     return p;
+}
+
+// The first revision of a new mesh: a serial number no mesh of the process had before (meshes
+// made on any thread draw from one counter), no change yet.
+CVyrIndexedMesh::SRevision NewMeshRevision()
+{
+    static std::atomic<uint64_t> next{1};
+    CVyrIndexedMesh::SRevision revision;
+    revision.mesh = next.fetch_add(1, std::memory_order_relaxed);
+    return revision;
 }
 
 }  // namespace
@@ -124,14 +135,15 @@ CVyrIndexedMeshInt::~CVyrIndexedMeshInt() = default;
 
 CVyrIndexedMesh::CVyrIndexedMesh(int nodes, int polygons, int polynodes)
     : m_nodeCapacity(std::max(nodes, 1)), m_polygonCapacity(std::max(polygons, 1)),
-      m_polynodeCapacity(std::max(polynodes, 1))
+      m_polynodeCapacity(std::max(polynodes, 1)), m_revision(NewMeshRevision())
 {
     Allocate();
 }
 
 CVyrIndexedMesh::CVyrIndexedMesh(const CVyrIndexedMesh& other)
     : MESH(other), CVyrIndexedMeshInt(other), m_nodeCapacity(std::max(other.m_nodeCount, 1)),
-      m_polygonCapacity(std::max(other.m_polygonCount, 1)), m_polynodeCapacity(std::max(other.m_polynodeCount, 1))
+      m_polygonCapacity(std::max(other.m_polygonCount, 1)), m_polynodeCapacity(std::max(other.m_polynodeCount, 1)),
+      m_revision(NewMeshRevision())
 {
     Allocate();
     CopyContent(other);
@@ -197,7 +209,7 @@ CVyrIndexedMesh& CVyrIndexedMesh::operator|=(const CVyrIndexedMesh& other)
     if (other.m_nodeCount > m_nodeCapacity || other.m_polygonCount > m_polygonCapacity ||
         other.m_polynodeCount > m_polynodeCapacity)
         return *this;
-    ForgetSilhouetteBasis();
+    Touch();
     CopyContent(other);
     m_disableLights = other.m_disableLights;
     m_uvScaled = 0;
@@ -261,7 +273,7 @@ CVyrPolygonVertex* CVyrIndexedMesh::add_vertex(const SPAposition& position, cons
                                                const SPApar_pos& uv)
 {
     if (m_nodeCount >= m_nodeCapacity) return nullptr;
-    ForgetSilhouetteBasis();
+    Touch();
     CVyrPolygonVertex* node = &m_nodes[m_nodeCount++];
     node->set_data(position, normal, uv);
     WidenRange(uv.u, uv.v);
@@ -271,7 +283,7 @@ CVyrPolygonVertex* CVyrIndexedMesh::add_vertex(const SPAposition& position, cons
 CVyrPolygonVertex* CVyrIndexedMesh::add_vertex(const CVyrPolygonVertex& vertex)
 {
     if (m_nodeCount >= m_nodeCapacity) return nullptr;
-    ForgetSilhouetteBasis();
+    Touch();
     CVyrPolygonVertex* node = &m_nodes[m_nodeCount++];
     *node = vertex;
     const SPApar_pos uv = vertex.get_uv();
@@ -281,7 +293,7 @@ CVyrPolygonVertex* CVyrIndexedMesh::add_vertex(const CVyrPolygonVertex& vertex)
 
 CVyrPolygonVertex* CVyrIndexedMesh::get_vertex_for_edit(int index)
 {
-    ForgetSilhouetteBasis();
+    Touch();
     return &m_nodes[ValidNode(index)];
 }
 
@@ -295,7 +307,7 @@ int CVyrIndexedMesh::add_polygon(int index, int count, VERTEX_TEMPLATE* vertexTe
 {
     if (index != m_polygonCount || m_polygonCount >= m_polygonCapacity || count < 0) return -1;
     if (count > m_polynodeCapacity - m_polynodeCount) return -1;
-    ForgetSilhouetteBasis();
+    Touch();
     CVyrPolygonVertex** run = m_polynodes + m_polynodeCount;
     std::fill(run, run + count, m_nodes);
     CVyrIndexedPolygon& polygon = m_polygons[index];
@@ -309,7 +321,7 @@ int CVyrIndexedMesh::add_polygon(int index, int count, VERTEX_TEMPLATE* vertexTe
 int CVyrIndexedMesh::set_poly_vertex(int polygon, int position, CVyrPolygonVertex* node)
 {
     if (polygon < 0 || polygon >= m_polygonCount || !IsUsedNode(node)) return -1;
-    ForgetSilhouetteBasis();
+    Touch();
     return m_polygons[polygon].set_vertex(position, node) < 0 ? -1 : polygon;
 }
 
@@ -322,7 +334,7 @@ bool CVyrIndexedMesh::FastAddVerticies(int count, const CVyrPolygonVertex* verti
 {
     if (count <= 0) return count == 0;
     if (!vertices || count > m_nodeCapacity - m_nodeCount) return false;
-    ForgetSilhouetteBasis();
+    Touch();
     for (int i = 0; i < count; ++i) {
         m_nodes[m_nodeCount + i] = vertices[i];
         const SPApar_pos uv = vertices[i].get_uv();
@@ -337,7 +349,7 @@ int CVyrIndexedMesh::FastAddPolygon(int index, int count, VERTEX_TEMPLATE* verte
 {
     if (index < 0 || index >= m_polygonCapacity || count < 0 || (count > 0 && !nodeIndices)) return -1;
     if (count > m_polynodeCapacity - m_polynodeCount) return -1;
-    ForgetSilhouetteBasis();
+    Touch();
     CVyrPolygonVertex** run = m_polynodes + m_polynodeCount;
     for (int i = 0; i < count; ++i) run[i] = &m_nodes[ValidNode(nodeIndices[i])];
     CVyrIndexedPolygon& polygon = m_polygons[index];
@@ -367,7 +379,7 @@ SPAbox CVyrIndexedMesh::GetBoxWithTransf(const SPAtransf& t) const
 
 void CVyrIndexedMesh::reverse()
 {
-    ForgetSilhouetteBasis();
+    Touch();
     for (int i = 0; i < m_nodeCount; ++i) m_nodes[i].reverse();
     for (int i = 0; i < m_polygonCount; ++i) m_polygons[i].reverse_vertices();
 }
@@ -375,6 +387,7 @@ void CVyrIndexedMesh::reverse()
 void CVyrIndexedMesh::map_uv_into_01()
 {
     if (!(m_umax > m_umin) || !(m_vmax > m_vmin) || m_uvScaled) return;
+    Touch();
     const double su = 1.0 / (m_umax - m_umin);
     const double sv = 1.0 / (m_vmax - m_vmin);
     for (int i = 0; i < m_nodeCount; ++i) {
@@ -533,8 +546,9 @@ CVyrIndexedMesh::SSilhouetteBasis& CVyrIndexedMesh::SilhouetteBasis() const
     return *m_silhouetteBasis;
 }
 
-void CVyrIndexedMesh::ForgetSilhouetteBasis()
+void CVyrIndexedMesh::Touch()
 {
+    ++m_revision.changes;
     m_silhouetteBasis.reset();
 }
 
@@ -700,6 +714,7 @@ void CVyrIndexedMesh::SetRange(double umin, double umax, double vmin, double vma
 void CVyrIndexedMesh::SetApexPosition(SPAposition* apex)
 {
     if (apex == m_apex) return;
+    Touch();
     delete m_apex;
     m_apex = apex;
 }

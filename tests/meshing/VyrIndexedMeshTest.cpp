@@ -1,5 +1,5 @@
 // Indexed meshes: fixed capacities, corners that can only name the mesh's own nodes, uv range
-// and rescaling, the two triangle walks, copies, colours and silhouettes.
+// and rescaling, the two triangle walks, copies, colours, revisions and silhouettes.
 #include "DsTrianglesCollector.h"
 #include "VyrIndexedMesh.h"
 #include "VyrRefinement.h"
@@ -10,6 +10,8 @@
 
 #include <array>
 #include <cmath>
+#include <functional>
+#include <set>
 #include <vector>
 
 namespace {
@@ -280,6 +282,57 @@ TEST(VyrIndexedMeshTest, MergingTakesContentOnlyIntoAnEmptyMeshThatHasRoom)
     EXPECT_EQ(Triangles(target), (std::vector<Tri>{{0, 1, 2}}));
     // More nodes still fit after the merged ones.
     EXPECT_NE(target.add_vertex(SPAposition(), Up(), SPApar_pos()), nullptr);
+}
+
+TEST(VyrIndexedMeshTest, EveryChangeOfTheShapeGivesANewRevisionAndNothingElseDoes)
+{
+    // Every revision seen here, of every mesh: each one asked for must be new.
+    std::set<std::pair<uint64_t, uint64_t>> seen;
+    auto isNew = [&seen](const CVyrIndexedMesh& m) {
+        return seen.emplace(m.GetRevision().mesh, m.GetRevision().changes).second;
+    };
+    CVyrIndexedMesh mesh(2, 4, 12), empty(4, 4, 4), target(4, 4, 4);
+    const CVyrPolygonVertex node;
+    const int corners[3] = {0, 1, 2};
+    struct SChange {
+        const char* name;
+        CVyrIndexedMesh* mesh;
+        std::function<void()> change;
+    };
+    const std::vector<SChange> changes = {
+        {"add_vertex", &mesh, [&] { mesh.add_vertex(SPAposition(1, 0, 0), Up(), SPApar_pos(1, 1)); }},
+        {"add_vertex of a node", &mesh, [&] { mesh.add_vertex(node); }},
+        {"add_polygon", &mesh, [&] { mesh.add_polygon(0, 3, nullptr, -2); }},
+        {"set_poly_vertex", &mesh, [&] { mesh.set_poly_vertex(0, 1, mesh.get_polygon(0)->get_vertex(0)); }},
+        {"get_vertex_for_edit", &mesh,
+         [&] { mesh.get_vertex_for_edit(0)->set_data(SPAposition(), Up(), SPApar_pos(0, 1)); }},
+        {"map_uv_into_01", &mesh, [&] { mesh.map_uv_into_01(); }},
+        {"reverse", &mesh, [&] { mesh.reverse(); }},
+        {"SetApexPosition", &mesh, [&] { mesh.SetApexPosition(new SPAposition(0, 0, 1)); }},
+        {"FastAddPolygon", &mesh, [&] { mesh.FastAddPolygon(1, 3, nullptr, -2, corners); }},
+        {"FastAddVerticies", &empty, [&] { empty.FastAddVerticies(1, &node); }},
+        {"operator|=", &target, [&] { target |= empty; }},
+    };
+    for (const CVyrIndexedMesh* m : {&mesh, &empty, &target}) EXPECT_TRUE(isNew(*m)) << "a new mesh";
+    EXPECT_TRUE(isNew(CVyrIndexedMesh(mesh))) << "a copy";
+    for (const SChange& change : changes) {
+        change.change();
+        EXPECT_TRUE(isNew(*change.mesh)) << change.name;
+    }
+
+    // Reading, flags, range, colours, silhouettes and refused changes keep it.
+    const CVyrIndexedMesh::SRevision kept = mesh.GetRevision();
+    CVyrIndexedMesh::SegmentList segments;
+    mesh.ComputeSilhouette(SPAtransf(), SPAposition(0, 0, 10), SPAposition(0, 0, 0), segments);
+    mesh.SetReverseFlag(1);
+    mesh.SetRange(0, 1, 0, 1);
+    mesh.SetVertexColors(nullptr, false);
+    EXPECT_EQ(mesh.add_vertex(node), nullptr);  // full
+    EXPECT_EQ(mesh.add_polygon(5, 3, nullptr, -2), -1);
+    EXPECT_EQ(mesh.set_poly_vertex(0, 0, target.get_vertex_for_edit(0)), -1);
+    mesh |= target;  // not empty: refused
+    EXPECT_TRUE(mesh.GetRevision() == kept);
+    EXPECT_TRUE(CVyrIndexedMesh::SRevision() != kept) << "the default revision is no mesh's";
 }
 
 TEST(VyrIndexedMeshTest, FastAddersRefuseWhatDoesNotFit)

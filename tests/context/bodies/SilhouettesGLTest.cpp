@@ -1,12 +1,16 @@
 // Outlines of curved faces in frames: bodies shown through the rendering context and filed by the
 // host's body geometry, drawn by the context's refresh in wireframe and hidden lines, read back as
-// pixels. The silhouette level decides which outlines show, the outline follows the camera, and
-// hidden lines hide the parts of an outline that another body covers.
+// pixels. The silhouette level decides which outlines show, the outline follows the camera and
+// its face's mesh, and hidden lines hide the parts of an outline that another body covers.
 #include "DsGlContext.h"
 #include "DsGlScene.h"
+#include "DsItemSilhouette.h"
+#include "DsItemsBody.h"
+#include "DsItemsFace.h"
 #include "DsView3dCdc.h"
 #include "GlTestFixture.h"
 #include "VyrBodyGeometry.h"
+#include "VyrIndexedMesh.h"
 
 #include "../ViewStaticsGuard.h"
 #include "../ViewWindow.h"
@@ -98,6 +102,15 @@ protected:
         return best;
     }
     bool Lit(int x, int y, int radius = 1) const { return Brightest(x, y, radius) > kLit; }
+    // The first shown body's face that has an outline and a mesh.
+    CDsItemsFace* CurvedFace() const
+    {
+        CDsItemsBody* group = bodies_.empty() ? nullptr : context_.FindDsBody(bodies_[0]);
+        for (int i = 0; group && i < group->FacesCount(); ++i)
+            if (CDsItemsFace* face = group->GetFaceItem(i))
+                if (face->GetSilhouette() && face->GetMesh()) return face;
+        return nullptr;
+    }
     // How many of 36 points on the circle of `radius` pixels about the picture's centre are lit.
     int LitOnCircle(double radius) const
     {
@@ -235,4 +248,40 @@ TEST_F(SilhouettesGLTest, HiddenLinesHideThePartOfAnOutlineBehindAnotherBody)
     EXPECT_GT(Green(65, 50), 80);
     EXPECT_LT(Green(35, 50), 40);
     EXPECT_GT(Brightest(35, 50), 200);
+}
+
+TEST_F(SilhouettesGLTest, TheOutlineFollowsAnEditOfItsMeshInPlaceAndIsKeptWhileNothingChanges)
+{
+    Show(SideOnCylinder());
+    Frame(eRenderWireframe, eDsSilhouetteCylinders);
+    ASSERT_TRUE(Lit(35, 50));
+    ASSERT_TRUE(Lit(65, 50));
+    CDsItemsFace* side = CurvedFace();
+    ASSERT_NE(side, nullptr);
+
+    // Nothing changed: the next frame (drawn anew at another level) draws the segments kept, even
+    // one the mesh never gave (a stand-in for work not done again): the axis, in column 50.
+    side->GetSilhouette()->AddSegment(SPAposition(0, -20, 0), SPAposition(0, 20, 0));
+    Frame(eRenderWireframe, eDsSilhouetteAll);
+    EXPECT_TRUE(Lit(50, 50)) << "the outline was computed again although nothing changed";
+
+    // The side narrowed to radius 7.5 in place, node by node (same mesh, same counts, same
+    // camera): the outline moves in to the columns 42.5 and 57.5 (the seam, column 61, stays).
+    CVyrIndexedMesh* mesh = side->GetMesh();
+    for (int i = 0; i < mesh->get_num_vertex(); ++i) {
+        SPAposition p;
+        SPAunit_vector n;
+        mesh->get_vertex(i)->GetPosition(p);
+        mesh->get_vertex(i)->GetNormal(n);
+        const SPApar_pos uv = mesh->get_uv(i);
+        mesh->get_vertex_for_edit(i)->set_data(SPAposition(p.x() / 2, p.y(), p.z() / 2), n, uv);
+    }
+    Frame(eRenderWireframe, eDsSilhouetteCylinders);
+    for (int y : {30, 50, 70}) {
+        EXPECT_TRUE(Lit(43, y)) << "row " << y;
+        EXPECT_TRUE(Lit(57, y)) << "row " << y;
+        EXPECT_FALSE(Lit(35, y)) << "the old outline, row " << y;
+        EXPECT_FALSE(Lit(65, y)) << "the old outline, row " << y;
+    }
+    EXPECT_FALSE(Lit(50, 50)) << "the new outline replaces every segment held";
 }
