@@ -484,18 +484,21 @@ struct CVyrIndexedMesh::SSilhouetteBasis {
         int node[3];
         SPAunit_vector plane;
     };
-    // The counts the basis was made for.
-    int nodes = 0;
-    int polygons = 0;
-    int polynodes = 0;
+    // The revision the basis was made for.
+    SRevision revision;
     // Per used node, then per corner that points elsewhere: position and unit normal.
     std::vector<SPAposition> positions;
     std::vector<SPAunit_vector> normals;
     // The three-cornered polygons, in polygon order.
     std::vector<STriangle> triangles;
+};
 
-    // Scratch space of one call, kept so that a call allocates nothing once warm.
-    std::vector<signed char> direction;                        // per node: how it faces the view
+namespace {
+
+// The scratch space of one silhouette call, one per thread, kept so that a call allocates nothing
+// once warm.
+struct SSilhouetteScratch {
+    std::vector<signed char> facing;                           // per node: how it faces the view
     std::vector<std::pair<SPAposition, SPAposition>> edgeOn;   // edges whose two ends are edge-on
     std::vector<double> keys;                                  // per edge-on edge: its smaller x
     std::vector<int> order;                                    // edge-on edges by key
@@ -503,15 +506,24 @@ struct CVyrIndexedMesh::SSilhouetteBasis {
     std::vector<char> used;                                    // edge-on edges paired already
 };
 
-CVyrIndexedMesh::SSilhouetteBasis& CVyrIndexedMesh::SilhouetteBasis() const
+// Out of line: the address of a thread's variable is a call to work out in a shared library, and
+// a compiler may work it out again wherever it needs it rather than keep it.
+__attribute__((noinline)) SSilhouetteScratch& SilhouetteScratch()
 {
-    if (SSilhouetteBasis* kept = m_silhouetteBasis.get())
-        if (kept->nodes == m_nodeCount && kept->polygons == m_polygonCount && kept->polynodes == m_polynodeCount)
-            return *kept;
-    auto basis = std::make_unique<SSilhouetteBasis>();
-    basis->nodes = m_nodeCount;
-    basis->polygons = m_polygonCount;
-    basis->polynodes = m_polynodeCount;
+    thread_local SSilhouetteScratch scratch;
+    return scratch;
+}
+
+}  // namespace
+
+std::shared_ptr<const CVyrIndexedMesh::SSilhouetteBasis> CVyrIndexedMesh::SilhouetteBasis() const
+{
+    // Threads that find no basis of this revision each make one; the last stored stays, and every
+    // one of them is the same.
+    std::shared_ptr<const SSilhouetteBasis> kept = std::atomic_load(&m_silhouetteBasis);
+    if (kept && kept->revision == m_revision) return kept;
+    auto basis = std::make_shared<SSilhouetteBasis>();
+    basis->revision = m_revision;
     basis->positions.resize(static_cast<size_t>(m_nodeCount));
     basis->normals.resize(static_cast<size_t>(m_nodeCount));
     auto widen = [&basis](const CVyrPolygonVertex& node, size_t at) {
@@ -542,14 +554,16 @@ CVyrIndexedMesh::SSilhouetteBasis& CVyrIndexedMesh::SilhouetteBasis() const
         triangle.plane = normalise((p0 - p1) * (p0 - p2));
         basis->triangles.push_back(triangle);
     }
-    m_silhouetteBasis = std::move(basis);
-    return *m_silhouetteBasis;
+    std::shared_ptr<const SSilhouetteBasis> made = std::move(basis);
+    std::atomic_store(&m_silhouetteBasis, made);
+    return made;
 }
 
 void CVyrIndexedMesh::Touch()
 {
     ++m_revision.changes;
-    m_silhouetteBasis.reset();
+    // A changing member has the mesh to itself: no silhouette call reads the pointer meanwhile.
+    if (m_silhouetteBasis) m_silhouetteBasis.reset();
 }
 
 namespace {
@@ -560,13 +574,20 @@ namespace {
 // is taken as the plain computation takes it.
 constexpr double kSignDecides = 1e-2;
 
-// NormalDirection of the angle between `d` and `n`, with the angle computed only when needed.
-int Facing(const SPAunit_vector& d, const SPAunit_vector& n)
+// NormalDirection of the angle between `d` and `n`: the rare case, out of line so that the common
+// one below inlines into the loops over nodes and triangles.
+__attribute__((noinline)) int FacingByAngle(const SPAunit_vector& d, const SPAunit_vector& n)
 {
-    const double dot = d % n;
+    return NormalDirection(angle_between(d, n));
+}
+
+// NormalDirection of the angle between `d` and `n`, with the angle computed only when needed.
+inline int Facing(const SPAunit_vector& d, const SPAunit_vector& n)
+{
+    const double dot = d.x() * n.x() + d.y() * n.y() + d.z() * n.z();
     if (dot > kSignDecides) return -1;
     if (dot < -kSignDecides) return 1;
-    return NormalDirection(angle_between(d, n));
+    return FacingByAngle(d, n);
 }
 
 }  // namespace
@@ -577,13 +598,18 @@ void CVyrIndexedMesh::ComputeSilhouette(const SPAtransf& viewTransform, const SP
     const SPAunit_vector d = normalise(normalise(target - eye) * viewTransform.inverse());
     if (d.is_zero(SPAresmch)) return;
     const size_t first = segments.size();
-    SSilhouetteBasis& basis = SilhouetteBasis();
-    const std::vector<SPAposition>& positions = basis.positions;
-    const std::vector<SPAunit_vector>& normals = basis.normals;
-    std::vector<signed char>& facing = basis.direction;
-    facing.resize(normals.size());
-    for (size_t i = 0; i < normals.size(); ++i) facing[i] = static_cast<signed char>(Facing(d, normals[i]));
-    std::vector<std::pair<SPAposition, SPAposition>>& edgeOn = basis.edgeOn;
+    const std::shared_ptr<const SSilhouetteBasis> kept = SilhouetteBasis();
+    const SSilhouetteBasis& basis = *kept;
+    SSilhouetteScratch& scratch = SilhouetteScratch();
+    // Plain pointers, held in locals: the segments appended below cannot move what they point at,
+    // so the loops need not read the arrays' places again after every append.
+    const SPAposition* const positions = basis.positions.data();
+    const SPAunit_vector* const normals = basis.normals.data();
+    const size_t nodes = basis.normals.size();
+    scratch.facing.resize(nodes);
+    signed char* const facing = scratch.facing.data();
+    for (size_t i = 0; i < nodes; ++i) facing[i] = static_cast<signed char>(Facing(d, normals[i]));
+    std::vector<std::pair<SPAposition, SPAposition>>& edgeOn = scratch.edgeOn;
     edgeOn.clear();
 
     for (const SSilhouetteBasis::STriangle& triangle : basis.triangles) {
@@ -632,10 +658,10 @@ void CVyrIndexedMesh::ComputeSilhouette(const SPAtransf& viewTransform, const SP
     // order are compared.
     const size_t count = edgeOn.size();
     if (count >= 2) {
-        std::vector<double>& keys = basis.keys;
-        std::vector<int>& order = basis.order;
-        std::vector<int>& rank = basis.rank;
-        std::vector<char>& used = basis.used;
+        std::vector<double>& keys = scratch.keys;
+        std::vector<int>& order = scratch.order;
+        std::vector<int>& rank = scratch.rank;
+        std::vector<char>& used = scratch.used;
         keys.resize(count);
         order.resize(count);
         rank.resize(count);

@@ -35,7 +35,10 @@
 //   triangle's corners as node indices and its plane's unit normal. A view then costs one dot
 //   product per node and per triangle, and the angles themselves only where a sign is too close to
 //   call or a crossing point needs them; the segments are the ones the plain per-triangle
-//   computation gives. Every change of the shape drops what is kept.
+//   computation gives. What is kept belongs to one revision
+//   and is made again for the next. It is immutable once made and shared through an atomic
+//   pointer, and the scratch space of a call belongs to the calling thread, so that any number of
+//   threads may ask one mesh for silhouettes at once (while none changes it).
 #pragma once
 
 #include <afx.h>
@@ -294,7 +297,8 @@ public:
     void CollectMeshTriangles(CDsTrianglesCollector& collector) const;
     // Appends the silhouette segments of the mesh seen from `eye` towards `target` (the viewing
     // direction brought into the mesh's frame by the inverse of `viewTransform`). Triangles only.
-    // The first call keeps what does not depend on the view (see the header comment).
+    // The first call of a revision keeps what does not depend on the view; safe to call from
+    // several threads at once (see the header comment).
     void ComputeSilhouette(const SPAtransf& viewTransform, const SPAposition& eye, const SPAposition& target,
                            SegmentList& segments) const;
     // Moves both ends of a segment sideways, away from the surface (along (first - second) x
@@ -375,10 +379,10 @@ public:
                                   const SPApar_pos& uv) override;
 
 private:
-    // What ComputeSilhouette keeps of the mesh between calls, and its scratch space.
+    // What ComputeSilhouette keeps of one revision of the mesh.
     struct SSilhouetteBasis;
-    // The kept basis, made first when there is none or the counts changed.
-    SSilhouetteBasis& SilhouetteBasis() const;
+    // The basis of the current revision, made first when the one kept is of another.
+    std::shared_ptr<const SSilhouetteBasis> SilhouetteBasis() const;
     // The shape changes: a new revision, and the kept basis dropped.
     void Touch();
     // `index` when it names a used node, else 0.
@@ -418,5 +422,7 @@ private:
     unsigned int m_displayList = 0;
     int m_displayListOwner = 0;
     SRevision m_revision;
-    mutable std::unique_ptr<SSilhouetteBasis> m_silhouetteBasis;
+    // Const members read and replace it only through std::atomic_load and std::atomic_store;
+    // changing members, which have the mesh to themselves, drop it plainly.
+    mutable std::shared_ptr<const SSilhouetteBasis> m_silhouetteBasis;
 };

@@ -1,5 +1,6 @@
 // Indexed meshes: fixed capacities, corners that can only name the mesh's own nodes, uv range
-// and rescaling, the two triangle walks, copies, colours, revisions and silhouettes.
+// and rescaling, the two triangle walks, copies, colours, revisions and silhouettes (also asked
+// from two threads at once).
 #include "DsTrianglesCollector.h"
 #include "VyrIndexedMesh.h"
 #include "VyrRefinement.h"
@@ -9,9 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <functional>
 #include <set>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -602,6 +605,50 @@ TEST(VyrIndexedMeshTest, SilhouettesOfATurningViewAreThoseOfThePlainComputationA
     segments.clear();
     tube.ComputeSilhouette(SPAtransf(), eye, eye + oblique, segments);
     ExpectSameSegments(segments, PlainSilhouette(tube, eye, eye + oblique), oblique);
+}
+
+TEST(VyrIndexedMeshTest, TwoThreadsAskingOneMeshForSilhouettesGetTheAnswersOfOne)
+{
+    // The answers of one thread, from a mesh of its own.
+    const CVyrIndexedMesh tube = Tube(40, 12);
+    std::vector<SPAvector> directions;
+    for (int k = 0; k < 6; ++k) directions.emplace_back(std::cos(0.9 * k), std::sin(0.9 * k), 0.3 * (k - 2));
+    const SPAposition eye(20, 5, 7);
+    std::vector<CVyrIndexedMesh::SegmentList> expected(directions.size());
+    {
+        const CVyrIndexedMesh alone(tube);
+        for (size_t i = 0; i < directions.size(); ++i)
+            alone.ComputeSilhouette(SPAtransf(), eye, eye + directions[i], expected[i]);
+    }
+    for (const auto& segments : expected) ASSERT_FALSE(segments.empty());
+
+    // Each round a fresh mesh (nothing kept yet), asked by two threads at once, each starting at
+    // another direction, so that they meet both on the mesh's first answer and later.
+    std::atomic<int> wrong{0};
+    for (int round = 0; round < 60; ++round) {
+        const CVyrIndexedMesh shared(tube);
+        std::atomic<int> ready{0};
+        auto ask = [&](size_t start) {
+            ready.fetch_add(1);
+            while (ready.load() < 2) std::this_thread::yield();
+            CVyrIndexedMesh::SegmentList segments;
+            for (size_t n = 0; n < 3 * directions.size(); ++n) {
+                const size_t i = (start + n) % directions.size();
+                segments.clear();
+                shared.ComputeSilhouette(SPAtransf(), eye, eye + directions[i], segments);
+                bool same = segments.size() == expected[i].size();
+                for (size_t k = 0; same && k < segments.size(); ++k)
+                    for (int c = 0; c < 3; ++c)
+                        same = same && segments[k].first.coordinate(c) == expected[i][k].first.coordinate(c) &&
+                               segments[k].second.coordinate(c) == expected[i][k].second.coordinate(c);
+                if (!same) wrong.fetch_add(1);
+            }
+        };
+        std::thread first(ask, size_t(0)), second(ask, directions.size() / 2);
+        first.join();
+        second.join();
+    }
+    EXPECT_EQ(wrong.load(), 0);
 }
 
 using VyrIndexedMeshOffsetTest = vyrtest::MeshingTest;
