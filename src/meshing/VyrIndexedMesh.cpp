@@ -491,6 +491,8 @@ struct CVyrIndexedMesh::SSilhouetteBasis {
     std::vector<SPAunit_vector> normals;
     // The three-cornered polygons, in polygon order.
     std::vector<STriangle> triangles;
+    // Whether the mesh has an apex and one of its used nodes lies there: the face reaches its apex.
+    bool apexOnMesh = false;
 };
 
 namespace {
@@ -514,6 +516,15 @@ __attribute__((noinline)) SSilhouetteScratch& SilhouetteScratch()
     return scratch;
 }
 
+// How far from the apex a node may lie and still be the apex: the faceter's positions are floats,
+// so some units in their last place at the apex's largest coordinate (one part in a million),
+// and the modeler's resolution beside them.
+double ApexTolerance(const SPAposition& apex)
+{
+    const double largest = std::max({std::fabs(apex.x()), std::fabs(apex.y()), std::fabs(apex.z())});
+    return 10.0 * SPAresabs + 1e-6 * largest;
+}
+
 }  // namespace
 
 std::shared_ptr<const CVyrIndexedMesh::SSilhouetteBasis> CVyrIndexedMesh::SilhouetteBasis() const
@@ -531,6 +542,11 @@ std::shared_ptr<const CVyrIndexedMesh::SSilhouetteBasis> CVyrIndexedMesh::Silhou
         node.GetNormal(basis->normals[at]);
     };
     for (int i = 0; i < m_nodeCount; ++i) widen(m_nodes[i], static_cast<size_t>(i));
+    if (m_apex) {
+        const double tolerance = ApexTolerance(*m_apex);
+        for (int i = 0; i < m_nodeCount && !basis->apexOnMesh; ++i)
+            basis->apexOnMesh = (basis->positions[static_cast<size_t>(i)] - *m_apex).len() <= tolerance;
+    }
     // A corner outside the used nodes (node 0 of an empty mesh, or one set through a polygon)
     // gets an entry of its own, so that it reads what the corner points at.
     auto index = [&](const CVyrPolygonVertex* corner) {
@@ -694,8 +710,8 @@ void CVyrIndexedMesh::ComputeSilhouette(const SPAtransf& viewTransform, const SP
         }
     }
 
-    // A cone's outline runs to its apex.
-    if (m_apex && segments.size() > first) {
+    // A cone's outline runs to its apex, where the face reaches it (see the header comment).
+    if (m_apex && basis.apexOnMesh && segments.size() > first) {
         auto nearer = [this](const std::pair<CGmPosition, CGmPosition>& s) -> CGmPosition {
             return (s.first - *m_apex).len_sq() <= (s.second - *m_apex).len_sq() ? s.first : s.second;
         };

@@ -32,13 +32,17 @@
 //   Flags, colours, vertex buffers and the display list are not the shape.
 // - ComputeSilhouette runs at every turn of the camera, so the mesh keeps, from its first call,
 //   what does not depend on the view: each node's position and unit normal widened to double, each
-//   triangle's corners as node indices and its plane's unit normal. A view then costs one dot
-//   product per node and per triangle, and the angles themselves only where a sign is too close to
-//   call or a crossing point needs them; the segments are the ones the plain per-triangle
-//   computation gives. What is kept belongs to one revision
+//   triangle's corners as node indices and its plane's unit normal, and whether the apex is one of
+//   its nodes. A view then costs one dot product per node and per triangle, and the angles
+//   themselves only where a sign is too close to call or a crossing point needs them; the segments
+//   are the ones the plain per-triangle computation gives. What is kept belongs to one revision
 //   and is made again for the next. It is immutable once made and shared through an atomic
 //   pointer, and the scratch space of a call belongs to the calling thread, so that any number of
 //   threads may ask one mesh for silhouettes at once (while none changes it).
+// - The outline of a cone runs on to its apex only when the apex is a node of the mesh: the face
+//   reaches it (a pointed cone). A frustum's apex lies beyond its face, where no outline belongs;
+//   and a mesh read back from an archive, which keeps no apex, then draws the same outline as the
+//   mesh the faceter made.
 #pragma once
 
 #include <afx.h>
