@@ -78,8 +78,7 @@ void CDsItemSilhouette::ClearSegments()
 {
     m_segments.clear();
     m_computed = false;
-    m_mesh = nullptr;
-    m_meshPolygons = 0;
+    m_meshRevision = CVyrIndexedMesh::SRevision();
 }
 
 bool CDsItemSilhouette::IsLevelShown(view3d& view) const
@@ -139,8 +138,8 @@ void CDsItemSilhouette::UpdateSegments(view3d& view)
         ClearSegments();
         return;
     }
-    const int polygons = mesh->get_num_polygon();
-    if (m_computed && m_mesh == mesh && m_meshPolygons == polygons &&
+    const CVyrIndexedMesh::SRevision revision = mesh->GetRevision();
+    if (m_computed && m_meshRevision == revision &&
         std::fabs(direction.x() - m_direction.x()) <= kSameDirection &&
         std::fabs(direction.y() - m_direction.y()) <= kSameDirection &&
         std::fabs(direction.z() - m_direction.z()) <= kSameDirection)
@@ -149,8 +148,7 @@ void CDsItemSilhouette::UpdateSegments(view3d& view)
     m_computing.clear();
     mesh->ComputeSilhouette(SPAtransf(), eye, eye + direction, m_computing);
     for (const auto& segment : m_computing) AddSegment(segment.first, segment.second);
-    m_mesh = mesh;
-    m_meshPolygons = polygons;
+    m_meshRevision = revision;
     m_direction = direction;
     m_computed = true;
 }

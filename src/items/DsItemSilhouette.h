@@ -7,12 +7,15 @@
 // Segments. The outline of a curved face depends on where it is seen from, so the segments are
 // supplied for the view being drawn (UpdateSegments): from the face's mesh
 // (CVyrIndexedMesh::ComputeSilhouette), for the viewing direction brought into the mesh's frame.
-// They are kept with the direction and the mesh they were computed for, and computed again only
-// when either changes: when the camera turns, when another view looks from elsewhere, when the
-// face is given another mesh. Panning and zooming keep them. The direction is the one the drawing
-// uses at that moment: through OpenGL, the inverse of the model-view matrix (which holds the
-// camera and every placement pushed before: the location's, the body's, the face's); while a plot
-// is active, the view's camera and its model transform.
+// They are kept with the direction and the mesh's revision they were computed for
+// (CVyrIndexedMesh::GetRevision, which every change of a mesh's shape renews and no two meshes
+// share), and computed again only when either changes: when the camera turns, when another view
+// looks from elsewhere, when the face's mesh is edited in place or the face is given another
+// mesh. Panning and zooming keep them, and a frame in which nothing changed costs the comparison
+// alone. The direction is the one the drawing uses at that moment: through OpenGL, the inverse of
+// the model-view matrix (which holds the camera and every placement pushed before: the
+// location's, the body's, the face's); while a plot is active, the view's camera and its model
+// transform.
 //
 // Choices where the behaviour was open:
 // - One set of segments per silhouette: views looking from different directions compute them in
@@ -85,7 +88,7 @@ public:
     // UpdateSegments, then the segments drawn: through OpenGL (DrawGl), or while a plot is active
     // through the view's polyline calls, in the look set before.
     void DrawSegments(view3d& view);
-    // Frees the segments and forgets what they were computed for (the face's mesh changed).
+    // Frees the segments and forgets what they were computed for.
     void ClearSegments();
 
 private:
@@ -98,9 +101,8 @@ private:
     std::vector<SPAposition> m_segments;
     // The mesh's answer before it is taken into m_segments, kept so that a turn allocates nothing.
     CVyrIndexedMesh::SegmentList m_computing;
-    // What the segments were computed for: the mesh, its polygon count, the unit direction.
-    const CVyrIndexedMesh* m_mesh = nullptr;
-    int m_meshPolygons = 0;
+    // What the segments were computed for: the mesh's revision, the unit direction.
+    CVyrIndexedMesh::SRevision m_meshRevision;
     SPAvector m_direction = SPAvector(0, 0, 0);
     bool m_computed = false;
 };

@@ -8,6 +8,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -41,6 +42,16 @@ SPAposition Position(const CVyrPolygonVertex* v)
     SPAposition p;
     v->GetPosition(p);
     return p;
+}
+
+// The first revision of a new mesh: a serial number no mesh of the process had before (meshes
+// made on any thread draw from one counter), no change yet.
+CVyrIndexedMesh::SRevision NewMeshRevision()
+{
+    static std::atomic<uint64_t> next{1};
+    CVyrIndexedMesh::SRevision revision;
+    revision.mesh = next.fetch_add(1, std::memory_order_relaxed);
+    return revision;
 }
 
 }  // namespace
@@ -124,14 +135,15 @@ CVyrIndexedMeshInt::~CVyrIndexedMeshInt() = default;
 
 CVyrIndexedMesh::CVyrIndexedMesh(int nodes, int polygons, int polynodes)
     : m_nodeCapacity(std::max(nodes, 1)), m_polygonCapacity(std::max(polygons, 1)),
-      m_polynodeCapacity(std::max(polynodes, 1))
+      m_polynodeCapacity(std::max(polynodes, 1)), m_revision(NewMeshRevision())
 {
     Allocate();
 }
 
 CVyrIndexedMesh::CVyrIndexedMesh(const CVyrIndexedMesh& other)
     : MESH(other), CVyrIndexedMeshInt(other), m_nodeCapacity(std::max(other.m_nodeCount, 1)),
-      m_polygonCapacity(std::max(other.m_polygonCount, 1)), m_polynodeCapacity(std::max(other.m_polynodeCount, 1))
+      m_polygonCapacity(std::max(other.m_polygonCount, 1)), m_polynodeCapacity(std::max(other.m_polynodeCount, 1)),
+      m_revision(NewMeshRevision())
 {
     Allocate();
     CopyContent(other);
@@ -197,7 +209,7 @@ CVyrIndexedMesh& CVyrIndexedMesh::operator|=(const CVyrIndexedMesh& other)
     if (other.m_nodeCount > m_nodeCapacity || other.m_polygonCount > m_polygonCapacity ||
         other.m_polynodeCount > m_polynodeCapacity)
         return *this;
-    ForgetSilhouetteBasis();
+    Touch();
     CopyContent(other);
     m_disableLights = other.m_disableLights;
     m_uvScaled = 0;
@@ -261,7 +273,7 @@ CVyrPolygonVertex* CVyrIndexedMesh::add_vertex(const SPAposition& position, cons
                                                const SPApar_pos& uv)
 {
     if (m_nodeCount >= m_nodeCapacity) return nullptr;
-    ForgetSilhouetteBasis();
+    Touch();
     CVyrPolygonVertex* node = &m_nodes[m_nodeCount++];
     node->set_data(position, normal, uv);
     WidenRange(uv.u, uv.v);
@@ -271,7 +283,7 @@ CVyrPolygonVertex* CVyrIndexedMesh::add_vertex(const SPAposition& position, cons
 CVyrPolygonVertex* CVyrIndexedMesh::add_vertex(const CVyrPolygonVertex& vertex)
 {
     if (m_nodeCount >= m_nodeCapacity) return nullptr;
-    ForgetSilhouetteBasis();
+    Touch();
     CVyrPolygonVertex* node = &m_nodes[m_nodeCount++];
     *node = vertex;
     const SPApar_pos uv = vertex.get_uv();
@@ -281,7 +293,7 @@ CVyrPolygonVertex* CVyrIndexedMesh::add_vertex(const CVyrPolygonVertex& vertex)
 
 CVyrPolygonVertex* CVyrIndexedMesh::get_vertex_for_edit(int index)
 {
-    ForgetSilhouetteBasis();
+    Touch();
     return &m_nodes[ValidNode(index)];
 }
 
@@ -295,7 +307,7 @@ int CVyrIndexedMesh::add_polygon(int index, int count, VERTEX_TEMPLATE* vertexTe
 {
     if (index != m_polygonCount || m_polygonCount >= m_polygonCapacity || count < 0) return -1;
     if (count > m_polynodeCapacity - m_polynodeCount) return -1;
-    ForgetSilhouetteBasis();
+    Touch();
     CVyrPolygonVertex** run = m_polynodes + m_polynodeCount;
     std::fill(run, run + count, m_nodes);
     CVyrIndexedPolygon& polygon = m_polygons[index];
@@ -309,7 +321,7 @@ int CVyrIndexedMesh::add_polygon(int index, int count, VERTEX_TEMPLATE* vertexTe
 int CVyrIndexedMesh::set_poly_vertex(int polygon, int position, CVyrPolygonVertex* node)
 {
     if (polygon < 0 || polygon >= m_polygonCount || !IsUsedNode(node)) return -1;
-    ForgetSilhouetteBasis();
+    Touch();
     return m_polygons[polygon].set_vertex(position, node) < 0 ? -1 : polygon;
 }
 
@@ -322,7 +334,7 @@ bool CVyrIndexedMesh::FastAddVerticies(int count, const CVyrPolygonVertex* verti
 {
     if (count <= 0) return count == 0;
     if (!vertices || count > m_nodeCapacity - m_nodeCount) return false;
-    ForgetSilhouetteBasis();
+    Touch();
     for (int i = 0; i < count; ++i) {
         m_nodes[m_nodeCount + i] = vertices[i];
         const SPApar_pos uv = vertices[i].get_uv();
@@ -337,7 +349,7 @@ int CVyrIndexedMesh::FastAddPolygon(int index, int count, VERTEX_TEMPLATE* verte
 {
     if (index < 0 || index >= m_polygonCapacity || count < 0 || (count > 0 && !nodeIndices)) return -1;
     if (count > m_polynodeCapacity - m_polynodeCount) return -1;
-    ForgetSilhouetteBasis();
+    Touch();
     CVyrPolygonVertex** run = m_polynodes + m_polynodeCount;
     for (int i = 0; i < count; ++i) run[i] = &m_nodes[ValidNode(nodeIndices[i])];
     CVyrIndexedPolygon& polygon = m_polygons[index];
@@ -367,7 +379,7 @@ SPAbox CVyrIndexedMesh::GetBoxWithTransf(const SPAtransf& t) const
 
 void CVyrIndexedMesh::reverse()
 {
-    ForgetSilhouetteBasis();
+    Touch();
     for (int i = 0; i < m_nodeCount; ++i) m_nodes[i].reverse();
     for (int i = 0; i < m_polygonCount; ++i) m_polygons[i].reverse_vertices();
 }
@@ -375,6 +387,7 @@ void CVyrIndexedMesh::reverse()
 void CVyrIndexedMesh::map_uv_into_01()
 {
     if (!(m_umax > m_umin) || !(m_vmax > m_vmin) || m_uvScaled) return;
+    Touch();
     const double su = 1.0 / (m_umax - m_umin);
     const double sv = 1.0 / (m_vmax - m_vmin);
     for (int i = 0; i < m_nodeCount; ++i) {
@@ -471,18 +484,23 @@ struct CVyrIndexedMesh::SSilhouetteBasis {
         int node[3];
         SPAunit_vector plane;
     };
-    // The counts the basis was made for.
-    int nodes = 0;
-    int polygons = 0;
-    int polynodes = 0;
+    // The revision the basis was made for.
+    SRevision revision;
     // Per used node, then per corner that points elsewhere: position and unit normal.
     std::vector<SPAposition> positions;
     std::vector<SPAunit_vector> normals;
     // The three-cornered polygons, in polygon order.
     std::vector<STriangle> triangles;
+    // Whether the mesh has an apex and one of its used nodes lies there: the face reaches its apex.
+    bool apexOnMesh = false;
+};
 
-    // Scratch space of one call, kept so that a call allocates nothing once warm.
-    std::vector<signed char> direction;                        // per node: how it faces the view
+namespace {
+
+// The scratch space of one silhouette call, one per thread, kept so that a call allocates nothing
+// once warm.
+struct SSilhouetteScratch {
+    std::vector<signed char> facing;                           // per node: how it faces the view
     std::vector<std::pair<SPAposition, SPAposition>> edgeOn;   // edges whose two ends are edge-on
     std::vector<double> keys;                                  // per edge-on edge: its smaller x
     std::vector<int> order;                                    // edge-on edges by key
@@ -490,15 +508,33 @@ struct CVyrIndexedMesh::SSilhouetteBasis {
     std::vector<char> used;                                    // edge-on edges paired already
 };
 
-CVyrIndexedMesh::SSilhouetteBasis& CVyrIndexedMesh::SilhouetteBasis() const
+// Out of line: the address of a thread's variable is a call to work out in a shared library, and
+// a compiler may work it out again wherever it needs it rather than keep it.
+__attribute__((noinline)) SSilhouetteScratch& SilhouetteScratch()
 {
-    if (SSilhouetteBasis* kept = m_silhouetteBasis.get())
-        if (kept->nodes == m_nodeCount && kept->polygons == m_polygonCount && kept->polynodes == m_polynodeCount)
-            return *kept;
-    auto basis = std::make_unique<SSilhouetteBasis>();
-    basis->nodes = m_nodeCount;
-    basis->polygons = m_polygonCount;
-    basis->polynodes = m_polynodeCount;
+    thread_local SSilhouetteScratch scratch;
+    return scratch;
+}
+
+// How far from the apex a node may lie and still be the apex: the faceter's positions are floats,
+// so some units in their last place at the apex's largest coordinate (one part in a million),
+// and the modeler's resolution beside them.
+double ApexTolerance(const SPAposition& apex)
+{
+    const double largest = std::max({std::fabs(apex.x()), std::fabs(apex.y()), std::fabs(apex.z())});
+    return 10.0 * SPAresabs + 1e-6 * largest;
+}
+
+}  // namespace
+
+std::shared_ptr<const CVyrIndexedMesh::SSilhouetteBasis> CVyrIndexedMesh::SilhouetteBasis() const
+{
+    // Threads that find no basis of this revision each make one; the last stored stays, and every
+    // one of them is the same.
+    std::shared_ptr<const SSilhouetteBasis> kept = std::atomic_load(&m_silhouetteBasis);
+    if (kept && kept->revision == m_revision) return kept;
+    auto basis = std::make_shared<SSilhouetteBasis>();
+    basis->revision = m_revision;
     basis->positions.resize(static_cast<size_t>(m_nodeCount));
     basis->normals.resize(static_cast<size_t>(m_nodeCount));
     auto widen = [&basis](const CVyrPolygonVertex& node, size_t at) {
@@ -506,6 +542,11 @@ CVyrIndexedMesh::SSilhouetteBasis& CVyrIndexedMesh::SilhouetteBasis() const
         node.GetNormal(basis->normals[at]);
     };
     for (int i = 0; i < m_nodeCount; ++i) widen(m_nodes[i], static_cast<size_t>(i));
+    if (m_apex) {
+        const double tolerance = ApexTolerance(*m_apex);
+        for (int i = 0; i < m_nodeCount && !basis->apexOnMesh; ++i)
+            basis->apexOnMesh = (basis->positions[static_cast<size_t>(i)] - *m_apex).len() <= tolerance;
+    }
     // A corner outside the used nodes (node 0 of an empty mesh, or one set through a polygon)
     // gets an entry of its own, so that it reads what the corner points at.
     auto index = [&](const CVyrPolygonVertex* corner) {
@@ -529,13 +570,16 @@ CVyrIndexedMesh::SSilhouetteBasis& CVyrIndexedMesh::SilhouetteBasis() const
         triangle.plane = normalise((p0 - p1) * (p0 - p2));
         basis->triangles.push_back(triangle);
     }
-    m_silhouetteBasis = std::move(basis);
-    return *m_silhouetteBasis;
+    std::shared_ptr<const SSilhouetteBasis> made = std::move(basis);
+    std::atomic_store(&m_silhouetteBasis, made);
+    return made;
 }
 
-void CVyrIndexedMesh::ForgetSilhouetteBasis()
+void CVyrIndexedMesh::Touch()
 {
-    m_silhouetteBasis.reset();
+    ++m_revision.changes;
+    // A changing member has the mesh to itself: no silhouette call reads the pointer meanwhile.
+    if (m_silhouetteBasis) m_silhouetteBasis.reset();
 }
 
 namespace {
@@ -546,13 +590,20 @@ namespace {
 // is taken as the plain computation takes it.
 constexpr double kSignDecides = 1e-2;
 
-// NormalDirection of the angle between `d` and `n`, with the angle computed only when needed.
-int Facing(const SPAunit_vector& d, const SPAunit_vector& n)
+// NormalDirection of the angle between `d` and `n`: the rare case, out of line so that the common
+// one below inlines into the loops over nodes and triangles.
+__attribute__((noinline)) int FacingByAngle(const SPAunit_vector& d, const SPAunit_vector& n)
 {
-    const double dot = d % n;
+    return NormalDirection(angle_between(d, n));
+}
+
+// NormalDirection of the angle between `d` and `n`, with the angle computed only when needed.
+inline int Facing(const SPAunit_vector& d, const SPAunit_vector& n)
+{
+    const double dot = d.x() * n.x() + d.y() * n.y() + d.z() * n.z();
     if (dot > kSignDecides) return -1;
     if (dot < -kSignDecides) return 1;
-    return NormalDirection(angle_between(d, n));
+    return FacingByAngle(d, n);
 }
 
 }  // namespace
@@ -563,13 +614,18 @@ void CVyrIndexedMesh::ComputeSilhouette(const SPAtransf& viewTransform, const SP
     const SPAunit_vector d = normalise(normalise(target - eye) * viewTransform.inverse());
     if (d.is_zero(SPAresmch)) return;
     const size_t first = segments.size();
-    SSilhouetteBasis& basis = SilhouetteBasis();
-    const std::vector<SPAposition>& positions = basis.positions;
-    const std::vector<SPAunit_vector>& normals = basis.normals;
-    std::vector<signed char>& facing = basis.direction;
-    facing.resize(normals.size());
-    for (size_t i = 0; i < normals.size(); ++i) facing[i] = static_cast<signed char>(Facing(d, normals[i]));
-    std::vector<std::pair<SPAposition, SPAposition>>& edgeOn = basis.edgeOn;
+    const std::shared_ptr<const SSilhouetteBasis> kept = SilhouetteBasis();
+    const SSilhouetteBasis& basis = *kept;
+    SSilhouetteScratch& scratch = SilhouetteScratch();
+    // Plain pointers, held in locals: the segments appended below cannot move what they point at,
+    // so the loops need not read the arrays' places again after every append.
+    const SPAposition* const positions = basis.positions.data();
+    const SPAunit_vector* const normals = basis.normals.data();
+    const size_t nodes = basis.normals.size();
+    scratch.facing.resize(nodes);
+    signed char* const facing = scratch.facing.data();
+    for (size_t i = 0; i < nodes; ++i) facing[i] = static_cast<signed char>(Facing(d, normals[i]));
+    std::vector<std::pair<SPAposition, SPAposition>>& edgeOn = scratch.edgeOn;
     edgeOn.clear();
 
     for (const SSilhouetteBasis::STriangle& triangle : basis.triangles) {
@@ -618,10 +674,10 @@ void CVyrIndexedMesh::ComputeSilhouette(const SPAtransf& viewTransform, const SP
     // order are compared.
     const size_t count = edgeOn.size();
     if (count >= 2) {
-        std::vector<double>& keys = basis.keys;
-        std::vector<int>& order = basis.order;
-        std::vector<int>& rank = basis.rank;
-        std::vector<char>& used = basis.used;
+        std::vector<double>& keys = scratch.keys;
+        std::vector<int>& order = scratch.order;
+        std::vector<int>& rank = scratch.rank;
+        std::vector<char>& used = scratch.used;
         keys.resize(count);
         order.resize(count);
         rank.resize(count);
@@ -654,8 +710,8 @@ void CVyrIndexedMesh::ComputeSilhouette(const SPAtransf& viewTransform, const SP
         }
     }
 
-    // A cone's outline runs to its apex.
-    if (m_apex && segments.size() > first) {
+    // A cone's outline runs to its apex, where the face reaches it (see the header comment).
+    if (m_apex && basis.apexOnMesh && segments.size() > first) {
         auto nearer = [this](const std::pair<CGmPosition, CGmPosition>& s) -> CGmPosition {
             return (s.first - *m_apex).len_sq() <= (s.second - *m_apex).len_sq() ? s.first : s.second;
         };
@@ -700,6 +756,7 @@ void CVyrIndexedMesh::SetRange(double umin, double umax, double vmin, double vma
 void CVyrIndexedMesh::SetApexPosition(SPAposition* apex)
 {
     if (apex == m_apex) return;
+    Touch();
     delete m_apex;
     m_apex = apex;
 }

@@ -22,14 +22,27 @@
 //   raw angles.
 // - The display list takes its name from glGenLists, which reserves it for this list in every
 //   context that shares lists.
+// - Every change of the mesh's shape (its nodes, uv included, its polygons or its apex) through
+//   its own members gives it a new revision (GetRevision), one no mesh of the process had before:
+//   the mesh's serial number, drawn once when it is made, and the count of its changes. Whoever
+//   keeps something computed from a mesh (a face's outline) tells whether it still holds by
+//   comparing the two; a change costs one increment. get_vertex_for_edit counts as a change: the
+//   node it hands out is about to be edited. A node or corner changed later through a pointer kept
+//   from before, or through the pointers that get_polygon and the polygons hand out, is not seen.
+//   Flags, colours, vertex buffers and the display list are not the shape.
 // - ComputeSilhouette runs at every turn of the camera, so the mesh keeps, from its first call,
 //   what does not depend on the view: each node's position and unit normal widened to double, each
-//   triangle's corners as node indices and its plane's unit normal. A view then costs one dot
-//   product per node and per triangle, and the angles themselves only where a sign is too close to
-//   call or a crossing point needs them; the segments are the ones the plain per-triangle
-//   computation gives. The mesh's own changing members (adding or setting nodes and polygons,
-//   reverse, operator|=, get_vertex_for_edit) drop what is kept; a node or corner changed through
-//   the pointers that get_polygon and the polygons hand out is not seen until then.
+//   triangle's corners as node indices and its plane's unit normal, and whether the apex is one of
+//   its nodes. A view then costs one dot product per node and per triangle, and the angles
+//   themselves only where a sign is too close to call or a crossing point needs them; the segments
+//   are the ones the plain per-triangle computation gives. What is kept belongs to one revision
+//   and is made again for the next. It is immutable once made and shared through an atomic
+//   pointer, and the scratch space of a call belongs to the calling thread, so that any number of
+//   threads may ask one mesh for silhouettes at once (while none changes it).
+// - The outline of a cone runs on to its apex only when the apex is a node of the mesh: the face
+//   reaches it (a pointed cone). A frustum's apex lies beyond its face, where no outline belongs;
+//   and a mesh read back from an archive, which keeps no apex, then draws the same outline as the
+//   mesh the faceter made.
 #pragma once
 
 #include <afx.h>
@@ -38,6 +51,7 @@
 #include "SpaFaceter.h"
 #include "SpaValues.h"
 
+#include <cstdint>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -167,13 +181,27 @@ public:
     // Silhouette segments: pairs of end points.
     using SegmentList = std::vector<std::pair<CGmPosition, CGmPosition>>;
 
+    // A revision of a mesh's shape (see the header comment). The default one is no mesh's.
+    struct SRevision {
+        // The mesh's serial number: no two meshes of the process share one; 0 for none.
+        uint64_t mesh = 0;
+        // How many times that mesh's shape had changed.
+        uint64_t changes = 0;
+        // Whether both are the same revision of the same mesh.
+        bool operator==(const SRevision& other) const { return mesh == other.mesh && changes == other.changes; }
+        // Whether they differ.
+        bool operator!=(const SRevision& other) const { return !(*this == other); }
+    };
+
     // A mesh for up to `nodes` nodes, `polygons` polygons and `polynodes` polygon corners (each
     // raised to 1 when smaller), all empty; uv range (1e30, -1e30, 1e30, -1e30); flags 0; no apex,
-    // colours, vertex buffers or display list. Throws std::bad_alloc when the arrays cannot be had.
+    // colours, vertex buffers or display list; a revision of its own. Throws std::bad_alloc when
+    // the arrays cannot be had.
     CVyrIndexedMesh(int nodes, int polygons, int polynodes);
     // A mesh whose capacities are `other`'s counts: nodes copied, polygons rebuilt to point into
     // the copy (share -2, no template); uv range, disable-lights flag and apex copied; reverse,
-    // planar and uv-scaled flags 0; no colours, vertex buffers or display list.
+    // planar and uv-scaled flags 0; no colours, vertex buffers or display list; a revision of its
+    // own.
     CVyrIndexedMesh(const CVyrIndexedMesh& other);
     // Not assignable (see operator|=).
     CVyrIndexedMesh& operator=(const CVyrIndexedMesh&) = delete;
@@ -204,12 +232,15 @@ public:
     int get_num_polygon() const override { return m_polygonCount; }
     // Number of polygon corners in use.
     int get_num_polynode() const { return m_polynodeCount; }
+    // The revision of the mesh's shape: a new one, never had by any mesh before, whenever a member
+    // changes the nodes, the polygons or the apex (see the header comment).
+    SRevision GetRevision() const { return m_revision; }
 
     // --- Nodes and polygons -----------------------------------------------------------------
     // Node `index`; node 0 for an index outside the node count.
     const CVyrPolygonVertex* get_vertex(int index) const { return &m_nodes[ValidNode(index)]; }
-    // Node `index` for editing; node 0 for an index outside the node count. Drops what the
-    // silhouette keeps of the mesh (see the header comment).
+    // Node `index` for editing; node 0 for an index outside the node count. A new revision (see
+    // the header comment).
     CVyrPolygonVertex* get_vertex_for_edit(int index);
     // Position of node `index` (node 0 outside the count).
     const float* GetFloatPosition(int index) const { return get_vertex(index)->GetFloatPosition(); }
@@ -270,7 +301,8 @@ public:
     void CollectMeshTriangles(CDsTrianglesCollector& collector) const;
     // Appends the silhouette segments of the mesh seen from `eye` towards `target` (the viewing
     // direction brought into the mesh's frame by the inverse of `viewTransform`). Triangles only.
-    // The first call keeps what does not depend on the view (see the header comment).
+    // The first call of a revision keeps what does not depend on the view; safe to call from
+    // several threads at once (see the header comment).
     void ComputeSilhouette(const SPAtransf& viewTransform, const SPAposition& eye, const SPAposition& target,
                            SegmentList& segments) const;
     // Moves both ends of a segment sideways, away from the surface (along (first - second) x
@@ -300,7 +332,7 @@ public:
     bool GetDisableLights() const { return m_disableLights; }
     // The apex of a conical face (owned by the mesh), or null.
     const SPAposition* GetApexPosition() const { return m_apex; }
-    // Takes `apex` (may be null) as the mesh's apex, freeing the one held before.
+    // Takes `apex` (may be null) as the mesh's apex, freeing the one held before; a new revision.
     void SetApexPosition(SPAposition* apex);
 
     // --- Per-node colours ---------------------------------------------------------------------
@@ -351,12 +383,12 @@ public:
                                   const SPApar_pos& uv) override;
 
 private:
-    // What ComputeSilhouette keeps of the mesh between calls, and its scratch space.
+    // What ComputeSilhouette keeps of one revision of the mesh.
     struct SSilhouetteBasis;
-    // The kept basis, made first when there is none or the counts changed.
-    SSilhouetteBasis& SilhouetteBasis() const;
-    // Drops the kept basis (the mesh changes).
-    void ForgetSilhouetteBasis();
+    // The basis of the current revision, made first when the one kept is of another.
+    std::shared_ptr<const SSilhouetteBasis> SilhouetteBasis() const;
+    // The shape changes: a new revision, and the kept basis dropped.
+    void Touch();
     // `index` when it names a used node, else 0.
     int ValidNode(int index) const { return index >= 0 && index < m_nodeCount ? index : 0; }
     // Whether `vertex` is one of the used nodes.
@@ -393,5 +425,8 @@ private:
     std::vector<SDSDataVBO> m_vbos;
     unsigned int m_displayList = 0;
     int m_displayListOwner = 0;
-    mutable std::unique_ptr<SSilhouetteBasis> m_silhouetteBasis;
+    SRevision m_revision;
+    // Const members read and replace it only through std::atomic_load and std::atomic_store;
+    // changing members, which have the mesh to themselves, drop it plainly.
+    mutable std::shared_ptr<const SSilhouetteBasis> m_silhouetteBasis;
 };

@@ -1,5 +1,6 @@
 // Indexed meshes: fixed capacities, corners that can only name the mesh's own nodes, uv range
-// and rescaling, the two triangle walks, copies, colours and silhouettes.
+// and rescaling, the two triangle walks, copies, colours, revisions and silhouettes (also asked
+// from two threads at once).
 #include "DsTrianglesCollector.h"
 #include "VyrIndexedMesh.h"
 #include "VyrRefinement.h"
@@ -9,7 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
 #include <cmath>
+#include <functional>
+#include <set>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -282,6 +287,57 @@ TEST(VyrIndexedMeshTest, MergingTakesContentOnlyIntoAnEmptyMeshThatHasRoom)
     EXPECT_NE(target.add_vertex(SPAposition(), Up(), SPApar_pos()), nullptr);
 }
 
+TEST(VyrIndexedMeshTest, EveryChangeOfTheShapeGivesANewRevisionAndNothingElseDoes)
+{
+    // Every revision seen here, of every mesh: each one asked for must be new.
+    std::set<std::pair<uint64_t, uint64_t>> seen;
+    auto isNew = [&seen](const CVyrIndexedMesh& m) {
+        return seen.emplace(m.GetRevision().mesh, m.GetRevision().changes).second;
+    };
+    CVyrIndexedMesh mesh(2, 4, 12), empty(4, 4, 4), target(4, 4, 4);
+    const CVyrPolygonVertex node;
+    const int corners[3] = {0, 1, 2};
+    struct SChange {
+        const char* name;
+        CVyrIndexedMesh* mesh;
+        std::function<void()> change;
+    };
+    const std::vector<SChange> changes = {
+        {"add_vertex", &mesh, [&] { mesh.add_vertex(SPAposition(1, 0, 0), Up(), SPApar_pos(1, 1)); }},
+        {"add_vertex of a node", &mesh, [&] { mesh.add_vertex(node); }},
+        {"add_polygon", &mesh, [&] { mesh.add_polygon(0, 3, nullptr, -2); }},
+        {"set_poly_vertex", &mesh, [&] { mesh.set_poly_vertex(0, 1, mesh.get_polygon(0)->get_vertex(0)); }},
+        {"get_vertex_for_edit", &mesh,
+         [&] { mesh.get_vertex_for_edit(0)->set_data(SPAposition(), Up(), SPApar_pos(0, 1)); }},
+        {"map_uv_into_01", &mesh, [&] { mesh.map_uv_into_01(); }},
+        {"reverse", &mesh, [&] { mesh.reverse(); }},
+        {"SetApexPosition", &mesh, [&] { mesh.SetApexPosition(new SPAposition(0, 0, 1)); }},
+        {"FastAddPolygon", &mesh, [&] { mesh.FastAddPolygon(1, 3, nullptr, -2, corners); }},
+        {"FastAddVerticies", &empty, [&] { empty.FastAddVerticies(1, &node); }},
+        {"operator|=", &target, [&] { target |= empty; }},
+    };
+    for (const CVyrIndexedMesh* m : {&mesh, &empty, &target}) EXPECT_TRUE(isNew(*m)) << "a new mesh";
+    EXPECT_TRUE(isNew(CVyrIndexedMesh(mesh))) << "a copy";
+    for (const SChange& change : changes) {
+        change.change();
+        EXPECT_TRUE(isNew(*change.mesh)) << change.name;
+    }
+
+    // Reading, flags, range, colours, silhouettes and refused changes keep it.
+    const CVyrIndexedMesh::SRevision kept = mesh.GetRevision();
+    CVyrIndexedMesh::SegmentList segments;
+    mesh.ComputeSilhouette(SPAtransf(), SPAposition(0, 0, 10), SPAposition(0, 0, 0), segments);
+    mesh.SetReverseFlag(1);
+    mesh.SetRange(0, 1, 0, 1);
+    mesh.SetVertexColors(nullptr, false);
+    EXPECT_EQ(mesh.add_vertex(node), nullptr);  // full
+    EXPECT_EQ(mesh.add_polygon(5, 3, nullptr, -2), -1);
+    EXPECT_EQ(mesh.set_poly_vertex(0, 0, target.get_vertex_for_edit(0)), -1);
+    mesh |= target;  // not empty: refused
+    EXPECT_TRUE(mesh.GetRevision() == kept);
+    EXPECT_TRUE(CVyrIndexedMesh::SRevision() != kept) << "the default revision is no mesh's";
+}
+
 TEST(VyrIndexedMeshTest, FastAddersRefuseWhatDoesNotFit)
 {
     CVyrIndexedMesh mesh(3, 2, 4);
@@ -371,12 +427,17 @@ TEST(VyrIndexedMeshTest, SilhouettesRunWhereTheSurfaceTurnsAwayFromTheViewer)
     EXPECT_TRUE(Same(segments[0].first, SPAposition(4 * t, 0, 0), 1e-4)) << segments[0].first.x();
     EXPECT_TRUE(Same(segments[0].second, SPAposition(0, 4 * t, 0), 1e-4)) << segments[0].second.y();
 
-    // With an apex, the outline runs to it from the segment's nearer end.
+    // An apex off the mesh (beyond the face, as a frustum's) adds nothing; an apex that is one of
+    // its nodes (the face reaches it) draws the outline on to it from the segment's nearer end.
     segments.clear();
     turning.SetApexPosition(new SPAposition(0, 0, 5));
     turning.ComputeSilhouette(identity, eye, target, segments);
+    EXPECT_EQ(segments.size(), 1u);
+    segments.clear();
+    turning.SetApexPosition(new SPAposition(0, 0, 0));
+    turning.ComputeSilhouette(identity, eye, target, segments);
     ASSERT_EQ(segments.size(), 2u);
-    EXPECT_TRUE(Same(segments[1].first, SPAposition(0, 0, 5)));
+    EXPECT_TRUE(Same(segments[1].first, SPAposition(0, 0, 0)));
 
     // Three edge-on corners make edge segments that count only where two triangles share them.
     segments.clear();
@@ -549,6 +610,50 @@ TEST(VyrIndexedMeshTest, SilhouettesOfATurningViewAreThoseOfThePlainComputationA
     segments.clear();
     tube.ComputeSilhouette(SPAtransf(), eye, eye + oblique, segments);
     ExpectSameSegments(segments, PlainSilhouette(tube, eye, eye + oblique), oblique);
+}
+
+TEST(VyrIndexedMeshTest, TwoThreadsAskingOneMeshForSilhouettesGetTheAnswersOfOne)
+{
+    // The answers of one thread, from a mesh of its own.
+    const CVyrIndexedMesh tube = Tube(40, 12);
+    std::vector<SPAvector> directions;
+    for (int k = 0; k < 6; ++k) directions.emplace_back(std::cos(0.9 * k), std::sin(0.9 * k), 0.3 * (k - 2));
+    const SPAposition eye(20, 5, 7);
+    std::vector<CVyrIndexedMesh::SegmentList> expected(directions.size());
+    {
+        const CVyrIndexedMesh alone(tube);
+        for (size_t i = 0; i < directions.size(); ++i)
+            alone.ComputeSilhouette(SPAtransf(), eye, eye + directions[i], expected[i]);
+    }
+    for (const auto& segments : expected) ASSERT_FALSE(segments.empty());
+
+    // Each round a fresh mesh (nothing kept yet), asked by two threads at once, each starting at
+    // another direction, so that they meet both on the mesh's first answer and later.
+    std::atomic<int> wrong{0};
+    for (int round = 0; round < 60; ++round) {
+        const CVyrIndexedMesh shared(tube);
+        std::atomic<int> ready{0};
+        auto ask = [&](size_t start) {
+            ready.fetch_add(1);
+            while (ready.load() < 2) std::this_thread::yield();
+            CVyrIndexedMesh::SegmentList segments;
+            for (size_t n = 0; n < 3 * directions.size(); ++n) {
+                const size_t i = (start + n) % directions.size();
+                segments.clear();
+                shared.ComputeSilhouette(SPAtransf(), eye, eye + directions[i], segments);
+                bool same = segments.size() == expected[i].size();
+                for (size_t k = 0; same && k < segments.size(); ++k)
+                    for (int c = 0; c < 3; ++c)
+                        same = same && segments[k].first.coordinate(c) == expected[i][k].first.coordinate(c) &&
+                               segments[k].second.coordinate(c) == expected[i][k].second.coordinate(c);
+                if (!same) wrong.fetch_add(1);
+            }
+        };
+        std::thread first(ask, size_t(0)), second(ask, directions.size() / 2);
+        first.join();
+        second.join();
+    }
+    EXPECT_EQ(wrong.load(), 0);
 }
 
 using VyrIndexedMeshOffsetTest = vyrtest::MeshingTest;

@@ -1,5 +1,5 @@
 // A body shown from meshes read back from its saved record: the same picture as the faceted one,
-// and no face faceted on the way.
+// outlines of curved faces included, and no face faceted on the way.
 #include "DsAttributes.h"
 #include "DsGlContext.h"
 #include "DsItemsBody.h"
@@ -117,5 +117,73 @@ TEST(MeshArchiveBodiesGLTest, ABodyShownFromItsLoadedRecordDrawsTheFacetedPictur
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     view.reset();
     cylinder->lose();
+    wglMakeCurrent(nullptr, nullptr);
+}
+
+TEST(MeshArchiveBodiesGLTest, AFrustumsOutlineFromItsLoadedRecordIsTheFacetedOne)
+{
+    ASSERT_TRUE(vyrtest::DisplayAvailable());
+    vyrtest::ViewStaticsGuard statics;
+    StablePids pids;
+    vyrtest::FrameworkWindow window{kSize, kSize};
+    CDsGlContext context;
+    auto view = std::make_unique<CDsView3dCdc>(&window.wnd);
+    view->SetGlContext(&context);
+    context.add_view(view.get());
+    context.SetSilhouetteLevel(eDsSilhouetteCylinders);
+    // Seen from -y with +z up: model (x, z) on pixel (20 + x, 40 + z); the top rim in row 60, the
+    // point where the sides would meet, (30, 20, 30), in row 70.
+    ViewSetup().Pixels(kSize, kSize).Eye(SPAposition(30, -80, 10)).Target(SPAposition(30, 20, 10))
+        .Up(SPAvector(0, 0, 1)).Field(kSize, kSize).Clip(1, 300).ApplyTo(*view);
+    BODY* frustum = make_cone(SPAposition(30, 20, 0), SPAvector(0, 0, 1), 15, 5, 20);
+    ASSERT_NE(frustum, nullptr);
+    CDsAttributes look;
+    look.SetColor(0x00C0FF);
+    // Lit pixels above the rim, left of the view's axis triad (from column 74).
+    auto aboveRim = [](const std::vector<unsigned char>& rgb) {
+        int lit = 0;
+        for (int y = 62; y <= 90; ++y)
+            for (int x = 20; x <= 70; ++x) {
+                const unsigned char* p = &rgb[(size_t(y) * kSize + x) * 3];
+                lit += p[0] + p[1] + p[2] > 60;
+            }
+        return lit;
+    };
+
+    for (ERenderMode mode : {eRenderWireframe, eRenderShade}) {
+        view->SetRenderMode(mode);
+        ASSERT_TRUE(VyrShowBody(&context, frustum, 1, &look));
+        view->refresh();
+        const std::vector<unsigned char> faceted = Pixels();
+        CMemFile file;
+        {
+            CArchive archive(&file, CArchive::store);
+            context.FindDsBody(frustum)->GetMeshInterface()->Save(&archive, false);
+            archive.Close();
+        }
+        VyrHideBody(&context, frustum, 1);
+
+        CVyrMeshInterface loaded;
+        file.SeekToBegin();
+        {
+            CArchive archive(&file, CArchive::load);
+            ASSERT_TRUE(loaded.Load(&archive, false));
+        }
+        context.AddBody(frustum, &loaded);
+        ASSERT_TRUE(VyrShowBody(&context, frustum, 1, &look));
+        view->refresh();
+        const std::vector<unsigned char> reloaded = Pixels();
+        VyrHideBody(&context, frustum, 1);
+
+        int differ = 0;
+        for (size_t i = 0; i < faceted.size(); ++i) differ += std::abs(int(faceted[i]) - int(reloaded[i])) > 3;
+        EXPECT_EQ(differ, 0) << "mode " << mode;
+        EXPECT_EQ(aboveRim(faceted), 0) << "mode " << mode;
+        EXPECT_EQ(aboveRim(reloaded), 0) << "mode " << mode;
+    }
+
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    view.reset();
+    frustum->lose();
     wglMakeCurrent(nullptr, nullptr);
 }

@@ -1,12 +1,17 @@
 // Outlines of curved faces in frames: bodies shown through the rendering context and filed by the
 // host's body geometry, drawn by the context's refresh in wireframe and hidden lines, read back as
-// pixels. The silhouette level decides which outlines show, the outline follows the camera, and
-// hidden lines hide the parts of an outline that another body covers.
+// pixels. The silhouette level decides which outlines show, the outline follows the camera and
+// its face's mesh, stays on its face, and hidden lines hide the parts of an outline that another
+// body covers.
 #include "DsGlContext.h"
 #include "DsGlScene.h"
+#include "DsItemSilhouette.h"
+#include "DsItemsBody.h"
+#include "DsItemsFace.h"
 #include "DsView3dCdc.h"
 #include "GlTestFixture.h"
 #include "VyrBodyGeometry.h"
+#include "VyrIndexedMesh.h"
 
 #include "../ViewStaticsGuard.h"
 #include "../ViewWindow.h"
@@ -49,9 +54,11 @@ protected:
     }
     // Looking at the origin from `eye` with +y up, over a 100 x 100 model-unit field: one unit a
     // pixel, model point (x, y) at pixel (50 + x, 50 + y) when seen from +z.
-    void LookFrom(const SPAposition& eye)
+    void LookFrom(const SPAposition& eye, const SPAposition& target = SPAposition(0, 0, 0),
+                  const SPAvector& up = SPAvector(0, 1, 0))
     {
-        ViewSetup().Pixels(kSize, kSize).Eye(eye).Up(SPAvector(0, 1, 0)).Field(kSize, kSize).Clip(1, 300).ApplyTo(*view_);
+        ViewSetup().Pixels(kSize, kSize).Eye(eye).Target(target).Up(up).Field(kSize, kSize).Clip(1, 300)
+            .ApplyTo(*view_);
     }
     // Shows `body` (owned from here on) in red.
     void Show(BODY* body)
@@ -98,6 +105,23 @@ protected:
         return best;
     }
     bool Lit(int x, int y, int radius = 1) const { return Brightest(x, y, radius) > kLit; }
+    // How many pixels are lit in the columns `left` to `right` and the rows `bottom` to `top`.
+    int LitIn(int left, int right, int bottom, int top) const
+    {
+        int lit = 0;
+        for (int j = bottom; j <= top; ++j)
+            for (int i = left; i <= right; ++i) lit += Brightest(i, j, 0) > kLit;
+        return lit;
+    }
+    // The first shown body's face that has an outline and a mesh.
+    CDsItemsFace* CurvedFace() const
+    {
+        CDsItemsBody* group = bodies_.empty() ? nullptr : context_.FindDsBody(bodies_[0]);
+        for (int i = 0; group && i < group->FacesCount(); ++i)
+            if (CDsItemsFace* face = group->GetFaceItem(i))
+                if (face->GetSilhouette() && face->GetMesh()) return face;
+        return nullptr;
+    }
     // How many of 36 points on the circle of `radius` pixels about the picture's centre are lit.
     int LitOnCircle(double radius) const
     {
@@ -235,4 +259,65 @@ TEST_F(SilhouettesGLTest, HiddenLinesHideThePartOfAnOutlineBehindAnotherBody)
     EXPECT_GT(Green(65, 50), 80);
     EXPECT_LT(Green(35, 50), 40);
     EXPECT_GT(Brightest(35, 50), 200);
+}
+
+TEST_F(SilhouettesGLTest, TheOutlineFollowsAnEditOfItsMeshInPlaceAndIsKeptWhileNothingChanges)
+{
+    Show(SideOnCylinder());
+    Frame(eRenderWireframe, eDsSilhouetteCylinders);
+    ASSERT_TRUE(Lit(35, 50));
+    ASSERT_TRUE(Lit(65, 50));
+    CDsItemsFace* side = CurvedFace();
+    ASSERT_NE(side, nullptr);
+
+    // Nothing changed: the next frame (drawn anew at another level) draws the segments kept, even
+    // one the mesh never gave (a stand-in for work not done again): the axis, in column 50.
+    side->GetSilhouette()->AddSegment(SPAposition(0, -20, 0), SPAposition(0, 20, 0));
+    Frame(eRenderWireframe, eDsSilhouetteAll);
+    EXPECT_TRUE(Lit(50, 50)) << "the outline was computed again although nothing changed";
+
+    // The side narrowed to radius 7.5 in place, node by node (same mesh, same counts, same
+    // camera): the outline moves in to the columns 42.5 and 57.5 (the seam, column 61, stays).
+    CVyrIndexedMesh* mesh = side->GetMesh();
+    for (int i = 0; i < mesh->get_num_vertex(); ++i) {
+        SPAposition p;
+        SPAunit_vector n;
+        mesh->get_vertex(i)->GetPosition(p);
+        mesh->get_vertex(i)->GetNormal(n);
+        const SPApar_pos uv = mesh->get_uv(i);
+        mesh->get_vertex_for_edit(i)->set_data(SPAposition(p.x() / 2, p.y(), p.z() / 2), n, uv);
+    }
+    Frame(eRenderWireframe, eDsSilhouetteCylinders);
+    for (int y : {30, 50, 70}) {
+        EXPECT_TRUE(Lit(43, y)) << "row " << y;
+        EXPECT_TRUE(Lit(57, y)) << "row " << y;
+        EXPECT_FALSE(Lit(35, y)) << "the old outline, row " << y;
+        EXPECT_FALSE(Lit(65, y)) << "the old outline, row " << y;
+    }
+    EXPECT_FALSE(Lit(50, 50)) << "the new outline replaces every segment held";
+}
+
+TEST_F(SilhouettesGLTest, AFrustumsOutlineStopsAtItsTopRim)
+{
+    // Base radius 15 at z = 0, top radius 5 at z = 20: its sides would meet at (30, 20, 30). Seen
+    // from -y with +z up, model (x, z) lands on pixel (20 + x, 40 + z): the top rim in row 60, the
+    // outline through (40, 50) and (60, 50), the point where the sides would meet in row 70. (The
+    // view's axis triad stands in the top right corner, from column 74.)
+    Show(make_cone(SPAposition(30, 20, 0), SPAvector(0, 0, 1), 15, 5, 20));
+    LookFrom(SPAposition(30, -80, 10), SPAposition(30, 20, 10), SPAvector(0, 0, 1));
+    for (ERenderMode mode : {eRenderWireframe, eRenderHiddenLines, eRenderShade}) {
+        Frame(mode, eDsSilhouetteCylinders);
+        EXPECT_TRUE(Lit(40, 50)) << "left outline, mode " << mode;
+        EXPECT_TRUE(Lit(60, 50)) << "right outline, mode " << mode;
+        EXPECT_TRUE(Lit(50, 60)) << "top rim, mode " << mode;
+        EXPECT_EQ(LitIn(20, 70, 62, 90), 0) << "drawn above the top rim, mode " << mode;
+    }
+    // A pointed cone of the same base and height still has its outline up to the tip (30, 20, 20).
+    VyrHideBody(&context_, bodies_[0], 1);
+    bodies_[0]->lose();
+    bodies_.clear();
+    Show(make_cone(SPAposition(30, 20, 0), SPAvector(0, 0, 1), 15, 0, 20));
+    Frame(eRenderWireframe, eDsSilhouetteCylinders);
+    EXPECT_TRUE(Lit(46, 55)) << "left outline near the tip";
+    EXPECT_EQ(LitIn(20, 70, 62, 90), 0) << "drawn above the tip";
 }
