@@ -56,15 +56,17 @@ void ApplySpecialStateColor(view3d& view)
 }
 
 // The outlines of the body's curved faces that the view's silhouette level takes, placed as the
-// faces' meshes are drawn (under the body's transformation, which is in place), supplied for the
-// view as it draws now.
+// faces' meshes are drawn (under the body's transformation, which is in place, and the face's
+// own), supplied for the view as it draws now.
 void DrawSilhouettes(view3d& view, CDsItemsBody& group)
 {
     for (int i = 0; i < group.FacesCount(); ++i) {
         CDsItemsFace* face = group.GetFaceItem(i);
         CDsItemSilhouette* silhouette = face ? face->GetSilhouette() : nullptr;
         if (!silhouette || face->IsHidden() || silhouette->IsHidden() || !silhouette->IsLevelShown(view)) continue;
+        DsPushItemTransformation(&view, face);
         silhouette->DrawSegments(view);
+        DsPopItemTransformation(&view, face);
     }
 }
 
@@ -166,7 +168,8 @@ void CVyrBodyGeometry::DrawGl(view3d& view, eDrawPrimitives kinds, int, int, con
         return;
     }
     // The face items' meshes or the edge items' polylines, in the look the walk has just set,
-    // under the body's transformation; hidden items are left out.
+    // under the body's transformation and a face's own (a face moved on its own); hidden items are
+    // left out.
     const int child = (kinds & eDpFaces) ? 0 : (kinds & eDpLines) ? 1 : -1;
     auto* items = child >= 0 && child < group->Count() ? dynamic_cast<CDsItemsGroup*>(group->GetFast(child)) : nullptr;
     if (!items) return;
@@ -174,7 +177,11 @@ void CVyrBodyGeometry::DrawGl(view3d& view, eDrawPrimitives kinds, int, int, con
     DsPushItemTransformation(&view, group);
     for (int i = 0; i < items->Count(); ++i) {
         CDsItemBase* item = items->GetFast(i);
-        if (item && !item->IsHidden()) item->DrawGl(view);
+        if (!item || item->IsHidden()) continue;
+        auto* face = child == 0 ? dynamic_cast<CDsItemsFace*>(item) : nullptr;
+        DsPushItemTransformation(&view, face);
+        item->DrawGl(view);
+        DsPopItemTransformation(&view, face);
     }
     DsPopItemTransformation(&view, group);
 }

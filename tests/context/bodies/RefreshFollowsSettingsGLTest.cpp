@@ -284,3 +284,30 @@ TEST_F(RefreshFollowsSettingsGLTest, AHighlightInAHiddenLinePictureLeavesTheHidd
     EXPECT_GT(hidden, wire / 2);
     EXPECT_LT(hidden, wire * 85 / 100);
 }
+
+TEST_F(RefreshFollowsSettingsGLTest, AFaceMovedOnItsOwnIsDrawnWhereItNowIs)
+{
+    // Seen from above; the top face is moved 30 to the right, half off the block.
+    ViewSetup().Pixels(kSize, kSize).Eye(SPAposition(0, 0, 100)).Field(kSize, kSize).Clip(1, 300).ApplyTo(*view_);
+    view_->refresh();
+    float x = 0, y = 0;
+    ASSERT_TRUE(view_->world_to_drawable(SPAposition(40, 0, 10), x, y));
+    const auto litAt = [&] {  // the drawable pixel (x, y) counts y down
+        const std::vector<unsigned char> rgb = Front();
+        const size_t i = (static_cast<size_t>(kSize - 1 - static_cast<int>(y)) * kSize + static_cast<size_t>(x)) * 3;
+        return rgb[i] + rgb[i + 1] + rgb[i + 2] > 60;
+    };
+    EXPECT_FALSE(litAt());
+    ENTITY_LIST faces;
+    get_faces(block_, faces);
+    faces.init();
+    for (ENTITY* face = faces.next(); face; face = faces.next()) {
+        CGmPosition low, high;
+        auto* item = dynamic_cast<CDsItemsGroup*>(context_.FindDsItem(face));
+        if (item && item->GetBox(low, high, false) && low.z() > 9.9)
+            context_.SetFaceTransformation(static_cast<FACE*>(face), translate_transf(SPAvector(30, 0, 0)));
+    }
+    view_->refresh();
+    EXPECT_TRUE(litAt());
+    EXPECT_EQ(Front(), WholeFrame());
+}
