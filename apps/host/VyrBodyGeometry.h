@@ -55,8 +55,8 @@ public:
     // Faces: the face items' meshes; lines: the edge items' polylines; silhouettes: the outlines
     // of the curved faces that the view's silhouette level takes; in the look the walk set (the
     // edges and outlines in the special set's colour while the view draws a location in a special
-    // state: dimmed, marked, highlighted, ...), under the body's transformation (and a face's own), hidden items
-    // left out.
+    // state: dimmed, marked, highlighted, ...), under the body's transformation (and a face's
+    // own), hidden items left out.
     void DrawGl(view3d& view, eDrawPrimitives kinds, int first, int last, const CDsDrawContext* context) override;
     // None.
     LONG DrawPoints(view3d& view, LONG mask, int index) override;
