@@ -609,10 +609,8 @@ int CDsPickProccessor::PickInRegion(const CDsPickContext& context, CDsPickedItem
 
     StartPickPipeline(context);
     const CPickWindow window([&] { EndPickPipeline(context); });
-    int x0 = 0, y0 = 0, width = 0, height = 0;
-    view->get_viewport(x0, y0, width, height);
     const SDsPickRect rect = DsRegionPickRect(context.m_event->x(), context.m_event->y(), context.m_secondCorner[0],
-                                              context.m_secondCorner[1], height);
+                                              context.m_secondCorner[1], *view);
 
     // Visible items only: the software z-buffer pass first.
     std::vector<CVyrObjectPath> visible;

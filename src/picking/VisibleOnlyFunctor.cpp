@@ -38,14 +38,16 @@ short Clamp16(long v)
 
 }  // namespace
 
-SDsPickRect DsRegionPickRect(int x1, int y1, int x2, int y2, int height)
+SDsPickRect DsRegionPickRect(int x1, int y1, int x2, int y2, const view3d& view)
 {
+    int vx = 0, vy = 0, vw = 0, height = 0;
+    view.get_viewport(vx, vy, vw, height);
     const long h = static_cast<long>(height) - 1;
     SDsPickRect rect;
-    rect.left = Clamp16(std::min<long>(x1, x2));
-    rect.right = Clamp16(std::max<long>(x1, x2));
-    rect.top = Clamp16(std::max(h - y1, h - y2));
-    rect.bottom = Clamp16(std::min(h - y1, h - y2));
+    rect.left = Clamp16(vx + std::min<long>(x1, x2));
+    rect.right = Clamp16(vx + std::max<long>(x1, x2));
+    rect.top = Clamp16(vy + std::max(h - y1, h - y2));
+    rect.bottom = Clamp16(vy + std::min(h - y1, h - y2));
     return rect;
 }
 
@@ -62,10 +64,8 @@ CVisibleOnlyFunctor::CVisibleOnlyFunctor(CDsView3dCdc* view, const pick_event& f
     m_acceptance.idBound = idBound;
     if (!m_view || !secondCorner) return;
     m_renderMode = m_view->GetRenderMode();
-    int vx = 0, vy = 0, vw = 0, vh = 0;
-    m_view->get_viewport(vx, vy, vw, vh);
     const int x1 = first.x(), y1 = first.y(), x2 = secondCorner[0], y2 = secondCorner[1];
-    m_rect = DsRegionPickRect(x1, y1, x2, y2, vh);
+    m_rect = DsRegionPickRect(x1, y1, x2, y2, *m_view);
     if (!m_projection.SetUp(m_view, x1, y1, x2, y2)) return;
     m_width = m_projection.GetWidth();
     m_height = m_projection.GetHeight();

@@ -43,11 +43,13 @@ class CDsPartStorage;
 class CDsScene;
 class CDsView3dCdc;
 class pick_event;
+class view3d;
 
 // The region rectangle of a region pick in window pixels, y up: the corners (x1, y1) and (x2, y2)
-// counted down from the top of a viewport `height` rows high, flipped with height - 1 as the
-// single pick flips its point; every value clamped to 16 bits.
-SDsPickRect DsRegionPickRect(int x1, int y1, int x2, int y2, int height);
+// counted down from the top of the viewport (x, y, width, height) of `view`, flipped with
+// height - 1 as the single pick flips its point and moved by the viewport's corner, as the
+// locations' window boxes are; every value clamped to 16 bits.
+SDsPickRect DsRegionPickRect(int x1, int y1, int x2, int y2, const view3d& view);
 
 // The functor of the visible-only pass.
 class CVisibleOnlyFunctor : public CDsTraverseFunctor {

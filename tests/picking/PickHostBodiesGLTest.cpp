@@ -233,6 +233,7 @@ TEST_F(PickHostBodiesTest, EveryCameraMoveIsDrawnAtTheNextRefreshAndPicksAnswerT
         {"set_eye (a turn)", [&] { view_->set_eye(SPAposition(60, -70, 90)); }},
         {"set_up", [&] { view_->set_up(SPAvector(1, 1, 0)); }},
         {"ZoomAll", [&] { view_->ZoomAll(1.0f); }},
+        {"set_viewport (the picture moved in its window)", [&] { view_->set_viewport(10, 0, 100, 100); }},
     };
     for (const Move& move : moves) {
         SCOPED_TRACE(move.name);
