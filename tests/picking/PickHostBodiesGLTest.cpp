@@ -273,7 +273,9 @@ TEST_F(PickHostBodiesTest, AResizedWindowIsDrawnWholeAndPicksAnswerItsPixels)
     ASSERT_EQ(PickAt(SPAposition(0, 0, 20)), block);
     // The host's window grows, and tells the view.
     ASSERT_TRUE(MoveWindow(window_.plain.window, 0, 0, 160, 120, TRUE));
+    ASSERT_TRUE(view_->IsBackBufferValid());
     view_->resize(160, 120);
+    EXPECT_FALSE(view_->IsBackBufferValid());  // the window's buffers took the new size
     Refresh();
     int x = 0, y = 0;
     PixelOf(SPAposition(0, 0, 20), x, y);
