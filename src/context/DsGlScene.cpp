@@ -458,13 +458,6 @@ bool CDsGlScene::AllowsShaders() const
     return m_vertexShader != nullptr && !HasSection();
 }
 
-// --- Sections -----------------------------------------------------------------------------------
-
-void CDsGlScene::OnSectionChanged()
-{
-    InvalidatePictureProps();
-}
-
 // --- Validity -----------------------------------------------------------------------------------
 
 void CDsGlScene::InvalidatePictureProps()
@@ -489,34 +482,36 @@ void CDsGlScene::NoteLightingChanges()
     InvalidatePictureProps();
 }
 
+// --- Sections -----------------------------------------------------------------------------------
+
 void CDsGlScene::SetSection(const SPAposition& point, const SPAvector& normal)
 {
     if (m_sectionPlane)
         m_sectionPlane->SetPlane(point, normal);
     else
         m_sectionPlane = new CDsSectionPlane(point, normal);
-    OnSectionChanged();
+    InvalidatePictureProps();
 }
 
 void CDsGlScene::FlipSection()
 {
     if (!m_sectionPlane) return;
     m_sectionPlane->Flip();
-    OnSectionChanged();
+    InvalidatePictureProps();
 }
 
 void CDsGlScene::TranslateSection(double distance)
 {
     if (!m_sectionPlane) return;
     m_sectionPlane->Translate(distance);
-    OnSectionChanged();
+    InvalidatePictureProps();
 }
 
 void CDsGlScene::SetSectionTransformation(const CGmTransformation& transformation)
 {
     if (!m_sectionPlane) return;
     m_sectionPlane->SetTransformation(transformation);
-    OnSectionChanged();
+    InvalidatePictureProps();
 }
 
 void CDsGlScene::ResetSection()
@@ -525,7 +520,7 @@ void CDsGlScene::ResetSection()
     m_sectionPlane->Reset();
     delete m_sectionPlane;
     m_sectionPlane = nullptr;
-    OnSectionChanged();
+    InvalidatePictureProps();
 }
 
 void CDsGlScene::SetComplexSection(CVyrComplexSection* section)
@@ -533,7 +528,7 @@ void CDsGlScene::SetComplexSection(CVyrComplexSection* section)
     const bool had = m_complexSection != nullptr;
     delete m_complexSection;
     m_complexSection = section ? new CDsComplexSection(this, section) : nullptr;
-    if (had || section) OnSectionChanged();
+    if (had || section) InvalidatePictureProps();
 }
 
 bool CDsGlScene::IsPointClipped(const SPAposition& point) const

@@ -418,8 +418,6 @@ private:
     ERootGroup KindOf(CDsItemBase* group);
     // The frame's passes of the sections (see the header comment).
     void RenderSections(int mode, TDsLocationRects& dirty, view3d* view);
-    // Every view draws its whole picture again.
-    void OnSectionChanged();
 
     std::bitset<kDocumentFlagCount> m_flags;
     CDsGlContext* m_owner;
