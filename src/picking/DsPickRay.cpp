@@ -104,6 +104,41 @@ public:
         if ((e2 % r) / det > m_tolerance) m_hidden = true;
     }
     bool Hidden() const { return m_hidden; }
+    // Whether the ray can meet anything inside the box [low, high], placed by `placement`,
+    // farther than the tolerance from the point: a face whose box it misses has no triangle to
+    // test.
+    bool MayMeet(const CGmPosition& low, const CGmPosition& high, const SPAtransf& placement) const
+    {
+        // The box's corners placed, as a box of its own.
+        double box[2][3] = {{HUGE_VAL, HUGE_VAL, HUGE_VAL}, {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL}};
+        for (int corner = 0; corner < 8; ++corner) {
+            const SPAposition p = SPAposition(corner & 1 ? high.x() : low.x(), corner & 2 ? high.y() : low.y(),
+                                              corner & 4 ? high.z() : low.z()) *
+                                  placement;
+            const double c[3] = {p.x(), p.y(), p.z()};
+            for (int a = 0; a < 3; ++a) {
+                box[0][a] = std::min(box[0][a], c[a]);
+                box[1][a] = std::max(box[1][a], c[a]);
+            }
+        }
+        // The slabs of the box, widened by the tolerance, against the ray beyond the tolerance.
+        const double origin[3] = {m_point.x(), m_point.y(), m_point.z()};
+        const double direction[3] = {m_direction.x(), m_direction.y(), m_direction.z()};
+        double lowest = m_tolerance, highest = HUGE_VAL;
+        for (int a = 0; a < 3; ++a) {
+            if (direction[a] == 0.0) {
+                if (origin[a] < box[0][a] - m_tolerance || origin[a] > box[1][a] + m_tolerance) return false;
+                continue;
+            }
+            double t0 = (box[0][a] - m_tolerance - origin[a]) / direction[a];
+            double t1 = (box[1][a] + m_tolerance - origin[a]) / direction[a];
+            if (t0 > t1) std::swap(t0, t1);
+            lowest = std::max(lowest, t0);
+            highest = std::min(highest, t1);
+            if (lowest > highest) return false;
+        }
+        return true;
+    }
 
 private:
     SPAposition m_point;
@@ -129,6 +164,9 @@ void CollectHidingFaces(CDsItemsBody* body, const SPAtransf& after, ERenderMode 
     for (int i = 0; i < body->FacesCount() && !triangles.Hidden(); ++i) {
         CDsItemsFace* face = body->GetFaceItem(i);
         if (!FaceHides(face, mode)) continue;
+        // The face's box is where the face is drawn in the body.
+        CGmPosition low, high;
+        if (face->GetBox(low, high, false) && !triangles.MayMeet(low, high, placed)) continue;
         triangles.SetPlacement(face->GetTransformation() * placed);
         face->GetMesh()->CollectMeshTriangles(triangles);
     }
