@@ -195,10 +195,12 @@ int CVyrBodyGeometry::GetVertices(eDrawPrimitives kinds, int index, float*& vert
 {
     vertices = nullptr;
     count = 0;
-    CDsItemsBody* group = Group();
-    if (!group || !(kinds & eDpFaces) || index < 0) return -1;
+    if (!(kinds & eDpFaces) || index < 0) return -1;
+    // The body is looked up once per walk over the triangles (a ray test asks for each of them).
     if (index == 0) {
         m_triangles.clear();
+        CDsItemsBody* group = Group();
+        if (!group) return -1;
         for (int i = 0; i < group->FacesCount(); ++i) {
             CDsItemsFace* face = group->GetFaceItem(i);
             CVyrIndexedMesh* mesh = face && !face->IsHidden() ? face->GetMesh() : nullptr;

@@ -64,8 +64,9 @@ public:
     // each mesh's triangles in its order), under the face's and then the body's transformation,
     // as three points (count 3); the answer is the index of the next triangle, -1 with the last
     // one (whose points are given too). -1 with no points (null, count 0) for an index outside
-    // the triangles, other kinds or a body not shown. A call with index 0 gathers the triangles
-    // anew; the points stay valid until the next call that does.
+    // the triangles, other kinds or a body not shown. A call with index 0 looks the body up and
+    // gathers the triangles anew; later indexes read what it gathered, whose points stay valid
+    // until the next call with index 0.
     int GetVertices(eDrawPrimitives kinds, int index, float*& vertices, int& count, int options) override;
     // None.
     bool GetPoint(eParameterPoints which, SPAposition& position, int index) const override;
