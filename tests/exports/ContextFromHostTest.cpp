@@ -10,7 +10,7 @@
 #include "DsView3dCdc.h"
 
 #include "../context/MemoryCanvas.h"
-#include "../context/ViewStaticsGuard.h"
+#include "ViewStaticsGuard.h"
 
 #include "SpaBuilders.h"
 

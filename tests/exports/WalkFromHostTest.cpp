@@ -12,7 +12,7 @@
 #include "ViewSetup.h"
 
 #include "../context/ExtremaTestSupport.h"
-#include "../context/ViewStaticsGuard.h"
+#include "ViewStaticsGuard.h"
 #include "../renderers/internal/RecordingSeam.h"
 #include "../scene_db/SceneTestSupport.h"
 

@@ -15,8 +15,8 @@
 #include "GmPosition.h"
 #include "UiPickEvent.h"
 
-#include "../context/ViewStaticsGuard.h"
-#include "../context/ViewWindow.h"
+#include "ViewStaticsGuard.h"
+#include "ViewWindow.h"
 
 #include <GL/gl.h>
 

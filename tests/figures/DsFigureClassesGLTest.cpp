@@ -19,8 +19,8 @@
 #include "UiPickEvent.h"
 #include "pick_event.h"
 
-#include "../context/ViewStaticsGuard.h"
-#include "../context/ViewWindow.h"
+#include "ViewStaticsGuard.h"
+#include "ViewWindow.h"
 
 #include <GL/gl.h>
 

@@ -14,8 +14,8 @@
 #include "GmTransformation.h"
 #include "UiPickEvent.h"
 
-#include "../context/ViewStaticsGuard.h"
-#include "../context/ViewWindow.h"
+#include "ViewStaticsGuard.h"
+#include "ViewWindow.h"
 #include "../items/PolygonTestSupport.h"
 
 #include <GL/gl.h>

@@ -9,7 +9,7 @@
 #include "GmPosition.h"
 #include "GmTransformation.h"
 
-#include "../context/ViewStaticsGuard.h"
+#include "ViewStaticsGuard.h"
 
 #include <gtest/gtest.h>
 

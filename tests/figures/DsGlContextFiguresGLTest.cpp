@@ -15,8 +15,8 @@
 #include "VyrPoint.h"
 #include "rgb_color.h"
 
-#include "../context/ViewStaticsGuard.h"
-#include "../context/ViewWindow.h"
+#include "ViewStaticsGuard.h"
+#include "ViewWindow.h"
 
 #include "DsColorStorage.h"
 #include "EntityDeleter.h"

@@ -14,8 +14,8 @@
 #include "TestFiles.h"
 #include "VyrString.h"
 
-#include "../context/ViewStaticsGuard.h"
-#include "../context/ViewWindow.h"
+#include "ViewStaticsGuard.h"
+#include "ViewWindow.h"
 
 #include <afxwin.h>
 

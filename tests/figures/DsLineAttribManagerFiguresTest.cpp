@@ -9,7 +9,7 @@
 #include "DsLineAttribManager.h"
 #include "GmPosition.h"
 
-#include "../context/ViewStaticsGuard.h"
+#include "ViewStaticsGuard.h"
 
 #include <gtest/gtest.h>
 

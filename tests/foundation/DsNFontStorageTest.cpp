@@ -8,7 +8,7 @@
 #include "UiCharFormat.h"
 #include "VyrLangResourceManager.h"
 
-#include "../context/ViewWindow.h"
+#include "ViewWindow.h"
 
 #include <afxwin.h>
 

@@ -18,8 +18,8 @@
 #include "ViewSetup.h"
 
 #include "../context/MemoryCanvas.h"
-#include "../context/ViewStaticsGuard.h"
-#include "../context/ViewWindow.h"
+#include "ViewStaticsGuard.h"
+#include "ViewWindow.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

@@ -16,8 +16,8 @@
 #include "GlTestFixture.h"
 #include "ViewSetup.h"
 
-#include "../context/ViewStaticsGuard.h"
-#include "../context/ViewWindow.h"
+#include "ViewStaticsGuard.h"
+#include "ViewWindow.h"
 
 #include "VyrWCS.h"
 #include "pick_event.h"

@@ -12,8 +12,8 @@
 #include "TestResets.h"
 #include "ViewSetup.h"
 
-#include "../context/ViewStaticsGuard.h"
-#include "../context/ViewWindow.h"
+#include "ViewStaticsGuard.h"
+#include "ViewWindow.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include "DsScene.h"
 #include "VyrObjectId.h"
 
-#include "../context/ViewStaticsGuard.h"
+#include "ViewStaticsGuard.h"
 
 #include <gtest/gtest.h>
 

@@ -20,8 +20,8 @@
 #include "VyrObjectId.h"
 #include "view3d.h"
 
-#include "../context/ViewStaticsGuard.h"
-#include "../context/ViewWindow.h"
+#include "ViewStaticsGuard.h"
+#include "ViewWindow.h"
 
 #include "SpaValues.h"
 

@@ -15,8 +15,8 @@
 #include "VyrBodyGeometry.h"
 #include "VyrNotifyFunctionality.h"
 
-#include "../ViewStaticsGuard.h"
-#include "../ViewWindow.h"
+#include "ViewStaticsGuard.h"
+#include "ViewWindow.h"
 
 #include "SpaBuilders.h"
 #include "SpaTopology.h"

@@ -10,8 +10,8 @@
 #include "GlTestFixture.h"
 #include "VyrBodyGeometry.h"
 
-#include "../ViewStaticsGuard.h"
-#include "../ViewWindow.h"
+#include "ViewStaticsGuard.h"
+#include "ViewWindow.h"
 
 #include "SpaBuilders.h"
 

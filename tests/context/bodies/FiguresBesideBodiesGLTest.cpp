@@ -21,8 +21,8 @@
 #include "VyrBodyGeometry.h"
 #include "VyrStlData.h"
 
-#include "../ViewStaticsGuard.h"
-#include "../ViewWindow.h"
+#include "ViewStaticsGuard.h"
+#include "ViewWindow.h"
 
 #include "SpaBuilders.h"
 #include "SpaTopology.h"

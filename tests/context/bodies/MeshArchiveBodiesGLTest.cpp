@@ -9,8 +9,8 @@
 #include "VyrBodyGeometry.h"
 #include "VyrMeshInterface.h"
 
-#include "../ViewStaticsGuard.h"
-#include "../ViewWindow.h"
+#include "ViewStaticsGuard.h"
+#include "ViewWindow.h"
 
 #include "SpaBuilders.h"
 #include "SpaFaceter.h"

@@ -13,8 +13,8 @@
 #include "GlTestFixture.h"
 #include "VyrBodyGeometry.h"
 
-#include "../ViewStaticsGuard.h"
-#include "../ViewWindow.h"
+#include "ViewStaticsGuard.h"
+#include "ViewWindow.h"
 
 #include "SpaBuilders.h"
 

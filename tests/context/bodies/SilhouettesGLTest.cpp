@@ -13,8 +13,8 @@
 #include "VyrBodyGeometry.h"
 #include "VyrIndexedMesh.h"
 
-#include "../ViewStaticsGuard.h"
-#include "../ViewWindow.h"
+#include "ViewStaticsGuard.h"
+#include "ViewWindow.h"
 
 #include "SpaBuilders.h"
 #include "SpaTopology.h"

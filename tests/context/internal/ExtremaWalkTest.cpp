@@ -14,7 +14,7 @@
 #include "../../renderers/internal/RecordingSeam.h"
 #include "../../scene_db/SceneTestSupport.h"
 #include "../ExtremaTestSupport.h"
-#include "../ViewStaticsGuard.h"
+#include "ViewStaticsGuard.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 
 #include "../../renderers/internal/RecordingSeam.h"
 #include "../../scene_db/SceneTestSupport.h"
-#include "../ViewStaticsGuard.h"
+#include "ViewStaticsGuard.h"
 
 #include <gtest/gtest.h>
 

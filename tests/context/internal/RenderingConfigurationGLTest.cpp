@@ -12,8 +12,8 @@
 #include "TestResets.h"
 
 #include "../DriverGlFixture.h"
-#include "../ViewStaticsGuard.h"
-#include "../ViewWindow.h"
+#include "ViewStaticsGuard.h"
+#include "ViewWindow.h"
 
 #include <gtest/gtest.h>
 

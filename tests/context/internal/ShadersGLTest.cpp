@@ -15,8 +15,8 @@
 #include "VyrRegistry.h"
 #include "VyrString.h"
 
-#include "../ViewStaticsGuard.h"
-#include "../ViewWindow.h"
+#include "ViewStaticsGuard.h"
+#include "ViewWindow.h"
 #include "GlTestFixture.h"
 #include "ScratchRegistry.h"
 #include "TestFiles.h"

@@ -44,8 +44,8 @@
 #include "VyrRunTimeDocId.h"
 #include "TestResets.h"
 
-#include "../ViewStaticsGuard.h"
-#include "../ViewWindow.h"
+#include "ViewStaticsGuard.h"
+#include "ViewWindow.h"
 
 #include "SpaBuilders.h"
 #include "SpaExtras.h"

@@ -4,8 +4,8 @@
 
 #include "DsManager.h"
 #include "DsPBuffer.h"
-#include "../ViewStaticsGuard.h"
-#include "../ViewWindow.h"
+#include "ViewStaticsGuard.h"
+#include "ViewWindow.h"
 #include "VyrCommandLineParser.h"
 
 #include <gtest/gtest.h>

@@ -14,8 +14,8 @@
 #include "GmPosition.h"
 #include "VyrBodyGeometry.h"
 
-#include "../../context/ViewStaticsGuard.h"
-#include "../../context/ViewWindow.h"
+#include "ViewStaticsGuard.h"
+#include "ViewWindow.h"
 
 #include "SpaBuilders.h"
 

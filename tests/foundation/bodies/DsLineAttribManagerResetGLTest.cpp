@@ -16,8 +16,8 @@
 
 #include "DsHideLevel.h"
 
-#include "../../context/ViewStaticsGuard.h"
-#include "../../context/ViewWindow.h"
+#include "ViewStaticsGuard.h"
+#include "ViewWindow.h"
 
 #include "SpaBuilders.h"
 

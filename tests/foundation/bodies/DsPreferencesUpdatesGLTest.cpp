@@ -22,8 +22,8 @@
 #include "SpaFaceter.h"
 #include "SpaTopology.h"
 
-#include "../../context/ViewStaticsGuard.h"
-#include "../../context/ViewWindow.h"
+#include "ViewStaticsGuard.h"
+#include "ViewWindow.h"
 #include "../PreferencesFixture.h"
 
 #include <GL/gl.h>

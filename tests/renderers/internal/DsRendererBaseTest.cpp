@@ -12,7 +12,7 @@
 #include "DsView3dCdc.h"
 #include "VyrObjectPath.h"
 
-#include "../../context/ViewStaticsGuard.h"
+#include "ViewStaticsGuard.h"
 
 #include <gtest/gtest.h>
 

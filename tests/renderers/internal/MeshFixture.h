@@ -15,8 +15,8 @@
 
 #include "SpaFaceter.h"
 
-#include "../../context/ViewStaticsGuard.h"
-#include "../../context/ViewWindow.h"
+#include "ViewStaticsGuard.h"
+#include "ViewWindow.h"
 #include "GlTestFixture.h"
 #include "RecordingSeam.h"
 #include "TestResets.h"

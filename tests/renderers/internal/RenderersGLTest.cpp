@@ -9,8 +9,8 @@
 #include "DsRendererShade.h"
 #include "DsRendererWireframe.h"
 
-#include "../../context/ViewStaticsGuard.h"
-#include "../../context/ViewWindow.h"
+#include "ViewStaticsGuard.h"
+#include "ViewWindow.h"
 #include "../../scene_db/SceneTestSupport.h"
 
 #include "DsDrawContext.h"

@@ -12,7 +12,7 @@
 
 #include "RecordingSeam.h"
 
-#include "../../context/ViewStaticsGuard.h"
+#include "ViewStaticsGuard.h"
 #include "../../scene_db/SceneTestSupport.h"
 
 #include "DsDrawContext.h"

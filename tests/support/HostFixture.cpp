@@ -1,0 +1,282 @@
+#include "HostFixture.h"
+
+#include "DsAttributes.h"
+#include "DsGlScene.h"
+#include "DsManager.h"
+#include "DsPickProccessor.h"
+#include "DsScene.h"
+#include "GlTestFixture.h"
+#include "GmPosition.h"
+#include "UiPickEvent.h"
+#include "VyrBodyGeometry.h"
+
+#include "SpaBuilders.h"
+#include "SpaTopology.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+
+namespace vyrtest {
+
+// === Pictures ======================================================================================
+
+const unsigned char* Picture::At(int x, int y) const
+{
+    static const unsigned char kBlack[3] = {0, 0, 0};
+    if (x < 0 || y < 0 || x >= width || y >= height) return kBlack;
+    return &rgb[(static_cast<size_t>(y) * width + x) * 3];
+}
+
+bool Picture::Lit(int x, int y, int threshold) const
+{
+    const unsigned char* p = At(x, y);
+    return p[0] + p[1] + p[2] > threshold;
+}
+
+int Picture::LitCount(int threshold) const
+{
+    int lit = 0;
+    for (size_t i = 0; i + 2 < rgb.size(); i += 3) lit += rgb[i] + rgb[i + 1] + rgb[i + 2] > threshold;
+    return lit;
+}
+
+int DifferingPixels(const Picture& a, const Picture& b)
+{
+    if (a.width != b.width || a.height != b.height || a.rgb.size() != b.rgb.size())
+        return std::max(a.width * a.height, b.width * b.height);
+    int differing = 0;
+    for (size_t i = 0; i + 2 < a.rgb.size(); i += 3)
+        differing += a.rgb[i] != b.rgb[i] || a.rgb[i + 1] != b.rgb[i + 1] || a.rgb[i + 2] != b.rgb[i + 2];
+    return differing;
+}
+
+::testing::AssertionResult SamePicture(const Picture& actual, const Picture& expected)
+{
+    const int differing = DifferingPixels(actual, expected);
+    if (differing == 0) return ::testing::AssertionSuccess();
+    std::ostringstream out;
+    out << differing << " pixels differ";
+    if (actual.width == expected.width && actual.height == expected.height) {
+        for (int y = 0; y < actual.height; ++y)
+            for (int x = 0; x < actual.width; ++x) {
+                const unsigned char* p = actual.At(x, y);
+                const unsigned char* q = expected.At(x, y);
+                if (p[0] == q[0] && p[1] == q[1] && p[2] == q[2]) continue;
+                out << "; the first at (" << x << ", " << y << ") from the bottom: (" << int(p[0]) << ", "
+                    << int(p[1]) << ", " << int(p[2]) << ") where (" << int(q[0]) << ", " << int(q[1]) << ", "
+                    << int(q[2]) << ") was expected";
+                return ::testing::AssertionFailure() << out.str();
+            }
+    } else {
+        out << " (sizes " << actual.width << " x " << actual.height << " and " << expected.width << " x "
+            << expected.height << ")";
+    }
+    return ::testing::AssertionFailure() << out.str();
+}
+
+// === The host ======================================================================================
+
+Host::Host(int width, int height) : width_(width), height_(height) { Make(0, false); }
+
+Host::Host(int width, int height, int number) : width_(width), height_(height) { Make(number, true); }
+
+void Host::Make(int number, bool numbered)
+{
+    window_ = std::make_unique<FrameworkWindow>(width_, height_);
+    context_ = numbered ? std::make_unique<CDsGlContext>(number) : std::make_unique<CDsGlContext>();
+    view_ = std::make_unique<CDsView3dCdc>(&window_->wnd);
+    view_->SetGlContext(context_.get());
+    context_->add_view(view_.get());
+    Look(ViewSetup());
+    view_->SetRenderMode(eRenderShade);
+}
+
+Host::~Host()
+{
+    for (size_t i = 0; i < bodies_.size(); ++i)
+        if (shown_[i]) VyrHideBody(context_.get(), bodies_[i], static_cast<int>(i) + 1);
+    view_.reset();
+    context_.reset();
+    window_.reset();
+    for (BODY* body : bodies_) body->lose();
+    wglMakeCurrent(nullptr, nullptr);
+}
+
+void Host::Look(ViewSetup setup)
+{
+    setup.Pixels(width_, height_).ApplyTo(*view_);
+}
+
+void Host::Resize(int width, int height)
+{
+    width_ = width;
+    height_ = height;
+    MoveWindow(window_->plain.window, 0, 0, width, height, FALSE);
+    view_->resize(width, height);
+}
+
+BODY* Host::Show(BODY* body, unsigned color)
+{
+    EXPECT_NE(body, nullptr);
+    if (!body) return nullptr;
+    bodies_.push_back(body);
+    colors_.push_back(color);
+    shown_.push_back(false);
+    ShowAgain(body);
+    return shown_.back() ? body : nullptr;
+}
+
+BODY* Host::ShowBlock(const SPAposition& low, const SPAposition& high, unsigned color)
+{
+    return Show(make_block(low.x(), low.y(), low.z(), high.x(), high.y(), high.z()), color);
+}
+
+void Host::Hide(BODY* body)
+{
+    const int id = IdOf(body);
+    if (id == 0 || !shown_[static_cast<size_t>(id - 1)]) return;
+    VyrHideBody(context_.get(), body, id);
+    shown_[static_cast<size_t>(id - 1)] = false;
+}
+
+void Host::ShowAgain(BODY* body)
+{
+    const int id = IdOf(body);
+    if (id == 0 || shown_[static_cast<size_t>(id - 1)]) return;
+    CDsAttributes look;
+    look.SetColor(colors_[static_cast<size_t>(id - 1)]);
+    const bool shown = VyrShowBody(context_.get(), body, id, &look);
+    EXPECT_TRUE(shown);
+    shown_[static_cast<size_t>(id - 1)] = shown;
+}
+
+bool Host::Shown(BODY* body) const
+{
+    const int id = IdOf(body);
+    return id != 0 && shown_[static_cast<size_t>(id - 1)];
+}
+
+int Host::IdOf(BODY* body) const
+{
+    const auto found = std::find(bodies_.begin(), bodies_.end(), body);
+    return found == bodies_.end() ? 0 : static_cast<int>(found - bodies_.begin()) + 1;
+}
+
+CVyrObjectPath Host::PathOf(BODY* body) const
+{
+    const int id = IdOf(body);
+    if (id == 0) return CVyrObjectPath();
+    return CVyrObjectPath(&id, 1, 1, context_->GetScene()->GetDbScene().GetPeerPartId());
+}
+
+BODY* Host::BodyOf(const CVyrObjectPath& path) const
+{
+    for (BODY* body : bodies_)
+        if (PathOf(body) == path) return body;
+    return nullptr;
+}
+
+void Host::Refresh() { view_->refresh(); }
+
+Picture Host::Front()
+{
+    context_->MakeCurrent(view_.get());
+    Picture picture;
+    picture.width = width_;
+    picture.height = height_;
+    picture.rgb.assign(static_cast<size_t>(width_) * height_ * 3, 0);
+    glFinish();
+    GLint readBuffer = GL_BACK;
+    glGetIntegerv(GL_READ_BUFFER, &readBuffer);
+    glReadBuffer(GL_FRONT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, picture.rgb.data());
+    glReadBuffer(static_cast<GLenum>(readBuffer));
+    return picture;
+}
+
+Picture Host::WholeFrame()
+{
+    context_->OnPicturePropsChanged();
+    view_->refresh();
+    return Front();
+}
+
+bool Host::PixelOf(const SPAposition& point, int& x, int& y)
+{
+    float fx = -1, fy = -1;
+    if (!view_->world_to_drawable(point, fx, fy)) return false;
+    x = static_cast<int>(std::floor(fx));
+    y = static_cast<int>(std::floor(fy));
+    return true;
+}
+
+CDsPickedItem Host::Pick(int x, int y, const std::vector<CDsTypeMask>* domain, CDsPickedItemList* list)
+{
+    const std::vector<CDsTypeMask> bodies = Domain({kBodyType});
+    CUiPickEvent event(x, y, 0, view_.get(), nullptr);
+    CDsPickContext request;
+    request.m_ownerContext = context_.get();
+    request.m_domain = domain ? domain : &bodies;
+    request.m_event = &event;
+    CDsPickedItemList others;
+    return context_->GetPickProccessor()->PickSingle(request, list ? *list : others);
+}
+
+CDsPickedItem Host::PickAt(const SPAposition& point, const std::vector<CDsTypeMask>* domain)
+{
+    int x = 0, y = 0;
+    EXPECT_TRUE(PixelOf(point, x, y));
+    return Pick(x, y, domain);
+}
+
+std::vector<CVyrObjectPath> Host::Region(int x1, int y1, int x2, int y2, const std::vector<CDsTypeMask>* domain)
+{
+    const std::vector<CDsTypeMask> bodies = Domain({kBodyType});
+    CUiPickEvent event(x1, y1, 0, view_.get(), nullptr);
+    int corner[2] = {x2, y2};
+    CDsPickContext request;
+    request.m_ownerContext = context_.get();
+    request.m_domain = domain ? domain : &bodies;
+    request.m_event = &event;
+    request.m_secondCorner = corner;
+    request.m_regionSelector = 1;
+    CDsPickedItemList list;
+    context_->GetPickProccessor()->PickInRegion(request, list);
+    std::vector<CVyrObjectPath> paths;
+    for (const CDsPickedItem* item : list.GetItems()) paths.push_back(item->GetObjectPath());
+    return paths;
+}
+
+std::vector<CDsTypeMask> Host::Domain(std::initializer_list<int> types)
+{
+    CDsTypeMask mask;
+    for (int type : types) mask.SetType(type, -1);
+    return {mask};
+}
+
+// === The test ======================================================================================
+
+void HostTest::SetUp()
+{
+    ASSERT_TRUE(DisplayAvailable());
+    countFrames_ = CDsManager::GetInstance()->GetFlag(3);
+    CDsManager::GetInstance()->SetFlag(3, true);  // the scene counts the frames it draws
+    host_ = std::make_unique<Host>(kHostSize, kHostSize);
+}
+
+void HostTest::TearDown()
+{
+    if (host_) {
+        host_->Context().MakeCurrent(&host_->View());
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+        EXPECT_EQ(host_->View().get_pick_mode(), 0);
+    }
+    host_.reset();
+    CDsManager::GetInstance()->SetFlag(3, countFrames_);
+}
+
+}  // namespace vyrtest

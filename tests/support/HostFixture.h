@@ -1,0 +1,156 @@
+// A host as a program that shows solid bodies has one, for the tests that try the display from a
+// host's side: a window known to the framework, the core's view on it, a rendering context, a
+// camera, bodies shown through the context and filed into the scene database by the host's body
+// geometry, the window's front buffer read back, and single picks at a pixel.
+//
+//     vyrtest::Host host(100, 100);
+//     host.Look(vyrtest::ViewSetup().Eye(SPAposition(0, 0, 100)).Field(100, 100).Clip(1, 300));
+//     BODY* block = host.ShowBlock(SPAposition(-20, -10, -10), SPAposition(20, 10, 10));
+//     host.Refresh();
+//     const vyrtest::Picture picture = host.Front();
+//
+// Pixels: `Front` answers rows from the bottom, as OpenGL counts; pick pixels and `PixelOf`
+// count rows down from the viewport's top, as pick events do.
+#pragma once
+
+#include "DsGlContext.h"
+#include "DsPickedItem.h"
+#include "DsTypeMask.h"
+#include "DsView3dCdc.h"
+#include "ViewSetup.h"
+#include "ViewStaticsGuard.h"
+#include "ViewWindow.h"
+#include "VyrObjectPath.h"
+
+#include "SpaValues.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+class BODY;
+
+namespace vyrtest {
+
+// A window's picture: `width` x `height` RGB pixels, rows from the bottom.
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;
+
+    bool operator==(const Picture& other) const
+    {
+        return width == other.width && height == other.height && rgb == other.rgb;
+    }
+    bool operator!=(const Picture& other) const { return !(*this == other); }
+    // The colour at (x, y), y counted up from the bottom row; black outside.
+    const unsigned char* At(int x, int y) const;
+    // Whether the pixel at (x, y) (rows up) has a channel sum above `threshold`.
+    bool Lit(int x, int y, int threshold = 60) const;
+    // How many pixels have a channel sum above `threshold`.
+    int LitCount(int threshold = 60) const;
+};
+// How many pixels of two pictures of one size differ in any channel (all of them when the sizes
+// differ).
+int DifferingPixels(const Picture& a, const Picture& b);
+// A gtest failure naming how many pixels differ and the first of them, or success when none does.
+::testing::AssertionResult SamePicture(const Picture& actual, const Picture& expected);
+
+// One host: window, view, context, bodies. Made current on the view as it goes.
+class Host {
+public:
+    // The object type the host's body geometry files bodies with.
+    static constexpr unsigned char kBodyType = 1;
+    // Orange (0x00BBGGRR), the colour bodies are shown in unless told.
+    static constexpr unsigned kOrange = 0x00C0FF;
+
+    // A window of `width` x `height` pixels, a view on it and a context of a scene of its own,
+    // shaded, seen as ViewSetup's default camera over the whole viewport.
+    Host(int width, int height);
+    // The same with a context of document number `number` (contexts of one number share a part).
+    Host(int width, int height, int number);
+    // Takes the bodies still shown out of the context, drops the view, the context and the
+    // window, and loses every body the host owns.
+    ~Host();
+    Host(const Host&) = delete;
+    Host& operator=(const Host&) = delete;
+
+    CDsView3dCdc& View() { return *view_; }
+    CDsGlContext& Context() { return *context_; }
+    FrameworkWindow& Window() { return *window_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+
+    // Gives the view `setup`'s camera over its whole viewport.
+    void Look(ViewSetup setup);
+    // Resizes the window and tells the view, as a host does after a resize.
+    void Resize(int width, int height);
+
+    // Shows `body` (owned by the host from now on) as the next item id, in `color`; null when the
+    // context refuses it (a test failure).
+    BODY* Show(BODY* body, unsigned color = kOrange);
+    // Shows the block [low, high] as the next item.
+    BODY* ShowBlock(const SPAposition& low, const SPAposition& high, unsigned color = kOrange);
+    // Takes an owned body out of the context and the database (kept, to show again).
+    void Hide(BODY* body);
+    // Shows again a body taken out by Hide, under its old id and colour.
+    void ShowAgain(BODY* body);
+    // Whether an owned body is shown.
+    bool Shown(BODY* body) const;
+    // The owned bodies, in the order they were first shown (ids 1, 2, ...).
+    const std::vector<BODY*>& Bodies() const { return bodies_; }
+    // The item id and object path of an owned body (0 and an empty path for another).
+    int IdOf(BODY* body) const;
+    CVyrObjectPath PathOf(BODY* body) const;
+    // The body under a path (null for none of the host's).
+    BODY* BodyOf(const CVyrObjectPath& path) const;
+
+    // The view's refresh.
+    void Refresh();
+    // The window's front buffer.
+    Picture Front();
+    // What a whole new frame of the present state shows: the context told that everything
+    // changed, the view refreshed, the front buffer read.
+    Picture WholeFrame();
+    // The drawable pixel (rows down) of a model point; false when it projects nowhere.
+    bool PixelOf(const SPAposition& point, int& x, int& y);
+
+    // The single pick at drawable pixel (x, y) (rows down), bodies only unless `domain` is given;
+    // the other candidates go to `list` when given.
+    CDsPickedItem Pick(int x, int y, const std::vector<CDsTypeMask>* domain = nullptr,
+                       CDsPickedItemList* list = nullptr);
+    // The single pick at the pixel of a model point.
+    CDsPickedItem PickAt(const SPAposition& point, const std::vector<CDsTypeMask>* domain = nullptr);
+    // The region pick between drawable pixels (x1, y1) and (x2, y2), bodies only unless told.
+    std::vector<CVyrObjectPath> Region(int x1, int y1, int x2, int y2,
+                                       const std::vector<CDsTypeMask>* domain = nullptr);
+
+    // A domain of the listed object types.
+    static std::vector<CDsTypeMask> Domain(std::initializer_list<int> types);
+
+private:
+    void Make(int number, bool numbered);
+
+    int width_, height_;
+    std::unique_ptr<FrameworkWindow> window_;
+    std::unique_ptr<CDsGlContext> context_;
+    std::unique_ptr<CDsView3dCdc> view_;
+    std::vector<BODY*> bodies_;
+    std::vector<unsigned> colors_;
+    std::vector<bool> shown_;
+};
+
+// A test with one host of `kHostSize` x `kHostSize` pixels, the view statics put back after it,
+// and the display manager's frame counting switched on (so that GetRefreshCounter counts).
+class HostTest : public ::testing::Test {
+protected:
+    static constexpr int kHostSize = 100;
+    void SetUp() override;
+    void TearDown() override;
+
+    ViewStaticsGuard statics_;
+    std::unique_ptr<Host> host_;
+    bool countFrames_ = false;
+};
+
+}  // namespace vyrtest
