@@ -28,6 +28,10 @@
 //   own transformation (the corners themselves, in doubles, while it has none), so that a figure
 //   holding an item placed by a transformation (an STL mesh of DrawTrianglesStl, say) reports the
 //   placed box to the scene, not the unplaced one.
+// - The leaves placed by their transformation (STL meshes, display-list polygons, triangle
+//   strips, triangle sets and quadric surfaces) draw under it on the scene walk as on the retained
+//   road (PushMatrix and PopMatrix around what they draw), so that a figure's leaf is drawn and
+//   picked where its box, its extents and a direct draw put it.
 // - The display-list polygons (CDsItemPolygonsDl) draw their own list once, under the walk's own
 //   culled face, when the walk that calls them blends and culls (WalkCullsBlendedFaces): such a
 //   walk runs once for the back faces and once for the front ones, so each face blends once.

@@ -205,7 +205,9 @@ void CDsItemPolygonsStl::DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitiv
         glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     }
     ApplyColor(saver, applyAttributes);
+    PushMatrix();
     DrawTriangles(view);
+    PopMatrix();
     if (!shaded) glPopAttrib();
 }
 
