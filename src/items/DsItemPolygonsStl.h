@@ -88,7 +88,7 @@ public:
     bool GetVerticesBuffer(CDsGeometry::eDrawPrimitives kinds, std::vector<CDsGeometry::sVerticesBuffer>& buffers,
                            int index) override;
     // Unless valid: the extremes from every vertex, and the transformed box made anew from their
-    // two corners under the item's transformation.
+    // eight corners under the item's transformation.
     void UpdateExtremes() override;
 
     // --- Own operations -----------------------------------------------------------------
@@ -100,7 +100,7 @@ public:
     int GetVBOId() const { return m_vboId; }
     // The vertex array (9 floats a triangle), null without one.
     const float* GetVertexArray() const { return m_vertices; }
-    // The extremes' corners under the item's transformation.
+    // The box of the extremes' eight corners under the item's transformation.
     const CDsBox& GetTransformedBox() const { return m_transformedBox; }
     // Whether `view` draws the mesh shaded (see the header comment).
     static bool IsShaded(view3d& view);

@@ -1,7 +1,8 @@
 // Figures whose shaded leaves (STL meshes, recorded triangles, triangle strips, triangle sets) are
 // placed by a transformation, their own or the figure generator's, recorded beside a block that
 // the host shows: a frame draws each leaf where the scene's box and ZoomAll put it, the single
-// pick and the region pick find it there and nowhere else.
+// pick and the region pick find it there and nowhere else, and a leaf turned by its
+// transformation answers a box that holds all of it.
 #include "DsFigure.h"
 #include "DsFigureGenerator.h"
 #include "GlTestFixture.h"
@@ -45,6 +46,21 @@ CVyrStlData* MakeSphere(double r)
             data->AddTriangle(CVyrTriangle(at(b, s), at(b + 1, s), at(b + 1, s + 1)));
             data->AddTriangle(CVyrTriangle(at(b, s), at(b + 1, s + 1), at(b, s + 1)));
         }
+    return data;
+}
+
+// The cube of half side `h` about the origin, as twelve triangles.
+CVyrStlData* MakeCube(double h)
+{
+    auto* data = new CVyrStlData;
+    const SPAposition p[8] = {SPAposition(-h, -h, -h), SPAposition(h, -h, -h), SPAposition(h, h, -h),
+                              SPAposition(-h, h, -h),  SPAposition(-h, -h, h), SPAposition(h, -h, h),
+                              SPAposition(h, h, h),    SPAposition(-h, h, h)};
+    const int quads[6][4] = {{4, 5, 6, 7}, {0, 3, 2, 1}, {1, 2, 6, 5}, {0, 4, 7, 3}, {3, 7, 6, 2}, {0, 1, 5, 4}};
+    for (const auto& q : quads) {
+        data->AddTriangle(CVyrTriangle(p[q[0]], p[q[1]], p[q[2]]));
+        data->AddTriangle(CVyrTriangle(p[q[0]], p[q[2]], p[q[3]]));
+    }
     return data;
 }
 
@@ -260,5 +276,26 @@ TEST_F(PlacedFigureLeavesGLTest, EveryShadedLeafUnderTheGeneratorsTransformation
         EXPECT_EQ(PickedAt(unplaced + SPAvector(2, 2, 0)), CVyrObjectPath());
         EXPECT_TRUE(Holds(RegionAbout(placed, 12), PathOf(square)));
         EXPECT_FALSE(Holds(RegionAbout(unplaced, 12), PathOf(square)));
+    }
+}
+
+// A cube turned an eighth of a turn about z reaches farther along x and y than its own half side:
+// the scene's box holds its corners, and a frame fitted to it shows the whole cube.
+TEST_F(PlacedFigureLeavesGLTest, AMeshTurnedByItsTransformationAnswersABoxThatHoldsAllOfIt)
+{
+    CStlFigure cube(MakeCube(10), rotate_transf(M_PI / 4, SPAvector(0, 0, 1)));
+    cube.Record(true, &host_->View());
+    ASSERT_TRUE(cube.IsRecorded());
+    const double reach = 10 * std::sqrt(2.0);
+    for (const bool remeasured : {false, true}) {
+        SCOPED_TRACE(remeasured ? "measured again" : "as recorded");
+        if (remeasured) host_->Context().InvalidateBox();
+        const SPAbox box = Box();
+        EXPECT_NEAR(box.low().x(), -reach, 1e-3);
+        EXPECT_NEAR(box.high().x(), reach, 1e-3);
+        EXPECT_NEAR(box.low().y(), -reach, 1e-3);
+        EXPECT_NEAR(box.high().y(), reach, 1e-3);
+        EXPECT_NEAR(box.low().z(), -10, 1e-3);
+        EXPECT_NEAR(box.high().z(), 10, 1e-3);
     }
 }
