@@ -54,8 +54,30 @@ protected:
         return host_->Front().Lit(x, host_->Height() - 1 - y);
     }
 
+    // The reference point of an edge's start, end, middle or centre that StPickRefPoint answers at
+    // the pixel of `p`: its position, (1e11, 1e11, 1e11) when it answers none.
+    SPAposition SnapAt(const SPAposition& p)
+    {
+        int x = 0, y = 0;
+        EXPECT_TRUE(host_->PixelOf(p, x, y));
+        CUiPickEvent event(x, y, 0, &host_->View(), nullptr);
+        CDsTypeMask mask;
+        for (int kind : {256, 257, 258, 259}) mask.SetType(kind, -1);
+        std::unique_ptr<CDsRefPoint> point(CDsAcisPick::StPickRefPoint(event, mask));
+        return point ? SPAposition(CDsRefPoint::sLastPosition) : SPAposition(1e11, 1e11, 1e11);
+    }
+
     BODY* block_ = nullptr;
 };
+
+// Whether `p` is within 1e-3 of `q` in every coordinate.
+::testing::AssertionResult Near(const SPAposition& p, const SPAposition& q)
+{
+    if (std::fabs(p.x() - q.x()) <= 1e-3 && std::fabs(p.y() - q.y()) <= 1e-3 && std::fabs(p.z() - q.z()) <= 1e-3)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "(" << p.x() << ", " << p.y() << ", " << p.z() << ") is not (" << q.x()
+                                         << ", " << q.y() << ", " << q.z() << ")";
+}
 
 // Where the line from the eye through `p` meets the plane z = `z`.
 SPAposition OnPlaneZ(const SPAposition& p, double z)
@@ -115,4 +137,29 @@ TEST_F(PickSectionsGLTest, ASteppedSectionClipsTheSinglePickAsItClipsThePicture)
         EXPECT_NEAR(kept.GetPickedPosition()->x(), 30, 0.5);
     }
     host_->Context().GetScene()->SetComplexSection(nullptr);
+}
+
+TEST_F(PickSectionsGLTest, SnapsTakeWhatTheSectionKeepsAndOnlyKeptFacesHideThem)
+{
+    // The far bottom corner, seen through the cut: before the cut the removed top lies in front of
+    // it; after it nothing does, in any render mode.
+    const SPAposition farCorner(0, 0, 8), removedCorner(30, 0, 8);
+    host_->Refresh();
+    EXPECT_FALSE(Near(SnapAt(farCorner), farCorner));
+    host_->Context().SetSection(SPAposition(15, 0, 0), SPAvector(-1, 0, 0));
+    host_->Refresh();
+    for (ERenderMode mode : {eRenderWireframe, eRenderShade, eRenderHiddenLines, eRenderMixed}) {
+        SCOPED_TRACE(mode);
+        host_->View().SetRenderMode(mode);
+        EXPECT_TRUE(Near(SnapAt(farCorner), farCorner));
+        // A corner of the removed half is not there to snap to.
+        EXPECT_FALSE(Near(SnapAt(removedCorner), removedCorner));
+    }
+    // Moved to keep x > 15: the near half's faces are kept and hide the far corner again.
+    host_->View().SetRenderMode(eRenderShade);
+    host_->Context().SetSection(SPAposition(15, 0, 0), SPAvector(1, 0, 0));
+    host_->Refresh();
+    EXPECT_FALSE(Near(SnapAt(farCorner), farCorner));
+    EXPECT_TRUE(Near(SnapAt(removedCorner), removedCorner));
+    host_->Context().ResetSection();
 }
