@@ -123,7 +123,7 @@ public:
     const CUiPickEvent* m_event = nullptr;                  // the pick point and its view
     const int* m_secondCorner = nullptr;                    // a region's opposite corner (x, y), or null
     unsigned char m_stopAfterFirst = 0;                     // no item entered once a hit was found
-    unsigned char m_sectionTest = 0;                        // faces by ray, edges tested against sections
+    unsigned char m_sectionTest = 0;                        // faces by the pick ray, not by selection (sections clip either way)
     const CDsPickedItemList* m_listedItems = nullptr;       // items that win ties (null: none)
     int m_idBound = 0x7FFFFFFF;                             // the largest id that may be picked
     unsigned char m_regionSelector = 0;                     // the region walk of a region pick

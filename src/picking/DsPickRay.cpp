@@ -7,6 +7,7 @@
 #include "DsItemsBody.h"
 #include "DsItemsCopy.h"
 #include "DsItemsFace.h"
+#include "DsSectionPlane.h"
 #include "DsTrianglesCollector.h"
 #include "VyrIndexedMesh.h"
 
@@ -86,6 +87,8 @@ public:
     }
     // The placement of the triangles that come next.
     void SetPlacement(const SPAtransf& placement) { m_placement = placement; }
+    // A section plane: what lies on its cut-away side hides nothing (null: none).
+    void SetSectionPlane(const CDsSectionPlane* plane) { m_section = plane; }
     void AddTriangle(const SPAposition& a, const SPAposition& b, const SPAposition& c) override
     {
         if (m_hidden) return;
@@ -101,7 +104,13 @@ public:
         const SPAvector r = s * e1;
         const double v = (m_direction % r) / det;
         if (v < 0.0 || u + v > 1.0) return;
-        if ((e2 % r) / det > m_tolerance) m_hidden = true;
+        const double t = (e2 % r) / det;
+        if (!(t > m_tolerance)) return;
+        // Where the ray meets the triangle must be kept by the section: a face is drawn only there.
+        if (m_section && CDsGeometryComputer::GetInstance()->IsPointClippedByPlane(
+                             m_point + m_direction * t, m_section->GetPoint(), m_section->GetNormal()))
+            return;
+        m_hidden = true;
     }
     bool Hidden() const { return m_hidden; }
     // Whether the ray can meet anything inside the box [low, high], placed by `placement`,
@@ -145,6 +154,7 @@ private:
     SPAvector m_direction;  // unit
     double m_tolerance;
     SPAtransf m_placement;
+    const CDsSectionPlane* m_section = nullptr;
     bool m_hidden = false;
 };
 
@@ -321,6 +331,14 @@ void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransf
     }
 }
 
+bool DsIsPointCutBySection(CDsGlContext* context, const SPAposition& point)
+{
+    CDsGlScene* scene = context ? context->GetScene() : nullptr;
+    const CDsSectionPlane* plane = scene ? scene->GetSectionPlane() : nullptr;
+    return plane &&
+           CDsGeometryComputer::GetInstance()->IsPointClippedByPlane(point, plane->GetPoint(), plane->GetNormal());
+}
+
 bool DsIsPointHiddenByFaces(CDsGlContext* context, view3d* view, const SPAposition& point)
 {
     CDsGlScene* scene = context ? context->GetScene() : nullptr;
@@ -340,6 +358,7 @@ bool DsIsPointHiddenByFaces(CDsGlContext* context, view3d* view, const SPApositi
     const double size = std::max({std::fabs(point.x()), std::fabs(point.y()), std::fabs(point.z()), 1.0});
     const double tolerance = std::max(kHidingPixels * view->get_units_per_pixel(), kHidingRelative * size);
     CHidingTriangles triangles(point, towardsViewer, tolerance);
+    triangles.SetSectionPlane(scene->GetSectionPlane());
 
     const SPAtransf identity;
     CDsItemsGroup* bodies = scene->GetRootGroup(CDsGlScene::eRootBodies);

@@ -22,7 +22,10 @@
 //   at least a millionth of the point's size) from the point, so that the faces the point lies on
 //   do not hide it. Faces hide in the hidden-line render mode, and in the shaded and mixed modes
 //   when at least three quarters opaque (as a face hit counts as opaque in the single pick);
-//   nothing hides in the wireframe and partial hidden-line modes, which show hidden edges.
+//   nothing hides in the wireframe and partial hidden-line modes, which show hidden edges. Only
+//   what a section plane keeps of a face hides: where the ray meets a face on the plane's cut-away
+//   side, the face is not drawn and hides nothing. A stepped section takes no part: it clips only
+//   the items it lists by their database paths, which a body group does not know.
 #pragma once
 
 #include "SpaValues.h"
@@ -89,6 +92,9 @@ void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransf
 void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
                     const SDsPickClip& clip, std::vector<SDsRayIntersection>& hits, bool everyPolygon = false);
 
+// Whether the section plane of `context`'s scene cuts `point` (model coordinates of the root part)
+// away, so that it is drawn in no render mode. False without a context or section plane.
+bool DsIsPointCutBySection(CDsGlContext* context, const SPAposition& point);
 // Whether a face that `context` shows hides `point` (model coordinates of the root part) from the
 // viewer of `view` (see the header comment). False without a context or view, in the render modes
 // that show hidden edges, and for a perspective eye at the point.

@@ -1,7 +1,9 @@
 #include "DsSinglePickFunctor.h"
 
+#include "DsComplexSection.h"
 #include "DsGeometryComputer.h"
 #include "DsGlScene.h"
+#include "DsSectionPlane.h"
 #include "DsGlStateCache.h"
 #include "DsGlTraverseFunctor.h"
 
@@ -19,6 +21,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -183,11 +186,54 @@ bool CDsSinglePickFunctor::EnterItem(CDsLocation* location, const CDsObjectPath&
     return true;
 }
 
-bool CDsSinglePickFunctor::SelectionPoint(const SItem& item, int kinds, SPAposition& point)
+bool CDsSinglePickFunctor::ClippedSelect(const SItem& item, int kinds, const SDsPickClip& clip, double& depth)
+{
+    const CDsComplexSection* stepped = clip.scene ? clip.scene->GetComplexSection() : nullptr;
+    const CDsSectionPlane* plane = clip.scene ? clip.scene->GetSectionPlane() : nullptr;
+    if (stepped && stepped->GetGroupCount() == 0) stepped = nullptr;
+    if (!stepped && !plane)
+        return DsGlSelect(item.geometry, *m_view, kinds, item.id, GetTopTransform(), &m_refresh, &depth);
+    // The clip planes are given in model coordinates of the root part: specified under the
+    // camera's model-view, as the frame specifies them.
+    auto specify = [&](const std::function<void()>& planes) {
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        glLoadMatrixd(m_modelview);
+        planes();
+        glPopMatrix();
+    };
+    if (!stepped) {
+        specify([&] {
+            glEnable(GL_CLIP_PLANE0);
+            glClipPlane(GL_CLIP_PLANE0, plane->GetEquation());
+        });
+        const bool hit = DsGlSelect(item.geometry, *m_view, kinds, item.id, GetTopTransform(), &m_refresh, &depth);
+        glDisable(GL_CLIP_PLANE0);
+        return hit;
+    }
+    // A stepped section keeps the union of its areas: one selection per area with its planes on
+    // and the view in its section pass, as the frame draws the items the section applies to.
+    bool hit = false;
+    const bool pass = m_view->GetFlag(eDsViewFlagSectionPass);
+    m_view->SetFlag(eDsViewFlagSectionPass, true);
+    for (int group = 0; group < stepped->GetGroupCount(); ++group) {
+        specify([&] { stepped->EnableClipPlanes(group); });
+        double nearest = 1.0;
+        if (DsGlSelect(item.geometry, *m_view, kinds, item.id, GetTopTransform(), &m_refresh, &nearest)) {
+            depth = hit ? std::min(depth, nearest) : nearest;
+            hit = true;
+        }
+        stepped->DisableClipPlanes(group);
+    }
+    m_view->SetFlag(eDsViewFlagSectionPass, pass);
+    return hit;
+}
+
+bool CDsSinglePickFunctor::SelectionPoint(const SItem& item, int kinds, const SDsPickClip& clip, SPAposition& point)
 {
     if (!item.geometry || !m_view) return false;
     double depth = 1.0;
-    if (!DsGlSelect(item.geometry, *m_view, kinds, item.id, GetTopTransform(), &m_refresh, &depth)) return false;
+    if (!ClippedSelect(item, kinds, clip, depth)) return false;
     // The pick region fills the viewport under the pick projection: its centre is the pick centre.
     const double x = m_viewport[0] + m_viewport[2] * 0.5, y = m_viewport[1] + m_viewport[3] * 0.5;
     double px = 0.0, py = 0.0, pz = 0.0;
@@ -252,15 +298,15 @@ void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
 
     SPAposition point(1e11, 1e11, 1e11);
     int kind = CDsPickHit::eKindNone;
+    // What a section cuts away is not picked, whichever road tests the faces.
     SDsPickClip clip;
     clip.plane = m_clip;
-    if (m_sections && m_sectionTest && m_sections->CanItemBeClipped(item.path->ToVyrObjectPath()))
-        clip.scene = m_sections;
+    if (m_sections && m_sections->CanItemBeClipped(item.path->ToVyrObjectPath())) clip.scene = m_sections;
     if (item.geometry && m_view && (kinds & CDsGeometry::eDpFaces)) {
         if (!m_sectionTest) {
             // Selection tells whether the faces meet the pick window; where, the ray under the
             // cursor tells, when it meets them (the window's nearest depth may lie elsewhere).
-            if (SelectionPoint(item, CDsGeometry::eDpFaces, point)) {
+            if (SelectionPoint(item, CDsGeometry::eDpFaces, clip, point)) {
                 kind = CDsPickHit::eKindFace;
                 RayPoint(item, clip, point);
             }
@@ -279,7 +325,7 @@ void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
                 SPAposition local;
                 if (EdgePoint(item, local)) {
                     point = GetTopTransform().TransformPoint(local);
-                    if (m_sectionTest && clip.Hides(point)) edge = false;
+                    if (clip.Hides(point)) edge = false;
                 }
             }
             if (edge) {
@@ -290,8 +336,15 @@ void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
                 kind = CDsPickHit::eKindOther;
             }
         }
-        if (kind != CDsPickHit::eKindNone && point.x() == 1e11 && point.y() == 1e11 && point.z() == 1e11)
-            SelectionPoint(item, kind == CDsPickHit::eKindEdge ? CDsGeometry::eDpLines : (kinds & 0x71), point);
+        if (kind != CDsPickHit::eKindNone && point.x() == 1e11 && point.y() == 1e11 && point.z() == 1e11) {
+            const int selected = kind == CDsPickHit::eKindEdge ? CDsGeometry::eDpLines : (kinds & 0x71);
+            if (!SelectionPoint(item, selected, clip, point) && kind == CDsPickHit::eKindEdge && clip.scene) {
+                // Lines that the selection meets only where the section cut them away are not there.
+                double depth = 1.0;
+                if (DsGlSelect(item.geometry, *m_view, selected, item.id, GetTopTransform(), &m_refresh, &depth))
+                    kind = CDsPickHit::eKindNone;
+            }
+        }
     }
     const int state = item.location ? item.location->GetState() : 0;
     const bool onTop = (kinds & CDsGeometry::eDpOnTop) || (item.location && item.location->IsOnTop());

@@ -24,9 +24,13 @@
 // - The pick rectangle counts in window pixels with the viewport's corner added, as the locations'
 //   window boxes do.
 // - Nesting deeper than the level ids (30 levels) reads the part key for the id-range filter.
-// - With the section test, a face hit by the pick ray and an edge's hit point are dropped when the
-//   clip plane (SetClipPlane) hides them, or, for an item the scene's sections can clip
-//   (CDsGlScene::CanItemBeClipped), when those sections clip the point (SetSections).
+// - The section test flag chooses the road of faces: the pick ray (on) or OpenGL selection (off).
+//   Either way what a section cuts away is not picked: for an item the scene's sections can clip
+//   (CDsGlScene::CanItemBeClipped, SetSections) the selection runs with the sections' clip planes
+//   on as the frame draws it (the section plane; each area of a stepped section in turn, view flag
+//   12 set), and a face's ray hit and an edge's hit point are dropped when the clip plane
+//   (SetClipPlane) or those sections clip them; an edge whose lines the selection meets only where
+//   they were cut away is no hit.
 #pragma once
 
 #include "DsDrawContext.h"
@@ -87,7 +91,7 @@ public:
 
     // A pick on `view` at `event` (neither owned) inside `rect`, appending to `hits`: the render
     // mode (for the depth layers), the domain, the scope (may be null), the any-depth flag, the
-    // id-range filter (may be null), the id bound, ray tests for faces (`sectionTest`) and stopping
+    // id-range filter (may be null), the id bound, faces by the pick ray (`sectionTest`) and stopping
     // after the first hit. Pushes OpenGL's projection and sets the pick projection of the view's
     // pick region (the view must be in pick mode, its OpenGL context current).
     CDsSinglePickFunctor(view3d* view, const CUiPickEvent* event, const SDsPickRect& rect, std::vector<CDsPickHit>& hits,
@@ -149,8 +153,13 @@ private:
     // Records a hit (or an accepted container waiting for one).
     void Record(const SItem& item, bool accepted, bool hit, int kind, const SPAposition& point, bool master, int state,
                 bool onTop);
-    // The point of the nearest selection record of `kinds`, in root-part coordinates.
-    bool SelectionPoint(const SItem& item, int kinds, SPAposition& point);
+    // The OpenGL selection of the item's `kinds` with the sections of `clip`'s scene clipping it as
+    // the frame clips it (the section plane, or each area of a stepped section in turn); whether a
+    // record came, the nearest window depth into `depth`.
+    bool ClippedSelect(const SItem& item, int kinds, const SDsPickClip& clip, double& depth);
+    // The point of the nearest selection record of `kinds` (clipped as ClippedSelect clips), in
+    // root-part coordinates.
+    bool SelectionPoint(const SItem& item, int kinds, const SDsPickClip& clip, SPAposition& point);
     // The point where the pick ray first meets the item's face polygons (every polygon tested,
     // those `clip` hides left out), in root-part coordinates; false when it meets none.
     bool RayPoint(const SItem& item, const SDsPickClip& clip, SPAposition& point);
