@@ -270,24 +270,14 @@ void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransf
     DsRayItemFaces(view, geometry, id, transform, ray, planeOnly, hits);
 }
 
-void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
-                    const SDsPickClip& clip, std::vector<SDsRayIntersection>& hits, bool everyPolygon)
+namespace {
+
+// Hands the face polygons of `geometry` (item `id`) to `visit` (float vertices, x, y, z each, and
+// their count) until it answers false: the triangles of its vertex buffers of faces, else its
+// vertex lists polygon by polygon.
+template <class F>
+void ForEachFacePolygon(CDsGeometry* geometry, int id, F&& visit)
 {
-    if (!geometry) return;
-    const pick_ray local = DsRayToModelSpace(transform, ray);
-    if (!local.valid()) return;
-    const CRayViewScope scope(view, transform);
-    const bool firstOnly = !everyPolygon && (geometry->GetDrawPrimitives(0) & kSilhouetteBits) == 0;
-
-    // Tests one polygon; false when the visit is over.
-    auto test = [&](const float* vertices, int count) {
-        SDsRayIntersection hit;
-        if (!DsRayPolygonIntersection(vertices, count, local, view, hit)) return true;
-        if ((clip.plane || clip.scene) && clip.Hides(transform.TransformPoint(hit.point))) return true;
-        hits.push_back(hit);
-        return !firstOnly;
-    };
-
     std::vector<CDsGeometry::sVerticesBuffer> buffers;
     if (geometry->GetVerticesBuffer(CDsGeometry::eDpFaces, buffers, id) && !buffers.empty()) {
         float triangle[9];
@@ -305,7 +295,7 @@ void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransf
                     }
                     for (size_t a = 0; a < 3; ++a) triangle[3 * c + a] = buffer.m_vertices[3 * v + a];
                 }
-                if (inside && !test(triangle, 3)) return;
+                if (inside && !visit(triangle, 3)) return;
             }
         }
         return;
@@ -315,10 +305,110 @@ void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransf
         float* vertices = nullptr;
         int count = 0;
         const int next = geometry->GetVertices(CDsGeometry::eDpFaces, index, vertices, count, id);
-        if (vertices && count >= 3 && !test(vertices, count)) return;
+        if (vertices && count >= 3 && !visit(vertices, count)) return;
         if (next < 0 || next <= index) return;  // the last polygon, or a list that does not move on
         index = next;
     }
+}
+
+// A candidate for the point nearest to a ray: its distance from the ray and its parameter along
+// it. Of two candidates whose distances lie within `tolerance`, the one nearer to the ray's root
+// (the viewer) wins: the outline of a face seen edge-on lies all at one distance, and the user
+// sees its near end.
+struct SNearest {
+    double distance = HUGE_VAL;
+    double parameter = HUGE_VAL;
+
+    bool Beats(const SNearest& other, double tolerance) const
+    {
+        if (distance < other.distance - tolerance) return true;
+        return distance <= other.distance + tolerance && parameter < other.parameter;
+    }
+};
+
+// The point of the segment [a, b] nearest to the ray (root, unit direction, parameters from 0 on),
+// with its distance and the ray's parameter there.
+SNearest NearestOnSegment(const SPAposition& a, const SPAposition& b, const SPAposition& root,
+                          const SPAunit_vector& direction, double tolerance, SPAposition& nearest)
+{
+    const SPAvector d(direction.x(), direction.y(), direction.z());
+    const SPAvector e = b - a, w = a - root;
+    const double ee = e % e, ed = e % d, ew = e % w, dw = d % w;
+    // Candidates: the free minimum when it lies inside, and the least of each side of the
+    // parameter domain [0, 1] x [0, inf) (the squared distance is convex in (s, t)).
+    SNearest best;
+    double bestS = 0.0;
+    auto consider = [&](double s, double t) {
+        const SPAvector v = w + s * e - t * d;
+        SNearest candidate;
+        candidate.distance = std::sqrt(v % v);
+        candidate.parameter = t;
+        if (!candidate.Beats(best, tolerance)) return;
+        best = candidate;
+        bestS = s;
+    };
+    consider(0.0, std::max(0.0, dw));
+    consider(1.0, std::max(0.0, dw + ed));
+    if (ee > 0.0) consider(std::min(1.0, std::max(0.0, -ew / ee)), 0.0);
+    const double determinant = ee - ed * ed;
+    if (determinant > 1e-12 * ee) {
+        const double s = (ed * dw - ew) / determinant;
+        const double t = dw + s * ed;
+        if (s >= 0.0 && s <= 1.0 && t >= 0.0) consider(s, t);
+    }
+    nearest = a + bestS * e;
+    return best;
+}
+
+}  // namespace
+
+void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
+                    const SDsPickClip& clip, std::vector<SDsRayIntersection>& hits, bool everyPolygon)
+{
+    if (!geometry) return;
+    const pick_ray local = DsRayToModelSpace(transform, ray);
+    if (!local.valid()) return;
+    const CRayViewScope scope(view, transform);
+    const bool firstOnly = !everyPolygon && (geometry->GetDrawPrimitives(0) & kSilhouetteBits) == 0;
+
+    ForEachFacePolygon(geometry, id, [&](const float* vertices, int count) {
+        SDsRayIntersection hit;
+        if (!DsRayPolygonIntersection(vertices, count, local, view, hit)) return true;
+        if ((clip.plane || clip.scene) && clip.Hides(transform.TransformPoint(hit.point))) return true;
+        hits.push_back(hit);
+        return !firstOnly;
+    });
+}
+
+bool DsNearestItemFacePoint(CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
+                            const SDsPickClip& clip, SPAposition& point)
+{
+    if (!geometry) return false;
+    const pick_ray local = DsRayToModelSpace(transform, ray);
+    if (!local.valid()) return false;
+    // Distances within a millionth of the ray root's size count as equal (float corners).
+    const SPAposition& root = local.root_point();
+    const double tolerance = 1e-6 * std::max({1.0, std::fabs(root.x()), std::fabs(root.y()), std::fabs(root.z())});
+    bool found = false;
+    SNearest best;
+    ForEachFacePolygon(geometry, id, [&](const float* vertices, int count) {
+        // The ray misses the polygon (or meets it where a section hides it): its nearest point
+        // lies on its outline.
+        for (int i = 0; i < count; ++i) {
+            const int j = (i + 1) % count;
+            const SPAposition a(vertices[3 * i], vertices[3 * i + 1], vertices[3 * i + 2]);
+            const SPAposition b(vertices[3 * j], vertices[3 * j + 1], vertices[3 * j + 2]);
+            SPAposition nearest;
+            const SNearest candidate = NearestOnSegment(a, b, root, local.direction(), tolerance, nearest);
+            if (!candidate.Beats(best, tolerance)) continue;
+            if ((clip.plane || clip.scene) && clip.Hides(transform.TransformPoint(nearest))) continue;
+            found = true;
+            best = candidate;
+            point = nearest;
+        }
+        return true;
+    });
+    return found;
 }
 
 bool DsIsPointHiddenByFaces(CDsGlContext* context, view3d* view, const SPAposition& point)

@@ -89,6 +89,15 @@ void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransf
 void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
                     const SDsPickClip& clip, std::vector<SDsRayIntersection>& hits, bool everyPolygon = false);
 
+// The point of the face polygons of `geometry` (item `id`) placed by `transform` nearest to `ray`
+// (model space of the root part; its parameters from 0 on), in the item's model space: the point
+// an item that the pick aperture caught beside the ray was picked at. Points that `clip` hides
+// are passed over; of points at one distance (an outline seen edge-on) the one nearest to the
+// viewer wins. False when there is no polygon (or every nearest point is hidden). Meant for a ray
+// that meets no polygon: the points looked at lie on the polygons' outlines.
+bool DsNearestItemFacePoint(CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
+                            const SDsPickClip& clip, SPAposition& point);
+
 // Whether a face that `context` shows hides `point` (model coordinates of the root part) from the
 // viewer of `view` (see the header comment). False without a context or view, in the render modes
 // that show hidden edges, and for a perspective eye at the point.

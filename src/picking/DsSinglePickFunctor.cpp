@@ -188,11 +188,20 @@ bool CDsSinglePickFunctor::SelectionPoint(const SItem& item, int kinds, SPAposit
     if (!item.geometry || !m_view) return false;
     double depth = 1.0;
     if (!DsGlSelect(item.geometry, *m_view, kinds, item.id, GetTopTransform(), &m_refresh, &depth)) return false;
-    // The pick region fills the viewport under the pick projection: its centre is the pick centre.
+    // The pick region fills the viewport under the pick projection: its centre is the pick
+    // window's centre, which lies on a corner of the cursor's pixel.
     const double x = m_viewport[0] + m_viewport[2] * 0.5, y = m_viewport[1] + m_viewport[3] * 0.5;
     double px = 0.0, py = 0.0, pz = 0.0;
     if (!gluUnProject(x, y, depth, m_modelview, m_projection, m_viewport, &px, &py, &pz)) return true;
-    if (std::isfinite(px) && std::isfinite(py) && std::isfinite(pz)) point = SPAposition(px, py, pz);
+    if (!std::isfinite(px) || !std::isfinite(py) || !std::isfinite(pz)) return true;
+    point = SPAposition(px, py, pz);
+    // The records' depth where the pick ray, through the pixel's centre, reaches it: a window
+    // depth is a plane across the view direction.
+    if (m_view && m_ray.valid()) {
+        const SPAunit_vector across = m_view->get_direction();
+        const double along = m_ray.direction() % across;
+        if (std::fabs(along) > 1e-12) point = m_ray.root_point() + (((point - m_ray.root_point()) % across) / along) * m_ray.direction();
+    }
     return true;
 }
 
@@ -206,6 +215,14 @@ bool CDsSinglePickFunctor::RayPoint(const SItem& item, const SDsPickClip& clip, 
                                               return std::fabs(a.parameter) < std::fabs(b.parameter);
                                           });
     point = GetTopTransform().TransformPoint(nearest->point);
+    return true;
+}
+
+bool CDsSinglePickFunctor::NearestPoint(const SItem& item, const SDsPickClip& clip, SPAposition& point)
+{
+    SPAposition nearest;
+    if (!DsNearestItemFacePoint(item.geometry, item.id, GetTopTransform(), m_ray, clip, nearest)) return false;
+    point = GetTopTransform().TransformPoint(nearest);
     return true;
 }
 
@@ -259,10 +276,11 @@ void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
     if (item.geometry && m_view && (kinds & CDsGeometry::eDpFaces)) {
         if (!m_sectionTest) {
             // Selection tells whether the faces meet the pick window; where, the ray under the
-            // cursor tells, when it meets them (the window's nearest depth may lie elsewhere).
+            // cursor tells, when it meets them (the window's nearest depth may lie elsewhere, in
+            // front of the faces), else the faces' point nearest to the ray.
             if (SelectionPoint(item, CDsGeometry::eDpFaces, point)) {
                 kind = CDsPickHit::eKindFace;
-                RayPoint(item, clip, point);
+                if (!RayPoint(item, clip, point)) NearestPoint(item, clip, point);
             }
         } else if (RayPoint(item, clip, point)) {
             kind = CDsPickHit::eKindFace;
