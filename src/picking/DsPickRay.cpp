@@ -1,6 +1,7 @@
 #include "DsPickRay.h"
 
 #include "DsAcisPick.h"
+#include "DsFacedGeometry.h"
 #include "DsGeometryComputer.h"
 #include "DsGlContext.h"
 #include "DsGlScene.h"
@@ -174,6 +175,8 @@ void CollectHidingFaces(CDsItemsBody* body, const SPAtransf& after, ERenderMode 
 
 }  // namespace
 
+CDsFacedGeometry::~CDsFacedGeometry() = default;
+
 pick_ray DsRayToModelSpace(const CDsTransform& transform, const pick_ray& ray)
 {
     if (!ray.valid()) return pick_ray();
@@ -272,12 +275,39 @@ void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransf
 
 namespace {
 
+// Hands faces' triangles to a polygon visit as float corners, and boxes to a face filter.
+template <class Wants, class Visit>
+class CFacePolygons : public CDsFaceVisitor {
+public:
+    CFacePolygons(Wants& wants, Visit& visit) : m_wants(wants), m_visit(visit) {}
+    bool WantsFace(const SPAposition& low, const SPAposition& high) override { return !m_done && m_wants(low, high); }
+    bool Done() const override { return m_done; }
+    void AddTriangle(const SPAposition& a, const SPAposition& b, const SPAposition& c) override
+    {
+        if (m_done) return;
+        const float triangle[9] = {static_cast<float>(a.x()), static_cast<float>(a.y()), static_cast<float>(a.z()),
+                                   static_cast<float>(b.x()), static_cast<float>(b.y()), static_cast<float>(b.z()),
+                                   static_cast<float>(c.x()), static_cast<float>(c.y()), static_cast<float>(c.z())};
+        m_done = !m_visit(static_cast<const float*>(triangle), 3);
+    }
+
+private:
+    Wants& m_wants;
+    Visit& m_visit;
+    bool m_done = false;
+};
+
 // Hands the face polygons of `geometry` (item `id`) to `visit` (float vertices, x, y, z each, and
-// their count) until it answers false: the triangles of its vertex buffers of faces, else its
-// vertex lists polygon by polygon.
-template <class F>
-void ForEachFacePolygon(CDsGeometry* geometry, int id, F&& visit)
+// their count) until it answers false: a faced geometry's triangles of the faces whose box
+// `wants` (model space of the geometry), else the triangles of its vertex buffers of faces, else
+// its vertex lists polygon by polygon.
+template <class Wants, class Visit>
+void ForEachFacePolygon(CDsGeometry* geometry, int id, Wants&& wants, Visit&& visit)
 {
+    if (auto* faced = dynamic_cast<CDsFacedGeometry*>(geometry)) {
+        CFacePolygons<Wants, Visit> faces(wants, visit);
+        if (faced->VisitFaces(id, faces)) return;
+    }
     std::vector<CDsGeometry::sVerticesBuffer> buffers;
     if (geometry->GetVerticesBuffer(CDsGeometry::eDpFaces, buffers, id) && !buffers.empty()) {
         float triangle[9];
@@ -295,7 +325,7 @@ void ForEachFacePolygon(CDsGeometry* geometry, int id, F&& visit)
                     }
                     for (size_t a = 0; a < 3; ++a) triangle[3 * c + a] = buffer.m_vertices[3 * v + a];
                 }
-                if (inside && !visit(triangle, 3)) return;
+                if (inside && !visit(static_cast<const float*>(triangle), 3)) return;
             }
         }
         return;
@@ -305,10 +335,62 @@ void ForEachFacePolygon(CDsGeometry* geometry, int id, F&& visit)
         float* vertices = nullptr;
         int count = 0;
         const int next = geometry->GetVertices(CDsGeometry::eDpFaces, index, vertices, count, id);
-        if (vertices && count >= 3 && !visit(vertices, count)) return;
+        if (vertices && count >= 3 && !visit(static_cast<const float*>(vertices), count)) return;
         if (next < 0 || next <= index) return;  // the last polygon, or a list that does not move on
         index = next;
     }
+}
+
+// How far a face's box is widened for the ray tests: its float corners may round outside it.
+double BoxSlack(const SPAposition& low, const SPAposition& high)
+{
+    return 1e-5 * std::max({1.0, std::fabs(low.x()), std::fabs(low.y()), std::fabs(low.z()), std::fabs(high.x()),
+                            std::fabs(high.y()), std::fabs(high.z())});
+}
+
+// Whether the line of `ray` (both ways) meets the box [low, high] widened by its slack.
+bool LineMeetsBox(const pick_ray& ray, const SPAposition& low, const SPAposition& high)
+{
+    const double slack = BoxSlack(low, high);
+    const double origin[3] = {ray.root_point().x(), ray.root_point().y(), ray.root_point().z()};
+    const double direction[3] = {ray.direction().x(), ray.direction().y(), ray.direction().z()};
+    const double lo[3] = {low.x() - slack, low.y() - slack, low.z() - slack};
+    const double hi[3] = {high.x() + slack, high.y() + slack, high.z() + slack};
+    double enter = -HUGE_VAL, leave = HUGE_VAL;
+    for (int a = 0; a < 3; ++a) {
+        if (direction[a] == 0.0) {
+            if (origin[a] < lo[a] || origin[a] > hi[a]) return false;
+            continue;
+        }
+        double t0 = (lo[a] - origin[a]) / direction[a], t1 = (hi[a] - origin[a]) / direction[a];
+        if (t0 > t1) std::swap(t0, t1);
+        enter = std::max(enter, t0);
+        leave = std::min(leave, t1);
+        if (enter > leave) return false;
+    }
+    return true;
+}
+
+// A distance from the ray that every point of the box [low, high] comes nearer than (or as near):
+// the distance of the box's centre from the ray (parameters from 0 on) and half its diagonal.
+double LineBoxUpperBound(const pick_ray& ray, const SPAposition& low, const SPAposition& high)
+{
+    const SPAposition centre((low.x() + high.x()) * 0.5, (low.y() + high.y()) * 0.5, (low.z() + high.z()) * 0.5);
+    const SPAvector toCentre = centre - ray.root_point();
+    const SPAvector d(ray.direction().x(), ray.direction().y(), ray.direction().z());
+    const double along = std::max(0.0, toCentre % d);
+    return (toCentre - along * d).len() + 0.5 * (high - low).len() + BoxSlack(low, high);
+}
+
+// A distance from the line of `ray` that nothing in the box [low, high] comes nearer than: the
+// distance of the box's centre less half its diagonal.
+double LineBoxLowerBound(const pick_ray& ray, const SPAposition& low, const SPAposition& high)
+{
+    const SPAposition centre((low.x() + high.x()) * 0.5, (low.y() + high.y()) * 0.5, (low.z() + high.z()) * 0.5);
+    const SPAvector toCentre = centre - ray.root_point();
+    const SPAvector d(ray.direction().x(), ray.direction().y(), ray.direction().z());
+    const double across = (toCentre - (toCentre % d) * d).len();
+    return std::max(0.0, across - 0.5 * (high - low).len() - BoxSlack(low, high));
 }
 
 // A candidate for the point nearest to a ray: its distance from the ray and its parameter along
@@ -371,7 +453,9 @@ void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransf
     const CRayViewScope scope(view, transform);
     const bool firstOnly = !everyPolygon && (geometry->GetDrawPrimitives(0) & kSilhouetteBits) == 0;
 
-    ForEachFacePolygon(geometry, id, [&](const float* vertices, int count) {
+    // A face whose box the ray's line misses has no triangle to test.
+    auto wants = [&](const SPAposition& low, const SPAposition& high) { return LineMeetsBox(local, low, high); };
+    ForEachFacePolygon(geometry, id, wants, [&](const float* vertices, int count) {
         SDsRayIntersection hit;
         if (!DsRayPolygonIntersection(vertices, count, local, view, hit)) return true;
         if ((clip.plane || clip.scene) && clip.Hides(transform.TransformPoint(hit.point))) return true;
@@ -381,7 +465,7 @@ void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransf
 }
 
 bool DsNearestItemFacePoint(CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
-                            const SDsPickClip& clip, SPAposition& point)
+                            const SDsPickClip& clip, SPAposition& point, double reach)
 {
     if (!geometry) return false;
     const pick_ray local = DsRayToModelSpace(transform, ray);
@@ -389,9 +473,42 @@ bool DsNearestItemFacePoint(CDsGeometry* geometry, int id, const CDsTransform& t
     // Distances within a millionth of the ray root's size count as equal (float corners).
     const SPAposition& root = local.root_point();
     const double tolerance = 1e-6 * std::max({1.0, std::fabs(root.x()), std::fabs(root.y()), std::fabs(root.z())});
+    // A face whose box lies farther from the ray than a face's box reaches, or than the nearest
+    // point found so far, has no point nearer. The faces' boxes first, for the former (not while
+    // a section may hide the nearest points).
+    if (!(reach > 0.0)) reach = HUGE_VAL;
+    if (!clip.plane && !clip.scene && dynamic_cast<CDsFacedGeometry*>(geometry)) {
+        auto bound = [&](const SPAposition& low, const SPAposition& high) {
+            reach = std::min(reach, LineBoxUpperBound(local, low, high));
+            return false;
+        };
+        ForEachFacePolygon(geometry, id, bound, [](const float*, int) { return false; });
+    }
     bool found = false;
     SNearest best;
-    ForEachFacePolygon(geometry, id, [&](const float* vertices, int count) {
+    auto wants = [&](const SPAposition& low, const SPAposition& high) {
+        const double lower = LineBoxLowerBound(local, low, high);
+        return lower <= std::min(reach, best.distance) + tolerance;
+    };
+    // Two directions across the ray: a polygon's corners seen along the ray tell whether it lies
+    // wholly to one side, farther from the ray's line than the nearest point found so far (or than
+    // the reach).
+    const SPAvector d(local.direction().x(), local.direction().y(), local.direction().z());
+    const SPAvector helper = std::fabs(d.x()) < 0.6 ? SPAvector(1, 0, 0) : SPAvector(0, 1, 0);
+    const SPAvector u = normalise(d * helper), v = d * u;
+    const double ru = u % SPAvector(root.x(), root.y(), root.z()), rv = v % SPAvector(root.x(), root.y(), root.z());
+    ForEachFacePolygon(geometry, id, wants, [&](const float* vertices, int count) {
+        const double limit = std::min(reach, best.distance) + tolerance;
+        double lowU = HUGE_VAL, highU = -HUGE_VAL, lowV = HUGE_VAL, highV = -HUGE_VAL;
+        for (int i = 0; i < count; ++i) {
+            const double x = vertices[3 * i], y = vertices[3 * i + 1], z = vertices[3 * i + 2];
+            const double pu = u.x() * x + u.y() * y + u.z() * z - ru, pv = v.x() * x + v.y() * y + v.z() * z - rv;
+            lowU = std::min(lowU, pu);
+            highU = std::max(highU, pu);
+            lowV = std::min(lowV, pv);
+            highV = std::max(highV, pv);
+        }
+        if (lowU > limit || highU < -limit || lowV > limit || highV < -limit) return true;
         // The ray misses the polygon (or meets it where a section hides it): its nearest point
         // lies on its outline.
         for (int i = 0; i < count; ++i) {

@@ -220,8 +220,17 @@ bool CDsSinglePickFunctor::RayPoint(const SItem& item, const SDsPickClip& clip, 
 
 bool CDsSinglePickFunctor::NearestPoint(const SItem& item, const SDsPickClip& clip, SPAposition& point)
 {
+    // In a parallel view the pick window keeps within its half diagonal (from the pixel's centre,
+    // a pixel more for safety) of the ray: the faces it caught come that near. Model units of the
+    // item only where the item is not placed otherwise.
+    double reach = HUGE_VAL;
+    if (m_view && !m_view->is_perspective() && GetTopTransform().IsIdentity() && m_unitsPerPixel > 0.0) {
+        int cx = 0, cy = 0, width = 0, height = 0;
+        m_view->get_pick_aperture(cx, cy, width, height);
+        reach = std::hypot(0.5 * width + 1.5, 0.5 * height + 1.5) * m_unitsPerPixel;
+    }
     SPAposition nearest;
-    if (!DsNearestItemFacePoint(item.geometry, item.id, GetTopTransform(), m_ray, clip, nearest)) return false;
+    if (!DsNearestItemFacePoint(item.geometry, item.id, GetTopTransform(), m_ray, clip, nearest, reach)) return false;
     point = GetTopTransform().TransformPoint(nearest);
     return true;
 }
