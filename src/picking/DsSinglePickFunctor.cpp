@@ -234,11 +234,20 @@ bool CDsSinglePickFunctor::SelectionPoint(const SItem& item, int kinds, const SD
     if (!item.geometry || !m_view) return false;
     double depth = 1.0;
     if (!ClippedSelect(item, kinds, clip, depth)) return false;
-    // The pick region fills the viewport under the pick projection: its centre is the pick centre.
+    // The pick region fills the viewport under the pick projection: its centre is the pick
+    // window's centre, which lies on a corner of the cursor's pixel.
     const double x = m_viewport[0] + m_viewport[2] * 0.5, y = m_viewport[1] + m_viewport[3] * 0.5;
     double px = 0.0, py = 0.0, pz = 0.0;
     if (!gluUnProject(x, y, depth, m_modelview, m_projection, m_viewport, &px, &py, &pz)) return true;
-    if (std::isfinite(px) && std::isfinite(py) && std::isfinite(pz)) point = SPAposition(px, py, pz);
+    if (!std::isfinite(px) || !std::isfinite(py) || !std::isfinite(pz)) return true;
+    point = SPAposition(px, py, pz);
+    // The records' depth where the pick ray, through the pixel's centre, reaches it: a window
+    // depth is a plane across the view direction.
+    if (m_view && m_ray.valid()) {
+        const SPAunit_vector across = m_view->get_direction();
+        const double along = m_ray.direction() % across;
+        if (std::fabs(along) > 1e-12) point = m_ray.root_point() + (((point - m_ray.root_point()) % across) / along) * m_ray.direction();
+    }
     return true;
 }
 
@@ -252,6 +261,23 @@ bool CDsSinglePickFunctor::RayPoint(const SItem& item, const SDsPickClip& clip, 
                                               return std::fabs(a.parameter) < std::fabs(b.parameter);
                                           });
     point = GetTopTransform().TransformPoint(nearest->point);
+    return true;
+}
+
+bool CDsSinglePickFunctor::NearestPoint(const SItem& item, const SDsPickClip& clip, SPAposition& point)
+{
+    // In a parallel view the pick window keeps within its half diagonal (from the pixel's centre,
+    // a pixel more for safety) of the ray: the faces it caught come that near. Model units of the
+    // item only where the item is not placed otherwise.
+    double reach = HUGE_VAL;
+    if (m_view && !m_view->is_perspective() && GetTopTransform().IsIdentity() && m_unitsPerPixel > 0.0) {
+        int cx = 0, cy = 0, width = 0, height = 0;
+        m_view->get_pick_aperture(cx, cy, width, height);
+        reach = std::hypot(0.5 * width + 1.5, 0.5 * height + 1.5) * m_unitsPerPixel;
+    }
+    SPAposition nearest;
+    if (!DsNearestItemFacePoint(item.geometry, item.id, GetTopTransform(), m_ray, clip, nearest, reach)) return false;
+    point = GetTopTransform().TransformPoint(nearest);
     return true;
 }
 
@@ -305,10 +331,11 @@ void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
     if (item.geometry && m_view && (kinds & CDsGeometry::eDpFaces)) {
         if (!m_sectionTest) {
             // Selection tells whether the faces meet the pick window; where, the ray under the
-            // cursor tells, when it meets them (the window's nearest depth may lie elsewhere).
+            // cursor tells, when it meets them (the window's nearest depth may lie elsewhere, in
+            // front of the faces), else the faces' point nearest to the ray.
             if (SelectionPoint(item, CDsGeometry::eDpFaces, clip, point)) {
                 kind = CDsPickHit::eKindFace;
-                RayPoint(item, clip, point);
+                if (!RayPoint(item, clip, point)) NearestPoint(item, clip, point);
             }
         } else if (RayPoint(item, clip, point)) {
             kind = CDsPickHit::eKindFace;

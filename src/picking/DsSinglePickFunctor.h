@@ -12,11 +12,15 @@
 // Choices where the behaviour was open, or where a plain reading would hurt:
 // - A face hit gets its point where the pick ray first meets the item's face polygons, on both
 //   roads: every polygon is tested, since the first one met of a closed body may be its far side.
-//   A face hit by selection whose polygons the ray misses (they meet the 5 x 5 window, not its
-//   centre) gets the nearest depth of the selection records, on the line through the pick centre.
-//   An edge hit gets its point from its polylines (the point nearest to the cursor on screen),
-//   else from a selection of its lines; any other hit from a selection of its kinds. A hit whose point stays unknown lies 1e11 away: without a point a depth of
-//   (1e11 - root) x direction would put it in front of or behind everything by the direction's sign.
+//   A face hit by selection whose polygons the ray misses (they meet the 5 x 5 window, not the
+//   cursor's pixel) gets the point of its polygons nearest to the ray, so that the position lies on
+//   the item and its depth is the item's, not the window's nearest depth, which may lie in front
+//   of it. An edge hit gets its point from its polylines (the point nearest to the cursor on
+//   screen), else from a selection of its lines; any other hit from a selection of its kinds (the
+//   records' nearest depth where the pick ray reaches it: the ray, like the cursor, passes
+//   through the pixel's centre, the selection window is centred on a corner of the pixel). A hit
+//   whose point stays unknown lies 1e11 away: without a point a depth of (1e11 - root) x
+//   direction would put it in front of or behind everything by the direction's sign.
 // - The selection draws the item under the walk's whole transform (the single pick keeps OpenGL's
 //   model-view at the camera otherwise), so items placed by a transform are found where they show.
 // - A hidden master of a complex is not tested (its slaves' masters are visited, not entered, and
@@ -157,12 +161,15 @@ private:
     // the frame clips it (the section plane, or each area of a stepped section in turn); whether a
     // record came, the nearest window depth into `depth`.
     bool ClippedSelect(const SItem& item, int kinds, const SDsPickClip& clip, double& depth);
-    // The point of the nearest selection record of `kinds` (clipped as ClippedSelect clips), in
-    // root-part coordinates.
+    // The point of the nearest selection record of `kinds` (clipped as ClippedSelect clips) on the
+    // pick ray, in root-part coordinates.
     bool SelectionPoint(const SItem& item, int kinds, const SDsPickClip& clip, SPAposition& point);
     // The point where the pick ray first meets the item's face polygons (every polygon tested,
     // those `clip` hides left out), in root-part coordinates; false when it meets none.
     bool RayPoint(const SItem& item, const SDsPickClip& clip, SPAposition& point);
+    // The point of the item's face polygons nearest to the pick ray (those `clip` hides left out),
+    // in root-part coordinates; false when there is none.
+    bool NearestPoint(const SItem& item, const SDsPickClip& clip, SPAposition& point);
     // The point of the geometry's lines nearest to the cursor, in the item's model space.
     bool EdgePoint(const SItem& item, SPAposition& point);
 
