@@ -6,7 +6,8 @@
 //   body       the plate as one item (the host's body geometry of a body the context shows)
 // The pixels are found once, on the items scene: the first 200 of a fixed sequence of pixels in
 // the plate's screen rectangle at which a pick finds something. Each run prints how many of them
-// found something.
+// found something; at the end the body's median against the items-ray median of the same run
+// (aim: 1.5 times at most).
 // Then the region pick of the window's left half (CDsPickProccessor::PickInRegion, every object
 // type) on both scenes, in selection mode 0 and in mode 2 (the visible-only pass over the software
 // z-buffer first): milliseconds per pick (median) and the items found; at the end the figures
@@ -205,8 +206,11 @@ const std::vector<std::pair<int, int>>& Pixels()
     return gPixels;
 }
 
+// Median milliseconds of the hover picks, by road: items, items-ray, body (0 until run).
+double gHoverMs[3] = {};
+
 // Picks at every pixel once per iteration; median and 90th percentile milliseconds per pick.
-void RunPicks(benchmark::State& state, CPickScene& scene, bool ray)
+void RunPicks(benchmark::State& state, CPickScene& scene, bool ray, int road)
 {
     const auto& pixels = Pixels();
     if (!scene.Ready() || pixels.empty()) {
@@ -224,6 +228,7 @@ void RunPicks(benchmark::State& state, CPickScene& scene, bool ray)
         }
     }
     std::sort(times.begin(), times.end());
+    gHoverMs[road] = times[times.size() / 2];
     state.counters["median_ms"] = times[times.size() / 2];
     state.counters["p90_ms"] = times[times.size() * 9 / 10];
     state.counters["found"] = found;
@@ -231,9 +236,9 @@ void RunPicks(benchmark::State& state, CPickScene& scene, bool ray)
     state.counters["items"] = scene.Items();
 }
 
-void BM_HoverPickItems(benchmark::State& state) { RunPicks(state, Items(), false); }
-void BM_HoverPickItemsRay(benchmark::State& state) { RunPicks(state, Items(), true); }
-void BM_HoverPickBody(benchmark::State& state) { RunPicks(state, Body(), false); }
+void BM_HoverPickItems(benchmark::State& state) { RunPicks(state, Items(), false, 0); }
+void BM_HoverPickItemsRay(benchmark::State& state) { RunPicks(state, Items(), true, 1); }
+void BM_HoverPickBody(benchmark::State& state) { RunPicks(state, Body(), false, 2); }
 
 BENCHMARK(BM_HoverPickItems)->Iterations(20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HoverPickItemsRay)->Iterations(20)->Unit(benchmark::kMillisecond);
@@ -284,6 +289,15 @@ void PrintRegionSummary()
     }
 }
 
+// The one-body hover pick against the items found by the ray, both of this run.
+void PrintHoverSummary()
+{
+    const double body = gHoverMs[2], itemsRay = gHoverMs[1];
+    if (body <= 0.0 || itemsRay <= 0.0) return;
+    std::printf("hover pick, median: body %.3f ms, items-ray %.3f ms, body %.2f x items-ray (aim 1.5 at most)\n", body,
+                itemsRay, body / itemsRay);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -291,6 +305,7 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
+    PrintHoverSummary();
     PrintRegionSummary();
     benchmark::Shutdown();
     gBody.reset();

@@ -5,20 +5,20 @@ if(VYR_BUILD_TESTS)
   include(GoogleTest)
 endif()
 
-set(VYR_LSAN_SUPPRESSIONS ${CMAKE_SOURCE_DIR}/tests/lsan.supp)
+set(VYR_LSAN_SUPPRESSIONS ${PROJECT_SOURCE_DIR}/tests/lsan.supp)
 # The test programs' temporary folders live here while they run (tests/support/TestEnvironment.cpp);
 # every test needs the fixture vyr_scratch, whose first step empties the folder and whose last
 # fails when anything is left in it.
-set(VYR_TEST_TMP_DIR ${CMAKE_BINARY_DIR}/test-tmp)
+set(VYR_TEST_TMP_DIR ${PROJECT_BINARY_DIR}/test-tmp)
 
 # vyr_take_test_resets(<target>): the program takes the libraries' resets for tests
 # (vyrwin_testresets.h) and the display clock's seam (DsClock.h): it defines the table the resets
 # register in and the clock that tests can set, and lists both in its dynamic symbol table, where
 # the libraries' weak references find them.
 function(vyr_take_test_resets target)
-  target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support/TestResets.cpp
-                                   ${CMAKE_SOURCE_DIR}/tests/support/TestClock.cpp)
-  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
+  target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/TestResets.cpp
+                                   ${PROJECT_SOURCE_DIR}/tests/support/TestClock.cpp)
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
   target_link_options(${target} PRIVATE "LINKER:--export-dynamic-symbol=VyrRegisterTestReset"
                                         "LINKER:--export-dynamic-symbol=VyrTestClockMilliseconds")
 endfunction()
@@ -34,14 +34,14 @@ function(vyr_add_test target)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ARGS" ${ARGN})
   add_executable(${target} ${ARG_SOURCES})
   target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
-  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
   # The environment every run assumes (a scratch folder, stores that are never the person's own,
   # the sanitizers' suppressions) is set by the program itself, so that a case run by ctest, the
   # whole program run by hand and a run under a debugger all see the same.
-  target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support/TestEnvironment.cpp)
+  target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/TestEnvironment.cpp)
   vyr_take_test_resets(${target})
   target_compile_definitions(${target} PRIVATE VYR_TEST_TMP_DIR="${VYR_TEST_TMP_DIR}"
-                                               VYR_TEST_CACHE_DIR="${CMAKE_BINARY_DIR}/test-cache")
+                                               VYR_TEST_CACHE_DIR="${PROJECT_BINARY_DIR}/test-cache")
   if(VYR_SANITIZE)
     target_compile_definitions(${target} PRIVATE VYR_TEST_LSAN_SUPPRESSIONS="${VYR_LSAN_SUPPRESSIONS}")
   endif()

@@ -25,9 +25,11 @@ vyr_install_packages() {
 }
 
 # vyr_build BUILD_DIR [extra cmake arguments...]: configures and builds everything.
-# With VYR_BUILD_TARGET set, builds only that target and what it needs.
+# With VYR_BUILD_TARGET set, builds only that target and what it needs. The build runs
+# CMAKE_BUILD_PARALLEL_LEVEL jobs when that is set, else one per processor.
 vyr_build() {
     local dir="$1"; shift
+    local jobs="${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}"
     local launcher=()
     if command -v ccache >/dev/null 2>&1; then
         launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
@@ -38,9 +40,9 @@ vyr_build() {
     fi
     cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE="${VYR_BUILD_TYPE:-RelWithDebInfo}" "${launcher[@]}" "$@"
     if [ -n "${VYR_BUILD_TARGET:-}" ]; then
-        cmake --build "$dir" -j"$(nproc)" --target "$VYR_BUILD_TARGET"
+        cmake --build "$dir" -j"$jobs" --target "$VYR_BUILD_TARGET"
     else
-        cmake --build "$dir" -j"$(nproc)"
+        cmake --build "$dir" -j"$jobs"
     fi
 }
 

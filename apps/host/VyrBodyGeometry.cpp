@@ -20,6 +20,12 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <optional>
+#include <utility>
+
 namespace {
 
 // The object type of body items in the model part (a leaf: the type table's default category).
@@ -87,6 +93,100 @@ public:
 private:
     SPAtransf m_transform;
     std::vector<float>& m_points;
+};
+
+// Gathers a mesh's triangles as floats, nine a triangle.
+class CFloatTriangles : public CDsTrianglesCollector {
+public:
+    explicit CFloatTriangles(std::vector<float>& corners) : m_corners(corners) {}
+    void AddTriangle(const SPAposition& a, const SPAposition& b, const SPAposition& c) override
+    {
+        for (const SPAposition* corner : {&a, &b, &c}) {
+            m_corners.push_back(static_cast<float>(corner->x()));
+            m_corners.push_back(static_cast<float>(corner->y()));
+            m_corners.push_back(static_cast<float>(corner->z()));
+        }
+    }
+
+private:
+    std::vector<float>& m_corners;
+};
+
+// The Morton code of a point given by three numbers from 0 to 1 (ten bits each): points near each
+// other mostly get codes near each other.
+uint32_t MortonCode(const double unit[3])
+{
+    uint32_t code = 0;
+    for (int axis = 0; axis < 3; ++axis) {
+        uint32_t v = static_cast<uint32_t>(std::min(1023.0, std::max(0.0, unit[axis] * 1023.0)));
+        for (int bit = 0; bit < 10; ++bit) code |= ((v >> bit) & 1u) << (3 * bit + axis);
+    }
+    return code;
+}
+
+// The box of `face` where it is drawn in the body, placed by `placement`; false when it has none.
+bool PlacedFaceBox(CDsItemsFace& face, const SPAtransf& placement, SPAposition& low, SPAposition& high)
+{
+    CGmPosition l, h;
+    if (!face.GetBox(l, h, false) || l.x() > h.x()) return false;
+    if (placement.identity()) {
+        low = SPAposition(l.x(), l.y(), l.z());
+        high = SPAposition(h.x(), h.y(), h.z());
+        return true;
+    }
+    double box[2][3] = {{HUGE_VAL, HUGE_VAL, HUGE_VAL}, {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL}};
+    for (int corner = 0; corner < 8; ++corner) {
+        const SPAposition p =
+            SPAposition(corner & 1 ? h.x() : l.x(), corner & 2 ? h.y() : l.y(), corner & 4 ? h.z() : l.z()) * placement;
+        const double c[3] = {p.x(), p.y(), p.z()};
+        for (int a = 0; a < 3; ++a) {
+            box[0][a] = std::min(box[0][a], c[a]);
+            box[1][a] = std::max(box[1][a], c[a]);
+        }
+    }
+    low = SPAposition(box[0][0], box[0][1], box[0][2]);
+    high = SPAposition(box[1][0], box[1][1], box[1][2]);
+    return true;
+}
+
+// The pick volume of an OpenGL selection: OpenGL's projection times model-view, as the drawing
+// stands. A box lies outside when all its corners lie beyond one of the volume's six planes.
+class CSelectionVolume {
+public:
+    CSelectionVolume()
+    {
+        double projection[16], modelview[16];
+        glGetDoublev(GL_PROJECTION_MATRIX, projection);
+        glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+        for (int column = 0; column < 4; ++column)
+            for (int row = 0; row < 4; ++row) {
+                double sum = 0.0;
+                for (int k = 0; k < 4; ++k) sum += projection[k * 4 + row] * modelview[column * 4 + k];
+                m_matrix[column * 4 + row] = sum;
+            }
+    }
+    // Whether the box [low, high] (model coordinates as the drawing stands) lies wholly outside.
+    bool Outside(const CGmPosition& low, const CGmPosition& high) const
+    {
+        int outside[6] = {0, 0, 0, 0, 0, 0};
+        for (int corner = 0; corner < 8; ++corner) {
+            const double p[3] = {corner & 1 ? high.x() : low.x(), corner & 2 ? high.y() : low.y(),
+                                 corner & 4 ? high.z() : low.z()};
+            double clip[4];
+            for (int row = 0; row < 4; ++row)
+                clip[row] = m_matrix[row] * p[0] + m_matrix[4 + row] * p[1] + m_matrix[8 + row] * p[2] + m_matrix[12 + row];
+            for (int axis = 0; axis < 3; ++axis) {
+                outside[2 * axis] += clip[axis] > clip[3];
+                outside[2 * axis + 1] += clip[axis] < -clip[3];
+            }
+        }
+        for (int plane = 0; plane < 6; ++plane)
+            if (outside[plane] == 8) return true;
+        return false;
+    }
+
+private:
+    double m_matrix[16];
 };
 
 }  // namespace
@@ -175,10 +275,19 @@ void CVyrBodyGeometry::DrawGl(view3d& view, eDrawPrimitives kinds, int, int, con
     if (!items) return;
     if (child == 1) ApplySpecialStateColor(view);
     DsPushItemTransformation(&view, group);
+    // A selection (a pick) gets no hit from a face whose box lies outside its volume.
+    GLint renderMode = GL_RENDER;
+    if (child == 0) glGetIntegerv(GL_RENDER_MODE, &renderMode);
+    std::optional<CSelectionVolume> volume;
+    if (renderMode == GL_SELECT) volume.emplace();
     for (int i = 0; i < items->Count(); ++i) {
         CDsItemBase* item = items->GetFast(i);
         if (!item || item->IsHidden()) continue;
         auto* face = child == 0 ? dynamic_cast<CDsItemsFace*>(item) : nullptr;
+        if (volume && face) {
+            CGmPosition low, high;
+            if (face->GetBox(low, high, false) && !(low.x() > high.x()) && volume->Outside(low, high)) continue;
+        }
         DsPushItemTransformation(&view, face);
         item->DrawGl(view);
         DsPopItemTransformation(&view, face);
@@ -219,6 +328,100 @@ int CVyrBodyGeometry::GetVertices(eDrawPrimitives kinds, int index, float*& vert
 bool CVyrBodyGeometry::GetPoint(eParameterPoints, SPAposition&, int) const
 {
     return false;
+}
+
+const CVyrBodyGeometry::SFaceTriangles& CVyrBodyGeometry::FaceTriangles(int index, const CVyrIndexedMesh& mesh)
+{
+    if (m_faces.size() <= static_cast<size_t>(index)) m_faces.resize(static_cast<size_t>(index) + 1);
+    SFaceTriangles& kept = m_faces[static_cast<size_t>(index)];
+    if (kept.revision == mesh.GetRevision()) return kept;
+    std::vector<float> corners;
+    CFloatTriangles gatherer(corners);
+    mesh.CollectMeshTriangles(gatherer);
+    const size_t count = corners.size() / 9;
+    // Neighbours follow each other: the triangles sorted by the Morton code of their centres in
+    // the mesh's box, so that a part's box is small.
+    float low[3] = {HUGE_VALF, HUGE_VALF, HUGE_VALF}, high[3] = {-HUGE_VALF, -HUGE_VALF, -HUGE_VALF};
+    for (size_t i = 0; i < corners.size(); ++i) {
+        low[i % 3] = std::min(low[i % 3], corners[i]);
+        high[i % 3] = std::max(high[i % 3], corners[i]);
+    }
+    std::vector<std::pair<uint32_t, size_t>> order(count);
+    for (size_t t = 0; t < count; ++t) {
+        double unit[3];
+        for (int a = 0; a < 3; ++a) {
+            const double centre = (corners[9 * t + a] + corners[9 * t + 3 + a] + corners[9 * t + 6 + a]) / 3.0;
+            unit[a] = high[a] > low[a] ? (centre - low[a]) / (high[a] - low[a]) : 0.0;
+        }
+        order[t] = {MortonCode(unit), t};
+    }
+    std::sort(order.begin(), order.end());
+    kept.corners.resize(corners.size());
+    for (size_t t = 0; t < count; ++t)
+        std::copy_n(corners.begin() + static_cast<std::ptrdiff_t>(9 * order[t].second), 9,
+                    kept.corners.begin() + static_cast<std::ptrdiff_t>(9 * t));
+    kept.boxes.clear();
+    for (size_t first = 0; first < count; first += kPartTriangles) {
+        float box[6] = {HUGE_VALF, HUGE_VALF, HUGE_VALF, -HUGE_VALF, -HUGE_VALF, -HUGE_VALF};
+        const size_t last = std::min(count, first + kPartTriangles);
+        for (size_t i = 9 * first; i < 9 * last; ++i) {
+            box[i % 3] = std::min(box[i % 3], kept.corners[i]);
+            box[3 + i % 3] = std::max(box[3 + i % 3], kept.corners[i]);
+        }
+        kept.boxes.insert(kept.boxes.end(), box, box + 6);
+    }
+    kept.revision = mesh.GetRevision();
+    return kept;
+}
+
+bool CVyrBodyGeometry::VisitFaces(int, CDsFaceVisitor& visitor)
+{
+    CDsItemsBody* group = Group();
+    if (!group) return false;
+    const SPAtransf& placement = group->GetTransformation();
+    for (int i = 0; i < group->FacesCount() && !visitor.Done(); ++i) {
+        CDsItemsFace* face = group->GetFaceItem(i);
+        CVyrIndexedMesh* mesh = face && !face->IsHidden() ? face->GetMesh() : nullptr;
+        if (!mesh) continue;
+        SPAposition low, high;
+        if (!PlacedFaceBox(*face, placement, low, high)) {
+            low = SPAposition(-HUGE_VAL, -HUGE_VAL, -HUGE_VAL);
+            high = SPAposition(HUGE_VAL, HUGE_VAL, HUGE_VAL);
+        }
+        if (!visitor.WantsFace(low, high)) continue;
+        const SFaceTriangles& kept = FaceTriangles(i, *mesh);
+        const bool moved = !face->GetTransformation().identity() || !placement.identity();
+        const SPAtransf placed = face->GetTransformation() * placement;
+        auto place = [&](const float* p) {
+            const SPAposition position(p[0], p[1], p[2]);
+            return moved ? position * placed : position;
+        };
+        const size_t parts = kept.boxes.size() / 6, triangles = kept.corners.size() / 9;
+        for (size_t part = 0; part < parts && !visitor.Done(); ++part) {
+            const float* box = &kept.boxes[6 * part];
+            if (moved) {
+                // The part's box placed, as a box of its own.
+                low = SPAposition(HUGE_VAL, HUGE_VAL, HUGE_VAL);
+                high = SPAposition(-HUGE_VAL, -HUGE_VAL, -HUGE_VAL);
+                for (int corner = 0; corner < 8; ++corner) {
+                    const float p[3] = {box[corner & 1 ? 3 : 0], box[corner & 2 ? 4 : 1], box[corner & 4 ? 5 : 2]};
+                    const SPAposition q = place(p);
+                    low = SPAposition(std::min(low.x(), q.x()), std::min(low.y(), q.y()), std::min(low.z(), q.z()));
+                    high = SPAposition(std::max(high.x(), q.x()), std::max(high.y(), q.y()), std::max(high.z(), q.z()));
+                }
+            } else {
+                low = SPAposition(box[0], box[1], box[2]);
+                high = SPAposition(box[3], box[4], box[5]);
+            }
+            if (!visitor.WantsFace(low, high)) continue;
+            const size_t last = std::min(triangles, (part + 1) * kPartTriangles);
+            for (size_t t = part * kPartTriangles; t < last && !visitor.Done(); ++t) {
+                const float* c = &kept.corners[9 * t];
+                visitor.AddTriangle(place(c), place(c + 3), place(c + 6));
+            }
+        }
+    }
+    return true;
 }
 
 bool VyrShowBody(CDsGlContext* context, BODY* body, int itemId, const CDsAttributes* attributes)

@@ -15,7 +15,10 @@
 //
 // The face polygons (GetVertices) are what the visible-only pass of region picks and the pick ray
 // test read: each is one triangle of a face's mesh, in model space (the geometry's location adds
-// its own transform).
+// its own transform). The geometry also hands them out face by face with the faces' boxes
+// (CDsFacedGeometry), so that the pick ray's tests skip the faces whose box the ray misses; and
+// while OpenGL selects (a pick), a face whose box lies wholly outside the pick volume is not
+// drawn: it could give no hit.
 //
 // The geometry holds the body and the context, neither owned; the body must stay shown in the
 // context (and the context alive) while the geometry is in the database. A body the context does
@@ -23,7 +26,9 @@
 #pragma once
 
 
+#include "DsFacedGeometry.h"
 #include "DsGeometry.h"
+#include "VyrIndexedMesh.h"
 
 #include <vector>
 
@@ -33,7 +38,7 @@ class CDsItemsBody;
 class CDsScene;
 
 // The geometry of one body.
-class CVyrBodyGeometry : public CDsGeometry {
+class CVyrBodyGeometry : public CDsGeometry, public CDsFacedGeometry {
 public:
     // The geometry of `body` as `context` shows it.
     CVyrBodyGeometry(BODY* body, CDsGlContext* context);
@@ -56,7 +61,8 @@ public:
     // of the curved faces that the view's silhouette level takes; in the look the walk set (the
     // edges and outlines in the special set's colour while the view draws a location in a special
     // state: dimmed, marked, highlighted, ...), under the body's transformation (and a face's
-    // own), hidden items left out.
+    // own), hidden items left out; while OpenGL selects, faces whose box lies outside the pick
+    // volume left out too.
     void DrawGl(view3d& view, eDrawPrimitives kinds, int first, int last, const CDsDrawContext* context) override;
     // None.
     LONG DrawPoints(view3d& view, LONG mask, int index) override;
@@ -70,6 +76,11 @@ public:
     int GetVertices(eDrawPrimitives kinds, int index, float*& vertices, int& count, int options) override;
     // None.
     bool GetPoint(eParameterPoints which, SPAposition& position, int index) const override;
+    // The shown face items one by one: each one's box (where it is drawn, under the body's
+    // transformation), then, when the visitor wants the face, the boxes of its parts (a few
+    // neighbouring triangles each), each followed by the part's triangles, as GetVertices hands
+    // them out, when the visitor wants it. False when the body is not shown.
+    bool VisitFaces(int id, CDsFaceVisitor& visitor) override;
 
     // The body.
     BODY* GetBody() const { return m_body; }
@@ -77,9 +88,23 @@ public:
 private:
     CDsItemsBody* Group() const;
 
+    // The triangles of one face's mesh in the mesh's own space, kept until the mesh's shape
+    // changes: sorted so that neighbours follow each other, in parts of kPartTriangles with a box
+    // each.
+    struct SFaceTriangles {
+        CVyrIndexedMesh::SRevision revision;  // the shape they were taken from
+        std::vector<float> corners;           // nine floats a triangle
+        std::vector<float> boxes;             // six floats a part: low, then high corner
+    };
+    // Triangles a part of a face holds (the last part may hold fewer).
+    static constexpr int kPartTriangles = 16;
+    // The kept triangles of face `index`, taken anew from `mesh` when its shape changed.
+    const SFaceTriangles& FaceTriangles(int index, const CVyrIndexedMesh& mesh);
+
     BODY* m_body;
     CDsGlContext* m_context;
-    std::vector<float> m_triangles;  // the gathered triangles, nine floats each
+    std::vector<float> m_triangles;      // the gathered triangles, nine floats each
+    std::vector<SFaceTriangles> m_faces;  // by face index (VisitFaces)
 };
 
 // Shows `body` in `context` (CDsGlContext::add) and files its geometry into the context's scene

@@ -3,7 +3,10 @@
 
 #include "DsDriverExtrema.h"
 #include "DsFigure.h"
+#include "DsGlContext.h"
+#include "DsGlScene.h"
 #include "DsItemsFigure.h"
+#include "DsManager.h"
 #include "DsView3dCdc.h"
 
 // --- Clip-plane guard ---------------------------------------------------------------------------
@@ -30,6 +33,41 @@ CDsClipPlanesGuard::~CDsClipPlanesGuard()
 
 // --- Figure geometry ----------------------------------------------------------------------------
 
+namespace {
+
+// Makes the attributes palette of the scene a figure is shown in the display manager's active one
+// for its lifetime, as the frame does while it draws, unless a palette is active already: a
+// toolpath's nodes are then picked, measured and boxed by the entries they are drawn with. The
+// scene is that of `view`'s context for a core view, else that of the context the figure was
+// recorded with.
+class CScenePaletteScope {
+public:
+    CScenePaletteScope(const CDsFigure* figure, view3d* view)
+    {
+        CDsManager* manager = CDsManager::GetInstance();
+        if (manager->GetActiveAttributesPalette()) return;
+        auto* core = dynamic_cast<CDsView3dCdc*>(view);
+        CDsGlContext* context = core && core->GetGlContext() ? core->GetGlContext()
+                                                             : figure ? figure->GetGlContext() : nullptr;
+        CDsGlScene* scene = context ? context->GetScene() : nullptr;
+        CDsAttributesPalette* palette = scene ? scene->GetAttributesPalette() : nullptr;
+        if (!palette) return;
+        manager->SetActiveAttributesPalette(palette);
+        m_set = true;
+    }
+    ~CScenePaletteScope()
+    {
+        if (m_set) CDsManager::GetInstance()->SetActiveAttributesPalette(nullptr);
+    }
+    CScenePaletteScope(const CScenePaletteScope&) = delete;
+    CScenePaletteScope& operator=(const CScenePaletteScope&) = delete;
+
+private:
+    bool m_set = false;
+};
+
+}  // namespace
+
 CDsFigureGeometry::CDsFigureGeometry(CDsFigure* figure, int subType) : m_figure(figure), m_subType(subType)
 {
     CreateBoundBox();
@@ -45,6 +83,7 @@ CDsItemsFigure* CDsFigureGeometry::GetFigItem() const
 void CDsFigureGeometry::CreateBoundBox()
 {
     m_box = SPAbox();
+    const CScenePaletteScope palette(m_figure, nullptr);
     if (CDsItemsFigure* group = GetFigItem()) group->GetBoundBox(m_box);
 }
 
@@ -91,6 +130,7 @@ int CDsFigureGeometry::Draw(view3d& view, eDrawPrimitives, int, int, const CDsDr
     CDsItemsFigure* group = GetFigItem();
     if (!group) return 0;
     if (dynamic_cast<CDsViewExtrema*>(&view) && group->GetFlag(eDsItemFlagNoExtents)) return 0;
+    const CScenePaletteScope palette(m_figure, &view);
     return group->Pick(&view) ? 1 : 0;
 }
 
@@ -98,6 +138,7 @@ void CDsFigureGeometry::DrawGl(view3d& view, eDrawPrimitives kinds, int, int, co
 {
     if (!m_figure) return;
     CDsClipPlanesGuard guard(&view, m_figure->IsClip_able());
+    const CScenePaletteScope palette(m_figure, &view);
     if (CDsItemsFigure* main = m_figure->GetDlFigure()) main->DrawOnTraverse(view, kinds, true);
     CDsItemsFigure* impersonal = m_figure->GetImpersonalPart();
     auto* core = dynamic_cast<CDsView3dCdc*>(&view);
@@ -108,6 +149,7 @@ void CDsFigureGeometry::DrawGl(view3d& view, eDrawPrimitives kinds, int, int, co
 LONG CDsFigureGeometry::DrawPoints(view3d& view, LONG mask, int)
 {
     CDsItemsFigure* group = GetFigItem();
+    const CScenePaletteScope palette(m_figure, &view);
     return group ? group->DrawPoints(view, mask) : 0;
 }
 

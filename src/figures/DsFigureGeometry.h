@@ -12,6 +12,10 @@
 //   scene of the view's context holds a section (a section plane or a stepped section); a view
 //   that is not a core view, or has no context, has no section, and the guard does nothing.
 // - The trailing int arguments (item indexes) and the draw context are not used.
+// - The figure's items are drawn, picked, measured and boxed with the attributes palette of their
+//   scene active (that of the view's context, else of the context the figure was recorded with),
+//   as the frame draws them, unless a palette is active already: otherwise a toolpath node that an
+//   entry hides in the picture would still be picked and boxed outside the frame.
 #pragma once
 
 #include <afx.h>

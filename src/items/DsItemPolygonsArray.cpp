@@ -155,5 +155,7 @@ void CDsItemPolygonsArray::DrawOnTraverse(view3d&, CDsGeometry::eDrawPrimitives 
     if (!(kinds & CDsGeometry::eDpFaces)) return;
     CDsGlColorSaver saver;
     ApplyColor(saver, applyAttributes);
+    PushMatrix();
     CallListTwoPasses();
+    PopMatrix();
 }

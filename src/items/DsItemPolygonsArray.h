@@ -51,7 +51,7 @@ public:
     bool Pick(pick_manager* manager) override;
     using CDsItemPolygonsBase::Pick;
     // For kind 4: the item's colour (with `applyAttributes`) and the list in two culled passes,
-    // without the item's transformation.
+    // under the item's transformation.
     void DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes) override;
 
     // --- Own operations -----------------------------------------------------------------

@@ -11,7 +11,6 @@
 #include "SpaValues.h"
 #include "view3d.h"
 
-#include <algorithm>
 
 namespace {
 
@@ -160,11 +159,33 @@ void CDsItemPolygonsBase::DeleteGlList()
     SetGlListFlag(false);
 }
 
+void CDsItemPolygonsBase::GetPlacedExtremes(double* low, double* high) const
+{
+    for (int a = 0; a < 3; ++a) {
+        low[a] = m_min[a];
+        high[a] = m_max[a];
+    }
+    if (m_matrix.IsIdentity()) return;
+    // Every corner: a turned box reaches beyond the images of its two extreme corners.
+    const SPAtransf& t = m_matrix.GetTransformation();
+    for (int corner = 0; corner < 8; ++corner) {
+        const SPAposition p = SPAposition((corner & 1) ? m_max[0] : m_min[0], (corner & 2) ? m_max[1] : m_min[1],
+                                          (corner & 4) ? m_max[2] : m_min[2]) *
+                              t;
+        const double c[3] = {p.x(), p.y(), p.z()};
+        for (int a = 0; a < 3; ++a) {
+            if (corner == 0 || c[a] < low[a]) low[a] = c[a];
+            if (corner == 0 || c[a] > high[a]) high[a] = c[a];
+        }
+    }
+}
+
 void CDsItemPolygonsBase::ExpandBox(CDsBox& box, SPAtransf*)
 {
-    const SPAtransf& t = m_matrix.GetTransformation();
-    box.Expand(static_cast<float>(m_min[0]), static_cast<float>(m_min[1]), static_cast<float>(m_min[2]), &t);
-    box.Expand(static_cast<float>(m_max[0]), static_cast<float>(m_max[1]), static_cast<float>(m_max[2]), &t);
+    double low[3], high[3];
+    GetPlacedExtremes(low, high);
+    box.Expand(static_cast<float>(low[0]), static_cast<float>(low[1]), static_cast<float>(low[2]));
+    box.Expand(static_cast<float>(high[0]), static_cast<float>(high[1]), static_cast<float>(high[2]));
 }
 
 long CDsItemPolygonsBase::DrawPoints(view3d&, long)
@@ -184,15 +205,9 @@ int CDsItemPolygonsBase::GetDrawPrimitives()
 
 bool CDsItemPolygonsBase::GetBoundBox(SPAbox& box)
 {
-    SPAposition low(m_min[0], m_min[1], m_min[2]), high(m_max[0], m_max[1], m_max[2]);
-    if (!m_matrix.IsIdentity()) {
-        // The two corners through the item's own transformation, as ExpandBox takes them.
-        const SPAtransf& t = m_matrix.GetTransformation();
-        const SPAposition a = low * t, b = high * t;
-        low = SPAposition(std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::min(a.z(), b.z()));
-        high = SPAposition(std::max(a.x(), b.x()), std::max(a.y(), b.y()), std::max(a.z(), b.z()));
-    }
-    box = SPAbox(low, high);
+    double low[3], high[3];
+    GetPlacedExtremes(low, high);
+    box = SPAbox(SPAposition(low[0], low[1], low[2]), SPAposition(high[0], high[1], high[2]));
     return true;
 }
 

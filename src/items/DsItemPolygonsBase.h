@@ -24,10 +24,16 @@
 //   its own (its attributes do not inherit the colour) and the forced pen is off: an item that
 //   inherits its colour draws in the colour its caller left, as does every item under the forced
 //   pen.
-// - GetBoundBox answers the box ExpandBox grows by: the extremes' two corners through the item's
-//   own transformation (the corners themselves, in doubles, while it has none), so that a figure
-//   holding an item placed by a transformation (an STL mesh of DrawTrianglesStl, say) reports the
-//   placed box to the scene, not the unplaced one.
+// - GetBoundBox answers the box ExpandBox grows by: the box of all eight corners of the extremes
+//   through the item's own transformation (the corners themselves, in doubles, while it has
+//   none), so that a figure holding an item placed by a transformation (an STL mesh of
+//   DrawTrianglesStl, say) reports the placed box to the scene, not the unplaced one. Two corners
+//   would not do: a cube turned an eighth of a turn about z reaches out to its side corners, and
+//   the images of its two extreme corners alone give it no width at all.
+// - The leaves placed by their transformation (STL meshes, display-list polygons, triangle
+//   strips, triangle sets and quadric surfaces) draw under it on the scene walk as on the retained
+//   road (PushMatrix and PopMatrix around what they draw), so that a figure's leaf is drawn and
+//   picked where its box, its extents and a direct draw put it.
 // - The display-list polygons (CDsItemPolygonsDl) draw their own list once, under the walk's own
 //   culled face, when the walk that calls them blends and culls (WalkCullsBlendedFaces): such a
 //   walk runs once for the back faces and once for the front ones, so each face blends once.
@@ -103,8 +109,8 @@ public:
     // Deletes the block of numbered lists (the first name becomes 0) and clears the display-list
     // flag.
     void DeleteGlList() override;
-    // Grows `box` by the two corners of the extremes under the item's own transformation; the
-    // argument transformation is not used.
+    // Grows `box` by the box of the extremes' eight corners under the item's own transformation;
+    // the argument transformation is not used.
     void ExpandBox(CDsBox& box, SPAtransf* transform) override;
     // Nothing; 0.
     long DrawPoints(view3d& view, long mask) override;
@@ -112,8 +118,8 @@ public:
     int GetVerticesCount(CDsGeometry::eDrawPrimitives kinds) override;
     // 4 (shaded polygons).
     int GetDrawPrimitives() override;
-    // The extremes as a modeler box, their two corners through the item's own transformation
-    // (see the header comment); true.
+    // The box of the extremes' eight corners through the item's own transformation, as a modeler
+    // box (see the header comment); true.
     bool GetBoundBox(SPAbox& box) override;
     // True.
     bool HasBoundBox() override;
@@ -171,6 +177,9 @@ protected:
     // Applies the colour saver: lighting from GL, the item's colour when it has attributes and
     // `own` is set.
     void ApplyColor(CDsGlColorSaver& saver, bool own);
+    // The box of the extremes' eight corners under the item's own transformation, in doubles:
+    // its minimum corner into `low` and its maximum corner into `high` (three doubles each).
+    void GetPlacedExtremes(double* low, double* high) const;
     // Sets the extremes to the two corners and marks them valid.
     void SetExtremesCorners(const double* min, const double* max);
     // Deletes the single display list of the item (from StartBuildGlList), whatever its flag.

@@ -85,5 +85,7 @@ void CDsItemPolygonsDl::DrawOnTraverse(view3d&, CDsGeometry::eDrawPrimitives kin
     const bool bothSides = !WalkCullsBlendedFaces();
     CDsGlColorSaver saver;
     ApplyColor(saver, applyAttributes);
+    PushMatrix();
     CallLists(bothSides);
+    PopMatrix();
 }

@@ -40,7 +40,7 @@ public:
     // Under the item's selection name and transformation, culling off: the lists; false.
     bool Pick(pick_manager* manager) override;
     using CDsItemPolygonsBase::Pick;
-    // For kind 4: the item's colour (with `applyAttributes`) and the lists, without the item's
+    // For kind 4: the item's colour (with `applyAttributes`) and the lists, under the item's
     // transformation; under a walk that blends and culls, the own list once (see the base).
     void DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes) override;
 

@@ -163,11 +163,7 @@ void CDsItemPolygonsStl::UpdateExtremes()
     }
     // Measured anew: the corners of an earlier transformation are not kept.
     m_transformedBox.ResetMembers();
-    const SPAtransf& t = m_matrix.GetTransformation();
-    m_transformedBox.Expand(static_cast<float>(m_min[0]), static_cast<float>(m_min[1]), static_cast<float>(m_min[2]),
-                            &t);
-    m_transformedBox.Expand(static_cast<float>(m_max[0]), static_cast<float>(m_max[1]), static_cast<float>(m_max[2]),
-                            &t);
+    CDsItemPolygonsBase::ExpandBox(m_transformedBox, nullptr);
 }
 
 bool CDsItemPolygonsStl::IsShaded(view3d& view)
@@ -205,7 +201,9 @@ void CDsItemPolygonsStl::DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitiv
         glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     }
     ApplyColor(saver, applyAttributes);
+    PushMatrix();
     DrawTriangles(view);
+    PopMatrix();
     if (!shaded) glPopAttrib();
 }
 

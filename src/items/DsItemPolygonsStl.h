@@ -8,8 +8,8 @@
 // Shading: a view that is not a core view draws wire, as does every view while display-manager
 // flag 10 is set (a draw into the front buffer); otherwise render modes 3 (shaded) and 4 (mixed)
 // shade and the others draw wire. The scene walk draws the mesh for primitive kind 2 in wire and
-// kind 4 when shaded, in the coordinates the walk has set up; the retained road (DrawGl, Refresh,
-// DrawAlone) draws it by the same roads under the item's own transformation.
+// kind 4 when shaded; the retained road (DrawGl, Refresh, DrawAlone) draws it by the same roads.
+// Both draw it under the item's own transformation.
 //
 // Display lists: count = vertex count / 196,608 + 1; list k holds triangles k, k + count,
 // k + 2 x count, ..., so that any leading run of the lists holds an evenly spread share of the
@@ -18,6 +18,9 @@
 // buffer chunk. The test for vertex-buffer support runs once per process (sVBOSupport).
 //
 // Choices where the behaviour was open, or where a plain reading would hurt:
+// - The scene walk draws the mesh under the item's own transformation, as the retained road does
+//   and as the boxes and extents measure it: a mesh that DrawTrianglesStl places is drawn, and so
+//   picked, where ZoomAll frames it, not about the origin of its data.
 // - The retained road draws the triangles (by the walk's roads) instead of recording an empty
 //   display list, so that Refresh and DrawAlone show the mesh.
 // - The display lists always carry the triangles' normals, so that lists first built for a wire
@@ -78,13 +81,14 @@ public:
     int GetVertices(CDsGeometry::eDrawPrimitives kinds, int index, float*& vertices, int& count) override;
     // 6 (polygons and lines).
     int GetDrawPrimitives() override;
-    // The scene walk's road (see the header comment); the item's colour when `applyAttributes`.
+    // The scene walk's road (see the header comment), under the item's transformation; the item's
+    // colour when `applyAttributes`.
     void DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes) override;
     // False without a vertex array or unless `kinds` is 4 or 2; else one buffer of the triangles.
     bool GetVerticesBuffer(CDsGeometry::eDrawPrimitives kinds, std::vector<CDsGeometry::sVerticesBuffer>& buffers,
                            int index) override;
     // Unless valid: the extremes from every vertex, and the transformed box made anew from their
-    // two corners under the item's transformation.
+    // eight corners under the item's transformation.
     void UpdateExtremes() override;
 
     // --- Own operations -----------------------------------------------------------------
@@ -96,7 +100,7 @@ public:
     int GetVBOId() const { return m_vboId; }
     // The vertex array (9 floats a triangle), null without one.
     const float* GetVertexArray() const { return m_vertices; }
-    // The extremes' corners under the item's transformation.
+    // The box of the extremes' eight corners under the item's transformation.
     const CDsBox& GetTransformedBox() const { return m_transformedBox; }
     // Whether `view` draws the mesh shaded (see the header comment).
     static bool IsShaded(view3d& view);

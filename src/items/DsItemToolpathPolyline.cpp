@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 void DsSetUidPathIndex(const CDsUidPath& path, int index)
 {
@@ -194,18 +195,30 @@ CDsUid CDsItemToolpathPolyline::GetDsUid()
     return m_id;
 }
 
+void CDsItemToolpathPolyline::VisitShownPoints(const std::function<void(const float*)>& visit) const
+{
+    const CDsAttributesPalette* palette = ActivePalette();
+    for (size_t i = 0; i < m_nodes.size(); ++i) {
+        const TDsNodeHeader* node = m_nodes[i];
+        const int count = node->GetPointCount();
+        if (count == 0 || NodeHidden(palette, node)) continue;
+        const float* points = node->GetPoints();
+        for (int p = 0; p < count; ++p) visit(points + 3 * p);
+        // The node's last segment ends at the next node's first point, which is that node's own
+        // unless its entry hides it.
+        const TDsNodeHeader* next = NextWithPoints(m_nodes, i);
+        if (next && NodeHidden(palette, next)) visit(next->GetPoints());
+    }
+}
+
 void CDsItemToolpathPolyline::DrawExtremes(CDsViewExtrema& extrema, ENTITY*)
 {
-    for (const TDsNodeHeader* node : m_nodes)
-        if (node->GetPointCount() > 0) extrema.draw_polyline_3d(node->GetPointCount(), node->GetPoints(), 0);
+    VisitShownPoints([&](const float* point) { extrema.draw_polyline_3d(1, point, 0); });
 }
 
 void CDsItemToolpathPolyline::ExpandBox(CDsBox& box, SPAtransf* transform)
 {
-    for (const TDsNodeHeader* node : m_nodes) {
-        const float* points = node->GetPoints();
-        for (int i = 0; i < node->GetPointCount(); ++i) box.Expand(points + 3 * i, transform);
-    }
+    VisitShownPoints([&](const float* point) { box.Expand(point, transform); });
 }
 
 bool CDsItemToolpathPolyline::GetBoundBox(SPAbox& box)
@@ -336,25 +349,20 @@ void CDsItemToolpathPolylinePlanar::DrawGl(view3d&) {}
 
 void CDsItemToolpathPolylinePlanar::ExpandBox(CDsBox& box, SPAtransf* transform)
 {
-    for (const TDsNodeHeader* node : m_nodes) {
-        const float* points = node->GetPoints();
-        for (int i = 0; i < node->GetPointCount(); ++i) box.Expand(points[3 * i], points[3 * i + 1], m_z, transform);
-    }
+    VisitShownPoints([&](const float* point) { box.Expand(point[0], point[1], m_z, transform); });
 }
 
 void CDsItemToolpathPolylinePlanar::DrawExtremes(CDsViewExtrema& extrema, ENTITY*)
 {
-    for (const TDsNodeHeader* node : m_nodes) {
-        const float* points = node->GetPoints();
-        for (int i = 0; i < node->GetPointCount(); ++i) {
-            const float p[3] = {points[3 * i], points[3 * i + 1], m_z};
-            extrema.draw_polyline_3d(1, p, 0);
-        }
-    }
+    VisitShownPoints([&](const float* point) {
+        const float p[3] = {point[0], point[1], m_z};
+        extrema.draw_polyline_3d(1, p, 0);
+    });
 }
 
 const TDsNodeHeader* CDsItemToolpathPolylinePlanar::FindPlanarHitNode(view3d& view) const
 {
+    const CDsAttributesPalette* palette = ActivePalette();
     const TDsNodeHeader* previous = nullptr;  // the node of the segment's first point
     float segment[6] = {0, 0, 0, 0, 0, 0};
     for (const TDsNodeHeader* node : m_nodes) {
@@ -363,7 +371,8 @@ const TDsNodeHeader* CDsItemToolpathPolylinePlanar::FindPlanarHitNode(view3d& vi
             segment[3] = points[3 * i];
             segment[4] = points[3 * i + 1];
             segment[5] = m_z;
-            if (previous && view.draw_polyline_3d(2, segment, 0) != 0) return previous;
+            if (previous && !NodeHidden(palette, previous) && view.draw_polyline_3d(2, segment, 0) != 0)
+                return previous;
             std::memcpy(segment, segment + 3, sizeof(float) * 3);
             previous = node;
         }

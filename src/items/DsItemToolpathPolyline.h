@@ -26,7 +26,10 @@
 //
 // Choices where the behaviour was open, or where a plain reading would hurt:
 // - A pick tests the branch's real segments (each node's array, not only an inline point), the
-//   segments a hidden entry hides left out as in drawing. A hit offers one level (the branch and
+//   segments a hidden entry hides left out as in drawing; the box and the extremes hold only the
+//   points of what is drawn (a shown node's points and the next node's first point, where its
+//   last segment ends), so a branch whose entries hide it wholly has no box. The planar branch
+//   picks and measures its segments by the same rule. A hit offers one level (the branch and
 //   its entity) to the pick manager and takes it off again; the node hit is kept
 //   (GetPickedNode).
 // - The view's own pick (Pick(view3d*)), the road by which a recorded figure is picked and
@@ -49,6 +52,7 @@
 #include "DsVertices.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class CDsAttributesPalette;
@@ -122,7 +126,7 @@ public:
     void AddSubItem(const CDsUidPath& path, const CDsUid& id, const IDsGeometry* geometry) override;
     // When the path ends at this branch: the first node named `id` removed and deleted.
     void RemoveSubItem(const CDsUidPath& path, const CDsUid& id) override;
-    // Each node's points through the measuring view.
+    // The points of the drawn segments through the measuring view, one by one.
     void DrawExtremes(CDsViewExtrema& extrema, ENTITY* entity) override;
     // Unless hidden: whether a segment of the branch lies under the pick (see the header comment).
     bool Pick(pick_manager* manager) override;
@@ -130,10 +134,10 @@ public:
     // in pick mode answers whether a segment lies in its pick region, as the pick through a pick
     // manager does, without offering a level; any other view: false (toolpaths are not printed).
     bool Pick(view3d* view) override;
-    // Grows `box` by every point of every node (under `transform` when given).
+    // Grows `box` by the points of the drawn segments (under `transform` when given).
     void ExpandBox(CDsBox& box, SPAtransf* transform) override;
-    // The box of every point of every node (ExpandBox of an empty box); false, and an empty box,
-    // when no node has a point.
+    // The box of the drawn segments' points (ExpandBox of an empty box); false, and an empty box,
+    // when nothing is drawn.
     bool GetBoundBox(SPAbox& box) override;
     // Lines: unless hidden, the item's attributes (with `applyAttributes`), then DrawGl.
     void DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes) override;
@@ -164,6 +168,10 @@ protected:
     // A measuring view outside pick mode takes the branch's extremes (DrawExtremes): true; any
     // other view: false.
     bool Measure(view3d& view);
+    // Each point of the drawn segments, in path order: a node's points unless the active palette's
+    // entry hides the node, and the first point of the next node with points, where the node's
+    // last segment ends (see the header comment).
+    void VisitShownPoints(const std::function<void(const float*)>& visit) const;
     // The nodes, in path order.
     std::vector<TDsNodeHeader*> m_nodes;
     // The node of the last pick hit.
@@ -181,12 +189,13 @@ public:
 
     // Nothing (see the header comment).
     void DrawGl(view3d& view) override;
-    // Grows `box` by every node point (x, y) at the plane height.
+    // Grows `box` by the segments' points (x, y) at the plane height.
     void ExpandBox(CDsBox& box, SPAtransf* transform) override;
-    // Every node point (x, y) at the plane height, one by one, through the measuring view.
+    // The segments' points (x, y) at the plane height, one by one, through the measuring view.
     void DrawExtremes(CDsViewExtrema& extrema, ENTITY* entity) override;
-    // Unless hidden: whether a segment between consecutive points (at the plane height) lies
-    // under the pick; a hit is offered as the branch's.
+    // Unless hidden: whether a segment between consecutive points (at the plane height) whose
+    // first point's node is not hidden by its entry lies under the pick; a hit is offered as the
+    // branch's.
     bool Pick(pick_manager* manager) override;
     // As the branch's, with the segments at the plane height.
     bool Pick(view3d* view) override;

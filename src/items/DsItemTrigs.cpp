@@ -109,6 +109,7 @@ void CDsItemTrigs::DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kin
     if (!(kinds & CDsGeometry::eDpFaces)) return;
     CDsGlColorSaver saver;
     ApplyColor(saver, applyAttributes);
+    PushMatrix();
 
     std::vector<bool> drawn(m_vertexChunks.size(), false);
     if (CDsItemPolygonsStl::StIsVBOSupported()) {
@@ -137,4 +138,5 @@ void CDsItemTrigs::DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kin
         DrawChunkVertices(static_cast<int>(i));
     }
     if (begun) glEnd();
+    PopMatrix();
 }

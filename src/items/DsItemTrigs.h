@@ -48,7 +48,8 @@ public:
     // 49.
     EDsItemsType GetItemType() override;
     // Nothing without chunks, or during a fast refresh when not drawn then; for kind 4 the item's
-    // colour (with `applyAttributes`) and the triangles from vertex buffers or immediately.
+    // colour (with `applyAttributes`) and the triangles from vertex buffers or immediately, under
+    // the item's transformation.
     void DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes) override;
 
     // --- Own operations -----------------------------------------------------------------

@@ -725,16 +725,17 @@ CDsRefPoint* CDsItemsBody::PickApexRefPoint(CUiPickEvent& event, const CDsTypeMa
 
 namespace {
 
-// `point` when a face of the shown scene does not hide it, else null (the point freed). The point's
-// position (CDsRefPoint::sLastPosition) is under the body's transformation; a copy that picks
-// through the body has its own transformation on the view meanwhile.
+// `point` when the section does not cut it away and a face of the shown scene does not hide it,
+// else null (the point freed). The point's position (CDsRefPoint::sLastPosition) is under the
+// body's transformation; a copy that picks through the body has its own transformation on the view
+// meanwhile.
 CDsRefPoint* Visible(CDsRefPoint* point, CUiPickEvent& event, CDsGlContext* context)
 {
     view3d* view = event.view();
     if (!point || !view) return point;
     SPAposition position = CDsRefPoint::sLastPosition;
     if (view->is_model_transform_enabled()) position *= view->get_model_transform();
-    if (!DsIsPointHiddenByFaces(context, view, position)) return point;
+    if (!DsIsPointCutBySection(context, position) && !DsIsPointHiddenByFaces(context, view, position)) return point;
     delete point;
     return nullptr;
 }

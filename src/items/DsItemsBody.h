@@ -43,8 +43,9 @@
 //   pick, and a mask without 256 would get a kind it did not ask for. The one-face pick ends the
 //   pick session (CDsGlContext::StEndPickSession): its filter and cached selection are gone after it.
 // - The reference-point picks of the edges pass over a point that a face of the shown scene hides
-//   (DsIsPointHiddenByFaces: in the hidden-line, shaded and mixed render modes, not in wireframe)
-//   and go on with the next edge: taken in body order, the first point found would otherwise often
+//   (DsIsPointHiddenByFaces: in the hidden-line, shaded and mixed render modes, not in wireframe;
+//   only what the section plane keeps of a face hides) or that the section plane cuts away
+//   (DsIsPointCutBySection, in every mode) and go on with the next edge: taken in body order, the first point found would otherwise often
 //   be a hidden corner or middle behind the one under the cursor. Only visible points are offered;
 //   a pick that finds hidden ones only answers null.
 // - ClearEdgeRefPointCaches has nothing to clear: the edges' reference points keep no cached pick

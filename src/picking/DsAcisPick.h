@@ -158,7 +158,8 @@ public:
     // position of their point nearest to the pick along the ray; the first becomes the low-level
     // picked entity of the view's context.
     static void StSortEdges(const CUiPickEvent& event, const ENTITY_LIST& in, ENTITY_LIST& out, CDsRefPointFilter* filter);
-    // Edges of the current view's items in the view's pick region appended to `out`; its count.
+    // Edges of the current view's items in the view's pick region appended to `out` (a wire body
+    // that may not be picked gives none, see CDsItemsBody::IsPickAvailable); its count.
     static int StPickEdgesInRegion(const CUiPickEvent& event, ENTITY_LIST& out, ENTITY_LIST* scope, pick_manager* manager);
     // The point of the entity's displayed polyline nearest to the pick (new; the caller deletes
     // it), null when none.
@@ -225,7 +226,7 @@ private:
     // Whether an item of the current view's context shows `entity` and is not hidden.
     static int StIsDisplayed(const ENTITY* entity);
     // Edges of the display items of `entities` (the edges an item group shows, or an edge item
-    // itself) in the view's pick region appended to `out`; its count.
+    // itself) in the view's pick region appended to `out`, a wire body asked as above; its count.
     static int StPickEdgesInRegion(const CUiPickEvent& event, const ENTITY_LIST& entities, ENTITY_LIST& out);
     // Edges of one item group (unless hidden) in the view's pick region appended to `out` when
     // `scope` (may be null: everything) lists them, a copy's own edges for a copy group; the

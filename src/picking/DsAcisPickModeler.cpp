@@ -7,6 +7,7 @@
 #include "DsGlScene.h"
 #include "DsItemBase.h"
 #include "DsItemEdge.h"
+#include "DsItemsBody.h"
 #include "DsItemsCopy.h"
 #include "DsItemsGroup.h"
 #include "DsItemsHlView.h"
@@ -102,6 +103,15 @@ struct CManagerPickScope {
 };
 
 int IsDisplayedTest(const ENTITY* entity);
+
+// Whether `group` may give its edges to an edge pick: a wire body is asked whether it may be
+// picked (one marked not pickable may not, unless the pick processor lets such items in), as the
+// single wire-edge pick asks it through the scene's pickable items.
+bool MayGiveEdges(CDsItemsGroup* group, view3d* view)
+{
+    auto* body = dynamic_cast<CDsItemsBody*>(group);
+    return !body || body->FacesCount() > 0 || body->IsPickAvailable(view, false, false);
+}
 
 }  // namespace
 
@@ -267,8 +277,10 @@ int CDsAcisPick::StPickEdgesInRegion(const CUiPickEvent& event, ENTITY_LIST& out
     if (!scene) return out.count();
     for (CDsGlScene::ERootGroup root : {CDsGlScene::eRootWireBodies, CDsGlScene::eRootBodies, CDsGlScene::eRootCopies}) {
         CDsItemsGroup* groups = scene->GetRootGroup(root);
-        for (int i = 0; groups && i < groups->Count(); ++i)
-            StPickEdges(dynamic_cast<CDsItemsGroup*>(groups->Get(i)), view, out, scope);
+        for (int i = 0; groups && i < groups->Count(); ++i) {
+            auto* group = dynamic_cast<CDsItemsGroup*>(groups->Get(i));
+            if (MayGiveEdges(group, view)) StPickEdges(group, view, out, scope);
+        }
     }
     // Loose edge items filed outside the bodies.
     CDsItemsGroup* loose = scene->GetRootGroup(CDsGlScene::eRootUnsorted);
@@ -289,7 +301,7 @@ int CDsAcisPick::StPickEdgesInRegion(const CUiPickEvent& event, const ENTITY_LIS
     for (int i = 0; i < entities.count(); ++i) {
         CDsItemBase* item = entities[i] ? context->FindDsItem(entities[i]) : nullptr;
         if (auto* group = dynamic_cast<CDsItemsGroup*>(item)) {
-            StPickEdges(group, view, out, nullptr);
+            if (MayGiveEdges(group, view)) StPickEdges(group, view, out, nullptr);
         } else if (auto* edge = dynamic_cast<CDsItemEdge*>(item)) {
             if (!edge->IsHidden() && edge->Pick(view)) out.add(edge->GetEntity());
         }

@@ -123,7 +123,7 @@ public:
     const CUiPickEvent* m_event = nullptr;                  // the pick point and its view
     const int* m_secondCorner = nullptr;                    // a region's opposite corner (x, y), or null
     unsigned char m_stopAfterFirst = 0;                     // no item entered once a hit was found
-    unsigned char m_sectionTest = 0;                        // faces by ray, edges tested against sections
+    unsigned char m_sectionTest = 0;                        // faces by the pick ray, not by selection (sections clip either way)
     const CDsPickedItemList* m_listedItems = nullptr;       // items that win ties (null: none)
     int m_idBound = 0x7FFFFFFF;                             // the largest id that may be picked
     unsigned char m_regionSelector = 0;                     // the region walk of a region pick
@@ -267,8 +267,8 @@ public:
     // names. Modes 1 and 2 draw every face two-sided with the depth test passing all. Answers the
     // cache's hit list; null when the event has no view. No candidate: no pass. The OpenGL state
     // the passes change (matrix mode and model-view matrix, depth test and function, lighting and
-    // two-sided lighting, line width, blending, viewport and scissor, face culling) is handed back
-    // as it was found.
+    // two-sided lighting, line width, blending, viewport and scissor, face culling, polygon offset
+    // and modes) is handed back as it was found.
     static CDsCglEntList* RunGlSelection(const pick_event& event, SDsGlPickCache& cache, CDsGlContext* context,
                                          CDsGlGroupIterator& candidates, int mode);
 
@@ -314,8 +314,8 @@ private:
     void FaceGroupAndEdges(ENTITY* face, CDsItemsGroup*& group, std::vector<CDsItemEdge*>& edges);
 
     // The begin step of a selection pass: a select buffer of `words` words, selection mode, the
-    // pick projection, the depth function, the candidates drawn. RunGlSelection puts the OpenGL
-    // state back after its passes.
+    // state a selection relies on (CDsSelectionGlState), the pick projection, the depth function,
+    // the candidates drawn. RunGlSelection puts the OpenGL state back after its passes.
     static void BeginGlSelection(std::vector<GLuint>& buffer, CDsView3dCdc* view, CDsGlGroupIterator& candidates,
                                  int mode);
     // The end step: the hit records of `buffer` (`records` of them) filed into `hits`.

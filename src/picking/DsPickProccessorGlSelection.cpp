@@ -10,6 +10,7 @@
 #include "DsItemBase.h"
 #include "DsItemsGroup.h"
 #include "DsMaterialStorage.h"
+#include "DsPickWalks.h"
 #include "DsSelectionNames.h"
 #include "DsView3dCdc.h"
 
@@ -30,8 +31,8 @@ constexpr int kSectionPassFlag = 12;
 
 // The attribute groups a selection pass changes: the view's set-up (depth test and function, depth
 // range, lighting, colour material, line width and stipple, blending function, viewport, scissor,
-// matrix mode) and the candidates' drawing (two-sided lighting, materials, face culling, polygon
-// modes).
+// matrix mode), the state a selection relies on (polygon offset off, filled faces, no culling) and
+// the candidates' drawing (two-sided lighting, materials, face culling, polygon modes).
 constexpr GLbitfield kSelectionAttributes = GL_ENABLE_BIT | GL_LIGHTING_BIT | GL_LINE_BIT | GL_DEPTH_BUFFER_BIT |
                                             GL_TRANSFORM_BIT | GL_VIEWPORT_BIT | GL_SCISSOR_BIT |
                                             GL_COLOR_BUFFER_BIT | GL_POLYGON_BIT;
@@ -66,6 +67,7 @@ void CDsPickProccessor::BeginGlSelection(std::vector<GLuint>& buffer, CDsView3dC
     glSelectBuffer(static_cast<GLsizei>(buffer.size()), buffer.data());
     gDsGlSelectRenderMode(GL_SELECT);
     glInitNames();
+    CDsSelectionGlState::Set();
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     const bool allFaces = mode == 1 || mode == 2;

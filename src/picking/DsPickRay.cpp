@@ -1,12 +1,14 @@
 #include "DsPickRay.h"
 
 #include "DsAcisPick.h"
+#include "DsFacedGeometry.h"
 #include "DsGeometryComputer.h"
 #include "DsGlContext.h"
 #include "DsGlScene.h"
 #include "DsItemsBody.h"
 #include "DsItemsCopy.h"
 #include "DsItemsFace.h"
+#include "DsSectionPlane.h"
 #include "DsTrianglesCollector.h"
 #include "VyrIndexedMesh.h"
 
@@ -86,6 +88,8 @@ public:
     }
     // The placement of the triangles that come next.
     void SetPlacement(const SPAtransf& placement) { m_placement = placement; }
+    // A section plane: what lies on its cut-away side hides nothing (null: none).
+    void SetSectionPlane(const CDsSectionPlane* plane) { m_section = plane; }
     void AddTriangle(const SPAposition& a, const SPAposition& b, const SPAposition& c) override
     {
         if (m_hidden) return;
@@ -101,7 +105,13 @@ public:
         const SPAvector r = s * e1;
         const double v = (m_direction % r) / det;
         if (v < 0.0 || u + v > 1.0) return;
-        if ((e2 % r) / det > m_tolerance) m_hidden = true;
+        const double t = (e2 % r) / det;
+        if (!(t > m_tolerance)) return;
+        // Where the ray meets the triangle must be kept by the section: a face is drawn only there.
+        if (m_section && CDsGeometryComputer::GetInstance()->IsPointClippedByPlane(
+                             m_point + m_direction * t, m_section->GetPoint(), m_section->GetNormal()))
+            return;
+        m_hidden = true;
     }
     bool Hidden() const { return m_hidden; }
     // Whether the ray can meet anything inside the box [low, high], placed by `placement`,
@@ -145,6 +155,7 @@ private:
     SPAvector m_direction;  // unit
     double m_tolerance;
     SPAtransf m_placement;
+    const CDsSectionPlane* m_section = nullptr;
     bool m_hidden = false;
 };
 
@@ -173,6 +184,8 @@ void CollectHidingFaces(CDsItemsBody* body, const SPAtransf& after, ERenderMode 
 }
 
 }  // namespace
+
+CDsFacedGeometry::~CDsFacedGeometry() = default;
 
 pick_ray DsRayToModelSpace(const CDsTransform& transform, const pick_ray& ray)
 {
@@ -270,24 +283,41 @@ void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransf
     DsRayItemFaces(view, geometry, id, transform, ray, planeOnly, hits);
 }
 
-void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
-                    const SDsPickClip& clip, std::vector<SDsRayIntersection>& hits, bool everyPolygon)
+namespace {
+
+// Hands faces' triangles to a polygon visit as float corners, and boxes to a face filter.
+template <class Wants, class Visit>
+class CFacePolygons : public CDsFaceVisitor {
+public:
+    CFacePolygons(Wants& wants, Visit& visit) : m_wants(wants), m_visit(visit) {}
+    bool WantsFace(const SPAposition& low, const SPAposition& high) override { return !m_done && m_wants(low, high); }
+    bool Done() const override { return m_done; }
+    void AddTriangle(const SPAposition& a, const SPAposition& b, const SPAposition& c) override
+    {
+        if (m_done) return;
+        const float triangle[9] = {static_cast<float>(a.x()), static_cast<float>(a.y()), static_cast<float>(a.z()),
+                                   static_cast<float>(b.x()), static_cast<float>(b.y()), static_cast<float>(b.z()),
+                                   static_cast<float>(c.x()), static_cast<float>(c.y()), static_cast<float>(c.z())};
+        m_done = !m_visit(static_cast<const float*>(triangle), 3);
+    }
+
+private:
+    Wants& m_wants;
+    Visit& m_visit;
+    bool m_done = false;
+};
+
+// Hands the face polygons of `geometry` (item `id`) to `visit` (float vertices, x, y, z each, and
+// their count) until it answers false: a faced geometry's triangles of the faces whose box
+// `wants` (model space of the geometry), else the triangles of its vertex buffers of faces, else
+// its vertex lists polygon by polygon.
+template <class Wants, class Visit>
+void ForEachFacePolygon(CDsGeometry* geometry, int id, Wants&& wants, Visit&& visit)
 {
-    if (!geometry) return;
-    const pick_ray local = DsRayToModelSpace(transform, ray);
-    if (!local.valid()) return;
-    const CRayViewScope scope(view, transform);
-    const bool firstOnly = !everyPolygon && (geometry->GetDrawPrimitives(0) & kSilhouetteBits) == 0;
-
-    // Tests one polygon; false when the visit is over.
-    auto test = [&](const float* vertices, int count) {
-        SDsRayIntersection hit;
-        if (!DsRayPolygonIntersection(vertices, count, local, view, hit)) return true;
-        if ((clip.plane || clip.scene) && clip.Hides(transform.TransformPoint(hit.point))) return true;
-        hits.push_back(hit);
-        return !firstOnly;
-    };
-
+    if (auto* faced = dynamic_cast<CDsFacedGeometry*>(geometry)) {
+        CFacePolygons<Wants, Visit> faces(wants, visit);
+        if (faced->VisitFaces(id, faces)) return;
+    }
     std::vector<CDsGeometry::sVerticesBuffer> buffers;
     if (geometry->GetVerticesBuffer(CDsGeometry::eDpFaces, buffers, id) && !buffers.empty()) {
         float triangle[9];
@@ -305,7 +335,7 @@ void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransf
                     }
                     for (size_t a = 0; a < 3; ++a) triangle[3 * c + a] = buffer.m_vertices[3 * v + a];
                 }
-                if (inside && !test(triangle, 3)) return;
+                if (inside && !visit(static_cast<const float*>(triangle), 3)) return;
             }
         }
         return;
@@ -315,10 +345,205 @@ void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransf
         float* vertices = nullptr;
         int count = 0;
         const int next = geometry->GetVertices(CDsGeometry::eDpFaces, index, vertices, count, id);
-        if (vertices && count >= 3 && !test(vertices, count)) return;
+        if (vertices && count >= 3 && !visit(static_cast<const float*>(vertices), count)) return;
         if (next < 0 || next <= index) return;  // the last polygon, or a list that does not move on
         index = next;
     }
+}
+
+// How far a face's box is widened for the ray tests: its float corners may round outside it.
+double BoxSlack(const SPAposition& low, const SPAposition& high)
+{
+    return 1e-5 * std::max({1.0, std::fabs(low.x()), std::fabs(low.y()), std::fabs(low.z()), std::fabs(high.x()),
+                            std::fabs(high.y()), std::fabs(high.z())});
+}
+
+// Whether the line of `ray` (both ways) meets the box [low, high] widened by its slack.
+bool LineMeetsBox(const pick_ray& ray, const SPAposition& low, const SPAposition& high)
+{
+    const double slack = BoxSlack(low, high);
+    const double origin[3] = {ray.root_point().x(), ray.root_point().y(), ray.root_point().z()};
+    const double direction[3] = {ray.direction().x(), ray.direction().y(), ray.direction().z()};
+    const double lo[3] = {low.x() - slack, low.y() - slack, low.z() - slack};
+    const double hi[3] = {high.x() + slack, high.y() + slack, high.z() + slack};
+    double enter = -HUGE_VAL, leave = HUGE_VAL;
+    for (int a = 0; a < 3; ++a) {
+        if (direction[a] == 0.0) {
+            if (origin[a] < lo[a] || origin[a] > hi[a]) return false;
+            continue;
+        }
+        double t0 = (lo[a] - origin[a]) / direction[a], t1 = (hi[a] - origin[a]) / direction[a];
+        if (t0 > t1) std::swap(t0, t1);
+        enter = std::max(enter, t0);
+        leave = std::min(leave, t1);
+        if (enter > leave) return false;
+    }
+    return true;
+}
+
+// A distance from the ray that every point of the box [low, high] comes nearer than (or as near):
+// the distance of the box's centre from the ray (parameters from 0 on) and half its diagonal.
+double LineBoxUpperBound(const pick_ray& ray, const SPAposition& low, const SPAposition& high)
+{
+    const SPAposition centre((low.x() + high.x()) * 0.5, (low.y() + high.y()) * 0.5, (low.z() + high.z()) * 0.5);
+    const SPAvector toCentre = centre - ray.root_point();
+    const SPAvector d(ray.direction().x(), ray.direction().y(), ray.direction().z());
+    const double along = std::max(0.0, toCentre % d);
+    return (toCentre - along * d).len() + 0.5 * (high - low).len() + BoxSlack(low, high);
+}
+
+// A distance from the line of `ray` that nothing in the box [low, high] comes nearer than: the
+// distance of the box's centre less half its diagonal.
+double LineBoxLowerBound(const pick_ray& ray, const SPAposition& low, const SPAposition& high)
+{
+    const SPAposition centre((low.x() + high.x()) * 0.5, (low.y() + high.y()) * 0.5, (low.z() + high.z()) * 0.5);
+    const SPAvector toCentre = centre - ray.root_point();
+    const SPAvector d(ray.direction().x(), ray.direction().y(), ray.direction().z());
+    const double across = (toCentre - (toCentre % d) * d).len();
+    return std::max(0.0, across - 0.5 * (high - low).len() - BoxSlack(low, high));
+}
+
+// A candidate for the point nearest to a ray: its distance from the ray and its parameter along
+// it. Of two candidates whose distances lie within `tolerance`, the one nearer to the ray's root
+// (the viewer) wins: the outline of a face seen edge-on lies all at one distance, and the user
+// sees its near end.
+struct SNearest {
+    double distance = HUGE_VAL;
+    double parameter = HUGE_VAL;
+
+    bool Beats(const SNearest& other, double tolerance) const
+    {
+        if (distance < other.distance - tolerance) return true;
+        return distance <= other.distance + tolerance && parameter < other.parameter;
+    }
+};
+
+// The point of the segment [a, b] nearest to the ray (root, unit direction, parameters from 0 on),
+// with its distance and the ray's parameter there.
+SNearest NearestOnSegment(const SPAposition& a, const SPAposition& b, const SPAposition& root,
+                          const SPAunit_vector& direction, double tolerance, SPAposition& nearest)
+{
+    const SPAvector d(direction.x(), direction.y(), direction.z());
+    const SPAvector e = b - a, w = a - root;
+    const double ee = e % e, ed = e % d, ew = e % w, dw = d % w;
+    // Candidates: the free minimum when it lies inside, and the least of each side of the
+    // parameter domain [0, 1] x [0, inf) (the squared distance is convex in (s, t)).
+    SNearest best;
+    double bestS = 0.0;
+    auto consider = [&](double s, double t) {
+        const SPAvector v = w + s * e - t * d;
+        SNearest candidate;
+        candidate.distance = std::sqrt(v % v);
+        candidate.parameter = t;
+        if (!candidate.Beats(best, tolerance)) return;
+        best = candidate;
+        bestS = s;
+    };
+    consider(0.0, std::max(0.0, dw));
+    consider(1.0, std::max(0.0, dw + ed));
+    if (ee > 0.0) consider(std::min(1.0, std::max(0.0, -ew / ee)), 0.0);
+    const double determinant = ee - ed * ed;
+    if (determinant > 1e-12 * ee) {
+        const double s = (ed * dw - ew) / determinant;
+        const double t = dw + s * ed;
+        if (s >= 0.0 && s <= 1.0 && t >= 0.0) consider(s, t);
+    }
+    nearest = a + bestS * e;
+    return best;
+}
+
+}  // namespace
+
+void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
+                    const SDsPickClip& clip, std::vector<SDsRayIntersection>& hits, bool everyPolygon)
+{
+    if (!geometry) return;
+    const pick_ray local = DsRayToModelSpace(transform, ray);
+    if (!local.valid()) return;
+    const CRayViewScope scope(view, transform);
+    const bool firstOnly = !everyPolygon && (geometry->GetDrawPrimitives(0) & kSilhouetteBits) == 0;
+
+    // A face whose box the ray's line misses has no triangle to test.
+    auto wants = [&](const SPAposition& low, const SPAposition& high) { return LineMeetsBox(local, low, high); };
+    ForEachFacePolygon(geometry, id, wants, [&](const float* vertices, int count) {
+        SDsRayIntersection hit;
+        if (!DsRayPolygonIntersection(vertices, count, local, view, hit)) return true;
+        if ((clip.plane || clip.scene) && clip.Hides(transform.TransformPoint(hit.point))) return true;
+        hits.push_back(hit);
+        return !firstOnly;
+    });
+}
+
+bool DsNearestItemFacePoint(CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
+                            const SDsPickClip& clip, SPAposition& point, double reach)
+{
+    if (!geometry) return false;
+    const pick_ray local = DsRayToModelSpace(transform, ray);
+    if (!local.valid()) return false;
+    // Distances within a millionth of the ray root's size count as equal (float corners).
+    const SPAposition& root = local.root_point();
+    const double tolerance = 1e-6 * std::max({1.0, std::fabs(root.x()), std::fabs(root.y()), std::fabs(root.z())});
+    // A face whose box lies farther from the ray than a face's box reaches, or than the nearest
+    // point found so far, has no point nearer. The faces' boxes first, for the former (not while
+    // a section may hide the nearest points).
+    if (!(reach > 0.0)) reach = HUGE_VAL;
+    if (!clip.plane && !clip.scene && dynamic_cast<CDsFacedGeometry*>(geometry)) {
+        auto bound = [&](const SPAposition& low, const SPAposition& high) {
+            reach = std::min(reach, LineBoxUpperBound(local, low, high));
+            return false;
+        };
+        ForEachFacePolygon(geometry, id, bound, [](const float*, int) { return false; });
+    }
+    bool found = false;
+    SNearest best;
+    auto wants = [&](const SPAposition& low, const SPAposition& high) {
+        const double lower = LineBoxLowerBound(local, low, high);
+        return lower <= std::min(reach, best.distance) + tolerance;
+    };
+    // Two directions across the ray: a polygon's corners seen along the ray tell whether it lies
+    // wholly to one side, farther from the ray's line than the nearest point found so far (or than
+    // the reach).
+    const SPAvector d(local.direction().x(), local.direction().y(), local.direction().z());
+    const SPAvector helper = std::fabs(d.x()) < 0.6 ? SPAvector(1, 0, 0) : SPAvector(0, 1, 0);
+    const SPAvector u = normalise(d * helper), v = d * u;
+    const double ru = u % SPAvector(root.x(), root.y(), root.z()), rv = v % SPAvector(root.x(), root.y(), root.z());
+    ForEachFacePolygon(geometry, id, wants, [&](const float* vertices, int count) {
+        const double limit = std::min(reach, best.distance) + tolerance;
+        double lowU = HUGE_VAL, highU = -HUGE_VAL, lowV = HUGE_VAL, highV = -HUGE_VAL;
+        for (int i = 0; i < count; ++i) {
+            const double x = vertices[3 * i], y = vertices[3 * i + 1], z = vertices[3 * i + 2];
+            const double pu = u.x() * x + u.y() * y + u.z() * z - ru, pv = v.x() * x + v.y() * y + v.z() * z - rv;
+            lowU = std::min(lowU, pu);
+            highU = std::max(highU, pu);
+            lowV = std::min(lowV, pv);
+            highV = std::max(highV, pv);
+        }
+        if (lowU > limit || highU < -limit || lowV > limit || highV < -limit) return true;
+        // The ray misses the polygon (or meets it where a section hides it): its nearest point
+        // lies on its outline.
+        for (int i = 0; i < count; ++i) {
+            const int j = (i + 1) % count;
+            const SPAposition a(vertices[3 * i], vertices[3 * i + 1], vertices[3 * i + 2]);
+            const SPAposition b(vertices[3 * j], vertices[3 * j + 1], vertices[3 * j + 2]);
+            SPAposition nearest;
+            const SNearest candidate = NearestOnSegment(a, b, root, local.direction(), tolerance, nearest);
+            if (!candidate.Beats(best, tolerance)) continue;
+            if ((clip.plane || clip.scene) && clip.Hides(transform.TransformPoint(nearest))) continue;
+            found = true;
+            best = candidate;
+            point = nearest;
+        }
+        return true;
+    });
+    return found;
+}
+
+bool DsIsPointCutBySection(CDsGlContext* context, const SPAposition& point)
+{
+    CDsGlScene* scene = context ? context->GetScene() : nullptr;
+    const CDsSectionPlane* plane = scene ? scene->GetSectionPlane() : nullptr;
+    return plane &&
+           CDsGeometryComputer::GetInstance()->IsPointClippedByPlane(point, plane->GetPoint(), plane->GetNormal());
 }
 
 bool DsIsPointHiddenByFaces(CDsGlContext* context, view3d* view, const SPAposition& point)
@@ -340,6 +565,7 @@ bool DsIsPointHiddenByFaces(CDsGlContext* context, view3d* view, const SPApositi
     const double size = std::max({std::fabs(point.x()), std::fabs(point.y()), std::fabs(point.z()), 1.0});
     const double tolerance = std::max(kHidingPixels * view->get_units_per_pixel(), kHidingRelative * size);
     CHidingTriangles triangles(point, towardsViewer, tolerance);
+    triangles.SetSectionPlane(scene->GetSectionPlane());
 
     const SPAtransf identity;
     CDsItemsGroup* bodies = scene->GetRootGroup(CDsGlScene::eRootBodies);

@@ -22,12 +22,16 @@
 //   at least a millionth of the point's size) from the point, so that the faces the point lies on
 //   do not hide it. Faces hide in the hidden-line render mode, and in the shaded and mixed modes
 //   when at least three quarters opaque (as a face hit counts as opaque in the single pick);
-//   nothing hides in the wireframe and partial hidden-line modes, which show hidden edges.
+//   nothing hides in the wireframe and partial hidden-line modes, which show hidden edges. Only
+//   what a section plane keeps of a face hides: where the ray meets a face on the plane's cut-away
+//   side, the face is not drawn and hides nothing. A stepped section takes no part: it clips only
+//   the items it lists by their database paths, which a body group does not know.
 #pragma once
 
 #include "SpaValues.h"
 #include "pick_ray.h"
 
+#include <cmath>
 #include <vector>
 
 class CDsGeometry;
@@ -88,6 +92,22 @@ void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransf
 // of a closed body may be its far side, so a caller that wants the nearest hit asks for them all.
 void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
                     const SDsPickClip& clip, std::vector<SDsRayIntersection>& hits, bool everyPolygon = false);
+
+// Whether the section plane of `context`'s scene cuts `point` (model coordinates of the root part)
+// away, so that it is drawn in no render mode. False without a context or section plane.
+bool DsIsPointCutBySection(CDsGlContext* context, const SPAposition& point);
+
+// The point of the face polygons of `geometry` (item `id`) placed by `transform` nearest to `ray`
+// (model space of the root part; its parameters from 0 on), in the item's model space: the point
+// an item that the pick aperture caught beside the ray was picked at. Points that `clip` hides
+// are passed over; of points at one distance (an outline seen edge-on) the one nearest to the
+// viewer wins. A caller that knows how near to the ray the nearest point lies at most (in the
+// item's model units; a pick aperture that caught the item tells) gives it as `reach`: polygons
+// farther away are not looked at. False when there is no polygon (or every nearest point is hidden
+// or out of reach). Meant for a ray that meets no polygon: the points looked at lie on the
+// polygons' outlines.
+bool DsNearestItemFacePoint(CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
+                            const SDsPickClip& clip, SPAposition& point, double reach = HUGE_VAL);
 
 // Whether a face that `context` shows hides `point` (model coordinates of the root part) from the
 // viewer of `view` (see the header comment). False without a context or view, in the render modes

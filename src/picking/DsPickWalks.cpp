@@ -136,10 +136,33 @@ CDsPickModelTransformScope::~CDsPickModelTransformScope()
     m_view.enable_model_transform(m_enabled);
 }
 
+CDsSelectionGlState::CDsSelectionGlState()
+{
+    glPushAttrib(GL_POLYGON_BIT | GL_VIEWPORT_BIT);
+    Set();
+}
+
+CDsSelectionGlState::~CDsSelectionGlState()
+{
+    glPopAttrib();
+}
+
+void CDsSelectionGlState::Set()
+{
+    glDisable(GL_POLYGON_OFFSET_FILL);
+    glDisable(GL_POLYGON_OFFSET_LINE);
+    glDisable(GL_POLYGON_OFFSET_POINT);
+    glPolygonOffset(0.0f, 0.0f);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glDisable(GL_CULL_FACE);
+    glDepthRange(0.0, 1.0);
+}
+
 bool DsGlSelect(CDsGeometry* geometry, view3d& view, int kinds, int id, const CDsTransform& transform,
                 const CDsDrawContext* context, double* depth)
 {
     if (!geometry) return false;
+    const CDsSelectionGlState state;
     std::vector<GLuint> buffer(static_cast<size_t>(kFirstSelectBuffer));
     for (;;) {
         const GLsizei size = static_cast<GLsizei>(buffer.size());

@@ -90,9 +90,27 @@ int DsPickLevelId(const CDsItemVariant* variant);
 // location without a model box or without a window box.
 bool DsPickBoxOverlaps(const CDsLocation* location, const SDsPickRect& rect);
 
+// The OpenGL state a selection pass relies on, set for the life of the object: no polygon offset
+// (fill, line or point), both faces filled and none culled, the whole depth range. What it found
+// is put back afterwards. A frame or a host may leave an offset on, which would put the hit depth
+// of a face seen edge-on onto the near plane.
+class CDsSelectionGlState {
+public:
+    // Pushes the polygon and viewport attribute groups and sets the state.
+    CDsSelectionGlState();
+    // Pops them.
+    ~CDsSelectionGlState();
+    CDsSelectionGlState(const CDsSelectionGlState&) = delete;
+    CDsSelectionGlState& operator=(const CDsSelectionGlState&) = delete;
+
+    // Sets the state without saving anything (for a caller that saves it itself).
+    static void Set();
+};
+
 // One OpenGL selection pass: `geometry` (item `id`) draws `kinds` under `transform` in selection
-// mode with one name pushed. True when a hit record came; the nearest window depth (0 to 1) of the
-// records goes to `depth` when not null.
+// mode with one name pushed, with the state of CDsSelectionGlState (put back afterwards). True
+// when a hit record came; the nearest window depth (0 to 1) of the records goes to `depth` when
+// not null.
 bool DsGlSelect(CDsGeometry* geometry, view3d& view, int kinds, int id, const CDsTransform& transform,
                 const CDsDrawContext* context, double* depth);
 // The selection test of the region walks: faces by selection; else, for points, the geometry's own

@@ -1,7 +1,9 @@
 #include "DsSinglePickFunctor.h"
 
+#include "DsComplexSection.h"
 #include "DsGeometryComputer.h"
 #include "DsGlScene.h"
+#include "DsSectionPlane.h"
 #include "DsGlStateCache.h"
 #include "DsGlTraverseFunctor.h"
 
@@ -19,6 +21,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -183,16 +186,68 @@ bool CDsSinglePickFunctor::EnterItem(CDsLocation* location, const CDsObjectPath&
     return true;
 }
 
-bool CDsSinglePickFunctor::SelectionPoint(const SItem& item, int kinds, SPAposition& point)
+bool CDsSinglePickFunctor::ClippedSelect(const SItem& item, int kinds, const SDsPickClip& clip, double& depth)
+{
+    const CDsComplexSection* stepped = clip.scene ? clip.scene->GetComplexSection() : nullptr;
+    const CDsSectionPlane* plane = clip.scene ? clip.scene->GetSectionPlane() : nullptr;
+    if (stepped && stepped->GetGroupCount() == 0) stepped = nullptr;
+    if (!stepped && !plane)
+        return DsGlSelect(item.geometry, *m_view, kinds, item.id, GetTopTransform(), &m_refresh, &depth);
+    // The clip planes are given in model coordinates of the root part: specified under the
+    // camera's model-view, as the frame specifies them.
+    auto specify = [&](const std::function<void()>& planes) {
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        glLoadMatrixd(m_modelview);
+        planes();
+        glPopMatrix();
+    };
+    if (!stepped) {
+        specify([&] {
+            glEnable(GL_CLIP_PLANE0);
+            glClipPlane(GL_CLIP_PLANE0, plane->GetEquation());
+        });
+        const bool hit = DsGlSelect(item.geometry, *m_view, kinds, item.id, GetTopTransform(), &m_refresh, &depth);
+        glDisable(GL_CLIP_PLANE0);
+        return hit;
+    }
+    // A stepped section keeps the union of its areas: one selection per area with its planes on
+    // and the view in its section pass, as the frame draws the items the section applies to.
+    bool hit = false;
+    const bool pass = m_view->GetFlag(eDsViewFlagSectionPass);
+    m_view->SetFlag(eDsViewFlagSectionPass, true);
+    for (int group = 0; group < stepped->GetGroupCount(); ++group) {
+        specify([&] { stepped->EnableClipPlanes(group); });
+        double nearest = 1.0;
+        if (DsGlSelect(item.geometry, *m_view, kinds, item.id, GetTopTransform(), &m_refresh, &nearest)) {
+            depth = hit ? std::min(depth, nearest) : nearest;
+            hit = true;
+        }
+        stepped->DisableClipPlanes(group);
+    }
+    m_view->SetFlag(eDsViewFlagSectionPass, pass);
+    return hit;
+}
+
+bool CDsSinglePickFunctor::SelectionPoint(const SItem& item, int kinds, const SDsPickClip& clip, SPAposition& point)
 {
     if (!item.geometry || !m_view) return false;
     double depth = 1.0;
-    if (!DsGlSelect(item.geometry, *m_view, kinds, item.id, GetTopTransform(), &m_refresh, &depth)) return false;
-    // The pick region fills the viewport under the pick projection: its centre is the pick centre.
+    if (!ClippedSelect(item, kinds, clip, depth)) return false;
+    // The pick region fills the viewport under the pick projection: its centre is the pick
+    // window's centre, which lies on a corner of the cursor's pixel.
     const double x = m_viewport[0] + m_viewport[2] * 0.5, y = m_viewport[1] + m_viewport[3] * 0.5;
     double px = 0.0, py = 0.0, pz = 0.0;
     if (!gluUnProject(x, y, depth, m_modelview, m_projection, m_viewport, &px, &py, &pz)) return true;
-    if (std::isfinite(px) && std::isfinite(py) && std::isfinite(pz)) point = SPAposition(px, py, pz);
+    if (!std::isfinite(px) || !std::isfinite(py) || !std::isfinite(pz)) return true;
+    point = SPAposition(px, py, pz);
+    // The records' depth where the pick ray, through the pixel's centre, reaches it: a window
+    // depth is a plane across the view direction.
+    if (m_view && m_ray.valid()) {
+        const SPAunit_vector across = m_view->get_direction();
+        const double along = m_ray.direction() % across;
+        if (std::fabs(along) > 1e-12) point = m_ray.root_point() + (((point - m_ray.root_point()) % across) / along) * m_ray.direction();
+    }
     return true;
 }
 
@@ -206,6 +261,23 @@ bool CDsSinglePickFunctor::RayPoint(const SItem& item, const SDsPickClip& clip, 
                                               return std::fabs(a.parameter) < std::fabs(b.parameter);
                                           });
     point = GetTopTransform().TransformPoint(nearest->point);
+    return true;
+}
+
+bool CDsSinglePickFunctor::NearestPoint(const SItem& item, const SDsPickClip& clip, SPAposition& point)
+{
+    // In a parallel view the pick window keeps within its half diagonal (from the pixel's centre,
+    // a pixel more for safety) of the ray: the faces it caught come that near. Model units of the
+    // item only where the item is not placed otherwise.
+    double reach = HUGE_VAL;
+    if (m_view && !m_view->is_perspective() && GetTopTransform().IsIdentity() && m_unitsPerPixel > 0.0) {
+        int cx = 0, cy = 0, width = 0, height = 0;
+        m_view->get_pick_aperture(cx, cy, width, height);
+        reach = std::hypot(0.5 * width + 1.5, 0.5 * height + 1.5) * m_unitsPerPixel;
+    }
+    SPAposition nearest;
+    if (!DsNearestItemFacePoint(item.geometry, item.id, GetTopTransform(), m_ray, clip, nearest, reach)) return false;
+    point = GetTopTransform().TransformPoint(nearest);
     return true;
 }
 
@@ -252,17 +324,18 @@ void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
 
     SPAposition point(1e11, 1e11, 1e11);
     int kind = CDsPickHit::eKindNone;
+    // What a section cuts away is not picked, whichever road tests the faces.
     SDsPickClip clip;
     clip.plane = m_clip;
-    if (m_sections && m_sectionTest && m_sections->CanItemBeClipped(item.path->ToVyrObjectPath()))
-        clip.scene = m_sections;
+    if (m_sections && m_sections->CanItemBeClipped(item.path->ToVyrObjectPath())) clip.scene = m_sections;
     if (item.geometry && m_view && (kinds & CDsGeometry::eDpFaces)) {
         if (!m_sectionTest) {
             // Selection tells whether the faces meet the pick window; where, the ray under the
-            // cursor tells, when it meets them (the window's nearest depth may lie elsewhere).
-            if (SelectionPoint(item, CDsGeometry::eDpFaces, point)) {
+            // cursor tells, when it meets them (the window's nearest depth may lie elsewhere, in
+            // front of the faces), else the faces' point nearest to the ray.
+            if (SelectionPoint(item, CDsGeometry::eDpFaces, clip, point)) {
                 kind = CDsPickHit::eKindFace;
-                RayPoint(item, clip, point);
+                if (!RayPoint(item, clip, point)) NearestPoint(item, clip, point);
             }
         } else if (RayPoint(item, clip, point)) {
             kind = CDsPickHit::eKindFace;
@@ -279,7 +352,7 @@ void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
                 SPAposition local;
                 if (EdgePoint(item, local)) {
                     point = GetTopTransform().TransformPoint(local);
-                    if (m_sectionTest && clip.Hides(point)) edge = false;
+                    if (clip.Hides(point)) edge = false;
                 }
             }
             if (edge) {
@@ -290,8 +363,15 @@ void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
                 kind = CDsPickHit::eKindOther;
             }
         }
-        if (kind != CDsPickHit::eKindNone && point.x() == 1e11 && point.y() == 1e11 && point.z() == 1e11)
-            SelectionPoint(item, kind == CDsPickHit::eKindEdge ? CDsGeometry::eDpLines : (kinds & 0x71), point);
+        if (kind != CDsPickHit::eKindNone && point.x() == 1e11 && point.y() == 1e11 && point.z() == 1e11) {
+            const int selected = kind == CDsPickHit::eKindEdge ? CDsGeometry::eDpLines : (kinds & 0x71);
+            if (!SelectionPoint(item, selected, clip, point) && kind == CDsPickHit::eKindEdge && clip.scene) {
+                // Lines that the selection meets only where the section cut them away are not there.
+                double depth = 1.0;
+                if (DsGlSelect(item.geometry, *m_view, selected, item.id, GetTopTransform(), &m_refresh, &depth))
+                    kind = CDsPickHit::eKindNone;
+            }
+        }
     }
     const int state = item.location ? item.location->GetState() : 0;
     const bool onTop = (kinds & CDsGeometry::eDpOnTop) || (item.location && item.location->IsOnTop());

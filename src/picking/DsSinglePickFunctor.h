@@ -12,11 +12,15 @@
 // Choices where the behaviour was open, or where a plain reading would hurt:
 // - A face hit gets its point where the pick ray first meets the item's face polygons, on both
 //   roads: every polygon is tested, since the first one met of a closed body may be its far side.
-//   A face hit by selection whose polygons the ray misses (they meet the 5 x 5 window, not its
-//   centre) gets the nearest depth of the selection records, on the line through the pick centre.
-//   An edge hit gets its point from its polylines (the point nearest to the cursor on screen),
-//   else from a selection of its lines; any other hit from a selection of its kinds. A hit whose point stays unknown lies 1e11 away: without a point a depth of
-//   (1e11 - root) x direction would put it in front of or behind everything by the direction's sign.
+//   A face hit by selection whose polygons the ray misses (they meet the 5 x 5 window, not the
+//   cursor's pixel) gets the point of its polygons nearest to the ray, so that the position lies on
+//   the item and its depth is the item's, not the window's nearest depth, which may lie in front
+//   of it. An edge hit gets its point from its polylines (the point nearest to the cursor on
+//   screen), else from a selection of its lines; any other hit from a selection of its kinds (the
+//   records' nearest depth where the pick ray reaches it: the ray, like the cursor, passes
+//   through the pixel's centre, the selection window is centred on a corner of the pixel). A hit
+//   whose point stays unknown lies 1e11 away: without a point a depth of (1e11 - root) x
+//   direction would put it in front of or behind everything by the direction's sign.
 // - The selection draws the item under the walk's whole transform (the single pick keeps OpenGL's
 //   model-view at the camera otherwise), so items placed by a transform are found where they show.
 // - A hidden master of a complex is not tested (its slaves' masters are visited, not entered, and
@@ -24,9 +28,13 @@
 // - The pick rectangle counts in window pixels with the viewport's corner added, as the locations'
 //   window boxes do.
 // - Nesting deeper than the level ids (30 levels) reads the part key for the id-range filter.
-// - With the section test, a face hit by the pick ray and an edge's hit point are dropped when the
-//   clip plane (SetClipPlane) hides them, or, for an item the scene's sections can clip
-//   (CDsGlScene::CanItemBeClipped), when those sections clip the point (SetSections).
+// - The section test flag chooses the road of faces: the pick ray (on) or OpenGL selection (off).
+//   Either way what a section cuts away is not picked: for an item the scene's sections can clip
+//   (CDsGlScene::CanItemBeClipped, SetSections) the selection runs with the sections' clip planes
+//   on as the frame draws it (the section plane; each area of a stepped section in turn, view flag
+//   12 set), and a face's ray hit and an edge's hit point are dropped when the clip plane
+//   (SetClipPlane) or those sections clip them; an edge whose lines the selection meets only where
+//   they were cut away is no hit.
 #pragma once
 
 #include "DsDrawContext.h"
@@ -87,7 +95,7 @@ public:
 
     // A pick on `view` at `event` (neither owned) inside `rect`, appending to `hits`: the render
     // mode (for the depth layers), the domain, the scope (may be null), the any-depth flag, the
-    // id-range filter (may be null), the id bound, ray tests for faces (`sectionTest`) and stopping
+    // id-range filter (may be null), the id bound, faces by the pick ray (`sectionTest`) and stopping
     // after the first hit. Pushes OpenGL's projection and sets the pick projection of the view's
     // pick region (the view must be in pick mode, its OpenGL context current).
     CDsSinglePickFunctor(view3d* view, const CUiPickEvent* event, const SDsPickRect& rect, std::vector<CDsPickHit>& hits,
@@ -149,11 +157,19 @@ private:
     // Records a hit (or an accepted container waiting for one).
     void Record(const SItem& item, bool accepted, bool hit, int kind, const SPAposition& point, bool master, int state,
                 bool onTop);
-    // The point of the nearest selection record of `kinds`, in root-part coordinates.
-    bool SelectionPoint(const SItem& item, int kinds, SPAposition& point);
+    // The OpenGL selection of the item's `kinds` with the sections of `clip`'s scene clipping it as
+    // the frame clips it (the section plane, or each area of a stepped section in turn); whether a
+    // record came, the nearest window depth into `depth`.
+    bool ClippedSelect(const SItem& item, int kinds, const SDsPickClip& clip, double& depth);
+    // The point of the nearest selection record of `kinds` (clipped as ClippedSelect clips) on the
+    // pick ray, in root-part coordinates.
+    bool SelectionPoint(const SItem& item, int kinds, const SDsPickClip& clip, SPAposition& point);
     // The point where the pick ray first meets the item's face polygons (every polygon tested,
     // those `clip` hides left out), in root-part coordinates; false when it meets none.
     bool RayPoint(const SItem& item, const SDsPickClip& clip, SPAposition& point);
+    // The point of the item's face polygons nearest to the pick ray (those `clip` hides left out),
+    // in root-part coordinates; false when there is none.
+    bool NearestPoint(const SItem& item, const SDsPickClip& clip, SPAposition& point);
     // The point of the geometry's lines nearest to the cursor, in the item's model space.
     bool EdgePoint(const SItem& item, SPAposition& point);
 

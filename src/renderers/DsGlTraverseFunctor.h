@@ -48,6 +48,9 @@
 //   below an item read them: during such an item's visit GetTopAttributes answers its parent's.
 // - After a complex walked without its slaves the walk phase stays "masters" until the next
 //   complex starts; items entered meanwhile are recorded as masters, which no slave ever reads.
+// - An OpenGL-drawing functor hands back, when it is destroyed, the per-item state it sends:
+//   faces switch polygon offset on, and a frame that ended with it on would push every face a
+//   selection pass or a host draws afterwards (a face seen edge-on onto the near plane).
 #pragma once
 
 #include "DsDrawContext.h"
@@ -215,8 +218,9 @@ public:
     // types that draw through OpenGL) and pushes the identity transform.
     CDsGlTraverseFunctorT(view3d* view, const SDsDrawOptions& options, SDsDrawSetup& setup, int walkFlags,
                           int complexPassMode, bool useLocationCache, CDsDrawContext* record);
-    // Frees the record it made.
-    ~CDsGlTraverseFunctorT() = default;
+    // Frees the record it made. An OpenGL-drawing type hands back the per-item state it may have
+    // left behind (see HandBackGlState).
+    ~CDsGlTraverseFunctorT();
 
     // Fills the builder's fields: the view boxes are projected into, its units per pixel, the
     // viewport {left, top, right, bottom} (y up), the auto-hide threshold of this frame (also given
@@ -252,6 +256,11 @@ public:
     CDsGlStateCache& GetGlState() { return m_glState; }
     // The walk phase: 0 outside complexes, 1 masters, 2 slaves.
     int GetComplexPhase() const { return m_complexPhase; }
+    // Puts the per-item state the walk sends back to OpenGL's defaults, through the state cache:
+    // polygon offset (fill and line) off and (0, 0), the whole depth range, no line stipple.
+    // Whatever reads OpenGL after the walk (a pick's selection pass, a host's own drawing) would
+    // otherwise inherit the offset of the last face drawn. Nothing for the driver-drawing types.
+    void HandBackGlState();
 
     // Walk hooks.
     void OnPushLocation(CDsScene* scene, CDsLocation* location, const CDsObjectPath& path,

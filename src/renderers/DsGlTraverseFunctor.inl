@@ -39,6 +39,23 @@ CDsGlTraverseFunctorT<P>::CDsGlTraverseFunctorT(view3d* view, const SDsDrawOptio
 }
 
 template <class P>
+CDsGlTraverseFunctorT<P>::~CDsGlTraverseFunctorT()
+{
+    HandBackGlState();
+}
+
+template <class P>
+void CDsGlTraverseFunctorT<P>::HandBackGlState()
+{
+    if (P::kTarget != EDsDrawTarget::Gl) return;
+    DsGlSetEnabled(GL_POLYGON_OFFSET_FILL, false);
+    DsGlSetEnabled(GL_POLYGON_OFFSET_LINE, false);
+    DsGlSetEnabled(GL_LINE_STIPPLE, false);
+    m_glState.SetPolygonOffset(0.0f, 0.0f);
+    m_glState.SetDepthRange(0.0f, 1.0f);
+}
+
+template <class P>
 void CDsGlTraverseFunctorT<P>::PrepareForFrame(CDsScene* scene, view3d* viewForBoxes, const int viewport[4])
 {
     m_viewForBoxes = viewForBoxes;

@@ -96,7 +96,8 @@ void CDsRendererHiddenLine::Render(const std::vector<CVyrObjectPath>* paths, boo
         options.overrideAttributes = attributes;
         walk(options, CDsGeometry::eDpFaces, 0, true);
     }
-    gDsGl.Disable(GL_POLYGON_OFFSET_FILL);
+    // The walk's functor has handed the offset back already; off in any case.
+    DsGlSetEnabled(GL_POLYGON_OFFSET_FILL, false);
     gDsGl.ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
 
     // The views' backgrounds, pushed back behind the curves in their plane; not while the view

@@ -7,6 +7,7 @@
 #include "DsItemLamp.h"
 #include "DsItemPolygons2D.h"
 #include "DsItemPolygonsBase.h"
+#include "DsItemPolygonsDl.h"
 #include "DsItemPolygonsStl.h"
 #include "DsItemQuadric.h"
 #include "DsItemTrigs.h"
@@ -19,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <utility>
@@ -152,6 +154,63 @@ TEST(DsItemPolygonsStl, APlacedMeshAnswersItsPlacedBoxAndForgetsWhereItWas)
     ASSERT_TRUE(base.GetBoundBox(box));
     ExpectPosition(box.low(), 1, 2, 3);
     ExpectPosition(box.high(), 1, 2, 3);
+}
+
+// A leaf turned by its transformation reaches out to corners of its extremes other than the two
+// extreme ones: every box road (the modeler box, the grown box, the STL mesh's own box and the
+// corners sent to a measuring view) holds the whole turned leaf.
+TEST(DsItemPolygonsBase, ALeafTurnedByItsTransformationAnswersTheBoxOfAllItsCorners)
+{
+    const SPAtransf eighth = rotate_transf(M_PI / 4, SPAvector(0, 0, 1));
+    const double r = std::sqrt(2.0);
+    const auto expectTurnedBox = [r](CDsItemPolygonsBase& item, double half) {
+        SPAbox box;
+        ASSERT_TRUE(item.GetBoundBox(box));
+        EXPECT_NEAR(box.low().x(), -r * half, 1e-9);
+        EXPECT_NEAR(box.high().x(), r * half, 1e-9);
+        EXPECT_NEAR(box.low().y(), -r * half, 1e-9);
+        EXPECT_NEAR(box.high().y(), r * half, 1e-9);
+        EXPECT_NEAR(box.low().z(), -half, 1e-9);
+        EXPECT_NEAR(box.high().z(), half, 1e-9);
+        CDsBox grown;
+        item.ExpandBox(grown, nullptr);
+        EXPECT_NEAR(grown.GetMin()[0], -r * half, 1e-5);
+        EXPECT_NEAR(grown.GetMax()[0], r * half, 1e-5);
+        EXPECT_NEAR(grown.GetMin()[1], -r * half, 1e-5);
+        EXPECT_NEAR(grown.GetMax()[1], r * half, 1e-5);
+        EXPECT_NEAR(grown.GetMax()[2], half, 1e-5);
+        vyrtest::RecordingExtremaView extrema;
+        item.DrawExtremes(extrema, nullptr);
+        double reach = 0.0;
+        for (size_t i = 0; i < extrema.points.size(); ++i)
+            reach = std::max(reach, (extrema.points[i] * extrema.transforms[i]).x());
+        EXPECT_NEAR(reach, r * half, 1e-9);
+    };
+    {
+        SCOPED_TRACE("STL mesh");
+        StlPtr cube = MakeCube(1.0);
+        CDsItemPolygonsStl item(cube.get(), eighth);
+        expectTurnedBox(item, 1.0);
+        EXPECT_NEAR(item.GetTransformedBox().GetMin()[0], -r, 1e-5);
+        EXPECT_NEAR(item.GetTransformedBox().GetMax()[1], r, 1e-5);
+    }
+    {
+        SCOPED_TRACE("recorded polygons");
+        CDsItemPolygonsDl item;
+        const double low[3] = {-2, -2, -2}, high[3] = {2, 2, 2};
+        item.SetExtremes(low, high);
+        item.Transform(eighth);
+        expectTurnedBox(item, 2.0);
+    }
+    {
+        SCOPED_TRACE("triangle set");
+        ZOVOvivavUrezezovovaza set;
+        set.AddTriangle(set.AddVertex({-3, -3, -3}), set.AddVertex({3, -3, 3}), set.AddVertex({3, 3, 0}));
+        CDsItemTrigs item(true);
+        item.SetTriangulation(&set, nullptr);
+        item.Transform(eighth);
+        expectTurnedBox(item, 3.0);
+    }
 }
 
 TEST(DsItemPolygonsStl, VertexQueriesAndTheReferenceOnTheData)

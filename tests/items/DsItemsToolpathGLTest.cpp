@@ -440,3 +440,51 @@ TEST_F(DsItemsToolpathGLTest, TheLastReleaseOfAPaletteDeletesIt)
     toolpath.SetPalette(nullptr);
     EXPECT_EQ(kept, 1);
 }
+
+TEST_F(DsItemsToolpathGLTest, WhatAHiddenEntryLeavesOutIsNeitherBoxedNorMeasuredNorPicked)
+{
+    CDsLineAttribStorage hidden = Pen(CDsColorStorage(0, 255, 0));
+    hidden.SetAttribute(CDsHideLevel(EDsHideLevel(2)), true);
+    palette_.SetAttributes(1, hidden);
+    // A(-10, 0) entry 0; M (-5, 5) (0, 5) (5, 5) entry 1; B(10, -5) entry 0: drawn are A to M's
+    // first point, and B alone.
+    auto* branch = new CDsItemToolpathPolyline(7);
+    branch->AddSegment(Point(1, 0, -10, 0));
+    branch->AddSegment(Points(2, 1, {-5, 5, 0, 0, 5, 0, 5, 5, 0}));
+    branch->AddSegment(TDsNodeHeader::StCreatePoint(3, 0, 10, -5, 2));
+    SPAbox box;
+    ASSERT_TRUE(branch->GetBoundBox(box));
+    EXPECT_TRUE(At(box.low(), -10, -5, 0));
+    EXPECT_TRUE(At(box.high(), 10, 5, 2));
+    PolylineExtremaView extrema;
+    EXPECT_TRUE(branch->Pick(&extrema));
+    ASSERT_EQ(extrema.points.size(), 3u);
+    EXPECT_TRUE(At(extrema.points[1], -5, 5, 0));
+    // M's last point (5, 5) is not drawn: its x bounds nothing, and no pick finds it.
+    view_->pick_mode(1, 70, 29, 5, 5);
+    EXPECT_FALSE(branch->Pick(static_cast<view3d*>(view_.get())));
+    view_->pick_mode(1, 20, 39, 5, 5);  // on the link from A to M
+    EXPECT_TRUE(branch->Pick(static_cast<view3d*>(view_.get())));
+
+    // Every node hidden: no box, for the branch and for its toolpath.
+    CDsItemsToolpath toolpath(1);
+    toolpath.GetDsItems().push_back(branch);
+    palette_.SetAttributes(0, hidden);
+    EXPECT_FALSE(branch->GetBoundBox(box));
+    SPAbox grouped;
+    EXPECT_FALSE(toolpath.GetBoundBox(grouped));
+
+    // A planar branch picks and boxes by the same entries: its segment in entry 1 is not there.
+    palette_.SetAttributes(0, Pen(CDsColorStorage(255, 0, 0)));
+    CDsItemToolpathPolylinePlanar planar(8, 0.0f);
+    planar.AddSegment(Point(1, 0, -10, 0));
+    planar.AddSegment(Point(2, 1, 0, 0));
+    planar.AddSegment(Point(3, 1, 10, 10));
+    view_->pick_mode(1, 35, 49, 5, 5);  // (-5, 0): entry 0's segment
+    EXPECT_TRUE(planar.Pick(static_cast<view3d*>(view_.get())));
+    view_->pick_mode(1, 65, 34, 5, 5);  // (5, 5): entry 1's segment
+    EXPECT_FALSE(planar.Pick(static_cast<view3d*>(view_.get())));
+    view_->pick_mode(0, 0, 0, 0, 0);
+    ASSERT_TRUE(planar.GetBoundBox(box));
+    EXPECT_TRUE(At(box.high(), 0, 0, 0));
+}

@@ -150,10 +150,12 @@ TEST_F(PickBodySurfacesTest, SeenFromAboveAPickLandsOnTheTopFaceByRayAndBySelect
     EXPECT_TRUE(Near(PickedAt(event, true), RayOnPlane(event, p, SPAvector(0, 0, 1))));
     EXPECT_TRUE(Near(PickedAt(event, false), RayOnPlane(event, p, SPAvector(0, 0, 1))));
     // Two pixels beside the edge x = 40 the pick window meets the top face and its centre does not:
-    // still a hit, at the selection's nearest depth on the line through the centre.
+    // still a hit, at the body's point nearest to the ray: on the top edge, not beneath it.
     const CUiPickEvent edge = EventAt(SPAposition(40, 15, 20));
     const SPAposition beside = PickedAt(CUiPickEvent(edge.x() + 2, edge.y(), 0, view_.get(), nullptr), false);
-    EXPECT_TRUE(Near(beside, SPAposition(42.5, 14.5, 20), 2.0));
+    EXPECT_NEAR(beside.x(), 40.0, 1e-3);
+    EXPECT_NEAR(beside.y(), 15.0, 1.0);
+    EXPECT_NEAR(beside.z(), 20.0, 1e-3);
 }
 
 TEST_F(PickBodySurfacesTest, SeenObliquelyAPickLandsOnTheNearestFaceByRayAndBySelection)

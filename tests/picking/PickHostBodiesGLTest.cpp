@@ -179,6 +179,101 @@ TEST_F(PickHostBodiesTest, TheGeometryHandsOutEveryTriangleOfTheShownFacesUnderT
     other->lose();
 }
 
+namespace {
+
+// Takes every triangle of the faces a geometry offers, checking that each one lies in the box
+// offered last; or wants nothing and counts the boxes.
+class CFaceTaker : public CDsFaceVisitor {
+public:
+    explicit CFaceTaker(bool take) : m_take(take) {}
+    bool WantsFace(const SPAposition& low, const SPAposition& high) override
+    {
+        ++boxes;
+        m_low = low;
+        m_high = high;
+        return m_take;
+    }
+    void AddTriangle(const SPAposition& a, const SPAposition& b, const SPAposition& c) override
+    {
+        ++triangles;
+        for (const SPAposition* p : {&a, &b, &c}) {
+            outside += p->x() < m_low.x() - 1e-4 || p->y() < m_low.y() - 1e-4 || p->z() < m_low.z() - 1e-4 ||
+                       p->x() > m_high.x() + 1e-4 || p->y() > m_high.y() + 1e-4 || p->z() > m_high.z() + 1e-4;
+            lowX = std::min(lowX, p->x());
+            highX = std::max(highX, p->x());
+            highZ = std::max(highZ, p->z());
+        }
+    }
+
+    int boxes = 0, outside = 0;
+    long triangles = 0;
+    double lowX = 1e9, highX = -1e9, highZ = -1e9;
+
+private:
+    bool m_take;
+    SPAposition m_low, m_high;
+};
+
+}  // namespace
+
+TEST_F(PickHostBodiesTest, TheGeometryHandsOutItsFacesWithBoxesAndFollowsTheirMeshes)
+{
+    const CVyrObjectPath block = Show(-20, -10, -10, 20, 10, 10);
+    CDsItemsBody* body = context_.FindDsBody(bodies_[0]);
+    ASSERT_NE(body, nullptr);
+    body->MultiplyTransformation(translate_transf(SPAvector(30, 0, 0)));
+    long expected = 0;
+    for (int i = 0; i < body->FacesCount(); ++i) {
+        std::vector<int> corners;
+        body->GetFaceItem(i)->GetMesh()->GenerateTrianglesList(corners);
+        expected += static_cast<long>(corners.size() / 3);
+    }
+    CVyrBodyGeometry geometry(bodies_[0], &context_);
+    // Every triangle, under the body's placement, each inside the box offered before it.
+    CFaceTaker all(true);
+    ASSERT_TRUE(geometry.VisitFaces(0, all));
+    EXPECT_EQ(all.triangles, expected);
+    EXPECT_EQ(all.outside, 0);
+    EXPECT_NEAR(all.lowX, 10.0, 1e-4);
+    EXPECT_NEAR(all.highX, 50.0, 1e-4);
+    // A visitor that wants no face sees the six faces' boxes and no triangle.
+    CFaceTaker none(false);
+    ASSERT_TRUE(geometry.VisitFaces(0, none));
+    EXPECT_EQ(none.boxes, 6);
+    EXPECT_EQ(none.triangles, 0);
+
+    // The top face's mesh raised by 5 in place: the faces handed out follow, and so does the pick
+    // (its selection and its ray) at the moved block's top.
+    for (int i = 0; i < body->FacesCount(); ++i) {
+        CVyrIndexedMesh* mesh = body->GetFaceItem(i)->GetMesh();
+        SPAposition p;
+        bool top = true;
+        for (int v = 0; v < mesh->get_num_vertex(); ++v) {
+            mesh->get_vertex(v)->GetPosition(p);
+            top = top && p.z() > 9.9;
+        }
+        if (!top) continue;
+        for (int v = 0; v < mesh->get_num_vertex(); ++v) {
+            SPAunit_vector n;
+            mesh->get_vertex(v)->GetPosition(p);
+            mesh->get_vertex(v)->GetNormal(n);
+            mesh->get_vertex_for_edit(v)->set_data(SPAposition(p.x(), p.y(), p.z() + 5), n, mesh->get_uv(v));
+        }
+    }
+    CFaceTaker raised(true);
+    ASSERT_TRUE(geometry.VisitFaces(0, raised));
+    EXPECT_NEAR(raised.highZ, 15.0, 1e-4);
+    EXPECT_EQ(raised.outside, 0);
+    Refresh();
+    const std::vector<CDsTypeMask> bodies = {MaskOf({kBodyType})};
+    CDsPickedItemList list;
+    const CDsPickedItem hit = Pick(82, 48, list, &bodies);  // model (32.5, 1.5)
+    ASSERT_EQ(hit.GetObjectPath(), block);
+    EXPECT_NEAR(hit.GetPickedPosition()->x(), 32.5, 1e-3);
+    EXPECT_NEAR(hit.GetPickedPosition()->z(), 15.0, 1e-3);
+    EXPECT_FALSE(Pick(40, 48, list, &bodies).IsValid());  // where the block was
+}
+
 TEST_F(PickHostBodiesTest, VisibleOnlyRegionPicksSeeShownBodiesAndDropTheHiddenOne)
 {
     // In front, a block hidden behind it, and one beside both.

@@ -19,6 +19,8 @@ public:
     static bool Read(const CVyrString& name, CVyrString& value);
 
     // The application data folder, below which the setup files lie: the value
-    // "DataDir" when it is present and not empty, else the data folder of the build.
+    // "DataDir" when it is present and not empty, else the data folder of an installed
+    // copy (share/VyrDisplayCore/data of the prefix the libraries were installed into)
+    // when it exists, else the data folder of the build.
     static CVyrString GetDataDir();
 };

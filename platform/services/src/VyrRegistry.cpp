@@ -3,6 +3,11 @@
 
 #include <windows.h>
 
+#include <dlfcn.h>
+#include <sys/stat.h>
+
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -10,6 +15,29 @@
 #ifndef VYR_SOURCE_DATA_DIR
 #error "VYR_SOURCE_DATA_DIR must name the build's data folder"
 #endif
+#ifndef VYR_INSTALLED_DATA_DIR
+#error "VYR_INSTALLED_DATA_DIR must name an installed copy's data folder relative to its libraries"
+#endif
+
+namespace {
+
+// The data folder of an installed copy: VYR_INSTALLED_DATA_DIR from the folder this library was
+// loaded from, when that folder exists. Empty for a library run from its build, which has none.
+CVyrString InstalledDataDir() {
+    static const char kHere = 0;
+    Dl_info info{};
+    if (!dladdr(&kHere, &info) || !info.dli_fname) return CVyrString();
+    std::string folder = info.dli_fname;
+    const size_t slash = folder.rfind('/');
+    folder = (slash == std::string::npos ? std::string() : folder.substr(0, slash + 1)) + VYR_INSTALLED_DATA_DIR;
+    char resolved[PATH_MAX];
+    struct stat status {};
+    if (!realpath(folder.c_str(), resolved) || stat(resolved, &status) != 0 || !S_ISDIR(status.st_mode))
+        return CVyrString();
+    return CVyrString(resolved);
+}
+
+}  // namespace
 
 const wchar_t* const CVyrRegistry::sApplicationKey = L"Software\\Zorbelan\\Zorbelan E\\8.5";
 
@@ -47,5 +75,7 @@ bool CVyrRegistry::Read(const CVyrString& name, CVyrString& value) {
 CVyrString CVyrRegistry::GetDataDir() {
     CVyrString folder;
     if (Read(L"DataDir", folder) && !folder.IsEmpty()) return folder;
+    folder = InstalledDataDir();
+    if (!folder.IsEmpty()) return folder;
     return CVyrString(VYR_SOURCE_DATA_DIR);
 }

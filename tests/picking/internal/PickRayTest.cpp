@@ -1,7 +1,9 @@
 // The pick rays: a ray brought into an item's model space, the plane of a polygon, a ray against one
 // polygon and against the face polygons of a geometry (vertex lists and vertex buffers), with a clip
-// plane dropping what it hides and the view's pick mode left as it was.
+// plane dropping what it hides and the view's pick mode left as it was; a geometry that hands out
+// its faces with boxes asked only for the faces the ray comes near.
 #include "DsPickRay.h"
+#include "DsFacedGeometry.h"
 
 #include "../PickFixture.h"
 
@@ -12,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 using picktest::CShapeGeometry;
@@ -192,4 +195,80 @@ TEST_F(PickRayTest, VertexBuffersGiveTrianglesAndSkipBrokenOnes)
     EXPECT_TRUE(hits.empty());  // its index lies beyond its vertices
     DsRayItemFaces(&view_, nullptr, 0, CDsTransform(), Down(8, 7), nullptr, hits);
     EXPECT_TRUE(hits.empty());
+}
+
+namespace {
+
+// A row of ten unit squares along x (square k over [3k, 3k + 1] x [0, 1] at height 0, two triangles
+// each) handed out face by face with boxes, and through GetVertices too; counts what was asked.
+class CRowGeometry : public CShapeGeometry, public CDsFacedGeometry {
+public:
+    CRowGeometry() : CShapeGeometry(eDpFaces, {})
+    {
+        for (int k = 0; k < 10; ++k) {
+            const float x = 3.0f * k;
+            const float square[18] = {x, 0, 0, x + 1, 0, 0, x + 1, 1, 0, x, 0, 0, x + 1, 1, 0, x, 1, 0};
+            m_corners.insert(m_corners.end(), square, square + 18);
+        }
+    }
+    int GetVertices(eDrawPrimitives kinds, int index, float*& vertices, int& count, int) override
+    {
+        ++listCalls;
+        const int triangles = static_cast<int>(m_corners.size() / 9);
+        if (!(kinds & eDpFaces) || index < 0 || index >= triangles) return -1;
+        vertices = &m_corners[static_cast<size_t>(9 * index)];
+        count = 3;
+        return index + 1 < triangles ? index + 1 : -1;
+    }
+    bool VisitFaces(int, CDsFaceVisitor& visitor) override
+    {
+        for (int k = 0; k < 10 && !visitor.Done(); ++k) {
+            if (!visitor.WantsFace(SPAposition(3.0 * k, 0, 0), SPAposition(3.0 * k + 1, 1, 0))) continue;
+            ++wanted[k];
+            for (int t = 0; t < 2; ++t) {
+                const float* c = &m_corners[static_cast<size_t>(18 * k + 9 * t)];
+                visitor.AddTriangle(SPAposition(c[0], c[1], c[2]), SPAposition(c[3], c[4], c[5]),
+                                    SPAposition(c[6], c[7], c[8]));
+            }
+        }
+        return true;
+    }
+
+    int listCalls = 0;
+    int wanted[10] = {};
+
+private:
+    std::vector<float> m_corners;
+};
+
+}  // namespace
+
+TEST_F(PickRayTest, AFacedGeometryIsAskedOnlyForTheFacesTheRayComesNear)
+{
+    CRowGeometry row;
+    const SDsPickClip none;
+    // Down through square 4: only its triangles are tested, and the hit is the same as through
+    // the vertex lists.
+    std::vector<SDsRayIntersection> hits;
+    DsRayItemFaces(&view_, &row, 0, CDsTransform(), Down(12.3, 0.6), none, hits, true);
+    ASSERT_EQ(hits.size(), 1u);
+    EXPECT_NEAR(hits[0].point.x(), 12.3, 1e-6);
+    EXPECT_EQ(row.listCalls, 0);
+    EXPECT_EQ(std::count(row.wanted, row.wanted + 10, 1), 1);
+    EXPECT_EQ(row.wanted[4], 1);
+
+    // Down between squares 6 and 7, nearer 7: no hit, and the nearest point lies on square 7's
+    // left side; the faces far off the ray are never asked for their triangles.
+    std::fill(row.wanted, row.wanted + 10, 0);
+    hits.clear();
+    DsRayItemFaces(&view_, &row, 0, CDsTransform(), Down(20.8, 0.5), none, hits, true);
+    EXPECT_TRUE(hits.empty());
+    EXPECT_EQ(std::count(row.wanted, row.wanted + 10, 0), 10);
+    SPAposition nearest;
+    ASSERT_TRUE(DsNearestItemFacePoint(&row, 0, CDsTransform(), Down(20.8, 0.5), none, nearest));
+    EXPECT_NEAR(nearest.x(), 21.0, 1e-6);
+    EXPECT_NEAR(nearest.y(), 0.5, 1e-6);
+    EXPECT_EQ(row.listCalls, 0);
+    EXPECT_EQ(row.wanted[7], 1);
+    EXPECT_EQ(std::count(row.wanted, row.wanted + 10, 1), 1);
 }
