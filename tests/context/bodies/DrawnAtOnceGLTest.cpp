@@ -1,0 +1,78 @@
+// What a host draws at once, outside a frame: a figure recorded while nothing else is pending,
+// highlights, figures previewed straight onto a view. Each shows what a whole frame of the same
+// state shows, and the next refresh keeps that picture; a host that never validates its window
+// sees them as a host with a paint handler does.
+#include "DsFigure.h"
+#include "DsFigureGenerator.h"
+#include "DsGlContext.h"
+#include "DsView3dCdc.h"
+#include "GmPosition.h"
+#include "HostFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using vyrtest::DifferingPixels;
+using vyrtest::Picture;
+using vyrtest::SamePicture;
+using vyrtest::ViewSetup;
+
+namespace {
+
+// A green polyline through the given points.
+class CLineFigure : public CDsFigure {
+public:
+    explicit CLineFigure(std::vector<CGmPosition> points) : m_points(std::move(points)) {}
+    int DefineFig(CDsFigureGenerator& generator) override
+    {
+        generator.SetPenColor(CDsColorStorage(0, 255, 0));
+        generator.DrawPolyline(static_cast<int>(m_points.size()), m_points.data());
+        return 1;
+    }
+
+private:
+    std::vector<CGmPosition> m_points;
+};
+
+// A block 40 x 20 x 20 about the origin seen from above, shaded.
+class DrawnAtOnceGLTest : public vyrtest::HostTest {
+protected:
+    void SetUp() override
+    {
+        HostTest::SetUp();
+        host_->Look(ViewSetup().Eye(SPAposition(0, 0, 100)).Field(kHostSize, kHostSize).Clip(1, 400));
+        ASSERT_NE(host_->ShowBlock(SPAposition(-20, -10, -10), SPAposition(20, 10, 10)), nullptr);
+        host_->Refresh();
+    }
+    // Records `figure` into the view's scene as a command does, refreshes, and expects the picture
+    // of a whole frame, drawn by the record itself.
+    void RecordAndRefresh(CDsFigure& figure)
+    {
+        figure.Record(true, &host_->View());
+        const long frames = host_->Context().GetRefreshCounter();
+        host_->Refresh();
+        EXPECT_EQ(host_->Context().GetRefreshCounter(), frames);  // nothing is left to draw
+        const Picture refreshed = host_->Front();
+        EXPECT_TRUE(SamePicture(refreshed, host_->WholeFrame()));
+    }
+};
+
+}  // namespace
+
+TEST_F(DrawnAtOnceGLTest, AFigureRecordedWhileNothingIsPendingIsDrawnAsAWholeFrameDrawsIt)
+{
+    // A square around the block and 30 below it: beyond the depth planes fitted to the block.
+    CLineFigure below({CGmPosition(-40, -40, -40), CGmPosition(40, -40, -40), CGmPosition(40, 40, -40),
+                       CGmPosition(-40, 40, -40), CGmPosition(-40, -40, -40)});
+    const int before = host_->Front().LitCount();
+    RecordAndRefresh(below);
+    EXPECT_GT(host_->Front().LitCount(), before + 200);  // the square is there
+    below.Remove(&host_->View());
+    host_->WholeFrame();
+
+    // A line from below the block up through it: the planes move, and the block with them.
+    CLineFigure inside({CGmPosition(-35, 0, -40), CGmPosition(35, 0, 5)});
+    RecordAndRefresh(inside);
+    inside.Remove(&host_->View());
+}
