@@ -76,3 +76,63 @@ TEST_F(DrawnAtOnceGLTest, AFigureRecordedWhileNothingIsPendingIsDrawnAsAWholeFra
     RecordAndRefresh(inside);
     inside.Remove(&host_->View());
 }
+
+TEST_F(DrawnAtOnceGLTest, AHighlightDrawnAfterAnotherIsTheHighlightAWholeFrameDraws)
+{
+    // Four blocks in a row; two highlighted, the camera turned, the other two highlighted.
+    std::vector<CVyrObjectPath> paths = {host_->PathOf(host_->Bodies()[0])};
+    for (int i = 1; i < 4; ++i) {
+        BODY* block = host_->ShowBlock(SPAposition(-50 + 25 * i, 15, -10), SPAposition(-35 + 25 * i, 30, 5));
+        ASSERT_NE(block, nullptr);
+        paths.push_back(host_->PathOf(block));
+    }
+    host_->Look(ViewSetup().Eye(SPAposition(60, -80, 100)).Field(kHostSize, kHostSize).Clip(1, 400));
+    host_->Refresh();
+    host_->Context().HighlightLocations({paths[0], paths[1]}, eAttribSetHighlight);
+    host_->Look(ViewSetup().Eye(SPAposition(-60, -80, 100)).Field(kHostSize, kHostSize).Clip(1, 400));
+    host_->Refresh();
+    host_->Context().HighlightLocations({paths[2], paths[3]}, eAttribSetHighlight);
+    host_->Refresh();
+    const Picture refreshed = host_->Front();
+    const Picture whole = host_->WholeFrame();
+    EXPECT_TRUE(SamePicture(refreshed, whole));
+    host_->Context().UnHighlightLocations();
+}
+
+TEST_F(DrawnAtOnceGLTest, AShadedHighlightKeepsWhatThePictureHidesHidden)
+{
+    // Seen from a corner, three of the block's edges lie behind it, meeting at (-20, 10, -10): the
+    // middle of each shows the highlighted face in front of it, as the pixels beside it do.
+    host_->Look(ViewSetup().Eye(SPAposition(60, -80, 100)).Field(kHostSize, kHostSize).Clip(1, 400));
+    host_->Refresh();
+    const CVyrObjectPath block = host_->PathOf(host_->Bodies()[0]);
+    Picture plain = host_->Front();
+    host_->Context().HighlightLocations({block}, eAttribSetHighlight);
+    const Picture lit = host_->Front();
+    ASSERT_GT(DifferingPixels(plain, lit), 1000);
+    for (const SPAposition& middle : {SPAposition(0, 10, -10), SPAposition(-20, 0, -10), SPAposition(-20, 10, 0)}) {
+        int x = 0, y = 0;
+        ASSERT_TRUE(host_->PixelOf(middle, x, y));
+        y = host_->Height() - 1 - y;  // rows up
+        for (int c = 0; c < 3; ++c) {
+            EXPECT_NEAR(lit.At(x, y)[c], lit.At(x - 3, y)[c], 4) << x << ", " << y;
+            EXPECT_NEAR(lit.At(x, y)[c], lit.At(x + 3, y)[c], 4) << x << ", " << y;
+        }
+    }
+    host_->Context().UnHighlightLocations();
+
+    // Seen from above with a small block standing over its right edge: the small block stays in
+    // front of the highlighted edge.
+    ASSERT_NE(host_->ShowBlock(SPAposition(15, -5, 20), SPAposition(25, 5, 30), 0xFF0000), nullptr);
+    host_->Look(ViewSetup().Eye(SPAposition(0, 0, 100)).Field(kHostSize, kHostSize).Clip(1, 400));
+    host_->Refresh();
+    plain = host_->Front();
+    host_->Context().HighlightLocations({block}, eAttribSetHighlight);
+    int x = 0, y = 0;
+    ASSERT_TRUE(host_->PixelOf(SPAposition(20, 0, 10), x, y));
+    y = host_->Height() - 1 - y;
+    const Picture over = host_->Front();
+    ASSERT_GT(DifferingPixels(plain, over), 500);
+    for (int c = 0; c < 3; ++c) EXPECT_EQ(over.At(x, y)[c], plain.At(x, y)[c]);
+    host_->Context().UnHighlightLocations();
+}
