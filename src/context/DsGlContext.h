@@ -729,7 +729,7 @@ public:
 
     // --- Refresh --------------------------------------------------------------------------
     // Draws one frame of `view` over its viewport (`rect` is not used): see DsGlContextRefresh.cpp.
-    // Nothing for a null view.
+    // Presenting the whole window ends its wait for a repaint. Nothing for a null view.
     void refresh(view3d* view, const CRect* rect) override;
     // Sets the depth range of `view`'s projection from the extent of what the scene shows (a fixed
     // box of half-size 1e7 while display-mode flag 10 is set, unless "UseRealBoxForClippingPlane"),

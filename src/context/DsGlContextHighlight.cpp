@@ -6,7 +6,7 @@
 //
 // prv_Highlight (the flag says whether the saved picture is put back first):
 //  1. nothing while the view's window waits to be repainted or a fast refresh is under way (the
-//     highlight is skipped, not queued);
+//     highlight is skipped, not queued; a refresh that presents the whole window ends the wait);
 //  2. with the flag, the back buffer is copied to the front (a back configuration ended at once
 //     without notifications);
 //  3. the view's location state is 4 while a front configuration is open: the parameter point's

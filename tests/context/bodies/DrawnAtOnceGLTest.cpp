@@ -136,3 +136,34 @@ TEST_F(DrawnAtOnceGLTest, AShadedHighlightKeepsWhatThePictureHidesHidden)
     for (int c = 0; c < 3; ++c) EXPECT_EQ(over.At(x, y)[c], plain.At(x, y)[c]);
     host_->Context().UnHighlightLocations();
 }
+
+TEST_F(DrawnAtOnceGLTest, AHostThatNeverValidatesItsWindowSeesHighlightsAndPreviews)
+{
+    // A window shown on the screen waits for its first repaint; this host has no paint handler
+    // that would end the wait (ValidateView), only its refreshes.
+    vyrtest::Host host(kHostSize, kHostSize);
+    host.Look(ViewSetup().Eye(SPAposition(0, 0, 100)).Field(kHostSize, kHostSize).Clip(1, 400));
+    BODY* block = host.ShowBlock(SPAposition(-20, -10, -10), SPAposition(20, 10, 10));
+    ASSERT_NE(block, nullptr);
+    ShowWindow(host.Window().plain.window, SW_SHOW);
+    ASSERT_TRUE(host.Window().Invalidated());
+    host.Refresh();
+    EXPECT_FALSE(host.Window().Invalidated());  // the refresh presented the whole window
+
+    const Picture plain = host.Front();
+    host.Context().HighlightLocations({host.PathOf(block)}, eAttribSetHighlight);
+    EXPECT_GT(DifferingPixels(plain, host.Front()), 500);
+    host.Context().UnHighlightLocations();
+    EXPECT_TRUE(SamePicture(host.Front(), plain));
+
+    // A figure previewed straight onto the view, not recorded.
+    CLineFigure preview({CGmPosition(-40, -30, 0), CGmPosition(40, -30, 0), CGmPosition(40, 30, 0)});
+    preview.DrawOnView(&host.View(), eDsDrawModeNormal);
+    EXPECT_GT(DifferingPixels(plain, host.Front()), 100);
+
+    // A view whose viewport is a part of its window presents only that part: the wait stays.
+    InvalidateRect(host.Window().plain.window, nullptr, FALSE);
+    host.View().set_viewport(0, 0, kHostSize / 2, kHostSize);
+    host.Refresh();
+    EXPECT_TRUE(host.Window().Invalidated());
+}
