@@ -161,7 +161,11 @@ void CDsGlScene::AddItemsGroup(CDsItemsGroup* group)
             view->SetSegmentsVisibility(static_cast<EVisibilityLevel>(level), true, false);
     }
     if (kind == eRootToolpaths || kind == eRootFigures) group->SetGlContext(m_owner);
-    m_flags.reset(15);
+    // The frames draw the hidden-line views from their root group, not from the scene database.
+    if (kind == eRootHlViews)
+        InvalidateContent();
+    else
+        m_flags.reset(15);
 }
 
 namespace {
@@ -180,11 +184,12 @@ void CDsGlScene::RemoveItemsGroup(CDsItemsGroup* group)
 {
     if (!group) return;
     const ERootGroup kind = KindOf(group);
+    bool drawnByTheFrames = false;
     if (group->GetItemType() == eDsItemsBody) {
         // Its face count may have changed since it was filed.
         if (!m_roots[eRootWireBodies].Disconnect(group)) m_roots[eRootBodies].Disconnect(group);
     } else if (kind != eRootUnsorted) {
-        m_roots[kind].Disconnect(group);
+        drawnByTheFrames = m_roots[kind].Disconnect(group) && kind == eRootHlViews;
         if (kind == eRootToolpaths || kind == eRootFigures) group->SetGlContext(nullptr);
     }
     m_roots[eRootUnsorted].Disconnect(group);
@@ -202,7 +207,10 @@ void CDsGlScene::RemoveItemsGroup(CDsItemsGroup* group)
         for (CDsItemsCopy* copy : copies)
             if (inside.count(copy->GetBody())) copy->ReleaseBody();
     }
-    m_flags.reset(15);
+    if (drawnByTheFrames)
+        InvalidateContent();
+    else
+        m_flags.reset(15);
 }
 
 void CDsGlScene::ActivateGroup(CDsItemsGroup* group, bool active)
@@ -498,7 +506,8 @@ bool CDsGlScene::SPictureSettings::operator==(const SPictureSettings& other) con
            std::equal(std::begin(gradient), std::end(gradient), std::begin(other.gradient)) &&
            std::equal(std::begin(referenceUcs), std::end(referenceUcs), std::begin(other.referenceUcs)) &&
            hasVertexColors == other.hasVertexColors && vertexColors == other.vertexColors &&
-           silhouetteLevel == other.silhouetteLevel;
+           silhouetteLevel == other.silhouetteLevel && shadersLightFaces == other.shadersLightFaces &&
+           shaderLoads == other.shaderLoads;
 }
 
 CDsGlScene::SPictureSettings CDsGlScene::ReadPictureSettings() const
@@ -527,6 +536,8 @@ CDsGlScene::SPictureSettings CDsGlScene::ReadPictureSettings() const
         }
     }
     settings.silhouetteLevel = static_cast<int>(m_silhouetteLevel);
+    settings.shadersLightFaces = CDsManager::GetInstance()->IsShaderEnabled() && AllowsShaders();
+    settings.shaderLoads = m_shaderLoads;
     return settings;
 }
 
@@ -641,6 +652,7 @@ bool CDsGlScene::LoadShaderPrograms()
     m_pixelShader = nullptr;
     delete m_vertexShader;
     m_vertexShader = nullptr;
+    ++m_shaderLoads;
     if (!CDsManager::GetInstance()->GetFlag(13)) return true;
     m_vertexShader = LoadShader<CDsVertexShader>(0, "%gvert.txt");
     m_pixelShader = LoadShader<CDsPixelShader>(1, "%gfrag.txt");
@@ -687,6 +699,7 @@ void CDsGlScene::SetOpenEdgesOnItems(int delta)
     CDsItemsGroup& bodies = m_roots[eRootBodies];
     for (int i = 0; i < bodies.Count(); ++i)
         if (auto* body = dynamic_cast<CDsItemsBody*>(bodies.Get(i))) body->UpdateEdgeWidths(delta);
+    InvalidateContent();
 }
 
 void CDsGlScene::DrawToFrontBuffers(view3d* view, const std::deque<CDsItemBase*>& items)

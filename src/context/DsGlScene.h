@@ -28,7 +28,7 @@
 // - two validity flags, true at the start: the picture properties and the render mode. Changes
 //   clear them; the refresh that has taken a change into account sets them again. The settings a
 //   frame reads from the scene (lights, ambient and material, background, reference system,
-//   vertex colours, silhouette level) are compared before every change query with what the last
+//   vertex colours, silhouette level, shaders) are compared before every change query with what the last
 //   query saw, so that a setting changed by any road (a setter of the context or of the scene, a
 //   light changed through GetLight, a background set through GetBackground) is drawn.
 //
@@ -155,12 +155,15 @@ public:
     CDsItemsGroup* GetRootGroup(ERootGroup which);
     // Files `group` (owned by the root group from here on) into the root group of its kind, or
     // into the unsorted group while flag 7 is off; a toolpath or figure group gets the owning
-    // context. Flag 16 is set, and flag 15 cleared unless flag 7 is off. Nothing for null.
+    // context. Flag 16 is set, and flag 15 cleared unless flag 7 is off; a hidden-line view filed
+    // by kind, which the frames draw from its root group, makes every view draw its whole picture
+    // (InvalidateContent). Nothing for null.
     void AddItemsGroup(CDsItemsGroup* group);
     // Takes `group` out of its root group and out of the unsorted group, without deleting it (a
     // toolpath or figure group loses its context); every copy made from it or from a group inside
     // it (in the copies or the unsorted group) is detached (CDsItemsCopy::ReleaseBody) and stays
-    // where it is; flag 15 is cleared. Nothing for null.
+    // where it is; flag 15 is cleared (InvalidateContent for a hidden-line view taken out of its
+    // root group). Nothing for null.
     void RemoveItemsGroup(CDsItemsGroup* group);
     // Active: a group found in the unsorted group is filed by its kind. Inactive: a group found in
     // the wire-bodies, bodies or figures group moves to the unsorted group. A group found nowhere
@@ -292,7 +295,7 @@ public:
     // header comment); clears document flag 15.
     void SetDrawLightFigures(bool show);
     // Every child of the bodies-with-faces group widens (+1) or narrows (-1) its edges
-    // (CDsItemsBody::UpdateEdgeWidths).
+    // (CDsItemsBody::UpdateEdgeWidths); then InvalidateContent.
     void SetOpenEdgesOnItems(int delta);
     // Draws `items` into the front buffer of `view` (its OpenGL context current and set up):
     // display-manager flag 10 set meanwhile, depth test, lighting and normalising off, the
@@ -402,8 +405,8 @@ public:
     void InvalidateContent();
     // Called before every change query: a change since the last query of a setting the frame
     // reads from the scene (the lights, ambient and material, the background, the reference
-    // system, the vertex-colour palette, the silhouette level), made by any road, invalidates the
-    // picture properties.
+    // system, the vertex-colour palette, the silhouette level, the shader programs and whether
+    // they light the faces), made by any road, invalidates the picture properties.
     void NotePictureChanges();
 
     // --- Display-state history ------------------------------------------------------------
@@ -440,6 +443,8 @@ private:
         bool hasVertexColors = false;         // a vertex-colour palette is held
         std::vector<uint32_t> vertexColors;   // its colours
         int silhouetteLevel = 0;
+        bool shadersLightFaces = false;       // shaders switched on and the scene's allowed to light
+        unsigned shaderLoads = 0;             // the programs loaded so far
 
         bool operator==(const SPictureSettings& other) const;
         bool operator!=(const SPictureSettings& other) const { return !(*this == other); }
@@ -478,6 +483,7 @@ private:
     bool m_renderModeValid = true;
     CDsColorStorage m_monochromeColor;
     SPictureSettings m_seenSettings;  // the settings at the last change query
+    unsigned m_shaderLoads = 0;       // LoadShaderPrograms calls that replaced the programs
 };
 
 // Whether the faces `view` draws are lit by its scene's shaders rather than by the fixed lights:

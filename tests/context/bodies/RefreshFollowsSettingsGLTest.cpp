@@ -5,7 +5,9 @@
 #include "DsGlContext.h"
 #include "DsGlScene.h"
 #include "DsHideLevel.h"
+#include "DsFigureGenerator.h"
 #include "DsItemsBody.h"
+#include "DsPolyline.h"
 #include "DsLineAttribStorage.h"
 #include "DsLight.h"
 #include "DsBackground.h"
@@ -80,6 +82,7 @@ TEST_F(RefreshFollowsSettingsGLTest, EverySettingIsDrawnAtTheNextRefreshAndNothi
     auto* turned = new CVyrWCS(SPAposition(0, 0, 0), SPAvector(0, 1, 0), SPAvector(-1, 0, 0));
     CDsPalette palette;
     palette.AddColor(CDsColorStorage(0x0000FF));
+    const bool shaders = CDsManager::GetInstance()->GetFlag(13);
 
     const std::vector<Change> changes = {
         {"SetAmbientLight", [&] { Context().SetAmbientLight(1.0f); }, true},
@@ -151,6 +154,20 @@ TEST_F(RefreshFollowsSettingsGLTest, EverySettingIsDrawnAtTheNextRefreshAndNothi
          },
          true},
         {"document flag 3 off", [&] { Context().Set(static_cast<EDsDocumentFlag>(3), false); }, true},
+        {"open edges widened on the scene's items", [&] { Context().GetScene()->SetOpenEdgesOnItems(1); }, false},
+        {"and narrowed again", [&] { Context().GetScene()->SetOpenEdgesOnItems(-1); }, false},
+        {"shaders switched on and loaded",
+         [&] {
+             View().SetRenderMode(eRenderShade);
+             View().refresh();
+             CVyrString message;
+             CDsManager::GetInstance()->InitShaders(message);
+             CDsManager::GetInstance()->SetFlag(13, true);
+             Context().LoadShaders();
+         },
+         false},
+        {"shaders switched off", [&] { CDsManager::GetInstance()->SetFlag(13, false); }, false},
+        {"their programs dropped", [&] { Context().LoadShaders(); }, false},
     };
     for (const Change& change : changes) {
         SCOPED_TRACE(change.name);
@@ -172,6 +189,7 @@ TEST_F(RefreshFollowsSettingsGLTest, EverySettingIsDrawnAtTheNextRefreshAndNothi
     EXPECT_EQ(Context().GetRefreshCounter(), frames);
     EXPECT_EQ(Front(), kept);
     turned->lose();
+    CDsManager::GetInstance()->SetFlag(13, shaders);
 }
 
 TEST_F(RefreshFollowsSettingsGLTest, WhatTheScenesItemsDrawAfterAnOperationOnAllOfThemIsDrawnAtTheNextRefresh)
@@ -190,6 +208,20 @@ TEST_F(RefreshFollowsSettingsGLTest, WhatTheScenesItemsDrawAfterAnOperationOnAll
         host_->WholeFrame();
     };
     const auto nothing = [] {};
+    // A hidden-line view of two lines beside the bodies, as a drawing shows a projection.
+    CDsFigureGenerator generator(nullptr);
+    generator.StartHlView(nullptr, false);
+    generator.SetPenColor(CDsColorStorage(0, 255, 0));
+    CDsPolyline first({SPAposition(-30, -25, 0), SPAposition(30, -25, 0)});
+    CDsPolyline second({SPAposition(-30, -25, 0), SPAposition(-30, 25, 0)});
+    generator.AddHlSegment(nullptr, &first, eDsHlSegmentFirst);
+    generator.AddHlSegment(nullptr, &second, eDsHlSegmentFirst);
+    std::unique_ptr<CDsItemsGroup> drawing(generator.DisplayListGroup(nullptr));
+    ASSERT_NE(drawing, nullptr);
+    const auto hiddenLines = [&] {
+        View().SetRenderMode(eRenderHiddenLines);
+        View().refresh();
+    };
 
     // Each operation changes the picture that its preparation left.
     struct ItemChange {
@@ -204,6 +236,8 @@ TEST_F(RefreshFollowsSettingsGLTest, WhatTheScenesItemsDrawAfterAnOperationOnAll
          }},
         {"ForceShowAll", hideBlock, [&] { Context().ForceShowAll(); }},
         {"ResetAttributes", hideBlock, [&] { Context().ResetAttributes(eDsResetHideLevel); }},
+        {"a hidden-line view recorded", hiddenLines, [&] { Context().Record(drawing.get()); }},
+        {"the hidden-line view removed", nothing, [&] { Context().Remove(drawing.get()); }},
     };
     for (const ItemChange& change : changes) {
         SCOPED_TRACE(change.name);
