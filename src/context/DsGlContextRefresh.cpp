@@ -37,12 +37,12 @@
 #include "DsManager.h"
 #include "DsView3dCdc.h"
 #include "RenderingConfiguration.h"
-
-#include <afxwin.h>
 #include "VyrCommandLineParser.h"
 #include "VyrExceptionMask.h"
 #include "view3d.h"
 #include "view_context.h"
+
+#include <afxwin.h>
 
 #include <GL/gl.h>
 
