@@ -1,10 +1,14 @@
 // The pens of recorded figures as a host sees them in its frames (the front buffer read back): every
-// drawing operation of the figure generator gives its item the pen's colour.
+// drawing operation of the figure generator gives its item the pen's colour, and a toolpath in a
+// special set (highlighted, marked, dimmed) is drawn wholly in that set, as a polyline is.
+#include "DsAttributesPalette.h"
 #include "DsBasicSurface.h"
 #include "DsEllipseStorage.h"
 #include "DsFigure.h"
 #include "DsFigureGenerator.h"
+#include "DsGlScene.h"
 #include "DsItemPointFixed.h"
+#include "DsItemToolpathPolyline.h"
 #include "DsManager.h"
 #include "DsNFontStorage.h"
 #include "DsPolyline.h"
@@ -105,6 +109,10 @@ ZOVOvivavUrezezovovaza Triangulation()
     return set;
 }
 
+// Nodes of the toolpath (and points of the polyline) at z = 0: (-30, -20) in palette entry 0, then
+// (0, -20) and (30, 10) in entry 1.
+constexpr float kNodes[3][3] = {{-30, -20, 0}, {0, -20, 1}, {30, 10, 1}};
+
 class FigurePensGLTest : public vyrtest::HostTest {
 protected:
     void SetUp() override
@@ -113,7 +121,51 @@ protected:
         // One unit a pixel, the model origin at pixel (50, 50).
         host_->Look(ViewSetup().Pixels(100, 100).Eye(SPAposition(0, 0, 100)).Field(100, 100).Clip(1, 300));
     }
+    // The colour at the pixel of model point (x, y, 0), or at a lit pixel next to it: a line one
+    // pixel wide may pass beside the pixel a point of it projects to.
+    std::vector<unsigned char> ColourAt(const Picture& picture, double x, double y)
+    {
+        int px = 0, py = 0;
+        EXPECT_TRUE(host_->PixelOf(SPAposition(x, y, 0), px, py));
+        const int row = picture.height - 1 - py;
+        for (int reach = 0; reach <= 1; ++reach)
+            for (int dy = -reach; dy <= reach; ++dy)
+                for (int dx = -reach; dx <= reach; ++dx)
+                    if (picture.Lit(px + dx, row + dy)) {
+                        const unsigned char* c = picture.At(px + dx, row + dy);
+                        return {c[0], c[1], c[2]};
+                    }
+        return {0, 0, 0};
+    }
+    // The colours at a quarter, half and three quarters of each segment of the path.
+    std::vector<std::vector<unsigned char>> PathColours(const Picture& picture)
+    {
+        std::vector<std::vector<unsigned char>> colours;
+        for (int i = 0; i + 1 < 3; ++i)
+            for (const double t : {0.25, 0.5, 0.75})
+                colours.push_back(ColourAt(picture, kNodes[i][0] + t * (kNodes[i + 1][0] - kNodes[i][0]),
+                                           kNodes[i][1] + t * (kNodes[i + 1][1] - kNodes[i][1])));
+        return colours;
+    }
 };
+
+// The toolpath through kNodes, or the polyline through the same points.
+void DefinePath(CDsFigureGenerator& generator, bool toolpath)
+{
+    if (!toolpath) {
+        std::vector<CGmPosition> points;
+        for (const auto& node : kNodes) points.emplace_back(node[0], node[1], 0.0);
+        generator.DrawPolyline(3, points.data());
+        return;
+    }
+    generator.StartToolpath(1, nullptr);
+    generator.StartToolpathBranch(2, 0.0f);
+    for (int i = 0; i < 3; ++i)
+        generator.AddToolpathSegment(TDsNodeHeader::StCreatePoint(
+            CDsUid(10 + i), static_cast<unsigned char>(kNodes[i][2]), kNodes[i][0], kNodes[i][1], 0.0f));
+    generator.EndToolpathBranch();
+    generator.EndToolpath();
+}
 
 }  // namespace
 
@@ -263,6 +315,68 @@ TEST_F(FigurePensGLTest, EveryDrawingOperationDrawsInThePenItWasGivenInAFrame)
             EXPECT_GE(PenPixels(frame, pen), 10);
             EXPECT_EQ(PenPixels(frame, pen == red ? green : red), 0);
             figure.Remove(&host_->View());
+        }
+    }
+}
+
+// A toolpath whose nodes use two palette entries beside a polyline through the same points, both
+// without a pen colour of their own: in a special set both show that set's colour along the whole
+// path, in the highlight draw, in the frames that follow and under a highlight of the location.
+TEST_F(FigurePensGLTest, AToolpathInASpecialSetIsDrawnWhollyInItsColourAsAPolylineIs)
+{
+    CDsAttributesPalette* palette = host_->Context().GetScene()->GetAttributesPalette();
+    ASSERT_NE(palette, nullptr);
+    CDsLineAttribStorage first, second;
+    first.SetColor(CDsColorStorage(255, 0, 255));
+    second.SetColor(CDsColorStorage(0, 255, 255));
+    ASSERT_TRUE(palette->SetAttributes(0, first));
+    ASSERT_TRUE(palette->SetAttributes(1, second));
+
+    // What each road shows of the path: the highlight draw, the next whole frame, a mark, a dim,
+    // and a highlight of the figure's location.
+    const auto roads = [&](bool toolpath) {
+        std::vector<std::vector<std::vector<unsigned char>>> seen;
+        CPenFigure figure(nullptr, [toolpath](CDsFigureGenerator& g) { DefinePath(g, toolpath); });
+        figure.Record(true, &host_->View());
+        EXPECT_TRUE(figure.IsRecorded());
+        seen.push_back(PathColours(host_->WholeFrame()));
+        figure.Highlight(true);
+        seen.push_back(PathColours(host_->Front()));
+        seen.push_back(PathColours(host_->WholeFrame()));
+        figure.Highlight(false);
+        figure.SetVisibility(eVisibilityMark, true, false);
+        seen.push_back(PathColours(host_->WholeFrame()));
+        figure.SetVisibility(eVisibilityMark, false, false);
+        figure.SetVisibility(eVisibilityDim, true, false);
+        seen.push_back(PathColours(host_->WholeFrame()));
+        figure.SetVisibility(eVisibilityDim, false, false);
+        host_->WholeFrame();
+        CVyrObjectPath path;
+        EXPECT_TRUE(figure.GetPath(path));
+        host_->Context().HighlightLocations({path}, eAttribSetHighlight);
+        seen.push_back(PathColours(host_->Front()));
+        host_->Context().UnHighlightLocations();
+        figure.Remove(&host_->View());
+        return seen;
+    };
+    const auto polyline = roads(false);
+    const auto toolpath = roads(true);
+
+    // Normally the toolpath shows its entries: the first segment's colour, then the second's.
+    const std::vector<unsigned char> magenta = {255, 0, 255}, cyan = {0, 255, 255};
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(toolpath[0][i], magenta) << "sample " << i;
+    for (int i = 3; i < 6; ++i) EXPECT_EQ(toolpath[0][i], cyan) << "sample " << i;
+    const char* names[] = {"", "highlight draw", "frame after the highlight", "marked", "dimmed",
+                           "highlighted location"};
+    for (int road = 1; road < 6; ++road) {
+        SCOPED_TRACE(names[road]);
+        const std::vector<unsigned char> set = polyline[road][0];
+        EXPECT_NE(set, magenta);
+        EXPECT_NE(set, cyan);
+        EXPECT_GT(set[0] + set[1] + set[2], 60);
+        for (size_t i = 0; i < toolpath[road].size(); ++i) {
+            EXPECT_EQ(polyline[road][i], set) << "sample " << i;
+            EXPECT_EQ(toolpath[road][i], set) << "sample " << i;
         }
     }
 }
