@@ -485,7 +485,8 @@ public:
     void SetRefinementChangedFlag(bool changed);
     // With the display suspended: the refinement filled from the preferences and made current,
     // then every body faceted anew, with this scene's refinement whatever view is current (a
-    // body's interface with a refinement of its own keeps using that one).
+    // body's interface with a refinement of its own keeps using that one); every view then draws
+    // its whole picture at its next refresh.
     void ReFacetAll();
     // Counts the triangles of every body's meshes (nothing refaceted); 0.
     int ComputeNumOfTriangles();
@@ -495,7 +496,8 @@ public:
     // the shaded and mixed views. Nothing for null.
     void FlipMeshNormals(const ENTITY_LIST* faces);
     // Rebuilds the display curves of the face items of the leading faces of the list (it stops at
-    // the first entity that is not a face). Nothing for null.
+    // the first entity that is not a face); the views then draw their whole pictures at their next
+    // refresh. Nothing for null.
     void UpdateDisplayCurves(ENTITY_LIST* faces);
     // When the body's group is in the scene: the context's own view made current.
     void StartPartialChangeUpdates(BODY* body);
@@ -721,12 +723,13 @@ public:
     void GetDisplayOwner(ENTITY* entity, ENTITY*& owner) const;
     // Shows every location again, then refreshes every view.
     void ForceShowAll();
-    // The scene resets its items' attributes.
+    // The scene resets its items' attributes; the views then draw their whole pictures at their
+    // next refresh.
     void ResetAttributes(EDsResetAttributeAction action);
 
     // --- Refresh --------------------------------------------------------------------------
     // Draws one frame of `view` over its viewport (`rect` is not used): see DsGlContextRefresh.cpp.
-    // Nothing for a null view.
+    // Presenting the whole window ends its wait for a repaint. Nothing for a null view.
     void refresh(view3d* view, const CRect* rect) override;
     // Sets the depth range of `view`'s projection from the extent of what the scene shows (a fixed
     // box of half-size 1e7 while display-mode flag 10 is set, unless "UseRealBoxForClippingPlane"),

@@ -6,12 +6,12 @@
 //
 // prv_Highlight (the flag says whether the saved picture is put back first):
 //  1. nothing while the view's window waits to be repainted or a fast refresh is under way (the
-//     highlight is skipped, not queued);
+//     highlight is skipped, not queued; a refresh that presents the whole window ends the wait);
 //  2. with the flag, the back buffer is copied to the front (a back configuration ended at once
 //     without notifications);
 //  3. the view's location state is 4 while a front configuration is open: the parameter point's
 //     marker with its special set, then the highlighted paths decorated with their set under the
-//     scene's sections.
+//     scene's sections, tested against the depth buffer without writing it.
 // RestoreHighlight, which a refresh calls once its picture is presented, is prv_Highlight(false).
 //
 // Choices where the behaviour was open, or where a plain reading would hurt:
@@ -130,6 +130,10 @@ void CDsGlContext::prv_Highlight(bool restore)
         CRenderingConfigurationScope front(GL_FRONT);
         if (front.Get()) {
             SetupRenderingTransforms(view, false, nullptr);
+            // The depth buffer holds the depth of the kept picture (the back buffer's frame): the
+            // highlights are tested against it and leave it as it is, so that highlights drawn later
+            // over the same picture are tested against that picture alone.
+            glDepthMask(GL_FALSE);
             if (m_highlight.paramPointType != -1)
                 prv_HighlightParamPoint(m_highlight.paramPointPosition, m_highlight.paramPointType,
                                         static_cast<EAttribSetIndex>(m_highlight.paramPointAttributeSet));
@@ -137,6 +141,7 @@ void CDsGlContext::prv_Highlight(bool restore)
                 std::vector<CVyrObjectPath> paths(m_highlight.paths);
                 DecorateLocationsWithSections(paths, static_cast<EAttribSetIndex>(m_highlight.attributeSet), 0);
             }
+            glDepthMask(GL_TRUE);
         }
     }
     view->SetLocationState(eAttribSetNormal);

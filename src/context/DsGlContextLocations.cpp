@@ -13,7 +13,9 @@
 // the decoration's own primitive loop with the slaves of complexes left out; the other states
 // through the draw functor's own leaf, every counted slave visited. Override attributes: special
 // set 12 while display-manager flag 12 (hidden-line kinds) or document flag 8 (shade kinds) is
-// set. In render mode 4 the decoration is blended (source alpha, one minus source alpha).
+// set. In render mode 4 the decoration is blended (source alpha, one minus source alpha). In every
+// mode but wireframe the special states keep the ordinary depth layer, so that a decoration drawn
+// over the picture stays hidden where the picture's faces hide it.
 //
 // Sections: what a section clips of the listed locations is drawn once per plane group of the
 // stepped section with the group's clip planes on (a single pass without one), under the section
@@ -248,9 +250,9 @@ void CDsGlContext::DecorateLocations(std::vector<CVyrObjectPath>& paths, EAttrib
     }
     SDsRenderFlags flags;
     flags.depthMode = 3;
-    // A hidden-line picture hides lines behind its faces through the depth its frame left: a
-    // decoration (a highlight) drawn over it keeps that depth, so it brings back no hidden line.
-    flags.frameDepth = mode == eRenderHiddenLines || mode == eRenderPartialHiddenLines;
+    // A picture with faces hides lines behind them through the depth its frame left: a decoration
+    // (a highlight) drawn over it keeps that depth, so it brings back no hidden line.
+    flags.frameDepth = mode != eRenderWireframe;
     SDsDrawOptions options(flags);
     const bool documentFlag1 = view->GetDocumentFlag(static_cast<EDsDocumentFlag>(1));
     SDsDrawSetup setup;

@@ -19,7 +19,11 @@
 //     flag 3 the scene's refresh counter grows and the host hears notification 10.
 //  6. For a window: the changes are marked as seen by the view (not during a fast refresh); when
 //     highlights must be drawn again the configuration ends first without notifications (the
-//     picture is presented) and the highlights are drawn into the front buffer over it.
+//     picture is presented). A refresh that presents the whole window (its configuration is the
+//     outermost pass, the viewport covers the window's client area) ends the window's wait for a
+//     repaint, as the end of a paint handler would: a host that draws only through refreshes then
+//     sees its highlights and directly drawn figures, which are skipped while the window waits.
+//     The highlights are then drawn into the front buffer over the picture.
 //  7. The configuration ends, presenting the picture and notifying the host.
 //
 // The frame rate is measured on the monotonic millisecond clock (the processor-time clock counts
@@ -37,6 +41,8 @@
 #include "VyrExceptionMask.h"
 #include "view3d.h"
 #include "view_context.h"
+
+#include <afxwin.h>
 
 #include <GL/gl.h>
 
@@ -62,6 +68,18 @@ public:
 private:
     CDsView3dCdc* m_saved = nullptr;
 };
+
+// Whether the viewport (x, y, w, h) of `view` covers the whole client area of its window; false for
+// a view without a window.
+bool CoversItsWindow(view3d* view, int x, int y, int w, int h)
+{
+    auto* core = dynamic_cast<CDsView3dCdc*>(view);
+    CWnd* window = core ? core->GetWindow() : nullptr;
+    HWND handle = window ? window->GetSafeHwnd() : nullptr;
+    RECT client{};
+    if (!handle || !GetClientRect(handle, &client)) return false;
+    return x <= client.left && y <= client.top && x + w >= client.right && y + h >= client.bottom;
+}
 
 }  // namespace
 
@@ -136,10 +154,11 @@ void CDsGlContext::refresh(view3d* view, const CRect*)
 
     if (!bitmap) {
         if (kind != eNoChange && !fastRefresh) m_scene->GetDbScene().SyncNumbers(logNumber, dbNumber, view);
-        if (IsRestoreHighlightNecessary()) {
-            if (configuration.IsActive()) configuration.End(false);
-            RestoreHighlight();
-        }
+        const bool presentsWindow = configuration.IsActive() && CoversItsWindow(view, x, y, w, h);
+        const bool highlights = IsRestoreHighlightNecessary();
+        if (highlights && configuration.IsActive()) configuration.End(false);
+        if (presentsWindow) ValidateView(view);
+        if (highlights) RestoreHighlight();
     }
 }
 

@@ -205,6 +205,8 @@ void CDsGlContext::ReFacetAll()
     }
     for (auto& [body, meshes] : done) body->ReconnectPolylines(meshes);
     CVyrRefinement::StSetCurrentRefinement(previousCurrent);
+    // The items draw their new meshes: no view puts its kept picture back.
+    m_scene->InvalidateContent();
     PopDisplaySuspension();
 }
 
@@ -242,10 +244,15 @@ void CDsGlContext::UpdateDisplayCurves(ENTITY_LIST* faces)
 {
     if (!faces) return;
     faces->init();
+    bool updated = false;
     while (ENTITY* entity = faces->next()) {
         if (!is_FACE(entity)) break;
-        if (auto* face = dynamic_cast<CDsItemsFace*>(FindDsItem(entity, eDsSearchRealEntity))) face->UpdateDisplayCurves();
+        if (auto* face = dynamic_cast<CDsItemsFace*>(FindDsItem(entity, eDsSearchRealEntity))) {
+            face->UpdateDisplayCurves();
+            updated = true;
+        }
     }
+    if (updated) m_scene->InvalidateContent();
 }
 
 void CDsGlContext::StartPartialChangeUpdates(BODY* body)

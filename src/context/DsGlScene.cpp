@@ -6,6 +6,7 @@
 #include "DsExtremaWalk.h"
 
 #include "DsAttributesPalette.h"
+#include "DsBackground.h"
 #include "DsComplexSection.h"
 #include "DsDebugData.h"
 #include "DsDriverExtrema.h"
@@ -33,6 +34,7 @@
 #include "DsShader.h"
 #include "DsStateContainer.h"
 #include "DsView3dCdc.h"
+#include "GmPosition.h"
 #include "GmTransformation.h"
 #include "VyrAttManager.h"
 #include "VyrComplexSection.h"
@@ -41,7 +43,9 @@
 #include "SpaEntity.h"
 #include "view3d.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <unordered_set>
 #include <vector>
 
@@ -86,11 +90,11 @@ CDsGlScene::CDsGlScene(CDsGlContext* owner, int sceneNumber)
     SetDisplayModeFlag(25, true);
     SetDisplayModeFlag(7, true);
     m_picturePropsValid = true;
-    m_lightingStamp = m_lights.GetStateStamp();
     m_history = new CDsStateContainer;
     m_attributesPalette = new CDsAttributesPalette(16);
     m_attributesPalette->IncrementUse();
     m_referenceUcs = new CDsItemsUcsReference;
+    m_seenSettings = ReadPictureSettings();
 }
 
 CDsGlScene::~CDsGlScene()
@@ -157,7 +161,11 @@ void CDsGlScene::AddItemsGroup(CDsItemsGroup* group)
             view->SetSegmentsVisibility(static_cast<EVisibilityLevel>(level), true, false);
     }
     if (kind == eRootToolpaths || kind == eRootFigures) group->SetGlContext(m_owner);
-    m_flags.reset(15);
+    // The frames draw the hidden-line views from their root group, not from the scene database.
+    if (kind == eRootHlViews)
+        InvalidateContent();
+    else
+        m_flags.reset(15);
 }
 
 namespace {
@@ -176,11 +184,12 @@ void CDsGlScene::RemoveItemsGroup(CDsItemsGroup* group)
 {
     if (!group) return;
     const ERootGroup kind = KindOf(group);
+    bool drawnByTheFrames = false;
     if (group->GetItemType() == eDsItemsBody) {
         // Its face count may have changed since it was filed.
         if (!m_roots[eRootWireBodies].Disconnect(group)) m_roots[eRootBodies].Disconnect(group);
     } else if (kind != eRootUnsorted) {
-        m_roots[kind].Disconnect(group);
+        drawnByTheFrames = m_roots[kind].Disconnect(group) && kind == eRootHlViews;
         if (kind == eRootToolpaths || kind == eRootFigures) group->SetGlContext(nullptr);
     }
     m_roots[eRootUnsorted].Disconnect(group);
@@ -198,7 +207,10 @@ void CDsGlScene::RemoveItemsGroup(CDsItemsGroup* group)
         for (CDsItemsCopy* copy : copies)
             if (inside.count(copy->GetBody())) copy->ReleaseBody();
     }
-    m_flags.reset(15);
+    if (drawnByTheFrames)
+        InvalidateContent();
+    else
+        m_flags.reset(15);
 }
 
 void CDsGlScene::ActivateGroup(CDsItemsGroup* group, bool active)
@@ -267,7 +279,7 @@ void CDsGlScene::ResetAttributes(EDsResetAttributeAction action)
         for (const auto& [id, item] : temp->GetItems())
             if (auto* geometry = dynamic_cast<CDsFigureGeometry*>(item->GetGeometry()))
                 if (CDsFigure* figure = geometry->GetFigure()) figure->ResetAttributes(action);
-    m_flags.reset(15);
+    InvalidateContent();
 }
 
 bool CDsGlScene::AttachEntity(ENTITY* entity, int componentId)
@@ -286,6 +298,7 @@ void CDsGlScene::ForceShowAll()
     const CDsHideLevel shown(eDsHideLevelShown);
     for (ERootGroup root : {eRootWireBodies, eRootBodies, eRootHlViews, eRootFigures, eRootToolpaths})
         m_roots[root].SetAttribute(shown, true, true);
+    InvalidateContent();
 }
 
 void CDsGlScene::CollectBodies(std::vector<CDsItemBase*>& out)
@@ -366,6 +379,11 @@ void CDsGlScene::SetDisplayModeFlag(int index, bool value)
     case 14:
         if (value) LoadGeomCurveColor();
         SetOpenEdgesOnItems(value ? 1 : -1);
+        InvalidatePictureProps();
+        break;
+    case 2:   // the reference triad
+    case 3:   // a flat background in wireframe
+    case 10:  // the depth planes fitted to the whole space
         InvalidatePictureProps();
         break;
     default:
@@ -474,11 +492,60 @@ void CDsGlScene::InvalidateRenderMode()
     m_dbScene.GetChangeLog().m_flag = 0;
 }
 
-void CDsGlScene::NoteLightingChanges()
+void CDsGlScene::InvalidateContent()
 {
-    const uint64_t stamp = m_lights.GetStateStamp();
-    if (stamp == m_lightingStamp) return;
-    m_lightingStamp = stamp;
+    m_flags.reset(15);
+    m_dbScene.GetChangeLog().m_flag = 0;
+    m_dbScene.InvalidateBoundBox();
+}
+
+bool CDsGlScene::SPictureSettings::operator==(const SPictureSettings& other) const
+{
+    return lighting == other.lighting && std::equal(std::begin(backgroundColors), std::end(backgroundColors),
+                                                    std::begin(other.backgroundColors)) &&
+           std::equal(std::begin(gradient), std::end(gradient), std::begin(other.gradient)) &&
+           std::equal(std::begin(referenceUcs), std::end(referenceUcs), std::begin(other.referenceUcs)) &&
+           hasVertexColors == other.hasVertexColors && vertexColors == other.vertexColors &&
+           silhouetteLevel == other.silhouetteLevel && shadersLightFaces == other.shadersLightFaces &&
+           shaderLoads == other.shaderLoads;
+}
+
+CDsGlScene::SPictureSettings CDsGlScene::ReadPictureSettings() const
+{
+    SPictureSettings settings;
+    settings.lighting = m_lights.GetStateStamp();
+    const CDsBackground& background = m_background.GetBackground();
+    CDsColorStorage color, gradient;
+    background.GetBackground(color);
+    background.GetGradient(gradient, settings.gradient[0], settings.gradient[1]);
+    settings.backgroundColors[0] = color.GetValue();
+    settings.backgroundColors[1] = gradient.GetValue();
+    if (m_referenceUcs) {
+        CGmUnitVector axes[3];
+        SPAposition origin;
+        m_referenceUcs->GetReferenceUcs(axes, origin);
+        for (int i = 0; i < 3; ++i)
+            for (int j = 0; j < 3; ++j) settings.referenceUcs[3 * i + j] = axes[i].component(j);
+        for (int j = 0; j < 3; ++j) settings.referenceUcs[9 + j] = origin.coordinate(j);
+    }
+    settings.hasVertexColors = m_vertexColors != nullptr;
+    if (m_vertexColors) {
+        for (int i = 0; i < m_vertexColors->GetCount(); ++i) {
+            m_vertexColors->GetColor(i, color);
+            settings.vertexColors.push_back(color.GetValue());
+        }
+    }
+    settings.silhouetteLevel = static_cast<int>(m_silhouetteLevel);
+    settings.shadersLightFaces = CDsManager::GetInstance()->IsShaderEnabled() && AllowsShaders();
+    settings.shaderLoads = m_shaderLoads;
+    return settings;
+}
+
+void CDsGlScene::NotePictureChanges()
+{
+    SPictureSettings settings = ReadPictureSettings();
+    if (settings == m_seenSettings) return;
+    m_seenSettings = std::move(settings);
     InvalidatePictureProps();
 }
 
@@ -585,6 +652,7 @@ bool CDsGlScene::LoadShaderPrograms()
     m_pixelShader = nullptr;
     delete m_vertexShader;
     m_vertexShader = nullptr;
+    ++m_shaderLoads;
     if (!CDsManager::GetInstance()->GetFlag(13)) return true;
     m_vertexShader = LoadShader<CDsVertexShader>(0, "%gvert.txt");
     m_pixelShader = LoadShader<CDsPixelShader>(1, "%gfrag.txt");
@@ -631,6 +699,7 @@ void CDsGlScene::SetOpenEdgesOnItems(int delta)
     CDsItemsGroup& bodies = m_roots[eRootBodies];
     for (int i = 0; i < bodies.Count(); ++i)
         if (auto* body = dynamic_cast<CDsItemsBody*>(bodies.Get(i))) body->UpdateEdgeWidths(delta);
+    InvalidateContent();
 }
 
 void CDsGlScene::DrawToFrontBuffers(view3d* view, const std::deque<CDsItemBase*>& items)

@@ -16,15 +16,21 @@
 //   the attributes palette of 16 entries, the vertex-colour palette and the rotation reference;
 // - the document flags (EDsDocumentFlag 0 to 26), flags 5, 7 and 25 on at the start, so that
 //   object types 15 and 63 start hidden in the database scene. A change of flag 0, 1, 8, 12, 21 or
-//   22 marks the render mode as changed, a change of flag 4, 5, 14 or 25 the picture properties;
-//   flags 4, 5 and 25 hide or show object types 10 to 12, 15 and 63 in the database scene; setting
-//   a flag to the value it has does nothing. An index outside 0..26 is ignored (and read as false).
-//   Flag 15 is cleared by every change of the scene's content, flag 16 set by the first group filed.
+//   22 marks the render mode as changed, a change of flag 2, 3, 4, 5, 10, 14 or 25 (the others a
+//   frame reads: the reference triad, the wireframe background, the depth planes) the picture
+//   properties; flags 4, 5 and 25 hide or show object types 10 to 12, 15 and 63 in the database
+//   scene; setting a flag to the value it has does nothing. An index outside 0..26 is ignored (and
+//   read as false). Flag 15 is cleared by every change of the scene's content, flag 16 set by the
+//   first group filed.
 // - the display-suspension counter (at least 1 after a raise, never below 0), the refresh
 //   counter, the silhouette level (1, cylinders, at the start) and the largest diagonal drawn
 //   during a fast refresh (0, no limit);
 // - two validity flags, true at the start: the picture properties and the render mode. Changes
-//   clear them; the refresh that has taken a change into account sets them again.
+//   clear them; the refresh that has taken a change into account sets them again. The settings a
+//   frame reads from the scene (lights, ambient and material, background, reference system,
+//   vertex colours, silhouette level, shaders) are compared before every change query with what the last
+//   query saw, so that a setting changed by any road (a setter of the context or of the scene, a
+//   light changed through GetLight, a background set through GetBackground) is drawn.
 //
 // Choices where the behaviour was open:
 // - A group of none of the six known kinds, filed while flag 7 is on, goes to the unsorted group,
@@ -149,12 +155,15 @@ public:
     CDsItemsGroup* GetRootGroup(ERootGroup which);
     // Files `group` (owned by the root group from here on) into the root group of its kind, or
     // into the unsorted group while flag 7 is off; a toolpath or figure group gets the owning
-    // context. Flag 16 is set, and flag 15 cleared unless flag 7 is off. Nothing for null.
+    // context. Flag 16 is set, and flag 15 cleared unless flag 7 is off; a hidden-line view filed
+    // by kind, which the frames draw from its root group, makes every view draw its whole picture
+    // (InvalidateContent). Nothing for null.
     void AddItemsGroup(CDsItemsGroup* group);
     // Takes `group` out of its root group and out of the unsorted group, without deleting it (a
     // toolpath or figure group loses its context); every copy made from it or from a group inside
     // it (in the copies or the unsorted group) is detached (CDsItemsCopy::ReleaseBody) and stays
-    // where it is; flag 15 is cleared. Nothing for null.
+    // where it is; flag 15 is cleared (InvalidateContent for a hidden-line view taken out of its
+    // root group). Nothing for null.
     void RemoveItemsGroup(CDsItemsGroup* group);
     // Active: a group found in the unsorted group is filed by its kind. Inactive: a group found in
     // the wire-bodies, bodies or figures group moves to the unsorted group. A group found nowhere
@@ -172,13 +181,14 @@ public:
     void UpdateGroupsDisplayLists(bool keep);
     // ResetAttributes on every child of the bodies, figures, hidden-line views, wire bodies,
     // toolpaths and copies groups (not the unsorted group), and on every figure recorded in the
-    // scene's temporary part (CDsFigure::ResetAttributes); flag 15 cleared.
+    // scene's temporary part (CDsFigure::ResetAttributes); then InvalidateContent.
     void ResetAttributes(EDsResetAttributeAction action);
     // Offers `entity` with its persistent id to the children of the bodies, unsorted, figures and
     // wire-bodies groups in that order (CDsItemBase::AttachEntity); true when one took it.
     bool AttachEntity(ENTITY* entity, int componentId);
     // Shows the wire bodies, bodies, hidden-line views, figures and toolpaths (hide level 0 to
-    // each root group and its subtree); copies and the unsorted group are left alone.
+    // each root group and its subtree); copies and the unsorted group are left alone. Then
+    // InvalidateContent.
     void ForceShowAll();
     // The children of the bodies, unsorted, wire-bodies and toolpath groups, in that order.
     void CollectBodies(std::vector<CDsItemBase*>& out);
@@ -285,7 +295,7 @@ public:
     // header comment); clears document flag 15.
     void SetDrawLightFigures(bool show);
     // Every child of the bodies-with-faces group widens (+1) or narrows (-1) its edges
-    // (CDsItemsBody::UpdateEdgeWidths).
+    // (CDsItemsBody::UpdateEdgeWidths); then InvalidateContent.
     void SetOpenEdgesOnItems(int delta);
     // Draws `items` into the front buffer of `view` (its OpenGL context current and set up):
     // display-manager flag 10 set meanwhile, depth test, lighting and normalising off, the
@@ -389,10 +399,15 @@ public:
     // locations' cached attributes (which hold what the last render mode made of them) go, and
     // every view of the scene draws its whole picture at its next refresh.
     void InvalidateRenderMode();
-    // Called before every change query: a change of the lights, ambient or material since the last
-    // query (made by any means, a light changed through GetLight among them) invalidates the
-    // picture properties.
-    void NoteLightingChanges();
+    // What the scene's items draw changed without the scene database seeing it (their attributes,
+    // meshes or curves changed in place): flag 15 is cleared, every view of the scene draws its
+    // whole picture at its next refresh, and the boxes are measured anew.
+    void InvalidateContent();
+    // Called before every change query: a change since the last query of a setting the frame
+    // reads from the scene (the lights, ambient and material, the background, the reference
+    // system, the vertex-colour palette, the silhouette level, the shader programs and whether
+    // they light the faces), made by any road, invalidates the picture properties.
+    void NotePictureChanges();
 
     // --- Display-state history ------------------------------------------------------------
     // The history of display states (never null; owned by the scene).
@@ -418,6 +433,24 @@ private:
     ERootGroup KindOf(CDsItemBase* group);
     // The frame's passes of the sections (see the header comment).
     void RenderSections(int mode, TDsLocationRects& dirty, view3d* view);
+
+    // The settings a frame reads from the scene, as NotePictureChanges compares them.
+    struct SPictureSettings {
+        uint64_t lighting = 0;                // the light list's state stamp
+        uint32_t backgroundColors[2] = {0, 0};  // the background and its gradient colour
+        bool gradient[2] = {false, false};    // the gradient used, inverted
+        double referenceUcs[12] = {};         // the reference system's three axes and origin
+        bool hasVertexColors = false;         // a vertex-colour palette is held
+        std::vector<uint32_t> vertexColors;   // its colours
+        int silhouetteLevel = 0;
+        bool shadersLightFaces = false;       // shaders switched on and the scene's allowed to light
+        unsigned shaderLoads = 0;             // the programs loaded so far
+
+        bool operator==(const SPictureSettings& other) const;
+        bool operator!=(const SPictureSettings& other) const { return !(*this == other); }
+    };
+    // The settings as they are now.
+    SPictureSettings ReadPictureSettings() const;
 
     std::bitset<kDocumentFlagCount> m_flags;
     CDsGlContext* m_owner;
@@ -449,7 +482,8 @@ private:
     bool m_picturePropsValid = true;
     bool m_renderModeValid = true;
     CDsColorStorage m_monochromeColor;
-    uint64_t m_lightingStamp = 0;  // the lighting at the last change query
+    SPictureSettings m_seenSettings;  // the settings at the last change query
+    unsigned m_shaderLoads = 0;       // LoadShaderPrograms calls that replaced the programs
 };
 
 // Whether the faces `view` draws are lit by its scene's shaders rather than by the fixed lights:

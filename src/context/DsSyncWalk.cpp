@@ -220,7 +220,7 @@ bool CDsLocation2dBoxFunctor::OnRegionLeaf(CDsLocation*, const CDsObjectPath&, i
 EChangeStatus CDsGlScene::GetChanges(CDsScene::TChangedPaths& paths, CDsScene::TChangedIds& ids, int& logNumber,
                                      int& dbNumber, view3d* view)
 {
-    NoteLightingChanges();
+    NotePictureChanges();
     if (view && view->GetFlag(eDsViewFlagFastRefresh)) {
         logNumber = 0;
         dbNumber = 0;

@@ -272,16 +272,26 @@ void CDsFigure::Record(bool allViews, view3d* view)
     CDsScene::TChangedIds ids;
     int logNumber = 0, dbNumber = 0;
     const int status = glScene->GetChanges(paths, ids, logNumber, dbNumber, target);
-    const bool changed = glScene->GetDisplaySuspension() > 0 || status != eNoChange ||
-                         (geometry->GetDrawPrimitives(0) & (CDsGeometry::eDpFaces | CDsGeometry::eDpImages)) != 0;
+    const bool drawAtOnce = glScene->GetDisplaySuspension() == 0 && status == eNoChange &&
+                            (geometry->GetDrawPrimitives(0) & (CDsGeometry::eDpFaces | CDsGeometry::eDpImages)) == 0;
 
+    // The item is a change for every view: a view shows it as its frames draw it (with depth
+    // planes that hold it), never as a drawing of its own location into the kept picture.
     if (!CDsPartStorage::instance()->AddItem(GetObjectId(), CDsFigureGeometry::kItemType, geometry, transform,
-                                             &attributes, nullptr, nullptr, changed)) {
+                                             &attributes, nullptr, nullptr, true)) {
         delete geometry;  // never the storage's
         return;
     }
     m_recorded = true;
-    if (!changed && !IsDrawn()) DrawOnView(target, eDsDrawModeNormal3);
+    // Nothing else waits to be drawn: the view shows the figure at once, by a refresh that draws
+    // what a whole frame of the scene draws. The caller's switches and clip planes are as it had
+    // them afterwards (a frame switches the scene's section plane off when it ends).
+    if (drawAtOnce && context->Get_gl_context_data(target)) {
+        CDsView3dCdc::StMakeGlCurrentView(target);
+        glPushAttrib(GL_ENABLE_BIT | GL_TRANSFORM_BIT);
+        target->refresh(nullptr);
+        glPopAttrib();
+    }
 }
 
 void CDsFigure::RemoveOwnItem()

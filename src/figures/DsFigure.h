@@ -138,8 +138,11 @@ public:
     // erased and drawn again).
     void ReDefineFig();
     // Records the figure into the temporary part of the scene of `view` (null: the current view);
-    // with `allViews` false the groups draw only in that view. Nothing in draw mode 2, when
-    // recorded already, without a view, or for a view whose rendering context is not the core's.
+    // with `allViews` false the groups draw only in that view. Every view of the scene draws it at
+    // its next refresh; when nothing else waited to be drawn (no change, display not suspended) and
+    // the figure has neither faces nor images, `view` is refreshed at once, so that it shows the
+    // figure as a whole frame does. Nothing in draw mode 2, when recorded already, without a view,
+    // or for a view whose rendering context is not the core's.
     void Record(bool allViews = true, view3d* view = nullptr);
     // Takes a recorded figure out of the scene: the database item removed (with the storage-removal
     // flag), the groups deleted, not recorded. The object id stays for the next Record. The view

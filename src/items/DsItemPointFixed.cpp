@@ -359,6 +359,9 @@ void CDsItemPointFixed::DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitive
 {
     CDsClipPlanesOff unclipped(view);
     if (!(kinds & CDsGeometry::eDpPoints) || IsCutBySection(view)) return;
+    // The point's own colour, as Refresh gives it: the palette's marker inherits the colour, and
+    // the walk's is that of the whole figure, not of the pen this point was drawn with.
+    if (applyAttributes) SetAttributesToView(&view);
     if (applyAttributes && GetAttributes()->GetStyle() == CDsLineAttribStorage::kInheritStyle)
         glDisable(GL_LINE_STIPPLE);
     if (CDsPointsPalette* palette = Palette())
@@ -469,6 +472,7 @@ int CDsItemPointReference::GetDrawPrimitives()
 void CDsItemPointReference::DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes)
 {
     if (!(kinds & CDsGeometry::eDpPoints)) return;
+    if (applyAttributes) SetAttributesToView(&view);
     if (applyAttributes && GetAttributes()->GetStyle() == CDsLineAttribStorage::kInheritStyle)
         glDisable(GL_LINE_STIPPLE);
     int x = 0, y = 0;

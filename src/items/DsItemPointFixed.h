@@ -24,7 +24,9 @@
 // - A position that does not project, a direction or offset that is not finite, and styles
 //   outside 1 to 9 draw nothing; a size below 0 counts as 0 (10 in the 2-D box).
 // - Refresh of the fixed point gives its attributes to the view before the palette's marker, so
-//   that the marker takes the point's colour.
+//   that the marker takes the point's colour; so do both points on the scene walk when asked to
+//   apply their attributes, so that a point keeps the pen its figure drew it with rather than the
+//   colour the walk gives the whole figure.
 // - The pick manager's test of the fixed point widens the aperture by the marker size, as the
 //   view's pick does.
 // - A fixed point in the group of a clip-able figure (the nearest enclosing figure group that
@@ -115,8 +117,9 @@ public:
     bool GetPoint(CDsGeometry::eParameterPoints which, SPAposition& position) override;
     // Points, on top (0x1001).
     int GetDrawPrimitives() override;
-    // With points asked: the points palette's marker at the displayed position, the section clip
-    // planes off meanwhile; nothing where the sections cut a point of a clip-able figure.
+    // With points asked: the points palette's marker at the displayed position, in the item's own
+    // attributes when `applyAttributes`, the section clip planes off meanwhile; nothing where the
+    // sections cut a point of a clip-able figure.
     void DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes) override;
     // The box of the single point position + direction x offset (model units); true.
     bool GetBoundBox(SPAbox& box) override;
@@ -183,7 +186,8 @@ public:
     bool GetPoint(CDsGeometry::eParameterPoints which, SPAposition& position) override;
     // Points, on top (0x1001).
     int GetDrawPrimitives() override;
-    // With points asked: the marker at the screen place in OpenGL (the walk is in 2-D already).
+    // With points asked: the marker at the screen place in OpenGL (the walk is in 2-D already), in
+    // the item's own attributes when `applyAttributes`.
     void DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes) override;
 
 protected:

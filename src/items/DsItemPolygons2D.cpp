@@ -121,9 +121,13 @@ int CDsItemPolygons2D::GetDrawPrimitives()
     return CDsGeometry::eDpFaces;
 }
 
-void CDsItemPolygons2D::DrawOnTraverse(view3d&, CDsGeometry::eDrawPrimitives kinds, bool)
+void CDsItemPolygons2D::DrawOnTraverse(view3d&, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes)
 {
-    if (kinds & CDsGeometry::eDpFaces) DrawPolygons();
+    if (!(kinds & CDsGeometry::eDpFaces)) return;
+    // The item's own colour when asked, as the other polygon items take theirs on the walk.
+    CDsGlColorSaver saver;
+    ApplyColor(saver, applyAttributes);
+    DrawPolygons();
 }
 
 bool CDsItemPolygons2D::GetBoundBox(SPAbox&)

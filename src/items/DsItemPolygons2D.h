@@ -21,6 +21,9 @@
 //   allocated make an item without vertices, which draws, prints and picks nothing; n below 3
 //   draws nothing either. The fill flag is kept for the caller (GetFill); the polygons are always
 //   filled.
+// - On the scene walk, asked to apply its attributes, the item draws in its own colour (the pen of
+//   the figure that made it), as the other polygon items do; the retained road keeps the current
+//   colour.
 // - Not copyable: it owns its vertices.
 #pragma once
 
@@ -58,7 +61,8 @@ public:
     int GetVertices(CDsGeometry::eDrawPrimitives kinds, int index, float*& vertices, int& count) override;
     // 4.
     int GetDrawPrimitives() override;
-    // For kind 4: the polygons, with no state or colour change.
+    // For kind 4: the polygons, in the item's colour when `applyAttributes` (as the other polygon
+    // items), with no other state change.
     void DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes) override;
     // False.
     bool GetBoundBox(SPAbox& box) override;

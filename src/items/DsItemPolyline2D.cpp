@@ -444,10 +444,12 @@ int CDsItemBillBoardedRectangle::GetDrawPrimitives()
     return CDsGeometry::eDpOnTop | CDsGeometry::eDpPoints;
 }
 
-void CDsItemBillBoardedRectangle::DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives, bool)
+void CDsItemBillBoardedRectangle::DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives, bool applyAttributes)
 {
     float x = 0.0f, y = 0.0f;
     if (!GetCorner(view, x, y)) return;
+    // The walk's colour is that of the whole figure: the frame takes the pen it was drawn with.
+    if (applyAttributes) SetAttributesToView(&view);
     glPushAttrib(GL_ENABLE_BIT);
     glDisable(GL_LIGHTING);
     view.Start2dDraw();

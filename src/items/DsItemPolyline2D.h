@@ -25,6 +25,9 @@
 // - The billboard's anchor follows Transform, as every other anchored item's does.
 // - The billboard's screen box for picks is its frame with rows turned down; it draws nothing
 //   when its anchor does not project.
+// - On the scene walk the billboard, asked to apply its attributes, gives them to the view before
+//   its frame: the walk's colour is that of the whole figure, and the frame keeps the pen its
+//   figure drew it with.
 #pragma once
 
 #include <afx.h>
@@ -205,8 +208,8 @@ public:
     bool Pick(pick_manager* manager) override;
     // Points, on top (0x1001).
     int GetDrawPrimitives() override;
-    // The frame as a line loop in the view's 2-D mode, lighting off, for every primitive mask;
-    // the item's attributes are not applied (the walk has set the pen).
+    // The frame as a line loop in the view's 2-D mode, lighting off, for every primitive mask; in
+    // the item's own attributes when `applyAttributes`.
     void DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes) override;
     // The anchor moved (so that a figure's transformation carries the frame along).
     void Transform(const SPAtransf& transform) override;

@@ -4,7 +4,9 @@
 #include "DsAttributesPalette.h"
 #include "DsBox.h"
 #include "DsDriverExtrema.h"
+#include "DsLineAttribStorage.h"
 #include "DsManager.h"
+#include "DsView3dCdc.h"
 
 #include "SpaValues.h"
 #include "pick_manager.h"
@@ -90,6 +92,22 @@ CDsAttributesPalette* ActivePalette()
     return CDsManager::GetInstance()->GetActiveAttributesPalette();
 }
 
+// Whether `attributes` draw in a special set (highlighted, marked, dimmed or at visibility level 5
+// to 7) rather than in a colour of their own.
+bool InSpecialSet(const CDsLineAttribStorage& attributes)
+{
+    if (attributes.GetHighlightState() || attributes.GetMarkState()) return true;
+    switch (attributes.GetVisibility()) {
+    case eVisibilityDim:
+    case eVisibilityLevel5:
+    case eVisibilityLevel6:
+    case eVisibilityLevel7:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool NodeHidden(const CDsAttributesPalette* palette, const TDsNodeHeader* node)
 {
     return palette && palette->IsHidden(node->attributeIndex);
@@ -123,9 +141,19 @@ const TDsNodeHeader* CDsItemToolpathPolyline::GetNode(int index) const
     return m_nodes[static_cast<size_t>(index)];
 }
 
+bool CDsItemToolpathPolyline::DrawsInOneSet(const view3d& view) const
+{
+    if (InSpecialSet(*GetAttributes())) return true;
+    const auto* core = dynamic_cast<const CDsView3dCdc*>(&view);
+    return core && core->GetLocationState() != eAttribSetNormal;
+}
+
 void CDsItemToolpathPolyline::DrawGl(view3d& view)
 {
     CDsAttributesPalette* palette = ActivePalette();
+    // A branch in a special set is drawn wholly in the attributes already given, as a polyline
+    // is: the palette still hides segments but gives them no colour, style or width of its own.
+    const bool entryPens = palette && !DrawsInOneSet(view);
     bool open = false;
     int openIndex = -1;
     for (const TDsNodeHeader* node : m_nodes) {
@@ -141,7 +169,7 @@ void CDsItemToolpathPolyline::DrawGl(view3d& view)
         }
         if (hidden) continue;
         if (!open) {
-            if (palette) palette->SetAttributesToView(view, node->attributeIndex);
+            if (entryPens) palette->SetAttributesToView(view, node->attributeIndex);
             glBegin(GL_LINE_STRIP);
             open = true;
             openIndex = node->attributeIndex;

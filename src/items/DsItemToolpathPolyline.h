@@ -16,6 +16,13 @@
 // palette without entries, nothing is applied and nothing hidden, so the branch draws in the
 // enclosing attributes.
 //
+// Special sets: a branch whose own attributes are highlighted, marked, dimmed or at visibility
+// level 5 to 7, or that is drawn for a location in a special state (the view's location state is
+// not 0, as while the context highlights or decorates locations), is drawn wholly in the
+// attributes it was given (its own on the scene walk, or the walk's), as a polyline is: the
+// palette's entries still hide segments but apply no colour, style or width. A highlighted
+// toolpath figure so shows its highlight in the highlight draw and in every later frame.
+//
 // Node markers: with the view's document flag 22 on and outside fast refreshes (view flag 3), the
 // first point of every shown node is drawn as a black point of 7 pixels, and the last point of the
 // last shown node that holds an array of more than one point; the point size is put back.
@@ -112,7 +119,8 @@ public:
     ~CDsItemToolpathPolyline() override;
 
     // --- The item protocol ----------------------------------------------------------------
-    // The nodes' strips and markers (see the header comment).
+    // The nodes' strips, in their palette entries unless the branch is in a special set, and
+    // markers (see the header comment).
     void DrawGl(view3d& view) override;
     using CDsItem::SetAttributes;
     // With `all`, or when the path ends at this branch: every node's index becomes `index`'s;
@@ -168,6 +176,9 @@ protected:
     // A measuring view outside pick mode takes the branch's extremes (DrawExtremes): true; any
     // other view: false.
     bool Measure(view3d& view);
+    // Whether the branch is drawn in one set of attributes rather than in its nodes' palette
+    // entries (see the header comment).
+    bool DrawsInOneSet(const view3d& view) const;
     // Each point of the drawn segments, in path order: a node's points unless the active palette's
     // entry hides the node, and the first point of the next node with points, where the node's
     // last segment ends (see the header comment).

@@ -22,7 +22,7 @@ struct SDsRenderFlags {
     bool opaque = false;      // every item's transparency is forced to opaque
     bool lighten = false;     // line kinds are drawn lightened (hidden-line passes)
     // Special states (selected, highlighted) keep the depth layer of an ordinary drawing instead of
-    // the nearest one: drawn over a hidden-line picture, they stay hidden where its faces hide them.
+    // the nearest one: drawn over a picture with faces, they stay hidden where its faces hide them.
     bool frameDepth = false;
 };
 

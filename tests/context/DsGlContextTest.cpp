@@ -89,7 +89,9 @@ TEST_F(DsGlContextTest, FlagChangesMarkTheRenderModeOrThePicturePropertiesAsChan
         EXPECT_FALSE(scene->IsRenderModeValid()) << f;
         EXPECT_TRUE(scene->IsPicturePropsValid()) << f;
     }
-    for (int f : {4, 5, 14, 25}) {
+    // 2, 3 and 10 change what a frame draws (the reference triad, the wireframe background, the
+    // depth planes) and nothing else.
+    for (int f : {2, 3, 4, 5, 10, 14, 25}) {
         scene->SetRenderModeValid(true);
         scene->SetPicturePropsValid(true);
         context.Set(EDsDocumentFlag(f), !context.Get(EDsDocumentFlag(f)));
@@ -102,8 +104,8 @@ TEST_F(DsGlContextTest, FlagChangesMarkTheRenderModeOrThePicturePropertiesAsChan
     EXPECT_TRUE(scene->IsRenderModeValid());
     // Stored-only flags mark nothing.
     scene->SetPicturePropsValid(true);
-    context.Set(EDsDocumentFlag(3), true);
-    EXPECT_TRUE(context.Get(EDsDocumentFlag(3)));
+    context.Set(EDsDocumentFlag(6), true);
+    EXPECT_TRUE(context.Get(EDsDocumentFlag(6)));
     EXPECT_TRUE(scene->IsRenderModeValid());
     EXPECT_TRUE(scene->IsPicturePropsValid());
     // Flag 4 also clears flag 15, whatever value it is given.

@@ -4,17 +4,24 @@
 // with nothing changed draws nothing.
 #include "DsGlContext.h"
 #include "DsGlScene.h"
+#include "DsHideLevel.h"
+#include "DsFigureGenerator.h"
 #include "DsItemsBody.h"
+#include "DsPolyline.h"
+#include "DsLineAttribStorage.h"
 #include "DsLight.h"
 #include "DsBackground.h"
 #include "DsManager.h"
 #include "DsMaterialStorage.h"
+#include "DsPalette.h"
 #include "DsView3dCdc.h"
 #include "GlTestFixture.h"
 #include "HostFixture.h"
 #include "GmPosition.h"
 #include "TestFiles.h"
 #include "VyrBodyGeometry.h"
+#include "VyrRefinement.h"
+#include "VyrWCS.h"
 
 
 #include "SpaBuilders.h"
@@ -71,6 +78,11 @@ TEST_F(RefreshFollowsSettingsGLTest, EverySettingIsDrawnAtTheNextRefreshAndNothi
     Context().SaveLights(lightsFile);
     ENTITY_LIST faces;
     get_faces(block_, faces);
+    // A reference system turned a quarter about z, and a palette of vertex colours.
+    auto* turned = new CVyrWCS(SPAposition(0, 0, 0), SPAvector(0, 1, 0), SPAvector(-1, 0, 0));
+    CDsPalette palette;
+    palette.AddColor(CDsColorStorage(0x0000FF));
+    const bool shaders = CDsManager::GetInstance()->GetFlag(13);
 
     const std::vector<Change> changes = {
         {"SetAmbientLight", [&] { Context().SetAmbientLight(1.0f); }, true},
@@ -116,19 +128,59 @@ TEST_F(RefreshFollowsSettingsGLTest, EverySettingIsDrawnAtTheNextRefreshAndNothi
         {"SetMonochromeColor", [&] { Context().SetMonochromeColor(CDsColorStorage(0x808080)); }, false},
         {"SetSection", [&] { Context().SetSection(SPAposition(0, 0, 0), SPAvector(1, 0, 0)); }, true},
         {"ResetSection", [&] { Context().ResetSection(); }, true},
+        {"document flag 2 (no reference triad)", [&] { Context().Set(static_cast<EDsDocumentFlag>(2), true); }, true},
+        {"document flag 2 off", [&] { Context().Set(static_cast<EDsDocumentFlag>(2), false); }, true},
+        {"document flag 10 (depth planes from a wide box)",
+         [&] { Context().Set(static_cast<EDsDocumentFlag>(10), true); }, false},
+        {"document flag 10 off", [&] { Context().Set(static_cast<EDsDocumentFlag>(10), false); }, false},
+        {"SetUcsReference", [&] { Context().SetUcsReference(turned); }, true},
+        {"SetUcsReference back", [&] { Context().SetUcsReference(nullptr); }, true},
+        {"a silhouette level set on the scene", [&] { Context().GetScene()->SetSilhouetteLevel(eDsSilhouetteNone); },
+         false},
+        {"SetVertexColorPalette", [&] { Context().SetVertexColorPalette(&palette); }, false},
+        {"a background set on the scene",
+         [&] {
+             CDsBackground gradient;
+             gradient.SetBackground(CDsColorStorage(0x202020));
+             gradient.SetGradient(CDsColorStorage(0xC08040), true, false);
+             Context().GetScene()->GetBackground().GetBackground().CopyObject(gradient);
+         },
+         true},
+        {"document flag 3 (a flat background in wireframe)",
+         [&] {
+             View().SetRenderMode(eRenderWireframe);
+             View().refresh();
+             Context().Set(static_cast<EDsDocumentFlag>(3), true);
+         },
+         true},
+        {"document flag 3 off", [&] { Context().Set(static_cast<EDsDocumentFlag>(3), false); }, true},
+        {"open edges widened on the scene's items", [&] { Context().GetScene()->SetOpenEdgesOnItems(1); }, false},
+        {"and narrowed again", [&] { Context().GetScene()->SetOpenEdgesOnItems(-1); }, false},
+        {"shaders switched on and loaded",
+         [&] {
+             View().SetRenderMode(eRenderShade);
+             View().refresh();
+             CVyrString message;
+             CDsManager::GetInstance()->InitShaders(message);
+             CDsManager::GetInstance()->SetFlag(13, true);
+             Context().LoadShaders();
+         },
+         false},
+        {"shaders switched off", [&] { CDsManager::GetInstance()->SetFlag(13, false); }, false},
+        {"their programs dropped", [&] { Context().LoadShaders(); }, false},
     };
     for (const Change& change : changes) {
         SCOPED_TRACE(change.name);
-        const std::vector<unsigned char> before = Front();
+        const vyrtest::Picture before = host_->Front();
         const long frames = Context().GetRefreshCounter();
         change.apply();
         View().refresh();
         EXPECT_GT(Context().GetRefreshCounter(), frames);  // a frame was drawn
-        const std::vector<unsigned char> after = Front();
+        const vyrtest::Picture after = host_->Front();
         if (change.visible) {
-            EXPECT_NE(after, before);
+            EXPECT_GT(vyrtest::DifferingPixels(after, before), 0);
         }
-        EXPECT_EQ(after, WholeFrame());
+        EXPECT_TRUE(vyrtest::SamePicture(after, host_->WholeFrame()));
     }
     // Nothing changed: the refresh presents the picture it keeps and draws no frame.
     const long frames = Context().GetRefreshCounter();
@@ -136,6 +188,67 @@ TEST_F(RefreshFollowsSettingsGLTest, EverySettingIsDrawnAtTheNextRefreshAndNothi
     View().refresh();
     EXPECT_EQ(Context().GetRefreshCounter(), frames);
     EXPECT_EQ(Front(), kept);
+    turned->lose();
+    CDsManager::GetInstance()->SetFlag(13, shaders);
+}
+
+TEST_F(RefreshFollowsSettingsGLTest, WhatTheScenesItemsDrawAfterAnOperationOnAllOfThemIsDrawnAtTheNextRefresh)
+{
+    // A cylinder beside the block, faceted finely at first.
+    Context().GetRefinement()->SetSurfaceTol(0.01);
+    BODY* cylinder = host_->Show(make_cylinder(SPAposition(-10, 25, -10), SPAvector(0, 0, 1), 12, 20));
+    ASSERT_NE(cylinder, nullptr);
+    View().ZoomAll(1.0f);
+    View().refresh();
+    CDsItemBase* blockItem = Context().FindDsItem(block_);
+    ASSERT_NE(blockItem, nullptr);
+    // The block hidden on its item, as a command of the host may hide it (a whole frame shows that).
+    const auto hideBlock = [&] {
+        blockItem->SetAttribute(CDsHideLevel(eDsHideLevelBlank), true, true);
+        host_->WholeFrame();
+    };
+    const auto nothing = [] {};
+    // A hidden-line view of two lines beside the bodies, as a drawing shows a projection.
+    CDsFigureGenerator generator(nullptr);
+    generator.StartHlView(nullptr, false);
+    generator.SetPenColor(CDsColorStorage(0, 255, 0));
+    CDsPolyline first({SPAposition(-30, -25, 0), SPAposition(30, -25, 0)});
+    CDsPolyline second({SPAposition(-30, -25, 0), SPAposition(-30, 25, 0)});
+    generator.AddHlSegment(nullptr, &first, eDsHlSegmentFirst);
+    generator.AddHlSegment(nullptr, &second, eDsHlSegmentFirst);
+    std::unique_ptr<CDsItemsGroup> drawing(generator.DisplayListGroup(nullptr));
+    ASSERT_NE(drawing, nullptr);
+    const auto hiddenLines = [&] {
+        View().SetRenderMode(eRenderHiddenLines);
+        View().refresh();
+    };
+
+    // Each operation changes the picture that its preparation left.
+    struct ItemChange {
+        const char* name;
+        std::function<void()> prepare, apply;
+    };
+    const std::vector<ItemChange> changes = {
+        {"ReFacetAll with a coarse tolerance", nothing,
+         [&] {
+             Context().GetRefinement()->SetSurfaceTol(4.0);
+             Context().ReFacetAll();
+         }},
+        {"ForceShowAll", hideBlock, [&] { Context().ForceShowAll(); }},
+        {"ResetAttributes", hideBlock, [&] { Context().ResetAttributes(eDsResetHideLevel); }},
+        {"a hidden-line view recorded", hiddenLines, [&] { Context().Record(drawing.get()); }},
+        {"the hidden-line view removed", nothing, [&] { Context().Remove(drawing.get()); }},
+    };
+    for (const ItemChange& change : changes) {
+        SCOPED_TRACE(change.name);
+        change.prepare();
+        const vyrtest::Picture before = host_->Front();
+        change.apply();
+        View().refresh();
+        const vyrtest::Picture after = host_->Front();
+        EXPECT_GT(vyrtest::DifferingPixels(after, before), 50);
+        EXPECT_TRUE(vyrtest::SamePicture(after, host_->WholeFrame()));
+    }
 }
 
 TEST_F(RefreshFollowsSettingsGLTest, AMovedBodyHasItsNewBoxAndIsDrawnWholeWhereItNowIs)

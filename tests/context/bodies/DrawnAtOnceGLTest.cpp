@@ -1,0 +1,169 @@
+// What a host draws at once, outside a frame: a figure recorded while nothing else is pending,
+// highlights, figures previewed straight onto a view. Each shows what a whole frame of the same
+// state shows, and the next refresh keeps that picture; a host that never validates its window
+// sees them as a host with a paint handler does.
+#include "DsFigure.h"
+#include "DsFigureGenerator.h"
+#include "DsGlContext.h"
+#include "DsView3dCdc.h"
+#include "GmPosition.h"
+#include "HostFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using vyrtest::DifferingPixels;
+using vyrtest::Picture;
+using vyrtest::SamePicture;
+using vyrtest::ViewSetup;
+
+namespace {
+
+// A green polyline through the given points.
+class CLineFigure : public CDsFigure {
+public:
+    explicit CLineFigure(std::vector<CGmPosition> points) : m_points(std::move(points)) {}
+    int DefineFig(CDsFigureGenerator& generator) override
+    {
+        generator.SetPenColor(CDsColorStorage(0, 255, 0));
+        generator.DrawPolyline(static_cast<int>(m_points.size()), m_points.data());
+        return 1;
+    }
+
+private:
+    std::vector<CGmPosition> m_points;
+};
+
+// A block 40 x 20 x 20 about the origin seen from above, shaded.
+class DrawnAtOnceGLTest : public vyrtest::HostTest {
+protected:
+    void SetUp() override
+    {
+        HostTest::SetUp();
+        host_->Look(ViewSetup().Eye(SPAposition(0, 0, 100)).Field(kHostSize, kHostSize).Clip(1, 400));
+        ASSERT_NE(host_->ShowBlock(SPAposition(-20, -10, -10), SPAposition(20, 10, 10)), nullptr);
+        host_->Refresh();
+    }
+    // Records `figure` into the view's scene as a command does, refreshes, and expects the picture
+    // of a whole frame, drawn by the record itself.
+    void RecordAndRefresh(CDsFigure& figure)
+    {
+        figure.Record(true, &host_->View());
+        const long frames = host_->Context().GetRefreshCounter();
+        host_->Refresh();
+        EXPECT_EQ(host_->Context().GetRefreshCounter(), frames);  // nothing is left to draw
+        const Picture refreshed = host_->Front();
+        EXPECT_TRUE(SamePicture(refreshed, host_->WholeFrame()));
+    }
+};
+
+}  // namespace
+
+TEST_F(DrawnAtOnceGLTest, AFigureRecordedWhileNothingIsPendingIsDrawnAsAWholeFrameDrawsIt)
+{
+    // A square around the block and 30 below it: beyond the depth planes fitted to the block.
+    CLineFigure below({CGmPosition(-40, -40, -40), CGmPosition(40, -40, -40), CGmPosition(40, 40, -40),
+                       CGmPosition(-40, 40, -40), CGmPosition(-40, -40, -40)});
+    const int before = host_->Front().LitCount();
+    RecordAndRefresh(below);
+    EXPECT_GT(host_->Front().LitCount(), before + 200);  // the square is there
+    below.Remove(&host_->View());
+    host_->WholeFrame();
+
+    // A line from below the block up through it: the planes move, and the block with them.
+    CLineFigure inside({CGmPosition(-35, 0, -40), CGmPosition(35, 0, 5)});
+    RecordAndRefresh(inside);
+    inside.Remove(&host_->View());
+}
+
+TEST_F(DrawnAtOnceGLTest, AHighlightDrawnAfterAnotherIsTheHighlightAWholeFrameDraws)
+{
+    // Four blocks in a row; two highlighted, the camera turned, the other two highlighted.
+    std::vector<CVyrObjectPath> paths = {host_->PathOf(host_->Bodies()[0])};
+    for (int i = 1; i < 4; ++i) {
+        BODY* block = host_->ShowBlock(SPAposition(-50 + 25 * i, 15, -10), SPAposition(-35 + 25 * i, 30, 5));
+        ASSERT_NE(block, nullptr);
+        paths.push_back(host_->PathOf(block));
+    }
+    host_->Look(ViewSetup().Eye(SPAposition(60, -80, 100)).Field(kHostSize, kHostSize).Clip(1, 400));
+    host_->Refresh();
+    host_->Context().HighlightLocations({paths[0], paths[1]}, eAttribSetHighlight);
+    host_->Look(ViewSetup().Eye(SPAposition(-60, -80, 100)).Field(kHostSize, kHostSize).Clip(1, 400));
+    host_->Refresh();
+    host_->Context().HighlightLocations({paths[2], paths[3]}, eAttribSetHighlight);
+    host_->Refresh();
+    const Picture refreshed = host_->Front();
+    const Picture whole = host_->WholeFrame();
+    EXPECT_TRUE(SamePicture(refreshed, whole));
+    host_->Context().UnHighlightLocations();
+}
+
+TEST_F(DrawnAtOnceGLTest, AShadedHighlightKeepsWhatThePictureHidesHidden)
+{
+    // Seen from a corner, three of the block's edges lie behind it, meeting at (-20, 10, -10): the
+    // middle of each shows the highlighted face in front of it, as the pixels beside it do.
+    host_->Look(ViewSetup().Eye(SPAposition(60, -80, 100)).Field(kHostSize, kHostSize).Clip(1, 400));
+    host_->Refresh();
+    const CVyrObjectPath block = host_->PathOf(host_->Bodies()[0]);
+    Picture plain = host_->Front();
+    host_->Context().HighlightLocations({block}, eAttribSetHighlight);
+    const Picture lit = host_->Front();
+    ASSERT_GT(DifferingPixels(plain, lit), 1000);
+    for (const SPAposition& middle : {SPAposition(0, 10, -10), SPAposition(-20, 0, -10), SPAposition(-20, 10, 0)}) {
+        int x = 0, y = 0;
+        ASSERT_TRUE(host_->PixelOf(middle, x, y));
+        y = host_->Height() - 1 - y;  // rows up
+        for (int c = 0; c < 3; ++c) {
+            EXPECT_NEAR(lit.At(x, y)[c], lit.At(x - 3, y)[c], 4) << x << ", " << y;
+            EXPECT_NEAR(lit.At(x, y)[c], lit.At(x + 3, y)[c], 4) << x << ", " << y;
+        }
+    }
+    host_->Context().UnHighlightLocations();
+
+    // Seen from above with a small block standing over its right edge: the small block stays in
+    // front of the highlighted edge.
+    ASSERT_NE(host_->ShowBlock(SPAposition(15, -5, 20), SPAposition(25, 5, 30), 0xFF0000), nullptr);
+    host_->Look(ViewSetup().Eye(SPAposition(0, 0, 100)).Field(kHostSize, kHostSize).Clip(1, 400));
+    host_->Refresh();
+    plain = host_->Front();
+    host_->Context().HighlightLocations({block}, eAttribSetHighlight);
+    int x = 0, y = 0;
+    ASSERT_TRUE(host_->PixelOf(SPAposition(20, 0, 10), x, y));
+    y = host_->Height() - 1 - y;
+    const Picture over = host_->Front();
+    ASSERT_GT(DifferingPixels(plain, over), 500);
+    for (int c = 0; c < 3; ++c) EXPECT_EQ(over.At(x, y)[c], plain.At(x, y)[c]);
+    host_->Context().UnHighlightLocations();
+}
+
+TEST_F(DrawnAtOnceGLTest, AHostThatNeverValidatesItsWindowSeesHighlightsAndPreviews)
+{
+    // A window shown on the screen waits for its first repaint; this host has no paint handler
+    // that would end the wait (ValidateView), only its refreshes.
+    vyrtest::Host host(kHostSize, kHostSize);
+    host.Look(ViewSetup().Eye(SPAposition(0, 0, 100)).Field(kHostSize, kHostSize).Clip(1, 400));
+    BODY* block = host.ShowBlock(SPAposition(-20, -10, -10), SPAposition(20, 10, 10));
+    ASSERT_NE(block, nullptr);
+    ShowWindow(host.Window().plain.window, SW_SHOW);
+    ASSERT_TRUE(host.Window().Invalidated());
+    host.Refresh();
+    EXPECT_FALSE(host.Window().Invalidated());  // the refresh presented the whole window
+
+    const Picture plain = host.Front();
+    host.Context().HighlightLocations({host.PathOf(block)}, eAttribSetHighlight);
+    EXPECT_GT(DifferingPixels(plain, host.Front()), 500);
+    host.Context().UnHighlightLocations();
+    EXPECT_TRUE(SamePicture(host.Front(), plain));
+
+    // A figure previewed straight onto the view, not recorded.
+    CLineFigure preview({CGmPosition(-40, -30, 0), CGmPosition(40, -30, 0), CGmPosition(40, 30, 0)});
+    preview.DrawOnView(&host.View(), eDsDrawModeNormal);
+    EXPECT_GT(DifferingPixels(plain, host.Front()), 100);
+
+    // A view whose viewport is a part of its window presents only that part: the wait stays.
+    InvalidateRect(host.Window().plain.window, nullptr, FALSE);
+    host.View().set_viewport(0, 0, kHostSize / 2, kHostSize);
+    host.Refresh();
+    EXPECT_TRUE(host.Window().Invalidated());
+}
