@@ -510,7 +510,8 @@ public:
     // switch "ShowThreads" is given).
     bool GetThreadsMode() const;
     // Clears flag 15 and has the scene measure its box again (GetBox then answers where the items
-    // are now, also when they moved without the scene database knowing).
+    // are now, also when they moved without the scene database knowing, the faces' meshes edited
+    // in place among them).
     void InvalidateBox();
     // 1 and the item's line attributes when the entity has an item; 0 (attributes unchanged).
     int GetLineAttributes(const ENTITY* entity, CDsLineAttribStorage& attributes) const;
@@ -674,6 +675,11 @@ public:
     void draw_to_bitmap(view3d* view);
 
     // --- Item transformations, copies and extents (DsGlContextItems.cpp) ------------------
+    // What the items draw, or where they lie, changed without the scene database knowing (a face's
+    // mesh edited in place): flag 15 cleared, every view draws its whole picture again at its next
+    // refresh, and the boxes of the scene and of its locations are measured anew. The items call
+    // it themselves.
+    void OnItemsContentChanged();
     // With the display suspended meanwhile: the entity's item transforms its geometry; flag 15
     // cleared. Nothing without an item.
     void TransformGeometry(ENTITY* entity, SPAtransf& transform);

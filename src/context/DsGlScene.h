@@ -393,6 +393,10 @@ public:
     // query (made by any means, a light changed through GetLight among them) invalidates the
     // picture properties.
     void NoteLightingChanges();
+    // Called before every change query as well: the body groups whose faces' meshes were edited
+    // in place since the last query tell the context (CDsItemsBody::TakeMeshEdits), so that the
+    // refresh draws the new shapes.
+    void NoteMeshEdits();
 
     // --- Display-state history ------------------------------------------------------------
     // The history of display states (never null; owned by the scene).
@@ -450,6 +454,7 @@ private:
     bool m_renderModeValid = true;
     CDsColorStorage m_monochromeColor;
     uint64_t m_lightingStamp = 0;  // the lighting at the last change query
+    uint64_t m_meshChanges = 0;    // the meshes' revisions counted at the last look for edits
 };
 
 // Whether the faces `view` draws are lit by its scene's shaders rather than by the fixed lights:

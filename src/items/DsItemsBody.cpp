@@ -438,6 +438,20 @@ void CDsItemsBody::MultiplyTransformation(const SPAtransf& transform)
     RecomputeBox();
 }
 
+bool CDsItemsBody::TakeMeshEdits()
+{
+    bool edited = false;
+    CDsItemsGroup* faces = Faces();
+    for (int i = 0, count = faces ? faces->Count() : 0; i < count; ++i)
+        edited = static_cast<CDsItemsFace*>(faces->GetFast(i))->TakeMeshEdit() || edited;
+    if (!edited) return false;
+    // The section state was told from the box of the old shape.
+    m_box.ResetMembers();
+    ResetSectionState();
+    if (CDsGlContext* context = GetGlContext()) context->OnItemsContentChanged();
+    return true;
+}
+
 void CDsItemsBody::RecomputeBox()
 {
     m_box.ResetMembers();

@@ -231,6 +231,10 @@ public:
     // The box and the section state computed again; with `refreshEdges` the edges' render modes
     // and adjacent faces; every edge's hide level and on-top flag.
     void CompletePartialChangeUpdates(bool refreshEdges);
+    // Whether a face's mesh was edited in place since the last call (CDsItemsFace::TakeMeshEdit):
+    // then the box and the section state go stale and the context learns that what it shows
+    // changed (CDsGlContext::OnItemsContentChanged).
+    bool TakeMeshEdits();
     // Computes the section state (status bits 0-1): mixed when the scene's section plane cuts the
     // body's box or a face is hidden, moved or not opaque, else uniform.
     void ComputeSectionState();
