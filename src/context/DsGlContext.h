@@ -675,10 +675,10 @@ public:
     void draw_to_bitmap(view3d* view);
 
     // --- Item transformations, copies and extents (DsGlContextItems.cpp) ------------------
-    // What the items draw, or where they lie, changed without the scene database knowing (a face's
-    // mesh edited in place): flag 15 cleared, every view draws its whole picture again at its next
-    // refresh, and the boxes of the scene and of its locations are measured anew. The items call
-    // it themselves.
+    // What the items draw, or where they lie, changed without the scene database knowing (an item
+    // moved through its own setters, a face's mesh edited in place): flag 15 cleared, every view
+    // draws its whole picture again at its next refresh, and the boxes of the scene and of its
+    // locations are measured anew. The items call it themselves.
     void OnItemsContentChanged();
     // With the display suspended meanwhile: the entity's item transforms its geometry; flag 15
     // cleared. Nothing without an item.

@@ -12,6 +12,7 @@
 #include "DsItemPolyline3D.h"
 #include "DsItemSilhouette.h"
 #include "DsItemsBody.h"
+#include "DsItemsCopy.h"
 #include "DsItemsIdBuffer.h"
 #include "DsItemsMap.h"
 #include "DsManager.h"
@@ -282,6 +283,7 @@ void CDsItemsFace::SetTransformation(const SPAtransf& transform)
     ClearBodySectionState();
     ForgetBox();
     if (CDsItemsBody* body = GetBody()) body->UpdateEdgesOfFace(this);
+    Moved();
 }
 
 void CDsItemsFace::MultiplyTransformation(const SPAtransf& transform)
@@ -289,12 +291,20 @@ void CDsItemsFace::MultiplyTransformation(const SPAtransf& transform)
     CDsItemsGroup::MultiplyTransformation(transform);
     ForgetBox();
     if (CDsItemsBody* body = GetBody()) body->UpdateEdgesOfFace(this);
+    Moved();
 }
 
 void CDsItemsFace::ResetTransformation()
 {
     CDsItemsGroup::ResetTransformation();
     ForgetBox();
+    Moved();
+}
+
+void CDsItemsFace::Moved()
+{
+    CDsItemsCopy::StItemMoved(this);
+    if (CDsGlContext* context = GetGlContext()) context->OnItemsContentChanged();
 }
 
 void CDsItemsFace::ForgetBox()

@@ -117,6 +117,9 @@ public:
     void DetachEntity(int componentId) override;
     // With an entity, false without the entity-type service; else the group's attaching.
     bool AttachEntity(ENTITY* entity, int componentId, int pid) override;
+    // After each change of the face's transformation the copies showing the face measure their
+    // boxes again, and the face's context draws its whole picture again at the next refresh and
+    // measures the scene's boxes anew.
     using CDsItemsGroup::SetTransformation;
     // The face's own transformation; the body's section state cleared, the face box emptied, the
     // body's edges of this face told.
@@ -218,6 +221,9 @@ private:
     void ForgetBox();
     // The face box emptied when the mesh was edited since it was measured.
     void FollowMeshEdits();
+    // After a change of the face's transformation: the copies showing the face empty their boxes
+    // and the context learns that what it shows moved (CDsGlContext::OnItemsContentChanged).
+    void Moved();
     // Releases the silhouette, display curves, material record and mesh entry.
     void ReleaseOwned();
     // The body's section state cleared (with a body).

@@ -1,11 +1,17 @@
-// Bodies a host changes, whatever road it takes (an edit of a face's mesh in place): the next
-// refresh draws what a whole new frame draws, and the picks answer where the window shows the body.
+// Bodies a host moves, whatever road it takes (the body's own item, the context, a copy shown
+// elsewhere, an edit of a face's mesh in place): the next refresh draws
+// what a whole new frame draws, and the picks answer where the window shows the body.
+#include "DsAcisPick.h"
 #include "DsGlContext.h"
 #include "DsGlScene.h"
 #include "DsItemsBody.h"
+#include "DsItemsCopy.h"
 #include "DsItemsFace.h"
+#include "DsRefPoint.h"
 #include "HostFixture.h"
 #include "GmPosition.h"
+#include "UiPickEvent.h"
+#include "VyrEntInstance.h"
 #include "VyrIndexedMesh.h"
 
 #include "SpaBuilders.h"
@@ -14,6 +20,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <functional>
+#include <memory>
 #include <vector>
 
 using vyrtest::SamePicture;
@@ -73,6 +82,103 @@ protected:
 };
 
 }  // namespace
+
+TEST_F(BodiesMovedGLTest, ABodyMovedThroughItsOwnItemIsDrawnAndPickedWhereItNowIs)
+{
+    // Each road moves the block 30 along x; where it was, and is no longer, nothing is seen or picked.
+    struct Road {
+        const char* name;
+        std::function<void(CDsItemsBody*, const SPAtransf&)> move;
+    };
+    const std::vector<Road> roads = {
+        {"SetTransformation", [](CDsItemsBody* item, const SPAtransf& t) { item->SetTransformation(t); }},
+        {"MultiplyTransformation",
+         [](CDsItemsBody* item, const SPAtransf&) {
+             item->MultiplyTransformation(translate_transf(SPAvector(-30, 0, 0)));
+         }},
+        {"Transform", [](CDsItemsBody* item, const SPAtransf& t) { item->Transform(t); }},
+    };
+    // SetTransformation to +30, MultiplyTransformation back to 0, Transform to +30 again.
+    const double places[] = {30, 0, 30};
+    for (size_t i = 0; i < roads.size(); ++i) {
+        SCOPED_TRACE(roads[i].name);
+        ASSERT_NE(Item(), nullptr);
+        const double x = places[i];
+        roads[i].move(Item(), translate_transf(SPAvector(x, 0, 0)));
+        const double left = x - 20, right = x + 20;
+        const double was = x > 0 ? x - 30 : x + 30;  // where the block was before this move
+        ExpectShownAt(SPAposition(x > 0 ? right - 5 : left + 5, 0, 10),
+                      SPAposition(x > 0 ? left - 10 : right + 10, 0, 10), SPAposition(left, -10, -10),
+                      SPAposition(right, 10, 10), SPAposition(was - 20, -10, -10), SPAposition(was + 20, 10, 10));
+        SPAposition low, high;
+        Context().GetBox(low, high);
+        EXPECT_NEAR(low.x(), left, 1e-3);
+        EXPECT_NEAR(high.x(), right, 1e-3);
+    }
+    // Nothing moved since: a refresh draws nothing.
+    const long frames = Context().GetScene()->GetRefreshCounter();
+    host_->Refresh();
+    EXPECT_EQ(Context().GetScene()->GetRefreshCounter(), frames);
+}
+
+TEST_F(BodiesMovedGLTest, ACopyFollowsTheBodyItCopiesWhenTheBodyMoves)
+{
+    // An instance of the block 30 further up the picture: the context's copy of it.
+    auto* instance = new CVyrEntInstance(block_, translate_transf(SPAvector(0, 30, 0)));
+    ENTITY_LIST copies;
+    instance->GetEntities(copies);
+    ASSERT_EQ(copies.count(), 1);
+    ENTITY* copyBody = copies[0];
+    Context().AddCopy(copyBody);
+    auto* copy = dynamic_cast<CDsItemsCopy*>(Context().FindDsItem(copyBody));
+    ASSERT_NE(copy, nullptr);
+    host_->View().SetRenderMode(eRenderWireframe);
+    host_->Refresh();
+
+    SPAtransf right = translate_transf(SPAvector(60, 0, 0));
+    Context().SetTransformation(block_, right);
+    CGmPosition low, high;
+    ASSERT_TRUE(copy->GetBox(low, high, true));
+    EXPECT_NEAR(low.x(), 40, 1e-3);
+    EXPECT_NEAR(high.x(), 80, 1e-3);
+    EXPECT_NEAR(high.y(), 40, 1e-3);
+    // The copy's corner (-20, 10, 10) + (60, 30, 0) is snapped to where it now is.
+    host_->Refresh();
+    int x = 0, y = 0;
+    ASSERT_TRUE(host_->PixelOf(SPAposition(40, 40, 10), x, y));
+    CUiPickEvent event(x, y, 0, &host_->View(), nullptr);
+    CDsTypeMask ends;
+    ends.SetType(256, -1);
+    ends.SetType(257, -1);
+    std::unique_ptr<CDsRefPoint> point(CDsAcisPick::StPickRefPoint(event, ends));
+    ASSERT_NE(point, nullptr);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), 40, 1e-3);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.y(), 40, 1e-3);
+    EXPECT_NEAR(std::fabs(CDsRefPoint::sLastPosition.z()), 10, 1e-3);
+
+    // Moved back through its own item, then its top face alone 10 to the right through the face's
+    // item: the copy's box follows both, and the refresh draws what a whole frame draws.
+    Item()->SetTransformation(SPAtransf());
+    ASSERT_TRUE(copy->GetBox(low, high, true));
+    EXPECT_NEAR(low.x(), -20, 1e-3);
+    EXPECT_NEAR(high.x(), 20, 1e-3);
+    host_->View().SetRenderMode(eRenderShade);
+    host_->Refresh();
+    for (int i = 0; i < Item()->FacesCount(); ++i) {
+        CDsItemsFace* face = Item()->GetFaceItem(i);
+        if (face->GetBox(low, high, false) && low.z() > 9.9)
+            face->SetTransformation(translate_transf(SPAvector(10, 0, 0)));
+    }
+    ASSERT_TRUE(copy->GetBox(low, high, true));
+    EXPECT_NEAR(high.x(), 30, 1e-3);
+    host_->Refresh();
+    const vyrtest::Picture refreshed = host_->Front();
+    EXPECT_TRUE(SamePicture(refreshed, host_->WholeFrame()));
+    CDsGlContext::StEndPickSession();
+    Context().RemoveCopy(copyBody);
+    delete copy;
+    instance->lose();
+}
 
 TEST_F(BodiesMovedGLTest, AnEditOfAFacesMeshInPlaceIsDrawnAndPickedAtTheNextRefresh)
 {
