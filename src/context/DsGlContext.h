@@ -134,6 +134,7 @@ class CVyrMeshInterface;
 class EDGE;
 class ENTITY_LIST;
 class FACE;
+class TRANSFORM;
 class CVyrString;
 class CDsMaterialStorage;
 class CDsItemsMap;
@@ -361,8 +362,13 @@ public:
     void RemoveFace(FACE* face);
     // An edge leaves its body's group and mesh interface.
     void RemoveEdge(EDGE* edge);
-    // Applies a modeler transform to the shown bodies it places, then refreshes every view.
+    // Applies a modeler transform to the items of what it moves (GetTransformedEntities), then
+    // refreshes every view. Nothing for an entity that is not a transform.
     void update_transform(ENTITY* entity) override;
+    // The entities with items here that `transform` moves: the one it names ("TransfAttr"), else
+    // the top-level bodies it places, the entity groups it places and the bodies it places in the
+    // groups and instances shown; blanked items among them, with or without a view.
+    void GetTransformedEntities(TRANSFORM* transform, ENTITY_LIST& entities) const;
     // Files a group made elsewhere into the scene (owned by the scene from here on).
     void Record(CDsItemsGroup* group);
     // Takes a group out of the scene without deleting it (the caller's again).

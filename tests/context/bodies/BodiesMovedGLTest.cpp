@@ -1,9 +1,10 @@
-// Bodies a host moves, whatever road it takes (the body's own item, the context, a copy shown
-// elsewhere, an edit of a face's mesh in place): the next refresh draws
+// Bodies a host moves, whatever road it takes (the body's own item, the context, a modeler
+// transform, a copy shown elsewhere, an edit of a face's mesh in place): the next refresh draws
 // what a whole new frame draws, and the picks answer where the window shows the body.
 #include "DsAcisPick.h"
 #include "DsGlContext.h"
 #include "DsGlScene.h"
+#include "DsHideLevel.h"
 #include "DsItemsBody.h"
 #include "DsItemsCopy.h"
 #include "DsItemsFace.h"
@@ -178,6 +179,33 @@ TEST_F(BodiesMovedGLTest, ACopyFollowsTheBodyItCopiesWhenTheBodyMoves)
     Context().RemoveCopy(copyBody);
     delete copy;
     instance->lose();
+}
+
+TEST_F(BodiesMovedGLTest, AModelerTransformMovesABlankedBodyAndABodyOfAContextWithoutAView)
+{
+    // Blanked while the modeler moves it 30 to the right: shown again, it is where it was moved.
+    Item()->SetAttribute(CDsHideLevel(eDsHideLevelBlank), true, true);
+    host_->Refresh();
+    ASSERT_TRUE(set_body_transform(block_, translate_transf(SPAvector(30, 0, 0))).ok());
+    Context().update_transform(block_->transform());
+    Item()->SetAttribute(CDsHideLevel(eDsHideLevelShown), true, true);
+    host_->WholeFrame();  // the block shown again
+    ExpectShownAt(SPAposition(45, 0, 10), SPAposition(-15, 0, 10), SPAposition(10, -10, -10), SPAposition(50, 10, 10),
+                  SPAposition(-20, -10, -10), SPAposition(20, 10, 10));
+
+    // A context that shows a body in no view (the host's view stays current).
+    BODY* other = make_block(0, 0, 0, 10, 10, 10);
+    CDsGlContext unseen;
+    unseen.add(other);
+    ASSERT_NE(unseen.FindDsBody(other), nullptr);
+    ASSERT_TRUE(set_body_transform(other, translate_transf(SPAvector(0, 40, 0))).ok());
+    unseen.update_transform(other->transform());
+    CGmPosition low, high;
+    ASSERT_TRUE(unseen.GetBox(other, low, high, true));
+    EXPECT_NEAR(low.x(), 0, 1e-3);
+    EXPECT_NEAR(low.y(), 40, 1e-3);
+    unseen.remove(other);
+    other->lose();
 }
 
 TEST_F(BodiesMovedGLTest, AnEditOfAFacesMeshInPlaceIsDrawnAndPickedAtTheNextRefresh)
