@@ -92,7 +92,8 @@ public:
     // one's.
     void GetAttribute(CDsAttribute& attribute) override;
     using CDsItemsGroup::GetAttribute;
-    // The group's; a hatch is kept as the body's hatch.
+    // The group's; a hatch is kept as the body's hatch. The context learns that what it shows
+    // changed (CDsGlContext::OnItemsContentChanged).
     void SetAttribute(const CDsAttribute& attribute, bool on, bool recurse) override;
     using CDsItemsGroup::SetAttribute;
     // Every edge item's, then every face item's; the body's own attributes stay.

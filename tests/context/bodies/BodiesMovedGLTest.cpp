@@ -241,3 +241,19 @@ TEST_F(BodiesMovedGLTest, AnEditOfAFacesMeshInPlaceIsDrawnAndPickedAtTheNextRefr
     host_->Refresh();
     EXPECT_EQ(Context().GetScene()->GetRefreshCounter(), frames);
 }
+
+TEST_F(BodiesMovedGLTest, ABodyHiddenOrShownAgainOnItsOwnItemIsDrawnSoAtTheNextRefresh)
+{
+    const vyrtest::Picture shown = host_->Front();
+    ASSERT_GT(shown.LitCount(), 500);
+    Item()->SetAttribute(CDsHideLevel(eDsHideLevelBlank), true, true);
+    host_->Refresh();
+    const vyrtest::Picture hidden = host_->Front();
+    EXPECT_LT(hidden.LitCount(), shown.LitCount() - 500);  // the reference triad stays
+    EXPECT_TRUE(SamePicture(hidden, host_->WholeFrame()));
+    EXPECT_FALSE(Picked(SPAposition(0, 0, 10)));
+    Item()->SetAttribute(CDsHideLevel(eDsHideLevelShown), true, true);
+    host_->Refresh();
+    EXPECT_TRUE(SamePicture(host_->Front(), shown));
+    EXPECT_TRUE(Picked(SPAposition(0, 0, 10)));
+}
