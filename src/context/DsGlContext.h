@@ -134,6 +134,7 @@ class CVyrMeshInterface;
 class EDGE;
 class ENTITY_LIST;
 class FACE;
+class TRANSFORM;
 class CVyrString;
 class CDsMaterialStorage;
 class CDsItemsMap;
@@ -361,8 +362,13 @@ public:
     void RemoveFace(FACE* face);
     // An edge leaves its body's group and mesh interface.
     void RemoveEdge(EDGE* edge);
-    // Applies a modeler transform to the shown bodies it places, then refreshes every view.
+    // Applies a modeler transform to the items of what it moves (GetTransformedEntities), then
+    // refreshes every view. Nothing for an entity that is not a transform.
     void update_transform(ENTITY* entity) override;
+    // The entities with items here that `transform` moves: the one it names ("TransfAttr"), else
+    // the top-level bodies it places, the entity groups it places and the bodies it places in the
+    // groups and instances shown; blanked items among them, with or without a view.
+    void GetTransformedEntities(TRANSFORM* transform, ENTITY_LIST& entities) const;
     // Files a group made elsewhere into the scene (owned by the scene from here on).
     void Record(CDsItemsGroup* group);
     // Takes a group out of the scene without deleting it (the caller's again).
@@ -512,7 +518,8 @@ public:
     // switch "ShowThreads" is given).
     bool GetThreadsMode() const;
     // Clears flag 15 and has the scene measure its box again (GetBox then answers where the items
-    // are now, also when they moved without the scene database knowing).
+    // are now, also when they moved without the scene database knowing, the faces' meshes edited
+    // in place among them).
     void InvalidateBox();
     // 1 and the item's line attributes when the entity has an item; 0 (attributes unchanged).
     int GetLineAttributes(const ENTITY* entity, CDsLineAttribStorage& attributes) const;
@@ -676,6 +683,11 @@ public:
     void draw_to_bitmap(view3d* view);
 
     // --- Item transformations, copies and extents (DsGlContextItems.cpp) ------------------
+    // What the items draw, or where they lie, changed without the scene database knowing (an item
+    // moved through its own setters, a face's mesh edited in place): flag 15 cleared, every view
+    // draws its whole picture again at its next refresh, and the boxes of the scene and of its
+    // locations are measured anew. The items call it themselves.
+    void OnItemsContentChanged();
     // With the display suspended meanwhile: the entity's item transforms its geometry; flag 15
     // cleared. Nothing without an item.
     void TransformGeometry(ENTITY* entity, SPAtransf& transform);

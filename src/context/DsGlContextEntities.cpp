@@ -7,18 +7,16 @@
 //   deleting it: it is the caller's again.
 // - A failed sketch, a missing owner body or a missing mesh interface does nothing.
 //
-// - A modeler transform that moved shown items makes every view draw its whole picture again
-//   (their saved pictures show the items where they were).
+// - A modeler transform moves every item of the context whose entity it names ("TransfAttr") or
+//   places (a body whose transform it is, an entity group it places, the bodies of the groups and
+//   instances shown), blanked or not and whether or not a view shows the context; each moved item
+//   makes every view draw its whole picture again (their saved pictures show the items where they
+//   were).
 //
 // - An entity of the application's entity base (CVyrEntBase) defines its figure through a figure
 //   generator of the context; the figure group it gets is bound to the entity, so that the
 //   context's picks and lookups of the group find the entity.
-//
-// Coming with the modeler picks: the entities a modeler transform moves are found among the shown bodies only
-// (not through a transform attribute, entity groups or instances).
 #include "DsGlContext.h"
-
-#include "DsAcisPick.h"
 
 #include "DsGlScene.h"
 #include "DsGlSketch.h"
@@ -32,9 +30,12 @@
 #include "DsView3dCdc.h"
 #include "VyrAsExt.h"
 #include "VyrEntBase.h"
+#include "VyrEntGroup.h"
+#include "VyrEntInstance.h"
 #include "VyrMeshInterface.h"
 #include "VyrRefinement.h"
 
+#include "SpaEntity.h"
 #include "SpaTopology.h"
 #include "view3d.h"
 
@@ -199,22 +200,8 @@ void CDsGlContext::update_transform(ENTITY* entity)
 {
     if (!entity || !is_TRANSFORM(entity)) return;
     auto* transform = static_cast<TRANSFORM*>(entity);
-    // What the transform moves: the entity it names ("TransfAttr"), an entity group placed by it,
-    // or the bodies it places. The pick side answers for the entities the current view's context
-    // displays: one of this context's views is current while it looks.
-    CDsView3dCdc* remembered = CDsView3dCdc::sCurrentView;
-    if (!remembered || remembered->GetGlContext() != this) {
-        viewport_iterator it(views());
-        while (view3d* view = it.next()) {
-            if (auto* core = dynamic_cast<CDsView3dCdc*>(view)) {
-                CDsView3dCdc::StSetCurrent(core, false);
-                break;
-            }
-        }
-    }
     ENTITY_LIST moved;
-    CDsAcisPick::StGetTransformedEntities(this, transform, moved);
-    CDsView3dCdc::StSetCurrent(remembered, false);
+    GetTransformedEntities(transform, moved);
     bool any = false;
     moved.init();
     while (ENTITY* e = moved.next()) {
@@ -224,13 +211,46 @@ void CDsGlContext::update_transform(ENTITY* entity)
         }
     }
     m_scene->SetDisplayModeFlag(15, false);
-    // The views' saved pictures show the items where they were, and the scene's box holds them
-    // there: the refresh draws them again, around their new box.
-    if (any) {
-        OnPicturePropsChanged();
-        m_scene->GetDbScene().InvalidateBoundBox();
-    }
+    // The views' saved pictures show the items where they were, and the scene's boxes hold them
+    // there (a body tells it itself; a figure group does not): the refresh draws them again,
+    // around their new box.
+    if (any) OnItemsContentChanged();
     refresh_all();
+}
+
+void CDsGlContext::GetTransformedEntities(TRANSFORM* transform, ENTITY_LIST& entities) const
+{
+    if (!transform) return;
+    ATTRIB_GEN_NAME* named = nullptr;
+    if (api_find_named_attribute(transform, "TransfAttr", named).ok() && named) {
+        if (auto* held = dynamic_cast<ATTRIB_GEN_ENTITY*>(named)) {
+            if (held->value() && m_itemsMap->Find(held->value())) entities.add(held->value());
+            return;
+        }
+    }
+    // Every top-level entity the context shows, blanked or not, seen in a view or not.
+    ENTITY_LIST shown;
+    m_itemsMap->GetEntities(shown, nullptr, true);
+    const auto addBody = [&](ENTITY* member) {
+        if (auto* body = dynamic_cast<BODY*>(member))
+            if (body->transform() == transform && m_itemsMap->Find(body)) entities.add(body);
+    };
+    for (int i = 0; i < shown.count(); ++i) {
+        ENTITY* e = shown[i];
+        ENTITY_LIST members;
+        if (auto* group = dynamic_cast<CVyrEntGroup*>(e)) {
+            if (group->GetTransform() == transform) {
+                entities.add(group);
+                continue;
+            }
+            group->GetEntities(members);
+        } else if (auto* instance = dynamic_cast<CVyrEntInstance*>(e)) {
+            instance->GetEntities(members);
+        } else {
+            addBody(e);
+        }
+        for (int m = 0; m < members.count(); ++m) addBody(members[m]);
+    }
 }
 
 void CDsGlContext::Record(CDsItemsGroup* group)

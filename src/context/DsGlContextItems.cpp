@@ -22,20 +22,16 @@
 #include "SpaErrors.h"
 #include "SpaTopology.h"
 
-namespace {
+// --- Changes the scene database does not see ----------------------------------------------------
 
-// Clears document flag 15 of `scene`. What its items draw has changed without the scene database
-// knowing: every view draws its whole picture again at its next refresh (a view that put its kept
-// picture back would show the items where they were) and the boxes of the locations are measured
-// anew.
-void ContentChanged(CDsGlScene* scene)
+void CDsGlContext::OnItemsContentChanged()
 {
-    scene->SetDisplayModeFlag(15, false);
-    scene->GetDbScene().GetChangeLog().m_flag = 0;
-    scene->GetDbScene().InvalidateBoundBox();
+    // A view that put its kept picture back would show the items where they were, and the boxes
+    // of the locations (from which the picks' window boxes come) would hold them there.
+    m_scene->SetDisplayModeFlag(15, false);
+    m_scene->GetDbScene().GetChangeLog().m_flag = 0;
+    m_scene->GetDbScene().InvalidateBoundBox();
 }
-
-}  // namespace
 
 // --- Transformations of an entity's item --------------------------------------------------------
 
@@ -45,7 +41,7 @@ void CDsGlContext::TransformGeometry(ENTITY* entity, SPAtransf& transform)
     if (!item) return;
     PushDisplaySuspension();
     item->Transform(transform);
-    ContentChanged(m_scene);
+    OnItemsContentChanged();
     PopDisplaySuspension();
 }
 
@@ -54,7 +50,7 @@ void CDsGlContext::Transform(ENTITY* entity, const CGmTransformation& transforma
     auto* figure = dynamic_cast<CDsItemsFigure*>(FindDsItem(entity));
     if (!figure) return;
     figure->Transform(transformation);
-    ContentChanged(m_scene);
+    OnItemsContentChanged();
 }
 
 void CDsGlContext::SetTransformation(ENTITY* entity, SPAtransf& transform)
@@ -63,7 +59,7 @@ void CDsGlContext::SetTransformation(ENTITY* entity, SPAtransf& transform)
     if (!item) return;
     PushDisplaySuspension();
     item->SetTransformation(transform);
-    ContentChanged(m_scene);
+    OnItemsContentChanged();
     PopDisplaySuspension();
 }
 
@@ -73,7 +69,7 @@ void CDsGlContext::MultiplyTransformation(ENTITY* entity, SPAtransf& transform)
     if (!dynamic_cast<CDsItemsHlView*>(item) && !dynamic_cast<CDsItemsCopy*>(item)) return;
     PushDisplaySuspension();
     item->MultiplyTransformation(transform);
-    ContentChanged(m_scene);
+    OnItemsContentChanged();
     PopDisplaySuspension();
 }
 
@@ -92,7 +88,7 @@ void CDsGlContext::SetFaceTransformation(FACE* face, const SPAtransf& transform)
     if (auto* copy = dynamic_cast<CDsItemsCopy*>(FindDsItem(face, eDsSearchOwner))) copy->InvalidateCopyBox();
     if (auto* faceItem = dynamic_cast<CDsItemsFace*>(item)) faceItem->SetTransformation(transform);
     if (!m_scene->GetDisplayModeFlag(13)) m_scene->SetDisplayModeFlag(13, true);
-    ContentChanged(m_scene);
+    OnItemsContentChanged();
 }
 
 const SPAtransf* CDsGlContext::GetFaceTransformation(FACE* face) const
@@ -114,7 +110,7 @@ void CDsGlContext::ResetFaceTransformations(BODY* body)
     if (!body) return;
     m_scene->ResetFaceTransformations(dynamic_cast<CDsItemsGroup*>(FindDsItem(body)));
     if (m_scene->GetDisplayModeFlag(13)) m_scene->SetDisplayModeFlag(13, false);
-    ContentChanged(m_scene);
+    OnItemsContentChanged();
 }
 
 // --- Copies -------------------------------------------------------------------------------------
@@ -150,7 +146,7 @@ void CDsGlContext::UpdateCopy(ENTITY* shown, ENTITY* replacement)
     auto* body = dynamic_cast<CDsItemsGroup*>(real && real != replacement ? FindDsItem(real) : nullptr);
     if (copy && body) {
         copy->SetBody(body);
-        ContentChanged(m_scene);
+        OnItemsContentChanged();
     }
 }
 

@@ -297,6 +297,7 @@ bool CDsGlContext::GetThreadsMode() const
 void CDsGlContext::InvalidateBox()
 {
     m_scene->SetDisplayModeFlag(15, false);
+    m_scene->NoteMeshEdits();
     m_scene->RecomputeBoundsBox();
 }
 

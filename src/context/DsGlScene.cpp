@@ -21,6 +21,7 @@
 #include "DsStatisticsItems.h"
 #include "DsDriverGl.h"
 #include "DsItemsBody.h"
+#include "VyrIndexedMesh.h"
 #include "DsItemsCopy.h"
 #include "DsItemsFigure.h"
 #include "DsLineAttribStorage.h"
@@ -547,6 +548,17 @@ void CDsGlScene::NotePictureChanges()
     if (settings == m_seenSettings) return;
     m_seenSettings = std::move(settings);
     InvalidatePictureProps();
+}
+
+void CDsGlScene::NoteMeshEdits()
+{
+    // No mesh of the process changed since the last look: no face needs to be asked.
+    const uint64_t changes = CVyrIndexedMesh::StShapeChanges();
+    if (changes == m_meshChanges) return;
+    m_meshChanges = changes;
+    for (ERootGroup root : {eRootBodies, eRootUnsorted})
+        for (CDsItemBase* item : m_roots[root].GetDsItems())
+            if (auto* body = dynamic_cast<CDsItemsBody*>(item)) body->TakeMeshEdits();
 }
 
 // --- Sections -----------------------------------------------------------------------------------

@@ -408,6 +408,10 @@ public:
     // system, the vertex-colour palette, the silhouette level, the shader programs and whether
     // they light the faces), made by any road, invalidates the picture properties.
     void NotePictureChanges();
+    // Called before every change query as well: the body groups whose faces' meshes were edited
+    // in place since the last query tell the context (CDsItemsBody::TakeMeshEdits), so that the
+    // refresh draws the new shapes.
+    void NoteMeshEdits();
 
     // --- Display-state history ------------------------------------------------------------
     // The history of display states (never null; owned by the scene).
@@ -484,6 +488,7 @@ private:
     CDsColorStorage m_monochromeColor;
     SPictureSettings m_seenSettings;  // the settings at the last change query
     unsigned m_shaderLoads = 0;       // LoadShaderPrograms calls that replaced the programs
+    uint64_t m_meshChanges = 0;       // the meshes' revisions counted at the last look for edits
 };
 
 // Whether the faces `view` draws are lit by its scene's shaders rather than by the fixed lights:

@@ -221,6 +221,7 @@ EChangeStatus CDsGlScene::GetChanges(CDsScene::TChangedPaths& paths, CDsScene::T
                                      int& dbNumber, view3d* view)
 {
     NotePictureChanges();
+    NoteMeshEdits();
     if (view && view->GetFlag(eDsViewFlagFastRefresh)) {
         logNumber = 0;
         dbNumber = 0;

@@ -8,6 +8,7 @@
 #include "DsGlScene.h"
 #include "DsItemEdge.h"
 #include "DsItemSilhouette.h"
+#include "DsItemsCopy.h"
 #include "DsItemsFace.h"
 #include "DsItemsIdBuffer.h"
 #include "DsItemsMap.h"
@@ -382,6 +383,9 @@ void CDsItemsBody::SetAttribute(const CDsAttribute& attribute, bool on, bool rec
 {
     CDsItemsGroup::SetAttribute(attribute, on, recurse);
     if (attribute.GetType() == eDsAttributeHatch) m_hatch.SetData(attribute, on);
+    // A body hidden or shown again on its own item (its hide level), or given a hatch, changes
+    // what the frame draws without the scene database seeing it.
+    if (CDsGlContext* context = GetGlContext()) context->OnItemsContentChanged();
 }
 
 void CDsItemsBody::SetVisibilityColor(EVisibilityLevel level, const CDsColorStorage* color, bool on)
@@ -424,18 +428,43 @@ void CDsItemsBody::Transform(const SPAtransf& transform)
     repaired.FixTransformationMatrix();
     GetMatrix().SetTransformation(repaired);
     RecomputeBox();
+    Moved();
 }
 
 void CDsItemsBody::SetTransformation(const SPAtransf& transform)
 {
     CDsItemsGroup::SetTransformation(transform);
     m_box.ResetMembers();
+    Moved();
 }
 
 void CDsItemsBody::MultiplyTransformation(const SPAtransf& transform)
 {
     CDsItemsGroup::MultiplyTransformation(transform);
     RecomputeBox();
+    Moved();
+}
+
+bool CDsItemsBody::TakeMeshEdits()
+{
+    bool edited = false;
+    CDsItemsGroup* faces = Faces();
+    for (int i = 0, count = faces ? faces->Count() : 0; i < count; ++i)
+        edited = static_cast<CDsItemsFace*>(faces->GetFast(i))->TakeMeshEdit() || edited;
+    if (!edited) return false;
+    m_box.ResetMembers();
+    Moved();
+    return true;
+}
+
+void CDsItemsBody::Moved()
+{
+    // The section state was told from the box where the body was.
+    ResetSectionState();
+    CDsItemsCopy::StItemMoved(this);
+    // Whoever moves the body, the context's views and boxes must learn it: a frame would
+    // otherwise show the body where it was, and the picks would look for it there.
+    if (CDsGlContext* context = GetGlContext()) context->OnItemsContentChanged();
 }
 
 void CDsItemsBody::RecomputeBox()

@@ -92,7 +92,8 @@ public:
     // one's.
     void GetAttribute(CDsAttribute& attribute) override;
     using CDsItemsGroup::GetAttribute;
-    // The group's; a hatch is kept as the body's hatch.
+    // The group's; a hatch is kept as the body's hatch. The context learns that what it shows
+    // changed (CDsGlContext::OnItemsContentChanged).
     void SetAttribute(const CDsAttribute& attribute, bool on, bool recurse) override;
     using CDsItemsGroup::SetAttribute;
     // Every edge item's, then every face item's; the body's own attributes stay.
@@ -109,6 +110,9 @@ public:
     // For a BODY of the stored component id: the body, then every face and edge of `entity` whose
     // persistent id names a kept item; whether the body took it.
     bool AttachEntity(ENTITY* entity, int componentId, int pid) override;
+    // After each of the three transformation setters the section state is computed again when
+    // needed, the copies of the body measure their boxes again, and the body's context draws its
+    // whole picture again at the next refresh and measures the scene's boxes anew.
     using CDsItemsGroup::MultiplyTransformation;
     // The body's transformation followed by `transform`; the box rebuilt.
     void MultiplyTransformation(const SPAtransf& transform) override;
@@ -232,6 +236,10 @@ public:
     // The box and the section state computed again; with `refreshEdges` the edges' render modes
     // and adjacent faces; every edge's hide level and on-top flag.
     void CompletePartialChangeUpdates(bool refreshEdges);
+    // Whether a face's mesh was edited in place since the last call (CDsItemsFace::TakeMeshEdit):
+    // then the box and the section state go stale, the copies of the body empty their boxes and
+    // the context learns that what it shows changed (CDsGlContext::OnItemsContentChanged).
+    bool TakeMeshEdits();
     // Computes the section state (status bits 0-1): mixed when the scene's section plane cuts the
     // body's box or a face is hidden, moved or not opaque, else uniform.
     void ComputeSectionState();
@@ -281,6 +289,10 @@ private:
     void BuildGroups();
     // The box emptied and grown by the faces (the edges of a wire body).
     void RecomputeBox();
+    // After a change of the transformation (the box already rebuilt or emptied): the section state
+    // goes stale, the copies of the body empty their boxes, and the context learns that what it
+    // shows moved (CDsGlContext::OnItemsContentChanged).
+    void Moved();
     // The entities of the items out of the context's item map (unless it is closing).
     void RemoveEntitiesFromMap();
     // The pickable flag and the hatch from the modeler extension.

@@ -150,7 +150,8 @@ CDsItemsCopy::CDsItemsCopy(CDsItemsGroup* copied, ENTITY* entity, CDsGlContext* 
     const float transparency = GetTransparency();
     m_material.state = transparency == 1.0f ? 1 : 2;
     if (transparency < 1.0f && context) context->Set(static_cast<EDsDocumentFlag>(12), true);
-    SetTransformation(CVyrAsExt::GetTransformation(entity));
+    CDsItemsGroup::SetTransformation(CVyrAsExt::GetTransformation(entity));
+    RecomputeBox();
 }
 
 CDsItemsCopy::~CDsItemsCopy()
@@ -180,6 +181,20 @@ void CDsItemsCopy::StForgetItem(const CDsItemBase* item)
     std::vector<CDsItemsCopy*> copies;
     for (auto at = range.first; at != range.second; ++at) copies.push_back(at->second);
     for (CDsItemsCopy* copy : copies) copy->ReleaseBody();
+}
+
+void CDsItemsCopy::StItemMoved(const CDsItemBase* item)
+{
+    const CCopies& copies = Copies();
+    if (!item || copies.empty()) return;
+    // Whether `below` is `above` or lies in it.
+    const auto within = [](const CDsItemBase* below, const CDsItemBase* above) {
+        for (; below; below = below->GetParent())
+            if (below == above) return true;
+        return false;
+    };
+    for (const auto& entry : copies)
+        if (within(item, entry.first) || within(entry.first, item)) entry.second->InvalidateCopyBox();
 }
 
 void CDsItemsCopy::Follow(CDsItemsGroup* copied)
@@ -409,6 +424,7 @@ void CDsItemsCopy::SetTransformation(const SPAtransf& transform)
 {
     CDsItemsGroup::SetTransformation(transform);
     RecomputeBox();
+    if (CDsGlContext* context = GetGlContext()) context->OnItemsContentChanged();
 }
 
 void CDsItemsCopy::MultiplyTransformation(const SPAtransf& transform)
@@ -416,6 +432,7 @@ void CDsItemsCopy::MultiplyTransformation(const SPAtransf& transform)
     GetMatrix().Allocate();
     CDsItemsGroup::MultiplyTransformation(transform);
     RecomputeBox();
+    if (CDsGlContext* context = GetGlContext()) context->OnItemsContentChanged();
 }
 
 void CDsItemsCopy::Transform(const SPAtransf&) {}
@@ -435,6 +452,7 @@ void CDsItemsCopy::ComputeBounds2D(view3d* view)
 
 bool CDsItemsCopy::GetBox(CGmPosition& low, CGmPosition& high, bool world)
 {
+    if (m_box.IsNotComputed() && m_copied) RecomputeBox();
     if (world) {
         m_box.GetMin(low);
         m_box.GetMax(high);

@@ -94,6 +94,9 @@ public:
     // Takes `item` out of the highlight and mark lists of every copy, and lets every copy of it go
     // (ReleaseBody), as the item is destroyed.
     static void StForgetItem(const CDsItemBase* item);
+    // `item` moved (a body, a face of one): every copy whose copied group is the item, a group
+    // above it or an item below it empties its box, measured again when next used.
+    static void StItemMoved(const CDsItemBase* item);
     // The copied group, null without one.
     CDsItemsGroup* GetBody() const { return m_copied; }
     // The copy mode: 0 body, 1 wire, 5 other.
@@ -163,10 +166,12 @@ public:
     // 30.
     EDsItemsType GetItemType() override;
     using CDsItemsGroup::SetTransformation;
-    // The copy's transformation; the box recomputed.
+    // The copy's transformation; the box recomputed; the context draws its whole picture again at
+    // the next refresh and measures the scene's boxes anew.
     void SetTransformation(const SPAtransf& transform) override;
     using CDsItemsGroup::MultiplyTransformation;
-    // The copy's transformation followed by `transform`; the box recomputed.
+    // The copy's transformation followed by `transform`; the box recomputed; the context told as
+    // by SetTransformation.
     void MultiplyTransformation(const SPAtransf& transform) override;
     // Nothing (the copied items are not the copy's).
     void Transform(const SPAtransf& transform) override;
@@ -206,7 +211,8 @@ public:
     void ComputeBounds2D(view3d* view) override;
 
     // --- Group operations -----------------------------------------------------------------
-    // `world`: the copy box; otherwise the copy box in the copied group's coordinates. True.
+    // `world`: the copy box; otherwise the copy box in the copied group's coordinates (measured
+    // first when it was emptied, e.g. by a move of the copied body). True.
     bool GetBox(CGmPosition& low, CGmPosition& high, bool world) override;
     // Mode 0: the copied body's.
     int TestBodyFaces(const CDsTypeMask& types) override;

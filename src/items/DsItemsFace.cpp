@@ -12,6 +12,7 @@
 #include "DsItemPolyline3D.h"
 #include "DsItemSilhouette.h"
 #include "DsItemsBody.h"
+#include "DsItemsCopy.h"
 #include "DsItemsIdBuffer.h"
 #include "DsItemsMap.h"
 #include "DsManager.h"
@@ -156,6 +157,19 @@ void CDsItemsFace::ReconnectMesh(CVyrMeshInterface* meshes)
     if (m_silhouette) m_silhouette->ClearSegments();
     ForgetBox();
     if (GetUseGlList()) DeleteGlList();
+    // A new mesh is no edit of the one drawn before: the body that took it tells its context.
+    const CVyrIndexedMesh* mesh = GetMesh();
+    m_takenRevision = mesh ? mesh->GetRevision() : CVyrIndexedMesh::SRevision();
+}
+
+bool CDsItemsFace::TakeMeshEdit()
+{
+    const CVyrIndexedMesh* mesh = GetMesh();
+    const CVyrIndexedMesh::SRevision revision = mesh ? mesh->GetRevision() : CVyrIndexedMesh::SRevision();
+    if (revision == m_takenRevision) return false;
+    m_takenRevision = revision;
+    FollowMeshEdits();
+    return true;
 }
 
 CVyrIndexedMesh* CDsItemsFace::GetMesh() const
@@ -269,6 +283,7 @@ void CDsItemsFace::SetTransformation(const SPAtransf& transform)
     ClearBodySectionState();
     ForgetBox();
     if (CDsItemsBody* body = GetBody()) body->UpdateEdgesOfFace(this);
+    Moved();
 }
 
 void CDsItemsFace::MultiplyTransformation(const SPAtransf& transform)
@@ -276,12 +291,20 @@ void CDsItemsFace::MultiplyTransformation(const SPAtransf& transform)
     CDsItemsGroup::MultiplyTransformation(transform);
     ForgetBox();
     if (CDsItemsBody* body = GetBody()) body->UpdateEdgesOfFace(this);
+    Moved();
 }
 
 void CDsItemsFace::ResetTransformation()
 {
     CDsItemsGroup::ResetTransformation();
     ForgetBox();
+    Moved();
+}
+
+void CDsItemsFace::Moved()
+{
+    CDsItemsCopy::StItemMoved(this);
+    if (CDsGlContext* context = GetGlContext()) context->OnItemsContentChanged();
 }
 
 void CDsItemsFace::ForgetBox()
@@ -290,16 +313,26 @@ void CDsItemsFace::ForgetBox()
     StNoteFaceChange();  // the body's screen boxes of its faces no longer hold
 }
 
+void CDsItemsFace::FollowMeshEdits()
+{
+    if (m_box.IsNotComputed()) return;
+    const CVyrIndexedMesh* mesh = GetMesh();
+    if (!mesh || mesh->GetRevision() != m_boxRevision) ForgetBox();
+}
+
 void CDsItemsFace::RecomputeBox()
 {
     ForgetBox();
     CDsBoxExpander expander(&m_box);
     if (HasTransformation()) expander.transformation = GetTransformation();
-    if (CVyrIndexedMesh* mesh = GetMesh()) mesh->CollectMeshTriangles(expander);
+    CVyrIndexedMesh* mesh = GetMesh();
+    if (mesh) mesh->CollectMeshTriangles(expander);
+    m_boxRevision = mesh ? mesh->GetRevision() : CVyrIndexedMesh::SRevision();
 }
 
 void CDsItemsFace::ExpandBox(CDsBox& box, SPAtransf* transform)
 {
+    FollowMeshEdits();
     if (m_box.IsNotComputed()) RecomputeBox();
     if (!m_box.IsNotComputed()) box.ExpandBox(m_box, transform);
 }
@@ -312,12 +345,14 @@ void CDsItemsFace::ComputeBounds2D(view3d* view)
 
 void CDsItemsFace::ProjectBox(view3d* view)
 {
+    FollowMeshEdits();
     if (m_box.IsNotComputed()) RecomputeBox();
     m_box.ComputeBounds2D(view, true);
 }
 
 bool CDsItemsFace::GetBox(CGmPosition& low, CGmPosition& high, bool)
 {
+    FollowMeshEdits();
     if (m_box.IsNotComputed()) RecomputeBox();
     if (m_box.IsNotComputed()) return false;
     // The box is built under the face's transformation already: applying it again would answer a
@@ -330,6 +365,7 @@ bool CDsItemsFace::GetBox(CGmPosition& low, CGmPosition& high, bool)
 void CDsItemsFace::DrawExtremes(CDsViewExtrema& extrema, ENTITY* entity)
 {
     if (IsHidden() || (entity && entity != GetEntity())) return;
+    FollowMeshEdits();
     if (m_box.IsNotComputed()) RecomputeBox();
     m_box.DrawExtremes(extrema);
 }
@@ -368,6 +404,9 @@ bool CDsItemsFace::UsesVertexColours() const
 
 void CDsItemsFace::DrawGl(view3d& view)
 {
+    CVyrIndexedMesh* mesh = GetMesh();
+    // A list recorded from another shape of the mesh (an edit in place) is recorded again.
+    if (GetUseGlList() && mesh && mesh->GetRevision() != m_listRevision) DeleteGlList();
     const bool vertexColours = UsesVertexColours();
     const bool immediate = view.GetDocumentFlag(eDsDocumentFlagImmediateMesh);
     const bool lists = DisplayListsInUse();
@@ -375,7 +414,6 @@ void CDsItemsFace::DrawGl(view3d& view)
         glCallList(GetGlListName());
         return;
     }
-    CVyrIndexedMesh* mesh = GetMesh();
     if (!mesh) return;
 
     bool recording = false;
@@ -383,6 +421,7 @@ void CDsItemsFace::DrawGl(view3d& view)
         StartBuildGlList(true);
         recording = GetGlListName() != 0;
         if (!recording) DeleteGlList();
+        m_listRevision = mesh->GetRevision();
     }
     if (vertexColours) {
         const GLboolean lighting = glIsEnabled(GL_LIGHTING);

@@ -17,6 +17,14 @@
 // it is faceted anew). Printing, the view's document flag 1 (immediate meshes) and vertex colours
 // record nothing and replay nothing.
 //
+// Edits of the mesh in place. The face's display list and the face box are kept with the mesh's
+// revision they were made from (CVyrIndexedMesh::GetRevision, which an edit of the mesh through
+// its members renews, get_vertex_for_edit included), as the mesh keeps its own list: a draw under
+// a new revision records the list again, and the box is measured again when next used. The scene
+// learns of an edit at its next change query (TakeMeshEdit, asked through the bodies once a mesh of
+// the process changed), and the refresh then draws the whole picture again; a refresh after no
+// edit draws nothing.
+//
 // Choices where the behaviour was open, or where a plain reading would hurt:
 // - The face keeps a display list only while display lists are in use (display-manager flag 4):
 //   the body deletes its faces' lists only then, so a list kept while they are off would go stale
@@ -47,6 +55,7 @@
 #include "DsBox.h"
 #include "DsItemsGroup.h"
 #include "DsMaterialStorage.h"
+#include "VyrIndexedMesh.h"
 #include "VyrMeshEntry.h"
 
 #include <deque>
@@ -108,6 +117,9 @@ public:
     void DetachEntity(int componentId) override;
     // With an entity, false without the entity-type service; else the group's attaching.
     bool AttachEntity(ENTITY* entity, int componentId, int pid) override;
+    // After each change of the face's transformation the copies showing the face measure their
+    // boxes again, and the face's context draws its whole picture again at the next refresh and
+    // measures the scene's boxes anew.
     using CDsItemsGroup::SetTransformation;
     // The face's own transformation; the body's section state cleared, the face box emptied, the
     // body's edges of this face told.
@@ -176,6 +188,9 @@ public:
     // Releases the mesh entry held and takes the one `meshes` keeps for the FACE (none for null);
     // the face box, display list and silhouette segments are dropped.
     void ReconnectMesh(CVyrMeshInterface* meshes);
+    // Whether the mesh was edited in place since the last call (or since the face took its mesh):
+    // the face box then goes stale. Each edit is answered once.
+    bool TakeMeshEdit();
 
     // --- State ----------------------------------------------------------------------------
     // The silhouette group, null when none.
@@ -204,6 +219,11 @@ private:
     void ProjectBox(view3d* view);
     // Empties the face box, counted as a change of a face.
     void ForgetBox();
+    // The face box emptied when the mesh was edited since it was measured.
+    void FollowMeshEdits();
+    // After a change of the face's transformation: the copies showing the face empty their boxes
+    // and the context learns that what it shows moved (CDsGlContext::OnItemsContentChanged).
+    void Moved();
     // Releases the silhouette, display curves, material record and mesh entry.
     void ReleaseOwned();
     // The body's section state cleared (with a body).
@@ -218,4 +238,9 @@ private:
     std::deque<CDsEdgeData*> m_edgeData;
     CDmRefCountPtrTempl<CVyrMeshEntry> m_entry;
     CDsBox m_box;
+    // The mesh's revisions the face box and the display lists were made from, and the last one
+    // TakeMeshEdit answered for.
+    CVyrIndexedMesh::SRevision m_boxRevision;
+    CVyrIndexedMesh::SRevision m_listRevision;
+    CVyrIndexedMesh::SRevision m_takenRevision;
 };

@@ -44,6 +44,9 @@ SPAposition Position(const CVyrPolygonVertex* v)
     return p;
 }
 
+// Every revision the meshes of the process were given, new meshes and changes alike.
+std::atomic<uint64_t> sShapeChanges{0};
+
 // The first revision of a new mesh: a serial number no mesh of the process had before (meshes
 // made on any thread draw from one counter), no change yet.
 CVyrIndexedMesh::SRevision NewMeshRevision()
@@ -51,6 +54,7 @@ CVyrIndexedMesh::SRevision NewMeshRevision()
     static std::atomic<uint64_t> next{1};
     CVyrIndexedMesh::SRevision revision;
     revision.mesh = next.fetch_add(1, std::memory_order_relaxed);
+    sShapeChanges.fetch_add(1, std::memory_order_relaxed);
     return revision;
 }
 
@@ -575,9 +579,15 @@ std::shared_ptr<const CVyrIndexedMesh::SSilhouetteBasis> CVyrIndexedMesh::Silhou
     return made;
 }
 
+uint64_t CVyrIndexedMesh::StShapeChanges()
+{
+    return sShapeChanges.load(std::memory_order_relaxed);
+}
+
 void CVyrIndexedMesh::Touch()
 {
     ++m_revision.changes;
+    sShapeChanges.fetch_add(1, std::memory_order_relaxed);
     // A changing member has the mesh to itself: no silhouette call reads the pointer meanwhile.
     if (m_silhouetteBasis) m_silhouetteBasis.reset();
 }
@@ -809,6 +819,7 @@ bool CVyrIndexedMesh::StartDisplayListCreation(int owner)
     if (name == 0) return false;
     m_displayList = name;
     m_displayListOwner = owner;
+    m_displayListRevision = m_revision;
     glNewList(name, GL_COMPILE);
     return true;
 }
@@ -833,5 +844,5 @@ void CVyrIndexedMesh::DeleteDisplayList()
 
 bool CVyrIndexedMesh::IsDisplayListExists(int owner) const
 {
-    return m_displayList != 0 && m_displayListOwner == owner;
+    return m_displayList != 0 && m_displayListOwner == owner && m_displayListRevision == m_revision;
 }

@@ -235,6 +235,9 @@ public:
     // The revision of the mesh's shape: a new one, never had by any mesh before, whenever a member
     // changes the nodes, the polygons or the apex (see the header comment).
     SRevision GetRevision() const { return m_revision; }
+    // How many revisions the meshes of the process were given so far, new meshes and changes
+    // alike: whoever holds many meshes learns from one comparison that none of them changed.
+    static uint64_t StShapeChanges();
 
     // --- Nodes and polygons -----------------------------------------------------------------
     // Node `index`; node 0 for an index outside the node count.
@@ -368,7 +371,8 @@ public:
     void DrawDisplayList() const;
     // Deletes the list and forgets its name (nothing when there is none).
     void DeleteDisplayList();
-    // Whether a list exists and was made for `owner`.
+    // Whether a list exists, was made for `owner` and records the present shape (a list made
+    // before a change of the shape, an edit in place included, does not count).
     bool IsDisplayListExists(int owner) const;
     // The list's name, 0 when there is none.
     unsigned int GetDisplayList() const { return m_displayList; }
@@ -425,6 +429,7 @@ private:
     std::vector<SDSDataVBO> m_vbos;
     unsigned int m_displayList = 0;
     int m_displayListOwner = 0;
+    SRevision m_displayListRevision;  // the shape the list records
     SRevision m_revision;
     // Const members read and replace it only through std::atomic_load and std::atomic_store;
     // changing members, which have the mesh to themselves, drop it plainly.

@@ -39,6 +39,7 @@
 #include "VyrAttManager.h"
 #include "VyrBodyGeometry.h"
 #include "VyrEntInstance.h"
+#include "VyrIndexedMesh.h"
 #include "VyrPdmClntLayer.h"
 #include "VyrPdmServer.h"
 #include "VyrRunTimeDocId.h"
@@ -807,8 +808,20 @@ TEST_F(ContextServicesGLTest, ABoxInvalidatedAfterItsItemsMovedUnseenIsMeasuredA
     SPAposition low, high;
     context_.GetBox(low, high);
     ASSERT_NEAR(low.x(), -20, 1e-4);
-    // The body's item moved behind the scene database's back: the box it keeps is where the body was.
-    context_.FindDsBody(block_)->Transform(translate_transf(SPAvector(50, 0, 0)));
+    // The faces' meshes edited in place, behind the scene database's back: the box it keeps is
+    // where the body was.
+    CDsItemsBody* body = context_.FindDsBody(block_);
+    for (int i = 0; i < body->FacesCount(); ++i) {
+        CVyrIndexedMesh* mesh = body->GetFaceItem(i)->GetMesh();
+        ASSERT_NE(mesh, nullptr);
+        for (int n = 0; n < mesh->get_num_vertex(); ++n) {
+            SPAposition p;
+            SPAunit_vector normal;
+            mesh->get_vertex(n)->GetPosition(p);
+            mesh->get_vertex(n)->GetNormal(normal);
+            mesh->get_vertex_for_edit(n)->set_data(p + SPAvector(50, 0, 0), normal, mesh->get_uv(n));
+        }
+    }
     context_.GetBox(low, high);
     ASSERT_NEAR(low.x(), -20, 1e-4);
 

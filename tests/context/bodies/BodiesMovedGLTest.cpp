@@ -1,0 +1,259 @@
+// Bodies a host moves, whatever road it takes (the body's own item, the context, a modeler
+// transform, a copy shown elsewhere, an edit of a face's mesh in place): the next refresh draws
+// what a whole new frame draws, and the picks answer where the window shows the body.
+#include "DsAcisPick.h"
+#include "DsGlContext.h"
+#include "DsGlScene.h"
+#include "DsHideLevel.h"
+#include "DsItemsBody.h"
+#include "DsItemsCopy.h"
+#include "DsItemsFace.h"
+#include "DsRefPoint.h"
+#include "HostFixture.h"
+#include "GmPosition.h"
+#include "UiPickEvent.h"
+#include "VyrEntInstance.h"
+#include "VyrIndexedMesh.h"
+
+#include "SpaBuilders.h"
+#include "SpaTopology.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <vector>
+
+using vyrtest::SamePicture;
+using vyrtest::ViewSetup;
+
+namespace {
+
+// A block from (-20, -10, -10) to (20, 10, 10) seen from above, one model unit a pixel, shaded.
+class BodiesMovedGLTest : public vyrtest::HostTest {
+protected:
+    void SetUp() override
+    {
+        HostTest::SetUp();
+        host_->Look(ViewSetup().Eye(SPAposition(0, 0, 100)).Field(kHostSize, kHostSize).Clip(1, 300));
+        block_ = host_->ShowBlock(SPAposition(-20, -10, -10), SPAposition(20, 10, 10));
+        ASSERT_NE(block_, nullptr);
+        host_->Refresh();
+    }
+    CDsGlContext& Context() { return host_->Context(); }
+    CDsItemsBody* Item() { return Context().FindDsBody(block_); }
+    bool Picked(const SPAposition& p) { return host_->PickAt(p).GetObjectPath() == host_->PathOf(block_); }
+    // The region pick around the model box [low, high] (its corners' pixels, widened by 3).
+    std::vector<CVyrObjectPath> RegionAround(const SPAposition& low, const SPAposition& high)
+    {
+        int x0 = 1 << 20, y0 = 1 << 20, x1 = -x0, y1 = -y0;
+        for (int corner = 0; corner < 8; ++corner) {
+            int x = 0, y = 0;
+            host_->PixelOf(SPAposition(corner & 1 ? high.x() : low.x(), corner & 2 ? high.y() : low.y(),
+                                       corner & 4 ? high.z() : low.z()),
+                           x, y);
+            x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+        }
+        return host_->Region(x0 - 3, y0 - 3, x1 + 3, y1 + 3);
+    }
+    // The refresh draws what a whole frame draws; the body is seen and picked at `now` on its top
+    // (z = 10) and not at `gone`; a region around [low, high] finds it, one around [oldLow,
+    // oldHigh], where it was, does not.
+    void ExpectShownAt(const SPAposition& now, const SPAposition& gone, const SPAposition& low,
+                       const SPAposition& high, const SPAposition& oldLow, const SPAposition& oldHigh)
+    {
+        host_->Refresh();
+        const vyrtest::Picture refreshed = host_->Front();
+        EXPECT_TRUE(SamePicture(refreshed, host_->WholeFrame()));
+        int x = 0, y = 0;
+        ASSERT_TRUE(host_->PixelOf(now, x, y));
+        EXPECT_TRUE(refreshed.Lit(x, kHostSize - 1 - y));
+        ASSERT_TRUE(host_->PixelOf(gone, x, y));
+        EXPECT_FALSE(refreshed.Lit(x, kHostSize - 1 - y));
+        EXPECT_TRUE(Picked(now));
+        EXPECT_FALSE(Picked(gone));
+        const std::vector<CVyrObjectPath> block = {host_->PathOf(block_)};
+        EXPECT_EQ(RegionAround(low, high), block);
+        EXPECT_TRUE(RegionAround(oldLow, oldHigh).empty());
+    }
+
+    BODY* block_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(BodiesMovedGLTest, ABodyMovedThroughItsOwnItemIsDrawnAndPickedWhereItNowIs)
+{
+    // Each road moves the block 30 along x; where it was, and is no longer, nothing is seen or picked.
+    struct Road {
+        const char* name;
+        std::function<void(CDsItemsBody*, const SPAtransf&)> move;
+    };
+    const std::vector<Road> roads = {
+        {"SetTransformation", [](CDsItemsBody* item, const SPAtransf& t) { item->SetTransformation(t); }},
+        {"MultiplyTransformation",
+         [](CDsItemsBody* item, const SPAtransf&) {
+             item->MultiplyTransformation(translate_transf(SPAvector(-30, 0, 0)));
+         }},
+        {"Transform", [](CDsItemsBody* item, const SPAtransf& t) { item->Transform(t); }},
+    };
+    // SetTransformation to +30, MultiplyTransformation back to 0, Transform to +30 again.
+    const double places[] = {30, 0, 30};
+    for (size_t i = 0; i < roads.size(); ++i) {
+        SCOPED_TRACE(roads[i].name);
+        ASSERT_NE(Item(), nullptr);
+        const double x = places[i];
+        roads[i].move(Item(), translate_transf(SPAvector(x, 0, 0)));
+        const double left = x - 20, right = x + 20;
+        const double was = x > 0 ? x - 30 : x + 30;  // where the block was before this move
+        ExpectShownAt(SPAposition(x > 0 ? right - 5 : left + 5, 0, 10),
+                      SPAposition(x > 0 ? left - 10 : right + 10, 0, 10), SPAposition(left, -10, -10),
+                      SPAposition(right, 10, 10), SPAposition(was - 20, -10, -10), SPAposition(was + 20, 10, 10));
+        SPAposition low, high;
+        Context().GetBox(low, high);
+        EXPECT_NEAR(low.x(), left, 1e-3);
+        EXPECT_NEAR(high.x(), right, 1e-3);
+    }
+    // Nothing moved since: a refresh draws nothing.
+    const long frames = Context().GetScene()->GetRefreshCounter();
+    host_->Refresh();
+    EXPECT_EQ(Context().GetScene()->GetRefreshCounter(), frames);
+}
+
+TEST_F(BodiesMovedGLTest, ACopyFollowsTheBodyItCopiesWhenTheBodyMoves)
+{
+    // An instance of the block 30 further up the picture: the context's copy of it.
+    auto* instance = new CVyrEntInstance(block_, translate_transf(SPAvector(0, 30, 0)));
+    ENTITY_LIST copies;
+    instance->GetEntities(copies);
+    ASSERT_EQ(copies.count(), 1);
+    ENTITY* copyBody = copies[0];
+    Context().AddCopy(copyBody);
+    auto* copy = dynamic_cast<CDsItemsCopy*>(Context().FindDsItem(copyBody));
+    ASSERT_NE(copy, nullptr);
+    host_->View().SetRenderMode(eRenderWireframe);
+    host_->Refresh();
+
+    SPAtransf right = translate_transf(SPAvector(60, 0, 0));
+    Context().SetTransformation(block_, right);
+    CGmPosition low, high;
+    ASSERT_TRUE(copy->GetBox(low, high, true));
+    EXPECT_NEAR(low.x(), 40, 1e-3);
+    EXPECT_NEAR(high.x(), 80, 1e-3);
+    EXPECT_NEAR(high.y(), 40, 1e-3);
+    // The copy's corner (-20, 10, 10) + (60, 30, 0) is snapped to where it now is.
+    host_->Refresh();
+    int x = 0, y = 0;
+    ASSERT_TRUE(host_->PixelOf(SPAposition(40, 40, 10), x, y));
+    CUiPickEvent event(x, y, 0, &host_->View(), nullptr);
+    CDsTypeMask ends;
+    ends.SetType(256, -1);
+    ends.SetType(257, -1);
+    std::unique_ptr<CDsRefPoint> point(CDsAcisPick::StPickRefPoint(event, ends));
+    ASSERT_NE(point, nullptr);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), 40, 1e-3);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.y(), 40, 1e-3);
+    EXPECT_NEAR(std::fabs(CDsRefPoint::sLastPosition.z()), 10, 1e-3);
+
+    // Moved back through its own item, then its top face alone 10 to the right through the face's
+    // item: the copy's box follows both, and the refresh draws what a whole frame draws.
+    Item()->SetTransformation(SPAtransf());
+    ASSERT_TRUE(copy->GetBox(low, high, true));
+    EXPECT_NEAR(low.x(), -20, 1e-3);
+    EXPECT_NEAR(high.x(), 20, 1e-3);
+    host_->View().SetRenderMode(eRenderShade);
+    host_->Refresh();
+    for (int i = 0; i < Item()->FacesCount(); ++i) {
+        CDsItemsFace* face = Item()->GetFaceItem(i);
+        if (face->GetBox(low, high, false) && low.z() > 9.9)
+            face->SetTransformation(translate_transf(SPAvector(10, 0, 0)));
+    }
+    ASSERT_TRUE(copy->GetBox(low, high, true));
+    EXPECT_NEAR(high.x(), 30, 1e-3);
+    host_->Refresh();
+    const vyrtest::Picture refreshed = host_->Front();
+    EXPECT_TRUE(SamePicture(refreshed, host_->WholeFrame()));
+    CDsGlContext::StEndPickSession();
+    Context().RemoveCopy(copyBody);
+    delete copy;
+    instance->lose();
+}
+
+TEST_F(BodiesMovedGLTest, AModelerTransformMovesABlankedBodyAndABodyOfAContextWithoutAView)
+{
+    // Blanked while the modeler moves it 30 to the right: shown again, it is where it was moved.
+    Item()->SetAttribute(CDsHideLevel(eDsHideLevelBlank), true, true);
+    host_->Refresh();
+    ASSERT_TRUE(set_body_transform(block_, translate_transf(SPAvector(30, 0, 0))).ok());
+    Context().update_transform(block_->transform());
+    Item()->SetAttribute(CDsHideLevel(eDsHideLevelShown), true, true);
+    host_->WholeFrame();  // the block shown again
+    ExpectShownAt(SPAposition(45, 0, 10), SPAposition(-15, 0, 10), SPAposition(10, -10, -10), SPAposition(50, 10, 10),
+                  SPAposition(-20, -10, -10), SPAposition(20, 10, 10));
+
+    // A context that shows a body in no view (the host's view stays current).
+    BODY* other = make_block(0, 0, 0, 10, 10, 10);
+    CDsGlContext unseen;
+    unseen.add(other);
+    ASSERT_NE(unseen.FindDsBody(other), nullptr);
+    ASSERT_TRUE(set_body_transform(other, translate_transf(SPAvector(0, 40, 0))).ok());
+    unseen.update_transform(other->transform());
+    CGmPosition low, high;
+    ASSERT_TRUE(unseen.GetBox(other, low, high, true));
+    EXPECT_NEAR(low.x(), 0, 1e-3);
+    EXPECT_NEAR(low.y(), 40, 1e-3);
+    unseen.remove(other);
+    other->lose();
+}
+
+TEST_F(BodiesMovedGLTest, AnEditOfAFacesMeshInPlaceIsDrawnAndPickedAtTheNextRefresh)
+{
+    // The top face's nodes moved 30 to the right: the top face now reaches x = 50.
+    CDsItemsFace* top = nullptr;
+    for (int i = 0; i < Item()->FacesCount(); ++i) {
+        CGmPosition low, high;
+        CDsItemsFace* face = Item()->GetFaceItem(i);
+        if (face->GetBox(low, high, false) && low.z() > 9.9) top = face;
+    }
+    ASSERT_NE(top, nullptr);
+    CVyrIndexedMesh* mesh = top->GetMesh();
+    ASSERT_NE(mesh, nullptr);
+    for (int i = 0; i < mesh->get_num_vertex(); ++i) {
+        SPAposition p;
+        SPAunit_vector n;
+        mesh->get_vertex(i)->GetPosition(p);
+        mesh->get_vertex(i)->GetNormal(n);
+        const SPApar_pos uv = mesh->get_uv(i);
+        mesh->get_vertex_for_edit(i)->set_data(p + SPAvector(30, 0, 0), n, uv);
+    }
+    ExpectShownAt(SPAposition(45, 0, 10), SPAposition(-30, 0, 10), SPAposition(-20, -10, -10), SPAposition(50, 10, 10),
+                  SPAposition(-20, -10, -10), SPAposition(20, 10, 10));
+    CGmPosition low, high;
+    ASSERT_TRUE(top->GetBox(low, high, true));
+    EXPECT_NEAR(high.x(), 50, 1e-3);
+    SPAposition sceneLow, sceneHigh;
+    Context().GetBox(sceneLow, sceneHigh);
+    EXPECT_NEAR(sceneHigh.x(), 50, 1e-3);
+    // Nothing edited since: a refresh draws nothing.
+    const long frames = Context().GetScene()->GetRefreshCounter();
+    host_->Refresh();
+    EXPECT_EQ(Context().GetScene()->GetRefreshCounter(), frames);
+}
+
+TEST_F(BodiesMovedGLTest, ABodyHiddenOrShownAgainOnItsOwnItemIsDrawnSoAtTheNextRefresh)
+{
+    const vyrtest::Picture shown = host_->Front();
+    ASSERT_GT(shown.LitCount(), 500);
+    Item()->SetAttribute(CDsHideLevel(eDsHideLevelBlank), true, true);
+    host_->Refresh();
+    const vyrtest::Picture hidden = host_->Front();
+    EXPECT_LT(hidden.LitCount(), shown.LitCount() - 500);  // the reference triad stays
+    EXPECT_TRUE(SamePicture(hidden, host_->WholeFrame()));
+    EXPECT_FALSE(Picked(SPAposition(0, 0, 10)));
+    Item()->SetAttribute(CDsHideLevel(eDsHideLevelShown), true, true);
+    host_->Refresh();
+    EXPECT_TRUE(SamePicture(host_->Front(), shown));
+    EXPECT_TRUE(Picked(SPAposition(0, 0, 10)));
+}
