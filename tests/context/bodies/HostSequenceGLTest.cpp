@@ -425,7 +425,12 @@ protected:
     {
         SPAposition start;
         SPAunit_vector direction;
-        if (!host_->View().drawable_to_ray(x, y, start, direction)) return -2;
+        CDsView3dCdc& view = host_->View();
+        if (!view.drawable_to_ray(x, y, start, direction)) return -2;
+        // The distance in front of the eye along the view direction of the point at parameter t.
+        const SPAunit_vector out = view.get_direction();
+        const double along = direction.x() * out.x() + direction.y() * out.y() + direction.z() * out.z();
+        const auto Depth = [&](double t) { return t * along; };
         int best = -1;
         double bestT = std::numeric_limits<double>::infinity();
         for (size_t i = 0; i < state_.blocks.size(); ++i) {
@@ -437,6 +442,10 @@ protected:
             const SPAvector localDir = SPAvector(direction.x(), direction.y(), direction.z()) * back;
             double t0 = 0, t1 = 0;
             if (!RayBox(localStart, localDir, block.low, block.high, t0, t1)) continue;
+            // Where the near or far plane cuts the block, what shows is the frame's business (its
+            // planes are fitted as it draws): not a pixel to judge by.
+            const double near = view.get_hither(), far = view.get_yon();
+            if (Depth(t0) < near * 1.05 + 1e-3 || Depth(t1) > far * 0.95) return -2;
             double t = t0;
             if (state_.section) {
                 // The kept part of the segment; seen through the cut, the inside of the far face.
@@ -479,8 +488,20 @@ protected:
             const int answered = body ? host_->IdOf(body) - 1 : -1;
             if (answered != expected) {
                 const CGmPosition* at = hit.GetPickedPosition();
+                const Picture front = host_->Front();
+                const unsigned char* c = front.At(x, h - 1 - y);
                 failures << " pick at (" << x << ", " << y << ") answered " << Name(answered) << " at (" << at->x()
-                         << ", " << at->y() << ", " << at->z() << ") where " << Name(expected) << " is seen;";
+                         << ", " << at->y() << ", " << at->z() << ") where " << Name(expected) << " is seen (window "
+                         << int(c[0]) << " " << int(c[1]) << " " << int(c[2]) << ");";
+                if (expected >= 0 && std::getenv("VYR_HOST_SEQUENCE_TRACE")) {
+                    CGmPosition low, high;
+                    BODY* b = host_->Bodies()[static_cast<size_t>(expected)];
+                    const bool got = host_->Context().GetBox(b, low, high, true);
+                    std::printf("  block %d box %d (%g %g %g)-(%g %g %g) hiddenOnItem %d shown %d\n", expected + 1, got,
+                                low.x(), low.y(), low.z(), high.x(), high.y(), high.z(),
+                                int(state_.blocks[static_cast<size_t>(expected)].hiddenOnItem),
+                                int(state_.blocks[static_cast<size_t>(expected)].shown));
+                }
             }
         }
         return failures.str();
@@ -537,4 +558,18 @@ TEST_F(HostSequenceGLTest, AfterEveryHostActionTheRefreshShowsTheWholeFrameAndPi
     host_->Refresh();
     EXPECT_EQ(host_->Context().GetRefreshCounter(), frames);
     EXPECT_TRUE(vyrtest::SamePicture(host_->Front(), kept));
+}
+
+TEST_F(HostSequenceGLTest, TmpReFacet)
+{
+    host_->Look(ViewSetup().Eye(SPAposition(0, 0, 200)).Field(100, 100).Clip(1, 1000));
+    host_->ShowBlock(SPAposition(-20, -10, -10), SPAposition(20, 10, 10));
+    host_->Refresh();
+    EXPECT_TRUE(host_->Pick(50, 50).IsValid());
+    host_->Context().ReFacetAll();
+    host_->Refresh();
+    EXPECT_TRUE(host_->Pick(50, 50).IsValid());
+    host_->Context().ForceShowAll();
+    host_->Refresh();
+    EXPECT_TRUE(host_->Pick(50, 50).IsValid());
 }
