@@ -18,12 +18,14 @@
 // its own transform).
 //
 // The geometry holds the body and the context, neither owned; the body must stay shown in the
-// context (and the context alive) while the geometry is in the database. A body the context does
-// not show draws nothing and has no box.
+// context while the geometry is in the database. A body the context does not show draws nothing
+// and has no box, and so does every body of a context that is gone: a document's part outlives
+// the windows that filed bodies into it, and another window of the document draws the part.
 #pragma once
 
 
 #include "DsGeometry.h"
+#include "VyrSmartPointerFunctionality.h"
 
 #include <vector>
 
@@ -78,7 +80,7 @@ private:
     CDsItemsBody* Group() const;
 
     BODY* m_body;
-    CDsGlContext* m_context;
+    CVyrSmartPointer m_context;  // null once the context is gone
     std::vector<float> m_triangles;  // the gathered triangles, nine floats each
 };
 

@@ -27,6 +27,14 @@
 // context is its own and goes with it (with the items filed into it); the model part of a numbered
 // scene stays in the database for the document.
 //
+// Lifetime: a context that goes takes with it everything its items drew with: the item groups and
+// their meshes, the display lists and buffer objects (deleted while an OpenGL context of the share
+// group is current: one of its views, its shared record, or that record's context on the desktop
+// window's device context when the host destroyed the window first; what was current is current
+// again afterwards), the item-map entries and selection names. A body the host showed and never
+// hid may be lost after the context went. A host's geometry filed into a document's part that
+// stays (CVyrBodyGeometry) draws nothing once its context is gone.
+//
 // History: the scene keeps the display-state history (CDsStateContainer); the context's history
 // operations forward to it.
 //
@@ -180,9 +188,11 @@ public:
     CDsGlContext(const CDsGlContext&) = delete;
     // Not copyable.
     CDsGlContext& operator=(const CDsGlContext&) = delete;
-    // Leaves the preference services' list, closes the item map, deletes the shared and bitmap
-    // records, forgets the current OpenGL view, deletes the scene and the item map, and detaches
-    // every view that still names this context.
+    // Leaves the preference services' list, closes the item map, deletes the scene with its items
+    // and their display lists and buffers (see "Lifetime" in the header comment), deletes the
+    // shared and bitmap records, forgets the current OpenGL view, removes the scene's model part
+    // when it is the context's own, deletes the item map, and detaches every view that still
+    // names this context.
     ~CDsGlContext() override;
 
     // --- Modeler operations ---------------------------------------------------------------
