@@ -30,6 +30,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <map>
 #include <new>
 
 view3d* CDsGlContext::sCurrentView = nullptr;
@@ -60,6 +61,19 @@ int FreeSceneNumber()
         if (sNext < kLowest) sNext = kFirst;
         if (!storage->GetPart(sNext) && !storage->GetPart(~sNext)) return sNext--;
     }
+}
+
+// How many contexts show each model part, and whether a context made without a number made it
+// (such a part goes when the last context that shows it goes; a document's part stays).
+struct SModelPartUse {
+    int contexts = 0;
+    bool scenesOwn = false;
+};
+
+std::map<int, SModelPartUse>& ModelPartUses()
+{
+    static std::map<int, SModelPartUse> sUses;
+    return sUses;
 }
 
 // While it lives, an OpenGL context of the share group is current, so that the display lists and
@@ -111,7 +125,7 @@ private:
 
 CDsGlContext::CDsGlContext() : CDsGlContext(FreeSceneNumber())
 {
-    m_ownsModelPart = true;
+    ModelPartUses()[m_scene->GetSceneNumber()].scenesOwn = true;
 }
 
 CDsGlContext::CDsGlContext(int sceneNumber)
@@ -119,6 +133,7 @@ CDsGlContext::CDsGlContext(int sceneNumber)
     m_itemsMap = new CDsItemsMap(this);
     m_scene = new CDsGlScene(this, sceneNumber);
     m_pickProccessor = new CDsPickProccessor(this);
+    ++ModelPartUses()[sceneNumber].contexts;
     CDsPreferencesServices::StAddGlContext(this);
 }
 
@@ -138,7 +153,11 @@ CDsGlContext::~CDsGlContext()
     shutdown();  // the first view gets the shared record's device context back
     delete_context_data();
     sCurrentView = nullptr;
-    if (m_ownsModelPart) CDsPartStorage::instance()->RemovePart(sceneNumber);
+    auto use = ModelPartUses().find(sceneNumber);
+    if (use != ModelPartUses().end() && --use->second.contexts <= 0) {
+        if (use->second.scenesOwn) CDsPartStorage::instance()->RemovePart(sceneNumber);
+        ModelPartUses().erase(use);
+    }
     delete m_itemsMap;
     m_itemsMap = nullptr;
     {
