@@ -191,16 +191,22 @@ private:
 
 }  // namespace
 
-CVyrBodyGeometry::CVyrBodyGeometry(BODY* body, CDsGlContext* context) : m_body(body), m_context(context) {}
+CVyrBodyGeometry::CVyrBodyGeometry(BODY* body, CDsGlContext* context)
+    : m_body(body), m_context(context ? context->GetSmartPointer() : CVyrSmartPointer())
+{
+}
 
 CDsGeometry* CVyrBodyGeometry::Clone() const
 {
-    return new CVyrBodyGeometry(m_body, m_context);
+    auto* clone = new CVyrBodyGeometry(m_body, nullptr);
+    clone->m_context = m_context;
+    return clone;
 }
 
 CDsItemsBody* CVyrBodyGeometry::Group() const
 {
-    return m_context && m_body ? m_context->FindDsBody(m_body) : nullptr;
+    auto* context = static_cast<CDsGlContext*>(m_context.Get());
+    return context && m_body ? context->FindDsBody(m_body) : nullptr;
 }
 
 const int* CVyrBodyGeometry::GetConnectedItems(unsigned int& count, int) const

@@ -21,14 +21,16 @@
 // drawn: it could give no hit.
 //
 // The geometry holds the body and the context, neither owned; the body must stay shown in the
-// context (and the context alive) while the geometry is in the database. A body the context does
-// not show draws nothing and has no box.
+// context while the geometry is in the database. A body the context does not show draws nothing
+// and has no box, and so does every body of a context that is gone: a document's part outlives
+// the windows that filed bodies into it, and another window of the document draws the part.
 #pragma once
 
 
 #include "DsFacedGeometry.h"
 #include "DsGeometry.h"
 #include "VyrIndexedMesh.h"
+#include "VyrSmartPointerFunctionality.h"
 
 #include <vector>
 
@@ -102,8 +104,8 @@ private:
     const SFaceTriangles& FaceTriangles(int index, const CVyrIndexedMesh& mesh);
 
     BODY* m_body;
-    CDsGlContext* m_context;
-    std::vector<float> m_triangles;      // the gathered triangles, nine floats each
+    CVyrSmartPointer m_context;           // null once the context is gone
+    std::vector<float> m_triangles;       // the gathered triangles, nine floats each
     std::vector<SFaceTriangles> m_faces;  // by face index (VisitFaces)
 };
 

@@ -30,6 +30,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <map>
 #include <new>
 
 view3d* CDsGlContext::sCurrentView = nullptr;
@@ -62,11 +63,69 @@ int FreeSceneNumber()
     }
 }
 
+// How many contexts show each model part, and whether a context made without a number made it
+// (such a part goes when the last context that shows it goes; a document's part stays).
+struct SModelPartUse {
+    int contexts = 0;
+    bool scenesOwn = false;
+};
+
+std::map<int, SModelPartUse>& ModelPartUses()
+{
+    static std::map<int, SModelPartUse> sUses;
+    return sUses;
+}
+
+// While it lives, an OpenGL context of the share group is current, so that the display lists and
+// buffer objects that a going context's items and meshes delete are freed (with no context current
+// the deletions would free nothing, and the lists would outlive the document in the hidden root
+// context). The first that can be made current: the current context when it is a window context
+// (they all share), a view of the going context, its shared record on its own device context, or
+// that record's context (else the first live one) on the desktop window's device context, which
+// has the one pixel format since start-up (a window the host destroyed before the context leaves
+// no device context of its own). What was current before is current again afterwards.
+class CSharedObjectsScope {
+public:
+    CSharedObjectsScope(CDsGlContext& context, gl_context_data* shared)
+        : m_previousContext(wglGetCurrentContext()), m_previousDc(wglGetCurrentDC())
+    {
+        if (gl_context::StIsLiveContext(m_previousContext)) return;
+        {
+            viewport_iterator it(context.views());
+            while (view3d* view = it.next()) {
+                auto* record = static_cast<gl_context_data*>(view->get_rendering_context_data());
+                if (record && gl_context::StIsLiveContext(record->get_GLRC()) && record->make_current(view)) return;
+            }
+        }
+        if (shared && shared->get_GLRC() && shared->make_current(nullptr)) return;
+        HGLRC any = shared && shared->get_GLRC() ? shared->get_GLRC() : gl_context::StGetFirstLiveContext();
+        HWND desktop = any ? GetDesktopWindow() : nullptr;
+        m_desktopDc = desktop ? GetDC(desktop) : nullptr;
+        if (!m_desktopDc) return;
+        if (GetPixelFormat(m_desktopDc) == 0) CDsDriverGl::SetupPixelFormat(m_desktopDc);
+        wglMakeCurrent(m_desktopDc, any);
+    }
+    ~CSharedObjectsScope()
+    {
+        if (wglGetCurrentContext() != m_previousContext || wglGetCurrentDC() != m_previousDc) {
+            if (!m_previousContext || !wglMakeCurrent(m_previousDc, m_previousContext)) wglMakeCurrent(nullptr, nullptr);
+        }
+        if (m_desktopDc) ReleaseDC(GetDesktopWindow(), m_desktopDc);
+    }
+    CSharedObjectsScope(const CSharedObjectsScope&) = delete;
+    CSharedObjectsScope& operator=(const CSharedObjectsScope&) = delete;
+
+private:
+    HGLRC m_previousContext;
+    HDC m_previousDc;
+    HDC m_desktopDc = nullptr;
+};
+
 }  // namespace
 
 CDsGlContext::CDsGlContext() : CDsGlContext(FreeSceneNumber())
 {
-    m_ownsModelPart = true;
+    ModelPartUses()[m_scene->GetSceneNumber()].scenesOwn = true;
 }
 
 CDsGlContext::CDsGlContext(int sceneNumber)
@@ -74,6 +133,7 @@ CDsGlContext::CDsGlContext(int sceneNumber)
     m_itemsMap = new CDsItemsMap(this);
     m_scene = new CDsGlScene(this, sceneNumber);
     m_pickProccessor = new CDsPickProccessor(this);
+    ++ModelPartUses()[sceneNumber].contexts;
     CDsPreferencesServices::StAddGlContext(this);
 }
 
@@ -81,17 +141,25 @@ CDsGlContext::~CDsGlContext()
 {
     CDsPreferencesServices::StRemoveGlContext(this);
     m_itemsMap->SetClosing(true);
+    const int sceneNumber = m_scene->GetSceneNumber();
+    {
+        // The items go with the scene, and their display lists and buffers with them.
+        CSharedObjectsScope scope(*this, get_shared_data());
+        delete m_scene;
+        m_scene = nullptr;
+        delete m_pickProccessor;
+        m_pickProccessor = nullptr;
+    }
     shutdown();  // the first view gets the shared record's device context back
     delete_context_data();
     sCurrentView = nullptr;
-    const int sceneNumber = m_scene->GetSceneNumber();
-    delete m_scene;
-    m_scene = nullptr;
-    if (m_ownsModelPart) CDsPartStorage::instance()->RemovePart(sceneNumber);
+    auto use = ModelPartUses().find(sceneNumber);
+    if (use != ModelPartUses().end() && --use->second.contexts <= 0) {
+        if (use->second.scenesOwn) CDsPartStorage::instance()->RemovePart(sceneNumber);
+        ModelPartUses().erase(use);
+    }
     delete m_itemsMap;
     m_itemsMap = nullptr;
-    delete m_pickProccessor;
-    m_pickProccessor = nullptr;
     {
         viewport_iterator it(views());
         while (view3d* view = it.next()) DeletePlainViewRecord(view);

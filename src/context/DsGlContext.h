@@ -24,8 +24,19 @@
 // own, as a host that opens two windows each on its own model expects: a number that names no part
 // of the database yet, counted down from the top of the int range (2^31 - 2 first; documents count
 // up from 0), so that a number comes back only after a billion contexts. The model part of such a
-// context is its own and goes with it (with the items filed into it); the model part of a numbered
-// scene stays in the database for the document.
+// context is the scene's own: it goes (with the items filed into it) when the last context that
+// shows it goes, so that a context made later with that number (sharing the part on purpose)
+// keeps it while it lives, whichever of the two goes first. A document's model part (one that only
+// numbered contexts show) stays in the database when its contexts go. The temporary part of a number goes
+// with the last scene of that number.
+//
+// Lifetime: a context that goes takes with it everything its items drew with: the item groups and
+// their meshes, the display lists and buffer objects (deleted while an OpenGL context of the share
+// group is current: one of its views, its shared record, or that record's context on the desktop
+// window's device context when the host destroyed the window first; what was current is current
+// again afterwards), the item-map entries and selection names. A body the host showed and never
+// hid may be lost after the context went. A host's geometry filed into a document's part that
+// stays (CVyrBodyGeometry) draws nothing once its context is gone.
 //
 // History: the scene keeps the display-state history (CDsStateContainer); the context's history
 // operations forward to it.
@@ -175,15 +186,18 @@ public:
     CDsGlContext();
     // A context with a new scene for scene-database scene `sceneNumber` (the document's run-time
     // number) and an empty item map, entered in the preference services' list of contexts.
-    // Contexts made with one number show one model part, on purpose.
+    // Contexts made with one number show one model part, on purpose (also the number of a context
+    // made without one, whose part then stays while either shows it).
     explicit CDsGlContext(int sceneNumber);
     // Not copyable.
     CDsGlContext(const CDsGlContext&) = delete;
     // Not copyable.
     CDsGlContext& operator=(const CDsGlContext&) = delete;
-    // Leaves the preference services' list, closes the item map, deletes the shared and bitmap
-    // records, forgets the current OpenGL view, deletes the scene and the item map, and detaches
-    // every view that still names this context.
+    // Leaves the preference services' list, closes the item map, deletes the scene with its items
+    // and their display lists and buffers (see "Lifetime" in the header comment), deletes the
+    // shared and bitmap records, forgets the current OpenGL view, removes the scene's own model
+    // part when no other context shows it, deletes the item map, and detaches every view that
+    // still names this context.
     ~CDsGlContext() override;
 
     // --- Modeler operations ---------------------------------------------------------------
@@ -962,7 +976,4 @@ private:
     CDsGlScene* m_scene = nullptr;
     CDsPickProccessor* m_pickProccessor = nullptr;
     std::vector<SParamPoint> m_paramPoints;
-    // Whether the scene's model part is the context's own (made without a scene number): it goes
-    // with the context.
-    bool m_ownsModelPart = false;
 };

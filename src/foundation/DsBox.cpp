@@ -202,12 +202,21 @@ void CDsBox::ComputeBounds2D(view3d* view, bool force)
     if (m_projection == stamp && m_rectangle.GetView() == view) return;
     m_rectangle.SetEmpty();
     m_rectangle.SetView(view);
+    int projected = 0;
     for (int corner = 0; corner < 8; ++corner) {
         float x = 0.0f, y = 0.0f;
         if (CDsGeometryComputer::ToDevice(*m, *view, (corner & 1) ? m_max[0] : m_min[0],
                                           (corner & 2) ? m_max[1] : m_min[1], (corner & 4) ? m_max[2] : m_min[2], x,
-                                          y))
+                                          y)) {
             m_rectangle.Expand(x, static_cast<float>(height) - y - 1.0f);
+            ++projected;
+        }
+    }
+    // A box that reaches behind a perspective eye (some corners project, some do not) may show
+    // anywhere in the viewport: the corners in front alone would frame only its far part.
+    if (projected > 0 && projected < 8) {
+        m_rectangle.Expand(0.0f, 0.0f);
+        m_rectangle.Expand(static_cast<float>(width - 1), static_cast<float>(height - 1));
     }
     m_projection = stamp;
 }

@@ -80,7 +80,8 @@ public:
     // Projects the eight corners into `view` and stores the screen rectangle; without `force`
     // a rectangle already computed for the same view stands. Nothing for a null view. A
     // rectangle computed for the same view with the same transformation and viewport height
-    // from the same corners is kept either way (see the header comment).
+    // from the same corners is kept either way (see the header comment). A box with corners on
+    // both sides of a perspective eye gets the whole viewport: it may show anywhere in it.
     void ComputeBounds2D(view3d* view, bool force);
     // The screen rectangle, in this argument order.
     void GetRectangle(int& minX, int& maxX, int& minY, int& maxY) const;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 
 class StorageTest : public CSceneDbTest {
@@ -228,6 +230,22 @@ TEST_F(StorageTest, TheSceneOwnsItsTemporaryPart)
     EXPECT_EQ(CTestGeometry::sDeleted, 1);
     EXPECT_EQ(storage->GetPart(~40), nullptr);
     EXPECT_NE(storage->GetPart(40), nullptr);  // the model stays
+}
+
+TEST_F(StorageTest, TheTemporaryPartOfTwoScenesOfOneNumberGoesWithTheLastOfThem)
+{
+    auto first = std::make_unique<CDsScene>(41);
+    {
+        CDsScene second(41);
+        ASSERT_TRUE(storage->AddItem(CVyrObjectId(second.GetTempPartId(), 1), eVyrObjTypeFigure, new CTestGeometry(),
+                                     nullptr, nullptr, nullptr, nullptr, true));
+        // The scene that made the part goes first: the other still shows its temporary items.
+        first.reset();
+        EXPECT_NE(storage->GetPart(~41), nullptr);
+        EXPECT_EQ(CTestGeometry::sDeleted, 0);
+    }
+    EXPECT_EQ(storage->GetPart(~41), nullptr);
+    EXPECT_EQ(CTestGeometry::sDeleted, 1);
 }
 
 // Tests share one process: a reset puts the store back as a fresh process has it, so that a

@@ -96,13 +96,22 @@ void Host::Make(int number, bool numbered)
 
 Host::~Host()
 {
-    for (size_t i = 0; i < bodies_.size(); ++i)
-        if (shown_[i]) VyrHideBody(context_.get(), bodies_[i], static_cast<int>(i) + 1);
+    if (context_)
+        for (size_t i = 0; i < bodies_.size(); ++i)
+            if (shown_[i]) VyrHideBody(context_.get(), bodies_[i], static_cast<int>(i) + 1);
     view_.reset();
     context_.reset();
     window_.reset();
     for (BODY* body : bodies_) body->lose();
     wglMakeCurrent(nullptr, nullptr);
+}
+
+void Host::Close(bool windowFirst)
+{
+    view_.reset();
+    if (windowFirst) window_.reset();
+    context_.reset();
+    std::fill(shown_.begin(), shown_.end(), false);
 }
 
 void Host::Look(ViewSetup setup)

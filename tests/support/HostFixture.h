@@ -74,6 +74,10 @@ public:
     ~Host();
     Host(const Host&) = delete;
     Host& operator=(const Host&) = delete;
+    // Drops the view and the context as a host closing a document does, with the bodies still
+    // shown in them (the host keeps the bodies; the destructor loses them); with `windowFirst` the
+    // window goes between the two. Only destruction follows.
+    void Close(bool windowFirst = false);
 
     CDsView3dCdc& View() { return *view_; }
     CDsGlContext& Context() { return *context_; }

@@ -80,9 +80,12 @@ public:
 
     // The scene of number `number`: its peer part has the id `number` and its temporary part the
     // id ~number; each is made when the store does not hold it yet. The scene owns the temporary
-    // part when it made it, and deletes it when it goes; the peer part stays in the store.
+    // part when it made it, and deletes it when it goes (see the destructor); the peer part stays
+    // in the store.
     explicit CDsScene(int number);
-    // Deletes the locations of every view and, when the scene made it, the temporary part.
+    // Deletes the locations of every view and, when the scene owns it, the temporary part; while
+    // another scene of the same number lives, that scene owns the part from then on instead (its
+    // temporary items stay).
     ~CDsScene();
     // Not copyable.
     CDsScene(const CDsScene&) = delete;

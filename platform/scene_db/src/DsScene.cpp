@@ -331,7 +331,13 @@ CDsScene::~CDsScene()
     storage->UnregisterScene(this);
     m_impl->m_current = nullptr;
     m_impl->m_trees.clear();
-    if (m_impl->m_ownsTempPart) storage->RemovePart(m_impl->m_tempPartId);
+    if (!m_impl->m_ownsTempPart) return;
+    for (CDsScene* other : storage->m_scenes)
+        if (other->m_impl->m_tempPartId == m_impl->m_tempPartId) {
+            other->m_impl->m_ownsTempPart = true;  // a scene of the same number still shows it
+            return;
+        }
+    storage->RemovePart(m_impl->m_tempPartId);
 }
 
 int CDsScene::GetPeerPartId() const { return m_impl->m_peerPartId; }

@@ -1,13 +1,15 @@
 // Scenes of contexts as a host opens windows: a context made without a scene number shows a scene
 // of its own, so two such windows each show their own body (even under the same item id) and
 // hiding a body in one leaves the other as it was; contexts made with one number share its model
-// part on purpose. Bodies are shown through the host's body geometry, pictures read back from each
-// window's front buffer.
+// part on purpose, and a context made with the number of a context of its own keeps that part (and
+// its bodies) when the first goes. Bodies are shown through the host's body geometry, pictures
+// read back from each window's front buffer.
 #include "DsGlContext.h"
 #include "DsGlScene.h"
 #include "DsPartStorage.h"
 #include "DsView3dCdc.h"
 #include "GlTestFixture.h"
+#include "HostFixture.h"
 #include "VyrBodyGeometry.h"
 
 #include "ViewStaticsGuard.h"
@@ -169,4 +171,38 @@ TEST_F(ContextScenesGLTest, AContextOfItsOwnPassesOverNumbersWhosePartsExist)
     EXPECT_NE(CDsPartStorage::instance()->GetPart(next), nullptr);  // not the context's to remove
     EXPECT_TRUE(CDsPartStorage::instance()->RemovePart(next));
     EXPECT_TRUE(CDsPartStorage::instance()->RemovePart(~(next - 1)));
+}
+
+TEST_F(ContextScenesGLTest, AContextMadeWithTheNumberOfAContextOfItsOwnKeepsThePartWhenTheFirstGoes)
+{
+    const ViewSetup camera = ViewSetup().Eye(SPAposition(0, 0, 100)).Field(kSize, kSize).Clip(1, 300);
+    auto first = std::make_unique<vyrtest::Host>(kSize, kSize);
+    first->Look(camera);
+    const int number = first->Context().GetScene()->GetSceneNumber();
+    // The first window's body, under an id of its own in the part the windows share.
+    CDsAttributes look;
+    look.SetColor(kOrange);
+    ASSERT_TRUE(VyrShowBody(&first->Context(), left_, 2, &look));
+    {
+        vyrtest::Host second(kSize, kSize, number);
+        second.Look(camera);
+        BODY* right = second.Show(make_block(10, -10, -10, 40, 10, 10), kBlue);
+        ASSERT_NE(right, nullptr);
+        second.Refresh();
+        EXPECT_TRUE(second.Front().Lit(25, 50));  // the first window's body, in the shared part
+
+        first.reset();  // closed with its body shown
+        EXPECT_NE(CDsPartStorage::instance()->GetPart(number), nullptr);
+        EXPECT_NE(CDsPartStorage::instance()->GetPart(~number), nullptr);
+        const vyrtest::Picture picture = second.WholeFrame();
+        const unsigned char* p = picture.At(75, 50);
+        const Rgb shown{p[0], p[1], p[2]};
+        EXPECT_TRUE(IsBlue(shown)) << shown;
+        // The first window's body went with its context.
+        EXPECT_FALSE(picture.Lit(25, 50));
+        EXPECT_EQ(second.Pick(75, 50).GetObjectPath(), second.PathOf(right));
+    }
+    // The last context that showed it took the part with it.
+    EXPECT_EQ(CDsPartStorage::instance()->GetPart(number), nullptr);
+    EXPECT_EQ(CDsPartStorage::instance()->GetPart(~number), nullptr);
 }
