@@ -373,7 +373,7 @@ protected:
 
     // --- The second host ----------------------------------------------------------------------
     // A fresh host with the live one's state: its camera read off the live view, the rest replayed.
-    Picture FreshPicture()
+    Picture FreshPicture(const std::function<void(Host&)>& also = nullptr)
     {
         CDsView3dCdc& live = host_->View();
         Entities entities;  // outlives the fresh host
@@ -414,6 +414,7 @@ protected:
         fresh.Refresh();
         if (!highlighted.empty()) context.HighlightLocations(highlighted, eAttribSetHighlight);
         Picture picture = fresh.Front();
+        if (also) also(fresh);
         if (figure) figure->Remove(&view);
         return picture;
     }
@@ -493,6 +494,28 @@ protected:
                 failures << " pick at (" << x << ", " << y << ") answered " << Name(answered) << " at (" << at->x()
                          << ", " << at->y() << ", " << at->z() << ") where " << Name(expected) << " is seen (window "
                          << int(c[0]) << " " << int(c[1]) << " " << int(c[2]) << ");";
+                if (std::getenv("VYR_HOST_SEQUENCE_TRACE")) {
+                    CDsView3dCdc& v = host_->View();
+                    std::printf("  camera eye (%g %g %g) target (%g %g %g) up (%g %g %g) size %g x %g persp %d clip %g %g; section %d (%g %g %g) n (%g %g %g)\n",
+                                v.get_eye().x(), v.get_eye().y(), v.get_eye().z(), v.get_target().x(), v.get_target().y(),
+                                v.get_target().z(), v.get_up().x(), v.get_up().y(), v.get_up().z(), v.get_width(),
+                                v.get_height(), int(v.is_perspective()), v.get_hither(), v.get_yon(), int(state_.section),
+                                state_.sectionPoint.x(), state_.sectionPoint.y(), state_.sectionPoint.z(),
+                                state_.sectionNormal.x(), state_.sectionNormal.y(), state_.sectionNormal.z());
+                    if (expected >= 0) {
+                        const BlockState& e = state_.blocks[static_cast<size_t>(expected)];
+                        const SPAposition o = SPAposition(0, 0, 0) * e.placement;
+                        const SPAvector ex = SPAvector(1, 0, 0) * e.placement;
+                        std::printf("  expected block (%g %g %g)-(%g %g %g) placed %d: origin to (%g %g %g), x to (%g %g %g)\n",
+                                    e.low.x(), e.low.y(), e.low.z(), e.high.x(), e.high.y(), e.high.z(), int(e.placed), o.x(),
+                                    o.y(), o.z(), ex.x(), ex.y(), ex.z());
+                    }
+                    FreshPicture([&](Host& fresh) {
+                        const CDsPickedItem other = fresh.Pick(x, y);
+                        BODY* b = other.IsValid() ? fresh.BodyOf(other.GetObjectPath()) : nullptr;
+                        std::printf("  a fresh host answers %s\n", Name(b ? fresh.IdOf(b) - 1 : -1).c_str());
+                    });
+                }
                 if (expected >= 0 && std::getenv("VYR_HOST_SEQUENCE_TRACE")) {
                     CGmPosition low, high;
                     BODY* b = host_->Bodies()[static_cast<size_t>(expected)];
@@ -572,4 +595,20 @@ TEST_F(HostSequenceGLTest, TmpReFacet)
     host_->Context().ForceShowAll();
     host_->Refresh();
     EXPECT_TRUE(host_->Pick(50, 50).IsValid());
+}
+
+TEST_F(HostSequenceGLTest, TmpSectionMove)
+{
+    host_->Look(ViewSetup().Eye(SPAposition(0, 0, 200)).Field(100, 100).Clip(1, 1000));
+    BODY* a = host_->ShowBlock(SPAposition(-30, -10, -10), SPAposition(-5, 10, 10));
+    BODY* b = host_->ShowBlock(SPAposition(10, -10, -10), SPAposition(30, 10, 10));
+    host_->Context().SetSection(SPAposition(0, 0, 0), SPAvector(0, 0, 1));
+    host_->Refresh();
+    const std::vector<CDsTypeMask> d = Host::Domain({1});
+    EXPECT_EQ(host_->PickAt(SPAposition(-20, 0, 0)).GetObjectPath(), host_->PathOf(a));
+    EXPECT_EQ(host_->PickAt(SPAposition(20, 0, 0)).GetObjectPath(), host_->PathOf(b));
+    host_->Context().FindDsBody(b)->SetTransformation(translate_transf(SPAvector(0, 15, 0)));
+    host_->Refresh();
+    EXPECT_EQ(host_->PickAt(SPAposition(-20, 0, 0)).GetObjectPath(), host_->PathOf(a));
+    EXPECT_EQ(host_->PickAt(SPAposition(20, 15, 0)).GetObjectPath(), host_->PathOf(b));
 }
