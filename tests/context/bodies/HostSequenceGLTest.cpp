@@ -3,8 +3,10 @@
 // host built with that state shows), and a single pick answers what the window shows (the body
 // an exact ray through the pixel's centre meets first, or nothing).
 //
-// The run is seeded: a failure names the seed and the step, and VYR_HOST_SEQUENCE_SEED and
-// VYR_HOST_SEQUENCE_STEPS repeat or lengthen it.
+// The runs are seeded: a failure names the seed and the step; VYR_HOST_SEQUENCE_SEED and
+// VYR_HOST_SEQUENCE_STEPS repeat or lengthen one, and VYR_HOST_SEQUENCE_TRACE prints its actions.
+// A wrong pick also tells what a fresh host of the same state answers there, which says whether
+// the fault needs the live host's history.
 #include "DsBackground.h"
 #include "DsHideLevel.h"
 #include "DsLight.h"
@@ -99,10 +101,9 @@ protected:
     {
         HostTest::SetUp();
         const char* seed = std::getenv("VYR_HOST_SEQUENCE_SEED");
-        seed_ = seed ? static_cast<unsigned>(std::strtoul(seed, nullptr, 10)) : 20261207u;
+        seedFromEnvironment_ = seed ? static_cast<unsigned>(std::strtoul(seed, nullptr, 10)) : 0u;
         const char* steps = std::getenv("VYR_HOST_SEQUENCE_STEPS");
-        steps_ = steps ? std::atoi(steps) : 300;
-        random_.seed(seed_);
+        steps_ = steps ? std::max(1, std::atoi(steps)) : 300;
         host_->Look(ViewSetup().Eye(SPAposition(150, -200, 250)).Field(100, 100).Clip(1, 1000));
     }
     void TearDown() override
@@ -229,6 +230,9 @@ protected:
             } else {
                 host_->ShowAgain(body);
                 if (block.placed) context.SetTransformation(body, block.placement);
+                // Shown anew, the body has new items: nothing hides it or flips its normals.
+                block.hiddenOnItem = false;
+                block.flipped = false;
             }
             block.shown = !block.shown;
             return (block.shown ? "show again block " : "hide block ") + std::to_string(i + 1);
@@ -467,72 +471,71 @@ protected:
         return best;
     }
 
-    // Samples pixels whose whole pick aperture (3 pixels every way) sees one block or none, and
+    // Whether a shown block's projected box comes within `margin` pixels of drawable pixel (x, y),
+    // or does not project whole (it reaches behind a perspective eye). A face seen edge-on may show
+    // as a sliver no pixel's centre meets, which the pick aperture rightly catches: where nothing
+    // is seen, no block may come near.
+    bool NearABlock(int x, int y, int margin)
+    {
+        for (const BlockState& block : state_.blocks) {
+            if (!block.shown || block.hiddenOnItem) continue;
+            float x0 = 1e30f, y0 = 1e30f, x1 = -1e30f, y1 = -1e30f;
+            for (int corner = 0; corner < 8; ++corner) {
+                SPAposition p(corner & 1 ? block.high.x() : block.low.x(), corner & 2 ? block.high.y() : block.low.y(),
+                              corner & 4 ? block.high.z() : block.low.z());
+                if (block.placed) p = p * block.placement;
+                float px = 0, py = 0;
+                if (!host_->View().world_to_drawable(p, px, py)) return true;
+                x0 = std::min(x0, px), y0 = std::min(y0, py), x1 = std::max(x1, px), y1 = std::max(y1, py);
+            }
+            if (x0 <= x + 0.5f + margin && x1 >= x + 0.5f - margin && y0 <= y + 0.5f + margin &&
+                y1 >= y + 0.5f - margin)
+                return true;
+        }
+        return false;
+    }
+
+    // Samples pixels whose whole pick aperture (within 4 pixels every way) sees one block or none, and
     // checks that the single pick answers that block or nothing. Answers the failures' text.
     std::string CheckPicks()
     {
         std::ostringstream failures;
         const int w = state_.width, h = state_.height;
         for (int k = 0; k < 12; ++k) {
-            const int x = Uniform(4, w - 5), y = Uniform(4, h - 5);
+            const int x = Uniform(5, w - 6), y = Uniform(5, h - 6);
             int expected = -3;
             bool clear = true;
-            for (int j = -3; j <= 3 && clear; ++j)
-                for (int i = -3; i <= 3 && clear; ++i) {
+            for (int j = -4; j <= 4 && clear; ++j)
+                for (int i = -4; i <= 4 && clear; ++i) {
                     const int under = BlockUnder(x + i + 0.5, y + j + 0.5);
                     if (expected == -3) expected = under;
                     clear = under == expected && under != -2;
                 }
-            if (!clear) continue;
+            if (!clear || (expected == -1 && NearABlock(x, y, 6))) continue;
             const CDsPickedItem hit = host_->Pick(x, y);
             BODY* body = hit.IsValid() ? host_->BodyOf(hit.GetObjectPath()) : nullptr;
             const int answered = body ? host_->IdOf(body) - 1 : -1;
-            if (answered != expected) {
-                const CGmPosition* at = hit.GetPickedPosition();
-                const Picture front = host_->Front();
-                const unsigned char* c = front.At(x, h - 1 - y);
-                failures << " pick at (" << x << ", " << y << ") answered " << Name(answered) << " at (" << at->x()
-                         << ", " << at->y() << ", " << at->z() << ") where " << Name(expected) << " is seen (window "
-                         << int(c[0]) << " " << int(c[1]) << " " << int(c[2]) << ");";
-                if (std::getenv("VYR_HOST_SEQUENCE_TRACE")) {
-                    CDsView3dCdc& v = host_->View();
-                    std::printf("  camera eye (%g %g %g) target (%g %g %g) up (%g %g %g) size %g x %g persp %d clip %g %g; section %d (%g %g %g) n (%g %g %g)\n",
-                                v.get_eye().x(), v.get_eye().y(), v.get_eye().z(), v.get_target().x(), v.get_target().y(),
-                                v.get_target().z(), v.get_up().x(), v.get_up().y(), v.get_up().z(), v.get_width(),
-                                v.get_height(), int(v.is_perspective()), v.get_hither(), v.get_yon(), int(state_.section),
-                                state_.sectionPoint.x(), state_.sectionPoint.y(), state_.sectionPoint.z(),
-                                state_.sectionNormal.x(), state_.sectionNormal.y(), state_.sectionNormal.z());
-                    if (expected >= 0) {
-                        const BlockState& e = state_.blocks[static_cast<size_t>(expected)];
-                        const SPAposition o = SPAposition(0, 0, 0) * e.placement;
-                        const SPAvector ex = SPAvector(1, 0, 0) * e.placement;
-                        std::printf("  expected block (%g %g %g)-(%g %g %g) placed %d: origin to (%g %g %g), x to (%g %g %g)\n",
-                                    e.low.x(), e.low.y(), e.low.z(), e.high.x(), e.high.y(), e.high.z(), int(e.placed), o.x(),
-                                    o.y(), o.z(), ex.x(), ex.y(), ex.z());
-                    }
-                    FreshPicture([&](Host& fresh) {
-                        const CDsPickedItem other = fresh.Pick(x, y);
-                        BODY* b = other.IsValid() ? fresh.BodyOf(other.GetObjectPath()) : nullptr;
-                        std::printf("  a fresh host answers %s\n", Name(b ? fresh.IdOf(b) - 1 : -1).c_str());
-                    });
-                }
-                if (expected >= 0 && std::getenv("VYR_HOST_SEQUENCE_TRACE")) {
-                    CGmPosition low, high;
-                    BODY* b = host_->Bodies()[static_cast<size_t>(expected)];
-                    const bool got = host_->Context().GetBox(b, low, high, true);
-                    std::printf("  block %d box %d (%g %g %g)-(%g %g %g) hiddenOnItem %d shown %d\n", expected + 1, got,
-                                low.x(), low.y(), low.z(), high.x(), high.y(), high.z(),
-                                int(state_.blocks[static_cast<size_t>(expected)].hiddenOnItem),
-                                int(state_.blocks[static_cast<size_t>(expected)].shown));
-                }
-            }
+            if (answered == expected) continue;
+            const CGmPosition* at = hit.GetPickedPosition();
+            failures << " pick at (" << x << ", " << y << ") answered " << Name(answered) << " at (" << at->x() << ", "
+                     << at->y() << ", " << at->z() << ") where " << Name(expected) << " is seen";
+            // Whether the fault needs the live host's history: a fresh host of the same state asked.
+            FreshPicture([&](Host& fresh) {
+                const CDsPickedItem other = fresh.Pick(x, y);
+                BODY* shown = other.IsValid() ? fresh.BodyOf(other.GetObjectPath()) : nullptr;
+                failures << " (a fresh host answers " << Name(shown ? fresh.IdOf(shown) - 1 : -1) << ")";
+            });
+            failures << ";";
         }
         return failures.str();
     }
 
     static std::string Name(int block) { return block < 0 ? "nothing" : "block " + std::to_string(block + 1); }
 
+    void Run(unsigned seed);
+
     unsigned seed_ = 0;
+    unsigned seedFromEnvironment_ = 0;  // 0: none named
     int steps_ = 0;
     std::mt19937 random_;
     HostState state_;
@@ -540,10 +543,12 @@ protected:
     Entities entities_;  // goes after the host (torn down first)
 };
 
-}  // namespace
-
-TEST_F(HostSequenceGLTest, AfterEveryHostActionTheRefreshShowsTheWholeFrameAndPicksAnswerWhatIsShown)
+// Runs `steps_` actions from `seed`, checking after each (see the header comment).
+void HostSequenceGLTest::Run(unsigned seed)
 {
+    seed_ = seed;
+    random_.seed(seed);
+    const bool trace = std::getenv("VYR_HOST_SEQUENCE_TRACE") != nullptr;
     // Two blocks to start with.
     state_.blocks.push_back({SPAposition(-20, -10, -10), SPAposition(20, 10, 10), Host::kOrange, SPAtransf(), false});
     state_.blocks.push_back({SPAposition(30, 20, 0), SPAposition(50, 45, 25), 0x0000FF, SPAtransf(), false});
@@ -551,19 +556,16 @@ TEST_F(HostSequenceGLTest, AfterEveryHostActionTheRefreshShowsTheWholeFrameAndPi
     host_->View().ZoomAll(1.0f);
     host_->Refresh();
 
-    std::vector<std::string> done;
     int stale = 0, unlike = 0, wrongPicks = 0;
     for (int step = 0; step < steps_; ++step) {
-        done.push_back(Act());
-        if (std::getenv("VYR_HOST_SEQUENCE_TRACE")) std::printf("step %d: %s\n", step, done.back().c_str());
-        const std::string where = "seed " + std::to_string(seed_) + ", step " + std::to_string(step) + " (" +
-                                  done.back() + ")";
+        const std::string action = Act();
+        if (trace) std::printf("step %d: %s\n", step, action.c_str());
+        const std::string where = "seed " + std::to_string(seed_) + ", step " + std::to_string(step) + " (" + action + ")";
         host_->Refresh();
         const Picture refreshed = host_->Front();
-        const Picture whole = host_->WholeFrame();
-        const ::testing::AssertionResult same = vyrtest::SamePicture(refreshed, whole);
+        const ::testing::AssertionResult same = vyrtest::SamePicture(refreshed, host_->WholeFrame());
         if (!same && ++stale <= 5) ADD_FAILURE() << where << ": the refresh is not the whole frame: " << same.message();
-        if (state_.blocks.size() && (step % 10 == 9 || step == steps_ - 1)) {
+        if (!state_.blocks.empty() && (step % 10 == 9 || step == steps_ - 1)) {
             // The highlight the live host keeps is drawn after its frame, as the fresh host's is.
             const ::testing::AssertionResult fresh = vyrtest::SamePicture(host_->Front(), FreshPicture());
             if (!fresh && ++unlike <= 5) ADD_FAILURE() << where << ": a fresh host shows otherwise: " << fresh.message();
@@ -583,32 +585,16 @@ TEST_F(HostSequenceGLTest, AfterEveryHostActionTheRefreshShowsTheWholeFrameAndPi
     EXPECT_TRUE(vyrtest::SamePicture(host_->Front(), kept));
 }
 
-TEST_F(HostSequenceGLTest, TmpReFacet)
+}  // namespace
+
+// Two runs of the default length, unless the environment names one seed.
+TEST_F(HostSequenceGLTest, AfterEveryHostActionTheRefreshShowsTheWholeFrameAndPicksAnswerWhatIsShown)
 {
-    host_->Look(ViewSetup().Eye(SPAposition(0, 0, 200)).Field(100, 100).Clip(1, 1000));
-    host_->ShowBlock(SPAposition(-20, -10, -10), SPAposition(20, 10, 10));
-    host_->Refresh();
-    EXPECT_TRUE(host_->Pick(50, 50).IsValid());
-    host_->Context().ReFacetAll();
-    host_->Refresh();
-    EXPECT_TRUE(host_->Pick(50, 50).IsValid());
-    host_->Context().ForceShowAll();
-    host_->Refresh();
-    EXPECT_TRUE(host_->Pick(50, 50).IsValid());
+    Run(seedFromEnvironment_ ? seedFromEnvironment_ : 20261207u);
 }
 
-TEST_F(HostSequenceGLTest, TmpSectionMove)
+TEST_F(HostSequenceGLTest, AnotherRunOfHostActions)
 {
-    host_->Look(ViewSetup().Eye(SPAposition(0, 0, 200)).Field(100, 100).Clip(1, 1000));
-    BODY* a = host_->ShowBlock(SPAposition(-30, -10, -10), SPAposition(-5, 10, 10));
-    BODY* b = host_->ShowBlock(SPAposition(10, -10, -10), SPAposition(30, 10, 10));
-    host_->Context().SetSection(SPAposition(0, 0, 0), SPAvector(0, 0, 1));
-    host_->Refresh();
-    const std::vector<CDsTypeMask> d = Host::Domain({1});
-    EXPECT_EQ(host_->PickAt(SPAposition(-20, 0, 0)).GetObjectPath(), host_->PathOf(a));
-    EXPECT_EQ(host_->PickAt(SPAposition(20, 0, 0)).GetObjectPath(), host_->PathOf(b));
-    host_->Context().FindDsBody(b)->SetTransformation(translate_transf(SPAvector(0, 15, 0)));
-    host_->Refresh();
-    EXPECT_EQ(host_->PickAt(SPAposition(-20, 0, 0)).GetObjectPath(), host_->PathOf(a));
-    EXPECT_EQ(host_->PickAt(SPAposition(20, 15, 0)).GetObjectPath(), host_->PathOf(b));
+    if (seedFromEnvironment_) GTEST_SKIP() << "the environment names one seed";
+    Run(8u);
 }
