@@ -11,7 +11,8 @@
 // 0x200 for spheres, tori and splines, which only the level of all silhouettes draws. Drawing the
 // silhouette kind draws the outlines the view's level takes. Hidden-line frames hide their hidden
 // parts as they hide edges: the outlines are lines on the faces' meshes, drawn after the faces
-// filled the depth buffer.
+// filled the depth buffer, each moved just off its own face in the picture so that only other
+// faces hide it (see CDsItemSilhouette).
 //
 // The face polygons (GetVertices) are what the visible-only pass of region picks and the pick ray
 // test read: each is one triangle of a face's mesh, in model space (the geometry's location adds

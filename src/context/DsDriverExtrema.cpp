@@ -13,6 +13,7 @@
 #include "VyrString.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <vector>
 
@@ -244,9 +245,16 @@ bool CDsDriverExtrema::AdjustClippingPlanes(bool compute, bool full)
     } else {
         const SPAunit_vector direction = m_baseView->get_direction();
         const double shift = m_zmax - eyeZ + 1.01;
-        const SPAposition newEye = eye - direction * shift;
-        m_baseView->set_eye(newEye);
-        m_baseView->set_target(newEye + direction);
+        // The extent is measured in single precision: a shift within its rounding leaves the eye
+        // where it is, so that fitting the planes again to the same scene gives the same camera
+        // (and the same picture), not one moved by the rounding.
+        const double rounding =
+            64.0 * FLT_EPSILON * std::max({1.0, std::fabs(eyeZ), std::fabs(double(m_zmax)), std::fabs(double(m_zmin))});
+        if (std::fabs(shift) > rounding) {
+            const SPAposition newEye = eye - direction * shift;
+            m_baseView->set_eye(newEye);
+            m_baseView->set_target(newEye + direction);
+        }
         m_baseView->set_hither(0.01);
         m_baseView->set_yon(m_zmax - m_zmin + 1.02);
     }

@@ -11,6 +11,7 @@
 #include "view3d.h"
 
 #include <GL/gl.h>
+#include <GL/glu.h>
 
 #include <cmath>
 
@@ -42,6 +43,9 @@ int SurfaceKind(ENTITY* entity)
 // model-view matrix holds floats, so one camera gives one direction to well within it.
 constexpr double kSameDirection = 1e-7;
 
+// How far a hidden-line frame moves an outline off its face, in pixels (see the header comment).
+constexpr double kPixelsOffTheFace = 0.75;
+
 }  // namespace
 
 CDsItemSilhouette::CDsItemSilhouette(CDsItemsFace* face) : CDsItemsGroup(nullptr, nullptr)
@@ -66,6 +70,7 @@ void CDsItemSilhouette::AddSegment(const SPAposition& first, const SPAposition& 
 {
     m_segments.push_back(first);
     m_segments.push_back(second);
+    m_sides.emplace_back();
 }
 
 const SPAposition* CDsItemSilhouette::GetSegment(int index) const
@@ -77,6 +82,7 @@ const SPAposition* CDsItemSilhouette::GetSegment(int index) const
 void CDsItemSilhouette::ClearSegments()
 {
     m_segments.clear();
+    m_sides.clear();
     m_computed = false;
     m_meshRevision = CVyrIndexedMesh::SRevision();
 }
@@ -146,8 +152,12 @@ void CDsItemSilhouette::UpdateSegments(view3d& view)
         return;
     ClearSegments();
     m_computing.clear();
-    mesh->ComputeSilhouette(SPAtransf(), eye, eye + direction, m_computing);
-    for (const auto& segment : m_computing) AddSegment(segment.first, segment.second);
+    mesh->ComputeSilhouette(SPAtransf(), eye, eye + direction, m_computing, &m_sides);
+    m_segments.reserve(2 * m_computing.size());
+    for (const auto& segment : m_computing) {
+        m_segments.push_back(segment.first);
+        m_segments.push_back(segment.second);
+    }
     m_meshRevision = revision;
     m_direction = direction;
     m_computed = true;
@@ -177,15 +187,55 @@ void CDsItemSilhouette::DrawGeometry(view3d& view)
     GetAttributes()->CheckDisplayPhaseMatch(&view);
 }
 
-void CDsItemSilhouette::DrawGl(view3d&)
+void CDsItemSilhouette::DrawGl(view3d& view)
 {
     if (m_segments.size() < 2) return;
+    const ERenderMode mode = view.GetRenderMode();
+    if ((mode == eRenderHiddenLines || mode == eRenderPartialHiddenLines) && m_computed) {
+        DrawMovedOffTheFace();
+        return;
+    }
     // Separate lines in one batch: the same pixels as one begin and end per segment.
     glBegin(GL_LINES);
     for (size_t i = 0; i + 1 < m_segments.size(); i += 2) {
         const SPAposition* segment = &m_segments[i];
         glVertex3d(segment[0].x(), segment[0].y(), segment[0].z());
         glVertex3d(segment[1].x(), segment[1].y(), segment[1].z());
+    }
+    glEnd();
+}
+
+void CDsItemSilhouette::DrawMovedOffTheFace()
+{
+    // Where a model point lands in the window, through the matrices the drawing uses now.
+    GLdouble modelView[16], projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    auto window = [&](const SPAposition& p, double& x, double& y) {
+        GLdouble wx = 0, wy = 0, wz = 0;
+        if (gluProject(p.x(), p.y(), p.z(), modelView, projection, viewport, &wx, &wy, &wz) != GL_TRUE) return false;
+        x = wx;
+        y = wy;
+        return std::isfinite(x) && std::isfinite(y);
+    };
+    // Beyond the corners of its mesh edge, and a little more so that the pixel it lights is not
+    // an edge pixel of a triangle in front.
+    auto moveOff = [&](SPAposition& end, const SPAunit_vector& away, double reach) {
+        double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+        if (away.is_zero(0.5) || !window(end, x0, y0) || !window(end + away, x1, y1)) return;
+        const double pixelsPerUnit = std::hypot(x1 - x0, y1 - y0);
+        if (pixelsPerUnit > 1e-12) end += away * (reach + kPixelsOffTheFace / pixelsPerUnit);
+    };
+    glBegin(GL_LINES);
+    for (size_t i = 0; i + 1 < m_segments.size(); i += 2) {
+        SPAposition first = m_segments[i], second = m_segments[i + 1];
+        const CVyrIndexedMesh::SSilhouetteSide& side = m_sides[i / 2];
+        moveOff(first, side.away[0], side.reach[0]);
+        moveOff(second, side.away[1], side.reach[1]);
+        glVertex3d(first.x(), first.y(), first.z());
+        glVertex3d(second.x(), second.y(), second.z());
     }
     glEnd();
 }

@@ -17,6 +17,17 @@
 // location's, the body's, the face's); while a plot is active, the view's camera and its model
 // transform.
 //
+// Hidden lines. The segments lie on the face's mesh, and a mesh seen at its outline folds: the
+// face's own triangles in front reach up to the segments, or over them, in the picture, and the
+// depth buffer of a hidden-line frame would hide parts of the outline in its own face (whatever
+// polygon offset pushes the faces back). There each end of a segment is drawn moved sideways in
+// the picture, to the side where its face does not lie, beyond the corners of the mesh edge it
+// lies on and three quarters of a pixel more (CVyrIndexedMesh::SSilhouetteSide); ends that
+// segments share move alike, so the outline stays whole, and what another body hides stays
+// hidden. The mesh's member OffsetSegmentToPreventFhlAtrifacts, which moves a segment by twice
+// the surface tolerance, would move it by several pixels when zoomed in (apart from its rims) and
+// by too little when zoomed out. Wireframe frames and plots draw the segments where they are.
+//
 // Choices where the behaviour was open:
 // - One set of segments per silhouette: views looking from different directions compute them in
 //   turn (one pass over the face's triangles each), views looking alike share them.
@@ -56,7 +67,8 @@ public:
     // Frees every segment, then the group.
     ~CDsItemSilhouette() override;
 
-    // Each segment as one GL_LINES pair.
+    // Each segment as one GL_LINES pair; in the hidden-line render modes moved off its face (see
+    // the header comment).
     void DrawGl(view3d& view) override;
     // 36.
     EDsItemsType GetItemType() override;
@@ -95,10 +107,15 @@ private:
     // The viewing direction and a point on the line of sight, in the mesh's frame, as the drawing
     // is placed now; false when the placement cannot be inverted.
     static bool ViewInMeshFrame(view3d& view, SPAposition& eye, SPAvector& direction);
+    // The segments drawn through OpenGL, each moved off its face's mesh in the picture.
+    void DrawMovedOffTheFace();
 
     int32_t m_surfaceKind = eSurfaceOther;
     // Both ends of each segment in turn.
     std::vector<SPAposition> m_segments;
+    // Per segment, which way and how far it leaves its face's mesh (none for a segment added by
+    // AddSegment).
+    std::vector<CVyrIndexedMesh::SSilhouetteSide> m_sides;
     // The mesh's answer before it is taken into m_segments, kept so that a turn allocates nothing.
     CVyrIndexedMesh::SegmentList m_computing;
     // What the segments were computed for: the mesh's revision, the unit direction.

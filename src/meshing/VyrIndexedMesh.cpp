@@ -497,15 +497,25 @@ struct CVyrIndexedMesh::SSilhouetteBasis {
     std::vector<STriangle> triangles;
     // Whether the mesh has an apex and one of its used nodes lies there: the face reaches its apex.
     bool apexOnMesh = false;
+    // Per node, whether it lies at the apex (empty when none does).
+    std::vector<char> atApex;
 };
 
 namespace {
+
+// What the side of an edge-on edge needs until it is paired: its two nodes, and how the normals
+// turn towards its triangle's third corner.
+struct SEdgeOnSide {
+    size_t a, b;
+    double turn;
+};
 
 // The scratch space of one silhouette call, one per thread, kept so that a call allocates nothing
 // once warm.
 struct SSilhouetteScratch {
     std::vector<signed char> facing;                           // per node: how it faces the view
     std::vector<std::pair<SPAposition, SPAposition>> edgeOn;   // edges whose two ends are edge-on
+    std::vector<SEdgeOnSide> edgeOnSides;                      // per edge-on edge: its side
     std::vector<double> keys;                                  // per edge-on edge: its smaller x
     std::vector<int> order;                                    // edge-on edges by key
     std::vector<int> rank;                                     // each edge-on edge's place in order
@@ -548,8 +558,12 @@ std::shared_ptr<const CVyrIndexedMesh::SSilhouetteBasis> CVyrIndexedMesh::Silhou
     for (int i = 0; i < m_nodeCount; ++i) widen(m_nodes[i], static_cast<size_t>(i));
     if (m_apex) {
         const double tolerance = ApexTolerance(*m_apex);
-        for (int i = 0; i < m_nodeCount && !basis->apexOnMesh; ++i)
-            basis->apexOnMesh = (basis->positions[static_cast<size_t>(i)] - *m_apex).len() <= tolerance;
+        for (int i = 0; i < m_nodeCount; ++i)
+            if ((basis->positions[static_cast<size_t>(i)] - *m_apex).len() <= tolerance) {
+                basis->apexOnMesh = true;
+                basis->atApex.resize(static_cast<size_t>(m_nodeCount), 0);
+                basis->atApex[static_cast<size_t>(i)] = 1;
+            }
     }
     // A corner outside the used nodes (node 0 of an empty mesh, or one set through a polygon)
     // gets an entry of its own, so that it reads what the corner points at.
@@ -619,11 +633,13 @@ inline int Facing(const SPAunit_vector& d, const SPAunit_vector& n)
 }  // namespace
 
 void CVyrIndexedMesh::ComputeSilhouette(const SPAtransf& viewTransform, const SPAposition& eye,
-                                        const SPAposition& target, SegmentList& segments) const
+                                        const SPAposition& target, SegmentList& segments,
+                                        std::vector<SSilhouetteSide>* sides) const
 {
     const SPAunit_vector d = normalise(normalise(target - eye) * viewTransform.inverse());
     if (d.is_zero(SPAresmch)) return;
     const size_t first = segments.size();
+    const size_t firstSide = sides ? sides->size() : 0;
     const std::shared_ptr<const SSilhouetteBasis> kept = SilhouetteBasis();
     const SSilhouetteBasis& basis = *kept;
     SSilhouetteScratch& scratch = SilhouetteScratch();
@@ -637,6 +653,33 @@ void CVyrIndexedMesh::ComputeSilhouette(const SPAtransf& viewTransform, const SP
     for (size_t i = 0; i < nodes; ++i) facing[i] = static_cast<signed char>(Facing(d, normals[i]));
     std::vector<std::pair<SPAposition, SPAposition>>& edgeOn = scratch.edgeOn;
     edgeOn.clear();
+    // Where the ends of each segment leave the face (see SSilhouetteSide): the normal there, off
+    // the line of sight, turned by how the normals turn across the outline, (q - p) . (n(q) -
+    // n(p)), which is positive where they point away from the centre of curvature, whichever way
+    // the mesh's normals point; and how far the corners of the mesh edge an end lies on reach
+    // beyond it that way. An end is worked out from its own mesh edge or node alone, so that the
+    // segments meeting there move it alike and the outline stays whole.
+    std::vector<SEdgeOnSide>& edgeOnSides = scratch.edgeOnSides;
+    edgeOnSides.clear();
+    const auto bend = [&](size_t i, size_t j) {
+        return (positions[j] - positions[i]) % (normals[j] - normals[i]);
+    };
+    // An end at `at` on the mesh edge from node `i` to node `j` (the same node twice for an end at
+    // a node): the way it leaves the face, and how far the edge's corners reach that way.
+    const auto endAt = [&](const SPAposition& at, const SPAvector& normal, double turn, size_t i, size_t j,
+                           SPAunit_vector& away, double& reach) {
+        const SPAvector off = normal - d * (normal % d);
+        away = off.is_zero(SPAresmch) ? SPAunit_vector() : normalise(turn < 0.0 ? -off : off);
+        reach = std::max({0.0, (positions[i] - at) % away, (positions[j] - at) % away});
+    };
+    const auto atApex = [&basis](size_t node) { return node < basis.atApex.size() && basis.atApex[node] != 0; };
+    // Both ends at nodes of the mesh.
+    const auto addNodeSide = [&](size_t a, size_t b, double turn) {
+        SSilhouetteSide side;
+        endAt(positions[a], normals[a], turn, a, a, side.away[0], side.reach[0]);
+        endAt(positions[b], normals[b], turn, b, b, side.away[1], side.reach[1]);
+        sides->push_back(side);
+    };
 
     for (const SSilhouetteBasis::STriangle& triangle : basis.triangles) {
         const size_t node[3] = {static_cast<size_t>(triangle.node[0]), static_cast<size_t>(triangle.node[1]),
@@ -650,11 +693,22 @@ void CVyrIndexedMesh::ComputeSilhouette(const SPAtransf& viewTransform, const SP
         if (zeroCount >= 2) {
             edgeOn.emplace_back(*p[zeros[0]], *p[zeros[1]]);
             if (zeroCount == 3) edgeOn.emplace_back(*p[zeros[1]], *p[zeros[2]]);
+            if (sides) {
+                // An edge-on edge bends towards the triangle's third corner.
+                for (int e = 0; e + 1 < zeroCount; ++e) {
+                    const size_t a = node[zeros[e]], b = node[zeros[e + 1]], c = node[3 - zeros[e] - zeros[e + 1]];
+                    edgeOnSides.push_back({a, b, bend(a, c) + bend(b, c)});
+                }
+            }
             continue;
         }
         if (!triangle.plane.is_zero(SPAresmch) && Facing(d, triangle.plane) == 0) {
             segments.emplace_back(*p[0], *p[1]);
             segments.emplace_back(*p[1], *p[2]);
+            if (sides) {
+                addNodeSide(node[0], node[1], 0.0);
+                addNodeSide(node[1], node[2], 0.0);
+            }
             continue;
         }
         if (direction[0] == direction[1] && direction[1] == direction[2]) continue;
@@ -666,6 +720,7 @@ void CVyrIndexedMesh::ComputeSilhouette(const SPAtransf& viewTransform, const SP
         const double angle[3] = {angle_between(d, normals[node[0]]), angle_between(d, normals[node[1]]),
                                  angle_between(d, normals[node[2]])};
         SPAposition crossing[3];
+        SSilhouetteSide side;
         int crossings = 0;
         static const int kEdges[3][2] = {{0, 1}, {1, 2}, {2, 0}};
         for (const auto& edge : kEdges) {
@@ -673,9 +728,23 @@ void CVyrIndexedMesh::ComputeSilhouette(const SPAtransf& viewTransform, const SP
             if (direction[i] == direction[j]) continue;
             const double fi = std::fabs(angle[i] - kHalfPi), fj = std::fabs(angle[j] - kHalfPi);
             const double t = fi + fj > 0.0 ? fi / (fi + fj) : 0.5;
-            crossing[crossings++] = *p[i] + (*p[j] - *p[i]) * t;
+            crossing[crossings] = *p[i] + (*p[j] - *p[i]) * t;
+            if (sides && crossings < 2) {
+                // A cone's normal is the same all along a line to its apex, where the mesh's node
+                // has no normal of its own: an end on such a line takes the other node's.
+                const bool iApex = atApex(node[i]), jApex = atApex(node[j]);
+                const SPAvector normal = iApex   ? SPAvector(normals[node[j]])
+                                         : jApex ? SPAvector(normals[node[i]])
+                                                 : normals[node[i]] + (normals[node[j]] - normals[node[i]]) * t;
+                endAt(crossing[crossings], normal, bend(node[i], node[j]), iApex ? node[j] : node[i],
+                      jApex ? node[i] : node[j], side.away[crossings], side.reach[crossings]);
+            }
+            ++crossings;
         }
-        if (crossings >= 2) segments.emplace_back(crossing[0], crossing[1]);
+        if (crossings >= 2) {
+            segments.emplace_back(crossing[0], crossing[1]);
+            if (sides) sides->push_back(side);
+        }
     }
 
     // An edge-on edge is a silhouette where two triangles share it: each edge, in order, pairs
@@ -716,6 +785,7 @@ void CVyrIndexedMesh::ComputeSilhouette(const SPAtransf& viewTransform, const SP
             for (size_t r = at; r-- > 0 && keys[i] - keys[size_t(order[r])] <= SPAresabs;) consider(size_t(order[r]));
             if (match == count) continue;
             segments.emplace_back(edgeOn[i].first, edgeOn[i].second);
+            if (sides) addNodeSide(edgeOnSides[i].a, edgeOnSides[i].b, edgeOnSides[i].turn + edgeOnSides[match].turn);
             used[i] = used[match] = 1;
         }
     }
@@ -726,12 +796,24 @@ void CVyrIndexedMesh::ComputeSilhouette(const SPAtransf& viewTransform, const SP
             return (s.first - *m_apex).len_sq() <= (s.second - *m_apex).len_sq() ? s.first : s.second;
         };
         const CGmPosition apex(*m_apex);
+        // A cone's outline is a straight line: a segment to the apex leaves the face at its far end
+        // as the segment it ends does there, and the same way at the apex.
+        const auto apexSide = [&](const std::pair<CGmPosition, CGmPosition>& segment, const SSilhouetteSide& ended,
+                                  const std::pair<CGmPosition, CGmPosition>& endedSegment) {
+            const int at = (endedSegment.first - segment.second).len_sq() <= (endedSegment.second - segment.second).len_sq() ? 0 : 1;
+            SSilhouetteSide side;
+            side.away[0] = side.away[1] = ended.away[at];
+            side.reach[1] = ended.reach[at];
+            sides->push_back(side);
+        };
         if (segments.size() - first >= 2) {
             const CGmPosition end = nearer(segments[first + 1]);
             segments.emplace_back(apex, end);
+            if (sides) apexSide(segments.back(), (*sides)[firstSide + 1], segments[first + 1]);
         }
         const CGmPosition end = nearer(segments[first]);
         segments.emplace_back(apex, end);
+        if (sides) apexSide(segments.back(), (*sides)[firstSide], segments[first]);
     }
 }
 

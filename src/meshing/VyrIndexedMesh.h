@@ -181,6 +181,22 @@ public:
     // Silhouette segments: pairs of end points.
     using SegmentList = std::vector<std::pair<CGmPosition, CGmPosition>>;
 
+    // Which way each end of a silhouette segment leaves its face's mesh in the picture, and how far
+    // it must go, so that a hidden-line frame can draw the segment where its own face does not
+    // cover it: the segments lie on the mesh, where the face's triangles in front of them may
+    // reach over them. Ends that segments share (on one mesh edge or node) get the same answer.
+    struct SSilhouetteSide {
+        // Per end (first, second): the surface's normal there, off the line of sight (so sideways
+        // in the picture), turned towards the side of the outline where the face does not lie,
+        // away from its centre of curvature, whichever way the mesh's normals point (where they
+        // do not turn, on a flat triangle seen edge-on, the way they point). Zero where the
+        // normal runs along the line of sight.
+        SPAunit_vector away[2];
+        // Per end: how far (model units, 0 or more) the two corners of the mesh edge the end lies
+        // on reach beyond it that way (0 at a node).
+        double reach[2] = {0.0, 0.0};
+    };
+
     // A revision of a mesh's shape (see the header comment). The default one is no mesh's.
     struct SRevision {
         // The mesh's serial number: no two meshes of the process share one; 0 for none.
@@ -304,13 +320,15 @@ public:
     void CollectMeshTriangles(CDsTrianglesCollector& collector) const;
     // Appends the silhouette segments of the mesh seen from `eye` towards `target` (the viewing
     // direction brought into the mesh's frame by the inverse of `viewTransform`). Triangles only.
-    // The first call of a revision keeps what does not depend on the view; safe to call from
-    // several threads at once (see the header comment).
+    // With `sides`, appends the side of each segment appended too (see SSilhouetteSide); the
+    // segments are the same with or without. The first call of a revision keeps what does not
+    // depend on the view; safe to call from several threads at once (see the header comment).
     void ComputeSilhouette(const SPAtransf& viewTransform, const SPAposition& eye, const SPAposition& target,
-                           SegmentList& segments) const;
+                           SegmentList& segments, std::vector<SSilhouetteSide>* sides = nullptr) const;
     // Moves both ends of a segment sideways, away from the surface (along (first - second) x
     // `u`, turned towards `w`), by twice the current refinement's surface tolerance, so that a
-    // hidden-line pass does not hide it in its own face.
+    // hidden-line pass does not hide it in its own face (`w` may be the side's `away` that
+    // ComputeSilhouette gives, `u` the viewing direction).
     static void OffsetSegmentToPreventFhlAtrifacts(SPAposition& first, SPAposition& second, const SPAunit_vector& u,
                                                    const SPAunit_vector& w);
 

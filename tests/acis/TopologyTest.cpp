@@ -232,14 +232,19 @@ TEST(SpaTopology, CylinderAndConeFaces)
         if (is_conical_face(f)) {
             ++sides;
             EXPECT_TRUE(is_cylindrical_face(f));
-            // The side face keeps its seam: one edge used twice by the same loop.
-            int seams = 0;
-            for (EDGE* e : Edges(f))
-                if (e->coedge()->partner() && e->coedge()->partner()->loop() == e->coedge()->loop()) {
-                    ++seams;
-                    EXPECT_EQ(e->get_convexity(), EDGE_cvty_tangent);
-                }
-            EXPECT_EQ(seams, 1);
+            // No seam: a loop per rim, each one circle that the side shares with a cap.
+            int loops = 0;
+            for (LOOP* l = f->loop(); l != nullptr; l = l->next()) {
+                ++loops;
+                ASSERT_NE(l->start(), nullptr);
+                EXPECT_EQ(l->start()->next(), l->start());
+                EDGE* e = l->start()->edge();
+                EXPECT_TRUE(is_elliptical_edge(e));
+                EXPECT_EQ(Faces(e).size(), 2u);
+                EXPECT_EQ(e->get_convexity(), EDGE_cvty_convex);
+            }
+            EXPECT_EQ(loops, 2);
+            EXPECT_EQ(Edges(f).size(), 2u);
         } else {
             ++caps;
             EXPECT_TRUE(is_planar_face(f));
@@ -260,6 +265,65 @@ TEST(SpaTopology, CylinderAndConeFaces)
             EXPECT_FALSE(is_cylindrical_face(f));
         }
     EXPECT_EQ(conical, 1);
+}
+
+// Where a periodic surface closes on itself there is no edge: a body's edges, vertices and loops
+// are the boundaries its faces really have, for the primitives and for a block drilled through.
+TEST(SpaTopology, SeamsAreNoEdges)
+{
+    auto count = [](ENTITY* entity, outcome (*get)(ENTITY*, ENTITY_LIST&)) {
+        ENTITY_LIST list;
+        EXPECT_TRUE(get(entity, list).ok());
+        return list.count();
+    };
+    auto loops = [](const FACE* face) {
+        int n = 0;
+        for (LOOP* l = face->loop(); l != nullptr; l = l->next()) ++n;
+        return n;
+    };
+    const struct {
+        const char* name;
+        BODY* body;
+        int edges, vertices, curvedLoops;
+    } cases[] = {
+        {"cylinder", make_cylinder(SPAposition(0, 0, 0), SPAvector(0, 0, 1), 2, 5), 2, 2, 2},
+        {"frustum", make_cone(SPAposition(0, 0, 0), SPAvector(0, 0, 1), 3, 1, 4), 2, 2, 2},
+        {"pointed cone", make_cone(SPAposition(0, 0, 0), SPAvector(0, 0, 1), 3, 0, 4), 1, 1, 1},
+        {"sphere", make_sphere(SPAposition(0, 0, 0), 2), 0, 0, 0},
+        {"torus", make_torus(SPAposition(0, 0, 0), SPAvector(0, 0, 1), 5, 1), 0, 0, 0},
+    };
+    for (const auto& c : cases) {
+        BodyPtr body(c.body);
+        ASSERT_TRUE(body) << c.name;
+        EXPECT_EQ(count(body.get(), api_get_edges), c.edges) << c.name;
+        EXPECT_EQ(count(body.get(), api_get_vertices), c.vertices) << c.name;
+        for (FACE* f : Faces(body.get())) {
+            if (is_planar_face(f)) continue;
+            EXPECT_EQ(loops(f), c.curvedLoops) << c.name;
+            // Every edge of the face bounds another face too.
+            for (EDGE* e : Edges(f)) EXPECT_EQ(Faces(e).size(), 2u) << c.name;
+        }
+    }
+
+    // A block drilled through by a cylinder: its 12 edges and the hole's two rims, each bounding
+    // the hole and a side of the block (a ridge), and the hole's face one loop per rim.
+    BodyPtr block(make_block(-10, -10, -10, 10, 10, 10));
+    BodyPtr drill(make_cylinder(SPAposition(0, 0, -20), SPAvector(0, 0, 1), 4, 40));
+    BodyPtr drilled(subtract_bodies(block.get(), drill.get()));
+    ASSERT_TRUE(drilled);
+    EXPECT_EQ(count(drilled.get(), api_get_edges), 14);
+    int holes = 0;
+    for (FACE* f : Faces(drilled.get())) {
+        if (!is_cylindrical_face(f)) continue;
+        ++holes;
+        EXPECT_EQ(loops(f), 2);
+        ASSERT_EQ(Edges(f).size(), 2u);
+        for (EDGE* e : Edges(f)) {
+            EXPECT_TRUE(is_elliptical_edge(e));
+            EXPECT_EQ(e->get_convexity(), EDGE_cvty_convex);
+        }
+    }
+    EXPECT_EQ(holes, 1);
 }
 
 TEST(SpaTopology, OtherSolidsAndConvexity)

@@ -168,14 +168,14 @@ TEST(DemoTest, OutlinesTheCylinderConeAndSphereInTheLinePictures) {
     std::string folder = vyrtest::ScratchDir();
     ASSERT_EQ(RunDemo(folder), 0);
     // Each primitive has a colour of its own: the cylinder orange, the cone red, the sphere green.
-    // Without their outlines the line pictures show only the cylinder's two rims (about 180
-    // orange pixels in wireframe, 150 with hidden lines), the cone's base (130, 100) and the
-    // sphere's seam (40, 30); the outlines add both sides of the cylinder and the cone and the
-    // sphere's circle.
+    // Without their outlines the line pictures show only the cylinder's two rims (about 150
+    // orange pixels in wireframe, 120 with hidden lines) and the cone's base (90, 60), and
+    // nothing of the sphere (no seam down any of them); the outlines add both sides of the
+    // cylinder and the cone and the sphere's circle.
     const struct {
         const char* file;
         int orange, red, green;
-    } pictures[] = {{"wireframe.png", 210, 157, 90}, {"hidden-lines.png", 180, 130, 75}};
+    } pictures[] = {{"wireframe.png", 178, 121, 90}, {"hidden-lines.png", 147, 92, 75}};
     for (const auto& picture : pictures) {
         int width = 0, height = 0;
         std::vector<unsigned char> rgb;

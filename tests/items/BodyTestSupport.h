@@ -82,11 +82,11 @@ inline std::unique_ptr<CDsItemsBody> MakeBodyItem(BODY* body, CDsGlContext* cont
     return std::make_unique<CDsItemsBody>(body, context, meshes);
 }
 
-// The face of `body` whose vertices' mean lies at height `z`, null when none.
+// The planar face of `body` whose vertices' mean lies at height `z`, null when none.
 inline FACE* FaceAtHeight(const ENTITY* body, double z)
 {
     for (FACE* face : Faces(body))
-        if (std::abs(LoopCentre(face).z() - z) < 1e-6) return face;
+        if (is_planar_face(face) && std::abs(LoopCentre(face).z() - z) < 1e-6) return face;
     return nullptr;
 }
 

@@ -612,6 +612,49 @@ TEST(VyrIndexedMeshTest, SilhouettesOfATurningViewAreThoseOfThePlainComputationA
     ExpectSameSegments(segments, PlainSilhouette(tube, eye, eye + oblique), oblique);
 }
 
+// The side of each end of a tube's outline: at right angles to the line of sight, away from the
+// axis (where the tube does not lie in the picture), whichever way its normals point; ends that
+// segments share get one answer; the segments are those computed without sides.
+TEST(VyrIndexedMeshTest, EachEndOfAnOutlineLeavesItsFaceAwayFromTheCentreOfCurvature)
+{
+    CVyrIndexedMesh tube = Tube(24, 3);
+    const SPAposition eye(20, 5, 7);
+    // Across the axis through nodes (edge-on edges), between them, and obliquely.
+    for (const SPAvector& direction : {SPAvector(-1, 0, 0), SPAvector(-1, 0.13, 0), SPAvector(-1, 0.3, 0.2)}) {
+        for (int turned = 0; turned < 2; ++turned) {
+            CVyrIndexedMesh::SegmentList plain, segments;
+            std::vector<CVyrIndexedMesh::SSilhouetteSide> sides;
+            tube.ComputeSilhouette(SPAtransf(), eye, eye + direction, plain);
+            tube.ComputeSilhouette(SPAtransf(), eye, eye + direction, segments, &sides);
+            ExpectSameSegments(segments, plain, direction);
+            ASSERT_EQ(sides.size(), segments.size());
+            ASSERT_FALSE(sides.empty());
+            const SPAunit_vector d = normalise(direction);
+            // Per end position: the answer it got first.
+            std::vector<std::pair<SPAposition, std::pair<SPAunit_vector, double>>> seen;
+            for (size_t i = 0; i < segments.size(); ++i)
+                for (int e = 0; e < 2; ++e) {
+                    const CGmPosition& end = e == 0 ? segments[i].first : segments[i].second;
+                    const SPAposition at(end.x(), end.y(), end.z());
+                    const SPAunit_vector& away = sides[i].away[e];
+                    ASSERT_FALSE(away.is_zero(0.5)) << i;
+                    EXPECT_NEAR(away % d, 0.0, 1e-9) << i;
+                    EXPECT_GT(away % SPAvector(at.x(), at.y(), 0), 1.9) << "segment " << i << ", turned " << turned;
+                    EXPECT_GE(sides[i].reach[e], 0.0);
+                    EXPECT_LT(sides[i].reach[e], 0.1);  // the sag of 24 facets round radius 2 is 0.017
+                    for (const auto& other : seen)
+                        if ((other.first - at).len() < 1e-9) {
+                            EXPECT_LT((other.second.first - away).len(), 1e-9) << i;
+                            EXPECT_NEAR(other.second.second, sides[i].reach[e], 1e-9) << i;
+                        }
+                    seen.push_back({at, {away, sides[i].reach[e]}});
+                }
+            // Turned inside out, as the mesh of a hole: the same segments leave on the same sides.
+            tube.reverse();
+        }
+    }
+}
+
 TEST(VyrIndexedMeshTest, TwoThreadsAskingOneMeshForSilhouettesGetTheAnswersOfOne)
 {
     // The answers of one thread, from a mesh of its own.

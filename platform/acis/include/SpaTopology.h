@@ -8,8 +8,12 @@
 // (an EDGE's owner is its first COEDGE, a VERTEX's its first EDGE), so owners lead to the BODY.
 //
 // Edges without a curve (the collapsed boundaries at a sphere's pole or a cone's apex) are not
-// part of the topology. A closed periodic face (a cylinder's side, a sphere) keeps its seam edge:
-// that edge has two coedges in the same loop.
+// part of the topology, and neither are seams: the lines where a closed periodic surface meets
+// itself (down the side of a cylinder, cone or hole, from pole to pole of a sphere, round a
+// torus), which bound nothing a user sees and are never drawn, picked or snapped to. A face on
+// such a surface has a loop per boundary it really has: a cylinder's side one per rim, a pointed
+// cone's side one (its base rim), a whole sphere or torus none (no edges, no vertices). Where a
+// face is split along the line, the edge between the two faces is an edge like any other.
 //
 // Positions and parameters are those of the body's own space; the body's TRANSFORM applies on top.
 #pragma once
@@ -45,7 +49,7 @@ enum EDGE_cvty {
     EDGE_cvty_convex = 1,
     // The faces make a valley.
     EDGE_cvty_concave = 2,
-    // The faces meet smoothly (like a fillet and its neighbours, or a seam).
+    // The faces meet smoothly (like a fillet and its neighbours).
     EDGE_cvty_tangent = 3
 };
 

@@ -198,20 +198,54 @@ struct SpaBodyBuilder {
         LOOP* lastLoop = nullptr;
         for (TopExp_Explorer wx(f, TopAbs_WIRE); wx.More(); wx.Next()) {
             const TopoDS_Wire w = TopoDS::Wire(wx.Current());
-            const std::vector<TopoDS_Edge> edges = OrderedEdges(w, &f);
-            if (edges.empty()) continue;
-            LOOP* loop = SpaOcctAccess::NewLoop(w);
-            SpaOcctAccess::LinkLoop(face, lastLoop, loop);
-            lastLoop = loop;
-            data->loops.push_back(loop);
-            std::vector<COEDGE*> ring;
-            for (const TopoDS_Edge& e : edges) {
-                COEDGE* c = SpaOcctAccess::NewCoedge(GetEdge(e), e.Orientation() == TopAbs_REVERSED ? REVERSED : FORWARD);
-                ring.push_back(c);
-                data->coedges.push_back(c);
+            for (const std::vector<TopoDS_Edge>& edges : LoopsWithoutSeams(OrderedEdges(w, &f), f)) {
+                LOOP* loop = SpaOcctAccess::NewLoop(w);
+                SpaOcctAccess::LinkLoop(face, lastLoop, loop);
+                lastLoop = loop;
+                data->loops.push_back(loop);
+                std::vector<COEDGE*> ring;
+                for (const TopoDS_Edge& e : edges) {
+                    COEDGE* c = SpaOcctAccess::NewCoedge(GetEdge(e), e.Orientation() == TopAbs_REVERSED ? REVERSED : FORWARD);
+                    ring.push_back(c);
+                    data->coedges.push_back(c);
+                }
+                SpaOcctAccess::LinkCoedges(ring, loop, nullptr, true);
             }
-            SpaOcctAccess::LinkCoedges(ring, loop, nullptr, true);
         }
+    }
+
+    // The loops of one wire of `face` (its coedges in chain order) without the face's seams: the
+    // edges where a periodic surface closes on itself (a cylinder's, cone's, sphere's or torus's
+    // line of parameter 0), which the face uses twice and which bound nothing. Each run of coedges
+    // between two uses of seams is a loop of its own: a cylinder's one wire (bottom rim, seam, top
+    // rim, seam) gives two loops of one rim each, a whole sphere's or torus's none.
+    static std::vector<std::vector<TopoDS_Edge>> LoopsWithoutSeams(const std::vector<TopoDS_Edge>& edges,
+                                                                   const TopoDS_Face& face)
+    {
+        const size_t n = edges.size();
+        std::vector<bool> seam(n, false);
+        size_t firstSeam = n;
+        for (size_t i = 0; i < n; ++i) {
+            seam[i] = BRep_Tool::IsClosed(edges[i], face);
+            if (seam[i] && firstSeam == n) firstSeam = i;
+        }
+        std::vector<std::vector<TopoDS_Edge>> loops;
+        if (firstSeam == n) {
+            if (n > 0) loops.push_back(edges);
+            return loops;
+        }
+        // Round the ring once, from the coedge after the first seam.
+        std::vector<TopoDS_Edge> run;
+        for (size_t k = 1; k <= n; ++k) {
+            const size_t i = (firstSeam + k) % n;
+            if (!seam[i]) {
+                run.push_back(edges[i]);
+                continue;
+            }
+            if (!run.empty()) loops.push_back(std::move(run));
+            run.clear();
+        }
+        return loops;
     }
 
     void AddShell(LUMP* lump, SHELL*& lastShell, const TopoDS_Shape& shellShape, FACE_SIDES sides, TopAbs_ShapeEnum what)
@@ -481,7 +515,7 @@ EDGE_cvty EDGE::get_convexity() const
     if (c2 == nullptr || c1->loop() == nullptr || c2->loop() == nullptr) return EDGE_cvty_unknown;
     FACE* f1 = c1->loop()->face();
     FACE* f2 = c2->loop()->face();
-    if (f1 == f2) return EDGE_cvty_tangent;  // a seam: the face continues across it
+    if (f1 == f2) return EDGE_cvty_tangent;  // the face continues across it
     try {
         const TopoDS_Edge e = OcctEdge(this);
         BRepAdaptor_Curve ad(e);

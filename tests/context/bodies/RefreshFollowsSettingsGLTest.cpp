@@ -387,3 +387,25 @@ TEST_F(RefreshFollowsSettingsGLTest, AFaceMovedOnItsOwnIsDrawnWhereItNowIs)
     EXPECT_TRUE(litAt());
     EXPECT_EQ(Front(), WholeFrame());
 }
+
+TEST_F(RefreshFollowsSettingsGLTest, FittingTheClippingPlanesAgainToTheSameSceneLeavesTheCameraAsItIs)
+{
+    // A parallel camera's eye is moved out in front of the scene as the planes are fitted; fitted
+    // again to the same scene it stays, or a whole frame would not draw what the refresh drew.
+    for (const SPAposition& eye : {SPAposition(60, -80, 100), SPAposition(71.2756267, 106.658734, 12.2462315),
+                                   SPAposition(-3.7, 0.2, 0.9)}) {
+        host_->Look(ViewSetup().Eye(eye).Target(SPAposition(eye.x() - 0.69, eye.y() - 0.72, eye.z() + 0.06))
+                        .Up(SPAvector(0, 0, 1)).Field(kSize, kSize).Clip(0.01, 50));
+        host_->ShowBlock(SPAposition(eye.x() - 90, eye.y() - 90, eye.z() - 30),
+                         SPAposition(eye.x() - 70, eye.y() - 60, eye.z() + 10));
+        View().refresh();
+        const SPAposition fitted = View().get_eye();
+        const double yon = View().get_yon();
+        const vyrtest::Picture refreshed = host_->Front();
+        EXPECT_TRUE(vyrtest::SamePicture(refreshed, host_->WholeFrame()));
+        EXPECT_EQ(View().get_eye().x(), fitted.x());
+        EXPECT_EQ(View().get_eye().y(), fitted.y());
+        EXPECT_EQ(View().get_eye().z(), fitted.z());
+        EXPECT_EQ(View().get_yon(), yon);
+    }
+}
