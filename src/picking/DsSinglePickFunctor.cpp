@@ -323,6 +323,7 @@ void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
     if (!accepted && !(kinds & 0x44) && m_pending.empty()) return;
 
     SPAposition point(1e11, 1e11, 1e11);
+    SPAposition depthAt(1e11, 1e11, 1e11);  // where the hit lies along the ray, when not at `point`
     int kind = CDsPickHit::eKindNone;
     // What a section cuts away is not picked, whichever road tests the faces.
     SDsPickClip clip;
@@ -335,7 +336,13 @@ void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
             // front of the faces), else the faces' point nearest to the ray.
             if (SelectionPoint(item, CDsGeometry::eDpFaces, clip, point)) {
                 kind = CDsPickHit::eKindFace;
-                if (!RayPoint(item, clip, point)) NearestPoint(item, clip, point);
+                if (!RayPoint(item, clip, point)) {
+                    // The faces stand in depth where the selection met them in the pick window;
+                    // their point nearest to the ray, their position, may lie well outside the
+                    // window, in front of what the cursor shows.
+                    depthAt = point;
+                    NearestPoint(item, clip, point);
+                }
             }
         } else if (RayPoint(item, clip, point)) {
             kind = CDsPickHit::eKindFace;
@@ -375,11 +382,11 @@ void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
     }
     const int state = item.location ? item.location->GetState() : 0;
     const bool onTop = (kinds & CDsGeometry::eDpOnTop) || (item.location && item.location->IsOnTop());
-    Record(item, accepted, kind != CDsPickHit::eKindNone, kind, point, master, state, onTop);
+    Record(item, accepted, kind != CDsPickHit::eKindNone, kind, point, master, state, onTop, &depthAt);
 }
 
 void CDsSinglePickFunctor::Record(const SItem& item, bool accepted, bool hit, int kind, const SPAposition& point,
-                                  bool master, int state, bool onTop)
+                                  bool master, int state, bool onTop, const SPAposition* depthAt)
 {
     const bool container = item.category != eVyrCatLeaf && item.category != eVyrCatOpenLeaf;
     if (!hit && !(accepted && container)) return;
@@ -402,7 +409,10 @@ void CDsSinglePickFunctor::Record(const SItem& item, bool accepted, bool hit, in
     record.hitKind = kind;
     record.depthLayer = static_cast<short>(kind == CDsPickHit::eKindFace ? eDsDepthLayerFull
                                                                          : DsGetDepthLayerForState(state, m_renderMode, onTop));
-    record.depth = record.HasPoint() && m_ray.valid() ? (point - m_ray.root_point()) % m_ray.direction() : kFarDepth;
+    const bool placedInDepth = depthAt && !(depthAt->x() == 1e11 && depthAt->y() == 1e11 && depthAt->z() == 1e11);
+    record.depth = record.HasPoint() && m_ray.valid()
+                       ? ((placedInDepth ? *depthAt : point) - m_ray.root_point()) % m_ray.direction()
+                       : kFarDepth;
     if (accepted || (kind & 0x44)) m_hits.push_back(record);
     if (!m_pending.empty() &&
         (m_pending.front().hit.hitKind == CDsPickHit::eKindNone || record.depth < m_pending.front().hit.depth)) {

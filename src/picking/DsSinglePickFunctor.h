@@ -154,9 +154,11 @@ private:
                    const CDsItemVariant* parent);
     // The item's hit test and its record.
     void HitTest(const SItem& item, bool master);
-    // Records a hit (or an accepted container waiting for one).
+    // Records a hit (or an accepted container waiting for one); its depth along the pick ray is
+    // that of `point`, or of `depthAt` when given and set (a position off the ray whose faces the
+    // selection met nearer or farther).
     void Record(const SItem& item, bool accepted, bool hit, int kind, const SPAposition& point, bool master, int state,
-                bool onTop);
+                bool onTop, const SPAposition* depthAt = nullptr);
     // The OpenGL selection of the item's `kinds` with the sections of `clip`'s scene clipping it as
     // the frame clips it (the section plane, or each area of a stepped section in turn); whether a
     // record came, the nearest window depth into `depth`.

@@ -31,3 +31,32 @@ TEST_F(PicksAsShownGLTest, ABodyReachingBehindAPerspectiveEyeIsPickedWhereTheWin
         }
     EXPECT_GT(shown, 6);
 }
+
+TEST_F(PicksAsShownGLTest, ABlockCaughtOnlyBehindTheOneUnderTheCursorIsNotPicked)
+{
+    // Two blocks run into each other; a wide perspective view looks down at them from close by.
+    // Under the cursor the window shows the first; the second's top runs on inside the first,
+    // where the pick window meets it (out of sight), and its corner nearest to the pick ray lies
+    // nearer to the eye, six pixels away.
+    vyrtest::Host host(120, 90);
+    CDsView3dCdc& view = host.View();
+    view.set_perspective(true);
+    view.set_eye(SPAposition(15.4797, -32.3762, 32.2358));
+    view.set_target(SPAposition(15.7181, -31.6869, 31.5517));
+    view.set_up(SPAvector(0.223573, 0.646594, 0.729337));
+    view.set_width(19.8626);
+    view.set_height(14.897);
+    view.SetRenderMode(eRenderMixed);
+    BODY* under = host.ShowBlock(SPAposition(-14.4584, -39.9307, 13.8574), SPAposition(6.35807, -23.6816, 39.4589));
+    BODY* inside = host.ShowBlock(SPAposition(-3.8551, -32.3399, 6.25916), SPAposition(19.9024, -10.7415, 26.4672),
+                                  0x00FF00);
+    host.Refresh();
+    ASSERT_TRUE(vyrtest::SamePicture(host.Front(), host.WholeFrame()));
+    const CDsPickedItem hit = host.Pick(28, 70);
+    EXPECT_EQ(hit.GetObjectPath(), host.PathOf(under));
+    EXPECT_NE(hit.GetObjectPath(), host.PathOf(inside));
+    // Where the second block's top shows (it stands out beyond the first), it is picked.
+    int x = 0, y = 0;
+    ASSERT_TRUE(host.PixelOf(SPAposition(14, -20, 26.4672), x, y));
+    EXPECT_EQ(host.Pick(x, y).GetObjectPath(), host.PathOf(inside));
+}
