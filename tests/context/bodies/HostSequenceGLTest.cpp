@@ -133,8 +133,10 @@ protected:
             name << "look along " << -out.x() << " " << -out.y() << " " << -out.z();
             return name.str();
         }
-        case 1: {
-            const double factor = Uniform(0, 1) ? 1.4 : 0.7;
+        case 1: {  // zoom, within a thousandth and a thousand units a pixel
+            double factor = Uniform(0, 1) ? 1.4 : 0.7;
+            const double upp = view.get_units_per_pixel();
+            if ((factor > 1 && upp < 1e-3) || (factor < 1 && upp > 1e3)) factor = 1 / factor;
             view.zoom_scale(factor);
             return "zoom " + std::to_string(factor);
         }
@@ -526,8 +528,40 @@ protected:
                 failures << " (a fresh host answers " << Name(shown ? fresh.IdOf(shown) - 1 : -1) << ")";
             });
             failures << ";";
+            if (std::getenv("VYR_HOST_SEQUENCE_TRACE")) TraceState(x, y, SPAposition(at->x(), at->y(), at->z()));
         }
         return failures.str();
+    }
+
+    // Prints what a wrong pick at drawable pixel (x, y) met: the camera, the blocks, the window's
+    // colour there, and where the answered position shows and what the model sees there.
+    void TraceState(int x, int y, const SPAposition& answered)
+    {
+        const int w = state_.width, h = state_.height;
+        CDsView3dCdc& v = host_->View();
+        std::printf("  camera eye (%g %g %g) target (%g %g %g) up (%g %g %g) size %g x %g persp %d clip %g %g; mode %d, "
+                    "window %d x %d, section %d at (%g %g %g) normal (%g %g %g)\n",
+                    v.get_eye().x(), v.get_eye().y(), v.get_eye().z(), v.get_target().x(), v.get_target().y(),
+                    v.get_target().z(), v.get_up().x(), v.get_up().y(), v.get_up().z(), v.get_width(), v.get_height(),
+                    int(v.is_perspective()), v.get_hither(), v.get_yon(), int(state_.mode), w, h, int(state_.section),
+                    state_.sectionPoint.x(), state_.sectionPoint.y(), state_.sectionPoint.z(), state_.sectionNormal.x(),
+                    state_.sectionNormal.y(), state_.sectionNormal.z());
+        for (size_t b = 0; b < state_.blocks.size(); ++b) {
+            const BlockState& e = state_.blocks[b];
+            const SPAposition o = SPAposition(0, 0, 0) * e.placement;
+            const SPAvector ex = SPAvector(1, 0, 0) * e.placement;
+            std::printf("  block %d (%g %g %g)-(%g %g %g), origin to (%g %g %g), x to (%g %g %g), shown %d, hidden on "
+                        "its item %d, colour %06x\n",
+                        int(b) + 1, e.low.x(), e.low.y(), e.low.z(), e.high.x(), e.high.y(), e.high.z(), o.x(), o.y(), o.z(),
+                        ex.x(), ex.y(), ex.z(), int(e.shown), int(e.hiddenOnItem), e.color);
+        }
+        const Picture front = host_->Front();
+        const unsigned char* c = front.At(x, h - 1 - y);
+        float px = 0, py = 0;
+        v.world_to_drawable(answered, px, py);
+        std::printf("  window (%d, %d, %d); the answered position shows at (%g, %g), cut away %d, where the model sees %s\n",
+                    c[0], c[1], c[2], px, py, int(host_->Context().IsPointClipped(answered)),
+                    Name(BlockUnder(px, py)).c_str());
     }
 
     static std::string Name(int block) { return block < 0 ? "nothing" : "block " + std::to_string(block + 1); }
