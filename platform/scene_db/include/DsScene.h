@@ -137,7 +137,9 @@ public:
     // Computes the model boxes of the current view's locations where they are not valid.
     void ValidateLocationsBB();
     // The model box of what the scene shows (peer and temporary parts, items not hidden by their
-    // own attributes or their type), recomputed after changes.
+    // own attributes or their type), each item placed as its location is drawn: by the transform
+    // ids along its path, else by its own and its part instances' transforms. Recomputed after
+    // changes.
     SPAbox GetBoundsBox();
     // Marks the location boxes of every view and the scene's box as needing computation.
     void InvalidateBoundBox();
