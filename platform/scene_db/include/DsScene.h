@@ -162,7 +162,9 @@ public:
     unsigned short NewTransformId();
     // Frees a transform id; locations with that id are then placed by their items again.
     void ReleaseTransformId(unsigned short id);
-    // Sets the transform of an id; false for an id not in use.
+    // Sets the transform of an id; false for an id not in use. Every view sees a partial change
+    // naming the paths that carry the id (not flagged: their locations' model boxes are no longer
+    // valid, so a view draws where each was and where it now is); none when no path carries it.
     bool SetTransform(unsigned short id, const CDsTransform& transform);
     // Sets the transform of an id from a modeler transform; false for an id not in use.
     bool SetTransform(unsigned short id, const SPAtransf& transform);

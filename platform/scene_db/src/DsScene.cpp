@@ -660,7 +660,13 @@ bool CDsScene::SetTransform(unsigned short id, const CDsTransform& transform)
     if (id == 0 || id >= m_impl->m_transformUsed.size() || !m_impl->m_transformUsed[id]) return false;
     m_impl->m_transforms[id] = transform;
     InvalidateBoundBox();
-    CDsPartStorage::instance()->m_journal->Add(CDsPartStorage::SJournal::eTotal, this, CVyrObjectId(), nullptr, true);
+    // The locations that carry the id move: each is a change by rectangle, which the view draws
+    // where the location was and where it now is (its boxes are no longer valid).
+    CDsPartStorage::SJournal& journal = *CDsPartStorage::instance()->m_journal;
+    for (const auto& entry : m_impl->m_pathFlags) {
+        if (entry.second.m_transformId == id)
+            journal.Add(CDsPartStorage::SJournal::ePath, this, CVyrObjectId(), &entry.first, false);
+    }
     return true;
 }
 

@@ -290,3 +290,35 @@ TEST_F(BodiesMovedGLTest, ABodyMovedByATransformIdOfTheSceneIsFramedDrawnAndPick
     const std::vector<CVyrObjectPath> moved = {host_->PathOf(small)};
     EXPECT_EQ(host_->Region(x - 3, y - 3, x + 3, y + 3), moved);
 }
+
+TEST_F(BodiesMovedGLTest, ABodyMovedByATransformIdWithinTheScenesDepthIsDrawnWhereItWasAndWhereItGoes)
+{
+    // A small block beside the first, moved by the scene database across to the opposite corner:
+    // a change of its location alone, whose redraw must clear where it was and draw where it goes.
+    BODY* small = host_->ShowBlock(SPAposition(25, 25, -2), SPAposition(29, 29, 2));
+    const unsigned short id = Context().NewTransformId();
+    ASSERT_TRUE(Context().SetTransformId(host_->PathOf(small), id));
+    host_->Refresh();
+    // There and back again, each move seen by one refresh (the depth planes stay as they are).
+    const double moves[] = {-54, 0};
+    const double hither = host_->View().get_hither(), yon = host_->View().get_yon();
+    for (const double dx : moves) {
+        ASSERT_TRUE(Context().SetTransform(id, translate_transf(SPAvector(dx, dx, 0))));
+        host_->Refresh();
+        EXPECT_EQ(host_->View().get_hither(), hither);
+        EXPECT_EQ(host_->View().get_yon(), yon);
+        const vyrtest::Picture refreshed = host_->Front();
+        EXPECT_TRUE(SamePicture(refreshed, host_->WholeFrame()));
+        const double gone = dx == 0 ? -54 : 0;  // where it was before this move
+        const SPAposition now(27 + dx, 27 + dx, 2), was(27 + gone, 27 + gone, 2);
+        int x = 0, y = 0;
+        ASSERT_TRUE(host_->PixelOf(now, x, y));
+        EXPECT_TRUE(refreshed.Lit(x, kHostSize - 1 - y));
+        EXPECT_EQ(host_->Pick(x, y).GetObjectPath(), host_->PathOf(small));
+        ASSERT_TRUE(host_->PixelOf(was, x, y));
+        EXPECT_FALSE(refreshed.Lit(x, kHostSize - 1 - y));
+        const std::vector<CVyrObjectPath> moved = {host_->PathOf(small)};
+        EXPECT_EQ(RegionAround(SPAposition(25 + dx, 25 + dx, -2), SPAposition(29 + dx, 29 + dx, 2)), moved);
+        EXPECT_TRUE(RegionAround(was - SPAvector(2, 2, 4), was + SPAvector(2, 2, 0)).empty());
+    }
+}
