@@ -10,7 +10,8 @@
 //     last drew (in bitmap mode: draw again). Without a saved picture to show (no valid back
 //     buffer, no complete off-screen picture) "nothing" becomes "draw again" and a partial change
 //     a total one.
-//  5. Unless nothing changed: the depth range from the scene's extent, the view's transforms,
+//  5. Unless nothing changed: the depth range from the scene's extent (a partial change becomes a
+//     total one when the near or far plane moved), the view's transforms,
 //     the synchronisation with the scene database (which gives the dirty rectangles), the frame
 //     (after which the scene's picture properties and render mode count as shown again),
 //     and for a window the frame rate: 1000 / elapsed milliseconds, 100 when no millisecond
@@ -123,7 +124,15 @@ void CDsGlContext::refresh(view3d* view, const CRect*)
     if (kind != eNoChange) {
         const long long start = CDsClock::GetMilliseconds();
         CVyrExceptionMask mask;
-        if (core) ComputeEyeAndClippingPlanes(core, &frame);
+        if (core) {
+            const double hither = core->get_hither(), yon = core->get_yon();
+            ComputeEyeAndClippingPlanes(core, &frame);
+            // Every depth of the picture follows the near and far planes: a partial redraw under
+            // planes fitted anew (the scene's extent changed) would leave the rest of the picture
+            // drawn under the old ones, where lines and faces meet otherwise.
+            if (kind == ePartiallyChanged && (core->get_hither() != hither || core->get_yon() != yon))
+                kind = eTotallyChanged;
+        }
         view_context saved;
         PrepareForRefresh(view, saved, &frame);
         // A walk that does not go through the change query (bitmap mode) must name its view.

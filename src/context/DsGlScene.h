@@ -226,7 +226,9 @@ public:
     // (emptied first) with the rectangles to redraw, empty for the whole viewport; returns
     // `status`. A partial change keeps a rectangle per changed path unless an id or path is
     // flagged, four or more paths changed, or two rectangles overlap; a path without a rectangle
-    // stands for the viewport. Nothing is done for a null view.
+    // stands for the viewport. When a changed location moved since its boxes were computed (its
+    // model box is no longer valid), the boxes are computed again and its rectangle covers where it
+    // was and where it now is. Nothing is done for a null view.
     int Synchronize(TDsLocationRects& dirty, int status, CDsScene::TChangedPaths& paths, CDsScene::TChangedIds& ids,
                     view3d* view);
     // One frame: per dirty rectangle (or for the viewport) the clear and the background; the
@@ -437,6 +439,10 @@ private:
     ERootGroup KindOf(CDsItemBase* group);
     // The frame's passes of the sections (see the header comment).
     void RenderSections(int mode, TDsLocationRects& dirty, view3d* view);
+    // The view's locations in step with the items, their model boxes validated and their window
+    // boxes computed by the location-box walk (`recount`: count the slaves again), timed under
+    // `label` when a time report is open.
+    void ComputeLocationBoxes(view3d* view, bool recount, const wchar_t* label);
 
     // The settings a frame reads from the scene, as NotePictureChanges compares them.
     struct SPictureSettings {

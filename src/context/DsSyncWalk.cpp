@@ -15,6 +15,7 @@
 #include "VyrDiagTimeReport.h"
 #include "view3d.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <optional>
@@ -259,13 +260,20 @@ int CDsGlScene::Synchronize(TDsLocationRects& dirty, int status, CDsScene::TChan
         view->get_viewport(x, y, width, height);
         const RECT viewport = {x, y + height, x + width, y};
         bool whole = false;
+        bool moved = false;
         for (const auto& change : paths) {
             RECT rect;
             if (change.second) {
                 whole = true;
                 break;
             }
-            if (!m_dbScene.GetLocationRect(change.first, &rect)) rect = viewport;
+            if (!m_dbScene.GetLocationRect(change.first, &rect)) {
+                rect = viewport;
+            } else if (const CDsLocation* location = m_dbScene.FindLocation(change.first)) {
+                // A window box without a valid model box: the location moved since its boxes were
+                // computed (a transform id of the scene changed).
+                if (!location->HasBoundBox()) moved = true;
+            }
             if (DsFindOverlappingLocationRect(dirty.begin(), dirty.end(), rect) != dirty.end()) {
                 whole = true;
                 break;
@@ -275,6 +283,27 @@ int CDsGlScene::Synchronize(TDsLocationRects& dirty, int status, CDsScene::TChan
         if (whole) {
             dirty.clear();
             break;
+        }
+        if (moved) {
+            // The boxes are computed where the locations now are, and each rectangle grows to
+            // cover where its location was and where it is: both places are drawn again.
+            ComputeLocationBoxes(view, true, label);
+            TDsLocationRects grown;
+            for (const SDsLocationRect& was : dirty) {
+                RECT now;
+                if (!m_dbScene.GetLocationRect(was.path, &now)) now = viewport;
+                RECT rect = was.rect;
+                rect.left = std::min(rect.left, now.left);
+                rect.right = std::max(rect.right, now.right);
+                rect.top = std::max(rect.top, now.top);
+                rect.bottom = std::min(rect.bottom, now.bottom);
+                if (DsFindOverlappingLocationRect(grown.begin(), grown.end(), rect) != grown.end()) {
+                    grown.clear();
+                    break;
+                }
+                grown.emplace_back(rect, was.path);
+            }
+            dirty.swap(grown);
         }
         // New or removed items have no rectangle of their own yet: the whole viewport is drawn.
         if (!ids.empty()) dirty.clear();
@@ -287,7 +316,12 @@ int CDsGlScene::Synchronize(TDsLocationRects& dirty, int status, CDsScene::TChan
     default:
         break;
     }
+    ComputeLocationBoxes(view, recount, label);
+    return status;
+}
 
+void CDsGlScene::ComputeLocationBoxes(view3d* view, bool recount, const wchar_t* label)
+{
     CVyrString timing(label);
     timing += L" -- Calc BoundBox";
     std::optional<CVyrDiagTimeReport> timer;
@@ -298,5 +332,4 @@ int CDsGlScene::Synchronize(TDsLocationRects& dirty, int status, CDsScene::TChan
     m_dbScene.ValidateLocationsBB();
     CDsLocation2dBoxFunctor functor(view, recount);
     CDsLocation2dBoxFunctor::TraverseScene(CDsPartStorage::instance(), functor, &m_dbScene);
-    return status;
 }

@@ -182,6 +182,41 @@ TEST_F(ChangesTest, StoreAndSceneChangesReachTheViews)
     EXPECT_EQ(Changes(a), eTotallyChanged);
 }
 
+TEST_F(ChangesTest, ANewTransformOfAnIdChangesThePathsThatCarryItByTheirRectangles)
+{
+    const CVyrObjectPath leaf = STestModel::Path(scene, {2, 10, 11}, 2);
+    const CVyrObjectPath other = STestModel::Path(scene, {1, 20}, 1);
+    const unsigned short id = scene.NewTransformId();
+    const unsigned short unused = scene.NewTransformId();
+    ASSERT_TRUE(scene.SetTransformId(leaf, id));
+    ASSERT_TRUE(scene.SetTransformId(other, id));
+    scene.SetCurrentView(a);
+    model.storage->SynchronizeLocations(&scene, false);
+    scene.ValidateLocationsBB();
+    CDsLocation* location = scene.FindLocation(leaf);
+    ASSERT_NE(location, nullptr);
+    location->Set2dBoundBox(10, 40, 30, 20);
+    Sync(a);
+
+    // An id no path carries moves nothing.
+    ASSERT_TRUE(scene.SetTransform(unused, translate_transf(SPAvector(0, 9, 0))));
+    EXPECT_EQ(Changes(a), eNoChange);
+
+    ASSERT_TRUE(scene.SetTransform(id, translate_transf(SPAvector(0, 9, 0))));
+    ASSERT_EQ(Changes(a), ePartiallyChanged);
+    ASSERT_EQ(paths.size(), 2u);
+    for (const auto& path : paths) {
+        EXPECT_TRUE(path.first.GetIds() == leaf.GetIds() || path.first.GetIds() == other.GetIds());
+        EXPECT_FALSE(path.second);  // by rectangle
+    }
+    EXPECT_TRUE(ids.empty());
+    // The rectangle is still where the location was; its model box is no longer valid.
+    RECT rect{};
+    ASSERT_TRUE(scene.GetLocationRect(leaf, &rect));
+    EXPECT_EQ(rect.left, 10);
+    EXPECT_FALSE(location->HasBoundBox());
+}
+
 TEST_F(ChangesTest, SixtyFourChangedPathsOrIdsAreListedMoreAreATotalChange)
 {
     Sync(a);

@@ -389,4 +389,32 @@ TEST_F(WalkTest, TheScenesBoxLeavesHiddenTypesOut)
     EXPECT_DOUBLE_EQ(shown.high().x(), 101.0);
 }
 
+TEST_F(WalkTest, TheScenesBoxPlacesEveryItemByTheTransformIdsOnItsPath)
+{
+    const SPAbox before = scene.GetBoundsBox();
+    EXPECT_DOUBLE_EQ(before.high().y(), 21.0);
+    // A leaf of the moved instance lifted by 50, the instance in place pushed back by 30 (its
+    // own transform replaced), a region leaf brought forward by 40.
+    const std::vector<std::pair<CVyrObjectPath, SPAvector>> moves = {
+        {STestModel::Path(scene, {2, 10, 11}, 2), SPAvector(0, 50, 0)},
+        {STestModel::Path(scene, {1}, 0), SPAvector(0, 0, -30)},
+        {STestModel::Path(scene, {2, 20, 21, 23}, 3), SPAvector(0, 0, 40)},
+    };
+    for (const auto& move : moves) {
+        const unsigned short id = scene.NewTransformId();
+        ASSERT_TRUE(scene.SetTransform(id, translate_transf(move.second)));
+        ASSERT_TRUE(scene.SetTransformId(move.first, id));
+    }
+    const SPAbox after = scene.GetBoundsBox();
+    EXPECT_DOUBLE_EQ(after.high().y(), 51.0);  // the lifted leaf
+    EXPECT_DOUBLE_EQ(after.low().z(), -30.0);  // the instance pushed back
+    EXPECT_DOUBLE_EQ(after.high().z(), 41.0);  // the region leaf (23 along x in its region)
+    EXPECT_DOUBLE_EQ(after.low().x(), 0.0);
+    EXPECT_DOUBLE_EQ(after.high().x(), 124.0);
+
+    // A new transform of an id moves its leaf in the box at once.
+    ASSERT_TRUE(scene.SetTransform(scene.GetTransformId(moves[0].first), translate_transf(SPAvector(0, -40, 0))));
+    EXPECT_DOUBLE_EQ(scene.GetBoundsBox().low().y(), -40.0);
+}
+
 }  // namespace

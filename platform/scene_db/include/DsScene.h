@@ -137,7 +137,9 @@ public:
     // Computes the model boxes of the current view's locations where they are not valid.
     void ValidateLocationsBB();
     // The model box of what the scene shows (peer and temporary parts, items not hidden by their
-    // own attributes or their type), recomputed after changes.
+    // own attributes or their type), each item placed as its location is drawn: by the transform
+    // ids along its path, else by its own and its part instances' transforms. Recomputed after
+    // changes.
     SPAbox GetBoundsBox();
     // Marks the location boxes of every view and the scene's box as needing computation.
     void InvalidateBoundBox();
@@ -160,7 +162,9 @@ public:
     unsigned short NewTransformId();
     // Frees a transform id; locations with that id are then placed by their items again.
     void ReleaseTransformId(unsigned short id);
-    // Sets the transform of an id; false for an id not in use.
+    // Sets the transform of an id; false for an id not in use. Every view sees a partial change
+    // naming the paths that carry the id (not flagged: their locations' model boxes are no longer
+    // valid, so a view draws where each was and where it now is); none when no path carries it.
     bool SetTransform(unsigned short id, const CDsTransform& transform);
     // Sets the transform of an id from a modeler transform; false for an id not in use.
     bool SetTransform(unsigned short id, const SPAtransf& transform);

@@ -222,35 +222,96 @@ struct SDsSceneWalker {
         location->m_boxGeneration = m_tree->m_boxGeneration;
     }
 
-    // Adds what the part shows to `box`.
-    void BoundPart(const CDsPart* part, const CDsTransform& transform, SBox& box, int depth) const
+    // The path of the item a box walk is at, from the root part: ids from the root and the root's
+    // part id. A location's transform id is kept by path, so the walk names every item it passes.
+    struct SPathTrail {
+        int m_partId = 0;
+        std::vector<int> m_ids;
+        const std::map<CVyrObjectPath, SDsPathFlags, SDsPathKeyLess>* m_flags = nullptr;
+        bool m_anyTransform = false;  // some path of the scene has a transform id
+    };
+
+    // The transform id's transform that the path `trail` carries, or null (none, or no transform
+    // id anywhere in the scene).
+    const CDsTransform* PathTransform(const SPathTrail& trail) const
+    {
+        if (!trail.m_anyTransform || trail.m_ids.empty()) return nullptr;
+        const auto& flags = *trail.m_flags;
+        const auto found =
+            flags.find(CVyrObjectPath(trail.m_ids.data(), static_cast<int>(trail.m_ids.size()), 0, trail.m_partId));
+        return found == flags.end() ? nullptr : m_scene->FindTransform(found->second.m_transformId);
+    }
+
+    // Adds what the root part `partId` shows to `box`, each item under the transforms of its path
+    // (a location's transform id, else the item's or part instance's own).
+    void BoundRoot(const CDsScene::SImpl& impl, int partId, SBox& box) const
+    {
+        SPathTrail trail;
+        trail.m_partId = partId;
+        trail.m_flags = &impl.m_pathFlags;
+        for (const auto& entry : impl.m_pathFlags) {
+            if (entry.second.m_transformId != 0) trail.m_anyTransform = true;
+        }
+        BoundPart(m_storage->GetPart(partId), CDsTransform(), box, 0, trail);
+    }
+
+    // Adds what the part shows to `box`; `trail` names the part's location.
+    void BoundPart(const CDsPart* part, const CDsTransform& transform, SBox& box, int depth, SPathTrail& trail) const
     {
         if (!part || depth > kMaxDepth) return;
         for (const auto& instance : part->GetPartInstances()) {
             if (!Shown(instance.second)) continue;
-            const CDsTransform* own = instance.second->GetTransform();
+            trail.m_ids.push_back(instance.first);
+            const CDsTransform* own = PathTransform(trail);
+            if (!own) own = instance.second->GetTransform();
             BoundPart(m_storage->GetPart(instance.second->GetPartId()), own ? transform * *own : transform, box,
-                      depth + 1);
+                      depth + 1, trail);
+            trail.m_ids.pop_back();
         }
-        for (const auto& item : part->GetItems()) BoundItem(item.second, transform, box, depth + 1);
+        for (const auto& item : part->GetItems()) {
+            trail.m_ids.push_back(item.first);
+            BoundItem(item.second, transform, box, depth + 1, trail);
+            trail.m_ids.pop_back();
+        }
     }
 
-    void BoundItem(const CDsItemVariant* item, const CDsTransform& parentTransform, SBox& box, int depth) const
+    // Adds what the item shows to `box`; `trail` names the item's location.
+    void BoundItem(const CDsItemVariant* item, const CDsTransform& parentTransform, SBox& box, int depth,
+                   SPathTrail& trail) const
     {
         if (!Shown(item) || depth > kMaxDepth) return;
-        const CDsTransform* own = OwnTransform(item);
+        const CDsTransform* own = PathTransform(trail);
+        if (!own) own = OwnTransform(item);
         const CDsTransform transform = own ? parentTransform * *own : parentTransform;
         SPAbox b;
-        if (item->GetGeometry() && item->GetGeometry()->GetBoundBox(b, 0)) box.AddMapped(b, transform);
+        const CDsGeometry* geometry = item->GetGeometry();
+        if (geometry && geometry->GetBoundBox(b, 0)) box.AddMapped(b, transform);
         if (const CDsRegion* region = item->AsRegion()) {
-            if (region->HasChildRegions()) {
-                for (const auto& child : region->GetChildren()) BoundItem(child.second, transform, box, depth + 1);
+            for (const auto& child : region->GetChildren()) {
+                trail.m_ids.push_back(child.first);
+                if (!CDsRegion::IsLeafEntry(child.second)) {
+                    BoundItem(child.second, transform, box, depth + 1, trail);
+                } else if (const CDsTransform* leaf = PathTransform(trail)) {
+                    // A leaf moved by its own transform id: the region's geometry bounds it by id.
+                    if (geometry && geometry->GetBoundBox(b, child.first)) box.AddMapped(b, transform * *leaf);
+                }
+                trail.m_ids.pop_back();
             }
             return;
         }
-        for (const auto& child : item->AsGroup()->GetChildren()) BoundItem(child.second, transform, box, depth + 1);
+        for (const auto& child : item->AsGroup()->GetChildren()) {
+            trail.m_ids.push_back(child.first);
+            BoundItem(child.second, transform, box, depth + 1, trail);
+            trail.m_ids.pop_back();
+        }
         if (const CDsComplex* complex = item->AsComplex()) {
-            for (const auto& slave : complex->GetSlaves()) BoundItem(slave.m_pItem, transform, box, depth + 1);
+            const std::vector<int>& ids = complex->GetSlaveIds();
+            const auto& slaves = complex->GetSlaves();
+            for (size_t s = 0; s < slaves.size(); ++s) {
+                trail.m_ids.push_back(s < ids.size() ? ids[s] : 0);
+                BoundItem(slaves[s].m_pItem, transform, box, depth + 1, trail);
+                trail.m_ids.pop_back();
+            }
         }
     }
 
@@ -496,9 +557,8 @@ SPAbox CDsScene::GetBoundsBox()
     if (m_impl->m_boundsSerial != storage->GetItemsSerial()) {
         SDsSceneWalker walker{this, storage, m_impl->m_current};
         SBox box;
-        const CDsTransform identity;
-        walker.BoundPart(storage->GetPart(GetPeerPartId()), identity, box, 0);
-        walker.BoundPart(storage->GetPart(GetTempPartId()), identity, box, 0);
+        walker.BoundRoot(*m_impl, GetPeerPartId(), box);
+        walker.BoundRoot(*m_impl, GetTempPartId(), box);
         m_impl->m_bounds = box.IsEmpty() ? SPAbox()
                                          : SPAbox(SPAposition(box.m[0], box.m[1], box.m[2]),
                                                   SPAposition(box.m[3], box.m[4], box.m[5]));
@@ -600,7 +660,13 @@ bool CDsScene::SetTransform(unsigned short id, const CDsTransform& transform)
     if (id == 0 || id >= m_impl->m_transformUsed.size() || !m_impl->m_transformUsed[id]) return false;
     m_impl->m_transforms[id] = transform;
     InvalidateBoundBox();
-    CDsPartStorage::instance()->m_journal->Add(CDsPartStorage::SJournal::eTotal, this, CVyrObjectId(), nullptr, true);
+    // The locations that carry the id move: each is a change by rectangle, which the view draws
+    // where the location was and where it now is (its boxes are no longer valid).
+    CDsPartStorage::SJournal& journal = *CDsPartStorage::instance()->m_journal;
+    for (const auto& entry : m_impl->m_pathFlags) {
+        if (entry.second.m_transformId == id)
+            journal.Add(CDsPartStorage::SJournal::ePath, this, CVyrObjectId(), &entry.first, false);
+    }
     return true;
 }
 

@@ -257,3 +257,68 @@ TEST_F(BodiesMovedGLTest, ABodyHiddenOrShownAgainOnItsOwnItemIsDrawnSoAtTheNextR
     EXPECT_TRUE(SamePicture(host_->Front(), shown));
     EXPECT_TRUE(Picked(SPAposition(0, 0, 10)));
 }
+
+TEST_F(BodiesMovedGLTest, ABodyMovedByATransformIdOfTheSceneIsFramedDrawnAndPickedWhereItNowIs)
+{
+    // Seen from a corner, a small block inside the first is moved by the scene database far behind
+    // it along the view, where it shows beside it: the depth planes must reach it.
+    host_->Look(ViewSetup().Eye(SPAposition(60, -80, 100)).Field(kHostSize, kHostSize).Clip(1, 400));
+    BODY* small = host_->ShowBlock(SPAposition(-1, -1, -1), SPAposition(1, 1, 1));
+    const unsigned short id = Context().NewTransformId();
+    ASSERT_NE(id, 0);
+    ASSERT_TRUE(Context().SetTransformId(host_->PathOf(small), id));
+    host_->Refresh();
+    const double yon = host_->View().get_yon();
+    const SPAvector away(-119, 190, -253);
+    ASSERT_TRUE(Context().SetTransform(id, translate_transf(away)));
+    host_->Refresh();
+    const vyrtest::Picture refreshed = host_->Front();
+    EXPECT_TRUE(SamePicture(refreshed, host_->WholeFrame()));
+    const SPAposition centre = SPAposition(0, 0, 0) + away;
+    int x = 0, y = 0;
+    ASSERT_TRUE(host_->PixelOf(centre, x, y));
+    EXPECT_TRUE(refreshed.Lit(x, kHostSize - 1 - y));
+    EXPECT_GT(host_->View().get_yon(), yon + 300);
+    SPAposition low, high;
+    Context().GetBox(low, high);
+    EXPECT_NEAR(low.x(), -120, 1e-3);
+    EXPECT_NEAR(high.y(), 191, 1e-3);
+    EXPECT_NEAR(low.z(), -254, 1e-3);
+    EXPECT_NEAR(high.x(), 20, 1e-3);
+    // Picked where it shows, alone or in a region around it.
+    EXPECT_EQ(host_->Pick(x, y).GetObjectPath(), host_->PathOf(small));
+    const std::vector<CVyrObjectPath> moved = {host_->PathOf(small)};
+    EXPECT_EQ(host_->Region(x - 3, y - 3, x + 3, y + 3), moved);
+}
+
+TEST_F(BodiesMovedGLTest, ABodyMovedByATransformIdWithinTheScenesDepthIsDrawnWhereItWasAndWhereItGoes)
+{
+    // A small block beside the first, moved by the scene database across to the opposite corner:
+    // a change of its location alone, whose redraw must clear where it was and draw where it goes.
+    BODY* small = host_->ShowBlock(SPAposition(25, 25, -2), SPAposition(29, 29, 2));
+    const unsigned short id = Context().NewTransformId();
+    ASSERT_TRUE(Context().SetTransformId(host_->PathOf(small), id));
+    host_->Refresh();
+    // There and back again, each move seen by one refresh (the depth planes stay as they are).
+    const double moves[] = {-54, 0};
+    const double hither = host_->View().get_hither(), yon = host_->View().get_yon();
+    for (const double dx : moves) {
+        ASSERT_TRUE(Context().SetTransform(id, translate_transf(SPAvector(dx, dx, 0))));
+        host_->Refresh();
+        EXPECT_EQ(host_->View().get_hither(), hither);
+        EXPECT_EQ(host_->View().get_yon(), yon);
+        const vyrtest::Picture refreshed = host_->Front();
+        EXPECT_TRUE(SamePicture(refreshed, host_->WholeFrame()));
+        const double gone = dx == 0 ? -54 : 0;  // where it was before this move
+        const SPAposition now(27 + dx, 27 + dx, 2), was(27 + gone, 27 + gone, 2);
+        int x = 0, y = 0;
+        ASSERT_TRUE(host_->PixelOf(now, x, y));
+        EXPECT_TRUE(refreshed.Lit(x, kHostSize - 1 - y));
+        EXPECT_EQ(host_->Pick(x, y).GetObjectPath(), host_->PathOf(small));
+        ASSERT_TRUE(host_->PixelOf(was, x, y));
+        EXPECT_FALSE(refreshed.Lit(x, kHostSize - 1 - y));
+        const std::vector<CVyrObjectPath> moved = {host_->PathOf(small)};
+        EXPECT_EQ(RegionAround(SPAposition(25 + dx, 25 + dx, -2), SPAposition(29 + dx, 29 + dx, 2)), moved);
+        EXPECT_TRUE(RegionAround(was - SPAvector(2, 2, 4), was + SPAvector(2, 2, 0)).empty());
+    }
+}

@@ -409,3 +409,41 @@ TEST_F(RefreshFollowsSettingsGLTest, FittingTheClippingPlanesAgainToTheSameScene
         EXPECT_EQ(View().get_yon(), yon);
     }
 }
+
+TEST_F(RefreshFollowsSettingsGLTest, AChangeThatMovesTheNearOrFarPlaneRedrawsTheWholePicture)
+{
+    // Every depth follows the planes: after a change that grows the scene's extent along the view,
+    // no part of the picture may stay as the old planes drew it. A mark put into the kept picture
+    // far from the change shows whether the refresh drew only the change's rectangle.
+    const auto markKeptPicture = [&] {
+        Context().MakeCurrent(&View());
+        glDrawBuffer(GL_BACK);
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(kSize - 4, kSize - 4, 4, 4);  // the top right corner, far from the new block
+        glClearColor(1, 0, 1, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glDisable(GL_SCISSOR_TEST);
+    };
+    const auto marked = [&] {
+        const vyrtest::Picture front = host_->Front();
+        const unsigned char* p = front.At(kSize - 2, kSize - 2);
+        return p[0] == 255 && p[1] == 0 && p[2] == 255;
+    };
+    // A small block inside the first, to be moved by the scene database far behind it along the
+    // view (which looks from (60, -80, 100)): the far plane moves, the change covers few pixels.
+    BODY* far = host_->ShowBlock(SPAposition(-1, -1, -1), SPAposition(1, 1, 1));
+    const unsigned short id = Context().NewTransformId();
+    ASSERT_TRUE(Context().SetTransformId(host_->PathOf(far), id));
+    View().refresh();
+    markKeptPicture();
+    View().refresh();  // nothing changed: the kept picture, mark and all, is presented
+    ASSERT_TRUE(marked());
+    const double yon = View().get_yon();
+    // The database moves the small block far behind the first: a change of its location alone.
+    ASSERT_TRUE(Context().SetTransform(id, translate_transf(SPAvector(-119, 190, -253))));
+    View().refresh();
+    ASSERT_NE(View().get_yon(), yon);
+    EXPECT_FALSE(marked());
+    const vyrtest::Picture refreshed = host_->Front();
+    EXPECT_TRUE(vyrtest::SamePicture(refreshed, host_->WholeFrame()));
+}
