@@ -388,3 +388,18 @@ TEST_F(CopiesShownGLTest, ACopyOfAClosedWindowIsNeitherDrawnNorPickedByAnother)
     }
     EXPECT_TRUE(CDsPartStorage::instance()->RemovePart(kDocument));
 }
+
+TEST_F(CopiesShownGLTest, ACopyOfAWireBodyIsDrawnAndPickedWhereItIsPlaced)
+{
+    const SPAposition points[] = {SPAposition(-40, 30, 0), SPAposition(-20, 30, 0), SPAposition(-20, 40, 0)};
+    BODY* wire = host_->Show(make_wire_body(points, 3));
+    ASSERT_NE(wire, nullptr);
+    ENTITY* copy = CopyOf(wire, translate_transf(SPAvector(50, 0, 0)));
+    ASSERT_TRUE(ShowCopy(copy, 105, 0x0000FF));
+    ASSERT_EQ(CopyGroup(copy)->GetCopyMode(), 1);
+    host_->View().SetRenderMode(eRenderWireframe);
+    const Picture frame = host_->WholeFrame();
+    EXPECT_TRUE(LitNear(frame, SPAposition(20, 30, 0)));
+    EXPECT_TRUE(LitNear(frame, SPAposition(30, 35, 0)));
+    EXPECT_EQ(PickAt(SPAposition(20, 30, 0), false).GetObjectPath(), PathOf(105));
+}
