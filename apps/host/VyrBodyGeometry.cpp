@@ -6,6 +6,7 @@
 #include "DsItemEdge.h"
 #include "DsItemSilhouette.h"
 #include "DsItemsBody.h"
+#include "DsItemsCopy.h"
 #include "DsItemsFace.h"
 #include "DsTrianglesCollector.h"
 #include "DsPartStorage.h"
@@ -23,6 +24,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -189,84 +191,12 @@ private:
     double m_matrix[16];
 };
 
-}  // namespace
-
-CVyrBodyGeometry::CVyrBodyGeometry(BODY* body, CDsGlContext* context)
-    : m_body(body), m_context(context ? context->GetSmartPointer() : CVyrSmartPointer())
+// The body's items as DrawGl draws them, with a copy's transformation (if any) already in place.
+void DrawBodyItems(view3d& view, int kinds, CDsItemsBody* group)
 {
-}
-
-CDsGeometry* CVyrBodyGeometry::Clone() const
-{
-    auto* clone = new CVyrBodyGeometry(m_body, nullptr);
-    clone->m_context = m_context;
-    return clone;
-}
-
-CDsItemsBody* CVyrBodyGeometry::Group() const
-{
-    auto* context = static_cast<CDsGlContext*>(m_context.Get());
-    return context && m_body ? context->FindDsBody(m_body) : nullptr;
-}
-
-const int* CVyrBodyGeometry::GetConnectedItems(unsigned int& count, int) const
-{
-    count = 0;
-    return nullptr;
-}
-
-bool CVyrBodyGeometry::GetBoundBox(SPAbox& box, int) const
-{
-    CDsItemsBody* group = Group();
-    if (!group) return false;
-    CGmPosition low, high;
-    if (!group->GetBox(low, high, true) || low.x() > high.x()) return false;
-    box = SPAbox(SPAposition(low.x(), low.y(), low.z()), SPAposition(high.x(), high.y(), high.z()));
-    return true;
-}
-
-bool CVyrBodyGeometry::HasBoundBox(int) const
-{
-    return Group() != nullptr;
-}
-
-int CVyrBodyGeometry::GetDrawPrimitives(int) const
-{
-    CDsItemsBody* group = Group();
-    if (!group) return 0;
-    return (group->FacesCount() > 0 ? eDpFaces : 0) | eDpLines | SilhouetteKinds(*group);
-}
-
-int CVyrBodyGeometry::Draw(view3d& view, eDrawPrimitives kinds, int, int, const CDsDrawContext*)
-{
-    CDsItemsBody* group = Group();
-    if (!group || !(kinds & (eDpLines | eDpFaces))) return 0;
-    if (view.get_pick_mode() != 0) {
-        // A pick: the edges the pick region meets, under the body's placement.
-        if (!(kinds & eDpLines) || group->IsHidden()) return 0;
-        const bool placed = group->HasTransformation();
-        if (placed) view.SetModelTransform(group->GetTransformation());
-        int hits = 0;
-        for (int i = 0; i < group->EdgesCount(); ++i)
-            if (CDsItemEdge* edge = group->GetEdgeItem(i)) hits += edge->PickInView(&view, nullptr, nullptr);
-        if (placed) view.ClearModelTransform();
-        return hits;
-    }
-    if (auto* extrema = dynamic_cast<CDsViewExtrema*>(&view)) {
-        group->DrawExtremes(*extrema, nullptr);
-        return 1;
-    }
-    if (kinds & eDpLines) group->Plot(view);
-    return 1;
-}
-
-void CVyrBodyGeometry::DrawGl(view3d& view, eDrawPrimitives kinds, int, int, const CDsDrawContext*)
-{
-    CDsItemsBody* group = Group();
-    if (!group) return;
     // Highlighted, marked, dimmed and the other special states of the location draw the edges and
     // silhouettes in their special set's colour (the view holds the state while the walk draws).
-    if (!(kinds & (eDpFaces | eDpLines)) && (kinds & eDpSilhouettes)) {
+    if (!(kinds & (CDsGeometry::eDpFaces | CDsGeometry::eDpLines)) && (kinds & CDsGeometry::eDpSilhouettes)) {
         ApplySpecialStateColor(view);
         DsPushItemTransformation(&view, group);
         DrawSilhouettes(view, *group);
@@ -276,7 +206,7 @@ void CVyrBodyGeometry::DrawGl(view3d& view, eDrawPrimitives kinds, int, int, con
     // The face items' meshes or the edge items' polylines, in the look the walk has just set,
     // under the body's transformation and a face's own (a face moved on its own); hidden items are
     // left out.
-    const int child = (kinds & eDpFaces) ? 0 : (kinds & eDpLines) ? 1 : -1;
+    const int child = (kinds & CDsGeometry::eDpFaces) ? 0 : (kinds & CDsGeometry::eDpLines) ? 1 : -1;
     auto* items = child >= 0 && child < group->Count() ? dynamic_cast<CDsItemsGroup*>(group->GetFast(child)) : nullptr;
     if (!items) return;
     if (child == 1) ApplySpecialStateColor(view);
@@ -301,6 +231,124 @@ void CVyrBodyGeometry::DrawGl(view3d& view, eDrawPrimitives kinds, int, int, con
     DsPopItemTransformation(&view, group);
 }
 
+}  // namespace
+
+CVyrBodyGeometry::CVyrBodyGeometry(ENTITY* shown, CDsGlContext* context)
+    : m_entity(shown), m_context(context ? context->GetSmartPointer() : CVyrSmartPointer())
+{
+}
+
+CDsGeometry* CVyrBodyGeometry::Clone() const
+{
+    auto* clone = new CVyrBodyGeometry(m_entity, nullptr);
+    clone->m_context = m_context;
+    return clone;
+}
+
+bool CVyrBodyGeometry::SShown::CopyHidden() const
+{
+    return copy && copy->IsHidden();
+}
+
+SPAtransf CVyrBodyGeometry::SShown::Placement() const
+{
+    if (!copy || !copy->HasTransformation()) return group->GetTransformation();
+    return group->GetTransformation() * copy->GetTransformation();
+}
+
+CVyrBodyGeometry::SShown CVyrBodyGeometry::Shown() const
+{
+    SShown shown;
+    auto* context = static_cast<CDsGlContext*>(m_context.Get());
+    if (!context || !m_entity) return shown;
+    // The item map names a copy at once; a body is looked up as the context files bodies.
+    auto* copy = dynamic_cast<CDsItemsCopy*>(context->FindDsItem(m_entity));
+    if (!copy) {
+        shown.group = context->FindDsBody(m_entity);
+        return shown;
+    }
+    // A copy of a body or a wire body only: the context draws the copies of other groups itself.
+    if (copy->GetEntity() != m_entity || copy->GetCopyMode() > 1) return shown;
+    shown.group = dynamic_cast<CDsItemsBody*>(copy->GetBody());
+    if (shown.group) shown.copy = copy;
+    return shown;
+}
+
+const int* CVyrBodyGeometry::GetConnectedItems(unsigned int& count, int) const
+{
+    count = 0;
+    return nullptr;
+}
+
+bool CVyrBodyGeometry::GetBoundBox(SPAbox& box, int) const
+{
+    const SShown shown = Shown();
+    if (!shown.group) return false;
+    CGmPosition low, high;
+    CDsItemsGroup* boxed = shown.copy ? static_cast<CDsItemsGroup*>(shown.copy) : shown.group;
+    if (!boxed->GetBox(low, high, true) || low.x() > high.x()) return false;
+    box = SPAbox(SPAposition(low.x(), low.y(), low.z()), SPAposition(high.x(), high.y(), high.z()));
+    return true;
+}
+
+bool CVyrBodyGeometry::HasBoundBox(int) const
+{
+    return Shown().group != nullptr;
+}
+
+int CVyrBodyGeometry::GetDrawPrimitives(int) const
+{
+    const SShown shown = Shown();
+    if (!shown.group || shown.CopyHidden()) return 0;
+    CDsItemsBody& group = *shown.group;
+    return (group.FacesCount() > 0 ? eDpFaces : 0) | eDpLines | SilhouetteKinds(group);
+}
+
+int CVyrBodyGeometry::Draw(view3d& view, eDrawPrimitives kinds, int, int, const CDsDrawContext*)
+{
+    const SShown shown = Shown();
+    CDsItemsBody* group = shown.group;
+    if (!group || !(kinds & (eDpLines | eDpFaces))) return 0;
+    if (view.get_pick_mode() != 0) {
+        // A pick: the edges the pick region meets, under the body's (and a copy's) placement.
+        if (!(kinds & eDpLines) || group->IsHidden() || shown.CopyHidden()) return 0;
+        const bool placed = group->HasTransformation() || (shown.copy && shown.copy->HasTransformation());
+        if (placed) view.SetModelTransform(shown.Placement());
+        int hits = 0;
+        for (int i = 0; i < group->EdgesCount(); ++i)
+            if (CDsItemEdge* edge = group->GetEdgeItem(i)) hits += edge->PickInView(&view, nullptr, nullptr);
+        if (placed) view.ClearModelTransform();
+        return hits;
+    }
+    // A copy measures and plots itself: the copied body under the copy's transformation.
+    if (auto* extrema = dynamic_cast<CDsViewExtrema*>(&view)) {
+        if (shown.copy)
+            shown.copy->DrawExtremes(*extrema, nullptr);
+        else
+            group->DrawExtremes(*extrema, nullptr);
+        return 1;
+    }
+    if (kinds & eDpLines) {
+        if (shown.copy)
+            shown.copy->Plot(view);
+        else
+            group->Plot(view);
+    }
+    return 1;
+}
+
+void CVyrBodyGeometry::DrawGl(view3d& view, eDrawPrimitives kinds, int, int, const CDsDrawContext*)
+{
+    const SShown shown = Shown();
+    CDsItemsBody* group = shown.group;
+    if (!group || shown.CopyHidden()) return;
+    // A copy's transformation acts after the body's and the faces' own: it is pushed first. The
+    // outlines are then supplied for the direction the copy is seen from.
+    DsPushItemTransformation(&view, shown.copy);
+    DrawBodyItems(view, kinds, group);
+    DsPopItemTransformation(&view, shown.copy);
+}
+
 LONG CVyrBodyGeometry::DrawPoints(view3d&, LONG, int)
 {
     return 0;
@@ -314,13 +362,15 @@ int CVyrBodyGeometry::GetVertices(eDrawPrimitives kinds, int index, float*& vert
     // The body is looked up once per walk over the triangles (a ray test asks for each of them).
     if (index == 0) {
         m_triangles.clear();
-        CDsItemsBody* group = Group();
-        if (!group) return -1;
+        const SShown shown = Shown();
+        CDsItemsBody* group = shown.group;
+        if (!group || shown.CopyHidden()) return -1;
+        const SPAtransf placement = shown.Placement();
         for (int i = 0; i < group->FacesCount(); ++i) {
             CDsItemsFace* face = group->GetFaceItem(i);
             CVyrIndexedMesh* mesh = face && !face->IsHidden() ? face->GetMesh() : nullptr;
             if (!mesh) continue;
-            CTriangleGatherer gatherer(face->GetTransformation() * group->GetTransformation(), m_triangles);
+            CTriangleGatherer gatherer(face->GetTransformation() * placement, m_triangles);
             mesh->CollectMeshTriangles(gatherer);
         }
     }
@@ -382,9 +432,11 @@ const CVyrBodyGeometry::SFaceTriangles& CVyrBodyGeometry::FaceTriangles(int inde
 
 bool CVyrBodyGeometry::VisitFaces(int, CDsFaceVisitor& visitor)
 {
-    CDsItemsBody* group = Group();
+    const SShown shown = Shown();
+    CDsItemsBody* group = shown.group;
     if (!group) return false;
-    const SPAtransf& placement = group->GetTransformation();
+    if (shown.CopyHidden()) return true;  // no face to visit
+    const SPAtransf placement = shown.Placement();
     for (int i = 0; i < group->FacesCount() && !visitor.Done(); ++i) {
         CDsItemsFace* face = group->GetFaceItem(i);
         CVyrIndexedMesh* mesh = face && !face->IsHidden() ? face->GetMesh() : nullptr;
@@ -430,15 +482,29 @@ bool CVyrBodyGeometry::VisitFaces(int, CDsFaceVisitor& visitor)
     return true;
 }
 
+namespace {
+
+// Files the geometry of `shown` into the context's scene database as item `itemId` of the model
+// part; false (the geometry not kept) when the database refuses the id.
+bool FileGeometry(CDsGlContext* context, ENTITY* shown, int itemId, const CDsAttributes* attributes)
+{
+    const int part = context->GetScene()->GetDbScene().GetPeerPartId();
+    std::unique_ptr<CVyrBodyGeometry> geometry(new CVyrBodyGeometry(shown, context));
+    if (!CDsPartStorage::instance()->AddItem(CVyrObjectId(part, itemId), kBodyType, geometry.get(), nullptr, attributes,
+                                             nullptr, nullptr, true))
+        return false;
+    geometry.release();  // the database's now
+    return true;
+}
+
+}  // namespace
+
 bool VyrShowBody(CDsGlContext* context, BODY* body, int itemId, const CDsAttributes* attributes)
 {
     if (!context || !body) return false;
     context->add(body);
     if (!context->FindDsBody(body)) return false;
-    const int part = context->GetScene()->GetDbScene().GetPeerPartId();
-    return CDsPartStorage::instance()->AddItem(CVyrObjectId(part, itemId), kBodyType,
-                                               new CVyrBodyGeometry(body, context), nullptr, attributes, nullptr,
-                                               nullptr, true);
+    return FileGeometry(context, body, itemId, attributes);
 }
 
 void VyrHideBody(CDsGlContext* context, BODY* body, int itemId)
@@ -447,4 +513,44 @@ void VyrHideBody(CDsGlContext* context, BODY* body, int itemId)
     const int part = context->GetScene()->GetDbScene().GetPeerPartId();
     CDsPartStorage::instance()->RemoveItem(CVyrObjectId(part, itemId), nullptr);
     if (body) context->remove(body);
+}
+
+namespace {
+
+// The copy group that shows `copy` in `context`, null when none does.
+CDsItemsCopy* CopyGroupOf(CDsGlContext* context, ENTITY* copy)
+{
+    auto* group = dynamic_cast<CDsItemsCopy*>(context->FindDsItem(copy));
+    return group && group->GetEntity() == copy ? group : nullptr;
+}
+
+// Takes the copy group of `copy` out of the context and deletes it (RemoveCopy hands it back).
+void RemoveCopyGroup(CDsGlContext* context, ENTITY* copy)
+{
+    CDsItemsCopy* group = CopyGroupOf(context, copy);
+    if (!group) return;
+    context->RemoveCopy(copy);
+    delete group;
+}
+
+}  // namespace
+
+bool VyrShowCopy(CDsGlContext* context, ENTITY* copy, int itemId, const CDsAttributes* attributes)
+{
+    if (!context || !copy) return false;
+    const bool made = CopyGroupOf(context, copy) == nullptr;
+    context->AddCopy(copy);
+    CDsItemsCopy* group = CopyGroupOf(context, copy);
+    if (!group || !group->GetBody()) return false;
+    if (FileGeometry(context, copy, itemId, attributes)) return true;
+    if (made) RemoveCopyGroup(context, copy);
+    return false;
+}
+
+void VyrHideCopy(CDsGlContext* context, ENTITY* copy, int itemId)
+{
+    if (!context) return;
+    const int part = context->GetScene()->GetDbScene().GetPeerPartId();
+    CDsPartStorage::instance()->RemoveItem(CVyrObjectId(part, itemId), nullptr);
+    if (copy) RemoveCopyGroup(context, copy);
 }

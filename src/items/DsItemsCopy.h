@@ -146,7 +146,8 @@ public:
     // Own-attributes kind: the flag; hide level: the copy's.
     void GetAttribute(CDsAttribute& attribute) override;
     using CDsItemsGroup::SetAttribute;
-    // Own-attributes kind: the flag (non-zero data); any other kind as the item base takes it.
+    // Own-attributes kind: the flag (non-zero data); any other kind as the item base takes it (a
+    // hide level also has the context draw its whole picture again at the next refresh).
     void SetAttribute(const CDsAttribute& attribute, bool on, bool recurse) override;
     // The copy's colour (own, no longer inherited); the material state from the transparency.
     void SetColor(const CDsColorStorage& color, bool recurse) override;
