@@ -55,6 +55,9 @@ struct BlockState {
     bool highlighted = false;
     bool hiddenOnItem = false;  // hidden through its own item (hide level), until ForceShowAll
     bool flipped = false;       // its mesh normals flipped
+    bool hiddenByPath = false;  // hidden by its object path (ForceHide), until ResetHideShow
+    unsigned short transformId = 0;  // the scene's transform id its path carries, 0 for none
+    SPAtransf moved;                 // that id's transform, after the placement
 };
 
 // What a host set, enough to build a second host that must show the same picture.
@@ -122,7 +125,7 @@ protected:
     {
         CDsGlContext& context = host_->Context();
         CDsView3dCdc& view = host_->View();
-        switch (Uniform(0, 23)) {
+        switch (Uniform(0, 25)) {
         case 0: {  // look from an exact axis view or a random direction
             static const SPAvector kAxes[] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
             SPAvector out = Uniform(0, 2) ? kAxes[Uniform(0, 5)]
@@ -227,7 +230,7 @@ protected:
             BlockState& block = state_.blocks[i];
             BODY* body = host_->Bodies()[i];
             if (block.shown) {
-                if (block.highlighted) return "nothing";
+                if (block.highlighted || block.hiddenByPath || block.transformId) return "nothing";
                 host_->Hide(body);
             } else {
                 host_->ShowAgain(body);
@@ -313,6 +316,30 @@ protected:
             SetUcs(context, state_.ucs, entities_);
             return state_.ucs ? "reference system turned" : "reference system back";
         }
+        case 24: {  // hide a shown block by its object path, or show one so hidden again
+            const int i = Uniform(0, static_cast<int>(state_.blocks.size()) - 1);
+            BlockState& block = state_.blocks[static_cast<size_t>(i)];
+            if (!block.shown) return "nothing";
+            const CVyrObjectPath path = host_->PathOf(host_->Bodies()[static_cast<size_t>(i)]);
+            block.hiddenByPath = !block.hiddenByPath;
+            if (block.hiddenByPath)
+                context.ForceHide(path);
+            else
+                context.ResetHideShow(path);
+            return (block.hiddenByPath ? "hide by path block " : "show by path block ") + std::to_string(i + 1);
+        }
+        case 25: {  // move a shown block by a transform id of the scene database
+            const int i = Uniform(0, static_cast<int>(state_.blocks.size()) - 1);
+            BlockState& block = state_.blocks[static_cast<size_t>(i)];
+            if (!block.shown) return "nothing";
+            if (!block.transformId) {
+                block.transformId = context.NewTransformId();
+                context.SetTransformId(host_->PathOf(host_->Bodies()[static_cast<size_t>(i)]), block.transformId);
+            }
+            block.moved = translate_transf(SPAvector(Real(-20, 20), Real(-20, 20), Real(-10, 10)));
+            context.SetTransform(block.transformId, block.moved);
+            return "move block " + std::to_string(i + 1) + " by a transform id";
+        }
         case 23: {  // flip a block's normals
             const int i = AShownBlock();
             if (i < 0) return "nothing";
@@ -324,6 +351,15 @@ protected:
         return "nothing";
     }
 
+    // Whether a block is shown and hidden by nothing.
+    static bool Seen(const BlockState& block) { return block.shown && !block.hiddenOnItem && !block.hiddenByPath; }
+    // Where a block's own coordinates go: its placement, then its transform id's transform.
+    static SPAtransf Placement(const BlockState& block)
+    {
+        SPAtransf placement = block.placed ? block.placement : SPAtransf();
+        if (block.transformId) placement = placement * block.moved;
+        return placement;
+    }
     // A shown block chosen at random, -1 when none is.
     int AShownBlock()
     {
@@ -411,6 +447,12 @@ protected:
             if (block.shown && block.hiddenOnItem)
                 context.FindDsBody(body)->SetAttribute(CDsHideLevel(eDsHideLevelBlank), true, true);
             if (block.highlighted) highlighted.push_back(fresh.PathOf(body));
+            if (block.hiddenByPath) context.ForceHide(fresh.PathOf(body));
+            if (block.transformId) {
+                const unsigned short id = context.NewTransformId();
+                context.SetTransformId(fresh.PathOf(body), id);
+                context.SetTransform(id, block.moved);
+            }
         }
         std::unique_ptr<CDsFigPoly3D> figure;
         if (state_.figure) {
@@ -442,9 +484,9 @@ protected:
         double bestT = std::numeric_limits<double>::infinity();
         for (size_t i = 0; i < state_.blocks.size(); ++i) {
             const BlockState& block = state_.blocks[i];
-            if (!block.shown || block.hiddenOnItem) continue;
+            if (!Seen(block)) continue;
             // The ray in the block's own coordinates.
-            const SPAtransf back = block.placed ? block.placement.inverse() : SPAtransf();
+            const SPAtransf back = Placement(block).inverse();
             const SPAposition localStart = start * back;
             const SPAvector localDir = SPAvector(direction.x(), direction.y(), direction.z()) * back;
             double t0 = 0, t1 = 0;
@@ -480,12 +522,12 @@ protected:
     bool NearABlock(int x, int y, int margin)
     {
         for (const BlockState& block : state_.blocks) {
-            if (!block.shown || block.hiddenOnItem) continue;
+            if (!Seen(block)) continue;
             float x0 = 1e30f, y0 = 1e30f, x1 = -1e30f, y1 = -1e30f;
             for (int corner = 0; corner < 8; ++corner) {
                 SPAposition p(corner & 1 ? block.high.x() : block.low.x(), corner & 2 ? block.high.y() : block.low.y(),
                               corner & 4 ? block.high.z() : block.low.z());
-                if (block.placed) p = p * block.placement;
+                p = p * Placement(block);
                 float px = 0, py = 0;
                 if (!host_->View().world_to_drawable(p, px, py)) return true;
                 x0 = std::min(x0, px), y0 = std::min(y0, py), x1 = std::max(x1, px), y1 = std::max(y1, py);
@@ -548,12 +590,12 @@ protected:
                     state_.sectionNormal.y(), state_.sectionNormal.z());
         for (size_t b = 0; b < state_.blocks.size(); ++b) {
             const BlockState& e = state_.blocks[b];
-            const SPAposition o = SPAposition(0, 0, 0) * e.placement;
-            const SPAvector ex = SPAvector(1, 0, 0) * e.placement;
+            const SPAposition o = SPAposition(0, 0, 0) * Placement(e);
+            const SPAvector ex = SPAvector(1, 0, 0) * Placement(e);
             std::printf("  block %d (%g %g %g)-(%g %g %g), origin to (%g %g %g), x to (%g %g %g), shown %d, hidden on "
-                        "its item %d, colour %06x\n",
+                        "its item %d, by its path %d, colour %06x\n",
                         int(b) + 1, e.low.x(), e.low.y(), e.low.z(), e.high.x(), e.high.y(), e.high.z(), o.x(), o.y(), o.z(),
-                        ex.x(), ex.y(), ex.z(), int(e.shown), int(e.hiddenOnItem), e.color);
+                        ex.x(), ex.y(), ex.z(), int(e.shown), int(e.hiddenOnItem), int(e.hiddenByPath), e.color);
         }
         const Picture front = host_->Front();
         const unsigned char* c = front.At(x, h - 1 - y);
@@ -584,8 +626,13 @@ void HostSequenceGLTest::Run(unsigned seed)
     random_.seed(seed);
     const bool trace = std::getenv("VYR_HOST_SEQUENCE_TRACE") != nullptr;
     // Two blocks to start with.
-    state_.blocks.push_back({SPAposition(-20, -10, -10), SPAposition(20, 10, 10), Host::kOrange, SPAtransf(), false});
-    state_.blocks.push_back({SPAposition(30, 20, 0), SPAposition(50, 45, 25), 0x0000FF, SPAtransf(), false});
+    for (int i = 0; i < 2; ++i) {
+        BlockState block;
+        block.low = i ? SPAposition(30, 20, 0) : SPAposition(-20, -10, -10);
+        block.high = i ? SPAposition(50, 45, 25) : SPAposition(20, 10, 10);
+        block.color = i ? 0x0000FF : Host::kOrange;
+        state_.blocks.push_back(block);
+    }
     for (const BlockState& block : state_.blocks) host_->ShowBlock(block.low, block.high, block.color);
     host_->View().ZoomAll(1.0f);
     host_->Refresh();
