@@ -223,16 +223,18 @@ void Host::Refresh() { view_->refresh(); }
 Picture Host::Front()
 {
     context_->MakeCurrent(view_.get());
+    RECT client{0, 0, width_, height_};
+    GetClientRect(window_->plain.window, &client);
     Picture picture;
-    picture.width = width_;
-    picture.height = height_;
-    picture.rgb.assign(static_cast<size_t>(width_) * height_ * 3, 0);
+    picture.width = client.right - client.left;
+    picture.height = client.bottom - client.top;
+    picture.rgb.assign(static_cast<size_t>(picture.width) * picture.height * 3, 0);
     glFinish();
     GLint readBuffer = GL_BACK;
     glGetIntegerv(GL_READ_BUFFER, &readBuffer);
     glReadBuffer(GL_FRONT);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, picture.rgb.data());
+    glReadPixels(0, 0, picture.width, picture.height, GL_RGB, GL_UNSIGNED_BYTE, picture.rgb.data());
     glReadBuffer(static_cast<GLenum>(readBuffer));
     return picture;
 }

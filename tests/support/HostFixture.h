@@ -123,7 +123,8 @@ public:
 
     // The view's refresh.
     void Refresh();
-    // The window's front buffer.
+    // The window's front buffer, at the window's present size (also when a test resized the window
+    // itself).
     Picture Front();
     // What a whole new frame of the present state shows: the context told that everything
     // changed, the view refreshed, the front buffer read.
