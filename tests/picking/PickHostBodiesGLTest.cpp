@@ -318,6 +318,8 @@ TEST_F(PickHostBodiesTest, AResizedWindowIsDrawnWholeAndPicksAnswerItsPixels)
     int x = 0, y = 0;
     EXPECT_TRUE(host_->PixelOf(SPAposition(0, 0, 20), x, y));
     const vyrtest::Picture front = host_->Front();
+    ASSERT_EQ(front.width, 160);  // the whole grown window
+    ASSERT_EQ(front.height, 120);
     const auto lit = [&front](int px, int py) { return front.Lit(px, 119 - py); };  // drawable pixel, y down
     EXPECT_TRUE(lit(x, y));
     EXPECT_FALSE(lit(x + 30, y));
