@@ -1,11 +1,14 @@
 // Picks of bodies a host shows through the rendering context and files into the scene database
 // with its body geometry (CVyrBodyGeometry): the face polygons the geometry hands out, region picks
 // in selection mode 2 (the visible-only pass rasterises them) and the single pick's ray test.
-#include "PickFixture.h"
-
+#include "DsGlContext.h"
+#include "DsGlScene.h"
 #include "DsItemsBody.h"
 #include "DsItemsFace.h"
 #include "DsLocation.h"
+#include "DsPickProccessor.h"
+#include "DsScene.h"
+#include "HostFixture.h"
 #include "VyrBodyGeometry.h"
 #include "VyrIndexedMesh.h"
 
@@ -22,106 +25,50 @@
 
 namespace {
 
-using namespace picktest;
+using vyrtest::Host;
+using vyrtest::ViewSetup;
 
-constexpr unsigned char kBodyType = 1;  // the type the host files bodies with
-
-class PickHostBodiesTest : public PickTest {
+// A host's view looking down -z from (0, 0, 100) at a field of 100 x 100 model units: one unit a
+// pixel, the model point (x, y) under the pixel (50 + x, 50 - y) counted down from the top.
+class PickHostBodiesTest : public vyrtest::HostTest {
 protected:
-    void TearDown() override
+    void SetUp() override
     {
-        for (size_t i = 0; i < bodies_.size(); ++i) {
-            VyrHideBody(&context_, bodies_[i], static_cast<int>(i) + 1);
-            bodies_[i]->lose();
-        }
-        PickTest::TearDown();
+        HostTest::SetUp();
+        host_->Look(ViewSetup().Eye(SPAposition(0, 0, 100)).Field(kHostSize, kHostSize).Clip(1, 300));
     }
+    CDsGlContext& Context() { return host_->Context(); }
+    CDsView3dCdc& View() { return host_->View(); }
+    CDsScene& Scene() { return Context().GetScene()->GetDbScene(); }
+    // Draws the view (which gives the locations their window boxes).
+    void Refresh() { host_->Refresh(); }
     // Shows the block [x0, x1] x [y0, y1] x [z0, z1] as the next item (ids from 1); its path.
     CVyrObjectPath Show(double x0, double y0, double z0, double x1, double y1, double z1)
     {
-        BODY* body = make_block(x0, y0, z0, x1, y1, z1);
-        EXPECT_NE(body, nullptr);
-        if (!body) return CVyrObjectPath();
-        bodies_.push_back(body);
-        const int id = static_cast<int>(bodies_.size());
-        CDsAttributes look;
-        look.SetColor(0x00C0FF);  // orange (0x00BBGGRR)
-        EXPECT_TRUE(VyrShowBody(&context_, body, id, &look));
-        return PathOf(id);
+        BODY* body = host_->ShowBlock(SPAposition(x0, y0, z0), SPAposition(x1, y1, z1));
+        return body ? host_->PathOf(body) : CVyrObjectPath();
     }
     // The region pick between drawable pixels (x1, y1) and (x2, y2) in selection mode `mode`.
     std::vector<CVyrObjectPath> Region(int x1, int y1, int x2, int y2, EDsSelectionByBoxMode mode)
     {
-        const std::vector<CDsTypeMask> bodies = {MaskOf({kBodyType})};
-        event_ = CUiPickEvent(x1, y1, 0, view_.get(), nullptr);
-        corner_[0] = x2;
-        corner_[1] = y2;
-        request_.m_ownerContext = &context_;
-        request_.m_domain = &bodies;
-        request_.m_event = &event_;
-        request_.m_secondCorner = corner_;
-        request_.m_regionSelector = 1;
-        CDsPickProccessor* processor = context_.GetPickProccessor();
+        CDsPickProccessor* processor = Context().GetPickProccessor();
         processor->SetSelectionMode(mode);
-        CDsPickedItemList list;
-        processor->PickInRegion(request_, list);
+        const std::vector<CVyrObjectPath> paths = host_->Region(x1, y1, x2, y2);
         processor->SetSelectionMode(eDsSelectionByBoxDefault);
-        request_.m_secondCorner = nullptr;
-        return Paths(list);
-    }
-
-    // The whole front buffer, as the window shows it.
-    std::vector<unsigned char> Front()
-    {
-        int x = 0, y = 0, w = 0, h = 0;
-        view_->get_viewport(x, y, w, h);
-        std::vector<unsigned char> rgb(static_cast<size_t>(w) * h * 3);
-        glFinish();
-        glReadBuffer(GL_FRONT);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-        return rgb;
-    }
-    // The drawable pixel (y down) of a model point.
-    void PixelOf(const SPAposition& p, int& x, int& y)
-    {
-        float fx = -1, fy = -1;
-        EXPECT_TRUE(view_->world_to_drawable(p, fx, fy));
-        x = static_cast<int>(std::lround(fx));
-        y = static_cast<int>(std::lround(fy));
+        return paths;
     }
     // The path the single pick answers at the pixel of a model point (empty for none).
     CVyrObjectPath PickAt(const SPAposition& p)
     {
-        int x = 0, y = 0;
-        PixelOf(p, x, y);
-        const std::vector<CDsTypeMask> bodies = {MaskOf({kBodyType})};
-        CDsPickedItemList list;
-        const CDsPickedItem hit = Pick(x, y, list, &bodies);
+        const CDsPickedItem hit = host_->PickAt(p);
         return hit.IsValid() ? hit.GetObjectPath() : CVyrObjectPath();
     }
-    // The region pick of the pixels of the box [low, high] and `margin` more on every side.
-    std::vector<CVyrObjectPath> RegionAround(const SPAposition& low, const SPAposition& high, int margin)
-    {
-        int x0 = 1 << 20, y0 = 1 << 20, x1 = -x0, y1 = -y0;
-        for (int corner = 0; corner < 8; ++corner) {
-            int x = 0, y = 0;
-            PixelOf(SPAposition(corner & 1 ? high.x() : low.x(), corner & 2 ? high.y() : low.y(),
-                                corner & 4 ? high.z() : low.z()),
-                    x, y);
-            x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
-        }
-        return Region(x0 - margin, y0 - margin, x1 + margin, y1 + margin, eDsSelectionByBoxDefault);
-    }
-
-    std::vector<BODY*> bodies_;
-    int corner_[2] = {0, 0};
 };
 
 TEST_F(PickHostBodiesTest, TheGeometryHandsOutEveryTriangleOfTheShownFacesUnderTheBodysPlacement)
 {
     Show(-20, -10, -10, 20, 10, 10);
-    CDsItemsBody* body = context_.FindDsBody(bodies_[0]);
+    CDsItemsBody* body = Context().FindDsBody(host_->Bodies()[0]);
     ASSERT_NE(body, nullptr);
     body->MultiplyTransformation(translate_transf(SPAvector(100, 0, 0)));
     long expected = 0;
@@ -132,7 +79,7 @@ TEST_F(PickHostBodiesTest, TheGeometryHandsOutEveryTriangleOfTheShownFacesUnderT
     }
     ASSERT_GT(expected, 0);
 
-    CVyrBodyGeometry geometry(bodies_[0], &context_);
+    CVyrBodyGeometry geometry(host_->Bodies()[0], &Context());
     long triangles = 0, lastWithPoints = 0;
     double lowX = 1e9, highX = -1e9, area = 0.0;
     int index = 0;
@@ -173,7 +120,7 @@ TEST_F(PickHostBodiesTest, TheGeometryHandsOutEveryTriangleOfTheShownFacesUnderT
     EXPECT_EQ(geometry.GetVertices(CDsGeometry::eDpLines, 0, points, count, 0), -1);
     EXPECT_EQ(geometry.GetVertices(CDsGeometry::eDpFaces, -3, points, count, 0), -1);
     BODY* other = make_block(0, 0, 0, 1, 1, 1);
-    CVyrBodyGeometry unshown(other, &context_);
+    CVyrBodyGeometry unshown(other, &Context());
     EXPECT_EQ(unshown.GetVertices(CDsGeometry::eDpFaces, 0, points, count, 0), -1);
     EXPECT_EQ(count, 0);
     other->lose();
@@ -219,7 +166,7 @@ private:
 TEST_F(PickHostBodiesTest, TheGeometryHandsOutItsFacesWithBoxesAndFollowsTheirMeshes)
 {
     const CVyrObjectPath block = Show(-20, -10, -10, 20, 10, 10);
-    CDsItemsBody* body = context_.FindDsBody(bodies_[0]);
+    CDsItemsBody* body = Context().FindDsBody(host_->Bodies()[0]);
     ASSERT_NE(body, nullptr);
     body->MultiplyTransformation(translate_transf(SPAvector(30, 0, 0)));
     long expected = 0;
@@ -228,7 +175,7 @@ TEST_F(PickHostBodiesTest, TheGeometryHandsOutItsFacesWithBoxesAndFollowsTheirMe
         body->GetFaceItem(i)->GetMesh()->GenerateTrianglesList(corners);
         expected += static_cast<long>(corners.size() / 3);
     }
-    CVyrBodyGeometry geometry(bodies_[0], &context_);
+    CVyrBodyGeometry geometry(host_->Bodies()[0], &Context());
     // Every triangle, under the body's placement, each inside the box offered before it.
     CFaceTaker all(true);
     ASSERT_TRUE(geometry.VisitFaces(0, all));
@@ -265,13 +212,11 @@ TEST_F(PickHostBodiesTest, TheGeometryHandsOutItsFacesWithBoxesAndFollowsTheirMe
     EXPECT_NEAR(raised.highZ, 15.0, 1e-4);
     EXPECT_EQ(raised.outside, 0);
     Refresh();
-    const std::vector<CDsTypeMask> bodies = {MaskOf({kBodyType})};
-    CDsPickedItemList list;
-    const CDsPickedItem hit = Pick(82, 48, list, &bodies);  // model (32.5, 1.5)
+    const CDsPickedItem hit = host_->Pick(82, 48);  // model (32.5, 1.5)
     ASSERT_EQ(hit.GetObjectPath(), block);
     EXPECT_NEAR(hit.GetPickedPosition()->x(), 32.5, 1e-3);
     EXPECT_NEAR(hit.GetPickedPosition()->z(), 15.0, 1e-3);
-    EXPECT_FALSE(Pick(40, 48, list, &bodies).IsValid());  // where the block was
+    EXPECT_FALSE(host_->Pick(40, 48).IsValid());  // where the block was
 }
 
 TEST_F(PickHostBodiesTest, VisibleOnlyRegionPicksSeeShownBodiesAndDropTheHiddenOne)
@@ -284,26 +229,23 @@ TEST_F(PickHostBodiesTest, VisibleOnlyRegionPicksSeeShownBodiesAndDropTheHiddenO
     EXPECT_EQ(Region(10, 10, 90, 90, eDsSelectionByBoxDefault), (std::vector<CVyrObjectPath>{front, hidden, beside}));
     EXPECT_EQ(Region(10, 10, 90, 90, eDsSelectionByBoxVisibleOnly), (std::vector<CVyrObjectPath>{front, beside}));
     // The front block moved aside: the one behind it shows.
-    context_.FindDsBody(bodies_[0])->MultiplyTransformation(translate_transf(SPAvector(0, 30, 0)));
+    Context().FindDsBody(host_->Bodies()[0])->MultiplyTransformation(translate_transf(SPAvector(0, 30, 0)));
     Refresh();
     EXPECT_EQ(Region(10, 2, 90, 98, eDsSelectionByBoxVisibleOnly), (std::vector<CVyrObjectPath>{front, hidden, beside}));
-    EXPECT_EQ(view_->get_pick_mode(), 0);
+    EXPECT_EQ(View().get_pick_mode(), 0);
 }
 
 TEST_F(PickHostBodiesTest, TheRayTestFindsAShownBodyByItsFaces)
 {
     const CVyrObjectPath block = Show(-20, -10, -10, 20, 10, 10);
     Refresh();
-    const std::vector<CDsTypeMask> bodies = {MaskOf({kBodyType})};
-    request_.m_sectionTest = 1;  // faces by the pick ray
-    CDsPickedItemList list;
-    const CDsPickedItem hit = Pick(55, 45, list, &bodies);
+    const bool byRay = true;  // faces by the pick ray
+    const CDsPickedItem hit = host_->Pick(55, 45, nullptr, nullptr, byRay);
     EXPECT_EQ(hit.GetObjectPath(), block);
     ASSERT_NE(hit.GetPickedPosition(), nullptr);
     EXPECT_NEAR(hit.GetPickedPosition()->x(), 5.5, 0.6);
     EXPECT_NEAR(hit.GetPickedPosition()->y(), 4.5, 0.6);
-    EXPECT_FALSE(Pick(5, 5, list, &bodies).IsValid());
-    request_.m_sectionTest = 0;
+    EXPECT_FALSE(host_->Pick(5, 5, nullptr, nullptr, byRay).IsValid());
 }
 
 TEST_F(PickHostBodiesTest, EveryCameraMoveIsDrawnAtTheNextRefreshAndPicksAnswerTheNewPicture)
@@ -321,44 +263,45 @@ TEST_F(PickHostBodiesTest, EveryCameraMoveIsDrawnAtTheNextRefreshAndPicksAnswerT
         std::function<void()> apply;
     };
     const std::vector<Move> moves = {
-        {"zoom_scale", [&] { view_->zoom_scale(2.0); }},
-        {"set_width and set_height", [&] { view_->set_width(150), view_->set_height(150); }},
-        {"move (a pan)", [&] { view_->move(SPAvector(15, 5, 0)); }},
-        {"set_target", [&] { view_->set_target(SPAposition(-10, 0, 0)); }},
-        {"set_eye (a turn)", [&] { view_->set_eye(SPAposition(60, -70, 90)); }},
-        {"set_up", [&] { view_->set_up(SPAvector(1, 1, 0)); }},
-        {"ZoomAll", [&] { view_->ZoomAll(1.0f); }},
-        {"set_viewport (the picture moved in its window)", [&] { view_->set_viewport(10, 0, 100, 100); }},
+        {"zoom_scale", [&] { View().zoom_scale(2.0); }},
+        {"set_width and set_height", [&] { View().set_width(150), View().set_height(150); }},
+        {"move (a pan)", [&] { View().move(SPAvector(15, 5, 0)); }},
+        {"set_target", [&] { View().set_target(SPAposition(-10, 0, 0)); }},
+        {"set_eye (a turn)", [&] { View().set_eye(SPAposition(60, -70, 90)); }},
+        {"set_up", [&] { View().set_up(SPAvector(1, 1, 0)); }},
+        {"ZoomAll", [&] { View().ZoomAll(1.0f); }},
+        {"set_viewport (the picture moved in its window)", [&] { View().set_viewport(10, 0, 100, 100); }},
     };
     for (const Move& move : moves) {
         SCOPED_TRACE(move.name);
-        const std::vector<unsigned char> before = Front();
+        const vyrtest::Picture before = host_->Front();
         move.apply();
         Refresh();
-        const std::vector<unsigned char> after = Front();
+        const vyrtest::Picture after = host_->Front();
         EXPECT_NE(after, before);
         // What a whole new frame draws.
-        context_.OnPicturePropsChanged();
+        Context().OnPicturePropsChanged();
         Refresh();
-        EXPECT_EQ(after, Front());
+        EXPECT_EQ(after, host_->Front());
         // The picks culled by the locations' window boxes see the new picture.
         EXPECT_EQ(PickAt(blockTop), block);
-        EXPECT_EQ(RegionAround(SPAposition(-10, -10, 0), SPAposition(10, 10, 20), 3), std::vector<CVyrObjectPath>{block});
+        EXPECT_EQ(host_->RegionAround(SPAposition(-10, -10, 0), SPAposition(10, 10, 20), 3),
+                  std::vector<CVyrObjectPath>{block});
     }
     // A location changed with the camera (one the database would redraw in its window rectangle):
     // its old rectangle is not all that must be drawn.
     ASSERT_TRUE(Scene().SetOnTop(block));
-    view_->move(SPAvector(-20, 0, 0));
+    View().move(SPAvector(-20, 0, 0));
     Refresh();
-    const std::vector<unsigned char> moved = Front();
-    context_.OnPicturePropsChanged();
+    const vyrtest::Picture moved = host_->Front();
+    Context().OnPicturePropsChanged();
     Refresh();
-    EXPECT_EQ(moved, Front());
+    EXPECT_EQ(moved, host_->Front());
     EXPECT_EQ(PickAt(blockTop), block);
     // With nothing changed the refresh only presents the picture it keeps.
-    const std::vector<unsigned char> kept = Front();
+    const vyrtest::Picture kept = host_->Front();
     Refresh();
-    EXPECT_EQ(Front(), kept);
+    EXPECT_EQ(host_->Front(), kept);
 }
 
 TEST_F(PickHostBodiesTest, AResizedWindowIsDrawnWholeAndPicksAnswerItsPixels)
@@ -367,24 +310,23 @@ TEST_F(PickHostBodiesTest, AResizedWindowIsDrawnWholeAndPicksAnswerItsPixels)
     Refresh();
     ASSERT_EQ(PickAt(SPAposition(0, 0, 20)), block);
     // The host's window grows, and tells the view.
-    ASSERT_TRUE(MoveWindow(window_.plain.window, 0, 0, 160, 120, TRUE));
-    ASSERT_TRUE(view_->IsBackBufferValid());
-    view_->resize(160, 120);
-    EXPECT_FALSE(view_->IsBackBufferValid());  // the window's buffers took the new size
+    ASSERT_TRUE(MoveWindow(host_->Window().plain.window, 0, 0, 160, 120, TRUE));
+    ASSERT_TRUE(View().IsBackBufferValid());
+    View().resize(160, 120);
+    EXPECT_FALSE(View().IsBackBufferValid());  // the window's buffers took the new size
     Refresh();
     int x = 0, y = 0;
-    PixelOf(SPAposition(0, 0, 20), x, y);
-    const std::vector<unsigned char> front = Front();
-    const auto lit = [&front](int px, int py) {  // drawable pixel, y down
-        const size_t i = (static_cast<size_t>(119 - py) * 160 + static_cast<size_t>(px)) * 3;
-        return front[i] + front[i + 1] + front[i + 2] > 60;
-    };
+    EXPECT_TRUE(host_->PixelOf(SPAposition(0, 0, 20), x, y));
+    const vyrtest::Picture front = host_->Front();
+    ASSERT_EQ(front.width, 160);  // the whole grown window
+    ASSERT_EQ(front.height, 120);
+    const auto lit = [&front](int px, int py) { return front.Lit(px, 119 - py); };  // drawable pixel, y down
     EXPECT_TRUE(lit(x, y));
     EXPECT_FALSE(lit(x + 30, y));
     EXPECT_EQ(PickAt(SPAposition(0, 0, 20)), block);
     // A second refresh keeps it.
     Refresh();
-    EXPECT_EQ(Front(), front);
+    EXPECT_EQ(host_->Front(), front);
 }
 
 }  // namespace

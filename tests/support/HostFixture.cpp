@@ -1,6 +1,7 @@
 #include "HostFixture.h"
 
 #include "DsAttributes.h"
+#include "DsFigure.h"
 #include "DsGlScene.h"
 #include "DsManager.h"
 #include "DsPickProccessor.h"
@@ -40,6 +41,28 @@ int Picture::LitCount(int threshold) const
 {
     int lit = 0;
     for (size_t i = 0; i + 2 < rgb.size(); i += 3) lit += rgb[i] + rgb[i + 1] + rgb[i + 2] > threshold;
+    return lit;
+}
+
+Rgb Picture::ColorAt(int x, int y) const
+{
+    const unsigned char* p = At(x, y);
+    return Rgb{p[0], p[1], p[2]};
+}
+
+bool Picture::LitNear(int x, int y, int reach, int threshold) const
+{
+    for (int dy = -reach; dy <= reach; ++dy)
+        for (int dx = -reach; dx <= reach; ++dx)
+            if (Lit(x + dx, y + dy, threshold)) return true;
+    return false;
+}
+
+int Picture::LitIn(int left, int right, int bottom, int top, int threshold) const
+{
+    int lit = 0;
+    for (int y = bottom; y <= top; ++y)
+        for (int x = left; x <= right; ++x) lit += Lit(x, y, threshold);
     return lit;
 }
 
@@ -181,6 +204,13 @@ CVyrObjectPath Host::PathOf(BODY* body) const
     return CVyrObjectPath(&id, 1, 1, context_->GetScene()->GetDbScene().GetPeerPartId());
 }
 
+CVyrObjectPath Host::PathOf(const CDsFigure& figure)
+{
+    CVyrObjectPath path;
+    EXPECT_TRUE(figure.GetPath(path));
+    return path;
+}
+
 BODY* Host::BodyOf(const CVyrObjectPath& path) const
 {
     for (BODY* body : bodies_)
@@ -193,16 +223,18 @@ void Host::Refresh() { view_->refresh(); }
 Picture Host::Front()
 {
     context_->MakeCurrent(view_.get());
+    RECT client{0, 0, width_, height_};
+    GetClientRect(window_->plain.window, &client);
     Picture picture;
-    picture.width = width_;
-    picture.height = height_;
-    picture.rgb.assign(static_cast<size_t>(width_) * height_ * 3, 0);
+    picture.width = client.right - client.left;
+    picture.height = client.bottom - client.top;
+    picture.rgb.assign(static_cast<size_t>(picture.width) * picture.height * 3, 0);
     glFinish();
     GLint readBuffer = GL_BACK;
     glGetIntegerv(GL_READ_BUFFER, &readBuffer);
     glReadBuffer(GL_FRONT);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, picture.rgb.data());
+    glReadPixels(0, 0, picture.width, picture.height, GL_RGB, GL_UNSIGNED_BYTE, picture.rgb.data());
     glReadBuffer(static_cast<GLenum>(readBuffer));
     return picture;
 }
@@ -223,7 +255,14 @@ bool Host::PixelOf(const SPAposition& point, int& x, int& y)
     return true;
 }
 
-CDsPickedItem Host::Pick(int x, int y, const std::vector<CDsTypeMask>* domain, CDsPickedItemList* list)
+SPAbox Host::Box() const
+{
+    SPAposition low, high;
+    context_->GetBox(low, high);
+    return SPAbox(low, high);
+}
+
+CDsPickedItem Host::Pick(int x, int y, const std::vector<CDsTypeMask>* domain, CDsPickedItemList* list, bool byRay)
 {
     const std::vector<CDsTypeMask> bodies = Domain({kBodyType});
     CUiPickEvent event(x, y, 0, view_.get(), nullptr);
@@ -231,15 +270,16 @@ CDsPickedItem Host::Pick(int x, int y, const std::vector<CDsTypeMask>* domain, C
     request.m_ownerContext = context_.get();
     request.m_domain = domain ? domain : &bodies;
     request.m_event = &event;
+    request.m_sectionTest = byRay ? 1 : 0;
     CDsPickedItemList others;
     return context_->GetPickProccessor()->PickSingle(request, list ? *list : others);
 }
 
-CDsPickedItem Host::PickAt(const SPAposition& point, const std::vector<CDsTypeMask>* domain)
+CDsPickedItem Host::PickAt(const SPAposition& point, const std::vector<CDsTypeMask>* domain, bool byRay)
 {
     int x = 0, y = 0;
     EXPECT_TRUE(PixelOf(point, x, y));
-    return Pick(x, y, domain);
+    return Pick(x, y, domain, nullptr, byRay);
 }
 
 std::vector<CVyrObjectPath> Host::Region(int x1, int y1, int x2, int y2, const std::vector<CDsTypeMask>* domain)
@@ -258,6 +298,20 @@ std::vector<CVyrObjectPath> Host::Region(int x1, int y1, int x2, int y2, const s
     std::vector<CVyrObjectPath> paths;
     for (const CDsPickedItem* item : list.GetItems()) paths.push_back(item->GetObjectPath());
     return paths;
+}
+
+std::vector<CVyrObjectPath> Host::RegionAround(const SPAposition& low, const SPAposition& high, int margin,
+                                               const std::vector<CDsTypeMask>* domain)
+{
+    int x0 = 1 << 20, y0 = 1 << 20, x1 = -x0, y1 = -y0;
+    for (int corner = 0; corner < 8; ++corner) {
+        int x = 0, y = 0;
+        EXPECT_TRUE(PixelOf(SPAposition(corner & 1 ? high.x() : low.x(), corner & 2 ? high.y() : low.y(),
+                                        corner & 4 ? high.z() : low.z()),
+                            x, y));
+        x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+    }
+    return Region(x0 - margin, y0 - margin, x1 + margin, y1 + margin, domain);
 }
 
 std::vector<CDsTypeMask> Host::Domain(std::initializer_list<int> types)

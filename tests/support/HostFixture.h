@@ -17,6 +17,7 @@
 #include "DsPickedItem.h"
 #include "DsTypeMask.h"
 #include "DsView3dCdc.h"
+#include "GlTestFixture.h"
 #include "ViewSetup.h"
 #include "ViewStaticsGuard.h"
 #include "ViewWindow.h"
@@ -30,6 +31,7 @@
 #include <vector>
 
 class BODY;
+class CDsFigure;
 
 namespace vyrtest {
 
@@ -49,6 +51,12 @@ struct Picture {
     bool Lit(int x, int y, int threshold = 60) const;
     // How many pixels have a channel sum above `threshold`.
     int LitCount(int threshold = 60) const;
+    // The colour at (x, y) (rows up), to compare with ColorNear.
+    Rgb ColorAt(int x, int y) const;
+    // Whether a pixel within `reach` pixels each way of (x, y) (rows up) is lit.
+    bool LitNear(int x, int y, int reach, int threshold = 60) const;
+    // How many pixels are lit in the columns `left` to `right` and the rows `bottom` to `top`.
+    int LitIn(int left, int right, int bottom, int top, int threshold = 60) const;
 };
 // How many pixels of two pictures of one size differ in any channel (all of them when the sizes
 // differ).
@@ -61,6 +69,8 @@ class Host {
 public:
     // The object type the host's body geometry files bodies with.
     static constexpr unsigned char kBodyType = 1;
+    // The object type recorded figures are filed with.
+    static constexpr unsigned char kFigureType = 59;
     // Orange (0x00BBGGRR), the colour bodies are shown in unless told.
     static constexpr unsigned kOrange = 0x00C0FF;
 
@@ -106,28 +116,39 @@ public:
     // The item id and object path of an owned body (0 and an empty path for another).
     int IdOf(BODY* body) const;
     CVyrObjectPath PathOf(BODY* body) const;
+    // The path a recorded figure is filed under (a test failure and an empty path when it is not).
+    static CVyrObjectPath PathOf(const CDsFigure& figure);
     // The body under a path (null for none of the host's).
     BODY* BodyOf(const CVyrObjectPath& path) const;
 
     // The view's refresh.
     void Refresh();
-    // The window's front buffer.
+    // The window's front buffer, at the window's present size (also when a test resized the window
+    // itself).
     Picture Front();
     // What a whole new frame of the present state shows: the context told that everything
     // changed, the view refreshed, the front buffer read.
     Picture WholeFrame();
     // The drawable pixel (rows down) of a model point; false when it projects nowhere.
     bool PixelOf(const SPAposition& point, int& x, int& y);
+    // The scene's box.
+    SPAbox Box() const;
 
     // The single pick at drawable pixel (x, y) (rows down), bodies only unless `domain` is given;
-    // the other candidates go to `list` when given.
+    // the other candidates go to `list` when given. With `byRay` faces are tested by the pick ray
+    // and hit points against the sections.
     CDsPickedItem Pick(int x, int y, const std::vector<CDsTypeMask>* domain = nullptr,
-                       CDsPickedItemList* list = nullptr);
+                       CDsPickedItemList* list = nullptr, bool byRay = false);
     // The single pick at the pixel of a model point.
-    CDsPickedItem PickAt(const SPAposition& point, const std::vector<CDsTypeMask>* domain = nullptr);
+    CDsPickedItem PickAt(const SPAposition& point, const std::vector<CDsTypeMask>* domain = nullptr,
+                         bool byRay = false);
     // The region pick between drawable pixels (x1, y1) and (x2, y2), bodies only unless told.
     std::vector<CVyrObjectPath> Region(int x1, int y1, int x2, int y2,
                                        const std::vector<CDsTypeMask>* domain = nullptr);
+    // The region pick over the pixels of the model box [low, high], `margin` pixels wider on every
+    // side.
+    std::vector<CVyrObjectPath> RegionAround(const SPAposition& low, const SPAposition& high, int margin,
+                                             const std::vector<CDsTypeMask>* domain = nullptr);
 
     // A domain of the listed object types.
     static std::vector<CDsTypeMask> Domain(std::initializer_list<int> types);

@@ -48,15 +48,7 @@ protected:
     // The region pick around the model box [low, high] (its corners' pixels, widened by 3).
     std::vector<CVyrObjectPath> RegionAround(const SPAposition& low, const SPAposition& high)
     {
-        int x0 = 1 << 20, y0 = 1 << 20, x1 = -x0, y1 = -y0;
-        for (int corner = 0; corner < 8; ++corner) {
-            int x = 0, y = 0;
-            host_->PixelOf(SPAposition(corner & 1 ? high.x() : low.x(), corner & 2 ? high.y() : low.y(),
-                                       corner & 4 ? high.z() : low.z()),
-                           x, y);
-            x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
-        }
-        return host_->Region(x0 - 3, y0 - 3, x1 + 3, y1 + 3);
+        return host_->RegionAround(low, high, 3);
     }
     // The refresh draws what a whole frame draws; the body is seen and picked at `now` on its top
     // (z = 10) and not at `gone`; a region around [low, high] finds it, one around [oldLow,

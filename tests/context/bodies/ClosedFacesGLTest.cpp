@@ -4,7 +4,6 @@
 // SilhouettesGLTest.)
 #include "DsGlContext.h"
 #include "DsView3dCdc.h"
-#include "GlTestFixture.h"
 #include "HostFixture.h"
 
 #include "SpaBuilders.h"
@@ -14,7 +13,6 @@
 
 #include <cmath>
 #include <functional>
-#include <memory>
 #include <string>
 
 using vyrtest::Picture;
@@ -24,15 +22,13 @@ namespace {
 
 constexpr int kSize = 100;
 
-class ClosedFacesGLTest : public ::testing::Test {
+class ClosedFacesGLTest : public vyrtest::HostTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(vyrtest::DisplayAvailable());
-        host_ = std::make_unique<vyrtest::Host>(kSize, kSize);
+        HostTest::SetUp();
         host_->Context().SetSilhouetteLevel(eDsSilhouetteNone);
     }
-    void TearDown() override { host_.reset(); }
     // Looks at the origin from 100 units along `direction`, +z up, 100 model units over the window
     // (model point (x, z) seen from -y lands on pixel (50 + x, 50 + z), rows up).
     void LookAlong(const SPAvector& direction)
@@ -54,17 +50,6 @@ protected:
             if (without.rgb[i] + without.rgb[i + 1] + without.rgb[i + 2] > 60) only.rgb[i] = only.rgb[i + 1] = only.rgb[i + 2] = 0;
         return only;
     }
-    // How many pixels are lit in columns `left` to `right` and rows `bottom` to `top` (rows up).
-    static int LitIn(const Picture& picture, int left, int right, int bottom, int top)
-    {
-        int lit = 0;
-        for (int y = bottom; y <= top; ++y)
-            for (int x = left; x <= right; ++x) lit += picture.Lit(x, y);
-        return lit;
-    }
-
-    vyrtest::ViewStaticsGuard statics_;
-    std::unique_ptr<vyrtest::Host> host_;
 };
 
 }  // namespace
@@ -89,8 +74,8 @@ TEST_F(ClosedFacesGLTest, TheSideOfACylinderOrAConeShowsNoLineDownIt)
             LookAlong(SPAvector(std::cos(turn), std::sin(turn), 0));
             for (ERenderMode mode : {eRenderWireframe, eRenderHiddenLines}) {
                 const Picture lines = BodyPixels(shown, mode);
-                EXPECT_GT(LitIn(lines, 0, kSize - 1, 29, 31), 15) << body.name << ", the base, view " << k;
-                EXPECT_EQ(LitIn(lines, 0, kSize - 1, 33, 67), 0) << body.name << ", view " << k << ", mode " << mode;
+                EXPECT_GT(lines.LitIn(0, kSize - 1, 29, 31), 15) << body.name << ", the base, view " << k;
+                EXPECT_EQ(lines.LitIn(0, kSize - 1, 33, 67), 0) << body.name << ", view " << k << ", mode " << mode;
             }
         }
         host_->Hide(shown);
@@ -113,8 +98,8 @@ TEST_F(ClosedFacesGLTest, AHoleDrilledThroughABlockShowsNoLineDownItsWall)
         LookAlong(direction);
         const Picture lines = BodyPixels(drilled, eRenderWireframe);
         // The block's edges: rows 20 and 80, columns 20 or 30 and 70 or 80.
-        EXPECT_GT(LitIn(lines, 0, kSize - 1, 79, 81), 30);
-        EXPECT_GT(LitIn(lines, 0, kSize - 1, 19, 21), 30);
-        EXPECT_EQ(LitIn(lines, 32, 68, 23, 77), 0) << direction.x() << " " << direction.y();
+        EXPECT_GT(lines.LitIn(0, kSize - 1, 79, 81), 30);
+        EXPECT_GT(lines.LitIn(0, kSize - 1, 19, 21), 30);
+        EXPECT_EQ(lines.LitIn(32, 68, 23, 77), 0) << direction.x() << " " << direction.y();
     }
 }

@@ -12,9 +12,6 @@
 #include "HostFixture.h"
 #include "VyrBodyGeometry.h"
 
-#include "ViewStaticsGuard.h"
-#include "ViewWindow.h"
-
 #include "SpaBuilders.h"
 
 #include <GL/gl.h>
@@ -23,7 +20,6 @@
 
 #include <memory>
 
-using vyrtest::ReadPixel;
 using vyrtest::Rgb;
 using vyrtest::ViewSetup;
 
@@ -32,29 +28,20 @@ namespace {
 constexpr int kSize = 100;
 constexpr unsigned kOrange = 0x0080FF, kBlue = 0xFF4000;  // 0x00BBGGRR
 
-// A window with a core view in a context: the camera looks down -z at a 100 x 100 model-unit
-// field, one unit a pixel, shaded.
-struct Window {
-    explicit Window(CDsGlContext& context)
-    {
-        view = std::make_unique<CDsView3dCdc>(&window.wnd);
-        view->SetGlContext(&context);
-        context.add_view(view.get());
-        ViewSetup().Pixels(kSize, kSize).Eye(SPAposition(0, 0, 100)).Field(kSize, kSize).Clip(1, 300).ApplyTo(*view);
-        view->SetRenderMode(eRenderShade);
-    }
-    // Makes the view the current one (as a host does for the window it works in), draws its frame
-    // and reads one pixel of its front buffer (x, y from the bottom left).
-    Rgb Shown(int x, int y)
-    {
-        CDsView3dCdc::StSetCurrent(view.get(), false);
-        view->refresh();
-        glFinish();
-        return ReadPixel(GL_FRONT, x, y);
-    }
-    vyrtest::FrameworkWindow window{kSize, kSize};
-    std::unique_ptr<CDsView3dCdc> view;
-};
+// Every window's camera: looking down -z at a 100 x 100 model-unit field, one unit a pixel.
+ViewSetup Camera() { return ViewSetup().Eye(SPAposition(0, 0, 100)).Field(kSize, kSize).Clip(1, 300); }
+
+// Makes the host's view the current one (as a host does for the window it works in), draws its
+// frame and reads one pixel of its front buffer (x, y from the bottom left).
+Rgb Shown(vyrtest::Host& host, int x, int y)
+{
+    CDsView3dCdc::StSetCurrent(&host.View(), false);
+    host.Refresh();
+    return host.Front().ColorAt(x, y);
+}
+
+BODY* LeftBlock() { return make_block(-40, -10, -10, -10, 10, 10); }  // about pixels 10 to 40 across
+BODY* RightBlock() { return make_block(10, -10, -10, 40, 10, 10); }   // about pixels 60 to 90 across
 
 bool IsOrange(const Rgb& c) { return c.r > 100 && c.r > c.b + 60; }
 bool IsBlue(const Rgb& c) { return c.b > 100 && c.b > c.r + 60; }
@@ -65,27 +52,19 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(vyrtest::DisplayAvailable());
-        left_ = make_block(-40, -10, -10, -10, 10, 10);   // about pixels 10 to 40 across
-        right_ = make_block(10, -10, -10, 40, 10, 10);    // about pixels 60 to 90 across
-        ASSERT_TRUE(left_ && right_);
+        left_ = LeftBlock();
+        ASSERT_TRUE(left_);
     }
     void TearDown() override
     {
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
         wglMakeCurrent(nullptr, nullptr);
         if (left_) left_->lose();
-        if (right_) right_->lose();
-    }
-    static bool Show(CDsGlContext& context, BODY* body, unsigned color)
-    {
-        CDsAttributes look;
-        look.SetColor(color);
-        return VyrShowBody(&context, body, 1, &look);
     }
 
     vyrtest::ViewStaticsGuard statics_;
+    // A block a test shows itself, past the hosts' own bodies.
     BODY* left_ = nullptr;
-    BODY* right_ = nullptr;
 };
 
 }  // namespace
@@ -94,33 +73,36 @@ TEST_F(ContextScenesGLTest, TwoContextsMadeWithoutANumberEachShowTheirOwnBody)
 {
     int firstNumber = 0, secondNumber = 0;
     {
-        CDsGlContext first, second;
-        firstNumber = first.GetScene()->GetSceneNumber();
-        secondNumber = second.GetScene()->GetSceneNumber();
+        vyrtest::Host one(kSize, kSize), two(kSize, kSize);
+        firstNumber = one.Context().GetScene()->GetSceneNumber();
+        secondNumber = two.Context().GetScene()->GetSceneNumber();
         EXPECT_NE(firstNumber, secondNumber);
         // Away from the documents' run-time numbers, which count up from 0.
         EXPECT_GE(firstNumber, 1 << 30);
         EXPECT_GE(secondNumber, 1 << 30);
-        Window one(first), two(second);
+        one.Look(Camera());
+        two.Look(Camera());
 
-        ASSERT_TRUE(Show(first, left_, kOrange));
-        ASSERT_TRUE(Show(second, right_, kBlue));  // the same item id, in its own model part
-        Rgb c = one.Shown(25, 50);
+        BODY* left = one.Show(LeftBlock(), kOrange);
+        ASSERT_NE(left, nullptr);
+        BODY* right = two.Show(RightBlock(), kBlue);  // the same item id, in its own model part
+        ASSERT_NE(right, nullptr);
+        Rgb c = Shown(one, 25, 50);
         EXPECT_TRUE(IsOrange(c)) << c;
-        c = one.Shown(75, 50);
+        c = Shown(one, 75, 50);
         EXPECT_TRUE(IsBlack(c)) << "the second window's body in the first: " << c;
-        c = two.Shown(75, 50);
+        c = Shown(two, 75, 50);
         EXPECT_TRUE(IsBlue(c)) << c;
-        c = two.Shown(25, 50);
+        c = Shown(two, 25, 50);
         EXPECT_TRUE(IsBlack(c)) << "the first window's body in the second: " << c;
 
         // Hiding the second window's body leaves the first window's as it was.
-        VyrHideBody(&second, right_, 1);
-        c = two.Shown(75, 50);
+        two.Hide(right);
+        c = Shown(two, 75, 50);
         EXPECT_TRUE(IsBlack(c)) << c;
-        c = one.Shown(25, 50);
+        c = Shown(one, 25, 50);
         EXPECT_TRUE(IsOrange(c)) << c;
-        VyrHideBody(&first, left_, 1);
+        one.Hide(left);
     }
     // The model part of a context of its own goes with it.
     EXPECT_EQ(CDsPartStorage::instance()->GetPart(firstNumber), nullptr);
@@ -136,17 +118,19 @@ TEST_F(ContextScenesGLTest, ContextsMadeWithOneNumberShareItsModelPartWhichOutli
     constexpr int kDocument = 7;
     ASSERT_EQ(CDsPartStorage::instance()->GetPart(kDocument), nullptr);
     {
-        CDsGlContext first(kDocument), second(kDocument);
-        EXPECT_EQ(second.GetScene()->GetDbScene().GetPeerPartId(), kDocument);
-        Window one(first), two(second);
-        ASSERT_TRUE(Show(first, left_, kOrange));
+        vyrtest::Host one(kSize, kSize, kDocument), two(kSize, kSize, kDocument);
+        EXPECT_EQ(two.Context().GetScene()->GetDbScene().GetPeerPartId(), kDocument);
+        one.Look(Camera());
+        two.Look(Camera());
+        BODY* left = one.Show(LeftBlock(), kOrange);
+        ASSERT_NE(left, nullptr);
         // The second context's view shows the document's body, though the body is the first's.
-        Rgb c = two.Shown(25, 50);
+        Rgb c = Shown(two, 25, 50);
         EXPECT_TRUE(IsOrange(c)) << c;
-        c = one.Shown(25, 50);
+        c = Shown(one, 25, 50);
         EXPECT_TRUE(IsOrange(c)) << c;
-        VyrHideBody(&first, left_, 1);
-        c = two.Shown(25, 50);
+        one.Hide(left);
+        c = Shown(two, 25, 50);
         EXPECT_TRUE(IsBlack(c)) << c;
     }
     // The document's part stays for the document.
@@ -175,7 +159,7 @@ TEST_F(ContextScenesGLTest, AContextOfItsOwnPassesOverNumbersWhosePartsExist)
 
 TEST_F(ContextScenesGLTest, AContextMadeWithTheNumberOfAContextOfItsOwnKeepsThePartWhenTheFirstGoes)
 {
-    const ViewSetup camera = ViewSetup().Eye(SPAposition(0, 0, 100)).Field(kSize, kSize).Clip(1, 300);
+    const ViewSetup camera = Camera();
     auto first = std::make_unique<vyrtest::Host>(kSize, kSize);
     first->Look(camera);
     const int number = first->Context().GetScene()->GetSceneNumber();
@@ -186,7 +170,7 @@ TEST_F(ContextScenesGLTest, AContextMadeWithTheNumberOfAContextOfItsOwnKeepsTheP
     {
         vyrtest::Host second(kSize, kSize, number);
         second.Look(camera);
-        BODY* right = second.Show(make_block(10, -10, -10, 40, 10, 10), kBlue);
+        BODY* right = second.Show(RightBlock(), kBlue);
         ASSERT_NE(right, nullptr);
         second.Refresh();
         EXPECT_TRUE(second.Front().Lit(25, 50));  // the first window's body, in the shared part
@@ -195,8 +179,7 @@ TEST_F(ContextScenesGLTest, AContextMadeWithTheNumberOfAContextOfItsOwnKeepsTheP
         EXPECT_NE(CDsPartStorage::instance()->GetPart(number), nullptr);
         EXPECT_NE(CDsPartStorage::instance()->GetPart(~number), nullptr);
         const vyrtest::Picture picture = second.WholeFrame();
-        const unsigned char* p = picture.At(75, 50);
-        const Rgb shown{p[0], p[1], p[2]};
+        const Rgb shown = picture.ColorAt(75, 50);
         EXPECT_TRUE(IsBlue(shown)) << shown;
         // The first window's body went with its context.
         EXPECT_FALSE(picture.Lit(25, 50));

@@ -15,19 +15,13 @@
 #include "DsScene.h"
 #include "DsTypeMask.h"
 #include "DsView3dCdc.h"
-#include "GlTestFixture.h"
 #include "GmPosition.h"
+#include "HostFixture.h"
 #include "UiPickEvent.h"
-#include "VyrBodyGeometry.h"
 #include "VyrStlData.h"
-
-#include "ViewStaticsGuard.h"
-#include "ViewWindow.h"
 
 #include "SpaBuilders.h"
 #include "SpaTopology.h"
-
-#include <GL/gl.h>
 
 #include <gtest/gtest.h>
 
@@ -36,15 +30,13 @@
 #include <vector>
 
 using vyrtest::ColorNear;
-using vyrtest::ReadPixel;
+using vyrtest::Host;
 using vyrtest::Rgb;
 using vyrtest::ViewSetup;
 
 namespace {
 
 constexpr int kWide = 200, kHigh = 100;
-constexpr int kBodyType = 1;     // the object type the host's body geometry files
-constexpr int kFigureType = 59;  // the object type of a recorded figure
 
 // Node i of the zigzag beside the block: x from 0 to 120 in steps of 10, y alternately 5 and 35,
 // 5 units above the block's top (z = 25).
@@ -132,63 +124,39 @@ public:
     }
 };
 
-class FiguresBesideBodiesGLTest : public ::testing::Test {
+class FiguresBesideBodiesGLTest : public vyrtest::HostTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(vyrtest::DisplayAvailable());
-        view_ = std::make_unique<CDsView3dCdc>(&window_.wnd);
-        view_->SetGlContext(&context_);
-        context_.add_view(view_.get());
-        // Looking down -z at the block's middle: one unit a pixel, model (x, y) at the pixel
-        // (x + 40, y + 30) counted up from the lower left.
-        ViewSetup()
-            .Pixels(kWide, kHigh)
-            .Eye(SPAposition(60, 20, 200))
-            .Target(SPAposition(60, 20, 0))
-            .Field(kWide, kHigh)
-            .Clip(1, 400)
-            .ApplyTo(*view_);
-        view_->SetRenderMode(eRenderShade);
-        block_ = make_block(0, 0, 0, 60, 40, 20);
-        ASSERT_NE(block_, nullptr);
+        HostTest::SetUp();
+        host_ = std::make_unique<vyrtest::Host>(kWide, kHigh);
+        Camera();
     }
-    void TearDown() override
+    // Looking down -z at the block's middle: one unit a pixel, model (x, y) at the pixel
+    // (x + 40, y + 30) counted up from the lower left.
+    void Camera()
     {
-        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-        if (shown_) VyrHideBody(&context_, block_, 1);
-        view_.reset();
-        if (block_) block_->lose();
-        wglMakeCurrent(nullptr, nullptr);
+        host_->Look(ViewSetup().Eye(SPAposition(60, 20, 200)).Target(SPAposition(60, 20, 0)).Field(kWide, kHigh)
+                        .Clip(1, 400));
     }
     void ShowBlock()
     {
-        CDsAttributes look;
-        look.SetColor(0x00C0FF);  // orange (0x00BBGGRR)
-        ASSERT_TRUE(VyrShowBody(&context_, block_, 1, &look));
-        shown_ = true;
+        block_ = host_->ShowBlock(SPAposition(0, 0, 0), SPAposition(60, 40, 20));
+        ASSERT_NE(block_, nullptr);
     }
+    CDsGlContext& Context() { return host_->Context(); }
+    CDsView3dCdc& View() { return host_->View(); }
     // A frame that draws every location again (a camera change alone draws nothing new).
     void RedrawAll()
     {
-        context_.GetScene()->GetDbScene().InvalidateStates();
-        view_->refresh();
-    }
-    // The scene's box.
-    SPAbox Box()
-    {
-        SPAposition low, high;
-        context_.GetBox(low, high);
-        return SPAbox(low, high);
+        Context().GetScene()->GetDbScene().InvalidateStates();
+        host_->Refresh();
     }
     // The pixel of model point `p`: x, and y counted down from the top (as pick events count)
-    // or up from the bottom (as glReadPixels counts).
+    // or up from the bottom (as the front buffer's rows count).
     bool Project(const CGmPosition& p, int& x, int& yDown, int& yUp)
     {
-        float fx = 0, fy = 0;
-        if (!CDsGeometryComputer::GetInstance()->ProjectPositionOnView(p, view_.get(), fx, fy)) return false;
-        x = int(std::lround(fx));
-        yDown = int(std::lround(fy));
+        if (!host_->PixelOf(p, x, yDown)) return false;
         yUp = kHigh - 1 - yDown;
         return true;
     }
@@ -197,53 +165,24 @@ protected:
     bool LitNear(const CGmPosition& p, int reach = 2)
     {
         int x = 0, down = 0, up = 0;
-        if (!Project(p, x, down, up)) return false;
-        for (int dy = -reach; dy <= reach; ++dy)
-            for (int dx = -reach; dx <= reach; ++dx) {
-                const Rgb c = ReadPixel(GL_FRONT, x + dx, up + dy);
-                if (c.r + c.g + c.b > 60) return true;
-            }
-        return false;
+        return Project(p, x, down, up) && host_->Front().LitNear(x, up, reach);
     }
     // A pick event at model point `p`'s pixel.
     CUiPickEvent EventAt(const CGmPosition& p)
     {
         int x = 0, down = 0, up = 0;
         EXPECT_TRUE(Project(p, x, down, up));
-        return CUiPickEvent(x, down, 0, view_.get(), nullptr);
+        return CUiPickEvent(x, down, 0, &View(), nullptr);
     }
     // The single pick at model point `p`'s pixel among bodies and figures; `sectionTest` tests
     // faces by the pick ray and hit points against the sections.
     CDsPickedItem PickAt(const CGmPosition& p, bool sectionTest = false)
     {
-        CDsTypeMask mask;
-        mask.SetType(kBodyType, -1);
-        mask.SetType(kFigureType, -1);
-        domain_ = {mask};
-        event_ = EventAt(p);
-        CDsPickContext request;
-        request.m_ownerContext = &context_;
-        request.m_domain = &domain_;
-        request.m_event = &event_;
-        request.m_sectionTest = sectionTest ? 1 : 0;
-        CDsPickedItemList list;
-        return context_.GetPickProccessor()->PickSingle(request, list);
-    }
-    static CVyrObjectPath PathOf(const CDsFigure& figure)
-    {
-        CVyrObjectPath path;
-        EXPECT_TRUE(figure.GetPath(path));
-        return path;
+        const std::vector<CDsTypeMask> domain = Host::Domain({Host::kBodyType, Host::kFigureType});
+        return host_->PickAt(p, &domain, sectionTest);
     }
 
-    vyrtest::ViewStaticsGuard statics_;
-    vyrtest::FrameworkWindow window_{kWide, kHigh};
-    CDsGlContext context_;
-    std::unique_ptr<CDsView3dCdc> view_;
     BODY* block_ = nullptr;
-    bool shown_ = false;
-    std::vector<CDsTypeMask> domain_;
-    CUiPickEvent event_;
 };
 
 // Whether `box` is (x0, y0, z0)-(x1, y1, z1) within float rounding.
@@ -267,36 +206,30 @@ TEST_F(FiguresBesideBodiesGLTest, AZigzagBesideABlockGrowsTheBoxIsFramedDrawnWho
     ShowBlock();
     for (const bool toolpath : {false, true}) {
         SCOPED_TRACE(toolpath ? "toolpath" : "polyline");
-        ViewSetup()
-            .Pixels(kWide, kHigh)
-            .Eye(SPAposition(60, 20, 200))
-            .Target(SPAposition(60, 20, 0))
-            .Field(kWide, kHigh)
-            .Clip(1, 400)
-            .ApplyTo(*view_);
+        Camera();
         CZigzagFigure zigzag(toolpath);
-        zigzag.Record(true, view_.get());
+        zigzag.Record(true, &View());
         ASSERT_TRUE(zigzag.IsRecorded());
-        EXPECT_TRUE(BoxIs(Box(), 0, 0, 0, 120, 40, 25));
-        context_.InvalidateBox();
-        EXPECT_TRUE(BoxIs(Box(), 0, 0, 0, 120, 40, 25));
+        EXPECT_TRUE(BoxIs(host_->Box(), 0, 0, 0, 120, 40, 25));
+        Context().InvalidateBox();
+        EXPECT_TRUE(BoxIs(host_->Box(), 0, 0, 0, 120, 40, 25));
 
         // Over the block's top face, between nodes 1 and 2: the zigzag, 5 units above the face.
         RedrawAll();
         const CGmPosition above(15, 20, 25);
         const CDsPickedItem picked = PickAt(above);
         ASSERT_TRUE(picked.IsValid());
-        EXPECT_EQ(picked.GetObjectPath(), PathOf(zigzag));
+        EXPECT_EQ(picked.GetObjectPath(), host_->PathOf(zigzag));
         EXPECT_NEAR(picked.GetPickedPosition()->z(), 25, 0.5);
         // Beside the zigzag the block still answers, on its top face.
         const CDsPickedItem face = PickAt(CGmPosition(30, 20, 20));
         ASSERT_TRUE(face.IsValid());
-        EXPECT_EQ(face.GetObjectPath().GetPartId(), context_.GetScene()->GetDbScene().GetPeerPartId());
+        EXPECT_EQ(face.GetObjectPath().GetPartId(), Context().GetScene()->GetDbScene().GetPeerPartId());
         EXPECT_NEAR(face.GetPickedPosition()->z(), 20, 0.5);
 
         // Fitted to the whole scene, a little smaller: the far end lies in the window and the
         // segments beyond the block are drawn, each at its middle.
-        view_->ZoomAll(0.5f);
+        View().ZoomAll(0.5f);
         RedrawAll();
         int x = 0, down = 0, up = 0;
         ASSERT_TRUE(Project(Zig(kZigNodes - 1), x, down, up));
@@ -309,12 +242,11 @@ TEST_F(FiguresBesideBodiesGLTest, AZigzagBesideABlockGrowsTheBoxIsFramedDrawnWho
     }
 
     // Alone in the scene the toolpath makes the box, and is drawn in it.
-    VyrHideBody(&context_, block_, 1);
-    shown_ = false;
+    host_->Hide(block_);
     CZigzagFigure alone(true);
-    alone.Record(true, view_.get());
-    EXPECT_TRUE(BoxIs(Box(), 0, 5, 25, 120, 35, 25));
-    view_->ZoomAll(0.5f);
+    alone.Record(true, &View());
+    EXPECT_TRUE(BoxIs(host_->Box(), 0, 5, 25, 120, 35, 25));
+    View().ZoomAll(0.5f);
     RedrawAll();
     for (int i = 0; i + 1 < kZigNodes; ++i) {
         const CGmPosition a = Zig(i), b = Zig(i + 1);
@@ -326,13 +258,14 @@ TEST_F(FiguresBesideBodiesGLTest, AThreeDTextDrawsInItsOwnPenNotInTheColourLeftB
 {
     ShowBlock();
     CNoteFigure note;
-    note.Record(true, view_.get());
+    note.Record(true, &View());
     RedrawAll();
     // The text's pixels: from its anchor (110, 40 up) 24 pixels up and about 90 to the right.
+    const vyrtest::Picture front = host_->Front();
     int white = 0, green = 0;
     for (int y = 40; y < 66; ++y)
         for (int x = 110; x < 200; ++x) {
-            const Rgb c = ReadPixel(GL_FRONT, x, y);
+            const Rgb c = front.ColorAt(x, y);
             white += ColorNear(c, Rgb{255, 255, 255}, 40) ? 1 : 0;
             green += c.g > 150 && c.r < 100 && c.b < 100 ? 1 : 0;
         }
@@ -341,30 +274,30 @@ TEST_F(FiguresBesideBodiesGLTest, AThreeDTextDrawsInItsOwnPenNotInTheColourLeftB
     // The line under it (row 35, give or take one) keeps its own pen.
     int line = 0;
     for (int x = 112; x < 148; x += 4)
-        for (int y = 34; y <= 36; ++y) line += ColorNear(ReadPixel(GL_FRONT, x, y), Rgb{0, 255, 0}, 60) ? 1 : 0;
+        for (int y = 34; y <= 36; ++y) line += ColorNear(front.ColorAt(x, y), Rgb{0, 255, 0}, 60) ? 1 : 0;
     EXPECT_GE(line, 8);
 }
 
 TEST_F(FiguresBesideBodiesGLTest, AnStlMeshPlacedByATransformationGivesThePlacedBox)
 {
     CPlacedSphereFigure sphere;
-    sphere.Record(true, view_.get());
+    sphere.Record(true, &View());
     ASSERT_TRUE(sphere.IsRecorded());
-    EXPECT_TRUE(BoxIs(Box(), 90, 10, 0, 110, 30, 20));
-    context_.InvalidateBox();
-    EXPECT_TRUE(BoxIs(Box(), 90, 10, 0, 110, 30, 20));
+    EXPECT_TRUE(BoxIs(host_->Box(), 90, 10, 0, 110, 30, 20));
+    Context().InvalidateBox();
+    EXPECT_TRUE(BoxIs(host_->Box(), 90, 10, 0, 110, 30, 20));
     // Beside the block the scene's box holds both.
     ShowBlock();
-    context_.InvalidateBox();
-    EXPECT_TRUE(BoxIs(Box(), 0, 0, 0, 110, 40, 20));
+    Context().InvalidateBox();
+    EXPECT_TRUE(BoxIs(host_->Box(), 0, 0, 0, 110, 40, 20));
 }
 
 TEST_F(FiguresBesideBodiesGLTest, APointOfAClipableFigureIsCutByTheSectionAsItsLinesAre)
 {
     ShowBlock();
-    view_->SetRenderMode(eRenderWireframe);
+    View().SetRenderMode(eRenderWireframe);
     // The section keeps x >= 20: it removes the side of the block at x = 10.
-    context_.GetScene()->SetSection(SPAposition(20, 0, 0), SPAvector(1, 0, 0));
+    Context().GetScene()->SetSection(SPAposition(20, 0, 0), SPAvector(1, 0, 0));
     const CGmPosition cut(10, 30, 20), kept(40, 30, 20);
     constexpr int kMarkerReach = 6;  // the marker of 9 pixels is a hollow square 11 pixels wide
     const auto marker = [](const CGmPosition& at) {
@@ -376,17 +309,17 @@ TEST_F(FiguresBesideBodiesGLTest, APointOfAClipableFigureIsCutByTheSectionAsItsL
     {
         std::unique_ptr<CDsFigPoint3D> point = marker(cut);
         point->SetClip_able(true);
-        point->Record(true, view_.get());
+        point->Record(true, &View());
         const CGmPosition ends[2] = {CGmPosition(0, 10, 20), CGmPosition(15, 10, 20)};
         CDsFigPoly3D line(2, ends);
         line.SetClip_able(true);
-        line.Record(true, view_.get());
+        line.Record(true, &View());
         RedrawAll();
         EXPECT_FALSE(LitNear(cut, kMarkerReach));
         EXPECT_FALSE(LitNear(CGmPosition(8, 10, 20)));
         for (const bool sectionTest : {false, true}) {
             const CDsPickedItem picked = PickAt(cut, sectionTest);
-            EXPECT_FALSE(picked.IsValid() && picked.GetObjectPath() == PathOf(*point)) << "section test " << sectionTest;
+            EXPECT_FALSE(picked.IsValid() && picked.GetObjectPath() == host_->PathOf(*point)) << "section test " << sectionTest;
         }
         EXPECT_EQ(point->IsPicked(EventAt(cut), 5, 5), 0);
     }
@@ -394,28 +327,28 @@ TEST_F(FiguresBesideBodiesGLTest, APointOfAClipableFigureIsCutByTheSectionAsItsL
     {
         std::unique_ptr<CDsFigPoint3D> point = marker(kept);
         point->SetClip_able(true);
-        point->Record(true, view_.get());
+        point->Record(true, &View());
         RedrawAll();
         EXPECT_TRUE(LitNear(kept, kMarkerReach));
         for (const bool sectionTest : {false, true}) {
             const CDsPickedItem picked = PickAt(kept, sectionTest);
-            EXPECT_TRUE(picked.IsValid() && picked.GetObjectPath() == PathOf(*point)) << "section test " << sectionTest;
+            EXPECT_TRUE(picked.IsValid() && picked.GetObjectPath() == host_->PathOf(*point)) << "section test " << sectionTest;
         }
         EXPECT_EQ(point->IsPicked(EventAt(kept), 5, 5), 1);
     }
     // A point of a figure that may not be clipped is never cut, nor is such a line.
     {
         std::unique_ptr<CDsFigPoint3D> point = marker(cut);
-        point->Record(true, view_.get());
+        point->Record(true, &View());
         const CGmPosition ends[2] = {CGmPosition(0, 10, 20), CGmPosition(15, 10, 20)};
         CDsFigPoly3D line(2, ends);
-        line.Record(true, view_.get());
+        line.Record(true, &View());
         RedrawAll();
         EXPECT_TRUE(LitNear(cut, kMarkerReach));
         EXPECT_TRUE(LitNear(CGmPosition(8, 10, 20)));
         for (const bool sectionTest : {false, true}) {
             const CDsPickedItem picked = PickAt(cut, sectionTest);
-            EXPECT_TRUE(picked.IsValid() && picked.GetObjectPath() == PathOf(*point)) << "section test " << sectionTest;
+            EXPECT_TRUE(picked.IsValid() && picked.GetObjectPath() == host_->PathOf(*point)) << "section test " << sectionTest;
         }
         EXPECT_EQ(point->IsPicked(EventAt(cut), 5, 5), 1);
     }

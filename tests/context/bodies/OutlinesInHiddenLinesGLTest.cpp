@@ -3,7 +3,6 @@
 // body in front still hides the part of another body's outline behind it.
 #include "DsGlContext.h"
 #include "DsView3dCdc.h"
-#include "GlTestFixture.h"
 #include "HostFixture.h"
 
 #include "SpaBuilders.h"
@@ -26,14 +25,13 @@ constexpr int kSize = 200;
 // outline just off its own face's mesh, by up to a pixel or two.
 constexpr int kNear = 3;
 
-class OutlinesInHiddenLinesGLTest : public ::testing::Test {
+class OutlinesInHiddenLinesGLTest : public vyrtest::HostTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(vyrtest::DisplayAvailable());
+        HostTest::SetUp();
         host_ = std::make_unique<vyrtest::Host>(kSize, kSize);
     }
-    void TearDown() override { host_.reset(); }
     // Looks at the origin from `eye` with +z up, the whole scene fitted to the window.
     void LookFrom(const SPAvector& eye)
     {
@@ -60,9 +58,6 @@ protected:
             }
         return missing;
     }
-
-    vyrtest::ViewStaticsGuard statics_;
-    std::unique_ptr<vyrtest::Host> host_;
 };
 
 }  // namespace

@@ -5,7 +5,6 @@
 // transformation answers a box that holds all of it.
 #include "DsFigure.h"
 #include "DsFigureGenerator.h"
-#include "GlTestFixture.h"
 #include "GmPosition.h"
 #include "GmTransformation.h"
 #include "HostFixture.h"
@@ -13,8 +12,6 @@
 #include "ZOVOvivavUrezezovovaza.h"
 
 #include "SpaValues.h"
-
-#include <GL/gl.h>
 
 #include <gtest/gtest.h>
 
@@ -29,7 +26,6 @@ using vyrtest::ViewSetup;
 namespace {
 
 constexpr int kWide = 200, kHigh = 100;
-constexpr int kFigureType = 59;  // the object type of a recorded figure
 
 // A sphere of radius `r` about the origin: 12 bands of 24 quads, two triangles each.
 CVyrStlData* MakeSphere(double r)
@@ -146,20 +142,13 @@ private:
     ELeaf m_leaf;
 };
 
-class PlacedFigureLeavesGLTest : public ::testing::Test {
+class PlacedFigureLeavesGLTest : public vyrtest::HostTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(vyrtest::DisplayAvailable());
+        HostTest::SetUp();
         host_ = std::make_unique<Host>(kWide, kHigh);
         Camera();
-    }
-    void TearDown() override
-    {
-        if (!host_) return;
-        host_->Context().MakeCurrent(&host_->View());
-        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-        host_.reset();
     }
     // Looking down -z at (60, 20, 0), one unit a pixel: model (x, y) at the pixel (x + 40, y + 30)
     // counted up from the lower left.
@@ -183,7 +172,7 @@ protected:
     // empty path when something else or nothing answers.
     CVyrObjectPath PickedAt(const SPAposition& p)
     {
-        const std::vector<CDsTypeMask> domain = Host::Domain({Host::kBodyType, kFigureType});
+        const std::vector<CDsTypeMask> domain = Host::Domain({Host::kBodyType, Host::kFigureType});
         const CDsPickedItem picked = host_->PickAt(p, &domain);
         return picked.IsValid() ? picked.GetObjectPath() : CVyrObjectPath();
     }
@@ -193,28 +182,13 @@ protected:
         int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
         EXPECT_TRUE(host_->PixelOf(centre + SPAvector(-half, half, 0), x0, y0));
         EXPECT_TRUE(host_->PixelOf(centre + SPAvector(half, -half, 0), x1, y1));
-        const std::vector<CDsTypeMask> domain = Host::Domain({kFigureType});
+        const std::vector<CDsTypeMask> domain = Host::Domain({Host::kFigureType});
         return host_->Region(x0, y0, x1, y1, &domain);
-    }
-    static CVyrObjectPath PathOf(const CDsFigure& figure)
-    {
-        CVyrObjectPath path;
-        EXPECT_TRUE(figure.GetPath(path));
-        return path;
     }
     static bool Holds(const std::vector<CVyrObjectPath>& paths, const CVyrObjectPath& path)
     {
         return std::find(paths.begin(), paths.end(), path) != paths.end();
     }
-    SPAbox Box()
-    {
-        SPAposition low, high;
-        host_->Context().GetBox(low, high);
-        return SPAbox(low, high);
-    }
-
-    vyrtest::ViewStaticsGuard statics_;
-    std::unique_ptr<Host> host_;
 };
 
 }  // namespace
@@ -247,11 +221,11 @@ TEST_F(PlacedFigureLeavesGLTest, AnStlSpherePlacedByItsTransformationIsFramedDra
     BODY* block = host_->ShowBlock(SPAposition(0, 0, 0), SPAposition(60, 40, 20));
     ASSERT_NE(block, nullptr);
     host_->WholeFrame();
-    EXPECT_EQ(PickedAt(placed + SPAvector(3, 3, 0)), PathOf(sphere));
+    EXPECT_EQ(PickedAt(placed + SPAvector(3, 3, 0)), host_->PathOf(sphere));
     EXPECT_EQ(PickedAt(SPAposition(4, 4, 20)), host_->PathOf(block));
     EXPECT_EQ(PickedAt(SPAposition(-5, -5, 0)), CVyrObjectPath());
-    EXPECT_TRUE(Holds(RegionAbout(placed, 14), PathOf(sphere)));
-    EXPECT_FALSE(Holds(RegionAbout(unplaced, 14), PathOf(sphere)));
+    EXPECT_TRUE(Holds(RegionAbout(placed, 14), host_->PathOf(sphere)));
+    EXPECT_FALSE(Holds(RegionAbout(unplaced, 14), host_->PathOf(sphere)));
 }
 
 // Each shaded leaf kind, placed by the generator's transformation: the box, the frame and both
@@ -264,7 +238,7 @@ TEST_F(PlacedFigureLeavesGLTest, EveryShadedLeafUnderTheGeneratorsTransformation
         CPlacedSquareFigure square(leaf);
         square.Record(true, &host_->View());
         ASSERT_TRUE(square.IsRecorded());
-        const SPAbox box = Box();
+        const SPAbox box = host_->Box();
         EXPECT_NEAR(box.low().x(), 92, 1e-3);
         EXPECT_NEAR(box.high().x(), 108, 1e-3);
         EXPECT_NEAR(box.low().z(), 10, 1e-3);
@@ -272,10 +246,10 @@ TEST_F(PlacedFigureLeavesGLTest, EveryShadedLeafUnderTheGeneratorsTransformation
         const vyrtest::Picture frame = host_->WholeFrame();
         EXPECT_GT(LitAbout(frame, placed, 6), 120);
         EXPECT_EQ(LitAbout(frame, unplaced, 10), 0);
-        EXPECT_EQ(PickedAt(placed + SPAvector(2, 2, 0)), PathOf(square));
+        EXPECT_EQ(PickedAt(placed + SPAvector(2, 2, 0)), host_->PathOf(square));
         EXPECT_EQ(PickedAt(unplaced + SPAvector(2, 2, 0)), CVyrObjectPath());
-        EXPECT_TRUE(Holds(RegionAbout(placed, 12), PathOf(square)));
-        EXPECT_FALSE(Holds(RegionAbout(unplaced, 12), PathOf(square)));
+        EXPECT_TRUE(Holds(RegionAbout(placed, 12), host_->PathOf(square)));
+        EXPECT_FALSE(Holds(RegionAbout(unplaced, 12), host_->PathOf(square)));
     }
 }
 
@@ -290,7 +264,7 @@ TEST_F(PlacedFigureLeavesGLTest, AMeshTurnedByItsTransformationAnswersABoxThatHo
     for (const bool remeasured : {false, true}) {
         SCOPED_TRACE(remeasured ? "measured again" : "as recorded");
         if (remeasured) host_->Context().InvalidateBox();
-        const SPAbox box = Box();
+        const SPAbox box = host_->Box();
         EXPECT_NEAR(box.low().x(), -reach, 1e-3);
         EXPECT_NEAR(box.high().x(), reach, 1e-3);
         EXPECT_NEAR(box.low().y(), -reach, 1e-3);

@@ -11,12 +11,7 @@
 #include "DsRendererWireframe.h"
 #include "DsView3dCdc.h"
 #include "GlTestFixture.h"
-#include "VyrBodyGeometry.h"
-
-#include "ViewStaticsGuard.h"
-#include "ViewWindow.h"
-
-#include "SpaBuilders.h"
+#include "HostFixture.h"
 
 #include <GL/gl.h>
 
@@ -39,49 +34,28 @@ namespace {
 
 constexpr int kSize = 100;
 
-class RenderersFromHostGLTest : public ::testing::Test {
+class RenderersFromHostGLTest : public vyrtest::HostTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(vyrtest::DisplayAvailable());
-        view_ = std::make_unique<CDsView3dCdc>(&window_.wnd);
-        view_->SetGlContext(&context_);
-        context_.add_view(view_.get());
+        HostTest::SetUp();
         // Looking down -z at a 100 x 100 model-unit field: one unit a pixel.
-        ViewSetup().Pixels(kSize, kSize).Eye(SPAposition(0, 0, 100)).Field(kSize, kSize).Clip(1, 300).ApplyTo(*view_);
-        view_->SetRenderMode(eRenderShade);
-        left_ = make_block(-40, -10, -10, -10, 10, 10);
-        right_ = make_block(10, -10, -10, 40, 10, 10);
+        host_->Look(ViewSetup().Eye(SPAposition(0, 0, 100)).Field(kSize, kSize).Clip(1, 300));
+        left_ = host_->ShowBlock(SPAposition(-40, -10, -10), SPAposition(-10, 10, 10));
+        right_ = host_->ShowBlock(SPAposition(10, -10, -10), SPAposition(40, 10, 10));
         ASSERT_TRUE(left_ && right_);
-        CDsAttributes look;
-        look.SetColor(0x00C0FF);
-        ASSERT_TRUE(VyrShowBody(&context_, left_, 1, &look));
-        ASSERT_TRUE(VyrShowBody(&context_, right_, 2, &look));
-        view_->refresh();  // the scene database's locations are in step with the items
+        host_->Refresh();  // the scene database's locations are in step with the items
     }
-    void TearDown() override
-    {
-        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-        VyrHideBody(&context_, left_, 1);
-        VyrHideBody(&context_, right_, 2);
-        view_.reset();
-        if (left_) left_->lose();
-        if (right_) right_->lose();
-        wglMakeCurrent(nullptr, nullptr);
-    }
-    // The path of item `id` of the model part.
-    CVyrObjectPath PathOf(int id) const
-    {
-        return CVyrObjectPath(&id, 1, 1, context_.GetScene()->GetDbScene().GetPeerPartId());
-    }
+    CDsGlContext& Context() { return host_->Context(); }
+    CDsView3dCdc& View() { return host_->View(); }
     // One frame of `renderer` into the back buffer over a black picture, as the host sets it up.
     void Frame(CDsRendererBase& renderer, const std::vector<CVyrObjectPath>* paths, bool walkAll)
     {
-        view_->SetupRenderingTransforms(false, true, false, nullptr);
+        View().SetupRenderingTransforms(false, true, false, nullptr);
         glDrawBuffer(GL_BACK);
         vyrtest::Clear({0, 0, 0});
         const int viewport[4] = {0, kSize, kSize, 0};
-        CDsDrawContext record(view_.get(), false, 0.05);
+        CDsDrawContext record(&View(), false, 0.05);
         renderer.Render(paths, walkAll, viewport, &record);
         glFinish();
     }
@@ -97,10 +71,6 @@ protected:
         return lit;
     }
 
-    vyrtest::ViewStaticsGuard statics_;
-    vyrtest::FrameworkWindow window_{kSize, kSize};
-    CDsGlContext context_;
-    std::unique_ptr<CDsView3dCdc> view_;
     BODY* left_ = nullptr;
     BODY* right_ = nullptr;
 };
@@ -113,12 +83,12 @@ protected:
 TEST_F(RenderersFromHostGLTest, EachRendererDrawsThePathsAHostPointsItTo)
 {
     const std::vector<std::pair<const char*, std::function<std::unique_ptr<CDsRendererBase>()>>> renderers{
-        {"shade", [&] { return std::make_unique<CDsRendererShade>(view_.get(), context_.GetScene()); }},
-        {"wireframe", [&] { return std::make_unique<CDsRendererWireframe>(view_.get(), context_.GetScene()); }},
-        {"hidden lines", [&] { return std::make_unique<CDsRendererHiddenLine>(view_.get(), context_.GetScene()); }},
-        {"mixed", [&] { return std::make_unique<CDsRendererMixed>(context_.GetScene(), view_.get(), false); }},
+        {"shade", [&] { return std::make_unique<CDsRendererShade>(&View(), Context().GetScene()); }},
+        {"wireframe", [&] { return std::make_unique<CDsRendererWireframe>(&View(), Context().GetScene()); }},
+        {"hidden lines", [&] { return std::make_unique<CDsRendererHiddenLine>(&View(), Context().GetScene()); }},
+        {"mixed", [&] { return std::make_unique<CDsRendererMixed>(Context().GetScene(), &View(), false); }},
     };
-    std::vector<CVyrObjectPath> left{PathOf(1)};
+    std::vector<CVyrObjectPath> left{host_->PathOf(left_)};
     const std::vector<CVyrObjectPath>& constLeft = left;
     for (const auto& [name, make] : renderers) {
         SCOPED_TRACE(name);

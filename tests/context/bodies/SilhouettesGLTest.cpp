@@ -9,20 +9,16 @@
 #include "DsItemsBody.h"
 #include "DsItemsFace.h"
 #include "DsView3dCdc.h"
-#include "GlTestFixture.h"
+#include "HostFixture.h"
 #include "VyrBodyGeometry.h"
 #include "VyrIndexedMesh.h"
-
-#include "ViewStaticsGuard.h"
-#include "ViewWindow.h"
 
 #include "SpaBuilders.h"
 #include "SpaTopology.h"
 
-#include <GL/gl.h>
-
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -31,57 +27,30 @@ using vyrtest::ViewSetup;
 
 namespace {
 
-constexpr int kSize = 100;
-constexpr int kLit = 60;  // a channel sum above this is a drawn pixel
+constexpr unsigned kRed = 0x0000FF;  // 0x00BBGGRR
 
-class SilhouettesGLTest : public ::testing::Test {
+class SilhouettesGLTest : public vyrtest::HostTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(vyrtest::DisplayAvailable());
-        view_ = std::make_unique<CDsView3dCdc>(&window_.wnd);
-        view_->SetGlContext(&context_);
-        context_.add_view(view_.get());
+        HostTest::SetUp();
         LookFrom(SPAposition(0, 0, 100));
-    }
-    void TearDown() override
-    {
-        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-        for (size_t i = 0; i < bodies_.size(); ++i) VyrHideBody(&context_, bodies_[i], int(i) + 1);
-        view_.reset();
-        for (BODY* body : bodies_) body->lose();
-        wglMakeCurrent(nullptr, nullptr);
     }
     // Looking at the origin from `eye` with +y up, over a 100 x 100 model-unit field: one unit a
     // pixel, model point (x, y) at pixel (50 + x, 50 + y) when seen from +z.
     void LookFrom(const SPAposition& eye, const SPAposition& target = SPAposition(0, 0, 0),
                   const SPAvector& up = SPAvector(0, 1, 0))
     {
-        ViewSetup().Pixels(kSize, kSize).Eye(eye).Target(target).Up(up).Field(kSize, kSize).Clip(1, 300)
-            .ApplyTo(*view_);
+        host_->Look(ViewSetup().Eye(eye).Target(target).Up(up).Field(kHostSize, kHostSize).Clip(1, 300));
     }
-    // Shows `body` (owned from here on) in red.
-    void Show(BODY* body)
-    {
-        ASSERT_NE(body, nullptr);
-        bodies_.push_back(body);
-        CDsAttributes look;
-        look.SetColor(0x0000FF);
-        ASSERT_TRUE(VyrShowBody(&context_, body, int(bodies_.size()), &look));
-    }
+    // Shows `body` (the host's from here on) in red.
+    void Show(BODY* body) { ASSERT_NE(host_->Show(body, kRed), nullptr); }
     // A whole frame in `mode` at silhouette `level`; the front buffer read back.
     void Frame(ERenderMode mode, EDsSilhouetteLevel level)
     {
-        context_.SetSilhouetteLevel(level);
-        view_->SetRenderMode(mode);
-        context_.OnPicturePropsChanged();
-        view_->refresh();
-        context_.MakeCurrent(view_.get());
-        glFinish();
-        glReadBuffer(GL_FRONT);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        picture_.assign(size_t(kSize) * kSize * 3, 0);
-        glReadPixels(0, 0, kSize, kSize, GL_RGB, GL_UNSIGNED_BYTE, picture_.data());
+        host_->Context().SetSilhouetteLevel(level);
+        host_->View().SetRenderMode(mode);
+        picture_ = host_->WholeFrame();
     }
     // The brightest channel sum within `radius` pixels of (x, y), rows counted from the bottom.
     int Brightest(int x, int y, int radius = 1) const
@@ -89,8 +58,7 @@ protected:
         int best = 0;
         for (int j = y - radius; j <= y + radius; ++j)
             for (int i = x - radius; i <= x + radius; ++i) {
-                if (i < 0 || j < 0 || i >= kSize || j >= kSize) continue;
-                const unsigned char* p = &picture_[(size_t(j) * kSize + i) * 3];
+                const unsigned char* p = picture_.At(i, j);
                 best = std::max(best, p[0] + p[1] + p[2]);
             }
         return best;
@@ -100,23 +68,16 @@ protected:
     {
         int best = 0;
         for (int j = y - 1; j <= y + 1; ++j)
-            for (int i = x - 1; i <= x + 1; ++i)
-                best = std::max<int>(best, picture_[(size_t(j) * kSize + i) * 3 + 1]);
+            for (int i = x - 1; i <= x + 1; ++i) best = std::max<int>(best, picture_.At(i, j)[1]);
         return best;
     }
-    bool Lit(int x, int y, int radius = 1) const { return Brightest(x, y, radius) > kLit; }
+    bool Lit(int x, int y, int radius = 1) const { return picture_.LitNear(x, y, radius); }
     // How many pixels are lit in the columns `left` to `right` and the rows `bottom` to `top`.
-    int LitIn(int left, int right, int bottom, int top) const
-    {
-        int lit = 0;
-        for (int j = bottom; j <= top; ++j)
-            for (int i = left; i <= right; ++i) lit += Brightest(i, j, 0) > kLit;
-        return lit;
-    }
+    int LitIn(int left, int right, int bottom, int top) const { return picture_.LitIn(left, right, bottom, top); }
     // The first shown body's face that has an outline and a mesh.
     CDsItemsFace* CurvedFace() const
     {
-        CDsItemsBody* group = bodies_.empty() ? nullptr : context_.FindDsBody(bodies_[0]);
+        CDsItemsBody* group = host_->Bodies().empty() ? nullptr : host_->Context().FindDsBody(host_->Bodies()[0]);
         for (int i = 0; group && i < group->FacesCount(); ++i)
             if (CDsItemsFace* face = group->GetFaceItem(i))
                 if (face->GetSilhouette() && face->GetMesh()) return face;
@@ -133,12 +94,7 @@ protected:
         return lit;
     }
 
-    vyrtest::ViewStaticsGuard statics_;
-    vyrtest::FrameworkWindow window_{kSize, kSize};
-    CDsGlContext context_;
-    std::unique_ptr<CDsView3dCdc> view_;
-    std::vector<BODY*> bodies_;
-    std::vector<unsigned char> picture_;
+    vyrtest::Picture picture_;
 };
 
 // A cylinder of radius 15 along y, from y = -30 to 30, turned 45 degrees about its axis (its side
@@ -182,8 +138,8 @@ TEST_F(SilhouettesGLTest, ASphereShowsItsOutlineOnlyAtTheLevelOfAll)
     Show(make_cone(SPAposition(0, -48, 0), SPAvector(0, 1, 0), 6, 0, 10));
     // The geometry tells the walk which levels draw its outlines: cones at the level of
     // cylinders, spheres only at the level of all.
-    const std::unique_ptr<CDsGeometry> sphere(new CVyrBodyGeometry(bodies_[0], &context_));
-    const std::unique_ptr<CDsGeometry> cone(new CVyrBodyGeometry(bodies_[1], &context_));
+    const std::unique_ptr<CDsGeometry> sphere(new CVyrBodyGeometry(host_->Bodies()[0], &host_->Context()));
+    const std::unique_ptr<CDsGeometry> cone(new CVyrBodyGeometry(host_->Bodies()[1], &host_->Context()));
     EXPECT_EQ(sphere->GetDrawPrimitives(0) & (CDsGeometry::eDpSilhouettes | CDsGeometry::eDpSilhouetteLevelMask),
               CDsGeometry::eDpSilhouettes | 0x200);
     EXPECT_EQ(cone->GetDrawPrimitives(0) & (CDsGeometry::eDpSilhouettes | CDsGeometry::eDpSilhouetteLevelMask),
@@ -312,9 +268,7 @@ TEST_F(SilhouettesGLTest, AFrustumsOutlineStopsAtItsTopRim)
         EXPECT_EQ(LitIn(20, 70, 62, 90), 0) << "drawn above the top rim, mode " << mode;
     }
     // A pointed cone of the same base and height still has its outline up to the tip (30, 20, 20).
-    VyrHideBody(&context_, bodies_[0], 1);
-    bodies_[0]->lose();
-    bodies_.clear();
+    host_->Hide(host_->Bodies()[0]);
     Show(make_cone(SPAposition(30, 20, 0), SPAvector(0, 0, 1), 15, 0, 20));
     Frame(eRenderWireframe, eDsSilhouetteCylinders);
     EXPECT_TRUE(Lit(46, 55)) << "left outline near the tip";
