@@ -176,3 +176,23 @@ TEST_F(PicksAsShownGLTest, AFaceSeenEdgeOnBeyondASectionIsNotPickedWhereAnInside
         EXPECT_EQ(host.Pick(41, 63).GetObjectPath(), host.PathOf(first)) << "render mode " << mode;
     }
 }
+
+TEST_F(PicksAsShownGLTest, APlateSeenEdgeOnInFrontOfABlockIsPickedBesideItsLine)
+{
+    // Seen from above, a thin plate stands on a block edge-on: the window shows it as a line. A
+    // pick a pixel beside the line sends its ray past the plate onto the block, but the pick
+    // window meets the plate in front of the block, where nothing hides it: the plate is picked.
+    host_->Look(ViewSetup().Eye(SPAposition(0, 0, 100)).Field(100, 100).Clip(1, 300));
+    host_->View().SetRenderMode(eRenderHiddenLines);
+    BODY* block = host_->ShowBlock(SPAposition(-40, -40, -10), SPAposition(40, 40, 0));
+    BODY* plate = host_->ShowBlock(SPAposition(0.45, -30, 0), SPAposition(0.55, 30, 20), 0x00FF00);
+    host_->Refresh();
+    const vyrtest::Picture picture = host_->Front();
+    int x = 0, y = 0;
+    ASSERT_TRUE(host_->PixelOf(SPAposition(0.5, 0, 20), x, y));
+    ASSERT_TRUE(picture.Lit(x, kHostSize - 1 - y));
+    ASSERT_FALSE(picture.Lit(x + 1, kHostSize - 1 - y));
+    EXPECT_EQ(host_->Pick(x + 1, y).GetObjectPath(), host_->PathOf(plate));
+    // Well beside it, the block.
+    EXPECT_EQ(host_->Pick(x + 10, y).GetObjectPath(), host_->PathOf(block));
+}
