@@ -4,6 +4,7 @@
 #include "DsGeometryComputer.h"
 #include "DsGlScene.h"
 #include "DsSectionPlane.h"
+#include "DsView3dCdc.h"
 #include "DsGlStateCache.h"
 #include "DsGlTraverseFunctor.h"
 
@@ -281,6 +282,12 @@ bool CDsSinglePickFunctor::NearestPoint(const SItem& item, const SDsPickClip& cl
     return true;
 }
 
+bool CDsSinglePickFunctor::HiddenFromViewer(const SPAposition& point) const
+{
+    auto* view = dynamic_cast<CDsView3dCdc*>(m_view);
+    return view && DsIsPointHiddenByFaces(view->GetGlContext(), m_view, point);
+}
+
 bool CDsSinglePickFunctor::EdgePoint(const SItem& item, SPAposition& point)
 {
     if (!m_event || !m_view) return false;
@@ -323,7 +330,8 @@ void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
     if (!accepted && !(kinds & 0x44) && m_pending.empty()) return;
 
     SPAposition point(1e11, 1e11, 1e11);
-    SPAposition depthAt(1e11, 1e11, 1e11);  // where the hit lies along the ray, when not at `point`
+    double depth = 0.0;  // the hit's depth along the ray, when not that of `point`
+    bool depthGiven = false;
     int kind = CDsPickHit::eKindNone;
     // What a section cuts away is not picked, whichever road tests the faces.
     SDsPickClip clip;
@@ -339,9 +347,15 @@ void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
                 if (!RayPoint(item, clip, point)) {
                     // The faces stand in depth where the selection met them in the pick window;
                     // their point nearest to the ray, their position, may lie well outside the
-                    // window, in front of what the cursor shows.
-                    depthAt = point;
-                    NearestPoint(item, clip, point);
+                    // window, in front of what the cursor shows. The selection sees through
+                    // faces, though, and its nearest depth may come from a part of the window
+                    // where other faces lie nearer still: when a shown face hides the point
+                    // nearest to the ray, the window met these faces behind what it shows, and
+                    // they stand behind every hit.
+                    const bool met = !(point.x() == 1e11 && point.y() == 1e11 && point.z() == 1e11);
+                    depthGiven = true;
+                    depth = met && m_ray.valid() ? (point - m_ray.root_point()) % m_ray.direction() : kFarDepth;
+                    if (NearestPoint(item, clip, point) && HiddenFromViewer(point)) depth = kFarDepth;
                 }
             }
         } else if (RayPoint(item, clip, point)) {
@@ -382,11 +396,12 @@ void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
     }
     const int state = item.location ? item.location->GetState() : 0;
     const bool onTop = (kinds & CDsGeometry::eDpOnTop) || (item.location && item.location->IsOnTop());
-    Record(item, accepted, kind != CDsPickHit::eKindNone, kind, point, master, state, onTop, &depthAt);
+    Record(item, accepted, kind != CDsPickHit::eKindNone, kind, point, master, state, onTop,
+           depthGiven ? &depth : nullptr);
 }
 
 void CDsSinglePickFunctor::Record(const SItem& item, bool accepted, bool hit, int kind, const SPAposition& point,
-                                  bool master, int state, bool onTop, const SPAposition* depthAt)
+                                  bool master, int state, bool onTop, const double* depth)
 {
     const bool container = item.category != eVyrCatLeaf && item.category != eVyrCatOpenLeaf;
     if (!hit && !(accepted && container)) return;
@@ -409,10 +424,10 @@ void CDsSinglePickFunctor::Record(const SItem& item, bool accepted, bool hit, in
     record.hitKind = kind;
     record.depthLayer = static_cast<short>(kind == CDsPickHit::eKindFace ? eDsDepthLayerFull
                                                                          : DsGetDepthLayerForState(state, m_renderMode, onTop));
-    const bool placedInDepth = depthAt && !(depthAt->x() == 1e11 && depthAt->y() == 1e11 && depthAt->z() == 1e11);
-    record.depth = record.HasPoint() && m_ray.valid()
-                       ? ((placedInDepth ? *depthAt : point) - m_ray.root_point()) % m_ray.direction()
-                       : kFarDepth;
+    if (depth)
+        record.depth = *depth;
+    else
+        record.depth = record.HasPoint() && m_ray.valid() ? (point - m_ray.root_point()) % m_ray.direction() : kFarDepth;
     if (accepted || (kind & 0x44)) m_hits.push_back(record);
     if (!m_pending.empty() &&
         (m_pending.front().hit.hitKind == CDsPickHit::eKindNone || record.depth < m_pending.front().hit.depth)) {

@@ -14,11 +14,14 @@
 //   roads: every polygon is tested, since the first one met of a closed body may be its far side.
 //   A face hit by selection whose polygons the ray misses (they meet the 5 x 5 window, not the
 //   cursor's pixel) gets the point of its polygons nearest to the ray, so that the position lies on
-//   the item and its depth is the item's, not the window's nearest depth, which may lie in front
-//   of it. An edge hit gets its point from its polylines (the point nearest to the cursor on
-//   screen), else from a selection of its lines; any other hit from a selection of its kinds (the
-//   records' nearest depth where the pick ray reaches it: the ray, like the cursor, passes
-//   through the pixel's centre, the selection window is centred on a corner of the pixel). A hit
+//   the item; its depth is the window's nearest depth of its faces (that point may lie nearer the
+//   eye, pixels away from the cursor). The selection sees through faces, though: when a face the
+//   view shows (DsIsPointHiddenByFaces) hides that point, the window caught the item only behind
+//   what it shows, and the hit lies 1e11 away, behind every hit the ray makes. An edge hit gets
+//   its point from its polylines (the point nearest to the cursor on screen), else from a
+//   selection of its lines; any other hit from a selection of its kinds (the records' nearest
+//   depth where the pick ray reaches it: the ray, like the cursor, passes through the pixel's
+//   centre, the selection window is centred on a corner of the pixel). A hit
 //   whose point stays unknown lies 1e11 away: without a point a depth of (1e11 - root) x
 //   direction would put it in front of or behind everything by the direction's sign.
 // - The selection draws the item under the walk's whole transform (the single pick keeps OpenGL's
@@ -155,10 +158,10 @@ private:
     // The item's hit test and its record.
     void HitTest(const SItem& item, bool master);
     // Records a hit (or an accepted container waiting for one); its depth along the pick ray is
-    // that of `point`, or of `depthAt` when given and set (a position off the ray whose faces the
-    // selection met nearer or farther).
+    // `depth` when given (faces the selection met off the ray, nearer or farther than `point`),
+    // else that of `point`.
     void Record(const SItem& item, bool accepted, bool hit, int kind, const SPAposition& point, bool master, int state,
-                bool onTop, const SPAposition* depthAt = nullptr);
+                bool onTop, const double* depth = nullptr);
     // The OpenGL selection of the item's `kinds` with the sections of `clip`'s scene clipping it as
     // the frame clips it (the section plane, or each area of a stepped section in turn); whether a
     // record came, the nearest window depth into `depth`.
@@ -172,6 +175,8 @@ private:
     // The point of the item's face polygons nearest to the pick ray (those `clip` hides left out),
     // in root-part coordinates; false when there is none.
     bool NearestPoint(const SItem& item, const SDsPickClip& clip, SPAposition& point);
+    // Whether a face the view shows hides `point` (root-part coordinates) from the viewer.
+    bool HiddenFromViewer(const SPAposition& point) const;
     // The point of the geometry's lines nearest to the cursor, in the item's model space.
     bool EdgePoint(const SItem& item, SPAposition& point);
 

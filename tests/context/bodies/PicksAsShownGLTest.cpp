@@ -1,15 +1,58 @@
 // Single picks answer what the window shows where the camera makes that hard: a body reaching
-// behind a perspective eye, whose corners do not all project.
+// behind a perspective eye, whose corners do not all project; a pick window that meets a body
+// only where another one, under the cursor, hides it.
 #include "DsGlContext.h"
 #include "HostFixture.h"
 
+#include "SpaBuilders.h"
+
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 using vyrtest::ViewSetup;
 
 namespace {
 
 class PicksAsShownGLTest : public vyrtest::HostTest {};
+
+// Places a shown body: turned about z until its x axis points along (ax, ay, 0), then moved by
+// `offset`.
+void Place(vyrtest::Host& host, BODY* body, const SPAvector& offset, double ax, double ay)
+{
+    SPAtransf placement = rotate_transf(std::atan2(ay, ax), SPAvector(0, 0, 1)) * translate_transf(offset);
+    host.Context().SetTransformation(body, placement);
+}
+
+// The shown colours of bodies, by hue, however lit: orange, red, green; 0 for none of them.
+enum Hue { kNoHue, kOrangeHue, kRedHue, kGreenHue };
+Hue HueAt(const vyrtest::Picture& picture, int x, int yDown)
+{
+    const unsigned char* c = picture.At(x, picture.height - 1 - yDown);
+    const int r = c[0], g = c[1], b = c[2];
+    if (b > 8 || r + g < 24) return kNoHue;
+    if (r > 4 * g) return kRedHue;
+    if (g > 4 * r) return kGreenHue;
+    if (g > r / 2 && g < r) return kOrangeHue;
+    return kNoHue;
+}
+
+// A pixel (rows down) that shows `hue` with no other body's hue within `margin` pixels (the
+// pick window sees no other body there); false when none does.
+bool PixelShowing(const vyrtest::Picture& picture, Hue hue, int margin, int& x, int& y)
+{
+    for (y = margin; y < picture.height - margin; ++y)
+        for (x = margin; x < picture.width - margin; ++x) {
+            bool alone = HueAt(picture, x, y) == hue;
+            for (int j = -margin; j <= margin && alone; ++j)
+                for (int i = -margin; i <= margin && alone; ++i) {
+                    const Hue around = HueAt(picture, x + i, y + j);
+                    alone = around == hue || around == kNoHue;
+                }
+            if (alone) return true;
+        }
+    return false;
+}
 
 }  // namespace
 
@@ -59,4 +102,97 @@ TEST_F(PicksAsShownGLTest, ABlockCaughtOnlyBehindTheOneUnderTheCursorIsNotPicked
     int x = 0, y = 0;
     ASSERT_TRUE(host.PixelOf(SPAposition(14, -20, 26.4672), x, y));
     EXPECT_EQ(host.Pick(x, y).GetObjectPath(), host.PathOf(inside));
+}
+
+TEST_F(PicksAsShownGLTest, ABlockThePickWindowMeetsOnlyWhereTheOneUnderTheCursorHidesItIsNotPicked)
+{
+    // A very wide perspective view; the block under the cursor is seen at a glancing angle, so
+    // that its depth changes much across the pick window. Behind it a second block runs on: the
+    // pick window meets it (the selection sees through faces) nearer to the eye than the ray
+    // under the cursor meets the first, but only where the first hides it. A section plane cuts
+    // the second block, not the first.
+    vyrtest::Host host(120, 90);
+    CDsView3dCdc& view = host.View();
+    view.set_perspective(true);
+    view.set_eye(SPAposition(-26.8159, 48.6406, -10.415));
+    view.set_target(SPAposition(-26.8159, 48.6406, -9.41495));
+    view.set_up(SPAvector(0, 1, 0));
+    view.set_width(41.1204);
+    view.set_height(30.8403);
+    view.set_hither(0.01);
+    view.set_yon(39.5614);
+    host.Context().SetSection(SPAposition(-14.8533, 39.1213, 4.41962), SPAvector(0, -1, 0));
+    BODY* under = host.ShowBlock(SPAposition(-20, -10, -10), SPAposition(20, 10, 10));
+    Place(host, under, SPAvector(-8.70597, 23.599, -6.52127), 0.980221, 0.197905);
+    BODY* behind = host.ShowBlock(SPAposition(30, 20, 0), SPAposition(50, 45, 25), 0x0000FF);
+    Place(host, behind, SPAvector(2.16351, -10.1123, -8.49184), 0.590253, 0.807219);
+    host.Refresh();
+    const vyrtest::Picture picture = host.Front();
+    // The window shows the first block all around the cursor.
+    for (int y = 50; y <= 58; ++y)
+        for (int x = 48; x <= 56; ++x) ASSERT_EQ(HueAt(picture, x, y), kOrangeHue) << x << ", " << y;
+    EXPECT_EQ(host.Pick(52, 54).GetObjectPath(), host.PathOf(under));
+    // Where the window shows the second block, it is picked.
+    int x = 0, y = 0;
+    ASSERT_TRUE(PixelShowing(picture, kRedHue, 4, x, y));
+    EXPECT_EQ(host.Pick(x, y).GetObjectPath(), host.PathOf(behind)) << x << ", " << y;
+}
+
+TEST_F(PicksAsShownGLTest, AFaceSeenEdgeOnBeyondASectionIsNotPickedWhereAnInsideShowsInFrontOfIt)
+{
+    // A parallel view along z; the section keeps what lies beyond it, so through the cut the
+    // window shows the insides of the blocks' far faces. The first block's far face lies in front
+    // of the second's; a side of the second, seen edge-on, passes within a pixel of the cursor.
+    // The pick window meets that side at the section plane, but where it comes nearest to the
+    // cursor the first block's far face hides it. In the shaded and the hidden-line modes alike
+    // the first block is picked.
+    for (const ERenderMode mode : {eRenderShade, eRenderHiddenLines}) {
+        vyrtest::Host host(100, 100);
+        CDsView3dCdc& view = host.View();
+        view.set_perspective(false);
+        view.set_eye(SPAposition(10.6744, 19.2741, -19.1063));
+        view.set_target(SPAposition(10.6744, 19.2741, -18.1063));
+        view.set_up(SPAvector(0, 1, 0));
+        view.set_width(204.444);
+        view.set_height(204.444);
+        view.set_hither(0.01);
+        view.set_yon(45.948);
+        view.SetRenderMode(mode);
+        host.Context().SetSection(SPAposition(11.2671, -8.77645, 15.1159), SPAvector(0, 0, 1));
+        BODY* first = host.ShowBlock(SPAposition(-20, -10, -10), SPAposition(20, 10, 10));
+        Place(host, first, SPAvector(24.4785, -6.77601, 8.53813), 1, 0);
+        BODY* second = host.ShowBlock(SPAposition(24.3952, -26.2948, 9.50071), SPAposition(40.4087, 2.83218, 28.0764),
+                                      0x00FF00);
+        Place(host, second, SPAvector(9.86484, -21.9442, -6.00789), 0.800347, 0.599538);
+        host.Refresh();
+        if (mode == eRenderShade) {
+            const vyrtest::Picture picture = host.Front();
+            for (int y = 59; y <= 67; ++y)
+                for (int x = 37; x <= 45; ++x) ASSERT_EQ(HueAt(picture, x, y), kOrangeHue) << x << ", " << y;
+            int x = 0, y = 0;
+            ASSERT_TRUE(PixelShowing(picture, kGreenHue, 4, x, y));
+            EXPECT_EQ(host.Pick(x, y).GetObjectPath(), host.PathOf(second)) << x << ", " << y;
+        }
+        EXPECT_EQ(host.Pick(41, 63).GetObjectPath(), host.PathOf(first)) << "render mode " << mode;
+    }
+}
+
+TEST_F(PicksAsShownGLTest, APlateSeenEdgeOnInFrontOfABlockIsPickedBesideItsLine)
+{
+    // Seen from above, a thin plate stands on a block edge-on: the window shows it as a line. A
+    // pick a pixel beside the line sends its ray past the plate onto the block, but the pick
+    // window meets the plate in front of the block, where nothing hides it: the plate is picked.
+    host_->Look(ViewSetup().Eye(SPAposition(0, 0, 100)).Field(100, 100).Clip(1, 300));
+    host_->View().SetRenderMode(eRenderHiddenLines);
+    BODY* block = host_->ShowBlock(SPAposition(-40, -40, -10), SPAposition(40, 40, 0));
+    BODY* plate = host_->ShowBlock(SPAposition(0.45, -30, 0), SPAposition(0.55, 30, 20), 0x00FF00);
+    host_->Refresh();
+    const vyrtest::Picture picture = host_->Front();
+    int x = 0, y = 0;
+    ASSERT_TRUE(host_->PixelOf(SPAposition(0.5, 0, 20), x, y));
+    ASSERT_TRUE(picture.Lit(x, kHostSize - 1 - y));
+    ASSERT_FALSE(picture.Lit(x + 1, kHostSize - 1 - y));
+    EXPECT_EQ(host_->Pick(x + 1, y).GetObjectPath(), host_->PathOf(plate));
+    // Well beside it, the block.
+    EXPECT_EQ(host_->Pick(x + 10, y).GetObjectPath(), host_->PathOf(block));
 }
