@@ -65,6 +65,15 @@ TDsLocationRects::const_iterator DsFindOverlappingLocationRect(TDsLocationRects:
     return last;
 }
 
+bool DsClipToViewport(RECT& rect, const RECT& viewport)
+{
+    rect.left = std::max(rect.left, viewport.left);
+    rect.right = std::min(rect.right, viewport.right);
+    rect.bottom = std::max(rect.bottom, viewport.bottom);
+    rect.top = std::min(rect.top, viewport.top);
+    return rect.left <= rect.right && rect.bottom <= rect.top;
+}
+
 CDsScene::TChangedIds::const_iterator DsFindFlaggedChange(CDsScene::TChangedIds::const_iterator first,
                                                           CDsScene::TChangedIds::const_iterator last)
 {
@@ -305,6 +314,13 @@ int CDsGlScene::Synchronize(TDsLocationRects& dirty, int status, CDsScene::TChan
             }
             dirty.swap(grown);
         }
+        // What lies outside the viewport is not drawn: a location beside or about a perspective
+        // eye has a window box far off the window, whose margins would overflow the scissor.
+        TDsLocationRects shown;
+        for (SDsLocationRect& r : dirty)
+            if (DsClipToViewport(r.rect, viewport)) shown.push_back(r);
+        // Nothing of the changes on the window leaves no rectangle; the whole viewport is drawn.
+        dirty.swap(shown);
         // New or removed items have no rectangle of their own yet: the whole viewport is drawn.
         if (!ids.empty()) dirty.clear();
         return status;

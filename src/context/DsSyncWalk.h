@@ -50,6 +50,8 @@ struct SDsLocationRect {
 
 // The dirty rectangles of a frame; empty means the whole viewport.
 typedef std::vector<SDsLocationRect> TDsLocationRects;
+// Cuts `rect` (rows counted up: top above bottom) to `viewport`; false when nothing of it is left.
+bool DsClipToViewport(RECT& rect, const RECT& viewport);
 
 // The first record in [first, last) whose rectangle shares interior with `rect` (rectangles that
 // only touch along an edge do not overlap), else `last`.

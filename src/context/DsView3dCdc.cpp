@@ -643,6 +643,8 @@ void CDsView3dCdc::AdjustDistance(bool compute)
 
 void CDsView3dCdc::ZoomAll(float factor)
 {
+    // Before the measuring view copies the camera.
+    if (CDsGlContext* context = GetGlContext()) StepBackFromTheScene(*context);
     CDsExtremaModeScope mode;
     CDsViewFlagSaver reporting(this, eDsViewFlagReportExtents, true);
     CDsViewExtremaControler controller(this);
@@ -657,6 +659,29 @@ void CDsView3dCdc::ZoomAll(float factor)
         AdjustDistance(false);
     API_END
     (void)result;  // a modeler error ends the fitting; the view keeps what was done before it
+}
+
+void CDsView3dCdc::StepBackFromTheScene(CDsGlContext& context)
+{
+    if (!is_perspective()) return;  // a parallel fit moves the eye out in front of the scene itself
+    SPAposition low, high;
+    context.GetBox(low, high);
+    const double diagonal = (high - low).len();
+    if (!(diagonal > 0.0) || !std::isfinite(diagonal)) return;
+    const SPAunit_vector direction = get_direction();
+    const SPAposition eye = get_eye();
+    double nearest = HUGE_VAL;
+    for (int corner = 0; corner < 8; ++corner) {
+        const SPAposition p(corner & 1 ? high.x() : low.x(), corner & 2 ? high.y() : low.y(),
+                            corner & 4 ? high.z() : low.z());
+        nearest = std::min(nearest, (p - eye) % direction);
+    }
+    // The perspective fit measures what lies in front of the eye: a scene reaching behind it, or
+    // up to it, would be fitted by its few points in front (a picture a millionth of a unit wide).
+    if (nearest >= 0.05 * diagonal) return;
+    const SPAvector back = direction * (0.5 * diagonal - nearest);
+    set_eye(eye - back);
+    set_target(get_target() - back);
 }
 
 void CDsView3dCdc::TransformView(const CGmTransformation& t, int refreshView)

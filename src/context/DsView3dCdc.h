@@ -359,7 +359,10 @@ public:
     // Fits the view to what its context shows and magnifies by `factor`: with the extrema mode and
     // view flag 10 raised and a measuring view published (CDsViewExtremaControler), the context
     // measures its content, the camera is fitted to it, zoomed by `factor` and its clipping planes
-    // fitted; a modeler error meanwhile ends the fitting. Both flags are lowered afterwards.
+    // fitted; a modeler error meanwhile ends the fitting. Both flags are lowered afterwards. A
+    // perspective eye that the scene's box does not lie in front of by a twentieth of its diagonal
+    // first steps back along the view direction, eye and target together, until the box lies half
+    // its diagonal in front: what lies behind the eye could not be fitted.
     void ZoomAll(float factor) override;
     // Transforms target, eye and up vector by `t`, sets them (target, eye, up) and refreshes when
     // `refresh` is not 0.
@@ -413,6 +416,8 @@ public:
     void InvalidatePBuffers();
 
 private:
+    // ZoomAll's first step (see there).
+    void StepBackFromTheScene(CDsGlContext& context);
     // Context null, render mode 3, draw phase 4, every view flag clear, an empty frustum box.
     void ResetMembers();
 

@@ -314,3 +314,27 @@ TEST_F(BodiesMovedGLTest, ABodyMovedByATransformIdWithinTheScenesDepthIsDrawnWhe
         EXPECT_TRUE(RegionAround(was - SPAvector(2, 2, 4), was + SPAvector(2, 2, 0)).empty());
     }
 }
+
+TEST_F(BodiesMovedGLTest, ABodyMovedByATransformIdBesideAPerspectiveEyeLeavesTheRestOfThePicture)
+{
+    // A small block just in front of a perspective eye and far to its side projects far off the
+    // window; moved there by a transform id, it is a change whose rectangle lies off the window.
+    host_->Look(ViewSetup().Eye(SPAposition(0, 0, 100)).Field(kHostSize, kHostSize).Clip(1, 300).Perspective(true));
+    BODY* beside = host_->ShowBlock(SPAposition(-60, -5, 95), SPAposition(-50, 5, 99), 0x00FF00);
+    const unsigned short id = Context().NewTransformId();
+    ASSERT_TRUE(Context().SetTransformId(host_->PathOf(beside), id));
+    host_->Refresh();
+    const vyrtest::Picture before = host_->Front();
+    ASSERT_GT(before.LitCount(), 500);  // the first block
+    for (int hidden = 0; hidden < 2; ++hidden) {
+        if (hidden) {
+            Context().ForceHide(host_->PathOf(beside));
+            host_->Refresh();
+        }
+        ASSERT_TRUE(Context().SetTransform(id, translate_transf(SPAvector(0, 5.0 * (hidden + 1), 0))));
+        host_->Refresh();
+        const vyrtest::Picture refreshed = host_->Front();
+        EXPECT_TRUE(SamePicture(refreshed, before)) << hidden;
+        EXPECT_TRUE(SamePicture(refreshed, host_->WholeFrame())) << hidden;
+    }
+}

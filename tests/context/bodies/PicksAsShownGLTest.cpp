@@ -196,3 +196,21 @@ TEST_F(PicksAsShownGLTest, APlateSeenEdgeOnInFrontOfABlockIsPickedBesideItsLine)
     // Well beside it, the block.
     EXPECT_EQ(host_->Pick(x + 10, y).GetObjectPath(), host_->PathOf(block));
 }
+
+TEST_F(PicksAsShownGLTest, ZoomAllFramesASceneThatLiesBehindAPerspectiveEye)
+{
+    // The eye looks away from the block, a unit from its target: ZoomAll shows the whole block.
+    BODY* block = host_->ShowBlock(SPAposition(-20, -10, -10), SPAposition(20, 10, 10));
+    for (const SPAposition& eye : {SPAposition(0, 0, -30), SPAposition(0, 0, 5), SPAposition(0, 0, 12)}) {
+        SCOPED_TRACE(eye.z());
+        host_->Look(ViewSetup().Eye(eye).Target(SPAposition(eye.x(), eye.y(), eye.z() - 1)).Field(5, 5)
+                        .Clip(0.01, 40).Perspective(true));
+        host_->View().ZoomAll(1.0f);
+        host_->Refresh();
+        EXPECT_GT(host_->View().get_width(), 1.0);
+        const vyrtest::Picture picture = host_->Front();
+        EXPECT_GT(picture.LitCount(), 1000);
+        EXPECT_TRUE(vyrtest::SamePicture(picture, host_->WholeFrame()));
+        EXPECT_EQ(host_->Pick(kHostSize / 2, kHostSize / 2).GetObjectPath(), host_->PathOf(block));
+    }
+}

@@ -307,6 +307,27 @@ TEST(LocationRectSearchTest, OverlapNeedsSharedInteriorOnBothAxes)
     EXPECT_EQ(DsFindOverlappingLocationRect(list.begin(), list.begin(), RECT{0, 10, 10, 0}), list.begin());
 }
 
+TEST(LocationRectSearchTest, ADirtyRectangleIsCutToTheViewportOrDroppedWhenNothingOfItIsOnIt)
+{
+    const RECT viewport{0, 90, 120, 0};  // rows counted up: top 90, bottom 0
+    RECT inside{10, 50, 40, 20};
+    ASSERT_TRUE(DsClipToViewport(inside, viewport));
+    EXPECT_EQ(inside.left, 10);
+    EXPECT_EQ(inside.top, 50);
+    RECT across{-2147483648L, 2076244608L, 30, -393125248L};  // a window box clamped far off the window
+    ASSERT_TRUE(DsClipToViewport(across, viewport));
+    EXPECT_EQ(across.left, 0);
+    EXPECT_EQ(across.right, 30);
+    EXPECT_EQ(across.top, 90);
+    EXPECT_EQ(across.bottom, 0);
+    RECT off{-2147483648L, 393125337L, -2147483648L, -2076244519L};  // wholly left of the window
+    EXPECT_FALSE(DsClipToViewport(off, viewport));
+    RECT line{60, 50, 60, 20};  // one column wide, on the window
+    EXPECT_TRUE(DsClipToViewport(line, viewport));
+    RECT beyond{121, 50, 130, 20};
+    EXPECT_FALSE(DsClipToViewport(beyond, viewport));
+}
+
 TEST(LocationRectSearchTest, FlaggedChangesAreFoundFirstInOrder)
 {
     const CDsScene::TChangedIds none = {{CVyrObjectId(1, 1), false}, {CVyrObjectId(1, 2), false}};
