@@ -472,16 +472,38 @@ protected:
     // window shows there), -1 for none.
     int BlockUnder(double x, double y)
     {
+        std::vector<double> surfaces;
+        if (!SurfacesAlong(x, y, surfaces)) return -2;
+        int best = -1;
+        double bestT = std::numeric_limits<double>::infinity();
+        for (size_t i = 0; i < surfaces.size(); ++i) {
+            if (std::isnan(surfaces[i])) return -2;
+            if (surfaces[i] < bestT) {
+                bestT = surfaces[i];
+                best = static_cast<int>(i);
+            }
+        }
+        return best;
+    }
+
+    // For each block, the ray parameter at which the ray through drawable point (x, y) meets what
+    // shows of it (infinity when it shows nothing there; NaN where the near or far plane cuts it:
+    // what shows there is the frame's business, its planes being fitted as it draws). The ray's
+    // start and direction go to `start` and `direction` when asked for. False when there is no ray.
+    bool SurfacesAlong(double x, double y, std::vector<double>& surfaces, SPAposition* rayStart = nullptr,
+                       SPAunit_vector* rayDirection = nullptr)
+    {
         SPAposition start;
         SPAunit_vector direction;
         CDsView3dCdc& view = host_->View();
-        if (!view.drawable_to_ray(x, y, start, direction)) return -2;
+        if (!view.drawable_to_ray(x, y, start, direction)) return false;
+        if (rayStart) *rayStart = start;
+        if (rayDirection) *rayDirection = direction;
         // The distance in front of the eye along the view direction of the point at parameter t.
         const SPAunit_vector out = view.get_direction();
         const double along = direction.x() * out.x() + direction.y() * out.y() + direction.z() * out.z();
         const auto Depth = [&](double t) { return t * along; };
-        int best = -1;
-        double bestT = std::numeric_limits<double>::infinity();
+        surfaces.assign(state_.blocks.size(), std::numeric_limits<double>::infinity());
         for (size_t i = 0; i < state_.blocks.size(); ++i) {
             const BlockState& block = state_.blocks[i];
             if (!Seen(block)) continue;
@@ -491,10 +513,11 @@ protected:
             const SPAvector localDir = SPAvector(direction.x(), direction.y(), direction.z()) * back;
             double t0 = 0, t1 = 0;
             if (!RayBox(localStart, localDir, block.low, block.high, t0, t1)) continue;
-            // Where the near or far plane cuts the block, what shows is the frame's business (its
-            // planes are fitted as it draws): not a pixel to judge by.
             const double near = view.get_hither(), far = view.get_yon();
-            if (Depth(t0) < near * 1.05 + 1e-3 || Depth(t1) > far * 0.95) return -2;
+            if (Depth(t0) < near * 1.05 + 1e-3 || Depth(t1) > far * 0.95) {
+                surfaces[i] = std::numeric_limits<double>::quiet_NaN();
+                continue;
+            }
             double t = t0;
             if (state_.section) {
                 // The kept part of the segment; seen through the cut, the inside of the far face.
@@ -507,12 +530,28 @@ protected:
                 if (!entryKept && !exitKept) continue;
                 t = entryKept ? t0 : t1;
             }
-            if (t < bestT) {
-                bestT = t;
-                best = static_cast<int>(i);
-            }
+            surfaces[i] = t;
         }
-        return best;
+        return true;
+    }
+
+    // Whether a model point shows in the window: not cut away, and nothing that shows lies in
+    // front of it along its line of sight. A face seen edge-on in an exact axis view shows as a
+    // line that no pixel's centre meets, yet its points show.
+    bool Shows(const SPAposition& point)
+    {
+        if (state_.section && host_->Context().IsPointClipped(point)) return false;
+        double px = 0, py = 0, depth = 0;
+        if (!host_->View().world_to_drawable(point, px, py, depth)) return false;
+        std::vector<double> surfaces;
+        SPAposition start;
+        SPAunit_vector direction;
+        if (!SurfacesAlong(px, py, surfaces, &start, &direction)) return false;
+        const double t = (point - start) % SPAvector(direction.x(), direction.y(), direction.z());
+        const double tolerance = 1e-6 * std::max({1.0, std::fabs(t), host_->View().get_yon()});
+        for (double surface : surfaces)
+            if (std::isnan(surface) || surface < t - tolerance) return false;
+        return true;
     }
 
     // Whether a shown block's projected box comes within `margin` pixels of drawable pixel (x, y),
@@ -561,6 +600,13 @@ protected:
             const int answered = body ? host_->IdOf(body) - 1 : -1;
             if (answered == expected) continue;
             const CGmPosition* at = hit.GetPickedPosition();
+            // A block whose point the pick answers shows within the aperture (an edge-on face of an
+            // exact axis view, between pixel centres), in front of what the centres see: a fair answer.
+            const SPAposition answeredAt(at->x(), at->y(), at->z());
+            float ax = 0, ay = 0;
+            if (answered >= 0 && host_->View().world_to_drawable(answeredAt, ax, ay) &&
+                std::fabs(ax - (x + 0.5)) <= 3 && std::fabs(ay - (y + 0.5)) <= 3 && Shows(answeredAt))
+                continue;
             failures << " pick at (" << x << ", " << y << ") answered " << Name(answered) << " at (" << at->x() << ", "
                      << at->y() << ", " << at->z() << ") where " << Name(expected) << " is seen";
             // Whether the fault needs the live host's history: a fresh host of the same state asked.
