@@ -7,7 +7,11 @@
 #include "DsPickProccessor.h"
 #include "DsScene.h"
 #include "GlTestFixture.h"
+#include "DsItemsBody.h"
+#include "DsItemsFace.h"
 #include "GmPosition.h"
+#include "VyrIndexedMesh.h"
+#include "VyrStlData.h"
 #include "UiPickEvent.h"
 #include "VyrBodyGeometry.h"
 
@@ -98,6 +102,43 @@ int DifferingPixels(const Picture& a, const Picture& b)
             << expected.height << ")";
     }
     return ::testing::AssertionFailure() << out.str();
+}
+
+// === Meshes ======================================================================================
+
+CVyrStlData* StlSphere(double r)
+{
+    auto* data = new CVyrStlData;
+    constexpr int kBands = 12, kSectors = 24;
+    const auto at = [r](int band, int sector) {
+        const double polar = M_PI * band / kBands, azimuth = 2 * M_PI * sector / kSectors;
+        return SPAposition(r * std::sin(polar) * std::cos(azimuth), r * std::sin(polar) * std::sin(azimuth),
+                           r * std::cos(polar));
+    };
+    for (int b = 0; b < kBands; ++b)
+        for (int s = 0; s < kSectors; ++s) {
+            data->AddTriangle(CVyrTriangle(at(b, s), at(b + 1, s), at(b + 1, s + 1)));
+            data->AddTriangle(CVyrTriangle(at(b, s), at(b + 1, s + 1), at(b, s + 1)));
+        }
+    return data;
+}
+
+void MoveFaceMeshesAbove(CDsItemsBody* body, double z, const SPAvector& by)
+{
+    for (int i = 0; body && i < body->FacesCount(); ++i) {
+        CGmPosition low, high;
+        CDsItemsFace* face = body->GetFaceItem(i);
+        if (!face->GetBox(low, high, false) || low.z() < z) continue;
+        CVyrIndexedMesh* mesh = face->GetMesh();
+        for (int v = 0; mesh && v < mesh->get_num_vertex(); ++v) {
+            SPAposition p;
+            SPAunit_vector n;
+            mesh->get_vertex(v)->GetPosition(p);
+            mesh->get_vertex(v)->GetNormal(n);
+            const SPApar_pos uv = mesh->get_uv(v);
+            mesh->get_vertex_for_edit(v)->set_data(p + by, n, uv);
+        }
+    }
 }
 
 // === The host ======================================================================================

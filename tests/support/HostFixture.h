@@ -64,6 +64,13 @@ int DifferingPixels(const Picture& a, const Picture& b);
 // A gtest failure naming how many pixels differ and the first of them, or success when none does.
 ::testing::AssertionResult SamePicture(const Picture& actual, const Picture& expected);
 
+// A sphere of radius `r` about the origin as an STL mesh (the caller owns it): 12 bands of 24 quads,
+// two triangles each; its extremes are exactly +-r on every axis.
+class CVyrStlData* StlSphere(double r);
+// Edits in place the meshes of `body`'s faces whose box starts at height `z` or above: every node
+// moved by `by` (a new revision of each mesh's shape).
+void MoveFaceMeshesAbove(class CDsItemsBody* body, double z, const SPAvector& by);
+
 // One host: window, view, context, bodies. Made current on the view as it goes.
 class Host {
 public:

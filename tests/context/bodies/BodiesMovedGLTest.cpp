@@ -210,16 +210,7 @@ TEST_F(BodiesMovedGLTest, AnEditOfAFacesMeshInPlaceIsDrawnAndPickedAtTheNextRefr
         if (face->GetBox(low, high, false) && low.z() > 9.9) top = face;
     }
     ASSERT_NE(top, nullptr);
-    CVyrIndexedMesh* mesh = top->GetMesh();
-    ASSERT_NE(mesh, nullptr);
-    for (int i = 0; i < mesh->get_num_vertex(); ++i) {
-        SPAposition p;
-        SPAunit_vector n;
-        mesh->get_vertex(i)->GetPosition(p);
-        mesh->get_vertex(i)->GetNormal(n);
-        const SPApar_pos uv = mesh->get_uv(i);
-        mesh->get_vertex_for_edit(i)->set_data(p + SPAvector(30, 0, 0), n, uv);
-    }
+    vyrtest::MoveFaceMeshesAbove(Item(), 9.9, SPAvector(30, 0, 0));
     ExpectShownAt(SPAposition(45, 0, 10), SPAposition(-30, 0, 10), SPAposition(-20, -10, -10), SPAposition(50, 10, 10),
                   SPAposition(-20, -10, -10), SPAposition(20, 10, 10));
     CGmPosition low, high;

@@ -308,22 +308,7 @@ TEST_F(CopiesShownGLTest, CopiesDrawTheBodysOwnMeshesWithoutFacetingAgain)
     host_->View().SetRenderMode(eRenderShade);
     host_->Refresh();
     EXPECT_FALSE(LitNear(host_->Front(), SPAposition(48, 0, 10)));
-    CDsItemsBody* body = Context().FindDsBody(block_);
-    for (int i = 0; i < body->FacesCount(); ++i) {
-        CGmPosition low, high;
-        CDsItemsFace* face = body->GetFaceItem(i);
-        if (!face->GetBox(low, high, false) || low.z() < 9.9) continue;
-        CVyrIndexedMesh* mesh = face->GetMesh();
-        ASSERT_NE(mesh, nullptr);
-        for (int v = 0; v < mesh->get_num_vertex(); ++v) {
-            SPAposition p;
-            SPAunit_vector n;
-            mesh->get_vertex(v)->GetPosition(p);
-            mesh->get_vertex(v)->GetNormal(n);
-            const SPApar_pos uv = mesh->get_uv(v);
-            mesh->get_vertex_for_edit(v)->set_data(p + SPAvector(5, 0, 0), n, uv);
-        }
-    }
+    vyrtest::MoveFaceMeshesAbove(Context().FindDsBody(block_), 9.9, SPAvector(5, 0, 0));
     host_->Refresh();
     const Picture edited = host_->Front();
     EXPECT_TRUE(SamePicture(edited, host_->WholeFrame()));

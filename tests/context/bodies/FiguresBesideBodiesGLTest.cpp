@@ -91,25 +91,6 @@ public:
     }
 };
 
-// A sphere of radius `r` about the origin: 12 bands of 24 quads (two triangles each); its
-// extremes are exactly +-r on every axis.
-CVyrStlData* MakeSphere(double r)
-{
-    auto* data = new CVyrStlData;
-    constexpr int kBands = 12, kSectors = 24;
-    const auto at = [r](int band, int sector) {
-        const double polar = M_PI * band / kBands, azimuth = 2 * M_PI * sector / kSectors;
-        return SPAposition(r * std::sin(polar) * std::cos(azimuth), r * std::sin(polar) * std::sin(azimuth),
-                           r * std::cos(polar));
-    };
-    for (int b = 0; b < kBands; ++b)
-        for (int s = 0; s < kSectors; ++s) {
-            data->AddTriangle(CVyrTriangle(at(b, s), at(b + 1, s), at(b + 1, s + 1)));
-            data->AddTriangle(CVyrTriangle(at(b, s), at(b + 1, s + 1), at(b, s + 1)));
-        }
-    return data;
-}
-
 // A white sphere of radius 10 about the origin placed at (100, 20, 10) by the STL call's
 // transformation.
 class CPlacedSphereFigure : public CDsFigure {
@@ -117,7 +98,7 @@ public:
     int DefineFig(CDsFigureGenerator& generator) override
     {
         generator.SetPenColor(CDsColorStorage(255, 255, 255));
-        CVyrStlData* sphere = MakeSphere(10);
+        CVyrStlData* sphere = vyrtest::StlSphere(10);
         generator.DrawTrianglesStl(translate_transf(SPAvector(100, 20, 10)), sphere);
         sphere->decRC();  // the item holds its own reference
         return 1;

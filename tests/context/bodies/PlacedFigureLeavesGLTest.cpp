@@ -27,24 +27,6 @@ namespace {
 
 constexpr int kWide = 200, kHigh = 100;
 
-// A sphere of radius `r` about the origin: 12 bands of 24 quads, two triangles each.
-CVyrStlData* MakeSphere(double r)
-{
-    auto* data = new CVyrStlData;
-    constexpr int kBands = 12, kSectors = 24;
-    const auto at = [r](int band, int sector) {
-        const double polar = M_PI * band / kBands, azimuth = 2 * M_PI * sector / kSectors;
-        return SPAposition(r * std::sin(polar) * std::cos(azimuth), r * std::sin(polar) * std::sin(azimuth),
-                           r * std::cos(polar));
-    };
-    for (int b = 0; b < kBands; ++b)
-        for (int s = 0; s < kSectors; ++s) {
-            data->AddTriangle(CVyrTriangle(at(b, s), at(b + 1, s), at(b + 1, s + 1)));
-            data->AddTriangle(CVyrTriangle(at(b, s), at(b + 1, s + 1), at(b, s + 1)));
-        }
-    return data;
-}
-
 // The cube of half side `h` about the origin, as twelve triangles.
 CVyrStlData* MakeCube(double h)
 {
@@ -196,7 +178,7 @@ protected:
 TEST_F(PlacedFigureLeavesGLTest, AnStlSpherePlacedByItsTransformationIsFramedDrawnAndPickedInOnePlace)
 {
     const SPAposition placed(100, 20, 10), unplaced(0, 0, 0);
-    CStlFigure sphere(MakeSphere(10), translate_transf(placed - unplaced));
+    CStlFigure sphere(vyrtest::StlSphere(10), translate_transf(placed - unplaced));
     sphere.Record(true, &host_->View());
     ASSERT_TRUE(sphere.IsRecorded());
 
