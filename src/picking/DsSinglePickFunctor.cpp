@@ -355,7 +355,16 @@ void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
                     const bool met = !(point.x() == 1e11 && point.y() == 1e11 && point.z() == 1e11);
                     depthGiven = true;
                     depth = met && m_ray.valid() ? (point - m_ray.root_point()) % m_ray.direction() : kFarDepth;
-                    if (NearestPoint(item, clip, point) && HiddenFromViewer(point)) depth = kFarDepth;
+                    if (NearestPoint(item, clip, point)) {
+                        if (HiddenFromViewer(point)) {
+                            depth = kFarDepth;
+                        } else if (m_ray.valid()) {
+                            // Where the faces come nearest in the window may lie in front of the
+                            // point the hit answers (a face seen edge-on comes nearest where a
+                            // section cuts it): the hit stands no nearer than its point.
+                            depth = std::max(depth, (point - m_ray.root_point()) % m_ray.direction());
+                        }
+                    }
                 }
             }
         } else if (RayPoint(item, clip, point)) {

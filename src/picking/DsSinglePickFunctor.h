@@ -15,9 +15,12 @@
 //   A face hit by selection whose polygons the ray misses (they meet the 5 x 5 window, not the
 //   cursor's pixel) gets the point of its polygons nearest to the ray, so that the position lies on
 //   the item; its depth is the window's nearest depth of its faces (that point may lie nearer the
-//   eye, pixels away from the cursor). The selection sees through faces, though: when a face the
-//   view shows (DsIsPointHiddenByFaces) hides that point, the window caught the item only behind
-//   what it shows, and the hit lies 1e11 away, behind every hit the ray makes. An edge hit gets
+//   eye, pixels away from the cursor), or that point's depth where the point lies deeper: the
+//   faces may come nearest where the ray does not come near them (a face seen edge-on, cut by a
+//   section nearer to the eye), and the hit stands no nearer than the point it answers. The
+//   selection sees through faces, though: when a face the view shows (DsIsPointHiddenByFaces)
+//   hides that point, the window caught the item only behind what it shows, and the hit lies
+//   1e11 away, behind every hit the ray makes. An edge hit gets
 //   its point from its polylines (the point nearest to the cursor on screen), else from a
 //   selection of its lines; any other hit from a selection of its kinds (the records' nearest
 //   depth where the pick ray reaches it: the ray, like the cursor, passes through the pixel's

@@ -1,6 +1,6 @@
 // Single picks answer what the window shows where the camera makes that hard: a body reaching
 // behind a perspective eye, whose corners do not all project; a pick window that meets a body
-// only where another one, under the cursor, hides it.
+// only where another one, under the cursor, hides it; faces seen edge-on beside the cursor.
 #include "DsGlContext.h"
 #include "HostFixture.h"
 
@@ -212,5 +212,35 @@ TEST_F(PicksAsShownGLTest, ZoomAllFramesASceneThatLiesBehindAPerspectiveEye)
         EXPECT_GT(picture.LitCount(), 1000);
         EXPECT_TRUE(vyrtest::SamePicture(picture, host_->WholeFrame()));
         EXPECT_EQ(host_->Pick(kHostSize / 2, kHostSize / 2).GetObjectPath(), host_->PathOf(block));
+    }
+}
+
+TEST_F(PicksAsShownGLTest, AFaceSeenEdgeOnStandsWhereItIsPickedNotWhereASectionCutsIt)
+{
+    // Seen along -y, a section keeps what lies beyond y = 0. The first block's top, seen edge-on,
+    // runs a fifth of a pixel below the cursor's centre; the pick window meets it where the section
+    // cuts it, nearest to the viewer, but its point nearest to the pick ray lies deeper, behind the
+    // inside of the second block's far face, which the ray meets. In the modes where faces hide
+    // nothing, the nearest face wins: the second block, whose face the ray meets in front of the
+    // point the first would be picked at.
+    for (const ERenderMode mode : {eRenderWireframe, eRenderPartialHiddenLines}) {
+        SCOPED_TRACE(mode);
+        vyrtest::Host host(kHostSize, kHostSize);
+        host.Look(ViewSetup().Eye(SPAposition(0, 100, 0)).Target(SPAposition(0, 0, 0)).Up(SPAvector(0, 0, 1))
+                      .Field(100, 100).Clip(1, 300));
+        host.View().SetRenderMode(mode);
+        host.Context().SetSection(SPAposition(0, 0, 0), SPAvector(0, -1, 0));
+        BODY* edgeOn = host.ShowBlock(SPAposition(-20, -40, -10), SPAposition(20, 20, 10.3));
+        BODY* met = host.ShowBlock(SPAposition(-5, -5, 5.3), SPAposition(5, 10, 15.3), 0x00FF00);
+        host.Refresh();
+        int x = 0, y = 0;
+        ASSERT_TRUE(host.PixelOf(SPAposition(2.5, 0, 10.5), x, y));
+        const CDsPickedItem hit = host.Pick(x, y);
+        EXPECT_EQ(hit.GetObjectPath(), host.PathOf(met));
+        EXPECT_NE(hit.GetObjectPath(), host.PathOf(edgeOn));
+        // Where the ray meets the second block: the inside of its far face.
+        ASSERT_NE(hit.GetPickedPosition(), nullptr);
+        EXPECT_NEAR(hit.GetPickedPosition()->y(), -5, 1e-3);
+        EXPECT_NEAR(hit.GetPickedPosition()->z(), 10.5, 1e-3);
     }
 }
