@@ -68,8 +68,6 @@ namespace {
 
 // Depths closer than this (the single-precision 1e-5) are one tie.
 const double kDepthTolerance = static_cast<double>(1e-5f);
-// A face counts as opaque from this transparency up (0.75 of 255).
-constexpr double kOpaqueTransparency = 191.25;
 // The free point's object type, and the kinds of result a pick gives.
 constexpr int kFreePointObjectType = 61;
 constexpr eVyrParamPointType kFreePointType = eDsPickPtWorkingPlane;
@@ -205,7 +203,7 @@ public:
 
 private:
     int Transparency(const CDsPickHit& hit) const;
-    bool Opaque(const CDsPickHit& hit) const { return static_cast<double>(Transparency(hit)) >= kOpaqueTransparency; }
+    bool Opaque(const CDsPickHit& hit) const { return static_cast<double>(Transparency(hit)) >= kDsPickOpaqueTransparency; }
     bool Solid(const CDsPickHit& hit) const;
     bool Listed(const CDsPickHit& hit) const;
     bool TestAccepts(const CDsPickHit& hit, eVyrParamPointType pointType) const
@@ -230,15 +228,7 @@ private:
 int CSinglePickChoice::Transparency(const CDsPickHit& hit) const
 {
     if (!hit.IsFaceHit()) return 255;
-    if (hit.path.GetPartId() < 0) return hit.attributes.GetTransparency();
-    switch (m_renderMode) {
-    case eRenderWireframe: return 0;
-    case eRenderHiddenLines: return 255;
-    case eRenderPartialHiddenLines: return 0;
-    case eRenderShade: return 255;
-    case eRenderMixed: return hit.attributes.GetTransparency();
-    default: return 255;
-    }
+    return DsPickFaceTransparency(m_renderMode, hit.path.GetPartId(), hit.attributes);
 }
 
 bool CSinglePickChoice::Solid(const CDsPickHit& hit) const

@@ -90,6 +90,8 @@ public:
     void SetPlacement(const SPAtransf& placement) { m_placement = placement; }
     // A section plane: what lies on its cut-away side hides nothing (null: none).
     void SetSectionPlane(const CDsSectionPlane* plane) { m_section = plane; }
+    // What cuts the triangles that come next: what it hides hides nothing (null: nothing).
+    void SetClip(const SDsPickClip* clip) { m_clip = clip; }
     void AddTriangle(const SPAposition& a, const SPAposition& b, const SPAposition& c) override
     {
         if (m_hidden) return;
@@ -108,9 +110,11 @@ public:
         const double t = (e2 % r) / det;
         if (!(t > m_tolerance)) return;
         // Where the ray meets the triangle must be kept by the section: a face is drawn only there.
-        if (m_section && CDsGeometryComputer::GetInstance()->IsPointClippedByPlane(
-                             m_point + m_direction * t, m_section->GetPoint(), m_section->GetNormal()))
+        const SPAposition met = m_point + m_direction * t;
+        if (m_section &&
+            CDsGeometryComputer::GetInstance()->IsPointClippedByPlane(met, m_section->GetPoint(), m_section->GetNormal()))
             return;
+        if (m_clip && m_clip->Hides(met)) return;
         m_hidden = true;
     }
     bool Hidden() const { return m_hidden; }
@@ -156,8 +160,27 @@ private:
     double m_tolerance;
     SPAtransf m_placement;
     const CDsSectionPlane* m_section = nullptr;
+    const SDsPickClip* m_clip = nullptr;
     bool m_hidden = false;
 };
+
+// The ray from `point` towards the viewer of `view` (unit) and the distance a face must lie in
+// front of the point to hide it; false for a perspective eye at the point.
+bool TowardsViewer(view3d* view, const SPAposition& point, SPAvector& towardsViewer, double& tolerance)
+{
+    if (view->is_perspective()) {
+        towardsViewer = view->get_eye() - point;
+    } else {
+        const SPAunit_vector direction = view->get_direction();
+        towardsViewer = SPAvector(-direction.x(), -direction.y(), -direction.z());
+    }
+    const double length = towardsViewer.len();
+    if (!(length > 0.0) || !std::isfinite(length)) return false;
+    towardsViewer = towardsViewer / length;
+    const double size = std::max({std::fabs(point.x()), std::fabs(point.y()), std::fabs(point.z()), 1.0});
+    tolerance = std::max(kHidingPixels * view->get_units_per_pixel(), kHidingRelative * size);
+    return true;
+}
 
 // Whether `face` is drawn so that it hides what lies behind it in render mode `mode`.
 bool FaceHides(CDsItemsFace* face, ERenderMode mode)
@@ -553,17 +576,8 @@ bool DsIsPointHiddenByFaces(CDsGlContext* context, view3d* view, const SPApositi
     const ERenderMode mode = view->GetRenderMode();
     if (mode != eRenderHiddenLines && mode != eRenderShade && mode != eRenderMixed) return false;
     SPAvector towardsViewer;
-    if (view->is_perspective()) {
-        towardsViewer = view->get_eye() - point;
-    } else {
-        const SPAunit_vector direction = view->get_direction();
-        towardsViewer = SPAvector(-direction.x(), -direction.y(), -direction.z());
-    }
-    const double length = towardsViewer.len();
-    if (!(length > 0.0) || !std::isfinite(length)) return false;
-    towardsViewer = towardsViewer / length;
-    const double size = std::max({std::fabs(point.x()), std::fabs(point.y()), std::fabs(point.z()), 1.0});
-    const double tolerance = std::max(kHidingPixels * view->get_units_per_pixel(), kHidingRelative * size);
+    double tolerance = 0.0;
+    if (!TowardsViewer(view, point, towardsViewer, tolerance)) return false;
     CHidingTriangles triangles(point, towardsViewer, tolerance);
     triangles.SetSectionPlane(scene->GetSectionPlane());
 
@@ -579,4 +593,43 @@ bool DsIsPointHiddenByFaces(CDsGlContext* context, view3d* view, const SPApositi
         CollectHidingFaces(dynamic_cast<CDsItemsBody*>(copy->GetBody()), copy->GetTransformation(), mode, triangles);
     }
     return triangles.Hidden();
+}
+
+void CDsHidingFaces::Add(CDsGeometry* geometry, int id, const CDsTransform& transform, const SDsPickClip& clip)
+{
+    if (geometry) m_items.push_back(SItem{geometry, id, transform, clip});
+}
+
+bool CDsHidingFaces::Hides(view3d* view, const SPAposition& point) const
+{
+    if (!view || m_items.empty()) return false;
+    SPAvector towardsViewer;
+    double tolerance = 0.0;
+    if (!TowardsViewer(view, point, towardsViewer, tolerance)) return false;
+    CHidingTriangles triangles(point, towardsViewer, tolerance);
+    for (const SItem& item : m_items) {
+        const SPAtransf placement = item.transform.Convert2SPA();
+        // An item whose box the ray from the point misses has no triangle to test.
+        SPAbox box;
+        if (item.geometry->GetBoundBox(box, item.id) && !box.empty() &&
+            !triangles.MayMeet(CGmPosition(box.low()), CGmPosition(box.high()), placement))
+            continue;
+        triangles.SetPlacement(placement);
+        triangles.SetClip(item.clip.plane || item.clip.scene ? &item.clip : nullptr);
+        auto wants = [&](const SPAposition& low, const SPAposition& high) {
+            return triangles.MayMeet(CGmPosition(low), CGmPosition(high), placement);
+        };
+        ForEachFacePolygon(item.geometry, item.id, wants, [&](const float* vertices, int count) {
+            // A polygon of more corners as a fan of triangles.
+            const SPAposition first(vertices[0], vertices[1], vertices[2]);
+            for (int i = 1; i + 1 < count && !triangles.Hidden(); ++i) {
+                const float* b = vertices + 3 * i;
+                const float* c = vertices + 3 * (i + 1);
+                triangles.AddTriangle(first, SPAposition(b[0], b[1], b[2]), SPAposition(c[0], c[1], c[2]));
+            }
+            return !triangles.Hidden();
+        });
+        if (triangles.Hidden()) return true;
+    }
+    return false;
 }

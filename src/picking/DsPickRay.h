@@ -26,8 +26,13 @@
 //   what a section plane keeps of a face hides: where the ray meets a face on the plane's cut-away
 //   side, the face is not drawn and hides nothing. A stepped section takes no part: it clips only
 //   the items it lists by their database paths, which a body group does not know.
+// - CDsHidingFaces tests a point the same way against the faces a walk of the scene database
+//   collected (the single pick's): the items where the frame draws them, placed by the walk's
+//   transforms (a transform id's replacing an item's own), each cut by what clips its hits; a
+//   face polygon of more than three corners is tested as a fan of triangles.
 #pragma once
 
+#include "DsTransform.h"
 #include "SpaValues.h"
 #include "pick_ray.h"
 
@@ -37,7 +42,6 @@
 class CDsGeometry;
 class CDsGlContext;
 class CDsGlScene;
-class CDsTransform;
 class view3d;
 
 // One place where a ray meets a polygon: the point (model space of the item) and its parameter
@@ -108,6 +112,32 @@ bool DsIsPointCutBySection(CDsGlContext* context, const SPAposition& point);
 // polygons' outlines.
 bool DsNearestItemFacePoint(CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
                             const SDsPickClip& clip, SPAposition& point, double reach = HUGE_VAL);
+
+// The faces that hide what lies behind them in a pick, as a walk of the scene database finds
+// them: each item's geometry and id, placed by the walk's transform and cut by what clips it (a
+// clip plane, the sections of a scene for an item they can clip). Holds the geometries, not owned:
+// they must outlive it.
+class CDsHidingFaces {
+public:
+    // The face polygons of `geometry` (item `id`) placed by `transform`, what `clip` hides left out.
+    void Add(CDsGeometry* geometry, int id, const CDsTransform& transform, const SDsPickClip& clip);
+    // Whether one of the faces hides `point` (model coordinates of the root part) from the viewer of
+    // `view`: the ray from the point towards the viewer meets a polygon where its clip keeps it,
+    // farther than a twentieth of a pixel (at least a millionth of the point's size) from the point.
+    // False without a view or faces, and for a perspective eye at the point.
+    bool Hides(view3d* view, const SPAposition& point) const;
+    // Whether no face was added.
+    bool Empty() const { return m_items.empty(); }
+
+private:
+    struct SItem {
+        CDsGeometry* geometry;
+        int id;
+        CDsTransform transform;
+        SDsPickClip clip;
+    };
+    std::vector<SItem> m_items;
+};
 
 // Whether a face that `context` shows hides `point` (model coordinates of the root part) from the
 // viewer of `view` (see the header comment). False without a context or view, in the render modes

@@ -36,6 +36,19 @@ constexpr double kSmallestContainer = 5.0;
 
 }  // namespace
 
+int DsPickFaceTransparency(int renderMode, int partId, const CDsAttributes& attributes)
+{
+    if (partId < 0) return attributes.GetTransparency();
+    switch (renderMode) {
+    case eRenderWireframe: return 0;
+    case eRenderHiddenLines: return 255;
+    case eRenderPartialHiddenLines: return 0;
+    case eRenderShade: return 255;
+    case eRenderMixed: return attributes.GetTransparency();
+    default: return 255;
+    }
+}
+
 CDsSinglePickFunctor::CDsSinglePickFunctor(view3d* view, const CUiPickEvent* event, const SDsPickRect& rect,
                                            std::vector<CDsPickHit>& hits, int renderMode,
                                            const std::vector<CDsTypeMask>& domain,
@@ -52,6 +65,20 @@ CDsSinglePickFunctor::CDsSinglePickFunctor(view3d* view, const CUiPickEvent* eve
     m_acceptance.idBound = idBound;
     if (m_view) m_unitsPerPixel = m_view->get_units_per_pixel();
     if (m_event) m_ray = get_pick_ray(*m_event, 1);
+    if (m_view && !m_view->is_perspective()) {
+        // A point a face hit is answered at lies no farther from the ray than the faces the pick
+        // window met (in a parallel view, as far on the screen): within the window's half
+        // diagonal, a pixel more for safety. Only what covers it there can hide it.
+        int cx = 0, cy = 0, width = 0, height = 0;
+        m_view->get_pick_aperture(cx, cy, width, height);
+        const int reach = static_cast<int>(std::ceil(std::hypot(0.5 * width + 1.5, 0.5 * height + 1.5)));
+        auto widen = [](int v, int by) { return static_cast<short>(std::max(-32768, std::min(32767, v + by))); };
+        m_hidingRect.left = widen(rect.left, -reach);
+        m_hidingRect.right = widen(rect.right, reach);
+        m_hidingRect.bottom = widen(rect.bottom, -reach);
+        m_hidingRect.top = widen(rect.top, reach);
+        m_hidingRectSet = true;
+    }
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     if (m_view) m_view->SetupRenderingTransforms(true, true, false, nullptr);
@@ -86,8 +113,12 @@ bool CDsSinglePickFunctor::VisitItem(CDsLocation* location, const CDsObjectPath&
         if (GetTopAttributes().IsHidden() || !m_variant) return true;
         int id = 0;
         CDsGeometry* geometry = DsPickGeometryOf(m_variant, parent, path, id);
-        if (Prefilter(location, geometry, id))
-            HitTest(SItem{location, &path, m_variant->GetType(), m_variant->GetCategory(), geometry, id}, true);
+        const SItem item{location, &path, m_variant->GetType(), m_variant->GetCategory(), geometry, id};
+        if (m_collecting) {
+            if (MayHide(location)) CollectHiding(item);
+        } else if (Prefilter(location, geometry, id)) {
+            HitTest(item, true);
+        }
         return true;
     }
     return EnterItem(location, path, m_variant, parent);
@@ -120,11 +151,16 @@ bool CDsSinglePickFunctor::OnRegionLeaf(CDsLocation* location, const CDsObjectPa
     CDsLocation* region = location ? location->GetParent() : nullptr;
     // A region whose runs are kept is tested run by run when it completes.
     if (region && DsIsLocationDrawableCached(region)) return false;
-    if (m_stopAfterFirst && !m_hits.empty()) return false;
+    if (m_stopAfterFirst && !m_hits.empty() && !m_collecting) return false;
     if (!DsIsLocationDrawable(m_scene, location, WalkState().m_pPalette, type)) return true;
     CDsGeometry* geometry = m_variant ? m_variant->GetGeometry() : nullptr;
-    if (!geometry || !Prefilter(location, geometry, id)) return true;
-    HitTest(SItem{location, &path, type, eVyrCatLeaf, geometry, id}, false);
+    if (!geometry) return true;
+    const SItem item{location, &path, type, eVyrCatLeaf, geometry, id};
+    if (m_collecting) {
+        if (MayHide(location)) CollectHiding(item);
+    } else if (Prefilter(location, geometry, id)) {
+        HitTest(item, false);
+    }
     return true;
 }
 
@@ -139,11 +175,15 @@ void CDsSinglePickFunctor::OnCompleteRegion(CDsScene*, CDsLocation* location, co
     for (int r = 0; r < runs; ++r) {
         const int first = cache[1 + 3 * r], last = cache[2 + 3 * r], key = cache[3 + 3 * r];
         for (int id = first; id <= last && id >= first; ++id) {
-            if (m_stopAfterFirst && !m_hits.empty()) return;
+            if (m_stopAfterFirst && !m_hits.empty() && !m_collecting) return;
             // The leaf's path: the region's with the leaf's id (written past the walk's own ids).
             CDsObjectPath leafPath(path);
             leafPath.AdvanceItem(id);
-            HitTest(SItem{nullptr, &leafPath, key & 0xFF, eVyrCatLeaf, geometry, id}, false);
+            const SItem item{nullptr, &leafPath, key & 0xFF, eVyrCatLeaf, geometry, id};
+            if (m_collecting)
+                CollectHiding(item);
+            else
+                HitTest(item, false);
             if (id == last) break;
         }
     }
@@ -169,16 +209,34 @@ bool CDsSinglePickFunctor::Prefilter(const CDsLocation* location, CDsGeometry* g
     return geometry->DrawPoints(*m_view, CDsGeometry::ePpCenter, id) != 0;
 }
 
+bool CDsSinglePickFunctor::MayHide(const CDsLocation* location) const
+{
+    if (!m_hidingRectSet || !location || !location->HasBoundBox() || location->Is2dBoundBoxEmpty()) return true;
+    int left = 0, top = 0, right = 0, bottom = 0;
+    if (!location->Get2dBoundBox(left, top, right, bottom)) return true;
+    return left <= m_hidingRect.right && right >= m_hidingRect.left && bottom <= m_hidingRect.top &&
+           top >= m_hidingRect.bottom;
+}
+
 bool CDsSinglePickFunctor::EnterItem(CDsLocation* location, const CDsObjectPath& path, const CDsItemVariant* variant,
                                      const CDsItemVariant* parent)
 {
     if (!variant) return false;
-    if (m_stopAfterFirst && !m_hits.empty()) return false;
+    if (m_stopAfterFirst && !m_hits.empty() && !m_collecting) return false;
     int id = 0;
     CDsGeometry* geometry = DsPickGeometryOf(variant, parent, path, id);
-    if (GetTopAttributes().IsHidden() || !Prefilter(location, geometry, id)) return false;
+    if (GetTopAttributes().IsHidden()) return false;
     const int category = variant->GetCategory();
-    HitTest(SItem{location, &path, variant->GetType(), category, geometry, id}, false);
+    const SItem item{location, &path, variant->GetType(), category, geometry, id};
+    if (m_collecting) {
+        // Every shown item that may cover a point a hit is answered at, though off the pick window.
+        if (!MayHide(location)) return false;
+        CollectHiding(item);
+        if (category == eVyrCatLeaf || category == eVyrCatOpenLeaf) return false;
+        return !geometry || geometry->ShouldDrawChildren(-1);
+    }
+    if (!Prefilter(location, geometry, id)) return false;
+    HitTest(item, false);
     if (category == eVyrCatLeaf || category == eVyrCatOpenLeaf) return false;
     if (!geometry) return true;
     if (!geometry->ShouldDrawChildren(-1)) return false;
@@ -282,10 +340,31 @@ bool CDsSinglePickFunctor::NearestPoint(const SItem& item, const SDsPickClip& cl
     return true;
 }
 
+bool CDsSinglePickFunctor::FacesHide() const
+{
+    return m_renderMode == eRenderHiddenLines || m_renderMode == eRenderShade || m_renderMode == eRenderMixed;
+}
+
+SDsPickClip CDsSinglePickFunctor::ClipOf(const SItem& item) const
+{
+    SDsPickClip clip;
+    clip.plane = m_clip;
+    if (m_sections && m_sections->CanItemBeClipped(item.path->ToVyrObjectPath())) clip.scene = m_sections;
+    return clip;
+}
+
+void CDsSinglePickFunctor::CollectHiding(const SItem& item)
+{
+    if (!item.geometry || !(item.geometry->GetDrawPrimitives(item.id) & CDsGeometry::eDpFaces)) return;
+    // Faces hide where a hit on them would count opaque.
+    const int transparency = DsPickFaceTransparency(m_renderMode, item.path->GetRootPartId(), GetTopAttributes());
+    if (static_cast<double>(transparency) < kDsPickOpaqueTransparency) return;
+    m_hiding.Add(item.geometry, item.id, GetTopTransform(), ClipOf(item));
+}
+
 bool CDsSinglePickFunctor::HiddenFromViewer(const SPAposition& point) const
 {
-    auto* view = dynamic_cast<CDsView3dCdc*>(m_view);
-    return view && DsIsPointHiddenByFaces(view->GetGlContext(), m_view, point);
+    return m_hiding.Hides(m_view, point);
 }
 
 bool CDsSinglePickFunctor::EdgePoint(const SItem& item, SPAposition& point)
@@ -334,9 +413,7 @@ void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
     bool depthGiven = false;
     int kind = CDsPickHit::eKindNone;
     // What a section cuts away is not picked, whichever road tests the faces.
-    SDsPickClip clip;
-    clip.plane = m_clip;
-    if (m_sections && m_sections->CanItemBeClipped(item.path->ToVyrObjectPath())) clip.scene = m_sections;
+    const SDsPickClip clip = ClipOf(item);
     if (item.geometry && m_view && (kinds & CDsGeometry::eDpFaces)) {
         if (!m_sectionTest) {
             // Selection tells whether the faces meet the pick window; where, the ray under the
@@ -355,7 +432,16 @@ void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
                     const bool met = !(point.x() == 1e11 && point.y() == 1e11 && point.z() == 1e11);
                     depthGiven = true;
                     depth = met && m_ray.valid() ? (point - m_ray.root_point()) % m_ray.direction() : kFarDepth;
-                    if (NearestPoint(item, clip, point) && HiddenFromViewer(point)) depth = kFarDepth;
+                    if (NearestPoint(item, clip, point)) {
+                        if (HiddenFromViewer(point)) {
+                            depth = kFarDepth;
+                        } else if (m_ray.valid()) {
+                            // Where the faces come nearest in the window may lie in front of the
+                            // point the hit answers (a face seen edge-on comes nearest where a
+                            // section cuts it): the hit stands no nearer than its point.
+                            depth = std::max(depth, (point - m_ray.root_point()) % m_ray.direction());
+                        }
+                    }
                 }
             }
         } else if (RayPoint(item, clip, point)) {
@@ -449,6 +535,12 @@ void DsSinglePickWalk(CDsPartStorage* storage, CDsScene* scene, CDsSinglePickFun
     if (!storage || !scene) return;
     CDsSceneWalk<CDsSinglePickFunctor> walk(storage, functor, scene);
     functor.SetWalkRole(&walk);
+    if (functor.FacesHide()) {
+        // The faces that hide come first: a hit's point is tested against every one of them.
+        functor.CollectHidingFaces(true);
+        walk.TraverseWholeScene();
+        functor.CollectHidingFaces(false);
+    }
     walk.TraverseWholeScene();
     functor.SetWalkRole(nullptr);
 }

@@ -15,9 +15,18 @@
 //   A face hit by selection whose polygons the ray misses (they meet the 5 x 5 window, not the
 //   cursor's pixel) gets the point of its polygons nearest to the ray, so that the position lies on
 //   the item; its depth is the window's nearest depth of its faces (that point may lie nearer the
-//   eye, pixels away from the cursor). The selection sees through faces, though: when a face the
-//   view shows (DsIsPointHiddenByFaces) hides that point, the window caught the item only behind
-//   what it shows, and the hit lies 1e11 away, behind every hit the ray makes. An edge hit gets
+//   eye, pixels away from the cursor), or that point's depth where the point lies deeper: the
+//   faces may come nearest where the ray does not come near them (a face seen edge-on, cut by a
+//   section nearer to the eye), and the hit stands no nearer than the point it answers. The
+//   selection sees through faces, though: when a face the frame draws hides that point, the
+//   window caught the item only behind what it shows, and the hit lies 1e11 away, behind every hit
+//   the ray makes. The faces that hide are those of the scene database as the frame draws them: in
+//   the hidden-line, shaded and mixed modes, the walk first visits every shown item (in a parallel
+//   view only those whose window box comes within the pick window's half diagonal and a pixel of
+//   the pick rectangle: a point a face hit is answered at lies that near the ray) and keeps those
+//   whose face hits would count opaque (DsPickFaceTransparency), placed by the walk's transform
+//   (transform ids included) and cut by the clip of their own hits (CDsHidingFaces); an item
+//   hidden by its path or its attributes hides nothing. An edge hit gets
 //   its point from its polylines (the point nearest to the cursor on screen), else from a
 //   selection of its lines; any other hit from a selection of its kinds (the records' nearest
 //   depth where the pick ray reaches it: the ray, like the cursor, passes through the pixel's
@@ -61,6 +70,14 @@ class CDsPartStorage;
 class CDsScene;
 class CUiPickEvent;
 class view3d;
+
+// A face counts as opaque in a single pick from this transparency up (0.75 of 255).
+constexpr double kDsPickOpaqueTransparency = 191.25;
+// The transparency (0 to 255) a single pick counts a face of an item of part `partId` with
+// `attributes` as having in render mode `renderMode`: an item of the temporary part (a negative
+// part id) by its attributes; else 0 in the wireframe and partial hidden-line modes, 255 in the
+// hidden-line and shaded modes, by its attributes in the mixed mode.
+int DsPickFaceTransparency(int renderMode, int partId, const CDsAttributes& attributes);
 
 // One candidate of a single pick.
 struct CDsPickHit {
@@ -119,6 +136,14 @@ public:
     // The pick ray.
     const pick_ray& GetRay() const { return m_ray; }
 
+    // Whether the render mode lets faces hide what lies behind them (hidden-line, shaded, mixed):
+    // the walk then first collects the faces that hide (CollectHidingFaces).
+    bool FacesHide() const;
+    // While on, the walk's visits collect the faces the frame draws that hide (the shown items
+    // whose faces a hit would count opaque, near enough to the pick to cover a hit's point)
+    // instead of testing the items against the pick.
+    void CollectHidingFaces(bool on) { m_collecting = on; }
+
     // Walk hooks.
     void OnPushLocation(CDsScene* scene, CDsLocation* location, const CDsObjectPath& path,
                         const CDsItemVariant* variant);
@@ -175,8 +200,15 @@ private:
     // The point of the item's face polygons nearest to the pick ray (those `clip` hides left out),
     // in root-part coordinates; false when there is none.
     bool NearestPoint(const SItem& item, const SDsPickClip& clip, SPAposition& point);
-    // Whether a face the view shows hides `point` (root-part coordinates) from the viewer.
+    // Whether a face the frame draws hides `point` (root-part coordinates) from the viewer.
     bool HiddenFromViewer(const SPAposition& point) const;
+    // Whether the location's window box comes near enough to the pick to cover a point a hit is
+    // answered at (always in a perspective view, and for a location without a window box).
+    bool MayHide(const CDsLocation* location) const;
+    // What the collecting walk keeps of an item whose faces hide.
+    void CollectHiding(const SItem& item);
+    // What the item tests and the collection share: the clip of the item's hits.
+    SDsPickClip ClipOf(const SItem& item) const;
     // The point of the geometry's lines nearest to the cursor, in the item's model space.
     bool EdgePoint(const SItem& item, SPAposition& point);
 
@@ -202,6 +234,10 @@ private:
     int m_viewport[4];
     CDsScene* m_scene = nullptr;
     const CDsItemVariant* m_variant = nullptr;  // the node pushed last
+    bool m_collecting = false;
+    CDsHidingFaces m_hiding;   // what the collecting walk found
+    SDsPickRect m_hidingRect;  // where a covering face's window box must reach (parallel views)
+    bool m_hidingRectSet = false;
 };
 
 // The single-pick walk: the whole scene (peer part, then temporary part) with `functor`.

@@ -638,11 +638,19 @@ protected:
             const BlockState& e = state_.blocks[b];
             const SPAposition o = SPAposition(0, 0, 0) * Placement(e);
             const SPAvector ex = SPAvector(1, 0, 0) * Placement(e);
+            // The part of the placement a transform id gives (the rest is the body's own).
+            const SPAposition m = SPAposition(0, 0, 0) * e.moved;
             std::printf("  block %d (%g %g %g)-(%g %g %g), origin to (%g %g %g), x to (%g %g %g), shown %d, hidden on "
-                        "its item %d, by its path %d, colour %06x\n",
+                        "its item %d, by its path %d, colour %06x, transform id %d moving by (%g %g %g), highlighted "
+                        "%d, flipped %d\n",
                         int(b) + 1, e.low.x(), e.low.y(), e.low.z(), e.high.x(), e.high.y(), e.high.z(), o.x(), o.y(), o.z(),
-                        ex.x(), ex.y(), ex.z(), int(e.shown), int(e.hiddenOnItem), int(e.hiddenByPath), e.color);
+                        ex.x(), ex.y(), ex.z(), int(e.shown), int(e.hiddenOnItem), int(e.hiddenByPath), e.color,
+                        int(e.transformId), e.transformId ? m.x() : 0.0, e.transformId ? m.y() : 0.0,
+                        e.transformId ? m.z() : 0.0, int(e.highlighted), int(e.flipped));
         }
+        std::printf("  silhouette level %d, document flags set in turn:", int(state_.silhouettes));
+        for (const auto& flag : state_.flags) std::printf(" %d %s", flag.first, flag.second ? "on" : "off");
+        std::printf("\n");
         const Picture front = host_->Front();
         const unsigned char* c = front.At(x, h - 1 - y);
         float px = 0, py = 0;

@@ -1,6 +1,6 @@
 // Single picks answer what the window shows where the camera makes that hard: a body reaching
 // behind a perspective eye, whose corners do not all project; a pick window that meets a body
-// only where another one, under the cursor, hides it.
+// only where another one, under the cursor, hides it; faces seen edge-on beside the cursor.
 #include "DsGlContext.h"
 #include "HostFixture.h"
 
@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 using vyrtest::ViewSetup;
 
@@ -213,4 +214,95 @@ TEST_F(PicksAsShownGLTest, ZoomAllFramesASceneThatLiesBehindAPerspectiveEye)
         EXPECT_TRUE(vyrtest::SamePicture(picture, host_->WholeFrame()));
         EXPECT_EQ(host_->Pick(kHostSize / 2, kHostSize / 2).GetObjectPath(), host_->PathOf(block));
     }
+}
+
+TEST_F(PicksAsShownGLTest, APlateSeenEdgeOnIsPickedBesideItsLineUnderASlabTheWindowDoesNotShow)
+{
+    // Seen from above, a thin plate stands edge-on on a block; a slab over both was shown, then
+    // taken out of the picture: moved far aside by a transform id of the scene, or hidden by its
+    // path. The window shows the plate's line, and a pick a pixel beside it (where the ray meets
+    // only the block) answers the plate: the slab hides nothing where the window does not show it.
+    for (const bool byTransformId : {true, false}) {
+        SCOPED_TRACE(byTransformId ? "moved aside" : "hidden by its path");
+        vyrtest::Host host(kHostSize, kHostSize);
+        host.Look(ViewSetup().Eye(SPAposition(0, 0, 100)).Field(100, 100).Clip(1, 300));
+        host.View().SetRenderMode(eRenderHiddenLines);
+        BODY* block = host.ShowBlock(SPAposition(-40, -40, -10), SPAposition(40, 40, 0));
+        BODY* plate = host.ShowBlock(SPAposition(0.45, -30, 0), SPAposition(0.55, 30, 20), 0x00FF00);
+        BODY* slab = host.ShowBlock(SPAposition(-20, -20, 30), SPAposition(20, 20, 32), 0x0000FF);
+        CDsGlContext& context = host.Context();
+        if (byTransformId) {
+            const unsigned short id = context.NewTransformId();
+            ASSERT_TRUE(context.SetTransformId(host.PathOf(slab), id));
+            ASSERT_TRUE(context.SetTransform(id, translate_transf(SPAvector(500, 0, 0))));
+        } else {
+            ASSERT_TRUE(context.ForceHide(host.PathOf(slab)));
+        }
+        host.Refresh();
+        const vyrtest::Picture picture = host.Front();
+        int x = 0, y = 0;
+        ASSERT_TRUE(host.PixelOf(SPAposition(0.5, 0, 20), x, y));
+        ASSERT_TRUE(picture.Lit(x, kHostSize - 1 - y));
+        ASSERT_FALSE(picture.Lit(x + 1, kHostSize - 1 - y));
+        EXPECT_EQ(host.Pick(x + 1, y).GetObjectPath(), host.PathOf(plate));
+        EXPECT_EQ(host.Pick(x + 10, y).GetObjectPath(), host.PathOf(block));
+    }
+}
+
+TEST_F(PicksAsShownGLTest, AFaceSeenEdgeOnStandsWhereItIsPickedNotWhereASectionCutsIt)
+{
+    // Seen along -y, a section keeps what lies beyond y = 0. The first block's top, seen edge-on,
+    // runs a fifth of a pixel below the cursor's centre; the pick window meets it where the section
+    // cuts it, nearest to the viewer, but its point nearest to the pick ray lies deeper, behind the
+    // inside of the second block's far face, which the ray meets. In the modes where faces hide
+    // nothing, the nearest face wins: the second block, whose face the ray meets in front of the
+    // point the first would be picked at.
+    for (const ERenderMode mode : {eRenderWireframe, eRenderPartialHiddenLines}) {
+        SCOPED_TRACE(mode);
+        vyrtest::Host host(kHostSize, kHostSize);
+        host.Look(ViewSetup().Eye(SPAposition(0, 100, 0)).Target(SPAposition(0, 0, 0)).Up(SPAvector(0, 0, 1))
+                      .Field(100, 100).Clip(1, 300));
+        host.View().SetRenderMode(mode);
+        host.Context().SetSection(SPAposition(0, 0, 0), SPAvector(0, -1, 0));
+        BODY* edgeOn = host.ShowBlock(SPAposition(-20, -40, -10), SPAposition(20, 20, 10.3));
+        BODY* met = host.ShowBlock(SPAposition(-5, -5, 5.3), SPAposition(5, 10, 15.3), 0x00FF00);
+        host.Refresh();
+        int x = 0, y = 0;
+        ASSERT_TRUE(host.PixelOf(SPAposition(2.5, 0, 10.5), x, y));
+        const CDsPickedItem hit = host.Pick(x, y);
+        EXPECT_EQ(hit.GetObjectPath(), host.PathOf(met));
+        EXPECT_NE(hit.GetObjectPath(), host.PathOf(edgeOn));
+        // Where the ray meets the second block: the inside of its far face.
+        ASSERT_NE(hit.GetPickedPosition(), nullptr);
+        EXPECT_NEAR(hit.GetPickedPosition()->y(), -5, 1e-3);
+        EXPECT_NEAR(hit.GetPickedPosition()->z(), 10.5, 1e-3);
+    }
+}
+
+TEST_F(PicksAsShownGLTest, APlateSeenEdgeOnInsideTheStepOfABodyIsPickedBesideItsLineOnlyWhereASectionOpensIt)
+{
+    // Seen from above, a body steps down at x = 2.35 from a top at z = 20 to one at z = 0; a thin
+    // plate stands inside the upper step, its side x = 2.2 seen edge-on. The pick ray beside the
+    // step's edge meets the lower top; the pick window meets the plate's top edge nearer to the
+    // eye. The upper top covers the plate: the body is picked. A section that keeps what lies
+    // below z = 15 cuts the upper top away and opens the step: the plate shows and is picked.
+    for (const bool opened : {false, true})
+        for (const ERenderMode mode : {eRenderShade, eRenderHiddenLines}) {
+            SCOPED_TRACE(std::string(opened ? "opened" : "closed") + ", render mode " + std::to_string(mode));
+            vyrtest::Host host(kHostSize, kHostSize);
+            host.Look(ViewSetup().Eye(SPAposition(0, 0, 100)).Field(100, 100).Clip(1, 300));
+            host.View().SetRenderMode(mode);
+            if (opened) host.Context().SetSection(SPAposition(0, 0, 15), SPAvector(0, 0, -1));
+            BODY* lower = make_block(-30, -30, -10, 30, 30, 0);
+            BODY* upper = make_block(-30, -30, 0, 2.35, 30, 20);
+            BODY* step = host.Show(unite_bodies(lower, upper));
+            lower->lose();
+            upper->lose();
+            ASSERT_NE(step, nullptr);
+            BODY* plate = host.ShowBlock(SPAposition(2.0, -10, 0), SPAposition(2.2, 10, 10), 0x00FF00);
+            host.Refresh();
+            int x = 0, y = 0;
+            ASSERT_TRUE(host.PixelOf(SPAposition(2.5, 0.5, 0), x, y));
+            EXPECT_EQ(host.Pick(x, y).GetObjectPath(), host.PathOf(opened ? plate : step));
+        }
 }
