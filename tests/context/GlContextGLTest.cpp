@@ -13,6 +13,7 @@
 #include "CountingPids.h"
 #include "Dib.h"
 #include "GlTestFixture.h"
+#include "ViewWindow.h"
 
 #include <memory>
 #include <vector>
@@ -22,28 +23,13 @@ using vyrtest::CountingPids;
 using vyrtest::Dib24Pixel;
 using vyrtest::ReadBitmap24;
 using vyrtest::MeanColor;
+using vyrtest::PlainWindow;
 using vyrtest::ReadPixel;
 using vyrtest::Rgb;
 
 namespace {
 
 const Rgb kBlack{0, 0, 0}, kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kOrange{255, 128, 0};
-
-// A window with no pixel format and no context: what a view hands its record.
-struct PlainWindow {
-    PlainWindow(int w, int h) {
-        window = CreateWindowExW(0, L"VyrTestWindow", L"record", 0, 0, 0, w, h, nullptr, nullptr, nullptr, nullptr);
-        dc = GetDC(window);
-    }
-    ~PlainWindow() {
-        ReleaseDC(window, dc);
-        DestroyWindow(window);
-    }
-    PlainWindow(const PlainWindow&) = delete;
-    PlainWindow& operator=(const PlainWindow&) = delete;
-    HWND window = nullptr;
-    HDC dc = nullptr;
-};
 
 // A body's mesh interface with one mesh, whose display list can be (re)built.
 struct OneMeshBody {
