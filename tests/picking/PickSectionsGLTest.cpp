@@ -32,20 +32,7 @@ protected:
         ASSERT_NE(block_, nullptr);
     }
     // The single pick of bodies at the pixel of `p`, the faces by selection or by the pick ray.
-    CDsPickedItem PickAt(const SPAposition& p, bool byRay)
-    {
-        int x = 0, y = 0;
-        EXPECT_TRUE(host_->PixelOf(p, x, y));
-        const std::vector<CDsTypeMask> bodies = vyrtest::Host::Domain({vyrtest::Host::kBodyType});
-        CUiPickEvent event(x, y, 0, &host_->View(), nullptr);
-        CDsPickContext request;
-        request.m_ownerContext = &host_->Context();
-        request.m_domain = &bodies;
-        request.m_event = &event;
-        request.m_sectionTest = byRay ? 1 : 0;
-        CDsPickedItemList others;
-        return host_->Context().GetPickProccessor()->PickSingle(request, others);
-    }
+    CDsPickedItem PickAt(const SPAposition& p, bool byRay) { return host_->PickAt(p, nullptr, byRay); }
     // Whether the front buffer shows something at the pixel of `p`.
     bool Shown(const SPAposition& p)
     {

@@ -95,20 +95,7 @@ protected:
         return false;
     }
     // The single pick of bodies at the pixel of `p`, the faces by selection or by the pick ray.
-    CDsPickedItem PickAt(const SPAposition& p, bool byRay)
-    {
-        int x = 0, y = 0;
-        EXPECT_TRUE(host_->PixelOf(p, x, y));
-        const std::vector<CDsTypeMask> bodies = vyrtest::Host::Domain({vyrtest::Host::kBodyType});
-        CUiPickEvent event(x, y, 0, &host_->View(), nullptr);
-        CDsPickContext request;
-        request.m_ownerContext = &Context();
-        request.m_domain = &bodies;
-        request.m_event = &event;
-        request.m_sectionTest = byRay ? 1 : 0;
-        CDsPickedItemList others;
-        return Context().GetPickProccessor()->PickSingle(request, others);
-    }
+    CDsPickedItem PickAt(const SPAposition& p, bool byRay) { return host_->PickAt(p, nullptr, byRay); }
     // The region pick around the model rectangle [low, high] at z = 10, widened by 3 pixels.
     std::vector<CVyrObjectPath> RegionAround(const SPAposition& low, const SPAposition& high)
     {
