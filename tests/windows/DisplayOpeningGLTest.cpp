@@ -100,7 +100,7 @@ TEST(DisplayOpeningGLTest, ProgramsThatStartAsOthersEndAreNeverTurnedAwayByAServ
     // client of one chain leaves while the other chain's program is connecting, and the server
     // resets. Before the display opening tried again, some 1 to 4 in 100 of them failed.
     constexpr int kChains = 2, kLength = 150;
-    std::atomic<int> refused{0}, unstarted{0};
+    std::atomic<int> refused{0}, unstarted{0}, killed{0}, lastSignal{0};
     std::vector<std::thread> chains;
     for (int chain = 0; chain < kChains; ++chain) {
         chains.emplace_back([&] {
@@ -109,7 +109,10 @@ TEST(DisplayOpeningGLTest, ProgramsThatStartAsOthersEndAreNeverTurnedAwayByAServ
                 int status = 0;
                 if (!probe || waitpid(probe, &status, 0) != probe)
                     ++unstarted;
-                else if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+                else if (WIFSIGNALED(status)) {
+                    ++killed;
+                    lastSignal = WTERMSIG(status);
+                } else if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
                     ++refused;
             }
         });
@@ -117,4 +120,5 @@ TEST(DisplayOpeningGLTest, ProgramsThatStartAsOthersEndAreNeverTurnedAwayByAServ
     for (std::thread& chain : chains) chain.join();
     ASSERT_EQ(unstarted, 0);
     EXPECT_EQ(refused, 0) << "of " << kChains * kLength << " programs";
+    EXPECT_EQ(killed, 0) << "of " << kChains * kLength << " programs, the last by signal " << lastSignal;
 }
