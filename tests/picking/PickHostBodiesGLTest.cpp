@@ -241,8 +241,8 @@ TEST_F(PickHostBodiesTest, TheRayTestFindsAShownBodyByItsFaces)
     Refresh();
     const bool byRay = true;  // faces by the pick ray
     const CDsPickedItem hit = host_->Pick(55, 45, nullptr, nullptr, byRay);
-    EXPECT_EQ(hit.GetObjectPath(), block);
-    ASSERT_NE(hit.GetPickedPosition(), nullptr);
+    ASSERT_EQ(hit.GetObjectPath(), block);
+    ASSERT_TRUE(hit.IsValid());
     EXPECT_NEAR(hit.GetPickedPosition()->x(), 5.5, 0.6);
     EXPECT_NEAR(hit.GetPickedPosition()->y(), 4.5, 0.6);
     EXPECT_FALSE(host_->Pick(5, 5, nullptr, nullptr, byRay).IsValid());

@@ -94,7 +94,7 @@ TEST_F(PickSectionsGLTest, TheSinglePickAnswersWhatTheCutPictureShows)
         SCOPED_TRACE(byRay ? "by ray" : "by selection");
         const CDsPickedItem through = PickAt(removedTop, byRay);
         ASSERT_EQ(through.GetObjectPath(), host_->PathOf(block_));
-        ASSERT_NE(through.GetPickedPosition(), nullptr);
+        ASSERT_TRUE(through.IsValid());
         EXPECT_NEAR(through.GetPickedPosition()->z(), 8, 0.5);
         EXPECT_NEAR(through.GetPickedPosition()->x(), bottom.x(), 1.0);
         EXPECT_FALSE(PickAt(removedFront, byRay).IsValid());

@@ -162,7 +162,7 @@ TEST_F(CopiesShownGLTest, EveryPickAnswersTheCopySeenThere)
         SCOPED_TRACE(byRay ? "by ray" : "by selection");
         const CDsPickedItem top = PickAt(SPAposition(30, 0, 10), byRay);
         ASSERT_EQ(top.GetObjectPath(), moved);
-        ASSERT_NE(top.GetPickedPosition(), nullptr);
+        ASSERT_TRUE(top.IsValid());
         EXPECT_NEAR(top.GetPickedPosition()->x(), 30, 1.0);
         EXPECT_NEAR(top.GetPickedPosition()->z(), 10, 0.5);
         EXPECT_EQ(PickAt(SPAposition(0, -40, 10), byRay).GetObjectPath(), turned);

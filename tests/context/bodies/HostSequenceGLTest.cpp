@@ -578,14 +578,39 @@ protected:
         return false;
     }
 
+    // A pixel over a point inside a seen block, drawn from the pick samples' own generator (so the
+    // actions a seed runs stay the same); false when no block is seen or the point is off the window.
+    bool PixelOverABlock(int& x, int& y)
+    {
+        std::vector<const BlockState*> seen;
+        for (const BlockState& block : state_.blocks)
+            if (Seen(block)) seen.push_back(&block);
+        if (seen.empty()) return false;
+        const BlockState& block = *seen[std::uniform_int_distribution<size_t>(0, seen.size() - 1)(pickRandom_)];
+        std::uniform_real_distribution<double> unit(0.0, 1.0);
+        const auto within = [&](double low, double high) { return low + (high - low) * unit(pickRandom_); };
+        const SPAposition inside(within(block.low.x(), block.high.x()), within(block.low.y(), block.high.y()),
+                                 within(block.low.z(), block.high.z()));
+        return host_->PixelOf(inside * Placement(block), x, y) && x >= 5 && x <= state_.width - 6 && y >= 5 &&
+               y <= state_.height - 6;
+    }
+
     // Samples pixels whose whole pick aperture (within 4 pixels every way) sees one block or none, and
-    // checks that the single pick answers that block or nothing. Answers the failures' text.
+    // checks that the single pick answers that block or nothing. Twelve samples fall anywhere in the
+    // window, six more over points inside seen blocks (uniform samples rarely find a block whole
+    // under the aperture). Answers the failures' text.
     std::string CheckPicks()
     {
         std::ostringstream failures;
         const int w = state_.width, h = state_.height;
-        for (int k = 0; k < 12; ++k) {
-            const int x = Uniform(5, w - 6), y = Uniform(5, h - 6);
+        for (int k = 0; k < 18; ++k) {
+            int x = 0, y = 0;
+            if (k < 12) {
+                x = Uniform(5, w - 6);
+                y = Uniform(5, h - 6);
+            } else if (!PixelOverABlock(x, y)) {
+                continue;
+            }
             int expected = -3;
             bool clear = true;
             for (int j = -4; j <= 4 && clear; ++j)
@@ -595,6 +620,8 @@ protected:
                     clear = under == expected && under != -2;
                 }
             if (!clear || (expected == -1 && NearABlock(x, y, 6))) continue;
+            ++picksChecked_;
+            if (expected >= 0) ++blocksExpected_;
             const CDsPickedItem hit = host_->Pick(x, y);
             BODY* body = hit.IsValid() ? host_->BodyOf(hit.GetObjectPath()) : nullptr;
             const int answered = body ? host_->IdOf(body) - 1 : -1;
@@ -667,7 +694,10 @@ protected:
     unsigned seed_ = 0;
     unsigned seedFromEnvironment_ = 0;  // 0: none named
     int steps_ = 0;
+    int picksChecked_ = 0;   // samples whose pick was compared with the model
+    int blocksExpected_ = 0; // of those, the ones where the model shows a block
     std::mt19937 random_;
+    std::mt19937 pickRandom_;  // the pick samples aimed at blocks
     HostState state_;
     std::unique_ptr<CDsFigPoly3D> figure_;
     Entities entities_;  // goes after the host (torn down first)
@@ -678,6 +708,7 @@ void HostSequenceGLTest::Run(unsigned seed)
 {
     seed_ = seed;
     random_.seed(seed);
+    pickRandom_.seed(seed ^ 0x9e3779b9u);
     const bool trace = std::getenv("VYR_HOST_SEQUENCE_TRACE") != nullptr;
     // Two blocks to start with.
     for (int i = 0; i < 2; ++i) {
@@ -711,6 +742,9 @@ void HostSequenceGLTest::Run(unsigned seed)
     EXPECT_EQ(stale, 0);
     EXPECT_EQ(unlike, 0);
     EXPECT_EQ(wrongPicks, 0);
+    // The picks were really asked: most samples qualify, and some of them over a block.
+    EXPECT_GE(picksChecked_, steps_);
+    EXPECT_GE(blocksExpected_, steps_ / 10);
     // Nothing changed: a refresh draws no frame (the first may: the second host just drew).
     host_->Refresh();
     const long frames = host_->Context().GetRefreshCounter();

@@ -273,7 +273,7 @@ TEST_F(PicksAsShownGLTest, AFaceSeenEdgeOnStandsWhereItIsPickedNotWhereASectionC
         EXPECT_EQ(hit.GetObjectPath(), host.PathOf(met));
         EXPECT_NE(hit.GetObjectPath(), host.PathOf(edgeOn));
         // Where the ray meets the second block: the inside of its far face.
-        ASSERT_NE(hit.GetPickedPosition(), nullptr);
+        ASSERT_TRUE(hit.IsValid());
         EXPECT_NEAR(hit.GetPickedPosition()->y(), -5, 1e-3);
         EXPECT_NEAR(hit.GetPickedPosition()->z(), 10.5, 1e-3);
     }
