@@ -588,17 +588,12 @@ int CDsGlContext::GetPixelFormat(view3d* view)
     return record ? record->get_PixelFormat() : 0;
 }
 
-namespace {
-
-// The window of a core view, null for null, a plain view or a view without one.
-HWND WindowOf(view3d* view)
+HWND CDsGlContext::WindowOf(view3d* view)
 {
     auto* core = dynamic_cast<CDsView3dCdc*>(view);
     CWnd* window = core ? core->GetWindow() : nullptr;
     return window ? window->GetSafeHwnd() : nullptr;
 }
-
-}  // namespace
 
 void CDsGlContext::ValidateView(view3d* view)
 {

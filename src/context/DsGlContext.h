@@ -950,6 +950,8 @@ private:
     CDsItemsBody* BodyOfItem(ENTITY* part) const;
     // Deletes the record of a plain modeler view (a core view deletes its own).
     static void DeletePlainViewRecord(view3d* view);
+    // The window of a core view, null for null, a plain view or a view without one.
+    static HWND WindowOf(view3d* view);
     // The figure group an entity of the application's entity base defines through a figure
     // generator of this context, bound to the entity (DsGlContextFigures.cpp).
     CDsItemsGroup* CreateEntityFigure(CVyrEntBase* entity);

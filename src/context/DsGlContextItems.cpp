@@ -28,9 +28,7 @@ void CDsGlContext::OnItemsContentChanged()
 {
     // A view that put its kept picture back would show the items where they were, and the boxes
     // of the locations (from which the picks' window boxes come) would hold them there.
-    m_scene->SetDisplayModeFlag(15, false);
-    m_scene->GetDbScene().GetChangeLog().m_flag = 0;
-    m_scene->GetDbScene().InvalidateBoundBox();
+    m_scene->InvalidateContent();
 }
 
 // --- Transformations of an entity's item --------------------------------------------------------

@@ -70,15 +70,11 @@ private:
     CDsView3dCdc* m_saved = nullptr;
 };
 
-// Whether the viewport (x, y, w, h) of `view` covers the whole client area of its window; false for
-// a view without a window.
-bool CoversItsWindow(view3d* view, int x, int y, int w, int h)
+// Whether the viewport (x, y, w, h) covers the whole client area of `window`; false for none.
+bool CoversWindow(HWND window, int x, int y, int w, int h)
 {
-    auto* core = dynamic_cast<CDsView3dCdc*>(view);
-    CWnd* window = core ? core->GetWindow() : nullptr;
-    HWND handle = window ? window->GetSafeHwnd() : nullptr;
     RECT client{};
-    if (!handle || !GetClientRect(handle, &client)) return false;
+    if (!window || !GetClientRect(window, &client)) return false;
     return x <= client.left && y <= client.top && x + w >= client.right && y + h >= client.bottom;
 }
 
@@ -163,7 +159,7 @@ void CDsGlContext::refresh(view3d* view, const CRect*)
 
     if (!bitmap) {
         if (kind != eNoChange && !fastRefresh) m_scene->GetDbScene().SyncNumbers(logNumber, dbNumber, view);
-        const bool presentsWindow = configuration.IsActive() && CoversItsWindow(view, x, y, w, h);
+        const bool presentsWindow = configuration.IsActive() && CoversWindow(WindowOf(view), x, y, w, h);
         const bool highlights = IsRestoreHighlightNecessary();
         if (highlights && configuration.IsActive()) configuration.End(false);
         if (presentsWindow) ValidateView(view);
