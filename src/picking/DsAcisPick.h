@@ -228,9 +228,9 @@ private:
     // Edges of the display items of `entities` (the edges an item group shows, or an edge item
     // itself) in the view's pick region appended to `out`, a wire body asked as above; its count.
     static int StPickEdgesInRegion(const CUiPickEvent& event, const ENTITY_LIST& entities, ENTITY_LIST& out);
-    // Edges of one item group (unless hidden) in the view's pick region appended to `out` when
-    // `scope` (may be null: everything) lists them, a copy's own edges for a copy group; the
-    // number added.
+    // Edges of one item group (unless hidden, or a wire body that may not be picked) in the view's
+    // pick region appended to `out` when `scope` (may be null: everything) lists them, a copy's own
+    // edges for a copy group; the number added.
     static int StPickEdges(CDsItemsGroup* group, view3d* view, ENTITY_LIST& out, ENTITY_LIST* scope);
     // p = ray point + t ray direction; 1.
     static int StEvalEdgePosition(const CUiPickEvent& event, EDGE* edge, double t, SPAposition& p);

@@ -279,7 +279,7 @@ int CDsAcisPick::StPickEdgesInRegion(const CUiPickEvent& event, ENTITY_LIST& out
         CDsItemsGroup* groups = scene->GetRootGroup(root);
         for (int i = 0; groups && i < groups->Count(); ++i) {
             auto* group = dynamic_cast<CDsItemsGroup*>(groups->Get(i));
-            if (MayGiveEdges(group, view)) StPickEdges(group, view, out, scope);
+            StPickEdges(group, view, out, scope);
         }
     }
     // Loose edge items filed outside the bodies.
@@ -301,7 +301,7 @@ int CDsAcisPick::StPickEdgesInRegion(const CUiPickEvent& event, const ENTITY_LIS
     for (int i = 0; i < entities.count(); ++i) {
         CDsItemBase* item = entities[i] ? context->FindDsItem(entities[i]) : nullptr;
         if (auto* group = dynamic_cast<CDsItemsGroup*>(item)) {
-            if (MayGiveEdges(group, view)) StPickEdges(group, view, out, nullptr);
+            StPickEdges(group, view, out, nullptr);
         } else if (auto* edge = dynamic_cast<CDsItemEdge*>(item)) {
             if (!edge->IsHidden() && edge->Pick(view)) out.add(edge->GetEntity());
         }
@@ -311,7 +311,7 @@ int CDsAcisPick::StPickEdgesInRegion(const CUiPickEvent& event, const ENTITY_LIS
 
 int CDsAcisPick::StPickEdges(CDsItemsGroup* group, view3d* view, ENTITY_LIST& out, ENTITY_LIST* scope)
 {
-    if (!group || group->IsHidden()) return 0;
+    if (!group || group->IsHidden() || !MayGiveEdges(group, view)) return 0;
     ENTITY_LIST picked, own;
     group->PickEdges(view, picked, nullptr);
     // A copy picks the copied body's edges and answers with its own copies of them.

@@ -597,7 +597,11 @@ bool DsIsPointHiddenByFaces(CDsGlContext* context, view3d* view, const SPApositi
 
 void CDsHidingFaces::Add(CDsGeometry* geometry, int id, const CDsTransform& transform, const SDsPickClip& clip)
 {
-    if (geometry) m_items.push_back(SItem{geometry, id, transform, clip});
+    if (!geometry) return;
+    // Placement and box are asked once here: Hides runs for every hit the pick window meets off the ray.
+    SPAbox box;
+    if (!geometry->GetBoundBox(box, id)) box = SPAbox();
+    m_items.push_back(SItem{geometry, id, transform.Convert2SPA(), box, clip});
 }
 
 bool CDsHidingFaces::Hides(view3d* view, const SPAposition& point) const
@@ -608,11 +612,9 @@ bool CDsHidingFaces::Hides(view3d* view, const SPAposition& point) const
     if (!TowardsViewer(view, point, towardsViewer, tolerance)) return false;
     CHidingTriangles triangles(point, towardsViewer, tolerance);
     for (const SItem& item : m_items) {
-        const SPAtransf placement = item.transform.Convert2SPA();
+        const SPAtransf& placement = item.placement;
         // An item whose box the ray from the point misses has no triangle to test.
-        SPAbox box;
-        if (item.geometry->GetBoundBox(box, item.id) && !box.empty() &&
-            !triangles.MayMeet(CGmPosition(box.low()), CGmPosition(box.high()), placement))
+        if (!item.box.empty() && !triangles.MayMeet(CGmPosition(item.box.low()), CGmPosition(item.box.high()), placement))
             continue;
         triangles.SetPlacement(placement);
         triangles.SetClip(item.clip.plane || item.clip.scene ? &item.clip : nullptr);

@@ -126,14 +126,13 @@ public:
     // farther than a twentieth of a pixel (at least a millionth of the point's size) from the point.
     // False without a view or faces, and for a perspective eye at the point.
     bool Hides(view3d* view, const SPAposition& point) const;
-    // Whether no face was added.
-    bool Empty() const { return m_items.empty(); }
 
 private:
     struct SItem {
         CDsGeometry* geometry;
         int id;
-        CDsTransform transform;
+        SPAtransf placement;
+        SPAbox box;  // the item's own box, empty when it has none
         SDsPickClip clip;
     };
     std::vector<SItem> m_items;

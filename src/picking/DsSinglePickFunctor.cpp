@@ -342,6 +342,8 @@ bool CDsSinglePickFunctor::NearestPoint(const SItem& item, const SDsPickClip& cl
 
 bool CDsSinglePickFunctor::FacesHide() const
 {
+    // The ray road ranks its hits by where the ray meets them and asks no point whether it is hidden.
+    if (m_sectionTest) return false;
     return m_renderMode == eRenderHiddenLines || m_renderMode == eRenderShade || m_renderMode == eRenderMixed;
 }
 

@@ -136,8 +136,9 @@ public:
     // The pick ray.
     const pick_ray& GetRay() const { return m_ray; }
 
-    // Whether the render mode lets faces hide what lies behind them (hidden-line, shaded, mixed):
-    // the walk then first collects the faces that hide (CollectHidingFaces).
+    // Whether the render mode lets faces hide what lies behind them (hidden-line, shaded, mixed)
+    // and the faces are tested by selection: the walk then first collects the faces that hide
+    // (CollectHidingFaces).
     bool FacesHide() const;
     // While on, the walk's visits collect the faces the frame draws that hide (the shown items
     // whose faces a hit would count opaque, near enough to the pick to cover a hit's point)
