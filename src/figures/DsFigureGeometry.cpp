@@ -1,6 +1,7 @@
 // The scene-database geometry of a recorded figure and its clip-plane guard.
 #include "DsFigureGeometry.h"
 
+#include "DsAttributesPaletteControler.h"
 #include "DsDriverExtrema.h"
 #include "DsFigure.h"
 #include "DsGlContext.h"
@@ -35,36 +36,20 @@ CDsClipPlanesGuard::~CDsClipPlanesGuard()
 
 namespace {
 
-// Makes the attributes palette of the scene a figure is shown in the display manager's active one
-// for its lifetime, as the frame does while it draws, unless a palette is active already: a
-// toolpath's nodes are then picked, measured and boxed by the entries they are drawn with. The
-// scene is that of `view`'s context for a core view, else that of the context the figure was
-// recorded with.
-class CScenePaletteScope {
-public:
-    CScenePaletteScope(const CDsFigure* figure, view3d* view)
-    {
-        CDsManager* manager = CDsManager::GetInstance();
-        if (manager->GetActiveAttributesPalette()) return;
-        auto* core = dynamic_cast<CDsView3dCdc*>(view);
-        CDsGlContext* context = core && core->GetGlContext() ? core->GetGlContext()
-                                                             : figure ? figure->GetGlContext() : nullptr;
-        CDsGlScene* scene = context ? context->GetScene() : nullptr;
-        CDsAttributesPalette* palette = scene ? scene->GetAttributesPalette() : nullptr;
-        if (!palette) return;
-        manager->SetActiveAttributesPalette(palette);
-        m_set = true;
-    }
-    ~CScenePaletteScope()
-    {
-        if (m_set) CDsManager::GetInstance()->SetActiveAttributesPalette(nullptr);
-    }
-    CScenePaletteScope(const CScenePaletteScope&) = delete;
-    CScenePaletteScope& operator=(const CScenePaletteScope&) = delete;
-
-private:
-    bool m_set = false;
-};
+// The attributes palette of the scene a figure is shown in, to be made the display manager's
+// active one while the figure is picked, measured or boxed, as the frame does while it draws (a
+// toolpath's nodes are then judged by the entries they are drawn with); null when a palette is
+// active already or the scene has none. The scene is that of `view`'s context for a core view,
+// else that of the context the figure was recorded with.
+CDsAttributesPalette* ScenePalette(const CDsFigure* figure, view3d* view)
+{
+    if (CDsManager::GetInstance()->GetActiveAttributesPalette()) return nullptr;
+    auto* core = dynamic_cast<CDsView3dCdc*>(view);
+    CDsGlContext* context = core && core->GetGlContext() ? core->GetGlContext()
+                                                         : figure ? figure->GetGlContext() : nullptr;
+    CDsGlScene* scene = context ? context->GetScene() : nullptr;
+    return scene ? scene->GetAttributesPalette() : nullptr;
+}
 
 }  // namespace
 
@@ -83,7 +68,7 @@ CDsItemsFigure* CDsFigureGeometry::GetFigItem() const
 void CDsFigureGeometry::CreateBoundBox()
 {
     m_box = SPAbox();
-    const CScenePaletteScope palette(m_figure, nullptr);
+    const CDsAttributesPaletteControler palette(ScenePalette(m_figure, nullptr));
     if (CDsItemsFigure* group = GetFigItem()) group->GetBoundBox(m_box);
 }
 
@@ -130,7 +115,7 @@ int CDsFigureGeometry::Draw(view3d& view, eDrawPrimitives, int, int, const CDsDr
     CDsItemsFigure* group = GetFigItem();
     if (!group) return 0;
     if (dynamic_cast<CDsViewExtrema*>(&view) && group->GetFlag(eDsItemFlagNoExtents)) return 0;
-    const CScenePaletteScope palette(m_figure, &view);
+    const CDsAttributesPaletteControler palette(ScenePalette(m_figure, &view));
     return group->Pick(&view) ? 1 : 0;
 }
 
@@ -138,7 +123,7 @@ void CDsFigureGeometry::DrawGl(view3d& view, eDrawPrimitives kinds, int, int, co
 {
     if (!m_figure) return;
     CDsClipPlanesGuard guard(&view, m_figure->IsClip_able());
-    const CScenePaletteScope palette(m_figure, &view);
+    const CDsAttributesPaletteControler palette(ScenePalette(m_figure, &view));
     if (CDsItemsFigure* main = m_figure->GetDlFigure()) main->DrawOnTraverse(view, kinds, true);
     CDsItemsFigure* impersonal = m_figure->GetImpersonalPart();
     auto* core = dynamic_cast<CDsView3dCdc*>(&view);
@@ -149,7 +134,7 @@ void CDsFigureGeometry::DrawGl(view3d& view, eDrawPrimitives kinds, int, int, co
 LONG CDsFigureGeometry::DrawPoints(view3d& view, LONG mask, int)
 {
     CDsItemsFigure* group = GetFigItem();
-    const CScenePaletteScope palette(m_figure, &view);
+    const CDsAttributesPaletteControler palette(ScenePalette(m_figure, &view));
     return group ? group->DrawPoints(view, mask) : 0;
 }
 
