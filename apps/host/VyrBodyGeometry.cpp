@@ -97,23 +97,6 @@ private:
     std::vector<float>& m_points;
 };
 
-// Gathers a mesh's triangles as floats, nine a triangle.
-class CFloatTriangles : public CDsTrianglesCollector {
-public:
-    explicit CFloatTriangles(std::vector<float>& corners) : m_corners(corners) {}
-    void AddTriangle(const SPAposition& a, const SPAposition& b, const SPAposition& c) override
-    {
-        for (const SPAposition* corner : {&a, &b, &c}) {
-            m_corners.push_back(static_cast<float>(corner->x()));
-            m_corners.push_back(static_cast<float>(corner->y()));
-            m_corners.push_back(static_cast<float>(corner->z()));
-        }
-    }
-
-private:
-    std::vector<float>& m_corners;
-};
-
 // The Morton code of a point given by three numbers from 0 to 1 (ten bits each): points near each
 // other mostly get codes near each other.
 uint32_t MortonCode(const double unit[3])
@@ -126,28 +109,27 @@ uint32_t MortonCode(const double unit[3])
     return code;
 }
 
+// The box [l, h] placed by `placement`: the box of its eight corners placed.
+void PlaceBox(const SPAposition& l, const SPAposition& h, const SPAtransf& placement, SPAposition& low, SPAposition& high)
+{
+    low = SPAposition(HUGE_VAL, HUGE_VAL, HUGE_VAL);
+    high = SPAposition(-HUGE_VAL, -HUGE_VAL, -HUGE_VAL);
+    for (int corner = 0; corner < 8; ++corner) {
+        const SPAposition p =
+            SPAposition(corner & 1 ? h.x() : l.x(), corner & 2 ? h.y() : l.y(), corner & 4 ? h.z() : l.z()) * placement;
+        low = SPAposition(std::min(low.x(), p.x()), std::min(low.y(), p.y()), std::min(low.z(), p.z()));
+        high = SPAposition(std::max(high.x(), p.x()), std::max(high.y(), p.y()), std::max(high.z(), p.z()));
+    }
+}
+
 // The box of `face` where it is drawn in the body, placed by `placement`; false when it has none.
 bool PlacedFaceBox(CDsItemsFace& face, const SPAtransf& placement, SPAposition& low, SPAposition& high)
 {
     CGmPosition l, h;
     if (!face.GetBox(l, h, false) || l.x() > h.x()) return false;
-    if (placement.identity()) {
-        low = SPAposition(l.x(), l.y(), l.z());
-        high = SPAposition(h.x(), h.y(), h.z());
-        return true;
-    }
-    double box[2][3] = {{HUGE_VAL, HUGE_VAL, HUGE_VAL}, {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL}};
-    for (int corner = 0; corner < 8; ++corner) {
-        const SPAposition p =
-            SPAposition(corner & 1 ? h.x() : l.x(), corner & 2 ? h.y() : l.y(), corner & 4 ? h.z() : l.z()) * placement;
-        const double c[3] = {p.x(), p.y(), p.z()};
-        for (int a = 0; a < 3; ++a) {
-            box[0][a] = std::min(box[0][a], c[a]);
-            box[1][a] = std::max(box[1][a], c[a]);
-        }
-    }
-    low = SPAposition(box[0][0], box[0][1], box[0][2]);
-    high = SPAposition(box[1][0], box[1][1], box[1][2]);
+    low = SPAposition(l.x(), l.y(), l.z());
+    high = SPAposition(h.x(), h.y(), h.z());
+    if (!placement.identity()) PlaceBox(SPAposition(low), SPAposition(high), placement, low, high);
     return true;
 }
 
@@ -392,7 +374,7 @@ const CVyrBodyGeometry::SFaceTriangles& CVyrBodyGeometry::FaceTriangles(int inde
     SFaceTriangles& kept = m_faces[static_cast<size_t>(index)];
     if (kept.revision == mesh.GetRevision()) return kept;
     std::vector<float> corners;
-    CFloatTriangles gatherer(corners);
+    CTriangleGatherer gatherer(SPAtransf(), corners);
     mesh.CollectMeshTriangles(gatherer);
     const size_t count = corners.size() / 9;
     // Neighbours follow each other: the triangles sorted by the Morton code of their centres in
@@ -457,20 +439,9 @@ bool CVyrBodyGeometry::VisitFaces(int, CDsFaceVisitor& visitor)
         const size_t parts = kept.boxes.size() / 6, triangles = kept.corners.size() / 9;
         for (size_t part = 0; part < parts && !visitor.Done(); ++part) {
             const float* box = &kept.boxes[6 * part];
-            if (moved) {
-                // The part's box placed, as a box of its own.
-                low = SPAposition(HUGE_VAL, HUGE_VAL, HUGE_VAL);
-                high = SPAposition(-HUGE_VAL, -HUGE_VAL, -HUGE_VAL);
-                for (int corner = 0; corner < 8; ++corner) {
-                    const float p[3] = {box[corner & 1 ? 3 : 0], box[corner & 2 ? 4 : 1], box[corner & 4 ? 5 : 2]};
-                    const SPAposition q = place(p);
-                    low = SPAposition(std::min(low.x(), q.x()), std::min(low.y(), q.y()), std::min(low.z(), q.z()));
-                    high = SPAposition(std::max(high.x(), q.x()), std::max(high.y(), q.y()), std::max(high.z(), q.z()));
-                }
-            } else {
-                low = SPAposition(box[0], box[1], box[2]);
-                high = SPAposition(box[3], box[4], box[5]);
-            }
+            low = SPAposition(box[0], box[1], box[2]);
+            high = SPAposition(box[3], box[4], box[5]);
+            if (moved) PlaceBox(SPAposition(low), SPAposition(high), placed, low, high);  // as a box of its own
             if (!visitor.WantsFace(low, high)) continue;
             const size_t last = std::min(triangles, (part + 1) * kPartTriangles);
             for (size_t t = part * kPartTriangles; t < last && !visitor.Done(); ++t) {
