@@ -227,7 +227,6 @@ struct SDsSceneWalker {
     struct SPathTrail {
         int m_partId = 0;
         std::vector<int> m_ids;
-        const std::map<CVyrObjectPath, SDsPathFlags, SDsPathKeyLess>* m_flags = nullptr;
         bool m_anyTransform = false;  // some path of the scene has a transform id
     };
 
@@ -236,22 +235,18 @@ struct SDsSceneWalker {
     const CDsTransform* PathTransform(const SPathTrail& trail) const
     {
         if (!trail.m_anyTransform || trail.m_ids.empty()) return nullptr;
-        const auto& flags = *trail.m_flags;
-        const auto found =
-            flags.find(CVyrObjectPath(trail.m_ids.data(), static_cast<int>(trail.m_ids.size()), 0, trail.m_partId));
-        return found == flags.end() ? nullptr : m_scene->FindTransform(found->second.m_transformId);
+        return m_scene->FindTransform(m_scene->GetTransformId(
+            CVyrObjectPath(trail.m_ids.data(), static_cast<int>(trail.m_ids.size()), 0, trail.m_partId)));
     }
 
     // Adds what the root part `partId` shows to `box`, each item under the transforms of its path
-    // (a location's transform id, else the item's or part instance's own).
-    void BoundRoot(const CDsScene::SImpl& impl, int partId, SBox& box) const
+    // (a location's transform id, else the item's or part instance's own); `anyTransform` tells
+    // whether some path of the scene has a transform id.
+    void BoundRoot(int partId, bool anyTransform, SBox& box) const
     {
         SPathTrail trail;
         trail.m_partId = partId;
-        trail.m_flags = &impl.m_pathFlags;
-        for (const auto& entry : impl.m_pathFlags) {
-            if (entry.second.m_transformId != 0) trail.m_anyTransform = true;
-        }
+        trail.m_anyTransform = anyTransform;
         BoundPart(m_storage->GetPart(partId), CDsTransform(), box, 0, trail);
     }
 
@@ -557,8 +552,11 @@ SPAbox CDsScene::GetBoundsBox()
     if (m_impl->m_boundsSerial != storage->GetItemsSerial()) {
         SDsSceneWalker walker{this, storage, m_impl->m_current};
         SBox box;
-        walker.BoundRoot(*m_impl, GetPeerPartId(), box);
-        walker.BoundRoot(*m_impl, GetTempPartId(), box);
+        const bool anyTransform =
+            std::any_of(m_impl->m_pathFlags.begin(), m_impl->m_pathFlags.end(),
+                        [](const auto& entry) { return entry.second.m_transformId != 0; });
+        walker.BoundRoot(GetPeerPartId(), anyTransform, box);
+        walker.BoundRoot(GetTempPartId(), anyTransform, box);
         m_impl->m_bounds = box.IsEmpty() ? SPAbox()
                                          : SPAbox(SPAposition(box.m[0], box.m[1], box.m[2]),
                                                   SPAposition(box.m[3], box.m[4], box.m[5]));
