@@ -384,7 +384,8 @@ void CDsItemsBody::SetAttribute(const CDsAttribute& attribute, bool on, bool rec
     CDsItemsGroup::SetAttribute(attribute, on, recurse);
     if (attribute.GetType() == eDsAttributeHatch) m_hatch.SetData(attribute, on);
     // A body hidden or shown again on its own item (its hide level), or given a hatch, changes
-    // what the frame draws without the scene database seeing it.
+    // what the frame draws without the scene database seeing it; the items keep no other kind.
+    if (attribute.GetType() != eDsAttributeHideLevel && attribute.GetType() != eDsAttributeHatch) return;
     if (CDsGlContext* context = GetGlContext()) context->OnItemsContentChanged();
 }
 
