@@ -383,6 +383,12 @@ public:
     // the top-level bodies it places, the entity groups it places and the bodies it places in the
     // groups and instances shown; blanked items among them, with or without a view.
     void GetTransformedEntities(TRANSFORM* transform, ENTITY_LIST& entities) const;
+    // Of the top-level entities `candidates`, those a modeler transform moves, appended to
+    // `entities`: the entity the transform names ("TransfAttr") alone, else the bodies it places
+    // (top-level or in a group or instance) and the entity groups it places; with
+    // `firstGroupOnly` the search ends at the first group it places.
+    static void StEntitiesMovedBy(TRANSFORM* transform, const ENTITY_LIST& candidates, bool firstGroupOnly,
+                                  ENTITY_LIST& entities);
     // Files a group made elsewhere into the scene (owned by the scene from here on).
     void Record(CDsItemsGroup* group);
     // Takes a group out of the scene without deleting it (the caller's again).

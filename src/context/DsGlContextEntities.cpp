@@ -220,27 +220,37 @@ void CDsGlContext::update_transform(ENTITY* entity)
 
 void CDsGlContext::GetTransformedEntities(TRANSFORM* transform, ENTITY_LIST& entities) const
 {
+    // Every top-level entity the context shows, blanked or not, seen in a view or not.
+    ENTITY_LIST shown;
+    m_itemsMap->GetEntities(shown, nullptr, true);
+    ENTITY_LIST moved;
+    StEntitiesMovedBy(transform, shown, false, moved);
+    for (int i = 0; i < moved.count(); ++i)
+        if (m_itemsMap->Find(moved[i])) entities.add(moved[i]);
+}
+
+void CDsGlContext::StEntitiesMovedBy(TRANSFORM* transform, const ENTITY_LIST& candidates, bool firstGroupOnly,
+                                     ENTITY_LIST& entities)
+{
     if (!transform) return;
     ATTRIB_GEN_NAME* named = nullptr;
     if (api_find_named_attribute(transform, "TransfAttr", named).ok() && named) {
         if (auto* held = dynamic_cast<ATTRIB_GEN_ENTITY*>(named)) {
-            if (held->value() && m_itemsMap->Find(held->value())) entities.add(held->value());
+            if (held->value()) entities.add(held->value());
             return;
         }
     }
-    // Every top-level entity the context shows, blanked or not, seen in a view or not.
-    ENTITY_LIST shown;
-    m_itemsMap->GetEntities(shown, nullptr, true);
     const auto addBody = [&](ENTITY* member) {
         if (auto* body = dynamic_cast<BODY*>(member))
-            if (body->transform() == transform && m_itemsMap->Find(body)) entities.add(body);
+            if (body->transform() == transform) entities.add(body);
     };
-    for (int i = 0; i < shown.count(); ++i) {
-        ENTITY* e = shown[i];
+    for (int i = 0; i < candidates.count(); ++i) {
+        ENTITY* e = candidates[i];
         ENTITY_LIST members;
         if (auto* group = dynamic_cast<CVyrEntGroup*>(e)) {
             if (group->GetTransform() == transform) {
                 entities.add(group);
+                if (firstGroupOnly) return;
                 continue;
             }
             group->GetEntities(members);

@@ -462,37 +462,9 @@ void CDsAcisPick::StGetBodies(const CUiPickEvent& event, ENTITY_LIST& bodies)
 void CDsAcisPick::StGetTransformedEntities(rendering_context* context, TRANSFORM* transform, ENTITY_LIST& entities)
 {
     if (!context || !transform) return;
-    ATTRIB_GEN_NAME* named = nullptr;
-    if (api_find_named_attribute(transform, "TransfAttr", named).ok() && named) {
-        if (auto* held = dynamic_cast<ATTRIB_GEN_ENTITY*>(named)) {
-            if (held->value()) entities.add(held->value());
-            return;
-        }
-    }
     ENTITY_LIST displayed;
     StGetEntities(context, displayed);
-    const auto addBody = [&](ENTITY* entity) {
-        if (auto* body = dynamic_cast<BODY*>(entity))
-            if (body->transform() == transform) entities.add(body);
-    };
-    for (int i = 0; i < displayed.count(); ++i) {
-        ENTITY* entity = displayed[i];
-        if (auto* group = dynamic_cast<CVyrEntGroup*>(entity)) {
-            if (group->GetTransform() == transform) {
-                entities.add(group);
-                return;
-            }
-            ENTITY_LIST members;
-            group->GetEntities(members);
-            for (int m = 0; m < members.count(); ++m) addBody(members[m]);
-        } else if (auto* instance = dynamic_cast<CVyrEntInstance*>(entity)) {
-            ENTITY_LIST members;
-            instance->GetEntities(members);
-            for (int m = 0; m < members.count(); ++m) addBody(members[m]);
-        } else {
-            addBody(entity);
-        }
-    }
+    CDsGlContext::StEntitiesMovedBy(transform, displayed, true, entities);
 }
 
 void CDsAcisPick::TransformPoints(float* points, int count, const SPAtransf& transform)
