@@ -88,8 +88,6 @@ public:
     }
     // The placement of the triangles that come next.
     void SetPlacement(const SPAtransf& placement) { m_placement = placement; }
-    // A section plane: what lies on its cut-away side hides nothing (null: none).
-    void SetSectionPlane(const CDsSectionPlane* plane) { m_section = plane; }
     // What cuts the triangles that come next: what it hides hides nothing (null: nothing).
     void SetClip(const SDsPickClip* clip) { m_clip = clip; }
     void AddTriangle(const SPAposition& a, const SPAposition& b, const SPAposition& c) override
@@ -111,9 +109,6 @@ public:
         if (!(t > m_tolerance)) return;
         // Where the ray meets the triangle must be kept by the section: a face is drawn only there.
         const SPAposition met = m_point + m_direction * t;
-        if (m_section &&
-            CDsGeometryComputer::GetInstance()->IsPointClippedByPlane(met, m_section->GetPoint(), m_section->GetNormal()))
-            return;
         if (m_clip && m_clip->Hides(met)) return;
         m_hidden = true;
     }
@@ -159,7 +154,6 @@ private:
     SPAvector m_direction;  // unit
     double m_tolerance;
     SPAtransf m_placement;
-    const CDsSectionPlane* m_section = nullptr;
     const SDsPickClip* m_clip = nullptr;
     bool m_hidden = false;
 };
@@ -579,7 +573,15 @@ bool DsIsPointHiddenByFaces(CDsGlContext* context, view3d* view, const SPApositi
     double tolerance = 0.0;
     if (!TowardsViewer(view, point, towardsViewer, tolerance)) return false;
     CHidingTriangles triangles(point, towardsViewer, tolerance);
-    triangles.SetSectionPlane(scene->GetSectionPlane());
+    // What lies on the section plane's cut-away side hides nothing.
+    SDsPickClipPlane sectionPlane;
+    SDsPickClip section;
+    if (const CDsSectionPlane* plane = scene->GetSectionPlane()) {
+        sectionPlane.point = plane->GetPoint();
+        sectionPlane.normal = plane->GetNormal();
+        section.plane = &sectionPlane;
+        triangles.SetClip(&section);
+    }
 
     const SPAtransf identity;
     CDsItemsGroup* bodies = scene->GetRootGroup(CDsGlScene::eRootBodies);
