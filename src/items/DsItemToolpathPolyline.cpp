@@ -121,6 +121,21 @@ const TDsNodeHeader* NextWithPoints(const std::vector<TDsNodeHeader*>& nodes, si
     return nullptr;
 }
 
+// Calls visit(node, next) for each node with points that `palette` shows, `next` being the node
+// after it with points (null for none; its own entry may hide it), until a call answers true;
+// answers the node of that call, else null.
+template <class Visit>
+const TDsNodeHeader* ForEachShownNode(const std::vector<TDsNodeHeader*>& nodes, const CDsAttributesPalette* palette,
+                                      Visit visit)
+{
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        const TDsNodeHeader* node = nodes[i];
+        if (node->GetPointCount() == 0 || NodeHidden(palette, node)) continue;
+        if (visit(node, NextWithPoints(nodes, i))) return node;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 CDsItemToolpathPolyline::CDsItemToolpathPolyline(const CDsUid& id) : m_id(id) {}
@@ -226,17 +241,14 @@ CDsUid CDsItemToolpathPolyline::GetDsUid()
 void CDsItemToolpathPolyline::VisitShownPoints(const std::function<void(const float*)>& visit) const
 {
     const CDsAttributesPalette* palette = ActivePalette();
-    for (size_t i = 0; i < m_nodes.size(); ++i) {
-        const TDsNodeHeader* node = m_nodes[i];
-        const int count = node->GetPointCount();
-        if (count == 0 || NodeHidden(palette, node)) continue;
+    ForEachShownNode(m_nodes, palette, [&](const TDsNodeHeader* node, const TDsNodeHeader* next) {
         const float* points = node->GetPoints();
-        for (int p = 0; p < count; ++p) visit(points + 3 * p);
+        for (int p = 0; p < node->GetPointCount(); ++p) visit(points + 3 * p);
         // The node's last segment ends at the next node's first point, which is that node's own
         // unless its entry hides it.
-        const TDsNodeHeader* next = NextWithPoints(m_nodes, i);
         if (next && NodeHidden(palette, next)) visit(next->GetPoints());
-    }
+        return false;
+    });
 }
 
 void CDsItemToolpathPolyline::DrawExtremes(CDsViewExtrema& extrema, ENTITY*)
@@ -265,21 +277,16 @@ bool CDsItemToolpathPolyline::GetBoundBox(SPAbox& box)
 
 const TDsNodeHeader* CDsItemToolpathPolyline::FindHitNode(view3d& view) const
 {
-    const CDsAttributesPalette* palette = ActivePalette();
-    for (size_t i = 0; i < m_nodes.size(); ++i) {
-        const TDsNodeHeader* node = m_nodes[i];
+    return ForEachShownNode(m_nodes, ActivePalette(), [&](const TDsNodeHeader* node, const TDsNodeHeader* next) {
         const int count = node->GetPointCount();
-        if (count == 0 || NodeHidden(palette, node)) continue;
         const float* points = node->GetPoints();
-        if (count > 1 && view.draw_polyline_3d(count, points, 0) != 0) return node;
-        if (const TDsNodeHeader* next = NextWithPoints(m_nodes, i)) {
-            float segment[6];
-            std::memcpy(segment, points + 3 * (count - 1), sizeof(float) * 3);
-            std::memcpy(segment + 3, next->GetPoints(), sizeof(float) * 3);
-            if (view.draw_polyline_3d(2, segment, 0) != 0) return node;
-        }
-    }
-    return nullptr;
+        if (count > 1 && view.draw_polyline_3d(count, points, 0) != 0) return true;
+        if (!next) return false;
+        float segment[6];
+        std::memcpy(segment, points + 3 * (count - 1), sizeof(float) * 3);
+        std::memcpy(segment + 3, next->GetPoints(), sizeof(float) * 3);
+        return view.draw_polyline_3d(2, segment, 0) != 0;
+    });
 }
 
 bool CDsItemToolpathPolyline::OfferHit(pick_manager& manager, const TDsNodeHeader* hit)
