@@ -441,8 +441,18 @@ void CDsGlScene::SetMaxDiagonalSizeForFastRefresh(float size)
 
 void CDsGlScene::SetVertexColorPalette(const CDsPalette* palette)
 {
+    const bool same = palette && m_vertexColors ? *palette == *m_vertexColors : palette == m_vertexColors;
+    if (same) return;
     delete m_vertexColors;
     m_vertexColors = palette ? new CDsPalette(*palette) : nullptr;
+    InvalidatePictureProps();
+}
+
+void CDsGlScene::SetSilhouetteLevel(EDsSilhouetteLevel level)
+{
+    if (level == m_silhouetteLevel) return;
+    m_silhouetteLevel = level;
+    InvalidatePictureProps();
 }
 
 void CDsGlScene::SetRotateToPlaneReference(const SPAvector& first, const SPAvector& second, const SPAposition& position)
@@ -506,9 +516,7 @@ bool CDsGlScene::SPictureSettings::operator==(const SPictureSettings& other) con
                                                     std::begin(other.backgroundColors)) &&
            std::equal(std::begin(gradient), std::end(gradient), std::begin(other.gradient)) &&
            std::equal(std::begin(referenceUcs), std::end(referenceUcs), std::begin(other.referenceUcs)) &&
-           hasVertexColors == other.hasVertexColors && vertexColors == other.vertexColors &&
-           silhouetteLevel == other.silhouetteLevel && shadersLightFaces == other.shadersLightFaces &&
-           shaderLoads == other.shaderLoads;
+           shadersLightFaces == other.shadersLightFaces;
 }
 
 CDsGlScene::SPictureSettings CDsGlScene::ReadPictureSettings() const
@@ -529,24 +537,15 @@ CDsGlScene::SPictureSettings CDsGlScene::ReadPictureSettings() const
             for (int j = 0; j < 3; ++j) settings.referenceUcs[3 * i + j] = axes[i].component(j);
         for (int j = 0; j < 3; ++j) settings.referenceUcs[9 + j] = origin.coordinate(j);
     }
-    settings.hasVertexColors = m_vertexColors != nullptr;
-    if (m_vertexColors) {
-        for (int i = 0; i < m_vertexColors->GetCount(); ++i) {
-            m_vertexColors->GetColor(i, color);
-            settings.vertexColors.push_back(color.GetValue());
-        }
-    }
-    settings.silhouetteLevel = static_cast<int>(m_silhouetteLevel);
     settings.shadersLightFaces = CDsManager::GetInstance()->IsShaderEnabled() && AllowsShaders();
-    settings.shaderLoads = m_shaderLoads;
     return settings;
 }
 
 void CDsGlScene::NotePictureChanges()
 {
-    SPictureSettings settings = ReadPictureSettings();
+    const SPictureSettings settings = ReadPictureSettings();
     if (settings == m_seenSettings) return;
-    m_seenSettings = std::move(settings);
+    m_seenSettings = settings;
     InvalidatePictureProps();
 }
 
@@ -664,7 +663,7 @@ bool CDsGlScene::LoadShaderPrograms()
     m_pixelShader = nullptr;
     delete m_vertexShader;
     m_vertexShader = nullptr;
-    ++m_shaderLoads;
+    InvalidatePictureProps();
     if (!CDsManager::GetInstance()->GetFlag(13)) return true;
     m_vertexShader = LoadShader<CDsVertexShader>(0, "%gvert.txt");
     m_pixelShader = LoadShader<CDsPixelShader>(1, "%gfrag.txt");

@@ -275,8 +275,9 @@ public:
     long GetRefreshCounter() const { return m_refreshCounter; }
     // Back to 0.
     void ResetRefreshCounter() { m_refreshCounter = 0; }
-    // Stores the silhouette level (any value: the renderers read it as it is).
-    void SetSilhouetteLevel(EDsSilhouetteLevel level) { m_silhouetteLevel = level; }
+    // Stores the silhouette level (any value: the renderers read it as it is); a new level invalidates
+    // the picture properties.
+    void SetSilhouetteLevel(EDsSilhouetteLevel level);
     // The silhouette level.
     EDsSilhouetteLevel GetSilhouetteLevel() const { return m_silhouetteLevel; }
     // Stores the largest diagonal, in pixels, drawn during a fast refresh; a negative or
@@ -406,9 +407,10 @@ public:
     // whole picture at its next refresh, and the boxes are measured anew.
     void InvalidateContent();
     // Called before every change query: a change since the last query of a setting the frame
-    // reads from the scene (the lights, ambient and material, the background, the reference
-    // system, the vertex-colour palette, the silhouette level, the shader programs and whether
-    // they light the faces), made by any road, invalidates the picture properties.
+    // reads from the scene that the scene's own setters do not see (the lights, ambient and
+    // material, the background, the reference system, whether shaders light the faces), made by
+    // any road, invalidates the picture properties. The vertex-colour palette, the silhouette
+    // level and the shader programs invalidate them as they are set.
     void NotePictureChanges();
     // Called before every change query as well: the body groups whose faces' meshes were edited
     // in place since the last query tell the context (CDsItemsBody::TakeMeshEdits), so that the
@@ -450,14 +452,9 @@ private:
         uint32_t backgroundColors[2] = {0, 0};  // the background and its gradient colour
         bool gradient[2] = {false, false};    // the gradient used, inverted
         double referenceUcs[12] = {};         // the reference system's three axes and origin
-        bool hasVertexColors = false;         // a vertex-colour palette is held
-        std::vector<uint32_t> vertexColors;   // its colours
-        int silhouetteLevel = 0;
         bool shadersLightFaces = false;       // shaders switched on and the scene's allowed to light
-        unsigned shaderLoads = 0;             // the programs loaded so far
 
         bool operator==(const SPictureSettings& other) const;
-        bool operator!=(const SPictureSettings& other) const { return !(*this == other); }
     };
     // The settings as they are now.
     SPictureSettings ReadPictureSettings() const;
@@ -493,7 +490,6 @@ private:
     bool m_renderModeValid = true;
     CDsColorStorage m_monochromeColor;
     SPictureSettings m_seenSettings;  // the settings at the last change query
-    unsigned m_shaderLoads = 0;       // LoadShaderPrograms calls that replaced the programs
     uint64_t m_meshChanges = 0;       // the meshes' revisions counted at the last look for edits
 };
 
