@@ -41,24 +41,10 @@ protected:
     // The edges a region edge pick between drawable pixels (x1, y1) and (x2, y2) gathers.
     std::vector<EDGE*> RegionEdges(int x1, int y1, int x2, int y2)
     {
-        CUiPickEvent first(x1, y1, 0, &host_->View(), nullptr), second(x2, y2, 0, &host_->View(), nullptr);
-        CDsAcisPickData data;
-        CDsAcisPick::StBeginPickMode(first, second, data);
-        ENTITY_LIST out;
-        CDsAcisPick::StPickEdgesInRegion(first, out, nullptr, nullptr);
-        CDsAcisPick::StEndPickMode(first, data);
         std::vector<EDGE*> edges;
-        for (int i = 0; i < out.count(); ++i)
-            if (is_EDGE(out[i])) edges.push_back(static_cast<EDGE*>(out[i]));
+        for (ENTITY* e : host_->RegionEdges(x1, y1, x2, y2))
+            if (is_EDGE(e)) edges.push_back(static_cast<EDGE*>(e));
         return edges;
-    }
-    // The snap of the kinds `kinds` at drawable pixel (x, y); null when none.
-    std::unique_ptr<CDsRefPoint> Snap(int x, int y, std::initializer_list<int> kinds)
-    {
-        CUiPickEvent event(x, y, 0, &host_->View(), nullptr);
-        CDsTypeMask mask;
-        for (int kind : kinds) mask.SetType(kind, -1);
-        return std::unique_ptr<CDsRefPoint>(CDsAcisPick::StPickRefPoint(event, mask));
     }
 
     BODY* cylinder_ = nullptr;
@@ -78,9 +64,10 @@ TEST_F(PickClosedFacesGLTest, TheSideOfACylinderGivesNoEdgeToPicksOrSnaps)
             // No end, middle or centre of an edge, nor a nearest point, anywhere down the side.
             for (int x = 35; x <= 65; x += 3)
                 for (int y : {40, 50, 60}) {
-                    EXPECT_EQ(Snap(x, y, {256, 257, 258, 259}), nullptr)
+                    EXPECT_EQ(host_->Snap(x, y, {256, 257, 258, 259}), nullptr)
                         << "(" << x << ", " << y << "), view " << k << ", mode " << mode;
-                    EXPECT_EQ(Snap(x, y, {267}), nullptr) << "(" << x << ", " << y << "), view " << k << ", mode " << mode;
+                    EXPECT_EQ(host_->Snap(x, y, {267}), nullptr)
+                        << "(" << x << ", " << y << "), view " << k << ", mode " << mode;
                 }
             // A single pick on the side answers the cylinder in shaded pictures.
             if (mode == eRenderShade) {
@@ -95,7 +82,7 @@ TEST_F(PickClosedFacesGLTest, TheSideOfACylinderGivesNoEdgeToPicksOrSnaps)
             ASSERT_EQ(rims.size(), 1u) << "view " << k << ", mode " << mode;
             EXPECT_TRUE(is_elliptical_edge(rims[0]));
             const bool wire = mode == eRenderWireframe;
-            const std::unique_ptr<CDsRefPoint> onRim = Snap(50, 30, {wire ? 259 : 267});
+            const std::unique_ptr<CDsRefPoint> onRim = host_->Snap(50, 30, {wire ? 259 : 267});
             ASSERT_NE(onRim, nullptr) << "view " << k << ", mode " << mode;
             EXPECT_NEAR(CDsRefPoint::sLastPosition.z(), 20, 1e-6);
             EXPECT_NEAR(std::hypot(CDsRefPoint::sLastPosition.x(), CDsRefPoint::sLastPosition.y()), wire ? 0 : 15, 1e-3);

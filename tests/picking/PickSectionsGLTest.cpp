@@ -45,13 +45,8 @@ protected:
     // the pixel of `p`: its position, (1e11, 1e11, 1e11) when it answers none.
     SPAposition SnapAt(const SPAposition& p)
     {
-        int x = 0, y = 0;
-        EXPECT_TRUE(host_->PixelOf(p, x, y));
-        CUiPickEvent event(x, y, 0, &host_->View(), nullptr);
-        CDsTypeMask mask;
-        for (int kind : {256, 257, 258, 259}) mask.SetType(kind, -1);
-        std::unique_ptr<CDsRefPoint> point(CDsAcisPick::StPickRefPoint(event, mask));
-        return point ? SPAposition(CDsRefPoint::sLastPosition) : SPAposition(1e11, 1e11, 1e11);
+        if (!host_->SnapAt(p, {256, 257, 258, 259})) return SPAposition(1e11, 1e11, 1e11);
+        return SPAposition(CDsRefPoint::sLastPosition);
     }
 
     BODY* block_ = nullptr;

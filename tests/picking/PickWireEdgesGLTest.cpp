@@ -47,15 +47,8 @@ protected:
     // The bodies whose edges the region edge pick over the whole window gathers.
     std::vector<ENTITY*> RegionOwners()
     {
-        CUiPickEvent first(2, 2, 0, &host_->View(), nullptr), second(97, 97, 0, &host_->View(), nullptr);
-        CDsAcisPickData data;
-        CDsAcisPick::StBeginPickMode(first, second, data);
-        ENTITY_LIST out;
-        CDsAcisPick::StPickEdgesInRegion(first, out, nullptr, nullptr);
-        CDsAcisPick::StEndPickMode(first, data);
         std::vector<ENTITY*> owners;
-        for (int i = 0; i < out.count(); ++i) {
-            ENTITY* owner = out[i];
+        for (ENTITY* owner : host_->RegionEdges(2, 2, 97, 97)) {
             while (owner && owner->owner()) owner = owner->owner();
             if (std::find(owners.begin(), owners.end(), owner) == owners.end()) owners.push_back(owner);
         }
@@ -64,13 +57,7 @@ protected:
     // Whether the nearest-point snap at the pixel of `p` answers a point.
     bool SnapsAt(const SPAposition& p)
     {
-        int x = 0, y = 0;
-        EXPECT_TRUE(host_->PixelOf(p, x, y));
-        CUiPickEvent event(x, y, 0, &host_->View(), nullptr);
-        CDsTypeMask mask;
-        mask.SetType(267, -1);
-        std::unique_ptr<CDsRefPoint> point(CDsAcisPick::StPickRefPoint(event, mask));
-        return point != nullptr;
+        return host_->SnapAt(p, {267}) != nullptr;
     }
 
     BODY* pickable_ = nullptr;

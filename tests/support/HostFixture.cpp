@@ -1,5 +1,6 @@
 #include "HostFixture.h"
 
+#include "DsAcisPick.h"
 #include "DsAttributes.h"
 #include "DsFigure.h"
 #include "DsGlScene.h"
@@ -339,6 +340,34 @@ std::vector<CVyrObjectPath> Host::Region(int x1, int y1, int x2, int y2, const s
     std::vector<CVyrObjectPath> paths;
     for (const CDsPickedItem* item : list.GetItems()) paths.push_back(item->GetObjectPath());
     return paths;
+}
+
+std::unique_ptr<CDsRefPoint> Host::Snap(int x, int y, std::initializer_list<int> kinds)
+{
+    CUiPickEvent event(x, y, 0, view_.get(), nullptr);
+    CDsTypeMask mask;
+    for (int kind : kinds) mask.SetType(kind, -1);
+    return std::unique_ptr<CDsRefPoint>(CDsAcisPick::StPickRefPoint(event, mask));
+}
+
+std::unique_ptr<CDsRefPoint> Host::SnapAt(const SPAposition& point, std::initializer_list<int> kinds)
+{
+    int x = 0, y = 0;
+    EXPECT_TRUE(PixelOf(point, x, y));
+    return Snap(x, y, kinds);
+}
+
+std::vector<ENTITY*> Host::RegionEdges(int x1, int y1, int x2, int y2)
+{
+    CUiPickEvent first(x1, y1, 0, view_.get(), nullptr), second(x2, y2, 0, view_.get(), nullptr);
+    CDsAcisPickData data;
+    CDsAcisPick::StBeginPickMode(first, second, data);
+    ENTITY_LIST out;
+    CDsAcisPick::StPickEdgesInRegion(first, out, nullptr, nullptr);
+    CDsAcisPick::StEndPickMode(first, data);
+    std::vector<ENTITY*> edges;
+    for (int i = 0; i < out.count(); ++i) edges.push_back(out[i]);
+    return edges;
 }
 
 std::vector<CVyrObjectPath> Host::RegionAround(const SPAposition& low, const SPAposition& high, int margin,

@@ -15,6 +15,7 @@
 
 #include "DsGlContext.h"
 #include "DsPickedItem.h"
+#include "DsRefPoint.h"
 #include "DsTypeMask.h"
 #include "DsView3dCdc.h"
 #include "GlTestFixture.h"
@@ -27,6 +28,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -156,6 +158,14 @@ public:
     // side.
     std::vector<CVyrObjectPath> RegionAround(const SPAposition& low, const SPAposition& high, int margin,
                                              const std::vector<CDsTypeMask>* domain = nullptr);
+    // The snap to a reference point of the kinds `kinds` (CDsAcisPick::StPickRefPoint) at drawable
+    // pixel (x, y); null when it answers none. The point's position is CDsRefPoint::sLastPosition.
+    std::unique_ptr<CDsRefPoint> Snap(int x, int y, std::initializer_list<int> kinds);
+    // The same at the pixel of a model point.
+    std::unique_ptr<CDsRefPoint> SnapAt(const SPAposition& point, std::initializer_list<int> kinds);
+    // What the region edge pick (CDsAcisPick::StPickEdgesInRegion) between drawable pixels
+    // (x1, y1) and (x2, y2) gathers, in its order.
+    std::vector<ENTITY*> RegionEdges(int x1, int y1, int x2, int y2);
 
     // A domain of the listed object types.
     static std::vector<CDsTypeMask> Domain(std::initializer_list<int> types);

@@ -137,14 +137,7 @@ TEST_F(BodiesMovedGLTest, ACopyFollowsTheBodyItCopiesWhenTheBodyMoves)
     EXPECT_NEAR(high.y(), 40, 1e-3);
     // The copy's corner (-20, 10, 10) + (60, 30, 0) is snapped to where it now is.
     host_->Refresh();
-    int x = 0, y = 0;
-    ASSERT_TRUE(host_->PixelOf(SPAposition(40, 40, 10), x, y));
-    CUiPickEvent event(x, y, 0, &host_->View(), nullptr);
-    CDsTypeMask ends;
-    ends.SetType(256, -1);
-    ends.SetType(257, -1);
-    std::unique_ptr<CDsRefPoint> point(CDsAcisPick::StPickRefPoint(event, ends));
-    ASSERT_NE(point, nullptr);
+    ASSERT_NE(host_->SnapAt(SPAposition(40, 40, 10), {256, 257}), nullptr);
     EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), 40, 1e-3);
     EXPECT_NEAR(CDsRefPoint::sLastPosition.y(), 40, 1e-3);
     EXPECT_NEAR(std::fabs(CDsRefPoint::sLastPosition.z()), 10, 1e-3);

@@ -192,14 +192,7 @@ TEST_F(CopiesShownGLTest, EveryPickAnswersTheCopySeenThere)
     picks->SetSelectionMode(eDsSelectionByBoxDefault);
 
     // Snaps to the turned copy's corner, which the block's corner (-45, 10, 10) turned is.
-    int x = 0, y = 0;
-    ASSERT_TRUE(host_->PixelOf(SPAposition(-10, -45, 10), x, y));
-    CUiPickEvent event(x, y, 0, &host_->View(), nullptr);
-    CDsTypeMask ends;
-    ends.SetType(256, -1);
-    ends.SetType(257, -1);
-    std::unique_ptr<CDsRefPoint> point(CDsAcisPick::StPickRefPoint(event, ends));
-    ASSERT_NE(point, nullptr);
+    ASSERT_NE(host_->SnapAt(SPAposition(-10, -45, 10), {256, 257}), nullptr);
     EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), -10, 1e-3);
     EXPECT_NEAR(CDsRefPoint::sLastPosition.y(), -45, 1e-3);
     CDsGlContext::StEndPickSession();
