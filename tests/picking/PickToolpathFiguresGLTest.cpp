@@ -18,8 +18,6 @@ using vyrtest::ViewSetup;
 
 namespace {
 
-constexpr int kFigureType = 59;  // the object type of a recorded figure
-
 // Nodes (x, y, palette entry) of one branch at z = 0: (-30, 0) in entry 0, then (0, 0), (30, 0)
 // and (30, 30) in entry 1. Entry 0 draws (-30, 0) to (0, 0); entry 1 the rest.
 class CTwoEntryToolpath : public CDsFigure {
@@ -48,7 +46,7 @@ protected:
     // The single pick of figures at the pixel of (x, y, 0): whether it answers `figure`.
     bool Picks(const CDsFigure& figure, double x, double y)
     {
-        const std::vector<CDsTypeMask> figures = vyrtest::Host::Domain({kFigureType});
+        const std::vector<CDsTypeMask> figures = vyrtest::Host::Domain({vyrtest::Host::kFigureType});
         const CDsPickedItem picked = host_->PickAt(SPAposition(x, y, 0), &figures);
         CVyrObjectPath path;
         return picked.IsValid() && figure.GetPath(path) && picked.GetObjectPath() == path;
@@ -58,12 +56,7 @@ protected:
     {
         int px = 0, py = 0;
         EXPECT_TRUE(host_->PixelOf(SPAposition(x, y, 0), px, py));
-        const vyrtest::Picture picture = host_->Front();
-        const int row = host_->Height() - 1 - py;
-        for (int dy = -1; dy <= 1; ++dy)
-            for (int dx = -1; dx <= 1; ++dx)
-                if (picture.Lit(px + dx, row + dy)) return true;
-        return false;
+        return host_->Front().LitNear(px, host_->Height() - 1 - py, 1);
     }
 };
 

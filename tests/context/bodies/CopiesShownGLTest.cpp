@@ -89,10 +89,7 @@ protected:
     {
         int x = 0, y = 0;
         EXPECT_TRUE(host_->PixelOf(p, x, y));
-        for (int j = -1; j <= 1; ++j)
-            for (int i = -1; i <= 1; ++i)
-                if (picture.Lit(x + i, kHostSize - 1 - y + j)) return true;
-        return false;
+        return picture.LitNear(x, kHostSize - 1 - y, 1);
     }
     // The single pick of bodies at the pixel of `p`, the faces by selection or by the pick ray.
     CDsPickedItem PickAt(const SPAposition& p, bool byRay) { return host_->PickAt(p, nullptr, byRay); }

@@ -351,9 +351,7 @@ TEST_F(FigurePensGLTest, AToolpathInASpecialSetIsDrawnWhollyInItsColourAsAPolyli
         seen.push_back(PathColours(host_->WholeFrame()));
         figure.SetVisibility(eVisibilityDim, false, false);
         host_->WholeFrame();
-        CVyrObjectPath path;
-        EXPECT_TRUE(figure.GetPath(path));
-        host_->Context().HighlightLocations({path}, eAttribSetHighlight);
+        host_->Context().HighlightLocations({vyrtest::Host::PathOf(figure)}, eAttribSetHighlight);
         seen.push_back(PathColours(host_->Front()));
         host_->Context().UnHighlightLocations();
         figure.Remove(&host_->View());
