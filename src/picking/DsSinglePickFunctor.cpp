@@ -71,13 +71,13 @@ CDsSinglePickFunctor::CDsSinglePickFunctor(view3d* view, const CUiPickEvent* eve
         // diagonal, a pixel more for safety. Only what covers it there can hide it.
         int cx = 0, cy = 0, width = 0, height = 0;
         m_view->get_pick_aperture(cx, cy, width, height);
-        const int reach = static_cast<int>(std::ceil(std::hypot(0.5 * width + 1.5, 0.5 * height + 1.5)));
+        m_apertureReach = std::hypot(0.5 * width + 1.5, 0.5 * height + 1.5);
+        const int reach = static_cast<int>(std::ceil(m_apertureReach));
         auto widen = [](int v, int by) { return static_cast<short>(std::max(-32768, std::min(32767, v + by))); };
         m_hidingRect.left = widen(rect.left, -reach);
         m_hidingRect.right = widen(rect.right, reach);
         m_hidingRect.bottom = widen(rect.bottom, -reach);
         m_hidingRect.top = widen(rect.top, reach);
-        m_hidingRectSet = true;
     }
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
@@ -211,7 +211,7 @@ bool CDsSinglePickFunctor::Prefilter(const CDsLocation* location, CDsGeometry* g
 
 bool CDsSinglePickFunctor::MayHide(const CDsLocation* location) const
 {
-    if (!m_hidingRectSet || !location || !location->HasBoundBox() || location->Is2dBoundBoxEmpty()) return true;
+    if (m_apertureReach <= 0.0 || !location || !location->HasBoundBox() || location->Is2dBoundBoxEmpty()) return true;
     int left = 0, top = 0, right = 0, bottom = 0;
     if (!location->Get2dBoundBox(left, top, right, bottom)) return true;
     return left <= m_hidingRect.right && right >= m_hidingRect.left && bottom <= m_hidingRect.top &&
@@ -329,11 +329,8 @@ bool CDsSinglePickFunctor::NearestPoint(const SItem& item, const SDsPickClip& cl
     // a pixel more for safety) of the ray: the faces it caught come that near. Model units of the
     // item only where the item is not placed otherwise.
     double reach = HUGE_VAL;
-    if (m_view && !m_view->is_perspective() && GetTopTransform().IsIdentity() && m_unitsPerPixel > 0.0) {
-        int cx = 0, cy = 0, width = 0, height = 0;
-        m_view->get_pick_aperture(cx, cy, width, height);
-        reach = std::hypot(0.5 * width + 1.5, 0.5 * height + 1.5) * m_unitsPerPixel;
-    }
+    if (m_apertureReach > 0.0 && GetTopTransform().IsIdentity() && m_unitsPerPixel > 0.0)
+        reach = m_apertureReach * m_unitsPerPixel;
     SPAposition nearest;
     if (!DsNearestItemFacePoint(item.geometry, item.id, GetTopTransform(), m_ray, clip, nearest, reach)) return false;
     point = GetTopTransform().TransformPoint(nearest);

@@ -237,8 +237,10 @@ private:
     const CDsItemVariant* m_variant = nullptr;  // the node pushed last
     bool m_collecting = false;
     CDsHidingFaces m_hiding;   // what the collecting walk found
+    // In a parallel view, how far (pixels) from the ray the pick window reaches: its half diagonal
+    // from the pixel's centre, a pixel more for safety; 0 in a perspective view or without a view.
+    double m_apertureReach = 0.0;
     SDsPickRect m_hidingRect;  // where a covering face's window box must reach (parallel views)
-    bool m_hidingRectSet = false;
 };
 
 // The single-pick walk: the whole scene (peer part, then temporary part) with `functor`.
