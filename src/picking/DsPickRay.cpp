@@ -78,6 +78,24 @@ constexpr double kHidingRelative = 1e-6;
 // A face hides in the shaded and mixed modes from this opacity on.
 constexpr float kHidingOpacity = 0.75f;
 
+// Whether the line origin + t direction, for t in [from, to], meets the box [lo, hi] (slab by slab).
+bool SlabsMeet(const double origin[3], const double direction[3], const double lo[3], const double hi[3], double from,
+               double to)
+{
+    for (int a = 0; a < 3; ++a) {
+        if (direction[a] == 0.0) {
+            if (origin[a] < lo[a] || origin[a] > hi[a]) return false;
+            continue;
+        }
+        double t0 = (lo[a] - origin[a]) / direction[a], t1 = (hi[a] - origin[a]) / direction[a];
+        if (t0 > t1) std::swap(t0, t1);
+        from = std::max(from, t0);
+        to = std::min(to, t1);
+        if (from > to) return false;
+    }
+    return true;
+}
+
 // Tests the triangles of shown faces, placed by a transformation, against the ray from a point
 // towards the viewer; remembers whether one lies in front of the point.
 class CHidingTriangles : public CDsTrianglesCollector {
@@ -133,20 +151,12 @@ public:
         // The slabs of the box, widened by the tolerance, against the ray beyond the tolerance.
         const double origin[3] = {m_point.x(), m_point.y(), m_point.z()};
         const double direction[3] = {m_direction.x(), m_direction.y(), m_direction.z()};
-        double lowest = m_tolerance, highest = HUGE_VAL;
+        double lo[3], hi[3];
         for (int a = 0; a < 3; ++a) {
-            if (direction[a] == 0.0) {
-                if (origin[a] < box[0][a] - m_tolerance || origin[a] > box[1][a] + m_tolerance) return false;
-                continue;
-            }
-            double t0 = (box[0][a] - m_tolerance - origin[a]) / direction[a];
-            double t1 = (box[1][a] + m_tolerance - origin[a]) / direction[a];
-            if (t0 > t1) std::swap(t0, t1);
-            lowest = std::max(lowest, t0);
-            highest = std::min(highest, t1);
-            if (lowest > highest) return false;
+            lo[a] = box[0][a] - m_tolerance;
+            hi[a] = box[1][a] + m_tolerance;
         }
-        return true;
+        return SlabsMeet(origin, direction, lo, hi, m_tolerance, HUGE_VAL);
     }
 
 private:
@@ -383,19 +393,7 @@ bool LineMeetsBox(const pick_ray& ray, const SPAposition& low, const SPAposition
     const double direction[3] = {ray.direction().x(), ray.direction().y(), ray.direction().z()};
     const double lo[3] = {low.x() - slack, low.y() - slack, low.z() - slack};
     const double hi[3] = {high.x() + slack, high.y() + slack, high.z() + slack};
-    double enter = -HUGE_VAL, leave = HUGE_VAL;
-    for (int a = 0; a < 3; ++a) {
-        if (direction[a] == 0.0) {
-            if (origin[a] < lo[a] || origin[a] > hi[a]) return false;
-            continue;
-        }
-        double t0 = (lo[a] - origin[a]) / direction[a], t1 = (hi[a] - origin[a]) / direction[a];
-        if (t0 > t1) std::swap(t0, t1);
-        enter = std::max(enter, t0);
-        leave = std::min(leave, t1);
-        if (enter > leave) return false;
-    }
-    return true;
+    return SlabsMeet(origin, direction, lo, hi, -HUGE_VAL, HUGE_VAL);
 }
 
 // A distance from the ray that every point of the box [low, high] comes nearer than (or as near):
