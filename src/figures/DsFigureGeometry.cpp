@@ -1,6 +1,7 @@
 // The scene-database geometry of a recorded figure and its clip-plane guard.
 #include "DsFigureGeometry.h"
 
+#include "DsAttributesPalette.h"
 #include "DsAttributesPaletteControler.h"
 #include "DsDriverExtrema.h"
 #include "DsFigure.h"
@@ -51,6 +52,15 @@ CDsAttributesPalette* ScenePalette(const CDsFigure* figure, view3d* view)
     return scene ? scene->GetAttributesPalette() : nullptr;
 }
 
+// The revision of the palette a figure's box is measured with outside a frame: the active one,
+// else the scene's (ScenePalette); 0 without either.
+uint64_t MeasuringPaletteRevision(const CDsFigure* figure)
+{
+    const CDsAttributesPalette* palette = CDsManager::GetInstance()->GetActiveAttributesPalette();
+    if (!palette) palette = ScenePalette(figure, nullptr);
+    return palette ? palette->GetRevision() : 0;
+}
+
 }  // namespace
 
 CDsFigureGeometry::CDsFigureGeometry(CDsFigure* figure, int subType) : m_figure(figure), m_subType(subType)
@@ -65,11 +75,18 @@ CDsItemsFigure* CDsFigureGeometry::GetFigItem() const
     return m_figure ? m_figure->GetItemsFig() : nullptr;
 }
 
-void CDsFigureGeometry::CreateBoundBox()
+void CDsFigureGeometry::CreateBoundBox() const
 {
     m_box = SPAbox();
+    m_paletteRevision = MeasuringPaletteRevision(m_figure);
     const CDsAttributesPaletteControler palette(ScenePalette(m_figure, nullptr));
     if (CDsItemsFigure* group = GetFigItem()) group->GetBoundBox(m_box);
+}
+
+const SPAbox& CDsFigureGeometry::CurrentBox() const
+{
+    if (MeasuringPaletteRevision(m_figure) != m_paletteRevision) CreateBoundBox();
+    return m_box;
 }
 
 CDsGeometry* CDsFigureGeometry::Clone() const
@@ -85,8 +102,9 @@ const int* CDsFigureGeometry::GetConnectedItems(unsigned int& count, int) const
 
 bool CDsFigureGeometry::GetBoundBox(SPAbox& box, int) const
 {
-    if (m_box.empty()) return false;
-    box = m_box;
+    const SPAbox& current = CurrentBox();
+    if (current.empty()) return false;
+    box = current;
     return true;
 }
 
@@ -98,7 +116,7 @@ bool CDsFigureGeometry::GetBoundBox2D(SDsBox2D& box, int) const
 
 bool CDsFigureGeometry::HasBoundBox(int) const
 {
-    return !m_box.empty();
+    return !CurrentBox().empty();
 }
 
 int CDsFigureGeometry::GetDrawPrimitives(int) const

@@ -16,6 +16,10 @@
 //   scene active (that of the view's context, else of the context the figure was recorded with),
 //   as the frame draws them, unless a palette is active already: otherwise a toolpath node that an
 //   entry hides in the picture would still be picked and boxed outside the frame.
+// - The box is taken when the figure is recorded and kept, but taken again when it is asked for
+//   after the palette it was measured with changed (another palette, or the entries changed: the
+//   palette's revision differs): a toolpath node that an entry shows again is inside the box, one
+//   that an entry hides no longer holds it out.
 #pragma once
 
 #include <afx.h>
@@ -25,6 +29,7 @@
 
 #include <GL/gl.h>
 
+#include <cstdint>
 #include <vector>
 
 class CDsFigure;
@@ -73,11 +78,12 @@ public:
     CDsGeometry* Clone() const override;
     // None: count 0, null.
     const int* GetConnectedItems(unsigned int& count, int index) const override;
-    // The box taken at construction; false when it is empty.
+    // The box taken at construction, taken again when the palette it was measured with changed
+    // (see the header comment); false when it is empty.
     bool GetBoundBox(SPAbox& box, int index) const override;
     // The group's screen box; false without a group.
     bool GetBoundBox2D(SDsBox2D& box, int index) const override;
-    // Whether the box taken at construction is not empty.
+    // Whether the box (as GetBoundBox answers it) is not empty.
     bool HasBoundBox(int index) const override;
     // The kinds of the main group or-ed with those of the impersonal part; 0 without groups.
     int GetDrawPrimitives(int index) const override;
@@ -106,10 +112,14 @@ public:
     CDsItemsFigure* GetFigItem() const;
 
 private:
-    // The box becomes the figure group's box (empty without a group).
-    void CreateBoundBox();
+    // The box becomes the figure group's box (empty without a group), measured with the palette
+    // whose revision it keeps.
+    void CreateBoundBox() const;
+    // The box, taken again when the palette it was measured with changed.
+    const SPAbox& CurrentBox() const;
 
     CDsFigure* m_figure = nullptr;
     int m_subType = -1;
-    SPAbox m_box;
+    mutable SPAbox m_box;
+    mutable uint64_t m_paletteRevision = 0;  // of the palette the box was measured with, 0: none
 };

@@ -3,8 +3,19 @@
 
 #include "DsLineAttribStorage.h"
 
+namespace {
+// The last revision given to a palette in this process.
+uint64_t sLastRevision = 0;
+}  // namespace
+
+void CDsAttributesPalette::Revise()
+{
+    m_revision = ++sLastRevision;
+}
+
 CDsAttributesPalette::CDsAttributesPalette(int count)
 {
+    Revise();
     if (count < 1) return;
     m_entries.reserve(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) m_entries.push_back(new CDsLineAttribStorage());
@@ -13,6 +24,7 @@ CDsAttributesPalette::CDsAttributesPalette(int count)
 
 CDsAttributesPalette::CDsAttributesPalette(const CDsAttributesPalette& other) : CDsAttribute(other)
 {
+    Revise();
     CopyObject(other);
 }
 
@@ -21,6 +33,7 @@ CDsAttributesPalette& CDsAttributesPalette::operator=(const CDsAttributesPalette
     if (this == &other) return *this;
     FreeEntries();
     CopyObject(other);
+    Revise();
     m_useCount = other.m_useCount;
     return *this;
 }
@@ -61,6 +74,7 @@ bool CDsAttributesPalette::GetData(CDsAttribute& other) const
 
 void CDsAttributesPalette::SetDefaults()
 {
+    Revise();
     for (size_t i = 0; i < m_entries.size(); ++i) {
         CDsLineAttribStorage& entry = *m_entries[i];
         const int k = static_cast<int>(i % 3);
@@ -80,6 +94,7 @@ bool CDsAttributesPalette::SetAttributes(int index, const CDsLineAttribStorage& 
 {
     if (IsOutOfRange(index)) return false;
     *m_entries[static_cast<size_t>(index)] = attributes;
+    Revise();
     return true;
 }
 

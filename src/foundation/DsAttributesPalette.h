@@ -14,12 +14,18 @@
 //   Loose; the release that takes the use count from 1 to 0 deletes the palette. A palette that
 //   no holder registered (use count 0) belongs to whoever made it: Loose then changes nothing,
 //   instead of deleting a palette its owner still holds.
+// - Revision: every change of the entries (SetAttributes within range, SetDefaults, assignment)
+//   gives the palette a new revision, drawn from one process-wide counter, as a new palette gets
+//   one. A holder that keeps something that depends on the entries (a picture, a box) compares
+//   the number instead of copying the entries: no two palettes and no two states of one palette
+//   share a revision.
 #pragma once
 
 #include <afx.h>
 
 #include "DsAttribute.h"
 
+#include <cstdint>
 #include <vector>
 
 class CDsLineAttribStorage;
@@ -32,7 +38,8 @@ public:
     explicit CDsAttributesPalette(int count = 256);
     // Copies of the other's entries; use count 0.
     CDsAttributesPalette(const CDsAttributesPalette& other);
-    // Replaces the entries by copies of the other's and takes the other's use count.
+    // Replaces the entries by copies of the other's (a new revision) and takes the other's use
+    // count.
     CDsAttributesPalette& operator=(const CDsAttributesPalette& other);
     // Deletes the entries.
     ~CDsAttributesPalette() override;
@@ -50,9 +57,10 @@ public:
 
     // Number of entries.
     int GetCount() const { return static_cast<int>(m_entries.size()); }
-    // Gives every entry its default attributes.
+    // Gives every entry its default attributes (a new revision).
     void SetDefaults();
-    // Copies `attributes` into entry `index`; false (nothing changed) outside 0..count-1.
+    // Copies `attributes` into entry `index` (a new revision); false (nothing changed) outside
+    // 0..count-1.
     bool SetAttributes(int index, const CDsLineAttribStorage& attributes);
     // Copies entry `index` into `attributes`; false (unchanged) outside 0..count-1.
     bool GetAttributes(int index, CDsLineAttribStorage& attributes) const;
@@ -72,12 +80,17 @@ public:
     void Loose();
     // Number of registered holders.
     int GetUseCount() const { return m_useCount; }
+    // The revision of the entries: it changes with every change of them (see the header comment).
+    uint64_t GetRevision() const { return m_revision; }
 
 private:
     void CopyObject(const CDsAttributesPalette& other);
     void FreeEntries();
     CDsLineAttribStorage* Entry(int index) const;
+    // Takes the next revision of the process.
+    void Revise();
 
     int m_useCount = 0;
+    uint64_t m_revision = 0;
     std::vector<CDsLineAttribStorage*> m_entries;
 };

@@ -14,6 +14,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
 namespace {
 
 class DsAttributesPaletteTest : public ::testing::Test {
@@ -151,6 +155,32 @@ TEST_F(DsAttributesPaletteTest, CopiesOwnTheirEntriesAndAssignmentTakesTheUseCou
     EXPECT_TRUE(assigned.GetData(copy));
     EXPECT_FALSE(assigned.GetData(hatch));
     EXPECT_EQ(assigned.GetData(), 0u);
+}
+
+// A holder that keeps what the entries made (a picture, a box) compares the revision: every change
+// of the entries must give a new one, and no other palette may share it.
+TEST_F(DsAttributesPaletteTest, EveryChangeOfTheEntriesGivesARevisionNoOtherStateHas)
+{
+    CDsAttributesPalette palette(4);
+    const CDsAttributesPalette copy(palette);
+    EXPECT_NE(copy.GetRevision(), palette.GetRevision());
+    std::vector<uint64_t> seen = {palette.GetRevision(), copy.GetRevision()};
+    const auto revisedOnce = [&](const char* what) {
+        SCOPED_TRACE(what);
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), palette.GetRevision()), 0);
+        seen.push_back(palette.GetRevision());
+    };
+    CDsLineAttribStorage hidden;
+    hidden.SetAttribute(CDsHideLevel(eDsHideLevelBlank), true);
+    ASSERT_TRUE(palette.SetAttributes(3, hidden));
+    revisedOnce("SetAttributes");
+    ASSERT_FALSE(palette.SetAttributes(4, hidden));
+    EXPECT_EQ(palette.GetRevision(), seen.back());  // nothing changed
+    palette.SetDefaults();
+    revisedOnce("SetDefaults");
+    palette = copy;
+    revisedOnce("assignment");
+    EXPECT_EQ(copy.GetRevision(), seen[1]);
 }
 
 TEST_F(DsAttributesPaletteTest, OnlyTheLastReleaseOfARegisteredHolderDeletes)
