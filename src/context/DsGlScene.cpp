@@ -94,6 +94,7 @@ CDsGlScene::CDsGlScene(CDsGlContext* owner, int sceneNumber)
     m_history = new CDsStateContainer;
     m_attributesPalette = new CDsAttributesPalette(16);
     m_attributesPalette->IncrementUse();
+    m_paletteRevision = m_attributesPalette->GetRevision();
     m_referenceUcs = new CDsItemsUcsReference;
     m_seenSettings = ReadPictureSettings();
 }
@@ -543,10 +544,21 @@ CDsGlScene::SPictureSettings CDsGlScene::ReadPictureSettings() const
 
 void CDsGlScene::NotePictureChanges()
 {
+    NotePaletteChanges();
     const SPictureSettings settings = ReadPictureSettings();
     if (settings == m_seenSettings) return;
     m_seenSettings = settings;
     InvalidatePictureProps();
+}
+
+void CDsGlScene::NotePaletteChanges()
+{
+    // The entries are changed through the palette itself, which the scene hands out: its revision
+    // is compared rather than its entries copied on every refresh.
+    const uint64_t revision = m_attributesPalette->GetRevision();
+    if (revision == m_paletteRevision) return;
+    m_paletteRevision = revision;
+    InvalidateContent();
 }
 
 void CDsGlScene::NoteMeshEdits()
@@ -769,6 +781,7 @@ void CDsGlScene::UpdateRefinement(bool once)
 
 CDsBox CDsGlScene::GetBoundsBox()
 {
+    NotePaletteChanges();
     const SPAbox box = m_dbScene.GetBoundsBox();
     return box.empty() ? CDsBox() : CDsBox(box);
 }

@@ -27,10 +27,14 @@
 //   during a fast refresh (0, no limit);
 // - two validity flags, true at the start: the picture properties and the render mode. Changes
 //   clear them; the refresh that has taken a change into account sets them again. The settings a
-//   frame reads from the scene (lights, ambient and material, background, reference system,
-//   vertex colours, silhouette level, shaders) are compared before every change query with what the last
-//   query saw, so that a setting changed by any road (a setter of the context or of the scene, a
-//   light changed through GetLight, a background set through GetBackground) is drawn.
+//   frame reads from the scene that may change without its setters (lights, ambient and material,
+//   background, reference system, whether shaders light the faces) are compared before every
+//   change query with what the last query saw, so that a setting changed by any road (a setter of
+//   the context or of the scene, a light changed through GetLight, a background set through
+//   GetBackground) is drawn. The attributes palette's entries, which colour and hide toolpath
+//   nodes, are its items' content: a change of them (the palette's revision differs from the one
+//   the scene last saw, at a change query or when the scene's box is asked for) invalidates the
+//   content.
 //
 // Choices where the behaviour was open:
 // - A group of none of the six known kinds, filed while flag 7 is on, goes to the unsorted group,
@@ -318,7 +322,8 @@ public:
     void ResetFaceTransformations(CDsItemsGroup* body);
     // The performance monitor.
     CDsPerformanceMonitor& GetPerformanceMonitor() { return m_performance; }
-    // The attributes palette (16 entries, one reference held by the scene).
+    // The attributes palette (16 entries, one reference held by the scene). Its entries may be
+    // changed through it at any time: the scene sees the change by the palette's revision.
     CDsAttributesPalette* GetAttributesPalette() const { return m_attributesPalette; }
     // Replaces the vertex-colour palette by a copy of `palette` (none for null).
     void SetVertexColorPalette(const CDsPalette* palette);
@@ -409,9 +414,14 @@ public:
     // Called before every change query: a change since the last query of a setting the frame
     // reads from the scene that the scene's own setters do not see (the lights, ambient and
     // material, the background, the reference system, whether shaders light the faces), made by
-    // any road, invalidates the picture properties. The vertex-colour palette, the silhouette
-    // level and the shader programs invalidate them as they are set.
+    // any road, invalidates the picture properties; a change of the attributes palette's entries
+    // invalidates the content (NotePaletteChanges). The vertex-colour palette, the silhouette
+    // level and the shader programs invalidate the picture properties as they are set.
     void NotePictureChanges();
+    // A change of the attributes palette's entries since the scene last looked (its revision
+    // differs) invalidates the content (InvalidateContent): the toolpath nodes they colour, hide
+    // or show are drawn, boxed and picked anew.
+    void NotePaletteChanges();
     // Called before every change query as well: the body groups whose faces' meshes were edited
     // in place since the last query tell the context (CDsItemsBody::TakeMeshEdits), so that the
     // refresh draws the new shapes.
@@ -422,7 +432,8 @@ public:
     CDsStateContainer* GetStateContainer() const { return m_history; }
 
     // --- Measuring ------------------------------------------------------------------------
-    // The database scene's bound box as a display box (empty when it holds nothing).
+    // The database scene's bound box as a display box (empty when it holds nothing), after a
+    // look for changes of the attributes palette (NotePaletteChanges).
     CDsBox GetBoundsBox();
     // The database scene measures its bound box (and the boxes of its locations) again, for items
     // whose extent changed without the database knowing; answers the new box as GetBoundsBox.
@@ -491,6 +502,7 @@ private:
     CDsColorStorage m_monochromeColor;
     SPictureSettings m_seenSettings;  // the settings at the last change query
     uint64_t m_meshChanges = 0;       // the meshes' revisions counted at the last look for edits
+    uint64_t m_paletteRevision = 0;   // the attributes palette's revision at the last look
 };
 
 // Whether the faces `view` draws are lit by its scene's shaders rather than by the fixed lights:

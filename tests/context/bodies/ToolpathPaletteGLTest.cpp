@@ -119,3 +119,46 @@ TEST_F(ToolpathPaletteGLTest, AnEntryShownAgainAfterTheToolpathWasRecordedHidden
     EXPECT_TRUE(Picked(figure, kSecondMiddle));
     EXPECT_TRUE(Picked(figure, kFirstMiddle));
 }
+
+TEST_F(ToolpathPaletteGLTest, EveryChangeOfAnEntryIsDrawnBoxedAndPickedAtTheNextRefresh)
+{
+    CToolpathFigure figure;
+    figure.Record(true, &host_->View());
+    ASSERT_TRUE(figure.IsRecorded());
+    host_->View().refresh();
+    ASSERT_TRUE(BoxSpans(-30, 30, -20, 10));
+    ASSERT_TRUE(Drawn(kSecondMiddle));
+
+    struct Step {
+        const char* name;
+        CDsLineAttribStorage entry;  // entry 1 from now on
+        bool shown;
+        bool boxFirst;  // the scene's box asked for before the refresh (else only after it)
+    };
+    const std::vector<Step> steps = {
+        {"recoloured", Entry(kYellow, false), true, false},
+        {"hidden", Entry(kYellow, true), false, true},
+        {"shown again", Entry(kCyan, false), true, false},
+    };
+    const auto boxFollows = [&](bool shown) {
+        return shown ? BoxSpans(-30, 30, -20, 10) : BoxSpans(-30, 0, -20, -20);
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        const vyrtest::Picture before = host_->Front();
+        ASSERT_TRUE(palette_->SetAttributes(1, step.entry));
+        // The box follows the entries at once, before any frame.
+        if (step.boxFirst) {
+            EXPECT_TRUE(boxFollows(step.shown));
+        }
+        host_->View().refresh();
+        const vyrtest::Picture after = host_->Front();
+        EXPECT_GT(vyrtest::DifferingPixels(after, before), 20);
+        EXPECT_TRUE(boxFollows(step.shown));
+        EXPECT_EQ(Drawn(kSecondMiddle), step.shown);
+        EXPECT_TRUE(Drawn(kFirstMiddle));
+        EXPECT_EQ(Picked(figure, kSecondMiddle), step.shown);
+        EXPECT_TRUE(Picked(figure, kFirstMiddle));
+        EXPECT_TRUE(vyrtest::SamePicture(after, host_->WholeFrame()));
+    }
+}
