@@ -115,10 +115,14 @@ int CDsItemPolygonsStl::GetVerticesCount(CDsGeometry::eDrawPrimitives kinds)
     return m_vertexCount;
 }
 
-int CDsItemPolygonsStl::GetVertices(CDsGeometry::eDrawPrimitives, int, float*& vertices, int&)
+int CDsItemPolygonsStl::GetOwnTrianglesCount() const
 {
-    vertices = nullptr;
-    return -1;
+    return m_vertices ? m_vertexCount / 3 : 0;
+}
+
+const float* CDsItemPolygonsStl::GetOwnTriangle(int t) const
+{
+    return m_vertices + 9 * static_cast<size_t>(t);
 }
 
 int CDsItemPolygonsStl::GetDrawPrimitives()
@@ -133,6 +137,10 @@ bool CDsItemPolygonsStl::GetVerticesBuffer(CDsGeometry::eDrawPrimitives kinds,
     CDsGeometry::sVerticesBuffer buffer;
     buffer.m_primitive = CDsGeometry::eDpFaces;  // triangles, three vertices each
     buffer.m_vertices.assign(m_vertices, m_vertices + static_cast<size_t>(m_vertexCount) * 3);
+    // Placed as drawn, as GetVertices answers them.
+    if (!m_matrix.IsIdentity())
+        for (size_t v = 0; v + 2 < buffer.m_vertices.size(); v += 3)
+            PlaceVertex(&buffer.m_vertices[v], &buffer.m_vertices[v]);
     buffers.push_back(std::move(buffer));
     return true;
 }

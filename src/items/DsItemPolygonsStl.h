@@ -11,6 +11,9 @@
 // kind 4 when shaded; the retained road (DrawGl, Refresh, DrawAlone) draws it by the same roads.
 // Both draw it under the item's own transformation.
 //
+// Picking: the faces are read through GetVertices (the polygon base's triangles, placed by the
+// item's transformation), and the triangles' outlines for kind 2.
+//
 // Display lists: count = vertex count / 196,608 + 1; list k holds triangles k, k + count,
 // k + 2 x count, ..., so that any leading run of the lists holds an evenly spread share of the
 // mesh. A fast refresh with auto-hide on calls only the first fifth of them (at least one); with
@@ -77,14 +80,13 @@ public:
     bool Pick(pick_manager* manager) override;
     // -1 without a vertex array or unless `kinds` is 4 or 2; else the vertex count.
     int GetVerticesCount(CDsGeometry::eDrawPrimitives kinds) override;
-    // Null and -1.
-    int GetVertices(CDsGeometry::eDrawPrimitives kinds, int index, float*& vertices, int& count) override;
     // 6 (polygons and lines).
     int GetDrawPrimitives() override;
     // The scene walk's road (see the header comment), under the item's transformation; the item's
     // colour when `applyAttributes`.
     void DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes) override;
-    // False without a vertex array or unless `kinds` is 4 or 2; else one buffer of the triangles.
+    // False without a vertex array or unless `kinds` is 4 or 2; else one buffer of the triangles,
+    // placed by the item's transformation.
     bool GetVerticesBuffer(CDsGeometry::eDrawPrimitives kinds, std::vector<CDsGeometry::sVerticesBuffer>& buffers,
                            int index) override;
     // Unless valid: the extremes from every vertex, and the transformed box made anew from their
@@ -115,6 +117,10 @@ protected:
     bool BuildLists();
     // glBegin(GL_TRIANGLES), every triangle with its normal, glEnd.
     void DrawImmediate();
+    // The triangles of the vertex array (none without one).
+    int GetOwnTrianglesCount() const override;
+    // Triangle `t` of the vertex array.
+    const float* GetOwnTriangle(int t) const override;
 
 private:
     CVyrStlData* m_data = nullptr;
