@@ -99,9 +99,21 @@ EDsItemsType CDsItemPolygonsStl::GetItemType()
 
 bool CDsItemPolygonsStl::Pick(view3d* view)
 {
-    if (!view || view->get_pick_mode() != 0) return false;
-    if (auto* extrema = dynamic_cast<CDsViewExtrema*>(view)) DrawExtremes(*extrema, nullptr);
-    return false;
+    if (!view) return false;
+    if (view->get_pick_mode() == 0) {
+        if (auto* extrema = dynamic_cast<CDsViewExtrema*>(view)) DrawExtremes(*extrema, nullptr);
+        return false;
+    }
+    // Shaded, the faces answer for the mesh (by selection or by the ray); drawn as lines, the
+    // lines do, as the view shows them.
+    if (IsShaded(*view)) return false;
+    const int triangles = GetOwnTrianglesCount();
+    if (triangles <= 0) return false;
+    m_matrix.SetToView(*view);
+    bool hit = false;
+    for (int t = 0; t < triangles && !hit; ++t) hit = view->draw_polyline_3d(3, GetOwnTriangle(t), 1) != 0;
+    m_matrix.ResetView(*view);
+    return hit;
 }
 
 bool CDsItemPolygonsStl::Pick(pick_manager*)

@@ -12,7 +12,9 @@
 // Both draw it under the item's own transformation.
 //
 // Picking: the faces are read through GetVertices (the polygon base's triangles, placed by the
-// item's transformation), and the triangles' outlines for kind 2.
+// item's transformation); drawn as lines, a pick in pick mode (Pick with a view) hits the mesh
+// where the outline of one of its triangles crosses the pick region, and GetVertices answers the
+// outlines for kind 2, so that the point picked lies on the line under the cursor.
 //
 // Display lists: count = vertex count / 196,608 + 1; list k holds triangles k, k + count,
 // k + 2 x count, ..., so that any leading run of the lists holds an evenly spread share of the
@@ -74,7 +76,9 @@ public:
     void DrawGl(view3d& view) override;
     // 21.
     EDsItemsType GetItemType() override;
-    // False in pick mode; a measuring view gets the extremes; always false.
+    // In pick mode, when `view` draws the mesh as lines (not shaded), whether the outline of a
+    // triangle, placed by the item's transformation, crosses the pick region; false in pick mode
+    // otherwise. A measuring view gets the extremes and false.
     bool Pick(view3d* view) override;
     // False.
     bool Pick(pick_manager* manager) override;

@@ -1,7 +1,8 @@
 // Figures made of shaded leaves (STL meshes, recorded triangles and quads, triangle strips,
 // triangle sets) shown in front of, behind or beside a block the host shows: the single pick finds
 // each leaf where it is drawn on both of its roads (selection and ray) and answers a point on the
-// leaf, and the visible-only region pick finds the leaves that are seen and not those hidden.
+// leaf, the visible-only region pick finds the leaves that are seen and not those hidden, and an
+// STL mesh drawn as lines is picked on its lines.
 #include "DsFigure.h"
 #include "DsFigureGenerator.h"
 #include "DsPickProccessor.h"
@@ -319,5 +320,38 @@ TEST_F(FigureLeavesPickedGLTest, TheVisibleOnlyRegionPickFindsTheLeavesSeenAndNo
             EXPECT_TRUE(Holds(RegionAbout(beside, 10), host_->PathOf(apart)));
         }
         picks->SetSelectionMode(eDsSelectionByBoxDefault);
+    }
+}
+
+// An STL square beside the block, drawn as lines in the wireframe and both hidden-line modes, is
+// picked on a pixel of its lower edge (far from its other lines) on both roads, at a point of
+// that edge.
+TEST_F(FigureLeavesPickedGLTest, AnStlMeshDrawnAsLinesIsPickedOnItsLines)
+{
+    const SPAposition centre(120, 20, 0);
+    constexpr double half = 14;
+    CSquareFigure square(ELeaf::eStl, centre, half);
+    square.Record(true, &host_->View());
+    ASSERT_TRUE(square.IsRecorded());
+    const SPAposition onEdge = centre + SPAvector(0, -half, 0);
+    int x = 0, y = 0;
+    ASSERT_TRUE(host_->PixelOf(onEdge, x, y));
+    for (const ERenderMode mode : {eRenderWireframe, eRenderHiddenLines, eRenderPartialHiddenLines}) {
+        SCOPED_TRACE(mode == eRenderWireframe ? "wireframe" : mode == eRenderHiddenLines ? "hidden lines"
+                                                                                          : "partial hidden lines");
+        host_->View().SetRenderMode(mode);
+        const vyrtest::Picture frame = host_->WholeFrame();
+        ASSERT_TRUE(frame.LitNear(x, kHigh - 1 - y, 1));
+        ASSERT_FALSE(frame.Lit(x, kHigh - 1 - y + 4));  // inside the square: no line there
+        for (const bool byRay : {false, true}) {
+            SCOPED_TRACE(Road(byRay));
+            const CDsPickedItem picked = PickPixel(x, y, byRay);
+            EXPECT_EQ(PathOf(picked), host_->PathOf(square));
+            if (!picked.IsValid()) continue;
+            const CGmPosition& p = *picked.GetPickedPosition();
+            EXPECT_NEAR(p.x(), onEdge.x(), 1.5);
+            EXPECT_NEAR(p.y(), onEdge.y(), 1.5);
+            EXPECT_NEAR(p.z(), onEdge.z(), 1e-3);
+        }
     }
 }
