@@ -593,6 +593,7 @@ void CDsFigureGenerator::DrawTriangles(int count, const double* points, const do
     BoxOfPoints(points, vertices, m_box);
     const int lists = vertices / kVerticesPerList + 1;
     OpenPolygons(lists);
+    m_polygons->AddTriangles(count, points);
     for (int list = 0; list < lists; ++list) {
         StartList(list);
         if (!m_listOpen) break;  // no list names could be had
@@ -631,6 +632,14 @@ void CDsFigureGenerator::RecordTriangulation(const ZOVOvivavUrezezovovaza& trian
     const int trianglesPerList = kVerticesPerList / 3;
     const int lists = triangles * 3 / kVerticesPerList + 1;
     OpenPolygons(lists);
+    for (auto t = triangulation.BeginTriangles(); t != triangulation.EndTriangles(); ++t) {
+        double corners[9];
+        for (int i = 0; i < 3; ++i) {
+            const VOREvu3v<float> p = triangulation.GetVertex(t->v[i]) + offset;
+            corners[3 * i] = p.x, corners[3 * i + 1] = p.y, corners[3 * i + 2] = p.z;
+        }
+        m_polygons->AddTriangles(1, corners);
+    }
     auto t = triangulation.BeginTriangles();
     const auto end = triangulation.EndTriangles();
     for (int list = 0; list < lists; ++list) {
@@ -688,6 +697,15 @@ void CDsFigureGenerator::DrawQuads(int nU, int nV, const double* points, const d
     StartPolygons(0);
     if (!m_listOpen) return;  // an open item of numbered lists: nothing to record into
     auto at = [&](const double* array, int i, int j) { return array + 3 * (static_cast<size_t>(i) * nU + j); };
+    // Each quad as the triangles (i j, i+1 j, i+1 j+1) and (i j, i+1 j+1, i j+1).
+    for (int i = 0; i + 1 < nV; ++i)
+        for (int j = 0; j + 1 < nU; ++j) {
+            double corners[18];
+            const double* quad[6] = {at(points, i, j), at(points, i + 1, j),     at(points, i + 1, j + 1),
+                                     at(points, i, j), at(points, i + 1, j + 1), at(points, i, j + 1)};
+            for (int c = 0; c < 6; ++c) std::copy(quad[c], quad[c] + 3, corners + 3 * c);
+            m_polygons->AddTriangles(2, corners);
+        }
     for (int i = 0; i + 1 < nV; ++i) {
         glBegin(GL_QUAD_STRIP);
         double normal[3] = {0.0, 0.0, 0.0};

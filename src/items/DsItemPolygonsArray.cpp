@@ -79,6 +79,11 @@ void CDsItemPolygonsArray::CreateTriangleStrip(int count, const double* points, 
     const int row = points && count > 0 ? count / 2 : 0;
     const double* a = points;
     const double* b = points ? points + 3 * row : nullptr;
+    m_triangles.clear();
+    for (int i = 0; i + 1 < row; ++i)
+        for (const double* corner :
+             {a + 3 * i, b + 3 * i, a + 3 * (i + 1), b + 3 * i, b + 3 * (i + 1), a + 3 * (i + 1)})
+            for (int c = 0; c < 3; ++c) m_triangles.push_back(static_cast<float>(corner[c]));
     if (normals && row > 0) {
         const double* na = normals;
         const double* nb = normals + 3 * row;

@@ -21,6 +21,9 @@
 //   share without being deleted twice.
 // - DeleteGlList (of the polygon base) leaves the item's own list: it is the only copy of the
 //   geometry. The destructor and SetPoints delete it.
+// - The strip's triangles are kept beside the list (whichever way they are sent, they cover the
+//   same quads, each split between Bi and Ai+1) and answered through GetVertices (see the
+//   polygon base).
 #pragma once
 
 #include <afx.h>
@@ -55,8 +58,8 @@ public:
     void DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes) override;
 
     // --- Own operations -----------------------------------------------------------------
-    // Compiles the strip of `count` points (and normals, or null) into the item's list; the
-    // extremes become the points' box, valid.
+    // Compiles the strip of `count` points (and normals, or null) into the item's list and keeps
+    // its triangles; the extremes become the points' box, valid.
     void CreateTriangleStrip(int count, const double* points, const double* normals);
     // Sends -normalise((p - q) x (r - q)) with glNormal3d (nine doubles: p, q, r).
     static void SetGlTriangleNormal(const double* p, const double* q, const double* r);

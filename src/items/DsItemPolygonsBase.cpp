@@ -11,6 +11,8 @@
 #include "SpaValues.h"
 #include "view3d.h"
 
+#include <algorithm>
+
 
 namespace {
 
@@ -84,6 +86,7 @@ CDsItemPolygonsBase& CDsItemPolygonsBase::operator=(const CDsItemPolygonsBase& o
         m_max[i] = other.m_max[i];
     }
     m_extremesValid = other.m_extremesValid;
+    m_triangles = other.m_triangles;
     if (other.m_matrix.IsIdentity()) {
         m_matrix.Free();
     } else {
@@ -193,9 +196,50 @@ long CDsItemPolygonsBase::DrawPoints(view3d&, long)
     return 0;
 }
 
-int CDsItemPolygonsBase::GetVerticesCount(CDsGeometry::eDrawPrimitives)
+int CDsItemPolygonsBase::GetVerticesCount(CDsGeometry::eDrawPrimitives kinds)
 {
-    return 0;
+    const bool lines = (kinds & CDsGeometry::eDpLines) && (GetDrawPrimitives() & CDsGeometry::eDpLines);
+    if (!(kinds & CDsGeometry::eDpFaces) && !lines) return 0;
+    return 3 * GetOwnTrianglesCount();
+}
+
+int CDsItemPolygonsBase::GetVertices(CDsGeometry::eDrawPrimitives kinds, int index, float*& vertices, int& count)
+{
+    const bool faces = (kinds & CDsGeometry::eDpFaces) != 0;
+    const bool lines = !faces && (kinds & CDsGeometry::eDpLines) && (GetDrawPrimitives() & CDsGeometry::eDpLines);
+    const int triangles = GetOwnTrianglesCount();
+    if ((!faces && !lines) || index < 0 || index % 3 != 0 || index / 3 >= triangles) return -1;
+    const float* corners = GetOwnTriangle(index / 3);
+    if (!corners) return -1;
+    for (int c = 0; c < 3; ++c) PlaceVertex(corners + 3 * c, m_placedCorners + 3 * c);
+    if (lines) std::copy(m_placedCorners, m_placedCorners + 3, m_placedCorners + 9);  // closed
+    vertices = m_placedCorners;
+    count = lines ? 4 : 3;
+    return index / 3 + 1 < triangles ? index + 3 : -1;
+}
+
+void CDsItemPolygonsBase::PlaceVertex(const float* in, float* out) const
+{
+    // By the float form, which PushMatrix multiplies onto OpenGL's matrix.
+    const float* m = m_matrix.IsIdentity() ? nullptr : m_matrix.GetMatrix();
+    const double x = in[0], y = in[1], z = in[2];
+    if (!m) {
+        out[0] = in[0], out[1] = in[1], out[2] = in[2];
+        return;
+    }
+    double w = m[3] * x + m[7] * y + m[11] * z + m[15];
+    if (w == 0.0) w = 1.0;
+    for (int r = 0; r < 3; ++r) out[r] = static_cast<float>((m[r] * x + m[4 + r] * y + m[8 + r] * z + m[12 + r]) / w);
+}
+
+int CDsItemPolygonsBase::GetOwnTrianglesCount() const
+{
+    return static_cast<int>(m_triangles.size() / 9);
+}
+
+const float* CDsItemPolygonsBase::GetOwnTriangle(int t) const
+{
+    return m_triangles.data() + 9 * static_cast<size_t>(t);
 }
 
 int CDsItemPolygonsBase::GetDrawPrimitives()

@@ -16,10 +16,10 @@
 //
 // Choices where the behaviour was open, or where a plain reading would hurt:
 // - A new base item draws nothing (DrawGl) and is a complete item of type 15.
-// - A copy takes the source's fill flag, extremes, transformation, display-list count and a copy
-//   of its line attributes, but no display lists (and no entity): it builds lists of its own, so
-//   that deleting either never deletes the other's lists. The leaves whose geometry lives only in
-//   display lists or in owned arrays are not copyable.
+// - A copy takes the source's fill flag, extremes, transformation, own triangles, display-list
+//   count and a copy of its line attributes, but no display lists (and no entity): it builds
+//   lists of its own, so that deleting either never deletes the other's lists. The leaves whose
+//   geometry lives only in display lists or in owned arrays are not copyable.
 // - "The item has attributes" (when the colour saver is applied) means the item has a colour of
 //   its own (its attributes do not inherit the colour) and the forced pen is off: an item that
 //   inherits its colour draws in the colour its caller left, as does every item under the forced
@@ -37,6 +37,15 @@
 // - The display-list polygons (CDsItemPolygonsDl) draw their own list once, under the walk's own
 //   culled face, when the walk that calls them blends and culls (WalkCullsBlendedFaces): such a
 //   walk runs once for the back faces and once for the front ones, so each face blends once.
+// - A leaf that keeps the triangles it draws (STL meshes, display-list polygons recorded by the
+//   figure generator, triangle strips, triangle sets) hands them out through GetVertices, one
+//   triangle a call, placed by the leaf's own transformation as it draws them: the pick ray, the
+//   nearest point of a pick and the visible-only pass read a figure's faces there, in the
+//   figure's space, on which the walk's transform then acts. The index counts vertices (triangle
+//   t at 3 t) and GetVerticesCount answers three times the triangle count, so that a group finds
+//   each leaf's share. A leaf that draws lines as well (an STL mesh in wire) answers each
+//   triangle's outline, closed (four vertices), for kind 2. The vertices handed out stay valid
+//   until the leaf's next GetVertices.
 #pragma once
 
 #include <afx.h>
@@ -47,6 +56,7 @@
 #include <GL/gl.h>
 
 #include <cstdint>
+#include <vector>
 
 class CDsLineAttribStorage;
 
@@ -114,8 +124,14 @@ public:
     void ExpandBox(CDsBox& box, SPAtransf* transform) override;
     // Nothing; 0.
     long DrawPoints(view3d& view, long mask) override;
-    // 0.
+    // Three times the count of the leaf's own triangles for kind 4 (and for kind 2 when the leaf
+    // draws lines); 0 otherwise and in the base.
     int GetVerticesCount(CDsGeometry::eDrawPrimitives kinds) override;
+    // The leaf's triangle at vertex `index` (a multiple of 3) placed by its transformation, see
+    // the header comment: three vertices for kind 4, the closed outline's four for kind 2 when the
+    // leaf draws lines. Answers the index of the next triangle, -1 after the last one; -1 and no
+    // vertices outside the triangles and for other kinds.
+    int GetVertices(CDsGeometry::eDrawPrimitives kinds, int index, float*& vertices, int& count) override;
     // 4 (shaded polygons).
     int GetDrawPrimitives() override;
     // The box of the extremes' eight corners through the item's own transformation, as a modeler
@@ -184,6 +200,15 @@ protected:
     void SetExtremesCorners(const double* min, const double* max);
     // Deletes the single display list of the item (from StartBuildGlList), whatever its flag.
     void DeleteItemList();
+    // Vertex `in` (three floats, the leaf's coordinates) placed by the item's transformation as
+    // the leaf draws it, into `out` (three floats; may be `in`).
+    void PlaceVertex(const float* in, float* out) const;
+    // The number of the leaf's own triangles (those it draws as faces); by default those of
+    // m_triangles.
+    virtual int GetOwnTrianglesCount() const;
+    // The nine float corners of the leaf's own triangle `t` (0 <= t < GetOwnTrianglesCount()), in
+    // the leaf's coordinates before its transformation; by default from m_triangles.
+    virtual const float* GetOwnTriangle(int t) const;
     // Whether the walk that calls the item blends faces and culls them: then it draws the back
     // faces and the front faces in walks of their own, and an item that drew both sides itself
     // would blend every face once per walk (twice in all).
@@ -200,4 +225,8 @@ protected:
     CDsMatrix m_matrix;            // the item's own transformation
     int32_t m_listCount = 0;       // numbered display lists owned
     GLuint m_firstList = 0;        // the first of them, 0 while none
+    std::vector<float> m_triangles;  // own triangles of the leaves that record them, 9 floats each
+
+private:
+    float m_placedCorners[12] = {};  // the triangle GetVertices handed out last, placed
 };

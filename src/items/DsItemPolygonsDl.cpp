@@ -28,6 +28,21 @@ void CDsItemPolygonsDl::SetExtremes(const double* min, const double* max)
     if (min && max) SetExtremesCorners(min, max);
 }
 
+void CDsItemPolygonsDl::AddTriangles(int count, const double* points)
+{
+    if (count <= 0 || !points) return;
+    const size_t floats = 9 * static_cast<size_t>(count);
+    m_triangles.reserve(m_triangles.size() + floats);
+    for (size_t i = 0; i < floats; ++i) m_triangles.push_back(static_cast<float>(points[i]));
+}
+
+int CDsItemPolygonsDl::GetOwnTrianglesCount() const
+{
+    // What CallLists draws: the block when the item has a range, else its own list.
+    const bool drawn = m_listCount >= 1 ? m_firstList != 0 : GetGlListName() != 0;
+    return drawn ? CDsItemPolygonsBase::GetOwnTrianglesCount() : 0;
+}
+
 void CDsItemPolygonsDl::CallLists(bool bothSides)
 {
     if (m_listCount >= 1) {

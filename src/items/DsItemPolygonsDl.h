@@ -11,6 +11,9 @@
 //   them. A walk that blends and culls (the transparent passes of the mixed mode, one walk per
 //   side) gets the own list once, under its own culling: each side blends once, not twice.
 // - Not copyable: the geometry lives only in the item's display lists.
+// - The figure generator hands the item the triangles it records (AddTriangles), which the item
+//   answers through GetVertices (see the polygon base) while it has the lists that draw them;
+//   what a caller records into the lists by its own OpenGL calls is drawn but not known.
 // - DeleteGlList (of the polygon base) deletes the numbered block; the item's own list stays
 //   until the item goes.
 #pragma once
@@ -47,8 +50,12 @@ public:
     // --- Own operations -----------------------------------------------------------------
     // The extremes become the corners (three doubles each), valid.
     void SetExtremes(const double* min, const double* max);
+    // Adds `count` triangles (nine doubles each) to those the item answers for its lists.
+    void AddTriangles(int count, const double* points);
 
 protected:
+    // The triangles added, while the lists that draw them exist (0 otherwise).
+    int GetOwnTrianglesCount() const override;
     // The block in one pass when the range is 1 or more, else the own list: in two culled passes
     // when `bothSides`, else once under the caller's culling.
     void CallLists(bool bothSides = true);

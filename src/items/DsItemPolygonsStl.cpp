@@ -99,9 +99,21 @@ EDsItemsType CDsItemPolygonsStl::GetItemType()
 
 bool CDsItemPolygonsStl::Pick(view3d* view)
 {
-    if (!view || view->get_pick_mode() != 0) return false;
-    if (auto* extrema = dynamic_cast<CDsViewExtrema*>(view)) DrawExtremes(*extrema, nullptr);
-    return false;
+    if (!view) return false;
+    if (view->get_pick_mode() == 0) {
+        if (auto* extrema = dynamic_cast<CDsViewExtrema*>(view)) DrawExtremes(*extrema, nullptr);
+        return false;
+    }
+    // Shaded, the faces answer for the mesh (by selection or by the ray); drawn as lines, the
+    // lines do, as the view shows them.
+    if (IsShaded(*view)) return false;
+    const int triangles = GetOwnTrianglesCount();
+    if (triangles <= 0) return false;
+    m_matrix.SetToView(*view);
+    bool hit = false;
+    for (int t = 0; t < triangles && !hit; ++t) hit = view->draw_polyline_3d(3, GetOwnTriangle(t), 1) != 0;
+    m_matrix.ResetView(*view);
+    return hit;
 }
 
 bool CDsItemPolygonsStl::Pick(pick_manager*)
@@ -115,10 +127,14 @@ int CDsItemPolygonsStl::GetVerticesCount(CDsGeometry::eDrawPrimitives kinds)
     return m_vertexCount;
 }
 
-int CDsItemPolygonsStl::GetVertices(CDsGeometry::eDrawPrimitives, int, float*& vertices, int&)
+int CDsItemPolygonsStl::GetOwnTrianglesCount() const
 {
-    vertices = nullptr;
-    return -1;
+    return m_vertices ? m_vertexCount / 3 : 0;
+}
+
+const float* CDsItemPolygonsStl::GetOwnTriangle(int t) const
+{
+    return m_vertices + 9 * static_cast<size_t>(t);
 }
 
 int CDsItemPolygonsStl::GetDrawPrimitives()
@@ -133,6 +149,10 @@ bool CDsItemPolygonsStl::GetVerticesBuffer(CDsGeometry::eDrawPrimitives kinds,
     CDsGeometry::sVerticesBuffer buffer;
     buffer.m_primitive = CDsGeometry::eDpFaces;  // triangles, three vertices each
     buffer.m_vertices.assign(m_vertices, m_vertices + static_cast<size_t>(m_vertexCount) * 3);
+    // Placed as drawn, as GetVertices answers them.
+    if (!m_matrix.IsIdentity())
+        for (size_t v = 0; v + 2 < buffer.m_vertices.size(); v += 3)
+            PlaceVertex(&buffer.m_vertices[v], &buffer.m_vertices[v]);
     buffers.push_back(std::move(buffer));
     return true;
 }

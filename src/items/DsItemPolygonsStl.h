@@ -11,6 +11,11 @@
 // kind 4 when shaded; the retained road (DrawGl, Refresh, DrawAlone) draws it by the same roads.
 // Both draw it under the item's own transformation.
 //
+// Picking: the faces are read through GetVertices (the polygon base's triangles, placed by the
+// item's transformation); drawn as lines, a pick in pick mode (Pick with a view) hits the mesh
+// where the outline of one of its triangles crosses the pick region, and GetVertices answers the
+// outlines for kind 2, so that the point picked lies on the line under the cursor.
+//
 // Display lists: count = vertex count / 196,608 + 1; list k holds triangles k, k + count,
 // k + 2 x count, ..., so that any leading run of the lists holds an evenly spread share of the
 // mesh. A fast refresh with auto-hide on calls only the first fifth of them (at least one); with
@@ -71,20 +76,21 @@ public:
     void DrawGl(view3d& view) override;
     // 21.
     EDsItemsType GetItemType() override;
-    // False in pick mode; a measuring view gets the extremes; always false.
+    // In pick mode, when `view` draws the mesh as lines (not shaded), whether the outline of a
+    // triangle, placed by the item's transformation, crosses the pick region; false in pick mode
+    // otherwise. A measuring view gets the extremes and false.
     bool Pick(view3d* view) override;
     // False.
     bool Pick(pick_manager* manager) override;
     // -1 without a vertex array or unless `kinds` is 4 or 2; else the vertex count.
     int GetVerticesCount(CDsGeometry::eDrawPrimitives kinds) override;
-    // Null and -1.
-    int GetVertices(CDsGeometry::eDrawPrimitives kinds, int index, float*& vertices, int& count) override;
     // 6 (polygons and lines).
     int GetDrawPrimitives() override;
     // The scene walk's road (see the header comment), under the item's transformation; the item's
     // colour when `applyAttributes`.
     void DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes) override;
-    // False without a vertex array or unless `kinds` is 4 or 2; else one buffer of the triangles.
+    // False without a vertex array or unless `kinds` is 4 or 2; else one buffer of the triangles,
+    // placed by the item's transformation.
     bool GetVerticesBuffer(CDsGeometry::eDrawPrimitives kinds, std::vector<CDsGeometry::sVerticesBuffer>& buffers,
                            int index) override;
     // Unless valid: the extremes from every vertex, and the transformed box made anew from their
@@ -115,6 +121,10 @@ protected:
     bool BuildLists();
     // glBegin(GL_TRIANGLES), every triangle with its normal, glEnd.
     void DrawImmediate();
+    // The triangles of the vertex array (none without one).
+    int GetOwnTrianglesCount() const override;
+    // Triangle `t` of the vertex array.
+    const float* GetOwnTriangle(int t) const override;
 
 private:
     CVyrStlData* m_data = nullptr;

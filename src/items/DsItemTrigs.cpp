@@ -31,6 +31,22 @@ int CDsItemTrigs::GetChunkVertexCount(int i) const
     return m_vertexChunks[static_cast<size_t>(i)].floats / 3;
 }
 
+int CDsItemTrigs::GetOwnTrianglesCount() const
+{
+    int64_t floats = 0;
+    for (const SChunk& chunk : m_vertexChunks) floats += chunk.floats;
+    return static_cast<int>(floats / 9);
+}
+
+const float* CDsItemTrigs::GetOwnTriangle(int t) const
+{
+    // Every chunk but the last holds kVerticesPerChunk vertices, whole triangles.
+    constexpr int perChunk = kVerticesPerChunk / 3;
+    const size_t chunk = static_cast<size_t>(t / perChunk);
+    if (chunk >= m_vertexChunks.size()) return nullptr;
+    return m_vertexChunks[chunk].data + 9 * static_cast<size_t>(t % perChunk);
+}
+
 void CDsItemTrigs::FreeChunks()
 {
     for (int32_t id : m_vboIds) CDsManager::GetInstance()->RemoveVBOFromAllViews(id);

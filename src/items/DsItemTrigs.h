@@ -15,6 +15,7 @@
 // - A triangulation without triangles, or one whose chunks cannot be allocated, leaves the item
 //   empty (it draws nothing); an earlier filling is freed first in every case.
 // - Not copyable: it owns its chunks and their vertex-buffer descriptions.
+// - The chunks' triangles are answered through GetVertices (see the polygon base).
 #pragma once
 
 #include <afx.h>
@@ -72,6 +73,10 @@ protected:
     void FreeChunks();
     // Chunk `i` immediately (within an open glBegin).
     void DrawChunkVertices(int i) const;
+    // The triangles of every chunk.
+    int GetOwnTrianglesCount() const override;
+    // Triangle `t`, counted through the chunks in order.
+    const float* GetOwnTriangle(int t) const override;
 
 private:
     // A chunk: a malloc'ed float buffer and its number of floats.

@@ -504,8 +504,9 @@ long CDsItemsGroup::DrawPoints(view3d& view, long mask)
 
 int CDsItemsGroup::GetVerticesCount(CDsGeometry::eDrawPrimitives kinds)
 {
+    // A child that answers a negative count (an empty STL mesh) holds no vertices.
     int total = 0;
-    for (CDsItemBase* child : m_children) total += child->GetVerticesCount(kinds);
+    for (CDsItemBase* child : m_children) total += std::max(0, child->GetVerticesCount(kinds));
     return total;
 }
 
@@ -516,7 +517,7 @@ int CDsItemsGroup::GetVertices(CDsGeometry::eDrawPrimitives kinds, int index, fl
     int base = 0;
     for (int i = 0; i < Count(); ++i) {
         CDsItemBase* child = m_children[static_cast<size_t>(i)];
-        const int own = child->GetVerticesCount(kinds);
+        const int own = std::max(0, child->GetVerticesCount(kinds));
         if (base + own <= index) {
             base += own;
             continue;

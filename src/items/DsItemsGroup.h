@@ -155,7 +155,7 @@ public:
     void CountStatistics(CDsStatisticsItems* statistics) override;
     // The children's results, or-ed.
     long DrawPoints(view3d& view, long mask) override;
-    // The sum over the children.
+    // The sum over the children (a negative count taken as 0).
     int GetVerticesCount(CDsGeometry::eDrawPrimitives kinds) override;
     // The vertices of the child that holds vertex `index` of the group (see the header comment of
     // the implementation); -1 when none does.

@@ -231,10 +231,13 @@ TEST(DsItemPolygonsStl, VertexQueriesAndTheReferenceOnTheData)
         EXPECT_EQ(item.GetVerticesCount(CDsGeometry::eDpFaces), 36);
         EXPECT_EQ(item.GetVerticesCount(CDsGeometry::eDpLines), 36);
         EXPECT_EQ(item.GetVerticesCount(CDsGeometry::eDpPoints), -1);
-        float* vertices = reinterpret_cast<float*>(1);
+        float* vertices = nullptr;
         int count = 0;
-        EXPECT_EQ(item.GetVertices(CDsGeometry::eDpFaces, 0, vertices, count), -1);
-        EXPECT_EQ(vertices, nullptr);
+        EXPECT_EQ(item.GetVertices(CDsGeometry::eDpFaces, 0, vertices, count), 3);  // the next triangle's
+        ASSERT_NE(vertices, nullptr);
+        EXPECT_EQ(count, 3);
+        EXPECT_FLOAT_EQ(vertices[0], -1.0f);  // the first vertex of the +z face
+        EXPECT_FLOAT_EQ(vertices[2], 1.0f);
         ASSERT_TRUE(item.GetVerticesBuffer(CDsGeometry::eDpFaces, buffers, 0));
         ASSERT_EQ(buffers.size(), 1u);
         ASSERT_EQ(buffers[0].m_vertices.size(), 108u);
@@ -251,6 +254,65 @@ TEST(DsItemPolygonsStl, VertexQueriesAndTheReferenceOnTheData)
     StlPtr hollow(new CVyrStlData);
     CDsItemPolygonsStl emptyMesh(hollow.get(), SPAtransf());
     EXPECT_EQ(emptyMesh.GetVerticesCount(CDsGeometry::eDpFaces), -1);
+}
+
+// The triangles a leaf hands out through GetVertices, read the way a group and the pick walks
+// read them: from index 0, each answer the next index, until -1.
+static std::vector<std::vector<SPAposition>> ReadPolygons(CDsItemBase& item, CDsGeometry::eDrawPrimitives kinds)
+{
+    std::vector<std::vector<SPAposition>> polygons;
+    for (int index = 0, calls = 0; index >= 0 && calls < 100000; ++calls) {
+        float* vertices = nullptr;
+        int count = 0;
+        const int next = item.GetVertices(kinds, index, vertices, count);
+        if (vertices) {
+            polygons.emplace_back();
+            for (int v = 0; v < count; ++v)
+                polygons.back().emplace_back(vertices[3 * v], vertices[3 * v + 1], vertices[3 * v + 2]);
+        }
+        if (next >= 0 && next <= index) break;
+        index = next;
+    }
+    return polygons;
+}
+
+TEST(DsItemPolygonsBase, LeavesHandOutTheirTrianglesPlacedByTheirTransformation)
+{
+    // An STL cube placed by its own transformation and then by a later one (as the figure
+    // generator's is applied): faces and, as it draws lines too, closed outlines, where drawn.
+    StlPtr cube = MakeCube(1.0);
+    CDsItemPolygonsStl stl(cube.get(), translate_transf(SPAvector(10, 0, 0)));
+    stl.Transform(translate_transf(SPAvector(0, 20, 0)));
+    const auto faces = ReadPolygons(stl, CDsGeometry::eDpFaces);
+    ASSERT_EQ(faces.size(), 12u);
+    ExpectPosition(faces[0][0], 9, 19, 1);  // the +z face's first corner, placed
+    const auto outlines = ReadPolygons(stl, CDsGeometry::eDpLines);
+    ASSERT_EQ(outlines.size(), 12u);
+    ASSERT_EQ(outlines[5].size(), 4u);
+    ExpectPosition(outlines[5][3], faces[5][0].x(), faces[5][0].y(), faces[5][0].z());
+    std::vector<CDsGeometry::sVerticesBuffer> buffers;
+    ASSERT_TRUE(stl.GetVerticesBuffer(CDsGeometry::eDpFaces, buffers, 0));
+    EXPECT_FLOAT_EQ(buffers[0].m_vertices[1], 19.0f);  // the buffer is placed alike
+
+    // A triangle set over two chunks: every triangle, the last from the second chunk; as faces
+    // only, since the set draws no lines.
+    auto set = vyrtest::MakeTriangulation(43690, {0, 0, 0}, {1, 0, 0}, {0, 1, 0});
+    set->AddTriangle(set->AddVertex({5, 5, 0}), set->AddVertex({6, 5, 0}), set->AddVertex({5, 6, 0}));
+    CDsItemTrigs trigs(true);
+    trigs.SetTriangulation(set.get(), nullptr);
+    trigs.Transform(translate_transf(SPAvector(100, 0, 0)));
+    const auto triangles = ReadPolygons(trigs, CDsGeometry::eDpFaces);
+    ASSERT_EQ(triangles.size(), 43691u);
+    ExpectPosition(triangles.back()[2], 105, 6, 0);
+    EXPECT_TRUE(ReadPolygons(trigs, CDsGeometry::eDpLines).empty());
+
+    // In a group after an empty mesh (which answers a count of -1), each leaf's share is found.
+    TestGroup group;
+    group.Add(new CDsItemPolygonsStl);
+    group.Add(new CDsItemPolygonsStl(cube.get(), translate_transf(SPAvector(0, 0, 50))));
+    const auto grouped = ReadPolygons(group, CDsGeometry::eDpFaces);
+    ASSERT_EQ(grouped.size(), 12u);
+    ExpectPosition(grouped[0][0], -1, -1, 51);
 }
 
 TEST(DsItemPolygons2D, PrintsOneClosedPolylinePerPolygonAndAnswersItsVertices)

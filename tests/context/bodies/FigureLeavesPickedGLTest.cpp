@@ -1,0 +1,357 @@
+// Figures made of shaded leaves (STL meshes, recorded triangles and quads, triangle strips,
+// triangle sets) shown in front of, behind or beside a block the host shows: the single pick finds
+// each leaf where it is drawn on both of its roads (selection and ray) and answers a point on the
+// leaf, the visible-only region pick finds the leaves that are seen and not those hidden, and an
+// STL mesh drawn as lines is picked on its lines.
+#include "DsFigure.h"
+#include "DsFigureGenerator.h"
+#include "DsPickProccessor.h"
+#include "GmPosition.h"
+#include "GmTransformation.h"
+#include "HostFixture.h"
+#include "VyrStlData.h"
+#include "ZOVOvivavUrezezovovaza.h"
+
+#include "SpaValues.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+using vyrtest::Host;
+using vyrtest::ViewSetup;
+
+namespace {
+
+constexpr int kWide = 200, kHigh = 100;
+
+// The leaf kinds a flat square can be made of.
+enum class ELeaf { eStl, eRecordedTriangles, eTriangulation, eStrip, eQuads, eTriangleSet };
+constexpr ELeaf kLeaves[] = {ELeaf::eStl,   ELeaf::eRecordedTriangles, ELeaf::eTriangulation,
+                             ELeaf::eStrip, ELeaf::eQuads,             ELeaf::eTriangleSet};
+const char* Name(ELeaf leaf)
+{
+    switch (leaf) {
+    case ELeaf::eStl: return "STL mesh";
+    case ELeaf::eRecordedTriangles: return "recorded triangles";
+    case ELeaf::eTriangulation: return "recorded triangulation";
+    case ELeaf::eStrip: return "triangle strip";
+    case ELeaf::eQuads: return "quads";
+    case ELeaf::eTriangleSet: return "triangle set";
+    }
+    return "";
+}
+
+// A white square of half side `half` about the origin in the plane z = 0, made of one kind of
+// leaf and placed by the generator's transformation at `centre`.
+class CSquareFigure : public CDsFigure {
+public:
+    CSquareFigure(ELeaf leaf, const SPAposition& centre, double half) : m_leaf(leaf), m_centre(centre), m_half(half) {}
+    int DefineFig(CDsFigureGenerator& generator) override
+    {
+        generator.SetPenColor(CDsColorStorage(255, 255, 255));
+        generator.SetTransformation(CGmTransformation(translate_transf(m_centre - SPAposition(0, 0, 0))));
+        const double h = m_half;
+        const float f = static_cast<float>(h);
+        switch (m_leaf) {
+        case ELeaf::eStl: {
+            auto* square = new CVyrStlData;
+            square->AddTriangle(CVyrTriangle(SPAposition(-h, -h, 0), SPAposition(h, -h, 0), SPAposition(h, h, 0)));
+            square->AddTriangle(CVyrTriangle(SPAposition(-h, -h, 0), SPAposition(h, h, 0), SPAposition(-h, h, 0)));
+            generator.DrawTrianglesStl(SPAtransf(), square);
+            square->decRC();
+            break;
+        }
+        case ELeaf::eRecordedTriangles: {
+            const double points[18] = {-h, -h, 0, h, -h, 0, h, h, 0, -h, -h, 0, h, h, 0, -h, h, 0};
+            generator.DrawTriangles(2, points, nullptr);
+            break;
+        }
+        case ELeaf::eTriangulation:
+        case ELeaf::eTriangleSet: {
+            ZOVOvivavUrezezovovaza set;
+            const int a = set.AddVertex({-f, -f, 0}), b = set.AddVertex({f, -f, 0}), c = set.AddVertex({f, f, 0}),
+                      d = set.AddVertex({-f, f, 0});
+            set.AddTriangle(a, b, c);
+            set.AddTriangle(a, c, d);
+            if (m_leaf == ELeaf::eTriangleSet)
+                generator.DrawTrigs(set, nullptr, true);
+            else
+                generator.DrawTriangles(set);
+            break;
+        }
+        case ELeaf::eStrip: {
+            const double rows[12] = {-h, -h, 0, h, -h, 0, -h, h, 0, h, h, 0};
+            generator.DrawTriangles(2, 2, rows, nullptr);
+            break;
+        }
+        case ELeaf::eQuads: {
+            // Three rows of three points: four quads.
+            double grid[27];
+            for (int i = 0; i < 3; ++i)
+                for (int j = 0; j < 3; ++j) {
+                    grid[3 * (3 * i + j)] = -h + h * j;
+                    grid[3 * (3 * i + j) + 1] = -h + h * i;
+                    grid[3 * (3 * i + j) + 2] = 0;
+                }
+            generator.DrawQuads(3, 3, grid, nullptr);
+            generator.EndPolygons();
+            break;
+        }
+        }
+        return 1;
+    }
+
+private:
+    ELeaf m_leaf;
+    SPAposition m_centre;
+    double m_half;
+};
+
+// The triangles of the test sphere of radius `r` about `centre`.
+std::vector<CVyrTriangle> SphereTriangles(double r, const SPAposition& centre)
+{
+    CVyrStlData* sphere = vyrtest::StlSphere(r);
+    std::vector<CVyrTriangle> triangles;
+    const SPAvector by = centre - SPAposition(0, 0, 0);
+    for (const CVyrTriangle* t = sphere->GetFirstTriangle(); t; t = sphere->GetNextTriangle()) {
+        const SPAposition* p = t->GetPosVec();
+        triangles.emplace_back(p[0] + by, p[1] + by, p[2] + by);
+    }
+    sphere->decRC();
+    return triangles;
+}
+
+// A white STL sphere of radius `r` about `centre`: a mesh about the origin placed by the STL
+// call's transformation, or a mesh made about the centre itself.
+class CSphereFigure : public CDsFigure {
+public:
+    CSphereFigure(double r, const SPAposition& centre, bool placedByTransformation)
+        : m_r(r), m_centre(centre), m_placed(placedByTransformation)
+    {
+    }
+    int DefineFig(CDsFigureGenerator& generator) override
+    {
+        generator.SetPenColor(CDsColorStorage(255, 255, 255));
+        CVyrStlData* mesh = nullptr;
+        SPAtransf placement;
+        if (m_placed) {
+            mesh = vyrtest::StlSphere(m_r);
+            placement = translate_transf(m_centre - SPAposition(0, 0, 0));
+        } else {
+            mesh = new CVyrStlData;
+            for (const CVyrTriangle& t : SphereTriangles(m_r, m_centre)) mesh->AddTriangle(t);
+        }
+        generator.DrawTrianglesStl(placement, mesh);
+        mesh->decRC();
+        return 1;
+    }
+
+private:
+    double m_r;
+    SPAposition m_centre;
+    bool m_placed;
+};
+
+// The highest z at which the vertical line through (x, y) meets one of `triangles`; false when it
+// meets none.
+bool TopOfMesh(const std::vector<CVyrTriangle>& triangles, double x, double y, double& top)
+{
+    bool met = false;
+    for (const CVyrTriangle& t : triangles) {
+        const SPAposition* p = t.GetPosVec();
+        const double d = (p[1].x() - p[0].x()) * (p[2].y() - p[0].y()) - (p[2].x() - p[0].x()) * (p[1].y() - p[0].y());
+        if (std::fabs(d) < 1e-12) continue;  // seen edge-on
+        const double u = ((x - p[0].x()) * (p[2].y() - p[0].y()) - (p[2].x() - p[0].x()) * (y - p[0].y())) / d;
+        const double v = ((p[1].x() - p[0].x()) * (y - p[0].y()) - (x - p[0].x()) * (p[1].y() - p[0].y())) / d;
+        if (u < -1e-9 || v < -1e-9 || u + v > 1 + 1e-9) continue;
+        const double z = p[0].z() + u * (p[1].z() - p[0].z()) + v * (p[2].z() - p[0].z());
+        if (!met || z > top) top = z;
+        met = true;
+    }
+    return met;
+}
+
+class FigureLeavesPickedGLTest : public vyrtest::HostTest {
+protected:
+    void SetUp() override
+    {
+        HostTest::SetUp();
+        host_ = std::make_unique<Host>(kWide, kHigh);
+        // Looking down -z at (60, 20, 0), one unit a pixel.
+        host_->Look(
+            ViewSetup().Eye(SPAposition(60, 20, 200)).Target(SPAposition(60, 20, 0)).Field(kWide, kHigh).Clip(1, 400));
+        block_ = host_->ShowBlock(SPAposition(0, 0, 0), SPAposition(60, 40, 20));
+        ASSERT_NE(block_, nullptr);
+    }
+    // The single pick at pixel (x, y) (rows down) among bodies and figures.
+    CDsPickedItem PickPixel(int x, int y, bool byRay)
+    {
+        const std::vector<CDsTypeMask> domain = Host::Domain({Host::kBodyType, Host::kFigureType});
+        return host_->Pick(x, y, &domain, nullptr, byRay);
+    }
+    CDsPickedItem PickAt(const SPAposition& p, bool byRay)
+    {
+        int x = 0, y = 0;
+        EXPECT_TRUE(host_->PixelOf(p, x, y));
+        return PickPixel(x, y, byRay);
+    }
+    static CVyrObjectPath PathOf(const CDsPickedItem& picked)
+    {
+        return picked.IsValid() ? picked.GetObjectPath() : CVyrObjectPath();
+    }
+    // What the region pick finds among figures over the square of half side `half` about `centre`.
+    std::vector<CVyrObjectPath> RegionAbout(const SPAposition& centre, double half)
+    {
+        const std::vector<CDsTypeMask> domain = Host::Domain({Host::kFigureType});
+        return host_->RegionAround(centre - SPAvector(half, half, 0), centre + SPAvector(half, half, 0), 0, &domain);
+    }
+    static bool Holds(const std::vector<CVyrObjectPath>& paths, const CVyrObjectPath& path)
+    {
+        return std::find(paths.begin(), paths.end(), path) != paths.end();
+    }
+
+    BODY* block_ = nullptr;
+};
+
+const char* Road(bool byRay)
+{
+    return byRay ? "by the pick ray" : "by selection";
+}
+
+}  // namespace
+
+// Each leaf kind, placed by the generator's transformation above the block's top: a pick on it
+// answers the leaf (not the block behind it) at a point of the leaf, a pick beside it the block.
+TEST_F(FigureLeavesPickedGLTest, EveryShadedLeafInFrontOfTheBlockIsPickedOnBothRoads)
+{
+    const SPAposition centre(30, 20, 30);
+    for (const ELeaf leaf : kLeaves) {
+        SCOPED_TRACE(Name(leaf));
+        CSquareFigure square(leaf, centre, 8);
+        square.Record(true, &host_->View());
+        ASSERT_TRUE(square.IsRecorded());
+        host_->WholeFrame();
+        for (const bool byRay : {false, true}) {
+            SCOPED_TRACE(Road(byRay));
+            const CDsPickedItem onSquare = PickAt(centre + SPAvector(2, 3, 0), byRay);
+            EXPECT_EQ(PathOf(onSquare), host_->PathOf(square));
+            if (onSquare.IsValid()) {
+                EXPECT_NEAR(onSquare.GetPickedPosition()->z(), centre.z(), 1e-3);
+            }
+            EXPECT_EQ(PathOf(PickAt(SPAposition(50, 32, 20), byRay)), host_->PathOf(block_));
+        }
+    }
+}
+
+// An STL sphere in front of the block, its mesh placed by the STL call's transformation or made
+// where it shows: at every pixel it covers, both roads answer the sphere at the point where the
+// pixel's ray first meets its mesh (at its outline, a point of the mesh there).
+TEST_F(FigureLeavesPickedGLTest, AnStlSphereInFrontOfTheBlockIsPickedOnItsMeshAtEveryPixel)
+{
+    constexpr double r = 10;
+    const SPAposition centre(30, 20, 40);
+    const std::vector<CVyrTriangle> mesh = SphereTriangles(r, centre);
+    for (const bool placed : {true, false}) {
+        SCOPED_TRACE(placed ? "placed by its transformation" : "made in place");
+        CSphereFigure sphere(r, centre, placed);
+        sphere.Record(true, &host_->View());
+        ASSERT_TRUE(sphere.IsRecorded());
+        host_->WholeFrame();
+        int cx = 0, cy = 0;
+        ASSERT_TRUE(host_->PixelOf(centre, cx, cy));
+        for (const bool byRay : {false, true}) {
+            SCOPED_TRACE(Road(byRay));
+            int picked = 0, offMesh = 0, missed = 0;
+            for (int y = cy - 12; y <= cy + 12; ++y)
+                for (int x = cx - 12; x <= cx + 12; ++x) {
+                    const CDsPickedItem item = PickPixel(x, y, byRay);
+                    const double across = std::hypot(x - cx, y - cy);
+                    if (PathOf(item) != host_->PathOf(sphere)) {
+                        missed += across < r - 1.5;
+                        continue;
+                    }
+                    ++picked;
+                    const SPAposition p(item.GetPickedPosition()->x(), item.GetPickedPosition()->y(),
+                                        item.GetPickedPosition()->z());
+                    // The view looks down -z: a point meets its ray's first face when it is the
+                    // mesh's top along its vertical; else it lies on the outline.
+                    double top = 0;
+                    const bool onMesh = TopOfMesh(mesh, p.x(), p.y(), top)
+                                            ? std::fabs(p.z() - top) < 0.02
+                                            : std::fabs((p - centre).len() - r) < 0.6;
+                    // Well inside the outline, the pixel's own ray meets the mesh: the point
+                    // projects into the pixel picked.
+                    int px = 0, py = 0;
+                    const bool inPixel = across > r - 1.5 || (host_->PixelOf(p, px, py) && std::abs(px - x) <= 1 &&
+                                                              std::abs(py - y) <= 1);
+                    offMesh += !(inPixel && onMesh);
+                }
+            EXPECT_GT(picked, 250);
+            EXPECT_EQ(missed, 0);
+            EXPECT_EQ(offMesh, 0);
+        }
+    }
+}
+
+// The visible-only region pick finds a leaf shown in front of the block, and not the same leaf
+// hidden under the block's top; the default region pick finds both.
+TEST_F(FigureLeavesPickedGLTest, TheVisibleOnlyRegionPickFindsTheLeavesSeenAndNotThoseHidden)
+{
+    CDsPickProccessor* picks = host_->Context().GetPickProccessor();
+    const SPAposition front(30, 20, 30), hidden(30, 20, 10), beside(120, 20, 0);
+    for (const ELeaf leaf : kLeaves) {
+        SCOPED_TRACE(Name(leaf));
+        CSquareFigure seen(leaf, front, 6), covered(leaf, hidden, 12), apart(leaf, beside, 8);
+        for (CSquareFigure* figure : {&seen, &covered, &apart}) {
+            figure->Record(true, &host_->View());
+            ASSERT_TRUE(figure->IsRecorded());
+        }
+        host_->WholeFrame();
+        for (const bool visibleOnly : {false, true}) {
+            SCOPED_TRACE(visibleOnly ? "visible only" : "by box");
+            picks->SetSelectionMode(visibleOnly ? eDsSelectionByBoxVisibleOnly : eDsSelectionByBoxDefault);
+            const std::vector<CVyrObjectPath> middle = RegionAbout(front, 14);
+            EXPECT_TRUE(Holds(middle, host_->PathOf(seen)));
+            EXPECT_EQ(Holds(middle, host_->PathOf(covered)), !visibleOnly);
+            EXPECT_TRUE(Holds(RegionAbout(beside, 10), host_->PathOf(apart)));
+        }
+        picks->SetSelectionMode(eDsSelectionByBoxDefault);
+    }
+}
+
+// An STL square beside the block, drawn as lines in the wireframe and both hidden-line modes, is
+// picked on a pixel of its lower edge (far from its other lines) on both roads, at a point of
+// that edge.
+TEST_F(FigureLeavesPickedGLTest, AnStlMeshDrawnAsLinesIsPickedOnItsLines)
+{
+    const SPAposition centre(120, 20, 0);
+    constexpr double half = 14;
+    CSquareFigure square(ELeaf::eStl, centre, half);
+    square.Record(true, &host_->View());
+    ASSERT_TRUE(square.IsRecorded());
+    const SPAposition onEdge = centre + SPAvector(0, -half, 0);
+    int x = 0, y = 0;
+    ASSERT_TRUE(host_->PixelOf(onEdge, x, y));
+    for (const ERenderMode mode : {eRenderWireframe, eRenderHiddenLines, eRenderPartialHiddenLines}) {
+        SCOPED_TRACE(mode == eRenderWireframe ? "wireframe" : mode == eRenderHiddenLines ? "hidden lines"
+                                                                                          : "partial hidden lines");
+        host_->View().SetRenderMode(mode);
+        const vyrtest::Picture frame = host_->WholeFrame();
+        ASSERT_TRUE(frame.LitNear(x, kHigh - 1 - y, 1));
+        ASSERT_FALSE(frame.Lit(x, kHigh - 1 - y + 4));  // inside the square: no line there
+        for (const bool byRay : {false, true}) {
+            SCOPED_TRACE(Road(byRay));
+            const CDsPickedItem picked = PickPixel(x, y, byRay);
+            EXPECT_EQ(PathOf(picked), host_->PathOf(square));
+            if (!picked.IsValid()) continue;
+            const CGmPosition& p = *picked.GetPickedPosition();
+            EXPECT_NEAR(p.x(), onEdge.x(), 1.5);
+            EXPECT_NEAR(p.y(), onEdge.y(), 1.5);
+            EXPECT_NEAR(p.z(), onEdge.z(), 1e-3);
+        }
+    }
+}
