@@ -193,11 +193,11 @@ void DrawBodyItems(view3d& view, int kinds, CDsItemsBody* group)
     if (!items) return;
     if (child == 1) ApplySpecialStateColor(view);
     DsPushItemTransformation(&view, group);
-    // A selection (a pick) gets no hit from a face whose box lies outside its volume.
+    // A selection or a feedback (a pick) gets nothing from a face whose box lies outside its volume.
     GLint renderMode = GL_RENDER;
     if (child == 0) glGetIntegerv(GL_RENDER_MODE, &renderMode);
     std::optional<CSelectionVolume> volume;
-    if (renderMode == GL_SELECT) volume.emplace();
+    if (renderMode == GL_SELECT || renderMode == GL_FEEDBACK) volume.emplace();
     for (int i = 0; i < items->Count(); ++i) {
         CDsItemBase* item = items->GetFast(i);
         if (!item || item->IsHidden()) continue;

@@ -561,6 +561,12 @@ void CDsGlScene::NotePaletteChanges()
     InvalidateContent();
 }
 
+void CDsGlScene::NoteContentEdits()
+{
+    NotePaletteChanges();
+    NoteMeshEdits();
+}
+
 void CDsGlScene::NoteMeshEdits()
 {
     // No mesh of the process changed since the last look: no face needs to be asked.

@@ -426,6 +426,10 @@ public:
     // in place since the last query tell the context (CDsItemsBody::TakeMeshEdits), so that the
     // refresh draws the new shapes.
     void NoteMeshEdits();
+    // Called by the picks before they walk: the edits of the scene's content that the scene database
+    // does not see (NotePaletteChanges, NoteMeshEdits), so that a pick made before the next refresh
+    // finds the items where they now are.
+    void NoteContentEdits();
 
     // --- Display-state history ------------------------------------------------------------
     // The history of display states (never null; owned by the scene).

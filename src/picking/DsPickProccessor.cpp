@@ -212,6 +212,9 @@ private:
                                                            pointType);
     }
     bool ConnectedRule(const CDsPickHit& a, const CDsPickHit& b) const;
+    // Candidates the pick window caught beside the ray that lie no nearer to the viewer than the
+    // plane of the face the ray meets first stand at that face's depth.
+    void SeatBesideTheShownFace();
     bool SurfaceRayTest(const CDsPickHit& c, const CDsPickHit& s) const;
     bool PointChoice(const std::vector<int>& group, const std::vector<int>& states, const CDsTypeMask& mask,
                      CDsPickedItem& result) const;
@@ -267,6 +270,38 @@ bool CSinglePickChoice::ConnectedRule(const CDsPickHit& a, const CDsPickHit& b) 
     return !SurfaceRayTest(a, b);
 }
 
+void CSinglePickChoice::SeatBesideTheShownFace()
+{
+    // The face the window shows under the cursor: the nearest the pixel's ray meets.
+    const CDsPickHit* shown = nullptr;
+    for (const CDsPickHit& hit : m_hits)
+        if (hit.onRay && hit.IsFaceHit() && hit.HasPoint() && (!shown || hit.depth < shown->depth)) shown = &hit;
+    if (!shown) return;
+    const SPAvector& n = shown->normal;
+    const double length = n.len();
+    if (!(length > 0.0) || !std::isfinite(length)) return;
+    // The side of the face's plane towards the viewer.
+    SPAvector towardsViewer = m_view->is_perspective() ? m_view->get_eye() - shown->hitPoint
+                                                       : -SPAvector(m_view->get_direction().x(), m_view->get_direction().y(),
+                                                                    m_view->get_direction().z());
+    SPAvector up = n / length;
+    if (up % towardsViewer < 0.0) up = -up;
+    // In front of the plane by more than a twentieth of a pixel and than the rounding of float
+    // corners at the point's size.
+    const SPAposition& at = shown->hitPoint;
+    const double size = std::max({1.0, std::fabs(at.x()), std::fabs(at.y()), std::fabs(at.z())});
+    const double tolerance = std::max(0.05 * m_view->get_units_per_pixel(), 1e-6 * size);
+    const double depth = shown->depth;
+    const short layer = shown->depthLayer;
+    for (CDsPickHit& hit : m_hits) {
+        if (hit.onRay || !hit.HasPoint() || hit.depthLayer != layer || !(hit.depth < depth)) continue;
+        // Caught by the pick window beside the ray, nearer along it, but not in front of the face the
+        // pixel shows (a neighbour flush with it, an outline on its plane): the window shows that
+        // face here, and the candidate stands at its depth, where the face wins the tie.
+        if ((hit.hitPoint - at) % up <= tolerance) hit.depth = depth;
+    }
+}
+
 void CSinglePickChoice::Order()
 {
     const int n = static_cast<int>(m_hits.size());
@@ -284,6 +319,7 @@ void CSinglePickChoice::Order()
                                                           : DsGetDepthLayerForState(later.locationState, m_renderMode, false));
                 firsts.emplace_back(a, b);
             }
+    SeatBesideTheShownFace();
     std::vector<char> solid(static_cast<size_t>(n)), listed(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {
         solid[static_cast<size_t>(i)] = Solid(m_hits[static_cast<size_t>(i)]) ? 1 : 0;
@@ -314,6 +350,9 @@ void CSinglePickChoice::Order()
                          [&](int a, int b) {
                              if (listed[static_cast<size_t>(a)] != listed[static_cast<size_t>(b)])
                                  return listed[static_cast<size_t>(a)] > listed[static_cast<size_t>(b)];
+                             const bool rayA = m_hits[static_cast<size_t>(a)].onRay;
+                             const bool rayB = m_hits[static_cast<size_t>(b)].onRay;
+                             if (rayA != rayB) return rayA;
                              return PathOrderKey(m_hits[static_cast<size_t>(a)].path) <
                                     PathOrderKey(m_hits[static_cast<size_t>(b)].path);
                          });
@@ -528,6 +567,7 @@ CDsPickedItem CDsPickProccessor::PickSingle(const CDsPickContext& context, CDsPi
     const int x = context.m_event->x(), y = context.m_event->y();
     if (x < 0 || y < 0 || x >= width || y >= height) return result;
     CDsView3dCdc::StMakeGlCurrentView(view);
+    owner->GetScene()->NoteContentEdits();
 
     StartPickPipeline(context);
     const CPickWindow window([&] { EndPickPipeline(context); });
@@ -594,6 +634,7 @@ int CDsPickProccessor::PickInRegion(const CDsPickContext& context, CDsPickedItem
         !context.m_secondCorner)
         return list.GetSize();
     CDsView3dCdc::StMakeGlCurrentView(view);
+    owner->GetScene()->NoteContentEdits();
     CDsScene& scene = owner->GetScene()->GetDbScene();
     scene.SetCurrentView(view);
 

@@ -2,7 +2,7 @@
 // itself and deletes it with itself), CDsPickInfoStorage, what the last pick touched, and the
 // host's pick request (CDsPickContext) with its veto (CDsPickTestFunc).
 //
-// The single pick (PickSingle) opens the view's pick window (5 x 5 pixels around the event),
+// The single pick (PickSingle) opens the view's pick window (5 x 5 pixels about the event's pixel),
 // walks the owner context's scene with the single-pick functor, orders the candidates, chooses the
 // one the user meant (depth layers, depth, transparency, the domain's masks in order, the host's
 // test, reference-point kinds; a free point on the working plane where nothing was hit) and adds
@@ -12,9 +12,15 @@
 // - The pick point mask starts at 0.
 // - The candidate order is made a strict weak order: the connected-item rule's depth layers are
 //   settled first, then the candidates are sorted stably by solidity, depth layer and depth; runs
-//   of candidates whose depths lie within 1e-5 of the run's first are ordered by the listed items
-//   and by path (a proper prefix first, descendants first between two paths of depth 0); last, a
-//   candidate that the connected-item rule puts before another is moved in front of it.
+//   of candidates whose depths lie within 1e-5 of the run's first are ordered by the listed items,
+//   then the ones the pick ray meets, then by path (a proper prefix first, descendants first
+//   between two paths of depth 0); last, a candidate that the connected-item rule puts before
+//   another is moved in front of it. Before that, a candidate the pick window caught beside the ray
+//   that lies no nearer to the viewer than the plane of the face the ray meets first (by a
+//   twentieth of a pixel, and a millionth of its coordinates for float corners) stands at that
+//   face's depth: the window shows that face under the cursor, and a neighbour flush with it, or an
+//   outline on it, is no nearer.
+// - The pick window is 5 x 5 pixels centred on the cursor's pixel, cut to the viewport.
 // - A pick on a view that is not a core view with an OpenGL context, outside the viewport, without
 //   a domain or with a domain of empty masks, or in an owner context without a scene gives the
 //   empty item and adds nothing. The view's OpenGL context is made current for the pick.

@@ -248,28 +248,29 @@ bool DsRayPolygonIntersection(const float* vertices, int count, const pick_ray& 
     if (!vertices || count < 3 || !ray.valid()) return false;
     const CDsGeometryComputer* computer = CDsGeometryComputer::GetInstance();
     if (count == 3) {
-        // Most triangles of a face lie away from the ray: a barycentric test in single precision
-        // turns them away before the exact test (it lets through anything within a margin of the
-        // triangle's sides, so the exact test alone decides near them).
+        // Most triangles of a face lie away from the ray: a barycentric test turns them away before
+        // the exact test (it lets through anything within a margin of the triangle's sides, so the
+        // exact test alone decides near them). In double precision, from the triangle's first
+        // corner: far from the origin, single precision rounds the ray's root by more than the
+        // margin and turns away the triangle the ray meets.
         const float* a = vertices;
         const float* b = vertices + 3;
         const float* c = vertices + 6;
-        const float d[3] = {static_cast<float>(ray.direction().x()), static_cast<float>(ray.direction().y()),
-                            static_cast<float>(ray.direction().z())};
-        const float e1[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
-        const float e2[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
-        const float p[3] = {d[1] * e2[2] - d[2] * e2[1], d[2] * e2[0] - d[0] * e2[2], d[0] * e2[1] - d[1] * e2[0]};
-        const float det = e1[0] * p[0] + e1[1] * p[1] + e1[2] * p[2];
-        if (det != 0.0f) {
-            const float t[3] = {static_cast<float>(ray.root_point().x()) - a[0],
-                                static_cast<float>(ray.root_point().y()) - a[1],
-                                static_cast<float>(ray.root_point().z()) - a[2]};
-            const float u = (t[0] * p[0] + t[1] * p[1] + t[2] * p[2]) / det;
-            constexpr float kMargin = 1e-3f;
-            if (u < -kMargin || u > 1.0f + kMargin) return false;
-            const float q[3] = {t[1] * e1[2] - t[2] * e1[1], t[2] * e1[0] - t[0] * e1[2], t[0] * e1[1] - t[1] * e1[0]};
-            const float v = (d[0] * q[0] + d[1] * q[1] + d[2] * q[2]) / det;
-            if (v < -kMargin || u + v > 1.0f + kMargin) return false;
+        const double d[3] = {ray.direction().x(), ray.direction().y(), ray.direction().z()};
+        const double e1[3] = {static_cast<double>(b[0]) - a[0], static_cast<double>(b[1]) - a[1],
+                              static_cast<double>(b[2]) - a[2]};
+        const double e2[3] = {static_cast<double>(c[0]) - a[0], static_cast<double>(c[1]) - a[1],
+                              static_cast<double>(c[2]) - a[2]};
+        const double p[3] = {d[1] * e2[2] - d[2] * e2[1], d[2] * e2[0] - d[0] * e2[2], d[0] * e2[1] - d[1] * e2[0]};
+        const double det = e1[0] * p[0] + e1[1] * p[1] + e1[2] * p[2];
+        if (det != 0.0) {
+            const double t[3] = {ray.root_point().x() - a[0], ray.root_point().y() - a[1], ray.root_point().z() - a[2]};
+            const double u = (t[0] * p[0] + t[1] * p[1] + t[2] * p[2]) / det;
+            constexpr double kMargin = 1e-3;
+            if (u < -kMargin || u > 1.0 + kMargin) return false;
+            const double q[3] = {t[1] * e1[2] - t[2] * e1[1], t[2] * e1[0] - t[0] * e1[2], t[0] * e1[1] - t[1] * e1[0]};
+            const double v = (d[0] * q[0] + d[1] * q[1] + d[2] * q[2]) / det;
+            if (v < -kMargin || u + v > 1.0 + kMargin) return false;
         }
         return computer->CalculateRayIntersectionWithPolygon(vertices, 3, ray.root_point(), ray.direction(), hit.point,
                                                              hit.parameter);
@@ -396,77 +397,6 @@ bool LineMeetsBox(const pick_ray& ray, const SPAposition& low, const SPAposition
     return SlabsMeet(origin, direction, lo, hi, -HUGE_VAL, HUGE_VAL);
 }
 
-// A distance from the ray that every point of the box [low, high] comes nearer than (or as near):
-// the distance of the box's centre from the ray (parameters from 0 on) and half its diagonal.
-double LineBoxUpperBound(const pick_ray& ray, const SPAposition& low, const SPAposition& high)
-{
-    const SPAposition centre((low.x() + high.x()) * 0.5, (low.y() + high.y()) * 0.5, (low.z() + high.z()) * 0.5);
-    const SPAvector toCentre = centre - ray.root_point();
-    const SPAvector d(ray.direction().x(), ray.direction().y(), ray.direction().z());
-    const double along = std::max(0.0, toCentre % d);
-    return (toCentre - along * d).len() + 0.5 * (high - low).len() + BoxSlack(low, high);
-}
-
-// A distance from the line of `ray` that nothing in the box [low, high] comes nearer than: the
-// distance of the box's centre less half its diagonal.
-double LineBoxLowerBound(const pick_ray& ray, const SPAposition& low, const SPAposition& high)
-{
-    const SPAposition centre((low.x() + high.x()) * 0.5, (low.y() + high.y()) * 0.5, (low.z() + high.z()) * 0.5);
-    const SPAvector toCentre = centre - ray.root_point();
-    const SPAvector d(ray.direction().x(), ray.direction().y(), ray.direction().z());
-    const double across = (toCentre - (toCentre % d) * d).len();
-    return std::max(0.0, across - 0.5 * (high - low).len() - BoxSlack(low, high));
-}
-
-// A candidate for the point nearest to a ray: its distance from the ray and its parameter along
-// it. Of two candidates whose distances lie within `tolerance`, the one nearer to the ray's root
-// (the viewer) wins: the outline of a face seen edge-on lies all at one distance, and the user
-// sees its near end.
-struct SNearest {
-    double distance = HUGE_VAL;
-    double parameter = HUGE_VAL;
-
-    bool Beats(const SNearest& other, double tolerance) const
-    {
-        if (distance < other.distance - tolerance) return true;
-        return distance <= other.distance + tolerance && parameter < other.parameter;
-    }
-};
-
-// The point of the segment [a, b] nearest to the ray (root, unit direction, parameters from 0 on),
-// with its distance and the ray's parameter there.
-SNearest NearestOnSegment(const SPAposition& a, const SPAposition& b, const SPAposition& root,
-                          const SPAunit_vector& direction, double tolerance, SPAposition& nearest)
-{
-    const SPAvector d(direction.x(), direction.y(), direction.z());
-    const SPAvector e = b - a, w = a - root;
-    const double ee = e % e, ed = e % d, ew = e % w, dw = d % w;
-    // Candidates: the free minimum when it lies inside, and the least of each side of the
-    // parameter domain [0, 1] x [0, inf) (the squared distance is convex in (s, t)).
-    SNearest best;
-    double bestS = 0.0;
-    auto consider = [&](double s, double t) {
-        const SPAvector v = w + s * e - t * d;
-        SNearest candidate;
-        candidate.distance = std::sqrt(v % v);
-        candidate.parameter = t;
-        if (!candidate.Beats(best, tolerance)) return;
-        best = candidate;
-        bestS = s;
-    };
-    consider(0.0, std::max(0.0, dw));
-    consider(1.0, std::max(0.0, dw + ed));
-    if (ee > 0.0) consider(std::min(1.0, std::max(0.0, -ew / ee)), 0.0);
-    const double determinant = ee - ed * ed;
-    if (determinant > 1e-12 * ee) {
-        const double s = (ed * dw - ew) / determinant;
-        const double t = dw + s * ed;
-        if (s >= 0.0 && s <= 1.0 && t >= 0.0) consider(s, t);
-    }
-    nearest = a + bestS * e;
-    return best;
-}
-
 }  // namespace
 
 void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
@@ -484,73 +414,19 @@ void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransf
         SDsRayIntersection hit;
         if (!DsRayPolygonIntersection(vertices, count, local, view, hit)) return true;
         if ((clip.plane || clip.scene) && clip.Hides(transform.TransformPoint(hit.point))) return true;
+        // Newell's normal: sound for any corners of a plane polygon, three in a row among them.
+        double n[3] = {0.0, 0.0, 0.0};
+        for (int i = 0, j = count - 1; i < count; j = i++) {
+            const float* a = vertices + 3 * j;
+            const float* b = vertices + 3 * i;
+            n[0] += (static_cast<double>(a[1]) - b[1]) * (static_cast<double>(a[2]) + b[2]);
+            n[1] += (static_cast<double>(a[2]) - b[2]) * (static_cast<double>(a[0]) + b[0]);
+            n[2] += (static_cast<double>(a[0]) - b[0]) * (static_cast<double>(a[1]) + b[1]);
+        }
+        hit.normal = SPAvector(n[0], n[1], n[2]);
         hits.push_back(hit);
         return !firstOnly;
     });
-}
-
-bool DsNearestItemFacePoint(CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
-                            const SDsPickClip& clip, SPAposition& point, double reach)
-{
-    if (!geometry) return false;
-    const pick_ray local = DsRayToModelSpace(transform, ray);
-    if (!local.valid()) return false;
-    // Distances within a millionth of the ray root's size count as equal (float corners).
-    const SPAposition& root = local.root_point();
-    const double tolerance = 1e-6 * std::max({1.0, std::fabs(root.x()), std::fabs(root.y()), std::fabs(root.z())});
-    // A face whose box lies farther from the ray than a face's box reaches, or than the nearest
-    // point found so far, has no point nearer. The faces' boxes first, for the former (not while
-    // a section may hide the nearest points).
-    if (!(reach > 0.0)) reach = HUGE_VAL;
-    if (!clip.plane && !clip.scene && dynamic_cast<CDsFacedGeometry*>(geometry)) {
-        auto bound = [&](const SPAposition& low, const SPAposition& high) {
-            reach = std::min(reach, LineBoxUpperBound(local, low, high));
-            return false;
-        };
-        ForEachFacePolygon(geometry, id, bound, [](const float*, int) { return false; });
-    }
-    bool found = false;
-    SNearest best;
-    auto wants = [&](const SPAposition& low, const SPAposition& high) {
-        const double lower = LineBoxLowerBound(local, low, high);
-        return lower <= std::min(reach, best.distance) + tolerance;
-    };
-    // Two directions across the ray: a polygon's corners seen along the ray tell whether it lies
-    // wholly to one side, farther from the ray's line than the nearest point found so far (or than
-    // the reach).
-    const SPAvector d(local.direction().x(), local.direction().y(), local.direction().z());
-    const SPAvector helper = std::fabs(d.x()) < 0.6 ? SPAvector(1, 0, 0) : SPAvector(0, 1, 0);
-    const SPAvector u = normalise(d * helper), v = d * u;
-    const double ru = u % SPAvector(root.x(), root.y(), root.z()), rv = v % SPAvector(root.x(), root.y(), root.z());
-    ForEachFacePolygon(geometry, id, wants, [&](const float* vertices, int count) {
-        const double limit = std::min(reach, best.distance) + tolerance;
-        double lowU = HUGE_VAL, highU = -HUGE_VAL, lowV = HUGE_VAL, highV = -HUGE_VAL;
-        for (int i = 0; i < count; ++i) {
-            const double x = vertices[3 * i], y = vertices[3 * i + 1], z = vertices[3 * i + 2];
-            const double pu = u.x() * x + u.y() * y + u.z() * z - ru, pv = v.x() * x + v.y() * y + v.z() * z - rv;
-            lowU = std::min(lowU, pu);
-            highU = std::max(highU, pu);
-            lowV = std::min(lowV, pv);
-            highV = std::max(highV, pv);
-        }
-        if (lowU > limit || highU < -limit || lowV > limit || highV < -limit) return true;
-        // The ray misses the polygon (or meets it where a section hides it): its nearest point
-        // lies on its outline.
-        for (int i = 0; i < count; ++i) {
-            const int j = (i + 1) % count;
-            const SPAposition a(vertices[3 * i], vertices[3 * i + 1], vertices[3 * i + 2]);
-            const SPAposition b(vertices[3 * j], vertices[3 * j + 1], vertices[3 * j + 2]);
-            SPAposition nearest;
-            const SNearest candidate = NearestOnSegment(a, b, root, local.direction(), tolerance, nearest);
-            if (!candidate.Beats(best, tolerance)) continue;
-            if ((clip.plane || clip.scene) && clip.Hides(transform.TransformPoint(nearest))) continue;
-            found = true;
-            best = candidate;
-            point = nearest;
-        }
-        return true;
-    });
-    return found;
 }
 
 bool DsIsPointCutBySection(CDsGlContext* context, const SPAposition& point)

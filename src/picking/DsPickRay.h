@@ -49,6 +49,7 @@ class view3d;
 struct SDsRayIntersection {
     SPAposition point;       // where the ray meets the polygon
     double parameter = 0.0;  // root + parameter x direction = point
+    SPAvector normal;        // the polygon's normal (not unit; either side), where DsRayItemFaces tells it
 };
 
 // A clip plane that hides what lies on the side opposite to its normal.
@@ -100,18 +101,6 @@ void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransf
 // Whether the section plane of `context`'s scene cuts `point` (model coordinates of the root part)
 // away, so that it is drawn in no render mode. False without a context or section plane.
 bool DsIsPointCutBySection(CDsGlContext* context, const SPAposition& point);
-
-// The point of the face polygons of `geometry` (item `id`) placed by `transform` nearest to `ray`
-// (model space of the root part; its parameters from 0 on), in the item's model space: the point
-// an item that the pick aperture caught beside the ray was picked at. Points that `clip` hides
-// are passed over; of points at one distance (an outline seen edge-on) the one nearest to the
-// viewer wins. A caller that knows how near to the ray the nearest point lies at most (in the
-// item's model units; a pick aperture that caught the item tells) gives it as `reach`: polygons
-// farther away are not looked at. False when there is no polygon (or every nearest point is hidden
-// or out of reach). Meant for a ray that meets no polygon: the points looked at lie on the
-// polygons' outlines.
-bool DsNearestItemFacePoint(CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
-                            const SDsPickClip& clip, SPAposition& point, double reach = HUGE_VAL);
 
 // The faces that hide what lies behind them in a pick, as a walk of the scene database finds
 // them: each item's geometry and id, placed by the walk's transform and cut by what clips it (a

@@ -188,6 +188,151 @@ bool DsGlSelect(CDsGeometry* geometry, view3d& view, int kinds, int id, const CD
     }
 }
 
+// --- Feedback ------------------------------------------------------------------------------------
+
+void SDsFeedbackNearest::Offer(double d, double px, double py, double pz, const SDsWindowPixel* covered)
+{
+    if (!std::isfinite(d) || !std::isfinite(pz)) return;
+    // Distances within a thousandth of a pixel are one (an outline shared by two polygons).
+    constexpr double kSame = 1e-3;
+    if (found && (d > distance + kSame || (d >= distance - kSame && pz >= z))) return;
+    found = true;
+    distance = d;
+    x = px;
+    y = py;
+    z = pz;
+    pixel = covered;
+}
+
+namespace {
+
+constexpr GLsizei kFirstFeedbackBuffer = 4096;
+constexpr GLsizei kLargestFeedbackBuffer = 1 << 24;
+
+// Where the cursor's pixel centre lies in the window, and how many window units make a pixel.
+struct SCursor {
+    double x, y;
+    double unitsX, unitsY;
+
+    // The distance in pixels of a window point from the cursor.
+    double Distance(double px, double py) const { return std::hypot((px - x) / unitsX, (py - y) / unitsY); }
+};
+
+// The point of the segment a-b (window x, y, z) nearest to the cursor (in pixels) offered to `nearest`.
+void OfferSegment(const GLfloat* a, const GLfloat* b, const SCursor& cursor, SDsFeedbackNearest& nearest)
+{
+    // Nearest in pixels: the segment measured in pixels.
+    const double ax = a[0] / cursor.unitsX, ay = a[1] / cursor.unitsY;
+    const double dx = (static_cast<double>(b[0]) - a[0]) / cursor.unitsX;
+    const double dy = (static_cast<double>(b[1]) - a[1]) / cursor.unitsY;
+    const double cx = cursor.x / cursor.unitsX, cy = cursor.y / cursor.unitsY;
+    const double length = dx * dx + dy * dy;
+    double s = length > 0.0 ? ((cx - ax) * dx + (cy - ay) * dy) / length : 0.0;
+    s = std::max(0.0, std::min(1.0, s));
+    const double x = a[0] + s * (static_cast<double>(b[0]) - a[0]), y = a[1] + s * (static_cast<double>(b[1]) - a[1]);
+    const double z = a[2] + s * (static_cast<double>(b[2]) - a[2]);
+    nearest.Offer(cursor.Distance(x, y), x, y, z);
+}
+
+// The polygon of `count` window vertices offered to `nearest`: the first of `centres` (pixel
+// centres, nearest to the cursor first) that it covers, at its depth there (window depth is affine
+// across a plane polygon). A pixel is drawn where its centre is covered: a polygon that covers no
+// centre of the pick window, such as a face seen edge-on or a sliver of one between the centres,
+// shows nothing there and offers nothing.
+void OfferPolygon(const GLfloat* v, int count, const std::vector<SDsWindowPixel>& centres, SDsFeedbackNearest& nearest)
+{
+    for (const SDsWindowPixel& centre : centres) {
+        if (nearest.found && centre.distance > nearest.distance) return;
+        for (int i = 1; i + 1 < count; ++i) {
+            const GLfloat* a = v;
+            const GLfloat* b = v + 3 * i;
+            const GLfloat* c = v + 3 * (i + 1);
+            const double e1x = static_cast<double>(b[0]) - a[0], e1y = static_cast<double>(b[1]) - a[1];
+            const double e2x = static_cast<double>(c[0]) - a[0], e2y = static_cast<double>(c[1]) - a[1];
+            const double det = e1x * e2y - e1y * e2x;
+            if (det == 0.0) continue;
+            const double px = centre.x - a[0], py = centre.y - a[1];
+            const double u = (px * e2y - py * e2x) / det, w = (e1x * py - e1y * px) / det;
+            if (u < 0.0 || w < 0.0 || u + w > 1.0) continue;
+            const double z = a[2] + u * (static_cast<double>(b[2]) - a[2]) + w * (static_cast<double>(c[2]) - a[2]);
+            nearest.Offer(centre.distance, centre.x, centre.y, z, &centre);
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+bool DsGlFeedbackNearest(CDsGeometry* geometry, view3d& view, int kinds, int id, const CDsTransform& transform,
+                         const CDsDrawContext* context, const std::vector<SDsWindowPixel>& centres, double unitsX,
+                         double unitsY, SDsFeedbackNearest& nearest)
+{
+    if (!geometry || centres.empty() || !(unitsX > 0.0) || !(unitsY > 0.0)) return false;
+    const SCursor cursor{centres.front().x, centres.front().y, unitsX, unitsY};
+    const CDsSelectionGlState state;
+    std::vector<GLfloat> buffer(static_cast<size_t>(kFirstFeedbackBuffer));
+    GLint values = 0;
+    for (;;) {
+        const GLsizei size = static_cast<GLsizei>(buffer.size());
+        glFeedbackBuffer(size, GL_3D, buffer.data());
+        glRenderMode(GL_FEEDBACK);
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        if (!transform.IsIdentity()) glMultMatrixf(transform.GetMatrix());
+        geometry->DrawGl(view, static_cast<CDsGeometry::eDrawPrimitives>(kinds), id, -1, context);
+        glMatrixMode(GL_MODELVIEW);
+        glPopMatrix();
+        values = glRenderMode(GL_RENDER);
+        if (values >= 0) break;
+        if (size >= kLargestFeedbackBuffer) {
+            values = size;  // what fitted
+            break;
+        }
+        buffer.assign(buffer.size() * 16, 0.0f);
+    }
+    bool drawn = false;
+    const GLfloat* v = buffer.data();
+    const GLfloat* end = v + values;
+    while (v < end) {
+        const GLint token = static_cast<GLint>(*v++);
+        switch (token) {
+        case GL_POINT_TOKEN:
+        case GL_BITMAP_TOKEN:
+        case GL_DRAW_PIXEL_TOKEN:
+        case GL_COPY_PIXEL_TOKEN:
+            if (v + 3 > end) return drawn;
+            nearest.Offer(cursor.Distance(v[0], v[1]), v[0], v[1], v[2]);
+            drawn = true;
+            v += 3;
+            break;
+        case GL_LINE_TOKEN:
+        case GL_LINE_RESET_TOKEN:
+            if (v + 6 > end) return drawn;
+            OfferSegment(v, v + 3, cursor, nearest);
+            drawn = true;
+            v += 6;
+            break;
+        case GL_POLYGON_TOKEN: {
+            if (v + 1 > end) return drawn;
+            const int count = static_cast<int>(*v++);
+            if (count < 0 || v + 3 * count > end) return drawn;
+            if (count > 0) {
+                OfferPolygon(v, count, centres, nearest);
+                drawn = true;
+            }
+            v += 3 * count;
+            break;
+        }
+        case GL_PASS_THROUGH_TOKEN:
+            ++v;
+            break;
+        default:
+            return drawn;  // not a token: the rest cannot be read
+        }
+    }
+    return drawn;
+}
+
 bool DsOpenGlSelectionTest(CDsGeometry* geometry, view3d& view, int id, const CDsTransform& transform,
                            const CDsDrawContext* context, int kindMask, const std::vector<CVyrObjectPath>* paths,
                            const CDsObjectPath& path)

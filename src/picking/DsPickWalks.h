@@ -38,6 +38,7 @@
 
 #include <functional>
 #include <utility>
+#include <cmath>
 #include <vector>
 
 class CDsGlScene;
@@ -113,6 +114,35 @@ public:
 // not null.
 bool DsGlSelect(CDsGeometry* geometry, view3d& view, int kinds, int id, const CDsTransform& transform,
                 const CDsDrawContext* context, double* depth);
+// A pixel's centre in window coordinates, and its distance in pixels from the cursor's pixel.
+struct SDsWindowPixel {
+    double x = 0.0, y = 0.0;
+    double distance = 0.0;
+    int column = 0, row = 0;  // the pixel itself (drawable, rows down)
+};
+// The point of what a geometry draws nearest to the cursor's pixel, as OpenGL's feedback gives it
+// (window coordinates of the viewport the projection maps to). Of two as near, the one nearer to
+// the viewer (the smaller window depth).
+struct SDsFeedbackNearest {
+    bool found = false;
+    double distance = HUGE_VAL;  // from the cursor's pixel, in pixels
+    double x = 0.0, y = 0.0, z = 0.0;  // window coordinates and depth (0 to 1)
+    const SDsWindowPixel* pixel = nullptr;  // the pixel whose centre a polygon covers there, or null
+
+    // Takes (x, y, z) when it lies nearer than what was found, or as near and nearer the viewer;
+    // `covered` is the pixel a polygon covers there (null for a point or a line).
+    void Offer(double d, double px, double py, double pz, const SDsWindowPixel* covered = nullptr);
+};
+// One OpenGL feedback pass with what DsGlSelect draws (the same state, `kinds` of `geometry`,
+// item `id`, under `transform`), clipped as the current projection and clip planes clip, offered
+// to `nearest`: points and the points of lines nearest to the first of `centres` (the cursor's
+// pixel centre), and for polygons the first of `centres` (the pixel centres of the pick window,
+// nearest to the cursor first, with their distances in pixels) they cover, at their depth there:
+// a pixel is drawn where its centre is covered. A pixel is `unitsX` x `unitsY` window units. False
+// when nothing was drawn inside the view volume.
+bool DsGlFeedbackNearest(CDsGeometry* geometry, view3d& view, int kinds, int id, const CDsTransform& transform,
+                         const CDsDrawContext* context, const std::vector<SDsWindowPixel>& centres, double unitsX,
+                         double unitsY, SDsFeedbackNearest& nearest);
 // The selection test of the region walks: faces by selection; else, for points, the geometry's own
 // drawing (under the transform as the view's model transform); else every kind by selection. When
 // the geometry's kinds share a bit with `kindMask`, `path` must be one of `paths` first. False for a

@@ -85,6 +85,31 @@ CDsSinglePickFunctor::CDsSinglePickFunctor(view3d* view, const CUiPickEvent* eve
     glGetDoublev(GL_MODELVIEW_MATRIX, m_modelview);
     glGetDoublev(GL_PROJECTION_MATRIX, m_projection);
     glGetIntegerv(GL_VIEWPORT, m_viewport);
+    // The centres of the pick window's pixels in the window of the pick projection, which maps the
+    // pick region onto the viewport, nearest to the cursor's first.
+    double left = 0.0, top = 0.0, right = 0.0, bottom = 0.0;
+    if (m_view && m_event && m_view->pick_region(left, top, right, bottom) && right > left && bottom > top) {
+        m_unitsX = m_viewport[2] / (right - left);
+        m_unitsY = m_viewport[3] / (bottom - top);
+        int cx = 0, cy = 0, width = 0, height = 0;
+        m_view->get_pick_aperture(cx, cy, width, height);
+        const int reachX = width / 2 + 1, reachY = height / 2 + 1;
+        for (int j = -reachY; j <= reachY; ++j)
+            for (int i = -reachX; i <= reachX; ++i) {
+                const double x = m_event->x() + 0.5 + i, y = m_event->y() + 0.5 + j;
+                if (x < left || x > right || y < top || y > bottom) continue;
+                SDsWindowPixel pixel;
+                pixel.x = m_viewport[0] + (x - left) * m_unitsX;
+                pixel.y = m_viewport[1] + (bottom - y) * m_unitsY;
+                pixel.distance = std::hypot(i, j);
+                pixel.column = m_event->x() + i;
+                pixel.row = m_event->y() + j;
+                m_centres.push_back(pixel);
+            }
+        std::stable_sort(m_centres.begin(), m_centres.end(),
+                         [](const SDsWindowPixel& a, const SDsWindowPixel& b) { return a.distance < b.distance; });
+        if (!m_centres.empty() && m_centres.front().distance != 0.0) m_centres.clear();  // the cursor's own is cut off
+    }
 }
 
 CDsSinglePickFunctor::~CDsSinglePickFunctor()
@@ -245,13 +270,16 @@ bool CDsSinglePickFunctor::EnterItem(CDsLocation* location, const CDsObjectPath&
     return true;
 }
 
-bool CDsSinglePickFunctor::ClippedSelect(const SItem& item, int kinds, const SDsPickClip& clip, double& depth)
+void CDsSinglePickFunctor::ClippedPasses(const SItem& item, const SDsPickClip& clip, const std::function<void()>& pass)
 {
     const CDsComplexSection* stepped = clip.scene ? clip.scene->GetComplexSection() : nullptr;
     const CDsSectionPlane* plane = clip.scene ? clip.scene->GetSectionPlane() : nullptr;
     if (stepped && stepped->GetGroupCount() == 0) stepped = nullptr;
-    if (!stepped && !plane)
-        return DsGlSelect(item.geometry, *m_view, kinds, item.id, GetTopTransform(), &m_refresh, &depth);
+    (void)item;
+    if (!stepped && !plane) {
+        pass();
+        return;
+    }
     // The clip planes are given in model coordinates of the root part: specified under the
     // camera's model-view, as the frame specifies them.
     auto specify = [&](const std::function<void()>& planes) {
@@ -266,82 +294,145 @@ bool CDsSinglePickFunctor::ClippedSelect(const SItem& item, int kinds, const SDs
             glEnable(GL_CLIP_PLANE0);
             glClipPlane(GL_CLIP_PLANE0, plane->GetEquation());
         });
-        const bool hit = DsGlSelect(item.geometry, *m_view, kinds, item.id, GetTopTransform(), &m_refresh, &depth);
+        pass();
         glDisable(GL_CLIP_PLANE0);
-        return hit;
+        return;
     }
-    // A stepped section keeps the union of its areas: one selection per area with its planes on
-    // and the view in its section pass, as the frame draws the items the section applies to.
-    bool hit = false;
-    const bool pass = m_view->GetFlag(eDsViewFlagSectionPass);
+    // A stepped section keeps the union of its areas: one pass per area with its planes on and the
+    // view in its section pass, as the frame draws the items the section applies to.
+    const bool sectionPass = m_view->GetFlag(eDsViewFlagSectionPass);
     m_view->SetFlag(eDsViewFlagSectionPass, true);
     for (int group = 0; group < stepped->GetGroupCount(); ++group) {
         specify([&] { stepped->EnableClipPlanes(group); });
-        double nearest = 1.0;
-        if (DsGlSelect(item.geometry, *m_view, kinds, item.id, GetTopTransform(), &m_refresh, &nearest)) {
-            depth = hit ? std::min(depth, nearest) : nearest;
-            hit = true;
-        }
+        pass();
         stepped->DisableClipPlanes(group);
     }
-    m_view->SetFlag(eDsViewFlagSectionPass, pass);
+    m_view->SetFlag(eDsViewFlagSectionPass, sectionPass);
+}
+
+bool CDsSinglePickFunctor::ClippedSelect(const SItem& item, int kinds, const SDsPickClip& clip)
+{
+    bool hit = false;
+    ClippedPasses(item, clip, [&] {
+        hit = DsGlSelect(item.geometry, *m_view, kinds, item.id, GetTopTransform(), &m_refresh, nullptr) || hit;
+    });
     return hit;
 }
 
-bool CDsSinglePickFunctor::SelectionPoint(const SItem& item, int kinds, const SDsPickClip& clip, SPAposition& point)
+bool CDsSinglePickFunctor::FeedbackPoint(const SItem& item, int kinds, const SDsPickClip& clip, SPAposition& point)
 {
-    if (!item.geometry || !m_view) return false;
-    double depth = 1.0;
-    if (!ClippedSelect(item, kinds, clip, depth)) return false;
-    // The pick region fills the viewport under the pick projection: its centre is the pick
-    // window's centre, which lies on a corner of the cursor's pixel.
-    const double x = m_viewport[0] + m_viewport[2] * 0.5, y = m_viewport[1] + m_viewport[3] * 0.5;
+    if (!item.geometry || !m_view || m_centres.empty()) return false;
+    SDsFeedbackNearest nearest;
+    // Kind by kind: a geometry may draw only the first of the kinds it is asked for.
+    for (const int kind : {int(CDsGeometry::eDpFaces), int(CDsGeometry::eDpLines), kinds & 0x71}) {
+        if (!(kinds & kind)) continue;
+        ClippedPasses(item, clip, [&] {
+            DsGlFeedbackNearest(item.geometry, *m_view, kind, item.id, GetTopTransform(), &m_refresh, m_centres,
+                                m_unitsX, m_unitsY, nearest);
+        });
+    }
+    if (!nearest.found) return false;
     double px = 0.0, py = 0.0, pz = 0.0;
-    if (!gluUnProject(x, y, depth, m_modelview, m_projection, m_viewport, &px, &py, &pz)) return true;
-    if (!std::isfinite(px) || !std::isfinite(py) || !std::isfinite(pz)) return true;
+    if (!gluUnProject(nearest.x, nearest.y, nearest.z, m_modelview, m_projection, m_viewport, &px, &py, &pz))
+        return false;
+    if (!std::isfinite(px) || !std::isfinite(py) || !std::isfinite(pz)) return false;
     point = SPAposition(px, py, pz);
-    // The records' depth where the pick ray, through the pixel's centre, reaches it: a window
-    // depth is a plane across the view direction.
-    if (m_view && m_ray.valid()) {
-        const SPAunit_vector across = m_view->get_direction();
-        const double along = m_ray.direction() % across;
-        if (std::fabs(along) > 1e-12) point = m_ray.root_point() + (((point - m_ray.root_point()) % across) / along) * m_ray.direction();
+    // OpenGL places it in single precision, which far from the origin rounds by a good part of a
+    // unit: a face covering a pixel's centre is met exactly by the ray through that centre.
+    if (nearest.pixel && m_event) {
+        const CUiPickEvent at(nearest.pixel->column, nearest.pixel->row, 0, m_view, nullptr);
+        const pick_ray through = get_pick_ray(at, 1);
+        SPAposition exact;
+        const double slack = 1e-3 * std::max(1.0, m_unitsPerPixel) + 1e-6 * std::max({1.0, std::fabs(px), std::fabs(py), std::fabs(pz)});
+        if (through.valid() && RayPoint(item, clip, through, exact, nullptr) && (exact - point).len() < slack + 0.01 * (exact - through.root_point()).len())
+            point = exact;
     }
     return true;
 }
 
-bool CDsSinglePickFunctor::RayPoint(const SItem& item, const SDsPickClip& clip, SPAposition& point)
+bool CDsSinglePickFunctor::AnchorPoint(const SItem& item, SPAposition& point) const
 {
-    std::vector<SDsRayIntersection> records;
-    DsRayItemFaces(m_view, item.geometry, item.id, GetTopTransform(), m_ray, clip, records, true);
-    if (records.empty()) return false;
-    const auto nearest = std::min_element(records.begin(), records.end(),
-                                          [](const SDsRayIntersection& a, const SDsRayIntersection& b) {
-                                              return std::fabs(a.parameter) < std::fabs(b.parameter);
-                                          });
-    point = GetTopTransform().TransformPoint(nearest->point);
-    return true;
+    if (!item.geometry) return false;
+    for (const CDsGeometry::eParameterPoints which : {CDsGeometry::ePpPoint, CDsGeometry::ePpStart, CDsGeometry::ePpCenter}) {
+        SPAposition local;
+        if (!item.geometry->GetPoint(which, local, item.id)) continue;
+        point = GetTopTransform().TransformPoint(local);
+        return std::isfinite(point.x()) && std::isfinite(point.y()) && std::isfinite(point.z());
+    }
+    return false;
 }
 
-bool CDsSinglePickFunctor::NearestPoint(const SItem& item, const SDsPickClip& clip, SPAposition& point)
+bool CDsSinglePickFunctor::InDrawnDepth(const SPAposition& point) const
 {
-    // In a parallel view the pick window keeps within its half diagonal (from the pixel's centre,
-    // a pixel more for safety) of the ray: the faces it caught come that near. Model units of the
-    // item only where the item is not placed otherwise.
-    double reach = HUGE_VAL;
-    if (m_apertureReach > 0.0 && GetTopTransform().IsIdentity() && m_unitsPerPixel > 0.0)
-        reach = m_apertureReach * m_unitsPerPixel;
-    SPAposition nearest;
-    if (!DsNearestItemFacePoint(item.geometry, item.id, GetTopTransform(), m_ray, clip, nearest, reach)) return false;
-    point = GetTopTransform().TransformPoint(nearest);
-    return true;
+    // Clip coordinates under the projection the window was drawn with (the pick region's narrowing
+    // leaves z and w alone): in front of the eye and between the near and far planes.
+    double eye[4], clip[4];
+    const double p[4] = {point.x(), point.y(), point.z(), 1.0};
+    for (int r = 0; r < 4; ++r)
+        eye[r] = m_modelview[r] * p[0] + m_modelview[4 + r] * p[1] + m_modelview[8 + r] * p[2] + m_modelview[12 + r] * p[3];
+    for (int r = 0; r < 4; ++r)
+        clip[r] = m_projection[r] * eye[0] + m_projection[4 + r] * eye[1] + m_projection[8 + r] * eye[2] +
+                  m_projection[12 + r] * eye[3];
+    if (!(clip[3] > 0.0)) return false;
+    const double slack = 1e-9 * clip[3];
+    return clip[2] >= -clip[3] - slack && clip[2] <= clip[3] + slack;
+}
+
+bool CDsSinglePickFunctor::RayPoint(const SItem& item, const SDsPickClip& clip, SPAposition& point,
+                                    SPAvector* normal)
+{
+    return RayPoint(item, clip, m_ray, point, normal);
+}
+
+bool CDsSinglePickFunctor::RayPoint(const SItem& item, const SDsPickClip& clip, const pick_ray& ray,
+                                    SPAposition& point, SPAvector* normal)
+{
+    std::vector<SDsRayIntersection> records;
+    DsRayItemFaces(m_view, item.geometry, item.id, GetTopTransform(), ray, clip, records, true);
+    // The first place along the ray that the window shows: behind the eye, or beyond the near and
+    // far planes, the item is not drawn.
+    bool found = false;
+    double best = 0.0;
+    for (const SDsRayIntersection& record : records) {
+        if (found && !(record.parameter < best)) continue;
+        const SPAposition placed = GetTopTransform().TransformPoint(record.point);
+        if (!InDrawnDepth(placed)) continue;
+        found = true;
+        best = record.parameter;
+        point = placed;
+        if (normal) {
+            // Two directions along the polygon, placed, span its placed plane (a transform that
+            // scales unevenly turns a normal otherwise).
+            const SPAvector& n = record.normal;
+            const SPAvector helper = std::fabs(n.x()) <= std::fabs(n.y()) && std::fabs(n.x()) <= std::fabs(n.z())
+                                         ? SPAvector(1, 0, 0)
+                                         : (std::fabs(n.y()) <= std::fabs(n.z()) ? SPAvector(0, 1, 0) : SPAvector(0, 0, 1));
+            const SPAvector u = n * helper, v = n * u;
+            *normal = GetTopTransform().TransformVector(u) * GetTopTransform().TransformVector(v);
+        }
+    }
+    return found;
 }
 
 bool CDsSinglePickFunctor::FacesHide() const
 {
-    // The ray road ranks its hits by where the ray meets them and asks no point whether it is hidden.
-    if (m_sectionTest) return false;
     return m_renderMode == eRenderHiddenLines || m_renderMode == eRenderShade || m_renderMode == eRenderMixed;
+}
+
+void CDsSinglePickFunctor::CollectHidingFaces(bool on)
+{
+    m_collecting = on;
+    if (!on) return;
+    m_hidingKnown = true;
+    m_hiding = CDsHidingFaces();
+}
+
+void CDsSinglePickFunctor::Restart()
+{
+    m_hits.clear();
+    m_pending.clear();
+    m_depth = 0;
+    m_needsHiding = false;
 }
 
 SDsPickClip CDsSinglePickFunctor::ClipOf(const SItem& item) const
@@ -361,8 +452,14 @@ void CDsSinglePickFunctor::CollectHiding(const SItem& item)
     m_hiding.Add(item.geometry, item.id, GetTopTransform(), ClipOf(item));
 }
 
-bool CDsSinglePickFunctor::HiddenFromViewer(const SPAposition& point) const
+bool CDsSinglePickFunctor::HiddenFromViewer(const SPAposition& point)
 {
+    if (!FacesHide()) return false;
+    if (!m_hidingKnown) {
+        // The walk must start again with the faces that hide collected first.
+        m_needsHiding = true;
+        return false;
+    }
     return m_hiding.Hides(m_view, point);
 }
 
@@ -384,7 +481,8 @@ bool CDsSinglePickFunctor::EdgePoint(const SItem& item, SPAposition& point)
             std::unique_ptr<CGmPosition> near(computer->FindPositionOnCurveByPick(*m_event, positions.data(), count));
             float x = 0.0f, y = 0.0f;
             if (near && computer->ProjectPositionOnView(*near, m_view, x, y)) {
-                const float dx = x - static_cast<float>(m_event->x()), dy = y - static_cast<float>(m_event->y());
+                const float dx = x - (static_cast<float>(m_event->x()) + 0.5f);
+                const float dy = y - (static_cast<float>(m_event->y()) + 0.5f);
                 const float distance = dx * dx + dy * dy;
                 if (!found || distance < best) {
                     found = true;
@@ -410,55 +508,50 @@ void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
     SPAposition point(1e11, 1e11, 1e11);
     double depth = 0.0;  // the hit's depth along the ray, when not that of `point`
     bool depthGiven = false;
+    bool onRay = false;  // the point is where the pick ray meets the item's faces
+    SPAvector normal;    // the normal of the face met there
     int kind = CDsPickHit::eKindNone;
     // What a section cuts away is not picked, whichever road tests the faces.
     const SDsPickClip clip = ClipOf(item);
     if (item.geometry && m_view && (kinds & CDsGeometry::eDpFaces)) {
         if (!m_sectionTest) {
             // Selection tells whether the faces meet the pick window; where, the ray under the
-            // cursor tells, when it meets them (the window's nearest depth may lie elsewhere, in
-            // front of the faces), else the faces' point nearest to the ray.
-            if (SelectionPoint(item, CDsGeometry::eDpFaces, clip, point)) {
-                kind = CDsPickHit::eKindFace;
-                if (!RayPoint(item, clip, point)) {
-                    // The faces stand in depth where the selection met them in the pick window;
-                    // their point nearest to the ray, their position, may lie well outside the
-                    // window, in front of what the cursor shows. The selection sees through
-                    // faces, though, and its nearest depth may come from a part of the window
-                    // where other faces lie nearer still: when a shown face hides the point
-                    // nearest to the ray, the window met these faces behind what it shows, and
-                    // they stand behind every hit.
-                    const bool met = !(point.x() == 1e11 && point.y() == 1e11 && point.z() == 1e11);
-                    depthGiven = true;
-                    depth = met && m_ray.valid() ? (point - m_ray.root_point()) % m_ray.direction() : kFarDepth;
-                    if (NearestPoint(item, clip, point)) {
-                        if (HiddenFromViewer(point)) {
-                            depth = kFarDepth;
-                        } else if (m_ray.valid()) {
-                            // Where the faces come nearest in the window may lie in front of the
-                            // point the hit answers (a face seen edge-on comes nearest where a
-                            // section cuts it): the hit stands no nearer than its point.
-                            depth = std::max(depth, (point - m_ray.root_point()) % m_ray.direction());
-                        }
+            // cursor tells, when it meets them, else the point of what the item draws in the
+            // window (its faces' pixels, its outlines' lines) nearest to the pixel's centre.
+            if (ClippedSelect(item, CDsGeometry::eDpFaces, clip)) {
+                if (RayPoint(item, clip, point, &normal)) {
+                    kind = CDsPickHit::eKindFace;
+                    onRay = true;
+                } else if (FeedbackPoint(item, CDsGeometry::eDpFaces | (kinds & CDsGeometry::eDpLines), clip, point)) {
+                    kind = CDsPickHit::eKindFace;
+                    // The selection sees through faces: where a face the frame draws hides that
+                    // point, the window met these faces only behind what it shows, and they stand
+                    // behind every hit.
+                    if (HiddenFromViewer(point)) {
+                        depthGiven = true;
+                        depth = kFarDepth;
                     }
                 }
             }
-        } else if (RayPoint(item, clip, point)) {
+        } else if (RayPoint(item, clip, point, &normal)) {
             kind = CDsPickHit::eKindFace;
+            onRay = true;
         }
     }
     const int others = kinds & ~CDsGeometry::eDpFaces & CDsGeometry::eDpKindMask;
     if (kind == CDsPickHit::eKindNone && item.geometry && m_view && others) {
         bool edge = false;
+        bool placed = false;
         {
-            const CDsPickModelTransformScope placed(*m_view, GetTopTransform());
+            const CDsPickModelTransformScope scope(*m_view, GetTopTransform());
             if ((kinds & CDsGeometry::eDpLines) &&
                 item.geometry->Draw(*m_view, CDsGeometry::eDpLines, item.id, -1, &m_refresh) != 0) {
                 edge = true;
                 SPAposition local;
                 if (EdgePoint(item, local)) {
                     point = GetTopTransform().TransformPoint(local);
-                    if (clip.Hides(point)) edge = false;
+                    placed = true;
+                    if (clip.Hides(point) || !InDrawnDepth(point)) edge = false;
                 }
             }
             if (edge) {
@@ -467,26 +560,34 @@ void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
                        item.geometry->Draw(*m_view, static_cast<CDsGeometry::eDrawPrimitives>(kinds), item.id, -1,
                                            &m_refresh) != 0) {
                 kind = CDsPickHit::eKindOther;
+                placed = false;
             }
         }
-        if (kind != CDsPickHit::eKindNone && point.x() == 1e11 && point.y() == 1e11 && point.z() == 1e11) {
-            const int selected = kind == CDsPickHit::eKindEdge ? CDsGeometry::eDpLines : (kinds & 0x71);
-            if (!SelectionPoint(item, selected, clip, point) && kind == CDsPickHit::eKindEdge && clip.scene) {
-                // Lines that the selection meets only where the section cut them away are not there.
-                double depth = 1.0;
-                if (DsGlSelect(item.geometry, *m_view, selected, item.id, GetTopTransform(), &m_refresh, &depth))
-                    kind = CDsPickHit::eKindNone;
-            }
+        // A hit stands where the window shows the item. Lines: the point of the lines drawn in the
+        // pick window nearest to the pixel's centre (clipped as the frame clips them); lines a
+        // section cut away there are no hit. Markers, texts, bitmaps and images, drawn in window
+        // space about a model point (whether a section removes them, their own drawing, which
+        // found them, decides), stand at that point, else where their drawing comes nearest.
+        if (kind == CDsPickHit::eKindEdge && !placed) {
+            if (!FeedbackPoint(item, CDsGeometry::eDpLines, clip, point)) kind = CDsPickHit::eKindNone;
+        } else if (kind == CDsPickHit::eKindOther) {
+            if (!AnchorPoint(item, point) && !FeedbackPoint(item, kinds & 0x71, clip, point))
+                kind = CDsPickHit::eKindNone;
+        }
+        // Lines and marks behind a face the frame draws are not seen: they stand behind every hit.
+        if (kind != CDsPickHit::eKindNone && HiddenFromViewer(point)) {
+            depthGiven = true;
+            depth = kFarDepth;
         }
     }
     const int state = item.location ? item.location->GetState() : 0;
     const bool onTop = (kinds & CDsGeometry::eDpOnTop) || (item.location && item.location->IsOnTop());
     Record(item, accepted, kind != CDsPickHit::eKindNone, kind, point, master, state, onTop,
-           depthGiven ? &depth : nullptr);
+           depthGiven ? &depth : nullptr, onRay ? &normal : nullptr);
 }
 
 void CDsSinglePickFunctor::Record(const SItem& item, bool accepted, bool hit, int kind, const SPAposition& point,
-                                  bool master, int state, bool onTop, const double* depth)
+                                  bool master, int state, bool onTop, const double* depth, const SPAvector* rayNormal)
 {
     const bool container = item.category != eVyrCatLeaf && item.category != eVyrCatOpenLeaf;
     if (!hit && !(accepted && container)) return;
@@ -507,6 +608,8 @@ void CDsSinglePickFunctor::Record(const SItem& item, bool accepted, bool hit, in
     }
     record.hitPoint = point;
     record.hitKind = kind;
+    record.onRay = rayNormal != nullptr;
+    if (rayNormal) record.normal = *rayNormal;
     record.depthLayer = static_cast<short>(kind == CDsPickHit::eKindFace ? eDsDepthLayerFull
                                                                          : DsGetDepthLayerForState(state, m_renderMode, onTop));
     if (depth)
@@ -521,6 +624,8 @@ void CDsSinglePickFunctor::Record(const SItem& item, bool accepted, bool hit, in
             p.hitPoint = record.hitPoint;
             p.depth = record.depth;
             p.hitKind = record.hitKind;
+            p.onRay = record.onRay;
+            p.normal = record.normal;
             p.attributes = record.attributes;
             p.depthLayer = static_cast<short>(p.hitKind == CDsPickHit::eKindFace
                                                   ? eDsDepthLayerFull
@@ -534,12 +639,16 @@ void DsSinglePickWalk(CDsPartStorage* storage, CDsScene* scene, CDsSinglePickFun
     if (!storage || !scene) return;
     CDsSceneWalk<CDsSinglePickFunctor> walk(storage, functor, scene);
     functor.SetWalkRole(&walk);
-    if (functor.FacesHide()) {
-        // The faces that hide come first: a hit's point is tested against every one of them.
+    walk.TraverseWholeScene();
+    if (functor.NeedsHidingFaces()) {
+        // A hit stands beside the ray, where a face may hide it: the faces that hide are collected
+        // first, and every item is tested again against them. Hits on the ray (a face under the
+        // cursor) are what the window shows and need no such test.
+        functor.Restart();
         functor.CollectHidingFaces(true);
         walk.TraverseWholeScene();
         functor.CollectHidingFaces(false);
+        walk.TraverseWholeScene();
     }
-    walk.TraverseWholeScene();
     functor.SetWalkRole(nullptr);
 }

@@ -10,29 +10,29 @@
 // point along the pick ray (smaller is nearer).
 //
 // Choices where the behaviour was open, or where a plain reading would hurt:
-// - A face hit gets its point where the pick ray first meets the item's face polygons, on both
-//   roads: every polygon is tested, since the first one met of a closed body may be its far side.
-//   A face hit by selection whose polygons the ray misses (they meet the 5 x 5 window, not the
-//   cursor's pixel) gets the point of its polygons nearest to the ray, so that the position lies on
-//   the item; its depth is the window's nearest depth of its faces (that point may lie nearer the
-//   eye, pixels away from the cursor), or that point's depth where the point lies deeper: the
-//   faces may come nearest where the ray does not come near them (a face seen edge-on, cut by a
-//   section nearer to the eye), and the hit stands no nearer than the point it answers. The
-//   selection sees through faces, though: when a face the frame draws hides that point, the
-//   window caught the item only behind what it shows, and the hit lies 1e11 away, behind every hit
-//   the ray makes. The faces that hide are those of the scene database as the frame draws them: in
-//   the hidden-line, shaded and mixed modes, the walk first visits every shown item (in a parallel
-//   view only those whose window box comes within the pick window's half diagonal and a pixel of
-//   the pick rectangle: a point a face hit is answered at lies that near the ray) and keeps those
-//   whose face hits would count opaque (DsPickFaceTransparency), placed by the walk's transform
-//   (transform ids included) and cut by the clip of their own hits (CDsHidingFaces); an item
-//   hidden by its path or its attributes hides nothing. An edge hit gets
-//   its point from its polylines (the point nearest to the cursor on screen), else from a
-//   selection of its lines; any other hit from a selection of its kinds (the records' nearest
-//   depth where the pick ray reaches it: the ray, like the cursor, passes through the pixel's
-//   centre, the selection window is centred on a corner of the pixel). A hit
-//   whose point stays unknown lies 1e11 away: without a point a depth of (1e11 - root) x
-//   direction would put it in front of or behind everything by the direction's sign.
+// - A face hit gets its point where the pick ray first meets the item's face polygons where the
+//   window draws them (in front of the eye, between the near and far planes of the view's
+//   projection), on both roads: every polygon is tested, since the first one met of a closed body
+//   may be its far side. A face hit by selection whose polygons the ray misses (they meet the 5 x 5
+//   window, not the cursor's pixel's centre) stands where the window shows the item nearest to the
+//   cursor, as OpenGL feedback under the pick projection tells: the centre of the nearest pixel of
+//   the window its polygons cover (a pixel is drawn where its centre is covered, so a face seen
+//   edge-on, or a sliver of one between the centres, shows nothing and gives nothing), or the
+//   nearest point of its lines, at its depth there; nothing there, no hit. The selection sees
+//   through faces, though: when a face the frame draws hides that point, the window caught the item
+//   only behind what it shows, and the hit lies 1e11 away, behind every hit. An edge hit gets its
+//   point from its polylines (the point nearest to the cursor on screen), else from the feedback of
+//   its lines; markers, texts, bitmaps and images (drawn in window space) stand at their model
+//   anchor; edges and those hidden behind a face the frame draws stand 1e11 away too. The faces
+//   that hide are those of the scene database as the frame draws them (hidden-line, shaded and
+//   mixed modes): the shown items (in a parallel view only those whose window box comes within the
+//   pick window's half diagonal and a pixel of the pick rectangle) whose face hits would count
+//   opaque (DsPickFaceTransparency), placed by the walk's transform (transform ids included) and cut
+//   by the clip of their own hits (CDsHidingFaces); an item hidden by its path or its attributes
+//   hides nothing. They are collected only when a hit beside the ray needs them: the walk then
+//   starts again (NeedsHidingFaces, Restart) with a collecting walk first.
+// - A hit's point lies on its item, never on the ray beside it: a hit whose point cannot be found
+//   is no hit.
 // - The selection draws the item under the walk's whole transform (the single pick keeps OpenGL's
 //   model-view at the camera otherwise), so items placed by a transform are found where they show.
 // - A hidden master of a complex is not tested (its slaves' masters are visited, not entered, and
@@ -42,11 +42,11 @@
 // - Nesting deeper than the level ids (30 levels) reads the part key for the id-range filter.
 // - The section test flag chooses the road of faces: the pick ray (on) or OpenGL selection (off).
 //   Either way what a section cuts away is not picked: for an item the scene's sections can clip
-//   (CDsGlScene::CanItemBeClipped, SetSections) the selection runs with the sections' clip planes
-//   on as the frame draws it (the section plane; each area of a stepped section in turn, view flag
-//   12 set), and a face's ray hit and an edge's hit point are dropped when the clip plane
-//   (SetClipPlane) or those sections clip them; an edge whose lines the selection meets only where
-//   they were cut away is no hit.
+//   (CDsGlScene::CanItemBeClipped, SetSections) the selection and the feedback run with the
+//   sections' clip planes on as the frame draws it (the section plane; each area of a stepped
+//   section in turn, view flag 12 set), and a face's ray hit and an edge's polyline point are
+//   dropped when the clip plane (SetClipPlane) or those sections clip them; an edge whose lines are
+//   drawn in the pick window only where they were cut away is no hit.
 #pragma once
 
 #include "DsDrawContext.h"
@@ -61,6 +61,7 @@
 #include "VyrObjectPath.h"
 #include "pick_ray.h"
 
+#include <functional>
 #include <vector>
 
 class CDsGeometry;
@@ -98,6 +99,8 @@ struct CDsPickHit {
     int hitKind = eKindNone;                // an EKind
     unsigned char locationState = 0;        // the location's state
     bool onTop = false;                     // drawn on top (the state word's bit 8)
+    bool onRay = false;                     // a face hit where the pick ray meets the item
+    SPAvector normal;                       // the normal of the face met there (not unit; either side)
 
     // A face hit (kind bit 0x04 or 0x40).
     bool IsFaceHit() const { return (hitKind & 0x44) != 0; }
@@ -136,14 +139,18 @@ public:
     // The pick ray.
     const pick_ray& GetRay() const { return m_ray; }
 
-    // Whether the render mode lets faces hide what lies behind them (hidden-line, shaded, mixed)
-    // and the faces are tested by selection: the walk then first collects the faces that hide
-    // (CollectHidingFaces).
+    // Whether the render mode lets faces hide what lies behind them (hidden-line, shaded, mixed).
     bool FacesHide() const;
     // While on, the walk's visits collect the faces the frame draws that hide (the shown items
     // whose faces a hit would count opaque, near enough to the pick to cover a hit's point)
-    // instead of testing the items against the pick.
-    void CollectHidingFaces(bool on) { m_collecting = on; }
+    // instead of testing the items against the pick; from then on the hits beside the ray are
+    // tested against them.
+    void CollectHidingFaces(bool on);
+    // Whether a walk placed a hit beside the ray, where a face may hide it, before the faces that
+    // hide were collected: the walk must start again (Restart) with them collected.
+    bool NeedsHidingFaces() const { return m_needsHiding; }
+    // Forgets the hits of a walk (the caller's list is cleared) to walk again.
+    void Restart();
 
     // Walk hooks.
     void OnPushLocation(CDsScene* scene, CDsLocation* location, const CDsObjectPath& path,
@@ -184,25 +191,34 @@ private:
     // The item's hit test and its record.
     void HitTest(const SItem& item, bool master);
     // Records a hit (or an accepted container waiting for one); its depth along the pick ray is
-    // `depth` when given (faces the selection met off the ray, nearer or farther than `point`),
-    // else that of `point`.
+    // `depth` when given, else that of `point`. A face hit on the ray gives the face's normal there.
     void Record(const SItem& item, bool accepted, bool hit, int kind, const SPAposition& point, bool master, int state,
-                bool onTop, const double* depth = nullptr);
-    // The OpenGL selection of the item's `kinds` with the sections of `clip`'s scene clipping it as
-    // the frame clips it (the section plane, or each area of a stepped section in turn); whether a
-    // record came, the nearest window depth into `depth`.
-    bool ClippedSelect(const SItem& item, int kinds, const SDsPickClip& clip, double& depth);
-    // The point of the nearest selection record of `kinds` (clipped as ClippedSelect clips) on the
-    // pick ray, in root-part coordinates.
-    bool SelectionPoint(const SItem& item, int kinds, const SDsPickClip& clip, SPAposition& point);
-    // The point where the pick ray first meets the item's face polygons (every polygon tested,
-    // those `clip` hides left out), in root-part coordinates; false when it meets none.
-    bool RayPoint(const SItem& item, const SDsPickClip& clip, SPAposition& point);
-    // The point of the item's face polygons nearest to the pick ray (those `clip` hides left out),
-    // in root-part coordinates; false when there is none.
-    bool NearestPoint(const SItem& item, const SDsPickClip& clip, SPAposition& point);
+                bool onTop, const double* depth = nullptr, const SPAvector* rayNormal = nullptr);
+    // Runs `pass` (an OpenGL selection or feedback of the item) with the sections of `clip`'s scene
+    // clipping it as the frame clips it: once with the section plane on, or once for each area of a
+    // stepped section, or once as it is.
+    void ClippedPasses(const SItem& item, const SDsPickClip& clip, const std::function<void()>& pass);
+    // Whether the OpenGL selection of the item's `kinds` (clipped by ClippedPasses) met the pick window.
+    bool ClippedSelect(const SItem& item, int kinds, const SDsPickClip& clip);
+    // The point of what the item's `kinds` draw in the pick window (clipped by ClippedPasses)
+    // nearest to the pixel's centre, in root-part coordinates; false when nothing is drawn there.
+    bool FeedbackPoint(const SItem& item, int kinds, const SDsPickClip& clip, SPAposition& point);
+    // The model point the item's window-space drawing (markers, texts, bitmaps) is placed at, in
+    // root-part coordinates: its point, else its first point, else its centre; false for none.
+    bool AnchorPoint(const SItem& item, SPAposition& point) const;
+    // Whether a point (root-part coordinates) lies where the window draws: in front of the eye and
+    // between the near and far planes of the view's projection.
+    bool InDrawnDepth(const SPAposition& point) const;
+    // The first point where the pick ray meets the item's face polygons where the window draws them
+    // (every polygon tested, those `clip` hides and those outside the drawn depth left out), in
+    // root-part coordinates, and the normal of the polygon there; false when it meets none.
+    bool RayPoint(const SItem& item, const SDsPickClip& clip, SPAposition& point, SPAvector* normal = nullptr);
+    // The same along another ray.
+    bool RayPoint(const SItem& item, const SDsPickClip& clip, const pick_ray& ray, SPAposition& point,
+                  SPAvector* normal);
     // Whether a face the frame draws hides `point` (root-part coordinates) from the viewer.
-    bool HiddenFromViewer(const SPAposition& point) const;
+    // False, noting that the faces must be collected, while they are not.
+    bool HiddenFromViewer(const SPAposition& point);
     // Whether the location's window box comes near enough to the pick to cover a point a hit is
     // answered at (always in a perspective view, and for a location without a window box).
     bool MayHide(const CDsLocation* location) const;
@@ -233,9 +249,15 @@ private:
     double m_modelview[16];
     double m_projection[16];
     int m_viewport[4];
+    // The centres of the pick window's pixels in the window of the pick projection (the cursor's
+    // first, then by distance from it), and how many window units make a pixel.
+    std::vector<SDsWindowPixel> m_centres;
+    double m_unitsX = 1.0, m_unitsY = 1.0;
     CDsScene* m_scene = nullptr;
     const CDsItemVariant* m_variant = nullptr;  // the node pushed last
     bool m_collecting = false;
+    bool m_hidingKnown = false;  // the faces that hide were collected
+    bool m_needsHiding = false;  // a hit beside the ray came before they were
     CDsHidingFaces m_hiding;   // what the collecting walk found
     // In a parallel view, how far (pixels) from the ray the pick window reaches: its half diagonal
     // from the pixel's centre, a pixel more for safety; 0 in a perspective view or without a view.

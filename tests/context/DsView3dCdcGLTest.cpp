@@ -352,19 +352,19 @@ TEST_F(DsView3dCdcGLTest, APickNarrowsTheProjectionToThePickRegion)
     auto view = ViewOn(w1, context, 200, 100);
     CDsView3dCdc::StGetCurrent();
     ViewSetup().ApplyTo(*view);
-    // The region around drawable (150, 20), near the top right: its model point comes to the
-    // viewport's centre, whichever way the centre was given.
+    // The region around pixel (150, 20), near the top right: the model point of the pixel's centre
+    // comes to the viewport's centre, whichever way the pixel was given.
     SPAposition picked;
-    ASSERT_TRUE(view->drawable_to_world(150, 20, picked));
+    ASSERT_TRUE(view->drawable_to_world(150.5, 20.5, picked));
     view->pick_mode(1, 150, 20, 5, 5);
     view->SetupRenderingTransforms(true, true, false, nullptr);
     auto centre = Transforms().Project(picked);
     EXPECT_NEAR(centre[0], 100, 1e-3);
     EXPECT_NEAR(centre[1], 50, 1e-3);
 
-    // Flag 1: the centre is counted up from the bottom already.
+    // Flag 1: the pixel's row is counted up from the bottom already (row 20 down is row 79 up).
     view->SetFlag(eDsViewFlagPickYUp, true);
-    view->pick_mode(1, 150, 80, 5, 5);
+    view->pick_mode(1, 150, 79, 5, 5);
     view->SetupRenderingTransforms(true, true, false, nullptr);
     centre = Transforms().Project(picked);
     EXPECT_NEAR(centre[0], 100, 1e-3);

@@ -1,6 +1,7 @@
 // Where the single pick says a body was picked: on the body. Under the cursor the position is
 // where the pick ray meets the body's faces; a few pixels beside the outline, where the pick
-// aperture still catches the body but the ray misses it, the point of the body nearest to the ray.
+// aperture still catches the body but the ray misses it, where the ray through the centre of the
+// window's pixel nearest to the cursor that shows the body meets it.
 #include "HostFixture.h"
 
 #include "UiPickEvent.h"
@@ -37,40 +38,6 @@ double BoxDistance(const SPAposition& p, bool solid = true)
     return outside > 0.0 || solid ? std::sqrt(outside) : inside;
 }
 
-// The distance of `p` from the ray.
-double RayDistance(const pick_ray& ray, const SPAposition& p)
-{
-    const SPAvector v = p - ray.root_point();
-    const double t = std::max(0.0, v % ray.direction());
-    return (v - t * ray.direction()).len();
-}
-
-// The least distance between the ray and the block, and the least parameter along the ray at
-// which it comes that near (the distance to a convex set is convex along a line).
-void LeastRayBoxDistance(const pick_ray& ray, double& distance, double& parameter)
-{
-    auto f = [&](double t) { return BoxDistance(ray.root_point() + t * ray.direction()); };
-    double a = 0.0, b = 1000.0;
-    for (int i = 0; i < 200; ++i) {
-        const double m1 = a + (b - a) / 3.0, m2 = b - (b - a) / 3.0;
-        if (f(m1) <= f(m2))
-            b = m2;
-        else
-            a = m1;
-    }
-    distance = f((a + b) * 0.5);
-    double low = 0.0, high = (a + b) * 0.5;
-    if (f(low) <= distance + 1e-6) high = low;
-    for (int i = 0; i < 100; ++i) {
-        const double middle = (low + high) * 0.5;
-        if (f(middle) <= distance + 1e-6)
-            high = middle;
-        else
-            low = middle;
-    }
-    parameter = high;
-}
-
 // Where the ray first enters the block; false when it misses.
 bool RayHit(const pick_ray& ray, SPAposition& hit)
 {
@@ -95,12 +62,12 @@ bool RayHit(const pick_ray& ray, SPAposition& hit)
 
 class PickPositionGLTest : public vyrtest::HostTest {
 protected:
-    // Whether the pixel at (x, y) (rows down) shows the orange block (the grey reference triad
-    // does not count).
+    // Whether the pixel at (x, y) (rows down) shows the orange block, lit or in shade (the grey
+    // reference triad does not count).
     static bool OnBlock(const vyrtest::Picture& picture, int x, int y)
     {
         const unsigned char* p = picture.At(x, picture.height - 1 - y);
-        return p[0] > 60 && p[2] * 2 < p[0];
+        return p[0] > 20 && p[2] * 2 < p[0];
     }
     // How far (pixels, the larger of the two axes) the pixel at (x, y) (rows down) lies from the
     // nearest pixel of the other kind: the block's from others and others from the block's, up
@@ -160,14 +127,37 @@ TEST_F(PickPositionGLTest, PositionsLieOnThePickedBlockInsideAndBesideItsOutline
                     EXPECT_GT(reach, 1);
                     continue;
                 }
-                // Beside the outline: on the block, as near to the ray as the block comes, and of
-                // the points as near the one nearest to the viewer (an edge-on face's near edge).
+                // Beside the outline: on the block and in the pick window.
                 const SPAposition at = *picked.GetPickedPosition();
                 EXPECT_LT(BoxDistance(at, false), 1e-3) << at.x() << ", " << at.y() << ", " << at.z();
-                double least = 0.0, parameter = 0.0;
-                LeastRayBoxDistance(ray, least, parameter);
-                EXPECT_NEAR(RayDistance(ray, at), least, 1e-3);
-                EXPECT_NEAR((at - ray.root_point()) % ray.direction(), parameter, 1e-2);
+                double px = 0, py = 0, depth = 0;
+                ASSERT_TRUE(host_->View().world_to_drawable(at, px, py, depth));
+                EXPECT_LE(std::fabs(px - (x + 0.5)), 2.5 + 1e-3);
+                EXPECT_LE(std::fabs(py - (y + 0.5)), 2.5 + 1e-3);
+                const int ax = static_cast<int>(std::floor(px)), ay = static_cast<int>(std::floor(py));
+                if (std::fabs(px - (ax + 0.5)) > 1e-3 || std::fabs(py - (ay + 0.5)) > 1e-3) {
+                    // Not at a pixel's centre: on a drawn edge of the block (two coordinates at
+                    // their bounds), where the line comes nearest to the cursor.
+                    const double c[3] = {at.x(), at.y(), at.z()};
+                    const double lo[3] = {kLow.x(), kLow.y(), kLow.z()}, hi[3] = {kHigh.x(), kHigh.y(), kHigh.z()};
+                    int bounds = 0;
+                    for (int a = 0; a < 3; ++a)
+                        if (std::fabs(c[a] - lo[a]) < 1e-3 || std::fabs(c[a] - hi[a]) < 1e-3) ++bounds;
+                    EXPECT_GE(bounds, 2) << at.x() << ", " << at.y() << ", " << at.z();
+                    ++beside;
+                    continue;
+                }
+                // At the centre of the pixel of the pick window nearest to the cursor's that shows
+                // the block, where the ray through it enters it.
+                EXPECT_TRUE(OnBlock(picture, ax, ay)) << ax << ", " << ay;
+                double nearest = HUGE_VAL;
+                for (int j = -2; j <= 2; ++j)
+                    for (int i = -2; i <= 2; ++i)
+                        if (OnBlock(picture, x + i, y + j)) nearest = std::min(nearest, std::hypot(i, j));
+                EXPECT_LE(std::hypot(ax - x, ay - y), nearest + 1e-9);
+                SPAposition entry;
+                ASSERT_TRUE(RayHit(get_pick_ray(CUiPickEvent(ax, ay, 0, &host_->View(), nullptr), 0), entry));
+                EXPECT_LT((at - entry).len(), 1e-3) << at.x() << ", " << at.y() << ", " << at.z();
                 ++beside;
             }
         EXPECT_GE(inside, 10);

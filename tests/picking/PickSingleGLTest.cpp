@@ -228,17 +228,18 @@ TEST_F(PickSingleGLTest, ThePickModeIsOffAfterEveryPick)
     EXPECT_EQ(view_->get_pick_mode(), 0);
 }
 
-TEST_F(PickSingleGLTest, APositionFromTheSelectionLiesOnThePickRayThroughThePixelsCentre)
+TEST_F(PickSingleGLTest, APositionOfWhatTheRayMissesLiesOnItNearestToThePixelsCentre)
 {
-    // Points (kind 1) have no polygon for the ray: their position is the selection's depth, at
-    // the centre of the cursor's pixel (model x from 0 to 1, y from -1 to 0), as the ray passes.
+    // Points (kind 1) have no polygon for the ray: their position is where what they draw comes
+    // nearest to the centre of the cursor's pixel (model x from 0 to 1, y from -1 to 0), on them
+    // (y = 0.3), never on the ray beside them.
     const CVyrObjectPath points = Add(1, kOtherType, new CShapeGeometry(CDsGeometry::eDpPoints, {-40, 0.3f, 5, 40, 0.3f, 5}));
     Refresh();
     CDsPickedItemList list;
     const CDsPickedItem picked = Pick(50, 50, list);
     ASSERT_EQ(picked.GetObjectPath(), points);
     EXPECT_NEAR(picked.GetPickedPosition()->x(), 0.5, 1e-3);
-    EXPECT_NEAR(picked.GetPickedPosition()->y(), -0.5, 1e-3);
+    EXPECT_NEAR(picked.GetPickedPosition()->y(), 0.3, 1e-3);
     EXPECT_NEAR(picked.GetPickedPosition()->z(), 5.0, 1e-2);
 }
 

@@ -195,6 +195,10 @@ public:
     void pick_mode(int on, int x, int y, int w, int h);
     // The pick-mode state: the value given to pick_mode (0 outside pick mode).
     int get_pick_mode() const { return m_pick_mode; }
+    // The pick region in drawable coordinates (rows down): m_pick_w x m_pick_h pixels centred on
+    // the centre of pixel (m_pick_x, m_pick_y), cut to the viewport (which shows nothing beyond
+    // its edge); false when nothing is left. The pick projection maps it onto the viewport.
+    bool pick_region(double& left, double& top, double& right, double& bottom) const;
 
     // --- Pen ------------------------------------------------------------------------------
     // Pen colour of the drawing operations (also given to the driver).
@@ -373,8 +377,9 @@ public:
 protected:
     // --- Pieces of the frame set-up, shared with the views that override it ---------------
     // Makes the projection matrix current with the identity; with `pick` and a viewport of some
-    // size, narrows it to the pick region of get_pick_aperture (its centre counted up from the
-    // viewport's bottom when view flag 1 is set, else down from its top; at least 1 x 1 pixel).
+    // size, narrows it to the pick region of get_pick_aperture, centred on the centre of its
+    // pixel (counted up from the viewport's bottom when view flag 1 is set, else down from its
+    // top) and cut to the viewport: a region wholly outside it selects nothing.
     void gl_start_projection(bool pick) const;
     // Multiplies a camera's projection onto the current matrix: a perspective one by the field
     // of view of a picture `height` high at `distance` from the eye (a far distance not beyond the

@@ -427,16 +427,30 @@ void view3d::pick_mode(int on, int x, int y, int w, int h)
     m_pick_h = std::max(h, 0);
 }
 
+bool view3d::pick_region(double& left, double& top, double& right, double& bottom) const
+{
+    int vx = 0, vy = 0, vw = 0, vh = 0;
+    get_viewport(vx, vy, vw, vh);
+    // Pixel (x, y) covers [x, x + 1) x [y, y + 1): the region is centred on its centre, so that it
+    // reaches as far every way, and nothing beyond the viewport's edge, which shows nothing, is in it.
+    const double hw = m_pick_w * 0.5, hh = m_pick_h * 0.5;
+    left = std::max(m_pick_x + 0.5 - hw, 0.0);
+    right = std::min(m_pick_x + 0.5 + hw, static_cast<double>(std::max(vw, 0)));
+    top = std::max(m_pick_y + 0.5 - hh, 0.0);
+    bottom = std::min(m_pick_y + 0.5 + hh, static_cast<double>(std::max(vh, 0)));
+    return left <= right && top <= bottom;
+}
+
 bool view3d::point_in_pick_region(float x, float y) const
 {
-    const double hw = m_pick_w * 0.5, hh = m_pick_h * 0.5;
-    return x >= m_pick_x - hw && x <= m_pick_x + hw && y >= m_pick_y - hh && y <= m_pick_y + hh;
+    double l = 0.0, t = 0.0, r = 0.0, b = 0.0;
+    return pick_region(l, t, r, b) && x >= l && x <= r && y >= t && y <= b;
 }
 
 bool view3d::polyline_hits(int n, const float* xy, int closed) const
 {
-    const double hw = m_pick_w * 0.5, hh = m_pick_h * 0.5;
-    return polyline_meets_rect(n, xy, closed != 0, m_pick_x - hw, m_pick_y - hh, m_pick_x + hw, m_pick_y + hh);
+    double l = 0.0, t = 0.0, r = 0.0, b = 0.0;
+    return pick_region(l, t, r, b) && polyline_meets_rect(n, xy, closed != 0, l, t, r, b);
 }
 
 bool view3d::project_model_point(const SPAposition& p, float& x, float& y) const
@@ -526,8 +540,8 @@ int view3d::draw_polyline_3d(int n, const float* xyz, int closed)
             transform(vom, p.x(), p.y(), p.z(), v);
             return SPAposition(v[0], v[1], v[2]);
         };
-        const double hw = m_pick_w * 0.5, hh = m_pick_h * 0.5;
-        const double l = m_pick_x - hw, r = m_pick_x + hw, top = m_pick_y - hh, b = m_pick_y + hh;
+        double l = 0.0, top = 0.0, r = 0.0, b = 0.0;
+        if (!pick_region(l, top, r, b)) return 0;
         if (n == 1) {
             const SPAposition v = view_point(0);
             double x = 0.0, y = 0.0;
@@ -705,12 +719,33 @@ void view3d::gl_start_projection(bool pick) const
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     if (!pick || vw <= 0 || vh <= 0) return;
-    int cx = 0, cy = 0, w = 0, h = 0;
-    get_pick_aperture(cx, cy, w, h);
+    double left = 0.0, top = 0.0, right = 0.0, bottom = 0.0;
+    if (!m_pick_mode) {
+        // The process-wide aperture about the last centre.
+        int cx = 0, cy = 0, w = 0, h = 0;
+        get_pick_aperture(cx, cy, w, h);
+        left = cx + 0.5 - w * 0.5;
+        right = cx + 0.5 + w * 0.5;
+        top = cy + 0.5 - h * 0.5;
+        bottom = cy + 0.5 + h * 0.5;
+        left = std::max(left, 0.0), right = std::min(right, static_cast<double>(vw));
+        top = std::max(top, 0.0), bottom = std::min(bottom, static_cast<double>(vh));
+    } else {
+        pick_region(left, top, right, bottom);
+    }
+    if (!(left < right) || !(top < bottom)) {
+        // Nothing of the region lies in the viewport: a projection that clips everything
+        // (x = 2w lies outside -w <= x <= w for every w).
+        const GLdouble none[16] = {0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 2, 0, 0, 1};
+        glLoadMatrixd(none);
+        return;
+    }
+    // Rows counted up from the viewport's bottom with view flag 1, else down from its top.
+    const bool up = GetFlag(eDsViewFlagPickYUp);
+    const double cx = vx + (left + right) * 0.5;
+    const double cy = vy + (up ? (top + bottom) * 0.5 : vh - (top + bottom) * 0.5);
     GLint viewport[4] = {vx, vy, vw, vh};
-    const double px = vx + cx;
-    const double py = vy + (GetFlag(eDsViewFlagPickYUp) ? cy : vh - cy);
-    gluPickMatrix(px, py, std::max(w, 1), std::max(h, 1), viewport);
+    gluPickMatrix(cx, cy, right - left, bottom - top, viewport);
 }
 
 void view3d::gl_camera_projection(bool perspective, double width, double height, double distance,
