@@ -561,10 +561,13 @@ void CDsGlScene::NotePaletteChanges()
     InvalidateContent();
 }
 
-void CDsGlScene::NoteContentEdits()
+void CDsGlScene::NoteContentEdits(view3d* view)
 {
     NotePaletteChanges();
     NoteMeshEdits();
+    if (!view) return;
+    m_dbScene.SetCurrentView(view);
+    if (!m_dbScene.AreLocationBoxesValid()) ComputeLocationBoxes(view, false, L"pick");
 }
 
 void CDsGlScene::NoteMeshEdits()

@@ -426,10 +426,12 @@ public:
     // in place since the last query tell the context (CDsItemsBody::TakeMeshEdits), so that the
     // refresh draws the new shapes.
     void NoteMeshEdits();
-    // Called by the picks before they walk: the edits of the scene's content that the scene database
-    // does not see (NotePaletteChanges, NoteMeshEdits), so that a pick made before the next refresh
-    // finds the items where they now are.
-    void NoteContentEdits();
+    // Called by the picks before they walk on `view`: the edits of the scene's content that the
+    // scene database does not see (NotePaletteChanges, NoteMeshEdits), and the locations' boxes
+    // computed anew where the content changed since the last frame, so that a pick made before the
+    // next refresh finds the items where they now are, and its pre-filter reads their window boxes
+    // as a frame would (a pick right after a frame and one after a change agree).
+    void NoteContentEdits(view3d* view);
 
     // --- Display-state history ------------------------------------------------------------
     // The history of display states (never null; owned by the scene).

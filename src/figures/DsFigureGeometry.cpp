@@ -137,6 +137,11 @@ int CDsFigureGeometry::Draw(view3d& view, eDrawPrimitives, int, int, const CDsDr
     return group->Pick(&view) ? 1 : 0;
 }
 
+bool CDsFigureGeometry::IsCutBySections() const
+{
+    return !m_figure || m_figure->IsClip_able();
+}
+
 void CDsFigureGeometry::DrawGl(view3d& view, eDrawPrimitives kinds, int, int, const CDsDrawContext*)
 {
     if (!m_figure) return;

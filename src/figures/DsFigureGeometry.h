@@ -106,6 +106,9 @@ public:
 
     // The recorded figure (not owned).
     CDsFigure* GetFigure() const { return m_figure; }
+    // Whether the figure is clip-able (CDsFigure::IsClip_able): one that is not draws with the clip
+    // planes off; true without a figure.
+    bool IsCutBySections() const override;
     // The figure's GetType() at recording.
     int GetSubType() const { return m_subType; }
     // The figure's main group, else its impersonal part; null without either.

@@ -555,6 +555,11 @@ void CDsItemsBody::ReFacetBody()
                 API_END
             }
             for (int i = 0; i < FacesCount(); ++i) GetFaceItem(i)->ReconnectMesh(m_meshes);
+            // The box was measured on the meshes before (edited in place, perhaps): the new ones
+            // may lie elsewhere, and so do the copies that show them.
+            m_box.ResetMembers();
+            ResetSectionState();
+            CDsItemsCopy::StItemMoved(this);
         }
         CDsView3dCdc* current = CDsView3dCdc::StGetCurrent();
         if (!(current && current->GetRenderMode() == eRenderWireframe && CDsGlContext::sPrintMode)) DeleteGlList();

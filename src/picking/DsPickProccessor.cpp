@@ -475,7 +475,9 @@ bool CSinglePickChoice::Choose(CDsPickedItem& result)
         double running = -1.0;
         for (size_t g = 0; g < group.size(); ++g) {
             const CDsPickHit& hit = m_hits[static_cast<size_t>(group[g])];
-            const bool passes = mode == 0 || (mode == 1 && !hit.IsFaceHit()) || hit.depth < running + kDepthTolerance;
+            // A candidate the window does not show is listed, never chosen.
+            const bool passes = !hit.hidden &&
+                                (mode == 0 || (mode == 1 && !hit.IsFaceHit()) || hit.depth < running + kDepthTolerance);
             bool refused = false;
             bool accepted = hit.accepted && NSDsTypeMaskHelper::IndexOfTypeMaskInDomain(m_domain, hit.type) != kNoMask;
             if (accepted && m_context.m_test) {
@@ -567,7 +569,7 @@ CDsPickedItem CDsPickProccessor::PickSingle(const CDsPickContext& context, CDsPi
     const int x = context.m_event->x(), y = context.m_event->y();
     if (x < 0 || y < 0 || x >= width || y >= height) return result;
     CDsView3dCdc::StMakeGlCurrentView(view);
-    owner->GetScene()->NoteContentEdits();
+    owner->GetScene()->NoteContentEdits(view);
 
     StartPickPipeline(context);
     const CPickWindow window([&] { EndPickPipeline(context); });
@@ -634,7 +636,7 @@ int CDsPickProccessor::PickInRegion(const CDsPickContext& context, CDsPickedItem
         !context.m_secondCorner)
         return list.GetSize();
     CDsView3dCdc::StMakeGlCurrentView(view);
-    owner->GetScene()->NoteContentEdits();
+    owner->GetScene()->NoteContentEdits(view);
     CDsScene& scene = owner->GetScene()->GetDbScene();
     scene.SetCurrentView(view);
 

@@ -100,8 +100,8 @@ bool SlabsMeet(const double origin[3], const double direction[3], const double l
 // towards the viewer; remembers whether one lies in front of the point.
 class CHidingTriangles : public CDsTrianglesCollector {
 public:
-    CHidingTriangles(const SPAposition& point, const SPAvector& towardsViewer, double tolerance)
-        : m_point(point), m_direction(towardsViewer), m_tolerance(tolerance)
+    CHidingTriangles(const SPAposition& point, const SPAvector& towardsViewer, double tolerance, double reach)
+        : m_point(point), m_direction(towardsViewer), m_tolerance(tolerance), m_reach(reach)
     {
     }
     // The placement of the triangles that come next.
@@ -124,7 +124,8 @@ public:
         const double v = (m_direction % r) / det;
         if (v < 0.0 || u + v > 1.0) return;
         const double t = (e2 % r) / det;
-        if (!(t > m_tolerance)) return;
+        // Beyond the near plane (behind a perspective eye) nothing is drawn that could hide it.
+        if (!(t > m_tolerance) || t > m_reach) return;
         // Where the ray meets the triangle must be kept by the section: a face is drawn only there.
         const SPAposition met = m_point + m_direction * t;
         if (m_clip && m_clip->Hides(met)) return;
@@ -156,26 +157,30 @@ public:
             lo[a] = box[0][a] - m_tolerance;
             hi[a] = box[1][a] + m_tolerance;
         }
-        return SlabsMeet(origin, direction, lo, hi, m_tolerance, HUGE_VAL);
+        return SlabsMeet(origin, direction, lo, hi, m_tolerance, m_reach);
     }
 
 private:
     SPAposition m_point;
     SPAvector m_direction;  // unit
     double m_tolerance;
+    double m_reach;  // how far towards the viewer the near plane lies
     SPAtransf m_placement;
     const SDsPickClip* m_clip = nullptr;
     bool m_hidden = false;
 };
 
-// The ray from `point` towards the viewer of `view` (unit) and the distance a face must lie in
-// front of the point to hide it; false for a perspective eye at the point.
-bool TowardsViewer(view3d* view, const SPAposition& point, SPAvector& towardsViewer, double& tolerance)
+// The ray from `point` towards the viewer of `view` (unit), the distance a face must lie in
+// front of the point to hide it, and how far along the ray the near plane lies (faces nearer the
+// viewer are not drawn, nor behind a perspective eye); false for a perspective eye at the point.
+bool TowardsViewer(view3d* view, const SPAposition& point, SPAvector& towardsViewer, double& tolerance, double& reach)
 {
+    const SPAunit_vector direction = view->get_direction();
+    const double hither = std::max(view->get_hither(), 0.0);
+    const double depth = (point - view->get_eye()) % direction;
     if (view->is_perspective()) {
         towardsViewer = view->get_eye() - point;
     } else {
-        const SPAunit_vector direction = view->get_direction();
         towardsViewer = SPAvector(-direction.x(), -direction.y(), -direction.z());
     }
     const double length = towardsViewer.len();
@@ -183,6 +188,10 @@ bool TowardsViewer(view3d* view, const SPAposition& point, SPAvector& towardsVie
     towardsViewer = towardsViewer / length;
     const double size = std::max({std::fabs(point.x()), std::fabs(point.y()), std::fabs(point.z()), 1.0});
     tolerance = std::max(kHidingPixels * view->get_units_per_pixel(), kHidingRelative * size);
+    if (view->is_perspective())
+        reach = depth > 0.0 ? length * std::max(0.0, 1.0 - hither / depth) : 0.0;
+    else
+        reach = std::isfinite(depth) ? std::max(0.0, depth - hither) : HUGE_VAL;
     return true;
 }
 
@@ -444,9 +453,9 @@ bool DsIsPointHiddenByFaces(CDsGlContext* context, view3d* view, const SPApositi
     const ERenderMode mode = view->GetRenderMode();
     if (mode != eRenderHiddenLines && mode != eRenderShade && mode != eRenderMixed) return false;
     SPAvector towardsViewer;
-    double tolerance = 0.0;
-    if (!TowardsViewer(view, point, towardsViewer, tolerance)) return false;
-    CHidingTriangles triangles(point, towardsViewer, tolerance);
+    double tolerance = 0.0, reach = 0.0;
+    if (!TowardsViewer(view, point, towardsViewer, tolerance, reach)) return false;
+    CHidingTriangles triangles(point, towardsViewer, tolerance, reach);
     // What lies on the section plane's cut-away side hides nothing.
     SDsPickClipPlane sectionPlane;
     SDsPickClip section;
@@ -484,9 +493,9 @@ bool CDsHidingFaces::Hides(view3d* view, const SPAposition& point) const
 {
     if (!view || m_items.empty()) return false;
     SPAvector towardsViewer;
-    double tolerance = 0.0;
-    if (!TowardsViewer(view, point, towardsViewer, tolerance)) return false;
-    CHidingTriangles triangles(point, towardsViewer, tolerance);
+    double tolerance = 0.0, reach = 0.0;
+    if (!TowardsViewer(view, point, towardsViewer, tolerance, reach)) return false;
+    CHidingTriangles triangles(point, towardsViewer, tolerance, reach);
     for (const SItem& item : m_items) {
         const SPAtransf& placement = item.placement;
         // An item whose box the ray from the point misses has no triangle to test.

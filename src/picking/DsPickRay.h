@@ -20,7 +20,8 @@
 //   copies a context shows covers as the view sees it: the ray from the point towards the viewer
 //   meets a triangle of a shown face's mesh farther than a twentieth of a pixel (in model units,
 //   at least a millionth of the point's size) from the point, so that the faces the point lies on
-//   do not hide it. Faces hide in the hidden-line render mode, and in the shaded and mixed modes
+//   do not hide it, and no farther than the near plane (nothing is drawn nearer to the viewer, nor
+//   behind a perspective eye). Faces hide in the hidden-line render mode, and in the shaded and mixed modes
 //   when at least three quarters opaque (as a face hit counts as opaque in the single pick);
 //   nothing hides in the wireframe and partial hidden-line modes, which show hidden edges. Only
 //   what a section plane keeps of a face hides: where the ray meets a face on the plane's cut-away

@@ -190,18 +190,13 @@ bool DsGlSelect(CDsGeometry* geometry, view3d& view, int kinds, int id, const CD
 
 // --- Feedback ------------------------------------------------------------------------------------
 
-void SDsFeedbackNearest::Offer(double d, double px, double py, double pz, const SDsWindowPixel* covered)
+bool SDsFeedbackPoint::operator<(const SDsFeedbackPoint& other) const
 {
-    if (!std::isfinite(d) || !std::isfinite(pz)) return;
     // Distances within a thousandth of a pixel are one (an outline shared by two polygons).
     constexpr double kSame = 1e-3;
-    if (found && (d > distance + kSame || (d >= distance - kSame && pz >= z))) return;
-    found = true;
-    distance = d;
-    x = px;
-    y = py;
-    z = pz;
-    pixel = covered;
+    if (distance < other.distance - kSame) return true;
+    if (distance > other.distance + kSame) return false;
+    return z < other.z;
 }
 
 namespace {
@@ -218,63 +213,99 @@ struct SCursor {
     double Distance(double px, double py) const { return std::hypot((px - x) / unitsX, (py - y) / unitsY); }
 };
 
-// The point of the segment a-b (window x, y, z) nearest to the cursor (in pixels) offered to `nearest`.
-void OfferSegment(const GLfloat* a, const GLfloat* b, const SCursor& cursor, SDsFeedbackNearest& nearest)
+// The point of the segment a-b (window x, y, z) nearest to the cursor, and others along it a pixel
+// apart, appended to `points`.
+void SegmentPoints(const double* a, const double* b, const SCursor& cursor, std::vector<SDsFeedbackPoint>& points)
 {
-    // Nearest in pixels: the segment measured in pixels.
+    // Measured in pixels.
     const double ax = a[0] / cursor.unitsX, ay = a[1] / cursor.unitsY;
-    const double dx = (static_cast<double>(b[0]) - a[0]) / cursor.unitsX;
-    const double dy = (static_cast<double>(b[1]) - a[1]) / cursor.unitsY;
+    const double dx = (b[0] - a[0]) / cursor.unitsX;
+    const double dy = (b[1] - a[1]) / cursor.unitsY;
     const double cx = cursor.x / cursor.unitsX, cy = cursor.y / cursor.unitsY;
-    const double length = dx * dx + dy * dy;
-    double s = length > 0.0 ? ((cx - ax) * dx + (cy - ay) * dy) / length : 0.0;
-    s = std::max(0.0, std::min(1.0, s));
-    const double x = a[0] + s * (static_cast<double>(b[0]) - a[0]), y = a[1] + s * (static_cast<double>(b[1]) - a[1]);
-    const double z = a[2] + s * (static_cast<double>(b[2]) - a[2]);
-    nearest.Offer(cursor.Distance(x, y), x, y, z);
+    const double length2 = dx * dx + dy * dy;
+    // A line seen end-on (a thousandth of a pixel long) lights no pixel.
+    if (length2 < 1e-6) return;
+    const double nearest = std::max(0.0, std::min(1.0, ((cx - ax) * dx + (cy - ay) * dy) / length2));
+    const auto add = [&](double s) {
+        SDsFeedbackPoint point;
+        point.x = a[0] + s * (b[0] - a[0]);
+        point.y = a[1] + s * (b[1] - a[1]);
+        point.z = a[2] + s * (b[2] - a[2]);
+        point.distance = cursor.Distance(point.x, point.y);
+        points.push_back(point);
+    };
+    add(nearest);
+    // A segment inside the pick window is a few pixels long: a point every pixel either way.
+    const double step = 1.0 / std::sqrt(length2);
+    for (int k = 1; k <= 16; ++k) {
+        bool any = false;
+        if (nearest - k * step >= 0.0) add(nearest - k * step), any = true;
+        if (nearest + k * step <= 1.0) add(nearest + k * step), any = true;
+        if (!any) break;
+    }
 }
 
-// The polygon of `count` window vertices offered to `nearest`: the first of `centres` (pixel
-// centres, nearest to the cursor first) that it covers, at its depth there (window depth is affine
-// across a plane polygon). A pixel is drawn where its centre is covered: a polygon that covers no
-// centre of the pick window, such as a face seen edge-on or a sliver of one between the centres,
-// shows nothing there and offers nothing.
-void OfferPolygon(const GLfloat* v, int count, const std::vector<SDsWindowPixel>& centres, SDsFeedbackNearest& nearest)
+// The centres of `centres` the polygon of `count` window vertices covers, at its depth there
+// (window depth is affine across a plane polygon), appended to `points`.
+void PolygonPoints(const double* v, int count, const std::vector<SDsWindowPixel>& centres,
+                   std::vector<SDsFeedbackPoint>& points)
 {
     for (const SDsWindowPixel& centre : centres) {
-        if (nearest.found && centre.distance > nearest.distance) return;
         for (int i = 1; i + 1 < count; ++i) {
-            const GLfloat* a = v;
-            const GLfloat* b = v + 3 * i;
-            const GLfloat* c = v + 3 * (i + 1);
-            const double e1x = static_cast<double>(b[0]) - a[0], e1y = static_cast<double>(b[1]) - a[1];
-            const double e2x = static_cast<double>(c[0]) - a[0], e2y = static_cast<double>(c[1]) - a[1];
+            const double* a = v;
+            const double* b = v + 3 * i;
+            const double* c = v + 3 * (i + 1);
+            const double e1x = b[0] - a[0], e1y = b[1] - a[1];
+            const double e2x = c[0] - a[0], e2y = c[1] - a[1];
             const double det = e1x * e2y - e1y * e2x;
             if (det == 0.0) continue;
             const double px = centre.x - a[0], py = centre.y - a[1];
             const double u = (px * e2y - py * e2x) / det, w = (e1x * py - e1y * px) / det;
             if (u < 0.0 || w < 0.0 || u + w > 1.0) continue;
-            const double z = a[2] + u * (static_cast<double>(b[2]) - a[2]) + w * (static_cast<double>(c[2]) - a[2]);
-            nearest.Offer(centre.distance, centre.x, centre.y, z, &centre);
-            return;
+            SDsFeedbackPoint point;
+            point.distance = centre.distance;
+            point.x = centre.x;
+            point.y = centre.y;
+            point.z = a[2] + u * (b[2] - a[2]) + w * (c[2] - a[2]);
+            point.pixel = &centre;
+            points.push_back(point);
+            break;
         }
     }
 }
 
 }  // namespace
 
-bool DsGlFeedbackNearest(CDsGeometry* geometry, view3d& view, int kinds, int id, const CDsTransform& transform,
-                         const CDsDrawContext* context, const std::vector<SDsWindowPixel>& centres, double unitsX,
-                         double unitsY, SDsFeedbackNearest& nearest)
+bool DsGlFeedbackPoints(CDsGeometry* geometry, view3d& view, int kinds, int id, const CDsTransform& transform,
+                        const CDsDrawContext* context, const std::vector<SDsWindowPixel>& centres, double unitsX,
+                        double unitsY, std::vector<SDsFeedbackPoint>& points)
 {
     if (!geometry || centres.empty() || !(unitsX > 0.0) || !(unitsY > 0.0)) return false;
     const SCursor cursor{centres.front().x, centres.front().y, unitsX, unitsY};
     const CDsSelectionGlState state;
+    // The projection, to read a vertex's window depth in double precision from its clip w: in
+    // perspective a window depth in single precision holds the distance only to a few thousandths
+    // of a unit when the near plane lies close to the eye.
+    double projection[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    // A vertex of GL_4D_COLOR_TEXTURE: x, y, z, w, the colour and the texture coordinates.
+    constexpr int kVertex = 12;
+    const auto windowVertex = [&](const GLfloat* f, double* out) {
+        out[0] = f[0];
+        out[1] = f[1];
+        out[2] = f[2];
+        const double w = f[3];
+        if (projection[11] != 0.0 && w != 0.0) {
+            const double eyeZ = (w - projection[15]) / projection[11];
+            const double clipZ = projection[10] * eyeZ + projection[14];
+            out[2] = 0.5 * (clipZ / w + 1.0);
+        }
+    };
     std::vector<GLfloat> buffer(static_cast<size_t>(kFirstFeedbackBuffer));
     GLint values = 0;
     for (;;) {
         const GLsizei size = static_cast<GLsizei>(buffer.size());
-        glFeedbackBuffer(size, GL_3D, buffer.data());
+        glFeedbackBuffer(size, GL_4D_COLOR_TEXTURE, buffer.data());
         glRenderMode(GL_FEEDBACK);
         glMatrixMode(GL_MODELVIEW);
         glPushMatrix();
@@ -293,34 +324,49 @@ bool DsGlFeedbackNearest(CDsGeometry* geometry, view3d& view, int kinds, int id,
     bool drawn = false;
     const GLfloat* v = buffer.data();
     const GLfloat* end = v + values;
+    std::vector<double> corners;
     while (v < end) {
         const GLint token = static_cast<GLint>(*v++);
         switch (token) {
         case GL_POINT_TOKEN:
         case GL_BITMAP_TOKEN:
         case GL_DRAW_PIXEL_TOKEN:
-        case GL_COPY_PIXEL_TOKEN:
-            if (v + 3 > end) return drawn;
-            nearest.Offer(cursor.Distance(v[0], v[1]), v[0], v[1], v[2]);
+        case GL_COPY_PIXEL_TOKEN: {
+            if (v + kVertex > end) return drawn;
+            double p[3];
+            windowVertex(v, p);
+            SDsFeedbackPoint point;
+            point.x = p[0];
+            point.y = p[1];
+            point.z = p[2];
+            point.distance = cursor.Distance(p[0], p[1]);
+            points.push_back(point);
             drawn = true;
-            v += 3;
+            v += kVertex;
             break;
+        }
         case GL_LINE_TOKEN:
-        case GL_LINE_RESET_TOKEN:
-            if (v + 6 > end) return drawn;
-            OfferSegment(v, v + 3, cursor, nearest);
+        case GL_LINE_RESET_TOKEN: {
+            if (v + 2 * kVertex > end) return drawn;
+            double a[3], b[3];
+            windowVertex(v, a);
+            windowVertex(v + kVertex, b);
+            SegmentPoints(a, b, cursor, points);
             drawn = true;
-            v += 6;
+            v += 2 * kVertex;
             break;
+        }
         case GL_POLYGON_TOKEN: {
             if (v + 1 > end) return drawn;
             const int count = static_cast<int>(*v++);
-            if (count < 0 || v + 3 * count > end) return drawn;
+            if (count < 0 || v + kVertex * count > end) return drawn;
             if (count > 0) {
-                OfferPolygon(v, count, centres, nearest);
+                corners.resize(3 * static_cast<size_t>(count));
+                for (int i = 0; i < count; ++i) windowVertex(v + kVertex * i, corners.data() + 3 * i);
+                PolygonPoints(corners.data(), count, centres, points);
                 drawn = true;
             }
-            v += 3 * count;
+            v += kVertex * count;
             break;
         }
         case GL_PASS_THROUGH_TOKEN:

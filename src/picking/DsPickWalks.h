@@ -120,29 +120,29 @@ struct SDsWindowPixel {
     double distance = 0.0;
     int column = 0, row = 0;  // the pixel itself (drawable, rows down)
 };
-// The point of what a geometry draws nearest to the cursor's pixel, as OpenGL's feedback gives it
-// (window coordinates of the viewport the projection maps to). Of two as near, the one nearer to
-// the viewer (the smaller window depth).
-struct SDsFeedbackNearest {
-    bool found = false;
-    double distance = HUGE_VAL;  // from the cursor's pixel, in pixels
+// A point of what a geometry draws in the pick window, as OpenGL's feedback gives it (window
+// coordinates of the viewport the projection maps to): its distance from the cursor's pixel centre
+// in pixels, and the pixel whose centre a polygon covers there (null for a point or a line).
+struct SDsFeedbackPoint {
+    double distance = 0.0;
     double x = 0.0, y = 0.0, z = 0.0;  // window coordinates and depth (0 to 1)
-    const SDsWindowPixel* pixel = nullptr;  // the pixel whose centre a polygon covers there, or null
+    const SDsWindowPixel* pixel = nullptr;
 
-    // Takes (x, y, z) when it lies nearer than what was found, or as near and nearer the viewer;
-    // `covered` is the pixel a polygon covers there (null for a point or a line).
-    void Offer(double d, double px, double py, double pz, const SDsWindowPixel* covered = nullptr);
+    // Nearer to the cursor first; of points as near, nearer to the viewer first.
+    bool operator<(const SDsFeedbackPoint& other) const;
 };
 // One OpenGL feedback pass with what DsGlSelect draws (the same state, `kinds` of `geometry`,
-// item `id`, under `transform`), clipped as the current projection and clip planes clip, offered
-// to `nearest`: points and the points of lines nearest to the first of `centres` (the cursor's
-// pixel centre), and for polygons the first of `centres` (the pixel centres of the pick window,
-// nearest to the cursor first, with their distances in pixels) they cover, at their depth there:
-// a pixel is drawn where its centre is covered. A pixel is `unitsX` x `unitsY` window units. False
-// when nothing was drawn inside the view volume.
-bool DsGlFeedbackNearest(CDsGeometry* geometry, view3d& view, int kinds, int id, const CDsTransform& transform,
-                         const CDsDrawContext* context, const std::vector<SDsWindowPixel>& centres, double unitsX,
-                         double unitsY, SDsFeedbackNearest& nearest);
+// item `id`, under `transform`), clipped as the current projection and clip planes clip; the
+// points it gives are appended to `points`: the points, the points of the lines nearest to the
+// first of `centres` (the cursor's pixel centre) and others along them a pixel apart, and
+// for each polygon the centres of `centres` (the pixel centres of the pick window, nearest to the
+// cursor first, with their distances in pixels) it covers, at its depth there: a pixel is drawn
+// where its centre is covered, so a polygon seen edge-on, or a sliver of one between the centres,
+// gives nothing, as a line seen end-on does. A pixel is `unitsX` x `unitsY` window units. False when nothing was drawn inside
+// the view volume.
+bool DsGlFeedbackPoints(CDsGeometry* geometry, view3d& view, int kinds, int id, const CDsTransform& transform,
+                        const CDsDrawContext* context, const std::vector<SDsWindowPixel>& centres, double unitsX,
+                        double unitsY, std::vector<SDsFeedbackPoint>& points);
 // The selection test of the region walks: faces by selection; else, for points, the geometry's own
 // drawing (under the transform as the view's model transform); else every kind by selection. When
 // the geometry's kinds share a bit with `kindMask`, `path` must be one of `paths` first. False for a

@@ -319,35 +319,72 @@ bool CDsSinglePickFunctor::ClippedSelect(const SItem& item, int kinds, const SDs
     return hit;
 }
 
-bool CDsSinglePickFunctor::FeedbackPoint(const SItem& item, int kinds, const SDsPickClip& clip, SPAposition& point)
+bool CDsSinglePickFunctor::FeedbackPoint(const SItem& item, int kinds, const SDsPickClip& clip, SPAposition& point,
+                                         bool& hidden)
 {
+    hidden = false;
     if (!item.geometry || !m_view || m_centres.empty()) return false;
-    SDsFeedbackNearest nearest;
+    std::vector<SDsFeedbackPoint> drawn;
     // Kind by kind: a geometry may draw only the first of the kinds it is asked for.
     for (const int kind : {int(CDsGeometry::eDpFaces), int(CDsGeometry::eDpLines), kinds & 0x71}) {
         if (!(kinds & kind)) continue;
         ClippedPasses(item, clip, [&] {
-            DsGlFeedbackNearest(item.geometry, *m_view, kind, item.id, GetTopTransform(), &m_refresh, m_centres,
-                                m_unitsX, m_unitsY, nearest);
+            DsGlFeedbackPoints(item.geometry, *m_view, kind, item.id, GetTopTransform(), &m_refresh, m_centres, m_unitsX,
+                               m_unitsY, drawn);
         });
     }
-    if (!nearest.found) return false;
-    double px = 0.0, py = 0.0, pz = 0.0;
-    if (!gluUnProject(nearest.x, nearest.y, nearest.z, m_modelview, m_projection, m_viewport, &px, &py, &pz))
-        return false;
-    if (!std::isfinite(px) || !std::isfinite(py) || !std::isfinite(pz)) return false;
-    point = SPAposition(px, py, pz);
+    std::sort(drawn.begin(), drawn.end());
+    // The nearest the viewer sees: the selection and the feedback see through faces. A window's
+    // worth are looked at (every covered pixel centre, lines a pixel apart); an item hidden at all
+    // of them is taken as hidden in the window.
+    constexpr size_t kLooked = 256;
+    bool first = true;
+    for (size_t i = 0; i < drawn.size() && i < kLooked; ++i) {
+        const SDsFeedbackPoint& candidate = drawn[i];
+        double px = 0.0, py = 0.0, pz = 0.0;
+        if (!gluUnProject(candidate.x, candidate.y, candidate.z, m_modelview, m_projection, m_viewport, &px, &py, &pz))
+            continue;
+        if (!std::isfinite(px) || !std::isfinite(py) || !std::isfinite(pz)) continue;
+        const SPAposition at(px, py, pz);
+        if (first) {
+            // Seen nowhere: the nearest, hidden.
+            point = Exact(item, clip, candidate, at);
+            first = false;
+        }
+        if (HiddenFromViewer(at)) continue;
+        point = Exact(item, clip, candidate, at);
+        return true;
+    }
+    hidden = true;
+    return !first;
+}
+
+SPAposition CDsSinglePickFunctor::Exact(const SItem& item, const SDsPickClip& clip, const SDsFeedbackPoint& drawn,
+                                        const SPAposition& at)
+{
     // OpenGL places it in single precision, which far from the origin rounds by a good part of a
     // unit: a face covering a pixel's centre is met exactly by the ray through that centre.
-    if (nearest.pixel && m_event) {
-        const CUiPickEvent at(nearest.pixel->column, nearest.pixel->row, 0, m_view, nullptr);
-        const pick_ray through = get_pick_ray(at, 1);
-        SPAposition exact;
-        const double slack = 1e-3 * std::max(1.0, m_unitsPerPixel) + 1e-6 * std::max({1.0, std::fabs(px), std::fabs(py), std::fabs(pz)});
-        if (through.valid() && RayPoint(item, clip, through, exact, nullptr) && (exact - point).len() < slack + 0.01 * (exact - through.root_point()).len())
-            point = exact;
-    }
-    return true;
+    if (!drawn.pixel || !m_event) return at;
+    const CUiPickEvent pixel(drawn.pixel->column, drawn.pixel->row, 0, m_view, nullptr);
+    const pick_ray through = get_pick_ray(pixel, 1);
+    SPAposition exact;
+    const double slack = 1e-3 * std::max(1.0, m_unitsPerPixel) +
+                         1e-6 * std::max({1.0, std::fabs(at.x()), std::fabs(at.y()), std::fabs(at.z())});
+    if (through.valid() && RayPoint(item, clip, through, exact, nullptr) &&
+        (exact - at).len() < slack + 0.01 * (exact - through.root_point()).len())
+        return exact;
+    return at;
+}
+
+bool CDsSinglePickFunctor::InPickWindow(const SPAposition& point) const
+{
+    if (!m_view || !m_event) return false;
+    double left = 0.0, top = 0.0, right = 0.0, bottom = 0.0;
+    double x = 0.0, y = 0.0, depth = 0.0;
+    if (!m_view->pick_region(left, top, right, bottom) || !m_view->world_to_drawable(point, x, y, depth)) return false;
+    // A hundredth of a pixel for the rounding of the point's projection.
+    constexpr double kSlack = 1e-2;
+    return x >= left - kSlack && x <= right + kSlack && y >= top - kSlack && y <= bottom + kSlack;
 }
 
 bool CDsSinglePickFunctor::AnchorPoint(const SItem& item, SPAposition& point) const
@@ -439,7 +476,10 @@ SDsPickClip CDsSinglePickFunctor::ClipOf(const SItem& item) const
 {
     SDsPickClip clip;
     clip.plane = m_clip;
-    if (m_sections && m_sections->CanItemBeClipped(item.path->ToVyrObjectPath())) clip.scene = m_sections;
+    // A figure that is not clip-able draws with the clip planes off: what it shows is not cut.
+    if (m_sections && (!item.geometry || item.geometry->IsCutBySections()) &&
+        m_sections->CanItemBeClipped(item.path->ToVyrObjectPath()))
+        clip.scene = m_sections;
     return clip;
 }
 
@@ -506,8 +546,7 @@ void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
     if (!accepted && !(kinds & 0x44) && m_pending.empty()) return;
 
     SPAposition point(1e11, 1e11, 1e11);
-    double depth = 0.0;  // the hit's depth along the ray, when not that of `point`
-    bool depthGiven = false;
+    bool hidden = false;  // a face the frame draws hides the item wherever the pick window shows it
     bool onRay = false;  // the point is where the pick ray meets the item's faces
     SPAvector normal;    // the normal of the face met there
     int kind = CDsPickHit::eKindNone;
@@ -522,15 +561,9 @@ void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
                 if (RayPoint(item, clip, point, &normal)) {
                     kind = CDsPickHit::eKindFace;
                     onRay = true;
-                } else if (FeedbackPoint(item, CDsGeometry::eDpFaces | (kinds & CDsGeometry::eDpLines), clip, point)) {
+                } else if (FeedbackPoint(item, CDsGeometry::eDpFaces | (kinds & CDsGeometry::eDpLines), clip, point,
+                                         hidden)) {
                     kind = CDsPickHit::eKindFace;
-                    // The selection sees through faces: where a face the frame draws hides that
-                    // point, the window met these faces only behind what it shows, and they stand
-                    // behind every hit.
-                    if (HiddenFromViewer(point)) {
-                        depthGiven = true;
-                        depth = kFarDepth;
-                    }
                 }
             }
         } else if (RayPoint(item, clip, point, &normal)) {
@@ -552,6 +585,9 @@ void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
                     point = GetTopTransform().TransformPoint(local);
                     placed = true;
                     if (clip.Hides(point) || !InDrawnDepth(point)) edge = false;
+                    // Beside the pick window, or hidden there by a face the frame draws: where the
+                    // window shows its lines.
+                    else if (!InPickWindow(point) || HiddenFromViewer(point)) placed = false;
                 }
             }
             if (edge) {
@@ -569,25 +605,22 @@ void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
         // space about a model point (whether a section removes them, their own drawing, which
         // found them, decides), stand at that point, else where their drawing comes nearest.
         if (kind == CDsPickHit::eKindEdge && !placed) {
-            if (!FeedbackPoint(item, CDsGeometry::eDpLines, clip, point)) kind = CDsPickHit::eKindNone;
+            if (!FeedbackPoint(item, CDsGeometry::eDpLines, clip, point, hidden)) kind = CDsPickHit::eKindNone;
         } else if (kind == CDsPickHit::eKindOther) {
-            if (!AnchorPoint(item, point) && !FeedbackPoint(item, kinds & 0x71, clip, point))
+            if (AnchorPoint(item, point))
+                hidden = HiddenFromViewer(point);
+            else if (!FeedbackPoint(item, kinds & 0x71, clip, point, hidden))
                 kind = CDsPickHit::eKindNone;
-        }
-        // Lines and marks behind a face the frame draws are not seen: they stand behind every hit.
-        if (kind != CDsPickHit::eKindNone && HiddenFromViewer(point)) {
-            depthGiven = true;
-            depth = kFarDepth;
         }
     }
     const int state = item.location ? item.location->GetState() : 0;
     const bool onTop = (kinds & CDsGeometry::eDpOnTop) || (item.location && item.location->IsOnTop());
-    Record(item, accepted, kind != CDsPickHit::eKindNone, kind, point, master, state, onTop,
-           depthGiven ? &depth : nullptr, onRay ? &normal : nullptr);
+    Record(item, accepted, kind != CDsPickHit::eKindNone, kind, point, master, state, onTop, hidden,
+           onRay ? &normal : nullptr);
 }
 
 void CDsSinglePickFunctor::Record(const SItem& item, bool accepted, bool hit, int kind, const SPAposition& point,
-                                  bool master, int state, bool onTop, const double* depth, const SPAvector* rayNormal)
+                                  bool master, int state, bool onTop, bool hidden, const SPAvector* rayNormal)
 {
     const bool container = item.category != eVyrCatLeaf && item.category != eVyrCatOpenLeaf;
     if (!hit && !(accepted && container)) return;
@@ -612,10 +645,10 @@ void CDsSinglePickFunctor::Record(const SItem& item, bool accepted, bool hit, in
     if (rayNormal) record.normal = *rayNormal;
     record.depthLayer = static_cast<short>(kind == CDsPickHit::eKindFace ? eDsDepthLayerFull
                                                                          : DsGetDepthLayerForState(state, m_renderMode, onTop));
-    if (depth)
-        record.depth = *depth;
-    else
-        record.depth = record.HasPoint() && m_ray.valid() ? (point - m_ray.root_point()) % m_ray.direction() : kFarDepth;
+    record.hidden = hidden;
+    // Hidden, it stands behind every hit the window shows.
+    record.depth = !hidden && record.HasPoint() && m_ray.valid() ? (point - m_ray.root_point()) % m_ray.direction()
+                                                                 : kFarDepth;
     if (accepted || (kind & 0x44)) m_hits.push_back(record);
     if (!m_pending.empty() &&
         (m_pending.front().hit.hitKind == CDsPickHit::eKindNone || record.depth < m_pending.front().hit.depth)) {
@@ -625,6 +658,7 @@ void CDsSinglePickFunctor::Record(const SItem& item, bool accepted, bool hit, in
             p.depth = record.depth;
             p.hitKind = record.hitKind;
             p.onRay = record.onRay;
+            p.hidden = record.hidden;
             p.normal = record.normal;
             p.attributes = record.attributes;
             p.depthLayer = static_cast<short>(p.hitKind == CDsPickHit::eKindFace

@@ -18,13 +18,14 @@
 //   cursor, as OpenGL feedback under the pick projection tells: the centre of the nearest pixel of
 //   the window its polygons cover (a pixel is drawn where its centre is covered, so a face seen
 //   edge-on, or a sliver of one between the centres, shows nothing and gives nothing), or the
-//   nearest point of its lines, at its depth there; nothing there, no hit. The selection sees
-//   through faces, though: when a face the frame draws hides that point, the window caught the item
-//   only behind what it shows, and the hit lies 1e11 away, behind every hit. An edge hit gets its
-//   point from its polylines (the point nearest to the cursor on screen), else from the feedback of
-//   its lines; markers, texts, bitmaps and images (drawn in window space) stand at their model
-//   anchor; edges and those hidden behind a face the frame draws stand 1e11 away too. The faces
-//   that hide are those of the scene database as the frame draws them (hidden-line, shaded and
+//   nearest point of its lines, at its depth there; nothing there, no hit. The selection and the
+//   feedback see through faces, though: of those points, the nearest that no face the frame draws
+//   hides; where faces hide all of them the window does not show the item, and the hit is hidden:
+//   it lies 1e11 away, is listed among the candidates and never chosen. An edge hit gets its point
+//   from its polylines (the point nearest to the cursor on screen), else (or where a face hides that
+//   point) from the feedback of its lines; markers, texts, bitmaps and images (drawn in window
+//   space) stand at their model anchor, hidden where a face hides it. The faces that hide are those
+//   of the scene database as the frame draws them (hidden-line, shaded and
 //   mixed modes): the shown items (in a parallel view only those whose window box comes within the
 //   pick window's half diagonal and a pixel of the pick rectangle) whose face hits would count
 //   opaque (DsPickFaceTransparency), placed by the walk's transform (transform ids included) and cut
@@ -100,6 +101,7 @@ struct CDsPickHit {
     unsigned char locationState = 0;        // the location's state
     bool onTop = false;                     // drawn on top (the state word's bit 8)
     bool onRay = false;                     // a face hit where the pick ray meets the item
+    bool hidden = false;                    // a face the frame draws hides it where the window shows it
     SPAvector normal;                       // the normal of the face met there (not unit; either side)
 
     // A face hit (kind bit 0x04 or 0x40).
@@ -190,10 +192,10 @@ private:
                    const CDsItemVariant* parent);
     // The item's hit test and its record.
     void HitTest(const SItem& item, bool master);
-    // Records a hit (or an accepted container waiting for one); its depth along the pick ray is
-    // `depth` when given, else that of `point`. A face hit on the ray gives the face's normal there.
+    // Records a hit (or an accepted container waiting for one) at the depth of `point` along the
+    // pick ray, or, `hidden`, 1e11 away. A face hit on the ray gives the face's normal there.
     void Record(const SItem& item, bool accepted, bool hit, int kind, const SPAposition& point, bool master, int state,
-                bool onTop, const double* depth = nullptr, const SPAvector* rayNormal = nullptr);
+                bool onTop, bool hidden = false, const SPAvector* rayNormal = nullptr);
     // Runs `pass` (an OpenGL selection or feedback of the item) with the sections of `clip`'s scene
     // clipping it as the frame clips it: once with the section plane on, or once for each area of a
     // stepped section, or once as it is.
@@ -201,11 +203,17 @@ private:
     // Whether the OpenGL selection of the item's `kinds` (clipped by ClippedPasses) met the pick window.
     bool ClippedSelect(const SItem& item, int kinds, const SDsPickClip& clip);
     // The point of what the item's `kinds` draw in the pick window (clipped by ClippedPasses)
-    // nearest to the pixel's centre, in root-part coordinates; false when nothing is drawn there.
-    bool FeedbackPoint(const SItem& item, int kinds, const SDsPickClip& clip, SPAposition& point);
+    // nearest to the pixel's centre that no face the frame draws hides, in root-part coordinates;
+    // where faces hide all of it, the nearest, and `hidden`. False when nothing is drawn there.
+    bool FeedbackPoint(const SItem& item, int kinds, const SDsPickClip& clip, SPAposition& point, bool& hidden);
     // The model point the item's window-space drawing (markers, texts, bitmaps) is placed at, in
     // root-part coordinates: its point, else its first point, else its centre; false for none.
     bool AnchorPoint(const SItem& item, SPAposition& point) const;
+    // The position of a point that feedback placed at `at`: where the ray through the pixel's
+    // centre meets the item, for the centre of a pixel its faces cover; else `at`.
+    SPAposition Exact(const SItem& item, const SDsPickClip& clip, const SDsFeedbackPoint& drawn, const SPAposition& at);
+    // Whether a point (root-part coordinates) projects into the pick window.
+    bool InPickWindow(const SPAposition& point) const;
     // Whether a point (root-part coordinates) lies where the window draws: in front of the eye and
     // between the near and far planes of the view's projection.
     bool InDrawnDepth(const SPAposition& point) const;

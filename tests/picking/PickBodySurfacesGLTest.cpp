@@ -245,11 +245,19 @@ TEST_F(PickBodySurfacesTest, PointsThatAnotherBodyHidesAreNotOffered)
 TEST_F(PickBodySurfacesTest, ACopyHidesWhatLiesUnderItAndOffersItsOwnVisibleCorner)
 {
     BODY* block = Show(0, 0, 0, 20, 20, 20);
-    ShowCopy(block, SPAvector(0, 0, 40));  // the same block again, 20 units above it
+    // The same block again, 20 units above it, filed as a host files a copy (so that the frame
+    // draws it and fits its planes to it).
+    auto* instance = new CVyrEntInstance(block, translate_transf(SPAvector(0, 0, 40)));
+    instance_ = instance;
+    ENTITY_LIST copies;
+    instance->GetEntities(copies);
+    ASSERT_EQ(copies.count(), 1);
+    ASSERT_TRUE(VyrShowCopy(&context_, copies[0], 2, nullptr));
     Camera(SPAvector(0, 0, 1), SPAposition(10, 10, 30));
     // Under the pixel of the corner (20, 0, 20): the block's two corners and the copy's two; only
     // the copy's top one shows.
     EXPECT_TRUE(Near(SnapAt(SPAposition(20, 0, 20), kEdgeKinds), SPAposition(20, 0, 60)));
+    VyrHideCopy(&context_, copies[0], 2);
 }
 
 // --- Edges in a region ---------------------------------------------------------------------------

@@ -94,6 +94,9 @@ public:
     virtual bool GetLocalTransform(SPAtransf& transform) const;
     // Slot 16: whether the walk visits the item's children for `walkFlags`; true by default.
     virtual bool ShouldDrawChildren(int walkFlags) const;
+    // Whether the scene's sections cut what the geometry draws (a geometry that draws with the
+    // clip planes off answers false); true by default.
+    virtual bool IsCutBySections() const;
 
     // The size field (-1 until a derived class sets it).
     float GetSize() const { return m_size; }

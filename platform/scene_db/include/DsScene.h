@@ -136,6 +136,9 @@ public:
     bool GetLocationRect(const CVyrObjectPath& path, RECT* rect) const;
     // Computes the model boxes of the current view's locations where they are not valid.
     void ValidateLocationsBB();
+    // Whether every location of the current view holds a box of the present generation (a
+    // location's box goes invalid with its parents', so the roots tell).
+    bool AreLocationBoxesValid() const;
     // The model box of what the scene shows (peer and temporary parts, items not hidden by their
     // own attributes or their type), each item placed as its location is drawn: by the transform
     // ids along its path, else by its own and its part instances' transforms. Recomputed after

@@ -14,3 +14,5 @@ bool CDsGeometry::IsAlwaysDrawn() const { return true; }
 bool CDsGeometry::GetLocalTransform(SPAtransf&) const { return false; }
 
 bool CDsGeometry::ShouldDrawChildren(int) const { return true; }
+
+bool CDsGeometry::IsCutBySections() const { return true; }

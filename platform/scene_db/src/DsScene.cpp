@@ -546,6 +546,15 @@ void CDsScene::ValidateLocationsBB()
     walker.ComputeBox(m_impl->m_current->m_temp, nullptr, walker.m_storage->GetPart(GetTempPartId()), identity, 0);
 }
 
+bool CDsScene::AreLocationBoxesValid() const
+{
+    const SDsLocationTree* tree = m_impl->m_current;
+    if (!tree) return true;
+    for (const CDsLocation* root : {tree->m_main, tree->m_temp})
+        if (root && !root->IsBoxValid()) return false;
+    return true;
+}
+
 SPAbox CDsScene::GetBoundsBox()
 {
     CDsPartStorage* storage = CDsPartStorage::instance();

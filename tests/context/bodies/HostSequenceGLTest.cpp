@@ -1,22 +1,42 @@
 // A host's ordinary actions in a random order, and after each the two promises a host relies on:
 // the next refresh shows what a whole frame of the same state shows (also what a second, fresh
-// host built with that state shows), and a single pick answers what the window shows (the body
-// an exact ray through the pixel's centre meets first, or nothing).
+// host built with that state shows), and a single pick answers what the window shows, on both of
+// its roads (faces by OpenGL selection, and by the pick ray).
+//
+// The scene: blocks (moved, hidden and shown in every way a host has, some flush with others,
+// their meshes edited in place), figures of every shaded leaf kind placed by the figure
+// generator's transformation or their own, a line, a toolpath whose palette entries change, all at
+// the origin or a million units from it, seen in windows of a pixel and up, from parallel and
+// perspective eyes, some among the blocks. What a pick must answer comes from the model the test
+// keeps: the thing (block or figure square) an exact ray through the pixel's centre meets first;
+// where it meets nothing, whatever of the scene shows in the pick window. Another answer is fair
+// only where its position lies on the thing it names, within the pick window, where nothing hides
+// it and in front of what the ray meets (a thin face seen edge-on, an outline, a line).
 //
 // The runs are seeded: a failure names the seed and the step; VYR_HOST_SEQUENCE_SEED and
-// VYR_HOST_SEQUENCE_STEPS repeat or lengthen one, and VYR_HOST_SEQUENCE_TRACE prints its actions.
-// A wrong pick also tells what a fresh host of the same state answers there, which says whether
-// the fault needs the live host's history.
+// VYR_HOST_SEQUENCE_STEPS repeat or lengthen one (the offset run with VYR_HOST_SEQUENCE_OFFSET=1),
+// and VYR_HOST_SEQUENCE_TRACE prints its actions and the state at a wrong pick (with
+// VYR_HOST_SEQUENCE_MAP, the window's lit pixels beside what the model sees). A wrong pick also
+// tells what a fresh host of the same state answers there, which says whether the fault needs the
+// live host's history.
+#include "DsAttributesPalette.h"
 #include "DsBackground.h"
-#include "DsHideLevel.h"
-#include "DsLight.h"
 #include "DsFigPoly3D.h"
+#include "DsFigure.h"
+#include "DsFigureGenerator.h"
 #include "DsGlContext.h"
 #include "DsGlScene.h"
+#include "DsHideLevel.h"
+#include "DsItemToolpathPolyline.h"
 #include "DsItemsBody.h"
+#include "DsLight.h"
+#include "DsLineAttribStorage.h"
 #include "DsView3dCdc.h"
 #include "GmPosition.h"
+#include "GmTransformation.h"
 #include "HostFixture.h"
+#include "VyrStlData.h"
+#include "ZOVOvivavUrezezovovaza.h"
 
 #include "VyrWCS.h"
 
@@ -44,6 +64,8 @@ using vyrtest::ViewSetup;
 
 namespace {
 
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
 // One block a host shows: where it lies before its placement, its colour, its placement and
 // whether it is shown, highlighted.
 struct BlockState {
@@ -58,6 +80,26 @@ struct BlockState {
     bool hiddenByPath = false;  // hidden by its object path (ForceHide), until ResetHideShow
     unsigned short transformId = 0;  // the scene's transform id its path carries, 0 for none
     SPAtransf moved;                 // that id's transform, after the placement
+    SPAvector meshMoved;  // its faces' meshes moved in place by this (its own coordinates), until faceted again
+    std::vector<SPAvector> meshMoves;  // the moves that made it, in turn (single precision rounds each)
+
+    // The box its faces show (their meshes moved in place), and the box its edges keep.
+    SPAposition FaceLow() const { return low + meshMoved; }
+    SPAposition FaceHigh() const { return high + meshMoved; }
+};
+
+// The shaded leaf kinds a figure square is made of.
+enum ELeaf { eLeafStl, eLeafTriangles, eLeafTriangulation, eLeafStrip, eLeafQuads, eLeafTrigs, eLeafCount };
+
+// A figure the host records.
+struct FigureState {
+    enum EKind { eLine, eSquare, eToolpath } kind = eLine;
+    int leaf = eLeafStl;      // a square's leaf kind
+    bool byGenerator = true;  // a square placed by the generator's transformation, else by the STL call's own
+    double half = 5;          // a square's half side, in the plane z = 0 about its origin
+    SPAtransf placement;      // where a square goes
+    std::vector<SPAposition> points;  // a line's ends; a toolpath's nodes
+    std::vector<int> entries;         // a toolpath's palette entry of each segment
 };
 
 // What a host set, enough to build a second host that must show the same picture.
@@ -75,15 +117,19 @@ struct HostState {
     SPAposition sectionPoint;
     SPAvector sectionNormal;
     std::vector<BlockState> blocks;
-    bool figure = false;
+    std::vector<FigureState> figures;
+    unsigned entryColor[2] = {0x00FFFF, 0xFFFF00};  // the palette entries the toolpaths use
+    bool entryHidden[2] = {false, false};
 };
 
-// The ray's parameter interval inside the box [low, high] (a slab test); false when it misses.
+// The ray's parameter interval inside the box [low, high] (a slab test) and the axis of the face
+// it enters by; false when it misses.
 bool RayBox(const SPAposition& start, const SPAvector& dir, const SPAposition& low, const SPAposition& high,
-            double& t0, double& t1)
+            double& t0, double& t1, int* entryAxis = nullptr)
 {
-    t0 = -std::numeric_limits<double>::infinity();
-    t1 = std::numeric_limits<double>::infinity();
+    t0 = -kInfinity;
+    t1 = kInfinity;
+    int axis = -1;
     for (int i = 0; i < 3; ++i) {
         const double s = start.coordinate(i), d = dir.component(i);
         if (std::fabs(d) < 1e-12) {
@@ -92,11 +138,152 @@ bool RayBox(const SPAposition& start, const SPAvector& dir, const SPAposition& l
         }
         double a = (low.coordinate(i) - s) / d, b = (high.coordinate(i) - s) / d;
         if (a > b) std::swap(a, b);
-        t0 = std::max(t0, a);
+        if (a > t0) t0 = a, axis = i;
         t1 = std::min(t1, b);
     }
+    if (entryAxis) *entryAxis = axis;
     return t0 <= t1 && t1 > 0;
 }
+
+// The distance of `p` from the box [low, high] (0 inside).
+double BoxDistance(const SPAposition& p, const SPAposition& low, const SPAposition& high)
+{
+    double sum = 0;
+    for (int a = 0; a < 3; ++a) {
+        const double d = std::max({low.coordinate(a) - p.coordinate(a), p.coordinate(a) - high.coordinate(a), 0.0});
+        sum += d * d;
+    }
+    return std::sqrt(sum);
+}
+
+// The point a fraction `s` of the way from `a` to `b`.
+SPAposition Between(double s, const SPAposition& a, const SPAposition& b) { return a + s * (b - a); }
+
+// The distance of `p` from the segment [a, b].
+double SegmentDistance(const SPAposition& p, const SPAposition& a, const SPAposition& b)
+{
+    const SPAvector e = b - a;
+    const double length = e % e;
+    const double s = length > 0 ? std::max(0.0, std::min(1.0, ((p - a) % e) / length)) : 0.0;
+    return (p - (a + s * e)).len();
+}
+
+// A square of half side `half` in the plane z = 0 about the origin, of one leaf kind; placed by
+// the generator's transformation, or (an STL mesh) by the STL call's own.
+class CSquareFigure : public CDsFigure {
+public:
+    explicit CSquareFigure(const FigureState& state) : m_state(state) {}
+    int DefineFig(CDsFigureGenerator& generator) override
+    {
+        generator.SetPenColor(CDsColorStorage(230, 230, 230));
+        const bool own = m_state.leaf == eLeafStl && !m_state.byGenerator;
+        if (!own) generator.SetTransformation(CGmTransformation(m_state.placement));
+        const double h = m_state.half;
+        const float f = static_cast<float>(h);
+        switch (m_state.leaf) {
+        case eLeafStl: {
+            auto* square = new CVyrStlData;
+            square->AddTriangle(CVyrTriangle(SPAposition(-h, -h, 0), SPAposition(h, -h, 0), SPAposition(h, h, 0)));
+            square->AddTriangle(CVyrTriangle(SPAposition(-h, -h, 0), SPAposition(h, h, 0), SPAposition(-h, h, 0)));
+            generator.DrawTrianglesStl(own ? m_state.placement : SPAtransf(), square);
+            square->decRC();
+            break;
+        }
+        case eLeafTriangles: {
+            const double points[18] = {-h, -h, 0, h, -h, 0, h, h, 0, -h, -h, 0, h, h, 0, -h, h, 0};
+            generator.DrawTriangles(2, points, nullptr);
+            break;
+        }
+        case eLeafTriangulation:
+        case eLeafTrigs: {
+            ZOVOvivavUrezezovovaza set;
+            const int a = set.AddVertex({-f, -f, 0}), b = set.AddVertex({f, -f, 0}), c = set.AddVertex({f, f, 0}),
+                      d = set.AddVertex({-f, f, 0});
+            set.AddTriangle(a, b, c);
+            set.AddTriangle(a, c, d);
+            if (m_state.leaf == eLeafTrigs)
+                generator.DrawTrigs(set, nullptr, true);
+            else
+                generator.DrawTriangles(set);
+            break;
+        }
+        case eLeafStrip: {
+            const double rows[12] = {-h, -h, 0, h, -h, 0, -h, h, 0, h, h, 0};
+            generator.DrawTriangles(2, 2, rows, nullptr);
+            break;
+        }
+        case eLeafQuads: {
+            double grid[27];
+            for (int i = 0; i < 3; ++i)
+                for (int j = 0; j < 3; ++j) {
+                    grid[3 * (3 * i + j)] = -h + h * j;
+                    grid[3 * (3 * i + j) + 1] = -h + h * i;
+                    grid[3 * (3 * i + j) + 2] = 0;
+                }
+            generator.DrawQuads(3, 3, grid, nullptr);
+            generator.EndPolygons();
+            break;
+        }
+        }
+        return 1;
+    }
+
+private:
+    FigureState m_state;
+};
+
+// A toolpath of one branch through the state's nodes, each segment in its palette entry.
+class CToolpathFigure : public CDsFigure {
+public:
+    explicit CToolpathFigure(const FigureState& state) : m_state(state) {}
+    int DefineFig(CDsFigureGenerator& generator) override
+    {
+        generator.StartToolpath(1, nullptr);
+        generator.StartToolpathBranch(2, 0.0f);
+        for (size_t i = 0; i < m_state.points.size(); ++i) {
+            const SPAposition& p = m_state.points[i];
+            const int entry = m_state.entries[std::min(i, m_state.entries.size() - 1)];
+            generator.AddToolpathSegment(TDsNodeHeader::StCreatePoint(
+                CDsUid(10 + static_cast<int>(i)), static_cast<unsigned char>(entry), static_cast<float>(p.x()),
+                static_cast<float>(p.y()), static_cast<float>(p.z())));
+        }
+        generator.EndToolpathBranch();
+        generator.EndToolpath();
+        return 1;
+    }
+
+private:
+    FigureState m_state;
+};
+
+// A new figure object for `state` (recorded by the caller).
+std::unique_ptr<CDsFigure> MakeFigure(const FigureState& state)
+{
+    switch (state.kind) {
+    case FigureState::eLine: {
+        const CGmPosition ends[2] = {CGmPosition(state.points[0]), CGmPosition(state.points[1])};
+        return std::make_unique<CDsFigPoly3D>(2, ends);
+    }
+    case FigureState::eSquare: return std::make_unique<CSquareFigure>(state);
+    case FigureState::eToolpath: return std::make_unique<CToolpathFigure>(state);
+    }
+    return nullptr;
+}
+
+// Line attributes of colour `color` (0x00BBGGRR), hidden or shown.
+CDsLineAttribStorage Entry(unsigned color, bool hidden)
+{
+    CDsLineAttribStorage entry;
+    entry.SetColor(CDsColorStorage(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF));
+    entry.SetAttribute(CDsHideLevel(hidden ? eDsHideLevelBlank : eDsHideLevelShown), true);
+    return entry;
+}
+
+// What the test knows of a thing the window may show: a block (its index), a figure (1000 plus its
+// index), nothing (-1) or a place it cannot judge (-2: the near plane cuts what shows there).
+constexpr int kFigureThing = 1000;
+constexpr int kNothing = -1;
+constexpr int kUnsure = -2;
 
 class HostSequenceGLTest : public vyrtest::HostTest {
 protected:
@@ -107,17 +294,21 @@ protected:
         seedFromEnvironment_ = seed ? static_cast<unsigned>(std::strtoul(seed, nullptr, 10)) : 0u;
         const char* steps = std::getenv("VYR_HOST_SEQUENCE_STEPS");
         steps_ = steps ? std::max(1, std::atoi(steps)) : 300;
-        host_->Look(ViewSetup().Eye(SPAposition(150, -200, 250)).Field(100, 100).Clip(1, 1000));
+        const char* offset = std::getenv("VYR_HOST_SEQUENCE_OFFSET");
+        offsetFromEnvironment_ = offset && std::atoi(offset) != 0;
     }
     void TearDown() override
     {
-        if (figure_ && figure_->IsRecorded()) figure_->Remove(&host_->View());
-        figure_.reset();
+        for (std::unique_ptr<CDsFigure>& figure : figures_)
+            if (figure && figure->IsRecorded()) figure->Remove(&host_->View());
+        figures_.clear();
         HostTest::TearDown();
     }
 
     int Uniform(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
     double Real(double low, double high) { return std::uniform_real_distribution<double>(low, high)(random_); }
+    // A model point `p` of the scene as it lies at the origin, moved to where the run's scene lies.
+    SPAposition At(double x, double y, double z) const { return SPAposition(x, y, z) + offset_; }
 
     // --- The actions --------------------------------------------------------------------------
     // Each changes the live host and records what it did in `state_`; answers its name.
@@ -125,7 +316,7 @@ protected:
     {
         CDsGlContext& context = host_->Context();
         CDsView3dCdc& view = host_->View();
-        switch (Uniform(0, 25)) {
+        switch (Uniform(0, 30)) {
         case 0: {  // look from an exact axis view or a random direction
             static const SPAvector kAxes[] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
             SPAvector out = Uniform(0, 2) ? kAxes[Uniform(0, 5)]
@@ -136,10 +327,11 @@ protected:
             name << "look along " << -out.x() << " " << -out.y() << " " << -out.z();
             return name.str();
         }
-        case 1: {  // zoom, within a thousandth and a thousand units a pixel
+        case 1: {  // zoom, within a thousandth and a thousand units a pixel (a scene far from the
+                   // origin no nearer than its single-precision meshes hold still)
             double factor = Uniform(0, 1) ? 1.4 : 0.7;
             const double upp = view.get_units_per_pixel();
-            if ((factor > 1 && upp < 1e-3) || (factor < 1 && upp > 1e3)) factor = 1 / factor;
+            if ((factor > 1 && upp < LeastUnitsPerPixel()) || (factor < 1 && upp > 1e3)) factor = 1 / factor;
             view.zoom_scale(factor);
             return "zoom " + std::to_string(factor);
         }
@@ -152,12 +344,15 @@ protected:
             view.ZoomAll(1.0f);
             return "ZoomAll";
         case 4: {
+            // A million units from the origin the frame's depth in perspective is single
+            // precision's rounding of the camera's distance there: the far run stays parallel.
+            if (offset_.len() > 0) return "nothing";
             view.set_perspective(!view.is_perspective());
             return view.is_perspective() ? "perspective" : "parallel";
         }
-        case 5: {
-            static const int kSizes[][2] = {{100, 100}, {120, 90}, {90, 110}};
-            const int* size = kSizes[Uniform(0, 2)];
+        case 5: {  // resize, to a window of a few pixels now and then
+            static const int kSizes[][2] = {{100, 100}, {120, 90}, {90, 110}, {100, 100}, {1, 1}, {3, 2}, {6, 5}};
+            const int* size = kSizes[Uniform(0, 6)];
             const double upp = view.get_units_per_pixel();
             host_->Resize(size[0], size[1]);
             view.set_width(upp * size[0]);
@@ -206,7 +401,7 @@ protected:
                 return "section off";
             }
             state_.section = true;
-            state_.sectionPoint = SPAposition(Real(-20, 40), Real(-20, 40), Real(0, 20));
+            state_.sectionPoint = At(Real(-20, 40), Real(-20, 40), Real(0, 20));
             static const SPAvector kNormals[] = {{1, 0, 0}, {0, -1, 0}, {0, 0, 1}};
             state_.sectionNormal = kNormals[Uniform(0, 2)];
             context.SetSection(state_.sectionPoint, state_.sectionNormal);
@@ -216,12 +411,9 @@ protected:
             if (state_.blocks.size() >= 6) return "nothing";
             BlockState block;
             const double x = Real(-40, 60), y = Real(-40, 60), z = Real(-10, 20);
-            block.low = SPAposition(x, y, z);
-            block.high = SPAposition(x + Real(5, 30), y + Real(5, 30), z + Real(5, 30));
-            static const unsigned kColors[] = {Host::kOrange, 0x0000FF, 0x00FF00, 0xFF8000};
-            block.color = kColors[state_.blocks.size() % 4];
-            host_->ShowBlock(block.low, block.high, block.color);
-            state_.blocks.push_back(block);
+            block.low = At(x, y, z);
+            block.high = At(x + Real(5, 30), y + Real(5, 30), z + Real(5, 30));
+            NewBlock(block);
             return "show block " + std::to_string(state_.blocks.size());
         }
         case 13: {  // hide a block or show it again
@@ -235,9 +427,12 @@ protected:
             } else {
                 host_->ShowAgain(body);
                 if (block.placed) context.SetTransformation(body, block.placement);
-                // Shown anew, the body has new items: nothing hides it or flips its normals.
+                // Shown anew, the body has new items: nothing hides it, flips its normals or has
+                // moved its meshes.
                 block.hiddenOnItem = false;
                 block.flipped = false;
+                block.meshMoved = SPAvector(0, 0, 0);
+                block.meshMoves.clear();
             }
             block.shown = !block.shown;
             return (block.shown ? "show again block " : "hide block ") + std::to_string(i + 1);
@@ -250,8 +445,11 @@ protected:
             if (shown.empty()) return "nothing";
             const int i = shown[static_cast<size_t>(Uniform(0, static_cast<int>(shown.size()) - 1))];
             BlockState& block = state_.blocks[static_cast<size_t>(i)];
+            // About the scene's origin, so that the blocks stay among each other.
             SPAtransf placement = translate_transf(SPAvector(Real(-30, 30), Real(-30, 30), Real(-10, 10)));
-            if (Uniform(0, 1)) placement = rotate_transf(Real(-1, 1), SPAvector(0, 0, 1)) * placement;
+            if (Uniform(0, 1))
+                placement = translate_transf(-offset_) * rotate_transf(Real(-1, 1), SPAvector(0, 0, 1)) *
+                            translate_transf(offset_) * placement;
             block.placement = placement;
             block.placed = true;
             BODY* body = host_->Bodies()[static_cast<size_t>(i)];
@@ -277,17 +475,42 @@ protected:
                 context.HighlightLocations(paths, eAttribSetHighlight);
             return "highlight " + std::to_string(paths.size()) + " blocks";
         }
-        case 17: {  // a recorded figure: a line across the scene, or none
-            if (figure_) {
-                figure_->Remove(&view);
-                figure_.reset();
-                state_.figure = false;
-                return "figure removed";
+        case 17: {  // a recorded figure: a line, a square of some leaf kind or a toolpath; or one erased
+            if (!state_.figures.empty() && (state_.figures.size() >= 3 || Uniform(0, 2) == 0)) {
+                const size_t i = static_cast<size_t>(Uniform(0, static_cast<int>(state_.figures.size()) - 1));
+                figures_[i]->Remove(&view);
+                figures_.erase(figures_.begin() + static_cast<long>(i));
+                state_.figures.erase(state_.figures.begin() + static_cast<long>(i));
+                return "figure " + std::to_string(i + 1) + " removed";
             }
-            figure_ = MakeFigure();
-            figure_->Record(true, &view);
-            state_.figure = true;
-            return "figure recorded";
+            FigureState figure;
+            const int kind = Uniform(0, 4);
+            if (kind == 0) {
+                figure.kind = FigureState::eLine;
+                figure.points = {At(Real(-50, 0), Real(-50, 0), Real(0, 10)), At(Real(30, 80), Real(30, 70), Real(0, 10))};
+            } else if (kind == 1) {
+                figure.kind = FigureState::eToolpath;
+                double x = Real(-40, 40), y = Real(-40, 40);
+                const double z = Real(-5, 25);
+                for (int n = 0; n < 4; ++n) {
+                    figure.points.push_back(At(x, y, z));
+                    x += Real(-25, 25);
+                    y += Real(-25, 25);
+                    figure.entries.push_back(Uniform(0, 1));
+                }
+            } else {
+                figure.kind = FigureState::eSquare;
+                figure.leaf = Uniform(0, eLeafCount - 1);
+                figure.byGenerator = figure.leaf != eLeafStl || Uniform(0, 1) == 0;
+                figure.half = Real(3, 12);
+                SPAtransf turn = rotate_transf(Real(0, 3), normalise(SPAvector(Real(-1, 1), Real(-1, 1), Real(0.2, 1))));
+                figure.placement = turn * translate_transf(At(Real(-30, 50), Real(-30, 50), Real(-5, 30)) - SPAposition(0, 0, 0));
+            }
+            state_.figures.push_back(figure);
+            figures_.push_back(MakeFigure(figure));
+            figures_.back()->Record(true, &view);
+            static const char* kKinds[] = {"line", "toolpath", "square"};
+            return std::string("figure recorded: ") + kKinds[std::min(kind, 2)];
         }
         case 18: {  // hide a shown block through its own item
             const int i = AShownBlock();
@@ -304,6 +527,12 @@ protected:
             return "ForceShowAll";
         case 20:
             context.ReFacetAll();
+            // Faceted again from their bodies: the meshes' edits are gone.
+            for (BlockState& block : state_.blocks)
+                if (block.shown) {
+                    block.meshMoved = SPAvector(0, 0, 0);
+                    block.meshMoves.clear();
+                }
             return "ReFacetAll";
         case 21: {
             static const unsigned kColors[] = {0xFFFFFF, 0x0000FF, 0x80FF80};
@@ -315,6 +544,13 @@ protected:
             state_.ucs = !state_.ucs;
             SetUcs(context, state_.ucs, entities_);
             return state_.ucs ? "reference system turned" : "reference system back";
+        }
+        case 23: {  // flip a block's normals
+            const int i = AShownBlock();
+            if (i < 0) return "nothing";
+            Flip(context, host_->Bodies()[static_cast<size_t>(i)]);
+            state_.blocks[static_cast<size_t>(i)].flipped = !state_.blocks[static_cast<size_t>(i)].flipped;
+            return "flip the normals of block " + std::to_string(i + 1);
         }
         case 24: {  // hide a shown block by its object path, or show one so hidden again
             const int i = Uniform(0, static_cast<int>(state_.blocks.size()) - 1);
@@ -340,16 +576,117 @@ protected:
             context.SetTransform(block.transformId, block.moved);
             return "move block " + std::to_string(i + 1) + " by a transform id";
         }
-        case 23: {  // flip a block's normals
+        case 26: {  // a perspective eye close to the blocks, or among them
+            if (offset_.len() > 0) return "nothing";
+            std::vector<const BlockState*> seen;
+            SPAposition low(kInfinity, kInfinity, kInfinity), high(-kInfinity, -kInfinity, -kInfinity);
+            for (const BlockState& block : state_.blocks) {
+                if (!Seen(block)) continue;
+                seen.push_back(&block);
+                for (int c = 0; c < 8; ++c) {
+                    const SPAposition p = Corner(block.FaceLow(), block.FaceHigh(), c) * Placement(block);
+                    low = SPAposition(std::min(low.x(), p.x()), std::min(low.y(), p.y()), std::min(low.z(), p.z()));
+                    high = SPAposition(std::max(high.x(), p.x()), std::max(high.y(), p.y()), std::max(high.z(), p.z()));
+                }
+            }
+            if (seen.empty()) return "nothing";
+            const BlockState& aim = *seen[static_cast<size_t>(Uniform(0, static_cast<int>(seen.size()) - 1))];
+            const SPAposition target =
+                Between(0.5, aim.FaceLow(), aim.FaceHigh()) * Placement(aim);
+            SPAposition eye(Real(low.x() - 15, high.x() + 15), Real(low.y() - 15, high.y() + 15),
+                            Real(low.z() - 15, high.z() + 15));
+            if ((eye - target).len() < 2) eye = eye + SPAvector(3, -4, 5);
+            const SPAvector out = normalise(eye - target);
+            const SPAvector up = std::fabs(out.z()) > 0.9 ? SPAvector(0, 1, 0) : SPAvector(0, 0, 1);
+            view.set_perspective(true);
+            view.set_eye(eye);
+            view.set_target(target);
+            view.set_up(up);
+            // About sixty degrees across.
+            const double distance = (eye - target).len();
+            const double height = std::max(2 * distance * std::tan(M_PI / 6), 1e-3);
+            view.set_height(height);
+            view.set_width(height * state_.width / state_.height);
+            view.set_hither(0.05);
+            view.set_yon(2000);
+            return "perspective eye among the blocks";
+        }
+        case 27: {  // a new block flush with a shown one: touching it, a face plane shared
+            if (state_.blocks.size() >= 6) return "nothing";
+            std::vector<int> sources;
+            for (size_t i = 0; i < state_.blocks.size(); ++i)
+                if (state_.blocks[i].shown && !state_.blocks[i].transformId && state_.blocks[i].meshMoved.len() == 0)
+                    sources.push_back(static_cast<int>(i));
+            if (sources.empty()) return "nothing";
+            const BlockState& source = state_.blocks[static_cast<size_t>(sources[static_cast<size_t>(
+                Uniform(0, static_cast<int>(sources.size()) - 1))])];
+            BlockState block;
+            const int touch = Uniform(0, 2), shared = (touch + 1 + Uniform(0, 1)) % 3;
+            double lo[3], hi[3];
+            for (int a = 0; a < 3; ++a) {
+                const double l = source.low.coordinate(a), h = source.high.coordinate(a), size = h - l;
+                if (a == touch) {
+                    const double length = Real(5, 25);
+                    if (Uniform(0, 1)) lo[a] = h, hi[a] = h + length;
+                    else lo[a] = l - length, hi[a] = l;
+                } else if (a == shared) {
+                    // The same face plane on one side; the other side anywhere.
+                    if (Uniform(0, 1)) hi[a] = h, lo[a] = h - Real(0.3, 1.5) * size;
+                    else lo[a] = l, hi[a] = l + Real(0.3, 1.5) * size;
+                } else {
+                    lo[a] = l + Real(-0.5, 0.5) * size;
+                    hi[a] = lo[a] + Real(0.3, 1.2) * size;
+                }
+            }
+            block.low = SPAposition(lo[0], lo[1], lo[2]);
+            block.high = SPAposition(hi[0], hi[1], hi[2]);
+            block.placed = source.placed;
+            block.placement = source.placement;
+            NewBlock(block);
+            if (block.placed)
+                host_->Context().SetTransformation(host_->Bodies().back(), state_.blocks.back().placement);
+            return "show block " + std::to_string(state_.blocks.size()) + " flush with another";
+        }
+        case 28: {  // the meshes of a block's faces moved in place
             const int i = AShownBlock();
             if (i < 0) return "nothing";
-            Flip(context, host_->Bodies()[static_cast<size_t>(i)]);
-            state_.blocks[static_cast<size_t>(i)].flipped = !state_.blocks[static_cast<size_t>(i)].flipped;
-            return "flip the normals of block " + std::to_string(i + 1);
+            BlockState& block = state_.blocks[static_cast<size_t>(i)];
+            const SPAvector by(Real(-15, 15), Real(-15, 15), Real(-5, 5));
+            vyrtest::MoveFaceMeshesAbove(context.FindDsBody(host_->Bodies()[static_cast<size_t>(i)]), -kInfinity, by);
+            block.meshMoved = block.meshMoved + by;
+            block.meshMoves.push_back(by);
+            // Picked before the next refresh as well.
+            picksBeforeRefresh_ = true;
+            return "mesh of block " + std::to_string(i + 1) + " moved in place";
         }
+        case 29: {  // a palette entry of the toolpaths recoloured, hidden or shown
+            CDsAttributesPalette* palette = context.GetScene()->GetAttributesPalette();
+            const int entry = Uniform(0, 1);
+            if (Uniform(0, 1)) {
+                static const unsigned kColors[] = {0x00FFFF, 0xFFFF00, 0xFF00FF, 0x40C0FF};
+                state_.entryColor[entry] = kColors[Uniform(0, 3)];
+            } else {
+                state_.entryHidden[entry] = !state_.entryHidden[entry];
+            }
+            palette->SetAttributes(entry, Entry(state_.entryColor[entry], state_.entryHidden[entry]));
+            return "palette entry " + std::to_string(entry) + (state_.entryHidden[entry] ? " hidden" : " shown");
+        }
+        case 30:
+            return "nothing";
         }
         return "nothing";
     }
+
+    // Files a new block into the state and shows it.
+    void NewBlock(BlockState& block)
+    {
+        static const unsigned kColors[] = {Host::kOrange, 0x0000FF, 0x00FF00, 0xFF8000};
+        block.color = kColors[state_.blocks.size() % 4];
+        host_->ShowBlock(block.low, block.high, block.color);
+        state_.blocks.push_back(block);
+    }
+    // The least zoom: a scene far from the origin no nearer than a tenth of a unit a pixel.
+    double LeastUnitsPerPixel() const { return offset_.len() > 0 ? 0.5 : 1e-3; }
 
     // Whether a block is shown and hidden by nothing.
     static bool Seen(const BlockState& block) { return block.shown && !block.hiddenOnItem && !block.hiddenByPath; }
@@ -359,6 +696,10 @@ protected:
         SPAtransf placement = block.placed ? block.placement : SPAtransf();
         if (block.transformId) placement = placement * block.moved;
         return placement;
+    }
+    static SPAposition Corner(const SPAposition& low, const SPAposition& high, int c)
+    {
+        return SPAposition(c & 1 ? high.x() : low.x(), c & 2 ? high.y() : low.y(), c & 4 ? high.z() : low.z());
     }
     // A shown block chosen at random, -1 when none is.
     int AShownBlock()
@@ -406,16 +747,16 @@ protected:
         holder.held.push_back(wcs);
         context.SetUcsReference(wcs);
     }
-
-    static std::unique_ptr<CDsFigPoly3D> MakeFigure()
+    static void SetPalette(CDsGlContext& context, const HostState& state)
     {
-        const CGmPosition ends[2] = {CGmPosition(-50, -50, 5), CGmPosition(80, 70, 5)};
-        return std::make_unique<CDsFigPoly3D>(2, ends);
+        CDsAttributesPalette* palette = context.GetScene()->GetAttributesPalette();
+        for (int entry = 0; entry < 2; ++entry)
+            palette->SetAttributes(entry, Entry(state.entryColor[entry], state.entryHidden[entry]));
     }
 
     // --- The second host ----------------------------------------------------------------------
     // A fresh host with the live one's state: its camera read off the live view, the rest replayed.
-    Picture FreshPicture(const std::function<void(Host&)>& also = nullptr)
+    Picture FreshPicture(const std::function<void(Host&, const std::vector<std::unique_ptr<CDsFigure>>&)>& also = nullptr)
     {
         CDsView3dCdc& live = host_->View();
         Entities entities;  // outlives the fresh host
@@ -438,12 +779,16 @@ protected:
         for (const auto& flag : state_.flags) context.Set(static_cast<EDsDocumentFlag>(flag.first), flag.second);
         context.SetSilhouetteLevel(state_.silhouettes);
         if (state_.section) context.SetSection(state_.sectionPoint, state_.sectionNormal);
+        SetPalette(context, state_);
         std::vector<CVyrObjectPath> highlighted;
         for (const BlockState& block : state_.blocks) {
             BODY* body = fresh.ShowBlock(block.low, block.high, block.color);
             if (block.placed) context.SetTransformation(body, const_cast<SPAtransf&>(block.placement));
             if (!block.shown) fresh.Hide(body);
             if (block.shown && block.flipped) Flip(context, body);
+            if (block.shown)
+                for (const SPAvector& by : block.meshMoves)
+                    vyrtest::MoveFaceMeshesAbove(context.FindDsBody(body), -kInfinity, by);
             if (block.shown && block.hiddenOnItem)
                 context.FindDsBody(body)->SetAttribute(CDsHideLevel(eDsHideLevelBlank), true, true);
             if (block.highlighted) highlighted.push_back(fresh.PathOf(body));
@@ -454,45 +799,35 @@ protected:
                 context.SetTransform(id, block.moved);
             }
         }
-        std::unique_ptr<CDsFigPoly3D> figure;
-        if (state_.figure) {
-            figure = MakeFigure();
-            figure->Record(true, &view);
+        std::vector<std::unique_ptr<CDsFigure>> figures;
+        for (const FigureState& state : state_.figures) {
+            figures.push_back(MakeFigure(state));
+            figures.back()->Record(true, &view);
         }
         fresh.Refresh();
         if (!highlighted.empty()) context.HighlightLocations(highlighted, eAttribSetHighlight);
         Picture picture = fresh.Front();
-        if (also) also(fresh);
-        if (figure) figure->Remove(&view);
+        if (also) also(fresh, figures);
+        for (std::unique_ptr<CDsFigure>& figure : figures) figure->Remove(&view);
         return picture;
     }
 
     // --- What a pick must answer ----------------------------------------------------------------
-    // The index of the shown block that the ray through drawable point (x, y) meets first (what the
-    // window shows there), -1 for none.
-    int BlockUnder(double x, double y)
-    {
-        std::vector<double> surfaces;
-        if (!SurfacesAlong(x, y, surfaces)) return -2;
-        int best = -1;
-        double bestT = std::numeric_limits<double>::infinity();
-        for (size_t i = 0; i < surfaces.size(); ++i) {
-            if (std::isnan(surfaces[i])) return -2;
-            if (surfaces[i] < bestT) {
-                bestT = surfaces[i];
-                best = static_cast<int>(i);
-            }
-        }
-        return best;
-    }
+    // The surface a thing shows along a ray: the ray's parameter (infinity: none) and the normal
+    // of the face it shows there.
+    struct Surface {
+        double t = kInfinity;
+        SPAvector normal;
+    };
 
-    // For each block, the ray parameter at which the ray through drawable point (x, y) meets what
-    // shows of it (infinity when it shows nothing there; NaN where the near or far plane cuts it:
-    // what shows there is the frame's business, its planes being fitted as it draws). The ray's
-    // start and direction go to `start` and `direction` when asked for. False when there is no ray.
-    bool SurfacesAlong(double x, double y, std::vector<double>& surfaces, SPAposition* rayStart = nullptr,
+    // For each thing (blocks, then figures), the surface the ray through drawable point (x, y)
+    // meets of what shows of it; false when there is no ray, and `unsure` when the near or far
+    // plane cuts a thing there (what shows is the frame's business, its planes being fitted as it
+    // draws). The ray's start and direction go to `start` and `direction` when asked for.
+    bool SurfacesAlong(double x, double y, std::vector<Surface>& surfaces, bool& unsure, SPAposition* rayStart = nullptr,
                        SPAunit_vector* rayDirection = nullptr)
     {
+        unsure = false;
         SPAposition start;
         SPAunit_vector direction;
         CDsView3dCdc& view = host_->View();
@@ -502,159 +837,436 @@ protected:
         // The distance in front of the eye along the view direction of the point at parameter t.
         const SPAunit_vector out = view.get_direction();
         const double along = direction.x() * out.x() + direction.y() * out.y() + direction.z() * out.z();
-        const auto Depth = [&](double t) { return t * along; };
-        surfaces.assign(state_.blocks.size(), std::numeric_limits<double>::infinity());
-        for (size_t i = 0; i < state_.blocks.size(); ++i) {
-            const BlockState& block = state_.blocks[i];
-            if (!Seen(block)) continue;
-            // The ray in the block's own coordinates.
-            const SPAtransf back = Placement(block).inverse();
+        const auto depth = [&](double t) { return t * along; };
+        const SPAvector d(direction.x(), direction.y(), direction.z());
+        const auto at = [&](double s) { return start + s * d; };
+        const double nearPlane = view.get_hither(), farPlane = view.get_yon();
+        surfaces.assign(state_.blocks.size() + state_.figures.size(), Surface());
+        // A box placed by `placement`; `clipped`: the scene's section cuts it.
+        auto box = [&](const SPAposition& low, const SPAposition& high, const SPAtransf& placement, bool clipped,
+                       Surface& surface) {
+            const SPAtransf back = placement.inverse();
             const SPAposition localStart = start * back;
-            const SPAvector localDir = SPAvector(direction.x(), direction.y(), direction.z()) * back;
+            const SPAvector localDir = d * back;
             double t0 = 0, t1 = 0;
-            if (!RayBox(localStart, localDir, block.low, block.high, t0, t1)) continue;
-            const double near = view.get_hither(), far = view.get_yon();
-            if (Depth(t0) < near * 1.05 + 1e-3 || Depth(t1) > far * 0.95) {
-                surfaces[i] = std::numeric_limits<double>::quiet_NaN();
-                continue;
+            int axis = -1;
+            if (!RayBox(localStart, localDir, low, high, t0, t1, &axis)) return;
+            // The parameters along the local ray are those along the ray (a rigid placement).
+            if (depth(std::max(t0, 0.0)) < nearPlane * 1.05 + 1e-3 || depth(t1) > farPlane * 0.95) {
+                unsure = true;
+                return;
             }
             double t = t0;
-            if (state_.section) {
-                // The kept part of the segment; seen through the cut, the inside of the far face.
-                const auto at = [&](double s) {
-                    return SPAposition(start.x() + s * direction.x(), start.y() + s * direction.y(),
-                                       start.z() + s * direction.z());
-                };
-                const bool entryKept = !host_->Context().IsPointClipped(at(t0 + 1e-6));
-                const bool exitKept = !host_->Context().IsPointClipped(at(t1 - 1e-6));
-                if (!entryKept && !exitKept) continue;
-                t = entryKept ? t0 : t1;
+            int face = axis;
+            if (t0 < 0) {
+                // From inside, the inside of the face the ray leaves by.
+                t = t1;
+                face = -1;
             }
-            surfaces[i] = t;
+            if (clipped && state_.section) {
+                // The kept part of the segment; seen through the cut, the inside of the far face.
+                const bool entryKept = t0 >= 0 && !host_->Context().IsPointClipped(at(t0 + 1e-6 * std::max(1.0, t0)));
+                const bool exitKept = !host_->Context().IsPointClipped(at(t1 - 1e-6 * std::max(1.0, t1)));
+                if (!entryKept && !exitKept) return;
+                if (!entryKept) t = t1, face = -1;
+            }
+            surface.t = t;
+            // The normal: of the face entered, else of the face left by (found by where the point lies).
+            SPAvector local(0, 0, 0);
+            if (face >= 0) {
+                local.set_component(face, localDir.component(face) > 0 ? -1 : 1);
+            } else {
+                const SPAposition p = localStart + t1 * localDir;
+                double best = kInfinity;
+                for (int a = 0; a < 3; ++a)
+                    for (const double bound : {low.coordinate(a), high.coordinate(a)})
+                        if (std::fabs(p.coordinate(a) - bound) < best) {
+                            best = std::fabs(p.coordinate(a) - bound);
+                            local = SPAvector(0, 0, 0);
+                            local.set_component(a, 1);
+                        }
+            }
+            surface.normal = local * placement;
+        };
+        for (size_t i = 0; i < state_.blocks.size(); ++i) {
+            const BlockState& block = state_.blocks[i];
+            if (Seen(block)) box(block.FaceLow(), block.FaceHigh(), Placement(block), true, surfaces[i]);
+        }
+        for (size_t j = 0; j < state_.figures.size(); ++j) {
+            const FigureState& figure = state_.figures[j];
+            if (figure.kind != FigureState::eSquare) continue;
+            box(SPAposition(-figure.half, -figure.half, 0), SPAposition(figure.half, figure.half, 0), figure.placement,
+                false, surfaces[state_.blocks.size() + j]);
         }
         return true;
+    }
+
+    // The thing the ray through drawable point (x, y) meets first (what the window shows there),
+    // kNothing, or kUnsure (also where two things show at one place, as touching or flush blocks
+    // do, the frame's depth test deciding between them, and where the thing is so small on the
+    // screen that the pick's pre-filter may pass it over); its surface and the point the ray meets
+    // into `surface` and `hit` when asked for.
+    int ThingUnder(double x, double y, Surface* surface = nullptr, SPAposition* hit = nullptr)
+    {
+        std::vector<Surface> surfaces;
+        bool unsure = false;
+        SPAposition start;
+        SPAunit_vector direction;
+        if (!SurfacesAlong(x, y, surfaces, unsure, &start, &direction) || unsure) return kUnsure;
+        int best = kNothing;
+        for (size_t i = 0; i < surfaces.size(); ++i)
+            if (surfaces[i].t < (best < 0 ? kInfinity : surfaces[static_cast<size_t>(best)].t)) best = static_cast<int>(i);
+        if (best < 0) return kNothing;
+        const SPAvector d(direction.x(), direction.y(), direction.z());
+        const SPAposition met = start + surfaces[static_cast<size_t>(best)].t * d;
+        for (size_t i = 0; i < surfaces.size(); ++i)
+            if (static_cast<int>(i) != best &&
+                std::fabs(surfaces[i].t - surfaces[static_cast<size_t>(best)].t) <= Tolerance(met))
+                return kUnsure;
+        const size_t blocks = state_.blocks.size();
+        const int thing = static_cast<size_t>(best) < blocks ? best : kFigureThing + best - static_cast<int>(blocks);
+        if (SmallOnScreen(thing)) return kUnsure;
+        // The wireframe and hidden-line modes draw an STL mesh as the outlines of its triangles: the
+        // selection finds nothing inside them, the ray does.
+        if (thing >= kFigureThing && state_.mode != eRenderShade && state_.mode != eRenderMixed &&
+            state_.figures[static_cast<size_t>(thing - kFigureThing)].leaf == eLeafStl)
+            return kUnsure;
+        if (surface) *surface = surfaces[static_cast<size_t>(best)];
+        if (hit) *hit = met;
+        return thing;
+    }
+
+    // Whether a thing may be so small on the screen that the single pick's pre-filter passes it
+    // over: a window box under 6 pixels both ways and under 5 across (a container's children under
+    // 5 pixels are not visited either), allowing a pixel for the box's rounding.
+    bool SmallOnScreen(int thing)
+    {
+        std::vector<SPAposition> corners;
+        if (thing >= 0 && thing < kFigureThing) {
+            const BlockState& block = state_.blocks[static_cast<size_t>(thing)];
+            for (int c = 0; c < 8; ++c) {
+                corners.push_back(Corner(block.low, block.high, c) * Placement(block));
+                corners.push_back(Corner(block.FaceLow(), block.FaceHigh(), c) * Placement(block));
+            }
+        } else if (thing >= kFigureThing) {
+            const FigureState& figure = state_.figures[static_cast<size_t>(thing - kFigureThing)];
+            for (int c = 0; c < 4; ++c)
+                corners.push_back(SPAposition(c & 1 ? figure.half : -figure.half, c & 2 ? figure.half : -figure.half, 0) *
+                                  figure.placement);
+        }
+        double x0 = kInfinity, y0 = kInfinity, x1 = -kInfinity, y1 = -kInfinity;
+        for (const SPAposition& p : corners) {
+            double px = 0, py = 0, depth = 0;
+            if (!host_->View().world_to_drawable(p, px, py, depth) || depth <= 0) return false;
+            x0 = std::min(x0, px), y0 = std::min(y0, py), x1 = std::max(x1, px), y1 = std::max(y1, py);
+        }
+        const double w = x1 - x0, h = y1 - y0;
+        if (thing >= kFigureThing && std::max(w, h) < 6) return true;
+        return w < 7 && h < 7 && std::pow(std::max(w - 1, 0.0), 2) + std::pow(std::max(h - 1, 0.0), 2) < 25;
+    }
+
+    // Model units a pixel at point `p`.
+    double UnitsPerPixelAt(const SPAposition& p)
+    {
+        CDsView3dCdc& view = host_->View();
+        const double upp = view.get_units_per_pixel();
+        if (!view.is_perspective()) return upp;
+        const double distance = (view.get_target() - view.get_eye()).len();
+        const double depth = (p - view.get_eye()) % view.get_direction();
+        return distance > 0 ? upp * std::max(depth, 1e-6) / distance : upp;
+    }
+    // How far two positions may lie apart and still count as one: a millionth of their size, and
+    // what single precision rounds far from the origin (OpenGL places lines so).
+    double Tolerance(const SPAposition& p)
+    {
+        const double size = std::max({1.0, std::fabs(p.x()), std::fabs(p.y()), std::fabs(p.z())});
+        return 1e-6 * size + (offset_.len() > 0 ? 0.3 : 0.02) * UnitsPerPixelAt(p);
     }
 
     // Whether a model point shows in the window: not cut away, and nothing that shows lies in
     // front of it along its line of sight. A face seen edge-on in an exact axis view shows as a
     // line that no pixel's centre meets, yet its points show.
-    bool Shows(const SPAposition& point)
+    bool Shows(const SPAposition& point, bool cutBySection)
     {
-        if (state_.section && host_->Context().IsPointClipped(point)) return false;
+        if (cutBySection && state_.section) {
+            // Cut away, also a little to either side (a point on the cut is shown).
+            const SPAvector n = normalise(state_.sectionNormal) * Tolerance(point);
+            CDsGlContext& context = host_->Context();
+            if (context.IsPointClipped(point) && context.IsPointClipped(point + n) && context.IsPointClipped(point - n))
+                return false;
+        }
+        // The wireframe and partial hidden-line modes show what lies behind faces.
+        if (!FacesHide()) return true;
         double px = 0, py = 0, depth = 0;
         if (!host_->View().world_to_drawable(point, px, py, depth)) return false;
-        std::vector<double> surfaces;
+        std::vector<Surface> surfaces;
+        bool unsure = false;
         SPAposition start;
         SPAunit_vector direction;
-        if (!SurfacesAlong(px, py, surfaces, &start, &direction)) return false;
+        // Where the near or far plane cuts a thing along the line of sight, the others still tell.
+        if (!SurfacesAlong(px, py, surfaces, unsure, &start, &direction)) return false;
         const double t = (point - start) % SPAvector(direction.x(), direction.y(), direction.z());
-        const double tolerance = 1e-6 * std::max({1.0, std::fabs(t), host_->View().get_yon()});
-        for (double surface : surfaces)
-            if (std::isnan(surface) || surface < t - tolerance) return false;
+        const double tolerance = Tolerance(point);
+        for (const Surface& surface : surfaces)
+            if (surface.t < t - tolerance) return false;
         return true;
     }
 
-    // Whether a shown block's projected box comes within `margin` pixels of drawable pixel (x, y),
-    // or does not project whole (it reaches behind a perspective eye). A face seen edge-on may show
-    // as a sliver no pixel's centre meets, which the pick aperture rightly catches: where nothing
-    // is seen, no block may come near.
-    bool NearABlock(int x, int y, int margin)
+    // Whether the render mode lets faces hide what lies behind them.
+    bool FacesHide() const { return state_.mode != eRenderWireframe && state_.mode != eRenderPartialHiddenLines; }
+
+    // Whether a point lies on a thing: a block's faces or edges (its meshes may have moved from
+    // them), a square, a line or a shown segment of a toolpath.
+    bool OnThing(int thing, const SPAposition& p)
     {
-        for (const BlockState& block : state_.blocks) {
-            if (!Seen(block)) continue;
-            float x0 = 1e30f, y0 = 1e30f, x1 = -1e30f, y1 = -1e30f;
-            for (int corner = 0; corner < 8; ++corner) {
-                SPAposition p(corner & 1 ? block.high.x() : block.low.x(), corner & 2 ? block.high.y() : block.low.y(),
-                              corner & 4 ? block.high.z() : block.low.z());
-                p = p * Placement(block);
-                float px = 0, py = 0;
-                if (!host_->View().world_to_drawable(p, px, py)) return true;
-                x0 = std::min(x0, px), y0 = std::min(y0, py), x1 = std::max(x1, px), y1 = std::max(y1, py);
-            }
-            if (x0 <= x + 0.5f + margin && x1 >= x + 0.5f - margin && y0 <= y + 0.5f + margin &&
-                y1 >= y + 0.5f - margin)
-                return true;
+        const double tolerance = Tolerance(p);
+        if (thing >= 0 && thing < kFigureThing) {
+            const BlockState& block = state_.blocks[static_cast<size_t>(thing)];
+            const SPAposition local = p * Placement(block).inverse();
+            return BoxDistance(local, block.FaceLow(), block.FaceHigh()) <= tolerance ||
+                   BoxDistance(local, block.low, block.high) <= tolerance;
+        }
+        if (thing < kFigureThing || thing - kFigureThing >= static_cast<int>(state_.figures.size())) return false;
+        const FigureState& figure = state_.figures[static_cast<size_t>(thing - kFigureThing)];
+        if (figure.kind == FigureState::eSquare) {
+            const SPAposition local = p * figure.placement.inverse();
+            return BoxDistance(local, SPAposition(-figure.half, -figure.half, 0), SPAposition(figure.half, figure.half, 0)) <=
+                   tolerance;
+        }
+        for (size_t i = 0; i + 1 < figure.points.size(); ++i) {
+            if (figure.kind == FigureState::eToolpath && state_.entryHidden[figure.entries[i]]) continue;
+            if (SegmentDistance(p, figure.points[i], figure.points[i + 1]) <= tolerance) return true;
         }
         return false;
     }
 
-    // A pixel over a point inside a seen block, drawn from the pick samples' own generator (so the
-    // actions a seed runs stay the same); false when no block is seen or the point is off the window.
-    bool PixelOverABlock(int& x, int& y)
+    // The thing a pick answered, kNothing for nothing (or an item of none of the things).
+    int ThingOf(Host& host, const CDsPickedItem& hit, const std::vector<std::unique_ptr<CDsFigure>>* figures = nullptr)
     {
-        std::vector<const BlockState*> seen;
-        for (const BlockState& block : state_.blocks)
-            if (Seen(block)) seen.push_back(&block);
-        if (seen.empty()) return false;
-        const BlockState& block = *seen[std::uniform_int_distribution<size_t>(0, seen.size() - 1)(pickRandom_)];
-        std::uniform_real_distribution<double> unit(0.0, 1.0);
-        const auto within = [&](double low, double high) { return low + (high - low) * unit(pickRandom_); };
-        const SPAposition inside(within(block.low.x(), block.high.x()), within(block.low.y(), block.high.y()),
-                                 within(block.low.z(), block.high.z()));
-        return host_->PixelOf(inside * Placement(block), x, y) && x >= 5 && x <= state_.width - 6 && y >= 5 &&
-               y <= state_.height - 6;
+        if (!hit.IsValid()) return kNothing;
+        if (BODY* body = host.BodyOf(hit.GetObjectPath())) return host.IdOf(body) - 1;
+        const std::vector<std::unique_ptr<CDsFigure>>& recorded = figures ? *figures : figures_;
+        for (size_t j = 0; j < recorded.size(); ++j) {
+            CVyrObjectPath path;
+            if (recorded[j]->GetPath(path) && path == hit.GetObjectPath()) return kFigureThing + static_cast<int>(j);
+        }
+        return -3;
     }
 
-    // Samples pixels whose whole pick aperture (within 4 pixels every way) sees one block or none, and
-    // checks that the single pick answers that block or nothing. Twelve samples fall anywhere in the
-    // window, six more over points inside seen blocks (uniform samples rarely find a block whole
-    // under the aperture). Answers the failures' text.
+    // Whether a shown thing comes within `margin` pixels of drawable pixel (x, y), or does not project
+    // whole (it reaches behind a perspective eye).
+    bool NearAThing(int x, int y, double margin)
+    {
+        const auto near = [&](const std::vector<SPAposition>& points) {
+            double x0 = kInfinity, y0 = kInfinity, x1 = -kInfinity, y1 = -kInfinity;
+            for (const SPAposition& p : points) {
+                double px = 0, py = 0, depth = 0;
+                if (!host_->View().world_to_drawable(p, px, py, depth) || depth <= 0) return true;
+                x0 = std::min(x0, px), y0 = std::min(y0, py), x1 = std::max(x1, px), y1 = std::max(y1, py);
+            }
+            return x0 <= x + 0.5 + margin && x1 >= x + 0.5 - margin && y0 <= y + 0.5 + margin && y1 >= y + 0.5 - margin;
+        };
+        for (const BlockState& block : state_.blocks) {
+            if (!Seen(block)) continue;
+            std::vector<SPAposition> corners;
+            for (int c = 0; c < 8; ++c) {
+                corners.push_back(Corner(block.low, block.high, c) * Placement(block));
+                corners.push_back(Corner(block.FaceLow(), block.FaceHigh(), c) * Placement(block));
+            }
+            if (near(corners)) return true;
+        }
+        for (const FigureState& figure : state_.figures) {
+            std::vector<SPAposition> points;
+            if (figure.kind == FigureState::eSquare) {
+                for (int c = 0; c < 4; ++c)
+                    points.push_back(SPAposition(c & 1 ? figure.half : -figure.half, c & 2 ? figure.half : -figure.half, 0) *
+                                     figure.placement);
+                if (near(points)) return true;
+                continue;
+            }
+            for (size_t i = 0; i + 1 < figure.points.size(); ++i) {
+                if (figure.kind == FigureState::eToolpath && state_.entryHidden[figure.entries[i]]) continue;
+                if (near({figure.points[i], figure.points[i + 1]})) return true;
+            }
+        }
+        return false;
+    }
+
+    // A pixel over a point inside a seen thing (a block or a square), or on a shown line, drawn from
+    // the pick samples' own generator (so the actions a seed runs stay the same); false when none is
+    // seen or the point is off the window.
+    bool PixelOverAThing(int& x, int& y, bool lines)
+    {
+        std::uniform_real_distribution<double> unit(0.0, 1.0);
+        const auto within = [&](double low, double high) { return low + (high - low) * unit(pickRandom_); };
+        std::vector<SPAposition> candidates;
+        if (!lines) {
+            std::vector<int> seen;
+            for (size_t i = 0; i < state_.blocks.size(); ++i)
+                if (Seen(state_.blocks[i])) seen.push_back(static_cast<int>(i));
+            for (size_t j = 0; j < state_.figures.size(); ++j)
+                if (state_.figures[j].kind == FigureState::eSquare) seen.push_back(kFigureThing + static_cast<int>(j));
+            if (seen.empty()) return false;
+            const int thing = seen[std::uniform_int_distribution<size_t>(0, seen.size() - 1)(pickRandom_)];
+            if (thing < kFigureThing) {
+                const BlockState& block = state_.blocks[static_cast<size_t>(thing)];
+                const SPAposition l = block.FaceLow(), h = block.FaceHigh();
+                candidates.push_back(SPAposition(within(l.x(), h.x()), within(l.y(), h.y()), within(l.z(), h.z())) *
+                                     Placement(block));
+            } else {
+                const FigureState& figure = state_.figures[static_cast<size_t>(thing - kFigureThing)];
+                candidates.push_back(SPAposition(within(-figure.half, figure.half), within(-figure.half, figure.half), 0) *
+                                     figure.placement);
+            }
+        } else {
+            std::vector<std::pair<SPAposition, SPAposition>> segments;
+            for (const FigureState& figure : state_.figures)
+                for (size_t i = 0; figure.kind != FigureState::eSquare && i + 1 < figure.points.size(); ++i)
+                    if (figure.kind == FigureState::eLine || !state_.entryHidden[figure.entries[i]])
+                        segments.emplace_back(figure.points[i], figure.points[i + 1]);
+            if (segments.empty()) return false;
+            const auto& segment = segments[std::uniform_int_distribution<size_t>(0, segments.size() - 1)(pickRandom_)];
+            candidates.push_back(Between(within(0.1, 0.9), segment.first, segment.second));
+        }
+        return host_->PixelOf(candidates.front(), x, y) && x >= 0 && x < state_.width && y >= 0 && y < state_.height;
+    }
+
+    // Checks picks on both roads at sampled pixels against what the window shows (see the header
+    // comment). Ten samples fall anywhere in the window (every pixel of a window of a few pixels),
+    // six more over points inside seen things and two on shown lines (uniform samples rarely find
+    // a thing whole under the pick window). Answers the failures' text.
     std::string CheckPicks()
     {
         std::ostringstream failures;
         const int w = state_.width, h = state_.height;
-        for (int k = 0; k < 18; ++k) {
+        std::vector<std::pair<int, int>> samples;
+        if (w * h <= 30) {
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x) samples.emplace_back(x, y);
+        } else {
+            for (int k = 0; k < 10; ++k) samples.emplace_back(Uniform(0, w - 1), Uniform(0, h - 1));
+        }
+        for (int k = 0; k < 8; ++k) {
             int x = 0, y = 0;
-            if (k < 12) {
-                x = Uniform(5, w - 6);
-                y = Uniform(5, h - 6);
-            } else if (!PixelOverABlock(x, y)) {
-                continue;
-            }
-            int expected = -3;
-            bool clear = true;
-            for (int j = -4; j <= 4 && clear; ++j)
-                for (int i = -4; i <= 4 && clear; ++i) {
-                    const int under = BlockUnder(x + i + 0.5, y + j + 0.5);
-                    if (expected == -3) expected = under;
-                    clear = under == expected && under != -2;
+            if (PixelOverAThing(x, y, k >= 6)) samples.emplace_back(x, y);
+        }
+        const std::vector<CDsTypeMask> domain = Host::Domain({Host::kBodyType, Host::kFigureType});
+        int traced = 0;
+        for (const auto& sample : samples) {
+            const int x = sample.first, y = sample.second;
+            Surface surface;
+            SPAposition rayHit;
+            const int expected = ThingUnder(x + 0.5, y + 0.5, &surface, &rayHit);
+            if (expected == kUnsure) continue;
+            // What the pick window's pixels show.
+            bool seenInWindow = false, unsure = false;
+            for (int j = -2; j <= 2 && !unsure; ++j)
+                for (int i = -2; i <= 2 && !unsure; ++i) {
+                    if (x + i < 0 || x + i >= w || y + j < 0 || y + j >= h) continue;
+                    const int under = ThingUnder(x + i + 0.5, y + j + 0.5);
+                    unsure = under == kUnsure;
+                    seenInWindow = seenInWindow || under >= 0;
                 }
-            if (!clear || (expected == -1 && NearABlock(x, y, 6))) continue;
+            if (unsure) continue;
+            const bool near = NearAThing(x, y, 3.5);
             ++picksChecked_;
-            if (expected >= 0) ++blocksExpected_;
-            const CDsPickedItem hit = host_->Pick(x, y);
-            BODY* body = hit.IsValid() ? host_->BodyOf(hit.GetObjectPath()) : nullptr;
-            const int answered = body ? host_->IdOf(body) - 1 : -1;
-            if (answered == expected) continue;
-            const CGmPosition* at = hit.GetPickedPosition();
-            // A block whose point the pick answers shows within the aperture (an edge-on face of an
-            // exact axis view, between pixel centres), in front of what the centres see: a fair answer.
-            const SPAposition answeredAt(at->x(), at->y(), at->z());
-            float ax = 0, ay = 0;
-            if (answered >= 0 && host_->View().world_to_drawable(answeredAt, ax, ay) &&
-                std::fabs(ax - (x + 0.5)) <= 3 && std::fabs(ay - (y + 0.5)) <= 3 && Shows(answeredAt))
-                continue;
-            failures << " pick at (" << x << ", " << y << ") answered " << Name(answered) << " at (" << at->x() << ", "
-                     << at->y() << ", " << at->z() << ") where " << Name(expected) << " is seen";
-            // Whether the fault needs the live host's history: a fresh host of the same state asked.
-            FreshPicture([&](Host& fresh) {
-                const CDsPickedItem other = fresh.Pick(x, y);
-                BODY* shown = other.IsValid() ? fresh.BodyOf(other.GetObjectPath()) : nullptr;
-                failures << " (a fresh host answers " << Name(shown ? fresh.IdOf(shown) - 1 : -1) << ")";
-            });
-            failures << ";";
-            if (std::getenv("VYR_HOST_SEQUENCE_TRACE")) TraceState(x, y, SPAposition(at->x(), at->y(), at->z()));
+            if (expected >= 0) ++thingsExpected_;
+            for (const bool byRay : {false, true}) {
+                const CDsPickedItem hit = host_->Pick(x, y, &domain, nullptr, byRay);
+                const int answered = ThingOf(*host_, hit);
+                const std::string verdict = Judge(x, y, byRay, expected, surface, rayHit, seenInWindow, near, hit, answered);
+                if (verdict.empty()) continue;
+                failures << " " << (byRay ? "ray" : "selection") << " pick at (" << x << ", " << y << ") " << verdict;
+                // Whether the fault needs the live host's history: a fresh host of the same state asked.
+                FreshPicture([&](Host& fresh, const std::vector<std::unique_ptr<CDsFigure>>& figures) {
+                    const CDsPickedItem other = fresh.Pick(x, y, &domain, nullptr, byRay);
+                    failures << " (a fresh host answers " << Name(ThingOf(fresh, other, &figures)) << ")";
+                });
+                failures << ";";
+                if (std::getenv("VYR_HOST_SEQUENCE_TRACE") && !traced++) TraceState(x, y, hit);
+            }
         }
         return failures.str();
     }
 
-    // Prints what a wrong pick at drawable pixel (x, y) met: the camera, the blocks, the window's
-    // colour there, and where the answered position shows and what the model sees there.
-    void TraceState(int x, int y, const SPAposition& answered)
+    // Empty when the pick at (x, y) answered what the window shows; else what went wrong.
+    std::string Judge(int x, int y, bool byRay, int expected, const Surface& surface, const SPAposition& rayHit,
+                      bool seenInWindow, bool near, const CDsPickedItem& hit, int answered)
+    {
+        std::ostringstream text;
+        const CGmPosition* at = hit.IsValid() ? hit.GetPickedPosition() : nullptr;
+        const SPAposition position = at ? SPAposition(at->x(), at->y(), at->z()) : SPAposition();
+        if (answered == kNothing) {
+            // Nothing is right where nothing shows in the pick window; the ray road, which finds
+            // faces only under the cursor, may miss what shows beside it.
+            if (expected < 0 && (!seenInWindow || byRay)) return "";
+            text << "answered nothing where " << Name(expected) << (expected < 0 ? " (seen in the pick window)" : "")
+                 << " is seen";
+            return text.str();
+        }
+        if (!at || !std::isfinite(position.x()) || !std::isfinite(position.y()) || !std::isfinite(position.z())) {
+            text << "answered " << Name(answered) << " without a position";
+            return text.str();
+        }
+        if (answered == expected) {
+            // Where the ray meets it; an STL square that the wireframe and hidden-line modes draw
+            // as lines is picked on its lines.
+            if ((position - rayHit).len() <= Tolerance(rayHit)) return "";
+            const bool lines = state_.mode != eRenderShade && state_.mode != eRenderMixed;
+            if (expected >= kFigureThing && lines && OnThing(expected, position) &&
+                state_.figures[static_cast<size_t>(expected - kFigureThing)].leaf == eLeafStl) {
+                double px = 0, py = 0, depth = 0;
+                if (host_->View().world_to_drawable(position, px, py, depth) && std::fabs(px - (x + 0.5)) <= 2.6 &&
+                    std::fabs(py - (y + 0.5)) <= 2.6)
+                    return "";
+            }
+            text << "answered " << Name(answered) << " at (" << position.x() << ", " << position.y() << ", " << position.z()
+                 << "), not where the ray meets it, (" << rayHit.x() << ", " << rayHit.y() << ", " << rayHit.z() << ")";
+            return text.str();
+        }
+        // Another thing: fair where its position lies on it, in the pick window, shown, and (where the
+        // ray meets a surface) in front of that surface's plane.
+        double px = 0, py = 0, depth = 0;
+        const bool projects = host_->View().world_to_drawable(position, px, py, depth);
+        const double slack = offset_.len() > 0 ? 0.5 : 0.02;
+        const bool inWindow = projects && std::fabs(px - (x + 0.5)) <= 2.5 + slack && std::fabs(py - (y + 0.5)) <= 2.5 + slack;
+        const bool on = answered >= 0 && OnThing(answered, position);
+        const bool cut = answered >= 0 && answered < kFigureThing;  // only blocks are cut by the section
+        const bool shows = Shows(position, cut);
+        // Where faces hide nothing, lines come before faces whatever their depth; so do the lines
+        // of figures, drawn in a nearer depth layer, where they show.
+        const bool figureLine = answered >= kFigureThing &&
+                                state_.figures[static_cast<size_t>(answered - kFigureThing)].kind != FigureState::eSquare;
+        bool inFront = true;
+        if (expected >= 0 && FacesHide() && !figureLine) {
+            SPAvector normal = surface.normal;
+            const SPAvector towardsViewer = host_->View().is_perspective()
+                                                ? host_->View().get_eye() - rayHit
+                                                : -SPAvector(host_->View().get_direction().x(), host_->View().get_direction().y(),
+                                                             host_->View().get_direction().z());
+            if (normal % towardsViewer < 0) normal = -normal;
+            const double length = normal.len();
+            inFront = length > 0 && ((position - rayHit) % normal) / length > Tolerance(rayHit);
+        }
+        if (on && inWindow && shows && inFront) return "";
+        if (expected < 0 && !seenInWindow && !near && !on) {
+            text << "answered " << Name(answered) << " where nothing shows near";
+        } else {
+            text << "answered " << Name(answered) << " at (" << position.x() << ", " << position.y() << ", " << position.z()
+                 << ") where " << Name(expected) << " is seen:" << (on ? "" : " not on it;") << (inWindow ? "" : " outside the window;")
+                 << (shows ? "" : " not shown;") << (inFront ? "" : " not in front of what the ray meets;");
+        }
+        (void)byRay;
+        return text.str();
+    }
+
+    // Prints what a wrong pick at drawable pixel (x, y) met: the camera, the things, the window's
+    // colour there.
+    void TraceState(int x, int y, const CDsPickedItem& hit)
     {
         const int w = state_.width, h = state_.height;
         CDsView3dCdc& v = host_->View();
-        std::printf("  camera eye (%g %g %g) target (%g %g %g) up (%g %g %g) size %g x %g persp %d clip %g %g; mode %d, "
+        std::printf("  camera eye (%.10g %.10g %.10g) target (%.10g %.10g %.10g) up (%g %g %g) size %.10g x %.10g persp %d clip %g %g; mode %d, "
                     "window %d x %d, section %d at (%g %g %g) normal (%g %g %g)\n",
                     v.get_eye().x(), v.get_eye().y(), v.get_eye().z(), v.get_target().x(), v.get_target().y(),
                     v.get_target().z(), v.get_up().x(), v.get_up().y(), v.get_up().z(), v.get_width(), v.get_height(),
@@ -665,56 +1277,105 @@ protected:
             const BlockState& e = state_.blocks[b];
             const SPAposition o = SPAposition(0, 0, 0) * Placement(e);
             const SPAvector ex = SPAvector(1, 0, 0) * Placement(e);
-            // The part of the placement a transform id gives (the rest is the body's own).
-            const SPAposition m = SPAposition(0, 0, 0) * e.moved;
-            std::printf("  block %d (%g %g %g)-(%g %g %g), origin to (%g %g %g), x to (%g %g %g), shown %d, hidden on "
-                        "its item %d, by its path %d, colour %06x, transform id %d moving by (%g %g %g), highlighted "
-                        "%d, flipped %d\n",
-                        int(b) + 1, e.low.x(), e.low.y(), e.low.z(), e.high.x(), e.high.y(), e.high.z(), o.x(), o.y(), o.z(),
-                        ex.x(), ex.y(), ex.z(), int(e.shown), int(e.hiddenOnItem), int(e.hiddenByPath), e.color,
-                        int(e.transformId), e.transformId ? m.x() : 0.0, e.transformId ? m.y() : 0.0,
-                        e.transformId ? m.z() : 0.0, int(e.highlighted), int(e.flipped));
+            std::printf("  block %d (%.10g %.10g %.10g)-(%.10g %.10g %.10g), meshes moved (%g %g %g), origin to (%.10g %.10g %.10g), x to (%g %g %g), "
+                        "shown %d, hidden on its item %d, by its path %d, transform id %d, highlighted %d, flipped %d\n",
+                        int(b) + 1, e.low.x(), e.low.y(), e.low.z(), e.high.x(), e.high.y(), e.high.z(), e.meshMoved.x(),
+                        e.meshMoved.y(), e.meshMoved.z(), o.x(), o.y(), o.z(), ex.x(), ex.y(), ex.z(), int(e.shown),
+                        int(e.hiddenOnItem), int(e.hiddenByPath), int(e.transformId), int(e.highlighted), int(e.flipped));
         }
-        std::printf("  silhouette level %d, document flags set in turn:", int(state_.silhouettes));
-        for (const auto& flag : state_.flags) std::printf(" %d %s", flag.first, flag.second ? "on" : "off");
-        std::printf("\n");
+        for (size_t f = 0; f < state_.figures.size(); ++f) {
+            const FigureState& figure = state_.figures[f];
+            const SPAposition o = SPAposition(0, 0, 0) * figure.placement;
+            std::printf("  figure %d kind %d leaf %d by generator %d half %g at (%g %g %g)\n", int(f) + 1, int(figure.kind),
+                        figure.leaf, int(figure.byGenerator), figure.half, o.x(), o.y(), o.z());
+        }
         const Picture front = host_->Front();
         const unsigned char* c = front.At(x, h - 1 - y);
-        float px = 0, py = 0;
-        v.world_to_drawable(answered, px, py);
-        std::printf("  window (%d, %d, %d); the answered position shows at (%g, %g), cut away %d, where the model sees %s\n",
-                    c[0], c[1], c[2], px, py, int(host_->Context().IsPointClipped(answered)),
-                    Name(BlockUnder(px, py)).c_str());
+        const CGmPosition* at = hit.IsValid() ? hit.GetPickedPosition() : nullptr;
+        {
+            std::vector<Surface> surfaces;
+            bool unsure = false;
+            if (SurfacesAlong(x + 0.5, y + 0.5, surfaces, unsure)) {
+                std::printf("  along the cursor's ray:");
+                for (size_t i = 0; i < surfaces.size(); ++i)
+                    if (surfaces[i].t < kInfinity) std::printf(" thing %d at %g,", int(i), surfaces[i].t);
+                std::printf(" unsure %d\n", int(unsure));
+            }
+        }
+        if (std::getenv("VYR_HOST_SEQUENCE_MAP")) {
+            // The window and the model about the pixel: lit or not, and the thing the model sees.
+            for (int j = -y; j < h - y; j += 3) {
+                std::printf("   ");
+                for (int i = -x; i < w - x; i += 2) std::printf("%c", front.Lit(x + i, h - 1 - (y + j), 10) ? '#' : '.');
+                std::printf("   ");
+                for (int i = -x; i < w - x; i += 2) {
+                    const int under = ThingUnder(x + i + 0.5, y + j + 0.5);
+                    std::printf("%c", under == kNothing ? '.' : under == kUnsure ? '?' : under >= kFigureThing ? 'F' : char('1' + under));
+                }
+                std::printf("\n");
+            }
+        }
+        std::printf("  window (%d, %d, %d); answered %s", c[0], c[1], c[2], Name(ThingOf(*host_, hit)).c_str());
+        if (at) {
+            const SPAposition p(at->x(), at->y(), at->z());
+            double px = 0, py = 0, depth = 0;
+            v.world_to_drawable(p, px, py, depth);
+            std::printf(" at (%g %g %g), shown at (%g, %g); along its line of sight:", at->x(), at->y(), at->z(), px, py);
+            std::vector<Surface> surfaces;
+            bool unsure = false;
+            SPAposition start;
+            SPAunit_vector direction;
+            if (SurfacesAlong(px, py, surfaces, unsure, &start, &direction)) {
+                std::printf(" it at %g,", (p - start) % SPAvector(direction.x(), direction.y(), direction.z()));
+                for (size_t i = 0; i < surfaces.size(); ++i)
+                    if (surfaces[i].t < kInfinity) std::printf(" thing %d at %g,", int(i), surfaces[i].t);
+                std::printf(" unsure %d", int(unsure));
+            }
+        }
+        std::printf("\n");
     }
 
-    static std::string Name(int block) { return block < 0 ? "nothing" : "block " + std::to_string(block + 1); }
+    static std::string Name(int thing)
+    {
+        if (thing == kUnsure) return "something unsure";
+        if (thing == -3) return "an unknown item";
+        if (thing < 0) return "nothing";
+        if (thing >= kFigureThing) return "figure " + std::to_string(thing - kFigureThing + 1);
+        return "block " + std::to_string(thing + 1);
+    }
 
-    void Run(unsigned seed);
+    void Run(unsigned seed, bool farFromTheOrigin);
 
     unsigned seed_ = 0;
     unsigned seedFromEnvironment_ = 0;  // 0: none named
+    bool offsetFromEnvironment_ = false;
     int steps_ = 0;
-    int picksChecked_ = 0;   // samples whose pick was compared with the model
-    int blocksExpected_ = 0; // of those, the ones where the model shows a block
+    SPAvector offset_;       // where the scene lies: the origin, or a million units from it
+    int picksChecked_ = 0;   // samples whose picks were compared with the model
+    int thingsExpected_ = 0; // of those, the ones where the model shows a thing under the cursor
+    bool picksBeforeRefresh_ = false;  // the last action wants its picks checked before the refresh
     std::mt19937 random_;
-    std::mt19937 pickRandom_;  // the pick samples aimed at blocks
+    std::mt19937 pickRandom_;  // the pick samples aimed at things
     HostState state_;
-    std::unique_ptr<CDsFigPoly3D> figure_;
+    std::vector<std::unique_ptr<CDsFigure>> figures_;  // as state_.figures
     Entities entities_;  // goes after the host (torn down first)
 };
 
 // Runs `steps_` actions from `seed`, checking after each (see the header comment).
-void HostSequenceGLTest::Run(unsigned seed)
+void HostSequenceGLTest::Run(unsigned seed, bool farFromTheOrigin)
 {
     seed_ = seed;
     random_.seed(seed);
     pickRandom_.seed(seed ^ 0x9e3779b9u);
+    offset_ = farFromTheOrigin ? SPAvector(1e6, 1e6, 1e6) : SPAvector(0, 0, 0);
     const bool trace = std::getenv("VYR_HOST_SEQUENCE_TRACE") != nullptr;
+    host_->Look(ViewSetup().Eye(At(150, -200, 250)).Target(At(0, 0, 0)).Up(SPAvector(0, 0, 1)).Field(100, 100).Clip(1, 1000));
+    SetPalette(host_->Context(), state_);
     // Two blocks to start with.
     for (int i = 0; i < 2; ++i) {
         BlockState block;
-        block.low = i ? SPAposition(30, 20, 0) : SPAposition(-20, -10, -10);
-        block.high = i ? SPAposition(50, 45, 25) : SPAposition(20, 10, 10);
+        block.low = i ? At(30, 20, 0) : At(-20, -10, -10);
+        block.high = i ? At(50, 45, 25) : At(20, 10, 10);
         block.color = i ? 0x0000FF : Host::kOrange;
         state_.blocks.push_back(block);
     }
@@ -724,14 +1385,20 @@ void HostSequenceGLTest::Run(unsigned seed)
 
     int stale = 0, unlike = 0, wrongPicks = 0;
     for (int step = 0; step < steps_; ++step) {
+        picksBeforeRefresh_ = false;
         const std::string action = Act();
         if (trace) std::printf("step %d: %s\n", step, action.c_str());
-        const std::string where = "seed " + std::to_string(seed_) + ", step " + std::to_string(step) + " (" + action + ")";
+        const std::string where = "seed " + std::to_string(seed_) + (farFromTheOrigin ? " far from the origin" : "") +
+                                  ", step " + std::to_string(step) + " (" + action + ")";
+        if (picksBeforeRefresh_) {
+            const std::string picks = CheckPicks();
+            if (!picks.empty() && ++wrongPicks <= 5) ADD_FAILURE() << where << ", before the refresh:" << picks;
+        }
         host_->Refresh();
         const Picture refreshed = host_->Front();
         const ::testing::AssertionResult same = vyrtest::SamePicture(refreshed, host_->WholeFrame());
         if (!same && ++stale <= 5) ADD_FAILURE() << where << ": the refresh is not the whole frame: " << same.message();
-        if (!state_.blocks.empty() && (step % 10 == 9 || step == steps_ - 1)) {
+        if (step % 10 == 9 || step == steps_ - 1) {
             // The highlight the live host keeps is drawn after its frame, as the fresh host's is.
             const ::testing::AssertionResult fresh = vyrtest::SamePicture(host_->Front(), FreshPicture());
             if (!fresh && ++unlike <= 5) ADD_FAILURE() << where << ": a fresh host shows otherwise: " << fresh.message();
@@ -742,9 +1409,9 @@ void HostSequenceGLTest::Run(unsigned seed)
     EXPECT_EQ(stale, 0);
     EXPECT_EQ(unlike, 0);
     EXPECT_EQ(wrongPicks, 0);
-    // The picks were really asked: most samples qualify, and some of them over a block.
+    // The picks were really asked: most samples qualify, and some of them over a thing.
     EXPECT_GE(picksChecked_, steps_);
-    EXPECT_GE(blocksExpected_, steps_ / 10);
+    EXPECT_GE(thingsExpected_, steps_ / 10);
     // Nothing changed: a refresh draws no frame (the first may: the second host just drew).
     host_->Refresh();
     const long frames = host_->Context().GetRefreshCounter();
@@ -756,14 +1423,21 @@ void HostSequenceGLTest::Run(unsigned seed)
 
 }  // namespace
 
-// Two runs of the default length, unless the environment names one seed.
+// Two runs of the default length at the origin and one far from it, unless the environment names
+// one seed.
 TEST_F(HostSequenceGLTest, AfterEveryHostActionTheRefreshShowsTheWholeFrameAndPicksAnswerWhatIsShown)
 {
-    Run(seedFromEnvironment_ ? seedFromEnvironment_ : 20261207u);
+    Run(seedFromEnvironment_ ? seedFromEnvironment_ : 20261207u, seedFromEnvironment_ && offsetFromEnvironment_);
 }
 
 TEST_F(HostSequenceGLTest, AnotherRunOfHostActions)
 {
     if (seedFromEnvironment_) GTEST_SKIP() << "the environment names one seed";
-    Run(8u);
+    Run(8u, false);
+}
+
+TEST_F(HostSequenceGLTest, ARunOfHostActionsAMillionUnitsFromTheOrigin)
+{
+    if (seedFromEnvironment_) GTEST_SKIP() << "the environment names one seed";
+    Run(55u, true);
 }
