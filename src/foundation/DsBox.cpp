@@ -213,10 +213,13 @@ void CDsBox::ComputeBounds2D(view3d* view, bool force)
         }
     }
     // A box that reaches behind a perspective eye (some corners project, some do not) may show
-    // anywhere in the viewport: the corners in front alone would frame only its far part.
+    // anywhere in the viewport: the corners in front alone would frame only its far part. Its
+    // rectangle reaches a little beyond the viewport, as its view does, so that in a viewport of a
+    // few pixels it is not taken for a box a few pixels small.
     if (projected > 0 && projected < 8) {
-        m_rectangle.Expand(0.0f, 0.0f);
-        m_rectangle.Expand(static_cast<float>(width - 1), static_cast<float>(height - 1));
+        constexpr float kBeyond = 8.0f;
+        m_rectangle.Expand(-kBeyond, -kBeyond);
+        m_rectangle.Expand(static_cast<float>(width - 1) + kBeyond, static_cast<float>(height - 1) + kBeyond);
     }
     m_projection = stamp;
 }

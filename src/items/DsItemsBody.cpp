@@ -472,11 +472,10 @@ void CDsItemsBody::RecomputeBox()
 {
     m_box.ResetMembers();
     SPAtransf transform = GetTransformation();
-    if (FacesCount() > 0) {
-        for (int i = 0; i < FacesCount(); ++i) GetFaceItem(i)->ExpandBox(m_box, &transform);
-    } else {
-        for (int i = 0; i < EdgesCount(); ++i) GetEdgeItem(i)->ExpandBox(m_box, &transform);
-    }
+    for (int i = 0; i < FacesCount(); ++i) GetFaceItem(i)->ExpandBox(m_box, &transform);
+    // The edges too: they lie on the faces, until a face's mesh is edited in place, and then the
+    // frame still draws them where they were.
+    for (int i = 0; i < EdgesCount(); ++i) GetEdgeItem(i)->ExpandBox(m_box, &transform);
 }
 
 void CDsItemsBody::ExpandBox(CDsBox& box, SPAtransf* transform)

@@ -6,8 +6,9 @@
 //
 // The body keeps its face and edge items by persistent id as well, so that a model reload or an
 // undo can detach the items from their entities (DetachEntity) and bind them again to the new
-// entities that carry the same ids (AttachEntity). It keeps the box of its faces (of its edges
-// for a wire body) under its own transformation, rebuilt whenever a transformation changes, and a
+// entities that carry the same ids (AttachEntity). It keeps the box of its faces and edges (the
+// edges stay where they were when a face's mesh is edited in place) under its own transformation,
+// rebuilt whenever a transformation changes, and a
 // status word: the section state (bits 0-1: 0 not computed, 1 mixed, 2 uniform), no faces (bit 2),
 // the screen-rectangle test of CheckExtremesOverlap (bit 3, the copy group's), a conical face that
 // is not a cylinder (bit 5).
@@ -287,7 +288,7 @@ private:
     CDsItemsGroup* Edges() const;
     // The two groups and an item per FACE and EDGE.
     void BuildGroups();
-    // The box emptied and grown by the faces (the edges of a wire body).
+    // The box emptied and grown by the faces and the edges.
     void RecomputeBox();
     // After a change of the transformation (the box already rebuilt or emptied): the section state
     // goes stale, the copies of the body empty their boxes, and the context learns that what it

@@ -187,7 +187,11 @@ bool TowardsViewer(view3d* view, const SPAposition& point, SPAvector& towardsVie
     if (!(length > 0.0) || !std::isfinite(length)) return false;
     towardsViewer = towardsViewer / length;
     const double size = std::max({std::fabs(point.x()), std::fabs(point.y()), std::fabs(point.z()), 1.0});
-    tolerance = std::max(kHidingPixels * view->get_units_per_pixel(), kHidingRelative * size);
+    // A pixel at the point's depth: in perspective nearer the eye than the target, smaller.
+    double pixel = view->get_units_per_pixel();
+    const double distance = (view->get_target() - view->get_eye()).len();
+    if (view->is_perspective() && distance > 0.0 && depth > 0.0) pixel *= depth / distance;
+    tolerance = std::max(kHidingPixels * pixel, kHidingRelative * size);
     if (view->is_perspective())
         reach = depth > 0.0 ? length * std::max(0.0, 1.0 - hither / depth) : 0.0;
     else

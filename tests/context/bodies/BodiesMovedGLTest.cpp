@@ -322,3 +322,33 @@ TEST_F(BodiesMovedGLTest, ABodyMovedByATransformIdBesideAPerspectiveEyeLeavesThe
         EXPECT_TRUE(SamePicture(refreshed, host_->WholeFrame())) << hidden;
     }
 }
+
+TEST_F(BodiesMovedGLTest, AMeshEditedInPlaceThenMovedOrFacetedAgainIsDrawnAndBoxedWithItsEdges)
+{
+    // Every face's mesh moved 30 to the right: the edges stay where they were, and the body's box
+    // holds both.
+    vyrtest::MoveFaceMeshesAbove(Item(), -100, SPAvector(30, 0, 0));
+    host_->Refresh();
+    SPAposition low, high;
+    Context().GetBox(low, high);
+    EXPECT_NEAR(low.x(), -20, 1e-3);
+    EXPECT_NEAR(high.x(), 50, 1e-3);
+    // Moved aside by a transform id: the next refresh draws it away from both places, edges too.
+    const unsigned short id = Context().NewTransformId();
+    ASSERT_TRUE(Context().SetTransformId(host_->PathOf(block_), id));
+    ASSERT_TRUE(Context().SetTransform(id, translate_transf(SPAvector(0, 25, 0))));
+    host_->Refresh();
+    EXPECT_TRUE(SamePicture(host_->Front(), host_->WholeFrame()));
+    ASSERT_TRUE(Context().SetTransform(id, translate_transf(SPAvector(0, 0, 0))));
+    host_->Refresh();
+    // Faceted again: the faces come back to the edges, and so does the box (the picks' window box
+    // among them).
+    Context().ReFacetAll();
+    host_->Refresh();
+    EXPECT_TRUE(SamePicture(host_->Front(), host_->WholeFrame()));
+    Context().GetBox(low, high);
+    EXPECT_NEAR(low.x(), -20, 1e-3);
+    EXPECT_NEAR(high.x(), 20, 1e-3);
+    EXPECT_TRUE(Picked(SPAposition(-15, 0, 10)));
+    EXPECT_FALSE(Picked(SPAposition(45, 0, 10)));
+}

@@ -908,6 +908,17 @@ protected:
     // into `surface` and `hit` when asked for.
     int ThingUnder(double x, double y, Surface* surface = nullptr, SPAposition* hit = nullptr)
     {
+        const int thing = ThingAt(x, y, surface, hit);
+        // A million units from the origin, single precision places outlines within a fraction of a
+        // pixel: what lies that near an outline is not judged.
+        if (offset_.len() > 0 && thing != kUnsure)
+            for (const double d : {-0.3, 0.3})
+                if (ThingAt(x + d, y, nullptr, nullptr) != thing || ThingAt(x, y + d, nullptr, nullptr) != thing)
+                    return kUnsure;
+        return thing;
+    }
+    int ThingAt(double x, double y, Surface* surface, SPAposition* hit)
+    {
         std::vector<Surface> surfaces;
         bool unsure = false;
         SPAposition start;
@@ -965,6 +976,78 @@ protected:
         return w < 7 && h < 7 && std::pow(std::max(w - 1, 0.0), 2) + std::pow(std::max(h - 1, 0.0), 2) < 25;
     }
 
+    // Whether two shown things meet the ray through drawable point (x, y) at one place (flush
+    // blocks, blocks that touch): the depth test decides between them by a rounding.
+    bool DepthTie(double x, double y)
+    {
+        std::vector<Surface> surfaces;
+        bool unsure = false;
+        SPAposition start;
+        SPAunit_vector direction;
+        if (!SurfacesAlong(x, y, surfaces, unsure, &start, &direction)) return false;
+        size_t nearest = surfaces.size();
+        double second = kInfinity;
+        for (size_t i = 0; i < surfaces.size(); ++i) {
+            if (!(surfaces[i].t < kInfinity)) continue;
+            if (nearest == surfaces.size() || surfaces[i].t < surfaces[nearest].t) {
+                if (nearest != surfaces.size()) second = surfaces[nearest].t;
+                nearest = i;
+            } else {
+                second = std::min(second, surfaces[i].t);
+            }
+        }
+        if (nearest == surfaces.size()) return false;
+        const SPAposition first = start + surfaces[nearest].t * SPAvector(direction.x(), direction.y(), direction.z());
+        const double pixel = UnitsPerPixelAt(first);
+        if (second - surfaces[nearest].t <= 0.1 * pixel + Tolerance(first)) return true;
+        // An edge of another block drawn on the face the ray meets, a pixel from it: a block flush
+        // with another lays its edges on the other's face.
+        const double length = surfaces[nearest].normal.len();
+        if (!(length > 0)) return false;
+        const SPAvector n = surfaces[nearest].normal / length;
+        const auto onFace = [&](const SPAposition& p) { return std::fabs((p - first) % n) <= 0.1 * pixel + Tolerance(first); };
+        for (size_t b = 0; b < state_.blocks.size(); ++b) {
+            const BlockState& block = state_.blocks[b];
+            if (b == nearest || !Seen(block)) continue;
+            for (const auto& box : {std::make_pair(block.low, block.high), std::make_pair(block.FaceLow(), block.FaceHigh())})
+                for (int c = 0; c < 8; ++c)
+                    for (int a = 0; a < 3; ++a) {
+                        if (c & (1 << a)) continue;
+                        const SPAposition p = Corner(box.first, box.second, c) * Placement(block);
+                        const SPAposition q = Corner(box.first, box.second, c | (1 << a)) * Placement(block);
+                        if (onFace(p) && onFace(q) && SegmentDistance(first, p, q) <= 1.5 * pixel) return true;
+                    }
+        }
+        return false;
+    }
+    // The live picture against a fresh host's: the same but where two things meet the ray of a
+    // pixel (or of a point a pixel beside its centre) at one place.
+    ::testing::AssertionResult SameAsFresh(const Picture& live, const Picture& fresh)
+    {
+        if (live.width != fresh.width || live.height != fresh.height) return vyrtest::SamePicture(live, fresh);
+        int differ = 0, firstX = -1, firstY = -1;
+        for (int y = 0; y < live.height; ++y)
+            for (int x = 0; x < live.width; ++x) {
+                const unsigned char* a = live.At(x, y);
+                const unsigned char* b = fresh.At(x, y);
+                if (a[0] == b[0] && a[1] == b[1] && a[2] == b[2]) continue;
+                const double cx = x + 0.5, cy = live.height - 1 - y + 0.5;  // drawable, rows down
+                bool tie = false;
+                // A pixel away: the edges drawn where two faces lie flush light a pixel beside them.
+                for (const double dx : {0.0, -1.0, 1.0})
+                    for (const double dy : {0.0, -1.0, 1.0}) tie = tie || DepthTie(cx + dx, cy + dy);
+                if (tie) continue;
+                if (differ++ == 0) firstX = x, firstY = y;
+            }
+        if (differ == 0) return ::testing::AssertionSuccess();
+        const unsigned char* a = live.At(firstX, firstY);
+        const unsigned char* b = fresh.At(firstX, firstY);
+        return ::testing::AssertionFailure() << differ << " pixels differ where depth does not decide; the first at ("
+                                             << firstX << ", " << firstY << ") from the bottom: (" << int(a[0]) << ", "
+                                             << int(a[1]) << ", " << int(a[2]) << ") where (" << int(b[0]) << ", "
+                                             << int(b[1]) << ", " << int(b[2]) << ") was expected";
+    }
+
     // Model units a pixel at point `p`.
     double UnitsPerPixelAt(const SPAposition& p)
     {
@@ -990,7 +1073,8 @@ protected:
     {
         if (cutBySection && state_.section) {
             // Cut away, also a little to either side (a point on the cut is shown).
-            const SPAvector n = normalise(state_.sectionNormal) * Tolerance(point);
+            // OpenGL clips in single precision: a quarter of a pixel.
+            const SPAvector n = normalise(state_.sectionNormal) * std::max(Tolerance(point), 0.25 * UnitsPerPixelAt(point));
             CDsGlContext& context = host_->Context();
             if (context.IsPointClipped(point) && context.IsPointClipped(point + n) && context.IsPointClipped(point - n))
                 return false;
@@ -1006,7 +1090,9 @@ protected:
         // Where the near or far plane cuts a thing along the line of sight, the others still tell.
         if (!SurfacesAlong(px, py, surfaces, unsure, &start, &direction)) return false;
         const double t = (point - start) % SPAvector(direction.x(), direction.y(), direction.z());
-        const double tolerance = Tolerance(point);
+        // A face hides a point it lies in front of by more than a tenth of a pixel (the pick takes a
+        // twentieth).
+        const double tolerance = std::max(Tolerance(point), 0.1 * UnitsPerPixelAt(point));
         for (const Surface& surface : surfaces)
             if (surface.t < t - tolerance) return false;
         return true;
@@ -1194,6 +1280,7 @@ protected:
                       bool seenInWindow, bool near, const CDsPickedItem& hit, int answered)
     {
         std::ostringstream text;
+        text.precision(10);
         const CGmPosition* at = hit.IsValid() ? hit.GetPickedPosition() : nullptr;
         const SPAposition position = at ? SPAposition(at->x(), at->y(), at->z()) : SPAposition();
         if (answered == kNothing) {
@@ -1246,7 +1333,8 @@ protected:
                                                              host_->View().get_direction().z());
             if (normal % towardsViewer < 0) normal = -normal;
             const double length = normal.len();
-            inFront = length > 0 && ((position - rayHit) % normal) / length > Tolerance(rayHit);
+            // In front by more than a hundredth of a pixel (the pick takes a twentieth).
+            inFront = length > 0 && ((position - rayHit) % normal) / length > 0.01 * UnitsPerPixelAt(rayHit);
         }
         if (on && inWindow && shows && inFront) return "";
         if (expected < 0 && !seenInWindow && !near && !on) {
@@ -1400,8 +1488,11 @@ void HostSequenceGLTest::Run(unsigned seed, bool farFromTheOrigin)
         if (!same && ++stale <= 5) ADD_FAILURE() << where << ": the refresh is not the whole frame: " << same.message();
         if (step % 10 == 9 || step == steps_ - 1) {
             // The highlight the live host keeps is drawn after its frame, as the fresh host's is.
-            const ::testing::AssertionResult fresh = vyrtest::SamePicture(host_->Front(), FreshPicture());
-            if (!fresh && ++unlike <= 5) ADD_FAILURE() << where << ": a fresh host shows otherwise: " << fresh.message();
+            const ::testing::AssertionResult fresh = SameAsFresh(host_->Front(), FreshPicture());
+            if (!fresh && ++unlike <= 5) {
+                ADD_FAILURE() << where << ": a fresh host shows otherwise: " << fresh.message();
+                if (trace) TraceState(0, 0, CDsPickedItem());
+            }
         }
         const std::string picks = CheckPicks();
         if (!picks.empty() && ++wrongPicks <= 5) ADD_FAILURE() << where << ":" << picks;

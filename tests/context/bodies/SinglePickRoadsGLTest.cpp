@@ -3,7 +3,10 @@
 // flush with each other, eyes close to and among the bodies, hits behind the eye, a model far
 // from the origin, windows of a pixel and the viewport's edge, and a mesh edited
 // in place before the next refresh. Every answered position lies on the answered body.
+#include "DsFigure.h"
+#include "DsFigureGenerator.h"
 #include "DsGlContext.h"
+#include "DsRefPoint.h"
 #include "DsItemsBody.h"
 #include "GmPosition.h"
 #include "HostFixture.h"
@@ -15,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -366,3 +370,72 @@ TEST_F(SinglePickRoadsGLTest, AMeshEditedInPlaceIsPickedWhereItNowIsBeforeTheNex
         EXPECT_FALSE(host.Pick(oldX, oldY, nullptr, nullptr, byRay).IsValid()) << RoadName(byRay);
     }
 }
+
+TEST_F(SinglePickRoadsGLTest, AnEyeAmongTheBlocksOfAWindowOfOnePixelPicksTheBlockItShows)
+{
+    // A perspective eye between two blocks, in a window of one pixel: the block ahead reaches
+    // behind the eye, its window box is the viewport's (a pixel), and it is picked all the same.
+    for (const bool byRay : kRoads) {
+        Host host(1, 1);
+        BODY* ahead = host.ShowBlock(SPAposition(-40, -40, -40), SPAposition(40, 40, 0));
+        host.ShowBlock(SPAposition(-5, -5, 30), SPAposition(5, 5, 40), 0xFF0000);
+        host.Look(ViewSetup().Eye(SPAposition(1, 2, 5)).Target(SPAposition(3, 5, -10)).Up(SPAvector(0, 1, 0)).Field(2, 2)
+                      .Clip(0.5, 200).Perspective(true));
+        host.Refresh();
+        ASSERT_TRUE(host.Front().Lit(0, 0));
+        EXPECT_EQ(Answered(host, host.Pick(0, 0, nullptr, nullptr, byRay)), ahead) << RoadName(byRay);
+    }
+}
+
+TEST_F(SinglePickRoadsGLTest, WhatLiesBehindAPerspectiveEyeHidesNothing)
+{
+    // Looking down from between two blocks: the pick window catches the lower block's top beside
+    // the cursor, where nothing but the block above the eye lies on the way to the eye, behind it.
+    Host host(100, 100);
+    BODY* below = host.ShowBlock(SPAposition(2, -10, -10), SPAposition(30, 10, 0));
+    host.ShowBlock(SPAposition(-60, -60, 30), SPAposition(60, 60, 40), 0xFF0000);
+    host.Look(ViewSetup().Eye(SPAposition(0, 0, 20)).Field(40, 40).Clip(1, 100).Perspective(true));
+    host.Refresh();
+    int x = 0, y = 0;
+    ASSERT_TRUE(host.PixelOf(SPAposition(2, 0, 0), x, y));
+    const CDsPickedItem hit = host.Pick(x - 1, y);
+    EXPECT_EQ(Answered(host, hit), below) << Describe(host, hit);
+    // Nor does it hide a corner from a snap.
+    const std::unique_ptr<CDsRefPoint> corner = host.SnapAt(SPAposition(2, -10, 0), {256, 257, 258, 259});
+    ASSERT_NE(corner, nullptr);
+    EXPECT_NEAR((SPAposition(CDsRefPoint::sLastPosition) - SPAposition(2, -10, 0)).len(), 0, 1e-4);
+}
+
+TEST_F(SinglePickRoadsGLTest, AFigureNoSectionCutsIsPickedBeyondTheSectionOnBothRoads)
+{
+    // A square recorded by the figure generator beyond a section plane: the frame draws it (the
+    // figure is not clip-able), and both roads pick it where the ray meets it.
+    Host host(100, 100);
+    host.Look(ViewSetup().Eye(SPAposition(0, 0, 100)).Field(100, 100).Clip(1, 300));
+    host.Context().SetSection(SPAposition(0, 0, 0), SPAvector(-1, 0, 0));
+    class CSquare : public CDsFigure {
+    public:
+        int DefineFig(CDsFigureGenerator& generator) override
+        {
+            generator.SetPenColor(CDsColorStorage(255, 255, 255));
+            const double points[18] = {10, -10, 5, 30, -10, 5, 30, 10, 5, 10, -10, 5, 30, 10, 5, 10, 10, 5};
+            generator.DrawTriangles(2, points, nullptr);
+            return 1;
+        }
+    } square;
+    square.Record(true, &host.View());
+    host.Refresh();
+    int x = 0, y = 0;
+    ASSERT_TRUE(host.PixelOf(SPAposition(20, 0, 5), x, y));
+    ASSERT_TRUE(host.Front().Lit(x, 99 - y));
+    const std::vector<CDsTypeMask> figures = Host::Domain({Host::kFigureType});
+    for (const bool byRay : kRoads) {
+        const CDsPickedItem hit = host.Pick(x, y, &figures, nullptr, byRay);
+        EXPECT_EQ(hit.GetObjectPath(), Host::PathOf(square)) << RoadName(byRay);
+        if (hit.IsValid()) {
+            EXPECT_NEAR(hit.GetPickedPosition()->z(), 5, 1e-4) << RoadName(byRay);
+        }
+    }
+    square.Remove(&host.View());
+}
+
