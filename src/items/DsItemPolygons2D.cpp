@@ -125,9 +125,11 @@ int CDsItemPolygons2D::GetVerticesCount(CDsGeometry::eDrawPrimitives)
 int CDsItemPolygons2D::GetVertices(CDsGeometry::eDrawPrimitives kinds, int index, float*& vertices, int& count)
 {
     if ((kinds & CDsGeometry::eDpFaces) && index == 0 && m_vertices) {
-        // Where the polygon is drawn: placed by the item's transformation.
-        m_placed.resize(3 * static_cast<size_t>(m_n));
-        for (int j = 0; j < m_n; ++j) PlaceVertex(m_vertices + 3 * j, m_placed.data() + 3 * j);
+        // Where the polygons are drawn: placed by the item's transformation (all of them, as the
+        // vertex array was handed out whole).
+        const size_t all = static_cast<size_t>(m_n) * static_cast<size_t>(m_m);
+        m_placed.resize(3 * all);
+        for (size_t j = 0; j < all; ++j) PlaceVertex(m_vertices + 3 * j, m_placed.data() + 3 * j);
         vertices = m_placed.data();
         count = m_n;
     }

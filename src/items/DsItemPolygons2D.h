@@ -66,8 +66,8 @@ public:
     using CDsItemPolygonsBase::Pick;
     // n, whatever the kinds.
     int GetVerticesCount(CDsGeometry::eDrawPrimitives kinds) override;
-    // For kind 4 and index 0: the first polygon's n vertices placed by the item's transformation
-    // (valid until the next call); -1 always.
+    // For kind 4 and index 0: the vertex array placed by the item's transformation (valid until
+    // the next call) and n; -1 always.
     int GetVertices(CDsGeometry::eDrawPrimitives kinds, int index, float*& vertices, int& count) override;
     // 4.
     int GetDrawPrimitives() override;
