@@ -28,21 +28,8 @@ using vyrtest::ViewSetup;
 
 namespace {
 
-using Define = std::function<void(CDsFigureGenerator&)>;
-
-// A figure drawn by `define`.
-class CDefinedFigure : public CDsFigure {
-public:
-    explicit CDefinedFigure(Define define) : m_define(std::move(define)) {}
-    int DefineFig(CDsFigureGenerator& generator) override
-    {
-        m_define(generator);
-        return 1;
-    }
-
-private:
-    Define m_define;
-};
+using Define = vyrtest::FigureRecipe;
+using CDefinedFigure = vyrtest::RecipeFigure;
 
 constexpr int kWide = 160, kHigh = 120;
 
@@ -119,11 +106,7 @@ protected:
     static Picture Recorded(Host& host, const std::vector<Define>& defines,
                             std::vector<std::unique_ptr<CDefinedFigure>>& figures)
     {
-        for (const Define& define : defines) {
-            figures.push_back(std::make_unique<CDefinedFigure>(define));
-            figures.back()->Record(true, &host.View());
-            EXPECT_TRUE(figures.back()->IsRecorded());
-        }
+        for (auto& figure : host.Record(defines)) figures.push_back(std::move(figure));
         return host.WholeFrame();
     }
     // Whether two pictures recorded in two orders agree.
@@ -270,5 +253,32 @@ TEST_F(FiguresInAnyOrderGLTest, PixelItemsAreDrawnOverTheModelWhateverTheOrderOf
             EXPECT_GT(red, 8);
             EXPECT_TRUE(SamePicture(drawnFirst, drawnLast));
         }
+    }
+}
+
+// Every kind of leaf, each in a pen of its own and placed apart by the generator's transformation,
+// recorded one by one in one order and, by a fresh host, in the reverse order: the pictures agree
+// (no two leaves overlap, so depth decides nothing between them).
+TEST_F(FiguresInAnyOrderGLTest, EveryLeafKindRecordedInEitherOrderGivesOnePicture)
+{
+    for (const ERenderMode mode : {eRenderShade, eRenderWireframe}) {
+        SCOPED_TRACE(int(mode));
+        std::vector<Define> forward;
+        const int columns = 6;
+        const std::vector<vyrtest::LeafRecipe> kinds = vyrtest::EveryLeafKind(SPAtransf());
+        for (size_t k = 0; k < kinds.size(); ++k) {
+            const SPAvector at(-62.5 + 25.0 * double(k % columns), 40.0 - 28.0 * double(k / columns), 0.0);
+            const vyrtest::LeafRecipe placed = vyrtest::EveryLeafKind(translate_transf(at))[k];
+            forward.push_back(placed.define);
+        }
+        std::vector<Define> backward(forward.rbegin(), forward.rend());
+        std::vector<std::unique_ptr<CDefinedFigure>> kept;
+        std::unique_ptr<Host> a = FreshHost(mode);
+        const Picture first = Recorded(*a, forward, kept);
+        std::unique_ptr<Host> b = FreshHost(mode);
+        const Picture second = Recorded(*b, backward, kept);
+        EXPECT_GT(first.LitCount(), 1000);
+        EXPECT_TRUE(SamePicture(first, second));
+        kept.clear();
     }
 }
