@@ -256,29 +256,3 @@ TEST_F(FiguresInAnyOrderGLTest, PixelItemsAreDrawnOverTheModelWhateverTheOrderOf
     }
 }
 
-// Every kind of leaf, each in a pen of its own and placed apart by the generator's transformation,
-// recorded one by one in one order and, by a fresh host, in the reverse order: the pictures agree
-// (no two leaves overlap, so depth decides nothing between them).
-TEST_F(FiguresInAnyOrderGLTest, EveryLeafKindRecordedInEitherOrderGivesOnePicture)
-{
-    for (const ERenderMode mode : {eRenderShade, eRenderWireframe}) {
-        SCOPED_TRACE(int(mode));
-        std::vector<Define> forward;
-        const int columns = 6;
-        const std::vector<vyrtest::LeafRecipe> kinds = vyrtest::EveryLeafKind(SPAtransf());
-        for (size_t k = 0; k < kinds.size(); ++k) {
-            const SPAvector at(-62.5 + 25.0 * double(k % columns), 40.0 - 28.0 * double(k / columns), 0.0);
-            const vyrtest::LeafRecipe placed = vyrtest::EveryLeafKind(translate_transf(at))[k];
-            forward.push_back(placed.define);
-        }
-        std::vector<Define> backward(forward.rbegin(), forward.rend());
-        std::vector<std::unique_ptr<CDefinedFigure>> kept;
-        std::unique_ptr<Host> a = FreshHost(mode);
-        const Picture first = Recorded(*a, forward, kept);
-        std::unique_ptr<Host> b = FreshHost(mode);
-        const Picture second = Recorded(*b, backward, kept);
-        EXPECT_GT(first.LitCount(), 1000);
-        EXPECT_TRUE(SamePicture(first, second));
-        kept.clear();
-    }
-}
