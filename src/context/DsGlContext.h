@@ -763,6 +763,15 @@ public:
     // Draws one frame of `view` over its viewport (`rect` is not used): see DsGlContextRefresh.cpp.
     // Presenting the whole window ends its wait for a repaint. Nothing for a null view.
     void refresh(view3d* view, const CRect* rect) override;
+    // The refresh of `view` (through the view, as view3d::refresh) right after the item `added` of
+    // the scene's temporary part was filed while the view had nothing else to draw: when the
+    // view's only change is that item, its saved picture is still there, the depth planes fitted
+    // to the scene with the item are those the picture was drawn with, and nothing in the frame
+    // would blend over the item (no section, no blended face in the temporary part), the refresh
+    // draws the item's location alone over the picture, as the frame's pass of the temporary part
+    // would draw it last, and the reference triad over it; that is no frame (no frame rate, no
+    // frame counted). Otherwise it is the refresh.
+    void RefreshWithAdded(view3d* view, const CVyrObjectId& added);
     // Sets the depth range of `view`'s projection from the extent of what the scene shows (a fixed
     // box of half-size 1e7 while display-mode flag 10 is set, unless "UseRealBoxForClippingPlane"),
     // then the view's frustum box.
@@ -975,6 +984,8 @@ private:
     void DecorateLocationsWithSections(std::vector<CVyrObjectPath>& paths, EAttribSetIndex set, int excluded);
 
     SHighlightData m_highlight;
+    // The item RefreshWithAdded is drawing alone, while it runs; invalid otherwise.
+    CVyrObjectId m_addedItem;
     bool m_clearBufferMode = true;
     bool m_modellerApp = false;
     CDsItemsMap* m_itemsMap = nullptr;

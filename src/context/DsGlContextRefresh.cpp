@@ -27,6 +27,14 @@
 //     The highlights are then drawn into the front buffer over the picture.
 //  7. The configuration ends, presenting the picture and notifying the host.
 //
+// RefreshWithAdded: a figure recorded while its view had nothing else to draw is one new item of
+// the temporary part. Drawing a whole frame for it cost a frame per figure for a host recording
+// figures one by one; drawing its location alone at the planes of the last frame drew it clipped
+// when it reached beyond them. The refresh therefore fits the planes first, and only when they stay
+// as the picture was drawn with (and nothing of the frame would blend over the item) draws the
+// item alone over the saved picture, as the frame's pass of the temporary part draws it last; the
+// reference triad, the last thing of a frame, is drawn again over it. Else it is a whole frame.
+//
 // The frame rate is measured on the monotonic millisecond clock (the processor-time clock counts
 // microseconds of processor time here, not wall-clock milliseconds).
 #include "DsGlContext.h"
@@ -117,17 +125,30 @@ void CDsGlContext::refresh(view3d* view, const CRect*)
         if (kind == ePartiallyChanged) kind = eTotallyChanged;
     }
 
+    // The item RefreshWithAdded filed, when it is the view's only change.
+    const bool onlyAdded = m_addedItem.IsValid() && kind == ePartiallyChanged && !fastRefresh && core &&
+                           paths.empty() && ids.size() == 1 && ids[0].first == m_addedItem &&
+                           !m_scene->HasSection() && !m_scene->TemporaryPartBlends(m_addedItem);
+    bool addedAlone = false;
+
     if (kind != eNoChange) {
         const long long start = CDsClock::GetMilliseconds();
         CVyrExceptionMask mask;
         if (core) {
             const double hither = core->get_hither(), yon = core->get_yon();
+            const SPAposition eye = core->get_eye();
             ComputeEyeAndClippingPlanes(core, &frame);
+            const bool planesKept = core->get_hither() == hither && core->get_yon() == yon &&
+                                    core->get_eye().x() == eye.x() && core->get_eye().y() == eye.y() &&
+                                    core->get_eye().z() == eye.z();
             // Every depth of the picture follows the near and far planes: a partial redraw under
             // planes fitted anew (the scene's extent changed) would leave the rest of the picture
             // drawn under the old ones, where lines and faces meet otherwise.
             if (kind == ePartiallyChanged && (core->get_hither() != hither || core->get_yon() != yon))
                 kind = eTotallyChanged;
+            // Under the planes the picture was drawn with, the added item drawn last over it is
+            // what the frame draws: its pass of the temporary part ends with that item.
+            addedAlone = onlyAdded && planesKept && kind == ePartiallyChanged;
         }
         view_context saved;
         PrepareForRefresh(view, saved, &frame);
@@ -136,11 +157,16 @@ void CDsGlContext::refresh(view3d* view, const CRect*)
         TDsLocationRects dirty;
         m_scene->Synchronize(dirty, kind, paths, ids, view);
         if (!m_scene->GetDbScene().IsAttributesValid()) m_scene->GetDbScene().InvalidateAttributesCache();
-        m_scene->DrawFrame(view, dirty);
+        if (addedAlone) {
+            const int item = m_addedItem.GetItemId();
+            m_scene->DrawAddedLocation(view, CVyrObjectPath(&item, 1, 1, m_addedItem.GetPartId()));
+        } else {
+            m_scene->DrawFrame(view, dirty);
+        }
         // The picture now shows the current picture properties and render mode.
         m_scene->SetPicturePropsValid(true);
         m_scene->SetRenderModeValid(true);
-        if (!bitmap) {
+        if (!bitmap && !addedAlone) {
             const long long elapsed = CDsClock::GetMilliseconds() - start;
             const float rate = elapsed <= 0 ? 100.0f : static_cast<float>(1000.0 / static_cast<double>(elapsed));
             if (fastRefresh) {
@@ -165,6 +191,18 @@ void CDsGlContext::refresh(view3d* view, const CRect*)
         if (presentsWindow) ValidateView(view);
         if (highlights) RestoreHighlight();
     }
+}
+
+void CDsGlContext::RefreshWithAdded(view3d* view, const CVyrObjectId& added)
+{
+    if (!view) return;
+    // Cleared on every way out: a later refresh draws frames again.
+    struct SAddedScope {
+        CVyrObjectId& item;
+        SAddedScope(CVyrObjectId& held, const CVyrObjectId& added) : item(held) { item = added; }
+        ~SAddedScope() { item = CVyrObjectId(); }
+    } scope(m_addedItem, added);
+    view->refresh(nullptr);
 }
 
 void CDsGlContext::ComputeEyeAndClippingPlanes(CDsView3dCdc* view, const CRect* rect)

@@ -245,6 +245,12 @@ public:
     // The renderer of `mode` on the rectangle {left, top, right, bottom} (y up), then the pass of
     // the temporary part.
     void Render(int mode, const std::vector<CVyrObjectPath>* paths, bool walkAll, const int rect[4], view3d* view);
+    // The location `path` of the temporary part drawn alone over the picture, by the pass of the
+    // temporary part over the viewport (no clear), then the reference triad.
+    void DrawAddedLocation(view3d* view, const CVyrObjectPath& path);
+    // Whether an item of the temporary part other than `except` has faces or images drawn blended
+    // (a transparency of 1 to 254): such a face is blended over what the pass drew before it.
+    bool TemporaryPartBlends(const CVyrObjectId& except) const;
     // The plot frame: the peer part, then the temporary part, through the view's own drawing.
     void RenderPlot(view3d* view);
     // The reference triad in the view's corner.

@@ -25,6 +25,7 @@
 #include "DsDriverGl.h"
 #include "DsGlContext.h"
 #include "DsManager.h"
+#include "DsPartStorage.h"
 #include "DsPlotRenderer.h"
 #include "DsPreferencesServices.h"
 #include "DsRendererHiddenLine.h"
@@ -167,6 +168,42 @@ void CDsGlScene::Render(int mode, const std::vector<CVyrObjectPath>* paths, bool
     renderer.reset();
     CDsRendererMixed temporary(this, view, true);
     temporary.Render(paths, walkAll, rect, &record);
+}
+
+void CDsGlScene::DrawAddedLocation(view3d* view, const CVyrObjectPath& path)
+{
+    if (!view) return;
+    CDsFrahFrameScope autoHideFrame(view);
+    CDsDriverGl::mVertexColorPalette = const_cast<CDsPalette*>(m_vertexColors);
+    if (m_attributesPalette) CDsManager::GetInstance()->SetActiveAttributesPalette(m_attributesPalette);
+    int rect[4];
+    ViewportRect(view, rect);
+    glScissor(rect[0], rect[3], rect[2] - rect[0], rect[1] - rect[3]);
+    const std::vector<CVyrObjectPath> paths = {path};
+    const bool sheet = CDsRendererShade::IsSheetDocument(m_dbScene.GetPeerPartId());
+    CDsDrawContext record(view, CDsPreferencesServices().GetAutoHideForFastRefreshEnabled(sheet), 0.05);
+    CDsRendererMixed temporary(this, view, true);
+    temporary.Render(&paths, false, rect, &record);
+    CDsDriverGl::mVertexColorPalette = nullptr;
+    if (m_attributesPalette) CDsManager::GetInstance()->SetActiveAttributesPalette(nullptr);
+    // The triad is the last thing of a frame: drawn again over whatever the item drew there.
+    DrawReferenceUcs(view);
+}
+
+bool CDsGlScene::TemporaryPartBlends(const CVyrObjectId& except) const
+{
+    const CDsPart* part = CDsPartStorage::instance()->GetPart(m_dbScene.GetTempPartId());
+    if (!part) return false;
+    for (const auto& [id, item] : part->GetItems()) {
+        if (!item || id == except.GetItemId()) continue;
+        const CDsGeometry* geometry = item->GetGeometry();
+        const CDsAttributes* attributes = item->GetAttributes();
+        if (!geometry || !attributes) continue;
+        const int t = attributes->GetTransparency();
+        if ((geometry->GetDrawPrimitives(0) & (CDsGeometry::eDpFaces | CDsGeometry::eDpImages)) && t >= 1 && t <= 254)
+            return true;
+    }
+    return false;
 }
 
 void CDsGlScene::RenderPlot(view3d* view)

@@ -283,13 +283,15 @@ void CDsFigure::Record(bool allViews, view3d* view)
         return;
     }
     m_recorded = true;
-    // Nothing else waits to be drawn: the view shows the figure at once, by a refresh that draws
-    // what a whole frame of the scene draws. The caller's switches and clip planes are as it had
-    // them afterwards (a frame switches the scene's section plane off when it ends).
+    // Nothing else waits to be drawn: the view shows the figure at once, as a whole frame of the
+    // scene shows it: drawn alone over the picture when the depth planes fitted with it stay those
+    // the picture was drawn with, else by a whole frame (CDsGlContext::RefreshWithAdded). The
+    // caller's switches and clip planes are as it had them afterwards (a frame switches the
+    // scene's section plane off when it ends).
     if (drawAtOnce && context->Get_gl_context_data(target)) {
         CDsView3dCdc::StMakeGlCurrentView(target);
         glPushAttrib(GL_ENABLE_BIT | GL_TRANSFORM_BIT);
-        target->refresh(nullptr);
+        context->RefreshWithAdded(target, GetObjectId());
         glPopAttrib();
     }
 }

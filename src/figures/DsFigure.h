@@ -141,7 +141,8 @@ public:
     // with `allViews` false the groups draw only in that view. Every view of the scene draws it at
     // its next refresh; when nothing else waited to be drawn (no change, display not suspended) and
     // the figure has neither faces nor images, `view` is refreshed at once, so that it shows the
-    // figure as a whole frame does. Nothing in draw mode 2, when recorded already, without a view,
+    // figure as a whole frame does (CDsGlContext::RefreshWithAdded: the figure alone drawn over the
+    // picture while the depth planes fitted with it stay those the picture was drawn with). Nothing in draw mode 2, when recorded already, without a view,
     // or for a view whose rendering context is not the core's.
     void Record(bool allViews = true, view3d* view = nullptr);
     // Takes a recorded figure out of the scene: the database item removed (with the storage-removal

@@ -713,7 +713,9 @@ void CDsFigureGenerator::DrawQuads(int nU, int nV, const double* points, const d
             if (normals)
                 glNormal3dv(at(normals, i, j));
             else {
-                if (j < nU - 1) NegatedNormal(at(points, i, j), at(points, i, j + 1), at(points, i + 1, j), normal);
+                // The normal of the quad's winding, (i j) -> (i+1 j) -> (i+1 j+1), as DrawTriangles
+                // takes its triangles': the side the corners turn anticlockwise on is lit.
+                if (j < nU - 1) NegatedNormal(at(points, i, j), at(points, i + 1, j), at(points, i, j + 1), normal);
                 glNormal3dv(normal);
             }
             glVertex3dv(at(points, i, j));
@@ -763,6 +765,9 @@ void CDsFigureGenerator::ItDrawTriangles(float* points, int count, bool fill)
 {
     CDsFigureGenerator* generator = mCurrentItFigure;
     if (!generator || !points || count < 1 || count > INT_MAX / 9) return;
+    // The item takes the points as given: the generator's transformation places it (AddCurrentItem)
+    // as it places every leaf. The caller still gets the mapped points back.
+    auto* item = new CDsItemPolygons2D(3, count, points);
     if (!generator->m_transformation.identity()) {
         for (int v = 0; v < 3 * count; ++v) {
             float* p = points + 3 * static_cast<size_t>(v);
@@ -772,7 +777,6 @@ void CDsFigureGenerator::ItDrawTriangles(float* points, int count, bool fill)
             p[2] = static_cast<float>(mapped.z());
         }
     }
-    auto* item = new CDsItemPolygons2D(3, count, points);
     item->SetFill(fill);
     generator->SetOnTopFlag(true);
     generator->AddSubFigure(item);

@@ -344,7 +344,8 @@ public:
     // The same with every vertex moved by `offset`.
     void DrawTriangles(const ZOVOvivavUrezezovovaza& triangulation, const VOREvu3v<float>& offset);
     // nV - 1 quad strips of the nU x nV points (row by row, three doubles each; normals per point,
-    // or computed) into the open display list of a display-list item (StartPolygons(0)); the list
+    // or computed from each quad's winding, (i j) -> (i+1 j) -> (i+1 j+1), as DrawTriangles computes
+    // its triangles'; they used to be taken opposite to it) into the open display list of a display-list item (StartPolygons(0)); the list
     // stays open until EndPolygons.
     void DrawQuads(int nU, int nV, const double* points, const double* normals);
     // A CDsItemPolygonsDl (unless one is open: recording goes on into it): `count` numbered lists
@@ -408,8 +409,8 @@ public:
     // EndPolygons of the current generator.
     static void StEndPolygons();
     // `count` triangles (nine floats each) as a CDsItemPolygons2D of the current generator, filled
-    // when `fill`, on top; the points are first mapped by the generator's transformation when it is
-    // not the identity, and written back.
+    // when `fill`, on top, placed by the generator's transformation as every item is; the points
+    // mapped by that transformation (when it is not the identity) are written back to the caller.
     static void ItDrawTriangles(float* points, int count, bool fill);
     // One polygon of `count` points (three floats each) as a CDsItemPolygons2D of `generator`,
     // filled when `fill`, on top.

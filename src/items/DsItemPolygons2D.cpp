@@ -1,6 +1,7 @@
 // CDsItemPolygons2D: polygons of a common vertex count, drawn immediately, printed and picked.
 #include "DsItemPolygons2D.h"
 
+#include "DsBox.h"
 #include "DsGeometryComputer.h"
 #include "DsLineAttribStorage.h"
 #include "DsRectangle.h"
@@ -13,6 +14,7 @@
 #include "view3d.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -49,7 +51,20 @@ CDsItemPolygons2D::CDsItemPolygons2D(int n, int m, const float* points)
     m_n = n;
     m_m = m;
     const int64_t vertices = floats / 3;
-    if (vertices >= 3) CDsGeometryComputer::GetInstance()->CalulateTriangleNormal(m_vertices, m_normal);
+    if (vertices >= 3) {
+        // The normal of the winding, as the generator's other triangles take theirs: the lit side
+        // of a face is the side its vertices turn anticlockwise on.
+        SPAunit_vector normal;
+        CDsGeometryComputer::GetInstance()->CalulateTriangleNormal(
+            SPAposition(m_vertices[0], m_vertices[1], m_vertices[2]), SPAposition(m_vertices[3], m_vertices[4], m_vertices[5]),
+            SPAposition(m_vertices[6], m_vertices[7], m_vertices[8]), normal);
+        if (std::isfinite(normal.x()) && std::isfinite(normal.y()) && std::isfinite(normal.z()) &&
+            normal.x() * normal.x() + normal.y() * normal.y() + normal.z() * normal.z() > 0.5) {
+            m_normal[0] = static_cast<float>(normal.x());
+            m_normal[1] = static_cast<float>(normal.y());
+            m_normal[2] = static_cast<float>(normal.z());
+        }
+    }
     for (int a = 0; a < 3; ++a) m_min[a] = m_max[a] = m_vertices[a];
     for (int64_t i = 1; i < vertices; ++i)
         for (int a = 0; a < 3; ++a) {
@@ -109,8 +124,13 @@ int CDsItemPolygons2D::GetVerticesCount(CDsGeometry::eDrawPrimitives)
 
 int CDsItemPolygons2D::GetVertices(CDsGeometry::eDrawPrimitives kinds, int index, float*& vertices, int& count)
 {
-    if ((kinds & CDsGeometry::eDpFaces) && index == 0) {
-        vertices = m_vertices;
+    if ((kinds & CDsGeometry::eDpFaces) && index == 0 && m_vertices) {
+        // Where the polygons are drawn: placed by the item's transformation (all of them, as the
+        // vertex array was handed out whole).
+        const size_t all = static_cast<size_t>(m_n) * static_cast<size_t>(m_m);
+        m_placed.resize(3 * all);
+        for (size_t j = 0; j < all; ++j) PlaceVertex(m_vertices + 3 * j, m_placed.data() + 3 * j);
+        vertices = m_placed.data();
         count = m_n;
     }
     return -1;
@@ -127,19 +147,29 @@ void CDsItemPolygons2D::DrawOnTraverse(view3d&, CDsGeometry::eDrawPrimitives kin
     // The item's own colour when asked, as the other polygon items take theirs on the walk.
     CDsGlColorSaver saver;
     ApplyColor(saver, applyAttributes);
+    PushMatrix();
     DrawPolygons();
+    PopMatrix();
 }
 
-bool CDsItemPolygons2D::GetBoundBox(SPAbox&)
+bool CDsItemPolygons2D::GetBoundBox(SPAbox& box)
 {
-    return false;
+    if (!m_vertices) return false;
+    return CDsItemPolygonsBase::GetBoundBox(box);
+}
+
+void CDsItemPolygons2D::ExpandBox(CDsBox& box, SPAtransf* transform)
+{
+    if (m_vertices) CDsItemPolygonsBase::ExpandBox(box, transform);
 }
 
 int CDsItemPolygons2D::DrawGdi(view3d& view)
 {
     if (!m_vertices) return 0;
+    m_matrix.SetToView(view);
     int sum = 0;
     for (int k = 0; k < m_m; ++k) sum += view.draw_polyline_3d(m_n, m_vertices + static_cast<size_t>(k) * m_n * 3, 1);
+    m_matrix.ResetView(view);
     return sum;
 }
 
@@ -174,7 +204,8 @@ bool CDsItemPolygons2D::PickPolygonInRegion(int k, pick_manager& manager, view3d
     const float* polygon = m_vertices + static_cast<size_t>(k) * m_n * 3;
     auto project = [&](int j, int out[2]) {
         float x = 0.0f, y = 0.0f;
-        const float* p = polygon + 3 * j;
+        float p[3];
+        PlaceVertex(polygon + 3 * j, p);
         if (!computer->ProjectPositionOnView(CGmPosition(p[0], p[1], p[2]), &view, x, y, &height)) return false;
         out[0] = static_cast<int>(x);
         out[1] = static_cast<int>(y);
@@ -219,7 +250,11 @@ bool CDsItemPolygons2D::Pick(pick_manager* manager)
         std::vector<SPAposition> polygon(static_cast<size_t>(m_n) + 1);
         for (int k = 0; k < m_m && !hit; ++k) {
             const float* p = m_vertices + static_cast<size_t>(k) * m_n * 3;
-            for (int j = 0; j < m_n; ++j) polygon[j] = SPAposition(p[3 * j], p[3 * j + 1], p[3 * j + 2]);
+            for (int j = 0; j < m_n; ++j) {
+                float placed[3];
+                PlaceVertex(p + 3 * j, placed);
+                polygon[j] = SPAposition(placed[0], placed[1], placed[2]);
+            }
             polygon[m_n] = polygon[0];
             hit = CVyrCurveExt::ScnPtInPoly(point, polygon.data(), m_n + 1);
         }

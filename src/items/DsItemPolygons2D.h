@@ -4,8 +4,15 @@
 // points (ItDrawTriangles: triangles; ItDrawPolyLine: one filled polygon), with the fill flag
 // they pass.
 //
-// The normal is the geometry computer's triangle normal of the first three vertices (the float
-// form, which answers it negated); (1, 0, 0) when there are fewer than three vertices.
+// The normal is the normal of the winding of the first three vertices, unit((p1 - p0) x (p2 - p0)),
+// as the figure generator's other triangles and quads take theirs; (1, 0, 0) when there are fewer
+// than three vertices or they lie on a line. (It used to be taken negated, the geometry computer's
+// float form: with the two-sided lighting the colour saver sets, neither side was then ever lit.)
+//
+// Placement: the item is placed by its own transformation (the figure generator's, through
+// Transform) wherever it is drawn, boxed, printed or picked: the scene walk and the retained road
+// both draw it under the transformation, its box is the placed one, and the picks and GetVertices
+// take its vertices placed.
 //
 // Picking: a point pick maps the pick point onto the view's target plane and tests it against
 // each polygon (x and y); a region pick hits a polygon that an edge of it crosses the region's
@@ -30,6 +37,8 @@
 #include <afx.h>
 
 #include "DsItemPolygonsBase.h"
+
+#include <vector>
 
 // Polygons of a common vertex count drawn immediately.
 class AFX_EXT_CLASS CDsItemPolygons2D : public CDsItemPolygonsBase {
@@ -57,15 +66,18 @@ public:
     using CDsItemPolygonsBase::Pick;
     // n, whatever the kinds.
     int GetVerticesCount(CDsGeometry::eDrawPrimitives kinds) override;
-    // For kind 4 and index 0: the vertex array and n; -1 always.
+    // For kind 4 and index 0: the vertex array placed by the item's transformation (valid until
+    // the next call) and n; -1 always.
     int GetVertices(CDsGeometry::eDrawPrimitives kinds, int index, float*& vertices, int& count) override;
     // 4.
     int GetDrawPrimitives() override;
-    // For kind 4: the polygons, in the item's colour when `applyAttributes` (as the other polygon
-    // items), with no other state change.
+    // For kind 4: the polygons under the item's transformation, in the item's colour when
+    // `applyAttributes` (as the other polygon items), with no other state change.
     void DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes) override;
-    // False.
+    // The placed box of the vertices; false for an item without vertices.
     bool GetBoundBox(SPAbox& box) override;
+    // The base's placed box; nothing for an item without vertices.
+    void ExpandBox(CDsBox& box, SPAtransf* transform) override;
 
     // --- Own operations -----------------------------------------------------------------
     // Vertices per polygon.
@@ -79,7 +91,8 @@ public:
     static int IntersectSegments(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, int& x, int& y);
 
 protected:
-    // One closed polyline per polygon through the view's draw_polyline_3d; the sum of their
+    // One closed polyline per polygon through the view's draw_polyline_3d, under the item's
+    // transformation; the sum of their
     // answers.
     int DrawGdi(view3d& view) override;
     // glNormal3f, then the polygons.
@@ -92,4 +105,5 @@ private:
     int32_t m_m = 0;
     float* m_vertices = nullptr;
     float m_normal[3] = {1.0f, 0.0f, 0.0f};
+    std::vector<float> m_placed;  // the vertices GetVertices handed out last, placed
 };

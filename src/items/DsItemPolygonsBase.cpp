@@ -183,12 +183,25 @@ void CDsItemPolygonsBase::GetPlacedExtremes(double* low, double* high) const
     }
 }
 
-void CDsItemPolygonsBase::ExpandBox(CDsBox& box, SPAtransf*)
+void CDsItemPolygonsBase::ExpandBox(CDsBox& box, SPAtransf* transform)
 {
-    double low[3], high[3];
-    GetPlacedExtremes(low, high);
-    box.Expand(static_cast<float>(low[0]), static_cast<float>(low[1]), static_cast<float>(low[2]));
-    box.Expand(static_cast<float>(high[0]), static_cast<float>(high[1]), static_cast<float>(high[2]));
+    if (!transform) {
+        double low[3], high[3];
+        GetPlacedExtremes(low, high);
+        box.Expand(static_cast<float>(low[0]), static_cast<float>(low[1]), static_cast<float>(low[2]));
+        box.Expand(static_cast<float>(high[0]), static_cast<float>(high[1]), static_cast<float>(high[2]));
+        return;
+    }
+    // Placed by the item's own transformation, then by the caller's (a copy's, say): every corner
+    // taken through both, as a turned box reaches beyond its two extreme corners.
+    const bool own = !m_matrix.IsIdentity();
+    for (int corner = 0; corner < 8; ++corner) {
+        SPAposition p((corner & 1) ? m_max[0] : m_min[0], (corner & 2) ? m_max[1] : m_min[1],
+                      (corner & 4) ? m_max[2] : m_min[2]);
+        if (own) p *= m_matrix.GetTransformation();
+        p *= *transform;
+        box.Expand(static_cast<float>(p.x()), static_cast<float>(p.y()), static_cast<float>(p.z()));
+    }
 }
 
 long CDsItemPolygonsBase::DrawPoints(view3d&, long)

@@ -119,8 +119,8 @@ public:
     // Deletes the block of numbered lists (the first name becomes 0) and clears the display-list
     // flag.
     void DeleteGlList() override;
-    // Grows `box` by the box of the extremes' eight corners under the item's own transformation;
-    // the argument transformation is not used.
+    // Grows `box` by the extremes' eight corners under the item's own transformation and then
+    // under `transform` when given (the transformation of what holds the item, a copy's say).
     void ExpandBox(CDsBox& box, SPAtransf* transform) override;
     // Nothing; 0.
     long DrawPoints(view3d& view, long mask) override;

@@ -452,7 +452,11 @@ void CDsItemBillBoardedRectangle::DrawOnTraverse(view3d& view, CDsGeometry::eDra
     if (applyAttributes) SetAttributesToView(&view);
     glPushAttrib(GL_ENABLE_BIT);
     glDisable(GL_LIGHTING);
+    // The walk draws pixel items in its on-top depth layer: the frame keeps the depth test on, so
+    // that the frame's depth holds the rectangle in front of faces drawn after it.
+    const GLboolean depth = glIsEnabled(GL_DEPTH_TEST);
     view.Start2dDraw();
+    if (depth) glEnable(GL_DEPTH_TEST);
     glBegin(GL_LINE_LOOP);
     glVertex2f(x, y);
     glVertex2f(x + float(m_width), y);

@@ -231,13 +231,15 @@ void CDsItemQuadric::UpdateExtremes()
     SetExtremesCorners(lo, hi);
 }
 
-void CDsItemQuadric::ExpandBox(CDsBox& box, SPAtransf*)
+void CDsItemQuadric::ExpandBox(CDsBox& box, SPAtransf* transform)
 {
     if (!m_surface) return;
     UpdateExtremes();
     const float lo[3] = {static_cast<float>(m_min[0]), static_cast<float>(m_min[1]), static_cast<float>(m_min[2])};
     const float hi[3] = {static_cast<float>(m_max[0]), static_cast<float>(m_max[1]), static_cast<float>(m_max[2])};
-    const SPAtransf& t = m_matrix.GetTransformation();
+    // The item's own placement, then that of what holds it (a copy's) when given.
+    SPAtransf t = m_matrix.GetTransformation();
+    if (transform) t *= *transform;
     box.ExpandBox(CDsBox(lo, hi), &t);
 }
 

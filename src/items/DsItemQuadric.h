@@ -46,7 +46,7 @@ public:
     // 17.
     EDsItemsType GetItemType() override;
     // Nothing without a surface; else UpdateExtremes and the extremes' box under the item's
-    // transformation. The argument transformation is not used.
+    // transformation, then under `transform` when given (what holds the item, a copy say).
     void ExpandBox(CDsBox& box, SPAtransf* transform) override;
     // For kind 4 with a surface: the item's colour (with `applyAttributes`) and the surface under
     // the item's transformation with the slices of its size in the view.

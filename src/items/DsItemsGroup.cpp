@@ -4,6 +4,7 @@
 
 #include "DsBox.h"
 #include "DsGlContext.h"
+#include "DsGlPenSaver.h"
 #include "DsManager.h"
 #include "DsRectangle.h"
 #include "DsSetEntityType.h"
@@ -346,7 +347,10 @@ void CDsItemsGroup::DrawGl(view3d& view)
 void CDsItemsGroup::Refresh(view3d& view)
 {
     if (IsHidden()) return;
-    for (CDsItemBase* child : m_children) child->Refresh(view);
+    for (CDsItemBase* child : m_children) {
+        const CDsGlPenSaver pen;  // what the child sets for itself is not the next child's
+        child->Refresh(view);
+    }
 }
 
 void CDsItemsGroup::DrawAlone(view3d& view)
@@ -401,7 +405,10 @@ void CDsItemsGroup::DrawGeometry(view3d& view)
 
 void CDsItemsGroup::DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes)
 {
-    for (CDsItemBase* child : m_children) child->DrawOnTraverse(view, kinds, applyAttributes);
+    for (CDsItemBase* child : m_children) {
+        const CDsGlPenSaver pen;  // what the child sets for itself is not the next child's, nor the walk's
+        child->DrawOnTraverse(view, kinds, applyAttributes);
+    }
 }
 
 // --- Picking and selection ----------------------------------------------------------------------

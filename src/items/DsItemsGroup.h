@@ -120,7 +120,7 @@ public:
     void MultiplyTransformation(const SPAtransf& transform) override;
     // Each child's geometry (the group's own transformation stays).
     void Transform(const SPAtransf& transform) override;
-    // Unless hidden: each child's Refresh.
+    // Unless hidden: each child's Refresh, the pen it found given back after it (CDsGlPenSaver).
     void Refresh(view3d& view) override;
     // Each child's DrawAlone.
     void DrawAlone(view3d& view) override;
@@ -164,7 +164,7 @@ public:
     bool GetPoint(CDsGeometry::eParameterPoints which, SPAposition& position) override;
     // The children's kinds, or-ed.
     int GetDrawPrimitives() override;
-    // Each child's (no hidden test).
+    // Each child's (no hidden test), the pen it found given back after it (CDsGlPenSaver).
     void DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes) override;
     // The children's boxes united into `box`; true when it is not empty.
     bool GetBoundBox(SPAbox& box) override;

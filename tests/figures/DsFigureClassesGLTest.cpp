@@ -160,7 +160,9 @@ TEST_F(DsFigureClassesGLTest, AReferencePlaneDrawsItsGridRedEveryFifthLineAndIts
     RedrawAll();
     const Rgb dense = ReadPixel(GL_FRONT, 50, 50);
     EXPECT_GT(dense.r, thin.r + 10);
-    EXPECT_LT(dense.b, thin.b - 60);
+    // (The lit grey is light: with the fill's normal taken from its winding, the quad faces the
+    // eye and is lit, so blue falls by a little less than the unlit grey made it fall.)
+    EXPECT_LT(dense.b, thin.b - 50);
     ExpectBlendedOnce(50, 50, fill.GetDlFigure()->Get(0)->GetAttributes()->GetTransparencyByte());
 
     // Seen from below, the quad's other side blends once too.

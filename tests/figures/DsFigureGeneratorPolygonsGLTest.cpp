@@ -252,8 +252,11 @@ TEST_F(FigureGeneratorPolygonsGLTest, MeshesSurfacesAndTheStaticPolygonEntryPoin
     EXPECT_TRUE(polygon->GetFill());
     EXPECT_EQ(polygon->GetVerticesPerPolygon(), 4);
     EXPECT_EQ(polygon->GetPolygonsCount(), 1);
-    DrawFaces(*flat);  // the walk's road: the moved triangle and the square, without the transformation
+    // The walk's road: the triangle and the square, each placed once by the generator's
+    // transformation (the triangle's item holds the points as they were given).
+    DrawFaces(*flat);
     EXPECT_TRUE(Lit(At(74, 45)));
-    EXPECT_TRUE(Lit(At(50, 50)));
+    EXPECT_TRUE(Lit(At(74, 50)));
+    EXPECT_EQ(At(50, 50), kBlack);
     EXPECT_EQ(At(26, 45), kBlack);
 }

@@ -104,7 +104,8 @@ TEST(DsItemPolygonsStl, TransformThenDrawExtremesSendsTheEightRecomputedCornersU
     EXPECT_EQ(extrema.get_model_transform_depth(), 0);  // cleared afterwards
     // The transformed box now reaches the moved corners.
     EXPECT_FLOAT_EQ(item.GetTransformedBox().GetMax()[0], 12.0f);
-    // ExpandBox ignores its own transformation argument and uses the item's.
+    // ExpandBox places the box by the item's transformation, then by the argument's (that of what
+    // holds the item).
     CDsBox plain, withArgument;
     item.ExpandBox(plain, nullptr);
     SPAtransf far = translate_transf(SPAvector(0, 100, 0));
@@ -112,8 +113,9 @@ TEST(DsItemPolygonsStl, TransformThenDrawExtremesSendsTheEightRecomputedCornersU
     EXPECT_FLOAT_EQ(plain.GetMin()[0], 8.0f);
     EXPECT_FLOAT_EQ(plain.GetMax()[0], 12.0f);
     for (int a = 0; a < 3; ++a) {
-        EXPECT_FLOAT_EQ(withArgument.GetMin()[a], plain.GetMin()[a]);
-        EXPECT_FLOAT_EQ(withArgument.GetMax()[a], plain.GetMax()[a]);
+        const float shift = a == 1 ? 100.0f : 0.0f;
+        EXPECT_FLOAT_EQ(withArgument.GetMin()[a], plain.GetMin()[a] + shift);
+        EXPECT_FLOAT_EQ(withArgument.GetMax()[a], plain.GetMax()[a] + shift);
     }
 }
 
@@ -322,8 +324,11 @@ TEST(DsItemPolygons2D, PrintsOneClosedPolylinePerPolygonAndAnswersItsVertices)
     EXPECT_EQ(item.GetItemType(), eDsItemPolygons2D);
     EXPECT_EQ(item.GetVerticesCount(CDsGeometry::eDpLines), 3);
     SPAbox box;
-    EXPECT_FALSE(item.GetBoundBox(box));
-    EXPECT_FLOAT_EQ(item.GetNormal()[2], -1.0f);  // the computer's float normal, negated
+    ASSERT_TRUE(item.GetBoundBox(box));  // the box of every polygon
+    EXPECT_DOUBLE_EQ(box.low().x(), 0.0);
+    EXPECT_DOUBLE_EQ(box.high().x(), 14.0);
+    EXPECT_DOUBLE_EQ(box.high().y(), 4.0);
+    EXPECT_FLOAT_EQ(item.GetNormal()[2], 1.0f);  // the winding's: anticlockwise about +z
 
     float* vertices = nullptr;
     int count = 0;

@@ -6,6 +6,8 @@
 #include "DsColorStorage.h"
 #include "DsItemLamp.h"
 #include "DsItemPolygonsStl.h"
+#include "DsItemQuadric.h"
+#include "DsBasicSurface.h"
 #include "DsItemPolyline3D.h"
 #include "DsItemsCopy.h"
 #include "DsNavigator.h"
@@ -25,7 +27,9 @@
 
 #include <GL/gl.h>
 
+#include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 using vyrtest::ColorNear;
@@ -400,4 +404,35 @@ TEST(DsItemsCopy, TheNavigatorFindsACopyOfAnStlGroup)
     vyrtest::BodyPtr block(make_block(-1, -1, -1, 1, 1, 1));
     CDsItemsCopy bodyCopy(&group, block.get(), nullptr);
     EXPECT_FALSE(bodyCopy.IsStlCopy());  // mode 0
+}
+
+// A copy moved along x of a group holding polygon leaves (an STL cube, an STL cube placed by its
+// own transformation, a sphere) beside a line answers the box of where it draws them: each leaf
+// through its own transformation and then through the copy's.
+TEST(DsItemsCopy, TheBoxOfACopyHoldsItsPolygonLeavesWhereTheCopyDrawsThem)
+{
+    const SPAposition lineEnds[2] = {SPAposition(0, 0, 0), SPAposition(10, 0, 0)};
+    vyrtest::StlPtr cube = vyrtest::MakeCube(10.0);
+    CDsSphere sphere(10.0f);
+    const std::vector<std::pair<const char*, std::function<CDsItemBase*()>>> leaves = {
+        {"an STL cube", [&] { return new CDsItemPolygonsStl(cube.get(), SPAtransf()); }},
+        {"an STL cube placed by its own transformation",
+         [&] { return new CDsItemPolygonsStl(cube.get(), translate_transf(SPAvector(0, 0, 5))); }},
+        {"a sphere", [&] { return new CDsItemQuadric(&sphere); }},
+    };
+    for (const auto& [name, make] : leaves) {
+        SCOPED_TRACE(name);
+        TestGroup group;
+        group.Add(make());
+        group.Add(new CDsItemPolyline3D(2, lineEnds, false, nullptr));
+        CDsItemsCopy copy(&group, nullptr, nullptr);
+        copy.SetTransformation(translate_transf(SPAvector(100, 0, 0)));
+        CDsBox box;
+        copy.ExpandBox(box, nullptr);
+        ASSERT_FALSE(box.IsNotComputed());
+        EXPECT_NEAR(box.GetMin()[0], 90, 1e-3);
+        EXPECT_NEAR(box.GetMax()[0], 110, 1e-3);
+        EXPECT_NEAR(box.GetMin()[1], -10, 1e-3);
+        EXPECT_NEAR(box.GetMax()[1], 10, 1e-3);
+    }
 }

@@ -2,7 +2,12 @@
 
 #include "DsAcisPick.h"
 #include "DsAttributes.h"
+#include "DsBasicSurface.h"
+#include "DsEllipseStorage.h"
 #include "DsFigure.h"
+#include "DsFigureGenerator.h"
+#include "GmTransformation.h"
+#include "ZOVOvivavUrezezovovaza.h"
 #include "DsGlScene.h"
 #include "DsManager.h"
 #include "DsPickProccessor.h"
@@ -26,6 +31,114 @@
 #include <sstream>
 
 namespace vyrtest {
+
+// === Figures =======================================================================================
+
+int RecipeFigure::DefineFig(CDsFigureGenerator& generator)
+{
+    if (m_recipe) m_recipe(generator);
+    return 1;
+}
+
+namespace {
+
+// The pen of recipe `k`: a colour of its own, and for lines a width of 1 to 3 and a style.
+void Pen(CDsFigureGenerator& g, int k)
+{
+    static const unsigned char colours[6][3] = {{255, 0, 0}, {0, 255, 0}, {0, 128, 255},
+                                                {255, 255, 0}, {255, 0, 255}, {0, 255, 255}};
+    const unsigned char* c = colours[k % 6];
+    g.SetPenColor(CDsColorStorage(c[0], c[1], c[2]));
+    g.SetPenWidth(1 + k % 3);
+    g.SetPenStyle(k % 4 == 3 ? 2 : 0);
+}
+
+// The generator's static entry points need it current for their call.
+struct CurrentGenerator {
+    explicit CurrentGenerator(CDsFigureGenerator& g) { CDsFigureGenerator::SetToCurrent(&g); }
+    ~CurrentGenerator() { CDsFigureGenerator::SetToCurrent(nullptr); }
+};
+
+}  // namespace
+
+std::vector<LeafRecipe> EveryLeafKind(const SPAtransf& placement, const SPAtransf& own)
+{
+    using G = CDsFigureGenerator;
+    std::vector<LeafRecipe> kinds = {
+        {"polyline", [](G& g) {
+             const CGmPosition points[3] = {CGmPosition(-10, -10, 0), CGmPosition(0, 10, 2), CGmPosition(10, -5, -2)};
+             g.DrawPolyline(3, points);
+         }},
+        {"arc", [](G& g) { g.DrawArc(CGmPosition(0, 0, 0), 8, CGmTransformation(), 0, 6.28, 0.1); }},
+        {"dynamic ellipse", [](G& g) {
+             const bool saved = CDsEllipseStorage::StGetDynamicEllipses();
+             CDsEllipseStorage::StSetDynamicEllipses(true);
+             g.DrawElipse(CGmPosition(0, 0, 0), CGmUnitVector(0, 0, 1), CGmVector(9, 0, 0), 0.5, 0, 6.28, 0.1);
+             CDsEllipseStorage::StSetDynamicEllipses(saved);
+         }},
+        {"marker", [](G& g) { g.DrawPoint(CGmPosition(0, 0, 0), EPointStyle(3), 9, false, CGmUnitVector(1, 0, 0), 0); }},
+        {"2-D polyline", [](G& g) {
+             const float pixels[6] = {10, 10, 30, 25, 20, 40};
+             g.DrawPolyline2D(3, pixels);
+         }},
+        {"relative 2-D polyline", [](G& g) {
+             const float relative[4] = {0.1f, 0.8f, 0.3f, 0.9f};
+             g.DrawPolyline2DRelative(2, relative, false);
+         }},
+        {"2-D rectangle", [](G& g) { g.DrawRectangle2D(CGmPosition(0, 0, 0), 24, 14, eAlignCenter); }},
+        {"text", [](G& g) {
+             g.MoveTo(CGmPosition(-10, 0, 0));
+             g.DrawTextW("AB", "", 12.0f, true);
+         }},
+        {"STL mesh", [own](G& g) {
+             auto* data = new CVyrStlData;
+             data->AddTriangle(CVyrTriangle(SPAposition(-10, -10, 0), SPAposition(10, -10, 0), SPAposition(0, 10, 0)));
+             g.DrawTrianglesStl(own, data);
+             data->decRC();
+         }},
+        {"recorded triangles", [](G& g) {
+             const double points[9] = {-10, -10, 1, 10, -10, 1, 0, 10, 1};
+             g.DrawTriangles(1, points, nullptr);
+         }},
+        {"triangle strip", [](G& g) {
+             const double rows[12] = {-10, -10, 0, 10, -10, 0, -10, 10, 0, 10, 10, 0};
+             g.DrawTriangles(2, 2, rows, nullptr);
+         }},
+        {"quads", [](G& g) {
+             const double grid[12] = {-10, -10, 0, 10, -10, 0, -10, 10, 0, 10, 10, 0};
+             g.DrawQuads(2, 2, grid, nullptr);
+             g.EndPolygons();
+         }},
+        {"triangle set", [](G& g) {
+             ZOVOvivavUrezezovovaza set;
+             const int a = set.AddVertex({-10, -10, 0}), b = set.AddVertex({10, -10, 0}), c = set.AddVertex({0, 10, 0});
+             set.AddTriangle(a, b, c);
+             g.DrawTrigs(set, nullptr, true);
+         }},
+        {"sphere", [](G& g) {
+             CDsSphere sphere(6.0f);
+             g.DrawBasicSurface(&sphere, true);
+         }},
+        {"ItDrawPolyLine fill", [](G& g) {
+             float square[12] = {-6, -6, 0, 6, -6, 0, 6, 6, 0, -6, 6, 0};
+             CDsFigureGenerator::ItDrawPolyLine(&g, 4, square, true);
+         }},
+        {"ItDrawTriangles fill", [](G& g) {
+             float triangle[9] = {-6, -6, 0, 6, -6, 0, 0, 6, 0};
+             CurrentGenerator current(g);
+             CDsFigureGenerator::ItDrawTriangles(triangle, 1, true);
+         }},
+    };
+    for (size_t k = 0; k < kinds.size(); ++k) {
+        FigureRecipe leaf = std::move(kinds[k].define);
+        kinds[k].define = [leaf, placement, k](G& g) {
+            Pen(g, static_cast<int>(k));
+            if (!placement.identity()) g.SetTransformation(CGmTransformation(placement));
+            leaf(g);
+        };
+    }
+    return kinds;
+}
 
 // === Pictures ======================================================================================
 
@@ -389,6 +502,17 @@ std::vector<CDsTypeMask> Host::Domain(std::initializer_list<int> types)
     CDsTypeMask mask;
     for (int type : types) mask.SetType(type, -1);
     return {mask};
+}
+
+std::vector<std::unique_ptr<RecipeFigure>> Host::Record(const std::vector<FigureRecipe>& recipes)
+{
+    std::vector<std::unique_ptr<RecipeFigure>> figures;
+    for (const FigureRecipe& recipe : recipes) {
+        figures.push_back(std::make_unique<RecipeFigure>(recipe));
+        figures.back()->Record(true, view_.get());
+        EXPECT_TRUE(figures.back()->IsRecorded());
+    }
+    return figures;
 }
 
 // === The test ======================================================================================

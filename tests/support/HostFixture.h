@@ -32,8 +32,13 @@
 #include <memory>
 #include <vector>
 
+#include "DsFigure.h"
+
+#include <functional>
+#include <string>
+
 class BODY;
-class CDsFigure;
+class CDsFigureGenerator;
 
 namespace vyrtest {
 
@@ -72,6 +77,31 @@ class CVyrStlData* StlSphere(double r);
 // Edits in place the meshes of `body`'s faces whose box starts at height `z` or above: every node
 // moved by `by` (a new revision of each mesh's shape).
 void MoveFaceMeshesAbove(class CDsItemsBody* body, double z, const SPAvector& by);
+
+// A figure defined by a recipe: a function that draws it through the figure generator.
+using FigureRecipe = std::function<void(CDsFigureGenerator&)>;
+class RecipeFigure : public CDsFigure {
+public:
+    explicit RecipeFigure(FigureRecipe recipe) : m_recipe(std::move(recipe)) {}
+    int DefineFig(CDsFigureGenerator& generator) override;
+
+private:
+    FigureRecipe m_recipe;
+};
+
+// A named recipe of one kind of figure leaf.
+struct LeafRecipe {
+    std::string name;
+    FigureRecipe define;
+};
+// One recipe per kind of figure leaf, each about the origin within half size 10 and drawn in a pen
+// of its own (colour, and for lines a width and a style): a polyline, an arc, a dynamic ellipse, a
+// marker, a 2-D polyline, a relative 2-D polyline, a 2-D rectangle, a text, an STL mesh (placed by
+// its own transformation `own`), recorded triangles, a triangle strip, quads with computed normals,
+// a triangle set, a sphere, and the fills of ItDrawPolyLine and ItDrawTriangles. Each is placed by
+// the generator's transformation `placement` (SetTransformation) unless it is the identity; the
+// pixel items keep their size in pixels wherever they are anchored.
+std::vector<LeafRecipe> EveryLeafKind(const SPAtransf& placement, const SPAtransf& own = SPAtransf());
 
 // One host: window, view, context, bodies. Made current on the view as it goes.
 class Host {
@@ -169,6 +199,10 @@ public:
 
     // A domain of the listed object types.
     static std::vector<CDsTypeMask> Domain(std::initializer_list<int> types);
+
+    // Records each recipe as a figure of its own into the view, in the order given (each shown at
+    // once when nothing else is pending); the figures are the caller's. Failures are test failures.
+    std::vector<std::unique_ptr<RecipeFigure>> Record(const std::vector<FigureRecipe>& recipes);
 
 private:
     void Make(int number, bool numbered);

@@ -167,3 +167,66 @@ TEST_F(DrawnAtOnceGLTest, AHostThatNeverValidatesItsWindowSeesHighlightsAndPrevi
     host.Refresh();
     EXPECT_TRUE(host.Window().Invalidated());
 }
+
+// A figure recorded within the depth the picture was drawn with costs no frame: its lines alone
+// are drawn over the picture, which then is what a whole frame shows, in every render mode and
+// across the reference triad's corner. A figure that reaches beyond that depth, or one recorded
+// while a blended face of another figure could lie over it, gets a whole frame.
+TEST_F(DrawnAtOnceGLTest, AFigureWithinTheDepthOfThePictureIsDrawnAloneAndShowsWhatAWholeFrameShows)
+{
+    for (const ERenderMode mode : {eRenderShade, eRenderMixed, eRenderWireframe, eRenderHiddenLines}) {
+        SCOPED_TRACE(int(mode));
+        host_->View().SetRenderMode(mode);
+        host_->WholeFrame();
+        // From the lower left corner, over the triad, up through the block's middle height.
+        CLineFigure within({CGmPosition(-50, -50, 0), CGmPosition(10, 0, 5), CGmPosition(40, 45, -5)});
+        const long frames = host_->Context().GetRefreshCounter();
+        within.Record(true, &host_->View());
+        EXPECT_EQ(host_->Context().GetRefreshCounter(), frames);  // no frame drawn
+        host_->Refresh();
+        EXPECT_EQ(host_->Context().GetRefreshCounter(), frames);  // and none left to draw
+        const Picture shown = host_->Front();
+        EXPECT_TRUE(SamePicture(shown, host_->WholeFrame()));
+
+        // Beyond the depth of the picture: a frame, with the planes moved.
+        CLineFigure beyond({CGmPosition(-40, 30, -40), CGmPosition(40, 30, 30)});
+        const long before = host_->Context().GetRefreshCounter();
+        beyond.Record(true, &host_->View());
+        EXPECT_EQ(host_->Context().GetRefreshCounter(), before + 1);
+        EXPECT_TRUE(SamePicture(host_->Front(), host_->WholeFrame()));
+        beyond.Remove(&host_->View());
+        within.Remove(&host_->View());
+    }
+    host_->View().SetRenderMode(eRenderShade);
+}
+
+namespace {
+
+// A half-transparent green square over the block, at z = 15.
+class CVeilFigure : public CDsFigure {
+public:
+    int DefineFig(CDsFigureGenerator& generator) override
+    {
+        generator.SetPenColor(CDsColorStorage(0, 255, 0));
+        const double square[18] = {-30, -30, 15, 30, -30, 15, 30, 30, 15, -30, -30, 15, 30, 30, 15, -30, 30, 15};
+        generator.DrawTriangles(2, square, nullptr);
+        return 1;
+    }
+};
+
+}  // namespace
+
+TEST_F(DrawnAtOnceGLTest, AFigureUnderABlendedFaceOfAnotherIsShownByAWholeFrame)
+{
+    CVeilFigure veil;
+    veil.SetTransparency(0.5f);
+    veil.Record(true, &host_->View());
+    host_->WholeFrame();
+    CLineFigure under({CGmPosition(-25, 5, 10), CGmPosition(25, 5, 10)});
+    const long frames = host_->Context().GetRefreshCounter();
+    under.Record(true, &host_->View());
+    EXPECT_EQ(host_->Context().GetRefreshCounter(), frames + 1);
+    EXPECT_TRUE(SamePicture(host_->Front(), host_->WholeFrame()));
+    under.Remove(&host_->View());
+    veil.Remove(&host_->View());
+}

@@ -223,9 +223,16 @@ TEST_F(FigurePensGLTest, EveryDrawingOperationDrawsInThePenItWasGivenInAFrame)
          }},
         {"DrawTriangles, triangulation", [](CDsFigureGenerator& g) { g.DrawTriangles(Triangulation()); }},
         {"DrawQuads", [](CDsFigureGenerator& g) {
-             const double grid[12] = {-20, -20, 0, 20, -20, 0, -20, 20, 0, 20, 20, 0};
+             // Rows along y, so that the corners (i j), (i+1 j), (i+1 j+1) turn about +z, the given
+             // normal.
+             const double grid[12] = {-20, -20, 0, -20, 20, 0, 20, -20, 0, 20, 20, 0};
              const double normals[12] = {0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1};
              g.DrawQuads(2, 2, grid, normals);
+             g.EndPolygons();
+         }},
+        {"DrawQuads, computed normals", [](CDsFigureGenerator& g) {
+             const double grid[12] = {-20, -20, 0, 20, -20, 0, -20, 20, 0, 20, 20, 0};
+             g.DrawQuads(2, 2, grid, nullptr);
              g.EndPolygons();
          }},
         {"DrawTrigs", [](CDsFigureGenerator& g) { g.DrawTrigs(Triangulation(), nullptr, true); }},
@@ -303,7 +310,13 @@ TEST_F(FigurePensGLTest, EveryDrawingOperationDrawsInThePenItWasGivenInAFrame)
              g.AddHlSegment(nullptr, &polyline, eDsHlSegmentFirst);
          }},
     };
+    // The flat faces facing the eye, lit as the triangle of DrawTriangles is lit: the pen's channel
+    // in the middle of the triangle (model (0, -5)) as bright as that triangle's.
+    const std::vector<std::string> flatFaces = {"DrawTriangles", "DrawTriangles, strips", "DrawTriangles, triangulation",
+                                                "DrawQuads", "DrawQuads, computed normals", "DrawTrigs", "DrawTrianglesStl", "ItDrawTriangles",
+                                                "ItDrawPolyLine"};
     const unsigned char red[3] = {255, 0, 0}, green[3] = {0, 255, 0};
+    int lit[2] = {-1, -1};
     for (const auto& [name, define] : operations) {
         for (const unsigned char* pen : {red, green}) {
             SCOPED_TRACE(std::string(name) + (pen == red ? ", red pen" : ", green pen"));
@@ -314,6 +327,13 @@ TEST_F(FigurePensGLTest, EveryDrawingOperationDrawsInThePenItWasGivenInAFrame)
             const Picture frame = host_->WholeFrame();
             EXPECT_GE(PenPixels(frame, pen), 10);
             EXPECT_EQ(PenPixels(frame, pen == red ? green : red), 0);
+            if (std::find(flatFaces.begin(), flatFaces.end(), name) != flatFaces.end()) {
+                const int channel = pen == red ? 0 : 1;
+                const int shown = ColourAt(frame, 0, -5)[static_cast<size_t>(channel)];
+                if (lit[channel] < 0) lit[channel] = shown;  // DrawTriangles, the first of them
+                EXPECT_GT(shown, 150);
+                EXPECT_NEAR(shown, lit[channel], 8);
+            }
             figure.Remove(&host_->View());
         }
     }
@@ -377,4 +397,64 @@ TEST_F(FigurePensGLTest, AToolpathInASpecialSetIsDrawnWhollyInItsColourAsAPolyli
             EXPECT_EQ(toolpath[road][i], set) << "sample " << i;
         }
     }
+}
+
+// Faces whose normals the generator computes are lit as the triangles of DrawTriangles are, in
+// either winding, in the shaded and the mixed modes: a face whose normal points away from its
+// winding is lit from neither side under two-sided lighting.
+TEST_F(FigurePensGLTest, FacesWithComputedNormalsAreLitInEitherWindingAsDrawTrianglesFacesAre)
+{
+    // A square of half side 20 about the origin, anticlockwise seen from +z or clockwise.
+    const auto corners = [](bool anticlockwise) {
+        std::vector<float> c = {-20, -20, 0, 20, -20, 0, 20, 20, 0, -20, 20, 0};
+        if (!anticlockwise) {
+            std::swap(c[3], c[9]);
+            std::swap(c[4], c[10]);
+        }
+        return c;
+    };
+    const auto square = [&](const std::string& road, bool anticlockwise) -> Define {
+        const std::vector<float> c = corners(anticlockwise);
+        return [road, c](CDsFigureGenerator& g) {
+            const std::vector<double> d(c.begin(), c.end());
+            if (road == "DrawTriangles") {
+                const double triangles[18] = {d[0], d[1], d[2], d[3], d[4],  d[5],  d[6], d[7],  d[8],
+                                              d[0], d[1], d[2], d[6], d[7],  d[8],  d[9], d[10], d[11]};
+                g.DrawTriangles(2, triangles, nullptr);
+            } else if (road == "DrawQuads") {
+                // Corners (i j), (i+1 j), (i+1 j+1), (i j+1) of one quad: the square's order.
+                const double grid[12] = {d[0], d[1], d[2], d[9], d[10], d[11], d[3], d[4], d[5], d[6], d[7], d[8]};
+                g.DrawQuads(2, 2, grid, nullptr);
+                g.EndPolygons();
+            } else if (road == "ItDrawTriangles") {
+                float triangles[18] = {c[0], c[1], c[2], c[3], c[4],  c[5],  c[6], c[7],  c[8],
+                                       c[0], c[1], c[2], c[6], c[7],  c[8],  c[9], c[10], c[11]};
+                CurrentGenerator current(g);
+                CDsFigureGenerator::ItDrawTriangles(triangles, 2, true);
+            } else {
+                std::vector<float> polygon = c;
+                CDsFigureGenerator::ItDrawPolyLine(&g, 4, polygon.data(), true);
+            }
+        };
+    };
+    const CDsColorStorage white(255, 255, 255);
+    for (const ERenderMode mode : {eRenderShade, eRenderMixed}) {
+        host_->View().SetRenderMode(mode);
+        for (const bool anticlockwise : {true, false}) {
+            int lit = -1;
+            for (const std::string road : {"DrawTriangles", "DrawQuads", "ItDrawTriangles", "ItDrawPolyLine"}) {
+                SCOPED_TRACE(road + (anticlockwise ? ", anticlockwise" : ", clockwise") +
+                             (mode == eRenderShade ? ", shaded" : ", mixed"));
+                CPenFigure figure(&white, square(road, anticlockwise));
+                figure.Record(true, &host_->View());
+                ASSERT_TRUE(figure.IsRecorded());
+                const std::vector<unsigned char> shown = ColourAt(host_->WholeFrame(), 5, 5);
+                if (lit < 0) lit = shown[0];  // DrawTriangles first
+                EXPECT_GT(shown[0], 200);
+                EXPECT_NEAR(shown[0], lit, 8);
+                figure.Remove(&host_->View());
+            }
+        }
+    }
+    host_->View().SetRenderMode(eRenderShade);
 }

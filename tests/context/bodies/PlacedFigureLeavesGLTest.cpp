@@ -255,3 +255,115 @@ TEST_F(PlacedFigureLeavesGLTest, AMeshTurnedByItsTransformationAnswersABoxThatHo
         EXPECT_NEAR(box.high().z(), 10, 1e-3);
     }
 }
+
+namespace {
+
+// The two fills of the figure generator's static entry points: one polygon (ItDrawPolyLine) or
+// triangles (ItDrawTriangles).
+enum class EFill { ePolyLine, eTriangles };
+
+// A square fill of half side `half` about the origin in the plane z = 0.
+void DrawFill(CDsFigureGenerator& generator, EFill fill, float half)
+{
+    const float h = half;
+    if (fill == EFill::ePolyLine) {
+        float square[12] = {-h, -h, 0, h, -h, 0, h, h, 0, -h, h, 0};
+        CDsFigureGenerator::ItDrawPolyLine(&generator, 4, square, true);
+        return;
+    }
+    float triangles[18] = {-h, -h, 0, h, -h, 0, h, h, 0, -h, -h, 0, h, h, 0, -h, h, 0};
+    CDsFigureGenerator::SetToCurrent(&generator);
+    CDsFigureGenerator::ItDrawTriangles(triangles, 2, true);
+    CDsFigureGenerator::SetToCurrent(nullptr);
+}
+
+// White squares filled by one entry point, each placed by the generator's transformation at one
+// of `shifts`, with a polyline outline of half side 8 about the first.
+class CPlacedFillFigure : public CDsFigure {
+public:
+    CPlacedFillFigure(EFill fill, std::vector<SPAvector> shifts, bool outline)
+        : m_fill(fill), m_shifts(std::move(shifts)), m_outline(outline)
+    {
+    }
+    int DefineFig(CDsFigureGenerator& generator) override
+    {
+        generator.SetPenColor(CDsColorStorage(255, 255, 255));
+        for (size_t i = 0; i < m_shifts.size(); ++i) {
+            generator.SetTransformation(CGmTransformation(translate_transf(m_shifts[i])));
+            if (i == 0 && m_outline) {
+                const CGmPosition outline[5] = {CGmPosition(-8, -8, 0), CGmPosition(8, -8, 0), CGmPosition(8, 8, 0),
+                                                CGmPosition(-8, 8, 0), CGmPosition(-8, -8, 0)};
+                generator.DrawPolyline(5, outline);
+            }
+            DrawFill(generator, m_fill, 6.0f);
+        }
+        return 1;
+    }
+
+private:
+    EFill m_fill;
+    std::vector<SPAvector> m_shifts;
+    bool m_outline;
+};
+
+}  // namespace
+
+// The fills of the static entry points under the generator's transformation (+100 x, +10 z): a
+// frame and a figure drawn straight onto the view both draw each fill once, where the outline
+// placed by the same transformation is, and nowhere else.
+TEST_F(PlacedFigureLeavesGLTest, FillsOfTheStaticEntryPointsAreDrawnOnceInPlaceInAFrameAndOnTheView)
+{
+    const SPAposition unplaced(0, 0, 0), placed = unplaced + kShift, twice = placed + kShift;
+    for (const EFill fill : {EFill::ePolyLine, EFill::eTriangles}) {
+        SCOPED_TRACE(fill == EFill::ePolyLine ? "ItDrawPolyLine" : "ItDrawTriangles");
+        {
+            CPlacedFillFigure figure(fill, {kShift}, true);
+            figure.Record(true, &host_->View());
+            ASSERT_TRUE(figure.IsRecorded());
+            const vyrtest::Picture frame = host_->WholeFrame();
+            EXPECT_GT(LitAbout(frame, placed, 5), 100);  // the fill, 12 x 12
+            EXPECT_EQ(LitAbout(frame, unplaced, 9), 0);
+            // Picked where it is drawn, by point and by region.
+            EXPECT_EQ(PickedAt(placed + SPAvector(2, 2, 0)), host_->PathOf(figure));
+            EXPECT_EQ(PickedAt(unplaced + SPAvector(2, 2, 0)), CVyrObjectPath());
+            EXPECT_FALSE(Holds(RegionAbout(unplaced, 10), host_->PathOf(figure)));
+            figure.Remove(&host_->View());
+        }
+        {
+            // Seen about x = 100, so that the place at twice the shift is in the window too.
+            host_->Look(ViewSetup().Eye(SPAposition(100, 0, 200)).Target(SPAposition(100, 0, 0)).Field(kWide, kHigh).Clip(1, 400));
+            host_->WholeFrame();
+            CPlacedFillFigure figure(fill, {kShift}, true);
+            figure.DrawOnView(&host_->View(), eDsDrawModeNormal);
+            const vyrtest::Picture preview = host_->Front();
+            EXPECT_GT(LitAbout(preview, placed, 5), 100);
+            EXPECT_EQ(LitAbout(preview, unplaced, 9), 0);
+            EXPECT_EQ(LitAbout(preview, twice, 9), 0);
+            figure.Erase(&host_->View());
+            Camera();
+        }
+    }
+}
+
+// A figure made of fills alone, placed at x 80 and 120: the scene's box holds both, and a frame
+// fitted to it shows both.
+TEST_F(PlacedFigureLeavesGLTest, AFigureOfFillsAloneAnswersTheBoxOfWhereTheyAreDrawn)
+{
+    for (const EFill fill : {EFill::ePolyLine, EFill::eTriangles}) {
+        SCOPED_TRACE(fill == EFill::ePolyLine ? "ItDrawPolyLine" : "ItDrawTriangles");
+        Camera();
+        CPlacedFillFigure figure(fill, {SPAvector(80, 0, 0), SPAvector(120, 0, 0)}, false);
+        figure.Record(true, &host_->View());
+        ASSERT_TRUE(figure.IsRecorded());
+        const SPAbox box = host_->Box();
+        EXPECT_NEAR(box.low().x(), 74, 1e-3);
+        EXPECT_NEAR(box.high().x(), 126, 1e-3);
+        EXPECT_NEAR(box.low().y(), -6, 1e-3);
+        EXPECT_NEAR(box.high().y(), 6, 1e-3);
+        host_->View().ZoomAll(0.8f);
+        const vyrtest::Picture fitted = host_->WholeFrame();
+        EXPECT_GT(LitAbout(fitted, SPAposition(80, 0, 0), 4), 20);
+        EXPECT_GT(LitAbout(fitted, SPAposition(120, 0, 0), 4), 20);
+        figure.Remove(&host_->View());
+    }
+}

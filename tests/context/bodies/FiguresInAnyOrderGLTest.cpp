@@ -1,0 +1,258 @@
+// Figures recorded one after another, as a host records them, against a fresh host that records
+// the same figures in another order: what an item sets for itself (colour, line width, stipple,
+// point size) is not left behind for the items and figures drawn after it, and the items that keep
+// their size in pixels are drawn over the model whatever the order of recording.
+#include "DsFigure.h"
+#include "DsFigureGenerator.h"
+#include "DsItemPolyline2D.h"
+#include "GmPosition.h"
+#include "GmTransformation.h"
+#include "HostFixture.h"
+#include "VyrStlData.h"
+
+#include "SpaValues.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+using vyrtest::DifferingPixels;
+using vyrtest::Host;
+using vyrtest::Picture;
+using vyrtest::SamePicture;
+using vyrtest::ViewSetup;
+
+namespace {
+
+using Define = vyrtest::FigureRecipe;
+using CDefinedFigure = vyrtest::RecipeFigure;
+
+constexpr int kWide = 160, kHigh = 120;
+
+// The cube of half side `h` about `c`, as twelve triangles.
+CVyrStlData* Cube(const SPAposition& c, double h)
+{
+    auto* data = new CVyrStlData;
+    SPAposition p[8];
+    for (int k = 0; k < 8; ++k) p[k] = c + SPAvector((k & 1) ? h : -h, (k & 2) ? h : -h, (k & 4) ? h : -h);
+    const int quads[6][4] = {{4, 5, 7, 6}, {0, 2, 3, 1}, {1, 3, 7, 5}, {0, 4, 6, 2}, {2, 6, 7, 3}, {0, 1, 5, 4}};
+    for (const auto& q : quads) {
+        data->AddTriangle(CVyrTriangle(p[q[0]], p[q[1]], p[q[2]]));
+        data->AddTriangle(CVyrTriangle(p[q[0]], p[q[2]], p[q[3]]));
+    }
+    return data;
+}
+
+// A yellow STL cube of half side 12 about (-35, 0, 0), turned so that its edges show apart.
+Define YellowStlCube()
+{
+    return [](CDsFigureGenerator& g) {
+        g.SetPenColor(CDsColorStorage(255, 255, 0));
+        CVyrStlData* cube = Cube(SPAposition(0, 0, 0), 12);
+        const SPAtransf placement = rotate_transf(0.4, SPAvector(1, 1, 0)) * translate_transf(SPAvector(-35, 0, 0));
+        g.DrawTrianglesStl(placement, cube);
+        cube->decRC();
+    };
+}
+
+// Figures with wide pens, all on the right half of the window (x > 5).
+std::vector<std::pair<const char*, Define>> WideFigures()
+{
+    return {
+        {"a marker and a polyline of width 2", [](CDsFigureGenerator& g) {
+             g.SetPenColor(CDsColorStorage(0, 255, 0));
+             g.DrawPoint(CGmPosition(30, 20, 0), EPointStyle(3), 9, false, CGmUnitVector(1, 0, 0), 0);
+             g.SetPenWidth(2);
+             const CGmPosition line[2] = {CGmPosition(15, -20, 0), CGmPosition(60, -10, 0)};
+             g.DrawPolyline(2, line);
+         }},
+        {"a ring of width 3", [](CDsFigureGenerator& g) {
+             g.SetPenColor(CDsColorStorage(0, 255, 255));
+             g.SetPenWidth(3);
+             g.DrawArc(CGmPosition(40, 0, 0), 15, CGmTransformation(), 0, 6.28, 0.1);
+         }},
+        {"a zigzag of width 2", [](CDsFigureGenerator& g) {
+             g.SetPenColor(CDsColorStorage(255, 0, 255));
+             g.SetPenWidth(2);
+             const CGmPosition zigzag[4] = {CGmPosition(15, -30, 0), CGmPosition(30, 30, 0), CGmPosition(45, -30, 0),
+                                            CGmPosition(60, 30, 0)};
+             g.DrawPolyline(4, zigzag);
+         }},
+        {"a dashed diagonal of width 2", [](CDsFigureGenerator& g) {
+             g.SetPenColor(CDsColorStorage(255, 128, 0));
+             g.SetPenWidth(2);
+             g.SetPenStyle(2);
+             const CGmPosition line[2] = {CGmPosition(15, -40, 0), CGmPosition(70, 40, 0)};
+             g.DrawPolyline(2, line);
+         }},
+    };
+}
+
+class FiguresInAnyOrderGLTest : public vyrtest::HostTest {
+protected:
+    // A fresh host of kWide x kHigh pixels, one unit a pixel, looking down at the origin.
+    static std::unique_ptr<Host> FreshHost(ERenderMode mode)
+    {
+        auto host = std::make_unique<Host>(kWide, kHigh);
+        host->Look(ViewSetup().Pixels(kWide, kHigh).Eye(SPAposition(0, 0, 100)).Field(kWide, kHigh).Clip(1, 300));
+        host->View().SetRenderMode(mode);
+        return host;
+    }
+    // What `host` shows after recording the figures of `defines` in that order.
+    static Picture Recorded(Host& host, const std::vector<Define>& defines,
+                            std::vector<std::unique_ptr<CDefinedFigure>>& figures)
+    {
+        for (auto& figure : host.Record(defines)) figures.push_back(std::move(figure));
+        return host.WholeFrame();
+    }
+    // Whether two pictures recorded in two orders agree.
+    static ::testing::AssertionResult SameInEitherOrder(ERenderMode mode, const Define& first, const Define& second)
+    {
+        std::vector<std::unique_ptr<CDefinedFigure>> kept;
+        std::unique_ptr<Host> a = FreshHost(mode);
+        const Picture ab = Recorded(*a, {first, second}, kept);
+        std::unique_ptr<Host> b = FreshHost(mode);
+        const Picture ba = Recorded(*b, {second, first}, kept);
+        for (auto& figure : kept) figure.reset();
+        return SamePicture(ab, ba);
+    }
+};
+
+}  // namespace
+
+// An STL mesh drawn as lines sets its own width: after wide figures it is as wide as when it was
+// recorded first, in every mode that draws it as lines.
+TEST_F(FiguresInAnyOrderGLTest, AnStlMeshDrawnAsLinesIsAsWideAfterWideFiguresAsBeforeThem)
+{
+    for (const ERenderMode mode : {eRenderWireframe, eRenderHiddenLines, eRenderPartialHiddenLines}) {
+        for (const auto& [name, wide] : WideFigures()) {
+            SCOPED_TRACE(std::string(name) + ", render mode " + std::to_string(int(mode)));
+            EXPECT_TRUE(SameInEitherOrder(mode, YellowStlCube(), wide));
+        }
+    }
+}
+
+// Within one figure: an item with a pen of its own leaves its colour behind for none of the items
+// after it that inherit the figure's colour, in a frame and drawn straight onto the view.
+TEST_F(FiguresInAnyOrderGLTest, AnItemThatInheritsThePenDrawsInTheFiguresColourAfterOneWithAPenOfItsOwn)
+{
+    const CGmPosition line[2] = {CGmPosition(-60, -30, 0), CGmPosition(60, -30, 0)};
+    const Define inheriting = [&](CDsFigureGenerator& g) { g.DrawPolyline(2, line); };
+    const std::vector<std::pair<const char*, Define>> owners = {
+        {"a red marker", [](CDsFigureGenerator& g) {
+             g.DrawPoint(CGmPosition(0, 20, 0), EPointStyle(3), 9, false, CGmUnitVector(1, 0, 0), 0);
+         }},
+        {"a red polyline", [](CDsFigureGenerator& g) {
+             const CGmPosition red[2] = {CGmPosition(-60, 20, 0), CGmPosition(60, 20, 0)};
+             g.DrawPolyline(2, red);
+         }},
+    };
+    // The colour of the line at model x = 0, y = -30 (row 29 from the bottom).
+    const auto lineColour = [](const Picture& picture) {
+        const unsigned char* c = picture.At(kWide / 2, kHigh / 2 - 31);
+        return std::vector<int>{c[0], c[1], c[2]};
+    };
+    for (const bool frame : {true, false}) {
+        SCOPED_TRACE(frame ? "frame" : "drawn on the view");
+        const auto shown = [frame](CDefinedFigure& figure) {
+            std::unique_ptr<Host> host = FreshHost(eRenderShade);
+            Picture picture;
+            if (frame) {
+                figure.Record(true, &host->View());
+                picture = host->WholeFrame();
+                figure.Remove(&host->View());
+            } else {
+                host->WholeFrame();
+                figure.DrawOnView(&host->View(), eDsDrawModeNormal);
+                picture = host->Front();
+                figure.Erase(&host->View());
+            }
+            return picture;
+        };
+        CDefinedFigure alone(inheriting);
+        const std::vector<int> expected = lineColour(shown(alone));
+        ASSERT_GT(expected[0] + expected[1] + expected[2], 150);
+        ASSERT_NE(expected, (std::vector<int>{255, 0, 0}));
+        for (const auto& [name, owner] : owners) {
+            SCOPED_TRACE(name);
+            CDefinedFigure figure([&, owner = owner](CDsFigureGenerator& g) {
+                g.SetPenColor(CDsColorStorage(255, 0, 0));
+                owner(g);
+                g.ResetPenColor();
+                inheriting(g);
+            });
+            EXPECT_EQ(lineColour(shown(figure)), expected);
+        }
+    }
+}
+
+// Pixel items recorded before a shaded figure that covers them are drawn over it, as they are
+// when recorded after it.
+TEST_F(FiguresInAnyOrderGLTest, PixelItemsAreDrawnOverTheModelWhateverTheOrderOfRecording)
+{
+    const SPAtransf shift = translate_transf(SPAvector(10, 0, 20));
+    const std::vector<std::pair<const char*, Define>> shaded = {
+        {"triangles and quads", [shift](CDsFigureGenerator& g) {
+             g.SetPenColor(CDsColorStorage(255, 255, 255));
+             g.SetTransformation(CGmTransformation(shift));
+             const double triangles[9] = {-40, -40, 0, 40, -40, 0, 0, 40, 0};
+             g.DrawTriangles(1, triangles, nullptr);
+             const double grid[12] = {-30, -10, 5, 30, -10, 5, -30, 30, 5, 30, 30, 5};
+             g.DrawQuads(2, 2, grid, nullptr);
+             g.EndPolygons();
+         }},
+        {"an STL cube", [](CDsFigureGenerator& g) {
+             g.SetPenColor(CDsColorStorage(255, 255, 255));
+             CVyrStlData* cube = Cube(SPAposition(0, 0, 0), 25);
+             g.DrawTrianglesStl(translate_transf(SPAvector(0, 0, 10)), cube);
+             cube->decRC();
+         }},
+    };
+    const float pixels[6] = {60, 50, 100, 70, 90, 40};
+    const float relative[4] = {0.35f, 0.4f, 0.6f, 0.6f};
+    const std::vector<std::pair<const char*, Define>> onTop = {
+        {"DrawRectangle2D", [](CDsFigureGenerator& g) {
+             g.SetPenColor(CDsColorStorage(255, 0, 0));
+             g.DrawRectangle2D(CGmPosition(0, 0, 0), 24, 14, eAlignCenter);
+         }},
+        {"DrawPolyline2D", [&](CDsFigureGenerator& g) {
+             g.SetPenColor(CDsColorStorage(255, 0, 0));
+             g.DrawPolyline2D(3, pixels);
+         }},
+        {"DrawPolyline2DRelative", [&](CDsFigureGenerator& g) {
+             g.SetPenColor(CDsColorStorage(255, 0, 0));
+             g.DrawPolyline2DRelative(2, relative, false);
+         }},
+        {"DrawPoint", [](CDsFigureGenerator& g) {
+             g.SetPenColor(CDsColorStorage(255, 0, 0));
+             g.DrawPoint(CGmPosition(5, 5, 0), EPointStyle(3), 9, false, CGmUnitVector(1, 0, 0), 0);
+         }},
+        {"a screen line to a model point", [](CDsFigureGenerator& g) {
+             g.SetPenColor(CDsColorStorage(255, 0, 0));
+             g.AddSubFigure(new CDsItemLine2D3D(50, 40, CGmPosition(10, 10, 0)));
+         }},
+    };
+    for (const auto& [shadedName, model] : shaded) {
+        for (const auto& [name, pixel] : onTop) {
+            SCOPED_TRACE(std::string(name) + " with " + shadedName);
+            std::vector<std::unique_ptr<CDefinedFigure>> kept;
+            std::unique_ptr<Host> after = FreshHost(eRenderShade);
+            const Picture drawnLast = Recorded(*after, {model, pixel}, kept);
+            std::unique_ptr<Host> before = FreshHost(eRenderShade);
+            const Picture drawnFirst = Recorded(*before, {pixel, model}, kept);
+            int red = 0;
+            for (int y = 0; y < kHigh; ++y)
+                for (int x = 0; x < kWide; ++x) {
+                    const unsigned char* c = drawnLast.At(x, y);
+                    red += c[0] > 200 && c[1] < 60 && c[2] < 60;
+                }
+            EXPECT_GT(red, 8);
+            EXPECT_TRUE(SamePicture(drawnFirst, drawnLast));
+        }
+    }
+}
+
