@@ -1,5 +1,7 @@
 #include "DsSinglePickFunctor.h"
 
+#include "DsDrawnItems.h"
+
 #include "DsComplexSection.h"
 #include "DsGeometryComputer.h"
 #include "DsGlScene.h"
@@ -139,11 +141,7 @@ bool CDsSinglePickFunctor::VisitItem(CDsLocation* location, const CDsObjectPath&
         int id = 0;
         CDsGeometry* geometry = DsPickGeometryOf(m_variant, parent, path, id);
         const SItem item{location, &path, m_variant->GetType(), m_variant->GetCategory(), geometry, id};
-        if (m_collecting) {
-            if (MayHide(location)) CollectHiding(item);
-        } else if (Prefilter(location, geometry, id)) {
-            HitTest(item, true);
-        }
+        if (Prefilter(location, geometry, id)) HitTest(item, true);
         return true;
     }
     return EnterItem(location, path, m_variant, parent);
@@ -176,16 +174,12 @@ bool CDsSinglePickFunctor::OnRegionLeaf(CDsLocation* location, const CDsObjectPa
     CDsLocation* region = location ? location->GetParent() : nullptr;
     // A region whose runs are kept is tested run by run when it completes.
     if (region && DsIsLocationDrawableCached(region)) return false;
-    if (m_stopAfterFirst && !m_hits.empty() && !m_collecting) return false;
+    if (m_stopAfterFirst && !m_hits.empty()) return false;
     if (!DsIsLocationDrawable(m_scene, location, WalkState().m_pPalette, type)) return true;
     CDsGeometry* geometry = m_variant ? m_variant->GetGeometry() : nullptr;
     if (!geometry) return true;
     const SItem item{location, &path, type, eVyrCatLeaf, geometry, id};
-    if (m_collecting) {
-        if (MayHide(location)) CollectHiding(item);
-    } else if (Prefilter(location, geometry, id)) {
-        HitTest(item, false);
-    }
+    if (Prefilter(location, geometry, id)) HitTest(item, false);
     return true;
 }
 
@@ -200,15 +194,12 @@ void CDsSinglePickFunctor::OnCompleteRegion(CDsScene*, CDsLocation* location, co
     for (int r = 0; r < runs; ++r) {
         const int first = cache[1 + 3 * r], last = cache[2 + 3 * r], key = cache[3 + 3 * r];
         for (int id = first; id <= last && id >= first; ++id) {
-            if (m_stopAfterFirst && !m_hits.empty() && !m_collecting) return;
+            if (m_stopAfterFirst && !m_hits.empty()) return;
             // The leaf's path: the region's with the leaf's id (written past the walk's own ids).
             CDsObjectPath leafPath(path);
             leafPath.AdvanceItem(id);
             const SItem item{nullptr, &leafPath, key & 0xFF, eVyrCatLeaf, geometry, id};
-            if (m_collecting)
-                CollectHiding(item);
-            else
-                HitTest(item, false);
+            HitTest(item, false);
             if (id == last) break;
         }
     }
@@ -234,32 +225,16 @@ bool CDsSinglePickFunctor::Prefilter(const CDsLocation* location, CDsGeometry* g
     return geometry->DrawPoints(*m_view, CDsGeometry::ePpCenter, id) != 0;
 }
 
-bool CDsSinglePickFunctor::MayHide(const CDsLocation* location) const
-{
-    if (m_apertureReach <= 0.0 || !location || !location->HasBoundBox() || location->Is2dBoundBoxEmpty()) return true;
-    int left = 0, top = 0, right = 0, bottom = 0;
-    if (!location->Get2dBoundBox(left, top, right, bottom)) return true;
-    return left <= m_hidingRect.right && right >= m_hidingRect.left && bottom <= m_hidingRect.top &&
-           top >= m_hidingRect.bottom;
-}
-
 bool CDsSinglePickFunctor::EnterItem(CDsLocation* location, const CDsObjectPath& path, const CDsItemVariant* variant,
                                      const CDsItemVariant* parent)
 {
     if (!variant) return false;
-    if (m_stopAfterFirst && !m_hits.empty() && !m_collecting) return false;
+    if (m_stopAfterFirst && !m_hits.empty()) return false;
     int id = 0;
     CDsGeometry* geometry = DsPickGeometryOf(variant, parent, path, id);
     if (GetTopAttributes().IsHidden()) return false;
     const int category = variant->GetCategory();
     const SItem item{location, &path, variant->GetType(), category, geometry, id};
-    if (m_collecting) {
-        // Every shown item that may cover a point a hit is answered at, though off the pick window.
-        if (!MayHide(location)) return false;
-        CollectHiding(item);
-        if (category == eVyrCatLeaf || category == eVyrCatOpenLeaf) return false;
-        return !geometry || geometry->ShouldDrawChildren(-1);
-    }
     if (!Prefilter(location, geometry, id)) return false;
     HitTest(item, false);
     if (category == eVyrCatLeaf || category == eVyrCatOpenLeaf) return false;
@@ -456,12 +431,17 @@ bool CDsSinglePickFunctor::FacesHide() const
     return m_renderMode == eRenderHiddenLines || m_renderMode == eRenderShade || m_renderMode == eRenderMixed;
 }
 
-void CDsSinglePickFunctor::CollectHidingFaces(bool on)
+void CDsSinglePickFunctor::SetHidingFaces(CDsHidingFaces faces)
 {
-    m_collecting = on;
-    if (!on) return;
     m_hidingKnown = true;
-    m_hiding = CDsHidingFaces();
+    m_hiding = std::move(faces);
+}
+
+bool CDsSinglePickFunctor::HidingNear(SDsPickRect& rect) const
+{
+    if (m_apertureReach <= 0.0) return false;
+    rect = m_hidingRect;
+    return true;
 }
 
 void CDsSinglePickFunctor::Restart()
@@ -474,22 +454,7 @@ void CDsSinglePickFunctor::Restart()
 
 SDsPickClip CDsSinglePickFunctor::ClipOf(const SItem& item) const
 {
-    SDsPickClip clip;
-    clip.plane = m_clip;
-    // A figure that is not clip-able draws with the clip planes off: what it shows is not cut.
-    if (m_sections && (!item.geometry || item.geometry->IsCutBySections()) &&
-        m_sections->CanItemBeClipped(item.path->ToVyrObjectPath()))
-        clip.scene = m_sections;
-    return clip;
-}
-
-void CDsSinglePickFunctor::CollectHiding(const SItem& item)
-{
-    if (!item.geometry || !(item.geometry->GetDrawPrimitives(item.id) & CDsGeometry::eDpFaces)) return;
-    // Faces hide where a hit on them would count opaque.
-    const int transparency = DsPickFaceTransparency(m_renderMode, item.path->GetRootPartId(), GetTopAttributes());
-    if (static_cast<double>(transparency) < kDsPickOpaqueTransparency) return;
-    m_hiding.Add(item.geometry, item.id, GetTopTransform(), ClipOf(item));
+    return DsDrawnItemClip(m_clip, m_sections, item.geometry, *item.path);
 }
 
 bool CDsSinglePickFunctor::HiddenFromViewer(const SPAposition& point)
@@ -676,12 +641,19 @@ void DsSinglePickWalk(CDsPartStorage* storage, CDsScene* scene, CDsSinglePickFun
     walk.TraverseWholeScene();
     if (functor.NeedsHidingFaces()) {
         // A hit stands beside the ray, where a face may hide it: the faces that hide are collected
-        // first, and every item is tested again against them. Hits on the ray (a face under the
-        // cursor) are what the window shows and need no such test.
+        // first, from what the frame draws, and every item is tested again against them. Hits on
+        // the ray (a face under the cursor) are what the window shows and need no such test.
+        CDsHidingFaces hiding;
+        CDsDrawnItemsFunctor drawn(functor.GetSections(), [&](const SDsDrawnItem& item) {
+            if (DsDrawnItemHides(item, functor.GetRenderMode()))
+                hiding.Add(item.geometry, item.id, item.transform, item.clip);
+        });
+        drawn.SetClipPlane(functor.GetClipPlane());
+        SDsPickRect near;
+        if (functor.HidingNear(near)) drawn.SetNear(near);
+        DsDrawnItemsWalk(storage, scene, drawn);
         functor.Restart();
-        functor.CollectHidingFaces(true);
-        walk.TraverseWholeScene();
-        functor.CollectHidingFaces(false);
+        functor.SetHidingFaces(std::move(hiding));
         walk.TraverseWholeScene();
     }
     functor.SetWalkRole(nullptr);

@@ -31,7 +31,8 @@
 //   opaque (DsPickFaceTransparency), placed by the walk's transform (transform ids included) and cut
 //   by the clip of their own hits (CDsHidingFaces); an item hidden by its path or its attributes
 //   hides nothing. They are collected only when a hit beside the ray needs them: the walk then
-//   starts again (NeedsHidingFaces, Restart) with a collecting walk first.
+//   starts again (NeedsHidingFaces, Restart) after a walk of what the frame draws
+//   (DsDrawnItems.h, which the snaps read too) collected them.
 // - A hit's point lies on its item, never on the ray beside it: a hit whose point cannot be found
 //   is no hit.
 // - The selection draws the item under the walk's whole transform (the single pick keeps OpenGL's
@@ -141,15 +142,21 @@ public:
     // The pick ray.
     const pick_ray& GetRay() const { return m_ray; }
 
+    // The scene whose sections clip, the clip plane and the render mode.
+    const CDsGlScene* GetSections() const { return m_sections; }
+    const SDsPickClipPlane* GetClipPlane() const { return m_clip; }
+    int GetRenderMode() const { return m_renderMode; }
+
     // Whether the render mode lets faces hide what lies behind them (hidden-line, shaded, mixed).
     bool FacesHide() const;
-    // While on, the walk's visits collect the faces the frame draws that hide (the shown items
-    // whose faces a hit would count opaque, near enough to the pick to cover a hit's point)
-    // instead of testing the items against the pick; from then on the hits beside the ray are
-    // tested against them.
-    void CollectHidingFaces(bool on);
+    // The faces the frame draws that hide (collected by a walk of what the frame draws): from then
+    // on the hits beside the ray are tested against them.
+    void SetHidingFaces(CDsHidingFaces faces);
+    // Where a face must lie to cover a point a hit is answered at: the rectangle its window box
+    // must reach, in a parallel view; false where any face may (a perspective view).
+    bool HidingNear(SDsPickRect& rect) const;
     // Whether a walk placed a hit beside the ray, where a face may hide it, before the faces that
-    // hide were collected: the walk must start again (Restart) with them collected.
+    // hide were given: the walk must start again (Restart) with them.
     bool NeedsHidingFaces() const { return m_needsHiding; }
     // Forgets the hits of a walk (the caller's list is cleared) to walk again.
     void Restart();
@@ -227,12 +234,7 @@ private:
     // Whether a face the frame draws hides `point` (root-part coordinates) from the viewer.
     // False, noting that the faces must be collected, while they are not.
     bool HiddenFromViewer(const SPAposition& point);
-    // Whether the location's window box comes near enough to the pick to cover a point a hit is
-    // answered at (always in a perspective view, and for a location without a window box).
-    bool MayHide(const CDsLocation* location) const;
-    // What the collecting walk keeps of an item whose faces hide.
-    void CollectHiding(const SItem& item);
-    // What the item tests and the collection share: the clip of the item's hits.
+    // The clip of the item's hits, as the frame clips it.
     SDsPickClip ClipOf(const SItem& item) const;
     // The point of the geometry's lines nearest to the cursor, in the item's model space.
     bool EdgePoint(const SItem& item, SPAposition& point);
@@ -263,10 +265,9 @@ private:
     double m_unitsX = 1.0, m_unitsY = 1.0;
     CDsScene* m_scene = nullptr;
     const CDsItemVariant* m_variant = nullptr;  // the node pushed last
-    bool m_collecting = false;
-    bool m_hidingKnown = false;  // the faces that hide were collected
+    bool m_hidingKnown = false;  // the faces that hide were given
     bool m_needsHiding = false;  // a hit beside the ray came before they were
-    CDsHidingFaces m_hiding;   // what the collecting walk found
+    CDsHidingFaces m_hiding;   // the faces that hide
     // In a parallel view, how far (pixels) from the ray the pick window reaches: its half diagonal
     // from the pixel's centre, a pixel more for safety; 0 in a perspective view or without a view.
     double m_apertureReach = 0.0;
