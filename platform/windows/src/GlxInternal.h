@@ -35,6 +35,8 @@ struct HGLRC__ {
     unsigned listSpace = 0;
     // It may hold display lists: it was current and was left since, or its space is shared.
     bool mayHoldLists = false;
+    // The context of VyrGetLastingContext, which lives as long as the process.
+    bool lasting = false;
 };
 
 struct HPBUFFERARB__ {
