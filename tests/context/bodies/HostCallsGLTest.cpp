@@ -48,6 +48,8 @@ TEST_F(HostCallsGLTest, AShowRefusedForATakenIdLeavesTheBodyOutOfTheContext)
     ASSERT_NE(refused, nullptr);
     EXPECT_FALSE(VyrShowBody(&host.Context(), refused, host.IdOf(shown), &look));
     EXPECT_EQ(host.Context().FindDsBody(refused), nullptr);
+    EXPECT_FALSE(VyrShowBody(&host.Context(), refused, 0, &look));  // an id the database refuses
+    EXPECT_EQ(host.Context().FindDsBody(refused), nullptr);
     // Told that the body is not shown, the host frees it; the context draws on without it.
     refused->lose();
     host.Context().ReFacetAll();
