@@ -24,12 +24,22 @@ vyr_install_packages() {
     $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
+# vyr_jobs [CAP]: how many jobs a step runs at once: CMAKE_BUILD_PARALLEL_LEVEL when that is set,
+# else one per processor; never more than CAP when given. The one knob of the builds, the tests and
+# the fuzz step alike.
+vyr_jobs() {
+    local jobs="${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}"
+    if [ -n "${1:-}" ] && [ "$jobs" -gt "$1" ]; then jobs="$1"; fi
+    echo "$jobs"
+}
+
 # vyr_build BUILD_DIR [extra cmake arguments...]: configures and builds everything.
 # With VYR_BUILD_TARGET set, builds only that target and what it needs. The build runs
-# CMAKE_BUILD_PARALLEL_LEVEL jobs when that is set, else one per processor.
+# vyr_jobs jobs.
 vyr_build() {
     local dir="$1"; shift
-    local jobs="${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}"
+    local jobs
+    jobs="$(vyr_jobs)"
     local launcher=()
     if command -v ccache >/dev/null 2>&1; then
         launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)

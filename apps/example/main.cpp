@@ -49,9 +49,7 @@ bool PickAndHighlight(CDsView3dCdc& view, CDsGlContext& context, const SPApositi
     std::printf("example: picked item %d at (%.2f, %.2f, %.2f)\n", picked.GetObjectPath().GetLastId(), at->x(),
                 at->y(), at->z());
     // Drawn into the window's front buffer over the frame and kept over refreshes until
-    // UnHighlightLocations; a saved picture never shows it. A window that waits to be repainted
-    // gets none: the host's paint handling marks it painted (ValidateView) once the frame is up.
-    context.ValidateView(&view);
+    // UnHighlightLocations; a saved picture never shows it.
     context.HighlightLocations({picked.GetObjectPath()}, eAttribSetHighlight);
     return true;
 }

@@ -453,19 +453,80 @@ bool CVyrBodyGeometry::VisitFaces(int, CDsFaceVisitor& visitor)
     return true;
 }
 
+CDsGlContext* CVyrBodyGeometry::GetContext() const
+{
+    return static_cast<CDsGlContext*>(m_context.Get());
+}
+
 namespace {
 
+// The model part of the context's scene.
+int ModelPartOf(CDsGlContext* context)
+{
+    return context->GetScene()->GetDbScene().GetPeerPartId();
+}
+
+// What item `itemId` of the context's model part holds, as the host's calls see it.
+struct SFiled {
+    bool taken = false;                     // the part holds an item of that id
+    CVyrBodyGeometry* geometry = nullptr;   // its geometry when it is one of a body or copy
+};
+SFiled FiledAt(CDsGlContext* context, int itemId)
+{
+    SFiled filed;
+    const CDsPart* part = CDsPartStorage::instance()->GetPart(ModelPartOf(context));
+    const CDsItemVariant* item = part ? part->FindItem(itemId) : nullptr;
+    filed.taken = item != nullptr;
+    filed.geometry = item ? dynamic_cast<CVyrBodyGeometry*>(item->GetGeometry()) : nullptr;
+    return filed;
+}
+
+// Whether the context's model part files `shown` for this context under an id other than `itemId`.
+bool FiledElsewhere(CDsGlContext* context, ENTITY* shown, int itemId)
+{
+    const CDsPart* part = CDsPartStorage::instance()->GetPart(ModelPartOf(context));
+    if (!part) return false;
+    for (const auto& entry : part->GetItems()) {
+        const auto* geometry = entry.second ? dynamic_cast<const CVyrBodyGeometry*>(entry.second->GetGeometry()) : nullptr;
+        if (entry.first != itemId && geometry && geometry->GetEntity() == shown && geometry->GetContext() == context)
+            return true;
+    }
+    return false;
+}
+
+// Whether `shown` may be filed as item `itemId` of the context: the id is free, or holds what a
+// closed window of the document filed (a body's or copy's geometry whose context is gone, which
+// draws nothing and is filed anew). An item of a live context, or of another kind, keeps its id,
+// and an entity the context files under another id is not filed twice (only an entity the context
+// shows already can be filed: the part is searched only then).
+bool MayFile(CDsGlContext* context, ENTITY* shown, int itemId, bool alreadyShown)
+{
+    const SFiled filed = FiledAt(context, itemId);
+    if (filed.taken && !(filed.geometry && !filed.geometry->GetContext())) return false;
+    return !alreadyShown || !FiledElsewhere(context, shown, itemId);
+}
+
 // Files the geometry of `shown` into the context's scene database as item `itemId` of the model
-// part; false (the geometry not kept) when the database refuses the id.
+// part, in place of what a closed window left there (see MayFile); false (the geometry not kept)
+// when the database refuses the id.
 bool FileGeometry(CDsGlContext* context, ENTITY* shown, int itemId, const CDsAttributes* attributes)
 {
-    const int part = context->GetScene()->GetDbScene().GetPeerPartId();
+    const CVyrObjectId id(ModelPartOf(context), itemId);
+    if (FiledAt(context, itemId).taken) CDsPartStorage::instance()->RemoveItem(id, nullptr);
     std::unique_ptr<CVyrBodyGeometry> geometry(new CVyrBodyGeometry(shown, context));
-    if (!CDsPartStorage::instance()->AddItem(CVyrObjectId(part, itemId), kBodyType, geometry.get(), nullptr, attributes,
-                                             nullptr, nullptr, true))
+    if (!CDsPartStorage::instance()->AddItem(id, kBodyType, geometry.get(), nullptr, attributes, nullptr, nullptr, true))
         return false;
     geometry.release();  // the database's now
     return true;
+}
+
+// Whether item `itemId` of the context holds the geometry of `shown` filed for this context, or
+// nothing at all.
+bool MayTakeOut(CDsGlContext* context, ENTITY* shown, int itemId)
+{
+    const SFiled filed = FiledAt(context, itemId);
+    if (!filed.taken) return true;
+    return filed.geometry && filed.geometry->GetEntity() == shown && filed.geometry->GetContext() == context;
 }
 
 }  // namespace
@@ -473,17 +534,21 @@ bool FileGeometry(CDsGlContext* context, ENTITY* shown, int itemId, const CDsAtt
 bool VyrShowBody(CDsGlContext* context, BODY* body, int itemId, const CDsAttributes* attributes)
 {
     if (!context || !body) return false;
+    const bool made = context->FindDsBody(body) == nullptr;
+    if (!MayFile(context, body, itemId, !made)) return false;
     context->add(body);
     if (!context->FindDsBody(body)) return false;
-    return FileGeometry(context, body, itemId, attributes);
+    if (FileGeometry(context, body, itemId, attributes)) return true;
+    if (made) context->remove(body);  // a refused call leaves the context as it was
+    return false;
 }
 
-void VyrHideBody(CDsGlContext* context, BODY* body, int itemId)
+bool VyrHideBody(CDsGlContext* context, BODY* body, int itemId)
 {
-    if (!context) return;
-    const int part = context->GetScene()->GetDbScene().GetPeerPartId();
-    CDsPartStorage::instance()->RemoveItem(CVyrObjectId(part, itemId), nullptr);
-    if (body) context->remove(body);
+    if (!context || !body || !MayTakeOut(context, body, itemId)) return false;
+    CDsPartStorage::instance()->RemoveItem(CVyrObjectId(ModelPartOf(context), itemId), nullptr);
+    context->remove(body);
+    return true;
 }
 
 namespace {
@@ -510,6 +575,7 @@ bool VyrShowCopy(CDsGlContext* context, ENTITY* copy, int itemId, const CDsAttri
 {
     if (!context || !copy) return false;
     const bool made = CopyGroupOf(context, copy) == nullptr;
+    if (!MayFile(context, copy, itemId, !made)) return false;
     context->AddCopy(copy);
     CDsItemsCopy* group = CopyGroupOf(context, copy);
     if (!group || !group->GetBody()) return false;
@@ -518,10 +584,10 @@ bool VyrShowCopy(CDsGlContext* context, ENTITY* copy, int itemId, const CDsAttri
     return false;
 }
 
-void VyrHideCopy(CDsGlContext* context, ENTITY* copy, int itemId)
+bool VyrHideCopy(CDsGlContext* context, ENTITY* copy, int itemId)
 {
-    if (!context) return;
-    const int part = context->GetScene()->GetDbScene().GetPeerPartId();
-    CDsPartStorage::instance()->RemoveItem(CVyrObjectId(part, itemId), nullptr);
-    if (copy) RemoveCopyGroup(context, copy);
+    if (!context || !copy || !MayTakeOut(context, copy, itemId)) return false;
+    CDsPartStorage::instance()->RemoveItem(CVyrObjectId(ModelPartOf(context), itemId), nullptr);
+    RemoveCopyGroup(context, copy);
+    return true;
 }

@@ -103,6 +103,8 @@ public:
 
     // The body, or the copy entity, the geometry shows.
     ENTITY* GetEntity() const { return m_entity; }
+    // The context the geometry shows the entity in; null once that context is gone.
+    CDsGlContext* GetContext() const;
 
 private:
     // What the geometry draws as the context shows it now: the body group and, for a copy, the
@@ -137,18 +139,32 @@ private:
     std::vector<SFaceTriangles> m_faces;  // by face index (VisitFaces)
 };
 
+// Ids. Item `itemId` of the context's model part may be free, or hold what a closed window of the
+// document filed there (a geometry whose context is gone: it draws nothing, and showing an entity
+// under its id files the entity anew in its place), so that a document opened again in a new
+// context shows its bodies under the ids they had. Any other item keeps its id: a show under it is
+// refused, and so is a show of an entity the context files under another id already, and a hide
+// under an id that holds another entity's item (another body, a copy, another context's, another
+// kind of item). A refused call answers false and changes nothing: the context neither shows nor
+// loses anything.
+//
 // Shows `body` in `context` (CDsGlContext::add) and files its geometry into the context's scene
-// database as item `itemId` of the model part, with `attributes` (may be null). False when the
-// context cannot show the body or the database refuses the id.
+// database as item `itemId` of the model part, with `attributes` (null: the item has none of its
+// own and takes the look of object type 1 in the part's palette, black until the host sets that
+// entry). False when the context cannot show the body or the id is refused (see above); a body
+// this call added to the context is then taken out again.
 bool VyrShowBody(CDsGlContext* context, BODY* body, int itemId, const class CDsAttributes* attributes);
-// Takes item `itemId` out of the context's scene database and the body out of the context.
-void VyrHideBody(CDsGlContext* context, BODY* body, int itemId);
+// Takes item `itemId` out of the context's scene database and the body out of the context; an id
+// that holds no item takes only the body out. False, with nothing changed, for a null context or
+// body and for an id that holds another entity's item.
+bool VyrHideBody(CDsGlContext* context, BODY* body, int itemId);
 // Shows `copy`, an instance's copy of a body the context shows, as a copy of that body
 // (CDsGlContext::AddCopy: no second faceting) and files its geometry into the context's scene
 // database as item `itemId` of the model part, with `attributes` (may be null). False when the
-// context shows no body `copy` copies, or the database refuses the id (a copy this call made is
+// context shows no body `copy` copies, or the id is refused (see above; a copy this call made is
 // then taken away again).
 bool VyrShowCopy(CDsGlContext* context, ENTITY* copy, int itemId, const class CDsAttributes* attributes);
 // Takes item `itemId` out of the context's scene database and the copy out of the context
-// (CDsGlContext::RemoveCopy), deleting its copy group. Call it before the copy entity goes.
-void VyrHideCopy(CDsGlContext* context, ENTITY* copy, int itemId);
+// (CDsGlContext::RemoveCopy), deleting its copy group. Call it before the copy entity goes. False,
+// with nothing changed, as VyrHideBody.
+bool VyrHideCopy(CDsGlContext* context, ENTITY* copy, int itemId);

@@ -39,6 +39,10 @@ int CDsGlContext::sOpenGLPickEnabled = 1;
 
 namespace {
 
+// Whether sCurrentView was made current for a view in pick mode (with the lasting context, or
+// with its own where its device context cannot take that one).
+bool sCurrentForPick = false;
+
 // The record of `view` in its own context, or in `fallback` when it has none that is a gl_context
 // (a view that has just left its context).
 gl_context_data* RecordOf(view3d* view, gl_context* fallback)
@@ -220,8 +224,7 @@ void CDsGlContext::remove_view(view3d* view)
     if (view3d* current = sCurrentView) {
         sCurrentView = nullptr;
         gl_context_data* record = RecordOf(current, this);
-        if (record && record->get_GLRC() && wglMakeCurrent(record->get_DC(), record->get_GLRC()))
-            sCurrentView = current;
+        if (record && record->get_GLRC()) StBindRecord(current, record);
     }
 }
 
@@ -247,16 +250,32 @@ void CDsGlContext::DeletePlainViewRecord(view3d* view)
 
 bool CDsGlContext::MakeCurrent(view3d* view)
 {
-    if (view == sCurrentView) return view != nullptr;
     if (!view) {
         sCurrentView = nullptr;
         return false;
     }
+    if (StIsCurrentAsWanted(view)) return true;
     gl_context_data* record = Get_gl_context_data(view);
     if (!record || !record->get_GLRC()) return false;
     if (wglGetCurrentContext()) glFlush();
-    if (!wglMakeCurrent(record->get_DC(), record->get_GLRC())) return false;
+    return StBindRecord(view, record);
+}
+
+bool CDsGlContext::StIsCurrentAsWanted(view3d* view)
+{
+    return view && view == sCurrentView && (view->get_pick_mode() != 0) == sCurrentForPick;
+}
+
+bool CDsGlContext::StBindRecord(view3d* view, gl_context_data* record)
+{
+    if (!view || !record || !record->get_GLRC()) return false;
+    const bool forPick = view->get_pick_mode() != 0;
+    HGLRC lasting = forPick ? VyrGetLastingContext() : nullptr;
+    if (!(lasting && wglMakeCurrent(record->get_DC(), lasting)) &&
+        !wglMakeCurrent(record->get_DC(), record->get_GLRC()))
+        return false;
     sCurrentView = view;
+    sCurrentForPick = forPick;
     return true;
 }
 

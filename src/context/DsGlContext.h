@@ -9,6 +9,22 @@
 // MakeCurrent calls wglMakeCurrent only for a view other than sCurrentView, and records the view
 // only when the switch succeeded.
 //
+// Picks draw in the process's lasting context. Mesa keeps about half a megabyte for every OpenGL
+// context that ever selected or took feedback, until the process ends, so a pick in each
+// document's own contexts would grow a long session by that much per document. A view in pick
+// mode is therefore made current with the lasting context of the Windows layer
+// (VyrGetLastingContext) on its record's device context: as it enters pick mode
+// (CDsView3dCdc::pick_mode_switched), before the pick sets anything up, and whenever it is made
+// current while it picks. The view then sets the lasting context up for itself as a pick does
+// (camera, pick region, viewport: CDsView3dCdc::SetupRenderingTransforms), as its own context
+// holds its camera after a frame, and every pick sets up the rest it draws with (polygon and
+// clipping state), so the lasting context answers as the view's own would.
+// As the view leaves pick mode its own context is made current again (when it is still
+// sCurrentView), with the state the host left in it: the pick changed none of it. A view that
+// leaves pick mode for a moment on the way (a ray test) and enters it again finds the pick's state
+// where it left it. A record whose device context cannot take the lasting context (a memory
+// bitmap's) picks in the record's own context.
+//
 // Views and records: add_view gives the view a record (gl_context_data) with a new OpenGL context
 // on the view's device context; the first view added also gives the context its shared record.
 // The record holds one use of the view's device context (through the view's driver) while the
@@ -236,11 +252,20 @@ public:
     // --- Current OpenGL view --------------------------------------------------------------
     // The view whose OpenGL context is current (null: none known).
     static view3d* sCurrentView;
-    // Makes `view`'s OpenGL context current and records the view, when it is not sCurrentView:
-    // pending drawing is flushed, then wglMakeCurrent with the record this context has for the
-    // view. Null forgets sCurrentView. A view without a record (or whose record has no context)
-    // changes nothing. True when `view` is sCurrentView afterwards.
+    // Makes `view`'s OpenGL context current and records the view, when it is not sCurrentView
+    // (or is, made current for a pick mode it has left since, or the other way round): pending
+    // drawing is flushed, then wglMakeCurrent with the record this context has for the view (the
+    // lasting context on the record's device context while the view is in pick mode, see the
+    // header comment). Null forgets sCurrentView. A view without a record (or whose record has no
+    // context) changes nothing. True when `view` is sCurrentView afterwards.
     bool MakeCurrent(view3d* view);
+    // Whether `view` is sCurrentView, made current as its pick mode asks (the lasting context in
+    // pick mode, its own outside it).
+    static bool StIsCurrentAsWanted(view3d* view);
+    // Makes `record`'s device context current for `view` (its record, with a context) with the
+    // context its pick mode asks for, and records the view; false (nothing changed) when no
+    // context can be made current there.
+    static bool StBindRecord(view3d* view, gl_context_data* record);
     // Makes the current core view's OpenGL context current (as CDsView3dCdc::StGetCurrent does),
     // then presents its picture (gl_context::swap_buffers with the view's record, in the view's
     // own context). False when there is no current view with a record, or the swap fails.

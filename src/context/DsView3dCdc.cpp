@@ -278,12 +278,27 @@ CDsView3dCdc* CDsView3dCdc::StGetCurrent()
 void CDsView3dCdc::StMakeGlCurrentView(view3d* view)
 {
     auto* core = dynamic_cast<CDsView3dCdc*>(view);
-    if (!core || CDsGlContext::sCurrentView == core) return;
+    if (!core || CDsGlContext::StIsCurrentAsWanted(core)) return;
     CDsGlContext* context = core->GetGlContext();
     if (!context) return;
     gl_context_data* record = context->Get_gl_context_data(core);
     if (!record || !record->get_GLRC()) return;
-    if (wglMakeCurrent(record->get_DC(), record->get_GLRC())) CDsGlContext::sCurrentView = core;
+    CDsGlContext::StBindRecord(core, record);
+}
+
+void CDsView3dCdc::pick_mode_switched(bool on)
+{
+    if (!on) {
+        if (CDsGlContext::sCurrentView == this) StMakeGlCurrentView(this);
+        return;
+    }
+    StMakeGlCurrentView(this);
+    // The lasting context holds what the last pick of any view left in it: the pick starts from
+    // this view's camera, viewport and pick region, as the view's own context after a frame
+    // holds its camera (a pick may give clip planes before it sets up its matrices).
+    HGLRC lasting = VyrGetLastingContext();
+    if (CDsGlContext::sCurrentView == this && lasting && wglGetCurrentContext() == lasting)
+        SetupRenderingTransforms(true, true, false, nullptr);
 }
 
 void CDsView3dCdc::StSetCurrent(CDsView3dCdc* view, bool)

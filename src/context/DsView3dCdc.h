@@ -195,7 +195,8 @@ public:
     // The current view (null when none). When it has a context and is not the current OpenGL view,
     // its OpenGL context is made current first (once: later calls find it current).
     static CDsView3dCdc* StGetCurrent();
-    // The same OpenGL switch for `view` when it is a core view, without changing the current view.
+    // The same OpenGL switch for `view` when it is a core view, without changing the current view:
+    // while the view is in pick mode, with the lasting context (see CDsGlContext's header comment).
     static void StMakeGlCurrentView(view3d* view);
     // Makes `view` the current view; when it differs from the current one and has a context,
     // pending drawing is flushed and its OpenGL context made current. The flag is not used.
@@ -414,6 +415,14 @@ public:
     // Deletes the off-screen buffer; with a context, also its highlight data (the paths kept to
     // be highlighted again after the next refresh).
     void InvalidatePBuffers();
+
+protected:
+    // As the view enters pick mode, makes its OpenGL current with the lasting context
+    // (StMakeGlCurrentView), so that the pick draws there from its first call on, set up for the
+    // view as for a pick (SetupRenderingTransforms with `pick` and `depth`); as it leaves pick
+    // mode while it is the current OpenGL view, makes its own context current again, as the pick
+    // found it.
+    void pick_mode_switched(bool on) override;
 
 private:
     // ZoomAll's first step (see there).

@@ -274,9 +274,20 @@ bool CDsImageFormatsConvertor::FormatImage(view3d* view, EDsImageFormat format, 
     return true;
 }
 
-void CDsImageFormatsConvertor::CropRect(double scale, const CRect* rect, view3d* view)
+bool CDsImageFormatsConvertor::CropMeetsViewport(const CRect* rect, view3d* view)
 {
-    if (!rect || !m_image || !view) return;
+    if (!rect) return true;
+    if (!view) return false;
+    int x = 0, y = 0, w = 0, h = 0;
+    view->get_viewport(x, y, w, h);
+    return std::max(int(rect->left), x) < std::min(int(rect->right), x + w) &&
+           std::max(int(rect->top), y) < std::min(int(rect->bottom), y + h);
+}
+
+bool CDsImageFormatsConvertor::CropRect(double scale, const CRect* rect, view3d* view)
+{
+    if (!rect) return true;
+    if (!m_image || !view) return false;
     const double s = EffectiveScale(scale);
     int x = 0, y = 0, w = 0, h = 0;
     view->get_viewport(x, y, w, h);
@@ -285,7 +296,7 @@ void CDsImageFormatsConvertor::CropRect(double scale, const CRect* rect, view3d*
     const int cropX = int((left - x) * s), cropY = int((top - y) * s);
     const int cropW = int((right - left) * s), cropH = int((bottom - top) * s);
     dscodec::SRgbPicture& picture = m_image->picture;
-    if (cropW <= 0 || cropH <= 0 || cropX >= picture.width || cropY >= picture.height) return;
+    if (cropW <= 0 || cropH <= 0 || cropX >= picture.width || cropY >= picture.height) return false;
     const int width = std::min(cropW, picture.width - cropX), height = std::min(cropH, picture.height - cropY);
     std::vector<uint8_t> rows(size_t(width) * size_t(height) * 3);
     for (int r = 0; r < height; ++r)
@@ -295,6 +306,7 @@ void CDsImageFormatsConvertor::CropRect(double scale, const CRect* rect, view3d*
     picture.width = width;
     picture.height = height;
     picture.rgb.swap(rows);
+    return true;
 }
 
 bool CDsImageFormatsConvertor::SaveImageToFile(const CVyrString& file)
@@ -342,10 +354,16 @@ bool CDsImageFormatsConvertor::SaveImageToFile(CFile* file)
 bool CDsImageFormatsConvertor::SaveImage(view3d* view, EDsImageFormat format, const CVyrString& file, double scale,
                                          bool imageFlag, CRect* crop, bool fromBuffer)
 {
+    if (!CropMeetsViewport(crop, view)) {
+        DisplayErrorMessage("the crop rectangle of a picture lies outside its view");
+        return false;
+    }
     bool saved = false;
     if (FormatImage(view, format, scale, imageFlag, fromBuffer)) {
-        CropRect(scale, crop, view);
-        saved = SaveImageToFile(file);
+        if (CropRect(scale, crop, view))
+            saved = SaveImageToFile(file);
+        else
+            DisplayErrorMessage("nothing of the crop rectangle is left in the picture");
     }
     FreeSecImage();
     return saved;
@@ -354,10 +372,16 @@ bool CDsImageFormatsConvertor::SaveImage(view3d* view, EDsImageFormat format, co
 bool CDsImageFormatsConvertor::SaveImage(view3d* view, EDsImageFormat format, CFile* file, double scale,
                                          bool imageFlag, CRect* crop, bool fromBuffer)
 {
+    if (!CropMeetsViewport(crop, view)) {
+        DisplayErrorMessage("the crop rectangle of a picture lies outside its view");
+        return false;
+    }
     bool saved = false;
     if (FormatImage(view, format, scale, imageFlag, fromBuffer)) {
-        CropRect(scale, crop, view);
-        saved = SaveImageToFile(file);
+        if (CropRect(scale, crop, view))
+            saved = SaveImageToFile(file);
+        else
+            DisplayErrorMessage("nothing of the crop rectangle is left in the picture");
     }
     FreeSecImage();
     return saved;

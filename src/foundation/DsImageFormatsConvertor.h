@@ -114,9 +114,11 @@ public:
     // off-screen picture is copied instead when it has one. False when the view cannot be
     // rendered; above scale 1 the failure also shows message 865 once. `crop` is not used.
     bool CreateImage(view3d* view, CBitmap& bitmap, double scale, bool imageFlag, CRect* crop, bool fromBuffer);
-    // Renders as CreateImage, crops to `crop` (window pixels, limited to the viewport; nothing
-    // when the part inside is empty) and saves in `format` to the file. False when nothing was
-    // written: a format outside 0..3 (nothing rendered), a failed rendering or an unwritable file.
+    // Renders as CreateImage, crops to `crop` (window pixels, limited to the viewport) and saves in
+    // `format` to the file. False when nothing was written: a format outside 0..3 (nothing
+    // rendered), a crop that leaves nothing of the viewport or of the picture (nothing rendered
+    // when it misses the viewport; one warning line), a failed rendering (a view of no size among
+    // them: a window of no width or height) or an unwritable file.
     bool SaveImage(view3d* view, EDsImageFormat format, const CVyrString& file, double scale, bool imageFlag,
                    CRect* crop, bool fromBuffer);
     // The same into an open framework file (written at its position).
@@ -144,8 +146,11 @@ private:
     bool FormatImage(view3d* view, EDsImageFormat format, double scale, bool imageFlag, bool fromBuffer);
     // Renders the view into `bitmap`.
     bool DrawImageToMemory(view3d* view, CBitmap& bitmap, double scale, bool fromBuffer);
-    // Crops the picture in use to the rectangle (see SaveImage).
-    void CropRect(double scale, const CRect* rect, view3d* view);
+    // Whether the crop rectangle (none: yes) meets the view's viewport.
+    static bool CropMeetsViewport(const CRect* rect, view3d* view);
+    // Crops the picture in use to the rectangle (see SaveImage); true without one, false when
+    // nothing of it is left in the picture.
+    bool CropRect(double scale, const CRect* rect, view3d* view);
     // Writes the picture in use to the file (beside it, then renamed).
     bool SaveImageToFile(const CVyrString& file);
     // Writes the picture in use into the open file.

@@ -409,6 +409,12 @@ void CDsItemsFace::DrawGl(view3d& view)
     if (GetUseGlList() && mesh && mesh->GetRevision() != m_listRevision) DeleteGlList();
     const bool vertexColours = UsesVertexColours();
     const bool immediate = view.GetDocumentFlag(eDsDocumentFlagImmediateMesh);
+    // A pick's selection or feedback reads no list: the painter sends the mesh from client arrays
+    // (see CDsGlMeshPainter).
+    if (CDsGlMeshPainter::StSelectsOrFeedsBack()) {
+        if (mesh) FacePainter().DrawIndexedMesh(view, mesh, immediate);
+        return;
+    }
     const bool lists = DisplayListsInUse();
     if (GetUseGlList() && lists && !CDsGlContext::sPrintMode && !immediate && !vertexColours) {
         glCallList(GetGlListName());

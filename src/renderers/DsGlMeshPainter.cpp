@@ -91,11 +91,19 @@ GLuint MakeBuffer(const std::vector<float>& data)
 
 // --- Choosing the road ----------------------------------------------------------------------------
 
+bool CDsGlMeshPainter::StSelectsOrFeedsBack()
+{
+    GLint mode = GL_RENDER;
+    glGetIntegerv(GL_RENDER_MODE, &mode);
+    return mode == GL_SELECT || mode == GL_FEEDBACK;
+}
+
 bool CDsGlMeshPainter::DrawIndexedMesh(view3d& view, CVyrIndexedMesh* mesh, bool immediate)
 {
     if (!mesh) return false;
     gDsMeshGl.FrontFace(immediate && m_reflect ? GL_CW : GL_CCW);
     if (mesh->get_num_polygon() < 1 || !mesh->get_polygon(0)) return false;
+    if (StSelectsOrFeedsBack()) return MeshToClientArrays(*mesh);
     const bool useVbo = UseVBOSwitch();
     const bool toBitmap = RendersToBitmap(view);
     if (!useVbo && !immediate && !toBitmap && DrawDisplayList(*mesh)) return true;
@@ -165,6 +173,74 @@ bool CDsGlMeshPainter::MeshToGL(CVyrIndexedMesh* mesh, bool immediate, bool useB
     }
 
     if (m_colorPerVertex) gDsMeshGl.Color4f(color[0], color[1], color[2], color[3]);
+    return true;
+}
+
+bool CDsGlMeshPainter::MeshToClientArrays(const CVyrIndexedMesh& mesh)
+{
+    // The blocks MeshToGL sends, as runs of positions of the same primitives and vertex orders.
+    struct SRun {
+        GLenum mode;
+        GLint first;
+        GLsizei count;
+    };
+    static std::vector<SRun> runs;
+    std::vector<float>& positions = ScratchPositions();
+    runs.clear();
+    positions.clear();
+    const auto begin = [&](GLenum mode) { runs.push_back(SRun{mode, static_cast<GLint>(positions.size() / 3), 0}); };
+    const auto add = [&](const CVyrPolygonVertex* vertex) {
+        if (!vertex) return;
+        const float* p = vertex->GetFloatPosition();
+        positions.insert(positions.end(), p, p + 3);
+    };
+    const auto end = [&] { runs.back().count = static_cast<GLsizei>(positions.size() / 3) - runs.back().first; };
+    const int count = mesh.get_num_polygon();
+    const bool plain = mesh.get_polygon(0)->get_share_info() == -2;
+    for (int next = 0; next < count;) {
+        const CVyrIndexedPolygon* polygon = mesh.get_polygon(next);
+        const int n = polygon->num_vertex();
+        if (n < 3) {
+            ++next;
+            continue;
+        }
+        if (plain && (n == 3 || n == 4)) {
+            begin(n == 3 ? GL_TRIANGLES : GL_QUADS);
+            for (; next < count && mesh.get_polygon(next)->num_vertex() == n; ++next)
+                for (int k = 0; k < n; ++k) add(mesh.get_polygon(next)->get_vertex(k));
+        } else if (!plain && n == 3) {
+            begin(GL_TRIANGLE_STRIP);
+            for (int k = 0; k < 3; ++k) add(polygon->get_vertex(k));
+            for (++next; next < count; ++next) {
+                const CVyrIndexedPolygon* more = mesh.get_polygon(next);
+                if (more->get_share_info() == -1 || more->num_vertex() != 3) break;
+                add(more->get_vertex(2));
+            }
+        } else if (!plain && n == 4) {
+            begin(GL_QUAD_STRIP);
+            for (int k : {0, 1, 3, 2}) add(polygon->get_vertex(k));
+            for (++next; next < count; ++next) {
+                const CVyrIndexedPolygon* more = mesh.get_polygon(next);
+                if (more->get_share_info() == -1 || more->num_vertex() != 4) break;
+                add(more->get_vertex(3));
+                add(more->get_vertex(2));
+            }
+        } else {
+            begin(GL_POLYGON);
+            for (int k = 0; k < n; ++k) add(polygon->get_vertex(k));
+            ++next;
+        }
+        end();
+    }
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    CDsDriverGl::BindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
+    for (GLenum array : {GL_NORMAL_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_EDGE_FLAG_ARRAY})
+        glDisableClientState(array);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, positions.data());
+    for (const SRun& run : runs)
+        if (run.count > 0) glDrawArrays(run.mode, run.first, run.count);
+    glPopClientAttrib();
     return true;
 }
 

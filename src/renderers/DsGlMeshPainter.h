@@ -6,6 +6,11 @@
 //   extension "GL_ARB_vertex_buffer_object"), for meshes of more than 50 polygons;
 // - immediate mode: with the immediate flag, while the view's context renders into a bitmap,
 //   with the switch "DontUseDisplayListForFaces", and for meshes that the other roads do not take.
+// While OpenGL selects or takes feedback (a pick), the mesh goes out on none of these roads but
+// from client-side arrays of its positions, in the same blocks and vertex orders: Mesa never frees
+// a buffer object's storage that a selection or feedback pass read from, so a display list (its
+// vertex store), a vertex buffer or the buffer behind immediate mode read by picks would stay in
+// memory after the mesh and its document went, or with every pick.
 // A mesh in strip order goes out as triangle and quad strips (a polygon with strip link -1 begins
 // a strip, any other continues the one before); a mesh without strip order (link -2 in its first
 // polygon) as runs of triangles and quads sharing one glBegin, other polygons each on its own. A
@@ -67,6 +72,8 @@ public:
     // Draws `mesh` in `view` (see the header comment; `immediate` is the view's document flag 1).
     // False, nothing drawn, for a null mesh or a mesh without polygons.
     bool DrawIndexedMesh(view3d& view, CVyrIndexedMesh* mesh, bool immediate);
+    // Whether OpenGL selects or takes feedback now (the render mode of the current context).
+    static bool StSelectsOrFeedsBack();
     // Draws the mesh's silhouette lines for the view's camera as separate lines; false only for a
     // null mesh.
     bool DrawSilhouette(view3d& view, CVyrIndexedMesh* mesh);
@@ -74,6 +81,9 @@ public:
 private:
     // Sends the mesh (blocks, strips or buffers); false for a null mesh or one without polygons.
     bool MeshToGL(CVyrIndexedMesh* mesh, bool immediate, bool useBuffers);
+    // Sends the positions of the mesh (with polygons) from client-side arrays, in MeshToGL's
+    // blocks, no buffer object bound; the client arrays are put back as they were. True.
+    bool MeshToClientArrays(const CVyrIndexedMesh& mesh);
     // Calls the mesh's list of the painter's kind, compiling it first when needed; false when
     // lists are off or none could be made.
     bool DrawDisplayList(CVyrIndexedMesh& mesh);

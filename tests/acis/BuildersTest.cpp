@@ -91,6 +91,18 @@ TEST(SpaBuilders, BadSizesAreRefused)
     // Without an outcome to fill, failure is still just a null body.
     EXPECT_EQ(make_sphere(SPAposition(), -1.0), nullptr);
     EXPECT_EQ(set_body_transform(nullptr, SPAtransf()).error_number(), NULL_ENTITY);
+    {
+        // A transform made from a zero scale or a non-finite value is refused; the body keeps its own.
+        BodyPtr placed(make_block(0, 0, 0, 1, 1, 1));
+        ASSERT_TRUE(set_body_transform(placed.get(), translate_transf(SPAvector(5, 0, 0))).ok());
+        const TRANSFORM* before = placed->transform();
+        for (const SPAtransf& bad : {scale_transf(0.0), translate_transf(SPAvector(kNaN, 0, 0)),
+                                     translate_transf(SPAvector(1, 0, 0)) * scale_transf(kNaN)}) {
+            EXPECT_EQ(set_body_transform(placed.get(), bad).error_number(), BAD_ARGUMENT);
+            ASSERT_EQ(placed->transform(), before);
+            EXPECT_DOUBLE_EQ(placed->transform()->transform().translation().x(), 5.0);
+        }
+    }
 
     BODY* empty = new BODY();
     BodyPtr block(make_block(0, 0, 0, 1, 1, 1));

@@ -237,3 +237,24 @@ TEST(SpaValues, DegenerateTransformsAreTheIdentity)
     EXPECT_TRUE(restore_transf(SPAmatrix(), SPAvector(kNaN, 0, 0)).identity());
     EXPECT_TRUE(translate_transf(SPAvector()).identity());
 }
+
+// A transform made from input that describes none says so, and so does everything composed with
+// it; the identity made on purpose, and every proper transform, are valid.
+TEST(SpaValues, DegenerateTransformsAreNotValidAndNeitherIsWhatTheyCompose)
+{
+    const SPAmatrix singular(SPAvector(1, 0, 0), SPAvector(1, 0, 0), SPAvector(0, 0, 1));
+    const SPAtransf move = translate_transf(SPAvector(1, 2, 3));
+    for (const SPAtransf& bad : {scale_transf(0.0), scale_transf(-2.0), scale_transf(kNaN), rotate_transf(1.0, SPAvector()),
+                                 rotate_transf(kNaN, SPAvector(0, 0, 1)), reflect_transf(SPAvector()),
+                                 restore_transf(singular, SPAvector()), restore_transf(SPAmatrix(), SPAvector(), 0.0),
+                                 restore_transf(SPAmatrix(), SPAvector(kNaN, 0, 0)), translate_transf(SPAvector(0, kNaN, 0))}) {
+        EXPECT_FALSE(bad.valid());
+        EXPECT_FALSE((move * bad).valid());
+        EXPECT_FALSE((bad * move).valid());
+        EXPECT_FALSE(bad.inverse().valid());
+    }
+    for (const SPAtransf& good : {SPAtransf(), translate_transf(SPAvector()), move, scale_transf(2.0),
+                                  rotate_transf(0.5, SPAvector(0, 0, 1)), reflect_transf(SPAvector(1, 0, 0)),
+                                  move * scale_transf(0.5), move.inverse()})
+        EXPECT_TRUE(good.valid());
+}

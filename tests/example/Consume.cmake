@@ -4,8 +4,9 @@
 #                 print its pick, write its picture and find the installed data folder
 #   MODE=tree     configures the host with the source tree (TREE, through add_subdirectory),
 #                 compiles the host's code (which needs every include folder the two targets carry)
-#                 and checks that its link names every library of the tree; building the tree's
-#                 libraries a second time is left to the normal build
+#                 and checks that its link names every library of the tree, and that configured
+#                 with no build type the tree's libraries still compile optimised; building the
+#                 tree's libraries a second time is left to the normal build
 # The consumer gets the build's generator, compilers, build type, compiler launcher and sanitizers.
 # Everything it makes stays in WORK, emptied first. The host runs on the X display of the test, with
 # stores and temporary files in WORK and, when sanitized, the tests' leak suppressions.
@@ -71,6 +72,38 @@ if(MODE STREQUAL "tree")
   expect("${libraries}" libVyrDsCore.so libvyr_host_display.a libvyr_windows.so libvyr_mfc.so libvyr_services.so
          libvyr_host.so libvyr_acis.so libvyr_modeler_ext.so libvyr_scene_db.so)
   message("the host's link: ${libraries}")
+
+  # A host that names no build type still gets the libraries optimised, its own code as it chose.
+  set(plain ${WORK}/plain)
+  file(WRITE ${plain}/.cmake/api/v1/query/codemodel-v2 "")
+  run(configure-plain ${CMAKE_COMMAND} -S ${TREE}/tests/example/consumer -B ${plain} -G ${GENERATOR}
+      -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_C_COMPILER=${C} -DVYR_TREE=${TREE} -DVYR_TAKE=tree)
+  file(GLOB index ${plain}/.cmake/api/v1/reply/index-*.json)
+  file(READ ${index} json)
+  string(JSON codemodel GET "${json}" reply codemodel-v2 jsonFile)
+  file(READ ${plain}/.cmake/api/v1/reply/${codemodel} json)
+  string(JSON count LENGTH "${json}" configurations 0 targets)
+  math(EXPR last "${count} - 1")
+  foreach(i RANGE ${last})
+    string(JSON name GET "${json}" configurations 0 targets ${i} name)
+    string(JSON target GET "${json}" configurations 0 targets ${i} jsonFile)
+    if(name STREQUAL "VyrDsCore_objects")  # the core's sources
+      set(core ${target})
+    elseif(name STREQUAL "example_host_code")
+      set(host ${target})
+    endif()
+  endforeach()
+  foreach(which core host)
+    file(READ ${plain}/.cmake/api/v1/reply/${${which}} json)
+    # A target compiled with no flags at all has no fragments.
+    string(JSON fragments ERROR_VARIABLE none GET "${json}" compileGroups 0 compileCommandFragments)
+    set(${which}_flags "${fragments}")
+  endforeach()
+  expect("${core_flags}" "-O2")
+  string(FIND "${host_flags}" "-O2" found)
+  if(NOT found EQUAL -1)
+    message(FATAL_ERROR "the host's own code took the tree's flags:\n${host_flags}")
+  endif()
   return()
 elseif(NOT MODE STREQUAL "package")
   message(FATAL_ERROR "MODE must be package or tree, not '${MODE}'")

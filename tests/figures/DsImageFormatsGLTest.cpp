@@ -368,3 +368,36 @@ TEST_F(DsImageFormatsGLTest, APictureMadeAfterTheContextDrewIntoItsBitmapShowsWh
     EXPECT_TRUE(ColorNear(ReadPixel(GL_FRONT, 10, 10), corner, 8));
     green.Remove();
 }
+
+// A save that cannot give the picture asked for answers false and writes nothing: a crop wholly
+// outside the viewport, and the view of a window of no size.
+TEST_F(DsImageFormatsGLTest, ACropOutsideTheViewOrAWindowOfNoSizeSavesNothing)
+{
+    Show(100, 50, Picture(100, 50, true), 100, 50);
+    for (CRect crop : {CRect(150, 0, 300, 40), CRect(0, -60, 100, -10), CRect(40, 10, 40, 30)}) {
+        SCOPED_TRACE(crop.left);
+        const std::string path = dir_ + "/outside.png";
+        EXPECT_FALSE(Save(eDsImageFormatPng, path, 1.0, &crop));
+        EXPECT_FALSE(std::ifstream(path).good());
+    }
+    figure_.reset();
+    view_.reset();
+
+    // A host's window made with no width and height: its view has an empty viewport.
+    window_ = std::make_unique<vyrtest::FrameworkWindow>(0, 0);
+    RECT client{1, 1, 1, 1};
+    ASSERT_TRUE(GetClientRect(window_->plain.window, &client));
+    EXPECT_EQ(client.right - client.left, 0);
+    EXPECT_EQ(client.bottom - client.top, 0);
+    view_ = std::make_unique<CDsView3dCdc>(&window_->wnd);
+    view_->SetGlContext(&context_);
+    context_.add_view(view_.get());
+    view_->refresh();
+    int x = 0, y = 0, w = -1, h = -1;
+    view_->get_viewport(x, y, w, h);
+    EXPECT_EQ(w, 0);
+    EXPECT_EQ(h, 0);
+    const std::string empty = dir_ + "/empty.png";
+    EXPECT_FALSE(Save(eDsImageFormatPng, empty));
+    EXPECT_FALSE(std::ifstream(empty).good());
+}

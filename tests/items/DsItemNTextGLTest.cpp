@@ -406,6 +406,10 @@ TEST_F(DsItemNTextGLTest, ZoomSizesAModelTextAndLeavesAFixedOneAlone)
     Look(1.0);
     CDsItemNText3D picked(CVyrString(L"HEH"), CVyrString(L"Arial"), 20.0f, CGmPosition(-50, 0, 0));
     view_->pick_mode(1, 100, 100, 5, 5);
+    // A view in pick mode draws in the lasting context, which a pick sets up for itself.
+    view_->SetupRenderingTransforms(false, true, false, nullptr);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
     glColor3ub(255, 0, 0);
     picked.DrawOnTraverse(*view_, CDsGeometry::eDrawPrimitives(0x20), false);
     view_->pick_mode(0, 0, 0, 0, 0);

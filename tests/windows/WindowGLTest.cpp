@@ -391,6 +391,45 @@ TEST(WindowGLTest, ContextNeedsAPixelFormatAndStaleHandlesFail) {
     EXPECT_FALSE(wglDeleteContext(context));
 }
 
+// The lasting context is one for the process: it draws into any window, shares the lists of
+// the others, survives the windows it was current on and cannot be deleted.
+TEST(WindowGLTest, LastingContextIsOneForTheProcessAndSurvivesItsWindows) {
+    ASSERT_TRUE(vyrtest::DisplayAvailable());
+    HGLRC lasting = VyrGetLastingContext();
+    ASSERT_NE(lasting, nullptr);
+    EXPECT_EQ(VyrGetLastingContext(), lasting);
+    GLuint list = 0;
+    {
+        GlWindow first(60, 40, false);
+        ASSERT_TRUE(first.Valid());
+        ASSERT_TRUE(first.MakeCurrent());
+        list = glGenLists(1);
+        glNewList(list, GL_COMPILE);
+        glClearColor(0.0f, 1.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glEndList();
+        ASSERT_TRUE(wglMakeCurrent(first.dc, lasting));
+        EXPECT_EQ(wglGetCurrentContext(), lasting);
+        EXPECT_TRUE(glIsList(list));
+    }  // the window goes while the lasting context is current on it
+    EXPECT_EQ(wglGetCurrentContext(), nullptr);
+    GlWindow second(60, 40, false);
+    ASSERT_TRUE(second.Valid());
+    ASSERT_TRUE(wglMakeCurrent(second.dc, lasting));
+    SetPixelProjection(60, 40);
+    vyrtest::Clear(kRed);
+    glCallList(list);
+    EXPECT_TRUE(ColorNear(ReadPixel(GL_BACK, 30, 20), kGreen));
+    SetLastError(0);
+    EXPECT_FALSE(wglDeleteContext(lasting));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(wglGetCurrentContext(), lasting);
+    glDeleteLists(list, 1);
+    ASSERT_TRUE(wglMakeCurrent(nullptr, nullptr));
+    EXPECT_TRUE(wglMakeCurrent(second.dc, lasting));
+    ASSERT_TRUE(wglMakeCurrent(nullptr, nullptr));
+}
+
 TEST(WindowGLTest, MakeCurrentCountCountsEveryCallThatNamesAContext) {
     ASSERT_TRUE(vyrtest::DisplayAvailable());
     GlWindow a(40, 30, false), b(40, 30, false);

@@ -31,7 +31,9 @@ VYR_ACIS_API BODY* make_torus(const SPAposition& centre, const SPAvector& axis, 
 VYR_ACIS_API BODY* unite_bodies(const BODY* a, const BODY* b, outcome* result = nullptr);
 // `a` minus `b` as a new body, likewise.
 VYR_ACIS_API BODY* subtract_bodies(const BODY* a, const BODY* b, outcome* result = nullptr);
-// Gives `body` a new TRANSFORM entity holding `t` (replacing its transform). Errors: NULL_ENTITY.
+// Gives `body` a new TRANSFORM entity holding `t` (replacing its transform). Errors: NULL_ENTITY,
+// BAD_ARGUMENT for a transform that is not valid() (made from a zero or non-finite scale, a
+// non-finite translation, ...): the body keeps the transform it had.
 VYR_ACIS_API outcome set_body_transform(BODY* body, const SPAtransf& t);
 // A wire body along the polyline through `count` points (closed back to the first point when
 // `closed`). Repeated consecutive points are skipped; at least two distinct points are needed.

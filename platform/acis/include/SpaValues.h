@@ -340,6 +340,11 @@ public:
     bool reflect() const { return m_reflect; }
     // True when the affine part is not orthogonal (shear or unequal axis scales).
     bool shear() const { return m_shear; }
+    // False for a transform made from input that describes none (a scale that is zero, negative or
+    // not finite; a singular or non-finite matrix; a non-finite translation or angle; a zero axis or
+    // normal), or composed with such a transform: it acts as the neutral part it stands for (see
+    // the makers), and set_body_transform refuses it.
+    bool valid() const { return m_valid; }
 
     // The transform that undoes this one; the identity when this one is singular.
     SPAtransf inverse() const;
@@ -360,6 +365,7 @@ private:
     bool m_rotate = false;
     bool m_reflect = false;
     bool m_shear = false;
+    bool m_valid = true;
 };
 
 // The transform applying `a` first, then `b`.
@@ -373,20 +379,21 @@ VYR_ACIS_API SPAunit_vector operator*(const SPAunit_vector& v, const SPAtransf& 
 
 // A transform from its parts: p * t = p * (scale * affine) + translation. The flags are hints
 // only: rotate/reflect/shear are recomputed from the matrix. A scale that is zero, negative or not
-// finite is taken as 1, and a singular or non-finite affine part as the identity.
+// finite is taken as 1, a singular or non-finite affine part as the identity and a non-finite
+// translation as none; the transform is then not valid().
 VYR_ACIS_API SPAtransf restore_transf(const SPAmatrix& affine, const SPAvector& translation,
                                       double scale = 1.0, bool rotate = false, bool reflect = false,
                                       bool shear = false);
 // The translation by `v`.
 VYR_ACIS_API SPAtransf translate_transf(const SPAvector& v);
-// The rotation by `angle` radians about `axis` through the origin, right-handed. A zero axis
-// gives the identity.
+// The rotation by `angle` radians about `axis` through the origin, right-handed. A zero axis or a
+// non-finite angle gives the identity, not valid().
 VYR_ACIS_API SPAtransf rotate_transf(double angle, const SPAvector& axis);
 // The uniform scaling by `factor` about the origin; a factor that is zero, negative or not finite
-// gives the identity.
+// gives the identity, not valid().
 VYR_ACIS_API SPAtransf scale_transf(double factor);
 // The mirror in the plane through the origin with normal `normal`; a zero normal gives the
-// identity.
+// identity, not valid().
 VYR_ACIS_API SPAtransf reflect_transf(const SPAvector& normal);
 
 // ---------------------------------------------------------------------------------------------

@@ -187,6 +187,7 @@ outcome set_body_transform(BODY* body, const SPAtransf& t)
 {
     API_FUNCTION_BEGIN
     if (body == nullptr) sys_error(NULL_ENTITY);
+    if (!t.valid()) sys_error(BAD_ARGUMENT);
     body->set_transform(new TRANSFORM(t));
     API_FUNCTION_END
     return result;

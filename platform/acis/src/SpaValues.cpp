@@ -234,6 +234,7 @@ SPAtransf restore_transf(const SPAmatrix& affine, const SPAvector& translation, 
     t.m_affine = std::fabs(det) >= SPAresmch ? affine : SPAmatrix();
     t.m_scale = std::isfinite(scale) && scale > 0.0 ? scale : 1.0;
     t.m_translation = finite_vector(translation) ? translation : SPAvector();
+    t.m_valid = std::fabs(det) >= SPAresmch && std::isfinite(scale) && scale > 0.0 && finite_vector(translation);
     // A matrix that is a scaled orthogonal one hands its size to the scale factor, so that
     // affine() stays a pure rotation/reflection whenever it can be.
     const double k = std::cbrt(std::fabs(t.m_affine.determinant()));
@@ -248,6 +249,7 @@ SPAtransf restore_transf(const SPAmatrix& affine, const SPAvector& translation, 
 SPAtransf SPAtransf::inverse() const
 {
     SPAtransf r;
+    r.m_valid = m_valid;
     if (m_identity) return r;
     r.m_affine = m_affine.inverse();
     r.m_scale = 1.0 / m_scale;
@@ -258,8 +260,17 @@ SPAtransf SPAtransf::inverse() const
 
 SPAtransf& SPAtransf::operator*=(const SPAtransf& t)
 {
-    if (t.m_identity) return *this;
-    if (m_identity) return *this = t;
+    const bool valid = m_valid && t.m_valid;
+    if (t.m_identity) {
+        m_valid = valid;
+        return *this;
+    }
+    if (m_identity) {
+        *this = t;
+        m_valid = valid;
+        return *this;
+    }
+    m_valid = valid;
     m_translation = (m_translation * t.m_affine) * t.m_scale + t.m_translation;
     m_affine = m_affine * t.m_affine;
     m_scale *= t.m_scale;
@@ -292,6 +303,16 @@ SPAunit_vector operator*(const SPAunit_vector& v, const SPAtransf& t)
     return normalise(static_cast<const SPAvector&>(v) * t.affine());
 }
 
+namespace {
+
+// The identity standing for a transform that bad input describes.
+SPAtransf invalid_transf()
+{
+    return restore_transf(SPAmatrix(), SPAvector(), 0.0);
+}
+
+}  // namespace
+
 SPAtransf translate_transf(const SPAvector& v)
 {
     return restore_transf(SPAmatrix(), v, 1.0);
@@ -300,7 +321,7 @@ SPAtransf translate_transf(const SPAvector& v)
 SPAtransf rotate_transf(double angle, const SPAvector& axis)
 {
     const SPAunit_vector k = normalise(axis);
-    if (k.is_zero(0.5) || !std::isfinite(angle)) return SPAtransf();
+    if (k.is_zero(0.5) || !std::isfinite(angle)) return invalid_transf();
     const double c = std::cos(angle);
     const double s = std::sin(angle);
     // Row i is the image of axis i: e cos + (k x e) sin + k (k . e)(1 - cos).
@@ -315,14 +336,14 @@ SPAtransf rotate_transf(double angle, const SPAvector& axis)
 
 SPAtransf scale_transf(double factor)
 {
-    if (!std::isfinite(factor) || !(factor > 0.0)) return SPAtransf();
+    if (!std::isfinite(factor) || !(factor > 0.0)) return invalid_transf();
     return restore_transf(SPAmatrix(), SPAvector(), factor);
 }
 
 SPAtransf reflect_transf(const SPAvector& normal)
 {
     const SPAunit_vector n = normalise(normal);
-    if (n.is_zero(0.5)) return SPAtransf();
+    if (n.is_zero(0.5)) return invalid_transf();
     SPAvector rows[3];
     for (int i = 0; i < 3; ++i) {
         SPAvector e;

@@ -43,13 +43,14 @@ enum view_switch : int {
     view_switch_count = 4,         // number of switches
 };
 
-// How a view renders a frame.
+// How a view renders a frame. Both shaded modes draw the faces lit with their edges (and
+// outlines) over them; no mode draws a body's faces without its edges.
 enum ERenderMode : int {
     eRenderWireframe = 0,           // edges only
     eRenderHiddenLines = 1,         // edges with hidden lines removed
     eRenderPartialHiddenLines = 2,  // edges, hidden lines dimmed
-    eRenderShade = 3,               // shaded faces
-    eRenderMixed = 4,               // shaded faces with edges
+    eRenderShade = 3,               // shaded faces with their edges, every face opaque
+    eRenderMixed = 4,               // as 3, partly transparent faces blended over the rest
 };
 
 // Per-view boolean flags (0 to 16); the numbers are the contract, the names say what sets them.

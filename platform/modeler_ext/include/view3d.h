@@ -191,7 +191,8 @@ public:
     // centre is the last one set and the size is the process-wide aperture.
     void get_pick_aperture(int& cx, int& cy, int& width, int& height) const;
     // Enters pick mode (on not 0) with the region centred at (x, y) of size w x h (negative sizes
-    // become 0), or leaves it (on 0; the other values are then ignored).
+    // become 0), or leaves it (on 0; the other values are then ignored). Entering it from outside
+    // pick mode (once the region is set) and leaving it call pick_mode_switched.
     void pick_mode(int on, int x, int y, int w, int h);
     // The pick-mode state: the value given to pick_mode (0 outside pick mode).
     int get_pick_mode() const { return m_pick_mode; }
@@ -375,6 +376,12 @@ public:
     virtual bool IsOutOfFrustrum(CDsBox& box);
 
 protected:
+    // Called by pick_mode as the view enters pick mode from outside it (`on`), before the pick
+    // draws anything, and as it leaves pick mode: a view that draws through OpenGL makes current
+    // there what its picks draw with, and afterwards what it draws with itself. Nothing for a plain
+    // view.
+    virtual void pick_mode_switched(bool on) { (void)on; }
+
     // --- Pieces of the frame set-up, shared with the views that override it ---------------
     // Makes the projection matrix current with the identity; with `pick` and a viewport of some
     // size, narrows it to the pick region of get_pick_aperture, centred on the centre of its

@@ -419,12 +419,15 @@ void view3d::get_pick_aperture(int& cx, int& cy, int& width, int& height) const
 
 void view3d::pick_mode(int on, int x, int y, int w, int h)
 {
+    const bool switched = (on != 0) != (m_pick_mode != 0);
     m_pick_mode = on;
-    if (!on) return;
-    m_pick_x = x;
-    m_pick_y = y;
-    m_pick_w = std::max(w, 0);
-    m_pick_h = std::max(h, 0);
+    if (on) {
+        m_pick_x = x;
+        m_pick_y = y;
+        m_pick_w = std::max(w, 0);
+        m_pick_h = std::max(h, 0);
+    }
+    if (switched) pick_mode_switched(on != 0);
 }
 
 bool view3d::pick_region(double& left, double& top, double& right, double& bottom) const

@@ -140,7 +140,10 @@ extern "C" {
 // accepted and ignored. Only a WS_CHILD window lies inside its parent; a window with a parent but
 // without WS_CHILD is a top-level window owned by it (GetParent answers the owner, and the owner's
 // DestroyWindow destroys it). Fails (null, GetLastError set,
-// one line on standard error) when there is no X display.
+// one line on standard error) when there is no X display. A window given no width or height
+// (0, or a negative size) has an empty client rectangle (GetClientRect, WM_SIZE), as it is given,
+// while its X window and drawable are 1 pixel on that side (X has no empty windows); MoveWindow
+// and SetWindowPos likewise.
 VYR_WINAPI_EXPORT HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style,
                                        int x, int y, int width, int height, HWND parent, HMENU menu,
                                        HINSTANCE instance, LPVOID param);

@@ -175,7 +175,16 @@ VYR_WINAPI_EXPORT int DescribePixelFormat(HDC dc, int format, UINT size, LPPIXEL
 
 // A context for the DC's pixel format; null (ERROR_INVALID_PIXEL_FORMAT) when the DC has none.
 VYR_WINAPI_EXPORT HGLRC wglCreateContext(HDC dc);
+// FALSE (ERROR_ACCESS_DENIED) for the lasting context, which is never deleted.
 VYR_WINAPI_EXPORT BOOL wglDeleteContext(HGLRC context);
+// One context of pixel format 1 for the life of the process: every call answers the same one
+// (null, with ERROR_NOT_ENOUGH_MEMORY, when no context can be made). It shares display lists,
+// textures and buffers with every other context and is made current like any other, on any window
+// or pbuffer DC. For work that the driver charges to each context that ever does it until the
+// process ends: Mesa keeps about half a megabyte for every context that ever selected or took
+// feedback (glRenderMode), also after the context is deleted, so passes of that kind that run in
+// this context cost it once.
+VYR_WINAPI_EXPORT HGLRC VyrGetLastingContext();
 // (any, null) releases the current context. A context may be made current on any
 // DC of its pixel format, one after the other. Leaving a window or a bitmap flushes what the
 // context drew there, as WGL does; leaving a pbuffer does not (its pictures stay in its buffers for

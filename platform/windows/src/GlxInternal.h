@@ -14,7 +14,8 @@ struct HWND__ {
     GLXWindow glxwindow = 0;
     HWND parent = nullptr;
     std::vector<HWND> children;
-    int x = 0, y = 0, width = 1, height = 1;
+    int x = 0, y = 0, width = 1, height = 1;  // the drawable's size (an X window is 1 x 1 at least)
+    int clientWidth = 1, clientHeight = 1;    // the size the window was given (0 for none)
     bool visible = false;
     bool desktop = false;
     int pixelFormat = 0;
@@ -35,6 +36,8 @@ struct HGLRC__ {
     unsigned listSpace = 0;
     // It may hold display lists: it was current and was left since, or its space is shared.
     bool mayHoldLists = false;
+    // The context of VyrGetLastingContext, which lives as long as the process.
+    bool lasting = false;
 };
 
 struct HPBUFFERARB__ {

@@ -643,9 +643,27 @@ HGLRC wglCreateContext(HDC dc) {
     return result;
 }
 
+HGLRC VyrGetLastingContext() {
+    static HGLRC sLasting = nullptr;
+    if (IsLiveContext(sLasting)) return sLasting;
+    GLXContext root = RootContext();
+    GLXContext context = root ? CreateContext(FbConfig(), root) : nullptr;
+    if (!context) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    sLasting = new HGLRC__{context, kFormat, ++sLastListSpace, true, true};
+    sContexts.insert(sLasting);
+    return sLasting;
+}
+
 BOOL wglDeleteContext(HGLRC context) {
     if (!IsLiveContext(context)) {
         SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (context->lasting) {
+        SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
     if (context == sCurrentContext) wglMakeCurrent(nullptr, nullptr);

@@ -24,7 +24,7 @@ constexpr int kDesktopDrawableSize = 16;
 
 bool RectEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
 
-RECT ClientRect(HWND window) { return RECT{0, 0, window->width, window->height}; }
+RECT ClientRect(HWND window) { return RECT{0, 0, window->clientWidth, window->clientHeight}; }
 
 RECT Intersect(const RECT& a, const RECT& b) {
     return RECT{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
@@ -101,6 +101,8 @@ void Resize(HWND window, int x, int y, int width, int height, bool move, bool si
         window->y = y;
     }
     if (size) {
+        window->clientWidth = std::max(0, width);
+        window->clientHeight = std::max(0, height);
         window->width = std::max(1, width);
         window->height = std::max(1, height);
     }
@@ -118,7 +120,7 @@ void Resize(HWND window, int x, int y, int width, int height, bool move, bool si
             glXDestroyWindow(display, old);
         }
         InvalidateAll(window);
-        SendMessageW(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(window->width, window->height));
+        SendMessageW(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(window->clientWidth, window->clientHeight));
     }
 }
 
@@ -171,8 +173,10 @@ HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR windowName, DWORD style, 
     HWND window = new HWND__;
     window->x = x == CW_USEDEFAULT ? 0 : x;
     window->y = y == CW_USEDEFAULT ? 0 : y;
-    window->width = width == CW_USEDEFAULT ? kDefaultWidth : std::max(1, width);
-    window->height = height == CW_USEDEFAULT ? kDefaultHeight : std::max(1, height);
+    window->clientWidth = width == CW_USEDEFAULT ? kDefaultWidth : std::max(0, width);
+    window->clientHeight = height == CW_USEDEFAULT ? kDefaultHeight : std::max(0, height);
+    window->width = std::max(1, window->clientWidth);
+    window->height = std::max(1, window->clientHeight);
     window->parent = parent;
     window->proc = ClassProcedure(className);
     // Only a child window lies inside its parent; another window with a parent (its owner) is a
@@ -224,7 +228,7 @@ BOOL IsWindowVisible(HWND window) { return IsLiveWindow(window) && window->visib
 
 BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint) {
     if (!IsLiveWindow(window) || window == sDesktop) return FALSE;
-    Resize(window, x, y, width, height, true, width != window->width || height != window->height);
+    Resize(window, x, y, width, height, true, width != window->clientWidth || height != window->clientHeight);
     if (repaint) InvalidateAll(window);
     return TRUE;
 }
@@ -232,7 +236,7 @@ BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint) 
 BOOL SetWindowPos(HWND window, HWND, int x, int y, int cx, int cy, UINT flags) {
     if (!IsLiveWindow(window) || window == sDesktop) return FALSE;
     bool move = !(flags & SWP_NOMOVE);
-    bool size = !(flags & SWP_NOSIZE) && (cx != window->width || cy != window->height);
+    bool size = !(flags & SWP_NOSIZE) && (cx != window->clientWidth || cy != window->clientHeight);
     if (move || size) Resize(window, x, y, cx, cy, move, size);
     if (flags & SWP_SHOWWINDOW) ShowWindow(window, SW_SHOW);
     if (flags & SWP_HIDEWINDOW) ShowWindow(window, SW_HIDE);

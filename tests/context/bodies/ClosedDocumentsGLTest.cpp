@@ -1,8 +1,8 @@
 // Documents a host closes with their bodies still shown: the view and the context go (no
 // VyrHideBody first), the host loses its bodies afterwards. What the context's items drew with goes
 // with the context: the display lists of the faces are no lists in a later window, the heap stays
-// where it was over many documents, and another window of a document draws nothing of a window
-// that was closed.
+// where it was over many documents (also when each was picked), and another window of a document
+// draws nothing of a window that was closed.
 #include "DsGlContext.h"
 #include "DsItemsBody.h"
 #include "DsItemsFace.h"
@@ -62,6 +62,24 @@ std::vector<GLuint> CloseADocumentShowingABlock(bool windowFirst)
     }
     host.Close(windowFirst);
     return lists;  // the host loses the block after its context went
+}
+
+// Opens document `number` showing four blocks side by side, draws it, picks the first block where
+// its top meets its right side (OpenGL selection of its faces, then feedback of the faces and
+// edges under the cursor), highlights what the pick found and closes the document with the blocks
+// shown; whether the pick found the first block.
+bool CloseAPickedDocument(int number)
+{
+    vyrtest::Host host(kSize, kSize, number);
+    host.Look(Camera());
+    for (int i = 0; i < 4; ++i)
+        if (!host.ShowBlock(SPAposition(-30 + 15 * i, -10, -10), SPAposition(-20 + 15 * i, 10, 10))) return false;
+    host.Refresh();
+    const CDsPickedItem picked = host.PickAt(SPAposition(-20, 0, 10));
+    const bool found = picked.IsValid() && picked.GetObjectPath() == host.PathOf(host.Bodies().front());
+    if (picked.IsValid()) host.Context().HighlightLocations({picked.GetObjectPath()}, eAttribSetHighlight);
+    host.Close();
+    return found;
 }
 
 // How many of `lists` are display lists in a window opened later.
@@ -128,4 +146,21 @@ TEST_F(ClosedDocumentsGLTest, AnotherWindowOfTheDocumentDrawsNothingOfAClosedOne
         EXPECT_FALSE(later.Pick(kSize / 2, kSize / 2).IsValid());
     }
     EXPECT_TRUE(CDsPartStorage::instance()->RemovePart(kDocument));
+}
+
+// Mesa keeps every buffer that OpenGL selection or feedback read from (a display list's vertex
+// store, the buffer behind immediate mode) until the process ends, and the buffers behind a
+// context's immediate mode go with the context: a pick in each document's own context, or of the
+// document's display lists, would keep half a megabyte to a megabyte per document.
+TEST_F(ClosedDocumentsGLTest, PickedDocumentsClosedOneAfterAnotherLeaveTheHeapWhereItWas)
+{
+    constexpr int kSettling = 4, kDocuments = 50, kDocument = 12;
+    long long before = 0;
+    for (int i = 0; i < kSettling + kDocuments; ++i) {
+        if (i == kSettling) before = HeapInUse();
+        ASSERT_TRUE(CloseAPickedDocument(kDocument)) << "document " << i;
+        ASSERT_TRUE(CDsPartStorage::instance()->RemovePart(kDocument));
+    }
+    const long long growth = HeapInUse() - before;
+    EXPECT_LT(growth / kDocuments, 64 << 10) << growth / kDocuments << " bytes a document";
 }

@@ -5,7 +5,8 @@
 // planar mesh sends one normal; a reflected painter turns the winding or the normals; strips,
 // quad strips and polygons go out in their blocks; the shaded block is lit inside its silhouette
 // and the background stays outside; a cylinder's silhouette runs along its sides; the strips
-// renderer shows per-vertex colours; bad meshes draw nothing.
+// renderer shows per-vertex colours; bad meshes draw nothing; while OpenGL takes feedback the mesh
+// goes out from client arrays in the same blocks.
 #include "DsGlMeshPainter.h"
 #include "DsStripsCollector.h"
 
@@ -497,4 +498,65 @@ TEST_F(MeshPainterGLTest, DrawingIntoABitmapIsImmediateAndMakesNoList)
     }
     context_.SetRenderToBitmap(0);
     EXPECT_EQ(mesh->GetDisplayList(), 0u);
+}
+
+namespace {
+
+// The GL_3D feedback of `draw` (tokens and window coordinates) in the current context.
+std::vector<GLfloat> Feedback(const std::function<void()>& draw)
+{
+    std::vector<GLfloat> buffer(1 << 16);
+    glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    draw();
+    const GLint values = glRenderMode(GL_RENDER);
+    buffer.resize(static_cast<size_t>(std::max(values, 0)));
+    return buffer;
+}
+
+}  // namespace
+
+// Mesa keeps a buffer that selection or feedback read from for the life of the process: while
+// OpenGL selects or takes feedback, the mesh goes out from client arrays (no list called or made,
+// no immediate block), in the blocks and vertex orders of the immediate road, so that a pick sees
+// the same primitives.
+TEST_F(MeshPainterGLTest, WhileOpenGLTakesFeedbackTheMeshGoesFromClientArraysInTheSameBlocks)
+{
+    const std::vector<std::pair<double, double>> tri = {{0, 0}, {1, 0}, {0, 1}};
+    const std::vector<std::pair<double, double>> quad = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    const std::vector<std::pair<double, double>> pentagon = {{0, 0}, {2, 0}, {2, 1}, {1, 2}, {0, 1}};
+    std::vector<std::unique_ptr<CVyrIndexedMesh>> meshes;
+    meshes.push_back(GridMesh(3, 2, true));
+    meshes.push_back(GridMesh(3, 2, false));
+    meshes.push_back(PolygonMesh({tri, tri, tri, quad, quad, tri, pentagon}, {-1, 1, -1, -1, 1, 1, -1}));
+    meshes.push_back(PolygonMesh({tri, tri, quad, quad, pentagon, tri}, {-2, -2, -2, -2, -2, -2}));
+    CDsGlMeshPainter painter;
+    for (size_t i = 0; i < meshes.size(); ++i) {
+        SCOPED_TRACE(i);
+        CVyrIndexedMesh* mesh = meshes[i].get();
+        // The immediate road's calls, replayed by hand as the reference.
+        std::vector<GlCall> immediate;
+        {
+            RecordingMeshSeam seam;
+            ASSERT_TRUE(painter.DrawIndexedMesh(*view_, mesh, true));
+            immediate = seam.Take();
+        }
+        const std::vector<GLfloat> expected = Feedback([&] {
+            for (const GlCall& c : immediate) {
+                if (c.name == "Begin") glBegin(static_cast<GLenum>(c.args[0]));
+                if (c.name == "Vertex3fv") glVertex3d(c.args[0], c.args[1], c.args[2]);
+                if (c.name == "End") glEnd();
+            }
+        });
+        ASSERT_FALSE(expected.empty());
+        RecordingMeshSeam seam;
+        const std::vector<GLfloat> sent = Feedback([&] { EXPECT_TRUE(painter.DrawIndexedMesh(*view_, mesh, false)); });
+        EXPECT_EQ(sent, expected);
+        EXPECT_EQ(Names(seam.calls), std::vector<std::string>{"FrontFace"});
+        EXPECT_FALSE(mesh->IsDisplayListExists(1));
+        GLint arrayBuffer = -1;
+        glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &arrayBuffer);
+        EXPECT_EQ(arrayBuffer, 0);
+        EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
+    }
 }
