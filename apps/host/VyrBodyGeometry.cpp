@@ -256,6 +256,14 @@ CVyrBodyGeometry::SShown CVyrBodyGeometry::Shown() const
     return shown;
 }
 
+bool CVyrBodyGeometry::GetShownBody(CDsItemsBody*& body, SPAtransf& after) const
+{
+    const SShown shown = Shown();
+    body = shown.group;
+    after = shown.copy ? shown.copy->GetTransformation() : SPAtransf();
+    return body && !shown.CopyHidden();
+}
+
 const int* CVyrBodyGeometry::GetConnectedItems(unsigned int& count, int) const
 {
     count = 0;

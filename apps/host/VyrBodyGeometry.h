@@ -39,6 +39,7 @@
 #pragma once
 
 
+#include "DsDrawnItems.h"
 #include "DsFacedGeometry.h"
 #include "DsGeometry.h"
 #include "VyrIndexedMesh.h"
@@ -54,7 +55,7 @@ class CDsScene;
 class ENTITY;
 
 // The geometry of one body, or of one copy of a body.
-class CVyrBodyGeometry : public CDsGeometry, public CDsFacedGeometry {
+class CVyrBodyGeometry : public CDsGeometry, public CDsFacedGeometry, public CDsEntityGeometry {
 public:
     // The geometry of `shown` as `context` shows it: a body (its body group), or an entity the
     // context shows as a copy of a body (its copy group, drawn from the copied body's items).
@@ -103,6 +104,11 @@ public:
 
     // The body, or the copy entity, the geometry shows.
     ENTITY* GetEntity() const { return m_entity; }
+    // The same, for the picks and snaps that ask where the database draws it.
+    ENTITY* GetShownEntity() const override { return m_entity; }
+    // The body group it draws and, for a copy, the copy's transformation; false when it draws
+    // nothing (the body not shown, a copy without a body or hidden on its own item).
+    bool GetShownBody(CDsItemsBody*& body, SPAtransf& after) const override;
     // The context the geometry shows the entity in; null once that context is gone.
     CDsGlContext* GetContext() const;
 

@@ -3,7 +3,9 @@
 //
 // Choices where the behaviour was open:
 // - A child answers a reference point through CDsItemBase::PickRefPoint(event, mask); hidden
-//   children are left to their own test (the groups answer null when hidden).
+//   children are left to their own test (the groups answer null when hidden). A body or copy is
+//   asked at each place the frame draws it (DsPickAtShownPlaces): nowhere when the scene database
+//   hides it by its path, where a transform id puts it.
 // - PickEntities offers an entity group's entity only after its component pick accepted it; the
 //   levels it pushes are popped again.
 #include "DsGlScene.h"
@@ -18,6 +20,7 @@
 #include "DsPickManager.h"
 #include "DsPickProccessor.h"
 #include "DsRefPoint.h"
+#include "DsShownFrame.h"
 #include "DsTypeMask.h"
 #include "UiPickEvent.h"
 #include "VyrEntBase.h"
@@ -30,9 +33,15 @@ CDsRefPoint* CDsGlScene::PickRefPoint(CUiPickEvent& event, const CDsTypeMask& ma
     static const ERootGroup kOrder[] = {eRootWireBodies, eRootBodies, eRootCopies, eRootHlViews};
     for (ERootGroup which : kOrder) {
         CDsItemsGroup* root = GetRootGroup(which);
-        for (int i = 0; root && i < root->Count(); ++i)
-            if (CDsItemBase* child = root->Get(i))
-                if (CDsRefPoint* point = child->PickRefPoint(event, mask)) return point;
+        for (int i = 0; root && i < root->Count(); ++i) {
+            CDsItemBase* child = root->Get(i);
+            if (!child) continue;
+            // Bodies and copies are picked where the frame draws them.
+            auto* group = which != eRootHlViews ? dynamic_cast<CDsItemsGroup*>(child) : nullptr;
+            CDsRefPoint* point = group ? DsPickAtShownPlaces(group, event.view(), [&] { return child->PickRefPoint(event, mask); })
+                                       : child->PickRefPoint(event, mask);
+            if (point) return point;
+        }
     }
     CDsItemsGroup* figures = GetRootGroup(eRootFigures);
     CDsPickProccessor* processor = m_owner ? m_owner->GetPickProccessor() : nullptr;

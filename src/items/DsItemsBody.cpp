@@ -20,6 +20,7 @@
 #include "DsQueryIDInt.h"
 #include "DsSelectAllData.h"
 #include "DsSectionPlane.h"
+#include "DsShownFrame.h"
 #include "DsSelectionNames.h"
 #include "DsSetEntityType.h"
 #include "DsTypeMask.h"
@@ -34,11 +35,15 @@
 #include "UiPickEvent.h"
 #include "VyrAcisExt.h"
 #include "pick_manager.h"
+#include "pick_ray.h"
 #include "view3d.h"
 
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cmath>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -736,40 +741,160 @@ void CDsItemsBody::OpenGlPick(view3d* view)
     glPopName();
 }
 
+namespace {
+
+// The places where a line meets placed triangles: the line's parameters (both ways).
+class CLineHits : public CDsTrianglesCollector {
+public:
+    explicit CLineHits(const pick_ray& ray) : m_ray(ray) {}
+    void SetPlacement(const SPAtransf& placement) { m_placement = placement; }
+    void AddTriangle(const SPAposition& a, const SPAposition& b, const SPAposition& c) override
+    {
+        const SPAposition p0 = a * m_placement, p1 = b * m_placement, p2 = c * m_placement;
+        const SPAvector direction(m_ray.direction().x(), m_ray.direction().y(), m_ray.direction().z());
+        const SPAvector e1 = p1 - p0, e2 = p2 - p0;
+        const SPAvector q = direction * e2;
+        const double det = e1 % q;
+        if (std::fabs(det) < 1e-300) return;  // the line runs along the triangle's plane
+        const SPAvector s = m_ray.root_point() - p0;
+        const double u = (s % q) / det;
+        if (u < 0.0 || u > 1.0) return;
+        const SPAvector r = s * e1;
+        const double v = (direction % r) / det;
+        if (v < 0.0 || u + v > 1.0) return;
+        hits.push_back((e2 % r) / det);
+    }
+    std::vector<double> hits;
+
+private:
+    pick_ray m_ray;
+    SPAtransf m_placement;
+};
+
+// The distance from a point to the nearest of placed triangles.
+class CNearestTriangle : public CDsTrianglesCollector {
+public:
+    explicit CNearestTriangle(const SPAposition& point) : m_point(point) {}
+    void SetPlacement(const SPAtransf& placement) { m_placement = placement; }
+    void AddTriangle(const SPAposition& a0, const SPAposition& b0, const SPAposition& c0) override
+    {
+        const SPAposition a = a0 * m_placement, b = b0 * m_placement, c = c0 * m_placement;
+        distance = std::min(distance, (m_point - Closest(a, b, c)).len());
+    }
+    double distance = HUGE_VAL;
+
+private:
+    // The point of triangle abc nearest to the point (by its regions: corners, sides, inside).
+    SPAposition Closest(const SPAposition& a, const SPAposition& b, const SPAposition& c) const
+    {
+        const SPAvector ab = b - a, ac = c - a, ap = m_point - a;
+        const double d1 = ab % ap, d2 = ac % ap;
+        if (d1 <= 0.0 && d2 <= 0.0) return a;
+        const SPAvector bp = m_point - b;
+        const double d3 = ab % bp, d4 = ac % bp;
+        if (d3 >= 0.0 && d4 <= d3) return b;
+        const double vc = d1 * d4 - d3 * d2;
+        if (vc <= 0.0 && d1 >= 0.0 && d3 <= 0.0) return a + ab * (d1 / (d1 - d3));
+        const SPAvector cp = m_point - c;
+        const double d5 = ab % cp, d6 = ac % cp;
+        if (d6 >= 0.0 && d5 <= d6) return c;
+        const double vb = d5 * d2 - d1 * d6;
+        if (vb <= 0.0 && d2 >= 0.0 && d6 <= 0.0) return a + ac * (d2 / (d2 - d6));
+        const double va = d3 * d6 - d5 * d4;
+        if (va <= 0.0 && (d4 - d3) >= 0.0 && (d5 - d6) >= 0.0)
+            return b + (c - b) * ((d4 - d3) / ((d4 - d3) + (d5 - d6)));
+        const double sum = va + vb + vc;
+        if (!(std::fabs(sum) > 0.0)) return a;  // a degenerate triangle: its corner
+        return a + ab * (vb / sum) + ac * (vc / sum);
+    }
+
+    SPAposition m_point;
+    SPAtransf m_placement;
+};
+
+// The model transform the view applies now (the identity without one).
+SPAtransf ViewPlacement(view3d* view)
+{
+    return view && view->is_model_transform_enabled() ? view->get_model_transform() : SPAtransf();
+}
+
+}  // namespace
+
+FACE* CDsItemsBody::ShownFaceUnderCursor(const CUiPickEvent& event, const SPAtransf& after)
+{
+    view3d* view = event.view();
+    if (!view) return nullptr;
+    const pick_ray ray = get_pick_ray(event);
+    if (!ray.valid()) return nullptr;
+    const SPAtransf placed = GetTransformation() * after;
+    std::vector<std::pair<double, CDsItemsFace*>> hits;
+    for (int i = 0; i < FacesCount(); ++i) {
+        CDsItemsFace* face = GetFaceItem(i);
+        if (!face || face->IsHidden() || !face->GetMesh()) continue;
+        CLineHits line(ray);
+        line.SetPlacement(face->GetTransformation() * placed);
+        face->GetMesh()->CollectMeshTriangles(line);
+        for (double t : line.hits) hits.emplace_back(t, face);
+    }
+    std::stable_sort(hits.begin(), hits.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    const CDsShownFrameScope scope(GetGlContext(), view);
+    const CDsShownFrame* frame = scope.Get();
+    if (!frame) return nullptr;
+    // Where the window draws a face of the body: the first place that lies inside the window and
+    // that no section cuts away, unless a face in front hides it.
+    for (const auto& hit : hits) {
+        const SPAposition at = ray.point_at(hit.first);
+        if (!frame->InWindow(at) || frame->Cuts(at)) continue;
+        return frame->Hides(at) ? nullptr : dynamic_cast<FACE*>(hit.second->GetEntity());
+    }
+    return nullptr;
+}
+
+bool CDsItemsBody::FaceReaches(ENTITY* face, const SPAposition& point, const SPAtransf& after, view3d* view)
+{
+    CDsItemsFace* item = nullptr;
+    for (int i = 0; i < FacesCount() && !item; ++i)
+        if (GetFaceItem(i) && GetFaceItem(i)->GetEntity() == face) item = GetFaceItem(i);
+    if (!item || item->IsHidden() || !item->GetMesh()) return false;
+    CNearestTriangle nearest(point);
+    nearest.SetPlacement(item->GetTransformation() * GetTransformation() * after);
+    item->GetMesh()->CollectMeshTriangles(nearest);
+    const double size = std::max({1.0, std::fabs(point.x()), std::fabs(point.y()), std::fabs(point.z())});
+    const double pixel = view ? view->get_units_per_pixel() : 0.0;
+    return nearest.distance <= std::max(1e-6 * size, 0.05 * (std::isfinite(pixel) ? pixel : 0.0));
+}
+
 CDsRefPoint* CDsItemsBody::PickApexRefPoint(CUiPickEvent& event, const CDsTypeMask& types)
 {
     if (!IsBodyConicalFaceOwner() || !types.IsTypeSet(eDsPickPtStart) || !event.view() || !GetEntity()) return nullptr;
     CDsGlContext* context = GetGlContext();
     CDsPickProccessor* processor = context ? context->GetPickProccessor() : nullptr;
     if (!processor) return nullptr;
-    ENTITY* face = nullptr;
-    {
-        CDsGlGroupIterator items(context, nullptr, 0);
-        CDsItemsGroup* group = nullptr;
-        std::vector<CDsItemEdge*> edges;
-        face = processor->OpenGLPick1Face(event, items, group, edges);
-    }
-    // A one-face pick ends the pick session: its filter and its cached selection go with it.
+    view3d* view = event.view();
+    const SPAtransf after = ViewPlacement(view);
+    FACE* face = ShownFaceUnderCursor(event, after);
+    // The apex pick ends the pick session: its filter and its cached selection go with it.
     CDsGlContext::StEndPickSession();
-    ENTITY* owner = face;
-    while (owner && owner->owner()) owner = owner->owner();
-    if (!face || owner != GetEntity()) return nullptr;
-    return processor->PickApexPoint(face, this, CUiPickEvent(event));
+    if (!face) return nullptr;
+    std::unique_ptr<CDsRefPoint> apex(processor->PickApexPoint(face, this, CUiPickEvent(event)));
+    if (!apex) return nullptr;
+    // Only where the window shows it: on the cone as drawn, and shown there.
+    const SPAposition at = SPAposition(CDsRefPoint::sLastPosition) * after;
+    if (!FaceReaches(apex->GetReferenceEntity(), at, after, view) || !DsIsPointShown(context, view, at)) return nullptr;
+    return apex.release();
 }
 
 namespace {
 
-// `point` when the section does not cut it away and a face of the shown scene does not hide it,
-// else null (the point freed). The point's position (CDsRefPoint::sLastPosition) is under the
-// body's transformation; a copy that picks through the body has its own transformation on the view
-// meanwhile.
+// `point` when the window shows it, else null (the point freed). The point's position
+// (CDsRefPoint::sLastPosition) is under the body's transformation; a copy that picks through the
+// body, or a place the frame draws the body at, has its own transformation on the view meanwhile.
 CDsRefPoint* Visible(CDsRefPoint* point, CUiPickEvent& event, CDsGlContext* context)
 {
     view3d* view = event.view();
     if (!point || !view) return point;
-    SPAposition position = CDsRefPoint::sLastPosition;
-    if (view->is_model_transform_enabled()) position *= view->get_model_transform();
-    if (!DsIsPointCutBySection(context, position) && !DsIsPointHiddenByFaces(context, view, position)) return point;
+    const SPAposition position = SPAposition(CDsRefPoint::sLastPosition) * ViewPlacement(view);
+    if (DsIsPointShown(context, view, position)) return point;
     delete point;
     return nullptr;
 }
@@ -780,6 +905,12 @@ CDsRefPoint* CDsItemsBody::PickRefPoint(CUiPickEvent& event, const CDsTypeMask& 
 {
     if (IsHidden()) return nullptr;
     if (CDsRefPoint* apex = PickApexRefPoint(event, types)) return apex;
+    return PickEdgeRefPoint(event, types);
+}
+
+CDsRefPoint* CDsItemsBody::PickEdgeRefPoint(CUiPickEvent& event, const CDsTypeMask& types)
+{
+    if (IsHidden()) return nullptr;
     CGmTransformation transform(GetTransformation());
     int applied = 0;
     std::vector<CDsItemEdge*> hit, elliptical;

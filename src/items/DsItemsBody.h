@@ -39,16 +39,21 @@
 //   take part, as it has no single plane.
 // - The reference-point pick of a body with a conical face (that is not a cylinder) first asks for
 //   a cone's apex (PickApexRefPoint): only when the mask admits the apex's kind (256, the start
-//   kind) and the face under the cursor (the pick processor's one-face OpenGL pick) is a face of
-//   this body. Without that test a cone anywhere in the scene would answer its apex for every
-//   pick, and a mask without 256 would get a kind it did not ask for. The one-face pick ends the
-//   pick session (CDsGlContext::StEndPickSession): its filter and cached selection are gone after it.
-// - The reference-point picks of the edges pass over a point that a face of the shown scene hides
-//   (DsIsPointHiddenByFaces: in the hidden-line, shaded and mixed render modes, not in wireframe;
-//   only what the section plane keeps of a face hides) or that the section plane cuts away
-//   (DsIsPointCutBySection, in every mode) and go on with the next edge: taken in body order, the first point found would otherwise often
-//   be a hidden corner or middle behind the one under the cursor. Only visible points are offered;
-//   a pick that finds hidden ones only answers null.
+//   kind) and the face the window shows under the cursor (ShownFaceUnderCursor) is a face of this
+//   body. Without that test a cone anywhere in the scene would answer its apex for every pick, and
+//   a mask without 256 would get a kind it did not ask for. The apex is offered only where the
+//   window shows it: the cone's face as drawn reaches it (a frustum's apex in the air is no
+//   point of the picture), and it shows (DsIsPointShown: inside the window, not cut away, not
+//   hidden, by the cone's own base either). The apex pick ends the pick session
+//   (CDsGlContext::StEndPickSession): its filter and cached selection are gone after it.
+// - The reference-point picks of the edges pass over a point the window does not show
+//   (DsIsPointShown: outside the window, cut away by what clips the body where the frame draws it,
+//   or hidden by a face the frame draws in the hidden-line, shaded and mixed render modes) and go
+//   on with the next edge: taken in body order, the first point found would otherwise often be a
+//   hidden corner or middle behind the one under the cursor. Only shown points are offered; a pick
+//   that finds hidden ones only answers null. A body the scene database draws at another place
+//   (a transform id) is picked there by its caller (DsPickAtShownPlaces), with the view's model
+//   transform set to the place.
 // - ClearEdgeRefPointCaches has nothing to clear: the edges' reference points keep no cached pick
 //   data and take the body's transformation as they are asked.
 // - GetBox answers the box where the body is drawn, with or without `transformed`: the box is
@@ -272,6 +277,19 @@ public:
     CDsItemsFace* GetFaceItem(int index) const;
     // The edge item `index` of the edges group, null outside.
     CDsItemEdge* GetEdgeItem(int index) const;
+
+    // The reference point of an edge under the event (PickRefPoint without the cone's apex): what
+    // a copy of the body asks, which answers the apex of its own cone itself.
+    CDsRefPoint* PickEdgeRefPoint(CUiPickEvent& event, const CDsTypeMask& types);
+    // The face of the body that the window shows under the event's cursor, with the body placed by
+    // its transformation and then `after`: of the places where the pick ray meets the shown faces'
+    // meshes, the nearest inside the window that no section cuts away (CDsShownFrame), when no face
+    // the frame draws hides it; null otherwise.
+    FACE* ShownFaceUnderCursor(const CUiPickEvent& event, const SPAtransf& after);
+    // Whether the mesh of the body's face item of `face`, placed by the face's, the body's and then
+    // `after`'s transformation, reaches `point` (within a twentieth of a pixel of the view, or a
+    // millionth of the point's size): a cone drawn to its apex does, a frustum does not.
+    bool FaceReaches(ENTITY* face, const SPAposition& point, const SPAtransf& after, view3d* view);
 
 private:
     // The apex of the conical face under the event (see the header comment), null when none.

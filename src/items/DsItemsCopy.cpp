@@ -13,6 +13,7 @@
 #include "DsRefPoint.h"
 #include "DsSelectAllData.h"
 #include "DsSelectionNames.h"
+#include "DsShownFrame.h"
 #include "DsView3dCdc.h"
 
 #include "DsAttribute.h"
@@ -582,25 +583,26 @@ CDsRefPoint* CDsItemsCopy::PickApexRefPoint(CUiPickEvent& event, const CDsTypeMa
     CDsPickProccessor* processor = context ? context->GetPickProccessor() : nullptr;
     if (!body || !processor || !GetEntity() || !body->IsBodyConicalFaceOwner() || !types.IsTypeSet(eDsPickPtStart))
         return nullptr;
-    ENTITY* face = nullptr;
-    {
-        CDsGlGroupIterator items(context, nullptr, 0);
-        CDsItemsGroup* group = nullptr;
-        std::vector<CDsItemEdge*> edges;
-        face = processor->OpenGLPick1Face(event, items, group, edges);
-    }
-    // A one-face pick ends the pick session: its filter and its cached selection go with it.
+    view3d* view = event.view();
+    if (!view) return nullptr;
+    // The copied body's faces where the copy shows them: under the copy's transformation and the
+    // place the view is set to.
+    const SPAtransf after = view->is_model_transform_enabled() ? view->get_model_transform() : SPAtransf();
+    const SPAtransf copied = GetTransformation() * after;
+    FACE* real = body->ShownFaceUnderCursor(event, copied);
+    // The apex pick ends the pick session: its filter and its cached selection go with it.
     CDsGlContext::StEndPickSession();
-    ENTITY* owner = face;
-    while (owner && owner->owner()) owner = owner->owner();
-    if (!face || owner != GetEntity()) return nullptr;
-    ENTITY* real = CVyrAsExt::GetRealEntity(face);
     if (!real || !is_conical_face(real) || is_cylindrical_face(real)) return nullptr;
+    ENTITY* face = CVyrAsExt::GetEntityCopy(GetEntity(), real);
+    if (!face) return nullptr;
     std::unique_ptr<CDsRefPoint> apex(processor->PickApexPoint(real, CUiPickEvent(event)));
     if (!apex) return nullptr;
     CGmPosition position = CDsRefPoint::sLastPosition;
     if (HasTransformation()) position = CGmPosition(SPAposition(position) * GetTransformation());
     if (processor->GetPickPointMask() != eDsPickPtStart && !CDsRefPoint::StIsPicked(event, position)) return nullptr;
+    // Only where the window shows it: on the cone as drawn, and shown there.
+    const SPAposition at = SPAposition(position) * after;
+    if (!body->FaceReaches(real, at, copied, view) || !DsIsPointShown(context, view, at)) return nullptr;
     auto* point = new CDsRefPoint(position, eDsPickPtStart);
     point->SetReferenceEntity(face);
     CDsRefPoint::sPickType = eDsPickPtStart;
@@ -617,7 +619,7 @@ CDsRefPoint* CDsItemsCopy::PickRefPoint(CUiPickEvent& event, const CDsTypeMask& 
     {
         const CBodyPickScope scope(body, false, false);
         PushMatrixGdi(*view);
-        hit = body->PickRefPoint(event, types);
+        hit = body->PickEdgeRefPoint(event, types);
         PopMatrixGdi(*view);
     }
     return CopyRefPoint(hit);

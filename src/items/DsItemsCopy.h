@@ -52,11 +52,13 @@
 //
 // The reference-point pick of a body copy (modes 0 and 1) first asks for the apex of a cone, when
 // the copied body has a conical face that is not a cylinder and the mask admits the apex's kind
-// (256): the face under the cursor (the pick processor's one-face OpenGL pick) must be a face of
-// the copy's own entity; the apex of the real face it copies, placed by the body's item, is moved
-// by the copy's transformation and kept when the pick processor's point mask is 256 or the apex
-// lies in the pick aperture (CDsRefPoint::StIsPicked). Its reference entity is the copy's face.
-// The one-face pick ends the pick session (CDsGlContext::StEndPickSession), as the body's does.
+// (256): the face the window shows under the cursor (CDsItemsBody::ShownFaceUnderCursor, the
+// copied body's faces under the copy's transformation) must be a cone of the copied body; its
+// apex, placed by the body's item, is moved by the copy's transformation and kept when the pick
+// processor's point mask is 256 or the apex lies in the pick aperture (CDsRefPoint::StIsPicked),
+// and the window shows it (the cone as drawn reaches it, and DsIsPointShown). Its reference
+// entity is the copy's face. The apex pick ends the pick session
+// (CDsGlContext::StEndPickSession), as the body's does.
 #pragma once
 
 #include <afx.h>

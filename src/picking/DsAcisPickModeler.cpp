@@ -16,6 +16,7 @@
 #include "DsPickProccessor.h"
 #include "DsPickedFaces.h"
 #include "DsRefPoint.h"
+#include "DsShownFrame.h"
 #include "DsTypeMask.h"
 #include "DsView3dCdc.h"
 #include "VyrAsExt.h"
@@ -493,6 +494,8 @@ void CDsAcisPick::StCalculateShiftPositionForActiveUCS(view3d* view, SPAposition
 
 CDsRefPoint* CDsAcisPick::StPickRefPoint(CUiPickEvent& event, const CDsTypeMask& mask)
 {
+    // One look at what the frame draws serves every point the search tests.
+    const CDsShownFrameScope frame(ContextOf(event.view()), event.view());
     if (mask.IsTypeSet(kClose)) return StPickClosePoint(event, mask);
     if (mask.IsTypeSet(kOrigin) && sPickUcsOrgInt)
         if (CDsRefPoint* point = StPickUcsOrgPoint(event, mask)) return point;
@@ -509,30 +512,98 @@ CDsRefPoint* CDsAcisPick::StPickRefPoint(CUiPickEvent& event, const CDsTypeMask&
     return nullptr;
 }
 
+namespace {
+
+// A new reference point of `entity` (an edge, or an edge's copy) as the context shows it: the
+// item it was picked through and its edge item.
+CDsRefPoint* EdgePointOf(ENTITY* entity, CDsGlContext* context)
+{
+    auto* point = is_EDGE(entity) ? new CDsRefPoint(static_cast<EDGE*>(entity)) : new CDsRefPoint(entity, nullptr);
+    if (context) {
+        point->SetPickedOwner(context->FindDsItem(entity, CDsGlContext::eDsSearchOwner));
+        CDsItemsMap* map = context->GetItemsMap();
+        CDsItemBase* item = map ? map->Find(entity) : nullptr;
+        if (!item && map) item = map->Find(CVyrAsExt::GetRealEntity(entity));
+        point->SetItemEdge(dynamic_cast<CDsItemEdge*>(item));
+    }
+    return point;
+}
+
+}  // namespace
+
 CDsRefPoint* CDsAcisPick::StPickClosePoint(CUiPickEvent& event, const CDsTypeMask&)
 {
     CDsGlContext* context = ContextOf(event.view());
-    if (!event.view()) return nullptr;
+    view3d* view = event.view();
+    if (!view) return nullptr;
     CDsRefPoint* point = nullptr;
     {
         CDsPickManager manager(pick_method_point, pick_entity_any, 0, nullptr, &event, nullptr,
                                CDsPickManagerCreator::smTypeMask);
         CPickModeScope mode(event);
-        ENTITY_LIST edges;
-        if (StPickEdges(&manager, edges, nullptr) > 0 && edges[0]) {
-            ENTITY* entity = edges[0];
-            point = is_EDGE(entity) ? new CDsRefPoint(static_cast<EDGE*>(entity)) : new CDsRefPoint(entity, nullptr);
-            if (context) {
-                point->SetPickedOwner(context->FindDsItem(entity, CDsGlContext::eDsSearchOwner));
-                CDsItemsMap* map = context->GetItemsMap();
-                CDsItemBase* item = map ? map->Find(entity) : nullptr;
-                if (!item && map) item = map->Find(CVyrAsExt::GetRealEntity(entity));
-                point->SetItemEdge(dynamic_cast<CDsItemEdge*>(item));
+        const CDsShownFrameScope scope(context, view);
+        CDsShownFrame* frame = scope.Get();
+        CDsGlScene* scene = context ? context->GetScene() : nullptr;
+        const pick_ray ray = get_pick_ray(event);
+        // Of the edges under the cursor, the one whose nearest point the window shows nearest to
+        // the viewer, where the frame draws it.
+        struct SCandidate {
+            ENTITY* entity = nullptr;
+            const CDsShownFrame::SPlace* place = nullptr;
+            SPAposition at;
+            double depth = 0.0;
+        } best;
+        // A point of an edge's polyline where the frame draws it (placed), when the window shows it.
+        const auto placed = [](const CGmPosition& p, const CDsShownFrame::SPlace* place) {
+            return place && place->moved ? SPAposition(p) * place->transform : SPAposition(p);
+        };
+        const CDsShownFrame::SPlace* looking = nullptr;
+        const CDsRefPoint::TPointTest shown = [&](const CGmPosition& p) {
+            return frame && frame->Shows(placed(p, looking));
+        };
+        const auto consider = [&](ENTITY* entity, const CDsShownFrame::SPlace* place) {
+            std::unique_ptr<CDsRefPoint> candidate(EdgePointOf(entity, context));
+            looking = place;
+            if (!candidate->PickRefClosePoint(event, true, &shown)) return;
+            const SPAposition at = placed(CDsRefPoint::sLastPosition, place);
+            const double depth = ray.valid() ? (at - ray.root_point()) % ray.direction() : 0.0;
+            if (!best.entity || depth < best.depth) best = SCandidate{entity, place, at, depth};
+        };
+        for (CDsGlScene::ERootGroup root : {CDsGlScene::eRootWireBodies, CDsGlScene::eRootBodies, CDsGlScene::eRootCopies}) {
+            CDsItemsGroup* groups = scene ? scene->GetRootGroup(root) : nullptr;
+            for (int i = 0; groups && i < groups->Count(); ++i) {
+                auto* group = dynamic_cast<CDsItemsGroup*>(groups->Get(i));
+                DsForEachShownPlace(group, view, [&](const CDsShownFrame::SPlace* place) {
+                    ENTITY_LIST edges;
+                    StPickEdges(group, view, edges, nullptr);
+                    for (int e = 0; e < edges.count(); ++e)
+                        if (edges[e]) consider(edges[e], place);
+                    return false;
+                });
             }
-            if (!point->PickRefClosePoint(event, true)) {
-                delete point;
-                point = nullptr;
-            }
+        }
+        // Loose edge items filed outside the bodies, as the context shows them.
+        CDsItemsGroup* loose = scene ? scene->GetRootGroup(CDsGlScene::eRootUnsorted) : nullptr;
+        if (frame) frame->SetPlace(nullptr);
+        for (int i = 0; loose && i < loose->Count(); ++i) {
+            auto* edge = dynamic_cast<CDsItemEdge*>(loose->Get(i));
+            if (!edge || edge->IsHidden() || !edge->GetEntity() || !manager.test_entity(edge->GetEntity())) continue;
+            if (edge->Pick(&manager)) consider(edge->GetEntity(), nullptr);
+        }
+        if (best.entity) {
+            // The chosen point once more, so that the pick information names its segment.
+            point = EdgePointOf(best.entity, context);
+            if (frame) frame->SetPlace(best.place);
+            const bool moved = best.place && best.place->moved;
+            if (moved) view->SetModelTransform(best.place->transform);
+            looking = best.place;
+            point->PickRefClosePoint(event, true, &shown);
+            if (moved) view->ClearModelTransform();
+            if (frame) frame->SetPlace(nullptr);
+            CDsRefPoint::sLastPosition = CGmPosition(best.at);
+            CDsRefPoint::sPickType = kClose;
+            if (CDsPickProccessor* processor = context ? context->GetPickProccessor() : nullptr)
+                processor->GetPickInfoStorage().SetLowLevelPickedEntity(best.entity);
         }
     }
     CDsPickProccessor* processor = context ? context->GetPickProccessor() : nullptr;

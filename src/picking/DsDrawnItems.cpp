@@ -24,12 +24,24 @@ SDsPickClip DsDrawnItemClip(const SDsPickClipPlane* plane, const CDsGlScene* sec
     return clip;
 }
 
-bool DsDrawnItemHides(const SDsDrawnItem& item, int renderMode)
+CDsEntityGeometry::~CDsEntityGeometry() = default;
+
+void DsAddHidingFaces(const SDsDrawnItem& item, int renderMode, CDsHidingFaces& faces)
 {
-    if (item.hidden || !item.geometry || !item.path) return false;
-    if (!(item.geometry->GetDrawPrimitives(item.id) & CDsGeometry::eDpFaces)) return false;
+    if (item.hidden || !item.geometry || !item.path) return;
+    if (renderMode != eRenderHiddenLines && renderMode != eRenderShade && renderMode != eRenderMixed) return;
+    if (auto* shown = dynamic_cast<CDsEntityGeometry*>(item.geometry)) {
+        // A body's faces hide as its face items are drawn.
+        CDsItemsBody* body = nullptr;
+        SPAtransf after;
+        if (shown->GetShownBody(body, after) && body)
+            faces.AddBody(body, after * item.transform.Convert2SPA(), renderMode, item.clip);
+        return;
+    }
+    if (!(item.geometry->GetDrawPrimitives(item.id) & CDsGeometry::eDpFaces)) return;
     const int transparency = DsPickFaceTransparency(renderMode, item.path->GetRootPartId(), item.attributes);
-    return static_cast<double>(transparency) >= kDsPickOpaqueTransparency;
+    if (static_cast<double>(transparency) >= kDsPickOpaqueTransparency)
+        faces.Add(item.geometry, item.id, item.transform, item.clip);
 }
 
 CDsDrawnItemsFunctor::CDsDrawnItemsFunctor(const CDsGlScene* sections, TVisit visit)

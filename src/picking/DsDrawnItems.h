@@ -17,7 +17,15 @@
 //   draws with the clip planes off (CDsGeometry::IsCutBySections).
 // - Near a rectangle (SetNear, a parallel view's pick): an item whose window box misses the
 //   rectangle is left out, children and all, as nothing it draws can cover a point there.
+// - The faces that hide (DsAddHidingFaces): those of an item that is not hidden, in the
+//   hidden-line, shaded and mixed render modes. A geometry that draws a body the context shows
+//   (CDsEntityGeometry) hides with the body's face items as they are drawn (every shown face in
+//   the hidden-line mode, those at least three quarters opaque in the others), placed by the
+//   walk's transform; any other item's faces hide where a face hit on them would count as opaque
+//   (DsPickFaceTransparency).
 #pragma once
+
+#include <afx.h>
 
 #include "DsPickRay.h"
 #include "DsPickWalks.h"
@@ -30,12 +38,27 @@
 
 class CDsGeometry;
 class CDsGlScene;
+class CDsItemsBody;
+class ENTITY;
 class CDsItemVariant;
 class CDsLocation;
 class CDsObjectPath;
 class CDsPartStorage;
 class CDsScene;
 class CDsWalkRole;
+
+// What a scene-database geometry that draws a modeler entity the context shows (a body, a copy of
+// one) offers beside CDsGeometry, so that the snaps find where the database draws it and the faces
+// that hide are those of its face items as they are drawn.
+class AFX_EXT_CLASS CDsEntityGeometry {
+public:
+    virtual ~CDsEntityGeometry();
+    // The body or copy entity the geometry draws (null when none).
+    virtual ENTITY* GetShownEntity() const = 0;
+    // The body group whose face items it draws now and the transformation it draws them under
+    // after the body's own (a copy's; the identity for the body itself); false when it draws none.
+    virtual bool GetShownBody(CDsItemsBody*& body, SPAtransf& after) const = 0;
+};
 
 // One item as a frame draws it.
 struct SDsDrawnItem {
@@ -53,9 +76,9 @@ struct SDsDrawnItem {
 SDsPickClip DsDrawnItemClip(const SDsPickClipPlane* plane, const CDsGlScene* sections, const CDsGeometry* geometry,
                             const CDsObjectPath& path);
 
-// Whether the faces of `item` hide what lies behind them in render mode `renderMode`: it draws
-// faces, is not hidden, and a face hit on it would count as opaque (DsPickFaceTransparency).
-bool DsDrawnItemHides(const SDsDrawnItem& item, int renderMode);
+// Adds the faces of `item` that hide what lies behind them in render mode `renderMode` to `faces`
+// (see the header comment).
+void DsAddHidingFaces(const SDsDrawnItem& item, int renderMode, CDsHidingFaces& faces);
 
 // The functor of the walk.
 class CDsDrawnItemsFunctor : public CDsTraverseFunctor {

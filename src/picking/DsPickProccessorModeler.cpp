@@ -41,6 +41,7 @@
 #include "DsPickWalks.h"
 #include "DsPickedFaces.h"
 #include "DsRefPoint.h"
+#include "DsShownFrame.h"
 #include "DsView3dCdc.h"
 #include "UiPickEvent.h"
 #include "VyrAsExt.h"
@@ -182,7 +183,8 @@ CDsRefPoint* CDsPickProccessor::PickCenterRefPoint(CUiPickEvent& event, CDsItems
     std::vector<CDsItemEdge*> children;
     for (int i = 0; i < group->Count(); ++i)
         if (auto* edge = dynamic_cast<CDsItemEdge*>(group->Get(i))) children.push_back(edge);
-    return group->PickRefPoint(event, children, 1, mask);
+    // Where the frame draws the group.
+    return DsPickAtShownPlaces(group, event.view(), [&] { return group->PickRefPoint(event, children, 1, mask); });
 }
 
 // --- Group components ---------------------------------------------------------------------------

@@ -493,9 +493,14 @@ void CDsHidingFaces::Add(CDsGeometry* geometry, int id, const CDsTransform& tran
     m_items.push_back(SItem{geometry, id, transform.Convert2SPA(), box, clip});
 }
 
+void CDsHidingFaces::AddBody(CDsItemsBody* body, const SPAtransf& after, int renderMode, const SDsPickClip& clip)
+{
+    if (body) m_bodies.push_back(SBody{body, after, renderMode, clip});
+}
+
 bool CDsHidingFaces::Hides(view3d* view, const SPAposition& point) const
 {
-    if (!view || m_items.empty()) return false;
+    if (!view || Empty()) return false;
     SPAvector towardsViewer;
     double tolerance = 0.0, reach = 0.0;
     if (!TowardsViewer(view, point, towardsViewer, tolerance, reach)) return false;
@@ -520,6 +525,11 @@ bool CDsHidingFaces::Hides(view3d* view, const SPAposition& point) const
             }
             return !triangles.Hidden();
         });
+        if (triangles.Hidden()) return true;
+    }
+    for (const SBody& body : m_bodies) {
+        triangles.SetClip(body.clip.plane || body.clip.scene ? &body.clip : nullptr);
+        CollectHidingFaces(body.body, body.after, static_cast<ERenderMode>(body.renderMode), triangles);
         if (triangles.Hidden()) return true;
     }
     return false;

@@ -42,6 +42,7 @@
 
 class CDsGeometry;
 class CDsGlContext;
+class CDsItemsBody;
 class CDsGlScene;
 class view3d;
 
@@ -111,6 +112,13 @@ class CDsHidingFaces {
 public:
     // The face polygons of `geometry` (item `id`) placed by `transform`, what `clip` hides left out.
     void Add(CDsGeometry* geometry, int id, const CDsTransform& transform, const SDsPickClip& clip);
+    // The faces of a context's body group as the context shows them (its face items' meshes under
+    // the faces', the body's and then `after`'s transformation; in render mode `renderMode` those
+    // that hide: every shown face in the hidden-line mode, those at least three quarters opaque in
+    // the others), what `clip` hides left out. The body must outlive the collection.
+    void AddBody(CDsItemsBody* body, const SPAtransf& after, int renderMode, const SDsPickClip& clip);
+    // Whether nothing was added.
+    bool Empty() const { return m_items.empty() && m_bodies.empty(); }
     // Whether one of the faces hides `point` (model coordinates of the root part) from the viewer of
     // `view`: the ray from the point towards the viewer meets a polygon where its clip keeps it,
     // farther than a twentieth of a pixel (at least a millionth of the point's size) from the point.
@@ -125,7 +133,14 @@ private:
         SPAbox box;  // the item's own box, empty when it has none
         SDsPickClip clip;
     };
+    struct SBody {
+        CDsItemsBody* body;
+        SPAtransf after;
+        int renderMode;
+        SDsPickClip clip;
+    };
     std::vector<SItem> m_items;
+    std::vector<SBody> m_bodies;
 };
 
 // Whether a face that `context` shows hides `point` (model coordinates of the root part) from the

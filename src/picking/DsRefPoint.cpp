@@ -312,10 +312,10 @@ int CDsRefPoint::PickRefClosePoint(const CGmPosition& position)
     return kClose;
 }
 
-int CDsRefPoint::PickRefClosePoint(const CUiPickEvent& event, bool markVertex)
+int CDsRefPoint::PickRefClosePoint(const CUiPickEvent& event, bool markVertex, const TPointTest* accept)
 {
     if (!m_entity) return 0;
-    std::unique_ptr<CGmPosition> found(PickEdgePosition(event, markVertex));
+    std::unique_ptr<CGmPosition> found(PickEdgePosition(event, markVertex, accept));
     if (!found) {
         sPickType = 0;
         return 0;
@@ -429,7 +429,7 @@ CGmPosition* CDsRefPoint::GetPositionsFromOwner(const CUiPickEvent& event, int& 
 }
 
 CGmPosition* CDsRefPoint::LookForClosePosition(int count, const CGmPosition* positions, view3d* view,
-                                                const CUiPickEvent& event, int* segment)
+                                                const CUiPickEvent& event, int* segment, const TPointTest* accept)
 {
     if (!positions || count < 2 || !view) return nullptr;
     CDsGeometryComputer* computer = CDsGeometryComputer::GetInstance();
@@ -450,12 +450,14 @@ CGmPosition* CDsRefPoint::LookForClosePosition(int count, const CGmPosition* pos
         if (t > 1.1 * len2 || t < -0.1 * len2) continue;
         t = std::min(std::max(t, 0.0), len2);
         const double distance = std::fabs((cx - sx) * dy - (cy - sy) * dx) / std::sqrt(len2);
-        if (best < 0 || distance < bestDistance) {
-            best = i;
-            bestDistance = distance;
-            bestT = t;
-            bestLen2 = len2;
-        }
+        if (best >= 0 && distance >= bestDistance) continue;
+        if (accept && *accept &&
+            !(*accept)(CGmPosition(positions[i - 1] + (t / len2) * (positions[i] - positions[i - 1]))))
+            continue;
+        best = i;
+        bestDistance = distance;
+        bestT = t;
+        bestLen2 = len2;
     }
     if (best < 0) return nullptr;
     if (segment) *segment = best;
@@ -465,13 +467,13 @@ CGmPosition* CDsRefPoint::LookForClosePosition(int count, const CGmPosition* pos
     return new CGmPosition(a + (bestT / bestLen2) * (b - a));
 }
 
-CGmPosition* CDsRefPoint::PickEdgePosition(const CUiPickEvent& event, bool markVertex)
+CGmPosition* CDsRefPoint::PickEdgePosition(const CUiPickEvent& event, bool markVertex, const TPointTest* accept)
 {
     int count = 0;
     std::unique_ptr<CGmPosition[]> positions(GetPositionsFromOwner(event, count));
     view3d* view = event.view();
     int segment = -1;
-    CGmPosition* found = LookForClosePosition(count, positions.get(), view, event, &segment);
+    CGmPosition* found = LookForClosePosition(count, positions.get(), view, event, &segment, accept);
     if (!found || !markVertex) return found;
     CDsPickInfoStorage* info = PickInfoOf(view);
     if (!info) return found;

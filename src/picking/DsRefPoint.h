@@ -31,6 +31,8 @@
 #include "DsUid.h"
 #include "GmPosition.h"
 
+#include <functional>
+
 class CDsFigPoint3D;
 class CDsItemBase;
 class CDsItemEdge;
@@ -134,9 +136,12 @@ public:
     // The point of the edge nearest to model point `position`: 267 with sLastPosition and sParam,
     // else 0 (the last position is `position` then).
     int PickRefClosePoint(const CGmPosition& position);
+    // Whether a point of an edge's polyline (as the owner's polyline gives it) may be answered.
+    using TPointTest = std::function<bool(const CGmPosition&)>;
     // The point of the owner's polyline nearest to the pick: 267 with sLastPosition, else 0 (pick
-    // type 0). `markVertex` marks a vertex hit in the pick information (primitive type 0).
-    int PickRefClosePoint(const CUiPickEvent& event, bool markVertex);
+    // type 0). `markVertex` marks a vertex hit in the pick information (primitive type 0). With
+    // `accept`, only points it accepts are answered (the nearest of those).
+    int PickRefClosePoint(const CUiPickEvent& event, bool markVertex, const TPointTest* accept = nullptr);
     // The point of the reference entity nearest to the pick by the geometry engine: its
     // StIsPicked, with sLastPosition, sParam and kind 267; 0 without entity or point.
     int PickRefClosePointByEntity(const CUiPickEvent& event);
@@ -156,11 +161,13 @@ public:
     // null when there is none.
     CGmPosition* GetPositionsFromOwner(const CUiPickEvent& event, int& count);
     // The point of the polyline nearest to the cursor on screen (new, the caller deletes it), or
-    // null; the winning segment index goes to `segment` and to the pick information.
+    // null; the winning segment index goes to `segment` and to the pick information. With
+    // `accept`, the nearest of the segments' nearest points that it accepts.
     static CGmPosition* LookForClosePosition(int count, const CGmPosition* positions, view3d* view,
-                                             const CUiPickEvent& event, int* segment = nullptr);
+                                             const CUiPickEvent& event, int* segment = nullptr,
+                                             const TPointTest* accept = nullptr);
     // LookForClosePosition on the owner's polyline, marking a vertex hit with `markVertex`.
-    CGmPosition* PickEdgePosition(const CUiPickEvent& event, bool markVertex);
+    CGmPosition* PickEdgePosition(const CUiPickEvent& event, bool markVertex, const TPointTest* accept = nullptr);
 
     // The position of the last construction or pick.
     static CGmPosition sLastPosition;

@@ -645,8 +645,7 @@ void DsSinglePickWalk(CDsPartStorage* storage, CDsScene* scene, CDsSinglePickFun
         // the ray (a face under the cursor) are what the window shows and need no such test.
         CDsHidingFaces hiding;
         CDsDrawnItemsFunctor drawn(functor.GetSections(), [&](const SDsDrawnItem& item) {
-            if (DsDrawnItemHides(item, functor.GetRenderMode()))
-                hiding.Add(item.geometry, item.id, item.transform, item.clip);
+            DsAddHidingFaces(item, functor.GetRenderMode(), hiding);
         });
         drawn.SetClipPlane(functor.GetClipPlane());
         SDsPickRect near;

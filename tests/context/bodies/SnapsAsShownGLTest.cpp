@@ -1,0 +1,229 @@
+// Snaps (CDsAcisPick::StPickRefPoint) offer only a point the window shows, of every kind: edge
+// ends, middles and centres, the nearest point of an edge, a cone's apex. What hides a point and
+// where a body lies are what the frame draws: bodies moved by a transform id of the scene, bodies
+// and plates hidden by their object path, figures, the section plane and a stepped section.
+#include "DsFigure.h"
+#include "DsFigureGenerator.h"
+#include "DsGlContext.h"
+#include "DsGlScene.h"
+#include "DsRefPoint.h"
+#include "HostFixture.h"
+#include "VyrStlData.h"
+
+#include "SpaBuilders.h"
+
+#include "../../context/SteppedSection.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <initializer_list>
+#include <memory>
+
+using vyrtest::ViewSetup;
+
+namespace {
+
+const SPAposition kNone(1e11, 1e11, 1e11);
+constexpr std::initializer_list<int> kEnds = {256, 257, 258, 259};
+constexpr std::initializer_list<int> kNearest = {267};
+
+// A host of 100 x 100 pixels seen from above, one model unit a pixel, shaded.
+class SnapsAsShownGLTest : public vyrtest::HostTest {
+protected:
+    void SetUp() override
+    {
+        HostTest::SetUp();
+        host_->Look(ViewSetup().Eye(SPAposition(0, 0, 100)).Field(kHostSize, kHostSize).Clip(1, 300));
+    }
+    CDsGlContext& Context() { return host_->Context(); }
+    // The position of the snap of `kinds` at the pixel of `p`; kNone when it answers none.
+    SPAposition SnapAt(const SPAposition& p, std::initializer_list<int> kinds)
+    {
+        int x = 0, y = 0;
+        EXPECT_TRUE(host_->PixelOf(p, x, y));
+        return host_->Snap(x, y, kinds) ? SPAposition(CDsRefPoint::sLastPosition) : kNone;
+    }
+    // A transform id of the scene given to `body`, its transform `by`.
+    unsigned short MoveById(BODY* body, const SPAvector& by)
+    {
+        const unsigned short id = Context().NewTransformId();
+        EXPECT_NE(id, 0);
+        EXPECT_TRUE(Context().SetTransformId(host_->PathOf(body), id));
+        EXPECT_TRUE(Context().SetTransform(id, translate_transf(by)));
+        host_->Refresh();
+        return id;
+    }
+};
+
+::testing::AssertionResult Near(const SPAposition& p, const SPAposition& q, double within = 1e-3)
+{
+    if ((p - q).len() <= within) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "(" << p.x() << ", " << p.y() << ", " << p.z() << ") is not (" << q.x()
+                                         << ", " << q.y() << ", " << q.z() << ")";
+}
+
+// A square of half size `half` at `centre`, parallel to z = 0, as an STL mesh.
+class StlSquare : public CDsFigure {
+public:
+    StlSquare(const SPAposition& centre, double half) : m_centre(centre), m_half(half) {}
+    int DefineFig(CDsFigureGenerator& generator) override
+    {
+        auto* square = new CVyrStlData;
+        const double h = m_half;
+        const SPAvector c = m_centre - SPAposition(0, 0, 0);
+        square->AddTriangle(CVyrTriangle(SPAposition(-h, -h, 0) + c, SPAposition(h, -h, 0) + c, SPAposition(h, h, 0) + c));
+        square->AddTriangle(CVyrTriangle(SPAposition(-h, -h, 0) + c, SPAposition(h, h, 0) + c, SPAposition(-h, h, 0) + c));
+        generator.DrawTrianglesStl(SPAtransf(), square);
+        square->decRC();
+        return 1;
+    }
+
+private:
+    SPAposition m_centre;
+    double m_half;
+};
+
+}  // namespace
+
+// A plate moved over a block's corner by a transform id hides it; moved away it does not; hidden
+// by its path it hides nothing. A plate filed over another corner and moved away by its id no
+// longer hides that one.
+TEST_F(SnapsAsShownGLTest, PlatesHideCornersWhereTheSceneDrawsThem)
+{
+    host_->ShowBlock(SPAposition(0, 0, 0), SPAposition(20, 20, 10));
+    BODY* plate = host_->ShowBlock(SPAposition(-45, -45, 20), SPAposition(-30, -30, 22));
+    BODY* over = host_->ShowBlock(SPAposition(-5, -5, 20), SPAposition(5, 5, 22));
+    host_->Refresh();
+    const SPAposition corner(20, 20, 10), covered(0, 0, 10);
+    ASSERT_TRUE(Near(SnapAt(corner, kEnds), corner));
+    ASSERT_FALSE(Near(SnapAt(covered, kEnds), covered));
+
+    const unsigned short id = MoveById(plate, SPAvector(55, 55, 0));
+    EXPECT_FALSE(Near(SnapAt(corner, kEnds), corner));
+    EXPECT_FALSE(Near(SnapAt(corner, kNearest), corner, 1.0));
+    ASSERT_TRUE(Context().SetTransform(id, SPAtransf()));
+    host_->Refresh();
+    EXPECT_TRUE(Near(SnapAt(corner, kEnds), corner));
+    ASSERT_TRUE(Context().SetTransform(id, translate_transf(SPAvector(55, 55, 0))));
+    ASSERT_TRUE(Context().ForceHide(host_->PathOf(plate)));
+    host_->Refresh();
+    EXPECT_TRUE(Near(SnapAt(corner, kEnds), corner));
+    EXPECT_TRUE(Near(SnapAt(corner, kNearest), corner, 1.0));
+
+    MoveById(over, SPAvector(-40, 40, 0));
+    EXPECT_TRUE(Near(SnapAt(covered, kEnds), covered));
+}
+
+// A body hidden by its path offers no point; a body moved by a transform id offers its points
+// where the window shows them, not where its own placement would put them.
+TEST_F(SnapsAsShownGLTest, BodiesOfferPointsOnlyWhereTheSceneDrawsThem)
+{
+    BODY* block = host_->ShowBlock(SPAposition(0, 0, 0), SPAposition(20, 20, 10));
+    host_->Refresh();
+    const SPAposition corner(20, 20, 10), edge(20, 10, 10);
+    ASSERT_TRUE(Near(SnapAt(corner, kEnds), corner));
+    ASSERT_TRUE(Context().ForceHide(host_->PathOf(block)));
+    host_->Refresh();
+    EXPECT_TRUE(Near(SnapAt(corner, kEnds), kNone));
+    EXPECT_TRUE(Near(SnapAt(edge, kNearest), kNone));
+    ASSERT_TRUE(Context().ResetHideShow(host_->PathOf(block)));
+    host_->Refresh();
+    ASSERT_TRUE(Near(SnapAt(corner, kEnds), corner));
+
+    const SPAvector by(-35, -25, 0);
+    MoveById(block, by);
+    EXPECT_TRUE(Near(SnapAt(corner + by, kEnds), corner + by));
+    EXPECT_TRUE(Near(SnapAt(corner, kEnds), kNone));
+    EXPECT_TRUE(Near(SnapAt(edge + by, kNearest), edge + by, 1.0));
+    EXPECT_TRUE(Near(SnapAt(edge, kNearest), kNone));
+}
+
+// A figure's faces hide a corner behind them in the modes where faces hide.
+TEST_F(SnapsAsShownGLTest, AnStlFigureOverACornerHidesIt)
+{
+    host_->ShowBlock(SPAposition(0, 0, 0), SPAposition(20, 20, 10));
+    host_->Refresh();
+    const SPAposition corner(20, 20, 10);
+    ASSERT_TRUE(Near(SnapAt(corner, kEnds), corner));
+    StlSquare square(SPAposition(20, 20, 30), 8);
+    square.Record(true, &host_->View());
+    ASSERT_TRUE(square.IsRecorded());
+    host_->Refresh();
+    EXPECT_FALSE(Near(SnapAt(corner, kEnds), corner));
+    EXPECT_FALSE(Near(SnapAt(corner, kNearest), corner, 1.0));
+    // In wireframe the corner shows, and so does the one below it on the same pixel.
+    host_->View().SetRenderMode(eRenderWireframe);
+    const SPAposition snapped = SnapAt(corner, kEnds);
+    EXPECT_TRUE(Near(snapped, corner) || Near(snapped, SPAposition(20, 20, 0)));
+    square.Erase(&host_->View());
+}
+
+// The nearest point of an edge: one behind another body's faces is not offered in the modes that
+// hide, one a section cuts away in none.
+TEST_F(SnapsAsShownGLTest, TheNearestPointPassesOverHiddenAndCutEdges)
+{
+    // Seen from -x: the front block hides the back block's top edge at x = 60, z = 20.
+    host_->Look(ViewSetup().Eye(SPAposition(-100, 20, 20)).Target(SPAposition(50, 20, 20)).Up(SPAvector(0, 0, 1))
+                    .Field(kHostSize, kHostSize).Clip(1, 300));
+    host_->ShowBlock(SPAposition(0, 0, 0), SPAposition(10, 40, 40));
+    host_->ShowBlock(SPAposition(60, 0, 0), SPAposition(100, 40, 20));
+    host_->Refresh();
+    const SPAposition behind(60, 20, 20);
+    for (ERenderMode mode : {eRenderShade, eRenderHiddenLines, eRenderMixed}) {
+        host_->View().SetRenderMode(mode);
+        EXPECT_FALSE(Near(SnapAt(behind, kNearest), behind, 1.0)) << "render mode " << mode;
+    }
+    host_->View().SetRenderMode(eRenderWireframe);
+    EXPECT_TRUE(Near(SnapAt(behind, kNearest), behind, 1.0));
+    // Cut away by a section that keeps x < 50.
+    Context().SetSection(SPAposition(50, 0, 0), SPAvector(-1, 0, 0));
+    host_->Refresh();
+    EXPECT_FALSE(Near(SnapAt(behind, kNearest), behind, 1.0));
+    Context().ResetSection();
+}
+
+// A cone's apex is offered only where the window shows it: not behind the cone's own base, not
+// where a section cut the tip away, never for a frustum, whose apex is no point of the picture.
+TEST_F(SnapsAsShownGLTest, AConesApexIsOfferedOnlyWhereTheWindowShowsIt)
+{
+    host_->Show(make_cone(SPAposition(-20, 0, 0), SPAvector(0, 0, 1), 10, 0, 20));
+    host_->Show(make_cone(SPAposition(25, 0, 0), SPAvector(0, 0, 1), 10, 5, 10));
+    host_->Refresh();
+    const SPAposition apex(-20, 0, 20), virtualApex(25, 0, 20);
+    // From above, on the cone's side: its apex; on the frustum's side: not its apex.
+    EXPECT_TRUE(Near(SnapAt(SPAposition(-16, 0, 12), kEnds), apex));
+    EXPECT_FALSE(Near(SnapAt(SPAposition(33, 0, 4), kEnds), virtualApex));
+    EXPECT_FALSE(Near(SnapAt(SPAposition(33, 0, 4), {256}), virtualApex));
+    // A section that keeps z < 15 cuts the tip away.
+    Context().SetSection(SPAposition(0, 0, 15), SPAvector(0, 0, -1));
+    host_->Refresh();
+    EXPECT_FALSE(Near(SnapAt(SPAposition(-14, 0, 8), kEnds), apex));
+    Context().ResetSection();
+    // From below, the cursor on the base: the base hides the apex.
+    host_->Look(ViewSetup().Eye(SPAposition(0, 0, -100)).Target(SPAposition(0, 0, 0)).Up(SPAvector(0, 1, 0))
+                    .Field(kHostSize, kHostSize).Clip(1, 300));
+    host_->Refresh();
+    EXPECT_FALSE(Near(SnapAt(SPAposition(-17, 0, 0), kEnds), apex));
+    // In wireframe nothing hides it.
+    host_->View().SetRenderMode(eRenderWireframe);
+    EXPECT_TRUE(Near(SnapAt(SPAposition(-17, 0, 0), kEnds), apex));
+}
+
+// A corner a stepped section removed is not offered, in the shaded and the wireframe modes; one it
+// keeps is.
+TEST_F(SnapsAsShownGLTest, ACornerASteppedSectionRemovedIsNotOffered)
+{
+    BODY* block = host_->ShowBlock(SPAposition(-20, -10, -10), SPAposition(20, 10, 10));
+    Context().GetScene()->SetComplexSection(vyrtest::SteppedSection({host_->PathOf(block)}));
+    host_->Refresh();
+    // It cuts away y < -5, and x > 0 below y = 10.
+    const SPAposition removed(20, -10, 10), kept(-20, 10, 10);
+    for (ERenderMode mode : {eRenderShade, eRenderWireframe}) {
+        host_->View().SetRenderMode(mode);
+        EXPECT_FALSE(Near(SnapAt(removed, kEnds), removed)) << "render mode " << mode;
+        EXPECT_FALSE(Near(SnapAt(removed, kNearest), removed, 1.0)) << "render mode " << mode;
+        EXPECT_TRUE(Near(SnapAt(kept, kEnds), kept)) << "render mode " << mode;
+    }
+    Context().GetScene()->SetComplexSection(nullptr);
+}
