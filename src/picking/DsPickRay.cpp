@@ -3,12 +3,9 @@
 #include "DsAcisPick.h"
 #include "DsFacedGeometry.h"
 #include "DsGeometryComputer.h"
-#include "DsGlContext.h"
 #include "DsGlScene.h"
 #include "DsItemsBody.h"
-#include "DsItemsCopy.h"
 #include "DsItemsFace.h"
-#include "DsSectionPlane.h"
 #include "DsTrianglesCollector.h"
 #include "VyrIndexedMesh.h"
 
@@ -440,48 +437,6 @@ void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransf
         hits.push_back(hit);
         return !firstOnly;
     });
-}
-
-bool DsIsPointCutBySection(CDsGlContext* context, const SPAposition& point)
-{
-    CDsGlScene* scene = context ? context->GetScene() : nullptr;
-    const CDsSectionPlane* plane = scene ? scene->GetSectionPlane() : nullptr;
-    return plane &&
-           CDsGeometryComputer::GetInstance()->IsPointClippedByPlane(point, plane->GetPoint(), plane->GetNormal());
-}
-
-bool DsIsPointHiddenByFaces(CDsGlContext* context, view3d* view, const SPAposition& point)
-{
-    CDsGlScene* scene = context ? context->GetScene() : nullptr;
-    if (!scene || !view) return false;
-    const ERenderMode mode = view->GetRenderMode();
-    if (mode != eRenderHiddenLines && mode != eRenderShade && mode != eRenderMixed) return false;
-    SPAvector towardsViewer;
-    double tolerance = 0.0, reach = 0.0;
-    if (!TowardsViewer(view, point, towardsViewer, tolerance, reach)) return false;
-    CHidingTriangles triangles(point, towardsViewer, tolerance, reach);
-    // What lies on the section plane's cut-away side hides nothing.
-    SDsPickClipPlane sectionPlane;
-    SDsPickClip section;
-    if (const CDsSectionPlane* plane = scene->GetSectionPlane()) {
-        sectionPlane.point = plane->GetPoint();
-        sectionPlane.normal = plane->GetNormal();
-        section.plane = &sectionPlane;
-        triangles.SetClip(&section);
-    }
-
-    const SPAtransf identity;
-    CDsItemsGroup* bodies = scene->GetRootGroup(CDsGlScene::eRootBodies);
-    for (int i = 0; bodies && i < bodies->Count() && !triangles.Hidden(); ++i)
-        CollectHidingFaces(dynamic_cast<CDsItemsBody*>(bodies->Get(i)), identity, mode, triangles);
-    // Copies of bodies show the copied body's faces again under the copy's transformation.
-    CDsItemsGroup* copies = scene->GetRootGroup(CDsGlScene::eRootCopies);
-    for (int i = 0; copies && i < copies->Count() && !triangles.Hidden(); ++i) {
-        auto* copy = dynamic_cast<CDsItemsCopy*>(copies->Get(i));
-        if (!copy || copy->IsHidden() || copy->GetCopyMode() != 0) continue;
-        CollectHidingFaces(dynamic_cast<CDsItemsBody*>(copy->GetBody()), copy->GetTransformation(), mode, triangles);
-    }
-    return triangles.Hidden();
 }
 
 void CDsHidingFaces::Add(CDsGeometry* geometry, int id, const CDsTransform& transform, const SDsPickClip& clip)

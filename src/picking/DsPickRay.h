@@ -16,21 +16,16 @@
 // - The section test is given by the caller (SDsPickClip): a clip plane, and the scene whose
 //   sections (its section plane and its stepped section) hide what they clip; a hit on a clipped
 //   side is dropped. The caller hands the scene only for an item its sections can clip.
-// - A point hidden by faces (DsIsPointHiddenByFaces) is one that a face of the bodies and body
-//   copies a context shows covers as the view sees it: the ray from the point towards the viewer
-//   meets a triangle of a shown face's mesh farther than a twentieth of a pixel (in model units,
-//   at least a millionth of the point's size) from the point, so that the faces the point lies on
-//   do not hide it, and no farther than the near plane (nothing is drawn nearer to the viewer, nor
-//   behind a perspective eye). Faces hide in the hidden-line render mode, and in the shaded and mixed modes
-//   when at least three quarters opaque (as a face hit counts as opaque in the single pick);
-//   nothing hides in the wireframe and partial hidden-line modes, which show hidden edges. Only
-//   what a section plane keeps of a face hides: where the ray meets a face on the plane's cut-away
-//   side, the face is not drawn and hides nothing. A stepped section takes no part: it clips only
-//   the items it lists by their database paths, which a body group does not know.
-// - CDsHidingFaces tests a point the same way against the faces a walk of the scene database
-//   collected (the single pick's): the items where the frame draws them, placed by the walk's
-//   transforms (a transform id's replacing an item's own), each cut by what clips its hits; a
-//   face polygon of more than three corners is tested as a fan of triangles.
+// - A point hidden by faces (CDsHidingFaces) is one that a face the frame draws covers as the
+//   view sees it: the ray from the point towards the viewer meets a triangle of a face's mesh
+//   farther than a twentieth of a pixel (in model units, at least a millionth of the point's size)
+//   from the point, so that the faces the point lies on do not hide it, and no farther than the
+//   near plane (nothing is drawn nearer to the viewer, nor behind a perspective eye). The faces
+//   are those a walk of what the frame draws collected (DsDrawnItems.h): each item where the frame
+//   draws it, placed by the walk's transform (a transform id's replacing an item's own), cut by
+//   what clips it (where the ray meets a face on a cut-away side, the face is not drawn there and
+//   hides nothing); a face polygon of more than three corners is tested as a fan of triangles; a
+//   body group's faces are those of its face items as drawn.
 #pragma once
 
 #include "DsTransform.h"
@@ -41,7 +36,6 @@
 #include <vector>
 
 class CDsGeometry;
-class CDsGlContext;
 class CDsItemsBody;
 class CDsGlScene;
 class view3d;
@@ -100,10 +94,6 @@ void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransf
 void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
                     const SDsPickClip& clip, std::vector<SDsRayIntersection>& hits, bool everyPolygon = false);
 
-// Whether the section plane of `context`'s scene cuts `point` (model coordinates of the root part)
-// away, so that it is drawn in no render mode. False without a context or section plane.
-bool DsIsPointCutBySection(CDsGlContext* context, const SPAposition& point);
-
 // The faces that hide what lies behind them in a pick, as a walk of the scene database finds
 // them: each item's geometry and id, placed by the walk's transform and cut by what clips it (a
 // clip plane, the sections of a scene for an item they can clip). Holds the geometries, not owned:
@@ -142,8 +132,3 @@ private:
     std::vector<SItem> m_items;
     std::vector<SBody> m_bodies;
 };
-
-// Whether a face that `context` shows hides `point` (model coordinates of the root part) from the
-// viewer of `view` (see the header comment). False without a context or view, in the render modes
-// that show hidden edges, and for a perspective eye at the point.
-bool DsIsPointHiddenByFaces(CDsGlContext* context, view3d* view, const SPAposition& point);
