@@ -83,6 +83,17 @@ void CDsItemBase::StNoteFaceChange()
     ++sFaceChanges;
 }
 
+void CDsItemBase::NoteContentChanged() const
+{
+    // Items made by others than the body (a face's outline) know the context only through their
+    // ancestors.
+    for (const CDsItemBase* item = this; item; item = item->m_parent)
+        if (item->m_context) {
+            item->m_context->OnItemsContentChanged();
+            return;
+        }
+}
+
 // --- Entity binding -----------------------------------------------------------------------------
 
 void CDsItemBase::RegisterEntity(ENTITY* entity)
@@ -195,7 +206,11 @@ void CDsItemBase::SetAttribute(CDsUidPath&, const CDsAttribute&, bool) {}
 void CDsItemBase::SetAttribute(const CDsAttribute& attribute, bool on, bool)
 {
     if (attribute.GetType() != eDsAttributeHideLevel) return;
+    const unsigned int before = m_attributes->GetHideLevel().GetData();
     m_attributes->SetAttribute(attribute, on);
+    // The scene database does not see an item's own hide level: whatever the item (a body, a
+    // face, an edge, an outline), the context must learn that the frame draws something else.
+    if (m_attributes->GetHideLevel().GetData() != before) NoteContentChanged();
     const auto* level = dynamic_cast<const CDsHideLevel*>(&attribute);
     const bool hides = level ? level->IsHidden() : attribute.GetData() != 0;
     if (m_parent && hides != on) m_parent->SetAttribute(attribute, on, false);

@@ -167,6 +167,7 @@ public:
     virtual void SetAttribute(CDsUidPath& path, const CDsAttribute& attribute, bool recurse);
     // Takes a hide-level attribute (other kinds are ignored) and hands it up to the parent when it
     // hides with `on` false or shows with `on` true, so that showing an item shows its ancestors.
+    // A level that changes is told to the context (NoteContentChanged).
     virtual void SetAttribute(const CDsAttribute& attribute, bool on, bool recurse);
     // The item's own colour (no longer inherited).
     virtual void SetColor(const CDsColorStorage& color, bool recurse);
@@ -397,6 +398,10 @@ public:
 protected:
     // Counts one change of a face (see StFaceChanges).
     static void StNoteFaceChange();
+    // What the item draws changed without the scene database seeing it: the context of the item,
+    // else of its nearest ancestor that has one, is told (CDsGlContext::OnItemsContentChanged).
+    // Nothing without a context.
+    void NoteContentChanged() const;
     // Bits 2 to 4 cleared, no entity record, parent or context, fresh attributes, draw mode 1.
     void ResetMembers();
     // True.

@@ -387,11 +387,11 @@ void CDsItemsBody::GetAttribute(CDsAttribute& attribute)
 void CDsItemsBody::SetAttribute(const CDsAttribute& attribute, bool on, bool recurse)
 {
     CDsItemsGroup::SetAttribute(attribute, on, recurse);
-    if (attribute.GetType() == eDsAttributeHatch) m_hatch.SetData(attribute, on);
-    // A body hidden or shown again on its own item (its hide level), or given a hatch, changes
-    // what the frame draws without the scene database seeing it; the items keep no other kind.
-    if (attribute.GetType() != eDsAttributeHideLevel && attribute.GetType() != eDsAttributeHatch) return;
-    if (CDsGlContext* context = GetGlContext()) context->OnItemsContentChanged();
+    if (attribute.GetType() != eDsAttributeHatch) return;
+    m_hatch.SetData(attribute, on);
+    // A hatch changes what the frame draws without the scene database seeing it (a hide level
+    // that changes is told by the item base).
+    NoteContentChanged();
 }
 
 void CDsItemsBody::SetVisibilityColor(EVisibilityLevel level, const CDsColorStorage* color, bool on)

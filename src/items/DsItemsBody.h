@@ -98,8 +98,8 @@ public:
     // one's.
     void GetAttribute(CDsAttribute& attribute) override;
     using CDsItemsGroup::GetAttribute;
-    // The group's; a hatch is kept as the body's hatch. The context learns that what it shows
-    // changed (CDsGlContext::OnItemsContentChanged).
+    // The group's; a hatch is kept as the body's hatch, and the context learns that what it shows
+    // changed (CDsGlContext::OnItemsContentChanged), as the item base tells it a changed hide level.
     void SetAttribute(const CDsAttribute& attribute, bool on, bool recurse) override;
     using CDsItemsGroup::SetAttribute;
     // Every edge item's, then every face item's; the body's own attributes stay.

@@ -351,10 +351,6 @@ void CDsItemsCopy::SetAttribute(const CDsAttribute& attribute, bool on, bool rec
         return;
     }
     CDsItemBase::SetAttribute(attribute, on, recurse);
-    // A copy hidden or shown again on its own item changes what the frame draws (the host's
-    // geometry of the copy) without the scene database seeing it.
-    if (attribute.GetType() == eDsAttributeHideLevel)
-        if (CDsGlContext* context = GetGlContext()) context->OnItemsContentChanged();
 }
 
 void CDsItemsCopy::SetColor(const CDsColorStorage& color, bool)
