@@ -306,3 +306,44 @@ TEST_F(PicksAsShownGLTest, APlateSeenEdgeOnInsideTheStepOfABodyIsPickedBesideIts
             EXPECT_EQ(host.Pick(x, y).GetObjectPath(), host.PathOf(opened ? plate : step));
         }
 }
+
+TEST_F(PicksAsShownGLTest, ZoomAllFramesEveryBodyFromAPerspectiveEyeAmongThem)
+{
+    // Three blocks in a row along z about the z axis, each wider than the one before; the eye
+    // stands between the first two, near the first, and looks at it: most of the scene lies
+    // behind the eye, farther from it than half the scene's diagonal. ZoomAll steps the eye back
+    // out of the scene and shows all three whole, each around the ones in front of it.
+    struct Block {
+        SPAposition low, high;
+        unsigned color;
+        Hue hue;
+        BODY* body;
+    } blocks[] = {{SPAposition(-30, -30, -100), SPAposition(30, 30, -80), vyrtest::Host::kOrange, kOrangeHue, nullptr},
+                  {SPAposition(-15, -15, -10), SPAposition(15, 15, 10), 0x0000FF, kRedHue, nullptr},
+                  {SPAposition(-5, -5, 80), SPAposition(5, 5, 100), 0x00FF00, kGreenHue, nullptr}};
+    for (Block& block : blocks) block.body = host_->ShowBlock(block.low, block.high, block.color);
+    host_->Look(ViewSetup().Eye(SPAposition(0, 0, -70)).Target(SPAposition(0, 0, -71)).Field(5, 5)
+                    .Clip(0.01, 40).Perspective(true));
+    host_->View().ZoomAll(1.0f);
+    host_->Refresh();
+    const vyrtest::Picture picture = host_->Front();
+    EXPECT_TRUE(vyrtest::SamePicture(picture, host_->WholeFrame()));
+    const SPAposition eye = host_->View().get_eye();
+    const SPAunit_vector direction = host_->View().get_direction();
+    for (const Block& block : blocks) {
+        SCOPED_TRACE(block.hue);
+        // Every corner lies in front of the eye and within the window (the fit is tight: on its
+        // edge, within a pixel).
+        for (int corner = 0; corner < 8; ++corner) {
+            const SPAposition p(corner & 1 ? block.high.x() : block.low.x(), corner & 2 ? block.high.y() : block.low.y(),
+                                corner & 4 ? block.high.z() : block.low.z());
+            EXPECT_GT((p - eye) % direction, 0.0) << corner;
+            int x = 0, y = 0;
+            ASSERT_TRUE(host_->PixelOf(p, x, y)) << corner;
+            EXPECT_TRUE(x >= -1 && x <= kHostSize && y >= -1 && y <= kHostSize) << corner << ": " << x << ", " << y;
+        }
+        int x = 0, y = 0;
+        ASSERT_TRUE(PixelShowing(picture, block.hue, 2, x, y));
+        EXPECT_EQ(host_->Pick(x, y).GetObjectPath(), host_->PathOf(block.body)) << x << ", " << y;
+    }
+}
