@@ -267,6 +267,47 @@ TEST_F(CopiesShownGLTest, ACopyFollowsItsBodyAndDrawsNothingWithoutIt)
     ExpectCopies(true, SPAposition(30, 0, 10), SPAposition(0, -30, 10));
 }
 
+TEST_F(CopiesShownGLTest, ACopyTheDatabaseRefusesLeavesNoCopyInTheContext)
+{
+    // Filed under the id the block itself was shown under, or under id 0, which no item has, the
+    // copy is refused: the call answers false and leaves no copy group in the context, which
+    // shows what it showed.
+    CDsItemsGroup* copies = Context().GetScene()->GetRootGroup(CDsGlScene::eRootCopies);
+    ASSERT_NE(copies, nullptr);
+    const int filed = copies->Count();
+    const Picture before = host_->WholeFrame();
+    ENTITY* refused = CopyOf(block_, translate_transf(SPAvector(30, 30, 0)));
+    CDsAttributes look;
+    look.SetColor(0x00FF00);
+    for (const int id : {host_->IdOf(block_), 0}) {
+        SCOPED_TRACE(id);
+        EXPECT_FALSE(VyrShowCopy(&Context(), refused, id, &look));
+        EXPECT_EQ(Context().FindDsItem(refused), nullptr);
+        EXPECT_EQ(copies->Count(), filed);
+        EXPECT_TRUE(SamePicture(host_->WholeFrame(), before));
+        // A copy already shown, offered again under a refused id, stays as it was.
+        EXPECT_FALSE(VyrShowCopy(&Context(), moved_, id, &look));
+        EXPECT_NE(CopyGroup(moved_), nullptr);
+        EXPECT_EQ(copies->Count(), filed);
+        EXPECT_TRUE(SamePicture(host_->WholeFrame(), before));
+    }
+    // The block faceted again, taken out and shown again: its copies follow it as before.
+    Context().ReFacetAll();
+    ExpectCopies(true, SPAposition(30, 0, 10), SPAposition(0, -30, 10));
+    host_->Hide(block_);
+    ExpectCopies(false, SPAposition(30, 0, 10), SPAposition(0, -30, 10));
+    host_->ShowAgain(block_);
+    Context().UpdateCopy(moved_, moved_);
+    Context().UpdateCopy(turned_, turned_);
+    ExpectCopies(true, SPAposition(30, 0, 10), SPAposition(0, -30, 10));
+    EXPECT_EQ(copies->Count(), filed);
+    // Under an id of its own the same copy is shown, drawn and picked like the others.
+    ASSERT_TRUE(ShowCopy(refused, 103, 0x00FF00));
+    EXPECT_EQ(copies->Count(), filed + 1);
+    EXPECT_TRUE(LitNear(host_->WholeFrame(), SPAposition(0, 30, 10)));
+    EXPECT_EQ(PickAt(SPAposition(0, 30, 10), false).GetObjectPath(), PathOf(103));
+}
+
 TEST_F(CopiesShownGLTest, CopiesDrawTheBodysOwnMeshesWithoutFacetingAgain)
 {
     // A third copy shown and drawn in every mode, and picked: nothing is faceted.
