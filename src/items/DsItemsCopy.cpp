@@ -540,6 +540,9 @@ bool CDsItemsCopy::CheckExtremesOverlap(view3d* view)
     CDsGlContext* context = GetGlContext();
     if (context && context->Get(static_cast<EDsDocumentFlag>(13))) return true;
     if (CDsPickProccessor::sPickInRegionMode) return true;
+    // Asked at another place (the view's model transform: where the scene database draws the
+    // copy), the rectangle of where its own placement puts it tells nothing.
+    if (view && view->is_model_transform_enabled() && !view->get_model_transform().identity()) return true;
     return m_box.CheckExtremesOverlap(view, true);
 }
 

@@ -243,7 +243,8 @@ public:
     int FacesCount() override;
     // Mode 0: the copied body's.
     void GetDsEdges(const ENTITY_LIST& entities, std::vector<CDsItemEdge*>& edges) override;
-    // True in the duplicate-edges mode or a region pick; else whether the copy's screen rectangle
+    // True in the duplicate-edges mode, a region pick or with a model transform on the view (the
+    // copy asked where the scene database places it); else whether the copy's screen rectangle
     // meets the view's pick aperture.
     bool CheckExtremesOverlap(view3d* view) override;
     // Modes 0 and 1: the copied body's.

@@ -93,6 +93,9 @@ bool SlabsMeet(const double origin[3], const double direction[3], const double l
     return true;
 }
 
+// How far outside a triangle (in its own barycentric measure) a ray still meets it.
+constexpr double kOnSide = 1e-9;
+
 // Tests the triangles of shown faces, placed by a transformation, against the ray from a point
 // towards the viewer; remembers whether one lies in front of the point.
 class CHidingTriangles : public CDsTrianglesCollector {
@@ -116,11 +119,11 @@ public:
         if (std::fabs(det) < 1e-300) return;  // the ray runs along the triangle's plane
         const SPAvector s = m_point - p0;
         const double u = (s % q) / det;
-        if (u < 0.0 || u > 1.0) return;
         const SPAvector r = s * e1;
         const double v = (m_direction % r) / det;
-        if (v < 0.0 || u + v > 1.0) return;
         const double t = (e2 % r) / det;
+        // A ray through the side two triangles share hides the point: neither may round it out.
+        if (u < -kOnSide || u > 1.0 + kOnSide || v < -kOnSide || u + v > 1.0 + kOnSide) return;
         // Beyond the near plane (behind a perspective eye) nothing is drawn that could hide it.
         if (!(t > m_tolerance) || t > m_reach) return;
         // Where the ray meets the triangle must be kept by the section: a face is drawn only there.

@@ -428,6 +428,15 @@ CGmPosition* CDsRefPoint::GetPositionsFromOwner(const CUiPickEvent& event, int& 
     return positions;
 }
 
+namespace {
+
+// How a nearest-point search with a test walks a segment: steps of a quarter of a pixel, as far as
+// four pixels (a pick window's half diagonal and more) either way.
+constexpr double kAcceptStep = 0.25;
+constexpr int kAcceptSteps = 16;
+
+}  // namespace
+
 CGmPosition* CDsRefPoint::LookForClosePosition(int count, const CGmPosition* positions, view3d* view,
                                                 const CUiPickEvent& event, int* segment, const TPointTest* accept)
 {
@@ -449,11 +458,29 @@ CGmPosition* CDsRefPoint::LookForClosePosition(int count, const CGmPosition* pos
         double t = (cx - sx) * dx + (cy - sy) * dy;
         if (t > 1.1 * len2 || t < -0.1 * len2) continue;
         t = std::min(std::max(t, 0.0), len2);
-        const double distance = std::fabs((cx - sx) * dy - (cy - sy) * dx) / std::sqrt(len2);
+        double distance = std::fabs((cx - sx) * dy - (cy - sy) * dx) / std::sqrt(len2);
         if (best >= 0 && distance >= bestDistance) continue;
-        if (accept && *accept &&
-            !(*accept)(CGmPosition(positions[i - 1] + (t / len2) * (positions[i] - positions[i - 1]))))
-            continue;
+        if (accept && *accept) {
+            // The nearest point of the segment it accepts: from the nearest one outwards, a quarter
+            // of a pixel at a time, as far as a pick window reaches.
+            const double length = std::sqrt(len2), from = t / len2;
+            double at = -1.0;
+            for (int k = 0; k <= kAcceptSteps && at < 0.0; ++k)
+                for (const int side : {1, -1}) {
+                    const double u = from + side * k * kAcceptStep / length;
+                    if ((k == 0 && side < 0) || u < 0.0 || u > 1.0) continue;
+                    if ((*accept)(CGmPosition(positions[i - 1] + u * (positions[i] - positions[i - 1])))) {
+                        at = u;
+                        break;
+                    }
+                }
+            if (at < 0.0) continue;
+            if (at != from) {
+                distance = std::hypot(cx - (sx + at * dx), cy - (sy + at * dy));
+                if (best >= 0 && distance >= bestDistance) continue;
+                t = at * len2;
+            }
+        }
         best = i;
         bestDistance = distance;
         bestT = t;

@@ -195,6 +195,26 @@ TEST_F(CopiesShownGLTest, EveryPickAnswersTheCopySeenThere)
     CDsGlContext::StEndPickSession();
 }
 
+// A copy the scene moves by a transform id snaps where it is drawn, not where its own placement
+// puts it; hidden by its path it offers no point.
+TEST_F(CopiesShownGLTest, ACopySnapsWhereTheSceneDrawsIt)
+{
+    const SPAposition corner(45, 10, 10);
+    const SPAvector by(0, 30, 0);
+    const unsigned short id = Context().NewTransformId();
+    ASSERT_TRUE(Context().SetTransformId(PathOf(kMovedId), id));
+    ASSERT_TRUE(Context().SetTransform(id, translate_transf(by)));
+    host_->Refresh();
+    ASSERT_NE(host_->SnapAt(corner + by, {256, 257}), nullptr);
+    EXPECT_NEAR((SPAposition(CDsRefPoint::sLastPosition) - (corner + by)).len(), 0, 1e-3);
+    const std::unique_ptr<CDsRefPoint> old = host_->SnapAt(corner, {256, 257});
+    EXPECT_TRUE(!old || (SPAposition(CDsRefPoint::sLastPosition) - corner).len() > 1.0);
+    ASSERT_TRUE(Context().ForceHide(PathOf(kMovedId)));
+    host_->Refresh();
+    EXPECT_EQ(host_->SnapAt(corner + by, {256, 257}), nullptr);
+    CDsGlContext::StEndPickSession();
+}
+
 TEST_F(CopiesShownGLTest, AHighlightOfACopysPathDrawsThatCopyOnly)
 {
     const Picture plain = host_->Front();
