@@ -13,8 +13,13 @@
 // only where its position lies on the thing it names, within the pick window, where nothing hides
 // it and in front of what the ray meets (a thin face seen edge-on, an outline, a line).
 //
+// Snaps are checked too: a point a snap answers lies on an edge a seen block draws, inside the
+// window and shown there; where such a point shows at the cursor, a snap answers. Faces hidden on
+// their own items leave holes in the model's blocks. One run draws from display lists.
+//
 // The runs are seeded: a failure names the seed and the step; VYR_HOST_SEQUENCE_SEED and
-// VYR_HOST_SEQUENCE_STEPS repeat or lengthen one (the offset run with VYR_HOST_SEQUENCE_OFFSET=1),
+// VYR_HOST_SEQUENCE_STEPS repeat or lengthen one (the offset run with VYR_HOST_SEQUENCE_OFFSET=1,
+// a run with display lists with VYR_HOST_SEQUENCE_LISTS=1),
 // and VYR_HOST_SEQUENCE_TRACE prints its actions and the state at a wrong pick (with
 // VYR_HOST_SEQUENCE_MAP, the window's lit pixels beside what the model sees). A wrong pick also
 // tells what a fresh host of the same state answers there, which says whether the fault needs the
@@ -29,12 +34,16 @@
 #include "DsHideLevel.h"
 #include "DsItemToolpathPolyline.h"
 #include "DsItemsBody.h"
+#include "DsItemsFace.h"
 #include "DsLight.h"
+#include "DsTrianglesCollector.h"
 #include "DsLineAttribStorage.h"
+#include "DsManager.h"
 #include "DsView3dCdc.h"
 #include "GmPosition.h"
 #include "GmTransformation.h"
 #include "HostFixture.h"
+#include "VyrIndexedMesh.h"
 #include "VyrStlData.h"
 #include "ZOVOvivavUrezezovovaza.h"
 
@@ -82,10 +91,35 @@ struct BlockState {
     SPAtransf moved;                 // that id's transform, after the placement
     SPAvector meshMoved;  // its faces' meshes moved in place by this (its own coordinates), until faceted again
     std::vector<SPAvector> meshMoves;  // the moves that made it, in turn (single precision rounds each)
+    // Faces hidden on their own items (until ForceShowAll, or shown again on the item): the items'
+    // indexes and the faces' sides (axis, and whether the high one). A solid's edge shows while a
+    // face beside it does.
+    std::vector<int> hiddenFaces;
+    std::vector<std::pair<int, bool>> hiddenSides;
 
     // The box its faces show (their meshes moved in place), and the box its edges keep.
     SPAposition FaceLow() const { return low + meshMoved; }
     SPAposition FaceHigh() const { return high + meshMoved; }
+    // Whether the face on side `high` of `axis` is hidden on its item.
+    bool SideHidden(int axis, bool high) const
+    {
+        return std::find(hiddenSides.begin(), hiddenSides.end(), std::make_pair(axis, high)) != hiddenSides.end();
+    }
+    // Whether the edge along `axis` from corner `c` of the box is hidden: both faces beside it are.
+    bool EdgeHidden(int c, int axis) const
+    {
+        int hidden = 0;
+        for (int b = 0; b < 3; ++b)
+            if (b != axis && SideHidden(b, (c & (1 << b)) != 0)) ++hidden;
+        return hidden == 2;
+    }
+    // Shown again on every item.
+    void ShowAllItems()
+    {
+        hiddenOnItem = false;
+        hiddenFaces.clear();
+        hiddenSides.clear();
+    }
 };
 
 // The shaded leaf kinds a figure square is made of.
@@ -125,11 +159,11 @@ struct HostState {
 // The ray's parameter interval inside the box [low, high] (a slab test) and the axis of the face
 // it enters by; false when it misses.
 bool RayBox(const SPAposition& start, const SPAvector& dir, const SPAposition& low, const SPAposition& high,
-            double& t0, double& t1, int* entryAxis = nullptr)
+            double& t0, double& t1, int* entryAxis = nullptr, int* exitAxis = nullptr)
 {
     t0 = -kInfinity;
     t1 = kInfinity;
-    int axis = -1;
+    int axis = -1, out = -1;
     for (int i = 0; i < 3; ++i) {
         const double s = start.coordinate(i), d = dir.component(i);
         if (std::fabs(d) < 1e-12) {
@@ -139,9 +173,10 @@ bool RayBox(const SPAposition& start, const SPAvector& dir, const SPAposition& l
         double a = (low.coordinate(i) - s) / d, b = (high.coordinate(i) - s) / d;
         if (a > b) std::swap(a, b);
         if (a > t0) t0 = a, axis = i;
-        t1 = std::min(t1, b);
+        if (b < t1) t1 = b, out = i;
     }
     if (entryAxis) *entryAxis = axis;
+    if (exitAxis) *exitAxis = out;
     return t0 <= t1 && t1 > 0;
 }
 
@@ -296,9 +331,13 @@ protected:
         steps_ = steps ? std::max(1, std::atoi(steps)) : 300;
         const char* offset = std::getenv("VYR_HOST_SEQUENCE_OFFSET");
         offsetFromEnvironment_ = offset && std::atoi(offset) != 0;
+        const char* lists = std::getenv("VYR_HOST_SEQUENCE_LISTS");
+        listsFromEnvironment_ = lists && std::atoi(lists) != 0;
+        listsWere_ = CDsManager::GetInstance()->GetFlag(4);
     }
     void TearDown() override
     {
+        CDsManager::GetInstance()->SetFlag(4, listsWere_);
         for (std::unique_ptr<CDsFigure>& figure : figures_)
             if (figure && figure->IsRecorded()) figure->Remove(&host_->View());
         figures_.clear();
@@ -316,7 +355,7 @@ protected:
     {
         CDsGlContext& context = host_->Context();
         CDsView3dCdc& view = host_->View();
-        switch (Uniform(0, 30)) {
+        switch (Uniform(0, 31)) {
         case 0: {  // look from an exact axis view or a random direction
             static const SPAvector kAxes[] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
             SPAvector out = Uniform(0, 2) ? kAxes[Uniform(0, 5)]
@@ -429,7 +468,7 @@ protected:
                 if (block.placed) context.SetTransformation(body, block.placement);
                 // Shown anew, the body has new items: nothing hides it, flips its normals or has
                 // moved its meshes.
-                block.hiddenOnItem = false;
+                block.ShowAllItems();
                 block.flipped = false;
                 block.meshMoved = SPAvector(0, 0, 0);
                 block.meshMoves.clear();
@@ -523,7 +562,7 @@ protected:
         }
         case 19:
             context.ForceShowAll();
-            for (BlockState& block : state_.blocks) block.hiddenOnItem = false;
+            for (BlockState& block : state_.blocks) block.ShowAllItems();
             return "ForceShowAll";
         case 20:
             context.ReFacetAll();
@@ -655,8 +694,9 @@ protected:
             vyrtest::MoveFaceMeshesAbove(context.FindDsBody(host_->Bodies()[static_cast<size_t>(i)]), -kInfinity, by);
             block.meshMoved = block.meshMoved + by;
             block.meshMoves.push_back(by);
-            // Picked before the next refresh as well.
+            // Picked before the next refresh as well, and drawn as a fresh host draws the edited mesh.
             picksBeforeRefresh_ = true;
+            freshCheck_ = true;
             return "mesh of block " + std::to_string(i + 1) + " moved in place";
         }
         case 29: {  // a palette entry of the toolpaths recoloured, hidden or shown
@@ -673,6 +713,52 @@ protected:
         }
         case 30:
             return "nothing";
+        case 31: {  // a face of a shown block hidden on its own item, or shown again
+            const int i = AShownBlock();
+            if (i < 0) return "nothing";
+            BlockState& block = state_.blocks[static_cast<size_t>(i)];
+            CDsItemsBody* item = context.FindDsBody(host_->Bodies()[static_cast<size_t>(i)]);
+            if (!item || item->FacesCount() == 0) return "nothing";
+            picksBeforeRefresh_ = true;
+            freshCheck_ = true;
+            // Now and then one shown again on its item.
+            if (!block.hiddenFaces.empty() && Uniform(0, 2) == 0) {
+                const size_t k = static_cast<size_t>(Uniform(0, static_cast<int>(block.hiddenFaces.size()) - 1));
+                item->GetFaceItem(block.hiddenFaces[k])->SetAttribute(CDsHideLevel(eDsHideLevelShown), true, true);
+                block.hiddenFaces.erase(block.hiddenFaces.begin() + static_cast<long>(k));
+                block.hiddenSides.erase(block.hiddenSides.begin() + static_cast<long>(k));
+                return "a face of block " + std::to_string(i + 1) + " shown again on its item";
+            }
+            const int k = Uniform(0, item->FacesCount() - 1);
+            if (std::find(block.hiddenFaces.begin(), block.hiddenFaces.end(), k) != block.hiddenFaces.end()) return "nothing";
+            CDsItemsFace* face = item->GetFaceItem(k);
+            if (!face || !face->GetMesh()) return "nothing";
+            // The box of its mesh, in the block's own coordinates.
+            struct Box : CDsTrianglesCollector {
+                SPAposition low{kInfinity, kInfinity, kInfinity}, high{-kInfinity, -kInfinity, -kInfinity};
+                void AddTriangle(const SPAposition& a, const SPAposition& b, const SPAposition& c) override
+                {
+                    for (const SPAposition& p : {a, b, c}) {
+                        low = SPAposition(std::min(low.x(), p.x()), std::min(low.y(), p.y()), std::min(low.z(), p.z()));
+                        high = SPAposition(std::max(high.x(), p.x()), std::max(high.y(), p.y()), std::max(high.z(), p.z()));
+                    }
+                }
+            } box;
+            face->GetMesh()->CollectMeshTriangles(box);
+            if (!(box.low.x() <= box.high.x())) return "nothing";
+            const SPAposition low = box.low, high = box.high;
+            // Its side: the axis it is flat along, at the block's low or high end.
+            int axis = 0;
+            for (int a = 1; a < 3; ++a)
+                if (high.coordinate(a) - low.coordinate(a) < high.coordinate(axis) - low.coordinate(axis)) axis = a;
+            const double middle = 0.5 * (low.coordinate(axis) + high.coordinate(axis));
+            const bool highSide =
+                std::fabs(middle - block.FaceHigh().coordinate(axis)) < std::fabs(middle - block.FaceLow().coordinate(axis));
+            face->SetAttribute(CDsHideLevel(eDsHideLevelBlank), true, true);
+            block.hiddenFaces.push_back(k);
+            block.hiddenSides.emplace_back(axis, highSide);
+            return "face " + std::to_string(k) + " of block " + std::to_string(i + 1) + " hidden on its item";
+        }
         }
         return "nothing";
     }
@@ -791,6 +877,10 @@ protected:
                     vyrtest::MoveFaceMeshesAbove(context.FindDsBody(body), -kInfinity, by);
             if (block.shown && block.hiddenOnItem)
                 context.FindDsBody(body)->SetAttribute(CDsHideLevel(eDsHideLevelBlank), true, true);
+            if (block.shown) {
+                CDsItemsBody* item = context.FindDsBody(body);
+                for (int k : block.hiddenFaces) item->GetFaceItem(k)->SetAttribute(CDsHideLevel(eDsHideLevelBlank), true, true);
+            }
             if (block.highlighted) highlighted.push_back(fresh.PathOf(body));
             if (block.hiddenByPath) context.ForceHide(fresh.PathOf(body));
             if (block.transformId) {
@@ -842,61 +932,62 @@ protected:
         const auto at = [&](double s) { return start + s * d; };
         const double nearPlane = view.get_hither(), farPlane = view.get_yon();
         surfaces.assign(state_.blocks.size() + state_.figures.size(), Surface());
-        // A box placed by `placement`; `clipped`: the scene's section cuts it.
+        // A box placed by `placement`; `clipped`: the scene's section cuts it; `block`: the block
+        // whose faces hidden on their items leave holes in it (null for a square).
         auto box = [&](const SPAposition& low, const SPAposition& high, const SPAtransf& placement, bool clipped,
-                       Surface& surface) {
+                       const BlockState* block, Surface& surface) {
             const SPAtransf back = placement.inverse();
             const SPAposition localStart = start * back;
             const SPAvector localDir = d * back;
             double t0 = 0, t1 = 0;
-            int axis = -1;
-            if (!RayBox(localStart, localDir, low, high, t0, t1, &axis)) return;
+            int axis = -1, out = -1;
+            if (!RayBox(localStart, localDir, low, high, t0, t1, &axis, &out)) return;
             // The parameters along the local ray are those along the ray (a rigid placement).
             if (depth(std::max(t0, 0.0)) < nearPlane * 1.05 + 1e-3 || depth(t1) > farPlane * 0.95) {
                 unsure = true;
                 return;
             }
-            double t = t0;
-            int face = axis;
-            if (t0 < 0) {
-                // From inside, the inside of the face the ray leaves by.
-                t = t1;
-                face = -1;
+            // The face the ray enters by shows its outside; where it is not drawn (behind the eye,
+            // hidden on its item, cut away), the face it leaves by shows its inside.
+            bool entryKept = t0 >= 0 && !(block && axis >= 0 && block->SideHidden(axis, localDir.component(axis) < 0));
+            bool exitKept = !(block && out >= 0 && block->SideHidden(out, localDir.component(out) > 0));
+            // Where the ray passes by a side between a face hidden on its item and one shown, a
+            // rounding decides which it meets.
+            if (block && !block->hiddenSides.empty()) {
+                for (const auto& end : {std::make_pair(t0, axis), std::make_pair(t1, out)}) {
+                    if (end.second < 0 || (end.first < 0 && end.first == t0)) continue;
+                    const SPAposition q = localStart + end.first * localDir;
+                    const bool onHigh = q.coordinate(end.second) > 0.5 * (low.coordinate(end.second) + high.coordinate(end.second));
+                    const bool hidden = block->SideHidden(end.second, onHigh);
+                    const double near = Tolerance(start + end.first * d) + 0.5 * UnitsPerPixelAt(start + end.first * d);
+                    for (int b = 0; b < 3; ++b)
+                        for (const bool side : {false, true})
+                            if (b != end.second &&
+                                std::fabs(q.coordinate(b) - (side ? high.coordinate(b) : low.coordinate(b))) <= near &&
+                                block->SideHidden(b, side) != hidden)
+                                unsure = true;
+                }
             }
             if (clipped && state_.section) {
-                // The kept part of the segment; seen through the cut, the inside of the far face.
-                const bool entryKept = t0 >= 0 && !host_->Context().IsPointClipped(at(t0 + 1e-6 * std::max(1.0, t0)));
-                const bool exitKept = !host_->Context().IsPointClipped(at(t1 - 1e-6 * std::max(1.0, t1)));
-                if (!entryKept && !exitKept) return;
-                if (!entryKept) t = t1, face = -1;
+                entryKept = entryKept && !host_->Context().IsPointClipped(at(t0 + 1e-6 * std::max(1.0, t0)));
+                exitKept = exitKept && !host_->Context().IsPointClipped(at(t1 - 1e-6 * std::max(1.0, t1)));
             }
-            surface.t = t;
-            // The normal: of the face entered, else of the face left by (found by where the point lies).
+            if (!entryKept && !exitKept) return;
+            surface.t = entryKept ? t0 : t1;
+            const int face = entryKept ? axis : out;
             SPAvector local(0, 0, 0);
-            if (face >= 0) {
-                local.set_component(face, localDir.component(face) > 0 ? -1 : 1);
-            } else {
-                const SPAposition p = localStart + t1 * localDir;
-                double best = kInfinity;
-                for (int a = 0; a < 3; ++a)
-                    for (const double bound : {low.coordinate(a), high.coordinate(a)})
-                        if (std::fabs(p.coordinate(a) - bound) < best) {
-                            best = std::fabs(p.coordinate(a) - bound);
-                            local = SPAvector(0, 0, 0);
-                            local.set_component(a, 1);
-                        }
-            }
+            if (face >= 0) local.set_component(face, 1);
             surface.normal = local * placement;
         };
         for (size_t i = 0; i < state_.blocks.size(); ++i) {
             const BlockState& block = state_.blocks[i];
-            if (Seen(block)) box(block.FaceLow(), block.FaceHigh(), Placement(block), true, surfaces[i]);
+            if (Seen(block)) box(block.FaceLow(), block.FaceHigh(), Placement(block), true, &block, surfaces[i]);
         }
         for (size_t j = 0; j < state_.figures.size(); ++j) {
             const FigureState& figure = state_.figures[j];
             if (figure.kind != FigureState::eSquare) continue;
             box(SPAposition(-figure.half, -figure.half, 0), SPAposition(figure.half, figure.half, 0), figure.placement,
-                false, surfaces[state_.blocks.size() + j]);
+                false, nullptr, surfaces[state_.blocks.size() + j]);
         }
         return true;
     }
@@ -1348,6 +1439,210 @@ protected:
         return text.str();
     }
 
+    // --- What a snap must answer -------------------------------------------------------------------
+    // The edges a seen block draws: its box's twelve (where its edges stay while its meshes move),
+    // placed, less those whose faces are both hidden on their items.
+    std::vector<std::pair<SPAposition, SPAposition>> ShownEdges(const BlockState& block) const
+    {
+        std::vector<std::pair<SPAposition, SPAposition>> edges;
+        if (!Seen(block)) return edges;
+        for (int c = 0; c < 8; ++c)
+            for (int a = 0; a < 3; ++a) {
+                if (c & (1 << a)) continue;
+                if (block.EdgeHidden(c, a)) continue;
+                edges.emplace_back(Corner(block.low, block.high, c) * Placement(block),
+                                   Corner(block.low, block.high, c | (1 << a)) * Placement(block));
+            }
+        return edges;
+    }
+
+    // Whether the window shows a point of a block's edge: 1 surely, 0 surely not, -1 where the test
+    // cannot tell (a face through or just in front of it, a ray through a face's plane, a plane of
+    // the frame near it). Asked along the point's line of sight and four lines a quarter of a pixel
+    // beside it, which must agree.
+    int ShownState(const SPAposition& point)
+    {
+        CDsView3dCdc& view = host_->View();
+        double px = 0, py = 0, depth = 0;
+        if (!view.world_to_drawable(point, px, py, depth)) return -1;
+        // Inside the window, between the near and far planes.
+        const double along = (point - view.get_eye()) % view.get_direction();
+        const double slack = 1e-6 * std::max(1.0, std::fabs(along));
+        if (along < view.get_hither() + slack || along > view.get_yon() - slack) return -1;
+        if (px < 0.5 || py < 0.5 || px > state_.width - 0.5 || py > state_.height - 0.5) return -1;
+        if (state_.section) {
+            // Cut away, also a little to either side.
+            const SPAvector n = normalise(state_.sectionNormal) * std::max(Tolerance(point), 0.25 * UnitsPerPixelAt(point));
+            CDsGlContext& context = host_->Context();
+            const int cut = int(context.IsPointClipped(point)) + int(context.IsPointClipped(point + n)) +
+                            int(context.IsPointClipped(point - n));
+            if (cut == 3) return 0;
+            if (cut > 0) return -1;
+        }
+        if (!FacesHide()) return 1;
+        const double pixel = UnitsPerPixelAt(point);
+        const double hides = std::max(Tolerance(point), 0.2 * pixel), surely = 0.02 * pixel;
+        int state = -2;
+        for (const auto& d : {std::make_pair(0.0, 0.0), std::make_pair(0.25, 0.0), std::make_pair(-0.25, 0.0),
+                              std::make_pair(0.0, 0.25), std::make_pair(0.0, -0.25)}) {
+            std::vector<Surface> surfaces;
+            bool unsure = false;
+            SPAposition start;
+            SPAunit_vector direction;
+            if (!SurfacesAlong(px + d.first, py + d.second, surfaces, unsure, &start, &direction) || unsure) return -1;
+            // Where this line reaches the point's depth.
+            const SPAunit_vector out = view.get_direction();
+            const double rate = direction.x() * out.x() + direction.y() * out.y() + direction.z() * out.z();
+            if (!(rate > 0)) return -1;
+            const double t = (along - (start - view.get_eye()) % out) / rate;
+            int here = 1;
+            for (const Surface& surface : surfaces) {
+                if (surface.t < t - hides) here = 0;
+                else if (surface.t < t - surely && here == 1) here = -1;
+            }
+            if (state == -2) state = here;
+            else if (state != here) return -1;
+        }
+        return state;
+    }
+
+    // Checks snaps (CDsAcisPick::StPickRefPoint) at sampled pixels: edge ends, middles and centres
+    // ({256, 257, 258, 259}), middles alone (258, which snaps from anywhere on an edge under the
+    // cursor), and the nearest point (267). A point answered must lie on a shown edge of a seen
+    // block (an end, a middle, any point, as its kind says), inside the window and shown there
+    // (under the cursor's pick window but for the middles alone); where an end of a shown edge or
+    // a point of one shows within a pixel and a half of the cursor, an answer must come. Answers
+    // the failures' text.
+    std::string CheckSnaps()
+    {
+        std::ostringstream failures;
+        const int w = state_.width, h = state_.height;
+        std::uniform_int_distribution<int> jitter(-1, 1);
+        std::vector<std::pair<int, int>> samples;
+        for (int k = 0; k < 3; ++k)
+            samples.emplace_back(std::uniform_int_distribution<int>(0, w - 1)(pickRandom_),
+                                 std::uniform_int_distribution<int>(0, h - 1)(pickRandom_));
+        std::vector<std::pair<SPAposition, SPAposition>> edges;
+        for (const BlockState& block : state_.blocks) {
+            const auto shown = ShownEdges(block);
+            edges.insert(edges.end(), shown.begin(), shown.end());
+        }
+        for (int k = 0; k < 5 && !edges.empty(); ++k) {
+            const auto& edge = edges[std::uniform_int_distribution<size_t>(0, edges.size() - 1)(pickRandom_)];
+            // Three about an end, two about a point along the edge.
+            const double s = k < 3 ? (k % 2 ? 1.0 : 0.0) : std::uniform_real_distribution<double>(0.1, 0.9)(pickRandom_);
+            int x = 0, y = 0;
+            if (!host_->PixelOf(Between(s, edge.first, edge.second), x, y)) continue;
+            x += jitter(pickRandom_);
+            y += jitter(pickRandom_);
+            if (x >= 0 && x < w && y >= 0 && y < h) samples.emplace_back(x, y);
+        }
+        static const std::initializer_list<int> kKinds[] = {{256, 257, 258, 259}, {258}, {267}};
+        int traced = 0;
+        for (const auto& sample : samples)
+            for (int set = 0; set < 3; ++set) {
+                const int x = sample.first, y = sample.second;
+                const std::unique_ptr<CDsRefPoint> point = host_->Snap(x, y, kKinds[set]);
+                const std::string verdict = JudgeSnap(x, y, set, point != nullptr, edges);
+                if (verdict.empty()) continue;
+                failures << " snap {" << (set == 0 ? "256-259" : set == 1 ? "258" : "267") << "} at (" << x << ", " << y
+                         << ") " << verdict << ";";
+                if (std::getenv("VYR_HOST_SEQUENCE_TRACE") && !traced++) TraceState(x, y, CDsPickedItem());
+            }
+        return failures.str();
+    }
+
+    // Empty when the snap of kind set `set` at (x, y) answered (`answered`, the point in
+    // CDsRefPoint's statics) what the window shows; else what went wrong.
+    std::string JudgeSnap(int x, int y, int set, bool answered, const std::vector<std::pair<SPAposition, SPAposition>>& edges)
+    {
+        std::ostringstream text;
+        text.precision(10);
+        const double slack = offset_.len() > 0 ? 0.5 : 0.05;
+        // Where an edge lies on the screen: its ends' drawable points; false when one does not project.
+        const auto onScreen = [&](const std::pair<SPAposition, SPAposition>& edge, double& ax, double& ay, double& bx,
+                                  double& by) {
+            double depth = 0;
+            return host_->View().world_to_drawable(edge.first, ax, ay, depth) && depth > 0 &&
+                   host_->View().world_to_drawable(edge.second, bx, by, depth) && depth > 0;
+        };
+        const double cx = x + 0.5, cy = y + 0.5;
+        if (!answered) {
+            // Nothing is wrong unless what it looks for shows near the cursor's centre: an end
+            // within a pixel and a half (ends and middles), an edge within a pixel whose nearest
+            // point lies well inside it and shows there and a pixel to either side (the nearest
+            // point; a segment the cursor lies beyond the ends of is not the nearest point's).
+            if (set == 1) return "";
+            for (const auto& edge : edges) {
+                double ax = 0, ay = 0, bx = 0, by = 0;
+                if (!onScreen(edge, ax, ay, bx, by)) continue;
+                if (set == 0) {
+                    for (const auto& end : {std::make_pair(edge.first, std::make_pair(ax, ay)),
+                                            std::make_pair(edge.second, std::make_pair(bx, by))}) {
+                        if (std::hypot(end.second.first - cx, end.second.second - cy) > 1.5) continue;
+                        if (ShownState(end.first) != 1) continue;
+                        text << "answered nothing where (" << end.first.x() << ", " << end.first.y() << ", " << end.first.z()
+                             << ") shows at (" << end.second.first << ", " << end.second.second << ")";
+                        return text.str();
+                    }
+                    continue;
+                }
+                const double dx = bx - ax, dy = by - ay, length = std::hypot(dx, dy);
+                if (length < 4) continue;
+                const double t = ((cx - ax) * dx + (cy - ay) * dy) / (length * length);
+                if (t < 0.15 || t > 0.85 || std::fabs((cx - ax) * dy - (cy - ay) * dx) / length > 1.0) continue;
+                const double step = 1.0 / length;
+                bool shows = true;
+                for (const double u : {t, t - step, t + step}) shows = shows && ShownState(Between(u, edge.first, edge.second)) == 1;
+                if (!shows) continue;
+                const SPAposition p = Between(t, edge.first, edge.second);
+                text << "answered nothing where (" << p.x() << ", " << p.y() << ", " << p.z() << ") shows under the cursor";
+                return text.str();
+            }
+            return "";
+        }
+        ++snapsAnswered_;
+        const SPAposition position = CDsRefPoint::sLastPosition;
+        const int kind = CDsRefPoint::sPickType;
+        if (!std::isfinite(position.x()) || !std::isfinite(position.y()) || !std::isfinite(position.z()))
+            return "answered a point that is not finite";
+        // On a shown edge, as its kind says; the nearest point on one that passes under the pick
+        // window (found from the event's position, the pixel's corner a row lower as its
+        // projection counts, within the window's half diagonal of it).
+        const double tolerance = Tolerance(position);
+        bool on = false, edgeUnder = false;
+        for (const auto& edge : edges) {
+            if (kind == 256 || kind == 257)
+                on = on || (position - edge.first).len() <= tolerance || (position - edge.second).len() <= tolerance;
+            else if (kind == 258)
+                on = on || (position - Between(0.5, edge.first, edge.second)).len() <= tolerance;
+            else if (kind == 267 && SegmentDistance(position, edge.first, edge.second) <= tolerance) {
+                on = true;
+                double ax = 0, ay = 0, bx = 0, by = 0;
+                if (!onScreen(edge, ax, ay, bx, by)) continue;
+                const double dx = bx - ax, dy = by - ay, length2 = dx * dx + dy * dy;
+                const double t = length2 > 0 ? std::max(0.0, std::min(1.0, ((cx - ax) * dx + (cy - ay) * dy) / length2)) : 0.0;
+                edgeUnder = edgeUnder || std::hypot(ax + t * dx - cx, ay + t * dy - cy) <= std::hypot(3.0, 3.0) + 1.0 + slack;
+            }
+        }
+        const bool kindAsked = set == 0 ? (kind >= 256 && kind <= 259) : set == 1 ? kind == 258 : kind == 267;
+        double px = 0, py = 0, depth = 0;
+        const bool projects = host_->View().world_to_drawable(position, px, py, depth);
+        const bool inWindow = projects && px >= -0.5 - slack && py >= -0.5 - slack && px <= state_.width + 0.5 + slack &&
+                              py <= state_.height + 0.5 + slack;
+        // Ends and middles in the pick window; the nearest point on an edge under it.
+        const bool underCursor = set == 1 || (set == 2 && edgeUnder) ||
+                                 (set == 0 && projects && std::fabs(px - cx) <= 2.5 + slack && std::fabs(py - cy) <= 2.5 + slack);
+        const int shown = ShownState(position);
+        if (on && kindAsked && inWindow && underCursor && shown != 0) return "";
+        text << "answered kind " << kind << " at (" << position.x() << ", " << position.y() << ", " << position.z()
+             << "), shown at (" << px << ", " << py << "):"
+             << (on ? "" : " on no shown edge as its kind says;") << (kindAsked ? "" : " a kind not asked for;")
+             << (inWindow ? "" : " outside the window;") << (underCursor ? "" : " not under the cursor;")
+             << (shown != 0 ? "" : " not shown;");
+        return text.str();
+    }
+
     // Prints what a wrong pick at drawable pixel (x, y) met: the camera, the things, the window's
     // colour there.
     void TraceState(int x, int y, const CDsPickedItem& hit)
@@ -1365,11 +1660,14 @@ protected:
             const BlockState& e = state_.blocks[b];
             const SPAposition o = SPAposition(0, 0, 0) * Placement(e);
             const SPAvector ex = SPAvector(1, 0, 0) * Placement(e);
+            for (size_t k = 0; k < e.hiddenSides.size(); ++k)
+                std::printf("  block %d face item %d hidden: axis %d, %s side\n", int(b) + 1, e.hiddenFaces[k],
+                            e.hiddenSides[k].first, e.hiddenSides[k].second ? "high" : "low");
             std::printf("  block %d (%.10g %.10g %.10g)-(%.10g %.10g %.10g), meshes moved (%g %g %g), origin to (%.10g %.10g %.10g), x to (%g %g %g), "
-                        "shown %d, hidden on its item %d, by its path %d, transform id %d, highlighted %d, flipped %d\n",
+                        "shown %d, hidden on its item %d (faces %d), by its path %d, transform id %d, highlighted %d, flipped %d\n",
                         int(b) + 1, e.low.x(), e.low.y(), e.low.z(), e.high.x(), e.high.y(), e.high.z(), e.meshMoved.x(),
                         e.meshMoved.y(), e.meshMoved.z(), o.x(), o.y(), o.z(), ex.x(), ex.y(), ex.z(), int(e.shown),
-                        int(e.hiddenOnItem), int(e.hiddenByPath), int(e.transformId), int(e.highlighted), int(e.flipped));
+                        int(e.hiddenOnItem), int(e.hiddenFaces.size()), int(e.hiddenByPath), int(e.transformId), int(e.highlighted), int(e.flipped));
         }
         for (size_t f = 0; f < state_.figures.size(); ++f) {
             const FigureState& figure = state_.figures[f];
@@ -1432,16 +1730,20 @@ protected:
         return "block " + std::to_string(thing + 1);
     }
 
-    void Run(unsigned seed, bool farFromTheOrigin);
+    void Run(unsigned seed, bool farFromTheOrigin, bool displayLists = false);
 
     unsigned seed_ = 0;
     unsigned seedFromEnvironment_ = 0;  // 0: none named
     bool offsetFromEnvironment_ = false;
+    bool listsFromEnvironment_ = false;
+    bool listsWere_ = false;  // display-manager flag 4 before the test
     int steps_ = 0;
     SPAvector offset_;       // where the scene lies: the origin, or a million units from it
     int picksChecked_ = 0;   // samples whose picks were compared with the model
     int thingsExpected_ = 0; // of those, the ones where the model shows a thing under the cursor
+    int snapsAnswered_ = 0;  // snaps that answered a point
     bool picksBeforeRefresh_ = false;  // the last action wants its picks checked before the refresh
+    bool freshCheck_ = false;          // the last action wants its picture compared with a fresh host's
     std::mt19937 random_;
     std::mt19937 pickRandom_;  // the pick samples aimed at things
     HostState state_;
@@ -1449,9 +1751,12 @@ protected:
     Entities entities_;  // goes after the host (torn down first)
 };
 
-// Runs `steps_` actions from `seed`, checking after each (see the header comment).
-void HostSequenceGLTest::Run(unsigned seed, bool farFromTheOrigin)
+// Runs `steps_` actions from `seed`, checking after each (see the header comment); with
+// `displayLists`, the faces draw from display lists (display-manager flag 4), as a host that loads
+// its preferences has them.
+void HostSequenceGLTest::Run(unsigned seed, bool farFromTheOrigin, bool displayLists)
 {
+    CDsManager::GetInstance()->SetFlag(4, displayLists);
     seed_ = seed;
     random_.seed(seed);
     pickRandom_.seed(seed ^ 0x9e3779b9u);
@@ -1471,12 +1776,14 @@ void HostSequenceGLTest::Run(unsigned seed, bool farFromTheOrigin)
     host_->View().ZoomAll(1.0f);
     host_->Refresh();
 
-    int stale = 0, unlike = 0, wrongPicks = 0;
+    int stale = 0, unlike = 0, wrongPicks = 0, wrongSnaps = 0;
     for (int step = 0; step < steps_; ++step) {
         picksBeforeRefresh_ = false;
+        freshCheck_ = false;
         const std::string action = Act();
         if (trace) std::printf("step %d: %s\n", step, action.c_str());
         const std::string where = "seed " + std::to_string(seed_) + (farFromTheOrigin ? " far from the origin" : "") +
+                                  (displayLists ? " with display lists" : "") +
                                   ", step " + std::to_string(step) + " (" + action + ")";
         if (picksBeforeRefresh_) {
             const std::string picks = CheckPicks();
@@ -1486,7 +1793,7 @@ void HostSequenceGLTest::Run(unsigned seed, bool farFromTheOrigin)
         const Picture refreshed = host_->Front();
         const ::testing::AssertionResult same = vyrtest::SamePicture(refreshed, host_->WholeFrame());
         if (!same && ++stale <= 5) ADD_FAILURE() << where << ": the refresh is not the whole frame: " << same.message();
-        if (step % 10 == 9 || step == steps_ - 1) {
+        if (step % 10 == 9 || step == steps_ - 1 || freshCheck_) {
             // The highlight the live host keeps is drawn after its frame, as the fresh host's is.
             const ::testing::AssertionResult fresh = SameAsFresh(host_->Front(), FreshPicture());
             if (!fresh && ++unlike <= 5) {
@@ -1496,13 +1803,18 @@ void HostSequenceGLTest::Run(unsigned seed, bool farFromTheOrigin)
         }
         const std::string picks = CheckPicks();
         if (!picks.empty() && ++wrongPicks <= 5) ADD_FAILURE() << where << ":" << picks;
+        const std::string snaps = CheckSnaps();
+        if (!snaps.empty() && ++wrongSnaps <= 5) ADD_FAILURE() << where << ":" << snaps;
     }
     EXPECT_EQ(stale, 0);
     EXPECT_EQ(unlike, 0);
     EXPECT_EQ(wrongPicks, 0);
-    // The picks were really asked: most samples qualify, and some of them over a thing.
+    EXPECT_EQ(wrongSnaps, 0);
+    // The picks were really asked: most samples qualify, and some of them over a thing; the snaps
+    // answered points.
     EXPECT_GE(picksChecked_, steps_);
     EXPECT_GE(thingsExpected_, steps_ / 10);
+    EXPECT_GE(snapsAnswered_, steps_ / 2);
     // Nothing changed: a refresh draws no frame (the first may: the second host just drew).
     host_->Refresh();
     const long frames = host_->Context().GetRefreshCounter();
@@ -1518,13 +1830,20 @@ void HostSequenceGLTest::Run(unsigned seed, bool farFromTheOrigin)
 // one seed.
 TEST_F(HostSequenceGLTest, AfterEveryHostActionTheRefreshShowsTheWholeFrameAndPicksAnswerWhatIsShown)
 {
-    Run(seedFromEnvironment_ ? seedFromEnvironment_ : 20261207u, seedFromEnvironment_ && offsetFromEnvironment_);
+    Run(seedFromEnvironment_ ? seedFromEnvironment_ : 20261207u, seedFromEnvironment_ && offsetFromEnvironment_,
+        seedFromEnvironment_ && listsFromEnvironment_);
 }
 
 TEST_F(HostSequenceGLTest, AnotherRunOfHostActions)
 {
     if (seedFromEnvironment_) GTEST_SKIP() << "the environment names one seed";
     Run(8u, false);
+}
+
+TEST_F(HostSequenceGLTest, ARunOfHostActionsWithDisplayLists)
+{
+    if (seedFromEnvironment_) GTEST_SKIP() << "the environment names one seed";
+    Run(31u, false, true);
 }
 
 TEST_F(HostSequenceGLTest, ARunOfHostActionsAMillionUnitsFromTheOrigin)
