@@ -8,6 +8,7 @@
 #include "DsItemsBody.h"
 #include "DsItemsCopy.h"
 #include "DsItemsFace.h"
+#include "DsManager.h"
 #include "DsRefPoint.h"
 #include "HostFixture.h"
 #include "GmPosition.h"
@@ -44,6 +45,8 @@ protected:
     }
     CDsGlContext& Context() { return host_->Context(); }
     CDsItemsBody* Item() { return Context().FindDsBody(block_); }
+    // The edit both mesh tests make and check.
+    void EditTheTopFacesMeshInPlace();
     bool Picked(const SPAposition& p) { return host_->PickAt(p).GetObjectPath() == host_->PathOf(block_); }
     // The region pick around the model box [low, high] (its corners' pixels, widened by 3).
     std::vector<CVyrObjectPath> RegionAround(const SPAposition& low, const SPAposition& high)
@@ -193,9 +196,10 @@ TEST_F(BodiesMovedGLTest, AModelerTransformMovesABlankedBodyAndABodyOfAContextWi
     other->lose();
 }
 
-TEST_F(BodiesMovedGLTest, AnEditOfAFacesMeshInPlaceIsDrawnAndPickedAtTheNextRefresh)
+// The top face's nodes moved 30 to the right, with the faces drawn from display lists or not: the
+// top face now reaches x = 50, in the picture as in the picks and the boxes.
+void BodiesMovedGLTest::EditTheTopFacesMeshInPlace()
 {
-    // The top face's nodes moved 30 to the right: the top face now reaches x = 50.
     CDsItemsFace* top = nullptr;
     for (int i = 0; i < Item()->FacesCount(); ++i) {
         CGmPosition low, high;
@@ -216,6 +220,24 @@ TEST_F(BodiesMovedGLTest, AnEditOfAFacesMeshInPlaceIsDrawnAndPickedAtTheNextRefr
     const long frames = Context().GetScene()->GetRefreshCounter();
     host_->Refresh();
     EXPECT_EQ(Context().GetScene()->GetRefreshCounter(), frames);
+}
+
+TEST_F(BodiesMovedGLTest, AnEditOfAFacesMeshInPlaceIsDrawnAndPickedAtTheNextRefresh)
+{
+    EditTheTopFacesMeshInPlace();
+}
+
+TEST_F(BodiesMovedGLTest, AnEditOfAFacesMeshInPlaceIsDrawnFromDisplayListsAtTheNextRefresh)
+{
+    // Display lists on, as a host that loads its preferences has them; the lists the first frame
+    // recorded are of the mesh before the edit.
+    struct ListsScope {
+        bool was = CDsManager::GetInstance()->GetFlag(4);
+        ListsScope() { CDsManager::GetInstance()->SetFlag(4, true); }
+        ~ListsScope() { CDsManager::GetInstance()->SetFlag(4, was); }
+    } lists;
+    host_->WholeFrame();
+    EditTheTopFacesMeshInPlace();
 }
 
 TEST_F(BodiesMovedGLTest, ABodyHiddenOrShownAgainOnItsOwnItemIsDrawnSoAtTheNextRefresh)

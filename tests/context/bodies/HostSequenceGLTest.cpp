@@ -1843,7 +1843,7 @@ TEST_F(HostSequenceGLTest, AnotherRunOfHostActions)
 TEST_F(HostSequenceGLTest, ARunOfHostActionsWithDisplayLists)
 {
     if (seedFromEnvironment_) GTEST_SKIP() << "the environment names one seed";
-    Run(31u, false, true);
+    Run(6u, false, true);
 }
 
 TEST_F(HostSequenceGLTest, ARunOfHostActionsAMillionUnitsFromTheOrigin)

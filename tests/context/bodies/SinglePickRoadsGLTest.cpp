@@ -439,3 +439,34 @@ TEST_F(SinglePickRoadsGLTest, AFigureNoSectionCutsIsPickedBeyondTheSectionOnBoth
     square.Remove(&host.View());
 }
 
+
+TEST_F(SinglePickRoadsGLTest, ASmallFaceBesideTheCursorHidesWhatTheWindowShowsOfABlockBehindIt)
+{
+    // The cursor over nothing, a block's side two pixels to its right, and in front of that side a
+    // small square (a figure, which the pick does not look for) whose window box starts inside the
+    // pick window: it hides all of the block the window would show, so the block is not answered.
+    Host host(100, 100);
+    host.Look(ViewSetup().Eye(SPAposition(0, 0, 100)).Field(100, 100).Clip(1, 300));
+    BODY* block = host.ShowBlock(SPAposition(2, -20, 0), SPAposition(40, 20, 10));
+    host.Refresh();
+    const int x = 50, y = 50;  // the pixel of (0.5, -0.5)
+    for (const bool byRay : kRoads)
+        ASSERT_EQ(Answered(host, host.Pick(x, y, nullptr, nullptr, byRay)), block) << RoadName(byRay);
+    class CSquare : public CDsFigure {
+    public:
+        int DefineFig(CDsFigureGenerator& generator) override
+        {
+            generator.SetPenColor(CDsColorStorage(255, 255, 255));
+            const double points[18] = {1.5, -5, 30, 10, -5, 30, 10, 5, 30, 1.5, -5, 30, 10, 5, 30, 1.5, 5, 30};
+            generator.DrawTriangles(2, points, nullptr);
+            return 1;
+        }
+    } square;
+    square.Record(true, &host.View());
+    host.Refresh();
+    for (const bool byRay : kRoads) {
+        const CDsPickedItem hit = host.Pick(x, y, nullptr, nullptr, byRay);
+        EXPECT_FALSE(hit.IsValid()) << RoadName(byRay) << ": " << Describe(host, hit);
+    }
+    square.Remove(&host.View());
+}

@@ -183,6 +183,21 @@ TEST_F(SnapsAsShownGLTest, TheNearestPointPassesOverHiddenAndCutEdges)
     Context().ResetSection();
 }
 
+// The nearest point of an edge a section cuts is the nearest point of the part it keeps: with the
+// cursor over the cut part, a pixel and a half beyond the cut, the end of the kept part.
+TEST_F(SnapsAsShownGLTest, TheNearestPointOfACutEdgeIsOnThePartTheSectionKeeps)
+{
+    host_->ShowBlock(SPAposition(0, 0, 0), SPAposition(40, 20, 10));
+    Context().SetSection(SPAposition(20.5, 0, 0), SPAvector(-1, 0, 0));
+    host_->Refresh();
+    for (ERenderMode mode : {eRenderShade, eRenderWireframe}) {
+        host_->View().SetRenderMode(mode);
+        EXPECT_TRUE(Near(SnapAt(SPAposition(22, 20, 10), kNearest), SPAposition(20.5, 20, 10), 0.3)) << "render mode " << mode;
+        EXPECT_TRUE(Near(SnapAt(SPAposition(10, 20, 10), kNearest), SPAposition(10, 20, 10), 1.0)) << "render mode " << mode;
+    }
+    Context().ResetSection();
+}
+
 // A cone's apex is offered only where the window shows it: not behind the cone's own base, not
 // where a section cut the tip away, never for a frustum, whose apex is no point of the picture.
 TEST_F(SnapsAsShownGLTest, AConesApexIsOfferedOnlyWhereTheWindowShowsIt)
