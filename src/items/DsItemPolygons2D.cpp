@@ -119,21 +119,22 @@ void CDsItemPolygons2D::Refresh(view3d& view)
 
 int CDsItemPolygons2D::GetVerticesCount(CDsGeometry::eDrawPrimitives)
 {
-    return m_n;
+    return m_vertices ? m_n * m_m : 0;
 }
 
 int CDsItemPolygons2D::GetVertices(CDsGeometry::eDrawPrimitives kinds, int index, float*& vertices, int& count)
 {
-    if ((kinds & CDsGeometry::eDpFaces) && index == 0 && m_vertices) {
-        // Where the polygons are drawn: placed by the item's transformation (all of them, as the
-        // vertex array was handed out whole).
-        const size_t all = static_cast<size_t>(m_n) * static_cast<size_t>(m_m);
-        m_placed.resize(3 * all);
-        for (size_t j = 0; j < all; ++j) PlaceVertex(m_vertices + 3 * j, m_placed.data() + 3 * j);
-        vertices = m_placed.data();
-        count = m_n;
-    }
-    return -1;
+    // Polygon by polygon: the one that starts at vertex `index`, where it is drawn (placed by the
+    // item's transformation).
+    if (!(kinds & CDsGeometry::eDpFaces) || !m_vertices || m_n < 1 || index < 0 || index % m_n != 0) return -1;
+    const int polygon = index / m_n;
+    if (polygon >= m_m) return -1;
+    m_placed.resize(3 * static_cast<size_t>(m_n));
+    for (int j = 0; j < m_n; ++j)
+        PlaceVertex(m_vertices + 3 * (static_cast<size_t>(index) + j), m_placed.data() + 3 * static_cast<size_t>(j));
+    vertices = m_placed.data();
+    count = m_n;
+    return polygon + 1 < m_m ? index + m_n : -1;
 }
 
 int CDsItemPolygons2D::GetDrawPrimitives()

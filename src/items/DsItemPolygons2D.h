@@ -32,6 +32,8 @@
 //   the figure that made it), as the other polygon items do; the retained road keeps the current
 //   colour.
 // - Not copyable: it owns its vertices.
+// - GetVertices hands out every polygon, one a call (it used to hand out the first alone, with n
+//   for the count: the pick ray then missed every triangle of ItDrawTriangles but the first).
 #pragma once
 
 #include <afx.h>
@@ -64,10 +66,12 @@ public:
     // See the header comment.
     bool Pick(pick_manager* manager) override;
     using CDsItemPolygonsBase::Pick;
-    // n, whatever the kinds.
+    // Every polygon's vertices: n x m, whatever the kinds (0 for an item without vertices).
     int GetVerticesCount(CDsGeometry::eDrawPrimitives kinds) override;
-    // For kind 4 and index 0: the vertex array placed by the item's transformation (valid until
-    // the next call) and n; -1 always.
+    // For kind 4: the polygon that starts at vertex `index` (a multiple of n), placed by the item's
+    // transformation (valid until the next call), and n; the index of the next polygon's first
+    // vertex, -1 with the last (or for another index or kind). Each polygon is handed out, so that
+    // the pick ray meets every one a pick of the window meets.
     int GetVertices(CDsGeometry::eDrawPrimitives kinds, int index, float*& vertices, int& count) override;
     // 4.
     int GetDrawPrimitives() override;

@@ -322,7 +322,7 @@ TEST(DsItemPolygons2D, PrintsOneClosedPolylinePerPolygonAndAnswersItsVertices)
     const float points[18] = {0, 0, 0, 4, 0, 0, 0, 4, 0, 10, 0, 0, 14, 0, 0, 10, 4, 0};
     CDsItemPolygons2D item(3, 2, points);
     EXPECT_EQ(item.GetItemType(), eDsItemPolygons2D);
-    EXPECT_EQ(item.GetVerticesCount(CDsGeometry::eDpLines), 3);
+    EXPECT_EQ(item.GetVerticesCount(CDsGeometry::eDpLines), 6);  // every polygon's
     SPAbox box;
     ASSERT_TRUE(item.GetBoundBox(box));  // the box of every polygon
     EXPECT_DOUBLE_EQ(box.low().x(), 0.0);
@@ -330,12 +330,20 @@ TEST(DsItemPolygons2D, PrintsOneClosedPolylinePerPolygonAndAnswersItsVertices)
     EXPECT_DOUBLE_EQ(box.high().y(), 4.0);
     EXPECT_FLOAT_EQ(item.GetNormal()[2], 1.0f);  // the winding's: anticlockwise about +z
 
+    // Polygon by polygon: the first, then the second, the last.
     float* vertices = nullptr;
     int count = 0;
-    EXPECT_EQ(item.GetVertices(CDsGeometry::eDpFaces, 0, vertices, count), -1);
+    EXPECT_EQ(item.GetVertices(CDsGeometry::eDpFaces, 0, vertices, count), 3);
     EXPECT_EQ(count, 3);
     ASSERT_NE(vertices, nullptr);
-    EXPECT_FLOAT_EQ(vertices[9], 10.0f);
+    EXPECT_FLOAT_EQ(vertices[3], 4.0f);
+    EXPECT_EQ(item.GetVertices(CDsGeometry::eDpFaces, 3, vertices, count), -1);
+    EXPECT_EQ(count, 3);
+    EXPECT_FLOAT_EQ(vertices[0], 10.0f);
+    EXPECT_FLOAT_EQ(vertices[6], 10.0f);
+    EXPECT_EQ(item.GetVertices(CDsGeometry::eDpFaces, 6, vertices, count), -1);
+    EXPECT_EQ(item.GetVertices(CDsGeometry::eDpFaces, 1, vertices, count), -1);
+    EXPECT_EQ(item.GetVertices(CDsGeometry::eDpLines, 0, vertices, count), -1);
 
     PrintingView view;
     item.Plot(view);

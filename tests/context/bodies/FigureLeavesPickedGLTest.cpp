@@ -29,9 +29,9 @@ namespace {
 constexpr int kWide = 200, kHigh = 100;
 
 // The leaf kinds a flat square can be made of.
-enum class ELeaf { eStl, eRecordedTriangles, eTriangulation, eStrip, eQuads, eTriangleSet };
-constexpr ELeaf kLeaves[] = {ELeaf::eStl,   ELeaf::eRecordedTriangles, ELeaf::eTriangulation,
-                             ELeaf::eStrip, ELeaf::eQuads,             ELeaf::eTriangleSet};
+enum class ELeaf { eStl, eRecordedTriangles, eTriangulation, eStrip, eQuads, eTriangleSet, eTrianglesFill };
+constexpr ELeaf kLeaves[] = {ELeaf::eStl,   ELeaf::eRecordedTriangles, ELeaf::eTriangulation, ELeaf::eStrip,
+                             ELeaf::eQuads, ELeaf::eTriangleSet,       ELeaf::eTrianglesFill};
 const char* Name(ELeaf leaf)
 {
     switch (leaf) {
@@ -41,6 +41,7 @@ const char* Name(ELeaf leaf)
     case ELeaf::eStrip: return "triangle strip";
     case ELeaf::eQuads: return "quads";
     case ELeaf::eTriangleSet: return "triangle set";
+    case ELeaf::eTrianglesFill: return "2-D triangles";
     }
     return "";
 }
@@ -99,6 +100,14 @@ public:
                 }
             generator.DrawQuads(3, 3, grid, nullptr);
             generator.EndPolygons();
+            break;
+        }
+        case ELeaf::eTrianglesFill: {
+            // Two triangles through the generator's static entry point.
+            float triangles[18] = {-f, -f, 0, f, -f, 0, f, f, 0, -f, -f, 0, f, f, 0, -f, f, 0};
+            CDsFigureGenerator::SetToCurrent(&generator);
+            CDsFigureGenerator::ItDrawTriangles(triangles, 2, true);
+            CDsFigureGenerator::SetToCurrent(nullptr);
             break;
         }
         }
@@ -240,6 +249,9 @@ TEST_F(FigureLeavesPickedGLTest, EveryShadedLeafInFrontOfTheBlockIsPickedOnBothR
             const CDsPickedItem onSquare = PickAt(centre + SPAvector(2, 3, 0), byRay);
             EXPECT_EQ(PathOf(onSquare), host_->PathOf(square));
             if (onSquare.IsValid()) {
+                // Where the cursor's ray meets it.
+                EXPECT_NEAR(onSquare.GetPickedPosition()->x(), centre.x() + 2, 0.5);
+                EXPECT_NEAR(onSquare.GetPickedPosition()->y(), centre.y() + 3, 0.5);
                 EXPECT_NEAR(onSquare.GetPickedPosition()->z(), centre.z(), 1e-3);
             }
             EXPECT_EQ(PathOf(PickAt(SPAposition(50, 32, 20), byRay)), host_->PathOf(block_));
