@@ -123,17 +123,31 @@ struct BlockState {
 };
 
 // The shaded leaf kinds a figure square is made of.
-enum ELeaf { eLeafStl, eLeafTriangles, eLeafTriangulation, eLeafStrip, eLeafQuads, eLeafTrigs, eLeafCount };
+enum ELeaf {
+    eLeafStl,
+    eLeafTriangles,
+    eLeafTriangulation,
+    eLeafStrip,
+    eLeafQuads,
+    eLeafTrigs,
+    eLeafPolyLineFill,   // the 2-D polygon fill of ItDrawPolyLine
+    eLeafTrianglesFill,  // the 2-D polygon fill of ItDrawTriangles
+    eLeafCount
+};
 
 // A figure the host records.
 struct FigureState {
-    enum EKind { eLine, eSquare, eToolpath } kind = eLine;
+    // A line, a square of one leaf kind, a toolpath, or a figure of a few leaves of every kind
+    // (vyrtest::EveryLeafKind, each in a pen of its own) that the model knows only by where it lies.
+    enum EKind { eLine, eSquare, eToolpath, eMixed } kind = eLine;
     int leaf = eLeafStl;      // a square's leaf kind
     bool byGenerator = true;  // a square placed by the generator's transformation, else by the STL call's own
     double half = 5;          // a square's half side, in the plane z = 0 about its origin
     SPAtransf placement;      // where a square goes
     std::vector<SPAposition> points;  // a line's ends; a toolpath's nodes
     std::vector<int> entries;         // a toolpath's palette entry of each segment
+    std::vector<int> leaves;          // a mixed figure's leaf kinds, in the order drawn
+    SPAtransf own;                    // a mixed figure's STL mesh's own transformation
 };
 
 // What a host set, enough to build a second host that must show the same picture.
@@ -247,6 +261,18 @@ public:
             generator.DrawTriangles(2, 2, rows, nullptr);
             break;
         }
+        case eLeafPolyLineFill: {
+            float square[12] = {-f, -f, 0, f, -f, 0, f, f, 0, -f, f, 0};
+            CDsFigureGenerator::ItDrawPolyLine(&generator, 4, square, true);
+            break;
+        }
+        case eLeafTrianglesFill: {
+            float triangles[18] = {-f, -f, 0, f, -f, 0, f, f, 0, -f, -f, 0, f, f, 0, -f, f, 0};
+            CDsFigureGenerator::SetToCurrent(&generator);
+            CDsFigureGenerator::ItDrawTriangles(triangles, 2, true);
+            CDsFigureGenerator::SetToCurrent(nullptr);
+            break;
+        }
         case eLeafQuads: {
             double grid[27];
             for (int i = 0; i < 3; ++i)
@@ -301,6 +327,14 @@ std::unique_ptr<CDsFigure> MakeFigure(const FigureState& state)
     }
     case FigureState::eSquare: return std::make_unique<CSquareFigure>(state);
     case FigureState::eToolpath: return std::make_unique<CToolpathFigure>(state);
+    case FigureState::eMixed: {
+        const std::vector<vyrtest::LeafRecipe> kinds = vyrtest::EveryLeafKind(state.placement, state.own);
+        std::vector<vyrtest::FigureRecipe> leaves;
+        for (int leaf : state.leaves) leaves.push_back(kinds[static_cast<size_t>(leaf)].define);
+        return std::make_unique<vyrtest::RecipeFigure>([leaves](CDsFigureGenerator& generator) {
+            for (const vyrtest::FigureRecipe& leaf : leaves) leaf(generator);
+        });
+    }
     }
     return nullptr;
 }
@@ -523,7 +557,25 @@ protected:
                 return "figure " + std::to_string(i + 1) + " removed";
             }
             FigureState figure;
-            const int kind = Uniform(0, 4);
+            int kind = Uniform(0, 5);
+            // One figure of a few leaves of every kind at a time.
+            if (kind == 5)
+                for (const FigureState& other : state_.figures)
+                    if (other.kind == FigureState::eMixed) kind = 2;
+            if (kind == 5) {
+                figure.kind = FigureState::eMixed;
+                std::vector<int> all(vyrtest::EveryLeafKind(SPAtransf()).size());
+                for (size_t k = 0; k < all.size(); ++k) all[k] = static_cast<int>(k);
+                std::shuffle(all.begin(), all.end(), random_);
+                figure.leaves.assign(all.begin(), all.begin() + Uniform(2, 4));
+                SPAtransf turn = rotate_transf(Real(0, 3), normalise(SPAvector(Real(-1, 1), Real(-1, 1), Real(0.2, 1))));
+                figure.placement = turn * translate_transf(At(Real(-30, 50), Real(-30, 50), Real(-5, 30)) - SPAposition(0, 0, 0));
+                figure.own = translate_transf(SPAvector(Real(-5, 5), Real(-5, 5), Real(-2, 2)));
+                state_.figures.push_back(figure);
+                figures_.push_back(MakeFigure(figure));
+                figures_.back()->Record(true, &view);
+                return "figure recorded: " + std::to_string(figure.leaves.size()) + " leaves of every kind";
+            }
             if (kind == 0) {
                 figure.kind = FigureState::eLine;
                 figure.points = {At(Real(-50, 0), Real(-50, 0), Real(0, 10)), At(Real(30, 80), Real(30, 70), Real(0, 10))};
@@ -889,10 +941,11 @@ protected:
                 context.SetTransform(id, block.moved);
             }
         }
-        std::vector<std::unique_ptr<CDsFigure>> figures;
-        for (const FigureState& state : state_.figures) {
-            figures.push_back(MakeFigure(state));
-            figures.back()->Record(true, &view);
+        // The figures recorded in the other order: no figure's leaves may change another's.
+        std::vector<std::unique_ptr<CDsFigure>> figures(state_.figures.size());
+        for (size_t j = state_.figures.size(); j-- > 0;) {
+            figures[j] = MakeFigure(state_.figures[j]);
+            figures[j]->Record(true, &view);
         }
         fresh.Refresh();
         if (!highlighted.empty()) context.HighlightLocations(highlighted, eAttribSetHighlight);
@@ -1230,6 +1283,37 @@ protected:
         return -3;
     }
 
+    // Whether drawable point (x, y) lies within `margin` pixels of where a figure of leaves of every
+    // kind may draw: the window rectangle of its placed leaves (the STL mesh moved by its own
+    // transformation too), widened by the pixel-sized leaves (markers, texts, rectangles) about
+    // their anchors, and the window-space polylines at their fixed pixels. The model knows no more
+    // of it; a figure that reaches behind a perspective eye may draw anywhere.
+    bool NearMixed(double x, double y, double margin)
+    {
+        const int w = state_.width, h = state_.height;
+        for (const FigureState& figure : state_.figures) {
+            if (figure.kind != FigureState::eMixed) continue;
+            double x0 = kInfinity, y0 = kInfinity, x1 = -kInfinity, y1 = -kInfinity;
+            for (int c = 0; c < 8; ++c) {
+                const SPAposition p = SPAposition(c & 1 ? 17 : -17, c & 2 ? 17 : -17, c & 4 ? 9 : -9) * figure.placement;
+                double px = 0, py = 0, depth = 0;
+                if (!host_->View().world_to_drawable(p, px, py, depth) || depth <= 0) return true;
+                x0 = std::min(x0, px), y0 = std::min(y0, py), x1 = std::max(x1, px), y1 = std::max(y1, py);
+            }
+            const double grow = 30 + margin;
+            if (x >= x0 - grow && x <= x1 + grow && y >= y0 - grow && y <= y1 + grow) return true;
+            // The window-space polylines, whichever way their rows count.
+            const double fixed[][4] = {{10, 10, 30, 40}, {0.1 * w, 0.8 * h, 0.3 * w, 0.9 * h}};
+            for (const auto& r : fixed)
+                for (const bool up : {false, true}) {
+                    const double top = up ? h - r[3] : r[1], bottom = up ? h - r[1] : r[3];
+                    if (x >= r[0] - margin - 3 && x <= r[2] + margin + 3 && y >= top - margin - 3 && y <= bottom + margin + 3)
+                        return true;
+                }
+        }
+        return false;
+    }
+
     // Whether a shown thing comes within `margin` pixels of drawable pixel (x, y), or does not project
     // whole (it reaches behind a perspective eye).
     bool NearAThing(int x, int y, double margin)
@@ -1331,6 +1415,8 @@ protected:
         int traced = 0;
         for (const auto& sample : samples) {
             const int x = sample.first, y = sample.second;
+            // What a figure of leaves of every kind draws near the pick window the model does not know.
+            if (NearMixed(x + 0.5, y + 0.5, 4)) continue;
             Surface surface;
             SPAposition rayHit;
             const int expected = ThingUnder(x + 0.5, y + 0.5, &surface, &rayHit);
@@ -1470,6 +1556,7 @@ protected:
         const double slack = 1e-6 * std::max(1.0, std::fabs(along));
         if (along < view.get_hither() + slack || along > view.get_yon() - slack) return -1;
         if (px < 0.5 || py < 0.5 || px > state_.width - 0.5 || py > state_.height - 0.5) return -1;
+        if (NearMixed(px, py, 1)) return -1;
         if (state_.section) {
             // Cut away, also a little to either side.
             const SPAvector n = normalise(state_.sectionNormal) * std::max(Tolerance(point), 0.25 * UnitsPerPixelAt(point));
@@ -1542,6 +1629,7 @@ protected:
         for (const auto& sample : samples)
             for (int set = 0; set < 3; ++set) {
                 const int x = sample.first, y = sample.second;
+                if (NearMixed(x + 0.5, y + 0.5, 4)) continue;
                 const std::unique_ptr<CDsRefPoint> point = host_->Snap(x, y, kKinds[set]);
                 const std::string verdict = JudgeSnap(x, y, set, point != nullptr, edges);
                 if (verdict.empty()) continue;
