@@ -1164,6 +1164,21 @@ protected:
         }
         return false;
     }
+    // Whether an edge a seen block draws passes within `reach` pixels of drawable point (x, y).
+    bool EdgeNear(double x, double y, double reach)
+    {
+        for (const BlockState& block : state_.blocks)
+            for (const auto& edge : ShownEdges(block)) {
+                double ax = 0, ay = 0, bx = 0, by = 0, depth = 0;
+                if (!host_->View().world_to_drawable(edge.first, ax, ay, depth) || depth <= 0 ||
+                    !host_->View().world_to_drawable(edge.second, bx, by, depth) || depth <= 0)
+                    continue;
+                const double dx = bx - ax, dy = by - ay, length2 = dx * dx + dy * dy;
+                const double t = length2 > 0 ? std::max(0.0, std::min(1.0, ((x - ax) * dx + (y - ay) * dy) / length2)) : 0.0;
+                if (std::hypot(ax + t * dx - x, ay + t * dy - y) <= reach) return true;
+            }
+        return false;
+    }
     // The live picture against a fresh host's: the same but where two things meet the ray of a
     // pixel (or of a point a pixel beside its centre) at one place.
     ::testing::AssertionResult SameAsFresh(const Picture& live, const Picture& fresh)
@@ -1181,6 +1196,10 @@ protected:
                 for (const double dx : {0.0, -1.0, 1.0})
                     for (const double dy : {0.0, -1.0, 1.0}) tie = tie || DepthTie(cx + dx, cy + dy);
                 if (tie) continue;
+                // On the window's border: an edge that ZoomAll lays along the border falls on the
+                // pixels inside or outside it by a rounding of the camera.
+                const bool border = x == 0 || y == 0 || x == live.width - 1 || y == live.height - 1;
+                if (border && EdgeNear(cx, cy, 0.75)) continue;
                 if (differ++ == 0) firstX = x, firstY = y;
             }
         if (differ == 0) return ::testing::AssertionSuccess();
