@@ -1054,9 +1054,11 @@ protected:
     {
         const int thing = ThingAt(x, y, surface, hit);
         // A million units from the origin, single precision places outlines within a fraction of a
-        // pixel: what lies that near an outline is not judged.
-        if (offset_.len() > 0 && thing != kUnsure)
-            for (const double d : {-0.3, 0.3})
+        // pixel, and so it does a perspective eye's outlines of faces it sees at a grazing angle
+        // from close by: what lies that near an outline is not judged.
+        const double near = offset_.len() > 0 ? 0.3 : host_->View().is_perspective() ? 0.5 : 0.0;
+        if (near > 0 && thing != kUnsure)
+            for (const double d : {-near, near})
                 if (ThingAt(x + d, y, nullptr, nullptr) != thing || ThingAt(x, y + d, nullptr, nullptr) != thing)
                     return kUnsure;
         return thing;
