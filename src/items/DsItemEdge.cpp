@@ -562,10 +562,11 @@ int CDsItemEdge::PickWithTransform(CUiPickEvent& event, CGmTransformation* trans
     return (m_edgeFlags & eEdgeElliptical) ? 2 : 0;
 }
 
-CDsRefPoint* CDsItemEdge::PickEdgeRefPoint(CUiPickEvent& event, int, CDsTypeMask& mask)
+CDsRefPoint* CDsItemEdge::PickEdgeRefPoint(CUiPickEvent& event, int, CDsTypeMask& mask,
+                                           const std::function<bool(const CGmPosition&)>* accept)
 {
     if (IsHidden() || !m_refPoint) return nullptr;
-    if (!m_refPoint->PickRefPoint(event, mask)) return nullptr;
+    if (!m_refPoint->PickRefPoint(event, mask, accept)) return nullptr;
     return new CDsRefPoint(*m_refPoint);
 }
 

@@ -43,6 +43,8 @@
 // - An entry is grown into a box without the ellipse's centre.
 #pragma once
 
+#include <functional>
+
 #include <afx.h>
 
 #include "DmRefCountPtrTempl.h"
@@ -120,9 +122,10 @@ public:
     // hidden; a hit is recorded in the view's context and adds the EDGE's faces to `faces`.
     virtual int PickInView(view3d* view, ENTITY_LIST* faces, CDsItemBase* faceItem);
     // 0 when hidden or without a reference point; else a new copy of the reference point (the
-    // caller owns it) when the event picks one of the kinds of `mask`, else null. `mode` is not
-    // consulted.
-    virtual CDsRefPoint* PickEdgeRefPoint(CUiPickEvent& event, int mode, CDsTypeMask& mask);
+    // caller owns it) when the event picks one of the kinds of `mask` (one that `accept`, when
+    // given, accepts: CDsRefPoint::PickRefPoint), else null. `mode` is not consulted.
+    virtual CDsRefPoint* PickEdgeRefPoint(CUiPickEvent& event, int mode, CDsTypeMask& mask,
+                                          const std::function<bool(const CGmPosition&)>* accept = nullptr);
     // 0 when hidden. While *applied is 0, a `transform` that is not the identity goes to the
     // event's view (SetModelTransform) and *applied becomes 1; the caller clears it. Then 1 when
     // the event's view hits the edge, else 2 for an elliptical edge and 0 for any other.

@@ -886,17 +886,15 @@ CDsRefPoint* CDsItemsBody::PickApexRefPoint(CUiPickEvent& event, const CDsTypeMa
 
 namespace {
 
-// `point` when the window shows it, else null (the point freed). The point's position
-// (CDsRefPoint::sLastPosition) is under the body's transformation; a copy that picks through the
-// body, or a place the frame draws the body at, has its own transformation on the view meanwhile.
-CDsRefPoint* Visible(CDsRefPoint* point, CUiPickEvent& event, CDsGlContext* context)
+// The test of an edge's points: whether the window shows the point (under the body's
+// transformation; a copy that picks through the body, or a place the frame draws the body at, has
+// its own transformation on the view meanwhile).
+CDsRefPoint::TPointTest Shown(CUiPickEvent& event, CDsGlContext* context)
 {
     view3d* view = event.view();
-    if (!point || !view) return point;
-    const SPAposition position = SPAposition(CDsRefPoint::sLastPosition) * ViewPlacement(view);
-    if (DsIsPointShown(context, view, position)) return point;
-    delete point;
-    return nullptr;
+    return [view, context](const CGmPosition& point) {
+        return view && DsIsPointShown(context, view, SPAposition(point) * ViewPlacement(view));
+    };
 }
 
 }  // namespace
@@ -922,11 +920,11 @@ CDsRefPoint* CDsItemsBody::PickEdgeRefPoint(CUiPickEvent& event, const CDsTypeMa
     }
     if (applied && event.view()) event.view()->ClearModelTransform();
     CDsTypeMask mask(types);
-    CDsGlContext* context = GetGlContext();
+    const CDsRefPoint::TPointTest shown = Shown(event, GetGlContext());
     for (CDsItemEdge* edge : hit)
-        if (CDsRefPoint* point = Visible(edge->PickEdgeRefPoint(event, 1, mask), event, context)) return point;
+        if (CDsRefPoint* point = edge->PickEdgeRefPoint(event, 1, mask, &shown)) return point;
     for (CDsItemEdge* edge : elliptical)
-        if (CDsRefPoint* point = Visible(edge->PickEdgeRefPoint(event, 2, mask), event, context)) return point;
+        if (CDsRefPoint* point = edge->PickEdgeRefPoint(event, 2, mask, &shown)) return point;
     return nullptr;
 }
 
@@ -945,7 +943,8 @@ CDsRefPoint* CDsItemsBody::PickRefPoint(CUiPickEvent& event, std::vector<CDsItem
             if (event.view()) event.view()->ClearModelTransform();
             applied = 0;
         }
-        point = Visible(edge->PickEdgeRefPoint(event, result, mask), event, GetGlContext());
+        const CDsRefPoint::TPointTest shown = Shown(event, GetGlContext());
+        point = edge->PickEdgeRefPoint(event, result, mask, &shown);
         if (point) break;
     }
     if (applied && event.view()) event.view()->ClearModelTransform();
@@ -970,7 +969,8 @@ CDsRefPoint* CDsItemsBody::PickRefPoint(CUiPickEvent& event, const ENTITY_LIST& 
             if (event.view()) event.view()->ClearModelTransform();
             applied = 0;
         }
-        point = Visible(edge->PickEdgeRefPoint(event, result, mask), event, context);
+        const CDsRefPoint::TPointTest shown = Shown(event, context);
+        point = edge->PickEdgeRefPoint(event, result, mask, &shown);
     }
     if (applied && event.view()) event.view()->ClearModelTransform();
     return point;

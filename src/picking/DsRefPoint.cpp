@@ -232,7 +232,7 @@ eVyrParamPointType CDsRefPoint::StartOrEnd(const SPAposition& start, const SPApo
     return (toStart % toStart) < (toEnd % toEnd) ? kStart : kEnd;
 }
 
-int CDsRefPoint::PickRefPoint(const CUiPickEvent& event, const CDsTypeMask& mask)
+int CDsRefPoint::PickRefPoint(const CUiPickEvent& event, const CDsTypeMask& mask, const TPointTest* accept)
 {
     if (!is_EDGE(m_entity)) return 0;
     sPickType = -1;
@@ -248,10 +248,12 @@ int CDsRefPoint::PickRefPoint(const CUiPickEvent& event, const CDsTypeMask& mask
     if (mask.IsTypeSet(kMid)) m_itemEdge->GetMidPoint(middle);
     if (mask.IsTypeSet(kCentre)) hasCentre = m_itemEdge->GetCenterPoint(centre);
 
-    const auto record = [](int kind, const SPAposition& point) {
+    // A point is answered when the test (if any) accepts it; else the search goes on.
+    const auto offer = [&](int kind, const SPAposition& point) {
+        if (accept && *accept && !(*accept)(CGmPosition(point))) return false;
         sPickType = kind;
         sLastPosition = CGmPosition(point);
-        return 1;
+        return true;
     };
     // In single mode: whether the edge itself lies under the cursor (its nearest point in the
     // aperture), which snaps the search to the kind's own point.
@@ -269,25 +271,27 @@ int CDsRefPoint::PickRefPoint(const CUiPickEvent& event, const CDsTypeMask& mask
         if (kind == kCentre && !hasCentre) continue;
         switch (kind) {
         case kStart:
-            if (StIsPicked(event, start)) return record(kStart, start);
-            if (StIsPicked(event, end)) return record(kEnd, end);
+            if (StIsPicked(event, start) && offer(kStart, start)) return 1;
+            if (StIsPicked(event, end) && offer(kEnd, end)) return 1;
             if (single && nearHit()) {
                 const SPAposition found = sLastPosition;
-                return StartOrEnd(start, end, found) == kStart ? record(kStart, start) : record(kEnd, end);
+                const bool startFirst = StartOrEnd(start, end, found) == kStart;
+                if (startFirst ? offer(kStart, start) : offer(kEnd, end)) return 1;
+                if (startFirst ? offer(kEnd, end) : offer(kStart, start)) return 1;
             }
             break;
         case kEnd:
             if (mask.IsTypeSet(kStart) && single) break;
-            if (StIsPicked(event, end)) return record(kEnd, end);
-            if (single && nearHit()) return record(kEnd, end);
+            if (StIsPicked(event, end) && offer(kEnd, end)) return 1;
+            if (single && nearHit() && offer(kEnd, end)) return 1;
             break;
         case kMid:
-            if (StIsPicked(event, middle)) return record(kMid, middle);
-            if (single && nearHit()) return record(kMid, middle);
+            if (StIsPicked(event, middle) && offer(kMid, middle)) return 1;
+            if (single && nearHit() && offer(kMid, middle)) return 1;
             break;
         default:
-            if (StIsPicked(event, centre)) return record(kCentre, centre);
-            if (single && nearHit()) return record(kCentre, centre);
+            if (StIsPicked(event, centre) && offer(kCentre, centre)) return 1;
+            if (single && nearHit() && offer(kCentre, centre)) return 1;
             break;
         }
     }

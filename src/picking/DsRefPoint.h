@@ -56,6 +56,9 @@ typedef int eVyrParamPointType;
 // A reference point.
 class AFX_EXT_CLASS CDsRefPoint {
 public:
+    // Whether a point of an edge (as the edge item or the owner's polyline gives it) may be answered.
+    using TPointTest = std::function<bool(const CGmPosition&)>;
+
     // The point of `entity` (its reference entity when not null); with `position`, the last
     // position becomes it. The pick type stays.
     explicit CDsRefPoint(ENTITY* entity, const CGmPosition* position = nullptr);
@@ -132,12 +135,11 @@ public:
     // (256 start, 257 end, 258 middle, 259 centre, from the edge item), with the kind in sPickType
     // and the point in sLastPosition (see the header comment). 0 leaving the pick type for a point
     // whose reference entity is no edge; 0 with the pick type -1 without curve, edge item or hit.
-    int PickRefPoint(const CUiPickEvent& event, const CDsTypeMask& mask);
+    // With `accept`, a point it does not accept is passed over and the search goes on.
+    int PickRefPoint(const CUiPickEvent& event, const CDsTypeMask& mask, const TPointTest* accept = nullptr);
     // The point of the edge nearest to model point `position`: 267 with sLastPosition and sParam,
     // else 0 (the last position is `position` then).
     int PickRefClosePoint(const CGmPosition& position);
-    // Whether a point of an edge's polyline (as the owner's polyline gives it) may be answered.
-    using TPointTest = std::function<bool(const CGmPosition&)>;
     // The point of the owner's polyline nearest to the pick: 267 with sLastPosition, else 0 (pick
     // type 0). `markVertex` marks a vertex hit in the pick information (primitive type 0). With
     // `accept`, only points it accepts are answered (the nearest of those).

@@ -198,6 +198,19 @@ TEST_F(SnapsAsShownGLTest, TheNearestPointOfACutEdgeIsOnThePartTheSectionKeeps)
     Context().ResetSection();
 }
 
+// Of an edge's points in the pick window, the first the window shows is offered, not only its
+// first: a small block's corners all lie under the cursor, and a section keeps one of them.
+TEST_F(SnapsAsShownGLTest, TheShownEndOfAnEdgeIsOfferedWhenItsOtherEndIsCutAway)
+{
+    host_->ShowBlock(SPAposition(0, 0, 0), SPAposition(2, 2, 2));
+    Context().SetSection(SPAposition(2, 2, 1.5), SPAvector(1, 1, 1));
+    host_->View().SetRenderMode(eRenderWireframe);
+    host_->Refresh();
+    EXPECT_TRUE(Near(SnapAt(SPAposition(1, 1, 2), kEnds), SPAposition(2, 2, 2)));
+    EXPECT_TRUE(Near(SnapAt(SPAposition(1, 1, 2), {256}), SPAposition(2, 2, 2)));
+    Context().ResetSection();
+}
+
 // A cone's apex is offered only where the window shows it: not behind the cone's own base, not
 // where a section cut the tip away, never for a frustum, whose apex is no point of the picture.
 TEST_F(SnapsAsShownGLTest, AConesApexIsOfferedOnlyWhereTheWindowShowsIt)
