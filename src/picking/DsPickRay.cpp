@@ -255,8 +255,7 @@ bool DsPolygonPlaneNormal(const SPAposition* vertices, int count, SPAunit_vector
     return false;
 }
 
-bool DsRayPolygonIntersection(const float* vertices, int count, const pick_ray& ray, view3d* view,
-                              SDsRayIntersection& hit)
+bool DsRayPolygonIntersection(const float* vertices, int count, const pick_ray& ray, SDsRayIntersection& hit)
 {
     if (!vertices || count < 3 || !ray.valid()) return false;
     const CDsGeometryComputer* computer = CDsGeometryComputer::GetInstance();
@@ -288,24 +287,26 @@ bool DsRayPolygonIntersection(const float* vertices, int count, const pick_ray& 
         return computer->CalculateRayIntersectionWithPolygon(vertices, 3, ray.root_point(), ray.direction(), hit.point,
                                                              hit.parameter);
     }
-    if (!view) return false;
+    // Larger polygons: the ray's root and the corners seen along the ray (projected on a plane
+    // across it), the root inside the outline and the ray meeting the polygon's plane. Along the
+    // ray rather than through the view: a perspective ray starts at the eye, which no view
+    // projects, and a corner behind the eye projects nowhere while the rest of the polygon shows.
     std::vector<SPAposition> corners(static_cast<size_t>(count));
-    std::vector<SPAposition> projected(static_cast<size_t>(count) + 1);
-    int height = -1;
+    std::vector<SPAposition> across(static_cast<size_t>(count) + 1);
+    const SPAunit_vector& d = ray.direction();
+    const SPAvector side = std::fabs(d.x()) < 0.6 ? SPAvector(1, 0, 0) : SPAvector(0, 1, 0);
+    const SPAvector u = normalise(side * SPAvector(d.x(), d.y(), d.z()));
+    const SPAvector v = SPAvector(d.x(), d.y(), d.z()) * u;
     for (int i = 0; i < count; ++i) {
         corners[static_cast<size_t>(i)] = SPAposition(vertices[3 * i], vertices[3 * i + 1], vertices[3 * i + 2]);
-        float x = 0.0f, y = 0.0f;
-        if (!computer->ProjectPositionOnView(CGmPosition(corners[static_cast<size_t>(i)]), view, x, y, &height))
-            return false;
-        projected[static_cast<size_t>(i)] = SPAposition(x, y, 0.0);
+        const SPAvector r = corners[static_cast<size_t>(i)] - ray.root_point();
+        across[static_cast<size_t>(i)] = SPAposition(r % u, r % v, 0.0);
     }
-    projected[static_cast<size_t>(count)] = projected[0];
-    float rx = 0.0f, ry = 0.0f;
-    if (!computer->ProjectPositionOnView(CGmPosition(ray.root_point()), view, rx, ry, &height)) return false;
-    if (!CVyrCurveExt::ScnPtInPoly(SPAposition(rx, ry, 0.0), projected.data(), count + 1)) return false;
+    across[static_cast<size_t>(count)] = across[0];
+    if (!CVyrCurveExt::ScnPtInPoly(SPAposition(0.0, 0.0, 0.0), across.data(), count + 1)) return false;
     SPAunit_vector normal;
     if (!DsPolygonPlaneNormal(corners.data(), count, normal)) return false;
-    const SPAvector direction(ray.direction().x(), ray.direction().y(), ray.direction().z());
+    const SPAvector direction(d.x(), d.y(), d.z());
     return intersect_line_plane(ray.root_point(), direction, corners[0], normal, hit.parameter, hit.point);
 }
 
@@ -425,7 +426,7 @@ void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransf
     auto wants = [&](const SPAposition& low, const SPAposition& high) { return LineMeetsBox(local, low, high); };
     ForEachFacePolygon(geometry, id, wants, [&](const float* vertices, int count) {
         SDsRayIntersection hit;
-        if (!DsRayPolygonIntersection(vertices, count, local, view, hit)) return true;
+        if (!DsRayPolygonIntersection(vertices, count, local, hit)) return true;
         if ((clip.plane || clip.scene) && clip.Hides(transform.TransformPoint(hit.point))) return true;
         // Newell's normal: sound for any corners of a plane polygon, three in a row among them.
         double n[3] = {0.0, 0.0, 0.0};

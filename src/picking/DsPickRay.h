@@ -75,11 +75,10 @@ pick_ray DsRayToModelSpace(const CDsTransform& transform, const pick_ray& ray);
 bool DsPolygonPlaneNormal(const SPAposition* vertices, int count, SPAunit_vector& normal);
 
 // Where `ray` meets the polygon of `count` float vertices (x, y, z each): three vertices by the
-// geometry computer's triangle test; four or more when the projected ray root lies inside the
-// projected polygon (in `view`) and the ray meets the polygon's plane. False below three vertices
-// and without a hit.
-bool DsRayPolygonIntersection(const float* vertices, int count, const pick_ray& ray, view3d* view,
-                              SDsRayIntersection& hit);
+// geometry computer's triangle test; four or more when the ray's root lies inside the polygon as
+// seen along the ray (both projected on a plane across it: for a parallel view, as the window
+// shows them) and the ray meets the polygon's plane. False below three vertices and without a hit.
+bool DsRayPolygonIntersection(const float* vertices, int count, const pick_ray& ray, SDsRayIntersection& hit);
 
 // The places where `ray` (model space of the root part) meets the face polygons of `geometry`
 // (item `id`) placed by `transform`, appended to `hits` (model space of the item). With the view

@@ -29,9 +29,10 @@ namespace {
 constexpr int kWide = 200, kHigh = 100;
 
 // The leaf kinds a flat square can be made of.
-enum class ELeaf { eStl, eRecordedTriangles, eTriangulation, eStrip, eQuads, eTriangleSet, eTrianglesFill };
-constexpr ELeaf kLeaves[] = {ELeaf::eStl,   ELeaf::eRecordedTriangles, ELeaf::eTriangulation, ELeaf::eStrip,
-                             ELeaf::eQuads, ELeaf::eTriangleSet,       ELeaf::eTrianglesFill};
+enum class ELeaf { eStl, eRecordedTriangles, eTriangulation, eStrip, eQuads, eTriangleSet, eTrianglesFill, ePolyLineFill };
+constexpr ELeaf kLeaves[] = {ELeaf::eStl,         ELeaf::eRecordedTriangles, ELeaf::eTriangulation,
+                             ELeaf::eStrip,       ELeaf::eQuads,             ELeaf::eTriangleSet,
+                             ELeaf::eTrianglesFill, ELeaf::ePolyLineFill};
 const char* Name(ELeaf leaf)
 {
     switch (leaf) {
@@ -42,6 +43,7 @@ const char* Name(ELeaf leaf)
     case ELeaf::eQuads: return "quads";
     case ELeaf::eTriangleSet: return "triangle set";
     case ELeaf::eTrianglesFill: return "2-D triangles";
+    case ELeaf::ePolyLineFill: return "2-D polygon";
     }
     return "";
 }
@@ -108,6 +110,12 @@ public:
             CDsFigureGenerator::SetToCurrent(&generator);
             CDsFigureGenerator::ItDrawTriangles(triangles, 2, true);
             CDsFigureGenerator::SetToCurrent(nullptr);
+            break;
+        }
+        case ELeaf::ePolyLineFill: {
+            // One filled polygon of four corners.
+            float corners[12] = {-f, -f, 0, f, -f, 0, f, f, 0, -f, f, 0};
+            CDsFigureGenerator::ItDrawPolyLine(&generator, 4, corners, true);
             break;
         }
         }
@@ -234,27 +242,41 @@ const char* Road(bool byRay)
 }  // namespace
 
 // Each leaf kind, placed by the generator's transformation above the block's top: a pick on it
-// answers the leaf (not the block behind it) at a point of the leaf, a pick beside it the block.
+// answers the leaf (not the block behind it) at a point of the leaf, a pick beside it the block;
+// seen by a parallel eye, and by a perspective eye, whose pick rays start where it stands.
 TEST_F(FigureLeavesPickedGLTest, EveryShadedLeafInFrontOfTheBlockIsPickedOnBothRoads)
 {
     const SPAposition centre(30, 20, 30);
-    for (const ELeaf leaf : kLeaves) {
-        SCOPED_TRACE(Name(leaf));
-        CSquareFigure square(leaf, centre, 8);
-        square.Record(true, &host_->View());
-        ASSERT_TRUE(square.IsRecorded());
-        host_->WholeFrame();
-        for (const bool byRay : {false, true}) {
-            SCOPED_TRACE(Road(byRay));
-            const CDsPickedItem onSquare = PickAt(centre + SPAvector(2, 3, 0), byRay);
-            EXPECT_EQ(PathOf(onSquare), host_->PathOf(square));
-            if (onSquare.IsValid()) {
-                // Where the cursor's ray meets it.
-                EXPECT_NEAR(onSquare.GetPickedPosition()->x(), centre.x() + 2, 0.5);
-                EXPECT_NEAR(onSquare.GetPickedPosition()->y(), centre.y() + 3, 0.5);
-                EXPECT_NEAR(onSquare.GetPickedPosition()->z(), centre.z(), 1e-3);
+    for (const bool perspective : {false, true}) {
+        SCOPED_TRACE(perspective ? "perspective" : "parallel");
+        host_->Look(ViewSetup()
+                        .Eye(SPAposition(60, 20, 200))
+                        .Target(SPAposition(60, 20, 0))
+                        .Field(kWide, kHigh)
+                        .Clip(1, 400)
+                        .Perspective(perspective));
+        for (const ELeaf leaf : kLeaves) {
+            SCOPED_TRACE(Name(leaf));
+            CSquareFigure square(leaf, centre, 8);
+            square.Record(true, &host_->View());
+            ASSERT_TRUE(square.IsRecorded());
+            host_->WholeFrame();
+            for (const bool byRay : {false, true}) {
+                SCOPED_TRACE(Road(byRay));
+                const SPAposition aim = centre + SPAvector(2, 3, 0);
+                int x = 0, y = 0;
+                ASSERT_TRUE(host_->PixelOf(aim, x, y));
+                const CDsPickedItem onSquare = PickPixel(x, y, byRay);
+                EXPECT_EQ(PathOf(onSquare), host_->PathOf(square));
+                if (onSquare.IsValid()) {
+                    // Where the cursor's ray meets it: within a pixel of the aim, on the square.
+                    const double pixel = perspective ? 1.5 : 0.5;
+                    EXPECT_NEAR(onSquare.GetPickedPosition()->x(), aim.x(), pixel);
+                    EXPECT_NEAR(onSquare.GetPickedPosition()->y(), aim.y(), pixel);
+                    EXPECT_NEAR(onSquare.GetPickedPosition()->z(), centre.z(), 1e-3);
+                }
+                EXPECT_EQ(PathOf(PickAt(SPAposition(50, 32, 20), byRay)), host_->PathOf(block_));
             }
-            EXPECT_EQ(PathOf(PickAt(SPAposition(50, 32, 20), byRay)), host_->PathOf(block_));
         }
     }
 }

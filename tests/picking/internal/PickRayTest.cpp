@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 using picktest::CShapeGeometry;
@@ -117,17 +118,28 @@ TEST_F(PickRayTest, ARayMeetsTrianglesAndLargerPolygonsInside)
     // A pentagon whose first three vertices lie on one line.
     const float pentagon[] = {0, 0, 0, 10, 0, 0, 20, 0, 0, 20, 10, 0, 0, 10, 0};
     SDsRayIntersection hit;
-    ASSERT_TRUE(DsRayPolygonIntersection(pentagon, 5, Down(10, 5), &view_, hit));
+    ASSERT_TRUE(DsRayPolygonIntersection(pentagon, 5, Down(10, 5), hit));
     EXPECT_TRUE(same_point(hit.point, SPAposition(10, 5, 0)));
     EXPECT_NEAR(hit.parameter, 100, 1e-9);
-    EXPECT_FALSE(DsRayPolygonIntersection(pentagon, 5, Down(30, 5), &view_, hit));
-    EXPECT_FALSE(DsRayPolygonIntersection(pentagon, 5, Down(10, 5), nullptr, hit));  // nothing to project on
+    EXPECT_FALSE(DsRayPolygonIntersection(pentagon, 5, Down(30, 5), hit));
+
+    // Slanted rays, as a perspective eye sends them from where it stands: met where they reach the
+    // plane inside the outline, though the root lies over another part of it or none.
+    ASSERT_TRUE(DsRayPolygonIntersection(pentagon, 5, pick_ray(SPAposition(25, 5, 100), SPAvector(-0.1, 0, -1)), hit));
+    EXPECT_TRUE(same_point(hit.point, SPAposition(15, 5, 0)));
+    EXPECT_FALSE(DsRayPolygonIntersection(pentagon, 5, pick_ray(SPAposition(15, 5, 100), SPAvector(0.1, 0, -1)), hit));
+    // A wall standing up past the eye: the part behind it does not turn the ray away.
+    const float wall[] = {0, 0, -50, 20, 0, -50, 20, 0, 150, 0, 0, 150};
+    ASSERT_TRUE(DsRayPolygonIntersection(wall, 4, pick_ray(SPAposition(5, -10, 100), SPAvector(0, 1, -1)), hit));
+    EXPECT_TRUE(same_point(hit.point, SPAposition(5, 0, 90)));
+    EXPECT_NEAR(hit.parameter, 10 * std::sqrt(2.0), 1e-9);
+    EXPECT_FALSE(DsRayPolygonIntersection(wall, 4, pick_ray(SPAposition(25, -10, 100), SPAvector(0, 1, -1)), hit));
 
     const float triangle[] = {0, 0, 3, 10, 0, 3, 0, 10, 3};
-    ASSERT_TRUE(DsRayPolygonIntersection(triangle, 3, Down(2, 2), &view_, hit));
+    ASSERT_TRUE(DsRayPolygonIntersection(triangle, 3, Down(2, 2), hit));
     EXPECT_NEAR(hit.point.z(), 3, 1e-9);
-    EXPECT_FALSE(DsRayPolygonIntersection(triangle, 3, Down(8, 8), &view_, hit));
-    EXPECT_FALSE(DsRayPolygonIntersection(triangle, 2, Down(2, 2), &view_, hit));
+    EXPECT_FALSE(DsRayPolygonIntersection(triangle, 3, Down(8, 8), hit));
+    EXPECT_FALSE(DsRayPolygonIntersection(triangle, 2, Down(2, 2), hit));
 }
 
 TEST_F(PickRayTest, AOnePolygonLeafIsHitAndAClipPlaneDropsWhatItHides)
