@@ -85,8 +85,13 @@ void CDsItemNText3DFixed::SetHeight(float height)
 void CDsItemNText3DFixed::Compute2DPosition(view3d& view)
 {
     float x = 0.0f, y = 0.0f;
-    if (!CDsGeometryComputer::GetInstance()->ProjectPositionOnView(m_position, &view, x, y, nullptr, true)) return;
-    if (!std::isfinite(x) || !std::isfinite(y)) return;
+    if (!CDsGeometryComputer::GetInstance()->ProjectPositionOnView(m_position, &view, x, y, nullptr, true) ||
+        !std::isfinite(x) || !std::isfinite(y)) {
+        // An anchor behind the eye has no pixel: the text goes far out of the window, so that it
+        // neither draws nor picks where an earlier view (or none) left it.
+        CDsItemNText2D::SetPosition(kOffWindow, kOffWindow);
+        return;
+    }
     int vx = 0, vy = 0, vw = 0, vh = 0;
     view.get_viewport(vx, vy, vw, vh);
     const int column = int(std::clamp(double(x), -kMaxPixels, kMaxPixels));

@@ -71,9 +71,11 @@ public:
 protected:
     // Projects the anchor, then prints the text at it; 0.
     int DrawGdi(view3d& view) override;
-    // The anchor's pixel (rows up) on the view; the bitmap follows. Nothing when it does not
-    // project.
+    // The anchor's pixel (rows up) on the view; the bitmap follows. An anchor that does not
+    // project (behind a perspective eye) puts the text at kOffWindow both ways: out of any window.
     void Compute2DPosition(view3d& view);
+    // A pixel position no window reaches, a bitmap of the largest size included.
+    static constexpr int kOffWindow = -(1 << 30);
     // Anchor at the origin; on top.
     void ResetMembers();
     // Nothing: a fixed text's outline is the 2-D text's, which the 2-D text's own drawing calls.

@@ -417,6 +417,53 @@ TEST_F(DsItemNTextGLTest, ZoomSizesAModelTextAndLeavesAFixedOneAlone)
     EXPECT_GT(RedInk(101, 99, 140, 101).count, 20);  // the bottom edge from the anchor's pixel
 }
 
+// A perspective eye: a text whose anchor lies behind the eye has no pixel. It draws nothing and
+// picks nothing, neither where an earlier view put it nor in the window's corner.
+TEST_F(DsItemNTextGLTest, ATextAnchoredBehindAPerspectiveEyeDrawsAndPicksNothing)
+{
+    vyrtest::ViewSetup()
+        .Pixels(kW, kH)
+        .Eye(SPAposition(0, 0, 50))
+        .Field(kW * 0.5, kH * 0.5)
+        .Clip(1, 100)
+        .Perspective(true)
+        .ApplyTo(*view_);
+    view_->SetupRenderingTransforms(false, true, false, nullptr);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    CDsItemNText3DFixed fixed(CVyrString(L"HEH"), CVyrString(L"Arial"), CGmPosition(-20, -20, 0), 20);
+    CDsItemNText3D model(CVyrString(L"HEH"), CVyrString(L"Arial"), 5.0f, CGmPosition(-20, -20, 0));
+    for (CDsItemNText3DFixed* text : {&fixed, static_cast<CDsItemNText3DFixed*>(&model)}) {
+        text->SetColor(Red(), false);
+        Clear();
+        text->Refresh(*view_);
+        const Ink seen = RedInk();
+        ASSERT_TRUE(seen.Any());
+        const int column = seen.minX + 1, rowUp = seen.minY + 5;
+
+        // Behind the eye: nothing where it was, nor anywhere.
+        text->SetPosition(CGmPosition(-20, -20, 80));
+        Clear();
+        text->Refresh(*view_);
+        EXPECT_FALSE(RedInk().Any());
+        view_->pick_mode(1, column, kH - 1 - rowUp, 5, 5);
+        EXPECT_FALSE(text->Pick(view_.get()));
+        view_->pick_mode(0, 0, 0, 0, 0);
+        view_->SetupRenderingTransforms(false, true, false, nullptr);
+        glDisable(GL_LIGHTING);
+        glDisable(GL_DEPTH_TEST);
+        Clear();
+        text->DrawOnTraverse(*view_, CDsGeometry::eDrawPrimitives(0x20), true);
+        EXPECT_FALSE(RedInk().Any());
+    }
+    // Never drawn in front of the eye: not in the corner either.
+    CDsItemNText3DFixed behind(CVyrString(L"HEH"), CVyrString(L"Arial"), CGmPosition(0, 0, 60), 20);
+    behind.SetColor(Red(), false);
+    Clear();
+    behind.Refresh(*view_);
+    EXPECT_FALSE(RedInk().Any());
+}
+
 TEST_F(DsItemNTextGLTest, AVectorTextFollowsItsDirectionOnTheScreen)
 {
     CDsItemNTextVector down(CVyrString(L"Down"), CGmPosition(0, 0, 0), CVyrString(L"Arial"), SPAvector(0, -1, 0));
