@@ -1223,6 +1223,25 @@ protected:
         const double depth = (p - view.get_eye()) % view.get_direction();
         return distance > 0 ? upp * std::max(depth, 1e-6) / distance : upp;
     }
+    // Whether `position` lies on the ray through pixel (x, y) where single precision may place the
+    // surface it meets at `rayHit`: the meshes hold their corners in floats, which move a face's
+    // plane by up to a float's step at its size (a sixteenth of a unit a million units out), and a
+    // ray that grazes the face meets the moved plane that much over the sine of its angle away.
+    bool OnGrazedFace(int x, int y, const SPAposition& position, const SPAposition& rayHit, const Surface& surface)
+    {
+        SPAposition start;
+        SPAunit_vector direction;
+        if (!host_->View().drawable_to_ray(x + 0.5, y + 0.5, start, direction) || surface.normal.len() == 0) return false;
+        const SPAvector d(direction.x(), direction.y(), direction.z());
+        const SPAvector apart = position - rayHit;
+        const double along = apart % d;
+        if ((apart - along * d).len() > Tolerance(rayHit)) return false;  // off the ray
+        const double size = std::max({1.0, std::fabs(rayHit.x()), std::fabs(rayHit.y()), std::fabs(rayHit.z())});
+        const double step = 2 * size * std::numeric_limits<float>::epsilon();
+        const double sine = std::fabs(d % surface.normal) / surface.normal.len();
+        return std::fabs(along) <= Tolerance(rayHit) + step / std::max(sine, 1e-3);
+    }
+
     // How far two positions may lie apart and still count as one: a millionth of their size, and
     // what single precision rounds far from the origin (OpenGL places lines so).
     double Tolerance(const SPAposition& p)
@@ -1497,6 +1516,7 @@ protected:
             // Where the ray meets it; an STL square that the wireframe and hidden-line modes draw
             // as lines is picked on its lines.
             if ((position - rayHit).len() <= Tolerance(rayHit)) return "";
+            if (OnGrazedFace(x, y, position, rayHit, surface)) return "";
             const bool lines = state_.mode != eRenderShade && state_.mode != eRenderMixed;
             if (expected >= kFigureThing && lines && OnThing(expected, position) &&
                 state_.figures[static_cast<size_t>(expected - kFigureThing)].leaf == eLeafStl) {
