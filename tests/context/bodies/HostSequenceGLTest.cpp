@@ -24,6 +24,7 @@
 // VYR_HOST_SEQUENCE_MAP, the window's lit pixels beside what the model sees). A wrong pick also
 // tells what a fresh host of the same state answers there, which says whether the fault needs the
 // live host's history.
+#include "DsAttributes.h"
 #include "DsAttributesPalette.h"
 #include "DsBackground.h"
 #include "DsFigPoly3D.h"
@@ -44,6 +45,7 @@
 #include "GmTransformation.h"
 #include "HostFixture.h"
 #include "VyrIndexedMesh.h"
+#include "VyrBodyGeometry.h"
 #include "VyrStlData.h"
 #include "ZOVOvivavUrezezovovaza.h"
 
@@ -763,8 +765,41 @@ protected:
             palette->SetAttributes(entry, Entry(state_.entryColor[entry], state_.entryHidden[entry]));
             return "palette entry " + std::to_string(entry) + (state_.entryHidden[entry] ? " hidden" : " shown");
         }
-        case 30:
-            return "nothing";
+        case 30: {  // a host's call the context refuses, which must change nothing
+            const int i = AShownBlock();
+            if (i < 0) return "nothing";
+            BODY* shownBody = host_->Bodies()[static_cast<size_t>(i)];
+            const int id = host_->IdOf(shownBody);
+            CDsAttributes look;
+            look.SetColor(0xFF00FF);
+            picksBeforeRefresh_ = true;
+            freshCheck_ = true;
+            switch (Uniform(0, 2)) {
+            case 0: {  // a new body under the shown block's id; the host then frees it, as told
+                BODY* stray = make_block(-5, -5, -5, 5, 5, 5);
+                EXPECT_FALSE(VyrShowBody(&context, stray, id, &look));
+                EXPECT_EQ(context.FindDsBody(stray), nullptr);
+                stray->lose();
+                context.ReFacetAll();  // it would reach the freed body had the refusal kept it
+                // Faceted again from their bodies, as after "ReFacetAll".
+                for (BlockState& block : state_.blocks)
+                    if (block.shown) {
+                        block.meshMoved = SPAvector(0, 0, 0);
+                        block.meshMoves.clear();
+                    }
+                return "a new body refused under block " + std::to_string(i + 1) + "'s id";
+            }
+            case 1:  // the shown block again, under an id of its own
+                EXPECT_FALSE(VyrShowBody(&context, shownBody, 1000 + id, &look));
+                return "block " + std::to_string(i + 1) + " refused under a second id";
+            default: {  // another body's hide under the shown block's id
+                const int j = Uniform(0, static_cast<int>(state_.blocks.size()) - 1);
+                if (j == i) return "nothing";
+                EXPECT_FALSE(VyrHideBody(&context, host_->Bodies()[static_cast<size_t>(j)], id));
+                return "block " + std::to_string(j + 1) + "'s hide refused under block " + std::to_string(i + 1) + "'s id";
+            }
+            }
+        }
         case 31: {  // a face of a shown block hidden on its own item, or shown again
             const int i = AShownBlock();
             if (i < 0) return "nothing";
