@@ -145,7 +145,28 @@ SDsBox2D CDsLocation2dBoxFunctor::ComputeLocation2dBox(const CDsLocation* locati
     // Rows counted down turn over: the lowest row down is the highest up.
     result.minY = ClampToInt(static_cast<double>(height) - 1.0 - maxY + vy - h);
     result.maxY = ClampToInt(static_cast<double>(height) - 1.0 - minY + vy + h);
+    WidenByScreenLeaves(item, vx, vy, result);
     return result;
+}
+
+void CDsLocation2dBoxFunctor::WidenByScreenLeaves(const CDsItemVariant* item, int vx, int vy, SDsBox2D& box)
+{
+    const CDsGeometry* geometry = item && !CDsRegion::IsLeafEntry(item) ? item->GetGeometry() : nullptr;
+    SDsBox2D own = EmptyBox();
+    if (!geometry || !geometry->GetBoundBox2D(own, 0) || own.minX > own.maxX || own.minY > own.maxY) return;
+    // Anchored leaves reach this far about their anchors, which lie in the model box (either way,
+    // since the reaches count rows down and the box rows up).
+    const double reach = std::max({std::fabs(static_cast<double>(own.minX)), std::fabs(static_cast<double>(own.maxX)),
+                                   std::fabs(static_cast<double>(own.minY)), std::fabs(static_cast<double>(own.maxY))});
+    box.minX = ClampToInt(box.minX - reach);
+    box.maxX = ClampToInt(box.maxX + reach);
+    box.minY = ClampToInt(box.minY - reach);
+    box.maxY = ClampToInt(box.maxY + reach);
+    // A polyline given in window pixels (rows up from the viewport's bottom) lies where it says.
+    box.minX = std::min(box.minX, ClampToInt(static_cast<double>(own.minX) + vx));
+    box.maxX = std::max(box.maxX, ClampToInt(static_cast<double>(own.maxX) + vx));
+    box.minY = std::min(box.minY, ClampToInt(static_cast<double>(own.minY) + vy));
+    box.maxY = std::max(box.maxY, ClampToInt(static_cast<double>(own.maxY) + vy));
 }
 
 void CDsLocation2dBoxFunctor::SetBox(CDsLocation* location, const SDsBox2D& box)

@@ -15,6 +15,12 @@
 //   perspective eye) gets the empty box, like a box none of whose corners projects.
 // - A geometry's own screen box counts y down from the projected point, like every screen box an
 //   item reports; it is turned over with the point.
+// - A geometry that answers a screen box (GetBoundBox2D: a figure's texts, markers, billboards,
+//   2-D polylines) draws beyond its model box: its location's box is widened on every side by the
+//   farthest reach of that screen box from an anchor, and takes in the screen box as window pixels
+//   as well (where a polyline given in window pixels lies), so that a refresh of a rectangle its
+//   leaves cross draws them again. The reach is the union of the leaves' reaches, hence the
+//   generous side.
 // - A complex's slaves are leaves for the walk whatever their category: the walk never asks them
 //   VisitItem, so no box of theirs is on the box stack, and each one only widens the complex's box.
 #pragma once
@@ -118,6 +124,10 @@ private:
     static void SetBox(CDsLocation* location, const SDsBox2D& box);
     // The location's window box, empty when it has none.
     static SDsBox2D GetBox(const CDsLocation* location);
+    // Widens `box` (a model box's window box) over the screen-space leaves of `item`'s geometry,
+    // which draw beyond the model box (see the header comment); nothing for a geometry without a
+    // screen box. `vx`, `vy`: the viewport's corner.
+    static void WidenByScreenLeaves(const CDsItemVariant* item, int vx, int vy, SDsBox2D& box);
 
     view3d* m_view;
     std::vector<SDsBox2D> m_boxes;

@@ -444,8 +444,11 @@ int CDsItemBillBoardedRectangle::GetDrawPrimitives()
     return CDsGeometry::eDpOnTop | CDsGeometry::eDpPoints;
 }
 
-void CDsItemBillBoardedRectangle::DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives, bool applyAttributes)
+void CDsItemBillBoardedRectangle::DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes)
 {
+    // A pixel frame, as the 2-D polylines: not drawn by a walk of faces or lines (a selection of a
+    // figure's faces would otherwise meet it wherever it stands).
+    if (!(kinds & CDsGeometry::eDpPoints)) return;
     float x = 0.0f, y = 0.0f;
     if (!GetCorner(view, x, y)) return;
     // The walk's colour is that of the whole figure: the frame takes the pen it was drawn with.

@@ -495,7 +495,10 @@ TEST_F(DsScreenItemsGLTest, AnchoredItemsAboveTheCentreDrawAndPickAtTheirOwnRows
     vyrtest::Clear(kBlack);
     CDsItemBillBoardedRectangle frame(CGmPosition(above.x(), above.y(), above.z()), 10, 6, eAlignCenter);
     glColor3f(1, 1, 1);
+    frame.DrawOnTraverse(*view_, CDsGeometry::eDpFaces, false);
     frame.DrawOnTraverse(*view_, CDsGeometry::eDpLines, false);
+    EXPECT_FALSE(LitNear(50, 77));  // a pixel frame: a walk of faces or lines leaves it out
+    frame.DrawOnTraverse(*view_, CDsGeometry::eDpPoints, false);
     EXPECT_TRUE(LitNear(50, 77));
     EXPECT_TRUE(LitNear(50, 83));
     EXPECT_FALSE(LitNear(50, 22));

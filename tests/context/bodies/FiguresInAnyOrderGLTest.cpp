@@ -10,6 +10,8 @@
 #include "HostFixture.h"
 #include "VyrStlData.h"
 
+#include "DsGlContext.h"
+#include "SpaTopology.h"
 #include "SpaValues.h"
 
 #include <gtest/gtest.h>
@@ -256,3 +258,65 @@ TEST_F(FiguresInAnyOrderGLTest, PixelItemsAreDrawnOverTheModelWhateverTheOrderOf
     }
 }
 
+
+// Leaves that draw in window pixels reach past their figure's model box: a text runs on from its
+// anchor, a window polyline stands where its pixels say. A refresh of a rectangle they cross (a
+// block under them taken away) draws them again there, as a whole frame does.
+TEST_F(FiguresInAnyOrderGLTest, ARefreshOfARectangleThatPixelLeavesCrossDrawsThemAgain)
+{
+    const float pixels[4] = {100, 20, 150, 20};  // rows up: 20 pixels above the bottom
+    std::unique_ptr<Host> host = FreshHost(eRenderShade);
+    std::vector<std::unique_ptr<CDefinedFigure>> kept = host->Record({[&](CDsFigureGenerator& g) {
+        g.SetPenColor(CDsColorStorage(255, 0, 0));
+        // A short line gives the figure its model box, around (-60, 30); the text and the window
+        // polyline lie far beyond it.
+        const CGmPosition line[2] = {CGmPosition(-62, 30, 0), CGmPosition(-58, 30, 0)};
+        g.DrawPolyline(2, line);
+        g.MoveTo(CGmPosition(-60, 30, 0));
+        g.DrawTextW("WWWWWWWWWW", "", 20.0f, true);
+        g.DrawPolyline2D(2, pixels);
+    }});
+    // Two units a pixel: the text now runs farther past the model box than when it was recorded.
+    host->Look(ViewSetup().Pixels(kWide, kHigh).Eye(SPAposition(0, 0, 100)).Field(2 * kWide, 2 * kHigh).Clip(1, 300));
+    // Blocks under the text's far end and under the window polyline, then moved away.
+    BODY* underText = host->ShowBlock(SPAposition(40, 30, -10), SPAposition(80, 55, 0));
+    BODY* underLine = host->ShowBlock(SPAposition(50, -90, -10), SPAposition(100, -70, 0));
+    ASSERT_NE(underText, nullptr);
+    ASSERT_NE(underLine, nullptr);
+    host->Refresh();
+    const Picture before = host->Front();
+    // Moved by transform ids of the scene database: the refresh draws the rectangles they leave.
+    CDsGlContext& context = host->Context();
+    const int first = context.NewTransformId(), second = context.NewTransformId();
+    context.SetTransformId(host->PathOf(underText), first);
+    context.SetTransformId(host->PathOf(underLine), second);
+    host->Refresh();
+    context.SetTransform(first, translate_transf(SPAvector(0, -50, 0)));
+    context.SetTransform(second, translate_transf(SPAvector(-60, 40, 0)));
+    host->Refresh();
+    const Picture refreshed = host->Front();
+    EXPECT_GT(DifferingPixels(before, refreshed), 100);  // the blocks are gone
+    EXPECT_TRUE(SamePicture(refreshed, host->WholeFrame()));
+}
+
+// A figure's pixel frame (DrawRectangle2D) is drawn by the walks of points alone: the selection of
+// the figure's faces does not meet it wherever it stands, so a pick between the frame and the
+// figure's faces answers nothing.
+TEST_F(FiguresInAnyOrderGLTest, APickBesideAFiguresPixelFrameAndFacesAnswersNothing)
+{
+    std::unique_ptr<Host> host = FreshHost(eRenderShade);
+    std::vector<std::unique_ptr<CDefinedFigure>> kept = host->Record({[](CDsFigureGenerator& g) {
+        g.SetPenColor(CDsColorStorage(255, 255, 255));
+        g.DrawRectangle2D(CGmPosition(-50, 0, 0), 24, 14, eAlignCenter);
+        const double triangle[9] = {40, -10, 0, 60, -10, 0, 50, 10, 0};
+        g.DrawTriangles(1, triangle, nullptr);
+    }});
+    host->WholeFrame();
+    const std::vector<CDsTypeMask> domain = Host::Domain({Host::kFigureType});
+    for (const bool byRay : {false, true}) {
+        EXPECT_TRUE(host->PickAt(SPAposition(50, 0, 0), &domain, byRay).IsValid());    // on the triangle
+        EXPECT_TRUE(host->PickAt(SPAposition(-50, 7, 0), &domain, byRay).IsValid());   // on the frame
+        EXPECT_FALSE(host->PickAt(SPAposition(0, 0, 0), &domain, byRay).IsValid());    // between them
+        EXPECT_FALSE(host->PickAt(SPAposition(10, 30, 0), &domain, byRay).IsValid());
+    }
+}

@@ -1836,8 +1836,10 @@ protected:
         for (size_t f = 0; f < state_.figures.size(); ++f) {
             const FigureState& figure = state_.figures[f];
             const SPAposition o = SPAposition(0, 0, 0) * figure.placement;
-            std::printf("  figure %d kind %d leaf %d by generator %d half %g at (%g %g %g)\n", int(f) + 1, int(figure.kind),
+            std::printf("  figure %d kind %d leaf %d by generator %d half %g at (%g %g %g)", int(f) + 1, int(figure.kind),
                         figure.leaf, int(figure.byGenerator), figure.half, o.x(), o.y(), o.z());
+            for (int leaf : figure.leaves) std::printf(" [%s]", vyrtest::EveryLeafKind(SPAtransf())[size_t(leaf)].name.c_str());
+            std::printf("\n");
         }
         const Picture front = host_->Front();
         const unsigned char* c = front.At(x, h - 1 - y);

@@ -182,6 +182,21 @@ TEST_F(SyncWalkTest, PointsGetTheirPixelWidenedByTwoOrTheirGeometrysOwnBox)
     EXPECT_EQ(BoxOf({52}), (Box{97, 11, 105, 8}));
 }
 
+// A model box whose geometry draws screen-space leaves as well (a figure's texts, markers, window
+// polylines): its window box reaches past the model box as far as they may, and takes in the
+// screen box as window pixels; a plain geometry keeps its projected box.
+TEST_F(SyncWalkTest, ABoxWhoseGeometryDrawsInWindowPixelsCoversThem)
+{
+    Top(70, kLeafType, new CMarkerGeometry(Flat(0, 0, 10, 10)));  // window (100, 50)-(110, 60)
+    Top(71, kLeafType, new CTestGeometry(Flat(0, 0, 10, 10)));
+    MakeLocations();
+    Walk();
+    // The marker's farthest reach is 5 pixels: every side moves out by it; its box as window
+    // pixels, (-3, -1)-(5, 2), widens the left and bottom sides further.
+    EXPECT_EQ(BoxOf({70}), (Box{-3, 65, 115, -1}));
+    EXPECT_EQ(BoxOf({71}), (Box{100, 60, 110, 50}));
+}
+
 TEST_F(SyncWalkTest, BoxesFollowTheViewportCorner)
 {
     Top(11, kLeafType, new CTestGeometry(Flat(0, 0, 10, 10)));
