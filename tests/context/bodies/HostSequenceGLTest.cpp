@@ -21,7 +21,8 @@
 // VYR_HOST_SEQUENCE_STEPS repeat or lengthen one (the offset run with VYR_HOST_SEQUENCE_OFFSET=1,
 // a run with display lists with VYR_HOST_SEQUENCE_LISTS=1),
 // and VYR_HOST_SEQUENCE_TRACE prints its actions and the state at a wrong pick (with
-// VYR_HOST_SEQUENCE_MAP, the window's lit pixels beside what the model sees). A wrong pick also
+// VYR_HOST_SEQUENCE_MAP, the window's lit pixels beside what the model sees; with
+// VYR_HOST_SEQUENCE_ZOOM, what the model sees about the pixel, pixel by pixel). A wrong pick also
 // tells what a fresh host of the same state answers there, which says whether the fault needs the
 // live host's history.
 #include "DsAttributes.h"
@@ -1059,6 +1060,16 @@ protected:
             if (clipped && state_.section) {
                 entryKept = entryKept && !host_->Context().IsPointClipped(at(t0 + 1e-6 * std::max(1.0, t0)));
                 exitKept = exitKept && !host_->Context().IsPointClipped(at(t1 - 1e-6 * std::max(1.0, t1)));
+                // Single precision places the meshes and the clip plane within a float's step at
+                // their size (a sixteenth of a unit a million units out): a face that near the
+                // section plane may be cut or kept.
+                for (const double t : {t0, t1}) {
+                    const SPAposition p = at(t);
+                    const double size = std::max({1.0, std::fabs(p.x()), std::fabs(p.y()), std::fabs(p.z())});
+                    if (std::fabs((p - state_.sectionPoint) % state_.sectionNormal) <=
+                        4 * size * std::numeric_limits<float>::epsilon())
+                        unsure = true;
+                }
             }
             if (!entryKept && !exitKept) return;
             surface.t = entryKept ? t0 : t1;
@@ -1221,7 +1232,12 @@ protected:
     ::testing::AssertionResult SameAsFresh(const Picture& live, const Picture& fresh)
     {
         if (live.width != fresh.width || live.height != fresh.height) return vyrtest::SamePicture(live, fresh);
-        int differ = 0, firstX = -1, firstY = -1;
+        int differ = 0, firstX = -1, firstY = -1, nearFigures = 0;
+        // Figures cross each other and the blocks at depths the model does not know (toolpaths
+        // through the same nodes, a figure of every leaf kind in pens of its own): where they tie,
+        // the order of recording decides a pixel or a few. A pen left behind for the next figure
+        // changes whole lines, far more.
+        constexpr int kFigureTies = 12;
         for (int y = 0; y < live.height; ++y)
             for (int x = 0; x < live.width; ++x) {
                 const unsigned char* a = live.At(x, y);
@@ -1237,9 +1253,11 @@ protected:
                 // pixels inside or outside it by a rounding of the camera.
                 const bool border = x == 0 || y == 0 || x == live.width - 1 || y == live.height - 1;
                 if (border && EdgeNear(cx, cy, 0.75)) continue;
+                if (NearAFigure(x, live.height - 1 - y, 2) && ++nearFigures <= kFigureTies) continue;
                 if (differ++ == 0) firstX = x, firstY = y;
             }
         if (differ == 0) return ::testing::AssertionSuccess();
+        if (std::getenv("VYR_HOST_SEQUENCE_TRACE")) TraceState(firstX, live.height - 1 - firstY, CDsPickedItem());
         const unsigned char* a = live.At(firstX, firstY);
         const unsigned char* b = fresh.At(firstX, firstY);
         return ::testing::AssertionFailure() << differ << " pixels differ where depth does not decide; the first at ("
@@ -1411,6 +1429,24 @@ protected:
             }
             if (near(corners)) return true;
         }
+        return NearAFigure(x, y, margin);
+    }
+
+    // Whether a shown figure's line, square or toolpath comes within `margin` pixels of drawable
+    // pixel (x, y), or does not project whole; a figure of every leaf kind wherever its leaves may
+    // draw (NearMixed).
+    bool NearAFigure(int x, int y, double margin)
+    {
+        const auto near = [&](const std::vector<SPAposition>& points) {
+            double x0 = kInfinity, y0 = kInfinity, x1 = -kInfinity, y1 = -kInfinity;
+            for (const SPAposition& p : points) {
+                double px = 0, py = 0, depth = 0;
+                if (!host_->View().world_to_drawable(p, px, py, depth) || depth <= 0) return true;
+                x0 = std::min(x0, px), y0 = std::min(y0, py), x1 = std::max(x1, px), y1 = std::max(y1, py);
+            }
+            return x0 <= x + 0.5 + margin && x1 >= x + 0.5 - margin && y0 <= y + 0.5 + margin && y1 >= y + 0.5 - margin;
+        };
+        if (NearMixed(x + 0.5, y + 0.5, margin)) return true;
         for (const FigureState& figure : state_.figures) {
             std::vector<SPAposition> points;
             if (figure.kind == FigureState::eSquare) {
@@ -1814,7 +1850,7 @@ protected:
         const int w = state_.width, h = state_.height;
         CDsView3dCdc& v = host_->View();
         std::printf("  camera eye (%.10g %.10g %.10g) target (%.10g %.10g %.10g) up (%g %g %g) size %.10g x %.10g persp %d clip %g %g; mode %d, "
-                    "window %d x %d, section %d at (%g %g %g) normal (%g %g %g)\n",
+                    "window %d x %d, section %d at (%.10g %.10g %.10g) normal (%g %g %g)\n",
                     v.get_eye().x(), v.get_eye().y(), v.get_eye().z(), v.get_target().x(), v.get_target().y(),
                     v.get_target().z(), v.get_up().x(), v.get_up().y(), v.get_up().z(), v.get_width(), v.get_height(),
                     int(v.is_perspective()), v.get_hither(), v.get_yon(), int(state_.mode), w, h, int(state_.section),
@@ -1852,6 +1888,17 @@ protected:
                 for (size_t i = 0; i < surfaces.size(); ++i)
                     if (surfaces[i].t < kInfinity) std::printf(" thing %d at %g,", int(i), surfaces[i].t);
                 std::printf(" unsure %d\n", int(unsure));
+            }
+        }
+        if (std::getenv("VYR_HOST_SEQUENCE_ZOOM")) {
+            for (int j = -4; j <= 4; ++j) {
+                std::printf("   ");
+                for (int i = -6; i <= 4; ++i) {
+                    const int under = ThingUnder(x + i + 0.5, y + j + 0.5);
+                    const int at = ThingAt(x + i + 0.5, y + j + 0.5, nullptr, nullptr);
+                    std::printf(" %c%c", under == kNothing ? '.' : under == kUnsure ? '?' : char('1' + under), at == kNothing ? '.' : at == kUnsure ? '?' : char('1' + at));
+                }
+                std::printf("\n");
             }
         }
         if (std::getenv("VYR_HOST_SEQUENCE_MAP")) {
@@ -1979,8 +2026,10 @@ void HostSequenceGLTest::Run(unsigned seed, bool farFromTheOrigin, bool displayL
     // The picks were really asked: most samples qualify, and some of them over a thing; the snaps
     // answered points.
     EXPECT_GE(picksChecked_, steps_);
-    EXPECT_GE(thingsExpected_, steps_ / 10);
-    EXPECT_GE(snapsAnswered_, steps_ / 2);
+    // Figures of every leaf kind keep the picks and snaps about them unjudged: a seed whose views
+    // show them most of the time judges fewer.
+    EXPECT_GE(thingsExpected_, steps_ / 15);
+    EXPECT_GE(snapsAnswered_, steps_ / 4);
     // Nothing changed: a refresh draws no frame (the first may: the second host just drew).
     host_->Refresh();
     const long frames = host_->Context().GetRefreshCounter();
