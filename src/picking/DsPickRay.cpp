@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -95,6 +96,8 @@ bool SlabsMeet(const double origin[3], const double direction[3], const double l
 
 // How far outside a triangle (in its own barycentric measure) a ray still meets it.
 constexpr double kOnSide = 1e-9;
+// How many float steps at a point's size a face may lie from it by rounding and still not hide it.
+constexpr double kFloatSteps = 4.0;
 
 // Tests the triangles of shown faces, placed by a transformation, against the ray from a point
 // towards the viewer; remembers whether one lies in front of the point.
@@ -103,6 +106,8 @@ public:
     CHidingTriangles(const SPAposition& point, const SPAvector& towardsViewer, double tolerance, double reach)
         : m_point(point), m_direction(towardsViewer), m_tolerance(tolerance), m_reach(reach)
     {
+        const double size = std::max({1.0, std::fabs(point.x()), std::fabs(point.y()), std::fabs(point.z())});
+        m_rounding = kFloatSteps * size * std::numeric_limits<float>::epsilon();
     }
     // The placement of the triangles that come next.
     void SetPlacement(const SPAtransf& placement) { m_placement = placement; }
@@ -126,6 +131,11 @@ public:
         if (u < -kOnSide || u > 1.0 + kOnSide || v < -kOnSide || u + v > 1.0 + kOnSide) return;
         // Beyond the near plane (behind a perspective eye) nothing is drawn that could hide it.
         if (!(t > m_tolerance) || t > m_reach) return;
+        // A face the ray grazes: single precision places the face and the point (the window's
+        // depth turned back into the model) a float's step apart at their size, which the ray
+        // runs that much over the sine of its angle to the face.
+        const double area = (e1 * e2).len();
+        if (area > 0.0 && t <= m_rounding * area / std::max(std::fabs(det), 1e-3 * area)) return;
         // Where the ray meets the triangle must be kept by the section: a face is drawn only there.
         const SPAposition met = m_point + m_direction * t;
         if (m_clip && m_clip->Hides(met)) return;
@@ -165,6 +175,7 @@ private:
     SPAvector m_direction;  // unit
     double m_tolerance;
     double m_reach;  // how far towards the viewer the near plane lies
+    double m_rounding = 0.0;  // how far apart single precision may place a face and the point
     SPAtransf m_placement;
     const SDsPickClip* m_clip = nullptr;
     bool m_hidden = false;

@@ -1608,7 +1608,22 @@ protected:
         const bool inWindow = projects && std::fabs(px - (x + 0.5)) <= 2.5 + slack && std::fabs(py - (y + 0.5)) <= 2.5 + slack;
         const bool on = answered >= 0 && OnThing(answered, position);
         const bool cut = answered >= 0 && answered < kFigureThing;  // only blocks are cut by the section
-        const bool shows = Shows(position, cut);
+        bool shows = Shows(position, cut);
+        if (!shows && offset_.len() > 0) {
+            // A million units out the pick places a point seen at a grazing angle within a few float
+            // steps of the face the window shows (the window's depth turned back into the model).
+            const double size = std::max({1.0, std::fabs(position.x()), std::fabs(position.y()), std::fabs(position.z())});
+            const double step = 4 * size * std::numeric_limits<float>::epsilon();
+            for (int axis = 0; axis < 3 && !shows; ++axis)
+                for (const double sign : {-1.0, 1.0}) {
+                    SPAvector nudge(0, 0, 0);
+                    nudge.set_component(axis, sign * step);
+                    if (Shows(position + nudge, cut)) {
+                        shows = true;
+                        break;
+                    }
+                }
+        }
         // Where faces hide nothing, lines come before faces whatever their depth; so do the lines
         // of figures, drawn in a nearer depth layer, where they show.
         const bool figureLine = answered >= kFigureThing &&

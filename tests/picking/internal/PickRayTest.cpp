@@ -278,3 +278,35 @@ TEST_F(PickRayTest, AFacedGeometryIsAskedOnlyForTheFacesTheRayComesNear)
     EXPECT_EQ(std::count(row.wanted, row.wanted + 10, 0), 10);
     EXPECT_EQ(row.listCalls, 0);
 }
+
+// A wall the viewer sees at a grazing angle (its plane a few degrees off the line of sight): a point
+// just behind it is hidden near the origin, while a million units out, where single precision places
+// the wall and the points a pick turns back from the window a float step or so apart, a point that
+// near it is not; one well behind it is hidden there too.
+TEST_F(PickRayTest, AFaceSeenAtAGrazingAngleHidesOnlyBeyondTheRoundingOfFloats)
+{
+    for (const double offset : {0.0, 1e6}) {
+        SCOPED_TRACE(offset);
+        const SPAvector by(offset, offset, offset);
+        view3d view;
+        vyrtest::ViewSetup()
+            .Pixels(100, 100)
+            .Eye(SPAposition(0, -7, 100) + by)
+            .Target(SPAposition(0, 0, 0) + by)
+            .Field(100, 100)
+            .Clip(1, 300)
+            .ApplyTo(view);
+        const float o = static_cast<float>(offset);
+        // The wall in the plane y = 0, from z = -30 up to 0.
+        CShapeGeometry wall(CDsGeometry::eDpFaces,
+                            {o - 10, o, o - 30, o + 10, o, o - 30, o + 10, o, o, o - 10, o, o});
+        CDsHidingFaces hiding;
+        hiding.Add(&wall, 0, CDsTransform(), SDsPickClip());
+        // A sixth of a unit behind the wall: the line of sight meets it over two units on.
+        EXPECT_EQ(hiding.Hides(&view, SPAposition(0, 0.15, -20) + by), offset == 0.0);
+        // A unit behind it: fourteen units on.
+        EXPECT_TRUE(hiding.Hides(&view, SPAposition(0, 1, -29) + by));
+        // In front of it.
+        EXPECT_FALSE(hiding.Hides(&view, SPAposition(0, -1, -20) + by));
+    }
+}
