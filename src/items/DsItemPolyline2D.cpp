@@ -1,6 +1,8 @@
 // The screen-space leaves: 2-D polylines, relative polylines, leaders and billboard frames.
 #include "DsItemPolyline2D.h"
 
+#include "DsView3dCdc.h"
+
 #include "DsDriverExtrema.h"
 #include "DsGeometryComputer.h"
 #include "DsScreenSpace.h"
@@ -309,6 +311,12 @@ void CDsItemPolyline2DRelative::DrawOnTraverse(view3d& view, CDsGeometry::eDrawP
     CDsItemPolyline2D::DrawOnTraverse(view, kinds, applyAttributes);
 }
 
+bool CDsItemPolyline2DRelative::GetBoundBox2D(SDsBox2D& box)
+{
+    if (CDsView3dCdc* view = CDsView3dCdc::StGetCurrent()) ComputePixels(*view);
+    return CDsItemPolyline2D::GetBoundBox2D(box);
+}
+
 int CDsItemPolyline2DRelative::DrawGdi(view3d& view)
 {
     ComputePixels(view);
@@ -355,6 +363,12 @@ void CDsItemLine2D3D::DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives 
 {
     if (!(kinds & CDsGeometry::eDpPoints)) return;
     if (UpdatePoints(view)) CDsItemPolyline2D::DrawOnTraverse(view, kinds, applyAttributes);
+}
+
+bool CDsItemLine2D3D::GetBoundBox2D(SDsBox2D& box)
+{
+    if (CDsView3dCdc* view = CDsView3dCdc::StGetCurrent()) UpdatePoints(*view);
+    return CDsItemPolyline2D::GetBoundBox2D(box);
 }
 
 EDsItemsType CDsItemLine2D3D::GetItemType()

@@ -146,6 +146,9 @@ public:
     void DrawExtremes(CDsViewExtrema& extrema, ENTITY* entity) override;
     // Nothing.
     void Plot(view3d& view) override;
+    // The pixel bounds for the current view (the pixels recomputed first): before its first draw
+    // the polyline's window box is already where it will draw.
+    bool GetBoundBox2D(SDsBox2D& box) override;
     // 23.
     EDsItemsType GetItemType() override;
     // The relative points (x, y each), null without points.
@@ -172,6 +175,8 @@ public:
     void DrawGl(view3d& view) override;
     // With points asked: the two points rebuilt for the view, then as the base.
     void DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes) override;
+    // The pixel bounds for the current view (the points rebuilt first when the end projects).
+    bool GetBoundBox2D(SDsBox2D& box) override;
     // 43.
     EDsItemsType GetItemType() override;
     // The model end point.

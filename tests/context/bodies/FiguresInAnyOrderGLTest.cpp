@@ -320,3 +320,27 @@ TEST_F(FiguresInAnyOrderGLTest, APickBesideAFiguresPixelFrameAndFacesAnswersNoth
         EXPECT_FALSE(host->PickAt(SPAposition(10, 30, 0), &domain, byRay).IsValid());
     }
 }
+
+// A figure whose model lies out of the window still draws its window-space leaves where their
+// pixels say, from the first frame on: a polyline in fractions of the window, one in pixels.
+TEST_F(FiguresInAnyOrderGLTest, WindowLeavesOfAFigureWhoseModelIsOutOfTheWindowAreDrawn)
+{
+    const float relative[4] = {0.1f, 0.8f, 0.3f, 0.9f};
+    const float pixels[4] = {100, 20, 150, 20};
+    for (const bool fraction : {true, false}) {
+        SCOPED_TRACE(fraction ? "fractions" : "pixels");
+        std::unique_ptr<Host> host = FreshHost(eRenderShade);
+        std::vector<std::unique_ptr<CDefinedFigure>> kept = host->Record({[&](CDsFigureGenerator& g) {
+            g.SetPenColor(CDsColorStorage(255, 0, 0));
+            const double triangle[9] = {500, 500, 0, 520, 500, 0, 510, 520, 0};
+            g.DrawTriangles(1, triangle, nullptr);
+            if (fraction)
+                g.DrawPolyline2DRelative(2, relative, false);
+            else
+                g.DrawPolyline2D(2, pixels);
+        }});
+        const Picture picture = host->WholeFrame();
+        // Rows up: the fractions' line runs from (16, 96) to (48, 108), the pixels' along row 20.
+        EXPECT_TRUE(fraction ? picture.LitNear(32, 102, 2) : picture.LitNear(125, 20, 1));
+    }
+}

@@ -1395,8 +1395,16 @@ protected:
             }
             const double grow = 30 + margin;
             if (x >= x0 - grow && x <= x1 + grow && y >= y0 - grow && y <= y1 + grow) return true;
-            // The window-space polylines, whichever way their rows count.
-            const double fixed[][4] = {{10, 10, 30, 40}, {0.1 * w, 0.8 * h, 0.3 * w, 0.9 * h}};
+            // The window-space polylines, whichever way their rows count: the one in pixels moved
+            // as the figure's placement moves its points (x and y of (x, y, 0) placed), the one in
+            // fractions of the window where they say.
+            double px0 = kInfinity, py0 = kInfinity, px1 = -kInfinity, py1 = -kInfinity;
+            for (const auto& q : {std::make_pair(10.0, 10.0), std::make_pair(30.0, 25.0), std::make_pair(20.0, 40.0)}) {
+                const SPAposition placed = SPAposition(q.first, q.second, 0) * figure.placement;
+                px0 = std::min(px0, placed.x()), py0 = std::min(py0, placed.y());
+                px1 = std::max(px1, placed.x()), py1 = std::max(py1, placed.y());
+            }
+            const double fixed[][4] = {{px0, py0, px1, py1}, {0.1 * w, 0.8 * h, 0.3 * w, 0.9 * h}};
             for (const auto& r : fixed)
                 for (const bool up : {false, true}) {
                     const double top = up ? h - r[3] : r[1], bottom = up ? h - r[1] : r[3];
@@ -1890,6 +1898,8 @@ protected:
             std::printf("  figure %d kind %d leaf %d by generator %d half %g at (%g %g %g)", int(f) + 1, int(figure.kind),
                         figure.leaf, int(figure.byGenerator), figure.half, o.x(), o.y(), o.z());
             for (int leaf : figure.leaves) std::printf(" [%s]", vyrtest::EveryLeafKind(SPAtransf())[size_t(leaf)].name.c_str());
+            double px = 0, py = 0, depth = 0;
+            if (host_->View().world_to_drawable(o, px, py, depth)) std::printf(" shown at (%g, %g) depth %g", px, py, depth);
             std::printf("\n");
         }
         const Picture front = host_->Front();
