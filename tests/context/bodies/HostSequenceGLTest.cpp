@@ -1415,19 +1415,24 @@ protected:
         return false;
     }
 
+    // Whether the window box of `points` comes within `margin` pixels of drawable pixel (x, y), or
+    // one of them does not project (behind a perspective eye).
+    bool BoxNear(const std::vector<SPAposition>& points, int x, int y, double margin)
+    {
+        double x0 = kInfinity, y0 = kInfinity, x1 = -kInfinity, y1 = -kInfinity;
+        for (const SPAposition& p : points) {
+            double px = 0, py = 0, depth = 0;
+            if (!host_->View().world_to_drawable(p, px, py, depth) || depth <= 0) return true;
+            x0 = std::min(x0, px), y0 = std::min(y0, py), x1 = std::max(x1, px), y1 = std::max(y1, py);
+        }
+        return x0 <= x + 0.5 + margin && x1 >= x + 0.5 - margin && y0 <= y + 0.5 + margin && y1 >= y + 0.5 - margin;
+    }
+
     // Whether a shown thing comes within `margin` pixels of drawable pixel (x, y), or does not project
     // whole (it reaches behind a perspective eye).
     bool NearAThing(int x, int y, double margin)
     {
-        const auto near = [&](const std::vector<SPAposition>& points) {
-            double x0 = kInfinity, y0 = kInfinity, x1 = -kInfinity, y1 = -kInfinity;
-            for (const SPAposition& p : points) {
-                double px = 0, py = 0, depth = 0;
-                if (!host_->View().world_to_drawable(p, px, py, depth) || depth <= 0) return true;
-                x0 = std::min(x0, px), y0 = std::min(y0, py), x1 = std::max(x1, px), y1 = std::max(y1, py);
-            }
-            return x0 <= x + 0.5 + margin && x1 >= x + 0.5 - margin && y0 <= y + 0.5 + margin && y1 >= y + 0.5 - margin;
-        };
+        const auto near = [&](const std::vector<SPAposition>& points) { return BoxNear(points, x, y, margin); };
         for (const BlockState& block : state_.blocks) {
             if (!Seen(block)) continue;
             std::vector<SPAposition> corners;
@@ -1445,15 +1450,7 @@ protected:
     // draw (NearMixed).
     bool NearAFigure(int x, int y, double margin)
     {
-        const auto near = [&](const std::vector<SPAposition>& points) {
-            double x0 = kInfinity, y0 = kInfinity, x1 = -kInfinity, y1 = -kInfinity;
-            for (const SPAposition& p : points) {
-                double px = 0, py = 0, depth = 0;
-                if (!host_->View().world_to_drawable(p, px, py, depth) || depth <= 0) return true;
-                x0 = std::min(x0, px), y0 = std::min(y0, py), x1 = std::max(x1, px), y1 = std::max(y1, py);
-            }
-            return x0 <= x + 0.5 + margin && x1 >= x + 0.5 - margin && y0 <= y + 0.5 + margin && y1 >= y + 0.5 - margin;
-        };
+        const auto near = [&](const std::vector<SPAposition>& points) { return BoxNear(points, x, y, margin); };
         if (NearMixed(x + 0.5, y + 0.5, margin)) return true;
         for (const FigureState& figure : state_.figures) {
             std::vector<SPAposition> points;
