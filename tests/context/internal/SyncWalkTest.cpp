@@ -189,11 +189,13 @@ TEST_F(SyncWalkTest, ABoxWhoseGeometryDrawsInWindowPixelsCoversThem)
 {
     Top(70, kLeafType, new CMarkerGeometry(Flat(0, 0, 10, 10)));  // window (100, 50)-(110, 60)
     Top(71, kLeafType, new CTestGeometry(Flat(0, 0, 10, 10)));
+    Top(72, kLeafType, new CMarkerGeometry(Flat(-100, 0, -90, 10)));  // window (0, 50)-(10, 60)
     MakeLocations();
     Walk();
     // The marker's farthest reach is 5 pixels: every side moves out by it; its box as window
     // pixels, (-3, -1)-(5, 2), widens the left and bottom sides further.
     EXPECT_EQ(BoxOf({70}), (Box{-3, 65, 115, -1}));
+    EXPECT_EQ(BoxOf({72}), (Box{-5, 65, 15, -1}));
     EXPECT_EQ(BoxOf({71}), (Box{100, 60, 110, 50}));
 }
 
