@@ -1715,8 +1715,17 @@ protected:
             if (!(rate > 0)) return -1;
             const double t = (along - (start - view.get_eye()) % out) / rate;
             int here = 1;
+            const double size = std::max({1.0, std::fabs(point.x()), std::fabs(point.y()), std::fabs(point.z())});
+            const double step = 4 * size * std::numeric_limits<float>::epsilon();
             for (const Surface& surface : surfaces) {
-                if (surface.t < t - hides) here = 0;
+                // Single precision moves a face's plane by a float step or so, which a line of sight
+                // grazing the face meets that much over the sine of its angle away.
+                const double length = surface.normal.len();
+                const double sine = length > 0 ? std::fabs(SPAvector(direction.x(), direction.y(), direction.z()) %
+                                                           surface.normal) / length
+                                               : 1.0;
+                const double grazing = step / std::max(sine, 1e-3);
+                if (surface.t < t - hides - grazing) here = 0;
                 else if (surface.t < t - surely && here == 1) here = -1;
             }
             if (state == -2) state = here;
