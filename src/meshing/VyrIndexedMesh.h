@@ -397,6 +397,26 @@ public:
     // The owner (kind) the list was made for, 0 when there is none.
     int GetDisplayListOwner() const { return m_displayListOwner; }
 
+    // --- Kept for picks ----------------------------------------------------------------------
+    // The positions of the mesh in drawing blocks, as a pick's selection or feedback sends them
+    // from client arrays (the display core's mesh painter makes them; OpenGL keeps whatever
+    // buffer such a pass read from, so none is used): runs of one primitive (`mode`, an OpenGL
+    // primitive) over `positions` (x, y, z each), made of the revision `revision`.
+    struct SPickArrays {
+        struct SRun {
+            unsigned mode = 0;
+            int first = 0;
+            int count = 0;
+        };
+        SRevision revision;
+        std::vector<SRun> runs;
+        std::vector<float> positions;
+    };
+    // The arrays kept last (null when none were), of whatever revision they were made.
+    std::shared_ptr<const SPickArrays> GetPickArrays() const { return std::atomic_load(&m_pickArrays); }
+    // Keeps `arrays` for the next pick; they go with the mesh.
+    void SetPickArrays(std::shared_ptr<const SPickArrays> arrays) const { std::atomic_store(&m_pickArrays, std::move(arrays)); }
+
     // --- Building interface -------------------------------------------------------------------
     // This mesh.
     CVyrIndexedMesh* IGetMesh() override { return this; }
@@ -452,4 +472,6 @@ private:
     // Const members read and replace it only through std::atomic_load and std::atomic_store;
     // changing members, which have the mesh to themselves, drop it plainly.
     mutable std::shared_ptr<const SSilhouetteBasis> m_silhouetteBasis;
+    // Read and replaced through std::atomic_load and std::atomic_store, as the basis.
+    mutable std::shared_ptr<const SPickArrays> m_pickArrays;
 };

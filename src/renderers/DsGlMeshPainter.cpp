@@ -176,25 +176,26 @@ bool CDsGlMeshPainter::MeshToGL(CVyrIndexedMesh* mesh, bool immediate, bool useB
     return true;
 }
 
-bool CDsGlMeshPainter::MeshToClientArrays(const CVyrIndexedMesh& mesh)
+namespace {
+
+// The mesh's positions in MeshToGL's blocks and vertex orders, of its present revision.
+std::shared_ptr<const CVyrIndexedMesh::SPickArrays> MakePickArrays(const CVyrIndexedMesh& mesh)
 {
     // The blocks MeshToGL sends, as runs of positions of the same primitives and vertex orders.
-    struct SRun {
-        GLenum mode;
-        GLint first;
-        GLsizei count;
+    auto made = std::make_shared<CVyrIndexedMesh::SPickArrays>();
+    made->revision = mesh.GetRevision();
+    std::vector<CVyrIndexedMesh::SPickArrays::SRun>& runs = made->runs;
+    std::vector<float>& positions = made->positions;
+    positions.reserve(3 * static_cast<size_t>(std::max(mesh.get_num_polynode(), 0)));
+    const auto begin = [&](GLenum mode) {
+        runs.push_back(CVyrIndexedMesh::SPickArrays::SRun{mode, static_cast<int>(positions.size() / 3), 0});
     };
-    static std::vector<SRun> runs;
-    std::vector<float>& positions = ScratchPositions();
-    runs.clear();
-    positions.clear();
-    const auto begin = [&](GLenum mode) { runs.push_back(SRun{mode, static_cast<GLint>(positions.size() / 3), 0}); };
     const auto add = [&](const CVyrPolygonVertex* vertex) {
         if (!vertex) return;
         const float* p = vertex->GetFloatPosition();
         positions.insert(positions.end(), p, p + 3);
     };
-    const auto end = [&] { runs.back().count = static_cast<GLsizei>(positions.size() / 3) - runs.back().first; };
+    const auto end = [&] { runs.back().count = static_cast<int>(positions.size() / 3) - runs.back().first; };
     const int count = mesh.get_num_polygon();
     const bool plain = mesh.get_polygon(0)->get_share_info() == -2;
     for (int next = 0; next < count;) {
@@ -232,14 +233,28 @@ bool CDsGlMeshPainter::MeshToClientArrays(const CVyrIndexedMesh& mesh)
         }
         end();
     }
+    return made;
+}
+
+}  // namespace
+
+bool CDsGlMeshPainter::MeshToClientArrays(const CVyrIndexedMesh& mesh)
+{
+    // Made once a revision and kept with the mesh: a hover pick selects the same faces again and
+    // again.
+    std::shared_ptr<const CVyrIndexedMesh::SPickArrays> arrays = mesh.GetPickArrays();
+    if (!arrays || arrays->revision != mesh.GetRevision()) {
+        arrays = MakePickArrays(mesh);
+        mesh.SetPickArrays(arrays);
+    }
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
     CDsDriverGl::BindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
     for (GLenum array : {GL_NORMAL_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_EDGE_FLAG_ARRAY})
         glDisableClientState(array);
     glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, positions.data());
-    for (const SRun& run : runs)
-        if (run.count > 0) glDrawArrays(run.mode, run.first, run.count);
+    glVertexPointer(3, GL_FLOAT, 0, arrays->positions.data());
+    for (const CVyrIndexedMesh::SPickArrays::SRun& run : arrays->runs)
+        if (run.count > 0) glDrawArrays(static_cast<GLenum>(run.mode), run.first, run.count);
     glPopClientAttrib();
     return true;
 }

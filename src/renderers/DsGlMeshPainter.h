@@ -82,7 +82,8 @@ private:
     // Sends the mesh (blocks, strips or buffers); false for a null mesh or one without polygons.
     bool MeshToGL(CVyrIndexedMesh* mesh, bool immediate, bool useBuffers);
     // Sends the positions of the mesh (with polygons) from client-side arrays, in MeshToGL's
-    // blocks, no buffer object bound; the client arrays are put back as they were. True.
+    // blocks, no buffer object bound; the client arrays are put back as they were. The arrays are
+    // kept with the mesh for its revision (CVyrIndexedMesh::GetPickArrays). True.
     bool MeshToClientArrays(const CVyrIndexedMesh& mesh);
     // Calls the mesh's list of the painter's kind, compiling it first when needed; false when
     // lists are off or none could be made.

@@ -558,5 +558,33 @@ TEST_F(MeshPainterGLTest, WhileOpenGLTakesFeedbackTheMeshGoesFromClientArraysInT
         glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &arrayBuffer);
         EXPECT_EQ(arrayBuffer, 0);
         EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
+
+        // The arrays are kept with the mesh for the next pick, and made again when its shape
+        // changes: a node moved is sent where it now stands.
+        const std::shared_ptr<const CVyrIndexedMesh::SPickArrays> kept = mesh->GetPickArrays();
+        ASSERT_NE(kept, nullptr);
+        EXPECT_EQ(Feedback([&] { painter.DrawIndexedMesh(*view_, mesh, false); }), expected);
+        EXPECT_EQ(mesh->GetPickArrays(), kept);
+        CVyrPolygonVertex* node = mesh->get_vertex_for_edit(0);
+        SPAposition at;
+        node->GetPosition(at);
+        SPAunit_vector normal;
+        node->GetNormal(normal);
+        node->set_data(at + SPAvector(0.25, 0.5, 0), normal, SPApar_pos(0, 0));
+        std::vector<GlCall> moved;
+        {
+            RecordingMeshSeam again;
+            ASSERT_TRUE(painter.DrawIndexedMesh(*view_, mesh, true));
+            moved = again.Take();
+        }
+        const std::vector<GLfloat> movedExpected = Feedback([&] {
+            for (const GlCall& c : moved) {
+                if (c.name == "Begin") glBegin(static_cast<GLenum>(c.args[0]));
+                if (c.name == "Vertex3fv") glVertex3d(c.args[0], c.args[1], c.args[2]);
+                if (c.name == "End") glEnd();
+            }
+        });
+        EXPECT_NE(movedExpected, expected);
+        EXPECT_EQ(Feedback([&] { painter.DrawIndexedMesh(*view_, mesh, false); }), movedExpected);
     }
 }
