@@ -514,6 +514,24 @@ std::vector<GLfloat> Feedback(const std::function<void()>& draw)
     return buffer;
 }
 
+// The feedback of the immediate road's calls for `mesh`, replayed by hand: the reference.
+std::vector<GLfloat> ImmediateFeedback(CDsGlMeshPainter& painter, view3d& view, CVyrIndexedMesh* mesh)
+{
+    std::vector<GlCall> immediate;
+    {
+        RecordingMeshSeam seam;
+        EXPECT_TRUE(painter.DrawIndexedMesh(view, mesh, true));
+        immediate = seam.Take();
+    }
+    return Feedback([&] {
+        for (const GlCall& c : immediate) {
+            if (c.name == "Begin") glBegin(static_cast<GLenum>(c.args[0]));
+            if (c.name == "Vertex3fv") glVertex3d(c.args[0], c.args[1], c.args[2]);
+            if (c.name == "End") glEnd();
+        }
+    });
+}
+
 }  // namespace
 
 // Mesa keeps a buffer that selection or feedback read from for the life of the process: while
@@ -534,20 +552,7 @@ TEST_F(MeshPainterGLTest, WhileOpenGLTakesFeedbackTheMeshGoesFromClientArraysInT
     for (size_t i = 0; i < meshes.size(); ++i) {
         SCOPED_TRACE(i);
         CVyrIndexedMesh* mesh = meshes[i].get();
-        // The immediate road's calls, replayed by hand as the reference.
-        std::vector<GlCall> immediate;
-        {
-            RecordingMeshSeam seam;
-            ASSERT_TRUE(painter.DrawIndexedMesh(*view_, mesh, true));
-            immediate = seam.Take();
-        }
-        const std::vector<GLfloat> expected = Feedback([&] {
-            for (const GlCall& c : immediate) {
-                if (c.name == "Begin") glBegin(static_cast<GLenum>(c.args[0]));
-                if (c.name == "Vertex3fv") glVertex3d(c.args[0], c.args[1], c.args[2]);
-                if (c.name == "End") glEnd();
-            }
-        });
+        const std::vector<GLfloat> expected = ImmediateFeedback(painter, *view_, mesh);
         ASSERT_FALSE(expected.empty());
         RecordingMeshSeam seam;
         const std::vector<GLfloat> sent = Feedback([&] { EXPECT_TRUE(painter.DrawIndexedMesh(*view_, mesh, false)); });
@@ -571,19 +576,7 @@ TEST_F(MeshPainterGLTest, WhileOpenGLTakesFeedbackTheMeshGoesFromClientArraysInT
         SPAunit_vector normal;
         node->GetNormal(normal);
         node->set_data(at + SPAvector(0.25, 0.5, 0), normal, SPApar_pos(0, 0));
-        std::vector<GlCall> moved;
-        {
-            RecordingMeshSeam again;
-            ASSERT_TRUE(painter.DrawIndexedMesh(*view_, mesh, true));
-            moved = again.Take();
-        }
-        const std::vector<GLfloat> movedExpected = Feedback([&] {
-            for (const GlCall& c : moved) {
-                if (c.name == "Begin") glBegin(static_cast<GLenum>(c.args[0]));
-                if (c.name == "Vertex3fv") glVertex3d(c.args[0], c.args[1], c.args[2]);
-                if (c.name == "End") glEnd();
-            }
-        });
+        const std::vector<GLfloat> movedExpected = ImmediateFeedback(painter, *view_, mesh);
         EXPECT_NE(movedExpected, expected);
         EXPECT_EQ(Feedback([&] { painter.DrawIndexedMesh(*view_, mesh, false); }), movedExpected);
     }
