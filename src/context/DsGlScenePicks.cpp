@@ -30,6 +30,8 @@
 
 CDsRefPoint* CDsGlScene::PickRefPoint(CUiPickEvent& event, const CDsTypeMask& mask)
 {
+    // One frame of what is drawn for every body and copy asked (a caller's, when it holds one).
+    const CDsShownFrameScope frame(m_owner, event.view());
     static const ERootGroup kOrder[] = {eRootWireBodies, eRootBodies, eRootCopies, eRootHlViews};
     for (ERootGroup which : kOrder) {
         CDsItemsGroup* root = GetRootGroup(which);

@@ -4,7 +4,6 @@
 
 #include "DsDriverExtrema.h"
 #include "DsGlContext.h"
-#include "DsGlGroupIterator.h"
 #include "DsGlScene.h"
 #include "DsItemEdge.h"
 #include "DsItemSilhouette.h"

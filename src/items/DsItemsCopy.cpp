@@ -4,7 +4,6 @@
 #include "DsColorStorage.h"
 #include "DsDriverExtrema.h"
 #include "DsGlContext.h"
-#include "DsGlGroupIterator.h"
 #include "DsItemPolygonsStl.h"
 #include "DsItemsBody.h"
 #include "DsItemsIdBuffer.h"

@@ -602,8 +602,10 @@ void CVyrIndexedMesh::Touch()
 {
     ++m_revision.changes;
     sShapeChanges.fetch_add(1, std::memory_order_relaxed);
-    // A changing member has the mesh to itself: no silhouette call reads the pointer meanwhile.
+    // A changing member has the mesh to itself: no silhouette call or pick reads the pointers
+    // meanwhile.
     if (m_silhouetteBasis) m_silhouetteBasis.reset();
+    if (m_pickArrays) m_pickArrays.reset();
 }
 
 namespace {

@@ -472,6 +472,7 @@ private:
     // Const members read and replace it only through std::atomic_load and std::atomic_store;
     // changing members, which have the mesh to themselves, drop it plainly.
     mutable std::shared_ptr<const SSilhouetteBasis> m_silhouetteBasis;
-    // Read and replaced through std::atomic_load and std::atomic_store, as the basis.
+    // Read and replaced through std::atomic_load and std::atomic_store, and dropped by a changing
+    // member, as the basis.
     mutable std::shared_ptr<const SPickArrays> m_pickArrays;
 };

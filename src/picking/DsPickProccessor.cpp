@@ -257,7 +257,7 @@ bool CSinglePickChoice::SurfaceRayTest(const CDsPickHit& c, const CDsPickHit& s)
     if (!(geometry->GetDrawPrimitives(0) & CDsGeometry::eDpSilhouetteLevelMask)) return false;
     std::vector<SDsRayIntersection> records;
     const pick_ray ray(c.hitPoint, SPAvector(m_ray.direction().x(), m_ray.direction().y(), m_ray.direction().z()));
-    DsRayItemFaces(m_view, geometry, s.itemId, s.transform, ray, nullptr, records);
+    DsRayItemFaces(geometry, s.itemId, s.transform, ray, nullptr, records);
     return records.size() > 1 || (records.size() == 1 && records[0].parameter > kDepthTolerance);
 }
 

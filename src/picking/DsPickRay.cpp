@@ -1,6 +1,5 @@
 #include "DsPickRay.h"
 
-#include "DsAcisPick.h"
 #include "DsFacedGeometry.h"
 #include "DsGeometryComputer.h"
 #include "DsGlScene.h"
@@ -25,49 +24,6 @@ namespace {
 // The polygon kinds' silhouette bits: a geometry that draws any of them is tested polygon by
 // polygon to the end, any other stops at its first hit.
 constexpr int kSilhouetteBits = CDsGeometry::eDpSilhouetteLevelMask;
-
-// Puts the view as the ray test needs it for the life of the object: the item's transform pushed as
-// the view's model transform (applied), the view out of pick mode with its transformation
-// recomputed; everything as it was afterwards, also when the test is left by an exception.
-class CRayViewScope {
-public:
-    CRayViewScope(view3d* view, const CDsTransform& transform) : m_view(view)
-    {
-        if (!m_view) return;
-        m_enabled = m_view->is_model_transform_enabled();
-        m_view->enable_model_transform(true);
-        m_view->SetModelTransform(transform.Convert2SPA());
-        CDsAcisPick::StSuspendPickMode(m_view);
-        // Kept here too, so that whatever suspends the view meanwhile cannot change what is put back.
-        m_mode = CDsAcisPick::sPickMode;
-        m_aperture[0] = CDsAcisPick::sCX;
-        m_aperture[1] = CDsAcisPick::sCY;
-        m_aperture[2] = CDsAcisPick::sDX;
-        m_aperture[3] = CDsAcisPick::sDY;
-        m_view->compute_ctm();
-    }
-    ~CRayViewScope()
-    {
-        if (!m_view) return;
-        CDsAcisPick::sPickMode = m_mode;
-        CDsAcisPick::sCX = m_aperture[0];
-        CDsAcisPick::sCY = m_aperture[1];
-        CDsAcisPick::sDX = m_aperture[2];
-        CDsAcisPick::sDY = m_aperture[3];
-        CDsAcisPick::StResumePickMode(m_view);
-        m_view->ClearModelTransform();
-        m_view->enable_model_transform(m_enabled);
-        m_view->compute_ctm();
-    }
-    CRayViewScope(const CRayViewScope&) = delete;
-    CRayViewScope& operator=(const CRayViewScope&) = delete;
-
-private:
-    view3d* m_view;
-    bool m_enabled = true;
-    int m_mode = 0;
-    int m_aperture[4] = {0, 0, 0, 0};
-};
 
 // How much of a pixel (in model units) a face must lie in front of a point to hide it, and the
 // least of it relative to the point's size (float meshes round their corners).
@@ -328,12 +284,12 @@ bool SDsPickClip::Hides(const SPAposition& point) const
     return scene && scene->IsPointClipped(point);
 }
 
-void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
+void DsRayItemFaces(CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
                     const SDsPickClipPlane* clip, std::vector<SDsRayIntersection>& hits)
 {
     SDsPickClip planeOnly;
     planeOnly.plane = clip;
-    DsRayItemFaces(view, geometry, id, transform, ray, planeOnly, hits);
+    DsRayItemFaces(geometry, id, transform, ray, planeOnly, hits);
 }
 
 namespace {
@@ -424,13 +380,12 @@ bool LineMeetsBox(const pick_ray& ray, const SPAposition& low, const SPAposition
 
 }  // namespace
 
-void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
+void DsRayItemFaces(CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
                     const SDsPickClip& clip, std::vector<SDsRayIntersection>& hits, bool everyPolygon)
 {
     if (!geometry) return;
     const pick_ray local = DsRayToModelSpace(transform, ray);
     if (!local.valid()) return;
-    const CRayViewScope scope(view, transform);
     const bool firstOnly = !everyPolygon && (geometry->GetDrawPrimitives(0) & kSilhouetteBits) == 0;
 
     // A face whose box the ray's line misses has no triangle to test.

@@ -81,16 +81,15 @@ bool DsPolygonPlaneNormal(const SPAposition* vertices, int count, SPAunit_vector
 bool DsRayPolygonIntersection(const float* vertices, int count, const pick_ray& ray, SDsRayIntersection& hit);
 
 // The places where `ray` (model space of the root part) meets the face polygons of `geometry`
-// (item `id`) placed by `transform`, appended to `hits` (model space of the item). With the view
-// transformed as the item is and out of pick mode meanwhile (its pick mode is the same afterwards).
-// A geometry that draws no silhouettes (bits 0x100 to 0x800) gives at most the first hit. Hits that
+// (item `id`) placed by `transform`, appended to `hits` (model space of the item). No view is
+// needed: polygons are tested along the ray. A geometry that draws no silhouettes (bits 0x100 to 0x800) gives at most the first hit. Hits that
 // `clip` (may be null) hides, in the root part's space, are dropped.
-void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
+void DsRayItemFaces(CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
                     const SDsPickClipPlane* clip, std::vector<SDsRayIntersection>& hits);
 // The same with the hits that `clip` hides dropped (the clip plane and the sections of its scene).
 // With `everyPolygon` every polygon is tested whatever the geometry draws: the first polygon met
 // of a closed body may be its far side, so a caller that wants the nearest hit asks for them all.
-void DsRayItemFaces(view3d* view, CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
+void DsRayItemFaces(CDsGeometry* geometry, int id, const CDsTransform& transform, const pick_ray& ray,
                     const SDsPickClip& clip, std::vector<SDsRayIntersection>& hits, bool everyPolygon = false);
 
 // The faces that hide what lies behind them in a pick, as a walk of the scene database finds

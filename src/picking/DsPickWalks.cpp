@@ -192,10 +192,11 @@ bool DsGlSelect(CDsGeometry* geometry, view3d& view, int kinds, int id, const CD
 
 bool SDsFeedbackPoint::operator<(const SDsFeedbackPoint& other) const
 {
-    // Distances within a thousandth of a pixel are one (an outline shared by two polygons).
+    // Distances in the same thousandth of a pixel are one (an outline shared by two polygons);
+    // whole thousandths, so that the order is a strict weak one as sorting needs.
     constexpr double kSame = 1e-3;
-    if (distance < other.distance - kSame) return true;
-    if (distance > other.distance + kSame) return false;
+    const double bucket = std::floor(distance / kSame), otherBucket = std::floor(other.distance / kSame);
+    if (bucket != otherBucket) return bucket < otherBucket;
     return z < other.z;
 }
 

@@ -313,7 +313,8 @@ bool CDsSinglePickFunctor::FeedbackPoint(const SItem& item, int kinds, const SDs
     // worth are looked at (every covered pixel centre, lines a pixel apart); an item hidden at all
     // of them is taken as hidden in the window.
     constexpr size_t kLooked = 256;
-    bool first = true;
+    const SDsFeedbackPoint* nearest = nullptr;
+    SPAposition nearestAt;
     for (size_t i = 0; i < drawn.size() && i < kLooked; ++i) {
         const SDsFeedbackPoint& candidate = drawn[i];
         double px = 0.0, py = 0.0, pz = 0.0;
@@ -321,17 +322,19 @@ bool CDsSinglePickFunctor::FeedbackPoint(const SItem& item, int kinds, const SDs
             continue;
         if (!std::isfinite(px) || !std::isfinite(py) || !std::isfinite(pz)) continue;
         const SPAposition at(px, py, pz);
-        if (first) {
-            // Seen nowhere: the nearest, hidden.
-            point = Exact(item, clip, candidate, at);
-            first = false;
+        if (!nearest) {
+            nearest = &candidate;
+            nearestAt = at;
         }
         if (HiddenFromViewer(at)) continue;
         point = Exact(item, clip, candidate, at);
         return true;
     }
+    if (!nearest) return false;
+    // Seen nowhere: the nearest, hidden.
+    point = Exact(item, clip, *nearest, nearestAt);
     hidden = true;
-    return !first;
+    return true;
 }
 
 SPAposition CDsSinglePickFunctor::Exact(const SItem& item, const SDsPickClip& clip, const SDsFeedbackPoint& drawn,
@@ -400,7 +403,7 @@ bool CDsSinglePickFunctor::RayPoint(const SItem& item, const SDsPickClip& clip, 
                                     SPAposition& point, SPAvector* normal)
 {
     std::vector<SDsRayIntersection> records;
-    DsRayItemFaces(m_view, item.geometry, item.id, GetTopTransform(), ray, clip, records, true);
+    DsRayItemFaces(item.geometry, item.id, GetTopTransform(), ray, clip, records, true);
     // The first place along the ray that the window shows: behind the eye, or beyond the near and
     // far planes, the item is not drawn.
     bool found = false;
