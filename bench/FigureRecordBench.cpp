@@ -196,7 +196,10 @@ void BM_RecordOneByOne(benchmark::State& state)
         scene->RecordOneByOne();
         gRecord.push_back(Milliseconds(start) / kFigures);
         gRecordFrames = scene->Frames() - frames;
-        if (!scene->AllRecorded()) state.SkipWithError("a figure was not recorded");
+        if (!scene->AllRecorded()) {
+            state.SkipWithError("a figure was not recorded");
+            break;
+        }
     }
     state.counters["ms/figure"] = Median(gRecord);
     state.counters["frames drawn"] = static_cast<double>(gRecordFrames);

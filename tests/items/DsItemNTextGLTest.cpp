@@ -440,6 +440,12 @@ TEST_F(DsItemNTextGLTest, ATextAnchoredBehindAPerspectiveEyeDrawsAndPicksNothing
         const Ink seen = RedInk();
         ASSERT_TRUE(seen.Any());
         const int column = seen.minX + 1, rowUp = seen.minY + 5;
+        view_->pick_mode(1, column, kH - 1 - rowUp, 5, 5);
+        EXPECT_TRUE(text->Pick(view_.get()));  // on its ink in front of the eye
+        view_->pick_mode(0, 0, 0, 0, 0);
+        view_->SetupRenderingTransforms(false, true, false, nullptr);
+        glDisable(GL_LIGHTING);
+        glDisable(GL_DEPTH_TEST);
 
         // Behind the eye: nothing where it was, nor anywhere.
         text->SetPosition(CGmPosition(-20, -20, 80));

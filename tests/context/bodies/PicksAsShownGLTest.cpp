@@ -309,7 +309,7 @@ TEST_F(PicksAsShownGLTest, APlateSeenEdgeOnInsideTheStepOfABodyIsPickedBesideIts
 
 TEST_F(PicksAsShownGLTest, ZoomAllFramesEveryBodyFromAPerspectiveEyeAmongThem)
 {
-    // Three blocks in a row along z about the z axis, each wider than the one before; the eye
+    // Three blocks in a row along z about the z axis, each narrower than the one before; the eye
     // stands between the first two, near the first, and looks at it: most of the scene lies
     // behind the eye, farther from it than half the scene's diagonal. ZoomAll steps the eye back
     // out of the scene and shows all three whole, each around the ones in front of it.

@@ -156,7 +156,7 @@ TEST_F(SnapsAsShownGLTest, AnStlFigureOverACornerHidesIt)
     host_->View().SetRenderMode(eRenderWireframe);
     const SPAposition snapped = SnapAt(corner, kEnds);
     EXPECT_TRUE(Near(snapped, corner) || Near(snapped, SPAposition(20, 20, 0)));
-    square.Erase(&host_->View());
+    square.Remove(&host_->View());
 }
 
 // The nearest point of an edge: one behind another body's faces is not offered in the modes that

@@ -151,25 +151,25 @@ TEST_F(PickRayTest, AOnePolygonLeafIsHitAndAClipPlaneDropsWhatItHides)
 
     // The leaf hands its only polygon with the answer -1: it is still tested.
     std::vector<SDsRayIntersection> hits;
-    DsRayItemFaces(&view_, low.get(), 0, identity, Down(1, 1), nullptr, hits);
+    DsRayItemFaces(low.get(), 0, identity, Down(1, 1), nullptr, hits);
     ASSERT_EQ(hits.size(), 1u);
     EXPECT_TRUE(same_point(hits[0].point, SPAposition(1, 1, 0)));
     hits.clear();
-    DsRayItemFaces(&view_, low.get(), 0, identity, Down(11, 1), nullptr, hits);
+    DsRayItemFaces(low.get(), 0, identity, Down(11, 1), nullptr, hits);
     EXPECT_TRUE(hits.empty());
 
     // The clip plane keeps z > 5: the low face's hit goes, the high one's stays.
     const SDsPickClipPlane clip{SPAposition(0, 0, 5), SPAunit_vector(0, 0, 1)};
-    DsRayItemFaces(&view_, low.get(), 0, identity, Down(1, 1), &clip, hits);
+    DsRayItemFaces(low.get(), 0, identity, Down(1, 1), &clip, hits);
     EXPECT_TRUE(hits.empty());
-    DsRayItemFaces(&view_, high.get(), 0, identity, Down(1, 1), &clip, hits);
+    DsRayItemFaces(high.get(), 0, identity, Down(1, 1), &clip, hits);
     EXPECT_EQ(hits.size(), 1u);
 
     // An item placed by a transform is met where it is placed; the record is in its own space, and
     // the clip plane tests the placed point.
     hits.clear();
     const CDsTransform raised(translate_transf(SPAvector(30, 0, 8)));
-    DsRayItemFaces(&view_, low.get(), 0, raised, Down(31, 1), &clip, hits);
+    DsRayItemFaces(low.get(), 0, raised, Down(31, 1), &clip, hits);
     ASSERT_EQ(hits.size(), 1u);
     EXPECT_TRUE(same_point(hits[0].point, SPAposition(1, 1, 0)));
 
@@ -186,12 +186,12 @@ TEST_F(PickRayTest, SilhouettesAskForEveryPolygonOthersForTheFirstHit)
 {
     CStackGeometry plain(0);
     std::vector<SDsRayIntersection> hits;
-    DsRayItemFaces(&view_, &plain, 0, CDsTransform(), Down(0, 0), nullptr, hits);
+    DsRayItemFaces(&plain, 0, CDsTransform(), Down(0, 0), nullptr, hits);
     ASSERT_EQ(hits.size(), 1u);
     EXPECT_NEAR(hits[0].point.z(), 10, 1e-9);  // the first in polygon order
     hits.clear();
     CStackGeometry silhouettes(CDsGeometry::eDpSilhouetteLevel1);
-    DsRayItemFaces(&view_, &silhouettes, 0, CDsTransform(), Down(0, 0), nullptr, hits);
+    DsRayItemFaces(&silhouettes, 0, CDsTransform(), Down(0, 0), nullptr, hits);
     EXPECT_EQ(hits.size(), 2u);
 }
 
@@ -199,13 +199,13 @@ TEST_F(PickRayTest, VertexBuffersGiveTrianglesAndSkipBrokenOnes)
 {
     CBufferGeometry buffers;
     std::vector<SDsRayIntersection> hits;
-    DsRayItemFaces(&view_, &buffers, 0, CDsTransform(), Down(8, 7), nullptr, hits);
+    DsRayItemFaces(&buffers, 0, CDsTransform(), Down(8, 7), nullptr, hits);
     ASSERT_EQ(hits.size(), 1u);  // the second triangle of the square
     EXPECT_TRUE(same_point(hits[0].point, SPAposition(8, 7, 2)));
     hits.clear();
-    DsRayItemFaces(&view_, &buffers, 0, CDsTransform(), Down(25, 1), nullptr, hits);
+    DsRayItemFaces(&buffers, 0, CDsTransform(), Down(25, 1), nullptr, hits);
     EXPECT_TRUE(hits.empty());  // its index lies beyond its vertices
-    DsRayItemFaces(&view_, nullptr, 0, CDsTransform(), Down(8, 7), nullptr, hits);
+    DsRayItemFaces(nullptr, 0, CDsTransform(), Down(8, 7), nullptr, hits);
     EXPECT_TRUE(hits.empty());
 }
 
@@ -262,7 +262,7 @@ TEST_F(PickRayTest, AFacedGeometryIsAskedOnlyForTheFacesTheRayComesNear)
     // Down through square 4: only its triangles are tested, and the hit is the same as through
     // the vertex lists.
     std::vector<SDsRayIntersection> hits;
-    DsRayItemFaces(&view_, &row, 0, CDsTransform(), Down(12.3, 0.6), none, hits, true);
+    DsRayItemFaces(&row, 0, CDsTransform(), Down(12.3, 0.6), none, hits, true);
     ASSERT_EQ(hits.size(), 1u);
     EXPECT_NEAR(hits[0].point.x(), 12.3, 1e-6);
     EXPECT_EQ(row.listCalls, 0);
@@ -273,7 +273,7 @@ TEST_F(PickRayTest, AFacedGeometryIsAskedOnlyForTheFacesTheRayComesNear)
     // their triangles.
     std::fill(row.wanted, row.wanted + 10, 0);
     hits.clear();
-    DsRayItemFaces(&view_, &row, 0, CDsTransform(), Down(20.8, 0.5), none, hits, true);
+    DsRayItemFaces(&row, 0, CDsTransform(), Down(20.8, 0.5), none, hits, true);
     EXPECT_TRUE(hits.empty());
     EXPECT_EQ(std::count(row.wanted, row.wanted + 10, 0), 10);
     EXPECT_EQ(row.listCalls, 0);
