@@ -305,20 +305,21 @@ void Host::Resize(int width, int height)
     view_->resize(width, height);
 }
 
-BODY* Host::Show(BODY* body, unsigned color)
+BODY* Host::Show(BODY* body, unsigned color, int transparency)
 {
     EXPECT_NE(body, nullptr);
     if (!body) return nullptr;
     bodies_.push_back(body);
     colors_.push_back(color);
+    transparencies_.push_back(transparency);
     shown_.push_back(false);
     ShowAgain(body);
     return shown_.back() ? body : nullptr;
 }
 
-BODY* Host::ShowBlock(const SPAposition& low, const SPAposition& high, unsigned color)
+BODY* Host::ShowBlock(const SPAposition& low, const SPAposition& high, unsigned color, int transparency)
 {
-    return Show(make_block(low.x(), low.y(), low.z(), high.x(), high.y(), high.z()), color);
+    return Show(make_block(low.x(), low.y(), low.z(), high.x(), high.y(), high.z()), color, transparency);
 }
 
 void Host::Hide(BODY* body)
@@ -335,6 +336,9 @@ void Host::ShowAgain(BODY* body)
     if (id == 0 || shown_[static_cast<size_t>(id - 1)]) return;
     CDsAttributes look;
     look.SetColor(colors_[static_cast<size_t>(id - 1)]);
+    // Left unset when opaque, as a host that never speaks of transparency leaves it.
+    const int transparency = transparencies_[static_cast<size_t>(id - 1)];
+    if (transparency != 255) look.SetTransparency(static_cast<unsigned char>(transparency));
     const bool shown = VyrShowBody(context_.get(), body, id, &look);
     EXPECT_TRUE(shown);
     shown_[static_cast<size_t>(id - 1)] = shown;

@@ -139,11 +139,11 @@ public:
     // Resizes the window and tells the view, as a host does after a resize.
     void Resize(int width, int height);
 
-    // Shows `body` (owned by the host from now on) as the next item id, in `color`; null when the
-    // context refuses it (a test failure).
-    BODY* Show(BODY* body, unsigned color = kOrange);
+    // Shows `body` (owned by the host from now on) as the next item id, in `color` and of
+    // `transparency` (0 to 255, 255 opaque); null when the context refuses it (a test failure).
+    BODY* Show(BODY* body, unsigned color = kOrange, int transparency = 255);
     // Shows the block [low, high] as the next item.
-    BODY* ShowBlock(const SPAposition& low, const SPAposition& high, unsigned color = kOrange);
+    BODY* ShowBlock(const SPAposition& low, const SPAposition& high, unsigned color = kOrange, int transparency = 255);
     // Takes an owned body out of the context and the database (kept, to show again).
     void Hide(BODY* body);
     // Shows again a body taken out by Hide, under its old id and colour.
@@ -213,6 +213,7 @@ private:
     std::unique_ptr<CDsView3dCdc> view_;
     std::vector<BODY*> bodies_;
     std::vector<unsigned> colors_;
+    std::vector<int> transparencies_;
     std::vector<bool> shown_;
 };
 
