@@ -764,6 +764,16 @@ void CDsView3dCdc::Start2dDraw()
     int vx = 0, vy = 0, vw = 0, vh = 0;
     get_viewport(vx, vy, vw, vh);
     CDsDriverGl::Start2dDraw(std::max(vw, 1), std::max(vh, 1));
+    if (get_pick_mode() == 0) return;
+    // A pick draws the window-pixel leaves under its pick region, as it draws the model: the
+    // selection meets them and the feedback places them where the window shows them (the window
+    // depth of their plane is the near plane's), not wherever they stand.
+    GLdouble pixels[16];
+    glMatrixMode(GL_PROJECTION);
+    glGetDoublev(GL_PROJECTION_MATRIX, pixels);
+    gl_start_projection(true);
+    glMultMatrixd(pixels);
+    glMatrixMode(GL_MODELVIEW);
 }
 
 void CDsView3dCdc::End2dDraw()

@@ -384,7 +384,8 @@ public:
     // blending GL_ONE, GL_ZERO, line width 1. The third flag is not used. The camera is not changed.
     void SetupRenderingTransforms(bool pick, bool depth, bool unused, const CRect* rect) override;
     // Pushes both GL matrices and sets a pixel projection over the viewport (origin lower left)
-    // with the depth test off (CDsDriverGl::Start2dDraw); a zero-size viewport counts as 1 x 1.
+    // with the depth test off (CDsDriverGl::Start2dDraw); a zero-size viewport counts as 1 x 1. In
+    // pick mode the pick region narrows it, as it narrows the model's projection.
     void Start2dDraw() override;
     // Pops the projection and the model-view matrix.
     void End2dDraw() override;

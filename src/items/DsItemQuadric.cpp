@@ -10,6 +10,7 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -107,30 +108,67 @@ int CDsItemQuadric::GetSlicesCount(view3d& view, float size)
 
 // --- Drawing ------------------------------------------------------------------------------------
 
-void CDsItemQuadric::DrawTorus(const CDsTorus& surface, int slices)
+namespace {
+
+// The grid of the torus cells at `slices` steps each way ((slices + 1)^2 points, rows along u),
+// with their normals; false when the evaluation fails.
+bool TorusGrid(const CDsTorus& surface, int slices, std::vector<SPAposition>& positions,
+               std::vector<SPAunit_vector>& normals)
 {
     float period = 0.0f, period2 = 0.0f, start = 0.0f, start2 = 0.0f;
     surface.GetPeriods(period, period2);
     surface.GetStarts(start, start2);
     const int n = std::max(slices, 1);
     const size_t side = static_cast<size_t>(n) + 1;
-    std::vector<SPAposition> positions(side * side);
-    std::vector<SPAunit_vector> normals(side * side);
-    {
-        API_BEGIN
-        const torus shape(SPAposition(0.0, 0.0, 0.0), SPAunit_vector(0.0, 0.0, 1.0), surface.GetOuterRadius(),
-                          surface.GetInnerRadius());
-        const double du = static_cast<double>(period) / n, dv = static_cast<double>(period2) / n;
-        for (int i = 0; i <= n; ++i)
-            for (int j = 0; j <= n; ++j) {
-                const SPApar_pos uv(start + i * du, j * dv);
-                const size_t k = static_cast<size_t>(i) * side + static_cast<size_t>(j);
-                shape.evaluate(uv, positions[k]);
-                normals[k] = shape.eval_normal(uv);
-            }
-        API_END
-        if (!result.ok()) return;
-    }
+    positions.assign(side * side, SPAposition());
+    normals.assign(side * side, SPAunit_vector());
+    API_BEGIN
+    const torus shape(SPAposition(0.0, 0.0, 0.0), SPAunit_vector(0.0, 0.0, 1.0), surface.GetOuterRadius(),
+                      surface.GetInnerRadius());
+    const double du = static_cast<double>(period) / n, dv = static_cast<double>(period2) / n;
+    for (int i = 0; i <= n; ++i)
+        for (int j = 0; j <= n; ++j) {
+            const SPApar_pos uv(start + i * du, j * dv);
+            const size_t k = static_cast<size_t>(i) * side + static_cast<size_t>(j);
+            shape.evaluate(uv, positions[k]);
+            normals[k] = shape.eval_normal(uv);
+        }
+    API_END
+    return result.ok();
+}
+
+// Appends the triangle (a, b, c) to `out` (9 floats) unless it has no area.
+void AddTriangle(std::vector<float>& out, const SPAposition& a, const SPAposition& b, const SPAposition& c)
+{
+    if (((b - a) * (c - a)).len() <= 1e-12 * std::max(1.0, (b - a) % (b - a))) return;
+    for (const SPAposition* p : {&a, &b, &c})
+        for (int k = 0; k < 3; ++k) out.push_back(static_cast<float>(p->coordinate(k)));
+}
+
+// Appends the cell of corners a, b, c, d (in turn round it) as two triangles.
+void AddCell(std::vector<float>& out, const SPAposition& a, const SPAposition& b, const SPAposition& c,
+             const SPAposition& d)
+{
+    AddTriangle(out, a, b, c);
+    AddTriangle(out, a, c, d);
+}
+
+// The point at angle `angle` of a circle of radius `r` at height `z`, as the quadrics of the
+// utility library place it (x by the sine, y by the cosine).
+SPAposition Round(double r, double angle, double z)
+{
+    return SPAposition(r * std::sin(angle), r * std::cos(angle), z);
+}
+
+}  // namespace
+
+void CDsItemQuadric::DrawTorus(const CDsTorus& surface, int slices)
+{
+    std::vector<SPAposition> positions;
+    std::vector<SPAunit_vector> normals;
+    if (!TorusGrid(surface, slices, positions, normals)) return;
+    const int n = std::max(slices, 1);
+    const size_t side = static_cast<size_t>(n) + 1;
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j) {
             const size_t corners[4] = {static_cast<size_t>(i) * side + j, static_cast<size_t>(i + 1) * side + j,
@@ -142,6 +180,74 @@ void CDsItemQuadric::DrawTorus(const CDsTorus& surface, int slices)
             }
             glEnd();
         }
+}
+
+void CDsItemQuadric::MakeCells(int slices) const
+{
+    if (m_cellSlices == slices) return;
+    m_cells.clear();
+    m_cellSlices = slices;
+    if (!m_surface) return;
+    const int n = std::max(slices, 1);
+    const double step = 2.0 * M_PI / n;
+    if (auto* sphere = dynamic_cast<const CDsSphere*>(m_surface); sphere && m_type == eDsQuadSphere) {
+        // Stacks from +z down, as many as slices.
+        const double r = sphere->GetRadius(), stack = M_PI / n;
+        for (int j = 0; j < n; ++j) {
+            const double upper = j * stack, lower = (j + 1) * stack;
+            const double ru = j == 0 ? 0.0 : r * std::sin(upper), rl = j + 1 == n ? 0.0 : r * std::sin(lower);
+            const double zu = r * std::cos(upper), zl = r * std::cos(lower);
+            for (int i = 0; i < n; ++i)
+                AddCell(m_cells, Round(ru, i * step, zu), Round(rl, i * step, zl), Round(rl, (i + 1) * step, zl),
+                        Round(ru, (i + 1) * step, zu));
+        }
+    } else if (auto* cylinder = dynamic_cast<const CDsCylinder*>(m_surface); cylinder && m_type == eDsQuadCylinder) {
+        const double r = cylinder->GetRadius(), h = cylinder->GetHeight();
+        for (int i = 0; i < n; ++i)
+            AddCell(m_cells, Round(r, i * step, 0.0), Round(r, (i + 1) * step, 0.0), Round(r, (i + 1) * step, h),
+                    Round(r, i * step, h));
+    } else if (auto* b = dynamic_cast<const CDsNBox*>(m_surface); b && m_type == eDsQuadBox) {
+        float x = 0.0f, y = 0.0f, z = 0.0f;
+        b->GetSize(x, y, z);
+        const double hx = 0.5 * x, hy = 0.5 * y, hz = 0.5 * z;
+        const auto corner = [&](int c) {
+            return SPAposition(c & 1 ? hx : -hx, c & 2 ? hy : -hy, c & 4 ? hz : -hz);
+        };
+        // The six sides, each round its corners.
+        static const int kSides[6][4] = {{4, 5, 7, 6}, {0, 2, 3, 1}, {1, 3, 7, 5}, {0, 4, 6, 2}, {2, 6, 7, 3}, {0, 1, 5, 4}};
+        for (const auto& side : kSides) AddCell(m_cells, corner(side[0]), corner(side[1]), corner(side[2]), corner(side[3]));
+    } else if (auto* t = dynamic_cast<const CDsTorus*>(m_surface); t && m_type == eDsQuadTorus) {
+        std::vector<SPAposition> positions;
+        std::vector<SPAunit_vector> normals;
+        if (!TorusGrid(*t, slices, positions, normals)) return;
+        const size_t side = static_cast<size_t>(n) + 1;
+        for (int i = 0; i < n; ++i)
+            for (int j = 0; j < n; ++j) {
+                const size_t here = static_cast<size_t>(i) * side + j, next = static_cast<size_t>(i + 1) * side + j;
+                AddCell(m_cells, positions[here], positions[next], positions[next + 1], positions[here + 1]);
+            }
+    } else if (auto* d = dynamic_cast<const CDsDisk*>(m_surface); d && m_type == eDsQuadDisk) {
+        for (int i = 0; i < n; ++i)
+            AddCell(m_cells, Round(d->GetInnerRadius(), i * step, 0.0), Round(d->GetOuterRadius(), i * step, 0.0),
+                    Round(d->GetOuterRadius(), (i + 1) * step, 0.0), Round(d->GetInnerRadius(), (i + 1) * step, 0.0));
+    } else if (auto* c = dynamic_cast<const CDsCone*>(m_surface)) {
+        for (int i = 0; i < n; ++i)
+            AddCell(m_cells, Round(c->GetBaseRadius(), i * step, 0.0), Round(c->GetBaseRadius(), (i + 1) * step, 0.0),
+                    Round(c->GetTopRadius(), (i + 1) * step, c->GetHeight()), Round(c->GetTopRadius(), i * step, c->GetHeight()));
+    }
+}
+
+int CDsItemQuadric::GetOwnTrianglesCount() const
+{
+    MakeCells(m_drawnSlices);
+    return static_cast<int>(m_cells.size() / 9);
+}
+
+const float* CDsItemQuadric::GetOwnTriangle(int t) const
+{
+    MakeCells(m_drawnSlices);
+    if (t < 0 || static_cast<size_t>(t) * 9 + 9 > m_cells.size()) return nullptr;
+    return m_cells.data() + static_cast<size_t>(t) * 9;
 }
 
 void CDsItemQuadric::DrawSurface(int slices)
@@ -215,7 +321,8 @@ void CDsItemQuadric::DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives k
     CDsGlColorSaver saver;
     ApplyColor(saver, applyAttributes);
     PushMatrix();
-    DrawSurface(GetSlicesCount(view, GetCharacteristicSize()));
+    m_drawnSlices = GetSlicesCount(view, GetCharacteristicSize());
+    DrawSurface(m_drawnSlices);
     PopMatrix();
 }
 

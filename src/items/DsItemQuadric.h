@@ -20,7 +20,13 @@
 // - A surface of a kind whose class does not match (a foreign surface) is not copied: the item
 //   then has no surface, draws nothing and reports no box.
 // - Not copyable: it owns its surface copy and quadric.
+// - Its own triangles (GetOwnTriangle, through which the pick ray and the visible-only region pick
+//   meet it) are the cells the last scene walk drew, at that walk's slices (16 before any), split
+//   in two: the ray meets the surface where the window shows it, not the exact quadric a slice
+//   away. Cells that close to a point (a sphere's poles, a cone's apex) give one triangle.
 #pragma once
+
+#include <vector>
 
 #include <afx.h>
 
@@ -69,9 +75,18 @@ public:
 protected:
     // Draws the surface with `slices` slices.
     void DrawSurface(int slices);
+    // The triangles of the cells the last walk drew (see the header comment).
+    int GetOwnTrianglesCount() const override;
+    const float* GetOwnTriangle(int t) const override;
     // The torus cells with `slices` steps in each direction.
     void DrawTorus(const CDsTorus& torus, int slices);
 
 private:
+    // Makes the triangles of the surface at `slices` slices into m_cells (once per slice count).
+    void MakeCells(int slices) const;
+
     CDsBasicSurface* m_surface = nullptr;
+    int m_drawnSlices = 16;                // the slices the last walk drew
+    mutable int m_cellSlices = 0;          // the slices m_cells were made at, 0: none
+    mutable std::vector<float> m_cells;    // triangles of the drawn cells, 9 floats each
 };

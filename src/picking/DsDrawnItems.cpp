@@ -39,8 +39,7 @@ void DsAddHidingFaces(const SDsDrawnItem& item, int renderMode, CDsHidingFaces& 
         return;
     }
     if (!(item.geometry->GetDrawPrimitives(item.id) & CDsGeometry::eDpFaces)) return;
-    const int transparency = DsPickFaceTransparency(renderMode, item.path->GetRootPartId(), item.attributes);
-    if (static_cast<double>(transparency) >= kDsPickOpaqueTransparency)
+    if (DsPickFaceSolid(renderMode, item.path->GetRootPartId(), item.attributes))
         faces.Add(item.geometry, item.id, item.transform, item.clip);
 }
 

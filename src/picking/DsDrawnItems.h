@@ -21,8 +21,8 @@
 //   hidden-line, shaded and mixed render modes. A geometry that draws a body the context shows
 //   (CDsEntityGeometry) hides with the body's face items as they are drawn (every shown face in
 //   the hidden-line mode, those at least three quarters opaque in the others), placed by the
-//   walk's transform; any other item's faces hide where a face hit on them would count as opaque
-//   (DsPickFaceTransparency).
+//   walk's transform; any other item's faces hide where a face hit on them would count as solid
+//   (DsPickFaceSolid).
 #pragma once
 
 #include <afx.h>

@@ -236,8 +236,9 @@ int CSinglePickChoice::Transparency(const CDsPickHit& hit) const
 
 bool CSinglePickChoice::Solid(const CDsPickHit& hit) const
 {
-    if (hit.path.GetPartId() < 0) return Transparency(hit) == 255;
-    return !hit.IsFaceHit() || hit.accepted || Opaque(hit);
+    // By the transparency the frame draws a face with: a see-through face, or one the line modes do
+    // not draw, comes after every solid hit, whether the domain accepts it or not.
+    return !hit.IsFaceHit() || DsPickFaceSolid(m_renderMode, hit.path.GetPartId(), hit.attributes);
 }
 
 bool CSinglePickChoice::Listed(const CDsPickHit& hit) const
@@ -272,10 +273,12 @@ bool CSinglePickChoice::ConnectedRule(const CDsPickHit& a, const CDsPickHit& b) 
 
 void CSinglePickChoice::SeatBesideTheShownFace()
 {
-    // The face the window shows under the cursor: the nearest the pixel's ray meets.
+    // The face the window shows under the cursor: the nearest solid one the pixel's ray meets (a
+    // see-through face shows what lies behind it).
     const CDsPickHit* shown = nullptr;
     for (const CDsPickHit& hit : m_hits)
-        if (hit.onRay && hit.IsFaceHit() && hit.HasPoint() && (!shown || hit.depth < shown->depth)) shown = &hit;
+        if (hit.onRay && hit.IsFaceHit() && hit.HasPoint() && Solid(hit) && (!shown || hit.depth < shown->depth))
+            shown = &hit;
     if (!shown) return;
     const SPAvector& n = shown->normal;
     const double length = n.len();

@@ -284,6 +284,13 @@ bool DsGlFeedbackPoints(CDsGeometry* geometry, view3d& view, int kinds, int id, 
     if (!geometry || centres.empty() || !(unitsX > 0.0) || !(unitsY > 0.0)) return false;
     const SCursor cursor{centres.front().x, centres.front().y, unitsX, unitsY};
     const CDsSelectionGlState state;
+    // Markers, texts and bitmaps drawn on top of the model draw in window pixels, as the frame's
+    // walk draws them (its pixel projection, which the view narrows to the pick region in pick
+    // mode): their window depth is the near plane's, and the item's transform does not place them.
+    const bool pixels =
+        (kinds == CDsGeometry::eDpPoints || kinds == CDsGeometry::eDpBitmaps || kinds == CDsGeometry::eDpTexts) &&
+        (geometry->GetDrawPrimitives(id) & CDsGeometry::eDpOnTop);
+    if (pixels) view.Start2dDraw();
     // The projection, to read a vertex's window depth in double precision from its clip w: in
     // perspective a window depth in single precision holds the distance only to a few thousandths
     // of a unit when the near plane lies close to the eye.
@@ -310,7 +317,7 @@ bool DsGlFeedbackPoints(CDsGeometry* geometry, view3d& view, int kinds, int id, 
         glRenderMode(GL_FEEDBACK);
         glMatrixMode(GL_MODELVIEW);
         glPushMatrix();
-        if (!transform.IsIdentity()) glMultMatrixf(transform.GetMatrix());
+        if (!transform.IsIdentity() && !pixels) glMultMatrixf(transform.GetMatrix());
         geometry->DrawGl(view, static_cast<CDsGeometry::eDrawPrimitives>(kinds), id, -1, context);
         glMatrixMode(GL_MODELVIEW);
         glPopMatrix();
@@ -322,6 +329,7 @@ bool DsGlFeedbackPoints(CDsGeometry* geometry, view3d& view, int kinds, int id, 
         }
         buffer.assign(buffer.size() * 16, 0.0f);
     }
+    if (pixels) view.End2dDraw();
     bool drawn = false;
     const GLfloat* v = buffer.data();
     const GLfloat* end = v + values;

@@ -138,8 +138,10 @@ struct SDsFeedbackPoint {
 // for each polygon the centres of `centres` (the pixel centres of the pick window, nearest to the
 // cursor first, with their distances in pixels) it covers, at its depth there: a pixel is drawn
 // where its centre is covered, so a polygon seen edge-on, or a sliver of one between the centres,
-// gives nothing, as a line seen end-on does. A pixel is `unitsX` x `unitsY` window units. False when nothing was drawn inside
-// the view volume.
+// gives nothing, as a line seen end-on does. A pixel is `unitsX` x `unitsY` window units. Markers,
+// texts and bitmaps drawn on top of the model (one such kind asked, a geometry with eDpOnTop) draw
+// in window pixels, as the frame's walk draws them: at the near plane's depth, not placed by
+// `transform`. False when nothing was drawn inside the view volume.
 bool DsGlFeedbackPoints(CDsGeometry* geometry, view3d& view, int kinds, int id, const CDsTransform& transform,
                         const CDsDrawContext* context, const std::vector<SDsWindowPixel>& centres, double unitsX,
                         double unitsY, std::vector<SDsFeedbackPoint>& points);

@@ -40,6 +40,8 @@ constexpr double kSmallestContainer = 5.0;
 
 int DsPickFaceTransparency(int renderMode, int partId, const CDsAttributes& attributes)
 {
+    // The shaded mode draws every face opaque, a figure's too.
+    if (renderMode == eRenderShade) return 255;
     if (partId < 0) return attributes.GetTransparency();
     switch (renderMode) {
     case eRenderWireframe: return 0;
@@ -49,6 +51,12 @@ int DsPickFaceTransparency(int renderMode, int partId, const CDsAttributes& attr
     case eRenderMixed: return attributes.GetTransparency();
     default: return 255;
     }
+}
+
+bool DsPickFaceSolid(int renderMode, int partId, const CDsAttributes& attributes)
+{
+    const int transparency = DsPickFaceTransparency(renderMode, partId, attributes);
+    return partId < 0 ? transparency == 255 : static_cast<double>(transparency) >= kDsPickOpaqueTransparency;
 }
 
 CDsSinglePickFunctor::CDsSinglePickFunctor(view3d* view, const CUiPickEvent* event, const SDsPickRect& rect,
@@ -300,8 +308,10 @@ bool CDsSinglePickFunctor::FeedbackPoint(const SItem& item, int kinds, const SDs
     hidden = false;
     if (!item.geometry || !m_view || m_centres.empty()) return false;
     std::vector<SDsFeedbackPoint> drawn;
-    // Kind by kind: a geometry may draw only the first of the kinds it is asked for.
-    for (const int kind : {int(CDsGeometry::eDpFaces), int(CDsGeometry::eDpLines), kinds & 0x71}) {
+    // Kind by kind: a geometry may draw only the first of the kinds it is asked for, and the window
+    // pixel kinds draw under a projection of their own.
+    for (const int kind : {int(CDsGeometry::eDpFaces), int(CDsGeometry::eDpLines), int(CDsGeometry::eDpPoints),
+                           int(CDsGeometry::eDpBitmaps), int(CDsGeometry::eDpTexts), int(CDsGeometry::eDpImages)}) {
         if (!(kinds & kind)) continue;
         ClippedPasses(item, clip, [&] {
             DsGlFeedbackPoints(item.geometry, *m_view, kind, item.id, GetTopTransform(), &m_refresh, m_centres, m_unitsX,
@@ -473,36 +483,91 @@ bool CDsSinglePickFunctor::HiddenFromViewer(const SPAposition& point)
 
 bool CDsSinglePickFunctor::EdgePoint(const SItem& item, SPAposition& point)
 {
-    if (!m_event || !m_view) return false;
-    const CDsGeometryComputer* computer = CDsGeometryComputer::GetInstance();
+    if (!m_event || !m_view || !item.geometry) return false;
+    // Measured from the centre of the cursor's pixel, in drawable pixels (rows down).
+    const double cx = m_event->x() + 0.5, cy = m_event->y() + 0.5;
+    const CDsTransform& placement = GetTopTransform();
+    // Clip coordinates of a point (root part) under the projection the window draws with: the pick
+    // narrowing changes x and y only, so z and w tell the near and far planes and the depth.
+    const auto clipOf = [&](const SPAposition& p, double c[4]) {
+        double e[4];
+        const double q[4] = {p.x(), p.y(), p.z(), 1.0};
+        for (int r = 0; r < 4; ++r)
+            e[r] = m_modelview[r] * q[0] + m_modelview[4 + r] * q[1] + m_modelview[8 + r] * q[2] + m_modelview[12 + r] * q[3];
+        for (int r = 0; r < 4; ++r)
+            c[r] = m_projection[r] * e[0] + m_projection[4 + r] * e[1] + m_projection[8 + r] * e[2] + m_projection[12 + r] * e[3];
+    };
     bool found = false;
-    float best = 0.0f;
-    std::vector<CGmPosition> positions;
+    double best = 0.0;
     int index = 0;
     for (;;) {
         float* vertices = nullptr;
         int count = 0;
         const int next = item.geometry->GetVertices(CDsGeometry::eDpLines, index, vertices, count, item.id);
-        if (vertices && count >= 2) {
-            positions.resize(static_cast<size_t>(count));
-            for (int i = 0; i < count; ++i) positions[static_cast<size_t>(i)] = CGmPosition(vertices + 3 * i);
-            std::unique_ptr<CGmPosition> near(computer->FindPositionOnCurveByPick(*m_event, positions.data(), count));
-            float x = 0.0f, y = 0.0f;
-            if (near && computer->ProjectPositionOnView(*near, m_view, x, y)) {
-                const float dx = x - (static_cast<float>(m_event->x()) + 0.5f);
-                const float dy = y - (static_cast<float>(m_event->y()) + 0.5f);
-                const float distance = dx * dx + dy * dy;
-                if (!found || distance < best) {
-                    found = true;
-                    best = distance;
-                    point = *near;
-                }
+        for (int i = 0; vertices && i + 1 < count; ++i) {
+            SPAposition a = placement.TransformPoint(SPAposition(vertices[3 * i], vertices[3 * i + 1], vertices[3 * i + 2]));
+            SPAposition b = placement.TransformPoint(
+                SPAposition(vertices[3 * i + 3], vertices[3 * i + 4], vertices[3 * i + 5]));
+            // The part the window draws: cut by the near and far planes (z + w >= 0, w - z >= 0).
+            double ca[4], cb[4];
+            clipOf(a, ca);
+            clipOf(b, cb);
+            double t0 = 0.0, t1 = 1.0;
+            bool kept = true;
+            for (const double sign : {1.0, -1.0}) {
+                const double da = ca[3] + sign * ca[2], db = cb[3] + sign * cb[2];
+                if (da < 0.0 && db < 0.0) kept = false;
+                else if (da < 0.0) t0 = std::max(t0, da / (da - db));
+                else if (db < 0.0) t1 = std::min(t1, da / (da - db));
             }
+            if (!kept || !(t0 <= t1)) continue;
+            const SPAposition a0 = a + t0 * (b - a), b0 = a + t1 * (b - a);
+            const double wa = ca[3] + t0 * (cb[3] - ca[3]), wb = ca[3] + t1 * (cb[3] - ca[3]);
+            double ax = 0.0, ay = 0.0, bx = 0.0, by = 0.0, depth = 0.0;
+            if (!(wa > 0.0) || !(wb > 0.0) || !m_view->world_to_drawable(a0, ax, ay, depth) ||
+                !m_view->world_to_drawable(b0, bx, by, depth))
+                continue;
+            // The nearest point on the screen, then the model point there: in perspective the screen
+            // fraction s along the segment is the model fraction s wa / ((1 - s) wb + s wa).
+            const double dx = bx - ax, dy = by - ay, length2 = dx * dx + dy * dy;
+            double sOnScreen = length2 > 0.0 ? ((cx - ax) * dx + (cy - ay) * dy) / length2 : 0.0;
+            sOnScreen = std::max(0.0, std::min(1.0, sOnScreen));
+            const double distance = std::hypot(ax + sOnScreen * dx - cx, ay + sOnScreen * dy - cy);
+            if (found && !(distance < best)) continue;
+            const double denominator = (1.0 - sOnScreen) * wb + sOnScreen * wa;
+            const double t = denominator > 0.0 ? sOnScreen * wa / denominator : sOnScreen;
+            found = true;
+            best = distance;
+            point = a0 + t * (b0 - a0);
         }
         if (next < 0 || next <= index) break;
         index = next;
     }
     return found;
+}
+
+bool CDsSinglePickFunctor::FacesSolid(const SItem& item) const
+{
+    return DsPickFaceSolid(m_renderMode, item.path ? item.path->GetRootPartId() : 0, GetTopAttributes());
+}
+
+bool CDsSinglePickFunctor::LinePoint(const SItem& item, const SDsPickClip& clip, SPAposition& point, bool& hidden)
+{
+    hidden = false;
+    bool placed = false;
+    {
+        const CDsPickModelTransformScope scope(*m_view, GetTopTransform());
+        if (item.geometry->Draw(*m_view, CDsGeometry::eDpLines, item.id, -1, &m_refresh) == 0) return false;
+        if (EdgePoint(item, point)) {
+            // Where the lines nearest to the cursor are cut away, beside the pick window, or hidden
+            // there by a face the frame draws, the window may still show other parts of them: the
+            // point is then where the window draws them.
+            placed = !clip.Hides(point) && InDrawnDepth(point) && InPickWindow(point) && !HiddenFromViewer(point);
+        }
+    }
+    // The point of the lines drawn in the pick window nearest to the pixel's centre (clipped as the
+    // frame clips them); lines drawn there only where a section cut them away are no hit.
+    return placed || FeedbackPoint(item, CDsGeometry::eDpLines, clip, point, hidden);
 }
 
 void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
@@ -539,50 +604,46 @@ void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
             onRay = true;
         }
     }
-    const int others = kinds & ~CDsGeometry::eDpFaces & CDsGeometry::eDpKindMask;
-    if (kind == CDsPickHit::eKindNone && item.geometry && m_view && others) {
-        bool edge = false;
-        bool placed = false;
-        {
-            const CDsPickModelTransformScope scope(*m_view, GetTopTransform());
-            if ((kinds & CDsGeometry::eDpLines) &&
-                item.geometry->Draw(*m_view, CDsGeometry::eDpLines, item.id, -1, &m_refresh) != 0) {
-                edge = true;
-                SPAposition local;
-                if (EdgePoint(item, local)) {
-                    point = GetTopTransform().TransformPoint(local);
-                    placed = true;
-                    if (clip.Hides(point) || !InDrawnDepth(point)) edge = false;
-                    // Beside the pick window, or hidden there by a face the frame draws: where the
-                    // window shows its lines.
-                    else if (!InPickWindow(point) || HiddenFromViewer(point)) placed = false;
-                }
-            }
-            if (edge) {
-                kind = CDsPickHit::eKindEdge;
-            } else if ((kinds & 0x71) &&
-                       item.geometry->Draw(*m_view, static_cast<CDsGeometry::eDrawPrimitives>(kinds), item.id, -1,
-                                           &m_refresh) != 0) {
-                kind = CDsPickHit::eKindOther;
-                placed = false;
-            }
-        }
-        // A hit stands where the window shows the item. Lines: the point of the lines drawn in the
-        // pick window nearest to the pixel's centre (clipped as the frame clips them); lines a
-        // section cut away there are no hit. Markers, texts, bitmaps and images, drawn in window
-        // space about a model point (whether a section removes them, their own drawing, which
-        // found them, decides), stand at that point, else where their drawing comes nearest.
-        if (kind == CDsPickHit::eKindEdge && !placed) {
-            if (!FeedbackPoint(item, CDsGeometry::eDpLines, clip, point, hidden)) kind = CDsPickHit::eKindNone;
-        } else if (kind == CDsPickHit::eKindOther) {
-            if (AnchorPoint(item, point))
-                hidden = HiddenFromViewer(point);
-            else if (!FeedbackPoint(item, kinds & 0x71, clip, point, hidden))
-                kind = CDsPickHit::eKindNone;
-        }
-    }
     const int state = item.location ? item.location->GetState() : 0;
     const bool onTop = (kinds & CDsGeometry::eDpOnTop) || (item.location && item.location->IsOnTop());
+    if (kind == CDsPickHit::eKindFace && (kinds & CDsGeometry::eDpLines) && m_view && !FacesSolid(item)) {
+        // The frame draws these faces see-through, or not at all (the line modes): where the item's
+        // lines show in the pick window, the window shows the item by them, and a line is solid.
+        SPAposition linePoint;
+        bool lineHidden = false;
+        if (LinePoint(item, clip, linePoint, lineHidden) && !lineHidden) {
+            kind = CDsPickHit::eKindEdge;
+            point = linePoint;
+            onRay = false;
+            hidden = false;
+        }
+    }
+    const int others = kinds & ~CDsGeometry::eDpFaces & CDsGeometry::eDpKindMask;
+    if (kind == CDsPickHit::eKindNone && item.geometry && m_view && others) {
+        // A hit stands where the window shows the item: lines at their point drawn in the pick
+        // window nearest to the pixel's centre (LinePoint). Markers, texts, bitmaps and images,
+        // drawn in window space about a model point (whether a section removes them, their own
+        // drawing, which found them, decides), stand at that point, else where their drawing comes
+        // nearest; drawn on top of the model, no face hides them.
+        if ((kinds & CDsGeometry::eDpLines) && LinePoint(item, clip, point, hidden)) {
+            kind = CDsPickHit::eKindEdge;
+        } else if (kinds & 0x71) {
+            bool drawn = false;
+            {
+                const CDsPickModelTransformScope scope(*m_view, GetTopTransform());
+                drawn = item.geometry->Draw(*m_view, static_cast<CDsGeometry::eDrawPrimitives>(kinds), item.id, -1,
+                                            &m_refresh) != 0;
+            }
+            if (drawn) {
+                kind = CDsPickHit::eKindOther;
+                if (AnchorPoint(item, point))
+                    hidden = !onTop && HiddenFromViewer(point);
+                else if (!FeedbackPoint(item, kinds & 0x71, clip, point, hidden))
+                    kind = CDsPickHit::eKindNone;
+                if (onTop) hidden = false;
+            }
+        }
+    }
     Record(item, accepted, kind != CDsPickHit::eKindNone, kind, point, master, state, onTop, hidden,
            onRay ? &normal : nullptr);
 }

@@ -22,13 +22,19 @@
 //   feedback see through faces, though: of those points, the nearest that no face the frame draws
 //   hides; where faces hide all of them the window does not show the item, and the hit is hidden:
 //   it lies 1e11 away, is listed among the candidates and never chosen. An edge hit gets its point
-//   from its polylines (the point nearest to the cursor on screen), else (or where a face hides that
-//   point) from the feedback of its lines; markers, texts, bitmaps and images (drawn in window
-//   space) stand at their model anchor, hidden where a face hides it. The faces that hide are those
+//   from its polylines (the point the window shows nearest to the centre of the cursor's pixel, the
+//   segments cut by the near and far planes), else (where a section cut it away, beside the pick
+//   window, or where a face hides that point) from the feedback of its lines; markers, texts,
+//   bitmaps and images (drawn in window space) stand at their model anchor, and lines in window
+//   pixels where the feedback of their pixels puts them (at the near plane); drawn on top of the
+//   model, no face hides them.
+// - Faces the frame does not draw solid (DsPickFaceSolid: the line modes draw none, the mixed mode
+//   blends the see-through ones) give way to the item's lines: where those show in the pick window
+//   the item's hit is an edge hit on them, and a line is solid. The faces that hide are those
 //   of the scene database as the frame draws them (hidden-line, shaded and
 //   mixed modes): the shown items (in a parallel view only those whose window box comes within the
 //   pick window's half diagonal and a pixel of the pick rectangle) whose face hits would count
-//   opaque (DsPickFaceTransparency), placed by the walk's transform (transform ids included) and cut
+//   solid (DsPickFaceSolid), placed by the walk's transform (transform ids included) and cut
 //   by the clip of their own hits (CDsHidingFaces); an item hidden by its path or its attributes
 //   hides nothing. They are collected only when a hit beside the ray needs them: the walk then
 //   starts again (NeedsHidingFaces, Restart) after a walk of what the frame draws
@@ -77,10 +83,15 @@ class view3d;
 // A face counts as opaque in a single pick from this transparency up (0.75 of 255).
 constexpr double kDsPickOpaqueTransparency = 191.25;
 // The transparency (0 to 255) a single pick counts a face of an item of part `partId` with
-// `attributes` as having in render mode `renderMode`: an item of the temporary part (a negative
-// part id) by its attributes; else 0 in the wireframe and partial hidden-line modes, 255 in the
-// hidden-line and shaded modes, by its attributes in the mixed mode.
+// `attributes` as having in render mode `renderMode`, as the frame draws it: 255 in the shaded
+// mode, which draws every face opaque; else an item of the temporary part (a negative part id) by
+// its attributes; else 0 in the wireframe and partial hidden-line modes (faces are not drawn), 255
+// in the hidden-line mode, by its attributes in the mixed mode.
 int DsPickFaceTransparency(int renderMode, int partId, const CDsAttributes& attributes);
+// Whether such a face is solid, hiding what lies behind it: an item of the temporary part when
+// wholly opaque (255), any other when at least three quarters opaque (kDsPickOpaqueTransparency).
+// A face that is not solid comes after every solid hit, whatever its depth.
+bool DsPickFaceSolid(int renderMode, int partId, const CDsAttributes& attributes);
 
 // One candidate of a single pick.
 struct CDsPickHit {
@@ -236,8 +247,17 @@ private:
     bool HiddenFromViewer(const SPAposition& point);
     // The clip of the item's hits, as the frame clips it.
     SDsPickClip ClipOf(const SItem& item) const;
-    // The point of the geometry's lines nearest to the cursor, in the item's model space.
+    // The point of the geometry's lines that the window shows nearest to the centre of the cursor's
+    // pixel, in root-part coordinates: segments cut by the near and far planes, measured on the
+    // screen, placed back on the segment as the projection places it (in perspective too).
     bool EdgePoint(const SItem& item, SPAposition& point);
+    // Whether the item's lines are drawn in the pick window, and where (root-part coordinates): the
+    // point of EdgePoint where the window shows it, else the nearest point of what the lines draw in
+    // the pick window (FeedbackPoint), `hidden` where faces hide all of it. False where the lines
+    // are not drawn there, or only where a section cut them away.
+    bool LinePoint(const SItem& item, const SDsPickClip& clip, SPAposition& point, bool& hidden);
+    // Whether the item's face hits count solid in the pick's render mode (DsPickFaceSolid).
+    bool FacesSolid(const SItem& item) const;
 
     view3d* m_view;
     const CUiPickEvent* m_event;

@@ -1601,9 +1601,14 @@ protected:
                     std::fabs(py - (y + 0.5)) <= 2.6)
                     return "";
             }
-            text << "answered " << Name(answered) << " at (" << position.x() << ", " << position.y() << ", " << position.z()
-                 << "), not where the ray meets it, (" << rayHit.x() << ", " << rayHit.y() << ", " << rayHit.z() << ")";
-            return text.str();
+            // Where faces are not drawn, the lines of the thing that show in the pick window come
+            // before its faces: a point of it there is judged as any other answer is (below).
+            if (FacesHide()) {
+                text << "answered " << Name(answered) << " at (" << position.x() << ", " << position.y() << ", "
+                     << position.z() << "), not where the ray meets it, (" << rayHit.x() << ", " << rayHit.y() << ", "
+                     << rayHit.z() << ")";
+                return text.str();
+            }
         }
         // Another thing: fair where its position lies on it, in the pick window, shown, and (where the
         // ray meets a surface) in front of that surface's plane.
