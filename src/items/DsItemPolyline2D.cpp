@@ -233,8 +233,17 @@ bool CDsItemPolyline2D::PickSegments(view3d& view, pick_manager* manager, bool& 
 
 bool CDsItemPolyline2D::Pick(view3d* view)
 {
+    if (!view) return false;
+    // A measuring view outside a pick (a region pick asks what lies wholly inside its rectangle)
+    // takes the pixels the polyline draws; the measure has no depth, so fitting the clipping planes
+    // is not changed by it.
+    if (dynamic_cast<CDsViewExtrema*>(view) && view->get_pick_mode() == 0) {
+        if (!IsDrawable()) return false;
+        DrawGdi(*view);
+        return true;
+    }
     bool taken = false;
-    return view && PickSegments(*view, nullptr, taken);
+    return PickSegments(*view, nullptr, taken);
 }
 
 bool CDsItemPolyline2D::Pick(pick_manager* manager)

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 using vyrtest::Host;
@@ -127,6 +128,15 @@ TEST_F(PicksInEveryModeGLTest, LeavesDrawnOnTopAndInWindowPixelsAreAnswered)
                 EXPECT_LE(std::max(std::abs(px - c.x), std::abs(py - c.y)), c.figure == figures[0].get() ? 3 : 2);
             }
     EXPECT_EQ(host_->BodyOf(host_->Pick(100, 100).GetObjectPath()), block);
+    // A region pick takes a pixel line wholly inside its rectangle, not one it cuts.
+    for (int k = 1; k <= 2; ++k) {
+        const CVyrObjectPath path = Host::PathOf(*figures[static_cast<size_t>(k)]);
+        const int row = cases[k].y;
+        const auto around = host_->Region(30, row - 6, 170, row + 6, &figures_);
+        EXPECT_NE(std::find(around.begin(), around.end(), path), around.end()) << "line " << k;
+        const auto cutting = host_->Region(60, row - 6, 170, row + 6, &figures_);
+        EXPECT_EQ(std::find(cutting.begin(), cutting.end(), path), cutting.end()) << "line " << k;
+    }
     for (const auto& figure : figures) figure->Remove(&host_->View());
 }
 
