@@ -548,6 +548,10 @@ TEST_F(MeshPainterGLTest, WhileOpenGLTakesFeedbackTheMeshGoesFromClientArraysInT
     meshes.push_back(GridMesh(3, 2, false));
     meshes.push_back(PolygonMesh({tri, tri, tri, quad, quad, tri, pentagon}, {-1, 1, -1, -1, 1, 1, -1}));
     meshes.push_back(PolygonMesh({tri, tri, quad, quad, pentagon, tri}, {-2, -2, -2, -2, -2, -2}));
+    // A strip of three distinct quads up y: each one after the first adds its corners 3 and 2.
+    std::vector<std::vector<std::pair<double, double>>> stripQuads;
+    for (int k = 0; k < 3; ++k) stripQuads.push_back({{0, k}, {1, k}, {1, k + 1}, {0, k + 1}});
+    meshes.push_back(PolygonMesh(stripQuads, {-1, 1, 1}));
     CDsGlMeshPainter painter;
     for (size_t i = 0; i < meshes.size(); ++i) {
         SCOPED_TRACE(i);
