@@ -40,8 +40,7 @@ constexpr double kSmallestContainer = 5.0;
 
 int DsPickFaceTransparency(int renderMode, int partId, const CDsAttributes& attributes)
 {
-    // The shaded mode draws every face opaque, a figure's too.
-    if (renderMode == eRenderShade) return 255;
+    // The temporary part (figures) is drawn blended by its own transparency in every mode.
     if (partId < 0) return attributes.GetTransparency();
     switch (renderMode) {
     case eRenderWireframe: return 0;

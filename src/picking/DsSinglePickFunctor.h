@@ -83,10 +83,10 @@ class view3d;
 // A face counts as opaque in a single pick from this transparency up (0.75 of 255).
 constexpr double kDsPickOpaqueTransparency = 191.25;
 // The transparency (0 to 255) a single pick counts a face of an item of part `partId` with
-// `attributes` as having in render mode `renderMode`, as the frame draws it: 255 in the shaded
-// mode, which draws every face opaque; else an item of the temporary part (a negative part id) by
-// its attributes; else 0 in the wireframe and partial hidden-line modes (faces are not drawn), 255
-// in the hidden-line mode, by its attributes in the mixed mode.
+// `attributes` as having in render mode `renderMode`, as the frame draws it: an item of the
+// temporary part (a negative part id, drawn blended in every mode) by its attributes; else 0 in the
+// wireframe and partial hidden-line modes (faces are not drawn), 255 in the hidden-line and shaded
+// modes (the shaded mode draws every face of the model opaque), by its attributes in the mixed mode.
 int DsPickFaceTransparency(int renderMode, int partId, const CDsAttributes& attributes);
 // Whether such a face is solid, hiding what lies behind it: an item of the temporary part when
 // wholly opaque (255), any other when at least three quarters opaque (kDsPickOpaqueTransparency).
