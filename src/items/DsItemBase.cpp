@@ -184,9 +184,22 @@ bool CDsItemBase::GetBoundBox2D(SDsBox2D&)
 
 void CDsItemBase::SetAttributes(CDsUidPath&, const CDsAttributesIndex&, bool) {}
 
+bool DsSameLineAttributes(const CDsLineAttribStorage& a, const CDsLineAttribStorage& b)
+{
+    return a.GetColor() == b.GetColor() && a.GetInheritColorState() == b.GetInheritColorState() &&
+           a.GetStyle() == b.GetStyle() && a.GetWidth() == b.GetWidth() && a.GetVisibility() == b.GetVisibility() &&
+           a.GetTransparencyByte() == b.GetTransparencyByte() && a.GetFlags() == b.GetFlags() &&
+           a.GetHideLevel().GetData() == b.GetHideLevel().GetData();
+}
+
 void CDsItemBase::SetAttributes(const CDsLineAttribStorage& attributes, bool)
 {
-    if (&attributes != m_attributes) m_attributes->CopyObject(attributes);
+    if (&attributes == m_attributes) return;
+    const CDsLineAttribStorage before(*m_attributes);
+    m_attributes->CopyObject(attributes);
+    // As SetAttribute: the scene database sees neither an item's own colour nor its hide level,
+    // so the context must learn that the frame draws something else.
+    if (!DsSameLineAttributes(before, *m_attributes)) NoteContentChanged();
 }
 
 void CDsItemBase::GetAttribute(CDsAttribute& attribute)

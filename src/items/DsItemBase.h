@@ -135,6 +135,10 @@ enum EDsBaseItemFlags : int {
     eDsBaseItemHostFlag = 1
 };
 
+// Whether two line attributes draw alike: colour (and whether it is inherited), style, width,
+// visibility, transparency, flags and hide level.
+AFX_EXT_API bool DsSameLineAttributes(const CDsLineAttribStorage& a, const CDsLineAttribStorage& b);
+
 // The display item base.
 class AFX_EXT_CLASS CDsItemBase {
 public:

@@ -331,8 +331,10 @@ void CDsItemsCopy::DrawGl(view3d&) {}
 
 void CDsItemsCopy::SetAttributes(const CDsLineAttribStorage& attributes, bool)
 {
+    const CDsLineAttribStorage before(*GetAttributes());
     *GetAttributes() = attributes;
     UpdateMaterialState();
+    if (!DsSameLineAttributes(before, *GetAttributes())) NoteContentChanged();
 }
 
 void CDsItemsCopy::GetAttribute(CDsAttribute& attribute)

@@ -195,9 +195,12 @@ void CDsItemsFace::ClearBodySectionState()
 
 void CDsItemsFace::SetAttributes(const CDsLineAttribStorage& attributes, bool recurse)
 {
+    const unsigned int hideLevel = GetAttributes()->GetHideLevel().GetData();
     CDsItemsGroup::SetAttributes(attributes, recurse);
     if (m_silhouette) m_silhouette->SetAttributes(attributes, true);
     if (GetAttributes()->IsHidden()) ClearBodySectionState();
+    // Hidden or shown so, as by SetAttribute: its edges show while a face beside them does.
+    if (GetAttributes()->GetHideLevel().GetData() != hideLevel) UpdateEdgeVisibility(eVisibilityLevel2, true);
 }
 
 void CDsItemsFace::SetAttribute(const CDsAttribute& attribute, bool on, bool recurse)

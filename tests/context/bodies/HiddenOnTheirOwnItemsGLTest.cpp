@@ -8,6 +8,7 @@
 #include "DsItemSilhouette.h"
 #include "DsItemsBody.h"
 #include "DsItemsFace.h"
+#include "DsLineAttribStorage.h"
 #include "GmPosition.h"
 #include "HostFixture.h"
 
@@ -32,10 +33,18 @@ protected:
         host_->Look(ViewSetup().Eye(SPAposition(0, 0, 100)).Field(kHostSize, kHostSize).Clip(1, 300));
     }
     CDsItemsBody* Group(BODY* body) { return host_->Context().FindDsBody(body); }
-    // Blanks `item` on its own item, or shows it again.
-    static void Blank(CDsItemBase* item, bool blank)
+    // Blanks `item` on its own item, or shows it again: through its hide level, or (`byStorage`) a
+    // copy of its attributes with the level changed, given back whole.
+    static void Blank(CDsItemBase* item, bool blank, bool byStorage = false)
     {
-        item->SetAttribute(CDsHideLevel(blank ? eDsHideLevelBlank : eDsHideLevelShown), true, true);
+        const CDsHideLevel level(blank ? eDsHideLevelBlank : eDsHideLevelShown);
+        if (!byStorage) {
+            item->SetAttribute(level, true, true);
+            return;
+        }
+        CDsLineAttribStorage storage(*item->GetAttributes());
+        storage.SetAttribute(level, true);
+        item->SetAttributes(storage, true);
     }
     // Refreshes; the picture must be what a whole frame draws, and it is answered.
     Picture Refreshed()
@@ -65,16 +74,17 @@ TEST_F(HiddenOnTheirOwnItemsGLTest, AFaceHiddenOnItsOwnItemIsGoneFromTheNextRefr
         if (face->GetBox(low, high, false) && low.z() > 9.9) top = face;
     }
     ASSERT_NE(top, nullptr);
-    for (const ERenderMode mode : {eRenderShade, eRenderHiddenLines}) {
-        SCOPED_TRACE(mode);
+    for (const ERenderMode mode : {eRenderShade, eRenderHiddenLines})
+    for (const bool byStorage : {false, true}) {
+        SCOPED_TRACE(testing::Message() << "mode " << mode << ", by storage " << byStorage);
         host_->View().SetRenderMode(mode);
         const Picture before = host_->WholeFrame();
         // Picked before the refresh and after it.
-        Blank(top, true);
+        Blank(top, true, byStorage);
         EXPECT_EQ(host_->PickAt(SPAposition(0, 0, 10)).GetObjectPath(), host_->PathOf(plate));
         EXPECT_GT(vyrtest::DifferingPixels(Refreshed(), before), 0);
         EXPECT_EQ(host_->PickAt(SPAposition(0, 0, 10)).GetObjectPath(), host_->PathOf(plate));
-        Blank(top, false);
+        Blank(top, false, byStorage);
         EXPECT_EQ(host_->PickAt(SPAposition(0, 0, 10)).GetObjectPath(), host_->PathOf(block));
         EXPECT_TRUE(SamePicture(Refreshed(), before));
         const CDsPickedItem again = host_->PickAt(SPAposition(0, 0, 10));
