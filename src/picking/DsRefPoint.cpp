@@ -451,6 +451,29 @@ CGmPosition* CDsRefPoint::LookForClosePosition(int count, const CGmPosition* pos
     for (int i = 0; i < count; ++i)
         if (!computer->ProjectPositionOnView(positions[i], view, screen[2 * i], screen[2 * i + 1], &height, true))
             return nullptr;
+    // A fraction `u` of segment i's picture is a fraction of the segment in the model only in a
+    // parallel view: in perspective the nearer end's part of the picture is the larger. The
+    // projection's homogeneous w of each point (the same projection as above) converts one into
+    // the other.
+    std::unique_ptr<double[]> w(new double[static_cast<size_t>(count)]);
+    if (const view_matrix* projection = computer->PrepareProjection(view, true)) {
+        const view_matrix& m = *projection;
+        for (int i = 0; i < count; ++i) {
+            const CGmPosition& p = positions[i];
+            w[i] = p.x() * m[0][3] + p.y() * m[1][3] + p.z() * m[2][3] + m[3][3];
+        }
+    } else {
+        std::fill(w.get(), w.get() + count, 1.0);
+    }
+    const auto modelAt = [&](int i, double u) {
+        const SPAposition& a = positions[i - 1];
+        const SPAposition& b = positions[i];
+        const double wa = w[i - 1], wb = w[i];
+        const double denominator = (1.0 - u) * wb + u * wa;
+        double s = u;
+        if (wa != wb && denominator != 0.0 && std::isfinite(denominator)) s = u * wa / denominator;
+        return CGmPosition(a + std::min(std::max(s, 0.0), 1.0) * (b - a));
+    };
     const double cx = event.x(), cy = event.y();
     int best = -1;
     double bestDistance = 0.0, bestT = 0.0, bestLen2 = 1.0;
@@ -473,7 +496,7 @@ CGmPosition* CDsRefPoint::LookForClosePosition(int count, const CGmPosition* pos
                 for (const int side : {1, -1}) {
                     const double u = from + side * k * kAcceptStep / length;
                     if ((k == 0 && side < 0) || u < 0.0 || u > 1.0) continue;
-                    if ((*accept)(CGmPosition(positions[i - 1] + u * (positions[i] - positions[i - 1])))) {
+                    if ((*accept)(modelAt(i, u))) {
                         at = u;
                         break;
                     }
@@ -493,9 +516,7 @@ CGmPosition* CDsRefPoint::LookForClosePosition(int count, const CGmPosition* pos
     if (best < 0) return nullptr;
     if (segment) *segment = best;
     if (CDsPickInfoStorage* info = PickInfoOf(view)) info->SetPickedPrimitiveIndex(best);
-    const SPAposition& a = positions[best - 1];
-    const SPAposition& b = positions[best];
-    return new CGmPosition(a + (bestT / bestLen2) * (b - a));
+    return new CGmPosition(modelAt(best, bestT / bestLen2));
 }
 
 CGmPosition* CDsRefPoint::PickEdgePosition(const CUiPickEvent& event, bool markVertex, const TPointTest* accept)

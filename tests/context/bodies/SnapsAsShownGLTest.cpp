@@ -255,3 +255,25 @@ TEST_F(SnapsAsShownGLTest, ACornerASteppedSectionRemovedIsNotOffered)
     }
     Context().GetScene()->SetComplexSection(nullptr);
 }
+
+// In perspective the nearest point of an edge is the one the window shows under the cursor: a
+// fraction of the edge's picture is not the same fraction of the edge in the model.
+TEST_F(SnapsAsShownGLTest, TheNearestPointInPerspectiveLiesUnderTheCursor)
+{
+    host_ = std::make_unique<vyrtest::Host>(800, 600);
+    host_->Look(ViewSetup().Eye(SPAposition(10, -90, 100)).Target(SPAposition(-25, 0, 25)).Up(SPAvector(0, 0, 1))
+                    .Field(120, 90).Clip(1, 500).Perspective(true));
+    host_->ShowBlock(SPAposition(-60, -40, 0), SPAposition(20, 40, 40));
+    host_->Refresh();
+    for (double x = -55; x <= 15; x += 5) {
+        const SPAposition on(x, -40, 40);
+        int px = 0, py = 0;
+        ASSERT_TRUE(host_->PixelOf(on, px, py));
+        ASSERT_TRUE(host_->Snap(px, py, kNearest)) << "at x = " << x;
+        const SPAposition offered(CDsRefPoint::sLastPosition);
+        float ox = 0, oy = 0;
+        ASSERT_TRUE(host_->View().world_to_drawable(offered, ox, oy));
+        EXPECT_LE(std::hypot(ox - (px + 0.5), oy - (py + 0.5)), 1.5) << "at x = " << x;
+        EXPECT_TRUE(Near(offered, SPAposition(offered.x(), -40, 40), 1e-3)) << "at x = " << x;
+    }
+}
