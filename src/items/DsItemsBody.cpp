@@ -874,13 +874,25 @@ CDsRefPoint* CDsItemsBody::PickApexRefPoint(CUiPickEvent& event, const CDsTypeMa
     FACE* face = ShownFaceUnderCursor(event, after);
     // The apex pick ends the pick session: its filter and its cached selection go with it.
     CDsGlContext::StEndPickSession();
-    if (!face) return nullptr;
-    std::unique_ptr<CDsRefPoint> apex(processor->PickApexPoint(face, this, CUiPickEvent(event)));
-    if (!apex) return nullptr;
     // Only where the window shows it: on the cone as drawn, and shown there.
-    const SPAposition at = SPAposition(CDsRefPoint::sLastPosition) * after;
-    if (!FaceReaches(apex->GetReferenceEntity(), at, after, view) || !DsIsPointShown(context, view, at)) return nullptr;
-    return apex.release();
+    const auto shown = [&](const CDsRefPoint* apex) {
+        const SPAposition at = SPAposition(CDsRefPoint::sLastPosition) * after;
+        return apex && FaceReaches(apex->GetReferenceEntity(), at, after, view) && DsIsPointShown(context, view, at);
+    };
+    if (face) {
+        std::unique_ptr<CDsRefPoint> apex(processor->PickApexPoint(face, this, CUiPickEvent(event)));
+        if (shown(apex.get())) return apex.release();
+    }
+    // The apex in the pick window, as an edge's end is offered: on the apex's own pixel and next to
+    // it the ray through the cursor often passes by the cone's thin tip and meets no face.
+    for (int i = 0; i < FacesCount(); ++i) {
+        CDsItemsFace* item = GetFaceItem(i);
+        if (!item || item->IsHidden() || !is_conical_face(item->GetEntity())) continue;
+        std::unique_ptr<CDsRefPoint> apex(processor->PickApexPoint(item->GetEntity(), CUiPickEvent(event)));
+        if (apex && CDsRefPoint::StIsPicked(event, CDsRefPoint::sLastPosition) && shown(apex.get()))
+            return apex.release();
+    }
+    return nullptr;
 }
 
 namespace {

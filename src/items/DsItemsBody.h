@@ -39,9 +39,11 @@
 //   take part, as it has no single plane.
 // - The reference-point pick of a body with a conical face (that is not a cylinder) first asks for
 //   a cone's apex (PickApexRefPoint): only when the mask admits the apex's kind (256, the start
-//   kind) and the face the window shows under the cursor (ShownFaceUnderCursor) is a face of this
-//   body. Without that test a cone anywhere in the scene would answer its apex for every pick, and
-//   a mask without 256 would get a kind it did not ask for. The apex is offered only where the
+//   kind) and either the face the window shows under the cursor (ShownFaceUnderCursor) is a face
+//   of this body or the apex lies in the pick window, as an edge's end does (at the apex's own
+//   pixel the ray through the cursor often passes by the cone's thin tip). Without that test a
+//   cone anywhere in the scene would answer its apex for every pick, and a mask without 256
+//   would get a kind it did not ask for. The apex is offered only where the
 //   window shows it: the cone's face as drawn reaches it (a frustum's apex in the air is no
 //   point of the picture), and it shows (DsIsPointShown: inside the window, not cut away, not
 //   hidden, by the cone's own base either). The apex pick ends the pick session
@@ -292,7 +294,8 @@ public:
     bool FaceReaches(ENTITY* face, const SPAposition& point, const SPAtransf& after, view3d* view);
 
 private:
-    // The apex of the conical face under the event (see the header comment), null when none.
+    // The apex of the conical face under the event, or of one in the pick window (see the header
+    // comment), null when none.
     CDsRefPoint* PickApexRefPoint(CUiPickEvent& event, const CDsTypeMask& types);
 
     static constexpr uint32_t kSectionMask = 0x3;

@@ -277,3 +277,30 @@ TEST_F(SnapsAsShownGLTest, TheNearestPointInPerspectiveLiesUnderTheCursor)
         EXPECT_TRUE(Near(offered, SPAposition(offered.x(), -40, 40), 1e-3)) << "at x = " << x;
     }
 }
+
+// A cone's apex seen obliquely is offered with the cursor on the apex's own pixel and on every
+// pixel around it.
+TEST_F(SnapsAsShownGLTest, AConesApexIsOfferedAtItsOwnPixel)
+{
+    host_->Show(make_cone(SPAposition(0, 0, -10), SPAvector(0, 0, 1), 12, 0, 20));
+    const SPAposition apex(0, 0, 10);
+    for (const SPAposition& eye : {SPAposition(60, -80, 90), SPAposition(-70, -40, 60), SPAposition(30, 90, 40)}) {
+        host_->Look(ViewSetup().Eye(eye).Target(SPAposition(0, 0, 0)).Up(SPAvector(0, 0, 1))
+                        .Field(kHostSize, kHostSize).Clip(1, 300));
+        host_->Refresh();
+        int ax = 0, ay = 0;
+        ASSERT_TRUE(host_->PixelOf(apex, ax, ay));
+        int offered = 0, tried = 0;
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx) {
+                ++tried;
+                if (host_->Snap(ax + dx, ay + dy, kEnds) && Near(SPAposition(CDsRefPoint::sLastPosition), apex)) ++offered;
+            }
+        EXPECT_EQ(offered, tried) << "seen from (" << eye.x() << ", " << eye.y() << ", " << eye.z() << ")";
+    }
+    // From below, its own pixel lies on the base, which hides it.
+    host_->Look(ViewSetup().Eye(SPAposition(20, -30, -100)).Target(SPAposition(0, 0, 0)).Up(SPAvector(0, 1, 0))
+                    .Field(kHostSize, kHostSize).Clip(1, 300));
+    host_->Refresh();
+    EXPECT_FALSE(Near(SnapAt(apex, kEnds), apex));
+}
