@@ -30,17 +30,20 @@ void DsAddHidingFaces(const SDsDrawnItem& item, int renderMode, CDsHidingFaces& 
 {
     if (item.hidden || !item.geometry || !item.path) return;
     if (renderMode != eRenderHiddenLines && renderMode != eRenderShade && renderMode != eRenderMixed) return;
+    // The walk draws the item's faces in its own look: blended by its transparency in the mixed
+    // mode (a figure's in every mode), opaque in the others.
+    const bool solid = DsPickFaceSolid(renderMode, item.path->GetRootPartId(), item.attributes);
     if (auto* shown = dynamic_cast<CDsEntityGeometry*>(item.geometry)) {
-        // A body's faces hide as its face items are drawn.
+        // A body's face items are drawn in that look too (a face item's own transparency does
+        // not reach the picture): every shown face hides, as in the hidden-line mode.
         CDsItemsBody* body = nullptr;
         SPAtransf after;
-        if (shown->GetShownBody(body, after) && body)
-            faces.AddBody(body, after * item.transform.Convert2SPA(), renderMode, item.clip);
+        if (solid && shown->GetShownBody(body, after) && body)
+            faces.AddBody(body, after * item.transform.Convert2SPA(), eRenderHiddenLines, item.clip);
         return;
     }
     if (!(item.geometry->GetDrawPrimitives(item.id) & CDsGeometry::eDpFaces)) return;
-    if (DsPickFaceSolid(renderMode, item.path->GetRootPartId(), item.attributes))
-        faces.Add(item.geometry, item.id, item.transform, item.clip);
+    if (solid) faces.Add(item.geometry, item.id, item.transform, item.clip);
 }
 
 CDsDrawnItemsFunctor::CDsDrawnItemsFunctor(const CDsGlScene* sections, TVisit visit)

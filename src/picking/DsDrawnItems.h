@@ -18,11 +18,11 @@
 // - Near a rectangle (SetNear, a parallel view's pick): an item whose window box misses the
 //   rectangle is left out, children and all, as nothing it draws can cover a point there.
 // - The faces that hide (DsAddHidingFaces): those of an item that is not hidden, in the
-//   hidden-line, shaded and mixed render modes. A geometry that draws a body the context shows
-//   (CDsEntityGeometry) hides with the body's face items as they are drawn (every shown face in
-//   the hidden-line mode, those at least three quarters opaque in the others), placed by the
-//   walk's transform; any other item's faces hide where a face hit on them would count as solid
-//   (DsPickFaceSolid).
+//   hidden-line, shaded and mixed render modes, where a face hit on the item would count as solid
+//   (DsPickFaceSolid: the walk draws its faces in the item's look, blended by its transparency in
+//   the mixed mode, and a figure's in every mode). A geometry that draws a body the context shows
+//   (CDsEntityGeometry) hides then with every shown face item of the body, placed by the walk's
+//   transform: its face items are drawn in the item's look, their own transparency aside.
 #pragma once
 
 #include <afx.h>

@@ -194,11 +194,19 @@ TEST_F(PickBodySurfacesTest, FromAboveACornerSnapTakesTheVisibleCornerInTheModes
         view_->SetRenderMode(mode);
         EXPECT_TRUE(Near(SnapAt(top, kEdgeKinds), bottom)) << "render mode " << mode;
     }
-    // Faces drawn half transparent hide nothing.
+    // The shaded frame draws every face opaque, whatever the face items' own transparency: they
+    // still hide.
     view_->SetRenderMode(eRenderShade);
     CDsItemsBody* body = context_.FindDsBody(bodies_[0]);
     ASSERT_NE(body, nullptr);
     for (int i = 0; i < body->FacesCount(); ++i) body->GetFaceItem(i)->SetTransparency(0.5f);
+    EXPECT_TRUE(Near(SnapAt(top, kEdgeKinds), top));
+    // Faces the mixed frame draws half transparent (the body's look) hide nothing.
+    view_->SetRenderMode(eRenderMixed);
+    CDsAttributes glassy;
+    glassy.SetTransparency(static_cast<unsigned char>(127));
+    ASSERT_TRUE(CDsPartStorage::instance()->UpdateAttributes(CVyrObjectId(PeerPart(), 1), glassy, nullptr));
+    Refresh();
     EXPECT_TRUE(Near(SnapAt(top, kEdgeKinds), bottom));
 }
 

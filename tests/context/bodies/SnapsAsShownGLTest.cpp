@@ -5,7 +5,9 @@
 #include "DsFigure.h"
 #include "DsFigureGenerator.h"
 #include "DsGlContext.h"
+#include "DsAttributes.h"
 #include "DsGlScene.h"
+#include "DsPartStorage.h"
 #include "DsRefPoint.h"
 #include "HostFixture.h"
 #include "VyrStlData.h"
@@ -302,5 +304,49 @@ TEST_F(SnapsAsShownGLTest, AConesApexIsOfferedAtItsOwnPixel)
     host_->Look(ViewSetup().Eye(SPAposition(20, -30, -100)).Target(SPAposition(0, 0, 0)).Up(SPAvector(0, 1, 0))
                     .Field(kHostSize, kHostSize).Clip(1, 300));
     host_->Refresh();
+    EXPECT_FALSE(Near(SnapAt(apex, kEnds), apex));
+}
+
+// A block inside a see-through ball: the window shows it through the ball in the mixed mode while
+// the ball is less than three quarters opaque, and the snaps offer its corner and edge there; the
+// modes that draw the ball opaque (hidden lines, shaded) or a ball opaque enough hide them, the
+// line modes never.
+TEST_F(SnapsAsShownGLTest, ABodySeenThroughASeeThroughBallOffersItsPoints)
+{
+    host_->ShowBlock(SPAposition(-10, -8, -6), SPAposition(10, 8, 6));
+    host_->Show(make_cone(SPAposition(18, 0, -5), SPAvector(0, 0, 1), 3, 0, 10));
+    BODY* ball = host_->Show(make_sphere(SPAposition(0, 0, 0), 30));
+    const SPAposition corner(10, 8, 6), edge(0, 8, 6), apex(18, 0, 5);
+    const auto seeThrough = [&](unsigned char transparency) {
+        CDsAttributes look;
+        look.SetTransparency(transparency);
+        const int id = host_->IdOf(ball);
+        ASSERT_TRUE(CDsPartStorage::instance()->UpdateAttributes(
+            CVyrObjectId(Context().GetScene()->GetDbScene().GetPeerPartId(), id), look, nullptr));
+        host_->Refresh();
+    };
+    for (const unsigned char transparency : {90, 191}) {
+        seeThrough(transparency);
+        host_->View().SetRenderMode(eRenderMixed);
+        EXPECT_TRUE(Near(SnapAt(corner, kEnds), corner)) << "transparency " << int(transparency);
+        EXPECT_TRUE(Near(SnapAt(edge, kNearest), edge, 1.0)) << "transparency " << int(transparency);
+        EXPECT_TRUE(Near(SnapAt(apex + SPAvector(1, 0, -3), kEnds), apex)) << "transparency " << int(transparency);
+        // The line modes show the corner, and the one below it on the same pixel.
+        for (ERenderMode mode : {eRenderWireframe, eRenderPartialHiddenLines}) {
+            host_->View().SetRenderMode(mode);
+            const SPAposition snapped = SnapAt(corner, kEnds);
+            EXPECT_TRUE(Near(snapped, corner) || Near(snapped, SPAposition(10, 8, -6))) << "render mode " << mode;
+        }
+        for (ERenderMode mode : {eRenderHiddenLines, eRenderShade}) {
+            host_->View().SetRenderMode(mode);
+            EXPECT_FALSE(Near(SnapAt(corner, kEnds), corner)) << "render mode " << mode;
+            EXPECT_FALSE(Near(SnapAt(edge, kNearest), edge, 1.0)) << "render mode " << mode;
+            EXPECT_FALSE(Near(SnapAt(apex, kEnds), apex)) << "render mode " << mode;
+        }
+    }
+    seeThrough(192);
+    host_->View().SetRenderMode(eRenderMixed);
+    EXPECT_FALSE(Near(SnapAt(corner, kEnds), corner));
+    EXPECT_FALSE(Near(SnapAt(edge, kNearest), edge, 1.0));
     EXPECT_FALSE(Near(SnapAt(apex, kEnds), apex));
 }
