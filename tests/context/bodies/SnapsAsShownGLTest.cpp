@@ -350,3 +350,30 @@ TEST_F(SnapsAsShownGLTest, ABodySeenThroughASeeThroughBallOffersItsPoints)
     EXPECT_FALSE(Near(SnapAt(edge, kNearest), edge, 1.0));
     EXPECT_FALSE(Near(SnapAt(apex, kEnds), apex));
 }
+
+// The centre of a circular edge of a body moved by a transform id is offered where the frame draws
+// it, with the cursor on the centre or, asking for centres alone, on the circle; not where the
+// body was.
+TEST_F(SnapsAsShownGLTest, TheCentreOfACircleOfAMovedBodyIsWhereTheFrameDrawsIt)
+{
+    BODY* cylinder = host_->Show(make_cylinder(SPAposition(0, 0, 0), SPAvector(0, 0, 1), 8, 10));
+    host_->Refresh();
+    const SPAposition centre(0, 0, 10), rim(8, 0, 10);
+    ASSERT_TRUE(Near(SnapAt(centre, kEnds), centre));
+    ASSERT_EQ(CDsRefPoint::sPickType, 259);
+    const SPAvector by(-30, 20, 5);
+    MoveById(cylinder, by);
+    // Shaded, the top circle's centre; in wireframe the bottom one's on the same pixel shows too.
+    const SPAposition below = SPAposition(0, 0, 0) + by;
+    for (ERenderMode mode : {eRenderShade, eRenderWireframe}) {
+        host_->View().SetRenderMode(mode);
+        const auto expected = [&](const SPAposition& p) {
+            return Near(p, centre + by) || (mode == eRenderWireframe && Near(p, below));
+        };
+        EXPECT_TRUE(expected(SnapAt(centre + by, kEnds))) << "render mode " << mode;
+        EXPECT_EQ(CDsRefPoint::sPickType, 259) << "render mode " << mode;
+        EXPECT_TRUE(expected(SnapAt(rim + by, {259}))) << "render mode " << mode;
+        EXPECT_TRUE(Near(SnapAt(centre, kEnds), kNone)) << "render mode " << mode;
+        EXPECT_TRUE(Near(SnapAt(rim, {259}), kNone)) << "render mode " << mode;
+    }
+}
