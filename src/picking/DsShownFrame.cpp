@@ -67,21 +67,18 @@ CDsShownFrame::CDsShownFrame(CDsGlContext* context, view3d* view) : m_context(co
     DsDrawnItemsWalk(CDsPartStorage::instance(), &database, functor);
 
     if (!m_facesHide) return;
-    // The bodies and copies the database files nowhere hide as the context shows them: in the
-    // shaded mode everything is drawn opaque, so every shown face hides, as in the hidden-line
-    // mode; in the mixed mode a face by its own transparency.
-    const int bodyMode = m_renderMode == eRenderMixed ? eRenderMixed : eRenderHiddenLines;
+    // The bodies and copies the database files nowhere hide as the context shows them.
     const SPAtransf identity;
     CDsItemsGroup* bodies = scene->GetRootGroup(CDsGlScene::eRootBodies);
     for (int i = 0; bodies && i < bodies->Count(); ++i) {
         auto* body = dynamic_cast<CDsItemsBody*>(bodies->Get(i));
-        if (body && !m_places.count(body->GetEntity())) m_hiding.AddBody(body, identity, bodyMode, m_sectionClip);
+        if (body && !m_places.count(body->GetEntity())) m_hiding.AddBody(body, identity, m_renderMode, m_sectionClip);
     }
     CDsItemsGroup* copies = scene->GetRootGroup(CDsGlScene::eRootCopies);
     for (int i = 0; copies && i < copies->Count(); ++i) {
         auto* copy = dynamic_cast<CDsItemsCopy*>(copies->Get(i));
         if (!copy || copy->IsHidden() || copy->GetCopyMode() != 0 || m_places.count(copy->GetEntity())) continue;
-        m_hiding.AddBody(dynamic_cast<CDsItemsBody*>(copy->GetBody()), copy->GetTransformation(), bodyMode,
+        m_hiding.AddBody(dynamic_cast<CDsItemsBody*>(copy->GetBody()), copy->GetTransformation(), m_renderMode,
                          m_sectionClip);
     }
 }

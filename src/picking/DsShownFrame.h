@@ -13,9 +13,8 @@
 // Choices where the behaviour was open, or where a plain reading would hurt:
 // - A body or copy the scene database files nowhere (a context used without a host that files
 //   what it shows) is answered as the context shows it: at its own place, cut by the section
-//   plane, its faces hiding as its face items are drawn (every shown one in the hidden-line and
-//   shaded modes, in the mixed mode those at least three quarters opaque). One the database files
-//   only where it hides it by its path has no place: it shows nowhere.
+//   plane, its faces hiding as its face items are drawn. One the database files only where it
+//   hides it by its path has no place: it shows nowhere.
 // - The scene database tells which body a geometry draws through CDsEntityGeometry
 //   (DsDrawnItems.h); a geometry without it is a figure or other item: it has no places.
 // - A snap makes one frame for its whole search (CDsShownFrameScope): the walk runs once, however
