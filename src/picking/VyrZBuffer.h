@@ -5,7 +5,8 @@
 // error terms, the span between them steps its depth per column the same way, so that no pixel
 // costs a division. Rows and columns outside the buffer are never written, and a triangle clipped
 // by the buffer's edges keeps exactly the pixels it would light in a larger buffer. Used by the
-// visible-only pass of region picks (CVisibleOnlyFunctor). Internal to the display core.
+// visible-only pass of region picks (CVisibleOnlyFunctor), which also tests triangles against it
+// without writing them (TestTriangle: the faces that hide nothing). Internal to the display core.
 //
 // Choices where the behaviour was open:
 // - Every row of a triangle adds to its interior count (the span pixels inside the buffer less
@@ -41,7 +42,8 @@ struct SVyrZVertex {
 struct SVyrZFillCounts {
     long spanPixels = 0;      // span pixels inside the buffer
     long interiorPixels = 0;  // span pixels inside the buffer less the span ends inside it
-    long written = 0;         // cells written (the triangle was nearer)
+    long written = 0;         // cells written (the triangle was nearer); none by TestTriangle
+    long nearer = 0;          // cells where the triangle was nearer than the stored depth
 };
 
 // A software depth buffer over payload pointers T.
@@ -92,6 +94,20 @@ public:
     // depth and payload when that depth is smaller than the stored one (equal keeps the old cell).
     SVyrZFillCounts FillTriangle(SVyrZVertex a, SVyrZVertex b, SVyrZVertex c, T payload)
     {
+        return Rasterise<true>(a, b, c, payload);
+    }
+    // Walks the triangle (a, b, c) as FillTriangle does and counts its pixels and the cells it is
+    // nearer than (`nearer`), writing nothing.
+    SVyrZFillCounts TestTriangle(SVyrZVertex a, SVyrZVertex b, SVyrZVertex c)
+    {
+        return Rasterise<false>(a, b, c, nullptr);
+    }
+
+private:
+    // The rows of the triangle (a, b, c): written with `payload` when `Write`, else only counted.
+    template <bool Write>
+    SVyrZFillCounts Rasterise(SVyrZVertex a, SVyrZVertex b, SVyrZVertex c, T payload)
+    {
         SVyrZFillCounts counts;
         if (b.y < a.y) std::swap(a, b);
         if (c.y < a.y) std::swap(a, c);
@@ -105,7 +121,7 @@ public:
                 if (v->x < left->x) left = v;
                 if (v->x > right->x) right = v;
             }
-            FillSpan(a.y, left->x, left->depth, right->x, right->depth, payload, counts);
+            FillSpan<Write>(a.y, left->x, left->depth, right->x, right->depth, payload, counts);
             return counts;
         }
         const int firstRow = std::max(a.y, 0);
@@ -115,7 +131,7 @@ public:
             CEdge upper(a, b, firstRow);
             const int end = std::min(b.y - 1, lastRow);
             for (int row = firstRow; row <= end; ++row) {
-                FillSpan(row, longEdge.x, longEdge.depth, upper.x, upper.depth, payload, counts);
+                FillSpan<Write>(row, longEdge.x, longEdge.depth, upper.x, upper.depth, payload, counts);
                 longEdge.Step();
                 upper.Step();
             }
@@ -125,7 +141,7 @@ public:
             if (lowerStart != firstRow) longEdge = CEdge(a, c, lowerStart);
             CEdge lower(b, c, lowerStart);
             for (int row = lowerStart; row <= lastRow; ++row) {
-                FillSpan(row, longEdge.x, longEdge.depth, lower.x, lower.depth, payload, counts);
+                FillSpan<Write>(row, longEdge.x, longEdge.depth, lower.x, lower.depth, payload, counts);
                 longEdge.Step();
                 lower.Step();
             }
@@ -133,7 +149,6 @@ public:
         return counts;
     }
 
-private:
     // Floor division of a by b > 0.
     static int64_t FloorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
@@ -207,7 +222,9 @@ private:
         CStepper m_depth;
     };
 
-    // Fills row `row` between columns x0 and x1 (either order) with depths d0 and d1.
+    // Fills row `row` between columns x0 and x1 (either order) with depths d0 and d1 (counts only,
+    // without `Write`).
+    template <bool Write>
     void FillSpan(int row, int64_t x0, int64_t d0, int64_t x1, int64_t d1, T payload, SVyrZFillCounts& counts)
     {
         if (row < 0 || row >= m_height) return;
@@ -224,16 +241,36 @@ private:
         if (inside >= 2 && interior > 0) counts.interiorPixels += interior;
         CStepper depth(d0, d1, x1 - x0, first - x0);
         CVyrZBufferData<T>* cell = &m_cells[static_cast<size_t>(row) * static_cast<size_t>(m_width) + static_cast<size_t>(first)];
-        for (int64_t column = first; column <= last; ++column, ++cell) {
-            const int64_t clamped = std::max<int64_t>(INT_MIN, std::min<int64_t>(INT_MAX - 1, depth.value));
-            const int value = static_cast<int>(clamped);
-            if (value < cell->depth) {
-                cell->depth = value;
-                cell->payload = payload;
-                ++counts.written;
+        long nearer = 0;
+        if (std::min(d0, d1) >= INT_MIN && std::max(d0, d1) <= INT_MAX - 1) {
+            // Every depth between two that fit fits: no clamp per pixel.
+            for (int64_t column = first; column <= last; ++column, ++cell) {
+                const int value = static_cast<int>(depth.value);
+                if (value < cell->depth) {
+                    ++nearer;
+                    if (Write) {
+                        cell->depth = value;
+                        cell->payload = payload;
+                    }
+                }
+                depth.Step();
             }
-            depth.Step();
+        } else {
+            for (int64_t column = first; column <= last; ++column, ++cell) {
+                const int64_t clamped = std::max<int64_t>(INT_MIN, std::min<int64_t>(INT_MAX - 1, depth.value));
+                const int value = static_cast<int>(clamped);
+                if (value < cell->depth) {
+                    ++nearer;
+                    if (Write) {
+                        cell->depth = value;
+                        cell->payload = payload;
+                    }
+                }
+                depth.Step();
+            }
         }
+        counts.nearer += nearer;
+        if (Write) counts.written += nearer;
     }
 
     int m_width;

@@ -1,5 +1,6 @@
 // The software z-buffer of the visible-only pass: triangle filling (clipping at the buffer's rows
-// and columns, depth order, the three counts) and the 5 % rule of the pass's collection.
+// and columns, depth order, the counts), the test of a triangle that writes nothing, and the 5 %
+// rule of the pass's collection.
 #include "VisibleOnlyFunctor.h"
 #include "VyrZBuffer.h"
 
@@ -106,6 +107,31 @@ TEST(ZBuffer, BadInputGivesNoCells)
     const SVyrZFillCounts huge =
         buffer.FillTriangle({-2000000000, -2000000000, 0}, {2000000000, -2000000000, 0}, {0, 2000000000, 0}, &payload);
     EXPECT_EQ(huge.written, 100);
+}
+
+// A triangle tested against the buffer counts the cells a fill would take and changes none.
+TEST(ZBuffer, ATestedTriangleCountsTheCellsAFillWouldTakeAndWritesNone)
+{
+    int near = 0, far = 0, tested = 0;
+    TBuffer buffer(30, 20), filled(30, 20);
+    for (TBuffer* b : {&buffer, &filled}) {
+        b->FillTriangle({0, 0, 500}, {20, 0, 500}, {0, 19, 500}, &near);
+        b->FillTriangle({29, 19, 900}, {10, 19, 100}, {29, 2, 1500}, &far);
+    }
+    const std::vector<std::vector<int>> nearCells = CellsOf(buffer, &near), farCells = CellsOf(buffer, &far);
+    const SVyrZVertex a{-4, 3, 700}, b{33, 9, 700}, c{12, 25, 700};
+    const SVyrZFillCounts counts = buffer.TestTriangle(a, b, c);
+    const SVyrZFillCounts fill = filled.FillTriangle(a, b, c, &tested);
+    EXPECT_EQ(counts.written, 0);
+    EXPECT_EQ(counts.nearer, fill.written);
+    EXPECT_EQ(counts.nearer, static_cast<long>(CellsOf(filled, &tested).size()));
+    EXPECT_GT(counts.nearer, 0);
+    EXPECT_LT(counts.nearer, counts.spanPixels);  // behind the near triangle in part
+    EXPECT_EQ(counts.spanPixels, fill.spanPixels);
+    EXPECT_EQ(counts.interiorPixels, fill.interiorPixels);
+    EXPECT_EQ(CellsOf(buffer, &near), nearCells);
+    EXPECT_EQ(CellsOf(buffer, &far), farCells);
+    EXPECT_TRUE(CellsOf(buffer, &tested).empty());
 }
 
 TEST(ZBuffer, ATriangleShowingFivePercentOfItsPixelsIsHiddenAndSixPercentVisible)
