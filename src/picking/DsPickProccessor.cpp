@@ -655,6 +655,7 @@ int CDsPickProccessor::PickInRegion(const CDsPickContext& context, CDsPickedItem
         CVisibleOnlyFunctor pass(view, *context.m_event, context.m_secondCorner, *context.m_domain, context.m_test,
                                  context.m_scopePaths, context.m_anyDepth != 0, context.m_idRanges,
                                  context.m_idBound);
+        if (owner->GetScene()->HasSection()) pass.SetSections(owner->GetScene());
         pass.Walk(CDsPartStorage::instance(), &scene);
         pass.CollectVisibleItems(visible);
         visibleFlag = CDsGeometry::eDpFaces;

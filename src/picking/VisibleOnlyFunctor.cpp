@@ -1,6 +1,10 @@
 #include "VisibleOnlyFunctor.h"
 
+#include "DsComplexSection.h"
 #include "DsGlContext.h"
+#include "DsGlScene.h"
+#include "DsSectionPlane.h"
+#include "DsSinglePickFunctor.h"
 #include "DsView3dCdc.h"
 
 #include "DsAttributes.h"
@@ -24,8 +28,6 @@ namespace {
 
 // A triangle keeps its item when it owns more than this share of the pixels it drew.
 constexpr double kVisibleShare = 0.05;
-// An item counts as opaque from this transparency up (0.75 of 255).
-constexpr double kOpaqueTransparency = 191.25;
 // Coordinates smaller than this in size are taken as 0.
 constexpr double kZeroCoordinate = 1e-8;
 // The most polygons one item's vertex lists are asked for.
@@ -70,11 +72,38 @@ CVisibleOnlyFunctor::CVisibleOnlyFunctor(CDsView3dCdc* view, const pick_event& f
     m_width = m_projection.GetWidth();
     m_height = m_projection.GetHeight();
     m_buffer = std::make_unique<TZBuffer>(m_width, m_height);
-    m_buffer->SetDepthParameters(m_projection.GetDepthOffset(), m_projection.GetDepthMargin(),
-                                 m_projection.GetDepthScale());
 }
 
 CVisibleOnlyFunctor::~CVisibleOnlyFunctor() = default;
+
+void CVisibleOnlyFunctor::SetSections(const CDsGlScene* scene)
+{
+    m_sections = nullptr;
+    m_stepped = false;
+    m_sectionPasses.clear();
+    if (!scene || !m_projection.IsValid()) return;
+    // As the frame draws: a stepped section's areas one by one (its plane groups), else the plane.
+    if (const CDsComplexSection* stepped = scene->GetComplexSection()) {
+        m_stepped = true;
+        for (int group = 0; group < stepped->GetGroupCount(); ++group) {
+            std::vector<SDsEyePlane> planes;
+            for (const SDsSectionEdge& edge : stepped->GetGroup(group)) {
+                const SPAunit_vector n(edge.normal);
+                const double equation[4] = {n.x(), n.y(), n.z(),
+                                            -(n.x() * edge.first.x() + n.y() * edge.first.y() + n.z() * edge.first.z())};
+                planes.push_back(m_projection.ToEyePlane(equation));
+            }
+            m_sectionPasses.push_back(std::move(planes));
+        }
+    } else if (const CDsSectionPlane* plane = scene->GetSectionPlane()) {
+        const double* e = plane->GetEquation();
+        const double equation[4] = {e[0], e[1], e[2], e[3]};
+        m_sectionPasses.push_back({m_projection.ToEyePlane(equation)});
+    } else {
+        return;
+    }
+    m_sections = scene;
+}
 
 void CVisibleOnlyFunctor::Walk(CDsPartStorage* storage, CDsScene* scene)
 {
@@ -138,38 +167,33 @@ bool CVisibleOnlyFunctor::Visit(CDsLocation* location, const CDsObjectPath& path
                                              DsPickIdRangeKey(path, level, m_levelIds, CDsRegionPickFunctor::kLevelIds));
         if (pickable && m_test)
             pickable = m_test->Test(path.ToVyrObjectPath(), geometry, static_cast<eVyrObjectType>(type), -1);
-        bool opaque = false;
-        if (!pickable) {
-            int transparency = 255;
-            if (path.GetRootPartId() < 0 || m_renderMode == eRenderMixed)
-                transparency = GetTopAttributes().GetTransparency();
-            else if (m_renderMode == eRenderWireframe || m_renderMode == eRenderPartialHiddenLines)
-                transparency = 0;
-            opaque = static_cast<double>(transparency) >= kOpaqueTransparency;
+        const int transparency = DsPickFaceTransparency(m_renderMode, path.GetRootPartId(), GetTopAttributes());
+        SItemFaces item{geometry, &path, box, static_cast<double>(transparency) >= kDsPickOpaqueTransparency, false};
+        bool drawn = true;
+        if (m_sections && m_stepped) {
+            // The frame draws the items a stepped section applies to once per area, and no more.
+            if (m_sections->GetComplexSection()->IsItemShouldBeClipped(path.ToVyrObjectPath())) {
+                drawn = !m_sectionPasses.empty();
+                item.cut = geometry->IsCutBySections();
+            }
+        } else if (m_sections) {
+            item.cut = geometry->IsCutBySections();
         }
-        if (pickable || opaque) {
+        if (drawn && (pickable || item.hides)) {
             int index = 0;
+            std::vector<float>& corners = m_corners;
             for (int calls = 0; calls < kMaxPolygons; ++calls) {
                 float* vertices = nullptr;
                 int count = 0;
                 const int next = geometry->GetVertices(CDsGeometry::eDpFaces, index, vertices, count, id);
-                if (vertices && (count == 3 || count == 4)) {
-                    double p[4][3];
-                    for (int v = 0; v < count; ++v)
-                        for (int c = 0; c < 3; ++c) {
-                            const double value = vertices[3 * v + c];
-                            p[v][c] = std::fabs(value) < kZeroCoordinate ? 0.0 : value;
-                        }
-                    const double first[3][3] = {{p[0][0], p[0][1], p[0][2]},
-                                                {p[1][0], p[1][1], p[1][2]},
-                                                {p[2][0], p[2][1], p[2][2]}};
-                    Rasterise(first, geometry, path, box);
-                    if (count == 4) {
-                        const double second[3][3] = {{p[1][0], p[1][1], p[1][2]},
-                                                     {p[2][0], p[2][1], p[2][2]},
-                                                     {p[3][0], p[3][1], p[3][2]}};
-                        Rasterise(second, geometry, path, box);
-                    }
+                if (vertices && count >= 3) {
+                    corners.resize(3 * static_cast<size_t>(count));
+                    for (int v = 0; v < 3 * count; ++v)
+                        corners[static_cast<size_t>(v)] = std::fabs(vertices[v]) < kZeroCoordinate ? 0.0f : vertices[v];
+                    // A polygon as the frame fills it: a fan from its first corner.
+                    for (int v = 1; v + 1 < count; ++v)
+                        Rasterise(&corners[0], &corners[3 * static_cast<size_t>(v)],
+                                  &corners[3 * static_cast<size_t>(v + 1)], item);
                 }
                 if (next == -1) break;
                 index = next;
@@ -180,21 +204,53 @@ bool CVisibleOnlyFunctor::Visit(CDsLocation* location, const CDsObjectPath& path
     return geometry->ShouldDrawChildren(4);
 }
 
-void CVisibleOnlyFunctor::Rasterise(const double (&points)[3][3], const CDsGeometry* geometry,
-                                    const CDsObjectPath& path, const int (&box)[4])
+void CVisibleOnlyFunctor::Rasterise(const float* a, const float* b, const float* c, const SItemFaces& item)
 {
     const CDsTransform& transform = GetTopTransform();
-    SVyrZVertex vertices[3];
-    for (int v = 0; v < 3; ++v)
-        vertices[v] = m_projection.Map(transform.TransformPoint(SPAposition(points[v][0], points[v][1], points[v][2])));
-    auto record = std::make_unique<FaceGeom>();
-    record->geometry = geometry;
-    record->path = path.ToVyrObjectPath();
-    record->transform = transform;
-    std::copy(box, box + 4, record->box);
-    const SVyrZFillCounts counts = m_buffer->FillTriangle(vertices[0], vertices[1], vertices[2], record.get());
-    record->drawn += counts.interiorPixels;
-    m_records.push_back(std::move(record));
+    SDsEyePoint eye[3];
+    const float* corners[3] = {a, b, c};
+    for (int v = 0; v < 3; ++v) {
+        const SPAposition local(corners[v][0], corners[v][1], corners[v][2]);
+        eye[v] = m_projection.ToEye(transform.IsIdentity() ? local : transform.TransformPoint(local));
+    }
+    std::unique_ptr<FaceGeom> record;
+    if (!item.cut) {
+        if (m_projection.MapPolygon(eye, 3, nullptr, 0, m_cells) >= 3) Fan(item, record);
+    } else {
+        // Once per area of the section (the frame draws the item once per area), cut by its planes.
+        for (const std::vector<SDsEyePlane>& planes : m_sectionPasses)
+            if (m_projection.MapPolygon(eye, 3, planes.data(), static_cast<int>(planes.size()), m_cells) >= 3)
+                Fan(item, record);
+    }
+    if (record) m_records.push_back(std::move(record));
+}
+
+void CVisibleOnlyFunctor::Fan(const SItemFaces& item, std::unique_ptr<FaceGeom>& record)
+{
+    // Nothing inside the buffer makes no record.
+    int low[2] = {INT_MAX, INT_MAX}, high[2] = {INT_MIN, INT_MIN};
+    for (const SVyrZVertex& v : m_cells) {
+        low[0] = std::min(low[0], v.x);
+        high[0] = std::max(high[0], v.x);
+        low[1] = std::min(low[1], v.y);
+        high[1] = std::max(high[1], v.y);
+    }
+    if (high[0] < 0 || low[0] >= m_width || high[1] < 0 || low[1] >= m_height) return;
+    if (!record) {
+        record = std::make_unique<FaceGeom>();
+        record->geometry = item.geometry;
+        record->path = item.path->ToVyrObjectPath();
+        record->transform = GetTopTransform();
+        std::copy(item.box, item.box + 4, record->box);
+    }
+    for (size_t v = 1; v + 1 < m_cells.size(); ++v) {
+        if (item.hides) {
+            const SVyrZFillCounts counts = m_buffer->FillTriangle(m_cells[0], m_cells[v], m_cells[v + 1], record.get());
+            record->drawn += counts.interiorPixels;
+        } else {
+            m_seeThrough.push_back(SSeeThrough{m_cells[0], m_cells[v], m_cells[v + 1], record.get()});
+        }
+    }
 }
 
 void CVisibleOnlyFunctor::StCountAndCollect(TZBuffer& buffer, std::vector<std::unique_ptr<FaceGeom>>& records,
@@ -216,5 +272,11 @@ void CVisibleOnlyFunctor::CollectVisibleItems(std::vector<CVyrObjectPath>& paths
 {
     if (m_counted || !m_buffer) return;
     m_counted = true;
+    // The faces that hide nothing: seen where nothing that hides lies in front of them.
+    for (const SSeeThrough& piece : m_seeThrough) {
+        const SVyrZFillCounts counts = m_buffer->TestTriangle(piece.a, piece.b, piece.c);
+        piece.record->drawn += counts.interiorPixels;
+        piece.record->visible += counts.nearer;
+    }
     StCountAndCollect(*m_buffer, m_records, paths);
 }

@@ -1,22 +1,38 @@
 // CVisibleOnlyFunctor: the visible-only pass of a region pick. It walks the scene (peer part, then
 // temporary part) and rasterises the faces of every item into a software z-buffer of the region's
-// size (CVyrZBuffer), one record per triangle; afterwards a triangle that still owns more than 5 %
-// of the interior pixels it drew counts as visible, and the item's path is collected once per such
-// triangle. The region walk then takes only the collected items (CDsPickProccessor::PickInRegion
-// in selection mode 2). Needs no OpenGL. Internal to the display core.
+// size (CVyrZBuffer), one record per triangle, as the frame draws them: through the view's own
+// projection (a perspective view as the window shows it, nothing nearer than the near plane nor
+// beyond the far one; CDsZBufferProjection::MapPolygon), every polygon as a fan of triangles from
+// its first corner, and cut by the scene's sections where the frame cuts the item (SetSections).
+// The faces that hide what lies behind them write the buffer; the others are tested against it
+// once the walk is done. A triangle that still owns (or, for one that hides nothing, lies in front
+// of) more than 5 % of the interior pixels it drew counts as visible, and the item's path is
+// collected once per such triangle. The region walk then takes only the collected items
+// (CDsPickProccessor::PickInRegion in selection mode 2). Needs no OpenGL. Internal to the display
+// core.
 //
 // What is rasterised: an item whose geometry draws faces (kind 4), when it is pickable (its type
 // in the domain's masks, accepted by the host's test, inside the scope and the id filters) or when
-// it is opaque (transparency from 191.25 up, by render mode as a pick counts it): a transparent
-// item that cannot be picked hides nothing, an opaque one hides what lies behind it.
+// its faces hide. Faces hide where the frame draws them hiding, by the transparency a pick counts
+// them with (DsPickFaceTransparency): in the wireframe and partial hidden-line modes nothing
+// hides, in the hidden-line and shaded modes every drawn face does, in the mixed mode (and in the
+// temporary part, which is drawn that way) the faces at least three quarters opaque (transparency
+// from 191.25 of 255 up). A see-through face that cannot be picked is not rasterised; one that can
+// is found where nothing that hides lies in front of it, and hides nothing itself.
 //
 // Choices where the behaviour was open, or where a plain reading would hurt:
 // - The buffer covers only the part of the region inside the viewport (CDsZBufferProjection):
 //   corners far outside the window cannot make it larger than the window. A region (or visible
 //   part) of zero width or height makes no buffer, divides nothing and finds no item.
 // - Records and their counts are kept in the order they were made, and the paths are collected in
-//   that order (never in the order of record addresses, which changes from run to run).
-// - Polygons of 1 or 2 vertices add nothing; a polygon of more than 4 vertices is skipped.
+//   that order (never in the order of record addresses, which changes from run to run). A triangle
+//   that puts no pixel into the buffer makes no record.
+// - Polygons of 1 or 2 vertices add nothing.
+// - Sections: with a stepped section, the items it applies to are drawn once per area of it, cut
+//   by that area's planes (not at all by a section without areas), and the other items whole (a
+//   section plane beside it cuts nothing, as in the frame); with only a section plane every item
+//   is cut by it. A geometry that draws with the clip planes off (CDsGeometry::IsCutBySections
+//   false) is never cut.
 // - An item drawn through its region parent's geometry rasterises the polygons that geometry
 //   answers for the item's id, as the draw walk draws it, not those of id 0 (which would give
 //   every item of the region the same faces); the kinds test still asks for id 0.
@@ -38,6 +54,7 @@
 #include <vector>
 
 class CDsGeometry;
+class CDsGlScene;
 class CDsLocation;
 class CDsPartStorage;
 class CDsScene;
@@ -79,9 +96,13 @@ public:
     CVisibleOnlyFunctor(const CVisibleOnlyFunctor&) = delete;
     CVisibleOnlyFunctor& operator=(const CVisibleOnlyFunctor&) = delete;
 
+    // The sections of `scene` (may be null: none) cut the faces as the frame cuts them; call it
+    // before Walk.
+    void SetSections(const CDsGlScene* scene);
     // Walks the whole scene (peer part, then temporary part).
     void Walk(CDsPartStorage* storage, CDsScene* scene);
-    // Counts the pixels (once) and appends the path of every visible record to `paths`.
+    // Tests the faces that hide nothing against the buffer and counts the pixels (once), then
+    // appends the path of every visible record to `paths`.
     void CollectVisibleItems(std::vector<CVyrObjectPath>& paths);
 
     // The z-buffer, null when the region is empty.
@@ -113,9 +134,23 @@ private:
     // The item visit; the walk goes below the item when true.
     bool Visit(CDsLocation* location, const CDsObjectPath& path, const CDsItemVariant* variant,
                const CDsItemVariant* parent);
+    // What Visit rasterises an item's triangles with.
+    struct SItemFaces {
+        const CDsGeometry* geometry;
+        const CDsObjectPath* path;
+        const int* box;
+        bool hides;  // the faces write the buffer; else they are tested against it afterwards
+        bool cut;    // the sections cut the faces
+    };
+    // A triangle of a face that hides nothing, mapped, and its record.
+    struct SSeeThrough {
+        SVyrZVertex a, b, c;
+        FaceGeom* record;
+    };
     // Rasterises one triangle of model points (in the item's coordinates).
-    void Rasterise(const double (&points)[3][3], const CDsGeometry* geometry, const CDsObjectPath& path,
-                   const int (&box)[4]);
+    void Rasterise(const float* a, const float* b, const float* c, const SItemFaces& item);
+    // Rasterises the mapped polygon in m_cells as a fan for `record`, made from `item` when null.
+    void Fan(const SItemFaces& item, std::unique_ptr<FaceGeom>& record);
 
     CDsView3dCdc* m_view;
     std::unique_ptr<TZBuffer> m_buffer;
@@ -123,6 +158,12 @@ private:
     int m_width = 0;
     int m_height = 0;
     CDsZBufferProjection m_projection;
+    const CDsGlScene* m_sections = nullptr;
+    bool m_stepped = false;                             // the sections are a stepped section's areas
+    std::vector<std::vector<SDsEyePlane>> m_sectionPasses;  // the planes of each area, or of the plane
+    std::vector<SSeeThrough> m_seeThrough;
+    std::vector<SVyrZVertex> m_cells;  // scratch: a mapped polygon
+    std::vector<float> m_corners;      // scratch: a polygon's corners
     int m_renderMode = 0;
     SDsPickAcceptance m_acceptance;
     CDsPickTestFunc* m_test;

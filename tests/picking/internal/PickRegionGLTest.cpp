@@ -163,6 +163,9 @@ TEST_F(PickRegionTest, ChildRegionsHideAndShowByTheirOwnFacesInTheParentsGeometr
         ASSERT_TRUE(storage->AddChildItem(CVyrObjectId(PeerPart(), 10), child, kRegionType, nullptr, nullptr, nullptr,
                                           true));
     Add(1, kFaceType, Rect(-2, -25, 25, 25, 10));  // in front of the right child
+    // A line beside the region and behind the children: the frame fits its depth range to the
+    // boxes it measures, and the region's children have none of their own.
+    Add(2, kLineType, Line(40, -40, 45, -40, -5));
     Refresh();
 
     const std::vector<CDsTypeMask> domain = {MaskOf({kFaceType, kRegionType})};
