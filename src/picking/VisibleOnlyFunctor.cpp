@@ -167,8 +167,8 @@ bool CVisibleOnlyFunctor::Visit(CDsLocation* location, const CDsObjectPath& path
                                              DsPickIdRangeKey(path, level, m_levelIds, CDsRegionPickFunctor::kLevelIds));
         if (pickable && m_test)
             pickable = m_test->Test(path.ToVyrObjectPath(), geometry, static_cast<eVyrObjectType>(type), -1);
-        const int transparency = DsPickFaceTransparency(m_renderMode, path.GetRootPartId(), GetTopAttributes());
-        SItemFaces item{geometry, &path, box, static_cast<double>(transparency) >= kDsPickOpaqueTransparency, false};
+        const bool solid = DsPickFaceSolid(m_renderMode, path.GetRootPartId(), GetTopAttributes());
+        SItemFaces item{geometry, &path, box, solid, false};
         bool drawn = true;
         if (m_sections && m_stepped) {
             // The frame draws the items a stepped section applies to once per area, and no more.
