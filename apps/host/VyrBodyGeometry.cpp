@@ -528,13 +528,12 @@ bool FileGeometry(CDsGlContext* context, ENTITY* shown, int itemId, const CDsAtt
     return true;
 }
 
-// Whether item `itemId` of the context holds the geometry of `shown` filed for this context, or
-// nothing at all.
+// Whether item `itemId` of the context holds the geometry of `shown` filed for this context.
 bool MayTakeOut(CDsGlContext* context, ENTITY* shown, int itemId)
 {
     const SFiled filed = FiledAt(context, itemId);
-    if (!filed.taken) return true;
-    return filed.geometry && filed.geometry->GetEntity() == shown && filed.geometry->GetContext() == context;
+    return filed.taken && filed.geometry && filed.geometry->GetEntity() == shown &&
+           filed.geometry->GetContext() == context;
 }
 
 }  // namespace

@@ -160,9 +160,9 @@ private:
 // entry). False when the context cannot show the body or the id is refused (see above); a body
 // this call added to the context is then taken out again.
 bool VyrShowBody(CDsGlContext* context, BODY* body, int itemId, const class CDsAttributes* attributes);
-// Takes item `itemId` out of the context's scene database and the body out of the context; an id
-// that holds no item takes only the body out. False, with nothing changed, for a null context or
-// body and for an id that holds another entity's item.
+// Takes item `itemId` out of the context's scene database and the body out of the context. False,
+// with nothing changed, for a null context or body, for an id that holds another entity's item
+// and for an id that holds nothing (the body stays shown under the id it has).
 bool VyrHideBody(CDsGlContext* context, BODY* body, int itemId);
 // Shows `copy`, an instance's copy of a body the context shows, as a copy of that body
 // (CDsGlContext::AddCopy: no second faceting) and files its geometry into the context's scene

@@ -78,6 +78,8 @@ CDsItemsGroup* CDsGlContext::ComputeData(ENTITY* entity)
     if (!group) return nullptr;
     m_scene->AddItemsGroup(group);
     m_itemsMap->Add(entity, group);
+    // What the scene database files for the entity draws it again.
+    OnItemsContentChanged();
     return group;
 }
 
@@ -99,6 +101,7 @@ void CDsGlContext::AddBody(ENTITY* entity, CVyrMeshInterface* meshes)
     m_scene->AddItemsGroup(body);
     m_itemsMap->Add(entity, body);
     if (m_scene->GetDisplayModeFlag(14)) body->UpdateEdgeWidths(1);
+    OnItemsContentChanged();
 }
 
 CDsItemsBody* CDsGlContext::OwnerBodyOf(ENTITY* entity) const
@@ -120,6 +123,7 @@ void CDsGlContext::AddFace(FACE* face)
     item->SetType(1);  // the per-entity byte
     m_itemsMap->Add(face, item);
     m_scene->SetDisplayModeFlag(15, false);
+    OnItemsContentChanged();
 }
 
 void CDsGlContext::AddEdge(EDGE* edge)
@@ -132,6 +136,7 @@ void CDsGlContext::AddEdge(EDGE* edge)
     if (!item) return;
     m_itemsMap->Add(edge, item);
     m_scene->SetDisplayModeFlag(15, false);
+    OnItemsContentChanged();
 }
 
 void CDsGlContext::remove(ENTITY* entity)
@@ -155,6 +160,8 @@ void CDsGlContext::remove(ENTITY* entity)
     if (auto* group = dynamic_cast<CDsItemsGroup*>(item)) {
         m_scene->RemoveItemsGroup(group);
         delete group;
+        // What the scene database still files for the entity now draws nothing.
+        OnItemsContentChanged();
     }
 }
 
@@ -178,6 +185,7 @@ void CDsGlContext::RemoveFace(FACE* face)
     body->GetMeshInterface()->RemoveMesh(face);
     m_itemsMap->Remove(face);
     m_scene->SetDisplayModeFlag(15, false);
+    OnItemsContentChanged();
 }
 
 void CDsGlContext::RemoveEdge(EDGE* edge)
@@ -188,6 +196,7 @@ void CDsGlContext::RemoveEdge(EDGE* edge)
     body->GetMeshInterface()->RemoveMesh(edge);
     m_itemsMap->Remove(edge);
     m_scene->SetDisplayModeFlag(15, false);
+    OnItemsContentChanged();
 }
 
 void CDsGlContext::update(ENTITY* entity)

@@ -88,13 +88,13 @@ TEST_F(HostCallsGLTest, AWrongBodyAndIdPairIsRefusedAndChangesNothing)
     host.Refresh();
     showsBoth();
 
-    // The right pair, and an id that holds nothing, take the body out.
+    // The right pair takes the body out; an id that holds nothing is refused and changes nothing.
     EXPECT_TRUE(VyrHideBody(&host.Context(), right, rightId));
     EXPECT_EQ(host.Context().FindDsBody(right), nullptr);
     EXPECT_TRUE(VyrShowBody(&host.Context(), right, rightId, nullptr));
-    EXPECT_TRUE(VyrHideBody(&host.Context(), right, freeId));
-    EXPECT_EQ(host.Context().FindDsBody(right), nullptr);
-    EXPECT_FALSE(VyrHideBody(&host.Context(), left, rightId));  // the right body's item, its body out
+    EXPECT_FALSE(VyrHideBody(&host.Context(), right, freeId));
+    EXPECT_NE(host.Context().FindDsBody(right), nullptr);
+    EXPECT_FALSE(VyrHideBody(&host.Context(), left, rightId));  // the right body's item
     EXPECT_TRUE(VyrHideBody(&host.Context(), right, rightId));
     CDsAttributes look;
     look.SetColor(Host::kOrange);
@@ -150,4 +150,35 @@ TEST_F(HostCallsGLTest, ABodyShownWithoutAttributesTakesItsTypesLookInThePartsPa
     EXPECT_LT(middle[0] + middle[2], middle[1] / 2);
     EXPECT_TRUE(VyrHideBody(&host.Context(), block, 1));
     block->lose();
+}
+
+TEST_F(HostCallsGLTest, ABodyTakenOutOfTheContextLeavesTheNextRefreshAndAHideUnderAnEmptyIdChangesNothing)
+{
+    Host host(kSize, kSize);
+    host.Look(Camera());
+    BODY* body = host.ShowBlock(SPAposition(-20, -20, -10), SPAposition(20, 20, 10));
+    ASSERT_NE(body, nullptr);
+    host.Refresh();
+    const vyrtest::Picture shown = host.Front();
+    ASSERT_TRUE(shown.Lit(kSize / 2, kSize / 2));
+    // Out of the context, not of the database: the next refresh draws it nowhere, as a whole
+    // frame does; back in the context, it draws again.
+    host.Context().remove(body);
+    host.Refresh();
+    EXPECT_FALSE(host.Front().Lit(kSize / 2, kSize / 2));
+    EXPECT_TRUE(vyrtest::SamePicture(host.Front(), host.WholeFrame()));
+    host.Context().add(body);
+    host.Refresh();
+    EXPECT_TRUE(vyrtest::SamePicture(host.Front(), shown));
+    // A hide under an id that holds nothing is refused and changes nothing: the body stays shown
+    // under its own id, which still hides it.
+    EXPECT_FALSE(VyrHideBody(&host.Context(), body, host.IdOf(body) + 1));
+    EXPECT_NE(host.Context().FindDsBody(body), nullptr);
+    host.Refresh();
+    EXPECT_TRUE(vyrtest::SamePicture(host.Front(), shown));
+    EXPECT_EQ(host.PickAt(SPAposition(0, 0, 10)).GetObjectPath(), host.PathOf(body));
+    EXPECT_TRUE(VyrHideBody(&host.Context(), body, host.IdOf(body)));
+    host.Refresh();
+    EXPECT_FALSE(host.Front().Lit(kSize / 2, kSize / 2));
+    EXPECT_TRUE(VyrShowBody(&host.Context(), body, host.IdOf(body), nullptr));
 }
