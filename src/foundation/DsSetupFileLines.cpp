@@ -107,12 +107,7 @@ bool CDsSetupFileLines::Next(std::string& line, ELine& kind)
         return true;
     }
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (overlong || line.size() > kMaxLineBytes) {
-        line.clear();
-        kind = eLineOverlong;
-        NoteFault(("is longer than " + std::to_string(kMaxLineBytes) + " bytes and was skipped").c_str());
-        return true;
-    }
+    // Binary data first: a long run of it is no overlong text.
     for (char c : line) {
         if (static_cast<unsigned char>(c) < 0x20 && c != '\t') {
             line.clear();
@@ -120,6 +115,12 @@ bool CDsSetupFileLines::Next(std::string& line, ELine& kind)
             NoteFault("holds binary data and was skipped");
             return true;
         }
+    }
+    if (overlong || line.size() > kMaxLineBytes) {
+        line.clear();
+        kind = eLineOverlong;
+        NoteFault(("is longer than " + std::to_string(kMaxLineBytes) + " bytes and was skipped").c_str());
+        return true;
     }
     kind = eLineText;
     return true;
@@ -130,10 +131,16 @@ void CDsSetupFileLines::NoteFault(const char* what)
     if (m_fault.empty()) m_fault = "line " + std::to_string(m_lineNumber) + " " + what;
 }
 
+void CDsSetupFileLines::NoteOutcome(const char* what)
+{
+    if (!m_fault.empty() && what) m_outcome = what;
+}
+
 void CDsSetupFileLines::Report(const char* fileName) const
 {
     if (m_fault.empty()) return;
-    const std::string text = std::string("Display warning: ") + fileName + ": " + m_fault;
+    std::string text = std::string("Display warning: ") + fileName + ": " + m_fault;
+    if (!m_outcome.empty()) text += "; " + m_outcome;
     CDsGeometryComputer::WriteWarning(text.c_str());
 }
 

@@ -8,7 +8,7 @@
 // there). A line that the byte limit cuts, its line feed beyond the limit, is answered as cut, its
 // text dropped (a file that simply ends at the limit, its last line without a line feed, is read
 // whole, without a fault). A line holding a control character other than a tab (a zero byte, for
-// one) is answered as binary. Lines end at "\n"; a "\r" before it is dropped; a UTF-8 byte-order
+// one) among its bytes kept is answered as binary, however long it runs. Lines end at "\n"; a "\r" before it is dropped; a UTF-8 byte-order
 // mark at the start of the file is not text. Callers skip overlong, binary and cut lines, and
 // note their own faults (NoteFault); Report then writes one warning line for the whole read,
 // naming the first fault ("Display warning: OpenGlSetup.dat: line 3 holds binary data and was skipped").
@@ -61,8 +61,11 @@ public:
     void NoteFault(const char* what);
     // True when a fault was noted.
     bool HasFault() const { return !m_fault.empty(); }
-    // Writes one warning line when a fault was noted: "Display warning: <file>: <first fault>".
-    // Nothing otherwise.
+    // What the reader did with the whole file because of its faults, added to the report after
+    // the first fault ("; " and `what`); nothing without a fault.
+    void NoteOutcome(const char* what);
+    // Writes one warning line when a fault was noted: "Display warning: <file>: <first fault>",
+    // and the outcome noted. Nothing otherwise.
     void Report(const char* fileName) const;
 
     // True when `line` is blank or a comment: nothing but blanks, or a '#' or ';' after them.
@@ -84,4 +87,5 @@ private:
     bool m_cut = false;  // the byte limit was reached with more of the file after it
     int m_lineNumber = 0;
     std::string m_fault;  // the first fault, empty while none
+    std::string m_outcome;  // what was done with the whole file, empty while nothing
 };

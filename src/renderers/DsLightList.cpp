@@ -345,17 +345,25 @@ void CDsLightList::LoadMaterial(const CVyrString& path)
         Bytes(m_material, bytes);
         std::string text;
         CDsSetupFileLines::ELine kind = CDsSetupFileLines::eLineText;
-        if (lines.Next(text, kind)) {  // the title
-            for (int i = 0; i < 5 && lines.Next(text, kind); ++i) {
-                CDsLightTextLine line(text);
-                int value = 0;
-                const CDsLightTextLine::EField got = line.Word() ? line.Int(value) : CDsLightTextLine::eMissing;
-                ReadMaterialByte(got, value, bytes[i]);
-                if (line.Faulty() && kind == CDsSetupFileLines::eLineText)
-                    lines.NoteFault("gives no material number in range; the value was kept or read as 0");
-            }
+        // A line of binary data, or one cut off by the read limit, is no line of a material file:
+        // the file is refused whole, and the material stays as it was (an overlong line of text
+        // gives no number: 0).
+        const auto isText = [&] { return kind != CDsSetupFileLines::eLineBinary && kind != CDsSetupFileLines::eLineCut; };
+        bool material = lines.Next(text, kind) && isText();  // the title
+        for (int i = 0; i < 5 && material && lines.Next(text, kind); ++i) {
+            material = isText();
+            if (!material) break;
+            CDsLightTextLine line(text);
+            int value = 0;
+            const CDsLightTextLine::EField got = line.Word() ? line.Int(value) : CDsLightTextLine::eMissing;
+            ReadMaterialByte(got, value, bytes[i]);
+            if (line.Faulty() && kind == CDsSetupFileLines::eLineText)
+                lines.NoteFault("gives no material number in range; the value was kept or read as 0");
         }
-        m_material.SetData(bytes[0], bytes[1], bytes[2], bytes[3], bytes[4]);
+        if (material)
+            m_material.SetData(bytes[0], bytes[1], bytes[2], bytes[3], bytes[4]);
+        else
+            lines.NoteOutcome("the file is not a material file and was not read; the material stays as it was");
         lines.Report(NameOf(file).c_str());
     }
     file.Abort();

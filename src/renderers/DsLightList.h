@@ -24,7 +24,9 @@
 // eight lights.
 //
 // Reading follows the rules of CDsLight's header comment (label words ignored, C-locale numbers,
-// refused and missing fields, reading stops where the lines end). The ambient is the number after
+// refused and missing fields, reading stops where the lines end). A material file with a line of
+// binary data (or one the read limit cuts off) among its six is refused whole: the material stays
+// as it was, and the warning says so. The ambient is the number after
 // the header line's fourth word; the three integers around it are read and dropped. A material
 // number that is missing on a line that is there reads 0; a number that is given keeps its low
 // byte, as the file has always been read; one beyond 32 bits is refused. Faulty lines of a file

@@ -7,8 +7,10 @@
 // most 31 characters and an integer (its low byte; 0 when the line holds no such word and number;
 // the byte kept for a number beyond 32 bits or a line that is not there). Lines split at line
 // feeds, a carriage return before one and a leading byte-order mark dropped; a line over 1024
-// bytes or with control characters other than tabs reads as empty. One warning line must be
-// written exactly when one of the lines read was faulty, and the file must stay as it was.
+// bytes reads as empty; a line with control characters other than tabs (in its first 1025 bytes)
+// among the six is no line of a material file, and the file is refused whole (the five bytes as
+// they were). One warning line
+// must be written exactly when one of the lines read was faulty, and the file must stay as it was.
 #include "DsLightList.h"
 #include "VyrString.h"
 
@@ -28,6 +30,7 @@ const uint8_t kStart[5] = {255, 190, 128, 10, 0};
 struct Line {
     std::string text;
     bool faulty;  // too long or binary: read as empty
+    bool binary;  // a control character other than a tab
 };
 
 std::vector<Line> Lines(const uint8_t* data, size_t size) {
@@ -40,9 +43,11 @@ std::vector<Line> Lines(const uint8_t* data, size_t size) {
         if (end == std::string::npos) end = bytes.size();
         std::string text = bytes.substr(start, end - start);
         if (!text.empty() && text.back() == '\r') text.pop_back();
-        bool faulty = text.size() > kMaxLine;
-        for (unsigned char c : text) faulty |= c < 0x20 && c != '\t';
-        lines.push_back({faulty ? std::string() : text, faulty});
+        // The reader looks at the bytes it keeps of a line, one more than the longest it takes.
+        bool binary = false;
+        for (unsigned char c : text.substr(0, kMaxLine + 1)) binary |= c < 0x20 && c != '\t';
+        const bool faulty = binary || text.size() > kMaxLine;
+        lines.push_back({faulty ? std::string() : text, faulty, binary});
         start = end + 1;
     }
     return lines;
@@ -92,10 +97,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     uint8_t expected[5] = {kStart[0], kStart[1], kStart[2], kStart[3], kStart[4]};
     bool expectedWarning = false;
     const std::vector<Line> lines = Lines(data, size);
-    for (size_t i = 0; i < lines.size() && i < 6; ++i) {
+    bool refused = false;
+    for (size_t i = 0; i < lines.size() && i < 6 && !refused; ++i) {
         expectedWarning |= lines[i].faulty;
-        if (i > 0 && !ReadByte(lines[i].text, expected[i - 1])) expectedWarning = true;
+        refused = lines[i].binary;
+        if (!refused && i > 0 && !ReadByte(lines[i].text, expected[i - 1])) expectedWarning = true;
     }
+    if (refused)
+        for (int i = 0; i < 5; ++i) expected[i] = kStart[i];
 
     CDsLightList list;
     if (vyrfuzz::TakeWarnings() != 0) vyrfuzz::Fail("the default files are faulty");

@@ -251,13 +251,21 @@ TEST_F(DsLightListTest, TheMaterialFileWritesAndReadsBack)
         {"x\nAmbient:\nDiffuse: x\nSpecular: 300\nShininess: -1\nEmission: 99999999999\n", {0, 0, 44, 255, 64}},
         {"x\nAmbient: 9\n", {9, 0, 255, 128, 64}},
         {"", {7, 0, 255, 128, 64}},
-        {"x\n" + std::string(2000, '9') + "\nDiffuse: 8", {0, 8, 255, 128, 64}}};
+        {"x\n" + std::string(2000, '9') + "\nDiffuse: 8", {0, 8, 255, 128, 64}},
+        // Binary data among the six lines: no material file, refused whole.
+        {"x\nAmbient: 9\nDiffuse: \x01\x02\nSpecular: 3", {7, 0, 255, 128, 64}},
+        {std::string(5000, '\x03'), {7, 0, 255, 128, 64}}};
     for (const auto& c : cases) {
         CDsLightList target;
         target.SetMaterial(CDsMaterialStorage(7, 0, 255, 128, 64));
         target.LoadMaterial(CVyrString(WriteFile("in.material", c.text).c_str()));
         EXPECT_EQ(Material(target), c.expected) << c.text;
     }
+    // The warning says what was done with such a file.
+    const std::vector<std::string> warnings = Warnings();
+    ASSERT_FALSE(warnings.empty());
+    EXPECT_EQ(warnings.back(), "Display warning: in.material: line 1 holds binary data and was skipped; the file is not a "
+                               "material file and was not read; the material stays as it was");
 }
 
 TEST_F(DsLightListTest, GetLightsThenSetLightsLeavesTheListUnchangedAndTheDequeEmpty)
