@@ -167,7 +167,8 @@ bool VyrHideBody(CDsGlContext* context, BODY* body, int itemId);
 // Shows `copy`, an instance's copy of a body the context shows, as a copy of that body
 // (CDsGlContext::AddCopy: no second faceting) and files its geometry into the context's scene
 // database as item `itemId` of the model part, with `attributes` (may be null). False when the
-// context shows no body `copy` copies, or the id is refused (see above; a copy this call made is
+// context shows no body `copy` copies, the copy's placement describes none (a zero or non-finite
+// scale or value, as set_body_transform refuses), or the id is refused (see above; a copy this call made is
 // then taken away again).
 bool VyrShowCopy(CDsGlContext* context, ENTITY* copy, int itemId, const class CDsAttributes* attributes);
 // Takes item `itemId` out of the context's scene database and the copy out of the context

@@ -752,7 +752,8 @@ public:
     // The body's faces lose their own transformations; flags 13 and 15 cleared.
     void ResetFaceTransformations(BODY* body);
     // Shows `entity` as a copy of its real entity's body item, filed into the scene; nothing when
-    // the entity is shown by a copy already or its real entity has no body item.
+    // the entity is shown by a copy already, its real entity has no body item or its placement
+    // (CVyrAsExt::GetTransformation) describes none (a zero or non-finite scale or value).
     void AddCopy(ENTITY* entity);
     // The entity's item leaves the maps and the scene (the caller's again).
     void RemoveCopy(ENTITY* entity);

@@ -116,6 +116,10 @@ void CDsGlContext::ResetFaceTransformations(BODY* body)
 void CDsGlContext::AddCopy(ENTITY* entity)
 {
     if (!entity || dynamic_cast<CDsItemsCopy*>(FindDsItem(entity))) return;
+    // A copy placed by a transform that describes none (a zero or non-finite scale or value) is
+    // not shown, as set_body_transform refuses such a transform: nothing could place it, and its
+    // box would take the scene's with it.
+    if (!CVyrAsExt::GetTransformation(entity).valid()) return;
     ENTITY* real = CVyrAsExt::GetRealEntity(entity);
     auto* body = dynamic_cast<CDsItemsBody*>(FindDsItem(real));
     if (!body) return;

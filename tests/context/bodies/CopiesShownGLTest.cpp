@@ -290,7 +290,7 @@ TEST_F(CopiesShownGLTest, ACopyFollowsItsBodyAndDrawsNothingWithoutIt)
 TEST_F(CopiesShownGLTest, ACopyTheDatabaseRefusesLeavesNoCopyInTheContext)
 {
     // Filed under the id the block itself was shown under, or under id 0, which no item has, the
-    // copy is refused: the call answers false and leaves no copy group in the context, which
+    // copy is refused (and so is one that nothing could place): the call answers false and leaves no copy group in the context, which
     // shows what it showed.
     CDsItemsGroup* copies = Context().GetScene()->GetRootGroup(CDsGlScene::eRootCopies);
     ASSERT_NE(copies, nullptr);
@@ -299,6 +299,12 @@ TEST_F(CopiesShownGLTest, ACopyTheDatabaseRefusesLeavesNoCopyInTheContext)
     ENTITY* refused = CopyOf(block_, translate_transf(SPAvector(30, 30, 0)));
     CDsAttributes look;
     look.SetColor(0x00FF00);
+    // So is a copy placed by a transform that describes none, under any id.
+    ENTITY* unplaced = CopyOf(block_, translate_transf(SPAvector(std::nan(""), 0, 0)));
+    EXPECT_FALSE(VyrShowCopy(&Context(), unplaced, 104, &look));
+    EXPECT_EQ(Context().FindDsItem(unplaced), nullptr);
+    host_->View().ZoomAll(1.0f);
+    host_->Look(ViewSetup().Eye(SPAposition(0, 0, 100)).Field(kHostSize, kHostSize).Clip(1, 300));
     for (const int id : {host_->IdOf(block_), 0}) {
         SCOPED_TRACE(id);
         EXPECT_FALSE(VyrShowCopy(&Context(), refused, id, &look));
