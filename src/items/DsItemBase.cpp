@@ -71,7 +71,18 @@ void CDsItemBase::ResetMembers()
 
 namespace {
 uint64_t sFaceChanges = 0;
+uint64_t sVertexCountChanges = 0;
 }  // namespace
+
+uint64_t CDsItemBase::StVertexCountChanges()
+{
+    return sVertexCountChanges;
+}
+
+void CDsItemBase::StNoteVertexCountChange()
+{
+    ++sVertexCountChanges;
+}
 
 uint64_t CDsItemBase::StFaceChanges()
 {
@@ -489,7 +500,10 @@ void CDsItemBase::SelectAll(CDsSelectAllData& data, ENTITY_LIST& list)
 
 bool CDsItemBase::StartBuildGlList(bool execute)
 {
-    if (m_glList == 0) m_glList = glGenLists(1);
+    if (m_glList == 0) {
+        m_glList = glGenLists(1);
+        StNoteVertexCountChange();  // a leaf answers the triangles of the lists it has
+    }
     glNewList(m_glList, execute ? GL_COMPILE_AND_EXECUTE : GL_COMPILE);
     m_baseFlags |= kHasGlList;
     return true;
@@ -504,6 +518,7 @@ void CDsItemBase::DeleteGlList()
 {
     if ((m_baseFlags & kHasGlList) && m_glList) glDeleteLists(m_glList, 1);
     m_baseFlags &= ~kHasGlList;
+    if (m_glList != 0) StNoteVertexCountChange();
     m_glList = 0;
 }
 

@@ -316,7 +316,9 @@ public:
     virtual void CountStatistics(CDsStatisticsItems* statistics);
     // Draws the item's characteristic points of `mask` into the view; the kinds drawn (0).
     virtual long DrawPoints(view3d& view, long mask);
-    // The number of vertices of primitive kind `kinds`; 0 in the base.
+    // The number of vertices of primitive kind `kinds`; 0 in the base. An item whose count changes
+    // tells it (StNoteVertexCountChange): a group keeps its children's counts during a walk over
+    // its vertices (CDsItemsGroup).
     virtual int GetVerticesCount(CDsGeometry::eDrawPrimitives kinds);
     // The vertices of `kinds` at `index`; -1 in the base.
     virtual int GetVertices(CDsGeometry::eDrawPrimitives kinds, int index, float*& vertices, int& count);
@@ -399,9 +401,19 @@ public:
     // screen boxes without visiting them (it never goes back).
     static uint64_t StFaceChanges();
 
+    // --- Changes of vertex counts (process-wide) ------------------------------------------
+    // How many times, in this process, something changed that can change how many vertices an
+    // item answers (GetVerticesCount): a group's children added, removed or replaced, a leaf's
+    // points or triangles set, its display lists made or deleted, a dynamic ellipse's points
+    // computed anew. A group keeps its children's counts while it stays the same, so that a walk
+    // over its vertices asks each child once (it never goes back).
+    static uint64_t StVertexCountChanges();
+
 protected:
     // Counts one change of a face (see StFaceChanges).
     static void StNoteFaceChange();
+    // Counts one change of a vertex count (see StVertexCountChanges).
+    static void StNoteVertexCountChange();
     // What the item draws changed without the scene database seeing it: the context of the item,
     // else of its nearest ancestor that has one, is told (CDsGlContext::OnItemsContentChanged).
     // Nothing without a context.

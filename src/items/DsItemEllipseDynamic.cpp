@@ -71,7 +71,9 @@ int CDsItemEllipseDynamic::Tessellate(view3d* view, const SPAposition*& points) 
 {
     points = nullptr;
     if (!HasCurve()) return 0;
+    const int before = m_storage->GetPointsCount();
     const int count = m_storage->ApproximateEllipse(view, points);
+    if (m_storage->GetPointsCount() != before) StNoteVertexCountChange();  // the item's vertex count
     if (count <= 0 || !points) {
         points = nullptr;
         return 0;
@@ -157,7 +159,10 @@ float* CDsItemEllipseDynamic::GetPoints(int& count, view3d* view)
 
 void CDsItemEllipseDynamic::Transform(const SPAtransf& transform)
 {
-    if (m_storage) m_storage->Transform(transform);
+    if (!m_storage) return;
+    const int before = m_storage->GetPointsCount();
+    m_storage->Transform(transform);  // the points go, computed anew at the next draw
+    if (m_storage->GetPointsCount() != before) StNoteVertexCountChange();
 }
 
 void CDsItemEllipseDynamic::ExpandBox(CDsBox& box, SPAtransf* transform)

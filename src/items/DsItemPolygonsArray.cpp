@@ -84,6 +84,7 @@ void CDsItemPolygonsArray::CreateTriangleStrip(int count, const double* points, 
         for (const double* corner :
              {a + 3 * i, b + 3 * i, a + 3 * (i + 1), b + 3 * i, b + 3 * (i + 1), a + 3 * (i + 1)})
             for (int c = 0; c < 3; ++c) m_triangles.push_back(static_cast<float>(corner[c]));
+    StNoteVertexCountChange();
     if (normals && row > 0) {
         const double* na = normals;
         const double* nb = normals + 3 * row;

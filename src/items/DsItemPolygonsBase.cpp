@@ -96,6 +96,7 @@ CDsItemPolygonsBase& CDsItemPolygonsBase::operator=(const CDsItemPolygonsBase& o
     // The copy builds lists of its own: it names none of the source's.
     m_listCount = other.m_listCount;
     m_firstList = 0;
+    StNoteVertexCountChange();  // other triangles, as many as the source's
     return *this;
 }
 
@@ -158,6 +159,7 @@ void CDsItemPolygonsBase::DeleteGlList()
     if (m_firstList != 0) {
         CDsDriverGl::StDeleteGlLists(m_firstList, m_listCount);
         m_firstList = 0;
+        StNoteVertexCountChange();  // a leaf answers the triangles of the lists it has
     }
     SetGlListFlag(false);
 }
@@ -370,6 +372,7 @@ void CDsItemPolygonsBase::DrawBoundBox()
 bool CDsItemPolygonsBase::GenerateDisplayLists()
 {
     m_firstList = CDsDriverGl::StGetIdForList(m_listCount);
+    StNoteVertexCountChange();  // a leaf answers the triangles of the lists it has
     return true;
 }
 

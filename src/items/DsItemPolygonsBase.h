@@ -150,7 +150,11 @@ public:
     // Sets the fill flag.
     void SetFill(bool fill) { m_fill = fill; }
     // Sets the number of numbered display lists the item owns.
-    void SetRange(int count) { m_listCount = count; }
+    void SetRange(int count)
+    {
+        if (count != m_listCount) StNoteVertexCountChange();  // a leaf answers what its lists draw
+        m_listCount = count;
+    }
     // The number of numbered display lists.
     int GetRange() const { return m_listCount; }
     // The first numbered list, 0 while the item has none.

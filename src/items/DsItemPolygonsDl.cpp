@@ -34,6 +34,7 @@ void CDsItemPolygonsDl::AddTriangles(int count, const double* points)
     const size_t floats = 9 * static_cast<size_t>(count);
     m_triangles.reserve(m_triangles.size() + floats);
     for (size_t i = 0; i < floats; ++i) m_triangles.push_back(static_cast<float>(points[i]));
+    StNoteVertexCountChange();
 }
 
 int CDsItemPolygonsDl::GetOwnTrianglesCount() const

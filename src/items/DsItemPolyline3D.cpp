@@ -147,6 +147,7 @@ void CDsItemPolyline3D::SetPoints(int count, float* points)
     m_points = count > 0 ? points : nullptr;
     m_count = m_points ? count : 0;
     m_flags |= kBorrowed;
+    StNoteVertexCountChange();
     ComputeDiagonal();
 }
 

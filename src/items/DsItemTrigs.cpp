@@ -55,6 +55,7 @@ void CDsItemTrigs::FreeChunks()
     for (SChunk& chunk : m_normalChunks) std::free(chunk.data);
     m_vertexChunks.clear();
     m_normalChunks.clear();
+    StNoteVertexCountChange();
 }
 
 void CDsItemTrigs::SetTriangulation(const ZOVOvivavUrezezovovaza* triangulation, const VOREvu3v<float>* offset)
@@ -76,6 +77,7 @@ void CDsItemTrigs::SetTriangulation(const ZOVOvivavUrezezovovaza* triangulation,
             return;
         }
     }
+    StNoteVertexCountChange();
     const VOREvu3v<float> shift = offset ? *offset : VOREvu3v<float>();
     size_t chunk = 0;
     int32_t at = 0;

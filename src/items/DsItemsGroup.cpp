@@ -47,6 +47,7 @@ void CDsItemsGroup::Add(CDsItemBase* item)
 {
     if (!item || std::find(m_children.begin(), m_children.end(), item) != m_children.end()) return;
     m_children.push_back(item);
+    StNoteVertexCountChange();
     if (item->GetItemType() == eDsItemsFace) StNoteFaceChange();  // a body may show it now
 }
 
@@ -62,6 +63,7 @@ void CDsItemsGroup::Remove(int index)
     if (index < 0 || index >= Count()) return;
     CDsItemBase* item = m_children[static_cast<size_t>(index)];
     m_children.erase(m_children.begin() + index);
+    StNoteVertexCountChange();
     delete item;
 }
 
@@ -71,12 +73,14 @@ bool CDsItemsGroup::Disconnect(CDsItemBase* item)
     if (found == m_children.end()) return false;
     *found = m_children.back();
     m_children.pop_back();
+    StNoteVertexCountChange();
     return true;
 }
 
 void CDsItemsGroup::DisconnectAll()
 {
     m_children.clear();
+    StNoteVertexCountChange();
 }
 
 void CDsItemsGroup::Replace(int index, CDsItemBase* item)
@@ -92,6 +96,7 @@ void CDsItemsGroup::Replace(int index, CDsItemBase* item)
     if (item && std::find(m_children.begin(), m_children.end(), item) != m_children.end()) return;
     delete slot;
     slot = item;
+    StNoteVertexCountChange();
     if (item && item->GetItemType() == eDsItemsFace) StNoteFaceChange();  // a body may show it now
 }
 
@@ -100,6 +105,7 @@ void CDsItemsGroup::CleanAll()
     // Taken out first: a child's destructor must not find itself among the children.
     std::vector<CDsItemBase*> children;
     children.swap(m_children);
+    StNoteVertexCountChange();
     for (CDsItemBase* child : children) delete child;
 }
 
@@ -509,31 +515,48 @@ long CDsItemsGroup::DrawPoints(view3d& view, long mask)
     return drawn;
 }
 
+const std::vector<int>& CDsItemsGroup::VertexEnds(CDsGeometry::eDrawPrimitives kinds, bool recount)
+{
+    // The walks over a figure's faces ask for one vertex index after the other: asking every
+    // earlier child for its count at each of them made a walk quadratic in the children.
+    const uint64_t changes = StVertexCountChanges();
+    if (!recount && m_vertexEndsKnown && m_vertexEndsKinds == static_cast<int>(kinds) &&
+        m_vertexEndsChanges == changes && m_vertexEnds.size() == m_children.size())
+        return m_vertexEnds;
+    m_vertexEnds.resize(m_children.size());
+    int end = 0;
+    for (size_t i = 0; i < m_children.size(); ++i) {
+        // A child that answers a negative count (an empty STL mesh) holds no vertices.
+        end += std::max(0, m_children[i]->GetVerticesCount(kinds));
+        m_vertexEnds[i] = end;
+    }
+    m_vertexEndsKinds = static_cast<int>(kinds);
+    m_vertexEndsChanges = changes;
+    m_vertexEndsKnown = true;
+    return m_vertexEnds;
+}
+
 int CDsItemsGroup::GetVerticesCount(CDsGeometry::eDrawPrimitives kinds)
 {
-    // A child that answers a negative count (an empty STL mesh) holds no vertices.
-    int total = 0;
-    for (CDsItemBase* child : m_children) total += std::max(0, child->GetVerticesCount(kinds));
-    return total;
+    const std::vector<int>& ends = VertexEnds(kinds, true);
+    return ends.empty() ? 0 : ends.back();
 }
 
 int CDsItemsGroup::GetVertices(CDsGeometry::eDrawPrimitives kinds, int index, float*& vertices, int& count)
 {
     // The child holding vertex `index` of the group answers for it: its own vertices counted from
-    // where the earlier children's end.
-    int base = 0;
-    for (int i = 0; i < Count(); ++i) {
-        CDsItemBase* child = m_children[static_cast<size_t>(i)];
-        const int own = std::max(0, child->GetVerticesCount(kinds));
-        if (base + own <= index) {
-            base += own;
-            continue;
-        }
-        const int r = child->GetVertices(kinds, index - base, vertices, count);
-        if (r > 0) return base + r;
-        return i + 1 < Count() ? base + own : -1;
-    }
-    return -1;
+    // where the earlier children's end. It is the first child whose vertices end beyond `index`
+    // (children without vertices end where the one before them does, and are passed over). A
+    // walk's first call counts them anew: an item may change its count without telling.
+    const std::vector<int>& ends = VertexEnds(kinds, index <= 0);
+    const auto holder = std::upper_bound(ends.begin(), ends.end(), index);
+    if (holder == ends.end()) return -1;
+    const size_t i = static_cast<size_t>(holder - ends.begin());
+    const int base = i == 0 ? 0 : ends[i - 1];
+    const int end = *holder;
+    const int r = m_children[i]->GetVertices(kinds, index - base, vertices, count);
+    if (r > 0) return base + r;
+    return i + 1 < m_children.size() ? end : -1;
 }
 
 bool CDsItemsGroup::GetPoint(CDsGeometry::eParameterPoints which, SPAposition& position)

@@ -8,6 +8,14 @@
 // Children: removal by pointer moves the last child into the hole (constant time, order not
 // kept); removal by index keeps the order. No back pointer is set in a child when it is added.
 //
+// Vertices: the group's vertices are its children's, one child's after the other's. The group
+// keeps where each child's vertices end among them: counted for GetVerticesCount and at the start
+// of a walk (index 0 or below), and kept for the walk's later calls while the children are as many
+// and nothing in the process told of a changed count (CDsItemBase::StVertexCountChanges: children
+// added, removed or replaced, a leaf's points, triangles or display lists set or freed), so that
+// a walk over a group of n children asks for n counts, not n * n. A change told between two calls
+// of a walk is answered at the next call, as the group is then.
+//
 // Hidden groups: a group is hidden when its hide level hides it, or with flag 2 while the current
 // view's document flag 4 is set, or with flag 4 while its document flag 5 is set. Refresh,
 // DrawExtremes, DrawToFrontBuffer, Plot (also with flag 8), Pick(pick_manager*), PickRefPoint,
@@ -155,10 +163,12 @@ public:
     void CountStatistics(CDsStatisticsItems* statistics) override;
     // The children's results, or-ed.
     long DrawPoints(view3d& view, long mask) override;
-    // The sum over the children (a negative count taken as 0).
+    // The sum over the children (a negative count taken as 0), counted anew.
     int GetVerticesCount(CDsGeometry::eDrawPrimitives kinds) override;
-    // The vertices of the child that holds vertex `index` of the group (see the header comment of
-    // the implementation); -1 when none does.
+    // The vertices of the child that holds vertex `index` of the group, its own vertices counted
+    // from where the earlier children's end: the group's index of the child's next polygon, else
+    // of the next child's first vertex (-1 after the last child); -1 when no child holds `index`.
+    // A walk from index 0 to -1 asks each child for its count once (see the header comment).
     int GetVertices(CDsGeometry::eDrawPrimitives kinds, int index, float*& vertices, int& count) override;
     // The first child's point; false without one.
     bool GetPoint(CDsGeometry::eParameterPoints which, SPAposition& position) override;
@@ -308,7 +318,15 @@ protected:
     void SetComponentId(int componentId) { m_componentId = componentId; }
 
 private:
+    // The end of each child's vertices of `kinds` among the group's (its count plus the earlier
+    // children's): those kept, unless `recount` or they may be stale (see the header comment).
+    const std::vector<int>& VertexEnds(CDsGeometry::eDrawPrimitives kinds, bool recount);
+
     std::vector<CDsItemBase*> m_children;
+    std::vector<int> m_vertexEnds;         // see VertexEnds
+    int m_vertexEndsKinds = 0;             // the kinds they count
+    uint64_t m_vertexEndsChanges = 0;      // StVertexCountChanges when they were counted
+    bool m_vertexEndsKnown = false;        // whether they were counted at all
     CDsFlags m_flags;
     int32_t m_componentId = 0;
     CDsMatrix m_matrix;

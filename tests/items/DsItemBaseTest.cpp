@@ -1,9 +1,11 @@
 // The item protocol without OpenGL: attribute rules and their limits, draw mode, visibility,
 // auto-hide, entity binding in the context's item map, finding items, children of groups and
-// their orders, hide levels climbing to the root, bounds and vertex queries of groups.
+// their orders, hide levels climbing to the root, bounds and vertex queries of groups, walks over
+// a group's vertices while its children change.
 #include "DsGlContext.h"
 #include "DsItemBase.h"
 #include "DsItemPolyline3D.h"
+#include "DsItemTrigs.h"
 #include "DsItemsEntity.h"
 #include "DsItemsGroup.h"
 #include "DsItemsMap.h"
@@ -15,6 +17,7 @@
 #include "DsSetEntityType.h"
 #include "DsStatisticsItems.h"
 #include "EntityDeleter.h"
+#include "PolygonTestSupport.h"
 
 #include "DsHideLevel.h"
 #include "SpaBuilders.h"
@@ -57,7 +60,11 @@ public:
         box = this->box;
         return true;
     }
-    int GetVerticesCount(CDsGeometry::eDrawPrimitives) override { return vertices; }
+    int GetVerticesCount(CDsGeometry::eDrawPrimitives) override
+    {
+        ++countsAsked;
+        return vertices;
+    }
     int GetVertices(CDsGeometry::eDrawPrimitives, int index, float*&, int& count) override
     {
         count = vertices;
@@ -68,6 +75,7 @@ public:
     bool hasBox = false;
     SDsBox2D box{};
     int vertices = 0;
+    int countsAsked = 0;
 
 protected:
     int DrawGdi(view3d&) override { return 0; }
@@ -466,6 +474,141 @@ TEST(DsItemBaseTest, GroupBoundsAndVerticesComeFromTheChildren)
     EXPECT_EQ(group.GetVertices(CDsGeometry::eDpLines, 1, out, count), 2);
     EXPECT_EQ(group.GetVertices(CDsGeometry::eDpLines, 5, out, count), 3 + 3);  // b's vertex 2
     EXPECT_EQ(group.GetVertices(CDsGeometry::eDpLines, 7, out, count), -1);
+}
+
+// One call of a walk over a group's vertices: what it answers and the vertices it hands out.
+struct SVertexCall {
+    int next = 0;
+    float* vertices = nullptr;
+    int count = 0;
+};
+SVertexCall VerticesAt(CDsItemBase& item, CDsGeometry::eDrawPrimitives kinds, int index)
+{
+    SVertexCall call;
+    call.next = item.GetVertices(kinds, index, call.vertices, call.count);
+    return call;
+}
+
+// A walk over the vertices of a group of many children asks each child for its count once, not
+// once for every vertex before it; the walk still reaches every vertex in order, and a count
+// changed without telling is seen by the next walk and by the group's count.
+TEST(DsItemBaseTest, AWalkOverAGroupsVerticesAsksEachChildForItsCountOnce)
+{
+    constexpr int kChildren = 300;
+    TestGroup group;
+    std::vector<TestLeaf*> leaves;
+    for (int i = 0; i < kChildren; ++i) {
+        leaves.push_back(new TestLeaf);
+        leaves.back()->vertices = 3;
+        group.Add(leaves.back());
+    }
+    auto walk = [&] {
+        int calls = 0;
+        for (int index = 0; index >= 0 && calls <= 10 * kChildren; ++calls) {
+            const SVertexCall call = VerticesAt(group, CDsGeometry::eDpFaces, index);
+            EXPECT_TRUE(call.next < 0 || call.next == index + 1) << "at " << index;
+            index = call.next;
+        }
+        return calls;
+    };
+    EXPECT_EQ(walk(), 3 * kChildren + 1);  // one call per vertex, and the one past the end
+    int asked = 0;
+    for (TestLeaf* leaf : leaves) asked += leaf->countsAsked;
+    EXPECT_LE(asked, kChildren + 1);
+
+    leaves[0]->vertices = 5;  // not told
+    EXPECT_EQ(group.GetVerticesCount(CDsGeometry::eDpFaces), 3 * kChildren + 2);
+    EXPECT_EQ(walk(), 3 * kChildren + 3);
+}
+
+// Between two calls of a walk over a group's vertices, a leaf's points or triangles set anew and
+// children added to or removed from the group or a group inside it: the next call answers as the
+// group is then, not as it was counted before.
+TEST(DsItemBaseTest, AWalkOverAGroupsVerticesFollowsChangesBetweenItsCalls)
+{
+    float a5[15] = {0, 0, 0, 1, 0, 0, 2, 0, 0, 3, 0, 0, 4, 0, 0};
+    float b2[6] = {0, 7, 0, 1, 7, 0};
+    float c4[12] = {0, 9, 0, 1, 9, 0, 2, 9, 0, 3, 9, 0};
+    float d3[9] = {5, 5, 5, 6, 5, 5, 7, 5, 5};
+    const auto lines = CDsGeometry::eDpLines;
+
+    // A leaf's points set anew: [a b] with a of 3 points, then of 5.
+    {
+        TestGroup group;
+        auto* a = new CDsItemPolyline3D(3, a5, false, nullptr);
+        auto* b = new CDsItemPolyline3D(2, b2, false, nullptr);
+        group.Add(a);
+        group.Add(b);
+        SVertexCall call = VerticesAt(group, lines, 0);
+        ASSERT_EQ(call.vertices, a5);
+        ASSERT_EQ(call.next, 3);  // where b starts
+        a->SetPoints(5, a5);
+        call = VerticesAt(group, lines, 3);
+        EXPECT_EQ(call.vertices, nullptr);  // inside a now, which hands out its points at 0 only
+        EXPECT_EQ(call.next, 5);
+        call = VerticesAt(group, lines, 5);
+        EXPECT_EQ(call.vertices, b2);
+        EXPECT_EQ(call.count, 2);
+        EXPECT_EQ(call.next, -1);
+    }
+    // A child removed, order kept: [a b c] becomes [b c].
+    {
+        TestGroup group;
+        group.Add(new CDsItemPolyline3D(3, a5, false, nullptr));
+        group.Add(new CDsItemPolyline3D(2, b2, false, nullptr));
+        group.Add(new CDsItemPolyline3D(4, c4, false, nullptr));
+        ASSERT_EQ(VerticesAt(group, lines, 0).next, 3);
+        group.Remove(0);
+        const SVertexCall call = VerticesAt(group, lines, 3);
+        EXPECT_EQ(call.vertices, nullptr);  // inside c, past its first point
+        EXPECT_EQ(call.next, -1);
+        EXPECT_EQ(VerticesAt(group, lines, 2).vertices, c4);
+    }
+    // A child added to a group inside the group: [[c] b] becomes [[c d] b].
+    {
+        TestGroup group;
+        auto* inner = new TestGroup;
+        inner->Add(new CDsItemPolyline3D(4, c4, false, nullptr));
+        group.Add(inner);
+        group.Add(new CDsItemPolyline3D(2, b2, false, nullptr));
+        ASSERT_EQ(VerticesAt(group, lines, 0).vertices, c4);
+        ASSERT_EQ(VerticesAt(group, lines, 0).next, 4);
+        inner->Add(new CDsItemPolyline3D(3, d3, false, nullptr));
+        SVertexCall call = VerticesAt(group, lines, 4);
+        EXPECT_EQ(call.vertices, d3);
+        EXPECT_EQ(call.count, 3);
+        EXPECT_EQ(call.next, 7);
+        EXPECT_EQ(VerticesAt(group, lines, 7).vertices, b2);
+        EXPECT_EQ(group.GetVerticesCount(lines), 9);
+    }
+    // A triangle set's triangles set anew: [t u] with t of one triangle at z = 0, then of three.
+    {
+        TestGroup group;
+        auto* t = new CDsItemTrigs(true);
+        auto* u = new CDsItemTrigs(true);
+        const auto one = vyrtest::MakeTriangulation(1, {0, 0, 0}, {1, 0, 0}, {0, 1, 0});
+        const auto three = vyrtest::MakeTriangulation(3, {0, 0, 0}, {1, 0, 0}, {0, 1, 0});
+        const auto above = vyrtest::MakeTriangulation(2, {0, 0, 5}, {1, 0, 5}, {0, 1, 5});
+        t->SetTriangulation(one.get(), nullptr);
+        u->SetTriangulation(above.get(), nullptr);
+        group.Add(t);
+        group.Add(u);
+        SVertexCall call = VerticesAt(group, CDsGeometry::eDpFaces, 0);
+        ASSERT_EQ(call.count, 3);
+        ASSERT_EQ(call.next, 3);  // u's first triangle
+        t->SetTriangulation(three.get(), nullptr);
+        call = VerticesAt(group, CDsGeometry::eDpFaces, 3);
+        ASSERT_EQ(call.count, 3);
+        EXPECT_FLOAT_EQ(call.vertices[2], 0.0f);  // t's second triangle, not u's first
+        EXPECT_EQ(call.next, 6);
+        int triangles = 2;
+        for (int index = 6; index >= 0 && triangles < 10; ++triangles) {
+            call = VerticesAt(group, CDsGeometry::eDpFaces, index);
+            index = call.next;
+        }
+        EXPECT_EQ(triangles, 5);
+        EXPECT_FLOAT_EQ(call.vertices[2], 5.0f);  // the walk ends on u
+    }
 }
 
 TEST(DsItemBaseTest, PolylinesOwnOrBorrowTheirPointsAndAnswerTheirEnds)
