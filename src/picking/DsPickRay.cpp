@@ -72,7 +72,12 @@ public:
     void AddTriangle(const SPAposition& a, const SPAposition& b, const SPAposition& c) override
     {
         if (m_hidden) return;
-        const SPAposition p0 = a * m_placement, p1 = b * m_placement, p2 = c * m_placement;
+        AddPlacedTriangle(a * m_placement, b * m_placement, c * m_placement);
+    }
+    // A triangle placed already (in the point's space).
+    void AddPlacedTriangle(const SPAposition& p0, const SPAposition& p1, const SPAposition& p2)
+    {
+        if (m_hidden) return;
         // The ray against the triangle's plane and inside its corners (barycentric test).
         const SPAvector e1 = p1 - p0, e2 = p2 - p0;
         const SPAvector q = m_direction * e2;
@@ -115,13 +120,18 @@ public:
                 box[1][a] = std::max(box[1][a], c[a]);
             }
         }
+        return MayMeetPlaced(box[0], box[1]);
+    }
+    // The same for a box placed already (in the point's space).
+    bool MayMeetPlaced(const double low[3], const double high[3]) const
+    {
         // The slabs of the box, widened by the tolerance, against the ray beyond the tolerance.
         const double origin[3] = {m_point.x(), m_point.y(), m_point.z()};
         const double direction[3] = {m_direction.x(), m_direction.y(), m_direction.z()};
         double lo[3], hi[3];
         for (int a = 0; a < 3; ++a) {
-            lo[a] = box[0][a] - m_tolerance;
-            hi[a] = box[1][a] + m_tolerance;
+            lo[a] = low[a] - m_tolerance;
+            hi[a] = high[a] + m_tolerance;
         }
         return SlabsMeet(origin, direction, lo, hi, m_tolerance, m_reach);
     }
@@ -415,7 +425,48 @@ void CDsHidingFaces::Add(CDsGeometry* geometry, int id, const CDsTransform& tran
     // Placement and box are asked once here: Hides runs for every hit the pick window meets off the ray.
     SPAbox box;
     if (!geometry->GetBoundBox(box, id)) box = SPAbox();
-    m_items.push_back(SItem{geometry, id, transform.Convert2SPA(), box, clip});
+    m_items.push_back(SItem{geometry, id, transform.Convert2SPA(), box, clip,
+                            dynamic_cast<CDsFacedGeometry*>(geometry) != nullptr, nullptr});
+}
+
+namespace {
+// How many triangles of an item's kept triangles share a box.
+constexpr size_t kRunTriangles = 16;
+}  // namespace
+
+const CDsHidingFaces::SPlacedTriangles& CDsHidingFaces::Placed(SItem& item)
+{
+    if (item.placed) return *item.placed;
+    // Every polygon once, as a fan of triangles placed where the frame draws it: the questions
+    // that follow test only the runs whose box their ray meets, not every polygon of a figure of
+    // many leaves.
+    auto placed = std::make_shared<SPlacedTriangles>();
+    std::vector<double>& corners = placed->corners;
+    const SPAtransf& placement = item.placement;
+    auto any = [](const SPAposition&, const SPAposition&) { return true; };
+    ForEachFacePolygon(item.geometry, item.id, any, [&](const float* vertices, int count) {
+        const SPAposition first = SPAposition(vertices[0], vertices[1], vertices[2]) * placement;
+        SPAposition previous = SPAposition(vertices[3], vertices[4], vertices[5]) * placement;
+        for (int i = 2; i < count; ++i) {
+            const float* c = vertices + 3 * i;
+            const SPAposition next = SPAposition(c[0], c[1], c[2]) * placement;
+            for (const SPAposition& p : {first, previous, next}) corners.insert(corners.end(), {p.x(), p.y(), p.z()});
+            previous = next;
+        }
+        return true;
+    });
+    const size_t triangles = corners.size() / 9;
+    for (size_t run = 0; run < triangles; run += kRunTriangles) {
+        double box[6] = {HUGE_VAL, HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+        for (size_t v = 3 * run; v < 3 * std::min(triangles, run + kRunTriangles); ++v)
+            for (int a = 0; a < 3; ++a) {
+                box[a] = std::min(box[a], corners[3 * v + a]);
+                box[3 + a] = std::max(box[3 + a], corners[3 * v + a]);
+            }
+        placed->runBoxes.insert(placed->runBoxes.end(), box, box + 6);
+    }
+    item.placed = std::move(placed);
+    return *item.placed;
 }
 
 void CDsHidingFaces::AddBody(CDsItemsBody* body, const SPAtransf& after, int renderMode, const SDsPickClip& clip)
@@ -430,13 +481,29 @@ bool CDsHidingFaces::Hides(view3d* view, const SPAposition& point) const
     double tolerance = 0.0, reach = 0.0;
     if (!TowardsViewer(view, point, towardsViewer, tolerance, reach)) return false;
     CHidingTriangles triangles(point, towardsViewer, tolerance, reach);
-    for (const SItem& item : m_items) {
+    for (SItem& item : m_items) {
         const SPAtransf& placement = item.placement;
         // An item whose box the ray from the point misses has no triangle to test.
         if (!item.box.empty() && !triangles.MayMeet(CGmPosition(item.box.low()), CGmPosition(item.box.high()), placement))
             continue;
         triangles.SetPlacement(placement);
         triangles.SetClip(item.clip.plane || item.clip.scene ? &item.clip : nullptr);
+        if (!item.faced) {
+            const SPlacedTriangles& placed = Placed(item);
+            const double* c = placed.corners.data();
+            const size_t count = placed.corners.size() / 9;
+            for (size_t run = 0; run < count && !triangles.Hidden(); run += kRunTriangles) {
+                const double* box = placed.runBoxes.data() + 6 * (run / kRunTriangles);
+                if (!triangles.MayMeetPlaced(box, box + 3)) continue;
+                for (size_t t = run; t < std::min(count, run + kRunTriangles) && !triangles.Hidden(); ++t) {
+                    const double* p = c + 9 * t;
+                    triangles.AddPlacedTriangle(SPAposition(p[0], p[1], p[2]), SPAposition(p[3], p[4], p[5]),
+                                                SPAposition(p[6], p[7], p[8]));
+                }
+            }
+            if (triangles.Hidden()) return true;
+            continue;
+        }
         auto wants = [&](const SPAposition& low, const SPAposition& high) {
             return triangles.MayMeet(CGmPosition(low), CGmPosition(high), placement);
         };

@@ -33,6 +33,7 @@
 #include "pick_ray.h"
 
 #include <cmath>
+#include <memory>
 #include <vector>
 
 class CDsGeometry;
@@ -95,7 +96,10 @@ void DsRayItemFaces(CDsGeometry* geometry, int id, const CDsTransform& transform
 // The faces that hide what lies behind them in a pick, as a walk of the scene database finds
 // them: each item's geometry and id, placed by the walk's transform and cut by what clips it (a
 // clip plane, the sections of a scene for an item they can clip). Holds the geometries, not owned:
-// they must outlive it.
+// they must outlive it, and what they draw must not change while it is asked: the polygons of a
+// geometry that offers no faces with boxes (a figure's leaves, say) are read once, at the first
+// question that reaches them, and kept placed, in runs with a box each, for the later questions
+// (a snap asks about many points).
 class CDsHidingFaces {
 public:
     // The face polygons of `geometry` (item `id`) placed by `transform`, what `clip` hides left out.
@@ -114,19 +118,29 @@ public:
     bool Hides(view3d* view, const SPAposition& point) const;
 
 private:
+    // An item's triangles placed in the root part's space (nine coordinates each), and the box of
+    // each run of them (six values: the low corner, then the high one).
+    struct SPlacedTriangles {
+        std::vector<double> corners;
+        std::vector<double> runBoxes;
+    };
     struct SItem {
         CDsGeometry* geometry;
         int id;
         SPAtransf placement;
         SPAbox box;  // the item's own box, empty when it has none
         SDsPickClip clip;
+        bool faced = false;  // its faces come with boxes (CDsFacedGeometry): read at each question
+        std::shared_ptr<SPlacedTriangles> placed;  // the others' triangles, once read
     };
+    // The item's triangles placed, read at the first call.
+    static const SPlacedTriangles& Placed(SItem& item);
     struct SBody {
         CDsItemsBody* body;
         SPAtransf after;
         int renderMode;
         SDsPickClip clip;
     };
-    std::vector<SItem> m_items;
+    mutable std::vector<SItem> m_items;  // their triangles are read when first asked for
     std::vector<SBody> m_bodies;
 };

@@ -2,10 +2,12 @@
 // triangle sets) shown in front of, behind or beside a block the host shows: the single pick finds
 // each leaf where it is drawn on both of its roads (selection and ray) and answers a point on the
 // leaf, the visible-only region pick finds the leaves that are seen and not those hidden, and an
-// STL mesh drawn as lines is picked on its lines.
+// STL mesh drawn as lines is picked on its lines. A figure of hundreds of small leaves is picked
+// leaf by leaf, and hides the block's edge from a snap only under its leaves.
 #include "DsFigure.h"
 #include "DsFigureGenerator.h"
 #include "DsPickProccessor.h"
+#include "DsRefPoint.h"
 #include "GmPosition.h"
 #include "GmTransformation.h"
 #include "HostFixture.h"
@@ -126,6 +128,39 @@ private:
     ELeaf m_leaf;
     SPAposition m_centre;
     double m_half;
+};
+
+// `columns` x `rows` white squares of half side 1 in the plane z = `z`, square (i, j) about
+// Centre(i, j): filled 2-D polygons or recorded triangles, each a leaf of its own.
+class CGridFigure : public CDsFigure {
+public:
+    static constexpr double kPitch = 4, kHalf = 1;
+    CGridFigure(ELeaf leaf, int columns, int rows, double z) : m_leaf(leaf), m_columns(columns), m_rows(rows), m_z(z) {}
+    // Over the block for the middle square (15, 10), at (30, 36); row 11 runs along y = 40.
+    static SPAposition Centre(int i, int j, double z) { return SPAposition(kPitch * i - 30, kPitch * j - 4, z); }
+    int DefineFig(CDsFigureGenerator& generator) override
+    {
+        generator.SetPenColor(CDsColorStorage(255, 255, 255));
+        for (int j = 0; j < m_rows; ++j)
+            for (int i = 0; i < m_columns; ++i) {
+                const SPAposition c = Centre(i, j, m_z);
+                const double x0 = c.x() - kHalf, x1 = c.x() + kHalf, y0 = c.y() - kHalf, y1 = c.y() + kHalf, z = c.z();
+                if (m_leaf == ELeaf::ePolyLineFill) {
+                    float corners[12] = {float(x0), float(y0), float(z), float(x1), float(y0), float(z),
+                                         float(x1), float(y1), float(z), float(x0), float(y1), float(z)};
+                    CDsFigureGenerator::ItDrawPolyLine(&generator, 4, corners, true);
+                } else {
+                    const double points[18] = {x0, y0, z, x1, y0, z, x1, y1, z, x0, y0, z, x1, y1, z, x0, y1, z};
+                    generator.DrawTriangles(2, points, nullptr);
+                }
+            }
+        return 1;
+    }
+
+private:
+    ELeaf m_leaf;
+    int m_columns, m_rows;
+    double m_z;
 };
 
 // The triangles of the test sphere of radius `r` about `centre`.
@@ -387,5 +422,60 @@ TEST_F(FigureLeavesPickedGLTest, AnStlMeshDrawnAsLinesIsPickedOnItsLines)
             EXPECT_NEAR(p.y(), onEdge.y(), 1.5);
             EXPECT_NEAR(p.z(), onEdge.z(), 1e-3);
         }
+    }
+}
+
+// A figure of 630 small leaves in front of the block, seen at eight pixels a unit, 16 pixels
+// between them: on both roads a pick at the middle leaf answers the figure at a point of that leaf,
+// and a pick in the gap beside it the block behind; the nearest-point snap offers the block's top
+// edge where it shows in a gap, nothing under a leaf's middle, and near a leaf's side the point
+// just beside it.
+TEST_F(FigureLeavesPickedGLTest, AFigureOfManyLeavesIsPickedAndSnappedLeafByLeaf)
+{
+    constexpr double kUnitsPerPixel = 1.0 / 8;
+    host_->Look(ViewSetup()
+                    .Eye(SPAposition(30, 38, 200))
+                    .Target(SPAposition(30, 38, 0))
+                    .Field(kWide * kUnitsPerPixel, kHigh * kUnitsPerPixel)
+                    .Clip(1, 400));
+    for (const ELeaf leaf : {ELeaf::ePolyLineFill, ELeaf::eRecordedTriangles}) {
+        SCOPED_TRACE(Name(leaf));
+        CGridFigure grid(leaf, 30, 21, 30);
+        grid.Record(true, &host_->View());
+        ASSERT_TRUE(grid.IsRecorded());
+        host_->WholeFrame();
+        const SPAposition middle = CGridFigure::Centre(15, 10, 30);
+        const SPAposition gap = middle + SPAvector(CGridFigure::kPitch / 2, 0, -10);  // on the block's top
+        for (const bool byRay : {false, true}) {
+            SCOPED_TRACE(Road(byRay));
+            const CDsPickedItem onLeaf = PickAt(middle + SPAvector(0.3, -0.2, 0), byRay);
+            EXPECT_EQ(PathOf(onLeaf), host_->PathOf(grid));
+            if (onLeaf.IsValid()) {
+                const CGmPosition& p = *onLeaf.GetPickedPosition();
+                EXPECT_LE(std::fabs(p.x() - middle.x()), CGridFigure::kHalf + 0.01);
+                EXPECT_LE(std::fabs(p.y() - middle.y()), CGridFigure::kHalf + 0.01);
+                EXPECT_NEAR(p.z(), middle.z(), 1e-3);
+            }
+            EXPECT_EQ(PathOf(PickAt(gap, byRay)), host_->PathOf(block_));
+        }
+
+        // The block's top edge along y = 40 runs under row 11: leaf (15, 11) covers x from 29 to 31.
+        const SPAposition underLeaf(30, 40, 20), inGap(32, 40, 20);
+        ASSERT_EQ((CGridFigure::Centre(15, 11, 20) - underLeaf).len(), 0.0);
+        std::unique_ptr<CDsRefPoint> snapped = host_->SnapAt(inGap, {267});
+        ASSERT_NE(snapped, nullptr);
+        SPAposition at(CDsRefPoint::sLastPosition);
+        EXPECT_LT((at - inGap).len(), kUnitsPerPixel);
+        // Under the leaf's middle no point within the snap's reach shows; near its side, the point
+        // just beside it.
+        EXPECT_EQ(host_->SnapAt(underLeaf, {267}), nullptr);
+        snapped = host_->SnapAt(underLeaf + SPAvector(CGridFigure::kHalf - 2 * kUnitsPerPixel, 0, 0), {267});
+        ASSERT_NE(snapped, nullptr);
+        at = SPAposition(CDsRefPoint::sLastPosition);
+        EXPECT_NEAR(at.y(), 40, 1e-3);
+        EXPECT_NEAR(at.z(), 20, 1e-3);
+        EXPECT_GE(at.x(), underLeaf.x() + CGridFigure::kHalf - 0.01);
+        EXPECT_LE(at.x(), underLeaf.x() + CGridFigure::kHalf + kUnitsPerPixel);
+        grid.Remove(&host_->View());
     }
 }
