@@ -12,11 +12,22 @@
 // type) on both scenes, in selection mode 0 and in mode 2 (the visible-only pass over the software
 // z-buffer first): milliseconds per pick (median) and the items found; at the end the figures
 // against the goal for mode 0 (7.8 ms) and the ratio of mode 2 to mode 0 (goal: 2 at most).
+// Then a figure of many small leaves over a block, seen from above: 3,200 and 12,800 filled 2-D
+// squares (CDsFigureGenerator::ItDrawPolyLine), or as many squares of two recorded triangles
+// (DrawTriangles), each a leaf of its own. Timed, median milliseconds: a whole frame of the scene,
+// the single pick at the middle leaf's pixel on the selection road and on the ray road, the
+// nearest-point snap (kind 267) on the block's edge between two leaves, and the region pick of the
+// whole window (the figure and the block) in selection modes 0 and 2; at the end each against the
+// whole frame (aim: 1 at most) and the 12,800 leaves against the 3,200 (linear: about 4).
 #include "BenchMeshBuffers.h"
 #include "BenchWindow.h"
 #include "BenchPlateItems.h"
 #include "DsDriverGl.h"
+#include "DsAcisPick.h"
+#include "DsAttributes.h"
 #include "DsEllipseStorage.h"
+#include "DsFigure.h"
+#include "DsFigureGenerator.h"
 #include "DsGeometryComputer.h"
 #include "DsGlContext.h"
 #include "DsGlScene.h"
@@ -25,6 +36,7 @@
 #include "DsPartStorage.h"
 #include "DsPickProccessor.h"
 #include "DsPickedItem.h"
+#include "DsRefPoint.h"
 #include "DsTypeMask.h"
 #include "DsView3dCdc.h"
 #include "UiPickEvent.h"
@@ -50,7 +62,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -298,6 +312,251 @@ void PrintHoverSummary()
                 itemsRay, body / itemsRay);
 }
 
+// --- A figure of many leaves -------------------------------------------------------------------
+
+// Leaves per row of the figure (a row is 1 model unit high, a leaf 1 unit wide).
+constexpr int kLeavesPerRow = 160;
+
+// The figure's leaves: filled 2-D squares, or squares of two recorded triangles.
+enum class EFigureLeaf { eSquares, eTriangles };
+
+// `count` squares of side 0.6 at a pitch of 1 in the plane z = 0, kLeavesPerRow to a row, each a
+// leaf of its own.
+class CManyLeavesFigure : public CDsFigure {
+public:
+    CManyLeavesFigure(EFigureLeaf leaf, int count) : m_leaf(leaf), m_count(count) {}
+    int DefineFig(CDsFigureGenerator& generator) override
+    {
+        generator.SetPenColor(CDsColorStorage(40, 200, 255));
+        for (int i = 0; i < m_count; ++i) {
+            const float x = static_cast<float>(i % kLeavesPerRow) + 0.5f;
+            const float y = static_cast<float>(i / kLeavesPerRow) + 0.5f;
+            const float lo = -0.3f, hi = 0.3f;
+            if (m_leaf == EFigureLeaf::eSquares) {
+                float square[12] = {x + lo, y + lo, 0, x + hi, y + lo, 0, x + hi, y + hi, 0, x + lo, y + hi, 0};
+                CDsFigureGenerator::ItDrawPolyLine(&generator, 4, square, true);
+            } else {
+                const double a[3] = {x + lo, y + lo, 0}, b[3] = {x + hi, y + lo, 0}, c[3] = {x + hi, y + hi, 0},
+                             d[3] = {x + lo, y + hi, 0};
+                const double points[18] = {a[0], a[1], a[2], b[0], b[1], b[2], c[0], c[1], c[2],
+                                           a[0], a[1], a[2], c[0], c[1], c[2], d[0], d[1], d[2]};
+                generator.DrawTriangles(2, points, nullptr);
+            }
+        }
+        return 1;
+    }
+
+private:
+    EFigureLeaf m_leaf;
+    int m_count;
+};
+
+// The figure over a block (its top 5 units below the figure), shaded, seen from above in a
+// parallel view of the whole figure.
+class CFigureScene {
+public:
+    CFigureScene(EFigureLeaf leaf, int count) : host_(L"figure picks", kWidth, kHeight, 3), figure_(leaf, count)
+    {
+        if (!host_.Ready()) return;
+        const int rows = (count + kLeavesPerRow - 1) / kLeavesPerRow;
+        // The block under the middle of the figure.
+        const double x0 = 0.25 * kLeavesPerRow, x1 = 0.75 * kLeavesPerRow, y0 = 0.25 * rows, y1 = 0.75 * rows;
+        block_ = make_block(x0, y0, -15.0, x1, y1, -5.0);
+        CDsAttributes look;
+        look.SetColor(0x5A8CD2);
+        if (!block_ || !VyrShowBody(&host_.context, block_, 1, &look)) return;
+        const SPAposition centre(0.5 * kLeavesPerRow, 0.5 * rows, 0.0);
+        const double width = kLeavesPerRow + 10.0;
+        view3d& view = *host_.view;
+        view.set_perspective(false);
+        view.set_target(centre);
+        view.set_eye(centre + SPAvector(0, 0, 200));
+        view.set_up(SPAvector(0, 1, 0));
+        view.set_width(width);
+        view.set_height(width * kHeight / kWidth);
+        view.set_hither(1.0);
+        view.set_yon(400.0);
+        view.adjust_aspect();
+        host_.view->SetRenderMode(eRenderShade);
+        figure_.Record(true, host_.view.get());
+        if (!figure_.IsRecorded()) return;
+        host_.view->refresh();
+        // The middle leaf, and the block's far edge half way along it, between two rows of leaves.
+        const int middle = count / 2 + kLeavesPerRow / 2;
+        ready_ = Pixel(SPAposition(middle % kLeavesPerRow + 0.5, middle / kLeavesPerRow + 0.5, 0.0), leafPixel_) &&
+                 Pixel(SPAposition(0.5 * (x0 + x1), y1, -5.0), edgePixel_);
+        for (int t = 0; t < eDsPickPtFirst; ++t) domain_[0].SetType(t, -1);
+        snapKinds_.SetType(267, -1);
+    }
+    ~CFigureScene()
+    {
+        if (!host_.view) return;
+        CDsView3dCdc::StGetCurrent();
+        if (figure_.IsRecorded()) figure_.Remove(host_.view.get());
+        if (block_) {
+            VyrHideBody(&host_.context, block_, 1);
+            block_->lose();
+        }
+        CDsPartStorage::instance()->RemovePart(host_.context.GetScene()->GetDbScene().GetPeerPartId());
+    }
+    CFigureScene(const CFigureScene&) = delete;
+    CFigureScene& operator=(const CFigureScene&) = delete;
+
+    bool Ready() const { return ready_; }
+    // A whole frame of the scene, finished.
+    void WholeFrame()
+    {
+        host_.context.OnPicturePropsChanged();
+        host_.view->refresh();
+        glFinish();
+    }
+    // The single pick at the middle leaf on the selection road or the ray road; whether it chose
+    // the figure.
+    bool Pick(bool ray)
+    {
+        const CUiPickEvent event(leafPixel_.first, leafPixel_.second, 0, host_.view.get(), nullptr);
+        CDsPickContext request;
+        request.m_ownerContext = &host_.context;
+        request.m_domain = &domain_;
+        request.m_event = &event;
+        request.m_sectionTest = ray ? 1 : 0;
+        CDsPickedItemList list;
+        const CDsPickedItem picked = host_.context.GetPickProccessor()->PickSingle(request, list);
+        CVyrObjectPath figure;
+        return picked.IsValid() && figure_.GetPath(figure) && picked.GetObjectPath() == figure;
+    }
+    // The region pick of the whole window in selection mode `mode`; the number of items.
+    int RegionPick(EDsSelectionByBoxMode mode)
+    {
+        const CUiPickEvent event(0, 0, 0, host_.view.get(), nullptr);
+        const int corner[2] = {kWidth, kHeight};
+        CDsPickContext request;
+        request.m_ownerContext = &host_.context;
+        request.m_domain = &domain_;
+        request.m_event = &event;
+        request.m_secondCorner = corner;
+        request.m_regionSelector = 1;
+        CDsPickProccessor* processor = host_.context.GetPickProccessor();
+        processor->SetSelectionMode(mode);
+        CDsPickedItemList list;
+        const int count = processor->PickInRegion(request, list);
+        processor->SetSelectionMode(eDsSelectionByBoxDefault);
+        return count;
+    }
+    // The nearest-point snap at the block's edge; whether it found a point.
+    bool Snap()
+    {
+        CUiPickEvent event(edgePixel_.first, edgePixel_.second, 0, host_.view.get(), nullptr);
+        std::unique_ptr<CDsRefPoint> point(CDsAcisPick::StPickRefPoint(event, snapKinds_));
+        return point != nullptr;
+    }
+
+private:
+    bool Pixel(const SPAposition& p, std::pair<int, int>& pixel)
+    {
+        float x = 0.0f, y = 0.0f;
+        if (!CDsGeometryComputer::GetInstance()->ProjectPositionOnView(p, host_.view.get(), x, y)) return false;
+        pixel = {static_cast<int>(x), static_cast<int>(y)};
+        return x >= 0 && y >= 0 && x < kWidth && y < kHeight;
+    }
+
+    BenchContextWindow host_;
+    CManyLeavesFigure figure_;
+    BODY* block_ = nullptr;
+    std::vector<CDsTypeMask> domain_ = std::vector<CDsTypeMask>(1);
+    CDsTypeMask snapKinds_;
+    std::pair<int, int> leafPixel_, edgePixel_;
+    bool ready_ = false;
+};
+
+// Median milliseconds by leaf kind and count: whole frame, selection pick, ray pick, snap, region
+// picks in modes 0 and 2.
+struct SFigureCosts {
+    double frame = 0.0, selection = 0.0, ray = 0.0, snap = 0.0, region0 = 0.0, region2 = 0.0;
+};
+std::map<std::pair<int, int>, SFigureCosts> gFigureCosts;
+
+double Median(std::vector<double> values)
+{
+    if (values.empty()) return 0.0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Each iteration: a whole frame, a pick on each road, a snap and a region pick in each mode, each
+// timed.
+void BM_FigurePickAndSnap(benchmark::State& state)
+{
+    const auto leaf = static_cast<EFigureLeaf>(state.range(0));
+    const int count = static_cast<int>(state.range(1));
+    CFigureScene scene(leaf, count);
+    if (!scene.Ready()) {
+        state.SkipWithError("no figure scene (is an X server running?)");
+        return;
+    }
+    std::vector<double> frame, selection, ray, snap, region0, region2;
+    int picked = 0, snapped = 0, regionFound = 0;
+    auto timed = [](std::vector<double>& into, auto&& what) {
+        const auto start = std::chrono::steady_clock::now();
+        const bool answered = what();
+        into.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        return answered ? 1 : 0;
+    };
+    for (auto _ : state) {
+        picked = snapped = 0;
+        timed(frame, [&] {
+            scene.WholeFrame();
+            return true;
+        });
+        picked += timed(selection, [&] { return scene.Pick(false); });
+        picked += timed(ray, [&] { return scene.Pick(true); });
+        snapped += timed(snap, [&] { return scene.Snap(); });
+        timed(region0, [&] { return (regionFound = scene.RegionPick(eDsSelectionByBoxDefault)) > 0; });
+        timed(region2, [&] { return scene.RegionPick(eDsSelectionByBoxVisibleOnly) > 0; });
+    }
+    SFigureCosts& costs = gFigureCosts[{static_cast<int>(leaf), count}];
+    costs = {Median(frame), Median(selection), Median(ray), Median(snap), Median(region0), Median(region2)};
+    state.counters["frame_ms"] = costs.frame;
+    state.counters["selection_ms"] = costs.selection;
+    state.counters["ray_ms"] = costs.ray;
+    state.counters["snap_ms"] = costs.snap;
+    state.counters["picked"] = picked;
+    state.counters["snapped"] = snapped;
+    state.counters["region0_ms"] = costs.region0;
+    state.counters["region2_ms"] = costs.region2;
+    state.counters["region_found"] = regionFound;
+}
+BENCHMARK(BM_FigurePickAndSnap)
+    ->ArgsProduct({{static_cast<int>(EFigureLeaf::eSquares), static_cast<int>(EFigureLeaf::eTriangles)}, {3200, 12800}})
+    ->Iterations(10)
+    ->Unit(benchmark::kMillisecond);
+
+// The figure's picks and snaps against a whole frame, and the larger figure against the smaller.
+void PrintFigureSummary()
+{
+    const char* names[2] = {"filled 2-D squares", "squares of recorded triangles"};
+    for (const auto& entry : gFigureCosts) {
+        const SFigureCosts& c = entry.second;
+        if (c.frame <= 0.0) continue;
+        std::printf("figure of %d %s: frame %.2f ms; selection pick %.2f ms (%.2f x frame), ray pick %.2f ms "
+                    "(%.2f x frame), snap %.2f ms (%.2f x frame), region pick mode 0 %.2f ms (%.2f x frame), "
+                    "mode 2 %.2f ms (%.2f x frame); aim 1 at most\n",
+                    entry.first.second, names[entry.first.first], c.frame, c.selection, c.selection / c.frame, c.ray,
+                    c.ray / c.frame, c.snap, c.snap / c.frame, c.region0, c.region0 / c.frame, c.region2,
+                    c.region2 / c.frame);
+    }
+    for (int leaf = 0; leaf < 2; ++leaf) {
+        const auto small = gFigureCosts.find({leaf, 3200}), large = gFigureCosts.find({leaf, 12800});
+        if (small == gFigureCosts.end() || large == gFigureCosts.end()) continue;
+        const SFigureCosts &a = small->second, &b = large->second;
+        if (a.selection <= 0.0 || a.ray <= 0.0 || a.snap <= 0.0 || a.region0 <= 0.0 || a.region2 <= 0.0) continue;
+        std::printf("%s, 12,800 against 3,200 leaves (linear: about 4): selection %.1f, ray %.1f, snap %.1f, "
+                    "region mode 0 %.1f, mode 2 %.1f\n",
+                    names[leaf], b.selection / a.selection, b.ray / a.ray, b.snap / a.snap, b.region0 / a.region0,
+                    b.region2 / a.region2);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -307,6 +566,7 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks();
     PrintHoverSummary();
     PrintRegionSummary();
+    PrintFigureSummary();
     benchmark::Shutdown();
     gBody.reset();
     gItems.reset();
