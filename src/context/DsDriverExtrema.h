@@ -80,6 +80,14 @@ public:
     // The driver's raw extrema (x, y and z minima and maxima, model units); false without an
     // extrema driver or before anything was measured.
     bool GetExtremaCoordinates(double& x0, double& x1, double& y0, double& y1, double& z0, double& z1) const;
+    // Whether lines drawn in window pixels measure their pixels (a region pick asking what lies
+    // inside its rectangle); off by default: the model's extents (a fit, the clipping planes)
+    // have none of them.
+    bool GetMeasuresPixelLines() const { return m_pixelLines; }
+    void SetMeasuresPixelLines(bool on) { m_pixelLines = on; }
+
+private:
+    bool m_pixelLines = false;
 };
 
 // The core's extrema driver, bound to a base view for one measurement.

@@ -234,11 +234,10 @@ bool CDsItemPolyline2D::PickSegments(view3d& view, pick_manager* manager, bool& 
 bool CDsItemPolyline2D::Pick(view3d* view)
 {
     if (!view) return false;
-    // A measuring view outside a pick (a region pick asks what lies wholly inside its rectangle)
-    // takes the pixels the polyline draws; the measure has no depth, so fitting the clipping planes
-    // is not changed by it.
-    if (dynamic_cast<CDsViewExtrema*>(view) && view->get_pick_mode() == 0) {
-        if (!IsDrawable()) return false;
+    // A measuring view that asks for window-pixel lines (a region pick asking what lies wholly
+    // inside its rectangle) takes the pixels the polyline draws.
+    if (auto* extrema = dynamic_cast<CDsViewExtrema*>(view); extrema && view->get_pick_mode() == 0) {
+        if (!extrema->GetMeasuresPixelLines() || !IsDrawable()) return false;
         DrawGdi(*view);
         return true;
     }

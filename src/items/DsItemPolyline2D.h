@@ -89,7 +89,8 @@ public:
     // DrawGl (no hidden test).
     void DrawGeometry(view3d& view) override;
     // Whether a segment crosses the view's pick aperture; a measuring view that is not picking
-    // measures the polyline's pixels (true when it has any).
+    // measures the polyline's pixels when it asks for them (CDsViewExtrema::GetMeasuresPixelLines;
+    // true when there are any), else nothing.
     bool Pick(view3d* view) override;
     // The same on the manager's view; every crossing segment is offered to the manager, and the
     // answer is whether the last offer was taken.

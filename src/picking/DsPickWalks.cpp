@@ -527,6 +527,8 @@ bool CDsRegionPickFunctor::WhollyInside(CDsGeometry* geometry, int id)
     CDsDriverExtrema driver(m_view);
     view3d* measuring = driver.GetExtView();
     if (!measuring) return false;
+    // Lines drawn in window pixels lie inside the rectangle by their pixels.
+    if (auto* extrema = dynamic_cast<CDsViewExtrema*>(measuring)) extrema->SetMeasuresPixelLines(true);
     {
         const CDsExtremaModeScope extrema;
         const CDsPickModelTransformScope placed(*measuring, GetTopTransform());
