@@ -16,14 +16,11 @@
 
 namespace {
 
-// A float channel (0 to 1) as a byte, truncated (a channel set from a byte comes back as that
-// byte); out-of-range values are clamped.
-uint8_t ChannelByte(float value)
-{
-    if (!(value > 0.0f)) return 0;
-    if (value >= 1.0f) return 255;
-    return static_cast<uint8_t>(static_cast<double>(value) * 255.0);
-}
+// The material terms a colour saver keeps, in the order of its per-face array.
+constexpr GLenum kMaterialTerms[4] = {GL_AMBIENT, GL_DIFFUSE, GL_SPECULAR, GL_EMISSION};
+
+// The faces a colour saver keeps the material of, in the order of its array.
+constexpr GLenum kMaterialFaces[2] = {GL_FRONT, GL_BACK};
 
 // Sends `color` and `alpha` as the scene database's default material, two-sided.
 void SendDefaultMaterial(uint32_t color, uint8_t alpha)
@@ -40,6 +37,14 @@ void SendDefaultMaterial(uint32_t color, uint8_t alpha)
 void CDsGlColorSaver::Apply(const CDsLineAttribStorage& attributes)
 {
     glGetFloatv(GL_CURRENT_COLOR, m_saved);
+    if (m_lighting) {
+        for (int face = 0; face < 2; ++face) {
+            for (int term = 0; term < 4; ++term)
+                glGetMaterialfv(kMaterialFaces[face], kMaterialTerms[term], m_material[face] + 4 * term);
+            glGetMaterialfv(kMaterialFaces[face], GL_SHININESS, m_material[face] + 16);
+        }
+        glGetIntegerv(GL_LIGHT_MODEL_TWO_SIDE, &m_twoSide);
+    }
     m_active = true;
     const uint8_t alpha = attributes.GetTransparencyByte();
     const CDsColorStorage& color = attributes.GetColor();
@@ -56,9 +61,12 @@ CDsGlColorSaver::~CDsGlColorSaver()
         glColor4fv(m_saved);
         return;
     }
-    const uint32_t color = uint32_t(ChannelByte(m_saved[0])) | (uint32_t(ChannelByte(m_saved[1])) << 8) |
-                           (uint32_t(ChannelByte(m_saved[2])) << 16);
-    SendDefaultMaterial(color, ChannelByte(m_saved[3]));
+    glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, m_twoSide);
+    for (int face = 0; face < 2; ++face) {
+        for (int term = 0; term < 4; ++term)
+            glMaterialfv(kMaterialFaces[face], kMaterialTerms[term], m_material[face] + 4 * term);
+        glMaterialf(kMaterialFaces[face], GL_SHININESS, m_material[face][16]);
+    }
 }
 
 // === CDsItemPolygonsBase ========================================================================

@@ -69,26 +69,34 @@ public:
     CDsGlColorSaver(const CDsGlColorSaver&) = delete;
     // Not copyable.
     CDsGlColorSaver& operator=(const CDsGlColorSaver&) = delete;
-    // When active, puts the saved colour back: glColor4fv with lighting off, the scene database's
-    // default material in that colour (two-sided) with lighting on, each channel made a byte by
-    // truncating channel x 255 (0.5 gives 127).
+    // When active, puts back what Apply found: the colour (glColor4fv) with lighting off; with
+    // lighting on the material of both faces and the two-side light model, as they were (the walk
+    // lights faces by a material it sent and keeps in its cache, not by the current colour, so a
+    // material made from the colour would leave the next item that inherits its pen in another).
     ~CDsGlColorSaver();
 
     // Whether GL_LIGHTING was enabled when the draw began (set before Apply).
     void SetLighting(bool on) { m_lighting = on; }
     // The lighting switch given.
     bool GetLighting() const { return m_lighting; }
-    // Saves the current GL colour and applies the colour and transparency of `attributes`:
-    // glColor4ub with lighting off, DsSetGlMaterial with the default material's factors and the
-    // two-side value 1 with lighting on. The saver becomes active.
+    // Saves the current GL colour (and with lighting on the material and the two-side light model)
+    // and applies the colour and transparency of `attributes`: glColor4ub with lighting off,
+    // DsSetGlMaterial with the default material's factors and the two-side value 1 with lighting
+    // on. The saver becomes active.
     void Apply(const CDsLineAttribStorage& attributes);
     // Whether Apply ran.
     bool IsActive() const { return m_active; }
 
 private:
+    // The material terms saved per face: ambient, diffuse, specular and emission (four floats
+    // each), then the shininess.
+    static constexpr int kMaterialFloats = 17;
+
     bool m_active = false;
     bool m_lighting = false;
     float m_saved[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    float m_material[2][kMaterialFloats] = {};  // front and back, with lighting on
+    GLint m_twoSide = 0;                         // GL_LIGHT_MODEL_TWO_SIDE, with lighting on
 };
 
 // The base of the polygon leaves.

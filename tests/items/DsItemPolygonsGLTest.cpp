@@ -157,7 +157,7 @@ TEST_F(PolygonItemsGLTest, SetGlMaterialLeavesTheScaledColourInGl)
     EXPECT_EQ(twoSide, 1);
 }
 
-TEST_F(PolygonItemsGLTest, ColourSaverRestoresTheColourOrTheDefaultMaterialInIt)
+TEST_F(PolygonItemsGLTest, ColourSaverRestoresTheColourOrTheMaterialItFound)
 {
     CDsLineAttribStorage blue;
     blue.SetColor(CDsColorStorage(0, 0, 255));
@@ -178,9 +178,15 @@ TEST_F(PolygonItemsGLTest, ColourSaverRestoresTheColourOrTheDefaultMaterialInIt)
     EXPECT_FLOAT_EQ(current[2], 0.6f);
     EXPECT_FLOAT_EQ(current[3], 0.8f);
 
+    // Lit, the material the saver found comes back, not one made from the current colour (a walk
+    // lights faces by the material it sent, whatever colour is current): here a one-sided green
+    // material of other factors while the current colour is another.
     CDsPartStorage::instance()->SetDefaultMaterial(0.25f, 0.5f, 0.0f, 12.0f, 0.0f);
+    DsSetGlMaterial(0x0000C000, 200, 0.3f, 0.9f, 0.1f, 40.0f, 0.0f, 0);
+    const float back[4] = {0.125f, 0.375f, 0.625f, 0.875f};
+    glMaterialfv(GL_BACK, GL_DIFFUSE, back);
     glColor4ub(10, 200, 30, 128);
-    float diffuse[4] = {0, 0, 0, 0}, ambient[4] = {0, 0, 0, 0};
+    float diffuse[4] = {0, 0, 0, 0}, ambient[4] = {0, 0, 0, 0}, backDiffuse[4] = {0, 0, 0, 0};
     {
         CDsGlColorSaver saver;
         saver.SetLighting(true);
@@ -191,24 +197,20 @@ TEST_F(PolygonItemsGLTest, ColourSaverRestoresTheColourOrTheDefaultMaterialInIt)
     }
     glGetMaterialfv(GL_FRONT, GL_DIFFUSE, diffuse);
     glGetMaterialfv(GL_FRONT, GL_AMBIENT, ambient);
-    EXPECT_NEAR(diffuse[0], 10.0f / 255.0f * 0.5f, 1e-5f);
-    EXPECT_NEAR(diffuse[1], 200.0f / 255.0f * 0.5f, 1e-5f);
-    EXPECT_NEAR(diffuse[2], 30.0f / 255.0f * 0.5f, 1e-5f);
-    EXPECT_NEAR(diffuse[3], 128.0f / 255.0f, 1e-5f);
-    EXPECT_NEAR(ambient[1], 200.0f / 255.0f * 0.25f, 1e-5f);
-
-    // A colour between bytes comes back truncated, channel x 255: (0.25, 0.5, 0.75, 0.5) gives the
-    // bytes 63, 127, 191 and 127 (full diffuse factor, so the diffuse colour is byte / 255).
-    CDsPartStorage::instance()->SetDefaultMaterial(0.25f, 1.0f, 0.0f, 12.0f, 0.0f);
-    glColor4f(0.25f, 0.5f, 0.75f, 0.5f);
-    {
-        CDsGlColorSaver saver;
-        saver.SetLighting(true);
-        saver.Apply(blue);
-    }
-    glGetMaterialfv(GL_FRONT, GL_DIFFUSE, diffuse);
-    const int expected[4] = {63, 127, 191, 127};
-    for (int c = 0; c < 4; ++c) EXPECT_NEAR(diffuse[c] * 255.0f, static_cast<float>(expected[c]), 1e-3f) << c;
+    glGetMaterialfv(GL_BACK, GL_DIFFUSE, backDiffuse);
+    EXPECT_NEAR(diffuse[0], 0.0f, 1e-5f);
+    EXPECT_NEAR(diffuse[1], 192.0f / 255.0f * 0.9f, 1e-5f);
+    EXPECT_NEAR(diffuse[3], 200.0f / 255.0f, 1e-5f);
+    EXPECT_NEAR(ambient[1], 192.0f / 255.0f * 0.3f, 1e-5f);
+    for (int c = 0; c < 4; ++c) EXPECT_FLOAT_EQ(backDiffuse[c], back[c]) << c;
+    float shininess = 0.0f;
+    glGetMaterialfv(GL_FRONT, GL_SHININESS, &shininess);
+    EXPECT_FLOAT_EQ(shininess, 40.0f);
+    GLint twoSide = 1;
+    glGetIntegerv(GL_LIGHT_MODEL_TWO_SIDE, &twoSide);
+    EXPECT_EQ(twoSide, 0);
+    glGetFloatv(GL_CURRENT_COLOR, current);
+    EXPECT_NEAR(current[1], 200.0f / 255.0f, 1e-5f);
 }
 
 // --- Display lists ------------------------------------------------------------------------------

@@ -61,7 +61,7 @@ struct CurrentGenerator {
 
 }  // namespace
 
-std::vector<LeafRecipe> EveryLeafKind(const SPAtransf& placement, const SPAtransf& own)
+std::vector<LeafRecipe> EveryLeafKind(const SPAtransf& placement, const SPAtransf& own, bool ownPens)
 {
     using G = CDsFigureGenerator;
     std::vector<LeafRecipe> kinds = {
@@ -131,8 +131,8 @@ std::vector<LeafRecipe> EveryLeafKind(const SPAtransf& placement, const SPAtrans
     };
     for (size_t k = 0; k < kinds.size(); ++k) {
         FigureRecipe leaf = std::move(kinds[k].define);
-        kinds[k].define = [leaf, placement, k](G& g) {
-            Pen(g, static_cast<int>(k));
+        kinds[k].define = [leaf, placement, k, ownPens](G& g) {
+            if (ownPens) Pen(g, static_cast<int>(k));
             if (!placement.identity()) g.SetTransformation(CGmTransformation(placement));
             leaf(g);
         };

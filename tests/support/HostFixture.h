@@ -100,8 +100,11 @@ struct LeafRecipe {
 // its own transformation `own`), recorded triangles, a triangle strip, quads with computed normals,
 // a triangle set, a sphere, and the fills of ItDrawPolyLine and ItDrawTriangles. Each is placed by
 // the generator's transformation `placement` (SetTransformation) unless it is the identity; the
-// pixel items keep their size in pixels wherever they are anchored.
-std::vector<LeafRecipe> EveryLeafKind(const SPAtransf& placement, const SPAtransf& own = SPAtransf());
+// pixel items keep their size in pixels wherever they are anchored. Without `ownPens` no recipe
+// sets a pen: each leaf takes what the generator gives it by default (the figure's colour where it
+// inherits one).
+std::vector<LeafRecipe> EveryLeafKind(const SPAtransf& placement, const SPAtransf& own = SPAtransf(),
+                                      bool ownPens = true);
 
 // One host: window, view, context, bodies. Made current on the view as it goes.
 class Host {

@@ -1,10 +1,11 @@
 // Figures recorded one after another, as a host records them, against a fresh host that records
-// the same figures in another order: what an item sets for itself (colour, line width, stipple,
-// point size) is not left behind for the items and figures drawn after it, and the items that keep
-// their size in pixels are drawn over the model whatever the order of recording.
+// the same figures in another order: what an item sets for itself (colour, lit material, line
+// width, stipple, point size) is not left behind for the items and figures drawn after it, and the
+// items that keep their size in pixels are drawn over the model whatever the order of recording.
 #include "DsFigure.h"
 #include "DsFigureGenerator.h"
 #include "DsItemPolyline2D.h"
+#include "DsManager.h"
 #include "GmPosition.h"
 #include "GmTransformation.h"
 #include "HostFixture.h"
@@ -93,6 +94,19 @@ std::vector<std::pair<const char*, Define>> WideFigures()
          }},
     };
 }
+
+// Display lists (display-manager flag 4) on or off for the scope, as the preferences set them.
+class DisplayLists {
+public:
+    explicit DisplayLists(bool on) : m_saved(CDsManager::GetInstance()->GetFlag(4))
+    {
+        CDsManager::GetInstance()->SetFlag(4, on);
+    }
+    ~DisplayLists() { CDsManager::GetInstance()->SetFlag(4, m_saved); }
+
+private:
+    bool m_saved;
+};
 
 class FiguresInAnyOrderGLTest : public vyrtest::HostTest {
 protected:
@@ -342,5 +356,45 @@ TEST_F(FiguresInAnyOrderGLTest, WindowLeavesOfAFigureWhoseModelIsOutOfTheWindowA
         const Picture picture = host->WholeFrame();
         // Rows up: the fractions' line runs from (16, 96) to (48, 108), the pixels' along row 20.
         EXPECT_TRUE(fraction ? picture.LitNear(32, 102, 2) : picture.LitNear(125, 20, 1));
+    }
+}
+
+// Every leaf kind in a pen of its own, recorded before a figure of every leaf kind that has none
+// (and so draws in its figure's colour, or in the colour its kind takes by default): the two
+// pictures agree whichever figure was recorded first, shaded with display lists off and on and in
+// mixed mode in perspective. The two lie apart (the pixel leaves stand where their pixels say,
+// below and above both).
+TEST_F(FiguresInAnyOrderGLTest, AFigureWithoutAPenOfItsOwnIsDrawnAsWhenRecordedFirstAfterEveryLeafKind)
+{
+    const SPAtransf left = translate_transf(SPAvector(-40, 15, 0)), right = translate_transf(SPAvector(40, 15, 0));
+    const std::vector<vyrtest::LeafRecipe> givers = vyrtest::EveryLeafKind(left);
+    const std::vector<vyrtest::LeafRecipe> receivers = vyrtest::EveryLeafKind(right, SPAtransf(), false);
+    const auto inPixels = [](const std::string& name) { return name.find("2-D polyline") != std::string::npos; };
+    struct Setting {
+        const char* name;
+        ERenderMode mode;
+        bool perspective, lists;
+    };
+    for (const Setting& setting : {Setting{"shaded", eRenderShade, false, false},
+                                   Setting{"shaded, display lists", eRenderShade, false, true},
+                                   Setting{"mixed, perspective", eRenderMixed, true, false}}) {
+        const DisplayLists scope(setting.lists);
+        for (const vyrtest::LeafRecipe& giver : givers) {
+            // One host for a giver, its figures taken out after each picture: every frame starts
+            // from the pen the walk sets, whatever the one before left.
+            std::unique_ptr<Host> host = FreshHost(setting.mode);
+            if (setting.perspective)
+                host->Look(ViewSetup().Pixels(kWide, kHigh).Eye(SPAposition(0, 0, 100)).Field(kWide, kHigh).Clip(1, 300)
+                               .Perspective(true));
+            for (const vyrtest::LeafRecipe& receiver : receivers) {
+                if (giver.name == receiver.name && inPixels(giver.name)) continue;  // the same pixels
+                SCOPED_TRACE(giver.name + " before " + receiver.name + ", " + setting.name);
+                std::vector<std::unique_ptr<CDefinedFigure>> figures;
+                const Picture giverFirst = Recorded(*host, {giver.define, receiver.define}, figures);
+                figures.clear();
+                const Picture receiverFirst = Recorded(*host, {receiver.define, giver.define}, figures);
+                EXPECT_TRUE(SamePicture(giverFirst, receiverFirst));
+            }
+        }
     }
 }
