@@ -21,6 +21,7 @@
 #include "UiPickEvent.h"
 #include "VyrExceptionMask.h"
 #include "VyrUiToolContext.h"
+#include "gl_context.h"
 #include "view3d.h"
 
 #include <GL/gl.h>
@@ -56,6 +57,18 @@ CDsGlContext* ContextOf(view3d* view)
 {
     if (auto* core = dynamic_cast<CDsView3dCdc*>(view)) return core->GetGlContext();
     return view ? dynamic_cast<CDsGlContext*>(view->get_rendering_context()) : nullptr;
+}
+
+// Makes the OpenGL context of `view` current, also when the view is the current view as far as the
+// statics know but no context is current any more (a window that goes releases the context drawing
+// into it: another document's closing leaves none). Whether a context is current afterwards.
+bool MakeViewContextCurrent(view3d* view)
+{
+    CDsView3dCdc::StMakeGlCurrentView(view);
+    if (wglGetCurrentContext()) return true;
+    CDsGlContext* context = ContextOf(view);
+    gl_context_data* record = context ? context->Get_gl_context_data(view) : nullptr;
+    return record && record->get_GLRC() && CDsGlContext::StBindRecord(view, record);
 }
 
 // The window of a core view, null for another view or one without a window.
@@ -175,13 +188,16 @@ void CDsFigure::StampFrontBuffer()
 
 void CDsFigure::EnsureDefinition()
 {
-    if (!m_main && !m_impersonal) ReDefineFig();
+    if ((!m_main && !m_impersonal) || (m_definedWithoutContext && wglGetCurrentContext())) ReDefineFig();
 }
 
 // --- Definition ---------------------------------------------------------------------------------
 
 CDsItemsFigure* CDsFigure::Generate(bool impersonal)
 {
+    // The leaves compile their display lists in the current context (every context shares them):
+    // without one they have none to draw.
+    if (!wglGetCurrentContext()) m_definedWithoutContext = true;
     CDsFigureGenerator generator(nullptr);
     const bool defined = impersonal ? DefineImpersonalPart(generator) : DefineFig(generator) != 0;
     // The generator hands its items out only through its root group: what an empty definition
@@ -210,6 +226,7 @@ void CDsFigure::ReDefineFig()
         Remove(nullptr);
         m_recorded = true;
     }
+    m_definedWithoutContext = false;
     CDsItemsFigure* main = Generate(false);
     delete m_main;
     m_main = main;
@@ -232,9 +249,12 @@ void CDsFigure::ReDefineFig()
 void CDsFigure::Record(bool allViews, view3d* view)
 {
     if (m_drawMode == eDsDrawModeXor || m_recorded) return;
-    EnsureDefinition();
     view3d* target = ViewOrCurrent(view);
     if (!target) return;
+    // Defined in the context of the view it is recorded for: the display lists its leaves compile
+    // are made where the frames that draw them look for them.
+    MakeViewContextCurrent(target);
+    EnsureDefinition();
     m_context = ContextOf(target);
     if (!allViews) {
         if (m_main) m_main->SetViewDependency(true, target);
@@ -352,7 +372,7 @@ void CDsFigure::DrawOnView(view3d* view, eDsDrawMode mode)
     // The coming repaint draws the figure when the window waits for one.
     const HWND window = WindowOf(target);
     if (!window || GetUpdateRect(window, nullptr, FALSE)) return;
-    CDsView3dCdc::StMakeGlCurrentView(target);
+    MakeViewContextCurrent(target);
     glDisable(GL_DEPTH_TEST);
     if (CDsItemPolyline3D::StInMultiPolyline()) {
         if (CDsItemsFigure* group = GetItemsFig()) group->DrawAlone(*target);
