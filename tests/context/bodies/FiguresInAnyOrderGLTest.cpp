@@ -5,6 +5,7 @@
 #include "DsFigure.h"
 #include "DsFigureGenerator.h"
 #include "DsItemPolyline2D.h"
+#include "DsEllipseStorage.h"
 #include "DsManager.h"
 #include "GmPosition.h"
 #include "GmTransformation.h"
@@ -356,6 +357,65 @@ TEST_F(FiguresInAnyOrderGLTest, WindowLeavesOfAFigureWhoseModelIsOutOfTheWindowA
         const Picture picture = host->WholeFrame();
         // Rows up: the fractions' line runs from (16, 96) to (48, 108), the pixels' along row 20.
         EXPECT_TRUE(fraction ? picture.LitNear(32, 102, 2) : picture.LitNear(125, 20, 1));
+    }
+}
+
+// Within one figure: an item with a stipple of its own leaves it behind for none of the items after
+// it, in a frame and drawn straight onto the view: a line that inherits the figure's solid style is
+// as whole after a dashed line, arc, ellipse or window polyline as alone.
+TEST_F(FiguresInAnyOrderGLTest, AnItemThatInheritsTheStyleIsDrawnSolidAfterOneWithAStippleOfItsOwn)
+{
+    const CGmPosition line[2] = {CGmPosition(-60, -30, 0), CGmPosition(60, -30, 0)};
+    const Define solid = [&](CDsFigureGenerator& g) { g.DrawPolyline(2, line); };
+    const float pixels[4] = {20, 100, 140, 100};
+    const std::vector<std::pair<const char*, Define>> dashed = {
+        {"a dashed polyline", [](CDsFigureGenerator& g) {
+             const CGmPosition above[2] = {CGmPosition(-60, 20, 0), CGmPosition(60, 20, 0)};
+             g.DrawPolyline(2, above);
+         }},
+        {"a dashed arc", [](CDsFigureGenerator& g) {
+             g.DrawArc(CGmPosition(0, 20, 0), 15, CGmTransformation(), 0, 6.28, 0.1);
+         }},
+        {"a dashed dynamic ellipse", [](CDsFigureGenerator& g) {
+             const bool saved = CDsEllipseStorage::StGetDynamicEllipses();
+             CDsEllipseStorage::StSetDynamicEllipses(true);
+             g.DrawElipse(CGmPosition(0, 20, 0), CGmUnitVector(0, 0, 1), CGmVector(20, 0, 0), 0.5, 0, 6.28, 0.1);
+             CDsEllipseStorage::StSetDynamicEllipses(saved);
+         }},
+        {"a dashed window polyline", [&](CDsFigureGenerator& g) { g.DrawPolyline2D(2, pixels); }},
+    };
+    // The lit pixels of the solid line's row (model y = -30), the two ends left out.
+    const auto solidPixels = [](const Picture& picture) { return picture.LitIn(25, kWide - 25, kHigh / 2 - 31, kHigh / 2 - 29); };
+    for (const bool frame : {true, false}) {
+        SCOPED_TRACE(frame ? "frame" : "drawn on the view");
+        const auto shown = [frame](CDefinedFigure& figure) {
+            std::unique_ptr<Host> host = FreshHost(eRenderWireframe);
+            Picture picture;
+            if (frame) {
+                figure.Record(true, &host->View());
+                picture = host->WholeFrame();
+                figure.Remove(&host->View());
+            } else {
+                host->WholeFrame();
+                figure.DrawOnView(&host->View(), eDsDrawModeNormal);
+                picture = host->Front();
+                figure.Erase(&host->View());
+            }
+            return picture;
+        };
+        CDefinedFigure alone(solid);
+        const int expected = solidPixels(shown(alone));
+        ASSERT_GE(expected, kWide - 50);
+        for (const auto& [name, owner] : dashed) {
+            SCOPED_TRACE(name);
+            CDefinedFigure figure([&, owner = owner](CDsFigureGenerator& g) {
+                g.SetPenStyle(2);
+                owner(g);
+                g.ResetPenStyle();
+                solid(g);
+            });
+            EXPECT_EQ(solidPixels(shown(figure)), expected);
+        }
     }
 }
 

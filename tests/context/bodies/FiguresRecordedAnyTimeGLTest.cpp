@@ -4,6 +4,7 @@
 // frame of a host that nothing else happened to.
 #include "DsFigure.h"
 #include "DsFigureGenerator.h"
+#include "GmPosition.h"
 #include "HostFixture.h"
 #include "ZOVOvivavUrezezovovaza.h"
 
@@ -116,4 +117,45 @@ TEST_F(FiguresRecordedAnyTimeGLTest, EveryLeafRecordedWhileNoContextIsCurrentIsD
                 EXPECT_EQ(shown.pickedByRay, expected.pickedByRay);
             }
     }
+}
+
+// A figure recorded after the eye moved (and a frame showed the new view) while the near and far
+// planes fitted to the scene stayed as they were, so that it is drawn alone over the picture, is
+// shown at once as a whole frame shows it: where the window shows the model, and hidden by the
+// block in front of it as that frame hides it, in parallel and in perspective.
+TEST_F(FiguresRecordedAnyTimeGLTest, AFigureRecordedAfterTheEyeMovedIsShownAsAWholeFrameShowsIt)
+{
+    const std::vector<std::pair<const char*, ViewSetup>> moves = {
+        {"panned", ViewSetup().Eye(SPAposition(15, 10, 100)).Target(SPAposition(15, 10, 0))},
+        {"panned the other way", ViewSetup().Eye(SPAposition(-20, -5, 100)).Target(SPAposition(-20, -5, 0))},
+        {"nearer", ViewSetup().Eye(SPAposition(0, 0, 60)).Target(SPAposition(0, 0, 0))},
+    };
+    for (const bool perspective : {false, true})
+        for (const auto& [name, move] : moves) {
+            SCOPED_TRACE(std::string(name) + (perspective ? ", perspective" : ""));
+            std::unique_ptr<Host> host = TopHost();
+            host->Look(ViewSetup()
+                           .Pixels(kSize, kSize)
+                           .Eye(SPAposition(0, 0, 100))
+                           .Field(kSize, kSize)
+                           .Clip(1, 300)
+                           .Perspective(perspective));
+            ASSERT_NE(host->ShowBlock(SPAposition(-10, -40, -20), SPAposition(10, 40, 0)), nullptr);
+            host->Refresh();
+            ViewSetup moved = move;
+            host->Look(moved.Pixels(kSize, kSize).Field(kSize, kSize).Clip(1, 300).Perspective(perspective));
+            host->Refresh();
+            // A zigzag under the block's top and over its bottom, reaching out on both sides.
+            const auto figures = host->Record({[](CDsFigureGenerator& g) {
+                g.SetPenColor(CDsColorStorage(0, 255, 0));
+                g.SetPenWidth(3);
+                const CGmPosition zigzag[4] = {CGmPosition(-40, -30, -10), CGmPosition(-20, 30, -10),
+                                               CGmPosition(20, -30, -10), CGmPosition(40, 30, -10)};
+                g.DrawPolyline(4, zigzag);
+            }});
+            const Picture atOnce = host->Front();
+            const Picture whole = host->WholeFrame();
+            EXPECT_GT(whole.LitCount(), 0);
+            EXPECT_TRUE(SamePicture(atOnce, whole));
+        }
 }
