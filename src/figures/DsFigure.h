@@ -139,14 +139,15 @@ public:
     void ReDefineFig();
     // Records the figure into the temporary part of the scene of `view` (null: the current view);
     // with `allViews` false the groups draw only in that view. The view's OpenGL context is made
-    // current first (also when none was current under a view the statics call current), and the
+    // current first (also when none is current under a view the statics call current), and the
     // figure is defined then when it was not yet, or was while no context was current, so that
-    // the display lists of its leaves are made where the view's frames draw them. Every view of the scene draws it at
-    // its next refresh; when nothing else waited to be drawn (no change, display not suspended) and
-    // the figure has neither faces nor images, `view` is refreshed at once, so that it shows the
-    // figure as a whole frame does (CDsGlContext::RefreshWithAdded: the figure alone drawn over the
-    // picture while the depth planes fitted with it stay those the picture was drawn with). Nothing in draw mode 2, when recorded already, without a view,
-    // or for a view whose rendering context is not the core's.
+    // the display lists of its leaves are made where the view's frames draw them. Every view of
+    // the scene draws it at its next refresh; when nothing else waited to be drawn (no change,
+    // display not suspended) and the figure has neither faces nor images, `view` is refreshed at
+    // once, so that it shows the figure as a whole frame does (CDsGlContext::RefreshWithAdded: the
+    // figure alone drawn over the picture while the depth planes fitted with it stay those the
+    // picture was drawn with). Nothing in draw mode 2, when recorded already, without a view, or
+    // for a view whose rendering context is not the core's.
     void Record(bool allViews = true, view3d* view = nullptr);
     // Takes a recorded figure out of the scene: the database item removed (with the storage-removal
     // flag), the groups deleted, not recorded. The object id stays for the next Record. The view
