@@ -196,3 +196,31 @@ TEST_F(PicksInEveryModeGLTest, FigureLinesArePickedWhereTheWindowDrawsThem)
     EXPECT_FALSE(host_->Pick(cut - 5, 100, &figures_).IsValid());
     figures[0]->Remove(&host_->View());
 }
+
+TEST_F(PicksInEveryModeGLTest, ALineRecedingInPerspectiveIsPickedUnderTheCursor)
+{
+    // Seen from low and close, the line's far part is drawn small: the point answered is the one the
+    // window shows under the cursor, wherever along the line the cursor is.
+    host_ = std::make_unique<Host>(200, 200);
+    host_->Look(ViewSetup().Pixels(200, 200).Eye(SPAposition(0, -60, 20)).Target(SPAposition(0, 40, 0))
+                    .Up(SPAvector(0, 0, 1)).Field(60, 60).Clip(1, 1000).Perspective(true));
+    const SPAposition from(-10, -20, 0), to(40, 400, 0);
+    const auto figures = host_->Record({[&](CDsFigureGenerator& g) {
+        const CGmPosition ends[2] = {CGmPosition(from.x(), from.y(), 0), CGmPosition(to.x(), to.y(), 0)};
+        g.DrawPolyline(2, ends);
+    }});
+    host_->Refresh();
+    for (const double s : {0.05, 0.2, 0.5, 0.8}) {
+        int x = 0, y = 0;
+        ASSERT_TRUE(host_->PixelOf(from + s * (to - from), x, y));
+        ASSERT_TRUE(x >= 0 && x < 200 && y >= 0 && y < 200) << s;
+        for (const bool byRay : {false, true}) {
+            const CDsPickedItem hit = host_->Pick(x, y, &figures_, nullptr, byRay);
+            ASSERT_TRUE(hit.IsValid()) << s;
+            double px = 0, py = 0, depth = 0;
+            ASSERT_TRUE(host_->View().world_to_drawable(SPAposition(*hit.GetPickedPosition()), px, py, depth));
+            EXPECT_LT(std::hypot(px - (x + 0.5), py - (y + 0.5)), 1.0) << "at " << s << " of the line, by ray " << byRay;
+        }
+    }
+    figures[0]->Remove(&host_->View());
+}
