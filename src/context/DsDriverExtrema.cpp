@@ -24,6 +24,11 @@ bool gExtremaMode = false;
 // Display-manager flag that doubles the depth range of fitted clipping planes.
 const int kWideDepthFlag = 2;
 
+// How many times the single-precision rounding of the eye's position a perspective view's fitted
+// near distance is at least: a tenth of the rounding already loses the picture, a quarter barely
+// keeps it.
+const double kNearOverRounding = 4.0;
+
 } // namespace
 
 void StSetExtremaMode(bool on)
@@ -238,7 +243,14 @@ bool CDsDriverExtrema::AdjustClippingPlanes(bool compute, bool full)
     const double eyeZ = eye.x() * m_vom[0][2] + eye.y() * m_vom[1][2] + eye.z() * m_vom[2][2] + m_vom[3][2];
 
     if (m_baseView->is_perspective()) {
-        const double hither = std::max(eyeZ - m_zmax, 0.01);
+        // OpenGL builds the window depth of a perspective view from a term as small as twice the
+        // near distance, added in single precision to the model-view's translation (as large as
+        // the eye's distance from the origin): an eye a million units out with a scene reaching
+        // behind it (the near distance at its floor) loses that term and the whole scene lands on
+        // the far plane. The near distance keeps clear of that rounding.
+        const double eyeFromOrigin = std::sqrt(eye.x() * eye.x() + eye.y() * eye.y() + eye.z() * eye.z());
+        const double leastNear = std::max(0.01, kNearOverRounding * FLT_EPSILON * eyeFromOrigin);
+        const double hither = std::max(eyeZ - m_zmax, leastNear);
         const double yon = std::max(eyeZ - m_zmin, hither + 0.01);
         m_baseView->set_hither(hither);
         m_baseView->set_yon(yon);

@@ -132,9 +132,12 @@ public:
     // along the view direction to 1.01 in front of the nearest depth, the target 1 beyond it, the
     // near distance becomes 0.01 and the far one the range + 1.02; the picture does not change.
     // A perspective view keeps eye and target (moving them would change the picture) and gets
-    // near and far distances that enclose the range (near at least 0.01). False, with the view
-    // untouched, without a base view or when no depth was measured. With `compute` the context's
-    // scene is measured first (ComputeMinMax(full)).
+    // near and far distances that enclose the range; the near distance is at least 0.01 and at
+    // least four times the single-precision rounding of the eye's distance from the origin
+    // (FLT_EPSILON times it), below which OpenGL's single-precision transforms lose the picture's
+    // depth far from the origin. False, with the view untouched, without a base view or when no
+    // depth was measured. With `compute` the context's scene is measured first
+    // (ComputeMinMax(full)).
     bool AdjustClippingPlanes(bool compute, bool full);
     // Measures one model point.
     void DrawPoint2d(const SPAposition& p);
