@@ -27,6 +27,13 @@
 // State word (itemState): bits 0 to 7 the state (EAttribSetIndex), 0x100 drawn on top, 0x200 the
 // location keeps its own attributes, 0x400 the geometry asks for a polygon offset.
 //
+// A location's cached draw data (CDsLocation::SetCachedData) is what the scene database gives it:
+// its state and attributes, the location's on-top and own-attributes bits, all of which the
+// database's attribute generation follows. What a pass makes of them (the policy's stored
+// attributes above: white faces, opaque, the slaves' style) and the geometry's on-top and offset
+// bits are worked out again at every visit, since they follow the pass's options and the
+// primitives the geometry draws now, which change without the database knowing.
+//
 // Region runs, kept in the region's location cache: a count (negative while the list grows,
 // positive once it is complete), then three ints per run: first id, last id, key = object type |
 // state << 8 | on top << 16. A run closes at a change of key, at a hidden leaf and at a gap in the

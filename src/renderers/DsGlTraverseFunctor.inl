@@ -149,29 +149,38 @@ void CDsGlTraverseFunctorT<P>::EnterItem(CDsScene* scene, CDsLocation* location,
             location->SetState(static_cast<unsigned char>(state));
         PushAttributes(variant, location, scene);
 
-        // The item's draw data: its state word and attributes.
-        const CDsGeometry* geometry = variant ? variant->GetGeometry() : nullptr;
-        const int mask = geometry ? geometry->GetDrawPrimitives(0) : 0;
+        // What the location caches: its state word and attributes as the scene database gives
+        // them, which the database's attribute generation covers.
         m_itemState = state & 0xFF;
-        if ((mask & CDsGeometry::eDpOnTop) || (location && location->IsOnTop())) m_itemState |= 0x100;
-        if (mask & CDsGeometry::eDpOffset) m_itemState |= 0x400;
+        if (location && location->IsOnTop()) m_itemState |= 0x100;
         if (location && location->UseOrgAttrs()) m_itemState |= 0x200;
         m_itemAttributes = GetTopAttributes();
-        const bool slave = m_complexPhase == 2 && !(m_itemState & 0x200);
-        const bool single = slave && m_options.singleSlaveSpecial && DsIsSingleSlave(geometry);
-        if (P::kOverrideFaces)
-            DsOverrideDrawAttributes(m_itemAttributes, m_options, m_itemState, mask, slave, single);
-        else if (slave)
-            DsApplySlaveStyle(m_itemAttributes, m_options, state, single);
         if (m_useLocationCache && location) location->SetCachedData(m_itemAttributes, m_itemState);
-
-        if (m_complexPhase == 1) {
-            if (DsIsMasterOverrideState(state))
-                m_stateOverrides.emplace_back(path.GetLastId(), static_cast<unsigned char>(state));
-            else if (m_itemAttributes.GetTransparency() == 0)
-                m_transparentMasterIds.push_back(path.GetLastId());
-        }
         if (location && location->GetState() != own) location->SetState(static_cast<unsigned char>(own));
+    }
+
+    // What the pass makes of them is worked out at every visit, never cached: it follows the
+    // pass's options (document flag 1's white faces, opaque faces, the slaves' style) and the
+    // primitives the geometry draws now (a copy hidden on its own item draws no faces, and draws
+    // them again when shown on it), neither of which the database's generation follows. A
+    // location the walk passed while either differed would otherwise keep the old draw data.
+    const CDsGeometry* geometry = variant ? variant->GetGeometry() : nullptr;
+    const int mask = geometry ? geometry->GetDrawPrimitives(0) : 0;
+    if (mask & CDsGeometry::eDpOnTop) m_itemState |= 0x100;
+    if (mask & CDsGeometry::eDpOffset) m_itemState |= 0x400;
+    const bool slave = m_complexPhase == 2 && !(m_itemState & 0x200);
+    const bool single = slave && m_options.singleSlaveSpecial && DsIsSingleSlave(geometry);
+    if (P::kOverrideFaces)
+        DsOverrideDrawAttributes(m_itemAttributes, m_options, m_itemState, mask, slave, single);
+    else if (slave)
+        DsApplySlaveStyle(m_itemAttributes, m_options, m_itemState & 0xFF, single);
+
+    if (!cached && m_complexPhase == 1) {
+        const int state = m_itemState & 0xFF;
+        if (DsIsMasterOverrideState(state))
+            m_stateOverrides.emplace_back(path.GetLastId(), static_cast<unsigned char>(state));
+        else if (m_itemAttributes.GetTransparency() == 0)
+            m_transparentMasterIds.push_back(path.GetLastId());
     }
 
     // Transforms: the location's or the item's own, then a transformed item's geometry's own.

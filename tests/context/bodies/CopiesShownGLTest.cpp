@@ -432,3 +432,42 @@ TEST_F(CopiesShownGLTest, ACopyOfAWireBodyIsDrawnAndPickedWhereItIsPlaced)
     EXPECT_TRUE(LitNear(frame, SPAposition(30, 35, 0)));
     EXPECT_EQ(PickAt(SPAposition(20, 30, 0), false).GetObjectPath(), PathOf(105));
 }
+
+TEST_F(CopiesShownGLTest, ACopyShownAgainOnItsItemTakesTheWhiteFacesSetWhileItWasHidden)
+{
+    // With document flag 1 the shaded pictures draw every face white. A copy hidden on its own
+    // item while the flag is set, and shown on it again after a pan, is drawn white too: the
+    // picture is the one the same camera and flag give when the copy was never hidden.
+    CDsItemsCopy* movedGroup = CopyGroup(moved_);
+    ASSERT_NE(movedGroup, nullptr);
+    const SPAposition top(30, 0, 10);
+    for (ERenderMode mode : {eRenderShade, eRenderMixed}) {
+        SCOPED_TRACE(mode);
+        host_->View().SetRenderMode(mode);
+        Context().Set(static_cast<EDsDocumentFlag>(1), true);
+        host_->View().move(SPAvector(4, 0, 0));
+        const Picture white = host_->WholeFrame();
+        int x = 0, y = 0;
+        ASSERT_TRUE(host_->PixelOf(top, x, y));
+        EXPECT_TRUE(vyrtest::ColorNear(white.ColorAt(x, kHostSize - 1 - y), vyrtest::Rgb{255, 255, 255}, 8));
+        Context().Set(static_cast<EDsDocumentFlag>(1), false);
+        host_->View().move(SPAvector(-4, 0, 0));
+        host_->Refresh();
+
+        movedGroup->SetAttribute(CDsHideLevel(eDsHideLevelBlank), true, true);
+        host_->Refresh();
+        Context().Set(static_cast<EDsDocumentFlag>(1), true);
+        host_->Refresh();
+        host_->View().move(SPAvector(4, 0, 0));
+        host_->Refresh();
+        movedGroup->SetAttribute(CDsHideLevel(eDsHideLevelShown), true, true);
+        host_->Refresh();
+        EXPECT_TRUE(SamePicture(host_->Front(), white));
+        EXPECT_TRUE(SamePicture(host_->WholeFrame(), white));
+        EXPECT_EQ(PickAt(top, false).GetObjectPath(), PathOf(kMovedId));
+        EXPECT_EQ(PickAt(top, true).GetObjectPath(), PathOf(kMovedId));
+
+        Context().Set(static_cast<EDsDocumentFlag>(1), false);
+        host_->View().move(SPAvector(-4, 0, 0));
+    }
+}
