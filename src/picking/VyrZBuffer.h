@@ -242,32 +242,19 @@ private:
         CStepper depth(d0, d1, x1 - x0, first - x0);
         CVyrZBufferData<T>* cell = &m_cells[static_cast<size_t>(row) * static_cast<size_t>(m_width) + static_cast<size_t>(first)];
         long nearer = 0;
-        if (std::min(d0, d1) >= INT_MIN && std::max(d0, d1) <= INT_MAX - 1) {
-            // Every depth between two that fit fits: no clamp per pixel.
-            for (int64_t column = first; column <= last; ++column, ++cell) {
-                const int value = static_cast<int>(depth.value);
-                if (value < cell->depth) {
-                    ++nearer;
-                    if (Write) {
-                        cell->depth = value;
-                        cell->payload = payload;
-                    }
+        // Every depth between two that fit fits: then no clamp per pixel.
+        const bool fits = std::min(d0, d1) >= INT_MIN && std::max(d0, d1) <= INT_MAX - 1;
+        for (int64_t column = first; column <= last; ++column, ++cell) {
+            const int value = fits ? static_cast<int>(depth.value)
+                                   : static_cast<int>(std::max<int64_t>(INT_MIN, std::min<int64_t>(INT_MAX - 1, depth.value)));
+            if (value < cell->depth) {
+                ++nearer;
+                if (Write) {
+                    cell->depth = value;
+                    cell->payload = payload;
                 }
-                depth.Step();
             }
-        } else {
-            for (int64_t column = first; column <= last; ++column, ++cell) {
-                const int64_t clamped = std::max<int64_t>(INT_MIN, std::min<int64_t>(INT_MAX - 1, depth.value));
-                const int value = static_cast<int>(clamped);
-                if (value < cell->depth) {
-                    ++nearer;
-                    if (Write) {
-                        cell->depth = value;
-                        cell->payload = payload;
-                    }
-                }
-                depth.Step();
-            }
+            depth.Step();
         }
         counts.nearer += nearer;
         if (Write) counts.written += nearer;

@@ -126,6 +126,24 @@ protected:
         for (auto& figure : host.Record(defines)) figures.push_back(std::move(figure));
         return host.WholeFrame();
     }
+    // What a fresh host in `mode` shows of `figure` alone: recorded into its frame (`frame`), or
+    // drawn straight onto its view after a frame.
+    static Picture Shown(CDefinedFigure& figure, bool frame, ERenderMode mode)
+    {
+        std::unique_ptr<Host> host = FreshHost(mode);
+        Picture picture;
+        if (frame) {
+            figure.Record(true, &host->View());
+            picture = host->WholeFrame();
+            figure.Remove(&host->View());
+        } else {
+            host->WholeFrame();
+            figure.DrawOnView(&host->View(), eDsDrawModeNormal);
+            picture = host->Front();
+            figure.Erase(&host->View());
+        }
+        return picture;
+    }
     // Whether two pictures recorded in two orders agree.
     static ::testing::AssertionResult SameInEitherOrder(ERenderMode mode, const Define& first, const Define& second)
     {
@@ -175,21 +193,7 @@ TEST_F(FiguresInAnyOrderGLTest, AnItemThatInheritsThePenDrawsInTheFiguresColourA
     };
     for (const bool frame : {true, false}) {
         SCOPED_TRACE(frame ? "frame" : "drawn on the view");
-        const auto shown = [frame](CDefinedFigure& figure) {
-            std::unique_ptr<Host> host = FreshHost(eRenderShade);
-            Picture picture;
-            if (frame) {
-                figure.Record(true, &host->View());
-                picture = host->WholeFrame();
-                figure.Remove(&host->View());
-            } else {
-                host->WholeFrame();
-                figure.DrawOnView(&host->View(), eDsDrawModeNormal);
-                picture = host->Front();
-                figure.Erase(&host->View());
-            }
-            return picture;
-        };
+        const auto shown = [frame](CDefinedFigure& figure) { return Shown(figure, frame, eRenderShade); };
         CDefinedFigure alone(inheriting);
         const std::vector<int> expected = lineColour(shown(alone));
         ASSERT_GT(expected[0] + expected[1] + expected[2], 150);
@@ -388,21 +392,7 @@ TEST_F(FiguresInAnyOrderGLTest, AnItemThatInheritsTheStyleIsDrawnSolidAfterOneWi
     const auto solidPixels = [](const Picture& picture) { return picture.LitIn(25, kWide - 25, kHigh / 2 - 31, kHigh / 2 - 29); };
     for (const bool frame : {true, false}) {
         SCOPED_TRACE(frame ? "frame" : "drawn on the view");
-        const auto shown = [frame](CDefinedFigure& figure) {
-            std::unique_ptr<Host> host = FreshHost(eRenderWireframe);
-            Picture picture;
-            if (frame) {
-                figure.Record(true, &host->View());
-                picture = host->WholeFrame();
-                figure.Remove(&host->View());
-            } else {
-                host->WholeFrame();
-                figure.DrawOnView(&host->View(), eDsDrawModeNormal);
-                picture = host->Front();
-                figure.Erase(&host->View());
-            }
-            return picture;
-        };
+        const auto shown = [frame](CDefinedFigure& figure) { return Shown(figure, frame, eRenderWireframe); };
         CDefinedFigure alone(solid);
         const int expected = solidPixels(shown(alone));
         ASSERT_GE(expected, kWide - 50);
