@@ -211,19 +211,43 @@ bool CDsItemPolyline2D::PickSegments(view3d& view, pick_manager* manager, bool& 
     if (!IsDrawable()) return false;
     int cx = 0, cy = 0, w = 0, h = 0;
     view.get_pick_aperture(cx, cy, w, h);
-    const int x0 = cx - w / 2, y0 = cy - h / 2, x1 = cx + w / 2, y1 = cy + h / 2;
+    // The aperture about the centre of its pixel, in drawable coordinates (rows down), reaching as
+    // far again as the line's pixels reach from its middle: a line of width n lights the pixels
+    // whose centres lie within n / 2 of it.
+    const int width = std::max(1, static_cast<int>(GetAttributes()->GetWidth()));
+    const double grow = 0.5 * (width - 1);
+    const double left = cx + 0.5 - 0.5 * w - grow, right = cx + 0.5 + 0.5 * w + grow;
+    const double top = cy + 0.5 - 0.5 * h - grow, bottom = cy + 0.5 + 0.5 * h + grow;
     const int height = DsViewportHeight(view);
-    auto toX = [](float x) { return static_cast<int>(std::max(-1e9f, std::min(1e9f, x))); };
-    auto toY = [height](float y) {
-        return static_cast<int>(std::max(-1e9f, std::min(1e9f, float(height) - y - 1.0f)));
+    // Where the window draws a point: OpenGL lights the pixels about (x, y) up from the corner of
+    // the viewport half a pixel lower and to the left (a line on a pixel edge lights the pixels
+    // below and to the left of it).
+    const auto at = [&](int i, double& x, double& y) {
+        x = double(m_points[2 * i]) - 0.5;
+        y = double(height) - double(m_points[2 * i + 1]) + 0.5;
     };
     const int segments = m_closed ? m_count : m_count - 1;
     bool hit = false;
     for (int s = 0; s < segments; ++s) {
-        const int a = s, b = (s + 1) % m_count;
-        if (!ClipLine2D(toX(m_points[2 * a]), toY(m_points[2 * a + 1]), toX(m_points[2 * b]),
-                        toY(m_points[2 * b + 1]), x0, y0, x1, y1))
-            continue;
+        double ax = 0.0, ay = 0.0, bx = 0.0, by = 0.0;
+        at(s, ax, ay);
+        at((s + 1) % m_count, bx, by);
+        // The part of the segment inside the rectangle (parameters t0 to t1), if any.
+        double t0 = 0.0, t1 = 1.0;
+        const double d[2] = {bx - ax, by - ay}, start[2] = {ax, ay}, low[2] = {left, top}, high[2] = {right, bottom};
+        bool inside = true;
+        for (int k = 0; k < 2 && inside; ++k) {
+            if (d[k] == 0.0) {
+                inside = start[k] >= low[k] && start[k] <= high[k];
+                continue;
+            }
+            double a = (low[k] - start[k]) / d[k], b = (high[k] - start[k]) / d[k];
+            if (a > b) std::swap(a, b);
+            t0 = std::max(t0, a);
+            t1 = std::min(t1, b);
+            inside = t0 <= t1;
+        }
+        if (!inside) continue;
         hit = true;
         if (!manager) return true;
         taken = manager->save_current_if_ok() != 0;

@@ -386,6 +386,19 @@ bool CDsSinglePickFunctor::AnchorPoint(const SItem& item, SPAposition& point) co
     return false;
 }
 
+bool CDsSinglePickFunctor::CursorOnTop(SPAposition& point) const
+{
+    // The centre of the cursor's pixel at the window depth of the near plane, where the window
+    // draws what it draws on top of the model.
+    if (m_centres.empty()) return false;
+    double px = 0.0, py = 0.0, pz = 0.0;
+    if (!gluUnProject(m_centres.front().x, m_centres.front().y, 0.0, m_modelview, m_projection, m_viewport, &px, &py, &pz))
+        return false;
+    if (!std::isfinite(px) || !std::isfinite(py) || !std::isfinite(pz)) return false;
+    point = SPAposition(px, py, pz);
+    return true;
+}
+
 bool CDsSinglePickFunctor::InDrawnDepth(const SPAposition& point) const
 {
     // Clip coordinates under the projection the window was drawn with (the pick region's narrowing
@@ -637,7 +650,7 @@ void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
                 kind = CDsPickHit::eKindOther;
                 if (AnchorPoint(item, point))
                     hidden = !onTop && HiddenFromViewer(point);
-                else if (!FeedbackPoint(item, kinds & 0x71, clip, point, hidden))
+                else if (!FeedbackPoint(item, kinds & 0x71, clip, point, hidden) && !(onTop && CursorOnTop(point)))
                     kind = CDsPickHit::eKindNone;
                 if (onTop) hidden = false;
             }

@@ -26,8 +26,9 @@
 //   segments cut by the near and far planes), else (where a section cut it away, beside the pick
 //   window, or where a face hides that point) from the feedback of its lines; markers, texts,
 //   bitmaps and images (drawn in window space) stand at their model anchor, and lines in window
-//   pixels where the feedback of their pixels puts them (at the near plane); drawn on top of the
-//   model, no face hides them.
+//   pixels where the feedback of their pixels puts them (at the near plane; one the pick window
+//   catches only by its width at the cursor's pixel there); drawn on top of the model, no face
+//   hides them.
 // - Faces the frame does not draw solid (DsPickFaceSolid: the line modes draw none, the mixed mode
 //   blends the see-through ones) give way to the item's lines: where those show in the pick window
 //   the item's hit is an edge hit on them, and a line is solid. The faces that hide are those
@@ -232,6 +233,10 @@ private:
     SPAposition Exact(const SItem& item, const SDsPickClip& clip, const SDsFeedbackPoint& drawn, const SPAposition& at);
     // Whether a point (root-part coordinates) projects into the pick window.
     bool InPickWindow(const SPAposition& point) const;
+    // The point of the cursor's pixel centre on the near plane (root-part coordinates), where a
+    // leaf drawn in window pixels on top of the model and caught only by its width stands; false
+    // when the cursor's pixel is cut off.
+    bool CursorOnTop(SPAposition& point) const;
     // Whether a point (root-part coordinates) lies where the window draws: in front of the eye and
     // between the near and far planes of the view's projection.
     bool InDrawnDepth(const SPAposition& point) const;

@@ -128,6 +128,14 @@ TEST_F(PicksInEveryModeGLTest, LeavesDrawnOnTopAndInWindowPixelsAreAnswered)
                 EXPECT_LE(std::max(std::abs(px - c.x), std::abs(py - c.y)), c.figure == figures[0].get() ? 3 : 2);
             }
     EXPECT_EQ(host_->BodyOf(host_->Pick(100, 100).GetObjectPath()), block);
+    // The line at row 30 up lights rows 28 to 30 up (169 to 171 down): a pick window that holds
+    // the last of them finds it, one a row farther does not.
+    for (const bool byRay : {false, true}) {
+        EXPECT_EQ(host_->Pick(100, 173, &figures_, nullptr, byRay).GetObjectPath(), Host::PathOf(*figures[1]));
+        EXPECT_EQ(host_->Pick(100, 167, &figures_, nullptr, byRay).GetObjectPath(), Host::PathOf(*figures[1]));
+        EXPECT_FALSE(host_->Pick(100, 174, &figures_, nullptr, byRay).IsValid());
+        EXPECT_FALSE(host_->Pick(100, 166, &figures_, nullptr, byRay).IsValid());
+    }
     // A region pick takes a pixel line wholly inside its rectangle, not one it cuts.
     for (int k = 1; k <= 2; ++k) {
         const CVyrObjectPath path = Host::PathOf(*figures[static_cast<size_t>(k)]);
