@@ -124,7 +124,23 @@ bool CDsItemPolygonsStl::Pick(pick_manager*)
 int CDsItemPolygonsStl::GetVerticesCount(CDsGeometry::eDrawPrimitives kinds)
 {
     if (!m_vertices || (kinds != CDsGeometry::eDpFaces && kinds != CDsGeometry::eDpLines)) return -1;
+    if (kinds == CDsGeometry::eDpFaces && !FacesDrawn()) return -1;
     return m_vertexCount;
+}
+
+int CDsItemPolygonsStl::GetVertices(CDsGeometry::eDrawPrimitives kinds, int index, float*& vertices, int& count)
+{
+    if ((kinds & CDsGeometry::eDpFaces) && !FacesDrawn()) {
+        if (!(kinds & CDsGeometry::eDpLines)) return -1;
+        kinds = CDsGeometry::eDpLines;
+    }
+    return CDsItemPolygonsBase::GetVertices(kinds, index, vertices, count);
+}
+
+bool CDsItemPolygonsStl::FacesDrawn()
+{
+    CDsView3dCdc* view = CDsView3dCdc::sCurrentView;  // read, not made current: a pick draws in its own context
+    return !view || IsShaded(*view);
 }
 
 int CDsItemPolygonsStl::GetOwnTrianglesCount() const
@@ -146,6 +162,7 @@ bool CDsItemPolygonsStl::GetVerticesBuffer(CDsGeometry::eDrawPrimitives kinds,
                                            std::vector<CDsGeometry::sVerticesBuffer>& buffers, int)
 {
     if (!m_vertices || (kinds != CDsGeometry::eDpFaces && kinds != CDsGeometry::eDpLines)) return false;
+    if (kinds == CDsGeometry::eDpFaces && !FacesDrawn()) return false;
     CDsGeometry::sVerticesBuffer buffer;
     buffer.m_primitive = CDsGeometry::eDpFaces;  // triangles, three vertices each
     buffer.m_vertices.assign(m_vertices, m_vertices + static_cast<size_t>(m_vertexCount) * 3);

@@ -14,7 +14,10 @@
 // Picking: the faces are read through GetVertices (the polygon base's triangles, placed by the
 // item's transformation); drawn as lines, a pick in pick mode (Pick with a view) hits the mesh
 // where the outline of one of its triangles crosses the pick region, and GetVertices answers the
-// outlines for kind 2, so that the point picked lies on the line under the cursor.
+// outlines for kind 2, so that the point picked lies on the line under the cursor. While the
+// current view draws the mesh as lines, it has no faces: kind 4 answers none (GetVertices,
+// GetVerticesCount, GetVerticesBuffer), so that neither the pick ray nor a visible-only pass meets
+// faces the window does not show, and none hides what lies behind it.
 //
 // Display lists: count = vertex count / 196,608 + 1; list k holds triangles k, k + count,
 // k + 2 x count, ..., so that any leading run of the lists holds an evenly spread share of the
@@ -82,8 +85,11 @@ public:
     bool Pick(view3d* view) override;
     // False.
     bool Pick(pick_manager* manager) override;
-    // -1 without a vertex array or unless `kinds` is 4 or 2; else the vertex count.
+    // -1 without a vertex array or unless `kinds` is 4 or 2 (4 only while faces are drawn, see the
+    // header comment); else the vertex count.
     int GetVerticesCount(CDsGeometry::eDrawPrimitives kinds) override;
+    // The polygon base's triangles for kind 4 while faces are drawn, else its outlines for kind 2.
+    int GetVertices(CDsGeometry::eDrawPrimitives kinds, int index, float*& vertices, int& count) override;
     // 6 (polygons and lines).
     int GetDrawPrimitives() override;
     // The scene walk's road (see the header comment), under the item's transformation; the item's
@@ -110,6 +116,8 @@ public:
     const CDsBox& GetTransformedBox() const { return m_transformedBox; }
     // Whether `view` draws the mesh shaded (see the header comment).
     static bool IsShaded(view3d& view);
+    // Whether the current view draws the mesh's faces (true without a current view).
+    static bool FacesDrawn();
 
 protected:
     // Draws the triangles by the first road that works: vertex buffers, display lists,

@@ -571,6 +571,9 @@ CDsPickedItem CDsPickProccessor::PickSingle(const CDsPickContext& context, CDsPi
     view->get_viewport(x0, y0, width, height);
     const int x = context.m_event->x(), y = context.m_event->y();
     if (x < 0 || y < 0 || x >= width || y >= height) return result;
+    // The picked view is the current one: what a leaf answers may follow how the current view
+    // draws it (an STL mesh drawn as lines has no faces).
+    CDsView3dCdc::StSetCurrent(view, false);
     CDsView3dCdc::StMakeGlCurrentView(view);
     owner->GetScene()->NoteContentEdits(view);
 
@@ -638,6 +641,9 @@ int CDsPickProccessor::PickInRegion(const CDsPickContext& context, CDsPickedItem
     if (!view || !view->GetGlContext() || !owner || !owner->GetScene() || !context.m_domain ||
         !context.m_secondCorner)
         return list.GetSize();
+    // The picked view is the current one: what a leaf answers may follow how the current view
+    // draws it (an STL mesh drawn as lines has no faces).
+    CDsView3dCdc::StSetCurrent(view, false);
     CDsView3dCdc::StMakeGlCurrentView(view);
     owner->GetScene()->NoteContentEdits(view);
     CDsScene& scene = owner->GetScene()->GetDbScene();
