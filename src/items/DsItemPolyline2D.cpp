@@ -205,19 +205,42 @@ void CDsItemPolyline2D::Transform(const SPAtransf& transform)
     ComputeBounds();
 }
 
+namespace {
+
+// Whether the segment (ax, ay)-(bx, by) meets the rectangle [left, right] x [top, bottom].
+bool SegmentMeetsRect(double ax, double ay, double bx, double by, double left, double top, double right, double bottom)
+{
+    double t0 = 0.0, t1 = 1.0;
+    const double d[2] = {bx - ax, by - ay}, start[2] = {ax, ay}, low[2] = {left, top}, high[2] = {right, bottom};
+    for (int k = 0; k < 2; ++k) {
+        if (d[k] == 0.0) {
+            if (start[k] < low[k] || start[k] > high[k]) return false;
+            continue;
+        }
+        double a = (low[k] - start[k]) / d[k], b = (high[k] - start[k]) / d[k];
+        if (a > b) std::swap(a, b);
+        t0 = std::max(t0, a);
+        t1 = std::min(t1, b);
+        if (t0 > t1) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool CDsItemPolyline2D::PickSegments(view3d& view, pick_manager* manager, bool& taken) const
 {
     taken = false;
     if (!IsDrawable()) return false;
     int cx = 0, cy = 0, w = 0, h = 0;
     view.get_pick_aperture(cx, cy, w, h);
-    // The aperture about the centre of its pixel, in drawable coordinates (rows down), reaching as
-    // far again as the line's pixels reach from its middle: a line of width n lights the pixels
-    // whose centres lie within n / 2 of it.
+    // The aperture about the centre of its pixel, in drawable coordinates (rows down).
+    const double left = cx + 0.5 - 0.5 * w, right = cx + 0.5 + 0.5 * w;
+    const double top = cy + 0.5 - 0.5 * h, bottom = cy + 0.5 + 0.5 * h;
+    // A line of width n lights the pixels whose centres lie within n / 2 across it, none beyond
+    // its ends: the band between its two sides, each (n - 1) / 2 from its middle.
     const int width = std::max(1, static_cast<int>(GetAttributes()->GetWidth()));
-    const double grow = 0.5 * (width - 1);
-    const double left = cx + 0.5 - 0.5 * w - grow, right = cx + 0.5 + 0.5 * w + grow;
-    const double top = cy + 0.5 - 0.5 * h - grow, bottom = cy + 0.5 + 0.5 * h + grow;
+    const double half = 0.5 * (width - 1);
     const int height = DsViewportHeight(view);
     // Where the window draws a point: OpenGL lights the pixels about (x, y) up from the corner of
     // the viewport half a pixel lower and to the left (a line on a pixel edge lights the pixels
@@ -232,22 +255,19 @@ bool CDsItemPolyline2D::PickSegments(view3d& view, pick_manager* manager, bool& 
         double ax = 0.0, ay = 0.0, bx = 0.0, by = 0.0;
         at(s, ax, ay);
         at((s + 1) % m_count, bx, by);
-        // The part of the segment inside the rectangle (parameters t0 to t1), if any.
-        double t0 = 0.0, t1 = 1.0;
-        const double d[2] = {bx - ax, by - ay}, start[2] = {ax, ay}, low[2] = {left, top}, high[2] = {right, bottom};
-        bool inside = true;
-        for (int k = 0; k < 2 && inside; ++k) {
-            if (d[k] == 0.0) {
-                inside = start[k] >= low[k] && start[k] <= high[k];
-                continue;
-            }
-            double a = (low[k] - start[k]) / d[k], b = (high[k] - start[k]) / d[k];
-            if (a > b) std::swap(a, b);
-            t0 = std::max(t0, a);
-            t1 = std::min(t1, b);
-            inside = t0 <= t1;
+        const double length = std::hypot(bx - ax, by - ay);
+        const double nx = length > 0.0 ? -(by - ay) / length * half : 0.0, ny = length > 0.0 ? (bx - ax) / length * half : 0.0;
+        bool meets = false;
+        for (const double side : {0.0, -1.0, 1.0})
+            meets = meets || SegmentMeetsRect(ax + side * nx, ay + side * ny, bx + side * nx, by + side * ny, left, top,
+                                              right, bottom);
+        if (!meets && half > 0.0 && length > 0.0) {
+            // The aperture wholly inside the band: its centre between the sides and the ends.
+            const double px = cx + 0.5 - ax, py = cy + 0.5 - ay;
+            const double along = (px * (bx - ax) + py * (by - ay)) / length, across = (px * nx + py * ny) / half;
+            meets = along >= 0.0 && along <= length && std::fabs(across) <= half;
         }
-        if (!inside) continue;
+        if (!meets) continue;
         hit = true;
         if (!manager) return true;
         taken = manager->save_current_if_ok() != 0;

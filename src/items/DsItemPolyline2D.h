@@ -19,7 +19,7 @@
 //   nothing, so that no NaN reaches OpenGL; one of fewer than two points draws nothing.
 // - Picks test the closing segment of a closed polyline too, where the window draws the line (its
 //   pixels half a pixel lower and to the left of its points, as OpenGL lights a line on a pixel
-//   edge), with its width: the pick aperture reaches as far again as the line's pixels reach.
+//   edge), with its width: the band its pixels fill across it, none beyond its ends.
 // - Transform recomputes the pixel bounds.
 // - The leader rebuilds its end point wherever it draws (DrawGl and the scene walk), so that it
 //   never draws to the end point of an earlier frame; an end point that does not project draws
