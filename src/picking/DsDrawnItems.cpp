@@ -29,21 +29,23 @@ CDsEntityGeometry::~CDsEntityGeometry() = default;
 void DsAddHidingFaces(const SDsDrawnItem& item, int renderMode, CDsHidingFaces& faces)
 {
     if (item.hidden || !item.geometry || !item.path) return;
-    if (renderMode != eRenderHiddenLines && renderMode != eRenderShade && renderMode != eRenderMixed) return;
     // The walk draws the item's faces in its own look: blended by its transparency in the mixed
-    // mode (a figure's in every mode), opaque in the others.
-    const bool solid = DsPickFaceSolid(renderMode, item.path->GetRootPartId(), item.attributes);
+    // mode (a figure's in every mode), opaque in the others. The partial hidden-line mode draws the
+    // model's faces into the depth buffer only: they hide the faces behind them, not the lines.
+    const int partId = item.path->GetRootPartId();
+    const bool depthOnly = renderMode == eRenderPartialHiddenLines && partId >= 0;
+    const bool solid = depthOnly || DsPickFaceSolid(renderMode, partId, item.attributes);
     if (auto* shown = dynamic_cast<CDsEntityGeometry*>(item.geometry)) {
         // A body's face items are drawn in that look too (a face item's own transparency does
         // not reach the picture): every shown face hides, as in the hidden-line mode.
         CDsItemsBody* body = nullptr;
         SPAtransf after;
         if (solid && shown->GetShownBody(body, after) && body)
-            faces.AddBody(body, after * item.transform.Convert2SPA(), eRenderHiddenLines, item.clip);
+            faces.AddBody(body, after * item.transform.Convert2SPA(), eRenderHiddenLines, item.clip, depthOnly);
         return;
     }
     if (!(item.geometry->GetDrawPrimitives(item.id) & CDsGeometry::eDpFaces)) return;
-    if (solid) faces.Add(item.geometry, item.id, item.transform, item.clip);
+    if (solid) faces.Add(item.geometry, item.id, item.transform, item.clip, depthOnly);
 }
 
 CDsDrawnItemsFunctor::CDsDrawnItemsFunctor(const CDsGlScene* sections, TVisit visit)

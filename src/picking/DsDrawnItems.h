@@ -17,8 +17,8 @@
 //   draws with the clip planes off (CDsGeometry::IsCutBySections).
 // - Near a rectangle (SetNear, a parallel view's pick): an item whose window box misses the
 //   rectangle is left out, children and all, as nothing it draws can cover a point there.
-// - The faces that hide (DsAddHidingFaces): those of an item that is not hidden, in the
-//   hidden-line, shaded and mixed render modes, where a face hit on the item would count as solid
+// - The faces that hide (DsAddHidingFaces): those of an item that is not hidden, in every render
+//   mode, where a face hit on the item would count as solid (the line modes draw only figures' faces)
 //   (DsPickFaceSolid: the walk draws its faces in the item's look, blended by its transparency in
 //   the mixed mode, and a figure's in every mode). A geometry that draws a body the context shows
 //   (CDsEntityGeometry) hides then with every shown face item of the body, placed by the walk's

@@ -419,14 +419,15 @@ void DsRayItemFaces(CDsGeometry* geometry, int id, const CDsTransform& transform
     });
 }
 
-void CDsHidingFaces::Add(CDsGeometry* geometry, int id, const CDsTransform& transform, const SDsPickClip& clip)
+void CDsHidingFaces::Add(CDsGeometry* geometry, int id, const CDsTransform& transform, const SDsPickClip& clip,
+                         bool facesOnly)
 {
     if (!geometry) return;
     // Placement and box are asked once here: Hides runs for every hit the pick window meets off the ray.
     SPAbox box;
     if (!geometry->GetBoundBox(box, id)) box = SPAbox();
     m_items.push_back(SItem{geometry, id, transform.Convert2SPA(), box, clip,
-                            dynamic_cast<CDsFacedGeometry*>(geometry) != nullptr, nullptr});
+                            dynamic_cast<CDsFacedGeometry*>(geometry) != nullptr, nullptr, facesOnly});
 }
 
 namespace {
@@ -469,12 +470,13 @@ const CDsHidingFaces::SPlacedTriangles& CDsHidingFaces::Placed(SItem& item)
     return *item.placed;
 }
 
-void CDsHidingFaces::AddBody(CDsItemsBody* body, const SPAtransf& after, int renderMode, const SDsPickClip& clip)
+void CDsHidingFaces::AddBody(CDsItemsBody* body, const SPAtransf& after, int renderMode, const SDsPickClip& clip,
+                             bool facesOnly)
 {
-    if (body) m_bodies.push_back(SBody{body, after, renderMode, clip});
+    if (body) m_bodies.push_back(SBody{body, after, renderMode, clip, facesOnly});
 }
 
-bool CDsHidingFaces::Hides(view3d* view, const SPAposition& point) const
+bool CDsHidingFaces::Hides(view3d* view, const SPAposition& point, bool ofFace) const
 {
     if (!view || Empty()) return false;
     SPAvector towardsViewer;
@@ -482,6 +484,7 @@ bool CDsHidingFaces::Hides(view3d* view, const SPAposition& point) const
     if (!TowardsViewer(view, point, towardsViewer, tolerance, reach)) return false;
     CHidingTriangles triangles(point, towardsViewer, tolerance, reach);
     for (SItem& item : m_items) {
+        if (item.facesOnly && !ofFace) continue;
         const SPAtransf& placement = item.placement;
         // An item whose box the ray from the point misses has no triangle to test.
         if (!item.box.empty() && !triangles.MayMeet(CGmPosition(item.box.low()), CGmPosition(item.box.high()), placement))
@@ -520,6 +523,7 @@ bool CDsHidingFaces::Hides(view3d* view, const SPAposition& point) const
         if (triangles.Hidden()) return true;
     }
     for (const SBody& body : m_bodies) {
+        if (body.facesOnly && !ofFace) continue;
         triangles.SetClip(body.clip.plane || body.clip.scene ? &body.clip : nullptr);
         CollectHidingFaces(body.body, body.after, static_cast<ERenderMode>(body.renderMode), triangles);
         if (triangles.Hidden()) return true;

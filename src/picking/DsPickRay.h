@@ -102,20 +102,25 @@ void DsRayItemFaces(CDsGeometry* geometry, int id, const CDsTransform& transform
 // (a snap asks about many points).
 class CDsHidingFaces {
 public:
-    // The face polygons of `geometry` (item `id`) placed by `transform`, what `clip` hides left out.
-    void Add(CDsGeometry* geometry, int id, const CDsTransform& transform, const SDsPickClip& clip);
+    // The face polygons of `geometry` (item `id`) placed by `transform`, what `clip` hides left out;
+    // with `facesOnly` they hide only the points of faces (the partial hidden-line mode keeps the
+    // model's faces in the depth buffer, which hides faces behind them, not lines).
+    void Add(CDsGeometry* geometry, int id, const CDsTransform& transform, const SDsPickClip& clip,
+             bool facesOnly = false);
     // The faces of a context's body group as the context shows them (its face items' meshes under
     // the faces', the body's and then `after`'s transformation; in render mode `renderMode` those
     // that hide: every shown face in the hidden-line mode, those at least three quarters opaque in
     // the others), what `clip` hides left out. The body must outlive the collection.
-    void AddBody(CDsItemsBody* body, const SPAtransf& after, int renderMode, const SDsPickClip& clip);
+    void AddBody(CDsItemsBody* body, const SPAtransf& after, int renderMode, const SDsPickClip& clip,
+                 bool facesOnly = false);
     // Whether nothing was added.
     bool Empty() const { return m_items.empty() && m_bodies.empty(); }
     // Whether one of the faces hides `point` (model coordinates of the root part) from the viewer of
     // `view`: the ray from the point towards the viewer meets a polygon where its clip keeps it,
     // farther than a twentieth of a pixel (at least a millionth of the point's size) from the point.
-    // False without a view or faces, and for a perspective eye at the point.
-    bool Hides(view3d* view, const SPAposition& point) const;
+    // False without a view or faces, and for a perspective eye at the point. The faces that hide
+    // only faces are asked for a point of a face (`ofFace`).
+    bool Hides(view3d* view, const SPAposition& point, bool ofFace = false) const;
 
 private:
     // An item's triangles placed in the root part's space (nine coordinates each), and the box of
@@ -132,6 +137,7 @@ private:
         SDsPickClip clip;
         bool faced = false;  // its faces come with boxes (CDsFacedGeometry): read at each question
         std::shared_ptr<SPlacedTriangles> placed;  // the others' triangles, once read
+        bool facesOnly = false;  // hides only the points of faces
     };
     // The item's triangles placed, read at the first call.
     static const SPlacedTriangles& Placed(SItem& item);
@@ -140,6 +146,7 @@ private:
         SPAtransf after;
         int renderMode;
         SDsPickClip clip;
+        bool facesOnly = false;  // hides only the points of faces
     };
     mutable std::vector<SItem> m_items;  // their triangles are read when first asked for
     std::vector<SBody> m_bodies;

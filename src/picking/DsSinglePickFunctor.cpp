@@ -335,7 +335,7 @@ bool CDsSinglePickFunctor::FeedbackPoint(const SItem& item, int kinds, const SDs
             nearest = &candidate;
             nearestAt = at;
         }
-        if (HiddenFromViewer(at)) continue;
+        if (HiddenFromViewer(at, candidate.pixel != nullptr)) continue;
         point = Exact(item, clip, candidate, at);
         return true;
     }
@@ -451,11 +451,6 @@ bool CDsSinglePickFunctor::RayPoint(const SItem& item, const SDsPickClip& clip, 
     return found;
 }
 
-bool CDsSinglePickFunctor::FacesHide() const
-{
-    return m_renderMode == eRenderHiddenLines || m_renderMode == eRenderShade || m_renderMode == eRenderMixed;
-}
-
 void CDsSinglePickFunctor::SetHidingFaces(CDsHidingFaces faces)
 {
     m_hidingKnown = true;
@@ -482,15 +477,15 @@ SDsPickClip CDsSinglePickFunctor::ClipOf(const SItem& item) const
     return DsDrawnItemClip(m_clip, m_sections, item.geometry, *item.path);
 }
 
-bool CDsSinglePickFunctor::HiddenFromViewer(const SPAposition& point)
+bool CDsSinglePickFunctor::HiddenFromViewer(const SPAposition& point, bool ofFace)
 {
-    if (!FacesHide()) return false;
+    if (m_drawnOnTop) return false;
     if (!m_hidingKnown) {
         // The walk must start again with the faces that hide collected first.
         m_needsHiding = true;
         return false;
     }
-    return m_hiding.Hides(m_view, point);
+    return m_hiding.Hides(m_view, point, ofFace);
 }
 
 bool CDsSinglePickFunctor::EdgePoint(const SItem& item, SPAposition& point)
@@ -616,6 +611,11 @@ void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
             onRay = true;
         }
     }
+    // The partial hidden-line mode keeps the model's faces in the depth buffer, which hides a
+    // figure's face behind them even where the pick ray meets it.
+    if (kind == CDsPickHit::eKindFace && onRay && m_renderMode == eRenderPartialHiddenLines && FacesSolid(item) &&
+        HiddenFromViewer(point, true))
+        hidden = true;
     const int state = item.location ? item.location->GetState() : 0;
     const bool onTop = (kinds & CDsGeometry::eDpOnTop) || (item.location && item.location->IsOnTop());
     if (kind == CDsPickHit::eKindFace && (kinds & CDsGeometry::eDpLines) && m_view && !FacesSolid(item)) {
@@ -632,6 +632,9 @@ void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
     }
     const int others = kinds & ~CDsGeometry::eDpFaces & CDsGeometry::eDpKindMask;
     if (kind == CDsPickHit::eKindNone && item.geometry && m_view && others) {
+        // What an item draws on top of the model (a figure's lines and pixel leaves) no face hides.
+        const bool wasOnTop = m_drawnOnTop;
+        m_drawnOnTop = onTop;
         // A hit stands where the window shows the item: lines at their point drawn in the pick
         // window nearest to the pixel's centre (LinePoint). Markers, texts, bitmaps and images,
         // drawn in window space about a model point (whether a section removes them, their own
@@ -655,6 +658,7 @@ void CDsSinglePickFunctor::HitTest(const SItem& item, bool master)
                 if (onTop) hidden = false;
             }
         }
+        m_drawnOnTop = wasOnTop;
     }
     Record(item, accepted, kind != CDsPickHit::eKindNone, kind, point, master, state, onTop, hidden,
            onRay ? &normal : nullptr);

@@ -32,8 +32,8 @@
 // - Faces the frame does not draw solid (DsPickFaceSolid: the line modes draw none, the mixed mode
 //   blends the see-through ones) give way to the item's lines: where those show in the pick window
 //   the item's hit is an edge hit on them, and a line is solid. The faces that hide are those
-//   of the scene database as the frame draws them (hidden-line, shaded and
-//   mixed modes): the shown items (in a parallel view only those whose window box comes within the
+//   of the scene database as the frame draws them (in every mode: the line modes draw only the
+//   figures' faces): the shown items (in a parallel view only those whose window box comes within the
 //   pick window's half diagonal and a pixel of the pick rectangle) whose face hits would count
 //   solid (DsPickFaceSolid), placed by the walk's transform (transform ids included) and cut
 //   by the clip of their own hits (CDsHidingFaces); an item hidden by its path or its attributes
@@ -159,8 +159,6 @@ public:
     const SDsPickClipPlane* GetClipPlane() const { return m_clip; }
     int GetRenderMode() const { return m_renderMode; }
 
-    // Whether the render mode lets faces hide what lies behind them (hidden-line, shaded, mixed).
-    bool FacesHide() const;
     // The faces the frame draws that hide (collected by a walk of what the frame draws): from then
     // on the hits beside the ray are tested against them.
     void SetHidingFaces(CDsHidingFaces faces);
@@ -247,9 +245,9 @@ private:
     // The same along another ray.
     bool RayPoint(const SItem& item, const SDsPickClip& clip, const pick_ray& ray, SPAposition& point,
                   SPAvector* normal);
-    // Whether a face the frame draws hides `point` (root-part coordinates) from the viewer.
-    // False, noting that the faces must be collected, while they are not.
-    bool HiddenFromViewer(const SPAposition& point);
+    // Whether a face the frame draws hides `point` (root-part coordinates, of a face: `ofFace`) from
+    // the viewer. False, noting that the faces must be collected, while they are not.
+    bool HiddenFromViewer(const SPAposition& point, bool ofFace = false);
     // The clip of the item's hits, as the frame clips it.
     SDsPickClip ClipOf(const SItem& item) const;
     // The point of the geometry's lines that the window shows nearest to the centre of the cursor's
@@ -290,6 +288,7 @@ private:
     double m_unitsX = 1.0, m_unitsY = 1.0;
     CDsScene* m_scene = nullptr;
     const CDsItemVariant* m_variant = nullptr;  // the node pushed last
+    bool m_drawnOnTop = false;   // the item tested is drawn on top of the model: no face hides it
     bool m_hidingKnown = false;  // the faces that hide were given
     bool m_needsHiding = false;  // a hit beside the ray came before they were
     CDsHidingFaces m_hiding;   // the faces that hide
