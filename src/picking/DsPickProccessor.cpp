@@ -237,8 +237,13 @@ int CSinglePickChoice::Transparency(const CDsPickHit& hit) const
 bool CSinglePickChoice::Solid(const CDsPickHit& hit) const
 {
     // By the transparency the frame draws a face with: a see-through face, or one the line modes do
-    // not draw, comes after every solid hit, whether the domain accepts it or not.
-    return !hit.IsFaceHit() || DsPickFaceSolid(m_renderMode, hit.path.GetPartId(), hit.attributes);
+    // not draw, comes after every solid hit, whether the domain accepts it or not. The line modes
+    // draw faces only where figures fill them: one beside the cursor's ray gives way to the lines
+    // the pick window shows.
+    if (!hit.IsFaceHit()) return true;
+    const bool lineMode = m_renderMode == eRenderWireframe || m_renderMode == eRenderPartialHiddenLines;
+    if (lineMode && !hit.onRay) return false;
+    return DsPickFaceSolid(m_renderMode, hit.path.GetPartId(), hit.attributes);
 }
 
 bool CSinglePickChoice::Listed(const CDsPickHit& hit) const
