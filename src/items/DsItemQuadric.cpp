@@ -54,6 +54,24 @@ CDsBasicSurface* CopySurface(const CDsBasicSurface& surface)
     }
 }
 
+// The box of what the item draws of `surface`, in the item's own coordinates; false when the
+// surface reports none. The surface's own box holds for every kind but the torus, whose box reads
+// its radii as a tube beside the axis: the item draws the outer radius about the axis and the inner
+// one as the tube's, so the torus reaches outer + inner from the axis and inner above and below its
+// plane.
+bool DrawnBox(CDsBasicSurface& surface, CDsBox& box)
+{
+    const auto* torus = surface.GetType() == eDsQuadTorus ? dynamic_cast<const CDsTorus*>(&surface) : nullptr;
+    if (!torus) return surface.GetBoundBox(box);
+    const float tube = std::fabs(torus->GetInnerRadius());
+    const float reach = std::fabs(torus->GetOuterRadius()) + tube;
+    const float low[3] = {-reach, -reach, -tube}, high[3] = {reach, reach, tube};
+    box.ResetMembers();
+    box.SetMin(low);
+    box.SetMax(high);
+    return true;
+}
+
 // Whether the current context has a back buffer to draw into.
 bool HasBackBuffer()
 {
@@ -332,7 +350,7 @@ void CDsItemQuadric::UpdateExtremes()
 {
     if (!m_surface) return;
     CDsBox box;
-    if (!m_surface->GetBoundBox(box)) return;
+    if (!DrawnBox(*m_surface, box)) return;
     const double lo[3] = {box.GetMin()[0], box.GetMin()[1], box.GetMin()[2]};
     const double hi[3] = {box.GetMax()[0], box.GetMax()[1], box.GetMax()[2]};
     SetExtremesCorners(lo, hi);
@@ -354,7 +372,7 @@ bool CDsItemQuadric::GetBoundBox(SPAbox& box)
 {
     if (!m_surface) return false;
     CDsBox own;
-    if (!m_surface->GetBoundBox(own)) return false;
+    if (!DrawnBox(*m_surface, own)) return false;
     CDsBox placed;
     const SPAtransf& t = m_matrix.GetTransformation();
     placed.ExpandBox(own, &t);

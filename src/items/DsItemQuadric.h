@@ -13,6 +13,11 @@
 // radius as its major and the inner radius as its minor radius, u over the first period from the
 // first start, v over the second period, one quadrilateral per cell.
 //
+// Box: the box of what the item draws, in its own frame: the surface's box (CDsBasicSurface) for
+// every kind but the torus, whose box is read from the radii as the item draws them: outer +
+// inner from the axis and the inner radius above and below the plane of its centre circle (the
+// whole turn, whatever the periods).
+//
 // Choices where the behaviour was open, or where a plain reading would hurt:
 // - The retained road draws into the back buffer, as the lamp does, and puts the draw buffer back
 //   afterwards.
@@ -57,11 +62,12 @@ public:
     // For kind 4 with a surface: the item's colour (with `applyAttributes`) and the surface under
     // the item's transformation with the slices of its size in the view.
     void DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes) override;
-    // The surface's box under the item's transformation; false without a surface.
+    // The box of what the item draws (see the header comment) under the item's transformation;
+    // false without a surface.
     bool GetBoundBox(SPAbox& box) override;
     // True.
     bool HasBoundBox() override;
-    // With a surface: the extremes become its box.
+    // With a surface: the extremes become the box of what the item draws (see the header comment).
     void UpdateExtremes() override;
 
     // --- Own operations -----------------------------------------------------------------
