@@ -312,8 +312,17 @@ bool CDsItemPointFixed::Pick(view3d* view)
     // Both the aperture and the projection count rows down: compared as they come.
     const int row = PixelRowDown(y, height);
     const int margin = std::max(m_size, 0);
-    return float(cx - w / 2 - margin) < x && x < float(cx + w / 2 + margin) && cy - h / 2 - margin < row &&
-           row < cy + h / 2 + margin;
+    if (!(float(cx - w / 2 - margin) < x && x < float(cx + w / 2 + margin) && cy - h / 2 - margin < row &&
+          row < cy + h / 2 + margin))
+        return false;
+    // Only a marker the window shows: one whose pixels all lie beyond the viewport's edge shows
+    // nothing, whatever part of the aperture reaches out there.
+    SDsBox2D reach;
+    GetBoundBox2D(reach);
+    int vx = 0, vy = 0, vw = 0, vh = 0;
+    view->get_viewport(vx, vy, vw, vh);
+    const int column = static_cast<int>(std::floor(x));
+    return column + reach.maxX >= 0 && column + reach.minX < vw && row + reach.maxY >= 0 && row + reach.minY < vh;
 }
 
 bool CDsItemPointFixed::Pick(pick_manager* manager)

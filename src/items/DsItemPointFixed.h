@@ -101,8 +101,9 @@ public:
     // The marker in OpenGL (no stipple change).
     void DrawGeometry(view3d& view) override;
     // A measuring view outside pick mode measures the position (true); else whether the marker's
-    // pixel lies inside the pick aperture widened by the size (false where the sections cut a
-    // point of a clip-able figure).
+    // pixel lies inside the pick aperture widened by the size and the marker shows in the window
+    // (some pixel of its 2-D box inside the viewport), false where the sections cut a point of a
+    // clip-able figure.
     bool Pick(view3d* view) override;
     // Whether the displayed position lies in the manager's aperture (not where the sections cut a
     // point of a clip-able figure); then what the manager's save_current_if_ok answers.

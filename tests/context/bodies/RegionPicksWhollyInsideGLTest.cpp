@@ -1,6 +1,7 @@
 // Region picks answer what lies wholly inside their rectangle, in both selection modes, judged by
 // what the window draws: a basic surface by the box of the surface it draws (a torus is drawn with
-// its outer radius about the axis and its inner one as the tube's).
+// its outer radius about the axis and its inner one as the tube's), and a marker only where the
+// window shows it.
 #include "DsBasicSurface.h"
 #include "DsFigureGenerator.h"
 #include "DsPickProccessor.h"
@@ -21,14 +22,24 @@ namespace {
 
 class RegionPicksWhollyInsideGLTest : public vyrtest::HostTest {
 protected:
-    // The paths a region pick of selection mode 0 (or 2, visible only) finds among the figures
-    // over the pixels of the model box [low, high] widened by `margin` pixels.
+    // The paths a region pick of selection mode 0 (or 2, visible only) finds among the figures:
+    // between drawable pixels (x1, y1) and (x2, y2), or over the pixels of the model box
+    // [low, high] widened by `margin` pixels.
+    std::vector<CVyrObjectPath> Region(int x1, int y1, int x2, int y2, bool visibleOnly)
+    {
+        return InMode(visibleOnly, [&] { return host_->Region(x1, y1, x2, y2, &figures_); });
+    }
     std::vector<CVyrObjectPath> RegionAround(const SPAposition& low, const SPAposition& high, int margin,
                                              bool visibleOnly)
     {
+        return InMode(visibleOnly, [&] { return host_->RegionAround(low, high, margin, &figures_); });
+    }
+    template <class Pick>
+    std::vector<CVyrObjectPath> InMode(bool visibleOnly, Pick pick)
+    {
         CDsPickProccessor* picks = host_->Context().GetPickProccessor();
         picks->SetSelectionMode(visibleOnly ? eDsSelectionByBoxVisibleOnly : eDsSelectionByBoxDefault);
-        const std::vector<CVyrObjectPath> paths = host_->RegionAround(low, high, margin, &figures_);
+        const std::vector<CVyrObjectPath> paths = pick();
         picks->SetSelectionMode(eDsSelectionByBoxDefault);
         return paths;
     }
@@ -77,5 +88,30 @@ TEST_F(RegionPicksWhollyInsideGLTest, EveryBasicSurfaceIsFoundByTheBoxOfWhatItDr
             EXPECT_TRUE(Holds(RegionAround(kind.low, kind.high, 2, visibleOnly), path)) << visibleOnly;
             EXPECT_FALSE(Holds(RegionAround(kind.low, kind.high, -3, visibleOnly), path)) << visibleOnly;
         }
+    }
+}
+
+// A marker beyond the window's edge shows nothing: a rectangle that reaches out over it, or lies
+// wholly beyond the window, does not find it in either mode, while one about a marker inside the
+// window does.
+TEST_F(RegionPicksWhollyInsideGLTest, AMarkerBeyondTheWindowIsNotFound)
+{
+    host_->Look(ViewSetup().Eye(SPAposition(0, 0, 100)).Field(kHostSize, kHostSize).Clip(1, 300));
+    const auto marker = [](double x, double y) {
+        return [=](CDsFigureGenerator& g) {
+            g.SetPenColor(CDsColorStorage(255, 0, 255));
+            g.DrawPoint(CGmPosition(x, y, 0), EPointStyle(3), 9, false, CGmUnitVector(1, 0, 0), 0);
+        };
+    };
+    // Model (x, y) lies at the drawable pixel (50 + x, 50 - y): one marker inside, one 20 pixels
+    // beyond the right edge.
+    const auto shown = host_->Record({marker(0, 0), marker(70, 0)});
+    host_->WholeFrame();
+    const CVyrObjectPath inside = Host::PathOf(*shown[0]), beyond = Host::PathOf(*shown[1]);
+    for (const bool visibleOnly : {false, true}) {
+        SCOPED_TRACE(visibleOnly ? "visible only" : "mode 0");
+        EXPECT_EQ(Region(40, 40, 60, 60, visibleOnly), std::vector<CVyrObjectPath>{inside});
+        EXPECT_EQ(Region(40, 40, 140, 60, visibleOnly), std::vector<CVyrObjectPath>{inside});
+        EXPECT_TRUE(Region(kHostSize + 5, 40, 140, 60, visibleOnly).empty());
     }
 }
