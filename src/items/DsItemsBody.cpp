@@ -718,8 +718,9 @@ void CDsItemsBody::DrawExtremes(CDsViewExtrema& extrema, ENTITY* entity)
     const bool placed = HasTransformation();
     if (placed) extrema.SetModelTransform(GetTransformation());
     for (int i = 0; i < FacesCount(); ++i) GetFaceItem(i)->DrawExtremes(extrema, entity);
-    if (FacesCount() == 0 || is_EDGE(entity))
-        for (int i = 0; i < EdgesCount(); ++i) GetEdgeItem(i)->DrawExtremes(extrema, entity);
+    // The edges too, as the box takes them: a face's mesh edited in place leaves its edges where
+    // the frame still draws them, and what is measured must hold all that the frame draws.
+    for (int i = 0; i < EdgesCount(); ++i) GetEdgeItem(i)->DrawExtremes(extrema, entity);
     if (placed) extrema.ClearModelTransform();
 }
 

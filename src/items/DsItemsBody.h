@@ -130,8 +130,9 @@ public:
     // The body's transformation becomes `transform`; the box, which carries the transformation,
     // goes stale and is rebuilt when next asked for.
     void SetTransformation(const SPAtransf& transform) override;
-    // Unless hidden: the faces' extents (and the edges' for a wire body or an EDGE asked for) under
-    // the body's transformation.
+    // Unless hidden: the faces' extents and the edges' points (each edge as the frame draws it,
+    // through the faces beside it) under the body's transformation; with an `entity` other than the
+    // body's, only the face or edge that shows it.
     void DrawExtremes(CDsViewExtrema& extrema, ENTITY* entity) override;
     // The highlighted edges, then the faces' display curves, under the body's transformation;
     // lighting and normalising are left off.

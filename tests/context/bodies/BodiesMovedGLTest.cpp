@@ -345,6 +345,18 @@ TEST_F(BodiesMovedGLTest, ABodyMovedByATransformIdBesideAPerspectiveEyeLeavesThe
     }
 }
 
+// Every face's mesh moved 30 to the right, the edges staying where they were: a region pick finds
+// the body only about both, since the window draws both.
+TEST_F(BodiesMovedGLTest, AMeshEditedInPlaceLiesInsideARegionOnlyWithItsEdges)
+{
+    vyrtest::MoveFaceMeshesAbove(Item(), -100, SPAvector(30, 0, 0));
+    host_->Refresh();
+    const std::vector<CVyrObjectPath> found{host_->PathOf(block_)};
+    EXPECT_TRUE(RegionAround(SPAposition(10, -10, -10), SPAposition(50, 10, 10)).empty());
+    EXPECT_TRUE(RegionAround(SPAposition(-20, -10, -10), SPAposition(20, 10, 10)).empty());
+    EXPECT_EQ(RegionAround(SPAposition(-20, -10, -10), SPAposition(50, 10, 10)), found);
+}
+
 TEST_F(BodiesMovedGLTest, AMeshEditedInPlaceThenMovedOrFacetedAgainIsDrawnAndBoxedWithItsEdges)
 {
     // Every face's mesh moved 30 to the right: the edges stay where they were, and the body's box
