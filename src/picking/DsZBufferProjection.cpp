@@ -33,6 +33,16 @@ int ClampInt(double v)
     return static_cast<int>(v);  // truncation toward zero
 }
 
+// A column or row in the parts of a cell SVyrZSubVertex counts in, rounded to the nearest part
+// (the band keeps it far inside 64 bits; a NaN becomes 0).
+int64_t ToSubCells(double v)
+{
+    if (!(v == v)) return 0;
+    constexpr double kParts = static_cast<double>(int64_t(1) << kVyrZSubpixelBits);
+    constexpr double kLimit = 4.0e18;
+    return static_cast<int64_t>(std::max(-kLimit, std::min(kLimit, std::floor(v * kParts + 0.5))));
+}
+
 }  // namespace
 
 bool CDsZBufferProjection::SetUp(CDsView3dCdc* view, int x1, int y1, int x2, int y2)
@@ -122,7 +132,7 @@ SDsEyePlane CDsZBufferProjection::ToEyePlane(const double (&equation)[4]) const
 }
 
 int CDsZBufferProjection::MapPolygon(const SDsEyePoint* corners, int count, const SDsEyePlane* planes, int planeCount,
-                                     std::vector<SVyrZVertex>& cells) const
+                                     std::vector<SVyrZSubVertex>& cells) const
 {
     cells.clear();
     if (!IsValid() || !corners || count < 3) return 0;
@@ -174,9 +184,9 @@ int CDsZBufferProjection::MapPolygon(const SDsEyePoint* corners, int count, cons
         const double front = -p.z;  // in front of the eye, between the near and far planes
         double depth = m_perspective ? (nearInverse - 1.0 / front) / depthRange : (front - m_near) / depthRange;
         depth = std::max(0.0, std::min(1.0, depth)) * kDeepest;
-        SVyrZVertex vertex;
-        vertex.x = ClampInt(std::floor(m_columnCentre + m_columnScale * p.x / w));
-        vertex.y = ClampInt(std::floor(m_rowCentre + m_rowScale * p.y / w));
+        SVyrZSubVertex vertex;
+        vertex.x = ToSubCells(m_columnCentre + m_columnScale * p.x / w);
+        vertex.y = ToSubCells(m_rowCentre + m_rowScale * p.y / w);
         vertex.depth = ClampInt(depth);
         cells.push_back(vertex);
     }

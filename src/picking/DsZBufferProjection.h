@@ -26,8 +26,9 @@
 // - Mapped coordinates are clamped to the int range before they become integers (x and y
 //   truncated toward zero).
 // - Map takes the view as a parallel one: the mapping is the view's orthographic one.
-// - MapPolygon truncates columns and rows toward minus infinity (the cell a point lies in) and
-//   keeps a point exactly on a clipping plane.
+// - MapPolygon places its vertices between cells, to the nearest 1 / 2^kVyrZSubpixelBits of a
+//   cell (column i covering [i, i + 1)), for the buffer to fill the cells whose centres a polygon
+//   covers as the window does; it keeps a point exactly on a clipping plane.
 #pragma once
 
 #include "VyrZBuffer.h"
@@ -94,10 +95,10 @@ public:
     SDsEyePlane ToEyePlane(const double (&equation)[4]) const;
     // Cuts the convex polygon of the `count` eye-space `corners` by the `planes` (`planeCount` of
     // them, may be null) and by the frame's near and far planes and the band, and puts the buffer
-    // vertices of what remains into `cells` (in order, a convex polygon); their count (0 when
-    // nothing remains).
+    // vertices of what remains into `cells` (in order, a convex polygon, placed between cells);
+    // their count (0 when nothing remains).
     int MapPolygon(const SDsEyePoint* corners, int count, const SDsEyePlane* planes, int planeCount,
-                   std::vector<SVyrZVertex>& cells) const;
+                   std::vector<SVyrZSubVertex>& cells) const;
 
 private:
     int m_left = 0;

@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cmath>
 #include <cstdlib>
 
@@ -228,14 +229,15 @@ void CVisibleOnlyFunctor::Rasterise(const float* a, const float* b, const float*
 void CVisibleOnlyFunctor::Fan(const SItemFaces& item, std::unique_ptr<FaceGeom>& record)
 {
     // Nothing inside the buffer makes no record.
-    int low[2] = {INT_MAX, INT_MAX}, high[2] = {INT_MIN, INT_MIN};
-    for (const SVyrZVertex& v : m_cells) {
+    int64_t low[2] = {INT64_MAX, INT64_MAX}, high[2] = {INT64_MIN, INT64_MIN};
+    for (const SVyrZSubVertex& v : m_cells) {
         low[0] = std::min(low[0], v.x);
         high[0] = std::max(high[0], v.x);
         low[1] = std::min(low[1], v.y);
         high[1] = std::max(high[1], v.y);
     }
-    if (high[0] < 0 || low[0] >= m_width || high[1] < 0 || low[1] >= m_height) return;
+    const int64_t width = int64_t(m_width) << kVyrZSubpixelBits, height = int64_t(m_height) << kVyrZSubpixelBits;
+    if (high[0] < 0 || low[0] >= width || high[1] < 0 || low[1] >= height) return;
     if (!record) {
         record = std::make_unique<FaceGeom>();
         record->geometry = item.geometry;
@@ -245,7 +247,7 @@ void CVisibleOnlyFunctor::Fan(const SItemFaces& item, std::unique_ptr<FaceGeom>&
     }
     for (size_t v = 1; v + 1 < m_cells.size(); ++v) {
         if (item.hides) {
-            const SVyrZFillCounts counts = m_buffer->FillTriangle(m_cells[0], m_cells[v], m_cells[v + 1], record.get());
+            const SVyrZFillCounts counts = m_buffer->FillTriangleAtCentres(m_cells[0], m_cells[v], m_cells[v + 1], record.get());
             record->drawn += counts.interiorPixels;
         } else {
             m_seeThrough.push_back(SSeeThrough{m_cells[0], m_cells[v], m_cells[v + 1], record.get()});
@@ -274,7 +276,7 @@ void CVisibleOnlyFunctor::CollectVisibleItems(std::vector<CVyrObjectPath>& paths
     m_counted = true;
     // The faces that hide nothing: seen where nothing that hides lies in front of them.
     for (const SSeeThrough& piece : m_seeThrough) {
-        const SVyrZFillCounts counts = m_buffer->TestTriangle(piece.a, piece.b, piece.c);
+        const SVyrZFillCounts counts = m_buffer->TestTriangleAtCentres(piece.a, piece.b, piece.c);
         piece.record->drawn += counts.interiorPixels;
         piece.record->visible += counts.nearer;
     }

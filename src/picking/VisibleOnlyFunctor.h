@@ -4,10 +4,11 @@
 // projection (a perspective view as the window shows it, nothing nearer than the near plane nor
 // beyond the far one; CDsZBufferProjection::MapPolygon), every polygon as a fan of triangles from
 // its first corner, and cut by the scene's sections where the frame cuts the item (SetSections).
-// The faces that hide what lies behind them write the buffer; the others are tested against it
-// once the walk is done. A triangle that still owns (or, for one that hides nothing, lies in front
-// of) more than 5 % of the interior pixels it drew counts as visible, and the item's path is
-// collected once per such triangle. The region walk then takes only the collected items
+// Each triangle takes the pixels whose centres it covers, as the window fills it. The faces that
+// hide what lies behind them write the buffer; the others are tested against it once the walk is
+// done. A triangle that still owns (or, for one that hides nothing, lies in front of) more than
+// 5 % of the pixels it drew counts as visible, and the item's path is collected once per such
+// triangle. The region walk then takes only the collected items
 // (CDsPickProccessor::PickInRegion in selection mode 2). Needs no OpenGL. Internal to the display
 // core.
 //
@@ -77,7 +78,7 @@ public:
         CVyrObjectPath path;                    // the item's object path
         CDsTransform transform;                 // the walk's top transform at the item
         int box[4] = {0, 0, 0, 0};              // the location's window box (0s when none)
-        long drawn = 0;                         // interior pixels the triangle drew
+        long drawn = 0;                         // pixels the triangle drew
         long visible = 0;                       // cells it owns at the end; -1 when hidden
     };
     // The z-buffer of the pass.
@@ -144,7 +145,7 @@ private:
     };
     // A triangle of a face that hides nothing, mapped, and its record.
     struct SSeeThrough {
-        SVyrZVertex a, b, c;
+        SVyrZSubVertex a, b, c;
         FaceGeom* record;
     };
     // Rasterises one triangle of model points (in the item's coordinates).
@@ -162,7 +163,7 @@ private:
     bool m_stepped = false;                             // the sections are a stepped section's areas
     std::vector<std::vector<SDsEyePlane>> m_sectionPasses;  // the planes of each area, or of the plane
     std::vector<SSeeThrough> m_seeThrough;
-    std::vector<SVyrZVertex> m_cells;  // scratch: a mapped polygon
+    std::vector<SVyrZSubVertex> m_cells;  // scratch: a mapped polygon
     std::vector<float> m_corners;      // scratch: a polygon's corners
     int m_renderMode = 0;
     SDsPickAcceptance m_acceptance;

@@ -1,17 +1,30 @@
 // CVyrZBuffer: a software depth buffer of width x height cells, each holding an integer depth (a
-// smaller value is nearer, 0x7fffffff empty) and a payload pointer (null empty). Triangles of
-// integer vertices are filled into it with integer arithmetic only: the two edges from the top
-// vertex step their column and depth per row by an integer quotient and carry the remainders in
-// error terms, the span between them steps its depth per column the same way, so that no pixel
-// costs a division. Rows and columns outside the buffer are never written, and a triangle clipped
-// by the buffer's edges keeps exactly the pixels it would light in a larger buffer. Used by the
-// visible-only pass of region picks (CVisibleOnlyFunctor), which also tests triangles against it
-// without writing them (TestTriangle: the faces that hide nothing). Internal to the display core.
+// smaller value is nearer, 0x7fffffff empty) and a payload pointer (null empty). Triangles are
+// filled into it in one of two ways:
+// - Of integer vertices (FillTriangle, TestTriangle; the buffer of PickClosest), with integer
+//   arithmetic only: the two edges from the top vertex step their column and depth per row by an
+//   integer quotient and carry the remainders in error terms, the span between them steps its
+//   depth per column the same way, so that no pixel costs a division. Every cell the triangle's
+//   outline passes through is taken.
+// - Of vertices placed between cells (FillTriangleAtCentres, TestTriangleAtCentres; the
+//   visible-only pass of region picks, CVisibleOnlyFunctor), as a window's rasteriser fills them:
+//   cell (i, j) covers [i, i + 1) x [j, j + 1), and a triangle takes the cells whose centres
+//   (i + 1/2, j + 1/2) it covers, with the depth of its plane there. A centre on an edge the
+//   triangle shares with another goes to one of them only: the rows whose centres lie in
+//   [lowest y, highest y) and in each row the columns whose centres lie in [left edge, right
+//   edge). Coverage is decided in exact integer arithmetic (one division per edge and row).
+// Rows and columns outside the buffer are never written, and a triangle clipped by the buffer's
+// edges keeps exactly the pixels it would light in a larger buffer. Triangles can also be tested
+// against the buffer without being written (the faces that hide nothing). Internal to the display
+// core.
 //
 // Choices where the behaviour was open:
-// - Every row of a triangle adds to its interior count (the span pixels inside the buffer less
-//   each end pixel of the span that lies inside it; a row with fewer than 2 such pixels adds
-//   nothing).
+// - Every row of a triangle of integer vertices adds to its interior count (the span pixels inside
+//   the buffer less each end pixel of the span that lies inside it; a row with fewer than 2 such
+//   pixels adds nothing). A triangle filled at the centres takes no cell of its neighbour's
+//   outline: every cell it covers is interior.
+// - A triangle filled at the centres with no area (its three vertices on one line) covers nothing;
+//   the depth of a cell is its plane's there rounded to the nearest integer.
 // - A span runs from the smaller to the larger of its two edge columns, both included; a triangle
 //   whose three vertices share one row is one span from its leftmost to its rightmost vertex.
 // - A negative width or height makes an empty buffer (no cells).
@@ -21,6 +34,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -35,6 +49,17 @@ struct CVyrZBufferData {
 struct SVyrZVertex {
     int x = 0;      // column
     int y = 0;      // row
+    int depth = 0;  // depth (smaller is nearer)
+};
+
+// Parts of a cell in a coordinate of SVyrZSubVertex, as a power of two.
+constexpr int kVyrZSubpixelBits = 8;
+
+// A vertex of a triangle filled at the cells' centres: column and row in 1 / 2^kVyrZSubpixelBits
+// parts of a cell (cell (i, j) covers [i, i + 1) x [j, j + 1)), and depth.
+struct SVyrZSubVertex {
+    int64_t x = 0;  // column x 2^kVyrZSubpixelBits
+    int64_t y = 0;  // row x 2^kVyrZSubpixelBits
     int depth = 0;  // depth (smaller is nearer)
 };
 
@@ -102,6 +127,20 @@ public:
     {
         return Rasterise<false>(a, b, c, nullptr);
     }
+    // Fills the cells whose centres the triangle (a, b, c) covers (see the header comment) with
+    // `payload` where its depth there is smaller than the stored one (equal keeps the old cell).
+    // Span and interior pixels both count the covered cells inside the buffer.
+    SVyrZFillCounts FillTriangleAtCentres(const SVyrZSubVertex& a, const SVyrZSubVertex& b, const SVyrZSubVertex& c,
+                                          T payload)
+    {
+        return RasteriseAtCentres<true>(a, b, c, payload);
+    }
+    // Walks the triangle (a, b, c) as FillTriangleAtCentres does and counts its cells and those it
+    // is nearer than (`nearer`), writing nothing.
+    SVyrZFillCounts TestTriangleAtCentres(const SVyrZSubVertex& a, const SVyrZSubVertex& b, const SVyrZSubVertex& c)
+    {
+        return RasteriseAtCentres<false>(a, b, c, nullptr);
+    }
 
 private:
     // The rows of the triangle (a, b, c): written with `payload` when `Write`, else only counted.
@@ -151,6 +190,75 @@ private:
 
     // Floor division of a by b > 0.
     static int64_t FloorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+    // The least integer not below a / b, b > 0.
+    static __int128 CeilDiv(__int128 a, __int128 b) { return a >= 0 ? (a + b - 1) / b : -((-a) / b); }
+
+    // The cells whose centres the triangle (a, b, c) covers (see the header comment): written with
+    // `payload` when `Write`, else only counted.
+    template <bool Write>
+    SVyrZFillCounts RasteriseAtCentres(SVyrZSubVertex a, SVyrZSubVertex b, SVyrZSubVertex c, T payload)
+    {
+        SVyrZFillCounts counts;
+        if (m_width == 0 || m_height == 0) return counts;
+        if (b.y < a.y) std::swap(a, b);
+        if (c.y < a.y) std::swap(a, c);
+        if (c.y < b.y) std::swap(b, c);
+        // Twice the signed area; positive when b lies right of the long edge from a to c (y up).
+        const __int128 area = static_cast<__int128>(b.x - a.x) * (c.y - a.y) - static_cast<__int128>(c.x - a.x) * (b.y - a.y);
+        if (area == 0) return counts;
+        constexpr int64_t kCell = int64_t(1) << kVyrZSubpixelBits, kHalf = kCell / 2;
+        // The rows whose centres lie in [a.y, c.y).
+        const int64_t firstRow = std::max<int64_t>(static_cast<int64_t>(CeilDiv(a.y - kHalf, kCell)), 0);
+        const int64_t lastRow = std::min<int64_t>(static_cast<int64_t>(CeilDiv(c.y - kHalf, kCell)) - 1, m_height - 1);
+        if (firstRow > lastRow) return counts;
+        // The depth plane: depth = a.depth + gx (x - a.x) + gy (y - a.y), in sub-cell units.
+        const double det = static_cast<double>(area);
+        const double db = static_cast<double>(b.depth) - a.depth, dc = static_cast<double>(c.depth) - a.depth;
+        const double gx = (db * static_cast<double>(c.y - a.y) - dc * static_cast<double>(b.y - a.y)) / det;
+        const double gy = (dc * static_cast<double>(b.x - a.x) - db * static_cast<double>(c.x - a.x)) / det;
+        const bool longEdgeLeft = area > 0;
+        // The first column whose centre lies at or right of the edge from p to q (p.y <= y < q.y)
+        // at height y.
+        const auto firstColumnFrom = [&](const SVyrZSubVertex& p, const SVyrZSubVertex& q, int64_t y) {
+            const __int128 den = q.y - p.y;
+            const __int128 num = static_cast<__int128>(p.x) * den + static_cast<__int128>(y - p.y) * (q.x - p.x);
+            return CeilDiv(num - kHalf * den, kCell * den);
+        };
+        for (int64_t row = firstRow; row <= lastRow; ++row) {
+            const int64_t y = row * kCell + kHalf;
+            const SVyrZSubVertex& from = y < b.y ? a : b;
+            const SVyrZSubVertex& to = y < b.y ? b : c;
+            const __int128 onLong = firstColumnFrom(a, c, y), onShort = firstColumnFrom(from, to, y);
+            // Columns whose centres lie in [left, right).
+            const __int128 first = std::max<__int128>(longEdgeLeft ? onLong : onShort, 0);
+            const __int128 last = std::min<__int128>((longEdgeLeft ? onShort : onLong) - 1, m_width - 1);
+            if (first > last) continue;
+            const long inside = static_cast<long>(last - first + 1);
+            counts.spanPixels += inside;
+            counts.interiorPixels += inside;
+            const int64_t column0 = static_cast<int64_t>(first);
+            double depth = a.depth + gx * static_cast<double>(column0 * kCell + kHalf - a.x) + gy * static_cast<double>(y - a.y);
+            const double step = gx * kCell;
+            CVyrZBufferData<T>* cell = &m_cells[static_cast<size_t>(row) * static_cast<size_t>(m_width) + static_cast<size_t>(column0)];
+            long nearer = 0;
+            for (long k = 0; k < inside; ++k, ++cell, depth += step) {
+                const double rounded = std::floor(depth + 0.5);
+                const int value = rounded <= static_cast<double>(INT_MIN) ? INT_MIN
+                                  : rounded >= static_cast<double>(INT_MAX - 1) ? INT_MAX - 1
+                                                                                 : static_cast<int>(rounded);
+                if (value < cell->depth) {
+                    ++nearer;
+                    if (Write) {
+                        cell->depth = value;
+                        cell->payload = payload;
+                    }
+                }
+            }
+            counts.nearer += nearer;
+            if (Write) counts.written += nearer;
+        }
+        return counts;
+    }
 
     // A value stepped from `from` to `to` over `steps` steps: integer quotient and an error term.
     struct CStepper {

@@ -1,7 +1,8 @@
 // Region picks of visible items only (selection mode 2) find what the window shows: a perspective
-// view judged as drawn, polygon fills of any number of corners, bodies cut by a section, and
-// bodies seen through a see-through one in the mixed mode (and hidden by it where it is drawn
-// opaque). Picks whose pixel or rectangle lies beyond the viewport answer nothing.
+// view judged as drawn, polygon fills of any number of corners, a face seen through a strip
+// narrower than a pixel, bodies cut by a section, and bodies seen through a see-through one in the
+// mixed mode (and hidden by it where it is drawn opaque). Picks whose pixel or rectangle lies
+// beyond the viewport answer nothing.
 #include "DsAttributes.h"
 #include "DsFigureGenerator.h"
 #include "DsGlContext.h"
@@ -174,6 +175,30 @@ TEST_F(RegionPicksAsShownGLTest, PolygonFillsOfAnyNumberOfCornersAreFoundWhereTh
     host_->WholeFrame();
     ASSERT_TRUE(ShowsAt(SPAposition(-17, -25, -10), kGreen));
     EXPECT_TRUE(Holds(Region(20, 50, 80, 98, true, &figures), Host::PathOf(*square[0])));
+}
+
+// A square seen beside a nearer one through a strip narrower than a pixel is found where the window
+// shows it: the window lights the pixels whose centres a face covers, and the column whose centre
+// lies between the two squares' right edges shows the square behind.
+TEST_F(RegionPicksAsShownGLTest, AFaceSeenThroughAStripNarrowerThanAPixelIsFound)
+{
+    const std::vector<CDsTypeMask> figures = Host::Domain({Host::kFigureType});
+    // The square [-10, right] x [-10, 10] at height z in `color` (0x00BBGGRR).
+    const auto square = [](float right, float z, unsigned color) {
+        return [=](CDsFigureGenerator& g) {
+            g.SetPenColor(CDsColorStorage(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF));
+            float corners[12] = {-10, -10, z, right, -10, z, right, 10, z, -10, 10, z};
+            CDsFigureGenerator::ItDrawPolyLine(&g, 4, corners, true);
+        };
+    };
+    // Column 50 covers model x from 0 to 1, its centre at 0.5: the near square ends at 0.4, the far
+    // one at 0.9.
+    const auto shown = host_->Record({square(0.4f, 5, kGreen), square(0.9f, 0, kRed)});
+    host_->WholeFrame();
+    ASSERT_TRUE(ShowsAt(SPAposition(0.5, 0, 0), kRed));
+    ASSERT_TRUE(ShowsAt(SPAposition(-0.5, 0, 0), kGreen));
+    EXPECT_EQ(Region(30, 30, 70, 70, true, &figures),
+              (std::vector<CVyrObjectPath>{Host::PathOf(*shown[0]), Host::PathOf(*shown[1])}));
 }
 
 // What a section cuts away shows nothing: a body seen only where the section cuts it is not

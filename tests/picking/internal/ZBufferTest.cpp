@@ -1,6 +1,6 @@
 // The software z-buffer of the visible-only pass: triangle filling (clipping at the buffer's rows
-// and columns, depth order, the counts), the test of a triangle that writes nothing, and the 5 %
-// rule of the pass's collection.
+// and columns, depth order, the counts, the cells whose centres a triangle covers), the test of a
+// triangle that writes nothing, and the 5 % rule of the pass's collection.
 #include "VisibleOnlyFunctor.h"
 #include "VyrZBuffer.h"
 
@@ -132,6 +132,48 @@ TEST(ZBuffer, ATestedTriangleCountsTheCellsAFillWouldTakeAndWritesNone)
     EXPECT_EQ(CellsOf(buffer, &near), nearCells);
     EXPECT_EQ(CellsOf(buffer, &far), farCells);
     EXPECT_TRUE(CellsOf(buffer, &tested).empty());
+}
+
+// A vertex at column x and row y (in cells, between them) of depth `depth`.
+SVyrZSubVertex At(double x, double y, int depth = 0)
+{
+    const double parts = static_cast<double>(1 << kVyrZSubpixelBits);
+    return SVyrZSubVertex{static_cast<int64_t>(x * parts), static_cast<int64_t>(y * parts), depth};
+}
+
+// Filled at the centres, a triangle takes the cells whose centres it covers, as a window lights
+// pixels: two triangles sharing an edge take each cell of their square once, a sliver between
+// centres takes none, an edge a tenth short of a centre leaves its cell, and the depth is the
+// plane's at the centre.
+TEST(ZBuffer, ATriangleFilledAtTheCentresTakesTheCellsWhoseCentresItCovers)
+{
+    int first = 0, second = 0;
+    TBuffer buffer(10, 10);
+    // The square [1, 5) x [1, 4): columns 1 to 4, rows 1 to 3.
+    const SVyrZFillCounts a = buffer.FillTriangleAtCentres(At(1, 1), At(5, 1), At(5, 4), &first);
+    const SVyrZFillCounts b = buffer.FillTriangleAtCentres(At(1, 1), At(5, 4), At(1, 4), &second);
+    EXPECT_GT(a.written, 0);
+    EXPECT_GT(b.written, 0);
+    EXPECT_EQ(a.written + b.written, 12);
+    EXPECT_EQ(a.interiorPixels, a.spanPixels);
+    EXPECT_EQ(CellsOf(buffer, &first).size() + CellsOf(buffer, &second).size(), 12u);
+    for (const auto& cell : CellsOf(buffer, &first)) EXPECT_TRUE(cell[0] >= 1 && cell[0] <= 4 && cell[1] >= 1 && cell[1] <= 3);
+    for (const auto& cell : CellsOf(buffer, &second)) EXPECT_TRUE(cell[0] >= 1 && cell[0] <= 4 && cell[1] >= 1 && cell[1] <= 3);
+
+    TBuffer strips(10, 10);
+    EXPECT_EQ(strips.TestTriangleAtCentres(At(1.6, 1), At(1.9, 1), At(1.6, 4)).spanPixels, 0);
+    // The rectangles [1, 2.4) x [1, 9) (column 1 only) and [1, 2.6) x [1, 9) (columns 1 and 2).
+    for (const double right : {2.4, 2.6}) {
+        const long cells = strips.TestTriangleAtCentres(At(1, 1), At(right, 1), At(right, 9)).spanPixels +
+                           strips.TestTriangleAtCentres(At(1, 1), At(right, 9), At(1, 9)).spanPixels;
+        EXPECT_EQ(cells, right < 2.5 ? 8 : 16) << right;
+    }
+
+    int plane = 0;
+    TBuffer depths(11, 11);
+    depths.FillTriangleAtCentres(At(0, 0, 0), At(11, 0, 1100), At(0, 11, 0), &plane);
+    EXPECT_EQ(depths.GetCell(5, 0)->depth, 550);
+    EXPECT_EQ(depths.GetCell(0, 5)->depth, 50);
 }
 
 TEST(ZBuffer, ATriangleShowingFivePercentOfItsPixelsIsHiddenAndSixPercentVisible)
