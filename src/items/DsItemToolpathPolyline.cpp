@@ -241,14 +241,23 @@ CDsUid CDsItemToolpathPolyline::GetDsUid()
 void CDsItemToolpathPolyline::VisitShownPoints(const std::function<void(const float*)>& visit) const
 {
     const CDsAttributesPalette* palette = ActivePalette();
-    ForEachShownNode(m_nodes, palette, [&](const TDsNodeHeader* node, const TDsNodeHeader* next) {
+    const TDsNodeHeader* before = nullptr;  // the last node with points before the one at hand
+    for (size_t i = 0; i < m_nodes.size(); ++i) {
+        const TDsNodeHeader* node = m_nodes[i];
+        const int count = node->GetPointCount();
+        if (count == 0) continue;
+        const TDsNodeHeader* previous = before;
+        before = node;
+        if (NodeHidden(palette, node)) continue;
+        const TDsNodeHeader* next = NextWithPoints(m_nodes, i);
+        // A last node of one point that no shown node leads to draws no segment: nothing shows it.
+        if (count == 1 && !next && (!previous || NodeHidden(palette, previous))) continue;
         const float* points = node->GetPoints();
-        for (int p = 0; p < node->GetPointCount(); ++p) visit(points + 3 * p);
+        for (int p = 0; p < count; ++p) visit(points + 3 * p);
         // The node's last segment ends at the next node's first point, which is that node's own
         // unless its entry hides it.
         if (next && NodeHidden(palette, next)) visit(next->GetPoints());
-        return false;
-    });
+    }
 }
 
 void CDsItemToolpathPolyline::DrawExtremes(CDsViewExtrema& extrema, ENTITY*)

@@ -181,7 +181,8 @@ protected:
     bool DrawsInOneSet(const view3d& view) const;
     // Each point of the drawn segments, in path order: a node's points unless the active palette's
     // entry hides the node, and the first point of the next node with points, where the node's
-    // last segment ends (see the header comment).
+    // last segment ends (see the header comment). A last node of one point after a hidden node (or
+    // none) draws no segment and gives no point.
     void VisitShownPoints(const std::function<void(const float*)>& visit) const;
     // The nodes, in path order.
     std::vector<TDsNodeHeader*> m_nodes;

@@ -29,20 +29,26 @@ constexpr float kNodes[3][3] = {{-30, -20, 0}, {0, -20, 1}, {30, 10, 1}};
 // The middles of the two segments.
 const SPAposition kFirstMiddle(-15, -20, 0), kSecondMiddle(15, -5, 0);
 
-// One branch through kNodes.
+// One branch through kNodes, in their entries or in `entries`.
 class CToolpathFigure : public CDsFigure {
 public:
+    CToolpathFigure() = default;
+    explicit CToolpathFigure(std::vector<int> entries) : m_entries(std::move(entries)) {}
     int DefineFig(CDsFigureGenerator& generator) override
     {
         generator.StartToolpath(1, nullptr);
         generator.StartToolpathBranch(2, 0.0f);
         for (int i = 0; i < 3; ++i)
             generator.AddToolpathSegment(TDsNodeHeader::StCreatePoint(
-                CDsUid(10 + i), static_cast<unsigned char>(kNodes[i][2]), kNodes[i][0], kNodes[i][1], 0.0f));
+                CDsUid(10 + i), static_cast<unsigned char>(m_entries.empty() ? kNodes[i][2] : m_entries[size_t(i)]),
+                kNodes[i][0], kNodes[i][1], 0.0f));
         generator.EndToolpathBranch();
         generator.EndToolpath();
         return 1;
     }
+
+private:
+    std::vector<int> m_entries;
 };
 
 // Line attributes of colour `color`, hidden or shown.
@@ -161,4 +167,20 @@ TEST_F(ToolpathPaletteGLTest, EveryChangeOfAnEntryIsDrawnBoxedAndPickedAtTheNext
         EXPECT_TRUE(Picked(figure, kFirstMiddle));
         EXPECT_TRUE(vyrtest::SamePicture(after, host_->WholeFrame()));
     }
+}
+
+TEST_F(ToolpathPaletteGLTest, ALastNodeThatDrawsNoSegmentIsNeitherBoxedNorPicked)
+{
+    // Nodes in entries 1, 0, 1 with entry 0 hidden: the first segment ends at the hidden node and is
+    // drawn; the last node, one point after a hidden one, draws nothing, and a region or a fit
+    // must not reach for it.
+    ASSERT_TRUE(palette_->SetAttributes(0, Entry(kMagenta, true)));
+    CToolpathFigure figure({1, 0, 1});
+    figure.Record(true, &host_->View());
+    ASSERT_TRUE(figure.IsRecorded());
+    host_->WholeFrame();
+    EXPECT_TRUE(Drawn(kFirstMiddle));
+    EXPECT_FALSE(Drawn(SPAposition(30, 10, 0)));
+    EXPECT_TRUE(BoxSpans(-30, 0, -20, -20));
+    EXPECT_FALSE(Picked(figure, SPAposition(30, 10, 0)));
 }
