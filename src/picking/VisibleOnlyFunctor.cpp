@@ -182,12 +182,14 @@ bool CVisibleOnlyFunctor::Visit(CDsLocation* location, const CDsObjectPath& path
         }
         if (drawn && (pickable || item.hides)) {
             int index = 0;
+            bool polygons = false;
             std::vector<float>& corners = m_corners;
             for (int calls = 0; calls < kMaxPolygons; ++calls) {
                 float* vertices = nullptr;
                 int count = 0;
                 const int next = geometry->GetVertices(CDsGeometry::eDpFaces, index, vertices, count, id);
                 if (vertices && count >= 3) {
+                    polygons = true;
                     corners.resize(3 * static_cast<size_t>(count));
                     for (int v = 0; v < 3 * count; ++v)
                         corners[static_cast<size_t>(v)] = std::fabs(vertices[v]) < kZeroCoordinate ? 0.0f : vertices[v];
@@ -199,6 +201,9 @@ bool CVisibleOnlyFunctor::Visit(CDsLocation* location, const CDsObjectPath& path
                 if (next == -1) break;
                 index = next;
             }
+            // Faces it does not draw now (an STL mesh the view draws as lines): it shows by its
+            // lines, as an item of lines does, which the visible-only test passes.
+            if (!polygons && pickable) m_faceless.push_back(path.ToVyrObjectPath());
         }
     }
     if (leaf) return true;
@@ -281,4 +286,5 @@ void CVisibleOnlyFunctor::CollectVisibleItems(std::vector<CVyrObjectPath>& paths
         piece.record->visible += counts.nearer;
     }
     StCountAndCollect(*m_buffer, m_records, paths);
+    paths.insert(paths.end(), m_faceless.begin(), m_faceless.end());
 }

@@ -19,7 +19,9 @@
 // hides, in the hidden-line and shaded modes every drawn face does, in the mixed mode (and in the
 // temporary part, which is drawn that way) the faces at least three quarters opaque (transparency
 // from 191.25 of 255 up). A see-through face that cannot be picked is not rasterised; one that can
-// is found where nothing that hides lies in front of it, and hides nothing itself.
+// is found where nothing that hides lies in front of it, and hides nothing itself. A pickable item
+// whose geometry gives no face polygon now (an STL mesh the view draws as lines) counts visible,
+// as an item of lines does.
 //
 // Choices where the behaviour was open, or where a plain reading would hurt:
 // - The buffer covers only the part of the region inside the viewport (CDsZBufferProjection):
@@ -163,6 +165,9 @@ private:
     bool m_stepped = false;                             // the sections are a stepped section's areas
     std::vector<std::vector<SDsEyePlane>> m_sectionPasses;  // the planes of each area, or of the plane
     std::vector<SSeeThrough> m_seeThrough;
+    // Pickable items of faces that gave no polygon (faces the view does not draw now): visible as
+    // items of lines are.
+    std::vector<CVyrObjectPath> m_faceless;
     std::vector<SVyrZSubVertex> m_cells;  // scratch: a mapped polygon
     std::vector<float> m_corners;      // scratch: a polygon's corners
     int m_renderMode = 0;
