@@ -185,6 +185,18 @@ void CDsItemEdge::SetAttribute(const CDsAttribute& attribute, bool on, bool recu
     if (owner && owner->FacesCount() == 0) CDsItemBase::SetAttribute(attribute, on, recurse);
 }
 
+void CDsItemEdge::SetAttributes(const CDsLineAttribStorage& attributes, bool recurse)
+{
+    CDsItemsGroup* owner = GetParent();
+    if (!owner || owner->FacesCount() == 0) {
+        CDsItemBase::SetAttributes(attributes, recurse);
+        return;
+    }
+    CDsLineAttribStorage kept(attributes);
+    kept.SetAttribute(GetAttributes()->GetHideLevel(), true);
+    CDsItemBase::SetAttributes(kept, recurse);
+}
+
 void CDsItemEdge::UpdateWidth(int delta)
 {
     if (TestFreeEdge()) m_edgeFlags |= eEdgeFree;

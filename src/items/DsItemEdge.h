@@ -83,6 +83,10 @@ public:
     // without an owner or when the owner has faces.
     void SetAttribute(const CDsAttribute& attribute, bool on, bool recurse) override;
     using CDsItemBase::SetAttribute;
+    // The attributes given whole; the edge of a body with faces keeps the hide level its faces give
+    // it, as SetAttribute leaves it.
+    void SetAttributes(const CDsLineAttribStorage& attributes, bool recurse) override;
+    using CDsItemBase::SetAttributes;
     // 4.
     EDsItemsType GetItemType() override;
     // Clears the free-edge flag and binds the entity; for an EDGE: a new reference point naming
