@@ -65,6 +65,10 @@ public:
         const double size = std::max({1.0, std::fabs(point.x()), std::fabs(point.y()), std::fabs(point.z())});
         m_rounding = kFloatSteps * size * std::numeric_limits<float>::epsilon();
     }
+    // The point is one of a line, which the frame draws in front of faces drawn with a polygon
+    // offset: a face drawn `pixel` model units a pixel at the point hides it only in front by more
+    // than its depth slope across one pixel too.
+    void SetLinePoint(double pixel) { m_linePixel = pixel; }
     // The placement of the triangles that come next.
     void SetPlacement(const SPAtransf& placement) { m_placement = placement; }
     // What cuts the triangles that come next: what it hides hides nothing (null: nothing).
@@ -97,6 +101,12 @@ public:
         // runs that much over the sine of its angle to the face.
         const double area = (e1 * e2).len();
         if (area > 0.0 && t <= m_rounding * area / std::max(std::fabs(det), 1e-3 * area)) return;
+        if (m_linePixel > 0.0 && area > 0.0) {
+            // The face's depth change across a pixel: the tangent of its angle to the line of sight.
+            const double cosine = std::min(1.0, std::fabs(det) / area);
+            const double slope = std::sqrt(std::max(0.0, 1.0 - cosine * cosine)) / std::max(cosine, 1e-6);
+            if (t <= m_tolerance + m_linePixel * slope) return;
+        }
         // Where the ray meets the triangle must be kept by the section: a face is drawn only there.
         const SPAposition met = m_point + m_direction * t;
         if (m_clip && m_clip->Hides(met)) return;
@@ -144,13 +154,15 @@ private:
     double m_rounding = 0.0;  // how far apart single precision may place a face and the point
     SPAtransf m_placement;
     const SDsPickClip* m_clip = nullptr;
+    double m_linePixel = 0.0;  // a pixel at a line's point, 0 for a face's
     bool m_hidden = false;
 };
 
 // The ray from `point` towards the viewer of `view` (unit), the distance a face must lie in
 // front of the point to hide it, and how far along the ray the near plane lies (faces nearer the
 // viewer are not drawn, nor behind a perspective eye); false for a perspective eye at the point.
-bool TowardsViewer(view3d* view, const SPAposition& point, SPAvector& towardsViewer, double& tolerance, double& reach)
+bool TowardsViewer(view3d* view, const SPAposition& point, SPAvector& towardsViewer, double& tolerance, double& reach,
+                   double* pixelOut = nullptr)
 {
     const SPAunit_vector direction = view->get_direction();
     const double hither = std::max(view->get_hither(), 0.0);
@@ -169,6 +181,7 @@ bool TowardsViewer(view3d* view, const SPAposition& point, SPAvector& towardsVie
     const double distance = (view->get_target() - view->get_eye()).len();
     if (view->is_perspective() && distance > 0.0 && depth > 0.0) pixel *= depth / distance;
     tolerance = std::max(kHidingPixels * pixel, kHidingRelative * size);
+    if (pixelOut) *pixelOut = pixel;
     if (view->is_perspective())
         reach = depth > 0.0 ? length * std::max(0.0, 1.0 - hither / depth) : 0.0;
     else
@@ -476,13 +489,15 @@ void CDsHidingFaces::AddBody(CDsItemsBody* body, const SPAtransf& after, int ren
     if (body) m_bodies.push_back(SBody{body, after, renderMode, clip, facesOnly});
 }
 
-bool CDsHidingFaces::Hides(view3d* view, const SPAposition& point, bool ofFace) const
+bool CDsHidingFaces::Hides(view3d* view, const SPAposition& point, bool ofFace, bool ofLine) const
 {
     if (!view || Empty()) return false;
     SPAvector towardsViewer;
     double tolerance = 0.0, reach = 0.0;
-    if (!TowardsViewer(view, point, towardsViewer, tolerance, reach)) return false;
+    double pixel = 0.0;
+    if (!TowardsViewer(view, point, towardsViewer, tolerance, reach, &pixel)) return false;
     CHidingTriangles triangles(point, towardsViewer, tolerance, reach);
+    if (ofLine) triangles.SetLinePoint(pixel);
     for (SItem& item : m_items) {
         if (item.facesOnly && !ofFace) continue;
         const SPAtransf& placement = item.placement;

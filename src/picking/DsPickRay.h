@@ -119,8 +119,10 @@ public:
     // `view`: the ray from the point towards the viewer meets a polygon where its clip keeps it,
     // farther than a twentieth of a pixel (at least a millionth of the point's size) from the point.
     // False without a view or faces, and for a perspective eye at the point. The faces that hide
-    // only faces are asked for a point of a face (`ofFace`).
-    bool Hides(view3d* view, const SPAposition& point, bool ofFace = false) const;
+    // only faces are asked for a point of a face (`ofFace`); a point of a drawn line (`ofLine`),
+    // which the frame draws in front of faces pushed back by their polygon offset, is hidden only by
+    // a face in front of it by more than the face's depth slope across a pixel too.
+    bool Hides(view3d* view, const SPAposition& point, bool ofFace = false, bool ofLine = false) const;
 
 private:
     // An item's triangles placed in the root part's space (nine coordinates each), and the box of

@@ -335,7 +335,7 @@ bool CDsSinglePickFunctor::FeedbackPoint(const SItem& item, int kinds, const SDs
             nearest = &candidate;
             nearestAt = at;
         }
-        if (HiddenFromViewer(at, candidate.pixel != nullptr)) continue;
+        if (HiddenFromViewer(at, candidate.pixel != nullptr, candidate.pixel == nullptr)) continue;
         point = Exact(item, clip, candidate, at);
         return true;
     }
@@ -477,7 +477,7 @@ SDsPickClip CDsSinglePickFunctor::ClipOf(const SItem& item) const
     return DsDrawnItemClip(m_clip, m_sections, item.geometry, *item.path);
 }
 
-bool CDsSinglePickFunctor::HiddenFromViewer(const SPAposition& point, bool ofFace)
+bool CDsSinglePickFunctor::HiddenFromViewer(const SPAposition& point, bool ofFace, bool ofLine)
 {
     if (m_drawnOnTop) return false;
     if (!m_hidingKnown) {
@@ -485,7 +485,7 @@ bool CDsSinglePickFunctor::HiddenFromViewer(const SPAposition& point, bool ofFac
         m_needsHiding = true;
         return false;
     }
-    return m_hiding.Hides(m_view, point, ofFace);
+    return m_hiding.Hides(m_view, point, ofFace, ofLine);
 }
 
 bool CDsSinglePickFunctor::EdgePoint(const SItem& item, SPAposition& point)
@@ -569,7 +569,7 @@ bool CDsSinglePickFunctor::LinePoint(const SItem& item, const SDsPickClip& clip,
             // Where the lines nearest to the cursor are cut away, beside the pick window, or hidden
             // there by a face the frame draws, the window may still show other parts of them: the
             // point is then where the window draws them.
-            placed = !clip.Hides(point) && InDrawnDepth(point) && InPickWindow(point) && !HiddenFromViewer(point);
+            placed = !clip.Hides(point) && InDrawnDepth(point) && InPickWindow(point) && !HiddenFromViewer(point, false, true);
         }
     }
     // The point of the lines drawn in the pick window nearest to the pixel's centre (clipped as the

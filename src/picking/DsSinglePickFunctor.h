@@ -245,9 +245,10 @@ private:
     // The same along another ray.
     bool RayPoint(const SItem& item, const SDsPickClip& clip, const pick_ray& ray, SPAposition& point,
                   SPAvector* normal);
-    // Whether a face the frame draws hides `point` (root-part coordinates, of a face: `ofFace`) from
-    // the viewer. False, noting that the faces must be collected, while they are not.
-    bool HiddenFromViewer(const SPAposition& point, bool ofFace = false);
+    // Whether a face the frame draws hides `point` (root-part coordinates; of a face: `ofFace`; of a
+    // line: `ofLine`, see CDsHidingFaces::Hides) from the viewer. False, noting that the faces must
+    // be collected, while they are not.
+    bool HiddenFromViewer(const SPAposition& point, bool ofFace = false, bool ofLine = false);
     // The clip of the item's hits, as the frame clips it.
     SDsPickClip ClipOf(const SItem& item) const;
     // The point of the geometry's lines that the window shows nearest to the centre of the cursor's
