@@ -446,19 +446,19 @@ TEST_F(DsItemsToolpathGLTest, WhatAHiddenEntryLeavesOutIsNeitherBoxedNorMeasured
     CDsLineAttribStorage hidden = Pen(CDsColorStorage(0, 255, 0));
     hidden.SetAttribute(CDsHideLevel(EDsHideLevel(2)), true);
     palette_.SetAttributes(1, hidden);
-    // A(-10, 0) entry 0; M (-5, 5) (0, 5) (5, 5) entry 1; B(10, -5) entry 0: drawn are A to M's
-    // first point, and B alone.
+    // A(-10, 0) entry 0; M (-5, 5) (0, 5) (5, 5) entry 1; B(10, -5) entry 0: drawn is A to M's
+    // first point; B alone, after the hidden M, draws no segment and so nothing.
     auto* branch = new CDsItemToolpathPolyline(7);
     branch->AddSegment(Point(1, 0, -10, 0));
     branch->AddSegment(Points(2, 1, {-5, 5, 0, 0, 5, 0, 5, 5, 0}));
     branch->AddSegment(TDsNodeHeader::StCreatePoint(3, 0, 10, -5, 2));
     SPAbox box;
     ASSERT_TRUE(branch->GetBoundBox(box));
-    EXPECT_TRUE(At(box.low(), -10, -5, 0));
-    EXPECT_TRUE(At(box.high(), 10, 5, 2));
+    EXPECT_TRUE(At(box.low(), -10, 0, 0));
+    EXPECT_TRUE(At(box.high(), -5, 5, 0));
     PolylineExtremaView extrema;
     EXPECT_TRUE(branch->Pick(&extrema));
-    ASSERT_EQ(extrema.points.size(), 3u);
+    ASSERT_EQ(extrema.points.size(), 2u);
     EXPECT_TRUE(At(extrema.points[1], -5, 5, 0));
     // M's last point (5, 5) is not drawn: its x bounds nothing, and no pick finds it.
     view_->pick_mode(1, 70, 29, 5, 5);
