@@ -203,7 +203,7 @@ bool CVisibleOnlyFunctor::Visit(CDsLocation* location, const CDsObjectPath& path
             }
             // Faces it does not draw now (an STL mesh the view draws as lines): it shows by its
             // lines, as an item of lines does, which the visible-only test passes.
-            if (!polygons && pickable) m_faceless.push_back(path.ToVyrObjectPath());
+            if (!polygons && pickable && path.GetRootPartId() < 0) m_faceless.push_back(path.ToVyrObjectPath());
         }
     }
     if (leaf) return true;

@@ -19,7 +19,7 @@
 // hides, in the hidden-line and shaded modes every drawn face does, in the mixed mode (and in the
 // temporary part, which is drawn that way) the faces at least three quarters opaque (transparency
 // from 191.25 of 255 up). A see-through face that cannot be picked is not rasterised; one that can
-// is found where nothing that hides lies in front of it, and hides nothing itself. A pickable item
+// is found where nothing that hides lies in front of it, and hides nothing itself. A pickable figure
 // whose geometry gives no face polygon now (an STL mesh the view draws as lines) counts visible,
 // as an item of lines does.
 //
@@ -165,7 +165,7 @@ private:
     bool m_stepped = false;                             // the sections are a stepped section's areas
     std::vector<std::vector<SDsEyePlane>> m_sectionPasses;  // the planes of each area, or of the plane
     std::vector<SSeeThrough> m_seeThrough;
-    // Pickable items of faces that gave no polygon (faces the view does not draw now): visible as
+    // Pickable figures of faces that gave no polygon (faces the view does not draw now): visible as
     // items of lines are.
     std::vector<CVyrObjectPath> m_faceless;
     std::vector<SVyrZSubVertex> m_cells;  // scratch: a mapped polygon
