@@ -377,3 +377,66 @@ TEST_F(SnapsAsShownGLTest, TheCentreOfACircleOfAMovedBodyIsWhereTheFrameDrawsIt)
         EXPECT_TRUE(Near(SnapAt(rim, {259}), kNone)) << "render mode " << mode;
     }
 }
+
+// The nearest point of an edge is one under the cursor, or none: with the cursor on the back of a
+// cone's base, which the cone hides, the parts of the base the window shows lie far off the cursor
+// and are not offered.
+TEST_F(SnapsAsShownGLTest, TheNearestPointOfAnEdgeHiddenUnderTheCursorIsNotOfferedFarFromIt)
+{
+    host_->Look(ViewSetup().Eye(SPAposition(0, -100, 60)).Target(SPAposition(0, 0, 0)).Up(SPAvector(0, 0, 1))
+                    .Field(kHostSize, kHostSize).Clip(1, 300));
+    host_->Show(make_cone(SPAposition(0, 0, 0), SPAvector(0, 0, 1), 15, 0, 30));
+    host_->Refresh();
+    for (const double x : {-6.0, 0.0, 6.0}) {
+        const SPAposition behind(x, std::sqrt(15.0 * 15 - x * x), 0);
+        int px = 0, py = 0;
+        ASSERT_TRUE(host_->PixelOf(behind, px, py));
+        if (!host_->Snap(px, py, kNearest)) continue;
+        float ox = 0, oy = 0;
+        ASSERT_TRUE(host_->View().world_to_drawable(SPAposition(CDsRefPoint::sLastPosition), ox, oy));
+        EXPECT_LE(std::hypot(ox - (px + 0.5), oy - (py + 0.5)), 3.6) << "at x = " << x;
+    }
+}
+
+// A circle is drawn as a closed polyline of short chords: with the cursor a few pixels off the
+// circle, the nearest point offered is the circle's point under the cursor, whichever chord's line
+// passes nearer.
+TEST_F(SnapsAsShownGLTest, TheNearestPointOfACircleIsTheOneUnderTheCursor)
+{
+    host_->Show(make_cylinder(SPAposition(0, 0, 0), SPAvector(0, 0, 1), 6, 10));
+    host_->View().SetRenderMode(eRenderWireframe);
+    host_->Refresh();
+    for (int k = 0; k < 16; ++k) {
+        const double a = M_PI * k / 8;
+        const SPAposition off(7.5 * std::cos(a), 7.5 * std::sin(a), 10);
+        int px = 0, py = 0;
+        ASSERT_TRUE(host_->PixelOf(off, px, py));
+        ASSERT_TRUE(host_->Snap(px, py, kNearest)) << "at " << k << " sixteenths";
+        const SPAposition offered(CDsRefPoint::sLastPosition);
+        float ox = 0, oy = 0;
+        ASSERT_TRUE(host_->View().world_to_drawable(offered, ox, oy));
+        EXPECT_LE(std::hypot(ox - (px + 0.5), oy - (py + 0.5)), 3.0) << "at " << k << " sixteenths";
+        EXPECT_NEAR(std::hypot(offered.x(), offered.y()), 6, 0.2) << "at " << k << " sixteenths";
+    }
+}
+
+// In perspective from inside a large circle, part of it passes behind the eye: the part in front
+// still offers its nearest point under the cursor.
+TEST_F(SnapsAsShownGLTest, TheNearestPointOfACirclePassingBehindTheEyeIsOffered)
+{
+    host_->Look(ViewSetup().Eye(SPAposition(40, 0, 30)).Target(SPAposition(-50, 0, 0)).Up(SPAvector(0, 0, 1))
+                    .Field(120, 120).Clip(1, 300).Perspective(true));
+    host_->Show(make_cylinder(SPAposition(0, 0, 0), SPAvector(0, 0, 1), 50, 10));
+    host_->View().SetRenderMode(eRenderWireframe);
+    host_->Refresh();
+    for (const double a : {0.85, 0.95, 1.1}) {
+        const SPAposition on(50 * std::cos(M_PI * a), 50 * std::sin(M_PI * a), 10);
+        int px = 0, py = 0;
+        ASSERT_TRUE(host_->PixelOf(on, px, py));
+        ASSERT_TRUE(px >= 0 && px < kHostSize && py >= 0 && py < kHostSize) << "at " << a << " pi";
+        ASSERT_TRUE(host_->Snap(px, py, kNearest)) << "at " << a << " pi";
+        float ox = 0, oy = 0;
+        ASSERT_TRUE(host_->View().world_to_drawable(SPAposition(CDsRefPoint::sLastPosition), ox, oy));
+        EXPECT_LE(std::hypot(ox - (px + 0.5), oy - (py + 0.5)), 1.5) << "at " << a << " pi";
+    }
+}
