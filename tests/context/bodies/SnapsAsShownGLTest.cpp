@@ -440,3 +440,19 @@ TEST_F(SnapsAsShownGLTest, TheNearestPointOfACirclePassingBehindTheEyeIsOffered)
         EXPECT_LE(std::hypot(ox - (px + 0.5), oy - (py + 0.5)), 1.5) << "at " << a << " pi";
     }
 }
+
+// A cone the host placed through the context offers its apex where the window shows it, placed:
+// with the cursor on the cone's side and on the apex itself.
+TEST_F(SnapsAsShownGLTest, APlacedConesApexIsOfferedWhereItIsPlaced)
+{
+    host_->Look(ViewSetup().Eye(SPAposition(60, -80, 90)).Target(SPAposition(0, 0, 0)).Up(SPAvector(0, 0, 1))
+                    .Field(kHostSize, kHostSize).Clip(1, 300));
+    BODY* cone = host_->Show(make_cone(SPAposition(0, 0, -10), SPAvector(0, 0, 1), 12, 0, 20));
+    SPAtransf placement = translate_transf(SPAvector(-20, 15, 5));
+    Context().SetTransformation(cone, placement);
+    host_->Refresh();
+    const SPAposition apex = SPAposition(0, 0, 10) * placement;
+    EXPECT_TRUE(Near(SnapAt(apex, kEnds), apex));
+    EXPECT_TRUE(Near(SnapAt(SPAposition(0, -5, 0) * placement, kEnds), apex));
+    EXPECT_TRUE(Near(SnapAt(SPAposition(0, -5, 0) * placement, {256}), apex));
+}
