@@ -110,6 +110,9 @@ public:
     const CDsBox& GetTransformedBox() const { return m_transformedBox; }
     // Whether `view` draws the mesh shaded (see the header comment).
     static bool IsShaded(view3d& view);
+    // Whether a core view in render mode `renderMode` draws the mesh shaded (3 and 4) rather than
+    // as the outlines of its triangles, display-manager flag 10 aside.
+    static bool IsShadedIn(int renderMode);
 
 protected:
     // Draws the triangles by the first road that works: vertex buffers, display lists,

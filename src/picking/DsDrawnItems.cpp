@@ -2,6 +2,7 @@
 
 #include "DsGlScene.h"
 #include "DsGlTraverseFunctor.h"
+#include "DsItemPolygonsStl.h"
 #include "DsSceneWalk.h"
 #include "DsSinglePickFunctor.h"
 
@@ -29,9 +30,10 @@ CDsEntityGeometry::~CDsEntityGeometry() = default;
 void DsAddHidingFaces(const SDsDrawnItem& item, int renderMode, CDsHidingFaces& faces)
 {
     if (item.hidden || !item.geometry || !item.path) return;
-    if (renderMode != eRenderHiddenLines && renderMode != eRenderShade && renderMode != eRenderMixed) return;
     // The walk draws the item's faces in its own look: blended by its transparency in the mixed
-    // mode (a figure's in every mode), opaque in the others.
+    // mode, opaque in the hidden-line and shaded modes, not at all in the line modes; a figure's
+    // (the temporary part) are drawn blended by its own transparency in every mode, so they hide
+    // in the line modes too.
     const bool solid = DsPickFaceSolid(renderMode, item.path->GetRootPartId(), item.attributes);
     if (auto* shown = dynamic_cast<CDsEntityGeometry*>(item.geometry)) {
         // A body's face items are drawn in that look too (a face item's own transparency does
@@ -43,7 +45,8 @@ void DsAddHidingFaces(const SDsDrawnItem& item, int renderMode, CDsHidingFaces& 
         return;
     }
     if (!(item.geometry->GetDrawPrimitives(item.id) & CDsGeometry::eDpFaces)) return;
-    if (solid) faces.Add(item.geometry, item.id, item.transform, item.clip);
+    if (solid)
+        faces.Add(item.geometry, item.id, item.transform, item.clip, !CDsItemPolygonsStl::IsShadedIn(renderMode));
 }
 
 CDsDrawnItemsFunctor::CDsDrawnItemsFunctor(const CDsGlScene* sections, TVisit visit)

@@ -456,3 +456,24 @@ TEST_F(SnapsAsShownGLTest, APlacedConesApexIsOfferedWhereItIsPlaced)
     EXPECT_TRUE(Near(SnapAt(SPAposition(0, -5, 0) * placement, kEnds), apex));
     EXPECT_TRUE(Near(SnapAt(SPAposition(0, -5, 0) * placement, {256}), apex));
 }
+
+// A figure's faces are drawn in every render mode, so in the line modes too they hide a corner
+// behind them (an STL mesh, drawn there as the outlines of its triangles, does not: see
+// AnStlFigureOverACornerHidesIt).
+TEST_F(SnapsAsShownGLTest, AFiguresFacesHideACornerInTheLineModes)
+{
+    host_->ShowBlock(SPAposition(0, 0, 0), SPAposition(20, 20, 10));
+    const double h = 8;
+    const double points[18] = {20 - h, 20 - h, 30, 20 + h, 20 - h, 30, 20 + h, 20 + h, 30,
+                               20 - h, 20 - h, 30, 20 + h, 20 + h, 30, 20 - h, 20 + h, 30};
+    const auto figures = host_->Record({[&](CDsFigureGenerator& generator) { generator.DrawTriangles(2, points, nullptr); }});
+    const SPAposition corner(20, 20, 10), edge(20, 15, 10);
+    for (ERenderMode mode : {eRenderWireframe, eRenderPartialHiddenLines, eRenderHiddenLines, eRenderShade}) {
+        host_->View().SetRenderMode(mode);
+        host_->Refresh();
+        EXPECT_FALSE(Near(SnapAt(corner, kEnds), corner)) << "render mode " << mode;
+        EXPECT_FALSE(Near(SnapAt(corner, {256}), corner)) << "render mode " << mode;
+        EXPECT_FALSE(Near(SnapAt(edge, kNearest), edge, 1.0)) << "render mode " << mode;
+    }
+    for (const auto& figure : figures) figure->Remove(&host_->View());
+}
