@@ -207,8 +207,12 @@ bool CDsItemPolygonsStl::IsShaded(view3d& view)
 {
     if (!dynamic_cast<CDsView3dCdc*>(&view)) return false;
     if (CDsManager::GetInstance()->GetFlag(10)) return false;
-    const ERenderMode mode = view.GetRenderMode();
-    return mode == eRenderShade || mode == eRenderMixed;
+    return IsShadedIn(view.GetRenderMode());
+}
+
+bool CDsItemPolygonsStl::IsShadedIn(int renderMode)
+{
+    return renderMode == eRenderShade || renderMode == eRenderMixed;
 }
 
 // --- The two roads ------------------------------------------------------------------------------

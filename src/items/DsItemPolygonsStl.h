@@ -118,6 +118,9 @@ public:
     static bool IsShaded(view3d& view);
     // Whether the current view draws the mesh's faces (true without a current view).
     static bool FacesDrawn();
+    // Whether a core view in render mode `renderMode` draws the mesh shaded (3 and 4) rather than
+    // as the outlines of its triangles, display-manager flag 10 aside.
+    static bool IsShadedIn(int renderMode);
 
 protected:
     // Draws the triangles by the first road that works: vertex buffers, display lists,

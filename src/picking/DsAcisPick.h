@@ -24,7 +24,10 @@
 // - StPickClosePoint answers the point of an edge only when its nearest point was found: a point
 //   whose search failed holds no position of its own (the last position left over from an earlier
 //   pick would be read as its place), so it is freed and, with reference points by entity, the
-//   hidden-line views are asked next.
+//   hidden-line views are asked next. The point of an edge that the window shows nearest to the
+//   cursor counts only within the pick window's half diagonal of the cursor's pixel: where the
+//   edge's part under the cursor is hidden or cut away, its shown parts farther off are not under
+//   the cursor.
 // - The hidden-line views StPickClosePoint asks are those the scene files among its hidden-line
 //   views (shown ones only): an instance entity of the modeler extension is shown as a copy group,
 //   never as a hidden-line view, so the views are found through the scene, not through instances.

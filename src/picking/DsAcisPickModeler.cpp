@@ -545,6 +545,9 @@ CDsRefPoint* CDsAcisPick::StPickClosePoint(CUiPickEvent& event, const CDsTypeMas
         CDsShownFrame* frame = scope.Get();
         CDsGlScene* scene = context ? context->GetScene() : nullptr;
         const pick_ray ray = get_pick_ray(event);
+        int apertureX = 0, apertureY = 0, apertureWidth = 0, apertureHeight = 0;
+        view->get_pick_aperture(apertureX, apertureY, apertureWidth, apertureHeight);
+        const double reach = 0.5 * std::hypot(apertureWidth, apertureHeight);
         // Of the edges under the cursor, the one whose nearest point the window shows nearest to
         // the viewer, where the frame draws it.
         struct SCandidate {
@@ -566,6 +569,13 @@ CDsRefPoint* CDsAcisPick::StPickClosePoint(CUiPickEvent& event, const CDsTypeMas
             looking = place;
             if (!candidate->PickRefClosePoint(event, true, &shown)) return;
             const SPAposition at = placed(CDsRefPoint::sLastPosition, place);
+            // Where the edge shows only away from the cursor (its part under it hidden or cut
+            // away), the point the window shows nearest is no point under the cursor: it must lie
+            // within the pick window's half diagonal of the cursor's pixel.
+            double x = 0.0, y = 0.0, along = 0.0;
+            if (!view->world_to_drawable(at, x, y, along) ||
+                std::hypot(x - (event.x() + 0.5), y - (event.y() + 0.5)) > reach)
+                return;
             const double depth = ray.valid() ? (at - ray.root_point()) % ray.direction() : 0.0;
             if (!best.entity || depth < best.depth) best = SCandidate{entity, place, at, depth};
         };

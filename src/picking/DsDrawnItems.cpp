@@ -2,6 +2,7 @@
 
 #include "DsGlScene.h"
 #include "DsGlTraverseFunctor.h"
+#include "DsItemPolygonsStl.h"
 #include "DsSceneWalk.h"
 #include "DsSinglePickFunctor.h"
 
@@ -30,8 +31,10 @@ void DsAddHidingFaces(const SDsDrawnItem& item, int renderMode, CDsHidingFaces& 
 {
     if (item.hidden || !item.geometry || !item.path) return;
     // The walk draws the item's faces in its own look: blended by its transparency in the mixed
-    // mode (a figure's in every mode), opaque in the others. The partial hidden-line mode draws the
-    // model's faces into the depth buffer only: they hide the faces behind them, not the lines.
+    // mode, opaque in the hidden-line and shaded modes, not at all in the line modes; a figure's
+    // (the temporary part) are drawn blended by its own transparency in every mode, so they hide
+    // in the line modes too. The partial hidden-line mode draws the model's faces into the depth
+    // buffer only: they hide the faces behind them, not the lines.
     const int partId = item.path->GetRootPartId();
     const bool depthOnly = renderMode == eRenderPartialHiddenLines && partId >= 0;
     const bool solid = depthOnly || DsPickFaceSolid(renderMode, partId, item.attributes);
@@ -45,7 +48,8 @@ void DsAddHidingFaces(const SDsDrawnItem& item, int renderMode, CDsHidingFaces& 
         return;
     }
     if (!(item.geometry->GetDrawPrimitives(item.id) & CDsGeometry::eDpFaces)) return;
-    if (solid) faces.Add(item.geometry, item.id, item.transform, item.clip, depthOnly);
+    if (solid)
+        faces.Add(item.geometry, item.id, item.transform, item.clip, depthOnly, !CDsItemPolygonsStl::IsShadedIn(renderMode));
 }
 
 CDsDrawnItemsFunctor::CDsDrawnItemsFunctor(const CDsGlScene* sections, TVisit visit)

@@ -17,12 +17,16 @@
 //   draws with the clip planes off (CDsGeometry::IsCutBySections).
 // - Near a rectangle (SetNear, a parallel view's pick): an item whose window box misses the
 //   rectangle is left out, children and all, as nothing it draws can cover a point there.
-// - The faces that hide (DsAddHidingFaces): those of an item that is not hidden, in every render
-//   mode, where a face hit on the item would count as solid (the line modes draw only figures' faces)
-//   (DsPickFaceSolid: the walk draws its faces in the item's look, blended by its transparency in
-//   the mixed mode, and a figure's in every mode). A geometry that draws a body the context shows
-//   (CDsEntityGeometry) hides then with every shown face item of the body, placed by the walk's
-//   transform: its face items are drawn in the item's look, their own transparency aside.
+// - The faces that hide (DsAddHidingFaces): those of an item that is not hidden, where a face hit
+//   on the item would count as solid (DsPickFaceSolid: the walk draws the model's faces in the
+//   item's look, opaque in the hidden-line and shaded modes, blended by its transparency in the
+//   mixed mode, not at all in the wireframe mode; a figure's blended by its own transparency in
+//   every mode, so that they hide in the line modes too, less its STL meshes where the frame draws
+//   them as the outlines of their triangles). The partial hidden-line mode draws the model's faces
+//   into the depth buffer only: they hide the faces behind them, not the lines. A geometry that
+//   draws a body the context shows (CDsEntityGeometry) hides then with every shown face item of
+//   the body, placed by the walk's transform: its face items are drawn in the item's look, their
+//   own transparency aside.
 #pragma once
 
 #include <afx.h>

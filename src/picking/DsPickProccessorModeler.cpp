@@ -386,7 +386,10 @@ CDsRefPoint* CDsPickProccessor::PickApexPoint(ENTITY* entity, CUiPickEvent event
     if (CDsView3dCdc* view = CoreView(event.view()))
         if (CDsGlContext* context = view->GetGlContext())
             if (CDsItemBase* item = context->FindDsItem(entity, CDsGlContext::eDsSearchNone))
-                body = item->GetParent() ? item->GetParent()->GetParent() : nullptr;
+                // A face item names its body as its parent; the faces' group it is filed in is not
+                // on that road, so the body is the first group up that is one.
+                for (CDsItemsGroup* up = item->GetParent(); up && !body; up = up->GetParent())
+                    body = dynamic_cast<CDsItemsBody*>(up);
     if (body) apex *= body->GetTransformation();
     else if (const SPAtransf* transform = CVyrBodyExt::TransfPtr(entity)) apex *= *transform;
     auto* point = new CDsRefPoint(CGmPosition(apex), eDsPickPtStart);

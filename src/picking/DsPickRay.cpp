@@ -1,10 +1,13 @@
 #include "DsPickRay.h"
 
 #include "DsFacedGeometry.h"
+#include "DsFigureGeometry.h"
 #include "DsGeometryComputer.h"
 #include "DsGlScene.h"
+#include "DsItemPolygonsStl.h"
 #include "DsItemsBody.h"
 #include "DsItemsFace.h"
+#include "DsItemsFigure.h"
 #include "DsTrianglesCollector.h"
 #include "VyrIndexedMesh.h"
 
@@ -433,19 +436,44 @@ void DsRayItemFaces(CDsGeometry* geometry, int id, const CDsTransform& transform
 }
 
 void CDsHidingFaces::Add(CDsGeometry* geometry, int id, const CDsTransform& transform, const SDsPickClip& clip,
-                         bool facesOnly)
+                         bool facesOnly, bool meshOutlines)
 {
     if (!geometry) return;
     // Placement and box are asked once here: Hides runs for every hit the pick window meets off the ray.
     SPAbox box;
     if (!geometry->GetBoundBox(box, id)) box = SPAbox();
     m_items.push_back(SItem{geometry, id, transform.Convert2SPA(), box, clip,
-                            dynamic_cast<CDsFacedGeometry*>(geometry) != nullptr, nullptr, facesOnly});
+                            dynamic_cast<CDsFacedGeometry*>(geometry) != nullptr,
+                            meshOutlines && dynamic_cast<CDsFigureGeometry*>(geometry) != nullptr, nullptr, facesOnly});
 }
 
 namespace {
 // How many triangles of an item's kept triangles share a box.
 constexpr size_t kRunTriangles = 16;
+
+// The face polygons of a figure's item (its group, a leaf) that the frame draws filled, as the
+// group's GetVertices hands them out, less the STL meshes among its leaves; false when `visit`
+// stopped the walk.
+template <class Visit>
+bool ForEachFilledPolygon(CDsItemBase* item, Visit&& visit)
+{
+    if (!item) return true;
+    if (auto* group = dynamic_cast<CDsItemsGroup*>(item)) {
+        for (int i = 0; i < group->Count(); ++i)
+            if (!ForEachFilledPolygon(group->Get(i), visit)) return false;
+        return true;
+    }
+    if (dynamic_cast<CDsItemPolygonsStl*>(item) || item->GetVerticesCount(CDsGeometry::eDpFaces) <= 0) return true;
+    int index = 0;
+    for (;;) {
+        float* vertices = nullptr;
+        int count = 0;
+        const int next = item->GetVertices(CDsGeometry::eDpFaces, index, vertices, count);
+        if (vertices && count >= 3 && !visit(static_cast<const float*>(vertices), count)) return false;
+        if (next < 0 || next <= index) return true;  // the last polygon, or a list that does not move on
+        index = next;
+    }
+}
 }  // namespace
 
 const CDsHidingFaces::SPlacedTriangles& CDsHidingFaces::Placed(SItem& item)
@@ -458,7 +486,7 @@ const CDsHidingFaces::SPlacedTriangles& CDsHidingFaces::Placed(SItem& item)
     std::vector<double>& corners = placed->corners;
     const SPAtransf& placement = item.placement;
     auto any = [](const SPAposition&, const SPAposition&) { return true; };
-    ForEachFacePolygon(item.geometry, item.id, any, [&](const float* vertices, int count) {
+    const auto keep = [&](const float* vertices, int count) {
         const SPAposition first = SPAposition(vertices[0], vertices[1], vertices[2]) * placement;
         SPAposition previous = SPAposition(vertices[3], vertices[4], vertices[5]) * placement;
         for (int i = 2; i < count; ++i) {
@@ -468,7 +496,9 @@ const CDsHidingFaces::SPlacedTriangles& CDsHidingFaces::Placed(SItem& item)
             previous = next;
         }
         return true;
-    });
+    };
+    if (item.meshOutlines) ForEachFilledPolygon(static_cast<CDsFigureGeometry*>(item.geometry)->GetFigItem(), keep);
+    else ForEachFacePolygon(item.geometry, item.id, any, keep);
     const size_t triangles = corners.size() / 9;
     for (size_t run = 0; run < triangles; run += kRunTriangles) {
         double box[6] = {HUGE_VAL, HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL, -HUGE_VAL};

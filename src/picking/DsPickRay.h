@@ -104,9 +104,11 @@ class CDsHidingFaces {
 public:
     // The face polygons of `geometry` (item `id`) placed by `transform`, what `clip` hides left out;
     // with `facesOnly` they hide only the points of faces (the partial hidden-line mode keeps the
-    // model's faces in the depth buffer, which hides faces behind them, not lines).
+    // model's faces in the depth buffer, which hides faces behind them, not lines). With
+    // `meshOutlines`, a figure's STL meshes are left out: the frame draws them as the outlines of
+    // their triangles (outside the shaded and mixed modes), which hide nothing.
     void Add(CDsGeometry* geometry, int id, const CDsTransform& transform, const SDsPickClip& clip,
-             bool facesOnly = false);
+             bool facesOnly = false, bool meshOutlines = false);
     // The faces of a context's body group as the context shows them (its face items' meshes under
     // the faces', the body's and then `after`'s transformation; in render mode `renderMode` those
     // that hide: every shown face in the hidden-line mode, those at least three quarters opaque in
@@ -138,6 +140,7 @@ private:
         SPAbox box;  // the item's own box, empty when it has none
         SDsPickClip clip;
         bool faced = false;  // its faces come with boxes (CDsFacedGeometry): read at each question
+        bool meshOutlines = false;  // a figure's STL meshes are drawn as outlines: left out
         std::shared_ptr<SPlacedTriangles> placed;  // the others' triangles, once read
         bool facesOnly = false;  // hides only the points of faces
     };

@@ -30,6 +30,7 @@
 #include <cmath>
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 CGmPosition CDsRefPoint::sLastPosition;
 int CDsRefPoint::sPickType = 0;
@@ -446,11 +447,14 @@ CGmPosition* CDsRefPoint::LookForClosePosition(int count, const CGmPosition* pos
 {
     if (!positions || count < 2 || !view) return nullptr;
     CDsGeometryComputer* computer = CDsGeometryComputer::GetInstance();
+    // A point behind the eye projects nowhere: the segments that reach it are passed over, not the
+    // whole polyline (a circle seen from close by may pass behind the eye and show in front).
     std::unique_ptr<float[]> screen(new float[2 * static_cast<size_t>(count)]);
+    std::vector<bool> projects(static_cast<size_t>(count));
     int height = -1;
     for (int i = 0; i < count; ++i)
-        if (!computer->ProjectPositionOnView(positions[i], view, screen[2 * i], screen[2 * i + 1], &height, true))
-            return nullptr;
+        projects[static_cast<size_t>(i)] =
+            computer->ProjectPositionOnView(positions[i], view, screen[2 * i], screen[2 * i + 1], &height, true);
     // A fraction `u` of segment i's picture is a fraction of the segment in the model only in a
     // parallel view: in perspective the nearer end's part of the picture is the larger. The
     // projection's homogeneous w of each point (the same projection as above) converts one into
@@ -475,17 +479,24 @@ CGmPosition* CDsRefPoint::LookForClosePosition(int count, const CGmPosition* pos
         return CGmPosition(a + std::min(std::max(s, 0.0), 1.0) * (b - a));
     };
     const double cx = event.x(), cy = event.y();
+    // Only the polyline's own ends are ends: where two segments meet (and where a closed one, a
+    // circle, joins its last point to its first) the picture goes on round the corner.
+    const bool closed = count > 2 && same_point(positions[0], positions[count - 1]);
     int best = -1;
     double bestDistance = 0.0, bestT = 0.0, bestLen2 = 1.0;
     for (int i = 1; i < count; ++i) {
+        if (!projects[static_cast<size_t>(i - 1)] || !projects[static_cast<size_t>(i)]) continue;
         const double sx = screen[2 * (i - 1)], sy = screen[2 * (i - 1) + 1];
         const double dx = screen[2 * i] - sx, dy = screen[2 * i + 1] - sy;
         const double len2 = dx * dx + dy * dy;
         if (len2 == 0.0) continue;
         double t = (cx - sx) * dx + (cy - sy) * dy;
-        if (t > 1.1 * len2 || t < -0.1 * len2) continue;
+        // Beyond an end of the polyline by more than a tenth of the segment, the cursor is off it.
+        if ((i == 1 && !closed && t < -0.1 * len2) || (i == count - 1 && !closed && t > 1.1 * len2)) continue;
         t = std::min(std::max(t, 0.0), len2);
-        double distance = std::fabs((cx - sx) * dy - (cy - sy) * dx) / std::sqrt(len2);
+        // How far the cursor is from the segment's point nearest to it, not from its line: a short
+        // chord whose line passes under the cursor from afar is not near it.
+        double distance = std::hypot(cx - (sx + t / len2 * dx), cy - (sy + t / len2 * dy));
         if (best >= 0 && distance >= bestDistance) continue;
         if (accept && *accept) {
             // The nearest point of the segment it accepts: from the nearest one outwards, a quarter

@@ -19,6 +19,11 @@
 //   pick made is evaluated on the edge's curve, not left as the polyline gave it.
 // - StIsPicked tests in the pick mode CDsAcisPick began for an equal event, else in a pick mode of
 //   its own at the event (the process-wide aperture), which it ends again.
+// - LookForClosePosition measures how far the cursor is from each segment's nearest point, not
+//   from its line; it passes over a segment the cursor lies beyond by more than a tenth of the
+//   segment only at the polyline's own ends (not where two segments meet, nor where a closed one
+//   joins its last point to its first), and over a segment reaching behind the eye, which
+//   projects nowhere (the rest of the polyline is still looked at).
 // - LookForClosePosition and PickEdgePosition record the winning segment in the pick information
 //   of the context of the event's view (when it has one).
 // - PointFig's figure is a cross marker (style 0) of 10 pixels.

@@ -119,7 +119,9 @@ bool CDsShownFrame::Cuts(const SPAposition& point) const
 
 bool CDsShownFrame::Hides(const SPAposition& point) const
 {
-    return m_facesHide && m_hiding.Hides(m_view, point);
+    // What hides in this render mode is all that was collected: in the line modes only figures'
+    // faces.
+    return m_hiding.Hides(m_view, point);
 }
 
 bool CDsShownFrame::Shows(const SPAposition& point) const

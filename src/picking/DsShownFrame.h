@@ -7,8 +7,9 @@
 // A point shows (Shows) when it lies inside the window (the viewport, between the near and far
 // planes, in front of a perspective eye), no section that clips it where it is drawn cuts it away,
 // and no face the frame draws hides it (in the hidden-line and shaded modes every face the frame
-// draws, in the mixed mode those it draws at least three quarters opaque, as DsAddHidingFaces
-// collects them; see CDsHidingFaces, whose tolerances it takes).
+// draws, in the mixed mode those it draws at least three quarters opaque, and in every mode a
+// figure's faces drawn filled and wholly opaque, as DsAddHidingFaces collects them; see
+// CDsHidingFaces, whose tolerances it takes).
 //
 // Choices where the behaviour was open, or where a plain reading would hurt:
 // - A body or copy the scene database files nowhere (a context used without a host that files

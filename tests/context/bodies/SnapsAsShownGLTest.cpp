@@ -377,3 +377,103 @@ TEST_F(SnapsAsShownGLTest, TheCentreOfACircleOfAMovedBodyIsWhereTheFrameDrawsIt)
         EXPECT_TRUE(Near(SnapAt(rim, {259}), kNone)) << "render mode " << mode;
     }
 }
+
+// The nearest point of an edge is one under the cursor, or none: with the cursor on the back of a
+// cone's base, which the cone hides, the parts of the base the window shows lie far off the cursor
+// and are not offered.
+TEST_F(SnapsAsShownGLTest, TheNearestPointOfAnEdgeHiddenUnderTheCursorIsNotOfferedFarFromIt)
+{
+    host_->Look(ViewSetup().Eye(SPAposition(0, -100, 60)).Target(SPAposition(0, 0, 0)).Up(SPAvector(0, 0, 1))
+                    .Field(kHostSize, kHostSize).Clip(1, 300));
+    host_->Show(make_cone(SPAposition(0, 0, 0), SPAvector(0, 0, 1), 15, 0, 30));
+    host_->Refresh();
+    for (const double x : {-6.0, 0.0, 6.0}) {
+        const SPAposition behind(x, std::sqrt(15.0 * 15 - x * x), 0);
+        int px = 0, py = 0;
+        ASSERT_TRUE(host_->PixelOf(behind, px, py));
+        if (!host_->Snap(px, py, kNearest)) continue;
+        float ox = 0, oy = 0;
+        ASSERT_TRUE(host_->View().world_to_drawable(SPAposition(CDsRefPoint::sLastPosition), ox, oy));
+        EXPECT_LE(std::hypot(ox - (px + 0.5), oy - (py + 0.5)), 3.6) << "at x = " << x;
+    }
+}
+
+// A circle is drawn as a closed polyline of short chords: with the cursor a few pixels off the
+// circle, the nearest point offered is the circle's point under the cursor, whichever chord's line
+// passes nearer.
+TEST_F(SnapsAsShownGLTest, TheNearestPointOfACircleIsTheOneUnderTheCursor)
+{
+    host_->Show(make_cylinder(SPAposition(0, 0, 0), SPAvector(0, 0, 1), 6, 10));
+    host_->View().SetRenderMode(eRenderWireframe);
+    host_->Refresh();
+    for (int k = 0; k < 16; ++k) {
+        const double a = M_PI * k / 8;
+        const SPAposition off(7.5 * std::cos(a), 7.5 * std::sin(a), 10);
+        int px = 0, py = 0;
+        ASSERT_TRUE(host_->PixelOf(off, px, py));
+        ASSERT_TRUE(host_->Snap(px, py, kNearest)) << "at " << k << " sixteenths";
+        const SPAposition offered(CDsRefPoint::sLastPosition);
+        float ox = 0, oy = 0;
+        ASSERT_TRUE(host_->View().world_to_drawable(offered, ox, oy));
+        EXPECT_LE(std::hypot(ox - (px + 0.5), oy - (py + 0.5)), 3.0) << "at " << k << " sixteenths";
+        EXPECT_NEAR(std::hypot(offered.x(), offered.y()), 6, 0.2) << "at " << k << " sixteenths";
+    }
+}
+
+// In perspective from inside a large circle, part of it passes behind the eye: the part in front
+// still offers its nearest point under the cursor.
+TEST_F(SnapsAsShownGLTest, TheNearestPointOfACirclePassingBehindTheEyeIsOffered)
+{
+    host_->Look(ViewSetup().Eye(SPAposition(40, 0, 30)).Target(SPAposition(-50, 0, 0)).Up(SPAvector(0, 0, 1))
+                    .Field(120, 120).Clip(1, 300).Perspective(true));
+    host_->Show(make_cylinder(SPAposition(0, 0, 0), SPAvector(0, 0, 1), 50, 10));
+    host_->View().SetRenderMode(eRenderWireframe);
+    host_->Refresh();
+    for (const double a : {0.85, 0.95, 1.1}) {
+        const SPAposition on(50 * std::cos(M_PI * a), 50 * std::sin(M_PI * a), 10);
+        int px = 0, py = 0;
+        ASSERT_TRUE(host_->PixelOf(on, px, py));
+        ASSERT_TRUE(px >= 0 && px < kHostSize && py >= 0 && py < kHostSize) << "at " << a << " pi";
+        ASSERT_TRUE(host_->Snap(px, py, kNearest)) << "at " << a << " pi";
+        float ox = 0, oy = 0;
+        ASSERT_TRUE(host_->View().world_to_drawable(SPAposition(CDsRefPoint::sLastPosition), ox, oy));
+        EXPECT_LE(std::hypot(ox - (px + 0.5), oy - (py + 0.5)), 1.5) << "at " << a << " pi";
+    }
+}
+
+// A cone the host placed through the context offers its apex where the window shows it, placed:
+// with the cursor on the cone's side and on the apex itself.
+TEST_F(SnapsAsShownGLTest, APlacedConesApexIsOfferedWhereItIsPlaced)
+{
+    host_->Look(ViewSetup().Eye(SPAposition(60, -80, 90)).Target(SPAposition(0, 0, 0)).Up(SPAvector(0, 0, 1))
+                    .Field(kHostSize, kHostSize).Clip(1, 300));
+    BODY* cone = host_->Show(make_cone(SPAposition(0, 0, -10), SPAvector(0, 0, 1), 12, 0, 20));
+    SPAtransf placement = translate_transf(SPAvector(-20, 15, 5));
+    Context().SetTransformation(cone, placement);
+    host_->Refresh();
+    const SPAposition apex = SPAposition(0, 0, 10) * placement;
+    EXPECT_TRUE(Near(SnapAt(apex, kEnds), apex));
+    EXPECT_TRUE(Near(SnapAt(SPAposition(0, -5, 0) * placement, kEnds), apex));
+    EXPECT_TRUE(Near(SnapAt(SPAposition(0, -5, 0) * placement, {256}), apex));
+}
+
+// A figure's faces are drawn in every render mode, so in the line modes too they hide a corner
+// behind them (an STL mesh, drawn there as the outlines of its triangles, does not: see
+// AnStlFigureOverACornerHidesIt).
+TEST_F(SnapsAsShownGLTest, AFiguresFacesHideACornerInTheLineModes)
+{
+    host_->ShowBlock(SPAposition(0, 0, 0), SPAposition(20, 20, 10));
+    const double h = 8;
+    const double points[18] = {20 - h, 20 - h, 30, 20 + h, 20 - h, 30, 20 + h, 20 + h, 30,
+                               20 - h, 20 - h, 30, 20 + h, 20 + h, 30, 20 - h, 20 + h, 30};
+    const auto figures = host_->Record({[&](CDsFigureGenerator& generator) { generator.DrawTriangles(2, points, nullptr); }});
+    const SPAposition corner(20, 20, 10), edge(20, 15, 10);
+    for (ERenderMode mode : {eRenderWireframe, eRenderPartialHiddenLines, eRenderHiddenLines, eRenderShade}) {
+        host_->View().SetRenderMode(mode);
+        host_->Refresh();
+        EXPECT_FALSE(Near(SnapAt(corner, kEnds), corner)) << "render mode " << mode;
+        EXPECT_FALSE(Near(SnapAt(corner, {256}), corner)) << "render mode " << mode;
+        EXPECT_FALSE(Near(SnapAt(edge, kNearest), edge, 1.0)) << "render mode " << mode;
+    }
+    for (const auto& figure : figures) figure->Remove(&host_->View());
+}
