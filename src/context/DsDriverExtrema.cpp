@@ -2,14 +2,12 @@
 #include "DsDriverExtrema.h"
 
 #include "DsBox.h"
-#include "DsGeometryComputer.h"
 #include "DsGlContext.h"
 #include "DsGlScene.h"
 #include "DsItemsGroup.h"
 #include "DsItemPolyline3D.h"
 #include "DsManager.h"
 #include "DsPickedItem.h"
-#include "GmPosition.h"
 #include "VyrString.h"
 
 #include <algorithm>
@@ -153,14 +151,14 @@ bool CDsDriverExtrema::GetExtremaCoordinates(double& x0, double& x1, double& y0,
 void CDsDriverExtrema::ComputeTransPosToDev()
 {
     if (!m_baseView) return;
-    float x = 0.0f, yFromTop = 0.0f;
-    int height = -1;
-    const CGmPosition target(m_baseView->get_target());
-    if (!CDsGeometryComputer::GetInstance()->ProjectPositionOnView(target, m_baseView, x, yFromTop, &height))
-        return;
-    m_xOffset = x;
-    // Back to device pixels, y up: the exact inverse of the projection's flip.
-    m_yOffset = static_cast<float>(height) - yFromTop - 1.0f;
+    // The target's device pixel, y up, projected in double precision: the cached projection is in
+    // floats, which far from the origin place the target pixels away in a narrow view.
+    double x = 0.0, yFromTop = 0.0, depth = 0.0;
+    if (!m_baseView->world_to_drawable(m_baseView->get_target(), x, yFromTop, depth)) return;
+    int vx = 0, vy = 0, vw = 0, vh = 0;
+    m_baseView->get_viewport(vx, vy, vw, vh);
+    m_xOffset = static_cast<float>(x);
+    m_yOffset = static_cast<float>(vh - yFromTop);
 }
 
 bool CDsDriverExtrema::GetExtremaInViewportCoordinates(double& x0, double& x1, double& y0, double& y1,

@@ -152,6 +152,33 @@ TEST(DsDriverExtremaTest, ViewportCoordinatesCountFromTheLowerLeftCorner)
     EXPECT_NEAR(y1, 60.0, 1e-3);
 }
 
+TEST(DsDriverExtremaTest, LinesInWindowPixelsKeepTheirPixelsInANarrowViewFarFromTheOrigin)
+{
+    // Half a unit across a hundred pixels, a million units out, looking askew: a float projection
+    // of the target would place it pixels away.
+    const SPAposition target(1000109.213, 999952.8074, 1000109.633);
+    view3d view;
+    for (const bool perspective : {false, true}) {
+        vyrtest::ViewSetup()
+            .Pixels(100, 100)
+            .Eye(target + SPAvector(0.4256, -0.5657, 0.7071) * 128.0)
+            .Target(target)
+            .Up(SPAvector(-0.4243, 0.5657, 0.7071))
+            .Field(0.5326, 0.5326)
+            .Perspective(perspective)
+            .ApplyTo(view);
+        CDsDriverExtrema driver(&view);
+        const float drawable[6] = {55.47f, 17.56f, 29.16f, 64.82f, 34.65f, 49.41f};  // y down
+        driver.draw_polyline_2d(3, drawable, 0);
+        double x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+        ASSERT_TRUE(driver.GetExtremaInViewportCoordinates(x0, x1, y0, y1, false));
+        EXPECT_NEAR(x0, 29.16, 1e-2) << perspective;
+        EXPECT_NEAR(x1, 55.47, 1e-2) << perspective;
+        EXPECT_NEAR(y0, 100 - 64.82, 1e-2) << perspective;
+        EXPECT_NEAR(y1, 100 - 17.56, 1e-2) << perspective;
+    }
+}
+
 TEST(DsDriverExtremaTest, DriverLivesInItsMeasuringViewAndLeavesTheBaseViewAlone)
 {
     view3d view;
