@@ -227,6 +227,8 @@ TEST_F(DrawFunctorTest, StatesAreInheritedAndSlavesTakeTheirMastersStates)
 
 TEST_F(DrawFunctorTest, SlavesTakeTheOverrideAttributesAndSpecialSlavesKeepTheirColour)
 {
+    // The marked slaves' set empty, whatever the manager's settings put there: the slave's own colour shows.
+    CDsScene::SetSpecialAttrs(eAttribSetMarkedSlave, CDsAttributes());
     CDsAttributes override;
     override.SetColor(0x00FF00);
     options.overrideAttributes = override;
