@@ -83,7 +83,9 @@ TEST_F(PicksInEveryModeGLTest, ABodySeenThroughASeeThroughOneIsAnswered)
                 // The mixed mode blends the ball's faces; the shaded mode draws them opaque.
                 EXPECT_EQ(host_->BodyOf(hit.GetObjectPath()), mode == eRenderMixed ? block : ball)
                     << "transparency " << transparency << ", mode " << mode << ", by ray " << byRay;
-                if (mode == eRenderMixed) EXPECT_NEAR(hit.GetPickedPosition()->z(), 6.0, 1e-3);
+                if (mode == eRenderMixed) {
+                    EXPECT_NEAR(hit.GetPickedPosition()->z(), 6.0, 1e-3);
+                }
             }
         }
         host_->Hide(ball);

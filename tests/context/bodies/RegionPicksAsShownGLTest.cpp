@@ -269,7 +269,9 @@ TEST_F(RegionPicksAsShownGLTest, ASeeThroughBallShowsTheBlockInsideItAsTheFrameD
         host_->View().SetRenderMode(mode);
         host_->WholeFrame();
         const bool hides = mode == eRenderHiddenLines || mode == eRenderShade;
-        if (mode == eRenderShade) EXPECT_EQ(Showing(kRed), 0);
+        if (mode == eRenderShade) {
+            EXPECT_EQ(Showing(kRed), 0);
+        }
         const std::vector<CVyrObjectPath> found = Whole();
         EXPECT_EQ(Holds(found, block), !hides);
         EXPECT_TRUE(Holds(found, sphere));
