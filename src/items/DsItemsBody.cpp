@@ -845,7 +845,7 @@ FACE* CDsItemsBody::ShownFaceUnderCursor(const CUiPickEvent& event, const SPAtra
     for (const auto& hit : hits) {
         const SPAposition at = ray.point_at(hit.first);
         if (!frame->InWindow(at) || frame->Cuts(at)) continue;
-        return frame->Hides(at) ? nullptr : dynamic_cast<FACE*>(hit.second->GetEntity());
+        return frame->Hides(at, true) ? nullptr : dynamic_cast<FACE*>(hit.second->GetEntity());
     }
     return nullptr;
 }

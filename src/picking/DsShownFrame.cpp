@@ -117,11 +117,11 @@ bool CDsShownFrame::Cuts(const SPAposition& point) const
     return (clip.plane || clip.scene) && clip.Hides(point);
 }
 
-bool CDsShownFrame::Hides(const SPAposition& point) const
+bool CDsShownFrame::Hides(const SPAposition& point, bool ofFace) const
 {
     // What hides in this render mode is all that was collected: in the line modes only figures'
-    // faces.
-    return m_hiding.Hides(m_view, point);
+    // faces, and the model's in the partial hidden-line mode for points of faces.
+    return m_hiding.Hides(m_view, point, ofFace);
 }
 
 bool CDsShownFrame::Shows(const SPAposition& point) const

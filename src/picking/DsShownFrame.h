@@ -70,8 +70,9 @@ public:
     bool InWindow(const SPAposition& point) const;
     // Whether what clips the place being looked at (else the section plane) cuts `point` away.
     bool Cuts(const SPAposition& point) const;
-    // Whether a face the frame draws hides `point` from the viewer.
-    bool Hides(const SPAposition& point) const;
+    // Whether a face the frame draws hides `point` from the viewer; a point of a face (`ofFace`) is
+    // hidden by the faces the partial hidden-line mode keeps in the depth buffer too.
+    bool Hides(const SPAposition& point, bool ofFace = false) const;
     // Whether the window shows `point`: inside it, not cut away, not hidden.
     bool Shows(const SPAposition& point) const;
 

@@ -477,3 +477,18 @@ TEST_F(SnapsAsShownGLTest, AFiguresFacesHideACornerInTheLineModes)
     }
     for (const auto& figure : figures) figure->Remove(&host_->View());
 }
+
+// The partial hidden-line mode keeps the model's faces in the depth buffer: a block over a cone
+// hides the cone's side under the cursor, so the apex is not offered; in wireframe it is.
+TEST_F(SnapsAsShownGLTest, AConesApexUnderANearerBlockIsNotOfferedInThePartialHiddenLineMode)
+{
+    host_->Show(make_cone(SPAposition(-20, 0, 0), SPAvector(0, 0, 1), 10, 0, 20));
+    host_->ShowBlock(SPAposition(-35, -15, 25), SPAposition(-5, 15, 30));
+    const SPAposition apex(-20, 0, 20), onSide(-16, 0, 12);
+    host_->View().SetRenderMode(eRenderPartialHiddenLines);
+    host_->Refresh();
+    EXPECT_FALSE(Near(SnapAt(onSide, kEnds), apex));
+    host_->View().SetRenderMode(eRenderWireframe);
+    host_->Refresh();
+    EXPECT_TRUE(Near(SnapAt(onSide, kEnds), apex));
+}
