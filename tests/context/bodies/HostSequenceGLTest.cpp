@@ -4,18 +4,55 @@
 // its roads (faces by OpenGL selection, and by the pick ray).
 //
 // The scene: blocks (moved, hidden and shown in every way a host has, some flush with others,
-// their meshes edited in place), figures of every shaded leaf kind placed by the figure
-// generator's transformation or their own, a line, a toolpath whose palette entries change, all at
-// the origin or a million units from it, seen in windows of a pixel and up, from parallel and
-// perspective eyes, some among the blocks. What a pick must answer comes from the model the test
-// keeps: the thing (block or figure square) an exact ray through the pixel's centre meets first;
+// their meshes edited in place), figures of one leaf kind each (squares of every shaded leaf kind
+// placed by the figure generator's transformation or their own, 2-D polygon fills of up to eight
+// corners, basic surfaces, markers, polylines in window pixels), lines, a toolpath whose palette
+// entries change, a figure of a few leaves of every kind, all at the origin or a million units
+// from it, seen in windows of a pixel and up, from parallel and perspective eyes, some among the
+// blocks. What a pick must answer comes from the model the test keeps: the thing (block, figure
+// square or basic surface) an exact ray through the pixel's centre meets first;
 // where it meets nothing, whatever of the scene shows in the pick window. Another answer is fair
 // only where its position lies on the thing it names, within the pick window, where nothing hides
-// it and in front of what the ray meets (a thin face seen edge-on, an outline, a line).
+// it and in front of what the ray meets (a thin face seen edge-on, an outline, a line). Where the
+// render mode lets faces hide nothing (wireframe, partial hidden lines), a line that shows in the
+// pick window (an edge, a figure's line up to where the section cuts a clip-able one) comes before
+// any face: the answer is a thing whose line shows there, at a point of that line. A point answered
+// on a line is about that line's point nearest to the cursor, not one of another line farther off.
+// Figures' faces are drawn in every mode: they hide what lies behind them (in the line modes too)
+// and, solid, may be answered where the ray meets them first. Figures' lines are drawn above every
+// face. Markers and pixel polylines (3 pixels wide) are drawn on top: where
+// their pixels reach the pick window, they (or a figure's line shown there) are answered. A basic
+// surface is drawn in chords of 16 slices and more, which leave its outline and its depth a band
+// the model does not judge.
+//
+// Some blocks are see-through (transparency 90 or 191 of 255), now and then about another: the
+// mixed mode blends their faces, which then hide nothing, and solid hits come first (a block seen
+// through one is picked and offers its points); the shaded mode draws them opaque.
+//
+// Region picks are checked at every third step, in selection mode 0 (what lies wholly inside the
+// rectangle) and mode 2 (of that, what the window shows somewhere), over rectangles about a thing,
+// anywhere, or wholly outside the window.
+//
+// Some blocks are cones standing in a cube: picked on their faces (the faceter's chords leave a
+// band about their outlines and a depth the model does not judge), their outlines and bases drawn
+// in lines the model knows only by where the cone lies.
 //
 // Snaps are checked too: a point a snap answers lies on an edge a seen block draws, inside the
-// window and shown there; where such a point shows at the cursor, a snap answers. Faces hidden on
+// window and shown there, as its kind says (ends, middles, centres, each end asked alone, the
+// nearest point, which lies under the cursor, a cone's apex where the cursor is over the cone or
+// at the apex); where such a point shows at the cursor, a snap answers. Faces hidden on
 // their own items leave holes in the model's blocks. One run draws from display lists.
+//
+// The host also hides and shows faces and edges through a copy of their attributes given back
+// whole, takes bodies out of the context and puts them back, asks for hides under ids that hold
+// nothing (refused, nothing changes), shows copies of blocks (one now and then with a placement
+// that describes none, which is refused), changes document flags while copies are hidden on their
+// items, records figures before the first frame and after another host's window went, and lets
+// figures that inherit their pen follow figures of every leaf kind. The model knows a copy only by
+// where it may draw: its picture is compared with a fresh host's, its picks and snaps unjudged.
+// A run that falls behind in what it judges (a window of a few pixels, a view away from the scene,
+// copies and figures of every kind over the scene) steps back at every tenth step to a window of
+// 100 x 100 pixels, the scene fitted, the copies and such figures taken away.
 //
 // The runs are seeded: a failure names the seed and the step; VYR_HOST_SEQUENCE_SEED and
 // VYR_HOST_SEQUENCE_STEPS repeat or lengthen one (the offset run with VYR_HOST_SEQUENCE_OFFSET=1,
@@ -26,6 +63,7 @@
 // tells what a fresh host of the same state answers there, which says whether the fault needs the
 // live host's history.
 #include "DsAttributes.h"
+#include "DsBasicSurface.h"
 #include "DsAttributesPalette.h"
 #include "DsBackground.h"
 #include "DsFigPoly3D.h"
@@ -37,10 +75,14 @@
 #include "DsItemToolpathPolyline.h"
 #include "DsItemsBody.h"
 #include "DsItemsFace.h"
+#include "DsItemsCopy.h"
+#include "DsItemEdge.h"
+#include "VyrEntInstance.h"
 #include "DsLight.h"
 #include "DsTrianglesCollector.h"
 #include "DsLineAttribStorage.h"
 #include "DsManager.h"
+#include "DsPickProccessor.h"
 #include "DsView3dCdc.h"
 #include "GmPosition.h"
 #include "GmTransformation.h"
@@ -68,6 +110,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 using vyrtest::Host;
@@ -83,6 +126,8 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 struct BlockState {
     SPAposition low, high;
     unsigned color = Host::kOrange;
+    unsigned char transparency = 255;  // below 191.25 see-through where the mixed mode blends it
+    bool cone = false;  // a cone standing in its box (a cube): its base on the floor, its apex at the top
     SPAtransf placement;
     bool placed = false;  // a placement was given (through the context or the item)
     bool shown = true;
@@ -123,6 +168,7 @@ struct BlockState {
         hiddenFaces.clear();
         hiddenSides.clear();
     }
+    bool removed = false;  // taken out of the context (CDsGlContext::remove), its database item kept
 };
 
 // The shaded leaf kinds a figure square is made of.
@@ -141,16 +187,20 @@ enum ELeaf {
 // A figure the host records.
 struct FigureState {
     // A line, a square of one leaf kind, a toolpath, or a figure of a few leaves of every kind
-    // (vyrtest::EveryLeafKind, each in a pen of its own) that the model knows only by where it lies.
-    enum EKind { eLine, eSquare, eToolpath, eMixed } kind = eLine;
-    int leaf = eLeafStl;      // a square's leaf kind
+    // (vyrtest::EveryLeafKind, each in a pen of its own) that the model knows only by where it lies;
+    // a basic surface (DrawBasicSurface), a marker, or a polyline of width 3 in window pixels.
+    enum EKind { eLine, eSquare, eToolpath, eMixed, eQuadric, eMarker, ePixels } kind = eLine;
+    int leaf = eLeafStl;      // a square's leaf kind; a quadric's EDsQuadType; pixels: 1 in fractions of the window
+    int corners = 4;          // a 2-D polygon fill's corners: a square, else a regular polygon within it
     bool byGenerator = true;  // a square placed by the generator's transformation, else by the STL call's own
     double half = 5;          // a square's half side, in the plane z = 0 about its origin
     SPAtransf placement;      // where a square goes
-    std::vector<SPAposition> points;  // a line's ends; a toolpath's nodes
+    std::vector<SPAposition> points;  // a line's points; a toolpath's nodes; a marker's anchor; pixels (x, y up)
     std::vector<int> entries;         // a toolpath's palette entry of each segment
     std::vector<int> leaves;          // a mixed figure's leaf kinds, in the order drawn
     SPAtransf own;                    // a mixed figure's STL mesh's own transformation
+    bool clipable = false;            // a line the section cuts, as it cuts the blocks
+    bool ownPens = true;              // a mixed figure's leaves each in a pen of its own, else inheriting
 };
 
 // What a host set, enough to build a second host that must show the same picture.
@@ -220,6 +270,158 @@ double SegmentDistance(const SPAposition& p, const SPAposition& a, const SPAposi
     return (p - (a + s * e)).len();
 }
 
+// How far inside its surface a quadric figure's tessellation (16 slices and more) may lie.
+double Chord(const FigureState& f) { return 0.05 * (f.leaf == eDsQuadTorus ? 1.6 * f.half : f.half); }
+
+// The box a quadric figure's surface lies in, in its own coordinates.
+void QuadricBox(const FigureState& f, SPAposition& low, SPAposition& high)
+{
+    const double r = f.half;
+    const SPAvector half = f.leaf == eDsQuadBox ? SPAvector(r, 0.7 * r, 0.5 * r)
+                           : f.leaf == eDsQuadTorus ? SPAvector(1.3 * r, 1.3 * r, 0.3 * r) : SPAvector(r, r, r);
+    low = SPAposition(0, 0, 0) - half;
+    high = SPAposition(0, 0, 0) + half;
+    if (f.leaf == eDsQuadCone) low.set_z(0), high.set_z(2 * r);
+    if (f.leaf == eDsQuadDisk) low.set_z(0), high.set_z(0);
+}
+
+// Points of the surface a quadric figure draws (its chords' corners), in its own coordinates.
+std::vector<SPAposition> QuadricPoints(const FigureState& f)
+{
+    const double r = f.half;
+    std::vector<SPAposition> points;
+    for (int k = 0; k < 16; ++k) {
+        const double c = std::cos(M_PI * k / 8), s = std::sin(M_PI * k / 8);
+        switch (f.leaf) {
+        case eDsQuadSphere:
+            for (const double z : {-0.7, 0.0, 0.7}) points.emplace_back(r * c * std::sqrt(1 - z * z), r * s * std::sqrt(1 - z * z), r * z);
+            break;
+        case eDsQuadCone: points.emplace_back(r * c, r * s, 0); break;
+        case eDsQuadTorus: points.emplace_back(1.3 * r * c, 1.3 * r * s, 0), points.emplace_back(r * c, r * s, 0.3 * r); break;
+        case eDsQuadDisk: points.emplace_back(r * c, r * s, 0); break;
+        default: break;
+        }
+    }
+    SPAposition low, high;
+    QuadricBox(f, low, high);
+    if (f.leaf == eDsQuadSphere) points.emplace_back(0, 0, r), points.emplace_back(0, 0, -r);
+    if (f.leaf == eDsQuadCone) points.emplace_back(0, 0, 2 * r);
+    for (int c = 0; c < 8 && f.leaf == eDsQuadBox; ++c)
+        points.emplace_back(c & 1 ? high.x() : low.x(), c & 2 ? high.y() : low.y(), c & 4 ? high.z() : low.z());
+    for (SPAposition& p : points) p = p * f.placement;
+    return points;
+}
+
+// Where the ray `start` + t `dir` (a unit direction, in the quadric figure's own coordinates) meets
+// the surface `f` draws: the least t >= 0 of the exact surface into `t` and its normal there; the
+// tessellation's chords may put what is drawn up to `spread` farther along. False where it misses;
+// `unsure` where only the exact surface is met (about the outline) or the ray grazes it.
+bool RayQuadric(const FigureState& f, const SPAposition& start, const SPAvector& dir, double& t, double& spread,
+                SPAvector& normal, bool& unsure, bool solid = false)
+{
+    // A solid cone (a body) has a base, and its faceter's chords lie farther in.
+    const double r = f.half, chord = solid ? 0.05 * r : Chord(f);
+    // The least root t >= 0 of a t^2 + b t + c with `keep` true at it.
+    const auto root = [&](double a, double b, double c, const std::function<bool(double)>& keep, double& at) {
+        const double disc = b * b - 4 * a * c;
+        if (std::fabs(a) < 1e-300 || disc < 0) return false;
+        const double q = std::sqrt(disc), u0 = (-b - q) / (2 * a), u1 = (-b + q) / (2 * a);
+        for (const double u : {std::min(u0, u1), std::max(u0, u1)})
+            if (u >= 0 && keep(u)) return at = u, true;
+        return false;
+    };
+    // The surface shrunk by `in`: its least t and normal.
+    const auto meet = [&](double in, double& at, SPAvector& n) {
+        const auto p = [&](double u) { return start + u * dir; };
+        switch (f.leaf) {
+        case eDsQuadSphere: {
+            const SPAvector s = start - SPAposition(0, 0, 0);
+            if (!root(1, 2 * (s % dir), s % s - (r - in) * (r - in), [](double) { return true; }, at)) return false;
+            n = p(at) - SPAposition(0, 0, 0);
+            return true;
+        }
+        case eDsQuadCone: {  // base radius r at z = 0, apex at z = 2r, open at the base
+            const double base = r - in, k = -base / (2 * r);
+            const double e = base + k * start.z();
+            const auto inside = [&](double u) { return p(u).z() >= 0 && p(u).z() <= 2 * r; };
+            if (!root(dir.x() * dir.x() + dir.y() * dir.y() - k * k * dir.z() * dir.z(),
+                      2 * (start.x() * dir.x() + start.y() * dir.y() - e * k * dir.z()),
+                      start.x() * start.x() + start.y() * start.y() - e * e, inside, at))
+                at = kInfinity;
+            if (!(at < kInfinity) && !solid) return false;
+            if (!(at < kInfinity)) {  // the base alone
+                double floor = 0;
+                if (std::fabs(dir.z()) < 1e-12 || (floor = -start.z() / dir.z()) < 0 || std::hypot(p(floor).x(), p(floor).y()) > base)
+                    return false;
+                at = floor, n = SPAvector(0, 0, -1);
+                return true;
+            }
+            const SPAposition q = p(at);
+            n = SPAvector(q.x(), q.y(), -(base + k * q.z()) * k);
+            double floor = 0;
+            if (solid && std::fabs(dir.z()) > 1e-12 && (floor = -start.z() / dir.z()) >= 0 && floor < at &&
+                std::hypot(p(floor).x(), p(floor).y()) <= base)
+                at = floor, n = SPAvector(0, 0, -1);
+            return true;
+        }
+        case eDsQuadTorus: {  // the tube of radius 0.3 r about the circle of radius r
+            const double big = r, small = 0.3 * r - in;
+            const auto g = [&](double u) {
+                const SPAposition q = p(u);
+                const double w = (q - SPAposition(0, 0, 0)) % (q - SPAposition(0, 0, 0)) + big * big - small * small;
+                return w * w - 4 * big * big * (q.x() * q.x() + q.y() * q.y());
+            };
+            const SPAvector s = start - SPAposition(0, 0, 0);
+            double t0 = 0, t1 = 0;
+            const double reach = big + small, b = s % dir, disc = b * b - (s % s - reach * reach);
+            if (disc < 0) return false;
+            t0 = std::max(0.0, -b - std::sqrt(disc)), t1 = -b + std::sqrt(disc);
+            if (t1 < 0) return false;
+            const bool outside = g(t0) > 0;
+            for (double u = t0; u < t1; u += small / 16) {
+                if ((g(u + small / 16) > 0) == outside) continue;
+                double lo = u, hi = u + small / 16;
+                for (int i = 0; i < 50; ++i) ((g(0.5 * (lo + hi)) > 0) == outside ? lo : hi) = 0.5 * (lo + hi);
+                at = hi;
+                const SPAposition q = p(at);
+                const double w = (q - SPAposition(0, 0, 0)) % (q - SPAposition(0, 0, 0)) + big * big - small * small;
+                n = 4 * w * (q - SPAposition(0, 0, 0)) - 8 * big * big * SPAvector(q.x(), q.y(), 0);
+                return true;
+            }
+            return false;
+        }
+        case eDsQuadDisk: {  // the ring between 0.3 r and r on z = 0; its outlines polygons of 16 sides and more
+            if (std::fabs(dir.z()) < 1e-12) return false;
+            at = -start.z() / dir.z();
+            const double rho = std::hypot(p(at).x(), p(at).y()), cosine = std::cos(M_PI / 16);
+            n = SPAvector(0, 0, 1);
+            return at >= 0 && (in > 0 ? rho >= 0.3 * r && rho <= cosine * r : rho >= 0.3 * r * cosine && rho <= r);
+        }
+        default: {
+            SPAposition low, high;
+            QuadricBox(f, low, high);
+            double t0 = 0, t1 = 0;
+            int entry = -1, exit = -1;
+            if (!RayBox(start, dir, low, high, t0, t1, &entry, &exit)) return false;
+            at = t0 >= 0 ? t0 : t1;
+            n = SPAvector(0, 0, 0);
+            if ((t0 >= 0 ? entry : exit) >= 0) n.set_component(t0 >= 0 ? entry : exit, 1);
+            return true;
+        }
+        }
+    };
+    SPAvector inner;
+    double tIn = 0;
+    const bool exact = meet(0, t, normal), drawn = meet(chord, tIn, inner);
+    unsure = exact != drawn;
+    if (!exact) return false;
+    spread = drawn ? std::fabs(tIn - t) : 0;
+    if (drawn && tIn < t) std::swap(t, tIn);
+    // A ray that grazes the surface meets the chords far from where it meets the surface.
+    if (normal.len() > 0 && std::fabs(normal % dir) < 0.2 * normal.len()) unsure = true;
+    return true;
+}
+
 // A square of half side `half` in the plane z = 0 about the origin, of one leaf kind; placed by
 // the generator's transformation, or (an STL mesh) by the STL call's own.
 class CSquareFigure : public CDsFigure {
@@ -266,7 +468,11 @@ public:
         }
         case eLeafPolyLineFill: {
             float square[12] = {-f, -f, 0, f, -f, 0, f, f, 0, -f, f, 0};
-            CDsFigureGenerator::ItDrawPolyLine(&generator, 4, square, true);
+            std::vector<float> polygon;
+            for (int k = 0; k < m_state.corners; ++k)
+                polygon.insert(polygon.end(), {f * std::cos(2 * float(M_PI) * k / m_state.corners),
+                                               f * std::sin(2 * float(M_PI) * k / m_state.corners), 0.0f});
+            CDsFigureGenerator::ItDrawPolyLine(&generator, m_state.corners, m_state.corners == 4 ? square : polygon.data(), true);
             break;
         }
         case eLeafTrianglesFill: {
@@ -325,19 +531,50 @@ std::unique_ptr<CDsFigure> MakeFigure(const FigureState& state)
 {
     switch (state.kind) {
     case FigureState::eLine: {
-        const CGmPosition ends[2] = {CGmPosition(state.points[0]), CGmPosition(state.points[1])};
-        return std::make_unique<CDsFigPoly3D>(2, ends);
+        std::vector<CGmPosition> points(state.points.begin(), state.points.end());
+        auto line = std::make_unique<CDsFigPoly3D>(static_cast<int>(points.size()), points.data());
+        line->SetClip_able(state.clipable);
+        return line;
     }
     case FigureState::eSquare: return std::make_unique<CSquareFigure>(state);
     case FigureState::eToolpath: return std::make_unique<CToolpathFigure>(state);
     case FigureState::eMixed: {
-        const std::vector<vyrtest::LeafRecipe> kinds = vyrtest::EveryLeafKind(state.placement, state.own);
+        const std::vector<vyrtest::LeafRecipe> kinds = vyrtest::EveryLeafKind(state.placement, state.own, state.ownPens);
         std::vector<vyrtest::FigureRecipe> leaves;
         for (int leaf : state.leaves) leaves.push_back(kinds[static_cast<size_t>(leaf)].define);
         return std::make_unique<vyrtest::RecipeFigure>([leaves](CDsFigureGenerator& generator) {
             for (const vyrtest::FigureRecipe& leaf : leaves) leaf(generator);
         });
     }
+    case FigureState::eQuadric:
+        return std::make_unique<vyrtest::RecipeFigure>([state](CDsFigureGenerator& generator) {
+            generator.SetPenColor(CDsColorStorage(200, 200, 255));
+            generator.SetTransformation(CGmTransformation(state.placement));
+            const float r = static_cast<float>(state.half);
+            CDsSphere sphere(r);
+            CDsCone cone(r, 0, 2 * r);
+            CDsNBox box(2 * r, 1.4f * r, r);
+            CDsTorus torus(0.3f * r, r);  // drawn with the second radius about the axis, the first the tube's
+            CDsDisk disk(0.3f * r, r);
+            CDsBasicSurface* surfaces[] = {&sphere, nullptr, &cone, &box, &torus, &disk};
+            generator.DrawBasicSurface(surfaces[state.leaf], true);
+        });
+    case FigureState::eMarker:
+        return std::make_unique<vyrtest::RecipeFigure>([state](CDsFigureGenerator& generator) {
+            generator.SetPenColor(CDsColorStorage(255, 0, 255));
+            generator.DrawPoint(CGmPosition(state.points[0]), EPointStyle(3), 9, false, CGmUnitVector(1, 0, 0), 0);
+        });
+    case FigureState::ePixels:
+        return std::make_unique<vyrtest::RecipeFigure>([state](CDsFigureGenerator& generator) {
+            generator.SetPenColor(CDsColorStorage(255, 255, 0));
+            generator.SetPenWidth(3);
+            std::vector<float> xy;
+            for (const SPAposition& p : state.points) xy.insert(xy.end(), {float(p.x()), float(p.y())});
+            if (state.leaf)
+                generator.DrawPolyline2DRelative(static_cast<int>(state.points.size()), xy.data(), false);
+            else
+                generator.DrawPolyline2D(static_cast<int>(state.points.size()), xy.data());
+        });
     }
     return nullptr;
 }
@@ -356,6 +593,7 @@ CDsLineAttribStorage Entry(unsigned color, bool hidden)
 constexpr int kFigureThing = 1000;
 constexpr int kNothing = -1;
 constexpr int kUnsure = -2;
+constexpr int kCopyThing = -4;  // a copy of a block (known only by where it may draw)
 
 class HostSequenceGLTest : public vyrtest::HostTest {
 protected:
@@ -374,6 +612,7 @@ protected:
     }
     void TearDown() override
     {
+        while (!copies_.empty()) DropCopy(copies_.size() - 1);
         CDsManager::GetInstance()->SetFlag(4, listsWere_);
         for (std::unique_ptr<CDsFigure>& figure : figures_)
             if (figure && figure->IsRecorded()) figure->Remove(&host_->View());
@@ -388,11 +627,11 @@ protected:
 
     // --- The actions --------------------------------------------------------------------------
     // Each changes the live host and records what it did in `state_`; answers its name.
-    std::string Act()
+    std::string Act(int forced = -1)
     {
         CDsGlContext& context = host_->Context();
         CDsView3dCdc& view = host_->View();
-        switch (Uniform(0, 31)) {
+        switch (forced >= 0 ? forced : Uniform(0, 34)) {
         case 0: {  // look from an exact axis view or a random direction
             static const SPAvector kAxes[] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
             SPAvector out = Uniform(0, 2) ? kAxes[Uniform(0, 5)]
@@ -420,9 +659,6 @@ protected:
             view.ZoomAll(1.0f);
             return "ZoomAll";
         case 4: {
-            // A million units from the origin the frame's depth in perspective is single
-            // precision's rounding of the camera's distance there: the far run stays parallel.
-            if (offset_.len() > 0) return "nothing";
             view.set_perspective(!view.is_perspective());
             return view.is_perspective() ? "perspective" : "parallel";
         }
@@ -483,14 +719,31 @@ protected:
             context.SetSection(state_.sectionPoint, state_.sectionNormal);
             return "section on";
         }
-        case 12: {  // a new block
+        case 12: {  // a new block, now and then a see-through one about another
             if (state_.blocks.size() >= 6) return "nothing";
             BlockState block;
             const double x = Real(-40, 60), y = Real(-40, 60), z = Real(-10, 20);
             block.low = At(x, y, z);
             block.high = At(x + Real(5, 30), y + Real(5, 30), z + Real(5, 30));
+            if (Uniform(0, 3) == 0) {  // a cone in a cube
+                block.cone = true;
+                block.high = block.low + 2 * Real(3, 12) * SPAvector(1, 1, 1);
+            } else if (Uniform(0, 2) == 0) {
+                block.transparency = Uniform(0, 1) ? 90 : 191;
+                const int i = AShownBlock();
+                if (i >= 0 && Uniform(0, 1) && !state_.blocks[size_t(i)].transformId) {
+                    const BlockState& inside = state_.blocks[size_t(i)];
+                    const SPAvector grow(Real(1, 8), Real(1, 8), Real(1, 8));
+                    block.low = inside.FaceLow() - grow;
+                    block.high = inside.FaceHigh() + grow;
+                    block.placed = inside.placed;
+                    block.placement = inside.placement;
+                }
+            }
             NewBlock(block);
-            return "show block " + std::to_string(state_.blocks.size());
+            if (block.placed) host_->Context().SetTransformation(host_->Bodies().back(), state_.blocks.back().placement);
+            return std::string(block.cone ? "show cone " : block.transparency < 255 ? "show see-through block " : "show block ") +
+                   std::to_string(state_.blocks.size());
         }
         case 13: {  // hide a block or show it again
             if (state_.blocks.empty()) return "nothing";
@@ -499,9 +752,20 @@ protected:
             BODY* body = host_->Bodies()[i];
             if (block.shown) {
                 if (block.highlighted || block.hiddenByPath || block.transformId) return "nothing";
-                host_->Hide(body);
+                DropCopies(i);
+                // Taken out of the database and the context, or (now and then) out of the context
+                // alone, its database item left drawing nothing.
+                block.removed = Uniform(0, 2) == 0;
+                if (block.removed)
+                    context.remove(body);
+                else
+                    host_->Hide(body);
             } else {
-                host_->ShowAgain(body);
+                if (block.removed)
+                    context.add(body);
+                else
+                    host_->ShowAgain(body);
+                block.removed = false;
                 if (block.placed) context.SetTransformation(body, block.placement);
                 // Shown anew, the body has new items: nothing hides it, flips its normals or has
                 // moved its meshes.
@@ -511,7 +775,9 @@ protected:
                 block.meshMoves.clear();
             }
             block.shown = !block.shown;
-            return (block.shown ? "show again block " : "hide block ") + std::to_string(i + 1);
+            picksBeforeRefresh_ = true;
+            return (block.shown ? "show again block " : block.removed ? "remove from the context block " : "hide block ") +
+                   std::to_string(i + 1);
         }
         case 14:
         case 15: {  // move a block, through the context or through its own item
@@ -551,8 +817,8 @@ protected:
                 context.HighlightLocations(paths, eAttribSetHighlight);
             return "highlight " + std::to_string(paths.size()) + " blocks";
         }
-        case 17: {  // a recorded figure: a line, a square of some leaf kind or a toolpath; or one erased
-            if (!state_.figures.empty() && (state_.figures.size() >= 3 || Uniform(0, 2) == 0)) {
+        case 17: {  // a recorded figure of some kind (see FigureState); or one erased
+            if (!recordNext_ && !state_.figures.empty() && (state_.figures.size() >= 5 || Uniform(0, 2) == 0)) {
                 const size_t i = static_cast<size_t>(Uniform(0, static_cast<int>(state_.figures.size()) - 1));
                 figures_[i]->Remove(&view);
                 figures_.erase(figures_.begin() + static_cast<long>(i));
@@ -560,19 +826,30 @@ protected:
                 return "figure " + std::to_string(i + 1) + " removed";
             }
             FigureState figure;
-            int kind = Uniform(0, 5);
+            int kind = Uniform(0, 8);
             // One figure of a few leaves of every kind at a time.
-            if (kind == 5)
+            if (kind == 4)
                 for (const FigureState& other : state_.figures)
                     if (other.kind == FigureState::eMixed) kind = 2;
-            if (kind == 5) {
+            // Where a figure goes: anywhere among the blocks, or (a quadric, a marker) now and then
+            // inside a seen block.
+            const auto where = [&](bool inside) {
+                SPAtransf turn = rotate_transf(Real(0, 3), normalise(SPAvector(Real(-1, 1), Real(-1, 1), Real(0.2, 1))));
+                SPAposition at = At(Real(-30, 50), Real(-30, 50), Real(-5, 30));
+                const int i = inside && Uniform(0, 1) ? AShownBlock() : -1;
+                if (i >= 0) {
+                    const BlockState& block = state_.blocks[size_t(i)];
+                    at = Between(Real(0.3, 0.7), block.FaceLow(), block.FaceHigh()) * Placement(block);
+                }
+                return turn * translate_transf(at - SPAposition(0, 0, 0));
+            };
+            if (kind == 4) {
                 figure.kind = FigureState::eMixed;
                 std::vector<int> all(vyrtest::EveryLeafKind(SPAtransf()).size());
                 for (size_t k = 0; k < all.size(); ++k) all[k] = static_cast<int>(k);
                 std::shuffle(all.begin(), all.end(), random_);
                 figure.leaves.assign(all.begin(), all.begin() + Uniform(2, 4));
-                SPAtransf turn = rotate_transf(Real(0, 3), normalise(SPAvector(Real(-1, 1), Real(-1, 1), Real(0.2, 1))));
-                figure.placement = turn * translate_transf(At(Real(-30, 50), Real(-30, 50), Real(-5, 30)) - SPAposition(0, 0, 0));
+                figure.placement = where(false);
                 figure.own = translate_transf(SPAvector(Real(-5, 5), Real(-5, 5), Real(-2, 2)));
                 state_.figures.push_back(figure);
                 figures_.push_back(MakeFigure(figure));
@@ -580,8 +857,17 @@ protected:
                 return "figure recorded: " + std::to_string(figure.leaves.size()) + " leaves of every kind";
             }
             if (kind == 0) {
+                // A line, or a ladder of rungs a unit or so apart (lines of one figure a pixel or two
+                // from each other at some zoom), now and then one the section cuts.
                 figure.kind = FigureState::eLine;
-                figure.points = {At(Real(-50, 0), Real(-50, 0), Real(0, 10)), At(Real(30, 80), Real(30, 70), Real(0, 10))};
+                const SPAposition a = At(Real(-50, 0), Real(-50, 0), Real(0, 10)), b = At(Real(30, 80), Real(30, 70), Real(0, 10));
+                const SPAvector apart = normalise(SPAvector(Real(-1, 1), Real(-1, 1), Real(-1, 1)) * (b - a)) * Real(0.3, 3);
+                const int rungs = Uniform(0, 1) ? 1 : Uniform(2, 4);
+                for (int r = 0; r < rungs; ++r) {
+                    figure.points.push_back(r % 2 ? b + r * apart : a + r * apart);
+                    figure.points.push_back(r % 2 ? a + r * apart : b + r * apart);
+                }
+                figure.clipable = Uniform(0, 1) == 0;
             } else if (kind == 1) {
                 figure.kind = FigureState::eToolpath;
                 double x = Real(-40, 40), y = Real(-40, 40);
@@ -592,19 +878,35 @@ protected:
                     y += Real(-25, 25);
                     figure.entries.push_back(Uniform(0, 1));
                 }
-            } else {
+            } else if (kind <= 3) {
                 figure.kind = FigureState::eSquare;
-                figure.leaf = Uniform(0, eLeafCount - 1);
+                // The 2-D polygon fill twice as often, mostly of more than four corners.
+                figure.leaf = Uniform(0, eLeafCount);
+                if (figure.leaf == eLeafCount) figure.leaf = eLeafPolyLineFill;
                 figure.byGenerator = figure.leaf != eLeafStl || Uniform(0, 1) == 0;
                 figure.half = Real(3, 12);
-                SPAtransf turn = rotate_transf(Real(0, 3), normalise(SPAvector(Real(-1, 1), Real(-1, 1), Real(0.2, 1))));
-                figure.placement = turn * translate_transf(At(Real(-30, 50), Real(-30, 50), Real(-5, 30)) - SPAposition(0, 0, 0));
+                if (figure.leaf == eLeafPolyLineFill) figure.corners = Uniform(4, 8);
+                figure.placement = where(true);
+            } else if (kind <= 6) {
+                static const EDsQuadType kQuadrics[] = {eDsQuadSphere, eDsQuadCone, eDsQuadBox, eDsQuadTorus, eDsQuadDisk};
+                figure.kind = FigureState::eQuadric;
+                figure.leaf = kQuadrics[Uniform(0, 4)];
+                figure.half = Real(2, 10);
+                figure.placement = where(true);
+            } else if (kind == 7) {
+                figure.kind = FigureState::eMarker;
+                figure.points = {SPAposition(0, 0, 0) * where(true)};
+            } else {
+                figure.kind = FigureState::ePixels;
+                figure.leaf = Uniform(0, 1);
+                const double scale = figure.leaf ? 0.01 : 1.0;
+                for (int n = Uniform(2, 3); n > 0; --n) figure.points.emplace_back(scale * Real(5, 95), scale * Real(5, 95), 0);
             }
             state_.figures.push_back(figure);
             figures_.push_back(MakeFigure(figure));
             figures_.back()->Record(true, &view);
-            static const char* kKinds[] = {"line", "toolpath", "square"};
-            return std::string("figure recorded: ") + kKinds[std::min(kind, 2)];
+            static const char* kKinds[] = {"line", "toolpath", "square", "square", "", "quadric", "quadric", "marker", "pixel polyline"};
+            return std::string("figure recorded: ") + kKinds[kind];
         }
         case 18: {  // hide a shown block through its own item
             const int i = AShownBlock();
@@ -671,7 +973,6 @@ protected:
             return "move block " + std::to_string(i + 1) + " by a transform id";
         }
         case 26: {  // a perspective eye close to the blocks, or among them
-            if (offset_.len() > 0) return "nothing";
             std::vector<const BlockState*> seen;
             SPAposition low(kInfinity, kInfinity, kInfinity), high(-kInfinity, -kInfinity, -kInfinity);
             for (const BlockState& block : state_.blocks) {
@@ -696,6 +997,13 @@ protected:
             view.set_eye(eye);
             view.set_target(target);
             view.set_up(up);
+            // Now and then in a window of a few pixels, where a block reaching behind the eye may
+            // fill the viewport.
+            const bool tiny = Uniform(0, 3) == 0;
+            if (tiny) {
+                state_.width = Uniform(2, 5), state_.height = Uniform(2, 5);
+                host_->Resize(state_.width, state_.height);
+            }
             // About sixty degrees across.
             const double distance = (eye - target).len();
             const double height = std::max(2 * distance * std::tan(M_PI / 6), 1e-3);
@@ -703,13 +1011,16 @@ protected:
             view.set_width(height * state_.width / state_.height);
             view.set_hither(0.05);
             view.set_yon(2000);
-            return "perspective eye among the blocks";
+            return tiny ? "perspective eye among the blocks, window " + std::to_string(state_.width) + " x " +
+                              std::to_string(state_.height)
+                        : "perspective eye among the blocks";
         }
         case 27: {  // a new block flush with a shown one: touching it, a face plane shared
             if (state_.blocks.size() >= 6) return "nothing";
             std::vector<int> sources;
             for (size_t i = 0; i < state_.blocks.size(); ++i)
-                if (state_.blocks[i].shown && !state_.blocks[i].transformId && state_.blocks[i].meshMoved.len() == 0)
+                if (state_.blocks[i].shown && !state_.blocks[i].transformId && state_.blocks[i].meshMoved.len() == 0 &&
+                    !state_.blocks[i].cone)
                     sources.push_back(static_cast<int>(i));
             if (sources.empty()) return "nothing";
             const BlockState& source = state_.blocks[static_cast<size_t>(sources[static_cast<size_t>(
@@ -775,7 +1086,10 @@ protected:
             look.SetColor(0xFF00FF);
             picksBeforeRefresh_ = true;
             freshCheck_ = true;
-            switch (Uniform(0, 2)) {
+            switch (Uniform(0, 3)) {
+            case 3:  // the shown block's hide under an id that holds nothing
+                EXPECT_FALSE(VyrHideBody(&context, shownBody, 2000 + id));
+                return "block " + std::to_string(i + 1) + "'s hide refused under an id that holds nothing";
             case 0: {  // a new body under the shown block's id; the host then frees it, as told
                 BODY* stray = make_block(-5, -5, -5, 5, 5, 5);
                 EXPECT_FALSE(VyrShowBody(&context, stray, id, &look));
@@ -806,13 +1120,13 @@ protected:
             if (i < 0) return "nothing";
             BlockState& block = state_.blocks[static_cast<size_t>(i)];
             CDsItemsBody* item = context.FindDsBody(host_->Bodies()[static_cast<size_t>(i)]);
-            if (!item || item->FacesCount() == 0) return "nothing";
+            if (!item || item->FacesCount() == 0 || block.cone) return "nothing";
             picksBeforeRefresh_ = true;
             freshCheck_ = true;
             // Now and then one shown again on its item.
             if (!block.hiddenFaces.empty() && Uniform(0, 2) == 0) {
                 const size_t k = static_cast<size_t>(Uniform(0, static_cast<int>(block.hiddenFaces.size()) - 1));
-                item->GetFaceItem(block.hiddenFaces[k])->SetAttribute(CDsHideLevel(eDsHideLevelShown), true, true);
+                HideOnItem(item->GetFaceItem(block.hiddenFaces[k]), false, Uniform(0, 1) == 0);
                 block.hiddenFaces.erase(block.hiddenFaces.begin() + static_cast<long>(k));
                 block.hiddenSides.erase(block.hiddenSides.begin() + static_cast<long>(k));
                 return "a face of block " + std::to_string(i + 1) + " shown again on its item";
@@ -842,13 +1156,175 @@ protected:
             const double middle = 0.5 * (low.coordinate(axis) + high.coordinate(axis));
             const bool highSide =
                 std::fabs(middle - block.FaceHigh().coordinate(axis)) < std::fabs(middle - block.FaceLow().coordinate(axis));
-            face->SetAttribute(CDsHideLevel(eDsHideLevelBlank), true, true);
+            HideOnItem(face, true, Uniform(0, 1) == 0);
             block.hiddenFaces.push_back(k);
             block.hiddenSides.emplace_back(axis, highSide);
             return "face " + std::to_string(k) + " of block " + std::to_string(i + 1) + " hidden on its item";
         }
+        case 32: {  // an edge of a shown block told to hide on its own item, or to show again
+            const int i = AShownBlock();
+            if (i < 0) return "nothing";
+            BlockState& block = state_.blocks[static_cast<size_t>(i)];
+            CDsItemsBody* item = context.FindDsBody(host_->Bodies()[static_cast<size_t>(i)]);
+            if (!item || item->EdgesCount() == 0 || block.cone) return "nothing";
+            picksBeforeRefresh_ = true;
+            freshCheck_ = true;
+            // A solid's edge shows while a face beside it does, whatever its own item is told (through
+            // its hide level or its attributes given whole): the window changes nothing.
+            const int k = Uniform(0, item->EdgesCount() - 1);
+            const bool blank = Uniform(0, 1) == 0;
+            HideOnItem(item->GetEdgeItem(k), blank, Uniform(0, 1) == 0);
+            return "edge " + std::to_string(k) + " of block " + std::to_string(i + 1) + " told to " + (blank ? "hide" : "show");
+        }
+        case 33: {  // another host's document drawn and closed, its window first; then a figure recorded
+            {
+                Host other(40, 30);
+                other.ShowBlock(At(-5, -5, -5), At(5, 5, 5));
+                other.Refresh();
+                other.Close(true);
+            }
+            recordNext_ = true;
+            const std::string recorded = Act(17);
+            recordNext_ = false;
+            freshCheck_ = true;
+            return "after another host's window went, " + recorded;
+        }
+        case 34: {  // a copy of a shown block, hidden or shown again on its own item, or taken away
+            std::vector<int> sources;
+            for (size_t i = 0; i < state_.blocks.size(); ++i) {
+                const BlockState& block = state_.blocks[i];
+                if (Seen(block) && !block.cone && !block.transformId) sources.push_back(static_cast<int>(i));
+            }
+            freshCheck_ = true;
+            if (!copies_.empty() && Uniform(0, 1)) {
+                const size_t c = static_cast<size_t>(Uniform(0, static_cast<int>(copies_.size()) - 1));
+                CopyState& copy = copies_[c];
+                if (Uniform(0, 3) == 0) {
+                    DropCopy(c);
+                    return "a copy taken away";
+                }
+                auto* group = dynamic_cast<CDsItemsCopy*>(context.FindDsItem(copy.copy));
+                if (!group) return "nothing";
+                copy.hidden = !copy.hidden;
+                HideOnItem(group, copy.hidden, Uniform(0, 1) == 0);
+                return copy.hidden ? "a copy hidden on its item" : "a copy shown again on its item";
+            }
+            if (sources.empty() || copies_.size() >= 3) return "nothing";
+            CopyState copy;
+            copy.block = sources[static_cast<size_t>(Uniform(0, static_cast<int>(sources.size()) - 1))];
+            copy.moved = Uniform(0, 5) == 0 ? translate_transf(SPAvector(std::nan(""), 0, 0))
+                                            : translate_transf(SPAvector(Real(-40, 40), Real(-40, 40), Real(-20, 20)));
+            copy.id = nextCopyId_++;
+            BODY* body = host_->Bodies()[static_cast<size_t>(copy.block)];
+            copy.instance = new CVyrEntInstance(body, copy.moved);
+            ENTITY_LIST bodies;
+            copy.instance->GetEntities(bodies);
+            copy.copy = bodies.count() == 1 ? bodies[0] : nullptr;
+            CDsAttributes look;
+            look.SetColor(0x40A0FF);
+            if (!copy.moved.valid()) {
+                // A placement that describes none is refused and changes nothing.
+                EXPECT_FALSE(copy.copy && VyrShowCopy(&context, copy.copy, copy.id, &look));
+                copy.instance->lose();
+                picksBeforeRefresh_ = true;
+                return "a copy refused for its placement";
+            }
+            if (!copy.copy || !VyrShowCopy(&context, copy.copy, copy.id, &look)) {
+                ADD_FAILURE() << "a copy of block " << copy.block + 1 << " was refused";
+                copy.instance->lose();
+                return "nothing";
+            }
+            copies_.push_back(copy);
+            return "a copy of block " + std::to_string(copy.block + 1) + " shown";
+        }
         }
         return "nothing";
+    }
+
+    // A copy of a block the host shows (VyrShowCopy), which the model knows only by where it may
+    // draw: its picks and snaps are left unjudged, its picture is compared with a fresh host's.
+    struct CopyState {
+        int block = 0;               // the block it copies
+        SPAtransf moved;             // the instance's transform
+        int id = 0;                  // its item id
+        CVyrEntInstance* instance = nullptr;
+        ENTITY* copy = nullptr;      // the copy body shown
+        bool hidden = false;         // hidden on its own item
+    };
+    // Takes copy `c` away (hidden from the context, its instance lost).
+    void DropCopy(size_t c)
+    {
+        VyrHideCopy(&host_->Context(), copies_[c].copy, copies_[c].id);
+        copies_[c].instance->lose();
+        copies_.erase(copies_.begin() + static_cast<long>(c));
+    }
+    // Takes away the copies of block `i` (before it leaves the context: they would draw nothing).
+    void DropCopies(int i)
+    {
+        for (size_t c = copies_.size(); c-- > 0;)
+            if (copies_[c].block == i) DropCopy(c);
+    }
+    // Whether drawable point (x, y) lies within `margin` pixels of where a copy may draw.
+    bool NearCopy(double x, double y, double margin)
+    {
+        for (const CopyState& copy : copies_) {
+            const BlockState& block = state_.blocks[static_cast<size_t>(copy.block)];
+            std::vector<SPAposition> corners;
+            // The copied body's items under the body's own placement (not a transform id's, which
+            // places the body's database item alone), then the instance's transform.
+            const SPAtransf placed = block.placed ? block.placement : SPAtransf();
+            for (int c = 0; c < 8; ++c)
+                for (const SPAposition& p : {Corner(block.low, block.high, c), Corner(block.FaceLow(), block.FaceHigh(), c)})
+                    corners.push_back(p * placed * copy.moved);
+            if (BoxNear(corners, static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)), margin)) return true;
+        }
+        return false;
+    }
+    // Hides `item` on its own item or shows it again: through its hide level, or (`byStorage`) a copy
+    // of its attributes with the level changed, given back whole.
+    static void HideOnItem(CDsItemBase* item, bool blank, bool byStorage)
+    {
+        const CDsHideLevel level(blank ? eDsHideLevelBlank : eDsHideLevelShown);
+        if (!byStorage) {
+            item->SetAttribute(level, true, true);
+            return;
+        }
+        CDsLineAttribStorage storage(*item->GetAttributes());
+        storage.SetAttribute(level, true);
+        item->SetAttributes(storage, true);
+    }
+
+    // Whether the run judged fewer samples by step `step` than its end asks for (see Run): a run
+    // whose window stays a few pixels wide, or looks away from the scene, for long.
+    bool BehindInCoverage(int step) const
+    {
+        return picksChecked_ < step || thingsExpected_ < step / 15 || snapsAnswered_ < step / 4;
+    }
+    // The host's step back to a view of the scene when the run fell behind: a window of 100 x 100
+    // pixels again, parallel, the scene fitted; when snaps fell behind, the copies and the figures
+    // of every leaf kind, near which samples go unjudged, taken away too.
+    std::string Recover(int step)
+    {
+        CDsView3dCdc& view = host_->View();
+        if (snapsAnswered_ < step / 4) {
+            while (!copies_.empty()) DropCopy(copies_.size() - 1);
+            for (size_t i = state_.figures.size(); i-- > 0;)
+                if (state_.figures[i].kind == FigureState::eMixed) {
+                    figures_[i]->Remove(&view);
+                    figures_.erase(figures_.begin() + static_cast<long>(i));
+                    state_.figures.erase(state_.figures.begin() + static_cast<long>(i));
+                }
+        }
+        if (state_.width < 60 || state_.height < 60) {
+            const double upp = view.get_units_per_pixel();
+            host_->Resize(100, 100);
+            view.set_width(upp * 100);
+            view.set_height(upp * 100);
+            state_.width = state_.height = 100;
+        }
+        view.set_perspective(false);
+        view.ZoomAll(1.0f);
+        return "back to a view of the scene";
     }
 
     // Files a new block into the state and shows it.
@@ -856,12 +1332,45 @@ protected:
     {
         static const unsigned kColors[] = {Host::kOrange, 0x0000FF, 0x00FF00, 0xFF8000};
         block.color = kColors[state_.blocks.size() % 4];
-        host_->ShowBlock(block.low, block.high, block.color);
+        ShowShape(*host_, block);
         state_.blocks.push_back(block);
     }
     // The least zoom: a scene far from the origin no nearer than a tenth of a unit a pixel.
     double LeastUnitsPerPixel() const { return offset_.len() > 0 ? 0.5 : 1e-3; }
 
+    static bool IsStl(const FigureState& figure) { return figure.kind == FigureState::eSquare && figure.leaf == eLeafStl; }
+    // A cone block's shape as the basic surface of the same cone (its faces' meshes moved in place).
+    static FigureState ConeOf(const BlockState& block)
+    {
+        FigureState cone;
+        cone.kind = FigureState::eQuadric;
+        cone.leaf = eDsQuadCone;
+        cone.half = 0.5 * (block.high.x() - block.low.x());
+        const SPAposition base = Between(0.5, block.FaceLow(), block.FaceHigh());
+        cone.placement = translate_transf(SPAvector(base.x(), base.y(), block.FaceLow().z())) * Placement(block);
+        return cone;
+    }
+    // A cone block's apex, and the centre of its base's edge.
+    static SPAposition Apex(const BlockState& block)
+    {
+        const SPAposition mid = Between(0.5, block.low, block.high);
+        return SPAposition(mid.x(), mid.y(), block.high.z()) * Placement(block);
+    }
+    static SPAposition BaseCentre(const BlockState& block)
+    {
+        const SPAposition mid = Between(0.5, block.low, block.high);
+        return SPAposition(mid.x(), mid.y(), block.low.z()) * Placement(block);
+    }
+    // Shows a block or a cone in `host`.
+    static BODY* ShowShape(Host& host, const BlockState& block)
+    {
+        if (!block.cone) return host.ShowBlock(block.low, block.high, block.color, block.transparency);
+        const double r = 0.5 * (block.high.x() - block.low.x());
+        const SPAposition base(block.low.x() + r, block.low.y() + r, block.low.z());
+        return host.Show(make_cone(base, SPAvector(0, 0, 1), r, 0, 2 * r), block.color, block.transparency);
+    }
+    // Whether the render mode blends a block's faces, which then hide nothing.
+    bool Glass(const BlockState& block) const { return state_.mode == eRenderMixed && block.transparency < 191.25; }
     // Whether a block is shown and hidden by nothing.
     static bool Seen(const BlockState& block) { return block.shown && !block.hiddenOnItem && !block.hiddenByPath; }
     // Where a block's own coordinates go: its placement, then its transform id's transform.
@@ -956,7 +1465,7 @@ protected:
         SetPalette(context, state_);
         std::vector<CVyrObjectPath> highlighted;
         for (const BlockState& block : state_.blocks) {
-            BODY* body = fresh.ShowBlock(block.low, block.high, block.color);
+            BODY* body = ShowShape(fresh, block);
             if (block.placed) context.SetTransformation(body, const_cast<SPAtransf&>(block.placement));
             if (!block.shown) fresh.Hide(body);
             if (block.shown && block.flipped) Flip(context, body);
@@ -977,6 +1486,20 @@ protected:
                 context.SetTransform(id, block.moved);
             }
         }
+        // The copies, as the live host shows them.
+        std::vector<std::pair<CVyrEntInstance*, ENTITY*>> copies;
+        for (const CopyState& copy : copies_) {
+            auto* instance = new CVyrEntInstance(fresh.Bodies()[static_cast<size_t>(copy.block)], copy.moved);
+            ENTITY_LIST bodies;
+            instance->GetEntities(bodies);
+            CDsAttributes look;
+            look.SetColor(0x40A0FF);
+            EXPECT_TRUE(bodies.count() == 1 && VyrShowCopy(&context, bodies[0], copy.id, &look));
+            if (copy.hidden)
+                if (auto* group = dynamic_cast<CDsItemsCopy*>(context.FindDsItem(bodies[0])))
+                    group->SetAttribute(CDsHideLevel(eDsHideLevelBlank), true, true);
+            copies.emplace_back(instance, bodies.count() == 1 ? bodies[0] : nullptr);
+        }
         // The figures recorded in the other order: no figure's leaves may change another's.
         std::vector<std::unique_ptr<CDsFigure>> figures(state_.figures.size());
         for (size_t j = state_.figures.size(); j-- > 0;) {
@@ -988,6 +1511,10 @@ protected:
         Picture picture = fresh.Front();
         if (also) also(fresh, figures);
         for (std::unique_ptr<CDsFigure>& figure : figures) figure->Remove(&view);
+        for (size_t c = 0; c < copies.size(); ++c) {
+            if (copies[c].second) VyrHideCopy(&context, copies[c].second, copies_[c].id);
+            copies[c].first->lose();
+        }
         return picture;
     }
 
@@ -997,6 +1524,9 @@ protected:
     struct Surface {
         double t = kInfinity;
         SPAvector normal;
+        bool glass = false;  // a see-through face: it hides nothing
+        double spread = 0;   // how much farther along the ray the tessellation may draw it
+        int face = 0;        // a block's side met: 2 axis + 1 for the high one
     };
 
     // For each thing (blocks, then figures), the surface the ray through drawable point (x, y)
@@ -1073,22 +1603,77 @@ protected:
             }
             if (!entryKept && !exitKept) return;
             surface.t = entryKept ? t0 : t1;
+            surface.glass = block && Glass(*block);
             const int face = entryKept ? axis : out;
+            if (face >= 0) surface.face = 2 * face + ((localDir.component(face) < 0) == entryKept ? 1 : 0);
             SPAvector local(0, 0, 0);
             if (face >= 0) local.set_component(face, 1);
             surface.normal = local * placement;
         };
         for (size_t i = 0; i < state_.blocks.size(); ++i) {
             const BlockState& block = state_.blocks[i];
-            if (Seen(block)) box(block.FaceLow(), block.FaceHigh(), Placement(block), true, &block, surfaces[i]);
+            if (!Seen(block)) continue;
+            if (!block.cone) {
+                box(block.FaceLow(), block.FaceHigh(), Placement(block), true, &block, surfaces[i]);
+                continue;
+            }
+            // A cone the section cuts is not judged where the ray meets its box.
+            int clipped = 0;
+            for (int c = 0; c < 8 && state_.section; ++c)
+                clipped += host_->Context().IsPointClipped(Corner(block.FaceLow(), block.FaceHigh(), c) * Placement(block));
+            if (clipped == 8) continue;
+            const FigureState cone = ConeOf(block);
+            const SPAtransf back = cone.placement.inverse();
+            double t = 0, spread = 0;
+            SPAvector normal;
+            bool edge = false;
+            if (!RayQuadric(cone, start * back, d * back, t, spread, normal, edge, true)) {
+                unsure = unsure || edge;
+                continue;
+            }
+            unsure = unsure || edge || clipped > 0 || depth(t) < nearPlane * 1.05 + 1e-3 || depth(t + spread) > farPlane * 0.95;
+            surfaces[i].t = t, surfaces[i].spread = spread, surfaces[i].normal = normal * cone.placement;
+            surfaces[i].glass = Glass(block), surfaces[i].face = normal.z() < 0 && normal.x() == 0 && normal.y() == 0;
         }
         for (size_t j = 0; j < state_.figures.size(); ++j) {
             const FigureState& figure = state_.figures[j];
-            if (figure.kind != FigureState::eSquare) continue;
-            box(SPAposition(-figure.half, -figure.half, 0), SPAposition(figure.half, figure.half, 0), figure.placement,
-                false, nullptr, surfaces[state_.blocks.size() + j]);
+            Surface& surface = surfaces[state_.blocks.size() + j];
+            const SPAtransf back = figure.placement.inverse();
+            if (figure.kind == FigureState::eSquare) {
+                box(SPAposition(-figure.half, -figure.half, 0), SPAposition(figure.half, figure.half, 0), figure.placement,
+                    false, nullptr, surface);
+                if (surface.t < kInfinity && figure.corners != 4) {
+                    const int in = InPolygon(figure, at(surface.t) * back, Tolerance(at(surface.t)));
+                    unsure = unsure || in < 0;
+                    if (in == 0) surface = Surface();
+                }
+            }
+            double t = 0, spread = 0;
+            SPAvector normal;
+            bool edge = false;
+            if (figure.kind == FigureState::eQuadric && RayQuadric(figure, start * back, d * back, t, spread, normal, edge)) {
+                unsure = unsure || edge || depth(t) < nearPlane * 1.05 + 1e-3 || depth(t + spread) > farPlane * 0.95;
+                surface.t = t;
+                surface.spread = spread;
+                surface.normal = normal * figure.placement;
+            }
+            unsure = unsure || edge;
         }
         return true;
+    }
+
+    // Whether a local point of a square's plane lies inside its polygon: 1, 0, or -1 within
+    // `tolerance` of a side.
+    static int InPolygon(const FigureState& figure, const SPAposition& p, double tolerance)
+    {
+        const int n = figure.corners;
+        const double apothem = figure.half * (n == 4 ? 1.0 : std::cos(M_PI / n));
+        double worst = -kInfinity;
+        for (int k = 0; k < n; ++k) {
+            const double a = n == 4 ? M_PI / 2 * k : 2 * M_PI * k / n + M_PI / n;
+            worst = std::max(worst, p.x() * std::cos(a) + p.y() * std::sin(a) - apothem);
+        }
+        return worst < -tolerance ? 1 : worst > tolerance ? 0 : -1;
     }
 
     // The thing the ray through drawable point (x, y) meets first (what the window shows there),
@@ -1109,22 +1694,28 @@ protected:
                     return kUnsure;
         return thing;
     }
-    int ThingAt(double x, double y, Surface* surface, SPAposition* hit)
+    int ThingAt(double x, double y, Surface* surface, SPAposition* hit, std::vector<Surface>* all = nullptr)
     {
-        std::vector<Surface> surfaces;
+        std::vector<Surface> local;
+        std::vector<Surface>& surfaces = all ? *all : local;
         bool unsure = false;
         SPAposition start;
         SPAunit_vector direction;
         if (!SurfacesAlong(x, y, surfaces, unsure, &start, &direction) || unsure) return kUnsure;
+        // The nearest solid surface, else the nearest see-through one: solid hits come first.
         int best = kNothing;
         for (size_t i = 0; i < surfaces.size(); ++i)
-            if (surfaces[i].t < (best < 0 ? kInfinity : surfaces[static_cast<size_t>(best)].t)) best = static_cast<int>(i);
+            if (surfaces[i].t < kInfinity &&
+                (best < 0 || std::make_pair(surfaces[i].glass, surfaces[i].t) <
+                                 std::make_pair(surfaces[size_t(best)].glass, surfaces[size_t(best)].t)))
+                best = static_cast<int>(i);
         if (best < 0) return kNothing;
         const SPAvector d(direction.x(), direction.y(), direction.z());
         const SPAposition met = start + surfaces[static_cast<size_t>(best)].t * d;
         for (size_t i = 0; i < surfaces.size(); ++i)
-            if (static_cast<int>(i) != best &&
-                std::fabs(surfaces[i].t - surfaces[static_cast<size_t>(best)].t) <= Tolerance(met))
+            if (static_cast<int>(i) != best && surfaces[i].glass == surfaces[size_t(best)].glass &&
+                std::fabs(surfaces[i].t - surfaces[static_cast<size_t>(best)].t) <=
+                    Tolerance(met) + surfaces[i].spread + surfaces[size_t(best)].spread)
                 return kUnsure;
         const size_t blocks = state_.blocks.size();
         const int thing = static_cast<size_t>(best) < blocks ? best : kFigureThing + best - static_cast<int>(blocks);
@@ -1132,7 +1723,7 @@ protected:
         // The wireframe and hidden-line modes draw an STL mesh as the outlines of its triangles: the
         // selection finds nothing inside them, the ray does.
         if (thing >= kFigureThing && state_.mode != eRenderShade && state_.mode != eRenderMixed &&
-            state_.figures[static_cast<size_t>(thing - kFigureThing)].leaf == eLeafStl)
+            IsStl(state_.figures[static_cast<size_t>(thing - kFigureThing)]))
             return kUnsure;
         if (surface) *surface = surfaces[static_cast<size_t>(best)];
         if (hit) *hit = met;
@@ -1153,9 +1744,15 @@ protected:
             }
         } else if (thing >= kFigureThing) {
             const FigureState& figure = state_.figures[static_cast<size_t>(thing - kFigureThing)];
-            for (int c = 0; c < 4; ++c)
-                corners.push_back(SPAposition(c & 1 ? figure.half : -figure.half, c & 2 ? figure.half : -figure.half, 0) *
-                                  figure.placement);
+            // Leaves in window pixels are never that small.
+            if (figure.kind == FigureState::eMarker || figure.kind == FigureState::ePixels) return false;
+            corners = FigureCorners(figure);
+            // A toolpath is as large as the segments its palette entries show.
+            if (figure.kind == FigureState::eToolpath) {
+                corners.clear();
+                for (size_t i = 0; i + 1 < figure.points.size(); ++i)
+                    if (!state_.entryHidden[figure.entries[i]]) corners.insert(corners.end(), {figure.points[i], figure.points[i + 1]});
+            }
         }
         double x0 = kInfinity, y0 = kInfinity, x1 = -kInfinity, y1 = -kInfinity;
         for (const SPAposition& p : corners) {
@@ -1166,6 +1763,27 @@ protected:
         const double w = x1 - x0, h = y1 - y0;
         if (thing >= kFigureThing && std::max(w, h) < 6) return true;
         return w < 7 && h < 7 && std::pow(std::max(w - 1, 0.0), 2) + std::pow(std::max(h - 1, 0.0), 2) < 25;
+    }
+
+    // The largest depth a quadric figure's chords may take.
+    double Chords() const
+    {
+        double most = 0;
+        for (const FigureState& figure : state_.figures)
+            if (figure.kind == FigureState::eQuadric) most = std::max(most, Chord(figure));
+        return most;
+    }
+    // Model points whose box holds what a figure draws in the model (none for pixels).
+    static std::vector<SPAposition> FigureCorners(const FigureState& figure)
+    {
+        if (figure.kind == FigureState::eMarker || figure.kind == FigureState::eLine || figure.kind == FigureState::eToolpath)
+            return figure.points;
+        if (figure.kind != FigureState::eSquare && figure.kind != FigureState::eQuadric) return {};
+        SPAposition low(-figure.half, -figure.half, 0), high(figure.half, figure.half, 0);
+        if (figure.kind == FigureState::eQuadric) QuadricBox(figure, low, high);
+        std::vector<SPAposition> corners;
+        for (int c = 0; c < 8; ++c) corners.push_back(Corner(low, high, c) * figure.placement);
+        return corners;
     }
 
     // Whether two shown things meet the ray through drawable point (x, y) at one place (flush
@@ -1191,7 +1809,7 @@ protected:
         if (nearest == surfaces.size()) return false;
         const SPAposition first = start + surfaces[nearest].t * SPAvector(direction.x(), direction.y(), direction.z());
         const double pixel = UnitsPerPixelAt(first);
-        if (second - surfaces[nearest].t <= 0.1 * pixel + Tolerance(first)) return true;
+        if (second - surfaces[nearest].t <= 0.1 * pixel + Tolerance(first) + 2 * Chords()) return true;
         // An edge of another block drawn on the face the ray meets, a pixel from it: a block flush
         // with another lays its edges on the other's face.
         const double length = surfaces[nearest].normal.len();
@@ -1200,7 +1818,7 @@ protected:
         const auto onFace = [&](const SPAposition& p) { return std::fabs((p - first) % n) <= 0.1 * pixel + Tolerance(first); };
         for (size_t b = 0; b < state_.blocks.size(); ++b) {
             const BlockState& block = state_.blocks[b];
-            if (b == nearest || !Seen(block)) continue;
+            if (b == nearest || !Seen(block) || block.cone) continue;
             for (const auto& box : {std::make_pair(block.low, block.high), std::make_pair(block.FaceLow(), block.FaceHigh())})
                 for (int c = 0; c < 8; ++c)
                     for (int a = 0; a < 3; ++a) {
@@ -1253,6 +1871,13 @@ protected:
                 // pixels inside or outside it by a rounding of the camera.
                 const bool border = x == 0 || y == 0 || x == live.width - 1 || y == live.height - 1;
                 if (border && EdgeNear(cx, cy, 0.75)) continue;
+                // Figures drawn on top cross each other in the order they were recorded.
+                const OnTop onTop = OnTopInWindow(x, live.height - 1 - y);
+                const std::vector<int>& over = onTop.sure.empty() ? onTop.maybe : onTop.sure;
+                if (!over.empty() && NearAFigure(x, live.height - 1 - y, 2, over[0] - kFigureThing)) continue;
+                // A figure of leaves of every kind crosses itself where the model cannot tell (its
+                // leaves lie in one plane): what it draws the model leaves unjudged, as its picks.
+                if (NearMixed(cx, cy, 2)) continue;
                 if (NearAFigure(x, live.height - 1 - y, 2) && ++nearFigures <= kFigureTies) continue;
                 if (differ++ == 0) firstX = x, firstY = y;
             }
@@ -1305,8 +1930,9 @@ protected:
 
     // Whether a model point shows in the window: not cut away, and nothing that shows lies in
     // front of it along its line of sight. A face seen edge-on in an exact axis view shows as a
-    // line that no pixel's centre meets, yet its points show.
-    bool Shows(const SPAposition& point, bool cutBySection)
+    // line that no pixel's centre meets, yet its points show. A point of a line (`line`) is drawn
+    // in front of faces pushed back by their polygon offset.
+    bool Shows(const SPAposition& point, bool cutBySection, bool above = false, int self = -1, bool line = false)
     {
         if (cutBySection && state_.section) {
             // Cut away, also a little to either side (a point on the cut is shown).
@@ -1316,8 +1942,8 @@ protected:
             if (context.IsPointClipped(point) && context.IsPointClipped(point + n) && context.IsPointClipped(point - n))
                 return false;
         }
-        // The wireframe and partial hidden-line modes show what lies behind faces.
-        if (!FacesHide()) return true;
+        // Figures' lines are drawn in a depth layer above every face.
+        if (above || !AnyHides()) return true;
         double px = 0, py = 0, depth = 0;
         if (!host_->View().world_to_drawable(point, px, py, depth)) return false;
         std::vector<Surface> surfaces;
@@ -1330,9 +1956,54 @@ protected:
         // A face hides a point it lies in front of by more than a tenth of a pixel (the pick takes a
         // twentieth).
         const double tolerance = std::max(Tolerance(point), 0.1 * UnitsPerPixelAt(point));
-        for (const Surface& surface : surfaces)
-            if (surface.t < t - tolerance) return false;
+        for (size_t i = 0; i < surfaces.size(); ++i) {
+            if (int(i) == self || !Hides(i, surfaces[i])) continue;
+            // A line's point is drawn in front of faces pushed back by their polygon offset, up to
+            // twice their depth slope across a pixel.
+            const double length = surfaces[i].normal.len();
+            const double cosine = length > 0 ? std::fabs(SPAvector(direction.x(), direction.y(), direction.z()) % surfaces[i].normal) / length : 1.0;
+            const double offset = line ? 2 * UnitsPerPixelAt(point) * std::sqrt(std::max(0.0, 1 - cosine * cosine)) / std::max(cosine, 1e-3) : 0.0;
+            if (surfaces[i].t + surfaces[i].spread < t - tolerance - offset) return false;
+        }
         return true;
+    }
+
+    // In the line modes, whether the ray through drawable point (x, y) meets block `b` where no face
+    // that hides faces lies in front (a figure's; the model's too in the partial hidden-line mode,
+    // which keeps them in the depth buffer): the face the window shows under the cursor, drawn or
+    // not. True where the model cannot tell.
+    bool FaceShownUnder(size_t b, double x, double y)
+    {
+        std::vector<Surface> surfaces;
+        bool unsure = false;
+        if (!SurfacesAlong(x, y, surfaces, unsure) || unsure) return true;
+        if (!(surfaces[b].t < kInfinity)) return false;
+        for (size_t i = 0; i < surfaces.size(); ++i) {
+            const bool hides = i < state_.blocks.size() ? state_.mode == eRenderPartialHiddenLines && !surfaces[i].glass
+                                                        : Hides(i, surfaces[i]);
+            if (i != b && hides && surfaces[i].t < surfaces[b].t) return false;
+        }
+        return true;
+    }
+
+    // Whether a surface met along a ray hides what lies behind it: a figure's face in every mode
+    // (the line modes draw figures' faces too) but an STL mesh's outside the shaded modes, a
+    // block's where the mode draws it opaque.
+    bool Hides(size_t index, const Surface& surface) const
+    {
+        if (surface.glass) return false;
+        if (index < state_.blocks.size()) return FacesHide();
+        // An STL mesh is drawn shaded in the shaded and mixed modes only, else as the outlines of
+        // its triangles, which hide nothing.
+        const FigureState& figure = state_.figures[index - state_.blocks.size()];
+        return !IsStl(figure) || state_.mode == eRenderShade || state_.mode == eRenderMixed;
+    }
+    // Whether anything may hide a point.
+    bool AnyHides() const
+    {
+        for (const FigureState& figure : state_.figures)
+            if (figure.kind == FigureState::eSquare || figure.kind == FigureState::eQuadric) return true;
+        return FacesHide();
     }
 
     // Whether the render mode lets faces hide what lies behind them.
@@ -1343,6 +2014,16 @@ protected:
     bool OnThing(int thing, const SPAposition& p)
     {
         const double tolerance = Tolerance(p);
+        if (thing >= 0 && thing < kFigureThing && state_.blocks[size_t(thing)].cone) {
+            const BlockState& block = state_.blocks[size_t(thing)];
+            const FigureState cone = ConeOf(block);
+            const SPAposition q = p * cone.placement.inverse();
+            const double r = cone.half, rho = std::hypot(q.x(), q.y()), off = 0.05 * r + tolerance;
+            const bool side = q.z() >= -off && q.z() <= 2 * r + off && std::fabs(rho - r * (1 - q.z() / (2 * r))) <= off;
+            const bool base = std::fabs(q.z()) <= tolerance && rho <= r + tolerance;
+            // Its base's edge is drawn in chords too.
+            return side || base || std::fabs((p - BaseCentre(block)).len() - r) <= off || (p - Apex(block)).len() <= tolerance;
+        }
         if (thing >= 0 && thing < kFigureThing) {
             const BlockState& block = state_.blocks[static_cast<size_t>(thing)];
             const SPAposition local = p * Placement(block).inverse();
@@ -1351,6 +2032,19 @@ protected:
         }
         if (thing < kFigureThing || thing - kFigureThing >= static_cast<int>(state_.figures.size())) return false;
         const FigureState& figure = state_.figures[static_cast<size_t>(thing - kFigureThing)];
+        if (figure.kind == FigureState::eMarker) return (p - figure.points[0]).len() <= tolerance;
+        if (figure.kind == FigureState::eQuadric) {
+            const SPAposition q = p * figure.placement.inverse();
+            const double r = figure.half, rho = std::hypot(q.x(), q.y()), off = Chord(figure) + tolerance;
+            SPAposition low, high;
+            QuadricBox(figure, low, high);
+            switch (figure.leaf) {
+            case eDsQuadSphere: return std::fabs((q - SPAposition(0, 0, 0)).len() - r) <= off;
+            case eDsQuadCone: return q.z() >= -off && q.z() <= 2 * r + off && std::fabs(rho - r * (1 - q.z() / (2 * r))) <= off;
+            case eDsQuadTorus: return std::fabs(std::hypot(rho - r, q.z()) - 0.3 * r) <= off;
+            default: return BoxDistance(q, low, high) <= tolerance;
+            }
+        }
         if (figure.kind == FigureState::eSquare) {
             const SPAposition local = p * figure.placement.inverse();
             return BoxDistance(local, SPAposition(-figure.half, -figure.half, 0), SPAposition(figure.half, figure.half, 0)) <=
@@ -1363,6 +2057,211 @@ protected:
         return false;
     }
 
+    // --- Leaves drawn on top --------------------------------------------------------------------
+    // A marker is a hollow square 11 pixels wide about its anchor's pixel; a pixel polyline runs
+    // through the middle of its 3 pixels. Faces hide neither.
+    static constexpr double kMarkerReach = 5.5;
+    // A pixel polyline's points in drawable coordinates (rows down).
+    std::vector<std::pair<double, double>> PixelPoints(const FigureState& figure) const
+    {
+        std::vector<std::pair<double, double>> points;
+        for (const SPAposition& p : figure.points)
+            points.emplace_back(figure.leaf ? p.x() * state_.width : p.x(),
+                                state_.height - (figure.leaf ? p.y() * state_.height : p.y()) + 0.5);
+        return points;
+    }
+    // The figures drawn on top whose pixels reach the pick window about pixel (x, y): `sure` where
+    // they do by a pixel and more (where they lie is known to a pixel), `maybe` where they may.
+    struct OnTop {
+        std::vector<int> sure, maybe;
+        bool Has(int thing) const
+        {
+            return std::count(sure.begin(), sure.end(), thing) + std::count(maybe.begin(), maybe.end(), thing) > 0;
+        }
+    };
+    OnTop OnTopInWindow(int x, int y)
+    {
+        OnTop seen;
+        CDsView3dCdc& view = host_->View();
+        const double cx = x + 0.5, cy = y + 0.5, w = state_.width, h = state_.height;
+        for (size_t j = 0; j < state_.figures.size(); ++j) {
+            const FigureState& figure = state_.figures[j];
+            double reach = kInfinity;  // from the window's middle to its nearest pixel
+            bool inside = true;        // drawn where the model says (an anchor in the view volume)
+            if (figure.kind == FigureState::eMarker) {
+                double px = 0, py = 0, depth = 0;
+                const SPAposition& anchor = figure.points[0];
+                const double along = (anchor - view.get_eye()) % view.get_direction();
+                if (!view.world_to_drawable(anchor, px, py, depth)) continue;
+                inside = along > view.get_hither() * 1.05 + 1e-3 && along < view.get_yon() * 0.95 && px > 1 && py > 1 &&
+                         px < w - 1 && py < h - 1;
+                reach = std::max(std::fabs(px - cx), std::fabs(py - cy)) - kMarkerReach;
+            } else if (figure.kind == FigureState::ePixels) {
+                const auto points = PixelPoints(figure);
+                for (size_t i = 0; i + 1 < points.size(); ++i) {
+                    const double ax = points[i].first, ay = points[i].second, dx = points[i + 1].first - ax,
+                                 dy = points[i + 1].second - ay;
+                    // Three pixels wide across, none beyond its ends.
+                    const double length = std::hypot(dx, dy), u = ((cx - ax) * dx + (cy - ay) * dy) / (length * length);
+                    const double s = std::max(0.0, std::min(1.0, u)), qx = ax + s * dx, qy = ay + s * dy;
+                    const double across = std::fabs((cx - ax) * dy - (cy - ay) * dx) / length;
+                    const double d = std::max(across - 1.5, (u - s) * length * (u > 1 ? 1 : -1));
+                    if (d >= reach) continue;
+                    reach = d;
+                    inside = qx > 1 && qy > 1 && qx < w - 1 && qy < h - 1;
+                }
+            } else {
+                continue;
+            }
+            const int thing = kFigureThing + static_cast<int>(j);
+            if (reach <= 1.0 && inside) seen.sure.push_back(thing);
+            else if (reach <= 4.0) seen.maybe.push_back(thing);
+        }
+        return seen;
+    }
+
+    // --- Lines ------------------------------------------------------------------------------------
+    // A line a thing draws: a block's edge, a segment of a figure's line or of a shown toolpath, a
+    // side of an STL square's triangles where the line modes draw them as lines; `cut` where the
+    // section cuts it; `above` where it is drawn above every face (a figure's).
+    struct Line {
+        int thing;
+        SPAposition a, b;
+        bool cut, above;
+    };
+    std::vector<Line> Lines()
+    {
+        std::vector<Line> lines;
+        for (size_t i = 0; i < state_.blocks.size(); ++i)
+            for (const auto& edge : ShownEdges(state_.blocks[i])) lines.push_back({int(i), edge.first, edge.second, true, false});
+        for (size_t j = 0; j < state_.figures.size(); ++j) {
+            const FigureState& figure = state_.figures[j];
+            const int thing = kFigureThing + static_cast<int>(j);
+            if (figure.kind == FigureState::eLine || figure.kind == FigureState::eToolpath)
+                for (size_t i = 0; i + 1 < figure.points.size(); ++i)
+                    if (figure.kind == FigureState::eLine || !state_.entryHidden[figure.entries[i]])
+                        lines.push_back({thing, figure.points[i], figure.points[i + 1], figure.clipable, true});
+            if (IsStl(figure) && state_.mode != eRenderShade &&
+                state_.mode != eRenderMixed) {
+                const double h = figure.half;
+                const SPAposition c[4] = {SPAposition(-h, -h, 0) * figure.placement, SPAposition(h, -h, 0) * figure.placement,
+                                          SPAposition(h, h, 0) * figure.placement, SPAposition(-h, h, 0) * figure.placement};
+                for (int k = 0; k < 4; ++k) lines.push_back({thing, c[k], c[(k + 1) % 4], false, true});
+                lines.push_back({thing, c[0], c[2], false, true});
+            }
+        }
+        return lines;
+    }
+    // Whether `p` lies on a line of `thing` (anywhere on a cone, whose outlines the model does not know).
+    bool OnLine(int thing, const SPAposition& p)
+    {
+        if (thing >= 0 && thing < kFigureThing && state_.blocks[size_t(thing)].cone) return OnThing(thing, p);
+        for (const Line& line : Lines())
+            if (line.thing == thing && SegmentDistance(p, line.a, line.b) <= Tolerance(p)) return true;
+        return false;
+    }
+
+    // The things whose lines show in the pick window about pixel (x, y) (5 x 5 pixels, cut to the
+    // viewport): `sure` where a shown point of theirs lies half a pixel inside it, with its least
+    // distance in pixels from the cursor's centre; `maybe` where one may show within half a pixel of
+    // its border, or where the test cannot tell whether the window shows it.
+    struct WindowLines {
+        std::vector<std::pair<int, double>> sure;
+        std::vector<int> maybe;
+        const std::pair<int, double>* Sure(int thing) const
+        {
+            for (const auto& s : sure)
+                if (s.first == thing) return &s;
+            return nullptr;
+        }
+        bool Any(int thing) const { return Sure(thing) || std::find(maybe.begin(), maybe.end(), thing) != maybe.end(); }
+    };
+    WindowLines LinesInWindow(int x, int y)
+    {
+        WindowLines seen;
+        CDsView3dCdc& view = host_->View();
+        const double cx = x + 0.5, cy = y + 0.5;
+        const double gx0 = std::max(x - 2.5, -0.5), gx1 = std::min(x + 3.5, state_.width + 0.5);
+        const double gy0 = std::max(y - 2.5, -0.5), gy1 = std::min(y + 3.5, state_.height + 0.5);
+        const auto inner = [&](double px, double py) {
+            return px >= std::max(x - 1.5, 0.5) && px <= std::min(x + 2.5, state_.width - 0.5) && py >= std::max(y - 1.5, 0.5) &&
+                   py <= std::min(y + 2.5, state_.height - 0.5);
+        };
+        const SPAvector out(view.get_direction().x(), view.get_direction().y(), view.get_direction().z());
+        const double least = 0.5 * view.get_hither();
+        for (const Line& line : Lines()) {
+            // In front of the eye (what lies nearer than half the near plane is cut away anyway).
+            const double da = (line.a - view.get_eye()) % out, db = (line.b - view.get_eye()) % out;
+            if (da < least && db < least) continue;
+            double s0 = 0, s1 = 1;
+            if (da < least) s0 = (least - da) / (db - da);
+            if (db < least) s1 = (least - da) / (db - da);
+            const SPAposition a = Between(s0, line.a, line.b), b = Between(s1, line.a, line.b);
+            double ax = 0, ay = 0, bx = 0, by = 0, depth = 0;
+            if (!view.world_to_drawable(a, ax, ay, depth) || !view.world_to_drawable(b, bx, by, depth)) continue;
+            // The part of its picture in the pick window grown by half a pixel (Liang-Barsky).
+            double u0 = 0, u1 = 1;
+            const double dx = bx - ax, dy = by - ay;
+            bool meets = true;
+            for (const auto& c : {std::make_pair(-dx, ax - gx0), std::make_pair(dx, gx1 - ax), std::make_pair(-dy, ay - gy0),
+                                  std::make_pair(dy, gy1 - ay)}) {
+                if (c.first == 0) {
+                    meets = meets && c.second >= 0;
+                    continue;
+                }
+                const double r = c.second / c.first;
+                if (c.first < 0) u0 = std::max(u0, r);
+                else u1 = std::min(u1, r);
+            }
+            if (!meets || u0 > u1) continue;
+            // Points half a pixel apart along it, each mapped back onto the line (perspective-correct).
+            const int n = 2 + static_cast<int>(std::hypot(dx, dy) * (u1 - u0) * 2);
+            const double wa = (a - view.get_eye()) % out, wb = (b - view.get_eye()) % out;
+            const bool perspective = view.is_perspective();
+            bool sure = false, maybe = false;
+            double nearest = kInfinity;
+            const double length2 = dx * dx + dy * dy;
+            const double closest = length2 > 0 ? std::max(u0, std::min(u1, ((cx - ax) * dx + (cy - ay) * dy) / length2)) : u0;
+            for (int k = 0; k <= n + 1; ++k) {
+                const double u = k > n ? closest : u0 + (u1 - u0) * k / n;
+                const double s = perspective ? u * wa / (wb - u * (wb - wa)) : u;
+                const SPAposition p = Between(s, a, b);
+                const int shown = ShownState(p, line.cut, line.above);
+                if (shown == 0) continue;
+                double px = 0, py = 0;
+                view.world_to_drawable(p, px, py, depth);
+                if (shown == 1 && inner(px, py)) {
+                    sure = true;
+                    nearest = std::min(nearest, std::hypot(px - cx, py - cy));
+                } else {
+                    maybe = true;
+                }
+            }
+            // A thing that small on the screen the pick's pre-filter may pass over; a cone's base is
+            // drawn in chords the model does not know.
+            const bool cone = line.thing < kFigureThing && state_.blocks[size_t(line.thing)].cone;
+            if (sure && (cone || SmallOnScreen(line.thing))) sure = false, maybe = true;
+            // A line shorter on the screen than a pixel and a half may light no pixel at all.
+            if (sure && std::hypot(dx, dy) < 1.5) sure = false, maybe = true;
+            if (sure) {
+                bool listed = false;
+                for (auto& s : seen.sure)
+                    if (s.first == line.thing) s.second = std::min(s.second, nearest), listed = true;
+                if (!listed) seen.sure.emplace_back(line.thing, nearest);
+            } else if (maybe) {
+                seen.maybe.push_back(line.thing);
+            }
+        }
+        // A cone's outlines (its silhouettes) may show anywhere on it.
+        for (size_t i = 0; i < state_.blocks.size(); ++i)
+            if (state_.blocks[i].cone && Seen(state_.blocks[i])) {
+                Box2 outer, inner;
+                if (Extent(int(i), outer, inner) != 0 && !(outer.x1 < gx0 || outer.x0 > gx1 || outer.y1 < gy0 || outer.y0 > gy1))
+                    seen.maybe.push_back(int(i));
+            }
+        return seen;
+    }
+
     // The thing a pick answered, kNothing for nothing (or an item of none of the things).
     int ThingOf(Host& host, const CDsPickedItem& hit, const std::vector<std::unique_ptr<CDsFigure>>* figures = nullptr)
     {
@@ -1373,6 +2272,9 @@ protected:
             CVyrObjectPath path;
             if (recorded[j]->GetPath(path) && path == hit.GetObjectPath()) return kFigureThing + static_cast<int>(j);
         }
+        const CVyrObjectPath& path = hit.GetObjectPath();
+        for (const CopyState& copy : copies_)
+            if (path.GetSize() == 1 && path.GetId(0) == copy.id) return kCopyThing;
         return -3;
     }
 
@@ -1445,20 +2347,29 @@ protected:
         return NearAFigure(x, y, margin);
     }
 
-    // Whether a shown figure's line, square or toolpath comes within `margin` pixels of drawable
-    // pixel (x, y), or does not project whole; a figure of every leaf kind wherever its leaves may
-    // draw (NearMixed).
-    bool NearAFigure(int x, int y, double margin)
+    // Whether a shown figure (but figure `besides`) comes within `margin` pixels of drawable pixel
+    // (x, y), or does not project whole; a figure of every leaf kind wherever its leaves may draw
+    // (NearMixed).
+    bool NearAFigure(int x, int y, double margin, int besides = -1)
     {
         const auto near = [&](const std::vector<SPAposition>& points) { return BoxNear(points, x, y, margin); };
         if (NearMixed(x + 0.5, y + 0.5, margin)) return true;
         for (const FigureState& figure : state_.figures) {
-            std::vector<SPAposition> points;
-            if (figure.kind == FigureState::eSquare) {
-                for (int c = 0; c < 4; ++c)
-                    points.push_back(SPAposition(c & 1 ? figure.half : -figure.half, c & 2 ? figure.half : -figure.half, 0) *
-                                     figure.placement);
-                if (near(points)) return true;
+            if (&figure - state_.figures.data() == besides) continue;
+            if (figure.kind == FigureState::eSquare || figure.kind == FigureState::eQuadric) {
+                if (near(FigureCorners(figure))) return true;
+                continue;
+            }
+            if (figure.kind == FigureState::eMarker) {
+                if (BoxNear(figure.points, x, y, margin + kMarkerReach + 1)) return true;
+                continue;
+            }
+            if (figure.kind == FigureState::ePixels) {
+                double x0 = kInfinity, y0 = kInfinity, x1 = -kInfinity, y1 = -kInfinity;
+                for (const auto& p : PixelPoints(figure))
+                    x0 = std::min(x0, p.first), y0 = std::min(y0, p.second), x1 = std::max(x1, p.first), y1 = std::max(y1, p.second);
+                if (x + 0.5 >= x0 - margin - 2 && x + 0.5 <= x1 + margin + 2 && y + 0.5 >= y0 - margin - 2 && y + 0.5 <= y1 + margin + 2)
+                    return true;
                 continue;
             }
             for (size_t i = 0; i + 1 < figure.points.size(); ++i) {
@@ -1482,28 +2393,37 @@ protected:
             for (size_t i = 0; i < state_.blocks.size(); ++i)
                 if (Seen(state_.blocks[i])) seen.push_back(static_cast<int>(i));
             for (size_t j = 0; j < state_.figures.size(); ++j)
-                if (state_.figures[j].kind == FigureState::eSquare) seen.push_back(kFigureThing + static_cast<int>(j));
+                if (state_.figures[j].kind != FigureState::eLine && state_.figures[j].kind != FigureState::eToolpath &&
+                    state_.figures[j].kind != FigureState::eMixed)
+                    seen.push_back(kFigureThing + static_cast<int>(j));
             if (seen.empty()) return false;
             const int thing = seen[std::uniform_int_distribution<size_t>(0, seen.size() - 1)(pickRandom_)];
+            SPAposition l, h;
+            SPAtransf placement;
             if (thing < kFigureThing) {
                 const BlockState& block = state_.blocks[static_cast<size_t>(thing)];
-                const SPAposition l = block.FaceLow(), h = block.FaceHigh();
-                candidates.push_back(SPAposition(within(l.x(), h.x()), within(l.y(), h.y()), within(l.z(), h.z())) *
-                                     Placement(block));
+                l = block.FaceLow(), h = block.FaceHigh(), placement = Placement(block);
             } else {
                 const FigureState& figure = state_.figures[static_cast<size_t>(thing - kFigureThing)];
-                candidates.push_back(SPAposition(within(-figure.half, figure.half), within(-figure.half, figure.half), 0) *
-                                     figure.placement);
+                l = SPAposition(-figure.half, -figure.half, 0), h = SPAposition(figure.half, figure.half, 0);
+                placement = figure.placement;
+                if (figure.kind == FigureState::eQuadric) QuadricBox(figure, l, h);
+                if (figure.kind == FigureState::eMarker) l = h = figure.points[0], placement = SPAtransf();
+                if (figure.kind == FigureState::ePixels) {
+                    const auto points = PixelPoints(figure);
+                    const size_t i = std::uniform_int_distribution<size_t>(0, points.size() - 2)(pickRandom_);
+                    const double s = within(0, 1);
+                    x = static_cast<int>(std::floor(points[i].first + s * (points[i + 1].first - points[i].first)));
+                    y = static_cast<int>(std::floor(points[i].second + s * (points[i + 1].second - points[i].second)));
+                    return x >= 0 && x < state_.width && y >= 0 && y < state_.height;
+                }
             }
+            candidates.push_back(SPAposition(within(l.x(), h.x()), within(l.y(), h.y()), within(l.z(), h.z())) * placement);
         } else {
-            std::vector<std::pair<SPAposition, SPAposition>> segments;
-            for (const FigureState& figure : state_.figures)
-                for (size_t i = 0; figure.kind != FigureState::eSquare && i + 1 < figure.points.size(); ++i)
-                    if (figure.kind == FigureState::eLine || !state_.entryHidden[figure.entries[i]])
-                        segments.emplace_back(figure.points[i], figure.points[i + 1]);
+            const std::vector<Line> segments = Lines();
             if (segments.empty()) return false;
-            const auto& segment = segments[std::uniform_int_distribution<size_t>(0, segments.size() - 1)(pickRandom_)];
-            candidates.push_back(Between(within(0.1, 0.9), segment.first, segment.second));
+            const Line& segment = segments[std::uniform_int_distribution<size_t>(0, segments.size() - 1)(pickRandom_)];
+            candidates.push_back(Between(within(0.1, 0.9), segment.a, segment.b));
         }
         return host_->PixelOf(candidates.front(), x, y) && x >= 0 && x < state_.width && y >= 0 && y < state_.height;
     }
@@ -1532,7 +2452,7 @@ protected:
         for (const auto& sample : samples) {
             const int x = sample.first, y = sample.second;
             // What a figure of leaves of every kind draws near the pick window the model does not know.
-            if (NearMixed(x + 0.5, y + 0.5, 4)) continue;
+            if (NearMixed(x + 0.5, y + 0.5, 4) || NearCopy(x + 0.5, y + 0.5, 4)) continue;
             Surface surface;
             SPAposition rayHit;
             const int expected = ThingUnder(x + 0.5, y + 0.5, &surface, &rayHit);
@@ -1547,20 +2467,29 @@ protected:
                     seenInWindow = seenInWindow || under >= 0;
                 }
             if (unsure) continue;
+            // Where a line may show at the border of the pick window, the line modes' rule cannot
+            // tell what must come.
+            const WindowLines lines = LinesInWindow(x, y);
+            if (!FacesHide() && lines.sure.empty() && !lines.maybe.empty()) continue;
+            const OnTop onTop = OnTopInWindow(x, y);
+            if (onTop.sure.empty() && !onTop.maybe.empty()) continue;
             const bool near = NearAThing(x, y, 3.5);
             ++picksChecked_;
             if (expected >= 0) ++thingsExpected_;
             for (const bool byRay : {false, true}) {
                 const CDsPickedItem hit = host_->Pick(x, y, &domain, nullptr, byRay);
                 const int answered = ThingOf(*host_, hit);
-                const std::string verdict = Judge(x, y, byRay, expected, surface, rayHit, seenInWindow, near, hit, answered);
+                const std::string verdict =
+                    Judge(x, y, byRay, expected, surface, rayHit, seenInWindow, near, lines, onTop, hit, answered);
                 if (verdict.empty()) continue;
                 failures << " " << (byRay ? "ray" : "selection") << " pick at (" << x << ", " << y << ") " << verdict;
-                // Whether the fault needs the live host's history: a fresh host of the same state asked.
-                FreshPicture([&](Host& fresh, const std::vector<std::unique_ptr<CDsFigure>>& figures) {
-                    const CDsPickedItem other = fresh.Pick(x, y, &domain, nullptr, byRay);
-                    failures << " (a fresh host answers " << Name(ThingOf(fresh, other, &figures)) << ")";
-                });
+                // Whether the fault needs the live host's history: a fresh host of the same state
+                // asked (at the first wrong pick of a step that is reported).
+                if (!std::exchange(freshAsked_, true))
+                    FreshPicture([&](Host& fresh, const std::vector<std::unique_ptr<CDsFigure>>& figures) {
+                        const CDsPickedItem other = fresh.Pick(x, y, &domain, nullptr, byRay);
+                        failures << " (a fresh host answers " << Name(ThingOf(fresh, other, &figures)) << ")";
+                    });
                 failures << ";";
                 if (std::getenv("VYR_HOST_SEQUENCE_TRACE") && !traced++) TraceState(x, y, hit);
             }
@@ -1570,7 +2499,8 @@ protected:
 
     // Empty when the pick at (x, y) answered what the window shows; else what went wrong.
     std::string Judge(int x, int y, bool byRay, int expected, const Surface& surface, const SPAposition& rayHit,
-                      bool seenInWindow, bool near, const CDsPickedItem& hit, int answered)
+                      bool seenInWindow, bool near, const WindowLines& lines, const OnTop& onTop, const CDsPickedItem& hit,
+                      int answered)
     {
         std::ostringstream text;
         text.precision(10);
@@ -1578,47 +2508,122 @@ protected:
         const SPAposition position = at ? SPAposition(at->x(), at->y(), at->z()) : SPAposition();
         if (answered == kNothing) {
             // Nothing is right where nothing shows in the pick window; the ray road, which finds
-            // faces only under the cursor, may miss what shows beside it.
-            if (expected < 0 && (!seenInWindow || byRay)) return "";
-            text << "answered nothing where " << Name(expected) << (expected < 0 ? " (seen in the pick window)" : "")
-                 << " is seen";
+            // faces only under the cursor, may miss a face that shows beside it, not a line.
+            if (expected < 0 && lines.sure.empty() && onTop.sure.empty() && (!seenInWindow || byRay)) return "";
+            text << "answered nothing where "
+                 << Name(!onTop.sure.empty() ? onTop.sure[0] : expected >= 0 || lines.sure.empty() ? expected : lines.sure[0].first)
+                 << (expected < 0 ? " (seen in the pick window)" : "") << " is seen";
             return text.str();
         }
         if (!at || !std::isfinite(position.x()) || !std::isfinite(position.y()) || !std::isfinite(position.z())) {
             text << "answered " << Name(answered) << " without a position";
             return text.str();
         }
+        // What is drawn on top comes first where its pixels reach the pick window (a marker is
+        // answered at its anchor), as do figures' lines drawn above every face.
+        const FigureState* figure = answered >= kFigureThing ? &state_.figures[size_t(answered - kFigureThing)] : nullptr;
+        const bool figureLine = figure && (figure->kind == FigureState::eLine || figure->kind == FigureState::eToolpath);
+        if (figure && (figure->kind == FigureState::eMarker || figure->kind == FigureState::ePixels)) {
+            if (onTop.Has(answered) && (figure->kind == FigureState::ePixels || (position - figure->points[0]).len() <= Tolerance(position)))
+                return "";
+            text << "answered " << Name(answered) << " drawn on top at (" << position.x() << ", " << position.y() << ", "
+                 << position.z() << ") where its pixels do not reach the pick window or it lies elsewhere";
+            return text.str();
+        }
+        if (!onTop.sure.empty() && !(figureLine && lines.Any(answered))) {
+            text << "answered " << Name(answered) << " where " << Name(onTop.sure[0]) << " drawn on top shows in the pick window";
+            return text.str();
+        }
+        double px = 0, py = 0, depth = 0;
+        const bool projects = host_->View().world_to_drawable(position, px, py, depth);
+        // OpenGL places what it draws in single precision: far from the origin, a few of its steps
+        // at the point's size may be a pixel or more where the view is near.
+        const double rounding = 4 * std::numeric_limits<float>::epsilon() *
+                                std::max({1.0, std::fabs(position.x()), std::fabs(position.y()), std::fabs(position.z())}) /
+                                UnitsPerPixelAt(position);
+        const double slack = (offset_.len() > 0 ? 0.5 : 0.02) + rounding;
+        const bool inWindow = projects && std::fabs(px - (x + 0.5)) <= 2.5 + slack && std::fabs(py - (y + 0.5)) <= 2.5 + slack;
+        // A point of a line is the line's point nearest to the cursor (within rounding): not one of
+        // another of its lines farther off.
+        const bool onLine = OnLine(answered, position);
+        const std::pair<int, double>* line = lines.Sure(answered);
+        if (onLine && line && (figureLine || !FacesHide()) && std::hypot(px - (x + 0.5), py - (y + 0.5)) > line->second + 0.75 + rounding) {
+            text << "answered " << Name(answered) << " at (" << position.x() << ", " << position.y() << ", " << position.z()
+                 << "), " << std::hypot(px - (x + 0.5), py - (y + 0.5)) << " pixels from the cursor's centre where its line shows "
+                 << line->second << " pixels from it";
+            return text.str();
+        }
+        // Where the ray meets the surface it shows; a tessellated quadric as far as its chords reach.
+        SPAposition rayStart;
+        SPAunit_vector rayDirection;
+        host_->View().drawable_to_ray(x + 0.5, y + 0.5, rayStart, rayDirection);
+        const SPAvector ray(rayDirection.x(), rayDirection.y(), rayDirection.z());
+        const SPAposition rayFar = rayHit + surface.spread * ray;
+        // Where faces hide nothing, a line that shows in the pick window comes before any face: the
+        // answer is a thing whose line shows there, at a point of that line.
+        if (!FacesHide() && !lines.sure.empty()) {
+            if (lines.Any(answered) && onLine && inWindow) return "";
+            // A figure's face is drawn in these modes too: solid, it may come first where the ray
+            // meets it before anything that hides it (a block's faces, kept in the depth buffer of
+            // the partial hidden-line mode).
+            std::vector<Surface> met;
+            bool cut = false;
+            const size_t index = figure ? state_.blocks.size() + size_t(answered - kFigureThing) : 0;
+            if (figure && SurfacesAlong(x + 0.5, y + 0.5, met, cut) && met[index].t < kInfinity) {
+                bool first = true;
+                for (size_t i = 0; i < met.size(); ++i)
+                    first = first && (i == index || (i < state_.blocks.size() && state_.mode == eRenderWireframe) ||
+                                      met[i].t > met[index].t + met[index].spread + Tolerance(rayHit));
+                const double along = (position - rayStart) % ray - met[index].t;
+                if (first && (position - rayStart - ((position - rayStart) % ray) * ray).len() <= Tolerance(rayHit) &&
+                    along >= -Tolerance(rayHit) - 3.6 * UnitsPerPixelAt(rayHit) && along <= met[index].spread + Tolerance(rayHit))
+                    return "";
+            }
+            text << "answered " << Name(answered) << " at (" << position.x() << ", " << position.y() << ", " << position.z()
+                 << ")" << (onLine ? "" : ", on none of its lines,") << (inWindow ? "" : " outside the pick window,")
+                 << " where a line of " << Name(lines.sure[0].first) << " shows in the pick window";
+            return text.str();
+        }
         if (answered == expected) {
             // Where the ray meets it; an STL square that the wireframe and hidden-line modes draw
             // as lines is picked on its lines.
-            if ((position - rayHit).len() <= Tolerance(rayHit)) return "";
+            // The selection places a quadric, which it meets in no mesh of its own, at the nearest
+            // depth the pick window shows of it: nearer by as much as its slope over the window.
+            const double along = (position - rayHit) % ray, length = surface.normal.len();
+            const double cosine = length > 0 ? std::max(0.2, std::fabs(surface.normal % ray) / length) : 1.0;
+            const bool quadric = figure && figure->kind == FigureState::eQuadric;
+            const double nearer = quadric && !byRay ? 3.6 * UnitsPerPixelAt(rayHit) * std::sqrt(1 - cosine * cosine) / cosine : 0.0;
+            // The ray road meets a quadric's chords as the frame drew them, within a fraction of a
+            // pixel, and in front of its surface where it curves away (a torus about its hole).
+            const double beside = quadric ? 0.25 * UnitsPerPixelAt(rayHit) : 0.0;
+            if ((position - rayHit - along * ray).len() <= Tolerance(rayHit) + beside &&
+                along >= -Tolerance(rayHit) - nearer - (quadric ? surface.spread : 0.0) && along <= surface.spread + Tolerance(rayHit))
+                return "";
             if (OnGrazedFace(x, y, position, rayHit, surface)) return "";
-            const bool lines = state_.mode != eRenderShade && state_.mode != eRenderMixed;
-            if (expected >= kFigureThing && lines && OnThing(expected, position) &&
-                state_.figures[static_cast<size_t>(expected - kFigureThing)].leaf == eLeafStl) {
-                double px = 0, py = 0, depth = 0;
-                if (host_->View().world_to_drawable(position, px, py, depth) && std::fabs(px - (x + 0.5)) <= 2.6 &&
-                    std::fabs(py - (y + 0.5)) <= 2.6)
-                    return "";
-            }
+            const bool lineModes = state_.mode != eRenderShade && state_.mode != eRenderMixed;
+            if (expected >= kFigureThing && lineModes && OnThing(expected, position) &&
+                IsStl(state_.figures[static_cast<size_t>(expected - kFigureThing)]) && projects &&
+                std::fabs(px - (x + 0.5)) <= 2.6 && std::fabs(py - (y + 0.5)) <= 2.6)
+                return "";
             // Where faces are not drawn, the lines of the thing that show in the pick window come
-            // before its faces: a point of it there is judged as any other answer is (below).
-            if (FacesHide()) {
+            // before its faces: a point of it there is judged as any other answer is (below); so is
+            // a point of a see-through block's edge (solid, unlike its faces).
+            if (FacesHide() && !(surface.glass && OnLine(answered, position))) {
                 text << "answered " << Name(answered) << " at (" << position.x() << ", " << position.y() << ", "
                      << position.z() << "), not where the ray meets it, (" << rayHit.x() << ", " << rayHit.y() << ", "
-                     << rayHit.z() << ")";
+                     << rayHit.z() << "): " << (position - rayHit - along * ray).len() / UnitsPerPixelAt(rayHit)
+                     << " pixels beside the ray, " << along / UnitsPerPixelAt(rayHit) << " along it";
                 return text.str();
             }
         }
         // Another thing: fair where its position lies on it, in the pick window, shown, and (where the
         // ray meets a surface) in front of that surface's plane.
-        double px = 0, py = 0, depth = 0;
-        const bool projects = host_->View().world_to_drawable(position, px, py, depth);
-        const double slack = offset_.len() > 0 ? 0.5 : 0.02;
-        const bool inWindow = projects && std::fabs(px - (x + 0.5)) <= 2.5 + slack && std::fabs(py - (y + 0.5)) <= 2.5 + slack;
         const bool on = answered >= 0 && OnThing(answered, position);
-        const bool cut = answered >= 0 && answered < kFigureThing;  // only blocks are cut by the section
-        bool shows = Shows(position, cut);
+        // Blocks and the clip-able lines are cut by the section.
+        const bool cut = answered >= 0 && (answered < kFigureThing || state_.figures[size_t(answered - kFigureThing)].clipable);
+        // A cone's outlines and base are drawn in chords the model does not know, off its own faces.
+        const bool cone = answered >= 0 && answered < kFigureThing && state_.blocks[size_t(answered)].cone;
+        bool shows = Shows(position, cut, figureLine, cone ? answered : -1, answered >= 0 && OnLine(answered, position));
         if (!shows && offset_.len() > 0) {
             // A million units out the pick places a point seen at a grazing angle within a few float
             // steps of the face the window shows (the window's depth turned back into the model).
@@ -1634,21 +2639,21 @@ protected:
                     }
                 }
         }
+        // Solid hits come before see-through faces: behind a see-through face under the cursor
+        // whatever shows; in front of a solid one a see-through block only by its edges.
+        const bool glass = answered >= 0 && answered < kFigureThing && Glass(state_.blocks[size_t(answered)]);
+        bool inFront = !(expected >= 0 && !surface.glass && glass && !OnLine(answered, position));
         // Where faces hide nothing, lines come before faces whatever their depth; so do the lines
-        // of figures, drawn in a nearer depth layer, where they show.
-        const bool figureLine = answered >= kFigureThing &&
-                                state_.figures[static_cast<size_t>(answered - kFigureThing)].kind != FigureState::eSquare;
-        bool inFront = true;
-        if (expected >= 0 && FacesHide() && !figureLine) {
+        // of figures, drawn in a nearer depth layer, where they show, and a block's edges (solid)
+        // behind a see-through face.
+        const bool solidBehindGlass = surface.glass && (!glass || OnLine(answered, position));
+        if (expected >= 0 && answered != expected && FacesHide() && !figureLine && !solidBehindGlass) {
             SPAvector normal = surface.normal;
-            const SPAvector towardsViewer = host_->View().is_perspective()
-                                                ? host_->View().get_eye() - rayHit
-                                                : -SPAvector(host_->View().get_direction().x(), host_->View().get_direction().y(),
-                                                             host_->View().get_direction().z());
+            const SPAvector towardsViewer = host_->View().is_perspective() ? host_->View().get_eye() - rayHit : -ray;
             if (normal % towardsViewer < 0) normal = -normal;
             const double length = normal.len();
             // In front by more than a hundredth of a pixel (the pick takes a twentieth).
-            inFront = length > 0 && ((position - rayHit) % normal) / length > 0.01 * UnitsPerPixelAt(rayHit);
+            inFront = inFront && length > 0 && ((position - rayFar) % normal) / length > 0.01 * UnitsPerPixelAt(rayHit);
         }
         if (on && inWindow && shows && inFront) return "";
         if (expected < 0 && !seenInWindow && !near && !on) {
@@ -1658,8 +2663,222 @@ protected:
                  << ") where " << Name(expected) << " is seen:" << (on ? "" : " not on it;") << (inWindow ? "" : " outside the window;")
                  << (shows ? "" : " not shown;") << (inFront ? "" : " not in front of what the ray meets;");
         }
-        (void)byRay;
         return text.str();
+    }
+
+    // --- Region picks -----------------------------------------------------------------------------
+    // A window box (drawable): x0, y0 to x1, y1.
+    struct Box2 {
+        double x0 = kInfinity, y0 = kInfinity, x1 = -kInfinity, y1 = -kInfinity;
+        void Add(double x, double y, double grow)
+        {
+            x0 = std::min(x0, x - grow), y0 = std::min(y0, y - grow), x1 = std::max(x1, x + grow), y1 = std::max(y1, y + grow);
+        }
+        bool Within(double a0, double b0, double a1, double b1) const { return x0 >= a0 && y0 >= b0 && x1 <= a1 && y1 <= b1; }
+    };
+    // Where a thing draws in the window: a box that holds all of it (`outer`) and one its drawn points
+    // surely reach (`inner`). 0 where it draws nothing; -1 where the test cannot tell (a figure of
+    // every leaf kind, a thing reaching past the near or far plane, one the section cuts).
+    int Extent(int thing, Box2& outer, Box2& inner)
+    {
+        std::vector<SPAposition> all, drawn;
+        double grow = 0;
+        bool cut = thing < kFigureThing;
+        if (thing < kFigureThing) {
+            const BlockState& block = state_.blocks[size_t(thing)];
+            if (!Seen(block)) return 0;
+            for (int c = 0; c < 8; ++c) {
+                all.push_back(Corner(block.low, block.high, c) * Placement(block));
+                all.push_back(Corner(block.FaceLow(), block.FaceHigh(), c) * Placement(block));
+            }
+            for (const auto& edge : ShownEdges(block)) drawn.push_back(edge.first), drawn.push_back(edge.second);
+        } else {
+            const FigureState& figure = state_.figures[size_t(thing - kFigureThing)];
+            if (figure.kind == FigureState::eMixed) return -1;
+            if (figure.kind == FigureState::ePixels) {
+                for (const auto& p : PixelPoints(figure)) outer.Add(p.first, p.second, 2.5), inner.Add(p.first, p.second, 0);
+                return 1;
+            }
+            cut = figure.clipable;
+            all = FigureCorners(figure);
+            drawn = figure.kind == FigureState::eQuadric ? QuadricPoints(figure) : all;
+            if (figure.kind == FigureState::eSquare && figure.corners != 4)
+                for (int k = 0; k < figure.corners; ++k)
+                    drawn.push_back(SPAposition(figure.half * std::cos(2 * M_PI * k / figure.corners),
+                                                figure.half * std::sin(2 * M_PI * k / figure.corners), 0) * figure.placement);
+            if (figure.kind == FigureState::eToolpath) {
+                all.clear();
+                for (size_t i = 0; i + 1 < figure.points.size(); ++i)
+                    if (!state_.entryHidden[figure.entries[i]]) all.push_back(figure.points[i]), all.push_back(figure.points[i + 1]);
+                if (all.empty()) return 0;
+                drawn = all;
+            }
+            if (figure.kind == FigureState::eMarker) grow = kMarkerReach + 1;
+        }
+        CDsView3dCdc& view = host_->View();
+        for (const SPAposition& p : all) {
+            double px = 0, py = 0, depth = 0;
+            const double along = (p - view.get_eye()) % view.get_direction();
+            if (along < view.get_hither() * 1.05 + 1e-3 || along > view.get_yon() * 0.95 || !view.world_to_drawable(p, px, py, depth))
+                return -1;
+            if (cut && state_.section && host_->Context().IsPointClipped(p)) return -1;
+            outer.Add(px, py, grow);
+        }
+        for (const SPAposition& p : drawn) {
+            double px = 0, py = 0, depth = 0;
+            if (view.world_to_drawable(p, px, py, depth)) inner.Add(px, py, 0);
+        }
+        return 1;
+    }
+
+    // Whether the window shows a block, square or basic surface somewhere in the rectangle
+    // [x0, x1] x [y0, y1] (drawable), as the visible-only region pick counts it (a face whose drawn
+    // pixels keep a share of their own): 1 where a quarter of one side's pixels shows (half of a
+    // basic surface's or a polygon's of more than four corners), 0 where the rays of its pixels and
+    // their corners meet a face drawn solid in front of it all over, else -1.
+    int ShownIn(int thing, double x0, double y0, double x1, double y1)
+    {
+        const size_t index = thing < kFigureThing ? size_t(thing) : state_.blocks.size() + size_t(thing - kFigureThing);
+        int met[6] = {0}, shown[6] = {0};
+        bool unsure = false;
+        // Whether the ray through (x, y) meets it where nothing solid lies in front: 1, 0, or -1
+        // where it meets it and a tie or a plane of the frame decides; its side into `face`.
+        const auto sample = [&](double x, double y, int& face) {
+            std::vector<Surface> surfaces;
+            bool cut = false;
+            SPAposition start;
+            SPAunit_vector direction;
+            if (!SurfacesAlong(x, y, surfaces, cut, &start, &direction)) return -1;
+            const Surface& mine = surfaces[index];
+            if (!(mine.t < kInfinity)) return 0;
+            face = mine.face;
+            int state = cut ? -1 : 1;
+            const SPAposition met = start + mine.t * SPAvector(direction.x(), direction.y(), direction.z());
+            for (size_t i = 0; i < surfaces.size(); ++i) {
+                if (i == index || !Hides(i, surfaces[i]) || !(surfaces[i].t < kInfinity)) continue;
+                const double tie = Tolerance(met) + 0.1 * UnitsPerPixelAt(met) + mine.spread + surfaces[i].spread;
+                if (mine.t - surfaces[i].t > tie) return 0;
+                if (mine.t - surfaces[i].t > -tie) state = -1;
+            }
+            return state;
+        };
+        const double step = std::max(1.0, std::ceil(std::max(x1 - x0, y1 - y0) / 40));
+        for (double y = std::floor(y0) + 0.5; y < y1; y += step)
+            for (double x = std::floor(x0) + 0.5; x < x1; x += step) {
+                int face = 0;
+                const int state = sample(x, y, face);
+                unsure = unsure || state < 0;
+                // Met there at all (hidden or not): the pixels its side draws.
+                std::vector<Surface> surfaces;
+                bool cut = false;
+                if (state != 0 || (SurfacesAlong(x, y, surfaces, cut) && surfaces[index].t < kInfinity)) {
+                    met[state != 0 ? face : surfaces[index].face] += 1;
+                    if (state > 0) shown[face] += 1;
+                }
+            }
+        const FigureState* figure = thing >= kFigureThing ? &state_.figures[size_t(thing - kFigureThing)] : nullptr;
+        const double share = figure && (figure->kind == FigureState::eQuadric || figure->corners != 4) ? 0.5 : 0.25;
+        bool any = unsure;
+        for (int f = 0; f < 6; ++f) {
+            if (met[f] >= 3 && shown[f] >= share * met[f]) return 1;
+            any = any || shown[f] > 0;
+        }
+        // Shown nowhere: also not about the pixels' corners, of a thing small enough to look at so
+        // (and large enough that its edges, drawn a pixel wide, are not all that shows).
+        if (any || step > 1 || x1 - x0 > 24 || y1 - y0 > 24 || x1 - x0 < 3 || y1 - y0 < 3) return -1;
+        for (double y = std::floor(y0); y <= y1; y += 0.5)
+            for (double x = std::floor(x0); x <= x1; x += 0.5) {
+                int face = 0;
+                if (sample(x, y, face) != 0) return -1;
+            }
+        return 0;
+    }
+
+    // Checks the region picks of both selection modes over one rectangle: about a thing, anywhere
+    // in the window, or wholly outside it. Selection mode 0 answers what lies wholly inside the
+    // rectangle (judged where that lies in the window), mode 2 only those of them the window shows
+    // somewhere: figures' lines, markers and pixel polylines wherever they are, blocks, squares and
+    // basic surfaces where a share of them shows (ShownIn). Answers the failures' text.
+    std::string CheckRegions()
+    {
+        const int w = state_.width, h = state_.height;
+        std::uniform_int_distribution<int> any(0, 3);
+        const auto number = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(pickRandom_); };
+        const int things = static_cast<int>(state_.blocks.size() + state_.figures.size());
+        int x0 = number(0, w - 1), y0 = number(0, h - 1), x1 = number(x0, w + 2), y1 = number(y0, h + 2);
+        const int kind = any(pickRandom_);
+        if (kind == 0) {  // wholly outside the window, to a side
+            const int side = number(0, 3), far = number(1, 8), size = number(2, 40);
+            x0 = side == 0 ? w + far : side == 1 ? -far - size : number(-20, w);
+            y0 = side == 2 ? h + far : side == 3 ? -far - size : number(-20, h);
+            x1 = x0 + size, y1 = y0 + number(2, 40);
+            if (side >= 2) x1 = x0 + number(2, 40), y1 = y0 + size;
+        } else if (kind >= 2) {  // about a thing the window shows whole
+            std::vector<Box2> boxes;
+            for (int i = 0; i < things; ++i) {
+                Box2 outer, inner;
+                if (Extent(i < int(state_.blocks.size()) ? i : kFigureThing + i - int(state_.blocks.size()), outer, inner) > 0 &&
+                    outer.Within(0, 0, w, h))
+                    boxes.push_back(outer);
+            }
+            if (!boxes.empty()) {
+                const Box2& outer = boxes[size_t(number(0, int(boxes.size()) - 1))];
+                const int margin = number(-1, 6);
+                x0 = int(std::floor(outer.x0)) - margin, y0 = int(std::floor(outer.y0)) - margin;
+                x1 = int(std::floor(outer.x1)) + margin, y1 = int(std::floor(outer.y1)) + margin;
+            }
+        }
+        x1 = std::max(x1, x0 + 2), y1 = std::max(y1, y0 + 2);
+        // The rectangle covers the pixels x0 to x1 and y0 to y1.
+        const double rx0 = x0, ry0 = y0, rx1 = x1 + 1, ry1 = y1 + 1;
+        const std::vector<CDsTypeMask> domain = Host::Domain({Host::kBodyType, Host::kFigureType});
+        CDsPickProccessor* picks = host_->Context().GetPickProccessor();
+        std::ostringstream failures;
+        for (const bool visibleOnly : {false, true}) {
+            picks->SetSelectionMode(visibleOnly ? eDsSelectionByBoxVisibleOnly : eDsSelectionByBoxDefault);
+            const std::vector<CVyrObjectPath> paths = host_->Region(x0, y0, x1, y1, &domain);
+            std::vector<int> answered;
+            for (const CVyrObjectPath& path : paths) answered.push_back(ThingOf(*host_, CDsPickedItem(path, SPAposition(), -1)));
+            for (int i = 0; i < things; ++i) {
+                const int thing = i < int(state_.blocks.size()) ? i : kFigureThing + i - int(state_.blocks.size());
+                Box2 outer, inner;
+                const int extent = Extent(thing, outer, inner);
+                int must = -1;  // 1 answered, 0 not, -1 not judged
+                const char* why = ", which lies wholly inside it";
+                if (extent == 0 || (extent > 0 && !inner.Within(rx0 - 1.5, ry0 - 1.5, rx1 + 1.5, ry1 + 1.5))) {
+                    must = 0;
+                    why = extent == 0 ? ", which draws nothing" : ", which does not lie wholly inside it";
+                } else if (extent > 0 && outer.Within(rx0 + 1.5, ry0 + 1.5, rx1 - 1.5, ry1 - 1.5)) {
+                    // Wholly inside: inside the window too, or (visible only) wholly outside it.
+                    if (outer.Within(0.5, 0.5, w - 0.5, h - 0.5)) {
+                        const FigureState* figure = thing >= kFigureThing ? &state_.figures[size_t(thing - kFigureThing)] : nullptr;
+                        const bool faces = !figure || figure->kind == FigureState::eSquare || figure->kind == FigureState::eQuadric;
+                        must = !visibleOnly || !faces ? 1 : ShownIn(thing, std::max(outer.x0, 0.0), std::max(outer.y0, 0.0),
+                                                                    std::min(outer.x1, double(w)), std::min(outer.y1, double(h)));
+                        // A figure of leaves of every kind, or a copy of a block, may cover it where
+                        // the model cannot tell.
+                        const double cx = 0.5 * (outer.x0 + outer.x1), cy = 0.5 * (outer.y0 + outer.y1);
+                        const double reach = 0.5 * std::hypot(outer.x1 - outer.x0, outer.y1 - outer.y0);
+                        if (visibleOnly && faces && (NearMixed(cx, cy, reach) || NearCopy(cx, cy, reach))) must = -1;
+                        why = must ? ", which lies wholly inside it and shows" : ", which lies wholly inside it and shows nowhere";
+                    } else if (visibleOnly && (outer.x1 < -0.5 || outer.y1 < -0.5 || outer.x0 > w + 0.5 || outer.y0 > h + 0.5)) {
+                        must = 0;
+                        why = ", which lies wholly outside the window";
+                    }
+                }
+                const bool was = std::find(answered.begin(), answered.end(), thing) != answered.end();
+                if (must < 0 || was == (must == 1)) continue;
+                failures << " region (" << x0 << ", " << y0 << ")-(" << x1 << ", " << y1 << ") of selection mode "
+                         << (visibleOnly ? 2 : 0) << (was ? " answered " : " did not answer ") << Name(thing) << why << ";";
+                if (std::getenv("VYR_HOST_SEQUENCE_TRACE")) {
+                    TraceState(x0, y0, CDsPickedItem());
+                    for (const int a : answered) std::printf("  the region answered %s\n", Name(a).c_str());
+                }
+            }
+            if (std::count(answered.begin(), answered.end(), -3) > 0) failures << " region answered an unknown item;";
+        }
+        picks->SetSelectionMode(eDsSelectionByBoxDefault);
+        return failures.str();
     }
 
     // --- What a snap must answer -------------------------------------------------------------------
@@ -1669,7 +2888,14 @@ protected:
     {
         std::vector<std::pair<SPAposition, SPAposition>> edges;
         if (!Seen(block)) return edges;
-        for (int c = 0; c < 8; ++c)
+        const double r = 0.5 * (block.high.x() - block.low.x());
+        for (int k = 0; k < 48 && block.cone; ++k) {
+            const auto at = [&](int i) {
+                return BaseCentre(block) + SPAvector(r * std::cos(M_PI * i / 24), r * std::sin(M_PI * i / 24), 0) * Placement(block);
+            };
+            edges.emplace_back(at(k), at(k + 1));
+        }
+        for (int c = 0; c < 8 && !block.cone; ++c)
             for (int a = 0; a < 3; ++a) {
                 if (c & (1 << a)) continue;
                 if (block.EdgeHidden(c, a)) continue;
@@ -1679,11 +2905,11 @@ protected:
         return edges;
     }
 
-    // Whether the window shows a point of a block's edge: 1 surely, 0 surely not, -1 where the test
-    // cannot tell (a face through or just in front of it, a ray through a face's plane, a plane of
-    // the frame near it). Asked along the point's line of sight and four lines a quarter of a pixel
-    // beside it, which must agree.
-    int ShownState(const SPAposition& point)
+    // Whether the window shows a point of a line (cut by the section unless told): 1 surely, 0 surely
+    // not, -1 where the test cannot tell (a face through or just in front of it, a ray through a
+    // face's plane, a plane of the frame near it). Asked along the point's line of sight and four
+    // lines a quarter of a pixel beside it, which must agree.
+    int ShownState(const SPAposition& point, bool cutBySection = true, bool above = false)
     {
         CDsView3dCdc& view = host_->View();
         double px = 0, py = 0, depth = 0;
@@ -1694,7 +2920,7 @@ protected:
         if (along < view.get_hither() + slack || along > view.get_yon() - slack) return -1;
         if (px < 0.5 || py < 0.5 || px > state_.width - 0.5 || py > state_.height - 0.5) return -1;
         if (NearMixed(px, py, 1)) return -1;
-        if (state_.section) {
+        if (cutBySection && state_.section) {
             // Cut away, also a little to either side.
             const SPAvector n = normalise(state_.sectionNormal) * std::max(Tolerance(point), 0.25 * UnitsPerPixelAt(point));
             CDsGlContext& context = host_->Context();
@@ -1703,7 +2929,7 @@ protected:
             if (cut == 3) return 0;
             if (cut > 0) return -1;
         }
-        if (!FacesHide()) return 1;
+        if (above || !AnyHides()) return 1;
         const double pixel = UnitsPerPixelAt(point);
         const double hides = std::max(Tolerance(point), 0.2 * pixel), surely = 0.02 * pixel;
         int state = -2;
@@ -1722,7 +2948,9 @@ protected:
             int here = 1;
             const double size = std::max({1.0, std::fabs(point.x()), std::fabs(point.y()), std::fabs(point.z())});
             const double step = 4 * size * std::numeric_limits<float>::epsilon();
-            for (const Surface& surface : surfaces) {
+            for (size_t i = 0; i < surfaces.size(); ++i) {
+                const Surface& surface = surfaces[i];
+                if (!Hides(i, surface)) continue;
                 // Single precision moves a face's plane by a float step or so, which a line of sight
                 // grazing the face meets that much over the sine of its angle away.
                 const double length = surface.normal.len();
@@ -1730,7 +2958,11 @@ protected:
                                                            surface.normal) / length
                                                : 1.0;
                 const double grazing = step / std::max(sine, 1e-3);
-                if (surface.t < t - hides - grazing) here = 0;
+                // The frame pushes faces back behind the lines by their polygon offset, up to twice
+                // their depth slope across a pixel: a face nearer by less may or may not hide a line.
+                const double offset = 2 * pixel * std::sqrt(std::max(0.0, 1 - sine * sine)) / std::max(sine, 1e-3);
+                if (surface.t + surface.spread < t - hides - grazing - offset) here = 0;
+                else if (surface.t + surface.spread < t - hides - grazing) here = -1;
                 else if (surface.t < t - surely && here == 1) here = -1;
             }
             if (state == -2) state = here;
@@ -1755,13 +2987,24 @@ protected:
         for (int k = 0; k < 3; ++k)
             samples.emplace_back(std::uniform_int_distribution<int>(0, w - 1)(pickRandom_),
                                  std::uniform_int_distribution<int>(0, h - 1)(pickRandom_));
-        std::vector<std::pair<SPAposition, SPAposition>> edges;
+        // The blocks' edges, and the pieces of the cones' bases; samples at the cones' apexes too.
+        // `loud`: the edges a snap must find where they show. In the line modes, a block whose
+        // faces' meshes are moved in place away from its edges may hide them where the model does
+        // not see it (its faces drawn into the depth buffer only, near a wide perspective's edge).
+        std::vector<std::pair<SPAposition, SPAposition>> edges, pieces, loud;
+        const bool lineMode = state_.mode == 1 || state_.mode == 2;
         for (const BlockState& block : state_.blocks) {
             const auto shown = ShownEdges(block);
-            edges.insert(edges.end(), shown.begin(), shown.end());
+            (block.cone ? pieces : edges).insert((block.cone ? pieces : edges).end(), shown.begin(), shown.end());
+            if (!block.cone && !(lineMode && block.meshMoved.len() > 0)) loud.insert(loud.end(), shown.begin(), shown.end());
+            int x = 0, y = 0;
+            if (block.cone && Seen(block) && host_->PixelOf(Apex(block), x, y) && x >= 0 && x < w && y >= 0 && y < h)
+                samples.emplace_back(x + jitter(pickRandom_), y + jitter(pickRandom_));
         }
-        for (int k = 0; k < 5 && !edges.empty(); ++k) {
-            const auto& edge = edges[std::uniform_int_distribution<size_t>(0, edges.size() - 1)(pickRandom_)];
+        std::vector<std::pair<SPAposition, SPAposition>> all = edges;
+        all.insert(all.end(), pieces.begin(), pieces.end());
+        for (int k = 0; k < 5 && !all.empty(); ++k) {
+            const auto& edge = all[std::uniform_int_distribution<size_t>(0, all.size() - 1)(pickRandom_)];
             // Three about an end, two about a point along the edge.
             const double s = k < 3 ? (k % 2 ? 1.0 : 0.0) : std::uniform_real_distribution<double>(0.1, 0.9)(pickRandom_);
             int x = 0, y = 0;
@@ -1770,17 +3013,18 @@ protected:
             y += jitter(pickRandom_);
             if (x >= 0 && x < w && y >= 0 && y < h) samples.emplace_back(x, y);
         }
-        static const std::initializer_list<int> kKinds[] = {{256, 257, 258, 259}, {258}, {267}};
+        static const std::initializer_list<int> kKinds[] = {{256, 257, 258, 259}, {258}, {267}, {256}, {257}};
+        static const char* kNames[] = {"256-259", "258", "267", "256", "257"};
         int traced = 0;
         for (const auto& sample : samples)
-            for (int set = 0; set < 3; ++set) {
+            for (int set = 0; set < 5; ++set) {
                 const int x = sample.first, y = sample.second;
-                if (NearMixed(x + 0.5, y + 0.5, 4)) continue;
+                if (x < 0 || x >= w || y < 0 || y >= h || NearMixed(x + 0.5, y + 0.5, 4) || NearCopy(x + 0.5, y + 0.5, 4))
+                    continue;
                 const std::unique_ptr<CDsRefPoint> point = host_->Snap(x, y, kKinds[set]);
-                const std::string verdict = JudgeSnap(x, y, set, point != nullptr, edges);
+                const std::string verdict = JudgeSnap(x, y, set, point != nullptr, edges, pieces, loud);
                 if (verdict.empty()) continue;
-                failures << " snap {" << (set == 0 ? "256-259" : set == 1 ? "258" : "267") << "} at (" << x << ", " << y
-                         << ") " << verdict << ";";
+                failures << " snap {" << kNames[set] << "} at (" << x << ", " << y << ") " << verdict << ";";
                 if (std::getenv("VYR_HOST_SEQUENCE_TRACE") && !traced++) TraceState(x, y, CDsPickedItem());
             }
         return failures.str();
@@ -1788,7 +3032,9 @@ protected:
 
     // Empty when the snap of kind set `set` at (x, y) answered (`answered`, the point in
     // CDsRefPoint's statics) what the window shows; else what went wrong.
-    std::string JudgeSnap(int x, int y, int set, bool answered, const std::vector<std::pair<SPAposition, SPAposition>>& edges)
+    std::string JudgeSnap(int x, int y, int set, bool answered, const std::vector<std::pair<SPAposition, SPAposition>>& edges,
+                          const std::vector<std::pair<SPAposition, SPAposition>>& pieces,
+                          const std::vector<std::pair<SPAposition, SPAposition>>& loud)
     {
         std::ostringstream text;
         text.precision(10);
@@ -1806,17 +3052,24 @@ protected:
             // within a pixel and a half (ends and middles), an edge within a pixel whose nearest
             // point lies well inside it and shows there and a pixel to either side (the nearest
             // point; a segment the cursor lies beyond the ends of is not the nearest point's).
-            if (set == 1) return "";
-            for (const auto& edge : edges) {
+            if (set == 1 || set == 4) return "";
+            // A cone's apex is an end (a start) too.
+            std::vector<std::pair<SPAposition, SPAposition>> ends = loud;
+            for (const BlockState& block : state_.blocks)
+                // Not while its faces' meshes are moved in place: the cone drawn reaches it no more.
+                if (block.cone && Seen(block) && set != 2 && block.meshMoved.len() == 0) ends.emplace_back(Apex(block), Apex(block));
+            if (set == 2) ends.insert(ends.end(), pieces.begin(), pieces.end());
+            for (const auto& edge : ends) {
                 double ax = 0, ay = 0, bx = 0, by = 0;
                 if (!onScreen(edge, ax, ay, bx, by)) continue;
-                if (set == 0) {
+                if (set != 2) {
                     for (const auto& end : {std::make_pair(edge.first, std::make_pair(ax, ay)),
                                             std::make_pair(edge.second, std::make_pair(bx, by))}) {
                         if (std::hypot(end.second.first - cx, end.second.second - cy) > 1.5) continue;
                         if (ShownState(end.first) != 1) continue;
-                        text << "answered nothing where (" << end.first.x() << ", " << end.first.y() << ", " << end.first.z()
-                             << ") shows at (" << end.second.first << ", " << end.second.second << ")";
+                        text << "answered nothing where " << ((edge.first - edge.second).len() == 0 ? "a cone's apex " : "") << "("
+                             << end.first.x() << ", " << end.first.y() << ", " << end.first.z() << ") shows at ("
+                             << end.second.first << ", " << end.second.second << ")";
                         return text.str();
                     }
                     continue;
@@ -1845,12 +3098,41 @@ protected:
         // projection counts, within the window's half diagonal of it).
         const double tolerance = Tolerance(position);
         bool on = false, edgeUnder = false;
-        for (const auto& edge : edges) {
+        // A cone offers its apex (a start) where the cursor is over it, and the points of its base's
+        // edge: any as an end or the middle (where the curve starts the model does not know), the
+        // centre (from anywhere on the edge under the cursor), the nearest.
+        bool apex = false, centre = false;
+        for (size_t b = 0; b < state_.blocks.size(); ++b) {
+            const BlockState& block = state_.blocks[b];
+            if (!block.cone || !Seen(block)) continue;
+            const double r = 0.5 * (block.high.x() - block.low.x());
+            const SPAvector fromCentre = position - BaseCentre(block), axis = SPAvector(0, 0, 1) * Placement(block);
+            const bool onCircle = std::fabs(fromCentre % axis) <= tolerance && std::fabs(fromCentre.len() - r) <= tolerance;
+            double ax = 0, ay = 0, depth = 0;
+            const int under = ThingUnder(cx, cy);
+            apex = apex || (kind == 256 && (position - Apex(block)).len() <= tolerance &&
+                            (under == int(b) || under == kUnsure || (!FacesHide() && FaceShownUnder(b, cx, cy)) ||
+                             (host_->View().world_to_drawable(Apex(block), ax, ay, depth) && std::fabs(ax - cx) <= 2.5 + slack &&
+                              std::fabs(ay - cy) <= 2.5 + slack)));
+            centre = centre || (kind == 259 && fromCentre.len() <= tolerance);
+            on = on || apex || centre || (onCircle && kind >= 256 && kind <= 258);
+        }
+        std::vector<std::pair<SPAposition, SPAposition>> near = edges;
+        if (kind == 267 || centre) near.insert(near.end(), pieces.begin(), pieces.end());
+        for (const auto& edge : near) {
+            if (centre) {  // the edge under the pick window
+                double ax = 0, ay = 0, bx = 0, by = 0;
+                if (!onScreen(edge, ax, ay, bx, by)) continue;
+                const double dx = bx - ax, dy = by - ay, length2 = dx * dx + dy * dy;
+                const double t = length2 > 0 ? std::max(0.0, std::min(1.0, ((cx - ax) * dx + (cy - ay) * dy) / length2)) : 0.0;
+                edgeUnder = edgeUnder || std::hypot(ax + t * dx - cx, ay + t * dy - cy) <= std::hypot(3.0, 3.0) + 1.0 + slack;
+                continue;
+            }
             if (kind == 256 || kind == 257)
                 on = on || (position - edge.first).len() <= tolerance || (position - edge.second).len() <= tolerance;
             else if (kind == 258)
                 on = on || (position - Between(0.5, edge.first, edge.second)).len() <= tolerance;
-            else if (kind == 267 && SegmentDistance(position, edge.first, edge.second) <= tolerance) {
+            else if (kind == 267 && SegmentDistance(position, edge.first, edge.second) <= tolerance + 0.02 * (edge.first - edge.second).len()) {
                 on = true;
                 double ax = 0, ay = 0, bx = 0, by = 0;
                 if (!onScreen(edge, ax, ay, bx, by)) continue;
@@ -1859,14 +3141,18 @@ protected:
                 edgeUnder = edgeUnder || std::hypot(ax + t * dx - cx, ay + t * dy - cy) <= std::hypot(3.0, 3.0) + 1.0 + slack;
             }
         }
-        const bool kindAsked = set == 0 ? (kind >= 256 && kind <= 259) : set == 1 ? kind == 258 : kind == 267;
+        const bool kindAsked = set == 0 ? (kind >= 256 && kind <= 259)
+                               : set == 1 ? kind == 258 : set == 2 ? kind == 267 : set == 3 ? (kind == 256 || kind == 257) : kind == 257;
         double px = 0, py = 0, depth = 0;
         const bool projects = host_->View().world_to_drawable(position, px, py, depth);
         const bool inWindow = projects && px >= -0.5 - slack && py >= -0.5 - slack && px <= state_.width + 0.5 + slack &&
                               py <= state_.height + 0.5 + slack;
-        // Ends and middles in the pick window; the nearest point on an edge under it.
-        const bool underCursor = set == 1 || (set == 2 && edgeUnder) ||
-                                 (set == 0 && projects && std::fabs(px - cx) <= 2.5 + slack && std::fabs(py - cy) <= 2.5 + slack);
+        // Ends and middles in the pick window (an end or a middle asked alone from anywhere on an
+        // edge under the cursor); the nearest point on an edge under it, and near the cursor itself.
+        const bool pickWindow = projects && std::fabs(px - cx) <= 2.5 + slack && std::fabs(py - cy) <= 2.5 + slack;
+        const bool underCursor = set == 1 || set >= 3 || apex || (centre && edgeUnder) ||
+                                 (set == 2 && edgeUnder && projects && std::hypot(px - cx, py - cy) <= std::hypot(3.0, 3.0) + 1.0 + slack) ||
+                                 (set == 0 && pickWindow);
         const int shown = ShownState(position);
         if (on && kindAsked && inWindow && underCursor && shown != 0) return "";
         text << "answered kind " << kind << " at (" << position.x() << ", " << position.y() << ", " << position.z()
@@ -1897,6 +3183,8 @@ protected:
             for (size_t k = 0; k < e.hiddenSides.size(); ++k)
                 std::printf("  block %d face item %d hidden: axis %d, %s side\n", int(b) + 1, e.hiddenFaces[k],
                             e.hiddenSides[k].first, e.hiddenSides[k].second ? "high" : "low");
+            if (e.transparency != 255) std::printf("  block %d of transparency %d\n", int(b) + 1, int(e.transparency));
+            if (e.cone) std::printf("  block %d is a cone\n", int(b) + 1);
             std::printf("  block %d (%.10g %.10g %.10g)-(%.10g %.10g %.10g), meshes moved (%g %g %g), origin to (%.10g %.10g %.10g), x to (%g %g %g), "
                         "shown %d, hidden on its item %d (faces %d), by its path %d, transform id %d, highlighted %d, flipped %d\n",
                         int(b) + 1, e.low.x(), e.low.y(), e.low.z(), e.high.x(), e.high.y(), e.high.z(), e.meshMoved.x(),
@@ -1909,6 +3197,9 @@ protected:
             std::printf("  figure %d kind %d leaf %d by generator %d half %g at (%g %g %g)", int(f) + 1, int(figure.kind),
                         figure.leaf, int(figure.byGenerator), figure.half, o.x(), o.y(), o.z());
             for (int leaf : figure.leaves) std::printf(" [%s]", vyrtest::EveryLeafKind(SPAtransf())[size_t(leaf)].name.c_str());
+            for (const SPAposition& p : figure.points) std::printf(" (%.10g %.10g %.10g)", p.x(), p.y(), p.z());
+            if (figure.clipable) std::printf(" clip-able");
+            for (int e : figure.entries) std::printf(" entry %d%s", e, state_.entryHidden[e] ? " hidden" : "");
             double px = 0, py = 0, depth = 0;
             if (host_->View().world_to_drawable(o, px, py, depth)) std::printf(" shown at (%g, %g) depth %g", px, py, depth);
             std::printf("\n");
@@ -1970,13 +3261,23 @@ protected:
         std::printf("\n");
     }
 
-    static std::string Name(int thing)
+    std::string Name(int thing) const
     {
+        static const char* kKinds[] = {"line", "square", "toolpath", "of every kind", "quadric", "marker", "pixel polyline"};
+        if (thing >= 0 && thing < static_cast<int>(state_.blocks.size()) && state_.blocks[size_t(thing)].cone)
+            return "block " + std::to_string(thing + 1) + " (cone)";
         if (thing == kUnsure) return "something unsure";
         if (thing == -3) return "an unknown item";
+        if (thing == kCopyThing) return "a copy";
         if (thing < 0) return "nothing";
+        if (thing >= kFigureThing && thing - kFigureThing < static_cast<int>(state_.figures.size())) {
+            const FigureState& figure = state_.figures[size_t(thing - kFigureThing)];
+            return "figure " + std::to_string(thing - kFigureThing + 1) + " (" +
+                   (figure.corners != 4 ? "a fill of " + std::to_string(figure.corners) + " corners" : kKinds[figure.kind]) + ")";
+        }
         if (thing >= kFigureThing) return "figure " + std::to_string(thing - kFigureThing + 1);
-        return "block " + std::to_string(thing + 1);
+        return "block " + std::to_string(thing + 1) +
+               (thing < static_cast<int>(state_.blocks.size()) && state_.blocks[size_t(thing)].transparency < 255 ? " (see-through)" : "");
     }
 
     void Run(unsigned seed, bool farFromTheOrigin, bool displayLists = false);
@@ -1991,6 +3292,10 @@ protected:
     int picksChecked_ = 0;   // samples whose picks were compared with the model
     int thingsExpected_ = 0; // of those, the ones where the model shows a thing under the cursor
     int snapsAnswered_ = 0;  // snaps that answered a point
+    bool freshAsked_ = false;  // a fresh host was asked about a wrong pick of this step (or need not be)
+    std::vector<CopyState> copies_;  // the copies shown
+    int nextCopyId_ = 500;           // the item id of the next copy
+    bool recordNext_ = false;        // the figure action records a new figure (never removes one)
     bool picksBeforeRefresh_ = false;  // the last action wants its picks checked before the refresh
     bool freshCheck_ = false;          // the last action wants its picture compared with a fresh host's
     std::mt19937 random_;
@@ -2023,25 +3328,34 @@ void HostSequenceGLTest::Run(unsigned seed, bool farFromTheOrigin, bool displayL
     }
     for (const BlockState& block : state_.blocks) host_->ShowBlock(block.low, block.high, block.color);
     host_->View().ZoomAll(1.0f);
+    // Now and then a figure recorded before the host's first frame.
+    if (Uniform(0, 2) == 0) {
+        recordNext_ = true;
+        const std::string recorded = Act(17);
+        recordNext_ = false;
+        if (trace) std::printf("before the first frame: %s\n", recorded.c_str());
+    }
     host_->Refresh();
 
-    int stale = 0, unlike = 0, wrongPicks = 0, wrongSnaps = 0;
+    int stale = 0, unlike = 0, wrongPicks = 0, wrongSnaps = 0, wrongRegions = 0;
+    constexpr int kReported = 5;
     for (int step = 0; step < steps_; ++step) {
         picksBeforeRefresh_ = false;
         freshCheck_ = false;
-        const std::string action = Act();
-        if (trace) std::printf("step %d: %s\n", step, action.c_str());
+        const std::string action = step % 10 == 8 && BehindInCoverage(step) ? Recover(step) : Act();
+        if (trace) std::printf("step %d: %s (snaps answered %d, picks %d)\n", step, action.c_str(), snapsAnswered_, picksChecked_);
         const std::string where = "seed " + std::to_string(seed_) + (farFromTheOrigin ? " far from the origin" : "") +
                                   (displayLists ? " with display lists" : "") +
                                   ", step " + std::to_string(step) + " (" + action + ")";
         if (picksBeforeRefresh_) {
+            freshAsked_ = wrongPicks >= kReported;
             const std::string picks = CheckPicks();
-            if (!picks.empty() && ++wrongPicks <= 5) ADD_FAILURE() << where << ", before the refresh:" << picks;
+            if (!picks.empty() && ++wrongPicks <= kReported) ADD_FAILURE() << where << ", before the refresh:" << picks;
         }
         host_->Refresh();
         const Picture refreshed = host_->Front();
         const ::testing::AssertionResult same = vyrtest::SamePicture(refreshed, host_->WholeFrame());
-        if (!same && ++stale <= 5) ADD_FAILURE() << where << ": the refresh is not the whole frame: " << same.message();
+        if (!same && ++stale <= kReported) ADD_FAILURE() << where << ": the refresh is not the whole frame: " << same.message();
         if (step % 10 == 9 || step == steps_ - 1 || freshCheck_) {
             // The highlight the live host keeps is drawn after its frame, as the fresh host's is.
             const ::testing::AssertionResult fresh = SameAsFresh(host_->Front(), FreshPicture());
@@ -2050,15 +3364,20 @@ void HostSequenceGLTest::Run(unsigned seed, bool farFromTheOrigin, bool displayL
                 if (trace) TraceState(0, 0, CDsPickedItem());
             }
         }
+        freshAsked_ = wrongPicks >= kReported;
         const std::string picks = CheckPicks();
-        if (!picks.empty() && ++wrongPicks <= 5) ADD_FAILURE() << where << ":" << picks;
+        if (!picks.empty() && ++wrongPicks <= kReported) ADD_FAILURE() << where << ":" << picks;
         const std::string snaps = CheckSnaps();
-        if (!snaps.empty() && ++wrongSnaps <= 5) ADD_FAILURE() << where << ":" << snaps;
+        if (!snaps.empty() && ++wrongSnaps <= kReported) ADD_FAILURE() << where << ":" << snaps;
+        // Region picks at every third step.
+        const std::string regions = step % 3 == 2 ? CheckRegions() : std::string();
+        if (!regions.empty() && ++wrongRegions <= kReported) ADD_FAILURE() << where << ":" << regions;
     }
     EXPECT_EQ(stale, 0);
     EXPECT_EQ(unlike, 0);
     EXPECT_EQ(wrongPicks, 0);
     EXPECT_EQ(wrongSnaps, 0);
+    EXPECT_EQ(wrongRegions, 0);
     // The picks were really asked: most samples qualify, and some of them over a thing; the snaps
     // answered points.
     EXPECT_GE(picksChecked_, steps_);
@@ -2077,18 +3396,22 @@ void HostSequenceGLTest::Run(unsigned seed, bool farFromTheOrigin, bool displayL
 
 }  // namespace
 
-// Two runs of the default length at the origin and one far from it, unless the environment names
-// one seed.
+// Two runs of the default length at the origin, one with display lists and one far from it, unless
+// the environment names one seed. Their seeds between them meet a case of every kind of wrong answer
+// the judges look for: a face before a line in the line modes, a see-through face before a solid
+// one, a marker or pixel polyline passed over, a basic surface on the ray road, a figure's line near
+// the section's cut or a pixel off, a visible-only region, a nearest point away from the cursor, a
+// cone's apex, a point a figure's face hides.
 TEST_F(HostSequenceGLTest, AfterEveryHostActionTheRefreshShowsTheWholeFrameAndPicksAnswerWhatIsShown)
 {
-    Run(seedFromEnvironment_ ? seedFromEnvironment_ : 20261207u, seedFromEnvironment_ && offsetFromEnvironment_,
+    Run(seedFromEnvironment_ ? seedFromEnvironment_ : 25u, seedFromEnvironment_ && offsetFromEnvironment_,
         seedFromEnvironment_ && listsFromEnvironment_);
 }
 
 TEST_F(HostSequenceGLTest, AnotherRunOfHostActions)
 {
     if (seedFromEnvironment_) GTEST_SKIP() << "the environment names one seed";
-    Run(8u, false);
+    Run(39u, false);
 }
 
 TEST_F(HostSequenceGLTest, ARunOfHostActionsWithDisplayLists)

@@ -184,3 +184,15 @@ TEST_F(ToolpathPaletteGLTest, ALastNodeThatDrawsNoSegmentIsNeitherBoxedNorPicked
     EXPECT_TRUE(BoxSpans(-30, 0, -20, -20));
     EXPECT_FALSE(Picked(figure, SPAposition(30, 10, 0)));
 }
+
+TEST_F(ToolpathPaletteGLTest, ASegmentAfterAHiddenFirstNodeIsDrawnAndPicked)
+{
+    ASSERT_TRUE(palette_->SetAttributes(1, Entry(kCyan, true)));
+    CToolpathFigure figure({1, 0, 0});
+    figure.Record(true, &host_->View());
+    host_->WholeFrame();
+    EXPECT_FALSE(Drawn(kFirstMiddle));
+    EXPECT_TRUE(Drawn(kSecondMiddle));
+    EXPECT_FALSE(Picked(figure, kFirstMiddle));
+    EXPECT_TRUE(Picked(figure, kSecondMiddle));
+}
