@@ -249,7 +249,14 @@ bool CDsDriverExtrema::AdjustClippingPlanes(bool compute, bool full)
         const double eyeFromOrigin = std::sqrt(eye.x() * eye.x() + eye.y() * eye.y() + eye.z() * eye.z());
         const double leastNear = std::max(0.01, kNearOverRounding * FLT_EPSILON * eyeFromOrigin);
         const double hither = std::max(eyeZ - m_zmax, leastNear);
-        const double yon = std::max(eyeZ - m_zmin, hither + 0.01);
+        double yon = std::max(eyeZ - m_zmin, hither + 0.01);
+        // The far plane likewise: a point at depth d lies 2 n (f - d) / (f - n) inside it in clip
+        // coordinates, which with the near distance at its floor is within that same rounding for
+        // the farthest tenth of the scene, and the window loses it. The far plane moves out until
+        // the farthest point measured keeps as much clear of the rounding as the near plane does.
+        const double keep = kNearOverRounding * FLT_EPSILON * eyeFromOrigin;
+        const double share = keep / (2.0 * hither);
+        if (share < 1.0) yon = std::max(yon, (yon - share * hither) / (1.0 - share));
         m_baseView->set_hither(hither);
         m_baseView->set_yon(yon);
     } else {

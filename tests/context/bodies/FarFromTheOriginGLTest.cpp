@@ -1,5 +1,6 @@
 // A scene far from the origin seen through a perspective eye close to it: the window and the picks
-// are those of the same scene at the origin, also when the scene reaches behind the eye.
+// are those of the same scene at the origin, also when the scene reaches behind the eye, to its
+// far end.
 #include "DsPickedItem.h"
 #include "HostFixture.h"
 
@@ -15,7 +16,7 @@ using vyrtest::ViewSetup;
 namespace {
 
 constexpr int kWidth = 220, kHeight = 160;
-constexpr unsigned kRed = 0x0000FF, kBlue = 0xFF0000;
+constexpr unsigned kRed = 0x0000FF, kBlue = 0xFF0000, kGreen = 0x00FF00;
 
 // What a host shows of the scene moved by `offset`: the refreshed window, a whole frame, and the
 // single picks on a grid of pixels (the item id picked at each, 0 for none).
@@ -46,6 +47,18 @@ Shown ShowAt(const SPAvector& offset)
     for (int y = 10; y < kHeight; y += 35)
         for (int x = 10; x < kWidth; x += 50) shown.picks.push_back(host.IdOf(host.BodyOf(host.Pick(x, y).GetObjectPath())));
     return shown;
+}
+
+// Pixels whose green stands out of the other two channels.
+int GreenPixels(const vyrtest::Picture& picture)
+{
+    int green = 0;
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x) {
+            const unsigned char* p = picture.At(x, y);
+            green += p[1] > 60 && p[0] < p[1] / 2 && p[2] < p[1] / 2;
+        }
+    return green;
 }
 
 // How many pixels of two pictures of one size differ by more than `tolerance` in a channel.
@@ -93,3 +106,30 @@ TEST(FarFromTheOriginGLTest, APerspectiveEyeAMillionUnitsOutShowsAndPicksWhatItS
 }
 
 }  // namespace
+
+// The far end of a scene a million units out, with the near plane at its floor (a block holds the
+// eye), is drawn as at the origin: the far plane keeps clear of single precision's rounding as the
+// near plane does. Wireframe, so that the block's far edges show.
+TEST(FarFromTheOriginGLTest, TheFarEndOfASceneAMillionUnitsOutIsDrawnAsAtTheOrigin)
+{
+    vyrtest::ViewStaticsGuard statics;
+    int green[2] = {0, 0};
+    for (int far = 0; far < 2; ++far) {
+        const SPAvector o = far ? SPAvector(1e6, 1e6, 1e6) : SPAvector(0, 0, 0);
+        vyrtest::Host host(90, 110);
+        host.Look(ViewSetup()
+                      .Pixels(90, 110)
+                      .Eye(SPAposition(116.803, 23.429, 14.472) + o)
+                      .Target(SPAposition(14.19, -7.2377, 26.193) + o)
+                      .Up(SPAvector(0.104231, 0.0311504, 0.994065))
+                      .Field(101.785164, 124.4040894)
+                      .Perspective(true));
+        host.View().SetRenderMode(eRenderWireframe);
+        EXPECT_TRUE(host.ShowBlock(SPAposition(-40.5739, -23.5433, -6.8422) + o, SPAposition(-0.5739, -3.5433, 13.1578) + o, kGreen));
+        EXPECT_TRUE(host.ShowBlock(SPAposition(110, 20, 10) + o, SPAposition(120, 30, 20) + o, kBlue));
+        host.Refresh();
+        green[far] = GreenPixels(host.Front());
+    }
+    ASSERT_GT(green[0], 100);
+    EXPECT_GE(green[1], green[0] - 3);
+}
