@@ -59,7 +59,8 @@
 // a run with display lists with VYR_HOST_SEQUENCE_LISTS=1),
 // and VYR_HOST_SEQUENCE_TRACE prints its actions and the state at a wrong pick (with
 // VYR_HOST_SEQUENCE_MAP, the window's lit pixels beside what the model sees; with
-// VYR_HOST_SEQUENCE_ZOOM, what the model sees about the pixel, pixel by pixel). A wrong pick also
+// VYR_HOST_SEQUENCE_ZOOM, the window's colours about the pixel, the lines the model knows there,
+// and what it sees, pixel by pixel). A wrong pick also
 // tells what a fresh host of the same state answers there, which says whether the fault needs the
 // live host's history.
 #include "DsAttributes.h"
@@ -3237,6 +3238,30 @@ protected:
             }
         }
         if (std::getenv("VYR_HOST_SEQUENCE_ZOOM")) {
+            // The lines the model knows that pass within four pixels of the pixel's centre.
+            for (const Line& line : Lines()) {
+                double ax = 0, ay = 0, bx = 0, by = 0, depth = 0;
+                if (!host_->View().world_to_drawable(line.a, ax, ay, depth) || !host_->View().world_to_drawable(line.b, bx, by, depth))
+                    continue;
+                const double dx = bx - ax, dy = by - ay, length2 = dx * dx + dy * dy;
+                const double s = length2 > 0 ? std::max(0.0, std::min(1.0, ((x + 0.5 - ax) * dx + (y + 0.5 - ay) * dy) / length2)) : 0;
+                if (std::hypot(ax + s * dx - x - 0.5, ay + s * dy - y - 0.5) > 4) continue;
+                std::printf("  line of %s (%.10g %.10g %.10g)-(%.10g %.10g %.10g): (%.4f, %.4f)-(%.4f, %.4f), shown state at its "
+                            "nearest point %d\n",
+                            Name(line.thing).c_str(), line.a.x(), line.a.y(), line.a.z(), line.b.x(), line.b.y(), line.b.z(), ax, ay,
+                            bx, by, ShownState(Between(s, line.a, line.b), line.cut, line.above));
+            }
+            // The window's colours about the pixel, then what the model sees there.
+            for (int j = -4; j <= 4; ++j) {
+                std::printf("   ");
+                for (int i = -6; i <= 4; ++i) {
+                    const bool inside = x + i >= 0 && x + i < w && y + j >= 0 && y + j < h;
+                    const unsigned char* q = inside ? front.At(x + i, h - 1 - (y + j)) : nullptr;
+                    if (q) std::printf(" %02x%02x%02x", q[0], q[1], q[2]);
+                    else std::printf(" ------");
+                }
+                std::printf("\n");
+            }
             for (int j = -4; j <= 4; ++j) {
                 std::printf("   ");
                 for (int i = -6; i <= 4; ++i) {
