@@ -49,18 +49,6 @@ Shown ShowAt(const SPAvector& offset)
     return shown;
 }
 
-// Pixels whose green stands out of the other two channels.
-int GreenPixels(const vyrtest::Picture& picture)
-{
-    int green = 0;
-    for (int y = 0; y < picture.height; ++y)
-        for (int x = 0; x < picture.width; ++x) {
-            const unsigned char* p = picture.At(x, y);
-            green += p[1] > 60 && p[0] < p[1] / 2 && p[2] < p[1] / 2;
-        }
-    return green;
-}
-
 // How many pixels of two pictures of one size differ by more than `tolerance` in a channel.
 int PixelsApart(const vyrtest::Picture& a, const vyrtest::Picture& b, int tolerance)
 {
@@ -78,17 +66,22 @@ int PixelsApart(const vyrtest::Picture& a, const vyrtest::Picture& b, int tolera
     return apart;
 }
 
-// Pixels that show the red block shaded.
-int RedPixels(const vyrtest::Picture& picture)
+// Pixels whose channel `channel` (0 red, 1 green) is over 60 and over `times` each other's.
+int PixelsOf(const vyrtest::Picture& picture, int channel, int times)
 {
-    int red = 0;
+    int count = 0;
     for (int y = 0; y < picture.height; ++y)
         for (int x = 0; x < picture.width; ++x) {
             const unsigned char* p = picture.At(x, y);
-            red += p[0] > 60 && p[1] < p[0] / 3 && p[2] < p[0] / 3;
+            const int own = p[channel], a = p[(channel + 1) % 3], b = p[(channel + 2) % 3];
+            count += own > 60 && a < own / times && b < own / times;
         }
-    return red;
+    return count;
 }
+// Pixels that show the red block shaded.
+int RedPixels(const vyrtest::Picture& picture) { return PixelsOf(picture, 0, 3); }
+// Pixels that show the green block's lines.
+int GreenPixels(const vyrtest::Picture& picture) { return PixelsOf(picture, 1, 2); }
 
 TEST(FarFromTheOriginGLTest, APerspectiveEyeAMillionUnitsOutShowsAndPicksWhatItShowsAtTheOrigin)
 {
