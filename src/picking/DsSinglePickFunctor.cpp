@@ -331,6 +331,10 @@ bool CDsSinglePickFunctor::FeedbackPoint(const SItem& item, int kinds, const SDs
             continue;
         if (!std::isfinite(px) || !std::isfinite(py) || !std::isfinite(pz)) continue;
         const SPAposition at(px, py, pz);
+        // OpenGL clips under the pick's narrowed projection in single precision: far from the
+        // origin a point it keeps may lie a unit or more on the side the section cuts away, where
+        // the window, which clips under its own projection, draws nothing.
+        if ((clip.plane || clip.scene) && clip.Hides(at)) continue;
         if (!nearest) {
             nearest = &candidate;
             nearestAt = at;

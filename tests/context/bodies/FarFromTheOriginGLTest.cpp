@@ -1,9 +1,11 @@
 // A scene far from the origin seen through a perspective eye close to it: the window and the picks
 // are those of the same scene at the origin, also when the scene reaches behind the eye, to its
 // far end.
+#include "DsGlContext.h"
 #include "DsPickedItem.h"
 #include "HostFixture.h"
 
+#include "SpaBuilders.h"
 #include "SpaValues.h"
 
 #include <gtest/gtest.h>
@@ -125,4 +127,41 @@ TEST(FarFromTheOriginGLTest, TheFarEndOfASceneAMillionUnitsOutIsDrawnAsAtTheOrig
     }
     ASSERT_GT(green[0], 100);
     EXPECT_GE(green[1], green[0] - 3);
+}
+
+// A section through a block a million units out, placed by its item's transformation turned about
+// the scene and moved by a transform id, seen by a near perspective eye: a single pick, on either
+// road, answers no point the section cuts away (the selection's feedback clips under the pick's
+// narrowed projection, which far from the origin keeps points a unit or more beyond the plane).
+TEST(FarFromTheOriginGLTest, APickNearASectionAMillionUnitsOutAnswersNoPointItCutsAway)
+{
+    vyrtest::ViewStaticsGuard statics;
+    const SPAvector o(1e6, 1e6, 1e6);
+    const SPAtransf place =
+        translate_transf(-o) * rotate_transf(-1.0, SPAvector(0, 0, 1)) * translate_transf(o) * translate_transf(SPAvector(5, -3, 2));
+    const SPAtransf moved = translate_transf(SPAvector(14, 6, -2));
+    vyrtest::Host host(120, 90);
+    const SPAposition c = (SPAposition(40, 32.5, 12.5) + o) * place * moved;
+    host.Look(ViewSetup().Pixels(120, 90).Eye(c + SPAvector(-20, -30, 25)).Target(c).Up(SPAvector(0, 0, 1)).Field(60, 45).Perspective(true));
+    BODY* body = host.ShowBlock(SPAposition(30, 20, 0) + o, SPAposition(50, 45, 25) + o, kGreen);
+    ASSERT_TRUE(body);
+    SPAtransf placement = place;
+    host.Context().SetTransformation(body, placement);
+    const unsigned short id = host.Context().NewTransformId();
+    ASSERT_TRUE(host.Context().SetTransformId(host.PathOf(body), id));
+    ASSERT_TRUE(host.Context().SetTransform(id, moved));
+    host.Context().SetSection(c, SPAvector(1, 0, 0));
+    host.Refresh();
+    int cut = 0, answered = 0;
+    for (int y = 0; y < 90; y += 2)
+        for (int x = 0; x < 120; x += 2)
+            for (const bool byRay : {false, true}) {
+                const CDsPickedItem hit = host.Pick(x, y, nullptr, nullptr, byRay);
+                const CGmPosition* at = hit.IsValid() ? hit.GetPickedPosition() : nullptr;
+                if (!at) continue;
+                ++answered;
+                cut += host.Context().IsPointClipped(SPAposition(at->x(), at->y(), at->z()));
+            }
+    EXPECT_GT(answered, 500);
+    EXPECT_EQ(cut, 0);
 }
