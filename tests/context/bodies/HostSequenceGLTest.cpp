@@ -17,13 +17,15 @@
 // render mode lets faces hide nothing (wireframe, partial hidden lines), a line that shows in the
 // pick window (an edge, a figure's line up to where the section cuts a clip-able one) comes before
 // any face: the answer is a thing whose line shows there, at a point of that line. A point answered
-// on a line is that line's point nearest to the cursor within a pixel, not one of another line farther off.
+// on a line is that line's point nearest to the cursor within a pixel, not one of another line
+// farther off.
 // Figures' faces are drawn in every mode: they hide what lies behind them (in the line modes too)
-// and, solid, may be answered where the ray meets them first. Figures' lines are drawn above every
-// face. Markers and pixel polylines (3 pixels wide) are drawn on top: where
-// their pixels reach the pick window, they (or a figure's line shown there) are answered. A basic
-// surface is drawn in chords of 16 slices and more, which leave its outline and its depth a band
-// the model does not judge.
+// and, solid, may be answered where the ray meets them first. Figures' lines are drawn above the
+// blocks' faces; where another figure's face lies in front of one, the model does not judge it.
+// Markers and pixel polylines (3 pixels wide) are
+// drawn on top: where their pixels reach the pick window, they (or a figure's line shown there) are
+// answered. A basic surface is drawn in chords of 16 slices and more, which leave its outline and
+// its depth a band the model does not judge.
 //
 // Some blocks are see-through (transparency 90 or 191 of 255), now and then about another: the
 // mixed mode blends their faces, which then hide nothing, and solid hits come first (a block seen
@@ -762,18 +764,7 @@ protected:
                 else
                     host_->Hide(body);
             } else {
-                if (block.removed)
-                    context.add(body);
-                else
-                    host_->ShowAgain(body);
-                block.removed = false;
-                if (block.placed) context.SetTransformation(body, block.placement);
-                // Shown anew, the body has new items: nothing hides it, flips its normals or has
-                // moved its meshes.
-                block.ShowAllItems();
-                block.flipped = false;
-                block.meshMoved = SPAvector(0, 0, 0);
-                block.meshMoves.clear();
+                ShowAgain(i);
             }
             block.shown = !block.shown;
             picksBeforeRefresh_ = true;
@@ -1310,6 +1301,25 @@ protected:
         return !(0.5 * std::max(view.get_width(), view.get_height()) < std::tan(75 * M_PI / 180) * distance);
     }
 
+    // Shows block `i`, hidden or taken out by the host, again (its `shown` left to the caller).
+    void ShowAgain(size_t i)
+    {
+        BlockState& block = state_.blocks[i];
+        BODY* body = host_->Bodies()[i];
+        if (block.removed)
+            host_->Context().add(body);
+        else
+            host_->ShowAgain(body);
+        block.removed = false;
+        if (block.placed) host_->Context().SetTransformation(body, block.placement);
+        // Shown anew, the body has new items: nothing hides it, flips its normals or has moved its
+        // meshes.
+        block.ShowAllItems();
+        block.flipped = false;
+        block.meshMoved = SPAvector(0, 0, 0);
+        block.meshMoves.clear();
+    }
+
     // Whether the run judged fewer samples by step `step` than its end asks for (see Run): a run
     // whose window stays a few pixels wide, or looks away from the scene, for long.
     bool BehindInCoverage(int step) const
@@ -1318,10 +1328,23 @@ protected:
     }
     // The host's step back to a view of the scene when the run fell behind: a window of 100 x 100
     // pixels again, parallel, the scene fitted; when snaps fell behind, the copies and the figures
-    // of every leaf kind, near which samples go unjudged, taken away too.
+    // of every leaf kind, near which samples go unjudged, taken away too, and when snaps or things
+    // under the cursor fell behind, every block shown again.
     std::string Recover(int step)
     {
         CDsView3dCdc& view = host_->View();
+        if (thingsExpected_ < step / 15 || snapsAnswered_ < step / 4) {
+            // The blocks shown again, however the scene hid them (it may have hidden most).
+            host_->Context().ForceShowAll();
+            for (size_t i = 0; i < state_.blocks.size(); ++i) {
+                BlockState& block = state_.blocks[i];
+                block.ShowAllItems();
+                if (block.hiddenByPath) host_->Context().ResetHideShow(host_->PathOf(host_->Bodies()[i]));
+                block.hiddenByPath = false;
+                if (!block.shown) ShowAgain(i);
+                block.shown = true;
+            }
+        }
         if (snapsAnswered_ < step / 4) {
             while (!copies_.empty()) DropCopy(copies_.size() - 1);
             for (size_t i = state_.figures.size(); i-- > 0;)
@@ -1340,6 +1363,11 @@ protected:
         }
         view.set_perspective(false);
         view.ZoomAll(1.0f);
+        // A scene that shows a point alone fits a window no single precision can draw: a unit a pixel.
+        if (Unjudged()) {
+            view.set_width(state_.width);
+            view.set_height(state_.height);
+        }
         return "back to a view of the scene";
     }
 
@@ -2242,7 +2270,7 @@ protected:
                 const double u = k > n ? closest : u0 + (u1 - u0) * k / n;
                 const double s = perspective ? u * wa / (wb - u * (wb - wa)) : u;
                 const SPAposition p = Between(s, a, b);
-                const int shown = ShownState(p, line.cut, line.above);
+                const int shown = ShownState(p, line.cut, line.above ? line.thing : -1);
                 if (shown == 0) continue;
                 double px = 0, py = 0;
                 view.world_to_drawable(p, px, py, depth);
@@ -2934,7 +2962,7 @@ protected:
     // not, -1 where the test cannot tell (a face through or just in front of it, a ray through a
     // face's plane, a plane of the frame near it). Asked along the point's line of sight and four
     // lines a quarter of a pixel beside it, which must agree.
-    int ShownState(const SPAposition& point, bool cutBySection = true, bool above = false)
+    int ShownState(const SPAposition& point, bool cutBySection = true, int figureLine = -1)
     {
         CDsView3dCdc& view = host_->View();
         double px = 0, py = 0, depth = 0;
@@ -2954,7 +2982,7 @@ protected:
             if (cut == 3) return 0;
             if (cut > 0) return -1;
         }
-        if (above || !AnyHides()) return 1;
+        if (!AnyHides()) return 1;
         const double pixel = UnitsPerPixelAt(point);
         const double hides = std::max(Tolerance(point), 0.2 * pixel), surely = 0.02 * pixel;
         int state = -2;
@@ -2973,9 +3001,17 @@ protected:
             int here = 1;
             const double size = std::max({1.0, std::fabs(point.x()), std::fabs(point.y()), std::fabs(point.z())});
             const double step = 4 * size * std::numeric_limits<float>::epsilon();
-            for (size_t i = 0; i < surfaces.size(); ++i) {
+            // A figure's line (`figureLine`, the thing) is drawn above the blocks' faces; whether a
+            // nearer face of another figure hides it depends on how the frame orders and offsets
+            // them, which the model does not know.
+            const size_t first = figureLine >= kFigureThing ? state_.blocks.size() : 0;
+            for (size_t i = first; i < surfaces.size(); ++i) {
                 const Surface& surface = surfaces[i];
                 if (!Hides(i, surface)) continue;
+                if (figureLine >= kFigureThing) {
+                    if (surface.t < t + hides && here == 1) here = -1;
+                    continue;
+                }
                 // Single precision moves a face's plane by a float step or so, which a line of sight
                 // grazing the face meets that much over the sine of its angle away.
                 const double length = surface.normal.len();
@@ -3249,7 +3285,7 @@ protected:
                 std::printf("  line of %s (%.10g %.10g %.10g)-(%.10g %.10g %.10g): (%.4f, %.4f)-(%.4f, %.4f), shown state at its "
                             "nearest point %d\n",
                             Name(line.thing).c_str(), line.a.x(), line.a.y(), line.a.z(), line.b.x(), line.b.y(), line.b.z(), ax, ay,
-                            bx, by, ShownState(Between(s, line.a, line.b), line.cut, line.above));
+                            bx, by, ShownState(Between(s, line.a, line.b), line.cut, line.above ? line.thing : -1));
             }
             // The window's colours about the pixel, then what the model sees there.
             for (int j = -4; j <= 4; ++j) {
@@ -3424,11 +3460,13 @@ void HostSequenceGLTest::Run(unsigned seed, bool farFromTheOrigin, bool displayL
     EXPECT_EQ(wrongRegions, 0);
     // The picks were really asked: most samples qualify, and some of them over a thing; the snaps
     // answered points.
-    EXPECT_GE(picksChecked_, steps_ * 4 / 5);
     // Figures of every leaf kind keep the picks and snaps about them unjudged: a seed whose views
-    // show them most of the time judges fewer.
-    EXPECT_GE(thingsExpected_, steps_ / 15);
-    EXPECT_GE(snapsAnswered_, steps_ / 4);
+    // show them most of the time judges fewer. A run steps back at every tenth step only: the
+    // last ten may fall behind.
+    const int judged = std::max(steps_ - 10, 0);
+    EXPECT_GE(picksChecked_, judged * 4 / 5);
+    EXPECT_GE(thingsExpected_, judged / 15);
+    EXPECT_GE(snapsAnswered_, judged / 4);
     // Nothing changed: a refresh draws no frame (the first may: the second host just drew).
     host_->Refresh();
     const long frames = host_->Context().GetRefreshCounter();
