@@ -9,6 +9,8 @@
 #include "GmTransformation.h"
 #include "ZOVOvivavUrezezovovaza.h"
 #include "DsGlScene.h"
+#include "DsHideLevel.h"
+#include "DsLineAttribStorage.h"
 #include "DsManager.h"
 #include "DsPickProccessor.h"
 #include "DsScene.h"
@@ -235,6 +237,18 @@ CVyrStlData* StlSphere(double r)
             data->AddTriangle(CVyrTriangle(at(b, s), at(b + 1, s + 1), at(b, s + 1)));
         }
     return data;
+}
+
+void HideOnItem(CDsItemBase* item, bool blank, bool byStorage)
+{
+    const CDsHideLevel level(blank ? eDsHideLevelBlank : eDsHideLevelShown);
+    if (!byStorage) {
+        item->SetAttribute(level, true, true);
+        return;
+    }
+    CDsLineAttribStorage storage(*item->GetAttributes());
+    storage.SetAttribute(level, true);
+    item->SetAttributes(storage, true);
 }
 
 void MoveFaceMeshesAbove(CDsItemsBody* body, double z, const SPAvector& by)

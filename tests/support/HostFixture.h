@@ -77,6 +77,9 @@ class CVyrStlData* StlSphere(double r);
 // Edits in place the meshes of `body`'s faces whose box starts at height `z` or above: every node
 // moved by `by` (a new revision of each mesh's shape).
 void MoveFaceMeshesAbove(class CDsItemsBody* body, double z, const SPAvector& by);
+// Hides `item` on its own item (`blank`) or shows it again: through its hide level, or
+// (`byStorage`) a copy of its attributes with the level changed, given back whole.
+void HideOnItem(class CDsItemBase* item, bool blank, bool byStorage = false);
 
 // A figure defined by a recipe: a function that draws it through the figure generator.
 using FigureRecipe = std::function<void(CDsFigureGenerator&)>;

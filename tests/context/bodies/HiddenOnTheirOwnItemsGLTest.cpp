@@ -33,19 +33,6 @@ protected:
         host_->Look(ViewSetup().Eye(SPAposition(0, 0, 100)).Field(kHostSize, kHostSize).Clip(1, 300));
     }
     CDsItemsBody* Group(BODY* body) { return host_->Context().FindDsBody(body); }
-    // Blanks `item` on its own item, or shows it again: through its hide level, or (`byStorage`) a
-    // copy of its attributes with the level changed, given back whole.
-    static void Blank(CDsItemBase* item, bool blank, bool byStorage = false)
-    {
-        const CDsHideLevel level(blank ? eDsHideLevelBlank : eDsHideLevelShown);
-        if (!byStorage) {
-            item->SetAttribute(level, true, true);
-            return;
-        }
-        CDsLineAttribStorage storage(*item->GetAttributes());
-        storage.SetAttribute(level, true);
-        item->SetAttributes(storage, true);
-    }
     // Refreshes; the picture must be what a whole frame draws, and it is answered.
     Picture Refreshed()
     {
@@ -80,11 +67,11 @@ TEST_F(HiddenOnTheirOwnItemsGLTest, AFaceHiddenOnItsOwnItemIsGoneFromTheNextRefr
         host_->View().SetRenderMode(mode);
         const Picture before = host_->WholeFrame();
         // Picked before the refresh and after it.
-        Blank(top, true, byStorage);
+        vyrtest::HideOnItem(top, true, byStorage);
         EXPECT_EQ(host_->PickAt(SPAposition(0, 0, 10)).GetObjectPath(), host_->PathOf(plate));
         EXPECT_GT(vyrtest::DifferingPixels(Refreshed(), before), 0);
         EXPECT_EQ(host_->PickAt(SPAposition(0, 0, 10)).GetObjectPath(), host_->PathOf(plate));
-        Blank(top, false, byStorage);
+        vyrtest::HideOnItem(top, false, byStorage);
         EXPECT_EQ(host_->PickAt(SPAposition(0, 0, 10)).GetObjectPath(), host_->PathOf(block));
         EXPECT_TRUE(SamePicture(Refreshed(), before));
         const CDsPickedItem again = host_->PickAt(SPAposition(0, 0, 10));
@@ -117,12 +104,12 @@ TEST_F(HiddenOnTheirOwnItemsGLTest, AWireEdgeHiddenOnItsOwnItemIsGoneFromTheNext
     ASSERT_TRUE(shown.LitNear(x, kHostSize - 1 - y, 1));
     ASSERT_EQ(host_->PickAt(onFirst).GetObjectPath(), host_->PathOf(wire));
 
-    Blank(first, true);
+    vyrtest::HideOnItem(first, true);
     const Picture hidden = Refreshed();
     EXPECT_FALSE(hidden.LitNear(x, kHostSize - 1 - y, 1));
     EXPECT_FALSE(host_->PickAt(onFirst).IsValid());
     EXPECT_EQ(host_->PickAt(onSecond).GetObjectPath(), host_->PathOf(wire));  // the other edge stays
-    Blank(first, false);
+    vyrtest::HideOnItem(first, false);
     EXPECT_TRUE(SamePicture(Refreshed(), shown));
     EXPECT_EQ(host_->PickAt(onFirst).GetObjectPath(), host_->PathOf(wire));
 }
@@ -144,12 +131,12 @@ TEST_F(HiddenOnTheirOwnItemsGLTest, AnOutlineHiddenOnItsOwnItemIsGoneFromTheNext
         const Picture shown = host_->WholeFrame();
         ASSERT_TRUE(shown.LitNear(35, 50, 1));
         ASSERT_TRUE(shown.LitNear(65, 50, 1));
-        Blank(outline, true);
+        vyrtest::HideOnItem(outline, true);
         const Picture hidden = Refreshed();
         EXPECT_FALSE(hidden.LitNear(35, 50, 1));
         EXPECT_FALSE(hidden.LitNear(65, 50, 1));
         EXPECT_TRUE(hidden.LitNear(50, 20, 1));  // the rims stay
-        Blank(outline, false);
+        vyrtest::HideOnItem(outline, false);
         EXPECT_TRUE(SamePicture(Refreshed(), shown));
     }
     host_->Context().SetSilhouetteLevel(eDsSilhouetteNone);

@@ -1118,7 +1118,7 @@ protected:
             // Now and then one shown again on its item.
             if (!block.hiddenFaces.empty() && Uniform(0, 2) == 0) {
                 const size_t k = static_cast<size_t>(Uniform(0, static_cast<int>(block.hiddenFaces.size()) - 1));
-                HideOnItem(item->GetFaceItem(block.hiddenFaces[k]), false, Uniform(0, 1) == 0);
+                vyrtest::HideOnItem(item->GetFaceItem(block.hiddenFaces[k]), false, Uniform(0, 1) == 0);
                 block.hiddenFaces.erase(block.hiddenFaces.begin() + static_cast<long>(k));
                 block.hiddenSides.erase(block.hiddenSides.begin() + static_cast<long>(k));
                 return "a face of block " + std::to_string(i + 1) + " shown again on its item";
@@ -1148,7 +1148,7 @@ protected:
             const double middle = 0.5 * (low.coordinate(axis) + high.coordinate(axis));
             const bool highSide =
                 std::fabs(middle - block.FaceHigh().coordinate(axis)) < std::fabs(middle - block.FaceLow().coordinate(axis));
-            HideOnItem(face, true, Uniform(0, 1) == 0);
+            vyrtest::HideOnItem(face, true, Uniform(0, 1) == 0);
             block.hiddenFaces.push_back(k);
             block.hiddenSides.emplace_back(axis, highSide);
             return "face " + std::to_string(k) + " of block " + std::to_string(i + 1) + " hidden on its item";
@@ -1165,7 +1165,7 @@ protected:
             // its hide level or its attributes given whole): the window changes nothing.
             const int k = Uniform(0, item->EdgesCount() - 1);
             const bool blank = Uniform(0, 1) == 0;
-            HideOnItem(item->GetEdgeItem(k), blank, Uniform(0, 1) == 0);
+            vyrtest::HideOnItem(item->GetEdgeItem(k), blank, Uniform(0, 1) == 0);
             return "edge " + std::to_string(k) + " of block " + std::to_string(i + 1) + " told to " + (blank ? "hide" : "show");
         }
         case 33: {  // another host's document drawn and closed, its window first; then a figure recorded
@@ -1198,7 +1198,7 @@ protected:
                 auto* group = dynamic_cast<CDsItemsCopy*>(context.FindDsItem(copy.copy));
                 if (!group) return "nothing";
                 copy.hidden = !copy.hidden;
-                HideOnItem(group, copy.hidden, Uniform(0, 1) == 0);
+                vyrtest::HideOnItem(group, copy.hidden, Uniform(0, 1) == 0);
                 return copy.hidden ? "a copy hidden on its item" : "a copy shown again on its item";
             }
             if (sources.empty() || copies_.size() >= 3) return "nothing";
@@ -1271,19 +1271,6 @@ protected:
             if (BoxNear(corners, static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)), margin)) return true;
         }
         return false;
-    }
-    // Hides `item` on its own item or shows it again: through its hide level, or (`byStorage`) a copy
-    // of its attributes with the level changed, given back whole.
-    static void HideOnItem(CDsItemBase* item, bool blank, bool byStorage)
-    {
-        const CDsHideLevel level(blank ? eDsHideLevelBlank : eDsHideLevelShown);
-        if (!byStorage) {
-            item->SetAttribute(level, true, true);
-            return;
-        }
-        CDsLineAttribStorage storage(*item->GetAttributes());
-        storage.SetAttribute(level, true);
-        item->SetAttributes(storage, true);
     }
 
     // Whether the view is one OpenGL's single precision cannot draw as the exact projection the
