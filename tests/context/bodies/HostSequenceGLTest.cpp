@@ -264,6 +264,16 @@ double BoxDistance(const SPAposition& p, const SPAposition& low, const SPApositi
 // The point a fraction `s` of the way from `a` to `b`.
 SPAposition Between(double s, const SPAposition& a, const SPAposition& b) { return a + s * (b - a); }
 
+// The point of the segment [a, b] whose picture in `view` lies a fraction `u` of the way along the
+// segment's picture: in perspective a fraction of the picture is not that fraction of the segment.
+SPAposition AlongPicture(const CDsView3dCdc& view, double u, const SPAposition& a, const SPAposition& b)
+{
+    if (!view.is_perspective()) return Between(u, a, b);
+    const SPAvector out(view.get_direction().x(), view.get_direction().y(), view.get_direction().z());
+    const double wa = (a - view.get_eye()) % out, wb = (b - view.get_eye()) % out;
+    return Between(u * wa / (wb - u * (wb - wa)), a, b);
+}
+
 // The distance of `p` from the segment [a, b].
 double SegmentDistance(const SPAposition& p, const SPAposition& a, const SPAposition& b)
 {
@@ -1314,9 +1324,9 @@ protected:
         return picksChecked_ < step || thingsExpected_ < step / 15 || snapsAnswered_ < step / 4;
     }
     // The host's step back to a view of the scene when the run fell behind: a window of 100 x 100
-    // pixels again, parallel, the scene fitted; when snaps fell behind, the copies and the figures
-    // of every leaf kind, near which samples go unjudged, taken away too, and when snaps or things
-    // under the cursor fell behind, every block shown again.
+    // pixels again, parallel, the scene fitted; when snaps or things under the cursor fell behind,
+    // every block shown again, and the copies and the figures of every leaf kind, near which
+    // samples go unjudged, taken away.
     std::string Recover(int step)
     {
         CDsView3dCdc& view = host_->View();
@@ -1332,7 +1342,7 @@ protected:
                 block.shown = true;
             }
         }
-        if (snapsAnswered_ < step / 4) {
+        if (thingsExpected_ < step / 15 || snapsAnswered_ < step / 4) {
             while (!copies_.empty()) DropCopy(copies_.size() - 1);
             for (size_t i = state_.figures.size(); i-- > 0;)
                 if (state_.figures[i].kind == FigureState::eMixed) {
@@ -1564,8 +1574,9 @@ protected:
     // meets of what shows of it; false when there is no ray, and `unsure` when the near or far
     // plane cuts a thing there (what shows is the frame's business, its planes being fitted as it
     // draws). The ray's start and direction go to `start` and `direction` when asked for.
+    // With `copies`, also where the ray meets each copy shown (infinity where it does not).
     bool SurfacesAlong(double x, double y, std::vector<Surface>& surfaces, bool& unsure, SPAposition* rayStart = nullptr,
-                       SPAunit_vector* rayDirection = nullptr)
+                       SPAunit_vector* rayDirection = nullptr, std::vector<double>* copies = nullptr)
     {
         unsure = false;
         SPAposition start;
@@ -1621,15 +1632,10 @@ protected:
             if (clipped && state_.section) {
                 entryKept = entryKept && !host_->Context().IsPointClipped(at(t0 + 1e-6 * std::max(1.0, t0)));
                 exitKept = exitKept && !host_->Context().IsPointClipped(at(t1 - 1e-6 * std::max(1.0, t1)));
-                // Single precision places the meshes and the clip plane within a float's step at
-                // their size (a sixteenth of a unit a million units out): a face that near the
-                // section plane may be cut or kept.
+                // A face that near the section plane may be cut or kept.
                 for (const double t : {t0, t1}) {
                     const SPAposition p = at(t);
-                    const double size = std::max({1.0, std::fabs(p.x()), std::fabs(p.y()), std::fabs(p.z())});
-                    if (std::fabs((p - state_.sectionPoint) % state_.sectionNormal) <=
-                        4 * size * std::numeric_limits<float>::epsilon())
-                        unsure = true;
+                    if (std::fabs((p - state_.sectionPoint) % state_.sectionNormal) <= SectionRounding(p)) unsure = true;
                 }
             }
             if (!entryKept && !exitKept) return;
@@ -1689,6 +1695,21 @@ protected:
                 surface.normal = normal * figure.placement;
             }
             unsure = unsure || edge;
+        }
+        if (copies) {
+            copies->clear();
+            // Where a copy's meshes lie after its block's were moved in place the model does not
+            // know: the box of its body and that of its block's faces.
+            for (const CopyState& copy : copies_) {
+                const BlockState& block = state_.blocks[static_cast<size_t>(copy.block)];
+                const SPAtransf placement = (block.placed ? block.placement : SPAtransf()) * copy.moved;
+                Surface body, faces;
+                if (!copy.hidden) {
+                    box(block.low, block.high, placement, true, nullptr, body);
+                    box(block.FaceLow(), block.FaceHigh(), placement, true, nullptr, faces);
+                }
+                copies->push_back(std::min(body.t, faces.t));
+            }
         }
         return true;
     }
@@ -1822,25 +1843,30 @@ protected:
     bool DepthTie(double x, double y)
     {
         std::vector<Surface> surfaces;
+        std::vector<double> copies;
         bool unsure = false;
         SPAposition start;
         SPAunit_vector direction;
-        if (!SurfacesAlong(x, y, surfaces, unsure, &start, &direction)) return false;
-        size_t nearest = surfaces.size();
+        if (!SurfacesAlong(x, y, surfaces, unsure, &start, &direction, &copies)) return false;
+        // The things and the copies along the ray: the nearest (a copy past the things) and the next.
+        const size_t none = surfaces.size() + copies.size();
+        const auto tOf = [&](size_t i) { return i < surfaces.size() ? surfaces[i].t : copies[i - surfaces.size()]; };
+        size_t nearest = none;
         double second = kInfinity;
-        for (size_t i = 0; i < surfaces.size(); ++i) {
-            if (!(surfaces[i].t < kInfinity)) continue;
-            if (nearest == surfaces.size() || surfaces[i].t < surfaces[nearest].t) {
-                if (nearest != surfaces.size()) second = surfaces[nearest].t;
+        for (size_t i = 0; i < none; ++i) {
+            if (!(tOf(i) < kInfinity)) continue;
+            if (nearest == none || tOf(i) < tOf(nearest)) {
+                if (nearest != none) second = tOf(nearest);
                 nearest = i;
             } else {
-                second = std::min(second, surfaces[i].t);
+                second = std::min(second, tOf(i));
             }
         }
-        if (nearest == surfaces.size()) return false;
-        const SPAposition first = start + surfaces[nearest].t * SPAvector(direction.x(), direction.y(), direction.z());
+        if (nearest == none) return false;
+        const SPAposition first = start + tOf(nearest) * SPAvector(direction.x(), direction.y(), direction.z());
         const double pixel = UnitsPerPixelAt(first);
-        if (second - surfaces[nearest].t <= 0.1 * pixel + Tolerance(first) + 2 * Chords()) return true;
+        if (second - tOf(nearest) <= 0.1 * pixel + Tolerance(first) + 2 * Chords()) return true;
+        if (nearest >= surfaces.size()) return false;
         // An edge of another block drawn on the face the ray meets, a pixel from it: a block flush
         // with another lays its edges on the other's face.
         const double length = surfaces[nearest].normal.len();
@@ -1959,6 +1985,21 @@ protected:
         return 1e-6 * size + (offset_.len() > 0 ? 0.3 : 0.02) * UnitsPerPixelAt(p);
     }
 
+    // How near the section plane a point may be cut or kept by OpenGL's clipping, which rounds the
+    // meshes' and the plane's places to a float step at the scene's size, and in perspective
+    // measures in clip coordinates, where the plane's distance from the eye over the near distance
+    // multiplies that rounding: a million units out with the eye among the blocks, units.
+    double SectionRounding(const SPAposition& p)
+    {
+        const CDsView3dCdc& view = host_->View();
+        const SPAposition eye = view.get_eye();
+        const double size = std::max({1.0, std::fabs(p.x()), std::fabs(p.y()), std::fabs(p.z()), std::fabs(eye.x()),
+                                      std::fabs(eye.y()), std::fabs(eye.z())});
+        const double fromEye = std::fabs((eye - state_.sectionPoint) % normalise(state_.sectionNormal));
+        const double lever = view.is_perspective() ? fromEye / std::max(view.get_hither(), 1e-9) : 0.0;
+        return size * std::numeric_limits<float>::epsilon() * (4 + 2 * lever);
+    }
+
     // Whether a model point shows in the window: not cut away, and nothing that shows lies in
     // front of it along its line of sight. A face seen edge-on in an exact axis view shows as a
     // line that no pixel's centre meets, yet its points show. A point of a line (`line`) is drawn
@@ -1967,8 +2008,9 @@ protected:
     {
         if (cutBySection && state_.section) {
             // Cut away, also a little to either side (a point on the cut is shown).
-            // OpenGL clips in single precision: a quarter of a pixel.
-            const SPAvector n = normalise(state_.sectionNormal) * std::max(Tolerance(point), 0.25 * UnitsPerPixelAt(point));
+            // OpenGL clips in single precision: a quarter of a pixel, or its rounding far out.
+            const SPAvector n = normalise(state_.sectionNormal) *
+                                std::max({Tolerance(point), 0.25 * UnitsPerPixelAt(point), SectionRounding(point)});
             CDsGlContext& context = host_->Context();
             if (context.IsPointClipped(point) && context.IsPointClipped(point + n) && context.IsPointClipped(point - n))
                 return false;
@@ -2247,16 +2289,13 @@ protected:
             if (!meets || u0 > u1) continue;
             // Points half a pixel apart along it, each mapped back onto the line (perspective-correct).
             const int n = 2 + static_cast<int>(std::hypot(dx, dy) * (u1 - u0) * 2);
-            const double wa = (a - view.get_eye()) % out, wb = (b - view.get_eye()) % out;
-            const bool perspective = view.is_perspective();
             bool sure = false, maybe = false;
             double nearest = kInfinity;
             const double length2 = dx * dx + dy * dy;
             const double closest = length2 > 0 ? std::max(u0, std::min(u1, ((cx - ax) * dx + (cy - ay) * dy) / length2)) : u0;
             for (int k = 0; k <= n + 1; ++k) {
                 const double u = k > n ? closest : u0 + (u1 - u0) * k / n;
-                const double s = perspective ? u * wa / (wb - u * (wb - wa)) : u;
-                const SPAposition p = Between(s, a, b);
+                const SPAposition p = AlongPicture(view, u, a, b);
                 const int shown = ShownState(p, line.cut, line.above ? line.thing : -1);
                 if (shown == 0) continue;
                 double px = 0, py = 0;
@@ -2962,7 +3001,8 @@ protected:
         if (NearMixed(px, py, 1)) return -1;
         if (cutBySection && state_.section) {
             // Cut away, also a little to either side.
-            const SPAvector n = normalise(state_.sectionNormal) * std::max(Tolerance(point), 0.25 * UnitsPerPixelAt(point));
+            const SPAvector n = normalise(state_.sectionNormal) *
+                                std::max({Tolerance(point), 0.25 * UnitsPerPixelAt(point), SectionRounding(point)});
             CDsGlContext& context = host_->Context();
             const int cut = int(context.IsPointClipped(point)) + int(context.IsPointClipped(point + n)) +
                             int(context.IsPointClipped(point - n));
@@ -3123,9 +3163,10 @@ protected:
                 if (t < 0.15 || t > 0.85 || std::fabs((cx - ax) * dy - (cy - ay) * dx) / length > 1.0) continue;
                 const double step = 1.0 / length;
                 bool shows = true;
-                for (const double u : {t, t - step, t + step}) shows = shows && ShownState(Between(u, edge.first, edge.second)) == 1;
+                for (const double u : {t, t - step, t + step})
+                    shows = shows && ShownState(AlongPicture(host_->View(), u, edge.first, edge.second)) == 1;
                 if (!shows) continue;
-                const SPAposition p = Between(t, edge.first, edge.second);
+                const SPAposition p = AlongPicture(host_->View(), t, edge.first, edge.second);
                 text << "answered nothing where (" << p.x() << ", " << p.y() << ", " << p.z() << ") shows under the cursor";
                 return text.str();
             }
@@ -3272,7 +3313,7 @@ protected:
                 std::printf("  line of %s (%.10g %.10g %.10g)-(%.10g %.10g %.10g): (%.4f, %.4f)-(%.4f, %.4f), shown state at its "
                             "nearest point %d\n",
                             Name(line.thing).c_str(), line.a.x(), line.a.y(), line.a.z(), line.b.x(), line.b.y(), line.b.z(), ax, ay,
-                            bx, by, ShownState(Between(s, line.a, line.b), line.cut, line.above ? line.thing : -1));
+                            bx, by, ShownState(AlongPicture(host_->View(), s, line.a, line.b), line.cut, line.above ? line.thing : -1));
             }
             // The window's colours about the pixel, then what the model sees there.
             for (int j = -4; j <= 4; ++j) {
