@@ -1,6 +1,7 @@
 // A scene far from the origin seen through a perspective eye close to it: the window and the picks
 // are those of the same scene at the origin, also when the scene reaches behind the eye, to its
 // far end.
+#include "DsFigPoly3D.h"
 #include "DsGlContext.h"
 #include "DsPickedItem.h"
 #include "HostFixture.h"
@@ -10,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -164,4 +167,72 @@ TEST(FarFromTheOriginGLTest, APickNearASectionAMillionUnitsOutAnswersNoPointItCu
             }
     EXPECT_GT(answered, 500);
     EXPECT_EQ(cut, 0);
+}
+
+// A figure's line and a wire that start behind a near perspective eye a million units out: a pick a
+// pixel beside their picture answers their point nearest to the cursor, as at the origin (the model
+// point under the nearest screen point is found from the ends' depths; OpenGL's matrices, rounded
+// to floats, put the end cut at the near plane a few hundredths of a unit off, which moved the
+// point by a pixel or more).
+TEST(FarFromTheOriginGLTest, APickBesideALineFromBehindANearEyeAMillionUnitsOutAnswersItsNearestPoint)
+{
+    vyrtest::ViewStaticsGuard statics;
+    for (int far = 0; far < 2; ++far) {
+        SCOPED_TRACE(far);
+        const SPAvector o = far ? SPAvector(1e6, 1e6, 1e6) : SPAvector(0, 0, 0);
+        vyrtest::Host host(100, 100);
+        host.Look(ViewSetup()
+                      .Pixels(100, 100)
+                      .Eye(SPAposition(4.414, 32.729, -15.2092) + o)
+                      .Target(SPAposition(40, 32.5, 12.5) + o)
+                      .Up(SPAvector(-0.614351, 0.00396167, 0.789023))
+                      .Field(52.08, 52.08)
+                      .Perspective(true));
+        host.View().SetRenderMode(eRenderWireframe);
+        const SPAposition ends[2] = {SPAposition(-23.2036, -30.8118, 5.121) + o, SPAposition(41.666, 59.002, 9.165) + o};
+        ASSERT_TRUE(host.Show(make_wire_body(ends, 2), kGreen));
+        // The same as a figure's line, picked by its own road.
+        std::vector<CGmPosition> points(ends, ends + 2);
+        CDsFigPoly3D line(2, points.data());
+        line.Record(true, &host.View());
+        host.Refresh();
+        const std::vector<CDsTypeMask> figures = vyrtest::Host::Domain({vyrtest::Host::kFigureType});
+        // The least distance from a pixel's centre to the wire's picture (in front of the eye).
+        const auto nearest = [&](double cx, double cy) {
+            double least = 1e9;
+            for (int k = 0; k <= 20000; ++k) {
+                double px = 0, py = 0, depth = 0;
+                if (host.View().world_to_drawable(ends[0] + (k / 20000.0) * (ends[1] - ends[0]), px, py, depth) && depth > 1)
+                    least = std::min(least, std::hypot(px - cx, py - cy));
+            }
+            return least;
+        };
+        int tried = 0;
+        double worstFigure = 0, worstBody = 0;  // pixels farther than the nearest point of the line
+        for (double t = 0.5; t <= 0.98; t += 0.02)
+            for (const int side : {-1, 1}) {
+                // A pixel beside the wire's picture.
+                double px = 0, py = 0, depth = 0;
+                if (!host.View().world_to_drawable(ends[0] + t * (ends[1] - ends[0]), px, py, depth) || px < 3 || py < 3 ||
+                    px > 97 || py > 97)
+                    continue;
+                const int cx = static_cast<int>(px), cy = static_cast<int>(py) + side;
+                for (const std::vector<CDsTypeMask>* domain : {static_cast<const std::vector<CDsTypeMask>*>(nullptr), &figures}) {
+                    const CDsPickedItem hit = host.Pick(cx, cy, domain);
+                    const CGmPosition* at = hit.IsValid() ? hit.GetPickedPosition() : nullptr;
+                    ASSERT_TRUE(at) << "at (" << cx << ", " << cy << ")";
+                    ++tried;
+                    double ax = 0, ay = 0;
+                    ASSERT_TRUE(host.View().world_to_drawable(SPAposition(at->x(), at->y(), at->z()), ax, ay, depth));
+                    double& worst = domain ? worstFigure : worstBody;
+                    worst = std::max(worst, std::hypot(ax - cx - 0.5, ay - cy - 0.5) - nearest(cx + 0.5, cy + 0.5));
+                }
+            }
+        line.Remove(&host.View());
+        EXPECT_GT(tried, 30);
+        // The figure's line is measured exactly; the body's edge is picked where its float vertices
+        // put it, which far out is a good part of a pixel away.
+        EXPECT_LE(worstFigure, 0.1);
+        EXPECT_LE(worstBody, far ? 1.0 : 0.1);
+    }
 }
