@@ -1324,9 +1324,9 @@ protected:
         return picksChecked_ < step || thingsExpected_ < step / 15 || snapsAnswered_ < step / 4;
     }
     // The host's step back to a view of the scene when the run fell behind: a window of 100 x 100
-    // pixels again, parallel, the scene fitted; when snaps or things under the cursor fell behind,
-    // every block shown again, and the copies and the figures of every leaf kind, near which
-    // samples go unjudged, taken away.
+    // pixels again, parallel, the scene fitted, the copies and the figures of every leaf kind, near
+    // which samples go unjudged, taken away; when snaps or things under the cursor fell behind,
+    // every block shown again.
     std::string Recover(int step)
     {
         CDsView3dCdc& view = host_->View();
@@ -1342,15 +1342,13 @@ protected:
                 block.shown = true;
             }
         }
-        if (thingsExpected_ < step / 15 || snapsAnswered_ < step / 4) {
-            while (!copies_.empty()) DropCopy(copies_.size() - 1);
-            for (size_t i = state_.figures.size(); i-- > 0;)
-                if (state_.figures[i].kind == FigureState::eMixed) {
-                    figures_[i]->Remove(&view);
-                    figures_.erase(figures_.begin() + static_cast<long>(i));
-                    state_.figures.erase(state_.figures.begin() + static_cast<long>(i));
-                }
-        }
+        while (!copies_.empty()) DropCopy(copies_.size() - 1);
+        for (size_t i = state_.figures.size(); i-- > 0;)
+            if (state_.figures[i].kind == FigureState::eMixed) {
+                figures_[i]->Remove(&view);
+                figures_.erase(figures_.begin() + static_cast<long>(i));
+                state_.figures.erase(state_.figures.begin() + static_cast<long>(i));
+            }
         if (state_.width < 60 || state_.height < 60) {
             const double upp = view.get_units_per_pixel();
             host_->Resize(100, 100);
