@@ -2252,11 +2252,14 @@ protected:
         WindowLines seen;
         CDsView3dCdc& view = host_->View();
         const double cx = x + 0.5, cy = y + 0.5;
-        const double gx0 = std::max(x - 2.5, -0.5), gx1 = std::min(x + 3.5, state_.width + 0.5);
-        const double gy0 = std::max(y - 2.5, -0.5), gy1 = std::min(y + 3.5, state_.height + 0.5);
+        // A million units out OpenGL's single precision places a line of a body turned by its
+        // placement up to a pixel off, under the pick's narrowed projection as in the window.
+        const double rounding = offset_.len() > 0 ? 1.0 : 0.0;
+        const double gx0 = std::max(x - 2.5 - rounding, -0.5), gx1 = std::min(x + 3.5 + rounding, state_.width + 0.5);
+        const double gy0 = std::max(y - 2.5 - rounding, -0.5), gy1 = std::min(y + 3.5 + rounding, state_.height + 0.5);
         const auto inner = [&](double px, double py) {
-            return px >= std::max(x - 1.5, 0.5) && px <= std::min(x + 2.5, state_.width - 0.5) && py >= std::max(y - 1.5, 0.5) &&
-                   py <= std::min(y + 2.5, state_.height - 0.5);
+            return px >= std::max(x - 1.5 + rounding, 0.5 + rounding) && px <= std::min(x + 2.5 - rounding, state_.width - 0.5 - rounding) &&
+                   py >= std::max(y - 1.5 + rounding, 0.5 + rounding) && py <= std::min(y + 2.5 - rounding, state_.height - 0.5 - rounding);
         };
         const SPAvector out(view.get_direction().x(), view.get_direction().y(), view.get_direction().z());
         const double least = 0.5 * view.get_hither();
