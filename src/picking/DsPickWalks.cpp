@@ -540,6 +540,10 @@ bool CDsRegionPickFunctor::WhollyInside(CDsGeometry* geometry, int id)
     if (!driver.GetExtremaInViewportCoordinates(x0, x1, y0, y1, false)) return false;
     int vx = 0, vy = 0, vw = 0, vh = 0;
     m_view->get_viewport(vx, vy, vw, vh);
+    // A visible-only pick (a selection kind mask set) finds nothing wholly beyond the window, which
+    // shows nowhere: items of window pixels are drawn under a projection of their own, which the
+    // view's frustum does not cut.
+    if (m_kindMask != 0 && (x1 < 0.0 || y1 < 0.0 || x0 > vw || y0 > vh)) return false;
     return x0 + vx >= m_rect.left && x1 + vx <= m_rect.right && y0 + vy >= m_rect.bottom && y1 + vy <= m_rect.top;
 }
 

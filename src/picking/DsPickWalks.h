@@ -241,7 +241,8 @@ private:
     // Whether the geometry is hit: wholly inside the rectangle and selected (region walks), or has
     // primitives (select-all).
     bool HitTest(CDsGeometry* geometry, int id, const CDsObjectPath& path);
-    // Whether what the geometry draws lies wholly inside the rectangle.
+    // Whether what the geometry draws lies wholly inside the rectangle (and, visible only, not wholly
+    // beyond the window).
     bool WhollyInside(CDsGeometry* geometry, int id);
 
     CDsView3dCdc* m_view;

@@ -115,3 +115,23 @@ TEST_F(RegionPicksWhollyInsideGLTest, AMarkerBeyondTheWindowIsNotFound)
         EXPECT_TRUE(Region(kHostSize + 5, 40, 140, 60, visibleOnly).empty());
     }
 }
+
+// A polyline of window pixels laid beyond the window's right edge: what is not in the window does
+// not show, and a visible-only region reaching out there does not find it; one inside it does.
+TEST_F(RegionPicksWhollyInsideGLTest, AWindowPolylineBeyondTheWindowIsNotVisible)
+{
+    host_->Look(ViewSetup().Eye(SPAposition(0, 0, 100)).Field(kHostSize, kHostSize).Clip(1, 300));
+    const auto polyline = [](float x0, float x1) {
+        return [=](CDsFigureGenerator& g) {
+            g.SetPenColor(CDsColorStorage(255, 0, 255));
+            const float xy[4] = {x0, 45.0f, x1, 55.0f};
+            g.DrawPolyline2D(2, xy);
+        };
+    };
+    const auto shown = host_->Record({polyline(40, 60), polyline(kHostSize + 10, kHostSize + 30)});
+    host_->WholeFrame();
+    const CVyrObjectPath inside = Host::PathOf(*shown[0]);
+    EXPECT_EQ(Region(30, 30, 70, 70, true), std::vector<CVyrObjectPath>{inside});
+    EXPECT_TRUE(Region(kHostSize + 5, 30, kHostSize + 40, 70, true).empty());
+    EXPECT_EQ(Region(30, 30, kHostSize + 40, 70, true), std::vector<CVyrObjectPath>{inside});
+}
