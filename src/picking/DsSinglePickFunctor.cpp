@@ -533,23 +533,15 @@ bool CDsSinglePickFunctor::EdgePoint(const SItem& item, SPAposition& point)
             }
             if (!kept || !(t0 <= t1)) continue;
             const SPAposition a0 = a + t0 * (b - a), b0 = a + t1 * (b - a);
-            double wa = ca[3] + t0 * (cb[3] - ca[3]), wb = ca[3] + t1 * (cb[3] - ca[3]);
-            double ax = 0.0, ay = 0.0, bx = 0.0, by = 0.0, depthA = 0.0, depthB = 0.0;
-            if (!(wa > 0.0) || !(wb > 0.0) || !m_view->world_to_drawable(a0, ax, ay, depthA) ||
-                !m_view->world_to_drawable(b0, bx, by, depthB))
-                continue;
+            double ax = 0.0, ay = 0.0, bx = 0.0, by = 0.0, wa = 0.0, wb = 0.0;
+            if (!m_view->world_to_drawable(a0, ax, ay, wa) || !m_view->world_to_drawable(b0, bx, by, wb)) continue;
             // The nearest point on the screen, then the model point there: in perspective the screen
-            // fraction s along the segment is the model fraction s wa / ((1 - s) wb + s wa), with
-            // the ends' depths measured as their screen places are (in double precision: OpenGL's
-            // matrices, rounded to floats, put a segment's end at the near plane a tenth of a unit
-            // off a million units out, which moves the point by pixels).
-            if (m_view->is_perspective()) {
-                if (!(depthA > 0.0) || !(depthB > 0.0)) continue;
-                wa = depthA;
-                wb = depthB;
-            } else {
-                wa = wb = 1.0;
-            }
+            // fraction s along the segment is the model fraction s wa / ((1 - s) wb + s wa), wa and wb
+            // the ends' depths, measured in double precision as their screen places are (OpenGL's
+            // matrices, rounded to floats, put a segment's end at the near plane hundredths of a
+            // unit off a million units out, which moves the point by pixels).
+            if (!m_view->is_perspective()) wa = wb = 1.0;
+            if (!(wa > 0.0) || !(wb > 0.0)) continue;
             const double dx = bx - ax, dy = by - ay, length2 = dx * dx + dy * dy;
             double sOnScreen = length2 > 0.0 ? ((cx - ax) * dx + (cy - ay) * dy) / length2 : 0.0;
             sOnScreen = std::max(0.0, std::min(1.0, sOnScreen));

@@ -1997,6 +1997,12 @@ protected:
         const double lever = view.is_perspective() ? fromEye / std::max(view.get_hither(), 1e-9) : 0.0;
         return size * std::numeric_limits<float>::epsilon() * (4 + 2 * lever);
     }
+    // The step along the section's normal within which the window may cut or keep `p`: OpenGL
+    // clips in single precision, a quarter of a pixel, or its rounding far out.
+    SPAvector SectionBand(const SPAposition& p)
+    {
+        return normalise(state_.sectionNormal) * std::max({Tolerance(p), 0.25 * UnitsPerPixelAt(p), SectionRounding(p)});
+    }
 
     // Whether a model point shows in the window: not cut away, and nothing that shows lies in
     // front of it along its line of sight. A face seen edge-on in an exact axis view shows as a
@@ -2006,9 +2012,7 @@ protected:
     {
         if (cutBySection && state_.section) {
             // Cut away, also a little to either side (a point on the cut is shown).
-            // OpenGL clips in single precision: a quarter of a pixel, or its rounding far out.
-            const SPAvector n = normalise(state_.sectionNormal) *
-                                std::max({Tolerance(point), 0.25 * UnitsPerPixelAt(point), SectionRounding(point)});
+            const SPAvector n = SectionBand(point);
             CDsGlContext& context = host_->Context();
             if (context.IsPointClipped(point) && context.IsPointClipped(point + n) && context.IsPointClipped(point - n))
                 return false;
@@ -2258,8 +2262,8 @@ protected:
         const double gx0 = std::max(x - 2.5 - rounding, -0.5), gx1 = std::min(x + 3.5 + rounding, state_.width + 0.5);
         const double gy0 = std::max(y - 2.5 - rounding, -0.5), gy1 = std::min(y + 3.5 + rounding, state_.height + 0.5);
         const auto inner = [&](double px, double py) {
-            return px >= std::max(x - 1.5 + rounding, 0.5 + rounding) && px <= std::min(x + 2.5 - rounding, state_.width - 0.5 - rounding) &&
-                   py >= std::max(y - 1.5 + rounding, 0.5 + rounding) && py <= std::min(y + 2.5 - rounding, state_.height - 0.5 - rounding);
+            return px >= std::max(x - 1.5, 0.5) + rounding && px <= std::min(x + 2.5, state_.width - 0.5) - rounding &&
+                   py >= std::max(y - 1.5, 0.5) + rounding && py <= std::min(y + 2.5, state_.height - 0.5) - rounding;
         };
         const SPAvector out(view.get_direction().x(), view.get_direction().y(), view.get_direction().z());
         const double least = 0.5 * view.get_hither();
@@ -3002,8 +3006,7 @@ protected:
         if (NearMixed(px, py, 1)) return -1;
         if (cutBySection && state_.section) {
             // Cut away, also a little to either side.
-            const SPAvector n = normalise(state_.sectionNormal) *
-                                std::max({Tolerance(point), 0.25 * UnitsPerPixelAt(point), SectionRounding(point)});
+            const SPAvector n = SectionBand(point);
             CDsGlContext& context = host_->Context();
             const int cut = int(context.IsPointClipped(point)) + int(context.IsPointClipped(point + n)) +
                             int(context.IsPointClipped(point - n));
