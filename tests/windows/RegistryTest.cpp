@@ -414,6 +414,44 @@ TEST_F(RegistryTest, CorruptStoreIsKeptAsideAndTheRegistryGoesOn) {
     EXPECT_EQ(garbage, vyrtest::ReadFileBytes(dir_ + "/" + aside));
 }
 
+// A store file that is a symbolic link (a settings folder kept elsewhere) is written, and a corrupt
+// one kept aside, where the link leads; the link stays.
+TEST_F(RegistryTest, AStoreReachedThroughALinkIsWrittenWhereTheLinkLeads) {
+    const std::string elsewhere = dir_ + "/elsewhere";
+    ASSERT_EQ(0, mkdir(elsewhere.c_str(), 0755));
+    ASSERT_EQ(0, symlink("elsewhere/registry", file_.c_str()));
+    auto linkText = [this] {
+        char text[256];
+        const ssize_t n = readlink(file_.c_str(), text, sizeof text);
+        return n > 0 ? std::string(text, static_cast<size_t>(n)) : std::string();
+    };
+
+    // The link leads nowhere yet: the first write makes the store there.
+    EXPECT_EQ(ERROR_SUCCESS, Set(HKEY_LOCAL_MACHINE, L"First", REG_DWORD, PodBytes<DWORD>(1)));
+    EXPECT_EQ("elsewhere/registry", linkText());
+    EXPECT_EQ((std::set<std::string>{"registry"}), FilesIn(elsewhere));
+    EXPECT_NE(std::string::npos, vyrtest::ReadFileBytes(elsewhere + "/registry").find("First"));
+    EXPECT_EQ(ERROR_SUCCESS, Set(HKEY_LOCAL_MACHINE, L"Second", REG_DWORD, PodBytes<DWORD>(2)));
+    EXPECT_EQ("elsewhere/registry", linkText());
+    EXPECT_NE(std::string::npos, vyrtest::ReadFileBytes(elsewhere + "/registry").find("Second"));
+
+    // A corrupt store is kept aside beside the file it is; the next write starts a fresh one there.
+    const std::string garbage = "this is not a registry\n";
+    WriteFile(elsewhere + "/registry", garbage);
+    vyrtest::CaptureStderr();
+    EXPECT_EQ(ERROR_SUCCESS, Set(HKEY_LOCAL_MACHINE, L"Third", REG_DWORD, PodBytes<DWORD>(3)));
+    vyrtest::GetCapturedStderr();
+    EXPECT_EQ("elsewhere/registry", linkText());
+    std::string aside;
+    for (const std::string& name : FilesIn(elsewhere))
+        if (name.rfind("registry.corrupt-", 0) == 0) aside = name;
+    ASSERT_FALSE(aside.empty());
+    EXPECT_EQ(garbage, vyrtest::ReadFileBytes(elsewhere + "/" + aside));
+    EXPECT_EQ(2u, FilesIn(elsewhere).size());
+    EXPECT_EQ(PodBytes<DWORD>(3), Get(HKEY_LOCAL_MACHINE, L"Third"));
+    EXPECT_TRUE(Get(HKEY_LOCAL_MACHINE, L"First").empty());
+}
+
 // A path of `depth` keys named "k" below the root, as a sub-key text.
 std::wstring DeepPath(int depth) {
     std::wstring path = L"k";

@@ -3,6 +3,8 @@
 // atomically under a writers' lock, and set aside under a new name, never overwritten, when its
 // bytes cannot be taken as they are.
 //
+// The atomic write serves any file written whole, not only stores (the display's pictures too).
+//
 // Knowing that the file is unchanged. Parsing a store costs milliseconds, so the parsed store is
 // kept with the identity of the file it came from: device, inode, size, and the modification and
 // status-change times with their nanoseconds. One stat() answers whether the file is still that
@@ -74,15 +76,36 @@ VYR_WINAPI_EXPORT std::string ParentFolder(const std::string& path);
 // Creates the folders on the way to the file; on failure `error` tells why.
 VYR_WINAPI_EXPORT bool MakeParentFolders(const std::string& path, int& error);
 
-// Writes a temporary file in the file's folder, syncs it and renames it over the file, so a
-// reader sees the old or the new bytes whole, never a part; the file keeps its permission bits
-// (0644 for a new one). `identity` is that of the file written (exists false when it cannot be
-// told); on failure `error` tells why and nothing is left behind.
+// The file that a write to `path` replaces: `path` itself, or the file its symbolic link leads to
+// (links to links followed; a relative link read from the link's own folder), so that the link
+// stays a link and what it leads to gets the new bytes. True, with that file in `target`, when it
+// is a regular file or nothing yet: a link that leads nowhere names the file a write makes (its
+// folder must exist), so the link then leads to it. False, with `error`, for a folder (EISDIR),
+// any other thing that is not a regular file, such as a FIFO, a device or a socket (ENOTSUP), a
+// loop of links (ELOOP) or a path that cannot be looked at (lstat's error). Nothing is opened.
+VYR_WINAPI_EXPORT bool ResolveFileToReplace(const std::string& path, std::string& target, int& error);
+
+// The permission bits WriteFileAtomically gives a new file: those of any new file the process
+// makes (0666 less the umask).
+constexpr int kNewFileModeFromUmask = -1;
+
+// Writes `size` bytes to the file at `path` whole or not at all: a temporary file beside the file
+// replaced (ResolveFileToReplace's target: the file a link leads to), synced and renamed over it,
+// so a reader sees the old or the new bytes whole, never a part. A folder, a FIFO, a device or a
+// socket at the path (or at the end of its links) is refused and left alone; no file is opened
+// but the temporary one. The file keeps its permission bits; a new one gets `newFileMode`
+// (kNewFileModeFromUmask: 0666 less the umask). `identity` is that of the file written (exists
+// false when it cannot be told); on failure `error` tells why, the old file is whole and no
+// temporary file is left behind.
+VYR_WINAPI_EXPORT bool WriteFileAtomically(const std::string& path, const void* bytes, size_t size, int newFileMode,
+                                           FileIdentity& identity, int& error);
+// The same for a store's text; a new store file gets 0644.
 VYR_WINAPI_EXPORT bool WriteFileAtomically(const std::string& path, const std::string& text, FileIdentity& identity,
                                            int& error);
 
-// Renames the file to "<path>.corrupt-<date>-<time>[-n]", a name not taken yet, and answers that
-// name in `aside`; on failure `error` tells why and the file stays where it is.
+// Renames the file to "<file>.corrupt-<date>-<time>[-n]", a name not taken yet, and answers that
+// name in `aside`; a symbolic link stays, and the file it leads to is moved aside beside itself
+// (ResolveFileToReplace). On failure `error` tells why and the file stays where it is.
 VYR_WINAPI_EXPORT bool MoveFileAside(const std::string& path, std::string& aside, int& error);
 
 // The path of a store file: the environment variable's value when it is set and not empty, else

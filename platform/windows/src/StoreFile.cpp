@@ -2,6 +2,7 @@
 // and the default place of a store (vyrwin_storefile.h).
 #include "vyrwin_storefile.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -31,15 +32,39 @@ FileIdentity IdentityOf(const struct stat& info) {
     return id;
 }
 
-bool WriteAll(int fd, const std::string& text) {
+bool WriteAll(int fd, const char* bytes, size_t size) {
     size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t put = write(fd, text.data() + done, text.size() - done);
+    while (done < size) {
+        const ssize_t put = write(fd, bytes + done, size - done);
         if (put < 0 && errno == EINTR) continue;
         if (put <= 0) return false;
         done += static_cast<size_t>(put);
     }
     return true;
+}
+
+// Creates a new file "<path>.tmp-XXXXXX" (a name not taken yet) for writing, with the permission
+// bits any new file of the process gets; -1, with errno, when none can be made.
+int CreateTemporaryBeside(const std::string& path, std::string& temp) {
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static std::atomic<unsigned long long> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        unsigned long long seed = static_cast<unsigned long long>(WallClockNanoseconds()) ^
+                                  (static_cast<unsigned long long>(getpid()) << 32) ^
+                                  (++counter * 0x9E3779B97F4A7C15ULL);
+        temp = path + ".tmp-";
+        for (int i = 0; i < 6; ++i, seed /= 62) temp += kLetters[seed % 62];
+        const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// `folder` and `name` joined (a name from the root stays as it is).
+std::string InFolder(const std::string& folder, const std::string& name) {
+    if (!name.empty() && name[0] == '/') return name;
+    return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
 }  // namespace
@@ -134,23 +159,65 @@ bool MakeParentFolders(const std::string& path, int& error) {
     return stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-bool WriteFileAtomically(const std::string& path, const std::string& text, FileIdentity& identity, int& error) {
+bool ResolveFileToReplace(const std::string& path, std::string& target, int& error) {
+    // As many links as the kernel itself follows on the way to a file.
+    constexpr int kMaxLinks = 40;
+    target = path;
+    for (int links = 0;; ++links) {
+        struct stat info;
+        if (lstat(target.c_str(), &info) != 0) {
+            error = errno;
+            if (errno != ENOENT) return false;
+            error = 0;  // nothing there yet: a write makes it
+            return true;
+        }
+        if (S_ISREG(info.st_mode)) {
+            error = 0;
+            return true;
+        }
+        if (!S_ISLNK(info.st_mode)) {
+            error = S_ISDIR(info.st_mode) ? EISDIR : ENOTSUP;
+            return false;
+        }
+        if (links == kMaxLinks) {
+            error = ELOOP;
+            return false;
+        }
+        std::string text(static_cast<size_t>(info.st_size > 0 ? info.st_size : 0) + 256, '\0');
+        const ssize_t length = readlink(target.c_str(), &text[0], text.size());
+        if (length < 0 || static_cast<size_t>(length) >= text.size()) {
+            error = length < 0 ? errno : ENAMETOOLONG;
+            return false;
+        }
+        text.resize(static_cast<size_t>(length));
+        target = InFolder(ParentFolder(target), text);
+    }
+}
+
+bool WriteFileAtomically(const std::string& path, const void* bytes, size_t size, int newFileMode,
+                         FileIdentity& identity, int& error) {
     identity = FileIdentity();
-    std::string temp = path + ".tmp-XXXXXX";
-    const int fd = mkostemp(&temp[0], O_CLOEXEC);
+    std::string target;
+    if (!ResolveFileToReplace(path, target, error)) return false;
+    std::string temp;
+    const int fd = CreateTemporaryBeside(target, temp);
     if (fd < 0) {
         error = errno;
         return false;
     }
     struct stat info;
-    const mode_t mode = stat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0644;
-    bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, text) && fsync(fd) == 0;
+    bool ok = true;
+    if (stat(target.c_str(), &info) == 0)
+        ok = fchmod(fd, info.st_mode & 07777) == 0;
+    else if (newFileMode >= 0)
+        ok = fchmod(fd, static_cast<mode_t>(newFileMode) & 07777) == 0;
+    ok = ok && WriteAll(fd, static_cast<const char*>(bytes), size) && fsync(fd) == 0;
     error = ok ? 0 : errno;
     if (close(fd) != 0 && ok) {
         ok = false;
         error = errno;
     }
-    if (ok && rename(temp.c_str(), path.c_str()) != 0) {
+    if (ok && rename(temp.c_str(), target.c_str()) != 0) {
         ok = false;
         error = errno;
     }
@@ -158,26 +225,33 @@ bool WriteFileAtomically(const std::string& path, const std::string& text, FileI
         unlink(temp.c_str());
         return false;
     }
-    const int folder = open(ParentFolder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folder = open(ParentFolder(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {
         fsync(folder);
         close(folder);
     }
     // After the rename, which stamps the file's status-change time on most file systems.
-    if (!StatFileIdentity(path, identity)) identity = FileIdentity();
+    if (!StatFileIdentity(target, identity)) identity = FileIdentity();
     return true;
 }
 
+bool WriteFileAtomically(const std::string& path, const std::string& text, FileIdentity& identity, int& error) {
+    return WriteFileAtomically(path, text.data(), text.size(), 0644, identity, error);
+}
+
 bool MoveFileAside(const std::string& path, std::string& aside, int& error) {
+    std::string target;
+    if (!ResolveFileToReplace(path, target, error)) return false;
     char stamp[32];
     const time_t now = time(nullptr);
     struct tm local;
     localtime_r(&now, &local);
     strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    aside = path + ".corrupt-" + stamp;
+    aside = target + ".corrupt-" + stamp;
     struct stat info;
-    for (int n = 2; lstat(aside.c_str(), &info) == 0; ++n) aside = path + ".corrupt-" + stamp + "-" + std::to_string(n);
-    if (rename(path.c_str(), aside.c_str()) != 0) {
+    for (int n = 2; lstat(aside.c_str(), &info) == 0; ++n)
+        aside = target + ".corrupt-" + stamp + "-" + std::to_string(n);
+    if (rename(target.c_str(), aside.c_str()) != 0) {
         error = errno;
         return false;
     }
