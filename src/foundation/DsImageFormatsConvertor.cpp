@@ -11,15 +11,13 @@
 #include "DsView3dCdc.h"
 #include "DataFileStream.h"
 #include "VyrString.h"
+#include "vyrwin_storefile.h"
 
 #include <afxwin.h>
 #include <windows.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -319,16 +317,14 @@ bool CDsImageFormatsConvertor::SaveImageToFile(const CVyrString& file)
     }
     const std::string target = file.GetMultiByte();
     if (target.empty()) return false;
-    const std::string part = target + ".part-" + std::to_string(getpid());
-    std::FILE* out = std::fopen(part.c_str(), "wbe");
-    bool written = out && std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-    if (out) written = std::fclose(out) == 0 && written;
-    if (written) written = std::rename(part.c_str(), target.c_str()) == 0;
-    if (!written) {
-        std::remove(part.c_str());
-        DisplayErrorMessage("the picture cannot be written to " + target);
+    vyrwin::FileIdentity written;
+    int reason = 0;
+    if (!vyrwin::WriteFileAtomically(target, bytes.data(), bytes.size(), vyrwin::kNewFileModeFromUmask, written,
+                                     reason)) {
+        DisplayErrorMessage("the picture cannot be written to " + target + ": " + std::strerror(reason));
+        return false;
     }
-    return written;
+    return true;
 }
 
 bool CDsImageFormatsConvertor::SaveImageToFile(CFile* file)

@@ -21,9 +21,15 @@
 //   block (so loading works with no current view). Files that are not whole JPEG pictures
 //   (truncated, corrupt, another format), pictures beyond CDsImage's limits, and unreadable files
 //   answer false, leave the target image as it was and write one line to the warnings file.
-// - Saving to a named file writes a new file beside the target and renames it over the target,
-//   so a failed save leaves an existing file as it was; an unwritable target answers false with
-//   one warning line.
+// - Saving to a named file writes the whole picture or nothing: a new file beside the file it
+//   replaces, renamed over it, so a failed save leaves an existing file as it was and no
+//   temporary file behind. The file replaced is the one the name leads to: through a symbolic
+//   link the picture lands in the file the link leads to and the link stays a link; a link that
+//   leads nowhere yet makes that file (as any program writing through the link would), when its
+//   folder exists. What is not a regular file (a folder, a FIFO, a device, a socket, or a link to
+//   one) is never replaced nor opened: the save answers false and changes nothing. A replaced
+//   file keeps its permission bits; a new one gets those of any new file (0666 less the umask).
+//   Every refused or failed save answers false with one warning line.
 // - SaveImageToJPG encodes the picture's own pixels (no device context needed).
 // - The crop rectangle is in the view's window pixels, y down from the top (as the framework's
 //   rectangles are).
@@ -118,13 +124,17 @@ public:
     // `format` to the file. False when nothing was written: a format outside 0..3 (nothing
     // rendered), a crop that leaves nothing of the viewport or of the picture (nothing rendered
     // when it misses the viewport; one warning line), a failed rendering (a view of no size among
-    // them: a window of no width or height) or an unwritable file.
+    // them: a window of no width or height) or a file that cannot be written (a folder, a FIFO or
+    // a device at the path or where its link leads, left as it was). The picture replaces a
+    // regular file whole, keeping its permission bits, or makes a new one; through a symbolic link
+    // it lands in the file the link leads to (made when missing) and the link stays.
     bool SaveImage(view3d* view, EDsImageFormat format, const CVyrString& file, double scale, bool imageFlag,
                    CRect* crop, bool fromBuffer);
     // The same into an open framework file (written at its position).
     bool SaveImage(view3d* view, EDsImageFormat format, CFile* file, double scale, bool imageFlag, CRect* crop,
                    bool fromBuffer);
-    // Saves the picture of `image` as JPEG to the file; false for an empty image or a failed write.
+    // Saves the picture of `image` as JPEG to the file, written as SaveImage writes a named file;
+    // false for an empty image or a refused or failed write.
     bool SaveImageToJPG(CDsImage* image, CVyrString& file);
     // Loads the JPEG file into `image` (its pixels replaced, texture deleted, transparency kept).
     // False, the image unchanged, as the header comment says.
@@ -151,7 +161,7 @@ private:
     // Crops the picture in use to the rectangle (see SaveImage); true without one, false when
     // nothing of it is left in the picture.
     bool CropRect(double scale, const CRect* rect, view3d* view);
-    // Writes the picture in use to the file (beside it, then renamed).
+    // Writes the picture in use to the file (beside the file replaced, then renamed over it).
     bool SaveImageToFile(const CVyrString& file);
     // Writes the picture in use into the open file.
     bool SaveImageToFile(CFile* file);

@@ -30,6 +30,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -261,6 +264,19 @@ TEST_F(DsImageFormatsGLTest, ARenderingTooLargeAnswersFalseWithOneMessageAndClea
     EXPECT_FALSE(Save(EDsImageFormat(4), dir_ + "/new.png"));
     EXPECT_FALSE(std::ifstream(dir_ + "/new.png").good());
     EXPECT_FALSE(Save(eDsImageFormatPng, dir_ + "/missing/folder.png"));
+
+    // Through a link the picture replaces the file the link leads to, and the link stays; a folder
+    // at the path is no file to replace.
+    ASSERT_EQ(symlink("kept.png", (dir_ + "/link.png").c_str()), 0);
+    EXPECT_TRUE(Save(eDsImageFormatPng, dir_ + "/link.png"));
+    EXPECT_EQ(Decode(path, eDsImageFormatPng).width, 200);
+    struct stat info{};
+    ASSERT_EQ(lstat((dir_ + "/link.png").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    ASSERT_EQ(mkdir((dir_ + "/folder.png").c_str(), 0755), 0);
+    EXPECT_FALSE(Save(eDsImageFormatPng, dir_ + "/folder.png"));
+    ASSERT_EQ(lstat((dir_ + "/folder.png").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
 }
 
 TEST_F(DsImageFormatsGLTest, EachFormatKeepsTheSizeAndColoursOfTheQuadrants)

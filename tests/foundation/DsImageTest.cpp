@@ -1,5 +1,6 @@
 // Pictures in memory and JPEG files: the padded block, the pixels at its edges, the picture handed
-// over by its callers, and loads of good, broken and foreign files.
+// over by its callers, loads of good, broken and foreign files, and what a save does to what
+// stands at its path (links, folders, FIFOs, permission bits, failed writes).
 #include "DataFileStream.h"
 #include "DsGeometryComputer.h"
 #include "DsImage.h"
@@ -14,7 +15,16 @@
 
 #include <jpeglib.h>
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <set>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -102,8 +112,86 @@ protected:
         return dir_ + "/quadrants.jpg";
     }
 
+    // Saves a 100 x 50 JPEG of the quadrants to `path`.
+    static bool SaveQuadrants(const std::string& path)
+    {
+        CDsImage image(100, 50, Quadrants(100, 50), false);
+        CVyrString file(path.c_str());
+        return CDsImageFormatsConvertor::Instance()->SaveImageToJPG(&image, file);
+    }
+    // True when `path` is a 100 x 50 JPEG (as SaveQuadrants writes).
+    static bool HoldsQuadrants(const std::string& path)
+    {
+        CDsImage loaded;
+        int w = 0, h = 0;
+        if (!CDsImageFormatsConvertor::Instance()->LoadImageW(CVyrString(path.c_str()), loaded)) return false;
+        loaded.GetOriginalDimensions(w, h);
+        return w == 100 && h == 50;
+    }
+    // The names in a folder.
+    static std::set<std::string> FilesIn(const std::string& folder)
+    {
+        std::set<std::string> names;
+        if (DIR* d = opendir(folder.c_str())) {
+            while (dirent* entry = readdir(d))
+                if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+                    names.insert(entry->d_name);
+            closedir(d);
+        }
+        return names;
+    }
+    // What a link leads to, empty when `path` is no link.
+    static std::string LinkText(const std::string& path)
+    {
+        char text[4096];
+        const ssize_t n = readlink(path.c_str(), text, sizeof text);
+        return n > 0 ? std::string(text, size_t(n)) : std::string();
+    }
+    // A new folder in the scratch folder.
+    std::string Folder(const char* name) const
+    {
+        const std::string folder = dir_ + "/" + name;
+        EXPECT_EQ(mkdir(folder.c_str(), 0755), 0);
+        return folder;
+    }
+
     std::string dir_ = ScratchDir();
     vyrtest::ScopedEnv tmp_{"TMPDIR", dir_.c_str()};
+};
+
+// Sets the process umask for a scope.
+class ScopedUmask {
+public:
+    explicit ScopedUmask(mode_t mask) : m_old(umask(mask)) {}
+    ~ScopedUmask() { umask(m_old); }
+
+private:
+    mode_t m_old;
+};
+
+// Limits the size of files the process may write for a scope (writes beyond it fail with EFBIG
+// rather than raising SIGXFSZ).
+class ScopedFileSizeLimit {
+public:
+    explicit ScopedFileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_signal = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        m_set = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~ScopedFileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_signal);
+    }
+    bool Set() const { return m_set; }
+
+private:
+    rlimit m_old{};
+    void (*m_signal)(int) = nullptr;
+    bool m_set = false;
 };
 
 }  // namespace
@@ -321,4 +409,114 @@ TEST_F(DsImageFilesTest, SavingAnEmptyImageOrIntoAMissingFolderWritesNothing)
     EXPECT_FALSE(CDsImageFormatsConvertor::Instance()->SaveImageToJPG(&image, missing));
     EXPECT_EQ(Warnings().size(), 1u);
     EXPECT_EQ(ReadFileBytes(dir_ + "/empty.jpg"), "");
+}
+
+// A save to a symbolic link writes the file the link leads to, beside which its temporary file
+// lives, and the link stays as it was; a link that leads nowhere yet makes that file.
+TEST_F(DsImageFilesTest, ASaveThroughALinkWritesTheFileItLeadsToAndTheLinkStays)
+{
+    const std::string pictures = Folder("pictures"), links = Folder("links");
+    WriteBytes(pictures + "/real.jpg", "old picture");
+    ASSERT_EQ(symlink("../pictures/real.jpg", (links + "/one.jpg").c_str()), 0);
+    ASSERT_EQ(symlink("one.jpg", (links + "/two.jpg").c_str()), 0);  // a link to a link
+    for (const char* name : {"one.jpg", "two.jpg"}) {
+        SCOPED_TRACE(name);
+        WriteBytes(pictures + "/real.jpg", "old picture");
+        ASSERT_TRUE(SaveQuadrants(links + "/" + name));
+        EXPECT_TRUE(HoldsQuadrants(pictures + "/real.jpg"));
+        EXPECT_EQ(LinkText(links + "/one.jpg"), "../pictures/real.jpg");
+        EXPECT_EQ(LinkText(links + "/two.jpg"), "one.jpg");
+        EXPECT_EQ(FilesIn(pictures), std::set<std::string>{"real.jpg"});
+        EXPECT_EQ(FilesIn(links), (std::set<std::string>{"one.jpg", "two.jpg"}));
+    }
+
+    // A dangling link: the picture is made where it leads, so the link then shows it.
+    ASSERT_EQ(symlink((pictures + "/later.jpg").c_str(), (links + "/later.jpg").c_str()), 0);
+    ASSERT_TRUE(SaveQuadrants(links + "/later.jpg"));
+    struct stat info{};
+    ASSERT_EQ(lstat((pictures + "/later.jpg").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode));
+    EXPECT_TRUE(HoldsQuadrants(links + "/later.jpg"));
+    EXPECT_EQ(LinkText(links + "/later.jpg"), pictures + "/later.jpg");
+
+    // One that leads into a folder that does not exist is a file that cannot be written.
+    ASSERT_EQ(symlink("../nowhere/x.jpg", (links + "/lost.jpg").c_str()), 0);
+    EXPECT_FALSE(SaveQuadrants(links + "/lost.jpg"));
+    EXPECT_EQ(LinkText(links + "/lost.jpg"), "../nowhere/x.jpg");
+    EXPECT_EQ(FilesIn(links), (std::set<std::string>{"later.jpg", "lost.jpg", "one.jpg", "two.jpg"}));
+    EXPECT_EQ(Warnings().size(), 1u);
+}
+
+// What is not a regular file, or a link to one, is never replaced by a picture: a folder, a FIFO
+// (which must not block the save either) and links to them answer false, one warning each.
+TEST_F(DsImageFilesTest, ASaveOntoAFolderAFifoOrALinkToThemIsRefusedAndChangesNothing)
+{
+    const std::string place = Folder("place");
+    ASSERT_EQ(mkdir((place + "/folder.jpg").c_str(), 0755), 0);
+    ASSERT_EQ(mkfifo((place + "/fifo.jpg").c_str(), 0644), 0);
+    ASSERT_EQ(symlink("folder.jpg", (place + "/to-folder.jpg").c_str()), 0);
+    ASSERT_EQ(symlink("fifo.jpg", (place + "/to-fifo.jpg").c_str()), 0);
+    // A reader on the FIFO, so that a save that wrongly opened it for writing would not block.
+    const int reader = open((place + "/fifo.jpg").c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+
+    int expectedWarnings = 0;
+    for (const char* name : {"folder.jpg", "fifo.jpg", "to-folder.jpg", "to-fifo.jpg"}) {
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(SaveQuadrants(place + "/" + name));
+        EXPECT_EQ(int(Warnings().size()), ++expectedWarnings);
+        struct stat info{};
+        ASSERT_EQ(lstat((place + "/folder.jpg").c_str(), &info), 0);
+        EXPECT_TRUE(S_ISDIR(info.st_mode));
+        ASSERT_EQ(lstat((place + "/fifo.jpg").c_str(), &info), 0);
+        EXPECT_TRUE(S_ISFIFO(info.st_mode));
+        EXPECT_EQ(LinkText(place + "/to-folder.jpg"), "folder.jpg");
+        EXPECT_EQ(LinkText(place + "/to-fifo.jpg"), "fifo.jpg");
+        EXPECT_EQ(FilesIn(place), (std::set<std::string>{"fifo.jpg", "folder.jpg", "to-fifo.jpg", "to-folder.jpg"}));
+        EXPECT_TRUE(FilesIn(place + "/folder.jpg").empty());
+    }
+    char byte = 0;
+    EXPECT_LE(read(reader, &byte, 1), 0);  // nothing was written into the FIFO
+    close(reader);
+}
+
+// A replaced file keeps its permission bits; a new one gets those of any new file (0666 less
+// the umask).
+TEST_F(DsImageFilesTest, ASaveKeepsTheModeOfTheFileItReplacesAndANewFileFollowsTheUmask)
+{
+    ScopedUmask mask(022);
+    const std::string kept = dir_ + "/kept.jpg";
+    WriteBytes(kept, "old picture");
+    ASSERT_EQ(chmod(kept.c_str(), 0640), 0);
+    ASSERT_TRUE(SaveQuadrants(kept));
+    EXPECT_TRUE(HoldsQuadrants(kept));
+    struct stat info{};
+    ASSERT_EQ(stat(kept.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+
+    ScopedUmask narrower(027);
+    const std::string fresh = dir_ + "/fresh.jpg";
+    ASSERT_TRUE(SaveQuadrants(fresh));
+    ASSERT_EQ(stat(fresh.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+// A write that fails part way (the file-size limit is reached) answers false and leaves the old
+// file whole, at the path and behind a link, with no temporary file left beside it.
+TEST_F(DsImageFilesTest, AWriteThatFailsLeavesTheOldBytesAndNoTemporaryFile)
+{
+    const std::string place = Folder("place");
+    WriteBytes(place + "/old.jpg", "old picture");
+    ASSERT_EQ(symlink("old.jpg", (place + "/link.jpg").c_str()), 0);
+    {
+        ScopedFileSizeLimit limit(64);
+        ASSERT_TRUE(limit.Set());
+        EXPECT_FALSE(SaveQuadrants(place + "/old.jpg"));
+        EXPECT_FALSE(SaveQuadrants(place + "/link.jpg"));
+        EXPECT_FALSE(SaveQuadrants(place + "/new.jpg"));
+    }
+    EXPECT_EQ(ReadFileBytes(place + "/old.jpg"), "old picture");
+    EXPECT_EQ(LinkText(place + "/link.jpg"), "old.jpg");
+    EXPECT_EQ(FilesIn(place), (std::set<std::string>{"link.jpg", "old.jpg"}));
+    EXPECT_EQ(Warnings().size(), 3u);
 }
