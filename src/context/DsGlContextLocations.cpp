@@ -13,9 +13,11 @@
 // the decoration's own primitive loop with the slaves of complexes left out; the other states
 // through the draw functor's own leaf, every counted slave visited. Override attributes: special
 // set 12 while display-manager flag 12 (hidden-line kinds) or document flag 8 (shade kinds) is
-// set. In render mode 4 the decoration is blended (source alpha, one minus source alpha). In every
-// mode but wireframe the special states keep the ordinary depth layer, so that a decoration drawn
-// over the picture stays hidden where the picture's faces hide it.
+// set. In render mode 4 the decoration is blended (source alpha, one minus source alpha). Depth
+// layers are those of a whole frame: the lines of the selected and highlighted states lie in the
+// nearest layer, in front of every face, so that a decoration shows what a whole frame of the
+// same states shows, behind other bodies and behind the location's own faces alike; faces keep
+// the full range and stay hidden where the picture's faces hide them.
 //
 // Sections: what a section clips of the listed locations is drawn once per plane group of the
 // stepped section with the group's clip planes on (a single pass without one), under the section
@@ -132,21 +134,27 @@ private:
     GLint m_destination = GL_ZERO;
 };
 
-// One decoration walk per listed path with the inner functor type F.
+// One decoration walk per listed path with the inner functor type F. Faces go first, in a walk of
+// their own, and every other kind after them: drawn over a picture without writing depth (a
+// highlight), a face drawn after a line of its location would cover it, where a whole frame
+// keeps the line in front (its depth layer lies in front of the faces').
 template <class F>
 void DecorateWith(std::vector<CVyrObjectPath>& paths, int state, const std::vector<CVyrObjectPath>& list,
                   bool listMode, view3d* view, const SDsDrawOptions& options, SDsDrawSetup& setup, int walkFlags,
                   CDsScene& scene)
 {
     const bool highlight = state == eAttribSetHighlight;
-    for (const CVyrObjectPath& path : paths) {
-        CVyrObjectPath start;
-        DsMakeItemPath(path, start);
-        std::optional<F> inner;
-        inner.emplace(view, options, setup, walkFlags, highlight ? 0 : 2, false, nullptr);
-        CDsGlDrawFunctor<F> functor(*inner, &path, state, &list, listMode, highlight, walkFlags, view);
-        CDsSceneWalk<CDsGlDrawFunctor<F>> walk(CDsPartStorage::instance(), functor, &scene);
-        walk.TraversePart(start);
+    for (const int flags : {walkFlags & CDsGeometry::eDpFaces, walkFlags & ~CDsGeometry::eDpFaces}) {
+        if (!(flags & CDsGeometry::eDpKindMask)) continue;
+        for (const CVyrObjectPath& path : paths) {
+            CVyrObjectPath start;
+            DsMakeItemPath(path, start);
+            std::optional<F> inner;
+            inner.emplace(view, options, setup, flags, highlight ? 0 : 2, false, nullptr);
+            CDsGlDrawFunctor<F> functor(*inner, &path, state, &list, listMode, highlight, flags, view);
+            CDsSceneWalk<CDsGlDrawFunctor<F>> walk(CDsPartStorage::instance(), functor, &scene);
+            walk.TraversePart(start);
+        }
     }
 }
 
@@ -250,9 +258,6 @@ void CDsGlContext::DecorateLocations(std::vector<CVyrObjectPath>& paths, EAttrib
     }
     SDsRenderFlags flags;
     flags.depthMode = 3;
-    // A picture with faces hides lines behind them through the depth its frame left: a decoration
-    // (a highlight) drawn over it keeps that depth, so it brings back no hidden line.
-    flags.frameDepth = mode != eRenderWireframe;
     SDsDrawOptions options(flags);
     const bool documentFlag1 = view->GetDocumentFlag(static_cast<EDsDocumentFlag>(1));
     SDsDrawSetup setup;

@@ -183,8 +183,9 @@ private:
 // The decoration functor: follows the walk down to its target location and draws the target's
 // subtree (as its list says) with the inner draw functor, entering every location at or below the
 // target with the forced state. With `ownDraw` (the highlight kinds) a location is drawn by the
-// functor's own primitive loop: faces only of untagged geometry, silhouettes only of a shared
-// style bit, nothing of a geometry that is not always drawn in states 4 and 5.
+// functor's own primitive loop: faces of every geometry that connects no items (curved and
+// planar alike), silhouettes only of a shared style bit, nothing of a geometry that is not always
+// drawn in states 4 and 5.
 template <class Inner>
 class CDsGlDrawFunctor : public CDsForwardingFunctor<Inner> {
 public:
@@ -214,6 +215,8 @@ public:
 private:
     bool Draw(CDsLocation* location, const CDsObjectPath& path, const CDsItemVariant* parent);
     bool OwnDraw(const CDsObjectPath& path, const CDsItemVariant* parent);
+    // Whether `geometry` connects items for `id` (which then draw their own faces).
+    static bool ConnectsItems(const CDsGeometry* geometry, int id);
     bool IsListed(const CDsObjectPath& path) const;
     bool IsBelowListed(const CDsObjectPath& path) const;
     bool LeadsToListed(const CDsObjectPath& path) const;

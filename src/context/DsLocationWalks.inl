@@ -94,6 +94,14 @@ bool CDsGlDrawFunctor<Inner>::Draw(CDsLocation* location, const CDsObjectPath& p
 }
 
 template <class Inner>
+bool CDsGlDrawFunctor<Inner>::ConnectsItems(const CDsGeometry* geometry, int id)
+{
+    unsigned count = 0;
+    const int* ids = geometry->GetConnectedItems(count, id);
+    return ids && count > 0;
+}
+
+template <class Inner>
 bool CDsGlDrawFunctor<Inner>::OwnDraw(const CDsObjectPath& path, const CDsItemVariant* parent)
 {
     int id = 0;
@@ -115,7 +123,9 @@ bool CDsGlDrawFunctor<Inner>::OwnDraw(const CDsObjectPath& path, const CDsItemVa
     for (int kind = CDsGeometry::eDpPoints; kind <= 0x80; kind <<= 1) {
         if (!(common & kind)) continue;
         if (kind == CDsGeometry::eDpSilhouettes && !(common & CDsGeometry::eDpSilhouetteLevelMask)) continue;
-        if (kind == CDsGeometry::eDpFaces && !DsIsUntaggedGeometry(geometry, id)) continue;
+        // A geometry that connects items leaves their faces to them. Curved faces are drawn as planar
+        // ones: that their geometry also has outlines to draw changes nothing about its faces.
+        if (kind == CDsGeometry::eDpFaces && ConnectsItems(geometry, id)) continue;
         inner.ApplyAttributes(inner.GetItemAttributes(), inner.GetItemState(), kind);
         inner.DrawGeometry(geometry, kind, id, -1);
     }

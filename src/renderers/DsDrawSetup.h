@@ -21,9 +21,6 @@ struct SDsRenderFlags {
     bool whiteFaces = false;  // items with faces are drawn white
     bool opaque = false;      // every item's transparency is forced to opaque
     bool lighten = false;     // line kinds are drawn lightened (hidden-line passes)
-    // Special states (selected, highlighted) keep the depth layer of an ordinary drawing instead of
-    // the nearest one: drawn over a picture with faces, they stay hidden where its faces hide them.
-    bool frameDepth = false;
 };
 
 // The draw options of a pass.

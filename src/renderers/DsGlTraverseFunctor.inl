@@ -366,9 +366,7 @@ void CDsGlTraverseFunctorT<P>::ApplyAttributes(const CDsAttributes& attributes, 
 
     CDsAttributes style(attributes);
     int offset = 0;
-    int layer = DsDecodeDrawStyle(kind, stateWord, m_options.flags.depthMode, style, offset);
-    if (m_options.flags.frameDepth && layer == eDsDepthLayerSpecial)
-        layer = DsGetDepthLayerForState(eAttribSetNormal, m_options.flags.depthMode, (stateWord & 0x100) != 0);
+    const int layer = DsDecodeDrawStyle(kind, stateWord, m_options.flags.depthMode, style, offset);
     if (kind == CDsGeometry::eDpSilhouettes) DsApplySlaveStyle(style, m_options, stateWord & 0xFF, false);
     if (P::kLighten) DsLightenColor(kind, style, m_options.flags.lighten);
     if (P::kTarget != EDsDrawTarget::Gl) {

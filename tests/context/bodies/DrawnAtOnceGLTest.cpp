@@ -5,6 +5,7 @@
 #include "DsFigure.h"
 #include "DsFigureGenerator.h"
 #include "DsGlContext.h"
+#include "DsScene.h"
 #include "DsView3dCdc.h"
 #include "GmPosition.h"
 #include "HostFixture.h"
@@ -99,41 +100,57 @@ TEST_F(DrawnAtOnceGLTest, AHighlightDrawnAfterAnotherIsTheHighlightAWholeFrameDr
     host_->Context().UnHighlightLocations();
 }
 
-TEST_F(DrawnAtOnceGLTest, AShadedHighlightKeepsWhatThePictureHidesHidden)
+// A highlighted location's lines lie in front of every face, its own and other bodies', as in a
+// whole frame that draws the location in the highlighted state; its faces stay where the
+// picture's faces hide them.
+TEST_F(DrawnAtOnceGLTest, AShadedHighlightShowsItsLinesInFrontOfEveryFaceAsAWholeFrameOfItsStateDoes)
 {
+    const unsigned color = CDsScene::GetSpecialAttrs(eAttribSetHighlight).GetColor();
+    const vyrtest::Rgb highlight{int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF)};
+    std::vector<CVyrObjectPath> block = {host_->PathOf(host_->Bodies()[0])};
+    // The picture of a whole frame with the block in the highlighted state.
+    const auto wholeInState = [&] {
+        host_->Context().ModifyLocations(block, eAttribSetHighlight);
+        const Picture whole = host_->WholeFrame();
+        host_->Context().ModifyLocations(block, eAttribSetNormal);
+        host_->WholeFrame();
+        return whole;
+    };
     // Seen from a corner, three of the block's edges lie behind it, meeting at (-20, 10, -10): the
-    // middle of each shows the highlighted face in front of it, as the pixels beside it do.
+    // middle of each shows the highlighted edge over the highlighted faces in front of it, which
+    // the pixels beside it show.
     host_->Look(ViewSetup().Eye(SPAposition(60, -80, 100)).Field(kHostSize, kHostSize).Clip(1, 400));
-    host_->Refresh();
-    const CVyrObjectPath block = host_->PathOf(host_->Bodies()[0]);
+    Picture whole = wholeInState();
     Picture plain = host_->Front();
-    host_->Context().HighlightLocations({block}, eAttribSetHighlight);
+    host_->Context().HighlightLocations(block, eAttribSetHighlight);
     const Picture lit = host_->Front();
     ASSERT_GT(DifferingPixels(plain, lit), 1000);
+    EXPECT_TRUE(SamePicture(lit, whole));
     for (const SPAposition& middle : {SPAposition(0, 10, -10), SPAposition(-20, 0, -10), SPAposition(-20, 10, 0)}) {
         int x = 0, y = 0;
         ASSERT_TRUE(host_->PixelOf(middle, x, y));
         y = host_->Height() - 1 - y;  // rows up
-        for (int c = 0; c < 3; ++c) {
-            EXPECT_NEAR(lit.At(x, y)[c], lit.At(x - 3, y)[c], 4) << x << ", " << y;
-            EXPECT_NEAR(lit.At(x, y)[c], lit.At(x + 3, y)[c], 4) << x << ", " << y;
-        }
+        EXPECT_TRUE(vyrtest::ColorNear(lit.ColorAt(x, y), highlight)) << x << ", " << y;
+        EXPECT_FALSE(vyrtest::ColorNear(lit.ColorAt(x - 3, y), highlight)) << x << ", " << y;
+        EXPECT_FALSE(vyrtest::ColorNear(lit.ColorAt(x + 3, y), highlight)) << x << ", " << y;
     }
     host_->Context().UnHighlightLocations();
 
-    // Seen from above with a small block standing over its right edge: the small block stays in
-    // front of the highlighted edge.
+    // Seen from above with a small block standing over its right edge: the highlighted edge shows
+    // over the small block.
     ASSERT_NE(host_->ShowBlock(SPAposition(15, -5, 20), SPAposition(25, 5, 30), 0xFF0000), nullptr);
     host_->Look(ViewSetup().Eye(SPAposition(0, 0, 100)).Field(kHostSize, kHostSize).Clip(1, 400));
-    host_->Refresh();
+    whole = wholeInState();
     plain = host_->Front();
-    host_->Context().HighlightLocations({block}, eAttribSetHighlight);
+    host_->Context().HighlightLocations(block, eAttribSetHighlight);
     int x = 0, y = 0;
     ASSERT_TRUE(host_->PixelOf(SPAposition(20, 0, 10), x, y));
     y = host_->Height() - 1 - y;
     const Picture over = host_->Front();
     ASSERT_GT(DifferingPixels(plain, over), 500);
-    for (int c = 0; c < 3; ++c) EXPECT_EQ(over.At(x, y)[c], plain.At(x, y)[c]);
+    EXPECT_TRUE(SamePicture(over, whole));
+    EXPECT_TRUE(vyrtest::ColorNear(over.ColorAt(x, y), highlight));
+    EXPECT_FALSE(vyrtest::ColorNear(plain.ColorAt(x, y), highlight));
     host_->Context().UnHighlightLocations();
 }
 
