@@ -439,6 +439,8 @@ namespace {
 // four pixels (a pick window's half diagonal and more) either way.
 constexpr double kAcceptStep = 0.25;
 constexpr int kAcceptSteps = 16;
+// The near distance the frame's projection takes when the camera gives none.
+constexpr double kNearestPlane = 0.001;
 
 }  // namespace
 
@@ -447,52 +449,97 @@ CGmPosition* CDsRefPoint::LookForClosePosition(int count, const CGmPosition* pos
 {
     if (!positions || count < 2 || !view) return nullptr;
     CDsGeometryComputer* computer = CDsGeometryComputer::GetInstance();
-    // A point behind the eye projects nowhere: the segments that reach it are passed over, not the
-    // whole polyline (a circle seen from close by may pass behind the eye and show in front).
     std::unique_ptr<float[]> screen(new float[2 * static_cast<size_t>(count)]);
     std::vector<bool> projects(static_cast<size_t>(count));
     int height = -1;
     for (int i = 0; i < count; ++i)
         projects[static_cast<size_t>(i)] =
             computer->ProjectPositionOnView(positions[i], view, screen[2 * i], screen[2 * i + 1], &height, true);
-    // A fraction `u` of segment i's picture is a fraction of the segment in the model only in a
-    // parallel view: in perspective the nearer end's part of the picture is the larger. The
-    // projection's homogeneous w of each point (the same projection as above) converts one into
-    // the other.
+    // The window shows a perspective view's segments only from its near plane on: a segment that
+    // reaches before it (behind the eye, where an end projects nowhere, or between the eye and the
+    // plane) is cut there, and what remains is measured. Each point's depth, its distance in front
+    // of the eye along the line of sight, comes in double precision from the eye's frame: it tells
+    // where to cut, and a fraction `u` of a segment's picture is the model fraction
+    // u wa / ((1 - u) wb + u wa), wa and wb its ends' depths (in a parallel view the fraction itself).
+    const bool perspective = view->is_perspective();
+    const SPAposition eye = view->get_eye();
+    const SPAvector sight = view->get_target() - eye;
+    const double sightLength = sight.len();
+    const SPAvector forward = sightLength > 0.0 ? sight / sightLength : SPAvector(0.0, 0.0, 0.0);
+    const double nearest = view->get_hither() > 0.0 ? view->get_hither() : kNearestPlane;
+    // The view's model transform moves the points as the projection above moves them.
+    const bool moved = view->is_model_transform_enabled() && view->get_model_transform_depth() > 0;
+    const SPAtransf model = moved ? view->get_model_transform() : SPAtransf();
     std::unique_ptr<double[]> w(new double[static_cast<size_t>(count)]);
-    if (const view_matrix* projection = computer->PrepareProjection(view, true)) {
-        const view_matrix& m = *projection;
-        for (int i = 0; i < count; ++i) {
-            const CGmPosition& p = positions[i];
-            w[i] = p.x() * m[0][3] + p.y() * m[1][3] + p.z() * m[2][3] + m[3][3];
+    for (int i = 0; i < count; ++i)
+        w[i] = perspective ? ((moved ? SPAposition(positions[i]) * model : SPAposition(positions[i])) - eye) % forward : 1.0;
+    // Segment i as the window shows it: its model ends a and b, their screen places and depths;
+    // false when the window shows none of it.
+    struct SShown {
+        SPAposition a, b;
+        double ax = 0.0, ay = 0.0, bx = 0.0, by = 0.0, wa = 1.0, wb = 1.0;
+        bool cutA = false, cutB = false;
+    };
+    const auto shownPart = [&](int i, SShown& part) {
+        part.a = positions[i - 1];
+        part.b = positions[i];
+        part.wa = w[i - 1];
+        part.wb = w[i];
+        part.cutA = perspective && !(part.wa >= nearest);
+        part.cutB = perspective && !(part.wb >= nearest);
+        if (part.cutA && part.cutB) return false;
+        if (!part.cutA && !part.cutB) {
+            if (!projects[static_cast<size_t>(i - 1)] || !projects[static_cast<size_t>(i)]) return false;
+            part.ax = screen[2 * (i - 1)], part.ay = screen[2 * (i - 1) + 1];
+            part.bx = screen[2 * i], part.by = screen[2 * i + 1];
+            return true;
         }
-    } else {
-        std::fill(w.get(), w.get() + count, 1.0);
-    }
-    const auto modelAt = [&](int i, double u) {
-        const SPAposition& a = positions[i - 1];
-        const SPAposition& b = positions[i];
-        const double wa = w[i - 1], wb = w[i];
-        const double denominator = (1.0 - u) * wb + u * wa;
+        const double t = (nearest - part.wa) / (part.wb - part.wa);
+        if (!std::isfinite(t)) return false;
+        const SPAposition cut = part.a + t * (part.b - part.a);
+        // The end kept as it projects above; the cut one at the near plane, projected in double
+        // precision (an end a hair before the plane in single precision would lie far off) and
+        // counted in the same pixels (rows down, one less than the drawable's).
+        double x = 0.0, y = 0.0, depth = 0.0;
+        if (!view->world_to_drawable(moved ? cut * model : cut, x, y, depth)) return false;
+        const size_t kept = static_cast<size_t>(part.cutA ? i : i - 1);
+        if (!projects[kept]) return false;
+        const double keptX = screen[2 * kept], keptY = screen[2 * kept + 1];
+        if (part.cutA) {
+            part.a = cut, part.wa = nearest, part.ax = x, part.ay = y - 1.0;
+            part.bx = keptX, part.by = keptY;
+        } else {
+            part.b = cut, part.wb = nearest, part.bx = x, part.by = y - 1.0;
+            part.ax = keptX, part.ay = keptY;
+        }
+        return std::isfinite(part.ax) && std::isfinite(part.ay) && std::isfinite(part.bx) && std::isfinite(part.by);
+    };
+    const auto modelAt = [](const SShown& part, double u) {
+        const double denominator = (1.0 - u) * part.wb + u * part.wa;
         double s = u;
-        if (wa != wb && denominator != 0.0 && std::isfinite(denominator)) s = u * wa / denominator;
-        return CGmPosition(a + std::min(std::max(s, 0.0), 1.0) * (b - a));
+        if (part.wa != part.wb && denominator != 0.0 && std::isfinite(denominator)) s = u * part.wa / denominator;
+        return CGmPosition(part.a + std::min(std::max(s, 0.0), 1.0) * (part.b - part.a));
     };
     const double cx = event.x(), cy = event.y();
     // Only the polyline's own ends are ends: where two segments meet (and where a closed one, a
-    // circle, joins its last point to its first) the picture goes on round the corner.
+    // circle, joins its last point to its first) the picture goes on round the corner, and where
+    // the near plane cuts a segment it goes on beyond the window.
     const bool closed = count > 2 && same_point(positions[0], positions[count - 1]);
     int best = -1;
     double bestDistance = 0.0, bestT = 0.0, bestLen2 = 1.0;
+    SShown bestPart;
     for (int i = 1; i < count; ++i) {
-        if (!projects[static_cast<size_t>(i - 1)] || !projects[static_cast<size_t>(i)]) continue;
-        const double sx = screen[2 * (i - 1)], sy = screen[2 * (i - 1) + 1];
-        const double dx = screen[2 * i] - sx, dy = screen[2 * i + 1] - sy;
+        SShown part;
+        if (!shownPart(i, part)) continue;
+        const double sx = part.ax, sy = part.ay;
+        const double dx = part.bx - sx, dy = part.by - sy;
         const double len2 = dx * dx + dy * dy;
         if (len2 == 0.0) continue;
         double t = (cx - sx) * dx + (cy - sy) * dy;
         // Beyond an end of the polyline by more than a tenth of the segment, the cursor is off it.
-        if ((i == 1 && !closed && t < -0.1 * len2) || (i == count - 1 && !closed && t > 1.1 * len2)) continue;
+        if ((i == 1 && !closed && !part.cutA && t < -0.1 * len2) ||
+            (i == count - 1 && !closed && !part.cutB && t > 1.1 * len2))
+            continue;
         t = std::min(std::max(t, 0.0), len2);
         // How far the cursor is from the segment's point nearest to it, not from its line: a short
         // chord whose line passes under the cursor from afar is not near it.
@@ -507,7 +554,7 @@ CGmPosition* CDsRefPoint::LookForClosePosition(int count, const CGmPosition* pos
                 for (const int side : {1, -1}) {
                     const double u = from + side * k * kAcceptStep / length;
                     if ((k == 0 && side < 0) || u < 0.0 || u > 1.0) continue;
-                    if ((*accept)(modelAt(i, u))) {
+                    if ((*accept)(modelAt(part, u))) {
                         at = u;
                         break;
                     }
@@ -523,11 +570,12 @@ CGmPosition* CDsRefPoint::LookForClosePosition(int count, const CGmPosition* pos
         bestDistance = distance;
         bestT = t;
         bestLen2 = len2;
+        bestPart = part;
     }
     if (best < 0) return nullptr;
     if (segment) *segment = best;
     if (CDsPickInfoStorage* info = PickInfoOf(view)) info->SetPickedPrimitiveIndex(best);
-    return new CGmPosition(modelAt(best, bestT / bestLen2));
+    return new CGmPosition(modelAt(bestPart, bestT / bestLen2));
 }
 
 CGmPosition* CDsRefPoint::PickEdgePosition(const CUiPickEvent& event, bool markVertex, const TPointTest* accept)
@@ -543,12 +591,13 @@ CGmPosition* CDsRefPoint::PickEdgePosition(const CUiPickEvent& event, bool markV
     CDsGeometryComputer* computer = CDsGeometryComputer::GetInstance();
     float ax = 0, ay = 0, bx = 0, by = 0, px = 0, py = 0;
     int height = -1;
-    computer->ProjectPositionOnView(positions[segment - 1], view, ax, ay, &height, true);
-    computer->ProjectPositionOnView(positions[segment], view, bx, by, &height, true);
+    // An end behind a perspective eye projects nowhere: the point is near no such vertex.
+    const bool aProjects = computer->ProjectPositionOnView(positions[segment - 1], view, ax, ay, &height, true);
+    const bool bProjects = computer->ProjectPositionOnView(positions[segment], view, bx, by, &height, true);
     computer->ProjectPositionOnView(*found, view, px, py, &height, true);
     info->SetPrimitiveEnum(eDsPickedPrimitiveDefault);
-    const double toA = (px - ax) * (px - ax) + (py - ay) * (py - ay);
-    const double toB = (px - bx) * (px - bx) + (py - by) * (py - by);
+    const double toA = aProjects ? (px - ax) * (px - ax) + (py - ay) * (py - ay) : HUGE_VAL;
+    const double toB = bProjects ? (px - bx) * (px - bx) + (py - by) * (py - by) : HUGE_VAL;
     if (toA < kVertexPixels2 || toB < kVertexPixels2) info->SetPrimitiveEnum(eDsPickedPrimitiveNone);
     if (toB < kVertexPixels2) info->SetPickedPrimitiveIndex(segment + 1);
     return found;

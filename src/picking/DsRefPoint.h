@@ -22,8 +22,10 @@
 // - LookForClosePosition measures how far the cursor is from each segment's nearest point, not
 //   from its line; it passes over a segment the cursor lies beyond by more than a tenth of the
 //   segment only at the polyline's own ends (not where two segments meet, nor where a closed one
-//   joins its last point to its first), and over a segment reaching behind the eye, which
-//   projects nowhere (the rest of the polyline is still looked at).
+//   joins its last point to its first, nor where the near plane cuts it). In perspective it
+//   measures the part of each segment the window shows, from the near plane on: a segment
+//   reaching behind the eye is cut there (in double precision, in the eye's frame), one wholly
+//   before the plane is passed over.
 // - LookForClosePosition and PickEdgePosition record the winning segment in the pick information
 //   of the context of the event's view (when it has one).
 // - PointFig's figure is a cross marker (style 0) of 10 pixels.

@@ -18,6 +18,7 @@
 #include "DsPickedFaces.h"
 #include "DsSelectAllData.h"
 #include "DsRefPoint.h"
+#include "ViewSetup.h"
 
 #include "SpaBuilders.h"
 #include "SpaFilters.h"
@@ -207,6 +208,60 @@ TEST_F(RefPointModelerTest, ClosePositionsSkipDegenerateAndFarSegmentsAndMarkVer
         EXPECT_EQ(info.GetPrimitiveEnum(), eDsPickedPrimitiveDefault);
         break;
     }
+}
+
+// In perspective a segment reaching behind the eye is measured from the near plane on: its nearest
+// point lies under the cursor, and a point of it near the window's corner is no vertex hit of the
+// end that projects nowhere.
+TEST_F(RefPointModelerTest, ASegmentReachingBehindAPerspectiveEyeIsMeasuredFromTheNearPlane)
+{
+    vyrtest::ViewSetup().Pixels(kSize, kSize).Eye(SPAposition(0, 0, 100)).Field(kSize, kSize).Clip(1, 300)
+        .Perspective(true).ApplyTo(*view_);
+    // Along the line of sight through pixel (20, 30) at the target plane, from behind the eye
+    // (z 150) into the scene; the second one from between the eye and the near plane.
+    const CGmPosition behind[] = {CGmPosition(-30, 20, 150), CGmPosition(-30, 20, -50)};
+    const CGmPosition beforeNear[] = {CGmPosition(-30, 20, 99.5), CGmPosition(-30, 20, -50)};
+    for (const CGmPosition* line : {behind, beforeNear})
+        for (const bool reversed : {false, true}) {
+            const CGmPosition points[2] = {line[reversed ? 1 : 0], line[reversed ? 0 : 1]};
+            // The cursor on the picture of (-30, 20, z) for z from -40 up to 60 (depth 40).
+            for (double z = -40; z <= 60; z += 20) {
+                double x = 0, y = 0, depth = 0;
+                ASSERT_TRUE(view_->world_to_drawable(SPAposition(-30, 20, z), x, y, depth));
+                const CUiPickEvent event(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)), 0,
+                                         view_.get(), nullptr);
+                std::unique_ptr<CGmPosition> found(CDsRefPoint::LookForClosePosition(2, points, view_.get(), event));
+                ASSERT_NE(found, nullptr) << "z " << z << (reversed ? ", reversed" : "");
+                EXPECT_NEAR(found->x(), -30, 1e-9);
+                EXPECT_NEAR(found->y(), 20, 1e-9);
+                double fx = 0, fy = 0;
+                ASSERT_TRUE(view_->world_to_drawable(*found, fx, fy, depth));
+                EXPECT_LE(std::hypot(fx - x, fy - y), 1.5) << "z " << z << (reversed ? ", reversed" : "");
+            }
+        }
+
+    // A block's edge from behind the eye to z -40, through the window's corner: x -48, y 46 shows
+    // at pixel (2, 4) at z 0 (depth 100).
+    BODY* post = Show(make_block(-60, 46, -40, -48, 60, 150));
+    Refresh();
+    ENTITY_LIST edges;
+    api_get_edges(post, edges);
+    int tried = 0;
+    for (int i = 0; i < edges.count(); ++i) {
+        auto* e = static_cast<EDGE*>(edges[i]);
+        const SPAposition a = e->start_pos(), b = e->end_pos();
+        if (std::fabs(a.x() + 48) > 1e-9 || std::fabs(b.x() + 48) > 1e-9 || std::fabs(a.y() - 46) > 1e-9 ||
+            std::fabs(b.y() - 46) > 1e-9)
+            continue;
+        CDsRefPoint point(e);
+        point.SetItemEdge(dynamic_cast<CDsItemEdge*>(context_.GetItemsMap()->Find(e)));
+        CDsPickInfoStorage& info = context_.GetPickProccessor()->GetPickInfoStorage();
+        ASSERT_EQ(point.PickRefClosePoint(CUiPickEvent(2, 4, 0, view_.get(), nullptr), true), 267);
+        EXPECT_NEAR(CDsRefPoint::sLastPosition.z(), 0, 4.0);
+        EXPECT_EQ(info.GetPrimitiveEnum(), eDsPickedPrimitiveDefault);
+        ++tried;
+    }
+    EXPECT_EQ(tried, 1);
 }
 
 class ModelerFacePickTest : public RefPointModelerTest {

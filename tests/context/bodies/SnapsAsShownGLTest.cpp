@@ -18,9 +18,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 using vyrtest::ViewSetup;
 
@@ -438,6 +442,166 @@ TEST_F(SnapsAsShownGLTest, TheNearestPointOfACirclePassingBehindTheEyeIsOffered)
         float ox = 0, oy = 0;
         ASSERT_TRUE(host_->View().world_to_drawable(SPAposition(CDsRefPoint::sLastPosition), ox, oy));
         EXPECT_LE(std::hypot(ox - (px + 0.5), oy - (py + 0.5)), 1.5) << "at " << a << " pi";
+    }
+}
+
+// A straight edge reaching behind a perspective eye offers its nearest point wherever the window
+// lights it: the part in front of the near plane counts. Each case sweeps one edge of what it shows
+// (`from` to `to`) with the cursor on the edge's lit pixels; every point offered lies on an edge of
+// what it shows, under the cursor, and on the swept edge where no other edge passes within
+// `alone` pixels of the cursor: a bar reaching under the eye, a room seen from inside (its long
+// edges reach behind the eye on every side) and a wire crossing diagonally behind the eye.
+TEST_F(SnapsAsShownGLTest, AStraightEdgeReachingBehindTheEyeOffersItsNearestPointUnderTheCursor)
+{
+    struct SEdge {
+        SPAposition from, to;
+    };
+    // The twelve edges of the block [low, high].
+    const auto blockEdges = [](const SPAposition& low, const SPAposition& high) {
+        std::vector<SEdge> edges;
+        const double c[2][3] = {{low.x(), low.y(), low.z()}, {high.x(), high.y(), high.z()}};
+        for (int axis = 0; axis < 3; ++axis)
+            for (int k = 0; k < 4; ++k) {
+                double a[3], b[3];
+                for (int j = 0, bit = 0; j < 3; ++j) {
+                    if (j == axis) {
+                        a[j] = c[0][j];
+                        b[j] = c[1][j];
+                    } else {
+                        a[j] = b[j] = c[(k >> bit++) & 1][j];
+                    }
+                }
+                edges.push_back(SEdge{SPAposition(a[0], a[1], a[2]), SPAposition(b[0], b[1], b[2])});
+            }
+        return edges;
+    };
+    const auto offEdge = [](const SPAposition& p, const SEdge& e) {
+        const SPAvector d = e.to - e.from;
+        const double t = std::max(0.0, std::min(1.0, ((p - e.from) % d) / (d % d)));
+        return (p - (e.from + t * d)).len();
+    };
+    struct SCase {
+        const char* name;
+        int width, height;
+        ViewSetup look;
+        ERenderMode mode;
+        BODY* (*make)();
+        std::vector<SEdge> edges;  // what it shows
+        SEdge swept;
+        std::vector<double> named;  // fractions of the swept edge that must offer its own point
+    };
+    const SPAposition wireFrom(-30, 25, 0), wireTo(90, -15, 0);
+    const std::vector<SCase> cases = {
+        {"bar under the eye", 300, 220,
+         ViewSetup().Pixels(300, 220).Eye(SPAposition(0, -10, 4)).Target(SPAposition(0, 60, 0)).Up(SPAvector(0, 0, 1))
+             .Field(120, 88).Clip(0.5, 500).Perspective(true),
+         eRenderShade, [] { return make_block(2, -60, -8, 9, 150, -2); },
+         blockEdges(SPAposition(2, -60, -8), SPAposition(9, 150, -2)),
+         SEdge{SPAposition(2, -60, -2), SPAposition(2, 150, -2)},
+         // y = 0, 5, 10, 20 and 40.
+         {60.0 / 210, 65.0 / 210, 70.0 / 210, 80.0 / 210, 100.0 / 210}},
+        {"room seen from inside", 240, 180,
+         ViewSetup().Pixels(240, 180).Eye(SPAposition(3, -50, 12)).Target(SPAposition(-2, 40, 10)).Up(SPAvector(0, 0, 1))
+             .Field(80, 60).Clip(0.5, 400).Perspective(true),
+         eRenderWireframe, [] { return make_block(-20, -100, 0, 20, 100, 30); },
+         blockEdges(SPAposition(-20, -100, 0), SPAposition(20, 100, 30)),
+         SEdge{SPAposition(20, -100, 30), SPAposition(20, 100, 30)}, {0.6, 0.7, 0.8}},
+        {"wire crossing behind the eye", 200, 200,
+         ViewSetup().Pixels(200, 200).Eye(SPAposition(0, 0, 12)).Target(SPAposition(50, 0, 0)).Up(SPAvector(0, 0, 1))
+             .Field(60, 60).Clip(0.5, 300).Perspective(true),
+         eRenderWireframe,
+         [] {
+             const SPAposition ends[2] = {SPAposition(-30, 25, 0), SPAposition(90, -15, 0)};
+             return make_wire_body(ends, 2);
+         },
+         {SEdge{wireFrom, wireTo}}, SEdge{wireFrom, wireTo}, {0.4, 0.5, 0.7}},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        host_ = std::make_unique<vyrtest::Host>(c.width, c.height);
+        host_->Look(c.look);
+        host_->View().SetRenderMode(c.mode);
+        ASSERT_NE(host_->Show(c.make()), nullptr);
+        host_->Refresh();
+        const vyrtest::Picture picture = host_->Front();
+        // How far (pixels) drawable point (x, y) lies from the picture of an edge's part in front
+        // of the near plane; 1e300 when none of it is.
+        const auto screenDistance = [&](const SEdge& e, double x, double y) {
+            view3d& view = host_->View();
+            const SPAvector sight = view.get_direction();
+            const double d0 = (e.from - view.get_eye()) % sight, d1 = (e.to - view.get_eye()) % sight, near = 0.5 + 1e-6;
+            if (d0 < near && d1 < near) return 1e300;
+            const double cut = d0 == d1 ? 0.0 : (near - d0) / (d1 - d0);
+            const SPAposition a = d0 < near ? e.from + cut * (e.to - e.from) : e.from;
+            const SPAposition b = d1 < near ? e.from + cut * (e.to - e.from) : e.to;
+            double ax = 0, ay = 0, bx = 0, by = 0, depth = 0;
+            if (!view.world_to_drawable(a, ax, ay, depth) || !view.world_to_drawable(b, bx, by, depth)) return 1e300;
+            const double dx = bx - ax, dy = by - ay, length2 = dx * dx + dy * dy;
+            const double t = length2 > 0 ? std::max(0.0, std::min(1.0, ((x - ax) * dx + (y - ay) * dy) / length2)) : 0.0;
+            return std::hypot(ax + t * dx - x, ay + t * dy - y);
+        };
+        const auto otherEdgeNear = [&](double x, double y, double within) {
+            for (const SEdge& e : c.edges)
+                if (!(offEdge(e.from, c.swept) < 1e-9 && offEdge(e.to, c.swept) < 1e-9) && screenDistance(e, x, y) <= within)
+                    return true;
+            return false;
+        };
+        int lit = 0, offered = 0;
+        std::vector<double> fractions = c.named;
+        for (int k = 0; k <= 200; ++k) fractions.push_back(k / 200.0);
+        for (size_t f = 0; f < fractions.size(); ++f) {
+            const SPAposition on = c.swept.from + fractions[f] * (c.swept.to - c.swept.from);
+            const bool named = f < c.named.size();
+            double fx = 0, fy = 0, depth = 0;
+            if (!host_->View().world_to_drawable(on, fx, fy, depth) || depth < 0.5) {
+                EXPECT_FALSE(named) << "the named point " << fractions[f] << " is not in front of the eye";
+                continue;
+            }
+            // The cursor on the lit pixel nearest to the point (a line a pixel wide lights the
+            // pixel its centre line crosses, which may be a neighbour of the point's own).
+            int px = -1, py = -1;
+            double closest = 1e300;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const int x = static_cast<int>(std::floor(fx)) + dx, y = static_cast<int>(std::floor(fy)) + dy;
+                    const double d = std::hypot(x + 0.5 - fx, y + 0.5 - fy);
+                    if (x < 2 || y < 2 || x >= c.width - 2 || y >= c.height - 2 || d >= closest ||
+                        !picture.Lit(x, c.height - 1 - y))
+                        continue;
+                    closest = d;
+                    px = x, py = y;
+                }
+            if (px < 0) {
+                EXPECT_FALSE(named) << "the window does not light the named point " << fractions[f];
+                continue;
+            }
+            ++lit;
+            const std::string at = "at " + std::to_string(fractions[f]) + " of the edge, pixel (" +
+                                   std::to_string(px) + ", " + std::to_string(py) + ")";
+            if (!host_->Snap(px, py, kNearest)) {
+                ADD_FAILURE() << "no point offered " << at;
+                continue;
+            }
+            ++offered;
+            const SPAposition p(CDsRefPoint::sLastPosition);
+            double nearest = 1e300;
+            for (const SEdge& e : c.edges) nearest = std::min(nearest, offEdge(p, e));
+            EXPECT_LT(nearest, 1e-3) << "(" << p.x() << ", " << p.y() << ", " << p.z() << ") is on no edge " << at;
+            // Under the cursor: a point inside the swept edge within a pixel and a half of the
+            // cursor's pixel centre; an end, or another edge's point (where edges meet on the
+            // screen, the one nearer to the viewer), in the pick window.
+            const bool onSwept = offEdge(p, c.swept) < 1e-3;
+            const bool inside = onSwept && (p - c.swept.from).len() > 1e-3 && (p - c.swept.to).len() > 1e-3;
+            double ox = 0, oy = 0;
+            ASSERT_TRUE(host_->View().world_to_drawable(p, ox, oy, depth)) << at;
+            EXPECT_LE(std::hypot(ox - (px + 0.5), oy - (py + 0.5)), inside ? 1.5 : 3.6)
+                << "(" << p.x() << ", " << p.y() << ", " << p.z() << ") is off the cursor " << at;
+            if (named || !otherEdgeNear(px + 0.5, py + 0.5, 4.0)) {
+                EXPECT_TRUE(onSwept) << "(" << p.x() << ", " << p.y() << ", " << p.z() << ") is not on the swept edge " << at;
+            }
+        }
+        EXPECT_GE(lit, 20);
+        EXPECT_EQ(offered, lit);
     }
 }
 
