@@ -8,8 +8,6 @@ CDsItemsIdBuffer::CDsItemsIdBuffer(CDsView3dCdc* view, int x1, int y1, int x2, i
 {
     if (!m_projection.SetUp(view, x1, y1, x2, y2)) return;
     m_buffer = std::make_unique<CVyrZBuffer<SEntry*>>(m_projection.GetWidth(), m_projection.GetHeight());
-    m_buffer->SetDepthParameters(m_projection.GetDepthOffset(), m_projection.GetDepthMargin(),
-                                 m_projection.GetDepthScale());
 }
 
 CDsItemsIdBuffer::~CDsItemsIdBuffer() = default;
@@ -40,11 +38,14 @@ void CDsItemsIdBuffer::AddTriangle(const SPAposition& a, const SPAposition& b, c
         m_last = entry;
     }
     const bool placed = !m_owners.empty() && !m_owners.back().identity();
-    SVyrZVertex v[3];
+    SDsEyePoint eye[3];
     const SPAposition* corners[3] = {&a, &b, &c};
-    for (int i = 0; i < 3; ++i)
-        v[i] = m_projection.Map(placed ? *corners[i] * m_owners.back() : *corners[i]);
-    m_buffer->FillTriangle(v[0], v[1], v[2], m_last);
+    for (int i = 0; i < 3; ++i) eye[i] = m_projection.ToEye(placed ? *corners[i] * m_owners.back() : *corners[i]);
+    // As the frame draws it: through the view's own projection, cut by its near and far planes, and
+    // filling the pixels whose centres it covers (what the cut leaves, a fan from its first corner).
+    if (m_projection.MapPolygon(eye, 3, nullptr, 0, m_cells) >= 3)
+        for (size_t v = 1; v + 1 < m_cells.size(); ++v)
+            m_buffer->FillTriangleAtCentres(m_cells[0], m_cells[v], m_cells[v + 1], m_last);
     ++m_triangles;
 }
 

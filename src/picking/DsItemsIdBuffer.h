@@ -1,5 +1,7 @@
 // CDsItemsIdBuffer: the buffer of PickClosest. A triangle collector over a software z-buffer of a
-// window rectangle of a view (CVyrZBuffer, mapped by CDsZBufferProjection): the items rasterise
+// window rectangle of a view (CVyrZBuffer, mapped by CDsZBufferProjection as the frame draws: the
+// view's own projection, a perspective one included, nothing nearer than the near plane nor beyond
+// the far one, each triangle taking the pixels whose centres it covers): the items rasterise
 // their faces' meshes into it, and each cell keeps the face item nearest to the viewer there,
 // with the copy item it is seen through. A body's PickClosest pushes its transformation on the
 // buffer's owner stack and asks each face; a face pushes its own, names itself the current item,
@@ -85,6 +87,7 @@ private:
     std::map<std::pair<CDsItemBase*, CDsItemBase*>, SEntry*> m_entryOf;
     SEntry* m_last = nullptr;
     std::vector<SPAtransf> m_owners;  // each entry: the pushed transformation followed by those below it
+    std::vector<SVyrZSubVertex> m_cells;  // scratch: a mapped triangle
     CDsItemBase* m_item = nullptr;
     CDsItemBase* m_copy = nullptr;
     long m_triangles = 0;

@@ -1,20 +1,15 @@
 // CDsZBufferProjection: how a rectangle of a view's window maps onto the cells of a software
 // z-buffer (CVyrZBuffer), shared by the visible-only pass of region picks (CVisibleOnlyFunctor) and
 // the buffer of PickClosest (CDsItemsIdBuffer). Column 0 and row 0 lie at the rectangle's
-// left-bottom corner, one cell a pixel. Two mappings onto them:
-// - Map, PickClosest's: columns grow along the view's right vector and rows along its up vector as
-//   a parallel view shows them; the depth grows away from the viewer, scaled so that the scene's
-//   depth range (ten times the box of CDsGlContext::GetAdjustedBox) spans the depth margin:
-//   margin = trunc(0.05 / max(width, height) x (2^31 - 1)).
-// - ToEye and MapPolygon, the visible-only pass's: the projection the frame draws with (the
-//   camera's look-at, then its perspective or parallel projection with the frame's near and far
-//   planes), so that a perspective view is judged as the window shows it. Points go into the eye's
-//   space first (x right, y up, z towards the viewer), polygons are cut there by the near and far
-//   planes (and by any other planes the caller gives, such as a section's) and by a band far
-//   outside the window that keeps every mapped coordinate well inside 32 bits, and what remains is
-//   mapped; the depth is the window depth the frame's depth buffer holds (in a perspective view the
-//   reciprocal of the distance, which runs linearly across the window), from 0 at the near plane
-//   to 2^31 - 2 at the far one. Internal to the display core.
+// left-bottom corner, one cell a pixel. The mapping is the projection the frame draws with (the
+// camera's look-at, then its perspective or parallel projection with the frame's near and far
+// planes), so that a perspective view is judged as the window shows it. Points go into the eye's
+// space first (x right, y up, z towards the viewer), polygons are cut there by the near and far
+// planes (and by any other planes the caller gives, such as a section's) and by a band far outside
+// the window that keeps every mapped coordinate well inside 32 bits, and what remains is mapped;
+// the depth is the window depth the frame's depth buffer holds (in a perspective view the
+// reciprocal of the distance, which runs linearly across the window), from 0 at the near plane to
+// 2^31 - 2 at the far one. Internal to the display core.
 //
 // Choices where the behaviour was open:
 // - The rectangle is cut to the viewport: corners far outside the window cannot make a buffer
@@ -22,10 +17,7 @@
 //   [top, top + height) (counted down from the top) gets cells; a rectangle with no pixel inside
 //   leaves the projection invalid, with no cells and no division.
 // - A view without a context or without a pixel size leaves the projection invalid.
-// - A scene box without depth (or none) gives the depth scale 1 and the offset 0.
-// - Mapped coordinates are clamped to the int range before they become integers (x and y
-//   truncated toward zero).
-// - Map takes the view as a parallel one: the mapping is the view's orthographic one.
+// - Mapped coordinates are clamped to the int range before they become integers.
 // - MapPolygon places its vertices between cells, to the nearest 1 / 2^kVyrZSubpixelBits of a
 //   cell (column i covering [i, i + 1)), for the buffer to fill the cells whose centres a polygon
 //   covers as the window does; it keeps a point exactly on a clipping plane.
@@ -76,19 +68,10 @@ public:
     int GetWidth() const { return m_width; }
     // Rows.
     int GetHeight() const { return m_height; }
-    // Depth offset, margin and scale (CVyrZBuffer::SetDepthParameters takes them).
-    double GetDepthOffset() const { return m_depthOffset; }
-    // See GetDepthOffset.
-    int GetDepthMargin() const { return m_depthMargin; }
-    // See GetDepthOffset.
-    double GetDepthScale() const { return m_depthScale; }
-
-    // The buffer vertex of model point `p` (x, y and depth truncated).
-    SVyrZVertex Map(const SPAposition& p) const;
     // The cell of drawable pixel (x, y) (counted down); false outside the rectangle.
     bool CellOf(int x, int y, int& column, int& row) const;
 
-    // The frame's mapping (see the header comment); valid when IsValid is.
+    // The mapping (see the header comment); valid when IsValid is.
     // The eye-space point of model point `p`.
     SDsEyePoint ToEye(const SPAposition& p) const;
     // The eye-space plane of the model-space plane a x + b y + c z + d >= 0 (`equation`: a, b, c, d).
@@ -105,12 +88,6 @@ private:
     int m_top = 0;
     int m_width = 0;
     int m_height = 0;
-    SPAposition m_origin;
-    SPAvector m_right, m_up, m_direction;
-    double m_pixelScale = 0.0;
-    double m_depthOffset = 0.0;
-    int m_depthMargin = 0;
-    double m_depthScale = 1.0;
 
     // The frame's camera: the look-at frame (side, up, forward) about the eye, the projection.
     SPAposition m_eye;

@@ -1,14 +1,14 @@
 // CVyrZBuffer: a software depth buffer of width x height cells, each holding an integer depth (a
 // smaller value is nearer, 0x7fffffff empty) and a payload pointer (null empty). Triangles are
 // filled into it in one of two ways:
-// - Of integer vertices (FillTriangle, TestTriangle; the buffer of PickClosest), with integer
-//   arithmetic only: the two edges from the top vertex step their column and depth per row by an
-//   integer quotient and carry the remainders in error terms, the span between them steps its
-//   depth per column the same way, so that no pixel costs a division. Every cell the triangle's
-//   outline passes through is taken.
+// - Of integer vertices (FillTriangle, TestTriangle), with integer arithmetic only: the two edges
+//   from the top vertex step their column and depth per row by an integer quotient and carry the
+//   remainders in error terms, the span between them steps its depth per column the same way, so
+//   that no pixel costs a division. Every cell the triangle's outline passes through is taken.
 // - Of vertices placed between cells (FillTriangleAtCentres, TestTriangleAtCentres; the
-//   visible-only pass of region picks, CVisibleOnlyFunctor), as a window's rasteriser fills them:
-//   cell (i, j) covers [i, i + 1) x [j, j + 1), and a triangle takes the cells whose centres
+//   visible-only pass of region picks, CVisibleOnlyFunctor, and the buffer of PickClosest,
+//   CDsItemsIdBuffer), as a window's rasteriser fills them: cell (i, j) covers
+//   [i, i + 1) x [j, j + 1), and a triangle takes the cells whose centres
 //   (i + 1/2, j + 1/2) it covers, with the depth of its plane there. A centre on an edge the
 //   triangle shares with another goes to one of them only: the rows whose centres lie in
 //   [lowest y, highest y) and in each row the columns whose centres lie in [left edge, right

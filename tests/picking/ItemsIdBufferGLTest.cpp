@@ -1,6 +1,7 @@
 // The buffer of PickClosest (CDsItemsIdBuffer): bodies and faces rasterise their meshes into a
 // software z-buffer over a rectangle of the view, and each pixel names the face item nearest to
 // the viewer there, under the bodies' and faces' transformations.
+#include "HostFixture.h"
 #include "PickFixture.h"
 
 #include "DsHideLevel.h"
@@ -18,6 +19,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <string>
 #include <vector>
 
 namespace {
@@ -318,6 +320,73 @@ TEST_F(ItemsIdBufferTest, ABodyCopyNamesItselfAndTheCopiedFacesWhereItsTranslati
     frontBody_->SetExtremesTest(false);
     copy.reset();
     instance->lose();
+}
+
+// The buffer names at each pixel the block the window shows there, and nothing where it shows
+// none: two blocks of their own colours, seen from several eyes in a parallel and in a perspective
+// view, the window's pixels read back. Only pixels whose eight neighbours show the same are
+// compared (an outline's pixels are the rasteriser's to split).
+TEST(ItemsIdBufferWindowTest, EachPixelNamesTheBlockTheWindowShowsThereInParallelAndInPerspective)
+{
+    vyrtest::ViewStaticsGuard statics;
+    constexpr int kWidth = 200, kHeight = 150;
+    vyrtest::Host host(kWidth, kHeight);
+    BODY* nearBlock = host.ShowBlock(SPAposition(-5, -30, 0), SPAposition(5, -10, 20), 0x0000FF);  // red
+    BODY* farBlock = host.ShowBlock(SPAposition(-5, 40, 0), SPAposition(5, 60, 40), 0xFF0000);    // blue
+    ASSERT_NE(nearBlock, nullptr);
+    ASSERT_NE(farBlock, nullptr);
+    CDsItemsBody* bodies[2] = {host.Context().FindDsBody(nearBlock), host.Context().FindDsBody(farBlock)};
+    ASSERT_NE(bodies[0], nullptr);
+    ASSERT_NE(bodies[1], nullptr);
+    // What a pixel (rows down) shows: 0 the near block, 1 the far one, 2 neither, -1 unclear.
+    const auto shows = [&](const vyrtest::Picture& picture, int x, int y) {
+        const unsigned char* p = picture.At(x, kHeight - 1 - y);
+        if (p[0] + p[1] + p[2] < 40) return 2;
+        if (p[0] > p[2] + 40 && p[0] > p[1] + 40) return 0;
+        if (p[2] > p[0] + 40 && p[2] > p[1] + 40) return 1;
+        return -1;
+    };
+    struct SEye {
+        SPAposition eye, target;
+    };
+    const SEye eyes[] = {{SPAposition(0, -80, 30), SPAposition(0, 20, 10)},
+                         {SPAposition(50, -70, 45), SPAposition(0, 15, 15)},
+                         {SPAposition(-45, -60, 8), SPAposition(0, 20, 20)},
+                         {SPAposition(20, -40, 70), SPAposition(0, 10, 10)},
+                         // Beside the near block, which reaches behind the eye.
+                         {SPAposition(9, -20, 24), SPAposition(0, 50, 15)}};
+    for (const SEye& e : eyes)
+        for (const bool perspective : {false, true}) {
+            SCOPED_TRACE(std::string(perspective ? "perspective" : "parallel") + " from (" + std::to_string(e.eye.x()) +
+                         ", " + std::to_string(e.eye.y()) + ", " + std::to_string(e.eye.z()) + ")");
+            host.Look(vyrtest::ViewSetup().Pixels(kWidth, kHeight).Eye(e.eye).Target(e.target).Up(SPAvector(0, 0, 1))
+                          .Field(60, 45).Clip(1, 400).Perspective(perspective));
+            host.Refresh();
+            const vyrtest::Picture picture = host.Front();
+            CDsItemsIdBuffer buffer(&host.View(), 0, 0, kWidth, kHeight);
+            ASSERT_TRUE(buffer.IsValid());
+            for (CDsItemsBody* body : bodies) body->PickClosest(buffer);
+            int compared[3] = {0, 0, 0}, wrong[3] = {0, 0, 0};
+            for (int y = 1; y + 1 < kHeight; ++y)
+                for (int x = 1; x + 1 < kWidth; ++x) {
+                    const int seen = shows(picture, x, y);
+                    bool alike = seen >= 0;
+                    for (int dy = -1; dy <= 1 && alike; ++dy)
+                        for (int dx = -1; dx <= 1 && alike; ++dx) alike = shows(picture, x + dx, y + dy) == seen;
+                    if (!alike) continue;
+                    auto* face = dynamic_cast<CDsItemsFace*>(buffer.GetItemAt(x, y));
+                    CDsItemsBody* named = face ? face->GetBody() : nullptr;
+                    const int got = named == bodies[0] ? 0 : named == bodies[1] ? 1 : 2;
+                    ++compared[seen];
+                    if (got != seen) ++wrong[seen];
+                }
+            // Both blocks are in the picture, and every compared pixel agrees.
+            EXPECT_GT(compared[0], 100);
+            EXPECT_GT(compared[1], 100);
+            EXPECT_EQ(wrong[0], 0) << "of " << compared[0] << " pixels of the near block";
+            EXPECT_EQ(wrong[1], 0) << "of " << compared[1] << " pixels of the far block";
+            EXPECT_EQ(wrong[2], 0) << "of " << compared[2] << " pixels of neither";
+        }
 }
 
 }  // namespace
