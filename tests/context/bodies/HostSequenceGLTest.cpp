@@ -3126,12 +3126,25 @@ protected:
         std::ostringstream text;
         text.precision(10);
         const double slack = offset_.len() > 0 ? 0.5 : 0.05;
-        // Where an edge lies on the screen: its ends' drawable points; false when one does not project.
+        // Where the part of an edge the window can show lies on the screen: in perspective cut at
+        // the near plane (`shown`, the part's model ends), its ends' drawable points; false when
+        // none of it lies in front of the near plane.
         const auto onScreen = [&](const std::pair<SPAposition, SPAposition>& edge, double& ax, double& ay, double& bx,
-                                  double& by) {
+                                  double& by, std::pair<SPAposition, SPAposition>* shown = nullptr) {
+            CDsView3dCdc& view = host_->View();
+            std::pair<SPAposition, SPAposition> part = edge;
+            if (view.is_perspective()) {
+                const SPAvector out(view.get_direction().x(), view.get_direction().y(), view.get_direction().z());
+                const double nearest = view.get_hither() > 0 ? view.get_hither() : 0.001;
+                const double da = (edge.first - view.get_eye()) % out, db = (edge.second - view.get_eye()) % out;
+                if (da < nearest && db < nearest) return false;
+                if (da < nearest) part.first = Between((nearest - da) / (db - da), edge.first, edge.second);
+                if (db < nearest) part.second = Between((nearest - da) / (db - da), edge.first, edge.second);
+            }
+            if (shown) *shown = part;
             double depth = 0;
-            return host_->View().world_to_drawable(edge.first, ax, ay, depth) && depth > 0 &&
-                   host_->View().world_to_drawable(edge.second, bx, by, depth) && depth > 0;
+            return view.world_to_drawable(part.first, ax, ay, depth) && depth > 0 &&
+                   view.world_to_drawable(part.second, bx, by, depth) && depth > 0;
         };
         const double cx = x + 0.5, cy = y + 0.5;
         if (!answered) {
@@ -3146,12 +3159,15 @@ protected:
                 // Not while its faces' meshes are moved in place: the cone drawn reaches it no more.
                 if (block.cone && Seen(block) && set != 2 && block.meshMoved.len() == 0) ends.emplace_back(Apex(block), Apex(block));
             if (set == 2) ends.insert(ends.end(), pieces.begin(), pieces.end());
-            for (const auto& edge : ends) {
+            for (const auto& whole : ends) {
                 double ax = 0, ay = 0, bx = 0, by = 0;
-                if (!onScreen(edge, ax, ay, bx, by)) continue;
+                std::pair<SPAposition, SPAposition> edge;
+                if (!onScreen(whole, ax, ay, bx, by, &edge)) continue;
                 if (set != 2) {
+                    // An end cut at the near plane is no end.
                     for (const auto& end : {std::make_pair(edge.first, std::make_pair(ax, ay)),
                                             std::make_pair(edge.second, std::make_pair(bx, by))}) {
+                        if ((end.first - whole.first).len() > 0 && (end.first - whole.second).len() > 0) continue;
                         if (std::hypot(end.second.first - cx, end.second.second - cy) > 1.5) continue;
                         if (ShownState(end.first) != 1) continue;
                         text << "answered nothing where " << ((edge.first - edge.second).len() == 0 ? "a cone's apex " : "") << "("
