@@ -432,7 +432,10 @@ void CDsItemEdge::SetOwnAttributes(view3d& view)
 
 bool CDsItemEdge::IsSkippedInPass(view3d& view, int pass)
 {
-    if (view.GetRenderMode() == eRenderMixed && (GetAttributes()->GetFlags() & CDsLineAttribStorage::eFlagShaded)) {
+    // The mixed view's own passes draw these edges on the screen; a plot has no other road for
+    // them, and draws them as the shaded view's plot does.
+    if (view.GetRenderMode() == eRenderMixed && !CDsView3dCdc::StCheckIfPlotIsActive() &&
+        (GetAttributes()->GetFlags() & CDsLineAttribStorage::eFlagShaded)) {
         CDsItemsGroup* owner = GetParent();
         if (owner && owner->FacesCount() != 0) return true;
     }

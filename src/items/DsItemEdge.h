@@ -141,8 +141,8 @@ public:
     virtual void ReconnectPolyline(CVyrMeshInterface* meshes);
 
     // --- Body services --------------------------------------------------------------------
-    // True when a mixed view (render mode 4) leaves out this shaded edge of a body with faces,
-    // and for any pass but 0.
+    // True when a mixed view (render mode 4) leaves out this shaded edge of a body with faces
+    // (not while a plot is under way, which has no other road for it), and for any pass but 0.
     bool IsSkippedInPass(view3d& view, int pass);
     // The body's pass: unless skipped, through the adjacent faces, or in the edge's own attributes
     // (pen width 2 when highlighted; none set under the forced pen) unless hidden.

@@ -684,7 +684,7 @@ void CDsItemsBody::DrawEdgesAndFaces(view3d& view, int pass)
             CDsItemsFace* face = GetFaceItem(i);
             CDsItemSilhouette* silhouette = face->GetSilhouette();
             if (!silhouette || face->IsHidden()) continue;
-            if (view.GetRenderMode() == eRenderMixed &&
+            if (view.GetRenderMode() == eRenderMixed && !CDsView3dCdc::StCheckIfPlotIsActive() &&
                 (face->GetAttributes()->GetFlags() & CDsLineAttribStorage::eFlagShaded))
                 continue;
             face->SetAttributesToView(&view);

@@ -254,7 +254,9 @@ public:
     void ComputeSectionState();
     // The body's plot pass (see the header comment): unless hidden or gated out, the edges, then
     // (out of a fast refresh) the display curves and the silhouettes, under the body's
-    // transformation. The faces' meshes are not drawn.
+    // transformation. The faces' meshes are not drawn. Outside a plot a mixed view leaves out
+    // the shaded edges and outlines (its own passes draw them); a plot draws them in every render
+    // mode alike.
     void DrawEdgesAndFaces(view3d& view, int pass);
 
     // --- State ----------------------------------------------------------------------------
