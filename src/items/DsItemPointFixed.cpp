@@ -19,6 +19,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 
@@ -225,9 +226,24 @@ void CDsItemPointFixed::DrawGeometry(view3d& view)
     DrawMarkerGl(view);
 }
 
+int CDsItemPointFixed::DrawnReach() const
+{
+    // The palette's bitmap is as wide as the size class it falls in (5 pixels for any size up to
+    // 5), the marker drawer's outline half the size about the point's pixel.
+    const int bitmap = CDsPointsPalette::StGetMarkerPixels(CDsPointsPalette::StGetSizeClass(m_size)) / 2;
+    return std::max(bitmap, std::max(m_size, 0) / 2);
+}
+
+int CDsItemPointFixed::PickMargin() const
+{
+    // The aperture tests are strict on both sides: one more than the reach takes the marker's
+    // outermost pixels. Larger sizes keep the size itself.
+    return std::max(std::max(m_size, 0), DrawnReach() + 1);
+}
+
 bool CDsItemPointFixed::GetBoundBox2D(SDsBox2D& box)
 {
-    const int h = static_cast<int>(std::ceil((m_size != 0 ? m_size : 10) * 0.5));
+    const int h = std::max(static_cast<int>(std::ceil((m_size != 0 ? m_size : 10) * 0.5)), DrawnReach());
     box.minX = box.minY = -h;
     box.maxX = box.maxY = h;
     return true;
@@ -311,7 +327,7 @@ bool CDsItemPointFixed::Pick(view3d* view)
     view->get_pick_aperture(cx, cy, w, h);
     // Both the aperture and the projection count rows down: compared as they come.
     const int row = PixelRowDown(y, height);
-    const int margin = std::max(m_size, 0);
+    const int margin = PickMargin();
     if (!(float(cx - w / 2 - margin) < x && x < float(cx + w / 2 + margin) && cy - h / 2 - margin < row &&
           row < cy + h / 2 + margin))
         return false;
@@ -331,7 +347,7 @@ bool CDsItemPointFixed::Pick(pick_manager* manager)
     view3d* view = CDsView3dCdc::StGetCurrent();
     if (!view) view = manager->get_view();
     if (!view || IsCutBySection(*view)) return false;
-    if (!CDsAcisPick::StCheckIfPoint3dIsInApperture(manager, GetDisplayedPosition(*view), std::max(m_size, 0)))
+    if (!CDsAcisPick::StCheckIfPoint3dIsInApperture(manager, GetDisplayedPosition(*view), PickMargin()))
         return false;
     return manager->save_current_if_ok() != 0;
 }

@@ -28,7 +28,9 @@
 //   apply their attributes, so that a point keeps the pen its figure drew it with rather than the
 //   colour the walk gives the whole figure.
 // - The pick manager's test of the fixed point widens the aperture by the marker size, as the
-//   view's pick does.
+//   view's pick does; for a marker smaller than what is drawn of it (the points palette draws a
+//   bitmap 5 pixels wide for any size up to 5) both widen it, and the 2-D box grows, as far as
+//   the drawing reaches, so that a marker is picked wherever it shows.
 // - A fixed point in the group of a clip-able figure (the nearest enclosing figure group that
 //   names a figure, CDsFigure::IsClip_able) is clipped as the figure's lines are: where the
 //   sections of the view's scene cut its displayed position (CDsGlScene::IsPointClipped, under the
@@ -86,7 +88,8 @@ public:
     // --- The item protocol ----------------------------------------------------------------
     // The marker in OpenGL at the displayed position (stipple off for an inherited style).
     void DrawGl(view3d& view) override;
-    // (-h, -h, h, h) with h = ceil((size, or 10 when 0) / 2); true.
+    // (-h, -h, h, h) with h = ceil((size, or 10 when 0) / 2), or the reach of what is drawn
+    // (DrawnReach) when that is more; true.
     bool GetBoundBox2D(SDsBox2D& box) override;
     // 13.
     EDsItemsType GetItemType() override;
@@ -101,12 +104,13 @@ public:
     // The marker in OpenGL (no stipple change).
     void DrawGeometry(view3d& view) override;
     // A measuring view outside pick mode measures the position (true); else whether the marker's
-    // pixel lies inside the pick aperture widened by the size and the marker shows in the window
+    // pixel lies inside the pick aperture widened by PickMargin and the marker shows in the window
     // (some pixel of its 2-D box inside the viewport), false where the sections cut a point of a
     // clip-able figure.
     bool Pick(view3d* view) override;
-    // Whether the displayed position lies in the manager's aperture (not where the sections cut a
-    // point of a clip-able figure); then what the manager's save_current_if_ok answers.
+    // Whether the displayed position lies in the manager's aperture widened by PickMargin (not
+    // where the sections cut a point of a clip-able figure); then what the manager's
+    // save_current_if_ok answers.
     bool Pick(pick_manager* manager) override;
     // 512 when the mask has 0x200 and the view picks the point; else 0.
     long DrawPoints(view3d& view, long mask) override;
@@ -133,6 +137,12 @@ public:
     bool IsInClipableFigure() const;
     // Whether the sections of `view`'s scene cut the marker away (see the header comment).
     bool IsCutBySection(const view3d& view) const;
+    // How far (pixels) the marker's drawing reaches from its point's pixel: the points palette's
+    // bitmap of the size's class (at least 2), or the marker drawer's outline (size / 2).
+    int DrawnReach() const;
+    // The widening of the pick aperture: the size, and at least one more than DrawnReach, so that
+    // a marker is found wherever a pixel of it shows in the aperture.
+    int PickMargin() const;
 
 protected:
     // Prints the marker through the view (twice its size while plotting); 0.
