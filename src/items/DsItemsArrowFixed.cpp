@@ -147,14 +147,30 @@ bool CDsItemsArrowFixed::GetTipPosition(SPAposition& tip)
     return true;
 }
 
+bool CDsItemsArrowFixed::GetAnchorInWindow(view3d& view, float& x, float& y)
+{
+    if (!m_screenFixed) return Project(view, m_base, x, y);
+    int vx = 0, vy = 0, vw = 0, vh = 0;
+    view.get_viewport(vx, vy, vw, vh);
+    x = float(vw - m_offsetX);
+    y = float(vh - m_offsetY);
+    return true;
+}
+
 bool CDsItemsArrowFixed::GetBoundBox2D(SDsBox2D& box)
 {
     CDsView3dCdc* view = CDsView3dCdc::StGetCurrent();
     if (!view) return false;
+    // The anchor (the point of GetBoundBox, about which the walks place this box) and the marker's
+    // own point: the near end, or for a screen-fixed arrow the anchor itself.
+    float bx = 0.0f, by = 0.0f;
+    if (!GetAnchorInWindow(*view, bx, by)) return false;
     const double u = view->get_units_per_pixel();
-    float nx = 0.0f, ny = 0.0f;
-    if (!Project(*view, m_base + (double(m_gap) * u) * SPAvector(m_direction), nx, ny)) return false;
+    float nx = bx, ny = by;
+    if (!m_screenFixed && !Project(*view, m_base + (double(m_gap) * u) * SPAvector(m_direction), nx, ny)) return false;
     UpdateParts(*view);
+    // Head and shaft lie in window pixels with rows counted up; the box counts rows down from the
+    // anchor, as every anchored box does: turned over, then moved.
     SDsBox2D shape;
     shape.SetEmpty();
     for (int i = 0; i < 3; ++i) {
@@ -163,12 +179,22 @@ bool CDsItemsArrowFixed::GetBoundBox2D(SDsBox2D& box)
         if (CDsItemBase* child = Get(i); child && child->GetBoundBox2D(part) && part.minX <= part.maxX)
             shape.Expand(part);
     }
-    if (shape.minX <= shape.maxX) shape.Offset(-nx, -ny);
-    box = shape;
+    box.SetEmpty();
+    if (shape.minX <= shape.maxX && shape.minY <= shape.maxY) {
+        box.minX = shape.minX;
+        box.maxX = shape.maxX;
+        box.minY = -shape.maxY;
+        box.maxY = -shape.minY;
+        box.Offset(-bx, by);
+    }
+    // The marker's box is about its own point, the near end (a screen-fixed marker: the anchor).
     if (CDsItemBase* marker = Get(3)) {
         SDsBox2D own;
         own.SetEmpty();
-        if (marker->GetBoundBox2D(own)) box.Expand(own);
+        if (marker->GetBoundBox2D(own) && own.minX <= own.maxX && own.minY <= own.maxY) {
+            own.Offset(nx - bx, by - ny);
+            box.Expand(own);
+        }
     }
     return true;
 }

@@ -24,6 +24,9 @@
 //   arrow and back to what it found afterwards, so that what draws next is not left unlit.
 // - GetBoundBox2D makes the current view's OpenGL context current through
 //   CDsView3dCdc::StGetCurrent.
+// - GetBoundBox2D counts from where the base lands in the window, rows down, as the walks read
+//   every box anchored at a point (they place it at the point of GetBoundBox, the base): counted
+//   from the near end, it would stand a gap away from what is drawn.
 #pragma once
 
 #include <afx.h>
@@ -79,11 +82,14 @@ public:
     const float* GetScreenExtent() const { return m_extent; }
     // Whether the last build made a head and a shaft (false: the marker only).
     bool HasShape() const { return m_hasShape; }
+    // Where the base lands in `view`'s window, rows counted up: its projection, or a screen-fixed
+    // arrow's pinned place; false when it does not project.
+    bool GetAnchorInWindow(view3d& view, float& x, float& y);
 
     // --- The item protocol ----------------------------------------------------------------
-    // The bounds of head and shaft moved by minus the near end's window point, united with the
-    // marker's;
-    // false without a current view.
+    // The window box of head, shaft and marker about the window point of the base (a
+    // screen-fixed arrow's pinned place), rows counted down from it; false without a current
+    // view or where the base does not project.
     bool GetBoundBox2D(SDsBox2D& box) override;
     // 27.
     EDsItemsType GetItemType() override;

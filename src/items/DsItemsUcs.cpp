@@ -305,14 +305,25 @@ bool CDsItemsUcs::GetBoundBox2D(SDsBox2D& box)
         if (part.minX > part.maxX && part.minY > part.maxY) return;
         box.Expand(part);
     };
+    // The arrows' boxes count rows down from where the origin lands in the window; the labels
+    // stand at window places with rows counted up, their boxes upwards from there: each is turned
+    // over and moved to the same anchor.
+    float ox = 0.0f, oy = 0.0f;
+    CDsItemsArrowFixed* first = GetArrow(0);
+    const bool anchored = first && first->GetAnchorInWindow(*view, ox, oy);
     auto mergeText = [&](CDsItemNText2D* text) {
         SDsBox2D part;
         part.SetEmpty();
-        if (!text->GetBoundBox2D(part)) return;
+        if (!anchored || !text->GetBoundBox2D(part)) return;
         int x = 0, y = 0;
         text->GetPosition(x, y);
-        part.Offset(float(x), float(y));
-        merge(part);
+        SDsBox2D down;
+        down.minX = part.minX;
+        down.maxX = part.maxX;
+        down.minY = -part.maxY;
+        down.maxY = -part.minY;
+        down.Offset(float(x) - ox, oy - float(y));
+        merge(down);
     };
     for (int axis = 0; axis < GetAxisCount(); ++axis) {
         if (CDsItemsArrowFixed* arrow = GetArrow(axis)) {

@@ -36,6 +36,9 @@
 // - Axes are numbered from 0 (X) to 2 (Z) in the operations that take an axis; the pick bits of
 //   the flag word are 5, 6 and 7 for X, Y and Z.
 // - Pick(view3d*) answers true outside pick mode, as the measuring road expects of it.
+// - GetBoundBox2D puts the labels' boxes beside the arrows' about the same anchor (where the
+//   origin lands, rows counted down), not at their window places: the walks place the box at the
+//   origin, and a label's place counted from the window's corner would lie far from its text.
 #pragma once
 
 #include <afx.h>
@@ -115,8 +118,9 @@ public:
     static int StMillimetresToPixels(float size, float factor, bool screen, view3d* view);
 
     // --- The item protocol ----------------------------------------------------------------
-    // The arrows' boxes and the labels' boxes moved to their places, united; false without a
-    // current view.
+    // The arrows' boxes and the labels' boxes at their places, united, all counting rows down
+    // from where the origin lands in the window (the arrows' anchor); false without a current
+    // view.
     bool GetBoundBox2D(SDsBox2D& box) override;
     // 40.
     EDsItemsType GetItemType() override;
