@@ -4,6 +4,7 @@
 #include "DsBox.h"
 #include "DsDriverExtrema.h"
 #include "DsDriverGl.h"
+#include "DsGlMeshPainter.h"
 #include "DsGlStateCache.h"
 #include "DsLineAttribStorage.h"
 #include "DsPartStorage.h"
@@ -405,7 +406,10 @@ bool CDsItemPolygonsBase::HasAttributes() const
 void CDsItemPolygonsBase::ApplyColor(CDsGlColorSaver& saver, bool own)
 {
     saver.SetLighting(glIsEnabled(GL_LIGHTING) != GL_FALSE);
-    if (own && HasAttributes()) saver.Apply(*GetAttributes());
+    // A pick's selection or feedback records no colour, and the colour saver's reads and restores
+    // make OpenGL send what came before as a draw of its own: a figure of many leaves would be
+    // selected leaf by leaf, each draw bearing the whole cost of the selection's pipeline.
+    if (own && HasAttributes() && !CDsGlMeshPainter::StSelectsOrFeedsBack()) saver.Apply(*GetAttributes());
 }
 
 void CDsItemPolygonsBase::SetExtremesCorners(const double* min, const double* max)

@@ -203,7 +203,7 @@ protected:
     // Whether the colour saver applies the item's colour (see the header comment).
     bool HasAttributes() const;
     // Applies the colour saver: lighting from GL, the item's colour when it has attributes and
-    // `own` is set.
+    // `own` is set, unless OpenGL selects or takes feedback (a pick, which records no colour).
     void ApplyColor(CDsGlColorSaver& saver, bool own);
     // The box of the extremes' eight corners under the item's own transformation, in doubles:
     // its minimum corner into `low` and its maximum corner into `high` (three doubles each).

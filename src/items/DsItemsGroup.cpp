@@ -4,6 +4,7 @@
 
 #include "DsBox.h"
 #include "DsGlContext.h"
+#include "DsGlMeshPainter.h"
 #include "DsGlPenSaver.h"
 #include "DsManager.h"
 #include "DsRectangle.h"
@@ -411,6 +412,15 @@ void CDsItemsGroup::DrawGeometry(view3d& view)
 
 void CDsItemsGroup::DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes)
 {
+    if (CDsGlMeshPainter::StSelectsOrFeedsBack()) {
+        // A pick's selection or feedback records neither colour nor pen, so one child's pen may
+        // reach the next: one saver gives back to the walk what the children changed. A saver per
+        // child reads the current colour after each, which makes OpenGL send each child as a draw
+        // of its own, and a figure of many leaves would be selected leaf by leaf.
+        const CDsGlPenSaver pen;
+        for (CDsItemBase* child : m_children) child->DrawOnTraverse(view, kinds, applyAttributes);
+        return;
+    }
     for (CDsItemBase* child : m_children) {
         const CDsGlPenSaver pen;  // what the child sets for itself is not the next child's, nor the walk's
         child->DrawOnTraverse(view, kinds, applyAttributes);

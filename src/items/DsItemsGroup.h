@@ -174,7 +174,8 @@ public:
     bool GetPoint(CDsGeometry::eParameterPoints which, SPAposition& position) override;
     // The children's kinds, or-ed.
     int GetDrawPrimitives() override;
-    // Each child's (no hidden test), the pen it found given back after it (CDsGlPenSaver).
+    // Each child's (no hidden test), the pen it found given back after it (CDsGlPenSaver); while
+    // OpenGL selects or takes feedback (a pick, which records no pen), after the last child only.
     void DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes) override;
     // The children's boxes united into `box`; true when it is not empty.
     bool GetBoundBox(SPAbox& box) override;

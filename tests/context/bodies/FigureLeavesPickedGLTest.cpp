@@ -3,9 +3,12 @@
 // each leaf where it is drawn on both of its roads (selection and ray) and answers a point on the
 // leaf, the visible-only region pick finds the leaves that are seen and not those hidden, and an
 // STL mesh drawn as lines is picked on its lines. A figure of hundreds of small leaves is picked
-// leaf by leaf, and hides the block's edge from a snap only under its leaves.
+// leaf by leaf, and hides the block's edge from a snap only under its leaves. A figure whose leaves
+// crowd the cursor is picked where the window shows it on both roads, and its selection sends no
+// leaf's colour.
 #include "DsFigure.h"
 #include "DsFigureGenerator.h"
+#include "DsGlSeam.h"
 #include "DsPickProccessor.h"
 #include "DsRefPoint.h"
 #include "GmPosition.h"
@@ -15,6 +18,8 @@
 #include "ZOVOvivavUrezezovovaza.h"
 
 #include "SpaValues.h"
+
+#include <GL/gl.h>
 
 #include <gtest/gtest.h>
 
@@ -161,6 +166,73 @@ private:
     ELeaf m_leaf;
     int m_columns, m_rows;
     double m_z;
+};
+
+// `columns` x `rows` white squares of side 0.25 at a pitch of 0.625 from (x0, y0), in the plane
+// z = 30, each a filled 2-D polygon of its own: at one unit a pixel some 64 leaves lie in the pick
+// window about every pixel over them. With x0 and y0 a twentieth past whole units no pixel's centre
+// lies on a leaf's side: of every eight leaves along either axis the third and the eighth cover
+// one, the others none.
+class CCrowdedFigure : public CDsFigure {
+public:
+    static constexpr double kPitch = 0.625, kSide = 0.25, kZ = 30;
+    CCrowdedFigure(int columns, int rows, double x0, double y0) : m_columns(columns), m_rows(rows), m_x0(x0), m_y0(y0)
+    {
+    }
+    int DefineFig(CDsFigureGenerator& generator) override
+    {
+        generator.SetPenColor(CDsColorStorage(255, 255, 255));
+        for (int j = 0; j < m_rows; ++j)
+            for (int i = 0; i < m_columns; ++i) {
+                const float x0 = float(m_x0 + kPitch * i), y0 = float(m_y0 + kPitch * j), x1 = x0 + float(kSide),
+                            y1 = y0 + float(kSide), z = float(kZ);
+                float corners[12] = {x0, y0, z, x1, y0, z, x1, y1, z, x0, y1, z};
+                CDsFigureGenerator::ItDrawPolyLine(&generator, 4, corners, true);
+            }
+        return 1;
+    }
+
+private:
+    int m_columns, m_rows;
+    double m_x0, m_y0;
+};
+
+// Counts the material and light-model calls that reach OpenGL while it selects or takes feedback,
+// for its life.
+class CSelectionMaterialCounter {
+public:
+    CSelectionMaterialCounter() : m_scope(Table()) { sCount = 0; }
+    static int Count() { return sCount; }
+
+private:
+    static bool Picking()
+    {
+        GLint mode = GL_RENDER;
+        glGetIntegerv(GL_RENDER_MODE, &mode);
+        return mode != GL_RENDER;
+    }
+    static const SDsGlSeam& Table()
+    {
+        static SDsGlSeam table = [] {
+            SDsGlSeam t = DsRealGlSeam();
+            t.Materialfv = [](GLenum face, GLenum name, const GLfloat* values) {
+                sCount += Picking();
+                DsRealGlSeam().Materialfv(face, name, values);
+            };
+            t.Materialf = [](GLenum face, GLenum name, GLfloat value) {
+                sCount += Picking();
+                DsRealGlSeam().Materialf(face, name, value);
+            };
+            t.LightModeli = [](GLenum name, GLint value) {
+                sCount += Picking();
+                DsRealGlSeam().LightModeli(name, value);
+            };
+            return t;
+        }();
+        return table;
+    }
+    static inline int sCount = 0;
+    SDsGlSeamScope m_scope;
 };
 
 // The triangles of the test sphere of radius `r` about `centre`.
@@ -478,4 +550,89 @@ TEST_F(FigureLeavesPickedGLTest, AFigureOfManyLeavesIsPickedAndSnappedLeafByLeaf
         EXPECT_LE(at.x(), underLeaf.x() + CGridFigure::kHalf + kUnitsPerPixel);
         grid.Remove(&host_->View());
     }
+}
+
+// A figure whose leaves crowd the cursor, over the block and beside it: where a leaf covers a
+// pixel's centre the window shows it, and both roads answer the figure at the same point of that
+// leaf with the same other candidates; in the gaps between the leaves the selection road answers
+// the figure at a point that the window shows within the pick window.
+TEST_F(FigureLeavesPickedGLTest, AFigureWhoseLeavesCrowdTheCursorIsPickedWhereTheWindowShowsIt)
+{
+    // Over x from 50 to 90 and y from 30 to 45: the block's corner (60, 40) lies under it.
+    CCrowdedFigure crowd(64, 24, 50.05, 30.05);
+    crowd.Record(true, &host_->View());
+    ASSERT_TRUE(crowd.IsRecorded());
+    const vyrtest::Picture frame = host_->WholeFrame();
+    const CVyrObjectPath figure = host_->PathOf(crowd);
+    const std::vector<CDsTypeMask> domain = Host::Domain({Host::kBodyType, Host::kFigureType});
+    auto others = [](const CDsPickedItemList& list) {
+        std::vector<CVyrObjectPath> paths;
+        for (const CDsPickedItem* item : list.GetItems()) paths.push_back(item->GetObjectPath());
+        return paths;
+    };
+    int shown = 0, gaps = 0;
+    // Pixels over the block (x 92 to 96) and beside it (x 125 to 129), rows down 35 to 38.
+    for (const int x0 : {92, 125})
+        for (int y = 35; y <= 38; ++y)
+            for (int x = x0; x < x0 + 5; ++x) {
+                SCOPED_TRACE(::testing::Message() << "pixel " << x << ", " << y);
+                const double mx = x + 0.5 - 40, my = 70 - (y + 0.5);  // the pixel's centre in the model
+                const auto onLeaf = [](double v) {
+                    const double f = std::fmod(v - 0.05, CCrowdedFigure::kPitch);
+                    return f > 0 && f < CCrowdedFigure::kSide;
+                };
+                const bool covered = onLeaf(mx) && onLeaf(my);
+                const vyrtest::Rgb colour = frame.ColorAt(x, kHigh - 1 - y);
+                EXPECT_EQ(colour.b > 150, covered) << colour;  // white leaf; black or orange around
+                CDsPickedItemList selectedOthers, rayOthers;
+                const CDsPickedItem selected = host_->Pick(x, y, &domain, &selectedOthers, false);
+                const CDsPickedItem ray = host_->Pick(x, y, &domain, &rayOthers, true);
+                ASSERT_EQ(PathOf(selected), figure);
+                const CGmPosition& p = *selected.GetPickedPosition();
+                EXPECT_NEAR(p.z(), CCrowdedFigure::kZ, 1e-3);
+                if (covered) {
+                    ++shown;
+                    ASSERT_EQ(PathOf(ray), figure);
+                    const CGmPosition& q = *ray.GetPickedPosition();
+                    EXPECT_NEAR(p.x(), mx, 1e-3);
+                    EXPECT_NEAR(p.y(), my, 1e-3);
+                    EXPECT_EQ(p.x(), q.x());
+                    EXPECT_EQ(p.y(), q.y());
+                    EXPECT_EQ(p.z(), q.z());
+                    EXPECT_EQ(others(selectedOthers), others(rayOthers));
+                    continue;
+                }
+                ++gaps;
+                int px = 0, py = 0;
+                ASSERT_TRUE(host_->PixelOf(SPAposition(p.x(), p.y(), p.z()), px, py));
+                EXPECT_LE(std::abs(px - x), 2);
+                EXPECT_LE(std::abs(py - y), 2);
+                EXPECT_GT(frame.ColorAt(px, kHigh - 1 - py).b, 150);
+            }
+    EXPECT_GT(shown, 0);
+    EXPECT_GT(gaps, 0);
+    crowd.Remove(&host_->View());
+}
+
+// The selection and the feedback of a pick record no colour: a pick in a gap of a crowded figure
+// sends OpenGL no material for its leaves while it selects, whether the figure holds 800 leaves or
+// four times as many (a leaf's colour sent and put back made OpenGL select each leaf as a draw of
+// its own, at the cost of a whole selection each).
+TEST_F(FigureLeavesPickedGLTest, APickSendsNoLeafColourWhileItSelects)
+{
+    const std::vector<CDsTypeMask> domain = Host::Domain({Host::kBodyType, Host::kFigureType});
+    std::vector<int> counts;
+    for (const int scale : {1, 2}) {
+        CCrowdedFigure crowd(40 * scale, 20 * scale, 70.05, 30.05);
+        crowd.Record(true, &host_->View());
+        ASSERT_TRUE(crowd.IsRecorded());
+        host_->WholeFrame();
+        CSelectionMaterialCounter counter;
+        // Model (75.5, 37.5), between the leaves: the selection finds them, the ray none.
+        EXPECT_EQ(PathOf(host_->Pick(115, 32, &domain, nullptr, false)), host_->PathOf(crowd));
+        counts.push_back(CSelectionMaterialCounter::Count());
+        crowd.Remove(&host_->View());
+    }
+    EXPECT_EQ(counts[0], 0);
+    EXPECT_EQ(counts[1], 0);
 }
