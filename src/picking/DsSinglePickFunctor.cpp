@@ -455,25 +455,11 @@ bool CDsSinglePickFunctor::RayPoint(const SItem& item, const SDsPickClip& clip, 
     return found;
 }
 
-void CDsSinglePickFunctor::SetHidingFaces(CDsHidingFaces faces)
-{
-    m_hidingKnown = true;
-    m_hiding = std::move(faces);
-}
-
 bool CDsSinglePickFunctor::HidingNear(SDsPickRect& rect) const
 {
     if (m_apertureReach <= 0.0) return false;
     rect = m_hidingRect;
     return true;
-}
-
-void CDsSinglePickFunctor::Restart()
-{
-    m_hits.clear();
-    m_pending.clear();
-    m_depth = 0;
-    m_needsHiding = false;
 }
 
 SDsPickClip CDsSinglePickFunctor::ClipOf(const SItem& item) const
@@ -485,9 +471,8 @@ bool CDsSinglePickFunctor::HiddenFromViewer(const SPAposition& point, bool ofFac
 {
     if (m_drawnOnTop) return false;
     if (!m_hidingKnown) {
-        // The walk must start again with the faces that hide collected first.
-        m_needsHiding = true;
-        return false;
+        m_hidingKnown = true;
+        if (m_hidingSource) m_hiding = m_hidingSource();
     }
     return m_hiding.Hides(m_view, point, ofFace, ofLine);
 }
@@ -724,11 +709,12 @@ void DsSinglePickWalk(CDsPartStorage* storage, CDsScene* scene, CDsSinglePickFun
     if (!storage || !scene) return;
     CDsSceneWalk<CDsSinglePickFunctor> walk(storage, functor, scene);
     functor.SetWalkRole(&walk);
-    walk.TraverseWholeScene();
-    if (functor.NeedsHidingFaces()) {
-        // A hit stands beside the ray, where a face may hide it: the faces that hide are collected
-        // first, from what the frame draws, and every item is tested again against them. Hits on
-        // the ray (a face under the cursor) are what the window shows and need no such test.
+    // A hit beside the ray stands where a face may hide it: the faces that hide are collected when
+    // the first such hit needs them, from what the frame draws. Hits on the ray (a face under the
+    // cursor) are what the window shows and need no such test, and a pick that has none walks no
+    // more than its own walk. Walking the scene again with them would test (and draw into the
+    // selection) every item twice.
+    functor.SetHidingFacesSource([&] {
         CDsHidingFaces hiding;
         CDsDrawnItemsFunctor drawn(functor.GetSections(), [&](const SDsDrawnItem& item) {
             DsAddHidingFaces(item, functor.GetRenderMode(), hiding);
@@ -737,9 +723,9 @@ void DsSinglePickWalk(CDsPartStorage* storage, CDsScene* scene, CDsSinglePickFun
         SDsPickRect near;
         if (functor.HidingNear(near)) drawn.SetNear(near);
         DsDrawnItemsWalk(storage, scene, drawn);
-        functor.Restart();
-        functor.SetHidingFaces(std::move(hiding));
-        walk.TraverseWholeScene();
-    }
+        return hiding;
+    });
+    walk.TraverseWholeScene();
+    functor.SetHidingFacesSource(nullptr);
     functor.SetWalkRole(nullptr);
 }

@@ -37,9 +37,10 @@
 //   pick window's half diagonal and a pixel of the pick rectangle) whose face hits would count
 //   solid (DsPickFaceSolid), placed by the walk's transform (transform ids included) and cut
 //   by the clip of their own hits (CDsHidingFaces); an item hidden by its path or its attributes
-//   hides nothing. They are collected only when a hit beside the ray needs them: the walk then
-//   starts again (NeedsHidingFaces, Restart) after a walk of what the frame draws
-//   (DsDrawnItems.h, which the snaps read too) collected them.
+//   hides nothing. They are collected only when a hit beside the ray first needs them, by a walk
+//   of what the frame draws (DsDrawnItems.h, which the snaps read too) run there and then: that
+//   walk leaves the scene as it finds it, and the items tested before needed none of them, so the
+//   pick's walk goes on and tests each item once.
 // - A hit's point lies on its item, never on the ray beside it: a hit whose point cannot be found
 //   is no hit.
 // - The selection draws the item under the walk's whole transform (the single pick keeps OpenGL's
@@ -159,17 +160,13 @@ public:
     const SDsPickClipPlane* GetClipPlane() const { return m_clip; }
     int GetRenderMode() const { return m_renderMode; }
 
-    // The faces the frame draws that hide (collected by a walk of what the frame draws): from then
-    // on the hits beside the ray are tested against them.
-    void SetHidingFaces(CDsHidingFaces faces);
+    // Where the faces the frame draws that hide come from (a walk of what the frame draws): asked
+    // once, when a hit beside the ray first needs them; the hits beside the ray are tested against
+    // them from then on. Without a source (null) nothing hides.
+    void SetHidingFacesSource(std::function<CDsHidingFaces()> source) { m_hidingSource = std::move(source); }
     // Where a face must lie to cover a point a hit is answered at: the rectangle its window box
     // must reach, in a parallel view; false where any face may (a perspective view).
     bool HidingNear(SDsPickRect& rect) const;
-    // Whether a walk placed a hit beside the ray, where a face may hide it, before the faces that
-    // hide were given: the walk must start again (Restart) with them.
-    bool NeedsHidingFaces() const { return m_needsHiding; }
-    // Forgets the hits of a walk (the caller's list is cleared) to walk again.
-    void Restart();
 
     // Walk hooks.
     void OnPushLocation(CDsScene* scene, CDsLocation* location, const CDsObjectPath& path,
@@ -290,8 +287,8 @@ private:
     CDsScene* m_scene = nullptr;
     const CDsItemVariant* m_variant = nullptr;  // the node pushed last
     bool m_drawnOnTop = false;   // the item tested is drawn on top of the model: no face hides it
-    bool m_hidingKnown = false;  // the faces that hide were given
-    bool m_needsHiding = false;  // a hit beside the ray came before they were
+    bool m_hidingKnown = false;  // the faces that hide were collected
+    std::function<CDsHidingFaces()> m_hidingSource;  // where they come from
     CDsHidingFaces m_hiding;   // the faces that hide
     // In a parallel view, how far (pixels) from the ray the pick window reaches: its half diagonal
     // from the pixel's centre, a pixel more for safety; 0 in a perspective view or without a view.

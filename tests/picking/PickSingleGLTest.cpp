@@ -243,6 +243,31 @@ TEST_F(PickSingleGLTest, APositionOfWhatTheRayMissesLiesOnItNearestToThePixelsCe
     EXPECT_NEAR(picked.GetPickedPosition()->z(), 5.0, 1e-2);
 }
 
+// Faces that the pick window meets beside the ray stand where the window shows them, unless a face
+// the frame draws hides them there: the faces that hide are collected when the first of them needs
+// them and the walk goes on, so that each face is drawn once into the selection and once into the
+// feedback (a second walk with them drew every item of the scene twice).
+TEST_F(PickSingleGLTest, FacesBesideTheRayAreSelectedAndFedBackOnce)
+{
+    // The cursor's pixel (50, 50) covers model x from 0 to 1 and y from -1 to 0; its pick window
+    // reaches two pixels further. Neither face covers the pixel's centre.
+    auto* nearer = Rect(1.2f, -4, 8, 3, 5);
+    auto* farther = Rect(-8, -6, -0.2f, -2, 0);
+    const CVyrObjectPath front = Add(1, kFaceType, nearer);
+    const CVyrObjectPath back = Add(2, kFaceType, farther);
+    Refresh();
+    nearer->glDraws = farther->glDraws = 0;
+    CDsPickedItemList list;
+    const CDsPickedItem picked = Pick(50, 50, list);
+    ASSERT_EQ(picked.GetObjectPath(), front);
+    EXPECT_TRUE(At(SPAposition(picked.GetPickedPosition()->x(), picked.GetPickedPosition()->y(),
+                               picked.GetPickedPosition()->z()),
+                   1.5, -0.5, 5));
+    EXPECT_EQ(Paths(list), std::vector<CVyrObjectPath>{back});
+    EXPECT_EQ(nearer->glDraws, 2);
+    EXPECT_EQ(farther->glDraws, 2);
+}
+
 TEST_F(PickSingleGLTest, ItemsNearTheTopAndTheBottomAreFoundAtTheirOwnRows)
 {
     // Lines (the pre-filter and the view's own pick test) and faces (the pre-filter and OpenGL
