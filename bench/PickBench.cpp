@@ -19,6 +19,11 @@
 // nearest-point snap (kind 267) on the block's edge between two leaves, and the region pick of the
 // whole window (the figure and the block) in selection modes 0 and 2; at the end each against the
 // whole frame (aim: 1 at most) and the 12,800 leaves against the 3,200 (linear: about 4).
+// Last, a figure of 12,800 filled squares a quarter unit wide, 0.625 apart, at a unit a pixel over
+// a block: some 64 leaves in the pick window about any pixel. Timed, median milliseconds: a whole
+// frame, and the single pick at a pixel between the leaves on the selection road (the figure,
+// where the window shows it in the pick window) and on the ray road (the block under the gap); at
+// the end each against the whole frame (aim for the selection road: 1 at most).
 #include "BenchMeshBuffers.h"
 #include "BenchWindow.h"
 #include "BenchPlateItems.h"
@@ -557,6 +562,153 @@ void PrintFigureSummary()
     }
 }
 
+// --- A figure whose leaves crowd the cursor ----------------------------------------------------
+
+// 160 x 80 filled squares of 0.25 x 0.25 units at a pitch of 0.625 over [0, 100] x [0, 50] at z 30,
+// each a leaf of its own, over a block, shaded, in a 200 x 100 window of a parallel view of
+// 200 x 100 units: a unit a pixel, some 64 leaves in the pick window about every pixel of the
+// figure. The picks are at a pixel over the figure's middle whose centre lies between leaves: the
+// ray meets none of them, the selection many.
+constexpr int kCrowdColumns = 160, kCrowdRows = 80;
+constexpr int kCrowdWidth = 200, kCrowdHeight = 100;
+
+class CCrowdedFigure : public CDsFigure {
+public:
+    int DefineFig(CDsFigureGenerator& generator) override
+    {
+        generator.SetPenColor(CDsColorStorage(255, 200, 40));
+        const float pitch = 100.0f / kCrowdColumns, side = 0.25f;
+        for (int row = 0; row < kCrowdRows; ++row)
+            for (int column = 0; column < kCrowdColumns; ++column) {
+                const float x = column * pitch, y = row * pitch;
+                float square[12] = {x, y, 30, x + side, y, 30, x + side, y + side, 30, x, y + side, 30};
+                CDsFigureGenerator::ItDrawPolyLine(&generator, 4, square, true);
+            }
+        return 1;
+    }
+};
+
+class CCrowdedScene {
+public:
+    CCrowdedScene() : host_(L"crowded picks", kCrowdWidth, kCrowdHeight, 4)
+    {
+        if (!host_.Ready()) return;
+        block_ = make_block(0, 0, 0, 60, 40, 20);
+        CDsAttributes look;
+        look.SetColor(0x5A8CD2);
+        if (!block_ || !VyrShowBody(&host_.context, block_, 1, &look)) return;
+        view3d& view = *host_.view;
+        view.set_perspective(false);
+        view.set_target(SPAposition(60, 20, 0));
+        view.set_eye(SPAposition(60, 20, 200));
+        view.set_up(SPAvector(0, 1, 0));
+        view.set_width(kCrowdWidth);
+        view.set_height(kCrowdHeight);
+        view.set_hither(1.0);
+        view.set_yon(400.0);
+        host_.view->SetRenderMode(eRenderShade);
+        figure_.Record(true, host_.view.get());
+        if (!figure_.IsRecorded()) return;
+        host_.view->refresh();
+        // The pixel over the figure's middle, its centre (50.5, 25.5) between leaves.
+        float x = 0.0f, y = 0.0f;
+        if (!CDsGeometryComputer::GetInstance()->ProjectPositionOnView(SPAposition(50.1, 25.1, 30), host_.view.get(), x,
+                                                                       y))
+            return;
+        pixel_ = {static_cast<int>(x), static_cast<int>(y)};
+        for (int t = 0; t < eDsPickPtFirst; ++t) domain_[0].SetType(t, -1);
+        ready_ = pixel_.first > 0 && pixel_.second > 0 && pixel_.first < kCrowdWidth && pixel_.second < kCrowdHeight;
+    }
+    ~CCrowdedScene()
+    {
+        if (!host_.view) return;
+        CDsView3dCdc::StGetCurrent();
+        if (figure_.IsRecorded()) figure_.Remove(host_.view.get());
+        if (block_) {
+            VyrHideBody(&host_.context, block_, 1);
+            block_->lose();
+        }
+        CDsPartStorage::instance()->RemovePart(host_.context.GetScene()->GetDbScene().GetPeerPartId());
+    }
+    CCrowdedScene(const CCrowdedScene&) = delete;
+    CCrowdedScene& operator=(const CCrowdedScene&) = delete;
+
+    bool Ready() const { return ready_; }
+    void WholeFrame()
+    {
+        host_.context.OnPicturePropsChanged();
+        host_.view->refresh();
+        glFinish();
+    }
+    // The single pick at the figure's middle on road 0 (selection) or 1 (the ray); whether it chose
+    // the figure.
+    bool Pick(int road)
+    {
+        const CUiPickEvent event(pixel_.first, pixel_.second, 0, host_.view.get(), nullptr);
+        CDsPickContext request;
+        request.m_ownerContext = &host_.context;
+        request.m_domain = &domain_;
+        request.m_event = &event;
+        request.m_sectionTest = road;
+        CDsPickedItemList list;
+        const CDsPickedItem picked = host_.context.GetPickProccessor()->PickSingle(request, list);
+        CVyrObjectPath figure;
+        return picked.IsValid() && figure_.GetPath(figure) && picked.GetObjectPath() == figure;
+    }
+
+private:
+    BenchContextWindow host_;
+    CCrowdedFigure figure_;
+    BODY* block_ = nullptr;
+    std::vector<CDsTypeMask> domain_ = std::vector<CDsTypeMask>(1);
+    std::pair<int, int> pixel_;
+    bool ready_ = false;
+};
+
+// Median milliseconds: a whole frame, the road-0 pick, the road-1 pick (0 until run).
+double gCrowdedMs[3] = {};
+
+// Each iteration: a whole frame and a pick on each road, each timed.
+void BM_CrowdedFigurePick(benchmark::State& state)
+{
+    CCrowdedScene scene;
+    if (!scene.Ready()) {
+        state.SkipWithError("no crowded figure scene (is an X server running?)");
+        return;
+    }
+    std::vector<double> times[3];
+    int picked[2] = {};
+    for (auto _ : state) {
+        for (int what = 0; what < 3; ++what) {
+            const auto start = std::chrono::steady_clock::now();
+            if (what == 0)
+                scene.WholeFrame();
+            else
+                picked[what - 1] = scene.Pick(what - 1) ? 1 : 0;
+            times[what].push_back(
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        }
+    }
+    for (int what = 0; what < 3; ++what) gCrowdedMs[what] = Median(times[what]);
+    state.counters["frame_ms"] = gCrowdedMs[0];
+    state.counters["road0_ms"] = gCrowdedMs[1];
+    state.counters["road1_ms"] = gCrowdedMs[2];
+    state.counters["road0_figure"] = picked[0];
+    state.counters["road1_figure"] = picked[1];
+}
+BENCHMARK(BM_CrowdedFigurePick)->Iterations(10)->Unit(benchmark::kMillisecond);
+
+// The crowded figure's picks against a whole frame of the same scene (the peers time no such figure).
+void PrintCrowdedSummary()
+{
+    const double frame = gCrowdedMs[0];
+    if (frame <= 0.0) return;
+    std::printf("figure of %d leaves crowding the cursor: frame %.2f ms; selection pick (road 0) %.2f ms (%.2f x "
+                "frame, aim 1 at most), ray pick (road 1) %.2f ms (%.2f x frame)\n",
+                kCrowdColumns * kCrowdRows, frame, gCrowdedMs[1], gCrowdedMs[1] / frame, gCrowdedMs[2],
+                gCrowdedMs[2] / frame);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -567,6 +719,7 @@ int main(int argc, char** argv)
     PrintHoverSummary();
     PrintRegionSummary();
     PrintFigureSummary();
+    PrintCrowdedSummary();
     benchmark::Shutdown();
     gBody.reset();
     gItems.reset();
