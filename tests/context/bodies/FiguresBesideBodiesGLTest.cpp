@@ -26,6 +26,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -332,5 +333,53 @@ TEST_F(FiguresBesideBodiesGLTest, APointOfAClipableFigureIsCutByTheSectionAsItsL
             EXPECT_TRUE(picked.IsValid() && picked.GetObjectPath() == host_->PathOf(*point)) << "section test " << sectionTest;
         }
         EXPECT_EQ(point->IsPicked(EventAt(cut), 5, 5), 1);
+    }
+}
+
+// A figure's lines under the block draw over it, in the default pen or its own, with or without
+// the on-top flag, in every render mode; the block hides the figure's faces under it wherever the
+// mode draws faces, and the wireframe, which draws none, shows them.
+TEST_F(FiguresBesideBodiesGLTest, AFiguresLinesDrawOverABodyInFrontOfThemAndItsFacesHideBehindIt)
+{
+    ShowBlock();
+    const ERenderMode modes[] = {eRenderWireframe, eRenderHiddenLines, eRenderPartialHiddenLines, eRenderShade,
+                                 eRenderMixed};
+    std::vector<vyrtest::Picture> without;
+    for (const ERenderMode mode : modes) {
+        View().SetRenderMode(mode);
+        RedrawAll();
+        without.push_back(host_->Front());
+    }
+    const CGmPosition plain(10, 10, -10), onTop(10, 30, -10), face(45, 20, -10);
+    const auto figures = host_->Record({
+        [](CDsFigureGenerator& g) {
+            const CGmPosition ends[2] = {CGmPosition(2, 10, -10), CGmPosition(18, 10, -10)};
+            g.DrawPolyline(2, ends);
+        },
+        [](CDsFigureGenerator& g) {
+            g.SetPenColor(CDsColorStorage(255, 0, 0));
+            g.SetOnTopFlag(true);
+            const CGmPosition ends[2] = {CGmPosition(2, 30, -10), CGmPosition(18, 30, -10)};
+            g.DrawPolyline(2, ends);
+        },
+        [](CDsFigureGenerator& g) {
+            g.SetPenColor(CDsColorStorage(255, 255, 255));
+            const double square[18] = {35, 10, -10, 55, 10, -10, 55, 30, -10, 35, 10, -10, 55, 30, -10, 35, 30, -10};
+            g.DrawTriangles(2, square, nullptr);
+        },
+    });
+    for (size_t m = 0; m < std::size(modes); ++m) {
+        SCOPED_TRACE(testing::Message() << "render mode " << modes[m]);
+        View().SetRenderMode(modes[m]);
+        RedrawAll();
+        const vyrtest::Picture with = host_->Front();
+        // Whether the figures change the pixel of `p`.
+        const auto changes = [&](const CGmPosition& p) {
+            int x = 0, down = 0, up = 0;
+            return Project(p, x, down, up) && !(with.ColorAt(x, up) == without[m].ColorAt(x, up));
+        };
+        EXPECT_TRUE(changes(plain));
+        EXPECT_TRUE(changes(onTop));
+        EXPECT_EQ(changes(face), modes[m] == eRenderWireframe);
     }
 }
