@@ -16,6 +16,7 @@
 #include "DsItemsIdBuffer.h"
 #include "DsItemsMap.h"
 #include "DsManager.h"
+#include "DsMirroredFrontFace.h"
 #include "DsPickProccessor.h"
 #include "DsSelectAllData.h"
 #include "DsSelectionNames.h"
@@ -40,25 +41,23 @@
 
 namespace {
 
-// The mesh painter of every face (not reflected, no colour per vertex).
-CDsGlMeshPainter& FacePainter()
+// The mesh painters of the faces (no colour per vertex): the plain one, and the one in reflect
+// mode for a face drawn under a placement that mirrors space (always immediately: see DrawGl).
+CDsGlMeshPainter& FacePainter(bool mirrored = false)
 {
-    static CDsGlMeshPainter painter;
-    return painter;
+    static CDsGlMeshPainter plain;
+    static CDsGlMeshPainter reflected = [] {
+        CDsGlMeshPainter painter;
+        painter.SetReflect(1);
+        return painter;
+    }();
+    return mirrored ? reflected : plain;
 }
 
 // Whether display lists are in use (display-manager flag 4).
 bool DisplayListsInUse()
 {
     return CDsManager::GetInstance()->GetFlag(4);
-}
-
-// Whether a display list may be opened now: none is being compiled.
-bool NoListBeingCompiled()
-{
-    GLint list = 0;
-    glGetIntegerv(GL_LIST_INDEX, &list);
-    return list == 0;
 }
 
 // The isoline edges of a face, each freed (lose) when the holder goes, however it goes.
@@ -418,20 +417,21 @@ void CDsItemsFace::DrawGl(view3d& view)
         if (mesh) FacePainter().DrawIndexedMesh(view, mesh, immediate);
         return;
     }
-    const bool lists = DisplayListsInUse();
-    if (GetUseGlList() && lists && !CDsGlContext::sPrintMode && !immediate && !vertexColours) {
-        glCallList(GetGlListName());
+    // Under a placement that mirrors space (the walk's, the body's, a copy's, the face's own: the
+    // model-view holds them all) the mesh goes out with clockwise front faces and its normals as
+    // stored (the painter's reflect mode, immediately), into and out of a list of its own.
+    const bool mirrored = DsModelViewMirrors();
+    const CDsMirroredFrontFace frontFace(mirrored);
+    const bool lists = DisplayListsInUse() && !vertexColours;
+    const GLuint kept = mirrored ? m_mirroredList : (GetUseGlList() ? GetGlListName() : 0);
+    if (kept != 0 && lists && !CDsGlContext::sPrintMode && !immediate) {
+        glCallList(kept);
         return;
     }
     if (!mesh) return;
 
-    bool recording = false;
-    if (lists && !vertexColours && NoListBeingCompiled()) {
-        StartBuildGlList(true);
-        recording = GetGlListName() != 0;
-        if (!recording) DeleteGlList();
-        m_listRevision = mesh->GetRevision();
-    }
+    const bool recording = lists && !DsGlListBeingCompiled() && StartRecording(mirrored);
+    if (recording) m_listRevision = mesh->GetRevision();
     if (vertexColours) {
         const GLboolean lighting = glIsEnabled(GL_LIGHTING);
         const GLboolean colorMaterial = glIsEnabled(GL_COLOR_MATERIAL);
@@ -445,9 +445,37 @@ void CDsItemsFace::DrawGl(view3d& view)
         else
             glDisable(GL_LIGHTING);
     } else {
-        FacePainter().DrawIndexedMesh(view, mesh, immediate);
+        FacePainter(mirrored).DrawIndexedMesh(view, mesh, immediate || mirrored);
     }
     if (recording) EndBuildGlList();
+}
+
+bool CDsItemsFace::StartRecording(bool mirrored)
+{
+    if (!mirrored) {
+        StartBuildGlList(true);
+        if (GetGlListName() != 0) return true;
+        DeleteGlList();
+        return false;
+    }
+    if (m_mirroredList == 0) {
+        m_mirroredList = glGenLists(1);
+        if (m_mirroredList == 0) return false;
+        StNoteVertexCountChange();
+    }
+    glNewList(m_mirroredList, GL_COMPILE_AND_EXECUTE);
+    // So that whoever deletes the face's list when it goes stale (GetUseGlList) deletes this one.
+    SetGlListFlag(true);
+    return true;
+}
+
+void CDsItemsFace::DeleteGlList()
+{
+    CDsItemsGroup::DeleteGlList();
+    if (m_mirroredList == 0) return;
+    glDeleteLists(m_mirroredList, 1);
+    m_mirroredList = 0;
+    StNoteVertexCountChange();
 }
 
 void CDsItemsFace::Refresh(view3d& view)

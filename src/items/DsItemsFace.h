@@ -12,10 +12,18 @@
 // and the context allows vertex colours (its display-mode flag 21), as coloured strips through the
 // strips walker, with the lighting state as it found it afterwards.
 //
+// Mirrored. A face drawn under a placement that mirrors space (OpenGL's model-view matrix, which
+// holds the walk's location transforms, the body's, a copy's and the face's own, mirrors: two
+// mirrors do not) is lit, culled and blended as where nothing mirrors it: it goes out with
+// clockwise front faces and its normals as stored (see DsMirroredFrontFace.h), the mesh through
+// the painter's reflect mode on its immediate road. The front face is given back as found.
+//
 // Display list. The first draw records the face's drawing into a display list of its own while
 // drawing it; later draws replay the list until it is deleted (DeleteGlList, as the body does when
 // it is faceted anew). Printing, the view's document flag 1 (immediate meshes) and vertex colours
-// record nothing and replay nothing.
+// record nothing and replay nothing. The face keeps a list for each way it is drawn, unmirrored
+// and mirrored, so that a face drawn both ways in one frame (its body, and a mirrored copy of it)
+// replays the right one each time; DeleteGlList deletes both.
 //
 // Edits of the mesh in place. The face's display list and the face box are kept with the mesh's
 // revision they were made from (CVyrIndexedMesh::GetRevision, which an edit of the mesh through
@@ -80,6 +88,8 @@ public:
     // The mesh: replayed from the face's display list, or sent (and recorded); see the header
     // comment.
     void DrawGl(view3d& view) override;
+    // Deletes both display lists of the face (the unmirrored and the mirrored drawing).
+    void DeleteGlList() override;
     // Unless hidden, DrawAlone: a face item has no children for the group's walk to reach.
     void Refresh(view3d& view) override;
     // In a shaded or mixed view: the mesh in the face's colour and material (its sides' light
@@ -226,6 +236,9 @@ private:
     void Moved();
     // Releases the silhouette, display curves, material record and mesh entry.
     void ReleaseOwned();
+    // Opens the list of the unmirrored or the `mirrored` drawing, compiled and executed (the
+    // mirrored one's name taken first when it has none); false, nothing opened, without a name.
+    bool StartRecording(bool mirrored);
     // The body's section state cleared (with a body).
     void ClearBodySectionState();
     // Each item of the FACE's edges gets `action`.
@@ -243,4 +256,6 @@ private:
     CVyrIndexedMesh::SRevision m_boxRevision;
     CVyrIndexedMesh::SRevision m_listRevision;
     CVyrIndexedMesh::SRevision m_takenRevision;
+    // The list of the mirrored drawing (the unmirrored one is the item's own), 0 while none.
+    GLuint m_mirroredList = 0;
 };
