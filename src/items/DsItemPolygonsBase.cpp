@@ -7,6 +7,7 @@
 #include "DsGlMeshPainter.h"
 #include "DsGlStateCache.h"
 #include "DsLineAttribStorage.h"
+#include "DsMirroredFrontFace.h"
 #include "DsPartStorage.h"
 
 #include "SpaValues.h"
@@ -347,10 +348,16 @@ void CDsItemPolygonsBase::SetGlRenderAttribute(bool shaded)
 void CDsItemPolygonsBase::PushMatrix()
 {
     m_matrix.GlMultiply();
+    m_frontFaceTurned = !DsGlListBeingCompiled() && DsModelViewMirrors();
+    if (!m_frontFaceTurned) return;
+    glGetIntegerv(GL_FRONT_FACE, &m_frontFaceFound);
+    glFrontFace(GL_CW);
 }
 
 void CDsItemPolygonsBase::PopMatrix()
 {
+    if (m_frontFaceTurned) glFrontFace(static_cast<GLenum>(m_frontFaceFound));
+    m_frontFaceTurned = false;
     if (m_matrix.IsIdentity()) return;
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();

@@ -33,7 +33,11 @@
 // - The leaves placed by their transformation (STL meshes, display-list polygons, triangle
 //   strips, triangle sets and quadric surfaces) draw under it on the scene walk as on the retained
 //   road (PushMatrix and PopMatrix around what they draw), so that a figure's leaf is drawn and
-//   picked where its box, its extents and a direct draw put it.
+//   picked where its box, its extents and a direct draw put it. Under a placement that mirrors
+//   space (OpenGL's model-view matrix mirrors: the walk's, a figure's, the leaf's own) their
+//   polygons face the eye clockwise: PushMatrix turns the front face clockwise and PopMatrix gives
+//   back the one it found, so that a mirrored leaf is lit, and culled, as an unmirrored one
+//   (DsMirroredFrontFace.h).
 // - The display-list polygons (CDsItemPolygonsDl) draw their own list once, under the walk's own
 //   culled face, when the walk that calls them blends and culls (WalkCullsBlendedFaces): such a
 //   walk runs once for the back faces and once for the front ones, so each face blends once.
@@ -185,8 +189,10 @@ public:
     // off and both faces as lines.
     void SetGlRenderAttribute(bool shaded);
     // Unless the transformation is the identity: pushes the modelview matrix and multiplies it.
+    // Then, when the model-view mirrors space and no list is being compiled, clockwise front
+    // faces (see the header comment).
     void PushMatrix();
-    // Pops what PushMatrix pushed.
+    // The front face PushMatrix found, when it turned it; pops what PushMatrix pushed.
     void PopMatrix();
     // The extremes box as six outlined faces (polygon state saved and restored).
     void DrawBoundBox();
@@ -230,6 +236,8 @@ protected:
     bool m_savedDepthTest = false;  // GL_DEPTH_TEST when SaveOpenGlFlags ran
     bool m_savedCullFace = false;  // GL_CULL_FACE when SaveOpenGlFlags ran
     GLint m_savedPolygonMode[2] = {GL_FILL, GL_FILL};  // front and back modes
+    bool m_frontFaceTurned = false;  // PushMatrix turned the front face clockwise
+    GLint m_frontFaceFound = GL_CCW;  // the front face PushMatrix found then
     bool m_fill = true;            // the fill flag
     double m_min[3] = {0.0, 0.0, 0.0};  // extremes, minimum corner
     double m_max[3] = {0.0, 0.0, 0.0};  // extremes, maximum corner

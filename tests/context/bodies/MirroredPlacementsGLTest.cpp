@@ -3,7 +3,7 @@
 // in the shaded render modes, with display lists and without, the face towards the eye is lit as
 // on the unplaced solid, frame after frame. So are a mirrored copy drawn from its body's meshes in
 // the same frame as the body, a face mirrored on its own (with its body mirrored too: no mirror),
-// a translucent mirrored body, one drawn alone, and vertex-coloured faces.
+// vertex-coloured faces, and every shaded leaf of a figure under a mirroring placement.
 #include "DsGlContext.h"
 #include "DsItemsBody.h"
 #include "DsItemsFace.h"
@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <functional>
@@ -390,4 +391,49 @@ TEST_F(MirroredPlacementsGLTest, VertexColouredFacesOfAMirroredBodyAreLitAsUnmir
     EXPECT_TRUE(ColorNear(ColorOf(SPAposition(-2, 0, 1)), expected, kTolerance));
     host_->Context().Set(static_cast<EDsDocumentFlag>(21), false);
     host_->Context().SetVertexColorPalette(nullptr);
+}
+
+TEST_F(MirroredPlacementsGLTest, EveryShadedLeafOfAFigureIsLitUnderAMirroringPlacementAsWithoutIt)
+{
+    // Each leaf alone, drawn as placed by the generator's transformation: the mean colour of the
+    // pixels it lights, mirrored in x (the flat leaves face the eye either way) and not.
+    const auto meanColour = [](const vyrtest::Picture& picture, int& lit) {
+        long sum[3] = {0, 0, 0};
+        lit = 0;
+        for (int y = 0; y < kHigh; ++y)
+            for (int x = 0; x < kWide; ++x)
+                if (picture.Lit(x, y, 30)) {
+                    const Rgb c = picture.ColorAt(x, y);
+                    sum[0] += c.r, sum[1] += c.g, sum[2] += c.b, ++lit;
+                }
+        return lit ? Rgb{int(sum[0] / lit), int(sum[1] / lit), int(sum[2] / lit)} : Rgb{};
+    };
+    const std::vector<vyrtest::LeafRecipe> plain = vyrtest::EveryLeafKind(translate_transf(SPAvector(0, 0, 0.5)));
+    const std::vector<vyrtest::LeafRecipe> mirrored =
+        vyrtest::EveryLeafKind(reflect_transf(SPAvector(1, 0, 0)) * translate_transf(SPAvector(0, 0, 0.5)));
+    ASSERT_EQ(plain.size(), mirrored.size());
+    const std::vector<std::string> shaded = {"STL mesh", "recorded triangles", "triangle strip", "quads",
+                                             "triangle set", "sphere", "ItDrawPolyLine fill", "ItDrawTriangles fill"};
+    for (bool lists : {false, true}) {
+        const ListsScope scope(lists);
+        for (ERenderMode mode : kShadedModes) {
+            for (size_t i = 0; i < plain.size(); ++i) {
+                if (std::find(shaded.begin(), shaded.end(), plain[i].name) == shaded.end()) continue;
+                SCOPED_TRACE(plain[i].name + (lists ? ", display lists" : "") + ", render mode " +
+                             std::to_string(mode));
+                Rgb colours[2];
+                int lit[2] = {0, 0};
+                for (int k = 0; k < 2; ++k) {
+                    MakeHost();
+                    host_->Look(ViewSetup().Field(40, 20).Clip(1, 300));
+                    host_->View().SetRenderMode(mode);
+                    const auto figures = host_->Record({(k == 0 ? plain : mirrored)[i].define});
+                    host_->WholeFrame();
+                    colours[k] = meanColour(host_->WholeFrame(), lit[k]);
+                }
+                EXPECT_NEAR(lit[1], lit[0], lit[0] / 20 + 2);
+                EXPECT_TRUE(ColorNear(colours[1], colours[0], 6));
+            }
+        }
+    }
 }
