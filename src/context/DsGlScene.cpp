@@ -95,6 +95,7 @@ CDsGlScene::CDsGlScene(CDsGlContext* owner, int sceneNumber)
     m_attributesPalette = new CDsAttributesPalette(16);
     m_attributesPalette->IncrementUse();
     m_paletteRevision = m_attributesPalette->GetRevision();
+    m_figureEdits = CDsFigure::StItemEdits();
     m_referenceUcs = new CDsItemsUcsReference;
     m_seenSettings = ReadPictureSettings();
 }
@@ -545,6 +546,7 @@ CDsGlScene::SPictureSettings CDsGlScene::ReadPictureSettings() const
 void CDsGlScene::NotePictureChanges()
 {
     NotePaletteChanges();
+    NoteFigureEdits();
     const SPictureSettings settings = ReadPictureSettings();
     if (settings == m_seenSettings) return;
     m_seenSettings = settings;
@@ -561,9 +563,18 @@ void CDsGlScene::NotePaletteChanges()
     InvalidateContent();
 }
 
+void CDsGlScene::NoteFigureEdits()
+{
+    const uint64_t edits = CDsFigure::StItemEdits();
+    if (edits == m_figureEdits) return;
+    m_figureEdits = edits;
+    InvalidateContent();
+}
+
 void CDsGlScene::NoteContentEdits(view3d* view)
 {
     NotePaletteChanges();
+    NoteFigureEdits();
     NoteMeshEdits();
     if (!view) return;
     m_dbScene.SetCurrentView(view);
@@ -791,6 +802,7 @@ void CDsGlScene::UpdateRefinement(bool once)
 CDsBox CDsGlScene::GetBoundsBox()
 {
     NotePaletteChanges();
+    NoteFigureEdits();
     const SPAbox box = m_dbScene.GetBoundsBox();
     return box.empty() ? CDsBox() : CDsBox(box);
 }

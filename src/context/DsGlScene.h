@@ -421,22 +421,29 @@ public:
     // reads from the scene that the scene's own setters do not see (the lights, ambient and
     // material, the background, the reference system, whether shaders light the faces), made by
     // any road, invalidates the picture properties; a change of the attributes palette's entries
-    // invalidates the content (NotePaletteChanges). The vertex-colour palette, the silhouette
-    // level and the shader programs invalidate the picture properties as they are set.
+    // or an edit of a recorded figure's items invalidates the content (NotePaletteChanges,
+    // NoteFigureEdits). The vertex-colour palette, the silhouette level and the shader programs
+    // invalidate the picture properties as they are set.
     void NotePictureChanges();
     // A change of the attributes palette's entries since the scene last looked (its revision
     // differs) invalidates the content (InvalidateContent): the toolpath nodes they colour, hide
     // or show are drawn, boxed and picked anew.
     void NotePaletteChanges();
+    // An edit of a recorded figure's items, on the items themselves, since the scene last looked
+    // (CDsFigure::StItemEdits differs) invalidates the content (InvalidateContent): a toolpath's
+    // nodes added, removed, recoloured or hidden by uid path, a leaf given other attributes on its
+    // own item, are drawn, boxed and picked anew. Looked at with the palette's changes.
+    void NoteFigureEdits();
     // Called before every change query as well: the body groups whose faces' meshes were edited
     // in place since the last query tell the context (CDsItemsBody::TakeMeshEdits), so that the
     // refresh draws the new shapes.
     void NoteMeshEdits();
     // Called by the picks before they walk on `view`: the edits of the scene's content that the
-    // scene database does not see (NotePaletteChanges, NoteMeshEdits), and the locations' boxes
-    // computed anew where the content changed since the last frame, so that a pick made before the
-    // next refresh finds the items where they now are, and its pre-filter reads their window boxes
-    // as a frame would (a pick right after a frame and one after a change agree).
+    // scene database does not see (NotePaletteChanges, NoteFigureEdits, NoteMeshEdits), and the
+    // locations' boxes computed anew where the content changed since the last frame, so that a
+    // pick made before the next refresh finds the items where they now are, and its pre-filter
+    // reads their window boxes as a frame would (a pick right after a frame and one after a change
+    // agree).
     void NoteContentEdits(view3d* view);
 
     // --- Display-state history ------------------------------------------------------------
@@ -515,6 +522,7 @@ private:
     SPictureSettings m_seenSettings;  // the settings at the last change query
     uint64_t m_meshChanges = 0;       // the meshes' revisions counted at the last look for edits
     uint64_t m_paletteRevision = 0;   // the attributes palette's revision at the last look
+    uint64_t m_figureEdits = 0;       // the edits of recorded figures' items counted at the last look
 };
 
 // Whether the faces `view` draws are lit by its scene's shaders rather than by the fixed lights:

@@ -32,6 +32,9 @@ bool CDsFigure::sDrawToBackBuffer = false;
 
 namespace {
 
+// The edits of recorded figures' items in this process (CDsFigure::StItemEdits).
+uint64_t sItemEdits = 0;
+
 // The rendering context of the current view, null without one.
 CDsGlContext* CurrentContext()
 {
@@ -316,6 +319,20 @@ void CDsFigure::Record(bool allViews, view3d* view)
     }
 }
 
+// --- Edits of the items ------------------------------------------------------------------------
+
+void CDsFigure::NoteItemsEdited()
+{
+    ++m_itemsRevision;
+    // The figure's own settings reach the database item themselves (UpdateAttributes).
+    if (m_recorded && !m_editingGroups) ++sItemEdits;
+}
+
+uint64_t CDsFigure::StItemEdits()
+{
+    return sItemEdits;
+}
+
 void CDsFigure::RemoveOwnItem()
 {
     const CVyrObjectId id = GetObjectId();
@@ -524,7 +541,9 @@ void CDsFigure::SetAttributes()
     UpdateAttributes();
     for (CDsItemsFigure* group : {m_main, m_impersonal}) {
         if (!group) continue;
+        m_editingGroups = true;
         group->SetAttributes(m_attributes, false);
+        m_editingGroups = false;
         group->SetDrawMode(m_drawMode);
         group->SetFlags(m_flags);
     }
@@ -651,7 +670,9 @@ void CDsFigure::SetAttributes(const CDsLineAttribStorage& attributes, bool redra
 {
     EnsureDefinition();
     EraseIf(redraw);
+    m_editingGroups = true;
     if (CDsItemsFigure* group = GetItemsFig()) group->SetAttributes(attributes, false);
+    m_editingGroups = false;
     m_attributes = attributes;
     UpdateAttributes();
     RedrawIf(redraw);
@@ -661,7 +682,9 @@ void CDsFigure::SetAttribute(const CDsAttribute& attribute, bool on, bool recurs
 {
     EnsureDefinition();
     Erase(nullptr);
+    m_editingGroups = true;
     if (CDsItemsFigure* group = GetItemsFig()) group->SetAttribute(attribute, on, recurse);
+    m_editingGroups = false;
     m_attributes.SetAttribute(attribute, on);
     UpdateAttributes();
     DrawOnView(nullptr, eDsDrawModeNormal3);

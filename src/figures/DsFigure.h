@@ -52,6 +52,8 @@
 #include "VyrObjectTypes.h"
 #include "VyrViewTypes.h"
 
+#include <cstdint>
+
 class CDsAttribute;
 class CDsColorStorage;
 class CDsFigureGenerator;
@@ -251,6 +253,20 @@ public:
     // The rendering context of the view the figure was last recorded on (not owned), null.
     CDsGlContext* GetGlContext() const { return m_context; }
 
+    // --- Edits of the figure's items ------------------------------------------------------
+    // What an item of the figure draws changed on the item itself (its nodes, its attributes, its
+    // hide level), where the scene database does not see it (CDsItemBase::NoteContentChanged
+    // calls it): the box of the figure's database item is measured anew when next asked for, and
+    // a recorded figure counts one edit of the process (StItemEdits), unless the edit is the
+    // figure's own setting given to its groups, which reaches the database item itself.
+    void NoteItemsEdited();
+    // How many times the figure's items were edited (NoteItemsEdited); it never goes back.
+    uint64_t GetItemsRevision() const { return m_itemsRevision; }
+    // How many times, in this process, the items of a recorded figure were edited. The scenes
+    // compare it at every change query, pick and box, so that each scene that shows such a figure
+    // (several share a temporary part) draws it anew, and boxes and picks it where it now is.
+    static uint64_t StItemEdits();
+
     // --- Direct drawing into the back buffer (process-wide) -------------------------------
     // While true, direct drawing and erasing go to the back buffer instead of the front buffer.
     static bool sDrawToBackBuffer;
@@ -308,4 +324,6 @@ private:
     bool m_storageRemoval = true;
     bool m_activeTransformation = true;
     bool m_clipable = false;
+    uint64_t m_itemsRevision = 0;
+    bool m_editingGroups = false;  // the figure gives its groups its own settings
 };

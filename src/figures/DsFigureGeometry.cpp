@@ -79,13 +79,16 @@ void CDsFigureGeometry::CreateBoundBox() const
 {
     m_box = SPAbox();
     m_paletteRevision = MeasuringPaletteRevision(m_figure);
+    m_itemsRevision = m_figure ? m_figure->GetItemsRevision() : 0;
     const CDsAttributesPaletteControler palette(ScenePalette(m_figure, nullptr));
     if (CDsItemsFigure* group = GetFigItem()) group->GetBoundBox(m_box);
 }
 
 const SPAbox& CDsFigureGeometry::CurrentBox() const
 {
-    if (MeasuringPaletteRevision(m_figure) != m_paletteRevision) CreateBoundBox();
+    if (MeasuringPaletteRevision(m_figure) != m_paletteRevision ||
+        (m_figure && m_figure->GetItemsRevision() != m_itemsRevision))
+        CreateBoundBox();
     return m_box;
 }
 

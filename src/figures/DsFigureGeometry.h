@@ -19,7 +19,9 @@
 // - The box is taken when the figure is recorded and kept, but taken again when it is asked for
 //   after the palette it was measured with changed (another palette, or the entries changed: the
 //   palette's revision differs): a toolpath node that an entry shows again is inside the box, one
-//   that an entry hides no longer holds it out.
+//   that an entry hides no longer holds it out. So it is after the figure's items were edited on
+//   themselves (the figure's items revision differs): a toolpath node added, removed, recoloured
+//   or hidden by its uid path, a leaf given other attributes on its own item.
 #pragma once
 
 #include <afx.h>
@@ -79,7 +81,7 @@ public:
     // None: count 0, null.
     const int* GetConnectedItems(unsigned int& count, int index) const override;
     // The box taken at construction, taken again when the palette it was measured with changed
-    // (see the header comment); false when it is empty.
+    // or the figure's items were edited (see the header comment); false when it is empty.
     bool GetBoundBox(SPAbox& box, int index) const override;
     // The group's screen box; false without a group.
     bool GetBoundBox2D(SDsBox2D& box, int index) const override;
@@ -116,13 +118,14 @@ public:
 
 private:
     // The box becomes the figure group's box (empty without a group), measured with the palette
-    // whose revision it keeps.
+    // whose revision it keeps, and with the figure's items as their revision says.
     void CreateBoundBox() const;
-    // The box, taken again when the palette it was measured with changed.
+    // The box, taken again when the palette it was measured with changed or the items were edited.
     const SPAbox& CurrentBox() const;
 
     CDsFigure* m_figure = nullptr;
     int m_subType = -1;
     mutable SPAbox m_box;
     mutable uint64_t m_paletteRevision = 0;  // of the palette the box was measured with, 0: none
+    mutable uint64_t m_itemsRevision = 0;    // of the figure's items the box was measured with
 };

@@ -3,9 +3,11 @@
 
 #include "DsAttribute.h"
 #include "DsDriverExtrema.h"
+#include "DsFigure.h"
 #include "DsGlContext.h"
 #include "DsHideLevel.h"
 #include "DsItemsCopy.h"
+#include "DsItemsFigure.h"
 #include "DsItemsGroup.h"
 #include "DsItemsMap.h"
 #include "DsManager.h"
@@ -98,11 +100,18 @@ void CDsItemBase::NoteContentChanged() const
 {
     // Items made by others than the body (a face's outline) know the context only through their
     // ancestors.
-    for (const CDsItemBase* item = this; item; item = item->m_parent)
-        if (item->m_context) {
-            item->m_context->OnItemsContentChanged();
-            return;
-        }
+    const CDsItemBase* root = this;
+    CDsGlContext* context = nullptr;
+    for (const CDsItemBase* item = this; item; item = item->m_parent) {
+        if (!context) context = item->m_context;
+        root = item;
+    }
+    if (context) context->OnItemsContentChanged();
+    // The items of a recorded figure know no context: their figure notes the edit, so that its
+    // database item's box is measured anew and every scene showing it draws, boxes and picks it
+    // anew at its next look.
+    if (const auto* figureGroup = dynamic_cast<const CDsItemsFigure*>(root))
+        if (CDsFigure* figure = figureGroup->GetFigure()) figure->NoteItemsEdited();
 }
 
 // --- Entity binding -----------------------------------------------------------------------------

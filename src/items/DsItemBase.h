@@ -415,8 +415,9 @@ protected:
     // Counts one change of a vertex count (see StVertexCountChanges).
     static void StNoteVertexCountChange();
     // What the item draws changed without the scene database seeing it: the context of the item,
-    // else of its nearest ancestor that has one, is told (CDsGlContext::OnItemsContentChanged).
-    // Nothing without a context.
+    // else of its nearest ancestor that has one, is told (CDsGlContext::OnItemsContentChanged);
+    // when the item belongs to a figure's group, the figure notes the edit
+    // (CDsFigure::NoteItemsEdited), which the scenes showing a recorded figure see.
     void NoteContentChanged() const;
     // Bits 2 to 4 cleared, no entity record, parent or context, fresh attributes, draw mode 1.
     void ResetMembers();

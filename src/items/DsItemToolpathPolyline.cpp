@@ -273,7 +273,7 @@ void CDsItemToolpathPolyline::ExpandBox(CDsBox& box, SPAtransf* transform)
 bool CDsItemToolpathPolyline::GetBoundBox(SPAbox& box)
 {
     CDsBox own;
-    ExpandBox(own, nullptr);  // the planar branch's own, at its plane height
+    if (!IsHidden()) ExpandBox(own, nullptr);  // the planar branch's own, at its plane height
     if (own.IsNotComputed()) {
         box = SPAbox();
         return false;
@@ -341,23 +341,29 @@ void CDsItemToolpathPolyline::SetAttributes(CDsUidPath& path, const CDsAttribute
 {
     const int start = path.GetIndex();
     const EDsPathStatus status = all ? eDsPathNoMatch : path.MatchCurrentUid(m_id);
+    bool changed = false;
+    const auto take = [&](TDsNodeHeader* node) {
+        changed = changed || node->attributeIndex != index.GetIndex();
+        node->attributeIndex = index.GetIndex();
+    };
     if (all || status == eDsPathComplete) {
-        for (TDsNodeHeader* node : m_nodes) node->attributeIndex = index.GetIndex();
-        return;
-    }
-    if (status != eDsPathContinue) {
-        DsSetUidPathIndex(path, start);
-        return;
-    }
-    const int below = path.GetIndex();
-    for (TDsNodeHeader* node : m_nodes) {
-        DsSetUidPathIndex(path, below);
-        if (path.MatchCurrentUid(node->id) == eDsPathComplete) {
-            node->attributeIndex = index.GetIndex();
-            return;
+        for (TDsNodeHeader* node : m_nodes) take(node);
+    } else if (status == eDsPathContinue) {
+        const int below = path.GetIndex();
+        bool found = false;
+        for (TDsNodeHeader* node : m_nodes) {
+            DsSetUidPathIndex(path, below);
+            found = path.MatchCurrentUid(node->id) == eDsPathComplete;
+            if (found) {
+                take(node);
+                break;
+            }
         }
+        if (!found) DsSetUidPathIndex(path, start);
+    } else {
+        DsSetUidPathIndex(path, start);
     }
-    DsSetUidPathIndex(path, start);
+    if (changed) NoteContentChanged();
 }
 
 void CDsItemToolpathPolyline::AddSubItem(const CDsUidPath& path, const CDsUid& id, const IDsGeometry* geometry)
@@ -368,6 +374,7 @@ void CDsItemToolpathPolyline::AddSubItem(const CDsUidPath& path, const CDsUid& i
     auto* copy = new TDsNodeHeader(*node);
     copy->id = id;
     AddSegment(copy);
+    NoteContentChanged();
 }
 
 void CDsItemToolpathPolyline::RemoveSubItem(const CDsUidPath& path, const CDsUid& id)
@@ -378,6 +385,7 @@ void CDsItemToolpathPolyline::RemoveSubItem(const CDsUidPath& path, const CDsUid
         if (m_picked == *it) m_picked = nullptr;
         delete *it;
         m_nodes.erase(it);
+        NoteContentChanged();
         return;
     }
 }

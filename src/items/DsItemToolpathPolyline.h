@@ -49,7 +49,9 @@
 // - AddSubItem takes a copy of a given node (the caller keeps its own), named by the id given;
 //   a geometry that is no node adds nothing.
 // - Edits by uid path put the path's cursor back for each child or node they ask, so that a node
-//   or branch after a non-matching sibling is still found.
+//   or branch after a non-matching sibling is still found. A node added or removed, or an index
+//   that changes, is told as the item's own hide level is (NoteContentChanged), so that the next
+//   refresh, the boxes and the picks follow it; AddSegment, which builds the branch, tells nothing.
 #pragma once
 
 #include <afx.h>
@@ -145,7 +147,7 @@ public:
     // Grows `box` by the points of the drawn segments (under `transform` when given).
     void ExpandBox(CDsBox& box, SPAtransf* transform) override;
     // The box of the drawn segments' points (ExpandBox of an empty box); false, and an empty box,
-    // when nothing is drawn.
+    // when nothing is drawn (the branch, or a group above it, hidden included).
     bool GetBoundBox(SPAbox& box) override;
     // Lines: unless hidden, the item's attributes (with `applyAttributes`), then DrawGl.
     void DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes) override;

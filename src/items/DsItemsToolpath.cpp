@@ -87,6 +87,7 @@ void CDsItemsToolpath::AddSubItem(const CDsUidPath& path, const CDsUid& id, cons
         Add(child);
         child->SetParent(this);
         child->SetGlContext(GetGlContext());
+        NoteContentChanged();
     } else if (status == eDsPathContinue) {
         const int below = path.GetIndex();
         for (size_t i = 0; i < GetDsItems().size(); ++i) {

@@ -20,7 +20,9 @@
 //   passed on as the children's and is otherwise not used.
 // - Every edit by uid path puts the path's cursor back for each child it asks, so that the second
 //   of two sibling branches is found as the first is; a path that matches nothing changes
-//   nothing.
+//   nothing. An edit that changes what is drawn is told as the item's own hide level is
+//   (NoteContentChanged): the next refresh draws it, and the boxes and picks follow it, also in a
+//   recorded figure, whose items know no context of their own.
 // - Picks pop what they push: the group's level stack, and the reference-point level also when
 //   a child answered.
 #pragma once
