@@ -70,8 +70,15 @@ public:
     }
     // The point is one of a line, which the frame draws in front of faces drawn with a polygon
     // offset: a face drawn `pixel` model units a pixel at the point hides it only in front by more
-    // than its depth slope across one pixel too.
-    void SetLinePoint(double pixel) { m_linePixel = pixel; }
+    // than its depth slope across one pixel too. OpenGL takes that slope along the window's rows
+    // and columns (`right` and `up`, unit), the larger of the two; the steepest way across the
+    // face is up to 1.4 times as steep, and would let through a line the window hides.
+    void SetLinePoint(double pixel, const SPAvector& right, const SPAvector& up)
+    {
+        m_linePixel = pixel;
+        m_right = right;
+        m_up = up;
+    }
     // The placement of the triangles that come next.
     void SetPlacement(const SPAtransf& placement) { m_placement = placement; }
     // What cuts the triangles that come next: what it hides hides nothing (null: nothing).
@@ -105,9 +112,11 @@ public:
         const double area = (e1 * e2).len();
         if (area > 0.0 && t <= m_rounding * area / std::max(std::fabs(det), 1e-3 * area)) return;
         if (m_linePixel > 0.0 && area > 0.0) {
-            // The face's depth change across a pixel: the tangent of its angle to the line of sight.
-            const double cosine = std::min(1.0, std::fabs(det) / area);
-            const double slope = std::sqrt(std::max(0.0, 1.0 - cosine * cosine)) / std::max(cosine, 1e-6);
+            // The face's depth change across a pixel along a row or a column of the window: the
+            // normal's share along that axis over its share along the line of sight.
+            const SPAvector normal = e1 * e2;
+            const double facing = std::max(std::fabs(normal % m_direction), 1e-6 * area);
+            const double slope = std::max(std::fabs(normal % m_right), std::fabs(normal % m_up)) / facing;
             if (t <= m_tolerance + m_linePixel * slope) return;
         }
         // Where the ray meets the triangle must be kept by the section: a face is drawn only there.
@@ -158,6 +167,7 @@ private:
     SPAtransf m_placement;
     const SDsPickClip* m_clip = nullptr;
     double m_linePixel = 0.0;  // a pixel at a line's point, 0 for a face's
+    SPAvector m_right, m_up;   // the window's rows and columns, for a line's point
     bool m_hidden = false;
 };
 
@@ -190,6 +200,42 @@ bool TowardsViewer(view3d* view, const SPAposition& point, SPAvector& towardsVie
     else
         reach = std::isfinite(depth) ? std::max(0.0, depth - hither) : HUGE_VAL;
     return true;
+}
+
+// The points at the depth of `point` (along the view direction) on the lines of sight through the
+// centre of the drawable pixel `point` falls in, or of each pixel whose border it lies on (within a
+// thousandth of a pixel: feedback cuts a line at the pick window's border); none where the point
+// projects nowhere. Answers how many (up to four).
+int AtPixelCentres(view3d* view, const SPAposition& point, SPAposition centres[4])
+{
+    constexpr double kOnBorder = 1e-3;
+    double x = 0.0, y = 0.0, depth = 0.0;
+    if (!view->world_to_drawable(point, x, y, depth) || !std::isfinite(x) || !std::isfinite(y)) return 0;
+    const auto cells = [](double v, double out[2]) {
+        const double cell = std::floor(v);
+        out[0] = cell + 0.5;
+        if (v - cell < kOnBorder) return (out[1] = cell - 0.5), 2;
+        if (cell + 1.0 - v < kOnBorder) return (out[1] = cell + 1.5), 2;
+        return 1;
+    };
+    double xs[2], ys[2];
+    const int columns = cells(x, xs), rows = cells(y, ys);
+    const SPAunit_vector direction = view->get_direction();
+    const SPAvector d(direction.x(), direction.y(), direction.z());
+    int count = 0;
+    for (int i = 0; i < columns; ++i)
+        for (int j = 0; j < rows; ++j) {
+            SPAposition start;
+            SPAunit_vector along;
+            if (!view->drawable_to_ray(xs[i], ys[j], start, along)) continue;
+            const SPAvector a(along.x(), along.y(), along.z());
+            const double rate = a % d;
+            if (!(rate > 0.0)) continue;
+            const SPAposition centre = start + ((point - start) % d / rate) * a;
+            if (std::isfinite(centre.x()) && std::isfinite(centre.y()) && std::isfinite(centre.z()))
+                centres[count++] = centre;
+        }
+    return count;
 }
 
 // Whether `face` is drawn so that it hides what lies behind it in render mode `mode`.
@@ -522,12 +568,31 @@ void CDsHidingFaces::AddBody(CDsItemsBody* body, const SPAtransf& after, int ren
 bool CDsHidingFaces::Hides(view3d* view, const SPAposition& point, bool ofFace, bool ofLine) const
 {
     if (!view || Empty()) return false;
+    if (!ofLine) return HidesFrom(view, point, ofFace, false);
+    // A line's point is drawn, or not, at the centre of the pixel it falls in, where the faces that
+    // cover that centre decide, each pushed back by its own offset. The ray from the point itself
+    // may meet other faces: beside a silhouette, a sliver seen nearly edge-on that covers no pixel
+    // centre there, whose steep slope would let the point through a flatter face in front.
+    SPAposition centres[4];
+    const int count = AtPixelCentres(view, point, centres);
+    if (count == 0) return HidesFrom(view, point, ofFace, true);
+    for (int i = 0; i < count; ++i)
+        if (!HidesFrom(view, centres[i], ofFace, true)) return false;
+    return true;
+}
+
+bool CDsHidingFaces::HidesFrom(view3d* view, const SPAposition& point, bool ofFace, bool ofLine) const
+{
     SPAvector towardsViewer;
     double tolerance = 0.0, reach = 0.0;
     double pixel = 0.0;
     if (!TowardsViewer(view, point, towardsViewer, tolerance, reach, &pixel)) return false;
     CHidingTriangles triangles(point, towardsViewer, tolerance, reach);
-    if (ofLine) triangles.SetLinePoint(pixel);
+    if (ofLine) {
+        const SPAunit_vector right = view->get_right(), up = view->get_up();
+        triangles.SetLinePoint(pixel, SPAvector(right.x(), right.y(), right.z()),
+                               SPAvector(up.x(), up.y(), up.z()));
+    }
     for (SItem& item : m_items) {
         if (item.facesOnly && !ofFace) continue;
         const SPAtransf& placement = item.placement;
