@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 
 namespace {
 
@@ -73,6 +74,8 @@ CVisibleOnlyFunctor::CVisibleOnlyFunctor(CDsView3dCdc* view, const pick_event& f
     m_width = m_projection.GetWidth();
     m_height = m_projection.GetHeight();
     m_buffer = std::make_unique<TZBuffer>(m_width, m_height);
+    // The partial hidden-line mode draws the model's faces into the depth buffer only.
+    if (m_renderMode == eRenderPartialHiddenLines) m_depthOnly = std::make_unique<TZBuffer>(m_width, m_height);
 }
 
 CVisibleOnlyFunctor::~CVisibleOnlyFunctor() = default;
@@ -169,7 +172,10 @@ bool CVisibleOnlyFunctor::Visit(CDsLocation* location, const CDsObjectPath& path
         if (pickable && m_test)
             pickable = m_test->Test(path.ToVyrObjectPath(), geometry, static_cast<eVyrObjectType>(type), -1);
         const bool solid = DsPickFaceSolid(m_renderMode, path.GetRootPartId(), GetTopAttributes());
-        SItemFaces item{geometry, &path, box, solid, false};
+        // The partial hidden-line mode keeps the model's faces in the depth buffer, drawn or not,
+        // picked or not: there they hide the figures' faces behind them, as the window shows.
+        const bool depthOnly = m_depthOnly && path.GetRootPartId() >= 0;
+        SItemFaces item{geometry, &path, box, solid, false, depthOnly, pickable || solid};
         bool drawn = true;
         if (m_sections && m_stepped) {
             // The frame draws the items a stepped section applies to once per area, and no more.
@@ -180,7 +186,7 @@ bool CVisibleOnlyFunctor::Visit(CDsLocation* location, const CDsObjectPath& path
         } else if (m_sections) {
             item.cut = geometry->IsCutBySections();
         }
-        if (drawn && (pickable || item.hides)) {
+        if (drawn && (item.found || item.depthOnly)) {
             int index = 0;
             bool polygons = false;
             std::vector<float>& corners = m_corners;
@@ -220,13 +226,19 @@ void CVisibleOnlyFunctor::Rasterise(const float* a, const float* b, const float*
         eye[v] = m_projection.ToEye(transform.IsIdentity() ? local : transform.TransformPoint(local));
     }
     std::unique_ptr<FaceGeom> record;
+    const auto mapped = [&] {
+        if (item.depthOnly)
+            for (size_t v = 1; v + 1 < m_cells.size(); ++v)
+                m_depthOnly->FillTriangleAtCentres(m_cells[0], m_cells[v], m_cells[v + 1], nullptr);
+        if (item.found) Fan(item, record);
+    };
     if (!item.cut) {
-        if (m_projection.MapPolygon(eye, 3, nullptr, 0, m_cells) >= 3) Fan(item, record);
+        if (m_projection.MapPolygon(eye, 3, nullptr, 0, m_cells) >= 3) mapped();
     } else {
         // Once per area of the section (the frame draws the item once per area), cut by its planes.
         for (const std::vector<SDsEyePlane>& planes : m_sectionPasses)
             if (m_projection.MapPolygon(eye, 3, planes.data(), static_cast<int>(planes.size()), m_cells) >= 3)
-                Fan(item, record);
+                mapped();
     }
     if (record) m_records.push_back(std::move(record));
 }
@@ -255,7 +267,7 @@ void CVisibleOnlyFunctor::Fan(const SItemFaces& item, std::unique_ptr<FaceGeom>&
             const SVyrZFillCounts counts = m_buffer->FillTriangleAtCentres(m_cells[0], m_cells[v], m_cells[v + 1], record.get());
             record->drawn += counts.interiorPixels;
         } else {
-            m_seeThrough.push_back(SSeeThrough{m_cells[0], m_cells[v], m_cells[v + 1], record.get()});
+            m_seeThrough.push_back(SSeeThrough{m_cells[0], m_cells[v], m_cells[v + 1], record.get(), !item.depthOnly});
         }
     }
 }
@@ -280,10 +292,33 @@ void CVisibleOnlyFunctor::CollectVisibleItems(std::vector<CVyrObjectPath>& paths
     if (m_counted || !m_buffer) return;
     m_counted = true;
     // The faces that hide nothing: seen where nothing that hides lies in front of them.
-    for (const SSeeThrough& piece : m_seeThrough) {
-        const SVyrZFillCounts counts = m_buffer->TestTriangleAtCentres(piece.a, piece.b, piece.c);
-        piece.record->drawn += counts.interiorPixels;
-        piece.record->visible += counts.nearer;
+    const auto test = [&](bool figures) {
+        for (const SSeeThrough& piece : m_seeThrough) {
+            if (piece.behindModel != figures) continue;
+            const SVyrZFillCounts counts = m_buffer->TestTriangleAtCentres(piece.a, piece.b, piece.c);
+            piece.record->drawn += counts.interiorPixels;
+            piece.record->visible += counts.nearer;
+        }
+    };
+    if (m_depthOnly) {
+        // A figure's face behind the model's depth-only faces shows nowhere there: its cells are
+        // left empty, so that they count for it no more and hide no model face behind them (the
+        // model's see-through faces stand for its lines, which those faces do not hide).
+        const auto eachCell = [&](const std::function<void(CVyrZBufferData<FaceGeom*>&, int)>& visit) {
+            for (int row = 0; row < m_height; ++row)
+                for (int column = 0; column < m_width; ++column)
+                    visit(*m_buffer->GetCell(column, row), m_depthOnly->GetCell(column, row)->depth);
+        };
+        eachCell([](CVyrZBufferData<FaceGeom*>& cell, int model) {
+            if (model < cell.depth) cell = CVyrZBufferData<FaceGeom*>();
+        });
+        test(false);
+        // Then the model's faces hide the figures' see-through faces too.
+        eachCell([](CVyrZBufferData<FaceGeom*>& cell, int model) { cell.depth = std::min(cell.depth, model); });
+        test(true);
+    } else {
+        test(false);
+        test(true);
     }
     StCountAndCollect(*m_buffer, m_records, paths);
     paths.insert(paths.end(), m_faceless.begin(), m_faceless.end());

@@ -19,7 +19,12 @@
 // hides, in the hidden-line and shaded modes every drawn face does, in the mixed mode (and in the
 // temporary part, which is drawn that way) the faces at least three quarters opaque (transparency
 // from 191.25 of 255 up). A see-through face that cannot be picked is not rasterised; one that can
-// is found where nothing that hides lies in front of it, and hides nothing itself. A pickable figure
+// is found where nothing that hides lies in front of it, and hides nothing itself. The partial
+// hidden-line mode draws the model's faces (the peer part's, picked or not) into the depth buffer
+// only, as the single pick knows (CDsHidingFaces): they are rasterised into a depth-only buffer of
+// their own, and a figure's face (the temporary part's, solid or see-through) counts no pixel where
+// one of them lies nearer; the model's own faces, which stand for its lines there, they do not
+// hide. A pickable figure
 // whose geometry gives no face polygon now (an STL mesh the view draws as lines) counts visible,
 // as an item of lines does.
 //
@@ -142,13 +147,16 @@ private:
         const CDsGeometry* geometry;
         const CDsObjectPath* path;
         const int* box;
-        bool hides;  // the faces write the buffer; else they are tested against it afterwards
-        bool cut;    // the sections cut the faces
+        bool hides;      // the faces write the buffer; else they are tested against it afterwards
+        bool cut;        // the sections cut the faces
+        bool depthOnly;  // the faces write the depth-only buffer (the model's, partial hidden lines)
+        bool found;      // the faces make records: pickable, or hiding
     };
     // A triangle of a face that hides nothing, mapped, and its record.
     struct SSeeThrough {
         SVyrZSubVertex a, b, c;
         FaceGeom* record;
+        bool behindModel;  // the model's depth-only faces hide it (a figure's)
     };
     // Rasterises one triangle of model points (in the item's coordinates).
     void Rasterise(const float* a, const float* b, const float* c, const SItemFaces& item);
@@ -157,6 +165,9 @@ private:
 
     CDsView3dCdc* m_view;
     std::unique_ptr<TZBuffer> m_buffer;
+    // In the partial hidden-line mode, the depths of the model's faces (no records): they hide the
+    // figures' faces behind them, not the model's own, which stand for its lines.
+    std::unique_ptr<TZBuffer> m_depthOnly;
     std::vector<std::unique_ptr<FaceGeom>> m_records;
     int m_width = 0;
     int m_height = 0;

@@ -2814,7 +2814,8 @@ protected:
     // [x0, x1] x [y0, y1] (drawable), as the visible-only region pick counts it (a face whose drawn
     // pixels keep a share of their own): 1 where a quarter of one side's pixels shows (half of a
     // basic surface's or a polygon's of more than four corners), 0 where the rays of its pixels and
-    // their corners meet a face drawn solid in front of it all over, else -1.
+    // their corners meet a face drawn solid in front of it all over (or, a figure's, a block's in
+    // the partial hidden-line mode), else -1.
     int ShownIn(int thing, double x0, double y0, double x1, double y1)
     {
         const size_t index = thing < kFigureThing ? size_t(thing) : state_.blocks.size() + size_t(thing - kFigureThing);
@@ -2834,7 +2835,11 @@ protected:
             int state = cut ? -1 : 1;
             const SPAposition met = start + mine.t * SPAvector(direction.x(), direction.y(), direction.z());
             for (size_t i = 0; i < surfaces.size(); ++i) {
-                if (i == index || !Hides(i, surfaces[i]) || !(surfaces[i].t < kInfinity)) continue;
+                // The partial hidden-line mode keeps the blocks' faces in the depth buffer, where
+                // they hide the figures' faces behind them.
+                const bool depthOnly = state_.mode == eRenderPartialHiddenLines && thing >= kFigureThing &&
+                                       i < state_.blocks.size();
+                if (i == index || !(depthOnly || Hides(i, surfaces[i])) || !(surfaces[i].t < kInfinity)) continue;
                 const double tie = Tolerance(met) + 0.1 * UnitsPerPixelAt(met) + mine.spread + surfaces[i].spread;
                 if (mine.t - surfaces[i].t > tie) return 0;
                 if (mine.t - surfaces[i].t > -tie) state = -1;

@@ -310,3 +310,92 @@ TEST_F(RegionPicksAsShownGLTest, PicksBeyondTheViewportAnswerNothingAndHarmNothi
     EXPECT_EQ(host_->Pick(50, 50).GetObjectPath(), block);
     EXPECT_EQ(Whole(), std::vector<CVyrObjectPath>{block});
 }
+
+// Figures' squares under a block, half under it, over it, beside it and under a part of it that
+// a section cuts away, in every render mode: the visible-only region pick finds those the window
+// shows and only those, as the single pick at their middles does. The line modes draw no face of
+// the block, but the partial hidden-line mode keeps its faces in the depth buffer, where they hide
+// the squares behind them: the block's faces that the section cuts (into polygons of more corners)
+// too. A second block under the first stays found there: the window shows its edges, dimmed.
+TEST_F(RegionPicksAsShownGLTest, FiguresFacesAboutABlockAreFoundInEveryModeWhereTheWindowShowsThem)
+{
+    const std::vector<CDsTypeMask> figures = Host::Domain({Host::kFigureType});
+    const CVyrObjectPath block =
+        host_->PathOf(host_->ShowBlock(SPAposition(-30, -30, 0), SPAposition(30, 30, 10), kRed));
+    const CVyrObjectPath lower =
+        host_->PathOf(host_->ShowBlock(SPAposition(-25, 22, -30), SPAposition(25, 28, -20), kBlue));
+    // A green square [x0, x1] x [y0, y1] at height z, and the model point of its middle that the
+    // window would show (of the half under the block, its uncovered half).
+    struct Square {
+        const char* name;
+        float x0, y0, x1, y1, z;
+        SPAposition middle;
+    };
+    const Square squares[] = {
+        {"under the block", -20, -20, -5, -5, -10, SPAposition(-12.5, -12.5, -10)},
+        {"half under it", 22, -25, 38, -12, -10, SPAposition(34, -18.5, -10)},
+        {"over it", 5, 5, 20, 20, 20, SPAposition(12.5, 12.5, 20)},
+        {"beside it", 34, 5, 47, 20, -10, SPAposition(40.5, 12.5, -10)},
+        {"under its right end", 12, -4, 28, 4, -10, SPAposition(20, 0, -10)},
+    };
+    std::vector<vyrtest::FigureRecipe> recipes;
+    for (const Square& s : squares)
+        recipes.push_back([s](CDsFigureGenerator& g) {
+            g.SetPenColor(CDsColorStorage(0, 255, 0));
+            float corners[12] = {s.x0, s.y0, s.z, s.x1, s.y0, s.z, s.x1, s.y1, s.z, s.x0, s.y1, s.z};
+            CDsFigureGenerator::ItDrawPolyLine(&g, 4, corners, true);
+        });
+    const auto shown = host_->Record(recipes);
+    const std::vector<CVyrObjectPath> bodies = {block, lower};
+    ASSERT_EQ(Whole(false), bodies);
+    for (const bool cut : {false, true}) {
+        // The section keeps x < 10: the block's right end is cut away, the squares are not.
+        if (cut) host_->Context().SetSection(SPAposition(10, 0, 0), SPAvector(-1, 0, 0));
+        for (const ERenderMode mode :
+             {eRenderWireframe, eRenderHiddenLines, eRenderPartialHiddenLines, eRenderShade, eRenderMixed}) {
+            SCOPED_TRACE("render mode " + std::to_string(int(mode)) + (cut ? ", a section cutting the block" : ""));
+            host_->View().SetRenderMode(mode);
+            host_->WholeFrame();
+            const Picture picture = host_->Front();
+            std::vector<CVyrObjectPath> seen;
+            for (size_t i = 0; i < shown.size(); ++i) {
+                const Square& s = squares[i];
+                // Green pixels inside the square's pixels.
+                int green = 0;
+                for (int y = 51 + int(s.y0); y < 49 + int(s.y1); ++y)
+                    for (int x = 51 + int(s.x0); x < 49 + int(s.x1); ++x) {
+                        const unsigned char* c = picture.At(x, y);
+                        green += c[1] > std::max(c[0], c[2]) + 40;
+                    }
+                // The wireframe mode shows the squares under the block; with the section every
+                // mode shows the one under its right end.
+                if (i == 0 && mode != eRenderWireframe) {
+                    EXPECT_EQ(green, 0) << s.name;
+                } else if (i == 4 && mode != eRenderWireframe) {
+                    EXPECT_EQ(green > 0, cut) << s.name;
+                } else {
+                    EXPECT_GT(green, 30) << s.name;
+                }
+                if (green > 0) seen.push_back(Host::PathOf(*shown[i]));
+                int x = 0, y = 0;
+                ASSERT_TRUE(host_->PixelOf(s.middle, x, y));
+                EXPECT_EQ(host_->Pick(x, y, &figures).GetObjectPath(),
+                          green > 0 ? Host::PathOf(*shown[i]) : CVyrObjectPath())
+                    << s.name;
+            }
+            EXPECT_EQ(Whole(true, &figures), seen);
+            EXPECT_EQ(Whole(false, &figures).size(), shown.size());
+            // The lower block shows only in the line modes (by its edges).
+            const bool lines = mode == eRenderWireframe || mode == eRenderPartialHiddenLines;
+            int blue = 0;
+            for (int y = 49 + 21; y <= 49 + 29; ++y)
+                for (int x = 50 - 26; x <= 50 + 26; ++x) {
+                    const unsigned char* c = picture.At(x, y);
+                    blue += c[2] > std::max(c[0], c[1]) + 20;
+                }
+            EXPECT_EQ(blue > 0, lines);
+            EXPECT_EQ(Whole(), lines ? bodies : std::vector<CVyrObjectPath>{block});
+        }
+    }
+    host_->Context().ResetSection();
+}
