@@ -568,17 +568,19 @@ void CDsHidingFaces::AddBody(CDsItemsBody* body, const SPAtransf& after, int ren
 bool CDsHidingFaces::Hides(view3d* view, const SPAposition& point, bool ofFace, bool ofLine) const
 {
     if (!view || Empty()) return false;
-    if (!ofLine) return HidesFrom(view, point, ofFace, false);
-    // A line's point is drawn, or not, at the centre of the pixel it falls in, where the faces that
-    // cover that centre decide, each pushed back by its own offset. The ray from the point itself
-    // may meet other faces: beside a silhouette, a sliver seen nearly edge-on that covers no pixel
-    // centre there, whose steep slope would let the point through a flatter face in front.
+    // A line's point is hidden by a face in front of it on its own line of sight (where the face's
+    // side passes between the point and its pixel's centre, the frame draws that side's edge over
+    // it), and where the window decides: at the centre of the pixel it falls in, by the faces that
+    // cover that centre, each pushed back by its own offset. The ray from the point itself may meet
+    // other faces than those: beside a silhouette, a sliver seen nearly edge-on that covers no pixel
+    // centre, whose steep slope lets the point through while a flatter face in front hides it.
+    if (HidesFrom(view, point, ofFace, ofLine)) return true;
+    if (!ofLine) return false;
     SPAposition centres[4];
     const int count = AtPixelCentres(view, point, centres);
-    if (count == 0) return HidesFrom(view, point, ofFace, true);
     for (int i = 0; i < count; ++i)
         if (!HidesFrom(view, centres[i], ofFace, true)) return false;
-    return true;
+    return count > 0;
 }
 
 bool CDsHidingFaces::HidesFrom(view3d* view, const SPAposition& point, bool ofFace, bool ofLine) const

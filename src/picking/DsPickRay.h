@@ -124,9 +124,10 @@ public:
     // only faces are asked for a point of a face (`ofFace`); a point of a drawn line (`ofLine`),
     // which the frame draws in front of faces pushed back by their polygon offset, is hidden only by
     // a face in front of it by more than the face's depth slope across a pixel too (the larger of
-    // its slopes along the window's rows and columns, as OpenGL takes it), and it is asked where the
-    // window decides: on the line of sight through the centre of the pixel the point falls in, at
-    // the point's depth (a point on the border of pixels is hidden only where it is hidden in each).
+    // its slopes along the window's rows and columns, as OpenGL takes it), on its own line of sight
+    // or where the window decides: on the line of sight through the centre of the pixel the point
+    // falls in, at the point's depth (a point on the border of pixels there only where it is hidden
+    // in each).
     bool Hides(view3d* view, const SPAposition& point, bool ofFace = false, bool ofLine = false) const;
 
 private:

@@ -1,6 +1,6 @@
 // Single picks over turned and rounded bodies, pixel by pixel, from several eyes: the point a pick
 // answers lies on the surface the window shows, never behind it, and where the window shows the
-// body in the pick window the pick answers it. Judged against the window itself: its depth buffer
+// body under the cursor the pick answers it. Judged against the window itself: its depth buffer
 // at the pixel the point falls in (faces pushed back by their polygon offset, so that a line the
 // window draws in front of them passes too) and its colours (a pixel where a line shows holds the
 // line's depth, which says nothing of a point behind it, and is left unjudged). The silhouettes of
@@ -172,7 +172,8 @@ std::string PickEveryPixel(Host& host, BODY* body, const SPAposition& target, in
                 std::ostringstream at;
                 at << " from " << eye.name << " at pixel (" << x << ", " << y << ")";
                 if (hit.GetObjectPath() != host.PathOf(body)) {
-                    if (++failed <= 10) failures << at.str() << " the window shows the body, the pick answered none;";
+                    if (shown.BodyAt(x, kHeight - 1 - y) && ++failed <= 10)
+                        failures << at.str() << " the window shows the body, the pick answered none;";
                     continue;
                 }
                 // The pixels the point falls in (those whose border it lies on, each).
