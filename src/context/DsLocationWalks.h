@@ -52,7 +52,8 @@ class view3d;
 // The output of a location-info walk.
 typedef std::vector<std::pair<CVyrObjectPath, SDsLocationInfo>> TDsLocationInfos;
 
-// Writes a location state into every location the path filter lets it visit.
+// Writes a location state into every location the path filter lets it visit, a listed slave of a
+// complex included.
 class CDsModifyLocationsFunctor : public CDsTraverseFunctor {
 public:
     // A functor writing `*state` (kept by pointer: it must outlive the walk).
@@ -62,6 +63,14 @@ public:
     {
         if (location) location->SetState(*m_state);
         return true;
+    }
+    // Every slave once, the counts the frames keep left alone: the filter refuses the masters it
+    // does not list, which a recount would take for masters not drawn and cache as such.
+    ESlaveTraverseMode OnBeginMasters() { return eSlavesAll; }
+    // A slave the filter admits (a listed one) takes the state as any location does.
+    bool OnVisitSlave(CDsScene*, CDsLocation* location, const CDsObjectPath& path, const CDsItemVariant* variant)
+    {
+        return VisitItem(location, path, variant);
     }
 
 private:
@@ -73,6 +82,8 @@ class AFX_EXT_CLASS CDsLocationsInfoFunctor : public CDsTraverseFunctor {
 public:
     // A functor appending to `*out` (kept by pointer: it must outlive the walk).
     explicit CDsLocationsInfoFunctor(TDsLocationInfos* out) : m_out(out) {}
+    // Every slave once, the counts the frames keep left alone (see CDsModifyLocationsFunctor).
+    ESlaveTraverseMode OnBeginMasters() { return eSlavesAll; }
     // Remembers the item of the node entered.
     void OnPushLocation(CDsScene*, CDsLocation*, const CDsObjectPath&, const CDsItemVariant* variant)
     {
