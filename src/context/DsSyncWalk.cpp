@@ -50,6 +50,56 @@ bool IsLeafCategory(const CDsItemVariant* item)
     return category == eVyrCatLeaf || category == eVyrCatOpenLeaf;
 }
 
+// Widens `rect` (y up) to cover `other`.
+void Unite(RECT& rect, const RECT& other)
+{
+    rect.left = std::min(rect.left, other.left);
+    rect.right = std::max(rect.right, other.right);
+    rect.top = std::max(rect.top, other.top);
+    rect.bottom = std::min(rect.bottom, other.bottom);
+}
+
+// Whether `geometry` connects the item `id`.
+bool Connects(const CDsGeometry* geometry, int id)
+{
+    unsigned count = 0;
+    const int* ids = geometry ? geometry->GetConnectedItems(count, 0) : nullptr;
+    return ids && std::find(ids, ids + count, id) != ids + count;
+}
+
+// The window box of a changed location. A master of a complex passes its state to the slaves its
+// id connects, which a frame draws where they lie, outside the master's own box: a master's box
+// grows by theirs. False when the location has no box.
+bool ChangedLocationRect(const CDsScene& scene, const CVyrObjectPath& path, RECT& rect)
+{
+    if (!scene.GetLocationRect(path, &rect)) return false;
+    if (path.GetSize() < 2) return true;
+    CVyrObjectPath complexPath(path.GetIds().GetData(), path.GetSize() - 1, std::max(path.GetDepth() - 1, 0),
+                               path.GetPartId());
+    CDsPartStorage* storage = CDsPartStorage::instance();
+    CVyrObjectId id;
+    if (!storage->GetObjectIdByPath(complexPath, id)) return true;
+    const CDsPart* part = storage->GetPart(id.GetPartId());
+    const CDsItemVariant* item = part ? part->FindItem(id.GetItemId()) : nullptr;
+    const CDsComplex* complex = item && item->GetCategory() == eVyrCatComplex ? item->AsComplex() : nullptr;
+    if (!complex) return true;
+    const int master = path.GetLastId();
+    const TDsItemList& masters = complex->GetChildren();
+    if (std::none_of(masters.begin(), masters.end(), [master](const auto& entry) { return entry.first == master; }))
+        return true;
+    const auto& slaves = complex->GetSlaves();
+    const std::vector<int>& slaveIds = complex->GetSlaveIds();
+    for (size_t j = 0; j < slaves.size() && j < slaveIds.size(); ++j) {
+        const CDsItemVariant* slave = slaves[j].m_pItem;
+        if (!slave || !Connects(slave->GetGeometry(), master)) continue;
+        CVyrObjectPath slavePath(complexPath);
+        slavePath.AddId(slaveIds[j]);
+        RECT own;
+        if (scene.GetLocationRect(slavePath, &own)) Unite(rect, own);
+    }
+    return true;
+}
+
 }  // namespace
 
 // --- Searches ------------------------------------------------------------------------------------
@@ -297,7 +347,7 @@ int CDsGlScene::Synchronize(TDsLocationRects& dirty, int status, CDsScene::TChan
                 whole = true;
                 break;
             }
-            if (!m_dbScene.GetLocationRect(change.first, &rect)) {
+            if (!ChangedLocationRect(m_dbScene, change.first, rect)) {
                 rect = viewport;
             } else if (const CDsLocation* location = m_dbScene.FindLocation(change.first)) {
                 // A window box without a valid model box: the location moved since its boxes were
@@ -321,12 +371,9 @@ int CDsGlScene::Synchronize(TDsLocationRects& dirty, int status, CDsScene::TChan
             TDsLocationRects grown;
             for (const SDsLocationRect& was : dirty) {
                 RECT now;
-                if (!m_dbScene.GetLocationRect(was.path, &now)) now = viewport;
+                if (!ChangedLocationRect(m_dbScene, was.path, now)) now = viewport;
                 RECT rect = was.rect;
-                rect.left = std::min(rect.left, now.left);
-                rect.right = std::max(rect.right, now.right);
-                rect.top = std::max(rect.top, now.top);
-                rect.bottom = std::min(rect.bottom, now.bottom);
+                Unite(rect, now);
                 if (DsFindOverlappingLocationRect(grown.begin(), grown.end(), rect) != grown.end()) {
                     grown.clear();
                     break;
