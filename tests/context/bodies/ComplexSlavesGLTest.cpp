@@ -221,3 +221,27 @@ TEST_F(ComplexSlavesGLTest, TheRefreshAfterAnyStateOfAMasterASlaveOrTheComplexSh
         }
     }
 }
+
+TEST_F(ComplexSlavesGLTest, AMasterMarkedDuringAFastRefreshPassesItsStateToItsSlavesInTheFrameAfterIt)
+{
+    for (const ERenderMode mode : {eRenderShade, eRenderMixed}) {
+        SCOPED_TRACE(::testing::Message() << "render mode " << int(mode));
+        host_ = std::make_unique<Host>(kSize, kSize);
+        Prepare(*host_, mode);
+        host_->Refresh();
+        const SChange change = {{kComplex, kMaster1}, eAttribSetHighlight};
+        host_->View().SetFlag(eDsViewFlagFastRefresh, true);
+        host_->Refresh();
+        Apply(*host_, change, false);
+        host_->Refresh();
+        host_->View().SetFlag(eDsViewFlagFastRefresh, false);
+        host_->Refresh();
+        const Picture refreshed = host_->Front();
+        EXPECT_TRUE(SamePicture(refreshed, host_->WholeFrame()));
+        Host fresh(kSize, kSize);
+        Prepare(fresh, mode);
+        Apply(fresh, change, false);
+        fresh.Refresh();
+        EXPECT_TRUE(SamePicture(refreshed, fresh.Front()));
+    }
+}
