@@ -175,7 +175,10 @@ void CDsGlTraverseFunctorT<P>::EnterItem(CDsScene* scene, CDsLocation* location,
     else if (slave)
         DsApplySlaveStyle(m_itemAttributes, m_options, m_itemState & 0xFF, single);
 
-    if (!cached && m_complexPhase == 1) {
+    // A master is recorded for its slaves at every visit, its draw data cached or not: a slave
+    // whose own cache went (or that a fast frame skipped while the master was cached anew) works
+    // its state out from these records.
+    if (m_complexPhase == 1) {
         const int state = m_itemState & 0xFF;
         if (DsIsMasterOverrideState(state))
             m_stateOverrides.emplace_back(path.GetLastId(), static_cast<unsigned char>(state));
