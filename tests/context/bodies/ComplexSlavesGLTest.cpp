@@ -117,11 +117,12 @@ void FileComplex(Host& host)
                                       true));
 }
 
-// What the host does to one location: a state, or hidden (ForceHide) and shown again.
+// What the host does to one location of the complex: a state, or hidden (ForceHide) and shown
+// again.
 constexpr int kHidden = -1;
 
 struct SChange {
-    std::vector<int> ids;  // the path below the complex's part, from the complex down
+    std::vector<int> ids;  // the location's ids, the complex's first
     int state;             // an EAttribSetIndex, or kHidden
 };
 
@@ -169,17 +170,12 @@ protected:
 
 TEST_F(ComplexSlavesGLTest, TheRefreshAfterAnyStateOfAMasterASlaveOrTheComplexShowsWhatAWholeFrameAndAFreshHostShow)
 {
-    const std::vector<SChange> changes = {
-        {{kComplex, kMaster1}, eAttribSetMark},          {{kComplex, kMaster1}, eAttribSetHighlight},
-        {{kComplex, kMaster1}, eAttribSetHighlightMarked}, {{kComplex, kMaster1}, eAttribSetMarkedSlave},
-        {{kComplex, kMaster1}, kHidden},                 {{kComplex, kMaster2}, eAttribSetHighlight},
-        {{kComplex, kMaster2}, eAttribSetMark},          {{kComplex, kMaster2}, kHidden},
-        {{kComplex, kSlaveBoth}, eAttribSetMark},        {{kComplex, kSlaveBoth}, eAttribSetHighlight},
-        {{kComplex, kSlaveBoth}, eAttribSetHighlightMarked}, {{kComplex, kSlaveOne}, eAttribSetMarkedSlave},
-        {{kComplex, kSlaveOne}, kHidden},                {{kComplex}, eAttribSetMark},
-        {{kComplex}, eAttribSetHighlight},               {{kComplex}, eAttribSetHighlightMarked},
-        {{kComplex}, eAttribSetMarkedSlave},             {{kComplex}, kHidden},
-    };
+    std::vector<SChange> changes;
+    for (const std::vector<int>& ids : std::vector<std::vector<int>>{
+             {kComplex, kMaster1}, {kComplex, kMaster2}, {kComplex, kSlaveBoth}, {kComplex, kSlaveOne}, {kComplex}})
+        for (const int state : {int(eAttribSetMark), int(eAttribSetHighlight), int(eAttribSetHighlightMarked),
+                                int(eAttribSetMarkedSlave), kHidden})
+            changes.push_back({ids, state});
     const ERenderMode modes[] = {eRenderWireframe, eRenderHiddenLines, eRenderPartialHiddenLines, eRenderShade,
                                  eRenderMixed};
     for (const ERenderMode mode : modes) {
