@@ -152,6 +152,20 @@ Strips Shape(int style, float x, float y, float h, bool gl)
     return strips;
 }
 
+// How far (pixels) the marker drawer's outline of `style` and `size` reaches from its centre: half
+// the size, one more for the plus's far arms, the small octagon's 2 pixels whatever the size, the
+// stroke's 2 pixels beyond the flattened circle.
+int MarkerReach(int style, int size)
+{
+    const int h = std::max(size, 0) / 2;
+    switch (style) {
+        case 2: return h + 1;
+        case 7: return std::max(h, 2);
+        case 8: return h + 2;
+        default: return h;
+    }
+}
+
 // The display manager's points palette, null when there is none.
 CDsPointsPalette* Palette()
 {
@@ -465,13 +479,20 @@ void CDsItemPointReference::Plot(view3d& view)
     DrawGdi(view);
 }
 
+int CDsItemPointReference::PickMargin() const
+{
+    // As the fixed point's: one more than the outline's reach takes its outermost pixels, which lie
+    // beside the place's pixel edges; larger sizes keep the size itself.
+    return std::max(std::max(m_size, 0), MarkerReach(m_style, m_size) + 1);
+}
+
 bool CDsItemPointReference::Pick(pick_manager* manager)
 {
     view3d* view = manager ? manager->get_view() : nullptr;
     if (!view) return false;
     int x = 0, y = 0;
     GetScreenPlace(*view, x, y);
-    return CDsAcisPick::StCheckIfPoint2dIsInApperture(manager, x, y, m_size);
+    return CDsAcisPick::StCheckIfPoint2dIsInApperture(manager, x, y, PickMargin());
 }
 
 long CDsItemPointReference::DrawPoints(view3d&, long)

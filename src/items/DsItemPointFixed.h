@@ -30,7 +30,9 @@
 // - The pick manager's test of the fixed point widens the aperture by the marker size, as the
 //   view's pick does; for a marker smaller than what is drawn of it (the points palette draws a
 //   bitmap 5 pixels wide for any size up to 5) both widen it, and the 2-D box grows, as far as
-//   the drawing reaches, so that a marker is picked wherever it shows.
+//   the drawing reaches, so that a marker is picked wherever it shows. The reference point's pick
+//   widens the aperture likewise as far as its outline reaches (the small octagon of style 7 and
+//   the stroke of style 8 reach beyond half the size).
 // - A fixed point in the group of a clip-able figure (the nearest enclosing figure group that
 //   names a figure, CDsFigure::IsClip_able) is clipped as the figure's lines are: where the
 //   sections of the view's scene cut its displayed position (CDsGlScene::IsPointClipped, under the
@@ -187,7 +189,7 @@ public:
     // Prints the marker.
     void Plot(view3d& view) override;
     using CDsItem::Pick;
-    // Whether the screen place lies in the manager's aperture widened by the size.
+    // Whether the screen place lies in the manager's aperture widened by PickMargin.
     bool Pick(pick_manager* manager) override;
     // 0.
     long DrawPoints(view3d& view, long mask) override;
@@ -200,6 +202,9 @@ public:
     // With points asked: the marker at the screen place in OpenGL (the walk is in 2-D already), in
     // the item's own attributes when `applyAttributes`.
     void DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes) override;
+    // The widening of the pick aperture: the size, and at least one more than the reach of the
+    // marker's outline, so that a marker is found wherever a pixel of it shows in the aperture.
+    int PickMargin() const;
 
 protected:
     // Prints the marker through the view (twice its size while plotting); 0.

@@ -1,15 +1,19 @@
 // A figure alone in the window is found by a single pick at every pixel the window lights of it,
 // on both roads (selection and the pick ray): arrows and coordinate-system triads pointing every
 // way on the screen, of several lengths and gaps, markers of every size and style, and every kind
-// of figure leaf turned about the line of sight. The pixels a figure lights are those in which the
-// frame with it differs from the frame without it; each of them lies inside the pick window of a
-// pick at that pixel, so the pick must answer the figure there.
+// of figure leaf turned about the line of sight. A marker at a fixed place of the window is found
+// by its figure's own pick wherever it is lit. The pixels a figure lights are
+// those in which the frame with it differs from the frame without it; each of them lies inside the
+// pick window of a pick at that pixel, so the pick must answer the figure there.
 #include "DsFigArrow3DFixed.h"
 #include "DsFigure.h"
 #include "DsFigureGenerator.h"
 #include "DsManager.h"
 #include "GmPosition.h"
 #include "HostFixture.h"
+
+#include "DsFigPoint3D.h"
+#include "UiPickEvent.h"
 
 #include "SpaValues.h"
 
@@ -71,6 +75,31 @@ protected:
         EXPECT_EQ(missed[0] + missed[1], 0) << what << ": of " << lit << " pixels lit, " << missed[0]
                                             << " not picked by selection, " << missed[1]
                                             << " not by the ray:" << misses.str();
+        figure.Remove(&host_->View());
+        return lit;
+    }
+
+    // Records `figure`, draws a whole frame and asks the figure's own pick (CDsFigure::IsPicked,
+    // the process-wide pick window) at every pixel it lights; a failure names `what` and the first
+    // pixels missed. The figure is removed again. Answers how many pixels it lit.
+    int ExpectFigurePickedWhereLit(CDsFigure& figure, const std::string& what)
+    {
+        figure.Record(true, &host_->View());
+        EXPECT_TRUE(figure.IsRecorded()) << what;
+        const vyrtest::Picture frame = host_->WholeFrame();
+        int lit = 0, missed = 0;
+        std::ostringstream misses;
+        for (int up = 0; up < kSize; ++up)
+            for (int x = 0; x < kSize; ++x) {
+                const unsigned char* a = frame.At(x, up);
+                const unsigned char* b = empty_.At(x, up);
+                if (a[0] == b[0] && a[1] == b[1] && a[2] == b[2]) continue;
+                ++lit;
+                const CUiPickEvent event(x, kSize - 1 - up, 0, &host_->View(), nullptr);  // rows down
+                if (figure.IsPicked(event, -1, -1)) continue;
+                if (missed++ < 6) misses << " (" << x << ", " << kSize - 1 - up << ")";
+            }
+        EXPECT_EQ(missed, 0) << what << ": of " << lit << " pixels lit, " << missed << " not picked:" << misses.str();
         figure.Remove(&host_->View());
         return lit;
     }
@@ -167,6 +196,24 @@ TEST_F(FiguresPickedWhereLitGLTest, EveryLeafKindIsPickedWhereverItIsLitTurnedAb
                 vyrtest::RecipeFigure figure(kind.define);
                 ExpectPickedWhereLit(figure, "a " + kind.name + " turned " + std::to_string(angle) +
                                                  " degrees at scale " + std::to_string(scale));
+            }
+        }
+}
+
+TEST_F(FiguresPickedWhereLitGLTest, AMarkerAtAPlaceOfTheWindowIsPickedByItsFigureWhereverItIsLit)
+{
+    // The place 60 pixels left of the right edge and 50 below the top; every style, small sizes
+    // (whose fixed parts reach beyond half the size) and larger ones. Below size 2 only the plus,
+    // the small octagon and the stroke have a length to light.
+    for (const int size : {0, 1, 2, 3, 5, 9})
+        for (int style = 1; style <= 9; ++style) {
+            CDsFigPointReference marker(60, 50, EPointStyle(style), size);
+            marker.SetColor(CDsColorStorage(255, 255, 255), false);
+            const std::string what = "a marker at a place of the window of size " + std::to_string(size) +
+                                     ", style " + std::to_string(style);
+            const int lit = ExpectFigurePickedWhereLit(marker, what);
+            if (size >= 2 || style == 2 || style == 7 || style == 8) {
+                EXPECT_GT(lit, 0) << what;
             }
         }
 }
