@@ -7,7 +7,9 @@
 #include "DsFigure.h"
 #include "DsGlContext.h"
 #include "DsGlScene.h"
+#include "DsItemNText3D.h"
 #include "DsItemsFigure.h"
+#include "DsItemsNTextBlock.h"
 #include "DsManager.h"
 #include "DsView3dCdc.h"
 
@@ -59,6 +61,35 @@ uint64_t MeasuringPaletteRevision(const CDsFigure* figure)
     const CDsAttributesPalette* palette = CDsManager::GetInstance()->GetActiveAttributesPalette();
     if (!palette) palette = ScenePalette(figure, nullptr);
     return palette ? palette->GetRevision() : 0;
+}
+
+// The window box of `item` as the location walk reads the box of a figure's leaves: about each
+// leaf's anchor, rows counted down. A text anchored at a model point answers all it draws there
+// (GetDrawnBox2D; at every angle for a text that the view turns along its direction), the groups
+// a figure is made of and the two lines of a text their children's union, every other item its
+// own box. False when nothing answers.
+bool FigureWindowBox(CDsItemBase* item, SDsBox2D& box)
+{
+    if (auto* text = dynamic_cast<CDsItemNText3DFixed*>(item)) {
+        const bool turnedByTheView =
+            dynamic_cast<CDsItemNTextVector*>(item) != nullptr || dynamic_cast<CDsItemNTextVectorFixed*>(item) != nullptr;
+        return text->GetDrawnBox2D(box, turnedByTheView);
+    }
+    if (dynamic_cast<CDsItemsFigure*>(item) || dynamic_cast<CDsItemsNTextBiTol*>(item)) {
+        const auto* group = static_cast<CDsItemsGroup*>(item);
+        box.minX = box.minY = 10000000;
+        box.maxX = box.maxY = -10000000;
+        bool any = false;
+        for (int i = 0; i < group->Count(); ++i) {
+            SDsBox2D own;
+            own.SetEmpty();
+            if (!FigureWindowBox(group->GetFast(i), own)) continue;
+            any = true;
+            box.Expand(own);
+        }
+        return any;
+    }
+    return item->GetBoundBox2D(box);
 }
 
 }  // namespace
@@ -114,7 +145,7 @@ bool CDsFigureGeometry::GetBoundBox(SPAbox& box, int) const
 bool CDsFigureGeometry::GetBoundBox2D(SDsBox2D& box, int) const
 {
     CDsItemsFigure* group = GetFigItem();
-    return group && group->GetBoundBox2D(box);
+    return group && FigureWindowBox(group, box);
 }
 
 bool CDsFigureGeometry::HasBoundBox(int) const

@@ -22,6 +22,11 @@
 //   that an entry hides no longer holds it out. So it is after the figure's items were edited on
 //   themselves (the figure's items revision differs): a toolpath node added, removed, recoloured
 //   or hidden by its uid path, a leaf given other attributes on its own item.
+// - The screen box is the union of the leaves' boxes as the location walk places a box about its
+//   anchor (rows counted down), with a text anchored at a model point giving all it draws there
+//   (the image of the turned text, CDsItemNText2D::GetDrawnBox2D) rather than its rectangle before
+//   turning, rows counted up: the walk widens the figure's window box by this box, and the single
+//   pick passes over a figure outside that window box.
 #pragma once
 
 #include <afx.h>
@@ -83,7 +88,8 @@ public:
     // The box taken at construction, taken again when the palette it was measured with changed
     // or the figure's items were edited (see the header comment); false when it is empty.
     bool GetBoundBox(SPAbox& box, int index) const override;
-    // The group's screen box; false without a group.
+    // The group's screen box about its leaves' anchors, rows counted down (see the header
+    // comment); false without a group.
     bool GetBoundBox2D(SDsBox2D& box, int index) const override;
     // Whether the box (as GetBoundBox answers it) is not empty.
     bool HasBoundBox(int index) const override;

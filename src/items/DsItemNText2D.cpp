@@ -472,6 +472,41 @@ bool CDsItemNText2D::GetBoundBox2D(SDsBox2D& box)
     return true;
 }
 
+bool CDsItemNText2D::GetDrawnBox2D(SDsBox2D& box, bool anyAngle)
+{
+    CDsView3dCdc* view = CDsView3dCdc::StGetCurrent();
+    if (!view || !HasText() || m_pixelHeight <= 0) return false;
+    float w = 0.0f, h = 0.0f;
+    ComputeBoundingRectangleInPixels(*view, w, h);
+    if (!std::isfinite(w) || !std::isfinite(h) || w > kMaxPixels || h > kMaxPixels) return false;
+    // Rows counted up about the anchor.
+    int left = 0, right = 0, below = 0, above = 0;
+    if (anyAngle) {
+        // Turned about its anchor, which lies on its baseline, the text keeps within the circle
+        // through its farthest corner; its image has a text height of room beyond that.
+        const int r = int(std::ceil(std::sqrt(w * w + h * h) + h));
+        left = below = -r;
+        right = above = r;
+    } else {
+        // The image as DrawBitMap places it: its corner (hot x, hot y) left of and below the anchor.
+        float bitmapW = 0.0f, bitmapH = 0.0f, ax = 0.0f, ay = 0.0f;
+        int xOff = 0, yOff = 0;
+        ComputeBitmapDimensions(w, h, bitmapW, bitmapH);
+        ComputeOffsets(w, h, bitmapW, bitmapH, ax, ay, xOff, yOff);
+        left = -int(ax);
+        below = -int(ay);
+        right = int(bitmapW) - int(ax);
+        above = int(bitmapH) - int(ay);
+    }
+    // Turned over to rows counted down, with a pixel more each way for the rounding of the
+    // anchor's pixel.
+    box.minX = left - 1;
+    box.maxX = right + 1;
+    box.minY = -above - 1;
+    box.maxY = -below + 1;
+    return true;
+}
+
 EDsItemsType CDsItemNText2D::GetItemType()
 {
     return eDsItemNText2D;

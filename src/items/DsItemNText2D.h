@@ -99,6 +99,13 @@ public:
     CDsItemBitmap* GetBitmapItem() const { return m_bitmap; }
     // Whether the image must be rendered again before it is drawn.
     bool GetModifiedFlag() const { return m_modified; }
+    // The window box of all the text draws about its anchor on the current view, rows counted down
+    // from the anchor's pixel as the walks place an anchored box: the image it is drawn as (the
+    // text turned by its line angle, a text height of room each way), or with `anyAngle` the box
+    // that holds that image at every line angle (for a text that the view turns); a pixel of room
+    // more each way. False without a current view, text or pixel height. GetBoundBox2D stays the
+    // text's rectangle before turning, rows counted up, which the outline is drawn from.
+    bool GetDrawnBox2D(SDsBox2D& box, bool anyAngle);
 
     // 1 + the number of carriage returns and line feeds (a CR LF pair counts twice); 1 for an
     // empty string.

@@ -105,6 +105,12 @@ EDsItemsType CDsItemNText3DFixed::GetItemType()
     return eDsItemNText3DFixed;
 }
 
+bool CDsItemNText3DFixed::GetBoundBox(SPAbox& box)
+{
+    box = SPAbox(m_position, m_position);
+    return true;
+}
+
 void CDsItemNText3DFixed::Transform(const SPAtransf& transform)
 {
     m_position = CGmPosition(m_position * transform);

@@ -21,6 +21,10 @@
 // - ExpandBox is the item protocol's own (so that groups reach it), not a second operation.
 // - Model heights of 0 or below (and NaN) become 0.01; a height that needs more than 1,000,000
 //   pixels draws its outline.
+// - A text of fixed pixel height (and one along a direction) answers its anchor as its model box,
+//   as a marker answers its point and an arrow its base: the box of a figure holds the places its
+//   window-sized leaves are drawn about, so that the figure's window box, which reaches that far
+//   about its model box, holds the text wherever the figure's other leaves lie.
 #pragma once
 
 #include <afx.h>
@@ -56,6 +60,8 @@ public:
 
     // 9.
     EDsItemsType GetItemType() override;
+    // The box of the anchor; true (see the header comment).
+    bool GetBoundBox(SPAbox& box) override;
     // The anchor transformed.
     void Transform(const SPAtransf& transform) override;
     // Projects the anchor; then, outside fast refresh and up to 500 pixels, the attributes and

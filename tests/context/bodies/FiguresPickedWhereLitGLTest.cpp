@@ -1,8 +1,9 @@
 // A figure alone in the window is found by a single pick at every pixel the window lights of it,
 // on both roads (selection and the pick ray): arrows and coordinate-system triads pointing every
 // way on the screen, of several lengths and gaps, markers of every size and style, and every kind
-// of figure leaf turned about the line of sight. A marker at a fixed place of the window is found
-// by its figure's own pick wherever it is lit. The pixels a figure lights are
+// of figure leaf turned about the line of sight; so are texts of every kind anchored at model
+// points, aligned and turned, beside other leaves of their figure. A marker at a fixed place of
+// the window is found by its figure's own pick wherever it is lit. The pixels a figure lights are
 // those in which the frame with it differs from the frame without it; each of them lies inside the
 // pick window of a pick at that pixel, so the pick must answer the figure there.
 #include "DsFigArrow3DFixed.h"
@@ -13,6 +14,7 @@
 #include "HostFixture.h"
 
 #include "DsFigPoint3D.h"
+#include "DsNFontStorage.h"
 #include "UiPickEvent.h"
 
 #include "SpaValues.h"
@@ -216,4 +218,43 @@ TEST_F(FiguresPickedWhereLitGLTest, AMarkerAtAPlaceOfTheWindowIsPickedByItsFigur
                 EXPECT_GT(lit, 0) << what;
             }
         }
+}
+
+TEST_F(FiguresPickedWhereLitGLTest, ATextIsPickedWhereverItIsLitBesideTheOtherLeavesOfItsFigure)
+{
+    // Texts anchored at the origin, 20 pixels high or 6 units high (a string of two lines is always
+    // of model height), aligned at their start, middle
+    // or end and turned by an angle (a text along a model direction turns with it), with a marker
+    // at another place, a marker at the text's own anchor or a line elsewhere in the same figure.
+    enum EKind { eFixed, eScaled, eAlongFixed, eTwoLines };
+    const char* kinds[] = {"a text of fixed height", "a text of model height", "a text of fixed height along a direction",
+                           "two lines (of model height)"};
+    const char* companies[] = {"a marker elsewhere", "a marker at its anchor", "a line elsewhere"};
+    for (const EKind kind : {eFixed, eScaled, eAlongFixed, eTwoLines})
+        for (const int alignment : {0, 1, 2})
+            for (const int angle : {0, 120})
+                for (int company = 0; company < 3; ++company) {
+                    if (kind == eAlongFixed && angle != 0) continue;  // its direction turns it
+                    vyrtest::RecipeFigure figure([&](CDsFigureGenerator& g) {
+                        g.SetPenColor(CDsColorStorage(255, 255, 255));
+                        if (company == 0) g.DrawPoint(CGmPosition(20, -20, 0), EPointStyle(3), 5, false, CGmUnitVector(1, 0, 0), 0);
+                        if (company == 1) g.DrawPoint(CGmPosition(0, 0, 0), EPointStyle(3), 5, false, CGmUnitVector(1, 0, 0), 0);
+                        if (company == 2) {
+                            const CGmPosition line[2] = {CGmPosition(-25, -25, 0), CGmPosition(-20, -25, 0)};
+                            g.DrawPolyline(2, line);
+                        }
+                        g.SetTextAlignment(EDsTextLineAlignment(alignment));
+                        g.SetTextLineAngle(angle);
+                        g.MoveTo(CGmPosition(0, 0, 0));
+                        if (kind == eAlongFixed)
+                            g.DrawTextVector(CVyrString(L"Wg"), CDsNFontStorage(), SPAposition(0, 0, 0),
+                                             SPAvector(-1, 1.5, 0), 20.0f, true);
+                        else
+                            g.DrawTextW(kind == eTwoLines ? "Wg\nQy" : "Wg", "", kind == eFixed ? 20.0f : 6.0f,
+                                        kind == eFixed);
+                    });
+                    ExpectPickedWhereLit(figure, std::string(kinds[kind]) + " aligned " + std::to_string(alignment) +
+                                                     ", turned " + std::to_string(angle) + " degrees, beside " +
+                                                     companies[company]);
+                }
 }
