@@ -4,7 +4,10 @@
 // window shows it.
 #include "DsBasicSurface.h"
 #include "DsFigureGenerator.h"
+#include "DsImage.h"
+#include "DsManager.h"
 #include "DsPickProccessor.h"
+#include "DsRectangle3d.h"
 #include "GmPosition.h"
 #include "HostFixture.h"
 
@@ -134,4 +137,65 @@ TEST_F(RegionPicksWhollyInsideGLTest, AWindowPolylineBeyondTheWindowIsNotVisible
     EXPECT_EQ(Region(30, 30, 70, 70, true), std::vector<CVyrObjectPath>{inside});
     EXPECT_TRUE(Region(kHostSize + 5, 30, kHostSize + 40, 70, true).empty());
     EXPECT_EQ(Region(30, 30, kHostSize + 40, 70, true), std::vector<CVyrObjectPath>{inside});
+}
+
+// Every kind of figure leaf, a picture (DrawImage) and both kinds of bitmap (DrawBitmap,
+// DrawBitmapColored), each alone in the window, seen at two zoom levels: in both selection modes
+// a rectangle 3 pixels wider on every side than the pixels the window lights of it finds it;
+// one beside it, and one that leaves out its right part, do not.
+TEST_F(RegionPicksWhollyInsideGLTest, EveryLeafKindIsFoundByARectangleAboutWhatTheWindowLightsOfIt)
+{
+    const std::vector<BYTE> bits(2 * 16, 0xFF);
+    HBITMAP handle = CreateBitmap(16, 16, 1, 1, bits.data());
+    const int bitmap = CDsManager::GetInstance()->AddBitmap(handle);
+    DeleteObject(handle);
+    const std::vector<unsigned char> texels(16 * 16 / 8, 0xFF);
+    const int texture = CDsManager::GetInstance()->AddTexture(texels.data(), 16, 16, SColor4ub(0, 0, 0, 0),
+                                                              SColor4ub(255, 0, 0, 255), false);
+    ASSERT_GE(bitmap, 0);
+    ASSERT_GE(texture, 0);
+    std::vector<vyrtest::LeafRecipe> leaves = vyrtest::EveryLeafKind(SPAtransf());
+    leaves.push_back({"image", [](CDsFigureGenerator& g) {
+                          auto* pixels = new uint32_t[64 * 32];
+                          std::fill(pixels, pixels + 64 * 32, 0xFF20C0F0u);
+                          g.DrawImage(CDsImage(64, 32, pixels, false),
+                                      CDsRectangle3d(SPAposition(-16, -8, 0), SPAposition(16, -8, 0), SPAposition(-16, 8, 0)));
+                      }});
+    leaves.push_back({"bitmap", [bitmap](CDsFigureGenerator& g) {
+                          g.SetPenColor(CDsColorStorage(255, 255, 0));
+                          g.DrawBitmap(CGmPosition(0, 0, 0), bitmap, eAlignCenter, false);
+                      }});
+    leaves.push_back({"coloured bitmap", [texture](CDsFigureGenerator& g) {
+                          g.DrawBitmapColored(CGmPosition(0, 0, 0), texture, eAlignCenter, false);
+                      }});
+    for (const double field : {1.0 * kHostSize, 0.5 * kHostSize}) {
+        host_->Look(ViewSetup().Eye(SPAposition(0, 0, 100)).Field(field, field).Clip(1, 300));
+        const vyrtest::Picture empty = host_->WholeFrame();
+        for (const vyrtest::LeafRecipe& leaf : leaves) {
+            SCOPED_TRACE(leaf.name + (field < kHostSize ? ", zoomed in" : ""));
+            const auto shown = host_->Record({leaf.define});
+            const vyrtest::Picture frame = host_->WholeFrame();
+            // The lit pixels' box, in drawable pixels (rows down).
+            int left = kHostSize, right = -1, top = kHostSize, bottom = -1;
+            for (int up = 0; up < kHostSize; ++up)
+                for (int x = 0; x < kHostSize; ++x)
+                    if (!std::equal(empty.At(x, up), empty.At(x, up) + 3, frame.At(x, up))) {
+                        const int y = kHostSize - 1 - up;
+                        left = std::min(left, x), right = std::max(right, x);
+                        top = std::min(top, y), bottom = std::max(bottom, y);
+                    }
+            ASSERT_GE(right, left) << "nothing lit";
+            const CVyrObjectPath path = Host::PathOf(*shown[0]);
+            // Beside it: on the side of the window with more room.
+            const int width = right - left + 1;
+            const int beside = left > kHostSize - 1 - right ? left - width - 8 : right + 8;
+            for (const bool visibleOnly : {false, true}) {
+                SCOPED_TRACE(visibleOnly ? "visible only" : "mode 0");
+                EXPECT_EQ(Region(left - 3, top - 3, right + 3, bottom + 3, visibleOnly), std::vector<CVyrObjectPath>{path})
+                    << left << ", " << top << ", " << right << ", " << bottom;
+                EXPECT_TRUE(Region(beside, top - 3, beside + width, bottom + 3, visibleOnly).empty());
+                EXPECT_TRUE(Region(left - 3, top - 3, right - width / 2, bottom + 3, visibleOnly).empty());
+            }
+        }
+    }
 }
