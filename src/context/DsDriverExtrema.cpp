@@ -86,6 +86,18 @@ void CDsViewExtrema::DrawPoint2d(const SPAposition& p)
     driver->UpdateExtrema2D(xyz);
 }
 
+void CDsViewExtrema::MeasurePixels(int left, int bottom, int right, int top)
+{
+    driver_extrema* driver = get_extrema_driver();
+    if (!driver) return;
+    int vx = 0, vy = 0, vw = 0, vh = 0;
+    get_viewport(vx, vy, vw, vh);
+    // Drawable points count down from the viewport's top: the lower-left corner of the pixel in
+    // row r (counted up) lies vh - r below it.
+    driver->UpdateExtremaDrawable(static_cast<float>(left), static_cast<float>(vh - bottom));
+    driver->UpdateExtremaDrawable(static_cast<float>(right), static_cast<float>(vh - top));
+}
+
 bool CDsViewExtrema::GetExtremaCoordinates(double& x0, double& x1, double& y0, double& y1, double& z0,
                                            double& z1) const
 {

@@ -77,6 +77,11 @@ public:
     int draw_text_2d(float x, float y, const CVyrString& text);
     // Measures one model point (no model transform applied); nothing without an extrema driver.
     void DrawPoint2d(const SPAposition& p);
+    // Measures the window pixels of the columns `left` to `right` and the rows `bottom` to `top`
+    // (rows up from the viewport's bottom, both ends included) that an item of window pixels
+    // lights, each pixel by its lower-left corner, as a region pick's rectangle names its pixels;
+    // nothing without an extrema driver.
+    void MeasurePixels(int left, int bottom, int right, int top);
     // The driver's raw extrema (x, y and z minima and maxima, model units); false without an
     // extrema driver or before anything was measured.
     bool GetExtremaCoordinates(double& x0, double& x1, double& y0, double& y1, double& z0, double& z1) const;

@@ -17,6 +17,9 @@
 #include "SpaErrors.h"
 #include "view3d.h"
 
+#include <afxwin.h>
+
+#include <GL/gl.h>
 #include <pthread.h>
 
 #include <algorithm>
@@ -36,6 +39,49 @@ const double kZeroTolerance = 1e-6;
 const double kDisplayRange = 1e9;
 const double kPlaneTolerance = 1e-5;
 const float kSignTolerance = 1e-4f;
+
+// Keeps the current OpenGL context's projection and model-view matrices, viewport, scissor box and
+// depth test for its lifetime and puts them back when it ends (nothing without a context, or when
+// another context is current by then).
+class CGlTransformsKept {
+public:
+    CGlTransformsKept() : m_context(wglGetCurrentContext())
+    {
+        if (!m_context) return;
+        glGetDoublev(GL_PROJECTION_MATRIX, m_projection);
+        glGetDoublev(GL_MODELVIEW_MATRIX, m_modelview);
+        glGetIntegerv(GL_MATRIX_MODE, &m_mode);
+        glGetIntegerv(GL_VIEWPORT, m_viewport);
+        glGetIntegerv(GL_SCISSOR_BOX, m_scissor);
+        m_depth = glIsEnabled(GL_DEPTH_TEST);
+    }
+    ~CGlTransformsKept()
+    {
+        if (!m_context || wglGetCurrentContext() != m_context) return;
+        glMatrixMode(GL_PROJECTION);
+        glLoadMatrixd(m_projection);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadMatrixd(m_modelview);
+        glMatrixMode(static_cast<GLenum>(m_mode));
+        glViewport(m_viewport[0], m_viewport[1], m_viewport[2], m_viewport[3]);
+        glScissor(m_scissor[0], m_scissor[1], m_scissor[2], m_scissor[3]);
+        if (m_depth)
+            glEnable(GL_DEPTH_TEST);
+        else
+            glDisable(GL_DEPTH_TEST);
+    }
+    CGlTransformsKept(const CGlTransformsKept&) = delete;
+    CGlTransformsKept& operator=(const CGlTransformsKept&) = delete;
+
+private:
+    HGLRC m_context;
+    GLdouble m_projection[16] = {};
+    GLdouble m_modelview[16] = {};
+    GLint m_mode = GL_MODELVIEW;
+    GLint m_viewport[4] = {};
+    GLint m_scissor[4] = {};
+    GLboolean m_depth = GL_FALSE;
+};
 
 // The viewport height of `view`, read once per caller when a cell is given.
 int ViewportHeight(const view3d& view, int* cell)
@@ -223,7 +269,11 @@ const view_matrix* CDsGeometryComputer::PrepareProjection(view3d* view, bool res
     if (restorePick && view->get_pick_mode() != 0) {
         // Recompute the transformation outside pick mode, then put the pick region back. Only a
         // view that is picking is suspended, so that a projection inside a caller's own suspension
-        // leaves the statics of that suspension alone.
+        // leaves the statics of that suspension alone. The view's return to pick mode sets its
+        // pick transformations up in the current OpenGL context, as a pick starting does: a
+        // projection asks, so what the caller loaded meanwhile (the window-pixel projection of a
+        // text drawn in a pick's selection, an item's transform) is put back.
+        const CGlTransformsKept kept;
         CDsAcisPick::StSuspendPickMode(view);
         view->compute_ctm();
         CDsAcisPick::StResumePickMode(view);

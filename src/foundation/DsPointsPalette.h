@@ -60,6 +60,10 @@ public:
     // The same inside the renderers' scene walk (already in 2-D), the attributes applied when
     // `walk` is set.
     void DrawMarkerOnTraverse(int size, EPointStyle style, view3d& view, const SPAposition& position, bool walk);
+    // The marker of `size` and `style`, made when needed and placed at the position's pixel on
+    // `view`, as the two above draw it; null when it cannot be made or the position does not
+    // project.
+    CDsItemBitmap* PlaceMarker(int size, EPointStyle style, view3d& view, const SPAposition& position);
 
     // The size class of a marker size: 0 up to 5, 1 from 6 to 15, 2 from 16.
     static int StGetSizeClass(int size);
@@ -70,9 +74,5 @@ public:
     static unsigned int StGetMarkerResourceId(int style, int sizeClass);
 
 private:
-    // The marker of `size` and `style`, made when needed and placed at the position's pixel; null
-    // when it cannot be made or the position does not project.
-    CDsItemBitmap* PlaceMarker(int size, EPointStyle style, view3d& view, const SPAposition& position);
-
     CDsItemBitmap* m_markers[kMarkerCount];
 };

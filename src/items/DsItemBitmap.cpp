@@ -1,6 +1,7 @@
 // CDsItemBitmap: the one-bit bitmap item.
 #include "DsItemBitmap.h"
 
+#include "DsDriverExtrema.h"
 #include "DsRectangle.h"
 #include "pick_manager.h"
 #include "view3d.h"
@@ -288,9 +289,32 @@ bool CDsItemBitmap::AnySetPixelIn(int left, int bottom, int right, int top) cons
     return false;
 }
 
+bool CDsItemBitmap::SetPixelsBox(int& left, int& bottom, int& right, int& top) const
+{
+    int x0 = m_width, y0 = m_height, x1 = -1, y1 = -1;
+    for (int y = 0; y < m_height; ++y)
+        for (int x = 0; x < m_width; ++x)
+            if (TestPixel(x, y)) {
+                x0 = std::min(x0, x), x1 = std::max(x1, x);
+                y0 = std::min(y0, y), y1 = std::max(y1, y);
+            }
+    if (x1 < 0) return false;
+    left = m_x - m_hotX + x0;
+    right = m_x - m_hotX + x1;
+    bottom = m_y - m_hotY + y0;
+    top = m_y - m_hotY + y1;
+    return true;
+}
+
 bool CDsItemBitmap::Pick(view3d* view)
 {
     if (!m_bits || !view) return false;
+    if (auto* extrema = dynamic_cast<CDsViewExtrema*>(view); extrema && view->get_pick_mode() == 0) {
+        int left = 0, bottom = 0, right = 0, top = 0;
+        if (!extrema->GetMeasuresPixelLines() || !SetPixelsBox(left, bottom, right, top)) return false;
+        extrema->MeasurePixels(left, bottom, right, top);
+        return true;
+    }
     int cx = 0, cy = 0, w = 0, h = 0, vx = 0, vy = 0, vw = 0, vh = 0;
     view->get_pick_aperture(cx, cy, w, h);
     view->get_viewport(vx, vy, vw, vh);

@@ -69,6 +69,9 @@ public:
     // 2.
     EDsItemsType GetItemType() override;
     // Whether a set pixel lies in the view's pick aperture (rows turned up); false without bits.
+    // A measuring view that asks for window pixels (CDsViewExtrema::GetMeasuresPixelLines: a
+    // region pick asking what lies wholly inside its rectangle) takes the box of the set pixels
+    // instead (true when there is one); another measuring view takes nothing (false).
     bool Pick(view3d* view) override;
     // Nothing without bits. A region pick: a set pixel inside the manager's region; a point pick:
     // a set pixel within 2 pixels of the pick point. A hit is offered (save_current_if_ok) and
@@ -127,6 +130,8 @@ private:
     bool DrawAsPoints(int px, int py, int hx, int hy) const;
     // Whether a set pixel lies in the window rectangle [left, right] x [bottom, top] (rows up).
     bool AnySetPixelIn(int left, int bottom, int right, int top) const;
+    // The box of the set pixels in the window (rows up); false when none is set.
+    bool SetPixelsBox(int& left, int& bottom, int& right, int& top) const;
 
     unsigned char* m_bits = nullptr;
     int m_width = 0, m_height = 0;

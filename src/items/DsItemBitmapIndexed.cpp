@@ -2,6 +2,7 @@
 #include "DsItemBitmapIndexed.h"
 
 #include "DsAcisPick.h"
+#include "DsDriverExtrema.h"
 #include "DsDriverGl.h"
 #include "DsGeometryComputer.h"
 #include "DsManager.h"
@@ -102,9 +103,18 @@ EDsItemsType CDsItemBitmapIndexed::GetItemType()
     return eDsItemBitmapIndexed;
 }
 
-bool CDsItemBitmapIndexed::Pick(view3d*)
+bool CDsItemBitmapIndexed::Pick(view3d* view)
 {
-    return false;
+    // Only a measuring view that asks for window pixels takes the bitmap's: where StDrawBitmap
+    // lights them, its alignment offsets from the point's pixel.
+    auto* extrema = dynamic_cast<CDsViewExtrema*>(view);
+    if (!extrema || view->get_pick_mode() != 0 || !extrema->GetMeasuresPixelLines()) return false;
+    SDsBox2D box;
+    float x = 0.0f, y = 0.0f;
+    if (!GetBoundBox2D(box) || !WindowPoint(*view, x, y)) return false;
+    const int column = int(std::floor(x)), row = int(std::floor(y));
+    extrema->MeasurePixels(column + box.minX, row + box.minY, column + box.maxX - 1, row + box.maxY - 1);
+    return true;
 }
 
 bool CDsItemBitmapIndexed::Pick(pick_manager* manager)
@@ -198,6 +208,12 @@ bool CDsItemBitmapColored::Pick(view3d* view)
     if (!view) return false;
     int x = 0, y = 0;
     if (!Corner(*view, x, y)) return false;
+    // A measuring view that asks for window pixels takes the icon's, drawn from the corner up.
+    if (auto* extrema = dynamic_cast<CDsViewExtrema*>(view); extrema && view->get_pick_mode() == 0) {
+        if (!extrema->GetMeasuresPixelLines() || m_width < 1 || m_height < 1) return false;
+        extrema->MeasurePixels(x, y, x + m_width - 1, y + m_height - 1);
+        return true;
+    }
     int cx = 0, cy = 0, w = 0, h = 0, vx = 0, vy = 0, vw = 0, vh = 0;
     view->get_pick_aperture(cx, cy, w, h);
     view->get_viewport(vx, vy, vw, vh);

@@ -41,7 +41,9 @@ public:
     bool GetBoundBox2D(SDsBox2D& box) override;
     // 3.
     EDsItemsType GetItemType() override;
-    // False.
+    // False. A measuring view outside pick mode that asks for window pixels
+    // (CDsViewExtrema::GetMeasuresPixelLines) takes the pixels the bitmap covers where it is
+    // drawn (true when the index is within the table and the point projects).
     bool Pick(view3d* view) override;
     // The point in the manager's aperture (CDsAcisPick::StCheckIfPoint3dIsInApperture), then the
     // hit offered; false without a manager.
@@ -91,7 +93,9 @@ public:
     bool GetBoundBox2D(SDsBox2D& box) override;
     // 47.
     EDsItemsType GetItemType() override;
-    // Whether the icon's window rectangle meets the pick aperture (rows turned up).
+    // Whether the icon's window rectangle meets the pick aperture (rows turned up). A measuring
+    // view outside pick mode that asks for window pixels (CDsViewExtrema::GetMeasuresPixelLines)
+    // takes the icon's pixels instead (true when the point projects).
     bool Pick(view3d* view) override;
     // Pick(the manager's view); false without one.
     bool Pick(pick_manager* manager) override;

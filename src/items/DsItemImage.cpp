@@ -156,6 +156,13 @@ void CDsItemImage::Plot(view3d& view)
 bool CDsItemImage::Pick(view3d* view)
 {
     if (!view) return false;
+    // A measuring view (a region pick asking what lies wholly inside its rectangle, a fit) takes
+    // the rectangle's four corners, as a pick manager's region test draws them.
+    if (auto* extrema = dynamic_cast<CDsViewExtrema*>(view); extrema && view->get_pick_mode() == 0) {
+        if (IsHideLevelHidden()) return false;
+        DrawExtremes(*extrema, nullptr);
+        return true;
+    }
     float x0 = 0.0f, y0 = 0.0f, x2 = 0.0f, y2 = 0.0f;
     CDsGeometryComputer* computer = CDsGeometryComputer::GetInstance();
     if (!computer->ProjectPositionOnView(Corner(m_rectangle, eDsRectangle3dOrigin), view, x0, y0, nullptr, true) ||

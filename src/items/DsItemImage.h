@@ -39,7 +39,8 @@ public:
     void DrawToFrontBuffer(view3d& view) override;
     // The picture stretched onto the view's device context over the rectangle's window place.
     void Plot(view3d& view) override;
-    // Whether the window rectangle of the projected corners c0 and c2 meets the pick aperture.
+    // Whether the window rectangle of the projected corners c0 and c2 meets the pick aperture. A
+    // measuring view outside pick mode takes the four corners instead (DrawExtremes; true).
     bool Pick(view3d* view) override;
     // A region pick: the corners drawn through the manager's view (in pick mode); a point pick:
     // the model point under the pick point in one of the rectangle's two triangles. A hit is

@@ -6,6 +6,7 @@
 #include "DsFigure.h"
 #include "DsGlContext.h"
 #include "DsGlScene.h"
+#include "DsItemBitmap.h"
 #include "DsItemPolyline2D.h"
 #include "DsItemsFigure.h"
 #include "DsManager.h"
@@ -328,7 +329,15 @@ bool CDsItemPointFixed::Pick(view3d* view)
 {
     if (!view) return false;
     if (auto* extrema = dynamic_cast<CDsViewExtrema*>(view); extrema && view->get_pick_mode() == 0) {
-        extrema->DrawPoint2d(m_position);
+        // Asked for window pixels (a region pick's wholly-inside test): the marker's set pixels
+        // where the palette places it.
+        CDsPointsPalette* palette = extrema->GetMeasuresPixelLines() ? Palette() : nullptr;
+        if (!palette) {
+            extrema->DrawPoint2d(m_position);
+            return true;
+        }
+        if (CDsItemBitmap* marker = palette->PlaceMarker(m_size, m_style, *view, GetDisplayedPosition(*view)))
+            marker->Pick(view);
         return true;
     }
     if (IsCutBySection(*view)) return false;

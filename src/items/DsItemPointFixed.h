@@ -105,10 +105,11 @@ public:
     void Plot(view3d& view) override;
     // The marker in OpenGL (no stipple change).
     void DrawGeometry(view3d& view) override;
-    // A measuring view outside pick mode measures the position (true); else whether the marker's
-    // pixel lies inside the pick aperture widened by PickMargin and the marker shows in the window
-    // (some pixel of its 2-D box inside the viewport), false where the sections cut a point of a
-    // clip-able figure.
+    // A measuring view outside pick mode measures the position, or the pixels of the marker where
+    // it is drawn when it asks for window pixels (CDsViewExtrema::GetMeasuresPixelLines; true);
+    // else whether the marker's pixel lies inside the pick aperture widened by PickMargin and the
+    // marker shows in the window (some pixel of its 2-D box inside the viewport), false where the
+    // sections cut a point of a clip-able figure.
     bool Pick(view3d* view) override;
     // Whether the displayed position lies in the manager's aperture widened by PickMargin (not
     // where the sections cut a point of a clip-able figure); then what the manager's

@@ -490,6 +490,14 @@ bool CDsItemBillBoardedRectangle::Pick(view3d* view)
 {
     float x = 0.0f, y = 0.0f;
     if (!view || !GetCorner(*view, x, y)) return false;
+    // A measuring view that asks for window pixels takes the frame's: its lines run from the
+    // corner to the corner width and height pixels on.
+    if (auto* extrema = dynamic_cast<CDsViewExtrema*>(view); extrema && view->get_pick_mode() == 0) {
+        if (!extrema->GetMeasuresPixelLines()) return false;
+        const int left = static_cast<int>(std::floor(x)), bottom = static_cast<int>(std::floor(y));
+        extrema->MeasurePixels(left, bottom, left + m_width, bottom + m_height);
+        return true;
+    }
     const int height = DsViewportHeight(*view);
     // The frame with rows turned down, as the aperture counts them: [left, right) x [top, bottom).
     const int left = static_cast<int>(std::floor(x)), right = left + m_width;

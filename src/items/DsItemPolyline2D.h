@@ -211,7 +211,9 @@ public:
     bool GetBoundBox2D(SDsBox2D& box) override;
     // 48.
     EDsItemsType GetItemType() override;
-    // Whether the frame's screen box meets the pick aperture.
+    // Whether the frame's screen box meets the pick aperture. A measuring view outside pick mode
+    // that asks for window pixels (CDsViewExtrema::GetMeasuresPixelLines) takes the frame's
+    // pixels instead (true when the anchor projects).
     bool Pick(view3d* view) override;
     // False.
     bool Pick(pick_manager* manager) override;

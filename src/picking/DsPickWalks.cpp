@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -163,6 +164,16 @@ bool DsGlSelect(CDsGeometry* geometry, view3d& view, int kinds, int id, const CD
 {
     if (!geometry) return false;
     const CDsSelectionGlState state;
+    // Bitmaps and texts drawn on top of the model draw in window pixels, as the frame's walk draws
+    // them: under the view's 2-D drawing (which the view narrows to the pick region in pick mode),
+    // anchored through the view's model transform rather than OpenGL's.
+    const bool pixels = (kinds == CDsGeometry::eDpBitmaps || kinds == CDsGeometry::eDpTexts) &&
+                        (geometry->GetDrawPrimitives(id) & CDsGeometry::eDpOnTop);
+    std::optional<CDsPickModelTransformScope> anchored;
+    if (pixels) {
+        anchored.emplace(view, transform);
+        view.Start2dDraw();
+    }
     std::vector<GLuint> buffer(static_cast<size_t>(kFirstSelectBuffer));
     for (;;) {
         const GLsizei size = static_cast<GLsizei>(buffer.size());
@@ -172,7 +183,7 @@ bool DsGlSelect(CDsGeometry* geometry, view3d& view, int kinds, int id, const CD
         glPushName(1);
         glMatrixMode(GL_MODELVIEW);
         glPushMatrix();
-        if (!transform.IsIdentity()) glMultMatrixf(transform.GetMatrix());
+        if (!transform.IsIdentity() && !pixels) glMultMatrixf(transform.GetMatrix());
         geometry->DrawGl(view, static_cast<CDsGeometry::eDrawPrimitives>(kinds), id, -1, context);
         glMatrixMode(GL_MODELVIEW);
         glPopMatrix();
@@ -182,6 +193,7 @@ bool DsGlSelect(CDsGeometry* geometry, view3d& view, int kinds, int id, const CD
             // An overflow of the largest buffer still means that something was hit.
             const bool hit = records != 0;
             if (hit && depth) *depth = NearestDepth(buffer.data(), size, records);
+            if (pixels) view.End2dDraw();
             return hit;
         }
         buffer.assign(buffer.size() * 16, 0);
@@ -410,8 +422,18 @@ bool DsOpenGlSelectionTest(CDsGeometry* geometry, view3d& view, int id, const CD
         const CDsPickModelTransformScope placed(view, transform);
         if (geometry->Draw(view, static_cast<CDsGeometry::eDrawPrimitives>(kinds), id, -1, context) != 0) return true;
     }
-    if (kinds & ~CDsGeometry::eDpFaces & CDsGeometry::eDpKindMask)
-        return DsGlSelect(geometry, view, kinds, id, transform, context, nullptr);
+    int rest = kinds;
+    if (kinds & CDsGeometry::eDpOnTop) {
+        // Bitmaps and texts on top of the model draw in window pixels: each kind on its own, as the
+        // frame's walk draws it (DsGlSelect).
+        for (const int kind : {int(CDsGeometry::eDpBitmaps), int(CDsGeometry::eDpTexts)}) {
+            if (!(kinds & kind)) continue;
+            rest &= ~kind;
+            if (DsGlSelect(geometry, view, kind, id, transform, context, nullptr)) return true;
+        }
+    }
+    if (rest & ~CDsGeometry::eDpFaces & CDsGeometry::eDpKindMask)
+        return DsGlSelect(geometry, view, rest, id, transform, context, nullptr);
     return false;
 }
 

@@ -111,7 +111,9 @@ public:
 // One OpenGL selection pass: `geometry` (item `id`) draws `kinds` under `transform` in selection
 // mode with one name pushed, with the state of CDsSelectionGlState (put back afterwards). True
 // when a hit record came; the nearest window depth (0 to 1) of the records goes to `depth` when
-// not null.
+// not null. Bitmaps or texts (one such kind asked) of a geometry drawn on top of the model
+// (eDpOnTop) draw in window pixels, as the frame's walk draws them: inside the view's 2-D drawing,
+// anchored by `transform` as the view's model transform.
 bool DsGlSelect(CDsGeometry* geometry, view3d& view, int kinds, int id, const CDsTransform& transform,
                 const CDsDrawContext* context, double* depth);
 // A pixel's centre in window coordinates, and its distance in pixels from the cursor's pixel.
@@ -146,7 +148,8 @@ bool DsGlFeedbackPoints(CDsGeometry* geometry, view3d& view, int kinds, int id, 
                         const CDsDrawContext* context, const std::vector<SDsWindowPixel>& centres, double unitsX,
                         double unitsY, std::vector<SDsFeedbackPoint>& points);
 // The selection test of the region walks: faces by selection; else, for points, the geometry's own
-// drawing (under the transform as the view's model transform); else every kind by selection. When
+// drawing (under the transform as the view's model transform); else by selection, the bitmaps and
+// the texts of a geometry drawn on top of the model each kind on its own, the other kinds at once. When
 // the geometry's kinds share a bit with `kindMask`, `path` must be one of `paths` first. False for a
 // null geometry.
 bool DsOpenGlSelectionTest(CDsGeometry* geometry, view3d& view, int id, const CDsTransform& transform,
