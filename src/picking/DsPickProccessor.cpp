@@ -681,6 +681,7 @@ int CDsPickProccessor::PickInRegion(const CDsPickContext& context, CDsPickedItem
                                      rect, *context.m_domain, results, context.m_test, context.m_idRanges,
                                      context.m_idBound, context.m_scopePaths, context.m_anyDepth != 0);
         functor.SetSelectionPaths(visibleFlag, &visible);
+        if (owner->GetScene()->HasSection()) functor.SetSections(owner->GetScene());
         SDsPickClipPlane plane;
         const SDsPickSection section = DsScenePickSection(owner->GetScene(), plane);
         DsRegionPickDriver(functor, &scene, std::vector<CVyrObjectPath>(), view, &section);

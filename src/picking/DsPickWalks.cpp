@@ -42,6 +42,8 @@ double NearestDepth(const GLuint* buffer, GLsizei words, GLint records)
 
 // The first point kinds a region hit test draws, one at a time.
 constexpr int kKindBits[] = {0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, 0x80};
+// The most face polygons a geometry's vertex lists are asked for.
+constexpr int kMaxFacePolygons = 1 << 24;
 
 }  // namespace
 
@@ -535,28 +537,127 @@ bool CDsRegionPickFunctor::ItemVisit(CDsLocation* location, const CDsObjectPath&
     return true;
 }
 
+void CDsRegionPickFunctor::SetSections(const CDsGlScene* scene)
+{
+    m_sections = nullptr;
+    m_stepped = false;
+    m_cut.clear();
+    if (!scene) return;
+    // As the frame draws: a stepped section's areas one by one (its plane groups), else the plane.
+    if (const CDsComplexSection* stepped = scene->GetComplexSection()) {
+        m_stepped = true;
+        for (int group = 0; group < stepped->GetGroupCount(); ++group) {
+            std::vector<SDsPickClipPlane> planes;
+            for (const SDsSectionEdge& edge : stepped->GetGroup(group))
+                planes.push_back(SDsPickClipPlane{edge.first, SPAunit_vector(edge.normal)});
+            m_cut.push_back(std::move(planes));
+        }
+    } else if (const CDsSectionPlane* plane = scene->GetSectionPlane()) {
+        m_cut.push_back({SDsPickClipPlane{plane->GetPoint(), plane->GetNormal()}});
+    } else {
+        return;
+    }
+    m_sections = scene;
+}
+
+const std::vector<std::vector<SDsPickClipPlane>>* CDsRegionPickFunctor::SectionCut(CDsGeometry* geometry,
+                                                                                   const CDsObjectPath& path) const
+{
+    if (!m_sections || !geometry || !geometry->IsCutBySections()) return nullptr;
+    if (m_stepped && !m_sections->GetComplexSection()->IsItemShouldBeClipped(path.ToVyrObjectPath())) return nullptr;
+    return &m_cut;
+}
+
 bool CDsRegionPickFunctor::HitTest(CDsGeometry* geometry, int id, const CDsObjectPath& path)
 {
     if (!geometry) return false;
     if (m_walkKind == eDsRegionSelectAll) return geometry->GetDrawPrimitives(id) != 0;
-    if (!m_view || !WhollyInside(geometry, id)) return false;
+    // The frame draws the items a stepped section applies to in the section's passes only.
+    if (m_stepped && m_view && !m_view->GetFlag(eDsViewFlagSectionPass) &&
+        m_sections->GetComplexSection()->IsItemShouldBeClipped(path.ToVyrObjectPath()))
+        return false;
+    if (!m_view || !WhollyInside(geometry, id, path)) return false;
     return DsOpenGlSelectionTest(geometry, *m_view, id, GetTopTransform(), &m_refresh, m_kindMask, m_selectionPaths,
                                  path);
 }
 
-bool CDsRegionPickFunctor::WhollyInside(CDsGeometry* geometry, int id)
+bool CDsRegionPickFunctor::MeasureCutFaces(CDsViewExtrema& extrema, CDsGeometry* geometry, int id,
+                                           const std::vector<std::vector<SDsPickClipPlane>>& groups)
+{
+    const CDsTransform& transform = GetTopTransform();
+    m_shown.clear();
+    bool cut = false;
+    std::vector<SPAposition> corners, from, to;
+    int index = 0;
+    for (int calls = 0; calls < kMaxFacePolygons; ++calls) {
+        float* vertices = nullptr;
+        int count = 0;
+        const int next = geometry->GetVertices(CDsGeometry::eDpFaces, index, vertices, count, id);
+        if (vertices && count >= 3) {
+            corners.clear();
+            for (int v = 0; v < count; ++v) {
+                const SPAposition local(vertices[3 * v], vertices[3 * v + 1], vertices[3 * v + 2]);
+                corners.push_back(transform.IsIdentity() ? local : transform.TransformPoint(local));
+            }
+            // What each area keeps of the polygon (Sutherland and Hodgman, plane after plane); a
+            // polygon that one area keeps whole is shown whole.
+            const size_t before = m_shown.size();
+            bool whole = false;
+            for (const std::vector<SDsPickClipPlane>& planes : groups) {
+                from = corners;
+                bool inside = true;
+                for (const SDsPickClipPlane& plane : planes) {
+                    if (from.size() < 3) break;
+                    to.clear();
+                    const auto side = [&](const SPAposition& p) { return (p - plane.point) % plane.normal; };
+                    for (size_t i = 0; i < from.size(); ++i) {
+                        const SPAposition& previous = from[(i + from.size() - 1) % from.size()];
+                        const SPAposition& current = from[i];
+                        const double dp = side(previous), dc = side(current);
+                        if ((dp < 0.0) != (dc < 0.0)) to.push_back(previous + (current - previous) * (dp / (dp - dc)));
+                        if (dc >= 0.0) to.push_back(current);
+                        inside = inside && dc >= 0.0;
+                    }
+                    from.swap(to);
+                }
+                if (inside && from.size() >= 3) {
+                    whole = true;
+                    break;
+                }
+                if (from.size() >= 3) m_shown.insert(m_shown.end(), from.begin(), from.end());
+            }
+            if (whole) {
+                m_shown.resize(before);
+                m_shown.insert(m_shown.end(), corners.begin(), corners.end());
+            } else {
+                cut = true;
+            }
+        }
+        if (next == -1) break;
+        index = next;
+    }
+    if (!cut) return false;
+    for (const SPAposition& p : m_shown) extrema.DrawPoint2d(p);
+    return true;
+}
+
+bool CDsRegionPickFunctor::WhollyInside(CDsGeometry* geometry, int id, const CDsObjectPath& path)
 {
     CDsDriverExtrema driver(m_view);
-    view3d* measuring = driver.GetExtView();
+    CDsViewExtrema* measuring = driver.GetExtView();
     if (!measuring) return false;
     // Lines drawn in window pixels lie inside the rectangle by their pixels.
-    if (auto* extrema = dynamic_cast<CDsViewExtrema*>(measuring)) extrema->SetMeasuresPixelLines(true);
+    measuring->SetMeasuresPixelLines(true);
     {
         const CDsExtremaModeScope extrema;
-        const CDsPickModelTransformScope placed(*measuring, GetTopTransform());
-        const int kinds = geometry->GetDrawPrimitives(id);
-        for (int bit : kKindBits)
-            if (kinds & bit) geometry->Draw(*measuring, static_cast<CDsGeometry::eDrawPrimitives>(bit), id, -1, &m_refresh);
+        const std::vector<std::vector<SDsPickClipPlane>>* cut = SectionCut(geometry, path);
+        if (!cut || !MeasureCutFaces(*measuring, geometry, id, *cut)) {
+            const CDsPickModelTransformScope placed(*measuring, GetTopTransform());
+            const int kinds = geometry->GetDrawPrimitives(id);
+            for (int bit : kKindBits)
+                if (kinds & bit)
+                    geometry->Draw(*measuring, static_cast<CDsGeometry::eDrawPrimitives>(bit), id, -1, &m_refresh);
+        }
     }
     double x0 = 0.0, x1 = 0.0, y0 = 0.0, y1 = 0.0;
     if (!driver.GetExtremaInViewportCoordinates(x0, x1, y0, y1, false)) return false;

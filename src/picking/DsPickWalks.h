@@ -21,6 +21,16 @@
 //   is not wholly inside any rectangle.
 // - The region driver's section is handed in (SDsPickSection); DsScenePickSection makes it from the
 //   sections of a scene (its section plane, its stepped section's plane groups).
+// - The region walks find what the sections leave, as the frame draws it (SetSections). The items a
+//   stepped section applies to (CVyrComplexSection::IsItemShouldBeClipped) are drawn in the
+//   section's passes only (view flag 12 on, one pass per area with the area's planes on): the
+//   driver's walks without the planes hit none of them. An item the sections cut (the section
+//   plane, or the stepped section for the items it applies to, unless the item draws with the clip
+//   planes off: CDsGeometry::IsCutBySections) lies inside the rectangle by what they leave of it:
+//   its face polygons cut by the planes (those inside every plane of some area of a stepped
+//   section, or on the kept side of the section plane), measured where a plane cuts one of them
+//   away; the item's whole drawing is measured where none does, and for a geometry without face
+//   polygons.
 #pragma once
 
 #include "DsDrawContext.h"
@@ -43,6 +53,7 @@
 
 class CDsGlScene;
 class CDsLocation;
+class CDsViewExtrema;
 class CDsPartStorage;
 class CDsScene;
 class CDsView3dCdc;
@@ -221,6 +232,9 @@ public:
         m_kindMask = kindMask;
         m_selectionPaths = paths;
     }
+    // The sections of `scene` (null: none) that cut what the region walks find, as they cut the
+    // frame (see the header comment).
+    void SetSections(const CDsGlScene* scene);
     // The records pending (empty after a balanced walk).
     const std::vector<SDsRegionPickRecord>& GetRecords() const { return m_records; }
 
@@ -245,8 +259,17 @@ private:
     // primitives (select-all).
     bool HitTest(CDsGeometry* geometry, int id, const CDsObjectPath& path);
     // Whether what the geometry draws lies wholly inside the rectangle (and, visible only, not wholly
-    // beyond the window).
-    bool WhollyInside(CDsGeometry* geometry, int id);
+    // beyond the window); what the sections cut away of the item at `path` is left out.
+    bool WhollyInside(CDsGeometry* geometry, int id, const CDsObjectPath& path);
+    // The planes of the sections that cut the item at `path` drawn by `geometry` (a group per area,
+    // see SetSections); null when none does.
+    const std::vector<std::vector<SDsPickClipPlane>>* SectionCut(CDsGeometry* geometry,
+                                                                 const CDsObjectPath& path) const;
+    // Measures into `extrema` what the sections leave of the face polygons of `geometry` (item
+    // `id`, placed by the walk's top transform) when they cut any of them away; false, nothing
+    // measured, for a geometry without face polygons or one that no plane cuts.
+    bool MeasureCutFaces(CDsViewExtrema& extrema, CDsGeometry* geometry, int id,
+                         const std::vector<std::vector<SDsPickClipPlane>>& groups);
 
     CDsView3dCdc* m_view;
     EDsRegionWalk m_walkKind;
@@ -264,6 +287,10 @@ private:
     int m_kindMask = 0;
     const std::vector<CVyrObjectPath>* m_selectionPaths = nullptr;
     const CDsItemVariant* m_variant = nullptr;  // the node pushed last
+    const CDsGlScene* m_sections = nullptr;     // the scene whose sections cut, or null
+    bool m_stepped = false;                     // the scene's section is a stepped one
+    std::vector<std::vector<SDsPickClipPlane>> m_cut;  // its plane groups (the plane alone as one)
+    std::vector<SPAposition> m_shown;           // scratch: the corners the sections leave
 };
 
 // The section of a scene as the pick walks see it: a single clip plane, or groups of clip planes
