@@ -142,9 +142,11 @@ void CDsItemPolygonsArray::DrawGl(view3d&)
     PushMatrix();
     SaveOpenGlFlags();
     SetGlRenderAttribute(m_fill);
-    CDsGlColorSaver saver;
-    ApplyColor(saver, true);
-    CallListTwoPasses();
+    {
+        CDsGlColorSaver saver;
+        ApplyColor(saver, true);
+        CallListTwoPasses();
+    }
     RestoreOpenGlFlags();
     PopMatrix();
     glPopName();

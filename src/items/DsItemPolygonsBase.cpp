@@ -50,10 +50,17 @@ void CDsGlColorSaver::Apply(const CDsLineAttribStorage& attributes)
     m_active = true;
     const uint8_t alpha = attributes.GetTransparencyByte();
     const CDsColorStorage& color = attributes.GetColor();
-    if (!m_lighting)
+    if (!m_lighting) {
         glColor4ub(color.GetRed(), color.GetGreen(), color.GetBlue(), alpha);
-    else
-        SendDefaultMaterial(color.GetColorRef(), alpha);
+        return;
+    }
+    // While the material tracks the current colour, its ambient and diffuse terms ignore the
+    // material sent and follow whatever colour was drawn last (or were last written while nothing
+    // tracked it): the item would be lit by the history of the frame. It is lit by its own
+    // material alone.
+    m_trackingOff = glIsEnabled(GL_COLOR_MATERIAL) != GL_FALSE;
+    if (m_trackingOff) glDisable(GL_COLOR_MATERIAL);
+    SendDefaultMaterial(color.GetColorRef(), alpha);
 }
 
 CDsGlColorSaver::~CDsGlColorSaver()
@@ -69,6 +76,7 @@ CDsGlColorSaver::~CDsGlColorSaver()
             glMaterialfv(kMaterialFaces[face], kMaterialTerms[term], m_material[face] + 4 * term);
         glMaterialf(kMaterialFaces[face], GL_SHININESS, m_material[face][16]);
     }
+    if (m_trackingOff) glEnable(GL_COLOR_MATERIAL);
 }
 
 // === CDsItemPolygonsBase ========================================================================

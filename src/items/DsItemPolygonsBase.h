@@ -76,7 +76,9 @@ public:
     // When active, puts back what Apply found: the colour (glColor4fv) with lighting off; with
     // lighting on the material of both faces and the two-side light model, as they were (the walk
     // lights faces by a material it sent and keeps in its cache, not by the current colour, so a
-    // material made from the colour would leave the next item that inherits its pen in another).
+    // material made from the colour would leave the next item that inherits its pen in another),
+    // and GL_COLOR_MATERIAL on again when Apply turned it off. A draw that saves and restores its
+    // OpenGL switches closes the saver's scope before it restores them.
     ~CDsGlColorSaver();
 
     // Whether GL_LIGHTING was enabled when the draw began (set before Apply).
@@ -86,7 +88,8 @@ public:
     // Saves the current GL colour (and with lighting on the material and the two-side light model)
     // and applies the colour and transparency of `attributes`: glColor4ub with lighting off,
     // DsSetGlMaterial with the default material's factors and the two-side value 1 with lighting
-    // on. The saver becomes active.
+    // on, GL_COLOR_MATERIAL off until the saver restores (the material, not the colour drawn
+    // before, lights the item). The saver becomes active.
     void Apply(const CDsLineAttribStorage& attributes);
     // Whether Apply ran.
     bool IsActive() const { return m_active; }
@@ -101,6 +104,7 @@ private:
     float m_saved[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     float m_material[2][kMaterialFloats] = {};  // front and back, with lighting on
     GLint m_twoSide = 0;                         // GL_LIGHT_MODEL_TWO_SIDE, with lighting on
+    bool m_trackingOff = false;                  // Apply turned GL_COLOR_MATERIAL off
 };
 
 // The base of the polygon leaves.

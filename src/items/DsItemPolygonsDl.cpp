@@ -71,9 +71,11 @@ void CDsItemPolygonsDl::DrawGl(view3d&)
     SaveOpenGlFlags();
     glEnable(GL_CULL_FACE);
     SetGlRenderAttribute(m_fill);
-    CDsGlColorSaver saver;
-    ApplyColor(saver, true);
-    CallLists();
+    {
+        CDsGlColorSaver saver;
+        ApplyColor(saver, true);
+        CallLists();
+    }
     RestoreOpenGlFlags();
     PopMatrix();
 }

@@ -224,9 +224,11 @@ void CDsItemPolygonsStl::DrawGl(view3d& view)
     SaveOpenGlFlags();
     glDisable(GL_CULL_FACE);
     SetGlRenderAttribute(IsShaded(view));
-    CDsGlColorSaver saver;
-    ApplyColor(saver, true);
-    DrawTriangles(view);
+    {
+        CDsGlColorSaver saver;
+        ApplyColor(saver, true);
+        DrawTriangles(view);
+    }
     RestoreOpenGlFlags();
     PopMatrix();
     glPopName();

@@ -325,9 +325,11 @@ void CDsItemQuadric::DrawGl(view3d&)
     const bool back = HasBackBuffer();
     if (back) glDrawBuffer(GL_BACK);
     SetGlRenderAttribute(m_fill);
-    CDsGlColorSaver saver;
-    ApplyColor(saver, true);
-    DrawSurface(16);
+    {
+        CDsGlColorSaver saver;
+        ApplyColor(saver, true);
+        DrawSurface(16);
+    }
     RestoreOpenGlFlags();
     PopMatrix();
     if (back) glDrawBuffer(static_cast<GLenum>(drawBuffer));

@@ -1,0 +1,153 @@
+// Hidden-line views filed in the context (Record), as a host shows a drawing's projections: their
+// background is drawn in its own colour whatever was drawn before it, as a whole frame and a
+// fresh host draw it.
+#include "DsColorStorage.h"
+#include "DsEllipseStorage.h"
+#include "DsFigureGenerator.h"
+#include "DsGlContext.h"
+#include "DsItemsHlView.h"
+#include "DsPolyline.h"
+#include "HostFixture.h"
+
+#include "SpaBuilders.h"
+#include "SpaGeometry.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+using vyrtest::Host;
+using vyrtest::Picture;
+using vyrtest::SamePicture;
+using vyrtest::ViewSetup;
+
+namespace {
+
+constexpr int kSize = 100;
+constexpr double kPi = 3.14159265358979323846;
+
+// What a host did to a hidden-line view it filed.
+struct SViewState {
+    const CDsColorStorage* background = nullptr;  // SetBackground's colour; none without one
+    bool hidden = false;                          // hidden on its own item
+    bool byAttributes = false;                    // hidden and shown by a copy of its attributes given
+                                                  // back whole (its segments take them too)
+    EVisibilityLevel level = eVisibilityNormal;   // given to its segments (SetSegmentsVisibility)
+    SPAtransf placement;                          // where the view was moved (SetTransformation)
+};
+
+// A view of three green segments, both sets shown: set 0 a line at y = -25 and the upper half of a
+// circle of radius 10 about the origin, set 1 a line at y = 25, the lines from x = -25 to 25. The
+// segments stand for `edges` (three, or none), the view for `entity`.
+std::unique_ptr<CDsItemsHlView> MakeView(ENTITY* entity = nullptr, const std::vector<ENTITY*>& edges = {})
+{
+    const auto edge = [&](size_t i) { return i < edges.size() ? edges[i] : nullptr; };
+    CDsFigureGenerator generator(nullptr);
+    generator.StartHlView(entity, true);
+    generator.SetPenColor(CDsColorStorage(0, 255, 0));
+    CDsPolyline low({SPAposition(-25, -25, 0), SPAposition(25, -25, 0)});
+    CDsPolyline high({SPAposition(-25, 25, 0), SPAposition(25, 25, 0)});
+    generator.AddHlSegment(edge(0), &low, eDsHlSegmentFirst);
+    generator.AddHlSegment(edge(1), &high, eDsHlSegmentSecond);
+    const ellipse circle(SPAposition(0, 0, 0), SPAunit_vector(0, 0, 1), SPAvector(10, 0, 0), 1.0, 0.0);
+    generator.AddHlSegment(edge(2), new CDsEllipseStorage(circle, 0.0, kPi), eDsHlSegmentFirst);
+    return std::unique_ptr<CDsItemsHlView>(static_cast<CDsItemsHlView*>(generator.DisplayListGroup(nullptr)));
+}
+
+// Gives `view` what `state` says, as a host gives it.
+void Apply(CDsItemsHlView& view, const SViewState& state)
+{
+    if (state.background) view.SetBackground(true, state.background, 0.05f, 1.0f);
+    if (state.byAttributes) vyrtest::HideOnItem(&view, true, true);
+    if (state.hidden || state.byAttributes) vyrtest::HideOnItem(&view, state.hidden, state.byAttributes);
+    if (state.level != eVisibilityNormal) view.SetSegmentsVisibility(state.level, true, false);
+    if (!state.placement.identity()) view.SetTransformation(state.placement);
+}
+
+// A host seen from above, one model unit a pixel, with a block in a corner unless told.
+std::unique_ptr<Host> NewHost(ERenderMode mode, bool block = true)
+{
+    auto host = std::make_unique<Host>(kSize, kSize);
+    host->Look(ViewSetup().Eye(SPAposition(0, 0, 100)).Field(kSize, kSize).Clip(1, 300));
+    if (block) host->ShowBlock(SPAposition(30, 32, -5), SPAposition(45, 45, 5));
+    host->View().SetRenderMode(mode);
+    return host;
+}
+
+// What a fresh host (with the block, unless told) shows of a filed view in `state`.
+Picture FreshPicture(ERenderMode mode, const SViewState& state, bool block = true)
+{
+    std::unique_ptr<Host> host = NewHost(mode, block);
+    std::unique_ptr<CDsItemsHlView> view = MakeView();
+    host->Context().Record(view.get());
+    Apply(*view, state);
+    const Picture picture = host->WholeFrame();
+    host->Context().Remove(view.get());
+    return picture;
+}
+
+class HiddenLineViewsGLTest : public vyrtest::HostTest {
+protected:
+    void SetUp() override
+    {
+        HostTest::SetUp();
+        host_ = NewHost(eRenderHiddenLines);
+    }
+    // The refresh's picture, which must be what a whole frame draws.
+    Picture Refreshed()
+    {
+        host_->Refresh();
+        const Picture refreshed = host_->Front();
+        EXPECT_TRUE(SamePicture(refreshed, host_->WholeFrame()));
+        return refreshed;
+    }
+};
+
+}  // namespace
+
+// A view's background is lit in its own colour: after frames of other render modes (faces lit,
+// curves in other pens) the refresh draws it as a whole frame and a fresh host draw it, the same
+// colour in every frame of hidden lines.
+TEST_F(HiddenLineViewsGLTest, TheBackgroundKeepsItsOwnColourWhateverWasDrawnBefore)
+{
+    const CDsColorStorage blue(0, 0, 200), grey(128, 128, 128);
+    for (const CDsColorStorage* colour : {&blue, &grey})
+    for (const bool block : {false, true}) {
+        SCOPED_TRACE(testing::Message() << (colour == &blue ? "blue" : "grey") << (block ? ", beside a block" : ""));
+        host_ = NewHost(eRenderWireframe, block);
+        SViewState state;
+        state.background = colour;
+        std::unique_ptr<CDsItemsHlView> view = MakeView();
+        host_->Context().Record(view.get());
+        Apply(*view, state);
+        std::vector<unsigned char> shown;  // the background's colour in the frames of hidden lines
+        // The frames one after another (a fresh host drawn between them would leave the live
+        // host's OpenGL state as a frame of its own does not), then the fresh hosts.
+        std::vector<std::pair<ERenderMode, Picture>> refreshed;
+        for (const ERenderMode mode : {eRenderWireframe, eRenderHiddenLines, eRenderShade, eRenderPartialHiddenLines,
+                                       eRenderMixed, eRenderHiddenLines, eRenderPartialHiddenLines}) {
+            SCOPED_TRACE(testing::Message() << "render mode " << mode);
+            host_->View().SetRenderMode(mode);
+            refreshed.emplace_back(mode, Refreshed());
+            if (mode != eRenderHiddenLines && mode != eRenderPartialHiddenLines) continue;
+            // The middle of the view, off its curves.
+            const unsigned char* middle = refreshed.back().second.At(50, 45);
+            if (shown.empty()) shown.assign(middle, middle + 3);
+            EXPECT_EQ(std::vector<unsigned char>(middle, middle + 3), shown);
+        }
+        for (const auto& [mode, picture] : refreshed)
+            EXPECT_TRUE(SamePicture(picture, FreshPicture(mode, state, block))) << "render mode " << mode;
+        ASSERT_EQ(shown.size(), 3u);
+        if (colour == &blue) {
+            EXPECT_GT(shown[2], 100);
+            EXPECT_LT(shown[0] + shown[1], 20);
+        } else {
+            EXPECT_GT(shown[0], 60);
+            EXPECT_EQ(shown[0], shown[1]);
+            EXPECT_EQ(shown[1], shown[2]);
+        }
+        host_->Context().Remove(view.get());
+    }
+}
