@@ -46,22 +46,29 @@ EDsItemsType CDsItemsHlView::GetItemType()
     return eDsItemsHlView;
 }
 
+// The frames draw a filed view from the scene's root group, past the scene database: a view that
+// moves tells its context itself (NoteContentChanged), so that the next refresh draws it where it
+// now is.
+
 void CDsItemsHlView::SetTransformation(const SPAtransf& transform)
 {
     CDsItemsGroup::SetTransformation(transform);
     UpdateBox();
+    NoteContentChanged();
 }
 
 void CDsItemsHlView::MultiplyTransformation(const SPAtransf& transform)
 {
     CDsItemsGroup::MultiplyTransformation(transform);
     UpdateBox();
+    NoteContentChanged();
 }
 
 void CDsItemsHlView::Transform(const SPAtransf& transform)
 {
     CDsItemsGroup::Transform(transform);
     UpdateBox();
+    NoteContentChanged();
 }
 
 void CDsItemsHlView::UpdateBox()
@@ -82,6 +89,8 @@ void CDsItemsHlView::SetSegmentsVisibility(EVisibilityLevel level, bool on, bool
 {
     CDsItemBase::SetVisibility(level, on, false, nullptr);
     for (int i = 0; i < Count(); ++i) GetFast(i)->SetVisibility(level, on, true, nullptr);
+    // Its curves look otherwise now: the context is told, as for a move.
+    NoteContentChanged();
 }
 
 // --- Bounds ---------------------------------------------------------------------------------------

@@ -33,7 +33,14 @@
 //   it answers false, corners untouched, while child 0 holds no segment.
 // - A view without segments (an empty content box) is not in any view: it draws no pass, picks
 //   nothing and builds no background rectangle.
-// - The background item is filled (a rectangle behind the curves, not its outline).
+// - The background item is filled (a rectangle behind the curves, not its outline). Being lit, it
+//   shows its colour as the frame's lights light a face of that colour, the same in every frame
+//   (the polygon item lights itself by its own material, not by the colour drawn before it).
+// - The scene gives a view it files its context (and takes it back on removal), so that a hide or
+//   show on the view's own item reaches the frames; a move of the view (SetTransformation,
+//   MultiplyTransformation, Transform) and SetSegmentsVisibility tell the context themselves. The
+//   scene database knows nothing of a filed view: nothing else would make the next refresh draw
+//   the change.
 #pragma once
 
 #include <afx.h>
@@ -60,12 +67,13 @@ public:
     // 35.
     EDsItemsType GetItemType() override;
     using CDsItemsGroup::SetTransformation;
-    // As the group, then UpdateBox.
+    // As the group, then UpdateBox; the view's context (when it has one) is told that the frame
+    // draws something else.
     void SetTransformation(const SPAtransf& transform) override;
     using CDsItemsGroup::MultiplyTransformation;
-    // As the group, then UpdateBox.
+    // As the group, then UpdateBox; the context is told.
     void MultiplyTransformation(const SPAtransf& transform) override;
-    // The segments transformed (as the group), then UpdateBox.
+    // The segments transformed (as the group), then UpdateBox; the context is told.
     void Transform(const SPAtransf& transform) override;
     // Unless hidden: set 0's extents under the view's transformation (`entity` read as null when
     // it is the view's own).
@@ -101,7 +109,8 @@ public:
     // marks the background rectangle for rebuilding.
     void UpdateBox();
     // The level on the view itself (4 highlight, 3 mark, other levels the visibility byte) and
-    // on both sets and every segment in them (see the header comment).
+    // on both sets and every segment in them (see the header comment); the view's context, when it
+    // has one, is told that the frame draws something else.
     void SetSegmentsVisibility(EVisibilityLevel level, bool on, bool recurse);
     // Whether the content box's screen rectangle (projected for `view` when it was last projected
     // for another) meets the viewport, or with `aperture` the pick aperture; false for a null view

@@ -1,6 +1,9 @@
-// Hidden-line views filed in the context (Record), as a host shows a drawing's projections: their
-// background is drawn in its own colour whatever was drawn before it, as a whole frame and a
-// fresh host draw it.
+// Hidden-line views as a host shows a drawing's projections: filed in the context (Record), or
+// held by a recorded figure. Their background is drawn in its own colour whatever was drawn
+// before it, and every state a host gives a view (hidden or shown again on its own item,
+// highlighted, marked, moved; for a figure's view, hidden by its path or given a location state)
+// is drawn by the next refresh as a whole frame and a fresh host draw that state, in every render
+// mode.
 #include "DsColorStorage.h"
 #include "DsEllipseStorage.h"
 #include "DsFigureGenerator.h"
@@ -15,7 +18,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 using vyrtest::Host;
@@ -27,6 +32,8 @@ namespace {
 
 constexpr int kSize = 100;
 constexpr double kPi = 3.14159265358979323846;
+constexpr ERenderMode kModes[] = {eRenderWireframe, eRenderHiddenLines, eRenderPartialHiddenLines, eRenderShade,
+                                  eRenderMixed};
 
 // What a host did to a hidden-line view it filed.
 struct SViewState {
@@ -85,6 +92,45 @@ Picture FreshPicture(ERenderMode mode, const SViewState& state, bool block = tru
     Apply(*view, state);
     const Picture picture = host->WholeFrame();
     host->Context().Remove(view.get());
+    return picture;
+}
+
+// A figure that holds a hidden-line view.
+vyrtest::FigureRecipe ViewFigure()
+{
+    return [](CDsFigureGenerator& g) {
+        g.StartHlView(nullptr, true);
+        g.SetPenColor(CDsColorStorage(0, 255, 0));
+        CDsPolyline low({SPAposition(-25, -25, 0), SPAposition(25, -25, 0)});
+        CDsPolyline high({SPAposition(-25, 25, 0), SPAposition(25, 25, 0)});
+        g.AddHlSegment(nullptr, &low, eDsHlSegmentFirst);
+        g.AddHlSegment(nullptr, &high, eDsHlSegmentSecond);
+    };
+}
+
+// The location states a host gives a figure's view by its path.
+struct SPathState {
+    bool forcedHidden = false;
+    EAttribSetIndex set = eAttribSetNormal;
+};
+
+void Apply(Host& host, const CVyrObjectPath& path, const SPathState& state)
+{
+    std::vector<CVyrObjectPath> paths{path};
+    host.Context().ModifyLocations(paths, state.set);
+    if (state.forcedHidden)
+        host.Context().ForceHide(path);
+    else
+        host.Context().ResetHideShow(path);
+}
+
+Picture FreshPicture(ERenderMode mode, const SPathState& state)
+{
+    std::unique_ptr<Host> host = NewHost(mode);
+    auto figures = host->Record({ViewFigure()});
+    Apply(*host, Host::PathOf(*figures[0]), state);
+    const Picture picture = host->WholeFrame();
+    figures[0]->Remove(&host->View());
     return picture;
 }
 
@@ -150,4 +196,92 @@ TEST_F(HiddenLineViewsGLTest, TheBackgroundKeepsItsOwnColourWhateverWasDrawnBefo
         }
         host_->Context().Remove(view.get());
     }
+}
+
+// Every state a host gives a hidden-line view is drawn by the next refresh: a filed view (with a
+// background and without) hidden and shown again on its own item (its hide level, or a copy of
+// its attributes given back), highlighted, marked and moved; a figure's view hidden by its path
+// and shown again, dimmed, marked and highlighted. In every render mode the refresh shows what a
+// whole frame and a fresh host given the same state show.
+TEST_F(HiddenLineViewsGLTest, EveryStateOfAViewIsDrawnByTheNextRefresh)
+{
+    const CDsColorStorage blue(0, 0, 200);
+    struct SStep {
+        const char* name;
+        std::function<void(CDsItemsHlView&, SViewState&)> apply;
+    };
+    const std::vector<SStep> steps = {
+        {"hidden on its item", [](CDsItemsHlView& v, SViewState& s) { vyrtest::HideOnItem(&v, s.hidden = true); }},
+        {"shown again", [](CDsItemsHlView& v, SViewState& s) { vyrtest::HideOnItem(&v, s.hidden = false); }},
+        {"hidden by its attributes",
+         [](CDsItemsHlView& v, SViewState& s) { vyrtest::HideOnItem(&v, s.hidden = true, s.byAttributes = true); }},
+        {"shown by its attributes", [](CDsItemsHlView& v, SViewState& s) { vyrtest::HideOnItem(&v, s.hidden = false, true); }},
+        {"highlighted",
+         [](CDsItemsHlView& v, SViewState& s) { v.SetSegmentsVisibility(s.level = eVisibilityHighlight, true, false); }},
+        {"highlight off",
+         [](CDsItemsHlView& v, SViewState& s) {
+             v.SetSegmentsVisibility(eVisibilityHighlight, false, false);
+             s.level = eVisibilityNormal;
+         }},
+        {"marked", [](CDsItemsHlView& v, SViewState& s) { v.SetSegmentsVisibility(s.level = eVisibilityMark, true, false); }},
+        {"mark off",
+         [](CDsItemsHlView& v, SViewState& s) {
+             v.SetSegmentsVisibility(eVisibilityMark, false, false);
+             s.level = eVisibilityNormal;
+         }},
+        {"moved", [](CDsItemsHlView& v, SViewState& s) { v.MultiplyTransformation(s.placement = translate_transf(SPAvector(12, 5, 0))); }},
+        {"moved on", [](CDsItemsHlView& v, SViewState& s) {
+             const SPAtransf by = translate_transf(SPAvector(-20, 0, 0));
+             v.Transform(by);  // the segments themselves
+             s.placement = s.placement * by;
+         }},
+        {"put back", [](CDsItemsHlView& v, SViewState& s) {
+             v.Transform(translate_transf(SPAvector(20, 0, 0)));
+             v.SetTransformation(s.placement = SPAtransf());
+         }},
+    };
+    for (const CDsColorStorage* background : {static_cast<const CDsColorStorage*>(nullptr), &blue})
+        for (const ERenderMode mode : kModes) {
+            SCOPED_TRACE(testing::Message() << "render mode " << mode << (background ? ", background" : ""));
+            host_->View().SetRenderMode(mode);
+            SViewState state;
+            state.background = background;
+            std::unique_ptr<CDsItemsHlView> view = MakeView();
+            host_->Context().Record(view.get());
+            Apply(*view, state);
+            host_->WholeFrame();
+            // The steps one after another (a fresh host drawn between two of them would make the
+            // live one draw its next frame whole), then the fresh hosts.
+            std::vector<std::pair<SViewState, Picture>> refreshed;
+            for (const SStep& step : steps) {
+                SCOPED_TRACE(step.name);
+                step.apply(*view, state);
+                refreshed.emplace_back(state, Refreshed());
+            }
+            host_->Context().Remove(view.get());
+            for (size_t i = 0; i < steps.size(); ++i)
+                EXPECT_TRUE(SamePicture(refreshed[i].second, FreshPicture(mode, refreshed[i].first))) << steps[i].name;
+        }
+
+    // A view a figure holds is a location of the scene database.
+    auto figures = host_->Record({ViewFigure()});
+    const CVyrObjectPath path = Host::PathOf(*figures[0]);
+    const std::vector<std::pair<const char*, SPathState>> states = {
+        {"hidden by its path", {true, eAttribSetNormal}}, {"shown by its path", {false, eAttribSetNormal}},
+        {"dimmed", {false, eAttribSetDim}},               {"marked", {false, eAttribSetMark}},
+        {"highlighted", {false, eAttribSetHighlight}},    {"normal", {false, eAttribSetNormal}}};
+    for (const ERenderMode mode : kModes) {
+        SCOPED_TRACE(testing::Message() << "figure, render mode " << mode);
+        host_->View().SetRenderMode(mode);
+        host_->WholeFrame();
+        std::vector<Picture> refreshed;
+        for (const auto& [name, state] : states) {
+            SCOPED_TRACE(name);
+            Apply(*host_, path, state);
+            refreshed.push_back(Refreshed());
+        }
+        for (size_t i = 0; i < states.size(); ++i)
+            EXPECT_TRUE(SamePicture(refreshed[i], FreshPicture(mode, states[i].second))) << states[i].first;
+    }
+    figures[0]->Remove(&host_->View());
 }
