@@ -201,10 +201,16 @@ public:
     // IsPickAvailable(view, false, false) accepts, and every toolpath. With flag 19 set the items'
     // screen boxes are computed first and the flag cleared.
     void CollectPickableItems(view3d* view, bool acceptOutside, std::vector<CDsItemsGroup*>& out);
-    // A reference point of the children of the wire bodies, bodies, copies and hidden-line views,
-    // then of the figures (an entity group's figure asked under processor state 3); the first
-    // answer, null when none (DsGlScenePicks.cpp).
+    // A reference point of the children of the wire bodies, bodies, copies and hidden-line views
+    // (the views only where the frames draw them, DrawsHlViews), then of the figures (an entity
+    // group's figure asked under processor state 3); the first answer, null when none
+    // (DsGlScenePicks.cpp).
     CDsRefPoint* PickRefPoint(CUiPickEvent& event, const CDsTypeMask& mask);
+    // Whether the frames of `view` draw the scene's hidden-line views: the hidden-line renderer
+    // draws them, in the render modes of hidden lines (removed or dimmed); the frames of the other
+    // modes leave them out, and so do the picks that answer what the window shows. False for a
+    // null view (DsGlSceneFrame.cpp).
+    static bool DrawsHlViews(view3d* view);
     // Figures, then copies unless a single pick (mode 0 or 1) found something, picked with a
     // CDsPickManager; the number of hits, 0 for any other manager (DsGlScenePicks.cpp).
     int PickEntities(pick_manager* manager);

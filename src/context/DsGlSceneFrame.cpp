@@ -76,6 +76,14 @@ CDsRendererBase* NewRenderer(int mode, view3d* view, CDsGlScene* scene)
 
 }  // namespace
 
+bool CDsGlScene::DrawsHlViews(view3d* view)
+{
+    if (!view) return false;
+    // NewRenderer's choice: the modes the hidden-line renderer draws.
+    const int mode = view->GetRenderMode();
+    return mode == eRenderHiddenLines || mode == eRenderPartialHiddenLines;
+}
+
 void CDsGlScene::DrawFrame(view3d* view, TDsLocationRects& dirty)
 {
     if (!view) return;

@@ -5,7 +5,8 @@
 // - A child answers a reference point through CDsItemBase::PickRefPoint(event, mask); hidden
 //   children are left to their own test (the groups answer null when hidden). A body or copy is
 //   asked at each place the frame draws it (DsPickAtShownPlaces): nowhere when the scene database
-//   hides it by its path, where a transform id puts it.
+//   hides it by its path, where a transform id puts it. The hidden-line views are asked only in
+//   the render modes whose frames draw them (DrawsHlViews).
 // - PickEntities offers an entity group's entity only after its component pick accepted it; the
 //   levels it pushes are popped again.
 #include "DsGlScene.h"
@@ -34,6 +35,8 @@ CDsRefPoint* CDsGlScene::PickRefPoint(CUiPickEvent& event, const CDsTypeMask& ma
     const CDsShownFrameScope frame(m_owner, event.view());
     static const ERootGroup kOrder[] = {eRootWireBodies, eRootBodies, eRootCopies, eRootHlViews};
     for (ERootGroup which : kOrder) {
+        // A hidden-line view offers its points only where the window shows its lines.
+        if (which == eRootHlViews && !DrawsHlViews(event.view())) continue;
         CDsItemsGroup* root = GetRootGroup(which);
         for (int i = 0; root && i < root->Count(); ++i) {
             CDsItemBase* child = root->Get(i);

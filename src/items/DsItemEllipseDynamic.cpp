@@ -5,6 +5,7 @@
 #include "DsDriverGl.h"
 #include "DsEllipseStorage.h"
 #include "DsGlContext.h"
+#include "DsItemsHlView.h"
 #include "DsPickProccessor.h"
 #include "DsRefPoint.h"
 #include "DsView3dCdc.h"
@@ -320,4 +321,9 @@ bool CDsItemHlSegmentEllipseDynamic::CheckExtremesOverlap(view3d* view)
     if (!view) return false;
     if (m_box.IsNotComputed()) CDsItemEllipseDynamic::ExpandBox(m_box, nullptr);
     return m_box.CheckExtremesOverlap(view, true);
+}
+
+CDsRefPoint* CDsItemHlSegmentEllipseDynamic::PickRefPoint(CUiPickEvent& event, const CDsTypeMask& types)
+{
+    return CDsItemsHlView::StPickSegmentPoint(*this, event, types);
 }

@@ -125,6 +125,10 @@ public:
     bool IsAutoHideRequired(float size) override;
     // Whether the cached box's screen rectangle meets the pick aperture.
     virtual bool CheckExtremesOverlap(view3d* view);
+    using CDsItemEllipseDynamic::PickRefPoint;
+    // The segment's end, middle or centre point of the kinds `types` asks, where the window draws
+    // it (CDsItemsHlView::StPickSegmentPoint).
+    CDsRefPoint* PickRefPoint(CUiPickEvent& event, const CDsTypeMask& types) override;
     // The cached box.
     const CDsBox& GetBox() const { return m_box; }
 

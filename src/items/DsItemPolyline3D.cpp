@@ -6,6 +6,7 @@
 #include "DsDriverGl.h"
 #include "DsGeometryComputer.h"
 #include "DsGlContext.h"
+#include "DsItemsHlView.h"
 #include "DsPickProccessor.h"
 #include "DsPolyline.h"
 #include "DsRefPoint.h"
@@ -556,4 +557,9 @@ bool CDsItemHlSegmentPolyline3D::IsAutoHideRequired(float size)
 bool CDsItemHlSegmentPolyline3D::CheckExtremesOverlap(view3d* view)
 {
     return view && m_box.CheckExtremesOverlap(view, true);
+}
+
+CDsRefPoint* CDsItemHlSegmentPolyline3D::PickRefPoint(CUiPickEvent& event, const CDsTypeMask& types)
+{
+    return CDsItemsHlView::StPickSegmentPoint(*this, event, types);
 }

@@ -201,6 +201,10 @@ public:
     bool IsAutoHideRequired(float size) override;
     // Whether the cached box's screen rectangle meets the pick aperture.
     virtual bool CheckExtremesOverlap(view3d* view);
+    using CDsItemPolyline3D::PickRefPoint;
+    // The segment's end or middle point of the kinds `types` asks, where the window draws it
+    // (CDsItemsHlView::StPickSegmentPoint).
+    CDsRefPoint* PickRefPoint(CUiPickEvent& event, const CDsTypeMask& types) override;
     // The cached box rebuilt from the points.
     void ComputeBox();
     // The cached box.

@@ -1,9 +1,12 @@
 #include "DsItemsHlView.h"
 
 #include "DsDriverExtrema.h"
+#include "DsGeometryComputer.h"
 #include "DsItemPolygonsArray.h"
 #include "DsPickSessionData.h"
+#include "DsRefPoint.h"
 #include "DsSelectAllData.h"
+#include "DsTypeMask.h"
 
 #include "DsColorStorage.h"
 #include "SpaFilters.h"
@@ -15,6 +18,9 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cmath>
+#include <memory>
+#include <vector>
 
 CDsItemsHlView::CDsItemsHlView(ENTITY* entity, bool showSecondSet)
     : CDsItemsGroup(nullptr, entity), m_showSecondSet(showSecondSet)
@@ -239,6 +245,102 @@ bool CDsItemsHlView::PickSegments(pick_manager* manager)
     }
     PopMatrixGdi(*view);
     return second || first;
+}
+
+CDsRefPoint* CDsItemsHlView::PickClosePoint(CUiPickEvent& event)
+{
+    view3d* view = event.view();
+    if (IsHidden() || !view || !IsInView(view, true)) return nullptr;
+    const SPAtransf transform = GetTransformation();
+    const CDsGeometryComputer* computer = CDsGeometryComputer::GetInstance();
+    CDsItemBase* bestSegment = nullptr;
+    CGmPosition best;
+    double bestDistance = 0.0;
+    for (int set = 0; set < Count(); ++set) {
+        for (CDsItemBase* segment : Set(set)->GetDsItems()) {
+            if (!segment || segment->IsHidden()) continue;
+            // The curve as the view draws it (a dynamic ellipse tessellated for this view), placed
+            // by the view's transformation.
+            int count = 0;
+            const std::unique_ptr<float[]> points(segment->GetPoints(count, view));
+            if (!points || count < 2) continue;
+            std::vector<CGmPosition> placed(static_cast<size_t>(count));
+            for (int i = 0; i < count; ++i)
+                placed[static_cast<size_t>(i)] =
+                    CGmPosition(SPAposition(points[3 * i], points[3 * i + 1], points[3 * i + 2]) * transform);
+            const std::unique_ptr<CGmPosition> found(CDsRefPoint::LookForClosePosition(count, placed.data(), view, event));
+            if (!found || !CDsRefPoint::StIsPicked(event, *found)) continue;
+            float x = 0.0f, y = 0.0f;
+            int height = -1;
+            if (!computer->ProjectPositionOnView(*found, view, x, y, &height, true)) continue;
+            const double distance = std::hypot(x - event.x(), y - event.y());
+            if (bestSegment && distance >= bestDistance) continue;
+            bestSegment = segment;
+            best = *found;
+            bestDistance = distance;
+        }
+    }
+    if (!bestSegment) return nullptr;
+    ENTITY* entity = bestSegment->GetEntity() ? bestSegment->GetEntity() : GetEntity();
+    auto* point = new CDsRefPoint(entity, &best);
+    CDsRefPoint::SetPickType(eDsPickPtCloseOnEdge);
+    return point;
+}
+
+CDsRefPoint* CDsItemsHlView::StPickSegmentPoint(CDsItemBase& segment, CUiPickEvent& event, const CDsTypeMask& mask)
+{
+    view3d* view = event.view();
+    if (!view || segment.IsHidden()) return nullptr;
+    // The kinds asked, with the parameter point of each.
+    static const struct {
+        eVyrParamPointType type;
+        long bit;
+    } kKinds[] = {{eDsPickPtStart, 1}, {eDsPickPtEnd, 2}, {eDsPickPtMid, 4}, {eDsPickPtCenter, 8}};
+    long asked = 0;
+    int kinds = 0;
+    for (const auto& kind : kKinds)
+        if (mask.IsTypeSet(kind.type)) {
+            asked |= kind.bit;
+            ++kinds;
+        }
+    if (!asked) return nullptr;
+    // Where the window draws the segment: under the model transform the view holds.
+    const SPAtransf placement =
+        view->is_model_transform_enabled() && view->get_model_transform_depth() > 0 ? view->get_model_transform() : SPAtransf();
+    const auto answer = [&](eVyrParamPointType type, long bit) -> CDsRefPoint* {
+        SPAposition position;
+        if (!segment.GetPoint(static_cast<CDsGeometry::eParameterPoints>(bit), position)) return nullptr;
+        auto* point = new CDsRefPoint(CGmPosition(position * placement), type);
+        point->SetReferenceEntity(segment.GetEntity());
+        return point;
+    };
+    // The points that lie in the pick aperture; the start stands for either end, as an edge's does.
+    const long shown = segment.DrawPoints(*view, asked | (asked & 1 ? 2 : 0));
+    for (const auto& kind : kKinds) {
+        if (!(asked & kind.bit)) continue;
+        if (shown & kind.bit)
+            if (CDsRefPoint* point = answer(kind.type, kind.bit)) return point;
+        if (kind.bit == 1 && (shown & 2))
+            if (CDsRefPoint* point = answer(eDsPickPtEnd, 2)) return point;
+    }
+    // One kind asked: the segment under the cursor snaps to that kind's point.
+    if (kinds != 1 || !segment.Pick(view)) return nullptr;
+    if (asked == 1) {
+        SPAposition start, end;
+        if (!segment.GetPoint(CDsGeometry::ePpStart, start) || !segment.GetPoint(CDsGeometry::ePpEnd, end)) return nullptr;
+        // The view projects through its model transform: the segment's own points go in.
+        const CDsGeometryComputer* computer = CDsGeometryComputer::GetInstance();
+        float sx = 0.0f, sy = 0.0f, ex = 0.0f, ey = 0.0f;
+        int height = -1;
+        const bool startShown = computer->ProjectPositionOnView(CGmPosition(start), view, sx, sy, &height, true);
+        const bool endShown = computer->ProjectPositionOnView(CGmPosition(end), view, ex, ey, &height, true);
+        const double toStart = startShown ? std::hypot(sx - event.x(), sy - event.y()) : HUGE_VAL;
+        const double toEnd = endShown ? std::hypot(ex - event.x(), ey - event.y()) : HUGE_VAL;
+        return toStart < toEnd ? answer(eDsPickPtStart, 1) : answer(eDsPickPtEnd, 2);
+    }
+    for (const auto& kind : kKinds)
+        if (asked == kind.bit) return answer(kind.type, kind.bit);
+    return nullptr;
 }
 
 CDsRefPoint* CDsItemsHlView::PickRefPoint(CUiPickEvent& event, const CDsTypeMask& types)

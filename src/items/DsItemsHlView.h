@@ -41,6 +41,9 @@
 //   MultiplyTransformation, Transform) and SetSegmentsVisibility tell the context themselves. The
 //   scene database knows nothing of a filed view: nothing else would make the next refresh draw
 //   the change.
+// - The segments answer reference points of their own (StPickSegmentPoint: ends, middle, centre)
+//   where the window draws them, under the view's transformation, and PickClosePoint answers the
+//   nearest point of the curves as drawn, not of the entities the segments were made from.
 #pragma once
 
 #include <afx.h>
@@ -50,6 +53,9 @@
 
 class CDsColorStorage;
 class CDsItemPolygonsArray;
+class CDsRefPoint;
+class CDsTypeMask;
+class CUiPickEvent;
 
 // The group of a hidden-line view.
 class AFX_EXT_CLASS CDsItemsHlView : public CDsItemsGroup {
@@ -86,7 +92,8 @@ public:
     void Plot(view3d& view) override;
     using CDsItemsGroup::PickRefPoint;
     // Null when hidden or when the content box misses the event view's pick aperture; else under
-    // the transformation set 0's reference point, or set 1's when set 0 has none.
+    // the transformation set 0's reference point, or set 1's when set 0 has none (the segments
+    // answer through StPickSegmentPoint).
     CDsRefPoint* PickRefPoint(CUiPickEvent& event, const CDsTypeMask& types) override;
     // Unless hidden: the view's entity alone when it has one that the filter (the active pick
     // session's, else the select-all data's) accepts and no sub-entities are asked for; otherwise
@@ -124,6 +131,20 @@ public:
     // one is hit and the manager reports level 0, the view offers the hit itself. True when set
     // 1 was hit or set 0's hit (or the view's offer) was accepted.
     bool PickSegments(pick_manager* manager);
+    // The point of its segments (set 0, then set 1, as PickSegments asks them) nearest to the
+    // cursor where the window draws them (under the view's transformation), when it lies in the
+    // pick aperture of the event's view: a new reference point of kind 267 at it (sLastPosition),
+    // carrying the segment's entity, else the view's. Null when hidden, off the aperture or
+    // without such a point.
+    CDsRefPoint* PickClosePoint(CUiPickEvent& event);
+    // The reference point of one segment of a view for the kinds 256 to 259 of `mask` (an end,
+    // the end, the middle, the centre) where the window draws it: under the model transform of
+    // the event's view (the view's transformation, pushed by PickRefPoint). A kind's point is
+    // answered when it lies in the pick aperture; with a single kind asked, also when the segment
+    // itself lies under the cursor (256 then answers the end nearer to the cursor). The point
+    // (sLastPosition, sPickType) carries the segment's entity when it has one. Null when the
+    // segment is hidden, without a view or without such a point.
+    static CDsRefPoint* StPickSegmentPoint(CDsItemBase& segment, CUiPickEvent& event, const CDsTypeMask& mask);
     // Builds the background rectangle from the content box unless it matches it already; nothing
     // without a background item or segments.
     void BuildBackgroundRectangle();

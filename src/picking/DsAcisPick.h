@@ -31,6 +31,10 @@
 // - The hidden-line views StPickClosePoint asks are those the scene files among its hidden-line
 //   views (shown ones only): an instance entity of the modeler extension is shown as a copy group,
 //   never as a hidden-line view, so the views are found through the scene, not through instances.
+//   They are asked only in the render modes whose frames draw them, and a view under the cursor
+//   answers the nearest point of the curves it draws, under its transformation
+//   (CDsItemsHlView::PickClosePoint), not of the entities its segments were made from: a view
+//   placed in a drawing shows them elsewhere, and a segment without an entity is drawn all the same.
 // - Ending a pick mode begun for two events restores the data given, which that beginning does not
 //   fill: with fresh data (all zeros) the view leaves pick mode.
 #pragma once

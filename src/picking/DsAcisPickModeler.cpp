@@ -618,25 +618,19 @@ CDsRefPoint* CDsAcisPick::StPickClosePoint(CUiPickEvent& event, const CDsTypeMas
     }
     CDsPickProccessor* processor = context ? context->GetPickProccessor() : nullptr;
     if (point || !processor || !processor->Get(eDsPickStateNoFacePickData)) return point;
-    // Reference points by entity: the segments of the hidden-line views.
+    // The segments of the hidden-line views, where the window shows them (in the render modes
+    // that draw them, under each view's transformation): the nearest point of the curves the view
+    // draws, not of the entities they were made from, which a placed view shows elsewhere.
     CDsGlScene* scene = context->GetScene();
-    CDsItemsGroup* views = scene ? scene->GetRootGroup(CDsGlScene::eRootHlViews) : nullptr;
+    CDsItemsGroup* views = scene && CDsGlScene::DrawsHlViews(event.view()) ? scene->GetRootGroup(CDsGlScene::eRootHlViews) : nullptr;
     for (int i = 0; views && i < views->Count(); ++i) {
         auto* view = dynamic_cast<CDsItemsHlView*>(views->Get(i));
         if (!view || view->IsHidden()) continue;
         CDsPickManager manager(pick_method_entity, pick_entity_any, 0, nullptr, &event, nullptr,
                                CDsPickManagerCreator::smTypeMask);
-        bool hit = false;
-        {
-            CPickModeScope mode(event);
-            hit = view->PickSegments(&manager);
-        }
-        const pick_record* record = hit ? manager.get_record(0) : nullptr;
-        ENTITY* entity = record ? (record->get_entity(8) ? record->get_entity(8) : record->get_entity()) : nullptr;
-        if (!entity) continue;
-        auto* candidate = new CDsRefPoint(entity, nullptr);
-        if (candidate->PickRefClosePointByEntity(event)) return candidate;
-        delete candidate;
+        CPickModeScope mode(event);
+        if (!view->PickSegments(&manager)) continue;
+        if (CDsRefPoint* candidate = view->PickClosePoint(event)) return candidate;
     }
     return nullptr;
 }

@@ -12,7 +12,8 @@
 // - A region's face-pick data is made afresh and not kept for the point picks of a pick session
 //   (the cache knows an event's position only, and a region's first corner is such a position).
 // - PickWireEdge ends by offering the gathered edges to the manager (AddPickedEdges) and answers
-//   the accepted count plus the views' hits of PickWireEdgeOnly.
+//   the accepted count plus the views' hits of PickWireEdgeOnly. PickWireEdgeOnly asks the
+//   hidden-line views only in the render modes whose frames draw them (CDsGlScene::DrawsHlViews).
 // - The entity form of PickApexPoint takes the apex of the face's cone in the face's body space,
 //   mapped by the transform of the body item that shows it (the identity without one); a face
 //   that is no cone, or a cylinder, answers null. The point is kind 256 (the start kind, which
@@ -342,7 +343,8 @@ int CDsPickProccessor::AddPickedEdges(pick_manager* manager, const ENTITY_LIST& 
 
 int CDsPickProccessor::PickWireEdgeOnly(pick_manager* manager, CDsGlGroupIterator& items)
 {
-    if (!manager) return 0;
+    // The views' lines are picked only where the window shows them.
+    if (!manager || !CDsGlScene::DrawsHlViews(manager->get_view())) return 0;
     int hits = 0;
     for (CDsItemBase* item = items.Begin(); item; items.Advance(), item = items.Next()) {
         auto* view = dynamic_cast<CDsItemsHlView*>(item);

@@ -8,6 +8,7 @@
 #include "DsItemPolyline3D.h"
 #include "DsItemsHlView.h"
 #include "DsPolyline.h"
+#include "DsRefPoint.h"
 #include "DsTypeMask.h"
 #include "ItemViewFixture.h"
 #include "UiPickEvent.h"
@@ -216,7 +217,8 @@ TEST_F(DsItemsHlViewGLTest, AViewOffTheApertureIsRejectedWithoutVisitingASegment
     int visits = 0;
     CDsPolyline line = Line(-5);
     auto* group = static_cast<CDsItemsGroup*>(view->Get(0));
-    group->GetDsItems().push_back(new CountedSegment(line, &visits));
+    // First in its set: the first segment that answers a reference point ends the set's search.
+    group->GetDsItems().insert(group->GetDsItems().begin(), new CountedSegment(line, &visits));
     view->UpdateBox();
     view->ComputeBounds2D(view_.get());
 
@@ -236,8 +238,13 @@ TEST_F(DsItemsHlViewGLTest, AViewOffTheApertureIsRejectedWithoutVisitingASegment
     view_->pick_mode(1, 50, 70, 5, 5);
     CUiPickEvent inside(50, 70, 0, view_.get(), nullptr);
     EXPECT_TRUE(view->IsPickAvailable(view_.get(), true, false));
-    view->PickRefPoint(inside, types);
+    const std::unique_ptr<CDsRefPoint> middle(view->PickRefPoint(inside, types));
     EXPECT_GT(visits, 0);
+    // Its middle lies under the cursor.
+    ASSERT_NE(middle, nullptr);
+    EXPECT_EQ(CDsRefPoint::sPickType, eDsPickPtMid);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.x(), 0.0, 1e-4);
+    EXPECT_NEAR(CDsRefPoint::sLastPosition.y(), -5.0, 1e-4);
 
     // A view moved off the viewport draws no pass.
     view_->pick_mode(0, 0, 0, 0, 0);

@@ -1,19 +1,25 @@
 // Hidden-line views as a host shows a drawing's projections: filed in the context (Record), or
 // held by a recorded figure. Their background is drawn in its own colour whatever was drawn
-// before it, and every state a host gives a view (hidden or shown again on its own item,
-// highlighted, marked, moved; for a figure's view, hidden by its path or given a location state)
-// is drawn by the next refresh as a whole frame and a fresh host draw that state, in every render
-// mode.
+// before it; every state a host gives a view (hidden or shown again on its own item, highlighted,
+// marked, moved; for a figure's view, hidden by its path or given a location state) is drawn by
+// the next refresh as a whole frame and a fresh host draw that state, in every render mode; and
+// the picks that reach a filed view answer its lines where the window draws them.
 #include "DsColorStorage.h"
 #include "DsEllipseStorage.h"
 #include "DsFigureGenerator.h"
 #include "DsGlContext.h"
 #include "DsItemsHlView.h"
+#include "DsPickManager.h"
+#include "DsPickProccessor.h"
 #include "DsPolyline.h"
+#include "DsRefPoint.h"
 #include "HostFixture.h"
+#include "UiPickEvent.h"
 
+#include "DsAcisPick.h"
 #include "SpaBuilders.h"
 #include "SpaGeometry.h"
+#include "SpaTopology.h"
 
 #include <gtest/gtest.h>
 
@@ -284,4 +290,113 @@ TEST_F(HiddenLineViewsGLTest, EveryStateOfAViewIsDrawnByTheNextRefresh)
             EXPECT_TRUE(SamePicture(refreshed[i], FreshPicture(mode, states[i].second))) << states[i].first;
     }
     figures[0]->Remove(&host_->View());
+}
+
+// The roads that reach a filed view answer its lines where the window draws them, before and after
+// the view is moved: its segments stand for edges of a body that is not shown. Reference points of
+// the segments' ends, middles and centres (the scene's reference-point pick), and with reference
+// points by entity (processor state 1) the nearest point of the lines and the modeler's point and
+// region picks. None of them answers where the window shows none of the view's lines: off them, and
+// in the render modes whose frames leave the views out. The scene database's picks (single and
+// region) and the region edge pick never visit a view the scene keeps apart from the database.
+TEST_F(HiddenLineViewsGLTest, PicksReachAViewWhereTheWindowDrawsItsLines)
+{
+    BODY* body = make_block(-40, -40, -40, -30, -30, -30);
+    ENTITY_LIST edges;
+    get_edges(body, edges);
+    ASSERT_GE(edges.count(), 3);
+    {
+        std::unique_ptr<CDsItemsHlView> view = MakeView(body, {edges[0], edges[1], edges[2]});
+        host_->Context().Record(view.get());
+        CDsGlContext& context = host_->Context();
+        const std::vector<CDsTypeMask> anything = Host::Domain({vyrtest::Host::kFigureType, vyrtest::Host::kBodyType, 5, 6, 24, 25});
+        const auto pixel = [&](const SPAposition& p, int& x, int& y) { return host_->PixelOf(p, x, y); };
+        // The snap of `kinds` at the pixel of `p`: its position, or a far point for none.
+        const auto snap = [&](const SPAposition& p, std::initializer_list<int> kinds) {
+            const std::unique_ptr<CDsRefPoint> point = host_->SnapAt(p, kinds);
+            return point ? SPAposition(CDsRefPoint::sLastPosition) : SPAposition(1e11, 1e11, 1e11);
+        };
+        const auto near = [](const SPAposition& a, const SPAposition& b, double within) { return (a - b).len() <= within; };
+        // The modeler's point pick at the pixel of `p` (records made) and its region pick about it.
+        const auto modelerPick = [&](const SPAposition& p) {
+            int x = 0, y = 0;
+            EXPECT_TRUE(pixel(p, x, y));
+            CUiPickEvent event(x, y, 0, &host_->View(), nullptr);
+            CDsPickManager manager(pick_method_point, 0, nullptr, &event, nullptr, std::vector<CDsTypeMask>{});
+            return manager.do_pick();
+        };
+        const auto modelerRegion = [&](const SPAposition& low, const SPAposition& high) {
+            int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+            EXPECT_TRUE(pixel(low, x0, y1));
+            EXPECT_TRUE(pixel(high, x1, y0));
+            CUiPickEvent first(x0 - 3, y0 - 3, 0, &host_->View(), nullptr), second(x1 + 3, y1 + 3, 0, &host_->View(), nullptr);
+            ENTITY_LIST out;
+            CDsAcisPick::PickInRegion(first, second, CDsTypeMask(), out, nullptr);
+            return out.lookup(body) >= 0;
+        };
+        for (const SPAvector& by : {SPAvector(0, 0, 0), SPAvector(15, 0, 0)}) {
+            SCOPED_TRACE(testing::Message() << "moved by " << by.x());
+            view->SetTransformation(translate_transf(by));
+            host_->View().SetRenderMode(eRenderHiddenLines);
+            const Picture shown = Refreshed();
+            // Where the window lights the lines, and a place it lights none of them.
+            const SPAposition onLow = SPAposition(-12, -25, 0) + by, onHigh = SPAposition(12, 25, 0) + by;
+            const SPAposition onArc = SPAposition(0, 10, 0) + by, off = SPAposition(0, -12, 0) + by;
+            for (const SPAposition& p : {onLow, onHigh, onArc}) {
+                int x = 0, y = 0;
+                ASSERT_TRUE(pixel(p, x, y));
+                ASSERT_TRUE(shown.LitNear(x, kSize - 1 - y, 1)) << p.x() << ", " << p.y();
+            }
+            {
+                int x = 0, y = 0;
+                ASSERT_TRUE(pixel(off, x, y));
+                ASSERT_FALSE(shown.LitNear(x, kSize - 1 - y, 3));
+            }
+
+            // The segments' points, each where the window draws it.
+            const std::initializer_list<int> ends = {256, 257, 258, 259};
+            for (const SPAposition& end : {SPAposition(25, -25, 0), SPAposition(-25, 25, 0), SPAposition(-10, 0, 0)})
+                EXPECT_TRUE(near(snap(end + by, ends), end + by, 1e-3)) << end.x() << ", " << end.y();
+            EXPECT_TRUE(near(snap(onLow, {258}), SPAposition(0, -25, 0) + by, 1e-3));
+            EXPECT_TRUE(near(snap(onHigh, {256}), SPAposition(25, 25, 0) + by, 1e-3));
+            EXPECT_TRUE(near(snap(onArc, {259}), SPAposition(0, 0, 0) + by, 1e-3));
+            EXPECT_TRUE(near(snap(off, ends), SPAposition(1e11, 1e11, 1e11), 1.0));
+            // Without reference points by entity the nearest point comes from the shown bodies' edges.
+            EXPECT_TRUE(near(snap(onLow, {267}), SPAposition(1e11, 1e11, 1e11), 1.0));
+            EXPECT_EQ(modelerPick(onLow), 0);
+
+            context.SetPickProccessorFlag(eDsPickStateNoFacePickData, true);
+            for (const SPAposition& p : {onLow, onHigh, onArc}) {
+                EXPECT_TRUE(near(snap(p, {267}), p, 1.0)) << p.x() << ", " << p.y();
+                EXPECT_GT(modelerPick(p), 0) << p.x() << ", " << p.y();
+            }
+            EXPECT_TRUE(near(snap(off, {267}), SPAposition(1e11, 1e11, 1e11), 1.0));
+            EXPECT_EQ(modelerPick(off), 0);
+            EXPECT_TRUE(modelerRegion(SPAposition(-25, -25, 0) + by, SPAposition(25, 25, 0) + by));
+            EXPECT_FALSE(modelerRegion(SPAposition(-25, -20, 0) + by, SPAposition(25, -5, 0) + by));
+            context.SetPickProccessorFlag(eDsPickStateNoFacePickData, false);
+
+            // The scene database's picks and the region edge pick do not reach the view.
+            EXPECT_FALSE(host_->PickAt(onLow, &anything).IsValid());
+            EXPECT_TRUE(host_->RegionAround(SPAposition(-25, -25, 0) + by, SPAposition(25, 25, 0) + by, 3, &anything).empty());
+            int x = 0, y = 0;
+            ASSERT_TRUE(pixel(onLow, x, y));
+            EXPECT_TRUE(host_->RegionEdges(x - 4, y - 4, x + 4, y + 4).empty());
+
+            // Frames that leave the view out: nothing of it answers.
+            for (const ERenderMode mode : {eRenderWireframe, eRenderShade, eRenderMixed}) {
+                SCOPED_TRACE(testing::Message() << "render mode " << mode);
+                host_->View().SetRenderMode(mode);
+                host_->Refresh();
+                ASSERT_FALSE(host_->Front().LitNear(x, kSize - 1 - y, 1));
+                EXPECT_TRUE(near(snap(SPAposition(25, -25, 0) + by, ends), SPAposition(1e11, 1e11, 1e11), 1.0));
+                context.SetPickProccessorFlag(eDsPickStateNoFacePickData, true);
+                EXPECT_TRUE(near(snap(onLow, {267}), SPAposition(1e11, 1e11, 1e11), 1.0));
+                EXPECT_EQ(modelerPick(onLow), 0);
+                context.SetPickProccessorFlag(eDsPickStateNoFacePickData, false);
+            }
+        }
+        host_->Context().Remove(view.get());
+    }
+    body->lose();
 }
