@@ -191,16 +191,15 @@ void CDsFigure::StampFrontBuffer()
 
 void CDsFigure::EnsureDefinition()
 {
-    if ((!m_main && !m_impersonal) || (m_definedWithoutContext && wglGetCurrentContext())) ReDefineFig();
+    if (!m_main && !m_impersonal) ReDefineFig();
 }
 
 // --- Definition ---------------------------------------------------------------------------------
 
 CDsItemsFigure* CDsFigure::Generate(bool impersonal)
 {
-    // The leaves compile their display lists in the current context (every context shares them):
-    // without one they have none to draw.
-    if (!wglGetCurrentContext()) m_definedWithoutContext = true;
+    // The leaves compile their display lists in the current context (every context shares them);
+    // without one they keep what the lists would hold and compile it at their first draw in one.
     CDsFigureGenerator generator(nullptr);
     const bool defined = impersonal ? DefineImpersonalPart(generator) : DefineFig(generator) != 0;
     // The generator hands its items out only through its root group: what an empty definition
@@ -229,7 +228,6 @@ void CDsFigure::ReDefineFig()
         Remove(nullptr);
         m_recorded = true;
     }
-    m_definedWithoutContext = false;
     CDsItemsFigure* main = Generate(false);
     delete m_main;
     m_main = main;
@@ -254,8 +252,7 @@ void CDsFigure::Record(bool allViews, view3d* view)
     if (m_drawMode == eDsDrawModeXor || m_recorded) return;
     view3d* target = ViewOrCurrent(view);
     if (!target) return;
-    // Defined in the context of the view it is recorded for: the display lists its leaves compile
-    // are made where the frames that draw them look for them.
+    // Defined, when it was not yet, in the context of the view it is recorded for.
     MakeViewContextCurrent(target);
     EnsureDefinition();
     m_context = ContextOf(target);

@@ -142,8 +142,9 @@ public:
     // Records the figure into the temporary part of the scene of `view` (null: the current view);
     // with `allViews` false the groups draw only in that view. The view's OpenGL context is made
     // current first (also when none is current under a view the statics call current), and the
-    // figure is defined then when it was not yet, or was while no context was current, so that
-    // the display lists of its leaves are made where the view's frames draw them. Every view of
+    // figure is defined then when it was not yet; a figure defined while no context was current
+    // keeps its groups and what was done to them (its display-list leaves compile their lists at
+    // their first draw in a context, see CDsItemPolygonsBase). Every view of
     // the scene draws it at its next refresh; when nothing else waited to be drawn (no change,
     // display not suspended) and the figure has neither faces nor images, `view` is refreshed at
     // once, so that it shows the figure as a whole frame does (CDsGlContext::RefreshWithAdded: the
@@ -293,8 +294,7 @@ protected:
     void SetAttributes();
 
 private:
-    // ReDefineFig when the figure has neither group, or when it was defined while no OpenGL
-    // context was current and one is now (its leaves then compiled no display lists).
+    // ReDefineFig when the figure has neither group.
     void EnsureDefinition();
     // One generator pass: `impersonal` chooses DefineImpersonalPart over DefineFig. The new group
     // (null when the definition answered nothing) belongs to the caller.
@@ -316,7 +316,6 @@ private:
     bool m_recorded = false;
     eDsDrawMode m_drawMode = eDsDrawModeNormal;
     int m_definitionPending = 1;
-    bool m_definedWithoutContext = false;  // the last definition ran while no context was current
     CDsGlContext* m_context = nullptr;
     CDsFlags m_flags;
     CVyrObjectId m_objectId;

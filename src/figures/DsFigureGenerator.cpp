@@ -524,9 +524,11 @@ void CDsFigureGenerator::OpenPolygons(int count)
     if (count > 0) {
         item->SetRange(count);
         item->GenerateDisplayLists();
-    } else {
+    } else if (wglGetCurrentContext()) {
         item->StartBuildGlList(false);
         m_listOpen = true;
+    } else {
+        m_keepingList = true;  // no list can be opened: the item keeps what is drawn into it
     }
     m_currentItem = item;
     AddCurrentItem();
@@ -542,7 +544,7 @@ void CDsFigureGenerator::StartPolygons(int count)
 
 void CDsFigureGenerator::ClosePolygons()
 {
-    if (m_polygons || m_listOpen) EndPolygons();
+    if (m_polygons || m_listOpen || m_keepingList) EndPolygons();
 }
 
 void CDsFigureGenerator::EndPolygons()
@@ -551,6 +553,7 @@ void CDsFigureGenerator::EndPolygons()
         glEndList();
         m_listOpen = false;
     }
+    m_keepingList = false;
     CDsItemPolygonsDl* item = m_polygons ? m_polygons : dynamic_cast<CDsItemPolygonsDl*>(m_currentItem);
     m_polygons = nullptr;
     if (item) item->SetExtremes(m_box, m_box + 3);
@@ -559,7 +562,8 @@ void CDsFigureGenerator::EndPolygons()
 void CDsFigureGenerator::StartList(int index)
 {
     CDsItemPolygonsDl* item = m_polygons ? m_polygons : dynamic_cast<CDsItemPolygonsDl*>(m_currentItem);
-    if (!item || m_listOpen || item->GetFirstList() == 0 || index < 0 || index >= item->GetRange()) return;
+    if (!item || m_listOpen || m_keepingList || item->GetFirstList() == 0 || index < 0 || index >= item->GetRange())
+        return;
     item->StartList(index, false);
     m_listOpen = true;
 }
@@ -594,24 +598,30 @@ void CDsFigureGenerator::DrawTriangles(int count, const double* points, const do
     const int lists = vertices / kVerticesPerList + 1;
     OpenPolygons(lists);
     m_polygons->AddTriangles(count, points);
+    // Without list names (no context is current) the item keeps the lists' triangles and compiles
+    // them at its first draw in a context.
+    const bool keep = m_polygons->GetFirstList() == 0;
     for (int list = 0; list < lists; ++list) {
-        StartList(list);
-        if (!m_listOpen) break;  // no list names could be had
-        glBegin(GL_TRIANGLES);
+        if (!keep) {
+            StartList(list);
+            if (!m_listOpen) break;
+        }
+        CDsListWriter out(keep ? m_polygons : nullptr, list);
+        out.Begin(GL_TRIANGLES);
         const int end = std::min(vertices, (list + 1) * kVerticesPerList);
         double normal[3] = {0.0, 0.0, 0.0};
         for (int v = list * kVerticesPerList; v < end; ++v) {
             const double* p = points + 3 * static_cast<size_t>(v);
             if (normals)
-                glNormal3dv(normals + 3 * static_cast<size_t>(v));
+                out.Normal(normals + 3 * static_cast<size_t>(v));
             else {
                 if (v % 3 == 0) NegatedNormal(p, p + 3, p + 6, normal);
-                glNormal3dv(normal);
+                out.Normal(normal);
             }
-            glVertex3dv(p);
+            out.Vertex(p);
         }
-        glEnd();
-        EndList();
+        out.End();
+        if (!keep) EndList();
     }
     EndPolygons();
 }
@@ -642,20 +652,24 @@ void CDsFigureGenerator::RecordTriangulation(const ZOVOvivavUrezezovovaza& trian
     }
     auto t = triangulation.BeginTriangles();
     const auto end = triangulation.EndTriangles();
+    const bool keep = m_polygons->GetFirstList() == 0;  // see DrawTriangles
     for (int list = 0; list < lists; ++list) {
-        StartList(list);
-        if (!m_listOpen) break;
-        glBegin(GL_TRIANGLES);
+        if (!keep) {
+            StartList(list);
+            if (!m_listOpen) break;
+        }
+        CDsListWriter out(keep ? m_polygons : nullptr, list);
+        out.Begin(GL_TRIANGLES);
         for (int n = 0; n < trianglesPerList && t != end; ++n, ++t) {
             const VOREvu3v<float> normal = triangulation.CalcNormal(*t);
-            glNormal3f(normal.x, normal.y, normal.z);
+            out.Normal(normal.x, normal.y, normal.z);
             for (int i = 0; i < 3; ++i) {
                 const VOREvu3v<float> p = triangulation.GetVertex(t->v[i]) + offset;
-                glVertex3f(p.x, p.y, p.z);
+                out.Vertex(p.x, p.y, p.z);
             }
         }
-        glEnd();
-        EndList();
+        out.End();
+        if (!keep) EndList();
     }
     EndPolygons();
 }
@@ -683,7 +697,7 @@ void CDsFigureGenerator::DrawTriangles(int pointsPerRow, int rowCount, const dou
 void CDsFigureGenerator::DrawQuads(int nU, int nV, const double* points, const double* normals)
 {
     if (nU < 2 || nV < 2 || !points) return;
-    const bool growing = m_polygons && m_currentItem == m_polygons && m_listOpen;
+    const bool growing = m_polygons && m_currentItem == m_polygons && (m_listOpen || m_keepingList);
     double box[6];
     BoxOfPoints(points, int64_t(nU) * nV, box);
     if (growing) {
@@ -695,7 +709,8 @@ void CDsFigureGenerator::DrawQuads(int nU, int nV, const double* points, const d
         std::copy(box, box + 6, m_box);
     }
     StartPolygons(0);
-    if (!m_listOpen) return;  // an open item of numbered lists: nothing to record into
+    if (!m_listOpen && !m_keepingList) return;  // an open item of numbered lists: nothing to record into
+    CDsListWriter out(m_keepingList ? m_polygons : nullptr, CDsItemPolygonsBase::kOwnList);
     auto at = [&](const double* array, int i, int j) { return array + 3 * (static_cast<size_t>(i) * nU + j); };
     // Each quad as the triangles (i j, i+1 j, i+1 j+1) and (i j, i+1 j+1, i j+1).
     for (int i = 0; i + 1 < nV; ++i)
@@ -707,21 +722,21 @@ void CDsFigureGenerator::DrawQuads(int nU, int nV, const double* points, const d
             m_polygons->AddTriangles(2, corners);
         }
     for (int i = 0; i + 1 < nV; ++i) {
-        glBegin(GL_QUAD_STRIP);
+        out.Begin(GL_QUAD_STRIP);
         double normal[3] = {0.0, 0.0, 0.0};
         for (int j = 0; j < nU; ++j) {
             if (normals)
-                glNormal3dv(at(normals, i, j));
+                out.Normal(at(normals, i, j));
             else {
                 // The normal of the quad's winding, (i j) -> (i+1 j) -> (i+1 j+1), as DrawTriangles
                 // takes its triangles': the side the corners turn anticlockwise on is lit.
                 if (j < nU - 1) NegatedNormal(at(points, i, j), at(points, i + 1, j), at(points, i, j + 1), normal);
-                glNormal3dv(normal);
+                out.Normal(normal);
             }
-            glVertex3dv(at(points, i, j));
-            glVertex3dv(at(points, i + 1, j));
+            out.Vertex(at(points, i, j));
+            out.Vertex(at(points, i + 1, j));
         }
-        glEnd();
+        out.End();
     }
 }
 

@@ -80,6 +80,10 @@
 //   current item, so that OpenGL never stays in list compilation.
 // - DrawQuads into an item that is still open grows the recorded box instead of starting it
 //   afresh, so that the item's box holds every strip recorded into it.
+// - While no OpenGL context is current no display list can be compiled: the triangle arrays,
+//   triangulations, quads and strips are then kept by their items and compiled at their first
+//   draw in a context (CDsItemPolygonsBase), so that the items drawn later show them. What a
+//   caller records into an open list by its own OpenGL calls is lost then.
 // - The text line angle is kept in degrees, the unit SetTextLineAngle, the items' SetLineAngle and
 //   ItDtxCreateText (the font's escapement / 10) share; ItGtxloc turns its angle from radians into
 //   degrees (x 180 / pi), so that every road gives a text the same angle.
@@ -463,6 +467,9 @@ protected:
     CDsItemPolygonsDl* m_polygons = nullptr;
     // Whether a display list is open for recording.
     bool m_listOpen = false;
+    // Whether the display-list item between StartPolygons and EndPolygons keeps what is drawn into
+    // its own list (no context was current to open one).
+    bool m_keepingList = false;
     // Whether the open polyline becomes a 2-D polyline.
     bool m_2dMode = false;
     // The text position of the static text entry points.

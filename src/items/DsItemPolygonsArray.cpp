@@ -52,18 +52,36 @@ EDsItemsType CDsItemPolygonsArray::GetItemType()
     return eDsItemPolygonsArray;
 }
 
-void CDsItemPolygonsArray::SetGlTriangleNormal(const double* p, const double* q, const double* r)
+namespace {
+
+// -normalise((p - q) x (r - q)) into `n`.
+void TriangleNormal(const double* p, const double* q, const double* r, double n[3])
 {
     const double a[3] = {p[0] - q[0], p[1] - q[1], p[2] - q[2]};
     const double b[3] = {r[0] - q[0], r[1] - q[1], r[2] - q[2]};
-    double n[3] = {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+    n[0] = a[1] * b[2] - a[2] * b[1];
+    n[1] = a[2] * b[0] - a[0] * b[2];
+    n[2] = a[0] * b[1] - a[1] * b[0];
     Normalise(n);
-    glNormal3d(-n[0], -n[1], -n[2]);
+    for (int i = 0; i < 3; ++i) n[i] = -n[i];
+}
+
+}  // namespace
+
+void CDsItemPolygonsArray::SetGlTriangleNormal(const double* p, const double* q, const double* r)
+{
+    double n[3];
+    TriangleNormal(p, q, r, n);
+    glNormal3d(n[0], n[1], n[2]);
 }
 
 void CDsItemPolygonsArray::CreateTriangleStrip(int count, const double* points, const double* normals)
 {
-    StartBuildGlList(false);
+    // Without a current context no list can be compiled: the strip is kept and compiled at the
+    // item's first draw in a context.
+    const bool keep = !wglGetCurrentContext();
+    if (!keep) StartBuildGlList(false);
+    CDsListWriter out(keep ? this : nullptr, kOwnList);
     if (points && count > 0) {
         double lo[3] = {points[0], points[1], points[2]}, hi[3] = {points[0], points[1], points[2]};
         for (int i = 1; i < count; ++i)
@@ -88,33 +106,36 @@ void CDsItemPolygonsArray::CreateTriangleStrip(int count, const double* points, 
     if (normals && row > 0) {
         const double* na = normals;
         const double* nb = normals + 3 * row;
-        glBegin(GL_TRIANGLE_STRIP);
+        out.Begin(GL_TRIANGLE_STRIP);
         for (int i = 0; i < row; ++i) {
-            glNormal3dv(na + 3 * i);
-            glVertex3dv(a + 3 * i);
-            glNormal3dv(nb + 3 * i);
-            glVertex3dv(b + 3 * i);
+            out.Normal(na + 3 * i);
+            out.Vertex(a + 3 * i);
+            out.Normal(nb + 3 * i);
+            out.Vertex(b + 3 * i);
         }
-        glEnd();
+        out.End();
     } else if (row >= 2) {
-        glBegin(GL_TRIANGLES);
+        out.Begin(GL_TRIANGLES);
+        double n[3];
         for (int i = 0; i + 1 < row; ++i) {
             const double* ai = a + 3 * i;
             const double* ai1 = a + 3 * (i + 1);
             const double* bi = b + 3 * i;
             const double* bi1 = b + 3 * (i + 1);
-            SetGlTriangleNormal(ai, bi, ai1);
-            glVertex3dv(ai);
-            glVertex3dv(bi);
-            glVertex3dv(ai1);
-            SetGlTriangleNormal(bi, bi1, ai1);
-            glVertex3dv(bi);
-            glVertex3dv(bi1);
-            glVertex3dv(ai1);
+            TriangleNormal(ai, bi, ai1, n);
+            out.Normal(n);
+            out.Vertex(ai);
+            out.Vertex(bi);
+            out.Vertex(ai1);
+            TriangleNormal(bi, bi1, ai1, n);
+            out.Normal(n);
+            out.Vertex(bi);
+            out.Vertex(bi1);
+            out.Vertex(ai1);
         }
-        glEnd();
+        out.End();
     }
-    EndBuildGlList();
+    if (!keep) EndBuildGlList();
 }
 
 void CDsItemPolygonsArray::SetPoints(int count, const double* points, const double* normals)
@@ -125,14 +146,14 @@ void CDsItemPolygonsArray::SetPoints(int count, const double* points, const doub
 
 void CDsItemPolygonsArray::CallListTwoPasses()
 {
-    const GLuint list = GetGlListName();
-    if (list == 0) return;
+    CompileKeptPrimitives();
+    if (GetGlListName() == 0 && !HasKeptPrimitives()) return;
     glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT);
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
-    glCallList(list);
+    CallOwnList();
     glCullFace(GL_FRONT);
-    glCallList(list);
+    CallOwnList();
     glPopAttrib();
 }
 

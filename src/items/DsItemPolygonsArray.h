@@ -24,6 +24,8 @@
 // - The strip's triangles are kept beside the list (whichever way they are sent, they cover the
 //   same quads, each split between Bi and Ai+1) and answered through GetVertices (see the
 //   polygon base).
+// - Made while no OpenGL context is current, the strip is kept and compiled into the item's list
+//   at its first draw in a context (see the polygon base).
 #pragma once
 
 #include <afx.h>
@@ -58,8 +60,9 @@ public:
     void DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes) override;
 
     // --- Own operations -----------------------------------------------------------------
-    // Compiles the strip of `count` points (and normals, or null) into the item's list and keeps
-    // its triangles; the extremes become the points' box, valid.
+    // Compiles the strip of `count` points (and normals, or null) into the item's list (keeps it
+    // for the first draw in a context when none is current) and keeps its triangles; the
+    // extremes become the points' box, valid.
     void CreateTriangleStrip(int count, const double* points, const double* normals);
     // Sends -normalise((p - q) x (r - q)) with glNormal3d (nine doubles: p, q, r).
     static void SetGlTriangleNormal(const double* p, const double* q, const double* r);

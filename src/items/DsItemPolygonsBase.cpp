@@ -79,6 +79,53 @@ CDsGlColorSaver::~CDsGlColorSaver()
     if (m_trackingOff) glEnable(GL_COLOR_MATERIAL);
 }
 
+// === CDsListWriter ==============================================================================
+
+void CDsListWriter::Begin(GLenum mode)
+{
+    if (m_keeper)
+        m_keeper->KeepPrimitive(m_list, mode);
+    else
+        glBegin(mode);
+}
+
+void CDsListWriter::End()
+{
+    if (!m_keeper) glEnd();
+}
+
+void CDsListWriter::Normal(const double* n)
+{
+    if (m_keeper)
+        m_keeper->KeepNormal(static_cast<float>(n[0]), static_cast<float>(n[1]), static_cast<float>(n[2]));
+    else
+        glNormal3dv(n);
+}
+
+void CDsListWriter::Normal(float x, float y, float z)
+{
+    if (m_keeper)
+        m_keeper->KeepNormal(x, y, z);
+    else
+        glNormal3f(x, y, z);
+}
+
+void CDsListWriter::Vertex(const double* p)
+{
+    if (m_keeper)
+        m_keeper->KeepVertex(static_cast<float>(p[0]), static_cast<float>(p[1]), static_cast<float>(p[2]));
+    else
+        glVertex3dv(p);
+}
+
+void CDsListWriter::Vertex(float x, float y, float z)
+{
+    if (m_keeper)
+        m_keeper->KeepVertex(x, y, z);
+    else
+        glVertex3f(x, y, z);
+}
+
 // === CDsItemPolygonsBase ========================================================================
 
 CDsItemPolygonsBase::CDsItemPolygonsBase() = default;
@@ -174,6 +221,10 @@ bool CDsItemPolygonsBase::Pick(view3d* view)
 
 void CDsItemPolygonsBase::DeleteGlList()
 {
+    if (m_listCount >= 1 && !m_kept.empty()) {
+        ForgetKeptPrimitives(false);
+        StNoteVertexCountChange();
+    }
     if (m_firstList != 0) {
         CDsDriverGl::StDeleteGlLists(m_firstList, m_listCount);
         m_firstList = 0;
@@ -402,8 +453,12 @@ bool CDsItemPolygonsBase::GenerateDisplayLists()
 
 void CDsItemPolygonsBase::DrawDisplayLists(int n)
 {
-    if (m_firstList == 0) return;
-    for (int i = 0; i < n; ++i) glCallList(m_firstList + static_cast<GLuint>(i));
+    for (int i = 0; i < n; ++i) {
+        if (m_firstList != 0)
+            glCallList(m_firstList + static_cast<GLuint>(i));
+        else
+            SendKeptPrimitives(i);
+    }
 }
 
 void CDsItemPolygonsBase::StartList(int i, bool execute)
@@ -443,7 +498,97 @@ bool CDsItemPolygonsBase::WalkCullsBlendedFaces()
 
 void CDsItemPolygonsBase::DeleteItemList()
 {
+    ForgetKeptPrimitives(true);
     if (GetGlListName() == 0) return;
     SetGlListFlag(true);
     CDsItemBase::DeleteGlList();
+}
+
+// --- Primitives kept for lists compiled later -----------------------------------------------------
+
+void CDsItemPolygonsBase::KeepPrimitive(int list, GLenum mode)
+{
+    SKeptPrimitive primitive;
+    primitive.list = list;
+    primitive.mode = mode;
+    m_kept.push_back(std::move(primitive));
+}
+
+void CDsItemPolygonsBase::KeepNormal(float x, float y, float z)
+{
+    m_keptNormal[0] = x;
+    m_keptNormal[1] = y;
+    m_keptNormal[2] = z;
+}
+
+void CDsItemPolygonsBase::KeepVertex(float x, float y, float z)
+{
+    if (m_kept.empty()) return;
+    SKeptPrimitive& primitive = m_kept.back();
+    primitive.normals.insert(primitive.normals.end(), m_keptNormal, m_keptNormal + 3);
+    primitive.vertices.insert(primitive.vertices.end(), {x, y, z});
+}
+
+void CDsItemPolygonsBase::SendKeptPrimitives(int list) const
+{
+    for (const SKeptPrimitive& primitive : m_kept) {
+        if (primitive.list != list) continue;
+        glBegin(primitive.mode);
+        for (size_t v = 0; v + 2 < primitive.vertices.size(); v += 3) {
+            glNormal3fv(primitive.normals.data() + v);
+            glVertex3fv(primitive.vertices.data() + v);
+        }
+        glEnd();
+    }
+}
+
+void CDsItemPolygonsBase::ForgetKeptPrimitives(bool own)
+{
+    m_kept.erase(std::remove_if(m_kept.begin(), m_kept.end(),
+                                [own](const SKeptPrimitive& p) { return (p.list == kOwnList) == own; }),
+                 m_kept.end());
+}
+
+bool CDsItemPolygonsBase::CompileKeptPrimitives()
+{
+    if (m_kept.empty()) return true;
+    if (!wglGetCurrentContext()) return false;
+    // A list is compiled where frames draw: not inside another list, nor by a pick's selection
+    // or feedback (the kept primitives are sent as they are then).
+    GLint compiling = 0, mode = GL_RENDER;
+    glGetIntegerv(GL_LIST_INDEX, &compiling);
+    glGetIntegerv(GL_RENDER_MODE, &mode);
+    if (compiling != 0 || mode != GL_RENDER) return false;
+    const auto ofOwnList = [](const SKeptPrimitive& p) { return p.list == kOwnList; };
+    const bool own = std::any_of(m_kept.begin(), m_kept.end(), ofOwnList);
+    const bool numbered = !std::all_of(m_kept.begin(), m_kept.end(), ofOwnList);
+    if (numbered && m_listCount >= 1) {
+        if (m_firstList == 0) GenerateDisplayLists();
+        if (m_firstList == 0) return false;
+        // Every list of the block, also one left empty: its name then stays in use.
+        for (int i = 0; i < m_listCount; ++i) {
+            StartList(i, false);
+            SendKeptPrimitives(i);
+            glEndList();
+        }
+        ForgetKeptPrimitives(false);
+    }
+    if (own) {
+        StartBuildGlList(false);
+        if (GetGlListName() != 0) {
+            SendKeptPrimitives(kOwnList);
+            EndBuildGlList();
+            ForgetKeptPrimitives(true);
+        }
+    }
+    m_kept.shrink_to_fit();
+    return m_kept.empty();
+}
+
+void CDsItemPolygonsBase::CallOwnList()
+{
+    if (GetGlListName() != 0)
+        glCallList(GetGlListName());
+    else
+        SendKeptPrimitives(kOwnList);
 }

@@ -17,7 +17,8 @@
 // Choices where the behaviour was open, or where a plain reading would hurt:
 // - A new base item draws nothing (DrawGl) and is a complete item of type 15.
 // - A copy takes the source's fill flag, extremes, transformation, own triangles, display-list
-//   count and a copy of its line attributes, but no display lists (and no entity): it builds
+//   count and a copy of its line attributes, but no display lists, no primitives kept for them
+//   and no entity: it builds
 //   lists of its own, so that deleting either never deletes the other's lists. The leaves whose
 //   geometry lives only in display lists or in owned arrays are not copyable.
 // - "The item has attributes" (when the colour saver is applied) means the item has a colour of
@@ -50,6 +51,13 @@
 //   each leaf's share. A leaf that draws lines as well (an STL mesh in wire) answers each
 //   triangle's outline, closed (four vertices), for kind 2. The vertices handed out stay valid
 //   until the leaf's next GetVertices.
+// - A leaf whose display lists are compiled from primitives it is given (display-list polygons and
+//   triangle strips, through CDsListWriter) keeps those primitives when no OpenGL context is current
+//   as they come (a figure defined after another document's window went): no list could hold them
+//   then. It compiles them into its lists at its first draw in a context that renders and compiles
+//   no other list; until then it answers its triangles as if compiled, and sends the kept
+//   primitives themselves where a list would be called (into a list being compiled, say). What is
+//   done to the leaf meanwhile (a transformation, a colour) stays: nothing is defined again.
 #pragma once
 
 #include <afx.h>
@@ -62,7 +70,34 @@
 #include <cstdint>
 #include <vector>
 
+class CDsItemPolygonsBase;
 class CDsLineAttribStorage;
+
+// Where a polygon leaf's primitives go as they are made: into OpenGL (the leaf's list being
+// compiled), or, while no context is current, into the leaf's kept primitives of one of its lists
+// (CDsItemPolygonsBase::KeepPrimitive). The calls mirror glBegin, glNormal, glVertex and glEnd.
+class AFX_EXT_CLASS CDsListWriter {
+public:
+    // Into OpenGL when `keeper` is null, else into the primitives `keeper` keeps for list `list`
+    // (CDsItemPolygonsBase::kOwnList, or the index of a numbered list).
+    CDsListWriter(CDsItemPolygonsBase* keeper, int list) : m_keeper(keeper), m_list(list) {}
+    // glBegin(mode), or a new kept primitive of `mode`.
+    void Begin(GLenum mode);
+    // glEnd, or nothing.
+    void End();
+    // glNormal3dv, or the normal of the vertices kept next.
+    void Normal(const double* n);
+    // glNormal3f, or the normal of the vertices kept next.
+    void Normal(float x, float y, float z);
+    // glVertex3dv, or a kept vertex with the normal given last.
+    void Vertex(const double* p);
+    // glVertex3f, or a kept vertex with the normal given last.
+    void Vertex(float x, float y, float z);
+
+private:
+    CDsItemPolygonsBase* m_keeper;
+    int m_list;
+};
 
 // The scope object through which a polygon draw sets its colour and puts the previous one back.
 class AFX_EXT_CLASS CDsGlColorSaver {
@@ -132,8 +167,8 @@ public:
     // False for a null view or one in pick mode; for a measuring view DrawExtremes and true.
     bool Pick(view3d* view) override;
     using CDsItemBase::Pick;
-    // Deletes the block of numbered lists (the first name becomes 0) and clears the display-list
-    // flag.
+    // Deletes the block of numbered lists (the first name becomes 0), forgets the primitives kept
+    // for it and clears the display-list flag.
     void DeleteGlList() override;
     // Grows `box` by the extremes' eight corners under the item's own transformation and then
     // under `transform` when given (the transformation of what holds the item, a copy's say).
@@ -202,10 +237,23 @@ public:
     void DrawBoundBox();
     // Takes GetRange() consecutive list names (CDsDriverGl::StGetIdForList); true.
     bool GenerateDisplayLists();
-    // Calls the first `n` numbered lists.
+    // Calls the first `n` numbered lists (or sends their kept primitives while they wait for them).
     void DrawDisplayLists(int n);
     // Opens numbered list `i` (compiling, and drawing too when `execute`).
     void StartList(int i, bool execute);
+
+    // --- Primitives kept for lists compiled later (see the header comment) -------------------
+    // The list index of the leaf's own list (the one named by StartBuildGlList).
+    static constexpr int kOwnList = -1;
+    // Starts keeping a primitive of `mode` for list `list` (kOwnList, or numbered list `list`);
+    // the vertices kept next belong to it.
+    void KeepPrimitive(int list, GLenum mode);
+    // The normal of the vertices kept next (three floats).
+    void KeepNormal(float x, float y, float z);
+    // Keeps a vertex with the normal kept last in the primitive kept last; nothing before one.
+    void KeepVertex(float x, float y, float z);
+    // Whether kept primitives wait for their lists.
+    bool HasKeptPrimitives() const { return !m_kept.empty(); }
 
 protected:
     // 0: polygons are not printed through the view's drawing operations.
@@ -220,7 +268,8 @@ protected:
     void GetPlacedExtremes(double* low, double* high) const;
     // Sets the extremes to the two corners and marks them valid.
     void SetExtremesCorners(const double* min, const double* max);
-    // Deletes the single display list of the item (from StartBuildGlList), whatever its flag.
+    // Deletes the single display list of the item (from StartBuildGlList), whatever its flag, and
+    // forgets the primitives kept for it.
     void DeleteItemList();
     // Vertex `in` (three floats, the leaf's coordinates) placed by the item's transformation as
     // the leaf draws it, into `out` (three floats; may be `in`).
@@ -235,6 +284,13 @@ protected:
     // faces and the front faces in walks of their own, and an item that drew both sides itself
     // would blend every face once per walk (twice in all).
     static bool WalkCullsBlendedFaces();
+    // Compiles the kept primitives into their lists (the numbered block named first when it has
+    // no names, the own list through StartBuildGlList) and forgets them, when a context is current
+    // that renders (neither selects nor takes feedback) and compiles no other list. Whether no
+    // primitive waits afterwards.
+    bool CompileKeptPrimitives();
+    // Calls the leaf's own list, or sends its kept primitives while they wait for it.
+    void CallOwnList();
 
     bool m_savedLighting = false;  // GL_LIGHTING when SaveOpenGlFlags ran
     bool m_savedDepthTest = false;  // GL_DEPTH_TEST when SaveOpenGlFlags ran
@@ -252,5 +308,18 @@ protected:
     std::vector<float> m_triangles;  // own triangles of the leaves that record them, 9 floats each
 
 private:
+    // A primitive kept for a list: its mode and its vertices, each with its normal.
+    struct SKeptPrimitive {
+        int list = kOwnList;
+        GLenum mode = GL_TRIANGLES;
+        std::vector<float> normals, vertices;  // three floats a vertex each
+    };
+    // Sends the kept primitives of list `list` to OpenGL as they are.
+    void SendKeptPrimitives(int list) const;
+    // Forgets the kept primitives of the own list (`own`) or of the numbered lists.
+    void ForgetKeptPrimitives(bool own);
+
     float m_placedCorners[12] = {};  // the triangle GetVertices handed out last, placed
+    std::vector<SKeptPrimitive> m_kept;  // primitives waiting for their lists, in order
+    float m_keptNormal[3] = {0.0f, 0.0f, 1.0f};  // the normal of the vertices kept next
 };

@@ -39,29 +39,30 @@ void CDsItemPolygonsDl::AddTriangles(int count, const double* points)
 
 int CDsItemPolygonsDl::GetOwnTrianglesCount() const
 {
-    // What CallLists draws: the block when the item has a range, else its own list.
-    const bool drawn = m_listCount >= 1 ? m_firstList != 0 : GetGlListName() != 0;
+    // What CallLists draws: the block when the item has a range, else its own list; or the
+    // primitives kept for them until they are compiled.
+    const bool drawn = HasKeptPrimitives() || (m_listCount >= 1 ? m_firstList != 0 : GetGlListName() != 0);
     return drawn ? CDsItemPolygonsBase::GetOwnTrianglesCount() : 0;
 }
 
 void CDsItemPolygonsDl::CallLists(bool bothSides)
 {
+    CompileKeptPrimitives();
     if (m_listCount >= 1) {
         DrawDisplayLists(m_listCount);
         return;
     }
-    const GLuint list = GetGlListName();
-    if (list == 0) return;
+    if (GetGlListName() == 0 && !HasKeptPrimitives()) return;
     if (!bothSides) {
-        glCallList(list);
+        CallOwnList();
         return;
     }
     glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT);
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
-    glCallList(list);
+    CallOwnList();
     glCullFace(GL_FRONT);
-    glCallList(list);
+    CallOwnList();
     glPopAttrib();
 }
 
@@ -86,10 +87,11 @@ bool CDsItemPolygonsDl::Pick(pick_manager*)
     PushMatrix();
     glPushAttrib(GL_ENABLE_BIT);
     glDisable(GL_CULL_FACE);
+    CompileKeptPrimitives();
     if (m_listCount >= 1)
         DrawDisplayLists(m_listCount);
-    else if (GetGlListName() != 0)
-        glCallList(GetGlListName());
+    else
+        CallOwnList();
     glPopAttrib();
     PopMatrix();
     glPopName();

@@ -16,6 +16,10 @@
 //   what a caller records into the lists by its own OpenGL calls is drawn but not known.
 // - DeleteGlList (of the polygon base) deletes the numbered block; the item's own list stays
 //   until the item goes.
+// - Recorded while no OpenGL context is current, the generator's triangles and quads are kept by
+//   the item and compiled into its lists at its first draw in a context (see the polygon base);
+//   what a caller records by its own OpenGL calls then is lost, as OpenGL takes no call without a
+//   context.
 #pragma once
 
 #include <afx.h>

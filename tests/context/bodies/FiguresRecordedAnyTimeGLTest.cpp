@@ -1,10 +1,13 @@
 // Figures recorded at any moment of a host's life, as a host records them: before the view's first
 // frame, after another document's window went (no OpenGL context current then), and after the
 // camera moved since the last frame. Each is drawn and picked as the same figure recorded after a
-// frame of a host that nothing else happened to.
+// frame of a host that nothing else happened to. A figure defined while no context is current is
+// drawn straight onto a view as one defined in a context, and what the host did to it before its
+// first draw (a move, a colour, a width) shows.
 #include "DsFigure.h"
 #include "DsFigureGenerator.h"
 #include "GmPosition.h"
+#include "GmTransformation.h"
 #include "HostFixture.h"
 #include "ZOVOvivavUrezezovovaza.h"
 
@@ -48,6 +51,61 @@ Shown ShownBy(Host& host)
     shown.picked = host.PickAt(SPAposition(0, 0, 0), &domain, false).IsValid();
     shown.pickedByRay = host.PickAt(SPAposition(0, 0, 0), &domain, true).IsValid();
     return shown;
+}
+
+// Every leaf kind, and a triangulation recorded into display lists.
+std::vector<vyrtest::LeafRecipe> EveryLeafAndATriangulation()
+{
+    std::vector<vyrtest::LeafRecipe> kinds = vyrtest::EveryLeafKind(SPAtransf());
+    kinds.push_back({"triangulation", [](CDsFigureGenerator& g) {
+                         ZOVOvivavUrezezovovaza set;
+                         const int a = set.AddVertex({-10, -10, 0}), b = set.AddVertex({10, -10, 0}),
+                                   c = set.AddVertex({0, 10, 0});
+                         set.AddTriangle(a, b, c);
+                         g.SetPenColor(CDsColorStorage(255, 128, 0));
+                         g.DrawTriangles(set);
+                     }});
+    return kinds;
+}
+
+// Another document drawn and closed with its window first: no OpenGL context is current then.
+void CloseAnotherDocument()
+{
+    std::unique_ptr<Host> other = TopHost();
+    other->Refresh();
+    other->Close(true);
+}
+
+// A figure of each recipe, each given `what` (which defines it).
+std::vector<std::unique_ptr<vyrtest::RecipeFigure>> FiguresGiven(const std::vector<vyrtest::LeafRecipe>& kinds,
+                                                                const std::function<void(CDsFigure&)>& what)
+{
+    std::vector<std::unique_ptr<vyrtest::RecipeFigure>> figures;
+    for (const vyrtest::LeafRecipe& kind : kinds) {
+        figures.push_back(std::make_unique<vyrtest::RecipeFigure>(kind.define));
+        what(*figures.back());
+    }
+    return figures;
+}
+
+// What the front buffer shows after a whole frame of the host and the figure drawn straight onto
+// its view.
+Picture DrawnOnto(Host& host, CDsFigure& figure)
+{
+    host.WholeFrame();  // nothing else drawn, and the window waits for no repaint
+    figure.DrawOnView(&host.View(), eDsDrawModeNormal);
+    return host.Front();
+}
+
+// What a whole frame of the host shows with the figure recorded into it; the figure is removed
+// again (which deletes its groups).
+Picture RecordedInto(Host& host, CDsFigure& figure)
+{
+    figure.Record(true, &host.View());
+    EXPECT_TRUE(figure.IsRecorded());
+    const Picture picture = host.WholeFrame();
+    figure.Remove();
+    return picture;
 }
 
 class FiguresRecordedAnyTimeGLTest : public vyrtest::HostTest {};
@@ -158,4 +216,70 @@ TEST_F(FiguresRecordedAnyTimeGLTest, AFigureRecordedAfterTheEyeMovedIsShownAsAWh
             EXPECT_GT(whole.LitCount(), 0);
             EXPECT_TRUE(SamePicture(atOnce, whole));
         }
+}
+
+// A figure defined while no OpenGL context is current (given an attribute after another document
+// closed) and then drawn straight onto a view shows every leaf as the same figure defined while a
+// context was current: the display-list leaves (recorded triangles, strips, quads, triangulations)
+// included, which no list could hold when they were made. Recorded after that, it shows alike too.
+TEST_F(FiguresRecordedAnyTimeGLTest, EveryLeafDefinedWhileNoContextIsCurrentIsDrawnOnAViewAsOneDefinedInAContext)
+{
+    const std::vector<vyrtest::LeafRecipe> kinds = EveryLeafAndATriangulation();
+    const auto opaque = [](CDsFigure& figure) { figure.SetTransparency(1.0f); };  // as it is: defines it
+    host_->Refresh();  // the fixture's context is current
+    const auto references = FiguresGiven(kinds, opaque);
+    CloseAnotherDocument();
+    ASSERT_EQ(wglGetCurrentContext(), nullptr);
+    const auto figures = FiguresGiven(kinds, opaque);
+    std::unique_ptr<Host> host = TopHost();
+    for (size_t k = 0; k < kinds.size(); ++k) {
+        SCOPED_TRACE(kinds[k].name);
+        const Picture expected = DrawnOnto(*host, *references[k]);
+        ASSERT_GT(expected.LitCount(), 0);
+        EXPECT_TRUE(SamePicture(DrawnOnto(*host, *figures[k]), expected));
+        EXPECT_TRUE(SamePicture(RecordedInto(*host, *figures[k]), RecordedInto(*host, *references[k])));
+    }
+}
+
+// A move, a colour and a width given to a figure between a definition while no OpenGL context was
+// current and its first draw stay: the figure is recorded, or drawn straight onto a view, as the
+// same figure defined in a context and given the same. A line of the figure moved 30 units along
+// x is drawn there in the colour given, and nothing is left where it was defined.
+TEST_F(FiguresRecordedAnyTimeGLTest, WhatIsDoneToAFigureDefinedWhileNoContextIsCurrentShowsAtItsFirstDraw)
+{
+    std::vector<vyrtest::LeafRecipe> kinds = EveryLeafAndATriangulation();
+    kinds.insert(kinds.begin(), {"vertical line", [](CDsFigureGenerator& g) {
+                                     const CGmPosition line[2] = {CGmPosition(0, -20, 0), CGmPosition(0, 20, 0)};
+                                     g.DrawPolyline(2, line);
+                                 }});
+    const auto moveColourWidth = [](CDsFigure& figure) {
+        figure.SetTransparency(1.0f);  // defines the figure
+        figure.Transform(CGmTransformation(translate_transf(SPAvector(30, 0, 0))));
+        figure.SetColor(CDsColorStorage(0, 255, 0), false);
+        figure.SetWidth(3, false);
+    };
+    host_->Refresh();
+    const auto recordedReferences = FiguresGiven(kinds, moveColourWidth);
+    const auto drawnReferences = FiguresGiven(kinds, moveColourWidth);
+    CloseAnotherDocument();
+    ASSERT_EQ(wglGetCurrentContext(), nullptr);
+    const auto recordedFigures = FiguresGiven(kinds, moveColourWidth);
+    const auto drawnFigures = FiguresGiven(kinds, moveColourWidth);
+    std::unique_ptr<Host> host = TopHost();
+    for (size_t k = 0; k < kinds.size(); ++k) {
+        SCOPED_TRACE(kinds[k].name);
+        const Picture recorded = RecordedInto(*host, *recordedFigures[k]);
+        const Picture expected = RecordedInto(*host, *recordedReferences[k]);
+        ASSERT_GT(expected.LitCount(), 0);
+        EXPECT_TRUE(SamePicture(recorded, expected)) << "recorded";
+        const Picture drawn = DrawnOnto(*host, *drawnFigures[k]);
+        EXPECT_TRUE(SamePicture(drawn, DrawnOnto(*host, *drawnReferences[k]))) << "drawn onto the view";
+        if (k == 0)
+            for (const Picture* shown : {&recorded, &drawn}) {
+                // Green at x = 30 (pixel column 80 of 100), nothing left at x = 0 (column 50).
+                EXPECT_GT(shown->LitIn(78, 82, 35, 65), 0);
+                EXPECT_EQ(shown->LitIn(47, 53, 35, 65), 0);
+                EXPECT_EQ(shown->ColorAt(80, 50), (vyrtest::Rgb{0, 255, 0}));
+            }
+    }
 }
