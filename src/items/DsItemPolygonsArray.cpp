@@ -146,6 +146,7 @@ void CDsItemPolygonsArray::SetPoints(int count, const double* points, const doub
 
 void CDsItemPolygonsArray::CallListTwoPasses()
 {
+    if (DrawTrianglesForPick(true)) return;
     CompileKeptPrimitives();
     if (GetGlListName() == 0 && !HasKeptPrimitives()) return;
     glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT);

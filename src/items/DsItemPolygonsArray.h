@@ -25,7 +25,8 @@
 //   same quads, each split between Bi and Ai+1) and answered through GetVertices (see the
 //   polygon base).
 // - Made while no OpenGL context is current, the strip is kept and compiled into the item's list
-//   at its first draw in a context (see the polygon base).
+//   at its first draw in a context; a pick's selection or feedback draws the strip's triangles
+//   from client arrays instead of the list (see the polygon base).
 #pragma once
 
 #include <afx.h>

@@ -554,7 +554,7 @@ bool CDsItemPolygonsBase::CompileKeptPrimitives()
     if (m_kept.empty()) return true;
     if (!wglGetCurrentContext()) return false;
     // A list is compiled where frames draw: not inside another list, nor by a pick's selection
-    // or feedback (the kept primitives are sent as they are then).
+    // or feedback (which draws the kept triangles from client arrays, see DrawTrianglesForPick).
     GLint compiling = 0, mode = GL_RENDER;
     glGetIntegerv(GL_LIST_INDEX, &compiling);
     glGetIntegerv(GL_RENDER_MODE, &mode);
@@ -591,4 +591,24 @@ void CDsItemPolygonsBase::CallOwnList()
         glCallList(GetGlListName());
     else
         SendKeptPrimitives(kOwnList);
+}
+
+bool CDsItemPolygonsBase::DrawTrianglesForPick(bool bothSides) const
+{
+    const int triangles = GetOwnTrianglesCount();
+    if (triangles < 1 || m_triangles.size() < 9 * static_cast<size_t>(triangles) ||
+        !CDsGlMeshPainter::StSelectsOrFeedsBack())
+        return false;
+    glPushAttrib(GL_ENABLE_BIT);
+    if (bothSides) glDisable(GL_CULL_FACE);
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    CDsDriverGl::BindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
+    for (GLenum array : {GL_NORMAL_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_EDGE_FLAG_ARRAY})
+        glDisableClientState(array);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, m_triangles.data());
+    glDrawArrays(GL_TRIANGLES, 0, 3 * triangles);
+    glPopClientAttrib();
+    glPopAttrib();
+    return true;
 }

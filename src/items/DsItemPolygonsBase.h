@@ -58,6 +58,11 @@
 //   no other list; until then it answers its triangles as if compiled, and sends the kept
 //   primitives themselves where a list would be called (into a list being compiled, say). What is
 //   done to the leaf meanwhile (a transformation, a colour) stays: nothing is defined again.
+// - While OpenGL selects or takes feedback (a pick), the display-list polygons and the triangle
+//   strips send the triangles they keep from client-side arrays instead of calling their lists:
+//   Mesa never frees the storage of a buffer that a selection or feedback pass read (a display
+//   list's vertex store), so a list read by picks would stay in memory after its figure and its
+//   document went (see CDsGlMeshPainter).
 #pragma once
 
 #include <afx.h>
@@ -291,6 +296,10 @@ protected:
     bool CompileKeptPrimitives();
     // Calls the leaf's own list, or sends its kept primitives while they wait for it.
     void CallOwnList();
+    // While OpenGL selects or takes feedback: the leaf's own triangles (GetOwnTrianglesCount of
+    // m_triangles) from client-side arrays, with face culling off when `bothSides`, and true;
+    // false (nothing drawn) otherwise or without triangles.
+    bool DrawTrianglesForPick(bool bothSides) const;
 
     bool m_savedLighting = false;  // GL_LIGHTING when SaveOpenGlFlags ran
     bool m_savedDepthTest = false;  // GL_DEPTH_TEST when SaveOpenGlFlags ran

@@ -47,6 +47,7 @@ int CDsItemPolygonsDl::GetOwnTrianglesCount() const
 
 void CDsItemPolygonsDl::CallLists(bool bothSides)
 {
+    if (DrawTrianglesForPick(bothSides)) return;
     CompileKeptPrimitives();
     if (m_listCount >= 1) {
         DrawDisplayLists(m_listCount);
@@ -87,11 +88,13 @@ bool CDsItemPolygonsDl::Pick(pick_manager*)
     PushMatrix();
     glPushAttrib(GL_ENABLE_BIT);
     glDisable(GL_CULL_FACE);
-    CompileKeptPrimitives();
-    if (m_listCount >= 1)
-        DrawDisplayLists(m_listCount);
-    else
-        CallOwnList();
+    if (!DrawTrianglesForPick(true)) {
+        CompileKeptPrimitives();
+        if (m_listCount >= 1)
+            DrawDisplayLists(m_listCount);
+        else
+            CallOwnList();
+    }
     glPopAttrib();
     PopMatrix();
     glPopName();

@@ -20,6 +20,9 @@
 //   the item and compiled into its lists at its first draw in a context (see the polygon base);
 //   what a caller records by its own OpenGL calls then is lost, as OpenGL takes no call without a
 //   context.
+// - A pick's selection or feedback draws the triangles the item keeps from client arrays instead
+//   of its lists (see the polygon base); an item that keeps none (its lists recorded by a
+//   caller's own OpenGL calls) calls its lists.
 #pragma once
 
 #include <afx.h>
@@ -44,7 +47,8 @@ public:
     void DrawGl(view3d& view) override;
     // 20.
     EDsItemsType GetItemType() override;
-    // Under the item's selection name and transformation, culling off: the lists; false.
+    // Under the item's selection name and transformation, culling off: the lists (while OpenGL
+    // selects or takes feedback, the triangles the item keeps, see the header comment); false.
     bool Pick(pick_manager* manager) override;
     using CDsItemPolygonsBase::Pick;
     // For kind 4: the item's colour (with `applyAttributes`) and the lists, under the item's

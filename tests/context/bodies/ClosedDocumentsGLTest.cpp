@@ -1,13 +1,15 @@
 // Documents a host closes with their bodies still shown: the view and the context go (no
 // VyrHideBody first), the host loses its bodies afterwards. What the context's items drew with goes
 // with the context: the display lists of the faces are no lists in a later window, the heap stays
-// where it was over many documents (also when each was picked), and another window of a document
-// draws nothing of a window that was closed.
+// where it was over many documents (also when each was picked, or picked a figure of display-list
+// triangles), and another window of a document draws nothing of a window that was closed.
+#include "DsFigureGenerator.h"
 #include "DsGlContext.h"
 #include "DsItemsBody.h"
 #include "DsItemsFace.h"
 #include "DsPartStorage.h"
 #include "GlTestFixture.h"
+#include "GmPosition.h"
 #include "HostFixture.h"
 #include "VyrIndexedMesh.h"
 
@@ -78,6 +80,36 @@ bool CloseAPickedDocument(int number)
     const CDsPickedItem picked = host.PickAt(SPAposition(-20, 0, 10));
     const bool found = picked.IsValid() && picked.GetObjectPath() == host.PathOf(host.Bodies().front());
     if (picked.IsValid()) host.Context().HighlightLocations({picked.GetObjectPath()}, eAttribSetHighlight);
+    host.Close();
+    return found;
+}
+
+// Opens document `number`, records a figure of a line and of the leaves the figure generator
+// compiles into display lists (recorded triangles, a triangle strip, quads), all over the middle of
+// the window, picks the figure there by OpenGL selection and by the pick ray, removes it and closes
+// the document; whether both picks found the figure.
+bool CloseADocumentThatPickedAFigureOfTriangles(int number)
+{
+    vyrtest::Host host(kSize, kSize, number);
+    host.Look(Camera());
+    host.Refresh();
+    vyrtest::RecipeFigure figure([](CDsFigureGenerator& g) {
+        const CGmPosition line[2] = {CGmPosition(-20, -20, 0), CGmPosition(20, -20, 0)};
+        g.DrawPolyline(2, line);
+        const double triangle[9] = {-10, -10, 2, 10, -10, 2, 0, 10, 2};
+        g.DrawTriangles(1, triangle, nullptr);
+        const double rows[12] = {-10, -10, 1, 10, -10, 1, -10, 10, 1, 10, 10, 1};
+        g.DrawTriangles(2, 2, rows, nullptr);
+        const double grid[12] = {-10, -10, 0, 10, -10, 0, -10, 10, 0, 10, 10, 0};
+        g.DrawQuads(2, 2, grid, nullptr);
+        g.EndPolygons();
+    });
+    figure.Record(true, &host.View());
+    const std::vector<CDsTypeMask> domain = vyrtest::Host::Domain({vyrtest::Host::kFigureType});
+    bool found = true;
+    for (const bool byRay : {false, true})
+        found = host.PickAt(SPAposition(0, 0, 2), &domain, byRay).GetObjectPath() == vyrtest::Host::PathOf(figure) && found;
+    figure.Remove();
     host.Close();
     return found;
 }
@@ -159,6 +191,23 @@ TEST_F(ClosedDocumentsGLTest, PickedDocumentsClosedOneAfterAnotherLeaveTheHeapWh
     for (int i = 0; i < kSettling + kDocuments; ++i) {
         if (i == kSettling) before = HeapInUse();
         ASSERT_TRUE(CloseAPickedDocument(kDocument)) << "document " << i;
+        ASSERT_TRUE(CDsPartStorage::instance()->RemovePart(kDocument));
+    }
+    const long long growth = HeapInUse() - before;
+    EXPECT_LT(growth / kDocuments, 64 << 10) << growth / kDocuments << " bytes a document";
+}
+
+
+// The same for a figure whose triangles, strip and quads live in display lists: the picks draw them
+// from the triangles the leaves keep, not from their lists (which picks would keep in memory, a
+// megabyte a document).
+TEST_F(ClosedDocumentsGLTest, DocumentsThatPickedAFigureOfTrianglesLeaveTheHeapWhereItWas)
+{
+    constexpr int kSettling = 10, kDocuments = 20, kDocument = 13;
+    long long before = 0;
+    for (int i = 0; i < kSettling + kDocuments; ++i) {
+        if (i == kSettling) before = HeapInUse();
+        ASSERT_TRUE(CloseADocumentThatPickedAFigureOfTriangles(kDocument)) << "document " << i;
         ASSERT_TRUE(CDsPartStorage::instance()->RemovePart(kDocument));
     }
     const long long growth = HeapInUse() - before;
