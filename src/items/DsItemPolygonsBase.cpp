@@ -593,22 +593,31 @@ void CDsItemPolygonsBase::CallOwnList()
         SendKeptPrimitives(kOwnList);
 }
 
-bool CDsItemPolygonsBase::DrawTrianglesForPick(bool bothSides) const
+bool CDsItemPolygonsBase::StPickDraws()
 {
-    const int triangles = GetOwnTrianglesCount();
-    if (triangles < 1 || m_triangles.size() < 9 * static_cast<size_t>(triangles) ||
-        !CDsGlMeshPainter::StSelectsOrFeedsBack())
-        return false;
-    glPushAttrib(GL_ENABLE_BIT);
-    if (bothSides) glDisable(GL_CULL_FACE);
+    return CDsGlMeshPainter::StSelectsOrFeedsBack();
+}
+
+void CDsItemPolygonsBase::StDrawClientTriangles(const float* vertices, int vertexCount)
+{
+    if (!vertices || vertexCount < 3) return;
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
     CDsDriverGl::BindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
     for (GLenum array : {GL_NORMAL_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_EDGE_FLAG_ARRAY})
         glDisableClientState(array);
     glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, m_triangles.data());
-    glDrawArrays(GL_TRIANGLES, 0, 3 * triangles);
+    glVertexPointer(3, GL_FLOAT, 0, vertices);
+    glDrawArrays(GL_TRIANGLES, 0, vertexCount);
     glPopClientAttrib();
+}
+
+bool CDsItemPolygonsBase::DrawTrianglesForPick(bool bothSides) const
+{
+    const int triangles = GetOwnTrianglesCount();
+    if (triangles < 1 || !StPickDraws()) return false;
+    glPushAttrib(GL_ENABLE_BIT);
+    if (bothSides) glDisable(GL_CULL_FACE);
+    StDrawClientTriangles(GetOwnTriangle(0), 3 * triangles);
     glPopAttrib();
     return true;
 }

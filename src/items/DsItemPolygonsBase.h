@@ -58,11 +58,12 @@
 //   no other list; until then it answers its triangles as if compiled, and sends the kept
 //   primitives themselves where a list would be called (into a list being compiled, say). What is
 //   done to the leaf meanwhile (a transformation, a colour) stays: nothing is defined again.
-// - While OpenGL selects or takes feedback (a pick), the display-list polygons and the triangle
-//   strips send the triangles they keep from client-side arrays instead of calling their lists:
-//   Mesa never frees the storage of a buffer that a selection or feedback pass read (a display
-//   list's vertex store), so a list read by picks would stay in memory after its figure and its
-//   document went (see CDsGlMeshPainter).
+// - While OpenGL selects or takes feedback (a pick), the display-list polygons, the triangle
+//   strips, the STL meshes and the triangle sets send the triangles they keep from client-side
+//   arrays instead of calling their lists or drawing their vertex buffers: Mesa never frees the
+//   storage of a buffer that a selection or feedback pass read (a display list's vertex store, a
+//   vertex buffer), so a list or buffer read by picks would stay in memory after its figure and
+//   its document went (see CDsGlMeshPainter).
 #pragma once
 
 #include <afx.h>
@@ -297,9 +298,14 @@ protected:
     // Calls the leaf's own list, or sends its kept primitives while they wait for it.
     void CallOwnList();
     // While OpenGL selects or takes feedback: the leaf's own triangles (GetOwnTrianglesCount of
-    // m_triangles) from client-side arrays, with face culling off when `bothSides`, and true;
-    // false (nothing drawn) otherwise or without triangles.
+    // them, one after another from GetOwnTriangle(0)) from client-side arrays, with face culling
+    // off when `bothSides`, and true; false (nothing drawn) otherwise or without triangles.
     bool DrawTrianglesForPick(bool bothSides) const;
+    // Whether OpenGL selects or takes feedback (a pick draws).
+    static bool StPickDraws();
+    // GL_TRIANGLES of `vertexCount` vertices (three floats each) from a client-side array, with
+    // no other array and no buffer bound.
+    static void StDrawClientTriangles(const float* vertices, int vertexCount);
 
     bool m_savedLighting = false;  // GL_LIGHTING when SaveOpenGlFlags ran
     bool m_savedDepthTest = false;  // GL_DEPTH_TEST when SaveOpenGlFlags ran

@@ -253,6 +253,7 @@ void CDsItemPolygonsStl::DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitiv
 void CDsItemPolygonsStl::DrawTriangles(view3d& view)
 {
     if (!m_data || m_vertexCount <= 0) return;
+    if (DrawTrianglesForPick(false)) return;  // a pick reads no list or buffer (see the base)
     auto* cdc = dynamic_cast<CDsView3dCdc*>(&view);
     CDsGlContext* context = cdc ? cdc->GetGlContext() : nullptr;
     if (context && context->GetRenderToBitmap()) {

@@ -17,7 +17,9 @@
 // outlines for kind 2, so that the point picked lies on the line under the cursor. While the
 // current view draws the mesh as lines, it has no faces: kind 4 answers none (GetVertices,
 // GetVerticesCount, GetVerticesBuffer), so that neither the pick ray nor a visible-only pass meets
-// faces the window does not show, and none hides what lies behind it.
+// faces the window does not show, and none hides what lies behind it. While OpenGL selects or
+// takes feedback, the mesh goes from a client array of its vertices, on no other road (see the
+// polygon base).
 //
 // Display lists: count = vertex count / 196,608 + 1; list k holds triangles k, k + count,
 // k + 2 x count, ..., so that any leading run of the lists holds an evenly spread share of the

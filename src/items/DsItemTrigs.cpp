@@ -128,6 +128,12 @@ void CDsItemTrigs::DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kin
     CDsGlColorSaver saver;
     ApplyColor(saver, applyAttributes);
     PushMatrix();
+    if (StPickDraws()) {
+        // A pick reads no vertex buffer (see the polygon base): the chunks go from client arrays.
+        for (const SChunk& chunk : m_vertexChunks) StDrawClientTriangles(chunk.data, chunk.floats / 3);
+        PopMatrix();
+        return;
+    }
 
     std::vector<bool> drawn(m_vertexChunks.size(), false);
     if (CDsItemPolygonsStl::StIsVBOSupported()) {

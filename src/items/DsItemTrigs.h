@@ -16,6 +16,8 @@
 //   empty (it draws nothing); an earlier filling is freed first in every case.
 // - Not copyable: it owns its chunks and their vertex-buffer descriptions.
 // - The chunks' triangles are answered through GetVertices (see the polygon base).
+// - While OpenGL selects or takes feedback, the chunks go from client arrays, never from their
+//   vertex buffers (see the polygon base).
 #pragma once
 
 #include <afx.h>

@@ -12,6 +12,8 @@
 #include "GmPosition.h"
 #include "HostFixture.h"
 #include "VyrIndexedMesh.h"
+#include "VyrStlData.h"
+#include "ZOVOvivavUrezezovovaza.h"
 
 #include "SpaTopology.h"
 
@@ -85,8 +87,9 @@ bool CloseAPickedDocument(int number)
 }
 
 // Opens document `number`, records a figure of a line and of the leaves the figure generator
-// compiles into display lists (recorded triangles, a triangle strip, quads), all over the middle of
-// the window, picks the figure there by OpenGL selection and by the pick ray, removes it and closes
+// compiles into display lists (recorded triangles, a triangle strip, quads) or draws from vertex
+// buffers (an STL mesh and a triangle set of 4,096 triangles each), all over the middle of the
+// window, picks the figure there by OpenGL selection and by the pick ray, removes it and closes
 // the document; whether both picks found the figure.
 bool CloseADocumentThatPickedAFigureOfTriangles(int number)
 {
@@ -103,6 +106,24 @@ bool CloseADocumentThatPickedAFigureOfTriangles(int number)
         const double grid[12] = {-10, -10, 0, 10, -10, 0, -10, 10, 0, 10, 10, 0};
         g.DrawQuads(2, 2, grid, nullptr);
         g.EndPolygons();
+        // A grid of 64 x 32 squares over [-16, 16] x [-8, 8], two triangles each.
+        auto* mesh = new CVyrStlData;
+        ZOVOvivavUrezezovovaza set;
+        for (int i = 0; i < 64; ++i)
+            for (int j = 0; j < 32; ++j) {
+                const double x = -16 + 0.5 * i, y = -8 + 0.5 * j;
+                const SPAposition a(x, y, -1), b(x + 0.5, y, -1), c(x + 0.5, y + 0.5, -1), d(x, y + 0.5, -1);
+                mesh->AddTriangle(CVyrTriangle(a, b, c));
+                mesh->AddTriangle(CVyrTriangle(a, c, d));
+                const int p = set.AddVertex({float(x), float(y), -2.0f}), q = set.AddVertex({float(x + 0.5), float(y), -2.0f}),
+                          r = set.AddVertex({float(x + 0.5), float(y + 0.5), -2.0f}),
+                          t = set.AddVertex({float(x), float(y + 0.5), -2.0f});
+                set.AddTriangle(p, q, r);
+                set.AddTriangle(p, r, t);
+            }
+        g.DrawTrianglesStl(SPAtransf(), mesh);
+        mesh->decRC();
+        g.DrawTrigs(set, nullptr, true);
     });
     figure.Record(true, &host.View());
     const std::vector<CDsTypeMask> domain = vyrtest::Host::Domain({vyrtest::Host::kFigureType});
@@ -198,9 +219,9 @@ TEST_F(ClosedDocumentsGLTest, PickedDocumentsClosedOneAfterAnotherLeaveTheHeapWh
 }
 
 
-// The same for a figure whose triangles, strip and quads live in display lists: the picks draw them
-// from the triangles the leaves keep, not from their lists (which picks would keep in memory, a
-// megabyte a document).
+// The same for a figure whose triangles, strip and quads live in display lists and whose meshes
+// live in vertex buffers: the picks draw them from the triangles the leaves keep, not from their
+// lists or buffers (which picks would keep in memory, a megabyte a document and more).
 TEST_F(ClosedDocumentsGLTest, DocumentsThatPickedAFigureOfTrianglesLeaveTheHeapWhereItWas)
 {
     constexpr int kSettling = 10, kDocuments = 20, kDocument = 13;
