@@ -2,7 +2,9 @@
 // on both roads (selection and the pick ray): arrows and coordinate-system triads pointing every
 // way on the screen, of several lengths and gaps, markers of every size and style, and every kind
 // of figure leaf turned about the line of sight; so are texts of every kind anchored at model
-// points, aligned and turned, beside other leaves of their figure. A marker at a fixed place of
+// points, aligned and turned, beside other leaves of their figure, and so are leaves drawn in
+// window pixels (texts and polylines at pixels or at fractions of the window, pixel frames) near
+// every edge and corner of the window, beside other leaves of theirs. A marker at a fixed place of
 // the window is found by its figure's own pick wherever it is lit. The pixels a figure lights are
 // those in which the frame with it differs from the frame without it; each of them lies inside the
 // pick window of a pick at that pixel, so the pick must answer the figure there.
@@ -24,6 +26,7 @@
 #include <cmath>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 using vyrtest::Host;
@@ -48,37 +51,47 @@ protected:
     // Records `figure`, draws a whole frame and picks at every pixel it lights, on both roads; a
     // failure names `what`, how many of the lit pixels did not answer the figure and the first
     // few of them. The figure is removed again. Answers how many pixels it lit (a leaf in window
-    // pixels that its placement turns out of the window lights none).
-    int ExpectPickedWhereLit(CDsFigure& figure, const std::string& what)
+    // pixels that its placement turns out of the window lights none). With a `stride` above 1 only
+    // every stride-th lit pixel is picked, and the outermost lit pixels of each side.
+    int ExpectPickedWhereLit(CDsFigure& figure, const std::string& what, int stride = 1)
     {
         figure.Record(true, &host_->View());
         EXPECT_TRUE(figure.IsRecorded()) << what;
         const vyrtest::Picture frame = host_->WholeFrame();
         const CVyrObjectPath path = Host::PathOf(figure);
-        int lit = 0;
-        std::ostringstream misses;
-        int missed[2] = {0, 0};
+        std::vector<std::pair<int, int>> lit;  // (x, row up)
         for (int up = 0; up < kSize; ++up)
             for (int x = 0; x < kSize; ++x) {
                 const unsigned char* a = frame.At(x, up);
                 const unsigned char* b = empty_.At(x, up);
-                if (a[0] == b[0] && a[1] == b[1] && a[2] == b[2]) continue;
-                ++lit;
-                const int y = kSize - 1 - up;  // picks count rows down
-                for (const bool byRay : {false, true}) {
-                    const CDsPickedItem hit = host_->Pick(x, y, &domain_, nullptr, byRay);
-                    if (hit.IsValid() && hit.GetObjectPath() == path) continue;
-                    if (missed[0] + missed[1] < 6)
-                        misses << " (" << x << ", " << y << ")" << (byRay ? " by ray" : " by selection")
-                               << (hit.IsValid() ? " answered something else" : "");
-                    ++missed[byRay];
-                }
+                if (a[0] != b[0] || a[1] != b[1] || a[2] != b[2]) lit.emplace_back(x, up);
             }
-        EXPECT_EQ(missed[0] + missed[1], 0) << what << ": of " << lit << " pixels lit, " << missed[0]
+        // The outermost lit pixels: the first and last rows come first and last; the leftmost and
+        // rightmost are looked for.
+        size_t left = 0, right = 0;
+        for (size_t i = 0; i < lit.size(); ++i) {
+            if (lit[i].first < lit[left].first) left = i;
+            if (lit[i].first > lit[right].first) right = i;
+        }
+        std::ostringstream misses;
+        int missed[2] = {0, 0};
+        for (size_t i = 0; i < lit.size(); ++i) {
+            if (i % size_t(stride) != 0 && i != left && i != right && i + 1 != lit.size()) continue;
+            const int x = lit[i].first, y = kSize - 1 - lit[i].second;  // picks count rows down
+            for (const bool byRay : {false, true}) {
+                const CDsPickedItem hit = host_->Pick(x, y, &domain_, nullptr, byRay);
+                if (hit.IsValid() && hit.GetObjectPath() == path) continue;
+                if (missed[0] + missed[1] < 6)
+                    misses << " (" << x << ", " << y << ")" << (byRay ? " by ray" : " by selection")
+                           << (hit.IsValid() ? " answered something else" : "");
+                ++missed[byRay];
+            }
+        }
+        EXPECT_EQ(missed[0] + missed[1], 0) << what << ": of " << lit.size() << " pixels lit, " << missed[0]
                                             << " not picked by selection, " << missed[1]
                                             << " not by the ray:" << misses.str();
         figure.Remove(&host_->View());
-        return lit;
+        return int(lit.size());
     }
 
     // Records `figure`, draws a whole frame and asks the figure's own pick (CDsFigure::IsPicked,
@@ -256,5 +269,84 @@ TEST_F(FiguresPickedWhereLitGLTest, ATextIsPickedWhereverItIsLitBesideTheOtherLe
                     ExpectPickedWhereLit(figure, std::string(kinds[kind]) + " aligned " + std::to_string(alignment) +
                                                      ", turned " + std::to_string(angle) + " degrees, beside " +
                                                      companies[company]);
+                }
+}
+
+TEST_F(FiguresPickedWhereLitGLTest, ALeafInWindowPixelsIsPickedWhereverItIsLitBesideTheOtherLeavesOfItsFigure)
+{
+    // Leaves drawn in window pixels: texts at a pixel and at a fraction of the window, polylines
+    // in pixels and in fractions of the window, and a pixel frame anchored at a model point; each
+    // at the centre, near each edge and in each corner of the window, running into the window,
+    // of two sizes, the texts turned and aligned; alone, or with a marker at the model point under
+    // their place, a line elsewhere or a text elsewhere in the same figure.
+    enum EKind { eText, eRelativeText, ePolyline, eRelativePolyline, eFrame };
+    const char* kinds[] = {"a window text", "a relative window text", "a window polyline",
+                           "a relative window polyline", "a pixel frame"};
+    const char* companies[] = {"alone", "beside a marker at its place", "beside a line elsewhere",
+                               "beside a text elsewhere"};
+    // The frame's alignment for each place, the anchor at the side or corner nearest the edges.
+    const EAlignment frameAlignments[3][3] = {{eAlignBottomLeft, eAlignLeftCenter, eAlignTopLeft},
+                                              {eAlignBottomCenter, eAlignCenter, eAlignTopCenter},
+                                              {eAlignBottomRight, eAlignRightCenter, eAlignTopRight}};
+    const float unitsPerPixel = 60.0f / kSize;
+    for (const EKind kind : {eText, eRelativeText, ePolyline, eRelativePolyline, eFrame})
+        for (int column = 0; column < 3; ++column)
+            for (int row = 0; row < 3; ++row)
+                for (int company = 0; company < 4; ++company) {
+                    // The place, rows up, 4 pixels from the edges it is near; (sx, sy) points into
+                    // the window from there.
+                    const int x = 4 + column * (kSize - 8) / 2, y = 4 + row * (kSize - 8) / 2;
+                    const int sx = column == 2 ? -1 : 1, sy = row == 2 ? -1 : 1;
+                    const int variant = column + row + company;
+                    const float size = variant % 2 ? 36.0f : 14.0f;
+                    const CGmPosition model((x - kSize / 2) * unitsPerPixel, (y - kSize / 2) * unitsPerPixel, 0);
+                    // A text runs into the window from its start, or back from its end; at the
+                    // centre it turns by a multiple of 30 degrees.
+                    const int alignment = variant % 3;
+                    const int dx = column == 1 ? 0 : sx, dy = row == 1 ? 0 : sy;
+                    int angle = dx == 0 && dy == 0 ? 30 * variant : int(std::lround(std::atan2(dy, dx) * 180 / kPi));
+                    angle = (angle + (alignment == 2 ? 180 : 0) + 360) % 360;
+                    vyrtest::RecipeFigure figure([&](CDsFigureGenerator& g) {
+                        g.SetPenColor(CDsColorStorage(255, 255, 255));
+                        if (company == 1) g.DrawPoint(model, EPointStyle(3), 5, false, CGmUnitVector(1, 0, 0), 0);
+                        if (company == 2) {
+                            const double far = x < kSize / 2 ? 20 : -25;
+                            const CGmPosition line[2] = {CGmPosition(far, -far, 0), CGmPosition(far + 5, -far, 0)};
+                            g.DrawPolyline(2, line);
+                        }
+                        if (company == 3) {
+                            g.MoveTo(CGmPosition(y < kSize / 2 ? -5 : 5, y < kSize / 2 ? 20 : -20, 0));
+                            g.DrawTextW("Wg", "", 16.0f, true);
+                        }
+                        const float s = size, pixels[6] = {float(x), float(y), x + sx * s, y + sy * s / 3,
+                                                           x + sx * s / 2, y + sy * s};
+                        float relative[6];
+                        for (int i = 0; i < 6; ++i) relative[i] = pixels[i] / kSize;
+                        CDsNFontStorage font;
+                        font.SetHeight(long(size));
+                        switch (kind) {
+                            case eText:
+                                g.SetTextAlignment(EDsTextLineAlignment(alignment));
+                                g.SetTextLineAngle(angle);
+                                g.MoveTo(CGmPosition(x, y, 0));
+                                g.DrawText2D("Wg", "", size);
+                                break;
+                            case eRelativeText:
+                                g.DrawText2DRelative(CVyrString(L"Wg"), font, float(sx > 0 ? x : x - 2 * size) / kSize,
+                                                     float(sy > 0 ? y : y - size) / kSize);
+                                break;
+                            case ePolyline: g.DrawPolyline2D(3, pixels); break;
+                            case eRelativePolyline: g.DrawPolyline2DRelative(3, relative, variant % 2 == 0); break;
+                            case eFrame:
+                                g.DrawRectangle2D(model, int(size), int(size * 2 / 3), frameAlignments[column][row]);
+                                break;
+                        }
+                    });
+                    std::string what = std::string(kinds[kind]) + " at (" + std::to_string(x) + ", " +
+                                       std::to_string(y) + "), " + std::to_string(int(size)) + " pixels, ";
+                    if (kind == eText)
+                        what += "turned " + std::to_string(angle) + " degrees, aligned " + std::to_string(alignment) + ", ";
+                    what += companies[company];
+                    EXPECT_GT(ExpectPickedWhereLit(figure, what, 7), 0) << what;
                 }
 }
