@@ -3,6 +3,7 @@
 #include "DsSyncWalk.h"
 
 #include "DsBox.h"
+#include "DsFigureGeometry.h"
 #include "DsGeometryComputer.h"
 #include "DsGlScene.h"
 #include "DsSceneWalk.h"
@@ -57,6 +58,27 @@ void Unite(RECT& rect, const RECT& other)
     rect.right = std::max(rect.right, other.right);
     rect.top = std::max(rect.top, other.top);
     rect.bottom = std::min(rect.bottom, other.bottom);
+}
+
+// The window boxes `item`'s geometry answers beside its model box: `anchored` about the model
+// box's points (rows counted down from each) and `placed` at window pixels (rows counted up from
+// the viewport's corner). A figure tells which of its leaves are which; the one box of any other
+// geometry is anchored, and about a model box with extent (`pointBox` false) it is taken as placed
+// as well (see the header comment). Both stay empty when the geometry answers none.
+void ScreenBoxes(const CDsItemVariant* item, bool pointBox, SDsBox2D& anchored, SDsBox2D& placed)
+{
+    anchored = EmptyBox();
+    placed = EmptyBox();
+    const CDsGeometry* geometry = item && !CDsRegion::IsLeafEntry(item) ? item->GetGeometry() : nullptr;
+    if (!geometry) return;
+    if (const auto* figure = dynamic_cast<const CDsFigureGeometry*>(geometry)) {
+        figure->GetWindowBoxes2D(anchored, placed);
+        return;
+    }
+    SDsBox2D own = EmptyBox();
+    if (!geometry->GetBoundBox2D(own, 0)) return;
+    anchored = own;
+    if (!pointBox) placed = own;
 }
 
 // Whether `geometry` connects the item `id`.
@@ -166,9 +188,9 @@ SDsBox2D CDsLocation2dBoxFunctor::ComputeLocation2dBox(const CDsLocation* locati
             return result;
         const double x = static_cast<double>(sx) + vx;
         const double y = static_cast<double>(height) - 1.0 - sy + vy;
-        const CDsGeometry* geometry = CDsRegion::IsLeafEntry(item) ? nullptr : item->GetGeometry();
-        SDsBox2D own = EmptyBox();
-        if (geometry && geometry->GetBoundBox2D(own, 0)) {
+        SDsBox2D own = EmptyBox(), placed = EmptyBox();
+        ScreenBoxes(item, true, own, placed);
+        if (!HasNoExtent(own)) {
             // The geometry's box counts y down from the point: turn it over, then move it there.
             result.minX = own.minX;
             result.maxX = own.maxX;
@@ -181,6 +203,7 @@ SDsBox2D CDsLocation2dBoxFunctor::ComputeLocation2dBox(const CDsLocation* locati
             result.maxX = ClampToInt(std::ceil(x) + 2.0);
             result.maxY = ClampToInt(std::ceil(y) + 2.0);
         }
+        TakePlaced(placed, vx, vy, result);
         return result;
     }
 
@@ -201,22 +224,30 @@ SDsBox2D CDsLocation2dBoxFunctor::ComputeLocation2dBox(const CDsLocation* locati
 
 void CDsLocation2dBoxFunctor::WidenByScreenLeaves(const CDsItemVariant* item, int vx, int vy, SDsBox2D& box)
 {
-    const CDsGeometry* geometry = item && !CDsRegion::IsLeafEntry(item) ? item->GetGeometry() : nullptr;
-    SDsBox2D own = EmptyBox();
-    if (!geometry || !geometry->GetBoundBox2D(own, 0) || own.minX > own.maxX || own.minY > own.maxY) return;
-    // Anchored leaves reach this far about their anchors, which lie in the model box (either way,
-    // since the reaches count rows down and the box rows up).
-    const double reach = std::max({std::fabs(static_cast<double>(own.minX)), std::fabs(static_cast<double>(own.maxX)),
-                                   std::fabs(static_cast<double>(own.minY)), std::fabs(static_cast<double>(own.maxY))});
-    box.minX = ClampToInt(box.minX - reach);
-    box.maxX = ClampToInt(box.maxX + reach);
-    box.minY = ClampToInt(box.minY - reach);
-    box.maxY = ClampToInt(box.maxY + reach);
-    // A polyline given in window pixels (rows up from the viewport's bottom) lies where it says.
-    box.minX = std::min(box.minX, ClampToInt(static_cast<double>(own.minX) + vx));
-    box.maxX = std::max(box.maxX, ClampToInt(static_cast<double>(own.maxX) + vx));
-    box.minY = std::min(box.minY, ClampToInt(static_cast<double>(own.minY) + vy));
-    box.maxY = std::max(box.maxY, ClampToInt(static_cast<double>(own.maxY) + vy));
+    SDsBox2D own = EmptyBox(), placed = EmptyBox();
+    ScreenBoxes(item, false, own, placed);
+    if (!HasNoExtent(own)) {
+        // Anchored leaves reach this far about their anchors, which lie in the model box (either
+        // way, since the reaches count rows down and the box rows up).
+        const double reach =
+            std::max({std::fabs(static_cast<double>(own.minX)), std::fabs(static_cast<double>(own.maxX)),
+                      std::fabs(static_cast<double>(own.minY)), std::fabs(static_cast<double>(own.maxY))});
+        box.minX = ClampToInt(box.minX - reach);
+        box.maxX = ClampToInt(box.maxX + reach);
+        box.minY = ClampToInt(box.minY - reach);
+        box.maxY = ClampToInt(box.maxY + reach);
+    }
+    TakePlaced(placed, vx, vy, box);
+}
+
+void CDsLocation2dBoxFunctor::TakePlaced(const SDsBox2D& placed, int vx, int vy, SDsBox2D& box)
+{
+    // Leaves given in window pixels (rows up from the viewport's bottom) lie where they say.
+    if (HasNoExtent(placed)) return;
+    box.minX = std::min(box.minX, ClampToInt(static_cast<double>(placed.minX) + vx));
+    box.maxX = std::max(box.maxX, ClampToInt(static_cast<double>(placed.maxX) + vx));
+    box.minY = std::min(box.minY, ClampToInt(static_cast<double>(placed.minY) + vy));
+    box.maxY = std::max(box.maxY, ClampToInt(static_cast<double>(placed.maxY) + vy));
 }
 
 void CDsLocation2dBoxFunctor::SetBox(CDsLocation* location, const SDsBox2D& box)

@@ -20,7 +20,13 @@
 //   farthest reach of that screen box from an anchor, and takes in the screen box as window pixels
 //   as well (where a polyline given in window pixels lies), so that a refresh of a rectangle its
 //   leaves cross draws them again. The reach is the union of the leaves' reaches, hence the
-//   generous side.
+//   generous side. About a model box of a single point the screen box is placed at the point's
+//   pixel alone.
+// - A figure's geometry tells its leaves anchored at model points from those drawn at places of the
+//   window (CDsFigureGeometry::GetWindowBoxes2D): the first give the reach, or the box about a
+//   single point, and only the second are taken in as window pixels, about a single point as well.
+//   Each leaf is so inside its figure's box wherever it is drawn, and the box is no wider for a
+//   window polyline far from the model box.
 // - A complex's slaves are leaves for the walk whatever their category: the walk never asks them
 //   VisitItem, so no box of theirs is on the box stack, and each one only widens the complex's box.
 #pragma once
@@ -128,6 +134,9 @@ private:
     // which draw beyond the model box (see the header comment); nothing for a geometry without a
     // screen box. `vx`, `vy`: the viewport's corner.
     static void WidenByScreenLeaves(const CDsItemVariant* item, int vx, int vy, SDsBox2D& box);
+    // Widens `box` over `placed`, a box in window pixels counted from the viewport's corner
+    // (`vx`, `vy`); nothing for a box without extent.
+    static void TakePlaced(const SDsBox2D& placed, int vx, int vy, SDsBox2D& box);
 
     view3d* m_view;
     std::vector<SDsBox2D> m_boxes;

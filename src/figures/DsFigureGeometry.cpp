@@ -8,10 +8,13 @@
 #include "DsGlContext.h"
 #include "DsGlScene.h"
 #include "DsItemNText3D.h"
+#include "DsItemPolyline2D.h"
 #include "DsItemsFigure.h"
 #include "DsItemsNTextBlock.h"
 #include "DsManager.h"
 #include "DsView3dCdc.h"
+
+#include <algorithm>
 
 // --- Clip-plane guard ---------------------------------------------------------------------------
 
@@ -63,33 +66,57 @@ uint64_t MeasuringPaletteRevision(const CDsFigure* figure)
     return palette ? palette->GetRevision() : 0;
 }
 
-// The window box of `item` as the location walk reads the box of a figure's leaves: about each
-// leaf's anchor, rows counted down. A text anchored at a model point answers all it draws there
-// (GetDrawnBox2D; at every angle for a text that the view turns along its direction), the groups
-// a figure is made of and the two lines of a text their children's union, every other item its
-// own box. False when nothing answers.
-bool FigureWindowBox(CDsItemBase* item, SDsBox2D& box)
+// Whether `box` holds at least one pixel.
+bool HasPixels(const SDsBox2D& box)
 {
+    return box.minX <= box.maxX && box.minY <= box.maxY;
+}
+
+// Widens `into` by `box` when it holds a pixel.
+void Take(SDsBox2D& into, const SDsBox2D& box)
+{
+    if (HasPixels(box)) into.Expand(box);
+}
+
+// The window boxes of `item` on the current view `view`, added to `anchored` and `placed`, as the
+// location walk reads a figure's leaves. Anchored: about each leaf's anchor (a model point), rows
+// counted down, as the walk places a box about its model box. A text anchored at a model point
+// answers all it draws there (GetDrawnBox2D; at every angle for a text that the view turns along
+// its direction), a pixel frame its frame turned over, every other leaf its own box. Placed: the
+// window pixels, rows counted up from the viewport's bottom, of the leaves that draw at places of
+// the window rather than about model points: polylines in pixels (relative ones and leaders
+// worked out for the view), a pixel about them and half their line width for what the lines
+// light, and texts at a pixel (a relative one placed for the view). The groups a figure is made
+// of and the two lines of a text give their children's.
+void FigureWindowBoxes(CDsItemBase* item, CDsView3dCdc* view, SDsBox2D& anchored, SDsBox2D& placed)
+{
+    SDsBox2D own;
+    own.SetEmpty();
     if (auto* text = dynamic_cast<CDsItemNText3DFixed*>(item)) {
         const bool turnedByTheView =
             dynamic_cast<CDsItemNTextVector*>(item) != nullptr || dynamic_cast<CDsItemNTextVectorFixed*>(item) != nullptr;
-        return text->GetDrawnBox2D(box, turnedByTheView);
-    }
-    if (dynamic_cast<CDsItemsFigure*>(item) || dynamic_cast<CDsItemsNTextBiTol*>(item)) {
-        const auto* group = static_cast<CDsItemsGroup*>(item);
-        box.minX = box.minY = 10000000;
-        box.maxX = box.maxY = -10000000;
-        bool any = false;
-        for (int i = 0; i < group->Count(); ++i) {
-            SDsBox2D own;
-            own.SetEmpty();
-            if (!FigureWindowBox(group->GetFast(i), own)) continue;
-            any = true;
-            box.Expand(own);
+        if (text->GetDrawnBox2D(own, turnedByTheView)) Take(anchored, own);
+    } else if (auto* text = dynamic_cast<CDsItemNText2D*>(item)) {
+        if (auto* relative = dynamic_cast<CDsItemNText2DRelative*>(item); relative && view)
+            relative->UpdatePosition(*view);
+        if (text->GetPlacedBox2D(own)) Take(placed, own);
+    } else if (auto* polyline = dynamic_cast<CDsItemPolyline2D*>(item)) {
+        if (polyline->GetBoundBox2D(own) && HasPixels(own)) {
+            const int reach = 1 + std::max(1, int(polyline->GetAttributes()->GetWidth())) / 2;
+            own.minX -= reach;
+            own.minY -= reach;
+            own.maxX += reach;
+            own.maxY += reach;
+            Take(placed, own);
         }
-        return any;
+    } else if (auto* frame = dynamic_cast<CDsItemBillBoardedRectangle*>(item)) {
+        if (frame->GetDrawnBox2D(own)) Take(anchored, own);
+    } else if (dynamic_cast<CDsItemsFigure*>(item) || dynamic_cast<CDsItemsNTextBiTol*>(item)) {
+        const auto* group = static_cast<CDsItemsGroup*>(item);
+        for (int i = 0; i < group->Count(); ++i) FigureWindowBoxes(group->GetFast(i), view, anchored, placed);
+    } else if (item->GetBoundBox2D(own)) {
+        Take(anchored, own);
     }
-    return item->GetBoundBox2D(box);
 }
 
 }  // namespace
@@ -144,8 +171,22 @@ bool CDsFigureGeometry::GetBoundBox(SPAbox& box, int) const
 
 bool CDsFigureGeometry::GetBoundBox2D(SDsBox2D& box, int) const
 {
+    SDsBox2D anchored, placed;
+    if (!GetWindowBoxes2D(anchored, placed)) return false;
+    box.SetEmpty();
+    Take(box, anchored);
+    Take(box, placed);
+    return true;
+}
+
+bool CDsFigureGeometry::GetWindowBoxes2D(SDsBox2D& anchored, SDsBox2D& placed) const
+{
+    anchored.SetEmpty();
+    placed.SetEmpty();
     CDsItemsFigure* group = GetFigItem();
-    return group && FigureWindowBox(group, box);
+    if (!group) return false;
+    FigureWindowBoxes(group, CDsView3dCdc::StGetCurrent(), anchored, placed);
+    return HasPixels(anchored) || HasPixels(placed);
 }
 
 bool CDsFigureGeometry::HasBoundBox(int) const

@@ -22,11 +22,17 @@
 //   that an entry hides no longer holds it out. So it is after the figure's items were edited on
 //   themselves (the figure's items revision differs): a toolpath node added, removed, recoloured
 //   or hidden by its uid path, a leaf given other attributes on its own item.
-// - The screen box is the union of the leaves' boxes as the location walk places a box about its
-//   anchor (rows counted down), with a text anchored at a model point giving all it draws there
-//   (the image of the turned text, CDsItemNText2D::GetDrawnBox2D) rather than its rectangle before
-//   turning, rows counted up: the walk widens the figure's window box by this box, and the single
-//   pick passes over a figure outside that window box.
+// - The screen box comes in two parts (GetWindowBoxes2D). The anchored part is the union of the
+//   leaves' boxes as the location walk places a box about its anchor, a model point (rows counted
+//   down), with a text anchored at a model point giving all it draws there (the image of the
+//   turned text, CDsItemNText2D::GetDrawnBox2D) rather than its rectangle before turning, rows
+//   counted up, and a pixel frame its frame turned over. The placed part is the window pixels
+//   (rows counted up from the viewport's bottom) of the leaves drawn at places of the window, not
+//   about model points: polylines in pixels, relative polylines and leaders, texts at a pixel or
+//   at a fraction of the window. The walk widens the figure's window box by the anchored part
+//   about its model box and takes in the placed part where it lies, and the single pick passes
+//   over a figure outside that window box: each leaf is picked wherever it is lit, whatever other
+//   leaves its figure holds. GetBoundBox2D, the base's one box, is the union of the two.
 #pragma once
 
 #include <afx.h>
@@ -88,9 +94,15 @@ public:
     // The box taken at construction, taken again when the palette it was measured with changed
     // or the figure's items were edited (see the header comment); false when it is empty.
     bool GetBoundBox(SPAbox& box, int index) const override;
-    // The group's screen box about its leaves' anchors, rows counted down (see the header
-    // comment); false without a group.
+    // The union of the two boxes of GetWindowBoxes2D (see the header comment); false without a
+    // group or when no leaf gives a box.
     bool GetBoundBox2D(SDsBox2D& box, int index) const override;
+    // The group's screen box on the current view in its two parts (see the header comment):
+    // `anchored` about its leaves' anchors, rows counted down, and `placed` the window pixels of
+    // its leaves drawn at places of the window, rows counted up from the viewport's bottom; each
+    // empty (SDsBox2D::SetEmpty) when no leaf gives it. False without a group or when both are
+    // empty.
+    bool GetWindowBoxes2D(SDsBox2D& anchored, SDsBox2D& placed) const;
     // Whether the box (as GetBoundBox answers it) is not empty.
     bool HasBoundBox(int index) const override;
     // The kinds of the main group or-ed with those of the impersonal part; 0 without groups.

@@ -507,6 +507,18 @@ bool CDsItemNText2D::GetDrawnBox2D(SDsBox2D& box, bool anyAngle)
     return true;
 }
 
+bool CDsItemNText2D::GetPlacedBox2D(SDsBox2D& box)
+{
+    SDsBox2D about;
+    if (!GetDrawnBox2D(about, false)) return false;
+    // Rows counted down from the anchor, turned up and moved to it.
+    box.minX = m_x + about.minX;
+    box.maxX = m_x + about.maxX;
+    box.minY = m_y - about.maxY;
+    box.maxY = m_y - about.minY;
+    return true;
+}
+
 EDsItemsType CDsItemNText2D::GetItemType()
 {
     return eDsItemNText2D;

@@ -106,6 +106,11 @@ public:
     // more each way. False without a current view, text or pixel height. GetBoundBox2D stays the
     // text's rectangle before turning, rows counted up, which the outline is drawn from.
     bool GetDrawnBox2D(SDsBox2D& box, bool anyAngle);
+    // The window box of all the text draws at its place on the current view, in window pixels with
+    // rows counted up from the viewport's bottom, as X and Y count: the image of GetDrawnBox2D
+    // (turned by its line angle) about (X, Y). For a text placed at a pixel of the window rather
+    // than at a model point. False as GetDrawnBox2D.
+    bool GetPlacedBox2D(SDsBox2D& box);
 
     // 1 + the number of carriage returns and line feeds (a CR LF pair counts twice); 1 for an
     // empty string.
@@ -249,12 +254,14 @@ public:
     // For outlines or texts: updates the anchor, then as the 2-D text.
     void DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitives kinds, bool applyAttributes) override;
 
+    // The anchor from the relative position on `view`: the geometry computer's pixel, then down
+    // by the font height times the relative y. Every draw does it first; a reader of the place
+    // the text will draw at does it for the view it asks about.
+    void UpdatePosition(view3d& view);
+
 protected:
     // 0: not printed.
     int DrawGdi(view3d& view) override;
-    // The anchor from the relative position: the geometry computer's pixel, then down by the
-    // font height times the relative y.
-    void UpdatePosition(view3d& view);
 
 private:
     float m_relX = 0.0f, m_relY = 0.0f;

@@ -15,6 +15,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -478,6 +479,27 @@ bool CDsItemBillBoardedRectangle::GetBoundBox2D(SDsBox2D& box)
     box.minY = -oy;
     box.maxX = m_width - ox;
     box.maxY = m_height - oy;
+    return true;
+}
+
+bool CDsItemBillBoardedRectangle::GetBoundBox(SPAbox& box)
+{
+    const SPAposition anchor(m_anchor.x(), m_anchor.y(), m_anchor.z());
+    box = SPAbox(anchor, anchor);
+    return true;
+}
+
+bool CDsItemBillBoardedRectangle::GetDrawnBox2D(SDsBox2D& box) const
+{
+    int ox = 0, oy = 0;
+    GetOffsets(ox, oy);
+    // Counted wide, so that a side near the int range keeps its place.
+    const long long x = ox, y = oy, w = m_width, h = m_height;
+    const auto clamp = [](long long v) { return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX)); };
+    box.minX = clamp(-x - 1);
+    box.maxX = clamp(w - x + 1);
+    box.minY = clamp(y - h - 1);
+    box.maxY = clamp(y + 1);
     return true;
 }
 

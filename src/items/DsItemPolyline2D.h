@@ -27,6 +27,11 @@
 // - The billboard's anchor follows Transform, as every other anchored item's does.
 // - The billboard's screen box for picks is its frame with rows turned down; it draws nothing
 //   when its anchor does not project.
+// - The billboard answers its anchor as its model box, as a marker answers its point: the box of a
+//   figure holds the places its window-sized leaves are drawn about, so that the figure's window
+//   box, placed about its model box, holds the frame wherever the figure's other leaves lie.
+//   GetDrawnBox2D gives the frame about the anchor with rows counted down, as the walks place an
+//   anchored box; GetBoundBox2D stays the frame with rows counted up.
 // - On the scene walk the billboard, asked to apply its attributes, gives them to the view before
 //   its frame: the walk's colour is that of the whole figure, and the frame keeps the pen its
 //   figure drew it with.
@@ -209,6 +214,12 @@ public:
     void DrawGl(view3d& view) override;
     // The frame relative to the anchor: (-ox, -oy, width - ox, height - oy); true.
     bool GetBoundBox2D(SDsBox2D& box) override;
+    // The box of the anchor; true (see the header comment).
+    bool GetBoundBox(SPAbox& box) override;
+    // The window box the frame lights about the anchor's pixel, rows counted down as the walks
+    // place an anchored box: (-ox, oy - height, width - ox, oy), a pixel more each way for the
+    // rounding of the anchor's pixel and the width of the frame's lines; true.
+    bool GetDrawnBox2D(SDsBox2D& box) const;
     // 48.
     EDsItemsType GetItemType() override;
     // Whether the frame's screen box meets the pick aperture. A measuring view outside pick mode
