@@ -32,6 +32,14 @@ endfunction()
 # command-line switches a program should see).
 function(vyr_add_test target)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ARGS" ${ARGN})
+  # The sanitizers make a program several times slower; its time limits grow with it.
+  if(VYR_SANITIZE)
+    set(case_timeout 360)
+    set(whole_timeout 1800)
+  else()
+    set(case_timeout 120)
+    set(whole_timeout 600)
+  endif()
   add_executable(${target} ${ARG_SOURCES})
   target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
@@ -50,7 +58,7 @@ function(vyr_add_test target)
     EXTRA_ARGS ${ARG_ARGS}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED vyr_scratch)
+    PROPERTIES TIMEOUT ${case_timeout} FIXTURES_REQUIRED vyr_scratch)
   add_test(NAME ${target}.whole COMMAND ${target} --gtest_shuffle ${ARG_ARGS})
-  set_tests_properties(${target}.whole PROPERTIES TIMEOUT 600 FIXTURES_REQUIRED vyr_scratch)
+  set_tests_properties(${target}.whole PROPERTIES TIMEOUT ${whole_timeout} FIXTURES_REQUIRED vyr_scratch)
 endfunction()
