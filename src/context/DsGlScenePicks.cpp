@@ -6,7 +6,8 @@
 //   children are left to their own test (the groups answer null when hidden). A body or copy is
 //   asked at each place the frame draws it (DsPickAtShownPlaces): nowhere when the scene database
 //   hides it by its path, where a transform id puts it. The hidden-line views are asked only in
-//   the render modes whose frames draw them (DrawsHlViews).
+//   the render modes whose frames draw them (DrawsHlViews), and offer only the points the window
+//   shows of their lines (CDsItemsHlView::PickShownRefPoint: not where a face in front hides them).
 // - PickEntities offers an entity group's entity only after its component pick accepted it; the
 //   levels it pushes are popped again.
 #include "DsGlScene.h"
@@ -17,6 +18,7 @@
 #include "DsItemPolygonsDl.h"
 #include "DsItemsFigure.h"
 #include "DsItemsGroup.h"
+#include "DsItemsHlView.h"
 #include "DsNavigator.h"
 #include "DsPickManager.h"
 #include "DsPickProccessor.h"
@@ -43,8 +45,15 @@ CDsRefPoint* CDsGlScene::PickRefPoint(CUiPickEvent& event, const CDsTypeMask& ma
             if (!child) continue;
             // Bodies and copies are picked where the frame draws them.
             auto* group = which != eRootHlViews ? dynamic_cast<CDsItemsGroup*>(child) : nullptr;
-            CDsRefPoint* point = group ? DsPickAtShownPlaces(group, event.view(), [&] { return child->PickRefPoint(event, mask); })
-                                       : child->PickRefPoint(event, mask);
+            // A view's lines, where the window shows them.
+            auto* view = which == eRootHlViews ? dynamic_cast<CDsItemsHlView*>(child) : nullptr;
+            CDsRefPoint* point = nullptr;
+            if (group)
+                point = DsPickAtShownPlaces(group, event.view(), [&] { return child->PickRefPoint(event, mask); });
+            else if (view && frame.Get())
+                point = view->PickShownRefPoint(event, mask, *frame.Get());
+            else if (!view)
+                point = child->PickRefPoint(event, mask);
             if (point) return point;
         }
     }

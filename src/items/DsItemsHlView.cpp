@@ -6,6 +6,7 @@
 #include "DsPickSessionData.h"
 #include "DsRefPoint.h"
 #include "DsSelectAllData.h"
+#include "DsShownFrame.h"
 #include "DsTypeMask.h"
 
 #include "DsColorStorage.h"
@@ -247,7 +248,7 @@ bool CDsItemsHlView::PickSegments(pick_manager* manager)
     return second || first;
 }
 
-CDsRefPoint* CDsItemsHlView::PickClosePoint(CUiPickEvent& event)
+CDsRefPoint* CDsItemsHlView::PickClosePoint(CUiPickEvent& event, const CDsShownFrame* frame)
 {
     view3d* view = event.view();
     if (IsHidden() || !view || !IsInView(view, true)) return nullptr;
@@ -257,6 +258,12 @@ CDsRefPoint* CDsItemsHlView::PickClosePoint(CUiPickEvent& event)
     CGmPosition best;
     double bestDistance = 0.0;
     for (int set = 0; set < Count(); ++set) {
+        // The nearest point the window shows of each curve: the second set is drawn before the
+        // model's faces too.
+        const bool drawnBeforeFaces = set == 1;
+        const CDsRefPoint::TPointTest shown = [frame, drawnBeforeFaces](const CGmPosition& p) {
+            return frame->ShowsViewLine(SPAposition(p), drawnBeforeFaces);
+        };
         for (CDsItemBase* segment : Set(set)->GetDsItems()) {
             if (!segment || segment->IsHidden()) continue;
             // The curve as the view draws it (a dynamic ellipse tessellated for this view), placed
@@ -268,7 +275,8 @@ CDsRefPoint* CDsItemsHlView::PickClosePoint(CUiPickEvent& event)
             for (int i = 0; i < count; ++i)
                 placed[static_cast<size_t>(i)] =
                     CGmPosition(SPAposition(points[3 * i], points[3 * i + 1], points[3 * i + 2]) * transform);
-            const std::unique_ptr<CGmPosition> found(CDsRefPoint::LookForClosePosition(count, placed.data(), view, event));
+            const std::unique_ptr<CGmPosition> found(
+                CDsRefPoint::LookForClosePosition(count, placed.data(), view, event, nullptr, frame ? &shown : nullptr));
             if (!found || !CDsRefPoint::StIsPicked(event, *found)) continue;
             float x = 0.0f, y = 0.0f;
             int height = -1;
@@ -287,7 +295,8 @@ CDsRefPoint* CDsItemsHlView::PickClosePoint(CUiPickEvent& event)
     return point;
 }
 
-CDsRefPoint* CDsItemsHlView::StPickSegmentPoint(CDsItemBase& segment, CUiPickEvent& event, const CDsTypeMask& mask)
+CDsRefPoint* CDsItemsHlView::StPickSegmentPoint(CDsItemBase& segment, CUiPickEvent& event, const CDsTypeMask& mask,
+                                                const CDsRefPoint::TPointTest* accept)
 {
     view3d* view = event.view();
     if (!view || segment.IsHidden()) return nullptr;
@@ -310,7 +319,9 @@ CDsRefPoint* CDsItemsHlView::StPickSegmentPoint(CDsItemBase& segment, CUiPickEve
     const auto answer = [&](eVyrParamPointType type, long bit) -> CDsRefPoint* {
         SPAposition position;
         if (!segment.GetPoint(static_cast<CDsGeometry::eParameterPoints>(bit), position)) return nullptr;
-        auto* point = new CDsRefPoint(CGmPosition(position * placement), type);
+        const CGmPosition placed(position * placement);
+        if (accept && *accept && !(*accept)(placed)) return nullptr;
+        auto* point = new CDsRefPoint(placed, type);
         point->SetReferenceEntity(segment.GetEntity());
         return point;
     };
@@ -336,7 +347,10 @@ CDsRefPoint* CDsItemsHlView::StPickSegmentPoint(CDsItemBase& segment, CUiPickEve
         const bool endShown = computer->ProjectPositionOnView(CGmPosition(end), view, ex, ey, &height, true);
         const double toStart = startShown ? std::hypot(sx - event.x(), sy - event.y()) : HUGE_VAL;
         const double toEnd = endShown ? std::hypot(ex - event.x(), ey - event.y()) : HUGE_VAL;
-        return toStart < toEnd ? answer(eDsPickPtStart, 1) : answer(eDsPickPtEnd, 2);
+        // The nearer end, else the other when the window shows only that one.
+        const bool startFirst = toStart < toEnd;
+        if (CDsRefPoint* point = startFirst ? answer(eDsPickPtStart, 1) : answer(eDsPickPtEnd, 2)) return point;
+        return startFirst ? answer(eDsPickPtEnd, 2) : answer(eDsPickPtStart, 1);
     }
     for (const auto& kind : kKinds)
         if (asked == kind.bit) return answer(kind.type, kind.bit);
@@ -350,6 +364,28 @@ CDsRefPoint* CDsItemsHlView::PickRefPoint(CUiPickEvent& event, const CDsTypeMask
     PushMatrixGdi(*view);
     CDsRefPoint* point = Set(0)->PickRefPoint(event, types);
     if (!point) point = Set(1)->PickRefPoint(event, types);
+    PopMatrixGdi(*view);
+    return point;
+}
+
+CDsRefPoint* CDsItemsHlView::PickShownRefPoint(CUiPickEvent& event, const CDsTypeMask& types, const CDsShownFrame& frame)
+{
+    view3d* view = event.view();
+    if (IsHidden() || !view || !IsInView(view, true)) return nullptr;
+    PushMatrixGdi(*view);
+    CDsRefPoint* point = nullptr;
+    // As PickRefPoint asks them (a hidden set answers nothing), each point tested where the window
+    // draws it (StPickSegmentPoint answers it under the view's transformation).
+    for (int set = 0; set < Count() && !point; ++set) {
+        CDsItemsGroup* segments = Set(set);
+        if (segments->IsHidden()) continue;
+        const bool drawnBeforeFaces = set == 1;
+        const CDsRefPoint::TPointTest shown = [&frame, drawnBeforeFaces](const CGmPosition& p) {
+            return frame.ShowsViewLine(SPAposition(p), drawnBeforeFaces);
+        };
+        for (CDsItemBase* segment : segments->GetDsItems())
+            if (segment && (point = StPickSegmentPoint(*segment, event, types, &shown))) break;
+    }
     PopMatrixGdi(*view);
     return point;
 }

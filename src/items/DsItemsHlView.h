@@ -43,17 +43,21 @@
 //   the change.
 // - The segments answer reference points of their own (StPickSegmentPoint: ends, middle, centre)
 //   where the window draws them, under the view's transformation, and PickClosePoint answers the
-//   nearest point of the curves as drawn, not of the entities the segments were made from.
+//   nearest point of the curves as drawn, not of the entities the segments were made from. For a
+//   view the scene files (PickShownRefPoint, PickClosePoint with a frame) a point is offered only
+//   where the window shows it: a face in front hides the first set, drawn after the model's faces
+//   went into the depth buffer, while the second set, drawn before them too, shows through them.
 #pragma once
 
 #include <afx.h>
 
 #include "DsBox.h"
 #include "DsItemsGroup.h"
+#include "DsRefPoint.h"
 
 class CDsColorStorage;
 class CDsItemPolygonsArray;
-class CDsRefPoint;
+class CDsShownFrame;
 class CDsTypeMask;
 class CUiPickEvent;
 
@@ -95,6 +99,10 @@ public:
     // the transformation set 0's reference point, or set 1's when set 0 has none (the segments
     // answer through StPickSegmentPoint).
     CDsRefPoint* PickRefPoint(CUiPickEvent& event, const CDsTypeMask& types) override;
+    // As PickRefPoint, for a view the scene files: only the points the window shows as `frame`
+    // draws them (CDsShownFrame::ShowsViewLine; the second set is drawn before the model's faces
+    // too), the next segment asked when one shows none.
+    CDsRefPoint* PickShownRefPoint(CUiPickEvent& event, const CDsTypeMask& types, const CDsShownFrame& frame);
     // Unless hidden: the view's entity alone when it has one that the filter (the active pick
     // session's, else the select-all data's) accepts and no sub-entities are asked for; otherwise
     // set 0's, then set 1's.
@@ -134,17 +142,20 @@ public:
     // The point of its segments (set 0, then set 1, as PickSegments asks them) nearest to the
     // cursor where the window draws them (under the view's transformation), when it lies in the
     // pick aperture of the event's view: a new reference point of kind 267 at it (sLastPosition),
-    // carrying the segment's entity, else the view's. Null when hidden, off the aperture or
-    // without such a point.
-    CDsRefPoint* PickClosePoint(CUiPickEvent& event);
+    // carrying the segment's entity, else the view's. With `frame` (a view the scene files), the
+    // nearest point of each curve that the window shows as the frame draws it
+    // (CDsShownFrame::ShowsViewLine). Null when hidden, off the aperture or without such a point.
+    CDsRefPoint* PickClosePoint(CUiPickEvent& event, const CDsShownFrame* frame = nullptr);
     // The reference point of one segment of a view for the kinds 256 to 259 of `mask` (an end,
     // the end, the middle, the centre) where the window draws it: under the model transform of
     // the event's view (the view's transformation, pushed by PickRefPoint). A kind's point is
     // answered when it lies in the pick aperture; with a single kind asked, also when the segment
-    // itself lies under the cursor (256 then answers the end nearer to the cursor). The point
-    // (sLastPosition, sPickType) carries the segment's entity when it has one. Null when the
-    // segment is hidden, without a view or without such a point.
-    static CDsRefPoint* StPickSegmentPoint(CDsItemBase& segment, CUiPickEvent& event, const CDsTypeMask& mask);
+    // itself lies under the cursor (256 then answers the end nearer to the cursor). With `accept`,
+    // only a point (placed) it accepts is answered (256 under the cursor answering the other end
+    // then). The point (sLastPosition, sPickType) carries the segment's entity when it has one.
+    // Null when the segment is hidden, without a view or without such a point.
+    static CDsRefPoint* StPickSegmentPoint(CDsItemBase& segment, CUiPickEvent& event, const CDsTypeMask& mask,
+                                           const CDsRefPoint::TPointTest* accept = nullptr);
     // Builds the background rectangle from the content box unless it matches it already; nothing
     // without a background item or segments.
     void BuildBackgroundRectangle();

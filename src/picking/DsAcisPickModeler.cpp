@@ -619,18 +619,21 @@ CDsRefPoint* CDsAcisPick::StPickClosePoint(CUiPickEvent& event, const CDsTypeMas
     CDsPickProccessor* processor = context ? context->GetPickProccessor() : nullptr;
     if (point || !processor || !processor->Get(eDsPickStateNoFacePickData)) return point;
     // The segments of the hidden-line views, where the window shows them (in the render modes
-    // that draw them, under each view's transformation): the nearest point of the curves the view
-    // draws, not of the entities they were made from, which a placed view shows elsewhere.
+    // that draw them, under each view's transformation, not where a face in front hides them): the
+    // nearest point of the curves the view draws, not of the entities they were made from, which a
+    // placed view shows elsewhere.
     CDsGlScene* scene = context->GetScene();
     CDsItemsGroup* views = scene && CDsGlScene::DrawsHlViews(event.view()) ? scene->GetRootGroup(CDsGlScene::eRootHlViews) : nullptr;
-    for (int i = 0; views && i < views->Count(); ++i) {
+    // What the frame draws: a face in front of a view's line hides it.
+    const CDsShownFrameScope shown(views ? context : nullptr, event.view());
+    for (int i = 0; views && shown.Get() && i < views->Count(); ++i) {
         auto* view = dynamic_cast<CDsItemsHlView*>(views->Get(i));
         if (!view || view->IsHidden()) continue;
         CDsPickManager manager(pick_method_entity, pick_entity_any, 0, nullptr, &event, nullptr,
                                CDsPickManagerCreator::smTypeMask);
         CPickModeScope mode(event);
         if (!view->PickSegments(&manager)) continue;
-        if (CDsRefPoint* candidate = view->PickClosePoint(event)) return candidate;
+        if (CDsRefPoint* candidate = view->PickClosePoint(event, shown.Get())) return candidate;
     }
     return nullptr;
 }

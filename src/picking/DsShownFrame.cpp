@@ -62,6 +62,9 @@ CDsShownFrame::CDsShownFrame(CDsGlContext* context, view3d* view) : m_context(co
                 }
             }
         DsAddHidingFaces(item, m_renderMode, m_hiding);
+        // The temporary part (a figure's items) is drawn after the renderer of the mode, over what
+        // it drew: over a view's line drawn before the model's faces too.
+        if (item.path && item.path->GetRootPartId() < 0) DsAddHidingFaces(item, m_renderMode, m_paintedAfter);
     });
     functor.SetHiddenToo(true);
     DsDrawnItemsWalk(CDsPartStorage::instance(), &database, functor);
@@ -127,6 +130,18 @@ bool CDsShownFrame::Hides(const SPAposition& point, bool ofFace) const
 bool CDsShownFrame::Shows(const SPAposition& point) const
 {
     return InWindow(point) && !Cuts(point) && !Hides(point);
+}
+
+bool CDsShownFrame::ShowsViewLine(const SPAposition& point, bool drawnBeforeFaces) const
+{
+    if (!CDsGlScene::DrawsHlViews(m_view) || !InWindow(point)) return false;
+    // The views are drawn at no place of the database: only the section plane clips them.
+    if (m_sectionClip.plane && m_sectionClip.Hides(point)) return false;
+    // A line drawn before the faces stays where only what is painted later covers it; one drawn
+    // after them passes the depth test where no face (the model's in the depth buffer, in mode 2
+    // too) lies in front of it by more than its polygon offset.
+    if (drawnBeforeFaces) return !m_paintedAfter.Hides(m_view, point, false, true);
+    return !m_hiding.Hides(m_view, point, true, true);
 }
 
 CDsShownFrame* CDsShownFrame::Current(view3d* view)

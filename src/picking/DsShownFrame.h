@@ -20,6 +20,12 @@
 //   (DsDrawnItems.h); a geometry without it is a figure or other item: it has no places.
 // - A snap makes one frame for its whole search (CDsShownFrameScope): the walk runs once, however
 //   many points it tests. Outside a snap each question makes a frame of its own.
+// - The hidden-line views the scene files are drawn by the renderer of the hidden-line modes, past
+//   the walk (ShowsViewLine): a view's first set after the model's faces went into the depth buffer,
+//   so that in both modes every face the frame draws in front of a line hides it (the dimmed hidden
+//   edges of mode 2 are the model's, not the views'); its second set once before the faces too, so
+//   that only the faces painted after the renderer (a figure's) hide it. The section plane clips
+//   the views as it clips the frame; a stepped section draws them unclipped as well.
 #pragma once
 
 #include <afx.h>
@@ -75,6 +81,13 @@ public:
     bool Hides(const SPAposition& point, bool ofFace = false) const;
     // Whether the window shows `point`: inside it, not cut away, not hidden.
     bool Shows(const SPAposition& point) const;
+    // Whether the window shows `point` (model coordinates of the root part) of a line of a
+    // hidden-line view the scene files: inside the window, not cut away by the section plane, and
+    // not hidden by a face in front of it: every face the frame draws for a line drawn after the
+    // faces went into the depth buffer, only the faces painted after the renderer (a figure's) for
+    // one drawn before them too (`drawnBeforeFaces`; see the header comment). False in the render
+    // modes whose frames draw no views (CDsGlScene::DrawsHlViews).
+    bool ShowsViewLine(const SPAposition& point, bool drawnBeforeFaces) const;
 
     // The frame of the snap under way in `view` (null outside one).
     static CDsShownFrame* Current(view3d* view);
@@ -89,6 +102,7 @@ private:
     SDsPickClipPlane m_sectionPlane;
     SDsPickClip m_sectionClip;  // the section plane's (a body the database files nowhere)
     CDsHidingFaces m_hiding;
+    CDsHidingFaces m_paintedAfter;  // the temporary part's faces, painted after the renderer of the mode
     std::map<const ENTITY*, std::vector<SPlace>> m_places;
     const SPlace* m_place = nullptr;
     static CDsShownFrame* s_current;

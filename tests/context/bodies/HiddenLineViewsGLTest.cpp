@@ -27,6 +27,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using vyrtest::Host;
@@ -396,6 +397,59 @@ TEST_F(HiddenLineViewsGLTest, PicksReachAViewWhereTheWindowDrawsItsLines)
                 context.SetPickProccessorFlag(eDsPickStateNoFacePickData, false);
             }
         }
+        host_->Context().Remove(view.get());
+    }
+    body->lose();
+}
+
+// A snap offers only a point the window shows: a filed view's lines run through two blocks, in both
+// render modes of hidden lines. Its first set, drawn after the model's faces went into the depth
+// buffer, answers its ends and its nearest point where the window draws it and nothing where a face
+// in front hides it; its second set, drawn once before the faces too, shows through them and answers
+// there. The window's pixels decide (a point the blocks' own edges answer is no point of the view).
+TEST_F(HiddenLineViewsGLTest, SnapsOnAViewAnswerOnlyWhatNoFaceHides)
+{
+    BODY* body = make_block(-40, -40, -40, -30, -30, -30);
+    ENTITY_LIST edges;
+    get_edges(body, edges);
+    ASSERT_GE(edges.count(), 3);
+    // Whether the window lights the view's green at `p`.
+    const auto green = [&](const Picture& picture, const SPAposition& p) {
+        int x = 0, y = 0;
+        EXPECT_TRUE(host_->PixelOf(p, x, y));
+        for (int dx = -1; dx <= 1; ++dx)
+            for (int dy = -1; dy <= 1; ++dy) {
+                const unsigned char* c = picture.At(x + dx, kSize - 1 - y + dy);
+                if (c[1] > 150 && c[0] < 100 && c[2] < 100) return true;
+            }
+        return false;
+    };
+    // The cursor's place, whether it asks for the nearest point (else for ends, middles and centres),
+    // and whether the window shows the view's point there.
+    const std::vector<std::tuple<SPAposition, bool, bool>> probes = {
+        {SPAposition(-25, -25, 0), false, true},  {SPAposition(25, -25, 0), false, false},  // in a block
+        {SPAposition(25, 25, 0), false, true},  // the second set, in a block
+        {SPAposition(-12, -25, 0), true, true},   {SPAposition(22, -25, 0), true, false},
+        {SPAposition(22, 25, 0), true, true},
+    };
+    for (const ERenderMode mode : {eRenderHiddenLines, eRenderPartialHiddenLines}) {
+        SCOPED_TRACE(testing::Message() << "render mode " << mode);
+        // The blocks reach below the view's plane, so that the clipping planes keep it.
+        host_ = NewHost(mode, false);
+        host_->ShowBlock(SPAposition(10, -40, -5), SPAposition(40, -10, 15), 0x0000C0);
+        host_->ShowBlock(SPAposition(10, 10, -5), SPAposition(40, 40, 15), 0x0000C0);
+        std::unique_ptr<CDsItemsHlView> view = MakeView(body, {edges[0], edges[1], edges[2]});
+        host_->Context().Record(view.get());
+        const Picture shown = Refreshed();
+        for (const auto& [at, close, drawn] : probes) {
+            SCOPED_TRACE(testing::Message() << at.x() << ", " << at.y());
+            EXPECT_EQ(green(shown, at), drawn);
+            host_->Context().SetPickProccessorFlag(eDsPickStateNoFacePickData, close);
+            const std::unique_ptr<CDsRefPoint> point =
+                close ? host_->SnapAt(at, {267}) : host_->SnapAt(at, {256, 257, 258, 259});
+            EXPECT_EQ(point && (SPAposition(CDsRefPoint::sLastPosition) - at).len() <= 1.0, drawn);
+        }
+        host_->Context().SetPickProccessorFlag(eDsPickStateNoFacePickData, false);
         host_->Context().Remove(view.get());
     }
     body->lose();
