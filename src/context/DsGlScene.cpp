@@ -163,9 +163,14 @@ void CDsGlScene::AddItemsGroup(CDsItemsGroup* group)
         if (CVyrAttManager::GetVyrAttManager()->GetVisibility(view->GetEntity(), level))
             view->SetSegmentsVisibility(static_cast<EVisibilityLevel>(level), true, false);
     }
-    // A hidden-line view takes the context too: the scene database knows nothing of it, so a hide
-    // or show on its own item (or on an item inside it) can tell the frames only through it.
-    if (kind == eRootToolpaths || kind == eRootFigures || kind == eRootHlViews) group->SetGlContext(m_owner);
+    if (kind == eRootToolpaths || kind == eRootFigures) group->SetGlContext(m_owner);
+    // A hidden-line view takes the context too, and so do its segment sets, which know no parent:
+    // the scene database knows nothing of it, so a hide or show on its own item (or on an item
+    // inside it) can tell the frames only through it.
+    if (auto* view = kind == eRootHlViews ? dynamic_cast<CDsItemsHlView*>(group) : nullptr)
+        view->SetViewContext(m_owner);
+    else if (kind == eRootHlViews)
+        group->SetGlContext(m_owner);
     // The frames draw the hidden-line views from their root group, not from the scene database.
     if (kind == eRootHlViews)
         InvalidateContent();
@@ -196,6 +201,7 @@ void CDsGlScene::RemoveItemsGroup(CDsItemsGroup* group)
     } else if (kind != eRootUnsorted) {
         drawnByTheFrames = m_roots[kind].Disconnect(group) && kind == eRootHlViews;
         if (kind == eRootToolpaths || kind == eRootFigures || drawnByTheFrames) group->SetGlContext(nullptr);
+        if (auto* view = drawnByTheFrames ? dynamic_cast<CDsItemsHlView*>(group) : nullptr) view->SetViewContext(nullptr);
     }
     m_roots[eRootUnsorted].Disconnect(group);
     // The copies made from the group, or from a group inside it (a copy may have been given a

@@ -162,6 +162,12 @@ void CDsItemsHlView::DrawPass(view3d& view, int pass)
     PopMatrix();
 }
 
+void CDsItemsHlView::SetViewContext(CDsGlContext* context)
+{
+    SetGlContext(context);
+    for (int i = 0; i < Count(); ++i) GetFast(i)->SetGlContext(context);
+}
+
 void CDsItemsHlView::BuildBackgroundRectangle()
 {
     if (m_backgroundBuilt || !m_background) return;

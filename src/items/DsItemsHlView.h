@@ -36,11 +36,11 @@
 // - The background item is filled (a rectangle behind the curves, not its outline). Being lit, it
 //   shows its colour as the frame's lights light a face of that colour, the same in every frame
 //   (the polygon item lights itself by its own material, not by the colour drawn before it).
-// - The scene gives a view it files its context (and takes it back on removal), so that a hide or
-//   show on the view's own item reaches the frames; a move of the view (SetTransformation,
-//   MultiplyTransformation, Transform) and SetSegmentsVisibility tell the context themselves. The
-//   scene database knows nothing of a filed view: nothing else would make the next refresh draw
-//   the change.
+// - The scene gives a view it files its context, and its sets too (and takes it back on removal),
+//   so that a hide or show on the view's own item, or on a set's own item, reaches the frames; a
+//   move of the view (SetTransformation, MultiplyTransformation, Transform) and
+//   SetSegmentsVisibility tell the context themselves. The scene database knows nothing of a filed
+//   view: nothing else would make the next refresh draw the change.
 // - The segments answer reference points of their own (StPickSegmentPoint: ends, middle, centre)
 //   where the window draws them, under the view's transformation, and PickClosePoint answers the
 //   nearest point of the curves as drawn, not of the entities the segments were made from. For a
@@ -133,6 +133,10 @@ public:
     bool IsInView(view3d* view, bool aperture);
     // One drawing pass of the renderer (see the header comment).
     void DrawPass(view3d& view, int pass);
+    // The view and its segment sets take `context` (null: none). The scene gives it to a view it
+    // files: a change on the view, on a segment or on a set itself (the sets know no parent) then
+    // tells the context that the frames draw something else.
+    void SetViewContext(CDsGlContext* context);
     // Unless hidden, with a background item: the rectangle built when needed, then drawn.
     void DrawBackground(view3d& view);
     // Picks the segments under the pick manager (both sets, set 1 whatever the show flag); when

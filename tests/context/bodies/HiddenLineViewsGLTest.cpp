@@ -50,6 +50,7 @@ struct SViewState {
                                                   // back whole (its segments take them too)
     EVisibilityLevel level = eVisibilityNormal;   // given to its segments (SetSegmentsVisibility)
     SPAtransf placement;                          // where the view was moved (SetTransformation)
+    bool firstSetHidden = false;                  // its first set hidden on the set's own item alone
 };
 
 // A view of three green segments, both sets shown: set 0 a line at y = -25 and the upper half of a
@@ -78,6 +79,7 @@ void Apply(CDsItemsHlView& view, const SViewState& state)
     if (state.hidden || state.byAttributes) vyrtest::HideOnItem(&view, state.hidden, state.byAttributes);
     if (state.level != eVisibilityNormal) view.SetSegmentsVisibility(state.level, true, false);
     if (!state.placement.identity()) view.SetTransformation(state.placement);
+    if (state.firstSetHidden) view.Get(0)->SetAttribute(CDsHideLevel(eDsHideLevelBlank), true, false);
 }
 
 // A host seen from above, one model unit a pixel, with a block in a corner unless told.
@@ -207,7 +209,8 @@ TEST_F(HiddenLineViewsGLTest, TheBackgroundKeepsItsOwnColourWhateverWasDrawnBefo
 
 // Every state a host gives a hidden-line view is drawn by the next refresh: a filed view (with a
 // background and without) hidden and shown again on its own item (its hide level, or a copy of
-// its attributes given back), highlighted, marked and moved; a figure's view hidden by its path
+// its attributes given back), its first set hidden and shown again on the set's own item,
+// highlighted, marked and moved; a figure's view hidden by its path
 // and shown again, dimmed, marked and highlighted. In every render mode the refresh shows what a
 // whole frame and a fresh host given the same state show.
 TEST_F(HiddenLineViewsGLTest, EveryStateOfAViewIsDrawnByTheNextRefresh)
@@ -223,6 +226,16 @@ TEST_F(HiddenLineViewsGLTest, EveryStateOfAViewIsDrawnByTheNextRefresh)
         {"hidden by its attributes",
          [](CDsItemsHlView& v, SViewState& s) { vyrtest::HideOnItem(&v, s.hidden = true, s.byAttributes = true); }},
         {"shown by its attributes", [](CDsItemsHlView& v, SViewState& s) { vyrtest::HideOnItem(&v, s.hidden = false, true); }},
+        // A set of the view, reached through the view's children, hidden alone (not its segments).
+        {"first set hidden",
+         [](CDsItemsHlView& v, SViewState& s) {
+             v.Get(0)->SetAttribute(CDsHideLevel(eDsHideLevelBlank), s.firstSetHidden = true, false);
+         }},
+        {"first set shown again",
+         [](CDsItemsHlView& v, SViewState& s) {
+             v.Get(0)->SetAttribute(CDsHideLevel(eDsHideLevelShown), true, false);
+             s.firstSetHidden = false;
+         }},
         {"highlighted",
          [](CDsItemsHlView& v, SViewState& s) { v.SetSegmentsVisibility(s.level = eVisibilityHighlight, true, false); }},
         {"highlight off",
