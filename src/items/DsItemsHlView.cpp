@@ -2,7 +2,9 @@
 
 #include "DsDriverExtrema.h"
 #include "DsGeometryComputer.h"
+#include "DsGlPenSaver.h"
 #include "DsItemPolygonsArray.h"
+#include "DsLineAttribStorage.h"
 #include "DsPickSessionData.h"
 #include "DsRefPoint.h"
 #include "DsSelectAllData.h"
@@ -157,9 +159,27 @@ void CDsItemsHlView::DrawPass(view3d& view, int pass)
 {
     if (IsHidden() || !IsInView(&view, false)) return;
     PushMatrix();
-    if (m_showSecondSet && !view.GetFlag(eDsViewFlagFastRefresh)) Set(1)->Refresh(view);
-    if (pass == 1) Set(0)->Refresh(view);
+    // The pen the segments inherit, given back afterwards: the renderer draws the views past the
+    // walk, where the colour in force is whatever was drawn last. The colour inherited colours
+    // rest on (special set 0, as for level 7), then the view's own attributes.
+    const CDsGlPenSaver pen;
+    const CDsLineAttribStorage* normal = CDsLineAttribStorage::StGetSpecialAttributes(eAttribSetNormal);
+    CDsLineAttribStorage base =
+        normal ? *normal : CDsLineAttribStorage::StGetDefaultSpecialAttributes(eAttribSetNormal);
+    base.SetAttributesToView(&view);
+    SetAttributesToView(&view);
+    if (m_showSecondSet && !view.GetFlag(eDsViewFlagFastRefresh)) DrawSet(Set(1), view);
+    if (pass == 1) DrawSet(Set(0), view);
     PopMatrix();
+}
+
+void CDsItemsHlView::DrawSet(CDsItemsGroup* set, view3d& view)
+{
+    if (set->IsHidden()) return;
+    // Its segments inherit the set's pen, on the view's.
+    const CDsGlPenSaver pen;
+    set->SetAttributesToView(&view);
+    set->Refresh(view);
 }
 
 void CDsItemsHlView::SetViewContext(CDsGlContext* context)

@@ -33,6 +33,9 @@
 //   it answers false, corners untouched, while child 0 holds no segment.
 // - A view without segments (an empty content box) is not in any view: it draws no pass, picks
 //   nothing and builds no background rectangle.
+// - A segment without a colour of its own (one given the view's attributes, which inherit theirs)
+//   draws in the pen the pass gives it, not in whatever the frame drew before: DrawPass applies
+//   the colour inherited colours rest on (special set 0), the view's attributes and the set's.
 // - The background item is filled (a rectangle behind the curves, not its outline). Being lit, it
 //   shows its colour as the frame's lights light a face of that colour, the same in every frame
 //   (the polygon item lights itself by its own material, not by the colour drawn before it).
@@ -131,7 +134,9 @@ public:
     // for another) meets the viewport, or with `aperture` the pick aperture; false for a null view
     // or without segments.
     bool IsInView(view3d* view, bool aperture);
-    // One drawing pass of the renderer (see the header comment).
+    // One drawing pass of the renderer (see the header comment), each set in the pen its segments
+    // inherit: the view's attributes on the colour inherited colours rest on (special set 0), then
+    // the set's own; the pen in force before is given back.
     void DrawPass(view3d& view, int pass);
     // The view and its segment sets take `context` (null: none). The scene gives it to a view it
     // files: a change on the view, on a segment or on a set itself (the sets know no parent) then
@@ -180,6 +185,8 @@ public:
 private:
     // Set `index` (0 or 1) of the view.
     CDsItemsGroup* Set(int index) const;
+    // Unless hidden, the set's pen, then the set drawn; the pen in force before is given back.
+    void DrawSet(CDsItemsGroup* set, view3d& view);
     // Rebuilds the content box when it is empty.
     void EnsureBox();
 

@@ -9,6 +9,7 @@
 #include "DsFigureGenerator.h"
 #include "DsGlContext.h"
 #include "DsItemsHlView.h"
+#include "DsLineAttribStorage.h"
 #include "DsPickManager.h"
 #include "DsPickProccessor.h"
 #include "DsPolyline.h"
@@ -205,6 +206,39 @@ TEST_F(HiddenLineViewsGLTest, TheBackgroundKeepsItsOwnColourWhateverWasDrawnBefo
         }
         host_->Context().Remove(view.get());
     }
+}
+
+// Segments a host gave the view's own attributes (a copy given back whole, its colour inherited)
+// draw in the pen they inherit from the view, the colour inherited colours rest on, whatever the
+// frame drew before them: beside blocks of two colours the view's lines come out alike in both
+// render modes of hidden lines, in that colour, and the refresh draws what a whole frame draws.
+TEST_F(HiddenLineViewsGLTest, SegmentsGivenTheViewsAttributesDrawInTheColourTheyInherit)
+{
+    const CDsLineAttribStorage* normal = CDsLineAttribStorage::StGetSpecialAttributes(eAttribSetNormal);
+    ASSERT_NE(normal, nullptr);
+    const CDsColorStorage& inherited = normal->GetColor();
+    const std::vector<unsigned char> expected = {inherited.GetRed(), inherited.GetGreen(), inherited.GetBlue()};
+    for (const ERenderMode mode : {eRenderHiddenLines, eRenderPartialHiddenLines})
+        for (const unsigned block : {0x0000C0u, 0x00C000u}) {
+            SCOPED_TRACE(testing::Message() << "render mode " << mode << ", block " << std::hex << block);
+            host_ = NewHost(mode, false);
+            host_->ShowBlock(SPAposition(-45, -45, -5), SPAposition(-35, -35, 5), block);
+            std::unique_ptr<CDsItemsHlView> view = MakeView();
+            host_->Context().Record(view.get());
+            host_->WholeFrame();
+            vyrtest::HideOnItem(view.get(), true, true);
+            Refreshed();
+            vyrtest::HideOnItem(view.get(), false, true);
+            const Picture shown = Refreshed();
+            // A point of each set's line.
+            for (const SPAposition& p : {SPAposition(-12, -25, 0), SPAposition(-12, 25, 0)}) {
+                int x = 0, y = 0;
+                ASSERT_TRUE(host_->PixelOf(p, x, y));
+                const unsigned char* c = shown.At(x, kSize - 1 - y);
+                EXPECT_EQ(std::vector<unsigned char>(c, c + 3), expected) << p.y();
+            }
+            host_->Context().Remove(view.get());
+        }
 }
 
 // Every state a host gives a hidden-line view is drawn by the next refresh: a filed view (with a
