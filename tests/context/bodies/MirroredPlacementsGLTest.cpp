@@ -111,6 +111,8 @@ std::vector<Placement> Placements()
         {"mirrored in z", reflect_transf(z)},
         {"mirrored twice", reflect_transf(x) * reflect_transf(z)},
         {"mirrored and scaled", reflect_transf(y) * scale_transf(1.3) * translate_transf(SPAvector(-0.5, 0, 0))},
+        // A mirror that shrinks: the model-view's determinant lies between -1 and 0.
+        {"mirrored and shrunk", reflect_transf(z) * scale_transf(0.6)},
     };
 }
 
