@@ -11,7 +11,25 @@
 #include "VyrObjectPath.h"
 #include "view3d.h"
 
+#include <algorithm>
 #include <optional>
+
+namespace {
+
+// How far a view's background is pushed back behind the curves in its plane, in steps of the depth
+// buffer. A curve and the background are placed by different matrices (the view's transformation,
+// the rectangle built under it), so OpenGL's single-precision depths of the two differ by a step
+// of a float's 24 bits of the depth range, whatever the buffer holds: a deeper buffer needs as many
+// more of its own steps, or the background seen straight on covers its curves at many depths.
+float BackgroundOffsetUnits()
+{
+    GLint bits = 24;
+    glGetIntegerv(GL_DEPTH_BITS, &bits);
+    const int finer = std::clamp(static_cast<int>(bits) - 24, 0, 16);
+    return 4.0f * static_cast<float>(1 << finer);
+}
+
+}  // namespace
 
 int CDsRendererHiddenLine::EdgeWalkFlags(bool fastRefresh, int silhouetteLevel)
 {
@@ -104,7 +122,7 @@ void CDsRendererHiddenLine::Render(const std::vector<CVyrObjectPath>* paths, boo
     // refreshes fast.
     if (!fast && views && views->Count() > 0) {
         gDsGl.Enable(GL_POLYGON_OFFSET_FILL);
-        gDsGl.PolygonOffset(2.0f, 2.0f);
+        gDsGl.PolygonOffset(2.0f, BackgroundOffsetUnits());
         for (int i = 0; i < views->Count(); ++i)
             if (auto* view = dynamic_cast<CDsItemsHlView*>(views->GetFast(i))) view->DrawBackground(*m_view);
         gDsGl.Disable(GL_POLYGON_OFFSET_FILL);

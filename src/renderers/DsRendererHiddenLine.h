@@ -15,8 +15,8 @@
 //   and silhouettes in the special set 12 with the visible-line colour.
 // The hidden-line views of the scene (its root group of them) are drawn beside the walks: pass 0
 // after the hidden edges (first thing in mode 1), their backgrounds after the faces' depth pass
-// (filled, pushed back by a polygon offset so that curves in their plane stay in front; left out
-// during fast refreshes), pass 1 after the visible edges. A view draws its second set in both
+// (filled, pushed back by a polygon offset so that curves in their plane stay in front, by four
+// steps of single precision whatever the depth buffer's depth; left out during fast refreshes), pass 1 after the visible edges. A view draws its second set in both
 // passes (over its background the second time) and its first set in pass 1.
 // Ordinary lines use the full depth range. Afterwards the colour mask is (1, 1, 1, 1) and polygon
 // offset fill is off; the depth test stays on, as the depth layers leave it; nothing else of the

@@ -208,6 +208,41 @@ TEST_F(HiddenLineViewsGLTest, TheBackgroundKeepsItsOwnColourWhateverWasDrawnBefo
     }
 }
 
+// A view's background stays behind the view's own curves in its plane wherever the view lies in
+// depth: seen straight on, a view moved to one depth after another beside a block lights as many
+// pixels of its lines over its background as without one, in both render modes of hidden lines.
+TEST_F(HiddenLineViewsGLTest, TheBackgroundStaysBehindTheViewsCurvesAtEveryDepth)
+{
+    const CDsColorStorage blue(0, 0, 200);
+    const auto green = [](const Picture& picture) {
+        int count = 0;
+        for (int x = 0; x < kSize; ++x)
+            for (int y = 0; y < kSize; ++y) {
+                const unsigned char* c = picture.At(x, y);
+                count += c[1] > 150 && c[0] < 100 && c[2] < 100;
+            }
+        return count;
+    };
+    for (const ERenderMode mode : {eRenderHiddenLines, eRenderPartialHiddenLines}) {
+        host_ = NewHost(mode, false);
+        host_->ShowBlock(SPAposition(30, 32, -90), SPAposition(45, 45, 15));
+        for (double z = 0.0; z > -90.0; z -= 2.5) {
+            SCOPED_TRACE(testing::Message() << "render mode " << mode << ", z " << z);
+            int lines[2] = {0, 0};
+            for (const bool background : {false, true}) {
+                std::unique_ptr<CDsItemsHlView> view = MakeView();
+                if (background) view->SetBackground(true, &blue, 0.2f, 1.0f);
+                view->SetTransformation(translate_transf(SPAvector(0, 0, z)));
+                host_->Context().Record(view.get());
+                lines[background] = green(Refreshed());
+                host_->Context().Remove(view.get());
+            }
+            EXPECT_GT(lines[0], 100);
+            EXPECT_GE(lines[1], lines[0] * 9 / 10);
+        }
+    }
+}
+
 // Segments a host gave the view's own attributes (a copy given back whole, its colour inherited)
 // draw in the pen they inherit from the view, the colour inherited colours rest on, whatever the
 // frame drew before them: beside blocks of two colours the view's lines come out alike in both
