@@ -839,11 +839,27 @@ void CDsGlScene::ComputeExtrema(CDsViewExtrema* view, bool full)
     if (full) {
         DsComputeExtremaByWalk(view, this, std::vector<CVyrObjectPath>());
         // Groups filed only in the root groups (not in the database) are measured too; measuring a
-        // group twice does not move the extremes.
-        for (CDsItemsGroup& group : m_roots) group.DrawExtremes(*view, nullptr);
+        // group twice does not move the extremes. The hidden-line views as the frames draw them:
+        // both sets (the second with the show flag) and the background.
+        for (int root = 0; root < eRootCount; ++root) {
+            if (root != eRootHlViews) {
+                m_roots[root].DrawExtremes(*view, nullptr);
+                continue;
+            }
+            for (CDsItemBase* child : m_roots[root].GetDsItems())
+                if (auto* hlView = dynamic_cast<CDsItemsHlView*>(child))
+                    hlView->DrawDrawnExtremes(*view);
+                else if (child)
+                    child->DrawExtremes(*view, nullptr);
+        }
         return;
     }
     CDsBox box = GetBoundsBox();
     if (box.IsNotComputed()) box = GetItemsBox();
+    // The frames draw the hidden-line views past the scene database, whose box knows nothing of
+    // them: left out, a view in front of the model or behind it would fall outside the clipping
+    // planes fitted to this box.
+    for (CDsItemBase* child : m_roots[eRootHlViews].GetDsItems())
+        if (auto* hlView = dynamic_cast<CDsItemsHlView*>(child)) hlView->ExpandDrawnBox(box);
     DrawBoxCorners(box, *view);
 }

@@ -188,21 +188,64 @@ void CDsItemsHlView::SetViewContext(CDsGlContext* context)
     for (int i = 0; i < Count(); ++i) GetFast(i)->SetGlContext(context);
 }
 
-void CDsItemsHlView::BuildBackgroundRectangle()
+bool CDsItemsHlView::BackgroundRectangle(double points[12])
 {
-    if (m_backgroundBuilt || !m_background) return;
     EnsureBox();
-    if (m_box.IsNotComputed()) return;
+    if (m_box.IsNotComputed()) return false;
     const float* lo = m_box.GetMin();
     const float* hi = m_box.GetMax();
     const double d = m_margin * std::min(hi[0] - lo[0], hi[1] - lo[1]);
     const double z = (lo[2] + hi[2]) * 0.5;
     // Two rows of two points: the lower edge, then the upper edge (one strip of two triangles).
-    const double points[12] = {lo[0] - d, lo[1] - d, z, hi[0] + d, lo[1] - d, z,
-                               lo[0] - d, hi[1] + d, z, hi[0] + d, hi[1] + d, z};
+    const double corners[12] = {lo[0] - d, lo[1] - d, z, hi[0] + d, lo[1] - d, z,
+                                lo[0] - d, hi[1] + d, z, hi[0] + d, hi[1] + d, z};
+    std::copy(corners, corners + 12, points);
+    return true;
+}
+
+void CDsItemsHlView::BuildBackgroundRectangle()
+{
+    if (m_backgroundBuilt || !m_background) return;
+    double points[12];
+    if (!BackgroundRectangle(points)) return;
     m_background->SetPoints(4, points, nullptr);
     m_backgroundBuilt = true;
     ++m_backgroundBuilds;
+}
+
+bool CDsItemsHlView::GetDrawnBackground(SPAposition corners[4])
+{
+    // As DrawBackground draws it (a background item hidden on its own item draws nothing).
+    double points[12];
+    if (IsHidden() || !m_background || m_background->IsHidden() || !BackgroundRectangle(points)) return false;
+    for (int i = 0; i < 4; ++i) corners[i] = SPAposition(points[3 * i], points[3 * i + 1], points[3 * i + 2]);
+    return true;
+}
+
+void CDsItemsHlView::ExpandDrawnBox(CDsBox& box)
+{
+    if (IsHidden()) return;
+    EnsureBox();
+    if (!m_box.IsNotComputed()) box.ExpandBox(m_box);
+    SPAposition corners[4];
+    if (GetDrawnBackground(corners))
+        for (const SPAposition& corner : corners)
+            box.Expand(static_cast<float>(corner.x()), static_cast<float>(corner.y()), static_cast<float>(corner.z()));
+}
+
+void CDsItemsHlView::DrawDrawnExtremes(CDsViewExtrema& extrema)
+{
+    if (IsHidden()) return;
+    DrawExtremes(extrema, nullptr);
+    if (m_showSecondSet) {
+        PushMatrixGdi(extrema);
+        Set(1)->DrawExtremes(extrema, nullptr);
+        PopMatrixGdi(extrema);
+    }
+    // The background rectangle lies under the transformation already.
+    SPAposition corners[4];
+    if (GetDrawnBackground(corners))
+        for (const SPAposition& corner : corners) extrema.DrawPoint2d(corner);
 }
 
 void CDsItemsHlView::DrawBackground(view3d& view)

@@ -168,6 +168,16 @@ public:
     // Builds the background rectangle from the content box unless it matches it already; nothing
     // without a background item or segments.
     void BuildBackgroundRectangle();
+    // The corners of the background rectangle DrawBackground draws (model coordinates: the
+    // rectangle lies under the view's transformation already), in the strip's order: false when
+    // the view or its background item is hidden, or it has no background item or no segments.
+    bool GetDrawnBackground(SPAposition corners[4]);
+    // Unless hidden: grows `box` by what a frame draws of the view, its content box (rebuilt
+    // when empty) and its background rectangle.
+    void ExpandDrawnBox(CDsBox& box);
+    // Unless hidden: measures into `extrema` what a frame draws of the view: set 0 and, with the
+    // show flag, set 1 under the view's transformation, and the background rectangle's corners.
+    void DrawDrawnExtremes(CDsViewExtrema& extrema);
     // Background off (`on` false: the item deleted) or on: the margin, a new filled item of
     // `color` (when given; else the item's default colour) and `transparency` (0 to 1); either
     // way the rectangle is built anew before the next background draw.
@@ -189,6 +199,9 @@ private:
     void DrawSet(CDsItemsGroup* set, view3d& view);
     // Rebuilds the content box when it is empty.
     void EnsureBox();
+    // The background rectangle's four corners (x, y, z each) from the content box (rebuilt when
+    // empty) and the margin; false without segments.
+    bool BackgroundRectangle(double points[12]);
 
     bool m_showSecondSet = false;
     CDsBox m_box;

@@ -24,6 +24,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -535,4 +536,73 @@ TEST_F(HiddenLineViewsGLTest, SnapsOnAViewAnswerOnlyWhatNoFaceHides)
         host_->Context().Remove(view.get());
     }
     body->lose();
+}
+
+// The clipping planes every refresh fits to the model take in the filed views where they are
+// drawn: beside a block at z 5 to 15 only, a view at z = 0, or moved to z = -40, has its lines and
+// its background drawn in both render modes of hidden lines, seen straight on and obliquely (the
+// background reaches beyond the lines' box). A scene holding only a filed view zooms to it.
+TEST_F(HiddenLineViewsGLTest, FramesAndZoomAllTakeInTheFiledViews)
+{
+    const CDsColorStorage blue(0, 0, 200);
+    // Whether the window lights the view's green, or its blue background, at `p` (inside it).
+    const auto lit = [&](const Picture& picture, const SPAposition& p, bool background) {
+        int x = 0, y = 0;
+        if (!host_->PixelOf(p, x, y)) return false;
+        EXPECT_TRUE(x >= 1 && x < kSize - 1 && y >= 1 && y < kSize - 1) << p.x() << ", " << p.y();
+        for (int dx = -1; dx <= 1; ++dx)
+            for (int dy = -1; dy <= 1; ++dy) {
+                const int px = std::min(std::max(x + dx, 0), kSize - 1);
+                const int py = std::min(std::max(kSize - 1 - y + dy, 0), kSize - 1);
+                const unsigned char* c = picture.At(px, py);
+                if (background ? c[2] > 100 && c[0] + c[1] < 40 : c[1] > 150 && c[0] < 100 && c[2] < 100) return true;
+            }
+        return false;
+    };
+    for (const ERenderMode mode : {eRenderHiddenLines, eRenderPartialHiddenLines})
+        for (const bool oblique : {false, true})
+            for (const double z : {0.0, -40.0}) {
+                SCOPED_TRACE(testing::Message() << "render mode " << mode << (oblique ? ", oblique" : "") << ", z " << z);
+                host_ = NewHost(mode, false);
+                if (oblique)
+                    host_->Look(ViewSetup().Eye(SPAposition(60, -80, 100)).Up(SPAvector(0, 0, 1)).Field(kSize, kSize).Clip(1, 300));
+                host_->ShowBlock(SPAposition(30, 32, 5), SPAposition(45, 45, 15));
+                std::unique_ptr<CDsItemsHlView> view = MakeView();
+                view->SetBackground(true, &blue, 0.2f, 1.0f);
+                view->SetTransformation(translate_transf(SPAvector(0, 0, z)));
+                host_->Context().Record(view.get());
+                const Picture shown = Refreshed();
+                for (const SPAposition& p : {SPAposition(-12, -25, z), SPAposition(12, 25, z), SPAposition(0, 10, z)})
+                    EXPECT_TRUE(lit(shown, p, false)) << p.x() << ", " << p.y();
+                // The background, inside the lines and beyond them, at its far corner in the
+                // oblique view.
+                for (const SPAposition& p : {SPAposition(0, -12, z), SPAposition(-31, 0, z), SPAposition(-33, 33, z)})
+                    EXPECT_TRUE(lit(shown, p, true)) << p.x() << ", " << p.y();
+                host_->Context().Remove(view.get());
+            }
+
+    // A scene of a filed view alone (its second set and its background drawn too), the camera
+    // looking down elsewhere, far too wide.
+    host_ = NewHost(eRenderHiddenLines, false);
+    host_->Look(ViewSetup().Eye(SPAposition(300, 200, 100)).Target(SPAposition(300, 200, 0)).Field(4 * kSize, 4 * kSize).Clip(1, 300));
+    std::unique_ptr<CDsItemsHlView> view = MakeView();
+    view->SetBackground(true, &blue, 0.2f, 1.0f);
+    view->SetTransformation(translate_transf(SPAvector(0, 0, -40)));
+    host_->Context().Record(view.get());
+    host_->View().ZoomAll(1.0f);
+    const Picture shown = Refreshed();
+    // Both sets' lines lit, the background's corners inside the window.
+    for (const SPAposition& p : {SPAposition(-24, -25, -40), SPAposition(24, 25, -40), SPAposition(0, 10, -40)})
+        EXPECT_TRUE(lit(shown, p, false)) << p.x() << ", " << p.y();
+    for (const SPAposition& p : {SPAposition(-34, -34, -40), SPAposition(34, 34, -40)}) {
+        int x = 0, y = 0;
+        ASSERT_TRUE(host_->PixelOf(p, x, y));
+        EXPECT_TRUE(x >= 0 && x < kSize && y >= 0 && y < kSize) << p.x() << ", " << p.y();
+    }
+    // Fitted to it, not merely holding it.
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    ASSERT_TRUE(host_->PixelOf(SPAposition(-35, 0, -40), x0, y0));
+    ASSERT_TRUE(host_->PixelOf(SPAposition(35, 0, -40), x1, y1));
+    EXPECT_GT(x1 - x0, kSize * 3 / 4);
+    host_->Context().Remove(view.get());
 }
