@@ -300,14 +300,22 @@ void CDsItemsHlView::Plot(view3d& view)
 
 // --- Picking and selection ------------------------------------------------------------------------
 
-bool CDsItemsHlView::PickSegments(pick_manager* manager)
+bool CDsItemsHlView::DrawsSet(int set, view3d& view)
+{
+    CDsItemsGroup* segments = set == 0 || set == 1 ? Set(set) : nullptr;
+    if (!segments || segments->IsHidden()) return false;
+    return set == 0 || (m_showSecondSet && !view.GetFlag(eDsViewFlagFastRefresh));
+}
+
+bool CDsItemsHlView::PickSegments(pick_manager* manager, bool drawnOnly)
 {
     view3d* view = manager ? manager->get_view() : nullptr;
     if (IsHidden() || !view || !IsInView(view, true)) return false;
     PushMatrixGdi(*view);
-    bool first = Set(0)->Pick(manager);
+    bool first = (!drawnOnly || DrawsSet(0, *view)) && Set(0)->Pick(manager);
     bool second = false;
-    if (!first || manager->get_pick_method() == pick_method_region) second = Set(1)->Pick(manager);
+    if ((!first || manager->get_pick_method() == pick_method_region) && (!drawnOnly || DrawsSet(1, *view)))
+        second = Set(1)->Pick(manager);
     if ((first || second) && manager->get_level() == 0) {
         manager->push_level(this, GetEntity());
         first = manager->save_current_if_ok() != 0;
@@ -327,6 +335,8 @@ CDsRefPoint* CDsItemsHlView::PickClosePoint(CUiPickEvent& event, const CDsShownF
     CGmPosition best;
     double bestDistance = 0.0;
     for (int set = 0; set < Count(); ++set) {
+        // A set no frame draws offers no point.
+        if (!DrawsSet(set, *view)) continue;
         // The nearest point the window shows of each curve: the second set is drawn before the
         // model's faces too.
         const bool drawnBeforeFaces = set == 1;
@@ -443,11 +453,12 @@ CDsRefPoint* CDsItemsHlView::PickShownRefPoint(CUiPickEvent& event, const CDsTyp
     if (IsHidden() || !view || !IsInView(view, true)) return nullptr;
     PushMatrixGdi(*view);
     CDsRefPoint* point = nullptr;
-    // As PickRefPoint asks them (a hidden set answers nothing), each point tested where the window
-    // draws it (StPickSegmentPoint answers it under the view's transformation).
+    // As PickRefPoint asks them, the sets the frame leaves out skipped (a hidden set, the second
+    // one without the show flag or while the view refreshes fast), each point tested where the
+    // window draws it (StPickSegmentPoint answers it under the view's transformation).
     for (int set = 0; set < Count() && !point; ++set) {
+        if (!DrawsSet(set, *view)) continue;
         CDsItemsGroup* segments = Set(set);
-        if (segments->IsHidden()) continue;
         const bool drawnBeforeFaces = set == 1;
         const CDsRefPoint::TPointTest shown = [&frame, drawnBeforeFaces](const CGmPosition& p) {
             return frame.ShowsViewLine(SPAposition(p), drawnBeforeFaces);

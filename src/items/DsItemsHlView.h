@@ -14,7 +14,9 @@
 // visiting a segment.
 //
 // The second set (child 1) is drawn, printed and highlighted only when the view was made with the
-// show flag; it is always picked. In a drawing pass, child 1 is drawn in every pass outside fast
+// show flag; PickSegments and PickRefPoint always pick it. The scene's snaps and picks of a view it
+// files skip every set a frame leaves out (DrawsSet): one hidden on its own item, and the second
+// without the show flag or while the view refreshes fast. In a drawing pass, child 1 is drawn in every pass outside fast
 // refreshes (view flag 3) and child 0 in pass 1 only.
 //
 // Background: SetBackground gives the view a filled CDsItemPolygonsArray (owned); its rectangle is
@@ -144,12 +146,16 @@ public:
     void SetViewContext(CDsGlContext* context);
     // Unless hidden, with a background item: the rectangle built when needed, then drawn.
     void DrawBackground(view3d& view);
-    // Picks the segments under the pick manager (both sets, set 1 whatever the show flag); when
-    // one is hit and the manager reports level 0, the view offers the hit itself. True when set
-    // 1 was hit or set 0's hit (or the view's offer) was accepted.
-    bool PickSegments(pick_manager* manager);
-    // The point of its segments (set 0, then set 1, as PickSegments asks them) nearest to the
-    // cursor where the window draws them (under the view's transformation), when it lies in the
+    // Picks the segments under the pick manager (both sets, set 1 whatever the show flag; with
+    // `drawnOnly`, for a view the scene files, only the sets a frame of the manager's view draws,
+    // DrawsSet); when one is hit and the manager reports level 0, the view offers the hit itself.
+    // True when set 1 was hit or set 0's hit (or the view's offer) was accepted.
+    bool PickSegments(pick_manager* manager, bool drawnOnly = false);
+    // Whether a frame of `view` draws set `set` (0 or 1) of the view: not when the set is hidden on
+    // its own item; set 1 only with the show flag and outside fast refreshes (see DrawPass).
+    bool DrawsSet(int set, view3d& view);
+    // The point of the segments of the sets a frame draws (DrawsSet; set 0, then set 1) nearest to
+    // the cursor where the window draws them (under the view's transformation), when it lies in the
     // pick aperture of the event's view: a new reference point of kind 267 at it (sLastPosition),
     // carrying the segment's entity, else the view's. With `frame` (a view the scene files), the
     // nearest point of each curve that the window shows as the frame draws it

@@ -632,7 +632,7 @@ CDsRefPoint* CDsAcisPick::StPickClosePoint(CUiPickEvent& event, const CDsTypeMas
         CDsPickManager manager(pick_method_entity, pick_entity_any, 0, nullptr, &event, nullptr,
                                CDsPickManagerCreator::smTypeMask);
         CPickModeScope mode(event);
-        if (!view->PickSegments(&manager)) continue;
+        if (!view->PickSegments(&manager, true)) continue;
         if (CDsRefPoint* candidate = view->PickClosePoint(event, shown.Get())) return candidate;
     }
     return nullptr;

@@ -343,12 +343,13 @@ int CDsPickProccessor::AddPickedEdges(pick_manager* manager, const ENTITY_LIST& 
 
 int CDsPickProccessor::PickWireEdgeOnly(pick_manager* manager, CDsGlGroupIterator& items)
 {
-    // The views' lines are picked only where the window shows them.
+    // The views' lines are picked only where the window shows them: in the render modes whose
+    // frames draw the views, of the sets the frames draw.
     if (!manager || !CDsGlScene::DrawsHlViews(manager->get_view())) return 0;
     int hits = 0;
     for (CDsItemBase* item = items.Begin(); item; items.Advance(), item = items.Next()) {
         auto* view = dynamic_cast<CDsItemsHlView*>(item);
-        if (!view || !view->PickSegments(manager)) continue;
+        if (!view || !view->PickSegments(manager, true)) continue;
         ++hits;
         if (manager->get_pick_method() != pick_method_region) break;
     }

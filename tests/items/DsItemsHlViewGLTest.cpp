@@ -318,3 +318,37 @@ TEST_F(DsItemsHlViewGLTest, TheHiddenLineRendererDrawsTheScenesViews)
     scene->RemoveItemsGroup(view);
     delete view;
 }
+
+TEST_F(DsItemsHlViewGLTest, TheNearestPointSkipsTheSetsNoFrameDraws)
+{
+    // Whether the nearest point answers at window row `row` from the top, on the line there.
+    const auto answers = [&](CDsItemsHlView& view, int row) {
+        view.ComputeBounds2D(view_.get());
+        view_->pick_mode(1, 50, row, 5, 5);
+        CUiPickEvent event(50, row, 0, view_.get(), nullptr);
+        const std::unique_ptr<CDsRefPoint> point(view.PickClosePoint(event));
+        view_->pick_mode(0, 0, 0, 0, 0);
+        return point != nullptr;
+    };
+    constexpr int kFirstRow = 70, kSecondRow = 29;
+    auto view = MakeView(true);
+    EXPECT_TRUE(answers(*view, kFirstRow));
+    EXPECT_TRUE(answers(*view, kSecondRow));
+    // A set hidden on its own item, and shown again.
+    for (int set = 0; set < 2; ++set) {
+        const int row = set == 0 ? kFirstRow : kSecondRow;
+        view->Get(set)->SetAttribute(CDsHideLevel(eDsHideLevelBlank), true, false);
+        EXPECT_FALSE(answers(*view, row)) << "set " << set;
+        EXPECT_TRUE(answers(*view, set == 0 ? kSecondRow : kFirstRow)) << "set " << set;
+        view->Get(set)->SetAttribute(CDsHideLevel(eDsHideLevelShown), true, false);
+        EXPECT_TRUE(answers(*view, row)) << "set " << set;
+    }
+    // The second set while the view refreshes fast, and in a view made without the show flag.
+    view_->SetFlag(eDsViewFlagFastRefresh, true);
+    EXPECT_FALSE(answers(*view, kSecondRow));
+    EXPECT_TRUE(answers(*view, kFirstRow));
+    view_->SetFlag(eDsViewFlagFastRefresh, false);
+    auto plain = MakeView(false);
+    EXPECT_FALSE(answers(*plain, kSecondRow));
+    EXPECT_TRUE(answers(*plain, kFirstRow));
+}

@@ -57,12 +57,14 @@ struct SViewState {
 
 // A view of three green segments, both sets shown: set 0 a line at y = -25 and the upper half of a
 // circle of radius 10 about the origin, set 1 a line at y = 25, the lines from x = -25 to 25. The
-// segments stand for `edges` (three, or none), the view for `entity`.
-std::unique_ptr<CDsItemsHlView> MakeView(ENTITY* entity = nullptr, const std::vector<ENTITY*>& edges = {})
+// segments stand for `edges` (three, or none), the view for `entity`; without `showSecondSet` set 1
+// is made but not shown.
+std::unique_ptr<CDsItemsHlView> MakeView(ENTITY* entity = nullptr, const std::vector<ENTITY*>& edges = {},
+                                         bool showSecondSet = true)
 {
     const auto edge = [&](size_t i) { return i < edges.size() ? edges[i] : nullptr; };
     CDsFigureGenerator generator(nullptr);
-    generator.StartHlView(entity, true);
+    generator.StartHlView(entity, showSecondSet);
     generator.SetPenColor(CDsColorStorage(0, 255, 0));
     CDsPolyline low({SPAposition(-25, -25, 0), SPAposition(25, -25, 0)});
     CDsPolyline high({SPAposition(-25, 25, 0), SPAposition(25, 25, 0)});
@@ -605,4 +607,60 @@ TEST_F(HiddenLineViewsGLTest, FramesAndZoomAllTakeInTheFiledViews)
     ASSERT_TRUE(host_->PixelOf(SPAposition(35, 0, -40), x1, y1));
     EXPECT_GT(x1 - x0, kSize * 3 / 4);
     host_->Context().Remove(view.get());
+}
+
+// A set the frame leaves out offers nothing: a set hidden on its own item, the second set of a view
+// made without the show flag, and the second set while the view refreshes fast. Neither its ends
+// and middles, nor its nearest point, nor (for the second set) the modeler's point pick answer
+// there, in both render modes of hidden lines; the set the frame draws still answers.
+TEST_F(HiddenLineViewsGLTest, SetsTheFrameLeavesOutOfferNothing)
+{
+    BODY* body = make_block(-40, -40, -40, -30, -30, -30);
+    ENTITY_LIST edges;
+    get_edges(body, edges);
+    ASSERT_GE(edges.count(), 3);
+    enum ELeftOut { eFirstHidden, eSecondHidden, eNoShowFlag, eFast };
+    const SPAposition onLow(-12, -25, 0), onHigh(12, 25, 0);
+    for (const ERenderMode mode : {eRenderHiddenLines, eRenderPartialHiddenLines})
+        for (const ELeftOut leftOut : {eFirstHidden, eSecondHidden, eNoShowFlag, eFast}) {
+            SCOPED_TRACE(testing::Message() << "render mode " << mode << ", case " << leftOut);
+            host_ = NewHost(mode, false);
+            std::unique_ptr<CDsItemsHlView> view = MakeView(body, {edges[0], edges[1], edges[2]}, leftOut != eNoShowFlag);
+            host_->Context().Record(view.get());
+            if (leftOut == eFirstHidden || leftOut == eSecondHidden)
+                view->Get(leftOut == eFirstHidden ? 0 : 1)->SetAttribute(CDsHideLevel(eDsHideLevelBlank), true, false);
+            if (leftOut == eFast) host_->View().SetFlag(eDsViewFlagFastRefresh, true);
+            host_->Refresh();
+            const Picture shown = host_->Front();
+            const bool firstShown = leftOut != eFirstHidden;
+            // The window's pixels first: the set left out is not lit, the other is.
+            for (const auto& [at, drawn] : {std::make_pair(onLow, firstShown), std::make_pair(onHigh, !firstShown)}) {
+                int x = 0, y = 0;
+                ASSERT_TRUE(host_->PixelOf(at, x, y));
+                ASSERT_EQ(shown.LitNear(x, kSize - 1 - y, 1), drawn) << at.x() << ", " << at.y();
+            }
+            const auto answers = [&](const SPAposition& at, std::initializer_list<int> kinds, const SPAposition& expected) {
+                const std::unique_ptr<CDsRefPoint> point = host_->SnapAt(at, kinds);
+                return point && (SPAposition(CDsRefPoint::sLastPosition) - expected).len() <= 1.0;
+            };
+            const auto modelerPick = [&](const SPAposition& at) {
+                int x = 0, y = 0;
+                EXPECT_TRUE(host_->PixelOf(at, x, y));
+                CUiPickEvent event(x, y, 0, &host_->View(), nullptr);
+                CDsPickManager manager(pick_method_point, 0, nullptr, &event, nullptr, std::vector<CDsTypeMask>{});
+                return manager.do_pick() > 0;
+            };
+            const std::initializer_list<int> ends = {256, 257, 258, 259};
+            EXPECT_EQ(answers(SPAposition(25, -25, 0), ends, SPAposition(25, -25, 0)), firstShown);
+            EXPECT_EQ(answers(SPAposition(-25, 25, 0), ends, SPAposition(-25, 25, 0)), !firstShown);
+            EXPECT_EQ(answers(onHigh, {258}, SPAposition(0, 25, 0)), !firstShown);
+            host_->Context().SetPickProccessorFlag(eDsPickStateNoFacePickData, true);
+            EXPECT_EQ(answers(onLow, {267}, onLow), firstShown);
+            EXPECT_EQ(answers(onHigh, {267}, onHigh), !firstShown);
+            EXPECT_EQ(modelerPick(onHigh), !firstShown);
+            host_->Context().SetPickProccessorFlag(eDsPickStateNoFacePickData, false);
+            host_->View().SetFlag(eDsViewFlagFastRefresh, false);
+            host_->Context().Remove(view.get());
+        }
+    body->lose();
 }
