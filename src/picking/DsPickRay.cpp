@@ -545,6 +545,14 @@ const CDsHidingFaces::SPlacedTriangles& CDsHidingFaces::Placed(SItem& item)
     };
     if (item.meshOutlines) ForEachFilledPolygon(static_cast<CDsFigureGeometry*>(item.geometry)->GetFigItem(), keep);
     else ForEachFacePolygon(item.geometry, item.id, any, keep);
+    BoxRuns(*placed);
+    item.placed = std::move(placed);
+    return *item.placed;
+}
+
+void CDsHidingFaces::BoxRuns(SPlacedTriangles& placed)
+{
+    const std::vector<double>& corners = placed.corners;
     const size_t triangles = corners.size() / 9;
     for (size_t run = 0; run < triangles; run += kRunTriangles) {
         double box[6] = {HUGE_VAL, HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
@@ -553,10 +561,20 @@ const CDsHidingFaces::SPlacedTriangles& CDsHidingFaces::Placed(SItem& item)
                 box[a] = std::min(box[a], corners[3 * v + a]);
                 box[3 + a] = std::max(box[3 + a], corners[3 * v + a]);
             }
-        placed->runBoxes.insert(placed->runBoxes.end(), box, box + 6);
+        placed.runBoxes.insert(placed.runBoxes.end(), box, box + 6);
     }
-    item.placed = std::move(placed);
-    return *item.placed;
+}
+
+void CDsHidingFaces::AddPolygon(const SPAposition* corners, int count, const SDsPickClip& clip)
+{
+    if (!corners || count < 3) return;
+    // Kept placed already, as a fan of triangles: it has no geometry to read them from later.
+    auto placed = std::make_shared<SPlacedTriangles>();
+    for (int i = 2; i < count; ++i)
+        for (const SPAposition& p : {corners[0], corners[i - 1], corners[i]})
+            placed->corners.insert(placed->corners.end(), {p.x(), p.y(), p.z()});
+    BoxRuns(*placed);
+    m_items.push_back(SItem{nullptr, 0, SPAtransf(), SPAbox(), clip, false, false, std::move(placed), false});
 }
 
 void CDsHidingFaces::AddBody(CDsItemsBody* body, const SPAtransf& after, int renderMode, const SDsPickClip& clip,

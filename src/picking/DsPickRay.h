@@ -115,6 +115,10 @@ public:
     // the others), what `clip` hides left out. The body must outlive the collection.
     void AddBody(CDsItemsBody* body, const SPAtransf& after, int renderMode, const SDsPickClip& clip,
                  bool facesOnly = false);
+    // A plane polygon of `count` corners given where the frame draws it (model coordinates of the
+    // root part), what `clip` hides left out: a filled rectangle drawn apart from the walk (a
+    // hidden-line view's background), say. Nothing below three corners.
+    void AddPolygon(const SPAposition* corners, int count, const SDsPickClip& clip);
     // Whether nothing was added.
     bool Empty() const { return m_items.empty() && m_bodies.empty(); }
     // Whether one of the faces hides `point` (model coordinates of the root part) from the viewer of
@@ -147,12 +151,15 @@ private:
         SPAbox box;  // the item's own box, empty when it has none
         SDsPickClip clip;
         bool faced = false;  // its faces come with boxes (CDsFacedGeometry): read at each question
+                             // (no geometry: a polygon given placed, AddPolygon)
         bool meshOutlines = false;  // a figure's STL meshes are drawn as outlines: left out
         std::shared_ptr<SPlacedTriangles> placed;  // the others' triangles, once read
         bool facesOnly = false;  // hides only the points of faces
     };
     // The item's triangles placed, read at the first call.
     static const SPlacedTriangles& Placed(SItem& item);
+    // The boxes of the runs of `triangles`' corners.
+    static void BoxRuns(SPlacedTriangles& triangles);
     struct SBody {
         CDsItemsBody* body;
         SPAtransf after;

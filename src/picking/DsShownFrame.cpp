@@ -6,6 +6,7 @@
 #include "DsItemsBody.h"
 #include "DsItemsCopy.h"
 #include "DsItemsGroup.h"
+#include "DsItemsHlView.h"
 #include "DsRefPoint.h"
 #include "DsSectionPlane.h"
 
@@ -68,6 +69,22 @@ CDsShownFrame::CDsShownFrame(CDsGlContext* context, view3d* view) : m_context(co
     });
     functor.SetHiddenToo(true);
     DsDrawnItemsWalk(CDsPartStorage::instance(), &database, functor);
+
+    // The backgrounds of the hidden-line views, drawn filled past the walk after the model's faces
+    // went into the depth buffer (not while the view refreshes fast): they hide what is drawn after
+    // them behind them, and paint over what was drawn before them (a view's line drawn before the
+    // faces too, the dimmed hidden edges).
+    CDsItemsGroup* views = scene->GetRootGroup(CDsGlScene::eRootHlViews);
+    if (CDsGlScene::DrawsHlViews(view) && !view->GetFlag(eDsViewFlagFastRefresh))
+        for (int i = 0; views && i < views->Count(); ++i) {
+            auto* hlView = dynamic_cast<CDsItemsHlView*>(views->Get(i));
+            SPAposition strip[4];
+            if (!hlView || !hlView->GetDrawnBackground(strip)) continue;
+            // The strip's corners in order round the rectangle.
+            const SPAposition corners[4] = {strip[0], strip[1], strip[3], strip[2]};
+            m_hiding.AddPolygon(corners, 4, m_sectionClip);
+            m_paintedAfter.AddPolygon(corners, 4, m_sectionClip);
+        }
 
     if (!m_facesHide) return;
     // The bodies and copies the database files nowhere hide as the context shows them.

@@ -25,7 +25,10 @@
 //   so that in both modes every face the frame draws in front of a line hides it (the dimmed hidden
 //   edges of mode 2 are the model's, not the views'); its second set once before the faces too, so
 //   that only the faces painted after the renderer (a figure's) hide it. The section plane clips
-//   the views as it clips the frame; a stepped section draws them unclipped as well.
+//   the views as it clips the frame; a stepped section draws them unclipped as well. A view's
+//   background, drawn filled between the two (outside fast refreshes), hides whatever lies behind
+//   it: the lines of both sets, the model's edges and points. Being pushed back behind the view's
+//   own curves, it hides none of those that lie in its plane.
 #pragma once
 
 #include <afx.h>
@@ -102,7 +105,8 @@ private:
     SDsPickClipPlane m_sectionPlane;
     SDsPickClip m_sectionClip;  // the section plane's (a body the database files nowhere)
     CDsHidingFaces m_hiding;
-    CDsHidingFaces m_paintedAfter;  // the temporary part's faces, painted after the renderer of the mode
+    CDsHidingFaces m_paintedAfter;  // the temporary part's faces, painted after the renderer of the
+                                    // mode, and the views' backgrounds, painted over the lines before
     std::map<const ENTITY*, std::vector<SPlace>> m_places;
     const SPlace* m_place = nullptr;
     static CDsShownFrame* s_current;

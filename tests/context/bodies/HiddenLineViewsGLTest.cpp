@@ -664,3 +664,71 @@ TEST_F(HiddenLineViewsGLTest, SetsTheFrameLeavesOutOfferNothing)
         }
     body->lose();
 }
+
+// A view's background hides for the snaps what it hides in the window: behind a view whose
+// background reaches wide about its lines lie a second view (both its sets) and a block's corner,
+// in both render modes of hidden lines. With the background drawn none of them answers (nor shows);
+// without a background, or while the view refreshes fast (which draws no background), they answer.
+// The front view's own lines, on its background, answer throughout.
+TEST_F(HiddenLineViewsGLTest, ABackgroundHidesFromTheSnapsWhatLiesBehindIt)
+{
+    BODY* body = make_block(-40, -40, -40, -30, -30, -30);
+    ENTITY_LIST edges;
+    get_edges(body, edges);
+    ASSERT_GE(edges.count(), 3);
+    const CDsColorStorage blue(0, 0, 200);
+    const SPAvector by(20, -8, -10);  // where the view behind lies
+    enum EState { eBackground, eNoBackground, eFast };
+    for (const ERenderMode mode : {eRenderHiddenLines, eRenderPartialHiddenLines})
+        for (const EState state : {eBackground, eNoBackground, eFast}) {
+            SCOPED_TRACE(testing::Message() << "render mode " << mode << ", state " << state);
+            host_ = NewHost(mode, false);
+            host_->ShowBlock(SPAposition(-15, -15, -20), SPAposition(-5, -5, -12));
+            std::unique_ptr<CDsItemsHlView> front = MakeView(body, {edges[0], edges[1], edges[2]});
+            std::unique_ptr<CDsItemsHlView> behind = MakeView(body, {edges[0], edges[1], edges[2]});
+            if (state != eNoBackground) front->SetBackground(true, &blue, 0.4f, 1.0f);
+            behind->SetTransformation(translate_transf(by));
+            host_->Context().Record(behind.get());
+            host_->Context().Record(front.get());
+            if (state == eFast) host_->View().SetFlag(eDsViewFlagFastRefresh, true);
+            host_->Refresh();
+            const Picture shown = host_->Front();
+            const bool hidden = state == eBackground;
+            const auto lit = [&](const SPAposition& p) {
+                int x = 0, y = 0;
+                EXPECT_TRUE(host_->PixelOf(p, x, y));
+                return shown.LitNear(x, kSize - 1 - y, 1) && !(shown.At(x, kSize - 1 - y)[2] > 150);
+            };
+            const auto answers = [&](const SPAposition& at, std::initializer_list<int> kinds, const SPAposition& expected) {
+                const std::unique_ptr<CDsRefPoint> point = host_->SnapAt(at, kinds);
+                return point && (SPAposition(CDsRefPoint::sLastPosition) - expected).len() <= 1.0;
+            };
+            const std::initializer_list<int> ends = {256, 257, 258, 259};
+            // The view behind: its first set's end, middle and arc's centre, and its nearest point.
+            const SPAposition onLow = SPAposition(-12, -25, 0) + by;
+            EXPECT_EQ(lit(onLow), !hidden);
+            EXPECT_EQ(answers(SPAposition(-25, -25, 0) + by, ends, SPAposition(-25, -25, 0) + by), !hidden);
+            EXPECT_EQ(answers(onLow, {258}, SPAposition(0, -25, 0) + by), !hidden);
+            EXPECT_EQ(answers(SPAposition(0, 10, 0) + by, {259}, SPAposition(0, 0, 0) + by), !hidden);
+            host_->Context().SetPickProccessorFlag(eDsPickStateNoFacePickData, true);
+            EXPECT_EQ(answers(onLow, {267}, onLow), !hidden);
+            // Its second set, drawn before the model's faces too, not while refreshing fast.
+            const SPAposition onHigh = SPAposition(12, 25, 0) + by;
+            EXPECT_EQ(lit(onHigh), state == eNoBackground);
+            EXPECT_EQ(answers(onHigh, {267}, onHigh), state == eNoBackground);
+            host_->Context().SetPickProccessorFlag(eDsPickStateNoFacePickData, false);
+            EXPECT_EQ(answers(onHigh, {258}, SPAposition(0, 25, 0) + by), state == eNoBackground);
+            // The block's corner.
+            const std::unique_ptr<CDsRefPoint> corner = host_->SnapAt(SPAposition(-15, -15, -12), ends);
+            EXPECT_EQ(corner && std::hypot(CDsRefPoint::sLastPosition.x() + 15, CDsRefPoint::sLastPosition.y() + 15) < 1.0,
+                      !hidden);
+            // The front view's own lines, on its background (its second set not while refreshing fast).
+            EXPECT_TRUE(answers(SPAposition(25, -25, 0), ends, SPAposition(25, -25, 0)));
+            EXPECT_TRUE(answers(SPAposition(12, -25, 0), {258}, SPAposition(0, -25, 0)));
+            EXPECT_EQ(answers(SPAposition(-12, 25, 0), {258}, SPAposition(0, 25, 0)), state != eFast);
+            host_->View().SetFlag(eDsViewFlagFastRefresh, false);
+            host_->Context().Remove(front.get());
+            host_->Context().Remove(behind.get());
+        }
+    body->lose();
+}
