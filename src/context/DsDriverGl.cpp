@@ -77,6 +77,20 @@ Support sPbufSupport = kUntested;
 Support sRenderTextureSupport = kUntested;
 Support sArbProgramSupport = kUntested;  // GL_ARB_vertex_program and GL_ARB_fragment_program
 bool sVboLoaded = false;
+
+// The primitive StBeginVertices gathers while OpenGL selects or takes feedback: its mode and its
+// vertices (three floats each).
+struct SGathered {
+    bool on = false;
+    GLenum mode = GL_POINTS;
+    std::vector<GLfloat> xyz;
+};
+
+SGathered& Gathered()
+{
+    static SGathered gathered;
+    return gathered;
+}
 bool sPbufLoaded = false;
 bool sGeneralLoaded = false;
 // The queried line-width range (largest width 0 until queried).
@@ -601,39 +615,92 @@ GLuint CDsDriverGl::StGetIdForList(int count)
 
 // --- Vertices, points and bitmaps ------------------------------------------------------------
 
-void CDsDriverGl::StStartPolylineVertices()
+bool CDsDriverGl::StSelectsOrFeedsBack()
 {
-    glBegin(GL_LINE_STRIP);
+    GLint mode = GL_RENDER;
+    glGetIntegerv(GL_RENDER_MODE, &mode);
+    return mode == GL_SELECT || mode == GL_FEEDBACK;
 }
 
-void CDsDriverGl::StDrawVertex(const float* xyz)
+void CDsDriverGl::StBeginVertices(GLenum mode)
 {
-    glVertex3fv(xyz);
+    SGathered& gathered = Gathered();
+    gathered.on = StSelectsOrFeedsBack();
+    if (!gathered.on) {
+        glBegin(mode);
+        return;
+    }
+    gathered.mode = mode;
+    gathered.xyz.clear();  // the capacity stays for the next primitive
+}
+
+void CDsDriverGl::StVertex(float x, float y, float z)
+{
+    SGathered& gathered = Gathered();
+    if (gathered.on)
+        gathered.xyz.insert(gathered.xyz.end(), {x, y, z});
+    else
+        glVertex3f(x, y, z);
+}
+
+void CDsDriverGl::StVertex(const float* xyz)
+{
+    StVertex(xyz[0], xyz[1], xyz[2]);
 }
 
 void CDsDriverGl::StEndVertices()
 {
-    glEnd();
+    SGathered& gathered = Gathered();
+    if (!gathered.on) {
+        glEnd();
+        return;
+    }
+    gathered.on = false;
+    StDrawClientArray(gathered.mode, 3, GL_FLOAT, gathered.xyz.data(), static_cast<int>(gathered.xyz.size() / 3));
+}
+
+void CDsDriverGl::StDrawClientArray(GLenum mode, GLint size, GLenum type, const void* vertices, int count)
+{
+    if (!vertices || count < 1) return;
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    BindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
+    for (GLenum array : {GL_NORMAL_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_EDGE_FLAG_ARRAY})
+        glDisableClientState(array);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(size, type, 0, vertices);
+    glDrawArrays(mode, 0, count);
+    glPopClientAttrib();
+}
+
+void CDsDriverGl::StStartPolylineVertices()
+{
+    StBeginVertices(GL_LINE_STRIP);
+}
+
+void CDsDriverGl::StDrawVertex(const float* xyz)
+{
+    StVertex(xyz);
 }
 
 void CDsDriverGl::StDrawPoints(int count, const SPAposition* points, GLenum mode)
 {
     if (count < 1 || !points) return;
-    glBegin(mode);
-    for (int i = 0; i < count; ++i) glVertex3d(points[i].x(), points[i].y(), points[i].z());
-    glEnd();
+    StBeginVertices(mode);
+    for (int i = 0; i < count; ++i)
+        StVertex(static_cast<float>(points[i].x()), static_cast<float>(points[i].y()), static_cast<float>(points[i].z()));
+    StEndVertices();
 }
 
 void CDsDriverGl::StDrawPoints(int count, const float* xyz, GLenum mode)
 {
     if (count < 1 || !xyz) return;
-    glBegin(mode);
+    StBeginVertices(mode);
     for (int i = 0; i < count; ++i) {
-        glVertex3f(xyz[3 * i], xyz[3 * i + 1], xyz[3 * i + 2]);
+        StVertex(xyz + 3 * i);
         glNormal3f(0.0f, 0.0f, -1.0f);
         glNormal3f(0.0f, 0.0f, 1.0f);
     }
-    glEnd();
+    StEndVertices();
 }
 
 void CDsDriverGl::StDrawBitmap(float x, float y, const CDsBitmap* bitmap, EAlignment alignment)
@@ -674,16 +741,16 @@ void CDsDriverGl::StDrawTexturedRectangle(const float* p0, const float* p1, cons
                                           float s0, float s1, float t0, float t1)
 {
     if (!p0 || !p1 || !p2 || !p3) return;
-    glBegin(GL_QUADS);
+    StBeginVertices(GL_QUADS);
     glTexCoord2f(s0, t0);
-    glVertex3fv(p0);
+    StVertex(p0);
     glTexCoord2f(s0, t1);
-    glVertex3fv(p2);
+    StVertex(p2);
     glTexCoord2f(s1, t1);
-    glVertex3fv(p3);
+    StVertex(p3);
     glTexCoord2f(s1, t0);
-    glVertex3fv(p1);
-    glEnd();
+    StVertex(p1);
+    StEndVertices();
 }
 
 void CDsDriverGl::DrawRectangle(const SDsBox2D& box, view3d& view)
@@ -698,12 +765,12 @@ void CDsDriverGl::DrawRectangle(view3d& view, const SDsBox2D& box, float angle, 
     view.Start2dDraw();
     glTranslatef(dx, dy, 0.0f);
     if (angle != 0.0f) glRotatef(angle * 180.0f / static_cast<float>(M_PI), 0.0f, 0.0f, 1.0f);
-    glBegin(GL_LINE_LOOP);
-    glVertex2i(box.minX, box.minY);
-    glVertex2i(box.maxX, box.minY);
-    glVertex2i(box.maxX, box.maxY);
-    glVertex2i(box.minX, box.maxY);
-    glEnd();
+    StBeginVertices(GL_LINE_LOOP);
+    StVertex(static_cast<float>(box.minX), static_cast<float>(box.minY));
+    StVertex(static_cast<float>(box.maxX), static_cast<float>(box.minY));
+    StVertex(static_cast<float>(box.maxX), static_cast<float>(box.maxY));
+    StVertex(static_cast<float>(box.minX), static_cast<float>(box.maxY));
+    StEndVertices();
     view.End2dDraw();
     glPopAttrib();
 }
@@ -714,19 +781,17 @@ void CDsDriverGl::DrawBoundBox3D(CDsBox& box)
     // Corner k takes x, y, z from the maximum where bit 0, 1, 2 of k is set.
     const float* lo = box.GetMin();
     const float* hi = box.GetMax();
-    auto corner = [&](int k) {
-        glVertex3f((k & 1) ? hi[0] : lo[0], (k & 2) ? hi[1] : lo[1], (k & 4) ? hi[2] : lo[2]);
-    };
+    auto corner = [&](int k) { StVertex((k & 1) ? hi[0] : lo[0], (k & 2) ? hi[1] : lo[1], (k & 4) ? hi[2] : lo[2]); };
     // Bottom and top (z), front and back (y), left and right (x).
     static const int kFaces[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4},
                                      {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
     glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT);
     glDisable(GL_LIGHTING);
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    glBegin(GL_QUADS);
+    StBeginVertices(GL_QUADS);
     for (const auto& face : kFaces)
         for (int k : face) corner(k);
-    glEnd();
+    StEndVertices();
     glPopAttrib();
 }
 
@@ -835,16 +900,16 @@ void CDsDriverGl::DrawIcon(view3d& view, const SDsTexture& texture, int x, int y
     view.Start2dDraw();
     const float x0 = static_cast<float>(x), y0 = static_cast<float>(y);
     const float x1 = x0 + static_cast<float>(texture.width), y1 = y0 + static_cast<float>(texture.height);
-    glBegin(GL_QUADS);
+    StBeginVertices(GL_QUADS);
     glTexCoord2f(0.0f, 0.0f);
-    glVertex2f(x0, y0);
+    StVertex(x0, y0);
     glTexCoord2f(texture.sExtent, 0.0f);
-    glVertex2f(x1, y0);
+    StVertex(x1, y0);
     glTexCoord2f(texture.sExtent, texture.tExtent);
-    glVertex2f(x1, y1);
+    StVertex(x1, y1);
     glTexCoord2f(0.0f, texture.tExtent);
-    glVertex2f(x0, y1);
-    glEnd();
+    StVertex(x0, y1);
+    StEndVertices();
     view.End2dDraw();
     glPopAttrib();
 }
@@ -884,15 +949,15 @@ void CDsDriverGl::DrawHatchedPolygon(view3d& view, const std::pair<std::vector<S
     glEnable(GL_BLEND);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
-    glBegin(polygon.second);
+    StBeginVertices(polygon.second);
     glNormal3f(static_cast<float>(normal.x()), static_cast<float>(normal.y()), static_cast<float>(normal.z()));
     for (const SPAposition& p : polygon.first) {
         const SPAposition q = p * toPlane;
         const double u = pixelsPerUnit * q.x() / 32.0, v = pixelsPerUnit * q.y() / 32.0;
         glTexCoord2f(static_cast<float>(u * c - v * s), static_cast<float>(u * s + v * c));
-        glVertex3f(static_cast<float>(p.x()), static_cast<float>(p.y()), static_cast<float>(p.z()));
+        StVertex(static_cast<float>(p.x()), static_cast<float>(p.y()), static_cast<float>(p.z()));
     }
-    glEnd();
+    StEndVertices();
     glPopAttrib();
     if (temporary) {
         GLuint id = texture.id;
@@ -1369,6 +1434,7 @@ void CDsDriverGl::ResetForTests()
     sLineWidthRange[0] = sLineWidthRange[1] = 0.0;
     sLineWidthRangeQueried = false;
     sListCounter = 0;
+    Gathered().on = false;
     sWglExtensions.clear();
     sWidthContext = nullptr;
     mWidth = 1;

@@ -225,16 +225,37 @@ public:
     static GLuint StGetIdForList(int count);
 
     // --- Vertices, points and bitmaps ---
-    // glBegin(GL_LINE_STRIP).
-    static void StStartPolylineVertices();
-    // glVertex3fv.
-    static void StDrawVertex(const float* xyz);
-    // glEnd().
+    // Primitives that a pick may draw. Mesa keeps the storage of every buffer that a pass of
+    // OpenGL selection or feedback read until the process ends, the buffer behind immediate mode
+    // too: vertices sent in immediate mode while OpenGL selects or takes feedback would stay in
+    // memory, half a megabyte at a time, pick after pick. So while it selects or takes feedback
+    // (StSelectsOrFeedsBack) StBeginVertices, StVertex and StEndVertices gather one primitive's
+    // vertices (as floats, as immediate mode keeps them) and send them from a client-side array
+    // as it ends; while it renders, or compiles a list, they are glBegin, glVertex and glEnd.
+    // Colours, normals and texture coordinates given between them set the current values while a
+    // primitive is gathered (selection and the picks' feedback read positions only).
+    // Whether OpenGL selects or takes feedback in the current context.
+    static bool StSelectsOrFeedsBack();
+    // Begins a primitive of `mode` (see above).
+    static void StBeginVertices(GLenum mode);
+    // A vertex of the primitive begun (z 0 for a point of the plane).
+    static void StVertex(float x, float y, float z = 0.0f);
+    // The same of three floats.
+    static void StVertex(const float* xyz);
+    // Ends the primitive begun, sending it when gathered.
     static void StEndVertices();
-    // The positions as one primitive of `mode` (glVertex3d each); nothing without points.
+    // `count` vertices of `size` coordinates (2 or 3) of `type` as one primitive of `mode` from
+    // the client-side array `vertices`: no buffer bound and no other array on; the client arrays
+    // are put back as they were. Nothing without vertices.
+    static void StDrawClientArray(GLenum mode, GLint size, GLenum type, const void* vertices, int count);
+    // StBeginVertices(GL_LINE_STRIP).
+    static void StStartPolylineVertices();
+    // StVertex.
+    static void StDrawVertex(const float* xyz);
+    // The positions as one primitive of `mode` (through StBeginVertices); nothing without points.
     static void StDrawPoints(int count, const SPAposition* points, GLenum mode);
-    // The float points (x, y, z each) as one primitive of `mode`; after each vertex the normals
-    // (0, 0, -1) and (0, 0, 1) are sent. Nothing without points.
+    // The float points (x, y, z each) as one primitive of `mode` (through StBeginVertices); after
+    // each vertex the normals (0, 0, -1) and (0, 0, 1) are sent. Nothing without points.
     static void StDrawPoints(int count, const float* xyz, GLenum mode);
     // Draws a 1-bit bitmap at raster position (x, y), the point of the bitmap named by the
     // alignment placed there (see EAlignment); rows of the record's bytes per row, the record's
