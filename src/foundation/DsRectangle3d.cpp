@@ -1,5 +1,7 @@
 #include "DsRectangle3d.h"
 
+#include "DsDriverGl.h"
+
 #include <SpaValues.h>
 #include <windows.h>
 #include <GL/gl.h>
@@ -60,9 +62,9 @@ void CDsRectangle3d::Transform(const SPAtransf& t)
 
 void CDsRectangle3d::DrawGl(view3d&) const
 {
-    glBegin(GL_LINE_LOOP);
-    for (int i = 0; i < 4; ++i) glVertex3fv(m_corners[i]);
-    glEnd();
+    CDsDriverGl::StBeginVertices(GL_LINE_LOOP);
+    for (int i = 0; i < 4; ++i) CDsDriverGl::StVertex(m_corners[i]);
+    CDsDriverGl::StEndVertices();
 }
 
 void CDsRectangle3d::SetPosition(EDsRectangle3dPosition which, SPAposition& out) const

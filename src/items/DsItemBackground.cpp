@@ -1,5 +1,6 @@
 #include "DsItemBackground.h"
 
+#include "DsDriverGl.h"
 #include "DsView3dCdc.h"
 
 #include "view3d.h"
@@ -72,15 +73,15 @@ void CDsItemBackground::DrawGl(view3d& view)
     glDisable(GL_CULL_FACE);
     glDisable(GL_LIGHTING);
     glDisable(GL_COLOR_MATERIAL);
-    glBegin(GL_QUADS);
+    CDsDriverGl::StBeginVertices(GL_QUADS);
     SendColor(bottom);
     glNormal3f(0.0f, 0.0f, 1.0f);
-    glVertex2d(w, 0);
-    glVertex2d(0, 0);
+    CDsDriverGl::StVertex(static_cast<float>(w), 0.0f);
+    CDsDriverGl::StVertex(0.0f, 0.0f);
     SendColor(top);
-    glVertex2d(0, h);
-    glVertex2d(w, h);
-    glEnd();
+    CDsDriverGl::StVertex(0.0f, static_cast<float>(h));
+    CDsDriverGl::StVertex(static_cast<float>(w), static_cast<float>(h));
+    CDsDriverGl::StEndVertices();
     view.End2dDraw();
     glPopAttrib();
 }

@@ -2,6 +2,7 @@
 #include "DsItemBitmap.h"
 
 #include "DsDriverExtrema.h"
+#include "DsDriverGl.h"
 #include "DsRectangle.h"
 #include "pick_manager.h"
 #include "view3d.h"
@@ -221,16 +222,16 @@ bool CDsItemBitmap::DrawAsPoints(int px, int py, int hx, int hy) const
     if (size != 1.0f) glPointSize(1.0f);
     if (smooth) glDisable(GL_POINT_SMOOTH);
     const int rowBytes = GetRowLengthBytes();
-    glBegin(GL_POINTS);
+    CDsDriverGl::StBeginVertices(GL_POINTS);
     for (int y = 0; y < m_height; ++y) {
         const unsigned char* row = m_bits + size_t(rowBytes) * size_t(y);
         for (int byte = 0; byte < rowBytes; ++byte) {
             if (!row[byte]) continue;
             for (int bit = 0; bit < 8; ++bit)
-                if ((row[byte] >> (7 - bit)) & 1) glVertex2f(left + float(8 * byte + bit), bottom + float(y));
+                if ((row[byte] >> (7 - bit)) & 1) CDsDriverGl::StVertex(left + float(8 * byte + bit), bottom + float(y));
         }
     }
-    glEnd();
+    CDsDriverGl::StEndVertices();
     if (size != 1.0f) glPointSize(size);
     if (smooth) glEnable(GL_POINT_SMOOTH);
     return true;

@@ -2,6 +2,7 @@
 #include "DsItemEdge.h"
 
 #include "DsBox.h"
+#include "DsDriverGl.h"
 #include "DsDriverExtrema.h"
 #include "DsEllipseStorage.h"
 #include "DsGlContext.h"
@@ -383,18 +384,21 @@ bool CDsItemEdge::GetCenterPoint(SPAposition& point)
 void CDsItemEdge::DrawGl(view3d& view)
 {
     if (!m_entry) return;
-    glBegin(GL_LINE_STRIP);
     if (CDsEllipseStorage* ellipse = m_entry->GetEllipse()) {
         const SPAposition* points = nullptr;
         const int count = ellipse->ApproximateEllipse(&view, points);
-        for (int i = 0; i < count && points; ++i)
-            glVertex3f(static_cast<float>(points[i].x()), static_cast<float>(points[i].y()),
-                       static_cast<float>(points[i].z()));
-    } else {
-        const float* points = nullptr;
-        const int count = m_entry->GetPoints(points);
-        for (int i = 0; i < count && points; ++i) glVertex3f(points[3 * i], points[3 * i + 1], points[3 * i + 2]);
+        CDsDriverGl::StDrawPoints(points ? count : 0, points, GL_LINE_STRIP);
+        return;
     }
+    const float* points = nullptr;
+    const int count = m_entry->GetPoints(points);
+    // A pick's selection or feedback takes the kept points from a client array (see CDsDriverGl).
+    if (CDsDriverGl::StSelectsOrFeedsBack()) {
+        CDsDriverGl::StDrawClientArray(GL_LINE_STRIP, 3, GL_FLOAT, points, count);
+        return;
+    }
+    glBegin(GL_LINE_STRIP);
+    for (int i = 0; i < count && points; ++i) glVertex3f(points[3 * i], points[3 * i + 1], points[3 * i + 2]);
     glEnd();
 }
 

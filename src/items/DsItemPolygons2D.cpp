@@ -2,6 +2,7 @@
 #include "DsItemPolygons2D.h"
 
 #include "DsBox.h"
+#include "DsDriverGl.h"
 #include "DsGeometryComputer.h"
 #include "DsLineAttribStorage.h"
 #include "DsRectangle.h"
@@ -89,14 +90,14 @@ void CDsItemPolygons2D::DrawPolygons()
     if (!m_vertices || m_n < 3) return;
     glNormal3fv(m_normal);
     const bool batch = m_n == 3 || m_n == 4;
-    if (batch) glBegin(m_n == 3 ? GL_TRIANGLES : GL_QUADS);
+    if (batch) CDsDriverGl::StBeginVertices(m_n == 3 ? GL_TRIANGLES : GL_QUADS);
     for (int k = 0; k < m_m; ++k) {
-        if (!batch) glBegin(GL_POLYGON);
+        if (!batch) CDsDriverGl::StBeginVertices(GL_POLYGON);
         const float* p = m_vertices + static_cast<size_t>(k) * m_n * 3;
-        for (int j = 0; j < m_n; ++j) glVertex3fv(p + 3 * j);
-        if (!batch) glEnd();
+        for (int j = 0; j < m_n; ++j) CDsDriverGl::StVertex(p + 3 * j);
+        if (!batch) CDsDriverGl::StEndVertices();
     }
-    if (batch) glEnd();
+    if (batch) CDsDriverGl::StEndVertices();
 }
 
 void CDsItemPolygons2D::DrawGl(view3d&)

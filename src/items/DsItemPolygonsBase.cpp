@@ -428,17 +428,18 @@ void CDsItemPolygonsBase::DrawBoundBox()
     const float x1 = static_cast<float>(m_max[0]), y1 = static_cast<float>(m_max[1]), z1 = static_cast<float>(m_max[2]);
     glPushAttrib(GL_POLYGON_BIT);
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    glBegin(GL_QUADS);
+    const auto vertex = [](float x, float y, float z) { CDsDriverGl::StVertex(x, y, z); };
+    CDsDriverGl::StBeginVertices(GL_QUADS);
     // z = minimum and maximum
-    glVertex3f(x0, y0, z0), glVertex3f(x1, y0, z0), glVertex3f(x1, y1, z0), glVertex3f(x0, y1, z0);
-    glVertex3f(x0, y0, z1), glVertex3f(x1, y0, z1), glVertex3f(x1, y1, z1), glVertex3f(x0, y1, z1);
+    vertex(x0, y0, z0), vertex(x1, y0, z0), vertex(x1, y1, z0), vertex(x0, y1, z0);
+    vertex(x0, y0, z1), vertex(x1, y0, z1), vertex(x1, y1, z1), vertex(x0, y1, z1);
     // y = minimum and maximum
-    glVertex3f(x0, y0, z0), glVertex3f(x1, y0, z0), glVertex3f(x1, y0, z1), glVertex3f(x0, y0, z1);
-    glVertex3f(x0, y1, z0), glVertex3f(x1, y1, z0), glVertex3f(x1, y1, z1), glVertex3f(x0, y1, z1);
+    vertex(x0, y0, z0), vertex(x1, y0, z0), vertex(x1, y0, z1), vertex(x0, y0, z1);
+    vertex(x0, y1, z0), vertex(x1, y1, z0), vertex(x1, y1, z1), vertex(x0, y1, z1);
     // x = minimum and maximum
-    glVertex3f(x0, y0, z0), glVertex3f(x0, y1, z0), glVertex3f(x0, y1, z1), glVertex3f(x0, y0, z1);
-    glVertex3f(x1, y0, z0), glVertex3f(x1, y1, z0), glVertex3f(x1, y1, z1), glVertex3f(x1, y0, z1);
-    glEnd();
+    vertex(x0, y0, z0), vertex(x0, y1, z0), vertex(x0, y1, z1), vertex(x0, y0, z1);
+    vertex(x1, y0, z0), vertex(x1, y1, z0), vertex(x1, y1, z1), vertex(x1, y0, z1);
+    CDsDriverGl::StEndVertices();
     glPopAttrib();
 }
 
@@ -533,12 +534,12 @@ void CDsItemPolygonsBase::SendKeptPrimitives(int list) const
 {
     for (const SKeptPrimitive& primitive : m_kept) {
         if (primitive.list != list) continue;
-        glBegin(primitive.mode);
+        CDsDriverGl::StBeginVertices(primitive.mode);
         for (size_t v = 0; v + 2 < primitive.vertices.size(); v += 3) {
             glNormal3fv(primitive.normals.data() + v);
-            glVertex3fv(primitive.vertices.data() + v);
+            CDsDriverGl::StVertex(primitive.vertices.data() + v);
         }
-        glEnd();
+        CDsDriverGl::StEndVertices();
     }
 }
 
@@ -595,20 +596,13 @@ void CDsItemPolygonsBase::CallOwnList()
 
 bool CDsItemPolygonsBase::StPickDraws()
 {
-    return CDsGlMeshPainter::StSelectsOrFeedsBack();
+    return CDsDriverGl::StSelectsOrFeedsBack();
 }
 
 void CDsItemPolygonsBase::StDrawClientTriangles(const float* vertices, int vertexCount)
 {
-    if (!vertices || vertexCount < 3) return;
-    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
-    CDsDriverGl::BindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
-    for (GLenum array : {GL_NORMAL_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_EDGE_FLAG_ARRAY})
-        glDisableClientState(array);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, vertices);
-    glDrawArrays(GL_TRIANGLES, 0, vertexCount);
-    glPopClientAttrib();
+    if (vertexCount < 3) return;
+    CDsDriverGl::StDrawClientArray(GL_TRIANGLES, 3, GL_FLOAT, vertices, vertexCount);
 }
 
 bool CDsItemPolygonsBase::DrawTrianglesForPick(bool bothSides) const

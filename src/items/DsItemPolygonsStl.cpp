@@ -343,13 +343,14 @@ bool CDsItemPolygonsStl::BuildLists()
 void CDsItemPolygonsStl::DrawImmediate()
 {
     const int triangles = m_vertexCount / 3;
-    glBegin(GL_TRIANGLES);
+    CDsDriverGl::StBeginVertices(GL_TRIANGLES);
     for (int t = 0; t < triangles; ++t) {
         const CVyrTriangle* triangle = (*m_data)[t];
         const SPAunit_vector& n = triangle->GetNormal();
         glNormal3d(n.x(), n.y(), n.z());
         const SPAposition* p = triangle->GetPosVec();
-        for (int i = 0; i < 3; ++i) glVertex3d(p[i].x(), p[i].y(), p[i].z());
+        for (int i = 0; i < 3; ++i)
+            CDsDriverGl::StVertex(static_cast<float>(p[i].x()), static_cast<float>(p[i].y()), static_cast<float>(p[i].z()));
     }
-    glEnd();
+    CDsDriverGl::StEndVertices();
 }

@@ -4,6 +4,7 @@
 #include "DsView3dCdc.h"
 
 #include "DsDriverExtrema.h"
+#include "DsDriverGl.h"
 #include "DsGeometryComputer.h"
 #include "DsScreenSpace.h"
 #include "VyrCurveExt.h"
@@ -108,8 +109,8 @@ bool CDsItemPolyline2D::IsDrawable() const
 
 void CDsItemPolyline2D::SendVertices() const
 {
-    for (int i = 0; i < m_count; ++i) glVertex2f(m_points[2 * i], m_points[2 * i + 1]);
-    if (m_closed) glVertex2f(m_points[0], m_points[1]);
+    for (int i = 0; i < m_count; ++i) CDsDriverGl::StVertex(m_points[2 * i], m_points[2 * i + 1]);
+    if (m_closed) CDsDriverGl::StVertex(m_points[0], m_points[1]);
 }
 
 void CDsItemPolyline2D::DrawGlStrip(view3d* view, int count, const float* points, bool closed, bool already2d)
@@ -121,10 +122,10 @@ void CDsItemPolyline2D::DrawGlStrip(view3d* view, int count, const float* points
         glDisable(GL_LIGHTING);
         glDisable(GL_NORMALIZE);
     }
-    glBegin(GL_LINE_STRIP);
-    for (int i = 0; i < count; ++i) glVertex2f(points[2 * i], points[2 * i + 1]);
-    if (closed) glVertex2f(points[0], points[1]);
-    glEnd();
+    CDsDriverGl::StBeginVertices(GL_LINE_STRIP);
+    for (int i = 0; i < count; ++i) CDsDriverGl::StVertex(points[2 * i], points[2 * i + 1]);
+    if (closed) CDsDriverGl::StVertex(points[0], points[1]);
+    CDsDriverGl::StEndVertices();
     if (!already2d) view->End2dDraw();
     if (lighting) {
         glEnable(GL_LIGHTING);
@@ -135,9 +136,9 @@ void CDsItemPolyline2D::DrawGlStrip(view3d* view, int count, const float* points
 void CDsItemPolyline2D::DrawStrip() const
 {
     if (!IsDrawable()) return;
-    glBegin(GL_LINE_STRIP);
+    CDsDriverGl::StBeginVertices(GL_LINE_STRIP);
     SendVertices();
-    glEnd();
+    CDsDriverGl::StEndVertices();
 }
 
 void CDsItemPolyline2D::DrawGl(view3d& view)
@@ -158,9 +159,9 @@ void CDsItemPolyline2D::DrawOnTraverse(view3d& view, CDsGeometry::eDrawPrimitive
     CDsClipPlanesOff unclipped(view);
     if (!(kinds & CDsGeometry::eDpPoints) || !IsDrawable()) return;
     if (applyAttributes) SetAttributesToView(&view);
-    glBegin(GL_LINE_STRIP);
+    CDsDriverGl::StBeginVertices(GL_LINE_STRIP);
     SendVertices();
-    glEnd();
+    CDsDriverGl::StEndVertices();
 }
 
 int CDsItemPolyline2D::DrawGdi(view3d& view)
@@ -556,12 +557,12 @@ void CDsItemBillBoardedRectangle::DrawOnTraverse(view3d& view, CDsGeometry::eDra
     const GLboolean depth = glIsEnabled(GL_DEPTH_TEST);
     view.Start2dDraw();
     if (depth) glEnable(GL_DEPTH_TEST);
-    glBegin(GL_LINE_LOOP);
-    glVertex2f(x, y);
-    glVertex2f(x + float(m_width), y);
-    glVertex2f(x + float(m_width), y + float(m_height));
-    glVertex2f(x, y + float(m_height));
-    glEnd();
+    CDsDriverGl::StBeginVertices(GL_LINE_LOOP);
+    CDsDriverGl::StVertex(x, y);
+    CDsDriverGl::StVertex(x + float(m_width), y);
+    CDsDriverGl::StVertex(x + float(m_width), y + float(m_height));
+    CDsDriverGl::StVertex(x, y + float(m_height));
+    CDsDriverGl::StEndVertices();
     view.End2dDraw();
     glPopAttrib();
 }

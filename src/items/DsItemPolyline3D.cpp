@@ -203,9 +203,9 @@ int CDsItemPolyline3D::DrawPoly(view3d& view)
         return 0;
     }
     if (m_count > 0) {
-        glBegin(GL_LINE_STRIP);
-        for (int i = 0; i < m_count; ++i) glVertex3fv(m_points + 3 * i);
-        glEnd();
+        CDsDriverGl::StBeginVertices(GL_LINE_STRIP);
+        for (int i = 0; i < m_count; ++i) CDsDriverGl::StVertex(m_points + 3 * i);
+        CDsDriverGl::StEndVertices();
     }
     return 0;
 }

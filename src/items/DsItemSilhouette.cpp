@@ -2,6 +2,7 @@
 // the view being drawn.
 #include "DsItemSilhouette.h"
 
+#include "DsDriverGl.h"
 #include "DsItemsFace.h"
 #include "DsView3dCdc.h"
 #include "VyrIndexedMesh.h"
@@ -196,13 +197,7 @@ void CDsItemSilhouette::DrawGl(view3d& view)
         return;
     }
     // Separate lines in one batch: the same pixels as one begin and end per segment.
-    glBegin(GL_LINES);
-    for (size_t i = 0; i + 1 < m_segments.size(); i += 2) {
-        const SPAposition* segment = &m_segments[i];
-        glVertex3d(segment[0].x(), segment[0].y(), segment[0].z());
-        glVertex3d(segment[1].x(), segment[1].y(), segment[1].z());
-    }
-    glEnd();
+    CDsDriverGl::StDrawPoints(static_cast<int>(m_segments.size() / 2 * 2), m_segments.data(), GL_LINES);
 }
 
 void CDsItemSilhouette::DrawMovedOffTheFace()
@@ -228,14 +223,14 @@ void CDsItemSilhouette::DrawMovedOffTheFace()
         const double pixelsPerUnit = std::hypot(x1 - x0, y1 - y0);
         if (pixelsPerUnit > 1e-12) end += away * (reach + kPixelsOffTheFace / pixelsPerUnit);
     };
-    glBegin(GL_LINES);
+    CDsDriverGl::StBeginVertices(GL_LINES);
     for (size_t i = 0; i + 1 < m_segments.size(); i += 2) {
         SPAposition first = m_segments[i], second = m_segments[i + 1];
         const CVyrIndexedMesh::SSilhouetteSide& side = m_sides[i / 2];
         moveOff(first, side.away[0], side.reach[0]);
         moveOff(second, side.away[1], side.reach[1]);
-        glVertex3d(first.x(), first.y(), first.z());
-        glVertex3d(second.x(), second.y(), second.z());
+        for (const SPAposition* end : {&first, &second})
+            CDsDriverGl::StVertex(static_cast<float>(end->x()), static_cast<float>(end->y()), static_cast<float>(end->z()));
     }
-    glEnd();
+    CDsDriverGl::StEndVertices();
 }

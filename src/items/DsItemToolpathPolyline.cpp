@@ -4,6 +4,7 @@
 #include "DsAttributesPalette.h"
 #include "DsBox.h"
 #include "DsDriverExtrema.h"
+#include "DsDriverGl.h"
 #include "DsLineAttribStorage.h"
 #include "DsManager.h"
 #include "DsView3dCdc.h"
@@ -178,36 +179,36 @@ void CDsItemToolpathPolyline::DrawGl(view3d& view)
         const bool hidden = NodeHidden(palette, node);
         if (open && (hidden || node->attributeIndex != openIndex)) {
             // The strip of the previous entry ends at this node.
-            glVertex3fv(points);
-            glEnd();
+            CDsDriverGl::StVertex(points);
+            CDsDriverGl::StEndVertices();
             open = false;
         }
         if (hidden) continue;
         if (!open) {
             if (entryPens) palette->SetAttributesToView(view, node->attributeIndex);
-            glBegin(GL_LINE_STRIP);
+            CDsDriverGl::StBeginVertices(GL_LINE_STRIP);
             open = true;
             openIndex = node->attributeIndex;
         }
-        for (int i = 0; i < count; ++i) glVertex3fv(points + 3 * i);
+        for (int i = 0; i < count; ++i) CDsDriverGl::StVertex(points + 3 * i);
     }
-    if (open) glEnd();
+    if (open) CDsDriverGl::StEndVertices();
 
     if (!view.GetDocumentFlag(static_cast<EDsDocumentFlag>(22)) || view.GetFlag(eDsViewFlagFastRefresh)) return;
     GLfloat savedSize = 1.0f;
     glGetFloatv(GL_POINT_SIZE, &savedSize);
     glPointSize(7.0f);
     glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
-    glBegin(GL_POINTS);
+    CDsDriverGl::StBeginVertices(GL_POINTS);
     const TDsNodeHeader* lastArray = nullptr;
     for (const TDsNodeHeader* node : m_nodes) {
         if (node->GetPointCount() == 0 || NodeHidden(palette, node)) continue;
-        glVertex3fv(node->GetPoints());
+        CDsDriverGl::StVertex(node->GetPoints());
         if (!node->IsSinglePoint()) lastArray = node;
     }
     if (lastArray && lastArray->GetPointCount() > 1)
-        glVertex3fv(lastArray->GetPoints() + 3 * (lastArray->GetPointCount() - 1));
-    glEnd();
+        CDsDriverGl::StVertex(lastArray->GetPoints() + 3 * (lastArray->GetPointCount() - 1));
+    CDsDriverGl::StEndVertices();
     glPointSize(savedSize);
 }
 

@@ -3,6 +3,7 @@
 
 #include "DmRefCountPtrTempl.h"
 #include "DsBox.h"
+#include "DsDriverGl.h"
 #include "DsEllipseStorage.h"
 #include "DsGeometryComputer.h"
 #include "DsGlSketch.h"
@@ -150,17 +151,20 @@ bool CVyrPolylineEntry::GetBox(SPAbox& box, const SPAtransf* t, bool withCentre)
 
 void CVyrPolylineEntry::DrawGl(view3d& view, bool fast) const
 {
-    glBegin(GL_LINE_STRIP);
     if (m_ellipse) {
         const SPAposition* points = nullptr;
         bool fastFlag = fast;
         const int count = m_ellipse->ApproximateEllipse(&view, points, &fastFlag);
-        for (int i = 0; i < count && points; ++i)
-            glVertex3f(static_cast<float>(points[i].x()), static_cast<float>(points[i].y()),
-                       static_cast<float>(points[i].z()));
-    } else {
-        for (int i = 0; i < m_count && m_points; ++i) glVertex3fv(m_points + 3 * i);
+        CDsDriverGl::StDrawPoints(points ? count : 0, points, GL_LINE_STRIP);
+        return;
     }
+    // A pick's selection or feedback takes the points from a client array (see CDsDriverGl).
+    if (CDsDriverGl::StSelectsOrFeedsBack()) {
+        CDsDriverGl::StDrawClientArray(GL_LINE_STRIP, 3, GL_FLOAT, m_points, m_count);
+        return;
+    }
+    glBegin(GL_LINE_STRIP);
+    for (int i = 0; i < m_count && m_points; ++i) glVertex3fv(m_points + 3 * i);
     glEnd();
 }
 
