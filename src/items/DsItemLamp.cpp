@@ -2,8 +2,10 @@
 #include "DsItemLamp.h"
 
 #include "DsBox.h"
+#include "DsDriverGl.h"
 #include "DsView3dCdc.h"
 
+#include "SpaValues.h"
 #include "view3d.h"
 
 #include <GL/glu.h>
@@ -15,7 +17,68 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
+// The point at angle `angle` of a circle of radius `r` at height `z`, as the quadrics of the
+// utility library place it (x by the sine, y by the cosine).
+SPAposition Round(double r, double angle, double z)
+{
+    return SPAposition(r * std::sin(angle), r * std::cos(angle), z);
+}
+
+// Appends the triangle (a, b, c) to `out` (9 floats) unless it has no area.
+void AddTriangle(std::vector<float>& out, const SPAposition& a, const SPAposition& b, const SPAposition& c)
+{
+    if (((b - a) * (c - a)).len() <= 1e-12 * std::max(1.0, (b - a) % (b - a))) return;
+    for (const SPAposition* p : {&a, &b, &c})
+        for (int k = 0; k < 3; ++k) out.push_back(static_cast<float>(p->coordinate(k)));
+}
+
 }  // namespace
+
+void CDsItemLamp::StAddCell(std::vector<float>& out, const SPAposition& a, const SPAposition& b, const SPAposition& c,
+                            const SPAposition& d, bool quads)
+{
+    if (quads) {
+        for (const SPAposition* p : {&a, &b, &c, &d})
+            for (int k = 0; k < 3; ++k) out.push_back(static_cast<float>(p->coordinate(k)));
+        return;
+    }
+    AddTriangle(out, a, b, c);
+    AddTriangle(out, a, c, d);
+}
+
+void CDsItemLamp::StSphereCells(double r, int slices, std::vector<float>& out, bool quads)
+{
+    // Stacks from +z down, as many as slices.
+    const int n = std::max(slices, 1);
+    const double step = 2.0 * kPi / n, stack = kPi / n;
+    for (int j = 0; j < n; ++j) {
+        const double upper = j * stack, lower = (j + 1) * stack;
+        const double ru = j == 0 ? 0.0 : r * std::sin(upper), rl = j + 1 == n ? 0.0 : r * std::sin(lower);
+        const double zu = r * std::cos(upper), zl = r * std::cos(lower);
+        for (int i = 0; i < n; ++i)
+            StAddCell(out, Round(ru, i * step, zu), Round(rl, i * step, zl), Round(rl, (i + 1) * step, zl),
+                      Round(ru, (i + 1) * step, zu), quads);
+    }
+}
+
+void CDsItemLamp::StConeCells(double base, double top, double height, int slices, std::vector<float>& out,
+                              bool quads)
+{
+    const int n = std::max(slices, 1);
+    const double step = 2.0 * kPi / n;
+    for (int i = 0; i < n; ++i)
+        StAddCell(out, Round(base, i * step, 0.0), Round(base, (i + 1) * step, 0.0), Round(top, (i + 1) * step, height),
+                  Round(top, i * step, height), quads);
+}
+
+void CDsItemLamp::StDiskCells(double inner, double outer, int slices, std::vector<float>& out, bool quads)
+{
+    const int n = std::max(slices, 1);
+    const double step = 2.0 * kPi / n;
+    for (int i = 0; i < n; ++i)
+        StAddCell(out, Round(inner, i * step, 0.0), Round(outer, i * step, 0.0), Round(outer, (i + 1) * step, 0.0),
+                  Round(inner, (i + 1) * step, 0.0), quads);
+}
 
 CDsItemLamp::CDsItemLamp()
 {
@@ -111,7 +174,19 @@ void CDsItemLamp::DrawGl(view3d& view)
     glEnable(GL_DEPTH_TEST);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glColor3ub(m_color[0], m_color[1], m_color[2]);
-    if (m_quadric) {
+    if (CDsDriverGl::StSelectsOrFeedsBack()) {
+        // A pick: the quadrics' cells from a client array (see the header comment).
+        if (m_pickCellsSize != m_size || m_pickCellsType != m_type) {
+            const double s = m_size;
+            m_pickCells.clear();
+            if (m_type == eDsQuadCylinder || m_type == eDsQuadCone)
+                StConeCells(s, m_type == eDsQuadCylinder ? 0.95 * s : 0.0, 2.0 * s, 16, m_pickCells);
+            StSphereCells(m_type == eDsQuadCylinder || m_type == eDsQuadCone ? 0.75 * s : s, 16, m_pickCells);
+            m_pickCellsType = m_type;
+            m_pickCellsSize = m_size;
+        }
+        StDrawClientTriangles(m_pickCells.data(), static_cast<int>(m_pickCells.size() / 3));
+    } else if (m_quadric) {
         const double s = m_size;
         if (m_type == eDsQuadCylinder) {
             gluCylinder(m_quadric, s, 0.95 * s, 2.0 * s, 16, 16);

@@ -20,6 +20,9 @@
 // - The colour bytes are the lamp's own and start black; the lamp draws with lighting on, so its
 //   look comes from the material and lights in force.
 // - Not copyable: it owns its GLU quadric.
+// - While OpenGL selects or takes feedback (a pick) the symbol goes out as the triangles of the
+//   cells the GLU quadrics draw, from a client-side array kept for the lamp's type and size, not
+//   through GLU, which sends its vertices in immediate mode (see CDsDriverGl: Mesa would keep them).
 #pragma once
 
 #include <afx.h>
@@ -28,6 +31,7 @@
 #include "DsItemPolygonsBase.h"
 
 #include <cstdint>
+#include <vector>
 
 struct GLUquadric;
 
@@ -89,6 +93,21 @@ protected:
     // The elevation and azimuth (degrees) of the direction from the target to the position; false
     // when the two coincide.
     bool GetAngles(float& elevation, float& azimuth) const;
+    // The triangles (9 floats each, appended to `out`) of the cells a GLU quadric of `slices`
+    // slices fills: a sphere of radius `r` in as many stacks, from +z down; the side of a cone
+    // (a cylinder when the radii are equal) from radius `base` at z = 0 to `top` at `height`; a
+    // ring of the plane z = 0 between radii `inner` and `outer`. Points at angle a lie at
+    // (r sin a, r cos a), as the quadrics place them; a cell that closes to a point gives one
+    // triangle. With `quads` each cell is appended whole instead, its four corners (12 floats) in
+    // turn round it, for GL_QUADS: outlined, it shows the cell's sides and no diagonal.
+    static void StSphereCells(double r, int slices, std::vector<float>& out, bool quads = false);
+    static void StConeCells(double base, double top, double height, int slices, std::vector<float>& out,
+                            bool quads = false);
+    static void StDiskCells(double inner, double outer, int slices, std::vector<float>& out, bool quads = false);
+    // Appends the cell of corners a, b, c, d (in turn round it) as two triangles, leaving out a
+    // triangle without area; with `quads` as the four corners.
+    static void StAddCell(std::vector<float>& out, const SPAposition& a, const SPAposition& b, const SPAposition& c,
+                          const SPAposition& d, bool quads = false);
 
     GLUquadric* m_quadric = nullptr;  // owned
     EDsQuadType m_type = eDsQuadSphere;
@@ -97,4 +116,11 @@ protected:
     float m_size = 10.0f;
     bool m_faceTarget = true;
     uint8_t m_color[4] = {0, 0, 0, 0};  // red, green, blue and one more byte
+
+private:
+    // The symbol's triangles for picks (see the header comment), made for m_pickCellsType and
+    // m_pickCellsSize (0: none yet).
+    std::vector<float> m_pickCells;
+    EDsQuadType m_pickCellsType = eDsQuadSphere;
+    float m_pickCellsSize = 0.0f;
 };

@@ -2,6 +2,7 @@
 #include "DsItemQuadric.h"
 
 #include "DsBox.h"
+#include "DsDriverGl.h"
 
 #include "SpaErrors.h"
 #include "SpaGeometry.h"
@@ -155,29 +156,6 @@ bool TorusGrid(const CDsTorus& surface, int slices, std::vector<SPAposition>& po
     return result.ok();
 }
 
-// Appends the triangle (a, b, c) to `out` (9 floats) unless it has no area.
-void AddTriangle(std::vector<float>& out, const SPAposition& a, const SPAposition& b, const SPAposition& c)
-{
-    if (((b - a) * (c - a)).len() <= 1e-12 * std::max(1.0, (b - a) % (b - a))) return;
-    for (const SPAposition* p : {&a, &b, &c})
-        for (int k = 0; k < 3; ++k) out.push_back(static_cast<float>(p->coordinate(k)));
-}
-
-// Appends the cell of corners a, b, c, d (in turn round it) as two triangles.
-void AddCell(std::vector<float>& out, const SPAposition& a, const SPAposition& b, const SPAposition& c,
-             const SPAposition& d)
-{
-    AddTriangle(out, a, b, c);
-    AddTriangle(out, a, c, d);
-}
-
-// The point at angle `angle` of a circle of radius `r` at height `z`, as the quadrics of the
-// utility library place it (x by the sine, y by the cosine).
-SPAposition Round(double r, double angle, double z)
-{
-    return SPAposition(r * std::sin(angle), r * std::cos(angle), z);
-}
-
 }  // namespace
 
 void CDsItemQuadric::DrawTorus(const CDsTorus& surface, int slices)
@@ -205,25 +183,17 @@ void CDsItemQuadric::MakeCells(int slices) const
     if (m_cellSlices == slices) return;
     m_cells.clear();
     m_cellSlices = slices;
+    AddCells(slices, false, m_cells);
+}
+
+void CDsItemQuadric::AddCells(int slices, bool quads, std::vector<float>& out) const
+{
     if (!m_surface) return;
     const int n = std::max(slices, 1);
-    const double step = 2.0 * M_PI / n;
     if (auto* sphere = dynamic_cast<const CDsSphere*>(m_surface); sphere && m_type == eDsQuadSphere) {
-        // Stacks from +z down, as many as slices.
-        const double r = sphere->GetRadius(), stack = M_PI / n;
-        for (int j = 0; j < n; ++j) {
-            const double upper = j * stack, lower = (j + 1) * stack;
-            const double ru = j == 0 ? 0.0 : r * std::sin(upper), rl = j + 1 == n ? 0.0 : r * std::sin(lower);
-            const double zu = r * std::cos(upper), zl = r * std::cos(lower);
-            for (int i = 0; i < n; ++i)
-                AddCell(m_cells, Round(ru, i * step, zu), Round(rl, i * step, zl), Round(rl, (i + 1) * step, zl),
-                        Round(ru, (i + 1) * step, zu));
-        }
+        StSphereCells(sphere->GetRadius(), n, out, quads);
     } else if (auto* cylinder = dynamic_cast<const CDsCylinder*>(m_surface); cylinder && m_type == eDsQuadCylinder) {
-        const double r = cylinder->GetRadius(), h = cylinder->GetHeight();
-        for (int i = 0; i < n; ++i)
-            AddCell(m_cells, Round(r, i * step, 0.0), Round(r, (i + 1) * step, 0.0), Round(r, (i + 1) * step, h),
-                    Round(r, i * step, h));
+        StConeCells(cylinder->GetRadius(), cylinder->GetRadius(), cylinder->GetHeight(), n, out, quads);
     } else if (auto* b = dynamic_cast<const CDsNBox*>(m_surface); b && m_type == eDsQuadBox) {
         float x = 0.0f, y = 0.0f, z = 0.0f;
         b->GetSize(x, y, z);
@@ -233,7 +203,7 @@ void CDsItemQuadric::MakeCells(int slices) const
         };
         // The six sides, each round its corners.
         static const int kSides[6][4] = {{4, 5, 7, 6}, {0, 2, 3, 1}, {1, 3, 7, 5}, {0, 4, 6, 2}, {2, 6, 7, 3}, {0, 1, 5, 4}};
-        for (const auto& side : kSides) AddCell(m_cells, corner(side[0]), corner(side[1]), corner(side[2]), corner(side[3]));
+        for (const auto& side : kSides) StAddCell(out, corner(side[0]), corner(side[1]), corner(side[2]), corner(side[3]), quads);
     } else if (auto* t = dynamic_cast<const CDsTorus*>(m_surface); t && m_type == eDsQuadTorus) {
         std::vector<SPAposition> positions;
         std::vector<SPAunit_vector> normals;
@@ -242,16 +212,12 @@ void CDsItemQuadric::MakeCells(int slices) const
         for (int i = 0; i < n; ++i)
             for (int j = 0; j < n; ++j) {
                 const size_t here = static_cast<size_t>(i) * side + j, next = static_cast<size_t>(i + 1) * side + j;
-                AddCell(m_cells, positions[here], positions[next], positions[next + 1], positions[here + 1]);
+                StAddCell(out, positions[here], positions[next], positions[next + 1], positions[here + 1], quads);
             }
     } else if (auto* d = dynamic_cast<const CDsDisk*>(m_surface); d && m_type == eDsQuadDisk) {
-        for (int i = 0; i < n; ++i)
-            AddCell(m_cells, Round(d->GetInnerRadius(), i * step, 0.0), Round(d->GetOuterRadius(), i * step, 0.0),
-                    Round(d->GetOuterRadius(), (i + 1) * step, 0.0), Round(d->GetInnerRadius(), (i + 1) * step, 0.0));
+        StDiskCells(d->GetInnerRadius(), d->GetOuterRadius(), n, out, quads);
     } else if (auto* c = dynamic_cast<const CDsCone*>(m_surface)) {
-        for (int i = 0; i < n; ++i)
-            AddCell(m_cells, Round(c->GetBaseRadius(), i * step, 0.0), Round(c->GetBaseRadius(), (i + 1) * step, 0.0),
-                    Round(c->GetTopRadius(), (i + 1) * step, c->GetHeight()), Round(c->GetTopRadius(), i * step, c->GetHeight()));
+        StConeCells(c->GetBaseRadius(), c->GetTopRadius(), c->GetHeight(), n, out, quads);
     }
 }
 
@@ -270,7 +236,18 @@ const float* CDsItemQuadric::GetOwnTriangle(int t) const
 
 void CDsItemQuadric::DrawSurface(int slices)
 {
-    if (!m_surface || !m_quadric) return;
+    if (!m_surface) return;
+    if (StPickDraws()) {
+        // A pick: the cells from a client array, not GLU's immediate mode (see the header comment).
+        if (m_pickQuadSlices != slices) {
+            m_pickQuads.clear();
+            m_pickQuadSlices = slices;
+            AddCells(slices, true, m_pickQuads);
+        }
+        CDsDriverGl::StDrawClientArray(GL_QUADS, 3, GL_FLOAT, m_pickQuads.data(), static_cast<int>(m_pickQuads.size() / 3));
+        return;
+    }
+    if (!m_quadric) return;
     switch (m_type) {
     case eDsQuadSphere:
         if (auto* s = dynamic_cast<const CDsSphere*>(m_surface)) gluSphere(m_quadric, s->GetRadius(), slices, slices);

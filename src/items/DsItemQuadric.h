@@ -29,6 +29,10 @@
 //   meet it) are the cells the last scene walk drew, at that walk's slices (16 before any), split
 //   in two: the ray meets the surface where the window shows it, not the exact quadric a slice
 //   away. Cells that close to a point (a sphere's poles, a cone's apex) give one triangle.
+// - While OpenGL selects or takes feedback (a pick) the surface goes out as its cells (at the
+//   slices of the draw, whole quadrilaterals, so that an outlined surface is picked by the sides
+//   of its cells as drawn, not by diagonals) from a client-side array, not through GLU or in
+//   immediate mode (see CDsDriverGl: Mesa would keep what immediate mode sends).
 #pragma once
 
 #include <vector>
@@ -90,9 +94,14 @@ protected:
 private:
     // Makes the triangles of the surface at `slices` slices into m_cells (once per slice count).
     void MakeCells(int slices) const;
+    // Appends the cells of the surface at `slices` slices to `out`: as triangles, or with `quads`
+    // as quadrilaterals (see StAddCell).
+    void AddCells(int slices, bool quads, std::vector<float>& out) const;
 
     CDsBasicSurface* m_surface = nullptr;
     int m_drawnSlices = 16;                // the slices the last walk drew
     mutable int m_cellSlices = 0;          // the slices m_cells were made at, 0: none
     mutable std::vector<float> m_cells;    // triangles of the drawn cells, 9 floats each
+    int m_pickQuadSlices = 0;              // the slices m_pickQuads were made at, 0: none
+    std::vector<float> m_pickQuads;        // the cells a pick sends, 12 floats each
 };
