@@ -900,12 +900,12 @@ namespace {
 
 // The test of an edge's points: whether the window shows the point (under the body's
 // transformation; a copy that picks through the body, or a place the frame draws the body at, has
-// its own transformation on the view meanwhile).
+// its own transformation on the view meanwhile), as a point of a drawn line.
 CDsRefPoint::TPointTest Shown(CUiPickEvent& event, CDsGlContext* context)
 {
     view3d* view = event.view();
     return [view, context](const CGmPosition& point) {
-        return view && DsIsPointShown(context, view, SPAposition(point) * ViewPlacement(view));
+        return view && DsIsPointShown(context, view, SPAposition(point) * ViewPlacement(view), true);
     };
 }
 

@@ -562,7 +562,7 @@ CDsRefPoint* CDsAcisPick::StPickClosePoint(CUiPickEvent& event, const CDsTypeMas
         };
         const CDsShownFrame::SPlace* looking = nullptr;
         const CDsRefPoint::TPointTest shown = [&](const CGmPosition& p) {
-            return frame && frame->Shows(placed(p, looking));
+            return frame && frame->Shows(placed(p, looking), true);
         };
         const auto consider = [&](ENTITY* entity, const CDsShownFrame::SPlace* place) {
             std::unique_ptr<CDsRefPoint> candidate(EdgePointOf(entity, context));

@@ -137,16 +137,16 @@ bool CDsShownFrame::Cuts(const SPAposition& point) const
     return (clip.plane || clip.scene) && clip.Hides(point);
 }
 
-bool CDsShownFrame::Hides(const SPAposition& point, bool ofFace) const
+bool CDsShownFrame::Hides(const SPAposition& point, bool ofFace, bool ofLine) const
 {
     // What hides in this render mode is all that was collected: in the line modes only figures'
     // faces, and the model's in the partial hidden-line mode for points of faces.
-    return m_hiding.Hides(m_view, point, ofFace);
+    return m_hiding.Hides(m_view, point, ofFace, ofLine);
 }
 
-bool CDsShownFrame::Shows(const SPAposition& point) const
+bool CDsShownFrame::Shows(const SPAposition& point, bool ofLine) const
 {
-    return InWindow(point) && !Cuts(point) && !Hides(point);
+    return InWindow(point) && !Cuts(point) && !Hides(point, false, ofLine);
 }
 
 bool CDsShownFrame::ShowsViewLine(const SPAposition& point, bool drawnBeforeFaces) const
@@ -220,9 +220,9 @@ CDsRefPoint* DsPickAtShownPlaces(CDsItemsGroup* group, view3d* view, const std::
     return point;
 }
 
-bool DsIsPointShown(CDsGlContext* context, view3d* view, const SPAposition& point)
+bool DsIsPointShown(CDsGlContext* context, view3d* view, const SPAposition& point, bool ofLine)
 {
     const CDsShownFrameScope scope(context, view);
     const CDsShownFrame* frame = scope.Get();
-    return frame && frame->Shows(point);
+    return frame && frame->Shows(point, ofLine);
 }

@@ -9,7 +9,9 @@
 // and no face the frame draws hides it (in the hidden-line and shaded modes every face the frame
 // draws, in the mixed mode those it draws at least three quarters opaque, and in every mode a
 // figure's faces drawn filled and wholly opaque, as DsAddHidingFaces collects them; see
-// CDsHidingFaces, whose tolerances it takes).
+// CDsHidingFaces, whose tolerances it takes). An edge's point is a point of a drawn line: the frame
+// draws it in front of faces pushed back by their polygon offset, so a face hides it only in front
+// by more than the face's depth slope across a pixel, as the single pick reads a line's point.
 //
 // Choices where the behaviour was open, or where a plain reading would hurt:
 // - A body or copy the scene database files nowhere (a context used without a host that files
@@ -80,10 +82,14 @@ public:
     // Whether what clips the place being looked at (else the section plane) cuts `point` away.
     bool Cuts(const SPAposition& point) const;
     // Whether a face the frame draws hides `point` from the viewer; a point of a face (`ofFace`) is
-    // hidden by the faces the partial hidden-line mode keeps in the depth buffer too.
-    bool Hides(const SPAposition& point, bool ofFace = false) const;
-    // Whether the window shows `point`: inside it, not cut away, not hidden.
-    bool Shows(const SPAposition& point) const;
+    // hidden by the faces the partial hidden-line mode keeps in the depth buffer too, and a point of
+    // a drawn line (`ofLine`, an edge), which the frame draws in front of faces pushed back by their
+    // polygon offset, only by a face in front of it by more than that face's depth slope across a
+    // pixel too.
+    bool Hides(const SPAposition& point, bool ofFace = false, bool ofLine = false) const;
+    // Whether the window shows `point` (a point of a drawn line: `ofLine`): inside it, not cut away,
+    // not hidden.
+    bool Shows(const SPAposition& point, bool ofLine = false) const;
     // Whether the window shows `point` (model coordinates of the root part) of a line of a
     // hidden-line view the scene files: inside the window, not cut away by the section plane, and
     // not hidden by a face in front of it: every face the frame draws for a line drawn after the
@@ -140,6 +146,7 @@ CDsRefPoint* DsPickAtShownPlaces(CDsItemsGroup* group, view3d* view, const std::
 // database files nowhere) until it answers true.
 bool DsForEachShownPlace(CDsItemsGroup* group, view3d* view, const std::function<bool(const CDsShownFrame::SPlace*)>& pick);
 
-// Whether the window of `view` of `context` shows `point` (model coordinates of the root part; see
-// CDsShownFrame::Shows), as the snap under way sees it; false without a context or view.
-bool DsIsPointShown(CDsGlContext* context, view3d* view, const SPAposition& point);
+// Whether the window of `view` of `context` shows `point` (model coordinates of the root part; a
+// point of a drawn line: `ofLine`; see CDsShownFrame::Shows), as the snap under way sees it; false
+// without a context or view.
+bool DsIsPointShown(CDsGlContext* context, view3d* view, const SPAposition& point, bool ofLine = false);

@@ -189,6 +189,30 @@ TEST_F(SnapsAsShownGLTest, TheNearestPointPassesOverHiddenAndCutEdges)
     Context().ResetSection();
 }
 
+// The frame pushes faces back behind the lines by their polygon offset, their depth slope across a
+// pixel: the bottom edges of a block sunk a tenth of a unit (a sixth of a pixel) into the top face of
+// another, seen at a grazing angle, show through that face, and their ends and nearest points are
+// offered. Sunk two units they are hidden, and are not.
+TEST_F(SnapsAsShownGLTest, EdgesTheWindowDrawsThroughAFaceJustInFrontOfThemAreOffered)
+{
+    host_->Look(ViewSetup().Eye(SPAposition(0, -200, 30)).Target(SPAposition(0, 0, 0)).Up(SPAvector(0, 0, 1)).Field(60, 60).Clip(1, 1000));
+    host_->ShowBlock(SPAposition(-25, -25, -20), SPAposition(25, 25, 0), 0x0000FF);
+    for (const double sunk : {0.1, 2.0}) {
+        SCOPED_TRACE("sunk " + std::to_string(sunk));
+        BODY* block = host_->ShowBlock(SPAposition(-10, -10, -sunk), SPAposition(10, 10, 15), 0xFF0000);
+        host_->Refresh();
+        const SPAposition corner(-10, -10, -sunk), middle(0, -10, -sunk);
+        int x = 0, y = 0;
+        ASSERT_TRUE(host_->PixelOf(middle, x, y));
+        // The window shows the edge (blue) where it lies, or the face in front of it (red).
+        const unsigned char* shown = host_->Front().At(x, kHostSize - 1 - y);
+        EXPECT_EQ(shown[2] > shown[0], sunk < 1) << int(shown[0]) << " " << int(shown[1]) << " " << int(shown[2]);
+        EXPECT_EQ(Near(SnapAt(corner, kEnds), corner), sunk < 1);
+        EXPECT_EQ(Near(SnapAt(middle, kNearest), middle, 1.0), sunk < 1);
+        host_->Hide(block);
+    }
+}
+
 // The nearest point of an edge a section cuts is the nearest point of the part it keeps: with the
 // cursor over the cut part, a pixel and a half beyond the cut, the end of the kept part.
 TEST_F(SnapsAsShownGLTest, TheNearestPointOfACutEdgeIsOnThePartTheSectionKeeps)
