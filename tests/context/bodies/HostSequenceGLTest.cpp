@@ -3359,11 +3359,13 @@ protected:
                 const double through = (d.first == 0 && d.second == 0 ? 0.15 : 0.4) * offset / 2 - grazing;
                 // A block's own face whose plane holds the point (at an edge of its own, seen from
                 // inside beside it) is drawn behind the point (far from the origin single precision
-                // decides).
+                // decides, which the test cannot tell).
                 const SPAposition met = start + surface.t * SPAvector(direction.x(), direction.y(), direction.z());
-                if (i < state_.blocks.size() && offset_.len() == 0 && length > 0 &&
-                    std::fabs((point - met) % surface.normal) / length <= Tolerance(point) && OnOwnFace(state_.blocks[i], point))
+                if (i < state_.blocks.size() && length > 0 &&
+                    std::fabs((point - met) % surface.normal) / length <= Tolerance(point) && OnOwnFace(state_.blocks[i], point)) {
+                    if (offset_.len() > 0 && here == 1) here = -1;
                     continue;
+                }
                 if (surface.t + surface.spread < t - hides - grazing - offset) here = 0;
                 else if (surface.spread == 0 && t - surface.t <= through) continue;
                 else if (surface.t + surface.spread < t - hides - grazing) here = -1;
