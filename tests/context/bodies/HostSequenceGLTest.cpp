@@ -2138,10 +2138,13 @@ protected:
                 // A figure of leaves of every kind crosses itself where the model cannot tell (its
                 // leaves lie in one plane): what it draws the model leaves unjudged, as its picks.
                 if (NearMixed(cx, cy, 2)) continue;
-                // See-through figures over each other blend in the order they were recorded.
+                // See-through figures over each other blend in the order they were recorded, and
+                // blocks the mixed mode blends in the order the context keeps them, which a block's
+                // hides and shows change (the fresh host shows them in the model's order).
                 bool blended = false;
                 for (const double dx : {0.0, -1.0, 1.0})
-                    for (const double dy : {0.0, -1.0, 1.0}) blended = blended || SeeThroughFigures(cx + dx, cy + dy) >= 2;
+                    for (const double dy : {0.0, -1.0, 1.0})
+                        blended = blended || SeeThroughFigures(cx + dx, cy + dy) >= 2 || SeeThroughBlocks(cx + dx, cy + dy) >= 2;
                 if (blended) continue;
                 if (NearAFigure(x, live.height - 1 - y, 2) && ++nearFigures <= kFigureTies) continue;
                 if (differ++ == 0) firstX = x, firstY = y;
@@ -2156,6 +2159,19 @@ protected:
                                              << int(b[1]) << ", " << int(b[2]) << ") was expected";
     }
 
+    // How many blocks the mixed mode blends (below wholly opaque, also those solid enough to hide)
+    // the ray through drawable point (x, y) meets.
+    int SeeThroughBlocks(double x, double y)
+    {
+        if (state_.mode != eRenderMixed) return 0;
+        std::vector<Surface> surfaces;
+        bool unsure = false;
+        if (!SurfacesAlong(x, y, surfaces, unsure)) return 0;
+        int count = 0;
+        for (size_t i = 0; i < state_.blocks.size() && i < surfaces.size(); ++i)
+            count += surfaces[i].t < kInfinity && state_.blocks[i].transparency < 255;
+        return count;
+    }
     // How many see-through figures the ray through drawable point (x, y) meets.
     int SeeThroughFigures(double x, double y)
     {
