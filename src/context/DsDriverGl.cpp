@@ -91,6 +91,130 @@ SGathered& Gathered()
     static SGathered gathered;
     return gathered;
 }
+
+// What OpenGL's selection and feedback results depend on, beside the vertices and the names.
+struct SPickState {
+    GLfloat modelview[16];
+    GLfloat projection[16];
+    GLint viewport[4];
+    GLfloat depthRange[2];
+    GLint polygonMode[2];
+    GLint cullMode, frontFace;
+    GLboolean cull;
+    GLuint clipMask;  // the clip planes on
+    GLdouble planes[8][4];  // their equations in eye space (those on only)
+
+    bool operator==(const SPickState& other) const
+    {
+        if (std::memcmp(modelview, other.modelview, sizeof modelview) != 0 ||
+            std::memcmp(projection, other.projection, sizeof projection) != 0 ||
+            std::memcmp(viewport, other.viewport, sizeof viewport) != 0 ||
+            std::memcmp(depthRange, other.depthRange, sizeof depthRange) != 0 ||
+            std::memcmp(polygonMode, other.polygonMode, sizeof polygonMode) != 0 || cullMode != other.cullMode ||
+            frontFace != other.frontFace || cull != other.cull || clipMask != other.clipMask)
+            return false;
+        for (int i = 0; i < 8; ++i)
+            if ((clipMask & (1u << i)) && std::memcmp(planes[i], other.planes[i], sizeof planes[i]) != 0) return false;
+        return true;
+    }
+};
+
+// The clip planes a batch keeps: as many as OpenGL has, up to eight (asked once: every context
+// the process makes comes from the one driver).
+int BatchClipPlanes()
+{
+    static const int count = [] {
+        GLint planes = 6;
+        glGetIntegerv(GL_MAX_CLIP_PLANES, &planes);
+        return std::clamp(static_cast<int>(planes), 0, 8);
+    }();
+    return count;
+}
+
+void ReadPickState(SPickState& state)
+{
+    glGetFloatv(GL_MODELVIEW_MATRIX, state.modelview);
+    glGetFloatv(GL_PROJECTION_MATRIX, state.projection);
+    glGetIntegerv(GL_VIEWPORT, state.viewport);
+    glGetFloatv(GL_DEPTH_RANGE, state.depthRange);
+    glGetIntegerv(GL_POLYGON_MODE, state.polygonMode);
+    glGetIntegerv(GL_CULL_FACE_MODE, &state.cullMode);
+    glGetIntegerv(GL_FRONT_FACE, &state.frontFace);
+    state.cull = glIsEnabled(GL_CULL_FACE);
+    state.clipMask = 0;
+    for (int i = 0, planes = BatchClipPlanes(); i < planes; ++i) {
+        if (glIsEnabled(static_cast<GLenum>(GL_CLIP_PLANE0 + i)) != GL_TRUE) continue;
+        state.clipMask |= 1u << i;
+        glGetClipPlane(static_cast<GLenum>(GL_CLIP_PLANE0 + i), state.planes[i]);
+    }
+}
+
+void ApplyPickState(const SPickState& state)
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadMatrixf(state.projection);
+    glMatrixMode(GL_MODELVIEW);
+    // A clip plane's equation is given in eye space: set under the identity.
+    glLoadIdentity();
+    for (int i = 0, planes = BatchClipPlanes(); i < planes; ++i) {
+        const GLenum plane = static_cast<GLenum>(GL_CLIP_PLANE0 + i);
+        if (state.clipMask & (1u << i)) {
+            glClipPlane(plane, state.planes[i]);
+            glEnable(plane);
+        } else {
+            glDisable(plane);
+        }
+    }
+    glLoadMatrixf(state.modelview);
+    glViewport(state.viewport[0], state.viewport[1], state.viewport[2], state.viewport[3]);
+    glDepthRange(state.depthRange[0], state.depthRange[1]);
+    glPolygonMode(GL_FRONT, static_cast<GLenum>(state.polygonMode[0]));
+    glPolygonMode(GL_BACK, static_cast<GLenum>(state.polygonMode[1]));
+    glCullFace(static_cast<GLenum>(state.cullMode));
+    glFrontFace(static_cast<GLenum>(state.frontFace));
+    if (state.cull)
+        glEnable(GL_CULL_FACE);
+    else
+        glDisable(GL_CULL_FACE);
+}
+
+struct SBatchPrimitive {
+    GLenum mode;
+    GLint first;
+    GLsizei count;
+    size_t state;  // index into SPickBatch::states
+};
+
+struct SPickBatch {
+    int depth = 0;  // nested opens
+    std::vector<GLfloat> xyz;
+    std::vector<SBatchPrimitive> primitives;
+    std::vector<SPickState> states;
+};
+
+SPickBatch& PickBatch()
+{
+    static SPickBatch batch;
+    return batch;
+}
+
+// Adds a primitive of `count` float vertices of `size` coordinates to the open batch.
+void AddToPickBatch(GLenum mode, GLint size, const GLfloat* vertices, int count)
+{
+    SPickBatch& batch = PickBatch();
+    SPickState state;
+    ReadPickState(state);
+    if (batch.states.empty() || !(batch.states.back() == state)) batch.states.push_back(state);
+    const GLint first = static_cast<GLint>(batch.xyz.size() / 3);
+    for (int i = 0; i < count; ++i) {
+        batch.xyz.push_back(vertices[size * i]);
+        batch.xyz.push_back(vertices[size * i + 1]);
+        batch.xyz.push_back(size >= 3 ? vertices[size * i + 2] : 0.0f);
+    }
+    batch.primitives.push_back({mode, first, static_cast<GLsizei>(count), batch.states.size() - 1});
+}
+
+using PfnMultiDrawArrays = void (*)(GLenum, const GLint*, const GLsizei*, GLsizei);
 bool sPbufLoaded = false;
 bool sGeneralLoaded = false;
 // The queried line-width range (largest width 0 until queried).
@@ -659,9 +783,74 @@ void CDsDriverGl::StEndVertices()
     StDrawClientArray(gathered.mode, 3, GL_FLOAT, gathered.xyz.data(), static_cast<int>(gathered.xyz.size() / 3));
 }
 
+void CDsDriverGl::StOpenPickBatch()
+{
+    ++PickBatch().depth;
+}
+
+void CDsDriverGl::StClosePickBatch()
+{
+    SPickBatch& batch = PickBatch();
+    if (batch.depth > 0 && --batch.depth == 0) StFlushPickBatch();
+}
+
+void CDsDriverGl::StFlushPickBatch()
+{
+    SPickBatch& batch = PickBatch();
+    if (batch.primitives.empty()) return;
+    static const PfnMultiDrawArrays multiDraw = Load<PfnMultiDrawArrays>("glMultiDrawArrays");
+    GLint matrixMode = GL_MODELVIEW;
+    glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
+    SPickState current;
+    ReadPickState(current);
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    BindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
+    for (GLenum array : {GL_NORMAL_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_EDGE_FLAG_ARRAY})
+        glDisableClientState(array);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, batch.xyz.data());
+    std::vector<GLint> firsts;
+    std::vector<GLsizei> counts;
+    size_t applied = SIZE_MAX;
+    for (size_t i = 0; i < batch.primitives.size();) {
+        // A run of one state and mode.
+        const SBatchPrimitive& head = batch.primitives[i];
+        size_t end = i + 1;
+        while (end < batch.primitives.size() && batch.primitives[end].state == head.state &&
+               batch.primitives[end].mode == head.mode)
+            ++end;
+        if (head.state != applied) {
+            ApplyPickState(batch.states[head.state]);
+            applied = head.state;
+        }
+        firsts.clear();
+        counts.clear();
+        for (size_t k = i; k < end; ++k) {
+            firsts.push_back(batch.primitives[k].first);
+            counts.push_back(batch.primitives[k].count);
+        }
+        if (multiDraw) {
+            multiDraw(head.mode, firsts.data(), counts.data(), static_cast<GLsizei>(firsts.size()));
+        } else {
+            for (size_t k = 0; k < firsts.size(); ++k) glDrawArrays(head.mode, firsts[k], counts[k]);
+        }
+        i = end;
+    }
+    glPopClientAttrib();
+    ApplyPickState(current);
+    glMatrixMode(static_cast<GLenum>(matrixMode));
+    batch.primitives.clear();
+    batch.states.clear();
+    batch.xyz.clear();  // the capacity stays for the next batch
+}
+
 void CDsDriverGl::StDrawClientArray(GLenum mode, GLint size, GLenum type, const void* vertices, int count)
 {
     if (!vertices || count < 1) return;
+    if (PickBatch().depth > 0 && type == GL_FLOAT && (size == 2 || size == 3) && StSelectsOrFeedsBack()) {
+        AddToPickBatch(mode, size, static_cast<const GLfloat*>(vertices), count);
+        return;
+    }
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
     BindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
     for (GLenum array : {GL_NORMAL_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_EDGE_FLAG_ARRAY})

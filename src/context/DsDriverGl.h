@@ -246,8 +246,20 @@ public:
     static void StEndVertices();
     // `count` vertices of `size` coordinates (2 or 3) of `type` as one primitive of `mode` from
     // the client-side array `vertices`: no buffer bound and no other array on; the client arrays
-    // are put back as they were. Nothing without vertices.
+    // are put back as they were. Nothing without vertices. Inside a pick batch (below) float
+    // vertices join the batch.
     static void StDrawClientArray(GLenum mode, GLint size, GLenum type, const void* vertices, int count);
+    // A pick batch, for a selection pass that reads only whether and how near something was hit
+    // (not under which name): OpenGL takes a draw call of its own for every primitive sent from a
+    // client-side array, many times the cost of a primitive in immediate mode, whose primitives it
+    // sends together. While a batch is open, the primitives gathered (and the float client arrays
+    // drawn) are kept with the state they were sent under (matrices, viewport, depth range,
+    // polygon mode, culling, clip planes) and drawn together, one call a run of one state and
+    // mode, when it closes (or StFlushPickBatch is called); the state is then put back. Batches
+    // nest; the outermost close flushes.
+    static void StOpenPickBatch();
+    static void StClosePickBatch();
+    static void StFlushPickBatch();
     // StBeginVertices(GL_LINE_STRIP).
     static void StStartPolylineVertices();
     // StVertex.

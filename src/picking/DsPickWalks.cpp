@@ -1,5 +1,7 @@
 #include "DsPickWalks.h"
 
+#include "DsDriverGl.h"
+
 #include "DsComplexSection.h"
 #include "DsGlScene.h"
 #include "DsSectionPlane.h"
@@ -186,7 +188,10 @@ bool DsGlSelect(CDsGeometry* geometry, view3d& view, int kinds, int id, const CD
         glMatrixMode(GL_MODELVIEW);
         glPushMatrix();
         if (!transform.IsIdentity() && !pixels) glMultMatrixf(transform.GetMatrix());
+        // Only whether and how near something was hit is read: the primitives go together.
+        CDsDriverGl::StOpenPickBatch();
         geometry->DrawGl(view, static_cast<CDsGeometry::eDrawPrimitives>(kinds), id, -1, context);
+        CDsDriverGl::StClosePickBatch();
         glMatrixMode(GL_MODELVIEW);
         glPopMatrix();
         glPopName();
@@ -332,7 +337,10 @@ bool DsGlFeedbackPoints(CDsGeometry* geometry, view3d& view, int kinds, int id, 
         glMatrixMode(GL_MODELVIEW);
         glPushMatrix();
         if (!transform.IsIdentity() && !pixels) glMultMatrixf(transform.GetMatrix());
+        // The points are read in any order: the primitives go together.
+        CDsDriverGl::StOpenPickBatch();
         geometry->DrawGl(view, static_cast<CDsGeometry::eDrawPrimitives>(kinds), id, -1, context);
+        CDsDriverGl::StClosePickBatch();
         glMatrixMode(GL_MODELVIEW);
         glPopMatrix();
         values = glRenderMode(GL_RENDER);

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 using vyrtest::ReadPixel;
@@ -191,5 +192,101 @@ TEST_F(DsDriverGlDrawGLTest, PointsAreDrawnAsThePrimitiveAsked)
 
     CDsDriverGl::StDrawPoints(0, xyz, GL_POINTS);
     CDsDriverGl::StDrawPoints(3, static_cast<const float*>(nullptr), GL_POINTS);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+// The window x ranges of the lines in a GL_3D feedback buffer of `values` floats (a polygon's
+// outline drawn as lines comes as line tokens too), and how many polygon tokens it holds.
+struct SFedBack {
+    std::vector<std::pair<float, float>> lines;  // (smaller x, larger x), y ignored
+    int polygons = 0;
+};
+SFedBack ReadFeedback(const std::vector<GLfloat>& buffer, GLint values)
+{
+    SFedBack fed;
+    for (GLint i = 0; i < values;) {
+        const GLint token = static_cast<GLint>(buffer[static_cast<size_t>(i++)]);
+        if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN) {
+            const float a = buffer[static_cast<size_t>(i)], b = buffer[static_cast<size_t>(i + 3)];
+            fed.lines.emplace_back(std::min(a, b), std::max(a, b));
+            i += 6;
+        } else if (token == GL_POLYGON_TOKEN) {
+            ++fed.polygons;
+            i += 1 + 3 * static_cast<GLint>(buffer[static_cast<size_t>(i)]);
+        } else if (token == GL_POINT_TOKEN) {
+            i += 3;
+        } else {
+            ADD_FAILURE() << "token " << token;
+            break;
+        }
+    }
+    std::sort(fed.lines.begin(), fed.lines.end());
+    return fed;
+}
+
+TEST_F(DsDriverGlDrawGLTest, APickBatchSendsEachPrimitiveUnderItsOwnStateAndPutsTheStateBack)
+{
+    std::vector<GLfloat> buffer(4096);
+    glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    CDsDriverGl::StOpenPickBatch();
+    CDsDriverGl::StOpenPickBatch();  // nested: only the outermost close sends
+    // A line as it is: x 10 to 50.
+    CDsDriverGl::StBeginVertices(GL_LINE_STRIP);
+    CDsDriverGl::StVertex(10.0f, 10.0f);
+    CDsDriverGl::StVertex(50.0f, 10.0f);
+    CDsDriverGl::StEndVertices();
+    CDsDriverGl::StClosePickBatch();
+    // A triangle moved 100 to the right, its outline only: x 100 to 140.
+    glPushMatrix();
+    glTranslatef(100.0f, 0.0f, 0.0f);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    const float triangle[6] = {0, 50, 40, 50, 0, 90};
+    CDsDriverGl::StDrawClientArray(GL_TRIANGLES, 2, GL_FLOAT, triangle, 3);
+    // A line from x 60 to 90, moved to 160 to 190 and cut by a plane at eye x 175.
+    const GLdouble keepLeft[4] = {-1.0, 0.0, 0.0, 75.0};  // under the move: eye x <= 175
+    glClipPlane(GL_CLIP_PLANE0, keepLeft);
+    glEnable(GL_CLIP_PLANE0);
+    CDsDriverGl::StBeginVertices(GL_LINES);
+    CDsDriverGl::StVertex(60.0f, 30.0f);
+    CDsDriverGl::StVertex(90.0f, 30.0f);
+    CDsDriverGl::StEndVertices();
+    GLfloat before[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, before);
+    GLdouble planeBefore[4];
+    glGetClipPlane(GL_CLIP_PLANE0, planeBefore);
+    CDsDriverGl::StClosePickBatch();
+    const GLint values = glRenderMode(GL_RENDER);
+
+    // The state the last primitive was given stays.
+    GLfloat after[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, after);
+    EXPECT_EQ(std::vector<GLfloat>(before, before + 16), std::vector<GLfloat>(after, after + 16));
+    GLint polygonMode[2] = {0, 0};
+    glGetIntegerv(GL_POLYGON_MODE, polygonMode);
+    EXPECT_EQ(polygonMode[0], GL_LINE);
+    EXPECT_TRUE(glIsEnabled(GL_CLIP_PLANE0));
+    GLdouble planeAfter[4];
+    glGetClipPlane(GL_CLIP_PLANE0, planeAfter);
+    for (int i = 0; i < 4; ++i) EXPECT_DOUBLE_EQ(planeAfter[i], planeBefore[i]);
+    GLint matrixMode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
+    EXPECT_EQ(matrixMode, GL_MODELVIEW);
+    glDisable(GL_CLIP_PLANE0);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glPopMatrix();
+
+    ASSERT_GT(values, 0);
+    const SFedBack fed = ReadFeedback(buffer, values);
+    EXPECT_EQ(fed.polygons, 0) << "the triangle's outline only";
+    ASSERT_EQ(fed.lines.size(), 5u);
+    EXPECT_NEAR(fed.lines[0].first, 10.0f, 0.01f);
+    EXPECT_NEAR(fed.lines[0].second, 50.0f, 0.01f);
+    for (size_t i = 1; i < 4; ++i) {
+        EXPECT_GE(fed.lines[i].first, 99.99f);
+        EXPECT_LE(fed.lines[i].second, 140.01f);
+    }
+    EXPECT_NEAR(fed.lines[4].first, 160.0f, 0.01f);
+    EXPECT_NEAR(fed.lines[4].second, 175.0f, 0.01f) << "cut by the plane it was sent under";
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
