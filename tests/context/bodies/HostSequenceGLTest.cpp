@@ -351,9 +351,11 @@ std::vector<SPAposition> QuadricPoints(const FigureState& f)
 }
 
 // Where the ray `start` + t `dir` (a unit direction, in the quadric figure's own coordinates) meets
-// the surface `f` draws: the least t >= 0 of the exact surface into `t` and its normal there; the
-// tessellation's chords may put what is drawn up to `spread` farther along. False where it misses;
-// `unsure` where only the exact surface is met (about the outline) or the ray grazes it.
+// the surface `f` draws: into `t` the least t >= 0 at which what is drawn may stand (the exact
+// surface, or its tessellation's chords, which lie inside it but about a torus's hole) and the
+// exact surface's normal; what is drawn may stand up to `spread` farther along. False where the
+// exact surface is missed; `unsure` where the exact surface and the band of its chords disagree
+// whether the ray meets them (about the outline) or the ray grazes it.
 bool RayQuadric(const FigureState& f, const SPAposition& start, const SPAvector& dir, double& t, double& spread,
                 SPAvector& normal, bool& unsure, bool solid = false)
 {
@@ -448,13 +450,21 @@ bool RayQuadric(const FigureState& f, const SPAposition& start, const SPAvector&
         }
         }
     };
-    SPAvector inner;
-    double tIn = 0;
+    // A torus's cells about its hole lie outside its tube: the chords round the axis cut toward it,
+    // by up to the hole's radius times 1 - cos(pi / 16) at 16 slices. An eye inside the tube sees
+    // them there beyond the surface.
+    const double bulge = f.leaf == eDsQuadTorus ? 0.7 * r * (1 - std::cos(M_PI / 16)) : 0.0;
+    SPAvector inner, outer;
+    double tIn = 0, tOut = 0;
     const bool exact = meet(0, t, normal), drawn = meet(chord, tIn, inner);
-    unsure = exact != drawn;
+    const bool grown = bulge > 0 ? meet(-bulge, tOut, outer) : exact;
+    unsure = exact != drawn || exact != grown;
     if (!exact) return false;
-    spread = drawn ? std::fabs(tIn - t) : 0;
-    if (drawn && tIn < t) std::swap(t, tIn);
+    double first = t, last = t;
+    if (drawn) first = std::min(first, tIn), last = std::max(last, tIn);
+    if (grown && bulge > 0) first = std::min(first, tOut), last = std::max(last, tOut);
+    t = first;
+    spread = last - first;
     // A ray that grazes the surface meets the chords far from where it meets the surface.
     if (normal.len() > 0 && std::fabs(normal % dir) < 0.2 * normal.len()) unsure = true;
     return true;
