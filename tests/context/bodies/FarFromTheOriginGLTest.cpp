@@ -2,8 +2,10 @@
 // are those of the same scene at the origin, also when the scene reaches behind the eye, to its
 // far end.
 #include "DsFigPoly3D.h"
+#include "DsFigureGenerator.h"
 #include "DsGlContext.h"
 #include "DsPickedItem.h"
+#include "GmTransformation.h"
 #include "HostFixture.h"
 
 #include "SpaBuilders.h"
@@ -235,4 +237,76 @@ TEST(FarFromTheOriginGLTest, APickBesideALineFromBehindANearEyeAMillionUnitsOutA
         EXPECT_LE(worstFigure, 0.1);
         EXPECT_LE(worstBody, far ? 1.0 : 0.1);
     }
+}
+
+// A large square figure of quads a million units out, placed by the generator's transformation and
+// seen from a few units off its plane through a perspective eye: the pick by ray answers it at
+// every pixel whose centre it covers by half a pixel and more, at the point where the ray meets it
+// (its corners placed in single precision at that size, a sixteenth of a unit apart, came pixels
+// off its outline so near the eye).
+TEST(FarFromTheOriginGLTest, ARayPickNearTheEyeAMillionUnitsOutAnswersAFigureWhereItsPixelsCover)
+{
+    vyrtest::ViewStaticsGuard statics;
+    constexpr int kW = 90, kH = 110;
+    vyrtest::Host host(kW, kH);
+    host.Look(ViewSetup()
+                  .Pixels(kW, kH)
+                  .Eye(SPAposition(999944.5816, 1000013.646, 1000004.411))
+                  .Target(SPAposition(1000086.908, 999974.8008, 999977.3125))
+                  .Up(SPAvector(0.174279, -0.0475656, 0.983547))
+                  .Field(163.0958941, 199.3394261)
+                  .Perspective(true));
+    host.View().SetRenderMode(eRenderWireframe);
+    const SPAposition centre(999950.698098, 999975.403669, 1000013.01548);
+    const SPAtransf place = rotate_transf(1.330770441094803, SPAvector(0.03959903977464269, -0.9992156504223331, 0)) *
+                            translate_transf(centre - SPAposition(0, 0, 0));
+    const double h = 37.8872;
+    vyrtest::RecipeFigure square([&](CDsFigureGenerator& g) {
+        g.SetPenColor(CDsColorStorage(230, 230, 230));
+        g.SetTransformation(CGmTransformation(place));
+        double grid[27];
+        for (int i = 0; i < 3; ++i)
+            for (int j = 0; j < 3; ++j) {
+                grid[3 * (3 * i + j)] = -h + h * j;
+                grid[3 * (3 * i + j) + 1] = -h + h * i;
+                grid[3 * (3 * i + j) + 2] = 0;
+            }
+        g.DrawQuads(3, 3, grid, nullptr);
+        g.EndPolygons();
+    });
+    square.Record(true, &host.View());
+    host.Refresh();
+    const SPAvector ex = SPAvector(1, 0, 0) * place, ey = SPAvector(0, 1, 0) * place, normal = SPAvector(0, 0, 1) * place;
+    // Where the line of sight through drawable point (x, y) meets the square, when it does.
+    const auto meets = [&](double x, double y, SPAposition& met) {
+        SPAposition start;
+        SPAunit_vector along;
+        if (!host.View().drawable_to_ray(x, y, start, along)) return false;
+        const SPAvector d(along.x(), along.y(), along.z());
+        const double t = ((centre - start) % normal) / (d % normal);
+        met = start + t * d;
+        return t > host.View().get_hither() && std::fabs((met - centre) % ex) <= h && std::fabs((met - centre) % ey) <= h;
+    };
+    const std::vector<CDsTypeMask> figures = vyrtest::Host::Domain({vyrtest::Host::kFigureType});
+    int covered = 0, missed = 0, elsewhere = 0;
+    for (int y = 0; y < kH; y += 3)
+        for (int x = 0; x < kW; ++x) {
+            SPAposition met, beside;
+            bool inside = meets(x + 0.5, y + 0.5, met);
+            for (const double dx : {-0.5, 0.5})
+                for (const double dy : {-0.5, 0.5}) inside = inside && meets(x + 0.5 + dx, y + 0.5 + dy, beside);
+            if (!inside) continue;
+            ++covered;
+            const CDsPickedItem hit = host.Pick(x, y, &figures, nullptr, true);
+            const CGmPosition* at = hit.IsValid() ? hit.GetPickedPosition() : nullptr;
+            if (!at) {
+                if (++missed <= 5) ADD_FAILURE() << "no figure at (" << x << ", " << y << ")";
+                continue;
+            }
+            elsewhere += (SPAposition(at->x(), at->y(), at->z()) - met).len() > 1e-3;
+        }
+    square.Remove(&host.View());
+    EXPECT_GT(covered, 500);
+    EXPECT_EQ(missed, 0);
+    EXPECT_EQ(elsewhere, 0);
 }
