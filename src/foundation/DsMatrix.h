@@ -53,6 +53,10 @@ public:
     const SPAtransf& GetTransformation() const;
     // The 16 floats in column order, or null while the float form is absent.
     const float* GetMatrix() const { return m_matrix; }
+    // The placement as a modeler transform: the stored one unless it is absent or the identity
+    // while the float form is not, in which case the transform rebuilt from the floats (what
+    // SetToView hands the view).
+    SPAtransf EffectiveTransform() const;
 
     // Unless the identity: selects the modelview matrix, pushes it and multiplies the float
     // form onto it. Pushes only when it multiplies: pop only when IsIdentity is false.
@@ -66,9 +70,6 @@ public:
     static const SPAtransf& StIdentity();
 
 private:
-    // The placement as a modeler transform: the stored one unless it is absent or the identity
-    // while the float form is not, in which case the transform rebuilt from the floats.
-    SPAtransf EffectiveTransform() const;
     // True when the float form is absent or equal to the identity.
     bool FloatsAreIdentity() const;
 

@@ -555,6 +555,16 @@ int CDsItemBase::GetVertices(CDsGeometry::eDrawPrimitives, int, float*&, int&)
     return -1;
 }
 
+int CDsItemBase::GetPlacedVertices(CDsGeometry::eDrawPrimitives kinds, int index, std::vector<double>& placed, int& count)
+{
+    float* vertices = nullptr;
+    count = 0;
+    const int next = GetVertices(kinds, index, vertices, count);
+    placed.clear();
+    if (vertices && count > 0) placed.assign(vertices, vertices + 3 * static_cast<size_t>(count));
+    return next;
+}
+
 bool CDsItemBase::GetPoint(CDsGeometry::eParameterPoints, SPAposition&)
 {
     return false;

@@ -322,6 +322,11 @@ public:
     virtual int GetVerticesCount(CDsGeometry::eDrawPrimitives kinds);
     // The vertices of `kinds` at `index`; -1 in the base.
     virtual int GetVertices(CDsGeometry::eDrawPrimitives kinds, int index, float*& vertices, int& count);
+    // What GetVertices answers, its vertices in double precision (x, y, z each) into `placed`
+    // (emptied first; empty without vertices): far from the origin a float's step at a placed
+    // vertex's size is a sixteenth of a unit, pixels for a perspective eye close by. By default
+    // GetVertices' floats; a leaf placed by its transformation places them by its modeler form.
+    virtual int GetPlacedVertices(CDsGeometry::eDrawPrimitives kinds, int index, std::vector<double>& placed, int& count);
     // A characteristic point; false in the base.
     virtual bool GetPoint(CDsGeometry::eParameterPoints which, SPAposition& position);
     // The primitive kinds the item draws (CDsGeometry::eDrawPrimitives bits); 0 in the base.

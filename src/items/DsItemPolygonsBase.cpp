@@ -302,11 +302,33 @@ int CDsItemPolygonsBase::GetVertices(CDsGeometry::eDrawPrimitives kinds, int ind
     return index / 3 + 1 < triangles ? index + 3 : -1;
 }
 
+int CDsItemPolygonsBase::GetPlacedVertices(CDsGeometry::eDrawPrimitives kinds, int index, std::vector<double>& placed,
+                                           int& count)
+{
+    placed.clear();
+    const SPAtransf placement = m_matrix.IsIdentity() ? SPAtransf() : m_matrix.EffectiveTransform();
+    m_exactPlaced = &placed;
+    m_exactPlacement = m_matrix.IsIdentity() ? nullptr : &placement;
+    float* vertices = nullptr;
+    count = 0;
+    const int next = GetVertices(kinds, index, vertices, count);
+    m_exactPlaced = nullptr;
+    m_exactPlacement = nullptr;
+    // A vertex handed out twice (a closed outline's first) or not placed here: the floats.
+    if (!vertices || count <= 0) placed.clear();
+    else if (placed.size() != 3 * static_cast<size_t>(count)) placed.assign(vertices, vertices + 3 * static_cast<size_t>(count));
+    return next;
+}
+
 void CDsItemPolygonsBase::PlaceVertex(const float* in, float* out) const
 {
+    const double x = in[0], y = in[1], z = in[2];
+    if (m_exactPlaced) {
+        const SPAposition p = m_exactPlacement ? SPAposition(x, y, z) * *m_exactPlacement : SPAposition(x, y, z);
+        m_exactPlaced->insert(m_exactPlaced->end(), {p.x(), p.y(), p.z()});
+    }
     // By the float form, which PushMatrix multiplies onto OpenGL's matrix.
     const float* m = m_matrix.IsIdentity() ? nullptr : m_matrix.GetMatrix();
-    const double x = in[0], y = in[1], z = in[2];
     if (!m) {
         out[0] = in[0], out[1] = in[1], out[2] = in[2];
         return;

@@ -189,6 +189,9 @@ public:
     // leaf draws lines. Answers the index of the next triangle, -1 after the last one; -1 and no
     // vertices outside the triangles and for other kinds.
     int GetVertices(CDsGeometry::eDrawPrimitives kinds, int index, float*& vertices, int& count) override;
+    // What GetVertices answers (the leaf's own, as a leaf overrides it), each vertex it places
+    // placed by the modeler form of the transformation in double precision instead.
+    int GetPlacedVertices(CDsGeometry::eDrawPrimitives kinds, int index, std::vector<double>& placed, int& count) override;
     // 4 (shaded polygons).
     int GetDrawPrimitives() override;
     // The box of the extremes' eight corners through the item's own transformation, as a modeler
@@ -278,7 +281,8 @@ protected:
     // forgets the primitives kept for it.
     void DeleteItemList();
     // Vertex `in` (three floats, the leaf's coordinates) placed by the item's transformation as
-    // the leaf draws it, into `out` (three floats; may be `in`).
+    // the leaf draws it, into `out` (three floats; may be `in`). While GetPlacedVertices asks, also
+    // appended to its list placed by the modeler form in double precision.
     void PlaceVertex(const float* in, float* out) const;
     // The number of the leaf's own triangles (those it draws as faces); by default those of
     // m_triangles.
@@ -321,6 +325,8 @@ protected:
     int32_t m_listCount = 0;       // numbered display lists owned
     GLuint m_firstList = 0;        // the first of them, 0 while none
     std::vector<float> m_triangles;  // own triangles of the leaves that record them, 9 floats each
+    std::vector<double>* m_exactPlaced = nullptr;  // while GetPlacedVertices asks: where PlaceVertex adds
+    const SPAtransf* m_exactPlacement = nullptr;   // and the placement it places by (null: none)
 
 private:
     // A primitive kept for a list: its mode and its vertices, each with its normal.

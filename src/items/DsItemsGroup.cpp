@@ -552,19 +552,39 @@ int CDsItemsGroup::GetVerticesCount(CDsGeometry::eDrawPrimitives kinds)
     return ends.empty() ? 0 : ends.back();
 }
 
+bool CDsItemsGroup::HolderOf(CDsGeometry::eDrawPrimitives kinds, int index, size_t& child, int& base, int& end)
+{
+    const std::vector<int>& ends = VertexEnds(kinds, index <= 0);
+    const auto holder = std::upper_bound(ends.begin(), ends.end(), index);
+    if (holder == ends.end()) return false;
+    child = static_cast<size_t>(holder - ends.begin());
+    base = child == 0 ? 0 : ends[child - 1];
+    end = *holder;
+    return true;
+}
+
 int CDsItemsGroup::GetVertices(CDsGeometry::eDrawPrimitives kinds, int index, float*& vertices, int& count)
 {
     // The child holding vertex `index` of the group answers for it: its own vertices counted from
     // where the earlier children's end. It is the first child whose vertices end beyond `index`
     // (children without vertices end where the one before them does, and are passed over). A
     // walk's first call counts them anew: an item may change its count without telling.
-    const std::vector<int>& ends = VertexEnds(kinds, index <= 0);
-    const auto holder = std::upper_bound(ends.begin(), ends.end(), index);
-    if (holder == ends.end()) return -1;
-    const size_t i = static_cast<size_t>(holder - ends.begin());
-    const int base = i == 0 ? 0 : ends[i - 1];
-    const int end = *holder;
+    size_t i = 0;
+    int base = 0, end = 0;
+    if (!HolderOf(kinds, index, i, base, end)) return -1;
     const int r = m_children[i]->GetVertices(kinds, index - base, vertices, count);
+    if (r > 0) return base + r;
+    return i + 1 < m_children.size() ? end : -1;
+}
+
+int CDsItemsGroup::GetPlacedVertices(CDsGeometry::eDrawPrimitives kinds, int index, std::vector<double>& placed,
+                                     int& count)
+{
+    placed.clear();
+    size_t i = 0;
+    int base = 0, end = 0;
+    if (!HolderOf(kinds, index, i, base, end)) return -1;
+    const int r = m_children[i]->GetPlacedVertices(kinds, index - base, placed, count);
     if (r > 0) return base + r;
     return i + 1 < m_children.size() ? end : -1;
 }

@@ -170,6 +170,8 @@ public:
     // of the next child's first vertex (-1 after the last child); -1 when no child holds `index`.
     // A walk from index 0 to -1 asks each child for its count once (see the header comment).
     int GetVertices(CDsGeometry::eDrawPrimitives kinds, int index, float*& vertices, int& count) override;
+    // The same, the child's vertices in double precision (its GetPlacedVertices).
+    int GetPlacedVertices(CDsGeometry::eDrawPrimitives kinds, int index, std::vector<double>& placed, int& count) override;
     // The first child's point; false without one.
     bool GetPoint(CDsGeometry::eParameterPoints which, SPAposition& position) override;
     // The children's kinds, or-ed.
@@ -322,6 +324,9 @@ private:
     // The end of each child's vertices of `kinds` among the group's (its count plus the earlier
     // children's): those kept, unless `recount` or they may be stale (see the header comment).
     const std::vector<int>& VertexEnds(CDsGeometry::eDrawPrimitives kinds, bool recount);
+    // The child holding vertex `index` of the group (the first whose vertices end beyond it), where
+    // the earlier children's vertices end (`base`) and where its own do; false when none holds it.
+    bool HolderOf(CDsGeometry::eDrawPrimitives kinds, int index, size_t& child, int& base, int& end);
 
     std::vector<CDsItemBase*> m_children;
     std::vector<int> m_vertexEnds;         // see VertexEnds

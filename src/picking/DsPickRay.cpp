@@ -349,6 +349,25 @@ bool DsRayPolygonIntersection(const float* vertices, int count, const pick_ray& 
     return intersect_line_plane(ray.root_point(), direction, corners[0], normal, hit.parameter, hit.point);
 }
 
+bool DsRayPolygonIntersection(const double* vertices, int count, const pick_ray& ray, SDsRayIntersection& hit)
+{
+    if (!vertices || count < 3 || !ray.valid()) return false;
+    // About the ray's root: the corners' floats keep their precision there, however far from the
+    // origin the polygon lies.
+    const SPAposition& root = ray.root_point();
+    std::vector<float> about(3 * static_cast<size_t>(count));
+    for (size_t i = 0; i < about.size(); i += 3) {
+        about[i] = static_cast<float>(vertices[i] - root.x());
+        about[i + 1] = static_cast<float>(vertices[i + 1] - root.y());
+        about[i + 2] = static_cast<float>(vertices[i + 2] - root.z());
+    }
+    const SPAunit_vector& d = ray.direction();
+    const pick_ray moved(SPAposition(0.0, 0.0, 0.0), SPAvector(d.x(), d.y(), d.z()), ray.radius());
+    if (!DsRayPolygonIntersection(about.data(), count, moved, hit)) return false;
+    hit.point = root + (hit.point - SPAposition(0.0, 0.0, 0.0));
+    return true;
+}
+
 bool SDsPickClip::Hides(const SPAposition& point) const
 {
     if (plane && CDsGeometryComputer::GetInstance()->IsPointClippedByPlane(point, plane->point, plane->normal))
@@ -460,17 +479,15 @@ void DsRayItemFaces(CDsGeometry* geometry, int id, const CDsTransform& transform
     if (!local.valid()) return;
     const bool firstOnly = !everyPolygon && (geometry->GetDrawPrimitives(0) & kSilhouetteBits) == 0;
 
-    // A face whose box the ray's line misses has no triangle to test.
-    auto wants = [&](const SPAposition& low, const SPAposition& high) { return LineMeetsBox(local, low, high); };
-    ForEachFacePolygon(geometry, id, wants, [&](const float* vertices, int count) {
+    const auto test = [&](const auto* vertices, int count) {
         SDsRayIntersection hit;
         if (!DsRayPolygonIntersection(vertices, count, local, hit)) return true;
         if ((clip.plane || clip.scene) && clip.Hides(transform.TransformPoint(hit.point))) return true;
         // Newell's normal: sound for any corners of a plane polygon, three in a row among them.
         double n[3] = {0.0, 0.0, 0.0};
         for (int i = 0, j = count - 1; i < count; j = i++) {
-            const float* a = vertices + 3 * j;
-            const float* b = vertices + 3 * i;
+            const auto* a = vertices + 3 * j;
+            const auto* b = vertices + 3 * i;
             n[0] += (static_cast<double>(a[1]) - b[1]) * (static_cast<double>(a[2]) + b[2]);
             n[1] += (static_cast<double>(a[2]) - b[2]) * (static_cast<double>(a[0]) + b[0]);
             n[2] += (static_cast<double>(a[0]) - b[0]) * (static_cast<double>(a[1]) + b[1]);
@@ -478,7 +495,24 @@ void DsRayItemFaces(CDsGeometry* geometry, int id, const CDsTransform& transform
         hit.normal = SPAvector(n[0], n[1], n[2]);
         hits.push_back(hit);
         return !firstOnly;
-    });
+    };
+    // A figure's leaves are placed by their own transformations: their corners are read placed in
+    // double precision, where single precision's step at their size may be pixels near the eye.
+    if (auto* figure = dynamic_cast<CDsFigureGeometry*>(geometry)) {
+        CDsItemsFigure* items = figure->GetFigItem();
+        std::vector<double> corners;
+        for (int index = 0; items;) {
+            int count = 0;
+            const int next = items->GetPlacedVertices(CDsGeometry::eDpFaces, index, corners, count);
+            if (count >= 3 && corners.size() == 3 * static_cast<size_t>(count) && !test(corners.data(), count)) return;
+            if (next < 0 || next <= index) return;  // the last polygon, or a list that does not move on
+            index = next;
+        }
+        return;
+    }
+    // A face whose box the ray's line misses has no triangle to test.
+    auto wants = [&](const SPAposition& low, const SPAposition& high) { return LineMeetsBox(local, low, high); };
+    ForEachFacePolygon(geometry, id, wants, [&](const float* vertices, int count) { return test(vertices, count); });
 }
 
 void CDsHidingFaces::Add(CDsGeometry* geometry, int id, const CDsTransform& transform, const SDsPickClip& clip,

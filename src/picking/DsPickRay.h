@@ -4,7 +4,10 @@
 //
 // Face polygons come from the geometry's vertex buffers of faces (GetVerticesBuffer with kind 4),
 // else from its vertex lists (GetVertices with kind 4, one polygon per call), both asked for the
-// item's id: a region's geometry answers for each of its items by id.
+// item's id: a region's geometry answers for each of its items by id. A figure's polygons for the
+// pick ray come from its items' vertices placed in double precision (GetPlacedVertices), tested
+// about the ray's root: a million units out single precision rounds a placed corner by a
+// sixteenth of a unit, pixels for a perspective eye close to it.
 //
 // Choices where the behaviour was open, or where a plain reading would hurt:
 // - A vertex buffer of faces holds triangles: three indices per triangle when it has indices,
@@ -80,6 +83,8 @@ bool DsPolygonPlaneNormal(const SPAposition* vertices, int count, SPAunit_vector
 // seen along the ray (both projected on a plane across it: for a parallel view, as the window
 // shows them) and the ray meets the polygon's plane. False below three vertices and without a hit.
 bool DsRayPolygonIntersection(const float* vertices, int count, const pick_ray& ray, SDsRayIntersection& hit);
+// The same for corners in double precision, tested about the ray's root.
+bool DsRayPolygonIntersection(const double* vertices, int count, const pick_ray& ray, SDsRayIntersection& hit);
 
 // The places where `ray` (model space of the root part) meets the face polygons of `geometry`
 // (item `id`) placed by `transform`, appended to `hits` (model space of the item). No view is
