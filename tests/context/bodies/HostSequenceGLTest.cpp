@@ -3947,8 +3947,10 @@ void HostSequenceGLTest::Run(unsigned seed, bool farFromTheOrigin, bool displayL
     EXPECT_GE(snapsAnswered_, judged / 4);
     // Far from the origin single precision leaves the points of those edges, seen from beside a
     // block within a unit or so of the near plane's rounding, unjudged in some runs altogether.
+    // Elsewhere the steps back keep them coming, though a run now and then judges only a
+    // handful in 300 steps (10 in one of 250 seeds).
     if (!farFromTheOrigin) {
-        EXPECT_GE(behindEyeSnaps_, judged / 16);
+        EXPECT_GE(behindEyeSnaps_, judged / 32);
     }
     if (std::getenv("VYR_HOST_SEQUENCE_TRACE"))
         std::printf("picks judged %d, over a thing %d, snaps answered %d, over an edge reaching behind the eye %d\n", picksChecked_,
