@@ -198,8 +198,9 @@ TEST_F(ComplexSlavesGLTest, TheRefreshAfterAnyStateOfAMasterASlaveOrTheComplexSh
             const Picture refreshed = host_->Front();
             // A master, or the complex, in a special state passes it to the slave on both masters,
             // which every render mode then draws.
-            if (change.state != kHidden && change.ids.back() != kSlaveBoth && change.ids.back() != kSlaveOne)
+            if (change.state != kHidden && change.ids.back() != kSlaveBoth && change.ids.back() != kSlaveOne) {
                 EXPECT_TRUE(refreshed.LitNear(slaveX, slaveY, 1)) << "the slave on both masters is drawn";
+            }
             EXPECT_TRUE(SamePicture(refreshed, host_->WholeFrame())) << "the refresh against a whole frame";
             {
                 Host fresh(kSize, kSize);

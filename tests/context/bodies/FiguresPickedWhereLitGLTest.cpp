@@ -201,19 +201,25 @@ TEST_F(FiguresPickedWhereLitGLTest, AMarkerIsPickedWhereverItIsLitWhateverItsSiz
             }
 }
 
-TEST_F(FiguresPickedWhereLitGLTest, EveryLeafKindIsPickedWhereverItIsLitTurnedAboutTheLineOfSight)
+// Every leaf kind turned by an angle about the line of sight, at two scales (a case an angle:
+// each picks every lit pixel of every kind, long under the sanitizers).
+class EveryLeafKindTurnedGLTest : public FiguresPickedWhereLitGLTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(EveryLeafKindTurnedGLTest, IsPickedWhereverItIsLit)
 {
-    for (const int angle : {0, 135, 270})
-        for (const double scale : {0.5, 1.0}) {
-            const SPAtransf placement =
-                rotate_transf(angle * kPi / 180, SPAvector(0, 0, 1)) * scale_transf(scale);
-            for (const vyrtest::LeafRecipe& kind : vyrtest::EveryLeafKind(placement)) {
-                vyrtest::RecipeFigure figure(kind.define);
-                ExpectPickedWhereLit(figure, "a " + kind.name + " turned " + std::to_string(angle) +
-                                                 " degrees at scale " + std::to_string(scale));
-            }
+    const int angle = GetParam();
+    for (const double scale : {0.5, 1.0}) {
+        const SPAtransf placement = rotate_transf(angle * kPi / 180, SPAvector(0, 0, 1)) * scale_transf(scale);
+        for (const vyrtest::LeafRecipe& kind : vyrtest::EveryLeafKind(placement)) {
+            vyrtest::RecipeFigure figure(kind.define);
+            ExpectPickedWhereLit(figure, "a " + kind.name + " turned " + std::to_string(angle) + " degrees at scale " +
+                                             std::to_string(scale));
         }
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(FiguresPickedWhereLitGLTest, EveryLeafKindTurnedGLTest, ::testing::Values(0, 135, 270),
+                         [](const ::testing::TestParamInfo<int>& info) { return "Turned" + std::to_string(info.param); });
 
 TEST_F(FiguresPickedWhereLitGLTest, AMarkerAtAPlaceOfTheWindowIsPickedByItsFigureWhereverItIsLit)
 {

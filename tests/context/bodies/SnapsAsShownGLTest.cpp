@@ -205,7 +205,8 @@ TEST_F(SnapsAsShownGLTest, EdgesTheWindowDrawsThroughAFaceJustInFrontOfThemAreOf
         int x = 0, y = 0;
         ASSERT_TRUE(host_->PixelOf(middle, x, y));
         // The window shows the edge (blue) where it lies, or the face in front of it (red).
-        const unsigned char* shown = host_->Front().At(x, kHostSize - 1 - y);
+        const vyrtest::Picture front = host_->Front();
+        const unsigned char* shown = front.At(x, kHostSize - 1 - y);
         EXPECT_EQ(shown[2] > shown[0], sunk < 1) << int(shown[0]) << " " << int(shown[1]) << " " << int(shown[2]);
         EXPECT_EQ(Near(SnapAt(corner, kEnds), corner), sunk < 1);
         EXPECT_EQ(Near(SnapAt(middle, kNearest), middle, 1.0), sunk < 1);
